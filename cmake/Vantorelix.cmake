@@ -1,0 +1,68 @@
+# Build helpers shared by every subsystem, test suite and benchmark folder.
+# Sources are picked up by folder so that adding a file never means editing a list.
+
+# vantorelix_library(NAME [SHARED] [DEPS lib...])
+# One library per subsystem folder, built from every .cpp/.c below it.
+# Includes are written from the repository root: #include "framework/IPlugParameter.h".
+function(vantorelix_library name)
+  cmake_parse_arguments(ARG "SHARED" "" "DEPS" ${ARGN})
+  file(GLOB_RECURSE sources CONFIGURE_DEPENDS
+       ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp ${CMAKE_CURRENT_SOURCE_DIR}/*.c)
+  if(ARG_SHARED)
+    add_library(${name} SHARED ${sources})
+  else()
+    add_library(${name} STATIC ${sources})
+  endif()
+  target_include_directories(${name} PUBLIC ${CMAKE_SOURCE_DIR})
+  if(ARG_DEPS)
+    target_link_libraries(${name} PUBLIC ${ARG_DEPS})
+  endif()
+endfunction()
+
+# vantorelix_test(NAME [THREADS] [LIBS lib...])
+# One GoogleTest executable per tests/<subsystem> folder; every test case is its own CTest test.
+# THREADS marks a suite that runs code on several threads: the ThreadSanitizer build runs only
+# those suites (target threaded_suites).
+if(NOT TARGET threaded_suites)
+  add_custom_target(threaded_suites)
+endif()
+function(vantorelix_test name)
+  cmake_parse_arguments(ARG "THREADS" "" "LIBS" ${ARGN})
+  if(VANTORELIX_TSAN AND NOT ARG_THREADS)
+    return()
+  endif()
+  file(GLOB_RECURSE sources CONFIGURE_DEPENDS
+       ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp ${CMAKE_CURRENT_SOURCE_DIR}/*.c)
+  add_executable(test_${name} ${sources})
+  target_include_directories(test_${name} PRIVATE ${CMAKE_SOURCE_DIR})
+  target_link_libraries(test_${name} PRIVATE ${ARG_LIBS} GTest::gtest_main GTest::gmock Threads::Threads)
+  gtest_discover_tests(test_${name} DISCOVERY_MODE PRE_TEST
+                       PROPERTIES ENVIRONMENT "VANTORELIX_SOURCE_DIR=${CMAKE_SOURCE_DIR}")
+  if(ARG_THREADS)
+    add_dependencies(threaded_suites test_${name})
+  endif()
+endfunction()
+
+# vantorelix_bench(NAME [LIBS lib...])
+# One Google Benchmark executable per bench/<subsystem> folder. CTest runs each once, briefly,
+# so that the benchmarks keep building and running; their times are never judged there.
+function(vantorelix_bench name)
+  cmake_parse_arguments(ARG "" "" "LIBS" ${ARGN})
+  file(GLOB_RECURSE sources CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp)
+  add_executable(bench_${name} ${sources})
+  target_include_directories(bench_${name} PRIVATE ${CMAKE_SOURCE_DIR})
+  target_link_libraries(bench_${name} PRIVATE ${ARG_LIBS} benchmark::benchmark_main Threads::Threads)
+  add_test(NAME bench_${name} COMMAND bench_${name} --benchmark_min_time=0.001)
+  set_tests_properties(bench_${name} PROPERTIES LABELS bench
+                       ENVIRONMENT "VANTORELIX_SOURCE_DIR=${CMAKE_SOURCE_DIR}")
+endfunction()
+
+# Adds every direct sub-folder of the current folder that has a CMakeLists.txt.
+function(vantorelix_add_subfolders)
+  file(GLOB entries LIST_DIRECTORIES true CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*)
+  foreach(entry ${entries})
+    if(EXISTS ${entry}/CMakeLists.txt)
+      add_subdirectory(${entry})
+    endif()
+  endforeach()
+endfunction()
