@@ -55,4 +55,12 @@ template <class T> T* As(CFTypeRef ref)
   return object && object->TypeId() == T::kType ? static_cast<T*>(object) : nullptr;
 }
 
+// The object behind a reference to a mutable container of type T, else null (an immutable one is
+// never changed).
+template <class T> T* AsMutable(CFTypeRef ref)
+{
+  T* object = As<T>(ref);
+  return object && object->mMutable ? object : nullptr;
+}
+
 }  // namespace platform

@@ -28,3 +28,24 @@ std::string_view TextOf(CFStringRef string);
 CFStringRef MakeString(std::string text);
 
 }  // namespace platform
+
+namespace platform {
+
+// How a container keeps its values alive and compares them: the caller's callbacks, where a
+// missing callback means plain pointers (no retain, no release, identity).
+struct ValueCallbacks {
+  const void* (*retain)(CFAllocatorRef, const void*) = nullptr;
+  void (*release)(CFAllocatorRef, const void*) = nullptr;
+  Boolean (*equal)(const void*, const void*) = nullptr;
+
+  const void* Retain(const void* value) const { return retain ? retain(nullptr, value) : value; }
+  void Release(const void* value) const { if (release) release(nullptr, value); }
+  bool Equal(const void* a, const void* b) const { return a == b || (equal && a && b && equal(a, b)); }
+};
+
+// Callbacks of objects of this layer.
+const void* RetainObject(CFAllocatorRef, const void* value);
+void ReleaseObject(CFAllocatorRef, const void* value);
+CFStringRef DescribeObject(const void* value);
+
+}  // namespace platform

@@ -1,0 +1,181 @@
+#include "platform/CoreFoundation/CoreFoundation.h"
+#include "platform/Foundation/NSPathUtilities.h"
+#include "tests/platform/LiveObjects.h"
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <string>
+
+namespace {
+
+namespace fs = std::filesystem;
+
+const char* kInfo = R"(<?xml version="1.0" encoding="UTF-8"?>
+<!DOCTYPE plist PUBLIC "-//Apple//DTD PLIST 1.0//EN" "http://www.apple.com/DTDs/PropertyList-1.0.dtd">
+<plist version="1.0">
+<dict>
+  <key>CFBundleIdentifier</key><string>com.example.gain</string>
+  <key>CFBundleExecutable</key><string>Gain</string>
+  <key>CFBundleVersion</key><string>1.2.0</string>
+  <key>AudioComponents</key>
+  <array>
+    <dict>
+      <key>type</key><string>aufx</string>
+      <key>version</key><integer>65792</integer>
+      <key>sandboxSafe</key><true/>
+      <key>gain</key><real>-6.5</real>
+    </dict>
+  </array>
+</dict>
+</plist>)";
+
+class BundleTest : public LiveObjects {
+protected:
+  void SetUp() override
+  {
+    mRoot = fs::temp_directory_path() / ("platform-bundle-" + std::to_string(::getpid()));
+    fs::create_directories(mRoot / "Gain.component" / "Contents" / "Resources" / "fonts");
+    Write("Gain.component/Contents/Info.plist", kInfo);
+    Write("Gain.component/Contents/Resources/fonts/Roboto.ttf", "font");
+  }
+  void TearDown() override
+  {
+    fs::remove_all(mRoot);
+    LiveObjects::TearDown();
+  }
+  void Write(const std::string& relative, const std::string& text) { std::ofstream(mRoot / relative) << text; }
+  CFURLRef Url(const std::string& relative)
+  {
+    const std::string path = (mRoot / relative).string();
+    return CFURLCreateFromFileSystemRepresentation(nullptr, reinterpret_cast<const UInt8*>(path.c_str()),
+                                                   static_cast<CFIndex>(path.size()), true);
+  }
+  std::string PathOf(CFURLRef url)
+  {
+    UInt8 buffer[4096];
+    const bool ok = CFURLGetFileSystemRepresentation(url, true, buffer, sizeof buffer);
+    CFRelease(url);
+    return ok ? std::string(reinterpret_cast<char*>(buffer)) : std::string("(none)");
+  }
+
+  fs::path mRoot;
+};
+
+TEST_F(BundleTest, ReadsInfoPlistAndIsFoundByIdentifierWhileAlive)
+{
+  CFURLRef url = Url("Gain.component");
+  CFBundleRef bundle = CFBundleCreate(nullptr, url);
+  CFRelease(url);
+  ASSERT_NE(bundle, nullptr);
+  EXPECT_EQ(CFBundleGetBundleWithIdentifier(CFSTR("com.example.gain")), bundle);
+  EXPECT_TRUE(CFEqual(CFBundleGetValueForInfoDictionaryKey(bundle, kCFBundleVersionKey), CFSTR("1.2.0")));
+  auto components = static_cast<CFArrayRef>(CFBundleGetValueForInfoDictionaryKey(bundle, CFSTR("AudioComponents")));
+  ASSERT_EQ(CFArrayGetCount(components), 1);
+  auto component = static_cast<CFDictionaryRef>(CFArrayGetValueAtIndex(components, 0));
+  int version = 0;
+  double gain = 0;
+  EXPECT_TRUE(CFNumberGetValue(static_cast<CFNumberRef>(CFDictionaryGetValue(component, CFSTR("version"))),
+                               kCFNumberIntType, &version));
+  EXPECT_TRUE(CFNumberGetValue(static_cast<CFNumberRef>(CFDictionaryGetValue(component, CFSTR("gain"))),
+                               kCFNumberDoubleType, &gain));
+  EXPECT_EQ(version, 65792);
+  EXPECT_EQ(gain, -6.5);
+  EXPECT_EQ(CFDictionaryGetValue(component, CFSTR("sandboxSafe")), kCFBooleanTrue);
+
+  const std::string folder = (mRoot / "Gain.component").string();
+  EXPECT_EQ(PathOf(CFBundleCopyBundleURL(bundle)), folder);
+  EXPECT_EQ(PathOf(CFBundleCopyExecutableURL(bundle)), folder + "/Contents/MacOS/Gain");
+  EXPECT_EQ(PathOf(CFBundleCopyResourcesDirectoryURL(bundle)), folder + "/Contents/Resources");
+  EXPECT_EQ(PathOf(CFBundleCopyResourceURL(bundle, CFSTR("Roboto"), CFSTR("ttf"), CFSTR("fonts"))),
+            folder + "/Contents/Resources/fonts/Roboto.ttf");
+  EXPECT_EQ(PathOf(CFBundleCopyResourceURL(bundle, CFSTR("fonts/Roboto"), CFSTR("ttf"), nullptr)),
+            folder + "/Contents/Resources/fonts/Roboto.ttf");
+  EXPECT_EQ(CFBundleCopyResourceURL(bundle, CFSTR("Roboto"), CFSTR("ttf"), nullptr), nullptr);
+
+  CFRelease(bundle);
+  EXPECT_EQ(CFBundleGetBundleWithIdentifier(CFSTR("com.example.gain")), nullptr);
+}
+
+TEST_F(BundleTest, RefusesMissingOrMalformedInfo)
+{
+  const char* malformed[] = {
+    "",
+    "<plist><dict><key>a</key>",                                        // not well-formed
+    "<dict><key>a</key><string>b</string></dict>",                      // no plist root
+    "<plist><array/></plist>",                                          // root is not a dictionary
+    "<plist><dict><key>a</key></dict></plist>",                         // key without value
+    "<plist><dict><string>a</string><string>b</string></dict></plist>", // value where a key belongs
+    "<plist><dict><key>a</key><date>2020</date></dict></plist>",        // unknown element
+    "<plist><dict><key>a</key><integer>12x</integer></dict></plist>",
+    "<plist><dict><key>a</key><real></real></dict></plist>",
+    "<plist><dict/><dict/></plist>",
+  };
+  for (const char* text : malformed) {
+    Write("Gain.component/Contents/Info.plist", text);
+    CFURLRef url = Url("Gain.component");
+    EXPECT_EQ(CFBundleCreate(nullptr, url), nullptr) << text;
+    CFRelease(url);
+  }
+  std::string deep = "<plist>";
+  for (int i = 0; i < 200; ++i) deep += "<array>";
+  for (int i = 0; i < 200; ++i) deep += "</array>";
+  EXPECT_EQ(platform::CreatePropertyListFromXML((deep + "</plist>").c_str()), nullptr);
+
+  CFURLRef missing = Url("Missing.component");
+  EXPECT_EQ(CFBundleCreate(nullptr, missing), nullptr);
+  CFRelease(missing);
+}
+
+TEST_F(BundleTest, HostSetsTheMainBundle)
+{
+  CFBundleRef fallback = CFBundleGetMainBundle();
+  ASSERT_NE(fallback, nullptr);
+  EXPECT_EQ(CFBundleGetIdentifier(fallback), nullptr);
+
+  const void* keys[] = {kCFBundleIdentifierKey, CFSTR("CFBundleShortVersionString")};
+  const void* values[] = {CFSTR("com.example.host"), CFSTR("12.5")};
+  CFDictionaryRef info =
+    CFDictionaryCreate(nullptr, keys, values, 2, &kCFTypeDictionaryKeyCallBacks, &kCFTypeDictionaryValueCallBacks);
+  CFURLRef url = Url("");
+  CFBundleRef host = platform::CreateBundle(url, info);
+  platform::SetMainBundle(host);
+  CFRelease(host);
+  CFRelease(info);
+  CFRelease(url);
+  EXPECT_EQ(CFBundleGetMainBundle(), host);
+  EXPECT_TRUE(CFEqual(CFBundleGetIdentifier(CFBundleGetMainBundle()), CFSTR("com.example.host")));
+  platform::SetMainBundle(nullptr);
+  EXPECT_EQ(CFBundleGetMainBundle(), fallback);
+}
+
+TEST(StandardFolders, FollowHomeAndXdg)
+{
+  const std::string savedHome = std::getenv("HOME") ? std::getenv("HOME") : "";
+  const char* savedData = std::getenv("XDG_DATA_HOME");
+  const std::string savedDataText = savedData ? savedData : "";
+  setenv("HOME", "/tmp/someone/", 1);
+  unsetenv("XDG_DATA_HOME");
+  using Paths = std::vector<std::string>;
+  EXPECT_EQ(NSHomeDirectory(), "/tmp/someone");
+  EXPECT_EQ(NSSearchPathForDirectoriesInDomains(NSApplicationSupportDirectory, NSUserDomainMask, true),
+            Paths{"/tmp/someone/.local/share"});
+  EXPECT_EQ(NSSearchPathForDirectoriesInDomains(NSMusicDirectory, NSUserDomainMask, true), Paths{"/tmp/someone/Music"});
+  EXPECT_EQ(NSSearchPathForDirectoriesInDomains(NSDocumentDirectory, NSAllDomainsMask, true),
+            Paths{"/tmp/someone/Documents"});
+  EXPECT_EQ(NSSearchPathForDirectoriesInDomains(NSDesktopDirectory, NSUserDomainMask, true),
+            Paths{"/tmp/someone/Desktop"});
+  EXPECT_EQ(NSSearchPathForDirectoriesInDomains(NSLibraryDirectory, NSLocalDomainMask, true), Paths{"/usr/local/share"});
+  EXPECT_EQ(NSSearchPathForDirectoriesInDomains(NSApplicationSupportDirectory, NSSystemDomainMask, true),
+            Paths{"/usr/share"});
+  setenv("XDG_DATA_HOME", "relative/data", 1);  // only an absolute path counts
+  EXPECT_EQ(NSSearchPathForDirectoriesInDomains(NSApplicationSupportDirectory, NSUserDomainMask, true),
+            Paths{"/tmp/someone/.local/share"});
+  setenv("XDG_DATA_HOME", "/data/me", 1);
+  EXPECT_EQ(NSSearchPathForDirectoriesInDomains(NSApplicationSupportDirectory, NSUserDomainMask, true),
+            Paths{"/data/me"});
+  setenv("HOME", savedHome.c_str(), 1);
+  if (savedData) setenv("XDG_DATA_HOME", savedDataText.c_str(), 1); else unsetenv("XDG_DATA_HOME");
+}
+
+}  // namespace
