@@ -1,0 +1,185 @@
+#include "speech-detector/VadResampler.h"
+
+#include <cmath>
+#include <cstddef>
+#include <numbers>
+
+namespace {
+
+constexpr uint32_t kOutputRate = 16000;
+
+// Blackman-windowed sinc low-pass designed at L times the input rate, scaled so that the taps
+// sum to 0.99 L: every polyphase branch then passes DC with a gain of about 0.99.
+template <size_t N>
+struct TapTable
+{
+  float taps[N];
+
+  TapTable(double a, uint32_t L)
+  {
+    double sum = 0.0;
+    for (size_t n = 0; n < N; ++n)
+      sum += prototype(a, n);
+    const double gain = 0.99 * L / sum;
+    for (size_t n = 0; n < N; ++n)
+      taps[n] = static_cast<float>(gain * prototype(a, n));
+  }
+
+  static double prototype(double a, size_t n)
+  {
+    const double pi = std::numbers::pi;
+    const double x = a * (static_cast<double>(n) - (N - 1) / 2.0);
+    const double sinc = x == 0.0 ? 1.0 : std::sin(pi * x) / (pi * x);
+    const double phase = 2.0 * pi * static_cast<double>(n) / (N - 1);
+    return sinc * (0.42 - 0.5 * std::cos(phase) + 0.08 * std::cos(2.0 * phase));
+  }
+};
+
+struct RateRow
+{
+  uint32_t inRate;
+  uint32_t L;
+  uint32_t M;
+  uint32_t taps;
+  const float* (*coefficients)();
+};
+
+// Built on first use, which is detector set-up, never the audio thread.
+const float* coefficients32000()
+{
+  static const TapTable<129> table(0.44825, 1);
+  return table.taps;
+}
+
+const float* coefficients44100()
+{
+  static const TapTable<28225> table(0.00209718, 160);
+  return table.taps;
+}
+
+const float* coefficients48000()
+{
+  static const TapTable<193> table(0.31032, 1);
+  return table.taps;
+}
+
+constexpr RateRow kRates[] = {
+  {32000, 1, 2, 129, coefficients32000},
+  {44100, 160, 441, 28225, coefficients44100},
+  {48000, 1, 3, 193, coefficients48000},
+};
+
+const RateRow* findRate(uint32_t inRate, uint32_t outRate)
+{
+  if (outRate != kOutputRate)
+    return nullptr;
+  for (const RateRow& row : kRates)
+    if (row.inRate == inRate)
+      return &row;
+  return nullptr;
+}
+
+uint32_t inputNeeded(const RateRow& row, uint32_t outLen)
+{
+  const uint64_t whole = static_cast<uint64_t>(outLen) * row.M / row.L;
+  return static_cast<uint32_t>(whole + (row.M % row.L != 0 ? 1 : 0));
+}
+
+uint32_t ringLength(const RateRow& row)
+{
+  const uint32_t perPhase = (row.taps + row.L - 1) / row.L;
+  uint32_t length = 1;
+  while (length < perPhase)
+    length *= 2;
+  return length;
+}
+
+uint64_t stateSize(const RateRow& row)
+{
+  return sizeof(VadResampler) + 4ull * ringLength(row);
+}
+
+} // namespace
+
+uint64_t vadResamplerGetSize(uint32_t inRate, uint32_t outRate, uint32_t outLen, uint32_t* need)
+{
+  const RateRow* row = findRate(inRate, outRate);
+  if (!row || outLen == 0 || !need)
+    return 0;
+  *need = inputNeeded(*row, outLen);
+  return stateSize(*row);
+}
+
+int32_t vadResamplerInit(VadResampler* state, uint64_t size, uint32_t outLen, uint32_t inRate,
+                         uint32_t outRate)
+{
+  const RateRow* row = findRate(inRate, outRate);
+  if (!row || outLen == 0 || !state || size < stateSize(*row))
+    return -1;
+  state->L = row->L;
+  state->M = row->M;
+  state->outLen = outLen;
+  state->need = inputNeeded(*row, outLen);
+  state->taps = row->taps;
+  state->ringLength = ringLength(*row);
+  state->ringMask = state->ringLength - 1;
+  state->phase = 0;
+  state->writePos = 0;
+  state->pendingFlag = 0;
+  state->coef = row->coefficients();
+  state->ring = reinterpret_cast<float*>(state + 1);
+  state->pendingSample = 0.0f;
+  state->primed = 0;
+  for (uint32_t i = 0; i < state->ringLength; ++i)
+    state->ring[i] = 0.0f;
+  return 0;
+}
+
+uint32_t vadResamplerInputNeeded(const VadResampler* state)
+{
+  return state->need - state->pendingFlag;
+}
+
+int32_t vadResamplerProcess(VadResampler* state, uint32_t nIn, const float* in, float* out)
+{
+  if (nIn != vadResamplerInputNeeded(state) || nIn == 0)
+    return -1;
+  VadResampler& s = *state;
+  uint32_t consumed = 0;
+  if (!s.primed) {
+    s.writePos = 0;
+    s.ring[0] = in[consumed++];
+    s.primed = 1;
+  }
+  uint32_t phase = s.phase;
+  uint32_t pos = s.writePos;
+  const auto push = [&](float sample) {
+    pos = (pos + 1) & s.ringMask;
+    s.ring[pos] = sample;
+  };
+  for (uint32_t i = 0; i < s.outLen; ++i) {
+    // The newest sample meets coef[phase], older ones every L-th tap after it.
+    float acc = 0.0f;
+    uint32_t r = pos;
+    for (uint32_t j = phase; j < s.taps; j += s.L) {
+      acc += s.coef[j] * s.ring[r];
+      r = (r - 1) & s.ringMask;
+    }
+    out[i] = acc;
+    phase += s.M;
+    if (phase > s.L) {
+      push(s.pendingFlag ? s.pendingSample : in[consumed++]);
+      s.pendingFlag = 0;
+      for (phase -= s.L; phase > s.L; phase -= s.L)
+        push(in[consumed++]);
+    }
+  }
+  // At most one input sample is left over; it goes into the ring first on the next frame.
+  if (consumed < nIn) {
+    s.pendingSample = in[consumed];
+    s.pendingFlag = 1;
+  }
+  s.phase = phase;
+  s.writePos = pos;
+  return 0;
+}
