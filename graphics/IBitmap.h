@@ -1,0 +1,39 @@
+#pragma once
+
+// Images as the graphics core sees them. An APIBitmap is one back-end image; exactly one owner
+// deletes it: the bitmap cache once it is cached, else whoever made it. An IBitmap is a plain
+// value that refers to an APIBitmap without owning it.
+
+#include "graphics/StaticStorage.h"
+
+namespace iplug::igraphics
+{
+
+class APIBitmap
+{
+public:
+  APIBitmap() = default;
+  APIBitmap(void* bitmap, int w, int h, float scale, float drawScale)
+  : mBitmap(bitmap), mWidth(w), mHeight(h), mScale(scale), mDrawScale(drawScale) {}
+  APIBitmap(const APIBitmap&) = delete;
+  APIBitmap& operator=(const APIBitmap&) = delete;
+  virtual ~APIBitmap() = default;
+
+  void* GetBitmap() const { return mBitmap; }
+  int GetWidth() const { return mWidth; }    // pixels
+  int GetHeight() const { return mHeight; }  // pixels
+  float GetScale() const { return mScale; }  // the pixel density the image was made for
+  float GetDrawScale() const { return mDrawScale; }  // the editor zoom it was made at
+
+protected:
+  void* mBitmap = nullptr;
+  int mWidth = 0;
+  int mHeight = 0;
+  float mScale = 0.f;
+  float mDrawScale = 0.f;
+};
+
+// The process-wide cache of loaded bitmaps, counted by the graphics objects alive.
+StaticStorage<APIBitmap>& BitmapStorage();
+
+} // namespace iplug::igraphics

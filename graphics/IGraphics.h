@@ -1,0 +1,482 @@
+#pragma once
+
+// The graphics context of one open editor window. It owns every attached control (the control
+// list, the tag map and the special controls), knows the editor's size and scales, routes input
+// to controls, runs the frame cycle and offers drawing operations built on a small set of path
+// primitives that a back end implements. Everything platform-bound is a virtual operation that
+// the back end or the windowing layer supplies. Main thread only.
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <stack>
+#include <string>
+#include <unordered_map>
+#include <vector>
+
+#include "graphics/IControl.h"
+#include "graphics/IGraphicsStructs.h"
+#include "graphics/IPopupMenu.h"
+
+namespace iplug::igraphics
+{
+
+class IGEditorDelegate;
+class ICornerResizerControl;
+class IBubbleControl;
+class IPopupMenuControl;
+class IFPSDisplayControl;
+class ITextEntryControl;
+struct IVStyle;
+
+class IGraphics
+{
+public:
+  using IKeyHandlerFunc = std::function<bool(const IKeyPress& key, bool isUp)>;
+  using IDisplayTickFunc = std::function<void()>;
+  using IUIAppearanceChangedFunc = std::function<void(EUIAppearance)>;
+  using IMidiKeyFunc = std::function<void(const IMidiMsg&)>;
+
+  IGraphics(IGEditorDelegate& dlg, int w, int h, int fps = 0, float scale = 1.f);
+  IGraphics(const IGraphics&) = delete;
+  IGraphics& operator=(const IGraphics&) = delete;
+  virtual ~IGraphics();
+
+  // ---- Frame cycle -------------------------------------------------------------------------
+  virtual void BeginFrame();
+  virtual void ViewCreated(void*) {}
+  virtual void ViewDestroyed() {}
+  virtual void EndFrame() {}
+
+  // ---- Text --------------------------------------------------------------------------------
+  // Writes the box the text occupies and answers its width; an empty or null text measures 0
+  // and leaves the rectangle as it was.
+  virtual float MeasureText(const IText& text, const char* str, IRECT& bounds) const;
+
+  // ---- Back-end queries --------------------------------------------------------------------
+  virtual IColor BackendColorQuery() const = 0;
+  virtual void* GetDrawContext() = 0;
+  virtual const char* RendererName() const = 0;
+  virtual bool SupportsImageExtension(const char* ext) = 0;
+  virtual void DrawQuickDropShadow(const IRECT&, const IRECT&, float, float, float,
+                                   const IBlend*) {}
+  virtual bool SupportsPathFill() const { return true; }
+
+  // ---- Path primitives ---------------------------------------------------------------------
+  virtual void PathClear() = 0;
+  virtual void PathClose() = 0;
+  virtual void PathArc(float cx, float cy, float r, float a1, float a2, int winding = 0) = 0;
+  virtual void PathMoveTo(float x, float y) = 0;
+  virtual void PathLineTo(float x, float y) = 0;
+  virtual void PathWindingRule(int) {}
+  virtual void PathBezierTo(float c1x, float c1y, float c2x, float c2y, float x2, float y2) = 0;
+  virtual void PathQuadTo(float cx, float cy, float x2, float y2) = 0;
+  virtual void PathStroke(const IPattern& pattern, float thickness,
+                          const IStrokeOptions& options = IStrokeOptions(),
+                          const IBlend* blend = nullptr) = 0;
+  virtual void PathFill(const IPattern& pattern, const IFillOptions& options = IFillOptions(),
+                        const IBlend* blend = nullptr) = 0;
+  virtual void SetTransform(const IMatrix& m) = 0;
+  virtual void EndRegion(const IRECT&) {}  // after a control's Draw, with its clip
+  virtual void SetClipRegion(const IRECT& r) = 0;
+
+  // ---- Platform ----------------------------------------------------------------------------
+  virtual void AttachNativeView(void*, const IRECT&) {}
+  virtual void DetachNativeView(void*) {}
+  virtual void CursorPosition(float& x, float& y) const = 0;
+  virtual void SetCursorHidden(bool hide, bool lock) = 0;
+  virtual void WarpCursor(float x, float y) = 0;
+  virtual int SetCursorShape(int cursorType)
+  {
+    const int previous = mCursorType;
+    mCursorType = cursorType;
+    return previous;
+  }
+  virtual void CloseNativeTextEntry() = 0;
+  virtual void* OpenWindow(void* parent) = 0;
+  virtual void CloseWindow() = 0;
+  virtual void* GetWindow() = 0;
+  virtual bool EditorIsOpen() { return GetWindow() != nullptr; }
+  virtual bool ReadClipboardText(std::string& str) = 0;
+  virtual bool WriteClipboardText(const char* str) = 0;
+  virtual void UpdateTooltips() = 0;
+  virtual int ShowAlert(const char* text, const char* caption, int type) = 0;
+  virtual void AskForFile(std::string& fileName, std::string& path, bool save,
+                          const char* extensions) = 0;
+  virtual bool AskForFolder(std::string& folder) = 0;
+  virtual bool AskForColor(const IColor& color, const char* title,
+                           std::function<void(const IColor&)> func) = 0;
+  virtual bool OpenWebLink(const char* url) = 0;
+  virtual const char* PlatformName() const { return ""; }
+  virtual bool ShowInFileBrowser(const char*) { return false; }
+  virtual void* ModuleHandle() const { return nullptr; }
+  virtual void SetNativeContext(void* context) { mPlatformContext = context; }
+  virtual const char* BundleIdentifier() const { return ""; }
+  virtual void BeginBackendWork() {}
+  virtual void EndBackendWork() {}
+  virtual void OpenNativeTextEntry(int paramIdx, const IText& text, const IRECT& bounds,
+                                   int length, const char* str) = 0;
+  virtual IPopupMenu* OpenNativeMenu(IPopupMenu& menu, const IRECT& bounds, bool& isAsync) = 0;
+  virtual float WindowBackingScale(float) const { return 1.f; }
+  virtual void ResizeNativeView(bool) {}
+  virtual void DrawAfterResize() {}
+  virtual bool UsesDarkAppearance() const { return false; }
+
+  virtual bool IsDrawingContextValid() const { return false; }
+  virtual void SetDrawingContextValid(bool) {}
+  bool DrawContextReady() const { return IsDrawingContextValid(); }
+  void SetDrawContextReady(bool ready) { SetDrawingContextValid(ready); }
+
+  virtual float MeasureTextRun(const IText& text, const char* str, IRECT& bounds) const = 0;
+  virtual void DrawTextRun(const IText& text, const char* str, const IRECT& bounds,
+                           const IBlend* blend) = 0;
+  virtual float EffectiveScale() const { return mScreenScale * mDrawScale; }
+
+  // ---- Drawing operations built on the path primitives -------------------------------------
+  // Each starts a new path; strokes use default stroke options, fills default fill options.
+  virtual void DrawPoint(const IColor& color, float x, float y, const IBlend* blend = nullptr);
+  virtual void DrawLine(const IColor& color, float x1, float y1, float x2, float y2,
+                        const IBlend* blend = nullptr, float thickness = 1.f);
+  virtual void DrawDottedLine(const IColor& color, float x1, float y1, float x2, float y2,
+                              const IBlend* blend = nullptr, float thickness = 1.f,
+                              float dashLen = 2.f);
+  virtual void DrawTriangle(const IColor& color, float x1, float y1, float x2, float y2, float x3,
+                            float y3, const IBlend* blend = nullptr, float thickness = 1.f);
+  virtual void DrawRect(const IColor& color, const IRECT& bounds, const IBlend* blend = nullptr,
+                        float thickness = 1.f);
+  virtual void DrawRoundRect(const IColor& color, const IRECT& bounds, float cornerRadius = 5.f,
+                             const IBlend* blend = nullptr, float thickness = 1.f);
+  virtual void DrawRoundRectCorners(const IColor& color, const IRECT& bounds, float tl, float tr,
+                                    float bl, float br, const IBlend* blend = nullptr,
+                                    float thickness = 1.f);
+  virtual void DrawArc(const IColor& color, float cx, float cy, float r, float a1, float a2,
+                       const IBlend* blend = nullptr, float thickness = 1.f);
+  virtual void DrawCircle(const IColor& color, float cx, float cy, float r,
+                          const IBlend* blend = nullptr, float thickness = 1.f);
+  virtual void DrawEllipse(const IColor& color, const IRECT& bounds, const IBlend* blend = nullptr,
+                           float thickness = 1.f);
+  virtual void DrawEllipseAt(const IColor& color, float x, float y, float r1, float r2,
+                             float angle, const IBlend* blend = nullptr, float thickness = 1.f);
+  virtual void DrawConvexPolygon(const IColor& color, const float* x, const float* y, int npoints,
+                                 const IBlend* blend = nullptr, float thickness = 1.f);
+  virtual void DrawDottedRect(const IColor& color, const IRECT& bounds,
+                              const IBlend* blend = nullptr, float thickness = 1.f,
+                              float dashLen = 2.f);
+  virtual void FillTriangle(const IColor& color, float x1, float y1, float x2, float y2, float x3,
+                            float y3, const IBlend* blend = nullptr);
+  virtual void FillRect(const IColor& color, const IRECT& bounds, const IBlend* blend = nullptr);
+  virtual void FillRectWithPattern(const IPattern& pattern, const IRECT& bounds,
+                                   const IBlend* blend = nullptr);
+  virtual void FillRoundRect(const IColor& color, const IRECT& bounds, float cornerRadius = 5.f,
+                             const IBlend* blend = nullptr);
+  virtual void FillRoundRectCorners(const IColor& color, const IRECT& bounds, float tl, float tr,
+                                    float bl, float br, const IBlend* blend = nullptr);
+  virtual void FillCircle(const IColor& color, float cx, float cy, float r,
+                          const IBlend* blend = nullptr);
+  virtual void FillEllipse(const IColor& color, const IRECT& bounds, const IBlend* blend = nullptr);
+  virtual void FillEllipseAt(const IColor& color, float x, float y, float r1, float r2,
+                             float angle, const IBlend* blend = nullptr);
+  virtual void FillArc(const IColor& color, float cx, float cy, float r, float a1, float a2,
+                       const IBlend* blend = nullptr);
+  virtual void FillConvexPolygon(const IColor& color, const float* x, const float* y, int npoints,
+                                 const IBlend* blend = nullptr);
+  virtual void DrawGrid(const IColor& color, const IRECT& bounds, float gridSizeH, float gridSizeV,
+                        const IBlend* blend = nullptr, float thickness = 1.f);
+  virtual void DrawPlot(const IColor& color, const IRECT& bounds, const float* normYPoints,
+                        int nPoints, const float* normXPoints = nullptr,
+                        const IBlend* blend = nullptr, float thickness = 1.f);
+
+  // Path helpers: add to the current path without clearing it.
+  void PathRect(const IRECT& bounds);
+  void PathRoundRect(const IRECT& bounds, float tl, float tr, float bl, float br);
+  void PathRoundRect(const IRECT& bounds, float cornerRadius);
+  void PathTriangle(float x1, float y1, float x2, float y2, float x3, float y3);
+  void PathConvexPolygon(const float* x, const float* y, int npoints);
+  void PathCircle(float cx, float cy, float r);
+  void PathEllipse(float x, float y, float r1, float r2, float angle = 0.f);
+  void PathEllipse(const IRECT& bounds);
+
+  // The transform stack: every change ends with SetTransform.
+  void SaveTransform() { mTransformStates.push(mTransform); }
+  void RestoreTransform();
+  void TransformTranslate(float x, float y);
+  void TransformScale(float sx, float sy);
+  void TransformScale(float s) { TransformScale(s, s); }
+  void TransformRotate(float degrees);
+  void TransformSkew(float xDegrees, float yDegrees);
+  void TransformMatrix(const IMatrix& m);
+  void ResetTransform(bool clearStack);
+  const IMatrix& GetTransform() const { return mTransform; }
+
+  // Text: nothing for an empty or null string.
+  void DrawText(const IText& text, const char* str, const IRECT& bounds,
+                const IBlend* blend = nullptr);
+
+  // ---- Controls ----------------------------------------------------------------------------
+  // Attaches a control at the end of the list and takes ownership. With a tag that is already
+  // in use the call returns null and the caller keeps the control.
+  IControl* AddControl(IControl* control, int tag = -1, const char* group = "");
+
+  // The control under a tag; throws std::out_of_range for a tag that is not attached.
+  IControl* FindControlByTag(int tag) const { return mCtrlTags.at(tag); }
+
+  int NControls() const { return static_cast<int>(mControls.size()); }
+  IControl* GetControl(int idx) const
+  {
+    return idx >= 0 && idx < NControls() ? mControls[static_cast<size_t>(idx)] : nullptr;
+  }
+  int GetControlIdx(const IControl* control) const;
+
+  // Special controls stay outside the control list. A second corner resizer is deleted.
+  void AddCornerResizer(ICornerResizerControl* control, int mode, bool layoutOnResize = false);
+  void AddCornerResizerFor(int mode, bool layoutOnResize, const IColor& color,
+                           const IColor& mouseOverColor, const IColor& dragColor, float size);
+  void AddPopupMenuControl(const IText& text, const IRECT& bounds = IRECT());
+  void AddTextEntryControl();
+  void AddBubbleControl(const IText& text);
+  void AddBubbleControl(IBubbleControl* control);
+  void ShowFrameTimeDisplay(bool enable);
+  void RemovePopupMenuControl();
+  void RemoveTextEntryControl();
+
+  void RemoveControl(int idx);
+  void RemoveControl(IControl* control);
+  void RemoveControlWithTag(int tag);
+  void DeleteAllControls();
+
+  ICornerResizerControl* GetCornerResizer() const { return mCornerResizer.get(); }
+  IPopupMenuControl* GetPopupMenuControl() const { return mPopupControl.get(); }
+  ITextEntryControl* GetTextEntryControl() const { return mTextEntryControl.get(); }
+  IFPSDisplayControl* GetFPSDisplay() const { return mPerfDisplay.get(); }
+  int NBubbles() const { return static_cast<int>(mBubbleControls.size()); }
+  IBubbleControl* GetBubbleControl(int idx) const;
+
+  // ---- Iteration ---------------------------------------------------------------------------
+  // The control list, then the FPS display, corner resizer, text entry, popup menu and bubbles.
+  // An empty function object throws std::bad_function_call.
+  void VisitAllControls(const std::function<void(IControl*)>& func);
+  void VisitListedControls(const std::function<void(IControl*)>& func);
+  void VisitGroupControls(const char* group, const std::function<void(IControl*)>& func);
+  void VisitParamControls(int paramIdx, const std::function<void(IControl*)>& func);
+
+  template <class... Args, class... Passed>
+  void ForAllControls(void (IControl::*method)(Args...), Passed... args)
+  {
+    VisitAllControls([&](IControl* c) { (c->*method)(args...); });
+  }
+
+  template <class... Args, class... Passed>
+  void ForMatchingControls(void (IControl::*method)(Args...), int paramIdx, Passed... args)
+  {
+    VisitAllControls([&](IControl* c) {
+      if (c->FindValIdxForParam(paramIdx) >= 0)
+      {
+        (c->*method)(args...);
+      }
+    });
+  }
+
+  void HideParamControls(int paramIdx, bool hide)
+  {
+    ForMatchingControls(&IControl::Hide, paramIdx, hide);
+  }
+  void DisableParamControls(int paramIdx, bool disable)
+  {
+    ForMatchingControls(&IControl::SetDisabled, paramIdx, disable);
+  }
+  void SetParamControlsDirty(int paramIdx, bool triggerAction, int valIdx)
+  {
+    ForMatchingControls(&IControl::SetDirty, paramIdx, triggerAction, valIdx);
+  }
+  void HighlightParamControls(int paramIdx, bool on, int colourIdx)
+  {
+    ForMatchingControls(&IControl::SetHostHighlight, paramIdx, on, colourIdx);
+  }
+  int ParamIdxOfControlAt(int idx) const;
+  void MarkAllControlsDirty(bool triggerAction = false)
+  {
+    ForAllControls(&IControl::SetDirty, triggerAction, -1);
+  }
+  void MarkAllControlsClean() { ForAllControls(&IControl::SetClean); }
+  void IdleAllControls() { ForAllControls(&IControl::OnIdle); }
+
+  // Every other listed control linked to the caller's parameter of slot valIdx takes the
+  // caller's value.
+  void UpdatePeers(IControl* caller, int valIdx);
+  void AssignParamNameToolTips();
+  void AssignParamNameToolTipsAuto();
+  void EnableTooltips(bool enable);
+  bool TooltipsEnabled() const { return mEnableTooltips; }
+  void StyleAllVectorControls(const IVStyle& style);
+  void AppearanceChanged(EUIAppearance appearance)
+  {
+    if (mAppearanceChangedFunc)
+    {
+      mAppearanceChangedFunc(appearance);
+    }
+  }
+
+  // ---- Size and scale ----------------------------------------------------------------------
+  void Resize(int w, int h, float scale, bool needsPlatformResize = true);
+  void ResizeInPixels(int w, int h, bool sizeIsPoints, float scale);
+  void SetBackingScale(float scale);
+  void SetLayoutOnResize(bool on) { mLayoutOnResize = on; }
+  bool GetLayoutOnResize() const { return mLayoutOnResize; }
+
+  int Width() const { return mWidth; }
+  int Height() const { return mHeight; }
+  int WindowWidth() const { return static_cast<int>(mWidth * mDrawScale); }
+  int WindowHeight() const { return static_cast<int>(mHeight * mDrawScale); }
+  int FPS() const { return mFPS; }
+  float GetScreenScale() const { return mScreenScale; }
+  float GetDrawScale() const { return mDrawScale; }
+  float GetTotalScale() const { return EffectiveScale(); }
+  float GetMinScale() const { return mMinScale; }
+  float GetMaxScale() const { return mMaxScale; }
+  void SetScaleConstraints(float lo, float hi)
+  {
+    mMinScale = lo;
+    mMaxScale = hi;
+  }
+  IRECT GetBounds() const
+  {
+    return IRECT(0.f, 0.f, static_cast<float>(mWidth), static_cast<float>(mHeight));
+  }
+
+  // ---- Input state -------------------------------------------------------------------------
+  bool OnKeyDown(float x, float y, const IKeyPress& key);
+  bool OnKeyUp(float x, float y, const IKeyPress& key);
+  void ReleaseMouseCapture();
+  bool ControlIsCaptured() const { return !mCapturedMap.empty(); }
+  bool ControlIsCaptured(const IControl* control) const;
+  int NCapturedControls() const { return static_cast<int>(mCapturedMap.size()); }
+  void GetMouseDownPoint(float& x, float& y) const
+  {
+    x = mMouseDownX;
+    y = mMouseDownY;
+  }
+  IControl* GetControlInTextEntry() const { return mInTextEntry; }
+  IControl* GetControlInPopupMenu() const { return mInPopupMenu; }
+  IControl* GetMouseOver() const { return mMouseOver; }
+  int GetMouseOverIdx() const { return mMouseOverIdx; }
+  void SetMouseOverIdx(int idx) { mMouseOverIdx = idx; }
+  void EnableMouseOver(bool enable) { mHandleMouseOver = enable; }
+  bool MouseOverEnabled() const { return mHandleMouseOver; }
+  void EnableMultiTouch(bool enable) { mEnableMultiTouch = enable; }
+  bool MultiTouchEnabled() const { return mEnableMultiTouch; }
+  bool GetResizingInProcess() const { return mResizingInProcess; }
+  void SetResizingInProcess(bool on) { mResizingInProcess = on; }
+  int GetResizerMode() const { return mGUISizeMode; }
+  bool CursorIsHidden() const { return mCursorHidden; }
+  int GetCursorType() const { return mCursorType; }
+
+  void SetKeyHandlerFunc(IKeyHandlerFunc func) { mKeyHandlerFunc = std::move(func); }
+  void SetDisplayTickFunc(IDisplayTickFunc func) { mDisplayTickFunc = std::move(func); }
+  void SetUIAppearanceChangedFunc(IUIAppearanceChangedFunc func)
+  {
+    mAppearanceChangedFunc = std::move(func);
+  }
+
+  // ---- Prompts -----------------------------------------------------------------------------
+  // Opens a menu of the parameter's display texts or a text entry holding its value.
+  void AskForValue(IControl* control, const IRECT& bounds, int valIdx);
+  void ShowBubble(IControl* control, const char* str, int direction, float x, float y,
+                  IRECT minimumBox, uint64_t touchId = 0);
+
+  // ---- Misc --------------------------------------------------------------------------------
+  IGEditorDelegate* GetDelegate() const { return mDelegate; }
+  void* GetPlatformContext() const { return mPlatformContext; }
+  const char* GetSharedResourcesSubPath() const { return mSharedResourcesSubPath.c_str(); }
+  void SetSharedResourcesSubPath(const char* name) { mSharedResourcesSubPath = name ? name : ""; }
+  float GetXTranslation() const { return mXTranslation; }
+  float GetYTranslation() const { return mYTranslation; }
+  void SetTranslation(float x, float y)
+  {
+    mXTranslation = x;
+    mYTranslation = y;
+  }
+  IPopupMenu& GetPromptMenu() { return mPromptPopupMenu; }
+
+  // The control under a point, searched from the top of the list down (see the input road).
+  // With capture the pointer touchId is given to the control; with mouseOver the found index is
+  // stored as the mouse-over index.
+  IControl* GetMouseControl(float x, float y, bool capture, bool mouseOver = false,
+                            uint64_t touchId = 0);
+
+protected:
+  // Hands a control its delegate and graphics pointer and runs OnInit, OnResize and OnRescale.
+  void InitSpecialControl(IControl* control);
+  // Forgets a control that is about to go: capture, mouse-over, text-entry and popup owner.
+  void ClearControlReferences(IControl* control);
+  // The hit test without side effects; idx receives the list index (-1 for special controls).
+  IControl* FindControlAt(float x, float y, bool mouseOver, int& idx) const;
+  bool DispatchKey(float x, float y, const IKeyPress& key, bool isUp);
+  void ApplyResize(int w, int h, float scale, bool needsPlatformResize);
+  // Window size in pixels for a size in points: draw scale, then the platform's backing scale.
+  int WindowPixels(int points) const;
+
+  // The bitmap cache's count follows the graphics objects alive.
+  static void RetainStaticStorage();
+  static void ReleaseStaticStorage();
+
+  // The roads to the editor delegate.
+  void StoreEditorSizeInDelegate();
+  IGraphics* GraphicsForControls();
+  void ClampToDelegateLimits(int& w, int& h) const;
+  // Asks the delegate for a window of the current size and passes its answer to the platform.
+  void RequestWindowResize(bool needsPlatformResize);
+  void LayoutUIThroughDelegate();
+
+  std::vector<IControl*> mControls;  // owned, in attach order; index 0 is the background
+  std::unordered_map<int, IControl*> mCtrlTags;
+  std::unique_ptr<ICornerResizerControl> mCornerResizer;
+  std::vector<IBubbleControl*> mBubbleControls;  // owned
+  std::unique_ptr<IPopupMenuControl> mPopupControl;
+  std::unique_ptr<IFPSDisplayControl> mPerfDisplay;
+  std::unique_ptr<ITextEntryControl> mTextEntryControl;
+  IPopupMenu mPromptPopupMenu;
+  std::string mSharedResourcesSubPath;
+  int mCursorType = 0;
+  int mWidth;
+  int mHeight;
+  int mFPS;
+  float mScreenScale = 1.f;
+  float mDrawScale;
+  std::vector<EGestureType> mRegisteredGestures;
+  IRECTList mGestureRegions;
+  std::unordered_map<int, GestureFunc> mGestureRegionFuncs;
+  std::unordered_map<uint64_t, IControl*> mCapturedMap;
+  IControl* mMouseOver = nullptr;
+  IControl* mInTextEntry = nullptr;
+  IControl* mInPopupMenu = nullptr;
+  void* mPlatformContext = nullptr;
+  bool mIsContextMenu = false;
+  int mTextEntryValIdx = -1;
+  int mPopupMenuValIdx = -1;
+  int mMouseOverIdx = -1;
+  float mMouseDownX = -1.f;
+  float mMouseDownY = -1.f;
+  float mMinScale;
+  float mMaxScale;
+  int mLastClickedParam = -1;
+  bool mHandleMouseOver = false;
+  bool mStrict = false;  // draw the union of the dirty rectangles in one pass
+  bool mEnableTooltips = false;
+  bool mResizingInProcess = false;
+  bool mLayoutOnResize = false;
+  bool mEnableMultiTouch = false;
+  int mGUISizeMode = 0;  // corner-resizer drag: 0 rescales, 1 resizes
+  double mPrevTimestamp = 0.0;
+  IKeyHandlerFunc mKeyHandlerFunc;
+  IDisplayTickFunc mDisplayTickFunc;
+  IUIAppearanceChangedFunc mAppearanceChangedFunc;
+  IGEditorDelegate* mDelegate;
+  bool mCursorHidden = false;
+  float mXTranslation = 0.f;  // drawing offset applied when the frame is composited
+  float mYTranslation = 0.f;
+  IRECT mClipRECT;
+  IMatrix mTransform;
+  std::stack<IMatrix> mTransformStates;
+};
+
+} // namespace iplug::igraphics

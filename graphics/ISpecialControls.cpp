@@ -1,0 +1,102 @@
+#include "graphics/ISpecialControls.h"
+
+#include "graphics/IGraphics.h"
+#include "graphics/IGraphicsConstants.h"
+
+namespace iplug::igraphics
+{
+
+ICornerResizerControl::ICornerResizerControl(const IRECT& graphicsBounds, float size,
+                                             const IColor& color, const IColor& mouseOverColor,
+                                             const IColor& dragColor)
+: IControl(IRECT(graphicsBounds.R - size, graphicsBounds.B - size, graphicsBounds.R,
+                 graphicsBounds.B).GetPadded(-1.f)),
+  mSize(size), mInitialGraphicsBounds(graphicsBounds), mColor(color),
+  mMouseOverColor(mouseOverColor), mDragColor(dragColor)
+{
+}
+
+void ICornerResizerControl::OnMouseDown(float, float, const IMouseMod&)
+{
+  GetUI()->SetResizingInProcess(true);
+}
+
+void ICornerResizerControl::OnRescale()
+{
+  const IGraphics* g = GetUI();
+  const float s = mSize / g->GetDrawScale();
+  const float w = static_cast<float>(g->Width()), h = static_cast<float>(g->Height());
+  SetTargetAndDrawRECTs(IRECT(w - s, h - s, w, h));
+}
+
+IBubbleControl::IBubbleControl(const IText& text, const IColor& fillColor,
+                               const IColor& outlineColor, float roundness)
+: IControl(IRECT()), mFillColor(fillColor), mOutlineColor(outlineColor), mRoundness(roundness)
+{
+  mText = text;
+  mHide = true;
+  mIgnoreMouse = true;
+}
+
+void IBubbleControl::MeasureBubbleText(const char* str, IRECT& r) const
+{
+  GetUI()->MeasureText(mText, str, r);
+}
+
+IPopupMenuControl::IPopupMenuControl(const IText& text, const IRECT& bounds)
+: IControl(bounds)
+{
+  mText = text;
+  mHide = true;
+}
+
+void IPopupMenuControl::OpenMenu(IPopupMenu& menu, const IRECT& bounds)
+{
+  mMenu = &menu;
+  mAnchorArea = bounds;
+  mState = kExpanded;
+  IControl::Hide(false);
+}
+
+void IPopupMenuControl::Hide(bool hide)
+{
+  if (hide)
+  {
+    mState = kCollapsed;
+    mMenu = nullptr;
+  }
+  IControl::Hide(hide);
+}
+
+ITextEntryControl::ITextEntryControl() : IControl(IRECT())
+{
+  mHide = true;
+}
+
+void ITextEntryControl::OpenTextEntry(int paramIdx, const IText& text, const IRECT& bounds,
+                                      int length, const char* str)
+{
+  mParamIdx = paramIdx;
+  mText = text;
+  mMaxLength = length;
+  mStr = str ? str : "";
+  SetTargetAndDrawRECTs(bounds);
+  mEditing = true;
+  IControl::Hide(false);
+}
+
+void ITextEntryControl::Hide(bool hide)
+{
+  if (hide)
+  {
+    mEditing = false;
+  }
+  IControl::Hide(hide);
+}
+
+IFPSDisplayControl::IFPSDisplayControl(const IRECT& bounds, int mode, const char* name)
+: IControl(bounds), IVectorBase(kStyleDefault), mMode(mode), mName(name ? name : "")
+{
+}
+
+} // namespace iplug::igraphics
