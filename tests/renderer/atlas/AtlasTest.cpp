@@ -200,3 +200,19 @@ TEST_F(AtlasTest, ResetThatCannotAllocateKeepsTheAtlas) {
     EXPECT_GT(atlasDrawText(atlas, 0, 0, "AB", nullptr), 0.0f);
 #endif
 }
+
+TEST_F(AtlasTest, ScratchArenaRoundsRequestsAndReportsWhenFull) {
+    ErrorLog log;
+    atlasSetErrorCallback(atlas, ErrorLog::record, &log);
+    atlas->scratchUsed = 0;
+    auto* first = static_cast<uint8_t*>(atlasScratchAlloc(atlas, 1));
+    auto* second = static_cast<uint8_t*>(atlasScratchAlloc(atlas, 17));
+    EXPECT_EQ(second - first, 16);
+    EXPECT_EQ(atlas->scratchUsed, 48);
+    EXPECT_EQ(atlasScratchAlloc(atlas, kAtlasScratchSize - 48 + 1), nullptr);
+    EXPECT_EQ(atlasScratchAlloc(atlas, SIZE_MAX), nullptr); // no wrap-around of the sum
+    EXPECT_NE(atlasScratchAlloc(atlas, kAtlasScratchSize - 48), nullptr);
+    EXPECT_EQ(atlas->scratchUsed, kAtlasScratchSize);
+    EXPECT_EQ(log.errors, (std::vector<std::pair<int, int>>{{ATLAS_SCRATCH_FULL, kAtlasScratchSize + 16},
+                                                             {ATLAS_SCRATCH_FULL, INT32_MAX}}));
+}
