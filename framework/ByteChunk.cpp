@@ -45,15 +45,8 @@ int ByteChunk::GetStr(WDL_String& text, int startPos) const
 {
   int32_t length = 0;
   const int textPos = Get(&length, startPos);
-  if (textPos < 0)
+  if (textPos < 0 || length < 0 || int64_t{textPos} + length > Size())
     return -1;
-  if (length < 1)
-  {
-    text.Set("");
-    return textPos;
-  }
-  if (int64_t{textPos} + length > Size())
-    return -1;
-  text.Set(reinterpret_cast<const char*>(m_bytes.Get() + textPos), length);
+  text.Set(length > 0 ? reinterpret_cast<const char*>(m_bytes.Get() + textPos) : "", length);
   return textPos + length;
 }

@@ -33,8 +33,8 @@ public:
   }
 
   int GetBytes(void* data, int size, int startPos) const;
-  // A stored length below 1 gives the empty text; the text stops at its first zero byte. When
-  // the length field or the bytes run past the end the text is untouched and the result is -1.
+  // The text stops at its first zero byte. A negative stored length, or a length field or bytes
+  // that run past the end, fail: the text is untouched and the result is -1.
   int GetStr(WDL_String& text, int startPos) const;
   template <class T>
   int Get(T* value, int startPos) const

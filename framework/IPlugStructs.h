@@ -1,0 +1,60 @@
+#pragma once
+// Records that travel between the host, the audio side and the editor.
+
+#include "framework/ByteChunk.h"
+
+#include <cstdint>
+#include <cstring>
+
+namespace iplug {
+
+// A parameter index and a plain (not normalised) value.
+struct ParamTuple
+{
+  int idx = 0;
+  double value = 0.0;
+};
+
+struct IMidiMsg
+{
+  int mOffset = 0;
+  uint8_t mStatus = 0;
+  uint8_t mData1 = 0;
+  uint8_t mData2 = 0;
+};
+
+// A system-exclusive message with its bytes held inline.
+struct SysExData
+{
+  static constexpr int kMaxSize = 512;
+  int mOffset = 0;
+  int mSize = 0;
+  uint8_t mData[kMaxSize] = {};
+};
+static_assert(sizeof(SysExData) == 520);
+
+// A system-exclusive message as the hooks pass it; the bytes are not owned.
+struct SysExView
+{
+  int mOffset = 0;
+  int mSize = 0;
+  const uint8_t* mData = nullptr;
+};
+
+// One preset slot: a name and a complete serialised state.
+struct IPreset
+{
+  static constexpr int kNameSize = 256;  // 255 characters and the terminator
+  bool mInitialized = false;
+  char mName[kNameSize] = "empty";
+  ByteChunk mChunk;
+
+  void SetName(const char* name)
+  {
+    const size_t n = name ? strnlen(name, kNameSize - 1) : 0;
+    std::memcpy(mName, name ? name : "", n);
+    mName[n] = 0;
+  }
+};
+
+} // namespace iplug
