@@ -1,5 +1,6 @@
 #include "speech-detector/VadResampler.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstddef>
 #include <numbers>
@@ -99,6 +100,23 @@ uint64_t stateSize(const RateRow& row)
   return sizeof(VadResampler) + 4ull * ringLength(row);
 }
 
+// sum of c[k * stride] * newest[-k] for k < count, with four partial sums so that the additions
+// do not wait on each other.
+float backwardDot(const float* c, uint32_t stride, const float* newest, uint32_t count)
+{
+  float s0 = 0.0f, s1 = 0.0f, s2 = 0.0f, s3 = 0.0f;
+  const float* x = newest;
+  for (; count >= 4; count -= 4, c += 4 * stride, x -= 4) {
+    s0 += c[0] * x[0];
+    s1 += c[stride] * x[-1];
+    s2 += c[2 * stride] * x[-2];
+    s3 += c[3 * stride] * x[-3];
+  }
+  for (; count > 0; --count, c += stride, --x)
+    s0 += c[0] * x[0];
+  return (s0 + s1) + (s2 + s3);
+}
+
 } // namespace
 
 uint64_t vadResamplerGetSize(uint32_t inRate, uint32_t outRate, uint32_t outLen, uint32_t* need)
@@ -158,12 +176,16 @@ int32_t vadResamplerProcess(VadResampler* state, uint32_t nIn, const float* in, 
     s.ring[pos] = sample;
   };
   for (uint32_t i = 0; i < s.outLen; ++i) {
-    // The newest sample meets coef[phase], older ones every L-th tap after it.
+    // The newest sample meets coef[phase], older ones every L-th tap after it. The ring is read
+    // backwards in at most two contiguous runs: down from the write position, then down from
+    // the end.
     float acc = 0.0f;
-    uint32_t r = pos;
-    for (uint32_t j = phase; j < s.taps; j += s.L) {
-      acc += s.coef[j] * s.ring[r];
-      r = (r - 1) & s.ringMask;
+    if (phase < s.taps) {
+      const uint32_t terms = (s.taps - phase + s.L - 1) / s.L;
+      const uint32_t first = std::min(terms, pos + 1);
+      const float* coef = s.coef + phase;
+      acc = backwardDot(coef, s.L, s.ring + pos, first) +
+            backwardDot(coef + first * s.L, s.L, s.ring + s.ringMask, terms - first);
     }
     out[i] = acc;
     phase += s.M;

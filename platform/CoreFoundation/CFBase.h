@@ -17,6 +17,7 @@ typedef int64_t SInt64;
 typedef float Float32;
 typedef double Float64;
 typedef UInt32 FourCharCode;
+typedef FourCharCode OSType;
 typedef SInt32 OSStatus;
 typedef SInt16 OSErr;
 typedef uint16_t UniChar;
@@ -67,6 +68,13 @@ CFHashCode CFHash(CFTypeRef object);
 }  // extern "C"
 
 namespace platform {
+// A four-character code as a 32-bit integer whose most significant byte is the first character.
+constexpr FourCharCode FourCC(const char (&code)[5])
+{
+  return (FourCharCode(UInt8(code[0])) << 24) | (FourCharCode(UInt8(code[1])) << 16) |
+         (FourCharCode(UInt8(code[2])) << 8) | FourCharCode(UInt8(code[3]));
+}
+
 // Objects alive now (made and not yet destroyed), constants excluded: a test compares it with
 // the count before it ran to find leaks.
 long LiveObjectCount();

@@ -1,0 +1,252 @@
+#include "meter-engine/WeightingFilter.h"
+
+#include <cmath>
+#include <initializer_list>
+#include <numbers>
+
+namespace {
+
+constexpr double kPi = std::numbers::pi;
+
+// Widening of the band-pass bandwidth as the centre frequency nears Nyquist, linear between
+// the points; 1.0 at and below r = 0.125, 0.75 above r = 0.5.
+double BandwidthCorrection(double r)
+{
+  static constexpr double kR[] = {0.125, 0.25, 0.294, 0.306, 0.312, 0.375, 0.45, 0.5};
+  static constexpr double kF[] = {1.0, 1.1, 1.22, 1.16, 1.14, 0.9, 0.8, 0.75};
+  if (r <= kR[0]) return kF[0];
+  for (int i = 1; i < 8; ++i)
+    if (r <= kR[i]) return kF[i - 1] + (kF[i] - kF[i - 1]) * (r - kR[i - 1]) / (kR[i] - kR[i - 1]);
+  return kF[7];
+}
+
+// Peaking band-pass with reference gain 0, peak gain 1 and a prescribed gain at Nyquist, so
+// that the response does not cramp near fs/2.
+void DesignBandPass(Biquad& s, double w0, double r, double q)
+{
+  const double gb = std::sqrt(0.5);
+  const double gb2 = gb * gb;
+  const double dw = BandwidthCorrection(r) * 2.0 * std::atan(std::sin(w0 / 2.0) / q);
+  const double p = kPi * kPi * gb2 * dw * dw / (1.0 - gb2);
+  const double n = (w0 * w0 - kPi * kPi) * (w0 * w0 - kPi * kPi);
+  const double g1 = std::sqrt(p / (p + n));
+  const double g1sq = g1 * g1;
+  const double tanHalf = std::tan(w0 / 2.0);
+  const double w2 = tanHalf * tanHalf * std::sqrt(std::fabs(1.0 - g1sq));
+  const double dW = (1.0 + std::sqrt(gb2 / std::fabs(gb2 - g1sq)) * w2) * std::tan(dw / 2.0);
+  const double c = dW * dW * std::fabs(gb2 - g1sq) - 2.0 * w2 * (gb2 - std::sqrt(gb2 * std::fabs(gb2 - g1sq)));
+  const double d = 2.0 * w2 * (1.0 - std::sqrt(std::fabs(1.0 - g1sq)));
+  const double aq = std::sqrt((c + d) / (1.0 - gb2));
+  const double bq = std::sqrt((c + gb2 * d) / (1.0 - gb2));
+  const double den = 1.0 + w2 + aq;
+  s.b0 = (g1 + bq) / den;
+  s.b1 = -2.0 * g1 / den;
+  s.b2 = (g1 - bq) / den;
+  s.a0 = 1.0;
+  s.a1 = -2.0 * (1.0 - w2) / den;
+  s.a2 = (1.0 + w2 - aq) / den;
+}
+
+void Normalise(Biquad& s, double b0, double b1, double b2, double a0, double a1, double a2)
+{
+  s.b0 = b0 / a0;
+  s.b1 = b1 / a0;
+  s.b2 = b2 / a0;
+  s.a0 = 1.0;
+  s.a1 = a1 / a0;
+  s.a2 = a2 / a0;
+}
+
+}  // namespace
+
+void BiquadSection::Design(BiquadType sectionType, double frequency, double q, double gainDb, double sampleRate)
+{
+  ClearState();
+  type = sectionType;
+  if (static_cast<uint32_t>(sectionType) > static_cast<uint32_t>(BiquadType::HighShelfB)) return;
+
+  const double f = sampleRate / 2.0 < frequency ? sampleRate / 2.0 - 1.0 : frequency;
+  const double w0 = sectionType == BiquadType::LowPass2x ? 2.0 * kPi * f / sampleRate * 0.5
+                                                          : 2.0 * kPi * f / sampleRate;
+  const double cw = std::cos(w0);
+  const double alpha = std::sin(w0) / (2.0 * q);
+  const double a = std::pow(10.0, gainDb / 40.0);
+  const double sa = 2.0 * std::sqrt(a) * alpha;
+
+  switch (sectionType) {
+    case BiquadType::HighPass:
+      Normalise(*this, (1 + cw) / 2, -(1 + cw), (1 + cw) / 2, 1 + alpha, -2 * cw, 1 - alpha);
+      break;
+    case BiquadType::LowPass:
+    case BiquadType::LowPass2x:
+      Normalise(*this, (1 - cw) / 2, 1 - cw, (1 - cw) / 2, 1 + alpha, -2 * cw, 1 - alpha);
+      break;
+    case BiquadType::LowShelf:
+      Normalise(*this, a * ((a + 1) - (a - 1) * cw + sa), 2 * a * ((a - 1) - (a + 1) * cw),
+                a * ((a + 1) - (a - 1) * cw - sa), (a + 1) + (a - 1) * cw + sa,
+                -2 * ((a - 1) + (a + 1) * cw), (a + 1) + (a - 1) * cw - sa);
+      break;
+    case BiquadType::HighShelf:
+    case BiquadType::HighShelfB:
+      Normalise(*this, a * ((a + 1) + (a - 1) * cw + sa), -2 * a * ((a - 1) + (a + 1) * cw),
+                a * ((a + 1) + (a - 1) * cw - sa), (a + 1) - (a - 1) * cw + sa,
+                2 * ((a - 1) - (a + 1) * cw), (a + 1) - (a - 1) * cw - sa);
+      break;
+    case BiquadType::BandPass:
+      DesignBandPass(*this, w0, f / sampleRate, q);
+      break;
+  }
+}
+
+void KWeightingStage::Design(double rate, double corner, double piF0, double vb, double vl, double vh,
+                             double quality)
+{
+  ClearState();
+  sampleRate = rate;
+  f0 = corner;
+  bandGain = vb;
+  lowGain = vl;
+  highGain = vh;
+  q = quality;
+  k = std::tan(piF0 / rate);
+  kSquared = k * k;
+  denominator = kSquared + k / q + 1.0;
+  b0 = (vl * kSquared + vb * k / q + vh) / denominator;
+  b1 = 2.0 * (vl * kSquared - vh) / denominator;
+  b2 = (vl * kSquared - vb * k / q + vh) / denominator;
+  a0 = 1.0;
+  a1 = 2.0 * (kSquared - 1.0) / denominator;
+  a2 = (kSquared - k / q + 1.0) / denominator;
+}
+
+void WeightingFilter::Append(Biquad& stage, bool twice) { run_[runCount_++] = RunEntry{&stage, twice}; }
+
+// Sections 3, 4 and 5 of the A, B and C curves: the high-frequency end, corrected per rate.
+void WeightingFilter::DesignHfCorrection(double fs)
+{
+  struct Row { double gain3, gain4, lowPassHz, lowPassQ; };
+  const Row row = fs <= 44100.0   ? Row{0.0, -1.2, 12400.0, 0.48}
+                  : fs <= 48000.0 ? Row{0.5, -1.0, 12600.0, 0.48}
+                  : fs <= 96000.0 ? Row{8.0, -3.0, 12400.0, 0.5}
+                  : fs <= 192000.0 ? Row{10.0, 2.0, 12400.0, 0.5}
+                                   : Row{0.0, 0.0, 12400.0, 0.48};
+  sections_[3].Design(BiquadType::HighShelf, fs / 2 - 0.083333 * fs, 0.5, row.gain3, fs);
+  sections_[4].Design(BiquadType::HighShelf, fs / 2 - 0.083333 * fs / 2, 0.5, row.gain4, fs);
+  sections_[5].Design(BiquadType::LowPass2x, row.lowPassHz, row.lowPassQ, 0.0, fs);
+}
+
+void WeightingFilter::Design(uint32_t mode, uint32_t lowCutSteep, uint32_t highCutSteep, double fs,
+                             double lowCutHz, double highCutHz)
+{
+  mode_ = mode;
+  runCount_ = 0;
+  correctionDb_ = 0.0;
+  correctionGain_ = 1.0;
+  auto runSections = [this](std::initializer_list<int> indices) {
+    for (int i : indices) Append(sections_[i], sections_[i].type == BiquadType::LowPass2x);
+  };
+
+  switch (static_cast<WeightingMode>(mode)) {
+    case WeightingMode::Off:
+      break;
+    case WeightingMode::LeqK:
+      kShelf_.Design(fs, 1681.974450955532, 5284.078578647624, 1.25872093023256, 1.0, 1.58486470113086,
+                     0.70717523695542);
+      kHighPass_.Design(fs, 38.13547087611304, 119.80611514558424, 0.0, 0.0, 1.00499489871469,
+                        0.50032703732504);
+      Append(kHighPass_, false);
+      Append(kShelf_, false);
+      correctionDb_ = -0.671;
+      correctionGain_ = 0.9256568088074579;
+      break;
+    case WeightingMode::LeqA:
+    case WeightingMode::LeqAPlus3:
+      sections_[0].Design(BiquadType::LowShelf, 30.0, 0.6, 2.0, fs);
+      sections_[1].Design(BiquadType::HighPass, 30.0, 0.4, 0.0, fs);
+      sections_[2].Design(BiquadType::HighPass, 239.0, 0.29, 0.0, fs);
+      DesignHfCorrection(fs);
+      runSections({0, 1, 2, 3, 4, 5});
+      if (mode == static_cast<uint32_t>(WeightingMode::LeqA)) {
+        correctionDb_ = 1.99;
+        correctionGain_ = 1.257476854367659;
+      } else {
+        correctionDb_ = 4.99;
+        correctionGain_ = 1.7762332682884383;
+      }
+      break;
+    case WeightingMode::LeqB:
+      sections_[1].Design(BiquadType::HighPass, 74.0, 0.39, 0.0, fs);
+      DesignHfCorrection(fs);
+      runSections({1, 3, 4, 5});
+      correctionDb_ = 0.2;
+      correctionGain_ = 1.023292992280754;
+      break;
+    case WeightingMode::LeqC:
+      sections_[0].Design(BiquadType::LowShelf, 10.0, 0.6, -4.0, fs);
+      sections_[1].Design(BiquadType::HighPass, 15.0, 0.41, 0.0, fs);
+      DesignHfCorrection(fs);
+      runSections({0, 1, 3, 4, 5});
+      correctionDb_ = 0.1;
+      correctionGain_ = 1.0115794542598986;
+      break;
+    case WeightingMode::LeqM:
+      // Rates above 192 kHz use the 96-192 kHz design rather than running undesigned sections.
+      if (fs <= 48000.0) {
+        sections_[1].Design(BiquadType::BandPass, 7100.0, 0.5, 0.0, fs);
+        sections_[2].Design(BiquadType::LowPass2x, 10800.0, 0.82, 0.0, fs);
+        sections_[3].Design(BiquadType::LowPass2x, 10800.0, 0.82, 0.0, fs);
+        sections_[4].Design(BiquadType::HighShelfB, 12300.0, 0.7, -6.0, fs);
+        sections_[5].Design(BiquadType::HighShelf, 19000.0, 0.64, 8.0, fs);
+        sections_[6].Design(BiquadType::HighShelfB, 16000.0, 0.7, 0.4, fs);
+        correctionDb_ = 6.2;
+        correctionGain_ = 2.0417379446695296;
+      } else {
+        const bool upTo96k = fs <= 96000.0;
+        sections_[1].Design(BiquadType::BandPass, 7700.0, 0.5, 0.0, fs);
+        for (int i = 2; i <= 4; ++i) sections_[i].Design(BiquadType::LowPass2x, 10700.0, 0.8, 0.0, fs);
+        sections_[5].Design(BiquadType::HighShelf, 30000.0, 0.7, upTo96k ? 24.0 : 12.0, fs);
+        sections_[6].Design(BiquadType::HighShelfB, 15500.0, 0.7, upTo96k ? 0.0 : 1.0, fs);
+        correctionDb_ = 6.3;
+        correctionGain_ = 2.0653801558105296;
+      }
+      runSections({1, 2, 3, 4, 5, 6});
+      break;
+    case WeightingMode::Custom:
+      lowCutSteep_ = lowCutSteep;
+      highCutSteep_ = highCutSteep;
+      sections_[7].Design(BiquadType::HighPass, lowCutHz, 0.7, 0.0, fs);
+      sections_[8].Design(BiquadType::HighPass, lowCutHz, 0.7, 0.0, fs);
+      sections_[9].Design(BiquadType::LowPass2x, highCutHz, 0.7, 0.0, fs);
+      sections_[10].Design(BiquadType::LowPass2x, highCutHz, 0.7, 0.0, fs);
+      Append(sections_[7], false);
+      if (lowCutSteep_ != 0) Append(sections_[8], false);
+      Append(sections_[9], true);
+      if (highCutSteep_ != 0) Append(sections_[10], true);
+      break;
+  }
+}
+
+double WeightingFilter::Process(double sample)
+{
+  if (runCount_ == 0) return sample;  // Off, or a mode past Custom: bit-exact pass-through
+  double x = sample + 1e-24;
+  double y = 0.0;
+  for (int i = 0; i < runCount_; ++i) {
+    Biquad& stage = *run_[i].stage;
+    if (run_[i].twice) {
+      stage.Step(x);
+      y = 2.0 * stage.Step(1e-24);
+    } else {
+      y = stage.Step(x);
+    }
+    x = y + 1e-24;
+  }
+  return y * correctionGain_;
+}
+
+void WeightingFilter::ClearState()
+{
+  kShelf_.ClearState();
+  kHighPass_.ClearState();
+  for (auto& s : sections_) s.ClearState();
+}

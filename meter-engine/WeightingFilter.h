@@ -1,0 +1,94 @@
+#pragma once
+// Per-channel frequency weighting applied before loudness is measured: a cascade of
+// second-order sections chosen by the weighting mode, followed by a fixed correction gain.
+#include <cstdint>
+
+enum class WeightingMode : uint32_t {
+  Off = 0, LeqK = 1, LeqA = 2, LeqB = 3, LeqC = 4, LeqM = 5, LeqAPlus3 = 6, Custom = 7
+};
+
+enum class BiquadType : uint32_t {
+  HighPass = 0,
+  LowPass2x = 1,   // designed for, and run at, twice the sample rate
+  BandPass = 2,    // peak gain 1 with a prescribed gain at the Nyquist frequency
+  LowPass = 3,
+  LowShelf = 4,
+  HighShelf = 5,
+  HighShelfB = 6,  // designed and run exactly as HighShelf
+};
+
+// One direct-form I second-order section. Coefficients are kept normalised (a0 = 1) so that
+// the per-sample step needs no division.
+struct Biquad {
+  double x1 = 0, x2 = 0, x = 0, y1 = 0, y2 = 0, y = 0;
+  double b0 = 1, b1 = 0, b2 = 0, a0 = 1, a1 = 0, a2 = 0;
+
+  // The 1e-24 keeps silent input from decaying into denormal numbers.
+  double Step(double in)
+  {
+    x = in;
+    y = b0 * in + b1 * x1 + b2 * x2 - a1 * y1 - a2 * y2 + 1e-24;
+    x2 = x1;
+    x1 = in;
+    y2 = y1;
+    y1 = y;
+    return y;
+  }
+  void ClearState() { x1 = x2 = x = y1 = y2 = y = 0.0; }
+};
+
+struct BiquadSection : Biquad {
+  BiquadType type = BiquadType::HighPass;
+
+  // Clears the state and computes the coefficients; a type code past HighShelfB only clears.
+  void Design(BiquadType sectionType, double frequency, double q, double gainDb, double sampleRate);
+};
+
+// One stage of the K weighting, designed from its analogue prototype by pre-warping.
+struct KWeightingStage : Biquad {
+  double sampleRate = 0, f0 = 0, bandGain = 0, lowGain = 0, highGain = 0, q = 0;
+  double k = 0, kSquared = 0, denominator = 0;
+
+  // piF0 is pi times the corner frequency, given directly so the published coefficients are met.
+  void Design(double rate, double corner, double piF0, double vb, double vl, double vh, double quality);
+};
+
+class WeightingFilter {
+public:
+  WeightingFilter() = default;
+  // The run list points into the filter itself, so a filter is never copied.
+  WeightingFilter(const WeightingFilter&) = delete;
+  WeightingFilter& operator=(const WeightingFilter&) = delete;
+
+  void Design(uint32_t mode, uint32_t lowCutSteep, uint32_t highCutSteep, double sampleRate,
+              double lowCutHz, double highCutHz);
+  double Process(double sample);
+  // Restarts the filter from silence; the design stays.
+  void ClearState();
+
+  uint32_t Mode() const { return mode_; }
+  double CorrectionDb() const { return correctionDb_; }
+  double CorrectionGain() const { return correctionGain_; }
+  const KWeightingStage& KShelf() const { return kShelf_; }
+  const KWeightingStage& KHighPass() const { return kHighPass_; }
+  const BiquadSection& Section(int i) const { return sections_[i]; }
+  int RunCount() const { return runCount_; }
+
+private:
+  void DesignHfCorrection(double sampleRate);
+  void Append(Biquad& stage, bool twice);
+
+  struct RunEntry {
+    Biquad* stage;
+    bool twice;  // a LowPass2x section: one step with the sample, one with an inserted zero
+  };
+
+  KWeightingStage kShelf_, kHighPass_;
+  BiquadSection sections_[11];
+  uint32_t mode_ = 0;
+  double correctionDb_ = 0.0;
+  double correctionGain_ = 1.0;
+  uint32_t lowCutSteep_ = 0, highCutSteep_ = 0;
+  RunEntry run_[6] = {};
+  int runCount_ = 0;
+};
