@@ -70,8 +70,14 @@ public:
     : detector_(detector)
   {
   }
-  DialogueGate(const DialogueGate&) = delete;
-  DialogueGate& operator=(const DialogueGate&) = delete;
+  // Movable so that an engine can be built aside and moved in; a moved-from gate must be
+  // prepared again before use.
+  DialogueGate(DialogueGate&&) = default;
+  DialogueGate& operator=(DialogueGate&&) = default;
+
+  // The detector that the next Prepare sets up.
+  void UseDetector(const SpeechDetectorCalls& detector) { detector_ = detector; }
+  const SpeechDetectorCalls& Detector() const { return detector_; }
 
   // (Re)creates the detector for the rate and measures its latency. Only 32000, 44100 and
   // 48000 Hz are supported; at any other rate, or when memory or the detector's set-up fails,

@@ -4,6 +4,7 @@
 
 #include <cmath>
 #include <cstdint>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -169,6 +170,20 @@ TEST_F(ScriptedGate, StaysDisabledWhenTheDetectorCannotBeSetUp)
   EXPECT_FALSE(gate.IsEnabled());
   EXPECT_EQ(Feed(gate, {{-20, true}}), std::vector<int>{0});
   EXPECT_EQ(gate.BlockCount(), 0u);
+}
+
+TEST_F(ScriptedGate, KeepsItsStateAndDetectorWhenMoved)
+{
+  DialogueGate built;
+  built.UseDetector(kScripted);
+  built.Prepare(36000, kBlock, kRate);
+  Feed(built, {{-20, true}, {-20, true}, {-20, true}, {-20, true}, {-20, true}, {-20, true}});
+  DialogueGate moved;
+  moved = std::move(built);
+  EXPECT_EQ(moved.Detector().process, kScripted.process);
+  EXPECT_EQ(Feed(moved, {{-20, true}}), std::vector<int>{1});
+  EXPECT_EQ(moved.SpeechBlockCount(), 2u);
+  EXPECT_NEAR(moved.MeanSpeechPower(), power(-20), 1e-15);
 }
 
 TEST(DialogueGate, RealDetectorLatencyAndUnsupportedRates)
