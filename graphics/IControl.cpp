@@ -4,8 +4,12 @@
 #include <cmath>
 #include <stdexcept>
 
+#include "framework/IGraphicsEditorDelegate.h"
+#include "framework/IPlugParameter.h"
+#include "framework/WDLString.h"
 #include "graphics/IGraphics.h"
 #include "graphics/IGraphicsConstants.h"
+#include "graphics/IPopupMenu.h"
 #include "graphics/ISpecialControls.h"
 
 namespace iplug::igraphics
@@ -345,13 +349,18 @@ void RippleAnimation(IControl* control)
   control->SetDirty(false);
 }
 
-const IParam* IControl::GetParam(int) const
+const IParam* IControl::GetParam(int valIdx) const
 {
-  return nullptr;
+  const int paramIdx = GetParamIdx(valIdx);
+  return mDelegate && paramIdx >= 0 ? mDelegate->GetParam(paramIdx) : nullptr;
 }
 
-void IControl::SendValueToDelegate(int)
+void IControl::SendValueToDelegate(int valIdx)
 {
+  if (mDelegate)
+  {
+    mDelegate->SetValueFromEditor(GetParamIdx(valIdx), GetValue(valIdx), true);
+  }
 }
 
 void IControl::SetValueToDefault(int valIdx)
@@ -360,23 +369,70 @@ void IControl::SetValueToDefault(int valIdx)
   {
     valIdx = 0;
   }
+  ForValIdx(valIdx, [&](int i) {
+    if (const IParam* param = GetParam(i))
+    {
+      SetValue(param->ToNormalised(param->GetDefault()), i);
+    }
+  });
   SetDirty(true, valIdx);
 }
 
-void IControl::PopupMenuChosen(IPopupMenu*, int)
+void IControl::PopupMenuChosen(IPopupMenu* menu, int valIdx)
 {
+  if (!menu || valIdx < 0 || mDisablePrompt)
+  {
+    return;
+  }
+  if (const IParam* param = GetParam(valIdx))
+  {
+    ValueFromUserInput(param->ToNormalised(menu->GetChosenItemIdx()), valIdx);
+  }
 }
 
-void IControl::AskForValue(int)
+void IControl::AskForValue(int valIdx)
 {
+  if (valIdx < 0 || mDisablePrompt)
+  {
+    return;
+  }
+  const IParam* param = GetParam(valIdx);
+  if (!param)
+  {
+    return;
+  }
+  const IRECT bounds = param->DisplayTextCount() > 0
+                         ? mRECT
+                         : IRECT(mRECT.MW() - 20.f, mRECT.MH() - 8.f, mRECT.MW() + 20.f,
+                                 mRECT.MH() + 8.f);
+  AskForValue(bounds, valIdx);
+  SetDirty(false);
 }
 
-void BubbleRightAction(IControl*)
+namespace
 {
+void ShowValueBubble(IControl* control, int direction, float x, float y)
+{
+  const IParam* param = control->GetParam(0);
+  IGraphics* g = control->GetUI();
+  if (!param || !g)
+  {
+    return;
+  }
+  WDL_String display;
+  param->FormatDisplayWithLabel(display);
+  g->ShowBubble(control, display.Get(), direction, x, y, IRECT(0.f, 0.f, 50.f, 30.f));
+}
+} // namespace
+
+void BubbleRightAction(IControl* control)
+{
+  ShowValueBubble(control, 1, control->GetRECT().R, control->GetRECT().MH());
 }
 
-void BubbleAboveAction(IControl*)
+void BubbleAboveAction(IControl* control)
 {
+  ShowValueBubble(control, 0, control->GetRECT().MW(), control->GetRECT().T);
 }
 
 } // namespace iplug::igraphics

@@ -183,9 +183,6 @@ protected:
   // Milliseconds of the steady clock; a test replaces it to drive animations.
   virtual double AnimationClockMs() const;
 
-  // The normalised value of a plain parameter value: stepped rounding, clamping to the range,
-  // the shape's mapping, clamping to 0..1.
-  static double NormalisedFromPlain(const IParam& param, double value);
   // Sends slot valIdx's value to the plug-in through the delegate.
   void SendValueToDelegate(int valIdx);
 

@@ -4,6 +4,8 @@
 #include <cmath>
 #include <cstring>
 
+#include "framework/IGraphicsEditorDelegate.h"
+#include "framework/IPlugStructs.h"
 #include "graphics/IBitmap.h"
 #include "graphics/IGraphicsConstants.h"
 #include "graphics/ISpecialControls.h"
@@ -174,6 +176,11 @@ void IGraphics::ClearControlReferences(IControl* control)
   {
     mInPopupMenu = nullptr;
   }
+  // The host must not be left inside a gesture of a control that is going away.
+  while (mGesturesBegun.contains(control))
+  {
+    EndParamGestures(control);
+  }
 }
 
 void IGraphics::RemoveControl(IControl* control)
@@ -220,6 +227,8 @@ void IGraphics::DeleteAllControls()
   // Nothing may point at a deleted control afterwards.
   mInTextEntry = nullptr;
   mInPopupMenu = nullptr;
+  // No call into the delegate here: it may be part-way through its own destruction.
+  mGesturesBegun.clear();
   mPopupControl.reset();
   mTextEntryControl.reset();
   mCornerResizer.reset();
@@ -581,30 +590,95 @@ void IGraphics::BeginFrame()
 
 void IGraphics::StoreEditorSizeInDelegate()
 {
+  mDelegate->SetEditorSize(mWidth, mHeight);
 }
 
 IGraphics* IGraphics::GraphicsForControls()
 {
-  return this;
+  return mDelegate->GetGraphicsAvailable() ? mDelegate->GetUI() : nullptr;
 }
 
-void IGraphics::ClampToDelegateLimits(int&, int&) const
+void IGraphics::ClampToDelegateLimits(int& w, int& h) const
 {
+  // A delegate that never set its limits (maximum 0) leaves the size alone rather than
+  // collapsing the editor to nothing.
+  if (mDelegate->GetMaxWidth() > 0)
+  {
+    w = std::clamp(w, mDelegate->GetMinWidth(), mDelegate->GetMaxWidth());
+  }
+  if (mDelegate->GetMaxHeight() > 0)
+  {
+    h = std::clamp(h, mDelegate->GetMinHeight(), mDelegate->GetMaxHeight());
+  }
 }
 
-void IGraphics::RequestWindowResize(bool)
+void IGraphics::RequestWindowResize(bool needsPlatformResize)
 {
-  WindowPixels(mWidth);
-  WindowPixels(mHeight);
-  ResizeNativeView(false);
+  const bool resized = mDelegate->ResizeRequestFromEditor(WindowPixels(mWidth),
+                                                          WindowPixels(mHeight),
+                                                          needsPlatformResize);
+  ResizeNativeView(resized);
 }
 
 void IGraphics::LayoutUIThroughDelegate()
 {
+  mDelegate->LayoutUI(this);
 }
 
-void IGraphics::AskForValue(IControl*, const IRECT&, int)
+void IGraphics::BeginParamGestures(IControl* control)
 {
+  for (int i = 0; i < control->NVals(); ++i)
+  {
+    if (control->GetParamIdx(i) >= 0)
+    {
+      mDelegate->GestureBeginFromEditor(control->GetParamIdx(i));
+    }
+  }
+  ++mGesturesBegun[control];
+}
+
+void IGraphics::EndParamGestures(IControl* control)
+{
+  // Only a gesture that a press began is ended, once.
+  const auto it = mGesturesBegun.find(control);
+  if (it == mGesturesBegun.end())
+  {
+    return;
+  }
+  if (--it->second == 0)
+  {
+    mGesturesBegun.erase(it);
+  }
+  for (int i = 0; i < control->NVals(); ++i)
+  {
+    if (control->GetParamIdx(i) >= 0)
+    {
+      mDelegate->GestureEndFromEditor(control->GetParamIdx(i));
+    }
+  }
+}
+
+void IGraphics::DelegateMouseDown()
+{
+  mDelegate->OnMouseDownHook();
+}
+
+void IGraphics::DelegateMouseUp()
+{
+  mDelegate->OnMouseUpHook();
+}
+
+void IGraphics::SendQwertyMidi(int status, int note, int velocity, const IMidiKeyFunc& func)
+{
+  IMidiMsg msg;
+  msg.mStatus = static_cast<uint8_t>(status);
+  msg.mData1 = static_cast<uint8_t>(note);
+  msg.mData2 = static_cast<uint8_t>(velocity);
+  mDelegate->QueueMidiFromEditor(msg);
+  if (func)
+  {
+    func(msg);
+  }
 }
 
 } // namespace iplug::igraphics

@@ -101,6 +101,7 @@ public:
   virtual bool WriteClipboardText(const char* str) = 0;
   virtual void UpdateTooltips() = 0;
   virtual int ShowAlert(const char* text, const char* caption, int type) = 0;
+  // The chosen path is written into fileName, which stays empty when the user cancels.
   virtual void AskForFile(std::string& fileName, std::string& path, bool save,
                           const char* extensions) = 0;
   virtual bool AskForFolder(std::string& folder) = 0;
@@ -211,6 +212,19 @@ public:
   // Text: nothing for an empty or null string.
   void DrawText(const IText& text, const char* str, const IRECT& bounds,
                 const IBlend* blend = nullptr);
+
+  // ---- Frame cycle -------------------------------------------------------------------------
+  // Runs the per-frame function and the animations, then adds the bounds (grown by 0.75) of
+  // every dirty control; answers whether there is anything to draw.
+  bool IsDirty(IRECTList& rects);
+  // Draws one frame of the rectangles: snapped outward to whole pixels and merged, or their
+  // union in draw-union mode.
+  void DrawDirtyRects(IRECTList& rects);
+  void SetDrawUnionMode(bool on);
+  // Merges snapped dirty rectangles in place: contained ones are dropped, overlapping ones cut
+  // apart and neighbours sharing an edge fused. Every pixel of the input stays covered.
+  static void MergeDirtyRects(IRECTList& rects);
+  const IRECT& GetClipRECT() const { return mClipRECT; }
 
   // ---- Controls ----------------------------------------------------------------------------
   // Attaches a control at the end of the list and takes ownership. With a tag that is already
@@ -343,9 +357,34 @@ public:
     return IRECT(0.f, 0.f, static_cast<float>(mWidth), static_cast<float>(mHeight));
   }
 
-  // ---- Input state -------------------------------------------------------------------------
+  // ---- Input -------------------------------------------------------------------------------
+  enum EResizeMode { kResizeScale = 0, kResizeSize = 1 };
+
+  // Pointer events take one entry per pointer; the mouse is pointer 0. A pointer stays with the
+  // control that took it on mouse down until its mouse up.
+  void OnMouseDown(const std::vector<IMouseInfo>& points);
+  void OnMouseUp(const std::vector<IMouseInfo>& points);
+  void OnMouseDrag(const std::vector<IMouseInfo>& points);
+  bool OnMouseDblClick(float x, float y, const IMouseMod& mod);
+  bool OnMouseOver(float x, float y, const IMouseMod& mod);
+  void OnMouseOut();
+  void OnMouseWheel(float x, float y, const IMouseMod& mod, float delta);
+  void OnTouchCancelled(const std::vector<IMouseInfo>& points);
+  void OnDrop(const char* path, float x, float y);
+  void OnFocusLost();
+  // The control under the point takes the key, else the key handler; true when used.
   bool OnKeyDown(float x, float y, const IKeyPress& key);
   bool OnKeyUp(float x, float y, const IKeyPress& key);
+  void StoreParamIdxAt(float x, float y);
+  int TakeStoredParamIdx();
+  void EndDragResize();
+  // Plays notes from the letter keys (base note 48; Z and X change the octave).
+  void SetQwertyMidiKeyHandlerFunc(IMidiKeyFunc func = nullptr);
+
+  void MoveControl(int idx, float x, float y);
+  void ResizeControl(int idx, float w, float h);
+  void SetControlBounds(int idx, const IRECT& r);
+
   void ReleaseMouseCapture();
   bool ControlIsCaptured() const { return !mCapturedMap.empty(); }
   bool ControlIsCaptured(const IControl* control) const;
@@ -380,6 +419,18 @@ public:
   // ---- Prompts -----------------------------------------------------------------------------
   // Opens a menu of the parameter's display texts or a text entry holding its value.
   void AskForValue(IControl* control, const IRECT& bounds, int valIdx);
+  void OpenTextEntry(IControl* control, const IText& text, const IRECT& bounds, const char* str,
+                     int valIdx);
+  // Shows the menu in the in-window popup control when attached, else through the platform.
+  void OpenMenu(IControl* control, IPopupMenu& menu, const IRECT& bounds, int valIdx,
+                bool isContext = false);
+  // Ends the open menu: the owner receives the chosen menu (null when nothing was chosen).
+  void ApplyPopupMenuResult(IPopupMenu* menu);
+  // Ends the open text entry: a linked value is parsed, rounded, clamped and set; otherwise the
+  // owner receives the raw text.
+  void ApplyTextEntryResult(const char* str);
+  void ShowContextMenuFor(IControl* control, float x, float y);
+  void ShowContextMenuForIdx(int idx, float x, float y);
   void ShowBubble(IControl* control, const char* str, int direction, float x, float y,
                   IRECT minimumBox, uint64_t touchId = 0);
 
@@ -411,9 +462,14 @@ protected:
   // The hit test without side effects; idx receives the list index (-1 for special controls).
   IControl* FindControlAt(float x, float y, bool mouseOver, int& idx) const;
   bool DispatchKey(float x, float y, const IKeyPress& key, bool isUp);
+  void Draw(const IRECT& rect, float scale);
+  void DrawControl(IControl* control, const IRECT& rect, float scale);
   void ApplyResize(int w, int h, float scale, bool needsPlatformResize);
   // Window size in pixels for a size in points: draw scale, then the platform's backing scale.
   int WindowPixels(int points) const;
+  void ResetPromptMenu();
+  // The bubble for a control: the first one, or under multi-touch the one of its pointer.
+  IBubbleControl* ChooseBubble(IControl* control, uint64_t& touchId);
 
   // The bitmap cache's count follows the graphics objects alive.
   static void RetainStaticStorage();
@@ -426,6 +482,12 @@ protected:
   // Asks the delegate for a window of the current size and passes its answer to the platform.
   void RequestWindowResize(bool needsPlatformResize);
   void LayoutUIThroughDelegate();
+  void BeginParamGestures(IControl* control);
+  void EndParamGestures(IControl* control);
+  void DelegateMouseDown();
+  void DelegateMouseUp();
+  // Queues a message built by the keyboard handler for the processor, then hands it to func.
+  void SendQwertyMidi(int status, int note, int velocity, const IMidiKeyFunc& func);
 
   std::vector<IControl*> mControls;  // owned, in attach order; index 0 is the background
   std::unordered_map<int, IControl*> mCtrlTags;
@@ -446,6 +508,7 @@ protected:
   IRECTList mGestureRegions;
   std::unordered_map<int, GestureFunc> mGestureRegionFuncs;
   std::unordered_map<uint64_t, IControl*> mCapturedMap;
+  std::unordered_map<IControl*, int> mGesturesBegun;  // host gestures open per pressed control
   IControl* mMouseOver = nullptr;
   IControl* mInTextEntry = nullptr;
   IControl* mInPopupMenu = nullptr;

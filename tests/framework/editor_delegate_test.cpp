@@ -32,7 +32,7 @@ TEST(EditorDelegate, ReopenRestoresSizeAndScale)
   int parent = 0;
   EXPECT_EQ(plugin.OpenWindow(&parent), &parent);
   ASSERT_NE(plugin.GetUI(), nullptr);
-  plugin.GetUI()->Resize(500, 350, 1.5f);
+  plugin.GetUI()->Resize(500, 450, 1.5f);  // inside the configured limits
   plugin.CloseWindow();
   EXPECT_EQ(plugin.GetUI(), nullptr);
   EXPECT_EQ(plugin.log.back(), "closed");
@@ -40,7 +40,7 @@ TEST(EditorDelegate, ReopenRestoresSizeAndScale)
   plugin.OpenWindow(&parent);
   ASSERT_NE(plugin.GetUI(), nullptr);
   EXPECT_EQ(plugin.GetUI()->Width(), 500);
-  EXPECT_EQ(plugin.GetUI()->Height(), 350);
+  EXPECT_EQ(plugin.GetUI()->Height(), 450);
   EXPECT_EQ(plugin.GetUI()->GetDrawScale(), 1.5f);
 
   ByteChunk chunk;
