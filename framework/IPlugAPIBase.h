@@ -11,34 +11,6 @@
 
 namespace iplug {
 
-// What a plug-in class hands to its bases.
-struct IPluginConfig
-{
-  int nParams = 0;
-  int nPresets = 0;
-  const char* channelIOStr = "";
-  const char* pluginName = "";
-  const char* productName = "";
-  const char* mfrName = "";
-  int vendorVersion = 0;   // 0xMMMMmmbb
-  int uniqueID = 0;        // four-character codes, packed big-endian
-  int mfrID = 0;
-  int latency = 0;
-  bool plugDoesMidiIn = false;
-  bool plugDoesMidiOut = false;
-  bool plugDoesMPE = false;
-  bool plugDoesChunks = false;  // state is written as a chunk
-  int plugType = 0;             // 0 effect, 1 instrument, 2 MIDI effect
-  bool plugHasUI = false;
-  int plugWidth = 0;
-  int plugHeight = 0;
-  int plugMinWidth = 0;
-  int plugMaxWidth = 0;
-  int plugMinHeight = 0;
-  int plugMaxHeight = 0;
-  const char* bundleID = "";
-};
-
 class IPlugAPIBase : public IPluginBase
 {
 public:
