@@ -1,5 +1,6 @@
 #include "renderer/atlas/TrueTypeTables.h"
 
+#include <algorithm>
 #include <cstring>
 #include <vector>
 
@@ -57,14 +58,29 @@ bool segmentMapIsSound(FontBytes bytes, FontTable cmap, int64_t sub) {
     return true;
 }
 
+// A glyph's declared box, in font units. Bitmaps are sized from it, so it must not be inverted,
+// and the points of a simple outline must lie inside it. (Boxes of composite glyphs are often
+// a unit off in sound fonts; the rasteriser clips what strays outside.)
+struct GlyphBox {
+    int xMin, yMin, xMax, yMax;
+
+    static GlyphBox of(FontBytes outline) {
+        return {outline.s16(2), outline.s16(4), outline.s16(6), outline.s16(8)};
+    }
+    bool ordered() const { return xMin <= xMax && yMin <= yMax; }
+};
+
 struct GlyphOutlines {
     FontBytes bytes;
     FontTable loca, glyf;
     bool longOffsets;
     unsigned glyphCount;
     std::vector<uint8_t> depth; // 0 unknown, 255 being checked, else component depth
+    std::vector<uint8_t> pointFlags;
 
-    bool range(unsigned glyph, int64_t& start, int64_t& end) const {
+    // The glyph's outline bytes; empty for a glyph without outline, absent when out of bounds.
+    bool outline(unsigned glyph, FontBytes& out) const {
+        int64_t start = 0, end = 0;
         if (longOffsets) {
             start = bytes.u32(loca.offset + 4 * int64_t(glyph));
             end = bytes.u32(loca.offset + 4 * int64_t(glyph) + 4);
@@ -72,11 +88,32 @@ struct GlyphOutlines {
             start = 2 * int64_t(bytes.u16(loca.offset + 2 * int64_t(glyph)));
             end = 2 * int64_t(bytes.u16(loca.offset + 2 * int64_t(glyph) + 2));
         }
+        out = {bytes.data + glyf.offset + start, end - start};
         return start <= end && end <= glyf.length;
     }
 
-    // Simple outline: contour ends, instructions, flags and coordinates all inside the glyph.
-    static bool simpleIsSound(FontBytes glyph, int contours) {
+    // One coordinate array: delta-coded values, one per point, each running total in the box.
+    bool coordinatesWithin(FontBytes glyph, int64_t& at, uint8_t shortBit, uint8_t sameOrPositiveBit,
+                           int low, int high) const {
+        int value = 0;
+        for (const uint8_t flags : pointFlags) {
+            if (flags & shortBit) {
+                if (!glyph.has(at, 1)) return false;
+                const int delta = glyph.data[at++];
+                value += (flags & sameOrPositiveBit) ? delta : -delta;
+            } else if (!(flags & sameOrPositiveBit)) {
+                if (!glyph.has(at, 2)) return false;
+                value += glyph.s16(at);
+                at += 2;
+            }
+            if (value < low || value > high) return false;
+        }
+        return true;
+    }
+
+    // Simple outline: contour ends, instructions, flags and coordinates all inside the glyph,
+    // and every point inside the glyph's box.
+    bool simpleIsSound(FontBytes glyph, int contours) {
         const int64_t ends = 10;
         if (!glyph.has(ends, 2 * int64_t(contours) + 2)) return false;
         int previous = -1;
@@ -85,25 +122,23 @@ struct GlyphOutlines {
             if (end <= previous) return false;
             previous = end;
         }
-        const int points = previous + 1;
+        const size_t points = size_t(previous) + 1;
         int64_t at = ends + 2 * int64_t(contours);
         at += 2 + glyph.u16(at);
-        int64_t coordinateBytes = 0;
-        for (int p = 0; p < points;) {
+        pointFlags.clear();
+        while (pointFlags.size() < points) {
             if (!glyph.has(at, 1)) return false;
             const uint8_t flags = glyph.data[at++];
-            int repeat = 1;
+            size_t repeat = 1;
             if (flags & 8) {
                 if (!glyph.has(at, 1)) return false;
                 repeat += glyph.data[at++];
             }
-            const int count = repeat < points - p ? repeat : points - p;
-            const int xBytes = (flags & 2) ? 1 : (flags & 16) ? 0 : 2;
-            const int yBytes = (flags & 4) ? 1 : (flags & 32) ? 0 : 2;
-            coordinateBytes += int64_t(count) * (xBytes + yBytes);
-            p += count;
+            pointFlags.insert(pointFlags.end(), std::min(repeat, points - pointFlags.size()), flags);
         }
-        return glyph.has(at, coordinateBytes);
+        const GlyphBox box = GlyphBox::of(glyph);
+        return coordinatesWithin(glyph, at, 2, 16, box.xMin, box.xMax) &&
+               coordinatesWithin(glyph, at, 4, 32, box.yMin, box.yMax);
     }
 
     // Composite outline: every component record inside the glyph, offsets given as x/y values
@@ -123,10 +158,9 @@ struct GlyphOutlines {
             at += (flags & 8) ? 2 : (flags & 0x40) ? 4 : (flags & 0x80) ? 8 : 0;
             if (!glyph.has(0, at)) return false;
             more = (flags & 0x20) != 0;
-            if (component < glyphCount) {
-                if (!isSound(component, level + 1)) return false;
-                if (depth[component] + 1 > componentDepth) componentDepth = depth[component] + 1;
-            }
+            if (component >= glyphCount) continue;
+            if (!isSound(component, level + 1)) return false;
+            if (depth[component] + 1 > componentDepth) componentDepth = depth[component] + 1;
         }
         return true;
     }
@@ -136,16 +170,15 @@ struct GlyphOutlines {
         if (depth[glyph] != 0) return true;
         if (level > kMaxComponentDepth) return false;
         depth[glyph] = 255;
-        int64_t start = 0, end = 0;
-        if (!range(glyph, start, end)) return false;
-        const FontBytes outline{bytes.data + glyf.offset + start, end - start};
+        FontBytes glyphBytes{};
+        if (!outline(glyph, glyphBytes)) return false;
         int componentDepth = 1;
         bool sound = true;
-        if (outline.size > 0) {
-            const int contours = outline.s16(0);
-            sound = outline.size >= 10 &&
-                    (contours > 0    ? simpleIsSound(outline, contours)
-                     : contours < 0 ? compositeIsSound(outline, level, componentDepth)
+        if (glyphBytes.size > 0) {
+            const int contours = glyphBytes.s16(0);
+            sound = glyphBytes.size >= 10 && GlyphBox::of(glyphBytes).ordered() &&
+                    (contours > 0    ? simpleIsSound(glyphBytes, contours)
+                     : contours < 0 ? compositeIsSound(glyphBytes, level, componentDepth)
                                     : true);
         }
         if (sound) depth[glyph] = uint8_t(componentDepth);
@@ -207,7 +240,7 @@ bool fontIsSound(FontBytes bytes, int64_t face) {
 
     const unsigned locaFormat = bytes.u16(head.offset + 50);
     if (locaFormat > 1) return false;
-    GlyphOutlines outlines{bytes, loca, glyf, locaFormat == 1, bytes.u16(maxp.offset + 4), {}};
+    GlyphOutlines outlines{bytes, loca, glyf, locaFormat == 1, bytes.u16(maxp.offset + 4), {}, {}};
     if (loca.length < int64_t(outlines.glyphCount + 1) * (outlines.longOffsets ? 4 : 2))
         return false;
     outlines.depth.assign(outlines.glyphCount, 0);

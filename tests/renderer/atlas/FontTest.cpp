@@ -144,6 +144,16 @@ TEST(AtlasFontData, MalformedFontsAreRefused) {
              const int64_t g = findOutline(b, [](int c) { return c > 0; });
              put16(b, g + 10 + 2 * int64_t(view(b).s16(g)), 0xffff);
          }},
+        {"inverted glyph box", // bitmaps are sized from it
+         [](auto& b) {
+             const int64_t g = findOutline(b, [](int c) { return c > 0; });
+             put16(b, g + 6, uint16_t(view(b).s16(g + 2) - 1));
+         }},
+        {"outline points outside the glyph box",
+         [](auto& b) {
+             const int64_t g = findOutline(b, [](int c) { return c > 0; });
+             put16(b, g + 8, uint16_t(view(b).s16(g + 4)));
+         }},
         {"composite glyph containing itself",
          [](auto& b) {
              const int64_t g = findOutline(b, [](int c) { return c < 0; });
