@@ -231,12 +231,14 @@ bool svgMakeTransform(float* t, const char* name, const float* v, int n) {
 }
 
 // Reads the arguments between "(" and ")" of a function; returns the position after them, or
-// null when the parentheses are missing. n receives the number count (maxArgs + 1 when more).
-const char* svgReadTransformArgs(const char* s, float* args, int maxArgs, int* n) {
+// null when the parentheses are missing. lastClose is the last ")" of the whole list, so that a
+// list with many unclosed functions is read in linear time. n receives the number count
+// (maxArgs + 1 when there are more).
+const char* svgReadTransformArgs(const char* s, const char* lastClose, float* args, int maxArgs, int* n) {
   s = svgSkipSpace(s);
   if (*s != '(') return nullptr;  // the next function's parentheses do not belong to this one
+  if (!lastClose || lastClose < s) return nullptr;
   const char* close = std::strchr(s, ')');
-  if (!close) return nullptr;
   *n = 0;
   for (++s; s < close;) {
     if (!svgIsNumberStart(*s)) {
@@ -429,6 +431,7 @@ void svgReadTransformList(float* xform, const char* s) {
       {"matrix", 6, 6}, {"translate", 1, 2}, {"scale", 1, 2}, {"rotate", 1, 3}, {"skewX", 1, 1}, {"skewY", 1, 1},
   };
   svgTransformIdentity(xform);
+  const char* lastClose = std::strrchr(s, ')');
   while (*s) {
     const auto* function = std::find_if(std::begin(kFunctions), std::end(kFunctions), [s](const auto& f) {
       return std::strncmp(s, f.name, std::strlen(f.name)) == 0;
@@ -440,7 +443,7 @@ void svgReadTransformList(float* xform, const char* s) {
     s += std::strlen(function->name);
     float args[6];
     int n = 0;
-    const char* next = svgReadTransformArgs(s, args, function->maxArgs, &n);
+    const char* next = svgReadTransformArgs(s, lastClose, args, function->maxArgs, &n);
     if (!next) continue;  // skipped: the walk goes on after its name
     s = next;
     float t[6];

@@ -21,13 +21,13 @@ SVGGradientData* svgFindGradient(SVGParser* p, const char* id) {
   return nullptr;
 }
 
-// The first definition along the href chain that has stops; null when the chain breaks or
-// returns to a definition already visited.
+// The first definition along the href chain that has stops; null when the chain breaks, returns
+// to a definition already visited, or runs longer than any real document needs (each step is a
+// search of every definition, so the bound also keeps crafted chains cheap).
 const SVGGradientData* svgFindStops(SVGParser* p, const SVGGradientData* g) {
-  int64_t remaining = 0;
-  for (const SVGGradientData* d = p->gradients; d; d = d->next) ++remaining;
-  while (g && g->nstops == 0) {
-    if (--remaining < 0) return nullptr;  // longer than the list: a cycle
+  constexpr int kMaxHrefSteps = 64;
+  for (int step = 0; g && g->nstops == 0; ++step) {
+    if (step == kMaxHrefSteps) return nullptr;
     g = svgFindGradient(p, g->ref);
   }
   return g;

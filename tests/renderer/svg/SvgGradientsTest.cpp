@@ -95,6 +95,14 @@ TEST(SvgGradients, UnresolvedReferencesPaintNothingButKeepTheShape) {
     ASSERT_NE(image->shapes, nullptr) << fill;
     EXPECT_EQ(image->shapes->fill.type, kSVGPaintNone) << fill;
   }
+  // Chains far longer than documents use are cut as well.
+  std::string chain = "<linearGradient id=\"g100\"><stop offset=\"0\"/></linearGradient>";
+  for (int i = 0; i < 100; ++i) {
+    chain += "<linearGradient id=\"g" + std::to_string(i) + "\" xlink:href=\"#g" + std::to_string(i + 1) + "\"/>";
+  }
+  EXPECT_EQ(parseInView(chain + "<rect width=\"1\" height=\"1\" fill=\"url(#g0)\"/>")->shapes->fill.type, kSVGPaintNone);
+  EXPECT_EQ(parseInView(chain + "<rect width=\"1\" height=\"1\" fill=\"url(#g90)\"/>")->shapes->fill.type,
+            kSVGPaintLinearGradient);
 }
 
 TEST(SvgGradients, GradientAttributesDoNotStyleTheShapes) {
