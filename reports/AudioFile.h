@@ -1,0 +1,65 @@
+#pragma once
+// Audio files: a buffer of decoded audio (32-bit floats, one contiguous run per channel) filled
+// from WAV, AIFF/AIFC or headerless PCM files, and written back as WAV or appended to one.
+//
+// One loading thread and reading threads share a buffer without a lock: the loader clears ready
+// and waits until busy is clear before it replaces the samples; a reader sets busy through
+// audioFileChannel and backs off when ready is clear.
+//
+// Results: 0 success; -1 empty path or the file cannot be opened; -2 a chunk is missing or runs
+// past the end of the file or its chunk, or the header gives zero channels or bits; -3 a raw file
+// holds no complete frame; -4 the file would not fit the 32-bit RIFF sizes, or a write failed;
+// -5 the appender wrote fewer frames than the buffer holds; -6 not a RIFF WAVE, FORM AIFF or FORM
+// AIFC file; -7 bad arguments or an unsupported format; -8 the existing file cannot take the
+// buffer (another format, or its data chunk is not its last); -9 the buffer is not ready; -10 the
+// temporary buffer cannot be allocated; -11 the sample array cannot be allocated.
+
+#include <atomic>
+#include <cstdint>
+#include <cstdio>
+
+struct AudioFileBuffer {
+  FILE* file;      // the open file during a read or write, else null
+  float* samples;  // frames x channels; channel c at c x frames .. (c + 1) x frames - 1
+  std::atomic<uint8_t> ready;
+  std::atomic<uint8_t> busy;
+  uint32_t frames;
+  uint32_t sampleRate;
+  uint32_t channelMask;
+  uint16_t bits;
+  uint16_t channels;
+};
+
+void audioFileInit(AudioFileBuffer* buffer);
+// Frees the samples once no reader holds the buffer; the buffer is then empty and not ready.
+void audioFileFree(AudioFileBuffer* buffer);
+// Replaces the contents with frames x channels zeroed samples of the given format.
+int audioFileAllocate(AudioFileBuffer* buffer, uint32_t frames, uint16_t channels, uint16_t bits,
+                      uint32_t sampleRate, uint32_t channelMask);
+
+// Reads a WAV or AIFF/AIFC file from startFrame, at most maxFrames frames (0: all). With infoOnly
+// only the format fields are filled and the buffer holds no samples.
+int audioFileRead(AudioFileBuffer* buffer, const char* path, uint32_t startFrame, uint32_t maxFrames, bool infoOnly);
+// Reads headerless interleaved PCM. altEncoding: unsigned for 8-bit, float for 32-bit samples.
+int audioFileReadRaw(AudioFileBuffer* buffer, const char* path, uint32_t startFrame, uint32_t maxFrames,
+                     uint16_t channels, uint16_t bits, uint32_t sampleRate, uint32_t channelMask, bool altEncoding,
+                     bool bigEndian);
+
+// The samples of one channel, or null (channel out of range, or the buffer not ready; the buffer
+// is then not held). A reader takes the buffer with lock set and lets it go with a call with lock
+// clear, which returns the pointer it held.
+float* audioFileChannel(AudioFileBuffer* buffer, uint32_t channel, bool lock);
+uint32_t audioFileFrames(const AudioFileBuffer* buffer);
+uint32_t audioFileSampleRate(const AudioFileBuffer* buffer);
+uint16_t audioFileBits(const AudioFileBuffer* buffer);
+uint16_t audioFileChannels(const AudioFileBuffer* buffer);
+
+// Writes the buffer as a new WAV file: 16-bit PCM up to 16 bits, 24-bit PCM up to 24, else
+// 32-bit float; more than two channels or more than 16 bits use the extensible layout. A buffer
+// that exceeds full scale is scaled down as a whole; samples that are not numbers are written as 0.
+// On a failed write nothing is left at path.
+int audioFileWriteWav(const AudioFileBuffer* buffer, const char* path);
+// Appends the buffer to a WAV file of the same format whose data chunk is its last chunk.
+int audioFileAppendWav(const AudioFileBuffer* buffer, const char* path);
+// The largest magnitude of the samples (not-a-number samples ignored); 0 for an empty buffer.
+float audioFilePeak(const AudioFileBuffer* buffer);

@@ -1,0 +1,70 @@
+#include "reports/AudioFileIO.h"
+
+#include <sys/types.h>
+
+namespace audiofile {
+
+uint64_t File::Size() const
+{
+  const off_t here = ftello(mFile);
+  if (here < 0 || fseeko(mFile, 0, SEEK_END) != 0)
+    return 0;
+  const off_t end = ftello(mFile);
+  fseeko(mFile, here, SEEK_SET);
+  return end < 0 ? 0 : static_cast<uint64_t>(end);
+}
+
+uint64_t File::Tell() const
+{
+  const off_t here = ftello(mFile);
+  return here < 0 ? 0 : static_cast<uint64_t>(here);
+}
+
+bool File::Seek(uint64_t position)
+{
+  return position <= static_cast<uint64_t>(INT64_MAX) && fseeko(mFile, static_cast<off_t>(position), SEEK_SET) == 0;
+}
+
+bool File::U16(bool bigEndian, uint16_t& value)
+{
+  uint8_t bytes[2];
+  if (!Read(bytes, 2))
+    return false;
+  value = bigEndian ? uint16_t(bytes[0] << 8 | bytes[1]) : uint16_t(bytes[1] << 8 | bytes[0]);
+  return true;
+}
+
+bool File::U32(bool bigEndian, uint32_t& value)
+{
+  uint8_t b[4];
+  if (!Read(b, 4))
+    return false;
+  value = bigEndian ? uint32_t(b[0]) << 24 | uint32_t(b[1]) << 16 | uint32_t(b[2]) << 8 | b[3]
+                    : uint32_t(b[3]) << 24 | uint32_t(b[2]) << 16 | uint32_t(b[1]) << 8 | b[0];
+  return true;
+}
+
+bool File::WriteU32(uint32_t value)
+{
+  const uint8_t bytes[4] = {uint8_t(value), uint8_t(value >> 8), uint8_t(value >> 16), uint8_t(value >> 24)};
+  return Write(bytes, 4);
+}
+
+bool File::FindChunk(const char* id, bool bigEndian)
+{
+  const uint64_t size = Size();
+  char read[4];
+  if (!ReadId(read))
+    return false;
+  while (std::memcmp(read, id, 4) != 0) {
+    uint32_t chunkSize;
+    if (!U32(bigEndian, chunkSize))
+      return false;
+    const uint64_t next = Tell() + chunkSize + (chunkSize & 1u);
+    if (next > size || !Seek(next) || !ReadId(read))
+      return false;
+  }
+  return true;
+}
+
+}  // namespace audiofile

@@ -1,0 +1,377 @@
+#include "reports/AudioFile.h"
+#include "reports/AudioFileIO.h"
+
+#include <algorithm>
+#include <bit>
+#include <cmath>
+#include <cstdlib>
+#include <new>
+#include <thread>
+
+using namespace audiofile;
+
+namespace {
+
+// How the stored samples are laid out.
+enum class Encoding { kUnsigned8, kSigned8, kSigned16, kSigned24, kSigned32, kFloat32 };
+
+struct Format {
+  Encoding encoding;
+  bool bigEndian;
+  uint32_t bytesPerSample;
+};
+
+uint32_t BytesPerSample(uint32_t bits) { return ((bits - 1) >> 3) + 1; }
+
+// Sets ready to 0 and waits until no reader holds the buffer.
+void BeginReload(AudioFileBuffer* buffer)
+{
+  buffer->ready.store(0);
+  while (buffer->busy.load())
+    std::this_thread::yield();
+}
+
+void StoreFields(AudioFileBuffer* buffer, uint32_t frames, uint16_t channels, uint16_t bits, uint32_t sampleRate,
+                 uint32_t channelMask)
+{
+  buffer->frames = frames;
+  buffer->channels = channels;
+  buffer->bits = bits;
+  buffer->sampleRate = sampleRate;
+  buffer->channelMask = channelMask;
+}
+
+// Empties the buffer and keeps only the format: what a read of no frames (or of the format
+// alone) leaves.
+int StoreEmpty(AudioFileBuffer* buffer, uint32_t frames, uint16_t channels, uint16_t bits, uint32_t sampleRate,
+               uint32_t channelMask)
+{
+  BeginReload(buffer);
+  std::free(buffer->samples);
+  buffer->samples = nullptr;
+  StoreFields(buffer, frames, channels, bits, sampleRate, channelMask);
+  return kOk;
+}
+
+template <int Bytes> int32_t Integer(const uint8_t* p, bool bigEndian)
+{
+  uint32_t value = 0;
+  for (int i = 0; i < Bytes; ++i)
+    value |= uint32_t(p[bigEndian ? i : Bytes - 1 - i]) << (8 * (Bytes - 1 - i));
+  return static_cast<int32_t>(value << (32 - 8 * Bytes)) >> (32 - 8 * Bytes);  // sign-extended
+}
+
+template <Encoding E> float Decode(const uint8_t* p, bool bigEndian)
+{
+  if constexpr (E == Encoding::kUnsigned8)
+    return (float(p[0]) - 128.0f) / 128.0f;
+  else if constexpr (E == Encoding::kSigned8)
+    return float(int8_t(p[0])) / 128.0f;
+  else if constexpr (E == Encoding::kSigned16)
+    return float(Integer<2>(p, bigEndian)) / 32768.0f;
+  else if constexpr (E == Encoding::kSigned24)
+    return float(Integer<3>(p, bigEndian)) / 8388608.0f;
+  else if constexpr (E == Encoding::kSigned32)
+    return float(Integer<4>(p, bigEndian)) / 2147483648.0f;
+  else
+    return std::bit_cast<float>(static_cast<uint32_t>(Integer<4>(p, bigEndian)));
+}
+
+template <Encoding E>
+void Deinterleave(const uint8_t* block, float* samples, uint32_t frames, uint32_t channels, const Format& format)
+{
+  const uint8_t* p = block;
+  for (uint32_t i = 0; i < frames; ++i)
+    for (uint32_t c = 0; c < channels; ++c, p += format.bytesPerSample)
+      samples[uint64_t(c) * frames + i] = Decode<E>(p, format.bigEndian);
+}
+
+void Convert(const uint8_t* block, float* samples, uint32_t frames, uint32_t channels, const Format& format)
+{
+  switch (format.encoding) {
+  case Encoding::kUnsigned8: Deinterleave<Encoding::kUnsigned8>(block, samples, frames, channels, format); break;
+  case Encoding::kSigned8: Deinterleave<Encoding::kSigned8>(block, samples, frames, channels, format); break;
+  case Encoding::kSigned16: Deinterleave<Encoding::kSigned16>(block, samples, frames, channels, format); break;
+  case Encoding::kSigned24: Deinterleave<Encoding::kSigned24>(block, samples, frames, channels, format); break;
+  case Encoding::kSigned32: Deinterleave<Encoding::kSigned32>(block, samples, frames, channels, format); break;
+  case Encoding::kFloat32: Deinterleave<Encoding::kFloat32>(block, samples, frames, channels, format); break;
+  }
+}
+
+// What a reader has found: the format fields and where the wanted frames lie.
+struct Layout {
+  Format format;
+  uint16_t channels;
+  uint16_t bits;
+  uint32_t sampleRate;
+  uint32_t channelMask;
+  uint64_t totalFrames;    // frames in the file (or chunk)
+  uint64_t dataEnd;        // the wanted frames must end here or before
+  bool wholeFramesOnly;    // raw files: a short read keeps the complete frames
+};
+
+// Reads the wanted frames from the file's current position (the first frame of the file) into
+// the buffer, replacing its samples.
+int LoadFrames(AudioFileBuffer* buffer, File& file, const Layout& layout, uint32_t startFrame, uint32_t maxFrames,
+               bool infoOnly)
+{
+  const uint64_t frameBytes = uint64_t(layout.channels) * layout.format.bytesPerSample;
+  uint64_t frames = 0;
+  if (layout.totalFrames > startFrame) {
+    frames = layout.totalFrames - startFrame;
+    if (!file.Skip(uint64_t(startFrame) * frameBytes))
+      return kBadChunk;
+  }
+  if (maxFrames != 0 && frames > maxFrames)
+    frames = maxFrames;
+  if (frames == 0 || infoOnly)
+    return StoreEmpty(buffer, uint32_t(frames), layout.channels, layout.bits, layout.sampleRate, layout.channelMask);
+
+  // Frames past the end of the data are a short read: refused before anything is allocated.
+  const uint64_t position = file.Tell();
+  const uint64_t dataEnd = std::min(layout.dataEnd, file.Size());
+  const uint64_t available = dataEnd > position ? (dataEnd - position) / frameBytes : 0;
+  if (frames > available) {
+    if (!layout.wholeFramesOnly)
+      return kBadChunk;
+    frames = available;
+    if (frames == 0)
+      return kNoFrame;
+  }
+
+  const uint64_t bytes = frames * frameBytes;
+  auto* block = static_cast<uint8_t*>(std::malloc(bytes));
+  if (!block)
+    return kNoTemporary;
+  if (!file.Read(block, bytes)) {
+    std::free(block);
+    return layout.wholeFramesOnly ? kNoFrame : kBadChunk;
+  }
+  BeginReload(buffer);
+  std::free(buffer->samples);
+  buffer->samples = static_cast<float*>(std::malloc(bytes / layout.format.bytesPerSample * sizeof(float)));
+  if (!buffer->samples) {
+    std::free(block);
+    StoreFields(buffer, 0, layout.channels, layout.bits, layout.sampleRate, layout.channelMask);
+    return kNoSamples;
+  }
+  Convert(block, buffer->samples, uint32_t(frames), layout.channels, layout.format);
+  std::free(block);
+  StoreFields(buffer, uint32_t(frames), layout.channels, layout.bits, layout.sampleRate, layout.channelMask);
+  buffer->ready.store(1);
+  return kOk;
+}
+
+int ParseWav(AudioFileBuffer* buffer, File& file, uint32_t startFrame, uint32_t maxFrames, bool infoOnly)
+{
+  uint32_t riffSize, fmtSize, sampleRate, byteRate, channelMask = 0;
+  uint16_t tag, channels, blockAlign, bits;
+  if (!file.U32(false, riffSize) || !file.Expect("WAVE"))
+    return kNotAudioFile;
+  if (!file.Seek(12) || !file.FindChunk("fmt ", false) || !file.U32(false, fmtSize) || fmtSize < 16 ||
+      !file.U16(false, tag) || !file.U16(false, channels) || !file.U32(false, sampleRate) ||
+      !file.U32(false, byteRate) || !file.U16(false, blockAlign) || !file.U16(false, bits))
+    return kBadChunk;
+  if (tag == 0xFFFE) {
+    if (fmtSize < 40 || !file.Skip(4) || !file.U32(false, channelMask) || !file.U16(false, tag))
+      return kBadChunk;
+  }
+  if (tag != 1 && tag != 3)
+    return kUnsupported;
+  if (bits == 0 || channels == 0)
+    return kBadChunk;
+  const uint32_t bytesPerSample = BytesPerSample(bits);
+  if (blockAlign != bytesPerSample * channels)
+    return kUnsupported;
+
+  Format format{Encoding::kSigned16, false, bytesPerSample};
+  if (tag == 3)  // floats come only as 32 bits; anything else would be decoded as integers
+    format.encoding = Encoding::kFloat32;
+  if ((tag == 3 && bytesPerSample != 4) || bytesPerSample > 4)
+    return kUnsupported;
+  if (tag == 1) {
+    static constexpr Encoding kByWidth[] = {Encoding::kUnsigned8, Encoding::kSigned16, Encoding::kSigned24,
+                                            Encoding::kSigned32};
+    format.encoding = bits <= 8 ? Encoding::kUnsigned8 : kByWidth[bytesPerSample - 1];
+  }
+
+  uint32_t dataSize;
+  if (!file.Seek(12) || !file.FindChunk("data", false) || !file.U32(false, dataSize))
+    return kBadChunk;
+  const Layout layout{format, channels, bits, sampleRate, channelMask,
+                      dataSize / bytesPerSample / channels, file.Tell() + dataSize, false};
+  return LoadFrames(buffer, file, layout, startFrame, maxFrames, infoOnly);
+}
+
+// The 80-bit extended float of AIFF headers.
+bool ReadExtended(File& file, double& value)
+{
+  uint16_t signAndExponent;
+  uint32_t high, low;
+  if (!file.U16(true, signAndExponent) || !file.U32(true, high) || !file.U32(true, low))
+    return false;
+  const int exponent = signAndExponent & 0x7FFF;
+  if (exponent == 0x7FFF)
+    value = HUGE_VAL;
+  else
+    value = std::ldexp(double(high), exponent - 16414) + std::ldexp(double(low), exponent - 16446);
+  if (signAndExponent & 0x8000)
+    value = -value;
+  return true;
+}
+
+int ParseAiff(AudioFileBuffer* buffer, File& file, uint32_t startFrame, uint32_t maxFrames, bool infoOnly)
+{
+  uint32_t formSize, commSize, sampleFrames;
+  uint16_t channels, sampleSize;
+  double rate;
+  char form[4];
+  if (!file.U32(true, formSize) || !file.ReadId(form))
+    return kNotAudioFile;
+  const bool compressed = std::memcmp(form, "AIFC", 4) == 0;
+  if (!compressed && std::memcmp(form, "AIFF", 4) != 0)
+    return kNotAudioFile;
+  if (!file.Seek(12) || !file.FindChunk("COMM", true) || !file.U32(true, commSize) ||
+      commSize < (compressed ? 22u : 18u) || !file.U16(true, channels) || !file.U32(true, sampleFrames) ||
+      !file.U16(true, sampleSize) || !ReadExtended(file, rate))
+    return kBadChunk;
+  bool isFloat = false;
+  if (compressed) {
+    char type[4];
+    if (!file.ReadId(type))
+      return kBadChunk;
+    isFloat = std::memcmp(type, "FL32", 4) == 0 || std::memcmp(type, "fl32", 4) == 0;
+    if (!isFloat && std::memcmp(type, "NONE", 4) != 0)
+      return kUnsupported;
+  }
+  if (channels == 0 || sampleSize == 0)
+    return kBadChunk;
+  const uint32_t bytesPerSample = BytesPerSample(sampleSize);
+  // A rate that does not fit the field (or is not a number) cannot be stored.
+  if (!(rate + 0.5 >= 0.0 && rate + 0.5 < 4294967296.0) || (isFloat && bytesPerSample != 4) || bytesPerSample > 4)
+    return kUnsupported;
+  static constexpr Encoding kByWidth[] = {Encoding::kSigned8, Encoding::kSigned16, Encoding::kSigned24,
+                                          Encoding::kSigned32};
+  const Format format{isFloat ? Encoding::kFloat32 : kByWidth[bytesPerSample - 1], true, bytesPerSample};
+
+  uint64_t dataEnd = 0;
+  if (sampleFrames > 0) {
+    uint32_t ssndSize, offset;
+    if (!file.Seek(12) || !file.FindChunk("SSND", true) || !file.U32(true, ssndSize) || !file.U32(true, offset) ||
+        uint64_t(offset) + 8 > ssndSize || !file.Skip(4 + uint64_t(offset)))
+      return kBadChunk;
+    dataEnd = file.Tell() - offset - 8 + ssndSize;
+  }
+  const Layout layout{format, channels, sampleSize, uint32_t(rate + 0.5), 0, sampleFrames, dataEnd, false};
+  return LoadFrames(buffer, file, layout, startFrame, maxFrames, infoOnly);
+}
+
+}  // namespace
+
+void audioFileInit(AudioFileBuffer* buffer)
+{
+  buffer->file = nullptr;
+  buffer->samples = nullptr;
+  buffer->ready.store(0);
+  buffer->busy.store(0);
+  StoreFields(buffer, 0, 0, 0, 0, 0);
+}
+
+void audioFileFree(AudioFileBuffer* buffer)
+{
+  BeginReload(buffer);
+  std::free(buffer->samples);
+  buffer->samples = nullptr;
+  buffer->frames = 0;
+}
+
+int audioFileAllocate(AudioFileBuffer* buffer, uint32_t frames, uint16_t channels, uint16_t bits,
+                      uint32_t sampleRate, uint32_t channelMask)
+{
+  if (channels == 0)
+    return kUnsupported;
+  BeginReload(buffer);
+  std::free(buffer->samples);
+  buffer->samples = nullptr;
+  if (frames > 0) {
+    buffer->samples = static_cast<float*>(std::calloc(uint64_t(frames) * channels, sizeof(float)));
+    if (!buffer->samples) {
+      StoreFields(buffer, 0, channels, bits, sampleRate, channelMask);
+      return kNoSamples;
+    }
+  }
+  StoreFields(buffer, frames, channels, bits, sampleRate, channelMask);
+  buffer->ready.store(1);
+  return kOk;
+}
+
+int audioFileRead(AudioFileBuffer* buffer, const char* path, uint32_t startFrame, uint32_t maxFrames, bool infoOnly)
+{
+  File file(path, "rb");
+  if (!file)
+    return kCannotOpen;
+  buffer->file = file.Handle();
+  char id[4] = {};
+  int result = kNotAudioFile;
+  if (file.ReadId(id) && std::memcmp(id, "RIFF", 4) == 0)
+    result = ParseWav(buffer, file, startFrame, maxFrames, infoOnly);
+  else if (std::memcmp(id, "FORM", 4) == 0)
+    result = ParseAiff(buffer, file, startFrame, maxFrames, infoOnly);
+  buffer->file = nullptr;
+  return result;
+}
+
+int audioFileReadRaw(AudioFileBuffer* buffer, const char* path, uint32_t startFrame, uint32_t maxFrames,
+                     uint16_t channels, uint16_t bits, uint32_t sampleRate, uint32_t channelMask, bool altEncoding,
+                     bool bigEndian)
+{
+  if (channels == 0 || bits == 0)
+    return kUnsupported;
+  File file(path, "rb");
+  if (!file)
+    return kCannotOpen;
+  const uint16_t width = bits < 32 ? bits : 32;
+  const uint32_t bytesPerSample = BytesPerSample(width);
+  static constexpr Encoding kByWidth[] = {Encoding::kSigned8, Encoding::kSigned16, Encoding::kSigned24,
+                                          Encoding::kSigned32};
+  Format format{kByWidth[bytesPerSample - 1], bigEndian, bytesPerSample};
+  if (altEncoding && bytesPerSample == 1)
+    format.encoding = Encoding::kUnsigned8;
+  if (altEncoding && bytesPerSample == 4)
+    format.encoding = Encoding::kFloat32;
+  const uint64_t size = file.Size();
+  buffer->file = file.Handle();
+  const Layout layout{format, channels, width, sampleRate, channelMask, size / bytesPerSample / channels, size, true};
+  const int result = LoadFrames(buffer, file, layout, startFrame, maxFrames, false);
+  buffer->file = nullptr;
+  return result;
+}
+
+float* audioFileChannel(AudioFileBuffer* buffer, uint32_t channel, bool lock)
+{
+  // The fields are read only while busy is held and ready is set, so a reload cannot change them
+  // under the reader; a release hands back the pointer it still held.
+  auto samples = [buffer, channel]() -> float* {
+    if (!buffer->samples || channel >= buffer->channels)
+      return nullptr;
+    return buffer->samples + uint64_t(channel) * buffer->frames;
+  };
+  if (buffer->busy.load()) {
+    float* held = buffer->ready.load() ? samples() : nullptr;
+    if (!lock || !held)
+      buffer->busy.store(0);
+    return held;
+  }
+  if (!lock)
+    return nullptr;
+  buffer->busy.store(1);
+  float* taken = buffer->ready.load() ? samples() : nullptr;
+  if (!taken)
+    buffer->busy.store(0);
+  return taken;
+}
+
+uint32_t audioFileFrames(const AudioFileBuffer* buffer) { return buffer->frames; }
+uint32_t audioFileSampleRate(const AudioFileBuffer* buffer) { return buffer->sampleRate; }
+uint16_t audioFileBits(const AudioFileBuffer* buffer) { return buffer->bits; }
+uint16_t audioFileChannels(const AudioFileBuffer* buffer) { return buffer->channels; }

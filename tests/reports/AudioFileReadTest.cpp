@@ -1,0 +1,209 @@
+#include "tests/reports/AudioFileFixtures.h"
+
+#include <atomic>
+#include <cmath>
+#include <thread>
+
+namespace {
+
+using AudioFileRead = AudioFileTest;
+
+// 16-bit stereo: frame i holds (i, -i) x 256.
+Bytes Stereo16(uint32_t frames, uint16_t blockAlign = 4)
+{
+  Bytes data = Bytes().Id("data").LE(frames * 4, 4);
+  for (uint32_t i = 0; i < frames; ++i)
+    data.LE(uint16_t(int16_t(i * 256)), 2).LE(uint16_t(int16_t(-int(i) * 256)), 2);
+  return Wav(FmtChunk(1, 2, 48000, blockAlign, 16).Append(data));
+}
+
+TEST_F(AudioFileRead, WavPcmDeinterleavesAndScales)
+{
+  // An odd-sized chunk before "fmt " is skipped with its pad byte.
+  Bytes chunks = Bytes().Id("junk").LE(3, 4).Raw({1, 2, 3, 0});
+  Bytes file = Stereo16(20);
+  chunks.data.insert(chunks.data.end(), file.data.begin() + 12, file.data.end());
+  ASSERT_EQ(audioFileRead(&mBuffer, Write("a.wav", Wav(chunks)).c_str(), 0, 0, false), 0);
+  EXPECT_EQ(mBuffer.ready, 1);
+  EXPECT_EQ(audioFileFrames(&mBuffer), 20u);
+  EXPECT_EQ(audioFileChannels(&mBuffer), 2);
+  EXPECT_EQ(audioFileBits(&mBuffer), 16);
+  EXPECT_EQ(audioFileSampleRate(&mBuffer), 48000u);
+  EXPECT_EQ(Sample(0, 3), 3 * 256 / 32768.0f);
+  EXPECT_EQ(Sample(1, 19), -19 * 256 / 32768.0f);
+
+  const Bytes eightBit = Wav(FmtChunk(1, 1, 8000, 1, 8).Append(Bytes().Id("data").LE(3, 4).Raw({0x80, 0x00, 0xFF, 0})));
+  ASSERT_EQ(audioFileRead(&mBuffer, Write("b.wav", eightBit).c_str(), 0, 0, false), 0);
+  EXPECT_EQ(Sample(0, 0), 0.0f);
+  EXPECT_EQ(Sample(0, 1), -1.0f);
+  EXPECT_EQ(Sample(0, 2), 0.9921875f);
+}
+
+TEST_F(AudioFileRead, FrameWindowAndInfoOnly)
+{
+  const std::string path = Write("a.wav", Stereo16(50));
+  struct Case { uint32_t start, max; bool infoOnly; uint32_t frames; uint8_t ready; float first; };
+  for (const Case& c : {Case{100, 0, false, 0, 0, 0}, Case{0, 10, false, 10, 1, 0}, Case{45, 10, false, 5, 1, 45},
+                        Case{0, 0, true, 50, 0, 0}}) {
+    ASSERT_EQ(audioFileRead(&mBuffer, path.c_str(), c.start, c.max, c.infoOnly), 0);
+    EXPECT_EQ(mBuffer.frames, c.frames) << c.start;
+    EXPECT_EQ(mBuffer.ready, c.ready);
+    EXPECT_EQ(mBuffer.channels, 2);
+    if (c.ready)
+      EXPECT_EQ(Sample(0, 0), c.first * 256 / 32768.0f);
+    else
+      EXPECT_EQ(mBuffer.samples, nullptr);
+  }
+}
+
+TEST_F(AudioFileRead, HostileOrMalformedHeadersAreRefusedAndChangeNothing)
+{
+  ASSERT_EQ(audioFileRead(&mBuffer, Write("good.wav", Stereo16(8)).c_str(), 0, 0, false), 0);
+  const float* before = mBuffer.samples;
+
+  const Bytes fmt = FmtChunk(1, 2, 48000, 4, 16);
+  Bytes extensibleShort = Bytes().Id("fmt ").LE(18, 4).LE(0xFFFE, 2).LE(2, 2).LE(48000, 4).LE(192000, 4).LE(4, 2)
+                            .LE(16, 2).LE(0, 2);
+  Bytes huge = Bytes().Append(fmt).Id("data").LE(0xFFFFFFF0u, 4).LE(0, 8);
+  Bytes pastEnd = Bytes().Id("LIST").LE(0x7FFFFFF0, 4).Append(fmt).Id("data").LE(4, 4).LE(0, 4);
+  struct Case { const char* what; Bytes file; int result; };
+  const Case cases[] = {
+    {"block align 6 for 16-bit stereo", Stereo16(4, 6), -7},
+    {"no data chunk", Wav(fmt), -2},
+    {"data larger than the file", Wav(huge), -2},
+    {"chunk running past the end", Wav(pastEnd), -2},
+    {"fmt shorter than its fields", Wav(Bytes().Id("fmt ").LE(8, 4).LE(1, 2).LE(2, 2).LE(48000, 4)), -2},
+    {"extensible fmt without its extension", Wav(extensibleShort), -2},
+    {"zero channels", Wav(FmtChunk(1, 0, 48000, 0, 16).Id("data").LE(0, 4)), -2},
+    {"zero bits", Wav(FmtChunk(1, 2, 48000, 2, 0).Id("data").LE(0, 4)), -2},
+    {"16-bit floats", Wav(FmtChunk(3, 1, 48000, 2, 16).Id("data").LE(2, 4).LE(0, 2)), -7},
+    {"64-bit samples", Wav(FmtChunk(1, 1, 48000, 8, 64).Id("data").LE(8, 4).LE(0, 8)), -7},
+    {"compressed", Wav(FmtChunk(2, 1, 48000, 2, 16).Id("data").LE(2, 4).LE(0, 2)), -7},
+    {"RIFF but not WAVE", Bytes().Id("RIFF").LE(4, 4).Id("AVI "), -6},
+    {"neither RIFF nor FORM", Bytes().Id("OggS").LE(0, 8), -6},
+    {"empty file", Bytes(), -6},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(audioFileRead(&mBuffer, Write("bad.wav", c.file).c_str(), 0, 0, false), c.result) << c.what;
+    EXPECT_EQ(mBuffer.samples, before) << c.what;
+    EXPECT_EQ(mBuffer.ready, 1) << c.what;
+    EXPECT_EQ(mBuffer.frames, 8u) << c.what;
+  }
+  EXPECT_EQ(audioFileRead(&mBuffer, "", 0, 0, false), -1);
+  EXPECT_EQ(audioFileRead(&mBuffer, Path("missing.wav").c_str(), 0, 0, false), -1);
+}
+
+// AIFF around a COMM chunk and an SSND chunk of the given sample bytes.
+Bytes Aiff(const char* form, uint16_t channels, uint32_t frames, uint16_t bits, const Bytes& rate, const char* type,
+           const Bytes& samples, uint32_t offset = 0)
+{
+  Bytes comm = Bytes().BE(channels, 2).BE(frames, 4).BE(bits, 2).Append(rate);
+  if (type)
+    comm.Id(type).Raw({0, 0});
+  Bytes body = Bytes().Id(form).Id("COMM").BE(comm.data.size(), 4).Append(comm)
+                 .Id("SSND").BE(8 + offset + samples.data.size(), 4).BE(offset, 4).BE(0, 4);
+  body.data.resize(body.data.size() + offset);
+  body.Append(samples);
+  return Bytes().Id("FORM").BE(body.data.size(), 4).Append(body);
+}
+
+const Bytes k44100 = Bytes().Raw({0x40, 0x0E, 0xAC, 0x44, 0, 0, 0, 0, 0, 0});
+
+TEST_F(AudioFileRead, AiffAndAifc)
+{
+  const Bytes pcm = Bytes().BE(0x4000, 2).BE(0xC000, 2).BE(0x0100, 2).BE(0xFF00, 2);
+  ASSERT_EQ(audioFileRead(&mBuffer, Write("a.aif", Aiff("AIFF", 2, 2, 16, k44100, nullptr, pcm, 4)).c_str(), 0, 0,
+                          false), 0);
+  EXPECT_EQ(mBuffer.sampleRate, 44100u);
+  EXPECT_EQ(Sample(0, 0), 0.5f);
+  EXPECT_EQ(Sample(1, 0), -0.5f);
+  EXPECT_EQ(Sample(1, 1), -256 / 32768.0f);
+
+  const Bytes floats = Bytes().BE(0x3F000000, 4).BE(0xBF800000, 4);
+  ASSERT_EQ(audioFileRead(&mBuffer, Write("b.aifc", Aiff("AIFC", 1, 2, 32, k44100, "fl32", floats)).c_str(), 0, 0,
+                          false), 0);
+  EXPECT_EQ(Sample(0, 0), 0.5f);
+  EXPECT_EQ(Sample(0, 1), -1.0f);
+  const Bytes s24 = Bytes().BE(0x800000, 3).BE(0x7FFFFF, 3);
+  ASSERT_EQ(audioFileRead(&mBuffer, Write("c.aif", Aiff("AIFF", 1, 2, 24, k44100, nullptr, s24)).c_str(), 0, 0,
+                          false), 0);
+  EXPECT_EQ(Sample(0, 0), -1.0f);
+
+  const Bytes infinite = Bytes().Raw({0x7F, 0xFF, 0x80, 0, 0, 0, 0, 0, 0, 0});
+  struct Case { const char* what; Bytes file; int result; };
+  const Case cases[] = {
+    {"compression other than NONE and FL32", Aiff("AIFC", 1, 1, 16, k44100, "ulaw", Bytes().BE(0, 2)), -7},
+    {"infinite sample rate", Aiff("AIFF", 1, 1, 16, infinite, nullptr, Bytes().BE(0, 2)), -7},
+    {"more frames than the sound chunk holds", Aiff("AIFF", 1, 9, 16, k44100, nullptr, Bytes().BE(0, 2)), -2},
+    {"zero channels", Aiff("AIFF", 0, 1, 16, k44100, nullptr, Bytes().BE(0, 2)), -2},
+    {"not AIFF", Bytes().Id("FORM").BE(4, 4).Id("8SVX"), -6},
+  };
+  for (const Case& c : cases)
+    EXPECT_EQ(audioFileRead(&mBuffer, Write("bad.aif", c.file).c_str(), 0, 0, false), c.result) << c.what;
+}
+
+TEST_F(AudioFileRead, RawPcmEncodings)
+{
+  struct Case { Bytes file; uint16_t channels, bits; bool alt, bigEndian; std::vector<float> expected; };
+  const Case cases[] = {
+    {Bytes().Raw({0x80, 0x7F, 0x00}), 1, 8, false, false, {-1.0f, 127 / 128.0f, 0.0f}},
+    {Bytes().Raw({0x80, 0x00}), 1, 8, true, false, {0.0f, -1.0f}},
+    {Bytes().BE(0x4000, 2).BE(0x8000, 2), 2, 16, false, true, {0.5f, -1.0f}},
+    {Bytes().LE(0x400000, 3).LE(0xC00000, 3).Raw({1}), 1, 24, false, false, {0.5f, -0.5f}},  // partial frame dropped
+    {Bytes().BE(0x3F000000, 4), 1, 32, true, true, {0.5f}},
+    {Bytes().LE(0x40000000, 4), 1, 48, false, false, {0.5f}},  // wider than 32 reads as 32
+  };
+  for (const Case& c : cases) {
+    ASSERT_EQ(audioFileReadRaw(&mBuffer, Write("a.raw", c.file).c_str(), 0, 0, c.channels, c.bits, 44100, 0, c.alt,
+                               c.bigEndian), 0);
+    ASSERT_EQ(mBuffer.frames * mBuffer.channels, c.expected.size());
+    for (uint32_t i = 0; i < c.expected.size(); ++i)
+      EXPECT_EQ(Sample(i % c.channels, i / c.channels), c.expected[i]) << i;
+    EXPECT_LE(mBuffer.bits, 32);
+  }
+  // Less than one frame is empty audio, not an error.
+  EXPECT_EQ(audioFileReadRaw(&mBuffer, Write("b.raw", Bytes().Raw({1, 2, 3})).c_str(), 0, 0, 2, 16, 44100, 0, false,
+                             false), 0);
+  EXPECT_EQ(mBuffer.frames, 0u);
+  EXPECT_EQ(mBuffer.ready, 0);
+  EXPECT_EQ(audioFileReadRaw(&mBuffer, Path("a.raw").c_str(), 0, 0, 0, 16, 44100, 0, false, false), -7);
+}
+
+TEST_F(AudioFileRead, ChannelHandshake)
+{
+  ASSERT_EQ(audioFileAllocate(&mBuffer, 4, 2, 16, 48000, 0), 0);
+  EXPECT_EQ(audioFileChannel(&mBuffer, 1, true), mBuffer.samples + 4);
+  EXPECT_EQ(mBuffer.busy, 1);
+  EXPECT_EQ(audioFileChannel(&mBuffer, 0, true), mBuffer.samples);  // the holder asks again
+  EXPECT_EQ(audioFileChannel(&mBuffer, 2, true), nullptr);
+  EXPECT_EQ(mBuffer.busy, 0);
+  EXPECT_EQ(audioFileAllocate(&mBuffer, 4, 0, 16, 48000, 0), -7);
+
+  // A reader thread sees either the old or the new contents whole, never a half-replaced set.
+  Bytes quarter, half;
+  for (int i = 0; i < 256; ++i) {
+    quarter.LE(0x2000, 2);
+    half.LE(0xC000, 2);
+  }
+  const std::string files[] = {Write("quarter.raw", quarter), Write("half.raw", half)};
+  std::atomic<bool> stop{false};
+  std::atomic<int> torn{0}, seen{0};
+  std::thread reader([&] {
+    while (!stop) {
+      if (const float* samples = audioFileChannel(&mBuffer, 0, true)) {
+        ++seen;
+        for (uint32_t i = 1; i < audioFileFrames(&mBuffer); ++i)
+          torn += samples[i] != samples[0];
+      }
+      audioFileChannel(&mBuffer, 0, false);
+    }
+  });
+  for (int round = 0; round < 400 || (seen < 20 && round < 200000); ++round)
+    ASSERT_EQ(audioFileReadRaw(&mBuffer, files[round % 2].c_str(), 0, 0, 1, 16, 48000, 0, false, false), 0);
+  stop = true;
+  reader.join();
+  EXPECT_EQ(torn, 0);
+  EXPECT_GT(seen, 0);
+}
+
+}  // namespace
