@@ -10,23 +10,26 @@ namespace {
 constexpr uint32_t kOutputRate = 16000;
 
 // Blackman-windowed sinc low-pass designed at L times the input rate, scaled so that the taps
-// sum to 0.99 L: every polyphase branch then passes DC with a gain of about 0.99.
-template <size_t N>
+// sum to 0.99 L: every polyphase branch then passes DC with a gain of about 0.99. Stored branch
+// by branch (taps b, b + L, b + 2L, ... for b = 0 .. L-1, each branch padded with zeros to the
+// same length) so that every output sample reads its taps contiguously.
+template <uint32_t N, uint32_t L>
 struct TapTable
 {
-  float taps[N];
+  static constexpr uint32_t kBranchLength = (N + L - 1) / L;
+  float taps[L * kBranchLength] = {};
 
-  TapTable(double a, uint32_t L)
+  explicit TapTable(double a)
   {
     double sum = 0.0;
-    for (size_t n = 0; n < N; ++n)
+    for (uint32_t n = 0; n < N; ++n)
       sum += prototype(a, n);
     const double gain = 0.99 * L / sum;
-    for (size_t n = 0; n < N; ++n)
-      taps[n] = static_cast<float>(gain * prototype(a, n));
+    for (uint32_t n = 0; n < N; ++n)
+      taps[(n % L) * kBranchLength + n / L] = static_cast<float>(gain * prototype(a, n));
   }
 
-  static double prototype(double a, size_t n)
+  static double prototype(double a, uint32_t n)
   {
     const double pi = std::numbers::pi;
     const double x = a * (static_cast<double>(n) - (N - 1) / 2.0);
@@ -48,19 +51,19 @@ struct RateRow
 // Built on first use, which is detector set-up, never the audio thread.
 const float* coefficients32000()
 {
-  static const TapTable<129> table(0.44825, 1);
+  static const TapTable<129, 1> table(0.44825);
   return table.taps;
 }
 
 const float* coefficients44100()
 {
-  static const TapTable<28225> table(0.00209718, 160);
+  static const TapTable<28225, 160> table(0.00209718);
   return table.taps;
 }
 
 const float* coefficients48000()
 {
-  static const TapTable<193> table(0.31032, 1);
+  static const TapTable<193, 1> table(0.31032);
   return table.taps;
 }
 
@@ -100,20 +103,20 @@ uint64_t stateSize(const RateRow& row)
   return sizeof(VadResampler) + 4ull * ringLength(row);
 }
 
-// sum of c[k * stride] * newest[-k] for k < count, with four partial sums so that the additions
-// do not wait on each other.
-float backwardDot(const float* c, uint32_t stride, const float* newest, uint32_t count)
+// sum of c[k] * newest[-k] for k < count, with four partial sums so that the additions do not
+// wait on each other.
+float backwardDot(const float* c, const float* newest, uint32_t count)
 {
   float s0 = 0.0f, s1 = 0.0f, s2 = 0.0f, s3 = 0.0f;
   const float* x = newest;
-  for (; count >= 4; count -= 4, c += 4 * stride, x -= 4) {
+  for (; count >= 4; count -= 4, c += 4, x -= 4) {
     s0 += c[0] * x[0];
-    s1 += c[stride] * x[-1];
-    s2 += c[2 * stride] * x[-2];
-    s3 += c[3 * stride] * x[-3];
+    s1 += c[1] * x[-1];
+    s2 += c[2] * x[-2];
+    s3 += c[3] * x[-3];
   }
-  for (; count > 0; --count, c += stride, --x)
-    s0 += c[0] * x[0];
+  for (; count > 0; --count)
+    s0 += *c++ * *x--;
   return (s0 + s1) + (s2 + s3);
 }
 
@@ -169,6 +172,7 @@ int32_t vadResamplerProcess(VadResampler* state, uint32_t nIn, const float* in, 
     s.ring[0] = in[consumed++];
     s.primed = 1;
   }
+  const uint32_t branchLength = (s.taps + s.L - 1) / s.L;
   uint32_t phase = s.phase;
   uint32_t pos = s.writePos;
   const auto push = [&](float sample) {
@@ -176,16 +180,16 @@ int32_t vadResamplerProcess(VadResampler* state, uint32_t nIn, const float* in, 
     s.ring[pos] = sample;
   };
   for (uint32_t i = 0; i < s.outLen; ++i) {
-    // The newest sample meets coef[phase], older ones every L-th tap after it. The ring is read
-    // backwards in at most two contiguous runs: down from the write position, then down from
-    // the end.
+    // The newest sample meets tap `phase`, older ones every L-th tap after it: the taps of
+    // branch phase % L from position phase / L on. The ring is read backwards in at most two
+    // contiguous runs: down from the write position, then down from the end.
     float acc = 0.0f;
     if (phase < s.taps) {
       const uint32_t terms = (s.taps - phase + s.L - 1) / s.L;
       const uint32_t first = std::min(terms, pos + 1);
-      const float* coef = s.coef + phase;
-      acc = backwardDot(coef, s.L, s.ring + pos, first) +
-            backwardDot(coef + first * s.L, s.L, s.ring + s.ringMask, terms - first);
+      const float* coef = s.coef + (phase % s.L) * branchLength + phase / s.L;
+      acc = backwardDot(coef, s.ring + pos, first) +
+            backwardDot(coef + first, s.ring + s.ringMask, terms - first);
     }
     out[i] = acc;
     phase += s.M;

@@ -17,7 +17,7 @@ struct VadResampler
   uint32_t phase;
   uint32_t writePos;
   uint32_t pendingFlag;
-  const float* coef;
+  const float* coef;  // the filter taps, branch by branch (taps b, b + L, ... for each b)
   float* ring;
   float pendingSample;
   uint32_t primed;
