@@ -20,7 +20,7 @@ constexpr float kPi = 3.1415927f;
 
 bool svgIsDigit(char c) { return c >= '0' && c <= '9'; }
 
-// Copies at most size - 1 characters of [begin, end) and terminates the copy.
+// Copies at most size - 1 of the length characters at begin and terminates the copy.
 void svgCopyText(char* out, size_t size, const char* begin, size_t length) {
   length = std::min(length, size - 1);
   std::memcpy(out, begin, length);
