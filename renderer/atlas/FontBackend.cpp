@@ -54,7 +54,10 @@ float atlasFontPixelScale(GlyphAtlasFont* font, float pixelHeight) {
 }
 
 int atlasFontGlyphIndex(GlyphAtlasFont* font, uint32_t codepoint) {
-    return stbtt_FindGlyphIndex(&font->info, int(codepoint));
+    // A character map may name glyphs the font does not have (or, in 32-bit groups, a negative
+    // one, which the rasteriser would use as an offset): those are the missing glyph.
+    const int glyph = stbtt_FindGlyphIndex(&font->info, int(codepoint));
+    return glyph > 0 && glyph < font->info.numGlyphs ? glyph : 0;
 }
 
 int atlasFontGlyphMetrics(GlyphAtlasFont* font, int glyph, float scale, int* advance, int* x0,

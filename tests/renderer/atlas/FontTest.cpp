@@ -119,6 +119,25 @@ TEST_F(AtlasTest, FontsThatCannotBeReadAreNotAdded) {
     EXPECT_EQ(addFont("ok", kDejaVuSans), 0); // the list is still usable
 }
 
+TEST(AtlasFontData, GlyphIdsOutsideTheFontAreTheMissingGlyph) {
+    std::vector<uint8_t> bytes = readFile(kDejaVuSans);
+    const int64_t map = chosenCharacterMap(bytes);
+    ASSERT_EQ(view(bytes).u16(map), 12);
+    const uint32_t firstCharacter = view(bytes).u32(map + 16);
+    const uint32_t lastCharacter = view(bytes).u32(map + 20);
+    put32(bytes, map + 24, 0xc0000000u); // the first group's first glyph
+    GlyphAtlasParams params = atlasParams();
+    GlyphAtlas* atlas = atlasCreate(&params);
+    const int id = atlasAddFontMemory(atlas, "sans", bytes.data(), int(bytes.size()), 0, 0);
+    ASSERT_GE(id, 0);
+    EXPECT_EQ(atlasFontGlyphIndex(atlas->fonts[id], firstCharacter), 0);
+    EXPECT_EQ(atlasFontGlyphIndex(atlas->fonts[id], lastCharacter), 0);
+    atlasSetFont(atlas, id);
+    const std::string text(1, char(firstCharacter));
+    EXPECT_GT(atlasDrawText(atlas, 0, 20, text.c_str(), nullptr), 0.0f); // drawn as the missing glyph
+    atlasDelete(atlas);
+}
+
 // Each case damages a sound font in one place that the rasteriser would otherwise read past
 // the end of the data, loop on or stop at.
 TEST(AtlasFontData, MalformedFontsAreRefused) {
