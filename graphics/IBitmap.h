@@ -4,6 +4,8 @@
 // deletes it: the bitmap cache once it is cached, else whoever made it. An IBitmap is a plain
 // value that refers to an APIBitmap without owning it.
 
+#include <string>
+
 #include "graphics/StaticStorage.h"
 
 namespace iplug::igraphics
@@ -31,6 +33,37 @@ protected:
   int mHeight = 0;
   float mScale = 0.f;
   float mDrawScale = 0.f;
+};
+
+// A picture as controls hold it: a film strip of frames over one APIBitmap, sized in points.
+class IBitmap
+{
+public:
+  IBitmap() = default;
+  IBitmap(APIBitmap* bitmap, int frames, bool framesAreHorizontal, const char* name = "")
+  : mBitmap(bitmap), mW(bitmap ? static_cast<int>(bitmap->GetWidth() / bitmap->GetScale()) : 0),
+    mH(bitmap ? static_cast<int>(bitmap->GetHeight() / bitmap->GetScale()) : 0), mN(frames),
+    mFramesAreHorizontal(framesAreHorizontal), mResourceName(name ? name : "")
+  {
+  }
+
+  APIBitmap* GetAPIBitmap() const { return mBitmap; }
+  bool IsValid() const { return mBitmap != nullptr; }
+  int W() const { return mW; }
+  int H() const { return mH; }
+  int N() const { return mN; }
+  bool GetFramesAreHorizontal() const { return mFramesAreHorizontal; }
+  float GetScale() const { return mBitmap ? mBitmap->GetScale() : 0.f; }
+  float GetDrawScale() const { return mBitmap ? mBitmap->GetDrawScale() : 0.f; }
+  const char* GetResourceName() const { return mResourceName.c_str(); }
+
+private:
+  APIBitmap* mBitmap = nullptr;
+  int mW = 0;
+  int mH = 0;
+  int mN = 0;
+  bool mFramesAreHorizontal = false;
+  std::string mResourceName;
 };
 
 // The process-wide cache of loaded bitmaps, counted by the graphics objects alive.

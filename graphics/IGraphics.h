@@ -14,9 +14,13 @@
 #include <unordered_map>
 #include <vector>
 
+#include "framework/WDLHeapBuf.h"
+#include "graphics/IBitmap.h"
 #include "graphics/IControl.h"
 #include "graphics/IGraphicsStructs.h"
+#include "graphics/ILayer.h"
 #include "graphics/IPopupMenu.h"
+#include "graphics/PlatformFont.h"
 
 namespace iplug::igraphics
 {
@@ -61,6 +65,33 @@ public:
   virtual void DrawQuickDropShadow(const IRECT&, const IRECT&, float, float, float,
                                    const IBlend*) {}
   virtual bool SupportsPathFill() const { return true; }
+
+  // ---- Bitmaps and layers (back end) --------------------------------------------------------
+  virtual void DrawBitmap(const IBitmap& bitmap, const IRECT& dest, int srcX, int srcY,
+                          const IBlend* blend = nullptr) = 0;
+  virtual APIBitmap* CreateBackendBitmap(int width, int height, float scale, double drawScale,
+                                         bool cacheable = false) = 0;
+  virtual APIBitmap* LoadBackendBitmap(const char* path, int scale, int location,
+                                       const char* ext) = 0;
+  virtual APIBitmap* LoadBackendBitmap(const char* name, const void* data, int dataSize,
+                                       int scale) = 0;
+  virtual bool LoadBackendFont(const char* fontID, PlatformFont* font) = 0;
+  // Makes the top layer, or the window when no layer is open, the render target.
+  virtual void RefreshLayer() {}
+  virtual void ReadLayerPixels(ILayerPtr& layer, WDL_TypedBuf<uint8_t>& data) = 0;
+  virtual void BlendShadowMask(ILayerPtr& layer, WDL_TypedBuf<uint8_t>& mask,
+                               const IShadow& shadow) = 0;
+  virtual void WriteLayerPixels(ILayerPtr& layer, WDL_TypedBuf<uint8_t>& data) = 0;
+  // Byte index of the alpha channel inside a pixel, and whether layer rows run bottom-up.
+  virtual int AlphaChannel() const = 0;
+  virtual bool FlippedBitmap() const = 0;
+
+  // ---- Platform fonts (windowing layer); each load answers an owned font or null ------------
+  virtual PlatformFont* LoadNativeFontFromFile(const char* fontID, const char* fileName) = 0;
+  virtual PlatformFont* LoadNativeFontFromMemory(const char* fontID, void* data, int size) = 0;
+  virtual PlatformFont* LoadNativeFontByName(const char* fontID, const char* family,
+                                             int style) = 0;
+  virtual void CacheNativeFont(const char* fontID, PlatformFont* font) = 0;
 
   // ---- Path primitives ---------------------------------------------------------------------
   virtual void PathClear() = 0;
@@ -135,6 +166,10 @@ public:
 
   // ---- Drawing operations built on the path primitives -------------------------------------
   // Each starts a new path; strokes use default stroke options, fills default fill options.
+  virtual void DrawBitmapScaledToFit(const IBitmap& bitmap, const IRECT& bounds,
+                                     const IBlend* blend = nullptr);
+  virtual void DrawBitmapRotated(const IBitmap& bitmap, float cx, float cy, double angle,
+                                 const IBlend* blend = nullptr);
   virtual void DrawPoint(const IColor& color, float x, float y, const IBlend* blend = nullptr);
   virtual void DrawLine(const IColor& color, float x1, float y1, float x2, float y2,
                         const IBlend* blend = nullptr, float thickness = 1.f);
@@ -225,6 +260,33 @@ public:
   // apart and neighbours sharing an edge fused. Every pixel of the input stays covered.
   static void MergeDirtyRects(IRECTList& rects);
   const IRECT& GetClipRECT() const { return mClipRECT; }
+
+  // ---- Layers ------------------------------------------------------------------------------
+  // Opens a layer over r (aligned outward to whole pixels) and makes it the render target.
+  void BeginLayer(IControl* control, const IRECT& r, bool cacheable = false);
+  // Closes the top layer and hands it to the caller.
+  ILayerPtr FinishLayer();
+  void EnterLayer(ILayer* layer);
+  ILayer* LeaveLayer();
+  void ResumeLayer(ILayerPtr& layer);
+  // Whether a kept layer can be painted again unchanged: its control has not moved and the
+  // scales are those it was made at.
+  bool LayerIsValid(const ILayerPtr& layer);
+  void PaintLayer(const ILayerPtr& layer, const IBlend* blend = nullptr);
+  void PaintFittedLayer(const ILayerPtr& layer, const IRECT& bounds, const IBlend* blend = nullptr);
+  void PaintRotatedLayer(const ILayerPtr& layer, double angle);
+  // Turns the layer's alpha channel into its blurred drop shadow.
+  void ApplyLayerDropShadow(ILayerPtr& layer, const IShadow& shadow);
+  void ClipToRegion(const IRECT& r);
+  void WriteLayerPixelsTo(ILayerPtr& layer, WDL_TypedBuf<uint8_t>& data)
+  {
+    WriteLayerPixels(layer, data);
+  }
+
+  // One blur pass over rows of alpha bytes (4 bytes a pixel), written transposed: row i,
+  // pixel j goes to out[i * 4 + j * outStride]. Pixels outside a row count as 0.
+  static void BlurSwap(uint8_t* out, const uint8_t* in, const uint8_t* kernel, int width,
+                       int height, int outStride, int inStride, int kernelSize, uint32_t norm);
 
   // ---- Controls ----------------------------------------------------------------------------
   // Attaches a control at the end of the list and takes ownership. With a tag that is already
@@ -538,6 +600,7 @@ protected:
   float mXTranslation = 0.f;  // drawing offset applied when the frame is composited
   float mYTranslation = 0.f;
   IRECT mClipRECT;
+  std::stack<ILayer*> mLayers;  // open layers; the top one is the render target
   IMatrix mTransform;
   std::stack<IMatrix> mTransformStates;
 };

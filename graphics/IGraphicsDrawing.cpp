@@ -98,6 +98,30 @@ void IGraphics::PathEllipse(const IRECT& r)
   PathEllipse((r.L + r.R) * 0.5f, (r.T + r.B) * 0.5f, (r.R - r.L) * 0.5f, (r.B - r.T) * 0.5f, 0.f);
 }
 
+void IGraphics::DrawBitmapScaledToFit(const IBitmap& bitmap, const IRECT& bounds,
+                                      const IBlend* blend)
+{
+  SaveTransform();
+  TransformTranslate(bounds.L, bounds.T);
+  TransformScale(bounds.W() / static_cast<float>(bitmap.W()),
+                 bounds.H() / static_cast<float>(bitmap.H()));
+  DrawBitmap(bitmap, IRECT(0.f, 0.f, static_cast<float>(bitmap.W()), static_cast<float>(bitmap.H())),
+             0, 0, blend);
+  RestoreTransform();
+}
+
+void IGraphics::DrawBitmapRotated(const IBitmap& bitmap, float cx, float cy, double angle,
+                                  const IBlend* blend)
+{
+  const float w = static_cast<float>(bitmap.W()) / bitmap.GetDrawScale();
+  const float h = static_cast<float>(bitmap.H()) / bitmap.GetDrawScale();
+  SaveTransform();
+  TransformTranslate(cx, cy);
+  TransformRotate(static_cast<float>(angle));
+  DrawBitmap(bitmap, IRECT(-w / 2.f, -h / 2.f, w / 2.f, h / 2.f), 0, 0, blend);
+  RestoreTransform();
+}
+
 void IGraphics::DrawPoint(const IColor& color, float x, float y, const IBlend* blend)
 {
   FillRect(color, IRECT(x, y, x + 1.f, y + 1.f), blend);

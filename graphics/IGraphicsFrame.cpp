@@ -121,11 +121,11 @@ void IGraphics::MergeDirtyRects(IRECTList& rects)
     }
   }
 
-  // Pass 2: fuse neighbours that share a full edge, until none do.
+  // Pass 2: fuse neighbours that share a full edge; sweep until a sweep fuses nothing.
   for (bool fused = true; fused;)
   {
     fused = false;
-    for (int i = 0; i < rects.Size() && !fused; ++i)
+    for (int i = 0; i < rects.Size(); ++i)
     {
       for (int j = i + 1; j < rects.Size(); ++j)
       {
@@ -135,6 +135,7 @@ void IGraphics::MergeDirtyRects(IRECTList& rects)
           rects.Set(j, a.Empty() ? b : (b.Empty() ? a : a.Union(b)));
           rects.Remove(i);
           fused = true;
+          --i;  // the entry now at i has not been compared yet
           break;
         }
       }

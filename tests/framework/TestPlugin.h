@@ -135,6 +135,40 @@ public:
   }
   float MeasureTextRun(const IText&, const char*, IRECT&) const override { return 0.f; }
   void DrawTextRun(const IText&, const char*, const IRECT&, const iplug::igraphics::IBlend*) override {}
+  void DrawBitmap(const iplug::igraphics::IBitmap&, const IRECT&, int, int,
+                  const iplug::igraphics::IBlend*) override {}
+  iplug::igraphics::APIBitmap* CreateBackendBitmap(int, int, float, double, bool) override
+  {
+    return nullptr;
+  }
+  iplug::igraphics::APIBitmap* LoadBackendBitmap(const char*, int, int, const char*) override
+  {
+    return nullptr;
+  }
+  iplug::igraphics::APIBitmap* LoadBackendBitmap(const char*, const void*, int, int) override
+  {
+    return nullptr;
+  }
+  bool LoadBackendFont(const char*, iplug::igraphics::PlatformFont*) override { return false; }
+  void ReadLayerPixels(iplug::igraphics::ILayerPtr&, WDL_TypedBuf<uint8_t>&) override {}
+  void BlendShadowMask(iplug::igraphics::ILayerPtr&, WDL_TypedBuf<uint8_t>&,
+                       const iplug::igraphics::IShadow&) override {}
+  void WriteLayerPixels(iplug::igraphics::ILayerPtr&, WDL_TypedBuf<uint8_t>&) override {}
+  int AlphaChannel() const override { return 3; }
+  bool FlippedBitmap() const override { return false; }
+  iplug::igraphics::PlatformFont* LoadNativeFontFromFile(const char*, const char*) override
+  {
+    return nullptr;
+  }
+  iplug::igraphics::PlatformFont* LoadNativeFontFromMemory(const char*, void*, int) override
+  {
+    return nullptr;
+  }
+  iplug::igraphics::PlatformFont* LoadNativeFontByName(const char*, const char*, int) override
+  {
+    return nullptr;
+  }
+  void CacheNativeFont(const char*, iplug::igraphics::PlatformFont*) override {}
 
 private:
   void* mWindow = nullptr;

@@ -25,6 +25,8 @@ public:
   : IGraphics(dlg, w, h, fps, scale) {}
 
   std::vector<std::string> log;  // back-end and platform calls, in order
+  bool record = true;            // off: only count them (benchmarks)
+  long calls = 0;
   std::vector<IRECT> clips;
   IPopupMenu* nativeMenuResult = nullptr;
   bool nativeMenuAsync = false;
@@ -37,38 +39,44 @@ public:
   void* GetDrawContext() override { return nullptr; }
   const char* RendererName() const override { return "recording"; }
   bool SupportsImageExtension(const char* ext) override { return std::string(ext) == "png"; }
-  void PathClear() override { log.push_back("clear"); }
-  void PathClose() override { log.push_back("close"); }
+  void PathClear() override { Log([&] { return std::string("clear"); }); }
+  void PathClose() override { Log([&] { return std::string("close"); }); }
   void PathArc(float cx, float cy, float r, float a1, float a2, int) override
   {
-    log.push_back("arc " + F(cx) + " " + F(cy) + " " + F(r) + " " + F(a1) + " " + F(a2));
+    Log([&] { return "arc " + F(cx) + " " + F(cy) + " " + F(r) + " " + F(a1) + " " + F(a2); });
   }
-  void PathMoveTo(float x, float y) override { log.push_back("move " + F(x) + " " + F(y)); }
-  void PathLineTo(float x, float y) override { log.push_back("line " + F(x) + " " + F(y)); }
+  void PathMoveTo(float x, float y) override { Log([&] { return "move " + F(x) + " " + F(y); }); }
+  void PathLineTo(float x, float y) override { Log([&] { return "line " + F(x) + " " + F(y); }); }
   void PathBezierTo(float, float, float, float, float x, float y) override
   {
-    log.push_back("bezier " + F(x) + " " + F(y));
+    Log([&] { return std::string("bezier " + F(x) + " " + F(y)); });
   }
   void PathQuadTo(float, float, float x, float y) override
   {
-    log.push_back("quad " + F(x) + " " + F(y));
+    Log([&] { return std::string("quad " + F(x) + " " + F(y)); });
   }
   void PathStroke(const IPattern&, float thickness, const IStrokeOptions& options,
                   const IBlend*) override
   {
-    log.push_back("stroke " + F(thickness) + (options.mDash.mCount ? " dashed" : ""));
+    Log([&] { return "stroke " + F(thickness) + (options.mDash.mCount ? " dashed" : ""); });
   }
   void PathFill(const IPattern&, const IFillOptions&, const IBlend*) override
   {
-    log.push_back("fill");
+    Log([&] { return std::string("fill"); });
   }
   void SetTransform(const IMatrix&) override {}
-  void SetClipRegion(const IRECT& r) override { clips.push_back(r); }
+  void SetClipRegion(const IRECT& r) override
+  {
+    if (record)
+    {
+      clips.push_back(r);
+    }
+  }
   void CursorPosition(float& x, float& y) const override { x = y = 0.f; }
   void SetCursorHidden(bool hide, bool) override
   {
     mCursorHidden = hide;
-    log.push_back(hide ? "hide cursor" : "show cursor");
+    Log([&] { return std::string(hide ? "hide cursor" : "show cursor"); });
   }
   void WarpCursor(float, float) override {}
   void CloseNativeTextEntry() override {}
@@ -81,7 +89,7 @@ public:
   void* GetWindow() override { return nullptr; }
   bool ReadClipboardText(std::string&) override { return false; }
   bool WriteClipboardText(const char*) override { return false; }
-  void UpdateTooltips() override { log.push_back("tooltips"); }
+  void UpdateTooltips() override { Log([&] { return std::string("tooltips"); }); }
   int ShowAlert(const char*, const char*, int) override { return 0; }
   void AskForFile(std::string&, std::string&, bool, const char*) override {}
   bool AskForFolder(std::string&) override { return false; }
@@ -101,15 +109,93 @@ public:
     isAsync = nativeMenuAsync;
     return nativeMenuResult;
   }
+  // Bitmaps are plain records; a layer's pixels are a buffer the test provides.
+  struct Bitmap : APIBitmap
+  {
+    Bitmap(int w, int h, float scale, float drawScale)
+    : APIBitmap(nullptr, w, h, scale, drawScale) {}
+  };
+
+  void DrawBitmap(const IBitmap& bitmap, const IRECT& dest, int srcX, int srcY,
+                  const IBlend*) override
+  {
+    Log([&] {
+      return std::string("bitmap ") + bitmap.GetResourceName() + " " + F(dest.L) + " " + F(dest.T)
+             + " " + F(dest.R) + " " + F(dest.B) + " src " + std::to_string(srcX) + " "
+             + std::to_string(srcY);
+    });
+  }
+  APIBitmap* CreateBackendBitmap(int w, int h, float scale, double drawScale, bool) override
+  {
+    Log([&] { return "create " + std::to_string(w) + "x" + std::to_string(h); });
+    return new Bitmap(w, h, scale, static_cast<float>(drawScale));
+  }
+  APIBitmap* LoadBackendBitmap(const char* path, int scale, int, const char*) override
+  {
+    Log([&] { return std::string("load ") + path + " @" + std::to_string(scale); });
+    return new Bitmap(64 * scale, 32 * scale, static_cast<float>(scale), 1.f);
+  }
+  APIBitmap* LoadBackendBitmap(const char* name, const void*, int, int scale) override
+  {
+    Log([&] { return std::string("load memory ") + name; });
+    return new Bitmap(64 * scale, 32 * scale, static_cast<float>(scale), 1.f);
+  }
+  bool LoadBackendFont(const char* fontID, PlatformFont*) override
+  {
+    Log([&] { return std::string("backend font ") + fontID; });
+    return acceptFonts;
+  }
+  void ReadLayerPixels(ILayerPtr&, WDL_TypedBuf<uint8_t>& data) override
+  {
+    data.Resize(static_cast<int>(layerPixels.size()));
+    if (!layerPixels.empty())
+    {
+      std::copy(layerPixels.begin(), layerPixels.end(), data.Get());
+    }
+  }
+  void BlendShadowMask(ILayerPtr&, WDL_TypedBuf<uint8_t>& mask, const IShadow&) override
+  {
+    shadowMask.assign(mask.Get(), mask.Get() + mask.GetSize());
+  }
+  void WriteLayerPixels(ILayerPtr&, WDL_TypedBuf<uint8_t>&) override {}
+  int AlphaChannel() const override { return 3; }
+  bool FlippedBitmap() const override { return false; }
+  PlatformFont* LoadNativeFontFromFile(const char* fontID, const char*) override
+  {
+    return NativeFont(fontID);
+  }
+  PlatformFont* LoadNativeFontFromMemory(const char* fontID, void*, int) override
+  {
+    return NativeFont(fontID);
+  }
+  PlatformFont* LoadNativeFontByName(const char* fontID, const char*, int) override
+  {
+    return NativeFont(fontID);
+  }
+  void CacheNativeFont(const char* fontID, PlatformFont*) override
+  {
+    Log([&] { return std::string("cache font ") + fontID; });
+  }
+  PlatformFont* NativeFont(const char* fontID)
+  {
+    Log([&] { return std::string("native font ") + fontID; });
+    return nativeFontsExist ? new PlatformFont() : nullptr;
+  }
+
+  std::vector<uint8_t> layerPixels;
+  std::vector<uint8_t> shadowMask;
+  bool acceptFonts = true;
+  bool nativeFontsExist = true;
+
   float WindowBackingScale(float) const override { return backingScale; }
-  void ResizeNativeView(bool) override { log.push_back("resize view"); }
-  void DrawAfterResize() override { log.push_back("draw after resize"); }
+  void ResizeNativeView(bool) override { Log([&] { return std::string("resize view"); }); }
+  void DrawAfterResize() override { Log([&] { return std::string("draw after resize"); }); }
   void BeginFrame() override
   {
     IGraphics::BeginFrame();
-    log.push_back("begin frame");
+    Log([&] { return std::string("begin frame"); });
   }
-  void EndFrame() override { log.push_back("end frame"); }
+  void EndFrame() override { Log([&] { return std::string("end frame"); }); }
   float MeasureTextRun(const IText&, const char* str, IRECT& bounds) const override
   {
     // Eight points per character, one line of 14.
@@ -119,10 +205,17 @@ public:
   }
   void DrawTextRun(const IText&, const char* str, const IRECT&, const IBlend*) override
   {
-    log.push_back(std::string("text ") + str);
+    Log([&] { return std::string("text ") + str; });
   }
 
-  using IGraphics::ClampToDelegateLimits;
+  template <class MakeEntry> void Log(MakeEntry make)
+  {
+    ++calls;
+    if (record)
+    {
+      log.push_back(make());
+    }
+  }
 
   static std::string F(float v)
   {
