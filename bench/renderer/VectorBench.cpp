@@ -1,5 +1,6 @@
 // The vector context on the recording back end: one editor-like frame of shapes and text.
-#include "renderer/vector/VectorContext.h"
+#include "renderer/atlas/GlyphAtlasFont.h"
+#include "renderer/vector/VectorState.h"
 #include "tests/renderer/vector/RecordingBackend.h"
 
 #include <benchmark/benchmark.h>
@@ -41,6 +42,30 @@ long long allocationCount() { return 0; }
 namespace
 {
 constexpr float kWidth = 832, kHeight = 446;
+const char* kFont = "/usr/share/fonts/truetype/dejavu/DejaVuSans.ttf";
+
+// A context on a recording back end that keeps no geometry, with the font loaded.
+struct Bench
+{
+  RecordingBackend backend;
+  NVGcontext* vg = nullptr;
+  Bench()
+  {
+    backend.recordGeometry = false;
+    NVGbackend table = backend.table();
+    vg = vgCreateContext(&table);
+    vgAddFontFromFile(vg, "sans", kFont);
+  }
+  ~Bench() { vgDeleteContext(vg); }
+  int uploads() const
+  {
+    int n = 0;
+    for (const auto& t : backend.textures)
+      n += t.second.uploads;
+    return n;
+  }
+  int glyphsCached() const { return vg->fs->fonts[0]->glyphCount; }
+};
 
 void drawScene(NVGcontext* vg, float ratio)
 {
@@ -63,29 +88,49 @@ void drawScene(NVGcontext* vg, float ratio)
     vgSetStrokeWidth(vg, 3);
     vgStroke(vg);
   }
+  vgSetFontSize(vg, 14);
+  vgSetFillColor(vg, vgColorRGBA(230, 230, 230, 255));
+  for (int i = 0; i < 50; i++)
+    vgDrawText(vg, 10.0f + (i % 5) * 160, 20.0f + (i / 5) * 40, "-23.0 LUFS Short-term", nullptr);
   vgEndFrame(vg);
 }
 
 void BM_VectorFrame(benchmark::State& state)
 {
   const float ratio = static_cast<float>(state.range(0));
-  RecordingBackend backend;
-  backend.recordGeometry = false;
-  NVGbackend table = backend.table();
   const long long atStart = allocationCount();
-  NVGcontext* vg = vgCreateContext(&table);
+  Bench b;
   state.counters["allocs_setup"] = static_cast<double>(allocationCount() - atStart);
-  drawScene(vg, ratio);  // warm-up: buffers grow to their steady size
+  drawScene(b.vg, ratio);  // warm-up: buffers grow to their steady size, glyphs are cached
   const long long before = allocationCount();
   long long frames = 0;
   for (auto _ : state)
   {
-    drawScene(vg, ratio);
+    drawScene(b.vg, ratio);
     frames++;
   }
   state.counters["allocs_per_frame"] =
       frames ? static_cast<double>(allocationCount() - before) / frames : 0.0;
-  vgDeleteContext(vg);
 }
 BENCHMARK(BM_VectorFrame)->Arg(1)->Arg(2)->Unit(benchmark::kMicrosecond);
+
+// 100 strings of 20 glyphs that are already in the atlas: no rasterising, no upload.
+void BM_CachedText(benchmark::State& state)
+{
+  Bench b;
+  auto frame = [&] {
+    vgBeginFrame(b.vg, kWidth, kHeight, 1);
+    vgSetFontSize(b.vg, 13);
+    for (int i = 0; i < 100; i++)
+      vgDrawText(b.vg, 5.0f + (i % 4) * 200, 12.0f + (i / 4) * 17, "Integrated -23.4 LU", nullptr);
+    vgEndFrame(b.vg);
+  };
+  frame();
+  const int uploads = b.uploads(), glyphs = b.glyphsCached();
+  for (auto _ : state)
+    frame();
+  state.counters["uploads"] = b.uploads() - uploads;
+  state.counters["glyphs_rasterised"] = b.glyphsCached() - glyphs;
+}
+BENCHMARK(BM_CachedText)->Unit(benchmark::kMicrosecond);
 }  // namespace

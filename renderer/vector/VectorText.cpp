@@ -391,7 +391,7 @@ int vgWrapTextRows(NVGcontext* ctx, const char* string, const char* end, float b
 
   auto emit = [&](const char* start, const char* rowEndAt, float width, float minx, float maxx,
                   const char* next) {
-    rows[nrows++] = {start, rowEndAt, width * invscale, minx * invscale, maxx * invscale, next};
+    rows[nrows++] = {start, rowEndAt, next, width * invscale, minx * invscale, maxx * invscale};
     return nrows >= maxRows;
   };
   // Starts a row at the glyph the iterator has just returned, or at the word start.
