@@ -1,5 +1,7 @@
 #include "framework/IPlugParameter.h"
 
+#include "framework/IPlugNumberText.h"
+
 #include <algorithm>
 #include <cctype>
 #include <charconv>
@@ -44,21 +46,6 @@ double Clamp01(double x)
 {
   return std::isnan(x) ? 0.0 : std::clamp(x, 0.0, 1.0);
 }
-
-// Fixed-point text independent of the process locale, as "%.*f" (or "%+.*f") gives in "C".
-struct FixedText
-{
-  FixedText(double value, int precision, bool explicitPlus)
-  {
-    char* start = text;
-    if (explicitPlus && value > 0.0)
-      *start++ = '+';
-    const auto result = std::to_chars(start, text + sizeof(text) - 1, value, std::chars_format::fixed,
-                                      std::clamp(precision, 0, 100));
-    *(result.ec == std::errc() ? result.ptr : text) = 0;
-  }
-  char text[512];
-};
 
 } // namespace
 
@@ -340,7 +327,7 @@ void IParam::FormatDisplay(double value, bool normalised, WDL_String& out, bool 
   }
   else
   {
-    out.Set(FixedText(value, m_precision, (m_flags & kFlagSignDisplay) && value != 0.0).text,
+    out.Set(FixedText(value, m_precision, (m_flags & kFlagSignDisplay) && value != 0.0).Get(),
             kDisplayLength);
   }
 }
@@ -480,7 +467,7 @@ void IParam::WriteJson(WDL_String& out, int index) const
     out.AppendFormatted(kJsonPieceLength, "\"type\":\"%s\", ", type);
   const std::pair<const char*, double> numbers[] = {{"min", m_min}, {"max", m_max}, {"default", m_default}};
   for (const auto& [key, value] : numbers)
-    out.AppendFormatted(kJsonPieceLength, "\"%s\":%s, ", key, FixedText(value, 6, false).text);
+    out.AppendFormatted(kJsonPieceLength, "\"%s\":%s, ", key, FixedText(value, 6).Get());
   out.Append("\"rate\":\"control\"");
   out.Append("}");
 }

@@ -10,6 +10,9 @@
 #include "framework/WDLString.h"
 
 #include <functional>
+#include <initializer_list>
+#include <span>
+#include <utility>
 
 namespace iplug {
 
@@ -92,6 +95,48 @@ public:
   void RandomiseParamValues(const char* group);
   void PrintParamValues() const;
 
+  // ---- preset slots
+  int NPresets() const { return mPresets.GetSize(); }
+  const IPreset* GetPreset(int idx) const { return mPresets.Get(idx); }
+  IPreset* GetPreset(int idx) { return mPresets.Get(idx); }
+  // Restores a filled slot through ReadState (false when it refuses the state); an empty slot
+  // becomes "user preset N" holding the current state. Then the slot is current and the
+  // preset-restored and state-restored hooks run.
+  bool LoadPresetSlot(int idx);
+  bool LoadPresetSlotByName(const char* name);
+  // "" for an index outside the list.
+  const char* PresetSlotName(int idx) const;
+  void StoreStateInCurrentPreset(const char* name = nullptr);
+  void DropEmptyPresetSlots();
+
+  // Builders fill the first empty slot and do nothing when there is none.
+  void MakePresetsFromState(const char* name, int count);
+  void MakeAllPresetsFromState();
+  // One value per parameter in index order (parameters without one keep their current value).
+  void MakePreset(const char* name, std::initializer_list<double> values);
+  // The named parameters' values; the others take their current values.
+  void MakePresetFromNamedParams(const char* name, std::initializer_list<std::pair<int, double>> values);
+  void MakePresetFromBytes(const char* name, const ByteChunk& chunk);
+  // size bytes decoded from base64 text (zero where the text ends early).
+  void MakePresetFromBlob(const char* name, const char* base64, int size);
+
+  // Every slot: name, filled flag and (when filled) its state.
+  bool WritePresetBank(ByteChunk& chunk) const;
+  // Reads a bank, applying and re-storing each filled slot, then restores the current slot.
+  int ReadPresetBank(const ByteChunk& chunk, int startPos);
+
+  // Preset and bank files; the state-chunk flag chooses the chunk or the parameter form.
+  bool SavePresetAsFxp(const char* path) const;
+  bool SaveBankAsFxb(const char* path) const;
+  // A file that is not for this plug-in, is damaged or whose state is refused changes nothing.
+  bool LoadPresetFromFxp(const char* path);
+  bool LoadBankFromFxb(const char* path);
+
+  // Append source text that rebuilds the current preset.
+  void DumpPresetSource(const char* path) const;
+  void DumpPresetNamedSource(const char* path, std::span<const char* const> paramNames) const;
+  void DumpPresetBlobSource(const char* path) const;
+
 protected:
   // Filled from the plug-in configuration by the API base's constructor, and when the host is
   // identified.
@@ -107,6 +152,23 @@ private:
   static int VersionNumber(int packed, bool decimal);
   static void FormatVersion(int packed, WDL_String& out);
   static void RandomiseParam(int, IParam& param);
+  IPreset* FirstFreePreset();
+  // Current values, with the given (index, value) pairs put over them, into the first free slot.
+  void MakePresetFromValues(const char* name, std::span<const std::pair<int, double>> values);
+  const char* CurrentPresetName() const { return PresetSlotName(mCurrentPresetIdx); }
+  // The current state, written anew into the slot.
+  void RestateSlot(IPreset& preset);
+  void AppendValueText(WDL_String& out, int paramIdx, double value) const;
+  // The normalised value of a plain one, as the parameter form of the files keeps it.
+  float FileValue(int paramIdx, double value) const;
+  // The fields every preset and bank file starts with.
+  void PutFxStart(ByteChunk& file, uint32_t byteSize, uint32_t fxMagic, uint32_t formatVersion) const;
+  // A preset in the parameter form, as a file or as one program of a bank file.
+  void PutProgram(ByteChunk& file, const char* name, std::span<const float> values) const;
+  // "tffp", the block version, then the state.
+  void PutStateBlock(ByteChunk& block, const ByteChunk& state) const;
+  // Sets parameters from the file's normalised floats, as far as the file holds them.
+  bool ApplyFxpParams(const ByteChunk& file, int valuesPos, uint32_t nValues);
 
   bool mStateChunks = false;
   WDL_String mPluginName;
