@@ -22,11 +22,14 @@ typedef SInt32 OSStatus;
 typedef SInt16 OSErr;
 typedef uint16_t UniChar;
 
+enum : OSStatus { noErr = 0 };
+
 typedef long CFIndex;
 typedef unsigned long CFOptionFlags;
 typedef unsigned long CFTypeID;
 typedef unsigned long CFHashCode;
 typedef const void* CFTypeRef;
+typedef CFTypeRef CFPropertyListRef;
 
 typedef const struct __CFString* CFStringRef;
 typedef struct __CFString* CFMutableStringRef;

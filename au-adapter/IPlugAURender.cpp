@@ -1,0 +1,202 @@
+#include "au-adapter/IPlugAU.h"
+
+#include <algorithm>
+
+namespace iplug {
+
+OSStatus IPlugAU::AddRenderNotify(AURenderCallback proc, void* refCon)
+{
+  mRenderNotify.push_back(RenderNotifyEntry{proc, refCon});
+  return noErr;
+}
+
+OSStatus IPlugAU::RemoveRenderNotify(AURenderCallback proc, void*)
+{
+  auto found = std::find_if(mRenderNotify.begin(), mRenderNotify.end(),
+                            [proc](const RenderNotifyEntry& entry) { return entry.mProc == proc; });
+  if (found != mRenderNotify.end())
+    mRenderNotify.erase(found);
+  return noErr;
+}
+
+void IPlugAU::RefreshInputConnections()
+{
+  MarkChannelsConnected(kInput, 0, NChannels(kInput), false);
+  for (size_t i = 0; i < mInputConnections.size(); ++i) {
+    InputConnection& connection = mInputConnections[i];
+    BusChannels& bus = mBusChannels[kInput][i];
+    if (connection.mUpstreamRenderProc && connection.mUpstreamObj)
+      connection.mConnectionType = kDirectFastProc;
+    else if (connection.mUpstreamUnit)
+      connection.mConnectionType = kDirectNoFastProc;
+    else if (connection.mCallbackProc)
+      connection.mConnectionType = kRenderCallback;
+    else
+      connection.mConnectionType = kNotConnected;
+    bus.mConnected = connection.mConnectionType != kNotConnected;
+    if (!bus.mConnected)
+      continue;
+    if (bus.mNHostChannels < 0)
+      bus.mNHostChannels = bus.mNPlugChannels;
+    MarkChannelsConnected(kInput, bus.mPlugChannelStartIdx, bus.mNHostChannels, true);
+    MarkChannelsConnected(kInput, bus.mPlugChannelStartIdx + bus.mNHostChannels,
+                          std::max(bus.mNPlugChannels - bus.mNHostChannels, 0), false);
+  }
+}
+
+void IPlugAU::FillTimeInfo()
+{
+  ITransportInfo& transport = Transport();
+  transport = ITransportInfo{};
+  // Without the host's transport the tempo is unknown (-1), so the plug-in can tell "no transport".
+  transport.mTempo = -1.0;
+  const HostCallbackInfo& host = mHostCallbacks;
+  if (host.beatAndTempoProc) {
+    Float64 beat = 0.0, tempo = 0.0;
+    host.beatAndTempoProc(host.hostUserData, &beat, &tempo);
+    transport.mTempo = tempo > 0.0 ? tempo : 120.0;
+    transport.mPPQPos = beat;
+  }
+  if (host.transportStateProc) {
+    Boolean playing = false, changed = false, cycling = false;
+    Float64 sample = 0.0, cycleStart = 0.0, cycleEnd = 0.0;
+    host.transportStateProc(host.hostUserData, &playing, &changed, &sample, &cycling, &cycleStart, &cycleEnd);
+    transport.mSamplePos = sample > 0.0 ? sample : -1.0;
+    transport.mCycleStart = cycleStart > 0.0 ? cycleStart : -1.0;
+    transport.mCycleEnd = cycleEnd > 0.0 ? cycleEnd : -1.0;
+    transport.mTransportIsRunning = playing;
+    transport.mTransportLoopEnabled = cycling;
+  }
+  if (host.musicalTimeLocationProc) {
+    UInt32 toNextBeat = 0, denominator = 0;
+    Float32 numerator = 0.0f;
+    Float64 downBeat = 0.0;
+    host.musicalTimeLocationProc(host.hostUserData, &toNextBeat, &numerator, &denominator, &downBeat);
+    transport.mLastBar = downBeat > 0.0 ? downBeat : -1.0;
+    transport.mNumerator = int(numerator);
+    transport.mDenominator = int(denominator);
+  }
+}
+
+OSStatus IPlugAU::PullInputs(const AudioTimeStamp* timeStamp, UInt32 frames)
+{
+  for (size_t i = 0; i < mInputConnections.size(); ++i) {
+    const BusChannels& bus = mBusChannels[kInput][i];
+    const InputConnection& connection = mInputConnections[i];
+    if (!bus.mConnected)
+      continue;
+    // One mono buffer per host channel, on the stack: the audio thread allocates nothing.
+    constexpr int kMaxChannels = 64;
+    const int nChannels = std::min(bus.mNHostChannels, kMaxChannels);
+    alignas(AudioBufferList) uint8_t storage[AudioBufferListSize(kMaxChannels)];
+    auto* list = reinterpret_cast<AudioBufferList*>(storage);
+    list->mNumberBuffers = UInt32(nChannels);
+    for (int c = 0; c < nChannels; ++c)
+      list->mBuffers[c] = AudioBuffer{1, frames * UInt32(sizeof(float)), nullptr};
+    AudioUnitRenderActionFlags flags = 0;
+    OSStatus status = noErr;
+    switch (connection.mConnectionType) {
+    case kDirectFastProc:
+      status = connection.mUpstreamRenderProc(connection.mUpstreamObj, &flags, timeStamp, connection.mUpstreamBusIdx,
+                                              frames, list);
+      break;
+    case kDirectNoFastProc:
+      status = AudioUnitRender(connection.mUpstreamUnit, &flags, timeStamp, connection.mUpstreamBusIdx, frames, list);
+      break;
+    case kRenderCallback:
+      for (int c = 0; c < nChannels; ++c) {
+        const size_t at = size_t(bus.mPlugChannelStartIdx + c) * frames;
+        list->mBuffers[c].mData = at + frames <= mInScratch.size() ? &mInScratch[at] : nullptr;
+      }
+      status = connection.mCallbackProc(connection.mCallbackRefCon, &flags, timeStamp, UInt32(i), frames, list);
+      break;
+    default:
+      break;
+    }
+    if (status != noErr)
+      return status;
+    for (int c = 0; c < std::min(nChannels, int(list->mNumberBuffers)); ++c) {
+      auto* data = static_cast<float*>(list->mBuffers[c].mData);
+      BindHostBuffers(kInput, bus.mPlugChannelStartIdx + c, 1, &data, int(frames));
+    }
+  }
+  mLastRenderSampleTime = timeStamp->mSampleTime;
+  return noErr;
+}
+
+OSStatus IPlugAU::Render(AudioUnitRenderActionFlags* flags, const AudioTimeStamp* timeStamp, UInt32 outputBus,
+                         UInt32 frames, AudioBufferList* buffers)
+{
+  if (!mActive)
+    return kAudioUnitErr_Uninitialized;
+  if (!timeStamp || !buffers)
+    return kAudio_ParamError;
+  mLastRenderTimeStamp = *timeStamp;
+  if (!(timeStamp->mFlags & kAudioTimeStampSampleTimeValid) || int64_t(frames) > GetBlockSize())
+    return kAudioUnitErr_InvalidPropertyValue;
+  if (outputBus >= UInt32(NBuses(kOutput)))
+    return kAudioUnitErr_InvalidElement;
+
+  const size_t nNotify = mRenderNotify.size();
+  auto notify = [&](AudioUnitRenderActionFlags phase) {
+    for (size_t i = 0; i < nNotify && i < mRenderNotify.size(); ++i) {
+      AudioUnitRenderActionFlags actionFlags = (flags ? *flags : 0) | phase;
+      mRenderNotify[i].mProc(mRenderNotify[i].mRefCon, &actionFlags, timeStamp, outputBus, frames, buffers);
+    }
+  };
+  notify(kAudioUnitRenderAction_PreRender);
+
+  const bool midiEffect = GetPlugType() == 2;
+  if (!midiEffect && timeStamp->mSampleTime != mLastRenderSampleTime) {
+    const OSStatus status = PullInputs(timeStamp, frames);
+    if (status != noErr)
+      return status;
+  }
+
+  // Bind at most as many host buffers as the bus has channels; further buffers are left alone.
+  BusChannels& bus = mBusChannels[kOutput][outputBus];
+  const int nBound = std::min(int(buffers->mNumberBuffers), bus.mNPlugChannels);
+  if (!bus.mConnected || bus.mNHostChannels != int(buffers->mNumberBuffers)) {
+    MarkChannelsConnected(kOutput, bus.mPlugChannelStartIdx, nBound, true);
+    MarkChannelsConnected(kOutput, bus.mPlugChannelStartIdx + nBound, bus.mNPlugChannels - nBound, false);
+    bus.mConnected = true;
+  }
+  for (int b = 0; b < nBound; ++b) {
+    AudioBuffer& buffer = buffers->mBuffers[b];
+    if (!buffer.mData) {
+      const size_t at = size_t(bus.mPlugChannelStartIdx + b) * frames;
+      buffer.mData = at + frames <= mOutScratch.size() ? &mOutScratch[at] : nullptr;
+    }
+    auto* data = static_cast<float*>(buffer.mData);
+    BindHostBuffers(kOutput, bus.mPlugChannelStartIdx + b, 1, &data, int(frames));
+  }
+
+  int lastConnected = NBuses(kOutput) - 1;
+  for (int i = 0; i < NBuses(kOutput); ++i)
+    if (!mBusChannels[kOutput][size_t(i)].mConnected) {
+      lastConnected = i - 1;
+      break;
+    }
+  if (midiEffect || int(outputBus) == lastConnected) {
+    const int following = NBuses(kOutput) - int(outputBus) - 1;
+    if (following > 0)
+      MarkChannelsConnected(kOutput, 2 * (int(outputBus) + 1), 2 * following, false);
+    if (GetBypassed() && !GetProcessWhileBypassed()) {
+      BypassBuffers(int(frames));
+    } else {
+      IMidiMsg msg;
+      while (mMidiMsgsFromEditor.Pop(msg))
+        HandleMidi(msg);
+      FillTimeInfo();
+      RunBlockProcessing(int(frames));
+    }
+  }
+
+  notify(kAudioUnitRenderAction_PostRender);
+
+  while (mSysExDataFromEditor.Pop(mSysexBuf))
+    SendSysExData(SysExView{mSysexBuf.mOffset, mSysexBuf.mSize, mSysexBuf.mData});
+  return noErr;
+}
+
+} // namespace iplug

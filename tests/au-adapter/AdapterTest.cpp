@@ -1,0 +1,260 @@
+#include "tests/au-adapter/AdapterFixture.h"
+
+#include <cmath>
+#include <cstdio>
+#include <set>
+#include <string>
+#include <vector>
+
+IPLUG_AU_ENTRY_POINTS(testgain::TestGain, "TestGain_View", InProcessGain_Factory, InProcessGain_Entry)
+
+AudioComponent GainComponent(bool entryRoad)
+{
+  static const AudioComponentDescription description{platform::FourCC("aufx"), platform::FourCC("TGn1"),
+                                                     platform::FourCC("ZVRQ"), 0, 0};
+  static AudioComponent factory = AudioComponentRegister(
+    &description, nullptr, 0x00010203, reinterpret_cast<AudioComponentFactoryFunction>(InProcessGain_Factory));
+  static AudioComponent entry = RegisterComponent(&description, InProcessGain_Entry, nullptr, 0x00010203);
+  return entryRoad ? entry : factory;
+}
+
+namespace {
+
+INSTANTIATE_TEST_SUITE_P(Roads, AdapterTest, ::testing::Values(false, true),
+                         [](const auto& info) { return info.param ? "Entry" : "Factory"; });
+
+TEST(Bundle, ExportsExactlyTheTwoEntryPoints)
+{
+  const std::string command = "nm -D --defined-only " TEST_GAIN_BUNDLE "/Contents/MacOS/TestGain";
+  FILE* pipe = popen(command.c_str(), "r");
+  ASSERT_NE(pipe, nullptr);
+  std::set<std::string> symbols;
+  char line[512];
+  while (std::fgets(line, sizeof line, pipe)) {
+    std::string text(line);
+    symbols.insert(text.substr(text.find_last_of(' ') + 1, text.find_last_not_of("\n") - text.find_last_of(' ')));
+  }
+  EXPECT_EQ(pclose(pipe), 0);
+  EXPECT_EQ(symbols, (std::set<std::string>{"TestGain_Entry", "TestGain_Factory"}));
+}
+
+TEST_P(AdapterTest, SelectorTables)
+{
+  // The factory road's Lookup and the entry road's CanDo answer for the same selectors, except
+  // RemovePropertyListenerWithUserData (18): looked up, but not announced by CanDo.
+  for (SInt16 selector = -5; selector <= 20; ++selector) {
+    const bool handled = (selector >= 1 && selector <= 7) || (selector >= 9 && selector <= 11) ||
+                         (selector >= 14 && selector <= 17) || (selector == 18 && !EntryRoad());
+    EXPECT_EQ(bool(AudioComponentInstanceCanDo(mUnit, selector)), handled) << selector;
+  }
+  EXPECT_FALSE(AudioComponentInstanceCanDo(mUnit, kMusicDeviceMIDIEventSelect));
+  if (EntryRoad()) {
+    EXPECT_EQ(GetComponentVersion(mUnit), 0x00010203);
+    const MusicDeviceNoteParams note{2, 60.7f, 100.0f, {}};
+    NoteInstanceID id = 0;
+    EXPECT_EQ(MusicDeviceStartNote(mUnit, 0, 0, &id, 0, &note), noErr);
+    EXPECT_EQ(id, 60u);
+    // The test plug-in takes no MIDI input.
+    EXPECT_EQ(MusicDeviceMIDIEvent(mUnit, 0x90, 60, 100, 0), badComponentSelector);
+  }
+}
+
+TEST_P(AdapterTest, InitializeChecksTheChannelCountsTheHostSet)
+{
+  EXPECT_EQ(SetFormat(kAudioUnitScope_Input, 2), noErr);
+  EXPECT_EQ(SetFormat(kAudioUnitScope_Output, 3), noErr);  // inputs are not checked before Initialize
+  EXPECT_EQ(AudioUnitInitialize(mUnit), OSStatus(-2147450878));
+  EXPECT_FALSE(Plug().IsInitialized());
+
+  EXPECT_EQ(SetFormat(kAudioUnitScope_Output, 0), kAudioUnitErr_InvalidProperty);  // refused: back to the plug's 3
+  EXPECT_EQ(Plug().GetBus(iplug::kOutput, 0)->mNHostChannels, 3);
+  EXPECT_EQ(SetFormat(kAudioUnitScope_Output, 2, 0.0), noErr);  // rate 0 keeps the rate
+  EXPECT_EQ(Plug().GetSampleRate(), 48000.0);
+  EXPECT_EQ(AudioUnitInitialize(mUnit), noErr);
+  EXPECT_EQ(SetFormat(kAudioUnitScope_Output, 3), kAudioUnitErr_InvalidProperty);  // now checked against 2 in
+
+  AudioStreamBasicDescription format{};
+  UInt32 size = sizeof format;
+  EXPECT_EQ(AudioUnitGetProperty(mUnit, kAudioUnitProperty_StreamFormat, kAudioUnitScope_Output, 0, &format, &size),
+            noErr);
+  EXPECT_EQ(size, 40u);
+  EXPECT_EQ(format.mChannelsPerFrame, 3u);  // a refused format leaves the plug's channel count
+  EXPECT_EQ(format.mFormatFlags, 0x29u);
+  EXPECT_EQ(AudioUnitGetProperty(mUnit, kAudioUnitProperty_StreamFormat, kAudioUnitScope_Input, 1, &format, &size),
+            kAudioUnitErr_InvalidProperty);
+}
+
+TEST_P(AdapterTest, HostIsIdentifiedOnceFromTheMainBundle)
+{
+  const void* keys[] = {kCFBundleIdentifierKey, kCFBundleVersionKey};
+  const void* values[] = {CFSTR("com.apple.logic10"), CFSTR("12.5")};
+  CFDictionaryRef info =
+    CFDictionaryCreate(nullptr, keys, values, 2, &kCFTypeDictionaryKeyCallBacks, &kCFTypeDictionaryValueCallBacks);
+  CFURLRef url = CFURLCreateWithFileSystemPath(nullptr, CFSTR("/tmp"), kCFURLPOSIXPathStyle, true);
+  CFBundleRef host = platform::CreateBundle(url, info);
+  platform::SetMainBundle(host);
+  for (CFTypeRef object : {CFTypeRef(host), CFTypeRef(info), CFTypeRef(url)})
+    CFRelease(object);
+
+  ASSERT_EQ(AudioUnitInitialize(mUnit), noErr);
+  EXPECT_EQ(Plug().GetHost(), iplug::kHostLogic);
+  EXPECT_EQ(Plug().HostVersion(), 0x000C0500);
+  platform::SetMainBundle(nullptr);
+  AudioUnitUninitialize(mUnit);
+  ASSERT_EQ(AudioUnitInitialize(mUnit), noErr);  // not identified again
+  EXPECT_EQ(Plug().GetHost(), iplug::kHostLogic);
+}
+
+// The value under key in a class-info dictionary.
+CFTypeRef ValueOf(CFPropertyListRef state, const char* key)
+{
+  CFStringRef name = CFStringCreateWithCString(nullptr, key, kCFStringEncodingUTF8);
+  CFTypeRef value = CFDictionaryGetValue(static_cast<CFDictionaryRef>(state), name);
+  CFRelease(name);
+  return value;
+}
+
+// A copy of the dictionary with key replaced (value null: removed).
+CFPropertyListRef With(CFPropertyListRef state, const char* key, CFTypeRef value)
+{
+  CFMutableDictionaryRef copy =
+    CFDictionaryCreateMutable(nullptr, 0, &kCFTypeDictionaryKeyCallBacks, &kCFTypeDictionaryValueCallBacks);
+  const CFIndex count = CFDictionaryGetCount(static_cast<CFDictionaryRef>(state));
+  std::vector<const void*> keys(static_cast<size_t>(count)), values(static_cast<size_t>(count));
+  CFDictionaryGetKeysAndValues(static_cast<CFDictionaryRef>(state), keys.data(), values.data());
+  for (CFIndex i = 0; i < count; ++i)
+    CFDictionarySetValue(copy, keys[size_t(i)], values[size_t(i)]);
+  CFStringRef name = CFStringCreateWithCString(nullptr, key, kCFStringEncodingUTF8);
+  if (value)
+    CFDictionarySetValue(copy, name, value);
+  else
+    CFDictionaryRemoveValue(copy, name);
+  CFRelease(name);
+  return copy;
+}
+
+TEST_P(AdapterTest, StateDictionaryRoundTripsAndRefusesWhatDoesNotFit)
+{
+  ASSERT_EQ(AudioUnitSetParameter(mUnit, testgain::kGain, kAudioUnitScope_Global, 0, -6.0f, 0), noErr);
+  ASSERT_EQ(AudioUnitSetParameter(mUnit, testgain::kMute, kAudioUnitScope_Global, 0, 1.0f, 0), noErr);
+  ASSERT_EQ(AudioUnitSetParameter(mUnit, testgain::kPolarity, kAudioUnitScope_Global, 0, 1.0f, 0), noErr);
+  CFPropertyListRef state = nullptr;
+  UInt32 size = sizeof state;
+  ASSERT_EQ(AudioUnitGetProperty(mUnit, kAudioUnitProperty_ClassInfo, kAudioUnitScope_Global, 0, &state, &size), noErr);
+  SInt32 subtype = 0;
+  CFNumberGetValue(static_cast<CFNumberRef>(ValueOf(state, "subtype")), kCFNumberSInt32Type, &subtype);
+  EXPECT_EQ(UInt32(subtype), platform::FourCC("TGn1"));
+
+  for (testgain::Param p : {testgain::kGain, testgain::kMute, testgain::kPolarity})
+    AudioUnitSetParameter(mUnit, p, kAudioUnitScope_Global, 0, 0.0f, 0);
+  auto values = [this] {
+    std::vector<float> out(testgain::kNumParams);
+    for (UInt32 p = 0; p < out.size(); ++p)
+      AudioUnitGetParameter(mUnit, p, kAudioUnitScope_Global, 0, &out[p]);
+    return out;
+  };
+  const std::vector<float> defaults = values();
+
+  const SInt32 other = SInt32(platform::FourCC("XXXX"));
+  CFNumberRef otherNumber = CFNumberCreate(nullptr, kCFNumberSInt32Type, &other);
+  const UInt8 shortBytes[] = {0, 0, 0, 0, 0, 0, 0, 0, 1, 2, 3};  // one whole value and a part
+  CFDataRef truncated = CFDataCreate(nullptr, shortBytes, sizeof shortBytes);
+  struct Case { const char* what; CFPropertyListRef dictionary; };
+  const Case refused[] = {
+    {"another subtype", With(state, "subtype", otherNumber)},
+    {"a subtype that is no number", With(state, "subtype", CFSTR("TGn1"))},
+    {"no version", With(state, "version", nullptr)},
+    {"no name", With(state, "name", nullptr)},
+    {"no data", With(state, "data", nullptr)},
+    {"a truncated chunk", With(state, "data", truncated)},
+  };
+  for (const Case& c : refused) {
+    EXPECT_EQ(AudioUnitSetProperty(mUnit, kAudioUnitProperty_ClassInfo, kAudioUnitScope_Global, 0, &c.dictionary,
+                                   sizeof c.dictionary),
+              kAudioUnitErr_InvalidPropertyValue)
+      << c.what;
+    EXPECT_EQ(values(), defaults) << c.what;
+    CFRelease(c.dictionary);
+  }
+  CFRelease(otherNumber);
+  CFRelease(truncated);
+
+  ASSERT_EQ(AudioUnitSetProperty(mUnit, kAudioUnitProperty_ClassInfo, kAudioUnitScope_Global, 0, &state, sizeof state),
+            noErr);
+  EXPECT_EQ(values(), (std::vector<float>{-6.0f, 1.0f, 1.0f}));
+  CFRelease(state);
+}
+
+TEST_P(AdapterTest, ParametersRoundToTheirStepAndClamp)
+{
+  struct Case { float set; float stored; };
+  for (const Case& c : {Case{-6.26f, -6.5f}, Case{-6.24f, -6.0f}, Case{40.0f, 12.0f}, Case{-100.0f, -60.0f}}) {
+    ASSERT_EQ(AudioUnitSetParameter(mUnit, testgain::kGain, kAudioUnitScope_Global, 0, c.set, 0), noErr);
+    AudioUnitParameterValue value = 0;
+    ASSERT_EQ(AudioUnitGetParameter(mUnit, testgain::kGain, kAudioUnitScope_Global, 0, &value), noErr);
+    EXPECT_EQ(value, c.stored) << c.set;
+  }
+  EXPECT_EQ(Plug().GetParam(testgain::kGain)->PreviousValue(), 12.0);
+  AudioUnitParameterValue value = 0;
+  EXPECT_EQ(AudioUnitGetParameter(mUnit, testgain::kGain, kAudioUnitScope_Input, 0, &value), kAudioUnitErr_InvalidProperty);
+  EXPECT_EQ(AudioUnitSetParameter(mUnit, 99, kAudioUnitScope_Global, 0, 1.0f, 0), kAudioUnitErr_InvalidParameter);
+  const AudioUnitParameterEvent events[] = {
+    {kAudioUnitScope_Global, 0, testgain::kGain, kParameterEvent_Immediate, {.immediate = {0, -3.0f}}},
+    {kAudioUnitScope_Global, 0, testgain::kGain, kParameterEvent_Ramped, {.ramp = {0, 64, -3.0f, 6.0f}}},
+    {kAudioUnitScope_Input, 0, testgain::kGain, kParameterEvent_Immediate, {.immediate = {0, 1.0f}}},
+  };
+  EXPECT_EQ(AudioUnitScheduleParameters(mUnit, events, 3), kAudioUnitErr_InvalidProperty);
+  AudioUnitGetParameter(mUnit, testgain::kGain, kAudioUnitScope_Global, 0, &value);
+  EXPECT_EQ(value, -3.0f);  // the first event stays applied
+}
+
+// A host render callback that feeds a ramp and counts its calls.
+struct Feed {
+  int calls = 0;
+};
+
+OSStatus FeedRamp(void* refCon, AudioUnitRenderActionFlags*, const AudioTimeStamp*, UInt32, UInt32 frames,
+                  AudioBufferList* data)
+{
+  ++static_cast<Feed*>(refCon)->calls;
+  for (UInt32 b = 0; b < data->mNumberBuffers; ++b)
+    for (UInt32 i = 0; i < frames; ++i)
+      static_cast<float*>(data->mBuffers[b].mData)[i] = float(i) / float(frames) * (b ? -1.0f : 1.0f);
+  return noErr;
+}
+
+TEST_P(AdapterTest, RenderPullsThroughTheCallbackAndAppliesTheGain)
+{
+  AudioTimeStamp time{};
+  time.mFlags = kAudioTimeStampSampleTimeValid;
+  alignas(AudioBufferList) uint8_t storage[AudioBufferListSize(4)];
+  auto* list = reinterpret_cast<AudioBufferList*>(storage);
+  std::vector<float> out(4 * 512, 7.0f);
+  list->mNumberBuffers = 4;  // more buffers than the plug-in's three channels: the extra one is left alone
+  for (UInt32 b = 0; b < 4; ++b)
+    list->mBuffers[b] = AudioBuffer{1, 512 * 4, &out[b * 512]};
+  AudioUnitRenderActionFlags flags = 0;
+  EXPECT_EQ(AudioUnitRender(mUnit, &flags, &time, 0, 512, list), kAudioUnitErr_Uninitialized);
+
+  Feed feed;
+  const AURenderCallbackStruct callback{FeedRamp, &feed};
+  ASSERT_EQ(AudioUnitSetProperty(mUnit, kAudioUnitProperty_SetRenderCallback, kAudioUnitScope_Input, 0, &callback,
+                                 sizeof callback), noErr);
+  ASSERT_EQ(SetFormat(kAudioUnitScope_Input, 2), noErr);
+  ASSERT_EQ(SetFormat(kAudioUnitScope_Output, 2), noErr);
+  ASSERT_EQ(AudioUnitInitialize(mUnit), noErr);
+  ASSERT_EQ(AudioUnitSetParameter(mUnit, testgain::kGain, kAudioUnitScope_Global, 0, -6.0f, 0), noErr);
+
+  EXPECT_EQ(AudioUnitRender(mUnit, &flags, &time, 1, 512, list), kAudioUnitErr_InvalidElement);
+  EXPECT_EQ(AudioUnitRender(mUnit, &flags, &time, 0, 513, list), kAudioUnitErr_InvalidPropertyValue);
+  list->mNumberBuffers = 4;
+  ASSERT_EQ(AudioUnitRender(mUnit, &flags, &time, 0, 512, list), noErr);
+  ASSERT_EQ(AudioUnitRender(mUnit, &flags, &time, 0, 512, list), noErr);  // same time stamp: pulled once
+  EXPECT_EQ(feed.calls, 1);
+  const float gain = std::pow(10.0f, -6.0f / 20.0f);
+  EXPECT_NEAR(out[256], 0.5f * gain, 1e-6);
+  EXPECT_NEAR(out[512 + 256], -0.5f * gain, 1e-6);
+  EXPECT_EQ(out[3 * 512], 7.0f);
+}
+
+} // namespace
