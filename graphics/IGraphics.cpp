@@ -7,6 +7,7 @@
 #include "framework/IGraphicsEditorDelegate.h"
 #include "framework/IPlugStructs.h"
 #include "graphics/IBitmap.h"
+#include "graphics/ISVG.h"
 #include "graphics/IGraphicsConstants.h"
 #include "graphics/ISpecialControls.h"
 
@@ -384,16 +385,27 @@ StaticStorage<APIBitmap>& BitmapStorage()
   return storage;
 }
 
+StaticStorage<SVGHolder>& SVGStorage()
+{
+  static StaticStorage<SVGHolder> storage;
+  return storage;
+}
+
+// The bitmap cache's lock is always taken first, the SVG cache's nested inside it.
 void IGraphics::RetainStaticStorage()
 {
   StaticStorage<APIBitmap>::Accessor bitmaps(BitmapStorage());
+  StaticStorage<SVGHolder>::Accessor svgs(SVGStorage());
   bitmaps.Retain();
+  svgs.Retain();
 }
 
 void IGraphics::ReleaseStaticStorage()
 {
   StaticStorage<APIBitmap>::Accessor bitmaps(BitmapStorage());
   bitmaps.Release();
+  StaticStorage<SVGHolder>::Accessor svgs(SVGStorage());
+  svgs.Release();
 }
 
 // ---- Hit test -------------------------------------------------------------------------------

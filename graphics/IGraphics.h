@@ -15,10 +15,12 @@
 #include <vector>
 
 #include "framework/WDLHeapBuf.h"
+#include "framework/WDLString.h"
 #include "graphics/IBitmap.h"
 #include "graphics/IControl.h"
 #include "graphics/IGraphicsStructs.h"
 #include "graphics/ILayer.h"
+#include "graphics/ISVG.h"
 #include "graphics/IPopupMenu.h"
 #include "graphics/PlatformFont.h"
 
@@ -166,6 +168,10 @@ public:
 
   // ---- Drawing operations built on the path primitives -------------------------------------
   // Each starts a new path; strokes use default stroke options, fills default fill options.
+  // Fits the document into bounds keeping its aspect, at the top-left corner.
+  virtual void DrawSVG(const ISVG& svg, const IRECT& bounds, const IBlend* blend = nullptr);
+  virtual void DrawSVGRotated(const ISVG& svg, float cx, float cy, float width, float height,
+                              double angle, const IBlend* blend = nullptr);
   virtual void DrawBitmapScaledToFit(const IBitmap& bitmap, const IRECT& bounds,
                                      const IBlend* blend = nullptr);
   virtual void DrawBitmapRotated(const IBitmap& bitmap, float cx, float cy, double angle,
@@ -247,6 +253,44 @@ public:
   // Text: nothing for an empty or null string.
   void DrawText(const IText& text, const char* str, const IRECT& bounds,
                 const IBlend* blend = nullptr);
+  // The text's alignment places it around the point.
+  void DrawTextAtPoint(const IText& text, const char* str, float x, float y,
+                       const IBlend* blend = nullptr);
+  // For a rotated text: the bounding box of rect turned by the text's angle, and the offset
+  // that aligns it in bounds.
+  void CalculateTextRotation(const IText& text, const IRECT& bounds, IRECT& rect, double& tx,
+                             double& ty) const;
+  void DoMeasureTextRotation(const IText& text, const IRECT& bounds, IRECT& rect) const;
+
+  // Bitmap helpers. Frames are 1-based and clamped to the strip.
+  void DrawBitmapFrame(const IBitmap& bitmap, const IRECT& bounds, int frame,
+                       const IBlend* blend = nullptr);
+  // A string drawn with a bitmap whose frames are the characters from the space on.
+  void DrawBitmapText(const IBitmap& font, const IRECT& bounds, const IText& text,
+                      const IBlend* blend, const char* str, bool vCentre = true,
+                      bool multiline = false, int charWidth = 6, int charHeight = 12,
+                      int charOffset = 0);
+
+  // Line helpers: x and y are fractions of the bounds (y measured from the bottom); angles are
+  // degrees, 0 up, clockwise.
+  void DrawVerticalLine(const IColor& color, const IRECT& bounds, float x,
+                        const IBlend* blend = nullptr, float thickness = 1.f);
+  void DrawVerticalLine(const IColor& color, float xi, float yLo, float yHi, const IBlend* blend,
+                        float thickness = 1.f);
+  void DrawHorizontalLine(const IColor& color, const IRECT& bounds, float y,
+                          const IBlend* blend = nullptr, float thickness = 1.f);
+  void DrawHorizontalLine(const IColor& color, float yi, float xLo, float xHi,
+                          const IBlend* blend, float thickness = 1.f);
+  void DrawRadialLine(const IColor& color, float cx, float cy, float angle, float rMin,
+                      float rMax, const IBlend* blend = nullptr, float thickness = 1.f);
+  void PathRadialLine(float cx, float cy, float angle, float rMin, float rMax);
+
+  // ---- Gestures ----------------------------------------------------------------------------
+  virtual void RegisterGestureType(EGestureType type) { mRegisteredGestures.push_back(type); }
+  void AttachGestureRecognizerToRegion(const IRECT& bounds, EGestureType type, GestureFunc func);
+  void ClearGestureRegions();
+  bool RespondsToGesture(float x, float y);
+  void OnGestureRecognized(const IGestureInfo& info);
 
   // ---- Frame cycle -------------------------------------------------------------------------
   // Runs the per-frame function and the animations, then adds the bounds (grown by 0.75) of
@@ -287,6 +331,40 @@ public:
   // pixel j goes to out[i * 4 + j * outStride]. Pixels outside a row count as 0.
   static void BlurSwap(uint8_t* out, const uint8_t* in, const uint8_t* kernel, int width,
                        int height, int outStride, int inStride, int kernelSize, uint32_t norm);
+
+  // ---- Resources ---------------------------------------------------------------------------
+  // A bitmap for the target scale (0: the screen scale): from the bitmap cache, else from the
+  // best scaled variant file ("name@2x.png" and so on), redrawn to the target scale when only
+  // another scale exists. The empty bitmap when nothing is found.
+  virtual IBitmap LoadBitmap(const char* name, int nFrames = 1, bool framesAreHorizontal = false,
+                             int targetScale = 0);
+  // The same from encoded image bytes, always taken as scale 1.
+  virtual IBitmap LoadBitmap(const char* name, const void* data, int dataSize, int nFrames = 1,
+                             bool framesAreHorizontal = false, int targetScale = 0);
+  // Redraws a bitmap at another scale through a layer and caches the copy.
+  virtual IBitmap ScaleBitmap(const IBitmap& in, const char* name, int targetScale);
+  // The bitmap cache takes ownership of the bitmap's APIBitmap.
+  virtual void RetainBitmap(const IBitmap& bitmap, const char* name);
+  // Removes and deletes the cache entry holding the bitmap's APIBitmap; nothing when none does.
+  virtual void ReleaseBitmap(const IBitmap& bitmap);
+  // The whole content of a located resource file; empty when not found or unreadable.
+  virtual WDL_TypedBuf<uint8_t> LoadResource(const char* name, const char* type);
+  // A parsed document from the SVG cache or a resource file of type "svg"; null on failure.
+  virtual ISVG LoadSVG(const char* name, const char* units = "px", float dpi = 72.f);
+  // The same from text in memory; dataSize <= 0 reads up to the first NUL. Null data is refused.
+  virtual ISVG LoadSVGFromMemory(const char* name, const void* data, int dataSize,
+                                 const char* units = "px", float dpi = 72.f);
+  virtual bool LoadFont(const char* fontID, const char* fileNameOrResID);
+  virtual bool LoadFont(const char* fontID, void* data, int dataSize);
+  bool LoadFont(const char* fontID, const char* familyName, int style);
+  // The same resource (name, frames, strip direction) at the current screen scale.
+  IBitmap FindScaledBitmap(const IBitmap& bitmap);
+
+  // Tries the target scale, then 4, 3, 2, 1 without the target; answers the location (> 0)
+  // with the path and the scale found, or 0.
+  int SearchScaledImageResource(const char* name, const char* type, WDL_String& result,
+                                int targetScale, int& sourceScale);
+  APIBitmap* SearchBitmapInCache(const char* name, int targetScale, int& sourceScale);
 
   // ---- Controls ----------------------------------------------------------------------------
   // Attaches a control at the end of the list and takes ownership. With a tag that is already
@@ -529,11 +607,22 @@ protected:
   void ApplyResize(int w, int h, float scale, bool needsPlatformResize);
   // Window size in pixels for a size in points: draw scale, then the platform's backing scale.
   int WindowPixels(int points) const;
+  // Hands a platform font to the back end and caches it there when accepted; deletes it.
+  bool LoadPlatformFont(const char* fontID, PlatformFont* font);
+  // The end of both bitmap loads: bitmap is cached or was just loaded (then held by loaded);
+  // it is redrawn when its scale is not the target, else a loaded one goes into the cache.
+  IBitmap AdoptBitmap(APIBitmap* bitmap, std::unique_ptr<APIBitmap> loaded, const char* name,
+                      int nFrames, bool framesAreHorizontal, int targetScale);
+
+  // The paths of a parsed document, filled and stroked shape by shape.
+  void DrawSVGShapes(const SVGImage& image, const IBlend* blend);
+  // The control under a point that takes gestures now, if any.
+  IControl* GestureControlAt(float x, float y) const;
   void ResetPromptMenu();
   // The bubble for a control: the first one, or under multi-touch the one of its pointer.
   IBubbleControl* ChooseBubble(IControl* control, uint64_t& touchId);
 
-  // The bitmap cache's count follows the graphics objects alive.
+  // The bitmap and SVG caches' counts follow the graphics objects alive.
   static void RetainStaticStorage();
   static void ReleaseStaticStorage();
 

@@ -179,13 +179,24 @@ public:
   PlatformFont* NativeFont(const char* fontID)
   {
     Log([&] { return std::string("native font ") + fontID; });
-    return nativeFontsExist ? new PlatformFont() : nullptr;
+    return nativeFontsExist ? new CountedFont(liveFonts) : nullptr;
   }
+  // Counts the platform fonts alive, so a test sees that the core deletes them.
+  struct CountedFont : PlatformFont
+  {
+    explicit CountedFont(int& live) : mLive(live) { ++mLive; }
+    ~CountedFont() override { --mLive; }
+    int& mLive;
+  };
+  int liveFonts = 0;
 
   std::vector<uint8_t> layerPixels;
   std::vector<uint8_t> shadowMask;
   bool acceptFonts = true;
   bool nativeFontsExist = true;
+
+  const char* BundleIdentifier() const override { return bundleID.c_str(); }
+  std::string bundleID;
 
   float WindowBackingScale(float) const override { return backingScale; }
   void ResizeNativeView(bool) override { Log([&] { return std::string("resize view"); }); }
