@@ -14,7 +14,8 @@ public:
     CFRunLoopTimerContext context = {0, this, nullptr, nullptr, nullptr};
     m_timer = CFRunLoopTimerCreate(kCFAllocatorDefault, CFAbsoluteTimeGetCurrent(), intervalMs / 1000.0,
                                    0, 0, Fired, &context);
-    CFRunLoopAddTimer(CFRunLoopGetMain(), m_timer, kCFRunLoopCommonModes);
+    if (m_timer)
+      CFRunLoopAddTimer(CFRunLoopGetMain(), m_timer, kCFRunLoopCommonModes);
   }
 
   ~Timer_impl() override { Stop(); }
