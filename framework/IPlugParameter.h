@@ -13,6 +13,9 @@
 
 namespace iplug {
 
+// Values are read and written from the host's threads, the audio thread among them.
+static_assert(std::atomic<double>::is_always_lock_free);
+
 enum class ParamKind : int32_t { None = 0, Bool = 1, Int = 2, Enum = 3, Double = 4 };
 
 enum class ParamUnit : int32_t {

@@ -52,7 +52,7 @@ struct IPreset
   void SetName(const char* name)
   {
     const size_t n = name ? strnlen(name, kNameSize - 1) : 0;
-    std::memcpy(mName, name ? name : "", n);
+    std::memmove(mName, name ? name : "", n);
     mName[n] = 0;
   }
 };

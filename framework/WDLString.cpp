@@ -59,7 +59,8 @@ void WDL_String::SetAt(int offset, const char* text, int length, int keptTail)
   keptTail = std::clamp(keptTail, 0, oldLength - offset);
 
   const char* oldBuf = Buf();
-  const bool aliased = text && oldBuf && text >= oldBuf && text < oldBuf + m_hb.GetAllocated();
+  const auto address = reinterpret_cast<uintptr_t>(text), block = reinterpret_cast<uintptr_t>(oldBuf);
+  const bool aliased = text && oldBuf && address >= block && address < block + static_cast<uintptr_t>(m_hb.GetAllocated());
   if (aliased && keptTail > 0)
   {
     // The kept tail moves before the text is copied, which could overwrite the source. Append

@@ -2,6 +2,8 @@
 
 #include <new>
 
+#include "meter-engine/SampleCount.h"
+
 namespace {
 
 constexpr std::array<double, 12> kPhase0 = {
@@ -77,11 +79,12 @@ void TruePeakOversampler::Clear()
 
 bool PeakWindowTracker::Init(double windowMs, double sampleRate)
 {
-  const int length = static_cast<int>(windowMs * 0.001 * sampleRate);
-  std::unique_ptr<double[]> ring(new (std::nothrow) double[length > 0 ? length : 1]);
+  const int length = SampleCount(windowMs, sampleRate);
+  if (length == 0) return false;
+  std::unique_ptr<double[]> ring(new (std::nothrow) double[length]);
   if (!ring) return false;
   ring_ = std::move(ring);
-  ringLength_ = length > 0 ? length : 1;
+  ringLength_ = length;
   Clear();
   return true;
 }

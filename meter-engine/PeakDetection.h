@@ -81,7 +81,8 @@ class PeakWindowTracker {
 public:
   static constexpr int kBinCount = 2900;
 
-  // Returns false, leaving the tracker as it was, when the ring cannot be allocated.
+  // Returns false, leaving the tracker as it was, when the window holds no sample or the ring
+  // cannot be allocated.
   bool Init(double windowMs, double sampleRate);
   void Update(double levelDb);
   // Highest level registered inside the window, or the stored level when no bin is occupied.

@@ -39,7 +39,12 @@ private:
 class Bytes
 {
 public:
-  Bytes& Tag(const char* tag) { bytes.insert(bytes.end(), tag, tag + 4); return *this; }
+  Bytes& Tag(const char* tag)
+  {
+    for (int i = 0; i < 4; ++i)
+      bytes.push_back(static_cast<uint8_t>(tag[i]));
+    return *this;
+  }
   Bytes& BE(uint32_t v)
   {
     for (int shift = 24; shift >= 0; shift -= 8)

@@ -1,0 +1,193 @@
+#include "meter-engine/LoudnessEngine.h"
+
+#include <algorithm>
+#include <cmath>
+#include <memory>
+#include <new>
+
+#include "meter-engine/LevelScales.h"
+
+namespace {
+
+struct GatePair {
+  double absolute, relative;
+};
+constexpr GatePair kGateTable[4] = {{-144.0, -144.0}, {-70.0, -8.0}, {-70.0, -10.0}, {-70.0, -10.0}};
+
+double ClampWindowMs(double ms) { return std::clamp(ms, 10.0, 60000.0); }
+
+}  // namespace
+
+bool LoudnessEngine::Setup(int32_t gate, uint32_t mode, double sampleRate, double shortTermWindowMs,
+                           double momentaryWindowMs)
+{
+  // Built aside and moved in whole, so that a failure leaves the running engine untouched.
+  std::unique_ptr<LoudnessEngine> fresh(new (std::nothrow) LoudnessEngine);
+  if (!fresh || !fresh->Build(gate, mode, sampleRate, shortTermWindowMs, momentaryWindowMs)) return false;
+  *this = std::move(*fresh);
+  return true;
+}
+
+bool LoudnessEngine::Build(int32_t gate, uint32_t mode, double fs, double shortTermWindowMs,
+                           double momentaryWindowMs)
+{
+  gateMode = static_cast<GateMode>(gate);
+  gateAbsolute = gateRelative = -144.0;
+  if (gate >= 0 && gate < 4) {
+    gateAbsolute = kGateTable[gate].absolute;
+    gateRelative = kGateTable[gate].relative;
+  }
+  measurementMode = static_cast<MeasurementMode>(mode);
+
+  momentaryMs = ClampWindowMs(momentaryWindowMs);
+  shortTermMs = ClampWindowMs(shortTermWindowMs);
+  if (!momentary.Prepare(momentaryMs, fs)) return false;
+  leqMSmoother = Smoother{0.0, std::pow(10.0, -1.0 / (7.5e-5 * fs)), 0.0};  // instant attack
+  if (!shortTerm.Prepare(shortTermMs, fs)) return false;
+  if (!hopBuffer.Prepare(100.0, fs)) return false;
+  if (!integratedGate.Prepare(IntegratedGate::kCapacity, gateAbsolute, gateRelative)) return false;
+  // Hook for the dialogue gate's preparation: 36000 blocks of the hop buffer's count.
+  if (!mainHistogram.Prepare(IntegratedGate::kCapacity, rangeAbsoluteGate, rangeRelativeGate, rangeLowPercentile,
+                             rangeHighPercentile))
+    return false;
+  if (!speechHistogram.Prepare(IntegratedGate::kCapacity, rangeAbsoluteGate, -144.0, rangeLowPercentile,
+                               rangeHighPercentile))
+    return false;
+  plr = -144.0;
+  if (!peakTracker.Init(shortTermMs, fs)) return false;
+  const double peakCoefficient = std::pow(10.0, -1.0 / (0.001 * fs));
+  windowPeakSmoother = Smoother{peakCoefficient, peakCoefficient, 0.0};
+  for (auto& o : oversamplers) o.Prepare(fs);
+  for (auto& b : ballistics) b.Setup(fs);
+  Reset();
+  return true;
+}
+
+void LoudnessEngine::Reset()
+{
+  samplePeak = samplePeakMax = samplePeakPeriodMax = 0.0;
+  shortTerm.Clear();
+  momentary.Clear();
+  hopBuffer.Clear();
+  integratedGate.Clear();
+  mainHistogram.Clear();
+  speechHistogram.Clear();
+  plr = -144.0;
+  psr = psrMin = 0.0;
+  peakTracker.Clear();
+  for (auto& o : oversamplers) o.Clear();
+  for (auto& b : ballistics) b.Clear();
+  dialoguePresent = 0;
+  windowPeakSmoother.state = 0.0;
+  leqMSmoother.state = 0.0;
+}
+
+void LoudnessEngine::ProcessPeaks(const uint8_t enabled[kChannels], int32_t peakMode, const double x[kChannels])
+{
+  double peak = 0.0;
+  for (int k = 0; k < kChannels; ++k)
+    if (enabled[k]) peak = std::max(peak, std::abs(x[k]));
+  samplePeak = peak;
+  samplePeakMax = std::max(samplePeakMax, peak);
+  samplePeakPeriodMax = std::max(samplePeakPeriodMax, peak);
+
+  if (peakMode == 0) {
+    peakTracker.level = levels::AmplitudeLevel(peak);
+    peakTracker.Update(peakTracker.level);
+    for (int k = 0; k < kChannels; ++k)
+      if (enabled[k]) ballistics[k].Process(std::abs(x[k]));
+    return;
+  }
+  // Channels that are not enabled keep their last true peak in the frame's maximum.
+  double framePeak = 0.0;
+  for (int k = 0; k < kChannels; ++k) {
+    if (enabled[k]) oversamplers[k].Process(x[k]);
+    framePeak = std::max(framePeak, oversamplers[k].truePeak);
+  }
+  peakTracker.level = levels::AmplitudeLevel(framePeak);
+  peakTracker.Update(peakTracker.level);
+  for (int k = 0; k < kChannels; ++k)
+    if (enabled[k]) ballistics[k].Process(oversamplers[k].truePeak);
+}
+
+void LoudnessEngine::Process(const ChannelConfig& config, bool truePeak, bool active, bool leqM,
+                             const double y[kChannels], double speechSample)
+{
+  double power = 0.0;
+  int n = 0;
+  for (int k = 0; k < kChannels; ++k) {
+    if (config.enabled[k]) {
+      power += y[k] * y[k];
+      ++n;
+    }
+  }
+  if (n > 0) {
+    if (measurementMode == MeasurementMode::AES17) power = 2.0 * power / n;
+    else if (measurementMode == MeasurementMode::Avg) power = power / n;
+  }
+  if (gateMode < GateMode::Off || gateMode > GateMode::Dial || !active) return;
+
+  momentary.Step(power);
+  shortTerm.Step(power);
+
+  if (gateMode != GateMode::Dial) {
+    if (momentary.hopTick) {
+      const double block = leqM ? leqMSmoother.Step(std::abs(momentary.mean)) : momentary.mean;
+      integratedGate.AddBlock(block);
+    }
+    if (shortTerm.full && shortTerm.hopTick) mainHistogram.Add(shortTerm.mean);
+    if (momentary.full && momentary.hopTick) UpdatePlr(levels::RoundToTenth(integratedGate.integrated), truePeak);
+    if (shortTerm.hopTick) UpdatePsr();
+    return;
+  }
+
+  // Dial: the hop's samples go to the speech detector and blocks are not smoothed.
+  hopBuffer.Push(static_cast<float>(speechSample));
+  if (momentary.hopTick) integratedGate.AddBlock(momentary.mean);
+  // Hook for the dialogue gate: on a completed hop buffer it classifies the block, delays the
+  // short-term power and feeds the speech histogram and the dialogue-present flag; the PLR
+  // then follows the dialogue loudness on every sample.
+  if (shortTerm.full && shortTerm.hopTick) mainHistogram.Add(shortTerm.mean);
+  if (shortTerm.hopTick) UpdatePsr();
+}
+
+void LoudnessEngine::UpdatePlr(double reference, bool truePeak)
+{
+  const double peak = truePeak ? TruePeakMax() : samplePeakMax;
+  const double peakLevel = levels::RoundToTenth(levels::AmplitudeLevel(peak));
+  plr = reference < -141.0 ? 0.0 : std::max(0.0, peakLevel - reference);
+}
+
+void LoudnessEngine::UpdatePsr()
+{
+  const double shortTermLoudness = levels::Loudness(shortTerm.mean);
+  peakTracker.level = peakTracker.Maximum();
+  const double a = peakTracker.level > -144.0 ? levels::DbToAmplitude(peakTracker.level) : 0.0;
+  double peakLevel = levels::kSilenceLevel;
+  if (std::abs(windowPeakSmoother.Step(a)) > levels::kAmplitudeFloor) {
+    // Above the floor the smoother advances a second time with the same windowed peak.
+    peakLevel = 8.685889638065037 * std::log(std::abs(windowPeakSmoother.Step(a)));
+  }
+  psr = peakLevel - shortTermLoudness - levels::kLoudnessOffset;
+  psrMin = shortTerm.full ? std::min(psrMin, psr) : psr;
+}
+
+void LoudnessEngine::ClearPeriodMaxima()
+{
+  samplePeakPeriodMax = 0.0;
+  for (auto& o : oversamplers) o.truePeakPeriodMax = 0.0;
+}
+
+double LoudnessEngine::TruePeakMax() const
+{
+  double peak = 0.0;
+  for (const auto& o : oversamplers) peak = std::max(peak, o.truePeakMax);
+  return peak;
+}
+
+double LoudnessEngine::TruePeakPeriodMax() const
+{
+  double peak = 0.0;
+  for (const auto& o : oversamplers) peak = std::max(peak, o.truePeakPeriodMax);
+  return peak;
+}

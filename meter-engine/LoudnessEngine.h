@@ -1,0 +1,86 @@
+#pragma once
+// Turns the weighted samples of up to ten channels into momentary, short-term and integrated
+// loudness, loudness range, PLR and PSR, and keeps the peak figures of the same frames.
+#include <cstdint>
+
+#include "meter-engine/LoudnessHistogram.h"
+#include "meter-engine/LoudnessWindows.h"
+#include "meter-engine/MeasurementRecords.h"
+#include "meter-engine/PeakDetection.h"
+
+enum class MeasurementMode : uint32_t { Sum = 0, AES17 = 1, Avg = 2 };
+enum class GateMode : int32_t { Off = 0, G8 = 1, G10 = 2, Dial = 3 };
+
+// An attack/release one-pole follower: s = (s - x) * c + x.
+struct Smoother {
+  double attack = 0.0;
+  double release = 0.0;
+  double state = 0.0;
+
+  double Step(double x) { return state = (state - x) * (x > state ? attack : release) + x; }
+};
+
+// Plain members throughout: the display feed, the alerts and the history read the result
+// fields directly.
+class LoudnessEngine {
+public:
+  static constexpr int kChannels = kMeterChannels;
+
+  // An engine with no buffers; it must be set up before use.
+  LoudnessEngine() = default;
+
+  // (Re)builds every buffer for the settings and clears the measurement. On failure (a rate
+  // too low for a 100 ms hop, or memory) the engine is left exactly as it was and false is
+  // returned.
+  bool Setup(int32_t gateMode, uint32_t measurementMode, double sampleRate, double shortTermMs, double momentaryMs);
+  // Clears the measurement without reallocating.
+  void Reset();
+
+  // Per-frame peak stage: sample peaks, true peaks, the windowed peak and the meters.
+  void ProcessPeaks(const uint8_t enabled[kChannels], int32_t peakMode, const double x[kChannels]);
+  // Per-frame loudness stage on the weighted, channel-weighted samples y.
+  void Process(const ChannelConfig& config, bool truePeak, bool active, bool leqM, const double y[kChannels],
+               double speechSample);
+  // Starts the next 100 ms period of the period maxima.
+  void ClearPeriodMaxima();
+
+  // Largest true peak of the ten channels since the last reset (not below 0).
+  double TruePeakMax() const;
+  // Largest true peak of the ten channels in the current 100 ms period (not below 0).
+  double TruePeakPeriodMax() const;
+
+  MeasurementMode measurementMode = MeasurementMode::Sum;
+  GateMode gateMode = GateMode::Off;
+  double momentaryMs = 0.0;
+  double shortTermMs = 0.0;
+  double gateAbsolute = -144.0;
+  double gateRelative = -144.0;
+  double rangeAbsoluteGate = -70.0, rangeRelativeGate = -20.0, rangeLowPercentile = 10.0,
+         rangeHighPercentile = 95.0;
+
+  double samplePeak = 0.0;
+  double samplePeakMax = 0.0;        // since the last reset, for PLR
+  double samplePeakPeriodMax = 0.0;  // of the current 100 ms period
+  TruePeakOversampler oversamplers[kChannels];
+
+  SlidingPowerWindow shortTerm;
+  SlidingPowerWindow momentary;
+  HopSampleBuffer hopBuffer;
+  IntegratedGate integratedGate;
+  LoudnessHistogram mainHistogram;
+  LoudnessHistogram speechHistogram;
+  int32_t dialoguePresent = 0;
+  double plr = -144.0;
+  PeakWindowTracker peakTracker;
+  Smoother windowPeakSmoother;
+  double psr = 0.0;
+  double psrMin = 0.0;
+  PeakBallistics ballistics[kChannels];
+  Smoother leqMSmoother;
+
+private:
+  bool Build(int32_t gate, uint32_t mode, double sampleRate, double shortTerm, double momentary);
+  // PLR against a reference loudness in LUFS.
+  void UpdatePlr(double reference, bool truePeak);
+  void UpdatePsr();
+};

@@ -1,0 +1,91 @@
+#include "meter-engine/LoudnessHistogram.h"
+
+#include <algorithm>
+#include <cmath>
+#include <new>
+
+#include "meter-engine/LevelScales.h"
+
+bool LoudnessHistogram::Prepare(uint32_t capacity, double absoluteGate, double relativeGate, double lowPercentile,
+                                double highPercentile)
+{
+  std::unique_ptr<int32_t[]> ring(new (std::nothrow) int32_t[capacity > 0 ? capacity : 1]);
+  if (!ring) return false;
+  ring_ = std::move(ring);
+  capacity_ = capacity > 0 ? capacity : 1;
+  absoluteGate_ = absoluteGate;
+  relativeGate_ = relativeGate;
+  lowPercentile_ = lowPercentile;
+  highPercentile_ = highPercentile;
+  for (uint32_t b = 0; b < kBinCount; ++b) binPower_[b] = levels::PowerOfLevel(BinLevel(static_cast<int>(b)));
+  Clear();
+  return true;
+}
+
+void LoudnessHistogram::Clear()
+{
+  std::fill(ring_.get(), ring_.get() + capacity_, 0);
+  binCounts_.fill(0);
+  low = high = range = meanLevel = -144.0;
+  relativeThreshold = -144.0;
+  powerSum = 0.0;
+  writeIndex = 0;
+  full = 0;
+}
+
+void LoudnessHistogram::Add(double power)
+{
+  const double v = levels::PowerLevel(power);
+  if (v < absoluteGate_) {
+    relativeThreshold = -144.0;
+    return;
+  }
+  const bool wasFull = full != 0;
+  if (wasFull) {
+    const int32_t leaving = ring_[writeIndex];
+    powerSum -= binPower_[leaving];
+    --binCounts_[leaving];
+  }
+  const double clamped = std::clamp(v, -70.0, 30.0);
+  const int32_t bin = std::clamp(static_cast<int32_t>((clamped - absoluteGate_) * 10.0), 0,
+                                 static_cast<int32_t>(kBinCount) - 1);
+  powerSum += binPower_[bin];
+  ring_[writeIndex] = bin;
+  ++binCounts_[bin];
+  ++writeIndex;
+
+  const uint32_t n = wasFull ? capacity_ : writeIndex;
+  meanLevel = levels::PowerLevel(powerSum / n);
+  relativeThreshold = meanLevel + relativeGate_;
+
+  // The gated levels are a run of whole bins from `first` upward, ascending by construction;
+  // the percentiles are read from the cumulative bin counts.
+  int first = 0;
+  uint32_t below = 0;
+  if (relativeGate_ >= -140.0) {
+    while (first < static_cast<int>(kBinCount) - 1 && BinLevel(first) < relativeThreshold)
+      below += binCounts_[first++];
+  }
+  const uint32_t m = std::max(n - below, 1u);  // the highest level present always passes
+  const auto indexOf = [m](double percentile) {
+    return static_cast<uint32_t>(std::floor((m - 1) * percentile / 100.0 + 0.5));
+  };
+  low = LevelAt(indexOf(lowPercentile_), first);
+  high = LevelAt(indexOf(highPercentile_), first);
+  range = levels::RoundToTenth(std::max(0.0, high - low));
+
+  if (writeIndex == capacity_) {
+    writeIndex = 0;
+    full = 1;
+  }
+}
+
+double LoudnessHistogram::LevelAt(uint32_t i, int first) const
+{
+  uint32_t seen = 0;
+  for (int b = first; b < static_cast<int>(kBinCount); ++b) {
+    seen += binCounts_[b];
+    if (seen > i) return BinLevel(b);
+  }
+  return BinLevel(static_cast<int>(kBinCount) - 1);
+}

@@ -1,0 +1,94 @@
+#pragma once
+// The sample-exact windows and the block history behind the loudness figures.
+#include <algorithm>
+#include <cstdint>
+#include <memory>
+
+// Mean power over the last `length` samples as a running sum over a ring, with a tick every
+// 100 ms hop from the first sample on.
+struct SlidingPowerWindow {
+  std::unique_ptr<double[]> ring;
+  int32_t length = 0;
+  uint32_t writeIndex = 0;
+  double sum = 0.0;
+  double leaving = 0.0;
+  double mean = 0.0;
+  double maximum = 0.0;  // of the mean since the last clearing
+  int32_t full = 0;
+  int32_t hopTick = 0;
+  int32_t hasData = 0;
+  int32_t hopCounter = 0;
+  int32_t hopLength = 0;
+
+  // Returns false, leaving the window as it was, when the lengths are empty or the ring
+  // cannot be allocated.
+  bool Prepare(double windowMs, double sampleRate);
+  void Clear();
+
+  void Step(double power)
+  {
+    sum += power;
+    leaving = ring[writeIndex];
+    ring[writeIndex] = power;
+    sum = std::max(0.0, sum - leaving);  // rounding must not drive the sum negative
+    ++writeIndex;
+    ++hopCounter;
+    mean = sum / length;
+    maximum = std::max(maximum, mean);
+    hasData = 1;
+    if (writeIndex == static_cast<uint32_t>(length)) {
+      writeIndex = 0;
+      full = 1;
+    }
+    hopTick = 0;
+    if (hopCounter >= hopLength) {
+      hopCounter = 0;
+      hopTick = 1;
+    }
+  }
+};
+
+// The samples of the current 100 ms hop, for the speech detector.
+struct HopSampleBuffer {
+  std::unique_ptr<float[]> samples;
+  int32_t count = 0;
+  int32_t writeIndex = 0;
+  uint8_t complete = 0;  // 1 only on the sample that fills the last slot
+
+  bool Prepare(double lengthMs, double sampleRate);
+  void Clear();
+
+  void Push(float sample)
+  {
+    samples[writeIndex] = sample;
+    complete = 0;
+    if (++writeIndex == count) {
+      writeIndex = 0;
+      complete = 1;
+    }
+  }
+};
+
+// Two-stage gated loudness of the last hour of 100 ms blocks: an absolute gate on entry, then a
+// relative gate below the mean of the blocks held.
+struct IntegratedGate {
+  static constexpr uint32_t kCapacity = 36000;
+
+  double sum = 0.0;  // of the stored powers
+  double gatedMean = -144.0;
+  std::unique_ptr<double[]> ring;
+  // Loudness of each stored power, computed once when it is stored so that the relative pass
+  // compares without a logarithm per entry (the same values the pass would compute).
+  std::unique_ptr<double[]> ringLoudness;
+  uint32_t capacity = 0;
+  uint32_t writeIndex = 0;
+  int32_t full = 0;
+  double integrated = -144.0;
+  double absoluteGate = -144.0;
+  double relativeGate = -144.0;
+
+  bool Prepare(uint32_t blocks, double absolute, double relative);
+  void Clear();
+  void AddBlock(double power);
+  bool HasBlocks() const { return full != 0 || writeIndex > 0; }
+};

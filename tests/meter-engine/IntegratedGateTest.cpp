@@ -1,0 +1,68 @@
+#include <gtest/gtest.h>
+
+#include <random>
+#include <vector>
+
+#include "meter-engine/LevelScales.h"
+#include "meter-engine/LoudnessWindows.h"
+
+namespace {
+
+// The relative pass computed the plain way, with the loudness of every entry on every block.
+TEST(IntegratedGate, StoredLoudnessAgreesWithTheDirectPass)
+{
+  constexpr uint32_t kCapacity = 200;
+  IntegratedGate gate;
+  ASSERT_TRUE(gate.Prepare(kCapacity, -70.0, -10.0));
+  std::vector<double> ring(kCapacity, 0.0);
+  uint32_t w = 0;
+  bool full = false;
+  double sum = 0.0;
+  std::mt19937 rng(4);
+  std::uniform_real_distribution<double> loudness(-95.0, -5.0);
+  for (int i = 0; i < 1500; ++i) {
+    // Near the absolute gate, near the relative threshold of the loud blocks, or loud.
+    const double l = i % 3 == 0 ? -70.0 + (loudness(rng) + 50.0) / 100.0 : loudness(rng);
+    const double p = std::exp((l + levels::kLoudnessOffset) / 4.342944819);
+    gate.AddBlock(p);
+
+    const bool wasFull = full;
+    if (levels::Loudness(p) >= -70.0) {
+      if (full) sum -= ring[w];
+      if (sum < 0) sum = 0;
+      sum += p;
+      ring[w++] = p;
+    }
+    const uint32_t count = wasFull ? kCapacity : w;
+    const double threshold = levels::Loudness(sum / count) - 10.0;
+    double gated = 0.0;
+    uint32_t n = 0;
+    for (uint32_t j = 0; j < count; ++j) {
+      if (levels::Loudness(ring[j]) >= threshold) {
+        gated += ring[j];
+        ++n;
+      }
+    }
+    ASSERT_EQ(gate.integrated, n ? levels::Loudness(gated / n) : -144.0) << i;
+    if (w == kCapacity) {
+      w = 0;
+      full = true;
+    }
+  }
+}
+
+// One hour of blocks: the 36001st accepted block drops the oldest.
+TEST(IntegratedGate, HourHorizonDropsTheOldestBlock)
+{
+  IntegratedGate gate;
+  ASSERT_TRUE(gate.Prepare(IntegratedGate::kCapacity, -144.0, -144.0));
+  gate.AddBlock(1000.0);
+  for (uint32_t i = 1; i < IntegratedGate::kCapacity; ++i) gate.AddBlock(0.01);
+  EXPECT_EQ(gate.full, 1);
+  EXPECT_GT(gate.integrated, levels::Loudness(0.01) + 0.1);
+  gate.AddBlock(0.01);
+  EXPECT_EQ(gate.writeIndex, 1u);
+  EXPECT_NEAR(gate.integrated, levels::Loudness(0.01), 1e-9);
+}
+
+}  // namespace

@@ -1,0 +1,211 @@
+#include "meter-engine/LoudnessEngine.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <numeric>
+#include <vector>
+
+#include "meter-engine/LevelScales.h"
+#include "meter-engine/WeightingFilter.h"
+#include "tests/meter-engine/TestSignals.h"
+
+namespace {
+
+// The measurement chain of the EBU preset (K weighting, G10, ML 400 ms, SL 3000 ms, true peak)
+// fed with a 1 kHz sine on both channels of a stereo configuration. Readings follow the
+// display convention: loudness values are shown 0.691 above the internal LUFS.
+class Meter {
+public:
+  explicit Meter(double fs, int32_t gate = 2, uint32_t mode = 0) : fs_(fs)
+  {
+    EXPECT_TRUE(engine.Setup(gate, mode, fs, 3000.0, 400.0));
+    for (auto& f : filters_) f.Design(1, 0, 0, fs, 300.0, 16000.0);
+    // One exact period of 1 kHz: fs / gcd(fs, 1000) samples.
+    const long rate = static_cast<long>(fs);
+    sine_.resize(rate / std::gcd(rate, 1000L));
+    for (size_t n = 0; n < sine_.size(); ++n) sine_[n] = SineSample(1.0, 1000.0, fs, static_cast<long>(n));
+  }
+
+  void Play(double dbfs, double seconds, const ChannelConfig& config = ChannelConfigTable[0])
+  {
+    const double amplitude = dbfs <= -144.0 ? 0.0 : DbToLinear(dbfs);
+    const long frames = std::lround(seconds * fs_);
+    for (long i = 0; i < frames; ++i, ++n_) {
+      double x[10] = {}, y[10] = {};
+      x[0] = x[1] = amplitude * sine_[n_ % sine_.size()];
+      engine.ProcessPeaks(config.enabled, peakMode, x);
+      for (int k = 0; k < 2; ++k) y[k] = filters_[k].Process(x[k]);
+      engine.Process(config, peakMode == 1, true, false, y, 0.0);
+    }
+  }
+
+  double M() const { return levels::PowerLevel(engine.momentary.mean); }
+  double S() const { return levels::PowerLevel(engine.shortTerm.mean); }
+  double I() const { return engine.integratedGate.integrated + levels::kLoudnessOffset; }
+  double Lra() const { return engine.mainHistogram.range; }
+
+  LoudnessEngine engine;
+  int32_t peakMode = 1;  // true peak, as in the preset; sample peaks where only loudness matters
+
+private:
+  double fs_;
+  WeightingFilter filters_[2];
+  std::vector<double> sine_;
+  long n_ = 0;
+};
+
+struct Segment {
+  double dbfs, seconds;
+};
+
+void PlayAll(Meter& m, std::initializer_list<Segment> segments)
+{
+  m.peakMode = 0;
+  for (Segment s : segments) m.Play(s.dbfs, s.seconds);
+}
+
+TEST(LoudnessEngineStandards, SteadySinesReadTheirLevel)
+{
+  for (double level : {-23.0, -33.0}) {
+    Meter m(48000.0);
+    m.Play(level, 20.0);
+    EXPECT_NEAR(m.M(), level, 0.1);
+    EXPECT_NEAR(m.S(), level, 0.1);
+    EXPECT_NEAR(m.I(), level, 0.1);
+    // A sine's peak equals its loudness: PLR and PSR read 0 as shown (the true peak of a low
+    // frequency reads about 0.1 dB high through the interpolator's normalisation).
+    EXPECT_NEAR(m.engine.plr - levels::kLoudnessOffset, 0.1, 0.1);
+    EXPECT_NEAR(m.engine.psr, 0.0, 0.1);
+  }
+}
+
+TEST(LoudnessEngineStandards, GatingIgnoresQuietPassages)
+{
+  Meter a(48000.0);
+  PlayAll(a, {{-36, 10}, {-23, 60}, {-36, 10}});
+  EXPECT_NEAR(a.I(), -23.0, 0.1);
+  Meter b(48000.0);
+  PlayAll(b, {{-72, 10}, {-36, 10}, {-23, 60}, {-36, 10}, {-72, 10}});
+  EXPECT_NEAR(b.I(), -23.0, 0.1);
+  Meter c(48000.0);
+  PlayAll(c, {{-26, 20}, {-20, 20.1}, {-26, 20}});
+  EXPECT_NEAR(c.I(), -23.0, 0.1);
+}
+
+TEST(LoudnessEngineStandards, LoudnessRange)
+{
+  struct Case {
+    std::initializer_list<Segment> segments;
+    double range;
+  };
+  const Case cases[] = {
+      {{{-20, 20}, {-30, 20}}, 10.0},
+      {{{-20, 20}, {-15, 20}}, 5.0},
+      {{{-40, 20}, {-20, 20}}, 20.0},
+      {{{-50, 20}, {-35, 20}, {-20, 20}, {-35, 20}, {-50, 20}}, 15.0},
+  };
+  for (const Case& c : cases) {
+    Meter m(48000.0);
+    PlayAll(m, c.segments);
+    EXPECT_NEAR(m.Lra(), c.range, 1.0);
+  }
+}
+
+TEST(LoudnessEngineStandards, OtherRatesAgreeWith48k)
+{
+  Meter reference(48000.0);
+  reference.Play(-23.0, 10.0);
+  for (double fs : {44100.0, 96000.0, 32000.0}) {
+    Meter m(fs);
+    m.Play(-23.0, 10.0);
+    EXPECT_NEAR(m.I(), reference.I(), 0.1) << fs;
+    EXPECT_NEAR(m.M(), reference.M(), 0.1) << fs;
+    EXPECT_NEAR(m.S(), reference.S(), 0.1) << fs;
+  }
+}
+
+TEST(LoudnessEngine, NoEnabledChannelReadsSilenceInEveryMode)
+{
+  const ChannelConfig none{"none", 0, {}};
+  for (uint32_t mode : {0u, 1u, 2u}) {
+    for (int32_t gate : {0, 2}) {
+      Meter m(48000.0, gate, mode);
+      m.Play(-10.0, 4.0, none);
+      EXPECT_EQ(m.M(), -144.0);
+      EXPECT_EQ(m.S(), -144.0);
+      EXPECT_EQ(m.engine.integratedGate.integrated, -144.0);
+      EXPECT_EQ(m.engine.mainHistogram.range, -144.0);
+      EXPECT_EQ(m.engine.samplePeakMax, 0.0);
+    }
+  }
+}
+
+// AES17 counts a sine twice as loud as Avg; Sum adds the channels.
+TEST(LoudnessEngine, MeasurementModesScaleThePower)
+{
+  auto momentary = [](uint32_t mode) {
+    LoudnessEngine e;
+    EXPECT_TRUE(e.Setup(2, mode, 48000.0, 3000.0, 400.0));
+    for (long i = 0; i < 48000; ++i) {
+      const double y[10] = {SineSample(0.5, 1000.0, 48000.0, i), 0.0};
+      e.Process(ChannelConfigTable[0], false, true, false, y, 0.0);
+    }
+    return levels::PowerLevel(e.momentary.mean);
+  };
+  const double sum = momentary(0), aes17 = momentary(1), avg = momentary(2);
+  EXPECT_NEAR(sum - avg, 10 * std::log10(2.0), 1e-9);
+  EXPECT_NEAR(aes17 - avg, 10 * std::log10(2.0), 1e-9);
+}
+
+// Gate Off takes every block, silence included: the integrated loudness is the loudness of
+// the mean power. G10 keeps the silent blocks out.
+TEST(LoudnessEngine, GateOffAcceptsSilence)
+{
+  Meter off(48000.0, 0), g10(48000.0, 2);
+  for (Meter* m : {&off, &g10}) {
+    m->Play(-144.0, 1.0);
+    m->Play(-20.0, 10.0);
+    m->Play(-144.0, 10.0);
+  }
+  EXPECT_NEAR(off.I(), -20.0 + 10.0 * std::log10(100.0 / 210.0), 0.1);  // 100 of 210 blocks loud
+  EXPECT_NEAR(g10.I(), -20.0, 0.2);  // the partial blocks at the edges stay inside the gate
+  EXPECT_EQ(off.engine.integratedGate.writeIndex, 210u);
+}
+
+TEST(LoudnessEngine, SetupKeepsTheRunningEngineWhenItFails)
+{
+  Meter m(48000.0);
+  m.Play(-23.0, 5.0);
+  const double before = m.I();
+  for (double badRate : {5.0, 0.0, -48000.0, std::nan(""), 1e12})
+    EXPECT_FALSE(m.engine.Setup(2, 0, badRate, 60000.0, 60000.0)) << badRate;
+  EXPECT_EQ(m.I(), before);
+  EXPECT_EQ(m.engine.momentary.length, 19200);
+  m.Play(-23.0, 1.0);
+  EXPECT_NEAR(m.I(), -23.0, 0.1);
+
+  ASSERT_TRUE(m.engine.Setup(2, 0, 44100.0, 5.0, 5.0));  // windows below 10 ms are clamped
+  EXPECT_EQ(m.engine.momentary.length, 441);
+  EXPECT_EQ(m.engine.momentary.hopLength, 4410);
+  EXPECT_EQ(m.engine.hopBuffer.count, 4410);
+  EXPECT_EQ(m.engine.integratedGate.integrated, -144.0);
+}
+
+TEST(LoudnessEngine, ResetClearsTheMeasurement)
+{
+  Meter m(48000.0);
+  m.Play(-20.0, 5.0);
+  ASSERT_GT(m.engine.samplePeakMax, 0.0);
+  m.engine.Reset();
+  EXPECT_EQ(m.M(), -144.0);
+  EXPECT_EQ(m.engine.integratedGate.integrated, -144.0);
+  EXPECT_EQ(m.engine.mainHistogram.range, -144.0);
+  EXPECT_EQ(m.engine.plr, -144.0);
+  EXPECT_EQ(m.engine.psr, 0.0);
+  EXPECT_EQ(m.engine.TruePeakMax(), 0.0);
+  EXPECT_EQ(m.engine.samplePeakMax, 0.0);
+  EXPECT_EQ(m.engine.momentary.maximum, 0.0);
+}
+
+}  // namespace
