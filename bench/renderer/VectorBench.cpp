@@ -1,6 +1,7 @@
 // The vector context on the recording back end: one editor-like frame of shapes and text.
 #include "renderer/atlas/GlyphAtlasFont.h"
 #include "renderer/vector/VectorState.h"
+#include "bench/renderer/BenchScene.h"
 #include "tests/renderer/vector/RecordingBackend.h"
 
 #include <benchmark/benchmark.h>
@@ -41,8 +42,6 @@ long long allocationCount() { return 0; }
 
 namespace
 {
-constexpr float kWidth = 832, kHeight = 446;
-const char* kFont = "/usr/share/fonts/truetype/dejavu/DejaVuSans.ttf";
 
 // A context on a recording back end that keeps no geometry, with the font loaded.
 struct Bench
@@ -54,7 +53,7 @@ struct Bench
     backend.recordGeometry = false;
     NVGbackend table = backend.table();
     vg = vgCreateContext(&table);
-    vgAddFontFromFile(vg, "sans", kFont);
+    vgAddFontFromFile(vg, "sans", kBenchFont);
   }
   ~Bench() { vgDeleteContext(vg); }
   int uploads() const
@@ -67,46 +66,18 @@ struct Bench
   int glyphsCached() const { return vg->fs->fonts[0]->glyphCount; }
 };
 
-void drawScene(NVGcontext* vg, float ratio)
-{
-  vgBeginFrame(vg, kWidth, kHeight, ratio);
-  for (int i = 0; i < 500; i++)
-  {
-    const float x = static_cast<float>((i % 25) * 33), y = static_cast<float>((i / 25) * 22);
-    vgBeginPath(vg);
-    vgRoundedRect(vg, x + 1, y + 1, 30, 19, 4);
-    vgSetFillColor(vg, vgColorRGBA(40, 40, 40, 255));
-    vgFill(vg);
-    vgSetStrokeColor(vg, vgColorRGBA(200, 200, 200, 255));
-    vgSetStrokeWidth(vg, 1.5f);
-    vgStroke(vg);
-  }
-  for (int i = 0; i < 100; i++)
-  {
-    vgBeginPath(vg);
-    vgArc(vg, 20.0f + (i % 20) * 40, 30.0f + (i / 20) * 80, 15, 0.3f, 2.5f + i * 0.03f, NVG_CW);
-    vgSetStrokeWidth(vg, 3);
-    vgStroke(vg);
-  }
-  vgSetFontSize(vg, 14);
-  vgSetFillColor(vg, vgColorRGBA(230, 230, 230, 255));
-  for (int i = 0; i < 50; i++)
-    vgDrawText(vg, 10.0f + (i % 5) * 160, 20.0f + (i / 5) * 40, "-23.0 LUFS Short-term", nullptr);
-  vgEndFrame(vg);
-}
-
 void BM_VectorFrame(benchmark::State& state)
 {
   const float ratio = static_cast<float>(state.range(0));
   const long long atStart = allocationCount();
   Bench b;
   state.counters["allocs_setup"] = static_cast<double>(allocationCount() - atStart);
-  drawScene(b.vg, ratio);  // warm-up: buffers grow to their steady size, glyphs are cached
+  drawBenchScene(b.vg, ratio);  // warm-up: buffers grow to their steady size, glyphs are cached
   const long long before = allocationCount();
   long long frames = 0;
   for (auto _ : state)
   {
-    drawScene(b.vg, ratio);
+    drawBenchScene(b.vg, ratio);
     frames++;
   }
   state.counters["allocs_per_frame"] =
@@ -119,7 +90,7 @@ void BM_CachedText(benchmark::State& state)
 {
   Bench b;
   auto frame = [&] {
-    vgBeginFrame(b.vg, kWidth, kHeight, 1);
+    vgBeginFrame(b.vg, kBenchWidth, kBenchHeight, 1);
     vgSetFontSize(b.vg, 13);
     for (int i = 0; i < 100; i++)
       vgDrawText(b.vg, 5.0f + (i % 4) * 200, 12.0f + (i / 4) * 17, "Integrated -23.4 LU", nullptr);

@@ -171,7 +171,7 @@ TEST(AtlasCallbacks, TextureCallbacksFollowTheAtlas) {
 // The pixels are reallocated on reset; when that fails the atlas must stay whole: its old
 // buffer, size, packer and glyphs, so that the next glyph still draws.
 TEST_F(AtlasTest, ResetThatCannotAllocateKeepsTheAtlas) {
-#if defined(__SANITIZE_ADDRESS__)
+#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
     GTEST_SKIP() << "the address-space limit that makes the allocation fail stops the sanitiser";
 #else
     const int id = addFont("sans", kDejaVuSans);

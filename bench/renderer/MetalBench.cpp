@@ -1,0 +1,57 @@
+// The benchmark scene through the GPU back end on the CPU imitation of Metal: whole frames, and
+// the fragments shaded per second.
+#include "bench/renderer/BenchScene.h"
+#include "renderer/metal/MetalRenderer.h"
+#include "renderer/metal/MetalShaders.h"
+
+#include <benchmark/benchmark.h>
+
+#include <atomic>
+
+namespace
+{
+// Counts the fragments of the anti-aliasing fragment function by standing in for it.
+std::atomic<long long> gFragments{0};
+MTLFragmentFunctionBody gShade = nullptr;
+
+bool countingFragment(const MTLFragmentIn& in, const MTLShaderResources& resources, float colour[4])
+{
+  gFragments.fetch_add(1, std::memory_order_relaxed);
+  return gShade(in, resources, colour);
+}
+
+void countFragments()
+{
+  if (gShade)
+    return;
+  std::shared_ptr<MTLDevice> device = MTLCreateSystemDefaultDevice();
+  gShade = device->newLibraryWithData(mnvgShaderLibrary(), mnvgShaderLibrarySize(), nullptr)
+               ->newFunctionWithName("fragmentShaderAA")
+               ->fragment;
+  MTLRegisterFragmentFunction("fragmentShaderAA", countingFragment);
+}
+
+void BM_MetalFrame(benchmark::State& state)
+{
+  countFragments();
+  const float ratio = static_cast<float>(state.range(0));
+  CAMetalLayer layer;
+  layer.setDrawableSize({static_cast<NSUInteger>(kBenchWidth * ratio), static_cast<NSUInteger>(kBenchHeight * ratio), 1});
+  NVGcontext* vg = mvgCreateContext(&layer, MNVG_ANTIALIAS | MNVG_TRIPLE_BUFFER);
+  vgAddFontFromFile(vg, "sans", kBenchFont);
+  drawBenchScene(vg, ratio);
+  const long long before = gFragments.load();
+  long long frames = 0;
+  for (auto _ : state)
+  {
+    mvgSetClearColor(vg, vgColorRGBA(20, 20, 20, 255));
+    drawBenchScene(vg, ratio);
+    frames++;
+  }
+  const double fragments = static_cast<double>(gFragments.load() - before);
+  state.counters["fragments_per_frame"] = frames ? fragments / frames : 0.0;
+  state.counters["fragments_per_second"] = benchmark::Counter(fragments, benchmark::Counter::kIsRate);
+  mvgDeleteContext(vg);
+}
+BENCHMARK(BM_MetalFrame)->Arg(1)->Arg(2)->Unit(benchmark::kMillisecond);
+}  // namespace

@@ -1,0 +1,53 @@
+#pragma once
+// The view's GPU layer: it hands out drawables of its drawable size, whose textures the renderer
+// draws into, and keeps the one presented last so that the window (or a test) can show it.
+
+#include "platform/Metal/Metal.h"
+
+class CAMetalLayer;
+
+class CAMetalDrawable : public std::enable_shared_from_this<CAMetalDrawable>
+{
+public:
+  CAMetalDrawable(std::shared_ptr<MTLTexture> texture, CAMetalLayer* layer)
+      : mTexture(std::move(texture)), mLayer(layer)
+  {
+  }
+  std::shared_ptr<MTLTexture> texture() const { return mTexture; }
+  void present();
+
+private:
+  std::shared_ptr<MTLTexture> mTexture;
+  CAMetalLayer* mLayer;
+};
+
+class CAMetalLayer
+{
+public:
+  std::shared_ptr<MTLDevice> device() const;
+  void setDevice(std::shared_ptr<MTLDevice> device);
+  bool isOpaque() const { return mOpaque; }
+  void setOpaque(bool opaque) { mOpaque = opaque; }
+  MTLPixelFormat pixelFormat() const { return MTLPixelFormatBGRA8Unorm; }
+  MTLSize drawableSize() const;
+  void setDrawableSize(MTLSize size);
+  bool presentsWithTransaction() const { return mPresentsWithTransaction; }
+  void setPresentsWithTransaction(bool on) { mPresentsWithTransaction = on; }
+
+  // A fresh drawable of the drawable size (null without a device or with an empty size).
+  std::shared_ptr<CAMetalDrawable> nextDrawable();
+
+  // The texture of the drawable presented last, null before the first.
+  std::shared_ptr<MTLTexture> presentedTexture() const;
+  int presentedCount() const;
+  void drawablePresented(std::shared_ptr<MTLTexture> texture);
+
+private:
+  mutable std::mutex mMutex;
+  std::shared_ptr<MTLDevice> mDevice;
+  MTLSize mDrawableSize = {0, 0, 1};
+  bool mOpaque = true;
+  bool mPresentsWithTransaction = false;
+  std::shared_ptr<MTLTexture> mPresented;
+  int mPresentedCount = 0;
+};

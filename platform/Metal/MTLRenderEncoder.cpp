@@ -1,0 +1,691 @@
+// The render encoder: recorded commands, and the rasteriser that runs them on the CPU.
+//
+// Triangles are rasterised at pixel centres with 8 bits of sub-pixel precision and the top-left
+// rule, so that an edge shared by two triangles covers each pixel once. Facing is judged as the
+// triangle appears in the window (y down). Per pixel: stencil test of the facing side, fragment
+// function (which may discard), stencil operation, blending and the colour write mask.
+#include "platform/Metal/CAMetalLayer.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+
+struct MTLRenderCommand
+{
+  enum Kind
+  {
+    Pipeline,
+    DepthStencil,
+    Cull,
+    Winding,
+    StencilReference,
+    Viewport,
+    VertexBuffer,
+    FragmentBuffer,
+    FragmentBufferOffset,
+    FragmentTexture,
+    FragmentSampler,
+    Draw,
+    DrawIndexed,
+  } kind = Draw;
+  std::shared_ptr<MTLRenderPipelineState> pipeline;
+  std::shared_ptr<MTLDepthStencilState> depthStencil;
+  std::shared_ptr<MTLBuffer> buffer;
+  std::shared_ptr<MTLTexture> texture;
+  std::shared_ptr<MTLSamplerState> sampler;
+  NSUInteger value = 0;   // mode, index or count
+  NSUInteger offset = 0;  // buffer offset or first vertex
+  NSUInteger count = 0;
+  MTLPrimitiveType primitive = MTLPrimitiveTypeTriangle;
+  MTLIndexType indexType = MTLIndexTypeUInt32;
+  MTLViewport viewport{};
+};
+
+namespace
+{
+constexpr int kSubPixelBits = 8;
+constexpr int64_t kSubPixel = 1 << kSubPixelBits;
+
+struct Vertex
+{
+  int64_t x, y;  // window position in sub-pixels
+  MTLVertexOut out;
+};
+
+struct PassState
+{
+  MTLTexture* colour = nullptr;
+  MTLTexture* stencil = nullptr;
+  const MTLRenderPipelineState* pipeline = nullptr;
+  const MTLDepthStencilState* depthStencil = nullptr;
+  MTLCullMode cull = MTLCullModeNone;
+  MTLWinding winding = MTLWindingClockwise;
+  uint32_t stencilReference = 0;
+  MTLViewport viewport{};
+  MTLShaderResources vertexResources;
+  MTLShaderResources fragmentResources;
+};
+
+// Where the red, green, blue and alpha bytes of a texel are (-1: not stored).
+struct TexelLayout
+{
+  int channel[4];
+};
+
+TexelLayout texelLayout(MTLPixelFormat format)
+{
+  switch (format)
+  {
+    case MTLPixelFormatRGBA8Unorm: return {{0, 1, 2, 3}};
+    case MTLPixelFormatBGRA8Unorm: return {{2, 1, 0, 3}};
+    default: return {{0, -1, -1, -1}};
+  }
+}
+
+unsigned char toUnorm(float v)
+{
+  v = std::clamp(v, 0.0f, 1.0f);
+  return static_cast<unsigned char>(v * 255.0f + 0.5f);
+}
+
+// Missing colour channels read as 0, a missing alpha as 1.
+inline void readTexel(const TexelLayout& layout, const unsigned char* p, float out[4])
+{
+  for (int c = 0; c < 4; c++)
+    out[c] = layout.channel[c] >= 0 ? p[layout.channel[c]] * (1.0f / 255.0f) : (c == 3 ? 1.0f : 0.0f);
+}
+
+void readTexel(const MTLTexture& t, NSUInteger x, NSUInteger y, float out[4])
+{
+  readTexel(texelLayout(t.pixelFormat()), t.texel(x, y), out);
+}
+
+inline void writeTexel(const TexelLayout& layout, unsigned char* p, const float c[4], NSUInteger mask)
+{
+  static constexpr NSUInteger kBits[4] = {MTLColorWriteMaskRed, MTLColorWriteMaskGreen,
+                                          MTLColorWriteMaskBlue, MTLColorWriteMaskAlpha};
+  for (int i = 0; i < 4; i++)
+    if (layout.channel[i] >= 0 && (mask & kBits[i]))
+      p[layout.channel[i]] = toUnorm(c[i]);
+}
+
+float blendFactor(MTLBlendFactor f, const float src[4], const float dst[4], int channel)
+{
+  const bool alpha = channel == 3;
+  switch (f)
+  {
+    case MTLBlendFactorZero: return 0.0f;
+    case MTLBlendFactorOne: return 1.0f;
+    case MTLBlendFactorSourceColor: return src[channel];
+    case MTLBlendFactorOneMinusSourceColor: return 1.0f - src[channel];
+    case MTLBlendFactorSourceAlpha: return src[3];
+    case MTLBlendFactorOneMinusSourceAlpha: return 1.0f - src[3];
+    case MTLBlendFactorDestinationColor: return dst[channel];
+    case MTLBlendFactorOneMinusDestinationColor: return 1.0f - dst[channel];
+    case MTLBlendFactorDestinationAlpha: return dst[3];
+    case MTLBlendFactorOneMinusDestinationAlpha: return 1.0f - dst[3];
+    case MTLBlendFactorSourceAlphaSaturated: return alpha ? 1.0f : std::min(src[3], 1.0f - dst[3]);
+  }
+  return 0.0f;
+}
+
+void blend(const MTLRenderPipelineColorAttachmentDescriptor& a, const float src[4], float dst[4])
+{
+  float out[4];
+  for (int c = 0; c < 4; c++)
+  {
+    const bool alpha = c == 3;
+    const float s = blendFactor(alpha ? a.sourceAlphaBlendFactor : a.sourceRGBBlendFactor, src, dst, c);
+    const float d = blendFactor(alpha ? a.destinationAlphaBlendFactor : a.destinationRGBBlendFactor, src, dst, c);
+    out[c] = src[c] * s + dst[c] * d;
+  }
+  std::memcpy(dst, out, sizeof(out));
+}
+
+bool isSourceOver(const MTLRenderPipelineColorAttachmentDescriptor& a)
+{
+  return a.sourceRGBBlendFactor == MTLBlendFactorOne && a.sourceAlphaBlendFactor == MTLBlendFactorOne &&
+         a.destinationRGBBlendFactor == MTLBlendFactorOneMinusSourceAlpha &&
+         a.destinationAlphaBlendFactor == MTLBlendFactorOneMinusSourceAlpha;
+}
+
+bool stencilCompare(MTLCompareFunction f, uint32_t reference, uint32_t stored)
+{
+  switch (f)
+  {
+    case MTLCompareFunctionNever: return false;
+    case MTLCompareFunctionLess: return reference < stored;
+    case MTLCompareFunctionEqual: return reference == stored;
+    case MTLCompareFunctionLessEqual: return reference <= stored;
+    case MTLCompareFunctionGreater: return reference > stored;
+    case MTLCompareFunctionNotEqual: return reference != stored;
+    case MTLCompareFunctionGreaterEqual: return reference >= stored;
+    case MTLCompareFunctionAlways: return true;
+  }
+  return true;
+}
+
+void stencilApply(MTLStencilOperation op, const MTLStencilDescriptor& d, uint32_t reference,
+                  unsigned char* stored)
+{
+  const unsigned s = *stored;
+  unsigned v = s;
+  switch (op)
+  {
+    case MTLStencilOperationKeep: return;
+    case MTLStencilOperationZero: v = 0; break;
+    case MTLStencilOperationReplace: v = reference; break;
+    case MTLStencilOperationIncrementClamp: v = s < 255 ? s + 1 : 255; break;
+    case MTLStencilOperationDecrementClamp: v = s > 0 ? s - 1 : 0; break;
+    case MTLStencilOperationInvert: v = ~s; break;
+    case MTLStencilOperationIncrementWrap: v = s + 1; break;
+    case MTLStencilOperationDecrementWrap: v = s - 1; break;
+  }
+  *stored = static_cast<unsigned char>(((s & ~d.writeMask) | (v & d.writeMask)) & 0xFF);
+}
+
+void fetchVertex(const PassState& st, NSUInteger vid, MTLVertexIn& in)
+{
+  std::memset(&in, 0, sizeof(in));
+  const MTLVertexDescriptor* vd = st.pipeline->descriptor.vertexDescriptor.get();
+  if (!vd)
+    return;
+  for (int a = 0; a < kMTLMaxVertexAttributes; a++)
+  {
+    const MTLVertexAttributeDescriptor& attr = vd->attributes[a];
+    const int n = attr.format == MTLVertexFormatFloat2 ? 2 : (attr.format == MTLVertexFormatFloat4 ? 4 : 0);
+    if (n == 0 || attr.bufferIndex >= kMTLMaxBufferBindings)
+      continue;
+    const MTLBufferBinding& b = st.vertexResources.buffers[attr.bufferIndex];
+    if (!b.buffer)
+      continue;
+    const NSUInteger at = b.offset + vd->layouts[attr.bufferIndex].stride * vid + attr.offset;
+    if (at + n * sizeof(float) > b.buffer->length())
+      continue;  // outside the buffer: zeros, where a GPU would read anything
+    std::memcpy(in.attributes[a], static_cast<const unsigned char*>(b.buffer->contents()) + at,
+                n * sizeof(float));
+  }
+}
+
+Vertex shadeVertex(const PassState& st, NSUInteger vid)
+{
+  MTLVertexIn in;
+  fetchVertex(st, vid, in);
+  Vertex v{};
+  st.pipeline->descriptor.vertexFunction->vertex(in, st.vertexResources, &v.out);
+  const float w = v.out.position[3] != 0.0f ? v.out.position[3] : 1.0f;
+  const double xw = (v.out.position[0] / w + 1.0) * 0.5 * st.viewport.width + st.viewport.originX;
+  const double yw = (1.0 - v.out.position[1] / w) * 0.5 * st.viewport.height + st.viewport.originY;
+  // Far outside positions are held where the fixed-point products cannot overflow.
+  constexpr double kLimit = 1 << 20;
+  v.x = std::llround(std::clamp(xw, -kLimit, kLimit) * kSubPixel);
+  v.y = std::llround(std::clamp(yw, -kLimit, kLimit) * kSubPixel);
+  return v;
+}
+
+// The smallest x with d x >= n (d > 0), from a floating-point guess (invD = 1 / d) made exact.
+int64_t ceilDiv(int64_t n, int64_t d, double invD)
+{
+  int64_t x = static_cast<int64_t>(std::ceil(static_cast<double>(n) * invD));
+  while (d * x < n)
+    x++;
+  while (d * (x - 1) >= n)
+    x--;
+  return x;
+}
+
+struct Edge
+{
+  int64_t a, b, c;  // E(x, y) = a x + b y + c, in sub-pixels
+  bool topLeft;
+  int64_t at(int64_t x, int64_t y) const { return a * x + b * y + c; }
+};
+
+Edge makeEdge(const Vertex& p, const Vertex& q)
+{
+  const int64_t dx = q.x - p.x, dy = q.y - p.y;
+  // E = dx (y - p.y) - dy (x - p.x): positive inside a triangle of positive area.
+  return {-dy, dx, dy * p.x - dx * p.y, dy < 0 || (dy == 0 && dx > 0)};
+}
+
+// What every pixel of one draw needs, worked out once per draw.
+struct PixelPipeline
+{
+  MTLFragmentFunctionBody fragment = nullptr;
+  const MTLShaderResources* resources = nullptr;
+  unsigned char* colour = nullptr;  // null: no colour written
+  NSUInteger colourStride = 0, colourBpp = 0;
+  TexelLayout layout{};
+  NSUInteger writeMask = 0;
+  const MTLRenderPipelineColorAttachmentDescriptor* attachment = nullptr;
+  bool blending = false, sourceOver = false;
+  unsigned char* stencil = nullptr;  // null: no stencil test
+  NSUInteger stencilStride = 0;
+  const MTLStencilDescriptor* front = nullptr;
+  const MTLStencilDescriptor* back = nullptr;
+  uint32_t reference = 0;
+};
+
+PixelPipeline pixelPipeline(const PassState& st)
+{
+  static const MTLStencilDescriptor kNoStencil;
+  PixelPipeline pp;
+  const MTLRenderPipelineDescriptor& pd = st.pipeline->descriptor;
+  pp.fragment = pd.fragmentFunction ? pd.fragmentFunction->fragment : nullptr;
+  pp.resources = &st.fragmentResources;
+  pp.attachment = &pd.colorAttachments[0];
+  pp.writeMask = pp.attachment->writeMask;
+  if (pp.fragment && st.colour && pp.writeMask != MTLColorWriteMaskNone)
+  {
+    pp.colour = st.colour->texel(0, 0);
+    pp.colourBpp = st.colour->bytesPerPixel();
+    pp.colourStride = st.colour->width() * pp.colourBpp;
+    pp.layout = texelLayout(st.colour->pixelFormat());
+    pp.blending = pp.attachment->blendingEnabled;
+    pp.sourceOver = pp.blending && isSourceOver(*pp.attachment);
+  }
+  if (st.stencil && pd.stencilAttachmentPixelFormat == MTLPixelFormatStencil8)
+  {
+    pp.stencil = st.stencil->texel(0, 0);
+    pp.stencilStride = st.stencil->width();
+    pp.front = st.depthStencil ? &st.depthStencil->front : &kNoStencil;
+    pp.back = st.depthStencil ? &st.depthStencil->back : &kNoStencil;
+    pp.reference = st.stencilReference;
+  }
+  return pp;
+}
+
+void shadePixel(const PixelPipeline& pp, NSUInteger x, NSUInteger y, const float varyings[], bool front)
+{
+  unsigned char* stencil = nullptr;
+  const MTLStencilDescriptor* sd = nullptr;
+  if (pp.stencil)
+  {
+    stencil = pp.stencil + y * pp.stencilStride + x;
+    sd = front ? pp.front : pp.back;
+    if (!stencilCompare(sd->stencilCompareFunction, pp.reference & sd->readMask, *stencil & sd->readMask))
+    {
+      stencilApply(sd->stencilFailureOperation, *sd, pp.reference, stencil);
+      return;
+    }
+  }
+  float colour[4];
+  if (pp.fragment)
+  {
+    MTLFragmentIn in;
+    in.position[0] = static_cast<float>(x) + 0.5f;
+    in.position[1] = static_cast<float>(y) + 0.5f;
+    in.position[2] = 0.0f;
+    in.position[3] = 1.0f;
+    std::memcpy(in.varyings, varyings, sizeof(in.varyings));
+    in.frontFacing = front;
+    if (!pp.fragment(in, *pp.resources, colour))
+      return;
+  }
+  if (stencil)
+    stencilApply(sd->depthStencilPassOperation, *sd, pp.reference, stencil);
+  if (!pp.colour)
+    return;
+  for (float& c : colour)
+    c = std::clamp(c, 0.0f, 1.0f);
+  unsigned char* texel = pp.colour + y * pp.colourStride + x * pp.colourBpp;
+  if (pp.blending)
+  {
+    float dst[4];
+    readTexel(pp.layout, texel, dst);
+    if (pp.sourceOver)
+    {
+      const float keep = 1.0f - colour[3];
+      for (int c = 0; c < 4; c++)
+        dst[c] = colour[c] + dst[c] * keep;
+    }
+    else
+    {
+      blend(*pp.attachment, colour, dst);
+    }
+    writeTexel(pp.layout, texel, dst, pp.writeMask);
+  }
+  else
+  {
+    writeTexel(pp.layout, texel, colour, pp.writeMask);
+  }
+}
+
+void rasterize(const PassState& st, const PixelPipeline& pp, Vertex v0, Vertex v1, Vertex v2)
+{
+  int64_t area = (v1.x - v0.x) * (v2.y - v0.y) - (v2.x - v0.x) * (v1.y - v0.y);
+  if (area == 0)
+    return;
+  // With y down, a positive area is a clockwise triangle on screen.
+  const bool clockwise = area > 0;
+  const bool front = (st.winding == MTLWindingClockwise) == clockwise;
+  if ((st.cull == MTLCullModeFront && front) || (st.cull == MTLCullModeBack && !front))
+    return;
+  if (area < 0)
+  {
+    std::swap(v1, v2);
+    area = -area;
+  }
+  const Edge e0 = makeEdge(v1, v2), e1 = makeEdge(v2, v0), e2 = makeEdge(v0, v1);
+
+  // Pixels whose centres may be inside, clipped to the viewport and the target.
+  const double clipX0 = std::max(0.0, st.viewport.originX);
+  const double clipY0 = std::max(0.0, st.viewport.originY);
+  NSUInteger targetW = st.colour ? st.colour->width() : (st.stencil ? st.stencil->width() : 0);
+  NSUInteger targetH = st.colour ? st.colour->height() : (st.stencil ? st.stencil->height() : 0);
+  if (st.stencil)
+  {
+    targetW = std::min(targetW, st.stencil->width());
+    targetH = std::min(targetH, st.stencil->height());
+  }
+  const double clipX1 = std::min<double>(targetW, st.viewport.originX + st.viewport.width);
+  const double clipY1 = std::min<double>(targetH, st.viewport.originY + st.viewport.height);
+  const int64_t minX = std::max<int64_t>(static_cast<int64_t>(std::ceil(clipX0)), std::min({v0.x, v1.x, v2.x}) / kSubPixel - 1);
+  const int64_t minY = std::max<int64_t>(static_cast<int64_t>(std::ceil(clipY0)), std::min({v0.y, v1.y, v2.y}) / kSubPixel - 1);
+  const int64_t maxX = std::min<int64_t>(static_cast<int64_t>(std::floor(clipX1)) - 1, std::max({v0.x, v1.x, v2.x}) / kSubPixel + 1);
+  const int64_t maxY = std::min<int64_t>(static_cast<int64_t>(std::floor(clipY1)) - 1, std::max({v0.y, v1.y, v2.y}) / kSubPixel + 1);
+  if (minX > maxX || minY > maxY)
+    return;
+
+  const float invArea = 1.0f / static_cast<float>(area);
+  float varyings[kMTLMaxVaryings];
+  // Per edge, E(x) grows by `step` from one pixel to the next along a row.
+  struct Span
+  {
+    const Edge* e;
+    int64_t step;
+    double inverse;
+  };
+  Span spans[3];
+  for (int i = 0; i < 3; i++)
+  {
+    const Edge* e = i == 0 ? &e0 : (i == 1 ? &e1 : &e2);
+    const int64_t step = e->a * kSubPixel;
+    spans[i] = {e, step, step != 0 ? 1.0 / static_cast<double>(step < 0 ? -step : step) : 0.0};
+  }
+  for (int64_t y = minY; y <= maxY; y++)
+  {
+    // The pixels of this row inside all three edges, found edge by edge rather than tested one
+    // by one: E(x) >= 1 on an edge that is not top-left, E(x) >= 0 on one that is.
+    const int64_t sy = y * kSubPixel + kSubPixel / 2;
+    int64_t x0 = minX, x1 = maxX;
+    for (const Span& sp : spans)
+    {
+      const Edge* e = sp.e;
+      const int64_t need = (e->topLeft ? 0 : 1) - (e->b * sy + e->c) - e->a * (kSubPixel / 2);
+      if (sp.step > 0)
+        x0 = std::max(x0, ceilDiv(need, sp.step, sp.inverse));
+      else if (sp.step < 0)  // step x >= need: x <= -need / -step
+        x1 = std::min(x1, ceilDiv(1 - need, -sp.step, sp.inverse) - 1);
+      else if (need > 0)
+        x1 = x0 - 1;
+    }
+    if (x0 > x1)
+      continue;
+    const int64_t sx0 = x0 * kSubPixel + kSubPixel / 2;
+    int64_t w0 = e0.at(sx0, sy), w1 = e1.at(sx0, sy);
+    const int64_t step0 = e0.a * kSubPixel, step1 = e1.a * kSubPixel;
+    for (int64_t x = x0; x <= x1; x++, w0 += step0, w1 += step1)
+    {
+      const float l0 = static_cast<float>(w0) * invArea;
+      const float l1 = static_cast<float>(w1) * invArea;
+      const float l2 = 1.0f - l0 - l1;
+      for (int i = 0; i < kMTLMaxVaryings; i++)
+        varyings[i] = l0 * v0.out.varyings[i] + l1 * v1.out.varyings[i] + l2 * v2.out.varyings[i];
+      shadePixel(pp, static_cast<NSUInteger>(x), static_cast<NSUInteger>(y), varyings, front);
+    }
+  }
+}
+
+void drawVertices(const PassState& st, MTLPrimitiveType type, const std::vector<Vertex>& v)
+{
+  const PixelPipeline pp = pixelPipeline(st);
+  if (type == MTLPrimitiveTypeTriangle)
+  {
+    for (size_t i = 0; i + 2 < v.size(); i += 3)
+      rasterize(st, pp, v[i], v[i + 1], v[i + 2]);
+  }
+  else if (type == MTLPrimitiveTypeTriangleStrip)
+  {
+    // Every second triangle of a strip runs the other way round; swapping keeps one facing.
+    for (size_t i = 0; i + 2 < v.size(); i++)
+      if (i % 2 == 0)
+        rasterize(st, pp, v[i], v[i + 1], v[i + 2]);
+      else
+        rasterize(st, pp, v[i + 1], v[i], v[i + 2]);
+  }
+}
+
+void clearAttachments(const MTLRenderPassDescriptor& pass)
+{
+  const MTLRenderPassColorAttachmentDescriptor& c = pass.colorAttachments[0];
+  if (c.texture && c.loadAction == MTLLoadActionClear)
+  {
+    const float colour[4] = {static_cast<float>(c.clearColor.red), static_cast<float>(c.clearColor.green),
+                             static_cast<float>(c.clearColor.blue), static_cast<float>(c.clearColor.alpha)};
+    unsigned char texel[4] = {};
+    writeTexel(texelLayout(c.texture->pixelFormat()), texel, colour, MTLColorWriteMaskAll);
+    const NSUInteger bpp = c.texture->bytesPerPixel();
+    unsigned char* p = c.texture->texel(0, 0);
+    const NSUInteger count = c.texture->width() * c.texture->height();
+    for (NSUInteger i = 0; i < count; i++, p += bpp)
+      std::memcpy(p, texel, bpp);
+  }
+  const MTLRenderPassStencilAttachmentDescriptor& s = pass.stencilAttachment;
+  if (s.texture && s.loadAction == MTLLoadActionClear)
+    std::memset(s.texture->texel(0, 0), static_cast<int>(s.clearStencil & 0xFF),
+                s.texture->width() * s.texture->height());
+}
+}  // namespace
+
+MTLRenderCommandEncoder::MTLRenderCommandEncoder(const MTLRenderPassDescriptor& pass) : mPass(pass) {}
+MTLRenderCommandEncoder::~MTLRenderCommandEncoder() = default;
+
+MTLRenderCommand& MTLRenderCommandEncoder::add(int kind)
+{
+  mCommands.emplace_back();
+  mCommands.back().kind = static_cast<MTLRenderCommand::Kind>(kind);
+  return mCommands.back();
+}
+
+void MTLRenderCommandEncoder::setRenderPipelineState(std::shared_ptr<MTLRenderPipelineState> state)
+{
+  add(MTLRenderCommand::Pipeline).pipeline = std::move(state);
+}
+
+void MTLRenderCommandEncoder::setDepthStencilState(std::shared_ptr<MTLDepthStencilState> state)
+{
+  add(MTLRenderCommand::DepthStencil).depthStencil = std::move(state);
+}
+
+void MTLRenderCommandEncoder::setCullMode(MTLCullMode mode) { add(MTLRenderCommand::Cull).value = mode; }
+
+void MTLRenderCommandEncoder::setFrontFacingWinding(MTLWinding winding)
+{
+  add(MTLRenderCommand::Winding).value = winding;
+}
+
+void MTLRenderCommandEncoder::setStencilReferenceValue(uint32_t value)
+{
+  add(MTLRenderCommand::StencilReference).value = value;
+}
+
+void MTLRenderCommandEncoder::setViewport(MTLViewport viewport)
+{
+  add(MTLRenderCommand::Viewport).viewport = viewport;
+}
+
+void MTLRenderCommandEncoder::setVertexBuffer(std::shared_ptr<MTLBuffer> buffer, NSUInteger offset,
+                                              NSUInteger index)
+{
+  MTLRenderCommand& c = add(MTLRenderCommand::VertexBuffer);
+  c.buffer = std::move(buffer);
+  c.offset = offset;
+  c.value = index;
+}
+
+void MTLRenderCommandEncoder::setFragmentBuffer(std::shared_ptr<MTLBuffer> buffer, NSUInteger offset,
+                                                NSUInteger index)
+{
+  MTLRenderCommand& c = add(MTLRenderCommand::FragmentBuffer);
+  c.buffer = std::move(buffer);
+  c.offset = offset;
+  c.value = index;
+}
+
+void MTLRenderCommandEncoder::setFragmentBufferOffset(NSUInteger offset, NSUInteger index)
+{
+  MTLRenderCommand& c = add(MTLRenderCommand::FragmentBufferOffset);
+  c.offset = offset;
+  c.value = index;
+}
+
+void MTLRenderCommandEncoder::setFragmentTexture(std::shared_ptr<MTLTexture> texture, NSUInteger index)
+{
+  MTLRenderCommand& c = add(MTLRenderCommand::FragmentTexture);
+  c.texture = std::move(texture);
+  c.value = index;
+}
+
+void MTLRenderCommandEncoder::setFragmentSamplerState(std::shared_ptr<MTLSamplerState> sampler,
+                                                      NSUInteger index)
+{
+  MTLRenderCommand& c = add(MTLRenderCommand::FragmentSampler);
+  c.sampler = std::move(sampler);
+  c.value = index;
+}
+
+void MTLRenderCommandEncoder::drawPrimitives(MTLPrimitiveType type, NSUInteger vertexStart,
+                                             NSUInteger vertexCount)
+{
+  MTLRenderCommand& c = add(MTLRenderCommand::Draw);
+  c.primitive = type;
+  c.offset = vertexStart;
+  c.count = vertexCount;
+}
+
+void MTLRenderCommandEncoder::drawIndexedPrimitives(MTLPrimitiveType type, NSUInteger indexCount,
+                                                    MTLIndexType indexType,
+                                                    std::shared_ptr<MTLBuffer> indexBuffer,
+                                                    NSUInteger indexBufferOffset)
+{
+  MTLRenderCommand& c = add(MTLRenderCommand::DrawIndexed);
+  c.primitive = type;
+  c.count = indexCount;
+  c.indexType = indexType;
+  c.buffer = std::move(indexBuffer);
+  c.offset = indexBufferOffset;
+}
+
+void MTLRenderCommandEncoder::execute() const
+{
+  clearAttachments(mPass);
+  PassState st;
+  st.colour = mPass.colorAttachments[0].texture.get();
+  st.stencil = mPass.stencilAttachment.texture.get();
+  if (st.colour)
+    st.viewport = {0, 0, static_cast<double>(st.colour->width()), static_cast<double>(st.colour->height()), 0, 1};
+  std::vector<Vertex> vertices;
+  for (const MTLRenderCommand& c : mCommands)
+  {
+    switch (c.kind)
+    {
+      case MTLRenderCommand::Pipeline: st.pipeline = c.pipeline.get(); break;
+      case MTLRenderCommand::DepthStencil: st.depthStencil = c.depthStencil.get(); break;
+      case MTLRenderCommand::Cull: st.cull = static_cast<MTLCullMode>(c.value); break;
+      case MTLRenderCommand::Winding: st.winding = static_cast<MTLWinding>(c.value); break;
+      case MTLRenderCommand::StencilReference: st.stencilReference = static_cast<uint32_t>(c.value); break;
+      case MTLRenderCommand::Viewport: st.viewport = c.viewport; break;
+      case MTLRenderCommand::VertexBuffer:
+        if (c.value < kMTLMaxBufferBindings)
+          st.vertexResources.buffers[c.value] = {c.buffer.get(), c.offset};
+        break;
+      case MTLRenderCommand::FragmentBuffer:
+        if (c.value < kMTLMaxBufferBindings)
+          st.fragmentResources.buffers[c.value] = {c.buffer.get(), c.offset};
+        break;
+      case MTLRenderCommand::FragmentBufferOffset:
+        if (c.value < kMTLMaxBufferBindings)
+          st.fragmentResources.buffers[c.value].offset = c.offset;
+        break;
+      case MTLRenderCommand::FragmentTexture:
+        if (c.value < kMTLMaxTextureBindings)
+          st.fragmentResources.textures[c.value] = c.texture.get();
+        break;
+      case MTLRenderCommand::FragmentSampler:
+        if (c.value < kMTLMaxTextureBindings)
+          st.fragmentResources.samplers[c.value] = c.sampler.get();
+        break;
+      case MTLRenderCommand::Draw:
+        if (!st.pipeline)
+          break;
+        vertices.clear();
+        for (NSUInteger i = 0; i < c.count; i++)
+          vertices.push_back(shadeVertex(st, c.offset + i));
+        drawVertices(st, c.primitive, vertices);
+        break;
+      case MTLRenderCommand::DrawIndexed:
+      {
+        if (!st.pipeline || !c.buffer)
+          break;
+        const NSUInteger size = c.indexType == MTLIndexTypeUInt32 ? 4 : 2;
+        const auto* bytes = static_cast<const unsigned char*>(c.buffer->contents());
+        vertices.clear();
+        for (NSUInteger i = 0; i < c.count; i++)
+        {
+          const NSUInteger at = c.offset + i * size;
+          if (at + size > c.buffer->length())
+            break;
+          uint32_t index = 0;
+          if (size == 4)
+            std::memcpy(&index, bytes + at, 4);
+          else
+          {
+            uint16_t small;
+            std::memcpy(&small, bytes + at, 2);
+            index = small;
+          }
+          vertices.push_back(shadeVertex(st, index));
+        }
+        drawVertices(st, c.primitive, vertices);
+        break;
+      }
+    }
+  }
+}
+
+void MTLSampleTexture(const MTLTexture& t, const MTLSamplerState& sampler, float u, float v,
+                      float out[4])
+{
+  const MTLSamplerDescriptor& d = sampler.descriptor;
+  const int w = static_cast<int>(t.width()), h = static_cast<int>(t.height());
+  auto address = [](int i, int n, MTLSamplerAddressMode mode) {
+    if (mode == MTLSamplerAddressModeRepeat)
+      return ((i % n) + n) % n;
+    return std::clamp(i, 0, n - 1);
+  };
+  if (!std::isfinite(u) || !std::isfinite(v))
+    u = v = 0.0f;
+  u = std::clamp(u, -1e6f, 1e6f);
+  v = std::clamp(v, -1e6f, 1e6f);
+  if (d.magFilter == MTLSamplerMinMagFilterNearest)
+  {
+    const int x = address(static_cast<int>(std::floor(u * w)), w, d.sAddressMode);
+    const int y = address(static_cast<int>(std::floor(v * h)), h, d.tAddressMode);
+    readTexel(t, x, y, out);
+    return;
+  }
+  const float fx = u * w - 0.5f, fy = v * h - 0.5f;
+  const float x0f = std::floor(fx), y0f = std::floor(fy);
+  const float ax = fx - x0f, ay = fy - y0f;
+  const int x0 = static_cast<int>(x0f), y0 = static_cast<int>(y0f);
+  const int xs[2] = {address(x0, w, d.sAddressMode), address(x0 + 1, w, d.sAddressMode)};
+  const int ys[2] = {address(y0, h, d.tAddressMode), address(y0 + 1, h, d.tAddressMode)};
+  float c00[4], c10[4], c01[4], c11[4];
+  readTexel(t, xs[0], ys[0], c00);
+  readTexel(t, xs[1], ys[0], c10);
+  readTexel(t, xs[0], ys[1], c01);
+  readTexel(t, xs[1], ys[1], c11);
+  for (int i = 0; i < 4; i++)
+    out[i] = (c00[i] * (1 - ax) + c10[i] * ax) * (1 - ay) + (c01[i] * (1 - ax) + c11[i] * ax) * ay;
+}

@@ -1,0 +1,331 @@
+#include "platform/Metal/CAMetalLayer.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstring>
+
+namespace
+{
+// Test shaders: positions are given in window pixels of a 4 x 4 target; the fragment colour comes
+// from fragment buffer 0.
+void pixelVertex(const MTLVertexIn& in, const MTLShaderResources&, MTLVertexOut* out)
+{
+  out->position[0] = in.attributes[0][0] / 2.0f - 1.0f;
+  out->position[1] = 1.0f - in.attributes[0][1] / 2.0f;
+  out->position[2] = 0.0f;
+  out->position[3] = 1.0f;
+  std::memset(out->varyings, 0, sizeof(out->varyings));
+}
+
+bool constantFragment(const MTLFragmentIn&, const MTLShaderResources& resources, float colour[4])
+{
+  std::memcpy(colour, resources.buffers[0].contents(), sizeof(float) * 4);
+  return colour[3] >= 0.0f;  // a negative alpha asks for a discard
+}
+
+const char kLibrary[] = "MTLB" "pixelVertex\0" "constantFragment\0";
+
+struct Rig
+{
+  std::shared_ptr<MTLDevice> device = MTLCreateSystemDefaultDevice();
+  std::shared_ptr<MTLCommandQueue> queue = device->newCommandQueue();
+  std::shared_ptr<MTLLibrary> library;
+  std::shared_ptr<MTLTexture> target;
+  std::shared_ptr<MTLTexture> stencil;
+  std::shared_ptr<MTLBuffer> verts = device->newBufferWithLength(4096, 0);
+  std::shared_ptr<MTLBuffer> colour = device->newBufferWithLength(16, 0);
+
+  explicit Rig(MTLPixelFormat format = MTLPixelFormatRGBA8Unorm)
+  {
+    MTLRegisterVertexFunction("pixelVertex", pixelVertex);
+    MTLRegisterFragmentFunction("constantFragment", constantFragment);
+    library = device->newLibraryWithData(kLibrary, sizeof(kLibrary), nullptr);
+    target = device->newTextureWithDescriptor(MTLTextureDescriptor::texture2DDescriptorWithPixelFormat(format, 4, 4, false));
+    stencil = device->newTextureWithDescriptor(
+        MTLTextureDescriptor::texture2DDescriptorWithPixelFormat(MTLPixelFormatStencil8, 4, 4, false));
+  }
+
+  std::shared_ptr<MTLRenderPipelineState> pipeline(bool blending, MTLBlendFactor src, MTLBlendFactor dst,
+                                                   bool withFragment = true)
+  {
+    MTLRenderPipelineDescriptor d;
+    d.vertexFunction = library->newFunctionWithName("pixelVertex");
+    if (withFragment)
+      d.fragmentFunction = library->newFunctionWithName("constantFragment");
+    d.vertexDescriptor = std::make_shared<MTLVertexDescriptor>();
+    d.vertexDescriptor->attributes[0] = {MTLVertexFormatFloat2, 0, 0};
+    d.vertexDescriptor->layouts[0].stride = 8;
+    d.colorAttachments[0].pixelFormat = target->pixelFormat();
+    d.colorAttachments[0].blendingEnabled = blending;
+    d.colorAttachments[0].sourceRGBBlendFactor = d.colorAttachments[0].sourceAlphaBlendFactor = src;
+    d.colorAttachments[0].destinationRGBBlendFactor = d.colorAttachments[0].destinationAlphaBlendFactor = dst;
+    d.stencilAttachmentPixelFormat = MTLPixelFormatStencil8;
+    return device->newRenderPipelineStateWithDescriptor(d, nullptr);
+  }
+
+  void fillTarget(const unsigned char rgba[4])
+  {
+    for (NSUInteger y = 0; y < 4; y++)
+      for (NSUInteger x = 0; x < 4; x++)
+        std::memcpy(target->texel(x, y), rgba, target->bytesPerPixel());
+  }
+
+  // Draws window-pixel triangles in one pass with the pipeline and depth-stencil state.
+  void draw(std::vector<float> xy, const float rgba[4], std::shared_ptr<MTLRenderPipelineState> state,
+            MTLPrimitiveType type = MTLPrimitiveTypeTriangle, MTLCullMode cull = MTLCullModeNone,
+            std::shared_ptr<MTLDepthStencilState> depthStencil = nullptr)
+  {
+    std::memcpy(verts->contents(), xy.data(), xy.size() * sizeof(float));
+    std::memcpy(colour->contents(), rgba, sizeof(float) * 4);
+    MTLRenderPassDescriptor pass;
+    pass.colorAttachments[0].texture = target;
+    pass.colorAttachments[0].loadAction = MTLLoadActionLoad;
+    pass.stencilAttachment.texture = stencil;
+    pass.stencilAttachment.loadAction = MTLLoadActionLoad;
+    std::shared_ptr<MTLCommandBuffer> cb = queue->commandBuffer();
+    std::shared_ptr<MTLRenderCommandEncoder> e = cb->renderCommandEncoderWithDescriptor(pass);
+    e->setRenderPipelineState(state);
+    if (depthStencil)
+      e->setDepthStencilState(depthStencil);
+    e->setCullMode(cull);
+    e->setFrontFacingWinding(MTLWindingCounterClockwise);
+    e->setVertexBuffer(verts, 0, 0);
+    e->setFragmentBuffer(colour, 0, 0);
+    e->drawPrimitives(type, 0, xy.size() / 2);
+    e->endEncoding();
+    cb->commit();
+  }
+
+  const unsigned char* at(int x, int y) const { return target->texel(x, y); }
+};
+
+const std::vector<float> kFullQuad = {0, 0, 4, 0, 0, 4, 4, 0, 4, 4, 0, 4};
+}  // namespace
+
+TEST(Metal, LibraryNeedsTheMagicAndKnowsOnlyItsFunctions)
+{
+  Rig rig;
+  ASSERT_NE(rig.library, nullptr);
+  EXPECT_NE(rig.library->newFunctionWithName("pixelVertex"), nullptr);
+  EXPECT_EQ(rig.library->newFunctionWithName("otherFunction"), nullptr);
+  NSError* error = nullptr;
+  const char bad[] = "ELF\0vertexShader";
+  EXPECT_EQ(rig.device->newLibraryWithData(bad, sizeof(bad), &error), nullptr);
+  ASSERT_NE(error, nullptr);
+  EXPECT_FALSE(error->localizedDescription.empty());
+  EXPECT_EQ(rig.device->newLibraryWithData(nullptr, 0, &error), nullptr);
+}
+
+TEST(Metal, BlendFactors)
+{
+  // Source (0.6, 0.2, 0, 0.5) over destination (0.4, 0, 0.8, 0.25) in its first channel and alpha.
+  const float src[4] = {0.6f, 0.2f, 0.0f, 0.5f};
+  const unsigned char dstBytes[4] = {102, 0, 204, 64};
+  const float dr = 0.4f, da = 64 / 255.0f;
+  struct Case
+  {
+    MTLBlendFactor factor;
+    float rgb, alpha;  // the factor's value on the red channel and on alpha
+  };
+  const Case cases[] = {
+      {MTLBlendFactorZero, 0, 0},
+      {MTLBlendFactorOne, 1, 1},
+      {MTLBlendFactorSourceColor, 0.6f, 0.5f},
+      {MTLBlendFactorOneMinusSourceColor, 0.4f, 0.5f},
+      {MTLBlendFactorSourceAlpha, 0.5f, 0.5f},
+      {MTLBlendFactorOneMinusSourceAlpha, 0.5f, 0.5f},
+      {MTLBlendFactorDestinationColor, dr, da},
+      {MTLBlendFactorOneMinusDestinationColor, 1 - dr, 1 - da},
+      {MTLBlendFactorDestinationAlpha, da, da},
+      {MTLBlendFactorOneMinusDestinationAlpha, 1 - da, 1 - da},
+      {MTLBlendFactorSourceAlphaSaturated, std::min(0.5f, 1 - da), 1},
+  };
+  for (const Case& c : cases)
+  {
+    Rig rig;
+    rig.fillTarget(dstBytes);
+    // result = src x factor + dst x 1, so the factor shows as (result - dst) / src
+    rig.draw(kFullQuad, src, rig.pipeline(true, c.factor, MTLBlendFactorOne));
+    EXPECT_NEAR(rig.at(1, 1)[0], std::min(1.0f, 0.6f * c.rgb + dr) * 255, 1.0) << c.factor;
+    EXPECT_NEAR(rig.at(1, 1)[3], std::min(1.0f, 0.5f * c.alpha + da) * 255, 1.0) << c.factor;
+  }
+}
+
+TEST(Metal, HalfRedOverOpaqueBlueIsPremultipliedPurple)
+{
+  Rig rig;
+  const unsigned char blue[4] = {0, 0, 255, 255};
+  rig.fillTarget(blue);
+  const float halfRed[4] = {0.5f, 0, 0, 0.5f};
+  rig.draw(kFullQuad, halfRed, rig.pipeline(true, MTLBlendFactorOne, MTLBlendFactorOneMinusSourceAlpha));
+  EXPECT_NEAR(rig.at(2, 2)[0], 128, 1);
+  EXPECT_EQ(rig.at(2, 2)[1], 0);
+  EXPECT_NEAR(rig.at(2, 2)[2], 128, 1);
+  EXPECT_EQ(rig.at(2, 2)[3], 255);
+}
+
+TEST(Metal, StencilOperations)
+{
+  struct Case
+  {
+    MTLStencilOperation op;
+    unsigned char before, after;
+  };
+  const Case cases[] = {
+      {MTLStencilOperationKeep, 7, 7},           {MTLStencilOperationZero, 7, 0},
+      {MTLStencilOperationIncrementClamp, 255, 255}, {MTLStencilOperationIncrementClamp, 7, 8},
+      {MTLStencilOperationIncrementWrap, 255, 0},    {MTLStencilOperationDecrementWrap, 0, 255},
+      {MTLStencilOperationDecrementClamp, 0, 0},     {MTLStencilOperationReplace, 7, 3},
+      {MTLStencilOperationInvert, 7, 248},
+  };
+  const float white[4] = {1, 1, 1, 1};
+  for (const Case& c : cases)
+  {
+    Rig rig;
+    std::memset(rig.stencil->texel(0, 0), c.before, 16);
+    MTLStencilDescriptor s;
+    s.depthStencilPassOperation = c.op;
+    MTLDepthStencilDescriptor d;
+    d.frontFaceStencil = d.backFaceStencil = std::make_shared<MTLStencilDescriptor>(s);
+    std::shared_ptr<MTLCommandBuffer> cb = rig.queue->commandBuffer();
+    MTLRenderPassDescriptor pass;
+    pass.colorAttachments[0].texture = rig.target;
+    pass.stencilAttachment.texture = rig.stencil;
+    pass.stencilAttachment.loadAction = MTLLoadActionLoad;
+    std::memcpy(rig.verts->contents(), kFullQuad.data(), kFullQuad.size() * sizeof(float));
+    std::memcpy(rig.colour->contents(), white, sizeof(white));
+    auto e = cb->renderCommandEncoderWithDescriptor(pass);
+    e->setRenderPipelineState(rig.pipeline(false, MTLBlendFactorOne, MTLBlendFactorZero, false));
+    e->setDepthStencilState(rig.device->newDepthStencilStateWithDescriptor(d));
+    e->setStencilReferenceValue(3);
+    e->setVertexBuffer(rig.verts, 0, 0);
+    e->drawPrimitives(MTLPrimitiveTypeTriangle, 0, 6);
+    e->endEncoding();
+    cb->commit();
+    EXPECT_EQ(*rig.stencil->texel(1, 1), c.after) << c.op << " from " << int(c.before);
+    EXPECT_EQ(rig.at(1, 1)[3], 0);  // no fragment function: no colour written
+  }
+}
+
+TEST(Metal, StencilCompareChoosesTheFaceAndFailsKeepTheColour)
+{
+  Rig rig;
+  MTLStencilDescriptor equal;
+  equal.stencilCompareFunction = MTLCompareFunctionEqual;
+  equal.stencilFailureOperation = MTLStencilOperationIncrementClamp;
+  MTLDepthStencilDescriptor d;
+  d.frontFaceStencil = std::make_shared<MTLStencilDescriptor>(equal);  // back faces: no test
+  std::memset(rig.stencil->texel(0, 0), 1, 16);
+  const float red[4] = {1, 0, 0, 1};
+  auto state = rig.pipeline(false, MTLBlendFactorOne, MTLBlendFactorZero);
+  // Counter-clockwise on screen is the front face here: compared with 0 against 1, it fails.
+  rig.draw({0, 0, 0, 4, 4, 0}, red, state, MTLPrimitiveTypeTriangle, MTLCullModeNone,
+           rig.device->newDepthStencilStateWithDescriptor(d));
+  EXPECT_EQ(rig.at(0, 0)[0], 0);
+  EXPECT_EQ(*rig.stencil->texel(0, 0), 2);
+  // Clockwise: a back face, drawn.
+  rig.draw({0, 0, 4, 0, 0, 4}, red, state, MTLPrimitiveTypeTriangle, MTLCullModeNone,
+           rig.device->newDepthStencilStateWithDescriptor(d));
+  EXPECT_EQ(rig.at(0, 0)[0], 255);
+}
+
+TEST(Metal, CullingJudgesFacingOnScreenAndStripsKeepOneFacing)
+{
+  const float red[4] = {1, 0, 0, 1};
+  {
+    Rig rig;  // counter-clockwise on screen with front = counter-clockwise: kept under cull back
+    rig.draw({0, 0, 0, 4, 4, 4, 0, 0, 4, 4, 4, 0}, red,
+             rig.pipeline(false, MTLBlendFactorOne, MTLBlendFactorZero), MTLPrimitiveTypeTriangle, MTLCullModeBack);
+    EXPECT_EQ(rig.at(0, 3)[0], 255);
+    EXPECT_EQ(rig.at(3, 0)[0], 255);
+  }
+  {
+    Rig rig;  // the same quad clockwise: culled
+    rig.draw({0, 0, 4, 4, 0, 4, 0, 0, 4, 0, 4, 4}, red,
+             rig.pipeline(false, MTLBlendFactorOne, MTLBlendFactorZero), MTLPrimitiveTypeTriangle, MTLCullModeBack);
+    EXPECT_EQ(rig.at(0, 3)[0], 0);
+    EXPECT_EQ(rig.at(3, 0)[0], 0);
+  }
+  {
+    Rig rig;  // a strip whose first triangle is counter-clockwise: both triangles are front faces
+    rig.draw({0, 0, 0, 4, 4, 0, 4, 4}, red, rig.pipeline(false, MTLBlendFactorOne, MTLBlendFactorZero),
+             MTLPrimitiveTypeTriangleStrip, MTLCullModeBack);
+    EXPECT_EQ(rig.at(0, 3)[0], 255);
+    EXPECT_EQ(rig.at(3, 3)[0], 255);
+  }
+}
+
+TEST(Metal, SharedEdgesAreDrawnOnceAtPixelCentres)
+{
+  Rig rig;
+  const float quarter[4] = {0.25f, 0.25f, 0.25f, 0.25f};
+  // Two triangles sharing the diagonal, added together: every pixel exactly once.
+  rig.draw(kFullQuad, quarter, rig.pipeline(true, MTLBlendFactorOne, MTLBlendFactorOne));
+  for (int y = 0; y < 4; y++)
+    for (int x = 0; x < 4; x++)
+      EXPECT_NEAR(rig.at(x, y)[0], 64, 1) << x << "," << y;
+
+  // A rectangle ending half-way into pixels covers those whose centres it covers.
+  Rig half;
+  half.draw({0, 0, 2.5f, 0, 0, 4, 2.5f, 0, 2.5f, 4, 0, 4}, quarter,
+            half.pipeline(true, MTLBlendFactorOne, MTLBlendFactorOne));
+  EXPECT_EQ(half.at(2, 0)[0], 0);  // centre 2.5 on the right edge: only left edges take it
+  EXPECT_NEAR(half.at(1, 0)[0], 64, 1);
+  EXPECT_EQ(half.at(3, 0)[0], 0);
+}
+
+TEST(Metal, BgraTargetsStoreBlueFirst)
+{
+  Rig rig(MTLPixelFormatBGRA8Unorm);
+  const float red[4] = {1, 0, 0, 1};
+  rig.draw(kFullQuad, red, rig.pipeline(false, MTLBlendFactorOne, MTLBlendFactorZero));
+  EXPECT_EQ(rig.at(0, 0)[0], 0);
+  EXPECT_EQ(rig.at(0, 0)[2], 255);
+  float sampled[4];
+  MTLSampleTexture(*rig.target, MTLSamplerState(MTLSamplerDescriptor{}), 0.5f, 0.5f, sampled);
+  EXPECT_EQ(sampled[0], 1.0f);  // read back in RGBA order
+  EXPECT_EQ(sampled[2], 0.0f);
+}
+
+TEST(Metal, SamplerFiltersAndAddressModes)
+{
+  auto device = MTLCreateSystemDefaultDevice();
+  auto t = device->newTextureWithDescriptor(
+      MTLTextureDescriptor::texture2DDescriptorWithPixelFormat(MTLPixelFormatR8Unorm, 2, 1, false));
+  const unsigned char texels[2] = {0, 255};
+  t->replaceRegion(MTLRegionMake2D(0, 0, 2, 1), 0, texels, 2);
+  auto sampleAt = [&](MTLSamplerMinMagFilter filter, MTLSamplerAddressMode mode, float u) {
+    MTLSamplerDescriptor d;
+    d.minFilter = d.magFilter = filter;
+    d.sAddressMode = d.tAddressMode = mode;
+    float out[4];
+    MTLSampleTexture(*t, MTLSamplerState(d), u, 0.5f, out);
+    EXPECT_EQ(out[3], 1.0f);  // one channel reads as (r, 0, 0, 1)
+    return out[0];
+  };
+  EXPECT_EQ(sampleAt(MTLSamplerMinMagFilterNearest, MTLSamplerAddressModeClampToEdge, 0.49f), 0.0f);
+  EXPECT_EQ(sampleAt(MTLSamplerMinMagFilterNearest, MTLSamplerAddressModeClampToEdge, 0.51f), 1.0f);
+  EXPECT_FLOAT_EQ(sampleAt(MTLSamplerMinMagFilterLinear, MTLSamplerAddressModeClampToEdge, 0.5f), 0.5f);
+  EXPECT_FLOAT_EQ(sampleAt(MTLSamplerMinMagFilterLinear, MTLSamplerAddressModeClampToEdge, 1.0f), 1.0f);
+  EXPECT_FLOAT_EQ(sampleAt(MTLSamplerMinMagFilterLinear, MTLSamplerAddressModeRepeat, 1.0f), 0.5f);
+  EXPECT_EQ(sampleAt(MTLSamplerMinMagFilterNearest, MTLSamplerAddressModeRepeat, 1.25f), 0.0f);
+  EXPECT_EQ(sampleAt(MTLSamplerMinMagFilterNearest, MTLSamplerAddressModeClampToEdge, 1.25f), 1.0f);
+}
+
+TEST(Metal, TexturesClipRegionsAndRejectEmptySizes)
+{
+  auto device = MTLCreateSystemDefaultDevice();
+  EXPECT_EQ(device->newTextureWithDescriptor(
+                MTLTextureDescriptor::texture2DDescriptorWithPixelFormat(MTLPixelFormatRGBA8Unorm, 0, 4, false)),
+            nullptr);
+  auto t = device->newTextureWithDescriptor(
+      MTLTextureDescriptor::texture2DDescriptorWithPixelFormat(MTLPixelFormatR8Unorm, 2, 2, true));
+  EXPECT_EQ(t->mipmapLevelCount(), 2u);
+  const unsigned char bytes[9] = {1, 2, 3, 4, 5, 6, 7, 8, 9};
+  t->replaceRegion(MTLRegionMake2D(1, 1, 3, 3), 0, bytes, 3);  // clipped to one texel
+  unsigned char out[4] = {};
+  t->getBytes(out, 2, MTLRegionMake2D(0, 0, 2, 2), 0);
+  EXPECT_EQ(out[3], 1);
+  EXPECT_EQ(out[0] + out[1] + out[2], 0);
+}
