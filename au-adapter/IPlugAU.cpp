@@ -93,6 +93,9 @@ OSStatus IPlugAU::Initialize()
   mActive = true;
   ParametersReset(kReset);
   SetActive(true);
+  // A sample rate set through the stream format reaches the plug-in here, even when the host
+  // never calls Reset; the plug-in rebuilds only what changed.
+  ResetProcessing();
   return noErr;
 }
 

@@ -101,6 +101,8 @@ public:
 
   // Whether the host may set a stream format of that many channels on that bus now.
   bool CheckChannelCount(AudioUnitScope scope, AudioUnitElement element, int proposed) const;
+  // Without tags: how many layout tags the bus offers; with tags: writes them and returns 1.
+  int GetChannelLayoutTags(AudioUnitScope scope, AudioUnitElement element, AudioChannelLayoutTag* tags) const;
 
   // ---- the class-info state dictionary
   OSStatus GetState(CFPropertyListRef* dictionary);
@@ -130,6 +132,9 @@ private:
   int HostChannelTotal(BusDirection direction, int exceptBus = -1) const;
   BusChannels* StreamFormatBus(AudioUnitScope scope, AudioUnitElement element);
   void RefreshInputConnections();
+  // The host's parameter record; the names are new strings the host releases.
+  void FillParameterInfo(int paramIdx, AudioUnitParameterInfo& info);
+  OSStatus MakeConnection(AudioUnitScope scope, const AudioUnitConnection& connection);
   void ResizeAdapterScratch(int blockSize);
   void FillTimeInfo();
   OSStatus PullInputs(const AudioTimeStamp* timeStamp, UInt32 frames);

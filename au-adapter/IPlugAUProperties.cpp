@@ -1,8 +1,13 @@
 #include "au-adapter/IPlugAU.h"
 
+#include "au-adapter/AUPresetArray.h"
 #include "au-adapter/AUStrings.h"
 
+#include <algorithm>
+#include <cstdio>
 #include <cstring>
+#include <span>
+#include <vector>
 
 namespace iplug {
 
@@ -189,6 +194,149 @@ OSStatus IPlugAU::GetProperty(AudioUnitPropertyID id, AudioUnitScope scope, Audi
     info->outValue = AudioUnitParameterValue(param->ValueFromText(text));
     return noErr;
   }
+  case kAudioUnitProperty_MakeConnection:
+    if (!global && scope != kAudioUnitScope_Input)
+      return kAudioUnitErr_InvalidProperty;
+    *size = sizeof(AudioUnitConnection);
+    *writable = true;
+    return noErr;
+  case kAudioUnitProperty_ParameterInfo: {
+    if (!global)
+      return kAudioUnitErr_InvalidProperty;
+    if (element >= UInt32(NParams()))
+      return kAudioUnitErr_InvalidElement;
+    *size = sizeof(AudioUnitParameterInfo);
+    if (data)
+      FillParameterInfo(int(element), *static_cast<AudioUnitParameterInfo*>(data));
+    return noErr;
+  }
+  case kAudioUnitProperty_FastDispatch:
+    return kAudioUnitErr_InvalidElement;
+  case kAudioUnitProperty_ParameterValueStrings: {
+    if (!global)
+      return kAudioUnitErr_InvalidProperty;
+    if (element >= UInt32(NParams()))
+      return kAudioUnitErr_InvalidElement;
+    const IParam* param = GetParam(int(element));
+    if (param->DisplayTextCount() == 0) {
+      *size = 0;
+      return kAudioUnitErr_InvalidProperty;
+    }
+    *size = sizeof(CFArrayRef);
+    if (data) {
+      CFMutableArrayRef texts = CFArrayCreateMutable(nullptr, 0, &kCFTypeArrayCallBacks);
+      for (int i = 0; i < param->DisplayTextCount(); ++i) {
+        CFStringRef text = MakeCFString(param->DisplayTextFor(double(i)));
+        CFArrayAppendValue(texts, text);
+        CFRelease(text);
+      }
+      Put(data, CFArrayRef(texts));
+    }
+    return noErr;
+  }
+  case kAudioUnitProperty_AudioChannelLayout:
+    return kAudioUnitErr_InvalidPropertyValue;
+  case kAudioUnitProperty_FactoryPresets: {
+    *size = sizeof(CFArrayRef);
+    if (!data)
+      return noErr;
+    CFMutableArrayRef presets = CFArrayCreateMutable(nullptr, NPresets(), &auPresetArrayCallBacks);
+    if (!presets)
+      return coreFoundationUnknownErr;
+    for (int i = 0; i < NPresets(); ++i) {
+      CFStringRef name = MakeCFString(PresetSlotName(i));
+      AUPresetRecord* record = auPresetCreate(kCFAllocatorDefault, i, name);
+      CFRelease(name);
+      if (!record)
+        continue;
+      CFArrayAppendValue(presets, record);
+      auPresetRelease(kCFAllocatorDefault, record);  // the array holds the only reference
+    }
+    Put(data, CFArrayRef(presets));
+    return noErr;
+  }
+  case kAudioUnitProperty_CurrentPreset:
+  case kAudioUnitProperty_PresentPreset:
+    *size = sizeof(AUPreset);
+    *writable = true;
+    if (data)
+      Put(data, AUPreset{GetCurrentPresetIdx(), MakeCFString(PresetSlotName(GetCurrentPresetIdx()))});
+    return noErr;
+  case kAudioUnitProperty_ElementName: {
+    *size = sizeof(CFStringRef);
+    if (!data)
+      return kAudioUnitErr_InvalidProperty;
+    if (scope != kAudioUnitScope_Input && scope != kAudioUnitScope_Output)
+      return kAudioUnitErr_InvalidScope;
+    const BusDirection direction = scope == kAudioUnitScope_Input ? kInput : kOutput;
+    const int nBuses = LargestBusCount(direction);
+    if (element >= UInt32(nBuses))
+      return kAudioUnitErr_InvalidElement;
+    WDL_String name;
+    BusDisplayName(direction, int(element), nBuses, name);
+    Put(data, MakeCFString(name.Get()));
+    return noErr;
+  }
+  case kAudioUnitProperty_CocoaUI: {
+    if (!HasUI())
+      return kAudioUnitErr_InvalidProperty;
+    *size = sizeof(AudioUnitCocoaViewInfo);
+    if (data) {
+      CFStringRef identifier = MakeCFString(GetBundleID());
+      CFBundleRef bundle = CFBundleGetBundleWithIdentifier(identifier);
+      CFRelease(identifier);
+      Put(data, AudioUnitCocoaViewInfo{bundle ? CFBundleCopyBundleURL(bundle) : nullptr,
+                                       {MakeCFString(mCocoaViewFactoryClassName.c_str())}});
+    }
+    return noErr;
+  }
+  case kAudioUnitProperty_SupportedChannelLayoutTags: {
+    const int count = GetChannelLayoutTags(scope, element, nullptr);
+    *size = UInt32(count) * sizeof(AudioChannelLayoutTag);
+    *writable = count > 0;
+    if (data && !GetChannelLayoutTags(scope, element, static_cast<AudioChannelLayoutTag*>(data)))
+      return kAudioUnitErr_InvalidProperty;
+    return noErr;
+  }
+  case kAudioUnitProperty_ParameterStringFromValue: {
+    *size = sizeof(AudioUnitParameterStringFromValue);
+    if (!data || !global)
+      return noErr;
+    auto* info = static_cast<AudioUnitParameterStringFromValue*>(data);
+    const IParam* param = GetParam(int(info->inParamID));
+    if (!param || !info->inValue)
+      return kAudioUnitErr_InvalidParameter;
+    WDL_String text;
+    param->FormatDisplay(double(*info->inValue), false, text, true);
+    info->outString = MakeCFString(text.Get());
+    return noErr;
+  }
+  case kAudioUnitProperty_ParameterClumpName: {
+    *size = sizeof(AudioUnitParameterNameInfo);
+    if (!data || !global)
+      return noErr;
+    auto* info = static_cast<AudioUnitParameterNameInfo*>(data);
+    if (info->inID < 1)
+      return kAudioUnitErr_PropertyNotInUse;
+    info->outName = int(info->inID) <= NParamGroups() ? MakeCFString(GetParamGroupName(int(info->inID) - 1)) : nullptr;
+    return noErr;
+  }
+  case kAudioUnitProperty_MIDIOutputCallbackInfo: {
+    *size = sizeof(CFArrayRef);
+    if (data) {
+      CFStringRef name = MakeCFString("midiOut");
+      const void* names[] = {name};
+      Put(data, CFArrayCreate(nullptr, names, 1, &kCFTypeArrayCallBacks));
+      CFRelease(name);
+    }
+    return noErr;
+  }
+  case kMusicDeviceProperty_InstrumentCount:
+    if (!global || GetPlugType() != 1)
+      return kAudioUnitErr_InvalidProperty;
+    *size = sizeof(UInt32);
+    Put(data, UInt32(1));
+    return noErr;
   case kAudioUnitProperty_MIDIOutputCallback:
     *size = sizeof(AUMIDIOutputCallbackStruct);
     *writable = true;
@@ -206,6 +354,12 @@ OSStatus IPlugAU::SetProperty(AudioUnitPropertyID id, AudioUnitScope scope, Audi
   switch (id) {
   case kAudioUnitProperty_ClassInfo:
     return SetState(Take<CFPropertyListRef>(data));
+  case kAudioUnitProperty_MakeConnection:
+    return MakeConnection(scope, Take<AudioUnitConnection>(data));
+  case kAudioUnitProperty_CurrentPreset:
+  case kAudioUnitProperty_PresentPreset:
+    LoadPresetSlot(Take<AUPreset>(data).presetNumber);
+    return noErr;
   case kAudioUnitProperty_SampleRate:
     SetSampleRate(Take<Float64>(data));
     ResetProcessing();
@@ -273,6 +427,158 @@ OSStatus IPlugAU::SetProperty(AudioUnitPropertyID id, AudioUnitScope scope, Audi
   default:
     return kAudioUnitErr_InvalidProperty;
   }
+}
+
+namespace {
+
+AudioUnitParameterUnit UnitOf(const IParam& param)
+{
+  switch (param.GetKind()) {
+  case ParamKind::Bool: return kAudioUnitParameterUnit_Boolean;
+  case ParamKind::Int:
+  case ParamKind::Enum: return kAudioUnitParameterUnit_Indexed;
+  default: break;
+  }
+  static constexpr AudioUnitParameterUnit kByUnit[] = {
+    kAudioUnitParameterUnit_Percent, kAudioUnitParameterUnit_Seconds, kAudioUnitParameterUnit_Milliseconds,
+    kAudioUnitParameterUnit_SampleFrames, kAudioUnitParameterUnit_Decibels, kAudioUnitParameterUnit_LinearGain,
+    kAudioUnitParameterUnit_Pan, kAudioUnitParameterUnit_Phase, kAudioUnitParameterUnit_Degrees,
+    kAudioUnitParameterUnit_Meters, kAudioUnitParameterUnit_Rate, kAudioUnitParameterUnit_Ratio,
+    kAudioUnitParameterUnit_Hertz, kAudioUnitParameterUnit_Octaves, kAudioUnitParameterUnit_Cents,
+    kAudioUnitParameterUnit_AbsoluteCents, kAudioUnitParameterUnit_RelativeSemiTones,
+    kAudioUnitParameterUnit_MIDINoteNumber, kAudioUnitParameterUnit_MIDIController, kAudioUnitParameterUnit_BPM,
+    kAudioUnitParameterUnit_Beats};
+  const auto unit = size_t(param.GetUnit());
+  if (param.GetUnit() == ParamUnit::Custom)
+    return param.GetLabel()[0] ? kAudioUnitParameterUnit_CustomUnit : kAudioUnitParameterUnit_Generic;
+  return unit < std::size(kByUnit) ? kByUnit[unit] : kAudioUnitParameterUnit_Generic;
+}
+
+AudioUnitParameterOptions DisplayFlags(ParamDisplayCurve curve)
+{
+  switch (curve) {
+  case ParamDisplayCurve::Log: return kAudioUnitParameterFlag_DisplayLogarithmic;
+  case ParamDisplayCurve::Exp: return kAudioUnitParameterFlag_DisplayExponential;
+  case ParamDisplayCurve::Squared: return kAudioUnitParameterFlag_DisplaySquared;
+  case ParamDisplayCurve::SquareRoot: return kAudioUnitParameterFlag_DisplaySquareRoot;
+  case ParamDisplayCurve::Cubed: return kAudioUnitParameterFlag_DisplayCubed;
+  case ParamDisplayCurve::CubeRoot: return kAudioUnitParameterFlag_DisplayCubeRoot;
+  default: return 0;
+  }
+}
+
+// The layouts a bus of that many channels can take, most common first.
+std::span<const AudioChannelLayoutTag> CandidateTags(int channels, AudioChannelLayoutTag& single)
+{
+  static constexpr AudioChannelLayoutTag k4[] = {0x6C0004, 0x6B0004, 0xBE0004};
+  static constexpr AudioChannelLayoutTag k6[] = {0x790006, 0x8B0006};
+  static constexpr AudioChannelLayoutTag k7[] = {0x7D0007, 0x8C0007};
+  static constexpr AudioChannelLayoutTag k8[] = {0x800008, 0x7E0008};
+  switch (channels) {
+  case 0: single = 0x0; break;
+  case 1: single = 0x640001; break;
+  case 2: single = 0x650002; break;
+  case 3: single = 0x710003; break;
+  case 4: return k4;
+  case 5: single = 0x760005; break;
+  case 6: return k6;
+  case 7: return k7;
+  case 8: return k8;
+  case 9:
+  case 16: single = 0xBE0000 | AudioChannelLayoutTag(channels); break;
+  default: single = 0x930000 | AudioChannelLayoutTag(channels); break;
+  }
+  return {&single, 1};
+}
+
+} // namespace
+
+void IPlugAU::FillParameterInfo(int paramIdx, AudioUnitParameterInfo& info)
+{
+  const IParam& param = *GetParam(paramIdx);
+  info = AudioUnitParameterInfo{};
+  info.flags = kAudioUnitParameterFlag_IsReadable | kAudioUnitParameterFlag_IsWritable |
+               kAudioUnitParameterFlag_HasCFNameString | kAudioUnitParameterFlag_IsHighResolution |
+               kAudioUnitParameterFlag_CFNameRelease;
+  if (param.GetFlags() & kFlagCannotAutomate)
+    info.flags |= kAudioUnitParameterFlag_NonRealTime;
+  if (param.GetFlags() & kFlagMeta)
+    info.flags |= kAudioUnitParameterFlag_IsElementMeta;
+  if (param.DisplayTextCount() > 0)
+    info.flags |= kAudioUnitParameterFlag_ValuesHaveStrings;
+  info.cfNameString = MakeCFString(param.GetName());
+  std::snprintf(info.name, 32, "%.31s", param.GetName());  // the C name holds 31 characters
+  info.unit = UnitOf(param);
+  if (info.unit == kAudioUnitParameterUnit_CustomUnit)
+    info.unitName = MakeCFString(param.GetLabel());
+  info.flags |= DisplayFlags(param.GetShape().DisplayCurve());
+  info.minValue = AudioUnitParameterValue(param.GetMin());
+  info.maxValue = AudioUnitParameterValue(param.GetMax());
+  info.defaultValue = AudioUnitParameterValue(param.GetDefault());
+  const char* group = param.GetGroup();
+  if (!group || !group[0])
+    return;
+  int clump = 0;
+  while (clump < NParamGroups() && std::strcmp(GetParamGroupName(clump), group) != 0)
+    ++clump;
+  if (clump == NParamGroups())
+    AddParamGroup(group);
+  info.clumpID = UInt32(clump + 1);
+  info.flags |= kAudioUnitParameterFlag_HasClump;
+}
+
+int IPlugAU::GetChannelLayoutTags(AudioUnitScope scope, AudioUnitElement element, AudioChannelLayoutTag* tags) const
+{
+  if (scope != kAudioUnitScope_Input && scope != kAudioUnitScope_Output)
+    return tags ? 1 : 0;
+  const BusDirection direction = scope == kAudioUnitScope_Input ? kInput : kOutput;
+  std::vector<AudioChannelLayoutTag> found;
+  for (int i = 0; i < NChannelConfigs(); ++i) {
+    const IChannelIOConfig& config = *GetChannelConfig(i);
+    if (int(element) >= config.NBuses(direction))
+      continue;
+    AudioChannelLayoutTag single = 0;
+    for (AudioChannelLayoutTag tag : CandidateTags(config.NChansOnBus(direction, int(element)), single))
+      if (std::find(found.begin(), found.end(), tag) == found.end())
+        found.push_back(tag);
+  }
+  if (!tags)
+    return int(found.size());
+  std::copy(found.begin(), found.end(), tags);
+  return 1;
+}
+
+OSStatus IPlugAU::MakeConnection(AudioUnitScope scope, const AudioUnitConnection& connection)
+{
+  if ((scope != kAudioUnitScope_Global && scope != kAudioUnitScope_Input) ||
+      connection.destInputNumber >= mInputConnections.size())
+    return kAudioUnitErr_InvalidProperty;
+  InputConnection& input = mInputConnections[connection.destInputNumber];
+  input = InputConnection{};
+  if (!connection.sourceAudioUnit) {
+    RefreshInputConnections();
+    return noErr;
+  }
+  AudioStreamBasicDescription format{};
+  UInt32 size = sizeof format;
+  OSStatus status = AudioUnitGetProperty(connection.sourceAudioUnit, kAudioUnitProperty_StreamFormat,
+                                         kAudioUnitScope_Output, connection.sourceOutputNumber, &format, &size);
+  if (status == noErr)
+    status = SetProperty(kAudioUnitProperty_StreamFormat, kAudioUnitScope_Input, connection.destInputNumber, &format,
+                         sizeof format);
+  if (status == noErr) {
+    input.mUpstreamUnit = connection.sourceAudioUnit;
+    input.mUpstreamBusIdx = connection.sourceOutputNumber;
+    AudioUnitRenderProc render = nullptr;
+    size = sizeof render;
+    if (AudioUnitGetProperty(connection.sourceAudioUnit, kAudioUnitProperty_FastDispatch, kAudioUnitScope_Global,
+                             kAudioUnitRenderSelect, &render, &size) == noErr) {
+      input.mUpstreamRenderProc = render;
+      input.mUpstreamObj = GetComponentInstanceStorage(connection.sourceAudioUnit);
+    }
+  }
+  RefreshInputConnections();
+  return status == noErr ? OSStatus(noErr) : OSStatus(kAudioUnitErr_InvalidProperty);
 }
 
 // ---------------------------------------------------------------------------------------------

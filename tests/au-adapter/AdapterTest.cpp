@@ -258,3 +258,191 @@ TEST_P(AdapterTest, RenderPullsThroughTheCallbackAndAppliesTheGain)
 }
 
 } // namespace
+
+namespace {
+
+struct PropertyRow {
+  AudioUnitPropertyID id;
+  AudioUnitScope scope;
+  AudioUnitElement element;
+  UInt32 size;
+  bool writable;
+  OSStatus status;
+};
+
+TEST_P(AdapterTest, PropertyInfoTable)
+{
+  const OSStatus invalid = kAudioUnitErr_InvalidProperty;
+  const PropertyRow rows[] = {
+    {kAudioUnitProperty_ClassInfo, 0, 0, 8, false, noErr},
+    {kAudioUnitProperty_MakeConnection, 1, 0, 16, true, noErr},
+    {kAudioUnitProperty_MakeConnection, 2, 0, 0, false, invalid},
+    {kAudioUnitProperty_SampleRate, 0, 0, 8, true, noErr},
+    {kAudioUnitProperty_ParameterList, 0, 0, 12, false, noErr},
+    {kAudioUnitProperty_ParameterList, 1, 0, 0, false, noErr},
+    {kAudioUnitProperty_ParameterInfo, 0, 2, 104, false, noErr},
+    {kAudioUnitProperty_ParameterInfo, 0, 3, 0, false, kAudioUnitErr_InvalidElement},
+    {kAudioUnitProperty_ParameterInfo, 1, 0, 0, false, invalid},
+    {kAudioUnitProperty_FastDispatch, 0, 14, 0, false, kAudioUnitErr_InvalidElement},
+    {kAudioUnitProperty_StreamFormat, 0, 0, 40, true, noErr},
+    {kAudioUnitProperty_StreamFormat, 2, 1, 0, false, invalid},
+    {kAudioUnitProperty_ElementCount, 1, 0, 4, false, noErr},
+    {kAudioUnitProperty_Latency, 0, 0, 8, false, noErr},
+    {kAudioUnitProperty_Latency, 1, 0, 0, false, invalid},
+    {kAudioUnitProperty_SupportedNumChannels, 0, 0, 12, false, noErr},
+    {kAudioUnitProperty_MaximumFramesPerSlice, 0, 0, 4, true, noErr},
+    {kAudioUnitProperty_ParameterValueStrings, 0, 2, 8, false, noErr},
+    {kAudioUnitProperty_ParameterValueStrings, 0, 0, 0, false, invalid},  // no display texts
+    {kAudioUnitProperty_AudioChannelLayout, 1, 0, 0, false, kAudioUnitErr_InvalidPropertyValue},
+    {kAudioUnitProperty_TailTime, 0, 0, 8, false, noErr},
+    {kAudioUnitProperty_BypassEffect, 0, 0, 4, true, noErr},
+    {kAudioUnitProperty_LastRenderError, 0, 0, 4, false, noErr},
+    {kAudioUnitProperty_SetRenderCallback, 1, 0, 16, true, noErr},
+    {kAudioUnitProperty_SetRenderCallback, 1, 1, 0, false, invalid},
+    {kAudioUnitProperty_FactoryPresets, 0, 0, 8, false, noErr},
+    {kAudioUnitProperty_HostCallbacks, 0, 0, 40, true, noErr},
+    {kAudioUnitProperty_CurrentPreset, 0, 0, 16, true, noErr},
+    {kAudioUnitProperty_ElementName, 1, 0, 8, false, invalid},  // only with data
+    {kAudioUnitProperty_CocoaUI, 0, 0, 0, false, invalid},      // the test plug-in has no editor
+    {kAudioUnitProperty_SupportedChannelLayoutTags, 2, 0, 12, true, noErr},
+    {kAudioUnitProperty_SupportedChannelLayoutTags, 0, 0, 0, false, noErr},
+    {kAudioUnitProperty_ParameterStringFromValue, 0, 0, 24, false, noErr},
+    {kAudioUnitProperty_ParameterIDName, 1, 0, 16, false, noErr},
+    {kAudioUnitProperty_ParameterClumpName, 0, 0, 16, false, noErr},
+    {kAudioUnitProperty_PresentPreset, 0, 0, 16, true, noErr},
+    {kAudioUnitProperty_OfflineRender, 0, 0, 4, true, noErr},
+    {kAudioUnitProperty_ParameterValueFromString, 0, 0, 24, false, noErr},
+    {kAudioUnitProperty_MIDIOutputCallbackInfo, 0, 0, 8, false, noErr},
+    {kAudioUnitProperty_MIDIOutputCallback, 0, 0, 16, true, invalid},  // set-only
+    {kMusicDeviceProperty_InstrumentCount, 0, 0, 0, false, invalid},   // not an instrument
+    {49, 0, 0, 0, false, invalid},
+    {7, 0, 0, 0, false, invalid},
+  };
+  for (const PropertyRow& row : rows) {
+    UInt32 size = 0;
+    Boolean writable = false;
+    EXPECT_EQ(AudioUnitGetPropertyInfo(mUnit, row.id, row.scope, row.element, &size, &writable), row.status)
+      << row.id << "/" << row.scope << "/" << row.element;
+    EXPECT_EQ(size, row.size) << row.id << "/" << row.scope;
+    EXPECT_EQ(bool(writable), row.writable) << row.id << "/" << row.scope;
+  }
+}
+
+TEST_P(AdapterTest, ParameterRecordsAndTexts)
+{
+  AudioUnitParameterInfo info{};
+  UInt32 size = sizeof info;
+  ASSERT_EQ(AudioUnitGetProperty(mUnit, kAudioUnitProperty_ParameterInfo, kAudioUnitScope_Global, testgain::kGain,
+                                 &info, &size), noErr);
+  EXPECT_STREQ(info.name, "Gain");
+  EXPECT_EQ(info.unit, kAudioUnitParameterUnit_Decibels);
+  EXPECT_EQ(info.flags, 0xC8800010u);
+  EXPECT_EQ(info.minValue, -60.0f);
+  EXPECT_EQ(info.maxValue, 12.0f);
+  CFRelease(info.cfNameString);
+  ASSERT_EQ(AudioUnitGetProperty(mUnit, kAudioUnitProperty_ParameterInfo, kAudioUnitScope_Global, testgain::kPolarity,
+                                 &info, &size), noErr);
+  EXPECT_EQ(info.unit, kAudioUnitParameterUnit_Indexed);
+  EXPECT_EQ(info.flags, 0xC8800010u | kAudioUnitParameterFlag_ValuesHaveStrings);
+  CFRelease(info.cfNameString);
+
+  CFArrayRef texts = nullptr;
+  size = sizeof texts;
+  ASSERT_EQ(AudioUnitGetProperty(mUnit, kAudioUnitProperty_ParameterValueStrings, kAudioUnitScope_Global,
+                                 testgain::kPolarity, &texts, &size), noErr);
+  ASSERT_EQ(CFArrayGetCount(texts), 2);
+  EXPECT_TRUE(CFEqual(CFArrayGetValueAtIndex(texts, 1), CFSTR("Inverted")));
+  CFRelease(texts);
+
+  AudioUnitParameterNameInfo name{testgain::kPolarity, 3, nullptr};
+  size = sizeof name;
+  ASSERT_EQ(AudioUnitGetProperty(mUnit, kAudioUnitProperty_ParameterIDName, kAudioUnitScope_Global, 0, &name, &size),
+            noErr);
+  EXPECT_TRUE(CFEqual(name.outName, CFSTR("Pol")));
+  CFRelease(name.outName);
+  AudioUnitParameterNameInfo clump{0, -1, nullptr};
+  EXPECT_EQ(AudioUnitGetProperty(mUnit, kAudioUnitProperty_ParameterClumpName, kAudioUnitScope_Global, 0, &clump, &size),
+            kAudioUnitErr_PropertyNotInUse);
+
+  const AudioUnitParameterValue inverted = 1.0f;
+  AudioUnitParameterStringFromValue text{testgain::kPolarity, &inverted, nullptr};
+  size = sizeof text;
+  ASSERT_EQ(AudioUnitGetProperty(mUnit, kAudioUnitProperty_ParameterStringFromValue, kAudioUnitScope_Global, 0, &text,
+                                 &size), noErr);
+  EXPECT_TRUE(CFEqual(text.outString, CFSTR("Inverted")));
+  CFRelease(text.outString);
+  AudioUnitParameterValueFromString value{testgain::kGain, CFSTR("-12.5"), 0.0f};
+  size = sizeof value;
+  ASSERT_EQ(AudioUnitGetProperty(mUnit, kAudioUnitProperty_ParameterValueFromString, kAudioUnitScope_Global, 0, &value,
+                                 &size), noErr);
+  EXPECT_EQ(value.outValue, -12.5f);
+}
+
+TEST_P(AdapterTest, FactoryPresetArrayHoldsTheOnlyReferences)
+{
+  CFArrayRef presets = nullptr;
+  UInt32 size = sizeof presets;
+  ASSERT_EQ(AudioUnitGetProperty(mUnit, kAudioUnitProperty_FactoryPresets, kAudioUnitScope_Global, 0, &presets, &size),
+            noErr);
+  // Of the two slots only "Quiet" was filled; Open dropped the other.
+  ASSERT_EQ(CFArrayGetCount(presets), 1);
+  const auto* preset = static_cast<const AUPreset*>(CFArrayGetValueAtIndex(presets, 0));
+  EXPECT_EQ(preset->presetNumber, 0);
+  EXPECT_TRUE(CFEqual(preset->presetName, CFSTR("Quiet")));
+  EXPECT_EQ(CFGetRetainCount(preset->presetName), 1);
+  CFRelease(presets);  // the records and their names go with the array: the fixture counts them
+
+  AUPreset current{};
+  size = sizeof current;
+  ASSERT_EQ(AudioUnitGetProperty(mUnit, kAudioUnitProperty_PresentPreset, kAudioUnitScope_Global, 0, &current, &size),
+            noErr);
+  EXPECT_TRUE(CFEqual(current.presetName, CFSTR("Quiet")));
+  CFRelease(current.presetName);
+  AudioUnitSetParameter(mUnit, testgain::kGain, kAudioUnitScope_Global, 0, 0.0f, 0);
+  const AUPreset quiet{0, nullptr};
+  ASSERT_EQ(AudioUnitSetProperty(mUnit, kAudioUnitProperty_CurrentPreset, kAudioUnitScope_Global, 0, &quiet,
+                                 sizeof quiet), noErr);
+  AudioUnitParameterValue gain = 0;
+  AudioUnitGetParameter(mUnit, testgain::kGain, kAudioUnitScope_Global, 0, &gain);
+  EXPECT_EQ(gain, -20.0f);
+}
+
+// Counts the calls a property listener receives.
+void CountCall(void* refCon, AudioUnit, AudioUnitPropertyID, AudioUnitScope, AudioUnitElement)
+{
+  ++*static_cast<int*>(refCon);
+}
+void CountOther(void* refCon, AudioUnit, AudioUnitPropertyID, AudioUnitScope, AudioUnitElement)
+{
+  *static_cast<int*>(refCon) += 100;
+}
+
+TEST_P(AdapterTest, PropertyListenerRules)
+{
+  int first = 0, second = 0, other = 0;
+  AudioUnitAddPropertyListener(mUnit, 49, CountCall, &first);
+  AudioUnitAddPropertyListener(mUnit, 49, CountCall, &second);  // same id and procedure: ignored
+  AudioUnitAddPropertyListener(mUnit, 49, CountOther, &other);
+  const UInt32 one = 1;
+  // Listeners hear a set before it is tested, even one that then fails.
+  EXPECT_EQ(AudioUnitSetProperty(mUnit, 49, kAudioUnitScope_Global, 0, &one, sizeof one), kAudioUnitErr_InvalidProperty);
+  EXPECT_EQ(first, 1);
+  EXPECT_EQ(second, 0);
+  EXPECT_EQ(other, 100);
+  AudioUnitRemovePropertyListener(mUnit, 49, CountCall);
+  AudioUnitRemovePropertyListenerWithUserData(mUnit, 49, CountOther, &first);  // other user data: kept
+  AudioUnitSetProperty(mUnit, 49, kAudioUnitScope_Global, 0, &one, sizeof one);
+  EXPECT_EQ(first, 1);
+  EXPECT_EQ(other, 200);
+
+  int latency = 0;
+  AudioUnitAddPropertyListener(mUnit, kAudioUnitProperty_Latency, CountCall, &latency);
+  Plug().StoreLatency(480);
+  EXPECT_EQ(latency, 1);
+  Float64 seconds = 0;
+  UInt32 size = sizeof seconds;
+  AudioUnitGetProperty(mUnit, kAudioUnitProperty_Latency, kAudioUnitScope_Global, 0, &seconds, &size);
+  EXPECT_DOUBLE_EQ(seconds, 480.0 / Plug().GetSampleRate());
+}
+
+} // namespace

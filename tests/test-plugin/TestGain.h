@@ -15,7 +15,7 @@ inline iplug::IPluginConfig Config()
 {
   iplug::IPluginConfig config;
   config.nParams = kNumParams;
-  config.nPresets = 1;
+  config.nPresets = 2;  // one factory preset; the empty slot is dropped on open
   config.channelIOStr = "1-1 2-2 3-3";
   config.pluginName = "TestGain";
   config.productName = "TestGain";
@@ -36,6 +36,7 @@ public:
     GetParam(kGain)->DefineGain("Gain", 0.0, -60.0, 12.0, 0.5, iplug::kFlagStepped);
     GetParam(kMute)->DefineBool("Mute", false);
     GetParam(kPolarity)->DefineEnumFromList("Polarity", 0, {"Normal", "Inverted"});
+    MakePreset("Quiet", {-20.0, 0.0, 0.0});
   }
 
   void ProcessBlock(double** inputs, double** outputs, int nFrames) override
