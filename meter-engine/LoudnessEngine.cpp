@@ -84,6 +84,7 @@ void LoudnessEngine::Reset()
 
 void LoudnessEngine::ProcessPeaks(const uint8_t enabled[kChannels], int32_t peakMode, const double x[kChannels])
 {
+  if (!IsSetUp()) return;
   double peak = 0.0;
   for (int k = 0; k < kChannels; ++k)
     if (enabled[k]) peak = std::max(peak, std::abs(x[k]));
@@ -113,6 +114,7 @@ void LoudnessEngine::ProcessPeaks(const uint8_t enabled[kChannels], int32_t peak
 void LoudnessEngine::Process(const ChannelConfig& config, bool truePeak, bool active, bool leqM,
                              const double y[kChannels], double speechSample)
 {
+  if (!IsSetUp()) return;
   double power = 0.0;
   int n = 0;
   for (int k = 0; k < kChannels; ++k) {

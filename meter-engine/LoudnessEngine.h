@@ -35,6 +35,8 @@ public:
   bool Setup(int32_t gateMode, uint32_t measurementMode, double sampleRate, double shortTermMs, double momentaryMs);
   // Clears the measurement without reallocating.
   void Reset();
+  // False until a set-up has succeeded; until then the per-frame stages do nothing.
+  bool IsSetUp() const { return momentary.length > 0; }
 
   // Per-frame peak stage: sample peaks, true peaks, the windowed peak and the meters.
   void ProcessPeaks(const uint8_t enabled[kChannels], int32_t peakMode, const double x[kChannels]);

@@ -4,6 +4,8 @@
 #include <initializer_list>
 #include <new>
 
+#include "meter-engine/SampleCount.h"
+
 namespace {
 
 // Layouts with fewer than ten labels are filled up with blank labels.
@@ -109,7 +111,7 @@ void FillChannelWeightTable(ChannelWeightTable& table, double lfeWeight, double 
 void FrameCounter::Prepare(double ms, double rate)
 {
   periodMs = ms;
-  period = static_cast<int32_t>(ms / 1000.0 * rate);
+  period = SampleCount(ms, rate);
   count = 0;
   sampleRate = rate;
   samplesPerMs = rate / 1000.0;

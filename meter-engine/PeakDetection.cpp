@@ -52,8 +52,9 @@ const std::array<double, 48> TruePeakOversampler::TruePeakTable2x = MakeTable2x(
 
 void TruePeakOversampler::Prepare(double sampleRate)
 {
-  const long rate = static_cast<long>(sampleRate);
-  factor_ = rate <= 48000 ? 4 : rate <= 96000 ? 2 : 1;
+  // The rate truncated to whole hertz; a rate that is not a number is taken as 0.
+  const double rate = std::isnan(sampleRate) ? 0.0 : std::trunc(sampleRate);
+  factor_ = rate <= 48000.0 ? 4 : rate <= 96000.0 ? 2 : 1;
   factorAsDouble_ = factor_;
   if (factor_ == 1) {
     coefficients_[0] = 1.0;
@@ -130,7 +131,7 @@ void PeakBallistics::Setup(double sampleRate)
 {
   attack = holdAttack = 0.0;  // a rise is followed at once
   release = holdDecay = std::pow(10.0, -1.0 / sampleRate);  // tenfold closer per second
-  holdLength = static_cast<int32_t>(3.0 * sampleRate);
+  holdLength = SampleCount(3000.0, sampleRate);
   holdCounter = 0;
   Clear();
 }

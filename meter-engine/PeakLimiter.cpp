@@ -5,6 +5,8 @@
 #include <new>
 #include <numbers>
 
+#include "meter-engine/SampleCount.h"
+
 namespace {
 
 double GainOfDb(double db) { return db <= -144.0 ? 0.0 : std::pow(10.0, db / 20.0); }
@@ -25,7 +27,7 @@ bool CrossfadeDelay::Prepare(int capacity, double sampleRate)
   length_ = capacity;
   writePos_ = 0;
   lastTap_ = 0.0;
-  crossfadeLimit_ = std::max(1, static_cast<int>(0.2 * sampleRate));
+  crossfadeLimit_ = std::max(1, SampleCount(200.0, sampleRate));
   smoothing_ = std::exp(-2.0 * std::numbers::pi / crossfadeLimit_);
   oneMinusSmoothing_ = 1.0 - smoothing_;
   toggle_ = 1;
@@ -190,6 +192,8 @@ void LimiterChannel::Clear()
 
 bool PeakLimiter::Prepare(uint32_t bufferLength, int32_t unitA, uint32_t unitB, double sampleRate)
 {
+  ready_ = false;
+  if (!(sampleRate > 0.0 && std::isfinite(sampleRate)) || bufferLength < 2 || bufferLength > 65536) return false;
   sampleRate_ = sampleRate;
   const uint32_t units = std::min(static_cast<uint32_t>(std::max(unitA, 1)), std::max(unitB, 1u));
   for (auto& c : channels_)
@@ -199,6 +203,7 @@ bool PeakLimiter::Prepare(uint32_t bufferLength, int32_t unitA, uint32_t unitB, 
   for (auto& d : delayB_)
     if (!d.Prepare(kExtraDelayCapacity, sampleRate)) return false;
   Reset();
+  ready_ = true;
   return true;
 }
 
@@ -231,6 +236,10 @@ double PeakLimiter::DelayedSamplePeak(double framePeak)
 
 void PeakLimiter::Process(const uint8_t enabled[kChannels], const double x[kChannels])
 {
+  if (!ready_) {
+    std::copy(x, x + kChannels, output);
+    return;
+  }
   double framePeak = 0.0;
   double truePeak = 0.0;
   for (int k = 0; k < kChannels; ++k) {

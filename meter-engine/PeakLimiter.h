@@ -74,7 +74,8 @@ public:
   static constexpr int kChannels = 10;
   static constexpr int kExtraDelayCapacity = 6;
 
-  // Allocates every line for the rate; returns false (and must not be run) if that fails.
+  // Allocates every line for the rate. Returns false for a rate that is not positive or
+  // buffers that cannot be had; the limiter then passes its input through unchanged.
   bool Prepare(uint32_t bufferLength, int32_t unitA, uint32_t unitB, double sampleRate);
   // Every caller passes (0, 1, 4, 61, peak mode, 1, 0.0, ceiling, ceiling, 0.0, 0.0, 0.0).
   void Setup(uint32_t releaseMode, uint32_t smoothing, uint32_t blockMode, uint32_t halfLength,
@@ -107,6 +108,7 @@ private:
   uint32_t detectionMode_ = 0;
   uint32_t windowLength_ = 0;
   double sampleRate_ = 0.0;
+  bool ready_ = false;
   double peakDelay_[kExtraDelayCapacity] = {};
   int peakDelayPos_ = 0;
   LimiterChannel channels_[kChannels];

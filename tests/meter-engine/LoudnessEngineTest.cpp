@@ -175,6 +175,15 @@ TEST(LoudnessEngine, GateOffAcceptsSilence)
 
 TEST(LoudnessEngine, SetupKeepsTheRunningEngineWhenItFails)
 {
+  // An engine whose first set-up failed ignores frames instead of touching missing buffers.
+  LoudnessEngine never;
+  EXPECT_FALSE(never.Setup(2, 0, 5.0, 3000.0, 400.0));
+  const double x[10] = {0.5, 0.5};
+  never.ProcessPeaks(ChannelConfigTable[0].enabled, 1, x);
+  never.Process(ChannelConfigTable[0], true, true, false, x, 0.0);
+  EXPECT_FALSE(never.IsSetUp());
+  EXPECT_EQ(never.samplePeakMax, 0.0);
+
   Meter m(48000.0);
   m.Play(-23.0, 5.0);
   const double before = m.I();

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cmath>
 #include <random>
 #include <vector>
 
@@ -124,6 +125,19 @@ TEST(PeakLimiter, DetectorIgnoresChannelsThatAreNotProcessed)
     if (i > kLatency) {
       ASSERT_NEAR(l.limiter.output[1], 0.5, 1e-12);
     }
+  }
+}
+
+TEST(PeakLimiter, BadRatePassesTheSignalThrough)
+{
+  for (double rate : {0.0, -48000.0, std::nan(""), HUGE_VAL}) {
+    PeakLimiter limiter;
+    EXPECT_FALSE(limiter.Prepare(122, 1, 1, rate));
+    limiter.Setup(0, 1, 4, 61, 0, 1, 0.0, -6.0, -6.0, 0.0, 0.0, 0.0);
+    const double in[10] = {2.0, -3.0};
+    limiter.Process(ChannelConfigTable[0].enabled, in);
+    EXPECT_EQ(limiter.output[0], 2.0);
+    EXPECT_EQ(limiter.output[1], -3.0);
   }
 }
 
