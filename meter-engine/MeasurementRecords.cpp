@@ -125,6 +125,15 @@ bool FrameCounter::Advance(int32_t frames)
   return true;
 }
 
+LoudnessHistory::LoudnessHistory()
+{
+  try {
+    points_.reserve(kCapacity);  // address space only: pages are committed as points arrive
+  } catch (const std::bad_alloc&) {
+    capacity = 0;  // nothing can be stored, but measurement goes on
+  }
+}
+
 void LoudnessHistory::Clear()
 {
   if (inUse) {
@@ -137,12 +146,7 @@ void LoudnessHistory::Clear()
 
 bool LoudnessHistory::AppendCopy(const LoudnessHistoryPoint& point)
 {
-  std::unique_ptr<LoudnessHistoryPoint> copy(new (std::nothrow) LoudnessHistoryPoint(point));
-  if (!copy) return false;
-  try {
-    points_.push_back(std::move(copy));
-  } catch (const std::bad_alloc&) {
-    return false;
-  }
+  if (points_.size() >= points_.capacity()) return false;
+  points_.push_back(point);
   return true;
 }

@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <memory>
 #include <type_traits>
-#include <deque>
+#include <vector>
 
 inline constexpr int kMeterChannels = 10;
 
@@ -132,26 +132,30 @@ static_assert(offsetof(LoudnessHistoryPoint, dialoguePresent) == 200);
 static_assert(offsetof(LoudnessHistoryPoint, alertActive) == 204);
 static_assert(offsetof(LoudnessHistoryPoint, padding2) == 220);
 
-// A list of owned history points, oldest first, with the flags that keep a clear from deleting
-// points while the graph draws from them.
+// A list of history points, oldest first, with the flags that keep a clear from deleting
+// points while the graph draws from them. The storage for the full capacity is reserved once, at
+// construction, so appending on the audio thread never allocates or moves the points.
 class LoudnessHistory {
 public:
   static constexpr uint32_t kCapacity = 864000;  // 24 hours at ten points a second
 
+  LoudnessHistory();
+
   // Deletes every point, or marks the clear as pending while the list is in use.
   void Clear();
-  // Appends a copy of the point; returns false (nothing added) when the list cannot grow.
+  // Appends a copy of the point; returns false (nothing added) when the list is full.
   bool AppendCopy(const LoudnessHistoryPoint& point);
 
   size_t Size() const { return points_.size(); }
-  const LoudnessHistoryPoint& At(size_t i) const { return *points_[i]; }
-  LoudnessHistoryPoint& At(size_t i) { return *points_[i]; }
+  const LoudnessHistoryPoint& At(size_t i) const { return points_[i]; }
+  LoudnessHistoryPoint& At(size_t i) { return points_[i]; }
+  // The points are contiguous, oldest first.
+  const LoudnessHistoryPoint* Data() const { return points_.data(); }
 
   uint32_t capacity = kCapacity;
   uint8_t inUse = 0;
   uint8_t clearPending = 0;
 
 private:
-  // A deque grows in small blocks, so appending on the audio thread never moves the whole list.
-  std::deque<std::unique_ptr<LoudnessHistoryPoint>> points_;
+  std::vector<LoudnessHistoryPoint> points_;
 };

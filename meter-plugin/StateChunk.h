@@ -1,0 +1,31 @@
+#pragma once
+// The container of the plug-in state: a RIFF form "ZVCM" (with a version word after the RIFF
+// size) holding "ZVCS", the XML state text, and optionally "ZVE0", the two loudness histories.
+// Without "ZVE0" it is the preset form that preset records carry.
+
+#include "framework/ByteChunk.h"
+
+#include <bit>
+#include <cstdint>
+#include <functional>
+
+static_assert(std::endian::native == std::endian::little, "state chunks hold little-endian values");
+
+namespace statechunk {
+
+inline constexpr uint32_t kContainerVersion = 1;
+inline constexpr uint32_t kTextVersion = 1;
+inline constexpr uint32_t kHistoryVersion = 3;
+inline constexpr int kRecordSize = 224;
+// Lists shorter than this are saved as empty.
+inline constexpr int kMinSavedPoints = 4;
+
+using Writer = std::function<bool(ByteChunk& chunk)>;
+
+// Appends a whole container: the text written by writeText, then, when writeHistories is given,
+// the history chunk around what it writes. On failure nothing is appended.
+bool AppendStateContainer(ByteChunk& chunk, const Writer& writeText, const Writer& writeHistories = nullptr);
+
+} // namespace statechunk
+
+using statechunk::AppendStateContainer;

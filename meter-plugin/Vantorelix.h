@@ -1,0 +1,128 @@
+#pragma once
+// The product class: one object per plug-in instance. It owns the parameter table, the settings
+// copies the measurement and the display read, the loudness histories and the XML state and
+// preset files.
+
+#include "framework/IPlugAPIBase.h"
+#include "framework/IPlugProcessor.h"
+#include "framework/WDLMutex.h"
+#include "meter-engine/MeasurementRecords.h"
+#include "meter-plugin/MeterSettings.h"
+#include "meter-plugin/XmlPresets.h"
+
+#include <cstdint>
+#include <cstdio>
+#include <initializer_list>
+#include <utility>
+
+// The data folder and its "AU" sub-folder.
+class IMPlugPaths
+{
+protected:
+  WDL_String mDataFolder;
+  WDL_String mAUFolder;
+};
+
+class Vantorelix : public iplug::IPlugAPIBase,
+                   public iplug::IPlugProcessor,
+                   private IMPlugPaths,
+                   private IXMLPreset,
+                   public IXMLParameters
+{
+public:
+  static constexpr int kFixedGuiScaleSteps = 11;
+
+  Vantorelix();
+  ~Vantorelix() override;
+
+  // The framework's slot loader; the preset-file one is IXMLPreset::LoadPresetSlot.
+  using iplug::IPluginBase::LoadPresetSlot;
+
+  // ---- parameters and display defaults
+  void InitDisplayDefaults();
+  void SetDefaultReadoutColors();
+  void SetDefaultMeterColorsA();
+  void SetDefaultMeterColorsB();
+  void DeclareParameters();
+  // Parameters kept outside the host list, addressed from mExtraParamBaseId on.
+  iplug::IParam* GetExtraParam(int id) const { return mExtraParams.Get(id - mExtraParamBaseId); }
+  // "GUI Scale" for value k of "Fixed GUI Scale".
+  double FixedGuiScaleValue(int k) const;
+
+  // "#RRGGBB" to an opaque colour; anything else is opaque black.
+  static iplug::igraphics::IColor ColorFromHex(const char* text);
+  // The text after its first character as hexadecimal RRGGBB, with the given alpha.
+  static iplug::igraphics::IColor ColorFromHexAlpha(const char* text, int alpha);
+  static uint32_t PackColor(const iplug::igraphics::IColor& color)
+  {
+    return static_cast<uint32_t>((color.R << 16) + (color.G << 8) + color.B);
+  }
+
+  // ---- presets
+  // The "Init" preset into the framework's slot 0, so that preset loads have a slot to work in.
+  int InitFactoryPresets();
+  // Fills a record with the preset form of the state: the given (index, value) pairs over the
+  // parameters' defaults.
+  void MakePresetFromValues(iplug::IPreset& record, const char* name,
+                            std::initializer_list<std::pair<int, double>> pairs);
+  // Makes framework slot `index` a copy of the record.
+  void ClearPresetChunk(const iplug::IPreset& record, int index);
+
+  // ---- state
+  bool WriteState(ByteChunk& chunk) const override { return WriteStateChunk(chunk); }
+  int ReadState(const ByteChunk& chunk, int startPos) override { return ReadStateChunk(chunk, startPos); }
+  bool WriteStateChunk(ByteChunk& chunk) const;
+  int ReadStateChunk(const ByteChunk& chunk, int startPos);
+
+  // ---- preset files
+  // Reads a preset file and, unless validateOnly, applies it (see PresetFiles.cpp).
+  bool LoadPresetFile(const char* path, WDL_String* presetName, bool isDefault, bool validateOnly,
+                      bool readData, WDL_String* dataText);
+  bool LoadDefaultPreset(const char* auFolder);
+  bool SaveDefaultPreset(const char* auFolder) { return IXMLPreset::SaveDefaultPreset(*this, auFolder); }
+  bool SavePresetFile(const char* path, const char* presetName)
+  {
+    return IXMLPreset::SavePresetFile(*this, path, presetName, false, nullptr);
+  }
+  bool LoadPresetRecord(iplug::IPreset& record, const char* path)
+  {
+    return IXMLPreset::LoadPresetSlot(*this, record, path);
+  }
+  // "preset.txt" in the data folder: the keyed parameters' current values as factory-preset source.
+  void DumpPresetsAsSource(const PresetParamKey* keys, const char* dataFolder) const;
+
+  // ---- members other parts of the product read
+  MeterSettings& Settings() { return mSettings; }
+  const MeterSettings& Settings() const { return mSettings; }
+  LoudnessHistory& History() { return mHistory; }
+  LoudnessHistory& Memory() { return mMemory; }
+  WDL_Mutex& PluginMutex() const { return mMutex; }
+  const iplug::IPreset& InitPreset() const { return mInitPreset; }
+
+  // No MIDI output until the host adapter provides it.
+  bool SendMidi(const iplug::IMidiMsg&) override { return false; }
+
+private:
+  void DeclareGuiParameters();
+  void DeclareOutputParameters();
+  void DeclareMeasurementParameters();
+  void DeclareAlertParameters();
+  void DeclareScaleParameters();
+  void DeclareExportAndGraphParameters();
+  void DeclareFixedGuiScale();
+
+  void WritePresetSource(FILE* file, const PresetParamKey* keys) const;
+  // Writes and reads the history part of the state; both take the plug-in mutex.
+  bool AppendHistories(ByteChunk& chunk) const;
+  // Replaces both lists by the stored ones, whose first count is at countPos.
+  void ReadHistories(const ByteChunk& chunk, int countPos);
+
+  MeterSettings mSettings;
+  mutable WDL_Mutex mMutex;
+  LoudnessHistory mHistory;
+  LoudnessHistory mMemory;
+  WDL_PtrList<iplug::IParam> mExtraParams;
+  int mExtraParamBaseId = 0;
+  iplug::IPreset mInitPreset;
+  uint8_t mPresetListMode = 1;  // factory presets go to the product's own list
+};

@@ -1,0 +1,324 @@
+#include "meter-plugin/XmlPresets.h"
+
+#include "meter-plugin/StateChunk.h"
+
+#include <tinyxml.h>
+
+#include <charconv>
+#include <clocale>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <vector>
+
+namespace {
+
+using iplug::IPluginBase;
+
+// Numbers in the documents never follow the process locale.
+locale_t CLocale()
+{
+  static const locale_t locale = newlocale(LC_ALL_MASK, "C", static_cast<locale_t>(nullptr));
+  return locale;
+}
+
+// A missing or non-numeric text reads as 0.
+double ParseValue(const char* text)
+{
+  if (!text)
+    return 0.0;
+  char* end = nullptr;
+  const double value = strtod_l(text, &end, CLocale());
+  return end == text ? 0.0 : value;
+}
+
+// Six decimals, as "%f" prints in the "C" locale ("-0.000000" for a negative zero).
+struct ValueText
+{
+  explicit ValueText(double value)
+  {
+    const auto result = std::to_chars(text, text + sizeof(text) - 1, value, std::chars_format::fixed, 6);
+    *result.ptr = 0;
+  }
+  char text[400];  // the longest double in fixed notation with six decimals fits
+};
+
+void AddTextElement(TiXmlElement& parent, const char* name, const char* text)
+{
+  auto* element = new TiXmlElement(name);
+  element->LinkEndChild(new TiXmlText(text));
+  parent.LinkEndChild(element);
+}
+
+struct DocumentHeader
+{
+  const char* pluginName;
+  const char* version;
+  const char* data;  // null: no "Data" element
+  const char* presetName;
+};
+
+template <class ValueAt>
+void BuildDocument(TiXmlDocument& doc, const IPluginBase& plug, const DocumentHeader& header, ValueAt valueAt)
+{
+  doc.LinkEndChild(new TiXmlDeclaration("1.0", "", ""));
+  auto* root = new TiXmlElement("PresetXMLTree");
+  root->SetAttribute("version", "1");
+  doc.LinkEndChild(root);
+  AddTextElement(*root, "PluginVendor", plug.GetMfrName());
+  AddTextElement(*root, "PluginName", header.pluginName);
+  AddTextElement(*root, "PluginVersion", header.version);
+  if (header.data)
+    AddTextElement(*root, "Data", header.data);
+  auto* preset = new TiXmlElement("Preset");
+  preset->SetAttribute("name", header.presetName ? header.presetName : "");
+  root->LinkEndChild(preset);
+  auto* parameter = new TiXmlElement("Parameter");
+  preset->LinkEndChild(parameter);
+  for (int i = 0; i < plug.NParams(); ++i)
+  {
+    auto* param = new TiXmlElement("Param");
+    param->SetAttribute("name", plug.GetParam(i)->GetName());
+    param->SetAttribute("val", ValueText(valueAt(i)).text);
+    parameter->LinkEndChild(param);
+  }
+}
+
+// The printed document as a 32-bit length and its bytes; nothing is appended on failure.
+bool AppendPrinted(const TiXmlDocument& doc, ByteChunk& chunk)
+{
+  TiXmlPrinter printer;
+  printer.SetIndent("    ");
+  doc.Accept(&printer);
+  const auto length = static_cast<uint32_t>(printer.Size());
+  if (length == 0)
+    return false;
+  const int start = chunk.Size();
+  if (chunk.Put(&length) != start + 4 || chunk.PutBytes(printer.CStr(), static_cast<int>(length)) != start + 4 + int64_t{length})
+  {
+    chunk.Resize(start);
+    return false;
+  }
+  return true;
+}
+
+const char* ElementText(const TiXmlElement* parent, const char* name)
+{
+  const TiXmlElement* element = parent->FirstChildElement(name);
+  return element ? element->GetText() : nullptr;
+}
+
+bool IsAcceptedName(const char* name, const IPluginBase& plug, const char* const* earlierNames)
+{
+  if (!name)
+    return false;
+  if (!std::strcmp(name, plug.GetPluginName()))
+    return true;
+  for (const char* const* earlier = earlierNames; earlier && *earlier; ++earlier)
+    if (!std::strcmp(name, *earlier))
+      return true;
+  return false;
+}
+
+// The parts of a checked document that readers use.
+struct PresetView
+{
+  const TiXmlElement* root = nullptr;
+  const TiXmlElement* parameter = nullptr;
+  const char* presetName = nullptr;
+};
+
+// Checks the whole document, "Param" elements included, so that a reader can refuse it before it
+// applies anything.
+bool CheckDocument(const TiXmlDocument& doc, const IPluginBase& plug, const char* const* earlierNames,
+                   PresetView& view)
+{
+  const TiXmlElement* root = doc.FirstChildElement("PresetXMLTree");
+  if (!root)
+    return false;
+  const char* vendor = ElementText(root, "PluginVendor");
+  if (!vendor || std::strcmp(vendor, plug.GetMfrName()))
+    return false;
+  if (!IsAcceptedName(ElementText(root, "PluginName"), plug, earlierNames))
+    return false;
+  if (!root->FirstChildElement("PluginVersion"))
+    return false;
+  const TiXmlElement* preset = root->FirstChildElement("Preset");
+  const TiXmlAttribute* nameAttribute = preset ? preset->FirstAttribute() : nullptr;
+  if (!nameAttribute || std::strcmp(nameAttribute->Name(), "name"))
+    return false;
+  const TiXmlElement* parameter = preset->FirstChildElement("Parameter");
+  if (!parameter || !parameter->FirstChildElement())
+    return false;
+  for (const TiXmlElement* child = parameter->FirstChildElement(); child; child = child->NextSiblingElement())
+    if (std::strcmp(child->Value(), "Param"))
+      return false;
+  view = {root, parameter, nameAttribute->Value()};
+  return true;
+}
+
+int FindParam(const IPluginBase& plug, const char* name)
+{
+  for (int i = 0; i < plug.NParams(); ++i)
+    if (!std::strcmp(plug.GetParam(i)->GetName(), name))
+      return i;
+  return -1;
+}
+
+// Hands over every "Param" that names a parameter; several of one name are handed over in turn.
+template <class Visit>
+void VisitParams(const PresetView& view, const IPluginBase& plug, Visit visit)
+{
+  for (const TiXmlElement* param = view.parameter->FirstChildElement(); param; param = param->NextSiblingElement())
+  {
+    const char* name = param->Attribute("name");
+    const int idx = name && *name ? FindParam(plug, name) : -1;
+    if (idx >= 0)
+      visit(idx, ParseValue(param->Attribute("val")));
+  }
+}
+
+bool LoadDocumentFile(TiXmlDocument& doc, const char* path)
+{
+  FILE* file = std::fopen(path ? path : "", "rb");
+  if (!file)
+    return false;
+  const bool loaded = doc.LoadFile(file, TIXML_ENCODING_LEGACY);
+  std::fclose(file);
+  return loaded;
+}
+
+// Writes next to the destination and renames, so a failed write never damages an existing file.
+bool SaveDocumentFile(const TiXmlDocument& doc, const char* path)
+{
+  if (!path || !*path)
+    return false;
+  const std::string partial = std::string(path) + ".part";
+  FILE* file = std::fopen(partial.c_str(), "wb");
+  if (!file)
+    return false;
+  bool saved = doc.SaveFile(file);
+  saved = std::fflush(file) == 0 && !std::ferror(file) && saved;
+  saved = std::fclose(file) == 0 && saved;
+  saved = saved && std::rename(partial.c_str(), path) == 0;
+  if (!saved)
+    std::remove(partial.c_str());
+  return saved;
+}
+
+} // namespace
+
+// ---- state text
+
+bool IXMLParameters::WriteStateXml(const IPluginBase& plug, ByteChunk& chunk) const
+{
+  WDL_String version;
+  plug.VersionText(version);
+  TiXmlDocument doc;
+  BuildDocument(doc, plug, {plug.GetPluginName(), version.Get(), nullptr, plug.PresetSlotName(0)},
+                [&](int i) { return plug.GetParam(i)->Value(); });
+  return AppendPrinted(doc, chunk);
+}
+
+int IXMLParameters::ReadStateXml(IPluginBase& plug, const ByteChunk& chunk, int startPos) const
+{
+  uint32_t length = 0;
+  if (chunk.Get(&length, startPos) < 0)
+    return 0;
+  const int64_t textPos = int64_t{startPos} + 4;
+  if (length < 1 || textPos + length > chunk.Size())
+    return 0;
+  const char* bytes = reinterpret_cast<const char*>(chunk.GetData() + textPos);
+  const std::string text(bytes, strnlen(bytes, length));
+
+  TiXmlDocument doc;
+  doc.Parse(text.c_str(), nullptr, TIXML_DEFAULT_ENCODING);
+  PresetView view;
+  if (doc.Error() || !CheckDocument(doc, plug, nullptr, view))
+    return 0;
+  if (iplug::IPreset* slot = plug.GetPreset(0))
+    slot->SetName(view.presetName);
+  VisitParams(view, plug, [&](int idx, double value) { plug.GetParam(idx)->Set(value); });
+  plug.ParametersReset(iplug::kPresetRecall);
+  return static_cast<int>(textPos + length);
+}
+
+// ---- preset records and files
+
+bool IXMLPreset::BuildPresetXml(const IPluginBase& plug, const double* values, ByteChunk& chunk,
+                                const char* presetName) const
+{
+  WDL_String version;
+  plug.VersionText(version);
+  TiXmlDocument doc;
+  BuildDocument(doc, plug, {plug.GetPluginName(), version.Get(), nullptr, presetName},
+                [&](int i) { return values[i]; });
+  return AppendPrinted(doc, chunk);
+}
+
+bool IXMLPreset::SavePresetFile(const IPluginBase& plug, const char* path, const char* presetName,
+                                bool writeData, const char* dataText) const
+{
+  WDL_String version;
+  plug.VersionText(version);
+  const DocumentHeader header{mNameOverride.GetLength() ? mNameOverride.Get() : plug.GetPluginName(),
+                              mVersionOverride.GetLength() ? mVersionOverride.Get() : version.Get(),
+                              writeData ? (dataText ? dataText : "") : nullptr, presetName};
+  TiXmlDocument doc;
+  BuildDocument(doc, plug, header, [&](int i) { return plug.GetParam(i)->Value(); });
+  return SaveDocumentFile(doc, path);
+}
+
+bool IXMLPreset::SaveDefaultPreset(const IPluginBase& plug, const char* auFolder) const
+{
+  WDL_String path(auFolder);
+  path.Append("/default.zvp");
+  return SavePresetFile(plug, path.Get(), "Init", false, nullptr);
+}
+
+bool IXMLPreset::VisitPresetFile(const IPluginBase& plug, const char* path, WDL_String* presetName,
+                                 WDL_String* dataText, const ParamVisitor& visit) const
+{
+  TiXmlDocument doc;
+  PresetView view;
+  if (!LoadDocumentFile(doc, path) ||
+      !CheckDocument(doc, plug, mAcceptEarlierNames ? mAcceptedNames : nullptr, view))
+    return false;
+  if (presetName)
+    presetName->Set(view.presetName);
+  if (const TiXmlElement* data = dataText ? view.root->FirstChildElement("Data") : nullptr)
+    dataText->Set(data->GetText() ? data->GetText() : "");
+  VisitParams(view, plug, visit);
+  return true;
+}
+
+bool IXMLPreset::ReadPresetFile(const IPluginBase& plug, const char* path, double* values,
+                                WDL_String* presetName) const
+{
+  std::vector<std::pair<int, double>> read;
+  if (!VisitPresetFile(plug, path, presetName, nullptr, [&](int idx, double value) { read.emplace_back(idx, value); }))
+    return false;
+  for (const PresetParamKey* key = KeyTable(); key && key->keyName; ++key)
+    values[key->paramIdx] = plug.GetParam(key->paramIdx)->GetDefault();
+  for (const auto& [idx, value] : read)
+    values[idx] = value;
+  return true;
+}
+
+bool IXMLPreset::LoadPresetSlot(const IPluginBase& plug, iplug::IPreset& record, const char* path) const
+{
+  record.mInitialized = true;
+  std::vector<double> values(static_cast<size_t>(plug.NParams()), kUnsetPresetValue);
+  WDL_String name;
+  const bool read = ReadPresetFile(plug, path, values.data(), &name);
+  record.SetName(name.Get());
+  for (int i = 0; i < plug.NParams(); ++i)
+    if (values[i] == kUnsetPresetValue)
+      values[i] = plug.GetParam(i)->GetDefault();
+  record.mChunk.Clear();
+  const bool written = AppendStateContainer(record.mChunk, [&](ByteChunk& chunk) {
+    return BuildPresetXml(plug, values.data(), chunk, name.Get());
+  });
+  return read && written;
+}

@@ -1,0 +1,154 @@
+#include "PluginFixture.h"
+
+using namespace plugin_test;
+
+namespace {
+
+std::string StateXmlOf(const Vantorelix& plug)
+{
+  ByteChunk chunk;
+  EXPECT_TRUE(plug.WriteStateXml(plug, chunk));
+  uint32_t length = 0;
+  chunk.Get(&length, 0);
+  EXPECT_EQ(int64_t{length} + 4, chunk.Size());
+  return Bytes(chunk).substr(4);
+}
+
+} // namespace
+
+TEST(StateXml, FreshPluginGoldenDocument)
+{
+  Vantorelix plug;
+  EXPECT_EQ(StateXmlOf(plug), ReadFile(SourcePath("tests/meter-plugin/fixtures/fresh-state.xml")));
+
+  plug.GetParam(kPeak_Limit)->Set(-0.0);
+  plug.GetParam(kPreGain)->Set(-12.3456789);
+  const std::string text = StateXmlOf(plug);
+  EXPECT_NE(text.find("<Param name=\"Max Peak Target Level\" val=\"-0.000000\" />\n"), std::string::npos);
+  EXPECT_NE(text.find("<Param name=\"PreGain\" val=\"-12.345679\" />\n"), std::string::npos);
+}
+
+TEST(StateXml, RoundTripRestoresValuesAndSlotName)
+{
+  Vantorelix source;
+  source.GetParam(kLoudness_Target)->Set(-23.0);
+  source.GetParam(kColor_BG_ILc)->Set(0x123456);
+  source.GetPreset(0)->SetName("Mine");
+  ByteChunk chunk;
+  ASSERT_TRUE(source.WriteStateXml(source, chunk));
+
+  Vantorelix target;
+  EXPECT_EQ(target.ReadStateXml(target, chunk, 0), chunk.Size());
+  EXPECT_EQ(Values(target), Values(source));
+  EXPECT_STREQ(target.PresetSlotName(0), "Mine");
+}
+
+// Each case is a state text or a preset file; refused ones must change nothing at all.
+TEST(StateXml, ReaderValidationTable)
+{
+  struct Case
+  {
+    const char* what;
+    std::function<void(PresetDoc&)> edit;
+    bool stateAccepted;
+    bool fileAccepted;
+    double preGain;  // after an accepted read
+  };
+  const Case cases[] = {
+    {"valid", [](PresetDoc&) {}, true, true, 4.5},
+    {"wrong vendor", [](PresetDoc& d) { d.vendor = "<PluginVendor>Other</PluginVendor>"; }, false, false, 0},
+    {"vendor without text", [](PresetDoc& d) { d.vendor = "<PluginVendor/>"; }, false, false, 0},
+    {"earlier product name", [](PresetDoc& d) { d.name = "<PluginName>Vantorelyx</PluginName>"; }, false, true, 4.5},
+    {"other product name", [](PresetDoc& d) { d.name = "<PluginName>Vantorelixx</PluginName>"; }, false, false, 0},
+    {"no version element", [](PresetDoc& d) { d.version = ""; }, false, false, 0},
+    {"name not first attribute", [](PresetDoc& d) { d.presetOpen = "<Preset id=\"1\" name=\"Mine\">"; }, false, false, 0},
+    {"no parameters", [](PresetDoc& d) { d.params = "<!-- none -->"; }, false, false, 0},
+    {"non-Param after three Params",
+     [](PresetDoc& d) {
+       d.params = "<Param name=\"PreGain\" val=\"1\"/><Param name=\"Sync\" val=\"1\"/>"
+                  "<Param name=\"Play\" val=\"0\"/><Value name=\"Reset\" val=\"1\"/>";
+     },
+     false, false, 0},
+    {"duplicates: the last wins",
+     [](PresetDoc& d) { d.params = "<Param name=\"PreGain\" val=\"1\"/><Param name=\"PreGain\" val=\"2\"/>"; }, true,
+     true, 2.0},
+    {"missing val gives 0",
+     [](PresetDoc& d) { d.params = "<Param name=\"PreGain\"/><Param name=\"Loudness Target Level\"/>"; }, true, true, 0},
+    {"unknown and nameless skipped",
+     [](PresetDoc& d) {
+       d.params = "<Param name=\"Nope\" val=\"3\"/><Param val=\"3\"/><Param name=\"\" val=\"3\"/>"
+                  "<Param name=\"pregain\" val=\"3\"/><Param name=\"PreGain\" val=\"-7.25\"/>";
+     },
+     true, true, -7.25},
+    {"out of range clamps", [](PresetDoc& d) { d.params = "<Param name=\"PreGain\" val=\"1e9\"/>"; }, true, true, 60.0},
+    {"not a number", [](PresetDoc& d) { d.params = "<Param name=\"PreGain\" val=\"abc\"/>"; }, true, true, 0.0},
+  };
+
+  const std::string folder = TempFolder();
+  for (const Case& c : cases)
+  {
+    SCOPED_TRACE(c.what);
+    PresetDoc doc;
+    c.edit(doc);
+    const std::string text = doc.Text();
+
+    Vantorelix plug;
+    plug.GetParam(kLoudness_Target)->Set(-30.0);
+    plug.GetParam(kGraphPSR)->Set(1.0);
+    const std::vector<double> before = Values(plug);
+    const ByteChunk chunk = StateText(text);
+    const int read = plug.ReadStateXml(plug, chunk, 0);
+    EXPECT_EQ(read, c.stateAccepted ? chunk.Size() : 0);
+    if (c.stateAccepted)
+    {
+      EXPECT_DOUBLE_EQ(plug.GetParam(kPreGain)->Value(), c.preGain);
+      EXPECT_EQ(plug.GetParam(kGraphPSR)->Value(), 1.0);  // not in the text: kept
+    }
+    else
+    {
+      EXPECT_EQ(Values(plug), before);
+    }
+
+    const std::string path = folder + "/case.zvp";
+    WriteFile(path, text);
+    Vantorelix filePlug;
+    WDL_String name;
+    EXPECT_EQ(filePlug.LoadPresetFile(path.c_str(), &name, false, false, false, nullptr), c.fileAccepted);
+    if (c.fileAccepted)
+    {
+      EXPECT_STREQ(name.Get(), "Mine");
+      EXPECT_DOUBLE_EQ(filePlug.GetParam(kPreGain)->Value(), c.preGain);
+    }
+  }
+}
+
+TEST(StateXml, StepsRoundHalfAwayFromZero)
+{
+  Vantorelix plug;
+  PresetDoc doc;
+  doc.params = "<Param name=\"SetupPage\" val=\"2.5\"/><Param name=\"GUI Width\" val=\"-5\"/>"
+               "<Param name=\"Channel Routing\" val=\"-0.5\"/><Param name=\"SL Integration Time\" val=\"400.5\"/>";
+  const ByteChunk chunk = StateText(doc.Text());
+  ASSERT_GT(plug.ReadStateXml(plug, chunk, 0), 0);
+  EXPECT_EQ(plug.GetParam(kSetupPage)->Value(), 3.0);
+  EXPECT_EQ(plug.GetParam(kGuiWidth)->Value(), 304.0);
+  EXPECT_EQ(plug.GetParam(kChannelRouting)->Value(), 0.0);
+  EXPECT_EQ(plug.GetParam(kSL_IntWindow)->Value(), 400.5);  // real values are not stepped
+}
+
+TEST(StateXml, BadLengthsAreRefused)
+{
+  Vantorelix plug;
+  const std::vector<double> before = Values(plug);
+  ByteChunk zero = StateText("");
+  EXPECT_EQ(plug.ReadStateXml(plug, zero, 0), 0);
+  ByteChunk beyond = StateText(PresetDoc().Text());
+  beyond.Resize(beyond.Size() - 1);
+  EXPECT_EQ(plug.ReadStateXml(plug, beyond, 0), 0);
+  EXPECT_EQ(plug.ReadStateXml(plug, beyond, -4), 0);
+  EXPECT_EQ(plug.ReadStateXml(plug, beyond, beyond.Size() - 2), 0);
+  const uint32_t huge = 0xFFFFFFF0u;
+  std::memcpy(beyond.GetData(), &huge, 4);
+  EXPECT_EQ(plug.ReadStateXml(plug, beyond, 0), 0);
+  EXPECT_EQ(Values(plug), before);
+}
