@@ -71,8 +71,8 @@ public:
   // ---- Bitmaps and layers (back end) --------------------------------------------------------
   virtual void DrawBitmap(const IBitmap& bitmap, const IRECT& dest, int srcX, int srcY,
                           const IBlend* blend = nullptr) = 0;
-  virtual APIBitmap* CreateBackendBitmap(int width, int height, float scale, double drawScale,
-                                         bool cacheable = false) = 0;
+  virtual APIBitmap* CreateBackendBitmap(int width, int height, float scale,
+                                         double drawScale) = 0;
   virtual APIBitmap* LoadBackendBitmap(const char* path, int scale, int location,
                                        const char* ext) = 0;
   virtual APIBitmap* LoadBackendBitmap(const char* name, const void* data, int dataSize,
@@ -307,6 +307,7 @@ public:
 
   // ---- Layers ------------------------------------------------------------------------------
   // Opens a layer over r (aligned outward to whole pixels) and makes it the render target.
+  // Every layer can be kept, so cacheable changes nothing with this back-end interface.
   void BeginLayer(IControl* control, const IRECT& r, bool cacheable = false);
   // Closes the top layer and hands it to the caller.
   ILayerPtr FinishLayer();

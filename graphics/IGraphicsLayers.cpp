@@ -9,13 +9,13 @@
 namespace iplug::igraphics
 {
 
-void IGraphics::BeginLayer(IControl* control, const IRECT& r, bool cacheable)
+void IGraphics::BeginLayer(IControl* control, const IRECT& r, bool)
 {
   const float s = EffectiveScale();
   const IRECT aligned = r.GetPixelAligned(s);
   const int w = static_cast<int>(std::ceil(std::ceil(aligned.W()) * s));
   const int h = static_cast<int>(std::ceil(std::ceil(aligned.H()) * s));
-  APIBitmap* bitmap = CreateBackendBitmap(w, h, mScreenScale, mDrawScale, cacheable);
+  APIBitmap* bitmap = CreateBackendBitmap(w, h, mScreenScale, mDrawScale);
   EnterLayer(new ILayer(bitmap, aligned, control, control ? control->GetRECT() : IRECT()));
 }
 

@@ -3,7 +3,9 @@
 // The style record shared by the vector-drawn controls: which parts they draw, how, in which
 // nine colours and with which label and value text styles.
 
+#include <algorithm>
 #include <initializer_list>
+#include <iterator>
 
 #include "graphics/IGraphicsStructs.h"
 
@@ -36,20 +38,8 @@ struct IVStyleColors
   // Entry i of the list becomes colour i; colours past the list keep their defaults.
   IVStyleColors(std::initializer_list<IColor> colors = {})
   {
-    int i = 0;
-    for (; i < kNumVColors; ++i)
-    {
-      mColors[i] = kDefaults[i];
-    }
-    i = 0;
-    for (const IColor& c : colors)
-    {
-      if (i == kNumVColors)
-      {
-        break;
-      }
-      mColors[i++] = c;
-    }
+    std::copy(std::begin(kDefaults), std::end(kDefaults), mColors);
+    std::copy_n(colors.begin(), std::min<size_t>(colors.size(), kNumVColors), mColors);
   }
 
   const IColor& GetColor(EVColor idx) const { return mColors[idx]; }

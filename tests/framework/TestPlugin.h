@@ -137,7 +137,7 @@ public:
   void DrawTextRun(const IText&, const char*, const IRECT&, const iplug::igraphics::IBlend*) override {}
   void DrawBitmap(const iplug::igraphics::IBitmap&, const IRECT&, int, int,
                   const iplug::igraphics::IBlend*) override {}
-  iplug::igraphics::APIBitmap* CreateBackendBitmap(int, int, float, double, bool) override
+  iplug::igraphics::APIBitmap* CreateBackendBitmap(int, int, float, double) override
   {
     return nullptr;
   }

@@ -125,7 +125,7 @@ public:
              + std::to_string(srcY);
     });
   }
-  APIBitmap* CreateBackendBitmap(int w, int h, float scale, double drawScale, bool) override
+  APIBitmap* CreateBackendBitmap(int w, int h, float scale, double drawScale) override
   {
     Log([&] { return "create " + std::to_string(w) + "x" + std::to_string(h); });
     return new Bitmap(w, h, scale, static_cast<float>(drawScale));
