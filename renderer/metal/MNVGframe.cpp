@@ -258,6 +258,12 @@ void MNVGcontext_vVantorelix_au::renderViewport(float width, float height, float
       buffers = set;
       break;
     }
+  if (!buffers)
+  {
+    // No set although the semaphore said one was free: record nothing rather than share one.
+    dispatch_semaphore_signal(semaphore);
+    return;
+  }
   buffers->isBusy.store(true, std::memory_order_release);
   if (!buffers->viewSizeBuffer)
     buffers->viewSizeBuffer = metalLayer->device()->newBufferWithLength(sizeof(float) * 2, MTLResourceStorageModeShared);

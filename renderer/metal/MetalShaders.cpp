@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 #include <mutex>
 
 namespace
@@ -120,6 +121,13 @@ bool shade(const MTLFragmentIn& in, const MTLShaderResources& resources, float c
     sample(*u, resources, pt[0] / u->extent[0], pt[1] / u->extent[1], texel);
     for (int i = 0; i < 4; i++)
       colour[i] = texel[i] * u->innerCol[i] * coverage;
+    return true;
+  }
+  // A solid colour (both ends of the gradient equal) needs no distance.
+  if (std::memcmp(u->innerCol, u->outerCol, sizeof(u->innerCol)) == 0)
+  {
+    for (int i = 0; i < 4; i++)
+      colour[i] = u->innerCol[i] * coverage;
     return true;
   }
   const float d = clamp01((roundedBoxDistance(pt[0], pt[1], u->extent[0], u->extent[1], u->radius) +

@@ -245,8 +245,9 @@ TEST(MetalBackend, BlendTableWithInvalidFactorsFallingBackWhole)
   EXPECT_EQ(MNVGcontext_vVantorelix_au::blendCompositeOperation({1, 3, 64, 128}), kMNVGdefaultBlend);
 }
 
-TEST_F(MetalBackendTest, BufferSetsFollowTheFlags)
+TEST_F(MetalBackendTest, BufferSetsFollowTheFlagsAndCreationNeedsALayer)
 {
+  EXPECT_EQ(mvgCreateContext(nullptr, MNVG_ANTIALIAS), nullptr);  // deleted again, nothing leaks
   const int cases[][2] = {{0x3001, 3}, {0x2001, 3}, {0x1001, 2}, {0x0001, 1}};
   for (const auto& c : cases)
   {
