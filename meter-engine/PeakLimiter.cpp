@@ -59,8 +59,7 @@ double CrossfadeDelay::Read(int d)
   if (periodCounter_ == 0) {
     toggle_ ^= 1u;
     currentTarget_ = d;
-    crossfadeLength_ = std::max(1, std::min(d, crossfadeLimit_));
-    const double step = 1.0 / crossfadeLength_;
+    const double step = 1.0 / std::max(1, std::min(d, crossfadeLimit_));
     if (toggle_ == 1) {
       delayB_ = d;
       stepB_ = step;
@@ -112,17 +111,13 @@ void LimiterChannel::Setup(int windowLength, double inputGainDb, double threshol
   const bool changed = length != windowLength_ || smoothingMode_ != 1;
   windowLength_ = length;
   smoothingMode_ = 1;
-  inputGainDb_ = inputGainDb;
-  thresholdDb_ = thresholdDb;
-  ceilingDb_ = ceilingDb;
   inputGain_ = GainOfDb(inputGainDb);
   threshold_ = GainOfDb(thresholdDb);
   ceilingGain_ = GainOfDb(ceilingDb);
   // A ceiling at or below -144 dB gives a zero threshold: the limiter then outputs silence
   // instead of dividing by zero.
   gainScale_ = threshold_ > 0.0 ? ceilingGain_ * inputGain_ / threshold_ : 0.0;
-  releaseMs_ = std::max(releaseMs, 0.001);
-  release_ = std::pow(2.0, -1.0 / (sampleRate_ * releaseMs_ / 1000.0));
+  release_ = std::pow(2.0, -1.0 / (sampleRate_ * std::max(releaseMs, 0.001) / 1000.0));
   reciprocalWindow_ = 1.0 / windowLength_;
   delayA.SetDelay(std::min(windowLength_ - 1, bufferLength_));
   delayC.SetDelay(std::min(bufferLength_ - (windowLength_ - 1), bufferLength_));
@@ -194,7 +189,6 @@ bool PeakLimiter::Prepare(uint32_t bufferLength, int32_t unitA, uint32_t unitB, 
 {
   ready_ = false;
   if (!(sampleRate > 0.0 && std::isfinite(sampleRate)) || bufferLength < 2 || bufferLength > 65536) return false;
-  sampleRate_ = sampleRate;
   const uint32_t units = std::min(static_cast<uint32_t>(std::max(unitA, 1)), std::max(unitB, 1u));
   for (auto& c : channels_)
     if (!c.Prepare(static_cast<int>(bufferLength * units), sampleRate)) return false;
@@ -212,9 +206,8 @@ void PeakLimiter::Setup(uint32_t, uint32_t, uint32_t blockMode, uint32_t halfLen
                         double releaseMs, double)
 {
   const uint32_t units = std::max(unit, 1u);
-  windowLength_ = blockMode == 4 && halfLength > 0 ? 2 * halfLength * units : 2 * units;
-  for (auto& c : channels_)
-    c.Setup(static_cast<int>(windowLength_), inputGainDb, thresholdDb, ceilingDb, releaseMs);
+  const uint32_t windowLength = blockMode == 4 && halfLength > 0 ? 2 * halfLength * units : 2 * units;
+  for (auto& c : channels_) c.Setup(static_cast<int>(windowLength), inputGainDb, thresholdDb, ceilingDb, releaseMs);
   detectionMode_ = detectionMode;
   UpdateDelays();
 }

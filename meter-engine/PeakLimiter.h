@@ -23,7 +23,6 @@ private:
   int length_ = 0;
   int writePos_ = 0;
   double lastTap_ = 0.0;
-  int crossfadeLength_ = 0;
   int crossfadeLimit_ = 1;
   uint32_t toggle_ = 1;
   uint32_t periodCounter_ = 0;
@@ -65,7 +64,6 @@ private:
   double gainScale_ = 1.0;
   int windowLength_ = 1;
   uint32_t smoothingMode_ = 0;
-  double inputGainDb_ = 0.0, thresholdDb_ = 0.0, ceilingDb_ = 0.0, releaseMs_ = 0.0;
   double gain_ = 1.0, gainReduction_ = 1.0;
 };
 
@@ -106,8 +104,6 @@ private:
   int extraDelay_ = kExtraDelayCapacity;
   CrossfadeDelay delayB_[kChannels];
   uint32_t detectionMode_ = 0;
-  uint32_t windowLength_ = 0;
-  double sampleRate_ = 0.0;
   bool ready_ = false;
   double peakDelay_[kExtraDelayCapacity] = {};
   int peakDelayPos_ = 0;
