@@ -1,16 +1,23 @@
 // au-host: plays the host application for a plug-in bundle.
 //
-//   au-host [--plugin BUNDLE] [--entry] [--host-id ID] [--host-version VERSION] info
+//   au-host [--plugin BUNDLE] [--entry] [--host-id ID] [--host-version VERSION] COMMAND
+//   COMMAND: info | list-params | list-presets |
+//            measure FILE [--preset NAME|NUMBER] [--set "NAME=VALUE"]... [--block FRAMES] [--json]
+//                         [--out OUT.wav] [--state-in FILE] [--state-out FILE]
 //
 // Errors give one line on stderr naming the cause and exit status 1; a usage error gives 2.
 
+#include "host/HostedUnit.h"
+#include "host/Measure.h"
 #include "host/PluginBundle.h"
 
 #include "platform/CoreFoundation/CoreFoundation.h"
 
 #include <unistd.h>
 
+#include <charconv>
 #include <cstdio>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -22,10 +29,14 @@ struct Options {
   std::string hostId = "com.vantorelix.au-host";
   std::string hostVersion = AU_HOST_VERSION;
   std::string command;
+  host::MeasureOptions measure;
 };
 
 const char* kUsage =
-  "usage: au-host [--plugin BUNDLE] [--entry] [--host-id ID] [--host-version VERSION] info\n";
+  "usage: au-host [--plugin BUNDLE] [--entry] [--host-id ID] [--host-version VERSION] COMMAND\n"
+  "  info | list-params | list-presets |\n"
+  "  measure FILE [--preset NAME|NUMBER] [--set NAME=VALUE]... [--block FRAMES] [--json] [--out OUT.wav]\n"
+  "               [--state-in FILE] [--state-out FILE]\n";
 
 int Usage(const std::string& problem)
 {
@@ -67,15 +78,10 @@ std::string VersionText(UInt32 packed)
 
 std::string ChannelCount(SInt16 count) { return count < 0 ? "*" : std::to_string(count); }
 
-int Info(const Options& options, const host::PluginBundle& bundle)
+int Info(const Options& options, const host::PluginBundle& bundle, AudioUnit unit)
 {
-  host::Instance instance(bundle.Component());
-  if (instance.Status() != noErr)
-    return Failure("the plug-in could not be opened (status " + std::to_string(instance.Status()) + ")");
-  AudioUnit unit = instance.Unit();
   if (const OSStatus status = AudioUnitInitialize(unit); status != noErr)
     return Failure("the plug-in refused to initialise (status " + std::to_string(status) + ")");
-
   UInt32 version = 0;
   if (options.entry)
     version = UInt32(GetComponentVersion(unit));
@@ -86,19 +92,81 @@ int Info(const Options& options, const host::PluginBundle& bundle)
   std::vector<AUChannelInfo> channels(size / sizeof(AUChannelInfo));
   AudioUnitGetProperty(unit, kAudioUnitProperty_SupportedNumChannels, kAudioUnitScope_Global, 0, channels.data(),
                        &size);
-  UInt32 parameterBytes = 0;
-  AudioUnitGetPropertyInfo(unit, kAudioUnitProperty_ParameterList, kAudioUnitScope_Global, 0, &parameterBytes,
-                           nullptr);
-
   std::string configurations;
   for (const AUChannelInfo& pair : channels)
     configurations += (configurations.empty() ? "" : " ") + ChannelCount(pair.inChannels) + "-" +
                       ChannelCount(pair.outChannels);
-  std::printf("Name: %s\nVersion: %s\nChannel configurations: %s\nParameters: %u\n", bundle.Name().c_str(),
-              VersionText(version).c_str(), configurations.c_str(),
-              unsigned(parameterBytes / sizeof(AudioUnitParameterID)));
+  std::printf("Name: %s\nVersion: %s\nChannel configurations: %s\nParameters: %zu\n", bundle.Name().c_str(),
+              VersionText(version).c_str(), configurations.c_str(), host::HostedUnit(unit).Parameters().size());
   AudioUnitUninitialize(unit);
   return 0;
+}
+
+int ListParams(AudioUnit unit)
+{
+  const host::HostedUnit hosted(unit);
+  for (const host::ParameterDescription& parameter : hosted.Parameters())
+    std::printf("%u: %s = %s [%s .. %s]\n", parameter.id, parameter.name.c_str(),
+                hosted.DisplayText(parameter.id, hosted.Value(parameter.id)).c_str(),
+                hosted.DisplayText(parameter.id, parameter.min).c_str(),
+                hosted.DisplayText(parameter.id, parameter.max).c_str());
+  return 0;
+}
+
+int ListPresets(AudioUnit unit)
+{
+  const std::vector<std::string> presets = host::HostedUnit(unit).FactoryPresets();
+  for (size_t i = 0; i < presets.size(); ++i)
+    std::printf("%zu: %s\n", i, presets[i].c_str());
+  return 0;
+}
+
+// Parses the arguments into options; an empty result means they are usable.
+std::string Parse(int argc, char** argv, Options& options)
+{
+  std::map<std::string, std::string*> valued = {
+    {"--plugin", &options.plugin},           {"--host-id", &options.hostId},
+    {"--host-version", &options.hostVersion}, {"--preset", &options.measure.preset},
+    {"--out", &options.measure.out},         {"--state-in", &options.measure.stateIn},
+    {"--state-out", &options.measure.stateOut}};
+  std::vector<std::string> positional;
+  for (int i = 1; i < argc; ++i) {
+    const std::string arg = argv[i];
+    const bool needsValue = valued.count(arg) || arg == "--set" || arg == "--block";
+    if (needsValue && i + 1 >= argc)
+      return arg + " needs a value";
+    if (valued.count(arg)) {
+      *valued[arg] = argv[++i];
+    } else if (arg == "--set") {
+      options.measure.sets.push_back(argv[++i]);
+    } else if (arg == "--block") {
+      const std::string text = argv[++i];
+      unsigned frames = 0;
+      const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), frames);
+      if (error != std::errc() || end != text.data() + text.size() || frames == 0 || frames > 65536)
+        return "--block needs a frame count from 1 to 65536";
+      options.measure.block = frames;
+    } else if (arg == "--entry") {
+      options.entry = true;
+    } else if (arg == "--json") {
+      options.measure.json = true;
+    } else if (arg.size() > 1 && arg[0] == '-') {
+      return "unknown option \"" + arg + "\"";
+    } else {
+      positional.push_back(arg);
+    }
+  }
+  if (positional.empty())
+    return "no command given";
+  options.command = positional[0];
+  const bool measure = options.command == "measure";
+  if (!measure && options.command != "info" && options.command != "list-params" && options.command != "list-presets")
+    return "unknown command \"" + options.command + "\"";
+  if (positional.size() != (measure ? 2u : 1u))
+    return measure ? "measure needs exactly one audio file" : options.command + " takes no further arguments";
+  if (measure)
+    options.measure.file = positional[1];
+  return "";
 }
 
 } // namespace
@@ -106,32 +174,22 @@ int Info(const Options& options, const host::PluginBundle& bundle)
 int main(int argc, char** argv)
 {
   Options options;
-  for (int i = 1; i < argc; ++i) {
-    const std::string arg = argv[i];
-    auto value = [&](std::string& out) {
-      if (i + 1 >= argc)
-        return false;
-      out = argv[++i];
-      return true;
-    };
-    if (arg == "--plugin" || arg == "--host-id" || arg == "--host-version") {
-      std::string& target = arg == "--plugin" ? options.plugin : arg == "--host-id" ? options.hostId : options.hostVersion;
-      if (!value(target))
-        return Usage(arg + " needs a value");
-    } else if (arg == "--entry") {
-      options.entry = true;
-    } else if (options.command.empty() && arg[0] != '-') {
-      options.command = arg;
-    } else {
-      return Usage("unknown argument \"" + arg + "\"");
-    }
-  }
-  if (options.command != "info")
-    return Usage(options.command.empty() ? "no command given" : "unknown command \"" + options.command + "\"");
+  if (const std::string problem = Parse(argc, argv, options); !problem.empty())
+    return Usage(problem);
 
   RegisterHostBundle(options);
   host::PluginBundle bundle;
   if (!bundle.Open(options.plugin, options.entry))
     return Failure(bundle.Error());
-  return Info(options, bundle);
+  host::Instance instance(bundle.Component());
+  if (instance.Status() != noErr)
+    return Failure("the plug-in could not be opened (status " + std::to_string(instance.Status()) + ")");
+  if (options.command == "info")
+    return Info(options, bundle, instance.Unit());
+  if (options.command == "list-params")
+    return ListParams(instance.Unit());
+  if (options.command == "list-presets")
+    return ListPresets(instance.Unit());
+  const std::string problem = host::Measure(instance.Unit(), options.measure);
+  return problem.empty() ? 0 : Failure(problem);
 }

@@ -6,6 +6,8 @@
 #include "platform/CoreFoundation/CFString.h"
 #include "platform/CoreFoundation/CFURL.h"
 
+#include <string>
+
 typedef struct __CFBundle* CFBundleRef;
 
 extern "C" {
@@ -45,6 +47,9 @@ CFBundleRef CreateBundle(CFURLRef bundleURL, CFDictionaryRef info);
 // Makes bundle the main bundle (retained; the previous one is released). Null restores the default.
 void SetMainBundle(CFBundleRef bundle);
 // Parses the XML form of a property list; null when it is not well-formed or uses an element
-// this layer does not know (dict, array, string, integer, real, true, false).
+// this layer does not know (dict, array, string, integer, real, true, false, data).
 CFTypeRef CreatePropertyListFromXML(const char* text);
+// The XML form of a property list (dictionaries with string keys, arrays, strings, numbers,
+// booleans and data); false for anything else.
+bool WritePropertyListAsXML(CFPropertyListRef list, std::string& text);
 }  // namespace platform

@@ -1,13 +1,17 @@
-// The XML property-list reader behind bundles' Info.plist.
+// The XML form of property lists: read for bundles' Info.plist, written and read for saved state.
 
 #include "platform/CoreFoundation/CFArray.h"
 #include "platform/CoreFoundation/CFBundle.h"
+#include "platform/CoreFoundation/CFData.h"
 #include "platform/CoreFoundation/CFNumber.h"
 #include "platform/CoreFoundation/CFObjects.h"
 
 #include <tinyxml.h>
 
+#include <cctype>
 #include <charconv>
+#include <string>
+#include <vector>
 #include <cstring>
 
 namespace platform {
@@ -16,6 +20,49 @@ namespace {
 constexpr int kMaxDepth = 64;  // nesting beyond this is refused rather than recursed into
 
 CFTypeRef ParseValue(const TiXmlElement& element, int depth);
+
+constexpr char kBase64[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
+
+// Base64 text (white space ignored, "=" ends it) to bytes; false on any other character.
+bool DecodeBase64(const char* text, std::vector<UInt8>& bytes)
+{
+  uint32_t bits = 0;
+  int count = 0;
+  for (; *text && *text != '='; ++text) {
+    if (std::isspace(static_cast<unsigned char>(*text)))
+      continue;
+    const char* found = std::strchr(kBase64, *text);
+    if (!found || !*found)
+      return false;
+    bits = (bits << 6) | uint32_t(found - kBase64);
+    if (++count == 4) {
+      bytes.insert(bytes.end(), {UInt8(bits >> 16), UInt8(bits >> 8), UInt8(bits)});
+      bits = 0;
+      count = 0;
+    }
+  }
+  if (count == 1)
+    return false;
+  if (count == 2)
+    bytes.push_back(UInt8(bits >> 4));
+  if (count == 3)
+    bytes.insert(bytes.end(), {UInt8(bits >> 10), UInt8(bits >> 2)});
+  return true;
+}
+
+std::string EncodeBase64(const UInt8* bytes, size_t size)
+{
+  std::string text;
+  for (size_t i = 0; i < size; i += 3) {
+    const uint32_t chunk = uint32_t(bytes[i]) << 16 | (i + 1 < size ? uint32_t(bytes[i + 1]) << 8 : 0) |
+                           (i + 2 < size ? bytes[i + 2] : 0);
+    text += kBase64[chunk >> 18];
+    text += kBase64[(chunk >> 12) & 63];
+    text += i + 1 < size ? kBase64[(chunk >> 6) & 63] : '=';
+    text += i + 2 < size ? kBase64[chunk & 63] : '=';
+  }
+  return text;
+}
 
 const char* TextIn(const TiXmlElement& element)
 {
@@ -78,6 +125,10 @@ CFTypeRef ParseValue(const TiXmlElement& element, int depth)
     return ParseArray(element, depth);
   if (kind == "string")
     return MakeString(TextIn(element));
+  if (kind == "data") {
+    std::vector<UInt8> bytes;
+    return DecodeBase64(TextIn(element), bytes) ? CFDataCreate(nullptr, bytes.data(), CFIndex(bytes.size())) : nullptr;
+  }
   if (kind == "true")
     return kCFBooleanTrue;
   if (kind == "false")
@@ -93,7 +144,73 @@ CFTypeRef ParseValue(const TiXmlElement& element, int depth)
   return nullptr;
 }
 
+// Appends the XML element of one value; false for a value of a type property lists do not hold.
+bool WriteValue(CFTypeRef value, TiXmlElement& parent)
+{
+  const CFTypeID type = CFGetTypeID(value);
+  TiXmlElement* element = nullptr;
+  if (type == CFStringGetTypeID()) {
+    element = new TiXmlElement("string");
+    element->LinkEndChild(new TiXmlText(std::string(TextOf(static_cast<CFStringRef>(value)))));
+  } else if (type == CFNumberGetTypeID()) {
+    const auto number = static_cast<CFNumberRef>(value);
+    const bool real = CFNumberIsFloatType(number);
+    element = new TiXmlElement(real ? "real" : "integer");
+    CFStringRef text = CFCopyDescription(number);
+    element->LinkEndChild(new TiXmlText(std::string(TextOf(text))));
+    CFRelease(text);
+  } else if (type == CFBooleanGetTypeID()) {
+    element = new TiXmlElement(CFBooleanGetValue(static_cast<CFBooleanRef>(value)) ? "true" : "false");
+  } else if (type == CFDataGetTypeID()) {
+    const auto data = static_cast<CFDataRef>(value);
+    element = new TiXmlElement("data");
+    element->LinkEndChild(new TiXmlText(EncodeBase64(CFDataGetBytePtr(data), size_t(CFDataGetLength(data)))));
+  } else if (type == CFArrayGetTypeID()) {
+    element = new TiXmlElement("array");
+    const auto array = static_cast<CFArrayRef>(value);
+    for (CFIndex i = 0; i < CFArrayGetCount(array); ++i)
+      if (!WriteValue(CFArrayGetValueAtIndex(array, i), *element)) {
+        delete element;
+        return false;
+      }
+  } else if (type == CFDictionaryGetTypeID()) {
+    element = new TiXmlElement("dict");
+    const auto dictionary = static_cast<CFDictionaryRef>(value);
+    std::vector<const void*> keys(size_t(CFDictionaryGetCount(dictionary))), values(keys.size());
+    CFDictionaryGetKeysAndValues(dictionary, keys.data(), values.data());
+    for (size_t i = 0; i < keys.size(); ++i) {
+      auto* key = new TiXmlElement("key");
+      key->LinkEndChild(new TiXmlText(std::string(TextOf(static_cast<CFStringRef>(keys[i])))));
+      element->LinkEndChild(key);
+      if (CFGetTypeID(keys[i]) != CFStringGetTypeID() || !WriteValue(values[i], *element)) {
+        delete element;
+        return false;
+      }
+    }
+  } else {
+    return false;
+  }
+  parent.LinkEndChild(element);
+  return true;
+}
+
 }  // namespace
+
+bool WritePropertyListAsXML(CFPropertyListRef list, std::string& text)
+{
+  TiXmlDocument document;
+  document.LinkEndChild(new TiXmlDeclaration("1.0", "UTF-8", ""));
+  auto* root = new TiXmlElement("plist");
+  root->SetAttribute("version", "1.0");
+  document.LinkEndChild(root);
+  if (!list || !WriteValue(list, *root))
+    return false;
+  TiXmlPrinter printer;
+  printer.SetIndent("  ");
+  document.Accept(&printer);
+  text = printer.CStr();
+  return true;
+}
 
 CFTypeRef CreatePropertyListFromXML(const char* text)
 {

@@ -1,8 +1,12 @@
 // au-host run as a person runs it: its output, error line and exit status.
 
+#include "reports/AudioFile.h"
+
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <cstdio>
+#include <filesystem>
 #include <string>
 #include <sys/wait.h>
 
@@ -33,6 +37,101 @@ TEST(AuHost, InfoThroughBothRoads)
     EXPECT_EQ(run.out, "Name: Vantorelix Test: TestGain\nVersion: 1.2.3\nChannel configurations: 1-1 2-2 3-3\n"
                        "Parameters: 3\n");
   }
+}
+
+// A folder per test with a stereo 16-bit WAV of 1000 frames in it.
+class AuHostMeasure : public ::testing::Test {
+protected:
+  void SetUp() override
+  {
+    mFolder = std::filesystem::temp_directory_path() /
+              ("au-host-" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
+    std::filesystem::create_directories(mFolder);
+    AudioFileBuffer buffer;
+    audioFileInit(&buffer);
+    audioFileAllocate(&buffer, 1000, 2, 16, 48000, 0);
+    for (uint32_t i = 0; i < 1000; ++i) {
+      buffer.samples[i] = float(std::sin(i * 0.05) * 0.5);
+      buffer.samples[1000 + i] = float(i % 100) / 200.0f;
+    }
+    ASSERT_EQ(audioFileWriteWav(&buffer, Path("in.wav").c_str()), 0);
+    audioFileFree(&buffer);
+  }
+  void TearDown() override { std::filesystem::remove_all(mFolder); }
+  std::string Path(const std::string& name) const { return (mFolder / name).string(); }
+  std::string Measure(const std::string& arguments) const
+  {
+    return "--plugin " TEST_GAIN_BUNDLE " measure " + Path("in.wav") + " " + arguments;
+  }
+
+  std::filesystem::path mFolder;
+};
+
+// Reads a WAV file; empty when it cannot be read.
+std::vector<float> Samples(const std::string& path)
+{
+  AudioFileBuffer buffer;
+  audioFileInit(&buffer);
+  std::vector<float> samples;
+  if (audioFileRead(&buffer, path.c_str(), 0, 0, false) == 0)
+    samples.assign(buffer.samples, buffer.samples + buffer.frames * buffer.channels);
+  audioFileFree(&buffer);
+  return samples;
+}
+
+TEST_F(AuHostMeasure, OutGivesTheFileBackWithTheGainApplied)
+{
+  for (const char* block : {"512", "100", "1000"}) {
+    const Outcome run =
+      AuHost(Measure(std::string("--block ") + block + " --set Gain=-6 --set Polarity=Inverted --out " + Path("out.wav")));
+    ASSERT_EQ(run.status, 0) << run.out;
+    const std::vector<float> in = Samples(Path("in.wav"));
+    const std::vector<float> out = Samples(Path("out.wav"));
+    ASSERT_EQ(out.size(), in.size());
+    const float gain = -std::pow(10.0f, -6.0f / 20.0f);
+    for (size_t i = 0; i < in.size(); ++i)
+      ASSERT_NEAR(out[i], in[i] * gain, 1.0f / 32768) << "block " << block << " sample " << i;
+  }
+}
+
+TEST_F(AuHostMeasure, StateFilesCarryTheSettings)
+{
+  ASSERT_EQ(AuHost(Measure("--set Gain=-12 --set Mute=on --state-out " + Path("state.plist"))).status, 0);
+  ASSERT_EQ(AuHost(Measure("--state-in " + Path("state.plist") + " --set Mute=off --out " + Path("out.wav"))).status, 0);
+  const std::vector<float> in = Samples(Path("in.wav"));
+  const std::vector<float> out = Samples(Path("out.wav"));
+  ASSERT_EQ(out.size(), in.size());
+  EXPECT_NEAR(out[10], in[10] * std::pow(10.0f, -12.0f / 20.0f), 1.0f / 32768);  // Gain from the state file
+}
+
+TEST_F(AuHostMeasure, RefusesBadRequestsAndWritesNothing)
+{
+  struct Case { std::string arguments; std::string line; };
+  const Case cases[] = {
+    {"--set Gain=40", "au-host: value 40 of \"Gain\" is out of range"},
+    {"--set Nope=1", "au-host: unknown parameter \"Nope\""},
+    {"--set Polarity=Sideways", "au-host: \"Sideways\" is not a value of \"Polarity\""},
+    {"--preset Loud", "au-host: unknown preset \"Loud\""},
+    {"--state-in " + Path("missing.plist"), "au-host: cannot read the state file " + Path("missing.plist")},
+  };
+  for (const Case& c : cases) {
+    const Outcome run = AuHost(Measure(c.arguments + " --out " + Path("out.wav")));
+    EXPECT_EQ(run.status, 1) << c.arguments;
+    EXPECT_EQ(run.out, c.line + "\n") << c.arguments;
+    EXPECT_FALSE(std::filesystem::exists(Path("out.wav"))) << c.arguments;
+  }
+  const Outcome run = AuHost("--plugin " TEST_GAIN_BUNDLE " measure " + Path("missing.wav"));
+  EXPECT_EQ(run.status, 1);
+  EXPECT_EQ(run.out, "au-host: cannot read " + Path("missing.wav") + ": cannot open it\n");
+  EXPECT_EQ(AuHost(Measure("--block 0")).status, 2);
+  EXPECT_EQ(AuHost(Measure("--preset 0 --json")).out, "{}\n");  // the test plug-in has no output parameters
+}
+
+TEST(AuHost, ListsParametersAndPresets)
+{
+  EXPECT_EQ(AuHost("--plugin " TEST_GAIN_BUNDLE " list-params").out,
+            "0: Gain = 0.0 [-60.0 .. 12.0]\n1: Mute = off [off .. on]\n2: Polarity = Normal [Normal .. Inverted]\n");
+  EXPECT_EQ(AuHost("--plugin " TEST_GAIN_BUNDLE " --entry list-presets").out, "0: Quiet\n");
 }
 
 TEST(AuHost, ErrorsNameTheCause)

@@ -179,3 +179,41 @@ TEST(StandardFolders, FollowHomeAndXdg)
 }
 
 }  // namespace
+
+namespace {
+
+TEST(PropertyLists, RoundTripThroughXml)
+{
+  const long baseline = platform::LiveObjectCount();
+  const UInt8 bytes[] = {0, 1, 2, 0xFF, 0x80};
+  const double real = -23.05;
+  const int integer = -7;
+  CFMutableDictionaryRef dictionary =
+    CFDictionaryCreateMutable(nullptr, 0, &kCFTypeDictionaryKeyCallBacks, &kCFTypeDictionaryValueCallBacks);
+  CFMutableArrayRef array = CFArrayCreateMutable(nullptr, 0, &kCFTypeArrayCallBacks);
+  for (CFIndex length = 0; length <= 5; ++length) {  // every base64 tail
+    CFDataRef data = CFDataCreate(nullptr, bytes, length);
+    CFArrayAppendValue(array, data);
+    CFRelease(data);
+  }
+  CFNumberRef realNumber = CFNumberCreate(nullptr, kCFNumberDoubleType, &real);
+  CFNumberRef intNumber = CFNumberCreate(nullptr, kCFNumberIntType, &integer);
+  CFDictionarySetValue(dictionary, CFSTR("name"), CFSTR("Quiet <&> \"one\""));
+  CFDictionarySetValue(dictionary, CFSTR("real"), realNumber);
+  CFDictionarySetValue(dictionary, CFSTR("integer"), intNumber);
+  CFDictionarySetValue(dictionary, CFSTR("flag"), kCFBooleanFalse);
+  CFDictionarySetValue(dictionary, CFSTR("chunks"), array);
+
+  std::string xml;
+  ASSERT_TRUE(platform::WritePropertyListAsXML(dictionary, xml));
+  CFTypeRef back = platform::CreatePropertyListFromXML(xml.c_str());
+  EXPECT_TRUE(CFEqual(back, dictionary)) << xml;
+  for (CFTypeRef object : {back, CFTypeRef(dictionary), CFTypeRef(array), CFTypeRef(realNumber), CFTypeRef(intNumber)})
+    CFRelease(object);
+  EXPECT_EQ(platform::CreatePropertyListFromXML("<plist><data>AB$C</data></plist>"), nullptr);
+  EXPECT_EQ(platform::CreatePropertyListFromXML("<plist><data>A</data></plist>"), nullptr);
+  EXPECT_FALSE(platform::WritePropertyListAsXML(CFRunLoopGetMain(), xml));
+  EXPECT_EQ(platform::LiveObjectCount(), baseline);
+}
+
+}  // namespace

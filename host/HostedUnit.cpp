@@ -1,0 +1,208 @@
+#include "host/HostedUnit.h"
+
+#include "platform/CoreFoundation/CoreFoundation.h"
+
+#include <algorithm>
+#include <charconv>
+#include <cstdio>
+#include <fstream>
+#include <sstream>
+
+namespace host {
+
+namespace {
+
+std::string Text(CFStringRef text)
+{
+  const char* direct = CFStringGetCStringPtr(text, kCFStringEncodingUTF8);
+  return direct ? direct : "";
+}
+
+std::string Status(OSStatus status) { return " (status " + std::to_string(status) + ")"; }
+
+// A number written in the "C" locale that fills the whole text.
+bool ParseNumber(const std::string& text, double& value)
+{
+  const char* begin = text.data() + (!text.empty() && text[0] == '+');
+  const auto [end, error] = std::from_chars(begin, text.data() + text.size(), value);
+  return error == std::errc() && end == text.data() + text.size() && begin != end;
+}
+
+} // namespace
+
+std::vector<ParameterDescription> HostedUnit::Parameters() const
+{
+  UInt32 size = 0;
+  AudioUnitGetPropertyInfo(mUnit, kAudioUnitProperty_ParameterList, kAudioUnitScope_Global, 0, &size, nullptr);
+  std::vector<AudioUnitParameterID> ids(size / sizeof(AudioUnitParameterID));
+  AudioUnitGetProperty(mUnit, kAudioUnitProperty_ParameterList, kAudioUnitScope_Global, 0, ids.data(), &size);
+  std::vector<ParameterDescription> parameters;
+  for (AudioUnitParameterID id : ids) {
+    AudioUnitParameterInfo info{};
+    size = sizeof info;
+    if (AudioUnitGetProperty(mUnit, kAudioUnitProperty_ParameterInfo, kAudioUnitScope_Global, id, &info, &size) != noErr)
+      continue;
+    parameters.push_back({id, info.cfNameString ? Text(info.cfNameString) : std::string(info.name), info.minValue,
+                          info.maxValue});
+    if (info.flags & kAudioUnitParameterFlag_CFNameRelease) {
+      CFRelease(info.cfNameString);
+      CFRelease(info.unitName);
+    }
+  }
+  return parameters;
+}
+
+std::vector<std::string> HostedUnit::FactoryPresets() const
+{
+  CFArrayRef presets = nullptr;
+  UInt32 size = sizeof presets;
+  std::vector<std::string> names;
+  if (AudioUnitGetProperty(mUnit, kAudioUnitProperty_FactoryPresets, kAudioUnitScope_Global, 0, &presets, &size) != noErr)
+    return names;
+  for (CFIndex i = 0; i < CFArrayGetCount(presets); ++i)
+    names.push_back(Text(static_cast<const AUPreset*>(CFArrayGetValueAtIndex(presets, i))->presetName));
+  CFRelease(presets);
+  return names;
+}
+
+std::string HostedUnit::DisplayText(AudioUnitParameterID id, float value) const
+{
+  AudioUnitParameterStringFromValue request{id, &value, nullptr};
+  UInt32 size = sizeof request;
+  if (AudioUnitGetProperty(mUnit, kAudioUnitProperty_ParameterStringFromValue, kAudioUnitScope_Global, 0, &request,
+                           &size) != noErr)
+    return "";
+  std::string text = Text(request.outString);
+  CFRelease(request.outString);
+  return text;
+}
+
+float HostedUnit::Value(AudioUnitParameterID id) const
+{
+  AudioUnitParameterValue value = 0;
+  AudioUnitGetParameter(mUnit, id, kAudioUnitScope_Global, 0, &value);
+  return value;
+}
+
+std::vector<std::string> HostedUnit::ValueStrings(AudioUnitParameterID id) const
+{
+  CFArrayRef texts = nullptr;
+  UInt32 size = sizeof texts;
+  std::vector<std::string> strings;
+  if (AudioUnitGetProperty(mUnit, kAudioUnitProperty_ParameterValueStrings, kAudioUnitScope_Global, id, &texts,
+                           &size) != noErr)
+    return strings;
+  for (CFIndex i = 0; i < CFArrayGetCount(texts); ++i)
+    strings.push_back(Text(static_cast<CFStringRef>(CFArrayGetValueAtIndex(texts, i))));
+  CFRelease(texts);
+  return strings;
+}
+
+std::string HostedUnit::SetStreamFormats(double sampleRate, UInt32 channels)
+{
+  const AudioStreamBasicDescription format{sampleRate, kAudioFormatLinearPCM,
+                                           kAudioFormatFlagIsFloat | kAudioFormatFlagIsPacked |
+                                             kAudioFormatFlagIsNonInterleaved,
+                                           4, 1, 4, channels, 32, 0};
+  for (AudioUnitScope scope : {kAudioUnitScope_Input, kAudioUnitScope_Output})
+    if (AudioUnitSetProperty(mUnit, kAudioUnitProperty_StreamFormat, scope, 0, &format, sizeof format) != noErr)
+      return "the plug-in does not take " + std::to_string(channels) + " channel(s)";
+  return "";
+}
+
+std::string HostedUnit::LoadPreset(const std::string& nameOrNumber)
+{
+  const std::vector<std::string> presets = FactoryPresets();
+  int number = -1;
+  for (size_t i = 0; i < presets.size() && number < 0; ++i)
+    if (presets[i] == nameOrNumber)
+      number = int(i);
+  double parsed = 0;
+  if (number < 0 && ParseNumber(nameOrNumber, parsed) && parsed >= 0 && parsed < double(presets.size()) &&
+      parsed == double(int(parsed)))
+    number = int(parsed);
+  if (number < 0)
+    return "unknown preset \"" + nameOrNumber + "\"";
+  const AUPreset preset{number, nullptr};
+  const OSStatus status =
+    AudioUnitSetProperty(mUnit, kAudioUnitProperty_CurrentPreset, kAudioUnitScope_Global, 0, &preset, sizeof preset);
+  return status == noErr ? "" : "the plug-in refused preset \"" + nameOrNumber + "\"" + Status(status);
+}
+
+std::string HostedUnit::SetParameterText(const std::string& assignment)
+{
+  const size_t equals = assignment.find('=');
+  if (equals == std::string::npos)
+    return "--set needs NAME=VALUE, not \"" + assignment + "\"";
+  const std::string name = assignment.substr(0, equals);
+  const std::string text = assignment.substr(equals + 1);
+  const std::vector<ParameterDescription> parameters = Parameters();
+  const ParameterDescription* parameter = nullptr;
+  for (const ParameterDescription& candidate : parameters)
+    if (candidate.name == name && !parameter)
+      parameter = &candidate;
+  if (!parameter)
+    return "unknown parameter \"" + name + "\"";
+  double number = 0;
+  if (ParseNumber(text, number)) {
+    if (!(number >= parameter->min && number <= parameter->max))
+      return "value " + text + " of \"" + name + "\" is out of range";
+  } else {
+    const std::vector<std::string> strings = ValueStrings(parameter->id);
+    if (std::find(strings.begin(), strings.end(), text) == strings.end())
+      return "\"" + text + "\" is not a value of \"" + name + "\"";
+  }
+  CFStringRef string = CFStringCreateWithCString(nullptr, text.c_str(), kCFStringEncodingUTF8);
+  AudioUnitParameterValueFromString request{parameter->id, string, 0.0f};
+  UInt32 size = sizeof request;
+  OSStatus status = string ? AudioUnitGetProperty(mUnit, kAudioUnitProperty_ParameterValueFromString,
+                                                  kAudioUnitScope_Global, 0, &request, &size)
+                           : OSStatus(kAudio_ParamError);
+  CFRelease(string);
+  if (status == noErr)
+    status = AudioUnitSetParameter(mUnit, parameter->id, kAudioUnitScope_Global, 0, request.outValue, 0);
+  return status == noErr ? "" : "the plug-in refused \"" + assignment + "\"" + Status(status);
+}
+
+std::string HostedUnit::LoadStateFile(const std::string& path)
+{
+  std::ifstream file(path, std::ios::binary);
+  std::ostringstream text;
+  text << file.rdbuf();
+  if (!file)
+    return "cannot read the state file " + path;
+  CFTypeRef state = platform::CreatePropertyListFromXML(text.str().c_str());
+  if (!state)
+    return "the state file " + path + " is not a property list";
+  const OSStatus status =
+    AudioUnitSetProperty(mUnit, kAudioUnitProperty_ClassInfo, kAudioUnitScope_Global, 0, &state, sizeof state);
+  CFRelease(state);
+  return status == noErr ? "" : "the plug-in refused the state in " + path + Status(status);
+}
+
+std::string HostedUnit::SaveStateFile(const std::string& path) const
+{
+  CFPropertyListRef state = nullptr;
+  UInt32 size = sizeof state;
+  const OSStatus status =
+    AudioUnitGetProperty(mUnit, kAudioUnitProperty_ClassInfo, kAudioUnitScope_Global, 0, &state, &size);
+  if (status != noErr)
+    return "the plug-in gave no state" + Status(status);
+  std::string xml;
+  const bool written = platform::WritePropertyListAsXML(state, xml);
+  CFRelease(state);
+  if (!written)
+    return "the plug-in's state cannot be written as a property list";
+  // Written beside the target and moved over it, so a failure leaves no half-written file.
+  const std::string partial = path + ".partial";
+  std::ofstream file(partial, std::ios::binary | std::ios::trunc);
+  file << xml;
+  file.close();
+  if (!file || std::rename(partial.c_str(), path.c_str()) != 0) {
+    std::remove(partial.c_str());
+    return "cannot write the state file " + path;
+  }
+  return "";
+}
+
+} // namespace host

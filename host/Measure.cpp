@@ -1,0 +1,175 @@
+#include "host/Measure.h"
+
+#include "platform/CoreFoundation/CFRunLoop.h"
+#include "reports/AudioFile.h"
+
+#include <unistd.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+
+namespace host {
+
+namespace {
+
+std::string ReadError(int code)
+{
+  switch (code) {
+  case -1: return "cannot open it";
+  case -6: return "it is not a WAV or AIFF file";
+  case -7: return "its sample format is not supported";
+  case -10:
+  case -11: return "it is too large to hold in memory";
+  default: return "its header is damaged";
+  }
+}
+
+// The file's audio, handed to the plug-in through the render callback, and the transport the
+// host reports: playing, at the frames rendered so far.
+struct Playback
+{
+  const AudioFileBuffer* input;
+  UInt32 position = 0;
+};
+
+OSStatus SupplyInput(void* refCon, AudioUnitRenderActionFlags*, const AudioTimeStamp*, UInt32, UInt32 frames,
+                     AudioBufferList* data)
+{
+  const auto* playback = static_cast<const Playback*>(refCon);
+  const AudioFileBuffer& input = *playback->input;
+  for (UInt32 c = 0; c < data->mNumberBuffers; ++c) {
+    auto* out = static_cast<float*>(data->mBuffers[c].mData);
+    if (!out)
+      continue;
+    const float* channel = c < input.channels ? input.samples + size_t(c) * input.frames + playback->position : nullptr;
+    for (UInt32 i = 0; i < frames; ++i)
+      out[i] = channel ? channel[i] : 0.0f;
+  }
+  return noErr;
+}
+
+OSStatus TransportState(void* userData, Boolean* playing, Boolean* changed, Float64* sample, Boolean* cycling,
+                        Float64* cycleStart, Float64* cycleEnd)
+{
+  const auto* playback = static_cast<const Playback*>(userData);
+  *playing = true;
+  *changed = playback->position == 0;
+  *sample = playback->position;
+  *cycling = false;
+  *cycleStart = *cycleEnd = 0.0;
+  return noErr;
+}
+
+void ShowProgress(UInt32 done, UInt32 total)
+{
+  const int width = 40;
+  const int filled = total ? int(uint64_t(done) * width / total) : width;
+  std::fprintf(stderr, "\r[%s%s] %3d%%", std::string(size_t(filled), '#').c_str(),
+               std::string(size_t(width - filled), ' ').c_str(), total ? int(uint64_t(done) * 100 / total) : 100);
+  if (done == total)
+    std::fputc('\n', stderr);
+}
+
+void Report(const HostedUnit& hosted, bool json)
+{
+  std::string text = json ? "{" : "";
+  for (const ParameterDescription& parameter : hosted.Parameters()) {
+    if (parameter.name.rfind("OUT:", 0) != 0)
+      continue;
+    char value[64];
+    std::snprintf(value, sizeof value, "%.2f", double(hosted.Value(parameter.id)));  // "C" locale
+    if (json)
+      text += (text.size() > 1 ? ", \"" : "\"") + parameter.name + "\": " + value;
+    else
+      text += parameter.name + ": " + value + "\n";
+  }
+  std::fputs((json ? text + "}\n" : text).c_str(), stdout);
+}
+
+} // namespace
+
+std::string Measure(AudioUnit unit, const MeasureOptions& options)
+{
+  struct Buffer : AudioFileBuffer {
+    Buffer() { audioFileInit(this); }
+    ~Buffer() { audioFileFree(this); }
+  } input, output;
+  if (const int code = audioFileRead(&input, options.file.c_str(), 0, 0, false); code != 0)
+    return "cannot read " + options.file + ": " + ReadError(code);
+  if (input.frames == 0)
+    return "cannot read " + options.file + ": it holds no audio";
+
+  HostedUnit hosted(unit);
+  Playback playback{&input};
+  const HostCallbackInfo callbacks{&playback, nullptr, nullptr, TransportState, nullptr};
+  const AURenderCallbackStruct callback{SupplyInput, &playback};
+  const UInt32 block = options.block;
+  if (std::string problem = hosted.SetStreamFormats(input.sampleRate, input.channels); !problem.empty())
+    return problem;
+  AudioUnitSetProperty(unit, kAudioUnitProperty_MaximumFramesPerSlice, kAudioUnitScope_Global, 0, &block, sizeof block);
+  AudioUnitSetProperty(unit, kAudioUnitProperty_HostCallbacks, kAudioUnitScope_Global, 0, &callbacks, sizeof callbacks);
+  AudioUnitSetProperty(unit, kAudioUnitProperty_SetRenderCallback, kAudioUnitScope_Input, 0, &callback,
+                       sizeof callback);
+  if (const OSStatus status = AudioUnitInitialize(unit); status != noErr)
+    return "the plug-in refused to initialise (status " + std::to_string(status) + ")";
+
+  // The preset, then the saved state, then each setting in the order given.
+  if (!options.preset.empty())
+    if (std::string problem = hosted.LoadPreset(options.preset); !problem.empty())
+      return problem;
+  if (!options.stateIn.empty())
+    if (std::string problem = hosted.LoadStateFile(options.stateIn); !problem.empty())
+      return problem;
+  for (const std::string& assignment : options.sets)
+    if (std::string problem = hosted.SetParameterText(assignment); !problem.empty())
+      return problem;
+  // The output parameters are written only while the plug-in is asked to write automation.
+  for (const ParameterDescription& parameter : hosted.Parameters())
+    if (parameter.name == "WriteAutomationData")
+      AudioUnitSetParameter(unit, parameter.id, kAudioUnitScope_Global, 0, 1.0f, 0);
+
+  if (audioFileAllocate(&output, input.frames, input.channels, input.bits, input.sampleRate, input.channelMask) != 0)
+    return "not enough memory for the processed audio";
+  std::vector<float> scratch(size_t(block) * input.channels);
+  std::vector<uint8_t> listStorage(AudioBufferListSize(input.channels));
+  auto* list = reinterpret_cast<AudioBufferList*>(listStorage.data());
+  const bool progress = isatty(STDERR_FILENO);
+  int64_t clockNs = 0;
+  while (playback.position < input.frames) {
+    const UInt32 frames = std::min(block, input.frames - playback.position);
+    list->mNumberBuffers = input.channels;
+    for (UInt32 c = 0; c < input.channels; ++c)
+      list->mBuffers[c] = AudioBuffer{1, frames * UInt32(sizeof(float)), &scratch[size_t(c) * block]};
+    AudioTimeStamp time{};
+    time.mSampleTime = playback.position;
+    time.mFlags = kAudioTimeStampSampleTimeValid;
+    AudioUnitRenderActionFlags flags = 0;
+    if (const OSStatus status = AudioUnitRender(unit, &flags, &time, 0, frames, list); status != noErr)
+      return "the plug-in failed to render at frame " + std::to_string(playback.position) + " (status " +
+             std::to_string(status) + ")";
+    for (UInt32 c = 0; c < input.channels; ++c)
+      std::copy_n(static_cast<const float*>(list->mBuffers[c].mData), frames,
+                  output.samples + size_t(c) * output.frames + playback.position);
+    playback.position += frames;
+    // The idle timer sees the audio time rendered: one tick per 20 ms of audio, on any machine.
+    const auto targetNs = int64_t(std::llround(double(playback.position) * 1e9 / input.sampleRate));
+    platform::AdvanceClock(double(targetNs - clockNs) / 1e9);
+    clockNs = targetNs;
+    platform::RunMainLoop();
+    if (progress)
+      ShowProgress(playback.position, input.frames);
+  }
+
+  if (!options.out.empty())
+    if (const int code = audioFileWriteWav(&output, options.out.c_str()); code != 0)
+      return "cannot write " + options.out + " (code " + std::to_string(code) + ")";
+  if (!options.stateOut.empty())
+    if (std::string problem = hosted.SaveStateFile(options.stateOut); !problem.empty())
+      return problem;
+  Report(hosted, options.json);
+  AudioUnitUninitialize(unit);
+  return "";
+}
+
+} // namespace host
