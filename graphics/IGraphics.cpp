@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "framework/IGraphicsEditorDelegate.h"
+#include "framework/IPlugParameter.h"
 #include "framework/IPlugStructs.h"
 #include "graphics/IBitmap.h"
 #include "graphics/ISVG.h"
@@ -333,6 +334,27 @@ void IGraphics::UpdatePeers(IControl* caller, int valIdx)
       control->ValueFromDelegate(value, peerValIdx);
     }
   }
+}
+
+void IGraphics::AssignParamNameToolTips()
+{
+  VisitListedControls([](IControl* control) {
+    if (const IParam* param = control->GetParam(0))
+    {
+      control->SetTooltip(param->GetName());
+    }
+  });
+}
+
+void IGraphics::AssignParamNameToolTipsAuto()
+{
+  VisitListedControls([](IControl* control) {
+    const IParam* param = control->GetParam(0);
+    if (param && !control->GetTooltip()[0])
+    {
+      control->SetTooltip(param->GetName());
+    }
+  });
 }
 
 void IGraphics::EnableTooltips(bool enable)

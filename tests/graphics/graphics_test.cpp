@@ -197,6 +197,14 @@ TEST(IGraphicsTest, GroupAndParameterVisitsAndTooltips)
   EXPECT_FALSE(e.g->GetControl(2)->IsHidden());
   EXPECT_EQ(e.g->ParamIdxOfControlAt(2), 3);
   EXPECT_EQ(e.g->ParamIdxOfControlAt(9), -1);
+  e.dlg.GetParam(2)->DefineDouble("Level", 0.0, 0.0, 1.0, 0.0);
+  e.dlg.GetParam(3)->DefineDouble("Range", 0.0, 0.0, 1.0, 0.0);
+  e.g->GetControl(2)->SetTooltip("mine");
+  e.g->AssignParamNameToolTipsAuto();
+  EXPECT_STREQ(b->GetTooltip(), "Level");
+  EXPECT_STREQ(e.g->GetControl(2)->GetTooltip(), "mine");
+  e.g->AssignParamNameToolTips();
+  EXPECT_STREQ(e.g->GetControl(2)->GetTooltip(), "Range");
   e.g->log.clear();
   e.g->EnableTooltips(true);
   e.g->EnableTooltips(true);
