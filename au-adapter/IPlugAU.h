@@ -138,6 +138,9 @@ private:
   void ResizeAdapterScratch(int blockSize);
   void FillTimeInfo();
   OSStatus PullInputs(const AudioTimeStamp* timeStamp, UInt32 frames);
+  void BindOutputs(UInt32 outputBus, UInt32 frames, AudioBufferList* buffers);
+  // The bus before the first unconnected output bus; -1 without output buses.
+  int LastConnectedOutputBus() const;
 
   bool mActive = false;
   double mLastRenderSampleTime = -1.0;

@@ -22,6 +22,8 @@ OSStatus IPlugAU::RemoveRenderNotify(AURenderCallback proc, void*)
 void IPlugAU::RefreshInputConnections()
 {
   MarkChannelsConnected(kInput, 0, NChannels(kInput), false);
+  // An input that is no longer fed must read silence, not the last audio it was given.
+  ZeroScratchBuffers();
   for (size_t i = 0; i < mInputConnections.size(); ++i) {
     InputConnection& connection = mInputConnections[i];
     BusChannels& bus = mBusChannels[kInput][i];
@@ -117,6 +119,8 @@ OSStatus IPlugAU::PullInputs(const AudioTimeStamp* timeStamp, UInt32 frames)
       return status;
     for (int c = 0; c < std::min(nChannels, int(list->mNumberBuffers)); ++c) {
       auto* data = static_cast<float*>(list->mBuffers[c].mData);
+      if (!data)  // the source rendered nothing we could read
+        return kAudio_ParamError;
       BindHostBuffers(kInput, bus.mPlugChannelStartIdx + c, 1, &data, int(frames));
     }
   }
@@ -124,35 +128,8 @@ OSStatus IPlugAU::PullInputs(const AudioTimeStamp* timeStamp, UInt32 frames)
   return noErr;
 }
 
-OSStatus IPlugAU::Render(AudioUnitRenderActionFlags* flags, const AudioTimeStamp* timeStamp, UInt32 outputBus,
-                         UInt32 frames, AudioBufferList* buffers)
+void IPlugAU::BindOutputs(UInt32 outputBus, UInt32 frames, AudioBufferList* buffers)
 {
-  if (!mActive)
-    return kAudioUnitErr_Uninitialized;
-  if (!timeStamp || !buffers)
-    return kAudio_ParamError;
-  mLastRenderTimeStamp = *timeStamp;
-  if (!(timeStamp->mFlags & kAudioTimeStampSampleTimeValid) || int64_t(frames) > GetBlockSize())
-    return kAudioUnitErr_InvalidPropertyValue;
-  if (outputBus >= UInt32(NBuses(kOutput)))
-    return kAudioUnitErr_InvalidElement;
-
-  const size_t nNotify = mRenderNotify.size();
-  auto notify = [&](AudioUnitRenderActionFlags phase) {
-    for (size_t i = 0; i < nNotify && i < mRenderNotify.size(); ++i) {
-      AudioUnitRenderActionFlags actionFlags = (flags ? *flags : 0) | phase;
-      mRenderNotify[i].mProc(mRenderNotify[i].mRefCon, &actionFlags, timeStamp, outputBus, frames, buffers);
-    }
-  };
-  notify(kAudioUnitRenderAction_PreRender);
-
-  const bool midiEffect = GetPlugType() == 2;
-  if (!midiEffect && timeStamp->mSampleTime != mLastRenderSampleTime) {
-    const OSStatus status = PullInputs(timeStamp, frames);
-    if (status != noErr)
-      return status;
-  }
-
   // Bind at most as many host buffers as the bus has channels; further buffers are left alone.
   BusChannels& bus = mBusChannels[kOutput][outputBus];
   const int nBound = std::min(int(buffers->mNumberBuffers), bus.mNPlugChannels);
@@ -170,13 +147,50 @@ OSStatus IPlugAU::Render(AudioUnitRenderActionFlags* flags, const AudioTimeStamp
     auto* data = static_cast<float*>(buffer.mData);
     BindHostBuffers(kOutput, bus.mPlugChannelStartIdx + b, 1, &data, int(frames));
   }
+}
 
-  int lastConnected = NBuses(kOutput) - 1;
+int IPlugAU::LastConnectedOutputBus() const
+{
   for (int i = 0; i < NBuses(kOutput); ++i)
-    if (!mBusChannels[kOutput][size_t(i)].mConnected) {
-      lastConnected = i - 1;
-      break;
+    if (!mBusChannels[kOutput][size_t(i)].mConnected)
+      return i - 1;
+  return NBuses(kOutput) - 1;
+}
+
+OSStatus IPlugAU::Render(AudioUnitRenderActionFlags* /*flags*/, const AudioTimeStamp* timeStamp, UInt32 outputBus,
+                         UInt32 frames, AudioBufferList* buffers)
+{
+  if (!mActive)
+    return kAudioUnitErr_Uninitialized;
+  if (!timeStamp || !buffers)
+    return kAudio_ParamError;
+  mLastRenderTimeStamp = *timeStamp;
+  if (!(timeStamp->mFlags & kAudioTimeStampSampleTimeValid) || int64_t(frames) > GetBlockSize())
+    return kAudioUnitErr_InvalidPropertyValue;
+  // A MIDI effect takes no audio: it pulls and binds nothing and processes on every call.
+  const bool midiEffect = GetPlugType() == 2;
+  if (!midiEffect && outputBus >= UInt32(NBuses(kOutput)))
+    return kAudioUnitErr_InvalidElement;
+
+  const size_t nNotify = mRenderNotify.size();
+  auto notify = [&](AudioUnitRenderActionFlags phase) {
+    for (size_t i = 0; i < nNotify && i < mRenderNotify.size(); ++i) {
+      AudioUnitRenderActionFlags actionFlags = phase;
+      mRenderNotify[i].mProc(mRenderNotify[i].mRefCon, &actionFlags, timeStamp, outputBus, frames, buffers);
     }
+  };
+  notify(kAudioUnitRenderAction_PreRender);
+
+  int lastConnected = -1;
+  if (!midiEffect) {
+    if (timeStamp->mSampleTime != mLastRenderSampleTime) {
+      const OSStatus status = PullInputs(timeStamp, frames);
+      if (status != noErr)
+        return status;
+    }
+    BindOutputs(outputBus, frames, buffers);
+    lastConnected = LastConnectedOutputBus();
+  }
   if (midiEffect || int(outputBus) == lastConnected) {
     const int following = NBuses(kOutput) - int(outputBus) - 1;
     if (following > 0)
