@@ -358,8 +358,9 @@ OSStatus IPlugAU::SetProperty(AudioUnitPropertyID id, AudioUnitScope scope, Audi
     return MakeConnection(scope, Take<AudioUnitConnection>(data));
   case kAudioUnitProperty_CurrentPreset:
   case kAudioUnitProperty_PresentPreset:
-    LoadPresetSlot(Take<AUPreset>(data).presetNumber);
-    return noErr;
+    // A preset that does not exist or cannot be restored is the host's error to hear of.
+    return LoadPresetSlot(Take<AUPreset>(data).presetNumber) ? OSStatus(noErr)
+                                                             : OSStatus(kAudioUnitErr_InvalidPropertyValue);
   case kAudioUnitProperty_SampleRate:
     SetSampleRate(Take<Float64>(data));
     ResetProcessing();
@@ -535,7 +536,8 @@ int IPlugAU::GetChannelLayoutTags(AudioUnitScope scope, AudioUnitElement element
   std::vector<AudioChannelLayoutTag> found;
   for (int i = 0; i < NChannelConfigs(); ++i) {
     const IChannelIOConfig& config = *GetChannelConfig(i);
-    if (int(element) >= config.NBuses(direction))
+    // A wildcard bus (a negative count) has no fixed layout to offer.
+    if (int(element) >= config.NBuses(direction) || config.NChansOnBus(direction, int(element)) < 0)
       continue;
     AudioChannelLayoutTag single = 0;
     for (AudioChannelLayoutTag tag : CandidateTags(config.NChansOnBus(direction, int(element)), single))
