@@ -317,6 +317,25 @@ TEST_P(AdapterTest, PropertyInfoTable)
     {kMusicDeviceProperty_InstrumentCount, 0, 0, 0, false, invalid},   // not an instrument
     {49, 0, 0, 0, false, invalid},
     {7, 0, 0, 0, false, invalid},
+    {iplug::IPlugAU::kPlugObjectProperty, 0, 0, 8, false, noErr},
+    {kAudioUnitProperty_MakeConnection, 0, 0, 16, true, noErr},
+    {kAudioUnitProperty_StreamFormat, 1, 0, 40, true, noErr},
+    {kAudioUnitProperty_StreamFormat, 2, 0, 40, true, noErr},
+    {kAudioUnitProperty_StreamFormat, 1, 1, 0, false, invalid},
+    {kAudioUnitProperty_StreamFormat, 3, 0, 0, false, invalid},
+    {kAudioUnitProperty_ElementCount, 0, 0, 4, false, noErr},
+    {kAudioUnitProperty_SupportedNumChannels, 1, 0, 0, false, invalid},
+    {kAudioUnitProperty_MaximumFramesPerSlice, 2, 0, 0, false, invalid},
+    {kAudioUnitProperty_ParameterValueStrings, 0, 3, 0, false, kAudioUnitErr_InvalidElement},
+    {kAudioUnitProperty_ParameterValueStrings, 1, 2, 0, false, invalid},
+    {kAudioUnitProperty_TailTime, 1, 0, 0, false, invalid},
+    {kAudioUnitProperty_BypassEffect, 2, 0, 0, false, invalid},
+    {kAudioUnitProperty_LastRenderError, 1, 0, 0, false, invalid},
+    {kAudioUnitProperty_SetRenderCallback, 2, 0, 0, false, invalid},
+    {kAudioUnitProperty_HostCallbacks, 1, 0, 0, false, invalid},
+    {kAudioUnitProperty_SupportedChannelLayoutTags, 1, 1, 0, false, noErr},
+    {kAudioUnitProperty_OfflineRender, 2, 0, 0, false, invalid},
+    {kAudioUnitProperty_AUHostIdentifier, 0, 0, 0, false, invalid},  // set-only
   };
   for (const PropertyRow& row : rows) {
     UInt32 size = 0;

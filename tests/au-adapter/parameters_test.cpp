@@ -37,14 +37,6 @@ TEST(AdapterParameters, SetRoundsStepsClampsAndTellsEditorAndPlugIn)
     EXPECT_EQ(hosted.plug->mChanges[0].source, int(kHost));
     EXPECT_EQ(hosted.plug->mChanges[0].offset, 17);
   }
-
-  // Wrong scope or a parameter that does not exist: nothing read or written.
-  AudioUnitParameterValue value = -99.0f;
-  EXPECT_EQ(AudioUnitGetParameter(hosted.unit, 0, I, 0, &value), kAudioUnitErr_InvalidProperty);
-  EXPECT_EQ(AudioUnitSetParameter(hosted.unit, 0, I, 0, 2.0f, 0), kAudioUnitErr_InvalidProperty);
-  EXPECT_EQ(AudioUnitGetParameter(hosted.unit, 5, G, 0, &value), kAudioUnitErr_InvalidParameter);
-  EXPECT_EQ(AudioUnitSetParameter(hosted.unit, 5, G, 0, 2.0f, 0), kAudioUnitErr_InvalidParameter);
-  EXPECT_EQ(value, -99.0f);
 }
 
 AudioUnitParameterEvent Immediate(AudioUnitParameterID id, float value, AudioUnitScope scope = G)
@@ -68,12 +60,6 @@ TEST(AdapterParameters, ScheduledEvents)
   EXPECT_EQ(Get(hosted.unit, TestPlug::kLevel), 0.0f);
   EXPECT_EQ(Get(hosted.unit, TestPlug::kSteps), 0.5f);
 
-  const AudioUnitParameterEvent stopped[] = {Immediate(TestPlug::kGain, 3.0f), Immediate(TestPlug::kSteps, 2.0f, I),
-                                             Immediate(TestPlug::kLevel, 4.0f)};
-  EXPECT_EQ(AudioUnitScheduleParameters(hosted.unit, stopped, 3), kAudioUnitErr_InvalidProperty);
-  EXPECT_EQ(Get(hosted.unit, TestPlug::kGain), 3.0f);
-  EXPECT_EQ(Get(hosted.unit, TestPlug::kSteps), 0.5f);
-  EXPECT_EQ(Get(hosted.unit, TestPlug::kLevel), 0.0f);
 }
 
 struct EventLog

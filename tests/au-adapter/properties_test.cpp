@@ -1,7 +1,6 @@
 #include "HostedPlug.h"
 
-#include "au-adapter/AUFactoryPresets.h"
-#include "au-adapter/AUParameterInfo.h"
+#include "au-adapter/AUPresetArray.h"
 #include "au-adapter/AUStrings.h"
 
 #include <algorithm>
@@ -10,97 +9,8 @@
 namespace autest {
 namespace {
 
-struct PropertyRow
-{
-  AudioUnitPropertyID id;
-  AudioUnitScope scope;
-  AudioUnitElement element;
-  UInt32 size;
-  bool writable;
-  OSStatus status;
-};
-
 constexpr AudioUnitScope G = kAudioUnitScope_Global, I = kAudioUnitScope_Input, O = kAudioUnitScope_Output;
 constexpr OSStatus kBadProp = kAudioUnitErr_InvalidProperty, kBadElement = kAudioUnitErr_InvalidElement;
-
-// What GetPropertyInfo reports for the test plug-in: one bus each way, ten channel configurations,
-// five parameters (Mode has display texts), no editor, an effect.
-const PropertyRow kRows[] = {
-  {IPlugAU::kPlugObjectProperty, G, 0, 8, false, noErr},
-  {kAudioUnitProperty_ClassInfo, G, 0, 8, false, noErr},
-  {kAudioUnitProperty_MakeConnection, G, 0, 16, true, noErr},
-  {kAudioUnitProperty_MakeConnection, I, 0, 16, true, noErr},
-  {kAudioUnitProperty_MakeConnection, O, 0, 0, false, kBadProp},
-  {kAudioUnitProperty_SampleRate, O, 0, 8, true, noErr},
-  {kAudioUnitProperty_ParameterList, G, 0, 20, false, noErr},
-  {kAudioUnitProperty_ParameterList, I, 0, 0, false, noErr},
-  {kAudioUnitProperty_ParameterInfo, G, 4, 104, false, noErr},
-  {kAudioUnitProperty_ParameterInfo, G, 5, 0, false, kBadElement},
-  {kAudioUnitProperty_ParameterInfo, I, 0, 0, false, kBadProp},
-  {kAudioUnitProperty_FastDispatch, G, 14, 0, false, kBadElement},
-  {kAudioUnitProperty_StreamFormat, G, 0, 40, true, noErr},
-  {kAudioUnitProperty_StreamFormat, I, 0, 40, true, noErr},
-  {kAudioUnitProperty_StreamFormat, O, 0, 40, true, noErr},
-  {kAudioUnitProperty_StreamFormat, I, 1, 0, false, kBadProp},
-  {kAudioUnitProperty_StreamFormat, 3, 0, 0, false, kBadProp},
-  {kAudioUnitProperty_ElementCount, I, 0, 4, false, noErr},
-  {kAudioUnitProperty_Latency, G, 0, 8, false, noErr},
-  {kAudioUnitProperty_Latency, O, 0, 0, false, kBadProp},
-  {kAudioUnitProperty_SupportedNumChannels, G, 0, 40, false, noErr},
-  {kAudioUnitProperty_SupportedNumChannels, I, 0, 0, false, kBadProp},
-  {kAudioUnitProperty_MaximumFramesPerSlice, G, 0, 4, true, noErr},
-  {kAudioUnitProperty_MaximumFramesPerSlice, O, 0, 0, false, kBadProp},
-  {kAudioUnitProperty_ParameterValueStrings, G, TestPlug::kMode, 8, false, noErr},
-  {kAudioUnitProperty_ParameterValueStrings, G, TestPlug::kGain, 0, false, kBadProp},
-  {kAudioUnitProperty_ParameterValueStrings, G, 5, 0, false, kBadElement},
-  {kAudioUnitProperty_ParameterValueStrings, I, TestPlug::kMode, 0, false, kBadProp},
-  {kAudioUnitProperty_AudioChannelLayout, O, 0, 0, false, kAudioUnitErr_InvalidPropertyValue},
-  {kAudioUnitProperty_TailTime, G, 0, 8, false, noErr},
-  {kAudioUnitProperty_TailTime, I, 0, 0, false, kBadProp},
-  {kAudioUnitProperty_BypassEffect, G, 0, 4, true, noErr},
-  {kAudioUnitProperty_BypassEffect, I, 0, 0, false, kBadProp},
-  {kAudioUnitProperty_LastRenderError, G, 0, 4, false, noErr},
-  {kAudioUnitProperty_LastRenderError, O, 0, 0, false, kBadProp},
-  {kAudioUnitProperty_SetRenderCallback, I, 0, 16, true, noErr},
-  {kAudioUnitProperty_SetRenderCallback, I, 1, 0, false, kBadProp},
-  {kAudioUnitProperty_SetRenderCallback, O, 0, 0, false, kBadProp},
-  {kAudioUnitProperty_FactoryPresets, G, 0, 8, false, noErr},
-  {kAudioUnitProperty_HostCallbacks, G, 0, 40, true, noErr},
-  {kAudioUnitProperty_HostCallbacks, I, 0, 0, false, kBadProp},
-  {kAudioUnitProperty_CurrentPreset, G, 0, 16, true, noErr},
-  {kAudioUnitProperty_ElementName, I, 0, 8, false, kBadProp},  // needs data
-  {kAudioUnitProperty_CocoaUI, G, 0, 0, false, kBadProp},      // no editor
-  {kAudioUnitProperty_SupportedChannelLayoutTags, O, 0, 60, true, noErr},
-  {kAudioUnitProperty_SupportedChannelLayoutTags, I, 1, 0, false, noErr},
-  {kAudioUnitProperty_SupportedChannelLayoutTags, G, 0, 0, false, noErr},
-  {kAudioUnitProperty_ParameterStringFromValue, I, 0, 24, false, noErr},
-  {kAudioUnitProperty_ParameterIDName, G, 0, 16, false, noErr},
-  {kAudioUnitProperty_ParameterClumpName, G, 0, 16, false, noErr},
-  {kAudioUnitProperty_PresentPreset, G, 0, 16, true, noErr},
-  {kAudioUnitProperty_OfflineRender, G, 0, 4, true, noErr},
-  {kAudioUnitProperty_OfflineRender, I, 0, 0, false, kBadProp},
-  {kAudioUnitProperty_ParameterValueFromString, G, 0, 24, false, noErr},
-  {kAudioUnitProperty_AUHostIdentifier, G, 0, 0, false, kBadProp},  // set-only
-  {kAudioUnitProperty_MIDIOutputCallbackInfo, G, 0, 8, false, noErr},
-  {kAudioUnitProperty_MIDIOutputCallback, G, 0, 16, true, kBadProp},
-  {kMusicDeviceProperty_InstrumentCount, G, 0, 0, false, kBadProp},  // an effect
-  {6, G, 0, 0, false, kBadProp},
-  {49, G, 0, 0, false, kBadProp},
-};
-
-TEST(AdapterProperties, InfoTableReportsSizeWritabilityAndStatus)
-{
-  Hosted hosted;
-  for (const PropertyRow& row : kRows) {
-    SCOPED_TRACE("property " + std::to_string(int(row.id)) + " scope " + std::to_string(row.scope) + " element " +
-                 std::to_string(row.element));
-    UInt32 size = 0;
-    Boolean writable = true;  // must come back false unless the property is writable
-    EXPECT_EQ(AudioUnitGetPropertyInfo(hosted.unit, row.id, row.scope, row.element, &size, &writable), row.status);
-    EXPECT_EQ(size, row.size);
-    EXPECT_EQ(bool(writable), row.writable);
-  }
-}
 
 TEST(AdapterProperties, InstrumentCountOnlyForInstruments)
 {
@@ -142,51 +52,6 @@ TEST(AdapterProperties, ChannelLayoutTagsFollowTheConfigurationsOnce)
   EXPECT_EQ(LayoutTags(shared.unit, O, 0), (std::vector<AudioChannelLayoutTag>{0x650002}));
   EXPECT_EQ(LayoutTags(shared.unit, O, 1), (std::vector<AudioChannelLayoutTag>{0xBE0010}));
   EXPECT_EQ(LayoutTags(shared.unit, I, 0), (std::vector<AudioChannelLayoutTag>{0x640001, 0x650002}));
-}
-
-struct ListenerLog
-{
-  struct Call { void* user; AudioUnit unit; AudioUnitPropertyID id; AudioUnitScope scope; AudioUnitElement element; };
-  static inline std::vector<Call> calls;
-  static void First(void* user, AudioUnit unit, AudioUnitPropertyID id, AudioUnitScope scope, AudioUnitElement element)
-  {
-    calls.push_back({user, unit, id, scope, element});
-  }
-  static void Second(void* user, AudioUnit unit, AudioUnitPropertyID id, AudioUnitScope scope, AudioUnitElement e)
-  {
-    First(user, unit, id, scope, e);
-  }
-};
-
-TEST(AdapterProperties, ListenersAreUniqueByIdAndProcedureAndHearEverySet)
-{
-  Hosted hosted;
-  ListenerLog::calls.clear();
-  int a = 0, b = 0;
-  AudioUnitAddPropertyListener(hosted.unit, 20, ListenerLog::First, &a);
-  AudioUnitAddPropertyListener(hosted.unit, 20, ListenerLog::First, &b);  // same pair: ignored
-  AudioUnitAddPropertyListener(hosted.unit, 20, ListenerLog::Second, &b);
-
-  // An id the plug-in cannot set still reaches its listeners first, in order, with element 0.
-  const Float64 tail = 1.0;
-  EXPECT_EQ(AudioUnitSetProperty(hosted.unit, 20, O, 3, &tail, sizeof tail), kBadProp);
-  ASSERT_EQ(ListenerLog::calls.size(), 2u);
-  EXPECT_EQ(ListenerLog::calls[0].user, &a);
-  EXPECT_EQ(ListenerLog::calls[0].unit, hosted.unit);
-  EXPECT_EQ(ListenerLog::calls[0].scope, O);
-  EXPECT_EQ(ListenerLog::calls[0].element, 0u);
-  EXPECT_EQ(ListenerLog::calls[1].user, &b);
-
-  AudioUnitRemovePropertyListenerWithUserData(hosted.unit, 20, ListenerLog::Second, &a);  // no match
-  AudioUnitRemovePropertyListener(hosted.unit, 20, ListenerLog::First);
-  ListenerLog::calls.clear();
-  AudioUnitSetProperty(hosted.unit, 20, G, 0, &tail, sizeof tail);
-  ASSERT_EQ(ListenerLog::calls.size(), 1u);
-  EXPECT_EQ(ListenerLog::calls[0].user, &b);
-  AudioUnitRemovePropertyListenerWithUserData(hosted.unit, 20, ListenerLog::Second, &b);
-  ListenerLog::calls.clear();
-  AudioUnitSetProperty(hosted.unit, 20, G, 0, &tail, sizeof tail);
-  EXPECT_TRUE(ListenerLog::calls.empty());
 }
 
 AudioUnitParameterInfo ParameterInfo(AudioUnit unit, AudioUnitParameterID id)
@@ -270,63 +135,23 @@ TEST(AdapterProperties, ClumpIdsFollowTheOrderGroupsAreFirstAskedFor)
   EXPECT_EQ(name.outName, nullptr);
 }
 
-TEST(AdapterProperties, UnitsByKindAndParameterUnit)
-{
-  const std::pair<ParamUnit, AudioUnitParameterUnit> units[] = {
-    {ParamUnit::Percentage, 3}, {ParamUnit::Seconds, 4}, {ParamUnit::Milliseconds, 24}, {ParamUnit::Samples, 5},
-    {ParamUnit::DB, 13}, {ParamUnit::LinearGain, 14}, {ParamUnit::Pan, 18}, {ParamUnit::Phase, 6},
-    {ParamUnit::Degrees, 15}, {ParamUnit::Meters, 19}, {ParamUnit::Rate, 7}, {ParamUnit::Ratio, 25},
-    {ParamUnit::Frequency, 8}, {ParamUnit::Octaves, 21}, {ParamUnit::Cents, 9}, {ParamUnit::AbsCents, 20},
-    {ParamUnit::Semitones, 10}, {ParamUnit::MidiNote, 11}, {ParamUnit::MidiController, 12}, {ParamUnit::BPM, 22},
-    {ParamUnit::Beats, 23}, {ParamUnit::Custom, 0}, {ParamUnit(22), 0},
-  };
-  for (const auto& [unit, expected] : units) {
-    IParam param;
-    param.DefineDouble("p", 0.0, 0.0, 1.0, 0.0, "", kFlagsNone, "", IParam::ShapeLinear(), unit);
-    EXPECT_EQ(AUUnitForParam(param), expected) << int(unit);
-  }
-  IParam labelled;
-  labelled.DefineDouble("p", 0.0, 0.0, 1.0, 0.0, "widgets");
-  EXPECT_EQ(AUUnitForParam(labelled), kAudioUnitParameterUnit_CustomUnit);
-  IParam toggle;
-  toggle.DefineBool("t", false);
-  EXPECT_EQ(AUUnitForParam(toggle), kAudioUnitParameterUnit_Boolean);
-}
-
-TEST(AdapterProperties, ParameterTexts)
+TEST(AdapterProperties, ParameterNamesCutInsideTheName)
 {
   Hosted hosted;
-  UInt32 size = 8;
-  CFArrayRef strings = nullptr;
-  ASSERT_EQ(AudioUnitGetProperty(hosted.unit, kAudioUnitProperty_ParameterValueStrings, G, TestPlug::kMode,
-                                 &strings, &size),
-            noErr);
-  ASSERT_EQ(CFArrayGetCount(strings), 3);
-  EXPECT_EQ(Utf8(CFArrayGetValueAtIndex(strings, 2)), "Peak");
-  CFRelease(strings);
-
-  const AudioUnitParameterValue fast = 1.0f;
-  AudioUnitParameterStringFromValue text{TestPlug::kMode, &fast, nullptr};
-  size = sizeof text;
-  EXPECT_EQ(AudioUnitGetProperty(hosted.unit, kAudioUnitProperty_ParameterStringFromValue, G, 0, &text, &size), noErr);
-  EXPECT_EQ(Text(text.outString), "Fast");
-  text.inParamID = 5;  // no such parameter: nothing read
-  EXPECT_EQ(AudioUnitGetProperty(hosted.unit, kAudioUnitProperty_ParameterStringFromValue, G, 0, &text, &size),
-            kAudioUnitErr_InvalidParameter);
-
-  AudioUnitParameterValueFromString value{TestPlug::kMode, CFSTR("Peak"), 0.0f};
-  size = sizeof value;
-  EXPECT_EQ(AudioUnitGetProperty(hosted.unit, kAudioUnitProperty_ParameterValueFromString, G, 0, &value, &size),
-            noErr);
-  EXPECT_EQ(value.outValue, 2.0f);
-
   const std::pair<SInt32, std::string> cuts[] = {{-1, "Steps"}, {3, "Ste"}, {40, "Steps"}, {-7, ""}};
   for (const auto& [length, expected] : cuts) {
     AudioUnitParameterNameInfo name{TestPlug::kSteps, length, nullptr};
-    size = sizeof name;
+    UInt32 size = sizeof name;
     EXPECT_EQ(AudioUnitGetProperty(hosted.unit, kAudioUnitProperty_ParameterIDName, G, 0, &name, &size), noErr);
     EXPECT_EQ(Text(name.outName), expected) << length;
   }
+  // No such parameter: nothing is read.
+  const AudioUnitParameterValue one = 1.0f;
+  AudioUnitParameterStringFromValue text{5, &one, nullptr};
+  UInt32 size = sizeof text;
+  EXPECT_EQ(AudioUnitGetProperty(hosted.unit, kAudioUnitProperty_ParameterStringFromValue, G, 0, &text, &size),
+            kAudioUnitErr_InvalidParameter);
+  EXPECT_EQ(text.outString, nullptr);
 }
 
 TEST(AdapterProperties, ElementNamesAndStreamFormats)

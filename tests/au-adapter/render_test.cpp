@@ -227,26 +227,6 @@ TEST(AdapterRender, NotificationsAndFailures)
   EXPECT_TRUE(log.flags.empty());
 }
 
-TEST(AdapterRender, RefusesWhatItCannotRender)
-{
-  Hosted hosted;
-  Buffers out(2, 16);
-  EXPECT_EQ(Render(hosted.unit, 0, 16, out), kAudioUnitErr_Uninitialized);
-  ASSERT_EQ(AudioUnitInitialize(hosted.unit), noErr);
-  EXPECT_EQ(Render(hosted.unit, 0, 16, out, 1), kAudioUnitErr_InvalidElement);
-  EXPECT_EQ(hosted.plug->mBlocks, 0);
-}
-
-TEST(AdapterRender, OutputBuffersBeyondThePlugInsChannelsAreLeftAlone)
-{
-  StereoChain chain(GainConfig("2-2"));
-  Buffers out(5, 16);
-  out.Channel(4)[0] = -9.0f;
-  ASSERT_EQ(Render(chain.hosted.unit, 0, 16, out), noErr);
-  EXPECT_EQ(out.Channel(1)[0], 1.0f);
-  EXPECT_EQ(out.Channel(4)[0], -9.0f);
-}
-
 TEST(AdapterRender, MissingOutputBuffersComeFromScratch)
 {
   StereoChain chain;
