@@ -73,12 +73,6 @@ void MTLCommandBuffer::waitUntilCompleted()
   mChanged.wait(lock, [this] { return mCompleted || !mCommitted; });
 }
 
-bool MTLCommandBuffer::isCompleted() const
-{
-  std::lock_guard<std::mutex> lock(mMutex);
-  return mCompleted;
-}
-
 MTLCommandQueue::~MTLCommandQueue()
 {
   {

@@ -212,6 +212,7 @@ class MTLTexture;
 class MTLSamplerState;
 class MTLDevice;
 class MTLCommandQueue;
+class MTLCommandQueue;
 class MTLCommandBuffer;
 
 // ---- Shader functions ----------------------------------------------------------------------
@@ -557,7 +558,6 @@ public:
   void commit();
   void waitUntilScheduled();
   void waitUntilCompleted();
-  bool isCompleted() const;
 
   // Runs every encoder in order, then presents and calls the completion handlers.
   void run();

@@ -215,7 +215,8 @@ void vgArcTo(NVGcontext* ctx, float x1, float y1, float x2, float y2, float radi
   float dx1 = x2 - x1, dy1 = y2 - y1;
   normalize(&dx0, &dy0);
   normalize(&dx1, &dy1);
-  const float a = std::acos(dx0 * dx1 + dy0 * dy1);
+  // Rounding can take the cosine of nearly parallel directions past 1.
+  const float a = std::acos(std::clamp(dx0 * dx1 + dy0 * dy1, -1.0f, 1.0f));
   const float d = radius / std::tan(a / 2.0f);
   if (d > 10000.0f)
   {

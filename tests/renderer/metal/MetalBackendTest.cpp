@@ -255,6 +255,8 @@ TEST_F(MetalBackendTest, BufferSetsFollowTheFlagsAndCreationNeedsALayer)
     EXPECT_EQ(mtl->maxBuffers, c[1]) << std::hex << c[0];
     EXPECT_EQ(mtl->cbuffers.size(), static_cast<size_t>(c[1]));
   }
+  EXPECT_FALSE(layer.isOpaque());
+  EXPECT_NE(layer.device(), nullptr);
 }
 
 TEST_F(MetalBackendTest, TextureIdsAreNeverReusedButEntriesAre)
