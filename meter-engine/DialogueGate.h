@@ -98,6 +98,8 @@ public:
   bool IsEnabled() const { return enabled_; }
   uint32_t LatencyBlocks() const { return powerDelay_.Length(); }
   uint32_t WriteIndex() const { return writeIndex_; }
+  // Whether the speech mean holds any block, also just after the ring has wrapped.
+  bool HasSpeech() const { return full_ || writeIndex_ > 0; }
   double MeanSpeechPower() const { return meanSpeechPower_; }
   uint32_t BlockCount() const { return blockCount_; }
   uint32_t SpeechBlockCount() const { return speechBlockCount_; }

@@ -23,6 +23,7 @@ bool LoudnessEngine::Setup(int32_t gate, uint32_t mode, double sampleRate, doubl
 {
   // Built aside and moved in whole, so that a failure leaves the running engine untouched.
   std::unique_ptr<LoudnessEngine> fresh(new (std::nothrow) LoudnessEngine);
+  if (fresh) fresh->dialogueGate.UseDetector(dialogueGate.Detector());
   if (!fresh || !fresh->Build(gate, mode, sampleRate, shortTermWindowMs, momentaryWindowMs)) return false;
   *this = std::move(*fresh);
   return true;
@@ -46,7 +47,8 @@ bool LoudnessEngine::Build(int32_t gate, uint32_t mode, double fs, double shortT
   if (!shortTerm.Prepare(shortTermMs, fs)) return false;
   if (!hopBuffer.Prepare(100.0, fs)) return false;
   if (!integratedGate.Prepare(IntegratedGate::kCapacity, gateAbsolute, gateRelative)) return false;
-  // Hook for the dialogue gate's preparation: 36000 blocks of the hop buffer's count.
+  // A rate the detector does not support leaves the gate disabled, not the engine unbuilt.
+  dialogueGate.Prepare(IntegratedGate::kCapacity, hopBuffer.count, fs);
   if (!mainHistogram.Prepare(IntegratedGate::kCapacity, rangeAbsoluteGate, rangeRelativeGate, rangeLowPercentile,
                              rangeHighPercentile))
     return false;
@@ -70,6 +72,7 @@ void LoudnessEngine::Reset()
   momentary.Clear();
   hopBuffer.Clear();
   integratedGate.Clear();
+  dialogueGate.Reset();
   mainHistogram.Clear();
   speechHistogram.Clear();
   plr = -144.0;
@@ -146,10 +149,17 @@ void LoudnessEngine::Process(const ChannelConfig& config, bool truePeak, bool ac
   // Dial: the hop's samples go to the speech detector and blocks are not smoothed.
   hopBuffer.Push(static_cast<float>(speechSample));
   if (momentary.hopTick) integratedGate.AddBlock(momentary.mean);
-  // Hook for the dialogue gate: on a completed hop buffer it classifies the block, delays the
-  // short-term power and feeds the speech histogram and the dialogue-present flag; the PLR
-  // then follows the dialogue loudness on every sample.
+  if (hopBuffer.complete) {
+    // The short-term power is delayed as the block power is, so both meet the decision about
+    // their own block; one whose window was not yet full stays out, as in the main histogram.
+    const bool speech = dialogueGate.ProcessBlock(hopBuffer.samples.get(), momentary.mean) == 1;
+    const DelayedShortTerm delayed = dialogueGate.DelayShortTerm({shortTerm.mean, shortTerm.full != 0});
+    dialoguePresent = speech ? 1 : 0;
+    if (speech && delayed.windowFull) speechHistogram.Add(delayed.power);
+  }
   if (shortTerm.full && shortTerm.hopTick) mainHistogram.Add(shortTerm.mean);
+  if (momentary.full && dialogueGate.HasSpeech())
+    UpdatePlr(levels::RoundToTenth(levels::Loudness(dialogueGate.MeanSpeechPower())), truePeak);
   if (shortTerm.hopTick) UpdatePsr();
 }
 

@@ -3,6 +3,7 @@
 // loudness, loudness range, PLR and PSR, and keeps the peak figures of the same frames.
 #include <cstdint>
 
+#include "meter-engine/DialogueGate.h"
 #include "meter-engine/LoudnessHistogram.h"
 #include "meter-engine/LoudnessWindows.h"
 #include "meter-engine/MeasurementRecords.h"
@@ -69,6 +70,7 @@ public:
   SlidingPowerWindow momentary;
   HopSampleBuffer hopBuffer;
   IntegratedGate integratedGate;
+  DialogueGate dialogueGate;
   LoudnessHistogram mainHistogram;
   LoudnessHistogram speechHistogram;
   int32_t dialoguePresent = 0;
