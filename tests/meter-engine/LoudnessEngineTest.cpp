@@ -173,6 +173,51 @@ TEST(LoudnessEngine, GateOffAcceptsSilence)
   EXPECT_EQ(off.engine.integratedGate.writeIndex, 210u);
 }
 
+// Hops tick every 4800 samples from the first one, whether or not a window is full; the 3 s
+// window feeds the range first on the tick of the sample that fills it.
+TEST(LoudnessEngine, HopTicksAndFirstRangeEntry)
+{
+  LoudnessEngine e;
+  ASSERT_TRUE(e.Setup(2, 0, 48000.0, 3000.0, 400.0));
+  const double y[10] = {0.1, 0.1};
+  for (long i = 1; i <= 144000; ++i) {
+    e.Process(ChannelConfigTable[0], false, true, false, y, 0.0);
+    ASSERT_EQ(e.momentary.hopTick, i % 4800 == 0) << i;
+    ASSERT_EQ(e.mainHistogram.HasEntries(), i == 144000) << i;
+  }
+}
+
+// Leq(M) smooths only the blocks of the integrated loudness: the momentary reading is the same,
+// and after a drop the slower decay keeps the integrated loudness higher.
+TEST(LoudnessEngine, LeqMSmoothsOnlyTheIntegratedBlocks)
+{
+  LoudnessEngine plain, smoothed;
+  ASSERT_TRUE(plain.Setup(0, 0, 48000.0, 3000.0, 400.0));
+  ASSERT_TRUE(smoothed.Setup(0, 0, 48000.0, 3000.0, 400.0));
+  for (long i = 0; i < 96000; ++i) {
+    const double y[10] = {i < 48000 ? 0.5 : 0.005};
+    plain.Process(ChannelConfigTable[1], false, true, false, y, 0.0);
+    smoothed.Process(ChannelConfigTable[1], false, true, true, y, 0.0);
+    ASSERT_EQ(plain.momentary.mean, smoothed.momentary.mean);
+  }
+  EXPECT_GT(smoothed.integratedGate.integrated, plain.integratedGate.integrated + 0.1);
+}
+
+// Below -141 LUFS of integrated loudness the PLR is 0, whatever the peak.
+TEST(LoudnessEngine, NoPlrWithoutLoudness)
+{
+  LoudnessEngine e;
+  ASSERT_TRUE(e.Setup(0, 0, 48000.0, 3000.0, 400.0));
+  for (long i = 0; i < 48000; ++i) {
+    const double x[10] = {i == 100 ? 1.0 : 0.0};
+    const double silence[10] = {};
+    e.ProcessPeaks(ChannelConfigTable[1].enabled, 0, x);
+    e.Process(ChannelConfigTable[1], false, true, false, silence, 0.0);
+  }
+  EXPECT_EQ(e.samplePeakMax, 1.0);
+  EXPECT_EQ(e.plr, 0.0);
+}
+
 TEST(LoudnessEngine, SetupKeepsTheRunningEngineWhenItFails)
 {
   // An engine whose first set-up failed ignores frames instead of touching missing buffers.
