@@ -42,13 +42,21 @@ bool Inside(const IRECT& inner, const IRECT& outer)
 
 bool Fuse(const IRECT& a, const IRECT& b)
 {
-  if (a.Empty() || b.Empty())
+  if (a.L == b.L && a.R == b.R)
   {
-    return true;
+    return (a.T >= b.T && a.T <= b.B) || (b.T >= a.T && b.T <= a.B) || a.Empty() || b.Empty();
   }
-  const bool verticalTouch = (a.T >= b.T && a.T <= b.B) || (b.T >= a.T && b.T <= a.B);
-  const bool horizontalTouch = (a.L >= b.L && a.L <= b.R) || (b.L >= a.L && b.L <= a.R);
-  return (a.L == b.L && a.R == b.R && verticalTouch) || (a.T == b.T && a.B == b.B && horizontalTouch);
+  if (a.T == b.T && a.B == b.B)
+  {
+    return (a.L >= b.L && a.L <= b.R) || (b.L >= a.L && b.L <= a.R) || a.Empty() || b.Empty();
+  }
+  return a.Empty() || b.Empty();
+}
+
+// Apart by a gap on some side: neither can hold the other or share a pixel with it.
+bool Apart(const IRECT& a, const IRECT& b)
+{
+  return b.L > a.R || a.L > b.R || b.T > a.B || a.T > b.B;
 }
 
 // Replaces the rectangle at idx by its pieces outside x: the first stays in place, the rest go
@@ -78,6 +86,11 @@ void IGraphics::MergeDirtyRects(IRECTList& rects)
     for (int j = i + 1; j < rects.Size();)
     {
       const IRECT a = rects.Get(i), b = rects.Get(j);
+      if (Apart(a, b))
+      {
+        ++j;
+        continue;
+      }
       if (!a.Empty() && Inside(b, a))
       {
         rects.Remove(j);
@@ -204,7 +217,15 @@ void IGraphics::DrawControl(IControl* control, const IRECT& rect, float scale)
   {
     return;
   }
-  const IRECT controlArea = control->GetRECT().GetPadded(0.75f).GetPixelAligned(scale);
+  const IRECT grown = control->GetRECT().GetPadded(0.75f);
+  // Snapping grows a rectangle by less than a pixel: far controls are passed over before it.
+  const float pixel = 1.f / scale;
+  if (grown.L - pixel > rect.R || rect.L > grown.R + pixel || grown.T - pixel > rect.B
+      || rect.T > grown.B + pixel)
+  {
+    return;
+  }
+  const IRECT controlArea = grown.GetPixelAligned(scale);
   const IRECT clip = controlArea.Intersect(rect);
   if (clip.W() > 0.f && clip.H() > 0.f)
   {
