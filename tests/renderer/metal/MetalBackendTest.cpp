@@ -8,6 +8,8 @@
 #include <atomic>
 #include <chrono>
 #include <cmath>
+#include <filesystem>
+#include <string>
 #include <thread>
 
 #define STB_IMAGE_WRITE_STATIC
@@ -54,8 +56,10 @@ protected:
     return {p[2], p[1], p[0], p[3]};
   }
 
+  // Written beside the test program, so that each build keeps its own picture.
   void savePng(const char* name) const
   {
+    const std::string path = (std::filesystem::read_symlink("/proc/self/exe").parent_path() / name).string();
     std::vector<unsigned char> rgba(kWidth * kHeight * 4);
     for (int y = 0; y < kHeight; y++)
       for (int x = 0; x < kWidth; x++)
@@ -64,7 +68,7 @@ protected:
         for (int i = 0; i < 4; i++)
           rgba[(y * kWidth + x) * 4 + i] = static_cast<unsigned char>(p[i]);
       }
-    ASSERT_TRUE(stbi_write_png(name, kWidth, kHeight, 4, rgba.data(), kWidth * 4));
+    ASSERT_TRUE(stbi_write_png(path.c_str(), kWidth, kHeight, 4, rgba.data(), kWidth * 4));
   }
 
   CAMetalLayer layer;
