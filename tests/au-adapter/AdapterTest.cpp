@@ -66,8 +66,8 @@ TEST_P(AdapterTest, InitializeChecksTheChannelCountsTheHostSet)
   EXPECT_EQ(AudioUnitInitialize(mUnit), OSStatus(-2147450878));
   EXPECT_FALSE(Plug().IsInitialized());
 
-  EXPECT_EQ(SetFormat(kAudioUnitScope_Output, 0), kAudioUnitErr_InvalidProperty);  // refused: back to the plug's 3
-  EXPECT_EQ(Plug().GetBus(iplug::kOutput, 0)->mNHostChannels, 3);
+  EXPECT_EQ(SetFormat(kAudioUnitScope_Output, 0), kAudioUnitErr_InvalidProperty);  // refused: the plug's 10
+  EXPECT_EQ(Plug().GetBus(iplug::kOutput, 0)->mNHostChannels, 10);
   EXPECT_EQ(SetFormat(kAudioUnitScope_Output, 2, 0.0), noErr);  // rate 0 keeps the rate
   EXPECT_EQ(Plug().GetSampleRate(), 48000.0);
   EXPECT_EQ(AudioUnitInitialize(mUnit), noErr);
@@ -78,7 +78,7 @@ TEST_P(AdapterTest, InitializeChecksTheChannelCountsTheHostSet)
   EXPECT_EQ(AudioUnitGetProperty(mUnit, kAudioUnitProperty_StreamFormat, kAudioUnitScope_Output, 0, &format, &size),
             noErr);
   EXPECT_EQ(size, 40u);
-  EXPECT_EQ(format.mChannelsPerFrame, 3u);  // a refused format leaves the plug's channel count
+  EXPECT_EQ(format.mChannelsPerFrame, 10u);  // a refused format leaves the plug's channel count
   EXPECT_EQ(format.mFormatFlags, 0x29u);
   EXPECT_EQ(AudioUnitGetProperty(mUnit, kAudioUnitProperty_StreamFormat, kAudioUnitScope_Input, 1, &format, &size),
             kAudioUnitErr_InvalidProperty);
@@ -227,11 +227,11 @@ TEST_P(AdapterTest, RenderPullsThroughTheCallbackAndAppliesTheGain)
 {
   AudioTimeStamp time{};
   time.mFlags = kAudioTimeStampSampleTimeValid;
-  alignas(AudioBufferList) uint8_t storage[AudioBufferListSize(4)];
+  alignas(AudioBufferList) uint8_t storage[AudioBufferListSize(11)];
   auto* list = reinterpret_cast<AudioBufferList*>(storage);
-  std::vector<float> out(4 * 512, 7.0f);
-  list->mNumberBuffers = 4;  // more buffers than the plug-in's three channels: the extra one is left alone
-  for (UInt32 b = 0; b < 4; ++b)
+  std::vector<float> out(11 * 512, 7.0f);
+  list->mNumberBuffers = 11;  // more buffers than the plug-in's ten channels: the extra one is left alone
+  for (UInt32 b = 0; b < 11; ++b)
     list->mBuffers[b] = AudioBuffer{1, 512 * 4, &out[b * 512]};
   AudioUnitRenderActionFlags flags = 0;
   EXPECT_EQ(AudioUnitRender(mUnit, &flags, &time, 0, 512, list), kAudioUnitErr_Uninitialized);
@@ -247,14 +247,13 @@ TEST_P(AdapterTest, RenderPullsThroughTheCallbackAndAppliesTheGain)
 
   EXPECT_EQ(AudioUnitRender(mUnit, &flags, &time, 1, 512, list), kAudioUnitErr_InvalidElement);
   EXPECT_EQ(AudioUnitRender(mUnit, &flags, &time, 0, 513, list), kAudioUnitErr_InvalidPropertyValue);
-  list->mNumberBuffers = 4;
   ASSERT_EQ(AudioUnitRender(mUnit, &flags, &time, 0, 512, list), noErr);
   ASSERT_EQ(AudioUnitRender(mUnit, &flags, &time, 0, 512, list), noErr);  // same time stamp: pulled once
   EXPECT_EQ(feed.calls, 1);
   const float gain = std::pow(10.0f, -6.0f / 20.0f);
   EXPECT_NEAR(out[256], 0.5f * gain, 1e-6);
   EXPECT_NEAR(out[512 + 256], -0.5f * gain, 1e-6);
-  EXPECT_EQ(out[3 * 512], 7.0f);
+  EXPECT_EQ(out[10 * 512], 7.0f);
 }
 
 } // namespace
@@ -289,7 +288,7 @@ TEST_P(AdapterTest, PropertyInfoTable)
     {kAudioUnitProperty_ElementCount, 1, 0, 4, false, noErr},
     {kAudioUnitProperty_Latency, 0, 0, 8, false, noErr},
     {kAudioUnitProperty_Latency, 1, 0, 0, false, invalid},
-    {kAudioUnitProperty_SupportedNumChannels, 0, 0, 12, false, noErr},
+    {kAudioUnitProperty_SupportedNumChannels, 0, 0, 40, false, noErr},
     {kAudioUnitProperty_MaximumFramesPerSlice, 0, 0, 4, true, noErr},
     {kAudioUnitProperty_ParameterValueStrings, 0, 2, 8, false, noErr},
     {kAudioUnitProperty_ParameterValueStrings, 0, 0, 0, false, invalid},  // no display texts
@@ -304,7 +303,7 @@ TEST_P(AdapterTest, PropertyInfoTable)
     {kAudioUnitProperty_CurrentPreset, 0, 0, 16, true, noErr},
     {kAudioUnitProperty_ElementName, 1, 0, 8, false, invalid},  // only with data
     {kAudioUnitProperty_CocoaUI, 0, 0, 0, false, invalid},      // the test plug-in has no editor
-    {kAudioUnitProperty_SupportedChannelLayoutTags, 2, 0, 12, true, noErr},
+    {kAudioUnitProperty_SupportedChannelLayoutTags, 2, 0, 60, true, noErr},
     {kAudioUnitProperty_SupportedChannelLayoutTags, 0, 0, 0, false, noErr},
     {kAudioUnitProperty_ParameterStringFromValue, 0, 0, 24, false, noErr},
     {kAudioUnitProperty_ParameterIDName, 1, 0, 16, false, noErr},
@@ -395,6 +394,17 @@ TEST_P(AdapterTest, ParameterRecordsAndTexts)
   ASSERT_EQ(AudioUnitGetProperty(mUnit, kAudioUnitProperty_ParameterValueFromString, kAudioUnitScope_Global, 0, &value,
                                  &size), noErr);
   EXPECT_EQ(value.outValue, -12.5f);
+}
+
+TEST_P(AdapterTest, ChannelLayoutTagsOfTheTenConfigurations)
+{
+  std::vector<AudioChannelLayoutTag> tags(15);
+  UInt32 size = UInt32(tags.size() * sizeof(AudioChannelLayoutTag));
+  ASSERT_EQ(AudioUnitGetProperty(mUnit, kAudioUnitProperty_SupportedChannelLayoutTags, kAudioUnitScope_Output, 0,
+                                 tags.data(), &size), noErr);
+  EXPECT_EQ(tags, (std::vector<AudioChannelLayoutTag>{0x640001, 0x650002, 0x710003, 0x6C0004, 0x6B0004, 0xBE0004,
+                                                      0x760005, 0x790006, 0x8B0006, 0x7D0007, 0x8C0007, 0x800008,
+                                                      0x7E0008, 0xBE0009, 0x93000A}));
 }
 
 TEST_P(AdapterTest, FactoryPresetArrayHoldsTheOnlyReferences)

@@ -34,7 +34,7 @@ TEST(AuHost, InfoThroughBothRoads)
   for (const char* road : {"", "--entry"}) {
     const Outcome run = AuHost(std::string("--plugin " TEST_GAIN_BUNDLE " ") + road + " info");
     EXPECT_EQ(run.status, 0) << run.out;
-    EXPECT_EQ(run.out, "Name: Vantorelix Test: TestGain\nVersion: 1.2.3\nChannel configurations: 1-1 2-2 3-3\n"
+    EXPECT_EQ(run.out, "Name: Vantorelix Test: TestGain\nVersion: 1.2.3\nChannel configurations: 1-1 2-2 3-3 4-4 5-5 6-6 7-7 8-8 9-9 10-10\n"
                        "Parameters: 3\n");
   }
 }

@@ -16,7 +16,7 @@ inline iplug::IPluginConfig Config()
   iplug::IPluginConfig config;
   config.nParams = kNumParams;
   config.nPresets = 2;  // one factory preset; the empty slot is dropped on open
-  config.channelIOStr = "1-1 2-2 3-3";
+  config.channelIOStr = "1-1 2-2 3-3 4-4 5-5 6-6 7-7 8-8 9-9 10-10";  // as the product
   config.pluginName = "TestGain";
   config.productName = "TestGain";
   config.mfrName = "Vantorelix Test";
