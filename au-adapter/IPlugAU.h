@@ -27,6 +27,8 @@ class IPlugAU : public IPlugAPIBase, public IPlugProcessor
 public:
   // The private property through which the view factory fetches this object.
   static constexpr AudioUnitPropertyID kPlugObjectProperty = static_cast<AudioUnitPropertyID>(-101);
+  // The largest slice a host may ask for; the scratch buffers are sized for it up front.
+  static constexpr UInt32 kMaxFramesPerSlice = 1 << 16;
 
   struct BusChannels
   {

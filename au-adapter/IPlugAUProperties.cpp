@@ -4,6 +4,7 @@
 #include "au-adapter/AUStrings.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstdio>
 #include <cstring>
 #include <span>
@@ -19,6 +20,9 @@ template <class T> void Put(void* data, const T& value)
   if (data)
     std::memcpy(data, &value, sizeof(T));
 }
+
+// A rate the processing can run at: a positive finite number of frames per second.
+bool UsableSampleRate(Float64 rate) { return std::isfinite(rate) && rate > 0.0; }
 
 template <class T> T Take(const void* data)
 {
@@ -362,6 +366,8 @@ OSStatus IPlugAU::SetProperty(AudioUnitPropertyID id, AudioUnitScope scope, Audi
     return LoadPresetSlot(Take<AUPreset>(data).presetNumber) ? OSStatus(noErr)
                                                              : OSStatus(kAudioUnitErr_InvalidPropertyValue);
   case kAudioUnitProperty_SampleRate:
+    if (!UsableSampleRate(Take<Float64>(data)))
+      return kAudioUnitErr_InvalidPropertyValue;
     SetSampleRate(Take<Float64>(data));
     ResetProcessing();
     return noErr;
@@ -376,12 +382,14 @@ OSStatus IPlugAU::SetProperty(AudioUnitPropertyID id, AudioUnitScope scope, Audi
                           format.mFormatID == kAudioFormatLinearPCM &&
                           (format.mFormatFlags & (kAudioFormatFlagIsFloat | kAudioFormatFlagIsPacked));
     bus->mNHostChannels = accepted ? channels : bus->mNPlugChannels;
-    if (format.mSampleRate > 0.0)
+    if (UsableSampleRate(format.mSampleRate))
       SetSampleRate(format.mSampleRate);
     RefreshInputConnections();
     return accepted ? OSStatus(noErr) : OSStatus(kAudioUnitErr_InvalidProperty);
   }
   case kAudioUnitProperty_MaximumFramesPerSlice:
+    if (Take<UInt32>(data) == 0 || Take<UInt32>(data) > kMaxFramesPerSlice)
+      return kAudioUnitErr_InvalidPropertyValue;
     ResizeAdapterScratch(int(Take<UInt32>(data)));
     ResetProcessing();
     return noErr;

@@ -4,6 +4,7 @@
 #include "au-adapter/AUStrings.h"
 
 #include <algorithm>
+#include <cmath>
 #include <string>
 
 namespace autest {
@@ -227,6 +228,36 @@ TEST(AdapterProperties, CurrentPresetRoundTrip)
   EXPECT_EQ(AudioUnitSetProperty(hosted.unit, kAudioUnitProperty_CurrentPreset, G, 0, &preset, sizeof preset),
             kAudioUnitErr_InvalidPropertyValue);
   EXPECT_EQ(hosted.plug->GetCurrentPresetIdx(), 1);
+}
+
+} // namespace
+} // namespace autest
+
+namespace autest {
+namespace {
+
+TEST(AdapterProperties, UnusableRatesAndSliceSizesAreRefused)
+{
+  Hosted hosted;
+  const Float64 rates[] = {0.0, -48000.0, std::nan(""), INFINITY};
+  for (Float64 rate : rates) {
+    EXPECT_EQ(AudioUnitSetProperty(hosted.unit, kAudioUnitProperty_SampleRate, G, 0, &rate, sizeof rate),
+              kAudioUnitErr_InvalidPropertyValue)
+      << rate;
+    hosted.SetChannels(O, 0, 2, rate);
+    EXPECT_EQ(hosted.plug->GetSampleRate(), 44100.0) << rate;
+  }
+  const UInt32 slices[] = {0, IPlugAU::kMaxFramesPerSlice + 1, 0x80000000u, 0xFFFFFFFFu};
+  for (UInt32 frames : slices) {
+    EXPECT_EQ(AudioUnitSetProperty(hosted.unit, kAudioUnitProperty_MaximumFramesPerSlice, G, 0, &frames, sizeof frames),
+              kAudioUnitErr_InvalidPropertyValue)
+      << frames;
+    EXPECT_EQ(hosted.plug->GetBlockSize(), 512) << frames;
+  }
+  const UInt32 largest = IPlugAU::kMaxFramesPerSlice;
+  EXPECT_EQ(AudioUnitSetProperty(hosted.unit, kAudioUnitProperty_MaximumFramesPerSlice, G, 0, &largest, sizeof largest),
+            noErr);
+  EXPECT_EQ(hosted.plug->GetBlockSize(), int(largest));
 }
 
 } // namespace
