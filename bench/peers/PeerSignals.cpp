@@ -41,6 +41,11 @@ int main(int argc, char** argv)
     std::fprintf(stderr, "usage: peer-signals FOLDER SPEECH.wav MINUTES(0-60] [CASE...]\n");
     return 2;
   }
+  for (int a = 4; a < argc; ++a)
+    if (!FindCase(argv[a])) {
+      std::fprintf(stderr, "peer-signals: no case named %s\n", argv[a]);
+      return 2;
+    }
   const std::string folder = argv[1];
   Audio speech;
   if (const int result = speech.Read(argv[2]); result != 0) {
@@ -55,13 +60,9 @@ int main(int argc, char** argv)
   if (!Written(mixed, folder + "/mixed-" + argv[3] + "min.wav"))
     return 1;
   for (int a = 4; a < argc; ++a) {
-    const ConformanceCase* testCase = FindCase(argv[a]);
-    if (!testCase) {
-      std::fprintf(stderr, "peer-signals: no case named %s\n", argv[a]);
-      return 2;
-    }
+    const ConformanceCase& testCase = *FindCase(argv[a]);
     Audio audio;
-    if (!RenderCase(*testCase, 48000, audio) || !Written(audio, folder + "/" + testCase->name + ".wav"))
+    if (!RenderCase(testCase, 48000, audio) || !Written(audio, folder + "/" + testCase.name + ".wav"))
       return 1;
   }
   return 0;
