@@ -351,6 +351,10 @@ void RippleAnimation(IControl* control)
 
 const IParam* IControl::GetParam(int valIdx) const
 {
+  if (valIdx < 0 || valIdx >= NVals())
+  {
+    return nullptr;  // a control built with an empty list has no slot at all
+  }
   const int paramIdx = GetParamIdx(valIdx);
   return mDelegate && paramIdx >= 0 ? mDelegate->GetParam(paramIdx) : nullptr;
 }

@@ -315,7 +315,7 @@ void IGraphics::VisitParamControls(int paramIdx, const std::function<void(IContr
 int IGraphics::ParamIdxOfControlAt(int idx) const
 {
   const IControl* control = GetControl(idx);
-  return control ? control->GetParamIdx(0) : -1;
+  return control && control->NVals() > 0 ? control->GetParamIdx(0) : -1;
 }
 
 void IGraphics::UpdatePeers(IControl* caller, int valIdx)

@@ -194,7 +194,7 @@ void IGraphics::StoreParamIdxAt(float x, float y)
 {
   int idx = -1;
   const IControl* control = FindControlAt(x, y, false, idx);
-  mLastClickedParam = control ? control->GetParamIdx(0) : -1;
+  mLastClickedParam = control && control->NVals() > 0 ? control->GetParamIdx(0) : -1;
 }
 
 int IGraphics::TakeStoredParamIdx()

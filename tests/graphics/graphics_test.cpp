@@ -197,6 +197,15 @@ TEST(IGraphicsTest, GroupAndParameterVisitsAndTooltips)
   EXPECT_FALSE(e.g->GetControl(2)->IsHidden());
   EXPECT_EQ(e.g->ParamIdxOfControlAt(2), 3);
   EXPECT_EQ(e.g->ParamIdxOfControlAt(9), -1);
+  // A control built with an empty parameter list has no slot to read.
+  struct Slotless : IControl
+  {
+    Slotless() : IControl(IRECT(0, 0, 5, 5), std::initializer_list<int>{}) {}
+    void Draw(IGraphics&) override {}
+  };
+  IControl* slotless = e.g->AddControl(new Slotless);
+  EXPECT_EQ(slotless->GetParam(0), nullptr);
+  EXPECT_EQ(e.g->ParamIdxOfControlAt(3), -1);
   e.dlg.GetParam(2)->DefineDouble("Level", 0.0, 0.0, 1.0, 0.0);
   e.dlg.GetParam(3)->DefineDouble("Range", 0.0, 0.0, 1.0, 0.0);
   e.g->GetControl(2)->SetTooltip("mine");
