@@ -45,6 +45,25 @@ TEST(WeightingFilter, KWeightingAt48kMatchesPublishedCoefficients)
   EXPECT_NEAR(MeasuredGainDb(f, 997.0, 48000.0), 0.02, 0.02);
 }
 
+// The A, C and M designs follow their published curves (M as used for Leq(M): the 468 curve
+// 5.6 dB lower, 0 dB at 2 kHz) at the rates that use different high-frequency corrections.
+TEST(WeightingFilter, CurvesFollowTheirStandardShapes)
+{
+  struct Point { uint32_t mode; double hz, db; };
+  const Point points[] = {
+      {2, 31.5, -39.4}, {2, 100, -19.1}, {2, 1000, 0.0}, {2, 4000, 1.0}, {2, 8000, -1.1}, {2, 16000, -6.6},
+      {4, 31.5, -3.0}, {4, 100, -0.3}, {4, 1000, 0.0}, {4, 8000, -3.0},
+      {5, 100, -25.4}, {5, 1000, -5.6}, {5, 2000, 0.0}, {5, 6300, 6.6}, {5, 10000, 2.5}, {5, 12500, -5.6},
+  };
+  for (double fs : {44100.0, 48000.0, 96000.0}) {
+    for (const Point& p : points) {
+      WeightingFilter f;
+      f.Design(p.mode, 0, 0, fs, 0, 0);
+      EXPECT_NEAR(MeasuredGainDb(f, p.hz, fs), p.db, 1.2) << "mode " << p.mode << " at " << p.hz << " Hz, " << fs;
+    }
+  }
+}
+
 TEST(WeightingFilter, OffPassesSamplesBitExact)
 {
   WeightingFilter f;
