@@ -4,10 +4,12 @@
 // - the factory, which returns an instance block: the plug-in interface (Open, Close, Lookup),
 //   the construct and destruct entries, then the plug-in object's storage;
 // - the component entry routine of the older road, which receives every selector with its
-//   arguments in a parameter block.
+//   arguments in a parameter block;
+// and registers the view factory class under its name when the library is loaded.
 // The plug-in class must have IPlugAU as its first base, so that the object starts the storage.
 
 #include "au-adapter/IPlugAU.h"
+#include "au-adapter/IPlugAUViewFactory.h"
 
 #include <new>
 
@@ -44,6 +46,9 @@ IPlugAU* CreatePlugInstance(void* storage, const char* viewClassName)
   {                                                                                                        \
     return iplug::CreatePlugInstance<PLUG>(storage, VIEW_CLASS);                                           \
   }                                                                                                        \
+  const bool kViewFactoryRegistered = platform::RegisterClass(VIEW_CLASS, [] {                             \
+    return std::unique_ptr<platform::NSObject>(new iplug::AUViewFactory(VIEW_CLASS));                      \
+  });                                                                                                      \
   }                                                                                                        \
   extern "C" __attribute__((visibility("default"))) void* FACTORY(const AudioComponentDescription*)        \
   {                                                                                                        \

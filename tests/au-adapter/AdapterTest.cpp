@@ -475,3 +475,32 @@ TEST_P(AdapterTest, PropertyListenerRules)
 }
 
 } // namespace
+
+namespace {
+
+TEST_P(AdapterTest, ViewFactoryIsMadeByName)
+{
+  std::unique_ptr<platform::NSObject> object = platform::CreateObject("TestGain_View");
+  auto* factory = dynamic_cast<iplug::AUViewFactory*>(object.get());
+  ASSERT_NE(factory, nullptr);
+  EXPECT_EQ(factory->description(), "TestGain View");
+  EXPECT_EQ(factory->interfaceVersion(), 0u);
+  EXPECT_EQ(platform::CreateObject("NoSuch_View"), nullptr);
+
+  // The test plug-in has no editor: no view, but the object is kept.
+  EXPECT_EQ(factory->uiViewForAudioUnit(mUnit, NSSize{100, 100}), nullptr);
+  EXPECT_EQ(factory->GetPlug(), &Plug());
+  // A unit that does not hand out its object leaves the one kept before.
+  static const AudioComponentDescription description{platform::FourCC("aufx"), platform::FourCC("None"), 0, 0, 0};
+  static AudioComponent mute = RegisterComponent(&description, [](ComponentParameters* p, Handle) -> ComponentResult {
+    const bool lifecycle = p->what == kComponentOpenSelect || p->what == kComponentCloseSelect;
+    return lifecycle ? ComponentResult(noErr) : ComponentResult(badComponentSelector);
+  }, nullptr, 1);
+  AudioUnit other = nullptr;
+  ASSERT_EQ(AudioComponentInstanceNew(mute, &other), noErr);
+  EXPECT_EQ(factory->uiViewForAudioUnit(other, NSSize{100, 100}), nullptr);
+  EXPECT_EQ(factory->GetPlug(), &Plug());
+  AudioComponentInstanceDispose(other);
+}
+
+} // namespace

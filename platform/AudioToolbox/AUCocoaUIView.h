@@ -1,0 +1,19 @@
+#pragma once
+// The class an audio unit names in its CocoaUI property: the host makes it by name and asks it
+// for the editor view.
+
+#include "platform/AudioToolbox/AUComponent.h"
+#include "platform/ObjC/NSObject.h"
+
+struct NSSize {
+  double width;
+  double height;
+};
+
+class AUCocoaUIBase : public platform::NSObject
+{
+public:
+  virtual unsigned interfaceVersion() const = 0;
+  // The editor view (a platform view handle), or null when the unit offers none.
+  virtual void* uiViewForAudioUnit(AudioUnit unit, NSSize preferredSize) = 0;
+};
