@@ -396,17 +396,6 @@ TEST_P(AdapterTest, ParameterRecordsAndTexts)
   EXPECT_EQ(value.outValue, -12.5f);
 }
 
-TEST_P(AdapterTest, ChannelLayoutTagsOfTheTenConfigurations)
-{
-  std::vector<AudioChannelLayoutTag> tags(15);
-  UInt32 size = UInt32(tags.size() * sizeof(AudioChannelLayoutTag));
-  ASSERT_EQ(AudioUnitGetProperty(mUnit, kAudioUnitProperty_SupportedChannelLayoutTags, kAudioUnitScope_Output, 0,
-                                 tags.data(), &size), noErr);
-  EXPECT_EQ(tags, (std::vector<AudioChannelLayoutTag>{0x640001, 0x650002, 0x710003, 0x6C0004, 0x6B0004, 0xBE0004,
-                                                      0x760005, 0x790006, 0x8B0006, 0x7D0007, 0x8C0007, 0x800008,
-                                                      0x7E0008, 0xBE0009, 0x93000A}));
-}
-
 TEST_P(AdapterTest, FactoryPresetArrayHoldsTheOnlyReferences)
 {
   CFArrayRef presets = nullptr;
