@@ -165,8 +165,12 @@ std::string Measure(AudioUnit unit, const MeasureOptions& options)
     if (const int code = audioFileWriteWav(&output, options.out.c_str()); code != 0)
       return "cannot write " + options.out + " (code " + std::to_string(code) + ")";
   if (!options.stateOut.empty())
-    if (std::string problem = hosted.SaveStateFile(options.stateOut); !problem.empty())
+    if (std::string problem = hosted.SaveStateFile(options.stateOut); !problem.empty()) {
+      // A run that fails leaves none of its files behind.
+      if (!options.out.empty())
+        std::remove(options.out.c_str());
       return problem;
+    }
   Report(hosted, options.json);
   AudioUnitUninitialize(unit);
   return "";

@@ -113,6 +113,7 @@ TEST_F(AuHostMeasure, RefusesBadRequestsAndWritesNothing)
     {"--set Polarity=Sideways", "au-host: \"Sideways\" is not a value of \"Polarity\""},
     {"--preset Loud", "au-host: unknown preset \"Loud\""},
     {"--state-in " + Path("missing.plist"), "au-host: cannot read the state file " + Path("missing.plist")},
+    {"--state-out " + Path("no/folder.plist"), "au-host: cannot write the state file " + Path("no/folder.plist")},
   };
   for (const Case& c : cases) {
     const Outcome run = AuHost(Measure(c.arguments + " --out " + Path("out.wav")));
