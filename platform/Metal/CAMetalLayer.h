@@ -34,7 +34,8 @@ public:
   bool presentsWithTransaction() const { return mPresentsWithTransaction; }
   void setPresentsWithTransaction(bool on) { mPresentsWithTransaction = on; }
 
-  // A fresh drawable of the drawable size (null without a device or with an empty size).
+  // A drawable of the drawable size whose texture no one holds any more (null without a device
+  // or with an empty size). The layer keeps up to three textures and hands them out in turn.
   std::shared_ptr<CAMetalDrawable> nextDrawable();
 
   // The texture of the drawable presented last, null before the first.
@@ -50,4 +51,5 @@ private:
   bool mPresentsWithTransaction = false;
   std::shared_ptr<MTLTexture> mPresented;
   int mPresentedCount = 0;
+  std::vector<std::shared_ptr<MTLTexture>> mPool;
 };

@@ -220,15 +220,26 @@ void CAMetalLayer::setDrawableSize(MTLSize size)
 
 std::shared_ptr<CAMetalDrawable> CAMetalLayer::nextDrawable()
 {
-  const std::shared_ptr<MTLDevice> dev = device();
-  const MTLSize size = drawableSize();
-  if (!dev)
+  constexpr size_t kMaxDrawables = 3;
+  std::lock_guard<std::mutex> lock(mMutex);
+  if (!mDevice)
     return nullptr;
+  // Textures of another size are dropped; one that only the pool holds is free again.
+  std::erase_if(mPool, [this](const std::shared_ptr<MTLTexture>& t) {
+    return t->width() != mDrawableSize.width || t->height() != mDrawableSize.height;
+  });
+  for (const auto& texture : mPool)
+    if (texture.use_count() == 1)
+      return std::make_shared<CAMetalDrawable>(texture, this);
   MTLTextureDescriptor d = MTLTextureDescriptor::texture2DDescriptorWithPixelFormat(
-      pixelFormat(), size.width, size.height, false);
+      pixelFormat(), mDrawableSize.width, mDrawableSize.height, false);
   d.usage = MTLTextureUsageRenderTarget;
-  std::shared_ptr<MTLTexture> texture = dev->newTextureWithDescriptor(d);
-  return texture ? std::make_shared<CAMetalDrawable>(texture, this) : nullptr;
+  std::shared_ptr<MTLTexture> texture = mDevice->newTextureWithDescriptor(d);
+  if (!texture)
+    return nullptr;
+  if (mPool.size() < kMaxDrawables)
+    mPool.push_back(texture);
+  return std::make_shared<CAMetalDrawable>(texture, this);
 }
 
 std::shared_ptr<MTLTexture> CAMetalLayer::presentedTexture() const
