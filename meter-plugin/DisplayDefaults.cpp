@@ -117,11 +117,10 @@ void Vantorelix::InitDisplayDefaults()
   s.exportDecimalFormat = s.exportCsvSeparator = s.autoExportLogCSV = 0;
   s.csvExport.fill(1);
   s.graph.fill(0);
-  s.graph[kGraphTimescale - kGraphTimescale] = 2;
-  s.graph[kGraphScroll - kGraphTimescale] = 1;
-  for (int idx : {174, 175, 176, 183})  // "Graph IL", "Graph SL", "Graph ML", "Graph Store"
+  s.graph[kGraphTimescale - kGraphTimescale] = 2;  // 30 s
+  for (int idx : {kGraphScroll, kGraphIL, kGraphSL, kGraphML, kGraphStore})
     s.graph[idx - kGraphTimescale] = 1;
-  s.graph[184 - kGraphTimescale] = 2;  // "Distribution Display Mode": SL
+  s.graph[kDistributionDisplayMode - kGraphTimescale] = 2;  // SL
 
   SetDefaultMeterColorsA();
   PackMeterColors(s.meterColorsA);

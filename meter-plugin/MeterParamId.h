@@ -83,7 +83,13 @@ enum MeterParamId : int {
   kCsvExportIL,  // 153 to 171: CSV column switches
   kGraphTimescale = 172,  // 172 to 186: graph settings
   kGraphScroll,
-  kGraphPSR = 186,
+  kGraphIL,
+  kGraphSL,
+  kGraphML,
+  kGraphStore = 183,
+  kDistributionDisplayMode,
+  kGraphPLR,
+  kGraphPSR,
   kOnlineUpdateCheck,
   kMeasurementMode,
   kNumHostParams,

@@ -221,7 +221,7 @@ void Vantorelix::DeclareExportAndGraphParameters()
                                         {"10 s", "15 s", "30 s", "1 min", "2 min", "3 min", "4 min", "5 min",
                                          "10 min", "20 min", "30 min", "1 hr", "2 hr", "3 hr", "4 hr", "5 hr",
                                          "10 hr", "24 hr"});
-  GetParam(184)->DefineEnum("Distribution Display Mode", s.graph[184 - kGraphTimescale], 7, "", 0, "Settings",
+  GetParam(kDistributionDisplayMode)->DefineEnum("Distribution Display Mode", s.graph[kDistributionDisplayMode - kGraphTimescale], 7, "", 0, "Settings",
                             {"Off", "IL", "SL", "ML", "LRA", "PLR", "PSR"});
   for (int i = 0; i < kGraphSettingCount; ++i)
     if (kGraphSwitchNames[i])

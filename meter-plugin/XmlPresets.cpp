@@ -10,6 +10,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace {
@@ -179,12 +180,64 @@ void VisitParams(const PresetView& view, const IPluginBase& plug, Visit visit)
   }
 }
 
+// The parser builds and frees elements recursively, so deeply nested input would exhaust the
+// stack. Our documents nest four deep; anything beyond the limit is refused unparsed. Elements
+// are counted where they open, skipping quoted attribute values; counting tags inside comments
+// too only errs towards refusing.
+bool NestingWithinLimit(std::string_view text)
+{
+  constexpr int kMaxNesting = 64;
+  int depth = 0;
+  for (size_t i = text.find('<'); i != std::string_view::npos && i + 1 < text.size(); i = text.find('<', i + 1))
+  {
+    const char next = text[i + 1];
+    if (next == '/')
+    {
+      --depth;
+      continue;
+    }
+    if (next == '!' || next == '?')
+      continue;
+    char quote = 0;
+    size_t end = i + 1;
+    for (; end < text.size(); ++end)
+    {
+      const char c = text[end];
+      if (quote)
+        quote = c == quote ? 0 : quote;
+      else if (c == '"' || c == '\'')
+        quote = c;
+      else if (c == '>')
+        break;
+    }
+    if (end == text.size())
+      return true;  // an unfinished tag: the parser refuses it
+    if (text[end - 1] != '/' && ++depth > kMaxNesting)
+      return false;
+    i = end;
+  }
+  return true;
+}
+
+bool ParseDocumentText(TiXmlDocument& doc, const std::string& text)
+{
+  if (!NestingWithinLimit(text))
+    return false;
+  doc.Parse(text.c_str(), nullptr, TIXML_DEFAULT_ENCODING);
+  return !doc.Error();
+}
+
 bool LoadDocumentFile(TiXmlDocument& doc, const char* path)
 {
   FILE* file = std::fopen(path ? path : "", "rb");
   if (!file)
     return false;
-  const bool loaded = doc.LoadFile(file, TIXML_ENCODING_LEGACY);
+  std::string text;
+  char block[4096];
+  for (size_t n; (n = std::fread(block, 1, sizeof(block), file)) > 0;)
+    text.append(block, n);
+  const bool loaded = !std::ferror(file) && NestingWithinLimit(text) && std::fseek(file, 0, SEEK_SET) == 0 &&
+                      doc.LoadFile(file, TIXML_ENCODING_LEGACY);
   std::fclose(file);
   return loaded;
 }
@@ -233,9 +286,8 @@ int IXMLParameters::ReadStateXml(IPluginBase& plug, const ByteChunk& chunk, int 
   const std::string text(bytes, strnlen(bytes, length));
 
   TiXmlDocument doc;
-  doc.Parse(text.c_str(), nullptr, TIXML_DEFAULT_ENCODING);
   PresetView view;
-  if (doc.Error() || !CheckDocument(doc, plug, nullptr, view))
+  if (!ParseDocumentText(doc, text) || !CheckDocument(doc, plug, nullptr, view))
     return 0;
   if (iplug::IPreset* slot = plug.GetPreset(0))
     slot->SetName(view.presetName);

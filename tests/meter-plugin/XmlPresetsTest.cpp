@@ -14,6 +14,14 @@ std::string StateXmlOf(const Vantorelix& plug)
   return Bytes(chunk).substr(4);
 }
 
+std::string Nested(const std::string& open, int depth)
+{
+  std::string text;
+  for (int i = 0; i < depth; ++i)
+    text += open;
+  return text;
+}
+
 } // namespace
 
 TEST(StateXml, FreshPluginGoldenDocument)
@@ -82,6 +90,11 @@ TEST(StateXml, ReaderValidationTable)
      true, true, -7.25},
     {"out of range clamps", [](PresetDoc& d) { d.params = "<Param name=\"PreGain\" val=\"1e9\"/>"; }, true, true, 60.0},
     {"not a number", [](PresetDoc& d) { d.params = "<Param name=\"PreGain\" val=\"abc\"/>"; }, true, true, 0.0},
+    // Nesting this deep would exhaust the parser's stack.
+    {"deeply nested", [](PresetDoc& d) { d.params = Nested("<Param>", 100000); },
+     false, false, 0},
+    {"nested behind quoted markup", [](PresetDoc& d) { d.params = Nested("<Param name=\"/>\">", 100000); }, false, false,
+     0},
   };
 
   const std::string folder = TempFolder();
