@@ -135,6 +135,8 @@ void IGraphics::ShowFrameTimeDisplay(bool enable)
   {
     ClearControlReferences(mPerfDisplay.get());
     mPerfDisplay.reset();
+    mMouseOver = nullptr;
+    mMouseOverIdx = -1;
   }
   MarkAllControlsDirty(false);
 }
