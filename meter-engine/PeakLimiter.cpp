@@ -107,7 +107,7 @@ bool LimiterChannel::Prepare(int bufferLength, double sampleRate)
 void LimiterChannel::Setup(int windowLength, double inputGainDb, double thresholdDb, double ceilingDb,
                            double releaseMs)
 {
-  const int length = std::clamp(windowLength, 2, bufferLength_);
+  const int length = std::max(2, std::min(windowLength, bufferLength_));
   const bool changed = length != windowLength_ || smoothingMode_ != 1;
   windowLength_ = length;
   smoothingMode_ = 1;
