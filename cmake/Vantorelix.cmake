@@ -77,3 +77,27 @@ function(vantorelix_add_subfolders)
     endif()
   endforeach()
 endfunction()
+
+# vantorelix_au_bundle(TARGET NAME SOURCES file... LIBS lib... INFO_PLIST template [DESTINATION dir])
+# An audio unit plug-in as the host finds it: DESTINATION/NAME.component/Contents/MacOS/NAME (a
+# shared library without extension; DESTINATION defaults to the current build folder) and
+# Contents/Info.plist made from the template (@BUNDLE_EXECUTABLE@ is the library's name). Only the
+# symbols marked for export leave the library; the static subsystems linked into it stay hidden.
+function(vantorelix_au_bundle target)
+  cmake_parse_arguments(ARG "" "NAME;INFO_PLIST;DESTINATION" "SOURCES;LIBS" ${ARGN})
+  if(NOT ARG_DESTINATION)
+    set(ARG_DESTINATION ${CMAKE_CURRENT_BINARY_DIR})
+  endif()
+  set(bundle ${ARG_DESTINATION}/${ARG_NAME}.component)
+  add_library(${target} MODULE ${ARG_SOURCES})
+  target_include_directories(${target} PRIVATE ${CMAKE_SOURCE_DIR})
+  target_link_libraries(${target} PRIVATE ${ARG_LIBS})
+  target_link_options(${target} PRIVATE -Wl,--exclude-libs,ALL -Wl,--no-undefined)
+  set_target_properties(${target} PROPERTIES
+    OUTPUT_NAME ${ARG_NAME} PREFIX "" SUFFIX ""
+    LIBRARY_OUTPUT_DIRECTORY ${bundle}/Contents/MacOS
+    CXX_VISIBILITY_PRESET hidden VISIBILITY_INLINES_HIDDEN ON)
+  set(BUNDLE_EXECUTABLE ${ARG_NAME})
+  configure_file(${ARG_INFO_PLIST} ${bundle}/Contents/Info.plist @ONLY)
+  file(MAKE_DIRECTORY ${bundle}/Contents/Resources)
+endfunction()
