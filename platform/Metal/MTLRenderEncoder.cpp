@@ -264,11 +264,11 @@ struct PixelPipeline
   const MTLStencilDescriptor* front = nullptr;
   const MTLStencilDescriptor* back = nullptr;
   uint32_t reference = 0;
+  int64_t clip[4] = {};  // first and last pixel columns and rows: the viewport inside the targets
 };
 
 PixelPipeline pixelPipeline(const PassState& st)
 {
-  static const MTLStencilDescriptor kNoStencil;
   PixelPipeline pp;
   const MTLRenderPipelineDescriptor& pd = st.pipeline->descriptor;
   pp.fragment = pd.fragmentFunction ? pd.fragmentFunction->fragment : nullptr;
@@ -284,14 +284,31 @@ PixelPipeline pixelPipeline(const PassState& st)
     pp.blending = pp.attachment->blendingEnabled;
     pp.sourceOver = pp.blending && isSourceOver(*pp.attachment);
   }
-  if (st.stencil && pd.stencilAttachmentPixelFormat == MTLPixelFormatStencil8)
+  // A state that passes everything and changes nothing needs no stencil at all.
+  auto passive = [](const MTLStencilDescriptor& d) {
+    return d.stencilCompareFunction == MTLCompareFunctionAlways &&
+           d.depthStencilPassOperation == MTLStencilOperationKeep;
+  };
+  const bool stencilUsed = st.depthStencil && !(passive(st.depthStencil->front) && passive(st.depthStencil->back));
+  if (st.stencil && stencilUsed && pd.stencilAttachmentPixelFormat == MTLPixelFormatStencil8)
   {
     pp.stencil = st.stencil->texel(0, 0);
     pp.stencilStride = st.stencil->width();
-    pp.front = st.depthStencil ? &st.depthStencil->front : &kNoStencil;
-    pp.back = st.depthStencil ? &st.depthStencil->back : &kNoStencil;
+    pp.front = &st.depthStencil->front;
+    pp.back = &st.depthStencil->back;
     pp.reference = st.stencilReference;
   }
+  NSUInteger targetW = st.colour ? st.colour->width() : (st.stencil ? st.stencil->width() : 0);
+  NSUInteger targetH = st.colour ? st.colour->height() : (st.stencil ? st.stencil->height() : 0);
+  if (st.stencil)
+  {
+    targetW = std::min(targetW, st.stencil->width());
+    targetH = std::min(targetH, st.stencil->height());
+  }
+  pp.clip[0] = static_cast<int64_t>(std::ceil(std::max(0.0, st.viewport.originX)));
+  pp.clip[1] = static_cast<int64_t>(std::ceil(std::max(0.0, st.viewport.originY)));
+  pp.clip[2] = static_cast<int64_t>(std::floor(std::min<double>(targetW, st.viewport.originX + st.viewport.width))) - 1;
+  pp.clip[3] = static_cast<int64_t>(std::floor(std::min<double>(targetH, st.viewport.originY + st.viewport.height))) - 1;
   return pp;
 }
 
@@ -369,21 +386,10 @@ void rasterize(const PassState& st, const PixelPipeline& pp, Vertex v0, Vertex v
   const Edge e0 = makeEdge(v1, v2), e1 = makeEdge(v2, v0), e2 = makeEdge(v0, v1);
 
   // Pixels whose centres may be inside, clipped to the viewport and the target.
-  const double clipX0 = std::max(0.0, st.viewport.originX);
-  const double clipY0 = std::max(0.0, st.viewport.originY);
-  NSUInteger targetW = st.colour ? st.colour->width() : (st.stencil ? st.stencil->width() : 0);
-  NSUInteger targetH = st.colour ? st.colour->height() : (st.stencil ? st.stencil->height() : 0);
-  if (st.stencil)
-  {
-    targetW = std::min(targetW, st.stencil->width());
-    targetH = std::min(targetH, st.stencil->height());
-  }
-  const double clipX1 = std::min<double>(targetW, st.viewport.originX + st.viewport.width);
-  const double clipY1 = std::min<double>(targetH, st.viewport.originY + st.viewport.height);
-  const int64_t minX = std::max<int64_t>(static_cast<int64_t>(std::ceil(clipX0)), std::min({v0.x, v1.x, v2.x}) / kSubPixel - 1);
-  const int64_t minY = std::max<int64_t>(static_cast<int64_t>(std::ceil(clipY0)), std::min({v0.y, v1.y, v2.y}) / kSubPixel - 1);
-  const int64_t maxX = std::min<int64_t>(static_cast<int64_t>(std::floor(clipX1)) - 1, std::max({v0.x, v1.x, v2.x}) / kSubPixel + 1);
-  const int64_t maxY = std::min<int64_t>(static_cast<int64_t>(std::floor(clipY1)) - 1, std::max({v0.y, v1.y, v2.y}) / kSubPixel + 1);
+  const int64_t minX = std::max<int64_t>(pp.clip[0], std::min({v0.x, v1.x, v2.x}) / kSubPixel - 1);
+  const int64_t minY = std::max<int64_t>(pp.clip[1], std::min({v0.y, v1.y, v2.y}) / kSubPixel - 1);
+  const int64_t maxX = std::min<int64_t>(pp.clip[2], std::max({v0.x, v1.x, v2.x}) / kSubPixel + 1);
+  const int64_t maxY = std::min<int64_t>(pp.clip[3], std::max({v0.y, v1.y, v2.y}) / kSubPixel + 1);
   if (minX > maxX || minY > maxY)
     return;
 
