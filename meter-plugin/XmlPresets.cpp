@@ -11,6 +11,7 @@
 #include <cstring>
 #include <string>
 #include <string_view>
+#include <new>
 #include <vector>
 
 namespace {
@@ -219,25 +220,45 @@ bool NestingWithinLimit(std::string_view text)
   return true;
 }
 
-bool ParseDocumentText(TiXmlDocument& doc, const std::string& text)
+// Running out of memory on a hostile size refuses the document instead of ending the host.
+bool ParseDocumentText(TiXmlDocument& doc, std::string_view bytes)
 {
-  if (!NestingWithinLimit(text))
+  try
+  {
+    const std::string text(bytes);
+    if (!NestingWithinLimit(text))
+      return false;
+    doc.Parse(text.c_str(), nullptr, TIXML_DEFAULT_ENCODING);
+    return !doc.Error();
+  }
+  catch (const std::bad_alloc&)
+  {
     return false;
-  doc.Parse(text.c_str(), nullptr, TIXML_DEFAULT_ENCODING);
-  return !doc.Error();
+  }
 }
+
+// Preset files are a few kilobytes; a file far larger is not one of ours.
+constexpr size_t kMaxPresetFileBytes = 16 << 20;
 
 bool LoadDocumentFile(TiXmlDocument& doc, const char* path)
 {
   FILE* file = std::fopen(path ? path : "", "rb");
   if (!file)
     return false;
-  std::string text;
-  char block[4096];
-  for (size_t n; (n = std::fread(block, 1, sizeof(block), file)) > 0;)
-    text.append(block, n);
-  const bool loaded = !std::ferror(file) && NestingWithinLimit(text) && std::fseek(file, 0, SEEK_SET) == 0 &&
-                      doc.LoadFile(file, TIXML_ENCODING_LEGACY);
+  bool loaded = false;
+  try
+  {
+    std::string text;
+    char block[4096];
+    for (size_t n; text.size() <= kMaxPresetFileBytes && (n = std::fread(block, 1, sizeof(block), file)) > 0;)
+      text.append(block, n);
+    loaded = !std::ferror(file) && text.size() <= kMaxPresetFileBytes && NestingWithinLimit(text) &&
+             std::fseek(file, 0, SEEK_SET) == 0 && doc.LoadFile(file, TIXML_ENCODING_LEGACY);
+  }
+  catch (const std::bad_alloc&)
+  {
+    loaded = false;
+  }
   std::fclose(file);
   return loaded;
 }
@@ -283,11 +304,10 @@ int IXMLParameters::ReadStateXml(IPluginBase& plug, const ByteChunk& chunk, int 
   if (length < 1 || textPos + length > chunk.Size())
     return 0;
   const char* bytes = reinterpret_cast<const char*>(chunk.GetData() + textPos);
-  const std::string text(bytes, strnlen(bytes, length));
 
   TiXmlDocument doc;
   PresetView view;
-  if (!ParseDocumentText(doc, text) || !CheckDocument(doc, plug, nullptr, view))
+  if (!ParseDocumentText(doc, {bytes, strnlen(bytes, length)}) || !CheckDocument(doc, plug, nullptr, view))
     return 0;
   if (iplug::IPreset* slot = plug.GetPreset(0))
     slot->SetName(view.presetName);

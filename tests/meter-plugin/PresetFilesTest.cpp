@@ -99,6 +99,9 @@ TEST(PresetFiles, RefusedFilesAndValidation)
   EXPECT_STREQ(name.Get(), "Mine");
   EXPECT_EQ(plug.GetParam(kLoudness_Target)->Value(), -30.0);
   EXPECT_FALSE(plug.LoadPresetFile(nullptr, nullptr, false, true, false, nullptr));
+  // A file far larger than any preset is not read.
+  WriteFile(path, doc.Text() + std::string(17 << 20, ' '));
+  EXPECT_FALSE(plug.LoadPresetFile(path.c_str(), nullptr, false, true, false, nullptr));
 
   // Saving where no file can be made fails and leaves nothing behind.
   EXPECT_FALSE(plug.SavePresetFile((folder + "/no/such/folder/x.zvp").c_str(), "x"));
