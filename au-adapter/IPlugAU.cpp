@@ -260,10 +260,13 @@ OSStatus IPlugAU::SysEx(const UInt8* data, UInt32 length)
 {
   if (!DoesMidiIn())
     return badComponentSelector;
+  // A message that does not fit, or whose bytes are missing, would reach the plug-in corrupted.
+  if (length > UInt32(SysExData::kMaxSize) || (!data && length > 0))
+    return kAudio_ParamError;
   SysExData message;
-  message.mSize = int(std::min<UInt32>(length, SysExData::kMaxSize));
-  if (data)
-    std::memcpy(message.mData, data, size_t(message.mSize));
+  message.mSize = int(length);
+  if (length > 0)
+    std::memcpy(message.mData, data, length);
   ProcessSysEx(message);
   return noErr;
 }

@@ -199,6 +199,11 @@ TEST(AdapterMidi, InputNeedsAMidiPlugIn)
   EXPECT_EQ(queued.mData1, 60);
   EXPECT_EQ(synth.plug->SysEx(bytes, 3), noErr);
   EXPECT_EQ(synth.plug->mSysExIn, (std::vector<uint8_t>{0xF0, 0x01, 0xF7}));
+  // Longer than a message can hold, or without its bytes: refused rather than cut or zeroed.
+  const std::vector<UInt8> tooLong(SysExData::kMaxSize + 1, 0x7F);
+  EXPECT_EQ(synth.plug->SysEx(tooLong.data(), UInt32(tooLong.size())), kAudio_ParamError);
+  EXPECT_EQ(synth.plug->SysEx(nullptr, 3), kAudio_ParamError);
+  EXPECT_EQ(synth.plug->mSysExIn, (std::vector<uint8_t>{0xF0, 0x01, 0xF7}));
 }
 
 } // namespace
