@@ -7,6 +7,7 @@
 #include "framework/IGraphicsEditorDelegate.h"
 #include "framework/IPlugParameter.h"
 #include "framework/IPlugStructs.h"
+#include "graphics/IBackgroundControls.h"
 #include "graphics/IBitmap.h"
 #include "graphics/ISVG.h"
 #include "graphics/IGraphicsConstants.h"
@@ -139,6 +140,32 @@ void IGraphics::ShowFrameTimeDisplay(bool enable)
     mMouseOverIdx = -1;
   }
   MarkAllControlsDirty(false);
+}
+
+void IGraphics::AddBackground(IControl* control)
+{
+  InitSpecialControl(control);
+  mControls.insert(mControls.begin(), control);
+  if (mMouseOver)
+  {
+    mMouseOverIdx = GetControlIdx(mMouseOver);
+  }
+  control->OnAttached();
+}
+
+void IGraphics::AddBitmapBackground(const char* name)
+{
+  AddBackground(new IBitmapControl(0.f, 0.f, LoadBitmap(name, 1, false)));
+}
+
+void IGraphics::AddSVGBackground(const char* name)
+{
+  AddBackground(new ISVGControl(GetBounds(), LoadSVG(name, "px", 72.f), true));
+}
+
+void IGraphics::AddPanelBackground(const IPattern& pattern)
+{
+  AddBackground(new IPanelControl(GetBounds(), pattern));
 }
 
 void IGraphics::RemovePopupMenuControl()

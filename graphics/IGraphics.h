@@ -391,6 +391,10 @@ public:
   void AddBubbleControl(const IText& text);
   void AddBubbleControl(IBubbleControl* control);
   void ShowFrameTimeDisplay(bool enable);
+  // Backgrounds go to the front of the control list (index 0), behind every other control.
+  void AddBitmapBackground(const char* name);
+  void AddSVGBackground(const char* name);
+  void AddPanelBackground(const IPattern& pattern);
   void RemovePopupMenuControl();
   void RemoveTextEntryControl();
 
@@ -598,6 +602,8 @@ public:
 protected:
   // Hands a control its delegate and graphics pointer and runs OnInit, OnResize and OnRescale.
   void InitSpecialControl(IControl* control);
+  // Attaches a control at list index 0.
+  void AddBackground(IControl* control);
   // Forgets a control that is about to go: capture, mouse-over, text-entry and popup owner.
   void ClearControlReferences(IControl* control);
   // The hit test without side effects; idx receives the list index (-1 for special controls).
