@@ -6,6 +6,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <charconv>
 #include <cmath>
 #include <cstdio>
 
@@ -17,7 +18,7 @@ std::string ReadError(int code)
 {
   switch (code) {
   case -1: return "cannot open it";
-  case -6: return "it is not a WAV or AIFF file";
+  case -6: return "it is not a WAV or AIFF file (give --raw for headerless PCM)";
   case -7: return "its sample format is not supported";
   case -10:
   case -11: return "it is too large to hold in memory";
@@ -89,13 +90,47 @@ void Report(const HostedUnit& hosted, bool json)
 
 } // namespace
 
+bool ParseRawFormat(const std::string& text, RawFormat& format)
+{
+  std::vector<std::string> fields;
+  for (size_t start = 0;;) {
+    const size_t colon = text.find(':', start);
+    fields.push_back(text.substr(start, colon - start));
+    if (colon == std::string::npos)
+      break;
+    start = colon + 1;
+  }
+  auto number = [](const std::string& field, uint32_t low, uint32_t high, uint32_t& out) {
+    const auto [end, error] = std::from_chars(field.data(), field.data() + field.size(), out);
+    return error == std::errc() && end == field.data() + field.size() && out >= low && out <= high;
+  };
+  uint32_t channels = 0, bits = 0, rate = 0;
+  if (fields.size() < 3 || !number(fields[0], 1, 64, channels) || !number(fields[1], 8, 32, bits) ||
+      bits % 8 != 0 || !number(fields[2], 1, 1000000, rate))
+    return false;
+  format = RawFormat{uint16_t(channels), uint16_t(bits), rate, false, false};
+  for (size_t i = 3; i < fields.size(); ++i) {
+    if ((fields[i] == "float" && bits == 32) || (fields[i] == "unsigned" && bits == 8))
+      format.altEncoding = true;
+    else if (fields[i] == "be")
+      format.bigEndian = true;
+    else
+      return false;
+  }
+  return true;
+}
+
 std::string Measure(AudioUnit unit, const MeasureOptions& options)
 {
   struct Buffer : AudioFileBuffer {
     Buffer() { audioFileInit(this); }
     ~Buffer() { audioFileFree(this); }
   } input, output;
-  if (const int code = audioFileRead(&input, options.file.c_str(), 0, 0, false); code != 0)
+  const RawFormat& raw = options.rawFormat;
+  const int code = options.raw ? audioFileReadRaw(&input, options.file.c_str(), 0, 0, raw.channels, raw.bits,
+                                                  raw.sampleRate, 0, raw.altEncoding, raw.bigEndian)
+                               : audioFileRead(&input, options.file.c_str(), 0, 0, false);
+  if (code != 0)
     return "cannot read " + options.file + ": " + ReadError(code);
   if (input.frames == 0)
     return "cannot read " + options.file + ": it holds no audio";

@@ -9,9 +9,24 @@
 
 namespace host {
 
+// How a headerless PCM file is laid out: "CHANNELS:BITS:RATE", then optionally ":float" (32-bit
+// floats) or ":unsigned" (8-bit), and ":be" for big-endian samples.
+struct RawFormat
+{
+  uint16_t channels = 0;
+  uint16_t bits = 0;
+  uint32_t sampleRate = 0;
+  bool altEncoding = false;
+  bool bigEndian = false;
+};
+// False when the text is not such a description.
+bool ParseRawFormat(const std::string& text, RawFormat& format);
+
 struct MeasureOptions
 {
   std::string file;
+  bool raw = false;  // the file is headerless PCM of rawFormat
+  RawFormat rawFormat;
   std::string preset;
   std::vector<std::string> sets;
   UInt32 block = 512;

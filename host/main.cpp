@@ -2,8 +2,9 @@
 //
 //   au-host [--plugin BUNDLE] [--entry] [--host-id ID] [--host-version VERSION] COMMAND
 //   COMMAND: info | list-params | list-presets |
-//            measure FILE [--preset NAME|NUMBER] [--set "NAME=VALUE"]... [--block FRAMES] [--json]
-//                         [--out OUT.wav] [--state-in FILE] [--state-out FILE]
+//            measure FILE [--raw CHANNELS:BITS:RATE[:float|:unsigned][:be]] [--preset NAME|NUMBER]
+//                         [--set "NAME=VALUE"]... [--block FRAMES] [--json] [--out OUT.wav]
+//                         [--state-in FILE] [--state-out FILE]
 //
 // Errors give one line on stderr naming the cause and exit status 1; a usage error gives 2.
 
@@ -35,7 +36,8 @@ struct Options {
 const char* kUsage =
   "usage: au-host [--plugin BUNDLE] [--entry] [--host-id ID] [--host-version VERSION] COMMAND\n"
   "  info | list-params | list-presets |\n"
-  "  measure FILE [--preset NAME|NUMBER] [--set NAME=VALUE]... [--block FRAMES] [--json] [--out OUT.wav]\n"
+  "  measure FILE [--raw CHANNELS:BITS:RATE[:float|:unsigned][:be]] [--preset NAME|NUMBER]\n"
+  "               [--set NAME=VALUE]... [--block FRAMES] [--json] [--out OUT.wav]\n"
   "               [--state-in FILE] [--state-out FILE]\n";
 
 int Usage(const std::string& problem)
@@ -132,7 +134,7 @@ std::string Parse(int argc, char** argv, Options& options)
   std::vector<std::string> positional;
   for (int i = 1; i < argc; ++i) {
     const std::string arg = argv[i];
-    const bool needsValue = valued.count(arg) || arg == "--set" || arg == "--block";
+    const bool needsValue = valued.count(arg) || arg == "--set" || arg == "--block" || arg == "--raw";
     if (needsValue && i + 1 >= argc)
       return arg + " needs a value";
     if (valued.count(arg)) {
@@ -146,6 +148,10 @@ std::string Parse(int argc, char** argv, Options& options)
       if (error != std::errc() || end != text.data() + text.size() || frames == 0 || frames > 65536)
         return "--block needs a frame count from 1 to 65536";
       options.measure.block = frames;
+    } else if (arg == "--raw") {
+      if (!host::ParseRawFormat(argv[++i], options.measure.rawFormat))
+        return "--raw needs CHANNELS:BITS:RATE, optionally :float, :unsigned, :be";
+      options.measure.raw = true;
     } else if (arg == "--entry") {
       options.entry = true;
     } else if (arg == "--json") {

@@ -94,6 +94,30 @@ TEST_F(AuHostMeasure, OutGivesTheFileBackWithTheGainApplied)
   }
 }
 
+TEST_F(AuHostMeasure, ReadsHeaderlessPcmItIsToldAbout)
+{
+  const std::vector<float> in = Samples(Path("in.wav"));
+  {
+    std::FILE* raw = std::fopen(Path("in.raw").c_str(), "wb");  // the same audio, big-endian 16-bit
+    for (size_t i = 0; i < 1000; ++i)
+      for (size_t c = 0; c < 2; ++c) {
+        const auto v = int16_t(std::lround(in[c * 1000 + i] * 32768.0f));
+        const unsigned char bytes[2] = {uint8_t(uint16_t(v) >> 8), uint8_t(v)};
+        std::fwrite(bytes, 1, 2, raw);
+      }
+    std::fclose(raw);
+  }
+  const std::string plugin = "--plugin " TEST_GAIN_BUNDLE " measure " + Path("in.raw");
+  ASSERT_EQ(AuHost(plugin + " --raw 2:16:48000:be --out " + Path("out.wav")).status, 0);
+  const std::vector<float> out = Samples(Path("out.wav"));
+  ASSERT_EQ(out.size(), in.size());
+  for (size_t i = 0; i < in.size(); ++i)
+    ASSERT_NEAR(out[i], in[i], 1.0f / 32768) << i;
+  EXPECT_EQ(AuHost(plugin + " --raw 2:12:48000").status, 2);
+  EXPECT_EQ(AuHost(plugin).out, "au-host: cannot read " + Path("in.raw") +
+                                  ": it is not a WAV or AIFF file (give --raw for headerless PCM)\n");
+}
+
 TEST_F(AuHostMeasure, StateFilesCarryTheSettings)
 {
   ASSERT_EQ(AuHost(Measure("--set Gain=-12 --set Mute=on --state-out " + Path("state.plist"))).status, 0);
