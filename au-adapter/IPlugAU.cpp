@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <iterator>
 
 namespace iplug {
 
@@ -166,9 +167,13 @@ OSStatus IPlugAU::RemovePropertyListenerWithUserData(AudioUnitPropertyID id, Aud
 
 void IPlugAU::CallListeners(AudioUnitPropertyID id, AudioUnitScope scope)
 {
-  for (const PropertyListener& listener : mPropertyListeners)
-    if (listener.mPropID == id)
-      listener.mListenerProc(listener.mProcArgs, mCI, id, scope, 0);
+  // A listener may add or remove listeners while it is called: call the ones registered now, from
+  // a copy, so the list can change under the loop.
+  std::vector<PropertyListener> listeners;
+  std::copy_if(mPropertyListeners.begin(), mPropertyListeners.end(), std::back_inserter(listeners),
+               [id](const PropertyListener& listener) { return listener.mPropID == id; });
+  for (const PropertyListener& listener : listeners)
+    listener.mListenerProc(listener.mProcArgs, mCI, id, scope, 0);
 }
 
 void IPlugAU::SendAUEvent(AudioUnitEventType type, int paramIdx)

@@ -262,3 +262,47 @@ TEST(AdapterProperties, UnusableRatesAndSliceSizesAreRefused)
 
 } // namespace
 } // namespace autest
+
+namespace autest {
+namespace {
+
+// A listener that, when called, removes itself and registers others (growing the list).
+struct Reentrant
+{
+  static inline AudioUnit unit = nullptr;
+  static inline std::vector<int> calls;
+  static void Record(void* user, AudioUnit, AudioUnitPropertyID, AudioUnitScope, AudioUnitElement)
+  {
+    calls.push_back(int(reinterpret_cast<intptr_t>(user)));
+  }
+  static void Other(void* user, AudioUnit u, AudioUnitPropertyID id, AudioUnitScope s, AudioUnitElement e)
+  {
+    Record(user, u, id, s, e);
+  }
+  static void Rearrange(void* user, AudioUnit, AudioUnitPropertyID id, AudioUnitScope scope, AudioUnitElement e)
+  {
+    Record(user, unit, id, scope, e);
+    AudioUnitRemovePropertyListener(unit, id, Rearrange);
+    for (intptr_t i = 10; i < 18; ++i)
+      AudioUnitAddPropertyListener(unit, 60 + int(i), Record, reinterpret_cast<void*>(i));
+    AudioUnitAddPropertyListener(unit, id, Record, reinterpret_cast<void*>(intptr_t(2)));
+  }
+};
+
+TEST(AdapterProperties, ListenersMayChangeTheListWhileCalled)
+{
+  Hosted hosted;
+  Reentrant::unit = hosted.unit;
+  Reentrant::calls.clear();
+  AudioUnitAddPropertyListener(hosted.unit, 49, Reentrant::Rearrange, reinterpret_cast<void*>(intptr_t(1)));
+  AudioUnitAddPropertyListener(hosted.unit, 49, Reentrant::Other, reinterpret_cast<void*>(intptr_t(3)));
+  const UInt32 one = 1;
+  AudioUnitSetProperty(hosted.unit, 49, G, 0, &one, sizeof one);
+  EXPECT_EQ(Reentrant::calls, (std::vector<int>{1, 3}));  // those registered when the set began
+  Reentrant::calls.clear();
+  AudioUnitSetProperty(hosted.unit, 49, G, 0, &one, sizeof one);
+  EXPECT_EQ(Reentrant::calls, (std::vector<int>{3, 2}));
+}
+
+} // namespace
+} // namespace autest
