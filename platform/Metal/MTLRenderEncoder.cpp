@@ -395,37 +395,65 @@ void rasterize(const PassState& st, const PixelPipeline& pp, Vertex v0, Vertex v
 
   const float invArea = 1.0f / static_cast<float>(area);
   float varyings[kMTLMaxVaryings];
-  // Per edge, E(x) grows by `step` from one pixel to the next along a row.
-  struct Span
+  // Per edge, the first (or last) pixel of each row inside it: E(x) >= 1 on an edge that is not
+  // top-left, E(x) >= 0 on one that is. The bound is ceil(n / d) for a numerator n that changes
+  // by the same amount every row, so it is stepped exactly from row to row, kept as n = q d - r
+  // with 0 <= r < d.
+  struct Bound
   {
-    const Edge* e;
-    int64_t step;
-    double inverse;
+    int side;  // 1: first pixel q; -1: last pixel q - 1; 0: a horizontal edge, all or nothing
+    int64_t q, r, d, dq, dr;
+    int64_t need, needStep;  // side 0: the row's need and its change per row
   };
-  Span spans[3];
+  Bound bounds[3];
+  const int64_t firstRow = minY * kSubPixel + kSubPixel / 2;
   for (int i = 0; i < 3; i++)
   {
     const Edge* e = i == 0 ? &e0 : (i == 1 ? &e1 : &e2);
-    const int64_t step = e->a * kSubPixel;
-    spans[i] = {e, step, step != 0 ? 1.0 / static_cast<double>(step < 0 ? -step : step) : 0.0};
+    const int64_t step = e->a * kSubPixel;  // E's growth from one pixel to the next
+    const int64_t need = (e->topLeft ? 0 : 1) - (e->b * firstRow + e->c) - e->a * (kSubPixel / 2);
+    const int64_t needStep = -e->b * kSubPixel;
+    Bound& b = bounds[i];
+    b = {0, 0, 0, 1, 0, 0, need, needStep};
+    if (step == 0)
+      continue;
+    // step x >= need: x >= need / step on a left bound; x <= need / step, that is
+    // x < (1 - need) / -step rounded up, on a right one.
+    b.side = step > 0 ? 1 : -1;
+    b.d = step > 0 ? step : -step;
+    const int64_t n = step > 0 ? need : 1 - need;
+    const int64_t nStep = step > 0 ? needStep : -needStep;
+    const double inverse = 1.0 / static_cast<double>(b.d);
+    b.q = ceilDiv(n, b.d, inverse);
+    b.r = b.q * b.d - n;
+    b.dq = ceilDiv(nStep, b.d, inverse);
+    b.dr = b.dq * b.d - nStep;
   }
   for (int64_t y = minY; y <= maxY; y++)
   {
-    // The pixels of this row inside all three edges, found edge by edge rather than tested one
-    // by one: E(x) >= 1 on an edge that is not top-left, E(x) >= 0 on one that is.
-    const int64_t sy = y * kSubPixel + kSubPixel / 2;
     int64_t x0 = minX, x1 = maxX;
-    for (const Span& sp : spans)
+    bool empty = false;
+    for (Bound& b : bounds)
     {
-      const Edge* e = sp.e;
-      const int64_t need = (e->topLeft ? 0 : 1) - (e->b * sy + e->c) - e->a * (kSubPixel / 2);
-      if (sp.step > 0)
-        x0 = std::max(x0, ceilDiv(need, sp.step, sp.inverse));
-      else if (sp.step < 0)  // step x >= need: x <= -need / -step
-        x1 = std::min(x1, ceilDiv(1 - need, -sp.step, sp.inverse) - 1);
-      else if (need > 0)
-        x1 = x0 - 1;
+      if (b.side > 0)
+        x0 = std::max(x0, b.q);
+      else if (b.side < 0)
+        x1 = std::min(x1, b.q - 1);
+      else
+        empty |= b.need > 0;
+      // On to the next row.
+      b.q += b.dq;
+      b.r += b.dr;
+      if (b.r >= b.d)
+      {
+        b.r -= b.d;
+        b.q--;
+      }
+      b.need += b.needStep;
     }
+    const int64_t sy = y * kSubPixel + kSubPixel / 2;
+    if (empty)
+      continue;
     if (x0 > x1)
       continue;
     const int64_t sx0 = x0 * kSubPixel + kSubPixel / 2;

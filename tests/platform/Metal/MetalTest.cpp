@@ -266,6 +266,18 @@ TEST(Metal, SharedEdgesAreDrawnOnceAtPixelCentres)
     for (int x = 0; x < 4; x++)
       EXPECT_NEAR(rig.at(x, y)[0], 64, 1) << x << "," << y;
 
+  // Four triangles fanned from any inner point cover every pixel exactly once.
+  for (int i = 0; i < 40; i++)
+  {
+    Rig fan;
+    const float px = 0.1f + 3.8f * ((i * 37) % 41) / 41.0f, py = 0.1f + 3.8f * ((i * 53) % 43) / 43.0f;
+    fan.draw({0, 0, 4, 0, px, py, 4, 0, 4, 4, px, py, 4, 4, 0, 4, px, py, 0, 4, 0, 0, px, py}, quarter,
+             fan.pipeline(true, MTLBlendFactorOne, MTLBlendFactorOne));
+    for (int y = 0; y < 4; y++)
+      for (int x = 0; x < 4; x++)
+        ASSERT_NEAR(fan.at(x, y)[0], 64, 1) << x << "," << y << " fanned from " << px << "," << py;
+  }
+
   // A rectangle ending half-way into pixels covers those whose centres it covers.
   Rig half;
   half.draw({0, 0, 2.5f, 0, 0, 4, 2.5f, 0, 2.5f, 4, 0, 4}, quarter,
