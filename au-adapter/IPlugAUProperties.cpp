@@ -378,9 +378,10 @@ OSStatus IPlugAU::SetProperty(AudioUnitPropertyID id, AudioUnitScope scope, Audi
     const auto format = Take<AudioStreamBasicDescription>(data);
     const int channels = int(format.mChannelsPerFrame);
     bus->mNHostChannels = 0;
+    // Render reads and writes 32-bit floats: a format of other samples would be misread.
     const bool accepted = channels > 0 && CheckChannelCount(scope, element, channels) &&
                           format.mFormatID == kAudioFormatLinearPCM &&
-                          (format.mFormatFlags & (kAudioFormatFlagIsFloat | kAudioFormatFlagIsPacked));
+                          (format.mFormatFlags & kAudioFormatFlagIsFloat) && format.mBitsPerChannel == 32;
     bus->mNHostChannels = accepted ? channels : bus->mNPlugChannels;
     if (UsableSampleRate(format.mSampleRate))
       SetSampleRate(format.mSampleRate);

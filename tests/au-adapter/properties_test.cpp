@@ -180,6 +180,19 @@ TEST(AdapterProperties, ElementNamesAndStreamFormats)
   EXPECT_EQ(channels(O), std::make_pair(10u, 44100.0));  // refused, and rate 0 keeps the rate
   EXPECT_EQ(hosted.SetChannels(O, 0, 2, 48000.0), noErr);
   EXPECT_EQ(channels(G), std::make_pair(2u, 48000.0));
+
+  // Only 32-bit float samples can be rendered: packed integers or doubles are refused.
+  const std::pair<AudioFormatFlags, UInt32> others[] = {
+    {kAudioFormatFlagIsSignedInteger | kAudioFormatFlagIsPacked, 16},
+    {kAudioFormatFlagIsSignedInteger | kAudioFormatFlagIsPacked, 32},
+    {kAudioFormatFlagIsFloat | kAudioFormatFlagIsPacked, 64},
+  };
+  for (const auto& [flags, bits] : others) {
+    const AudioStreamBasicDescription format{48000.0, kAudioFormatLinearPCM, flags, bits / 8, 1, bits / 8, 2, bits, 0};
+    EXPECT_EQ(AudioUnitSetProperty(hosted.unit, kAudioUnitProperty_StreamFormat, I, 0, &format, sizeof format),
+              kBadProp)
+      << bits;
+  }
 }
 
 TEST(AdapterProperties, FactoryPresetArrayOwnsItsRecords)
