@@ -181,7 +181,7 @@ TEST_P(AdapterTest, StateDictionaryRoundTripsAndRefusesWhatDoesNotFit)
 
   ASSERT_EQ(AudioUnitSetProperty(mUnit, kAudioUnitProperty_ClassInfo, kAudioUnitScope_Global, 0, &state, sizeof state),
             noErr);
-  EXPECT_EQ(values(), (std::vector<float>{-6.0f, 1.0f, 1.0f}));
+  EXPECT_EQ(values(), (std::vector<float>{-6.0f, 1.0f, 1.0f, 0.0f}));
   CFRelease(state);
 }
 
@@ -277,10 +277,10 @@ TEST_P(AdapterTest, PropertyInfoTable)
     {kAudioUnitProperty_MakeConnection, 1, 0, 16, true, noErr},
     {kAudioUnitProperty_MakeConnection, 2, 0, 0, false, invalid},
     {kAudioUnitProperty_SampleRate, 0, 0, 8, true, noErr},
-    {kAudioUnitProperty_ParameterList, 0, 0, 12, false, noErr},
+    {kAudioUnitProperty_ParameterList, 0, 0, 16, false, noErr},
     {kAudioUnitProperty_ParameterList, 1, 0, 0, false, noErr},
     {kAudioUnitProperty_ParameterInfo, 0, 2, 104, false, noErr},
-    {kAudioUnitProperty_ParameterInfo, 0, 3, 0, false, kAudioUnitErr_InvalidElement},
+    {kAudioUnitProperty_ParameterInfo, 0, 4, 0, false, kAudioUnitErr_InvalidElement},
     {kAudioUnitProperty_ParameterInfo, 1, 0, 0, false, invalid},
     {kAudioUnitProperty_FastDispatch, 0, 14, 0, false, kAudioUnitErr_InvalidElement},
     {kAudioUnitProperty_StreamFormat, 0, 0, 40, true, noErr},
@@ -325,7 +325,7 @@ TEST_P(AdapterTest, PropertyInfoTable)
     {kAudioUnitProperty_ElementCount, 0, 0, 4, false, noErr},
     {kAudioUnitProperty_SupportedNumChannels, 1, 0, 0, false, invalid},
     {kAudioUnitProperty_MaximumFramesPerSlice, 2, 0, 0, false, invalid},
-    {kAudioUnitProperty_ParameterValueStrings, 0, 3, 0, false, kAudioUnitErr_InvalidElement},
+    {kAudioUnitProperty_ParameterValueStrings, 0, 4, 0, false, kAudioUnitErr_InvalidElement},
     {kAudioUnitProperty_ParameterValueStrings, 1, 2, 0, false, invalid},
     {kAudioUnitProperty_TailTime, 1, 0, 0, false, invalid},
     {kAudioUnitProperty_BypassEffect, 2, 0, 0, false, invalid},

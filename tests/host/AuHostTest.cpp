@@ -35,7 +35,7 @@ TEST(AuHost, InfoThroughBothRoads)
     const Outcome run = AuHost(std::string("--plugin " TEST_GAIN_BUNDLE " ") + road + " info");
     EXPECT_EQ(run.status, 0) << run.out;
     EXPECT_EQ(run.out, "Name: Vantorelix Test: TestGain\nVersion: 1.2.3\nChannel configurations: 1-1 2-2 3-3 4-4 5-5 6-6 7-7 8-8 9-9 10-10\n"
-                       "Parameters: 3\n");
+                       "Parameters: 4\n");
   }
 }
 
@@ -118,6 +118,20 @@ TEST_F(AuHostMeasure, ReadsHeaderlessPcmItIsToldAbout)
                                   ": it is not a WAV or AIFF file (give --raw for headerless PCM)\n");
 }
 
+TEST_F(AuHostMeasure, OneIdleTickPer20MillisecondsOfAudioWhateverTheBlockSize)
+{
+  AudioFileBuffer buffer;
+  audioFileInit(&buffer);
+  audioFileAllocate(&buffer, 48000, 1, 16, 48000, 0);  // one second
+  ASSERT_EQ(audioFileWriteWav(&buffer, Path("second.wav").c_str()), 0);
+  audioFileFree(&buffer);
+  for (const char* block : {"64", "512", "4096"}) {
+    // Ticks at 0, 20, ... 1000 ms: the first when the plug-in starts its timer.
+    const Outcome run = AuHost("--plugin " TEST_GAIN_BUNDLE " measure " + Path("second.wav") + " --block " + block);
+    EXPECT_EQ(run.out, "OUT:Ticks: 51.00\n") << "block " << block;
+  }
+}
+
 TEST_F(AuHostMeasure, StateFilesCarryTheSettings)
 {
   ASSERT_EQ(AuHost(Measure("--set Gain=-12 --set Mute=on --state-out " + Path("state.plist"))).status, 0);
@@ -149,13 +163,14 @@ TEST_F(AuHostMeasure, RefusesBadRequestsAndWritesNothing)
   EXPECT_EQ(run.status, 1);
   EXPECT_EQ(run.out, "au-host: cannot read " + Path("missing.wav") + ": cannot open it\n");
   EXPECT_EQ(AuHost(Measure("--block 0")).status, 2);
-  EXPECT_EQ(AuHost(Measure("--preset 0 --json")).out, "{}\n");  // the test plug-in has no output parameters
+  EXPECT_EQ(AuHost(Measure("--preset Quiet --json")).out, "{\"OUT:Ticks\": 2.00}\n");
 }
 
 TEST(AuHost, ListsParametersAndPresets)
 {
   EXPECT_EQ(AuHost("--plugin " TEST_GAIN_BUNDLE " list-params").out,
-            "0: Gain = 0.0 [-60.0 .. 12.0]\n1: Mute = off [off .. on]\n2: Polarity = Normal [Normal .. Inverted]\n");
+            "0: Gain = 0.0 [-60.0 .. 12.0]\n1: Mute = off [off .. on]\n2: Polarity = Normal [Normal .. Inverted]\n"
+            "3: OUT:Ticks = 0 [0 .. 1000000000]\n");
   EXPECT_EQ(AuHost("--plugin " TEST_GAIN_BUNDLE " --entry list-presets").out, "0: Quiet\n");
 }
 

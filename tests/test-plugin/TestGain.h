@@ -1,6 +1,7 @@
 #pragma once
-// A gain with three parameters: its level in dB, a mute switch and a polarity choice. Built as a
-// bundle (TestGain.cpp) and linked into the adapter's tests.
+// A gain with three parameters: its level in dB, a mute switch and a polarity choice; and one
+// output parameter, "OUT:Ticks", that counts the idle ticks it has seen. Built as a bundle
+// (TestGain.cpp) and linked into the adapter's tests.
 
 #include "au-adapter/IPlugAU.h"
 
@@ -9,7 +10,7 @@
 
 namespace testgain {
 
-enum Param { kGain = 0, kMute, kPolarity, kNumParams };
+enum Param { kGain = 0, kMute, kPolarity, kTicks, kNumParams };
 
 inline iplug::IPluginConfig Config()
 {
@@ -36,8 +37,11 @@ public:
     GetParam(kGain)->DefineGain("Gain", 0.0, -60.0, 12.0, 0.5, iplug::kFlagStepped);
     GetParam(kMute)->DefineBool("Mute", false);
     GetParam(kPolarity)->DefineEnumFromList("Polarity", 0, {"Normal", "Inverted"});
+    GetParam(kTicks)->DefineDouble("OUT:Ticks", 0.0, 0.0, 1e9, 1.0);
     MakePreset("Quiet", {-20.0, 0.0, 0.0});
   }
+
+  void IdleTick() override { GetParam(kTicks)->Set(GetParam(kTicks)->Value() + 1.0); }
 
   void ProcessBlock(double** inputs, double** outputs, int nFrames) override
   {
