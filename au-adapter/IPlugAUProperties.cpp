@@ -561,8 +561,9 @@ int IPlugAU::GetChannelLayoutTags(AudioUnitScope scope, AudioUnitElement element
 
 OSStatus IPlugAU::MakeConnection(AudioUnitScope scope, const AudioUnitConnection& connection)
 {
+  // A unit fed by its own output would pull itself without end.
   if ((scope != kAudioUnitScope_Global && scope != kAudioUnitScope_Input) ||
-      connection.destInputNumber >= mInputConnections.size())
+      connection.destInputNumber >= mInputConnections.size() || (mCI && connection.sourceAudioUnit == mCI))
     return kAudioUnitErr_InvalidProperty;
   InputConnection& input = mInputConnections[connection.destInputNumber];
   input = InputConnection{};

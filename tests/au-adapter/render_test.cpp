@@ -113,6 +113,11 @@ TEST(AdapterRender, UpstreamUnitThroughAudioUnitRender)
   EXPECT_EQ(out.Channel(0)[4], 5.0f);
   EXPECT_EQ(upstream.source.calls, 1);
 
+  // A unit cannot be its own source.
+  const AudioUnitConnection loop{downstream.unit, 0, 0};
+  EXPECT_EQ(AudioUnitSetProperty(downstream.unit, kAudioUnitProperty_MakeConnection, I, 0, &loop, sizeof loop),
+            kAudioUnitErr_InvalidProperty);
+
   // The input format came from the source; disconnecting stops the pull.
   const AudioUnitConnection none{nullptr, 0, 0};
   AudioUnitSetProperty(downstream.unit, kAudioUnitProperty_MakeConnection, I, 0, &none, sizeof none);
