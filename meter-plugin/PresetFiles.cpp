@@ -2,44 +2,8 @@
 #include "meter-plugin/Vantorelix.h"
 
 #include <charconv>
-#include <vector>
 
 using iplug::kPresetRecall;
-
-int Vantorelix::InitFactoryPresets()
-{
-  MakePresetFromValues(mInitPreset, "Init", {});
-  if (mPresetListMode)
-    ClearPresetChunk(mInitPreset, 0);
-  return 1;
-}
-
-void Vantorelix::MakePresetFromValues(iplug::IPreset& record, const char* name,
-                                      std::initializer_list<std::pair<int, double>> pairs)
-{
-  record.mInitialized = true;
-  record.SetName(name);
-  std::vector<double> values(static_cast<size_t>(NParams()), kUnsetPresetValue);
-  for (const auto& [idx, value] : pairs)
-    values[idx] = value;
-  for (int i = 0; i < NParams(); ++i)
-    if (values[i] == kUnsetPresetValue)
-      values[i] = GetParam(i)->GetDefault();
-  AppendStateContainer(record.mChunk, [&](ByteChunk& chunk) {
-    return BuildPresetXml(*this, values.data(), chunk, name);
-  });
-}
-
-void Vantorelix::ClearPresetChunk(const iplug::IPreset& record, int index)
-{
-  iplug::IPreset* slot = GetPreset(index);
-  if (!slot)
-    return;
-  slot->mChunk.Clear();
-  slot->mChunk.PutChunk(record.mChunk);
-  slot->mInitialized = true;
-  slot->SetName(record.mName);
-}
 
 // The keyed parameters go to their defaults first (also when the file is then refused), so a
 // preset that leaves one out does not inherit the previous value. Whenever a value was applied

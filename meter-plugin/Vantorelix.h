@@ -12,8 +12,8 @@
 
 #include <cstdint>
 #include <cstdio>
-#include <initializer_list>
 #include <utility>
+#include <vector>
 
 // The data folder and its "AU" sub-folder.
 class IMPlugPaths
@@ -21,6 +21,22 @@ class IMPlugPaths
 protected:
   WDL_String mDataFolder;
   WDL_String mAUFolder;
+};
+
+// The preset records the preset menu offers: the factory presets and the user's preset files.
+// Both lists own their records.
+struct PresetMenuStore {
+  WDL_PtrList<iplug::IPreset> factory;
+  WDL_PtrList<iplug::IPreset> user;
+
+  PresetMenuStore() = default;
+  PresetMenuStore(const PresetMenuStore&) = delete;
+  PresetMenuStore& operator=(const PresetMenuStore&) = delete;
+  ~PresetMenuStore()
+  {
+    factory.Empty(true);
+    user.Empty(true);
+  }
 };
 
 class Vantorelix : public iplug::IPlugAPIBase,
@@ -59,14 +75,21 @@ public:
   }
 
   // ---- presets
-  // The "Init" preset into the framework's slot 0, so that preset loads have a slot to work in.
+  static constexpr int kFactoryPresetCount = 51;
+  // (parameter index, value) pairs; an int kind's value is a whole number.
+  using PresetPairs = std::vector<std::pair<int, double>>;
+  // Builds the factory presets, "Init" first, and makes framework slot 0 a copy of "Init".
   int InitFactoryPresets();
-  // Fills a record with the preset form of the state: the given (index, value) pairs over the
-  // parameters' defaults.
-  void MakePresetFromValues(iplug::IPreset& record, const char* name,
-                            std::initializer_list<std::pair<int, double>> pairs);
+  // Fills a record with the preset form of the state: the given pairs over the parameters'
+  // defaults.
+  void MakePresetFromValues(iplug::IPreset& record, const char* name, const PresetPairs& pairs);
+  // A new record in the factory list (preset-list mode), else the first empty framework slot;
+  // nothing when there is no room.
+  void MakePresetFromPairs(const char* name, const PresetPairs& pairs);
   // Makes framework slot `index` a copy of the record.
   void ClearPresetChunk(const iplug::IPreset& record, int index);
+  const WDL_PtrList<iplug::IPreset>& FactoryPresets() const { return mPresetStore.factory; }
+  const WDL_PtrList<iplug::IPreset>& UserPresets() const { return mPresetStore.user; }
 
   // ---- state
   bool WriteState(ByteChunk& chunk) const override { return WriteStateChunk(chunk); }
@@ -124,5 +147,6 @@ private:
   WDL_PtrList<iplug::IParam> mExtraParams;
   int mExtraParamBaseId = 0;
   iplug::IPreset mInitPreset;
+  PresetMenuStore mPresetStore;
   uint8_t mPresetListMode = 1;  // factory presets go to the product's own list
 };
