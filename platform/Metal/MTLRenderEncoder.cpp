@@ -216,10 +216,14 @@ Vertex shadeVertex(const PassState& st, NSUInteger vid)
   const float w = v.out.position[3] != 0.0f ? v.out.position[3] : 1.0f;
   const double xw = (v.out.position[0] / w + 1.0) * 0.5 * st.viewport.width + st.viewport.originX;
   const double yw = (1.0 - v.out.position[1] / w) * 0.5 * st.viewport.height + st.viewport.originY;
-  // Far outside positions are held where the fixed-point products cannot overflow.
-  constexpr double kLimit = 1 << 20;
-  v.x = std::llround(std::clamp(xw, -kLimit, kLimit) * kSubPixel);
-  v.y = std::llround(std::clamp(yw, -kLimit, kLimit) * kSubPixel);
+  // Far outside positions are held where the fixed-point products cannot overflow; a position
+  // that is not a number is put at the origin.
+  auto fixed = [](double w) {
+    constexpr double kLimit = 1 << 20;
+    return std::llround((std::isnan(w) ? 0.0 : std::clamp(w, -kLimit, kLimit)) * kSubPixel);
+  };
+  v.x = fixed(xw);
+  v.y = fixed(yw);
   return v;
 }
 

@@ -249,8 +249,13 @@ void MNVGcontext_vVantorelix_au::renderViewport(float width, float height, float
   // A frame left open is dropped rather than waited for: its set would never come back.
   if (buffers)
     renderCancel();
-  viewPortSize[0] = static_cast<unsigned>(width * devicePixelRatio);
-  viewPortSize[1] = static_cast<unsigned>(height * devicePixelRatio);
+  // Sizes that are negative or not a number give an empty frame, which the flush drops.
+  auto pixels = [devicePixelRatio](float points) {
+    const double p = static_cast<double>(points) * devicePixelRatio;
+    return p >= 1.0 ? static_cast<unsigned>(std::min(p, 16384.0)) : 0u;
+  };
+  viewPortSize[0] = pixels(width);
+  viewPortSize[1] = pixels(height);
   dispatch_semaphore_wait(semaphore, DISPATCH_TIME_FOREVER);
   for (const auto& set : cbuffers)
     if (!set->isBusy.load(std::memory_order_acquire))

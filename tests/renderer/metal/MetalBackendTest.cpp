@@ -365,3 +365,18 @@ TEST_F(MetalInFlightTest, DeletingTheContextWaitsForFramesInFlight)
   gpu.join();
   EXPECT_EQ(layer.presentedCount(), 2);
 }
+
+TEST_F(MetalBackendTest, NonsenseSizesAndPositionsDrawNothing)
+{
+  vgBeginFrame(ctx, -5, 10, 1);  // an empty frame is dropped at the flush
+  fillRect(0, 0, 10, 10, vgColorRGBf(1, 1, 1));
+  vgEndFrame(ctx);
+  EXPECT_EQ(layer.presentedCount(), 0);
+
+  beginFrame();
+  vgScale(ctx, std::nanf(""), 1);
+  fillRect(0, 0, 10, 10, vgColorRGBf(1, 1, 1));
+  vgEndFrame(ctx);
+  ASSERT_EQ(layer.presentedCount(), 1);
+  EXPECT_EQ(pixel(5, 5)[3], 0);
+}
