@@ -143,7 +143,9 @@ std::string HostedUnit::SetParameterText(const std::string& assignment)
       parameter = &candidate;
   if (!parameter)
     return "unknown parameter \"" + name + "\"";
+  // A number is the parameter's own value; a text is turned into one by the plug-in.
   double number = 0;
+  OSStatus status = noErr;
   if (ParseNumber(text, number)) {
     if (!(number >= parameter->min && number <= parameter->max))
       return "value " + text + " of \"" + name + "\" is out of range";
@@ -151,16 +153,16 @@ std::string HostedUnit::SetParameterText(const std::string& assignment)
     const std::vector<std::string> strings = ValueStrings(parameter->id);
     if (std::find(strings.begin(), strings.end(), text) == strings.end())
       return "\"" + text + "\" is not a value of \"" + name + "\"";
+    CFStringRef string = CFStringCreateWithCString(nullptr, text.c_str(), kCFStringEncodingUTF8);
+    AudioUnitParameterValueFromString request{parameter->id, string, 0.0f};
+    UInt32 size = sizeof request;
+    status = AudioUnitGetProperty(mUnit, kAudioUnitProperty_ParameterValueFromString, kAudioUnitScope_Global, 0,
+                                  &request, &size);
+    CFRelease(string);
+    number = request.outValue;
   }
-  CFStringRef string = CFStringCreateWithCString(nullptr, text.c_str(), kCFStringEncodingUTF8);
-  AudioUnitParameterValueFromString request{parameter->id, string, 0.0f};
-  UInt32 size = sizeof request;
-  OSStatus status = string ? AudioUnitGetProperty(mUnit, kAudioUnitProperty_ParameterValueFromString,
-                                                  kAudioUnitScope_Global, 0, &request, &size)
-                           : OSStatus(kAudio_ParamError);
-  CFRelease(string);
   if (status == noErr)
-    status = AudioUnitSetParameter(mUnit, parameter->id, kAudioUnitScope_Global, 0, request.outValue, 0);
+    status = AudioUnitSetParameter(mUnit, parameter->id, kAudioUnitScope_Global, 0, float(number), 0);
   return status == noErr ? "" : "the plug-in refused \"" + assignment + "\"" + Status(status);
 }
 

@@ -30,7 +30,8 @@ public:
   // Each returns an empty string on success, else what went wrong.
   std::string SetStreamFormats(double sampleRate, UInt32 channels);
   std::string LoadPreset(const std::string& nameOrNumber);
-  // NAME=VALUE, the value a number within the parameter's range or one of its value texts.
+  // NAME=VALUE, the value a number within the parameter's range or one of its value texts (which
+  // the plug-in turns into a number).
   std::string SetParameterText(const std::string& assignment);
   std::string LoadStateFile(const std::string& path);
   std::string SaveStateFile(const std::string& path) const;
