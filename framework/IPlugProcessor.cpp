@@ -1,7 +1,6 @@
 #include "framework/IPlugProcessor.h"
 
 #include <algorithm>
-#include <cerrno>
 #include <climits>
 #include <cstdlib>
 #include <cstring>
@@ -45,7 +44,6 @@ int BusChannels(const std::string& text)
 {
   if (text == "*")
     return IBusSpec::kWildcard;
-  errno = 0;
   const long value = std::strtol(text.c_str(), nullptr, 10);
   return static_cast<int>(std::clamp<long>(value, INT_MIN, INT_MAX));
 }
