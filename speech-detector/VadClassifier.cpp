@@ -24,8 +24,6 @@ constexpr Stump kStumps[] = {
   {0, 5.820068f, 1.0f, 0.015777f},   {4, 0.868066f, -1.0f, 0.01912f},
 };
 
-constexpr float kDecisions[2] = {1.0f, -1.0f};
-
 } // namespace
 
 uint64_t vadClassifierGetSize()
@@ -53,5 +51,5 @@ uint32_t vadClassify(VadClassifier* state, const float* features)
   const float total = (((0.0f + state->scores[0]) + state->scores[1]) + state->scores[2]) +
                       state->scores[3];
   // A total of 0, or one that is not a number, counts as speech.
-  return kDecisions[total < 0.0f ? 1 : 0] > 0.0f ? 1 : 0;
+  return total < 0.0f ? 0 : 1;
 }
