@@ -212,16 +212,14 @@ void WeightingFilter::Design(uint32_t mode, uint32_t lowCutSteep, uint32_t highC
       runSections({1, 2, 3, 4, 5, 6});
       break;
     case WeightingMode::Custom:
-      lowCutSteep_ = lowCutSteep;
-      highCutSteep_ = highCutSteep;
       sections_[7].Design(BiquadType::HighPass, lowCutHz, 0.7, 0.0, fs);
       sections_[8].Design(BiquadType::HighPass, lowCutHz, 0.7, 0.0, fs);
       sections_[9].Design(BiquadType::LowPass2x, highCutHz, 0.7, 0.0, fs);
       sections_[10].Design(BiquadType::LowPass2x, highCutHz, 0.7, 0.0, fs);
       Append(sections_[7], false);
-      if (lowCutSteep_ != 0) Append(sections_[8], false);
+      if (lowCutSteep != 0) Append(sections_[8], false);
       Append(sections_[9], true);
-      if (highCutSteep_ != 0) Append(sections_[10], true);
+      if (highCutSteep != 0) Append(sections_[10], true);
       break;
   }
 }

@@ -88,7 +88,6 @@ private:
   uint32_t mode_ = 0;
   double correctionDb_ = 0.0;
   double correctionGain_ = 1.0;
-  uint32_t lowCutSteep_ = 0, highCutSteep_ = 0;
   RunEntry run_[6] = {};
   int runCount_ = 0;
 };
