@@ -139,6 +139,8 @@ void vgSetPathWinding(NVGcontext* ctx, int dir)
 void vgArc(NVGcontext* ctx, float cx, float cy, float r, float a0, float a1, int dir)
 {
   constexpr int kMaxSegments = 5;
+  if (!std::isfinite(a0) || !std::isfinite(a1))
+    return;  // no sweep to divide
   float da = a1 - a0;
   if (dir == NVG_CW)
   {

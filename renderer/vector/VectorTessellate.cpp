@@ -202,11 +202,17 @@ void flattenPaths(NVGcontext* ctx)
   }
 }
 
+// ceil(v) limited to lo..hi; a value that is not a number gives lo.
+int roundedCount(float v, int lo, int hi)
+{
+  return static_cast<int>(std::fmin(std::fmax(std::ceil(v), static_cast<float>(lo)), static_cast<float>(hi)));
+}
+
 // Divisions of an arc of angle `arc` and radius r so that no chord strays more than tol from it.
 int curveDivs(float r, float arc, float tol)
 {
   const float da = std::acos(r / (r + tol)) * 2.0f;
-  return std::max(2, static_cast<int>(std::ceil(arc / da)));
+  return roundedCount(arc / da, 2, 10000);
 }
 
 // Sign changes of one direction component round a closed polyline, ignoring zero components.
@@ -322,7 +328,7 @@ NVGvertex* roundJoin(NVGvertex* dst, const NVGpoint* p0, const NVGpoint* p1, flo
       a1 -= kPi * 2;
     dst = vset(dst, lx0, ly0, lu, 1);
     dst = vset(dst, p1->x - dlx0 * rw, p1->y - dly0 * rw, ru, 1);
-    const int n = std::clamp(static_cast<int>(std::ceil(((a0 - a1) / kPi) * ncap)), 2, ncap);
+    const int n = roundedCount(((a0 - a1) / kPi) * ncap, 2, ncap);
     for (int i = 0; i < n; i++)
     {
       const float u = static_cast<float>(i) / static_cast<float>(n - 1);
@@ -343,7 +349,7 @@ NVGvertex* roundJoin(NVGvertex* dst, const NVGpoint* p0, const NVGpoint* p1, flo
       a1 += kPi * 2;
     dst = vset(dst, p1->x + dlx0 * lw, p1->y + dly0 * lw, lu, 1);
     dst = vset(dst, rx0, ry0, ru, 1);
-    const int n = std::clamp(static_cast<int>(std::ceil(((a1 - a0) / kPi) * ncap)), 2, ncap);
+    const int n = roundedCount(((a1 - a0) / kPi) * ncap, 2, ncap);
     for (int i = 0; i < n; i++)
     {
       const float u = static_cast<float>(i) / static_cast<float>(n - 1);

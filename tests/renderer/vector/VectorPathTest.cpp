@@ -69,6 +69,10 @@ TEST_F(VectorTest, ArcSegmentCounts)
     EXPECT_EQ(countCode(ctx, NVG_BEZIERTO), c.beziers) << c.a1;
     EXPECT_EQ(ctx->commands[0], NVG_MOVETO);
   }
+  // An angle that is not a number sweeps nothing.
+  const int before = ctx->ncommands;
+  vgArc(ctx, 50, 50, 10, std::nanf(""), 1, NVG_CW);
+  EXPECT_EQ(ctx->ncommands, before);
   // With commands already in the buffer the arc joins them with a line.
   vgArc(ctx, 50, 50, 10, 0, 1, NVG_CW);
   EXPECT_EQ(countCode(ctx, NVG_LINETO), 1);
