@@ -114,10 +114,24 @@ public:
   // "preset.txt" in the data folder: the keyed parameters' current values as factory-preset source.
   void DumpPresetsAsSource(const PresetParamKey* keys, const char* dataFolder) const;
 
+  // ---- reports and colour files (reports/); main thread. Each file that cannot be opened is
+  // skipped without a message.
+  void ExportCsv(const WDL_String& path) const;
+  void ExportLog(const WDL_String& path) const;
+  // A log and a CSV file with time-stamped names in the data folder.
+  void AutoExportFiles() const;
+  void SaveReadoutColors(const WDL_String& path) const;
+  void LoadReadoutColors(const WDL_String& path);
+  void SaveMeterColorsA(const WDL_String& path) const;
+  void LoadMeterColorsA(const WDL_String& path);
+  void SaveMeterColorsB(const WDL_String& path) const;
+  void LoadMeterColorsB(const WDL_String& path);
+
   // ---- members other parts of the product read
   MeterSettings& Settings() { return mSettings; }
   const MeterSettings& Settings() const { return mSettings; }
   LoudnessHistory& History() { return mHistory; }
+  const LoudnessHistory& History() const { return mHistory; }
   LoudnessHistory& Memory() { return mMemory; }
   WDL_Mutex& PluginMutex() const { return mMutex; }
   const iplug::IPreset& InitPreset() const { return mInitPreset; }
