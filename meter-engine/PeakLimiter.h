@@ -85,7 +85,8 @@ public:
   void Reset();
   void ResetDetectors();
 
-  // Look-ahead plus the fixed extra delay: the latency the plug-in reports with the limiter on.
+  // The look-ahead; with ExtraDelay() added it is the latency the plug-in reports with the
+  // limiter on.
   uint32_t LookAheadLength() const { return static_cast<uint32_t>(channels_[0].BufferLength()); }
   uint32_t ExtraDelay() const { return static_cast<uint32_t>(extraDelay_); }
   uint32_t DetectionMode() const { return detectionMode_; }
