@@ -372,9 +372,10 @@ void shadePixel(const PixelPipeline& pp, NSUInteger x, NSUInteger y, const float
   }
 }
 
-void rasterize(const PassState& st, const PixelPipeline& pp, Vertex v0, Vertex v1, Vertex v2)
+void rasterize(const PassState& st, const PixelPipeline& pp, const Vertex& v0, const Vertex& b,
+               const Vertex& c)
 {
-  int64_t area = (v1.x - v0.x) * (v2.y - v0.y) - (v2.x - v0.x) * (v1.y - v0.y);
+  int64_t area = (b.x - v0.x) * (c.y - v0.y) - (c.x - v0.x) * (b.y - v0.y);
   if (area == 0)
     return;
   // With y down, a positive area is a clockwise triangle on screen.
@@ -382,11 +383,10 @@ void rasterize(const PassState& st, const PixelPipeline& pp, Vertex v0, Vertex v
   const bool front = (st.winding == MTLWindingClockwise) == clockwise;
   if ((st.cull == MTLCullModeFront && front) || (st.cull == MTLCullModeBack && !front))
     return;
-  if (area < 0)
-  {
-    std::swap(v1, v2);
-    area = -area;
-  }
+  // Taken in the order that makes the area positive.
+  const Vertex& v1 = area > 0 ? b : c;
+  const Vertex& v2 = area > 0 ? c : b;
+  area = area > 0 ? area : -area;
   const Edge e0 = makeEdge(v1, v2), e1 = makeEdge(v2, v0), e2 = makeEdge(v0, v1);
 
   // Pixels whose centres may be inside, clipped to the viewport and the target.
