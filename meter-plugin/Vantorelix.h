@@ -114,6 +114,11 @@ public:
   // "preset.txt" in the data folder: the keyed parameters' current values as factory-preset source.
   void DumpPresetsAsSource(const PresetParamKey* keys, const char* dataFolder) const;
 
+  // ---- output parameters (reports/); main thread
+  // Writes one "OUT:" parameter through the editor's road, so that the host records it.
+  void PushOutputValue(int paramIdx, double value);
+  void PushOutputValueInt(int paramIdx, int value);
+
   // ---- reports and colour files (reports/); main thread. Each file that cannot be opened is
   // skipped without a message.
   void ExportCsv(const WDL_String& path) const;
