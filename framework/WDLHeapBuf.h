@@ -17,8 +17,9 @@ public:
   WDL_HeapBuf(WDL_HeapBuf&& other) noexcept;
   WDL_HeapBuf& operator=(WDL_HeapBuf&& other) noexcept;
 
-  // Sets the size in bytes; returns the block, or null for a size below 1 or when the block could
-  // not be provided (the old block and size are then kept). Growth reserves at least half the size
+  // Sets the size in bytes and returns the block; null for a size below 1. When a new block cannot
+  // be had, the old block and size are kept and the old block is returned (null only when it was
+  // empty), so callers that must know compare the size. Growth reserves at least half the size
   // again (or the granularity); a shrink releases memory only when allowed and when much less than
   // the allocation stays in use. New bytes are not cleared.
   void* Resize(int newSize, bool shrinkAllowed = true);
@@ -45,7 +46,8 @@ public:
   T* Get() const { return static_cast<T*>(m_hb.Get()); }
   int GetSize() const { return m_hb.GetSize() / static_cast<int>(sizeof(T)); }
 
-  // Returns the elements, or null for a count below 1 or a failed growth (contents kept).
+  // Returns the elements; null for a count below 1 or one too large to address. A growth that
+  // fails keeps the old elements and returns them: compare GetSize() to know.
   T* Resize(int count, bool shrinkAllowed = true)
   {
     const int64_t bytes = static_cast<int64_t>(count) * static_cast<int64_t>(sizeof(T));
