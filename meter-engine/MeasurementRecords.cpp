@@ -125,6 +125,35 @@ bool FrameCounter::Advance(int32_t frames)
   return true;
 }
 
+void AlertState::Update(double value, double ms)
+{
+  if (kind > 1) {
+    if (mode == AlertMode::On || mode == AlertMode::Auto) seconds = 0.0;
+    if (mode == AlertMode::Off || mode == AlertMode::Auto) active = 0;
+    return;
+  }
+  if (mode == AlertMode::Off) {
+    active = 0;
+    return;
+  }
+  if (mode != AlertMode::On && mode != AlertMode::Auto) return;
+  const bool violation = kind == 0 ? level > value : value > level;
+  if (!violation) {
+    seconds = 0.0;
+    if (mode == AlertMode::Auto) active = 0;
+    return;
+  }
+  // Ten steps of 0.1 s add up to just below 1 s; the tolerance lets a period be reached on the
+  // evaluation that completes it.
+  constexpr double kTolerance = 1e-9;
+  if (period != 0.0 && seconds < period - kTolerance) {
+    seconds += ms / 1000.0;
+    if (seconds < period - kTolerance) return;
+  }
+  active = 1;
+  ++count;
+}
+
 LoudnessHistory::LoudnessHistory()
 {
   try {

@@ -60,6 +60,11 @@ struct AlertState {
   AlertMode mode = AlertMode::Off;
   double level = 0.0;
   double period = 0.0;  // seconds; 0 is "Instant"
+
+  // One evaluation against a value, ms after the previous one. A violation held for the period
+  // makes the alert active and counts each further violating evaluation; On keeps the flag after
+  // the value recovers, Auto clears it.
+  void Update(double value, double ms);
 };
 
 // The fifteen alerts, in member order.
