@@ -144,6 +144,8 @@ protected:
                    int uniqueID, int mfrID, int version, bool stateChunks, bool hasUI,
                    PluginApi api, const char* bundleID);
   void SetHost(const char* name, HostId host, int version);
+  // A plug-in may withdraw its editor after construction (a setting that hides it).
+  void SetHasUI(bool hasUI) { mHasUI = hasUI; }
 
   WDL_PtrList<IPreset> mPresets;
   int mCurrentPresetIdx = 0;

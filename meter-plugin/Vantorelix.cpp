@@ -1,5 +1,8 @@
 #include "meter-plugin/Vantorelix.h"
 
+#include <ctime>
+#include <cstdlib>
+
 namespace {
 
 constexpr int FourCC(const char (&code)[5])
@@ -33,15 +36,79 @@ iplug::IPluginConfig MakeConfig()
 
 } // namespace
 
-Vantorelix::Vantorelix()
-  : IPlugAPIBase(MakeConfig(), iplug::kAPIAU)
-  , IPlugProcessor(MakeConfig())
+// The order matters: the settings file decides whether an editor is offered, the display
+// defaults are what the chain is prepared from and what the parameters are declared with, and the
+// default preset replaces the declared values before the editor's geometry is taken from them.
+Vantorelix::Vantorelix(const iplug::InstanceInfo& info)
+  : IPlugAU(info, MakeConfig())
 {
+  CreateDataFolder();
+  if (ReadIniInt("GUI", "HasUI", 1) == 0)
+    SetHasUI(false);
+  std::srand(static_cast<unsigned>(std::clock()));
+
+  mChain.sampleRate = GetSampleRate();
+  mChain.blockSize = GetBlockSize();
+  mChain.latency = GetLatency();
+  mChain.nInputs = NChannels(iplug::kInput);
+  mChain.nOutputs = NChannels(iplug::kOutput);
+
   InitDisplayDefaults();
+  PrepareDsp();
   DeclareParameters();
+  LoadDefaultPreset(AUFolder());
+
+  mSettings.guiScale = GetParam(kGuiScale)->Value();
+  mSettings.guiWidth = static_cast<int32_t>(GetParam(kGuiWidth)->Value());
+  mSettings.guiHeight = static_cast<int32_t>(GetParam(kGuiHeight)->Value());
+  mSettings.layout = static_cast<int32_t>(GetParam(kGuiLayout)->Value());
 }
 
+// Members release themselves; the histories free every point whatever their flags say, so a
+// clear still pending for the graph cannot leak them.
 Vantorelix::~Vantorelix()
 {
+  mEngine.reset();
   mExtraParams.Empty(true);
+}
+
+void Vantorelix::ResetProcessing()
+{
+  WDL_MutexLock lock(mMutex);
+  const double sampleRate = GetSampleRate();
+  const bool changed = !(sampleRate == mChain.sampleRate) || GetBlockSize() != mChain.blockSize;
+  // A chain that could not be built keeps the old record, so that the next reset tries again.
+  if (changed && PrepareDsp())
+  {
+    mChain.sampleRate = sampleRate;
+    mChain.blockSize = GetBlockSize();
+    ResetMeasurement();
+    mPDCLatency = mChain.latency;
+    if (mPDCLatency != GetLatency())
+      NotifyLatency(*this, mPDCLatency);
+  }
+  mChain.nInputs = NChannels(iplug::kInput);
+  mChain.nOutputs = NChannels(iplug::kOutput);
+}
+
+void Vantorelix::SetActive(bool active)
+{
+  WDL_MutexLock lock(mMutex);
+  if (active && GetHost() == iplug::kHostWaveLab && mSettings.sync == 1)
+    ResetMeasurement();
+}
+
+void Vantorelix::EditorOpened()
+{
+  IPlugAU::EditorOpened();
+  mEditorOpen = 1;
+}
+
+// Host calls that the audio thread must not make wait for the main thread.
+void Vantorelix::IdleTick()
+{
+  if (mRequests.graphScrollRestore.exchange(0))
+    RestoreGraphScroll();
+  if (mPDCLatency != GetLatency())
+    NotifyLatency(*this, mPDCLatency);
 }

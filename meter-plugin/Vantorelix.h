@@ -1,26 +1,36 @@
 #pragma once
-// The product class: one object per plug-in instance. It owns the parameter table, the settings
-// copies the measurement and the display read, the loudness histories and the XML state and
-// preset files.
+// The product class: one object per plug-in instance, an audio unit. It owns the parameter table,
+// the settings copies the measurement and the display read, the signal chain with its engine, the
+// loudness histories and the XML state and preset files.
 
-#include "framework/IPlugAPIBase.h"
-#include "framework/IPlugProcessor.h"
+#include "au-adapter/IPlugAU.h"
 #include "framework/WDLMutex.h"
+#include "meter-engine/LoudnessEngine.h"
 #include "meter-engine/MeasurementRecords.h"
+#include "meter-engine/PeakLimiter.h"
+#include "meter-engine/WeightingFilter.h"
 #include "meter-plugin/MeterSettings.h"
+#include "meter-plugin/PluginPaths.h"
 #include "meter-plugin/XmlPresets.h"
 
+#include <atomic>
 #include <cstdint>
 #include <cstdio>
+#include <memory>
 #include <utility>
 #include <vector>
 
-// The data folder and its "AU" sub-folder.
-class IMPlugPaths
-{
-protected:
-  WDL_String mDataFolder;
-  WDL_String mAUFolder;
+// Requests that the audio side and the handlers raise and the idle hook clears on the main
+// thread. Each is a byte that one side only sets and the other only clears.
+struct DisplayRequests {
+  std::atomic<uint8_t> readoutRefresh{0};
+  std::atomic<uint8_t> meterRefresh{0};
+  std::atomic<uint8_t> outputParamWrite{0};
+  std::atomic<uint8_t> autoExport{0};
+  std::atomic<uint8_t> graphReset{0};
+  // A measurement reset on the audio thread leaves switching "Graph Scroll" back on to the idle
+  // hook, which may tell the host and the editor.
+  std::atomic<uint8_t> graphScrollRestore{0};
 };
 
 // The preset records the preset menu offers: the factory presets and the user's preset files.
@@ -39,17 +49,45 @@ struct PresetMenuStore {
   }
 };
 
-class Vantorelix : public iplug::IPlugAPIBase,
-                   public iplug::IPlugProcessor,
+// What the signal chain was last prepared for.
+struct PreparedChain {
+  double sampleRate = 0.0;
+  int32_t blockSize = 0;
+  int32_t nInputs = 0;
+  int32_t nOutputs = 0;
+  int32_t latency = 0;  // samples the chain delays the audio by
+};
+
+class Vantorelix : public iplug::IPlugAU,
                    private IMPlugPaths,
+                   private IExtPDCHandler,
                    private IXMLPreset,
                    public IXMLParameters
 {
 public:
   static constexpr int kFixedGuiScaleSteps = 11;
 
-  Vantorelix();
+  explicit Vantorelix(const iplug::InstanceInfo& info = {});
   ~Vantorelix() override;
+
+  // ---- lifecycle hooks
+  // Rebuilds the chain only when the sample rate or the block size changed since it was prepared.
+  void ResetProcessing() override;
+  // A host that activates the plug-in at transport start restarts a synchronised measurement.
+  void SetActive(bool active) override;
+  void EditorOpened() override;
+  void EditorClosed() override { mEditorOpen = 0; }
+  bool IsEditorOpen() const { return mEditorOpen != 0; }
+  void IdleTick() override;
+
+  // ---- signal chain and measurement
+  // Builds every rate-dependent part of the chain for the current sample rate and settings.
+  // False when the engine cannot be built; the previous chain then stays as it was.
+  bool PrepareDsp();
+  void ProcessBlock(double** inputs, double** outputs, int nFrames) override;
+  void MeasureBlock(double** inputs, double** outputs, int nFrames, int nIn, int nOut);
+  // Starts a new measurement without rebuilding the chain. Callers hold the plug-in mutex.
+  void ResetMeasurement();
 
   // The framework's slot loader; the preset-file one is IXMLPreset::LoadPresetSlot.
   using iplug::IPluginBase::LoadPresetSlot;
@@ -141,10 +179,26 @@ public:
   WDL_Mutex& PluginMutex() const { return mMutex; }
   const iplug::IPreset& InitPreset() const { return mInitPreset; }
 
-  // No MIDI output until the host adapter provides it.
-  bool SendMidi(const iplug::IMidiMsg&) override { return false; }
+  LoudnessEngine* Engine() const { return mEngine.get(); }
+  const PreparedChain& Chain() const { return mChain; }
+  DisplayRequests& Requests() { return mRequests; }
+  const MeterClock& ElapsedClock() const { return mElapsed; }
+  int32_t ChainLatency() const { return mPDCLatency; }
+  using IMPlugPaths::AUFolder;
+  using IMPlugPaths::DataFolder;
 
 private:
+  // The measurement part of a reset, safe on the audio thread: histories, engine, clocks,
+  // detectors, filter states and alerts.
+  void ClearMeasurement();
+  // Switches "Graph Scroll" back on, telling host and editor; main thread only.
+  void RestoreGraphScroll();
+  // Alerts and one history point, every 100 ms of active measurement.
+  void RunPeriodWork();
+  // Hours, minutes, seconds and tenths of the clock "Timer Mode" chooses.
+  void TimerTime(uint32_t (&time)[4], const struct tm& wall, int milliseconds);
+  void AdvanceElapsedClock(int nFrames);
+
   void DeclareGuiParameters();
   void DeclareOutputParameters();
   void DeclareMeasurementParameters();
@@ -168,4 +222,20 @@ private:
   iplug::IPreset mInitPreset;
   PresetMenuStore mPresetStore;
   uint8_t mPresetListMode = 1;  // factory presets go to the product's own list
+  uint8_t mEditorOpen = 0;
+
+  PreparedChain mChain;
+  DisplayRequests mRequests;
+  // Per-block measurement state.
+  uint8_t mRunning = 0;  // the host transport plays (1 without transport information)
+  std::atomic<uint8_t> mActive{0};  // measuring in this block; the idle hook clears it after reading
+  FrameCounter mReadoutCounter, mMeterCounter, mOutputCounter, mHistoryCounter;
+  double mClockRate = 0.0;
+  MeterClock mElapsed;
+  MeterClock mTimeCode;
+  ChannelWeightTable mBroadcastWeights{};
+  ChannelWeightTable mCinemaWeights{};
+  WeightingFilter mFilters[kMeterChannels];
+  PeakLimiter mLimiter;
+  std::unique_ptr<LoudnessEngine> mEngine;
 };

@@ -1,0 +1,333 @@
+#include "meter-plugin/Vantorelix.h"
+
+#include "meter-engine/LevelScales.h"
+
+#include <algorithm>
+#include <cmath>
+#include <ctime>
+
+namespace {
+
+using levels::RoundToTenth;
+
+// Power level of a mean-square power as the history and the alerts show it: the loudness plus
+// its 0.691 offset, so silence reads -143.309.
+double ShownPowerLevel(double power)
+{
+  return std::fabs(power) > levels::kPowerFloor ? levels::PowerLevel(power)
+                                                : levels::kSilenceLevel + levels::kLoudnessOffset;
+}
+
+// Everything the 100 ms work reads from the engine, rounded as it is shown.
+struct PeriodReadings
+{
+  explicit PeriodReadings(const LoudnessEngine& e)
+    : gateMode(static_cast<int32_t>(e.gateMode))
+    , hasProgramme(e.integratedGate.HasBlocks())
+    , hasDialogue(e.dialogueGate.HasSpeech())
+    , il(RoundToTenth(e.integratedGate.integrated + levels::kLoudnessOffset))
+    , ilDialogue(RoundToTenth(ShownPowerLevel(e.dialogueGate.MeanSpeechPower())))
+    , sl(RoundToTenth(ShownPowerLevel(e.shortTerm.mean)))
+    , slMax(RoundToTenth(ShownPowerLevel(e.shortTerm.maximum)))
+    , ml(RoundToTenth(ShownPowerLevel(e.momentary.mean)))
+    , mlMax(RoundToTenth(ShownPowerLevel(e.momentary.maximum)))
+    , plr(RoundToTenth(e.plr - levels::kLoudnessOffset))
+    , psr(RoundToTenth(e.psr))
+    , psrMin(RoundToTenth(e.psrMin))
+    , samplePeakMax(RoundToTenth(levels::AmplitudeLevel(e.samplePeakMax)))
+    , truePeakMax(RoundToTenth(levels::AmplitudeLevel(e.TruePeakMax())))
+    , samplePeakPeriod(RoundToTenth(levels::AmplitudeLevel(e.samplePeakPeriodMax)))
+    , truePeakPeriod(RoundToTenth(levels::AmplitudeLevel(e.TruePeakPeriodMax())))
+    , dialoguePercentage(e.dialogueGate.BlockCount() > 0
+                           ? 100.0 * e.dialogueGate.SpeechBlockCount() / e.dialogueGate.BlockCount()
+                           : 0.0)
+    , main(e.mainHistogram)
+    , speech(e.speechHistogram)
+  {
+  }
+
+  bool Programme() const { return gateMode >= 0 && gateMode <= 2; }
+  bool Dial() const { return gateMode == 3; }
+  // PLR and the dialogue share exist once the gate that drives them holds a block.
+  bool RatiosAvailable() const { return Programme() ? hasProgramme : Dial() && hasDialogue; }
+  // The histogram whose range is shown: the speech one in "Dial", else the main one.
+  const LoudnessHistogram& Shown() const { return Dial() ? speech : main; }
+
+  int32_t gateMode;
+  bool hasProgramme, hasDialogue;
+  double il, ilDialogue, sl, slMax, ml, mlMax, plr, psr, psrMin;
+  double samplePeakMax, truePeakMax, samplePeakPeriod, truePeakPeriod;
+  double dialoguePercentage;
+  const LoudnessHistogram& main;
+  const LoudnessHistogram& speech;
+};
+
+void UpdateAlerts(std::array<AlertState, kAlertCount>& alerts, const PeriodReadings& r)
+{
+  constexpr double ms = 100.0;
+  if (r.Dial())
+  {
+    if (r.hasDialogue)
+      alerts[kAlertIlDialMin].Update(r.ilDialogue, ms);
+    alerts[kAlertIlDialMax].Update(r.ilDialogue, ms);
+  }
+  if (r.Programme() || r.Dial())
+  {
+    if (r.hasProgramme)
+      alerts[kAlertIlMin].Update(r.il, ms);
+    alerts[kAlertIlMax].Update(r.il, ms);
+  }
+  alerts[kAlertSlMin].Update(r.sl, ms);
+  alerts[kAlertSlMax].Update(r.sl, ms);
+  alerts[kAlertMlMin].Update(r.ml, ms);
+  alerts[kAlertMlMax].Update(r.ml, ms);
+  alerts[kAlertPeakMax].Update(r.samplePeakPeriod, ms);
+  alerts[kAlertTpMax].Update(r.truePeakPeriod, ms);
+  if (r.Dial() && r.speech.HasEntries())
+    alerts[kAlertLraDialMin].Update(r.speech.range, ms);
+  if ((r.Programme() || r.Dial()) && r.main.HasEntries())
+    alerts[kAlertLraMin].Update(r.main.range, ms);
+  if (r.RatiosAvailable())
+    alerts[kAlertPlrMin].Update(r.plr, ms);
+  alerts[kAlertPsrMin].Update(r.psr, ms);
+  if (r.RatiosAvailable())
+    alerts[kAlertDialogMin].Update(r.dialoguePercentage, ms);
+}
+
+void FillLevels(LoudnessHistoryPoint& p, const PeriodReadings& r)
+{
+  const bool known = r.Programme() || r.Dial();
+  p.ilShown = r.Dial() ? r.ilDialogue : r.Programme() ? r.il : levels::kSilenceLevel;
+  p.integratedLoudness = r.il;
+  p.slLevel = r.sl;
+  p.slMax = r.slMax;
+  p.mlLevel = r.ml;
+  p.mlMax = r.mlMax;
+  p.rangeShown = known ? r.Shown().range : 0.0;
+  p.mainRange = r.Programme() ? RoundToTenth(r.main.low) : r.main.range;
+  p.rangeLow = known ? RoundToTenth(r.Shown().low) : levels::kSilenceLevel;
+  p.rangeHigh = known ? RoundToTenth(r.Shown().high) : levels::kSilenceLevel;
+  p.plr = r.plr;
+  p.psr = r.psr;
+  p.psrMin = r.psrMin;
+  p.samplePeakMax = r.samplePeakMax;
+  p.truePeakMax = r.truePeakMax;
+  p.samplePeakPeriodMax = r.samplePeakPeriod;
+  p.truePeakPeriodMax = r.truePeakPeriod;
+  p.dialoguePercentage = r.dialoguePercentage;
+}
+
+void FillAlertFlags(LoudnessHistoryPoint& p, const std::array<AlertState, kAlertCount>& a, const PeriodReadings& r)
+{
+  const bool dial = r.Dial();
+  const uint8_t flags[16] = {
+    a[dial ? kAlertIlDialMin : kAlertIlMin].active, a[dial ? kAlertIlDialMax : kAlertIlMax].active,
+    a[kAlertIlMin].active, a[kAlertIlMax].active, a[kAlertSlMin].active, a[kAlertSlMax].active,
+    a[kAlertMlMin].active, a[kAlertMlMax].active, a[kAlertTpMax].active, a[kAlertPeakMax].active,
+    a[dial ? kAlertLraDialMin : kAlertLraMin].active, a[kAlertLraMin].active, a[kAlertPlrMin].active,
+    a[kAlertPsrMin].active, a[kAlertDialogMin].active,
+    static_cast<uint8_t>(r.Shown().HasEntries() ? 1 : 0),
+  };
+  std::copy(std::begin(flags), std::end(flags), p.alertActive);
+}
+
+} // namespace
+
+void Vantorelix::ProcessBlock(double** inputs, double** outputs, int nFrames)
+{
+  WDL_MutexLock lock(mMutex);
+  MeasureBlock(inputs, outputs, nFrames, ConnectedChannelCount(iplug::kInput), ConnectedChannelCount(iplug::kOutput));
+  if (mReadoutCounter.Advance(nFrames))
+    mRequests.readoutRefresh = 1;
+  if (mMeterCounter.Advance(nFrames))
+    mRequests.meterRefresh = 1;
+  if (mOutputCounter.Advance(nFrames) && mSettings.writeAutomationData == 1)
+    mRequests.outputParamWrite = 1;
+}
+
+void Vantorelix::MeasureBlock(double** inputs, double** outputs, int nFrames, int nIn, int nOut)
+{
+  const MeterSettings& s = mSettings;
+  const ChannelConfig& config = ChannelConfigTable[static_cast<size_t>(std::clamp(s.channelConfig, 0, 11))];
+  nIn = std::min(nIn, kMeterChannels);
+  nOut = std::min(nOut, kMeterChannels);
+
+  const iplug::ITransportInfo& transport = Transport();
+  if (transport.mTempo != -1.0)
+  {
+    const bool started = transport.mTransportIsRunning && !mRunning;
+    mRunning = transport.mTransportIsRunning;
+    if (s.sync && started)
+    {
+      // The host and the editor hear of the reset from the idle hook, not from this thread.
+      ClearMeasurement();
+      mRequests.graphScrollRestore = 1;
+      if (s.autoExportLogCSV)
+        mRequests.autoExport = 1;
+    }
+  }
+  else
+    mRunning = 1;
+  const bool active = s.sync ? mRunning != 0 : s.play != 0;
+  mActive = active;
+
+  const bool play = s.play != 0;
+  const bool limit = s.enableLimiter != 0;
+  const bool dial = s.gateMode == static_cast<int32_t>(GateMode::Dial);
+  const bool truePeak = s.peakMode != 0;
+  const auto mode = static_cast<WeightingMode>(s.weightingMode);
+  const size_t routing = static_cast<size_t>(std::clamp(s.channelRouting, 0, 43));
+  const double* weights = mode >= WeightingMode::LeqK && mode <= WeightingMode::LeqC ? mBroadcastWeights[routing].data()
+                          : mode == WeightingMode::LeqM                               ? mCinemaWeights[routing].data()
+                                                                                      : nullptr;
+  const double gain = levels::DbToAmplitude(s.preGain);
+  LoudnessEngine* engine = mEngine.get();
+  int nEnabled = 0;
+  for (int k = 0; k < kMeterChannels; ++k)
+    nEnabled += config.enabled[k];
+
+  for (int i = 0; i < nFrames; ++i)
+  {
+    // Channels that are not measured keep their input, so every output channel is written.
+    double x[kMeterChannels];
+    for (int k = 0; k < kMeterChannels; ++k)
+      x[k] = k < nIn ? inputs[k][i] : 0.0;
+    if (play)
+    {
+      for (int k = 0; k < kMeterChannels; ++k)
+        if (config.enabled[k])
+          x[k] *= gain;
+      if (limit)
+      {
+        mLimiter.Process(config.enabled, x);
+        for (int k = 0; k < kMeterChannels; ++k)
+          if (config.enabled[k])
+            x[k] = mLimiter.output[k];
+      }
+      if (engine)
+      {
+        engine->ProcessPeaks(config.enabled, s.peakMode, x);
+        double speech = 0.0;
+        double y[kMeterChannels] = {};
+        for (int k = 0; k < kMeterChannels; ++k)
+        {
+          if (!config.enabled[k])
+            continue;
+          speech += x[k];
+          y[k] = mFilters[k].Process(x[k]) * (weights ? weights[k] : 1.0);
+        }
+        speech = dial && nEnabled > 0 ? speech / nEnabled : 0.0;
+        engine->Process(config, truePeak, active, mode == WeightingMode::LeqM, y, speech);
+      }
+    }
+    for (int k = 0; k < nOut; ++k)
+      outputs[k][i] = x[k];
+  }
+
+  if (!engine)
+    return;
+  bool periodDue = play && mHistoryCounter.Advance(nFrames) && active;
+  // The first point of a measurement is made at once, not 100 ms into it.
+  if (active && mHistory.Size() == 0)
+  {
+    periodDue = true;
+    mHistoryCounter.count = 0;
+  }
+  if (periodDue)
+    RunPeriodWork();
+  if (active)
+    AdvanceElapsedClock(nFrames);
+}
+
+void Vantorelix::RunPeriodWork()
+{
+  timespec now{};
+  clock_gettime(CLOCK_REALTIME, &now);
+  tm wall{};
+  localtime_r(&now.tv_sec, &wall);
+  const int milliseconds = static_cast<int>(now.tv_nsec / 1000000);
+
+  const PeriodReadings readings(*mEngine);
+  UpdateAlerts(mSettings.alerts, readings);
+  if (mHistory.Size() < mHistory.capacity)
+  {
+    LoudnessHistoryPoint point{};
+    point.gateMode = static_cast<uint32_t>(mSettings.gateMode);
+    point.peakMode = static_cast<uint32_t>(mSettings.peakMode);
+    FillLevels(point, readings);
+    uint32_t timer[4];
+    TimerTime(timer, wall, milliseconds);
+    point.timerHours = timer[0];
+    point.timerMinutes = timer[1];
+    point.timerSeconds = timer[2];
+    point.timerTenths = timer[3];
+    point.wallHour = static_cast<uint32_t>(wall.tm_hour);
+    point.wallMinute = static_cast<uint32_t>(wall.tm_min);
+    point.wallSecond = static_cast<uint32_t>(wall.tm_sec);
+    point.wallTenths = static_cast<uint32_t>(milliseconds / 100);
+    point.wallYear = static_cast<uint32_t>(wall.tm_year + 1900);
+    point.wallMonth = static_cast<uint32_t>(wall.tm_mon + 1);
+    point.wallDay = static_cast<uint32_t>(wall.tm_mday);
+    point.dialoguePresent = static_cast<uint32_t>(mEngine->dialoguePresent);
+    FillAlertFlags(point, mSettings.alerts, readings);
+    mHistory.AppendCopy(point);
+  }
+  mEngine->ClearPeriodMaxima();
+}
+
+void Vantorelix::TimerTime(uint32_t (&time)[4], const tm& wall, int milliseconds)
+{
+  std::fill(std::begin(time), std::end(time), 0u);
+  switch (mSettings.timerMode)
+  {
+  case 2:  // system clock
+    time[0] = static_cast<uint32_t>(wall.tm_hour);
+    time[1] = static_cast<uint32_t>(wall.tm_min);
+    time[2] = static_cast<uint32_t>(wall.tm_sec);
+    time[3] = static_cast<uint32_t>(milliseconds / 100);
+    break;
+  case 1:  // the host's time line
+  {
+    const double position = Transport().mSamplePos / mClockRate;
+    double t = position > 0.0 ? position : 0.0;
+    mTimeCode.hours = std::floor(t / 3600.0);
+    t -= mTimeCode.hours * 3600.0;
+    mTimeCode.minutes = std::floor(t / 60.0);
+    t -= mTimeCode.minutes * 60.0;
+    mTimeCode.seconds = t;
+    time[0] = static_cast<uint32_t>(mTimeCode.hours);
+    time[1] = static_cast<uint32_t>(mTimeCode.minutes);
+    time[2] = static_cast<uint32_t>(std::floor(t));
+    time[3] = static_cast<uint32_t>(std::floor((t - std::floor(t)) * 10.0));
+    break;
+  }
+  case 0:  // elapsed measuring time
+  {
+    const double seconds = std::floor(mElapsed.seconds);
+    time[0] = static_cast<uint32_t>(mElapsed.hours);
+    time[1] = static_cast<uint32_t>(mElapsed.minutes);
+    time[2] = static_cast<uint32_t>(seconds);
+    time[3] = static_cast<uint32_t>(std::floor((mElapsed.seconds - seconds) * 10.0));
+    break;
+  }
+  default:
+    break;
+  }
+}
+
+void Vantorelix::AdvanceElapsedClock(int nFrames)
+{
+  mElapsed.seconds += nFrames / mClockRate;
+  if (mElapsed.seconds >= 60.0)
+  {
+    mElapsed.seconds -= 60.0;
+    mElapsed.minutes += 1.0;
+  }
+  if (mElapsed.minutes > 59.0)
+  {
+    mElapsed.minutes = 0.0;
+    mElapsed.hours += 1.0;
+  }
+  if (mElapsed.hours > 23.0)
+    mElapsed.hours = 0.0;
+}

@@ -1,0 +1,84 @@
+#include "meter-plugin/Vantorelix.h"
+
+#include <ctime>
+#include <new>
+
+namespace {
+
+constexpr double kBroadcastSurroundWeight = 1.189207;  // +1.5 dB on the power
+constexpr double kCinemaSurroundWeight = 0.707;
+constexpr uint32_t kLimiterLookAhead = 122;
+constexpr uint32_t kLimiterHalfLength = 61;
+
+} // namespace
+
+bool Vantorelix::PrepareDsp()
+{
+  const double fs = GetSampleRate();
+  const MeterSettings& s = mSettings;
+  // Built aside: an engine that cannot be had leaves the running chain whole.
+  std::unique_ptr<LoudnessEngine> engine(new (std::nothrow) LoudnessEngine);
+  if (!engine || !engine->Setup(s.gateMode, static_cast<uint32_t>(s.measurementMode), fs, s.slWindowMs, s.mlWindowMs))
+    return false;
+
+  mRunning = 0;
+  mActive = 0;
+  mReadoutCounter.Prepare(50.0, fs);
+  mMeterCounter.Prepare(50.0, fs);
+  mOutputCounter.Prepare(50.0, fs);
+  mHistoryCounter.Prepare(100.0, fs);
+  mHistory.Clear();
+  mMemory.Clear();
+  mLimiter.Prepare(kLimiterLookAhead, 1, 1, fs);
+  mEngine = std::move(engine);
+  mClockRate = fs;
+  mElapsed = MeterClock{};
+  FillChannelWeightTable(mBroadcastWeights, 0.0, kBroadcastSurroundWeight);
+  FillChannelWeightTable(mCinemaWeights, 1.0, kCinemaSurroundWeight);
+  for (WeightingFilter& filter : mFilters)
+    filter.Design(static_cast<uint32_t>(s.weightingMode), static_cast<uint32_t>(s.lowCutSlope),
+                  static_cast<uint32_t>(s.highCutSlope), fs, s.lowCutFreq, s.highCutFreq);
+  mLimiter.Setup(0, 1, 4, kLimiterHalfLength, static_cast<uint32_t>(s.peakMode), 1, 0.0, s.maxPeakTarget,
+                 s.maxPeakTarget, 0.0, 0.0, 0.0);
+  mLimiter.latency = mLimiter.LookAheadLength() + mLimiter.ExtraDelay();
+  mChain.latency = s.enableLimiter ? static_cast<int32_t>(mLimiter.latency) : 0;
+  // The wall clock of the history points is read on the audio thread; loading the time zone
+  // here keeps that reading free of allocation.
+  tzset();
+  return true;
+}
+
+void Vantorelix::ResetMeasurement()
+{
+  ClearMeasurement();
+  RestoreGraphScroll();
+}
+
+void Vantorelix::ClearMeasurement()
+{
+  mHistory.Clear();
+  if (mEngine)
+    mEngine->Reset();
+  mElapsed = MeterClock{};
+  mLimiter.ResetDetectors();
+  for (WeightingFilter& filter : mFilters)
+    filter.ClearState();
+  for (AlertState& alert : mSettings.alerts)
+  {
+    alert.count = 0;
+    alert.seconds = 0.0;
+    alert.active = 0;
+    alert.flag2 = 0;
+  }
+  mRequests.graphReset = 1;
+}
+
+void Vantorelix::RestoreGraphScroll()
+{
+  mSettings.graph[kGraphScroll - kGraphTimescale] = 1;
+  iplug::IParam* scroll = GetParam(kGraphScroll);
+  if (static_cast<int>(scroll->Value()) == 1)
+    return;
+  SetParameterValue(kGraphScroll, scroll->ToNormalised(1.0), true);
+  DeliverValueToEditor(kGraphScroll, 1.0, false);
+}

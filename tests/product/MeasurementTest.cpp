@@ -1,0 +1,327 @@
+// The audio path: what reaches the output, what is measured, the 100 ms work with alerts and
+// history points, and measurement resets from the transport.
+
+#include "tests/product/ProductFixture.h"
+
+#include "meter-engine/LevelScales.h"
+#include "tests/framework/AllocationCounter.h"
+
+namespace {
+
+using namespace product_test;
+
+TEST(Measurement, PlayOffPassesEveryChannelBitIdentical)
+{
+  Vantorelix plug;
+  MeterSettings& s = plug.Settings();
+  s.preGain = 6.0;
+  s.enableLimiter = 1;
+  s.maxPeakTarget = -20.0;
+  Prepare(plug, 48000.0, 512, 4);
+  s.play = 0;
+  Block block(4, 512);
+  for (int c = 0; c < 4; ++c)
+    FillNoise(block.in[size_t(c)], 0.9, unsigned(c + 1));
+  for (int i = 0; i < 10; ++i)
+    Process(plug, block);
+  EXPECT_EQ(block.out, block.in);
+  EXPECT_EQ(plug.Engine()->samplePeakMax, 0.0);  // the engine is not fed
+}
+
+TEST(Measurement, PreGainActsOnTheMeasuredChannelsOnly)
+{
+  Vantorelix plug;
+  plug.Settings().preGain = -6.0;
+  plug.Settings().channelConfig = 1;  // "Left"
+  Prepare(plug, 48000.0, 64, 2);
+  Block block(2, 64, 0.5);
+  Process(plug, block);
+  EXPECT_DOUBLE_EQ(block.out[0][10], 0.5 * levels::DbToAmplitude(-6.0));
+  EXPECT_EQ(block.out[1][10], 0.5);
+}
+
+// "Right" measures channel 2 alone; channel 1 passes unchanged and is written, so the host never
+// reads back audio left in its buffer from an earlier block.
+TEST(Measurement, RightMeasuresChannelTwoOnlyAndWritesChannelOneUnchanged)
+{
+  Vantorelix plug;
+  plug.Settings().channelConfig = 2;  // "Right"
+  plug.Settings().weightingMode = 1;  // K
+  plug.Settings().preGain = 3.0;
+  Prepare(plug, 48000.0, 480, 2);
+  Block loudLeft(2, 480);
+  FillNoise(loudLeft.in[0], 0.8, 3);
+  std::fill(loudLeft.out[0].begin(), loudLeft.out[0].end(), 7.0);  // stale host audio
+  for (int i = 0; i < 20; ++i)
+    Process(plug, loudLeft);
+  EXPECT_EQ(loudLeft.out[0], loudLeft.in[0]);
+  EXPECT_EQ(plug.Engine()->samplePeakMax, 0.0);
+  EXPECT_EQ(plug.Engine()->integratedGate.integrated, -144.0);
+
+  Block loudRight(2, 480);
+  FillNoise(loudRight.in[1], 0.5, 4);
+  for (int i = 0; i < 20; ++i)
+    Process(plug, loudRight);
+  EXPECT_GT(plug.Engine()->samplePeakMax, 0.5);  // pre-gain applied before the peaks
+  EXPECT_GT(plug.Engine()->integratedGate.integrated, -30.0);
+}
+
+TEST(Measurement, OutputsBeyondTheInputsAreWrittenSilent)
+{
+  Vantorelix plug;
+  Prepare(plug, 48000.0, 64, 2);
+  Block block(2, 64, 0.25);
+  std::fill(block.out[1].begin(), block.out[1].end(), 9.0);
+  plug.MeasureBlock(block.inPtr.data(), block.outPtr.data(), 64, 1, 2);
+  EXPECT_EQ(block.out[0][0], 0.25);
+  EXPECT_EQ(block.out[1], std::vector<double>(64, 0.0));
+}
+
+// Mean-square power of the momentary window after a second of noise on one channel.
+double MomentaryPower(int routing, int weighting, int channel)
+{
+  Vantorelix plug;
+  plug.Settings().channelConfig = 7;  // "5.1/6.0 Ch"
+  plug.Settings().channelRouting = routing;
+  plug.Settings().weightingMode = weighting;
+  Prepare(plug, 48000.0, 480, 6);
+  Block block(6, 480);
+  FillNoise(block.in[size_t(channel)], 0.5, 11);
+  for (int i = 0; i < 100; ++i)
+    Process(plug, block);
+  return plug.Engine()->momentary.mean;
+}
+
+TEST(Measurement, FiveOneItuWeightsLfeAndSurrounds)
+{
+  constexpr int kItu = 15;  // L R C LFE Ls Rs
+  for (int weighting : {1, 3})  // K and B: the broadcast weights
+  {
+    const double front = MomentaryPower(kItu, weighting, 0);
+    ASSERT_GT(front, 0.0);
+    // The LFE adds nothing beyond the filters' denormal guard on the silent channels.
+    EXPECT_LT(MomentaryPower(kItu, weighting, 3) / front, 1e-30);
+    EXPECT_NEAR(MomentaryPower(kItu, weighting, 2) / front, 1.0, 1e-12);
+    EXPECT_NEAR(MomentaryPower(kItu, weighting, 4) / front, 1.189207 * 1.189207, 1e-9);
+    EXPECT_NEAR(MomentaryPower(kItu, weighting, 5) / front, 1.189207 * 1.189207, 1e-9);
+  }
+  // Leq(M) takes the cinema weights, and "Off" none.
+  const double mFront = MomentaryPower(kItu, 5, 0);
+  EXPECT_NEAR(MomentaryPower(kItu, 5, 3) / mFront, 1.0, 1e-12);
+  EXPECT_NEAR(MomentaryPower(kItu, 5, 4) / mFront, 0.707 * 0.707, 1e-9);
+  EXPECT_NEAR(MomentaryPower(kItu, 0, 3) / MomentaryPower(kItu, 0, 0), 1.0, 1e-12);
+}
+
+TEST(Measurement, AlertFiresOnTheEvaluationThatCompletesItsPeriod)
+{
+  struct Case
+  {
+    AlertMode mode;
+    double period;
+    int firesOn;
+  };
+  for (const Case& c : {Case{AlertMode::On, 2.0, 20}, Case{AlertMode::Auto, 2.0, 20}, Case{AlertMode::On, 1.0, 10},
+                        Case{AlertMode::On, 0.0, 1}})
+  {
+    AlertState alert;
+    alert.kind = 1;  // maximum
+    alert.mode = c.mode;
+    alert.level = -23.0;
+    alert.period = c.period;
+    for (int i = 1; i < c.firesOn; ++i)
+    {
+      alert.Update(-20.0, 100.0);
+      ASSERT_EQ(alert.active, 0) << "evaluation " << i << " of period " << c.period;
+    }
+    alert.Update(-20.0, 100.0);
+    EXPECT_EQ(alert.active, 1);
+    EXPECT_EQ(alert.count, 1u);
+    alert.Update(-20.0, 100.0);
+    EXPECT_EQ(alert.count, 2u);  // every further violation counts
+    alert.Update(-30.0, 100.0);  // back below the level
+    EXPECT_EQ(alert.active, c.mode == AlertMode::On ? 1 : 0);
+    EXPECT_EQ(alert.seconds, 0.0);
+    EXPECT_EQ(alert.count, 2u);
+  }
+  AlertState minimum;
+  minimum.mode = AlertMode::On;
+  minimum.level = -70.0;
+  minimum.Update(-60.0, 100.0);
+  EXPECT_EQ(minimum.active, 0);
+  minimum.Update(-80.0, 100.0);
+  EXPECT_EQ(minimum.active, 1);
+  minimum.mode = AlertMode::Off;
+  minimum.Update(-80.0, 100.0);
+  EXPECT_EQ(minimum.active, 0);
+  AlertState other;  // a kind that is neither minimum nor maximum never fires
+  other.kind = 2;
+  other.mode = AlertMode::Auto;
+  other.active = 1;
+  other.seconds = 1.0;
+  other.Update(100.0, 100.0);
+  EXPECT_EQ(other.active, 0);
+  EXPECT_EQ(other.seconds, 0.0);
+  EXPECT_EQ(other.count, 0u);
+}
+
+TEST(Measurement, IntegratedMaximumAlertRaisesItsHistoryFlagAfterTwoSeconds)
+{
+  Vantorelix plug;
+  AlertState& ilMax = plug.Settings().alerts[kAlertIlMax];
+  ilMax.mode = AlertMode::On;
+  ilMax.level = -40.0;
+  ilMax.period = 2.0;
+  plug.Settings().gateMode = 2;  // G10
+  Prepare(plug, 48000.0, 480, 2);
+  Block block(2, 480);
+  FillNoise(block.in[0], 0.5, 5);
+  FillNoise(block.in[1], 0.5, 6);
+  // The first point is made at once, then one every 100 ms (ten blocks).
+  size_t firstActive = 0;
+  for (int i = 0; i < 40 * 10 && !firstActive; ++i)
+  {
+    Process(plug, block);
+    const LoudnessHistory& history = plug.History();
+    if (history.At(history.Size() - 1).alertActive[1])
+      firstActive = history.Size();
+  }
+  ASSERT_GT(firstActive, 0u);
+  // The integrated loudness exists from the first 100 ms block on (point 2), so the twentieth
+  // violating evaluation is point 21.
+  EXPECT_EQ(firstActive, 21u);
+  EXPECT_EQ(plug.History().At(firstActive - 1).alertActive[3], 1);  // IL Max at both places
+  EXPECT_EQ(ilMax.count, 1u);
+}
+
+TEST(Measurement, FirstHistoryPointComesWithTheFirstActiveBlock)
+{
+  Vantorelix plug;
+  Prepare(plug, 48000.0, 64, 2);
+  Block block(2, 64, 0.1);
+  Process(plug, block);
+  ASSERT_EQ(plug.History().Size(), 1u);
+  const LoudnessHistoryPoint& first = plug.History().At(0);
+  EXPECT_EQ(first.samplePeakPeriodMax, -20.0);
+  EXPECT_EQ(first.wallYear >= 2024, true);
+  for (int i = 0; i < 74; ++i)  // 4800 frames since the first point
+    Process(plug, block);
+  EXPECT_EQ(plug.History().Size(), 1u);
+  Process(plug, block);
+  EXPECT_EQ(plug.History().Size(), 2u);
+  EXPECT_EQ(plug.History().At(1).timerTenths, 1u);  // 0.1 s of elapsed time at the second point
+}
+
+TEST(Measurement, ElapsedClockCarriesSecondsIntoMinutes)
+{
+  Vantorelix plug;
+  Prepare(plug, 1000.0, 1000, 1);
+  Block block(1, 1000);
+  for (int i = 0; i < 61; ++i)
+    Process(plug, block);
+  EXPECT_EQ(plug.ElapsedClock().minutes, 1.0);
+  EXPECT_NEAR(plug.ElapsedClock().seconds, 1.0, 1e-9);
+}
+
+// A transport start with "Sync" on clears the measurement on the audio thread, but the host and
+// the editor hear of "Graph Scroll" only from the idle hook.
+TEST(Measurement, TransportStartResetsAndLeavesTheParameterToTheIdleHook)
+{
+  Vantorelix plug;
+  plug.Settings().sync = 1;
+  plug.Settings().autoExportLogCSV = 1;
+  Prepare(plug, 48000.0, 480, 2);
+  plug.GetParam(kGraphScroll)->Set(0.0);
+  iplug::ITransportInfo& transport = plug.Transport();
+  transport.mTempo = 120.0;
+  Block block(2, 480, 0.2);
+  Process(plug, block);  // stopped: nothing accumulates
+  EXPECT_EQ(plug.History().Size(), 0u);
+  EXPECT_DOUBLE_EQ(block.out[0][0], 0.2);
+
+  plug.Requests().graphReset = 0;
+  transport.mTransportIsRunning = true;
+  Process(plug, block);
+  EXPECT_EQ(plug.History().Size(), 1u);
+  EXPECT_EQ(plug.Requests().graphReset, 1);
+  EXPECT_EQ(plug.Requests().autoExport, 1);
+  EXPECT_EQ(plug.GetParam(kGraphScroll)->Value(), 0.0);
+  plug.IdleTick();
+  EXPECT_EQ(plug.GetParam(kGraphScroll)->Value(), 1.0);
+  EXPECT_EQ(plug.Requests().graphScrollRestore, 0);
+}
+
+TEST(Measurement, ResetKeepsAlertSettingsAndTheMemoryList)
+{
+  Vantorelix plug;
+  AlertState& slMax = plug.Settings().alerts[kAlertSlMax];
+  slMax.mode = AlertMode::On;
+  slMax.level = -50.0;
+  Prepare(plug, 48000.0, 480, 2);
+  Block block(2, 480);
+  FillNoise(block.in[0], 0.5, 8);
+  for (int i = 0; i < 50; ++i)
+    Process(plug, block);
+  ASSERT_EQ(slMax.active, 1);
+  plug.Memory().AppendCopy(plug.History().At(0));
+  plug.ResetMeasurement();
+  EXPECT_EQ(slMax.active, 0);
+  EXPECT_EQ(slMax.count, 0u);
+  EXPECT_EQ(slMax.level, -50.0);
+  EXPECT_EQ(slMax.mode, AlertMode::On);
+  EXPECT_EQ(plug.History().Size(), 0u);
+  EXPECT_EQ(plug.Memory().Size(), 1u);
+  EXPECT_EQ(plug.Engine()->integratedGate.integrated, -144.0);
+}
+
+TEST(Measurement, FrameCountersRaiseTheIdleFlags)
+{
+  Vantorelix plug;
+  Prepare(plug, 48000.0, 480, 1);
+  Block block(1, 480);
+  for (int i = 0; i < 4; ++i)
+    Process(plug, block);
+  EXPECT_EQ(plug.Requests().readoutRefresh, 0);
+  Process(plug, block);  // 2400 frames: 50 ms
+  EXPECT_EQ(plug.Requests().readoutRefresh, 1);
+  EXPECT_EQ(plug.Requests().meterRefresh, 1);
+  EXPECT_EQ(plug.Requests().outputParamWrite, 0);  // only while "WriteAutomationData" is on
+  plug.Settings().writeAutomationData = 1;
+  for (int i = 0; i < 5; ++i)
+    Process(plug, block);
+  EXPECT_EQ(plug.Requests().outputParamWrite, 1);
+}
+
+// Ten seconds through the heaviest settings, with history points and the dialogue gate, allocate
+// nothing on the audio thread.
+TEST(Measurement, ProcessingAllocatesNothing)
+{
+  struct Case
+  {
+    int channels, config, gate, peakMode, weighting;
+  };
+  for (const Case& c : {Case{2, 0, 2, 1, 1}, Case{10, 11, 2, 1, 7}, Case{2, 0, 3, 0, 5}})
+  {
+    Vantorelix plug;
+    MeterSettings& s = plug.Settings();
+    s.channelConfig = c.config;
+    s.gateMode = c.gate;
+    s.peakMode = c.peakMode;
+    s.weightingMode = c.weighting;
+    s.enableLimiter = 1;
+    s.writeAutomationData = 1;
+    for (AlertState& alert : s.alerts)
+      alert.mode = AlertMode::Auto;
+    Prepare(plug, 48000.0, 512, c.channels);
+    Block block(c.channels, 512);
+    for (int ch = 0; ch < c.channels; ++ch)
+      FillNoise(block.in[size_t(ch)], 0.5, unsigned(ch));
+    Process(plug, block);
+    const uint64_t before = testing_support::AllocationCount();
+    for (int i = 0; i < 940; ++i)
+      Process(plug, block);
+    EXPECT_EQ(testing_support::AllocationCount(), before) << c.channels << " channels, gate " << c.gate;
+    EXPECT_GT(plug.History().Size(), 90u);
+  }
+}
+
+} // namespace
