@@ -1,8 +1,6 @@
 // Every plug-in object makes its data folder in the user's home and reads "plugin.ini" and the
-// default preset from there. A suite must neither touch nor depend on the real home, so each test
-// process starts with a fresh, empty one of its own, removed when the process ends.
-
-#include <gtest/gtest.h>
+// default preset from there. A test or benchmark must neither touch nor depend on the real home,
+// so each process starts with a fresh, empty one of its own, removed when the process ends.
 
 #include <cstdlib>
 #include <filesystem>
@@ -14,7 +12,7 @@ struct TemporaryHome
 {
   TemporaryHome()
   {
-    std::string pattern = (std::filesystem::path(testing::TempDir()) / "vantorelix-home-XXXXXX").string();
+    std::string pattern = (std::filesystem::temp_directory_path() / "vantorelix-home-XXXXXX").string();
     if (mkdtemp(pattern.data()))
     {
       path = pattern;

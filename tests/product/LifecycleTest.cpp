@@ -235,7 +235,7 @@ TEST(Lifecycle, ConstructAndDestroyLeaksNothing)
     EXPECT_EQ(plug.History().clearPending, 1);
   };
   cycle();  // first use of the process-wide tables
-  const size_t heap = HeapInUse();
+  [[maybe_unused]] const size_t heap = HeapInUse();
   const long objects = platform::LiveObjectCount();
   for (int i = 0; i < 50; ++i)
     cycle();
