@@ -185,7 +185,8 @@ float spectralSlope(VadSpectralTilt& s, const float* x)
 
   constexpr uint32_t bins = kVadHalfLength / 2;
   constexpr double sumK = bins * (bins - 1) / 2.0;
-  constexpr double denominator = 357908480.0;  // bins * sum(k^2) - sum(k)^2
+  constexpr double sumKSquared = bins * (bins - 1) * (2.0 * bins - 1) / 6.0;
+  constexpr double denominator = bins * sumKSquared - sumK * sumK;
   double sumL = 0.0;
   double sumKL = 0.0;
   for (uint32_t k = 0; k < bins; ++k) {
