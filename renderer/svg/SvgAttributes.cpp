@@ -349,8 +349,12 @@ double svgStringToDouble(const char* s) {
   if (*s == '-' || *s == '+') ++s;
   bool hasDigits = false;
   double integer = 0.0;
+  // Integer digits past what a double can grow by only scale the value: counted here, they keep
+  // a huge mantissa with a large negative exponent finite instead of infinity times zero.
+  int droppedDigits = 0;
   for (; svgIsDigit(*s); ++s) {
-    integer = integer * 10.0 + (*s - '0');
+    if (integer < 1e300) integer = integer * 10.0 + (*s - '0');
+    else droppedDigits = std::min(droppedDigits + 1, kMaxExponent);
     hasDigits = true;
   }
   double fraction = 0.0;
@@ -368,14 +372,16 @@ double svgStringToDouble(const char* s) {
   }
   if (!hasDigits) return 0.0;
   double value = integer + fraction;
+  int exponent = droppedDigits;
   if ((*s == 'e' || *s == 'E') && value != 0.0) {
     ++s;
     const bool negativeExponent = *s == '-';
     if (*s == '-' || *s == '+') ++s;
-    int exponent = 0;
-    for (; svgIsDigit(*s); ++s) exponent = std::min(exponent * 10 + (*s - '0'), kMaxExponent);
-    value *= std::pow(10.0, negativeExponent ? -exponent : exponent);
+    int written = 0;
+    for (; svgIsDigit(*s); ++s) written = std::min(written * 10 + (*s - '0'), kMaxExponent);
+    exponent += negativeExponent ? -written : written;
   }
+  if (exponent != 0) value *= std::pow(10.0, exponent);
   // Every number ends up in a float: saturate rather than overflow to infinity.
   value = std::min(value, static_cast<double>(FLT_MAX));
   return negative ? -value : value;

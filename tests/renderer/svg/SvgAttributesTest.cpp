@@ -53,6 +53,12 @@ TEST(SvgAttributes, ReadsNumbers) {
   for (const auto& c : cases) EXPECT_DOUBLE_EQ(svgStringToDouble(c.text), c.expected) << c.text;
   EXPECT_EQ(svgStringToDouble("1e99999999999"), FLT_MAX);  // saturated to what a float holds
   EXPECT_EQ(svgStringToDouble("-1e39"), -FLT_MAX);
+  // Attribute values reach the reader whole: a mantissa longer than a double can hold, brought
+  // back by its exponent, is a number and not infinity times zero.
+  const std::string longMantissa = "1" + std::string(400, '0');
+  EXPECT_NEAR(svgStringToDouble((longMantissa + "e-395").c_str()), 1e5, 1e-6);
+  EXPECT_EQ(svgStringToDouble((longMantissa + "e-999").c_str()), 0.0);
+  EXPECT_EQ(svgStringToDouble(longMantissa.c_str()), FLT_MAX);
 
   char buffer[64];
   EXPECT_STREQ(svgScanNumber("2em", buffer), "em");  // a unit, not an exponent
