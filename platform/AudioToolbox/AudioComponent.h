@@ -28,7 +28,6 @@ AudioComponent AudioComponentRegister(const AudioComponentDescription* descripti
 // The next registered component after previous (null: the first) matching the description, where
 // a zero type, subtype or manufacturer matches any.
 AudioComponent AudioComponentFindNext(AudioComponent previous, const AudioComponentDescription* description);
-OSStatus AudioComponentGetDescription(AudioComponent component, AudioComponentDescription* description);
 OSStatus AudioComponentGetVersion(AudioComponent component, UInt32* version);
 // The name, retained for the caller.
 OSStatus AudioComponentCopyName(AudioComponent component, CFStringRef* name);
@@ -38,7 +37,6 @@ OSStatus AudioComponentCopyName(AudioComponent component, CFStringRef* name);
 OSStatus AudioComponentInstanceNew(AudioComponent component, AudioComponentInstance* instance);
 // Closes the instance (Close of the block, or the Close selector) and frees it.
 OSStatus AudioComponentInstanceDispose(AudioComponentInstance instance);
-AudioComponent AudioComponentInstanceGetComponent(AudioComponentInstance instance);
 // Whether the instance handles the selector: its Lookup gives a method, or its CanDo says so.
 Boolean AudioComponentInstanceCanDo(AudioComponentInstance instance, SInt16 selector);
 

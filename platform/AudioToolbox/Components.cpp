@@ -122,14 +122,6 @@ AudioComponent AudioComponentFindNext(AudioComponent previous, const AudioCompon
   return nullptr;
 }
 
-OSStatus AudioComponentGetDescription(AudioComponent component, AudioComponentDescription* description)
-{
-  if (!component || !description)
-    return kAudio_ParamError;
-  *description = component->description;
-  return 0;
-}
-
 OSStatus AudioComponentGetVersion(AudioComponent component, UInt32* version)
 {
   if (!component || !version)
@@ -181,11 +173,6 @@ OSStatus AudioComponentInstanceDispose(AudioComponentInstance instance)
                                            : CallEntry(instance, kComponentCloseSelect, {Slot(instance)});
   delete instance;
   return status;
-}
-
-AudioComponent AudioComponentInstanceGetComponent(AudioComponentInstance instance)
-{
-  return instance ? instance->component : nullptr;
 }
 
 Boolean AudioComponentInstanceCanDo(AudioComponentInstance instance, SInt16 selector)

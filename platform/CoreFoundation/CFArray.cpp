@@ -87,12 +87,6 @@ void CFArrayRemoveValueAtIndex(CFMutableArrayRef array, CFIndex index)
   object->mCallbacks.Release(value);
 }
 
-void CFArrayRemoveAllValues(CFMutableArrayRef array)
-{
-  if (Array* object = AsMutable<Array>(array))
-    object->Clear();
-}
-
 CFIndex CFArrayGetCount(CFArrayRef array)
 {
   const Array* object = As<Array>(array);

@@ -26,7 +26,6 @@ CFArrayRef CFArrayCreate(CFAllocatorRef allocator, const void** values, CFIndex 
 CFMutableArrayRef CFArrayCreateMutable(CFAllocatorRef allocator, CFIndex capacity, const CFArrayCallBacks* callBacks);
 void CFArrayAppendValue(CFMutableArrayRef array, const void* value);
 void CFArrayRemoveValueAtIndex(CFMutableArrayRef array, CFIndex index);
-void CFArrayRemoveAllValues(CFMutableArrayRef array);
 CFIndex CFArrayGetCount(CFArrayRef array);
 // Null for an index out of range.
 const void* CFArrayGetValueAtIndex(CFArrayRef array, CFIndex index);

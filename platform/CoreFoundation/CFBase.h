@@ -1,6 +1,6 @@
 #pragma once
 // Core types of the object layer: reference-counted objects with retain/release, type ids,
-// allocators, ranges and comparison results.
+// allocators, and comparison results.
 
 #include <cstddef>
 #include <cstdint>
@@ -34,12 +34,6 @@ typedef CFTypeRef CFPropertyListRef;
 typedef const struct __CFString* CFStringRef;
 typedef struct __CFString* CFMutableStringRef;
 typedef const struct __CFAllocator* CFAllocatorRef;
-
-struct CFRange {
-  CFIndex location;
-  CFIndex length;
-};
-inline CFRange CFRangeMake(CFIndex location, CFIndex length) { return CFRange{location, length}; }
 
 enum : CFIndex { kCFNotFound = -1 };
 

@@ -140,8 +140,6 @@ const CFStringRef kCFBundleIdentifierKey = CFSTR("CFBundleIdentifier");
 const CFStringRef kCFBundleVersionKey = CFSTR("CFBundleVersion");
 const CFStringRef kCFBundleNameKey = CFSTR("CFBundleName");
 
-CFTypeID CFBundleGetTypeID(void) { return Bundle::kType; }
-
 CFBundleRef CFBundleCreate(CFAllocatorRef, CFURLRef bundleURL)
 {
   if (CFGetTypeID(bundleURL) != CFURLGetTypeID())

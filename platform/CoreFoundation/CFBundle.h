@@ -18,7 +18,6 @@ extern const CFStringRef kCFBundleIdentifierKey;
 extern const CFStringRef kCFBundleVersionKey;
 extern const CFStringRef kCFBundleNameKey;
 
-CFTypeID CFBundleGetTypeID(void);
 // Reads Contents/Info.plist of the folder; null when the folder has none or it is not a valid
 // property list whose root is a dictionary. The bundle can then be found by its identifier.
 CFBundleRef CFBundleCreate(CFAllocatorRef allocator, CFURLRef bundleURL);

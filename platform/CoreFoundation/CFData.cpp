@@ -55,9 +55,3 @@ const UInt8* CFDataGetBytePtr(CFDataRef data)
   const Data* object = As<Data>(data);
   return object ? object->mBytes.data() : nullptr;
 }
-
-UInt8* CFDataGetMutableBytePtr(CFMutableDataRef data)
-{
-  Data* object = AsMutable<Data>(data);
-  return object ? object->mBytes.data() : nullptr;
-}

@@ -15,6 +15,5 @@ CFMutableDataRef CFDataCreateMutable(CFAllocatorRef allocator, CFIndex capacity)
 void CFDataAppendBytes(CFMutableDataRef data, const UInt8* bytes, CFIndex length);
 CFIndex CFDataGetLength(CFDataRef data);
 const UInt8* CFDataGetBytePtr(CFDataRef data);
-UInt8* CFDataGetMutableBytePtr(CFMutableDataRef data);
 
 }  // extern "C"

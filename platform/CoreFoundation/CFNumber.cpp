@@ -120,12 +120,6 @@ CFNumberRef CFNumberCreate(CFAllocatorRef, CFNumberType type, const void* value)
   return reinterpret_cast<CFNumberRef>(new Number(type, integer, real));
 }
 
-CFNumberType CFNumberGetType(CFNumberRef number)
-{
-  const Number* object = As<Number>(number);
-  return object ? object->mType : 0;
-}
-
 Boolean CFNumberIsFloatType(CFNumberRef number)
 {
   const Number* object = As<Number>(number);

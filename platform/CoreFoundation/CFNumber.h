@@ -29,7 +29,6 @@ extern "C" {
 CFTypeID CFNumberGetTypeID(void);
 // Null for an unknown type or a null value pointer.
 CFNumberRef CFNumberCreate(CFAllocatorRef allocator, CFNumberType type, const void* value);
-CFNumberType CFNumberGetType(CFNumberRef number);
 Boolean CFNumberIsFloatType(CFNumberRef number);
 // Stores the value converted to type; false when the conversion loses information (the
 // converted value is stored all the same) or the type is unknown (nothing stored).

@@ -171,11 +171,7 @@ const CFStringRef kCFRunLoopDefaultMode = CFSTR("kCFRunLoopDefaultMode");
 
 CFAbsoluteTime CFAbsoluteTimeGetCurrent(void) { return static_cast<double>(gClock.load()) / 1e9; }
 
-CFTypeID CFRunLoopGetTypeID(void) { return RunLoop::kType; }
-CFTypeID CFRunLoopTimerGetTypeID(void) { return Timer::kType; }
-
 CFRunLoopRef CFRunLoopGetMain(void) { return reinterpret_cast<CFRunLoopRef>(&MainLoop()); }
-CFRunLoopRef CFRunLoopGetCurrent(void) { return CFRunLoopGetMain(); }
 
 CFRunLoopTimerRef CFRunLoopTimerCreate(CFAllocatorRef, CFAbsoluteTime fireDate, CFTimeInterval interval, CFOptionFlags,
                                        CFIndex order, CFRunLoopTimerCallBack callout, CFRunLoopTimerContext* context)
@@ -188,12 +184,6 @@ void CFRunLoopAddTimer(CFRunLoopRef loop, CFRunLoopTimerRef timer, CFStringRef)
 {
   if (As<RunLoop>(loop) && As<Timer>(timer))
     MainLoop().Add(As<Timer>(timer));
-}
-
-void CFRunLoopRemoveTimer(CFRunLoopRef loop, CFRunLoopTimerRef timer, CFStringRef)
-{
-  if (As<RunLoop>(loop) && As<Timer>(timer) && MainLoop().Remove(As<Timer>(timer)))
-    CFRelease(timer);
 }
 
 Boolean CFRunLoopContainsTimer(CFRunLoopRef loop, CFRunLoopTimerRef timer, CFStringRef)
@@ -211,19 +201,4 @@ Boolean CFRunLoopTimerIsValid(CFRunLoopTimerRef timer)
 {
   const Timer* object = As<Timer>(timer);
   return object && object->mValid;
-}
-
-CFAbsoluteTime CFRunLoopTimerGetNextFireDate(CFRunLoopTimerRef timer)
-{
-  const Timer* object = As<Timer>(timer);
-  if (!object)
-    return 0.0;
-  std::lock_guard<std::mutex> lock(MainLoop().mMutex);
-  return static_cast<double>(object->mNextFire) / 1e9;
-}
-
-CFTimeInterval CFRunLoopTimerGetInterval(CFRunLoopTimerRef timer)
-{
-  const Timer* object = As<Timer>(timer);
-  return object ? static_cast<double>(object->mInterval) / 1e9 : 0.0;
 }

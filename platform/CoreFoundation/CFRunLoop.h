@@ -31,26 +31,20 @@ extern const CFStringRef kCFRunLoopDefaultMode;
 
 CFAbsoluteTime CFAbsoluteTimeGetCurrent(void);
 
-CFTypeID CFRunLoopGetTypeID(void);
-CFTypeID CFRunLoopTimerGetTypeID(void);
 // There is one run loop, the main one; every thread gets it.
 CFRunLoopRef CFRunLoopGetMain(void);
-CFRunLoopRef CFRunLoopGetCurrent(void);
 
 // A timer first due at fireDate, then every interval seconds (a one-shot timer when interval
 // is 0 or less). The context's info is retained with its retain callback when one is given.
 CFRunLoopTimerRef CFRunLoopTimerCreate(CFAllocatorRef allocator, CFAbsoluteTime fireDate, CFTimeInterval interval,
                                        CFOptionFlags flags, CFIndex order, CFRunLoopTimerCallBack callout,
                                        CFRunLoopTimerContext* context);
-// The run loop retains the timer until it is removed or invalidated. Any mode counts.
+// The run loop retains the timer until it is invalidated. Any mode counts.
 void CFRunLoopAddTimer(CFRunLoopRef loop, CFRunLoopTimerRef timer, CFStringRef mode);
-void CFRunLoopRemoveTimer(CFRunLoopRef loop, CFRunLoopTimerRef timer, CFStringRef mode);
 Boolean CFRunLoopContainsTimer(CFRunLoopRef loop, CFRunLoopTimerRef timer, CFStringRef mode);
 // Stops the timer for good: it leaves the run loop and releases its context info.
 void CFRunLoopTimerInvalidate(CFRunLoopTimerRef timer);
 Boolean CFRunLoopTimerIsValid(CFRunLoopTimerRef timer);
-CFAbsoluteTime CFRunLoopTimerGetNextFireDate(CFRunLoopTimerRef timer);
-CFTimeInterval CFRunLoopTimerGetInterval(CFRunLoopTimerRef timer);
 
 }  // extern "C"
 

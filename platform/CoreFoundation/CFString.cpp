@@ -164,17 +164,6 @@ CFStringRef CFStringCreateWithCString(CFAllocatorRef, const char* text, CFString
   return MakeString(text);
 }
 
-CFStringRef CFStringCreateWithBytes(CFAllocatorRef, const UInt8* bytes, CFIndex count, CFStringEncoding encoding,
-                                    Boolean)
-{
-  if (count < 0 || (count > 0 && !bytes))
-    return nullptr;
-  std::string text(reinterpret_cast<const char*>(bytes), static_cast<size_t>(count));
-  if (!ValidIn(text, encoding))
-    return nullptr;
-  return MakeString(std::move(text));
-}
-
 CFStringRef CFStringCreateCopy(CFAllocatorRef, CFStringRef string)
 {
   const String* object = As<String>(string);

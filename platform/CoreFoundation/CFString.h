@@ -20,8 +20,6 @@ extern "C" {
 CFTypeID CFStringGetTypeID(void);
 // Null when text is null or not valid in the encoding (UTF-8 or ASCII).
 CFStringRef CFStringCreateWithCString(CFAllocatorRef allocator, const char* text, CFStringEncoding encoding);
-CFStringRef CFStringCreateWithBytes(CFAllocatorRef allocator, const UInt8* bytes, CFIndex count,
-                                    CFStringEncoding encoding, Boolean isExternalRepresentation);
 CFStringRef CFStringCreateCopy(CFAllocatorRef allocator, CFStringRef string);
 // printf-style formatting; "%@" inserts the description of an object (a string's own text).
 CFStringRef CFStringCreateWithFormat(CFAllocatorRef allocator, CFTypeRef formatOptions, CFStringRef format, ...);

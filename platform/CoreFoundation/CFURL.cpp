@@ -95,9 +95,3 @@ Boolean CFURLGetFileSystemRepresentation(CFURLRef url, Boolean, UInt8* buffer, C
   std::memcpy(buffer, object->mPath.c_str(), object->mPath.size() + 1);
   return true;
 }
-
-Boolean CFURLHasDirectoryPath(CFURLRef url)
-{
-  const URL* object = As<URL>(url);
-  return object && object->mDirectory;
-}

@@ -23,6 +23,5 @@ CFStringRef CFURLCopyLastPathComponent(CFURLRef url);
 CFStringRef CFURLCopyFileSystemPath(CFURLRef url, CFURLPathStyle style);
 // Writes the path with its terminating zero; false when it does not fit.
 Boolean CFURLGetFileSystemRepresentation(CFURLRef url, Boolean resolveAgainstBase, UInt8* buffer, CFIndex maxLength);
-Boolean CFURLHasDirectoryPath(CFURLRef url);
 
 }  // extern "C"
