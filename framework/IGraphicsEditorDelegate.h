@@ -56,9 +56,11 @@ public:
   void SetGraphicsAvailable(bool available) { mGraphicsAvailable = available; }
   bool GetGraphicsAvailable() const { return mGraphicsAvailable; }
 
-private:
+protected:
   // The graphics object only when it may be used for drawing-related calls.
   IGraphics* AvailableGraphics() const { return mGraphicsAvailable ? mGraphics : nullptr; }
+
+private:
   void CloseGraphics();
   bool ForwardKey(const IKeyPress& key, bool isUp);
 

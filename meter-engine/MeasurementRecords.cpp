@@ -1,5 +1,6 @@
 #include "meter-engine/MeasurementRecords.h"
 
+#include <algorithm>
 #include <cstring>
 #include <initializer_list>
 #include <new>
@@ -167,10 +168,20 @@ void LoudnessHistory::Clear()
 {
   if (inUse) {
     clearPending = 1;
+    pendingClearCount_ = points_.size();
     return;
   }
   points_.clear();
   clearPending = 0;
+  pendingClearCount_ = 0;
+}
+
+void LoudnessHistory::FinishPendingClear()
+{
+  if (!clearPending || inUse) return;
+  points_.erase(points_.begin(), points_.begin() + static_cast<std::ptrdiff_t>(std::min(pendingClearCount_, points_.size())));
+  clearPending = 0;
+  pendingClearCount_ = 0;
 }
 
 bool LoudnessHistory::AppendCopy(const LoudnessHistoryPoint& point)

@@ -148,6 +148,9 @@ public:
 
   // Deletes every point, or marks the clear as pending while the list is in use.
   void Clear();
+  // Carries out a clear deferred while the list was in use: only the points the list held when
+  // the clear was asked for go, so points appended since (or restored) stay.
+  void FinishPendingClear();
   // Appends a copy of the point; returns false (nothing added) when the list is full.
   bool AppendCopy(const LoudnessHistoryPoint& point);
 
@@ -163,4 +166,5 @@ public:
 
 private:
   std::vector<LoudnessHistoryPoint> points_;
+  size_t pendingClearCount_ = 0;
 };

@@ -35,16 +35,14 @@ IColor ColorOfWord(uint32_t rgb, int alpha)
   return IColor(alpha, (rgb >> 16) & 255, (rgb >> 8) & 255, rgb & 255);
 }
 
+// The colours and their packed words.
 void SetMeterColors(MeterColorSet& set, const char* const (&texts)[kMeterColorCount])
 {
   for (int i = 0; i < kMeterColorCount; ++i)
+  {
     set.colors[i] = Vantorelix::ColorFromHex(texts[i]);
-}
-
-void PackMeterColors(MeterColorSet& set)
-{
-  for (int i = 0; i < kMeterColorCount; ++i)
     set.packed[i] = Vantorelix::PackColor(set.colors[i]);
+  }
 }
 
 } // namespace
@@ -123,10 +121,8 @@ void Vantorelix::InitDisplayDefaults()
   s.graph[kDistributionDisplayMode - kGraphTimescale] = 2;  // SL
 
   SetDefaultMeterColorsA();
-  PackMeterColors(s.meterColorsA);
   s.lmLevels = {0.0, -9.0, -18.0, -24.0, -30.0, -36.0};
   SetDefaultMeterColorsB();
-  PackMeterColors(s.meterColorsB);
   s.peakLevels = {6.0, 0.0, -6.0, -18.0, -30.0, -60.0};
   SetDefaultReadoutColors();
 }

@@ -35,17 +35,29 @@ bool Vantorelix::PrepareDsp()
   mElapsed = MeterClock{};
   FillChannelWeightTable(mBroadcastWeights, 0.0, kBroadcastSurroundWeight);
   FillChannelWeightTable(mCinemaWeights, 1.0, kCinemaSurroundWeight);
-  for (WeightingFilter& filter : mFilters)
-    filter.Design(static_cast<uint32_t>(s.weightingMode), static_cast<uint32_t>(s.lowCutSlope),
-                  static_cast<uint32_t>(s.highCutSlope), fs, s.lowCutFreq, s.highCutFreq);
-  mLimiter.Setup(0, 1, 4, kLimiterHalfLength, static_cast<uint32_t>(s.peakMode), 1, 0.0, s.maxPeakTarget,
-                 s.maxPeakTarget, 0.0, 0.0, 0.0);
-  mLimiter.latency = mLimiter.LookAheadLength() + mLimiter.ExtraDelay();
+  DesignFilters(fs);
+  UpdateLimiter();
   mChain.latency = s.enableLimiter ? static_cast<int32_t>(mLimiter.latency) : 0;
   // The wall clock of the history points is read on the audio thread; loading the time zone
   // here keeps that reading free of allocation.
   tzset();
   return true;
+}
+
+void Vantorelix::DesignFilters(double sampleRate)
+{
+  const MeterSettings& s = mSettings;
+  for (WeightingFilter& filter : mFilters)
+    filter.Design(static_cast<uint32_t>(s.weightingMode), static_cast<uint32_t>(s.lowCutSlope),
+                  static_cast<uint32_t>(s.highCutSlope), sampleRate, s.lowCutFreq, s.highCutFreq);
+}
+
+void Vantorelix::UpdateLimiter()
+{
+  const MeterSettings& s = mSettings;
+  mLimiter.Setup(0, 1, 4, kLimiterHalfLength, static_cast<uint32_t>(s.peakMode), 1, 0.0, s.maxPeakTarget,
+                 s.maxPeakTarget, 0.0, 0.0, 0.0);
+  mLimiter.latency = mLimiter.LookAheadLength() + mLimiter.ExtraDelay();
 }
 
 void Vantorelix::ResetMeasurement()

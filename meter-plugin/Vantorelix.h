@@ -17,6 +17,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <memory>
+#include <span>
 #include <utility>
 #include <vector>
 
@@ -31,6 +32,9 @@ struct DisplayRequests {
   // A measurement reset on the audio thread leaves switching "Graph Scroll" back on to the idle
   // hook, which may tell the host and the editor.
   std::atomic<uint8_t> graphScrollRestore{0};
+  // Editor actions: fill the info text, run the update check by hand.
+  std::atomic<uint8_t> infoText{0};
+  std::atomic<uint8_t> updateCheck{0};
 };
 
 // The preset records the preset menu offers: the factory presets and the user's preset files.
@@ -58,6 +62,24 @@ struct PreparedChain {
   int32_t latency = 0;  // samples the chain delays the audio by
 };
 
+// Positions in the editor's control list of the controls the editor actions look up; -1 for
+// none. The layout records them as it attaches the controls.
+struct EditorControlPositions {
+  int csvExport = -1;
+  int logExport = -1;
+  int readoutColorsLoad = -1;
+  int readoutColorsSave = -1;
+  int meterColorsALoad = -1;
+  int meterColorsASave = -1;
+  int meterColorsBLoad = -1;
+  int meterColorsBSave = -1;
+  int graph = -1;
+};
+
+class IBPresetMenuZv;
+class IGraphControl;
+class IVFileSelectorControlHiddenZv;
+
 class Vantorelix : public iplug::IPlugAU,
                    private IMPlugPaths,
                    private IExtPDCHandler,
@@ -84,6 +106,10 @@ public:
   // Builds every rate-dependent part of the chain for the current sample rate and settings.
   // False when the engine cannot be built; the previous chain then stays as it was.
   bool PrepareDsp();
+  // The ten weighting filters for the filter settings at a sample rate.
+  void DesignFilters(double sampleRate);
+  // The limiter for the ceiling and peak mode settings, with the latency it needs.
+  void UpdateLimiter();
   void ProcessBlock(double** inputs, double** outputs, int nFrames) override;
   void MeasureBlock(double** inputs, double** outputs, int nFrames, int nIn, int nOut);
   // Starts a new measurement without rebuilding the chain. Callers hold the plug-in mutex.
@@ -170,6 +196,23 @@ public:
   void SaveMeterColorsB(const WDL_String& path) const;
   void LoadMeterColorsB(const WDL_String& path);
 
+  // ---- parameter changes and editor actions
+  // Copies a changed parameter into its mirror and runs what it needs, or runs an editor
+  // action; every accepted call ends with a display refresh request and the latency rule.
+  void ParameterChanged(int paramIdx, iplug::ParamChangeSource source, int sampleOffset) override;
+  // Sets a host parameter from inside the plug-in: host and editor are told, the change hook is
+  // not called.
+  void PushParameterValue(int paramIdx, bool isNormalised, double value);
+  // Editor-side hooks; both return at once while no editor is available.
+  void ConfigureMeterScales();
+  void UpdateGraphSettings();
+  // The default name a file selector offers in its save dialog.
+  static void SetDefaultFileName(IVFileSelectorControlHiddenZv& selector, const char* text);
+  // The graph's width for a "Graph Timescale" step, in units of 30 s (1 beyond the steps).
+  static double GraphTimeFactor(int step);
+  // Where the layout attached the controls the editor actions look up.
+  EditorControlPositions& ControlPositions() { return mControlPositions; }
+
   // ---- members other parts of the product read
   MeterSettings& Settings() { return mSettings; }
   const MeterSettings& Settings() const { return mSettings; }
@@ -188,6 +231,46 @@ public:
   using IMPlugPaths::DataFolder;
 
 private:
+  // Parameter changes (ParameterChanged.cpp).
+  bool AcceptsChange(int paramIdx, int source) const;
+  // Integer mirrors take the value truncated toward zero.
+  int32_t IntValue(int paramIdx) const;
+  void ApplyHostParameter(int paramIdx);
+  // Writes the alert records of a triple's group from their parameters.
+  void ApplyAlertGroup(int triple);
+  void UpdateEditorGeometry();
+  void SetupEngine();
+  void RedesignFilters();
+  void ResetMeasurementLocked();
+  void ResetLimiter();
+  void MatchGain(int matchIdx);
+  void FinishChange();
+
+  // Editor actions (EditorActions.cpp).
+  void RunEditorAction(int id);
+  iplug::igraphics::IControl* ControlAtPosition(int position) const;
+  template <class Control>
+  Control* ControlAt(int position) const
+  {
+    return dynamic_cast<Control*>(ControlAtPosition(position));
+  }
+  // The path chosen in the selector at that position; null when there is none.
+  const WDL_String* ChosenPath(int selectorPosition) const;
+  IBPresetMenuZv* PresetMenu() const;
+  // Pushes an integer parameter when its value truncated differs.
+  void PushIntParameter(int paramIdx, int value);
+  void SetEditorSize(int width, int height);
+  void SetGuiScale(double scale, bool resize);
+  void ClearAlerts(std::span<const AlertIndex> alerts);
+  void PushColours(int firstParam, const uint32_t* packed, int count);
+  void PushMeterColours(int firstParam, const MeterColorSet& colours);
+  void PushReadoutColors();
+  void MarkNewestPoint(bool set);
+  void StoreMemory();
+  void RebuildUserPresets();
+  void RunGraphCommand(IGraphControl& graph);
+  void ShiftGraphRange(int command);
+
   // The measurement part of a reset, safe on the audio thread: histories, engine, clocks,
   // detectors, filter states and alerts.
   void ClearMeasurement();
@@ -221,6 +304,7 @@ private:
   int mExtraParamBaseId = 0;
   iplug::IPreset mInitPreset;
   PresetMenuStore mPresetStore;
+  EditorControlPositions mControlPositions;
   uint8_t mPresetListMode = 1;  // factory presets go to the product's own list
   uint8_t mEditorOpen = 0;
 
