@@ -43,11 +43,6 @@ void MTLRegisterFragmentFunction(const char* name, MTLFragmentFunctionBody body)
   registerFunction(name, nullptr, body);
 }
 
-const void* MTLBufferBinding::contents() const
-{
-  return buffer ? static_cast<const unsigned char*>(buffer->contents()) + offset : nullptr;
-}
-
 std::shared_ptr<MTLFunction> MTLLibrary::newFunctionWithName(const std::string& name) const
 {
   if (std::find(functionNames.begin(), functionNames.end(), name) == functionNames.end())

@@ -88,24 +88,22 @@ unsigned char toUnorm(float v)
   return static_cast<unsigned char>(v * 255.0f + 0.5f);
 }
 
-// Missing colour channels read as 0, a missing alpha as 1.
+// Missing colour channels read as 0, a missing alpha as 1. kWhole: the layout stores all four
+// channels (and, on writing, the mask lets all four through), so nothing needs testing.
+template <bool kWhole = false>
 inline void readTexel(const TexelLayout& layout, const unsigned char* p, float out[4])
 {
   for (int c = 0; c < 4; c++)
-    out[c] = layout.channel[c] >= 0 ? p[layout.channel[c]] * (1.0f / 255.0f) : (c == 3 ? 1.0f : 0.0f);
+    out[c] = kWhole || layout.channel[c] >= 0 ? p[layout.channel[c]] * (1.0f / 255.0f) : (c == 3 ? 1.0f : 0.0f);
 }
 
-void readTexel(const MTLTexture& t, NSUInteger x, NSUInteger y, float out[4])
-{
-  readTexel(texelLayout(t.pixelFormat()), t.texel(x, y), out);
-}
-
+template <bool kWhole = false>
 inline void writeTexel(const TexelLayout& layout, unsigned char* p, const float c[4], NSUInteger mask)
 {
   static constexpr NSUInteger kBits[4] = {MTLColorWriteMaskRed, MTLColorWriteMaskGreen,
                                           MTLColorWriteMaskBlue, MTLColorWriteMaskAlpha};
   for (int i = 0; i < 4; i++)
-    if (layout.channel[i] >= 0 && (mask & kBits[i]))
+    if (kWhole || (layout.channel[i] >= 0 && (mask & kBits[i])))
       p[layout.channel[i]] = toUnorm(c[i]);
 }
 
@@ -220,7 +218,11 @@ Vertex shadeVertex(const PassState& st, NSUInteger vid)
   // that is not a number is put at the origin.
   auto fixed = [](double w) {
     constexpr double kLimit = 1 << 20;
-    return std::llround((std::isnan(w) ? 0.0 : std::clamp(w, -kLimit, kLimit)) * kSubPixel);
+    const double s = (std::isnan(w) ? 0.0 : std::clamp(w, -kLimit, kLimit)) * kSubPixel;
+    // Rounded half away from zero; s minus its integer part is exact at this magnitude.
+    const auto whole = static_cast<int64_t>(s);
+    const double fraction = s - static_cast<double>(whole);
+    return whole + (fraction >= 0.5 ? 1 : 0) - (fraction <= -0.5 ? 1 : 0);
   };
   v.x = fixed(xw);
   v.y = fixed(yw);
@@ -237,6 +239,11 @@ int64_t ceilDiv(int64_t n, int64_t d, double invD)
     x--;
   return x;
 }
+
+// The first and last pixel whose centre is at or after (at or before) a sub-pixel position; the
+// shifts round towards minus infinity.
+int64_t firstCentre(int64_t s) { return (s - kSubPixel / 2 + kSubPixel - 1) >> kSubPixelBits; }
+int64_t lastCentre(int64_t s) { return (s - kSubPixel / 2) >> kSubPixelBits; }
 
 struct Edge
 {
@@ -263,6 +270,7 @@ struct PixelPipeline
   NSUInteger writeMask = 0;
   const MTLRenderPipelineColorAttachmentDescriptor* attachment = nullptr;
   bool blending = false, sourceOver = false;
+  bool wholeTexel = false;  // four channels stored and all written
   unsigned char* stencil = nullptr;  // null: no stencil test
   NSUInteger stencilStride = 0;
   const MTLStencilDescriptor* front = nullptr;
@@ -287,6 +295,7 @@ PixelPipeline pixelPipeline(const PassState& st)
     pp.layout = texelLayout(st.colour->pixelFormat());
     pp.blending = pp.attachment->blendingEnabled;
     pp.sourceOver = pp.blending && isSourceOver(*pp.attachment);
+    pp.wholeTexel = pp.colourBpp == 4 && pp.writeMask == MTLColorWriteMaskAll;
   }
   // A state that passes everything and changes nothing needs no stencil at all.
   auto passive = [](const MTLStencilDescriptor& d) {
@@ -316,6 +325,7 @@ PixelPipeline pixelPipeline(const PassState& st)
   return pp;
 }
 
+template <bool kWhole>
 void shadePixel(const PixelPipeline& pp, NSUInteger x, NSUInteger y, const float varyings[], bool front)
 {
   unsigned char* stencil = nullptr;
@@ -353,7 +363,7 @@ void shadePixel(const PixelPipeline& pp, NSUInteger x, NSUInteger y, const float
   if (pp.blending)
   {
     float dst[4];
-    readTexel(pp.layout, texel, dst);
+    readTexel<kWhole>(pp.layout, texel, dst);
     if (pp.sourceOver)
     {
       const float keep = 1.0f - colour[3];
@@ -364,11 +374,11 @@ void shadePixel(const PixelPipeline& pp, NSUInteger x, NSUInteger y, const float
     {
       blend(*pp.attachment, colour, dst);
     }
-    writeTexel(pp.layout, texel, dst, pp.writeMask);
+    writeTexel<kWhole>(pp.layout, texel, dst, pp.writeMask);
   }
   else
   {
-    writeTexel(pp.layout, texel, colour, pp.writeMask);
+    writeTexel<kWhole>(pp.layout, texel, colour, pp.writeMask);
   }
 }
 
@@ -389,11 +399,12 @@ void rasterize(const PassState& st, const PixelPipeline& pp, const Vertex& v0, c
   area = area > 0 ? area : -area;
   const Edge e0 = makeEdge(v1, v2), e1 = makeEdge(v2, v0), e2 = makeEdge(v0, v1);
 
-  // Pixels whose centres may be inside, clipped to the viewport and the target.
-  const int64_t minX = std::max<int64_t>(pp.clip[0], std::min({v0.x, v1.x, v2.x}) / kSubPixel - 1);
-  const int64_t minY = std::max<int64_t>(pp.clip[1], std::min({v0.y, v1.y, v2.y}) / kSubPixel - 1);
-  const int64_t maxX = std::min<int64_t>(pp.clip[2], std::max({v0.x, v1.x, v2.x}) / kSubPixel + 1);
-  const int64_t maxY = std::min<int64_t>(pp.clip[3], std::max({v0.y, v1.y, v2.y}) / kSubPixel + 1);
+  // Pixels whose centres lie within the triangle's extent, clipped to the viewport and the target.
+  // (A centre outside the extent is outside some edge, so it never counts.)
+  const int64_t minX = std::max(pp.clip[0], firstCentre(std::min({v0.x, v1.x, v2.x})));
+  const int64_t minY = std::max(pp.clip[1], firstCentre(std::min({v0.y, v1.y, v2.y})));
+  const int64_t maxX = std::min(pp.clip[2], lastCentre(std::max({v0.x, v1.x, v2.x})));
+  const int64_t maxY = std::min(pp.clip[3], lastCentre(std::max({v0.y, v1.y, v2.y})));
   if (minX > maxX || minY > maxY)
     return;
 
@@ -470,7 +481,10 @@ void rasterize(const PassState& st, const PixelPipeline& pp, const Vertex& v0, c
       const float l2 = 1.0f - l0 - l1;
       for (int i = 0; i < kMTLMaxVaryings; i++)
         varyings[i] = l0 * v0.out.varyings[i] + l1 * v1.out.varyings[i] + l2 * v2.out.varyings[i];
-      shadePixel(pp, static_cast<NSUInteger>(x), static_cast<NSUInteger>(y), varyings, front);
+      if (pp.wholeTexel)
+        shadePixel<true>(pp, static_cast<NSUInteger>(x), static_cast<NSUInteger>(y), varyings, front);
+      else
+        shadePixel<false>(pp, static_cast<NSUInteger>(x), static_cast<NSUInteger>(y), varyings, front);
     }
   }
 }
@@ -501,13 +515,12 @@ void clearAttachments(const MTLRenderPassDescriptor& pass)
   {
     const float colour[4] = {static_cast<float>(c.clearColor.red), static_cast<float>(c.clearColor.green),
                              static_cast<float>(c.clearColor.blue), static_cast<float>(c.clearColor.alpha)};
-    unsigned char texel[4] = {};
-    writeTexel(texelLayout(c.texture->pixelFormat()), texel, colour, MTLColorWriteMaskAll);
-    const NSUInteger bpp = c.texture->bytesPerPixel();
     unsigned char* p = c.texture->texel(0, 0);
-    const NSUInteger count = c.texture->width() * c.texture->height();
-    for (NSUInteger i = 0; i < count; i++, p += bpp)
-      std::memcpy(p, texel, bpp);
+    writeTexel(texelLayout(c.texture->pixelFormat()), p, colour, MTLColorWriteMaskAll);
+    // The first texel, then ever larger copies of what is already cleared.
+    const NSUInteger size = c.texture->width() * c.texture->height() * c.texture->bytesPerPixel();
+    for (NSUInteger done = c.texture->bytesPerPixel(); done < size; done *= 2)
+      std::memcpy(p + done, p, std::min(done, size - done));
   }
   const MTLRenderPassStencilAttachmentDescriptor& s = pass.stencilAttachment;
   if (s.texture && s.loadAction == MTLLoadActionClear)
@@ -706,11 +719,12 @@ void MTLSampleTexture(const MTLTexture& t, const MTLSamplerState& sampler, float
     u = v = 0.0f;
   u = std::clamp(u, -1e6f, 1e6f);
   v = std::clamp(v, -1e6f, 1e6f);
+  const TexelLayout layout = texelLayout(t.pixelFormat());
   if (d.magFilter == MTLSamplerMinMagFilterNearest)
   {
     const int x = address(static_cast<int>(std::floor(u * w)), w, d.sAddressMode);
     const int y = address(static_cast<int>(std::floor(v * h)), h, d.tAddressMode);
-    readTexel(t, x, y, out);
+    readTexel(layout, t.texel(x, y), out);
     return;
   }
   const float fx = u * w - 0.5f, fy = v * h - 0.5f;
@@ -720,10 +734,10 @@ void MTLSampleTexture(const MTLTexture& t, const MTLSamplerState& sampler, float
   const int xs[2] = {address(x0, w, d.sAddressMode), address(x0 + 1, w, d.sAddressMode)};
   const int ys[2] = {address(y0, h, d.tAddressMode), address(y0 + 1, h, d.tAddressMode)};
   float c00[4], c10[4], c01[4], c11[4];
-  readTexel(t, xs[0], ys[0], c00);
-  readTexel(t, xs[1], ys[0], c10);
-  readTexel(t, xs[0], ys[1], c01);
-  readTexel(t, xs[1], ys[1], c11);
+  readTexel(layout, t.texel(xs[0], ys[0]), c00);
+  readTexel(layout, t.texel(xs[1], ys[0]), c10);
+  readTexel(layout, t.texel(xs[0], ys[1]), c01);
+  readTexel(layout, t.texel(xs[1], ys[1]), c11);
   for (int i = 0; i < 4; i++)
     out[i] = (c00[i] * (1 - ax) + c10[i] * ax) * (1 - ay) + (c01[i] * (1 - ax) + c11[i] * ax) * ay;
 }

@@ -300,6 +300,12 @@ private:
   std::vector<unsigned char> mBytes;
 };
 
+// Inline: shaders ask for their buffers at every vertex and fragment.
+inline const void* MTLBufferBinding::contents() const
+{
+  return buffer ? static_cast<const unsigned char*>(buffer->contents()) + offset : nullptr;
+}
+
 class MTLTextureDescriptor
 {
 public:
