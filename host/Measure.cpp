@@ -78,8 +78,11 @@ void Report(const HostedUnit& hosted, bool json)
   for (const ParameterDescription& parameter : hosted.Parameters()) {
     if (parameter.name.rfind("OUT:", 0) != 0)
       continue;
+    const double number = hosted.Value(parameter.id);
     char value[64];
-    std::snprintf(value, sizeof value, "%.2f", double(hosted.Value(parameter.id)));  // "C" locale
+    std::snprintf(value, sizeof value, "%.2f", number);  // "C" locale
+    if (json && !std::isfinite(number))
+      std::snprintf(value, sizeof value, "null");  // JSON has no infinities
     if (json)
       text += (text.size() > 1 ? ", \"" : "\"") + parameter.name + "\": " + value;
     else
@@ -142,10 +145,21 @@ std::string Measure(AudioUnit unit, const MeasureOptions& options)
   const UInt32 block = options.block;
   if (std::string problem = hosted.SetStreamFormats(input.sampleRate, input.channels); !problem.empty())
     return problem;
-  AudioUnitSetProperty(unit, kAudioUnitProperty_MaximumFramesPerSlice, kAudioUnitScope_Global, 0, &block, sizeof block);
-  AudioUnitSetProperty(unit, kAudioUnitProperty_HostCallbacks, kAudioUnitScope_Global, 0, &callbacks, sizeof callbacks);
-  AudioUnitSetProperty(unit, kAudioUnitProperty_SetRenderCallback, kAudioUnitScope_Input, 0, &callback,
-                       sizeof callback);
+  const struct {
+    AudioUnitPropertyID id;
+    AudioUnitScope scope;
+    const void* data;
+    UInt32 size;
+    const char* what;
+  } settings[] = {
+    {kAudioUnitProperty_MaximumFramesPerSlice, kAudioUnitScope_Global, &block, sizeof block, "the block size"},
+    {kAudioUnitProperty_HostCallbacks, kAudioUnitScope_Global, &callbacks, sizeof callbacks, "the transport"},
+    {kAudioUnitProperty_SetRenderCallback, kAudioUnitScope_Input, &callback, sizeof callback, "the audio input"},
+  };
+  for (const auto& setting : settings)
+    if (const OSStatus status = AudioUnitSetProperty(unit, setting.id, setting.scope, 0, setting.data, setting.size);
+        status != noErr)
+      return std::string("the plug-in refused ") + setting.what + " (status " + std::to_string(status) + ")";
   if (const OSStatus status = AudioUnitInitialize(unit); status != noErr)
     return "the plug-in refused to initialise (status " + std::to_string(status) + ")";
 
