@@ -103,12 +103,3 @@ void Vantorelix::EditorOpened()
   IPlugAU::EditorOpened();
   mEditorOpen = 1;
 }
-
-// Host calls that the audio thread must not make wait for the main thread.
-void Vantorelix::IdleTick()
-{
-  if (mRequests.graphScrollRestore.exchange(0))
-    RestoreGraphScroll();
-  if (mPDCLatency != GetLatency())
-    NotifyLatency(*this, mPDCLatency);
-}

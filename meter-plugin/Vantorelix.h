@@ -179,6 +179,8 @@ public:
   void DumpPresetsAsSource(const PresetParamKey* keys, const char* dataFolder) const;
 
   // ---- output parameters (reports/); main thread
+  // Writes every "OUT:" parameter from the measurement as it stands.
+  void WriteOutputParams();
   // Writes one "OUT:" parameter through the editor's road, so that the host records it.
   void PushOutputValue(int paramIdx, double value);
   void PushOutputValueInt(int paramIdx, int value);

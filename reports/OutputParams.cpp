@@ -2,6 +2,7 @@
 
 #include "meter-engine/LoudnessEngine.h"
 #include "meter-plugin/Vantorelix.h"
+#include "framework/WDLMutex.h"
 
 #include <algorithm>
 #include <cmath>
@@ -108,6 +109,21 @@ OutputValues ComputeOutputValues(const MeasurementReading& r, const MeterSetting
   if (truePeak || samplePeak)
     out.Add(kOutPeakMaxAlert, s.alerts[truePeak ? kAlertTpMax : kAlertPeakMax].active);
   return out;
+}
+
+// The reading and the alert flags are taken under the plug-in mutex, so that all values come
+// from one block; the parameters are written after it is released.
+void Vantorelix::WriteOutputParams()
+{
+  OutputValues values;
+  {
+    WDL_MutexLock lock(mMutex);
+    if (!mEngine)
+      return;
+    values = ComputeOutputValues(ReadMeasurement(*mEngine), mSettings);
+  }
+  for (int i = 0; i < values.count; ++i)
+    PushOutputValue(values.items[i].paramIdx, values.items[i].value);
 }
 
 void Vantorelix::PushOutputValue(int paramIdx, double value)

@@ -1,0 +1,21 @@
+// The main thread's share of the work that the audio thread and the parameter handler only
+// request, every 20 ms, editor or not. Each request is a byte flag, cleared before its work runs:
+// a request raised during that work is served by it or by the next tick, never lost.
+
+#include "meter-plugin/Vantorelix.h"
+
+void Vantorelix::IdleTick()
+{
+  if (mRequests.graphScrollRestore.exchange(0))
+    RestoreGraphScroll();
+  // Pro Tools is left out of latency reports from here.
+  if (GetHost() != iplug::kHostProTools && mPDCLatency != GetLatency())
+    NotifyLatency(*this, mPDCLatency);
+  // The request waits, raised, while "WriteAutomationData" is off.
+  if (mSettings.writeAutomationData == 1 && mRequests.outputParamWrite.exchange(0))
+    WriteOutputParams();
+  if (mRequests.autoExport.exchange(0))
+    AutoExportFiles();
+  // The editor's requests (resize, read-outs, meters, graph reset, info text, update check) are
+  // served here once an editor is open and laid out; until then they stay raised.
+}
