@@ -8,12 +8,14 @@
 #include "meter-ui/IVFileSelectorControlHiddenZv.h"
 
 #include <algorithm>
+#include <chrono>
 #include <cmath>
 #include <ctime>
 #include <filesystem>
 #include <memory>
 #include <string>
 #include <system_error>
+#include <thread>
 #include <vector>
 
 namespace {
@@ -21,6 +23,7 @@ namespace {
 // The memory store copies the live history in slices, so that the audio thread, which appends
 // to it under the same mutex, never waits for more than one slice.
 constexpr size_t kHistorySlice = 8192;
+constexpr std::chrono::microseconds kSlicePause{100};
 
 constexpr AlertIndex kIlAlerts[] = {kAlertIlMin, kAlertIlMax, kAlertIlDialMin, kAlertIlDialMax};
 constexpr AlertIndex kSlAlerts[] = {kAlertSlMin, kAlertSlMax};
@@ -284,13 +287,17 @@ void Vantorelix::StoreMemory()
   }
   for (size_t done = 0; done < count;)
   {
-    WDL_MutexLock lock(mMutex);
-    const size_t end = std::min({count, done + kHistorySlice, mHistory.Size()});
-    if (end <= done)
-      break;
-    for (; done < end; ++done)
-      if (!mMemory.AppendCopy(mHistory.At(done)))
-        return;
+    {
+      WDL_MutexLock lock(mMutex);
+      const size_t end = std::min({count, done + kHistorySlice, mHistory.Size()});
+      if (end <= done)
+        break;
+      for (; done < end; ++done)
+        if (!mMemory.AppendCopy(mHistory.At(done)))
+          return;
+    }
+    // Released, the mutex would be taken again at once, before a waiting audio thread wakes.
+    std::this_thread::sleep_for(kSlicePause);
   }
 }
 

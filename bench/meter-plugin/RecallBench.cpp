@@ -23,6 +23,32 @@ ByteChunk PresetChunk(Vantorelix& plug, const Vantorelix::PresetPairs& pairs)
   return record.mChunk;
 }
 
+// Runs the step once per iteration while a thread standing in for the audio thread takes the
+// plug-in mutex over and over, and reports the longest it had to wait.
+template <class Step>
+void RunWhileWatchingMutex(benchmark::State& state, Vantorelix& plug, Step step)
+{
+  std::atomic<bool> running{true};
+  std::atomic<int64_t> longestWaitNs{0};
+  std::thread audio([&] {
+    while (running)
+    {
+      const auto start = Clock::now();
+      {
+        WDL_MutexLock lock(plug.PluginMutex());
+      }
+      const int64_t waited = std::chrono::duration_cast<std::chrono::nanoseconds>(Clock::now() - start).count();
+      longestWaitNs = std::max<int64_t>(longestWaitNs, waited);
+      std::this_thread::yield();
+    }
+  });
+  for (auto _ : state)
+    step();
+  running = false;
+  audio.join();
+  state.counters["longest_mutex_wait_ms"] = static_cast<double>(longestWaitNs) / 1e6;
+}
+
 void BM_Recall(benchmark::State& state, double sampleRate, double slMs, double mlMs)
 {
   auto plug = std::make_unique<Vantorelix>();
@@ -34,30 +60,22 @@ void BM_Recall(benchmark::State& state, double sampleRate, double slMs, double m
                         {kWFilterMode, 1}, {kPeak_Limit, -2.0}, {kChannelConfig, 7}, {kTimerMode, 1}}),
   };
 
-  std::atomic<bool> running{true};
-  std::atomic<int64_t> longestWaitNs{0};
-  std::thread audio([&] {
-    while (running)
-    {
-      const auto start = Clock::now();
-      {
-        WDL_MutexLock lock(plug->PluginMutex());
-      }
-      const int64_t waited = std::chrono::duration_cast<std::chrono::nanoseconds>(Clock::now() - start).count();
-      longestWaitNs = std::max<int64_t>(longestWaitNs, waited);
-      std::this_thread::yield();
-    }
-  });
-
   size_t n = 0;
-  for (auto _ : state)
-    benchmark::DoNotOptimize(plug->ReadState(presets[n++ % 2], 0));
-  running = false;
-  audio.join();
-  state.counters["longest_mutex_wait_ms"] = static_cast<double>(longestWaitNs) / 1e6;
+  RunWhileWatchingMutex(state, *plug, [&] { benchmark::DoNotOptimize(plug->ReadState(presets[n++ % 2], 0)); });
+}
+
+// The memory store copies a full day of history while the audio thread keeps appending.
+void BM_StoreFullHistory(benchmark::State& state)
+{
+  auto plug = std::make_unique<Vantorelix>();
+  LoudnessHistoryPoint point{};
+  for (uint32_t i = 0; i < LoudnessHistory::kCapacity; ++i)
+    plug->History().AppendCopy(point);
+  RunWhileWatchingMutex(state, *plug, [&] { plug->ParameterChanged(kActionStoreMemory, iplug::kEditor, -1); });
 }
 
 BENCHMARK_CAPTURE(BM_Recall, defaults_48k, 48000.0, 3000.0, 600.0)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK_CAPTURE(BM_Recall, windows_60s_192k, 192000.0, 60000.0, 60000.0)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 } // namespace
+BENCHMARK(BM_StoreFullHistory)->Unit(benchmark::kMillisecond)->UseRealTime();
