@@ -325,6 +325,36 @@ PixelPipeline pixelPipeline(const PassState& st)
   return pp;
 }
 
+// The four channels of a texel as one vector; every lane computes exactly what the per-channel
+// code computes for its channel.
+typedef float Lanes __attribute__((vector_size(16)));
+typedef int IntLanes __attribute__((vector_size(16)));
+
+inline Lanes clamp01(Lanes v)
+{
+  const Lanes zero = {0.0f, 0.0f, 0.0f, 0.0f}, one = {1.0f, 1.0f, 1.0f, 1.0f};
+  v = v < zero ? zero : v;
+  return one < v ? one : v;
+}
+
+// Source-over blending or a plain write of a texel that stores all four channels under a mask
+// that writes them all: the common case, done on all four channels at once.
+inline void writeWholeTexel(const PixelPipeline& pp, unsigned char* texel, const float colour[4])
+{
+  const int* at = pp.layout.channel;
+  Lanes out = clamp01(Lanes{colour[0], colour[1], colour[2], colour[3]});
+  if (pp.blending)
+  {
+    const Lanes dst = Lanes{static_cast<float>(texel[at[0]]), static_cast<float>(texel[at[1]]),
+                            static_cast<float>(texel[at[2]]), static_cast<float>(texel[at[3]])} *
+                      (1.0f / 255.0f);
+    out = out + dst * (1.0f - out[3]);
+  }
+  const IntLanes bytes = __builtin_convertvector(clamp01(out) * 255.0f + 0.5f, IntLanes);
+  for (int c = 0; c < 4; c++)
+    texel[at[c]] = static_cast<unsigned char>(bytes[c]);
+}
+
 template <bool kWhole>
 void shadePixel(const PixelPipeline& pp, NSUInteger x, NSUInteger y, const float varyings[], bool front)
 {
@@ -357,9 +387,14 @@ void shadePixel(const PixelPipeline& pp, NSUInteger x, NSUInteger y, const float
     stencilApply(sd->depthStencilPassOperation, *sd, pp.reference, stencil);
   if (!pp.colour)
     return;
+  unsigned char* texel = pp.colour + y * pp.colourStride + x * pp.colourBpp;
+  if (kWhole && (pp.sourceOver || !pp.blending))
+  {
+    writeWholeTexel(pp, texel, colour);
+    return;
+  }
   for (float& c : colour)
     c = std::clamp(c, 0.0f, 1.0f);
-  unsigned char* texel = pp.colour + y * pp.colourStride + x * pp.colourBpp;
   if (pp.blending)
   {
     float dst[4];
