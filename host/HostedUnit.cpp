@@ -28,6 +28,14 @@ bool ParseNumber(const std::string& text, double& value)
   return error == std::errc() && end == text.data() + text.size() && begin != end;
 }
 
+// A parameter bound as a user would type it: "C" locale, no trailing zeros.
+std::string Number(double value)
+{
+  char text[32];
+  std::snprintf(text, sizeof text, "%g", value);
+  return text;
+}
+
 } // namespace
 
 std::vector<ParameterDescription> HostedUnit::Parameters() const
@@ -122,7 +130,7 @@ std::string HostedUnit::LoadPreset(const std::string& nameOrNumber)
       parsed == double(int(parsed)))
     number = int(parsed);
   if (number < 0)
-    return "unknown preset \"" + nameOrNumber + "\"";
+    return "unknown preset \"" + nameOrNumber + "\" (au-host list-presets shows the names and numbers)";
   const AUPreset preset{number, nullptr};
   const OSStatus status =
     AudioUnitSetProperty(mUnit, kAudioUnitProperty_CurrentPreset, kAudioUnitScope_Global, 0, &preset, sizeof preset);
@@ -142,17 +150,24 @@ std::string HostedUnit::SetParameterText(const std::string& assignment)
     if (candidate.name == name && !parameter)
       parameter = &candidate;
   if (!parameter)
-    return "unknown parameter \"" + name + "\"";
+    return "unknown parameter \"" + name + "\" (au-host list-params shows the names)";
   // A number is the parameter's own value; a text is turned into one by the plug-in.
   double number = 0;
   OSStatus status = noErr;
   if (ParseNumber(text, number)) {
     if (!(number >= parameter->min && number <= parameter->max))
-      return "value " + text + " of \"" + name + "\" is out of range";
+      return "value " + text + " of \"" + name + "\" is out of range (" + Number(parameter->min) + " to " +
+             Number(parameter->max) + ")";
   } else {
     const std::vector<std::string> strings = ValueStrings(parameter->id);
-    if (std::find(strings.begin(), strings.end(), text) == strings.end())
-      return "\"" + text + "\" is not a value of \"" + name + "\"";
+    if (strings.empty())
+      return "\"" + text + "\" is not a number, which \"" + name + "\" needs";
+    if (std::find(strings.begin(), strings.end(), text) == strings.end()) {
+      std::string choices;
+      for (const std::string& string : strings)
+        choices += (choices.empty() ? "" : ", ") + string;
+      return "\"" + text + "\" is not a value of \"" + name + "\" (" + choices + ")";
+    }
     CFStringRef string = CFStringCreateWithCString(nullptr, text.c_str(), kCFStringEncodingUTF8);
     AudioUnitParameterValueFromString request{parameter->id, string, 0.0f};
     UInt32 size = sizeof request;

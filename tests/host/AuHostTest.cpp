@@ -147,10 +147,12 @@ TEST_F(AuHostMeasure, RefusesBadRequestsAndWritesNothing)
 {
   struct Case { std::string arguments; std::string line; };
   const Case cases[] = {
-    {"--set Gain=40", "au-host: value 40 of \"Gain\" is out of range"},
-    {"--set Nope=1", "au-host: unknown parameter \"Nope\""},
-    {"--set Polarity=Sideways", "au-host: \"Sideways\" is not a value of \"Polarity\""},
-    {"--preset Loud", "au-host: unknown preset \"Loud\""},
+    {"--set Gain=40", "au-host: value 40 of \"Gain\" is out of range (-60 to 12)"},
+    {"--set Gain=loud", "au-host: \"loud\" is not a number, which \"Gain\" needs"},
+    {"--set Nope=1", "au-host: unknown parameter \"Nope\" (au-host list-params shows the names)"},
+    {"--set Polarity=Sideways", "au-host: \"Sideways\" is not a value of \"Polarity\" (Normal, Inverted)"},
+    {"--preset Loud", "au-host: unknown preset \"Loud\" (au-host list-presets shows the names and numbers)"},
+    {"--preset 1", "au-host: unknown preset \"1\" (au-host list-presets shows the names and numbers)"},
     {"--state-in " + Path("missing.plist"), "au-host: cannot read the state file " + Path("missing.plist")},
     {"--state-out " + Path("no/folder.plist"), "au-host: cannot write the state file " + Path("no/folder.plist")},
   };
