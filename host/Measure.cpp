@@ -2,6 +2,7 @@
 
 #include "platform/CoreFoundation/CFRunLoop.h"
 #include "reports/AudioFile.h"
+#include "reports/AudioFileIO.h"
 
 #include <unistd.h>
 
@@ -23,6 +24,16 @@ std::string ReadError(int code)
   case -10:
   case -11: return "it is too large to hold in memory";
   default: return "its header is damaged";
+  }
+}
+
+std::string WriteError(int code)
+{
+  switch (code) {
+  case audiofile::kCannotOpen: return "cannot create it";
+  case audiofile::kTooLarge: return "the audio does not fit in a WAV file or on the disk";
+  case audiofile::kNoTemporary: return "not enough memory to encode it";
+  default: return "its format cannot be written";
   }
 }
 
@@ -62,16 +73,48 @@ OSStatus TransportState(void* userData, Boolean* playing, Boolean* changed, Floa
   return noErr;
 }
 
-void ShowProgress(UInt32 done, UInt32 total)
+// A bar on stderr while a long file renders, when someone is watching the terminal. It redraws only
+// when the percentage moves and wipes itself at the end, so the report or an error line stands alone.
+class ProgressBar
 {
-  const int width = 40;
-  const int filled = total ? int(uint64_t(done) * width / total) : width;
-  std::fprintf(stderr, "\r[%s%s] %3d%%", std::string(size_t(filled), '#').c_str(),
-               std::string(size_t(width - filled), ' ').c_str(), total ? int(uint64_t(done) * 100 / total) : 100);
-  if (done == total)
-    std::fputc('\n', stderr);
-}
+public:
+  ProgressBar(UInt32 total, double sampleRate)
+    : mTotal(total), mShown(isatty(STDERR_FILENO) && total > kMinimumSeconds * sampleRate)
+  {}
+  ~ProgressBar() { Clear(); }
+  ProgressBar(const ProgressBar&) = delete;
+  ProgressBar& operator=(const ProgressBar&) = delete;
 
+  void Update(UInt32 done)
+  {
+    const int percent = int(uint64_t(done) * 100 / mTotal);
+    if (!mShown || percent == mPercent)
+      return;
+    mPercent = percent;
+    const int filled = percent * kWidth / 100;
+    std::fprintf(stderr, "\r[%s%s] %3d%%", std::string(size_t(filled), '#').c_str(),
+                 std::string(size_t(kWidth - filled), ' ').c_str(), percent);
+    std::fflush(stderr);
+  }
+
+  void Clear()
+  {
+    if (mShown && mPercent >= 0)
+      std::fprintf(stderr, "\r%*s\r", kWidth + 7, "");
+    mPercent = -1;
+  }
+
+private:
+  static constexpr int kWidth = 40;
+  static constexpr double kMinimumSeconds = 5.0;
+  UInt32 mTotal;
+  bool mShown;
+  int mPercent = -1;
+};
+
+// One "NAME: VALUE" line per output parameter, or with json one object on one line whose keys are
+// the names in the plug-in's order and whose values are numbers with two decimals (null if a value
+// is not a finite number, which JSON cannot hold).
 void Report(const HostedUnit& hosted, bool json)
 {
   std::string text = json ? "{" : "";
@@ -183,7 +226,7 @@ std::string Measure(AudioUnit unit, const MeasureOptions& options)
   std::vector<float> scratch(size_t(block) * input.channels);
   std::vector<uint8_t> listStorage(AudioBufferListSize(input.channels));
   auto* list = reinterpret_cast<AudioBufferList*>(listStorage.data());
-  const bool progress = isatty(STDERR_FILENO);
+  ProgressBar progress(input.frames, input.sampleRate);
   int64_t clockNs = 0;
   while (playback.position < input.frames) {
     const UInt32 frames = std::min(block, input.frames - playback.position);
@@ -206,13 +249,13 @@ std::string Measure(AudioUnit unit, const MeasureOptions& options)
     platform::AdvanceClock(double(targetNs - clockNs) / 1e9);
     clockNs = targetNs;
     platform::RunMainLoop();
-    if (progress)
-      ShowProgress(playback.position, input.frames);
+    progress.Update(playback.position);
   }
+  progress.Clear();
 
   if (!options.out.empty())
     if (const int code = audioFileWriteWav(&output, options.out.c_str()); code != 0)
-      return "cannot write " + options.out + " (code " + std::to_string(code) + ")";
+      return "cannot write " + options.out + ": " + WriteError(code);
   if (!options.stateOut.empty())
     if (std::string problem = hosted.SaveStateFile(options.stateOut); !problem.empty()) {
       // A run that fails leaves none of its files behind.
