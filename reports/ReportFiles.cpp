@@ -11,13 +11,16 @@
 ReportSnapshot TakeReportSnapshot(const Vantorelix& plug, HistoryPart part)
 {
   ReportSnapshot snapshot;
-  // Reserved before locking, so that the audio thread never waits for an allocation. The list
-  // may grow before the lock is taken; the copy then grows too.
+  // Reserved outside the lock, so that the audio thread never waits for an allocation. The size
+  // is only read under the lock; the list may grow before the copy, which then grows too.
   const LoudnessHistory& history = plug.History();
+  size_t expected = 2;
   if (part == HistoryPart::All)
-    snapshot.points.reserve(history.Size() + 64);
-  else
-    snapshot.points.reserve(2);
+  {
+    WDL_MutexLock lock(plug.PluginMutex());
+    expected = history.Size() + 64;
+  }
+  snapshot.points.reserve(expected);
   WDL_MutexLock lock(plug.PluginMutex());
   snapshot.settings = plug.Settings();
   const size_t size = history.Size();
