@@ -356,8 +356,9 @@ inline void writeWholeTexel(const PixelPipeline& pp, unsigned char* texel, const
 }
 
 template <bool kWhole>
-void shadePixel(const PixelPipeline& pp, NSUInteger x, NSUInteger y, const float varyings[], bool front)
+void shadePixel(const PixelPipeline& pp, NSUInteger x, NSUInteger y, const MTLFragmentIn& in)
 {
+  const bool front = in.frontFacing;
   unsigned char* stencil = nullptr;
   const MTLStencilDescriptor* sd = nullptr;
   if (pp.stencil)
@@ -373,13 +374,6 @@ void shadePixel(const PixelPipeline& pp, NSUInteger x, NSUInteger y, const float
   float colour[4];
   if (pp.fragment)
   {
-    MTLFragmentIn in;
-    in.position[0] = static_cast<float>(x) + 0.5f;
-    in.position[1] = static_cast<float>(y) + 0.5f;
-    in.position[2] = 0.0f;
-    in.position[3] = 1.0f;
-    std::memcpy(in.varyings, varyings, sizeof(in.varyings));
-    in.frontFacing = front;
     if (!pp.fragment(in, *pp.resources, colour))
       return;
   }
@@ -444,7 +438,16 @@ void rasterize(const PassState& st, const PixelPipeline& pp, const Vertex& v0, c
     return;
 
   const float invArea = 1.0f / static_cast<float>(area);
-  float varyings[kMTLMaxVaryings];
+  // The fragment's inputs: what is the same for the triangle or the row is set once. The varyings
+  // are interpolated on all four at once.
+  static_assert(sizeof(Lanes) == sizeof(MTLVertexOut::varyings));
+  MTLFragmentIn in{};
+  in.position[3] = 1.0f;
+  in.frontFacing = front;
+  Lanes corner[3];
+  std::memcpy(&corner[0], v0.out.varyings, sizeof(Lanes));
+  std::memcpy(&corner[1], v1.out.varyings, sizeof(Lanes));
+  std::memcpy(&corner[2], v2.out.varyings, sizeof(Lanes));
   // Per edge, the first (or last) pixel of each row inside it: E(x) >= 1 on an edge that is not
   // top-left, E(x) >= 0 on one that is. The bound is ceil(n / d) for a numerator n that changes
   // by the same amount every row, so it is stepped exactly from row to row, kept as n = q d - r
@@ -506,6 +509,7 @@ void rasterize(const PassState& st, const PixelPipeline& pp, const Vertex& v0, c
       continue;
     if (x0 > x1)
       continue;
+    in.position[1] = static_cast<float>(y) + 0.5f;
     const int64_t sx0 = x0 * kSubPixel + kSubPixel / 2;
     int64_t w0 = e0.at(sx0, sy), w1 = e1.at(sx0, sy);
     const int64_t step0 = e0.a * kSubPixel, step1 = e1.a * kSubPixel;
@@ -514,12 +518,13 @@ void rasterize(const PassState& st, const PixelPipeline& pp, const Vertex& v0, c
       const float l0 = static_cast<float>(w0) * invArea;
       const float l1 = static_cast<float>(w1) * invArea;
       const float l2 = 1.0f - l0 - l1;
-      for (int i = 0; i < kMTLMaxVaryings; i++)
-        varyings[i] = l0 * v0.out.varyings[i] + l1 * v1.out.varyings[i] + l2 * v2.out.varyings[i];
+      const Lanes varyings = l0 * corner[0] + l1 * corner[1] + l2 * corner[2];
+      std::memcpy(in.varyings, &varyings, sizeof(in.varyings));
+      in.position[0] = static_cast<float>(x) + 0.5f;
       if (pp.wholeTexel)
-        shadePixel<true>(pp, static_cast<NSUInteger>(x), static_cast<NSUInteger>(y), varyings, front);
+        shadePixel<true>(pp, static_cast<NSUInteger>(x), static_cast<NSUInteger>(y), in);
       else
-        shadePixel<false>(pp, static_cast<NSUInteger>(x), static_cast<NSUInteger>(y), varyings, front);
+        shadePixel<false>(pp, static_cast<NSUInteger>(x), static_cast<NSUInteger>(y), in);
     }
   }
 }
