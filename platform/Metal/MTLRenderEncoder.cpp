@@ -773,11 +773,19 @@ void MTLSampleTexture(const MTLTexture& t, const MTLSamplerState& sampler, float
   const int x0 = static_cast<int>(x0f), y0 = static_cast<int>(y0f);
   const int xs[2] = {address(x0, w, d.sAddressMode), address(x0 + 1, w, d.sAddressMode)};
   const int ys[2] = {address(y0, h, d.tAddressMode), address(y0 + 1, h, d.tAddressMode)};
-  float c00[4], c10[4], c01[4], c11[4];
-  readTexel(layout, t.texel(xs[0], ys[0]), c00);
-  readTexel(layout, t.texel(xs[1], ys[0]), c10);
-  readTexel(layout, t.texel(xs[0], ys[1]), c01);
-  readTexel(layout, t.texel(xs[1], ys[1]), c11);
+  auto mix = [ax, ay](float c00, float c10, float c01, float c11) {
+    return (c00 * (1 - ax) + c10 * ax) * (1 - ay) + (c01 * (1 - ax) + c11 * ax) * ay;
+  };
+  const unsigned char* p00 = t.texel(xs[0], ys[0]);
+  const unsigned char* p10 = t.texel(xs[1], ys[0]);
+  const unsigned char* p01 = t.texel(xs[0], ys[1]);
+  const unsigned char* p11 = t.texel(xs[1], ys[1]);
+  // Channel by channel, so that a channel the format does not store is judged once.
   for (int i = 0; i < 4; i++)
-    out[i] = (c00[i] * (1 - ax) + c10[i] * ax) * (1 - ay) + (c01[i] * (1 - ax) + c11[i] * ax) * ay;
+  {
+    const int at = layout.channel[i];
+    constexpr float k = 1.0f / 255.0f;
+    const float missing = i == 3 ? 1.0f : 0.0f;
+    out[i] = at >= 0 ? mix(p00[at] * k, p10[at] * k, p01[at] * k, p11[at] * k) : mix(missing, missing, missing, missing);
+  }
 }
