@@ -9,6 +9,9 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#if defined(__SSE__)
+#include <xmmintrin.h>
+#endif
 
 struct MTLRenderCommand
 {
@@ -333,8 +336,14 @@ typedef int IntLanes __attribute__((vector_size(16)));
 inline Lanes clamp01(Lanes v)
 {
   const Lanes zero = {0.0f, 0.0f, 0.0f, 0.0f}, one = {1.0f, 1.0f, 1.0f, 1.0f};
+#if defined(__SSE__)
+  // The same selections in one instruction each: max and min return their second operand on a tie
+  // or a NaN.
+  return _mm_min_ps(one, _mm_max_ps(zero, v));
+#else
   v = v < zero ? zero : v;
   return one < v ? one : v;
+#endif
 }
 
 // Source-over blending or a plain write of a texel that stores all four channels under a mask
