@@ -61,6 +61,15 @@ struct AlertState {
   double level = 0.0;
   double period = 0.0;  // seconds; 0 is "Instant"
 
+  // Forgets the violations so far; mode, level, period and kind stay.
+  void ClearRunState()
+  {
+    count = 0;
+    seconds = 0.0;
+    active = 0;
+    flag2 = 0;
+  }
+
   // One evaluation against a value, ms after the previous one. A violation held for the period
   // makes the alert active and counts each further violating evaluation; On keeps the flag after
   // the value recovers, Auto clears it.

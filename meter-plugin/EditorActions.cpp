@@ -31,6 +31,8 @@ constexpr AlertIndex kMlAlerts[] = {kAlertMlMin, kAlertMlMax, kAlertDialogMin};
 constexpr AlertIndex kRangeAlerts[] = {kAlertLraMin, kAlertLraDialMin, kAlertPlrMin, kAlertPsrMin};
 constexpr AlertIndex kPeakAlerts[] = {kAlertPeakMax, kAlertTpMax};
 
+constexpr int kDefaultEditorWidth = 832, kDefaultEditorHeight = 446;
+
 // Loudness-scale limits the graph's range gestures keep to.
 constexpr double kRangeTop = 24.0, kRangeBottom = -96.0, kNarrowestRange = 12.0;
 
@@ -88,7 +90,7 @@ void Vantorelix::RunEditorAction(int id)
       break;
     case kActionSaveDefaultPreset:
       if (ui)
-        SaveDefaultPreset(WDL_String(AUFolder()).Get());
+        SaveDefaultPreset(AUFolder());
       break;
     case kActionRebuildUserPresets:
       if (ui)
@@ -96,11 +98,11 @@ void Vantorelix::RunEditorAction(int id)
       break;
     case kActionTakeEditorSize:
       if (ui)
-        SetEditorSize(std::max(ui->Width(), 832), ui->Height());
+        SetEditorSize(std::max(ui->Width(), kDefaultEditorWidth), ui->Height());
       break;
     case kActionDefaultEditorSize:
       if (ui)
-        SetEditorSize(832, 446);
+        SetEditorSize(kDefaultEditorWidth, kDefaultEditorHeight);
       break;
     case kActionTakeGuiScale:
       if (ui)
@@ -231,13 +233,7 @@ void Vantorelix::SetGuiScale(double scale, bool resize)
 void Vantorelix::ClearAlerts(std::span<const AlertIndex> alerts)
 {
   for (AlertIndex index : alerts)
-  {
-    AlertState& alert = mSettings.alerts[index];
-    alert.count = 0;
-    alert.seconds = 0.0;
-    alert.active = 0;
-    alert.flag2 = 0;
-  }
+    mSettings.alerts[index].ClearRunState();
 }
 
 void Vantorelix::PushColours(int firstParam, const uint32_t* packed, int count)

@@ -35,14 +35,6 @@ bool ReportsLatencyAtOnce(iplug::HostId host, iplug::PluginApi api)
   }
 }
 
-void ClearRunState(AlertState& alert)
-{
-  alert.count = 0;
-  alert.seconds = 0.0;
-  alert.active = 0;
-  alert.flag2 = 0;
-}
-
 } // namespace
 
 bool Vantorelix::AcceptsChange(int paramIdx, int source) const
@@ -232,7 +224,7 @@ void Vantorelix::ApplyAlertGroup(int triple)
     alert.mode = static_cast<AlertMode>(IntValue(mode));
     alert.level = GetParam(mode + kAlertLevelOffset)->Value();
     alert.period = GetParam(mode + kAlertPeriodOffset)->Value();
-    ClearRunState(alert);
+    alert.ClearRunState();
   }
   const AlertIndex record = kAlertRecordOfTriple[triple];
   if (record == kAlertPlrMin || record == kAlertPsrMin)

@@ -76,12 +76,7 @@ void Vantorelix::ClearMeasurement()
   for (WeightingFilter& filter : mFilters)
     filter.ClearState();
   for (AlertState& alert : mSettings.alerts)
-  {
-    alert.count = 0;
-    alert.seconds = 0.0;
-    alert.active = 0;
-    alert.flag2 = 0;
-  }
+    alert.ClearRunState();
   mRequests.graphReset = 1;
 }
 

@@ -491,3 +491,23 @@ TEST(EditorActions, PresetFilesAndExportNames)
   plug.ParameterChanged(kActionExportCsv, kEditor, -1);
   EXPECT_TRUE(std::filesystem::exists(folder + "/out.csv"));
 }
+
+// A loaded colour file writes the mirrors; only the parameters that differ are pushed.
+TEST(EditorActions, ColourFileLoadsPushTheChangedParameters)
+{
+  const std::string folder = TempFolder();
+  EditorWithControls editor;
+  Plug& plug = editor.plug;
+  auto& ui = *plug.GetUI();
+  auto* load = static_cast<IVFileSelectorControlHiddenZv*>(
+    ui.AddControl(new IVFileSelectorControlHiddenZv(iplug::igraphics::IRECT(0, 0, 1, 1))));
+  plug.ControlPositions().meterColorsALoad = ui.GetControlIdx(load);
+
+  plug.ParameterChanged(kActionLoadMeterColorsA, kEditor, -1);  // nothing chosen: nothing done
+  WriteFile(folder + "/set.mcls", "mcls\n01\n#FF382D\n#FF382D\n#010203\n#5F85A7\n#386B95\n#205079\n");
+  load->path.Set((folder + "/set.mcls").c_str());
+  plug.ParameterChanged(kActionLoadMeterColorsA, kEditor, -1);
+  EXPECT_EQ(plug.Settings().meterColorsA.packed[2], 0x010203u);
+  EXPECT_EQ(plug.GetParam(kColor_MeterPeakLED_lmc + 2)->Value(), 0x010203);
+  EXPECT_EQ(plug.GetParam(kColor_MeterPeakLED_lmc + 3)->Value(), 0x5F85A7);
+}
