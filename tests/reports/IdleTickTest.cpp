@@ -103,13 +103,6 @@ TEST_F(IdleTickTest, EditorRequestsStayRaisedWithoutAnEditor)
 // au-host turns "WriteAutomationData" on, renders the file and prints every "OUT:" parameter.
 TEST(AuHostOutputs, MeasurePrintsEveryOutputParameter)
 {
-  {
-    // au-host reaches the option through the parameter-change handler.
-    Vantorelix probe;
-    probe.SetParameterValue(kWriteAutomationData, 1.0, true);
-    if (probe.Settings().writeAutomationData != 1)
-      GTEST_SKIP() << "the parameter-change handler does not pass \"WriteAutomationData\" on yet";
-  }
   const std::string folder = TempFolder();
   const std::string wav = folder + "/tone.wav";
   constexpr uint32_t kRate = 48000, kFrames = 3 * kRate;
