@@ -9,8 +9,8 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
-#if defined(__SSE__)
-#include <xmmintrin.h>
+#if defined(__SSE2__)
+#include <emmintrin.h>
 #endif
 
 struct MTLRenderCommand
@@ -332,11 +332,12 @@ PixelPipeline pixelPipeline(const PassState& st)
 // code computes for its channel.
 typedef float Lanes __attribute__((vector_size(16)));
 typedef int IntLanes __attribute__((vector_size(16)));
+typedef unsigned char ByteLanes __attribute__((vector_size(4)));
 
 inline Lanes clamp01(Lanes v)
 {
   const Lanes zero = {0.0f, 0.0f, 0.0f, 0.0f}, one = {1.0f, 1.0f, 1.0f, 1.0f};
-#if defined(__SSE__)
+#if defined(__SSE2__)
   // The same selections in one instruction each: max and min return their second operand on a tie
   // or a NaN.
   return _mm_min_ps(one, _mm_max_ps(zero, v));
@@ -346,22 +347,53 @@ inline Lanes clamp01(Lanes v)
 #endif
 }
 
+// A texel's four bytes as lanes, and lanes of 0..255.99 back to bytes (truncated); in a few
+// instructions where the processor has them.
+inline Lanes fromBytes(const unsigned char* texel)
+{
+#if defined(__SSE2__)
+  int32_t word;
+  std::memcpy(&word, texel, sizeof(word));
+  const __m128i zero = _mm_setzero_si128();
+  return _mm_cvtepi32_ps(_mm_unpacklo_epi16(_mm_unpacklo_epi8(_mm_cvtsi32_si128(word), zero), zero));
+#else
+  ByteLanes stored;
+  std::memcpy(&stored, texel, sizeof(stored));
+  return __builtin_convertvector(stored, Lanes);
+#endif
+}
+
+inline void toBytes(Lanes v, unsigned char* texel)
+{
+#if defined(__SSE2__)
+  const __m128i ints = _mm_cvttps_epi32(v);
+  const __m128i words = _mm_packs_epi32(ints, ints);
+  const int32_t word = _mm_cvtsi128_si32(_mm_packus_epi16(words, words));
+  std::memcpy(texel, &word, sizeof(word));
+#else
+  const ByteLanes stored = __builtin_convertvector(__builtin_convertvector(v, IntLanes), ByteLanes);
+  std::memcpy(texel, &stored, sizeof(stored));
+#endif
+}
+
+// Between a whole texel's stored order and RGBA: the formats with four channels store RGBA or
+// BGRA, and swapping red and blue undoes itself.
+inline Lanes inRGBAOrder(const PixelPipeline& pp, Lanes v)
+{
+  return pp.layout.channel[0] == 0 ? v : __builtin_shuffle(v, IntLanes{2, 1, 0, 3});
+}
+
 // Source-over blending or a plain write of a texel that stores all four channels under a mask
 // that writes them all: the common case, done on all four channels at once.
 inline void writeWholeTexel(const PixelPipeline& pp, unsigned char* texel, const float colour[4])
 {
-  const int* at = pp.layout.channel;
   Lanes out = clamp01(Lanes{colour[0], colour[1], colour[2], colour[3]});
   if (pp.blending)
   {
-    const Lanes dst = Lanes{static_cast<float>(texel[at[0]]), static_cast<float>(texel[at[1]]),
-                            static_cast<float>(texel[at[2]]), static_cast<float>(texel[at[3]])} *
-                      (1.0f / 255.0f);
+    const Lanes dst = inRGBAOrder(pp, fromBytes(texel)) * (1.0f / 255.0f);
     out = out + dst * (1.0f - out[3]);
   }
-  const IntLanes bytes = __builtin_convertvector(clamp01(out) * 255.0f + 0.5f, IntLanes);
-  for (int c = 0; c < 4; c++)
-    texel[at[c]] = static_cast<unsigned char>(bytes[c]);
+  toBytes(inRGBAOrder(pp, clamp01(out) * 255.0f + 0.5f), texel);
 }
 
 template <bool kWhole>
