@@ -99,10 +99,11 @@ bool shade(const MTLFragmentIn& in, const MTLShaderResources& resources, float c
   if (u->type == MNVG_SHADER_IMG)
   {
     // Glyph quads: the texture coordinates are the atlas's.
-    float texel[4];
+    float texel[4], out[4];
     sample(*u, resources, in.varyings[kTexU], in.varyings[kTexV], texel);
     for (int i = 0; i < 4; i++)
-      colour[i] = texel[i] * scissor * u->innerCol[i];
+      out[i] = texel[i] * scissor * u->innerCol[i];
+    std::memcpy(colour, out, sizeof(out));
     return true;
   }
   float strokeAlpha = 1.0f;
@@ -113,6 +114,18 @@ bool shade(const MTLFragmentIn& in, const MTLShaderResources& resources, float c
       return false;
   }
   const float coverage = strokeAlpha * scissor;
+  // Results are made in a local array and copied out once: stores through colour could otherwise
+  // change the uniforms as far as the compiler knows, and every channel would reload them.
+  float out[4];
+  // A solid colour (both ends of the gradient equal) needs neither the paint position nor a
+  // distance.
+  if (u->type != MNVG_SHADER_FILLIMG && std::memcmp(u->innerCol, u->outerCol, sizeof(u->innerCol)) == 0)
+  {
+    for (int i = 0; i < 4; i++)
+      out[i] = u->innerCol[i] * coverage;
+    std::memcpy(colour, out, sizeof(out));
+    return true;
+  }
   float pt[2];
   transform(u->paintMat, px, py, &pt[0], &pt[1]);
   if (u->type == MNVG_SHADER_FILLIMG)
@@ -120,20 +133,15 @@ bool shade(const MTLFragmentIn& in, const MTLShaderResources& resources, float c
     float texel[4];
     sample(*u, resources, pt[0] / u->extent[0], pt[1] / u->extent[1], texel);
     for (int i = 0; i < 4; i++)
-      colour[i] = texel[i] * u->innerCol[i] * coverage;
-    return true;
-  }
-  // A solid colour (both ends of the gradient equal) needs no distance.
-  if (std::memcmp(u->innerCol, u->outerCol, sizeof(u->innerCol)) == 0)
-  {
-    for (int i = 0; i < 4; i++)
-      colour[i] = u->innerCol[i] * coverage;
+      out[i] = texel[i] * u->innerCol[i] * coverage;
+    std::memcpy(colour, out, sizeof(out));
     return true;
   }
   const float d = clamp01((roundedBoxDistance(pt[0], pt[1], u->extent[0], u->extent[1], u->radius) +
                            u->feather * 0.5f) / u->feather);
   for (int i = 0; i < 4; i++)
-    colour[i] = (u->innerCol[i] * (1.0f - d) + u->outerCol[i] * d) * coverage;
+    out[i] = (u->innerCol[i] * (1.0f - d) + u->outerCol[i] * d) * coverage;
+  std::memcpy(colour, out, sizeof(out));
   return true;
 }
 
