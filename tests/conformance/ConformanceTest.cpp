@@ -29,11 +29,6 @@ const std::vector<std::string> kEbuSettings = {
 };
 const std::vector<std::string> kFilmFiveSettings = {"Channel Config=4.1/5.0 Ch", "Channel Routing=5.0 Cine"};
 
-bool ProductBuilt()
-{
-  return PRODUCT_MEASURES && fs::exists(fs::path(PRODUCT_BUNDLE) / "Contents/MacOS/Vantorelix");
-}
-
 std::string Quoted(const std::string& text)
 {
   std::string quoted = "'";
@@ -130,7 +125,7 @@ std::vector<CaseAtRate> CasesAtRates()
   std::vector<CaseAtRate> runs;
   for (uint32_t rate : ConformanceRates())
     for (const ConformanceCase& testCase : ConformanceCases())
-      if (rate == 48000 || testCase.everyRate)
+      if (rate == 48000 || rate <= testCase.highestRate)
         runs.push_back({&testCase, rate});
   return runs;
 }
@@ -175,8 +170,6 @@ TEST_P(Conformance, SignalReadsAsExpectedOnLibebur128)
 
 TEST_P(Conformance, ProductMeasuresWithinTolerance)
 {
-  if (!ProductBuilt())
-    GTEST_SKIP() << "the product " PRODUCT_BUNDLE " does not measure end to end yet";
   const std::string path = WriteCase();
   ASSERT_FALSE(path.empty());
   std::vector<std::string> settings = kEbuSettings;
@@ -224,8 +217,6 @@ TEST_F(MixedMaterial, SpansLoudAndQuietWithoutClipping)
 
 TEST_F(MixedMaterial, ProductAgreesWithLibebur128)
 {
-  if (!ProductBuilt())
-    GTEST_SKIP() << "the product " PRODUCT_BUNDLE " does not measure end to end yet";
   const Outcome run = MeasureThroughAuHost(scratch, path, kEbuSettings);
   ASSERT_EQ(run.status, 0) << run.err;
   const Reading expected{kUnset, kUnset, peer.last.integrated, peer.last.range};

@@ -80,7 +80,9 @@ struct ConformanceCase {
   double phaseDegrees = 0;
   double peakDbfs = 0;
   Reading expected;
-  bool everyRate = false;  // worth repeating at every sample rate, not only 48 kHz
+  // Worth repeating at the other sample rates up to this one (0: at 48 kHz only). A case whose
+  // samples must sit at a quarter of the rate stops below the rates where that leaves the audio band.
+  uint32_t highestRate = 0;
 };
 
 // The loudness cases (1 kHz tones: levels, gating, 5 channels, the momentary and short-term
