@@ -100,6 +100,20 @@ TEST_F(IdleTickTest, EditorRequestsStayRaisedWithoutAnEditor)
   EXPECT_EQ(plug.Settings().resizeRequest, 1);
 }
 
+TEST(IdleTickLatency, ReportsAChangedLatencyExceptToProTools)
+{
+  for (const auto& [host, reported] : {std::pair{"Reaper", true}, std::pair{"ProTools", false}})
+  {
+    SCOPED_TRACE(host);
+    Vantorelix plug;
+    plug.SetParameterValue(kEnableLimiter, 1.0, true);  // the look-ahead delays the audio
+    ASSERT_GT(plug.ChainLatency(), 0);
+    plug.IdentifyHost(host, 0);
+    plug.IdleTick();
+    EXPECT_EQ(plug.GetLatency(), reported ? plug.ChainLatency() : 0);
+  }
+}
+
 // au-host turns "WriteAutomationData" on, renders the file and prints every "OUT:" parameter.
 TEST(AuHostOutputs, MeasurePrintsEveryOutputParameter)
 {
