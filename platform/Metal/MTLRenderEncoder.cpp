@@ -185,12 +185,25 @@ void stencilApply(MTLStencilOperation op, const MTLStencilDescriptor& d, uint32_
   *stored = static_cast<unsigned char>(((s & ~d.writeMask) | (v & d.writeMask)) & 0xFF);
 }
 
-void fetchVertex(const PassState& st, NSUInteger vid, MTLVertexIn& in)
+// The attributes a draw fetches, with their buffers, worked out once per draw.
+struct VertexFetch
 {
-  std::memset(&in, 0, sizeof(in));
+  struct Attribute
+  {
+    int index;
+    const unsigned char* bytes;
+    NSUInteger length, offset, stride, size;
+  };
+  Attribute attributes[kMTLMaxVertexAttributes];
+  int count = 0;
+};
+
+VertexFetch vertexFetch(const PassState& st)
+{
+  VertexFetch f;
   const MTLVertexDescriptor* vd = st.pipeline->descriptor.vertexDescriptor.get();
   if (!vd)
-    return;
+    return f;
   for (int a = 0; a < kMTLMaxVertexAttributes; a++)
   {
     const MTLVertexAttributeDescriptor& attr = vd->attributes[a];
@@ -200,18 +213,29 @@ void fetchVertex(const PassState& st, NSUInteger vid, MTLVertexIn& in)
     const MTLBufferBinding& b = st.vertexResources.buffers[attr.bufferIndex];
     if (!b.buffer)
       continue;
-    const NSUInteger at = b.offset + vd->layouts[attr.bufferIndex].stride * vid + attr.offset;
-    if (at + n * sizeof(float) > b.buffer->length())
+    f.attributes[f.count++] = {a, static_cast<const unsigned char*>(b.buffer->contents()), b.buffer->length(),
+                               b.offset + attr.offset, vd->layouts[attr.bufferIndex].stride, n * sizeof(float)};
+  }
+  return f;
+}
+
+void fetchVertex(const VertexFetch& f, NSUInteger vid, MTLVertexIn& in)
+{
+  std::memset(&in, 0, sizeof(in));
+  for (int i = 0; i < f.count; i++)
+  {
+    const VertexFetch::Attribute& a = f.attributes[i];
+    const NSUInteger at = a.offset + a.stride * vid;
+    if (at + a.size > a.length)
       continue;  // outside the buffer: zeros, where a GPU would read anything
-    std::memcpy(in.attributes[a], static_cast<const unsigned char*>(b.buffer->contents()) + at,
-                n * sizeof(float));
+    std::memcpy(in.attributes[a.index], a.bytes + at, a.size);
   }
 }
 
-Vertex shadeVertex(const PassState& st, NSUInteger vid)
+Vertex shadeVertex(const PassState& st, const VertexFetch& fetch, NSUInteger vid)
 {
   MTLVertexIn in;
-  fetchVertex(st, vid, in);
+  fetchVertex(fetch, vid, in);
   Vertex v{};
   st.pipeline->descriptor.vertexFunction->vertex(in, st.vertexResources, &v.out);
   const float w = v.out.position[3] != 0.0f ? v.out.position[3] : 1.0f;
@@ -749,17 +773,21 @@ void MTLRenderCommandEncoder::execute() const
           st.fragmentResources.samplers[c.value] = c.sampler.get();
         break;
       case MTLRenderCommand::Draw:
+      {
         if (!st.pipeline)
           break;
+        const VertexFetch fetch = vertexFetch(st);
         vertices.clear();
         for (NSUInteger i = 0; i < c.count; i++)
-          vertices.push_back(shadeVertex(st, c.offset + i));
+          vertices.push_back(shadeVertex(st, fetch, c.offset + i));
         drawVertices(st, c.primitive, vertices);
         break;
+      }
       case MTLRenderCommand::DrawIndexed:
       {
         if (!st.pipeline || !c.buffer)
           break;
+        const VertexFetch fetch = vertexFetch(st);
         const NSUInteger size = c.indexType == MTLIndexTypeUInt32 ? 4 : 2;
         const auto* bytes = static_cast<const unsigned char*>(c.buffer->contents());
         vertices.clear();
@@ -777,7 +805,7 @@ void MTLRenderCommandEncoder::execute() const
             std::memcpy(&small, bytes + at, 2);
             index = small;
           }
-          vertices.push_back(shadeVertex(st, index));
+          vertices.push_back(shadeVertex(st, fetch, index));
         }
         drawVertices(st, c.primitive, vertices);
         break;
