@@ -38,21 +38,31 @@ public:
   double accumulator = 0.0;        // the last phase output
 
 private:
+  // Two doubles in one register; each lane is multiplied and added on its own, exactly as the
+  // scalar code would.
+  using Pair = double __attribute__((vector_size(2 * sizeof(double))));
+
   // Each phase output is a_p = sum over i of table[47 - p - L*i] * s(n - i), summed in order of
-  // i. The phases run side by side (their sums are independent), which keeps every sum's
-  // order and so its result while letting the phases share each load of the history.
+  // i. The phases run side by side, two to a register (their sums are independent), which keeps
+  // every sum's order and so its result while letting the phases share each load of the history.
   template <int L>
   double Step(double x)
   {
     constexpr int taps = L == 1 ? 1 : kTaps / L;
     const double s = x * factorAsDouble_;
     pos_ = pos_ == 0 ? taps - 1 : pos_ - 1;
-    history_[pos_] = s;
-    history_[pos_ + taps] = s;
-    const double* h = history_ + pos_;
+    history_[pos_] = history_[pos_ + taps] = Pair{s, s};
+    const Pair* h = history_ + pos_;
     double a[L] = {};
-    for (int i = 0; i < taps; ++i)
-      for (int p = 0; p < L; ++p) a[p] += coefficients_[i * L + p] * h[i];
+    if constexpr (L == 1) {
+      a[0] += coefficients_[0][0] * h[0][0];
+    } else {
+      Pair sums[L / 2] = {};
+#pragma GCC unroll 24
+      for (int i = 0; i < taps; ++i)
+        for (int q = 0; q < L / 2; ++q) sums[q] += coefficients_[i * L / 2 + q] * h[i];
+      __builtin_memcpy(a, sums, sizeof a);
+    }
     double largest = 0.0;
     for (int p = 0; p < L; ++p) largest = std::max(largest, std::abs(a[p]));
     accumulator = a[L - 1];
@@ -66,12 +76,13 @@ private:
   double factorAsDouble_ = 1.0;
   double tapSum_ = 1.0;
   double normalisation_ = 1.0;
-  // coefficients_[i * factor + p] multiplies the input i samples back in phase p; at factor 1
-  // a single unit tap makes the true peak the sample magnitude.
-  double coefficients_[kTaps] = {1.0};
-  // The last 48 / factor scaled inputs, stored twice so that every phase reads them as one
-  // contiguous run starting at pos_ (newest first).
-  double history_[2 * kTaps] = {};
+  // Lane p % 2 of coefficients_[(i * factor + p) / 2] multiplies the input i samples back in
+  // phase p; at factor 1 a single unit tap makes the true peak the sample magnitude.
+  Pair coefficients_[kTaps / 2] = {{1.0, 0.0}};
+  // The last 48 / factor scaled inputs, each in both lanes so that it multiplies two phases at
+  // once, stored twice so that every phase reads them as one contiguous run starting at pos_
+  // (newest first).
+  Pair history_[2 * (kTaps / 2)] = {};
   int pos_ = 0;
 };
 
