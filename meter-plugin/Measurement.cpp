@@ -182,9 +182,13 @@ void Vantorelix::MeasureBlock(double** inputs, double** outputs, int nFrames, in
                                                                                       : nullptr;
   const double gain = levels::DbToAmplitude(s.preGain);
   LoudnessEngine* engine = mEngine.get();
+  // The measured channels in ascending order, so that every per-frame sum over them adds in the
+  // same order as a walk over all slots would.
+  int measured[kMeterChannels];
   int nEnabled = 0;
   for (int k = 0; k < kMeterChannels; ++k)
-    nEnabled += config.enabled[k];
+    if (config.enabled[k])
+      measured[nEnabled++] = k;
 
   for (int i = 0; i < nFrames; ++i)
   {
@@ -194,25 +198,22 @@ void Vantorelix::MeasureBlock(double** inputs, double** outputs, int nFrames, in
       x[k] = k < nIn ? inputs[k][i] : 0.0;
     if (play)
     {
-      for (int k = 0; k < kMeterChannels; ++k)
-        if (config.enabled[k])
-          x[k] *= gain;
+      for (int j = 0; j < nEnabled; ++j)
+        x[measured[j]] *= gain;
       if (limit)
       {
         mLimiter.Process(config.enabled, x);
-        for (int k = 0; k < kMeterChannels; ++k)
-          if (config.enabled[k])
-            x[k] = mLimiter.output[k];
+        for (int j = 0; j < nEnabled; ++j)
+          x[measured[j]] = mLimiter.output[measured[j]];
       }
       if (engine)
       {
         engine->ProcessPeaks(config.enabled, s.peakMode, x);
         double speech = 0.0;
         double y[kMeterChannels] = {};
-        for (int k = 0; k < kMeterChannels; ++k)
+        for (int j = 0; j < nEnabled; ++j)
         {
-          if (!config.enabled[k])
-            continue;
+          const int k = measured[j];
           speech += x[k];
           y[k] = mFilters[k].Process(x[k]) * (weights ? weights[k] : 1.0);
         }
