@@ -88,9 +88,15 @@ void LoudnessEngine::Reset()
 void LoudnessEngine::ProcessPeaks(const uint8_t enabled[kChannels], int32_t peakMode, const double x[kChannels])
 {
   if (!IsSetUp()) return;
+  // The enabled channels are listed once so that the three walks below skip the others freely.
+  int measured[kChannels];
+  int count = 0;
   double peak = 0.0;
   for (int k = 0; k < kChannels; ++k)
-    if (enabled[k]) peak = std::max(peak, std::abs(x[k]));
+    if (enabled[k]) {
+      measured[count++] = k;
+      peak = std::max(peak, std::abs(x[k]));
+    }
   samplePeak = peak;
   samplePeakMax = std::max(samplePeakMax, peak);
   samplePeakPeriodMax = std::max(samplePeakPeriodMax, peak);
@@ -98,20 +104,16 @@ void LoudnessEngine::ProcessPeaks(const uint8_t enabled[kChannels], int32_t peak
   if (peakMode == 0) {
     peakTracker.level = levels::AmplitudeLevel(peak);
     peakTracker.Update(peakTracker.level);
-    for (int k = 0; k < kChannels; ++k)
-      if (enabled[k]) ballistics[k].Process(std::abs(x[k]));
+    for (int j = 0; j < count; ++j) ballistics[measured[j]].Process(std::abs(x[measured[j]]));
     return;
   }
+  for (int j = 0; j < count; ++j) oversamplers[measured[j]].Process(x[measured[j]]);
   // Channels that are not enabled keep their last true peak in the frame's maximum.
   double framePeak = 0.0;
-  for (int k = 0; k < kChannels; ++k) {
-    if (enabled[k]) oversamplers[k].Process(x[k]);
-    framePeak = std::max(framePeak, oversamplers[k].truePeak);
-  }
+  for (const auto& o : oversamplers) framePeak = std::max(framePeak, o.truePeak);
   peakTracker.level = levels::AmplitudeLevel(framePeak);
   peakTracker.Update(peakTracker.level);
-  for (int k = 0; k < kChannels; ++k)
-    if (enabled[k]) ballistics[k].Process(oversamplers[k].truePeak);
+  for (int j = 0; j < count; ++j) ballistics[measured[j]].Process(oversamplers[measured[j]].truePeak);
 }
 
 void LoudnessEngine::Process(const ChannelConfig& config, bool truePeak, bool active, bool leqM,
