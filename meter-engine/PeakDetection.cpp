@@ -73,7 +73,7 @@ void TruePeakOversampler::Prepare(double sampleRate)
 
 void TruePeakOversampler::Clear()
 {
-  std::fill(std::begin(history_), std::end(history_), Pair{});
+  std::fill(std::begin(history_), std::end(history_), 0.0);
   pos_ = 0;
   truePeak = truePeakMax = truePeakPeriodMax = accumulator = 0.0;
 }

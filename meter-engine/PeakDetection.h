@@ -51,14 +51,14 @@ private:
     constexpr int taps = L == 1 ? 1 : kTaps / L;
     const double s = x * factorAsDouble_;
     pos_ = pos_ == 0 ? taps - 1 : pos_ - 1;
-    history_[pos_] = history_[pos_ + taps] = Pair{s, s};
-    const Pair* h = history_ + pos_;
+    history_[pos_] = s;
+    history_[pos_ + taps] = s;
+    const double* h = history_ + pos_;
     double a[L] = {};
     if constexpr (L == 1) {
-      a[0] += coefficients_[0][0] * h[0][0];
+      a[0] += coefficients_[0][0] * h[0];
     } else {
       Pair sums[L / 2] = {};
-#pragma GCC unroll 24
       for (int i = 0; i < taps; ++i)
         for (int q = 0; q < L / 2; ++q) sums[q] += coefficients_[i * L / 2 + q] * h[i];
       __builtin_memcpy(a, sums, sizeof a);
@@ -79,10 +79,9 @@ private:
   // Lane p % 2 of coefficients_[(i * factor + p) / 2] multiplies the input i samples back in
   // phase p; at factor 1 a single unit tap makes the true peak the sample magnitude.
   Pair coefficients_[kTaps / 2] = {{1.0, 0.0}};
-  // The last 48 / factor scaled inputs, each in both lanes so that it multiplies two phases at
-  // once, stored twice so that every phase reads them as one contiguous run starting at pos_
-  // (newest first).
-  Pair history_[2 * (kTaps / 2)] = {};
+  // The last 48 / factor scaled inputs, stored twice so that every phase reads them as one
+  // contiguous run starting at pos_ (newest first).
+  double history_[2 * kTaps] = {};
   int pos_ = 0;
 };
 
