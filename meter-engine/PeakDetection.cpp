@@ -82,7 +82,7 @@ bool PeakWindowTracker::Init(double windowMs, double sampleRate)
 {
   const int length = SampleCount(windowMs, sampleRate);
   if (length == 0) return false;
-  std::unique_ptr<double[]> ring(new (std::nothrow) double[length]);
+  std::unique_ptr<int32_t[]> ring(new (std::nothrow) int32_t[length]);
   if (!ring) return false;
   ring_ = std::move(ring);
   ringLength_ = length;
@@ -100,11 +100,12 @@ void PeakWindowTracker::Update(double levelDb)
 {
   if (full_) {
     // The frame leaving the window frees its bin unless a later frame has claimed it.
-    const int leaving = BinOf(ring_[position_]);
+    const int leaving = ring_[position_];
     if (bins_[leaving] == position_) bins_[leaving] = -1;
   }
-  bins_[BinOf(levelDb)] = position_;
-  ring_[position_] = levelDb;
+  const int bin = BinOf(levelDb);
+  bins_[bin] = position_;
+  ring_[position_] = bin;
   if (++position_ == ringLength_) {
     position_ = 0;
     full_ = true;
@@ -121,7 +122,7 @@ double PeakWindowTracker::Maximum() const
 void PeakWindowTracker::Clear()
 {
   bins_.fill(-1);
-  std::fill(ring_.get(), ring_.get() + ringLength_, 0.0);
+  std::fill(ring_.get(), ring_.get() + ringLength_, BinOf(0.0));
   level = 0.0;
   full_ = false;
   position_ = 0;

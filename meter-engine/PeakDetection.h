@@ -107,7 +107,7 @@ private:
   static int BinOf(double levelDb);
 
   std::array<int32_t, kBinCount> bins_;
-  std::unique_ptr<double[]> ring_;
+  std::unique_ptr<int32_t[]> ring_;  // bin of each level inside the window
   int ringLength_ = 0;
   int position_ = 0;
   bool full_ = false;
