@@ -69,7 +69,10 @@ int32_t Vantorelix::IntValue(int paramIdx) const { return static_cast<int32_t>(G
 
 void Vantorelix::ApplyHostParameter(int idx)
 {
-  const double value = GetParam(idx)->Value();
+  const iplug::IParam* param = GetParam(idx);
+  if (!param)
+    return;
+  const double value = param->Value();
   MeterSettings& s = mSettings;
   // Store a mirror; false when it already held the value.
   auto storeInt = [&](int32_t& mirror) {
