@@ -87,36 +87,36 @@ bool ValidIn(std::string_view text, CFStringEncoding encoding)
   }
 }
 
-// Appends one printf conversion (spec holds e.g. "%-8.3lf") taking its argument from args.
-void AppendConversion(std::string& out, const std::string& spec, va_list& args)
+// Appends one printf conversion (directive holds e.g. "%-8.3lf") taking its argument from args.
+void AppendConversion(std::string& out, const std::string& directive, va_list& args)
 {
   char buffer[512];
-  const char conversion = spec.back();
-  const bool isLong = spec.find('l') != std::string::npos;
-  const bool isLongLong = spec.find("ll") != std::string::npos;
-  const bool isSize = spec.find('z') != std::string::npos;
+  const char conversion = directive.back();
+  const bool isLong = directive.find('l') != std::string::npos;
+  const bool isLongLong = directive.find("ll") != std::string::npos;
+  const bool isSize = directive.find('z') != std::string::npos;
   int written = 0;
   switch (conversion) {
   case 'd': case 'i': case 'u': case 'x': case 'X': case 'o':
-    if (isLongLong) written = std::snprintf(buffer, sizeof buffer, spec.c_str(), va_arg(args, long long));
-    else if (isLong) written = std::snprintf(buffer, sizeof buffer, spec.c_str(), va_arg(args, long));
-    else if (isSize) written = std::snprintf(buffer, sizeof buffer, spec.c_str(), va_arg(args, size_t));
-    else written = std::snprintf(buffer, sizeof buffer, spec.c_str(), va_arg(args, int));
+    if (isLongLong) written = std::snprintf(buffer, sizeof buffer, directive.c_str(), va_arg(args, long long));
+    else if (isLong) written = std::snprintf(buffer, sizeof buffer, directive.c_str(), va_arg(args, long));
+    else if (isSize) written = std::snprintf(buffer, sizeof buffer, directive.c_str(), va_arg(args, size_t));
+    else written = std::snprintf(buffer, sizeof buffer, directive.c_str(), va_arg(args, int));
     break;
-  case 'c': written = std::snprintf(buffer, sizeof buffer, spec.c_str(), va_arg(args, int)); break;
+  case 'c': written = std::snprintf(buffer, sizeof buffer, directive.c_str(), va_arg(args, int)); break;
   case 'f': case 'F': case 'e': case 'E': case 'g': case 'G':
-    written = std::snprintf(buffer, sizeof buffer, spec.c_str(), va_arg(args, double));
+    written = std::snprintf(buffer, sizeof buffer, directive.c_str(), va_arg(args, double));
     break;
-  case 'p': written = std::snprintf(buffer, sizeof buffer, spec.c_str(), va_arg(args, void*)); break;
+  case 'p': written = std::snprintf(buffer, sizeof buffer, directive.c_str(), va_arg(args, void*)); break;
   case 's': {
     const char* text = va_arg(args, const char*);
-    const int size = std::snprintf(nullptr, 0, spec.c_str(), text ? text : "(null)");
+    const int size = std::snprintf(nullptr, 0, directive.c_str(), text ? text : "(null)");
     std::string formatted(static_cast<size_t>(size > 0 ? size : 0), '\0');
-    std::snprintf(formatted.data(), formatted.size() + 1, spec.c_str(), text ? text : "(null)");
+    std::snprintf(formatted.data(), formatted.size() + 1, directive.c_str(), text ? text : "(null)");
     out += formatted;
     return;
   }
-  default: out += spec; return;  // unknown conversions are kept as written
+  default: out += directive; return;  // unknown conversions are kept as written
   }
   if (written > 0)
     out.append(buffer, std::min<size_t>(static_cast<size_t>(written), sizeof buffer - 1));
