@@ -1,5 +1,5 @@
 #include "HostedPlug.h"
-#include "AllocationCounter.h"
+#include "tests/framework/AllocationCounter.h"
 
 
 namespace autest {
@@ -346,15 +346,13 @@ TEST(AdapterRender, ThousandRendersAllocateNothing)
   Buffers out(2, 512);
   const uint8_t sysex[300] = {0xF0};
 
-  gAllocations = 0;
-  gCountAllocations = true;
+  const uint64_t before = testing_support::AllocationCount();
   for (int i = 0; i < 1000; ++i) {
     if (i % 100 == 0)
       chain.hosted.plug->QueueSysexMsgFromUI(SysExView{0, int(sizeof sysex), sysex});
     Render(chain.hosted.unit, 512.0 * i, 512, out);
   }
-  gCountAllocations = false;
-  EXPECT_EQ(gAllocations, 0);
+  EXPECT_EQ(testing_support::AllocationCount(), before);
   EXPECT_EQ(chain.hosted.plug->mBlocks, 1000);
 }
 
