@@ -814,47 +814,67 @@ void MTLRenderCommandEncoder::execute() const
   }
 }
 
+namespace
+{
+// A whole texel position as an index, held where it fits an int: beyond, clamped addressing is at
+// the edge anyway and a float has no fraction left for repeated addressing.
+int texelIndex(float position)
+{
+  return static_cast<int>(std::clamp(position, -2147483648.0f, 2147483520.0f));
+}
+
+int address(int i, int n, MTLSamplerAddressMode mode)
+{
+  return mode == MTLSamplerAddressModeRepeat ? ((i % n) + n) % n : std::clamp(i, 0, n - 1);
+}
+
+// The mean of four neighbouring texels (columns x and x + 1, rows y and y + 1) weighted by how far
+// the sampled point lies, ax and ay, past the first column and row; per lane for vectors.
+template <typename T>
+T bilinear(T c00, T c10, T c01, T c11, float ax, float ay)
+{
+  return (c00 * (1 - ax) + c10 * ax) * (1 - ay) + (c01 * (1 - ax) + c11 * ax) * ay;
+}
+}  // namespace
+
 void MTLSampleTexture(const MTLTexture& t, const MTLSamplerState& sampler, float u, float v,
                       float out[4])
 {
   const MTLSamplerDescriptor& d = sampler.descriptor;
   const int w = static_cast<int>(t.width()), h = static_cast<int>(t.height());
-  auto address = [](int i, int n, MTLSamplerAddressMode mode) {
-    if (mode == MTLSamplerAddressModeRepeat)
-      return ((i % n) + n) % n;
-    return std::clamp(i, 0, n - 1);
-  };
   if (!std::isfinite(u) || !std::isfinite(v))
     u = v = 0.0f;
   u = std::clamp(u, -1e6f, 1e6f);
   v = std::clamp(v, -1e6f, 1e6f);
-  const TexelLayout layout = texelLayout(t.pixelFormat());
   if (d.magFilter == MTLSamplerMinMagFilterNearest)
   {
-    const int x = address(static_cast<int>(std::floor(u * w)), w, d.sAddressMode);
-    const int y = address(static_cast<int>(std::floor(v * h)), h, d.tAddressMode);
-    readTexel(layout, t.texel(x, y), out);
+    const int x = address(texelIndex(std::floor(u * w)), w, d.sAddressMode);
+    const int y = address(texelIndex(std::floor(v * h)), h, d.tAddressMode);
+    readTexel(texelLayout(t.pixelFormat()), t.texel(x, y), out);
     return;
   }
   const float fx = u * w - 0.5f, fy = v * h - 0.5f;
   const float x0f = std::floor(fx), y0f = std::floor(fy);
   const float ax = fx - x0f, ay = fy - y0f;
-  const int x0 = static_cast<int>(x0f), y0 = static_cast<int>(y0f);
+  const int x0 = texelIndex(x0f), y0 = texelIndex(y0f);
   const int xs[2] = {address(x0, w, d.sAddressMode), address(x0 + 1, w, d.sAddressMode)};
   const int ys[2] = {address(y0, h, d.tAddressMode), address(y0 + 1, h, d.tAddressMode)};
-  auto mix = [ax, ay](float c00, float c10, float c01, float c11) {
-    return (c00 * (1 - ax) + c10 * ax) * (1 - ay) + (c01 * (1 - ax) + c11 * ax) * ay;
-  };
   const unsigned char* p00 = t.texel(xs[0], ys[0]);
   const unsigned char* p10 = t.texel(xs[1], ys[0]);
   const unsigned char* p01 = t.texel(xs[0], ys[1]);
   const unsigned char* p11 = t.texel(xs[1], ys[1]);
-  // Channel by channel, so that a channel the format does not store is judged once.
-  for (int i = 0; i < 4; i++)
+  constexpr float k = 1.0f / 255.0f;
+  if (t.bytesPerPixel() == 1)
   {
-    const int at = layout.channel[i];
-    constexpr float k = 1.0f / 255.0f;
-    const float missing = i == 3 ? 1.0f : 0.0f;
-    out[i] = at >= 0 ? mix(p00[at] * k, p10[at] * k, p01[at] * k, p11[at] * k) : mix(missing, missing, missing, missing);
+    // The one stored channel is red; the others read as 0, 0, 1.
+    out[0] = bilinear(p00[0] * k, p10[0] * k, p01[0] * k, p11[0] * k, ax, ay);
+    out[1] = out[2] = 0.0f;
+    out[3] = 1.0f;
+    return;
   }
+  // Four channels, filtered on four lanes at once, then put in RGBA order.
+  Lanes mean = bilinear(fromBytes(p00) * k, fromBytes(p10) * k, fromBytes(p01) * k, fromBytes(p11) * k, ax, ay);
+  if (t.pixelFormat() == MTLPixelFormatBGRA8Unorm)
+    mean = __builtin_shuffle(mean, IntLanes{2, 1, 0, 3});
+  std::memcpy(out, &mean, sizeof(mean));
 }

@@ -4,6 +4,7 @@
 
 #include <cmath>
 #include <cstring>
+#include <vector>
 
 namespace
 {
@@ -323,6 +324,55 @@ TEST(Metal, SamplerFiltersAndAddressModes)
   EXPECT_FLOAT_EQ(sampleAt(MTLSamplerMinMagFilterLinear, MTLSamplerAddressModeRepeat, 1.0f), 0.5f);
   EXPECT_EQ(sampleAt(MTLSamplerMinMagFilterNearest, MTLSamplerAddressModeRepeat, 1.25f), 0.0f);
   EXPECT_EQ(sampleAt(MTLSamplerMinMagFilterNearest, MTLSamplerAddressModeClampToEdge, 1.25f), 1.0f);
+}
+
+TEST(Metal, LinearSamplingMixesFourTexelsInRgbaOrder)
+{
+  auto device = MTLCreateSystemDefaultDevice();
+  auto t = device->newTextureWithDescriptor(
+      MTLTextureDescriptor::texture2DDescriptorWithPixelFormat(MTLPixelFormatBGRA8Unorm, 2, 2, false));
+  // Stored blue first: opaque blue, red / opaque green, transparent black.
+  const unsigned char texels[16] = {255, 0, 0, 255, 0, 0, 255, 255, 0, 255, 0, 255, 0, 0, 0, 0};
+  t->replaceRegion(MTLRegionMake2D(0, 0, 2, 2), 0, texels, 8);
+  MTLSamplerDescriptor d;
+  d.minFilter = d.magFilter = MTLSamplerMinMagFilterLinear;
+  const struct
+  {
+    float u, v, rgba[4];
+  } cases[] = {
+      {0.25f, 0.25f, {0, 0, 1, 1}},           // a texel centre: that texel alone
+      {0.5f, 0.25f, {0.5f, 0, 0.5f, 1}},      // between the two of the first row
+      {0.5f, 0.5f, {0.25f, 0.25f, 0.25f, 0.75f}},  // all four alike
+  };
+  for (const auto& c : cases)
+  {
+    float out[4];
+    MTLSampleTexture(*t, MTLSamplerState(d), c.u, c.v, out);
+    for (int i = 0; i < 4; i++)
+      EXPECT_FLOAT_EQ(out[i], c.rgba[i]) << c.u << ", " << c.v << " channel " << i;
+  }
+}
+
+TEST(Metal, SamplingFarOutsideAWideTextureClampsToItsEdge)
+{
+  // 1e6 texture widths out, the texel position is far past what an int holds.
+  constexpr NSUInteger kWidth = 4096;
+  auto device = MTLCreateSystemDefaultDevice();
+  auto t = device->newTextureWithDescriptor(
+      MTLTextureDescriptor::texture2DDescriptorWithPixelFormat(MTLPixelFormatR8Unorm, kWidth, 1, false));
+  std::vector<unsigned char> texels(kWidth, 0);
+  texels.back() = 255;
+  t->replaceRegion(MTLRegionMake2D(0, 0, kWidth, 1), 0, texels.data(), kWidth);
+  for (MTLSamplerMinMagFilter filter : {MTLSamplerMinMagFilterNearest, MTLSamplerMinMagFilterLinear})
+  {
+    MTLSamplerDescriptor d;
+    d.minFilter = d.magFilter = filter;
+    float out[4];
+    MTLSampleTexture(*t, MTLSamplerState(d), 1e6f, 0.5f, out);
+    EXPECT_EQ(out[0], 1.0f) << "filter " << filter;
+    MTLSampleTexture(*t, MTLSamplerState(d), -1e6f, 0.5f, out);
+    EXPECT_EQ(out[0], 0.0f) << "filter " << filter;
+  }
 }
 
 TEST(Metal, TexturesClipRegionsAndRejectEmptySizes)
