@@ -18,23 +18,13 @@ enum class BiquadType : uint32_t {
 };
 
 // One direct-form I second-order section. Coefficients are kept normalised (a0 = 1) so that
-// the per-sample step needs no division.
+// the per-sample step needs no division; the filter runs the step itself, on its own copies of
+// the state, and stores the state back after each run.
 struct Biquad {
-  double x1 = 0, x2 = 0, x = 0, y1 = 0, y2 = 0, y = 0;
+  double x1 = 0, x2 = 0, y1 = 0, y2 = 0;
   double b0 = 1, b1 = 0, b2 = 0, a0 = 1, a1 = 0, a2 = 0;
 
-  // The 1e-24 keeps silent input from decaying into denormal numbers.
-  double Step(double in)
-  {
-    x = in;
-    y = b0 * in + b1 * x1 + b2 * x2 - a1 * y1 - a2 * y2 + 1e-24;
-    x2 = x1;
-    x1 = in;
-    y2 = y1;
-    y1 = y;
-    return y;
-  }
-  void ClearState() { x1 = x2 = x = y1 = y2 = y = 0.0; }
+  void ClearState() { x1 = x2 = y1 = y2 = 0.0; }
 };
 
 struct BiquadSection : Biquad {
@@ -63,6 +53,13 @@ public:
   void Design(uint32_t mode, uint32_t lowCutSteep, uint32_t highCutSteep, double sampleRate,
               double lowCutHz, double highCutHz);
   double Process(double sample);
+  // Filters n samples read from in and written to out, each `stride` doubles after the last; in
+  // and out may be the same. Every sample goes through the same steps as in the one-sample call.
+  void Process(const double* in, double* out, int n, int stride);
+  // Runs two channels' filters side by side, each lane exactly as its own filter alone, when
+  // both are designed alike (as those of one measurement are); otherwise one after the other.
+  static void ProcessPair(WeightingFilter& a, WeightingFilter& b, const double* inA, const double* inB,
+                          double* outA, double* outB, int n, int stride);
   // Restarts the filter from silence; the design stays.
   void ClearState();
 
@@ -77,6 +74,15 @@ public:
 private:
   void DesignHfCorrection(double sampleRate);
   void Append(Biquad& stage, bool twice);
+  bool RunsAlike(const WeightingFilter& other) const;
+  // The cascade over n samples of one filter per lane, dispatched on the number of stages so
+  // that the compiler keeps every stage's state in registers.
+  template <int Lanes>
+  static void Run(WeightingFilter* const (&filters)[Lanes], const double* const (&in)[Lanes],
+                  double* const (&out)[Lanes], int n, int stride);
+  template <int Lanes, int Stages>
+  static void RunStages(WeightingFilter* const (&filters)[Lanes], const double* const (&in)[Lanes],
+                        double* const (&out)[Lanes], int n, int stride);
 
   struct RunEntry {
     Biquad* stage;

@@ -189,40 +189,81 @@ void Vantorelix::MeasureBlock(double** inputs, double** outputs, int nFrames, in
   for (int k = 0; k < kMeterChannels; ++k)
     if (config.enabled[k])
       measured[nEnabled++] = k;
+  // The measured channels from measured[nPresent] on have no input: they are silence, scaled by
+  // the gain as the others are.
+  int nPresent = 0;
+  while (nPresent < nEnabled && measured[nPresent] < nIn)
+    ++nPresent;
 
-  for (int i = 0; i < nFrames; ++i)
+  // The block goes in passes of a few frames: the gain and the limiter frame by frame, then the
+  // weighting channel by channel (two channels at a time), then the engine frame by frame. Each
+  // stage sees the same samples in the same order as a frame-by-frame walk through all of them.
+  constexpr int kPassFrames = 64;
+  for (int start = 0; start < nFrames; start += kPassFrames)
   {
+    const int n = std::min(kPassFrames, nFrames - start);
+    // Frame-major, so that a frame's channels are at hand for the limiter and the engine.
     // Channels that are not measured keep their input, so every output channel is written.
-    double x[kMeterChannels];
-    for (int k = 0; k < kMeterChannels; ++k)
-      x[k] = k < nIn ? inputs[k][i] : 0.0;
-    if (play)
+    double x[kPassFrames][kMeterChannels];
+    for (int k = 0; k < nIn; ++k)
     {
-      for (int j = 0; j < nEnabled; ++j)
-        x[measured[j]] *= gain;
-      if (limit)
+      const double* in = inputs[k] + start;
+      if (play && config.enabled[k])
+        for (int i = 0; i < n; ++i)
+          x[i][k] = in[i] * gain;
+      else
+        for (int i = 0; i < n; ++i)
+          x[i][k] = in[i];
+    }
+    for (int i = 0; i < n; ++i)
+    {
+      double* frame = x[i];
+      std::fill(frame + nIn, frame + kMeterChannels, 0.0);
+      if (play)
       {
-        mLimiter.Process(config.enabled, x);
-        for (int j = 0; j < nEnabled; ++j)
-          x[measured[j]] = mLimiter.output[measured[j]];
-      }
-      if (engine)
-      {
-        engine->ProcessPeaks(config.enabled, s.peakMode, x);
-        double speech = 0.0;
-        double y[kMeterChannels] = {};
-        for (int j = 0; j < nEnabled; ++j)
+        for (int j = nPresent; j < nEnabled; ++j)
+          frame[measured[j]] *= gain;
+        if (limit)
         {
-          const int k = measured[j];
-          speech += x[k];
-          y[k] = mFilters[k].Process(x[k]) * (weights ? weights[k] : 1.0);
+          mLimiter.Process(config.enabled, frame);
+          for (int j = 0; j < nEnabled; ++j)
+            frame[measured[j]] = mLimiter.output[measured[j]];
         }
-        speech = dial && nEnabled > 0 ? speech / nEnabled : 0.0;
-        engine->Process(config, truePeak, active, mode == WeightingMode::LeqM, y, speech);
       }
     }
     for (int k = 0; k < nOut; ++k)
-      outputs[k][i] = x[k];
+      for (int i = 0; i < n; ++i)
+        outputs[k][start + i] = x[i][k];
+    if (!play || !engine)
+      continue;
+
+    // Only the measured channels of y are written; the engine reads no others.
+    double y[kPassFrames][kMeterChannels];
+    int j = 0;
+    for (; j + 1 < nEnabled; j += 2)
+    {
+      const int a = measured[j], b = measured[j + 1];
+      WeightingFilter::ProcessPair(mFilters[a], mFilters[b], &x[0][a], &x[0][b], &y[0][a], &y[0][b], n,
+                                   kMeterChannels);
+    }
+    if (j < nEnabled)
+      mFilters[measured[j]].Process(&x[0][measured[j]], &y[0][measured[j]], n, kMeterChannels);
+
+    for (int i = 0; i < n; ++i)
+    {
+      engine->ProcessPeaks(config.enabled, s.peakMode, x[i]);
+      if (weights)
+        for (int jj = 0; jj < nEnabled; ++jj)
+          y[i][measured[jj]] *= weights[measured[jj]];
+      double speech = 0.0;
+      if (dial && nEnabled > 0)
+      {
+        for (int jj = 0; jj < nEnabled; ++jj)
+          speech += x[i][measured[jj]];
+        speech /= nEnabled;
+      }
+      engine->Process(config, truePeak, active, mode == WeightingMode::LeqM, y[i], speech);
+    }
   }
 
   if (!engine)

@@ -77,6 +77,65 @@ TEST(Measurement, OutputsBeyondTheInputsAreWrittenSilent)
   EXPECT_EQ(block.out[1], std::vector<double>(64, 0.0));
 }
 
+// How the host cuts the audio into blocks changes nothing: every output sample and every
+// measured figure comes out bit for bit the same for blocks of one frame up to several thousand.
+TEST(Measurement, BlockSizeChangesNothing)
+{
+  struct Run
+  {
+    std::vector<std::vector<double>> out;
+    double momentary, shortTerm, integrated, truePeak, samplePeak;
+  };
+  auto measure = [](std::initializer_list<int> blockSizes) {
+    Vantorelix plug;
+    MeterSettings& s = plug.Settings();
+    s.channelConfig = 11;  // ten channels, of which three have input
+    s.weightingMode = 1;
+    s.gateMode = 2;
+    s.peakMode = 1;
+    s.enableLimiter = 1;
+    s.maxPeakTarget = -12.0;
+    s.preGain = 2.0;
+    Prepare(plug, 48000.0, 4096, 3);
+    Block all(3, 48000);
+    for (int c = 0; c < 3; ++c)
+      FillNoise(all.in[size_t(c)], 0.3 * (c + 1), unsigned(c + 5));
+    Run run{std::vector<std::vector<double>>(3, std::vector<double>(48000)), 0, 0, 0, 0, 0};
+    auto size = blockSizes.begin();
+    for (int start = 0; start < 48000;)
+    {
+      const int n = std::min(*size, 48000 - start);
+      double* in[3];
+      double* out[3];
+      for (int c = 0; c < 3; ++c)
+      {
+        in[c] = all.in[size_t(c)].data() + start;
+        out[c] = run.out[size_t(c)].data() + start;
+      }
+      plug.ProcessBlock(in, out, n);
+      start += n;
+      if (++size == blockSizes.end())
+        size = blockSizes.begin();
+    }
+    const LoudnessEngine& e = *plug.Engine();
+    run.momentary = e.momentary.sum;
+    run.shortTerm = e.shortTerm.sum;
+    run.integrated = e.integratedGate.integrated;
+    run.truePeak = e.TruePeakMax();
+    run.samplePeak = e.samplePeakMax;
+    return run;
+  };
+  const Run whole = measure({4096});
+  const Run cut = measure({1, 63, 64, 65, 127, 700, 2, 4000});
+  EXPECT_EQ(cut.out, whole.out);
+  EXPECT_EQ(cut.momentary, whole.momentary);
+  EXPECT_EQ(cut.shortTerm, whole.shortTerm);
+  EXPECT_EQ(cut.integrated, whole.integrated);
+  EXPECT_EQ(cut.truePeak, whole.truePeak);
+  EXPECT_EQ(cut.samplePeak, whole.samplePeak);
+  EXPECT_GT(whole.momentary, 0.0);
+}
+
 // Mean-square power of the momentary window after a second of noise on one channel.
 double MomentaryPower(int routing, int weighting, int channel)
 {
