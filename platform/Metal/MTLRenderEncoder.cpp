@@ -402,24 +402,33 @@ inline void toBytes(Lanes v, unsigned char* texel)
 
 // Between a whole texel's stored order and RGBA: the formats with four channels store RGBA or
 // BGRA, and swapping red and blue undoes itself.
-inline Lanes inRGBAOrder(const PixelPipeline& pp, Lanes v)
+template <bool kBGRA>
+inline Lanes inRGBAOrder(Lanes v)
 {
-  return pp.layout.channel[0] == 0 ? v : __builtin_shuffle(v, IntLanes{2, 1, 0, 3});
+  if constexpr (kBGRA)
+    return __builtin_shuffle(v, IntLanes{2, 1, 0, 3});
+  else
+    return v;
 }
 
 // Source-over blending or a plain write of a texel that stores all four channels under a mask
 // that writes them all: the common case, done on all four channels at once.
-inline void writeWholeTexel(const PixelPipeline& pp, unsigned char* texel, const float colour[4])
+template <bool kBGRA>
+inline void writeWholeTexel(bool blending, unsigned char* texel, const float colour[4])
 {
   Lanes out = clamp01(Lanes{colour[0], colour[1], colour[2], colour[3]});
-  if (pp.blending)
+  if (blending)
   {
-    const Lanes dst = inRGBAOrder(pp, fromBytes(texel)) * (1.0f / 255.0f);
+    const Lanes dst = inRGBAOrder<kBGRA>(fromBytes(texel)) * (1.0f / 255.0f);
     out = out + dst * (1.0f - out[3]);
   }
-  toBytes(inRGBAOrder(pp, clamp01(out) * 255.0f + 0.5f), texel);
+  toBytes(inRGBAOrder<kBGRA>(clamp01(out) * 255.0f + 0.5f), texel);
 }
 
+// What happens to one fragment of a draw: from the stencil test to the colour write.
+using FragmentStage = void (*)(const PixelPipeline& pp, NSUInteger x, NSUInteger y, const MTLFragmentIn& in);
+
+// Any pipeline state. kWhole: four channels stored and all written.
 template <bool kWhole>
 void shadePixel(const PixelPipeline& pp, NSUInteger x, NSUInteger y, const MTLFragmentIn& in)
 {
@@ -449,7 +458,10 @@ void shadePixel(const PixelPipeline& pp, NSUInteger x, NSUInteger y, const MTLFr
   unsigned char* texel = pp.colour + y * pp.colourStride + x * pp.colourBpp;
   if (kWhole && (pp.sourceOver || !pp.blending))
   {
-    writeWholeTexel(pp, texel, colour);
+    if (pp.layout.channel[0] == 0)
+      writeWholeTexel<false>(pp.blending, texel, colour);
+    else
+      writeWholeTexel<true>(pp.blending, texel, colour);
     return;
   }
   for (float& c : colour)
@@ -476,8 +488,18 @@ void shadePixel(const PixelPipeline& pp, NSUInteger x, NSUInteger y, const MTLFr
   }
 }
 
-void rasterize(const PassState& st, const PixelPipeline& pp, const Vertex& v0, const Vertex& b,
-               const Vertex& c)
+// The common state, with nothing left to decide per fragment: no stencil, source-over blending
+// into an RGBA or BGRA target with every channel written.
+template <bool kBGRA>
+void shadeSourceOver(const PixelPipeline& pp, NSUInteger x, NSUInteger y, const MTLFragmentIn& in)
+{
+  float colour[4];
+  if (pp.fragment(in, *pp.resources, colour))
+    writeWholeTexel<kBGRA>(true, pp.colour + y * pp.colourStride + x * 4, colour);
+}
+
+template <FragmentStage kStage>
+void rasterize(const PassState& st, const PixelPipeline& pp, const Vertex& v0, const Vertex& b, const Vertex& c)
 {
   int64_t area = (b.x - v0.x) * (c.y - v0.y) - (c.x - v0.x) * (b.y - v0.y);
   if (area == 0)
@@ -586,30 +608,47 @@ void rasterize(const PassState& st, const PixelPipeline& pp, const Vertex& v0, c
       const Lanes varyings = l0 * corner[0] + l1 * corner[1] + l2 * corner[2];
       std::memcpy(in.varyings, &varyings, sizeof(in.varyings));
       in.position[0] = static_cast<float>(x) + 0.5f;
-      if (pp.wholeTexel)
-        shadePixel<true>(pp, static_cast<NSUInteger>(x), static_cast<NSUInteger>(y), in);
-      else
-        shadePixel<false>(pp, static_cast<NSUInteger>(x), static_cast<NSUInteger>(y), in);
+      kStage(pp, static_cast<NSUInteger>(x), static_cast<NSUInteger>(y), in);
     }
   }
 }
 
-void drawVertices(const PassState& st, MTLPrimitiveType type, const std::vector<Vertex>& v)
+template <FragmentStage kStage>
+void drawTriangles(const PassState& st, const PixelPipeline& pp, MTLPrimitiveType type, const std::vector<Vertex>& v)
 {
-  const PixelPipeline pp = pixelPipeline(st);
   if (type == MTLPrimitiveTypeTriangle)
   {
     for (size_t i = 0; i + 2 < v.size(); i += 3)
-      rasterize(st, pp, v[i], v[i + 1], v[i + 2]);
+      rasterize<kStage>(st, pp, v[i], v[i + 1], v[i + 2]);
   }
   else if (type == MTLPrimitiveTypeTriangleStrip)
   {
     // Every second triangle of a strip runs the other way round; swapping keeps one facing.
     for (size_t i = 0; i + 2 < v.size(); i++)
       if (i % 2 == 0)
-        rasterize(st, pp, v[i], v[i + 1], v[i + 2]);
+        rasterize<kStage>(st, pp, v[i], v[i + 1], v[i + 2]);
       else
-        rasterize(st, pp, v[i + 1], v[i], v[i + 2]);
+        rasterize<kStage>(st, pp, v[i + 1], v[i], v[i + 2]);
+  }
+}
+
+void drawVertices(const PassState& st, MTLPrimitiveType type, const std::vector<Vertex>& v)
+{
+  const PixelPipeline pp = pixelPipeline(st);
+  if (pp.colour && !pp.stencil && pp.wholeTexel && pp.sourceOver)
+  {
+    if (pp.layout.channel[0] == 0)
+      drawTriangles<shadeSourceOver<false>>(st, pp, type, v);
+    else
+      drawTriangles<shadeSourceOver<true>>(st, pp, type, v);
+  }
+  else if (pp.wholeTexel)
+  {
+    drawTriangles<shadePixel<true>>(st, pp, type, v);
+  }
+  else
+  {
+    drawTriangles<shadePixel<false>>(st, pp, type, v);
   }
 }
 
