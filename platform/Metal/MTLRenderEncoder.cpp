@@ -256,15 +256,11 @@ Vertex shadeVertex(const PassState& st, const VertexFetch& fetch, NSUInteger vid
   return v;
 }
 
-// The smallest x with d x >= n (d > 0), from a floating-point guess (invD = 1 / d) made exact.
-int64_t ceilDiv(int64_t n, int64_t d, double invD)
+// The smallest x with d x >= n (d > 0).
+int64_t ceilDiv(int64_t n, int64_t d)
 {
-  int64_t x = static_cast<int64_t>(std::ceil(static_cast<double>(n) * invD));
-  while (d * x < n)
-    x++;
-  while (d * (x - 1) >= n)
-    x--;
-  return x;
+  const int64_t x = n / d;  // rounded towards zero
+  return x * d < n ? x + 1 : x;
 }
 
 // The first and last pixel whose centre is at or after (at or before) a sub-pixel position; the
@@ -498,6 +494,89 @@ void shadeSourceOver(const PixelPipeline& pp, NSUInteger x, NSUInteger y, const 
     writeWholeTexel<kBGRA>(true, pp.colour + y * pp.colourStride + x * 4, colour);
 }
 
+// Which pixels of a triangle are covered: the walker below calls span(y, first, last, w0, w1)
+// for each row with any, in order from the top, with the first two edge functions' values at the
+// first pixel. A pixel is covered when its centre has E >= 0 on every top-left edge and E >= 1 on
+// the others; the covered pixels of a row are contiguous.
+//
+// Per edge, the first (or last) pixel of each row inside it. The bound is ceil(n / d) for a
+// numerator n that changes by the same amount every row, so it is stepped exactly from row to
+// row, kept as n = q d - r with 0 <= r < d.
+struct Bound
+{
+  int64_t q, r = 0, d = 1, dq = 0, dr = 0;
+  void next()
+  {
+    q += dq;
+    r += dr;
+    const bool carry = r >= d;
+    r -= carry ? d : 0;
+    q -= carry;
+  }
+};
+
+template <class Span>
+void coverBounded(const Edge (&e)[3], int64_t minX, int64_t minY, int64_t maxX, int64_t maxY, Span&& span)
+{
+  // E at the centre of row y's pixel 0 must reach need(y) + a x.
+  auto need = [](const Edge& edge, int64_t y) {
+    return (edge.topLeft ? 0 : 1) - (edge.b * (y * kSubPixel + kSubPixel / 2) + edge.c) - edge.a * (kSubPixel / 2);
+  };
+  // A horizontal edge: a row is all in or all out, and need is monotonic, so only rows at the
+  // ends can be out (at most the one the edge lies on).
+  for (const Edge& edge : e)
+  {
+    if (edge.a != 0)
+      continue;
+    while (minY <= maxY && need(edge, minY) > 0)
+      minY++;
+    while (minY <= maxY && need(edge, maxY) > 0)
+      maxY--;
+  }
+  Bound first[2] = {{minX}, {minX}}, last[2] = {{maxX}, {maxX}};
+  int firsts = 0, lasts = 0;
+  for (const Edge& edge : e)
+  {
+    if (edge.a == 0)
+      continue;
+    // a x >= need: x >= need / a on a left bound; x <= need / a, that is x < (1 - need) / -a
+    // rounded up, on a right one.
+    const int64_t step = edge.a * kSubPixel;  // E's growth from one pixel to the next
+    const int64_t d = step > 0 ? step : -step;
+    const int64_t n = step > 0 ? need(edge, minY) : 1 - need(edge, minY);
+    const int64_t nStep = (step > 0 ? -edge.b : edge.b) * kSubPixel;
+    Bound b;
+    b.d = d;
+    b.q = ceilDiv(n, d);
+    b.r = b.q * d - n;
+    b.dq = ceilDiv(nStep, d);
+    b.dr = b.dq * d - nStep;
+    if (step > 0)
+    {
+      first[firsts++] = b;
+    }
+    else
+    {
+      b.q--;
+      last[lasts++] = b;
+    }
+  }
+  for (int64_t y = minY; y <= maxY; y++)
+  {
+    const int64_t x0 = std::max({minX, first[0].q, first[1].q});
+    const int64_t x1 = std::min({maxX, last[0].q, last[1].q});
+    for (Bound& b : first)
+      b.next();
+    for (Bound& b : last)
+      b.next();
+    if (x0 <= x1)
+    {
+      const int64_t sx0 = x0 * kSubPixel + kSubPixel / 2, sy = y * kSubPixel + kSubPixel / 2;
+      span(y, x0, x1, e[0].at(sx0, sy), e[1].at(sx0, sy));
+    }
+  }
+}
+
 template <FragmentStage kStage>
 void rasterize(const PassState& st, const PixelPipeline& pp, const Vertex& v0, const Vertex& b, const Vertex& c)
 {
@@ -513,14 +592,14 @@ void rasterize(const PassState& st, const PixelPipeline& pp, const Vertex& v0, c
   const Vertex& v1 = area > 0 ? b : c;
   const Vertex& v2 = area > 0 ? c : b;
   area = area > 0 ? area : -area;
-  const Edge e0 = makeEdge(v1, v2), e1 = makeEdge(v2, v0), e2 = makeEdge(v0, v1);
+  const Edge e[3] = {makeEdge(v1, v2), makeEdge(v2, v0), makeEdge(v0, v1)};
 
   // Pixels whose centres lie within the triangle's extent, clipped to the viewport and the target.
   // (A centre outside the extent is outside some edge, so it never counts.)
-  const int64_t minX = std::max(pp.clip[0], firstCentre(std::min({v0.x, v1.x, v2.x})));
-  const int64_t minY = std::max(pp.clip[1], firstCentre(std::min({v0.y, v1.y, v2.y})));
-  const int64_t maxX = std::min(pp.clip[2], lastCentre(std::max({v0.x, v1.x, v2.x})));
-  const int64_t maxY = std::min(pp.clip[3], lastCentre(std::max({v0.y, v1.y, v2.y})));
+  const int64_t left = std::min({v0.x, v1.x, v2.x}), right = std::max({v0.x, v1.x, v2.x});
+  const int64_t top = std::min({v0.y, v1.y, v2.y}), bottom = std::max({v0.y, v1.y, v2.y});
+  const int64_t minX = std::max(pp.clip[0], firstCentre(left)), maxX = std::min(pp.clip[2], lastCentre(right));
+  const int64_t minY = std::max(pp.clip[1], firstCentre(top)), maxY = std::min(pp.clip[3], lastCentre(bottom));
   if (minX > maxX || minY > maxY)
     return;
 
@@ -535,71 +614,9 @@ void rasterize(const PassState& st, const PixelPipeline& pp, const Vertex& v0, c
   std::memcpy(&corner[0], v0.out.varyings, sizeof(Lanes));
   std::memcpy(&corner[1], v1.out.varyings, sizeof(Lanes));
   std::memcpy(&corner[2], v2.out.varyings, sizeof(Lanes));
-  // Per edge, the first (or last) pixel of each row inside it: E(x) >= 1 on an edge that is not
-  // top-left, E(x) >= 0 on one that is. The bound is ceil(n / d) for a numerator n that changes
-  // by the same amount every row, so it is stepped exactly from row to row, kept as n = q d - r
-  // with 0 <= r < d.
-  struct Bound
-  {
-    int side;  // 1: first pixel q; -1: last pixel q - 1; 0: a horizontal edge, all or nothing
-    int64_t q, r, d, dq, dr;
-    int64_t need, needStep;  // side 0: the row's need and its change per row
-  };
-  Bound bounds[3];
-  const int64_t firstRow = minY * kSubPixel + kSubPixel / 2;
-  for (int i = 0; i < 3; i++)
-  {
-    const Edge* e = i == 0 ? &e0 : (i == 1 ? &e1 : &e2);
-    const int64_t step = e->a * kSubPixel;  // E's growth from one pixel to the next
-    const int64_t need = (e->topLeft ? 0 : 1) - (e->b * firstRow + e->c) - e->a * (kSubPixel / 2);
-    const int64_t needStep = -e->b * kSubPixel;
-    Bound& b = bounds[i];
-    b = {0, 0, 0, 1, 0, 0, need, needStep};
-    if (step == 0)
-      continue;
-    // step x >= need: x >= need / step on a left bound; x <= need / step, that is
-    // x < (1 - need) / -step rounded up, on a right one.
-    b.side = step > 0 ? 1 : -1;
-    b.d = step > 0 ? step : -step;
-    const int64_t n = step > 0 ? need : 1 - need;
-    const int64_t nStep = step > 0 ? needStep : -needStep;
-    const double inverse = 1.0 / static_cast<double>(b.d);
-    b.q = ceilDiv(n, b.d, inverse);
-    b.r = b.q * b.d - n;
-    b.dq = ceilDiv(nStep, b.d, inverse);
-    b.dr = b.dq * b.d - nStep;
-  }
-  for (int64_t y = minY; y <= maxY; y++)
-  {
-    int64_t x0 = minX, x1 = maxX;
-    bool empty = false;
-    for (Bound& b : bounds)
-    {
-      if (b.side > 0)
-        x0 = std::max(x0, b.q);
-      else if (b.side < 0)
-        x1 = std::min(x1, b.q - 1);
-      else
-        empty |= b.need > 0;
-      // On to the next row.
-      b.q += b.dq;
-      b.r += b.dr;
-      if (b.r >= b.d)
-      {
-        b.r -= b.d;
-        b.q--;
-      }
-      b.need += b.needStep;
-    }
-    const int64_t sy = y * kSubPixel + kSubPixel / 2;
-    if (empty)
-      continue;
-    if (x0 > x1)
-      continue;
+  const int64_t step0 = e[0].a * kSubPixel, step1 = e[1].a * kSubPixel;
+  auto span = [&](int64_t y, int64_t x0, int64_t x1, int64_t w0, int64_t w1) {
     in.position[1] = static_cast<float>(y) + 0.5f;
-    const int64_t sx0 = x0 * kSubPixel + kSubPixel / 2;
-    int64_t w0 = e0.at(sx0, sy), w1 = e1.at(sx0, sy);
-    const int64_t step0 = e0.a * kSubPixel, step1 = e1.a * kSubPixel;
     for (int64_t x = x0; x <= x1; x++, w0 += step0, w1 += step1)
     {
       const float l0 = static_cast<float>(w0) * invArea;
@@ -610,7 +627,8 @@ void rasterize(const PassState& st, const PixelPipeline& pp, const Vertex& v0, c
       in.position[0] = static_cast<float>(x) + 0.5f;
       kStage(pp, static_cast<NSUInteger>(x), static_cast<NSUInteger>(y), in);
     }
-  }
+  };
+  coverBounded(e, minX, minY, maxX, maxY, span);
 }
 
 template <FragmentStage kStage>
