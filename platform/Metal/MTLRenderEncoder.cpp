@@ -494,14 +494,61 @@ void shadeSourceOver(const PixelPipeline& pp, NSUInteger x, NSUInteger y, const 
     writeWholeTexel<kBGRA>(true, pp.colour + y * pp.colourStride + x * 4, colour);
 }
 
-// Which pixels of a triangle are covered: the walker below calls span(y, first, last, w0, w1)
+// Which pixels of a triangle are covered: both walkers below call span(y, first, last, w0, w1)
 // for each row with any, in order from the top, with the first two edge functions' values at the
 // first pixel. A pixel is covered when its centre has E >= 0 on every top-left edge and E >= 1 on
 // the others; the covered pixels of a row are contiguous.
-//
-// Per edge, the first (or last) pixel of each row inside it. The bound is ceil(n / d) for a
-// numerator n that changes by the same amount every row, so it is stepped exactly from row to
-// row, kept as n = q d - r with 0 <= r < d.
+
+// Whether a mask of lanes is all ones, lane by lane, as bits.
+inline int laneBits(IntLanes lanes)
+{
+#if defined(__SSE2__)
+  return _mm_movemask_ps(_mm_castsi128_ps(reinterpret_cast<__m128i>(lanes)));
+#else
+  return (lanes[0] & 1) | (lanes[1] & 2) | (lanes[2] & 4) | (lanes[3] & 8);
+#endif
+}
+
+// A triangle at most four pixels wide: every edge function on four lanes, one per column, stepped
+// row by row; no division at all. For triangles whose values all fit in 32 bits (narrowFits).
+template <class Span>
+void coverNarrow(const Edge (&e)[3], int64_t minX, int64_t minY, int64_t maxX, int64_t maxY, Span&& span)
+{
+  const int64_t sx = minX * kSubPixel + kSubPixel / 2, sy = minY * kSubPixel + kSubPixel / 2;
+  IntLanes value[3], rowStep[3], floor[3];
+  for (int i = 0; i < 3; i++)
+  {
+    const int64_t at = e[i].at(sx, sy), step = e[i].a * kSubPixel;
+    value[i] = IntLanes{static_cast<int>(at), static_cast<int>(at + step), static_cast<int>(at + 2 * step),
+                        static_cast<int>(at + 3 * step)};
+    rowStep[i] = IntLanes{} + static_cast<int>(e[i].b * kSubPixel);
+    floor[i] = IntLanes{} + (e[i].topLeft ? -1 : 0);  // covered above it
+  }
+  const int columns = (2 << (maxX - minX)) - 1;
+  for (int64_t y = minY; y <= maxY; y++)
+  {
+    const int covered = laneBits((value[0] > floor[0]) & (value[1] > floor[1]) & (value[2] > floor[2])) & columns;
+    if (covered)
+    {
+      const int first = __builtin_ctz(covered), last = 31 - __builtin_clz(covered);
+      span(y, minX + first, minX + last, value[0][first], value[1][first]);
+    }
+    for (int i = 0; i < 3; i++)
+      value[i] += rowStep[i];
+  }
+}
+
+// Whether coverNarrow may walk a triangle: at most four columns, and no edge function value it
+// meets (four columns from the first, rows down to one past the last, all within the vertices'
+// extent spanW x spanH but for those) reaches 2^31.
+bool narrowFits(int64_t minX, int64_t maxX, int64_t spanW, int64_t spanH)
+{
+  return maxX - minX < 4 && spanH * (spanW + 3 * kSubPixel) + spanW * (spanH + kSubPixel) < (int64_t{1} << 31);
+}
+
+// Any triangle: per edge, the first (or last) pixel of each row inside it. The bound is
+// ceil(n / d) for a numerator n that changes by the same amount every row, so it is stepped
+// exactly from row to row, kept as n = q d - r with 0 <= r < d.
 struct Bound
 {
   int64_t q, r = 0, d = 1, dq = 0, dr = 0;
@@ -628,7 +675,10 @@ void rasterize(const PassState& st, const PixelPipeline& pp, const Vertex& v0, c
       kStage(pp, static_cast<NSUInteger>(x), static_cast<NSUInteger>(y), in);
     }
   };
-  coverBounded(e, minX, minY, maxX, maxY, span);
+  if (narrowFits(minX, maxX, right - left, bottom - top))
+    coverNarrow(e, minX, minY, maxX, maxY, span);
+  else
+    coverBounded(e, minX, minY, maxX, maxY, span);
 }
 
 template <FragmentStage kStage>
