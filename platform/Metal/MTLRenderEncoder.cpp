@@ -228,7 +228,11 @@ void fetchVertex(const VertexFetch& f, NSUInteger vid, MTLVertexIn& in)
     const NSUInteger at = a.offset + a.stride * vid;
     if (at + a.size > a.length)
       continue;  // outside the buffer: zeros, where a GPU would read anything
-    std::memcpy(in.attributes[a.index], a.bytes + at, a.size);
+    // Two or four floats, as copies of a fixed size that need no call.
+    if (a.size == 2 * sizeof(float))
+      std::memcpy(in.attributes[a.index], a.bytes + at, 2 * sizeof(float));
+    else
+      std::memcpy(in.attributes[a.index], a.bytes + at, 4 * sizeof(float));
   }
 }
 
