@@ -260,6 +260,56 @@ Vertex shadeVertex(const PassState& st, const VertexFetch& fetch, NSUInteger vid
   return v;
 }
 
+// The indices of an indexed draw that lie within its index buffer.
+void readIndices(const MTLRenderCommand& c, std::vector<uint32_t>& indices)
+{
+  const NSUInteger size = c.indexType == MTLIndexTypeUInt32 ? 4 : 2;
+  const auto* bytes = static_cast<const unsigned char*>(c.buffer->contents());
+  indices.clear();
+  for (NSUInteger i = 0; i < c.count; i++)
+  {
+    const NSUInteger at = c.offset + i * size;
+    if (at + size > c.buffer->length())
+      break;
+    uint32_t index = 0;
+    if (size == 4)
+    {
+      std::memcpy(&index, bytes + at, 4);
+    }
+    else
+    {
+      uint16_t small;
+      std::memcpy(&small, bytes + at, 2);
+      index = small;
+    }
+    indices.push_back(index);
+  }
+}
+
+// The vertices an indexed draw names. Where the indices are dense, as in a fan or a mesh, each
+// vertex in their range is shaded once and copied wherever it is named, as a GPU reuses a shaded
+// vertex; that never shades more vertices than there are indices.
+void shadeIndexed(const PassState& st, const VertexFetch& fetch, const std::vector<uint32_t>& indices,
+                  std::vector<Vertex>& shaded, std::vector<Vertex>& vertices)
+{
+  vertices.clear();
+  if (indices.empty())
+    return;
+  const auto [lowest, highest] = std::minmax_element(indices.begin(), indices.end());
+  const NSUInteger first = *lowest, range = NSUInteger{*highest} - first + 1;
+  if (range > indices.size())
+  {
+    for (uint32_t index : indices)
+      vertices.push_back(shadeVertex(st, fetch, index));
+    return;
+  }
+  shaded.clear();
+  for (NSUInteger i = 0; i < range; i++)
+    shaded.push_back(shadeVertex(st, fetch, first + i));
+  for (uint32_t index : indices)
+    vertices.push_back(shaded[index - first]);
+}
+
 // The smallest x with d x >= n (d > 0).
 int64_t ceilDiv(int64_t n, int64_t d)
 {
@@ -852,7 +902,8 @@ void MTLRenderCommandEncoder::execute() const
   st.stencil = mPass.stencilAttachment.texture.get();
   if (st.colour)
     st.viewport = {0, 0, static_cast<double>(st.colour->width()), static_cast<double>(st.colour->height()), 0, 1};
-  std::vector<Vertex> vertices;
+  std::vector<Vertex> vertices, shaded;
+  std::vector<uint32_t> indices;
   for (const MTLRenderCommand& c : mCommands)
   {
     switch (c.kind)
@@ -898,26 +949,8 @@ void MTLRenderCommandEncoder::execute() const
       {
         if (!st.pipeline || !c.buffer)
           break;
-        const VertexFetch fetch = vertexFetch(st);
-        const NSUInteger size = c.indexType == MTLIndexTypeUInt32 ? 4 : 2;
-        const auto* bytes = static_cast<const unsigned char*>(c.buffer->contents());
-        vertices.clear();
-        for (NSUInteger i = 0; i < c.count; i++)
-        {
-          const NSUInteger at = c.offset + i * size;
-          if (at + size > c.buffer->length())
-            break;
-          uint32_t index = 0;
-          if (size == 4)
-            std::memcpy(&index, bytes + at, 4);
-          else
-          {
-            uint16_t small;
-            std::memcpy(&small, bytes + at, 2);
-            index = small;
-          }
-          vertices.push_back(shadeVertex(st, fetch, index));
-        }
+        readIndices(c, indices);
+        shadeIndexed(st, vertexFetch(st), indices, shaded, vertices);
         drawVertices(st, c.primitive, vertices);
         break;
       }
