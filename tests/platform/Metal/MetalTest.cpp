@@ -2,14 +2,15 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 #include <vector>
 
 namespace
 {
-// Test shaders: positions are given in window pixels of a 4 x 4 target; the fragment colour comes
-// from fragment buffer 0.
+// Test shaders: positions are given in window pixels of a 4 x 4 target (scaled with a larger one);
+// the fragment colour comes from fragment buffer 0.
 void pixelVertex(const MTLVertexIn& in, const MTLShaderResources&, MTLVertexOut* out)
 {
   out->position[0] = in.attributes[0][0] / 2.0f - 1.0f;
@@ -37,14 +38,14 @@ struct Rig
   std::shared_ptr<MTLBuffer> verts = device->newBufferWithLength(4096, 0);
   std::shared_ptr<MTLBuffer> colour = device->newBufferWithLength(16, 0);
 
-  explicit Rig(MTLPixelFormat format = MTLPixelFormatRGBA8Unorm)
+  explicit Rig(MTLPixelFormat format = MTLPixelFormatRGBA8Unorm, NSUInteger size = 4)
   {
     MTLRegisterVertexFunction("pixelVertex", pixelVertex);
     MTLRegisterFragmentFunction("constantFragment", constantFragment);
     library = device->newLibraryWithData(kLibrary, sizeof(kLibrary), nullptr);
-    target = device->newTextureWithDescriptor(MTLTextureDescriptor::texture2DDescriptorWithPixelFormat(format, 4, 4, false));
+    target = device->newTextureWithDescriptor(MTLTextureDescriptor::texture2DDescriptorWithPixelFormat(format, size, size, false));
     stencil = device->newTextureWithDescriptor(
-        MTLTextureDescriptor::texture2DDescriptorWithPixelFormat(MTLPixelFormatStencil8, 4, 4, false));
+        MTLTextureDescriptor::texture2DDescriptorWithPixelFormat(MTLPixelFormatStencil8, size, size, false));
   }
 
   std::shared_ptr<MTLRenderPipelineState> pipeline(bool blending, MTLBlendFactor src, MTLBlendFactor dst,
@@ -77,6 +78,33 @@ struct Rig
             MTLPrimitiveType type = MTLPrimitiveTypeTriangle, MTLCullMode cull = MTLCullModeNone,
             std::shared_ptr<MTLDepthStencilState> depthStencil = nullptr)
   {
+    pass(xy, rgba, state, cull, depthStencil,
+         [&](MTLRenderCommandEncoder& e) { e.drawPrimitives(type, 0, xy.size() / 2); });
+  }
+
+  // Draws the triangles that the indices name among the window-pixel vertices.
+  void drawIndexed(std::vector<float> xy, const std::vector<uint32_t>& indices, MTLIndexType type,
+                   const float rgba[4], std::shared_ptr<MTLRenderPipelineState> state)
+  {
+    std::shared_ptr<MTLBuffer> buffer = device->newBufferWithLength(indices.size() * sizeof(uint32_t), 0);
+    auto* bytes = static_cast<unsigned char*>(buffer->contents());
+    for (size_t i = 0; i < indices.size(); i++)
+    {
+      const uint16_t small = static_cast<uint16_t>(indices[i]);
+      if (type == MTLIndexTypeUInt32)
+        std::memcpy(bytes + i * 4, &indices[i], 4);
+      else
+        std::memcpy(bytes + i * 2, &small, 2);
+    }
+    pass(xy, rgba, state, MTLCullModeNone, nullptr, [&](MTLRenderCommandEncoder& e) {
+      e.drawIndexedPrimitives(MTLPrimitiveTypeTriangle, indices.size(), type, buffer, 0);
+    });
+  }
+
+  template <class Issue>
+  void pass(const std::vector<float>& xy, const float rgba[4], std::shared_ptr<MTLRenderPipelineState> state,
+            MTLCullMode cull, std::shared_ptr<MTLDepthStencilState> depthStencil, Issue issue)
+  {
     std::memcpy(verts->contents(), xy.data(), xy.size() * sizeof(float));
     std::memcpy(colour->contents(), rgba, sizeof(float) * 4);
     MTLRenderPassDescriptor pass;
@@ -93,7 +121,7 @@ struct Rig
     e->setFrontFacingWinding(MTLWindingCounterClockwise);
     e->setVertexBuffer(verts, 0, 0);
     e->setFragmentBuffer(colour, 0, 0);
-    e->drawPrimitives(type, 0, xy.size() / 2);
+    issue(*e);
     e->endEncoding();
     cb->commit();
   }
@@ -267,17 +295,19 @@ TEST(Metal, SharedEdgesAreDrawnOnceAtPixelCentres)
     for (int x = 0; x < 4; x++)
       EXPECT_NEAR(rig.at(x, y)[0], 64, 1) << x << "," << y;
 
-  // Four triangles fanned from any inner point cover every pixel exactly once.
-  for (int i = 0; i < 40; i++)
-  {
-    Rig fan;
-    const float px = 0.1f + 3.8f * ((i * 37) % 41) / 41.0f, py = 0.1f + 3.8f * ((i * 53) % 43) / 43.0f;
-    fan.draw({0, 0, 4, 0, px, py, 4, 0, 4, 4, px, py, 4, 4, 0, 4, px, py, 0, 4, 0, 0, px, py}, quarter,
-             fan.pipeline(true, MTLBlendFactorOne, MTLBlendFactorOne));
-    for (int y = 0; y < 4; y++)
-      for (int x = 0; x < 4; x++)
-        ASSERT_NEAR(fan.at(x, y)[0], 64, 1) << x << "," << y << " fanned from " << px << "," << py;
-  }
+  // Four triangles fanned from any inner point cover every pixel exactly once, on a target where
+  // they are narrow and on one where they are wide.
+  for (const int size : {4, 24})
+    for (int i = 0; i < 40; i++)
+    {
+      Rig fan(MTLPixelFormatRGBA8Unorm, size);
+      const float px = 0.1f + 3.8f * ((i * 37) % 41) / 41.0f, py = 0.1f + 3.8f * ((i * 53) % 43) / 43.0f;
+      fan.draw({0, 0, 4, 0, px, py, 4, 0, 4, 4, px, py, 4, 4, 0, 4, px, py, 0, 4, 0, 0, px, py}, quarter,
+               fan.pipeline(true, MTLBlendFactorOne, MTLBlendFactorOne));
+      for (int y = 0; y < size; y++)
+        for (int x = 0; x < size; x++)
+          ASSERT_NEAR(fan.at(x, y)[0], 64, 1) << x << "," << y << " of " << size << " fanned from " << px << "," << py;
+    }
 
   // A rectangle ending half-way into pixels covers those whose centres it covers.
   Rig half;
@@ -286,6 +316,36 @@ TEST(Metal, SharedEdgesAreDrawnOnceAtPixelCentres)
   EXPECT_EQ(half.at(2, 0)[0], 0);  // centre 2.5 on the right edge: only left edges take it
   EXPECT_NEAR(half.at(1, 0)[0], 64, 1);
   EXPECT_EQ(half.at(3, 0)[0], 0);
+}
+
+TEST(Metal, IndexedDrawsDrawTheVerticesTheyName)
+{
+  // The full quad from its four corners: corners named twice, 16- and 32-bit indices, and corners
+  // far apart in the vertex buffer.
+  struct Case
+  {
+    std::vector<uint32_t> indices;
+    MTLIndexType type;
+  };
+  const Case cases[] = {
+      {{0, 1, 2, 1, 3, 2}, MTLIndexTypeUInt16},
+      {{0, 1, 2, 1, 3, 2}, MTLIndexTypeUInt32},
+      {{0, 1, 2, 500, 501, 502}, MTLIndexTypeUInt32},
+  };
+  std::vector<float> xy(2 * 503, 0.0f);
+  const float corners[] = {0, 0, 4, 0, 0, 4, 4, 4};
+  std::copy(corners, corners + 8, xy.begin());
+  const float farCorners[] = {4, 0, 4, 4, 0, 4};
+  std::copy(farCorners, farCorners + 6, xy.begin() + 2 * 500);
+  const float quarter[4] = {0.25f, 0.25f, 0.25f, 0.25f};
+  for (const Case& c : cases)
+  {
+    Rig rig;
+    rig.drawIndexed(xy, c.indices, c.type, quarter, rig.pipeline(true, MTLBlendFactorOne, MTLBlendFactorOne));
+    for (int y = 0; y < 4; y++)
+      for (int x = 0; x < 4; x++)
+        EXPECT_NEAR(rig.at(x, y)[0], 64, 1) << x << "," << y << " indices from " << c.indices[3];
+  }
 }
 
 TEST(Metal, BgraTargetsStoreBlueFirst)
