@@ -19,11 +19,12 @@ FunctionRegistry& registry()
   return r;
 }
 
-void registerFunction(const char* name, MTLVertexFunctionBody vertex, MTLFragmentFunctionBody fragment)
+void registerFunction(const char* name, MTLVertexFunctionBody vertex, MTLFragmentFunctionBody fragment,
+                      MTLFragmentSpecialiser specialiser)
 {
   FunctionRegistry& r = registry();
   std::lock_guard<std::mutex> lock(r.mutex);
-  r.functions[name] = MTLFunction{name, vertex, fragment};
+  r.functions[name] = MTLFunction{name, vertex, fragment, specialiser};
 }
 
 bool renderable(MTLPixelFormat format)
@@ -35,12 +36,12 @@ bool renderable(MTLPixelFormat format)
 
 void MTLRegisterVertexFunction(const char* name, MTLVertexFunctionBody body)
 {
-  registerFunction(name, body, nullptr);
+  registerFunction(name, body, nullptr, nullptr);
 }
 
-void MTLRegisterFragmentFunction(const char* name, MTLFragmentFunctionBody body)
+void MTLRegisterFragmentFunction(const char* name, MTLFragmentFunctionBody body, MTLFragmentSpecialiser specialiser)
 {
-  registerFunction(name, nullptr, body);
+  registerFunction(name, nullptr, body, specialiser);
 }
 
 std::shared_ptr<MTLFunction> MTLLibrary::newFunctionWithName(const std::string& name) const

@@ -360,7 +360,7 @@ PixelPipeline pixelPipeline(const PassState& st)
 {
   PixelPipeline pp;
   const MTLRenderPipelineDescriptor& pd = st.pipeline->descriptor;
-  pp.fragment = pd.fragmentFunction ? pd.fragmentFunction->fragment : nullptr;
+  pp.fragment = pd.fragmentFunction ? pd.fragmentFunction->fragmentFor(st.fragmentResources) : nullptr;
   pp.resources = &st.fragmentResources;
   pp.attachment = &pd.colorAttachments[0];
   pp.writeMask = pp.attachment->writeMask;

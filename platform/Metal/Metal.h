@@ -261,8 +261,15 @@ using MTLVertexFunctionBody = void (*)(const MTLVertexIn& in, const MTLShaderRes
 using MTLFragmentFunctionBody = bool (*)(const MTLFragmentIn& in,
                                          const MTLShaderResources& resources, float colour[4]);
 
+// Not Metal: a fragment function may come with a specialiser, which the rasteriser calls once per
+// draw with the draw's bindings and which returns the body to run for every fragment of that draw,
+// the way a GPU's driver builds a shader for the state it runs with. What that body gives must be
+// what the function's own body gives for those bindings.
+using MTLFragmentSpecialiser = MTLFragmentFunctionBody (*)(const MTLShaderResources& resources);
+
 void MTLRegisterVertexFunction(const char* name, MTLVertexFunctionBody body);
-void MTLRegisterFragmentFunction(const char* name, MTLFragmentFunctionBody body);
+void MTLRegisterFragmentFunction(const char* name, MTLFragmentFunctionBody body,
+                                 MTLFragmentSpecialiser specialiser = nullptr);
 
 // Samples a texture at normalised coordinates, as a fragment shader's sample() does: R8 gives
 // (r, 0, 0, 1); BGRA8 comes back in RGBA order.
@@ -275,6 +282,13 @@ public:
   std::string name;
   MTLVertexFunctionBody vertex = nullptr;
   MTLFragmentFunctionBody fragment = nullptr;
+  MTLFragmentSpecialiser specialiser = nullptr;
+
+  // The fragment body for a draw with these bindings.
+  MTLFragmentFunctionBody fragmentFor(const MTLShaderResources& resources) const
+  {
+    return specialiser ? specialiser(resources) : fragment;
+  }
 };
 
 // A library blob begins with the four bytes "MTLB", then the names of its functions, each

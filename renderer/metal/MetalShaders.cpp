@@ -71,9 +71,10 @@ float roundedBoxDistance(float px, float py, float ex, float ey, float rad)
   return std::min(std::max(dx, dy), 0.0f) + std::sqrt(ox * ox + oy * oy) - rad;
 }
 
+const MTLSamplerState kDefaultSampler{MTLSamplerDescriptor{}};
+
 void sample(const MNVGfragUniforms& u, const MTLShaderResources& resources, float s, float t, float out[4])
 {
-  static const MTLSamplerState kDefaultSampler{MTLSamplerDescriptor{}};
   const MTLTexture* texture = resources.textures[0];
   if (!texture)
   {
@@ -89,70 +90,115 @@ void sample(const MNVGfragUniforms& u, const MTLShaderResources& resources, floa
     out[1] = out[2] = out[3] = out[0];
 }
 
-bool shade(const MTLFragmentIn& in, const MTLShaderResources& resources, float colour[4], bool antiAlias)
+const MNVGfragUniforms* uniforms(const MTLShaderResources& resources)
 {
-  const auto* u = static_cast<const MNVGfragUniforms*>(resources.buffers[0].contents());
-  if (!u)
-    return false;
+  return static_cast<const MNVGfragUniforms*>(resources.buffers[0].contents());
+}
+
+enum class Paint
+{
+  Solid,     // a gradient whose two colours are equal
+  Gradient,  // over a rounded box
+  Image,
+  Glyph,     // glyph quads, whose texture coordinates are the atlas's
+};
+
+// The fragment function for one kind of paint, with or without the anti-aliasing mask and the
+// scissor; a draw's uniforms decide which one runs (see specialise).
+template <bool kAntiAlias, Paint kPaint, bool kScissor>
+bool shade(const MTLFragmentIn& in, const MTLShaderResources& resources, float colour[4])
+{
+  const MNVGfragUniforms& u = *uniforms(resources);
   const float px = in.varyings[kPosX], py = in.varyings[kPosY];
-  const float scissor = scissorMask(*u, px, py);
-  if (u->type == MNVG_SHADER_IMG)
-  {
-    // Glyph quads: the texture coordinates are the atlas's.
-    float texel[4], out[4];
-    sample(*u, resources, in.varyings[kTexU], in.varyings[kTexV], texel);
-    for (int i = 0; i < 4; i++)
-      out[i] = texel[i] * scissor * u->innerCol[i];
-    std::memcpy(colour, out, sizeof(out));
-    return true;
-  }
-  float strokeAlpha = 1.0f;
-  if (antiAlias)
-  {
-    strokeAlpha = strokeMask(*u, in.varyings[kTexU], in.varyings[kTexV]);
-    if (strokeAlpha < u->strokeThr)
-      return false;
-  }
-  const float coverage = strokeAlpha * scissor;
+  const float scissor = kScissor ? scissorMask(u, px, py) : 1.0f;
   // Results are made in a local array and copied out once: stores through colour could otherwise
   // change the uniforms as far as the compiler knows, and every channel would reload them.
   float out[4];
-  // A solid colour (both ends of the gradient equal) needs neither the paint position nor a
-  // distance.
-  if (u->type != MNVG_SHADER_FILLIMG && std::memcmp(u->innerCol, u->outerCol, sizeof(u->innerCol)) == 0)
-  {
-    for (int i = 0; i < 4; i++)
-      out[i] = u->innerCol[i] * coverage;
-    std::memcpy(colour, out, sizeof(out));
-    return true;
-  }
-  float pt[2];
-  transform(u->paintMat, px, py, &pt[0], &pt[1]);
-  if (u->type == MNVG_SHADER_FILLIMG)
+  if constexpr (kPaint == Paint::Glyph)
   {
     float texel[4];
-    sample(*u, resources, pt[0] / u->extent[0], pt[1] / u->extent[1], texel);
+    sample(u, resources, in.varyings[kTexU], in.varyings[kTexV], texel);
     for (int i = 0; i < 4; i++)
-      out[i] = texel[i] * u->innerCol[i] * coverage;
-    std::memcpy(colour, out, sizeof(out));
-    return true;
+      out[i] = texel[i] * scissor * u.innerCol[i];
   }
-  const float d = clamp01((roundedBoxDistance(pt[0], pt[1], u->extent[0], u->extent[1], u->radius) +
-                           u->feather * 0.5f) / u->feather);
-  for (int i = 0; i < 4; i++)
-    out[i] = (u->innerCol[i] * (1.0f - d) + u->outerCol[i] * d) * coverage;
+  else
+  {
+    float strokeAlpha = 1.0f;
+    if constexpr (kAntiAlias)
+    {
+      strokeAlpha = strokeMask(u, in.varyings[kTexU], in.varyings[kTexV]);
+      if (strokeAlpha < u.strokeThr)
+        return false;
+    }
+    const float coverage = strokeAlpha * scissor;
+    if constexpr (kPaint == Paint::Solid)
+    {
+      for (int i = 0; i < 4; i++)
+        out[i] = u.innerCol[i] * coverage;
+    }
+    else
+    {
+      float pt[2];
+      transform(u.paintMat, px, py, &pt[0], &pt[1]);
+      if constexpr (kPaint == Paint::Image)
+      {
+        float texel[4];
+        sample(u, resources, pt[0] / u.extent[0], pt[1] / u.extent[1], texel);
+        for (int i = 0; i < 4; i++)
+          out[i] = texel[i] * u.innerCol[i] * coverage;
+      }
+      else
+      {
+        const float d = clamp01((roundedBoxDistance(pt[0], pt[1], u.extent[0], u.extent[1], u.radius) +
+                                 u.feather * 0.5f) / u.feather);
+        for (int i = 0; i < 4; i++)
+          out[i] = (u.innerCol[i] * (1.0f - d) + u.outerCol[i] * d) * coverage;
+      }
+    }
+  }
   std::memcpy(colour, out, sizeof(out));
   return true;
 }
 
-bool fragmentShader(const MTLFragmentIn& in, const MTLShaderResources& resources, float colour[4])
+bool discard(const MTLFragmentIn&, const MTLShaderResources&, float*) { return false; }
+
+// Without a scissor the matrix maps every point to the middle of the scissor's extent, where the
+// mask is 1: it need not be worked out per fragment. (A position that is not a number no longer
+// spoils the mask then; such a fragment is out of all meaning anyway.)
+bool scissorIsOff(const MNVGfragUniforms& u)
 {
-  return shade(in, resources, colour, false);
+  for (int i : {0, 1, 4, 5, 8, 9})
+    if (u.scissorMat[i] != 0.0f)
+      return false;
+  return scissorMask(u, 0.0f, 0.0f) == 1.0f;
 }
 
-bool fragmentShaderAA(const MTLFragmentIn& in, const MTLShaderResources& resources, float colour[4])
+template <bool kAntiAlias, Paint kPaint>
+MTLFragmentFunctionBody shadeFor(const MNVGfragUniforms& u)
 {
-  return shade(in, resources, colour, true);
+  return scissorIsOff(u) ? shade<kAntiAlias, kPaint, false> : shade<kAntiAlias, kPaint, true>;
+}
+
+// What every fragment of a draw would decide alike is decided once, from the draw's uniforms.
+template <bool kAntiAlias>
+MTLFragmentFunctionBody specialise(const MTLShaderResources& resources)
+{
+  const MNVGfragUniforms* u = uniforms(resources);
+  if (!u)
+    return discard;
+  if (u->type == MNVG_SHADER_IMG)
+    return shadeFor<false, Paint::Glyph>(*u);
+  if (u->type == MNVG_SHADER_FILLIMG)
+    return shadeFor<kAntiAlias, Paint::Image>(*u);
+  if (std::memcmp(u->innerCol, u->outerCol, sizeof(u->innerCol)) == 0)
+    return shadeFor<kAntiAlias, Paint::Solid>(*u);
+  return shadeFor<kAntiAlias, Paint::Gradient>(*u);
+}
+
+template <bool kAntiAlias>
+bool fragmentShader(const MTLFragmentIn& in, const MTLShaderResources& resources, float colour[4])
+{
+  return specialise<kAntiAlias>(resources)(in, resources, colour);
 }
 }  // namespace
 
@@ -161,8 +207,8 @@ const void* mnvgShaderLibrary()
   static std::once_flag registered;
   std::call_once(registered, [] {
     MTLRegisterVertexFunction("vertexShader", vertexShader);
-    MTLRegisterFragmentFunction("fragmentShader", fragmentShader);
-    MTLRegisterFragmentFunction("fragmentShaderAA", fragmentShaderAA);
+    MTLRegisterFragmentFunction("fragmentShader", fragmentShader<false>, specialise<false>);
+    MTLRegisterFragmentFunction("fragmentShaderAA", fragmentShader<true>, specialise<true>);
   });
   return kLibrary;
 }

@@ -26,7 +26,18 @@ bool constantFragment(const MTLFragmentIn&, const MTLShaderResources& resources,
   return colour[3] >= 0.0f;  // a negative alpha asks for a discard
 }
 
-const char kLibrary[] = "MTLB" "pixelVertex\0" "constantFragment\0";
+// Draws nothing on its own; its specialiser hands every draw constantFragment, and counts.
+bool discardingFragment(const MTLFragmentIn&, const MTLShaderResources&, float*) { return false; }
+
+int specialisations = 0;
+
+MTLFragmentFunctionBody specialiseFragment(const MTLShaderResources& resources)
+{
+  specialisations++;
+  return resources.buffers[0].contents() ? constantFragment : discardingFragment;
+}
+
+const char kLibrary[] = "MTLB" "pixelVertex\0" "constantFragment\0" "specialisedFragment\0";
 
 struct Rig
 {
@@ -42,6 +53,7 @@ struct Rig
   {
     MTLRegisterVertexFunction("pixelVertex", pixelVertex);
     MTLRegisterFragmentFunction("constantFragment", constantFragment);
+    MTLRegisterFragmentFunction("specialisedFragment", discardingFragment, specialiseFragment);
     library = device->newLibraryWithData(kLibrary, sizeof(kLibrary), nullptr);
     target = device->newTextureWithDescriptor(MTLTextureDescriptor::texture2DDescriptorWithPixelFormat(format, size, size, false));
     stencil = device->newTextureWithDescriptor(
@@ -384,6 +396,19 @@ TEST(Metal, SamplerFiltersAndAddressModes)
   EXPECT_FLOAT_EQ(sampleAt(MTLSamplerMinMagFilterLinear, MTLSamplerAddressModeRepeat, 1.0f), 0.5f);
   EXPECT_EQ(sampleAt(MTLSamplerMinMagFilterNearest, MTLSamplerAddressModeRepeat, 1.25f), 0.0f);
   EXPECT_EQ(sampleAt(MTLSamplerMinMagFilterNearest, MTLSamplerAddressModeClampToEdge, 1.25f), 1.0f);
+}
+
+TEST(Metal, ASpecialisedFragmentFunctionRunsTheBodyChosenOncePerDraw)
+{
+  Rig rig;
+  MTLRenderPipelineDescriptor d = rig.pipeline(false, MTLBlendFactorOne, MTLBlendFactorZero)->descriptor;
+  d.fragmentFunction = rig.library->newFunctionWithName("specialisedFragment");
+  const float green[4] = {0, 1, 0, 1};
+  specialisations = 0;
+  rig.draw(kFullQuad, green, rig.device->newRenderPipelineStateWithDescriptor(d, nullptr));
+  EXPECT_EQ(specialisations, 1);
+  EXPECT_EQ(rig.at(0, 0)[1], 255);
+  EXPECT_EQ(rig.at(3, 3)[1], 255);
 }
 
 TEST(Metal, LinearSamplingMixesFourTexelsInRgbaOrder)

@@ -155,6 +155,42 @@ TEST_F(MetalBackendTest, SmokeTestRendersRealPixels)
   EXPECT_GT(inked, 20);
 }
 
+TEST_F(MetalBackendTest, ScissorGradientAndImagePaintsShadeTheirPixels)
+{
+  mvgSetClearColor(ctx, vgColorRGBAf(0, 0, 0, 1));
+  vgBeginFrame(ctx, kWidth, kHeight, 1);
+  vgSetScissor(ctx, 8, 8, 16, 16);
+  fillRect(0, 0, 40, 40, vgColorRGBA(255, 255, 255, 255));
+  vgResetScissor(ctx);
+  vgBeginPath(ctx);
+  vgRect(ctx, 48, 8, 64, 8);
+  vgSetFillPaint(ctx, vgLinearGradient(ctx, 48, 0, 112, 0, vgColorRGBA(0, 0, 0, 255), vgColorRGBA(255, 255, 255, 255)));
+  vgFill(ctx);
+  // Red, green / blue, white, each texel drawn 8 x 8.
+  const unsigned char texels[16] = {255, 0, 0, 255, 0, 255, 0, 255, 0, 0, 255, 255, 255, 255, 255, 255};
+  const int image = vgCreateImageFromPixels(ctx, 2, 2, NVG_IMAGE_NEAREST, texels);
+  vgBeginPath(ctx);
+  vgRect(ctx, 48, 24, 16, 16);
+  vgSetFillPaint(ctx, vgImagePaint(ctx, 48, 24, 16, 16, 0, image, 1));
+  vgFill(ctx);
+  vgEndFrame(ctx);
+
+  const std::array<int, 4> white{255, 255, 255, 255}, black{0, 0, 0, 255};
+  const struct
+  {
+    int x, y;
+    std::array<int, 4> rgba;
+  } cases[] = {
+      {8, 8, white}, {23, 23, white}, {7, 16, black}, {24, 16, black}, {16, 30, black},  // scissor
+      {48, 12, black}, {111, 12, white},                                                // gradient ends
+      {50, 26, {255, 0, 0, 255}}, {61, 26, {0, 255, 0, 255}}, {50, 37, {0, 0, 255, 255}}, {61, 37, white},
+  };
+  for (const auto& c : cases)
+    for (int i = 0; i < 4; i++)
+      EXPECT_NEAR(pixel(c.x, c.y)[i], c.rgba[i], 4) << c.x << "," << c.y << " channel " << i;
+  EXPECT_NEAR(pixel(80, 12)[0], 128, 4);  // half-way along the gradient
+}
+
 TEST_F(MetalBackendTest, ConvexPathIsOneFillWithoutQuadOthersUseTheStencil)
 {
   beginFrame();
