@@ -10,6 +10,7 @@
 #include <charconv>
 #include <cmath>
 #include <cstdio>
+#include <filesystem>
 
 namespace host {
 
@@ -37,11 +38,88 @@ std::string WriteError(int code)
   }
 }
 
+// The file's audio, read a stretch at a time as the plug-in pulls it, so that a long file never
+// has to be held in memory whole.
+class FileStream
+{
+public:
+  explicit FileStream(const MeasureOptions& options) : mOptions(options) { audioFileInit(&mChunk); }
+  ~FileStream() { audioFileFree(&mChunk); }
+  FileStream(const FileStream&) = delete;
+  FileStream& operator=(const FileStream&) = delete;
+
+  // Reads the format and checks that every frame the file announces is there, as reading it
+  // whole would; returns 0 or the reader's code.
+  int Open()
+  {
+    int code = 0;
+    if (mOptions.raw) {
+      code = Read(0, 1);
+      // A raw file holds as many whole frames as its size allows.
+      std::error_code error;
+      const uint64_t bytes = std::filesystem::file_size(mOptions.file, error);
+      const uint64_t frameBytes = uint64_t(mOptions.rawFormat.channels) * (mOptions.rawFormat.bits / 8);
+      mFrames = error ? 0 : uint32_t(std::min<uint64_t>(bytes / frameBytes, UINT32_MAX));
+    } else {
+      code = audioFileRead(&mChunk, mOptions.file.c_str(), 0, 0, true);
+      mFrames = mChunk.frames;
+      if (code == 0 && mFrames > 0)
+        code = Read(mFrames - 1, 1);
+    }
+    mFormat = {mChunk.sampleRate, mChunk.channelMask, mChunk.bits, mChunk.channels};
+    return code;
+  }
+
+  uint32_t Frames() const { return mFrames; }
+  uint32_t SampleRate() const { return mFormat.sampleRate; }
+  uint32_t ChannelMask() const { return mFormat.channelMask; }
+  uint16_t Bits() const { return mFormat.bits; }
+  uint16_t Channels() const { return mFormat.channels; }
+  int Error() const { return mError; }
+
+  // Makes frames position .. position + frames - 1 available; false if they cannot be read.
+  bool Fetch(uint32_t position, uint32_t frames)
+  {
+    if (position >= mStart && uint64_t(position) + frames <= uint64_t(mStart) + mChunk.frames)
+      return true;
+    mError = Read(position, std::max(frames, kChunkFrames));
+    return mError == 0 && mChunk.frames >= frames;
+  }
+  // Channel c from the position of the last successful Fetch on.
+  const float* Channel(uint32_t c, uint32_t position) const
+  {
+    return mChunk.samples + size_t(c) * mChunk.frames + (position - mStart);
+  }
+
+private:
+  static constexpr uint32_t kChunkFrames = 65536;
+
+  int Read(uint32_t start, uint32_t count)
+  {
+    mStart = start;
+    const RawFormat& raw = mOptions.rawFormat;
+    return mOptions.raw ? audioFileReadRaw(&mChunk, mOptions.file.c_str(), start, count, raw.channels, raw.bits,
+                                           raw.sampleRate, 0, raw.altEncoding, raw.bigEndian)
+                        : audioFileRead(&mChunk, mOptions.file.c_str(), start, count, false);
+  }
+
+  const MeasureOptions& mOptions;
+  AudioFileBuffer mChunk;
+  uint32_t mStart = 0;  // the file frame of the chunk's first frame
+  uint32_t mFrames = 0;
+  struct
+  {
+    uint32_t sampleRate, channelMask;
+    uint16_t bits, channels;
+  } mFormat{};
+  int mError = 0;
+};
+
 // The file's audio, handed to the plug-in through the render callback, and the transport the
 // host reports: playing, at the frames rendered so far.
 struct Playback
 {
-  const AudioFileBuffer* input;
+  FileStream* input;
   UInt32 position = 0;
 };
 
@@ -49,12 +127,14 @@ OSStatus SupplyInput(void* refCon, AudioUnitRenderActionFlags*, const AudioTimeS
                      AudioBufferList* data)
 {
   const auto* playback = static_cast<const Playback*>(refCon);
-  const AudioFileBuffer& input = *playback->input;
+  FileStream& input = *playback->input;
+  if (!input.Fetch(playback->position, frames))
+    return kAudioUnitErr_NoConnection;  // the reason is in input.Error()
   for (UInt32 c = 0; c < data->mNumberBuffers; ++c) {
     auto* out = static_cast<float*>(data->mBuffers[c].mData);
     if (!out)
       continue;
-    const float* channel = c < input.channels ? input.samples + size_t(c) * input.frames + playback->position : nullptr;
+    const float* channel = c < input.Channels() ? input.Channel(c, playback->position) : nullptr;
     for (UInt32 i = 0; i < frames; ++i)
       out[i] = channel ? channel[i] : 0.0f;
   }
@@ -168,17 +248,10 @@ bool ParseRawFormat(const std::string& text, RawFormat& format)
 
 std::string Measure(AudioUnit unit, const MeasureOptions& options)
 {
-  struct Buffer : AudioFileBuffer {
-    Buffer() { audioFileInit(this); }
-    ~Buffer() { audioFileFree(this); }
-  } input, output;
-  const RawFormat& raw = options.rawFormat;
-  const int code = options.raw ? audioFileReadRaw(&input, options.file.c_str(), 0, 0, raw.channels, raw.bits,
-                                                  raw.sampleRate, 0, raw.altEncoding, raw.bigEndian)
-                               : audioFileRead(&input, options.file.c_str(), 0, 0, false);
-  if (code != 0)
+  FileStream input(options);
+  if (const int code = input.Open(); code != 0)
     return "cannot read " + options.file + ": " + ReadError(code);
-  if (input.frames == 0)
+  if (input.Frames() == 0)
     return "cannot read " + options.file + ": it holds no audio";
 
   HostedUnit hosted(unit);
@@ -186,7 +259,7 @@ std::string Measure(AudioUnit unit, const MeasureOptions& options)
   const HostCallbackInfo callbacks{&playback, nullptr, nullptr, TransportState, nullptr};
   const AURenderCallbackStruct callback{SupplyInput, &playback};
   const UInt32 block = options.block;
-  if (std::string problem = hosted.SetStreamFormats(input.sampleRate, input.channels); !problem.empty())
+  if (std::string problem = hosted.SetStreamFormats(input.SampleRate(), input.Channels()); !problem.empty())
     return problem;
   const struct {
     AudioUnitPropertyID id;
@@ -221,31 +294,43 @@ std::string Measure(AudioUnit unit, const MeasureOptions& options)
     if (parameter.name == "WriteAutomationData")
       AudioUnitSetParameter(unit, parameter.id, kAudioUnitScope_Global, 0, 1.0f, 0);
 
-  if (audioFileAllocate(&output, input.frames, input.channels, input.bits, input.sampleRate, input.channelMask) != 0)
+  // The processed audio is kept only to be written out.
+  struct Buffer : AudioFileBuffer {
+    Buffer() { audioFileInit(this); }
+    ~Buffer() { audioFileFree(this); }
+  } output;
+  const bool keep = !options.out.empty();
+  const UInt32 channels = input.Channels();
+  if (keep && audioFileAllocate(&output, input.Frames(), input.Channels(), input.Bits(), input.SampleRate(),
+                                input.ChannelMask()) != 0)
     return "not enough memory for the processed audio";
-  std::vector<float> scratch(size_t(block) * input.channels);
-  std::vector<uint8_t> listStorage(AudioBufferListSize(input.channels));
+  std::vector<float> scratch(size_t(block) * channels);
+  std::vector<uint8_t> listStorage(AudioBufferListSize(channels));
   auto* list = reinterpret_cast<AudioBufferList*>(listStorage.data());
-  ProgressBar progress(input.frames, input.sampleRate);
+  ProgressBar progress(input.Frames(), input.SampleRate());
   int64_t clockNs = 0;
-  while (playback.position < input.frames) {
-    const UInt32 frames = std::min(block, input.frames - playback.position);
-    list->mNumberBuffers = input.channels;
-    for (UInt32 c = 0; c < input.channels; ++c)
+  while (playback.position < input.Frames()) {
+    const UInt32 frames = std::min(block, input.Frames() - playback.position);
+    list->mNumberBuffers = channels;
+    for (UInt32 c = 0; c < channels; ++c)
       list->mBuffers[c] = AudioBuffer{1, frames * UInt32(sizeof(float)), &scratch[size_t(c) * block]};
     AudioTimeStamp time{};
     time.mSampleTime = playback.position;
     time.mFlags = kAudioTimeStampSampleTimeValid;
     AudioUnitRenderActionFlags flags = 0;
-    if (const OSStatus status = AudioUnitRender(unit, &flags, &time, 0, frames, list); status != noErr)
+    if (const OSStatus status = AudioUnitRender(unit, &flags, &time, 0, frames, list); status != noErr) {
+      if (input.Error() != 0)
+        return "cannot read " + options.file + ": " + ReadError(input.Error());
       return "the plug-in failed to render at frame " + std::to_string(playback.position) + " (status " +
              std::to_string(status) + ")";
-    for (UInt32 c = 0; c < input.channels; ++c)
-      std::copy_n(static_cast<const float*>(list->mBuffers[c].mData), frames,
-                  output.samples + size_t(c) * output.frames + playback.position);
+    }
+    if (keep)
+      for (UInt32 c = 0; c < channels; ++c)
+        std::copy_n(static_cast<const float*>(list->mBuffers[c].mData), frames,
+                    output.samples + size_t(c) * output.frames + playback.position);
     playback.position += frames;
     // The idle timer sees the audio time rendered: one tick per 20 ms of audio, on any machine.
-    const auto targetNs = int64_t(std::llround(double(playback.position) * 1e9 / input.sampleRate));
+    const auto targetNs = int64_t(std::llround(double(playback.position) * 1e9 / input.SampleRate()));
     platform::AdvanceClock(double(targetNs - clockNs) / 1e9);
     clockNs = targetNs;
     platform::RunMainLoop();

@@ -119,6 +119,28 @@ TEST_F(AuHostMeasure, ReadsHeaderlessPcmItIsToldAbout)
                                   ": it is not a WAV or AIFF file (give --raw for headerless PCM)\n");
 }
 
+// A file is read a stretch at a time: blocks that straddle two stretches come out whole, and a
+// file cut short is refused before anything is rendered, as one read of the whole file would be.
+TEST_F(AuHostMeasure, LongFilesAreReadInStretches)
+{
+  AudioFileBuffer buffer;
+  audioFileInit(&buffer);
+  audioFileAllocate(&buffer, 200000, 1, 16, 48000, 0);
+  for (uint32_t i = 0; i < 200000; ++i)
+    buffer.samples[i] = float(std::sin(i * 0.01) * 0.5);
+  ASSERT_EQ(audioFileWriteWav(&buffer, Path("long.wav").c_str()), 0);
+  audioFileFree(&buffer);
+  const std::string measure = "--plugin " TEST_GAIN_BUNDLE " measure ";
+  ASSERT_EQ(AuHost(measure + Path("long.wav") + " --block 999 --out " + Path("out.wav")).status, 0);
+  EXPECT_EQ(Samples(Path("out.wav")), Samples(Path("long.wav")));
+
+  std::filesystem::resize_file(Path("long.wav"), 44 + 2 * 199999);  // the last frame is missing
+  const Outcome cut = AuHost(measure + Path("long.wav") + " --out " + Path("cut.wav"));
+  EXPECT_EQ(cut.status, 1);
+  EXPECT_EQ(cut.out, "au-host: cannot read " + Path("long.wav") + ": its header is damaged\n");
+  EXPECT_FALSE(std::filesystem::exists(Path("cut.wav")));
+}
+
 TEST_F(AuHostMeasure, OneIdleTickPer20MillisecondsOfAudioWhateverTheBlockSize)
 {
   AudioFileBuffer buffer;
