@@ -960,16 +960,38 @@ void MTLRenderCommandEncoder::execute() const
 
 namespace
 {
-// A whole texel position as an index, held where it fits an int: beyond, clamped addressing is at
-// the edge anyway and a float has no fraction left for repeated addressing.
-int texelIndex(float position)
+// Along one axis: the texel a texel-space position falls in and the next one, by the sampler's
+// addressing mode, and how far past the first texel's start the position lies.
+struct Footprint
 {
-  return static_cast<int>(std::clamp(position, -2147483648.0f, 2147483520.0f));
-}
+  int first, next;
+  float past;
+};
 
-int address(int i, int n, MTLSamplerAddressMode mode)
+inline Footprint footprint(float position, int n, MTLSamplerAddressMode mode)
 {
-  return mode == MTLSamplerAddressModeRepeat ? ((i % n) + n) % n : std::clamp(i, 0, n - 1);
+  // Held where whole positions fit an int: beyond, clamped addressing is at the edge anyway and a
+  // float has no fraction left for repeated addressing.
+  position = std::min(std::max(position, -2147483648.0f), 2147483520.0f);
+  int whole = static_cast<int>(position);  // truncated towards zero, then floored
+  float wholeF = static_cast<float>(whole);
+  if (wholeF > position)
+  {
+    whole--;
+    wholeF -= 1.0f;
+  }
+  Footprint f{whole, whole + 1, position - wholeF};
+  if (mode == MTLSamplerAddressModeRepeat)
+  {
+    f.first = ((whole % n) + n) % n;
+    f.next = f.first + 1 < n ? f.first + 1 : 0;
+  }
+  else
+  {
+    f.first = std::min(std::max(f.first, 0), n - 1);
+    f.next = std::min(std::max(f.next, 0), n - 1);
+  }
+  return f;
 }
 
 // The mean of four neighbouring texels (columns x and x + 1, rows y and y + 1) weighted by how far
@@ -992,21 +1014,16 @@ void MTLSampleTexture(const MTLTexture& t, const MTLSamplerState& sampler, float
   v = std::clamp(v, -1e6f, 1e6f);
   if (d.magFilter == MTLSamplerMinMagFilterNearest)
   {
-    const int x = address(texelIndex(std::floor(u * w)), w, d.sAddressMode);
-    const int y = address(texelIndex(std::floor(v * h)), h, d.tAddressMode);
+    const int x = footprint(u * w, w, d.sAddressMode).first, y = footprint(v * h, h, d.tAddressMode).first;
     readTexel(texelLayout(t.pixelFormat()), t.texel(x, y), out);
     return;
   }
-  const float fx = u * w - 0.5f, fy = v * h - 0.5f;
-  const float x0f = std::floor(fx), y0f = std::floor(fy);
-  const float ax = fx - x0f, ay = fy - y0f;
-  const int x0 = texelIndex(x0f), y0 = texelIndex(y0f);
-  const int xs[2] = {address(x0, w, d.sAddressMode), address(x0 + 1, w, d.sAddressMode)};
-  const int ys[2] = {address(y0, h, d.tAddressMode), address(y0 + 1, h, d.tAddressMode)};
-  const unsigned char* p00 = t.texel(xs[0], ys[0]);
-  const unsigned char* p10 = t.texel(xs[1], ys[0]);
-  const unsigned char* p01 = t.texel(xs[0], ys[1]);
-  const unsigned char* p11 = t.texel(xs[1], ys[1]);
+  const Footprint x = footprint(u * w - 0.5f, w, d.sAddressMode), y = footprint(v * h - 0.5f, h, d.tAddressMode);
+  const float ax = x.past, ay = y.past;
+  const unsigned char* p00 = t.texel(x.first, y.first);
+  const unsigned char* p10 = t.texel(x.next, y.first);
+  const unsigned char* p01 = t.texel(x.first, y.next);
+  const unsigned char* p11 = t.texel(x.next, y.next);
   constexpr float k = 1.0f / 255.0f;
   if (t.bytesPerPixel() == 1)
   {
