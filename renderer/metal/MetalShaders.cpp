@@ -73,7 +73,7 @@ float roundedBoxDistance(float px, float py, float ex, float ey, float rad)
 
 const MTLSamplerState kDefaultSampler{MTLSamplerDescriptor{}};
 
-void sample(const MNVGfragUniforms& u, const MTLShaderResources& resources, float s, float t, float out[4])
+inline void sample(const MNVGfragUniforms& u, const MTLShaderResources& resources, float s, float t, float out[4])
 {
   const MTLTexture* texture = resources.textures[0];
   if (!texture)
