@@ -116,27 +116,50 @@ void LoudnessEngine::ProcessPeaks(const uint8_t enabled[kChannels], int32_t peak
   for (int j = 0; j < count; ++j) ballistics[measured[j]].Process(oversamplers[measured[j]].truePeak);
 }
 
-void LoudnessEngine::Process(const ChannelConfig& config, bool truePeak, bool active, bool leqM,
-                             const double y[kChannels], double speechSample)
+ChannelList::ChannelList(const ChannelConfig& config)
 {
-  if (!IsSetUp()) return;
+  for (int k = 0; k < kMeterChannels; ++k)
+    if (config.enabled[k]) index[count++] = k;
+}
+
+int LoudnessEngine::FramesToHop() const
+{
+  if (gateMode == GateMode::Dial) return 1;
+  return std::max(1, std::min(momentary.hopLength - momentary.hopCounter, shortTerm.hopLength - shortTerm.hopCounter));
+}
+
+double LoudnessEngine::FramePower(const ChannelList& channels, const double y[kChannels]) const
+{
   double power = 0.0;
-  int n = 0;
-  for (int k = 0; k < kChannels; ++k) {
-    if (config.enabled[k]) {
-      power += y[k] * y[k];
-      ++n;
-    }
-  }
+  for (int j = 0; j < channels.count; ++j) power += y[channels.index[j]] * y[channels.index[j]];
+  const int n = channels.count;
   if (n > 0) {
     if (measurementMode == MeasurementMode::AES17) power = 2.0 * power / n;
     else if (measurementMode == MeasurementMode::Avg) power = power / n;
   }
-  if (gateMode < GateMode::Off || gateMode > GateMode::Dial || !active) return;
+  return power;
+}
 
-  momentary.Step(power);
-  shortTerm.Step(power);
+void LoudnessEngine::Process(const ChannelList& channels, bool truePeak, bool active, bool leqM,
+                             const double (*y)[kChannels], const double* speech, int n)
+{
+  if (!IsSetUp() || gateMode < GateMode::Off || gateMode > GateMode::Dial || !active) return;
+  // The windows take the frames in runs that end at the end of a hop at the latest, so that
+  // the hop's work sees the windows as they are at its last frame.
+  constexpr int kRun = 64;
+  double power[kRun];
+  for (int start = 0; start < n;) {
+    const int run = std::min({n - start, FramesToHop(), kRun});
+    for (int i = 0; i < run; ++i) power[i] = FramePower(channels, y[start + i]);
+    momentary.Step(power, run);
+    shortTerm.Step(power, run);
+    start += run;
+    FinishFrame(truePeak, leqM, speech[start - 1]);
+  }
+}
 
+void LoudnessEngine::FinishFrame(bool truePeak, bool leqM, double speechSample)
+{
   if (gateMode != GateMode::Dial) {
     if (momentary.hopTick) {
       const double block = leqM ? leqMSmoother.Step(std::abs(momentary.mean)) : momentary.mean;

@@ -12,6 +12,14 @@
 enum class MeasurementMode : uint32_t { Sum = 0, AES17 = 1, Avg = 2 };
 enum class GateMode : int32_t { Off = 0, G8 = 1, G10 = 2, Dial = 3 };
 
+// The measured channels of a configuration in slot order, listed once so that the per-frame
+// work walks them instead of testing all ten slots.
+struct ChannelList {
+  ChannelList(const ChannelConfig& config);  // implicit: a configuration stands for its list
+  int index[kMeterChannels];
+  int count = 0;
+};
+
 // An attack/release one-pole follower: s = (s - x) * c + x.
 struct Smoother {
   double attack = 0.0;
@@ -41,9 +49,15 @@ public:
 
   // Per-frame peak stage: sample peaks, true peaks, the windowed peak and the meters.
   void ProcessPeaks(const uint8_t enabled[kChannels], int32_t peakMode, const double x[kChannels]);
-  // Per-frame loudness stage on the weighted, channel-weighted samples y.
-  void Process(const ChannelConfig& config, bool truePeak, bool active, bool leqM, const double y[kChannels],
-               double speechSample);
+  // Loudness stage on n frames of weighted, channel-weighted samples y, with the speech
+  // detector's sample of each frame. A hop's figures read the peaks of the frames up to its
+  // end, so the peak stage must have seen those frames: hand over at most FramesToHop() frames
+  // after their peaks, or more where no peak figure matters.
+  void Process(const ChannelList& channels, bool truePeak, bool active, bool leqM, const double (*y)[kChannels],
+               const double* speech, int n);
+  // Frames up to and including the end of the current 100 ms hop; 1 in "Dial", whose PLR follows
+  // every frame.
+  int FramesToHop() const;
   // Starts the next 100 ms period of the period maxima.
   void ClearPeriodMaxima();
 
@@ -84,6 +98,9 @@ public:
 
 private:
   bool Build(int32_t gate, uint32_t mode, double sampleRate, double shortTerm, double momentary);
+  double FramePower(const ChannelList& channels, const double y[kChannels]) const;
+  // The work after the windows have taken a frame that may end a hop.
+  void FinishFrame(bool truePeak, bool leqM, double speechSample);
   // PLR against a reference loudness in LUFS.
   void UpdatePlr(double reference, bool truePeak);
   void UpdatePsr();

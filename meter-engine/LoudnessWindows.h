@@ -25,21 +25,33 @@ struct SlidingPowerWindow {
   bool Prepare(double windowMs, double sampleRate);
   void Clear();
 
-  void Step(double power)
+  // Takes n powers as n single steps would; the mean, its maximum and the hop tick are those
+  // after the last. A hop may end only at the last power.
+  void Step(const double* powers, int n)
   {
-    sum += power;
-    leaving = ring[writeIndex];
-    ring[writeIndex] = power;
-    sum = std::max(0.0, sum - leaving);  // rounding must not drive the sum negative
-    ++writeIndex;
-    ++hopCounter;
-    mean = sum / length;
-    maximum = std::max(maximum, mean);
-    hasData = 1;
-    if (writeIndex == static_cast<uint32_t>(length)) {
-      writeIndex = 0;
-      full = 1;
+    double s = sum, out = leaving, top = 0.0;
+    uint32_t w = writeIndex;
+    double* r = ring.get();
+    for (int i = 0; i < n; ++i) {
+      s += powers[i];
+      out = r[w];
+      r[w] = powers[i];
+      s = std::max(0.0, s - out);  // rounding must not drive the sum negative
+      top = std::max(top, s);
+      if (++w == static_cast<uint32_t>(length)) {
+        w = 0;
+        full = 1;
+      }
     }
+    sum = s;
+    leaving = out;
+    writeIndex = w;
+    mean = sum / length;
+    // The sums are never negative nor NaN, and dividing by the length keeps their order, so the
+    // largest sum gives the largest of the means.
+    maximum = std::max(maximum, top / length);
+    hasData = n > 0 ? 1 : hasData;
+    hopCounter += n;
     hopTick = 0;
     if (hopCounter >= hopLength) {
       hopCounter = 0;

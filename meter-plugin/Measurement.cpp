@@ -184,11 +184,9 @@ void Vantorelix::MeasureBlock(double** inputs, double** outputs, int nFrames, in
   LoudnessEngine* engine = mEngine.get();
   // The measured channels in ascending order, so that every per-frame sum over them adds in the
   // same order as a walk over all slots would.
-  int measured[kMeterChannels];
-  int nEnabled = 0;
-  for (int k = 0; k < kMeterChannels; ++k)
-    if (config.enabled[k])
-      measured[nEnabled++] = k;
+  const ChannelList channels(config);
+  const int* measured = channels.index;
+  const int nEnabled = channels.count;
   // The measured channels from measured[nPresent] on have no input: they are silence, scaled by
   // the gain as the others are.
   int nPresent = 0;
@@ -215,12 +213,13 @@ void Vantorelix::MeasureBlock(double** inputs, double** outputs, int nFrames, in
         for (int i = 0; i < n; ++i)
           x[i][k] = in[i];
     }
-    for (int i = 0; i < n; ++i)
-    {
-      double* frame = x[i];
-      std::fill(frame + nIn, frame + kMeterChannels, 0.0);
-      if (play)
+    for (int k = nIn; k < kMeterChannels; ++k)
+      for (int i = 0; i < n; ++i)
+        x[i][k] = 0.0;
+    if (play)
+      for (int i = 0; i < n; ++i)
       {
+        double* frame = x[i];
         for (int j = nPresent; j < nEnabled; ++j)
           frame[measured[j]] *= gain;
         if (limit)
@@ -230,7 +229,6 @@ void Vantorelix::MeasureBlock(double** inputs, double** outputs, int nFrames, in
             frame[measured[j]] = mLimiter.output[measured[j]];
         }
       }
-    }
     for (int k = 0; k < nOut; ++k)
       for (int i = 0; i < n; ++i)
         outputs[k][start + i] = x[i][k];
@@ -249,20 +247,28 @@ void Vantorelix::MeasureBlock(double** inputs, double** outputs, int nFrames, in
     if (j < nEnabled)
       mFilters[measured[j]].Process(&x[0][measured[j]], &y[0][measured[j]], n, kMeterChannels);
 
+    double speech[kPassFrames];
     for (int i = 0; i < n; ++i)
     {
-      engine->ProcessPeaks(config.enabled, s.peakMode, x[i]);
       if (weights)
         for (int jj = 0; jj < nEnabled; ++jj)
           y[i][measured[jj]] *= weights[measured[jj]];
-      double speech = 0.0;
+      speech[i] = 0.0;
       if (dial && nEnabled > 0)
       {
         for (int jj = 0; jj < nEnabled; ++jj)
-          speech += x[i][measured[jj]];
-        speech /= nEnabled;
+          speech[i] += x[i][measured[jj]];
+        speech[i] /= nEnabled;
       }
-      engine->Process(config, truePeak, active, mode == WeightingMode::LeqM, y[i], speech);
+    }
+    // The engine takes the frames up to each hop's end at once, after their peaks.
+    for (int i = 0; i < n;)
+    {
+      const int run = std::min(n - i, engine->FramesToHop());
+      for (int f = i; f < i + run; ++f)
+        engine->ProcessPeaks(config.enabled, s.peakMode, x[f]);
+      engine->Process(channels, truePeak, active, mode == WeightingMode::LeqM, y + i, speech + i, run);
+      i += run;
     }
   }
 

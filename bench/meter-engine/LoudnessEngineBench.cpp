@@ -42,7 +42,8 @@ struct Chain {
       engine.ProcessPeaks(config.enabled, 1, x);
       for (int k = 0; k < 10; ++k)
         if (config.enabled[k]) y[k] = filters[k].Process(x[k]);
-      engine.Process(config, true, true, false, y, 0.0);
+      const double speech = 0.0;
+      engine.Process(config, true, true, false, &y, &speech, 1);
     }
   }
 };

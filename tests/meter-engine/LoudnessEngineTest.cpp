@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <array>
 #include <cmath>
 #include <numeric>
 #include <vector>
@@ -11,6 +13,8 @@
 #include "tests/meter-engine/TestSignals.h"
 
 namespace {
+
+constexpr double kNoSpeech = 0.0;  // the speech detector's input, read in "Dial" only
 
 // The measurement chain of the EBU preset (K weighting, G10, ML 400 ms, SL 3000 ms, true peak)
 // fed with a 1 kHz sine on both channels of a stereo configuration. Readings follow the
@@ -36,7 +40,7 @@ public:
       x[0] = x[1] = amplitude * sine_[n_ % sine_.size()];
       engine.ProcessPeaks(config.enabled, peakMode, x);
       for (int k = 0; k < 2; ++k) y[k] = filters_[k].Process(x[k]);
-      engine.Process(config, peakMode == 1, true, false, y, 0.0);
+      engine.Process(config, peakMode == 1, true, false, &y, &kNoSpeech, 1);
     }
   }
 
@@ -149,7 +153,7 @@ TEST(LoudnessEngine, MeasurementModesScaleThePower)
     EXPECT_TRUE(e.Setup(2, mode, 48000.0, 3000.0, 400.0));
     for (long i = 0; i < 48000; ++i) {
       const double y[10] = {SineSample(0.5, 1000.0, 48000.0, i), 0.0};
-      e.Process(ChannelConfigTable[0], false, true, false, y, 0.0);
+      e.Process(ChannelConfigTable[0], false, true, false, &y, &kNoSpeech, 1);
     }
     return levels::PowerLevel(e.momentary.mean);
   };
@@ -181,9 +185,52 @@ TEST(LoudnessEngine, HopTicksAndFirstRangeEntry)
   ASSERT_TRUE(e.Setup(2, 0, 48000.0, 3000.0, 400.0));
   const double y[10] = {0.1, 0.1};
   for (long i = 1; i <= 144000; ++i) {
-    e.Process(ChannelConfigTable[0], false, true, false, y, 0.0);
+    e.Process(ChannelConfigTable[0], false, true, false, &y, &kNoSpeech, 1);
     ASSERT_EQ(e.momentary.hopTick, i % 4800 == 0) << i;
     ASSERT_EQ(e.mainHistogram.HasEntries(), i == 144000) << i;
+  }
+}
+
+// Frames handed over in runs up to each hop's end give every figure bit for bit as frames handed
+// over one at a time: the window means and maxima, the gate, the range, PLR and PSR.
+TEST(LoudnessEngine, RunsOfFramesMatchSingleFrames)
+{
+  for (int32_t gate : {0, 2, 3}) {
+    LoudnessEngine single, runs;
+    ASSERT_TRUE(single.Setup(gate, 1, 44100.0, 700.0, 130.0));
+    ASSERT_TRUE(runs.Setup(gate, 1, 44100.0, 700.0, 130.0));
+    const ChannelList stereo(ChannelConfigTable[0]);
+    std::vector<double> speech(44100 * 3);
+    std::vector<std::array<double, kMeterChannels>> x(speech.size()), y(speech.size());
+    for (size_t i = 0; i < speech.size(); ++i) {
+      const double level = (i / 9000) % 3 == 1 ? 0.0 : 0.4 / double(1 + (i / 9000) % 4);
+      x[i] = {SineSample(level, 440.0, 44100.0, long(i)), SineSample(level * 0.5, 3000.0, 44100.0, long(i))};
+      y[i] = {x[i][0] * 0.9, x[i][1] * 1.1};
+      speech[i] = x[i][0];
+    }
+    for (size_t i = 0; i < speech.size(); ++i) {
+      single.ProcessPeaks(ChannelConfigTable[0].enabled, 1, x[i].data());
+      single.Process(stereo, true, true, false, reinterpret_cast<const double(*)[kMeterChannels]>(y[i].data()),
+                     &speech[i], 1);
+    }
+    for (size_t i = 0; i < speech.size();) {
+      const size_t run = std::min(speech.size() - i, size_t(runs.FramesToHop()));
+      for (size_t f = i; f < i + run; ++f) runs.ProcessPeaks(ChannelConfigTable[0].enabled, 1, x[f].data());
+      runs.Process(stereo, true, true, false, reinterpret_cast<const double(*)[kMeterChannels]>(y[i].data()),
+                   &speech[i], int(run));
+      i += run;
+    }
+    for (SlidingPowerWindow LoudnessEngine::*w : {&LoudnessEngine::momentary, &LoudnessEngine::shortTerm}) {
+      EXPECT_EQ((runs.*w).mean, (single.*w).mean) << gate;
+      EXPECT_EQ((runs.*w).maximum, (single.*w).maximum) << gate;
+      EXPECT_EQ((runs.*w).sum, (single.*w).sum) << gate;
+    }
+    EXPECT_EQ(runs.integratedGate.integrated, single.integratedGate.integrated) << gate;
+    EXPECT_EQ(runs.mainHistogram.range, single.mainHistogram.range) << gate;
+    EXPECT_EQ(runs.plr, single.plr) << gate;
+    EXPECT_EQ(runs.psr, single.psr) << gate;
+    EXPECT_EQ(runs.psrMin, single.psrMin) << gate;
+    EXPECT_GT(single.momentary.maximum, single.momentary.mean) << gate;
   }
 }
 
@@ -196,8 +243,8 @@ TEST(LoudnessEngine, LeqMSmoothsOnlyTheIntegratedBlocks)
   ASSERT_TRUE(smoothed.Setup(0, 0, 48000.0, 3000.0, 400.0));
   for (long i = 0; i < 96000; ++i) {
     const double y[10] = {i < 48000 ? 0.5 : 0.005};
-    plain.Process(ChannelConfigTable[1], false, true, false, y, 0.0);
-    smoothed.Process(ChannelConfigTable[1], false, true, true, y, 0.0);
+    plain.Process(ChannelConfigTable[1], false, true, false, &y, &kNoSpeech, 1);
+    smoothed.Process(ChannelConfigTable[1], false, true, true, &y, &kNoSpeech, 1);
     ASSERT_EQ(plain.momentary.mean, smoothed.momentary.mean);
   }
   EXPECT_GT(smoothed.integratedGate.integrated, plain.integratedGate.integrated + 0.1);
@@ -212,7 +259,7 @@ TEST(LoudnessEngine, NoPlrWithoutLoudness)
     const double x[10] = {i == 100 ? 1.0 : 0.0};
     const double silence[10] = {};
     e.ProcessPeaks(ChannelConfigTable[1].enabled, 0, x);
-    e.Process(ChannelConfigTable[1], false, true, false, silence, 0.0);
+    e.Process(ChannelConfigTable[1], false, true, false, &silence, &kNoSpeech, 1);
   }
   EXPECT_EQ(e.samplePeakMax, 1.0);
   EXPECT_EQ(e.plr, 0.0);
@@ -225,7 +272,7 @@ TEST(LoudnessEngine, SetupKeepsTheRunningEngineWhenItFails)
   EXPECT_FALSE(never.Setup(2, 0, 5.0, 3000.0, 400.0));
   const double x[10] = {0.5, 0.5};
   never.ProcessPeaks(ChannelConfigTable[0].enabled, 1, x);
-  never.Process(ChannelConfigTable[0], true, true, false, x, 0.0);
+  never.Process(ChannelConfigTable[0], true, true, false, &x, &kNoSpeech, 1);
   EXPECT_FALSE(never.IsSetUp());
   EXPECT_EQ(never.samplePeakMax, 0.0);
 
