@@ -31,17 +31,20 @@ struct MTLRenderCommand
     Draw,
     DrawIndexed,
   } kind = Draw;
-  std::shared_ptr<MTLRenderPipelineState> pipeline;
-  std::shared_ptr<MTLDepthStencilState> depthStencil;
-  std::shared_ptr<MTLBuffer> buffer;
-  std::shared_ptr<MTLTexture> texture;
-  std::shared_ptr<MTLSamplerState> sampler;
-  NSUInteger value = 0;   // mode, index or count
+  // What the command binds (a state, buffer, texture or sampler), kept until the pass has run. One
+  // owner of any type keeps commands small: a frame records thousands.
+  std::shared_ptr<const void> object;
+  NSUInteger value = 0;   // mode, index, count or viewport number
   NSUInteger offset = 0;  // buffer offset or first vertex
   NSUInteger count = 0;
   MTLPrimitiveType primitive = MTLPrimitiveTypeTriangle;
   MTLIndexType indexType = MTLIndexTypeUInt32;
-  MTLViewport viewport{};
+
+  template <class T>
+  const T* as() const
+  {
+    return static_cast<const T*>(object.get());
+  }
 };
 
 namespace
@@ -264,12 +267,13 @@ Vertex shadeVertex(const PassState& st, const VertexFetch& fetch, NSUInteger vid
 void readIndices(const MTLRenderCommand& c, std::vector<uint32_t>& indices)
 {
   const NSUInteger size = c.indexType == MTLIndexTypeUInt32 ? 4 : 2;
-  const auto* bytes = static_cast<const unsigned char*>(c.buffer->contents());
+  const MTLBuffer& buffer = *c.as<MTLBuffer>();
+  const auto* bytes = static_cast<const unsigned char*>(buffer.contents());
   indices.clear();
   for (NSUInteger i = 0; i < c.count; i++)
   {
     const NSUInteger at = c.offset + i * size;
-    if (at + size > c.buffer->length())
+    if (at + size > buffer.length())
       break;
     uint32_t index = 0;
     if (size == 4)
@@ -807,12 +811,12 @@ MTLRenderCommand& MTLRenderCommandEncoder::add(int kind)
 
 void MTLRenderCommandEncoder::setRenderPipelineState(std::shared_ptr<MTLRenderPipelineState> state)
 {
-  add(MTLRenderCommand::Pipeline).pipeline = std::move(state);
+  add(MTLRenderCommand::Pipeline).object = std::move(state);
 }
 
 void MTLRenderCommandEncoder::setDepthStencilState(std::shared_ptr<MTLDepthStencilState> state)
 {
-  add(MTLRenderCommand::DepthStencil).depthStencil = std::move(state);
+  add(MTLRenderCommand::DepthStencil).object = std::move(state);
 }
 
 void MTLRenderCommandEncoder::setCullMode(MTLCullMode mode) { add(MTLRenderCommand::Cull).value = mode; }
@@ -829,14 +833,15 @@ void MTLRenderCommandEncoder::setStencilReferenceValue(uint32_t value)
 
 void MTLRenderCommandEncoder::setViewport(MTLViewport viewport)
 {
-  add(MTLRenderCommand::Viewport).viewport = viewport;
+  add(MTLRenderCommand::Viewport).value = mViewports.size();
+  mViewports.push_back(viewport);
 }
 
 void MTLRenderCommandEncoder::setVertexBuffer(std::shared_ptr<MTLBuffer> buffer, NSUInteger offset,
                                               NSUInteger index)
 {
   MTLRenderCommand& c = add(MTLRenderCommand::VertexBuffer);
-  c.buffer = std::move(buffer);
+  c.object = std::move(buffer);
   c.offset = offset;
   c.value = index;
 }
@@ -845,7 +850,7 @@ void MTLRenderCommandEncoder::setFragmentBuffer(std::shared_ptr<MTLBuffer> buffe
                                                 NSUInteger index)
 {
   MTLRenderCommand& c = add(MTLRenderCommand::FragmentBuffer);
-  c.buffer = std::move(buffer);
+  c.object = std::move(buffer);
   c.offset = offset;
   c.value = index;
 }
@@ -860,7 +865,7 @@ void MTLRenderCommandEncoder::setFragmentBufferOffset(NSUInteger offset, NSUInte
 void MTLRenderCommandEncoder::setFragmentTexture(std::shared_ptr<MTLTexture> texture, NSUInteger index)
 {
   MTLRenderCommand& c = add(MTLRenderCommand::FragmentTexture);
-  c.texture = std::move(texture);
+  c.object = std::move(texture);
   c.value = index;
 }
 
@@ -868,7 +873,7 @@ void MTLRenderCommandEncoder::setFragmentSamplerState(std::shared_ptr<MTLSampler
                                                       NSUInteger index)
 {
   MTLRenderCommand& c = add(MTLRenderCommand::FragmentSampler);
-  c.sampler = std::move(sampler);
+  c.object = std::move(sampler);
   c.value = index;
 }
 
@@ -890,7 +895,7 @@ void MTLRenderCommandEncoder::drawIndexedPrimitives(MTLPrimitiveType type, NSUIn
   c.primitive = type;
   c.count = indexCount;
   c.indexType = indexType;
-  c.buffer = std::move(indexBuffer);
+  c.object = std::move(indexBuffer);
   c.offset = indexBufferOffset;
 }
 
@@ -908,19 +913,19 @@ void MTLRenderCommandEncoder::execute() const
   {
     switch (c.kind)
     {
-      case MTLRenderCommand::Pipeline: st.pipeline = c.pipeline.get(); break;
-      case MTLRenderCommand::DepthStencil: st.depthStencil = c.depthStencil.get(); break;
+      case MTLRenderCommand::Pipeline: st.pipeline = c.as<MTLRenderPipelineState>(); break;
+      case MTLRenderCommand::DepthStencil: st.depthStencil = c.as<MTLDepthStencilState>(); break;
       case MTLRenderCommand::Cull: st.cull = static_cast<MTLCullMode>(c.value); break;
       case MTLRenderCommand::Winding: st.winding = static_cast<MTLWinding>(c.value); break;
       case MTLRenderCommand::StencilReference: st.stencilReference = static_cast<uint32_t>(c.value); break;
-      case MTLRenderCommand::Viewport: st.viewport = c.viewport; break;
+      case MTLRenderCommand::Viewport: st.viewport = mViewports[c.value]; break;
       case MTLRenderCommand::VertexBuffer:
         if (c.value < kMTLMaxBufferBindings)
-          st.vertexResources.buffers[c.value] = {c.buffer.get(), c.offset};
+          st.vertexResources.buffers[c.value] = {c.as<MTLBuffer>(), c.offset};
         break;
       case MTLRenderCommand::FragmentBuffer:
         if (c.value < kMTLMaxBufferBindings)
-          st.fragmentResources.buffers[c.value] = {c.buffer.get(), c.offset};
+          st.fragmentResources.buffers[c.value] = {c.as<MTLBuffer>(), c.offset};
         break;
       case MTLRenderCommand::FragmentBufferOffset:
         if (c.value < kMTLMaxBufferBindings)
@@ -928,11 +933,11 @@ void MTLRenderCommandEncoder::execute() const
         break;
       case MTLRenderCommand::FragmentTexture:
         if (c.value < kMTLMaxTextureBindings)
-          st.fragmentResources.textures[c.value] = c.texture.get();
+          st.fragmentResources.textures[c.value] = c.as<MTLTexture>();
         break;
       case MTLRenderCommand::FragmentSampler:
         if (c.value < kMTLMaxTextureBindings)
-          st.fragmentResources.samplers[c.value] = c.sampler.get();
+          st.fragmentResources.samplers[c.value] = c.as<MTLSamplerState>();
         break;
       case MTLRenderCommand::Draw:
       {
@@ -947,7 +952,7 @@ void MTLRenderCommandEncoder::execute() const
       }
       case MTLRenderCommand::DrawIndexed:
       {
-        if (!st.pipeline || !c.buffer)
+        if (!st.pipeline || !c.object)
           break;
         readIndices(c, indices);
         shadeIndexed(st, vertexFetch(st), indices, shaded, vertices);

@@ -544,6 +544,7 @@ private:
 
   MTLRenderPassDescriptor mPass;
   std::vector<MTLRenderCommand> mCommands;
+  std::vector<MTLViewport> mViewports;  // set by the Viewport commands, which hold their number
 };
 
 class MTLBlitCommandEncoder
