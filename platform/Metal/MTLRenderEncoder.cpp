@@ -239,11 +239,13 @@ void fetchVertex(const VertexFetch& f, NSUInteger vid, MTLVertexIn& in)
   }
 }
 
-Vertex shadeVertex(const PassState& st, const VertexFetch& fetch, NSUInteger vid)
+// Shades vertex vid into v, which starts zeroed. In place rather than returned: the vertex function
+// writes its output a float at a time, and copying the whole vertex at once straight afterwards
+// would wait for those writes to reach memory.
+void shadeVertex(const PassState& st, const VertexFetch& fetch, NSUInteger vid, Vertex& v)
 {
   MTLVertexIn in;
   fetchVertex(fetch, vid, in);
-  Vertex v{};
   st.pipeline->descriptor.vertexFunction->vertex(in, st.vertexResources, &v.out);
   const float w = v.out.position[3] != 0.0f ? v.out.position[3] : 1.0f;
   const double xw = (v.out.position[0] / w + 1.0) * 0.5 * st.viewport.width + st.viewport.originX;
@@ -260,7 +262,6 @@ Vertex shadeVertex(const PassState& st, const VertexFetch& fetch, NSUInteger vid
   };
   v.x = fixed(xw);
   v.y = fixed(yw);
-  return v;
 }
 
 // The indices of an indexed draw that lie within its index buffer.
@@ -303,13 +304,14 @@ void shadeIndexed(const PassState& st, const VertexFetch& fetch, const std::vect
   const NSUInteger first = *lowest, range = NSUInteger{*highest} - first + 1;
   if (range > indices.size())
   {
-    for (uint32_t index : indices)
-      vertices.push_back(shadeVertex(st, fetch, index));
+    vertices.assign(indices.size(), Vertex{});
+    for (size_t i = 0; i < indices.size(); i++)
+      shadeVertex(st, fetch, indices[i], vertices[i]);
     return;
   }
-  shaded.clear();
+  shaded.assign(range, Vertex{});
   for (NSUInteger i = 0; i < range; i++)
-    shaded.push_back(shadeVertex(st, fetch, first + i));
+    shadeVertex(st, fetch, first + i, shaded[i]);
   for (uint32_t index : indices)
     vertices.push_back(shaded[index - first]);
 }
@@ -944,9 +946,9 @@ void MTLRenderCommandEncoder::execute() const
         if (!st.pipeline)
           break;
         const VertexFetch fetch = vertexFetch(st);
-        vertices.clear();
+        vertices.assign(c.count, Vertex{});
         for (NSUInteger i = 0; i < c.count; i++)
-          vertices.push_back(shadeVertex(st, fetch, c.offset + i));
+          shadeVertex(st, fetch, c.offset + i, vertices[i]);
         drawVertices(st, c.primitive, vertices);
         break;
       }
