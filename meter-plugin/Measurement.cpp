@@ -197,12 +197,16 @@ void Vantorelix::MeasureBlock(double** inputs, double** outputs, int nFrames, in
   // weighting channel by channel (two channels at a time), then the engine frame by frame. Each
   // stage sees the same samples in the same order as a frame-by-frame walk through all of them.
   constexpr int kPassFrames = 64;
+  // Frame-major, so that a frame's channels are at hand for the limiter and the engine.
+  // Channels that are not measured keep their input, so every output channel is written; those
+  // beyond the inputs are silent, and only the measured ones among them change in a pass.
+  double x[kPassFrames][kMeterChannels];
+  for (int k = nIn; k < kMeterChannels; ++k)
+    for (int i = 0; i < kPassFrames; ++i)
+      x[i][k] = 0.0;
   for (int start = 0; start < nFrames; start += kPassFrames)
   {
     const int n = std::min(kPassFrames, nFrames - start);
-    // Frame-major, so that a frame's channels are at hand for the limiter and the engine.
-    // Channels that are not measured keep their input, so every output channel is written.
-    double x[kPassFrames][kMeterChannels];
     for (int k = 0; k < nIn; ++k)
     {
       const double* in = inputs[k] + start;
@@ -213,9 +217,9 @@ void Vantorelix::MeasureBlock(double** inputs, double** outputs, int nFrames, in
         for (int i = 0; i < n; ++i)
           x[i][k] = in[i];
     }
-    for (int k = nIn; k < kMeterChannels; ++k)
+    for (int j = nPresent; j < nEnabled; ++j)
       for (int i = 0; i < n; ++i)
-        x[i][k] = 0.0;
+        x[i][measured[j]] = 0.0;
     if (play)
       for (int i = 0; i < n; ++i)
       {
