@@ -292,6 +292,8 @@ void WeightingFilter::RunStages(WeightingFilter* const (&filters)[Lanes], const 
     const size_t at = size_t(i) * size_t(stride);
     V x = Gather<Lanes>([&](int l) { return in[l][at]; }) + 1e-24;
     V y{};
+    // Unrolled, so that every stage's state and coefficients stay in registers.
+#pragma GCC unroll 6
     for (int s = 0; s < Stages; ++s) {
       if (st[s].twice) {
         st[s].Step(x);
