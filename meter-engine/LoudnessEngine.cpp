@@ -85,18 +85,21 @@ void LoudnessEngine::Reset()
   leqMSmoother.state = 0.0;
 }
 
-void LoudnessEngine::ProcessPeaks(const uint8_t enabled[kChannels], int32_t peakMode, const double x[kChannels])
+TRUE_PEAK_CLONES void LoudnessEngine::ProcessPeaks(const uint8_t enabled[kChannels], int32_t peakMode, const double x[kChannels])
 {
   if (!IsSetUp()) return;
-  // The enabled channels are listed once so that the three walks below skip the others freely.
-  int measured[kChannels];
-  int count = 0;
+  // The enabled channels are listed once so that the walks below skip the others freely.
+  int measured[kChannels], idle[kChannels];
+  int count = 0, idleCount = 0;
   double peak = 0.0;
-  for (int k = 0; k < kChannels; ++k)
+  for (int k = 0; k < kChannels; ++k) {
     if (enabled[k]) {
       measured[count++] = k;
       peak = std::max(peak, std::abs(x[k]));
+    } else {
+      idle[idleCount++] = k;
     }
+  }
   samplePeak = peak;
   samplePeakMax = std::max(samplePeakMax, peak);
   samplePeakPeriodMax = std::max(samplePeakPeriodMax, peak);
@@ -107,10 +110,12 @@ void LoudnessEngine::ProcessPeaks(const uint8_t enabled[kChannels], int32_t peak
     for (int j = 0; j < count; ++j) ballistics[measured[j]].Process(std::abs(x[measured[j]]));
     return;
   }
-  for (int j = 0; j < count; ++j) oversamplers[measured[j]].Process(x[measured[j]]);
-  // Channels that are not enabled keep their last true peak in the frame's maximum.
+  // Channels that are not enabled keep their last true peak in the frame's maximum. No true
+  // peak is ever a NaN, so the order in which the maximum is taken does not matter; the idle
+  // channels come first as they do not wait for the interpolators.
   double framePeak = 0.0;
-  for (const auto& o : oversamplers) framePeak = std::max(framePeak, o.truePeak);
+  for (int j = 0; j < idleCount; ++j) framePeak = std::max(framePeak, oversamplers[idle[j]].truePeak);
+  for (int j = 0; j < count; ++j) framePeak = std::max(framePeak, oversamplers[measured[j]].Process(x[measured[j]]));
   peakTracker.level = levels::AmplitudeLevel(framePeak);
   peakTracker.Update(peakTracker.level);
   for (int j = 0; j < count; ++j) ballistics[measured[j]].Process(oversamplers[measured[j]].truePeak);

@@ -57,13 +57,13 @@ void TruePeakOversampler::Prepare(double sampleRate)
   factor_ = rate <= 48000.0 ? 4 : rate <= 96000.0 ? 2 : 1;
   factorAsDouble_ = factor_;
   if (factor_ == 1) {
-    coefficients_[0] = Pair{1.0, 0.0};
+    coefficients_[0] = 1.0;
     tapSum_ = 1.0;
   } else {
     const auto& table = factor_ == 4 ? TruePeakTable4x : TruePeakTable2x;
     for (int p = 0; p < factor_; ++p)
       for (int i = 0; i < kTaps / factor_; ++i)
-        coefficients_[(i * factor_ + p) / 2][p % 2] = table[kTaps - 1 - p - factor_ * i];
+        coefficients_[i * factor_ + p] = table[kTaps - 1 - p - factor_ * i];
     tapSum_ = 0.0;
     for (double t : table) tapSum_ += t;
   }

@@ -6,6 +6,7 @@
 #include <array>
 #include <cmath>
 #include <numeric>
+#include <random>
 #include <vector>
 
 #include "meter-engine/LevelScales.h"
@@ -141,6 +142,50 @@ TEST(LoudnessEngine, NoEnabledChannelReadsSilenceInEveryMode)
       EXPECT_EQ(m.engine.integratedGate.integrated, -144.0);
       EXPECT_EQ(m.engine.mainHistogram.range, -144.0);
       EXPECT_EQ(m.engine.samplePeakMax, 0.0);
+    }
+  }
+}
+
+// The engine runs the interpolators, the windowed peak and the meters in a loop of its own (built
+// for wider vectors where the processor has them); frame by frame it must give exactly what the
+// blocks give on their own, with idle channels keeping their last true peak in the frame maximum.
+TEST(LoudnessEngine, PeakStageMatchesItsBlocksExactly)
+{
+  const ChannelConfig right = ChannelConfigTable[2];  // channel 2 only
+  const ChannelConfig five = ChannelConfigTable[6];
+  for (double fs : {48000.0, 96000.0}) {
+    LoudnessEngine e;
+    ASSERT_TRUE(e.Setup(2, 0, fs, 100.0, 400.0));
+    TruePeakOversampler tp[10];
+    PeakBallistics meters[10];
+    PeakWindowTracker window;
+    ASSERT_TRUE(window.Init(100.0, fs));
+    for (int k = 0; k < 10; ++k) {
+      tp[k].Prepare(fs);
+      meters[k].Setup(fs);
+    }
+    std::mt19937 rng(9);
+    std::uniform_real_distribution<double> noise(-1.0, 1.0);
+    for (int n = 0; n < 20000; ++n) {
+      const ChannelConfig& config = n < 15000 ? five : right;
+      double x[10];
+      for (int k = 0; k < 10; ++k) x[k] = noise(rng) * (k == 3 ? 2.0 : 0.1 * (k + 1)) * (n % 4000 < 2000 ? 1.0 : 1e-4);
+      e.ProcessPeaks(config.enabled, 1, x);
+      double framePeak = 0.0;
+      for (int k = 0; k < 10; ++k) {
+        if (config.enabled[k]) {
+          tp[k].Process(x[k]);
+          meters[k].Process(tp[k].truePeak);
+        }
+        framePeak = std::max(framePeak, tp[k].truePeak);
+        ASSERT_EQ(e.oversamplers[k].truePeak, tp[k].truePeak) << fs << " frame " << n << " channel " << k;
+        ASSERT_EQ(e.ballistics[k].smoothed, meters[k].smoothed) << fs << " frame " << n << " channel " << k;
+        ASSERT_EQ(e.ballistics[k].holdLevel, meters[k].holdLevel) << fs << " frame " << n << " channel " << k;
+      }
+      window.Update(levels::AmplitudeLevel(framePeak));
+      if (n % 97 == 0) {
+        ASSERT_EQ(e.peakTracker.Maximum(), window.Maximum()) << fs << " frame " << n;
+      }
     }
   }
 }
