@@ -105,8 +105,7 @@ TRUE_PEAK_CLONES void LoudnessEngine::ProcessPeaks(const uint8_t enabled[kChanne
   samplePeakPeriodMax = std::max(samplePeakPeriodMax, peak);
 
   if (peakMode == 0) {
-    peakTracker.level = levels::AmplitudeLevel(peak);
-    peakTracker.Update(peakTracker.level);
+    peakTracker.Update(peak);
     for (int j = 0; j < count; ++j) ballistics[measured[j]].Process(std::abs(x[measured[j]]));
     return;
   }
@@ -116,8 +115,7 @@ TRUE_PEAK_CLONES void LoudnessEngine::ProcessPeaks(const uint8_t enabled[kChanne
   double framePeak = 0.0;
   for (int j = 0; j < idleCount; ++j) framePeak = std::max(framePeak, oversamplers[idle[j]].truePeak);
   for (int j = 0; j < count; ++j) framePeak = std::max(framePeak, oversamplers[measured[j]].Process(x[measured[j]]));
-  peakTracker.level = levels::AmplitudeLevel(framePeak);
-  peakTracker.Update(peakTracker.level);
+  peakTracker.Update(framePeak);
   for (int j = 0; j < count; ++j) ballistics[measured[j]].Process(oversamplers[measured[j]].truePeak);
 }
 

@@ -1,7 +1,8 @@
 #include "meter-engine/PeakDetection.h"
 
-#include <new>
+#include <bit>
 
+#include "meter-engine/LevelScales.h"
 #include "meter-engine/SampleCount.h"
 
 namespace {
@@ -78,54 +79,99 @@ void TruePeakOversampler::Clear()
   truePeak = truePeakMax = truePeakPeriodMax = accumulator = 0.0;
 }
 
-bool PeakWindowTracker::Init(double windowMs, double sampleRate)
-{
-  const int length = SampleCount(windowMs, sampleRate);
-  if (length == 0) return false;
-  std::unique_ptr<int32_t[]> ring(new (std::nothrow) int32_t[length]);
-  if (!ring) return false;
-  ring_ = std::move(ring);
-  ringLength_ = length;
-  Clear();
-  return true;
-}
-
 int PeakWindowTracker::BinOf(double levelDb)
 {
   const double c = levelDb < kLowLimit + 1.0 ? kLowLimit + 1.0 : std::min(kHighLimit - 1.0, levelDb);
   return static_cast<int>((c - kLowLimit) / kRange * kBinCount);
 }
 
-void PeakWindowTracker::Update(double levelDb)
+// The amplitudes above the -144 dB floor, cut into cells by their exponent and leading mantissa
+// bits: 128 cells per octave, narrower than a 0.1 dB bin (a ratio of 1.0116), so that no cell
+// holds more than one bin edge. Each cell keeps the bin at its start and the first amplitude in
+// it that reaches the next bin, both found once by evaluating the level itself.
+class AmplitudeBins {
+public:
+  static const AmplitudeBins& Get()
+  {
+    static const AmplitudeBins table;
+    return table;
+  }
+
+  int Of(double amplitude) const
+  {
+    const double a = std::fabs(amplitude);
+    if (!(a > levels::kAmplitudeFloor)) return lowest_;
+    const uint64_t cell = (std::bit_cast<uint64_t>(a) >> kShift) - kFirstKey;
+    if (cell >= kCells) return highest_;
+    return start_[cell] + (a >= edge_[cell] ? 1 : 0);
+  }
+
+private:
+  static constexpr int kShift = 45;  // 52 mantissa bits less the 7 that pick the cell
+  static constexpr uint64_t kFirstKey = std::bit_cast<uint64_t>(levels::kAmplitudeFloor) >> kShift;
+  // Up to the octave of 2^24, above the +144 dB clamp (1.58e7).
+  static constexpr uint64_t kCells = (std::bit_cast<uint64_t>(0x1p25) >> kShift) - kFirstKey;
+
+  static int Exact(double a) { return PeakWindowTracker::BinOf(levels::AmplitudeLevel(a)); }
+  static double At(uint64_t bits) { return std::bit_cast<double>(bits); }
+
+  AmplitudeBins()
+  {
+    lowest_ = Exact(0.0);
+    highest_ = Exact(HUGE_VAL);
+    for (uint64_t cell = 0; cell < kCells; ++cell) {
+      // The cell's amplitudes as bit patterns [lo, hi); the first cell starts above the floor.
+      uint64_t lo = std::max((kFirstKey + cell) << kShift, std::bit_cast<uint64_t>(levels::kAmplitudeFloor) + 1);
+      uint64_t hi = (kFirstKey + cell + 1) << kShift;
+      start_[cell] = static_cast<int16_t>(Exact(At(lo)));
+      edge_[cell] = HUGE_VAL;
+      if (Exact(At(hi - 1)) == start_[cell]) continue;
+      while (hi - lo > 1) {  // the level rises with the amplitude: the edge is the first raised bin
+        const uint64_t mid = lo + (hi - lo) / 2;
+        (Exact(At(mid)) == start_[cell] ? lo : hi) = mid;
+      }
+      edge_[cell] = At(hi);
+    }
+  }
+
+  int lowest_ = 0, highest_ = 0;
+  std::array<double, kCells> edge_;
+  std::array<int16_t, kCells> start_;
+};
+
+bool PeakWindowTracker::Init(double windowMs, double sampleRate)
 {
-  if (full_) {
-    // The frame leaving the window frees its bin unless a later frame has claimed it.
-    const int leaving = ring_[position_];
-    if (bins_[leaving] == position_) bins_[leaving] = -1;
-  }
-  const int bin = BinOf(levelDb);
-  bins_[bin] = position_;
-  ring_[position_] = bin;
-  if (++position_ == ringLength_) {
-    position_ = 0;
-    full_ = true;
-  }
+  const int length = SampleCount(windowMs, sampleRate);
+  if (length == 0) return false;
+  amplitudeBins_ = &AmplitudeBins::Get();  // built here, off the audio thread
+  windowLength_ = length;
+  Clear();
+  return true;
+}
+
+int PeakWindowTracker::BinOfAmplitude(double amplitude) { return AmplitudeBins::Get().Of(amplitude); }
+
+void PeakWindowTracker::Update(double amplitude)
+{
+  if (newest_ >= 0) lastFrame_[newest_] = frames_ - 1;
+  newest_ = amplitudeBins_->Of(amplitude);
+  ++frames_;
 }
 
 double PeakWindowTracker::Maximum() const
 {
+  const int64_t oldest = frames_ - windowLength_;
   for (int i = kBinCount - 1; i >= 0; --i)
-    if (bins_[i] != -1) return i / static_cast<double>(kBinCount) * kRange + kLowLimit;
+    if (i == newest_ || lastFrame_[i] >= oldest) return i / static_cast<double>(kBinCount) * kRange + kLowLimit;
   return level;
 }
 
 void PeakWindowTracker::Clear()
 {
-  bins_.fill(-1);
-  std::fill(ring_.get(), ring_.get() + ringLength_, BinOf(0.0));
+  lastFrame_.fill(kNever);
+  newest_ = -1;
+  frames_ = 0;
   level = 0.0;
-  full_ = false;
-  position_ = 0;
 }
 
 void PeakBallistics::Setup(double sampleRate)

@@ -5,7 +5,6 @@
 #include <array>
 #include <cmath>
 #include <cstdint>
-#include <memory>
 #include <type_traits>
 
 // Loops that run the interpolator are also built for AVX2 on x86-64, picked when the program is
@@ -106,32 +105,44 @@ private:
   int pos_ = 0;
 };
 
+class AmplitudeBins;
+
 // The highest peak level inside the short-term window, kept in 0.1 dB bins so that a frame
-// costs one bin write and at most one bin clear instead of a scan of the window.
+// costs one bin write instead of a scan of the window.
 class PeakWindowTracker {
 public:
   static constexpr int kBinCount = 2900;
 
-  // Returns false, leaving the tracker as it was, when the window holds no sample or the ring
-  // cannot be allocated.
+  // Returns false, leaving the tracker as it was, when the window holds no sample.
   bool Init(double windowMs, double sampleRate);
-  void Update(double levelDb);
+  // Registers a frame's peak amplitude in the bin of its level.
+  void Update(double amplitude);
   // Highest level registered inside the window, or the stored level when no bin is occupied.
   double Maximum() const;
   void Clear();
 
-  int RingLength() const { return ringLength_; }
+  int WindowLength() const { return windowLength_; }
 
-  double level = 0.0;  // last level registered, or the windowed maximum after a query
+  // The bin of a level in dB, levels beyond +-144 dB clamped.
+  static int BinOf(double levelDb);
+  // BinOf(levels::AmplitudeLevel(amplitude)) for every amplitude, without the logarithm.
+  static int BinOfAmplitude(double amplitude);
+
+  double level = 0.0;  // the windowed maximum after a query
 
 private:
-  static int BinOf(double levelDb);
+  static constexpr int64_t kNever = INT64_MIN / 2;
 
-  std::array<int32_t, kBinCount> bins_;
-  std::unique_ptr<int32_t[]> ring_;  // bin of each level inside the window
-  int ringLength_ = 0;
-  int position_ = 0;
-  bool full_ = false;
+  const AmplitudeBins* amplitudeBins_ = nullptr;
+  // The number of the last frame that fell in each bin: a bin is occupied while that frame is
+  // inside the window, so a frame leaving the window needs no bookkeeping.
+  std::array<int64_t, kBinCount> lastFrame_;
+  // The newest frame's bin, or -1; it is written into lastFrame_ by the next update. Its place
+  // there is known only once the frame's peak is, and a store to a place not yet known holds up
+  // the loads that follow it, the next frame's included.
+  int newest_ = -1;
+  int64_t frames_ = 0;  // registered since the last clearing
+  int windowLength_ = 0;
 };
 
 // One channel's peak meter: smoothed level plus a 3-second hold that then decays.

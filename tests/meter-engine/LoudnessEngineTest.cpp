@@ -182,7 +182,7 @@ TEST(LoudnessEngine, PeakStageMatchesItsBlocksExactly)
         ASSERT_EQ(e.ballistics[k].smoothed, meters[k].smoothed) << fs << " frame " << n << " channel " << k;
         ASSERT_EQ(e.ballistics[k].holdLevel, meters[k].holdLevel) << fs << " frame " << n << " channel " << k;
       }
-      window.Update(levels::AmplitudeLevel(framePeak));
+      window.Update(framePeak);
       if (n % 97 == 0) {
         ASSERT_EQ(e.peakTracker.Maximum(), window.Maximum()) << fs << " frame " << n;
       }

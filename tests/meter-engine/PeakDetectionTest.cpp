@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <bit>
 #include <numeric>
 #include <random>
 #include <vector>
@@ -129,21 +130,44 @@ TEST(PeakWindowTracker, MaximumLeavesExactlyOneWindowLater)
 {
   PeakWindowTracker t;
   ASSERT_TRUE(t.Init(10.0, 48000.0));  // 480 frames
-  ASSERT_EQ(t.RingLength(), 480);
-  t.Update(levels::AmplitudeLevel(0.0));
+  ASSERT_EQ(t.WindowLength(), 480);
+  t.Update(0.0);
   EXPECT_DOUBLE_EQ(t.Maximum(), -144.0);  // silence sits in bin 10
 
-  t.Update(-3.0);
-  for (int i = 0; i < 100; ++i) t.Update(-20.0);
-  t.Update(-10.0);  // a second, lower peak inside the window
-  for (int i = 0; i < 378; ++i) t.Update(-20.0);
+  const auto peak = [](double db) { return levels::DbToAmplitude(db + 0.05); };  // mid-bin
+  t.Update(peak(-3.0));
+  for (int i = 0; i < 100; ++i) t.Update(peak(-20.0));
+  t.Update(peak(-10.0));  // a second, lower peak inside the window
+  for (int i = 0; i < 378; ++i) t.Update(peak(-20.0));
   EXPECT_NEAR(t.Maximum(), -3.0, 1e-9);
-  t.Update(-20.0);  // 480 frames after the burst it has left
+  t.Update(peak(-20.0));  // 480 frames after the burst it has left
   EXPECT_NEAR(t.Maximum(), -10.0, 1e-9);
-  for (int i = 0; i < 101; ++i) t.Update(-20.0);
+  for (int i = 0; i < 101; ++i) t.Update(peak(-20.0));
   EXPECT_NEAR(t.Maximum(), -20.0, 1e-9);
-  t.Update(200.0);  // clamped to the top bin
+  t.Update(1e9);  // clamped to the top bin, and counted as soon as it is registered
   EXPECT_NEAR(t.Maximum(), 144.0, 1e-9);
+  t.Clear();
+  EXPECT_EQ(t.Maximum(), 0.0);  // nothing registered: the stored level
+}
+
+// Amplitudes are binned without a logarithm. Every double within 256 steps of every bin edge,
+// and the values at the ends of the scale, land in the bin of their level.
+TEST(PeakWindowTracker, AmplitudesLandInTheBinOfTheirLevel)
+{
+  const auto exact = [](double a) { return PeakWindowTracker::BinOf(levels::AmplitudeLevel(a)); };
+  const double floor = levels::kAmplitudeFloor;
+  for (double a : {0.0, -0.0, std::nan(""), HUGE_VAL, -HUGE_VAL, 5e-324, floor, std::nextafter(floor, 1.0),
+                   std::nextafter(floor, 0.0), 1.0, -0.5, 1.6e7, 1e300})
+    EXPECT_EQ(PeakWindowTracker::BinOfAmplitude(a), exact(a)) << a;
+  for (int bin = exact(0.0) + 1; bin <= exact(HUGE_VAL); ++bin) {
+    const auto edge = std::bit_cast<int64_t>(levels::DbToAmplitude(bin * 0.1 - 145.0));
+    ASSERT_EQ(exact(std::bit_cast<double>(edge - 256)), bin - 1);
+    ASSERT_EQ(exact(std::bit_cast<double>(edge + 256)), bin);
+    for (int64_t d = -256; d <= 256; ++d) {
+      const double a = std::bit_cast<double>(edge + d);
+      ASSERT_EQ(PeakWindowTracker::BinOfAmplitude(a), exact(a)) << "bin " << bin << " step " << d;
+    }
+  }
 }
 
 TEST(PeakBallistics, HoldsThreeSecondsThenDecaysTenfoldPerSecond)
