@@ -47,8 +47,10 @@ bool LoudnessEngine::Build(int32_t gate, uint32_t mode, double fs, double shortT
   if (!shortTerm.Prepare(shortTermMs, fs)) return false;
   if (!hopBuffer.Prepare(100.0, fs)) return false;
   if (!integratedGate.Prepare(IntegratedGate::kCapacity, gateAbsolute, gateRelative)) return false;
-  // A rate the detector does not support leaves the gate disabled, not the engine unbuilt.
-  dialogueGate.Prepare(IntegratedGate::kCapacity, hopBuffer.count, fs);
+  // A rate the detector does not support leaves the gate disabled, not the engine unbuilt. Only
+  // "Dial" feeds the gate; the other modes leave it unprepared and empty, which spares priming
+  // the detector at every rebuild (a gate mode change rebuilds the engine).
+  if (gateMode == GateMode::Dial) dialogueGate.Prepare(IntegratedGate::kCapacity, hopBuffer.count, fs);
   if (!mainHistogram.Prepare(IntegratedGate::kCapacity, rangeAbsoluteGate, rangeRelativeGate, rangeLowPercentile,
                              rangeHighPercentile))
     return false;
