@@ -342,6 +342,22 @@ Edge makeEdge(const Vertex& p, const Vertex& q)
   return {-dy, dx, dy * p.x - dx * p.y, dy < 0 || (dy == 0 && dx > 0)};
 }
 
+// The four channels of a texel as one vector; every lane computes exactly what the per-channel
+// code computes for its channel.
+typedef float Lanes __attribute__((vector_size(16)));
+typedef int IntLanes __attribute__((vector_size(16)));
+typedef unsigned char ByteLanes __attribute__((vector_size(4)));
+
+// The constants of a texel's conversion and blending, on all four lanes. A draw carries them as
+// values: written in as constants, the compiler rebuilds each from a scalar after every call of
+// the fragment function.
+struct LaneConstants
+{
+  Lanes zero = {0.0f, 0.0f, 0.0f, 0.0f}, one = {1.0f, 1.0f, 1.0f, 1.0f}, half = {0.5f, 0.5f, 0.5f, 0.5f};
+  Lanes toUnit = {1.0f / 255.0f, 1.0f / 255.0f, 1.0f / 255.0f, 1.0f / 255.0f};
+  Lanes toByte = {255.0f, 255.0f, 255.0f, 255.0f};
+};
+
 // What every pixel of one draw needs, worked out once per draw.
 struct PixelPipeline
 {
@@ -360,6 +376,7 @@ struct PixelPipeline
   const MTLStencilDescriptor* back = nullptr;
   uint32_t reference = 0;
   int64_t clip[4] = {};  // first and last pixel columns and rows: the viewport inside the targets
+  LaneConstants lanes;
 };
 
 PixelPipeline pixelPipeline(const PassState& st)
@@ -408,15 +425,9 @@ PixelPipeline pixelPipeline(const PassState& st)
   return pp;
 }
 
-// The four channels of a texel as one vector; every lane computes exactly what the per-channel
-// code computes for its channel.
-typedef float Lanes __attribute__((vector_size(16)));
-typedef int IntLanes __attribute__((vector_size(16)));
-typedef unsigned char ByteLanes __attribute__((vector_size(4)));
-
-inline Lanes clamp01(Lanes v)
+inline Lanes clamp01(const LaneConstants& k, Lanes v)
 {
-  const Lanes zero = {0.0f, 0.0f, 0.0f, 0.0f}, one = {1.0f, 1.0f, 1.0f, 1.0f};
+  const Lanes zero = k.zero, one = k.one;
 #if defined(__SSE2__)
   // The same selections in one instruction each: max and min return their second operand on a tie
   // or a NaN.
@@ -470,15 +481,15 @@ inline Lanes inRGBAOrder(Lanes v)
 // Source-over blending or a plain write of a texel that stores all four channels under a mask
 // that writes them all: the common case, done on all four channels at once.
 template <bool kBGRA>
-inline void writeWholeTexel(bool blending, unsigned char* texel, const float colour[4])
+inline void writeWholeTexel(const LaneConstants& k, bool blending, unsigned char* texel, const float colour[4])
 {
-  Lanes out = clamp01(Lanes{colour[0], colour[1], colour[2], colour[3]});
+  Lanes out = clamp01(k, Lanes{colour[0], colour[1], colour[2], colour[3]});
   if (blending)
   {
-    const Lanes dst = inRGBAOrder<kBGRA>(fromBytes(texel)) * (1.0f / 255.0f);
-    out = out + dst * (1.0f - out[3]);
+    const Lanes dst = inRGBAOrder<kBGRA>(fromBytes(texel)) * k.toUnit;
+    out = out + dst * (k.one - __builtin_shuffle(out, IntLanes{3, 3, 3, 3}));
   }
-  toBytes(inRGBAOrder<kBGRA>(clamp01(out) * 255.0f + 0.5f), texel);
+  toBytes(inRGBAOrder<kBGRA>(clamp01(k, out) * k.toByte + k.half), texel);
 }
 
 // What happens to one fragment of a draw: from the stencil test to the colour write.
@@ -515,9 +526,9 @@ void shadePixel(const PixelPipeline& pp, NSUInteger x, NSUInteger y, const MTLFr
   if (kWhole && (pp.sourceOver || !pp.blending))
   {
     if (pp.layout.channel[0] == 0)
-      writeWholeTexel<false>(pp.blending, texel, colour);
+      writeWholeTexel<false>(pp.lanes, pp.blending, texel, colour);
     else
-      writeWholeTexel<true>(pp.blending, texel, colour);
+      writeWholeTexel<true>(pp.lanes, pp.blending, texel, colour);
     return;
   }
   for (float& c : colour)
@@ -551,7 +562,7 @@ void shadeSourceOver(const PixelPipeline& pp, NSUInteger x, NSUInteger y, const 
 {
   float colour[4];
   if (pp.fragment(in, *pp.resources, colour))
-    writeWholeTexel<kBGRA>(true, pp.colour + y * pp.colourStride + x * 4, colour);
+    writeWholeTexel<kBGRA>(pp.lanes, true, pp.colour + y * pp.colourStride + x * 4, colour);
 }
 
 // Which pixels of a triangle are covered: both walkers below call span(y, first, last, w0, w1)
