@@ -633,6 +633,32 @@ struct Bound
   }
 };
 
+// The rows between kFirsts left bounds and kLasts right ones.
+template <int kFirsts, int kLasts, class Span>
+void walkRows(Bound* first, Bound* last, const Edge (&e)[3], int64_t minX, int64_t minY, int64_t maxX, int64_t maxY,
+              Span& span)
+{
+  for (int64_t y = minY; y <= maxY; y++)
+  {
+    int64_t x0 = minX, x1 = maxX;
+    for (int i = 0; i < kFirsts; i++)
+    {
+      x0 = std::max(x0, first[i].q);
+      first[i].next();
+    }
+    for (int i = 0; i < kLasts; i++)
+    {
+      x1 = std::min(x1, last[i].q);
+      last[i].next();
+    }
+    if (x0 <= x1)
+    {
+      const int64_t sx0 = x0 * kSubPixel + kSubPixel / 2, sy = y * kSubPixel + kSubPixel / 2;
+      span(y, x0, x1, e[0].at(sx0, sy), e[1].at(sx0, sy));
+    }
+  }
+}
+
 template <class Span>
 void coverBounded(const Edge (&e)[3], int64_t minX, int64_t minY, int64_t maxX, int64_t maxY, Span&& span)
 {
@@ -651,7 +677,7 @@ void coverBounded(const Edge (&e)[3], int64_t minX, int64_t minY, int64_t maxX, 
     while (minY <= maxY && need(edge, maxY) > 0)
       maxY--;
   }
-  Bound first[2] = {{minX}, {minX}}, last[2] = {{maxX}, {maxX}};
+  Bound first[2] = {}, last[2] = {};
   int firsts = 0, lasts = 0;
   for (const Edge& edge : e)
   {
@@ -679,20 +705,13 @@ void coverBounded(const Edge (&e)[3], int64_t minX, int64_t minY, int64_t maxX, 
       last[lasts++] = b;
     }
   }
-  for (int64_t y = minY; y <= maxY; y++)
-  {
-    const int64_t x0 = std::max({minX, first[0].q, first[1].q});
-    const int64_t x1 = std::min({maxX, last[0].q, last[1].q});
-    for (Bound& b : first)
-      b.next();
-    for (Bound& b : last)
-      b.next();
-    if (x0 <= x1)
-    {
-      const int64_t sx0 = x0 * kSubPixel + kSubPixel / 2, sy = y * kSubPixel + kSubPixel / 2;
-      span(y, x0, x1, e[0].at(sx0, sy), e[1].at(sx0, sy));
-    }
-  }
+  // A triangle of positive area has one or two bounds on each side, three in all.
+  if (firsts == 2)
+    walkRows<2, 1>(first, last, e, minX, minY, maxX, maxY, span);
+  else if (lasts == 2)
+    walkRows<1, 2>(first, last, e, minX, minY, maxX, maxY, span);
+  else
+    walkRows<1, 1>(first, last, e, minX, minY, maxX, maxY, span);
 }
 
 template <FragmentStage kStage>
