@@ -328,18 +328,19 @@ int64_t ceilDiv(int64_t n, int64_t d)
 int64_t firstCentre(int64_t s) { return (s - kSubPixel / 2 + kSubPixel - 1) >> kSubPixelBits; }
 int64_t lastCentre(int64_t s) { return (s - kSubPixel / 2) >> kSubPixelBits; }
 
+// E(x, y) = a (x - px) + b (y - py), in sub-pixels: zero on the edge through (px, py).
 struct Edge
 {
-  int64_t a, b, c;  // E(x, y) = a x + b y + c, in sub-pixels
+  int64_t a, b, px, py;
   bool topLeft;
-  int64_t at(int64_t x, int64_t y) const { return a * x + b * y + c; }
+  int64_t at(int64_t x, int64_t y) const { return a * (x - px) + b * (y - py); }
 };
 
 Edge makeEdge(const Vertex& p, const Vertex& q)
 {
   const int64_t dx = q.x - p.x, dy = q.y - p.y;
   // E = dx (y - p.y) - dy (x - p.x): positive inside a triangle of positive area.
-  return {-dy, dx, dy * p.x - dx * p.y, dy < 0 || (dy == 0 && dx > 0)};
+  return {-dy, dx, p.x, p.y, dy < 0 || (dy == 0 && dx > 0)};
 }
 
 // The four channels of a texel as one vector; every lane computes exactly what the per-channel
@@ -664,7 +665,7 @@ void coverBounded(const Edge (&e)[3], int64_t minX, int64_t minY, int64_t maxX, 
 {
   // E at the centre of row y's pixel 0 must reach need(y) + a x.
   auto need = [](const Edge& edge, int64_t y) {
-    return (edge.topLeft ? 0 : 1) - (edge.b * (y * kSubPixel + kSubPixel / 2) + edge.c) - edge.a * (kSubPixel / 2);
+    return (edge.topLeft ? 0 : 1) - edge.at(kSubPixel / 2, y * kSubPixel + kSubPixel / 2);
   };
   // A horizontal edge: a row is all in or all out, and need is monotonic, so only rows at the
   // ends can be out (at most the one the edge lies on).
