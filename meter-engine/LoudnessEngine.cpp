@@ -87,38 +87,53 @@ void LoudnessEngine::Reset()
   leqMSmoother.state = 0.0;
 }
 
-TRUE_PEAK_CLONES void LoudnessEngine::ProcessPeaks(const uint8_t enabled[kChannels], int32_t peakMode, const double x[kChannels])
+TRUE_PEAK_CLONES void LoudnessEngine::ProcessPeaks(const uint8_t enabled[kChannels], int32_t peakMode,
+                                                   const double (*x)[kChannels], int n)
 {
   if (!IsSetUp()) return;
   // The enabled channels are listed once so that the walks below skip the others freely.
   int measured[kChannels], idle[kChannels];
   int count = 0, idleCount = 0;
-  double peak = 0.0;
   for (int k = 0; k < kChannels; ++k) {
-    if (enabled[k]) {
-      measured[count++] = k;
-      peak = std::max(peak, std::abs(x[k]));
-    } else {
-      idle[idleCount++] = k;
+    if (enabled[k]) measured[count++] = k;
+    else idle[idleCount++] = k;
+  }
+  constexpr int kRun = 64;  // frames per pass, for the arrays below
+  double framePeak[kRun];
+  double truePeaks[kChannels][kRun];
+  for (int start = 0; start < n; start += kRun) {
+    const int run = std::min(kRun, n - start);
+    const double (*frames)[kChannels] = x + start;
+    for (int i = 0; i < run; ++i) {
+      double peak = 0.0;
+      for (int j = 0; j < count; ++j) peak = std::max(peak, std::abs(frames[i][measured[j]]));
+      samplePeak = framePeak[i] = peak;
+      samplePeakMax = std::max(samplePeakMax, peak);
+      samplePeakPeriodMax = std::max(samplePeakPeriodMax, peak);
+    }
+
+    if (peakMode == 0) {
+      for (int i = 0; i < run; ++i) {
+        peakTracker.Update(framePeak[i]);
+        for (int j = 0; j < count; ++j) ballistics[measured[j]].Process(std::abs(frames[i][measured[j]]));
+      }
+      continue;
+    }
+    // Channels that are not enabled keep their last true peak in every frame's maximum. No true
+    // peak is ever a NaN, so the order in which the maxima are taken does not matter.
+    double idlePeak = 0.0;
+    for (int j = 0; j < idleCount; ++j) idlePeak = std::max(idlePeak, oversamplers[idle[j]].truePeak);
+    std::fill(framePeak, framePeak + run, idlePeak);
+    for (int j = 0; j < count; ++j) {
+      const int k = measured[j];
+      oversamplers[k].Process(&frames[0][k], kChannels, run, truePeaks[j]);
+      for (int i = 0; i < run; ++i) framePeak[i] = std::max(framePeak[i], truePeaks[j][i]);
+    }
+    for (int i = 0; i < run; ++i) {
+      peakTracker.Update(framePeak[i]);
+      for (int j = 0; j < count; ++j) ballistics[measured[j]].Process(truePeaks[j][i]);
     }
   }
-  samplePeak = peak;
-  samplePeakMax = std::max(samplePeakMax, peak);
-  samplePeakPeriodMax = std::max(samplePeakPeriodMax, peak);
-
-  if (peakMode == 0) {
-    peakTracker.Update(peak);
-    for (int j = 0; j < count; ++j) ballistics[measured[j]].Process(std::abs(x[measured[j]]));
-    return;
-  }
-  // Channels that are not enabled keep their last true peak in the frame's maximum. No true
-  // peak is ever a NaN, so the order in which the maximum is taken does not matter; the idle
-  // channels come first as they do not wait for the interpolators.
-  double framePeak = 0.0;
-  for (int j = 0; j < idleCount; ++j) framePeak = std::max(framePeak, oversamplers[idle[j]].truePeak);
-  for (int j = 0; j < count; ++j) framePeak = std::max(framePeak, oversamplers[measured[j]].Process(x[measured[j]]));
-  peakTracker.Update(framePeak);
-  for (int j = 0; j < count; ++j) ballistics[measured[j]].Process(oversamplers[measured[j]].truePeak);
 }
 
 ChannelList::ChannelList(const ChannelConfig& config)

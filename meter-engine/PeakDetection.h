@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
+#include <cstddef>
 #include <cstdint>
 #include <type_traits>
 
@@ -35,6 +36,16 @@ public:
       default: return Step<1>(x);
     }
   }
+  // Runs n inputs, read stride doubles apart, and writes their true peaks to out: the same as n
+  // calls of Process, with the maxima kept in registers until the end.
+  [[gnu::always_inline]] void Process(const double* x, std::ptrdiff_t stride, int n, double* out)
+  {
+    switch (factor_) {
+      case 4: Run<4>(x, stride, n, out); break;
+      case 2: Run<2>(x, stride, n, out); break;
+      default: Run<1>(x, stride, n, out); break;
+    }
+  }
   // Forgets the signal and the maxima; the design stays.
   void Clear();
 
@@ -57,6 +68,30 @@ private:
   // which keeps every sum's order and so its result while the phases share each history load.
   template <int L>
   [[gnu::always_inline]] double Step(double x)
+  {
+    truePeak = Interpolate<L>(x);
+    truePeakMax = std::max(truePeakMax, truePeak);
+    truePeakPeriodMax = std::max(truePeakPeriodMax, truePeak);
+    return truePeak;
+  }
+
+  template <int L>
+  [[gnu::always_inline]] void Run(const double* x, std::ptrdiff_t stride, int n, double* out)
+  {
+    double peak = truePeak, peakMax = truePeakMax, periodMax = truePeakPeriodMax;
+    for (int i = 0; i < n; ++i) {
+      peak = out[i] = Interpolate<L>(x[i * stride]);
+      peakMax = std::max(peakMax, peak);
+      periodMax = std::max(periodMax, peak);
+    }
+    truePeak = peak;
+    truePeakMax = peakMax;
+    truePeakPeriodMax = periodMax;
+  }
+
+  // The true peak of the next input; only the history and the last phase output change.
+  template <int L>
+  [[gnu::always_inline]] double Interpolate(double x)
   {
     constexpr int taps = L == 1 ? 1 : kTaps / L;
     const double s = x * factorAsDouble_;
@@ -86,10 +121,7 @@ private:
       largest = std::max(magnitude[0], magnitude[1]);
       if constexpr (L == 4) largest = std::max(largest, std::max(magnitude[2], magnitude[3]));
     }
-    truePeak = std::max(largest, std::abs(x)) * normalisation_;
-    truePeakMax = std::max(truePeakMax, truePeak);
-    truePeakPeriodMax = std::max(truePeakPeriodMax, truePeak);
-    return truePeak;
+    return std::max(largest, std::abs(x)) * normalisation_;
   }
 
   int factor_ = 1;

@@ -269,8 +269,7 @@ void Vantorelix::MeasureBlock(double** inputs, double** outputs, int nFrames, in
     for (int i = 0; i < n;)
     {
       const int run = std::min(n - i, engine->FramesToHop());
-      for (int f = i; f < i + run; ++f)
-        engine->ProcessPeaks(config.enabled, s.peakMode, x[f]);
+      engine->ProcessPeaks(config.enabled, s.peakMode, x + i, run);
       engine->Process(channels, truePeak, active, mode == WeightingMode::LeqM, y + i, speech + i, run);
       i += run;
     }
