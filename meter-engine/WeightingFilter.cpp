@@ -275,7 +275,7 @@ double LaneOf(Lane<Lanes> v, int lane)
 
 template <int Lanes, int Stages>
 void WeightingFilter::RunStages(WeightingFilter* const (&filters)[Lanes], const double* const (&in)[Lanes],
-                                double* const (&out)[Lanes], int n, int stride)
+                                double* const (&out)[Lanes], const double (&weights)[Lanes], int n, int stride)
 {
   using V = Lane<Lanes>;
   StageLanes<Lanes> st[Stages];
@@ -288,6 +288,7 @@ void WeightingFilter::RunStages(WeightingFilter* const (&filters)[Lanes], const 
              Gather<Lanes>([&](int l) { return stage(l).y2; }), filters[0]->run_[s].twice};
   }
   const V gain = Gather<Lanes>([&](int l) { return filters[l]->correctionGain_; });
+  const V weight = Gather<Lanes>([&](int l) { return weights[l]; });
   for (int i = 0; i < n; ++i) {
     const size_t at = size_t(i) * size_t(stride);
     V x = Gather<Lanes>([&](int l) { return in[l][at]; }) + 1e-24;
@@ -303,7 +304,7 @@ void WeightingFilter::RunStages(WeightingFilter* const (&filters)[Lanes], const 
       }
       x = y + 1e-24;
     }
-    const V result = y * gain;
+    const V result = y * gain * weight;
     for (int l = 0; l < Lanes; ++l) out[l][at] = LaneOf<Lanes>(result, l);
   }
   for (int s = 0; s < Stages; ++s)
@@ -318,36 +319,37 @@ void WeightingFilter::RunStages(WeightingFilter* const (&filters)[Lanes], const 
 
 template <int Lanes>
 void WeightingFilter::Run(WeightingFilter* const (&filters)[Lanes], const double* const (&in)[Lanes],
-                          double* const (&out)[Lanes], int n, int stride)
+                          double* const (&out)[Lanes], const double (&weights)[Lanes], int n, int stride)
 {
   switch (filters[0]->runCount_) {
     case 0:
-      // Off, or a mode past Custom: bit-exact pass-through.
+      // Off, or a mode past Custom: the samples pass as they are (a weight of 1 changes no bit).
       for (int l = 0; l < Lanes; ++l)
-        for (int i = 0; i < n; ++i) out[l][size_t(i) * size_t(stride)] = in[l][size_t(i) * size_t(stride)];
+        for (int i = 0; i < n; ++i) out[l][size_t(i) * size_t(stride)] = in[l][size_t(i) * size_t(stride)] * weights[l];
       break;
-    case 1: RunStages<Lanes, 1>(filters, in, out, n, stride); break;
-    case 2: RunStages<Lanes, 2>(filters, in, out, n, stride); break;
-    case 3: RunStages<Lanes, 3>(filters, in, out, n, stride); break;
-    case 4: RunStages<Lanes, 4>(filters, in, out, n, stride); break;
-    case 5: RunStages<Lanes, 5>(filters, in, out, n, stride); break;
-    default: RunStages<Lanes, 6>(filters, in, out, n, stride); break;
+    case 1: RunStages<Lanes, 1>(filters, in, out, weights, n, stride); break;
+    case 2: RunStages<Lanes, 2>(filters, in, out, weights, n, stride); break;
+    case 3: RunStages<Lanes, 3>(filters, in, out, weights, n, stride); break;
+    case 4: RunStages<Lanes, 4>(filters, in, out, weights, n, stride); break;
+    case 5: RunStages<Lanes, 5>(filters, in, out, weights, n, stride); break;
+    default: RunStages<Lanes, 6>(filters, in, out, weights, n, stride); break;
   }
 }
 
 double WeightingFilter::Process(double sample)
 {
   double y = 0.0;
-  Process(&sample, &y, 1, 1);
+  Process(&sample, &y, 1, 1, 1.0);
   return y;
 }
 
-void WeightingFilter::Process(const double* in, double* out, int n, int stride)
+void WeightingFilter::Process(const double* in, double* out, int n, int stride, double weight)
 {
   WeightingFilter* const filters[1] = {this};
   const double* const ins[1] = {in};
   double* const outs[1] = {out};
-  Run<1>(filters, ins, outs, n, stride);
+  const double weights[1] = {weight};
+  Run<1>(filters, ins, outs, weights, n, stride);
 }
 
 bool WeightingFilter::RunsAlike(const WeightingFilter& other) const
@@ -359,17 +361,18 @@ bool WeightingFilter::RunsAlike(const WeightingFilter& other) const
 }
 
 void WeightingFilter::ProcessPair(WeightingFilter& a, WeightingFilter& b, const double* inA, const double* inB,
-                                  double* outA, double* outB, int n, int stride)
+                                  double* outA, double* outB, int n, int stride, double weightA, double weightB)
 {
   if (!a.RunsAlike(b)) {
-    a.Process(inA, outA, n, stride);
-    b.Process(inB, outB, n, stride);
+    a.Process(inA, outA, n, stride, weightA);
+    b.Process(inB, outB, n, stride, weightB);
     return;
   }
   WeightingFilter* const filters[2] = {&a, &b};
   const double* const ins[2] = {inA, inB};
   double* const outs[2] = {outA, outB};
-  Run<2>(filters, ins, outs, n, stride);
+  const double weights[2] = {weightA, weightB};
+  Run<2>(filters, ins, outs, weights, n, stride);
 }
 
 void WeightingFilter::ClearState()

@@ -54,12 +54,13 @@ public:
               double lowCutHz, double highCutHz);
   double Process(double sample);
   // Filters n samples read from in and written to out, each `stride` doubles after the last; in
-  // and out may be the same. Every sample goes through the same steps as in the one-sample call.
-  void Process(const double* in, double* out, int n, int stride);
+  // and out may be the same. Every sample goes through the same steps as in the one-sample call,
+  // and its result is then multiplied by weight (the channel's weight in a measurement).
+  void Process(const double* in, double* out, int n, int stride, double weight);
   // Runs two channels' filters side by side, each lane exactly as its own filter alone, when
   // both are designed alike (as those of one measurement are); otherwise one after the other.
   static void ProcessPair(WeightingFilter& a, WeightingFilter& b, const double* inA, const double* inB,
-                          double* outA, double* outB, int n, int stride);
+                          double* outA, double* outB, int n, int stride, double weightA, double weightB);
   // Restarts the filter from silence; the design stays.
   void ClearState();
 
@@ -79,10 +80,10 @@ private:
   // that the compiler keeps every stage's state in registers.
   template <int Lanes>
   static void Run(WeightingFilter* const (&filters)[Lanes], const double* const (&in)[Lanes],
-                  double* const (&out)[Lanes], int n, int stride);
+                  double* const (&out)[Lanes], const double (&weights)[Lanes], int n, int stride);
   template <int Lanes, int Stages>
   static void RunStages(WeightingFilter* const (&filters)[Lanes], const double* const (&in)[Lanes],
-                        double* const (&out)[Lanes], int n, int stride);
+                        double* const (&out)[Lanes], const double (&weights)[Lanes], int n, int stride);
 
   struct RunEntry {
     Biquad* stage;

@@ -241,29 +241,25 @@ void Vantorelix::MeasureBlock(double** inputs, double** outputs, int nFrames, in
 
     // Only the measured channels of y are written; the engine reads no others.
     double y[kPassFrames][kMeterChannels];
+    auto weight = [&](int k) { return weights ? weights[k] : 1.0; };
     int j = 0;
     for (; j + 1 < nEnabled; j += 2)
     {
       const int a = measured[j], b = measured[j + 1];
       WeightingFilter::ProcessPair(mFilters[a], mFilters[b], &x[0][a], &x[0][b], &y[0][a], &y[0][b], n,
-                                   kMeterChannels);
+                                   kMeterChannels, weight(a), weight(b));
     }
     if (j < nEnabled)
-      mFilters[measured[j]].Process(&x[0][measured[j]], &y[0][measured[j]], n, kMeterChannels);
+      mFilters[measured[j]].Process(&x[0][measured[j]], &y[0][measured[j]], n, kMeterChannels, weight(measured[j]));
 
     double speech[kPassFrames];
     for (int i = 0; i < n; ++i)
     {
-      if (weights)
+      double sum = 0.0;
+      if (dial)
         for (int jj = 0; jj < nEnabled; ++jj)
-          y[i][measured[jj]] *= weights[measured[jj]];
-      speech[i] = 0.0;
-      if (dial && nEnabled > 0)
-      {
-        for (int jj = 0; jj < nEnabled; ++jj)
-          speech[i] += x[i][measured[jj]];
-        speech[i] /= nEnabled;
-      }
+          sum += x[i][measured[jj]];
+      speech[i] = dial && nEnabled > 0 ? sum / nEnabled : 0.0;
     }
     // The engine takes the frames up to each hop's end at once, after their peaks.
     for (int i = 0; i < n;)

@@ -157,7 +157,8 @@ TEST(WeightingFilter, RedesignAndClearRestartFromSilence)
 }
 
 // Pairs of filters run over blocks give every sample bit for bit as each filter alone, one
-// sample at a time: interleaved buffers, blocks of any length, and pairs whose designs differ.
+// sample at a time, then weighted: interleaved buffers, blocks of any length, and pairs whose
+// designs differ.
 TEST(WeightingFilter, BlocksAndPairsMatchSampleBySample)
 {
   struct Case { uint32_t modeA, modeB; uint32_t steep; double fs; };
@@ -177,11 +178,11 @@ TEST(WeightingFilter, BlocksAndPairsMatchSampleBySample)
     for (int start = 0, n = 1; start < kFrames; start += n, n = n * 2 + 1) {
       n = std::min(n, kFrames - start);
       const size_t at = size_t(start) * kStride;
-      WeightingFilter::ProcessPair(a, b, &in[at], &in[at + 1], &out[at], &out[at + 1], n, kStride);
+      WeightingFilter::ProcessPair(a, b, &in[at], &in[at + 1], &out[at], &out[at + 1], n, kStride, 1.0, 0.7);
     }
     for (int i = 0; i < kFrames; ++i) {
       const double wantA = refA.Process(in[size_t(i) * kStride]);
-      const double wantB = refB.Process(in[size_t(i) * kStride + 1]);
+      const double wantB = refB.Process(in[size_t(i) * kStride + 1]) * 0.7;
       ASSERT_EQ(std::memcmp(&out[size_t(i) * kStride], &wantA, sizeof wantA), 0) << "mode " << c.modeA << " frame " << i;
       ASSERT_EQ(std::memcmp(&out[size_t(i) * kStride + 1], &wantB, sizeof wantB), 0) << "mode " << c.modeB << " frame " << i;
     }
