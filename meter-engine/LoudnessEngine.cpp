@@ -148,18 +148,6 @@ int LoudnessEngine::FramesToHop() const
   return std::max(1, std::min(momentary.hopLength - momentary.hopCounter, shortTerm.hopLength - shortTerm.hopCounter));
 }
 
-double LoudnessEngine::FramePower(const ChannelList& channels, const double y[kChannels]) const
-{
-  double power = 0.0;
-  for (int j = 0; j < channels.count; ++j) power += y[channels.index[j]] * y[channels.index[j]];
-  const int n = channels.count;
-  if (n > 0) {
-    if (measurementMode == MeasurementMode::AES17) power = 2.0 * power / n;
-    else if (measurementMode == MeasurementMode::Avg) power = power / n;
-  }
-  return power;
-}
-
 void LoudnessEngine::Process(const ChannelList& channels, bool truePeak, bool active, bool leqM,
                              const double (*y)[kChannels], const double* speech, int n)
 {
@@ -170,7 +158,17 @@ void LoudnessEngine::Process(const ChannelList& channels, bool truePeak, bool ac
   double power[kRun];
   for (int start = 0; start < n;) {
     const int run = std::min({n - start, FramesToHop(), kRun});
-    for (int i = 0; i < run; ++i) power[i] = FramePower(channels, y[start + i]);
+    for (int i = 0; i < run; ++i) {
+      const double* frame = y[start + i];
+      double p = 0.0;
+      for (int j = 0; j < channels.count; ++j) p += frame[channels.index[j]] * frame[channels.index[j]];
+      power[i] = p;
+    }
+    const int count = channels.count;
+    if (count > 0 && measurementMode == MeasurementMode::AES17)
+      for (int i = 0; i < run; ++i) power[i] = 2.0 * power[i] / count;
+    else if (count > 0 && measurementMode == MeasurementMode::Avg)
+      for (int i = 0; i < run; ++i) power[i] = power[i] / count;
     momentary.Step(power, run);
     shortTerm.Step(power, run);
     start += run;

@@ -108,7 +108,6 @@ public:
 
 private:
   bool Build(int32_t gate, uint32_t mode, double sampleRate, double shortTerm, double momentary);
-  double FramePower(const ChannelList& channels, const double y[kChannels]) const;
   // The work after the windows have taken a frame that may end a hop.
   void FinishFrame(bool truePeak, bool leqM, double speechSample);
   // PLR against a reference loudness in LUFS.
