@@ -426,16 +426,23 @@ PixelPipeline pixelPipeline(const PassState& st)
   return pp;
 }
 
+// Clamping to 1 and to 0..1. SSE2 makes the same selections in one instruction each: max and min
+// return their second operand on a tie or a NaN, so -0 and NaN pass through unchanged.
+inline Lanes atMost1(const LaneConstants& k, Lanes v)
+{
+#if defined(__SSE2__)
+  return _mm_min_ps(k.one, v);
+#else
+  return k.one < v ? k.one : v;
+#endif
+}
+
 inline Lanes clamp01(const LaneConstants& k, Lanes v)
 {
-  const Lanes zero = k.zero, one = k.one;
 #if defined(__SSE2__)
-  // The same selections in one instruction each: max and min return their second operand on a tie
-  // or a NaN.
-  return _mm_min_ps(one, _mm_max_ps(zero, v));
+  return atMost1(k, _mm_max_ps(k.zero, v));
 #else
-  v = v < zero ? zero : v;
-  return one < v ? one : v;
+  return atMost1(k, v < k.zero ? k.zero : v);
 #endif
 }
 
@@ -480,17 +487,20 @@ inline Lanes inRGBAOrder(Lanes v)
 }
 
 // Source-over blending or a plain write of a texel that stores all four channels under a mask
-// that writes them all: the common case, done on all four channels at once.
+// that writes them all: the common case, done on all four channels at once, in the texel's own
+// order (alpha comes fourth in both formats, so only the source is reordered).
 template <bool kBGRA>
 inline void writeWholeTexel(const LaneConstants& k, bool blending, unsigned char* texel, const float colour[4])
 {
-  Lanes out = clamp01(k, Lanes{colour[0], colour[1], colour[2], colour[3]});
+  // 0..1, -0 or NaN: clamping it again would change nothing.
+  Lanes out = inRGBAOrder<kBGRA>(clamp01(k, Lanes{colour[0], colour[1], colour[2], colour[3]}));
   if (blending)
   {
-    const Lanes dst = inRGBAOrder<kBGRA>(fromBytes(texel)) * k.toUnit;
-    out = out + dst * (k.one - __builtin_shuffle(out, IntLanes{3, 3, 3, 3}));
+    // The target's share is at least +0, so the sum is too (or NaN): only 1 can be exceeded.
+    const Lanes dst = fromBytes(texel) * k.toUnit;
+    out = atMost1(k, out + dst * (k.one - __builtin_shuffle(out, IntLanes{3, 3, 3, 3})));
   }
-  toBytes(inRGBAOrder<kBGRA>(clamp01(k, out) * k.toByte + k.half), texel);
+  toBytes(out * k.toByte + k.half, texel);
 }
 
 // What happens to one fragment of a draw: from the stencil test to the colour write.
