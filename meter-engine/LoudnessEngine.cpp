@@ -169,8 +169,8 @@ void LoudnessEngine::Process(const ChannelList& channels, bool truePeak, bool ac
       for (int i = 0; i < run; ++i) power[i] = 2.0 * power[i] / count;
     else if (count > 0 && measurementMode == MeasurementMode::Avg)
       for (int i = 0; i < run; ++i) power[i] = power[i] / count;
-    momentary.Step(power, run);
-    shortTerm.Step(power, run);
+    SlidingPowerWindow* const windows[] = {&momentary, &shortTerm};
+    SlidingPowerWindow::Step(windows, power, run);
     start += run;
     FinishFrame(truePeak, leqM, speech[start - 1]);
   }

@@ -25,31 +25,52 @@ struct SlidingPowerWindow {
   bool Prepare(double windowMs, double sampleRate);
   void Clear();
 
-  // Takes n powers as n single steps would; the mean, its maximum and the hop tick are those
-  // after the last. A hop may end only at the last power.
-  void Step(const double* powers, int n)
+  // Takes n powers into each of the windows, as n single steps of each would; the means, their
+  // maxima and the hop ticks are those after the last. A hop may end only at the last power.
+  // The windows go side by side, so that their running sums, each a chain of dependent adds,
+  // overlap instead of waiting on one another.
+  template <int N>
+  static void Step(SlidingPowerWindow* const (&windows)[N], const double* powers, int n)
   {
-    double s = sum, out = leaving, top = 0.0;
-    uint32_t w = writeIndex;
-    double* r = ring.get();
+    double s[N], out[N], top[N];
+    double* r[N];
+    uint32_t w[N];
+    for (int k = 0; k < N; ++k) {
+      s[k] = windows[k]->sum;
+      out[k] = windows[k]->leaving;
+      top[k] = 0.0;
+      r[k] = windows[k]->ring.get();
+      w[k] = windows[k]->writeIndex;
+    }
     for (int i = 0; i < n; ++i) {
-      s += powers[i];
-      out = r[w];
-      r[w] = powers[i];
-      s = std::max(0.0, s - out);  // rounding must not drive the sum negative
-      top = std::max(top, s);
-      if (++w == static_cast<uint32_t>(length)) {
-        w = 0;
-        full = 1;
+      const double p = powers[i];
+#pragma GCC unroll 4
+      for (int k = 0; k < N; ++k) {
+        s[k] += p;
+        out[k] = r[k][w[k]];
+        r[k][w[k]] = p;
+        s[k] = std::max(0.0, s[k] - out[k]);  // rounding must not drive the sum negative
+        top[k] = std::max(top[k], s[k]);
+        if (++w[k] == static_cast<uint32_t>(windows[k]->length)) {
+          w[k] = 0;
+          windows[k]->full = 1;
+        }
       }
     }
-    sum = s;
-    leaving = out;
-    writeIndex = w;
+    for (int k = 0; k < N; ++k) windows[k]->Finish(s[k], out[k], top[k], w[k], n);
+  }
+
+private:
+  // Stores what a run of n steps ends with.
+  void Finish(double runSum, double lastLeaving, double largestSum, uint32_t index, int n)
+  {
+    sum = runSum;
+    leaving = lastLeaving;
+    writeIndex = index;
     mean = sum / length;
     // The sums are never negative nor NaN, and dividing by the length keeps their order, so the
     // largest sum gives the largest of the means.
-    maximum = std::max(maximum, top / length);
+    maximum = std::max(maximum, largestSum / length);
     hasData = n > 0 ? 1 : hasData;
     hopCounter += n;
     hopTick = 0;
