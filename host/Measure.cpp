@@ -134,9 +134,10 @@ OSStatus SupplyInput(void* refCon, AudioUnitRenderActionFlags*, const AudioTimeS
     auto* out = static_cast<float*>(data->mBuffers[c].mData);
     if (!out)
       continue;
-    const float* channel = c < input.Channels() ? input.Channel(c, playback->position) : nullptr;
-    for (UInt32 i = 0; i < frames; ++i)
-      out[i] = channel ? channel[i] : 0.0f;
+    if (c < input.Channels())
+      std::copy_n(input.Channel(c, playback->position), frames, out);
+    else
+      std::fill_n(out, frames, 0.0f);
   }
   return noErr;
 }
