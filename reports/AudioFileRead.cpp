@@ -53,37 +53,52 @@ int StoreEmpty(AudioFileBuffer* buffer, uint32_t frames, uint16_t channels, uint
   return kOk;
 }
 
-template <int Bytes> int32_t Integer(const uint8_t* p, bool bigEndian)
+// The byte order is a template argument so that the compiler can read a sample with one load.
+template <int Bytes, bool BigEndian> int32_t Integer(const uint8_t* p)
 {
   uint32_t value = 0;
   for (int i = 0; i < Bytes; ++i)
-    value |= uint32_t(p[bigEndian ? i : Bytes - 1 - i]) << (8 * (Bytes - 1 - i));
+    value |= uint32_t(p[BigEndian ? i : Bytes - 1 - i]) << (8 * (Bytes - 1 - i));
   return static_cast<int32_t>(value << (32 - 8 * Bytes)) >> (32 - 8 * Bytes);  // sign-extended
 }
 
-template <Encoding E> float Decode(const uint8_t* p, bool bigEndian)
+template <Encoding E> constexpr uint32_t kBytes = E == Encoding::kUnsigned8 || E == Encoding::kSigned8 ? 1
+                                                  : E == Encoding::kSigned16                           ? 2
+                                                  : E == Encoding::kSigned24                           ? 3
+                                                                                                       : 4;
+
+template <Encoding E, bool BigEndian> float Decode(const uint8_t* p)
 {
   if constexpr (E == Encoding::kUnsigned8)
     return (float(p[0]) - 128.0f) / 128.0f;
   else if constexpr (E == Encoding::kSigned8)
     return float(int8_t(p[0])) / 128.0f;
   else if constexpr (E == Encoding::kSigned16)
-    return float(Integer<2>(p, bigEndian)) / 32768.0f;
+    return float(Integer<2, BigEndian>(p)) / 32768.0f;
   else if constexpr (E == Encoding::kSigned24)
-    return float(Integer<3>(p, bigEndian)) / 8388608.0f;
+    return float(Integer<3, BigEndian>(p)) / 8388608.0f;
   else if constexpr (E == Encoding::kSigned32)
-    return float(Integer<4>(p, bigEndian)) / 2147483648.0f;
+    return float(Integer<4, BigEndian>(p)) / 2147483648.0f;
   else
-    return std::bit_cast<float>(static_cast<uint32_t>(Integer<4>(p, bigEndian)));
+    return std::bit_cast<float>(static_cast<uint32_t>(Integer<4, BigEndian>(p)));
+}
+
+template <Encoding E, bool BigEndian>
+void Deinterleave(const uint8_t* block, float* samples, uint32_t frames, uint32_t channels)
+{
+  const uint8_t* p = block;
+  for (uint32_t i = 0; i < frames; ++i)
+    for (uint32_t c = 0; c < channels; ++c, p += kBytes<E>)
+      samples[uint64_t(c) * frames + i] = Decode<E, BigEndian>(p);
 }
 
 template <Encoding E>
 void Deinterleave(const uint8_t* block, float* samples, uint32_t frames, uint32_t channels, const Format& format)
 {
-  const uint8_t* p = block;
-  for (uint32_t i = 0; i < frames; ++i)
-    for (uint32_t c = 0; c < channels; ++c, p += format.bytesPerSample)
-      samples[uint64_t(c) * frames + i] = Decode<E>(p, format.bigEndian);
+  if (format.bigEndian)
+    Deinterleave<E, true>(block, samples, frames, channels);
+  else
+    Deinterleave<E, false>(block, samples, frames, channels);
 }
 
 void Convert(const uint8_t* block, float* samples, uint32_t frames, uint32_t channels, const Format& format)
