@@ -330,6 +330,32 @@ TEST(Metal, SharedEdgesAreDrawnOnceAtPixelCentres)
   EXPECT_EQ(half.at(3, 0)[0], 0);
 }
 
+TEST(Metal, TrianglesReachingPastTheTargetAreClippedToIt)
+{
+  // Quads (x0, y0)-(x1, y1) and the columns they cover in every row of the 4 x 4 target.
+  const struct
+  {
+    float x0, y0, x1, y1;
+    int firstColumn, lastColumn;
+  } cases[] = {
+      {2, 0, 6, 4, 2, 3},           // narrow, its last columns past the right edge
+      {-2, 0, 2, 4, 0, 1},          // narrow, its first columns past the left edge
+      {1, -1e5f, 3, 1e5f, 1, 2},    // narrow but so tall that its edge values need 64 bits
+      {-1e5f, -1e5f, 1e5f, 1e5f, 0, 3},  // far past every edge
+  };
+  const float quarter[4] = {0.25f, 0.25f, 0.25f, 0.25f};
+  for (const auto& c : cases)
+  {
+    Rig rig;
+    rig.draw({c.x0, c.y0, c.x1, c.y0, c.x0, c.y1, c.x1, c.y0, c.x1, c.y1, c.x0, c.y1}, quarter,
+             rig.pipeline(true, MTLBlendFactorOne, MTLBlendFactorOne));
+    for (int y = 0; y < 4; y++)
+      for (int x = 0; x < 4; x++)
+        EXPECT_NEAR(rig.at(x, y)[0], x >= c.firstColumn && x <= c.lastColumn ? 64 : 0, 1)
+            << x << "," << y << " of the quad from x " << c.x0 << ", y " << c.y0;
+  }
+}
+
 TEST(Metal, IndexedDrawsDrawTheVerticesTheyName)
 {
   // The full quad from its four corners: corners named twice, 16- and 32-bit indices, and corners
