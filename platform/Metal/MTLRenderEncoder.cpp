@@ -34,7 +34,7 @@ struct MTLRenderCommand
   // What the command binds (a state, buffer, texture or sampler), kept until the pass has run. One
   // owner of any type keeps commands small: a frame records thousands.
   std::shared_ptr<const void> object;
-  NSUInteger value = 0;   // mode, index, count or viewport number
+  NSUInteger value = 0;   // mode, stencil reference, binding index or viewport number
   NSUInteger offset = 0;  // buffer offset or first vertex
   NSUInteger count = 0;
   MTLPrimitiveType primitive = MTLPrimitiveTypeTriangle;
@@ -597,19 +597,20 @@ template <class Span>
 void coverNarrow(const Edge (&e)[3], int64_t minX, int64_t minY, int64_t maxX, int64_t maxY, Span&& span)
 {
   const int64_t sx = minX * kSubPixel + kSubPixel / 2, sy = minY * kSubPixel + kSubPixel / 2;
-  IntLanes value[3], rowStep[3], floor[3];
+  IntLanes value[3], rowStep[3], outside[3];
   for (int i = 0; i < 3; i++)
   {
     const int64_t at = e[i].at(sx, sy), step = e[i].a * kSubPixel;
     value[i] = IntLanes{static_cast<int>(at), static_cast<int>(at + step), static_cast<int>(at + 2 * step),
                         static_cast<int>(at + 3 * step)};
     rowStep[i] = IntLanes{} + static_cast<int>(e[i].b * kSubPixel);
-    floor[i] = IntLanes{} + (e[i].topLeft ? -1 : 0);  // covered above it
+    outside[i] = IntLanes{} + (e[i].topLeft ? -1 : 0);  // the greatest value outside the edge
   }
   const int columns = (2 << (maxX - minX)) - 1;
   for (int64_t y = minY; y <= maxY; y++)
   {
-    const int covered = laneBits((value[0] > floor[0]) & (value[1] > floor[1]) & (value[2] > floor[2])) & columns;
+    const int covered =
+        laneBits((value[0] > outside[0]) & (value[1] > outside[1]) & (value[2] > outside[2])) & columns;
     if (covered)
     {
       const int first = __builtin_ctz(covered), last = 31 - __builtin_clz(covered);
@@ -673,7 +674,9 @@ void walkRows(Bound* first, Bound* last, const Edge (&e)[3], int64_t minX, int64
 template <class Span>
 void coverBounded(const Edge (&e)[3], int64_t minX, int64_t minY, int64_t maxX, int64_t maxY, Span&& span)
 {
-  // E at the centre of row y's pixel 0 must reach need(y) + a x.
+  // need(y): how far E at the centre of row y's pixel 0 falls short of the edge's inside (E >= 0
+  // on a top-left edge, E >= 1 on the others). Pixel x of the row is inside when step x >= need(y),
+  // step being E's growth from one pixel to the next.
   auto need = [](const Edge& edge, int64_t y) {
     return (edge.topLeft ? 0 : 1) - edge.at(kSubPixel / 2, y * kSubPixel + kSubPixel / 2);
   };
@@ -694,9 +697,9 @@ void coverBounded(const Edge (&e)[3], int64_t minX, int64_t minY, int64_t maxX, 
   {
     if (edge.a == 0)
       continue;
-    // a x >= need: x >= need / a on a left bound; x <= need / a, that is x < (1 - need) / -a
-    // rounded up, on a right one.
-    const int64_t step = edge.a * kSubPixel;  // E's growth from one pixel to the next
+    // step x >= need: x >= need / step on a left bound; x <= need / step, that is
+    // x < (1 - need) / -step rounded up, on a right one.
+    const int64_t step = edge.a * kSubPixel;
     const int64_t d = step > 0 ? step : -step;
     const int64_t n = step > 0 ? need(edge, minY) : 1 - need(edge, minY);
     const int64_t nStep = (step > 0 ? -edge.b : edge.b) * kSubPixel;

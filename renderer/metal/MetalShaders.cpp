@@ -163,8 +163,8 @@ bool shade(const MTLFragmentIn& in, const MTLShaderResources& resources, float c
 bool discard(const MTLFragmentIn&, const MTLShaderResources&, float*) { return false; }
 
 // Without a scissor the matrix maps every point to the middle of the scissor's extent, where the
-// mask is 1: it need not be worked out per fragment. (A position that is not a number no longer
-// spoils the mask then; such a fragment is out of all meaning anyway.)
+// mask is 1: it need not be worked out per fragment. Only a position that is not a number would
+// have given another mask (NaN); such a fragment has no meaning, and is painted like the others.
 bool scissorIsOff(const MNVGfragUniforms& u)
 {
   for (int i : {0, 1, 4, 5, 8, 9})
