@@ -129,9 +129,11 @@ TRUE_PEAK_CLONES void LoudnessEngine::ProcessPeaks(const uint8_t enabled[kChanne
       oversamplers[k].Process(&frames[0][k], kChannels, run, truePeaks[j]);
       for (int i = 0; i < run; ++i) framePeak[i] = std::max(framePeak[i], truePeaks[j][i]);
     }
-    for (int i = 0; i < run; ++i) {
-      peakTracker.Update(framePeak[i]);
-      for (int j = 0; j < count; ++j) ballistics[measured[j]].Process(truePeaks[j][i]);
+    for (int i = 0; i < run; ++i) peakTracker.Update(framePeak[i]);
+    for (int j = 0; j < count; ++j) {
+      PeakBallistics meter = ballistics[measured[j]];
+      for (int i = 0; i < run; ++i) meter.Process(truePeaks[j][i]);
+      ballistics[measured[j]] = meter;
     }
   }
 }

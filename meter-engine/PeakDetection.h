@@ -191,6 +191,27 @@ struct PeakBallistics {
   double rawMax = 0.0;
 
   void Setup(double sampleRate);
-  void Process(double v);
+  // Defined here so that the engine's peak loop can keep a channel's meter in registers while it
+  // runs through a run of frames.
+  void Process(double v)
+  {
+    rawMax = std::max(rawMax, v);
+    const double a = std::abs(v);
+    inputMax = std::max(inputMax, a);
+    smoothed = (smoothed - a) * (a > smoothed ? attack : release) + a;
+    holdMax = std::max(holdMax, a);
+    if (a > holdLevel) {
+      holdLevel = (holdLevel - a) * holdAttack + a;
+      holdCounter = 0;
+      holdState = 1;
+    } else {
+      if (holdState == 1) {
+        if (holdCounter >= static_cast<uint32_t>(holdLength)) holdState = 4;
+        ++holdCounter;
+      }
+      if (holdState == 4) holdLevel = (holdLevel - a) * holdDecay + a;
+    }
+    if (holdLevel < 1e-8) holdLevel = 0.0;
+  }
   void Clear();
 };
