@@ -548,16 +548,7 @@ void shadePixel(const PixelPipeline& pp, NSUInteger x, NSUInteger y, const MTLFr
   {
     float dst[4];
     readTexel<kWhole>(pp.layout, texel, dst);
-    if (pp.sourceOver)
-    {
-      const float keep = 1.0f - colour[3];
-      for (int c = 0; c < 4; c++)
-        dst[c] = colour[c] + dst[c] * keep;
-    }
-    else
-    {
-      blend(*pp.attachment, colour, dst);
-    }
+    blend(*pp.attachment, colour, dst);
     writeTexel<kWhole>(pp.layout, texel, dst, pp.writeMask);
   }
   else
