@@ -1078,6 +1078,6 @@ void MTLSampleTexture(const MTLTexture& t, const MTLSamplerState& sampler, float
   // Four channels, filtered on four lanes at once, then put in RGBA order.
   Lanes mean = bilinear(fromBytes(p00) * k, fromBytes(p10) * k, fromBytes(p01) * k, fromBytes(p11) * k, ax, ay);
   if (t.pixelFormat() == MTLPixelFormatBGRA8Unorm)
-    mean = __builtin_shuffle(mean, IntLanes{2, 1, 0, 3});
+    mean = inRGBAOrder<true>(mean);
   std::memcpy(out, &mean, sizeof(mean));
 }
