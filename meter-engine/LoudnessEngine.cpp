@@ -99,8 +99,8 @@ TRUE_PEAK_CLONES void LoudnessEngine::ProcessPeaks(const uint8_t enabled[kChanne
     else idle[idleCount++] = k;
   }
   constexpr int kRun = 64;  // frames per pass, for the arrays below
-  double framePeak[kRun];
-  double truePeaks[kChannels][kRun];
+  double framePeak[kRun];  // what the windowed peak registers: the sample or the true peak
+  double meterInput[kChannels][kRun];  // what each channel's meter reads, likewise
   for (int start = 0; start < n; start += kRun) {
     const int run = std::min(kRun, n - start);
     const double (*frames)[kChannels] = x + start;
@@ -113,26 +113,24 @@ TRUE_PEAK_CLONES void LoudnessEngine::ProcessPeaks(const uint8_t enabled[kChanne
     }
 
     if (peakMode == 0) {
-      for (int i = 0; i < run; ++i) {
-        peakTracker.Update(framePeak[i]);
-        for (int j = 0; j < count; ++j) ballistics[measured[j]].Process(std::abs(frames[i][measured[j]]));
+      for (int j = 0; j < count; ++j)
+        for (int i = 0; i < run; ++i) meterInput[j][i] = std::abs(frames[i][measured[j]]);
+    } else {
+      // Channels that are not enabled keep their last true peak in every frame's maximum. No
+      // true peak is ever a NaN, so the order in which the maxima are taken does not matter.
+      double idlePeak = 0.0;
+      for (int j = 0; j < idleCount; ++j) idlePeak = std::max(idlePeak, oversamplers[idle[j]].truePeak);
+      std::fill(framePeak, framePeak + run, idlePeak);
+      for (int j = 0; j < count; ++j) {
+        const int k = measured[j];
+        oversamplers[k].Process(&frames[0][k], kChannels, run, meterInput[j]);
+        for (int i = 0; i < run; ++i) framePeak[i] = std::max(framePeak[i], meterInput[j][i]);
       }
-      continue;
     }
-    // Channels that are not enabled keep their last true peak in every frame's maximum. No true
-    // peak is ever a NaN, so the order in which the maxima are taken does not matter.
-    double idlePeak = 0.0;
-    for (int j = 0; j < idleCount; ++j) idlePeak = std::max(idlePeak, oversamplers[idle[j]].truePeak);
-    std::fill(framePeak, framePeak + run, idlePeak);
-    for (int j = 0; j < count; ++j) {
-      const int k = measured[j];
-      oversamplers[k].Process(&frames[0][k], kChannels, run, truePeaks[j]);
-      for (int i = 0; i < run; ++i) framePeak[i] = std::max(framePeak[i], truePeaks[j][i]);
-    }
-    for (int i = 0; i < run; ++i) peakTracker.Update(framePeak[i]);
+    peakTracker.Update(framePeak, run);
     for (int j = 0; j < count; ++j) {
       PeakBallistics meter = ballistics[measured[j]];
-      for (int i = 0; i < run; ++i) meter.Process(truePeaks[j][i]);
+      for (int i = 0; i < run; ++i) meter.Process(meterInput[j][i]);
       ballistics[measured[j]] = meter;
     }
   }

@@ -151,11 +151,17 @@ bool PeakWindowTracker::Init(double windowMs, double sampleRate)
 
 int PeakWindowTracker::BinOfAmplitude(double amplitude) { return AmplitudeBins::Get().Of(amplitude); }
 
-void PeakWindowTracker::Update(double amplitude)
+void PeakWindowTracker::Update(const double* amplitudes, int n)
 {
-  if (newest_ >= 0) lastFrame_[newest_] = frames_ - 1;
-  newest_ = amplitudeBins_->Of(amplitude);
-  ++frames_;
+  int newest = newest_;
+  int64_t frames = frames_;
+  for (int i = 0; i < n; ++i) {
+    if (newest >= 0) lastFrame_[newest] = frames - 1;
+    newest = amplitudeBins_->Of(amplitudes[i]);
+    ++frames;
+  }
+  newest_ = newest;
+  frames_ = frames;
 }
 
 double PeakWindowTracker::Maximum() const

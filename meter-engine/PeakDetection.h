@@ -148,7 +148,9 @@ public:
   // Returns false, leaving the tracker as it was, when the window holds no sample.
   bool Init(double windowMs, double sampleRate);
   // Registers a frame's peak amplitude in the bin of its level.
-  void Update(double amplitude);
+  void Update(double amplitude) { Update(&amplitude, 1); }
+  // Registers the peak amplitudes of n frames in order.
+  void Update(const double* amplitudes, int n);
   // Highest level registered inside the window, or the stored level when no bin is occupied.
   double Maximum() const;
   void Clear();
