@@ -88,9 +88,11 @@ TexelLayout texelLayout(MTLPixelFormat format)
   }
 }
 
+// A value that is not a number is stored as 0, as by the four-lane conversion and a GPU; converting
+// it to an integer would be undefined.
 unsigned char toUnorm(float v)
 {
-  v = std::clamp(v, 0.0f, 1.0f);
+  v = v > 0.0f ? std::min(v, 1.0f) : 0.0f;
   return static_cast<unsigned char>(v * 255.0f + 0.5f);
 }
 

@@ -206,6 +206,29 @@ TEST(Metal, HalfRedOverOpaqueBlueIsPremultipliedPurple)
   EXPECT_EQ(rig.at(2, 2)[3], 255);
 }
 
+TEST(Metal, AColourChannelThatIsNotANumberIsStoredAsZero)
+{
+  // Through the four-lane write, the blend equation and a one-channel target alike.
+  const struct
+  {
+    MTLPixelFormat format;
+    bool blending;
+  } cases[] = {
+      {MTLPixelFormatRGBA8Unorm, false},
+      {MTLPixelFormatRGBA8Unorm, true},
+      {MTLPixelFormatR8Unorm, false},
+  };
+  const unsigned char grey[4] = {200, 200, 200, 200};
+  const float notANumber[4] = {std::nanf(""), 0, 0, 1};
+  for (const auto& c : cases)
+  {
+    Rig rig(c.format);
+    rig.fillTarget(grey);
+    rig.draw(kFullQuad, notANumber, rig.pipeline(c.blending, MTLBlendFactorOne, MTLBlendFactorZero));
+    EXPECT_EQ(rig.at(1, 1)[0], 0) << "format " << c.format << (c.blending ? " blending" : "");
+  }
+}
+
 TEST(Metal, StencilOperations)
 {
   struct Case
