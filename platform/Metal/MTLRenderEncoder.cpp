@@ -330,6 +330,9 @@ int64_t ceilDiv(int64_t n, int64_t d)
 int64_t firstCentre(int64_t s) { return (s - kSubPixel / 2 + kSubPixel - 1) >> kSubPixelBits; }
 int64_t lastCentre(int64_t s) { return (s - kSubPixel / 2) >> kSubPixelBits; }
 
+// The sub-pixel position of a pixel column's or row's centre.
+int64_t centre(int64_t pixel) { return pixel * kSubPixel + kSubPixel / 2; }
+
 // E(x, y) = a (x - px) + b (y - py), in sub-pixels: zero on the edge through (px, py).
 struct Edge
 {
@@ -589,11 +592,10 @@ inline int laneBits(IntLanes lanes)
 template <class Span>
 void coverNarrow(const Edge (&e)[3], int64_t minX, int64_t minY, int64_t maxX, int64_t maxY, Span&& span)
 {
-  const int64_t sx = minX * kSubPixel + kSubPixel / 2, sy = minY * kSubPixel + kSubPixel / 2;
   IntLanes value[3], rowStep[3], outside[3];
   for (int i = 0; i < 3; i++)
   {
-    const int64_t at = e[i].at(sx, sy), step = e[i].a * kSubPixel;
+    const int64_t at = e[i].at(centre(minX), centre(minY)), step = e[i].a * kSubPixel;
     value[i] = IntLanes{static_cast<int>(at), static_cast<int>(at + step), static_cast<int>(at + 2 * step),
                         static_cast<int>(at + 3 * step)};
     rowStep[i] = IntLanes{} + static_cast<int>(e[i].b * kSubPixel);
@@ -657,10 +659,7 @@ void walkRows(Bound* first, Bound* last, const Edge (&e)[3], int64_t minX, int64
       last[i].next();
     }
     if (x0 <= x1)
-    {
-      const int64_t sx0 = x0 * kSubPixel + kSubPixel / 2, sy = y * kSubPixel + kSubPixel / 2;
-      span(y, x0, x1, e[0].at(sx0, sy), e[1].at(sx0, sy));
-    }
+      span(y, x0, x1, e[0].at(centre(x0), centre(y)), e[1].at(centre(x0), centre(y)));
   }
 }
 
@@ -671,7 +670,7 @@ void coverBounded(const Edge (&e)[3], int64_t minX, int64_t minY, int64_t maxX, 
   // on a top-left edge, E >= 1 on the others). Pixel x of the row is inside when step x >= need(y),
   // step being E's growth from one pixel to the next.
   auto need = [](const Edge& edge, int64_t y) {
-    return (edge.topLeft ? 0 : 1) - edge.at(kSubPixel / 2, y * kSubPixel + kSubPixel / 2);
+    return (edge.topLeft ? 0 : 1) - edge.at(centre(0), centre(y));
   };
   // A horizontal edge: a row is all in or all out, and need is monotonic, so only rows at the
   // ends can be out (at most the one the edge lies on).
