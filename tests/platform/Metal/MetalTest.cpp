@@ -26,7 +26,8 @@ bool constantFragment(const MTLFragmentIn&, const MTLShaderResources& resources,
   return colour[3] >= 0.0f;  // a negative alpha asks for a discard
 }
 
-// Draws nothing on its own; its specialiser hands every draw constantFragment, and counts.
+// Draws nothing on its own; its specialiser counts its calls and hands constantFragment to every draw
+// that binds a colour.
 bool discardingFragment(const MTLFragmentIn&, const MTLShaderResources&, float*) { return false; }
 
 int specialisations = 0;
