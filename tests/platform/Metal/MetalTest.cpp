@@ -446,6 +446,11 @@ TEST(Metal, SamplerFiltersAndAddressModes)
   EXPECT_FLOAT_EQ(sampleAt(MTLSamplerMinMagFilterLinear, MTLSamplerAddressModeRepeat, 1.0f), 0.5f);
   EXPECT_EQ(sampleAt(MTLSamplerMinMagFilterNearest, MTLSamplerAddressModeRepeat, 1.25f), 0.0f);
   EXPECT_EQ(sampleAt(MTLSamplerMinMagFilterNearest, MTLSamplerAddressModeClampToEdge, 1.25f), 1.0f);
+  // Left of the first texel, where positions are rounded down, not towards zero.
+  EXPECT_EQ(sampleAt(MTLSamplerMinMagFilterNearest, MTLSamplerAddressModeRepeat, -0.25f), 1.0f);
+  EXPECT_EQ(sampleAt(MTLSamplerMinMagFilterNearest, MTLSamplerAddressModeRepeat, -1.0f), 0.0f);
+  EXPECT_FLOAT_EQ(sampleAt(MTLSamplerMinMagFilterLinear, MTLSamplerAddressModeRepeat, 0.0f), 0.5f);
+  EXPECT_FLOAT_EQ(sampleAt(MTLSamplerMinMagFilterLinear, MTLSamplerAddressModeRepeat, -0.125f), 0.75f);
 }
 
 TEST(Metal, ASpecialisedFragmentFunctionRunsTheBodyChosenOncePerDraw)
