@@ -354,6 +354,34 @@ TEST(Metal, SharedEdgesAreDrawnOnceAtPixelCentres)
   EXPECT_EQ(half.at(3, 0)[0], 0);
 }
 
+TEST(Metal, EdgesThroughPixelCentresCoverThemOnTheTopAndLeftOnly)
+{
+  // Rectangles whose four edges run through pixel centres, narrow enough for the four-lane walker
+  // on the small target and wide enough for the row-bound one on the larger.
+  const struct
+  {
+    NSUInteger size;
+    float x0, y0, x1, y1;  // in quarters of the target
+    int columns[2], rows[2];  // the first and last covered
+  } cases[] = {
+      {4, 0.5f, 0.5f, 2.5f, 2.5f, {0, 1}, {0, 1}},
+      {8, 0.75f, 0.25f, 2.75f, 2.75f, {1, 4}, {0, 4}},
+  };
+  const float quarter[4] = {0.25f, 0.25f, 0.25f, 0.25f};
+  for (const auto& c : cases)
+  {
+    Rig rig(MTLPixelFormatRGBA8Unorm, c.size);
+    rig.draw({c.x0, c.y0, c.x1, c.y0, c.x0, c.y1, c.x1, c.y0, c.x1, c.y1, c.x0, c.y1}, quarter,
+             rig.pipeline(true, MTLBlendFactorOne, MTLBlendFactorOne));
+    for (int y = 0; y < static_cast<int>(c.size); y++)
+      for (int x = 0; x < static_cast<int>(c.size); x++)
+      {
+        const bool inside = x >= c.columns[0] && x <= c.columns[1] && y >= c.rows[0] && y <= c.rows[1];
+        EXPECT_NEAR(rig.at(x, y)[0], inside ? 64 : 0, 1) << x << "," << y << " of " << c.size;
+      }
+  }
+}
+
 TEST(Metal, TrianglesReachingPastTheTargetAreClippedToIt)
 {
   // Quads (x0, y0)-(x1, y1) and the columns they cover in every row of the 4 x 4 target.
