@@ -128,7 +128,18 @@ TRUE_PEAK_CLONES void LoudnessEngine::ProcessPeaks(const uint8_t enabled[kChanne
       }
     }
     peakTracker.Update(framePeak, run);
-    for (int j = 0; j < count; ++j) {
+    // The meters go two at a time: a meter's steps wait on one another, two meters' do not.
+    int j = 0;
+    for (; j + 1 < count; j += 2) {
+      PeakBallistics first = ballistics[measured[j]], second = ballistics[measured[j + 1]];
+      for (int i = 0; i < run; ++i) {
+        first.Process(meterInput[j][i]);
+        second.Process(meterInput[j + 1][i]);
+      }
+      ballistics[measured[j]] = first;
+      ballistics[measured[j + 1]] = second;
+    }
+    if (j < count) {
       PeakBallistics meter = ballistics[measured[j]];
       for (int i = 0; i < run; ++i) meter.Process(meterInput[j][i]);
       ballistics[measured[j]] = meter;
