@@ -354,18 +354,22 @@ TEST(Metal, SharedEdgesAreDrawnOnceAtPixelCentres)
   EXPECT_EQ(half.at(3, 0)[0], 0);
 }
 
-TEST(Metal, EdgesThroughPixelCentresCoverThemOnTheTopAndLeftOnly)
+TEST(Metal, RectanglesCoverThePixelsWhoseCentresTheyHoldWithinTheTarget)
 {
-  // Rectangles whose four edges run through pixel centres, narrow enough for the four-lane walker
-  // on the small target and wide enough for the row-bound one on the larger.
+  // Edges through pixel centres take them on the top and left only. The first case is narrow
+  // enough for the four-lane walker, the second wide enough for the row-bound one.
   const struct
   {
     NSUInteger size;
-    float x0, y0, x1, y1;  // in quarters of the target
+    float x0, y0, x1, y1;     // in quarters of the target
     int columns[2], rows[2];  // the first and last covered
   } cases[] = {
       {4, 0.5f, 0.5f, 2.5f, 2.5f, {0, 1}, {0, 1}},
       {8, 0.75f, 0.25f, 2.75f, 2.75f, {1, 4}, {0, 4}},
+      {4, 2, 0, 6, 4, {2, 3}, {0, 3}},                    // narrow, past the right edge
+      {4, -2, 0, 2, 4, {0, 1}, {0, 3}},                   // narrow, past the left edge
+      {4, 1, -1e5f, 3, 1e5f, {1, 2}, {0, 3}},             // narrow, but its edge values need 64 bits
+      {4, -1e5f, -1e5f, 1e5f, 1e5f, {0, 3}, {0, 3}},      // far past every edge
   };
   const float quarter[4] = {0.25f, 0.25f, 0.25f, 0.25f};
   for (const auto& c : cases)
@@ -377,34 +381,9 @@ TEST(Metal, EdgesThroughPixelCentresCoverThemOnTheTopAndLeftOnly)
       for (int x = 0; x < static_cast<int>(c.size); x++)
       {
         const bool inside = x >= c.columns[0] && x <= c.columns[1] && y >= c.rows[0] && y <= c.rows[1];
-        EXPECT_NEAR(rig.at(x, y)[0], inside ? 64 : 0, 1) << x << "," << y << " of " << c.size;
+        EXPECT_NEAR(rig.at(x, y)[0], inside ? 64 : 0, 1)
+            << x << "," << y << " of " << c.size << " for the rectangle from " << c.x0 << "," << c.y0;
       }
-  }
-}
-
-TEST(Metal, TrianglesReachingPastTheTargetAreClippedToIt)
-{
-  // Quads (x0, y0)-(x1, y1) and the columns they cover in every row of the 4 x 4 target.
-  const struct
-  {
-    float x0, y0, x1, y1;
-    int firstColumn, lastColumn;
-  } cases[] = {
-      {2, 0, 6, 4, 2, 3},           // narrow, its last columns past the right edge
-      {-2, 0, 2, 4, 0, 1},          // narrow, its first columns past the left edge
-      {1, -1e5f, 3, 1e5f, 1, 2},    // narrow but so tall that its edge values need 64 bits
-      {-1e5f, -1e5f, 1e5f, 1e5f, 0, 3},  // far past every edge
-  };
-  const float quarter[4] = {0.25f, 0.25f, 0.25f, 0.25f};
-  for (const auto& c : cases)
-  {
-    Rig rig;
-    rig.draw({c.x0, c.y0, c.x1, c.y0, c.x0, c.y1, c.x1, c.y0, c.x1, c.y1, c.x0, c.y1}, quarter,
-             rig.pipeline(true, MTLBlendFactorOne, MTLBlendFactorOne));
-    for (int y = 0; y < 4; y++)
-      for (int x = 0; x < 4; x++)
-        EXPECT_NEAR(rig.at(x, y)[0], x >= c.firstColumn && x <= c.lastColumn ? 64 : 0, 1)
-            << x << "," << y << " of the quad from x " << c.x0 << ", y " << c.y0;
   }
 }
 
