@@ -254,9 +254,9 @@ void shadeVertex(const PassState& st, const VertexFetch& fetch, NSUInteger vid, 
   const double yw = (1.0 - v.out.position[1] / w) * 0.5 * st.viewport.height + st.viewport.originY;
   // Far outside positions are held where the fixed-point products cannot overflow; a position
   // that is not a number is put at the origin.
-  auto fixed = [](double w) {
+  auto fixed = [](double window) {
     constexpr double kLimit = 1 << 20;
-    const double s = (std::isnan(w) ? 0.0 : std::clamp(w, -kLimit, kLimit)) * kSubPixel;
+    const double s = (std::isnan(window) ? 0.0 : std::clamp(window, -kLimit, kLimit)) * kSubPixel;
     // Rounded half away from zero; s minus its integer part is exact at this magnitude.
     const auto whole = static_cast<int64_t>(s);
     const double fraction = s - static_cast<double>(whole);
@@ -497,7 +497,7 @@ inline Lanes inRGBAOrder(Lanes v)
 template <bool kBGRA>
 inline void writeWholeTexel(const LaneConstants& k, bool blending, unsigned char* texel, const float colour[4])
 {
-  // 0..1, -0 or NaN: clamping it again would change nothing.
+  // The clamped source is 0..1, -0 or NaN: written as it is, a second clamp would change nothing.
   Lanes out = inRGBAOrder<kBGRA>(clamp01(k, Lanes{colour[0], colour[1], colour[2], colour[3]}));
   if (blending)
   {
