@@ -389,8 +389,8 @@ TEST(Metal, RectanglesCoverThePixelsWhoseCentresTheyHoldWithinTheTarget)
 
 TEST(Metal, IndexedDrawsDrawTheVerticesTheyName)
 {
-  // The full quad from its four corners: corners named twice, 16- and 32-bit indices, and corners
-  // far apart in the vertex buffer.
+  // The full quad from its four corners: corners named twice, 16- and 32-bit indices, corners
+  // far apart in the vertex buffer, and corners named twice far from its start.
   struct Case
   {
     std::vector<uint32_t> indices;
@@ -400,12 +400,13 @@ TEST(Metal, IndexedDrawsDrawTheVerticesTheyName)
       {{0, 1, 2, 1, 3, 2}, MTLIndexTypeUInt16},
       {{0, 1, 2, 1, 3, 2}, MTLIndexTypeUInt32},
       {{0, 1, 2, 500, 501, 502}, MTLIndexTypeUInt32},
+      {{503, 500, 502, 500, 501, 502}, MTLIndexTypeUInt16},
   };
-  std::vector<float> xy(2 * 503, 0.0f);
+  std::vector<float> xy(2 * 504, 0.0f);
   const float corners[] = {0, 0, 4, 0, 0, 4, 4, 4};
   std::copy(corners, corners + 8, xy.begin());
-  const float farCorners[] = {4, 0, 4, 4, 0, 4};
-  std::copy(farCorners, farCorners + 6, xy.begin() + 2 * 500);
+  const float farCorners[] = {4, 0, 4, 4, 0, 4, 0, 0};
+  std::copy(farCorners, farCorners + 8, xy.begin() + 2 * 500);
   const float quarter[4] = {0.25f, 0.25f, 0.25f, 0.25f};
   for (const Case& c : cases)
   {
@@ -413,7 +414,7 @@ TEST(Metal, IndexedDrawsDrawTheVerticesTheyName)
     rig.drawIndexed(xy, c.indices, c.type, quarter, rig.pipeline(true, MTLBlendFactorOne, MTLBlendFactorOne));
     for (int y = 0; y < 4; y++)
       for (int x = 0; x < 4; x++)
-        EXPECT_NEAR(rig.at(x, y)[0], 64, 1) << x << "," << y << " indices from " << c.indices[3];
+        EXPECT_NEAR(rig.at(x, y)[0], 64, 1) << x << "," << y << " case " << &c - cases;
   }
 }
 
