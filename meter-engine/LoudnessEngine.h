@@ -1,7 +1,6 @@
 #pragma once
 // Turns the weighted samples of up to ten channels into momentary, short-term and integrated
 // loudness, loudness range, PLR and PSR, and keeps the peak figures of the same frames.
-#include <algorithm>
 #include <cstdint>
 
 #include "meter-engine/DialogueGate.h"
@@ -52,13 +51,6 @@ public:
   // results of handing the frames over one at a time. Each channel's interpolator runs through
   // all n frames at once, where the frames' sums overlap instead of waiting on one another.
   void ProcessPeaks(const uint8_t enabled[kChannels], int32_t peakMode, const double (*x)[kChannels], int n);
-  // The peak stage on one frame.
-  void ProcessPeaks(const uint8_t enabled[kChannels], int32_t peakMode, const double x[kChannels])
-  {
-    double frame[1][kChannels];
-    std::copy(x, x + kChannels, frame[0]);
-    ProcessPeaks(enabled, peakMode, frame, 1);
-  }
   // Loudness stage on n frames of weighted, channel-weighted samples y, with the speech
   // detector's sample of each frame. A hop's figures read the peaks of the frames up to its
   // end, so the peak stage must have seen those frames: hand over at most FramesToHop() frames

@@ -39,7 +39,7 @@ struct Chain {
       double x[10], y[10] = {};
       for (int k = 0; k < 10; ++k) x[k] = noise[(pos + 4801 * k) % noise.size()];
       pos = (pos + 1) % noise.size();
-      engine.ProcessPeaks(config.enabled, 1, x);
+      engine.ProcessPeaks(config.enabled, 1, &x, 1);
       for (int k = 0; k < 10; ++k)
         if (config.enabled[k]) y[k] = filters[k].Process(x[k]);
       const double speech = 0.0;

@@ -54,7 +54,7 @@ public:
       y[0] = std::sqrt(PowerOf(s.lufs));
       const auto frames = static_cast<int64_t>(s.seconds * rate_);
       for (int64_t i = 0; i < frames; ++i) {
-        engine_->ProcessPeaks(mono.enabled, 0, y);
+        engine_->ProcessPeaks(mono.enabled, 0, &y, 1);
         const double speech = s.speech ? 1.0 : -1.0;
         engine_->Process(mono, false, true, false, &y, &speech, 1);
       }

@@ -39,7 +39,7 @@ public:
     for (long i = 0; i < frames; ++i, ++n_) {
       double x[10] = {}, y[10] = {};
       x[0] = x[1] = amplitude * sine_[n_ % sine_.size()];
-      engine.ProcessPeaks(config.enabled, peakMode, x);
+      engine.ProcessPeaks(config.enabled, peakMode, &x, 1);
       for (int k = 0; k < 2; ++k) y[k] = filters_[k].Process(x[k]);
       engine.Process(config, peakMode == 1, true, false, &y, &kNoSpeech, 1);
     }
@@ -242,7 +242,7 @@ TEST(LoudnessEngine, HopTicksAndFirstRangeEntry)
 }
 
 // Frames handed over in runs up to each hop's end give every figure bit for bit as frames handed
-// over one at a time: the window means and maxima, the gate, the range, PLR and PSR.
+// over one at a time: the window means and maxima, the gate, the range, PLR, PSR and the peaks.
 TEST(LoudnessEngine, RunsOfFramesMatchSingleFrames)
 {
   for (int32_t gate : {0, 2, 3}) {
@@ -258,16 +258,18 @@ TEST(LoudnessEngine, RunsOfFramesMatchSingleFrames)
       y[i] = {x[i][0] * 0.9, x[i][1] * 1.1};
       speech[i] = x[i][0];
     }
+    auto frames = [](const std::vector<std::array<double, kMeterChannels>>& v, size_t i) {
+      return reinterpret_cast<const double(*)[kMeterChannels]>(v[i].data());
+    };
     for (size_t i = 0; i < speech.size(); ++i) {
-      single.ProcessPeaks(ChannelConfigTable[0].enabled, 1, x[i].data());
-      single.Process(stereo, true, true, false, reinterpret_cast<const double(*)[kMeterChannels]>(y[i].data()),
-                     &speech[i], 1);
+      single.ProcessPeaks(ChannelConfigTable[0].enabled, 1, frames(x, i), 1);
+      single.Process(stereo, true, true, false, frames(y, i), &speech[i], 1);
     }
+    // Both stages take the frames up to each hop's end together, as the measurement loop does.
     for (size_t i = 0; i < speech.size();) {
       const size_t run = std::min(speech.size() - i, size_t(runs.FramesToHop()));
-      for (size_t f = i; f < i + run; ++f) runs.ProcessPeaks(ChannelConfigTable[0].enabled, 1, x[f].data());
-      runs.Process(stereo, true, true, false, reinterpret_cast<const double(*)[kMeterChannels]>(y[i].data()),
-                   &speech[i], int(run));
+      runs.ProcessPeaks(ChannelConfigTable[0].enabled, 1, frames(x, i), int(run));
+      runs.Process(stereo, true, true, false, frames(y, i), &speech[i], int(run));
       i += run;
     }
     for (SlidingPowerWindow LoudnessEngine::*w : {&LoudnessEngine::momentary, &LoudnessEngine::shortTerm}) {
@@ -280,6 +282,7 @@ TEST(LoudnessEngine, RunsOfFramesMatchSingleFrames)
     EXPECT_EQ(runs.plr, single.plr) << gate;
     EXPECT_EQ(runs.psr, single.psr) << gate;
     EXPECT_EQ(runs.psrMin, single.psrMin) << gate;
+    EXPECT_EQ(runs.TruePeakMax(), single.TruePeakMax()) << gate;
     EXPECT_GT(single.momentary.maximum, single.momentary.mean) << gate;
   }
 }
@@ -308,7 +311,7 @@ TEST(LoudnessEngine, NoPlrWithoutLoudness)
   for (long i = 0; i < 48000; ++i) {
     const double x[10] = {i == 100 ? 1.0 : 0.0};
     const double silence[10] = {};
-    e.ProcessPeaks(ChannelConfigTable[1].enabled, 0, x);
+    e.ProcessPeaks(ChannelConfigTable[1].enabled, 0, &x, 1);
     e.Process(ChannelConfigTable[1], false, true, false, &silence, &kNoSpeech, 1);
   }
   EXPECT_EQ(e.samplePeakMax, 1.0);
@@ -321,7 +324,7 @@ TEST(LoudnessEngine, SetupKeepsTheRunningEngineWhenItFails)
   LoudnessEngine never;
   EXPECT_FALSE(never.Setup(2, 0, 5.0, 3000.0, 400.0));
   const double x[10] = {0.5, 0.5};
-  never.ProcessPeaks(ChannelConfigTable[0].enabled, 1, x);
+  never.ProcessPeaks(ChannelConfigTable[0].enabled, 1, &x, 1);
   never.Process(ChannelConfigTable[0], true, true, false, &x, &kNoSpeech, 1);
   EXPECT_FALSE(never.IsSetUp());
   EXPECT_EQ(never.samplePeakMax, 0.0);
