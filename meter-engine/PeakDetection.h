@@ -10,8 +10,9 @@
 
 // Loops that run the interpolator are also built for AVX2 on x86-64, picked when the program is
 // loaded, so that the four phase sums of the 4x filter share one register where the processor
-// has them.
-#if defined(__x86_64__) && defined(__ELF__)
+// has them. The thread-sanitiser build leaves them out: the loader calls the picker before that
+// sanitiser's runtime is up, and the instrumented picker crashes.
+#if defined(__x86_64__) && defined(__ELF__) && !defined(__SANITIZE_THREAD__)
 #define TRUE_PEAK_CLONES __attribute__((target_clones("avx2", "default")))
 #else
 #define TRUE_PEAK_CLONES
