@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
 #include <deque>
@@ -46,17 +47,22 @@ public:
   }
 
   // A constant signal of the stretch's power; the speech sample tells the detector its answer.
+  // The frames go in as the measurement loop hands them over, as many as FramesToHop() allows.
   void Run(const std::vector<Stretch>& stretches)
   {
     const ChannelConfig& mono = ChannelConfigTable[0];
-    double y[kMeterChannels] = {};
+    constexpr int kMostFrames = 64;
+    double y[kMostFrames][kMeterChannels] = {};
+    double speech[kMostFrames];
     for (const Stretch& s : stretches) {
-      y[0] = std::sqrt(PowerOf(s.lufs));
+      for (auto& frame : y) frame[0] = std::sqrt(PowerOf(s.lufs));
+      std::fill(std::begin(speech), std::end(speech), s.speech ? 1.0 : -1.0);
       const auto frames = static_cast<int64_t>(s.seconds * rate_);
-      for (int64_t i = 0; i < frames; ++i) {
-        engine_->ProcessPeaks(mono.enabled, 0, &y, 1);
-        const double speech = s.speech ? 1.0 : -1.0;
-        engine_->Process(mono, false, true, false, &y, &speech, 1);
+      for (int64_t i = 0; i < frames;) {
+        const int run = static_cast<int>(std::min<int64_t>({frames - i, engine_->FramesToHop(), kMostFrames}));
+        engine_->ProcessPeaks(mono.enabled, 0, y, run);
+        engine_->Process(mono, false, true, false, y, speech, run);
+        i += run;
       }
     }
   }
