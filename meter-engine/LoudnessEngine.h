@@ -57,8 +57,8 @@ public:
   // after their peaks, or more where no peak figure matters.
   void Process(const ChannelList& channels, bool truePeak, bool active, bool leqM, const double (*y)[kChannels],
                const double* speech, int n);
-  // Frames up to and including the end of the current 100 ms hop; 1 in "Dial", whose PLR follows
-  // every frame.
+  // Frames up to and including the end of the current 100 ms hop; 1 in "Dial", where every
+  // frame's speech sample goes to the detector on its own and PLR follows every frame.
   int FramesToHop() const;
   // Starts the next 100 ms period of the period maxima.
   void ClearPeriodMaxima();

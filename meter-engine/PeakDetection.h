@@ -152,7 +152,7 @@ public:
   void Update(double amplitude) { Update(&amplitude, 1); }
   // Registers the peak amplitudes of n frames in order.
   void Update(const double* amplitudes, int n);
-  // Highest level registered inside the window, or the stored level when no bin is occupied.
+  // Highest level registered inside the window; before the first frame, the stored level.
   double Maximum() const;
   void Clear();
 
@@ -163,7 +163,7 @@ public:
   // BinOf(levels::AmplitudeLevel(amplitude)) for every amplitude, without the logarithm.
   static int BinOfAmplitude(double amplitude);
 
-  double level = 0.0;  // the windowed maximum after a query
+  double level = 0.0;  // the windowed maximum as the engine last read it
 
 private:
   static constexpr int64_t kNever = INT64_MIN / 2;

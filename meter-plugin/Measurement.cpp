@@ -194,8 +194,9 @@ void Vantorelix::MeasureBlock(double** inputs, double** outputs, int nFrames, in
     ++nPresent;
 
   // The block goes in passes of a few frames: the gain and the limiter frame by frame, then the
-  // weighting channel by channel (two channels at a time), then the engine frame by frame. Each
-  // stage sees the same samples in the same order as a frame-by-frame walk through all of them.
+  // weighting channel by channel (two channels at a time), then the engine in runs that end at a
+  // hop's end at the latest. Each stage sees the same samples in the same order as a
+  // frame-by-frame walk through all of them.
   constexpr int kPassFrames = 64;
   // Frame-major, so that a frame's channels are at hand for the limiter and the engine.
   // Channels that are not measured keep their input, so every output channel is written; those
