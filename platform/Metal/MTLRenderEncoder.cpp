@@ -475,7 +475,10 @@ inline void toBytes(Lanes v, unsigned char* texel)
   const int32_t word = _mm_cvtsi128_si32(_mm_packus_epi16(words, words));
   std::memcpy(texel, &word, sizeof(word));
 #else
-  const ByteLanes stored = __builtin_convertvector(__builtin_convertvector(v, IntLanes), ByteLanes);
+  // A lane that is not a number is stored as 0, as the SSE2 conversion does; converting it as it
+  // is would be undefined.
+  const Lanes numbers = v == v ? v : Lanes{};
+  const ByteLanes stored = __builtin_convertvector(__builtin_convertvector(numbers, IntLanes), ByteLanes);
   std::memcpy(texel, &stored, sizeof(stored));
 #endif
 }
