@@ -187,10 +187,10 @@ public:
 
   // ---- reports and colour files (reports/); main thread. Each file that cannot be opened is
   // skipped without a message.
-  void ExportCsv(const WDL_String& path) const;
-  void ExportLog(const WDL_String& path) const;
+  void ExportCsv(const WDL_String& path);
+  void ExportLog(const WDL_String& path);
   // A log and a CSV file with time-stamped names in the data folder.
-  void AutoExportFiles() const;
+  void AutoExportFiles();
   void SaveReadoutColors(const WDL_String& path) const;
   void LoadReadoutColors(const WDL_String& path);
   void SaveMeterColorsA(const WDL_String& path) const;

@@ -57,11 +57,15 @@ void SaveColorFile(const char* path, const char* tag, const ColorSlots<const uin
   std::fclose(file);
 }
 
-// "#" and six hexadecimal digits, followed by nothing but blanks and the line end.
+// "#" and six hexadecimal digits, followed by nothing but blanks and the line end. A line that
+// does not begin with "#" is black; one that begins with it but is damaged is no colour.
 bool ParseColorLine(const char* line, uint32_t& color)
 {
   if (line[0] != '#')
-    return false;
+  {
+    color = 0;
+    return true;
+  }
   uint32_t value = 0;
   for (int i = 1; i <= 6; ++i)
   {
@@ -84,8 +88,8 @@ bool ParseColorLine(const char* line, uint32_t& color)
 }
 
 // The tag must open the first line and a two-digit number form the second, or nothing changes.
-// Then each colour line is taken as it comes: a line that is not a colour leaves its colour as
-// it was, and the file may end early.
+// Then each colour line is taken as it comes: a damaged colour leaves its colour as it was, and
+// the file may end early.
 void LoadColorFile(const char* path, const char* tag, const ColorSlots<uint32_t>& slots)
 {
   FILE* file = *path ? std::fopen(path, "rb") : nullptr;

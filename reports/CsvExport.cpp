@@ -168,14 +168,20 @@ private:
 
 } // namespace
 
-void Vantorelix::ExportCsv(const WDL_String& path) const
+void Vantorelix::ExportCsv(const WDL_String& path)
 {
-  const ReportSnapshot snapshot = TakeReportSnapshot(*this, HistoryPart::All);
+  const HistoryReader history(*this);
   ReportFile file(path.Get());
-  if (!BeginReport(file, snapshot))
+  if (!BeginReport(file, history.InitialSize()))
     return;
-  CsvTable table(file, snapshot.settings);
+  CsvTable table(file, history.Settings());
   table.WriteHeader();
-  for (const LoudnessHistoryPoint& point : snapshot.points)
-    table.WriteRow(point);
+  const auto writeRows = [&](size_t from, size_t to) {
+    for (size_t i = from; i < to; ++i)
+      table.WriteRow(history.At(i));
+  };
+  writeRows(0, history.InitialSize());
+  // The points appended while the others were written go out too; at ten points a second one
+  // look for them is enough.
+  writeRows(history.InitialSize(), history.CurrentSize());
 }

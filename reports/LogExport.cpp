@@ -79,7 +79,6 @@ public:
   LogWriter(ReportFile& file, const MeterSettings& settings)
     : mFile(file)
     , mSettings(settings)
-    , mComma(settings.exportDecimalFormat == 1)
     , mPrefix(LoudnessUnitPrefix(settings.unitMode))
     , mSuffix(LoudnessUnitSuffix(settings.refOffset))
   {
@@ -94,7 +93,8 @@ public:
   }
 
 private:
-  const char* Number(double value, int precision) { return (mNumber = DecimalText(value, precision, mComma)).Get(); }
+  // The log keeps the decimal point whatever the CSV's decimal format says.
+  const char* Number(double value, int precision) { return (mNumber = DecimalText(value, precision, false)).Get(); }
   double Shown(double loudness) const { return loudness - mSettings.refOffset; }
 
   void WriteHeading()
@@ -207,7 +207,6 @@ private:
 
   ReportFile& mFile;
   const MeterSettings& mSettings;
-  bool mComma;
   const char* mPrefix;
   const char* mSuffix;
   DecimalText mNumber{0.0, 0, false};  // the last number formatted; one per line is enough
@@ -233,16 +232,17 @@ WDL_String AutoExportPath(const char* folder, const char* kind, const char* exte
 
 } // namespace
 
-void Vantorelix::ExportLog(const WDL_String& path) const
+void Vantorelix::ExportLog(const WDL_String& path)
 {
-  const ReportSnapshot snapshot = TakeReportSnapshot(*this, HistoryPart::FirstAndLast);
+  const HistoryReader history(*this);
+  const size_t size = history.InitialSize();
   ReportFile file(path.Get());
-  if (!BeginReport(file, snapshot))
+  if (!BeginReport(file, size))
     return;
-  LogWriter(file, snapshot.settings).Write(snapshot.points.front(), snapshot.points.back());
+  LogWriter(file, history.Settings()).Write(history.At(0), history.At(size - 1));
 }
 
-void Vantorelix::AutoExportFiles() const
+void Vantorelix::AutoExportFiles()
 {
   // Without a data folder the names would land in the root folder; nothing is written then.
   const char* folder = mDataFolder.Get();

@@ -8,30 +8,29 @@
 #include <cstdarg>
 #include <charconv>
 
-ReportSnapshot TakeReportSnapshot(const Vantorelix& plug, HistoryPart part)
+HistoryReader::HistoryReader(Vantorelix& plug)
+  : mPlug(plug)
+  , mHistory(plug.History())
 {
-  ReportSnapshot snapshot;
-  // Reserved outside the lock, so that the audio thread never waits for an allocation. The size
-  // is only read under the lock; the list may grow before the copy, which then grows too.
-  const LoudnessHistory& history = plug.History();
-  size_t expected = 2;
-  if (part == HistoryPart::All)
-  {
-    WDL_MutexLock lock(plug.PluginMutex());
-    expected = history.Size() + 64;
-  }
-  snapshot.points.reserve(expected);
   WDL_MutexLock lock(plug.PluginMutex());
-  snapshot.settings = plug.Settings();
-  const size_t size = history.Size();
-  if (part == HistoryPart::All)
-    snapshot.points.assign(history.Data(), history.Data() + size);
-  else if (size > 0)
-  {
-    snapshot.points.push_back(history.At(0));
-    snapshot.points.push_back(history.At(size - 1));
-  }
-  return snapshot;
+  mSettings = plug.Settings();
+  mInitialSize = mHistory.Size();
+  mWasInUse = mHistory.inUse;
+  mHistory.inUse = 1;
+}
+
+HistoryReader::~HistoryReader()
+{
+  WDL_MutexLock lock(mPlug.PluginMutex());
+  mHistory.inUse = mWasInUse;
+  mHistory.FinishPendingClear();
+}
+
+size_t HistoryReader::CurrentSize() const
+{
+  WDL_MutexLock lock(mPlug.PluginMutex());
+  // After a reset the points appended belong to the next measurement.
+  return mHistory.clearPending ? mInitialSize : mHistory.Size();
 }
 
 DecimalText::DecimalText(double value, int precision, bool decimalComma)
@@ -62,11 +61,11 @@ void ReportFile::Printf(const char* format, ...)
   va_end(args);
 }
 
-bool BeginReport(ReportFile& file, const ReportSnapshot& snapshot)
+bool BeginReport(ReportFile& file, size_t points)
 {
   if (!file.IsOpen())
     return false;
-  if (snapshot.points.empty())
+  if (points == 0)
   {
     file.Write("No Data\r\n");
     return false;

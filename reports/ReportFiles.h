@@ -1,25 +1,44 @@
 #pragma once
-// What the exports share: a copy of the settings and history taken under the plug-in mutex, so
-// that the files are written without holding it while the audio thread appends or a reset clears,
-// and the text output with locale-independent numbers.
+// What the exports share: reading the history in place while the audio thread appends, and the
+// text output with locale-independent numbers.
 
 #include "meter-engine/MeasurementRecords.h"
 #include "meter-plugin/MeterSettings.h"
 
 #include <cstdio>
 #include <string_view>
-#include <vector>
 
 class Vantorelix;
 
-struct ReportSnapshot {
-  MeterSettings settings;
-  std::vector<LoudnessHistoryPoint> points;
-};
+// The plug-in's history, read on the main thread without holding the plug-in mutex: the audio
+// thread, which takes it for every block, waits only while the settings and the size are read.
+// Marked in use, the list keeps its points through a reset (the clear is carried out when the
+// reader is done), and its storage never moves, so the points below a size read under the mutex
+// stay as they are while the audio thread appends behind them.
+class HistoryReader
+{
+public:
+  explicit HistoryReader(Vantorelix& plug);
+  ~HistoryReader();
+  HistoryReader(const HistoryReader&) = delete;
+  HistoryReader& operator=(const HistoryReader&) = delete;
 
-// The settings with every point of the history, or only its first and last, as they stand now.
-enum class HistoryPart { All, FirstAndLast };
-ReportSnapshot TakeReportSnapshot(const Vantorelix& plug, HistoryPart part);
+  // The settings as they stood when reading began.
+  const MeterSettings& Settings() const { return mSettings; }
+  // The number of points when reading began, and as it stands now (of the same measurement: a
+  // reset meanwhile ends it).
+  size_t InitialSize() const { return mInitialSize; }
+  size_t CurrentSize() const;
+  // Point i, below one of those sizes.
+  const LoudnessHistoryPoint& At(size_t i) const { return mHistory.At(i); }
+
+private:
+  Vantorelix& mPlug;
+  LoudnessHistory& mHistory;
+  MeterSettings mSettings;
+  size_t mInitialSize = 0;
+  uint8_t mWasInUse = 0;
+};
 
 // "%.*f" of a value as the "C" locale prints it, with a decimal comma when asked.
 class DecimalText
@@ -52,9 +71,9 @@ private:
   FILE* mFile = nullptr;
 };
 
-// Given the opened file, answers whether the report body is to follow. A
-// file that did not open gets nothing; an empty history gets "No Data".
-bool BeginReport(ReportFile& file, const ReportSnapshot& snapshot);
+// Given the opened file and the number of history points, answers whether the report body is to
+// follow. A file that did not open gets nothing; an empty history gets "No Data".
+bool BeginReport(ReportFile& file, size_t points);
 
 inline constexpr int kDialGate = 3;
 
