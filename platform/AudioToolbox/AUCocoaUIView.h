@@ -3,12 +3,8 @@
 // for the editor view.
 
 #include "platform/AudioToolbox/AUComponent.h"
+#include "platform/Foundation/NSGeometry.h"
 #include "platform/ObjC/NSObject.h"
-
-struct NSSize {
-  double width;
-  double height;
-};
 
 class AUCocoaUIBase : public platform::NSObject
 {

@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-typedef unsigned long NSUInteger;
+#include "platform/Foundation/NSObjCRuntime.h"
 
 enum NSSearchPathDirectory : NSUInteger {
   NSLibraryDirectory = 5,

@@ -1,0 +1,75 @@
+#pragma once
+// A window: its content view, its place on the screen (origin bottom left), its backing scale,
+// its first responder, and the routing of events to its views as AppKit does it: a press goes to
+// the view under the pointer, which keeps the drags and the release; moves and keys go to the
+// first responder; the wheel to the view under the pointer; tracking areas hear the pointer
+// entering and leaving.
+
+#include <memory>
+
+#include "platform/AppKit/NSView.h"
+
+extern const NSNotificationName NSWindowDidResignKeyNotification;
+extern const NSNotificationName NSWindowDidResignMainNotification;
+
+class NSWindow final : public NSResponder
+{
+public:
+  // The frame is the content rectangle on the screen; the scale is the main screen's.
+  explicit NSWindow(NSRect contentRect);
+  ~NSWindow() override;
+  NSWindow(const NSWindow&) = delete;
+  NSWindow& operator=(const NSWindow&) = delete;
+
+  NSView* contentView() const { return mContentView.get(); }
+  void setContentView(std::shared_ptr<NSView> view);
+  NSRect frame() const { return mFrame; }
+  NSRect convertRectToScreen(NSRect rect) const;
+  NSRect convertRectFromScreen(NSRect rect) const;
+
+  CGFloat backingScaleFactor() const { return mBackingScale; }
+  // Moving the window to a screen of another scale: every view hears of it.
+  void setBackingScaleFactor(CGFloat scale);
+  NSAppearance effectiveAppearance() const;
+  // Every view hears of it.
+  void setAppearance(const NSAppearanceName& name);
+
+  // The window itself when no view is.
+  NSResponder* firstResponder() const;
+  // False when the current first responder refuses to resign or the new one refuses to become
+  // it (the window is first responder then). Null makes the window first responder.
+  bool makeFirstResponder(NSResponder* responder);
+  bool acceptsMouseMovedEvents() const { return mAcceptsMouseMoved; }
+  void setAcceptsMouseMovedEvents(bool on) { mAcceptsMouseMoved = on; }
+
+  bool isKeyWindow() const { return mKey; }
+  bool isMainWindow() const { return mMain; }
+  void makeKeyAndOrderFront();
+  // Another window takes the keys: posts the resign notifications.
+  void resignKeyWindow();
+  void resignMainWindow();
+
+  // Delivers an event made for this window; moves the screen pointer to the event's position.
+  void sendEvent(const NSEvent& event);
+  // A drag released over the window: the view under it that takes one of the dragged types is
+  // asked for an operation and, when it offers one, performs the drop. False when none did.
+  bool performDrag(const NSDraggingInfo& info);
+
+  // Called by a view leaving the window: it can no longer be first responder or keep the mouse.
+  void ViewLeaving(NSView* view);
+
+private:
+  std::shared_ptr<NSView> ViewAt(NSPoint point) const;
+  void UpdateTracking(NSPoint location, bool dragging);
+  void TrackView(NSView& view, NSPoint location, bool dragging);
+
+  NSRect mFrame;
+  CGFloat mBackingScale;
+  std::shared_ptr<NSView> mContentView;
+  std::weak_ptr<NSResponder> mFirstResponder;
+  std::weak_ptr<NSView> mMouseView;  // the view that took the press, until the release
+  std::unique_ptr<NSAppearance> mAppearance;
+  bool mAcceptsMouseMoved = false;
+  bool mKey = false;
+  bool mMain = false;
+};

@@ -1,0 +1,60 @@
+#include "platform/CoreGraphics/CGDisplay.h"
+
+#include <mutex>
+
+namespace platform {
+namespace {
+
+constexpr CGDirectDisplayID kMainDisplay = 1;
+
+struct Display {
+  std::mutex mutex;
+  size_t width = 1920;
+  size_t height = 1080;
+  CGPoint pointer = {0, 0};
+};
+
+Display& Main()
+{
+  static Display display;
+  return display;
+}
+
+}  // namespace
+
+void SetMainDisplaySize(size_t width, size_t height)
+{
+  std::lock_guard<std::mutex> lock(Main().mutex);
+  Main().width = width;
+  Main().height = height;
+}
+
+CGPoint PointerLocation()
+{
+  std::lock_guard<std::mutex> lock(Main().mutex);
+  return Main().pointer;
+}
+
+void SetPointerLocation(CGPoint location)
+{
+  std::lock_guard<std::mutex> lock(Main().mutex);
+  Main().pointer = location;
+}
+
+}  // namespace platform
+
+using namespace platform;
+
+CGDirectDisplayID CGMainDisplayID(void) { return kMainDisplay; }
+
+size_t CGDisplayPixelsWide(CGDirectDisplayID display)
+{
+  std::lock_guard<std::mutex> lock(Main().mutex);
+  return display == kMainDisplay ? Main().width : 0;
+}
+
+size_t CGDisplayPixelsHigh(CGDirectDisplayID display)
+{
+  std::lock_guard<std::mutex> lock(Main().mutex);
+  return display == kMainDisplay ? Main().height : 0;
+}
