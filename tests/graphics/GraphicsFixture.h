@@ -186,6 +186,8 @@ public:
   {
     explicit CountedFont(int& live) : mLive(live) { ++mLive; }
     ~CountedFont() override { --mLive; }
+    void* GetDescriptor() override { return nullptr; }
+    IFontDataRecord* GetFontData() override { return nullptr; }
     int& mLive;
   };
   int liveFonts = 0;
