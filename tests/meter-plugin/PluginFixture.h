@@ -28,6 +28,16 @@ inline std::string ReadFile(const std::string& path)
   return text.str();
 }
 
+// The text split at its line feeds, without them.
+inline std::vector<std::string> Lines(const std::string& text)
+{
+  std::vector<std::string> lines;
+  std::istringstream in(text);
+  for (std::string line; std::getline(in, line);)
+    lines.push_back(line);
+  return lines;
+}
+
 inline void WriteFile(const std::string& path, const std::string& text)
 {
   std::ofstream(path, std::ios::binary) << text;

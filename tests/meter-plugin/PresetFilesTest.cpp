@@ -21,15 +21,6 @@ public:
   int hostNotified = 0;
 };
 
-std::vector<std::string> Lines(const std::string& text)
-{
-  std::vector<std::string> lines;
-  std::istringstream in(text);
-  for (std::string line; std::getline(in, line);)
-    lines.push_back(line);
-  return lines;
-}
-
 } // namespace
 
 TEST(PresetFiles, SaveThenLoadAppliesAndStoresTheSlot)

@@ -1,0 +1,137 @@
+// The online update check: one GET of the version-check server, whose reply is the latest version
+// as "a.b.c", compared with the running one.
+
+#include "au-adapter/IPlugAU.h"
+#include "graphics/IGraphics.h"
+#include "meter-plugin/PluginPaths.h"
+
+#include <curl/curl.h>
+
+#include <cerrno>
+#include <climits>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <optional>
+#include <string>
+
+namespace {
+
+// Seconds a connection may take to be made; the whole transfer is bounded separately.
+constexpr long kConnectTimeoutSeconds = 25;
+
+// "a.b.c" at the start of the text, read as "%d.%d.%d" reads it (blanks before each number, a
+// sign, digits), counted as (a x 100 + b) x 100 + c; text after it is ignored. A number beyond
+// the int range is refused rather than read as some other number.
+std::optional<int64_t> VersionNumber(const char* text)
+{
+  int64_t number = 0;
+  for (int part = 0; part < 3; ++part)
+  {
+    if (part > 0 && *text++ != '.')
+      return std::nullopt;
+    char* end = nullptr;
+    errno = 0;
+    const long value = std::strtol(text, &end, 10);
+    if (end == text || errno == ERANGE || value < INT_MIN || value > INT_MAX)
+      return std::nullopt;
+    number = number * 100 + value;
+    text = end;
+  }
+  return number;
+}
+
+UpdateCheckResult CompareVersions(const char* reply, const char* localVersion)
+{
+  const std::optional<int64_t> latest = VersionNumber(reply);
+  const std::optional<int64_t> local = VersionNumber(localVersion);
+  if (!latest || !local)
+    return kUpdateCheckUnreadable;
+  if (*latest == *local)
+    return kUpdateCheckUpToDate;
+  return *latest > *local ? kUpdateCheckNewer : kUpdateCheckOlder;
+}
+
+const char* ResultText(UpdateCheckResult result)
+{
+  switch (result)
+  {
+    case kUpdateCheckFailed: return "Service not available";
+    case kUpdateCheckUnreadable: return "Product not found";
+    case kUpdateCheckUpToDate: return "Plugin is up to date";
+    case kUpdateCheckNewer: return "Plugin update is available";
+    case kUpdateCheckOlder: return "Older plugin version available";
+    default: return "Unknown";
+  }
+}
+
+} // namespace
+
+void IMPlugPaths::NormaliseProductName(const char* name, WDL_String& out)
+{
+  out.Set(name);
+}
+
+void IMPlugPaths::UpdateQueryAddress(const char* name, WDL_String& out)
+{
+  const char* server = std::getenv("VANTORELIX_UPDATE_SERVER");
+  if (!server || !server[0])
+    server = VANTORELIX_UPDATE_SERVER;
+  out.SetFormatted(1024, "%s/versioncheck?productname=%s", server, name);
+}
+
+size_t IMPlugPaths::CurlWriteCallback(char* data, size_t size, size_t count, void* reply)
+{
+  auto& text = *static_cast<std::string*>(reply);
+  if (count != 0 && size > SIZE_MAX / count)
+    return 0;
+  const size_t length = size * count;
+  if (length > kMaxUpdateReply - text.size())
+    return 0;
+  text.append(data, length);
+  return length;
+}
+
+UpdateCheckResult IMPlugPaths::FetchLatestVersion(const char* localVersion, const char* url,
+                                                  std::span<char> errorText, int& transferCode,
+                                                  long timeoutMs)
+{
+  curl_global_init(CURL_GLOBAL_ALL);
+  CURL* curl = curl_easy_init();
+  if (!curl)
+  {
+    curl_global_cleanup();
+    return kUpdateCheckNoHandle;
+  }
+  std::string reply;
+  curl_easy_setopt(curl, CURLOPT_URL, url);
+  curl_easy_setopt(curl, CURLOPT_WRITEFUNCTION, &CurlWriteCallback);
+  curl_easy_setopt(curl, CURLOPT_WRITEDATA, &reply);
+  curl_easy_setopt(curl, CURLOPT_CONNECTTIMEOUT, kConnectTimeoutSeconds);
+  // The check blocks the host's main thread: a server that accepts and never answers must not
+  // hold it for ever.
+  curl_easy_setopt(curl, CURLOPT_TIMEOUT_MS, timeoutMs);
+  // The signal handlers belong to the host; time-outs must not raise signals in its process.
+  curl_easy_setopt(curl, CURLOPT_NOSIGNAL, 1L);
+  const CURLcode code = curl_easy_perform(curl);
+  if (!errorText.empty())
+    std::snprintf(errorText.data(), errorText.size(), "%s", curl_easy_strerror(code));
+  transferCode = code;
+  const UpdateCheckResult result =
+    code == CURLE_OK ? CompareVersions(reply.c_str(), localVersion) : kUpdateCheckFailed;
+  curl_easy_cleanup(curl);
+  curl_global_cleanup();
+  return result;
+}
+
+bool IMPlugPaths::CheckForUpdate(const iplug::IPlugAU& plug, const char* name, const char* localVersion)
+{
+  WDL_String url;
+  UpdateQueryAddress(name, url);
+  mTransferCode = -1;
+  mLastError[0] = '\0';
+  const UpdateCheckResult result = FetchLatestVersion(localVersion, url.Get(), mLastError, mTransferCode);
+  if (iplug::igraphics::IGraphics* ui = plug.GetUI())
+    ui->ShowAlert(ResultText(result), "Check for update", 0);
+  return result == kUpdateCheckNewer;
+}
