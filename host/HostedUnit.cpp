@@ -92,6 +92,19 @@ float HostedUnit::Value(AudioUnitParameterID id) const
   return value;
 }
 
+std::optional<ParameterDescription> HostedUnit::Find(const std::string& name) const
+{
+  for (const ParameterDescription& parameter : Parameters())
+    if (parameter.name == name)
+      return parameter;
+  return std::nullopt;
+}
+
+void HostedUnit::Set(AudioUnitParameterID id, float value)
+{
+  AudioUnitSetParameter(mUnit, id, kAudioUnitScope_Global, 0, value, 0);
+}
+
 std::vector<std::string> HostedUnit::ValueStrings(AudioUnitParameterID id) const
 {
   CFArrayRef texts = nullptr;
@@ -144,11 +157,7 @@ std::string HostedUnit::SetParameterText(const std::string& assignment)
     return "--set needs NAME=VALUE, not \"" + assignment + "\"";
   const std::string name = assignment.substr(0, equals);
   const std::string text = assignment.substr(equals + 1);
-  const std::vector<ParameterDescription> parameters = Parameters();
-  const ParameterDescription* parameter = nullptr;
-  for (const ParameterDescription& candidate : parameters)
-    if (candidate.name == name && !parameter)
-      parameter = &candidate;
+  const std::optional<ParameterDescription> parameter = Find(name);
   if (!parameter)
     return "unknown parameter \"" + name + "\" (au-host list-params shows the names)";
   // A number is the parameter's own value; a text is turned into one by the plug-in.

@@ -3,6 +3,7 @@
 
 #include "platform/AudioToolbox/AudioUnit.h"
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -26,6 +27,10 @@ public:
   // The parameter's value as the plug-in shows it.
   std::string DisplayText(AudioUnitParameterID id, float value) const;
   float Value(AudioUnitParameterID id) const;
+  // The first parameter of that name, if there is one.
+  std::optional<ParameterDescription> Find(const std::string& name) const;
+  // Sets a value within the parameter's range.
+  void Set(AudioUnitParameterID id, float value);
 
   // Each returns an empty string on success, else what went wrong.
   std::string SetStreamFormats(double sampleRate, UInt32 channels);

@@ -11,6 +11,7 @@
 #include <cmath>
 #include <cstdio>
 #include <filesystem>
+#include <optional>
 
 namespace host {
 
@@ -38,38 +39,85 @@ std::string WriteError(int code)
   }
 }
 
+// Standard input, which can be read only once and only in order, copied into a temporary file
+// that goes with this object.
+class SpooledInput
+{
+public:
+  SpooledInput() = default;
+  ~SpooledInput()
+  {
+    if (!mPath.empty())
+      std::remove(mPath.c_str());
+  }
+  SpooledInput(const SpooledInput&) = delete;
+  SpooledInput& operator=(const SpooledInput&) = delete;
+
+  // Copies all of standard input; returns an empty string, or what went wrong.
+  std::string Fill()
+  {
+    std::string pattern = (std::filesystem::temp_directory_path() / "au-host-input-XXXXXX").string();
+    const int descriptor = mkstemp(pattern.data());
+    if (descriptor < 0)
+      return "no temporary file can hold it";
+    mPath = pattern;
+    FILE* copy = fdopen(descriptor, "wb");
+    if (!copy) {
+      close(descriptor);
+      return "no temporary file can hold it";
+    }
+    std::vector<char> buffer(1 << 20);
+    bool written = true;
+    while (const size_t n = std::fread(buffer.data(), 1, buffer.size(), stdin))
+      written = written && std::fwrite(buffer.data(), 1, n, copy) == n;
+    const bool failed = std::ferror(stdin);
+    written = std::fclose(copy) == 0 && written;
+    if (failed)
+      return "reading it failed";
+    return written ? "" : "the temporary copy does not fit on the disk";
+  }
+  const std::string& Path() const { return mPath; }
+
+private:
+  std::string mPath;
+};
+
 // The file's audio, read a stretch at a time as the plug-in pulls it, so that a long file never
 // has to be held in memory whole.
 class FileStream
 {
 public:
-  explicit FileStream(const MeasureOptions& options) : mOptions(options) { audioFileInit(&mChunk); }
+  FileStream(const MeasureOptions& options, std::string path) : mOptions(options), mPath(std::move(path))
+  {
+    audioFileInit(&mChunk);
+  }
   ~FileStream() { audioFileFree(&mChunk); }
   FileStream(const FileStream&) = delete;
   FileStream& operator=(const FileStream&) = delete;
 
-  // Reads the format and checks that every frame the file announces is there, as reading it
-  // whole would; returns 0 or the reader's code.
+  // Reads the format and the number of frames the file holds; returns 0 or the reader's code.
   int Open()
   {
-    int code = 0;
+    int code = Read(0, 1);
     if (mOptions.raw) {
-      code = Read(0, 1);
       // A raw file holds as many whole frames as its size allows.
       std::error_code error;
-      const uint64_t bytes = std::filesystem::file_size(mOptions.file, error);
+      const uint64_t bytes = std::filesystem::file_size(mPath, error);
       const uint64_t frameBytes = uint64_t(mOptions.rawFormat.channels) * (mOptions.rawFormat.bits / 8);
       mFrames = error ? 0 : uint32_t(std::min<uint64_t>(bytes / frameBytes, UINT32_MAX));
     } else {
-      code = audioFileRead(&mChunk, mOptions.file.c_str(), 0, 0, true);
-      mFrames = mChunk.frames;
-      if (code == 0 && mFrames > 0)
-        code = Read(mFrames - 1, 1);
+      uint64_t present = 0;
+      if (code == 0)
+        code = audioFileLength(mPath.c_str(), &mAnnounced, &present);
+      mFrames = uint32_t(std::min<uint64_t>(present, UINT32_MAX));
     }
     mFormat = {mChunk.sampleRate, mChunk.channelMask, mChunk.bits, mChunk.channels};
     return code;
   }
 
+  // The frames the header announces, where one does; more than Frames() when the data runs past
+  // the end of the file.
+  uint64_t Announced() const { return mOptions.raw ? mFrames : mAnnounced; }
   uint32_t Frames() const { return mFrames; }
   uint32_t SampleRate() const { return mFormat.sampleRate; }
   uint32_t ChannelMask() const { return mFormat.channelMask; }
@@ -82,7 +130,8 @@ public:
   {
     if (position >= mStart && uint64_t(position) + frames <= uint64_t(mStart) + mChunk.frames)
       return true;
-    mError = Read(position, std::max(frames, kChunkFrames));
+    // Never past the frames the file holds, which may be fewer than its header announces.
+    mError = Read(position, std::min(std::max(frames, kChunkFrames), mFrames - position));
     return mError == 0 && mChunk.frames >= frames;
   }
   // Channel c from the position of the last successful Fetch on.
@@ -98,15 +147,17 @@ private:
   {
     mStart = start;
     const RawFormat& raw = mOptions.rawFormat;
-    return mOptions.raw ? audioFileReadRaw(&mChunk, mOptions.file.c_str(), start, count, raw.channels, raw.bits,
+    return mOptions.raw ? audioFileReadRaw(&mChunk, mPath.c_str(), start, count, raw.channels, raw.bits,
                                            raw.sampleRate, 0, raw.altEncoding, raw.bigEndian)
-                        : audioFileRead(&mChunk, mOptions.file.c_str(), start, count, false);
+                        : audioFileRead(&mChunk, mPath.c_str(), start, count, false);
   }
 
   const MeasureOptions& mOptions;
+  std::string mPath;
   AudioFileBuffer mChunk;
   uint32_t mStart = 0;  // the file frame of the chunk's first frame
   uint32_t mFrames = 0;
+  uint64_t mAnnounced = 0;
   struct
   {
     uint32_t sampleRate, channelMask;
@@ -116,7 +167,7 @@ private:
 };
 
 // The file's audio, handed to the plug-in through the render callback, and the transport the
-// host reports: playing, at the frames rendered so far.
+// host reports: playing, at the frames rendered so far. Past the file's end the input is silent.
 struct Playback
 {
   FileStream* input;
@@ -128,19 +179,65 @@ OSStatus SupplyInput(void* refCon, AudioUnitRenderActionFlags*, const AudioTimeS
 {
   const auto* playback = static_cast<const Playback*>(refCon);
   FileStream& input = *playback->input;
-  if (!input.Fetch(playback->position, frames))
+  const bool silent = playback->position >= input.Frames();
+  if (!silent && !input.Fetch(playback->position, frames))
     return kAudioUnitErr_NoConnection;  // the reason is in input.Error()
   for (UInt32 c = 0; c < data->mNumberBuffers; ++c) {
     auto* out = static_cast<float*>(data->mBuffers[c].mData);
     if (!out)
       continue;
-    if (c < input.Channels())
+    if (c < input.Channels() && !silent)
       std::copy_n(input.Channel(c, playback->position), frames, out);
     else
       std::fill_n(out, frames, 0.0f);
   }
   return noErr;
 }
+
+// Renders block after block from the playback position on, as a host playing offline does:
+// between blocks the run loop's clock advances by the audio time rendered and the loop runs, so
+// that the idle timer sees one tick per 20 ms of audio on any machine.
+class Renderer
+{
+public:
+  Renderer(AudioUnit unit, Playback& playback, UInt32 channels, UInt32 block, double sampleRate)
+    : mUnit(unit), mPlayback(playback), mChannels(channels), mBlock(block), mSampleRate(sampleRate),
+      mScratch(size_t(block) * channels), mListStorage(AudioBufferListSize(channels))
+  {}
+
+  // Renders at most one block; the plug-in's output is in List() until the next call.
+  OSStatus Render(UInt32 frames)
+  {
+    AudioBufferList* list = List();
+    list->mNumberBuffers = mChannels;
+    for (UInt32 c = 0; c < mChannels; ++c)
+      list->mBuffers[c] = AudioBuffer{1, frames * UInt32(sizeof(float)), &mScratch[size_t(c) * mBlock]};
+    AudioTimeStamp time{};
+    time.mSampleTime = mPlayback.position;
+    time.mFlags = kAudioTimeStampSampleTimeValid;
+    AudioUnitRenderActionFlags flags = 0;
+    if (const OSStatus status = AudioUnitRender(mUnit, &flags, &time, 0, frames, list); status != noErr)
+      return status;
+    mPlayback.position += frames;
+    const auto targetNs = int64_t(std::llround(double(mPlayback.position) * 1e9 / mSampleRate));
+    platform::AdvanceClock(double(targetNs - mClockNs) / 1e9);
+    mClockNs = targetNs;
+    platform::RunMainLoop();
+    return noErr;
+  }
+
+  AudioBufferList* List() { return reinterpret_cast<AudioBufferList*>(mListStorage.data()); }
+
+private:
+  AudioUnit mUnit;
+  Playback& mPlayback;
+  UInt32 mChannels;
+  UInt32 mBlock;
+  double mSampleRate;
+  std::vector<float> mScratch;
+  std::vector<uint8_t> mListStorage;
+  int64_t mClockNs = 0;
+};
 
 OSStatus TransportState(void* userData, Boolean* playing, Boolean* changed, Float64* sample, Boolean* cycling,
                         Float64* cycleStart, Float64* cycleEnd)
@@ -192,6 +289,28 @@ private:
   bool mShown;
   int mPercent = -1;
 };
+
+// The plug-in writes its output parameters every 50 ms of audio, from its idle hook: the file's
+// last stretch would not show, and where the writes fall would follow the block size. With "Play"
+// off the plug-in passes the audio through unmeasured while that clock runs on, so a tenth of a
+// second rendered so has it write them once more, from the measurement as the file left it.
+std::string WriteFinalOutputs(HostedUnit& hosted, Renderer& renderer, UInt32 block, double sampleRate)
+{
+  const std::optional<ParameterDescription> play = hosted.Find("Play");
+  if (!play)
+    return "";  // another plug-in: nothing to write
+  const float playing = hosted.Value(play->id);
+  hosted.Set(play->id, 0.0f);
+  const auto padding = UInt32(std::ceil(sampleRate / 10.0));
+  for (UInt32 done = 0; done < padding;) {
+    const UInt32 frames = std::min(block, padding - done);
+    if (const OSStatus status = renderer.Render(frames); status != noErr)
+      return "the plug-in failed to render after the last frame (status " + std::to_string(status) + ")";
+    done += frames;
+  }
+  hosted.Set(play->id, playing);
+  return "";
+}
 
 // One "NAME: VALUE" line per output parameter, or with json one object on one line whose keys are
 // the names in the plug-in's order and whose values are numbers with two decimals (null if a value
@@ -249,11 +368,22 @@ bool ParseRawFormat(const std::string& text, RawFormat& format)
 
 std::string Measure(AudioUnit unit, const MeasureOptions& options)
 {
-  FileStream input(options);
+  const bool fromStdin = options.file == "-";
+  const std::string name = fromStdin ? "standard input" : options.file;
+  SpooledInput spooled;
+  if (fromStdin)
+    if (std::string problem = spooled.Fill(); !problem.empty())
+      return "cannot read " + name + ": " + problem;
+  FileStream input(options, fromStdin ? spooled.Path() : options.file);
   if (const int code = input.Open(); code != 0)
-    return "cannot read " + options.file + ": " + ReadError(code);
+    return "cannot read " + name + ": " + ReadError(code);
   if (input.Frames() == 0)
-    return "cannot read " + options.file + ": it holds no audio";
+    return "cannot read " + name + ": it holds no audio";
+  if (input.Announced() > input.Frames())
+    std::fprintf(stderr,
+                 "au-host: warning: %s: its audio data runs past the end of the file; measuring the %u frames "
+                 "it holds\n",
+                 name.c_str(), input.Frames());
 
   HostedUnit hosted(unit);
   Playback playback{&input};
@@ -291,9 +421,8 @@ std::string Measure(AudioUnit unit, const MeasureOptions& options)
     if (std::string problem = hosted.SetParameterText(assignment); !problem.empty())
       return problem;
   // The output parameters are written only while the plug-in is asked to write automation.
-  for (const ParameterDescription& parameter : hosted.Parameters())
-    if (parameter.name == "WriteAutomationData")
-      AudioUnitSetParameter(unit, parameter.id, kAudioUnitScope_Global, 0, 1.0f, 0);
+  if (const std::optional<ParameterDescription> write = hosted.Find("WriteAutomationData"))
+    hosted.Set(write->id, 1.0f);
 
   // The processed audio is kept only to be written out.
   struct Buffer : AudioFileBuffer {
@@ -305,39 +434,25 @@ std::string Measure(AudioUnit unit, const MeasureOptions& options)
   if (keep && audioFileAllocate(&output, input.Frames(), input.Channels(), input.Bits(), input.SampleRate(),
                                 input.ChannelMask()) != 0)
     return "not enough memory for the processed audio";
-  std::vector<float> scratch(size_t(block) * channels);
-  std::vector<uint8_t> listStorage(AudioBufferListSize(channels));
-  auto* list = reinterpret_cast<AudioBufferList*>(listStorage.data());
+  Renderer renderer(unit, playback, channels, block, input.SampleRate());
   ProgressBar progress(input.Frames(), input.SampleRate());
-  int64_t clockNs = 0;
   while (playback.position < input.Frames()) {
     const UInt32 frames = std::min(block, input.Frames() - playback.position);
-    list->mNumberBuffers = channels;
-    for (UInt32 c = 0; c < channels; ++c)
-      list->mBuffers[c] = AudioBuffer{1, frames * UInt32(sizeof(float)), &scratch[size_t(c) * block]};
-    AudioTimeStamp time{};
-    time.mSampleTime = playback.position;
-    time.mFlags = kAudioTimeStampSampleTimeValid;
-    AudioUnitRenderActionFlags flags = 0;
-    if (const OSStatus status = AudioUnitRender(unit, &flags, &time, 0, frames, list); status != noErr) {
+    if (const OSStatus status = renderer.Render(frames); status != noErr) {
       if (input.Error() != 0)
-        return "cannot read " + options.file + ": " + ReadError(input.Error());
+        return "cannot read " + name + ": " + ReadError(input.Error());
       return "the plug-in failed to render at frame " + std::to_string(playback.position) + " (status " +
              std::to_string(status) + ")";
     }
     if (keep)
       for (UInt32 c = 0; c < channels; ++c)
-        std::copy_n(static_cast<const float*>(list->mBuffers[c].mData), frames,
-                    output.samples + size_t(c) * output.frames + playback.position);
-    playback.position += frames;
-    // The idle timer sees the audio time rendered: one tick per 20 ms of audio, on any machine.
-    const auto targetNs = int64_t(std::llround(double(playback.position) * 1e9 / input.SampleRate()));
-    platform::AdvanceClock(double(targetNs - clockNs) / 1e9);
-    clockNs = targetNs;
-    platform::RunMainLoop();
+        std::copy_n(static_cast<const float*>(renderer.List()->mBuffers[c].mData), frames,
+                    output.samples + size_t(c) * output.frames + playback.position - frames);
     progress.Update(playback.position);
   }
   progress.Clear();
+  if (std::string problem = WriteFinalOutputs(hosted, renderer, block, input.SampleRate()); !problem.empty())
+    return problem;
 
   if (!options.out.empty())
     if (const int code = audioFileWriteWav(&output, options.out.c_str()); code != 0)

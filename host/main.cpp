@@ -2,7 +2,7 @@
 //
 //   au-host [--plugin BUNDLE] [--entry] [--host-id ID] [--host-version VERSION] COMMAND
 //   COMMAND: info | list-params | list-presets |
-//            measure FILE [--raw CHANNELS:BITS:RATE[:float|:unsigned][:be]] [--preset NAME|NUMBER]
+//            measure FILE|- [--raw CHANNELS:BITS:RATE[:float|:unsigned][:be]] [--preset NAME|NUMBER]
 //                         [--set "NAME=VALUE"]... [--block FRAMES] [--json] [--out OUT.wav]
 //                         [--state-in FILE] [--state-out FILE]
 //
@@ -36,7 +36,7 @@ struct Options {
 const char* kUsage =
   "usage: au-host [--plugin BUNDLE] [--entry] [--host-id ID] [--host-version VERSION] COMMAND\n"
   "  info | list-params | list-presets |\n"
-  "  measure FILE [--raw CHANNELS:BITS:RATE[:float|:unsigned][:be]] [--preset NAME|NUMBER]\n"
+  "  measure FILE|- [--raw CHANNELS:BITS:RATE[:float|:unsigned][:be]] [--preset NAME|NUMBER]\n"
   "               [--set NAME=VALUE]... [--block FRAMES] [--json] [--out OUT.wav]\n"
   "               [--state-in FILE] [--state-out FILE]\n";
 

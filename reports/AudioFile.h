@@ -40,6 +40,10 @@ int audioFileAllocate(AudioFileBuffer* buffer, uint32_t frames, uint16_t channel
 // Reads a WAV or AIFF/AIFC file from startFrame, at most maxFrames frames (0: all). With infoOnly
 // only the format fields are filled and the buffer holds no samples.
 int audioFileRead(AudioFileBuffer* buffer, const char* path, uint32_t startFrame, uint32_t maxFrames, bool infoOnly);
+// The frames a WAV or AIFF file announces, and those it holds: fewer when its data runs past the
+// end of the file. Sizes left unknown by a writer streaming into a pipe (all ones, or zero) count
+// to the end of the file in this and every read.
+int audioFileLength(const char* path, uint64_t* announcedFrames, uint64_t* presentFrames);
 // Reads headerless interleaved PCM. altEncoding: unsigned for 8-bit, float for 32-bit samples.
 int audioFileReadRaw(AudioFileBuffer* buffer, const char* path, uint32_t startFrame, uint32_t maxFrames,
                      uint16_t channels, uint16_t bits, uint32_t sampleRate, uint32_t channelMask, bool altEncoding,

@@ -177,7 +177,8 @@ int LoadFrames(AudioFileBuffer* buffer, File& file, const Layout& layout, uint32
   return kOk;
 }
 
-int ParseWav(AudioFileBuffer* buffer, File& file, uint32_t startFrame, uint32_t maxFrames, bool infoOnly)
+// Reads a WAV header into the layout, leaving the file at the first frame.
+int ParseWav(File& file, Layout& layout)
 {
   uint32_t riffSize, fmtSize, sampleRate, byteRate, channelMask = 0;
   uint16_t tag, channels, blockAlign, bits;
@@ -213,9 +214,15 @@ int ParseWav(AudioFileBuffer* buffer, File& file, uint32_t startFrame, uint32_t 
   uint32_t dataSize;
   if (!file.Seek(12) || !file.FindChunk("data", false) || !file.U32(false, dataSize))
     return kBadChunk;
-  const Layout layout{format, channels, bits, sampleRate, channelMask,
-                      dataSize / bytesPerSample / channels, file.Tell() + dataSize, false};
-  return LoadFrames(buffer, file, layout, startFrame, maxFrames, infoOnly);
+  // A writer streaming into a pipe cannot go back to fill in the sizes: it leaves them all ones,
+  // or zero, and the data runs to the end of the file.
+  const uint64_t dataStart = file.Tell();
+  const bool unknownSize = dataSize == 0xFFFFFFFF || (dataSize == 0 && (riffSize == 0 || riffSize == 0xFFFFFFFF));
+  const uint64_t fileSize = file.Size();
+  const uint64_t dataBytes = !unknownSize ? dataSize : fileSize > dataStart ? fileSize - dataStart : 0;
+  layout = Layout{format, channels, bits, sampleRate, channelMask, dataBytes / bytesPerSample / channels,
+                  dataStart + dataBytes, false};
+  return kOk;
 }
 
 // The 80-bit extended float of AIFF headers.
@@ -235,7 +242,8 @@ bool ReadExtended(File& file, double& value)
   return true;
 }
 
-int ParseAiff(AudioFileBuffer* buffer, File& file, uint32_t startFrame, uint32_t maxFrames, bool infoOnly)
+// Reads an AIFF or AIFC header into the layout, leaving the file at the first frame.
+int ParseAiff(File& file, Layout& layout)
 {
   uint32_t formSize, commSize, sampleFrames;
   uint16_t channels, sampleSize;
@@ -277,9 +285,25 @@ int ParseAiff(AudioFileBuffer* buffer, File& file, uint32_t startFrame, uint32_t
       return kBadChunk;
     dataEnd = file.Tell() - offset - 8 + ssndSize;
   }
-  const Layout layout{format, channels, sampleSize, uint32_t(rate + 0.5), 0, sampleFrames, dataEnd, false};
-  return LoadFrames(buffer, file, layout, startFrame, maxFrames, infoOnly);
+  layout = Layout{format, channels, sampleSize, uint32_t(rate + 0.5), 0, sampleFrames, dataEnd, false};
+  return kOk;
 }
+
+// Opens a WAV or AIFF file and reads its header, leaving the file at the first frame.
+int ParseAudioFile(File& file, Layout& layout)
+{
+  if (!file)
+    return kCannotOpen;
+  char id[4] = {};
+  if (!file.ReadId(id))
+    return kNotAudioFile;
+  if (std::memcmp(id, "RIFF", 4) == 0)
+    return ParseWav(file, layout);
+  if (std::memcmp(id, "FORM", 4) == 0)
+    return ParseAiff(file, layout);
+  return kNotAudioFile;
+}
+
 
 }  // namespace
 
@@ -323,17 +347,27 @@ int audioFileAllocate(AudioFileBuffer* buffer, uint32_t frames, uint16_t channel
 int audioFileRead(AudioFileBuffer* buffer, const char* path, uint32_t startFrame, uint32_t maxFrames, bool infoOnly)
 {
   File file(path, "rb");
-  if (!file)
-    return kCannotOpen;
   buffer->file = file.Handle();
-  char id[4] = {};
-  int result = kNotAudioFile;
-  if (file.ReadId(id) && std::memcmp(id, "RIFF", 4) == 0)
-    result = ParseWav(buffer, file, startFrame, maxFrames, infoOnly);
-  else if (std::memcmp(id, "FORM", 4) == 0)
-    result = ParseAiff(buffer, file, startFrame, maxFrames, infoOnly);
+  Layout layout{};
+  int result = ParseAudioFile(file, layout);
+  if (result == kOk)
+    result = LoadFrames(buffer, file, layout, startFrame, maxFrames, infoOnly);
   buffer->file = nullptr;
   return result;
+}
+
+int audioFileLength(const char* path, uint64_t* announcedFrames, uint64_t* presentFrames)
+{
+  File file(path, "rb");
+  Layout layout{};
+  if (const int result = ParseAudioFile(file, layout); result != kOk)
+    return result;
+  const uint64_t frameBytes = uint64_t(layout.channels) * layout.format.bytesPerSample;
+  const uint64_t start = file.Tell();
+  const uint64_t end = std::min(layout.dataEnd, file.Size());
+  *announcedFrames = layout.totalFrames;
+  *presentFrames = std::min(layout.totalFrames, end > start ? (end - start) / frameBytes : 0);
+  return kOk;
 }
 
 int audioFileReadRaw(AudioFileBuffer* buffer, const char* path, uint32_t startFrame, uint32_t maxFrames,

@@ -1,38 +1,22 @@
 // The bundle as a host finds it, and au-host rendering a file through it.
 
+#include "ShellRun.h"
+
 #include "reports/AudioFile.h"
 
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <cstdio>
 #include <filesystem>
 #include <set>
 #include <string>
-#include <sys/wait.h>
 
 namespace {
 
 namespace fs = std::filesystem;
 
-struct ShellRun
-{
-  int status = -1;
-  std::string out;
-};
-
-ShellRun Shell(const std::string& command)
-{
-  ShellRun run;
-  if (FILE* pipe = popen(command.c_str(), "r"))
-  {
-    char buffer[4096];
-    while (size_t n = std::fread(buffer, 1, sizeof buffer, pipe))
-      run.out.append(buffer, n);
-    run.status = WEXITSTATUS(pclose(pipe));
-  }
-  return run;
-}
+using product_test::Shell;
+using product_test::ShellRun;
 
 TEST(Bundle, ExportsExactlyTheTwoEntryPoints)
 {

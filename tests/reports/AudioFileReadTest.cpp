@@ -56,6 +56,51 @@ TEST_F(AudioFileRead, FrameWindowAndInfoOnly)
   }
 }
 
+// Sizes a writer streaming into a pipe leaves unknown count to the end of the file, in whole
+// frames; a data chunk that runs past the end is announced longer than it is held.
+TEST_F(AudioFileRead, UnknownSizesAndDataPastTheEnd)
+{
+  struct Case
+  {
+    const char* name;
+    uint32_t riffSize, dataSize;
+    size_t cut;  // bytes taken off the end of 20 frames
+    uint64_t announced, present;
+  };
+  const Case cases[] = {
+    {"all ones", 0xFFFFFFFF, 0xFFFFFFFF, 0, 20, 20},
+    {"all ones, a partial frame at the end", 0xFFFFFFFF, 0xFFFFFFFF, 3, 19, 19},
+    {"data size all ones", 4 + 24 + 8 + 80, 0xFFFFFFFF, 0, 20, 20},
+    {"zero", 0, 0, 0, 20, 20},
+    {"zero data in a file of known size holds nothing", 4 + 24 + 8 + 80, 0, 0, 0, 0},
+    {"data past the end", 4 + 24 + 8 + 80, 80, 10, 20, 17},
+  };
+  for (const Case& c : cases)
+  {
+    SCOPED_TRACE(c.name);
+    Bytes file = Stereo16(20);
+    file.data.resize(file.data.size() - c.cut);
+    for (int i = 0; i < 4; ++i)
+    {
+      file.data[4 + i] = uint8_t(c.riffSize >> (8 * i));
+      file.data[40 + i] = uint8_t(c.dataSize >> (8 * i));
+    }
+    const std::string path = Write("a.wav", file);
+    uint64_t announced = 99, present = 99;
+    ASSERT_EQ(audioFileLength(path.c_str(), &announced, &present), 0);
+    EXPECT_EQ(announced, c.announced);
+    EXPECT_EQ(present, c.present);
+    if (c.present == 0)
+      continue;
+    ASSERT_EQ(audioFileRead(&mBuffer, path.c_str(), 0, uint32_t(c.present), false), 0);
+    EXPECT_EQ(mBuffer.frames, c.present);
+    EXPECT_EQ(Sample(1, uint32_t(c.present - 1)), -int(c.present - 1) * 256 / 32768.0f);
+  }
+  uint64_t announced = 0, present = 0;
+  EXPECT_EQ(audioFileLength(Path("missing.wav").c_str(), &announced, &present), -1);
+  EXPECT_EQ(audioFileLength(Write("b.wav", Bytes().Id("OggS")).c_str(), &announced, &present), -6);
+}
+
 TEST_F(AudioFileRead, HostileOrMalformedHeadersAreRefusedAndChangeNothing)
 {
   ASSERT_EQ(audioFileRead(&mBuffer, Write("good.wav", Stereo16(8)).c_str(), 0, 0, false), 0);

@@ -1,0 +1,170 @@
+// au-host measuring a file through the product: the report covers the whole file whatever the
+// block size, and the audio may come down a pipe from any decoder.
+
+#include "ShellRun.h"
+
+#include "reports/AudioFile.h"
+#include "tests/meter-plugin/PluginFixture.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstring>
+#include <string>
+
+namespace {
+
+using product_test::Quoted;
+using product_test::Shell;
+
+struct Measurement
+{
+  int status = -1;
+  std::string out;
+  std::string err;
+};
+
+class AuHostFile : public ::testing::Test
+{
+protected:
+  // A mono 48 kHz file: `silence` seconds, then `tone` seconds of 1 kHz at half full scale
+  // (-6 dBFS), then `tail` seconds of silence.
+  std::string ToneFile(const std::string& name, double silence, double tone, double tail = 0.0, uint16_t bits = 32)
+  {
+    constexpr uint32_t kRate = 48000;
+    const auto start = uint32_t(std::lround(silence * kRate));
+    const auto end = start + uint32_t(std::lround(tone * kRate));
+    const auto frames = end + uint32_t(std::lround(tail * kRate));
+    AudioFileBuffer buffer;
+    audioFileInit(&buffer);
+    EXPECT_EQ(audioFileAllocate(&buffer, frames, 1, bits, kRate, 0), 0);
+    for (uint32_t n = start; n < end; ++n)
+      buffer.samples[n] = float(0.5 * std::sin(2.0 * M_PI * 1000.0 * (n - start) / kRate));
+    const std::string path = Path(name);
+    EXPECT_EQ(audioFileWriteWav(&buffer, path.c_str()), 0);
+    audioFileFree(&buffer);
+    return path;
+  }
+
+  // au-host measure with the arguments, its input redirected as the shell text says (if at all).
+  Measurement Measure(const std::string& arguments, const std::string& input = "")
+  {
+    const std::string errors = Path("stderr.txt");
+    Measurement result;
+    const auto shell = Shell(input + "HOME=" + Quoted(folder) + " " + Quoted(AU_HOST) + " measure " + arguments +
+                             " 2>" + Quoted(errors));
+    result.status = shell.status;
+    result.out = shell.out;
+    result.err = plugin_test::ReadFile(errors);
+    return result;
+  }
+
+  std::string Path(const std::string& name) const { return folder + "/" + name; }
+
+  std::string folder = plugin_test::TempFolder();
+};
+
+TEST_F(AuHostFile, ReportIsTheSameAtEveryBlockSizeAndHoldsTheLastSamples)
+{
+  struct Case
+  {
+    const char* name;
+    double silence, tone;
+  };
+  const Case cases[] = {
+    {"a 49 ms tone after half a second of silence", 0.5, 0.049},
+    {"a 40 ms file", 0.0, 0.040},
+    {"a tone of a second and a bit", 0.2, 1.1},
+  };
+  for (const Case& c : cases)
+  {
+    SCOPED_TRACE(c.name);
+    const std::string wav = Quoted(ToneFile("tone.wav", c.silence, c.tone));
+    const Measurement reference = Measure(wav + " --block 512");
+    ASSERT_EQ(reference.status, 0) << reference.err;
+    EXPECT_NE(reference.out.find("OUT:Peak/TP Max: -6.00\n"), std::string::npos) << reference.out;
+    for (const char* block : {"1", "64", "100", "4096"})
+      EXPECT_EQ(Measure(wav + " --block " + block).out, reference.out) << "--block " << block;
+  }
+}
+
+// Whatever au-host renders after the file to have the outputs written, the plug-in does not
+// measure it: a file reads otherwise than the same file followed by a tenth of a second of
+// silence.
+TEST_F(AuHostFile, NothingAfterTheFileIsMeasured)
+{
+  const Measurement file = Measure(Quoted(ToneFile("tone.wav", 0.0, 1.0)));
+  const Measurement longer = Measure(Quoted(ToneFile("longer.wav", 0.0, 1.0, 0.1)));
+  ASSERT_EQ(file.status, 0) << file.err;
+  EXPECT_NE(file.out, longer.out);
+}
+
+// Standard input, and WAV files whose sizes a writer streaming into a pipe left unknown (all
+// ones or zero): read to their end, they measure as the same audio in a finished file.
+TEST_F(AuHostFile, StandardInputAndUnknownSizes)
+{
+  const std::string wav = ToneFile("in.wav", 0.1, 0.7, 0.0, 16);
+  const Measurement reference = Measure(Quoted(wav));
+  ASSERT_EQ(reference.status, 0) << reference.err;
+  EXPECT_EQ(Measure("-", "cat " + Quoted(wav) + " | ").out, reference.out);
+
+  std::string bytes = plugin_test::ReadFile(wav);
+  const size_t data = bytes.find("data");
+  ASSERT_NE(data, std::string::npos);
+  for (const uint32_t unknown : {0xFFFFFFFFu, 0u})
+  {
+    SCOPED_TRACE(unknown);
+    std::memcpy(&bytes[4], &unknown, 4);
+    std::memcpy(&bytes[data + 4], &unknown, 4);
+    const std::string streamed = Path("streamed.wav");
+    plugin_test::WriteFile(streamed, bytes);
+    EXPECT_EQ(Measure(Quoted(streamed)).out, reference.out);
+    EXPECT_EQ(Measure("-", "cat " + Quoted(streamed) + " | ").out, reference.out);
+  }
+  const Measurement empty = Measure("-", "true | ");
+  EXPECT_EQ(empty.status, 1);
+  EXPECT_EQ(empty.err, "au-host: cannot read standard input: it is not a WAV or AIFF file (give --raw for headerless "
+                       "PCM)\n");
+}
+
+// Any format the decoder reads can be measured through a pipe, as its decoded file would be.
+TEST_F(AuHostFile, DecoderOutputThroughAPipe)
+{
+  const std::string flac = Path("x.flac");
+  const std::string decoded = Path("decoded.wav");
+  const std::string ffmpeg = "ffmpeg -hide_banner -loglevel error -y -i ";
+  ASSERT_EQ(Shell(ffmpeg + Quoted(ToneFile("in.wav", 0.3, 1.2, 0.0, 16)) + " " + Quoted(flac)).status, 0);
+  ASSERT_EQ(Shell(ffmpeg + Quoted(flac) + " " + Quoted(decoded)).status, 0);
+  const Measurement reference = Measure(Quoted(decoded));
+  ASSERT_EQ(reference.status, 0) << reference.err;
+  const Measurement piped = Measure("-", ffmpeg + Quoted(flac) + " -f wav - | ");
+  EXPECT_EQ(piped.status, 0) << piped.err;
+  EXPECT_EQ(piped.err, "");
+  EXPECT_EQ(piped.out, reference.out);
+}
+
+// A file cut short: the frames it holds are measured, with a warning; the partial frame at the
+// cut is left out.
+TEST_F(AuHostFile, DataPastTheEndIsMeasuredUpToTheEnd)
+{
+  const std::string whole = plugin_test::ReadFile(ToneFile("whole.wav", 0.0, 0.5, 0.0, 16));
+  const size_t data = whole.find("data") + 8;
+  constexpr size_t kHeld = 12000;  // frames of two bytes
+  const std::string cut = Path("cut.wav");
+  plugin_test::WriteFile(cut, whole.substr(0, data + 2 * kHeld + 1));
+  std::string held = whole.substr(0, data + 2 * kHeld);
+  const uint32_t dataSize = 2 * kHeld, riffSize = uint32_t(held.size() - 8);
+  std::memcpy(&held[4], &riffSize, 4);
+  std::memcpy(&held[data - 4], &dataSize, 4);
+  plugin_test::WriteFile(Path("held.wav"), held);
+
+  const Measurement reference = Measure(Quoted(Path("held.wav")));
+  ASSERT_EQ(reference.status, 0) << reference.err;
+  const Measurement measured = Measure(Quoted(cut));
+  EXPECT_EQ(measured.status, 0);
+  EXPECT_EQ(measured.out, reference.out);
+  EXPECT_EQ(measured.err, "au-host: warning: " + cut +
+                            ": its audio data runs past the end of the file; measuring the 12000 frames it holds\n");
+}
+
+} // namespace
