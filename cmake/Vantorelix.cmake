@@ -78,13 +78,15 @@ function(vantorelix_add_subfolders)
   endforeach()
 endfunction()
 
-# vantorelix_au_bundle(TARGET NAME SOURCES file... LIBS lib... INFO_PLIST template [DESTINATION dir])
+# vantorelix_au_bundle(TARGET NAME SOURCES file... LIBS lib... INFO_PLIST template [DESTINATION dir]
+#                      [INSTALL])
 # An audio unit plug-in as the host finds it: DESTINATION/NAME.component/Contents/MacOS/NAME (a
 # shared library without extension; DESTINATION defaults to the current build folder) and
 # Contents/Info.plist made from the template (@BUNDLE_EXECUTABLE@ is the library's name). Only the
 # symbols marked for export leave the library; the static subsystems linked into it stay hidden.
+# INSTALL puts the bundle at the top of the install prefix, beside lib/ with the platform library.
 function(vantorelix_au_bundle target)
-  cmake_parse_arguments(ARG "" "NAME;INFO_PLIST;DESTINATION" "SOURCES;LIBS" ${ARGN})
+  cmake_parse_arguments(ARG "INSTALL" "NAME;INFO_PLIST;DESTINATION" "SOURCES;LIBS" ${ARGN})
   if(NOT ARG_DESTINATION)
     set(ARG_DESTINATION ${CMAKE_CURRENT_BINARY_DIR})
   endif()
@@ -100,4 +102,11 @@ function(vantorelix_au_bundle target)
   set(BUNDLE_EXECUTABLE ${ARG_NAME})
   configure_file(${ARG_INFO_PLIST} ${bundle}/Contents/Info.plist @ONLY)
   file(MAKE_DIRECTORY ${bundle}/Contents/Resources)
+  if(ARG_INSTALL)
+    # The installed library finds the platform library from where it lies, so the tree can be
+    # moved; the rest of the bundle is copied as the build made it.
+    set_target_properties(${target} PROPERTIES INSTALL_RPATH "$ORIGIN/../../../lib")
+    install(TARGETS ${target} LIBRARY DESTINATION ${ARG_NAME}.component/Contents/MacOS)
+    install(DIRECTORY ${bundle}/ DESTINATION ${ARG_NAME}.component PATTERN MacOS EXCLUDE)
+  endif()
 endfunction()

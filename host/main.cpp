@@ -18,14 +18,25 @@
 
 #include <charconv>
 #include <cstdio>
+#include <filesystem>
 #include <map>
 #include <string>
 #include <vector>
 
 namespace {
 
+// The folder this program lies in.
+std::string ProgramFolder()
+{
+  char program[4096] = {};
+  const ssize_t length = readlink("/proc/self/exe", program, sizeof program - 1);
+  const std::string path = length > 0 ? std::string(program, size_t(length)) : std::string("./au-host");
+  return path.substr(0, path.find_last_of('/'));
+}
+
 struct Options {
-  std::string plugin = AU_HOST_DEFAULT_BUNDLE;
+  // The bundle lies beside the program's folder, in the build tree and in an installed one.
+  std::string plugin = (std::filesystem::path(ProgramFolder()).parent_path() / "Vantorelix.component").string();
   bool entry = false;
   std::string hostId = "com.vantorelix.au-host";
   std::string hostVersion = AU_HOST_VERSION;
@@ -55,10 +66,7 @@ int Failure(const std::string& problem)
 // Registers this program as the main bundle, with the identifier and version the plug-in reads.
 void RegisterHostBundle(const Options& options)
 {
-  char program[4096] = {};
-  const ssize_t length = readlink("/proc/self/exe", program, sizeof program - 1);
-  const std::string path = length > 0 ? std::string(program, size_t(length)) : std::string("./au-host");
-  const std::string folder = path.substr(0, path.find_last_of('/'));
+  const std::string folder = ProgramFolder();
   CFURLRef url = CFURLCreateFromFileSystemRepresentation(nullptr, reinterpret_cast<const UInt8*>(folder.data()),
                                                          CFIndex(folder.size()), true);
   CFStringRef id = CFStringCreateWithCString(nullptr, options.hostId.c_str(), kCFStringEncodingUTF8);
