@@ -3,12 +3,31 @@
 
 #include <gtest/gtest.h>
 
-#include <regex>
+#include <cctype>
 
 using namespace reports_test;
 using plugin_test::Lines;
 
 namespace {
+
+// Whether the text has the shape: 'a' stands for a letter, '0' for a digit, '_' for a digit or a
+// blank; any other character for itself.
+bool HasShape(const std::string& text, const std::string& shape)
+{
+  if (text.size() != shape.size())
+    return false;
+  for (size_t i = 0; i < text.size(); ++i)
+  {
+    const auto c = static_cast<unsigned char>(text[i]);
+    const bool ok = shape[i] == 'a' ? std::isalpha(c) != 0
+                    : shape[i] == '0' ? std::isdigit(c) != 0
+                    : shape[i] == '_' ? std::isdigit(c) != 0 || c == ' '
+                                      : text[i] == shape[i];
+    if (!ok)
+      return false;
+  }
+  return true;
+}
 
 // The text of one "About" alert, its build lines checked and left out (they change with every
 // build).
@@ -26,8 +45,8 @@ std::vector<std::string> AboutLines(PlugWithEditor& plug)
   std::vector<std::string> lines = Lines(alert.text);
   if (lines.size() < 5)
     return lines;
-  EXPECT_TRUE(std::regex_match(lines[3], std::regex(R"(Build date: [A-Z][a-z]{2} [ 0-9][0-9] [0-9]{4})"))) << lines[3];
-  EXPECT_TRUE(std::regex_match(lines[4], std::regex(R"(Build time: [0-9]{2}:[0-9]{2}:[0-9]{2})"))) << lines[4];
+  EXPECT_TRUE(HasShape(lines[3], "Build date: aaa _0 0000")) << lines[3];
+  EXPECT_TRUE(HasShape(lines[4], "Build time: 00:00:00")) << lines[4];
   lines.erase(lines.begin() + 3, lines.begin() + 5);
   return lines;
 }
