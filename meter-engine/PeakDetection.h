@@ -217,4 +217,7 @@ struct PeakBallistics {
     if (holdLevel < 1e-8) holdLevel = 0.0;
   }
   void Clear();
+  // Forgets the running maximum (kept as the input, hold and raw maxima, which the meter's
+  // non-negative inputs make equal); the level and the hold go on.
+  void ClearMaximum() { inputMax = holdMax = rawMax = 0.0; }
 };

@@ -128,10 +128,12 @@ void Vantorelix::RunEditorAction(int id)
     case kActionResetRangeAlerts: ClearAlerts(kRangeAlerts); break;
     case kActionResetPeakAlerts:
     case kActionResetPeakAlerts2:
+      // Only the channel meters' maxima: the true-peak and sample-peak maxima behind PLR and the
+      // history stay.
       ClearAlerts(kPeakAlerts);
       if (mEngine)
-        for (auto& oversampler : mEngine->oversamplers)
-          oversampler.truePeakMax = 0.0;
+        for (PeakBallistics& meter : mEngine->ballistics)
+          meter.ClearMaximum();
       break;
     case kActionExportCsv:
       if (const WDL_String* path = ChosenPath(mControlPositions.csvExport))

@@ -291,6 +291,42 @@ TEST(EditorActions, AlertResetsKeepTheSettings)
   EXPECT_EQ(plug.Settings().alerts[kAlertSlMin].count, 4u);
 }
 
+// The peak resets forget the channel meters' maxima only: PLR and the history go on reading the
+// sample-peak and true-peak maxima of the measurement.
+TEST(EditorActions, PeakResetsClearTheChannelMeterMaxima)
+{
+  for (int32_t peakMode : {0, 1})
+    for (int action : {kActionResetPeakAlerts, kActionResetPeakAlerts2})
+    {
+      Plug plug;
+      LoudnessEngine& engine = *plug.Engine();
+      const double frames[2][kMeterChannels] = {{0.5, -0.25}, {0.125, 0.0}};
+      engine.ProcessPeaks(ChannelConfigTable[0].enabled, peakMode, frames, 2);
+      plug.Settings().alerts[kAlertPeakMax].active = 1;
+      plug.Settings().alerts[kAlertTpMax].count = 3;
+      const double samplePeakMax = engine.samplePeakMax, truePeakMax = engine.TruePeakMax();
+      const double hold = engine.ballistics[0].holdLevel;
+      ASSERT_GT(engine.ballistics[0].inputMax, 0.1) << peakMode;
+
+      plug.ParameterChanged(action, kEditor, -1);
+      for (const PeakBallistics& meter : engine.ballistics)
+      {
+        EXPECT_EQ(meter.inputMax, 0.0) << peakMode << " " << action;
+        EXPECT_EQ(meter.holdMax, 0.0) << peakMode << " " << action;
+        EXPECT_EQ(meter.rawMax, 0.0) << peakMode << " " << action;
+      }
+      EXPECT_EQ(engine.ballistics[0].holdLevel, hold);
+      EXPECT_EQ(engine.samplePeakMax, samplePeakMax) << peakMode;
+      EXPECT_EQ(engine.TruePeakMax(), truePeakMax) << peakMode;
+      EXPECT_EQ(plug.Settings().alerts[kAlertPeakMax].active, 0);
+      EXPECT_EQ(plug.Settings().alerts[kAlertTpMax].count, 0u);
+
+      // The meters take up their maxima again from the next frame on.
+      engine.ProcessPeaks(ChannelConfigTable[0].enabled, peakMode, frames + 1, 1);
+      EXPECT_GT(engine.ballistics[0].inputMax, 0.0) << peakMode;
+    }
+}
+
 TEST(EditorActions, DefaultMeterColoursArePushed)
 {
   Plug plug;
