@@ -50,9 +50,11 @@ void IPlugAU::FillTimeInfo()
 {
   ITransportInfo& transport = Transport();
   transport = ITransportInfo{};
-  // Without the host's transport the tempo is unknown (-1), so the plug-in can tell "no transport".
-  transport.mTempo = -1.0;
   const HostCallbackInfo& host = mHostCallbacks;
+  // A host that gives no transport procedure at all leaves the tempo unknown (-1), so that the
+  // plug-in can tell "no transport"; one that gives any keeps 120 unless it tells its tempo.
+  if (!host.beatAndTempoProc && !host.musicalTimeLocationProc && !host.transportStateProc)
+    transport.mTempo = -1.0;
   if (host.beatAndTempoProc) {
     Float64 beat = 0.0, tempo = 0.0;
     host.beatAndTempoProc(host.hostUserData, &beat, &tempo);

@@ -315,9 +315,17 @@ TEST(AdapterRender, TransportFromTheHostOrUnknown)
   EXPECT_FALSE(none.mTransportIsRunning);
   EXPECT_EQ(none.mNumerator, 4);
 
+  // The transport state alone gives the default tempo, so that its play flag counts.
+  const HostCallbackInfo stateOnly{nullptr, nullptr, nullptr, Transport::State, nullptr};
+  AudioUnitSetProperty(chain.hosted.unit, kAudioUnitProperty_HostCallbacks, G, 0, &stateOnly, sizeof stateOnly);
+  ASSERT_EQ(Render(chain.hosted.unit, 16, 16, out), noErr);
+  EXPECT_EQ(chain.hosted.plug->mLastTransport.mTempo, 120.0);
+  EXPECT_TRUE(chain.hosted.plug->mLastTransport.mTransportIsRunning);
+  EXPECT_EQ(chain.hosted.plug->mLastTransport.mPPQPos, -1.0);
+
   const HostCallbackInfo callbacks{nullptr, Transport::Beat, Transport::Musical, Transport::State, nullptr};
   AudioUnitSetProperty(chain.hosted.unit, kAudioUnitProperty_HostCallbacks, G, 0, &callbacks, sizeof callbacks);
-  ASSERT_EQ(Render(chain.hosted.unit, 16, 16, out), noErr);
+  ASSERT_EQ(Render(chain.hosted.unit, 32, 16, out), noErr);
   const ITransportInfo host = chain.hosted.plug->mLastTransport;
   EXPECT_EQ(host.mTempo, 96.0);
   EXPECT_EQ(host.mPPQPos, 8.5);
