@@ -88,18 +88,6 @@ void Vantorelix::ApplyHostParameter(int idx)
     mirror = value;
     return true;
   };
-  // A recall runs every parameter through here: the engine, the filters and the limiter are set
-  // up again, and the measurement restarted, only when a setting they depend on has changed, so
-  // that applying a preset keeps the running measurement and the limiter's look-ahead.
-  auto setupEngineIf = [&](bool changed) {
-    if (changed)
-      SetupEngine();
-  };
-  auto redesignFiltersIf = [&](bool changed) {
-    if (changed)
-      RedesignFilters();
-  };
-
   if (idx >= kIL_Min_Mode && idx <= kDialog_Min_Period)
     return ApplyAlertGroup((idx - kIL_Min_Mode) / 3);
   if (idx >= kGraphTimescale && idx <= kGraphPSR)
@@ -166,33 +154,33 @@ void Vantorelix::ApplyHostParameter(int idx)
     case kLoudness_Target: s.loudnessTarget = value; break;
     case kPeak_Limit:
     case kTruePeak_mode:
-      if (s.maxPeakTarget != GetParam(kPeak_Limit)->Value() || s.peakMode != IntValue(kTruePeak_mode))
-      {
-        s.maxPeakTarget = GetParam(kPeak_Limit)->Value();
-        s.peakMode = IntValue(kTruePeak_mode);
-        ResetLimiter();
-      }
+      s.maxPeakTarget = GetParam(kPeak_Limit)->Value();
+      s.peakMode = IntValue(kTruePeak_mode);
+      ResetLimiter();
       break;
     case kEnableLimiter: s.enableLimiter = IntValue(idx); return;
-    case kGate_mode: setupEngineIf(storeInt(s.gateMode)); break;
-    case kSL_IntWindow: return setupEngineIf(storeReal(s.slWindowMs));
-    case kML_IntWindow: return setupEngineIf(storeReal(s.mlWindowMs));
+    case kGate_mode:
+      s.gateMode = IntValue(idx);
+      SetupEngine();
+      break;
+    case kSL_IntWindow: s.slWindowMs = value; return SetupEngine();
+    case kML_IntWindow: s.mlWindowMs = value; return SetupEngine();
     case kChannelConfig:
-      if (storeInt(s.channelConfig))
-        ResetMeasurementLocked();
-      return;
+      s.channelConfig = IntValue(idx);
+      return ResetMeasurementLocked();
     case kChannelRouting: s.channelRouting = IntValue(idx); break;
     case kUnitMode: s.unitMode = IntValue(idx); break;
     case kRefOffset: s.refOffset = value; break;
-    case kWFilterMode: return redesignFiltersIf(storeInt(s.weightingMode));
-    case kWFilterLCFreq: return redesignFiltersIf(storeReal(s.lowCutFreq));
-    case kWFilterLCSlope: return redesignFiltersIf(storeInt(s.lowCutSlope));
-    case kWFilterHCFreq: return redesignFiltersIf(storeReal(s.highCutFreq));
-    case kWFilterHCSlope: return redesignFiltersIf(storeInt(s.highCutSlope));
+    // A new weighting sets the engine up again too, so that no measurement mixes two weightings.
+    case kWFilterMode: s.weightingMode = IntValue(idx); return SetupEngine();
+    case kWFilterLCFreq: s.lowCutFreq = value; return SetupEngine();
+    case kWFilterLCSlope: s.lowCutSlope = IntValue(idx); return SetupEngine();
+    case kWFilterHCFreq: s.highCutFreq = value; return SetupEngine();
+    case kWFilterHCSlope: s.highCutSlope = IntValue(idx); return SetupEngine();
     case kLRange_mode: s.rangeMode = IntValue(idx); break;
     case kTimerMode:
-      if (storeInt(s.timerMode))
-        ResetMeasurementLocked();
+      s.timerMode = IntValue(idx);
+      ResetMeasurementLocked();
       break;
     case kScaleLabelMode_lm: s.lmScale = IntValue(idx); break;
     case kScaleLabelMode_pk: s.peakScale = IntValue(idx); break;
@@ -200,7 +188,7 @@ void Vantorelix::ApplyHostParameter(int idx)
     case kExportCsvSeparator: s.exportCsvSeparator = IntValue(idx); return;
     case kAutoExportLogCSV: s.autoExportLogCSV = IntValue(idx); return;
     case kOnlineUpdateCheck: s.updateCheck = IntValue(idx); return;
-    case kMeasurementMode: return setupEngineIf(storeInt(s.measurementMode));
+    case kMeasurementMode: s.measurementMode = IntValue(idx); return SetupEngine();
     default:
       // The output parameters and "RVC11"/"RVC13" mirror nothing; the scale and colour
       // mirrors stored above refresh the scales.
@@ -243,22 +231,18 @@ void Vantorelix::UpdateEditorGeometry()
   mSettings.resizeRequest = 1;
 }
 
-// The new engine is built aside and swapped in, so the audio thread waits only for the swap, not
-// for windows of up to a minute to be allocated.
+// The new engine is built aside and swapped in, so the audio thread waits only for the swap and
+// the filter design, not for windows of up to a minute to be allocated. The measurement is not
+// reset: it starts again in the new engine.
 void Vantorelix::SetupEngine()
 {
   const MeterSettings& s = mSettings;
   std::unique_ptr<LoudnessEngine> engine(new (std::nothrow) LoudnessEngine);
   if (!engine || !engine->Setup(s.gateMode, static_cast<uint32_t>(s.measurementMode), mChain.sampleRate,
                                 s.slWindowMs, s.mlWindowMs))
-    return;  // the running engine stays
+    return;  // the running engine and filters stay
   WDL_MutexLock lock(mMutex);
   mEngine.swap(engine);
-}
-
-void Vantorelix::RedesignFilters()
-{
-  WDL_MutexLock lock(mMutex);
   DesignFilters(mChain.sampleRate);
 }
 

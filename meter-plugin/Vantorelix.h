@@ -242,7 +242,6 @@ private:
   void ApplyAlertGroup(int triple);
   void UpdateEditorGeometry();
   void SetupEngine();
-  void RedesignFilters();
   void ResetMeasurementLocked();
   void ResetLimiter();
   void MatchGain(int matchIdx);

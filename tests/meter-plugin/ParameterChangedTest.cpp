@@ -357,24 +357,36 @@ TEST(EditorActions, RebuildUserPresetsInNameOrder)
   EXPECT_STREQ(plug.UserPresets().Get(2)->mName, "C");
 }
 
-// Recalling a preset runs every parameter through the handler; only what changed is set up again.
-TEST(ParameterChanged, RecallRestartsOnlyWhatChanged)
+// Recalling a preset runs every parameter through the handler, and every tail runs whether the
+// setting changed or not: the nine engine settings (the weighting among them) set the engine up
+// again without restarting the measurement; "Channel Config" and "Timer Mode" restart it.
+TEST(ParameterChanged, RecallRerunsEveryTail)
 {
+  for (int idx : {kGate_mode, kSL_IntWindow, kML_IntWindow, kWFilterMode, kWFilterLCFreq, kWFilterLCSlope,
+                  kWFilterHCFreq, kWFilterHCSlope, kMeasurementMode, kChannelConfig, kTimerMode})
+  {
+    Plug plug;
+    FillHistory(plug.History(), 5, 1);
+    FakeWindowMaximum(plug.Engine()->shortTerm, -23.0);
+    const iplug::IParam* param = plug.GetParam(idx);
+    ASSERT_NE(param, nullptr);
+    plug.Change(idx, param->Value(), kPresetRecall);
+    EXPECT_FALSE(plug.Engine()->shortTerm.hasData) << idx;
+    const bool restarts = idx == kChannelConfig || idx == kTimerMode;
+    EXPECT_EQ(plug.History().Size(), restarts ? 0u : 5u) << idx;
+  }
+
   Plug plug;
   FillHistory(plug.History(), 5, 1);
-  FakeWindowMaximum(plug.Engine()->shortTerm, -23.0);
   plug.ParametersReset(kPresetRecall);
-  EXPECT_EQ(plug.History().Size(), 5u);
-  EXPECT_TRUE(plug.Engine()->shortTerm.hasData);
-
-  // A new gating mode sets the engine up again without restarting the measurement.
-  plug.Change(kGate_mode, 1, kPresetRecall);
-  EXPECT_EQ(plug.Engine()->gateMode, GateMode::G8);
-  EXPECT_FALSE(plug.Engine()->shortTerm.hasData);
-  EXPECT_EQ(plug.History().Size(), 5u);
-
-  plug.Change(kChannelConfig, 3, kPresetRecall);
   EXPECT_EQ(plug.History().Size(), 0u);
+
+  // A new weighting measures with the new filters from a new engine.
+  plug.Change(kWFilterMode, 2, kHost);
+  EXPECT_EQ(plug.Settings().weightingMode, 2);
+  FakeWindowMaximum(plug.Engine()->shortTerm, -23.0);
+  plug.Change(kWFilterMode, 1, kHost);
+  EXPECT_FALSE(plug.Engine()->shortTerm.hasData);
 }
 
 namespace {

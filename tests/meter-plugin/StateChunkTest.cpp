@@ -114,9 +114,9 @@ TEST(StateChunk, PresetFormAndOtherHistoryChunks)
   Vantorelix plug;
   FillHistory(plug.History(), 6, 1);
   FillHistory(plug.Memory(), 5, 2);
-  const std::string history = HistoryBytes(plug.History());
 
-  // The preset form restores the parameters and leaves both lists alone.
+  // The preset form restores the parameters and leaves both lists to the recall: its
+  // "Channel Config" and "Timer Mode" restart the measurement, which empties the live history.
   Vantorelix other;
   iplug::IPreset record;
   other.MakePresetFromValues(record, "Loud", {{kPreGain, 12.0}});
@@ -127,7 +127,7 @@ TEST(StateChunk, PresetFormAndOtherHistoryChunks)
   EXPECT_EQ(plug.ReadState(preset, 0), preset.Size());
   EXPECT_EQ(plug.GetParam(kPreGain)->Value(), 12.0);
   EXPECT_STREQ(plug.PresetSlotName(0), "Loud");
-  EXPECT_EQ(HistoryBytes(plug.History()), history);
+  EXPECT_EQ(plug.History().Size(), 0u);
   EXPECT_EQ(plug.Memory().Size(), 5u);
   other.ReadState(preset, 0);
 
