@@ -90,13 +90,16 @@ TEST_F(AuHostFile, ReportIsTheSameAtEveryBlockSizeAndHoldsTheLastSamples)
 
 // Whatever au-host renders after the file to have the outputs written, the plug-in does not
 // measure it: a file reads otherwise than the same file followed by a tenth of a second of
-// silence.
+// silence. And the settings are left as they were: the state saved measures the same again.
 TEST_F(AuHostFile, NothingAfterTheFileIsMeasured)
 {
-  const Measurement file = Measure(Quoted(ToneFile("tone.wav", 0.0, 1.0)));
+  const std::string wav = Quoted(ToneFile("tone.wav", 0.0, 1.0));
+  const std::string state = Quoted(Path("state.plist"));
+  const Measurement file = Measure(wav + " --state-out " + state);
   const Measurement longer = Measure(Quoted(ToneFile("longer.wav", 0.0, 1.0, 0.1)));
   ASSERT_EQ(file.status, 0) << file.err;
   EXPECT_NE(file.out, longer.out);
+  EXPECT_EQ(Measure(wav + " --state-in " + state).out, file.out);
 }
 
 // Standard input, and WAV files whose sizes a writer streaming into a pipe left unknown (all
