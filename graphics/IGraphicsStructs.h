@@ -71,6 +71,15 @@ struct IColor
   constexpr IColor(int a, int r, int g, int b) : A(a), R(r), G(g), B(b) {}
 
   constexpr bool operator==(const IColor&) const = default;
+
+  // Lighter (c > 0) or darker (c < 0): int(c x 255) added to red, green and blue, each kept in
+  // 0..255; alpha unchanged.
+  IColor WithContrast(float c) const
+  {
+    const int d = static_cast<int>(c * 255.f);
+    return IColor(A, std::clamp(R + d, 0, 255), std::clamp(G + d, 0, 255),
+                  std::clamp(B + d, 0, 255));
+  }
 };
 
 struct IBlend
@@ -225,6 +234,12 @@ struct IRECT
   }
   constexpr IRECT GetPadded(float pad) const { return GetPadded(pad, pad, pad, pad); }
   constexpr IRECT GetTranslated(float x, float y) const { return IRECT(L + x, T + y, R + x, B + y); }
+  // The same centre with width and height multiplied by f.
+  constexpr IRECT GetScaledAboutCentre(float f) const
+  {
+    const float hw = 0.5f * W() * f, hh = 0.5f * H() * f;
+    return IRECT(MW() - hw, MH() - hh, MW() + hw, MH() + hh);
+  }
 
   // A w by h rectangle centred in this one; the width is at least 1, and a height of 0 or less
   // takes the width (a square).

@@ -1,63 +1,42 @@
 #pragma once
 
 // The control-library classes that the graphics object owns or reaches itself: the corner
-// resizer, the value bubble, the in-window popup menu and text entry, the frame-time read-out and
-// the vector part of vector controls. They hold what the graphics object reads and writes; their
-// drawing and the rest of their behaviour belong to the control library.
+// resizer, the value bubble, the in-window popup menu and text entry and the frame-time read-out.
+// They live beside the graphics object because it creates them; where a class here holds only
+// what the graphics object reads and writes, the rest of its behaviour is still to come.
 
 #include <string>
 
 #include "graphics/IControl.h"
-#include "graphics/IVStyle.h"
+#include "graphics/IVectorBase.h"
 
 namespace iplug::igraphics
 {
 
 class IPopupMenu;
 
-// The vector part of vector-drawn controls: their style and the click splash.
-class IVectorBase
-{
-public:
-  explicit IVectorBase(const IVStyle& style) : mStyle(style) {}
-  virtual ~IVectorBase() = default;
-
-  virtual void SetStyle(const IVStyle& style) { mStyle = style; }
-  const IVStyle& GetStyle() const { return mStyle; }
-
-  void SetSplashPoint(float x, float y)
-  {
-    mSplashX = x;
-    mSplashY = y;
-  }
-  void SetSplashRadius(float radius) { mSplashRadius = radius; }
-  float GetSplashX() const { return mSplashX; }
-  float GetSplashY() const { return mSplashY; }
-  float GetSplashRadius() const { return mSplashRadius; }
-  float GetMaxSplashRadius() const { return mMaxSplashRadius; }
-
-protected:
-  IVStyle mStyle;
-  float mSplashRadius = 0.f;
-  float mSplashX = 0.f;
-  float mSplashY = 0.f;
-  float mMaxSplashRadius = 50.f;
-};
-
 // The square in the editor's bottom-right corner by which the user resizes or rescales it; the
 // graphics object runs the drag once the mouse down has set its resizing flag.
 class ICornerResizerControl : public IControl
 {
 public:
+  static constexpr int kCursorSizeNWSE = 5;  // the diagonal resize cursor
+
   ICornerResizerControl(const IRECT& graphicsBounds, float size, const IColor& color,
                         const IColor& mouseOverColor, const IColor& dragColor);
 
   void OnMouseDown(float x, float y, const IMouseMod& mod) override;
+  // Back to the size the editor had when the resizer was made, at scale 1.
+  void OnMouseDblClick(float x, float y, const IMouseMod& mod) override;
+  void OnMouseOver(float x, float y, const IMouseMod& mod) override;
+  void OnMouseOut() override;
   void OnRescale() override;
-  void Draw(IGraphics&) override {}
+  void Draw(IGraphics& g) override;
 
 private:
   float mSize;
+  bool mMouseOver = false;
+  int mPrevCursorType = 0;  // shown before the pointer came over the handle
   IRECT mInitialGraphicsBounds;
   IColor mColor;
   IColor mMouseOverColor;
