@@ -21,6 +21,40 @@ void ICornerResizerControl::OnMouseDown(float, float, const IMouseMod&)
   GetUI()->SetResizingInProcess(true);
 }
 
+void ICornerResizerControl::OnMouseDblClick(float, float, const IMouseMod&)
+{
+  GetUI()->Resize(static_cast<int>(mInitialGraphicsBounds.W()),
+                  static_cast<int>(mInitialGraphicsBounds.H()), 1.f, true);
+}
+
+void ICornerResizerControl::OnMouseOver(float x, float y, const IMouseMod& mod)
+{
+  if (!mMouseOver)
+  {
+    mPrevCursorType = GetUI()->SetCursorShape(kCursorSizeNWSE);
+    mMouseOver = true;
+  }
+  IControl::OnMouseOver(x, y, mod);
+}
+
+void ICornerResizerControl::OnMouseOut()
+{
+  if (mMouseOver)
+  {
+    GetUI()->SetCursorShape(mPrevCursorType);
+    mMouseOver = false;
+  }
+  IControl::OnMouseOut();
+}
+
+void ICornerResizerControl::Draw(IGraphics& g)
+{
+  const IColor& color = g.GetResizingInProcess() ? mDragColor
+                        : mMouseIsOver               ? mMouseOverColor
+                                                     : mColor;
+  g.FillTriangle(color, mRECT.L, mRECT.B, mRECT.R, mRECT.T, mRECT.R, mRECT.B);
+}
+
 void ICornerResizerControl::OnRescale()
 {
   const IGraphics* g = GetUI();
