@@ -1,5 +1,9 @@
 #include "graphics/IPopupMenu.h"
 
+#include <strings.h>
+
+#include <algorithm>
+
 namespace iplug::igraphics
 {
 
@@ -39,15 +43,40 @@ IPopupMenu::Item* IPopupMenu::AddItem(Item* item, int index)
 {
   // Ownership passes even when listing fails, so the item never leaks.
   std::unique_ptr<Item> owned(item);
-  if (index < 0 || index > NItems())
+  size_t pos = mItems.size();
+  if (index == kSorted)
   {
-    mItems.push_back(item);
+    pos = SortedPosition(item->GetText());
   }
-  else
+  else if (index != kAppend)
   {
-    mItems.insert(mItems.begin() + index, item);
+    pos = std::min(static_cast<size_t>(std::max(index, 0)), mItems.size());
   }
+  mItems.insert(mItems.begin() + static_cast<ptrdiff_t>(pos), item);
   return owned.release();
+}
+
+size_t IPopupMenu::SortedPosition(const char* text) const
+{
+  size_t lo = 0, hi = mItems.size();
+  while (lo < hi)
+  {
+    const size_t mid = (lo + hi) / 2;
+    const int order = strcasecmp(text, mItems[mid]->GetText());
+    if (order > 0)
+    {
+      lo = mid + 1;
+    }
+    else if (order < 0)
+    {
+      hi = mid;
+    }
+    else
+    {
+      return mid;
+    }
+  }
+  return lo;
 }
 
 IPopupMenu::Item* IPopupMenu::AddItem(const char* text, int index, int itemFlags)
@@ -57,6 +86,10 @@ IPopupMenu::Item* IPopupMenu::AddItem(const char* text, int index, int itemFlags
 
 IPopupMenu::Item* IPopupMenu::AddItem(const char* text, IPopupMenu* subMenu, int index)
 {
+  if (subMenu)
+  {
+    subMenu->SetFunction(mPopupFunc);
+  }
   return AddItem(new Item(text, subMenu), index);
 }
 

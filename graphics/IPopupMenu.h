@@ -61,11 +61,22 @@ public:
   IPopupMenu(const IPopupMenu&) = delete;
   IPopupMenu& operator=(const IPopupMenu&) = delete;
 
+  // Where AddItem puts an item: kAppend at the end, kSorted in case-insensitive order of the
+  // item texts (before the equal text the search meets); any other index before that position,
+  // a negative one counting as 0 and one past the end appending.
+  static constexpr int kAppend = -1;
+  static constexpr int kSorted = -2;
+
   // The menu takes ownership of the item; answers it.
-  Item* AddItem(Item* item, int index = -1);
-  Item* AddItem(const char* text, int index = -1, int itemFlags = Item::kNoFlags);
-  Item* AddItem(const char* text, IPopupMenu* subMenu, int index = -1);
-  Item* AddSeparator(int index = -1);
+  Item* AddItem(Item* item, int index = kAppend);
+  Item* AddItem(const char* text, int index = kAppend, int itemFlags = Item::kNoFlags);
+  // The sub-menu (owned by the new item) takes a copy of this menu's function.
+  Item* AddItem(const char* text, IPopupMenu* subMenu, int index = kAppend);
+  Item* AddItem(const char* text, int index, IPopupMenu* subMenu)
+  {
+    return AddItem(text, subMenu, index);
+  }
+  Item* AddSeparator(int index = kAppend);
 
   // Removes every item, last first; deletes them (with their sub-menus) when asked, else the
   // caller must already hold them elsewhere.
@@ -100,6 +111,9 @@ public:
   }
 
 private:
+  // Where a text goes among the items by case-insensitive binary search.
+  size_t SortedPosition(const char* text) const;
+
   int mPrefix = 0;
   int mChosenItemIdx = -1;
   bool mCanMultiCheck = false;
