@@ -2,6 +2,7 @@
 #include "platform/Metal/CAMetalLayer.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cstring>
 #include <map>
 
@@ -113,7 +114,13 @@ MTLDepthStencilState::MTLDepthStencilState(const MTLDepthStencilDescriptor& d)
     back = *d.backFaceStencil;
 }
 
-std::shared_ptr<MTLDevice> MTLCreateSystemDefaultDevice() { return std::make_shared<MTLDevice>(); }
+namespace {
+std::atomic<bool> gHasGPU{true};
+}
+
+void platform::SetSystemHasGPU(bool on) { gHasGPU = on; }
+
+std::shared_ptr<MTLDevice> MTLCreateSystemDefaultDevice() { return gHasGPU ? std::make_shared<MTLDevice>() : nullptr; }
 
 std::shared_ptr<MTLLibrary> MTLDevice::newLibraryWithData(const void* bytes, size_t size,
                                                           NSError** error)

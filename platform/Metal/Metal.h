@@ -484,7 +484,13 @@ private:
   bool mWorkerThread = false;
 };
 
+// Null while the system is made to have no GPU (see platform::SetSystemHasGPU).
 std::shared_ptr<MTLDevice> MTLCreateSystemDefaultDevice();
+
+namespace platform {
+// Not Metal: plays a system without a Metal device (on by default).
+void SetSystemHasGPU(bool on);
+}  // namespace platform
 
 // ---- Command buffers and encoders --------------------------------------------------------------
 

@@ -108,6 +108,8 @@ int MNVGcontext_vVantorelix_au::renderCreate()
   if (!device)
   {
     device = MTLCreateSystemDefaultDevice();
+    if (!device)
+      return 0;  // a system without a GPU: no context
     metalLayer->setDevice(device);
   }
   metalLayer->setOpaque(false);
