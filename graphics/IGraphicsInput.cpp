@@ -180,13 +180,17 @@ void IGraphics::OnFocusLost()
   mMouseOver = nullptr;
   mMouseOverIdx = -1;
   ReleaseMouseCapture();
+  // A hidden menu or entry left open would take the next click or the next keys: end the menu
+  // with nothing chosen and drop the entry's text.
   if (mPopupControl && mPopupControl->GetExpanded())
   {
     mPopupControl->Hide(true);
+    ApplyPopupMenuResult(nullptr);
   }
   if (mTextEntryControl && mTextEntryControl->EditInProgress())
   {
     mTextEntryControl->Hide(true);
+    mInTextEntry = nullptr;
   }
 }
 
