@@ -1,0 +1,90 @@
+#pragma once
+// The graphics object of an editor on this platform: it owns the editor view, builds the vector
+// context on the view's Metal layer, keeps the view's size in step with the editor's and answers
+// the platform operations of the graphics core through the view and the window layer.
+
+#include <memory>
+
+#include "framework/WDLString.h"
+#include "platform/Foundation/NSGeometry.h"
+#include "renderer/IGraphicsNanoVG.h"
+
+namespace iplug::igraphics {
+
+class IGraphicsView_vVantorelix_au;
+
+class IGraphicsMac final : public IGraphicsNanoVG
+{
+public:
+  IGraphicsMac(IGEditorDelegate& dlg, int w, int h, int fps, float scale);
+  ~IGraphicsMac() override;
+
+  // ---- the window: the editor view, made anew at each opening
+  // The view as an opaque pointer; attached to the parent view when one is given.
+  void* OpenWindow(void* parent) override;
+  void CloseWindow() override;
+  void* GetWindow() override { return mView.get(); }
+  bool EditorIsOpen() override { return mView != nullptr; }
+  IGraphicsView_vVantorelix_au* GetView() const { return mView.get(); }
+  // The view takes the editor's size times the draw scale, without animation.
+  void ResizeNativeView(bool) override;
+  void AttachNativeView(void* view, const IRECT& bounds) override;
+  void DetachNativeView(void* view) override;
+  bool UsesDarkAppearance() const override;
+  const char* PlatformName() const override { return "Cocoa"; }
+  void SetBundleID(const char* bundleID) { mBundleID.Set(bundleID); }
+  const char* BundleIdentifier() const override { return mBundleID.Get(); }
+  // A rectangle of graphics coordinates in view points: scaled by the draw scale, left and top
+  // rounded down, right and bottom rounded up.
+  NSRect ToViewRect(const IRECT& bounds) const;
+  void UpdateTooltips() override;
+
+  // The macOS release as 0x10MB, asked once per process.
+  static int GetSystemVersion();
+
+  // ---- dialogs, menus, text entry, cursor and clipboard: not offered yet, each answers as a
+  // person cancelling would
+  void CursorPosition(float& x, float& y) const override { x = y = 0.f; }
+  void SetCursorHidden(bool, bool) override {}
+  void WarpCursor(float, float) override {}
+  void CloseNativeTextEntry() override {}
+  bool ReadClipboardText(std::string& str) override
+  {
+    str.clear();
+    return false;
+  }
+  bool WriteClipboardText(const char*) override { return false; }
+  int ShowAlert(const char*, const char*, int) override
+  {
+    ReleaseMouseCapture();
+    return kCancelled;
+  }
+  void AskForFile(std::string& fileName, std::string&, bool, const char*) override { fileName.clear(); }
+  bool AskForFolder(std::string& folder) override
+  {
+    folder.clear();
+    return false;
+  }
+  bool AskForColor(const IColor&, const char*, std::function<void(const IColor&)>) override { return false; }
+  bool OpenWebLink(const char*) override { return false; }
+  void OpenNativeTextEntry(int, const IText&, const IRECT&, int, const char*) override {}
+  IPopupMenu* OpenNativeMenu(IPopupMenu&, const IRECT&, bool& isAsync) override
+  {
+    isAsync = false;
+    return nullptr;
+  }
+
+  // ---- platform fonts
+  PlatformFont* LoadNativeFontFromFile(const char* fontID, const char* fileName) override;
+  PlatformFont* LoadNativeFontFromMemory(const char* fontID, void* data, int size) override;
+  PlatformFont* LoadNativeFontByName(const char* fontID, const char* family, int style) override;
+  void CacheNativeFont(const char* fontID, PlatformFont* font) override;
+
+private:
+  static constexpr int kCancelled = 2;  // the message-box result of Cancel
+
+  std::shared_ptr<IGraphicsView_vVantorelix_au> mView;
+  WDL_String mBundleID;
+};
+
+} // namespace iplug::igraphics

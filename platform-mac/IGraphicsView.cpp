@@ -1,0 +1,318 @@
+#include "platform-mac/IGraphicsView.h"
+
+#include "framework/IGraphicsEditorDelegate.h"
+#include "platform-mac/IGraphicsMac.h"
+#include "platform-mac/KeyTranslation.h"
+
+namespace iplug::igraphics {
+namespace {
+
+bool Holds(NSEventModifierFlags flags, NSEventModifierFlags key) { return (flags & key) != 0; }
+
+} // namespace
+
+IGraphicsView_vVantorelix_au::~IGraphicsView_vVantorelix_au()
+{
+  NSNotificationCenter::defaultCenter().removeObserver(this);
+}
+
+void IGraphicsView_vVantorelix_au::initWithIGraphics(IGraphicsMac* graphics)
+{
+  mGraphics = graphics;
+  const float scale = graphics->GetDrawScale();
+  initWithFrame(NSMakeRect(0, 0, static_cast<int>(graphics->Width() * scale),
+                           static_cast<int>(graphics->Height() * scale)));
+  mMouseOutDuringDrag = false;
+  setWantsLayer(true);
+  layer()->setOpaque(true);
+  setLayerContentsRedrawPolicy(NSViewLayerContentsRedrawDuringViewResize);
+  registerForDraggedTypes({NSFilenamesPboardType});
+  auto metalLayer = std::make_shared<CAMetalLayer>();  // draws in 8-bit BGRA
+  metalLayer->setDevice(MTLCreateSystemDefaultDevice());
+  setLayer(std::move(metalLayer));
+  setTimer();
+}
+
+// ---- frames -----------------------------------------------------------------------------------
+
+void IGraphicsView_vVantorelix_au::setTimer()
+{
+  // The timer holds the view, as a timer holds its target, until killTimer.
+  auto self = std::static_pointer_cast<IGraphicsView_vVantorelix_au>(shared_from_this());
+  mTimer = NSTimer::timerWithTimeInterval(1.0 / mGraphics->FPS(), [self](NSTimer&) { self->onTimer(); }, true);
+  NSRunLoop::currentRunLoop().addTimer(mTimer, kCFRunLoopCommonModes);
+}
+
+void IGraphicsView_vVantorelix_au::killTimer()
+{
+  if (mTimer)
+    mTimer->invalidate();
+  mTimer = nullptr;
+}
+
+void IGraphicsView_vVantorelix_au::render()
+{
+  // Without a vector context (no Metal device) there is nothing to draw into.
+  if (!mGraphics || !mGraphics->DrawContextReady())
+    return;
+  mDirtyRects.Clear();
+  if (mGraphics->IsDirty(mDirtyRects)) {
+    mGraphics->MarkAllControlsClean();
+    mGraphics->DrawDirtyRects(mDirtyRects);
+  }
+}
+
+// ---- window, scale and appearance -------------------------------------------------------------
+
+void IGraphicsView_vVantorelix_au::viewDidMoveToWindow()
+{
+  NSNotificationCenter& center = NSNotificationCenter::defaultCenter();
+  center.removeObserver(this);  // the window left behind no longer concerns the view
+  NSWindow* window = this->window();
+  if (!window)
+    return;
+  window->makeFirstResponder(this);
+  window->setAcceptsMouseMovedEvents(true);
+  if (mGraphics)
+    mGraphics->SetBackingScale(static_cast<float>(window->backingScaleFactor()));
+  for (const NSNotificationName& name : {NSWindowDidResignKeyNotification, NSWindowDidResignMainNotification})
+    center.addObserver(this, [this](const NSNotification&) { windowDidResign(); }, name, window);
+  center.addObserver(this, [this](const NSNotification&) { frameDidChange(); }, NSViewFrameDidChangeNotification, this);
+}
+
+void IGraphicsView_vVantorelix_au::viewDidChangeBackingProperties()
+{
+  NSWindow* window = this->window();
+  if (!window || !mGraphics)
+    return;
+  mGraphics->SetNativeContext(nullptr);
+  const CGFloat scale = window->backingScaleFactor();
+  if (static_cast<float>(scale) != mGraphics->GetScreenScale())
+    mGraphics->SetBackingScale(static_cast<float>(scale));
+  SetDrawableSize(scale);
+}
+
+void IGraphicsView_vVantorelix_au::frameDidChange()
+{
+  if (NSWindow* window = this->window())
+    SetDrawableSize(window->backingScaleFactor());
+}
+
+void IGraphicsView_vVantorelix_au::SetDrawableSize(CGFloat scale)
+{
+  layer()->setDrawableSize({static_cast<NSUInteger>(frame().size.width * scale),
+                            static_cast<NSUInteger>(frame().size.height * scale), 1});
+}
+
+void IGraphicsView_vVantorelix_au::viewDidChangeEffectiveAppearance()
+{
+  if (!mGraphics || !platform::IsOperatingSystemAtLeastVersion({10, 14, 0}))
+    return;
+  const bool dark = effectiveAppearance().name() == NSAppearanceNameDarkAqua;
+  mGraphics->AppearanceChanged(dark ? EUIAppearance::Dark : EUIAppearance::Light);
+}
+
+void IGraphicsView_vVantorelix_au::updateTrackingAreas()
+{
+  if (mTrackingArea)
+    removeTrackingArea(mTrackingArea);
+  mTrackingArea = std::make_shared<NSTrackingArea>(
+    bounds(), NSTrackingMouseEnteredAndExited | NSTrackingActiveAlways | NSTrackingEnabledDuringMouseDrag,
+    weak_from_this(), nullptr);
+  addTrackingArea(mTrackingArea);
+}
+
+void IGraphicsView_vVantorelix_au::windowDidResign()
+{
+  if (mTimer && mGraphics)
+    mGraphics->OnFocusLost();
+}
+
+// ---- mouse ------------------------------------------------------------------------------------
+
+void IGraphicsView_vVantorelix_au::getMouseXY(const NSEvent& event, float& x, float& y)
+{
+  const NSPoint point = convertPointFromView(event.locationInWindow(), nullptr);
+  const float scale = mGraphics->GetDrawScale();
+  x = static_cast<float>(point.x) / scale;
+  y = static_cast<float>(point.y) / scale;
+  mPrevX = x;
+  mPrevY = y;
+}
+
+IMouseInfo IGraphicsView_vVantorelix_au::getMouseLeft(const NSEvent& event)
+{
+  IMouseInfo info;
+  getMouseXY(event, info.x, info.y);
+  const NSEventModifierFlags flags = event.modifierFlags();
+  const bool pressed = event.type() == NSEventTypeLeftMouseDown || event.type() == NSEventTypeLeftMouseDragged;
+  // A command-click stands for the right button.
+  info.ms = IMouseMod(pressed, Holds(flags, NSEventModifierFlagCommand), Holds(flags, NSEventModifierFlagShift),
+                      Holds(flags, NSEventModifierFlagControl), Holds(flags, NSEventModifierFlagOption));
+  return info;
+}
+
+IMouseInfo IGraphicsView_vVantorelix_au::getMouseRight(const NSEvent& event)
+{
+  IMouseInfo info;
+  getMouseXY(event, info.x, info.y);
+  const NSEventModifierFlags flags = event.modifierFlags();
+  info.ms = IMouseMod(false, true, Holds(flags, NSEventModifierFlagShift), Holds(flags, NSEventModifierFlagControl),
+                      Holds(flags, NSEventModifierFlagOption));
+  return info;
+}
+
+void IGraphicsView_vVantorelix_au::MouseDown(const IMouseInfo& info, NSInteger clickCount)
+{
+  // The second press of a double click is the double click; a third press starts over.
+  if (clickCount % 2)
+    mGraphics->OnMouseDown({info});
+  else
+    mGraphics->OnMouseDblClick(info.x, info.y, info.ms);
+}
+
+void IGraphicsView_vVantorelix_au::mouseDown(const NSEvent& event)
+{
+  if (mGraphics)
+    MouseDown(getMouseLeft(event), event.clickCount());
+}
+
+void IGraphicsView_vVantorelix_au::rightMouseDown(const NSEvent& event)
+{
+  if (mGraphics)
+    MouseDown(getMouseRight(event), event.clickCount());
+}
+
+void IGraphicsView_vVantorelix_au::mouseUp(const NSEvent& event)
+{
+  if (!mGraphics)
+    return;
+  mGraphics->OnMouseUp({getMouseLeft(event)});
+  if (mMouseOutDuringDrag) {
+    mGraphics->OnMouseOut();
+    mMouseOutDuringDrag = false;
+  }
+}
+
+void IGraphicsView_vVantorelix_au::rightMouseUp(const NSEvent& event)
+{
+  if (mGraphics)
+    mGraphics->OnMouseUp({getMouseRight(event)});
+}
+
+void IGraphicsView_vVantorelix_au::MouseDragged(IMouseInfo (IGraphicsView_vVantorelix_au::*read)(const NSEvent&),
+                                                const NSEvent& event)
+{
+  if (!mGraphics)
+    return;
+  const float prevX = mPrevX;
+  const float prevY = mPrevY;
+  IMouseInfo info = (this->*read)(event);
+  if (mGraphics->GetControlInTextEntry() && !mGraphics->GetTextEntryControl())
+    return;  // a native text entry holds the pointer
+  info.dX = info.x - prevX;
+  info.dY = info.y - prevY;
+  mGraphics->OnMouseDrag({info});
+}
+
+void IGraphicsView_vVantorelix_au::mouseDragged(const NSEvent& event)
+{
+  MouseDragged(&IGraphicsView_vVantorelix_au::getMouseLeft, event);
+}
+
+void IGraphicsView_vVantorelix_au::rightMouseDragged(const NSEvent& event)
+{
+  MouseDragged(&IGraphicsView_vVantorelix_au::getMouseRight, event);
+}
+
+void IGraphicsView_vVantorelix_au::mouseMoved(const NSEvent& event)
+{
+  if (!mGraphics)
+    return;
+  const IMouseInfo info = getMouseLeft(event);
+  mGraphics->OnMouseOver(info.x, info.y, info.ms);
+}
+
+void IGraphicsView_vVantorelix_au::mouseEntered(const NSEvent&)
+{
+  if (!mGraphics)
+    return;
+  mMouseOutDuringDrag = false;
+  mGraphics->SetCursorShape(mGraphics->GetCursorType());
+}
+
+void IGraphicsView_vVantorelix_au::mouseExited(const NSEvent&)
+{
+  if (!mGraphics)
+    return;
+  // A control holding the mouse hears of the exit once the button is released.
+  if (mGraphics->ControlIsCaptured())
+    mMouseOutDuringDrag = true;
+  else
+    mGraphics->OnMouseOut();
+}
+
+void IGraphicsView_vVantorelix_au::scrollWheel(const NSEvent& event)
+{
+  if (!mGraphics)
+    return;
+  const IMouseInfo info = getMouseLeft(event);
+  mGraphics->OnMouseWheel(info.x, info.y, info.ms, static_cast<float>(event.deltaY()));
+}
+
+// ---- keys -------------------------------------------------------------------------------------
+
+void IGraphicsView_vVantorelix_au::keyDown(const NSEvent& event)
+{
+  if (!mGraphics || !mGraphics->OnKeyDown(mPrevX, mPrevY, MakeKeyPress(event)))
+    NSView::keyDown(event);
+}
+
+void IGraphicsView_vVantorelix_au::keyUp(const NSEvent& event)
+{
+  if (!mGraphics || !mGraphics->OnKeyUp(mPrevX, mPrevY, MakeKeyPress(event)))
+    NSView::keyUp(event);
+}
+
+// ---- drag and drop ----------------------------------------------------------------------------
+
+NSDragOperation IGraphicsView_vVantorelix_au::draggingEntered(const NSDraggingInfo& info)
+{
+  const std::vector<NSPasteboardType> types = info.draggingPasteboard().types();
+  const bool files = std::find(types.begin(), types.end(), NSFilenamesPboardType) != types.end();
+  return files ? NSDragOperationGeneric : NSDragOperationNone;
+}
+
+bool IGraphicsView_vVantorelix_au::performDragOperation(const NSDraggingInfo& info)
+{
+  const std::vector<std::string> files = info.draggingPasteboard().propertyListForType(NSFilenamesPboardType);
+  if (mGraphics && !files.empty()) {
+    // In graphics coordinates, as every other event.
+    const NSPoint point = convertPointFromView(info.draggingLocation(), nullptr);
+    const float scale = mGraphics->GetDrawScale();
+    mGraphics->OnDrop(files.front().c_str(), static_cast<float>(point.x) / scale, static_cast<float>(point.y) / scale);
+  }
+  return true;
+}
+
+// ---- focus and teardown -----------------------------------------------------------------------
+
+bool IGraphicsView_vVantorelix_au::resignFirstResponder()
+{
+  if (mGraphics)
+    mGraphics->OnFocusLost();
+  return true;
+}
+
+void IGraphicsView_vVantorelix_au::removeFromSuperview()
+{
+  const std::shared_ptr<NSResponder> self = weak_from_this().lock();  // closing drops the editor's hold
+  if (mGraphics) {
+    mGraphics->SetNativeContext(nullptr);
+    // Closes and deletes the graphics object, which takes the view out and lets go of it.
+    mGraphics->GetDelegate()->CloseWindow();
+  }
+  NSView::removeFromSuperview();
+}
+
+} // namespace iplug::igraphics

@@ -1,0 +1,90 @@
+#pragma once
+// The editor view: the window-layer view that shows one editor. Its timer drives the graphics
+// object's frames; it carries the Metal layer the back end draws into; and it turns every event
+// into a call of the graphics core in graphics coordinates (view points divided by the draw
+// scale; the view is flipped, origin top left). Without a graphics object (after the editor
+// closed) it ignores events and draws nothing.
+
+#include <memory>
+
+#include "graphics/IGraphicsStructs.h"
+#include "platform/AppKit/NSWindow.h"
+#include "platform/Foundation/NSTimer.h"
+
+namespace iplug::igraphics {
+
+class IGraphicsMac;
+
+class IGraphicsView_vVantorelix_au final : public NSView
+{
+public:
+  ~IGraphicsView_vVantorelix_au() override;
+
+  // Frame of the editor's size times the draw scale, a Metal layer on the system's device, file
+  // drops and the redraw timer. The view must already be shared-owned.
+  void initWithIGraphics(IGraphicsMac* graphics);
+  IGraphicsMac* GetGraphics() const { return mGraphics; }
+  // The graphics object is going: from now on the view ignores everything.
+  void DetachGraphics() { mGraphics = nullptr; }
+
+  // ---- frames
+  void setTimer();
+  void killTimer();
+  bool HasTimer() const { return mTimer != nullptr; }
+  void onTimer() { render(); }
+  // One frame: the dirty controls are drawn, when there are any and a context to draw into.
+  void render();
+
+  // ---- window, scale and appearance
+  bool isFlipped() const override { return true; }
+  bool isOpaque() const override { return mGraphics != nullptr; }
+  bool acceptsFirstResponder() const override { return true; }
+  void viewDidMoveToWindow() override;
+  void viewDidChangeBackingProperties() override;
+  void viewDidChangeEffectiveAppearance() override;
+  void frameDidChange();
+  void windowDidResign();
+  void updateTrackingAreas() override;
+
+  // ---- input
+  void mouseDown(const NSEvent& event) override;
+  void rightMouseDown(const NSEvent& event) override;
+  void mouseUp(const NSEvent& event) override;
+  void rightMouseUp(const NSEvent& event) override;
+  void mouseDragged(const NSEvent& event) override;
+  void rightMouseDragged(const NSEvent& event) override;
+  void mouseMoved(const NSEvent& event) override;
+  void mouseEntered(const NSEvent& event) override;
+  void mouseExited(const NSEvent& event) override;
+  void scrollWheel(const NSEvent& event) override;
+  // Keys the editor does not use go on to the next responder, so the host sees them.
+  void keyDown(const NSEvent& event) override;
+  void keyUp(const NSEvent& event) override;
+  NSDragOperation draggingEntered(const NSDraggingInfo& info) override;
+  bool performDragOperation(const NSDraggingInfo& info) override;
+
+  // ---- focus and teardown
+  bool resignFirstResponder() override;
+  // The host taking the view out closes the editor.
+  void removeFromSuperview() override;
+
+private:
+  // Position in graphics coordinates; remembers it as the previous position.
+  void getMouseXY(const NSEvent& event, float& x, float& y);
+  IMouseInfo getMouseLeft(const NSEvent& event);
+  IMouseInfo getMouseRight(const NSEvent& event);
+  void MouseDown(const IMouseInfo& info, NSInteger clickCount);
+  void MouseDragged(IMouseInfo (IGraphicsView_vVantorelix_au::*read)(const NSEvent&), const NSEvent& event);
+  // Sets the drawable to the frame's size times the scale.
+  void SetDrawableSize(CGFloat scale);
+
+  IGraphicsMac* mGraphics = nullptr;  // not owned
+  IRECTList mDirtyRects;
+  std::shared_ptr<NSTimer> mTimer;
+  std::shared_ptr<NSTrackingArea> mTrackingArea;
+  float mPrevX = 0.f;
+  float mPrevY = 0.f;
+  bool mMouseOutDuringDrag = false;
+};
+
+} // namespace iplug::igraphics
