@@ -9,6 +9,8 @@
 class AUCocoaUIBase : public platform::NSObject
 {
 public:
+  // Defined in the platform library, so that host and plug-in share one type identity.
+  ~AUCocoaUIBase() override;
   virtual unsigned interfaceVersion() const = 0;
   // The editor view (a platform view handle), or null when the unit offers none.
   virtual void* uiViewForAudioUnit(AudioUnit unit, NSSize preferredSize) = 0;

@@ -1,0 +1,3 @@
+#include "platform/AudioToolbox/AUCocoaUIView.h"
+
+AUCocoaUIBase::~AUCocoaUIBase() = default;
