@@ -101,7 +101,7 @@ int IPlugProcessor::ParseChannelLayouts(const char* text, WDL_PtrList<IChannelIO
 // ---- construction
 
 IPlugProcessor::IPlugProcessor(const IPluginConfig& config)
-  : mPlugType(config.plugType), mDoesMidiIn(config.plugDoesMidiIn), mLatency(config.latency)
+  : mPlugType(config.plugType), mDoesMidiIn(config.plugDoesMidiIn), mLatency(std::max(config.latency, 0))
 {
   int maxNIn = 0, maxNOut = 0, maxNInBuses = 0, maxNOutBuses = 0;
   ParseChannelLayouts(config.channelIOStr, mIOConfigs, maxNIn, maxNOut, maxNInBuses, maxNOutBuses);
@@ -120,7 +120,7 @@ IPlugProcessor::IPlugProcessor(const IPluginConfig& config)
         delete channel;
     }
   }
-  StoreLatency(mLatency);
+  ReserveLatency(config.latency);
 }
 
 IPlugProcessor::~IPlugProcessor()
@@ -172,16 +172,20 @@ void IPlugProcessor::BusDisplayName(BusDirection direction, int busIdx, int nBus
   }
 }
 
-void IPlugProcessor::StoreLatency(int samples)
+void IPlugProcessor::StoreLatency(int samples) { mLatency.store(std::max(samples, 0), std::memory_order_relaxed); }
+
+void IPlugProcessor::ReserveLatency(int maxSamples)
 {
-  mLatency = std::max(samples, 0);
   const int nChans = std::min(NChannels(kInput), NChannels(kOutput));
-  const int64_t size = int64_t{mLatency} * nChans;
+  const int64_t size = int64_t{std::max(maxSamples, 0)} * nChans;
   double* line = size <= INT32_MAX ? mLatencyDelay.Resize(static_cast<int>(size)) : nullptr;
-  mLatencyDelayChannels = line && mLatencyDelay.GetSize() == size ? nChans : 0;
-  if (mLatencyDelayChannels > 0)
-    std::fill_n(line, size, 0.0);
+  const bool held = line && mLatencyDelay.GetSize() == size;
+  mLatencyDelayCapacity = held ? std::max(maxSamples, 0) : 0;
+  mLatencyDelayChannels = held ? nChans : 0;
+  mLatencyDelayLength = 0;
   mLatencyDelayPos = 0;
+  if (held)
+    std::fill_n(line, size, 0.0);
 }
 
 // ---- configurations
@@ -352,20 +356,29 @@ double** IPlugProcessor::ChannelArray(BusDirection direction) const
 void IPlugProcessor::DelayedCopy(double** inputs, double** outputs, int nFrames)
 {
   IPlugProcessor::ProcessBlock(inputs, outputs, nFrames);
-  if (mLatency == 0)
+  // The line takes up a new latency at the start of a block, from silence.
+  const int latency = GetLatency();
+  const int length = latency <= mLatencyDelayCapacity ? latency : 0;
+  if (length != mLatencyDelayLength)
+  {
+    std::fill_n(mLatencyDelay.Get(), static_cast<size_t>(mLatencyDelayCapacity) * static_cast<size_t>(mLatencyDelayChannels), 0.0);
+    mLatencyDelayLength = length;
+    mLatencyDelayPos = 0;
+  }
+  if (length == 0)
     return;
   for (int i = 0; i < std::min(mLatencyDelayChannels, NChannels(kOutput)); ++i)
   {
-    double* line = mLatencyDelay.Get() + static_cast<size_t>(i) * static_cast<size_t>(mLatency);
+    double* line = mLatencyDelay.Get() + static_cast<size_t>(i) * static_cast<size_t>(mLatencyDelayCapacity);
     double* out = outputs[i];
     int pos = mLatencyDelayPos;
     for (int s = 0; s < nFrames; ++s)
     {
       std::swap(out[s], line[pos]);
-      pos = pos + 1 == mLatency ? 0 : pos + 1;
+      pos = pos + 1 == length ? 0 : pos + 1;
     }
   }
-  mLatencyDelayPos = static_cast<int>((int64_t{mLatencyDelayPos} + nFrames) % mLatency);
+  mLatencyDelayPos = static_cast<int>((int64_t{mLatencyDelayPos} + nFrames) % length);
 }
 
 bool IPlugProcessor::Run(int nFrames, bool accumulate, bool bypass)

@@ -9,6 +9,7 @@
 #include "framework/WDLPtrList.h"
 #include "framework/WDLString.h"
 
+#include <atomic>
 #include <cstdint>
 #include <span>
 
@@ -87,8 +88,12 @@ public:
   virtual bool SendSysExData(const SysExView& /*msg*/) { return false; }
   // "Input"/"Output" for a single bus, "Main"/"Aux" for two input buses, else numbered names.
   virtual void BusDisplayName(BusDirection direction, int busIdx, int nBuses, WDL_String& out) const;
-  // Stores the latency and resizes and clears the bypass delay line. Not for the audio thread.
+  // Stores the latency; bypass takes it up at its next block. Allocates nothing, so any thread
+  // may call it while audio runs.
   virtual void StoreLatency(int samples);
+  // Sizes the bypass delay line once for latencies up to maxSamples on every channel, before any
+  // audio runs. Bypass passes a latency beyond it undelayed.
+  void ReserveLatency(int maxSamples);
 
   // ---- channel-I/O configurations
   // Parses "in-out" tokens separated by blanks; a side is buses separated by "." and a bus a
@@ -134,7 +139,7 @@ public:
   // ---- state the host adapter writes and reads
   int GetPlugType() const { return mPlugType; }
   bool DoesMidiIn() const { return mDoesMidiIn; }
-  int GetLatency() const { return mLatency; }
+  int GetLatency() const { return mLatency.load(std::memory_order_relaxed); }
   double GetSampleRate() const { return mSampleRate; }
   void SetSampleRate(double sampleRate) { mSampleRate = sampleRate; }
   int GetBlockSize() const { return mBlockSize; }
@@ -158,7 +163,7 @@ private:
 
   int mPlugType = 0;
   bool mDoesMidiIn = false;
-  int mLatency = 0;
+  std::atomic<int> mLatency{0};
   double mSampleRate = 44100.0;
   int mBlockSize = 0;
   int mTailSize = 0;
@@ -170,8 +175,12 @@ private:
   WDL_PtrList<IChannelBuffer> mChannels[2];
   ITransportInfo mTransport;
   // Bypass delays the audio by the latency, channel after channel, so that bypassing keeps time.
+  // Each channel's line holds mLatencyDelayCapacity samples, of which the first
+  // mLatencyDelayLength are in use; length and position belong to the audio thread.
   WDL_TypedBuf<double> mLatencyDelay;
+  int mLatencyDelayCapacity = 0;
   int mLatencyDelayChannels = 0;
+  int mLatencyDelayLength = 0;
   int mLatencyDelayPos = 0;
 };
 

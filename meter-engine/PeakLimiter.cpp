@@ -214,7 +214,7 @@ void PeakLimiter::Setup(uint32_t, uint32_t, uint32_t blockMode, uint32_t halfLen
 
 void PeakLimiter::UpdateDelays()
 {
-  extraDelay_ = detectionMode_ < 2 ? 5 : 0;
+  extraDelay_ = detectionMode_ < 2 ? kExtraDelay : 0;
   for (auto& d : delayB_) d.SetDelay(std::min(extraDelay_, kExtraDelayCapacity));
 }
 

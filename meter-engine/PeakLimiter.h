@@ -71,6 +71,8 @@ class PeakLimiter {
 public:
   static constexpr int kChannels = 10;
   static constexpr int kExtraDelayCapacity = 6;
+  // The extra delay of the peak modes, which the latency counts beside the look-ahead.
+  static constexpr int kExtraDelay = 5;
 
   // Allocates every line for the rate. Returns false for a rate that is not positive or
   // buffers that cannot be had; the limiter then passes its input through unchanged.

@@ -136,6 +136,8 @@ void FillAlertFlags(LoudnessHistoryPoint& p, const std::array<AlertState, kAlert
 void Vantorelix::ProcessBlock(double** inputs, double** outputs, int nFrames)
 {
   WDL_MutexLock lock(mMutex);
+  if (GetHost() == iplug::kHostProTools && mPDCLatency != GetLatency())
+    mRequests.latencyReport = 1;
   MeasureBlock(inputs, outputs, nFrames, ConnectedChannelCount(iplug::kInput), ConnectedChannelCount(iplug::kOutput));
   if (mReadoutCounter.Advance(nFrames))
     mRequests.readoutRefresh = 1;

@@ -4,6 +4,7 @@
 
 #include "framework/WDLString.h"
 
+#include <atomic>
 #include <cstddef>
 #include <cstdint>
 #include <span>
@@ -83,5 +84,6 @@ public:
   // later rebuild reports it.
   void NotifyLatency(iplug::IPlugAU& plug, int latency) const;
 
-  int32_t mPDCLatency = 0;  // what the signal chain needs, as last reported to be needed
+  // What the signal chain needs, as last reported to be needed; the audio thread compares it.
+  std::atomic<int32_t> mPDCLatency{0};
 };

@@ -9,6 +9,7 @@ constexpr double kBroadcastSurroundWeight = 1.189207;  // +1.5 dB on the power
 constexpr double kCinemaSurroundWeight = 0.707;
 constexpr uint32_t kLimiterLookAhead = 122;
 constexpr uint32_t kLimiterHalfLength = 61;
+static_assert(kLimiterLookAhead + PeakLimiter::kExtraDelay == Vantorelix::kMaxChainLatency);
 
 } // namespace
 

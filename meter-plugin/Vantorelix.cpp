@@ -52,6 +52,8 @@ Vantorelix::Vantorelix(const iplug::InstanceInfo& info)
   mChain.latency = GetLatency();
   mChain.nInputs = NChannels(iplug::kInput);
   mChain.nOutputs = NChannels(iplug::kOutput);
+  // The bypass line is never resized while audio may run.
+  ReserveLatency(kMaxChainLatency);
 
   InitDisplayDefaults();
   PrepareDsp();

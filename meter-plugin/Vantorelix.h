@@ -35,6 +35,9 @@ struct DisplayRequests {
   // Editor actions: fill the info text, run the update check by hand.
   std::atomic<uint8_t> infoText{0};
   std::atomic<uint8_t> updateCheck{0};
+  // A host that learns the latency from the audio side has it reported by the idle hook, since
+  // telling the host's listeners is not for the audio thread.
+  std::atomic<uint8_t> latencyReport{0};
 };
 
 // The preset records the preset menu offers: the factory presets and the user's preset files.
@@ -88,6 +91,8 @@ class Vantorelix : public iplug::IPlugAU,
 {
 public:
   static constexpr int kFixedGuiScaleSteps = 11;
+  // The largest latency the chain reports: the limiter's look-ahead and its extra delay.
+  static constexpr int kMaxChainLatency = 127;
 
   explicit Vantorelix(const iplug::InstanceInfo& info = {});
   ~Vantorelix() override;

@@ -8,8 +8,9 @@ void Vantorelix::IdleTick()
 {
   if (mRequests.graphScrollRestore.exchange(0))
     RestoreGraphScroll();
-  // Pro Tools is left out of latency reports from here.
-  if (GetHost() != iplug::kHostProTools && mPDCLatency != GetLatency())
+  // Pro Tools hears of a latency change when the audio side has seen it.
+  const bool audioAsked = mRequests.latencyReport.exchange(0) != 0;
+  if ((GetHost() != iplug::kHostProTools || audioAsked) && mPDCLatency != GetLatency())
     NotifyLatency(*this, mPDCLatency);
   // The request waits, raised, while "WriteAutomationData" is off.
   if (mSettings.writeAutomationData == 1 && mRequests.outputParamWrite.exchange(0))

@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <thread>
 #include <vector>
 
 using namespace iplug;
@@ -214,6 +216,38 @@ TEST(Processor, BypassKeepsTheLatency)
   EXPECT_EQ(render.out[2][3], 2000.f);
 
   delayed.StoreLatency(0);
+  render.Block(true);
+  EXPECT_EQ(render.out[2], render.in[2]);
+}
+
+// The line is sized once, before audio runs: latency changes from another thread while bypass
+// runs allocate nothing and touch nothing the audio thread uses. A block runs with the latency
+// it finds at its start, from silence when that is new.
+TEST(Processor, BypassRunsAgainstLatencyChanges)
+{
+  TestProcessor delayed(kProductChannels);
+  delayed.ReserveLatency(127);
+  Render render(delayed);
+  std::atomic<bool> done{false};
+  std::thread changer([&] {
+    for (int i = 0; !done; ++i)
+      delayed.StoreLatency(i % 3 == 0 ? 0 : i % 3 == 1 ? 127 : 64);
+  });
+  const uint64_t before = testing_support::AllocationCount();
+  for (int b = 0; b < 500; ++b)
+    render.Block(true);
+  const uint64_t allocations = testing_support::AllocationCount() - before;
+  done = true;
+  changer.join();
+  EXPECT_EQ(allocations, 0u);
+
+  delayed.StoreLatency(0);
+  render.Block(true);
+  delayed.StoreLatency(64);
+  render.Block(true);
+  EXPECT_EQ(render.out[2][63], 0.f);
+  EXPECT_EQ(render.out[2][64], 2000.f);
+  delayed.StoreLatency(128);  // beyond the reserve: undelayed
   render.Block(true);
   EXPECT_EQ(render.out[2], render.in[2]);
 }
