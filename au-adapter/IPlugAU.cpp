@@ -278,18 +278,39 @@ OSStatus IPlugAU::SysEx(const UInt8* data, UInt32 length)
 
 bool IPlugAU::SendMidi(const IMidiMsg& msg) { return SendMidiList(std::span<const IMidiMsg>(&msg, 1)); }
 
+// Room in the list for a message of three bytes, the most it can take: a packet of its own, with
+// one alignment step more for when its first bytes still fill the packet in use.
+static bool HasRoomForMessage(const MIDIPacketList* list, size_t listSize, const MIDIPacket* current)
+{
+  const MIDIPacket* next = list->numPackets == 0 ? current : MIDIPacketNext(current);
+  const auto used = size_t(reinterpret_cast<const Byte*>(next) - reinterpret_cast<const Byte*>(list));
+  return used + offsetof(MIDIPacket, data) + 3 + 4 <= listSize;
+}
+
+// As many lists as the messages need, each sent when the next message would not fit whole.
 bool IPlugAU::SendMidiList(std::span<const IMidiMsg> msgs)
 {
   if (!mMidiCallback.midiOutputCallback)
     return false;
   auto* list = reinterpret_cast<MIDIPacketList*>(mMidiPacketList.data());
+  const size_t listSize = mMidiPacketList.size();
+  bool sent = true;
   MIDIPacket* packet = MIDIPacketListInit(list);
-  for (const IMidiMsg& msg : msgs)
+  for (const IMidiMsg& msg : msgs) {
+    if (!HasRoomForMessage(list, listSize, packet)) {
+      sent = SendPacketList(list) && sent;
+      packet = MIDIPacketListInit(list);
+    }
     for (const uint8_t byte : {msg.mStatus, msg.mData1, msg.mData2})
-      if (packet)
-        packet = MIDIPacketListAdd(list, mMidiPacketList.size(), packet, MIDITimeStamp(msg.mOffset), 1, &byte);
-  return packet &&
-         mMidiCallback.midiOutputCallback(mMidiCallback.userData, &mLastRenderTimeStamp, 0, list) == noErr;
+      if (!(packet = MIDIPacketListAdd(list, listSize, packet, MIDITimeStamp(msg.mOffset), 1, &byte)))
+        return false;  // not reached: the room was checked
+  }
+  return SendPacketList(list) && sent;
+}
+
+bool IPlugAU::SendPacketList(const MIDIPacketList* list)
+{
+  return mMidiCallback.midiOutputCallback(mMidiCallback.userData, &mLastRenderTimeStamp, 0, list) == noErr;
 }
 
 bool IPlugAU::SendSysExData(const SysExView& msg)
@@ -303,8 +324,7 @@ bool IPlugAU::SendSysExData(const SysExView& msg)
     packet = MIDIPacketListAdd(list, mMidiPacketList.size(), packet, MIDITimeStamp(msg.mOffset), ByteCount(size),
                                msg.mData + done);
   }
-  return packet &&
-         mMidiCallback.midiOutputCallback(mMidiCallback.userData, &mLastRenderTimeStamp, 0, list) == noErr;
+  return packet && SendPacketList(list);
 }
 
 } // namespace iplug

@@ -129,6 +129,8 @@ public:
 
 private:
   void SendAUEvent(AudioUnitEventType type, int paramIdx);
+  // Hands a packet list to the host's MIDI output; true when it took it.
+  bool SendPacketList(const MIDIPacketList* list);
   void CallListeners(AudioUnitPropertyID id, AudioUnitScope scope);
   // Sum of the set host channel counts of a direction's buses (except one), or -1 when none is set.
   int HostChannelTotal(BusDirection direction, int exceptBus = -1) const;

@@ -131,10 +131,12 @@ struct MidiOut
   OSStatus answer = noErr;
   std::vector<std::pair<MIDITimeStamp, std::vector<Byte>>> packets;
   Float64 sampleTime = -1.0;
+  int lists = 0;
 
   static OSStatus Proc(void* user, const AudioTimeStamp* stamp, UInt32, const MIDIPacketList* list)
   {
     auto* self = static_cast<MidiOut*>(user);
+    ++self->lists;
     self->sampleTime = stamp->mSampleTime;
     const MIDIPacket* packet = &list->packet[0];
     for (UInt32 i = 0; i < list->numPackets; ++i, packet = MIDIPacketNext(packet)) {
@@ -177,6 +179,29 @@ TEST(AdapterMidi, OutputPacketsThroughTheHostCallback)
 
   out.answer = -1;  // a failing callback is reported
   EXPECT_FALSE(hosted.plug->SendMidi(IMidiMsg{0, 0x90, 60, 100}));
+}
+
+// More messages than one packet list holds go out whole, in order, in as many lists as needed.
+TEST(AdapterMidi, LongMessageListsGoOutInSeveralPacketLists)
+{
+  Hosted hosted;
+  MidiOut out;
+  const AUMIDIOutputCallbackStruct callback{MidiOut::Proc, &out};
+  AudioUnitSetProperty(hosted.unit, kAudioUnitProperty_MIDIOutputCallback, G, 0, &callback, sizeof callback);
+  std::vector<IMidiMsg> msgs;
+  for (int i = 0; i < 3000; ++i)  // a time stamp each: one packet per message
+    msgs.push_back(IMidiMsg{i, 0x90, uint8_t(i % 128), uint8_t(i / 128)});
+  EXPECT_TRUE(hosted.plug->SendMidiList(msgs));
+  EXPECT_GT(out.lists, 1);
+  ASSERT_EQ(out.packets.size(), msgs.size());
+  for (size_t i = 0; i < msgs.size(); ++i)
+    ASSERT_EQ(out.packets[i], std::make_pair(MIDITimeStamp(i), std::vector<Byte>{0x90, msgs[i].mData1, msgs[i].mData2}))
+      << i;
+
+  out.answer = -1;  // every list is still offered; the failure is reported
+  out.lists = 0;
+  EXPECT_FALSE(hosted.plug->SendMidiList(msgs));
+  EXPECT_GT(out.lists, 1);
 }
 
 // MIDI input arrives through the component entry's selectors, which call these.
