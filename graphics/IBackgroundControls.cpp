@@ -31,26 +31,25 @@ void IBitmapBase::DrawBitmap(IGraphics& g)
   g.DrawBitmapFrame(mBitmap, dest, frame, &mControl->GetBlend());
 }
 
-IBitmapControl::IBitmapControl(float x, float y, const IBitmap& bitmap, int paramIdx,
-                               int blendMode)
-: IControl(FrameSize(bitmap).GetTranslated(x, y), paramIdx), IBitmapBase(bitmap, this)
+void IBitmapBase::ReloadBitmap()
 {
-  mBlend = IBlend(blendMode, 1.f);
-}
-
-void IBitmapControl::OnRescale()
-{
-  IGraphics* g = GetUI();
+  IGraphics* g = mControl->GetUI();
   if (!g)
   {
     return;
   }
-  // A picture that cannot be found again at this scale is kept rather than lost.
   const IBitmap scaled = g->FindScaledBitmap(mBitmap);
   if (scaled.IsValid())
   {
     mBitmap = scaled;
   }
+}
+
+IBitmapControl::IBitmapControl(float x, float y, const IBitmap& bitmap, int paramIdx,
+                               int blendMode)
+: IControl(FrameSize(bitmap).GetTranslated(x, y), paramIdx), IBitmapBase(bitmap, this)
+{
+  mBlend = IBlend(blendMode, 1.f);
 }
 
 ISVGControl::ISVGControl(const IRECT& bounds, const ISVG& svg, bool useLayer)

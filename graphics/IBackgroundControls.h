@@ -22,6 +22,9 @@ public:
   void DrawBitmap(IGraphics& g);
   // Width and height of one frame, in points.
   static IRECT FrameSize(const IBitmap& bitmap);
+  // The same picture again for the current screen scale; one that cannot be found at this
+  // scale is kept rather than lost.
+  void ReloadBitmap();
 
 protected:
   IBitmap mBitmap;
@@ -34,8 +37,7 @@ public:
   IBitmapControl(float x, float y, const IBitmap& bitmap, int paramIdx = -1, int blendMode = 0);
 
   void Draw(IGraphics& g) override { DrawBitmap(g); }
-  // Reloads the picture for the current screen scale.
-  void OnRescale() override;
+  void OnRescale() override { ReloadBitmap(); }
 };
 
 class ISVGControl : public IControl
