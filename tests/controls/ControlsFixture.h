@@ -34,9 +34,24 @@ public:
     paints.push_back({false, pattern.GetStop(0).mColor, blend ? blend->mWeight : -1.f});
     RecordingGraphics::PathStroke(pattern, thickness, options, blend);
   }
+  struct Text
+  {
+    std::string str;
+    IColor color;
+    IRECT bounds;
+  };
+  std::vector<Text> texts;
+
+  void DrawTextRun(const IText& text, const char* str, const IRECT& bounds,
+                   const IBlend* blend) override
+  {
+    texts.push_back({str, text.mFGColor, bounds});
+    RecordingGraphics::DrawTextRun(text, str, bounds, blend);
+  }
   void Clear()
   {
     paints.clear();
+    texts.clear();
     log.clear();
   }
   std::vector<IColor> FillColors() const
