@@ -98,6 +98,15 @@ IPopupMenu::Item* IPopupMenu::AddSeparator(int index)
   return AddItem(new Item("", Item::kSeparator), index);
 }
 
+void IPopupMenu::RemoveItem(int index)
+{
+  if (Item* item = GetItem(index))
+  {
+    mItems.erase(mItems.begin() + index);
+    delete item;
+  }
+}
+
 void IPopupMenu::ClearItems(bool deleteItems)
 {
   while (!mItems.empty())

@@ -78,6 +78,8 @@ public:
   }
   Item* AddSeparator(int index = kAppend);
 
+  // Removes and deletes one item with its sub-menu; nothing for an index outside the list.
+  void RemoveItem(int index);
   // Removes every item, last first; deletes them (with their sub-menus) when asked, else the
   // caller must already hold them elsewhere.
   void ClearItems(bool deleteItems = true);
