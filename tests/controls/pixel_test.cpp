@@ -1,0 +1,76 @@
+// The library's controls drawn through the real drawing back end into a headless view, read back
+// as pixels. Text needs a platform font, which the headless view does not load, so only shapes
+// and fills are checked here.
+
+#include <gtest/gtest.h>
+
+#include "controls/ITextControls.h"
+#include "controls/IVTabSwitchControl.h"
+#include "graphics/IBackgroundControls.h"
+#include "tests/support/HeadlessGraphics.h"
+
+using namespace vtest;
+using namespace iplug::igraphics;
+
+namespace
+{
+using Rgba = std::array<uint8_t, 4>;
+
+testing::AssertionResult Near(const Rgba& actual, const Rgba& expected, int tolerance = 3)
+{
+  for (int i = 0; i < 4; ++i)
+  {
+    if (std::abs(actual[i] - expected[i]) > tolerance)
+    {
+      return testing::AssertionFailure()
+             << "(" << int(actual[0]) << "," << int(actual[1]) << "," << int(actual[2]) << ","
+             << int(actual[3]) << ") is not (" << int(expected[0]) << "," << int(expected[1])
+             << "," << int(expected[2]) << "," << int(expected[3]) << ")";
+    }
+  }
+  return testing::AssertionSuccess();
+}
+
+Rgba Opaque(const IColor& c)
+{
+  return {static_cast<uint8_t>(c.R), static_cast<uint8_t>(c.G), static_cast<uint8_t>(c.B), 255};
+}
+} // namespace
+
+TEST(ControlPixelsTest, SwitchesAndCaptionDrawTheirStatesInTheStyleColours)
+{
+  HeadlessDelegate delegate(1);
+  delegate.GetParam(0)->DefineEnum("Mode", 0, 3, "", iplug::kFlagsNone, "", {"A", "B", "C"});
+  HeadlessGraphics g(delegate, 200, 120);
+  g.OpenWindow(nullptr);
+  ASSERT_TRUE(g.IsDrawingContextValid());
+
+  IVStyle style;
+  style.showLabel = false;
+  g.AddPanelBackground(IPattern(kColorWhite));
+  auto* tabs = new IVTabSwitchControl(IRECT(10, 10, 190, 40), -1, {"one", "two", "three"}, "",
+                                      style);
+  auto* radio = new IVRadioButtonControl(IRECT(10, 50, 100, 110), -1, {"a", "b", "c"}, "", style,
+                                         EWidgetShape::Ellipse, EDirection::Vertical, 12.f);
+  auto* caption = new ICaptionControl(IRECT(110, 50, 190, 70), 0, kTextDefault, kColorBlue);
+  g.AddControl(tabs);
+  g.AddControl(radio);
+  g.AddControl(caption);
+  tabs->SetValue(0.5);
+  radio->SetValue(1.0);
+  g.DrawFullFrame();
+  EXPECT_TRUE(g.WritePNG(PicturePath("controls-switches-caption.png")));
+
+  const IColor pressed = style.colorSpec.GetColor(kPR), idle = style.colorSpec.GetColor(kFG);
+  // Tabs of 60 each; the middle one selected. Each body sits left of its shadow.
+  EXPECT_TRUE(Near(g.Pixel(35, 22), Opaque(idle)));
+  EXPECT_TRUE(Near(g.Pixel(95, 22), Opaque(pressed)));
+  EXPECT_TRUE(Near(g.Pixel(155, 22), Opaque(idle)));
+  // Radio rows of 20; buttons centred in a strip 36 wide: the last row's is pressed.
+  EXPECT_TRUE(Near(g.Pixel(28, 60), Opaque(idle)));
+  EXPECT_TRUE(Near(g.Pixel(28, 100), Opaque(pressed)));
+  EXPECT_TRUE(Near(g.Pixel(60, 100), Opaque(kColorWhite))) << "no fill behind the text";
+  // The caption's background, and its enum triangle at half weight of black over it.
+  EXPECT_TRUE(Near(g.Pixel(130, 60), Opaque(kColorBlue)));
+  EXPECT_TRUE(Near(g.Pixel(182, 59), {0, 0, 128, 255}, 4));
+}
