@@ -1,6 +1,8 @@
 #include "meter-plugin/XmlPresets.h"
 
 #include "meter-plugin/StateChunk.h"
+#include "platform/shared/Utf8.h"
+#include "platform/shared/XmlNesting.h"
 
 #include <tinyxml.h>
 
@@ -181,52 +183,19 @@ void VisitParams(const PresetView& view, const IPluginBase& plug, Visit visit)
   }
 }
 
-// The parser builds and frees elements recursively, so deeply nested input would exhaust the
-// stack. Our documents nest four deep; anything beyond the limit is refused unparsed. Elements
-// are counted where they open, skipping quoted attribute values; counting tags inside comments
-// too only errs towards refusing.
-bool NestingWithinLimit(std::string_view text)
-{
-  constexpr int kMaxNesting = 64;
-  int depth = 0;
-  for (size_t i = text.find('<'); i != std::string_view::npos && i + 1 < text.size(); i = text.find('<', i + 1))
-  {
-    const char next = text[i + 1];
-    if (next == '/')
-    {
-      --depth;
-      continue;
-    }
-    if (next == '!' || next == '?')
-      continue;
-    char quote = 0;
-    size_t end = i + 1;
-    for (; end < text.size(); ++end)
-    {
-      const char c = text[end];
-      if (quote)
-        quote = c == quote ? 0 : quote;
-      else if (c == '"' || c == '\'')
-        quote = c;
-      else if (c == '>')
-        break;
-    }
-    if (end == text.size())
-      return true;  // an unfinished tag: the parser refuses it
-    if (text[end - 1] != '/' && ++depth > kMaxNesting)
-      return false;
-    i = end;
-  }
-  return true;
-}
+// Our documents nest four deep; deeper ones are refused unparsed.
+constexpr int kMaxNesting = 64;
 
 // Running out of memory on a hostile size refuses the document instead of ending the host.
 bool ParseDocumentText(TiXmlDocument& doc, std::string_view bytes)
 {
   try
   {
-    const std::string text(bytes);
-    if (!NestingWithinLimit(text))
+    // A text of 8-bit characters, from a version that wrote names as it read them from files,
+    // is read as Latin-1; the parser then sees only valid UTF-8, whose characters never run
+    // past the end.
+    const std::string text = utf8::FromEightBit(bytes);
+    if (!xml::NestingWithinLimit(text, kMaxNesting))
       return false;
     doc.Parse(text.c_str(), nullptr, TIXML_DEFAULT_ENCODING);
     return !doc.Error();
@@ -252,7 +221,7 @@ bool LoadDocumentFile(TiXmlDocument& doc, const char* path)
     char block[4096];
     for (size_t n; text.size() <= kMaxPresetFileBytes && (n = std::fread(block, 1, sizeof(block), file)) > 0;)
       text.append(block, n);
-    loaded = !std::ferror(file) && text.size() <= kMaxPresetFileBytes && NestingWithinLimit(text) &&
+    loaded = !std::ferror(file) && text.size() <= kMaxPresetFileBytes && xml::NestingWithinLimit(text, kMaxNesting) &&
              std::fseek(file, 0, SEEK_SET) == 0 && doc.LoadFile(file, TIXML_ENCODING_LEGACY);
   }
   catch (const std::bad_alloc&)
@@ -357,10 +326,11 @@ bool IXMLPreset::VisitPresetFile(const IPluginBase& plug, const char* path, WDL_
   if (!LoadDocumentFile(doc, path) ||
       !CheckDocument(doc, plug, mAcceptEarlierNames ? mAcceptedNames : nullptr, view))
     return false;
+  // The file is read as 8-bit text; what it names goes on as UTF-8.
   if (presetName)
-    presetName->Set(view.presetName);
+    presetName->Set(utf8::FromEightBit(view.presetName).c_str());
   if (const TiXmlElement* data = dataText ? view.root->FirstChildElement("Data") : nullptr)
-    dataText->Set(data->GetText() ? data->GetText() : "");
+    dataText->Set(utf8::FromEightBit(data->GetText() ? data->GetText() : "").c_str());
   VisitParams(view, plug, visit);
   return true;
 }

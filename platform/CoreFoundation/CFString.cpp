@@ -1,4 +1,5 @@
 #include "platform/CoreFoundation/CFObjects.h"
+#include "platform/shared/Utf8.h"
 
 #include <cctype>
 #include <cstdarg>
@@ -43,28 +44,11 @@ namespace {
 CFIndex Utf16Length(std::string_view text)
 {
   CFIndex units = 0;
-  for (size_t i = 0; i < text.size();) {
-    const auto lead = static_cast<unsigned char>(text[i]);
-    size_t extra;
-    uint32_t codePoint;
-    if (lead < 0x80) { extra = 0; codePoint = lead; }
-    else if ((lead & 0xE0) == 0xC0) { extra = 1; codePoint = lead & 0x1F; }
-    else if ((lead & 0xF0) == 0xE0) { extra = 2; codePoint = lead & 0x0F; }
-    else if ((lead & 0xF8) == 0xF0) { extra = 3; codePoint = lead & 0x07; }
-    else return -1;
-    if (i + extra >= text.size())
-      return -1;
-    for (size_t k = 1; k <= extra; ++k) {
-      const auto next = static_cast<unsigned char>(text[i + k]);
-      if ((next & 0xC0) != 0x80)
-        return -1;
-      codePoint = (codePoint << 6) | (next & 0x3F);
-    }
-    static constexpr uint32_t kSmallest[] = {0, 0x80, 0x800, 0x10000};
-    if (codePoint < kSmallest[extra] || codePoint > 0x10FFFF || (codePoint >= 0xD800 && codePoint <= 0xDFFF))
+  uint32_t codePoint = 0;
+  for (size_t i = 0, length = 0; i < text.size(); i += length) {
+    if ((length = utf8::DecodeAt(text, i, codePoint)) == 0)
       return -1;
     units += codePoint >= 0x10000 ? 2 : 1;
-    i += extra + 1;
   }
   return units;
 }

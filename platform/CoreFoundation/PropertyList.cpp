@@ -5,6 +5,8 @@
 #include "platform/CoreFoundation/CFData.h"
 #include "platform/CoreFoundation/CFNumber.h"
 #include "platform/CoreFoundation/CFObjects.h"
+#include "platform/shared/Utf8.h"
+#include "platform/shared/XmlNesting.h"
 
 #include <tinyxml.h>
 
@@ -17,9 +19,9 @@
 namespace platform {
 namespace {
 
-constexpr int kMaxDepth = 64;  // nesting beyond this is refused rather than recursed into
+constexpr int kMaxNesting = 64;  // elements, "plist" included; deeper documents are refused unparsed
 
-CFTypeRef ParseValue(const TiXmlElement& element, int depth);
+CFTypeRef ParseValue(const TiXmlElement& element);
 
 constexpr char kBase64[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
 
@@ -79,13 +81,13 @@ template <class T> bool ParseNumber(const char* text, T& value)
   return error == std::errc() && stop == end && text != end;
 }
 
-CFTypeRef ParseDictionary(const TiXmlElement& element, int depth)
+CFTypeRef ParseDictionary(const TiXmlElement& element)
 {
   CFMutableDictionaryRef dictionary =
     CFDictionaryCreateMutable(nullptr, 0, &kCFTypeDictionaryKeyCallBacks, &kCFTypeDictionaryValueCallBacks);
   for (const TiXmlElement* key = element.FirstChildElement(); key; key = key->NextSiblingElement()) {
     const TiXmlElement* valueElement = key->NextSiblingElement();
-    CFTypeRef value = valueElement && key->ValueStr() == "key" ? ParseValue(*valueElement, depth + 1) : nullptr;
+    CFTypeRef value = valueElement && key->ValueStr() == "key" ? ParseValue(*valueElement) : nullptr;
     if (!value) {
       CFRelease(dictionary);
       return nullptr;
@@ -99,11 +101,11 @@ CFTypeRef ParseDictionary(const TiXmlElement& element, int depth)
   return dictionary;
 }
 
-CFTypeRef ParseArray(const TiXmlElement& element, int depth)
+CFTypeRef ParseArray(const TiXmlElement& element)
 {
   CFMutableArrayRef array = CFArrayCreateMutable(nullptr, 0, &kCFTypeArrayCallBacks);
   for (const TiXmlElement* item = element.FirstChildElement(); item; item = item->NextSiblingElement()) {
-    CFTypeRef value = ParseValue(*item, depth + 1);
+    CFTypeRef value = ParseValue(*item);
     if (!value) {
       CFRelease(array);
       return nullptr;
@@ -114,15 +116,13 @@ CFTypeRef ParseArray(const TiXmlElement& element, int depth)
   return array;
 }
 
-CFTypeRef ParseValue(const TiXmlElement& element, int depth)
+CFTypeRef ParseValue(const TiXmlElement& element)
 {
-  if (depth > kMaxDepth)
-    return nullptr;
   const std::string& kind = element.ValueStr();
   if (kind == "dict")
-    return ParseDictionary(element, depth);
+    return ParseDictionary(element);
   if (kind == "array")
-    return ParseArray(element, depth);
+    return ParseArray(element);
   if (kind == "string")
     return MakeString(TextIn(element));
   if (kind == "data") {
@@ -144,14 +144,27 @@ CFTypeRef ParseValue(const TiXmlElement& element, int depth)
   return nullptr;
 }
 
+// A new element holding a string's text; null for text that is not valid UTF-8, which would not
+// read back as it was written.
+TiXmlElement* NewStringElement(const char* name, CFTypeRef string)
+{
+  const std::string_view text = TextOf(static_cast<CFStringRef>(string));
+  if (CFGetTypeID(string) != CFStringGetTypeID() || !utf8::IsValid(text))
+    return nullptr;
+  auto* element = new TiXmlElement(name);
+  element->LinkEndChild(new TiXmlText(std::string(text)));
+  return element;
+}
+
 // Appends the XML element of one value; false for a value of a type property lists do not hold.
 bool WriteValue(CFTypeRef value, TiXmlElement& parent)
 {
   const CFTypeID type = CFGetTypeID(value);
   TiXmlElement* element = nullptr;
   if (type == CFStringGetTypeID()) {
-    element = new TiXmlElement("string");
-    element->LinkEndChild(new TiXmlText(std::string(TextOf(static_cast<CFStringRef>(value)))));
+    element = NewStringElement("string", value);
+    if (!element)
+      return false;
   } else if (type == CFNumberGetTypeID()) {
     const auto number = static_cast<CFNumberRef>(value);
     const bool real = CFNumberIsFloatType(number);
@@ -179,10 +192,10 @@ bool WriteValue(CFTypeRef value, TiXmlElement& parent)
     std::vector<const void*> keys(size_t(CFDictionaryGetCount(dictionary))), values(keys.size());
     CFDictionaryGetKeysAndValues(dictionary, keys.data(), values.data());
     for (size_t i = 0; i < keys.size(); ++i) {
-      auto* key = new TiXmlElement("key");
-      key->LinkEndChild(new TiXmlText(std::string(TextOf(static_cast<CFStringRef>(keys[i])))));
-      element->LinkEndChild(key);
-      if (CFGetTypeID(keys[i]) != CFStringGetTypeID() || !WriteValue(values[i], *element)) {
+      TiXmlElement* key = NewStringElement("key", keys[i]);
+      if (key)
+        element->LinkEndChild(key);
+      if (!key || !WriteValue(values[i], *element)) {
         delete element;
         return false;
       }
@@ -214,7 +227,9 @@ bool WritePropertyListAsXML(CFPropertyListRef list, std::string& text)
 
 CFTypeRef CreatePropertyListFromXML(const char* text)
 {
-  if (!text)
+  // Only valid UTF-8 is handed to the parser: it steps over a character's bytes without looking,
+  // so a sequence cut off by the end would take it past the text.
+  if (!text || !utf8::IsValid(text) || !xml::NestingWithinLimit(text, kMaxNesting))
     return nullptr;
   TiXmlDocument document;
   document.Parse(text, nullptr, TIXML_ENCODING_UTF8);
@@ -222,7 +237,7 @@ CFTypeRef CreatePropertyListFromXML(const char* text)
   if (document.Error() || !root || root->ValueStr() != "plist" || !root->FirstChildElement() ||
       root->FirstChildElement()->NextSiblingElement())
     return nullptr;
-  return ParseValue(*root->FirstChildElement(), 0);
+  return ParseValue(*root->FirstChildElement());
 }
 
 }  // namespace platform

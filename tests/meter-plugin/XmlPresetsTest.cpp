@@ -95,6 +95,22 @@ TEST(StateXml, ReaderValidationTable)
      false, false, 0},
     {"nested behind quoted markup", [](PresetDoc& d) { d.params = Nested("<Param name=\"/>\">", 100000); }, false, false,
      0},
+    // Closing tags inside markup the parser skips must not hide the depth that follows.
+    {"closes hidden in a comment",
+     [](PresetDoc& d) { d.params = "<!--" + Nested("</Param>", 200000) + "-->" + Nested("<Param>", 200000); }, false,
+     false, 0},
+    {"closes hidden in CDATA",
+     [](PresetDoc& d) { d.params = "<![CDATA[" + Nested("</Param>", 200000) + "]]>" + Nested("<Param>", 200000); },
+     false, false, 0},
+    {"closes hidden in a processing instruction",
+     [](PresetDoc& d) { d.params = "<?skip " + Nested("</", 200000) + "?>" + Nested("<Param>", 200000); }, false, false,
+     0},
+    {"closes hidden in a declaration",
+     [](PresetDoc& d) { d.params = "<!ENTITY " + Nested("</", 200000) + ">" + Nested("<Param>", 200000); }, false,
+     false, 0},
+    {"tags in a comment are no parameters",
+     [](PresetDoc& d) { d.params = "<!-- <Param name=\"PreGain\" val=\"9\"/> --><Param name=\"PreGain\" val=\"4.5\"/>"; },
+     true, true, 4.5},
   };
 
   const std::string folder = TempFolder();
@@ -164,4 +180,25 @@ TEST(StateXml, BadLengthsAreRefused)
   std::memcpy(beyond.GetData(), &huge, 4);
   EXPECT_EQ(plug.ReadStateXml(plug, beyond, 0), 0);
   EXPECT_EQ(Values(plug), before);
+}
+
+// A text that ends inside a character must not take the parser past its end; an 8-bit text, as
+// versions that copied names from Latin-1 files wrote it, reads as Latin-1.
+TEST(StateXml, TextThatIsNotUtf8)
+{
+  Vantorelix plug;
+  const std::vector<double> before = Values(plug);
+  for (const char* cut : {"<a>x\xF0", "<a>x\xE2\x82", "<a>\xC3"})
+  {
+    const ByteChunk chunk = StateText(cut);
+    EXPECT_EQ(plug.ReadStateXml(plug, chunk, 0), 0) << cut;
+  }
+  EXPECT_EQ(Values(plug), before);
+
+  PresetDoc doc;
+  doc.presetOpen = "<Preset name=\"Caf\xE9\">";
+  const ByteChunk latin1 = StateText(doc.Text());
+  ASSERT_EQ(plug.ReadStateXml(plug, latin1, 0), latin1.Size());
+  EXPECT_STREQ(plug.PresetSlotName(0), "Caf\xC3\xA9");
+  EXPECT_EQ(plug.GetParam(kPreGain)->Value(), 4.5);
 }

@@ -121,6 +121,13 @@ TEST_F(BundleTest, RefusesMissingOrMalformedInfo)
   for (int i = 0; i < 200; ++i) deep += "<array>";
   for (int i = 0; i < 200; ++i) deep += "</array>";
   EXPECT_EQ(platform::CreatePropertyListFromXML((deep + "</plist>").c_str()), nullptr);
+  // Deep enough to exhaust the stack of a parser that recursed into it, as any bundle may ship.
+  std::string deeper = "<plist><dict><key>a</key>";
+  for (int i = 0; i < 40000; ++i) deeper += "<array>";
+  Write("Gain.component/Contents/Info.plist", deeper);
+  CFURLRef deepUrl = Url("Gain.component");
+  EXPECT_EQ(CFBundleCreate(nullptr, deepUrl), nullptr);
+  CFRelease(deepUrl);
 
   CFURLRef missing = Url("Missing.component");
   EXPECT_EQ(CFBundleCreate(nullptr, missing), nullptr);
@@ -214,6 +221,74 @@ TEST(PropertyLists, RoundTripThroughXml)
   EXPECT_EQ(platform::CreatePropertyListFromXML("<plist><data>A</data></plist>"), nullptr);
   EXPECT_FALSE(platform::WritePropertyListAsXML(CFRunLoopGetMain(), xml));
   EXPECT_EQ(platform::LiveObjectCount(), baseline);
+}
+
+// A string goes into the XML only when it reads back the same; text that is not UTF-8 is refused
+// rather than written in a form that changes on every save and load.
+TEST(PropertyLists, WritesOnlyStringsThatReadBackTheSame)
+{
+  struct Case {
+    const char* text;
+    bool written;
+  };
+  const Case cases[] = {
+    {"Caf\xC3\xA9 \xE6\x97\xA5 \xF0\x9F\x8E\xB5", true},
+    {"a & b < c", true},
+    {"Caf\xE9", false},          // Latin-1
+    {"cut \xF0\x9F\x8E", false},  // a character cut short
+    {"\xC0\xAF", false},        // an overlong form
+    {"\xED\xA0\x80", false},    // a surrogate
+  };
+  for (const Case& c : cases) {
+    for (const bool asKey : {false, true}) {
+      SCOPED_TRACE(std::string(c.text) + (asKey ? " as key" : " as value"));
+      // Formatting does not check the bytes, so it can make such a string, as a caller could.
+      CFStringRef string = CFStringCreateWithFormat(nullptr, nullptr, CFSTR("%s"), c.text);
+      CFMutableDictionaryRef dictionary =
+        CFDictionaryCreateMutable(nullptr, 0, &kCFTypeDictionaryKeyCallBacks, &kCFTypeDictionaryValueCallBacks);
+      CFDictionarySetValue(dictionary, asKey ? string : CFSTR("name"), asKey ? CFSTR("value") : string);
+      std::string xml;
+      ASSERT_EQ(platform::WritePropertyListAsXML(dictionary, xml), c.written);
+      if (c.written) {
+        CFTypeRef back = platform::CreatePropertyListFromXML(xml.c_str());
+        EXPECT_TRUE(back && CFEqual(back, dictionary)) << xml;
+        if (back)
+          CFRelease(back);
+      }
+      CFRelease(dictionary);
+      CFRelease(string);
+    }
+  }
+}
+
+std::string Repeated(const std::string& part, int count)
+{
+  std::string text;
+  for (int i = 0; i < count; ++i)
+    text += part;
+  return text;
+}
+
+// Each of these once crashed the reader or read past the end of the text.
+TEST(PropertyLists, RefusesHostileTextUnparsed)
+{
+  const std::string cases[] = {
+    "<plist>" + Repeated("<array>", 40000) + Repeated("</array>", 40000) + "</plist>",
+    "<plist><!--" + Repeated("</array>", 40000) + "-->" + Repeated("<array>", 40000) + "</plist>",
+    "<plist><array><string>x\xF0",
+    "<plist><string>x</string></plist>\xE2\x82",
+    "<plist><string>Caf\xE9</string></plist>",
+  };
+  for (const std::string& text : cases)
+    EXPECT_EQ(platform::CreatePropertyListFromXML(text.c_str()), nullptr) << text.substr(0, 60);
+
+  // What a well-made document may carry besides its elements still reads.
+  CFTypeRef list = platform::CreatePropertyListFromXML(
+    "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<!DOCTYPE plist SYSTEM \"file://localhost/plist.dtd\">\n"
+    "<plist version=\"1.0\"><!-- <array> --><array><string>Caf\xC3\xA9</string></array></plist>");
+  ASSERT_NE(list, nullptr);
+  EXPECT_EQ(CFArrayGetCount(static_cast<CFArrayRef>(list)), 1);
+  CFRelease(list);
 }
 
 }  // namespace

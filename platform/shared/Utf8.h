@@ -1,0 +1,80 @@
+#pragma once
+// UTF-8 checks and conversions shared by the platform stand-in and the plug-in (both compile them
+// in; they are no part of any platform interface). Text that crosses into property lists, the
+// state or the host must be valid UTF-8: anything else does not read back as it was written.
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+namespace utf8 {
+
+// Length in bytes of the well-formed character at text[at], its code point in codePoint; 0 when
+// the bytes there are not one (a bad lead or continuation byte, an overlong form, a surrogate,
+// a value above U+10FFFF, or a sequence cut off by the end of the text).
+inline size_t DecodeAt(std::string_view text, size_t at, uint32_t& codePoint)
+{
+  const auto lead = static_cast<unsigned char>(text[at]);
+  size_t extra;
+  if (lead < 0x80) { codePoint = lead; return 1; }
+  else if ((lead & 0xE0) == 0xC0) { extra = 1; codePoint = lead & 0x1F; }
+  else if ((lead & 0xF0) == 0xE0) { extra = 2; codePoint = lead & 0x0F; }
+  else if ((lead & 0xF8) == 0xF0) { extra = 3; codePoint = lead & 0x07; }
+  else return 0;
+  if (extra >= text.size() - at)
+    return 0;
+  for (size_t k = 1; k <= extra; ++k) {
+    const auto next = static_cast<unsigned char>(text[at + k]);
+    if ((next & 0xC0) != 0x80)
+      return 0;
+    codePoint = (codePoint << 6) | (next & 0x3F);
+  }
+  static constexpr uint32_t kSmallest[] = {0, 0x80, 0x800, 0x10000};
+  if (codePoint < kSmallest[extra] || codePoint > 0x10FFFF || (codePoint >= 0xD800 && codePoint <= 0xDFFF))
+    return 0;
+  return extra + 1;
+}
+
+inline bool IsValid(std::string_view text)
+{
+  uint32_t codePoint = 0;
+  for (size_t at = 0, length = 0; at < text.size(); at += length)
+    if ((length = DecodeAt(text, at, codePoint)) == 0)
+      return false;
+  return true;
+}
+
+// Text from an 8-bit file as UTF-8: kept as it is when it already is valid UTF-8 (as our own
+// files write it), otherwise read as Latin-1, one character per byte.
+inline std::string FromEightBit(std::string_view text)
+{
+  if (IsValid(text))
+    return std::string(text);
+  std::string converted;
+  converted.reserve(text.size() * 2);
+  for (const char c : text) {
+    const auto byte = static_cast<unsigned char>(c);
+    if (byte < 0x80) {
+      converted += c;
+    } else {
+      converted += static_cast<char>(0xC0 | (byte >> 6));
+      converted += static_cast<char>(0x80 | (byte & 0x3F));
+    }
+  }
+  return converted;
+}
+
+// How many of the first maxBytes bytes of a zero-terminated text to keep so that a cut never
+// splits a character: a character that does not fit whole is left out.
+inline size_t CutLength(const char* text, size_t maxBytes)
+{
+  size_t n = 0;
+  while (n < maxBytes && text[n])
+    ++n;
+  if (n == maxBytes)
+    while (n > 0 && (static_cast<unsigned char>(text[n]) & 0xC0) == 0x80)
+      --n;
+  return n;
+}
+
+}  // namespace utf8
