@@ -67,7 +67,7 @@ float GetBEFloatAt(const ByteChunk& chunk, int pos)
 void PutName(ByteChunk& chunk, const char* name)
 {
   char field[kFxNameSize] = {};
-  std::memcpy(field, name, strnlen(name, kFxNameSize - 1));
+  std::memcpy(field, name, utf8::CutLength(name, kFxNameSize - 1));
   chunk.PutBytes(field, kFxNameSize);
 }
 
@@ -468,7 +468,7 @@ bool IPluginBase::LoadPresetFromFxp(const char* path)
     preset->mInitialized = true;
     RestateSlot(*preset);
     if (name[0])
-      preset->SetName(name);
+      preset->SetName(utf8::FromEightBit(name).c_str());  // the file's 8-bit name, as UTF-8
     LoadPresetSlot(mCurrentPresetIdx);
   }
   else
@@ -546,7 +546,7 @@ bool IPluginBase::LoadBankFromFxb(const char* path)
       file.GetBytes(name, kFxNameSize, pos + 28);
       RestateSlot(*preset);
       if (name[0])
-        preset->SetName(name);
+        preset->SetName(utf8::FromEightBit(name).c_str());
     }
   }
   LoadPresetSlot(currentProgram);

@@ -2,6 +2,7 @@
 // Records that travel between the host, the audio side and the editor.
 
 #include "framework/ByteChunk.h"
+#include "platform/shared/Utf8.h"
 
 #include <cstdint>
 #include <cstring>
@@ -49,9 +50,10 @@ struct IPreset
   char mName[kNameSize] = "empty";
   ByteChunk mChunk;
 
+  // A longer name is cut, between characters so that it stays valid UTF-8.
   void SetName(const char* name)
   {
-    const size_t n = name ? strnlen(name, kNameSize - 1) : 0;
+    const size_t n = name ? utf8::CutLength(name, kNameSize - 1) : 0;
     std::memmove(mName, name ? name : "", n);
     mName[n] = 0;
   }

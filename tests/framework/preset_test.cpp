@@ -213,6 +213,34 @@ TEST(Presets, FxpBothFormsMatchTheirLayout)
   }
 }
 
+// Names are UTF-8 wherever they go: a cut never splits a character, and the 8-bit name of a
+// file that is not UTF-8 is read as Latin-1.
+TEST(Presets, NamesStayUtf8)
+{
+  iplug::IPreset preset;
+  std::string accents;
+  for (int i = 0; i < 300; ++i)
+    accents += "\xC3\xA9";
+  preset.SetName(accents.c_str());
+  EXPECT_EQ(std::string(preset.mName), accents.substr(0, 254));
+
+  TempFolder folder;
+  const std::string path = folder.File("named.fxp");
+  PresetPlugin plugin(1, false);
+  plugin.GetPreset(0)->SetName("Twenty-six characters long\xC3\xA9");
+  ASSERT_TRUE(plugin.SavePresetAsFxp(path.c_str()));
+  std::vector<uint8_t> file = ReadAll(path);
+  PresetPlugin reader(1, false);
+  ASSERT_TRUE(reader.LoadPresetFromFxp(path.c_str()));
+  EXPECT_STREQ(reader.PresetSlotName(0), "Twenty-six characters long");
+
+  const char latin1[] = "Caf\xE9";
+  std::copy(latin1, latin1 + sizeof latin1, file.begin() + 28);
+  WriteAll(path, file);
+  ASSERT_TRUE(reader.LoadPresetFromFxp(path.c_str()));
+  EXPECT_STREQ(reader.PresetSlotName(0), "Caf\xC3\xA9");
+}
+
 TEST(Presets, FxbBothFormsMatchTheirLayout)
 {
   TempFolder folder;

@@ -50,6 +50,39 @@ TEST(PresetFiles, SaveThenLoadAppliesAndStoresTheSlot)
   EXPECT_EQ(Values(other), Values(source));
 }
 
+// Preset files are read as 8-bit text: a Latin-1 name becomes UTF-8 before it goes anywhere, so
+// the state saved after it reads back; a name that already is UTF-8 (as ours write it) is kept.
+TEST(PresetFiles, EightBitNamesBecomeUtf8AndTheStateReadsBack)
+{
+  const std::string folder = TempFolder();
+  const struct
+  {
+    const char* written;
+    const char* read;
+  } cases[] = {{"Caf\xE9", "Caf\xC3\xA9"}, {"Caf\xC3\xA9", "Caf\xC3\xA9"}, {"\xC5ngstr\xF6m", "\xC3\x85ngstr\xC3\xB6m"}};
+  for (const auto& c : cases)
+  {
+    SCOPED_TRACE(c.read);
+    PresetDoc doc;
+    doc.presetOpen = std::string("<Preset name=\"") + c.written + "\">";
+    const std::string path = folder + "/eight-bit.zvp";
+    WriteFile(path, doc.Text());
+
+    Vantorelix plug;
+    WDL_String name;
+    ASSERT_TRUE(plug.LoadPresetFile(path.c_str(), &name, false, false, false, nullptr));
+    EXPECT_STREQ(name.Get(), c.read);
+    EXPECT_STREQ(plug.PresetSlotName(0), c.read);
+
+    ByteChunk state;
+    ASSERT_TRUE(plug.WriteState(state));
+    Vantorelix restored;
+    ASSERT_GT(restored.ReadState(state, 0), 0);
+    EXPECT_STREQ(restored.PresetSlotName(0), c.read);
+    EXPECT_EQ(Values(restored), Values(plug));
+  }
+}
+
 TEST(PresetFiles, KeyedParametersMissingFromAFileFallToTheirDefaults)
 {
   const std::string folder = TempFolder();

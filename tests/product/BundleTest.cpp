@@ -8,6 +8,8 @@
 
 #include <cmath>
 #include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <set>
 #include <string>
 
@@ -75,6 +77,35 @@ TEST(Bundle, AuHostMeasuresAFileThroughTheProduct)
     ASSERT_EQ(result.samples[n], tone.samples[n]) << n;
   audioFileFree(&result);
   audioFileFree(&tone);
+}
+
+// A default preset saved in Latin-1 names the state; the state au-host saves after it must read
+// back, as a host's session restore reads it.
+TEST(Bundle, StateAfterALatin1PresetReadsBack)
+{
+  const fs::path home = fs::path(testing::TempDir()) / "latin1-home";
+  fs::remove_all(home);
+  fs::create_directories(home / ".local/share/Vantorelix/AU");
+  std::ofstream(home / ".local/share/Vantorelix/AU/default.zvp", std::ios::binary)
+    << "<?xml version=\"1.0\" ?>\n<PresetXMLTree version=\"1\"><PluginVendor>Zorvalinde</PluginVendor>"
+       "<PluginName>Vantorelix</PluginName><PluginVersion>v3.1.3</PluginVersion><Preset name=\"Caf\xE9\">"
+       "<Parameter><Param name=\"PreGain\" val=\"-6\" /></Parameter></Preset></PresetXMLTree>\n";
+  const std::string wav = (home / "tone.wav").string(), state = (home / "state.plist").string();
+  AudioFileBuffer tone;
+  audioFileInit(&tone);
+  ASSERT_EQ(audioFileAllocate(&tone, 4800, 1, 16, 48000, 0), 0);
+  ASSERT_EQ(audioFileWriteWav(&tone, wav.c_str()), 0);
+  audioFileFree(&tone);
+
+  const std::string host = "HOME='" + home.string() + "' '" AU_HOST "' measure '" + wav + "' ";
+  const ShellRun save = Shell(host + "--set PreGain=-3 --state-out '" + state + "' 2>&1");
+  ASSERT_EQ(save.status, 0) << save.out;
+  std::ifstream in(state, std::ios::binary);
+  const std::string text{std::istreambuf_iterator<char>(in), {}};
+  EXPECT_NE(text.find("<string>Caf\xC3\xA9</string>"), std::string::npos) << text;
+  const ShellRun restore = Shell(host + "--state-in '" + state + "' 2>&1");
+  EXPECT_EQ(restore.status, 0) << restore.out;
+  fs::remove_all(home);
 }
 
 } // namespace
