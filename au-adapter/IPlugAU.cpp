@@ -92,6 +92,7 @@ OSStatus IPlugAU::Initialize()
   if (!(nIn == 0 && nOut == 0) && !AcceptsChannelCounts(nIn, nOut))
     return badComponentSelector;
   mActive = true;
+  mLastRenderSampleTime = kNoRenderYet;
   ParametersReset(kReset);
   SetActive(true);
   // A sample rate set through the stream format reaches the plug-in here, even when the host
@@ -109,6 +110,7 @@ OSStatus IPlugAU::Uninitialize()
 
 OSStatus IPlugAU::Reset(AudioUnitScope, AudioUnitElement)
 {
+  mLastRenderSampleTime = kNoRenderYet;
   ResetProcessing();
   return noErr;
 }

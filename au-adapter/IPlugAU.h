@@ -147,7 +147,10 @@ private:
   int LastConnectedOutputBus() const;
 
   bool mActive = false;
-  double mLastRenderSampleTime = -1.0;
+  // The sample time whose input was last pulled; none after Initialize and Reset, so that the
+  // first render after them pulls its input whatever its time.
+  static constexpr double kNoRenderYet = -1.0;
+  double mLastRenderSampleTime = kNoRenderYet;
   std::string mCocoaViewFactoryClassName;
   AudioComponentInstance mCI = nullptr;
   HostCallbackInfo mHostCallbacks{};

@@ -21,8 +21,9 @@ template <class T> void Put(void* data, const T& value)
     std::memcpy(data, &value, sizeof(T));
 }
 
-// A rate the processing can run at: a positive finite number of frames per second.
-bool UsableSampleRate(Float64 rate) { return std::isfinite(rate) && rate > 0.0; }
+// Rates the processing can run at. Below, a 100 ms hop holds too few samples to measure; above,
+// buffers sized by the rate grow beyond reason (a file header can declare any rate). NaN fails.
+bool UsableSampleRate(Float64 rate) { return rate >= 8000.0 && rate <= 768000.0; }
 
 template <class T> T Take(const void* data)
 {
@@ -376,6 +377,10 @@ OSStatus IPlugAU::SetProperty(AudioUnitPropertyID id, AudioUnitScope scope, Audi
     if (!bus)
       return kAudioUnitErr_InvalidProperty;
     const auto format = Take<AudioStreamBasicDescription>(data);
+    // A rate of 0 leaves the rate as it is; any other rate must be one we run at, or the whole
+    // format is refused with nothing changed.
+    if (format.mSampleRate != 0.0 && !UsableSampleRate(format.mSampleRate))
+      return kAudioUnitErr_FormatNotSupported;
     const int channels = int(format.mChannelsPerFrame);
     bus->mNHostChannels = 0;
     // Render reads and writes 32-bit floats: a format of other samples would be misread.
@@ -383,7 +388,7 @@ OSStatus IPlugAU::SetProperty(AudioUnitPropertyID id, AudioUnitScope scope, Audi
                           format.mFormatID == kAudioFormatLinearPCM &&
                           (format.mFormatFlags & kAudioFormatFlagIsFloat) && format.mBitsPerChannel == 32;
     bus->mNHostChannels = accepted ? channels : bus->mNPlugChannels;
-    if (UsableSampleRate(format.mSampleRate))
+    if (format.mSampleRate != 0.0)
       SetSampleRate(format.mSampleRate);
     RefreshInputConnections();
     return accepted ? OSStatus(noErr) : OSStatus(kAudioUnitErr_InvalidProperty);

@@ -133,13 +133,14 @@ OSStatus IPlugAU::PullInputs(const AudioTimeStamp* timeStamp, UInt32 frames)
 void IPlugAU::BindOutputs(UInt32 outputBus, UInt32 frames, AudioBufferList* buffers)
 {
   // Bind at most as many host buffers as the bus has channels; further buffers are left alone.
+  // The host's list decides on every render which channels are written: after a format change a
+  // channel beyond it must not keep the freed buffer of the old one, and one within it must not
+  // stay unwritten.
   BusChannels& bus = mBusChannels[kOutput][outputBus];
   const int nBound = std::min(int(buffers->mNumberBuffers), bus.mNPlugChannels);
-  if (!bus.mConnected || bus.mNHostChannels != int(buffers->mNumberBuffers)) {
-    MarkChannelsConnected(kOutput, bus.mPlugChannelStartIdx, nBound, true);
-    MarkChannelsConnected(kOutput, bus.mPlugChannelStartIdx + nBound, bus.mNPlugChannels - nBound, false);
-    bus.mConnected = true;
-  }
+  MarkChannelsConnected(kOutput, bus.mPlugChannelStartIdx, nBound, true);
+  MarkChannelsConnected(kOutput, bus.mPlugChannelStartIdx + nBound, bus.mNPlugChannels - nBound, false);
+  bus.mConnected = true;
   for (int b = 0; b < nBound; ++b) {
     AudioBuffer& buffer = buffers->mBuffers[b];
     if (!buffer.mData) {

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <charconv>
 #include <cstdio>
+#include <cmath>
 #include <fstream>
 #include <sstream>
 
@@ -126,8 +127,13 @@ std::string HostedUnit::SetStreamFormats(double sampleRate, UInt32 channels)
                                              kAudioFormatFlagIsNonInterleaved,
                                            4, 1, 4, channels, 32, 0};
   for (AudioUnitScope scope : {kAudioUnitScope_Input, kAudioUnitScope_Output})
-    if (AudioUnitSetProperty(mUnit, kAudioUnitProperty_StreamFormat, scope, 0, &format, sizeof format) != noErr)
-      return "the plug-in does not take " + std::to_string(channels) + " channel(s)";
+    if (const OSStatus status = AudioUnitSetProperty(mUnit, kAudioUnitProperty_StreamFormat, scope, 0, &format,
+                                                     sizeof format);
+        status != noErr)
+      return status == kAudioUnitErr_FormatNotSupported
+               ? "the plug-in does not run at a sample rate of " + std::to_string(std::llround(sampleRate)) + " Hz" +
+                   Status(status)
+               : "the plug-in does not take " + std::to_string(channels) + " channel(s)";
   return "";
 }
 

@@ -252,14 +252,23 @@ namespace {
 TEST(AdapterProperties, UnusableRatesAndSliceSizesAreRefused)
 {
   Hosted hosted;
-  const Float64 rates[] = {0.0, -48000.0, std::nan(""), INFINITY};
+  // Rates a file header may declare that cannot be measured (or would size buffers beyond reason)
+  // are refused; a stream format of rate 0 keeps the rate.
+  const Float64 rates[] = {0.0, -48000.0, std::nan(""), INFINITY, 1.0, 7999.0, 768001.0, 1e8, 1.38e9};
   for (Float64 rate : rates) {
     EXPECT_EQ(AudioUnitSetProperty(hosted.unit, kAudioUnitProperty_SampleRate, G, 0, &rate, sizeof rate),
               kAudioUnitErr_InvalidPropertyValue)
       << rate;
-    hosted.SetChannels(O, 0, 2, rate);
+    EXPECT_EQ(hosted.SetChannels(O, 0, 1, rate), rate == 0.0 ? OSStatus(noErr) : OSStatus(kAudioUnitErr_FormatNotSupported)) << rate;
     EXPECT_EQ(hosted.plug->GetSampleRate(), 44100.0) << rate;
   }
+  for (Float64 rate : {8000.0, 768000.0}) {
+    EXPECT_EQ(AudioUnitSetProperty(hosted.unit, kAudioUnitProperty_SampleRate, G, 0, &rate, sizeof rate), noErr);
+    EXPECT_EQ(hosted.SetChannels(O, 0, 2, rate), noErr);
+    EXPECT_EQ(hosted.plug->GetSampleRate(), rate);
+  }
+  const Float64 usual = 44100.0;
+  AudioUnitSetProperty(hosted.unit, kAudioUnitProperty_SampleRate, G, 0, &usual, sizeof usual);
   const UInt32 slices[] = {0, IPlugAU::kMaxFramesPerSlice + 1, 0x80000000u, 0xFFFFFFFFu};
   for (UInt32 frames : slices) {
     EXPECT_EQ(AudioUnitSetProperty(hosted.unit, kAudioUnitProperty_MaximumFramesPerSlice, G, 0, &frames, sizeof frames),

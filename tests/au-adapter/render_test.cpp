@@ -96,6 +96,55 @@ TEST(AdapterRender, CallbackInputIsPulledOncePerTimeStampAcrossOutputBuses)
   EXPECT_EQ(source.calls, 2);
 }
 
+// A host that changes the channel count: uninitialise, new formats, initialise, render into new
+// buffers after freeing the old ones. Every channel of the new list is written and nothing of the
+// old configuration is touched (the address sanitizer catches a write to the freed buffers).
+TEST(AdapterRender, ChannelCountChangesRebindEveryChannel)
+{
+  const std::pair<UInt32, UInt32> changes[] = {{2, 1}, {1, 2}, {10, 3}, {3, 10}};
+  for (const auto& [from, to] : changes) {
+    SCOPED_TRACE(std::to_string(from) + " to " + std::to_string(to) + " channels");
+    Hosted hosted;
+    Source source;
+    source.Attach(hosted.unit);
+    hosted.SetChannels(I, 0, from);
+    hosted.SetChannels(O, 0, from);
+    ASSERT_EQ(AudioUnitInitialize(hosted.unit), noErr);
+    {
+      Buffers old(from, 64);
+      ASSERT_EQ(Render(hosted.unit, 0, 64, old), noErr);
+    }
+    ASSERT_EQ(AudioUnitUninitialize(hosted.unit), noErr);
+    ASSERT_EQ(hosted.SetChannels(I, 0, to), noErr);
+    ASSERT_EQ(hosted.SetChannels(O, 0, to), noErr);
+    ASSERT_EQ(AudioUnitInitialize(hosted.unit), noErr);
+    Buffers out(to, 64);
+    for (UInt32 c = 0; c < to; ++c)
+      std::fill_n(out.Channel(c), 64, -1.0f);
+    ASSERT_EQ(Render(hosted.unit, 64, 64, out), noErr);
+    for (UInt32 c = 0; c < to; ++c)
+      EXPECT_EQ(out.Channel(c)[9], 10.0f) << "channel " << c;
+  }
+}
+
+// After Initialize or Reset the first render pulls its input even at the time of the last one, as
+// a host that starts again from 0 renders.
+TEST(AdapterRender, FirstRenderAfterInitializeOrResetPulls)
+{
+  StereoChain chain;
+  Buffers out(2, 64);
+  ASSERT_EQ(Render(chain.hosted.unit, 0, 64, out), noErr);
+  ASSERT_EQ(Render(chain.hosted.unit, 0, 64, out), noErr);
+  EXPECT_EQ(chain.source.calls, 1);  // the same time again: the input is not pulled twice
+  ASSERT_EQ(AudioUnitUninitialize(chain.hosted.unit), noErr);
+  ASSERT_EQ(AudioUnitInitialize(chain.hosted.unit), noErr);
+  ASSERT_EQ(Render(chain.hosted.unit, 0, 64, out), noErr);
+  EXPECT_EQ(chain.source.calls, 2);
+  ASSERT_EQ(AudioUnitReset(chain.hosted.unit, G, 0), noErr);
+  ASSERT_EQ(Render(chain.hosted.unit, 0, 64, out), noErr);
+  EXPECT_EQ(chain.source.calls, 3);
+}
+
 TEST(AdapterRender, UpstreamUnitThroughAudioUnitRender)
 {
   StereoChain upstream;  // doubles its callback's ramp

@@ -7,6 +7,7 @@
 #include <cmath>
 #include <cstdio>
 #include <filesystem>
+#include <fstream>
 #include <string>
 #include <sys/wait.h>
 
@@ -193,6 +194,52 @@ TEST_F(AuHostMeasure, RefusesBadRequestsAndWritesNothing)
   EXPECT_EQ(run.out, "au-host: cannot read " + Path("missing.wav") + ": cannot open it\n");
   EXPECT_EQ(AuHost(Measure("--block 0")).status, 2);
   EXPECT_EQ(AuHost(Measure("--preset Quiet --json")).out, "{\"OUT:Ticks\": 2.00}\n");
+}
+
+// The rate in a file header is the file's word only: rates nothing can be measured at are refused
+// in one line, before anything is sized by them.
+TEST_F(AuHostMeasure, RefusesSampleRatesItCannotMeasure)
+{
+  const struct {
+    uint32_t rate;
+    std::string line;
+  } cases[] = {
+    {0, "au-host: cannot read " + Path("rate.wav") + ": it declares a sample rate of 0 Hz"},
+    {1, "au-host: the plug-in does not run at a sample rate of 1 Hz (status -10868)"},
+    {7999, "au-host: the plug-in does not run at a sample rate of 7999 Hz (status -10868)"},
+    {100000000, "au-host: the plug-in does not run at a sample rate of 100000000 Hz (status -10868)"},
+    {1380000000, "au-host: the plug-in does not run at a sample rate of 1380000000 Hz (status -10868)"},
+  };
+  for (const auto& c : cases) {
+    AudioFileBuffer buffer;
+    audioFileInit(&buffer);
+    ASSERT_EQ(audioFileAllocate(&buffer, 100, 1, 16, 48000, 0), 0);
+    ASSERT_EQ(audioFileWriteWav(&buffer, Path("rate.wav").c_str()), 0);
+    audioFileFree(&buffer);
+    std::fstream file(Path("rate.wav"), std::ios::binary | std::ios::in | std::ios::out);
+    const uint8_t rate[4] = {uint8_t(c.rate), uint8_t(c.rate >> 8), uint8_t(c.rate >> 16), uint8_t(c.rate >> 24)};
+    file.seekp(24).write(reinterpret_cast<const char*>(rate), 4);  // the header's sample rate
+    file.close();
+    const Outcome run =
+      AuHost("--plugin " TEST_GAIN_BUNDLE " measure " + Path("rate.wav") + " --out " + Path("out.wav"));
+    EXPECT_EQ(run.status, 1) << c.rate;
+    EXPECT_EQ(run.out, c.line + "\n");
+    EXPECT_FALSE(std::filesystem::exists(Path("out.wav"))) << c.rate;
+  }
+}
+
+// State files that once crashed au-host or made it read past their end are refused in one line.
+TEST_F(AuHostMeasure, RefusesHostileStateFiles)
+{
+  std::string deep = "<plist>";
+  for (int i = 0; i < 40000; ++i)
+    deep += "<array>";
+  for (const std::string& text : {deep, std::string("<plist><string>x\xF0")}) {
+    std::ofstream(Path("state.plist"), std::ios::binary) << text;
+    const Outcome run = AuHost(Measure("--state-in " + Path("state.plist")));
+    EXPECT_EQ(run.status, 1);
+    EXPECT_EQ(run.out, "au-host: the state file " + Path("state.plist") + " is not a property list\n");
+  }
 }
 
 TEST(AuHost, ListsParametersAndPresets)
