@@ -52,6 +52,9 @@ public:
   virtual void OnMouseUpHook() {}
 
   IGraphics* GetUI() const { return mGraphics; }
+  // The draw scale the graphics object stores beside the editor size when it is made.
+  void SetEditorScale(float scale) { mEditorScale = scale; }
+  float GetEditorScale() const { return mEditorScale; }
   // Set by the platform graphics class when it opens its window and the drawing back end is ready.
   void SetGraphicsAvailable(bool available) { mGraphicsAvailable = available; }
   bool GetGraphicsAvailable() const { return mGraphicsAvailable; }
@@ -68,6 +71,7 @@ private:
   int mRememberedWidth = 0;
   int mRememberedHeight = 0;
   float mRememberedScale = 0.f;
+  float mEditorScale = 1.f;
   bool mSizeRemembered = false;
   bool mClosing = false;
   bool mGraphicsAvailable = false;

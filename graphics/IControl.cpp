@@ -183,7 +183,7 @@ bool IControl::IsDirty()
 {
   if (mAnimationFunc)
   {
-    mAnimationFunc(this);
+    Animate();
     return true;
   }
   return mDirty;

@@ -103,11 +103,14 @@ public:
   // Animation clock in steady-clock milliseconds.
   void StartAnimation(int durationMs, bool forward = true);
   double GetAnimationProgress() const;
+  // Runs a copy of the animation function: ending the animation clears the function while it
+  // runs, and a capturing one would be freed under its own call.
   void Animate()
   {
     if (mAnimationFunc)
     {
-      mAnimationFunc(this);
+      const ControlActionFunc func = mAnimationFunc;
+      func(this);
     }
   }
 

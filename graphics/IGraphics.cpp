@@ -26,6 +26,9 @@ IGraphics::IGraphics(IGEditorDelegate& dlg, int w, int h, int fps, float scale)
 
 IGraphics::~IGraphics()
 {
+  // The platform part that would show the cursor again is gone by now: it shows it when its
+  // window closes.
+  mCursorHidden = false;
   DeleteAllControls();
   ReleaseStaticStorage();
 }
@@ -654,6 +657,7 @@ void IGraphics::BeginFrame()
 void IGraphics::StoreEditorSizeInDelegate()
 {
   mDelegate->SetEditorSize(mWidth, mHeight);
+  mDelegate->SetEditorScale(mDrawScale);
 }
 
 IGraphics* IGraphics::GraphicsForControls()

@@ -103,20 +103,22 @@ void IGraphics::DrawBitmapText(const IBitmap& font, const IRECT& bounds, const I
     x0 = bounds.R - fullWidth;
   }
 
-  int lines = 1;
-  int perLine = static_cast<int>(bounds.W() / static_cast<float>(charWidth));
-  if (multiline && fullWidth > bounds.W())
+  // Without wrapping a multiline text is one line of every character; otherwise as many
+  // cells as fit side by side, and none fit into bounds narrower than one cell.
+  const float width = bounds.W();
+  const bool wraps = multiline && !(fullWidth <= width);
+  int perLine = length;
+  if (!multiline || wraps)
   {
-    lines = static_cast<int>(fullWidth / bounds.W()) + 1;
+    if (!(width >= static_cast<float>(charWidth)))
+    {
+      return;
+    }
+    perLine = static_cast<int>(std::min(width / static_cast<float>(charWidth),
+                                        static_cast<float>(length)));
   }
-  else if (multiline)
-  {
-    perLine = length;
-  }
-  if (perLine < 1)
-  {
-    return;
-  }
+  const int lines =
+    wraps ? static_cast<int>(std::min(fullWidth / width, static_cast<float>(length))) + 1 : 1;
   int idx = 0;
   for (int line = 0; line < lines && idx < length; ++line)
   {

@@ -133,6 +133,21 @@ TEST(IControlTest, AnimationProgressFollowsTheClockAndEndsCleanly)
   EXPECT_DOUBLE_EQ(c.GetAnimationProgress(), 0.0);
 }
 
+TEST(IControlTest, AnimationThatEndsItselfOutlivesItsOwnCall)
+{
+  ClockedControl c(IRECT(0, 0, 10, 10));
+  std::string seen;
+  // A capturing function that ends the animation and then still reads its captures.
+  const std::string label(64, 'x');
+  c.SetAnimation([label, &seen](IControl* ctrl) {
+    ctrl->AnimationEnded();
+    seen = label;
+  });
+  EXPECT_TRUE(c.IsDirty());
+  EXPECT_EQ(seen, label);
+  EXPECT_EQ(c.GetAnimationFunction(), nullptr);
+}
+
 TEST(IControlTest, GesturesRunTheirFunctionAndRememberTheType)
 {
   ClockedControl c(IRECT(0, 0, 10, 10));

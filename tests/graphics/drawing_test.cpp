@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <cstring>
 
 #include "GraphicsFixture.h"
@@ -113,6 +114,21 @@ TEST(DrawingTest, BitmapTextRightAlignedAndGuarded)
                 g.DrawBitmapText(bitmapFont, IRECT(0, 0, 100, 12), right, nullptr, "AB", false,
                                  false, 0, 12, 0);
               }).empty());
+  // Several lines into bounds without width, or narrower than one cell: nothing fits.
+  for (const float width : {0.f, 3.f, -10.f, NAN})
+  {
+    EXPECT_TRUE(Draw(*e.g, [&](auto& g) {
+                  g.DrawBitmapText(bitmapFont, IRECT(0, 0, width, 12), IText(), nullptr, "ABCD",
+                                   false, true, 6, 12, 0);
+                }).empty())
+      << width;
+  }
+  // Wrapped at two cells a line.
+  EXPECT_EQ(Draw(*e.g, [&](auto& g) {
+              g.DrawBitmapText(bitmapFont, IRECT(0, 0, 12, 24), IText(), nullptr, "ABC", false,
+                               true, 6, 12, 0);
+            }).size(),
+            3u);
 }
 
 TEST(DrawingTest, TextIsSkippedWhenEmptyAndPlacedAtAPoint)

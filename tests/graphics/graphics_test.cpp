@@ -18,6 +18,16 @@ TEST(IGraphicsTest, FrameRateOfZeroOrLessIsSixty)
   EXPECT_EQ(g.FPS(), 30);
   EXPECT_EQ(dlg.GetEditorWidth(), 120);
   EXPECT_EQ(dlg.GetEditorHeight(), 80);
+  EXPECT_FLOAT_EQ(dlg.GetEditorScale(), 1.5f);
+}
+
+TEST(IGraphicsTest, DestroyedWithTheCursorHidden)
+{
+  TestDelegate dlg;
+  auto g = std::make_unique<RecordingGraphics>(dlg, 100, 100);
+  g->SetCursorHidden(true, false);
+  ASSERT_TRUE(g->CursorIsHidden());
+  g.reset();  // without a call into the part of the object that is already gone
 }
 
 TEST(IGraphicsTest, AttachRunsInitResizeRescaleThenAttachedAndHandsOverPointers)
