@@ -19,6 +19,10 @@ enum TypeId : CFTypeID {
   kTypeBundle,
   kTypeRunLoop,
   kTypeRunLoopTimer,
+  kTypeDataProvider,
+  kTypeGraphicsFont,
+  kTypeFont,
+  kTypeFontDescriptor,
 };
 
 class CFObject {

@@ -3,6 +3,9 @@
 #include <filesystem>
 #include <vector>
 
+#include "platform-mac/IGraphicsCoreText.h"
+#include "platform/CoreFoundation/CFBundle.h"
+
 #define STB_IMAGE_WRITE_STATIC
 #define STB_IMAGE_WRITE_IMPLEMENTATION
 #include <stb/stb_image_write.h>
@@ -21,15 +24,36 @@ bool WritePicture(const std::string& path, int w, int h, const uint8_t* rgba)
   return stbi_write_png(path.c_str(), w, h, 4, rgba, w * 4) != 0;
 }
 
+namespace
+{
+// The plug-in bundle the build made, registered once, so that resources are found in it as
+// the plug-in finds them.
+void RegisterPluginBundle()
+{
+  static const bool registered = [] {
+    CFStringRef path = CFStringCreateWithCString(nullptr, VANTORELIX_BUNDLE, kCFStringEncodingUTF8);
+    CFURLRef url = CFURLCreateWithFileSystemPath(nullptr, path, kCFURLPOSIXPathStyle, true);
+    const bool created = CFBundleCreate(nullptr, url) != nullptr;
+    CFRelease(url);
+    CFRelease(path);
+    return created;
+  }();
+  (void)registered;
+}
+} // namespace
+
 HeadlessGraphics::HeadlessGraphics(IGEditorDelegate& dlg, int w, int h, float scale,
                                    float screenScale)
 : IGraphicsNanoVG(dlg, w, h, 0, scale), mBackingScale(screenScale)
 {
+  RegisterPluginBundle();
+  RetainCoreTextFontCache();
 }
 
 HeadlessGraphics::~HeadlessGraphics()
 {
   CloseWindow();
+  ReleaseCoreTextFontCache();
 }
 
 void* HeadlessGraphics::OpenWindow(void*)
@@ -115,21 +139,26 @@ bool HeadlessGraphics::WritePNG(const std::string& path) const
   return WritePicture(path, w, h, rgba.data());
 }
 
-PlatformFont* HeadlessGraphics::LoadNativeFontFromFile(const char*, const char*)
+PlatformFont* HeadlessGraphics::LoadNativeFontFromFile(const char* fontID, const char* fileName)
 {
-  return nullptr;
+  return LoadCoreTextFontFromFile(fontID, fileName, BundleIdentifier(),
+                                  GetSharedResourcesSubPath());
 }
 
-PlatformFont* HeadlessGraphics::LoadNativeFontFromMemory(const char*, void*, int)
+PlatformFont* HeadlessGraphics::LoadNativeFontFromMemory(const char* fontID, void* data, int size)
 {
-  return nullptr;
+  return LoadCoreTextFontFromMemory(fontID, data, size);
 }
 
-PlatformFont* HeadlessGraphics::LoadNativeFontByName(const char*, const char*, int)
+PlatformFont* HeadlessGraphics::LoadNativeFontByName(const char* fontID, const char* family,
+                                                     int style)
 {
-  return nullptr;
+  return LoadCoreTextFontByName(fontID, family, style);
 }
 
-void HeadlessGraphics::CacheNativeFont(const char*, PlatformFont*) {}
+void HeadlessGraphics::CacheNativeFont(const char* fontID, PlatformFont* font)
+{
+  CacheCoreTextFont(fontID, font);
+}
 
 } // namespace vtest

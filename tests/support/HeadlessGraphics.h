@@ -53,6 +53,8 @@ public:
   void* OpenWindow(void* parent) override;
   void CloseWindow() override;
   void* GetWindow() override { return mOpen ? &mLayer : nullptr; }
+  // The plug-in's bundle, whose resources hold the editor's fonts and pictures.
+  const char* BundleIdentifier() const override { return "com.zorvalinde.audiounit.Vantorelix"; }
   void DrawAfterResize() override;
   float WindowBackingScale(float) const override { return mBackingScale; }
   const char* PlatformName() const override { return "headless"; }

@@ -1,6 +1,8 @@
 #include "BackendFixture.h"
 
 #include <cmath>
+#include <cstring>
+#include <vector>
 #include <cstdlib>
 #include <filesystem>
 #include <string>
@@ -38,7 +40,82 @@ TEST_F(BackendTest, FilledStrokedAndDottedShapesLandOnTheirPixels)
   // The rounded corner is cut, the middle filled.
   EXPECT_TRUE(Near(At(100, 10), kWhite));
   EXPECT_TRUE(Near(At(120, 30), kBlue));
+}
+
+// Every kind of drawing in one editor at scale 2, for a person to look at.
+TEST_F(BackendTest, EditorPictureHoldsEveryKindOfDrawing)
+{
+  Open(2.f, 320, 200);
+  ASSERT_TRUE(g->LoadFont("Roboto-Regular", "Roboto-Regular.ttf"));
+  ASSERT_TRUE(g->LoadFont("Verdana-Bold", "verdanab.ttf"));
+  const std::string path = PicturePath("backend-checker.png");
+  std::vector<uint8_t> checker(16 * 16 * 4);
+  for (int i = 0; i < 16 * 16; ++i)
+  {
+    const bool dark = ((i % 16) / 4 + (i / 16) / 4) % 2 != 0;
+    const uint8_t v = dark ? 40 : 220;
+    checker[i * 4 + 0] = dark ? 30 : 250;
+    checker[i * 4 + 1] = v;
+    checker[i * 4 + 2] = v;
+    checker[i * 4 + 3] = 255;
+  }
+  ASSERT_TRUE(WritePicture(path, 16, 16, checker.data()));
+  const IBitmap bitmap = g->LoadBitmap(path.c_str());
+  Paint([&](IGraphics& gr, PaintControl& self) {
+    IPattern gradient;
+    gradient.mType = 1;
+    gradient.mNStops = 0;
+    gradient.AddStop(IColor(255, 40, 60, 90), 0.f);
+    gradient.AddStop(IColor(255, 200, 210, 230), 1.f);
+    gradient.mTransform = IMatrix(1.0, 0.0, 0.0, 1.0 / 200.0, 0.0, 0.0);
+    gr.FillRectWithPattern(gradient, gr.GetBounds());
+    gr.FillRoundRect(IColor(255, 230, 80, 40), IRECT(10.f, 10.f, 110.f, 60.f), 8.f);
+    gr.DrawRoundRect(IColor(255, 20, 20, 20), IRECT(10.f, 10.f, 110.f, 60.f), 8.f, nullptr, 2.f);
+    gr.FillCircle(IColor(255, 60, 160, 90), 150.f, 35.f, 25.f);
+    gr.DrawArc(IColor(255, 250, 250, 250), 150.f, 35.f, 20.f, -120.f, 120.f, nullptr, 3.f);
+    gr.DrawDottedRect(IColor(255, 0, 0, 0), IRECT(190.5f, 10.5f, 310.5f, 60.5f), nullptr, 1.f, 3.f);
+    gr.DrawDottedLine(IColor(255, 0, 0, 120), 10.f, 70.5f, 310.f, 70.5f, nullptr, 2.f, 6.f);
+    IText roboto(18.f, IColor(255, 0, 0, 0));
+    std::strcpy(roboto.mFont, "Roboto-Regular");
+    roboto.mAlign = EAlign::Near;
+    gr.DrawText(roboto, "Roboto: Integrated -23.0 LUFS", IRECT(10.f, 80.f, 310.f, 105.f));
+    IText dejavu(16.f, IColor(255, 140, 20, 20));
+    std::strcpy(dejavu.mFont, "Verdana-Bold");
+    dejavu.mAlign = EAlign::Far;
+    gr.DrawText(dejavu, "DejaVu Sans Bold: True Peak", IRECT(10.f, 105.f, 310.f, 130.f));
+    gr.DrawBitmap(bitmap, IRECT(10.f, 140.f, 26.f, 156.f), 0, 0);
+    gr.DrawBitmapScaledToFit(bitmap, IRECT(40.f, 140.f, 90.f, 190.f));
+    gr.DrawQuickDropShadow(IRECT(110.f, 140.f, 170.f, 180.f), IRECT(100.f, 130.f, 190.f, 195.f),
+                           4.f, 6.f, 6.f, nullptr);
+    gr.FillRoundRect(IColor(255, 250, 250, 250), IRECT(110.f, 140.f, 170.f, 180.f), 6.f);
+    gr.BeginLayer(&self, IRECT(200.f, 135.f, 310.f, 195.f));
+    gr.FillRoundRect(IColor(255, 70, 110, 200), IRECT(205.f, 140.f, 290.f, 180.f), 10.f);
+    ILayerPtr layer = gr.FinishLayer();
+    IShadow shadow;
+    shadow.mPattern = IPattern(IColor(255, 0, 0, 0));
+    shadow.mBlurSize = 4.f;
+    shadow.mXOffset = 6.f;
+    shadow.mYOffset = 6.f;
+    shadow.mOpacity = 0.6f;
+    gr.ApplyLayerDropShadow(layer, shadow);
+    gr.PaintLayer(layer);
+  });
   EXPECT_TRUE(g->WritePNG(PicturePath("editor-backend.png")));
+  // Pixels are points x 2.
+  EXPECT_TRUE(Near(At(120, 70), Rgba{230, 80, 40, 255}));
+  EXPECT_TRUE(Near(At(300, 70), Rgba{60, 160, 90, 255}));
+  EXPECT_TRUE(Near(At(22, 282), Rgba{250, 220, 220, 255}));  // the bitmap's first square
+  EXPECT_TRUE(Near(At(30, 282), Rgba{30, 40, 40, 255}));
+  EXPECT_TRUE(Near(At(480, 300), Rgba{70, 110, 200, 255}));
+  int dark = 0;
+  for (int y = 160; y < 210; ++y)
+  {
+    for (int x = 20; x < 300; ++x)
+    {
+      dark += At(x, y)[0] < 60;
+    }
+  }
+  EXPECT_GT(dark, 200);  // the Roboto line's glyphs
 }
 
 TEST_F(BackendTest, DashesThatCannotAdvanceDrawNothing)

@@ -1,0 +1,42 @@
+#include "platform/CoreGraphics/CGFont.h"
+
+#include "platform/CoreGraphics/FontObjects.h"
+
+using namespace platform;
+
+namespace {
+
+constexpr UInt32 Tag(const char (&text)[5])
+{
+  return UInt32(UInt8(text[0])) << 24 | UInt32(UInt8(text[1])) << 16 | UInt32(UInt8(text[2])) << 8 |
+         UInt32(UInt8(text[3]));
+}
+
+// A single font (TrueType, OpenType, old Apple TrueType and PostScript tags) or a collection,
+// with room for the header that follows the tag.
+bool LooksLikeFont(std::span<const UInt8> bytes)
+{
+  if (bytes.size() < 12)
+    return false;
+  const UInt32 tag = UInt32(bytes[0]) << 24 | UInt32(bytes[1]) << 16 | UInt32(bytes[2]) << 8 | bytes[3];
+  return tag == 0x00010000 || tag == Tag("OTTO") || tag == Tag("true") || tag == Tag("typ1") ||
+         tag == Tag("ttcf") || tag == 0x31000000;
+}
+
+}  // namespace
+
+CGFontRef CGFontCreateWithDataProvider(CGDataProviderRef provider)
+{
+  DataProvider* source = As<DataProvider>(provider);
+  if (!source || !LooksLikeFont(source->Bytes()))
+    return nullptr;
+  return reinterpret_cast<CGFontRef>(new GraphicsFont(source));
+}
+
+CGFontRef CGFontRetain(CGFontRef font) { return static_cast<CGFontRef>(const_cast<void*>(CFRetain(font))); }
+
+void CGFontRelease(CGFontRef font)
+{
+  if (font)
+    CFRelease(font);
+}
