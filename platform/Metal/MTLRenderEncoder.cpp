@@ -23,6 +23,7 @@ struct MTLRenderCommand
     Winding,
     StencilReference,
     Viewport,
+    ScissorRect,
     VertexBuffer,
     FragmentBuffer,
     FragmentBufferOffset,
@@ -34,7 +35,7 @@ struct MTLRenderCommand
   // What the command binds (a state, buffer, texture or sampler), kept until the pass has run. One
   // owner of any type keeps commands small: a frame records thousands.
   std::shared_ptr<const void> object;
-  NSUInteger value = 0;   // mode, stencil reference, binding index or viewport number
+  NSUInteger value = 0;   // mode, stencil reference, binding index, viewport or scissor number
   NSUInteger offset = 0;  // buffer offset or first vertex
   NSUInteger count = 0;
   MTLPrimitiveType primitive = MTLPrimitiveTypeTriangle;
@@ -68,6 +69,7 @@ struct PassState
   MTLWinding winding = MTLWindingClockwise;
   uint32_t stencilReference = 0;
   MTLViewport viewport{};
+  MTLScissorRect scissor{0, 0, ~NSUInteger{0}, ~NSUInteger{0}};
   MTLShaderResources vertexResources;
   MTLShaderResources fragmentResources;
 };
@@ -385,6 +387,12 @@ struct PixelPipeline
   LaneConstants lanes;
 };
 
+// A number of the scissor rectangle, held far beyond any target so that sums cannot overflow.
+int64_t scissorPixel(NSUInteger v)
+{
+  return static_cast<int64_t>(std::min<NSUInteger>(v, NSUInteger{1} << 40));
+}
+
 PixelPipeline pixelPipeline(const PassState& st)
 {
   PixelPipeline pp;
@@ -428,6 +436,12 @@ PixelPipeline pixelPipeline(const PassState& st)
   pp.clip[1] = static_cast<int64_t>(std::ceil(std::max(0.0, st.viewport.originY)));
   pp.clip[2] = static_cast<int64_t>(std::floor(std::min<double>(targetW, st.viewport.originX + st.viewport.width))) - 1;
   pp.clip[3] = static_cast<int64_t>(std::floor(std::min<double>(targetH, st.viewport.originY + st.viewport.height))) - 1;
+  // The scissor rectangle cuts the viewport further.
+  const auto at = scissorPixel;
+  pp.clip[0] = std::max(pp.clip[0], at(st.scissor.x));
+  pp.clip[1] = std::max(pp.clip[1], at(st.scissor.y));
+  pp.clip[2] = std::min(pp.clip[2], at(st.scissor.x) + at(st.scissor.width) - 1);
+  pp.clip[3] = std::min(pp.clip[3], at(st.scissor.y) + at(st.scissor.height) - 1);
   return pp;
 }
 
@@ -878,6 +892,12 @@ void MTLRenderCommandEncoder::setViewport(MTLViewport viewport)
   mViewports.push_back(viewport);
 }
 
+void MTLRenderCommandEncoder::setScissorRect(MTLScissorRect rect)
+{
+  add(MTLRenderCommand::ScissorRect).value = mScissorRects.size();
+  mScissorRects.push_back(rect);
+}
+
 void MTLRenderCommandEncoder::setVertexBuffer(std::shared_ptr<MTLBuffer> buffer, NSUInteger offset,
                                               NSUInteger index)
 {
@@ -960,6 +980,7 @@ void MTLRenderCommandEncoder::execute() const
       case MTLRenderCommand::Winding: st.winding = static_cast<MTLWinding>(c.value); break;
       case MTLRenderCommand::StencilReference: st.stencilReference = static_cast<uint32_t>(c.value); break;
       case MTLRenderCommand::Viewport: st.viewport = mViewports[c.value]; break;
+      case MTLRenderCommand::ScissorRect: st.scissor = mScissorRects[c.value]; break;
       case MTLRenderCommand::VertexBuffer:
         if (c.value < kMTLMaxBufferBindings)
           st.vertexResources.buffers[c.value] = {c.as<MTLBuffer>(), c.offset};

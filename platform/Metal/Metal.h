@@ -194,6 +194,11 @@ struct MTLViewport
   double originX, originY, width, height, znear, zfar;
 };
 
+struct MTLScissorRect
+{
+  NSUInteger x, y, width, height;
+};
+
 struct MTLClearColor
 {
   double red, green, blue, alpha;
@@ -532,6 +537,8 @@ public:
   void setFrontFacingWinding(MTLWinding winding);
   void setStencilReferenceValue(uint32_t value);
   void setViewport(MTLViewport viewport);
+  // Only pixels inside the rectangle are drawn; without one, the whole target.
+  void setScissorRect(MTLScissorRect rect);
   void setVertexBuffer(std::shared_ptr<MTLBuffer> buffer, NSUInteger offset, NSUInteger index);
   void setFragmentBuffer(std::shared_ptr<MTLBuffer> buffer, NSUInteger offset, NSUInteger index);
   void setFragmentBufferOffset(NSUInteger offset, NSUInteger index);
@@ -551,6 +558,7 @@ private:
   MTLRenderPassDescriptor mPass;
   std::vector<MTLRenderCommand> mCommands;
   std::vector<MTLViewport> mViewports;  // set by the Viewport commands, which hold their number
+  std::vector<MTLScissorRect> mScissorRects;  // the same for the ScissorRect commands
 };
 
 class MTLBlitCommandEncoder

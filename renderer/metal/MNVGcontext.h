@@ -216,6 +216,9 @@ private:
   std::shared_ptr<MTLRenderCommandEncoder> renderCommandEncoderWithColorTexture(std::shared_ptr<MTLTexture> colorTexture);
   void updateStencilTextureToSize(NSUInteger width, NSUInteger height);
   void setUniforms(int uniformOffset, int image);
+  // Keeps the call's drawing inside its scissor when the scissor is an upright rectangle, so
+  // that pixels the scissor masks away are not shaded at all.
+  void clipToScissor(int uniformOffset);
   void fill(const MNVGcall& call);
   void convexFill(const MNVGcall& call);
   void stroke(const MNVGcall& call);

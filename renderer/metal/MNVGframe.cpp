@@ -458,6 +458,38 @@ void MNVGcontext_vVantorelix_au::setUniforms(int uniformOffset, int image)
   renderEncoder->setFragmentSamplerState(tex ? tex->sampler : pseudoSampler, 0);
 }
 
+void MNVGcontext_vVantorelix_au::clipToScissor(int uniformOffset)
+{
+  const MNVGfragUniforms& u = *fragUniformAtIndex(uniformOffset);
+  const auto* view = static_cast<const float*>(buffers->viewSizeBuffer->contents());
+  MTLScissorRect rect{0, 0, viewPortSize[0], viewPortSize[1]};
+  // Upright: each axis of the view maps to the same axis of the scissor (without a scissor the
+  // matrix is zero).
+  if (u.scissorMat[1] == 0.0f && u.scissorMat[4] == 0.0f && u.scissorMat[0] != 0.0f &&
+      u.scissorMat[5] != 0.0f)
+  {
+    NSUInteger* origin[2] = {&rect.x, &rect.y};
+    NSUInteger* size[2] = {&rect.width, &rect.height};
+    for (int axis = 0; axis < 2; axis++)
+    {
+      // The mask is above 0 where |m p + t| < extent + 0.5 / scale; one pixel more each side
+      // covers rounding.
+      const double m = u.scissorMat[axis * 5], t = u.scissorMat[8 + axis];
+      const double reach = u.scissorExt[axis] + 0.5 / u.scissorScale[axis];
+      const double ratio = viewPortSize[axis] / static_cast<double>(view[axis]);
+      const double a = (-reach - t) / m * ratio, b = (reach - t) / m * ratio;
+      if (!std::isfinite(a) || !std::isfinite(b))
+        continue;
+      const double pixels = viewPortSize[axis];
+      const double first = std::clamp(std::floor(std::min(a, b) - 0.5) - 1.0, 0.0, pixels);
+      const double end = std::clamp(std::ceil(std::max(a, b) - 0.5) + 2.0, first, pixels);
+      *origin[axis] = static_cast<NSUInteger>(first);
+      *size[axis] = static_cast<NSUInteger>(end - first);
+    }
+  }
+  renderEncoder->setScissorRect(rect);
+}
+
 void MNVGcontext_vVantorelix_au::convexFill(const MNVGcall& call)
 {
   setUniforms(call.uniformOffset, call.image);
@@ -583,6 +615,7 @@ void MNVGcontext_vVantorelix_au::renderFlush()
     {
       const MNVGcall& call = set->calls[i];
       updateRenderPipelineStatesForBlend(call.blendFunc, target->pixelFormat());
+      clipToScissor(call.uniformOffset);
       switch (call.type)
       {
         case MNVG_FILL: fill(call); break;

@@ -95,6 +95,7 @@ bool HeadlessGraphics::DrawFrame()
   {
     return false;
   }
+  MarkAllControlsClean();
   DrawDirtyRects(rects);
   return true;
 }

@@ -38,7 +38,8 @@ public:
                    float screenScale = 1.f);
   ~HeadlessGraphics() override;
 
-  // Draws the dirty controls, as the view's timer does; answers whether anything was drawn.
+  // One tick of the view's timer: the dirty controls are marked clean and drawn; answers whether
+  // anything was drawn.
   bool DrawFrame();
   // Marks every control dirty and draws them all.
   void DrawFullFrame();
