@@ -4,6 +4,9 @@
 #include <filesystem>
 #include <fstream>
 #include <memory>
+#include <string>
+
+#include <unistd.h>
 
 #include "FontFixture.h"
 #include "platform-mac/IGraphicsCoreText.h"
@@ -21,7 +24,8 @@ class InstalledFonts : public testing::Test
 protected:
   static void SetUpTestSuite()
   {
-    folder = fs::temp_directory_path() / "vantorelix-fonts";
+    // One folder per process: suites run side by side.
+    folder = fs::temp_directory_path() / ("vantorelix-fonts-" + std::to_string(getpid()));
     fs::create_directories(folder / "cache");
     for (const char* name : {"Roboto-Regular.ttf", "verdanab.ttf"})
     {
@@ -33,6 +37,8 @@ protected:
       << (folder / "cache").string() << "</cachedir></fontconfig>\n";
     setenv("FONTCONFIG_FILE", (folder / "fonts.conf").c_str(), 1);
   }
+
+  static void TearDownTestSuite() { fs::remove_all(folder); }
 
   void SetUp() override { RetainCoreTextFontCache(); }
   void TearDown() override { ReleaseCoreTextFontCache(); }
