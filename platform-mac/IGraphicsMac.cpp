@@ -6,6 +6,7 @@
 #include "graphics/ISpecialControls.h"
 #include "platform/AppKit/NSScreen.h"
 #include "platform/CoreServices/Gestalt.h"
+#include "platform-mac/IGraphicsCoreText.h"
 #include "platform-mac/IGraphicsView.h"
 
 namespace iplug::igraphics {
@@ -14,11 +15,13 @@ IGraphicsMac::IGraphicsMac(IGEditorDelegate& dlg, int w, int h, int fps, float s
 : IGraphicsNanoVG(dlg, w, h, fps, scale)
 {
   NSApplicationLoad();
+  RetainCoreTextFontCache();
 }
 
 IGraphicsMac::~IGraphicsMac()
 {
   CloseWindow();
+  ReleaseCoreTextFontCache();
 }
 
 void* IGraphicsMac::OpenWindow(void* parent)
@@ -118,12 +121,21 @@ int IGraphicsMac::GetSystemVersion()
   return version;
 }
 
-PlatformFont* IGraphicsMac::LoadNativeFontFromFile(const char*, const char*) { return nullptr; }
+PlatformFont* IGraphicsMac::LoadNativeFontFromFile(const char* fontID, const char* fileName)
+{
+  return LoadCoreTextFontFromFile(fontID, fileName, BundleIdentifier(), GetSharedResourcesSubPath());
+}
 
-PlatformFont* IGraphicsMac::LoadNativeFontFromMemory(const char*, void*, int) { return nullptr; }
+PlatformFont* IGraphicsMac::LoadNativeFontFromMemory(const char* fontID, void* data, int size)
+{
+  return LoadCoreTextFontFromMemory(fontID, data, size);
+}
 
-PlatformFont* IGraphicsMac::LoadNativeFontByName(const char*, const char*, int) { return nullptr; }
+PlatformFont* IGraphicsMac::LoadNativeFontByName(const char* fontID, const char* family, int style)
+{
+  return LoadCoreTextFontByName(fontID, family, style);
+}
 
-void IGraphicsMac::CacheNativeFont(const char*, PlatformFont*) {}
+void IGraphicsMac::CacheNativeFont(const char* fontID, PlatformFont* font) { CacheCoreTextFont(fontID, font); }
 
 } // namespace iplug::igraphics
