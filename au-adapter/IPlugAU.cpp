@@ -17,6 +17,8 @@ IPlugAU::IPlugAU(const InstanceInfo& info, const IPluginConfig& config)
     nInputBuses = 0;
   const int nBuses[2] = {nInputBuses, LargestBusCount(kOutput)};
   mInputConnections.resize(size_t(nBuses[kInput]));
+  mNextInputs.resize(size_t(nBuses[kInput]));
+  mRenderInputs.resize(size_t(nBuses[kInput]));
   for (BusDirection direction : {kInput, kOutput}) {
     int first = 0;
     for (int bus = 0; bus < nBuses[direction]; ++bus) {

@@ -10,6 +10,7 @@
 #include "platform/CoreFoundation/CoreFoundation.h"
 #include "platform/CoreMIDI/MIDIServices.h"
 
+#include <atomic>
 #include <span>
 #include <string>
 #include <vector>
@@ -49,6 +50,17 @@ public:
     AURenderCallback mCallbackProc = nullptr;
     void* mCallbackRefCon = nullptr;
     ConnectionType mConnectionType = kNotConnected;
+  };
+
+  // What Render reads of an input bus. The control thread hands Render a whole new set when a
+  // connection or format changes, so that no change meets a render half done.
+  struct RenderInput
+  {
+    InputConnection mConnection;
+    bool mConnected = false;
+    int mNHostChannels = 0;
+    int mNPlugChannels = 0;
+    int mPlugChannelStartIdx = 0;
   };
 
   struct PropertyListener
@@ -136,6 +148,9 @@ private:
   int HostChannelTotal(BusDirection direction, int exceptBus = -1) const;
   BusChannels* StreamFormatBus(AudioUnitScope scope, AudioUnitElement element);
   void RefreshInputConnections();
+  // Puts the input set last handed over to use: the connections Render pulls from, and the input
+  // channels marked and cleared. On the audio thread, or while no render can run.
+  void TakeInputConnections();
   // The host's parameter record; the names are new strings the host releases.
   void FillParameterInfo(int paramIdx, AudioUnitParameterInfo& info);
   OSStatus MakeConnection(AudioUnitScope scope, const AudioUnitConnection& connection);
@@ -156,6 +171,13 @@ private:
   HostCallbackInfo mHostCallbacks{};
   std::vector<BusChannels> mBusChannels[2];
   std::vector<InputConnection> mInputConnections;
+  // The handover of the input set: the control thread writes mNextInputs while it holds the
+  // state kWriting and leaves it kReady; Render takes it (kTaking) into mRenderInputs, which only
+  // it reads, and leaves it kIdle. Only the control thread ever waits.
+  enum InputsState : int { kInputsIdle, kInputsWriting, kInputsReady, kInputsTaking };
+  std::atomic<int> mInputsState{kInputsIdle};
+  std::vector<RenderInput> mNextInputs;
+  std::vector<RenderInput> mRenderInputs;
   std::vector<PropertyListener> mPropertyListeners;
   std::vector<float> mInScratch;
   std::vector<float> mOutScratch;

@@ -1,6 +1,7 @@
 #include "au-adapter/IPlugAU.h"
 
 #include <algorithm>
+#include <thread>
 
 namespace iplug {
 
@@ -21,9 +22,6 @@ OSStatus IPlugAU::RemoveRenderNotify(AURenderCallback proc, void*)
 
 void IPlugAU::RefreshInputConnections()
 {
-  MarkChannelsConnected(kInput, 0, NChannels(kInput), false);
-  // An input that is no longer fed must read silence, not the last audio it was given.
-  ZeroScratchBuffers();
   for (size_t i = 0; i < mInputConnections.size(); ++i) {
     InputConnection& connection = mInputConnections[i];
     BusChannels& bus = mBusChannels[kInput][i];
@@ -36,13 +34,49 @@ void IPlugAU::RefreshInputConnections()
     else
       connection.mConnectionType = kNotConnected;
     bus.mConnected = connection.mConnectionType != kNotConnected;
-    if (!bus.mConnected)
-      continue;
-    if (bus.mNHostChannels < 0)
+    if (bus.mConnected && bus.mNHostChannels < 0)
       bus.mNHostChannels = bus.mNPlugChannels;
-    MarkChannelsConnected(kInput, bus.mPlugChannelStartIdx, bus.mNHostChannels, true);
-    MarkChannelsConnected(kInput, bus.mPlugChannelStartIdx + bus.mNHostChannels,
-                          std::max(bus.mNPlugChannels - bus.mNHostChannels, 0), false);
+  }
+
+  // Hand the new set to Render, waiting only while a render is taking the previous one.
+  int state = mInputsState.load(std::memory_order_acquire);
+  for (;;) {
+    const bool busy = state == kInputsTaking || state == kInputsWriting;
+    if (!busy && mInputsState.compare_exchange_weak(state, kInputsWriting, std::memory_order_acquire))
+      break;
+    if (busy) {
+      std::this_thread::yield();
+      state = mInputsState.load(std::memory_order_acquire);
+    }
+  }
+  for (size_t i = 0; i < mInputConnections.size(); ++i) {
+    const BusChannels& bus = mBusChannels[kInput][i];
+    mNextInputs[i] = RenderInput{mInputConnections[i], bus.mConnected, bus.mNHostChannels, bus.mNPlugChannels,
+                                 bus.mPlugChannelStartIdx};
+  }
+  mInputsState.store(kInputsReady, std::memory_order_release);
+  // Before initialisation no render runs: the set is put to use at once.
+  if (!mActive)
+    TakeInputConnections();
+}
+
+void IPlugAU::TakeInputConnections()
+{
+  int ready = kInputsReady;
+  if (!mInputsState.compare_exchange_strong(ready, kInputsTaking, std::memory_order_acquire))
+    return;
+  mRenderInputs = mNextInputs;  // same sizes: no allocation
+  mInputsState.store(kInputsIdle, std::memory_order_release);
+
+  MarkChannelsConnected(kInput, 0, NChannels(kInput), false);
+  // An input that is no longer fed must read silence, not the last audio it was given.
+  ZeroScratchBuffers();
+  for (const RenderInput& input : mRenderInputs) {
+    if (!input.mConnected)
+      continue;
+    MarkChannelsConnected(kInput, input.mPlugChannelStartIdx, input.mNHostChannels, true);
+    MarkChannelsConnected(kInput, input.mPlugChannelStartIdx + input.mNHostChannels,
+                          std::max(input.mNPlugChannels - input.mNHostChannels, 0), false);
   }
 }
 
@@ -84,9 +118,9 @@ void IPlugAU::FillTimeInfo()
 
 OSStatus IPlugAU::PullInputs(const AudioTimeStamp* timeStamp, UInt32 frames)
 {
-  for (size_t i = 0; i < mInputConnections.size(); ++i) {
-    const BusChannels& bus = mBusChannels[kInput][i];
-    const InputConnection& connection = mInputConnections[i];
+  for (size_t i = 0; i < mRenderInputs.size(); ++i) {
+    const RenderInput& bus = mRenderInputs[i];
+    const InputConnection& connection = bus.mConnection;
     if (!bus.mConnected)
       continue;
     // One mono buffer per host channel, on the stack: the audio thread allocates nothing.
@@ -175,6 +209,7 @@ OSStatus IPlugAU::Render(AudioUnitRenderActionFlags* /*flags*/, const AudioTimeS
   if (!midiEffect && outputBus >= UInt32(NBuses(kOutput)))
     return kAudioUnitErr_InvalidElement;
 
+  TakeInputConnections();
   const size_t nNotify = mRenderNotify.size();
   auto notify = [&](AudioUnitRenderActionFlags phase) {
     for (size_t i = 0; i < nNotify && i < mRenderNotify.size(); ++i) {

@@ -1,6 +1,8 @@
 #include "HostedPlug.h"
 #include "tests/framework/AllocationCounter.h"
 
+#include <atomic>
+#include <thread>
 
 namespace autest {
 namespace {
@@ -385,6 +387,35 @@ TEST(AdapterRender, TransportFromTheHostOrUnknown)
   EXPECT_EQ(host.mNumerator, 7);
   EXPECT_EQ(host.mDenominator, 8);
   EXPECT_TRUE(host.mTransportIsRunning);
+}
+
+// Format and connection changes while a render runs: the render takes the new input set at its
+// next call, so neither thread writes what the other reads; an input no longer fed reads silence.
+TEST(AdapterRender, InputChangesDuringRendering)
+{
+  StereoChain chain;
+  std::atomic<bool> done{false};
+  std::thread changer([&] {
+    for (int i = 0; i < 100; ++i)
+    {
+      chain.hosted.SetChannels(I, 0, 2);
+      chain.source.Attach(chain.hosted.unit);
+    }
+    done = true;
+  });
+  Buffers out(2, 64);
+  double sampleTime = 0.0;
+  for (; !done; sampleTime += 64.0)
+    ASSERT_EQ(Render(chain.hosted.unit, sampleTime, 64, out), noErr);
+  changer.join();
+  ASSERT_EQ(Render(chain.hosted.unit, sampleTime, 64, out), noErr);
+  EXPECT_EQ(out.Channel(1)[9], 10.0f);
+
+  const AURenderCallbackStruct none{nullptr, nullptr};
+  AudioUnitSetProperty(chain.hosted.unit, kAudioUnitProperty_SetRenderCallback, I, 0, &none, sizeof none);
+  ASSERT_EQ(Render(chain.hosted.unit, sampleTime + 64.0, 64, out), noErr);
+  EXPECT_EQ(out.Channel(0)[9], 0.0f);
+  EXPECT_EQ(out.Channel(1)[9], 0.0f);
 }
 
 TEST(AdapterRender, ThousandRendersAllocateNothing)
