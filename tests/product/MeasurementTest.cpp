@@ -6,6 +6,10 @@
 #include "meter-engine/LevelScales.h"
 #include "tests/framework/AllocationCounter.h"
 
+#include <algorithm>
+#include <ctime>
+#include <string>
+
 namespace {
 
 using namespace product_test;
@@ -390,6 +394,116 @@ TEST(Measurement, ProcessingAllocatesNothing)
     EXPECT_EQ(testing_support::AllocationCount(), before) << c.channels << " channels, gate " << c.gate;
     EXPECT_GT(plug.History().Size(), 90u);
   }
+}
+
+
+// Every field of the last history point after 0.9 s of a 1 kHz sine of amplitude 0.1 on both
+// channels (unweighted: power level -20.0), for each gating mode and timer mode. The IL and LRA
+// alerts are on for the whole programme and off for the dialogue, so the "Dial" swaps show.
+TEST(Measurement, HistoryPointContents)
+{
+  using levels::RoundToTenth;
+  constexpr double kSilenceShown = -143.3;  // power level of no power, rounded
+  for (int32_t gate = 0; gate <= 3; ++gate)
+    for (int32_t timer = 0; timer <= 2; ++timer)
+    {
+      SCOPED_TRACE("gating mode " + std::to_string(gate) + ", timer mode " + std::to_string(timer));
+      const bool dial = gate == 3;
+      const int32_t peakMode = timer == 1 ? 1 : 0;
+      Vantorelix plug;
+      MeterSettings& s = plug.Settings();
+      s.gateMode = gate;
+      s.timerMode = timer;
+      s.peakMode = peakMode;
+      s.weightingMode = 0;
+      s.slWindowMs = 500.0;  // full at 0.5 s, so the main histogram takes levels
+      s.mlWindowMs = 600.0;
+      for (AlertState& alert : s.alerts)
+        alert.mode = AlertMode::Off;
+      for (AlertIndex on : {kAlertIlMax, kAlertLraMin, kAlertPeakMax})
+        s.alerts[on].mode = AlertMode::On;
+      s.alerts[kAlertIlMax].level = -40.0;
+      s.alerts[kAlertLraMin].level = 5.0;
+      s.alerts[kAlertPeakMax].level = -30.0;
+      Prepare(plug, 48000.0, 512, 2);
+      // The host's time line at 1 h 2 min 3.25 s.
+      plug.Transport().mSamplePos = 3723.25 * 48000.0;
+
+      Block block(2, 512);
+      const time_t before = std::time(nullptr);
+      // Points come with the first block and each time 4800 frames have passed since; the last of
+      // 86 blocks makes the tenth, 43520 frames (0.91 s) after the first.
+      for (int b = 0; b < 86; ++b)
+      {
+        for (int i = 0; i < 512; ++i)
+          block.in[0][size_t(i)] = block.in[1][size_t(i)] = 0.1 * std::sin(2.0 * M_PI * 1000.0 * (b * 512 + i) / 48000.0);
+        Process(plug, block);
+      }
+      const time_t after = std::time(nullptr);
+      ASSERT_EQ(plug.History().Size(), 10u);
+      const LoudnessHistoryPoint& p = plug.History().At(9);
+      const LoudnessEngine& e = *plug.Engine();
+
+      EXPECT_EQ(p.gateMode, uint32_t(gate));
+      EXPECT_EQ(p.peakMode, uint32_t(peakMode));
+      // Blocks of the filling 600 ms window gate through in every mode: -21.4 over the whole run.
+      EXPECT_NEAR(p.integratedLoudness, -21.4, 1e-9);
+      EXPECT_EQ(p.ilShown, dial ? kSilenceShown : p.integratedLoudness);  // no speech yet in "Dial"
+      for (double level : {p.slLevel, p.slMax, p.mlLevel, p.mlMax})
+        EXPECT_NEAR(level, -20.0, 1e-9);
+      const LoudnessHistogram& shown = dial ? e.speechHistogram : e.mainHistogram;
+      EXPECT_EQ(p.rangeShown, dial ? -144.0 : 0.0);
+      EXPECT_EQ(p.mainRange, dial ? 0.0 : RoundToTenth(e.mainHistogram.low));
+      EXPECT_EQ(p.rangeLow, RoundToTenth(shown.low));
+      EXPECT_EQ(p.rangeHigh, RoundToTenth(shown.high));
+      EXPECT_EQ(p.rangeLow, dial ? -144.0 : p.rangeHigh);
+      EXPECT_NEAR(p.rangeHigh, dial ? -144.0 : -20.0, 0.11);
+      EXPECT_EQ(p.plr, RoundToTenth(e.plr - levels::kLoudnessOffset));
+      EXPECT_NEAR(p.plr, dial ? -144.7 : 1.4, 0.11);  // peak -20.0 over IL -22.1 LUFS, shown 0.691 lower
+      EXPECT_EQ(p.psr, RoundToTenth(e.psr));
+      EXPECT_EQ(p.psrMin, RoundToTenth(e.psrMin));
+      EXPECT_NEAR(p.samplePeakMax, -20.0, 1e-9);
+      EXPECT_NEAR(p.samplePeakPeriodMax, -20.0, 1e-9);
+      if (peakMode)
+      {
+        EXPECT_EQ(p.truePeakMax, RoundToTenth(levels::AmplitudeLevel(e.TruePeakMax())));
+        EXPECT_NEAR(p.truePeakMax, -20.0, 0.15);
+        EXPECT_NEAR(p.truePeakPeriodMax, -20.0, 0.15);
+      }
+      else  // the interpolators run only for true peaks
+      {
+        EXPECT_EQ(p.truePeakMax, -144.0);
+        EXPECT_EQ(p.truePeakPeriodMax, -144.0);
+      }
+
+      const uint32_t clock[4] = {p.timerHours, p.timerMinutes, p.timerSeconds, p.timerTenths};
+      const uint32_t wall[4] = {p.wallHour, p.wallMinute, p.wallSecond, p.wallTenths};
+      const uint32_t elapsed[4] = {0, 0, 0, 9}, timeline[4] = {1, 2, 3, 2};
+      EXPECT_TRUE(std::equal(clock, clock + 4, timer == 0 ? elapsed : timer == 1 ? timeline : wall));
+      tm stamp{};
+      stamp.tm_year = int(p.wallYear) - 1900;
+      stamp.tm_mon = int(p.wallMonth) - 1;
+      stamp.tm_mday = int(p.wallDay);
+      stamp.tm_hour = int(p.wallHour);
+      stamp.tm_min = int(p.wallMinute);
+      stamp.tm_sec = int(p.wallSecond);
+      stamp.tm_isdst = -1;
+      const time_t made = std::mktime(&stamp);
+      EXPECT_GE(made, before);
+      EXPECT_LE(made, after);
+      EXPECT_LT(p.wallTenths, 10u);
+
+      EXPECT_EQ(p.marked, 0);
+      EXPECT_EQ(p.dialoguePercentage, 0.0);
+      EXPECT_EQ(p.dialoguePresent, 0u);
+      // IL Min, IL Max (the dialogue ones in "Dial"), IL Min, IL Max, SL Min, SL Max, ML Min,
+      // ML Max, TP Max, Peak Max, LRA Min (LRADial Min in "Dial"), LRA Min, PLR Min, PSR Min,
+      // Dialog Min, range available (of the range shown).
+      const uint8_t flags[16] = {0, uint8_t(dial ? 0 : 1), 0, 1, 0, 0, 0, 0, 0, 1, uint8_t(dial ? 0 : 1), 1, 0, 0, 0,
+                                 uint8_t(dial ? 0 : 1)};
+      for (int k = 0; k < 16; ++k)
+        EXPECT_EQ(p.alertActive[k], flags[k]) << "flag " << k;
+    }
 }
 
 } // namespace
