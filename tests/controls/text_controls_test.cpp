@@ -118,3 +118,22 @@ TEST(IURLControlTest, PointerShapeAndColourFollowTheMouse)
   c->Draw(*e.g);
   EXPECT_EQ(c->GetText().mFGColor, kColorGreen) << "a clicked link keeps its clicked colour";
 }
+
+TEST(PlaceHolderTest, ShowsItsGeometryAndTakesItsCaptionFromTextEntry)
+{
+  ControlEditor e;
+  auto* c = e.Add(new PlaceHolder(IRECT(10, 20, 110, 70)));
+  e.g->OnMouseDblClick(50, 50, IMouseMod(true));
+  EXPECT_EQ(e.g->nativeTextEntryStr, "Place Holder");
+  e.g->ApplyTextEntryResult("Meter");
+  EXPECT_STREQ(c->GetStr(), "Meter");
+
+  e.g->Clear();
+  c->Draw(*e.g);
+  std::vector<std::string> texts;
+  for (const PaintGraphics::Text& text : e.g->texts)
+  {
+    texts.push_back(text.str);
+  }
+  EXPECT_EQ(texts, (std::vector<std::string>{"50.0", "100.0", "10.0, 20.0", "Meter"}));
+}
