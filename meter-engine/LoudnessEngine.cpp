@@ -93,10 +93,9 @@ void LoudnessEngine::Reset()
   leqMSmoother.state = 0.0;
 }
 
-TRUE_PEAK_CLONES void LoudnessEngine::ProcessPeaks(const uint8_t enabled[kChannels], int32_t peakMode,
-                                                   const double (*x)[kChannels], int n)
+TRUE_PEAK_CLONES void LoudnessEngine::PeakStage(const uint8_t enabled[kChannels], int32_t peakMode,
+                                                const double (*x)[kChannels], int n)
 {
-  if (!IsSetUp()) return;
   // The enabled channels are listed once so that the walks below skip the others freely.
   int measured[kChannels], idle[kChannels];
   int count = 0, idleCount = 0;
@@ -151,6 +150,12 @@ TRUE_PEAK_CLONES void LoudnessEngine::ProcessPeaks(const uint8_t enabled[kChanne
       ballistics[measured[j]] = meter;
     }
   }
+}
+
+void LoudnessEngine::ProcessPeaks(const uint8_t enabled[kChannels], int32_t peakMode, const double (*x)[kChannels],
+                                  int n)
+{
+  if (IsSetUp()) PeakStage(enabled, peakMode, x, n);
 }
 
 ChannelList::ChannelList(const ChannelConfig& config)

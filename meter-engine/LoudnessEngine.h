@@ -99,6 +99,9 @@ public:
   Smoother leqMSmoother;
 
 private:
+  // The work of ProcessPeaks, built once for each instruction set. Only ProcessPeaks calls it:
+  // compilers agree on how to call such a function only after its definition, in the same file.
+  void PeakStage(const uint8_t enabled[kChannels], int32_t peakMode, const double (*x)[kChannels], int n);
   bool Build(int32_t gate, uint32_t mode, double sampleRate, double shortTerm, double momentary);
   // The work after the windows have taken a frame that may end a hop.
   void FinishFrame(bool truePeak, bool leqM, double speechSample);

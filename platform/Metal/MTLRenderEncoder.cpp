@@ -503,7 +503,7 @@ template <bool kBGRA>
 inline Lanes inRGBAOrder(Lanes v)
 {
   if constexpr (kBGRA)
-    return __builtin_shuffle(v, IntLanes{2, 1, 0, 3});
+    return __builtin_shufflevector(v, v, 2, 1, 0, 3);
   else
     return v;
 }
@@ -520,7 +520,7 @@ inline void writeWholeTexel(const LaneConstants& k, bool blending, unsigned char
   {
     // The target's share is at least +0, so the sum is too (or NaN): only 1 can be exceeded.
     const Lanes dst = fromBytes(texel) * k.toUnit;
-    out = atMost1(k, out + dst * (k.one - __builtin_shuffle(out, IntLanes{3, 3, 3, 3})));
+    out = atMost1(k, out + dst * (k.one - __builtin_shufflevector(out, out, 3, 3, 3, 3)));
   }
   toBytes(out * k.toByte + k.half, texel);
 }

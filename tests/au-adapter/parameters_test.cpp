@@ -5,7 +5,7 @@
 namespace autest {
 namespace {
 
-constexpr AudioUnitScope G = kAudioUnitScope_Global, I = kAudioUnitScope_Input;
+constexpr AudioUnitScope G = kAudioUnitScope_Global;
 
 float Get(AudioUnit unit, AudioUnitParameterID id)
 {
