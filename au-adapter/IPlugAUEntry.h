@@ -50,7 +50,8 @@ IPlugAU* CreatePlugInstance(void* storage, const char* viewClassName)
     return std::unique_ptr<platform::NSObject>(new iplug::AUViewFactory(VIEW_CLASS));                      \
   });                                                                                                      \
   }                                                                                                        \
-  extern "C" __attribute__((visibility("default"))) void* FACTORY(const AudioComponentDescription*)        \
+  extern "C" __attribute__((visibility("default"))) AudioComponentPlugInInterface* FACTORY(               \
+    const AudioComponentDescription*)                                                                      \
   {                                                                                                        \
     return iplug::AUFactory(CreatePlugForHost, sizeof(PLUG));                                              \
   }                                                                                                        \

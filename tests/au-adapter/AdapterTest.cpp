@@ -13,7 +13,7 @@ AudioComponent GainComponent(bool entryRoad)
   static const AudioComponentDescription description{platform::FourCC("aufx"), platform::FourCC("TGn1"),
                                                      platform::FourCC("ZVRQ"), 0, 0};
   static AudioComponent factory = AudioComponentRegister(
-    &description, nullptr, 0x00010203, reinterpret_cast<AudioComponentFactoryFunction>(InProcessGain_Factory));
+    &description, nullptr, 0x00010203, InProcessGain_Factory);
   static AudioComponent entry = RegisterComponent(&description, InProcessGain_Entry, nullptr, 0x00010203);
   return entryRoad ? entry : factory;
 }
