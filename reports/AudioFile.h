@@ -7,12 +7,13 @@
 // audioFileChannel and backs off when ready is clear.
 //
 // Results: 0 success; -1 empty path or the file cannot be opened; -2 a chunk is missing or runs
-// past the end of the file or its chunk, or the header gives zero channels or bits; -3 a raw file
-// holds no complete frame; -4 the file would not fit the 32-bit RIFF sizes, or a write failed;
-// -5 the appender wrote fewer frames than the buffer holds; -6 not a RIFF WAVE, FORM AIFF or FORM
-// AIFC file; -7 bad arguments or an unsupported format; -8 the existing file cannot take the
-// buffer (another format, or its data chunk is not its last); -9 the buffer is not ready; -10 the
-// temporary buffer cannot be allocated; -11 the sample array cannot be allocated.
+// past the end of the file or its chunk, or the header gives zero channels, bits or sample rate;
+// -3 a raw file holds no complete frame; -4 the file would not fit the 32-bit RIFF sizes, or a
+// write failed; -5 the appender wrote fewer frames than the buffer holds; -6 not a RIFF WAVE,
+// FORM AIFF or FORM AIFC file; -7 bad arguments or an unsupported format; -8 the existing file
+// cannot take the buffer (another format, or its data chunk is not its last); -9 the buffer is
+// not ready; -10 the temporary buffer cannot be allocated; -11 the sample array cannot be
+// allocated.
 
 #include <atomic>
 #include <cstdint>

@@ -194,7 +194,8 @@ int ParseWav(File& file, Layout& layout)
   }
   if (tag != 1 && tag != 3)
     return kUnsupported;
-  if (bits == 0 || channels == 0)
+  // Samples without a rate cannot be measured, played or written back.
+  if (bits == 0 || channels == 0 || sampleRate == 0)
     return kBadChunk;
   const uint32_t bytesPerSample = BytesPerSample(bits);
   if (blockAlign != bytesPerSample * channels)
@@ -267,11 +268,13 @@ int ParseAiff(File& file, Layout& layout)
     if (!isFloat && std::memcmp(type, "NONE", 4) != 0)
       return kUnsupported;
   }
-  if (channels == 0 || sampleSize == 0)
+  // A rate that does not fit the field (or is not a number) cannot be stored; one that rounds to
+  // 0 is no rate at all, like a 0 in a WAV header.
+  const bool storableRate = rate + 0.5 >= 0.0 && rate + 0.5 < 4294967296.0;
+  if (channels == 0 || sampleSize == 0 || (storableRate && uint32_t(rate + 0.5) == 0))
     return kBadChunk;
   const uint32_t bytesPerSample = BytesPerSample(sampleSize);
-  // A rate that does not fit the field (or is not a number) cannot be stored.
-  if (!(rate + 0.5 >= 0.0 && rate + 0.5 < 4294967296.0) || (isFloat && bytesPerSample != 4) || bytesPerSample > 4)
+  if (!storableRate || (isFloat && bytesPerSample != 4) || bytesPerSample > 4)
     return kUnsupported;
   static constexpr Encoding kByWidth[] = {Encoding::kSigned8, Encoding::kSigned16, Encoding::kSigned24,
                                           Encoding::kSigned32};

@@ -121,6 +121,7 @@ TEST_F(AudioFileRead, HostileOrMalformedHeadersAreRefusedAndChangeNothing)
     {"extensible fmt without its extension", Wav(extensibleShort), -2},
     {"zero channels", Wav(FmtChunk(1, 0, 48000, 0, 16).Id("data").LE(0, 4)), -2},
     {"zero bits", Wav(FmtChunk(1, 2, 48000, 2, 0).Id("data").LE(0, 4)), -2},
+    {"zero sample rate", Wav(FmtChunk(1, 1, 0, 2, 16).Id("data").LE(2, 4).LE(0, 2)), -2},
     {"16-bit floats", Wav(FmtChunk(3, 1, 48000, 2, 16).Id("data").LE(2, 4).LE(0, 2)), -7},
     {"64-bit samples", Wav(FmtChunk(1, 1, 48000, 8, 64).Id("data").LE(8, 4).LE(0, 8)), -7},
     {"compressed", Wav(FmtChunk(2, 1, 48000, 2, 16).Id("data").LE(2, 4).LE(0, 2)), -7},
@@ -175,12 +176,14 @@ TEST_F(AudioFileRead, AiffAndAifc)
   EXPECT_EQ(Sample(0, 0), -1.0f);
 
   const Bytes infinite = Bytes().Raw({0x7F, 0xFF, 0x80, 0, 0, 0, 0, 0, 0, 0});
+  const Bytes quarterHz = Bytes().Raw({0x3F, 0xFD, 0x80, 0, 0, 0, 0, 0, 0, 0});
   struct Case { const char* what; Bytes file; int result; };
   const Case cases[] = {
     {"compression other than NONE and FL32", Aiff("AIFC", 1, 1, 16, k44100, "ulaw", Bytes().BE(0, 2)), -7},
     {"infinite sample rate", Aiff("AIFF", 1, 1, 16, infinite, nullptr, Bytes().BE(0, 2)), -7},
     {"more frames than the sound chunk holds", Aiff("AIFF", 1, 9, 16, k44100, nullptr, Bytes().BE(0, 2)), -2},
     {"zero channels", Aiff("AIFF", 0, 1, 16, k44100, nullptr, Bytes().BE(0, 2)), -2},
+    {"sample rate that rounds to 0", Aiff("AIFF", 1, 1, 16, quarterHz, nullptr, Bytes().BE(0, 2)), -2},
     {"not AIFF", Bytes().Id("FORM").BE(4, 4).Id("8SVX"), -6},
   };
   for (const Case& c : cases)
