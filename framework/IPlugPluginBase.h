@@ -158,8 +158,8 @@ private:
   // Current values, with the given (index, value) pairs put over them, into the first free slot.
   void MakePresetFromValues(const char* name, std::span<const std::pair<int, double>> values);
   const char* CurrentPresetName() const { return PresetSlotName(mCurrentPresetIdx); }
-  // The current state, written anew into the slot.
-  void RestateSlot(IPreset& preset);
+  // The current state, written anew into the slot; false when it cannot be written.
+  bool RestateSlot(IPreset& preset);
   void AppendValueText(WDL_String& out, int paramIdx, double value) const;
   // The normalised value of a plain one, as the parameter form of the files keeps it.
   float FileValue(int paramIdx, double value) const;

@@ -138,10 +138,10 @@ const char* IPluginBase::PresetSlotName(int idx) const
   return preset ? preset->mName : "";
 }
 
-void IPluginBase::RestateSlot(IPreset& preset)
+bool IPluginBase::RestateSlot(IPreset& preset)
 {
   preset.mChunk = ByteChunk();
-  WriteState(preset.mChunk);
+  return WriteState(preset.mChunk);
 }
 
 bool IPluginBase::LoadPresetSlot(int idx)
@@ -163,7 +163,8 @@ bool IPluginBase::LoadPresetSlot(int idx)
     WDL_String name;
     name.SetFormatted(IPreset::kNameSize - 1, "%s %d", kUserPreset, users + 1);
     preset->SetName(name.Get());
-    if (!WriteState(preset->mChunk))
+    // An empty slot may still hold the bytes of an earlier state (a bank can mark a slot empty).
+    if (!RestateSlot(*preset))
       return false;
   }
   mCurrentPresetIdx = idx;

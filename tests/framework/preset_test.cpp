@@ -111,6 +111,13 @@ TEST(Presets, EmptySlotsBecomeNumberedUserPresets)
 
   plugin.DropEmptyPresetSlots();
   EXPECT_EQ(plugin.NPresets(), 1);
+
+  // An empty slot that still holds earlier bytes, as a bank that empties a slot leaves it, holds
+  // only the current state once filled.
+  PresetPlugin emptied(1, false);
+  emptied.GetPreset(0)->mChunk.PutStr("earlier state");
+  ASSERT_TRUE(emptied.LoadPresetSlot(0));
+  EXPECT_EQ(emptied.GetPreset(0)->mChunk.Size(), 16);
 }
 
 TEST(Presets, Builders)
