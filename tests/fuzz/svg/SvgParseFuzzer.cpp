@@ -1,5 +1,5 @@
 // libFuzzer target: parses arbitrary text and checks the record layout that drawing relies on.
-// Built by tools/fuzz-svg, not by CMake.
+// Run by tools/fuzz.
 
 #include "renderer/svg/SvgParser.h"
 
