@@ -53,6 +53,23 @@ TEST_F(EditorTest, TheViewFollowsTheEditorSizeTimesTheDrawScale)
   EXPECT_EQ(view->layer()->drawableSize().width, 2496u);
 }
 
+TEST_F(EditorTest, ANativeViewIsPlacedOnWholePointsCoveringItsScaledBounds)
+{
+  delegate.drawScale = 1.5f;
+  IGraphicsView_vVantorelix_au* editor = Open();
+  auto native = std::make_shared<NSView>();
+  delegate.Graphics()->AttachNativeView(native.get(), IRECT(10.3f, 20.6f, 50.2f, 40.1f));
+  ASSERT_EQ(native->superview(), editor);
+  const NSRect frame = native->frame();  // scaled: 15.45, 30.9, 75.3, 60.15
+  EXPECT_EQ(frame.origin.x, 15);
+  EXPECT_EQ(frame.origin.y, 30);
+  EXPECT_EQ(frame.size.width, 61);
+  EXPECT_EQ(frame.size.height, 31);
+  delegate.Graphics()->DetachNativeView(native.get());
+  EXPECT_EQ(native->superview(), nullptr);
+  EXPECT_EQ(editor->subviews().size(), 0u);
+}
+
 TEST_F(EditorTest, WithoutAMetalDeviceTheContextStaysInvalidAndTheLayoutStillRuns)
 {
   platform::SetSystemHasGPU(false);
