@@ -1,6 +1,8 @@
 #include "tests/platform-mac/EditorFixture.h"
 
 #include "platform/AppKit/NSScreen.h"
+#include "platform-mac/IGraphicsCoreText.h"
+#include "tests/platform-mac/FontFixture.h"
 
 namespace vtest {
 namespace {
@@ -17,6 +19,23 @@ TEST_F(EditorTest, OpeningTwiceLeavesOneViewTheFirstRemovedAndReleased)
   EXPECT_EQ(host->subviews()[0].get(), graphics->GetWindow());
   EXPECT_EQ(delegate.layouts, 2);
   EXPECT_EQ(graphics->NControls(), 2);  // the first window's controls went with it
+}
+
+TEST_F(EditorTest, EditorsShareTheFontCacheAndTheLastOneToGoEmptiesIt)
+{
+  const Bytes font = BuildFont(WindowsFace("Shared Sans", "Regular"));
+  EditorDelegate second;
+  Open();
+  second.OpenWindow(nullptr);
+  std::unique_ptr<PlatformFont> loaded(
+    delegate.Graphics()->LoadNativeFontFromMemory("shared", const_cast<uint8_t*>(font.data()), int(font.size())));
+  ASSERT_NE(loaded, nullptr);
+  delegate.Graphics()->CacheNativeFont("shared", loaded.get());
+  ASSERT_NE(GetCachedFontDescriptor("shared"), nullptr);
+  second.CloseWindow();  // one editor is left
+  EXPECT_NE(GetCachedFontDescriptor("shared"), nullptr);
+  delegate.CloseWindow();
+  EXPECT_EQ(GetCachedFontDescriptor("shared"), nullptr);
 }
 
 TEST_F(EditorTest, ANullParentGivesAViewNoOneHolds)
