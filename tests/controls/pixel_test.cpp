@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include "controls/ITextControls.h"
+#include "controls/IVSwitchControls.h"
 #include "controls/IVTabSwitchControl.h"
 #include "graphics/IBackgroundControls.h"
 #include "tests/support/HeadlessGraphics.h"
@@ -73,4 +74,41 @@ TEST(ControlPixelsTest, SwitchesAndCaptionDrawTheirStatesInTheStyleColours)
   // The caption's background, and its enum triangle at half weight of black over it.
   EXPECT_TRUE(Near(g.Pixel(130, 60), Opaque(kColorBlue)));
   EXPECT_TRUE(Near(g.Pixel(182, 59), {0, 0, 128, 255}, 4));
+}
+
+TEST(ControlPixelsTest, ButtonToggleAndSlideSwitchShowTheirStates)
+{
+  HeadlessDelegate delegate(1);
+  HeadlessGraphics g(delegate, 360, 60);
+  g.OpenWindow(nullptr);
+  ASSERT_TRUE(g.IsDrawingContextValid());
+
+  IVStyle style;
+  style.showLabel = false;
+  style.showValue = false;
+  g.AddPanelBackground(IPattern(kColorWhite));
+  auto* button = new IVButtonControl(IRECT(10, 10, 90, 50), nullptr, "", style);
+  auto* toggle = new IVToggleControl(IRECT(110, 10, 190, 50), [](IControl*) {}, "", style, "", "",
+                                     true);
+  auto* slide = new IVSlideSwitchControl(IRECT(210, 10, 350, 50), [](IControl*) {}, "", style,
+                                         false, EDirection::Horizontal, 2, 1);
+  g.AddControl(button);
+  g.AddControl(toggle);
+  g.AddControl(slide);
+  g.DrawFullFrame();
+  EXPECT_TRUE(g.WritePNG(PicturePath("controls-button-toggle-slide.png")));
+
+  const IColor pressed = style.colorSpec.GetColor(kPR), idle = style.colorSpec.GetColor(kFG);
+  EXPECT_TRUE(Near(g.Pixel(45, 28), Opaque(idle))) << "the button at rest";
+  EXPECT_TRUE(Near(g.Pixel(145, 28), Opaque(pressed))) << "the toggle on";
+  // The handle on the right cell; the track shows through the left one.
+  const IRECT handle = slide->GetHandleRect();
+  EXPECT_GT(handle.L, 270.f);
+  EXPECT_TRUE(Near(g.Pixel(static_cast<int>(handle.MW()) - 2, 28), Opaque(idle)));
+  // The track is the translucent shadow colour over the white panel.
+  const IColor track = style.colorSpec.GetColor(kSH);
+  const auto over = [&](int c) {
+    return static_cast<uint8_t>((c * track.A + 255 * (255 - track.A)) / 255);
+  };
+  EXPECT_TRUE(Near(g.Pixel(240, 28), {over(track.R), over(track.G), over(track.B), 255}));
 }
