@@ -551,6 +551,7 @@ public:
   bool GetResizingInProcess() const { return mResizingInProcess; }
   void SetResizingInProcess(bool on) { mResizingInProcess = on; }
   int GetResizerMode() const { return mGUISizeMode; }
+  void SetResizerMode(int mode) { mGUISizeMode = mode; }
   bool CursorIsHidden() const { return mCursorHidden; }
   int GetCursorType() const { return mCursorType; }
 

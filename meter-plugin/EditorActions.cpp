@@ -335,7 +335,7 @@ iplug::igraphics::IControl* Vantorelix::ControlAtPosition(int position) const
 const WDL_String* Vantorelix::ChosenPath(int selectorPosition) const
 {
   const auto* selector = ControlAt<IVFileSelectorControlHiddenZv>(selectorPosition);
-  return selector && selector->path.GetLength() ? &selector->path : nullptr;
+  return selector && selector->mFileName.GetLength() ? &selector->mFileName : nullptr;
 }
 
 IBPresetMenuZv* Vantorelix::PresetMenu() const
@@ -355,7 +355,7 @@ IBPresetMenuZv* Vantorelix::PresetMenu() const
 
 void Vantorelix::SetDefaultFileName(IVFileSelectorControlHiddenZv& selector, const char* text)
 {
-  selector.fileName.Set(text ? text : "");
+  selector.mFileName.Set(text ? text : "");
 }
 
 void Vantorelix::RunGraphCommand(IGraphControl& graph)

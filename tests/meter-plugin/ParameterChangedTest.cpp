@@ -406,8 +406,10 @@ struct EditorWithControls {
     const iplug::igraphics::IRECT bounds(0, 0, 10, 10);
     graph = static_cast<IGraphControl*>(ui.AddControl(new IGraphControl(bounds)));
     menu = static_cast<IBPresetMenuZv*>(ui.AddControl(new IBPresetMenuZv(bounds), IBPresetMenuZv::kTag));
-    csv = static_cast<IVFileSelectorControlHiddenZv*>(ui.AddControl(new IVFileSelectorControlHiddenZv(bounds)));
-    log = static_cast<IVFileSelectorControlHiddenZv*>(ui.AddControl(new IVFileSelectorControlHiddenZv(bounds)));
+    csv = static_cast<IVFileSelectorControlHiddenZv*>(ui.AddControl(
+      new IVFileSelectorControlHiddenZv(bounds, kActionExportCsv, 1, nullptr, "csv", kActionCsvFileName)));
+    log = static_cast<IVFileSelectorControlHiddenZv*>(ui.AddControl(
+      new IVFileSelectorControlHiddenZv(bounds, kActionExportLog, 1, nullptr, "log", kActionLogFileName)));
     plug.ControlPositions().graph = ui.GetControlIdx(graph);
     plug.ControlPositions().csvExport = ui.GetControlIdx(csv);
     plug.ControlPositions().logExport = ui.GetControlIdx(log);
@@ -528,14 +530,16 @@ TEST(EditorActions, PresetFilesAndExportNames)
 
   plug.ParameterChanged(kActionCsvFileName, kEditor, -1);
   plug.ParameterChanged(kActionLogFileName, kEditor, -1);
-  const std::string csvName = editor.csv->fileName.Get();
+  const std::string csvName = editor.csv->mFileName.Get();
   EXPECT_EQ(csvName.rfind("Vantorelix-LMData-", 0), 0u) << csvName;
   EXPECT_EQ(csvName.size(), std::string("Vantorelix-LMData-20261209-235959").size());
-  EXPECT_EQ(std::string(editor.log->fileName.Get()).rfind("Vantorelix-Log-", 0), 0u);
+  EXPECT_EQ(std::string(editor.log->mFileName.Get()).rfind("Vantorelix-Log-", 0), 0u);
 
-  // Exports go to the chosen path only.
+  // Exports go to the chosen path only: a cancelled dialog leaves no name and writes nothing.
+  editor.csv->mFileName.Set("");
   plug.ParameterChanged(kActionExportCsv, kEditor, -1);
-  editor.csv->path.Set((folder + "/out.csv").c_str());
+  EXPECT_FALSE(std::filesystem::exists(csvName));
+  editor.csv->mFileName.Set((folder + "/out.csv").c_str());
   plug.ParameterChanged(kActionExportCsv, kEditor, -1);
   EXPECT_TRUE(std::filesystem::exists(folder + "/out.csv"));
 }
@@ -548,12 +552,13 @@ TEST(EditorActions, ColourFileLoadsPushTheChangedParameters)
   Plug& plug = editor.plug;
   auto& ui = *plug.GetUI();
   auto* load = static_cast<IVFileSelectorControlHiddenZv*>(
-    ui.AddControl(new IVFileSelectorControlHiddenZv(iplug::igraphics::IRECT(0, 0, 1, 1))));
+    ui.AddControl(new IVFileSelectorControlHiddenZv(iplug::igraphics::IRECT(0, 0, 1, 1),
+                                                    kActionLoadMeterColorsA, 0, nullptr, "mcls", -1)));
   plug.ControlPositions().meterColorsALoad = ui.GetControlIdx(load);
 
   plug.ParameterChanged(kActionLoadMeterColorsA, kEditor, -1);  // nothing chosen: nothing done
   WriteFile(folder + "/set.mcls", "mcls\n01\n#FF382D\n#FF382D\n#010203\n#5F85A7\n#386B95\n#205079\n");
-  load->path.Set((folder + "/set.mcls").c_str());
+  load->mFileName.Set((folder + "/set.mcls").c_str());
   plug.ParameterChanged(kActionLoadMeterColorsA, kEditor, -1);
   EXPECT_EQ(plug.Settings().meterColorsA.packed[2], 0x010203u);
   EXPECT_EQ(plug.GetParam(kColor_MeterPeakLED_lmc + 2)->Value(), 0x010203);
