@@ -1,4 +1,5 @@
 #include "meter-engine/DialogueGate.h"
+#include "meter-engine/LoudnessWindows.h"
 
 #include "meter-engine/LevelScales.h"
 #include "speech-detector/SpeechDetector.h"
@@ -112,8 +113,7 @@ int DialogueGate::ProcessBlock(const float* samples, double blockPower)
 
 void DialogueGate::AddSpeechPower(double power)
 {
-  if (full_)
-    speechPowerSum_ = std::max(0.0, speechPowerSum_ - ring_[writeIndex_]);
-  speechPowerSum_ += power;
   ring_[writeIndex_++] = power;
+  // Until the ring is full no block leaves and the sum only grows.
+  speechPowerSum_ = full_ ? SumOf(ring_.get(), capacity_) : speechPowerSum_ + power;
 }

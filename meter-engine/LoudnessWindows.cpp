@@ -15,6 +15,17 @@ std::unique_ptr<T[]> NewArray(int64_t n)
 
 }  // namespace
 
+double SumOf(const double* values, size_t n)
+{
+  // Eight partial sums, so that the adds overlap instead of waiting on one another.
+  double part[8] = {};
+  size_t i = 0;
+  for (; i + 8 <= n; i += 8)
+    for (size_t j = 0; j < 8; ++j) part[j] += values[i + j];
+  for (; i < n; ++i) part[0] += values[i];
+  return ((part[0] + part[1]) + (part[2] + part[3])) + ((part[4] + part[5]) + (part[6] + part[7]));
+}
+
 bool SlidingPowerWindow::Prepare(double windowMs, double sampleRate)
 {
   const int32_t windowLength = SampleCount(windowMs, sampleRate);
@@ -87,12 +98,11 @@ void IntegratedGate::AddBlock(double power)
   const bool wasFull = full != 0;
   const double loudness = levels::Loudness(power);
   if (loudness >= absoluteGate) {
-    if (wasFull) sum -= ring[writeIndex];
-    if (sum < 0.0) sum = 0.0;
-    sum += power;
     ring[writeIndex] = power;
     ringLoudness[writeIndex] = loudness;
     ++writeIndex;
+    // Until the ring is full no block leaves and the sum only grows.
+    sum = wasFull ? SumOf(ring.get(), capacity) : sum + power;
   }
   const uint32_t count = wasFull ? capacity : writeIndex;
   if (count > 0) {

@@ -1,11 +1,18 @@
 #pragma once
 // The sample-exact windows and the block history behind the loudness figures.
 #include <algorithm>
+#include <cstddef>
 #include <cstdint>
 #include <memory>
 
+// The sum of n powers. A running sum keeps the rounding of every value it ever held: a value far
+// larger than the rest takes the small ones' digits with it when it leaves, for good. The holders
+// of running sums recount them with this whenever values have left, so that a value affects
+// only the sums that hold it.
+double SumOf(const double* values, size_t n);
+
 // Mean power over the last `length` samples as a running sum over a ring, with a tick every
-// 100 ms hop from the first sample on.
+// 100 ms hop from the first sample on. The sum is recounted at the end of every lap of the ring.
 struct SlidingPowerWindow {
   std::unique_ptr<double[]> ring;
   int32_t length = 0;
@@ -54,6 +61,7 @@ struct SlidingPowerWindow {
         if (++w[k] == static_cast<uint32_t>(windows[k]->length)) {
           w[k] = 0;
           windows[k]->full = 1;
+          s[k] = SumOf(r[k], static_cast<size_t>(windows[k]->length));
         }
       }
     }

@@ -5,10 +5,20 @@
 #include <algorithm>
 #include <cmath>
 #include <ctime>
+#include <limits>
 
 namespace {
 
 using levels::RoundToTenth;
+
+// A sample that is not a number is measured as silence, and an infinite one as the largest float:
+// either would otherwise stay in the filters and the running sums for good. Finite samples, however
+// large, are measured as they are.
+double MeasurableSample(double x)
+{
+  constexpr double kLargest = std::numeric_limits<float>::max();
+  return x == x ? std::clamp(x, -kLargest, kLargest) : 0.0;
+}
 
 // Power level of a mean-square power as the history and the alerts show it: the loudness plus
 // its 0.691 offset, so silence reads -143.309.
@@ -215,7 +225,7 @@ void Vantorelix::MeasureBlock(double** inputs, double** outputs, int nFrames, in
       const double* in = inputs[k] + start;
       if (play && config.enabled[k])
         for (int i = 0; i < n; ++i)
-          x[i][k] = in[i] * gain;
+          x[i][k] = MeasurableSample(in[i]) * gain;
       else
         for (int i = 0; i < n; ++i)
           x[i][k] = in[i];

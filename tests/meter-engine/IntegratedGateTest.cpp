@@ -51,6 +51,24 @@ TEST(IntegratedGate, StoredLoudnessAgreesWithTheDirectPass)
   }
 }
 
+// A block far louder than the rest (a sample of 1e30 in it) leaves no trace once it has left.
+TEST(IntegratedGate, LoudBlockLeavesNoTraceOnceItHasLeft)
+{
+  constexpr uint32_t kCapacity = 10;
+  IntegratedGate spiked, plain;
+  ASSERT_TRUE(spiked.Prepare(kCapacity, -70.0, -10.0));
+  ASSERT_TRUE(plain.Prepare(kCapacity, -70.0, -10.0));
+  spiked.AddBlock(1e56);
+  plain.AddBlock(0.01);
+  for (uint32_t i = 0; i < 3 * kCapacity; ++i) {
+    const double p = 0.01 * (1 + i % 3);
+    spiked.AddBlock(p);
+    plain.AddBlock(p);
+  }
+  EXPECT_NEAR(spiked.gatedMean, plain.gatedMean, 1e-9);
+  EXPECT_NEAR(spiked.integrated, plain.integrated, 1e-9);
+}
+
 // One hour of blocks: the 36001st accepted block drops the oldest.
 TEST(IntegratedGate, HourHorizonDropsTheOldestBlock)
 {

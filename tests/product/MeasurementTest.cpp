@@ -7,6 +7,7 @@
 #include "tests/framework/AllocationCounter.h"
 
 #include <algorithm>
+#include <array>
 #include <ctime>
 #include <string>
 
@@ -162,6 +163,45 @@ double MomentaryPower(int routing, int weighting, int channel)
   for (int i = 0; i < 100; ++i)
     Process(plug, block);
   return plug.Engine()->momentary.mean;
+}
+
+// One sample that is not a number is measured as 0; an infinite or huge one affects only the
+// windows that hold it. Ten seconds after it every window reads as if the sample had been 0, and
+// the integrated loudness, whose window is the whole programme, stays a number.
+TEST(Measurement, SamplesThatAreNotNumbersOrExtreme)
+{
+  auto measure = [](double bad) {
+    Vantorelix plug;
+    plug.Settings().weightingMode = 1;  // filtered, so that the sample also rings in the filters
+    Prepare(plug, 48000.0, 4800, 2);
+    for (int b = 0; b < 120; ++b)  // 12 s in blocks of 100 ms, the bad sample at 2 s
+    {
+      Block block(2, 4800);
+      for (int c = 0; c < 2; ++c)
+        for (int i = 0; i < 4800; ++i)
+          block.in[size_t(c)][size_t(i)] = 0.1 * std::sin(2.0 * M_PI * 997.0 * (b * 4800 + i) / 48000.0);
+      if (b == 20)
+        block.in[0][100] = bad;
+      Process(plug, block);
+    }
+    const LoudnessEngine& e = *plug.Engine();
+    return std::array<double, 3>{levels::PowerLevel(e.momentary.mean), levels::PowerLevel(e.shortTerm.mean),
+                                 e.integratedGate.integrated};
+  };
+  const std::array<double, 3> reference = measure(0.0);
+  ASSERT_GT(reference[1], -30.0);
+  const double cases[] = {std::nan(""), INFINITY, -INFINITY, 1e30, -3e38};
+  for (double bad : cases)
+  {
+    SCOPED_TRACE(bad);
+    const std::array<double, 3> read = measure(bad);
+    EXPECT_NEAR(read[0], reference[0], 0.01);
+    EXPECT_NEAR(read[1], reference[1], 0.01);
+    if (std::isnan(bad))
+      EXPECT_NEAR(read[2], reference[2], 0.01);
+    else
+      EXPECT_TRUE(std::isfinite(read[2]));
+  }
 }
 
 TEST(Measurement, FiveOneItuWeightsLfeAndSurrounds)
