@@ -11,6 +11,7 @@
 #include <sstream>
 #include <string>
 #include <vector>
+#include <unistd.h>
 
 namespace plugin_test {
 
@@ -43,12 +44,13 @@ inline void WriteFile(const std::string& path, const std::string& text)
   std::ofstream(path, std::ios::binary) << text;
 }
 
-// A fresh folder per test.
+// A fresh folder per test, and per process: builds of several checkouts run the same tests at once.
 inline std::string TempFolder()
 {
   const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
-  const std::filesystem::path folder =
-    std::filesystem::path(::testing::TempDir()) / "meter-plugin" / (std::string(info->test_suite_name()) + "." + info->name());
+  const std::filesystem::path folder = std::filesystem::path(::testing::TempDir()) /
+                                       ("meter-plugin-" + std::to_string(getpid())) /
+                                       (std::string(info->test_suite_name()) + "." + info->name());
   std::filesystem::remove_all(folder);
   std::filesystem::create_directories(folder);
   return folder.string();
