@@ -379,9 +379,6 @@ std::string Measure(AudioUnit unit, const MeasureOptions& options)
     return "cannot read " + name + ": " + ReadError(code);
   if (input.Frames() == 0)
     return "cannot read " + name + ": it holds no audio";
-  // A stream format of rate 0 would leave the plug-in at whatever rate it had.
-  if (input.SampleRate() == 0)
-    return "cannot read " + name + ": it declares a sample rate of 0 Hz";
   if (input.Announced() > input.Frames())
     std::fprintf(stderr,
                  "au-host: warning: %s: its audio data runs past the end of the file; measuring the %u frames "

@@ -204,7 +204,7 @@ TEST_F(AuHostMeasure, RefusesSampleRatesItCannotMeasure)
     uint32_t rate;
     std::string line;
   } cases[] = {
-    {0, "au-host: cannot read " + Path("rate.wav") + ": it declares a sample rate of 0 Hz"},
+    {0, "au-host: cannot read " + Path("rate.wav") + ": its header is damaged"},
     {1, "au-host: the plug-in does not run at a sample rate of 1 Hz (status -10868)"},
     {7999, "au-host: the plug-in does not run at a sample rate of 7999 Hz (status -10868)"},
     {100000000, "au-host: the plug-in does not run at a sample rate of 100000000 Hz (status -10868)"},
