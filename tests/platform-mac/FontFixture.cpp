@@ -65,17 +65,17 @@ Bytes NameTable(const std::vector<NameRecord>& names)
 }
 
 // The face's tables placed from base on (offsets count from the start of the file).
-Bytes Face(const FaceSpec& spec, size_t base)
+Bytes Face(const FaceSpec& desc, size_t base)
 {
   Bytes head(54);
-  Put16(head, 18, spec.unitsPerEm);
-  Put16(head, 44, spec.macStyle);
+  Put16(head, 18, desc.unitsPerEm);
+  Put16(head, 44, desc.macStyle);
   Bytes hhea(36);
-  Put16(hhea, 4, uint16_t(spec.ascender));
-  Put16(hhea, 6, uint16_t(spec.descender));
-  Put16(hhea, 8, uint16_t(spec.lineGap));
+  Put16(hhea, 4, uint16_t(desc.ascender));
+  Put16(hhea, 6, uint16_t(desc.descender));
+  Put16(hhea, 8, uint16_t(desc.lineGap));
   const std::pair<const char*, Bytes> tables[] = {
-    {"head", head}, {"hhea", hhea}, {"name", NameTable(spec.names)}};
+    {"head", head}, {"hhea", hhea}, {"name", NameTable(desc.names)}};
   Bytes face(12 + 16 * 3);
   Put32(face, 0, 0x00010000);
   Put16(face, 4, 3);
