@@ -10,6 +10,7 @@
 #include <cmath>
 #include <memory>
 #include <new>
+#include <utility>
 
 using iplug::ParamChangeSource;
 
@@ -62,6 +63,15 @@ void Vantorelix::ParameterChanged(int paramIdx, ParamChangeSource source, int)
   else if (paramIdx >= kFirstActionId && paramIdx <= kLastActionId)
     RunEditorAction(paramIdx);
   FinishChange();
+}
+
+void Vantorelix::ParametersReset(iplug::ParamChangeSource source)
+{
+  mRecalling = true;
+  IPlugAU::ParametersReset(source);
+  mRecalling = false;
+  if (std::exchange(mEngineSetupDue, false))
+    SetupEngine();
 }
 
 // Integer mirrors take the value truncated toward zero.
@@ -236,6 +246,11 @@ void Vantorelix::UpdateEditorGeometry()
 // reset: it starts again in the new engine.
 void Vantorelix::SetupEngine()
 {
+  if (mRecalling)
+  {
+    mEngineSetupDue = true;
+    return;
+  }
   const MeterSettings& s = mSettings;
   std::unique_ptr<LoudnessEngine> engine(new (std::nothrow) LoudnessEngine);
   if (!engine || !engine->Setup(s.gateMode, static_cast<uint32_t>(s.measurementMode), mChain.sampleRate,

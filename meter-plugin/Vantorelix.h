@@ -207,6 +207,9 @@ public:
   // Copies a changed parameter into its mirror and runs what it needs, or runs an editor
   // action; every accepted call ends with a display refresh request and the latency rule.
   void ParameterChanged(int paramIdx, iplug::ParamChangeSource source, int sampleOffset) override;
+  // Runs every parameter's change, as a recall or reset does; the engine, which several of them
+  // set up again, is set up once, with the settings the whole recall leaves.
+  void ParametersReset(iplug::ParamChangeSource source) override;
   // Sets a host parameter from inside the plug-in: host and editor are told, the change hook is
   // not called.
   void PushParameterValue(int paramIdx, bool isNormalised, double value);
@@ -328,4 +331,7 @@ private:
   WeightingFilter mFilters[kMeterChannels];
   PeakLimiter mLimiter;
   std::unique_ptr<LoudnessEngine> mEngine;
+  // While a recall runs (control thread only), engine set-ups are gathered into one at its end.
+  bool mRecalling = false;
+  bool mEngineSetupDue = false;
 };
