@@ -229,10 +229,15 @@ TEST(Processor, BypassRunsAgainstLatencyChanges)
   delayed.ReserveLatency(127);
   Render render(delayed);
   std::atomic<bool> done{false};
+  std::atomic<bool> started{false};
   std::thread changer([&] {
+    started = true;
     for (int i = 0; !done; ++i)
       delayed.StoreLatency(i % 3 == 0 ? 0 : i % 3 == 1 ? 127 : 64);
   });
+  // The count is the process's: what starting the thread allocates must be over before it begins.
+  while (!started)
+    std::this_thread::yield();
   const uint64_t before = testing_support::AllocationCount();
   for (int b = 0; b < 500; ++b)
     render.Block(true);
