@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include "graphics/IVStyle.h"
 #include "tests/graphics/GraphicsFixture.h"
 
 namespace vtest
@@ -86,6 +87,17 @@ struct ControlEditor
   TestDelegate dlg;
   PaintGraphics* g = nullptr;
 };
+
+// A style that draws only the widget: no label, value, shadow or frame.
+inline IVStyle PlainStyle()
+{
+  IVStyle style;
+  style.showLabel = false;
+  style.showValue = false;
+  style.drawShadows = false;
+  style.drawFrame = false;
+  return style;
+}
 
 inline void ExpectRect(const IRECT& actual, const IRECT& expected, const char* what = "")
 {

@@ -15,16 +15,6 @@ public:
 protected:
   double AnimationClockMs() const override { return now; }
 };
-
-IVStyle PlainStyle()
-{
-  IVStyle style;
-  style.showLabel = false;
-  style.showValue = false;
-  style.drawShadows = false;
-  style.drawFrame = false;
-  return style;
-}
 } // namespace
 
 TEST(IVSlideSwitchControlTest, ClickSlidesOverTheAnimationAndHostChangeJumps)
