@@ -4,7 +4,9 @@
 
 #include <gtest/gtest.h>
 
+#include "controls/ISVGControls.h"
 #include "controls/ITextControls.h"
+#include "controls/IVAreaControls.h"
 #include "controls/IVSwitchControls.h"
 #include "controls/IVTabSwitchControl.h"
 #include "graphics/IBackgroundControls.h"
@@ -111,4 +113,67 @@ TEST(ControlPixelsTest, ButtonToggleAndSlideSwitchShowTheirStates)
     return static_cast<uint8_t>((c * track.A + 255 * (255 - track.A)) / 255);
   };
   EXPECT_TRUE(Near(g.Pixel(240, 28), {over(track.R), over(track.G), over(track.B), 255}));
+}
+
+TEST(ControlPixelsTest, PadSwatchPlotGroupAndSVGControlsDrawWhereTheirValuesSay)
+{
+  HeadlessDelegate delegate(1);
+  HeadlessGraphics g(delegate, 480, 120);
+  g.OpenWindow(nullptr);
+  ASSERT_TRUE(g.IsDrawingContextValid());
+  const auto svg = [&g](const char* name, const std::string& body, int w, int h) {
+    const std::string text = "<svg width=\"" + std::to_string(w) + "\" height=\""
+                             + std::to_string(h) + "\">" + body + "</svg>";
+    return g.LoadSVGFromMemory(name, text.data(), static_cast<int>(text.size()));
+  };
+  const auto square = [&svg](const char* name, const char* fill) {
+    return svg(name, std::string("<rect width=\"10\" height=\"10\" fill=\"") + fill + "\"/>", 10,
+               10);
+  };
+
+  IVStyle style;
+  style.showLabel = false;
+  style.showValue = false;
+  style.drawShadows = false;
+  IVStyle swatchStyle = style;
+  swatchStyle.colorSpec = IVStyleColors({kColorRed, kColorGreen, kColorBlue, kColorYellow,
+                                         kColorOrange, kColorIndigo, kColorViolet, kColorGray,
+                                         kColorBlack});
+  g.AddPanelBackground(IPattern(kColorWhite));
+  auto* pad = new IVXYPadControl(IRECT(10, 10, 110, 110), {-1, -1}, "", style);
+  auto* swatch = new IVColorSwatchControl(IRECT(120, 10, 210, 100), "", nullptr, swatchStyle);
+  auto* plot = new IVPlotControl(IRECT(220, 10, 310, 110),
+                                 {{kColorRed, [](double x) { return x * x; }}}, 32, "", style,
+                                 true, 0.f, 1.f);
+  auto* group = new IVGroupControl(IRECT(215, 5, 315, 115), "", style);
+  // A knob image with its pointer at twelve o'clock.
+  auto* knob = new ISVGKnobControl(
+    IRECT(320, 10, 380, 70), svg("knob.svg", "<rect x=\"9\" width=\"2\" height=\"8\" fill=\"#0000ff\"/>", 20, 20));
+  auto* sw = new ISVGSwitchControl(IRECT(390, 10, 430, 50),
+                                   {square("r.svg", "#ff0000"), square("g.svg", "#00ff00"),
+                                    square("b.svg", "#0000ff")});
+  auto* slider = new ISVGSliderControl(
+    IRECT(440, 10, 470, 110), svg("h.svg", "<rect width=\"20\" height=\"10\"/>", 20, 10),
+    svg("t.svg", "<rect width=\"10\" height=\"100\" fill=\"#808080\"/>", 10, 100));
+  for (IControl* c : std::initializer_list<IControl*>{pad, swatch, plot, group, knob, sw, slider})
+  {
+    g.AddControl(c);
+  }
+  pad->SetValue(0.25, 0);
+  pad->SetValue(0.75, 1);
+  knob->SetValue(0.5);
+  sw->SetValue(0.5);
+  slider->SetValue(0.0);
+  g.DrawFullFrame();
+  EXPECT_TRUE(g.WritePNG(PicturePath("controls-pad-swatch-plot-svg.png")));
+
+  EXPECT_TRUE(Near(g.Pixel(35, 35), Opaque(style.colorSpec.GetColor(kFG))))
+    << "the pad's handle a quarter across and three quarters up";
+  EXPECT_TRUE(Near(g.Pixel(85, 85), Opaque(kColorWhite)));
+  EXPECT_TRUE(Near(g.Pixel(135, 25), Opaque(kColorRed))) << "first swatch cell";
+  EXPECT_TRUE(Near(g.Pixel(195, 85), Opaque(kColorBlack))) << "ninth swatch cell";
+  EXPECT_TRUE(Near(g.Pixel(350, 20), Opaque(kColorBlue))) << "the knob's pointer straight up";
+  EXPECT_TRUE(Near(g.Pixel(410, 30), Opaque(kColorGreen))) << "the switch's middle image";
+  EXPECT_TRUE(Near(g.Pixel(455, 105), Opaque(kColorBlack))) << "the slider's handle at the bottom";
+  EXPECT_TRUE(Near(g.Pixel(455, 15), {128, 128, 128, 255})) << "the track above it";
 }
