@@ -13,18 +13,18 @@ namespace
 // plain variables do.
 long long gFragments = 0;
 std::shared_ptr<MTLFunction> gFunction;
-MTLFragmentFunctionBody gShade = nullptr;  // the body for the draw being drawn
+MTLFragmentSpanBody gShade = nullptr;  // the body for the draw being drawn
 
-bool countingFragment(const MTLFragmentIn& in, const MTLShaderResources& resources, float colour[4])
+void countingSpan(const MTLFragmentSpan& span, const MTLShaderResources& resources, float (*colours)[4], bool* kept)
 {
-  gFragments++;
-  return gShade(in, resources, colour);
+  gFragments += span.count;
+  gShade(span, resources, colours, kept);
 }
 
-MTLFragmentFunctionBody specialiseCounting(const MTLShaderResources& resources)
+MTLFragmentSpanBody specialiseCounting(const MTLShaderResources& resources)
 {
-  gShade = gFunction->fragmentFor(resources);
-  return countingFragment;
+  gShade = gFunction->specialiser(resources);
+  return countingSpan;
 }
 
 void countFragments()
@@ -34,7 +34,7 @@ void countFragments()
   std::shared_ptr<MTLDevice> device = MTLCreateSystemDefaultDevice();
   gFunction = device->newLibraryWithData(mnvgShaderLibrary(), mnvgShaderLibrarySize(), nullptr)
                   ->newFunctionWithName("fragmentShaderAA");
-  MTLRegisterFragmentFunction("fragmentShaderAA", countingFragment, specialiseCounting);
+  MTLRegisterFragmentFunction("fragmentShaderAA", gFunction->fragment, specialiseCounting);
 }
 
 void BM_MetalFrame(benchmark::State& state)

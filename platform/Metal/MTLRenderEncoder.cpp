@@ -369,6 +369,9 @@ struct LaneConstants
 // What every pixel of one draw needs, worked out once per draw.
 struct PixelPipeline
 {
+  // The fragment function's span body for the draw, or else its body for single fragments; both
+  // null: no fragment function.
+  MTLFragmentSpanBody spanBody = nullptr;
   MTLFragmentFunctionBody fragment = nullptr;
   const MTLShaderResources* resources = nullptr;
   unsigned char* colour = nullptr;  // null: no colour written
@@ -397,11 +400,15 @@ PixelPipeline pixelPipeline(const PassState& st)
 {
   PixelPipeline pp;
   const MTLRenderPipelineDescriptor& pd = st.pipeline->descriptor;
-  pp.fragment = pd.fragmentFunction ? pd.fragmentFunction->fragmentFor(st.fragmentResources) : nullptr;
+  if (const MTLFunction* function = pd.fragmentFunction.get())
+  {
+    pp.spanBody = function->specialiser ? function->specialiser(st.fragmentResources) : nullptr;
+    pp.fragment = pp.spanBody ? nullptr : function->fragment;
+  }
   pp.resources = &st.fragmentResources;
   pp.attachment = &pd.colorAttachments[0];
   pp.writeMask = pp.attachment->writeMask;
-  if (pp.fragment && st.colour && pp.writeMask != MTLColorWriteMaskNone)
+  if ((pp.spanBody || pp.fragment) && st.colour && pp.writeMask != MTLColorWriteMaskNone)
   {
     pp.colour = st.colour->texel(0, 0);
     pp.colourBpp = st.colour->bytesPerPixel();
@@ -497,6 +504,16 @@ inline void toBytes(Lanes v, unsigned char* texel)
 #endif
 }
 
+// Whether a mask of lanes is all ones, lane by lane, as bits.
+inline int laneBits(IntLanes lanes)
+{
+#if defined(__SSE2__)
+  return _mm_movemask_ps(_mm_castsi128_ps(reinterpret_cast<__m128i>(lanes)));
+#else
+  return (lanes[0] & 1) | (lanes[1] & 2) | (lanes[2] & 4) | (lanes[3] & 8);
+#endif
+}
+
 // Between a whole texel's stored order and RGBA: the formats with four channels store RGBA or
 // BGRA, and swapping red and blue undoes itself.
 template <bool kBGRA>
@@ -518,6 +535,15 @@ inline void writeWholeTexel(const LaneConstants& k, bool blending, unsigned char
   Lanes out = inRGBAOrder<kBGRA>(clamp01(k, Lanes{colour[0], colour[1], colour[2], colour[3]}));
   if (blending)
   {
+    // An opaque source leaves the target no share, and a source of zeros leaves it as it is (a
+    // stored byte comes back from its conversion unchanged): both without reading the target.
+    if (out[3] == 1.0f)
+    {
+      toBytes(out * k.toByte + k.half, texel);
+      return;
+    }
+    if (laneBits(out == k.zero) == 0xF)
+      return;
     // The target's share is at least +0, so the sum is too (or NaN): only 1 can be exceeded.
     const Lanes dst = fromBytes(texel) * k.toUnit;
     out = atMost1(k, out + dst * (k.one - __builtin_shufflevector(out, out, 3, 3, 3, 3)));
@@ -525,84 +551,101 @@ inline void writeWholeTexel(const LaneConstants& k, bool blending, unsigned char
   toBytes(out * k.toByte + k.half, texel);
 }
 
-// What happens to one fragment of a draw: from the stencil test to the colour write.
-using FragmentStage = void (*)(const PixelPipeline& pp, NSUInteger x, NSUInteger y, const MTLFragmentIn& in);
+// The colours of a span's fragments and whether each is kept: every fragment is kept when the
+// pipeline has no fragment function.
+void shadeSpan(const PixelPipeline& pp, const MTLFragmentSpan& span, float (*colours)[4], bool* kept)
+{
+  if (pp.spanBody)
+  {
+    pp.spanBody(span, *pp.resources, colours, kept);
+    return;
+  }
+  if (!pp.fragment)
+  {
+    std::fill(kept, kept + span.count, true);
+    return;
+  }
+  // A function without a span body shades one fragment at a time.
+  MTLFragmentIn in = span.first;
+  for (int i = 0; i < span.count; i++)
+  {
+    for (int v = 0; v < kMTLMaxVaryings; v++)
+      in.varyings[v] = span.first.varyings[v] + static_cast<float>(i) * span.step[v];
+    in.position[0] = span.first.position[0] + static_cast<float>(i);
+    kept[i] = pp.fragment(in, *pp.resources, colours[i]);
+  }
+}
+
+// What happens to the shaded fragments of a span that starts at (x, y): from the stencil test to
+// the colour write.
+using SpanStage = void (*)(const PixelPipeline& pp, int64_t x, int64_t y, bool front, const float (*colours)[4],
+                           const bool* kept, int count);
 
 // Any pipeline state. kWhole: four channels stored and all written.
 template <bool kWhole>
-void shadePixel(const PixelPipeline& pp, NSUInteger x, NSUInteger y, const MTLFragmentIn& in)
+void writePixels(const PixelPipeline& pp, int64_t x, int64_t y, bool front, const float (*colours)[4],
+                 const bool* kept, int count)
 {
-  const bool front = in.frontFacing;
-  unsigned char* stencil = nullptr;
-  const MTLStencilDescriptor* sd = nullptr;
-  if (pp.stencil)
+  unsigned char* stencil = pp.stencil ? pp.stencil + y * pp.stencilStride + x : nullptr;
+  const MTLStencilDescriptor* sd = front ? pp.front : pp.back;
+  unsigned char* texel = pp.colour ? pp.colour + y * pp.colourStride + x * pp.colourBpp : nullptr;
+  for (int i = 0; i < count; i++)
   {
-    stencil = pp.stencil + y * pp.stencilStride + x;
-    sd = front ? pp.front : pp.back;
-    if (!stencilCompare(sd->stencilCompareFunction, pp.reference & sd->readMask, *stencil & sd->readMask))
+    unsigned char* stored = stencil ? stencil + i : nullptr;
+    if (stored &&
+        !stencilCompare(sd->stencilCompareFunction, pp.reference & sd->readMask, *stored & sd->readMask))
     {
-      stencilApply(sd->stencilFailureOperation, *sd, pp.reference, stencil);
-      return;
+      stencilApply(sd->stencilFailureOperation, *sd, pp.reference, stored);
+      continue;
     }
-  }
-  float colour[4];
-  if (pp.fragment)
-  {
-    if (!pp.fragment(in, *pp.resources, colour))
-      return;
-  }
-  if (stencil)
-    stencilApply(sd->depthStencilPassOperation, *sd, pp.reference, stencil);
-  if (!pp.colour)
-    return;
-  unsigned char* texel = pp.colour + y * pp.colourStride + x * pp.colourBpp;
-  if (kWhole && (pp.sourceOver || !pp.blending))
-  {
-    if (pp.layout.channel[0] == 0)
-      writeWholeTexel<false>(pp.lanes, pp.blending, texel, colour);
+    if (!kept[i])
+      continue;
+    if (stored)
+      stencilApply(sd->depthStencilPassOperation, *sd, pp.reference, stored);
+    if (!texel)
+      continue;
+    unsigned char* p = texel + i * pp.colourBpp;
+    if (kWhole && (pp.sourceOver || !pp.blending))
+    {
+      if (pp.layout.channel[0] == 0)
+        writeWholeTexel<false>(pp.lanes, pp.blending, p, colours[i]);
+      else
+        writeWholeTexel<true>(pp.lanes, pp.blending, p, colours[i]);
+      continue;
+    }
+    float colour[4];
+    for (int c = 0; c < 4; c++)
+      colour[c] = std::clamp(colours[i][c], 0.0f, 1.0f);
+    if (pp.blending)
+    {
+      float dst[4];
+      readTexel<kWhole>(pp.layout, p, dst);
+      blend(*pp.attachment, colour, dst);
+      writeTexel<kWhole>(pp.layout, p, dst, pp.writeMask);
+    }
     else
-      writeWholeTexel<true>(pp.lanes, pp.blending, texel, colour);
-    return;
-  }
-  for (float& c : colour)
-    c = std::clamp(c, 0.0f, 1.0f);
-  if (pp.blending)
-  {
-    float dst[4];
-    readTexel<kWhole>(pp.layout, texel, dst);
-    blend(*pp.attachment, colour, dst);
-    writeTexel<kWhole>(pp.layout, texel, dst, pp.writeMask);
-  }
-  else
-  {
-    writeTexel<kWhole>(pp.layout, texel, colour, pp.writeMask);
+    {
+      writeTexel<kWhole>(pp.layout, p, colour, pp.writeMask);
+    }
   }
 }
 
 // The common state, with nothing left to decide per fragment: no stencil, source-over blending
 // into an RGBA or BGRA target with every channel written.
 template <bool kBGRA>
-void shadeSourceOver(const PixelPipeline& pp, NSUInteger x, NSUInteger y, const MTLFragmentIn& in)
+void writeSourceOver(const PixelPipeline& pp, int64_t x, int64_t y, bool, const float (*colours)[4],
+                     const bool* kept, int count)
 {
-  float colour[4];
-  if (pp.fragment(in, *pp.resources, colour))
-    writeWholeTexel<kBGRA>(pp.lanes, true, pp.colour + y * pp.colourStride + x * 4, colour);
+  unsigned char* texel = pp.colour + y * pp.colourStride + x * 4;
+  for (int i = 0; i < count; i++)
+    if (kept[i])
+      writeWholeTexel<kBGRA>(pp.lanes, true, texel + 4 * i, colours[i]);
 }
 
 // Which pixels of a triangle are covered: both walkers below call span(y, first, last, w0, w1)
 // for each row with any, in order from the top, with the first two edge functions' values at the
 // first pixel. A pixel is covered when its centre has E >= 0 on every top-left edge and E >= 1 on
 // the others; the covered pixels of a row are contiguous.
-
-// Whether a mask of lanes is all ones, lane by lane, as bits.
-inline int laneBits(IntLanes lanes)
-{
-#if defined(__SSE2__)
-  return _mm_movemask_ps(_mm_castsi128_ps(reinterpret_cast<__m128i>(lanes)));
-#else
-  return (lanes[0] & 1) | (lanes[1] & 2) | (lanes[2] & 4) | (lanes[3] & 8);
-#endif
-}
 
 // A triangle at most four pixels wide: every edge function on four lanes, one per column, stepped
 // row by row; no division at all. For triangles whose values all fit in 32 bits (narrowFits).
@@ -737,7 +780,7 @@ void coverBounded(const Edge (&e)[3], int64_t minX, int64_t minY, int64_t maxX, 
     walkRows<1, 1>(first, last, e, minX, minY, maxX, maxY, span);
 }
 
-template <FragmentStage kStage>
+template <SpanStage kStage>
 void rasterize(const PassState& st, const PixelPipeline& pp, const Vertex& v0, const Vertex& b, const Vertex& c)
 {
   int64_t area = (b.x - v0.x) * (c.y - v0.y) - (c.x - v0.x) * (b.y - v0.y);
@@ -763,29 +806,35 @@ void rasterize(const PassState& st, const PixelPipeline& pp, const Vertex& v0, c
   if (minX > maxX || minY > maxY)
     return;
 
-  const float invArea = 1.0f / static_cast<float>(area);
-  // The fragment's inputs: what is the same for the triangle or the row is set once. The varyings
-  // are interpolated on all four at once.
+  // The fragments' inputs: what is the same for the triangle or the row is set once. The varyings
+  // are interpolated on all four at once, as the third corner's value plus the others' differences
+  // from it, weighted: a varying equal at all three corners is then exactly that value.
   static_assert(sizeof(Lanes) == sizeof(MTLVertexOut::varyings));
-  MTLFragmentIn in{};
-  in.position[3] = 1.0f;
-  in.frontFacing = front;
   Lanes corner[3];
   std::memcpy(&corner[0], v0.out.varyings, sizeof(Lanes));
   std::memcpy(&corner[1], v1.out.varyings, sizeof(Lanes));
   std::memcpy(&corner[2], v2.out.varyings, sizeof(Lanes));
+  const Lanes towards0 = corner[0] - corner[2], towards1 = corner[1] - corner[2];
+  const float invArea = 1.0f / static_cast<float>(area);
   const int64_t step0 = e[0].a * kSubPixel, step1 = e[1].a * kSubPixel;
+  const Lanes step = static_cast<float>(step0) * invArea * towards0 + static_cast<float>(step1) * invArea * towards1;
+  MTLFragmentSpan run{};
+  run.first.position[3] = 1.0f;
+  run.first.frontFacing = front;
+  std::memcpy(run.step, &step, sizeof(run.step));
+  float colours[kMTLMaxSpan][4];
+  bool kept[kMTLMaxSpan];
   auto span = [&](int64_t y, int64_t x0, int64_t x1, int64_t w0, int64_t w1) {
-    in.position[1] = static_cast<float>(y) + 0.5f;
-    for (int64_t x = x0; x <= x1; x++, w0 += step0, w1 += step1)
+    run.first.position[1] = static_cast<float>(y) + 0.5f;
+    for (int64_t x = x0; x <= x1; x += kMTLMaxSpan, w0 += step0 * kMTLMaxSpan, w1 += step1 * kMTLMaxSpan)
     {
-      const float l0 = static_cast<float>(w0) * invArea;
-      const float l1 = static_cast<float>(w1) * invArea;
-      const float l2 = 1.0f - l0 - l1;
-      const Lanes varyings = l0 * corner[0] + l1 * corner[1] + l2 * corner[2];
-      std::memcpy(in.varyings, &varyings, sizeof(in.varyings));
-      in.position[0] = static_cast<float>(x) + 0.5f;
-      kStage(pp, static_cast<NSUInteger>(x), static_cast<NSUInteger>(y), in);
+      const Lanes varyings = corner[2] + static_cast<float>(w0) * invArea * towards0 +
+                             static_cast<float>(w1) * invArea * towards1;
+      std::memcpy(run.first.varyings, &varyings, sizeof(run.first.varyings));
+      run.first.position[0] = static_cast<float>(x) + 0.5f;
+      run.count = static_cast<int>(std::min<int64_t>(kMTLMaxSpan, x1 - x + 1));
+      shadeSpan(pp, run, colours, kept);
+      kStage(pp, x, y, front, colours, kept, run.count);
     }
   };
   if (narrowFits(minX, maxX, right - left, bottom - top))
@@ -794,7 +843,7 @@ void rasterize(const PassState& st, const PixelPipeline& pp, const Vertex& v0, c
     coverBounded(e, minX, minY, maxX, maxY, span);
 }
 
-template <FragmentStage kStage>
+template <SpanStage kStage>
 void drawTriangles(const PassState& st, const PixelPipeline& pp, MTLPrimitiveType type, const std::vector<Vertex>& v)
 {
   if (type == MTLPrimitiveTypeTriangle)
@@ -819,17 +868,17 @@ void drawVertices(const PassState& st, MTLPrimitiveType type, const std::vector<
   if (pp.colour && !pp.stencil && pp.wholeTexel && pp.sourceOver)
   {
     if (pp.layout.channel[0] == 0)
-      drawTriangles<shadeSourceOver<false>>(st, pp, type, v);
+      drawTriangles<writeSourceOver<false>>(st, pp, type, v);
     else
-      drawTriangles<shadeSourceOver<true>>(st, pp, type, v);
+      drawTriangles<writeSourceOver<true>>(st, pp, type, v);
   }
   else if (pp.wholeTexel)
   {
-    drawTriangles<shadePixel<true>>(st, pp, type, v);
+    drawTriangles<writePixels<true>>(st, pp, type, v);
   }
   else
   {
-    drawTriangles<shadePixel<false>>(st, pp, type, v);
+    drawTriangles<writePixels<false>>(st, pp, type, v);
   }
 }
 
@@ -1105,4 +1154,60 @@ void MTLSampleTexture(const MTLTexture& t, const MTLSamplerState& sampler, float
   if (t.pixelFormat() == MTLPixelFormatBGRA8Unorm)
     mean = inRGBAOrder<true>(mean);
   std::memcpy(out, &mean, sizeof(mean));
+}
+
+namespace
+{
+// Within this many texels of a texel's centre a point is taken as the centre: a GPU's filter
+// weights are no finer, and positions interpolated in floats stray about this far from it.
+constexpr double kCentreTolerance = 1.0 / 512.0;
+
+// Along one axis: whether count points from position on in steps of step (both in texels, less
+// the half texel to the first centre) stay that close to the centres of neighbouring texels that
+// all lie within n texels, moving `advance` texels a point; first: the first texel.
+bool onCentres(double position, double step, int count, int advance, int n, int& first)
+{
+  const double whole = std::round(position);
+  if (!(std::fabs(position - whole) + std::fabs(step - advance) * (count - 1) <= kCentreTolerance))
+    return false;
+  const double last = whole + static_cast<double>(advance) * (count - 1);
+  if (whole < 0.0 || last >= n)
+    return false;
+  first = static_cast<int>(whole);
+  return true;
+}
+}  // namespace
+
+void MTLSampleTextureRow(const MTLTexture& t, const MTLSamplerState& sampler, float u, float v, float du,
+                         float dv, int count, float (*out)[4])
+{
+  const int w = static_cast<int>(t.width()), h = static_cast<int>(t.height());
+  int x = 0, y = 0;
+  // At a texel's centre both filters give that texel, so a row of centres is the row of texels.
+  if (onCentres(double{u} * w - 0.5, double{du} * w, count, 1, w, x) &&
+      onCentres(double{v} * h - 0.5, double{dv} * h, count, 0, h, y))
+  {
+    const unsigned char* p = t.texel(x, y);
+    const MTLPixelFormat format = t.pixelFormat();
+    if (format == MTLPixelFormatRGBA8Unorm || format == MTLPixelFormatBGRA8Unorm)
+    {
+      const LaneConstants k;
+      for (int i = 0; i < count; i++)
+      {
+        Lanes texel = fromBytes(p + 4 * i) * k.toUnit;
+        if (format == MTLPixelFormatBGRA8Unorm)
+          texel = inRGBAOrder<true>(texel);
+        std::memcpy(out[i], &texel, sizeof(texel));
+      }
+    }
+    else
+    {
+      const TexelLayout layout = texelLayout(format);
+      for (int i = 0; i < count; i++)
+        readTexel(layout, p + i * t.bytesPerPixel(), out[i]);
+    }
+    return;
+  }
+  for (int i = 0; i < count; i++)
+    MTLSampleTexture(t, sampler, u + static_cast<float>(i) * du, v + static_cast<float>(i) * dv, out[i]);
 }

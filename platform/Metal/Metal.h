@@ -266,11 +266,26 @@ using MTLVertexFunctionBody = void (*)(const MTLVertexIn& in, const MTLShaderRes
 using MTLFragmentFunctionBody = bool (*)(const MTLFragmentIn& in,
                                          const MTLShaderResources& resources, float colour[4]);
 
+// Not Metal: a run of neighbouring fragments of one row, shaded at once. Fragment i lies i pixels
+// right of the first; its varyings are first.varyings + i * step.
+constexpr int kMTLMaxSpan = 64;
+
+struct MTLFragmentSpan
+{
+  MTLFragmentIn first;
+  float step[kMTLMaxVaryings];
+  int count;  // 1..kMTLMaxSpan
+};
+
+// Writes the colour of every fragment of the span (each channel 0..1) and whether it is kept.
+using MTLFragmentSpanBody = void (*)(const MTLFragmentSpan& span, const MTLShaderResources& resources,
+                                     float (*colours)[4], bool* kept);
+
 // Not Metal: a fragment function may come with a specialiser, which the rasteriser calls once per
-// draw with the draw's bindings and which returns the body to run for every fragment of that draw,
-// the way a GPU's driver builds a shader for the state it runs with. What that body gives must be
-// what the function's own body gives for those bindings.
-using MTLFragmentSpecialiser = MTLFragmentFunctionBody (*)(const MTLShaderResources& resources);
+// draw with the draw's bindings and which returns the body that shades that draw's spans, the way
+// a GPU's driver builds a shader for the state it runs with. What that body gives must be what the
+// function's own body gives for those bindings, fragment by fragment.
+using MTLFragmentSpecialiser = MTLFragmentSpanBody (*)(const MTLShaderResources& resources);
 
 void MTLRegisterVertexFunction(const char* name, MTLVertexFunctionBody body);
 void MTLRegisterFragmentFunction(const char* name, MTLFragmentFunctionBody body,
@@ -281,6 +296,11 @@ void MTLRegisterFragmentFunction(const char* name, MTLFragmentFunctionBody body,
 void MTLSampleTexture(const MTLTexture& texture, const MTLSamplerState& sampler, float u, float v,
                       float out[4]);
 
+// Samples count points from (u, v) on in steps of (du, dv), into out[i]. Where the points fall on
+// texel centres one texel apart along a row, the texels are read as they are.
+void MTLSampleTextureRow(const MTLTexture& texture, const MTLSamplerState& sampler, float u, float v,
+                         float du, float dv, int count, float (*out)[4]);
+
 class MTLFunction
 {
 public:
@@ -288,12 +308,6 @@ public:
   MTLVertexFunctionBody vertex = nullptr;
   MTLFragmentFunctionBody fragment = nullptr;
   MTLFragmentSpecialiser specialiser = nullptr;
-
-  // The fragment body for a draw with these bindings.
-  MTLFragmentFunctionBody fragmentFor(const MTLShaderResources& resources) const
-  {
-    return specialiser ? specialiser(resources) : fragment;
-  }
 };
 
 // A library blob begins with the four bytes "MTLB", then the names of its functions, each

@@ -73,21 +73,28 @@ float roundedBoxDistance(float px, float py, float ex, float ey, float rad)
 
 const MTLSamplerState kDefaultSampler{MTLSamplerDescriptor{}};
 
-inline void sample(const MNVGfragUniforms& u, const MTLShaderResources& resources, float s, float t, float out[4])
+// The paint's texture sampled at count points from (s, t) on in steps of (ds, dt), premultiplied
+// or spread from one channel as the texture type asks.
+void sampleRow(const MNVGfragUniforms& u, const MTLShaderResources& resources, float s, float t, float ds, float dt,
+               int count, float (*out)[4])
 {
   const MTLTexture* texture = resources.textures[0];
   if (!texture)
   {
-    out[0] = out[1] = out[2] = out[3] = 0.0f;
+    std::memset(out, 0, sizeof(float[4]) * count);
     return;
   }
   const MTLSamplerState* sampler = resources.samplers[0] ? resources.samplers[0] : &kDefaultSampler;
-  MTLSampleTexture(*texture, *sampler, s, t, out);
-  if (u.texType == MNVG_TEXTYPE_RGBA)
-    for (int i = 0; i < 3; i++)
-      out[i] *= out[3];
-  else if (u.texType == MNVG_TEXTYPE_ALPHA)
-    out[1] = out[2] = out[3] = out[0];
+  MTLSampleTextureRow(*texture, *sampler, s, t, ds, dt, count, out);
+  for (int i = 0; i < count; i++)
+  {
+    float* texel = out[i];
+    if (u.texType == MNVG_TEXTYPE_RGBA)
+      for (int c = 0; c < 3; c++)
+        texel[c] *= texel[3];
+    else if (u.texType == MNVG_TEXTYPE_ALPHA)
+      texel[1] = texel[2] = texel[3] = texel[0];
+  }
 }
 
 const MNVGfragUniforms* uniforms(const MTLShaderResources& resources)
@@ -104,63 +111,82 @@ enum class Paint
 };
 
 // The fragment function for one kind of paint, with or without the anti-aliasing mask and the
-// scissor; a draw's uniforms decide which one runs (see specialise).
+// scissor, a span at a time; a draw's uniforms decide which one runs (see specialise).
 template <bool kAntiAlias, Paint kPaint, bool kScissor>
-bool shade(const MTLFragmentIn& in, const MTLShaderResources& resources, float colour[4])
+void shade(const MTLFragmentSpan& span, const MTLShaderResources& resources, float (*colours)[4], bool* kept)
 {
   const MNVGfragUniforms& u = *uniforms(resources);
-  const float px = in.varyings[kPosX], py = in.varyings[kPosY];
-  const float scissor = kScissor ? scissorMask(u, px, py) : 1.0f;
-  // Results are made in a local array and copied out once: stores through colour could otherwise
-  // change the uniforms as far as the compiler knows, and every channel would reload them.
-  float out[4];
+  const float* first = span.first.varyings;
+  const float* step = span.step;
+  // The texture coordinates are affine in the position, so they step evenly along the span too.
+  float texels[kMTLMaxSpan][4];
   if constexpr (kPaint == Paint::Glyph)
   {
-    float texel[4];
-    sample(u, resources, in.varyings[kTexU], in.varyings[kTexV], texel);
-    for (int i = 0; i < 4; i++)
-      out[i] = texel[i] * scissor * u.innerCol[i];
+    sampleRow(u, resources, first[kTexU], first[kTexV], step[kTexU], step[kTexV], span.count, texels);
   }
-  else
+  else if constexpr (kPaint == Paint::Image)
   {
-    float strokeAlpha = 1.0f;
-    if constexpr (kAntiAlias)
+    float pt[2];
+    transform(u.paintMat, first[kPosX], first[kPosY], &pt[0], &pt[1]);
+    const float dx = u.paintMat[0] * step[kPosX] + u.paintMat[4] * step[kPosY];
+    const float dy = u.paintMat[1] * step[kPosX] + u.paintMat[5] * step[kPosY];
+    sampleRow(u, resources, pt[0] / u.extent[0], pt[1] / u.extent[1], dx / u.extent[0], dy / u.extent[1],
+              span.count, texels);
+  }
+  for (int i = 0; i < span.count; i++)
+  {
+    const float at = static_cast<float>(i);
+    const float px = first[kPosX] + at * step[kPosX], py = first[kPosY] + at * step[kPosY];
+    const float scissor = kScissor ? scissorMask(u, px, py) : 1.0f;
+    // Results are made in a local array and copied out once: stores through colours could
+    // otherwise change the uniforms as far as the compiler knows, and every channel would reload
+    // them.
+    float out[4];
+    if constexpr (kPaint == Paint::Glyph)
     {
-      strokeAlpha = strokeMask(u, in.varyings[kTexU], in.varyings[kTexV]);
-      if (strokeAlpha < u.strokeThr)
-        return false;
-    }
-    const float coverage = strokeAlpha * scissor;
-    if constexpr (kPaint == Paint::Solid)
-    {
-      for (int i = 0; i < 4; i++)
-        out[i] = u.innerCol[i] * coverage;
+      for (int c = 0; c < 4; c++)
+        out[c] = texels[i][c] * scissor * u.innerCol[c];
     }
     else
     {
-      float pt[2];
-      transform(u.paintMat, px, py, &pt[0], &pt[1]);
-      if constexpr (kPaint == Paint::Image)
+      float strokeAlpha = 1.0f;
+      if constexpr (kAntiAlias)
       {
-        float texel[4];
-        sample(u, resources, pt[0] / u.extent[0], pt[1] / u.extent[1], texel);
-        for (int i = 0; i < 4; i++)
-          out[i] = texel[i] * u.innerCol[i] * coverage;
+        strokeAlpha = strokeMask(u, first[kTexU] + at * step[kTexU], first[kTexV] + at * step[kTexV]);
+        kept[i] = strokeAlpha >= u.strokeThr;
+        if (!kept[i])
+          continue;
+      }
+      const float coverage = strokeAlpha * scissor;
+      if constexpr (kPaint == Paint::Solid)
+      {
+        for (int c = 0; c < 4; c++)
+          out[c] = u.innerCol[c] * coverage;
+      }
+      else if constexpr (kPaint == Paint::Image)
+      {
+        for (int c = 0; c < 4; c++)
+          out[c] = texels[i][c] * u.innerCol[c] * coverage;
       }
       else
       {
+        float pt[2];
+        transform(u.paintMat, px, py, &pt[0], &pt[1]);
         const float d = clamp01((roundedBoxDistance(pt[0], pt[1], u.extent[0], u.extent[1], u.radius) +
                                  u.feather * 0.5f) / u.feather);
-        for (int i = 0; i < 4; i++)
-          out[i] = (u.innerCol[i] * (1.0f - d) + u.outerCol[i] * d) * coverage;
+        for (int c = 0; c < 4; c++)
+          out[c] = (u.innerCol[c] * (1.0f - d) + u.outerCol[c] * d) * coverage;
       }
     }
+    std::memcpy(colours[i], out, sizeof(out));
+    kept[i] = true;
   }
-  std::memcpy(colour, out, sizeof(out));
-  return true;
 }
 
-bool discard(const MTLFragmentIn&, const MTLShaderResources&, float*) { return false; }
+void discard(const MTLFragmentSpan& span, const MTLShaderResources&, float (*)[4], bool* kept)
+{
+  std::fill(kept, kept + span.count, false);
+}
 
 // Without a scissor the matrix maps every point to the middle of the scissor's extent, where the
 // mask is 1: it need not be worked out per fragment. Only a position that is not a number would
@@ -174,14 +200,14 @@ bool scissorIsOff(const MNVGfragUniforms& u)
 }
 
 template <bool kAntiAlias, Paint kPaint>
-MTLFragmentFunctionBody shadeFor(const MNVGfragUniforms& u)
+MTLFragmentSpanBody shadeFor(const MNVGfragUniforms& u)
 {
   return scissorIsOff(u) ? shade<kAntiAlias, kPaint, false> : shade<kAntiAlias, kPaint, true>;
 }
 
 // What every fragment of a draw would decide alike is decided once, from the draw's uniforms.
 template <bool kAntiAlias>
-MTLFragmentFunctionBody specialise(const MTLShaderResources& resources)
+MTLFragmentSpanBody specialise(const MTLShaderResources& resources)
 {
   const MNVGfragUniforms* u = uniforms(resources);
   if (!u)
@@ -195,10 +221,18 @@ MTLFragmentFunctionBody specialise(const MTLShaderResources& resources)
   return shadeFor<kAntiAlias, Paint::Gradient>(*u);
 }
 
+// One fragment: a span of one.
 template <bool kAntiAlias>
 bool fragmentShader(const MTLFragmentIn& in, const MTLShaderResources& resources, float colour[4])
 {
-  return specialise<kAntiAlias>(resources)(in, resources, colour);
+  MTLFragmentSpan span{};
+  span.first = in;
+  span.count = 1;
+  float colours[1][4];
+  bool kept = false;
+  specialise<kAntiAlias>(resources)(span, resources, colours, &kept);
+  std::memcpy(colour, colours[0], sizeof(colours[0]));
+  return kept;
 }
 }  // namespace
 

@@ -26,16 +26,27 @@ bool constantFragment(const MTLFragmentIn&, const MTLShaderResources& resources,
   return colour[3] >= 0.0f;  // a negative alpha asks for a discard
 }
 
-// Draws nothing on its own; its specialiser counts its calls and hands constantFragment to every draw
-// that binds a colour.
+// Draws nothing on its own; its specialiser counts its calls and gives every draw that binds a
+// colour a span body that paints each fragment of a span with it.
 bool discardingFragment(const MTLFragmentIn&, const MTLShaderResources&, float*) { return false; }
+
+void constantSpan(const MTLFragmentSpan& span, const MTLShaderResources& resources, float (*colours)[4], bool* kept)
+{
+  for (int i = 0; i < span.count; i++)
+    kept[i] = constantFragment(span.first, resources, colours[i]);
+}
+
+void discardingSpan(const MTLFragmentSpan& span, const MTLShaderResources&, float (*)[4], bool* kept)
+{
+  std::fill(kept, kept + span.count, false);
+}
 
 int specialisations = 0;
 
-MTLFragmentFunctionBody specialiseFragment(const MTLShaderResources& resources)
+MTLFragmentSpanBody specialiseFragment(const MTLShaderResources& resources)
 {
   specialisations++;
-  return resources.buffers[0].contents() ? constantFragment : discardingFragment;
+  return resources.buffers[0].contents() ? constantSpan : discardingSpan;
 }
 
 const char kLibrary[] = "MTLB" "pixelVertex\0" "constantFragment\0" "specialisedFragment\0";
@@ -498,6 +509,72 @@ TEST(Metal, LinearSamplingMixesFourTexelsInRgbaOrder)
     MTLSampleTexture(*t, MTLSamplerState(d), c.u, c.v, out);
     for (int i = 0; i < 4; i++)
       EXPECT_FLOAT_EQ(out[i], c.rgba[i]) << c.u << ", " << c.v << " channel " << i;
+  }
+}
+
+TEST(Metal, ARowOfSamplesIsThePointSamplesAndTexelCentresGiveTheTexelsExactly)
+{
+  // 16 x 4 textures of distinct texels in each format.
+  constexpr int kW = 16, kH = 4;
+  auto device = MTLCreateSystemDefaultDevice();
+  std::vector<unsigned char> bytes(kW * kH * 4);
+  for (size_t i = 0; i < bytes.size(); i++)
+    bytes[i] = static_cast<unsigned char>((i * 37 + 11) % 256);
+  const float texel = 1.0f / kW, row = 1.0f / kH;
+  const struct
+  {
+    const char* name;
+    float u, v, du, dv;
+    int count;
+    bool exact;  // on texel centres: each sample is one texel, bit for bit
+  } cases[] = {
+      {"texel for texel", 2.5f * texel, 1.5f * row, texel, 0, 12, true},
+      {"the whole row", 0.5f * texel, 3.5f * row, texel, 0, kW, true},
+      {"a hair off the centres", 2.5002f * texel, 1.5f * row, texel, 0, 12, false},
+      {"half a texel along", 3.0f * texel, 1.5f * row, texel, 0, 12, false},
+      {"between two rows", 2.5f * texel, 1.0f * row, texel, 0, 12, false},
+      {"magnified twice", 2.5f * texel, 1.5f * row, texel / 2, 0, 20, false},
+      {"running past the right edge", 8.5f * texel, 0.5f * row, texel, 0, 12, false},
+      {"left of the first texel", -1.5f * texel, 0.5f * row, texel, 0, 6, false},
+      {"down a slope", 2.5f * texel, 0.5f * row, texel, row / 8, 12, false},
+  };
+  for (MTLPixelFormat format : {MTLPixelFormatRGBA8Unorm, MTLPixelFormatBGRA8Unorm, MTLPixelFormatR8Unorm})
+  {
+    auto t = device->newTextureWithDescriptor(MTLTextureDescriptor::texture2DDescriptorWithPixelFormat(format, kW, kH, false));
+    const NSUInteger bpp = t->bytesPerPixel();
+    t->replaceRegion(MTLRegionMake2D(0, 0, kW, kH), 0, bytes.data(), kW * bpp);
+    for (MTLSamplerMinMagFilter filter : {MTLSamplerMinMagFilterNearest, MTLSamplerMinMagFilterLinear})
+      for (MTLSamplerAddressMode mode : {MTLSamplerAddressModeClampToEdge, MTLSamplerAddressModeRepeat})
+        for (const auto& c : cases)
+        {
+          MTLSamplerDescriptor d;
+          d.minFilter = d.magFilter = filter;
+          d.sAddressMode = d.tAddressMode = mode;
+          const MTLSamplerState sampler(d);
+          float samples[kMTLMaxSpan][4];
+          MTLSampleTextureRow(*t, sampler, c.u, c.v, c.du, c.dv, c.count, samples);
+          for (int i = 0; i < c.count; i++)
+          {
+            const std::string where = std::string(c.name) + " format " + std::to_string(format) + " filter " +
+                                      std::to_string(filter) + " mode " + std::to_string(mode) + " sample " +
+                                      std::to_string(i);
+            float expected[4];
+            if (c.exact)
+            {
+              // The point exactly at the texel's centre.
+              const float u = (std::floor(c.u * kW) + i + 0.5f) / kW, v = (std::floor(c.v * kH) + 0.5f) / kH;
+              MTLSampleTexture(*t, sampler, u, v, expected);
+              for (int ch = 0; ch < 4; ch++)
+                EXPECT_EQ(samples[i][ch], expected[ch]) << where << " channel " << ch;
+            }
+            else
+            {
+              MTLSampleTexture(*t, sampler, c.u + i * c.du, c.v + i * c.dv, expected);
+              for (int ch = 0; ch < 4; ch++)
+                EXPECT_NEAR(samples[i][ch], expected[ch], 1e-3f) << where << " channel " << ch;
+            }
+          }
+        }
   }
 }
 
