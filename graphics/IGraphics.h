@@ -142,7 +142,7 @@ public:
                            std::function<void(const IColor&)> func) = 0;
   virtual bool OpenWebLink(const char* url) = 0;
   virtual const char* PlatformName() const { return ""; }
-  virtual bool ShowInFileBrowser(const char*) { return false; }
+  virtual bool ShowInFileBrowser(const char*, bool /*select*/) { return false; }
   virtual void* ModuleHandle() const { return nullptr; }
   virtual void SetNativeContext(void* context) { mPlatformContext = context; }
   virtual const char* BundleIdentifier() const { return ""; }

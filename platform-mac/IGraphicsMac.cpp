@@ -1,15 +1,78 @@
 #include "platform-mac/IGraphicsMac.h"
 
 #include <cmath>
+#include <cstring>
+#include <memory>
 
 #include "framework/IGraphicsEditorDelegate.h"
 #include "graphics/ISpecialControls.h"
+#include "platform/AppKit/NSAlert.h"
+#include "platform/AppKit/NSSavePanel.h"
 #include "platform/AppKit/NSScreen.h"
+#include "platform/AppKit/NSWorkspace.h"
 #include "platform/CoreServices/Gestalt.h"
+#include "platform/Foundation/NSFileManager.h"
+#include "platform/shared/Utf8.h"
 #include "platform-mac/IGraphicsCoreText.h"
 #include "platform-mac/IGraphicsView.h"
 
 namespace iplug::igraphics {
+namespace {
+
+// The message-box results.
+enum { kOK = 1, kCancel = 2, kRetry = 4, kYes = 6, kNo = 7 };
+
+// The buttons of a message-box type (default, alternate, other; empty: not shown) and the result
+// of each.
+struct AlertKind {
+  const char* buttons[3];
+  int results[3];
+};
+
+const AlertKind* FindAlertKind(int type)
+{
+  static constexpr AlertKind kOk{{"OK", "", ""}, {kOK, kOK, kOK}};
+  static constexpr AlertKind kOkCancel{{"OK", "Cancel", ""}, {kOK, kCancel, kOK}};
+  static constexpr AlertKind kYesNoCancel{{"Yes", "Cancel", "No"}, {kYes, kCancel, kNo}};
+  static constexpr AlertKind kYesNo{{"Yes", "No", ""}, {kYes, kNo, kYes}};
+  static constexpr AlertKind kRetryCancel{{"Retry", "Cancel", ""}, {kRetry, kCancel, kRetry}};
+  static constexpr const AlertKind* kKinds[] = {&kOk, &kOkCancel, nullptr, &kYesNoCancel, &kYesNo, &kRetryCancel};
+  return type >= 0 && type < static_cast<int>(std::size(kKinds)) ? kKinds[type] : nullptr;
+}
+
+// Text for a panel: UTF-8 as it is; text that is not UTF-8 shows its ASCII characters, any other
+// byte as "?"; null is the empty text.
+std::string PanelText(const char* text)
+{
+  std::string shown = text ? text : "";
+  if (!utf8::IsValid(shown)) {
+    for (char& c : shown)
+      c = static_cast<unsigned char>(c) < 0x80 ? c : '?';
+  }
+  return shown;
+}
+
+std::vector<std::string> SplitAtSpaces(const char* list)
+{
+  std::vector<std::string> parts;
+  for (const char* at = list; at && *at;) {
+    const char* end = std::strchr(at, ' ');
+    const size_t length = end ? static_cast<size_t>(end - at) : std::strlen(at);
+    if (length)
+      parts.emplace_back(at, length);
+    at += end ? length + 1 : length;
+  }
+  return parts;
+}
+
+// The folder of a path, ending in "/".
+std::string FolderOf(const std::string& path)
+{
+  const size_t slash = path.rfind('/');
+  return slash == std::string::npos || slash == 0 ? "/" : path.substr(0, slash + 1);
+}
+
+} // namespace
 
 IGraphicsMac::IGraphicsMac(IGEditorDelegate& dlg, int w, int h, int fps, float scale)
 : IGraphicsNanoVG(dlg, w, h, fps, scale)
@@ -105,6 +168,108 @@ void IGraphicsMac::UpdateTooltips()
     if (!control->IsHidden() && !control->GetTargetRECT().Empty())
       mView->addToolTipRect(ToViewRect(control->GetTargetRECT()), mView.get(), nullptr);
   }
+}
+
+int IGraphicsMac::ShowAlert(const char* text, const char* caption, int type)
+{
+  ReleaseMouseCapture();
+  const AlertKind* kind = FindAlertKind(type);
+  if (!kind)
+    return kCancel;
+  const NSInteger answer = NSRunAlertPanel(PanelText(caption), "%@", kind->buttons[0], kind->buttons[1],
+                                           kind->buttons[2], {PanelText(text)});
+  return kind->results[answer == NSAlertDefaultReturn ? 0 : answer == NSAlertAlternateReturn ? 1 : 2];
+}
+
+void IGraphicsMac::AskForFile(std::string& fileName, std::string& path, bool save, const char* extensions)
+{
+  const std::string startFile = std::move(fileName);
+  fileName.clear();
+  if (!mView)
+    return;
+  const std::vector<std::string> types = SplitAtSpaces(extensions);
+  std::shared_ptr<NSSavePanel> panel;
+  NSModalResponse answer;
+  if (save) {
+    panel = NSSavePanel::savePanel();
+    panel->setAllowedFileTypes(types);
+    panel->setAllowsOtherFileTypes(false);
+    panel->setFloatingPanel(true);
+    answer = panel->runModalForDirectory(path, startFile);
+  } else {
+    const std::shared_ptr<NSOpenPanel> open = NSOpenPanel::openPanel();
+    open->setCanChooseFiles(true);
+    open->setCanChooseDirectories(false);
+    open->setResolvesAliases(true);
+    open->setFloatingPanel(true);
+    answer = open->runModalForDirectory(path, startFile, types);
+    panel = open;
+  }
+  if (answer != NSModalResponseOK)
+    return;
+  fileName = panel->filename();
+  path = FolderOf(fileName);
+}
+
+bool IGraphicsMac::AskForFolder(std::string& folder)
+{
+  if (folder.empty())
+    folder = "~/Desktop";
+  const std::shared_ptr<NSOpenPanel> panel = NSOpenPanel::openPanel();
+  panel->setTitle("Choose a Directory");
+  panel->setCanChooseFiles(false);
+  panel->setCanChooseDirectories(true);
+  panel->setResolvesAliases(true);
+  panel->setCanCreateDirectories(true);
+  panel->setDirectoryURL(*NSURL::fileURLWithPath(folder));
+  if (panel->runModal() != NSModalResponseOK) {
+    folder.clear();
+    return false;
+  }
+  folder = panel->filename() + "/";
+  return true;
+}
+
+bool IGraphicsMac::AskForColor(const IColor& color, const char*, std::function<void(const IColor&)> func)
+{
+  return mView && mView->promptForColor(color, std::move(func));
+}
+
+bool IGraphicsMac::ReadClipboardText(std::string& str)
+{
+  const std::optional<std::string> text = NSPasteboard::generalPasteboard().stringForType(NSStringPboardType);
+  str = text.value_or("");
+  return text.has_value();
+}
+
+bool IGraphicsMac::WriteClipboardText(const char* str)
+{
+  NSPasteboard& pasteboard = NSPasteboard::generalPasteboard();
+  pasteboard.clearContents();
+  return pasteboard.setString(str ? str : "", NSStringPboardType);
+}
+
+bool IGraphicsMac::OpenWebLink(const char* url)
+{
+  if (!url)
+    return false;
+  const std::string text = url;
+  const std::shared_ptr<NSURL> link =
+    text.find("http") != std::string::npos ? NSURL::URLWithString(text) : NSURL::fileURLWithPath(text);
+  return link && NSWorkspace::sharedWorkspace().openURL(*link);
+}
+
+bool IGraphicsMac::ShowInFileBrowser(const char* path, bool select)
+{
+  if (!path || !NSFileManager::defaultManager().fileExistsAtPath(path))
+    return false;
+  NSWorkspace& workspace = NSWorkspace::sharedWorkspace();
+  if (!select)
+    return workspace.openFile(path);
+  std::string folder = FolderOf(path);
+  if (folder.size() > 1)
+    folder.pop_back();
+  return workspace.openFile(folder) && workspace.selectFile(path, folder);
 }
 
 int IGraphicsMac::GetSystemVersion()

@@ -42,31 +42,33 @@ public:
   // The macOS release as 0x10MB, asked once per process.
   static int GetSystemVersion();
 
-  // ---- dialogs, menus, text entry, cursor and clipboard: not offered yet, each answers as a
-  // person cancelling would
+  // ---- dialogs and system services: modal ones return once the person answers
+  // Releases the mouse first. Types: 0 OK; 1 OK and Cancel; 3 Yes, No and Cancel; 4 Yes and No;
+  // 5 Retry and Cancel; any other shows nothing and answers Cancel.
+  int ShowAlert(const char* text, const char* caption, int type) override;
+  // The chosen path goes to fileName (empty when cancelled, or without a view) and its folder,
+  // ending in "/", to path (unchanged when cancelled). extensions: allowed types separated by
+  // spaces; null or empty allows any.
+  void AskForFile(std::string& fileName, std::string& path, bool save, const char* extensions) override;
+  // Starts in the folder given, else in "~/Desktop" (written back into folder). The chosen folder
+  // ends in "/"; cancelling empties it.
+  bool AskForFolder(std::string& folder) override;
+  // Brings the colour panel up and returns at once; func hears every colour the person moves
+  // through, alpha included. False without a view.
+  bool AskForColor(const IColor& color, const char* title, std::function<void(const IColor&)> func) override;
+  bool ReadClipboardText(std::string& str) override;
+  bool WriteClipboardText(const char* str) override;
+  // A text holding "http" is a web address, anything else a file path. False when no URL can be
+  // made of it or the system cannot open it.
+  bool OpenWebLink(const char* url) override;
+  // With select, the containing folder opens with the file selected in it.
+  bool ShowInFileBrowser(const char* path, bool select) override;
+
+  // ---- menus, text entry and cursor: not offered yet
   void CursorPosition(float& x, float& y) const override { x = y = 0.f; }
   void SetCursorHidden(bool, bool) override {}
   void WarpCursor(float, float) override {}
   void CloseNativeTextEntry() override {}
-  bool ReadClipboardText(std::string& str) override
-  {
-    str.clear();
-    return false;
-  }
-  bool WriteClipboardText(const char*) override { return false; }
-  int ShowAlert(const char*, const char*, int) override
-  {
-    ReleaseMouseCapture();
-    return kCancelled;
-  }
-  void AskForFile(std::string& fileName, std::string&, bool, const char*) override { fileName.clear(); }
-  bool AskForFolder(std::string& folder) override
-  {
-    folder.clear();
-    return false;
-  }
-  bool AskForColor(const IColor&, const char*, std::function<void(const IColor&)>) override { return false; }
-  bool OpenWebLink(const char*) override { return false; }
   void OpenNativeTextEntry(int, const IText&, const IRECT&, int, const char*) override {}
   IPopupMenu* OpenNativeMenu(IPopupMenu&, const IRECT&, bool& isAsync) override
   {
@@ -81,8 +83,6 @@ public:
   void CacheNativeFont(const char* fontID, PlatformFont* font) override;
 
 private:
-  static constexpr int kCancelled = 2;  // the message-box result of Cancel
-
   std::shared_ptr<IGraphicsView_vVantorelix_au> mView;
   WDL_String mBundleID;
 };

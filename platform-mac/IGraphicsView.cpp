@@ -13,6 +13,8 @@ bool Holds(NSEventModifierFlags flags, NSEventModifierFlags key) { return (flags
 
 IGraphicsView_vVantorelix_au::~IGraphicsView_vVantorelix_au()
 {
+  if (NSColorPanel::sharedColorPanelExists())
+    NSColorPanel::sharedColorPanel().close();
   NSNotificationCenter::defaultCenter().removeObserver(this);
 }
 
@@ -31,6 +33,12 @@ void IGraphicsView_vVantorelix_au::initWithIGraphics(IGraphicsMac* graphics)
   metalLayer->setDevice(MTLCreateSystemDefaultDevice());
   setLayer(std::move(metalLayer));
   setTimer();
+}
+
+void IGraphicsView_vVantorelix_au::DetachGraphics()
+{
+  mGraphics = nullptr;
+  mColorPickerFunc = nullptr;
 }
 
 // ---- frames -----------------------------------------------------------------------------------
@@ -293,6 +301,38 @@ bool IGraphicsView_vVantorelix_au::performDragOperation(const NSDraggingInfo& in
     mGraphics->OnDrop(files.front().c_str(), static_cast<float>(point.x) / scale, static_cast<float>(point.y) / scale);
   }
   return true;
+}
+
+// ---- colour panel and tooltips ---------------------------------------------------------------
+
+bool IGraphicsView_vVantorelix_au::promptForColor(const IColor& color, std::function<void(const IColor&)> func)
+{
+  NSColorPanel& panel = NSColorPanel::sharedColorPanel();
+  mColorPickerFunc = std::move(func);
+  panel.setTarget(weak_from_this());
+  panel.setShowsAlpha(true);
+  panel.setAction([this](NSColorPanel& sender) { onColorPicked(sender); });
+  panel.setColor(NSColor::colorWithDeviceRed(color.R / 255.0, color.G / 255.0, color.B / 255.0, color.A / 255.0));
+  panel.orderFront();
+  return NSColorPanel::sharedColorPanelExists();
+}
+
+void IGraphicsView_vVantorelix_au::onColorPicked(NSColorPanel& sender)
+{
+  const NSColor& color = sender.color();
+  const auto channel = [](CGFloat component) { return static_cast<int>(component * 255.0); };
+  const IColor picked(channel(color.alphaComponent()), channel(color.redComponent()), channel(color.greenComponent()),
+                      channel(color.blueComponent()));
+  if (mColorPickerFunc) {
+    const std::function<void(const IColor&)> func = mColorPickerFunc;  // it may ask for another colour
+    func(picked);
+  }
+}
+
+std::string IGraphicsView_vVantorelix_au::stringForToolTip(NSToolTipTag, NSPoint, void*) const
+{
+  const IControl* control = mGraphics ? mGraphics->GetControl(mGraphics->GetMouseOverIdx()) : nullptr;
+  return control ? control->GetTooltip() : "";
 }
 
 // ---- focus and teardown -----------------------------------------------------------------------

@@ -5,9 +5,12 @@
 // scale; the view is flipped, origin top left). Without a graphics object (after the editor
 // closed) it ignores events and draws nothing.
 
+#include <functional>
 #include <memory>
+#include <string>
 
 #include "graphics/IGraphicsStructs.h"
+#include "platform/AppKit/NSColorPanel.h"
 #include "platform/AppKit/NSWindow.h"
 #include "platform/Foundation/NSTimer.h"
 
@@ -24,8 +27,9 @@ public:
   // drops and the redraw timer. The view must already be shared-owned.
   void initWithIGraphics(IGraphicsMac* graphics);
   IGraphicsMac* GetGraphics() const { return mGraphics; }
-  // The graphics object is going: from now on the view ignores everything.
-  void DetachGraphics() { mGraphics = nullptr; }
+  // The graphics object is going: from now on the view ignores everything, the colour panel
+  // included (its function reaches controls that go with the graphics object).
+  void DetachGraphics();
 
   // ---- frames
   void setTimer();
@@ -63,6 +67,14 @@ public:
   NSDragOperation draggingEntered(const NSDraggingInfo& info) override;
   bool performDragOperation(const NSDraggingInfo& info) override;
 
+  // ---- colour panel and tooltips
+  // The shared colour panel comes up with the colour; func, replacing the previous one, hears
+  // every colour picked. False when there is no panel.
+  bool promptForColor(const IColor& color, std::function<void(const IColor&)> func);
+  void onColorPicked(NSColorPanel& sender);
+  // As tooltip owner: the tooltip of the control under the pointer, empty when it has none.
+  std::string stringForToolTip(NSToolTipTag tag, NSPoint point, void* userData) const;
+
   // ---- focus and teardown
   bool resignFirstResponder() override;
   // The host taking the view out closes the editor.
@@ -82,6 +94,7 @@ private:
   IRECTList mDirtyRects;
   std::shared_ptr<NSTimer> mTimer;
   std::shared_ptr<NSTrackingArea> mTrackingArea;
+  std::function<void(const IColor&)> mColorPickerFunc;
   float mPrevX = 0.f;
   float mPrevY = 0.f;
   bool mMouseOutDuringDrag = false;

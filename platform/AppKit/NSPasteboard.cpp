@@ -3,6 +3,24 @@
 #include <algorithm>
 
 const NSPasteboardType NSFilenamesPboardType = "NSFilenamesPboardType";
+const NSPasteboardType NSStringPboardType = "NSStringPboardType";
+
+NSPasteboard& NSPasteboard::generalPasteboard()
+{
+  static NSPasteboard pasteboard;
+  return pasteboard;
+}
+
+NSInteger NSPasteboard::clearContents()
+{
+  mItems.clear();
+  return ++mChangeCount;
+}
+
+std::vector<NSPasteboard::Item>::const_iterator NSPasteboard::Find(const NSPasteboardType& type) const
+{
+  return std::find_if(mItems.begin(), mItems.end(), [&](const Item& item) { return item.first == type; });
+}
 
 std::vector<NSPasteboardType> NSPasteboard::types() const
 {
@@ -14,15 +32,29 @@ std::vector<NSPasteboardType> NSPasteboard::types() const
 
 std::vector<std::string> NSPasteboard::propertyListForType(const NSPasteboardType& type) const
 {
-  auto found = std::find_if(mItems.begin(), mItems.end(), [&](const auto& item) { return item.first == type; });
+  const auto found = Find(type);
   return found == mItems.end() ? std::vector<std::string>{} : found->second;
 }
 
 void NSPasteboard::setPropertyList(std::vector<std::string> list, const NSPasteboardType& type)
 {
-  auto found = std::find_if(mItems.begin(), mItems.end(), [&](const auto& item) { return item.first == type; });
+  const auto found = Find(type);
   if (found == mItems.end())
     mItems.emplace_back(type, std::move(list));
   else
-    found->second = std::move(list);
+    mItems[found - mItems.begin()].second = std::move(list);
+}
+
+bool NSPasteboard::setString(const std::string& string, const NSPasteboardType& type)
+{
+  setPropertyList({string}, type);
+  return true;
+}
+
+std::optional<std::string> NSPasteboard::stringForType(const NSPasteboardType& type) const
+{
+  const auto found = Find(type);
+  if (found == mItems.end() || found->second.size() != 1)
+    return std::nullopt;
+  return found->second.front();
 }

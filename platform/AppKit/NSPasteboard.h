@@ -1,8 +1,10 @@
 #pragma once
-// Pasteboards and what a drag carries onto a view: typed property lists (a list of texts: the
-// file paths of a file drag, for one) and the drag's position in the window.
+// Pasteboards: the general one of copy and paste, and what a drag carries onto a view. Each holds
+// typed items: a string, or a property list of texts (the file paths of a file drag, for one);
+// a drag also carries its position in the window.
 
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -11,10 +13,19 @@
 
 typedef std::string NSPasteboardType;
 extern const NSPasteboardType NSFilenamesPboardType;
+extern const NSPasteboardType NSStringPboardType;
 
 class NSPasteboard
 {
 public:
+  static NSPasteboard& generalPasteboard();
+  // Empties it; answers the change count, which goes up by one.
+  NSInteger clearContents();
+  NSInteger changeCount() const { return mChangeCount; }
+  bool setString(const std::string& string, const NSPasteboardType& type);
+  // Nothing when no string of the type is held.
+  std::optional<std::string> stringForType(const NSPasteboardType& type) const;
+
   // The types held, in the order they were first written.
   std::vector<NSPasteboardType> types() const;
   // Empty when the type is not held.
@@ -22,7 +33,11 @@ public:
   void setPropertyList(std::vector<std::string> list, const NSPasteboardType& type);
 
 private:
-  std::vector<std::pair<NSPasteboardType, std::vector<std::string>>> mItems;
+  using Item = std::pair<NSPasteboardType, std::vector<std::string>>;  // a string is a list of one
+  std::vector<Item>::const_iterator Find(const NSPasteboardType& type) const;
+
+  std::vector<Item> mItems;
+  NSInteger mChangeCount = 0;
 };
 
 enum NSDragOperation : NSUInteger {

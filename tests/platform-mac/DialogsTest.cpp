@@ -1,0 +1,221 @@
+#include <filesystem>
+#include <fstream>
+
+#include "platform/AppKit/NSPasteboard.h"
+#include "platform/AppKit/NSWorkspace.h"
+#include "tests/platform-mac/EditorFixture.h"
+#include "tests/platform-mac/ScriptedPerson.h"
+
+namespace vtest {
+namespace {
+
+using platform::AlertButton;
+
+class DialogTest : public EditorTest
+{
+protected:
+  ScriptedPerson person;
+};
+
+TEST_F(DialogTest, EachAlertTypeShowsItsButtonsAndAnswersByTheButtonPressed)
+{
+  Open();
+  struct Case {
+    int type;
+    const char* buttons;  // default|alternate|other, as the panel shows them
+    int onDefault, onAlternate, onOther;
+  };
+  const Case cases[] = {
+    {0, "OK||", 1, 1, 1},
+    {1, "OK|Cancel|", 1, 2, 1},
+    {3, "Yes|Cancel|No", 6, 2, 7},
+    {4, "Yes|No|", 6, 7, 6},
+    {5, "Retry|Cancel|", 4, 2, 4},
+  };
+  for (const Case& c : cases) {
+    const int expected[] = {c.onDefault, c.onAlternate, c.onOther};
+    int i = 0;
+    for (AlertButton button : {AlertButton::Default, AlertButton::Alternate, AlertButton::Other}) {
+      person.button = button;
+      person.alerts.clear();
+      EXPECT_EQ(delegate.Graphics()->ShowAlert("100% done", "Title", c.type), expected[i++]) << c.type;
+      ASSERT_EQ(person.alerts.size(), 1u);
+      const platform::AlertQuestion& asked = person.alerts[0];
+      EXPECT_EQ(asked.defaultButton + "|" + asked.alternateButton + "|" + asked.otherButton, c.buttons);
+      EXPECT_EQ(asked.title, "Title");
+      EXPECT_EQ(asked.message, "100% done");  // the text is never read as a format
+    }
+  }
+  // Type 2 and unknown types show nothing and answer Cancel.
+  person.alerts.clear();
+  for (int type : {2, 6, -1})
+    EXPECT_EQ(delegate.Graphics()->ShowAlert("text", "caption", type), 2);
+  EXPECT_TRUE(person.alerts.empty());
+}
+
+TEST_F(DialogTest, AnAlertReleasesTheMouseBeforeItShowsAndTakesAnyText)
+{
+  Open();
+  Mouse(NSEventTypeLeftMouseDown, 150, 150);
+  ASSERT_TRUE(delegate.Graphics()->ControlIsCaptured());
+  bool capturedWhileShown = true;
+  person.onAlert = [&] { capturedWhileShown = delegate.Graphics()->ControlIsCaptured(); };
+  delegate.Graphics()->ShowAlert(nullptr, "bad \xff text", 0);
+  EXPECT_FALSE(capturedWhileShown);
+  EXPECT_EQ(person.alerts.at(0).message, "");
+  EXPECT_EQ(person.alerts.at(0).title, "bad ? text");
+}
+
+TEST_F(DialogTest, AFileDialogSplitsTheChosenPathOrLeavesThePathWhenCancelled)
+{
+  Open();
+  IGraphicsMac& g = *delegate.Graphics();
+  std::string name = "old.mcls";
+  std::string folder = "/start/";
+  g.AskForFile(name, folder, false, "mcls");
+  EXPECT_EQ(name, "");
+  EXPECT_EQ(folder, "/start/");
+  ASSERT_EQ(person.files.size(), 1u);
+  EXPECT_FALSE(person.files[0].save);
+  EXPECT_EQ(person.files[0].directory, "/start/");
+  EXPECT_EQ(person.files[0].file, "old.mcls");
+  EXPECT_EQ(person.files[0].allowedFileTypes, std::vector<std::string>{"mcls"});
+
+  person.path = "/Users/me/presets/loud.xml";
+  g.AskForFile(name, folder, true, "zvp xml");
+  EXPECT_EQ(name, "/Users/me/presets/loud.xml");
+  EXPECT_EQ(folder, "/Users/me/presets/");
+  EXPECT_TRUE(person.files[1].save);
+  EXPECT_EQ(person.files[1].file, "");  // the name was emptied by the cancel
+  EXPECT_EQ(person.files[1].allowedFileTypes, (std::vector<std::string>{"zvp", "xml"}));
+
+  person.path = "/top.zvp";  // in the root folder
+  g.AskForFile(name, folder, false, nullptr);
+  EXPECT_EQ(folder, "/");
+  EXPECT_TRUE(person.files[2].allowedFileTypes.empty());
+
+  delegate.CloseWindow();  // no view: nothing is shown
+  g.AskForFile(name, folder, false, "mcls");
+  EXPECT_EQ(name, "");
+  EXPECT_EQ(person.files.size(), 3u);
+}
+
+TEST_F(DialogTest, AFolderDialogStartsOnTheDesktopAndACancelEmptiesTheFolder)
+{
+  Open();
+  std::string folder;
+  person.path = "/Users/me/Exports";
+  EXPECT_TRUE(delegate.Graphics()->AskForFolder(folder));
+  EXPECT_EQ(folder, "/Users/me/Exports/");
+  const platform::FileQuestion& asked = person.files.at(0);
+  EXPECT_EQ(asked.directory, "~/Desktop");
+  EXPECT_EQ(asked.title, "Choose a Directory");
+  EXPECT_TRUE(asked.chooseDirectories);
+  EXPECT_FALSE(asked.chooseFiles);
+  EXPECT_TRUE(asked.canCreateDirectories);
+
+  person.path.reset();
+  EXPECT_FALSE(delegate.Graphics()->AskForFolder(folder));
+  EXPECT_EQ(person.files.at(1).directory, "/Users/me/Exports/");
+  EXPECT_EQ(folder, "");
+}
+
+TEST_F(DialogTest, TheColourFunctionHearsEveryColourPickedTheLastOneFinal)
+{
+  Open();
+  person.colours = {NSColor::colorWithDeviceRed(1, 0, 0, 1), NSColor::colorWithDeviceRed(0, 1, 0, 0.5),
+                    NSColor::colorWithDeviceRed(0.2, 0.4, 0.6, 0.8)};
+  std::vector<IColor> heard;
+  EXPECT_TRUE(delegate.Graphics()->AskForColor(IColor(255, 10, 20, 30), "Pick", [&](const IColor& c) { heard.push_back(c); }));
+  EXPECT_TRUE(heard.empty());  // the panel returns at once; the person picks later
+  platform::RunMainLoop();
+  ASSERT_EQ(person.colourStarts.size(), 1u);
+  EXPECT_NEAR(person.colourStarts[0].blueComponent(), 30 / 255.0, 1e-9);
+  EXPECT_EQ(heard, (std::vector<IColor>{IColor(255, 255, 0, 0), IColor(127, 0, 255, 0), IColor(204, 51, 102, 153)}));
+}
+
+TEST_F(DialogTest, AColourPickedAfterTheEditorClosedReachesNoOneThoughTheHostKeepsTheView)
+{
+  const std::shared_ptr<NSResponder> kept = Open()->shared_from_this();
+  person.colours = {NSColor::colorWithDeviceRed(1, 0, 0, 1)};
+  int heard = 0;
+  delegate.Graphics()->AskForColor(IColor(), "", [&](const IColor&) { ++heard; });
+  delegate.CloseWindow();
+  ASSERT_TRUE(NSColorPanel::sharedColorPanel().isVisible());
+  platform::RunMainLoop();
+  EXPECT_EQ(heard, 0);
+}
+
+TEST_F(DialogTest, TheClipboardGivesBackWhatWasWrittenAndNothingOnceCleared)
+{
+  Open();
+  IGraphicsMac& g = *delegate.Graphics();
+  std::string text = "stale";
+  ASSERT_TRUE(g.WriteClipboardText("-23.0 LUFS"));
+  EXPECT_TRUE(g.ReadClipboardText(text));
+  EXPECT_EQ(text, "-23.0 LUFS");
+  NSPasteboard::generalPasteboard().clearContents();
+  EXPECT_FALSE(g.ReadClipboardText(text));
+  EXPECT_EQ(text, "");
+}
+
+TEST_F(DialogTest, WebLinksAndFilesOpenOnlyWhenAURLCanBeMadeAndTheFileExists)
+{
+  Open();
+  const std::filesystem::path file = std::filesystem::temp_directory_path() / "vantorelix-dialogs-manual.pdf";
+  std::ofstream(file) << "pdf";
+  const NSWorkspace& workspace = NSWorkspace::sharedWorkspace();
+  struct Case {
+    const char* text;
+    bool opens;
+  };
+  const std::string existing = file.string();
+  const Case cases[] = {
+    {"https://example.com/products/vantoreli#Changelog", true},
+    {"https://example.com/a page", false},  // a space: no URL
+    {"http://example.com/%zz", false},       // a broken escape
+    {existing.c_str(), true},
+    {"/no/such/manual.pdf", false},
+    {"", false},
+    {nullptr, false},
+  };
+  for (const Case& c : cases) {
+    const size_t before = workspace.opened().size();
+    EXPECT_EQ(delegate.Graphics()->OpenWebLink(c.text), c.opens) << (c.text ? c.text : "null");
+    EXPECT_EQ(workspace.opened().size(), before + (c.opens ? 1 : 0));
+  }
+
+  const size_t opened = workspace.opened().size();
+  EXPECT_TRUE(delegate.Graphics()->ShowInFileBrowser(existing.c_str(), true));
+  EXPECT_EQ(workspace.opened().at(opened), file.parent_path().string());
+  EXPECT_EQ(workspace.selected().back(), existing);
+  EXPECT_TRUE(delegate.Graphics()->ShowInFileBrowser(existing.c_str(), false));
+  EXPECT_EQ(workspace.opened().back(), existing);
+  EXPECT_FALSE(delegate.Graphics()->ShowInFileBrowser("", false));
+  EXPECT_FALSE(delegate.Graphics()->ShowInFileBrowser("/no/such/file", true));
+  std::filesystem::remove(file);
+}
+
+TEST_F(DialogTest, TooltipsCoverShownControlsWithAreasAndTellTheTextOfTheControlUnderThePointer)
+{
+  IGraphicsView_vVantorelix_au* view = Open();
+  IGraphicsMac& g = *delegate.Graphics();
+  auto* hidden = new LogControl(IRECT(0, 0, 10, 10), delegate.log);
+  hidden->Hide(true);
+  g.AddControl(hidden);
+  g.AddControl(new LogControl(IRECT(), delegate.log));  // no area
+  delegate.control->SetTooltip("Gain");
+  g.UpdateTooltips();
+  ASSERT_EQ(view->toolTipRects().size(), 2u);  // the background and the control
+  EXPECT_EQ(view->toolTipRects()[1].rect.origin.x, 100);
+  EXPECT_EQ(view->toolTipRects()[1].owner, view);
+
+  g.EnableMouseOver(true);
+  Mouse(NSEventTypeMouseMoved, 150, 150);
+  EXPECT_EQ(view->stringForToolTip(view->toolTipRects()[1].tag, NSMakePoint(150, 150), nullptr), "Gain");
+  Mouse(NSEventTypeMouseMoved, 10, 300);  // the background has no text
+  EXPECT_EQ(view->stringForToolTip(view->toolTipRects()[0].tag, NSMakePoint(10, 300), nullptr), "");
+}
+
+} // namespace
+} // namespace vtest
