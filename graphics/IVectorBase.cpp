@@ -348,4 +348,12 @@ IRECT IVectorBase::LayoutRects(const IRECT& parent, bool hasHandle)
   return clickable;
 }
 
+IRECT IVectorBase::MakeTrackBounds(const IRECT& bounds, EDirection direction) const
+{
+  const float t = mTrackSize;
+  return direction == EDirection::Vertical
+           ? IRECT(bounds.MW() - t, bounds.T, bounds.MW() + t, bounds.B)
+           : IRECT(bounds.L, bounds.MH() - t, bounds.R, bounds.MH() + t);
+}
+
 } // namespace iplug::igraphics

@@ -57,6 +57,9 @@ public:
   // the clickable area (parent less the label row). With a handle, the widget leaves room for
   // the frame and the shadow.
   IRECT LayoutRects(const IRECT& parent, bool hasHandle = false);
+  // A slider's track line: the track size either side of the centre line of bounds, along the
+  // direction.
+  IRECT MakeTrackBounds(const IRECT& bounds, EDirection direction) const;
 
   const IVStyle& GetStyle() const { return mStyle; }
   const IColor& GetColor(EVColor idx) const { return mStyle.colorSpec.GetColor(idx); }
