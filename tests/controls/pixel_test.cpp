@@ -7,8 +7,10 @@
 #include "controls/ISVGControls.h"
 #include "controls/ITextControls.h"
 #include "controls/IVAreaControls.h"
+#include "controls/IVKnobSliderControls.h"
 #include "controls/IVSwitchControls.h"
 #include "controls/IVTabSwitchControl.h"
+#include "controls/IVTrackControls.h"
 #include "graphics/IBackgroundControls.h"
 #include "tests/support/HeadlessGraphics.h"
 
@@ -38,6 +40,31 @@ Rgba Opaque(const IColor& c)
 {
   return {static_cast<uint8_t>(c.R), static_cast<uint8_t>(c.G), static_cast<uint8_t>(c.B), 255};
 }
+
+// A translucent colour over the white panel.
+Rgba OverWhite(const IColor& c)
+{
+  const auto over = [&](int v) {
+    return static_cast<uint8_t>((v * c.A + 255 * (255 - c.A)) / 255);
+  };
+  return {over(c.R), over(c.G), over(c.B), 255};
+}
+
+// A headless window on a white panel, and a style that draws the shapes without any text.
+struct WhitePanel
+{
+  WhitePanel(int w, int h) : g(delegate, w, h)
+  {
+    g.OpenWindow(nullptr);
+    g.AddPanelBackground(IPattern(kColorWhite));
+    style.showLabel = false;
+    style.showValue = false;
+  }
+
+  HeadlessDelegate delegate{1};
+  HeadlessGraphics g;
+  IVStyle style;
+};
 } // namespace
 
 TEST(ControlPixelsTest, SwitchesAndCaptionDrawTheirStatesInTheStyleColours)
@@ -80,15 +107,10 @@ TEST(ControlPixelsTest, SwitchesAndCaptionDrawTheirStatesInTheStyleColours)
 
 TEST(ControlPixelsTest, ButtonToggleAndSlideSwitchShowTheirStates)
 {
-  HeadlessDelegate delegate(1);
-  HeadlessGraphics g(delegate, 360, 60);
-  g.OpenWindow(nullptr);
+  WhitePanel panel(360, 60);
+  HeadlessGraphics& g = panel.g;
+  const IVStyle& style = panel.style;
   ASSERT_TRUE(g.IsDrawingContextValid());
-
-  IVStyle style;
-  style.showLabel = false;
-  style.showValue = false;
-  g.AddPanelBackground(IPattern(kColorWhite));
   auto* button = new IVButtonControl(IRECT(10, 10, 90, 50), nullptr, "", style);
   auto* toggle = new IVToggleControl(IRECT(110, 10, 190, 50), [](IControl*) {}, "", style, "", "",
                                      true);
@@ -108,18 +130,51 @@ TEST(ControlPixelsTest, ButtonToggleAndSlideSwitchShowTheirStates)
   EXPECT_GT(handle.L, 270.f);
   EXPECT_TRUE(Near(g.Pixel(static_cast<int>(handle.MW()) - 2, 28), Opaque(idle)));
   // The track is the translucent shadow colour over the white panel.
-  const IColor track = style.colorSpec.GetColor(kSH);
-  const auto over = [&](int c) {
-    return static_cast<uint8_t>((c * track.A + 255 * (255 - track.A)) / 255);
-  };
-  EXPECT_TRUE(Near(g.Pixel(240, 28), {over(track.R), over(track.G), over(track.B), 255}));
+  EXPECT_TRUE(Near(g.Pixel(240, 28), OverWhite(style.colorSpec.GetColor(kSH))));
+}
+
+TEST(ControlPixelsTest, KnobSliderAndRangeSliderShowTheirValues)
+{
+  WhitePanel panel(360, 100);
+  HeadlessGraphics& g = panel.g;
+  const IVStyle& style = panel.style;
+  ASSERT_TRUE(g.IsDrawingContextValid());
+  auto* knob = new IVKnobControl(IRECT(10, 10, 90, 90), [](IControl*) {}, "", style);
+  auto* slider = new IVSliderControl(IRECT(110, 10, 150, 90), [](IControl*) {}, "", style);
+  auto* range = new IVRangeSliderControl(IRECT(170, 10, 350, 90), {-1, -1}, "", style);
+  g.AddControl(knob);
+  g.AddControl(slider);
+  g.AddControl(range);
+  knob->SetValue(0.5);
+  slider->SetValue(0.25);
+  range->SetValue(0.25, 0);
+  range->SetValue(0.75, 1);
+  g.DrawFullFrame();
+  EXPECT_TRUE(g.WritePNG(PicturePath("controls-knob-slider-range.png")));
+
+  const IColor value = style.colorSpec.GetColor(kX1), idle = style.colorSpec.GetColor(kFG);
+  // Knob centred at (50, 50), arc radius 39: half way, the arc runs from the anchor over the
+  // left to the top, and the pointer stands up from the centre.
+  EXPECT_TRUE(Near(g.Pixel(11, 50), Opaque(value))) << "arc at the left";
+  EXPECT_TRUE(Near(g.Pixel(89, 50), Opaque(kColorWhite))) << "no arc at the right";
+  EXPECT_TRUE(Near(g.Pixel(50, 25), Opaque(style.colorSpec.GetColor(kFR)))) << "pointer";
+  EXPECT_TRUE(Near(g.Pixel(40, 60), Opaque(idle))) << "disc";
+  // Slider track x 128..132, y 18..82, filled up to 66 below its handle.
+  EXPECT_TRUE(Near(g.Pixel(130, 79), Opaque(value)));
+  EXPECT_TRUE(Near(g.Pixel(130, 30), OverWhite(style.colorSpec.GetColor(kSH))))
+    << "unfilled track";
+  EXPECT_TRUE(Near(g.Pixel(130, 66), Opaque(idle))) << "handle";
+  // Range track x 178..342 around y 50: filled only between the handles, at 219 and 301.
+  EXPECT_TRUE(Near(g.Pixel(260, 50), Opaque(value)));
+  EXPECT_TRUE(Near(g.Pixel(190, 50), Opaque(kColorWhite)));
+  EXPECT_TRUE(Near(g.Pixel(219, 62), Opaque(idle))) << "first handle below the track";
+  EXPECT_TRUE(Near(g.Pixel(301, 40), Opaque(idle))) << "second handle above it";
 }
 
 TEST(ControlPixelsTest, PadSwatchPlotGroupAndSVGControlsDrawWhereTheirValuesSay)
 {
-  HeadlessDelegate delegate(1);
-  HeadlessGraphics g(delegate, 480, 120);
-  g.OpenWindow(nullptr);
+  WhitePanel panel(480, 120);
+  HeadlessGraphics& g = panel.g;
   ASSERT_TRUE(g.IsDrawingContextValid());
   const auto svg = [&g](const char* name, const std::string& body, int w, int h) {
     const std::string text = "<svg width=\"" + std::to_string(w) + "\" height=\""
@@ -131,15 +186,12 @@ TEST(ControlPixelsTest, PadSwatchPlotGroupAndSVGControlsDrawWhereTheirValuesSay)
                10);
   };
 
-  IVStyle style;
-  style.showLabel = false;
-  style.showValue = false;
+  IVStyle style = panel.style;
   style.drawShadows = false;
   IVStyle swatchStyle = style;
   swatchStyle.colorSpec = IVStyleColors({kColorRed, kColorGreen, kColorBlue, kColorYellow,
                                          kColorOrange, kColorIndigo, kColorViolet, kColorGray,
                                          kColorBlack});
-  g.AddPanelBackground(IPattern(kColorWhite));
   auto* pad = new IVXYPadControl(IRECT(10, 10, 110, 110), {-1, -1}, "", style);
   auto* swatch = new IVColorSwatchControl(IRECT(120, 10, 210, 100), "", nullptr, swatchStyle);
   auto* plot = new IVPlotControl(IRECT(220, 10, 310, 110),
