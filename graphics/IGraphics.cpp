@@ -94,8 +94,17 @@ void IGraphics::AddPopupMenuControl(const IText& text, const IRECT& bounds)
 {
   if (!mPopupControl)
   {
-    mPopupControl = std::make_unique<IPopupMenuControl>(text, bounds);
-    InitSpecialControl(mPopupControl.get());
+    AddPopupMenuControl(new IPopupMenuControl(-1, text, bounds));
+  }
+}
+
+void IGraphics::AddPopupMenuControl(IPopupMenuControl* control)
+{
+  std::unique_ptr<IPopupMenuControl> owned(control);
+  if (!mPopupControl)
+  {
+    mPopupControl = std::move(owned);
+    InitSpecialControl(control);
   }
 }
 
@@ -467,7 +476,7 @@ void IGraphics::ReleaseStaticStorage()
 IControl* IGraphics::FindControlAt(float x, float y, bool mouseOver, int& idx) const
 {
   idx = -1;
-  if (mPopupControl && mPopupControl->GetExpanded())
+  if (mPopupControl && mPopupControl->TakesPointer())
   {
     return mPopupControl.get();
   }

@@ -387,6 +387,8 @@ public:
   void AddCornerResizerFor(int mode, bool layoutOnResize, const IColor& color,
                            const IColor& mouseOverColor, const IColor& dragColor, float size);
   void AddPopupMenuControl(const IText& text, const IRECT& bounds = IRECT());
+  // Takes ownership; a second popup menu control is deleted.
+  void AddPopupMenuControl(IPopupMenuControl* control);
   void AddTextEntryControl();
   void AddBubbleControl(const IText& text);
   void AddBubbleControl(IBubbleControl* control);

@@ -182,10 +182,9 @@ void IGraphics::OnFocusLost()
   ReleaseMouseCapture();
   // A hidden menu or entry left open would take the next click or the next keys: end the menu
   // with nothing chosen and drop the entry's text.
-  if (mPopupControl && mPopupControl->GetExpanded())
+  if (mPopupControl)
   {
-    mPopupControl->Hide(true);
-    ApplyPopupMenuResult(nullptr);
+    mPopupControl->CloseMenu();
   }
   if (mTextEntryControl && mTextEntryControl->EditInProgress())
   {

@@ -72,6 +72,12 @@ void IGraphics::OpenTextEntry(IControl* control, const IText& text, const IRECT&
 void IGraphics::OpenMenu(IControl* control, IPopupMenu& menu, const IRECT& bounds, int valIdx,
                          bool isContext)
 {
+  // While the in-window menu is open or closing a new one is refused, before the requester of
+  // the open one is forgotten: its answer must still reach it.
+  if (mPopupControl && mPopupControl->GetState() != IPopupMenuControl::kCollapsed)
+  {
+    return;
+  }
   ReleaseMouseCapture();
   mInPopupMenu = control;
   mPopupMenuValIdx = valIdx;

@@ -77,31 +77,6 @@ void IBubbleControl::MeasureBubbleText(const char* str, IRECT& r) const
   GetUI()->MeasureText(mText, str, r);
 }
 
-IPopupMenuControl::IPopupMenuControl(const IText& text, const IRECT& bounds)
-: IControl(bounds)
-{
-  mText = text;
-  mHide = true;
-}
-
-void IPopupMenuControl::OpenMenu(IPopupMenu& menu, const IRECT& bounds)
-{
-  mMenu = &menu;
-  mAnchorArea = bounds;
-  mState = kExpanded;
-  IControl::Hide(false);
-}
-
-void IPopupMenuControl::Hide(bool hide)
-{
-  if (hide)
-  {
-    mState = kCollapsed;
-    mMenu = nullptr;
-  }
-  IControl::Hide(hide);
-}
-
 ITextEntryControl::ITextEntryControl() : IControl(IRECT())
 {
   mHide = true;

@@ -176,13 +176,13 @@ TEST(InputTest, FocusLossClearsMouseOverCaptureAndInWindowPrompts)
   e.g->OnMouseDown(Mouse(10, 10));
   IPopupMenu menu("m", 0, false, {"x"});
   e.g->OpenMenu(e.g->GetControl(1), menu, IRECT(0, 0, 10, 10), 0);
-  ASSERT_TRUE(e.g->GetPopupMenuControl()->GetExpanded());
+  ASSERT_TRUE(e.g->GetPopupMenuControl()->TakesPointer());
   // While the menu shows, every point belongs to it.
   EXPECT_EQ(e.g->GetMouseControl(200, 200, false), e.g->GetPopupMenuControl());
   e.g->OnFocusLost();
   EXPECT_EQ(e.g->GetMouseOver(), nullptr);
   EXPECT_FALSE(e.g->ControlIsCaptured());
-  EXPECT_FALSE(e.g->GetPopupMenuControl()->GetExpanded());
+  EXPECT_FALSE(e.g->GetPopupMenuControl()->TakesPointer());
 }
 
 TEST(InputTest, PlacementMovesResizesAndStoresTheParameterUnderThePointer)

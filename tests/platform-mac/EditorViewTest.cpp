@@ -104,10 +104,10 @@ TEST_F(EditorTest, LosingFocusEndsAnInWindowMenuAndDropsAnOpenEntry)
   IPopupMenu menu;
   menu.AddItem("one");
   g.OpenMenu(owner, menu, owner->GetRECT(), 0);
-  ASSERT_TRUE(g.GetPopupMenuControl()->GetExpanded());
+  ASSERT_TRUE(g.GetPopupMenuControl()->TakesPointer());
 
   window->resignKeyWindow();
-  EXPECT_FALSE(g.GetPopupMenuControl()->GetExpanded());
+  EXPECT_FALSE(g.GetPopupMenuControl()->TakesPointer());
   EXPECT_EQ(owner->chosen, std::vector<IPopupMenu*>{nullptr});
   EXPECT_EQ(g.GetControlInPopupMenu(), nullptr);
 
