@@ -64,12 +64,19 @@ TEST(IVTrackControlBaseTest, TracksSplitTheWidgetAndFindThePointer)
   v->OnMouseOut();
   EXPECT_EQ(v->GetMouseOverTrack(), -1);
 
-  auto* h = e.Add(new Tracks(IRECT(0, 100, 90, 160), "", PlainStyle(), {0, 1}, 0,
-                             EDirection::Horizontal));
+  // Rows pad top and bottom; each is named, and a track without a name shows none.
+  auto* h = e.Add(new Tracks(IRECT(0, 100, 90, 190), "", PlainStyle(), {0, 1, 3}, 0,
+                             EDirection::Horizontal, {"Left", "Right"}));
   h->SetTrackPadding(1.f);
   ExpectRect(h->GetTrackRects()[0], IRECT(0, 101, 90, 129));
-  ExpectRect(h->GetTrackRects()[1], IRECT(0, 131, 90, 159));
-  EXPECT_EQ(h->GetParamIdx(1), 1);
+  ExpectRect(h->GetTrackRects()[2], IRECT(0, 161, 90, 189));
+  EXPECT_EQ(h->GetParamIdx(2), 3);
+  e.g->Clear();
+  h->Draw(*e.g);
+  ASSERT_EQ(e.g->texts.size(), 2u);
+  EXPECT_EQ(e.g->texts[0].str, "Left");
+  ExpectRect(e.g->texts[0].bounds, h->GetTrackRects()[0]);
+  EXPECT_EQ(e.g->texts[1].str, "Right");
 }
 
 TEST(IVTrackControlBaseTest, BaselineFillsBetweenItAndTheValueWithTheMarkerAtTheValue)
