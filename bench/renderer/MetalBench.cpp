@@ -15,10 +15,10 @@ long long gFragments = 0;
 std::shared_ptr<MTLFunction> gFunction;
 MTLFragmentSpanBody gShade = nullptr;  // the body for the draw being drawn
 
-void countingSpan(const MTLFragmentSpan& span, const MTLShaderResources& resources, float (*colours)[4], bool* kept)
+void countingSpan(const MTLFragmentSpan& span, const MTLShaderResources& resources, MTLFragmentColours& out)
 {
   gFragments += span.count;
-  gShade(span, resources, colours, kept);
+  gShade(span, resources, out);
 }
 
 MTLFragmentSpanBody specialiseCounting(const MTLShaderResources& resources)

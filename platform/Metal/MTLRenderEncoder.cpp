@@ -525,14 +525,20 @@ inline Lanes inRGBAOrder(Lanes v)
     return v;
 }
 
-// Source-over blending or a plain write of a texel that stores all four channels under a mask
-// that writes them all: the common case, done on all four channels at once, in the texel's own
-// order (alpha comes fourth in both formats, so only the source is reordered).
+// A colour clamped to 0..1, as lanes in a whole texel's stored order (alpha comes fourth in both
+// formats, so only the colour channels may change places).
 template <bool kBGRA>
-inline void writeWholeTexel(const LaneConstants& k, bool blending, unsigned char* texel, const float colour[4])
+inline Lanes wholeSource(const LaneConstants& k, const float colour[4])
+{
+  return inRGBAOrder<kBGRA>(clamp01(k, Lanes{colour[0], colour[1], colour[2], colour[3]}));
+}
+
+// Source-over blending or a plain write of a clamped colour, in the texel's order, into a texel
+// that stores all four channels under a mask that writes them all: the common case, done on all
+// four channels at once.
+inline void blendWhole(const LaneConstants& k, bool blending, unsigned char* texel, Lanes out)
 {
   // The clamped source is 0..1, -0 or NaN: written as it is, a second clamp would change nothing.
-  Lanes out = inRGBAOrder<kBGRA>(clamp01(k, Lanes{colour[0], colour[1], colour[2], colour[3]}));
   if (blending)
   {
     // An opaque source leaves the target no share, and a source of zeros leaves it as it is (a
@@ -551,18 +557,25 @@ inline void writeWholeTexel(const LaneConstants& k, bool blending, unsigned char
   toBytes(out * k.toByte + k.half, texel);
 }
 
-// The colours of a span's fragments and whether each is kept: every fragment is kept when the
-// pipeline has no fragment function.
-void shadeSpan(const PixelPipeline& pp, const MTLFragmentSpan& span, float (*colours)[4], bool* kept)
+template <bool kBGRA>
+inline void writeWholeTexel(const LaneConstants& k, bool blending, unsigned char* texel, const float colour[4])
 {
+  blendWhole(k, blending, texel, wholeSource<kBGRA>(k, colour));
+}
+
+// The colours of a span's fragments; every fragment is kept when the pipeline has no fragment
+// function.
+void shadeSpan(const PixelPipeline& pp, const MTLFragmentSpan& span, MTLFragmentColours& out)
+{
+  out.form = MTLFragmentColours::PerFragment;
   if (pp.spanBody)
   {
-    pp.spanBody(span, *pp.resources, colours, kept);
+    pp.spanBody(span, *pp.resources, out);
     return;
   }
   if (!pp.fragment)
   {
-    std::fill(kept, kept + span.count, true);
+    std::fill(out.kept, out.kept + span.count, true);
     return;
   }
   // A function without a span body shades one fragment at a time.
@@ -572,20 +585,20 @@ void shadeSpan(const PixelPipeline& pp, const MTLFragmentSpan& span, float (*col
     for (int v = 0; v < kMTLMaxVaryings; v++)
       in.varyings[v] = span.first.varyings[v] + static_cast<float>(i) * span.step[v];
     in.position[0] = span.first.position[0] + static_cast<float>(i);
-    kept[i] = pp.fragment(in, *pp.resources, colours[i]);
+    out.kept[i] = pp.fragment(in, *pp.resources, out.colours[i]);
   }
 }
 
 // What happens to the shaded fragments of a span that starts at (x, y): from the stencil test to
 // the colour write.
-using SpanStage = void (*)(const PixelPipeline& pp, int64_t x, int64_t y, bool front, const float (*colours)[4],
-                           const bool* kept, int count);
+using SpanStage = void (*)(const PixelPipeline& pp, int64_t x, int64_t y, bool front, MTLFragmentColours& out,
+                           int count);
 
 // Any pipeline state. kWhole: four channels stored and all written.
 template <bool kWhole>
-void writePixels(const PixelPipeline& pp, int64_t x, int64_t y, bool front, const float (*colours)[4],
-                 const bool* kept, int count)
+void writePixels(const PixelPipeline& pp, int64_t x, int64_t y, bool front, MTLFragmentColours& out, int count)
 {
+  out.spread(count);
   unsigned char* stencil = pp.stencil ? pp.stencil + y * pp.stencilStride + x : nullptr;
   const MTLStencilDescriptor* sd = front ? pp.front : pp.back;
   unsigned char* texel = pp.colour ? pp.colour + y * pp.colourStride + x * pp.colourBpp : nullptr;
@@ -598,7 +611,7 @@ void writePixels(const PixelPipeline& pp, int64_t x, int64_t y, bool front, cons
       stencilApply(sd->stencilFailureOperation, *sd, pp.reference, stored);
       continue;
     }
-    if (!kept[i])
+    if (!out.kept[i])
       continue;
     if (stored)
       stencilApply(sd->depthStencilPassOperation, *sd, pp.reference, stored);
@@ -608,14 +621,14 @@ void writePixels(const PixelPipeline& pp, int64_t x, int64_t y, bool front, cons
     if (kWhole && (pp.sourceOver || !pp.blending))
     {
       if (pp.layout.channel[0] == 0)
-        writeWholeTexel<false>(pp.lanes, pp.blending, p, colours[i]);
+        writeWholeTexel<false>(pp.lanes, pp.blending, p, out.colours[i]);
       else
-        writeWholeTexel<true>(pp.lanes, pp.blending, p, colours[i]);
+        writeWholeTexel<true>(pp.lanes, pp.blending, p, out.colours[i]);
       continue;
     }
     float colour[4];
     for (int c = 0; c < 4; c++)
-      colour[c] = std::clamp(colours[i][c], 0.0f, 1.0f);
+      colour[c] = std::clamp(out.colours[i][c], 0.0f, 1.0f);
     if (pp.blending)
     {
       float dst[4];
@@ -631,15 +644,61 @@ void writePixels(const PixelPipeline& pp, int64_t x, int64_t y, bool front, cons
 }
 
 // The common state, with nothing left to decide per fragment: no stencil, source-over blending
-// into an RGBA or BGRA target with every channel written.
+// into an RGBA or BGRA target with every channel written. Each form of the colours is written as
+// the per-fragment form would be, byte for byte.
 template <bool kBGRA>
-void writeSourceOver(const PixelPipeline& pp, int64_t x, int64_t y, bool, const float (*colours)[4],
-                     const bool* kept, int count)
+void writeSourceOver(const PixelPipeline& pp, int64_t x, int64_t y, bool, MTLFragmentColours& out, int count)
 {
+  const LaneConstants& k = pp.lanes;
   unsigned char* texel = pp.colour + y * pp.colourStride + x * 4;
-  for (int i = 0; i < count; i++)
-    if (kept[i])
-      writeWholeTexel<kBGRA>(pp.lanes, true, texel + 4 * i, colours[i]);
+  switch (out.form)
+  {
+    case MTLFragmentColours::PerFragment:
+      for (int i = 0; i < count; i++)
+        if (out.kept[i])
+          writeWholeTexel<kBGRA>(k, true, texel + 4 * i, out.colours[i]);
+      break;
+    case MTLFragmentColours::Uniform:
+    {
+      const Lanes colour = wholeSource<kBGRA>(k, out.colours[0]);
+      if (colour[3] != 1.0f)
+      {
+        for (int i = 0; i < count; i++)
+          blendWhole(k, true, texel + 4 * i, colour);
+        break;
+      }
+      // Opaque: the same bytes everywhere.
+      unsigned char bytes[4];
+      toBytes(colour * k.toByte + k.half, bytes);
+      for (int i = 0; i < count; i++)
+        std::memcpy(texel + 4 * i, bytes, 4);
+      break;
+    }
+    case MTLFragmentColours::Texels:
+    {
+      // An opaque texel is stored as it is (its bytes come back from their conversion), in the
+      // target's order; a texel of zeros leaves the target as it is; any other is blended.
+      const int red = (out.texelFormat == MTLPixelFormatBGRA8Unorm) == kBGRA ? 0 : 2, blue = 2 - red;
+      for (int i = 0; i < count; i++)
+      {
+        const unsigned char* t = out.texels + 4 * i;
+        unsigned char* p = texel + 4 * i;
+        if (t[3] == 255)
+        {
+          p[0] = t[red];
+          p[1] = t[1];
+          p[2] = t[blue];
+          p[3] = 255;
+        }
+        else if (t[0] | t[1] | t[2] | t[3])
+        {
+          const Lanes colour = fromBytes(t) * k.toUnit;
+          blendWhole(k, true, p, red == 0 ? colour : __builtin_shufflevector(colour, colour, 2, 1, 0, 3));
+        }
+      }
+      break;
+    }
+  }
 }
 
 // Which pixels of a triangle are covered: both walkers below call span(y, first, last, w0, w1)
@@ -822,8 +881,7 @@ void rasterize(const PassState& st, const PixelPipeline& pp, const Vertex& v0, c
   run.first.position[3] = 1.0f;
   run.first.frontFacing = front;
   std::memcpy(run.step, &step, sizeof(run.step));
-  float colours[kMTLMaxSpan][4];
-  bool kept[kMTLMaxSpan];
+  MTLFragmentColours shaded;
   auto span = [&](int64_t y, int64_t x0, int64_t x1, int64_t w0, int64_t w1) {
     run.first.position[1] = static_cast<float>(y) + 0.5f;
     for (int64_t x = x0; x <= x1; x += kMTLMaxSpan, w0 += step0 * kMTLMaxSpan, w1 += step1 * kMTLMaxSpan)
@@ -833,8 +891,8 @@ void rasterize(const PassState& st, const PixelPipeline& pp, const Vertex& v0, c
       std::memcpy(run.first.varyings, &varyings, sizeof(run.first.varyings));
       run.first.position[0] = static_cast<float>(x) + 0.5f;
       run.count = static_cast<int>(std::min<int64_t>(kMTLMaxSpan, x1 - x + 1));
-      shadeSpan(pp, run, colours, kept);
-      kStage(pp, x, y, front, colours, kept, run.count);
+      shadeSpan(pp, run, shaded);
+      kStage(pp, x, y, front, shaded, run.count);
     }
   };
   if (narrowFits(minX, maxX, right - left, bottom - top))
@@ -1176,33 +1234,44 @@ bool onCentres(double position, double step, int count, int advance, int n, int&
   first = static_cast<int>(whole);
   return true;
 }
+
+// count texels of a four-channel format as colours in RGBA order.
+void readWholeTexels(const unsigned char* p, MTLPixelFormat format, int count, float (*out)[4])
+{
+  const LaneConstants k;
+  const bool bgra = format == MTLPixelFormatBGRA8Unorm;
+  for (int i = 0; i < count; i++)
+  {
+    const Lanes texel = fromBytes(p + 4 * i) * k.toUnit;
+    const Lanes rgba = bgra ? inRGBAOrder<true>(texel) : texel;
+    std::memcpy(out[i], &rgba, sizeof(rgba));
+  }
+}
 }  // namespace
+
+const unsigned char* MTLTexelsAtCentres(const MTLTexture& t, float u, float v, float du, float dv, int count)
+{
+  const int w = static_cast<int>(t.width()), h = static_cast<int>(t.height());
+  int x = 0, y = 0;
+  if (onCentres(double{u} * w - 0.5, double{du} * w, count, 1, w, x) &&
+      onCentres(double{v} * h - 0.5, double{dv} * h, count, 0, h, y))
+    return t.texel(x, y);
+  return nullptr;
+}
 
 void MTLSampleTextureRow(const MTLTexture& t, const MTLSamplerState& sampler, float u, float v, float du,
                          float dv, int count, float (*out)[4])
 {
-  const int w = static_cast<int>(t.width()), h = static_cast<int>(t.height());
-  int x = 0, y = 0;
   // At a texel's centre both filters give that texel, so a row of centres is the row of texels.
-  if (onCentres(double{u} * w - 0.5, double{du} * w, count, 1, w, x) &&
-      onCentres(double{v} * h - 0.5, double{dv} * h, count, 0, h, y))
+  if (const unsigned char* p = MTLTexelsAtCentres(t, u, v, du, dv, count))
   {
-    const unsigned char* p = t.texel(x, y);
-    const MTLPixelFormat format = t.pixelFormat();
-    if (format == MTLPixelFormatRGBA8Unorm || format == MTLPixelFormatBGRA8Unorm)
+    if (t.bytesPerPixel() == 4)
     {
-      const LaneConstants k;
-      for (int i = 0; i < count; i++)
-      {
-        Lanes texel = fromBytes(p + 4 * i) * k.toUnit;
-        if (format == MTLPixelFormatBGRA8Unorm)
-          texel = inRGBAOrder<true>(texel);
-        std::memcpy(out[i], &texel, sizeof(texel));
-      }
+      readWholeTexels(p, t.pixelFormat(), count, out);
     }
     else
     {
-      const TexelLayout layout = texelLayout(format);
+      const TexelLayout layout = texelLayout(t.pixelFormat());
       for (int i = 0; i < count; i++)
         readTexel(layout, p + i * t.bytesPerPixel(), out[i]);
     }
@@ -1210,4 +1279,20 @@ void MTLSampleTextureRow(const MTLTexture& t, const MTLSamplerState& sampler, fl
   }
   for (int i = 0; i < count; i++)
     MTLSampleTexture(t, sampler, u + static_cast<float>(i) * du, v + static_cast<float>(i) * dv, out[i]);
+}
+
+void MTLFragmentColours::spread(int count)
+{
+  if (form == Uniform)
+  {
+    for (int i = 1; i < count; i++)
+      std::memcpy(colours[i], colours[0], sizeof(colours[0]));
+  }
+  else if (form == Texels)
+  {
+    readWholeTexels(texels, texelFormat, count, colours);
+  }
+  if (form != PerFragment)
+    std::fill(kept, kept + count, true);
+  form = PerFragment;
 }

@@ -277,9 +277,30 @@ struct MTLFragmentSpan
   int count;  // 1..kMTLMaxSpan
 };
 
-// Writes the colour of every fragment of the span (each channel 0..1) and whether it is kept.
+// The colours of a span's fragments, each channel 0..1, in one of three forms: a colour for each
+// fragment and whether it is kept; one colour for every fragment, all kept; or a row of RGBA8 or
+// BGRA8 texels, one for each fragment, all kept, whose bytes / 255 are the colours (in RGBA order)
+// - so that a texture drawn texel for texel needs no conversion on the way.
+struct MTLFragmentColours
+{
+  enum Form
+  {
+    PerFragment,
+    Uniform,
+    Texels,
+  } form = PerFragment;
+  float colours[kMTLMaxSpan][4];  // Uniform: the colour is colours[0]
+  bool kept[kMTLMaxSpan];
+  const unsigned char* texels = nullptr;
+  MTLPixelFormat texelFormat = MTLPixelFormatInvalid;
+
+  // Puts the first count colours in the per-fragment form.
+  void spread(int count);
+};
+
+// Gives the colours of the span's fragments.
 using MTLFragmentSpanBody = void (*)(const MTLFragmentSpan& span, const MTLShaderResources& resources,
-                                     float (*colours)[4], bool* kept);
+                                     MTLFragmentColours& out);
 
 // Not Metal: a fragment function may come with a specialiser, which the rasteriser calls once per
 // draw with the draw's bindings and which returns the body that shades that draw's spans, the way
@@ -300,6 +321,12 @@ void MTLSampleTexture(const MTLTexture& texture, const MTLSamplerState& sampler,
 // texel centres one texel apart along a row, the texels are read as they are.
 void MTLSampleTextureRow(const MTLTexture& texture, const MTLSamplerState& sampler, float u, float v,
                          float du, float dv, int count, float (*out)[4]);
+
+// The first of count texels of one row that count points from (u, v) on in steps of (du, dv) fall
+// on the centres of, one texel apart (to within what a GPU's filter weights tell apart), with any
+// filter and addressing: the samples are those texels. Null when they do not.
+const unsigned char* MTLTexelsAtCentres(const MTLTexture& texture, float u, float v, float du, float dv,
+                                        int count);
 
 class MTLFunction
 {

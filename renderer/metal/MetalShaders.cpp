@@ -110,82 +110,171 @@ enum class Paint
   Glyph,     // glyph quads, whose texture coordinates are the atlas's
 };
 
+// A varying at fragment i of a span.
+float varying(const MTLFragmentSpan& span, int v, int i)
+{
+  return span.first.varyings[v] + static_cast<float>(i) * span.step[v];
+}
+
+// The fragments [first, last] of a span at which the scissor mask is surely 1 (empty when last <
+// first). Along an axis the mask is 1 where |s| <= extent - 0.5 / scale, s being affine along the
+// span; a margin of the mask's 1/256 keeps rounding on the inside.
+void insideScissor(const MNVGfragUniforms& u, const MTLFragmentSpan& span, int& first, int& last)
+{
+  const double px = span.first.varyings[kPosX], py = span.first.varyings[kPosY];
+  const double dx = span.step[kPosX], dy = span.step[kPosY];
+  double lo = 0.0, hi = span.count - 1;
+  for (int axis = 0; axis < 2; axis++)
+  {
+    const float* m = u.scissorMat;
+    const double s = m[axis] * px + m[4 + axis] * py + m[8 + axis];
+    const double ds = m[axis] * dx + m[4 + axis] * dy;
+    const double reach = u.scissorExt[axis] - (0.5 + 1.0 / 256.0) / u.scissorScale[axis];
+    double from = -1.0, to = -2.0;  // empty unless shown otherwise
+    if (ds == 0.0 && std::fabs(s) <= reach)
+    {
+      from = lo;
+      to = hi;
+    }
+    else if (ds != 0.0)
+    {
+      from = std::min((-reach - s) / ds, (reach - s) / ds);
+      to = std::max((-reach - s) / ds, (reach - s) / ds);
+    }
+    if (!(from <= to))  // also when not a number
+      from = 1.0, to = 0.0;
+    lo = std::max(lo, from);
+    hi = std::min(hi, to);
+  }
+  first = lo <= hi ? static_cast<int>(std::ceil(lo)) : span.count;
+  last = lo <= hi ? static_cast<int>(std::floor(hi)) : span.count - 1;
+}
+
+// The coverage of each fragment of a span (the anti-aliasing mask times the scissor mask) and
+// whether it is kept. Returns true when all are kept with one coverage, in coverage[0].
+template <bool kAntiAlias, bool kScissor>
+bool coverSpan(const MNVGfragUniforms& u, const MTLFragmentSpan& span, float* coverage, bool* kept)
+{
+  const int n = span.count;
+  // Inside a fill the mask's inputs do not change along the span.
+  bool uniform = !kAntiAlias || (span.step[kTexU] == 0.0f && span.step[kTexV] == 0.0f);
+  if (uniform)
+  {
+    const float mask = kAntiAlias ? strokeMask(u, span.first.varyings[kTexU], span.first.varyings[kTexV]) : 1.0f;
+    std::fill(coverage, coverage + n, mask);
+    std::fill(kept, kept + n, mask >= u.strokeThr || !kAntiAlias);
+    uniform = kept[0];
+  }
+  else
+  {
+    for (int i = 0; i < n; i++)
+    {
+      coverage[i] = strokeMask(u, varying(span, kTexU, i), varying(span, kTexV, i));
+      kept[i] = coverage[i] >= u.strokeThr;
+    }
+  }
+  if constexpr (kScissor)
+  {
+    int first = 0, last = 0;
+    insideScissor(u, span, first, last);
+    for (int i = 0; i < n; i++)
+    {
+      if (i >= first && i <= last)
+        continue;
+      const float mask = scissorMask(u, varying(span, kPosX, i), varying(span, kPosY, i));
+      coverage[i] *= mask;
+      uniform = uniform && mask == 1.0f;
+    }
+  }
+  return uniform;
+}
+
 // The fragment function for one kind of paint, with or without the anti-aliasing mask and the
 // scissor, a span at a time; a draw's uniforms decide which one runs (see specialise).
 template <bool kAntiAlias, Paint kPaint, bool kScissor>
-void shade(const MTLFragmentSpan& span, const MTLShaderResources& resources, float (*colours)[4], bool* kept)
+void shade(const MTLFragmentSpan& span, const MTLShaderResources& resources, MTLFragmentColours& out)
 {
   const MNVGfragUniforms& u = *uniforms(resources);
-  const float* first = span.first.varyings;
-  const float* step = span.step;
-  // The texture coordinates are affine in the position, so they step evenly along the span too.
-  float texels[kMTLMaxSpan][4];
-  if constexpr (kPaint == Paint::Glyph)
+  const int n = span.count;
+  float coverage[kMTLMaxSpan];
+  const bool uniform = coverSpan<kAntiAlias, kScissor>(u, span, coverage, out.kept);
+  // The uniforms in locals: stores through out could otherwise change them as far as the compiler
+  // knows, and every fragment would reload them.
+  float inner[4], outer[4];
+  std::memcpy(inner, u.innerCol, sizeof(inner));
+  std::memcpy(outer, u.outerCol, sizeof(outer));
+  if constexpr (kPaint == Paint::Solid)
   {
-    sampleRow(u, resources, first[kTexU], first[kTexV], step[kTexU], step[kTexV], span.count, texels);
+    if (uniform)
+    {
+      out.form = MTLFragmentColours::Uniform;
+      for (int c = 0; c < 4; c++)
+        out.colours[0][c] = inner[c] * coverage[0];
+      return;
+    }
+    for (int i = 0; i < n; i++)
+      for (int c = 0; c < 4; c++)
+        out.colours[i][c] = inner[c] * coverage[i];
   }
-  else if constexpr (kPaint == Paint::Image)
+  else if constexpr (kPaint == Paint::Gradient)
   {
-    float pt[2];
-    transform(u.paintMat, first[kPosX], first[kPosY], &pt[0], &pt[1]);
-    const float dx = u.paintMat[0] * step[kPosX] + u.paintMat[4] * step[kPosY];
-    const float dy = u.paintMat[1] * step[kPosX] + u.paintMat[5] * step[kPosY];
-    sampleRow(u, resources, pt[0] / u.extent[0], pt[1] / u.extent[1], dx / u.extent[0], dy / u.extent[1],
-              span.count, texels);
+    for (int i = 0; i < n; i++)
+    {
+      float pt[2];
+      transform(u.paintMat, varying(span, kPosX, i), varying(span, kPosY, i), &pt[0], &pt[1]);
+      const float d = clamp01((roundedBoxDistance(pt[0], pt[1], u.extent[0], u.extent[1], u.radius) +
+                               u.feather * 0.5f) / u.feather);
+      for (int c = 0; c < 4; c++)
+        out.colours[i][c] = (inner[c] * (1.0f - d) + outer[c] * d) * coverage[i];
+    }
   }
-  for (int i = 0; i < span.count; i++)
+  else
   {
-    const float at = static_cast<float>(i);
-    const float px = first[kPosX] + at * step[kPosX], py = first[kPosY] + at * step[kPosY];
-    const float scissor = kScissor ? scissorMask(u, px, py) : 1.0f;
-    // Results are made in a local array and copied out once: stores through colours could
-    // otherwise change the uniforms as far as the compiler knows, and every channel would reload
-    // them.
-    float out[4];
+    // The texture coordinates are affine in the position, so they step evenly along the span too.
+    float s, t, ds, dt;
     if constexpr (kPaint == Paint::Glyph)
     {
-      for (int c = 0; c < 4; c++)
-        out[c] = texels[i][c] * scissor * u.innerCol[c];
+      s = span.first.varyings[kTexU];
+      t = span.first.varyings[kTexV];
+      ds = span.step[kTexU];
+      dt = span.step[kTexV];
     }
     else
     {
-      float strokeAlpha = 1.0f;
-      if constexpr (kAntiAlias)
+      const float* m = u.paintMat;
+      transform(m, span.first.varyings[kPosX], span.first.varyings[kPosY], &s, &t);
+      s /= u.extent[0];
+      t /= u.extent[1];
+      ds = (m[0] * span.step[kPosX] + m[4] * span.step[kPosY]) / u.extent[0];
+      dt = (m[1] * span.step[kPosX] + m[5] * span.step[kPosY]) / u.extent[1];
+      // A premultiplied texture drawn texel for texel, fully covered and untinted: the texels are
+      // the colours.
+      const MTLTexture* texture = resources.textures[0];
+      if (uniform && coverage[0] == 1.0f && u.texType == MNVG_TEXTYPE_PREMULTIPLIED && texture &&
+          texture->bytesPerPixel() == 4 && inner[0] == 1.0f && inner[1] == 1.0f && inner[2] == 1.0f &&
+          inner[3] == 1.0f)
       {
-        strokeAlpha = strokeMask(u, first[kTexU] + at * step[kTexU], first[kTexV] + at * step[kTexV]);
-        kept[i] = strokeAlpha >= u.strokeThr;
-        if (!kept[i])
-          continue;
-      }
-      const float coverage = strokeAlpha * scissor;
-      if constexpr (kPaint == Paint::Solid)
-      {
-        for (int c = 0; c < 4; c++)
-          out[c] = u.innerCol[c] * coverage;
-      }
-      else if constexpr (kPaint == Paint::Image)
-      {
-        for (int c = 0; c < 4; c++)
-          out[c] = texels[i][c] * u.innerCol[c] * coverage;
-      }
-      else
-      {
-        float pt[2];
-        transform(u.paintMat, px, py, &pt[0], &pt[1]);
-        const float d = clamp01((roundedBoxDistance(pt[0], pt[1], u.extent[0], u.extent[1], u.radius) +
-                                 u.feather * 0.5f) / u.feather);
-        for (int c = 0; c < 4; c++)
-          out[c] = (u.innerCol[c] * (1.0f - d) + u.outerCol[c] * d) * coverage;
+        out.texels = MTLTexelsAtCentres(*texture, s, t, ds, dt, n);
+        if (out.texels)
+        {
+          out.form = MTLFragmentColours::Texels;
+          out.texelFormat = texture->pixelFormat();
+          return;
+        }
       }
     }
-    std::memcpy(colours[i], out, sizeof(out));
-    kept[i] = true;
+    float texels[kMTLMaxSpan][4];
+    sampleRow(u, resources, s, t, ds, dt, n, texels);
+    for (int i = 0; i < n; i++)
+      for (int c = 0; c < 4; c++)
+        out.colours[i][c] = kPaint == Paint::Glyph ? texels[i][c] * coverage[i] * inner[c]
+                                                   : texels[i][c] * inner[c] * coverage[i];
   }
 }
 
-void discard(const MTLFragmentSpan& span, const MTLShaderResources&, float (*)[4], bool* kept)
+void discard(const MTLFragmentSpan& span, const MTLShaderResources&, MTLFragmentColours& out)
 {
-  std::fill(kept, kept + span.count, false);
+  std::fill(out.kept, out.kept + span.count, false);
 }
 
 // Without a scissor the matrix maps every point to the middle of the scissor's extent, where the
@@ -228,11 +317,11 @@ bool fragmentShader(const MTLFragmentIn& in, const MTLShaderResources& resources
   MTLFragmentSpan span{};
   span.first = in;
   span.count = 1;
-  float colours[1][4];
-  bool kept = false;
-  specialise<kAntiAlias>(resources)(span, resources, colours, &kept);
-  std::memcpy(colour, colours[0], sizeof(colours[0]));
-  return kept;
+  MTLFragmentColours out;
+  specialise<kAntiAlias>(resources)(span, resources, out);
+  out.spread(1);
+  std::memcpy(colour, out.colours[0], sizeof(out.colours[0]));
+  return out.kept[0];
 }
 }  // namespace
 

@@ -30,15 +30,15 @@ bool constantFragment(const MTLFragmentIn&, const MTLShaderResources& resources,
 // colour a span body that paints each fragment of a span with it.
 bool discardingFragment(const MTLFragmentIn&, const MTLShaderResources&, float*) { return false; }
 
-void constantSpan(const MTLFragmentSpan& span, const MTLShaderResources& resources, float (*colours)[4], bool* kept)
+void constantSpan(const MTLFragmentSpan& span, const MTLShaderResources& resources, MTLFragmentColours& out)
 {
   for (int i = 0; i < span.count; i++)
-    kept[i] = constantFragment(span.first, resources, colours[i]);
+    out.kept[i] = constantFragment(span.first, resources, out.colours[i]);
 }
 
-void discardingSpan(const MTLFragmentSpan& span, const MTLShaderResources&, float (*)[4], bool* kept)
+void discardingSpan(const MTLFragmentSpan& span, const MTLShaderResources&, MTLFragmentColours& out)
 {
-  std::fill(kept, kept + span.count, false);
+  std::fill(out.kept, out.kept + span.count, false);
 }
 
 int specialisations = 0;
@@ -49,7 +49,40 @@ MTLFragmentSpanBody specialiseFragment(const MTLShaderResources& resources)
   return resources.buffers[0].contents() ? constantSpan : discardingSpan;
 }
 
-const char kLibrary[] = "MTLB" "pixelVertex\0" "constantFragment\0" "specialisedFragment\0";
+// Gives the colours of a 4 x 4 picture, or one colour, in the form asked for: each form must be
+// written as the per-fragment form of the same colours is.
+struct FormPicture
+{
+  MTLFragmentColours::Form form = MTLFragmentColours::PerFragment;
+  bool uniformSource = false;      // the colours are `uniform` everywhere, else the texels'
+  unsigned char texels[4][4][4];   // RGBA, by row
+  unsigned char stored[4][4][4];   // the same as texelFormat stores them
+  MTLPixelFormat texelFormat = MTLPixelFormatRGBA8Unorm;
+  float uniform[4] = {};
+} formPicture;
+
+void formSpan(const MTLFragmentSpan& span, const MTLShaderResources&, MTLFragmentColours& out)
+{
+  const FormPicture& p = formPicture;
+  const int x = static_cast<int>(span.first.position[0]), y = static_cast<int>(span.first.position[1]);
+  out.form = p.form;
+  if (p.form == MTLFragmentColours::Texels)
+  {
+    out.texels = p.stored[y][x];
+    out.texelFormat = p.texelFormat;
+    return;
+  }
+  for (int i = 0; i < span.count; i++)
+  {
+    for (int c = 0; c < 4; c++)
+      out.colours[i][c] = p.uniformSource ? p.uniform[c] : p.texels[y][x + i][c] * (1.0f / 255.0f);
+    out.kept[i] = true;
+  }
+}
+
+MTLFragmentSpanBody specialiseForm(const MTLShaderResources&) { return formSpan; }
+
+const char kLibrary[] = "MTLB" "pixelVertex\0" "constantFragment\0" "specialisedFragment\0" "formFragment\0";
 
 struct Rig
 {
@@ -66,6 +99,7 @@ struct Rig
     MTLRegisterVertexFunction("pixelVertex", pixelVertex);
     MTLRegisterFragmentFunction("constantFragment", constantFragment);
     MTLRegisterFragmentFunction("specialisedFragment", discardingFragment, specialiseFragment);
+    MTLRegisterFragmentFunction("formFragment", discardingFragment, specialiseForm);
     library = device->newLibraryWithData(kLibrary, sizeof(kLibrary), nullptr);
     target = device->newTextureWithDescriptor(MTLTextureDescriptor::texture2DDescriptorWithPixelFormat(format, size, size, false));
     stencil = device->newTextureWithDescriptor(
@@ -483,6 +517,60 @@ TEST(Metal, ASpecialisedFragmentFunctionRunsTheBodyChosenOncePerDraw)
   EXPECT_EQ(specialisations, 1);
   EXPECT_EQ(rig.at(0, 0)[1], 255);
   EXPECT_EQ(rig.at(3, 3)[1], 255);
+}
+
+TEST(Metal, UniformAndTexelColoursAreWrittenAsTheSameColoursFragmentByFragment)
+{
+  // Opaque, empty and partly covering texels, premultiplied.
+  const unsigned char kTexels[16][4] = {
+      {255, 0, 0, 255}, {0, 0, 0, 0},      {100, 50, 25, 128}, {1, 2, 3, 4},
+      {250, 240, 230, 254}, {0, 0, 0, 255}, {255, 255, 255, 255}, {128, 128, 128, 128},
+      {10, 0, 200, 201}, {0, 0, 0, 1},      {7, 0, 0, 0},       {90, 90, 0, 90},
+      {255, 255, 255, 255}, {3, 200, 9, 255}, {60, 61, 62, 63}, {0, 255, 0, 255},
+  };
+  FormPicture& p = formPicture;
+  std::memcpy(p.texels, kTexels, sizeof(kTexels));
+  const unsigned char background[4] = {30, 60, 90, 200};
+  const float noColour[4] = {};
+  const float uniforms[][4] = {{1.0f, 0.5f, 0.25f, 1.0f}, {0.3f, 0.2f, 0.1f, 0.5f}, {0, 0, 0, 0}};
+  for (MTLPixelFormat format : {MTLPixelFormatRGBA8Unorm, MTLPixelFormatBGRA8Unorm})
+  {
+    Rig rig(format);
+    // Source-over, which writes each form directly, and adding, which goes fragment by fragment.
+    for (MTLBlendFactor dst : {MTLBlendFactorOneMinusSourceAlpha, MTLBlendFactorOne})
+    {
+      MTLRenderPipelineDescriptor d = rig.pipeline(true, MTLBlendFactorOne, dst)->descriptor;
+      d.fragmentFunction = rig.library->newFunctionWithName("formFragment");
+      const std::shared_ptr<MTLRenderPipelineState> state = rig.device->newRenderPipelineStateWithDescriptor(d, nullptr);
+      auto drawn = [&](MTLFragmentColours::Form form) {
+        p.form = form;
+        rig.fillTarget(background);
+        rig.draw(kFullQuad, noColour, state);
+        std::vector<unsigned char> pixels;
+        for (int y = 0; y < 4; y++)
+          pixels.insert(pixels.end(), rig.at(0, y), rig.at(0, y) + 16);
+        return pixels;
+      };
+      for (MTLPixelFormat texelFormat : {MTLPixelFormatRGBA8Unorm, MTLPixelFormatBGRA8Unorm})
+      {
+        const bool swap = texelFormat == MTLPixelFormatBGRA8Unorm;
+        for (int i = 0; i < 16; i++)
+          for (int c = 0; c < 4; c++)
+            p.stored[i / 4][i % 4][c] = kTexels[i][swap && c != 1 && c != 3 ? 2 - c : c];
+        p.texelFormat = texelFormat;
+        p.uniformSource = false;
+        EXPECT_EQ(drawn(MTLFragmentColours::Texels), drawn(MTLFragmentColours::PerFragment))
+            << "target " << format << " texels " << texelFormat << " blend " << dst;
+      }
+      for (const float* colour : uniforms)
+      {
+        std::memcpy(p.uniform, colour, sizeof(p.uniform));
+        p.uniformSource = true;
+        EXPECT_EQ(drawn(MTLFragmentColours::Uniform), drawn(MTLFragmentColours::PerFragment))
+            << "target " << format << " alpha " << colour[3] << " blend " << dst;
+      }
+    }
+  }
 }
 
 TEST(Metal, LinearSamplingMixesFourTexelsInRgbaOrder)

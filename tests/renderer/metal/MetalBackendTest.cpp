@@ -193,7 +193,8 @@ TEST_F(MetalBackendTest, ScissorGradientAndImagePaintsShadeTheirPixels)
 
 TEST_F(MetalBackendTest, AnImageDrawnTexelForTexelIsBlendedTexelForTexel)
 {
-  // 16 x 8 texels of straight colour, opaque, transparent and two partial alphas in turn.
+  // 16 x 8 texels, opaque, transparent and two partial alphas in turn, with no colour channel
+  // above alpha: valid both as straight and as premultiplied colour.
   constexpr int kW = 16, kH = 8;
   unsigned char texels[kW * kH * 4];
   auto texel = [&](int x, int y) { return texels + (y * kW + x) * 4; };
@@ -202,56 +203,72 @@ TEST_F(MetalBackendTest, AnImageDrawnTexelForTexelIsBlendedTexelForTexel)
     {
       static constexpr unsigned char kAlpha[4] = {255, 0, 128, 64};
       unsigned char* t = texel(x, y);
-      t[0] = static_cast<unsigned char>(x * 16);
-      t[1] = static_cast<unsigned char>(y * 32);
-      t[2] = 200;
       t[3] = kAlpha[(x + y) % 4];
+      t[0] = std::min<unsigned char>(static_cast<unsigned char>(x * 16), t[3]);
+      t[1] = std::min<unsigned char>(static_cast<unsigned char>(y * 32), t[3]);
+      t[2] = std::min<unsigned char>(200, t[3]);
     }
   const std::array<int, 4> background{40, 80, 120, 255};
   mvgSetClearColor(ctx, vgColorRGBA(40, 80, 120, 255));
   vgBeginFrame(ctx, kWidth, kHeight, 1);
-  const int image = vgCreateImageFromPixels(ctx, kW, kH, 0, texels);
-  // At whole pixels, cut by a scissor after 10 columns; and half a pixel along, uncut.
-  vgSetScissor(ctx, 20, 10, 10, kH);
-  vgBeginPath(ctx);
-  vgRect(ctx, 20, 10, kW, kH);
-  vgSetFillPaint(ctx, vgImagePaint(ctx, 20, 10, kW, kH, 0, image, 1));
-  vgFill(ctx);
-  vgResetScissor(ctx);
-  vgBeginPath(ctx);
-  vgRect(ctx, 60.5f, 10, kW, kH);
-  vgSetFillPaint(ctx, vgImagePaint(ctx, 60.5f, 10, kW, kH, 0, image, 1));
-  vgFill(ctx);
+  // Straight colour from row 10, premultiplied from row 30: at whole pixels, cut by a scissor
+  // after 10 columns; and half a pixel along, uncut.
+  const struct
+  {
+    int flags;
+    float top;
+  } kinds[] = {{0, 10}, {NVG_IMAGE_PREMULTIPLIED, 30}};
+  for (const auto& kind : kinds)
+  {
+    const int image = vgCreateImageFromPixels(ctx, kW, kH, kind.flags, texels);
+    vgSetScissor(ctx, 20, kind.top, 10, kH);
+    vgBeginPath(ctx);
+    vgRect(ctx, 20, kind.top, kW, kH);
+    vgSetFillPaint(ctx, vgImagePaint(ctx, 20, kind.top, kW, kH, 0, image, 1));
+    vgFill(ctx);
+    vgResetScissor(ctx);
+    vgBeginPath(ctx);
+    vgRect(ctx, 60.5f, kind.top, kW, kH);
+    vgSetFillPaint(ctx, vgImagePaint(ctx, 60.5f, kind.top, kW, kH, 0, image, 1));
+    vgFill(ctx);
+  }
   vgEndFrame(ctx);
   savePng("metal-image-texels.png");
 
-  // Source-over of a straight colour c of alpha a (0..1) on the background, channel by channel.
-  auto over = [&](const float c[4], int channel) {
-    const float a = c[3];
-    return channel == 3 ? 255.0f : c[channel] * a + background[channel] * (1.0f - a);
-  };
-  for (int y = 0; y < kH; y++)
-    for (int x = 0; x < kW; x++)
-    {
-      float c[4];
-      for (int i = 0; i < 4; i++)
-        c[i] = texel(x, y)[i] * (i == 3 ? 1.0f / 255.0f : 1.0f);
-      for (int i = 0; i < 4; i++)
+  for (const auto& kind : kinds)
+  {
+    const bool premultiplied = kind.flags != 0;
+    const int top = static_cast<int>(kind.top);
+    // Source-over of colour c of alpha a (0..255) on the background, channel by channel.
+    auto over = [&](const float c[4], int channel) {
+      const float a = c[3] / 255.0f;
+      return channel == 3 ? 255.0f : c[channel] * (premultiplied ? 1.0f : a) + background[channel] * (1.0f - a);
+    };
+    for (int y = 0; y < kH; y++)
+      for (int x = 0; x < kW; x++)
       {
-        if (x < 10)
-          EXPECT_NEAR(pixel(20 + x, 10 + y)[i], over(c, i), 1) << x << "," << y << " channel " << i;
-        else
-          EXPECT_EQ(pixel(20 + x, 10 + y)[i], background[i]) << x << "," << y << " channel " << i;
+        const std::string where = std::to_string(x) + "," + std::to_string(y) + (premultiplied ? " premultiplied" : "");
+        float c[4];
+        for (int i = 0; i < 4; i++)
+          c[i] = texel(x, y)[i];
+        for (int i = 0; i < 4; i++)
+        {
+          if (x < 10)
+            EXPECT_NEAR(pixel(20 + x, top + y)[i], over(c, i), 1) << where << " channel " << i;
+          else
+            EXPECT_EQ(pixel(20 + x, top + y)[i], background[i]) << where << " channel " << i;
+        }
+        if (x + 1 == kW)
+          continue;
+        // Inside the shifted copy each pixel is the mean of two texels (premultiplied after, for
+        // straight colour).
+        float mean[4];
+        for (int i = 0; i < 4; i++)
+          mean[i] = (c[i] + texel(x + 1, y)[i]) / 2.0f;
+        for (int i = 0; i < 4; i++)
+          EXPECT_NEAR(pixel(61 + x, top + y)[i], over(mean, i), 2) << where << " channel " << i;
       }
-      if (x + 1 == kW)
-        continue;
-      // Inside the shifted copy each pixel is the mean of two texels, premultiplied after.
-      float mean[4];
-      for (int i = 0; i < 4; i++)
-        mean[i] = (c[i] + texel(x + 1, y)[i] * (i == 3 ? 1.0f / 255.0f : 1.0f)) / 2.0f;
-      for (int i = 0; i < 4; i++)
-        EXPECT_NEAR(pixel(61 + x, 10 + y)[i], over(mean, i), 2) << x << "," << y << " channel " << i;
-    }
+  }
 }
 
 TEST_F(MetalBackendTest, ConvexPathIsOneFillWithoutQuadOthersUseTheStencil)
