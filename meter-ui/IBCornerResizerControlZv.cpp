@@ -61,9 +61,11 @@ void IBCornerResizerControlZv::OnMouseDblClick(float, float, const IMouseMod& mo
   FireEditorAction(*this, scales ? mScaleResetId : mSizeResetId);
 }
 
+// The graphics object also calls this when the control is attached and when the plug-in
+// resizes the editor itself; only a drag of this handle is the user's new size or scale.
 void IBCornerResizerControlZv::OnRescale()
 {
-  if (mMode == kNone)
+  if (mMode == kNone || !mGraphics->GetResizingInProcess())
     return;
   FireEditorAction(*this, mGraphics->GetResizerMode() == IGraphics::kResizeScale ? mScaleCommitId
                                                                                 : mSizeCommitId);

@@ -313,6 +313,18 @@ TEST_F(Resizer, SizeAndScaleIds)
   EXPECT_EQ(editor.dlg.Ids(), (std::vector<int>{200, 202, 201, 203}));
 }
 
+TEST_F(Resizer, ReportsOnlyADragOfItsHandle)
+{
+  auto* resizer = new IBCornerResizerControlZv(IBitmap(&handle, 2, false, "resizer"), IRECT(0, 0, 400, 300), 200,
+                                               201, 202, 203, 0.f, 0.f);
+  editor.g->AddControl(resizer);
+  editor.g->Resize(500, 400, 1.f);
+  EXPECT_TRUE(editor.dlg.actions.empty());
+  resizer->OnMouseDown(490, 390, IMouseMod(true));
+  resizer->OnRescale();
+  EXPECT_EQ(editor.dlg.Ids(), std::vector<int>{200});
+}
+
 TEST_F(Resizer, ModeFollowsTheIdsGiven)
 {
   struct Case
