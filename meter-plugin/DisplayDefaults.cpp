@@ -30,11 +30,6 @@ uint32_t ReadHex(const char* text)
   return value;
 }
 
-IColor ColorOfWord(uint32_t rgb, int alpha)
-{
-  return IColor(alpha, (rgb >> 16) & 255, (rgb >> 8) & 255, rgb & 255);
-}
-
 // The colours and their packed words.
 void SetMeterColors(MeterColorSet& set, const char* const (&texts)[kMeterColorCount])
 {
@@ -58,12 +53,12 @@ IColor Vantorelix::ColorFromHex(const char* text)
 {
   if (!text || text[0] != '#')
     return IColor(255, 0, 0, 0);
-  return ColorOfWord(ReadHex(text + 1), 255);
+  return ColorFromWord(ReadHex(text + 1), 255);
 }
 
 IColor Vantorelix::ColorFromHexAlpha(const char* text, int alpha)
 {
-  return ColorOfWord(text && *text ? ReadHex(text + 1) : 0, alpha);
+  return ColorFromWord(text && *text ? ReadHex(text + 1) : 0, alpha);
 }
 
 void Vantorelix::SetDefaultMeterColorsA()

@@ -1,5 +1,4 @@
-// What a settings change tells an open editor. Both hooks return at once while no editor is
-// available.
+// What a settings change tells the open graph.
 
 #include "graphics/IGraphics.h"
 #include "meter-plugin/Vantorelix.h"
@@ -18,14 +17,6 @@ constexpr double kGraphTimeScaleTable[] = {0.333, 0.5, 1, 2, 4, 6, 8, 10, 20, 40
 double Vantorelix::GraphTimeFactor(int step)
 {
   return step >= 0 && step < static_cast<int>(std::size(kGraphTimeScaleTable)) ? kGraphTimeScaleTable[step] : 1.0;
-}
-
-// The controls draw from the settings mirrors, so a changed setting only has to redraw them.
-void Vantorelix::ConfigureMeterScales()
-{
-  if (iplug::igraphics::IGraphics* ui = AvailableGraphics())
-    for (int i = 0; i < ui->NControls(); ++i)
-      ui->GetControl(i)->SetDirty(false);
 }
 
 void Vantorelix::UpdateGraphSettings()

@@ -64,6 +64,7 @@ Vantorelix::Vantorelix(const iplug::InstanceInfo& info)
   mSettings.guiWidth = static_cast<int32_t>(GetParam(kGuiWidth)->Value());
   mSettings.guiHeight = static_cast<int32_t>(GetParam(kGuiHeight)->Value());
   mSettings.layout = static_cast<int32_t>(GetParam(kGuiLayout)->Value());
+  InitPlugControls();
 }
 
 // Members release themselves; the histories free every point whatever their flags say, so a
@@ -88,6 +89,7 @@ void Vantorelix::ResetProcessing()
     mPDCLatency = mChain.latency;
     if (mPDCLatency != GetLatency())
       NotifyLatency(*this, mPDCLatency);
+    ConfigureMeterScales();
   }
   mChain.nInputs = NChannels(iplug::kInput);
   mChain.nOutputs = NChannels(iplug::kOutput);

@@ -9,6 +9,7 @@
 #include "meter-engine/MeasurementRecords.h"
 #include "meter-engine/PeakLimiter.h"
 #include "meter-engine/WeightingFilter.h"
+#include "meter-plugin/EditorLayout.h"
 #include "meter-plugin/MeterSettings.h"
 #include "meter-plugin/PluginPaths.h"
 #include "meter-plugin/XmlPresets.h"
@@ -18,6 +19,7 @@
 #include <cstdio>
 #include <memory>
 #include <span>
+#include <thread>
 #include <utility>
 #include <vector>
 
@@ -38,6 +40,9 @@ struct DisplayRequests {
   // A host that learns the latency from the audio side has it reported by the idle hook, since
   // telling the host's listeners is not for the audio thread.
   std::atomic<uint8_t> latencyReport{0};
+  // A display setting changed on a thread other than the editor's: the idle hook configures
+  // the meters and scales on the main thread.
+  std::atomic<uint8_t> scaleConfiguration{0};
 };
 
 // The preset records the preset menu offers: the factory presets and the user's preset files.
@@ -65,20 +70,6 @@ struct PreparedChain {
   int32_t latency = 0;  // samples the chain delays the audio by
 };
 
-// Positions in the editor's control list of the controls the editor actions look up; -1 for
-// none. The layout records them as it attaches the controls.
-struct EditorControlPositions {
-  int csvExport = -1;
-  int logExport = -1;
-  int readoutColorsLoad = -1;
-  int readoutColorsSave = -1;
-  int meterColorsALoad = -1;
-  int meterColorsASave = -1;
-  int meterColorsBLoad = -1;
-  int meterColorsBSave = -1;
-  int graph = -1;
-};
-
 class IBPresetMenuZv;
 class IGraphControl;
 class IVFileSelectorControlHiddenZv;
@@ -93,6 +84,8 @@ public:
   static constexpr int kFixedGuiScaleSteps = 11;
   // The largest latency the chain reports: the limiter's look-ahead and its extra delay.
   static constexpr int kMaxChainLatency = 127;
+  // The editor redraws at this rate.
+  static constexpr double kEditorFrameRate = 60.0;
 
   explicit Vantorelix(const iplug::InstanceInfo& info = {});
   ~Vantorelix() override;
@@ -103,7 +96,11 @@ public:
   // A host that activates the plug-in at transport start restarts a synchronised measurement.
   void SetActive(bool active) override;
   void EditorOpened() override;
-  void EditorClosed() override { mEditorOpen = 0; }
+  void EditorClosed() override
+  {
+    mEditorOpen = 0;
+    mEditorReady = 0;
+  }
   bool IsEditorOpen() const { return mEditorOpen != 0; }
   void IdleTick() override;
 
@@ -138,6 +135,11 @@ public:
   static iplug::igraphics::IColor ColorFromHex(const char* text);
   // The text after its first character as hexadecimal RRGGBB, with the given alpha.
   static iplug::igraphics::IColor ColorFromHexAlpha(const char* text, int alpha);
+  // A packed 0xRRGGBB word with the given alpha.
+  static iplug::igraphics::IColor ColorFromWord(uint32_t rgb, int alpha = 255)
+  {
+    return iplug::igraphics::IColor(alpha, (rgb >> 16) & 255, (rgb >> 8) & 255, rgb & 255);
+  }
   static uint32_t PackColor(const iplug::igraphics::IColor& color)
   {
     return static_cast<uint32_t>((color.R << 16) + (color.G << 8) + color.B);
@@ -213,9 +215,32 @@ public:
   // Sets a host parameter from inside the plug-in: host and editor are told, the change hook is
   // not called.
   void PushParameterValue(int paramIdx, bool isNormalised, double value);
-  // Editor-side hooks; both return at once while no editor is available.
+  // Brings the open editor in line with the display settings: tooltips, the visible view,
+  // read-out captions and colours, scales, bars and graph. Off the editor's thread it only asks
+  // the idle hook to do so; it does nothing before the editor is laid out.
   void ConfigureMeterScales();
+  // Hands the histories and the graph settings to the graph; nothing while no editor is open.
   void UpdateGraphSettings();
+
+  // ---- editor construction (layout/)
+  // Installs the make-graphics and layout callbacks in the editor delegate.
+  void InitPlugControls();
+  // A new graphics object for the stored size, scale and layout.
+  iplug::igraphics::IGraphics* MakeEditorGraphics();
+  // Builds the editor on an empty graphics object, or only repositions an existing one.
+  void LayoutEditor(iplug::igraphics::IGraphics& ui);
+  void BuildMeterPanel(iplug::igraphics::IGraphics& ui);
+  void BuildGraphPanel(iplug::igraphics::IGraphics& ui);
+  // Places every anchored control and the two panels for the stored editor size.
+  void RepositionControls();
+  void ClearControlGroups();
+  // Hides (or shows again) every control of a group.
+  void ShowControlGroup(ControlGroup group, bool hide);
+  // The editor width for the stored width and layout: the compact editor shows the left part.
+  int EditorWidth() const;
+  bool LayoutBuilt() const { return mLayoutBuilt != 0; }
+  bool EditorReady() const { return mEditorReady != 0; }
+  EditorLayoutRecords& LayoutRecords() { return mLayoutRecords; }
   // The default name a file selector offers in its save dialog.
   static void SetDefaultFileName(IVFileSelectorControlHiddenZv& selector, const char* text);
   // The graph's width for a "Graph Timescale" step, in units of 30 s (1 beyond the steps).
@@ -231,6 +256,7 @@ public:
   LoudnessHistory& Memory() { return mMemory; }
   WDL_Mutex& PluginMutex() const { return mMutex; }
   const iplug::IPreset& InitPreset() const { return mInitPreset; }
+  const EditorControlPositions& ControlPositions() const { return mControlPositions; }
 
   LoudnessEngine* Engine() const { return mEngine.get(); }
   const PreparedChain& Chain() const { return mChain; }
@@ -314,6 +340,11 @@ private:
   iplug::IPreset mInitPreset;
   PresetMenuStore mPresetStore;
   EditorControlPositions mControlPositions;
+  EditorLayoutRecords mLayoutRecords;
+  uint8_t mLayoutBuilt = 0;  // once the first layout has placed its controls
+  uint8_t mEditorReady = 0;  // the open editor is completely built
+  // The thread that builds and draws the editor.
+  std::atomic<std::thread::id> mEditorThread{};
   uint8_t mPresetListMode = 1;  // factory presets go to the product's own list
   uint8_t mEditorOpen = 0;
 

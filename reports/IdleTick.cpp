@@ -17,6 +17,8 @@ void Vantorelix::IdleTick()
     WriteOutputParams();
   if (mRequests.autoExport.exchange(0))
     AutoExportFiles();
+  if (mRequests.scaleConfiguration.exchange(0))
+    ConfigureMeterScales();
   // The editor's requests (resize, read-outs, meters, graph reset, info text, update check) are
   // served here once an editor is open and laid out; until then they stay raised.
 }

@@ -1,0 +1,63 @@
+#include "tests/layout/EditorFixture.h"
+
+#include "meter-ui/IMeterControl.h"
+
+#include <cstdlib>
+#include <string>
+
+using namespace layout_test;
+
+namespace
+{
+
+bool Near(const std::array<uint8_t, 4>& pixel, const IColor& c, int tolerance = 3)
+{
+  return std::abs(pixel[0] - c.R) <= tolerance && std::abs(pixel[1] - c.G) <= tolerance &&
+         std::abs(pixel[2] - c.B) <= tolerance;
+}
+
+// A colour drawn with its alpha over black.
+IColor OverBlack(const IColor& c)
+{
+  return IColor(255, c.R * c.A / 255, c.G * c.A / 255, c.B * c.A / 255);
+}
+
+struct Size
+{
+  int w, h;
+};
+
+} // namespace
+
+class EditorPicture : public ::testing::TestWithParam<Size>
+{
+};
+
+TEST_P(EditorPicture, DrawsTheWholeEditor)
+{
+  const Size size = GetParam();
+  MeterEditor plug;
+  vtest::HeadlessGraphics& ui = plug.Open(size.w, size.h);
+  ui.DrawFullFrame();
+  const std::string name = "editor-" + std::to_string(size.w) + "x" + std::to_string(size.h) + ".png";
+  ASSERT_TRUE(ui.WritePNG(vtest::PicturePath(name.c_str()))) << name;
+
+  // The top bar right of the buttons, and the thin line under it.
+  EXPECT_TRUE(Near(ui.Pixel(size.w - 6, 44), IColor(255, 38, 37, 36)));
+  EXPECT_TRUE(Near(ui.Pixel(size.w - 6, 48), IColor(255, 128, 129, 130)));
+  // The bottom band, moved with the height.
+  EXPECT_TRUE(Near(ui.Pixel(size.w - 6, size.h - 4), IColor(255, 38, 37, 36)));
+  // The black meter panel beside the peak scale.
+  EXPECT_TRUE(Near(ui.Pixel(792, size.h / 2), IColor(255, 0, 0, 0)));
+  // The SL bar's lowest zone, unlit: its colour at alpha 32 over black.
+  const auto* sl = plug.As<IMeterControl>(plug.ControlPositions().meterPanel[kSlBar]);
+  const IRECT& bar = sl->mBarRect;
+  EXPECT_TRUE(Near(ui.Pixel(static_cast<int>(bar.MW()), static_cast<int>(bar.B) - 3),
+                   OverBlack(sl->mZoneColors[4].dim)));
+  // The read-out area's frame fill and the IL box behind its caption.
+  EXPECT_TRUE(Near(ui.Pixel(10, 200), IColor(255, 0x23, 0x23, 0x23)));
+  EXPECT_TRUE(Near(ui.Pixel(140, 60 + 22), IColor(255, 0x43, 0x43, 0x43)));
+}
+
+INSTANTIATE_TEST_SUITE_P(Sizes, EditorPicture, ::testing::Values(Size{832, 446}, Size{1000, 600}),
+                         [](const auto& info) { return std::to_string(info.param.w) + "x" + std::to_string(info.param.h); });
