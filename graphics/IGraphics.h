@@ -555,6 +555,9 @@ public:
   int GetResizerMode() const { return mGUISizeMode; }
   void SetResizerMode(int mode) { mGUISizeMode = mode; }
   bool CursorIsHidden() const { return mCursorHidden; }
+  bool CursorIsLocked() const { return mCursorLock; }
+  // Whether the last mouse event came from a tablet pen, which is never held or moved.
+  void SetTabletInput(bool tablet) { mTabletInput = tablet; }
   int GetCursorType() const { return mCursorType; }
 
   void SetKeyHandlerFunc(IKeyHandlerFunc func) { mKeyHandlerFunc = std::move(func); }
@@ -696,6 +699,10 @@ protected:
   IUIAppearanceChangedFunc mAppearanceChangedFunc;
   IGEditorDelegate* mDelegate;
   bool mCursorHidden = false;
+  bool mCursorLock = false;
+  bool mTabletInput = false;
+  float mCursorX = -1.f;  // the stored pointer position, graphics coordinates
+  float mCursorY = -1.f;
   float mXTranslation = 0.f;  // drawing offset applied when the frame is composited
   float mYTranslation = 0.f;
   IRECT mClipRECT;

@@ -10,6 +10,7 @@
 #include "platform/AppKit/NSSavePanel.h"
 #include "platform/AppKit/NSScreen.h"
 #include "platform/AppKit/NSWorkspace.h"
+#include "platform/CoreGraphics/CGDisplay.h"
 #include "platform/CoreServices/Gestalt.h"
 #include "platform/Foundation/NSFileManager.h"
 #include "platform/shared/Utf8.h"
@@ -63,6 +64,15 @@ std::vector<std::string> SplitAtSpaces(const char* list)
     at += end ? length + 1 : length;
   }
   return parts;
+}
+
+// Puts the system cursor at a screen point, without the mouse moving it meanwhile.
+void RepositionCursor(NSPoint screen)
+{
+  const CGDirectDisplayID display = CGMainDisplayID();
+  CGAssociateMouseAndMouseCursorPosition(false);
+  CGDisplayMoveCursorToPoint(display, CGPointMake(screen.x, static_cast<CGFloat>(CGDisplayPixelsHigh(display)) - screen.y));
+  CGAssociateMouseAndMouseCursorPosition(true);
 }
 
 // The folder of a path, ending in "/".
@@ -167,6 +177,83 @@ void IGraphicsMac::UpdateTooltips()
     const IControl* control = GetControl(i);
     if (!control->IsHidden() && !control->GetTargetRECT().Empty())
       mView->addToolTipRect(ToViewRect(control->GetTargetRECT()), mView.get(), nullptr);
+  }
+}
+
+NSPoint IGraphicsMac::ToScreen(float x, float y) const
+{
+  if (!mView)
+    return {x, y};
+  const float scale = GetDrawScale();
+  const NSPoint inWindow = mView->convertPointToView(NSMakePoint(x * scale, y * scale), nullptr);
+  const NSWindow* window = mView->window();
+  return window ? window->convertRectToScreen({inWindow, {0, 0}}).origin : NSMakePoint(0, 0);
+}
+
+void IGraphicsMac::FromScreen(NSPoint screen, float& x, float& y) const
+{
+  if (!mView) {
+    x = static_cast<float>(screen.x);
+    y = static_cast<float>(screen.y);
+    return;
+  }
+  const NSWindow* window = mView->window();
+  const NSPoint inWindow = window ? window->convertRectFromScreen({screen, {0, 0}}).origin : NSMakePoint(0, 0);
+  const NSPoint inView = mView->convertPointFromView(inWindow, nullptr);
+  x = static_cast<float>(inView.x) / GetDrawScale();
+  y = static_cast<float>(inView.y) / GetDrawScale();
+}
+
+void IGraphicsMac::StoreCursorLockPoint()
+{
+  const NSPoint pointer = NSEvent::mouseLocation();
+  mCursorLockPoint = NSMakePoint(std::round(pointer.x), std::round(pointer.y));
+  if (mView)
+    FromScreen(mCursorLockPoint, mCursorX, mCursorY);
+}
+
+int IGraphicsMac::SetCursorShape(int cursorType)
+{
+  if (mView)
+    mView->setMouseCursor(cursorType);
+  return IGraphicsNanoVG::SetCursorShape(cursorType);
+}
+
+void IGraphicsMac::SetCursorHidden(bool hide, bool lock)
+{
+  if (hide == mCursorHidden)
+    return;
+  mCursorHidden = hide;
+  if (hide) {
+    StoreCursorLockPoint();
+    CGDisplayHideCursor(CGMainDisplayID());
+    mCursorLock = lock;
+  } else {
+    // The pointer stays where it was held: the stored position is already the lock point.
+    CGDisplayShowCursor(CGMainDisplayID());
+    mCursorLock = false;
+  }
+}
+
+void IGraphicsMac::WarpCursor(float x, float y)
+{
+  if (mTabletInput)
+    return;
+  RepositionCursor(ToScreen(x, y));
+  StoreCursorLockPoint();
+}
+
+void IGraphicsMac::CursorPosition(float& x, float& y) const { FromScreen(NSEvent::mouseLocation(), x, y); }
+
+void IGraphicsMac::DoCursorLock(float x, float y, float& prevX, float& prevY)
+{
+  if (mCursorHidden && mCursorLock && !mTabletInput) {
+    RepositionCursor(mCursorLockPoint);
+    prevX = mCursorX;
+    prevY = mCursorY;
+  } else {
+    mCursorX = prevX = x;
+    mCursorY = prevY = y;
   }
 }
 

@@ -64,10 +64,24 @@ public:
   // With select, the containing folder opens with the file selected in it.
   bool ShowInFileBrowser(const char* path, bool select) override;
 
-  // ---- menus, text entry and cursor: not offered yet
-  void CursorPosition(float& x, float& y) const override { x = y = 0.f; }
-  void SetCursorHidden(bool, bool) override {}
-  void WarpCursor(float, float) override {}
+  // ---- cursor
+  // Shows the cursor of a type; answers the type shown before, with or without a view.
+  int SetCursorShape(int cursorType) override;
+  // Hiding holds the cursor where it is (the lock point); with lock, every mouse event puts it
+  // back there. Hiding a hidden cursor or showing a shown one does nothing.
+  void SetCursorHidden(bool hide, bool lock) override;
+  // Moves the system cursor to a point of graphics coordinates, which becomes the lock point;
+  // never for a tablet pen.
+  void WarpCursor(float x, float y) override;
+  // Graphics coordinates with a view, screen points without.
+  void CursorPosition(float& x, float& y) const override;
+  // Run for every mouse event at (x, y): while the cursor is hidden and locked (and the event is
+  // not a pen's) the system cursor goes back to the lock point and the previous position becomes
+  // the stored one, so that each event reports its distance from the lock point; otherwise the
+  // previous and the stored position take the event's.
+  void DoCursorLock(float x, float y, float& prevX, float& prevY);
+
+  // ---- menus and text entry: not offered yet
   void CloseNativeTextEntry() override {}
   void OpenNativeTextEntry(int, const IText&, const IRECT&, int, const char*) override {}
   IPopupMenu* OpenNativeMenu(IPopupMenu&, const IRECT&, bool& isAsync) override
@@ -83,7 +97,16 @@ public:
   void CacheNativeFont(const char* fontID, PlatformFont* font) override;
 
 private:
+  // Between graphics coordinates and screen points (Cocoa's, origin bottom left); a point of a
+  // view outside any window is at the screen's origin.
+  NSPoint ToScreen(float x, float y) const;
+  void FromScreen(NSPoint screen, float& x, float& y) const;
+  // The pointer's screen position, rounded, becomes the lock point and, with a view, the stored
+  // position.
+  void StoreCursorLockPoint();
+
   std::shared_ptr<IGraphicsView_vVantorelix_au> mView;
+  NSPoint mCursorLockPoint = {0, 0};
   WDL_String mBundleID;
 };
 

@@ -144,8 +144,9 @@ void IGraphicsView_vVantorelix_au::getMouseXY(const NSEvent& event, float& x, fl
   const float scale = mGraphics->GetDrawScale();
   x = static_cast<float>(point.x) / scale;
   y = static_cast<float>(point.y) / scale;
-  mPrevX = x;
-  mPrevY = y;
+  // The pen's own events decide whether the cursor is held.
+  mGraphics->SetTabletInput(event.subtype() == NSEventSubtypeTabletPoint);
+  mGraphics->DoCursorLock(x, y, mPrevX, mPrevY);
 }
 
 IMouseInfo IGraphicsView_vVantorelix_au::getMouseLeft(const NSEvent& event)
@@ -301,6 +302,48 @@ bool IGraphicsView_vVantorelix_au::performDragOperation(const NSDraggingInfo& in
     mGraphics->OnDrop(files.front().c_str(), static_cast<float>(point.x) / scale, static_cast<float>(point.y) / scale);
   }
   return true;
+}
+
+// ---- cursor -----------------------------------------------------------------------------------
+
+NSCursor* IGraphicsView_vVantorelix_au::MoveCursor()
+{
+  if (!mMoveCursor)
+    mMoveCursor = std::make_unique<NSCursor>(std::make_shared<NSImage>(NSMakeSize(0, 0)), NSMakePoint(0, 0));
+  return mMoveCursor.get();
+}
+
+NSCursor* IGraphicsView_vVantorelix_au::CursorOfType(int type)
+{
+  const auto privateOr = [](const char* selector, NSCursor* fallback) {
+    NSCursor* cursor = NSCursor::privateCursor(selector);
+    return cursor ? cursor : fallback;
+  };
+  switch (type) {
+  case 0: return NSCursor::arrowCursor();
+  case 1: return NSCursor::IBeamCursor();
+  case 2:
+  case 12: return NSCursor::privateCursor("busyButClickableCursor");
+  case 3: return NSCursor::crosshairCursor();
+  case 4: return privateOr("_windowResizeNorthCursor", NSCursor::resizeUpCursor());
+  case 5: return NSCursor::privateCursor("_windowResizeNorthWestSouthEastCursor");
+  case 6: return NSCursor::privateCursor("_windowResizeNorthEastSouthWestCursor");
+  case 7: return privateOr("_windowResizeEastWestCursor", NSCursor::resizeLeftRightCursor());
+  case 8: return privateOr("_windowResizeNorthSouthCursor", NSCursor::resizeUpDownCursor());
+  case 9: return MoveCursor();
+  case 10: return NSCursor::operationNotAllowedCursor();
+  case 11: return NSCursor::pointingHandCursor();
+  case 13: return NSCursor::privateCursor("_helpCursor");
+  default: return NSCursor::arrowCursor();
+  }
+}
+
+void IGraphicsView_vVantorelix_au::setMouseCursor(int type)
+{
+  NSCursor* cursor = CursorOfType(type);
+  if (type != 13 && NSCursor::respondsToSelector("helpCursorShown") && NSCursor::helpCursorShown())
+    NSCursor::setHelpCursor(false);
+  (cursor ? cursor : NSCursor::arrowCursor())->set();
 }
 
 // ---- colour panel and tooltips ---------------------------------------------------------------

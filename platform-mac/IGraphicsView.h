@@ -11,6 +11,7 @@
 
 #include "graphics/IGraphicsStructs.h"
 #include "platform/AppKit/NSColorPanel.h"
+#include "platform/AppKit/NSCursor.h"
 #include "platform/AppKit/NSWindow.h"
 #include "platform/Foundation/NSTimer.h"
 
@@ -67,6 +68,11 @@ public:
   NSDragOperation draggingEntered(const NSDraggingInfo& info) override;
   bool performDragOperation(const NSDraggingInfo& info) override;
 
+  // ---- cursor
+  // Shows the cursor of a type (the arrow where the system lacks a private one) and ends help
+  // mode for any type but help.
+  void setMouseCursor(int type);
+
   // ---- colour panel and tooltips
   // The shared colour panel comes up with the colour; func, replacing the previous one, hears
   // every colour picked. False when there is no panel.
@@ -87,6 +93,10 @@ private:
   IMouseInfo getMouseRight(const NSEvent& event);
   void MouseDown(const IMouseInfo& info, NSInteger clickCount);
   void MouseDragged(IMouseInfo (IGraphicsView_vVantorelix_au::*read)(const NSEvent&), const NSEvent& event);
+  NSCursor* CursorOfType(int type);
+  // The move cursor, made on first use. The system's cursor files do not exist on this platform:
+  // it is an empty image with its hot spot at 0, 0.
+  NSCursor* MoveCursor();
   // Sets the drawable to the frame's size times the scale.
   void SetDrawableSize(CGFloat scale);
 
@@ -95,6 +105,7 @@ private:
   std::shared_ptr<NSTimer> mTimer;
   std::shared_ptr<NSTrackingArea> mTrackingArea;
   std::function<void(const IColor&)> mColorPickerFunc;
+  std::unique_ptr<NSCursor> mMoveCursor;
   float mPrevX = 0.f;
   float mPrevY = 0.f;
   bool mMouseOutDuringDrag = false;

@@ -12,6 +12,9 @@ struct Display {
   size_t width = 1920;
   size_t height = 1080;
   CGPoint pointer = {0, 0};
+  int hides = 0;
+  int moves = 0;
+  bool associated = true;
 };
 
 Display& Main()
@@ -41,6 +44,24 @@ void SetPointerLocation(CGPoint location)
   Main().pointer = location;
 }
 
+int CursorHideCount()
+{
+  std::lock_guard<std::mutex> lock(Main().mutex);
+  return Main().hides;
+}
+
+bool MouseAndCursorAssociated()
+{
+  std::lock_guard<std::mutex> lock(Main().mutex);
+  return Main().associated;
+}
+
+int CursorMoveCount()
+{
+  std::lock_guard<std::mutex> lock(Main().mutex);
+  return Main().moves;
+}
+
 }  // namespace platform
 
 using namespace platform;
@@ -57,4 +78,40 @@ size_t CGDisplayPixelsHigh(CGDirectDisplayID display)
 {
   std::lock_guard<std::mutex> lock(Main().mutex);
   return display == kMainDisplay ? Main().height : 0;
+}
+
+CGError CGDisplayHideCursor(CGDirectDisplayID display)
+{
+  if (display != kMainDisplay)
+    return kCGErrorIllegalArgument;
+  std::lock_guard<std::mutex> lock(Main().mutex);
+  ++Main().hides;
+  return kCGErrorSuccess;
+}
+
+CGError CGDisplayShowCursor(CGDirectDisplayID display)
+{
+  if (display != kMainDisplay)
+    return kCGErrorIllegalArgument;
+  std::lock_guard<std::mutex> lock(Main().mutex);
+  if (Main().hides > 0)
+    --Main().hides;
+  return kCGErrorSuccess;
+}
+
+CGError CGDisplayMoveCursorToPoint(CGDirectDisplayID display, CGPoint point)
+{
+  if (display != kMainDisplay)
+    return kCGErrorIllegalArgument;
+  std::lock_guard<std::mutex> lock(Main().mutex);
+  Main().pointer = point;
+  ++Main().moves;
+  return kCGErrorSuccess;
+}
+
+CGError CGAssociateMouseAndMouseCursorPosition(boolean_t connected)
+{
+  std::lock_guard<std::mutex> lock(Main().mutex);
+  Main().associated = connected != 0;
+  return kCGErrorSuccess;
 }
