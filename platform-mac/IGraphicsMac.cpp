@@ -257,6 +257,17 @@ void IGraphicsMac::DoCursorLock(float x, float y, float& prevX, float& prevY)
   }
 }
 
+IPopupMenu* IGraphicsMac::OpenNativeMenu(IPopupMenu& menu, const IRECT& bounds, bool& isAsync)
+{
+  isAsync = false;
+  if (!mView)
+    return nullptr;
+  IPopupMenu* chosen = mView->createPopupMenu(menu, ToViewRect(bounds));
+  if (chosen)
+    chosen->ExecFunction();
+  return chosen;
+}
+
 int IGraphicsMac::ShowAlert(const char* text, const char* caption, int type)
 {
   ReleaseMouseCapture();

@@ -81,14 +81,13 @@ public:
   // previous and the stored position take the event's.
   void DoCursorLock(float x, float y, float& prevX, float& prevY);
 
-  // ---- menus and text entry: not offered yet
+  // ---- native menus and text entry
+  // Pops the menu up below the rectangle and returns once the person chose or dismissed it:
+  // the menu or sub-menu of the chosen item, its chosen index set and its function run; null
+  // when nothing was chosen or there is no view.
+  IPopupMenu* OpenNativeMenu(IPopupMenu& menu, const IRECT& bounds, bool& isAsync) override;
   void CloseNativeTextEntry() override {}
   void OpenNativeTextEntry(int, const IText&, const IRECT&, int, const char*) override {}
-  IPopupMenu* OpenNativeMenu(IPopupMenu&, const IRECT&, bool& isAsync) override
-  {
-    isAsync = false;
-    return nullptr;
-  }
 
   // ---- platform fonts
   PlatformFont* LoadNativeFontFromFile(const char* fontID, const char* fileName) override;

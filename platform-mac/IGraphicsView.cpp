@@ -2,6 +2,7 @@
 
 #include "framework/IGraphicsEditorDelegate.h"
 #include "platform-mac/IGraphicsMac.h"
+#include "platform-mac/IGraphicsMenu.h"
 #include "platform-mac/KeyTranslation.h"
 
 namespace iplug::igraphics {
@@ -344,6 +345,26 @@ void IGraphicsView_vVantorelix_au::setMouseCursor(int type)
   if (type != 13 && NSCursor::respondsToSelector("helpCursorShown") && NSCursor::helpCursorShown())
     NSCursor::setHelpCursor(false);
   (cursor ? cursor : NSCursor::arrowCursor())->set();
+}
+
+// ---- native menu ------------------------------------------------------------------------------
+
+IPopupMenu* IGraphicsView_vVantorelix_au::createPopupMenu(IPopupMenu& menu, NSRect bounds)
+{
+  auto receiver = std::make_shared<IGraphicsMenuRcvr_vVantorelix_au>();
+  receiver->initWithFrame(bounds);
+  auto nsMenu = std::make_shared<IGraphicsMenu_vVantorelix_au>();
+  nsMenu->initWithIPopupMenuAndReceiver(menu, receiver);
+  nsMenu->popUpMenuPositioningItem(nullptr, NSMakePoint(bounds.origin.x, bounds.origin.y + bounds.size.height + 4.0),
+                                   this);
+  const NSMenuItem* item = receiver->menuItem();
+  const auto* holder = item ? dynamic_cast<const IGraphicsMenu_vVantorelix_au*>(item->menu()) : nullptr;
+  IPopupMenu* chosen = holder ? holder->iPopupMenu() : nullptr;
+  const NSInteger index = holder ? holder->indexOfItem(item) : -1;
+  if (!chosen || index < 0)
+    return nullptr;
+  chosen->SetChosenItemIdx(static_cast<int>(index));
+  return chosen;
 }
 
 // ---- colour panel and tooltips ---------------------------------------------------------------

@@ -18,6 +18,7 @@
 namespace iplug::igraphics {
 
 class IGraphicsMac;
+class IPopupMenu;
 
 class IGraphicsView_vVantorelix_au final : public NSView
 {
@@ -72,6 +73,11 @@ public:
   // Shows the cursor of a type (the arrow where the system lacks a private one) and ends help
   // mode for any type but help.
   void setMouseCursor(int type);
+
+  // ---- native menu
+  // Pops the menu up 4 points below the rectangle (view coordinates) and answers the menu or
+  // sub-menu that holds the chosen item, with its chosen index set; null when nothing was chosen.
+  IPopupMenu* createPopupMenu(IPopupMenu& menu, NSRect bounds);
 
   // ---- colour panel and tooltips
   // The shared colour panel comes up with the colour; func, replacing the previous one, hears

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/AppKit/NSMenu.h"
 #include "platform/AppKit/Person.h"
 
 namespace vtest {
@@ -34,12 +35,27 @@ public:
     colourStarts.push_back(start);
     return colours;
   }
+  // Follows the titles of the script's choice down the sub-menus.
+  NSMenuItem* ChooseMenuItem(NSMenu& menu) override
+  {
+    if (onMenu)
+      onMenu(menu);
+    NSMenu* level = &menu;
+    NSMenuItem* item = nullptr;
+    for (const std::string& title : menuChoice) {
+      item = level ? level->itemWithTitle(title) : nullptr;
+      level = item ? item->submenu() : nullptr;
+    }
+    return item;
+  }
 
   // The script.
   platform::AlertButton button = platform::AlertButton::Default;
   std::function<void()> onAlert;
   std::optional<std::string> path;
   std::vector<NSColor> colours;
+  std::vector<std::string> menuChoice;  // empty: dismiss the menu
+  std::function<void(NSMenu&)> onMenu;
 
   // What was asked.
   std::vector<platform::AlertQuestion> alerts;
