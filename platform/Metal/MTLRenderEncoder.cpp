@@ -667,11 +667,15 @@ void writeSourceOver(const PixelPipeline& pp, int64_t x, int64_t y, bool, MTLFra
           blendWhole(k, true, texel + 4 * i, colour);
         break;
       }
-      // Opaque: the same bytes everywhere.
-      unsigned char bytes[4];
+      // Opaque: the same bytes everywhere, stored four texels at a time.
+      unsigned char bytes[16];
       toBytes(colour * k.toByte + k.half, bytes);
-      for (int i = 0; i < count; i++)
-        std::memcpy(texel + 4 * i, bytes, 4);
+      for (int i = 4; i < 16; i += 4)
+        std::memcpy(bytes + i, bytes, 4);
+      int i = 0;
+      for (; i + 4 <= count; i += 4)
+        std::memcpy(texel + 4 * i, bytes, 16);
+      std::memcpy(texel + 4 * i, bytes, 4 * (count - i));
       break;
     }
     case MTLFragmentColours::Texels:

@@ -116,56 +116,46 @@ float varying(const MTLFragmentSpan& span, int v, int i)
   return span.first.varyings[v] + static_cast<float>(i) * span.step[v];
 }
 
-// The fragments [first, last] of a span at which the scissor mask is surely 1 (empty when last <
-// first). Along an axis the mask is 1 where |s| <= extent - 0.5 / scale, s being affine along the
-// span; a margin of the mask's 1/256 keeps rounding on the inside.
+// Whether the scissor mask is surely 1 at fragment i of a span, by a margin of 1/256 that keeps
+// rounding on the inside.
+bool wellInsideScissor(const MNVGfragUniforms& u, const MTLFragmentSpan& span, int i)
+{
+  float sx, sy;
+  transform(u.scissorMat, varying(span, kPosX, i), varying(span, kPosY, i), &sx, &sy);
+  constexpr float kInside = 1.0f + 1.0f / 256.0f;
+  return 0.5f - (std::fabs(sx) - u.scissorExt[0]) * u.scissorScale[0] >= kInside &&
+         0.5f - (std::fabs(sy) - u.scissorExt[1]) * u.scissorScale[1] >= kInside;
+}
+
+// The fragments [first, last] of a span at which the scissor mask is surely 1 (none when last <
+// first): those between two at which it is, since the mask falls with the distance from the
+// scissor's centre, which along a span is greatest at an end. Tried with the span's ends, then
+// with the fragments next to them, which a fill that meets the scissor's edge leaves inside; a
+// short span is masked fragment by fragment at no greater cost.
 void insideScissor(const MNVGfragUniforms& u, const MTLFragmentSpan& span, int& first, int& last)
 {
-  const double px = span.first.varyings[kPosX], py = span.first.varyings[kPosY];
-  const double dx = span.step[kPosX], dy = span.step[kPosY];
-  double lo = 0.0, hi = span.count - 1;
-  for (int axis = 0; axis < 2; axis++)
-  {
-    const float* m = u.scissorMat;
-    const double s = m[axis] * px + m[4 + axis] * py + m[8 + axis];
-    const double ds = m[axis] * dx + m[4 + axis] * dy;
-    const double reach = u.scissorExt[axis] - (0.5 + 1.0 / 256.0) / u.scissorScale[axis];
-    double from = -1.0, to = -2.0;  // empty unless shown otherwise
-    if (ds == 0.0 && std::fabs(s) <= reach)
+  const int n = span.count;
+  for (int in = 0; in < 2 && n > 4; in++)
+    if (wellInsideScissor(u, span, in) && wellInsideScissor(u, span, n - 1 - in))
     {
-      from = lo;
-      to = hi;
+      first = in;
+      last = n - 1 - in;
+      return;
     }
-    else if (ds != 0.0)
-    {
-      from = std::min((-reach - s) / ds, (reach - s) / ds);
-      to = std::max((-reach - s) / ds, (reach - s) / ds);
-    }
-    if (!(from <= to))  // also when not a number
-      from = 1.0, to = 0.0;
-    lo = std::max(lo, from);
-    hi = std::min(hi, to);
-  }
-  first = lo <= hi ? static_cast<int>(std::ceil(lo)) : span.count;
-  last = lo <= hi ? static_cast<int>(std::floor(hi)) : span.count - 1;
+  first = n;
+  last = n - 1;
 }
 
 // The coverage of each fragment of a span (the anti-aliasing mask times the scissor mask) and
-// whether it is kept. Returns true when all are kept with one coverage, in coverage[0].
+// whether it is kept. True when all are kept with one coverage: only coverage[0] is set then.
 template <bool kAntiAlias, bool kScissor>
 bool coverSpan(const MNVGfragUniforms& u, const MTLFragmentSpan& span, float* coverage, bool* kept)
 {
   const int n = span.count;
-  // Inside a fill the mask's inputs do not change along the span.
-  bool uniform = !kAntiAlias || (span.step[kTexU] == 0.0f && span.step[kTexV] == 0.0f);
-  if (uniform)
-  {
-    const float mask = kAntiAlias ? strokeMask(u, span.first.varyings[kTexU], span.first.varyings[kTexV]) : 1.0f;
-    std::fill(coverage, coverage + n, mask);
-    std::fill(kept, kept + n, mask >= u.strokeThr || !kAntiAlias);
-    uniform = kept[0];
-  }
-  else
+  // Inside a fill the anti-aliasing mask's inputs do not change along the span.
+  const bool even = !kAntiAlias || (span.step[kTexU] == 0.0f && span.step[kTexV] == 0.0f);
+  float mask = 1.0f;
+  if (!even)
   {
     for (int i = 0; i < n; i++)
     {
@@ -173,18 +163,36 @@ bool coverSpan(const MNVGfragUniforms& u, const MTLFragmentSpan& span, float* co
       kept[i] = coverage[i] >= u.strokeThr;
     }
   }
-  if constexpr (kScissor)
+  else if (kAntiAlias)
   {
-    int first = 0, last = 0;
-    insideScissor(u, span, first, last);
-    for (int i = 0; i < n; i++)
+    mask = strokeMask(u, span.first.varyings[kTexU], span.first.varyings[kTexV]);
+    if (!(mask >= u.strokeThr))
     {
-      if (i >= first && i <= last)
-        continue;
-      const float mask = scissorMask(u, varying(span, kPosX, i), varying(span, kPosY, i));
-      coverage[i] *= mask;
-      uniform = uniform && mask == 1.0f;
+      std::fill(kept, kept + n, false);
+      return false;
     }
+  }
+  int first = 0, last = n - 1;
+  if constexpr (kScissor)
+    insideScissor(u, span, first, last);
+  if (even && first == 0 && last == n - 1)
+  {
+    coverage[0] = mask;
+    return true;
+  }
+  if (even)
+  {
+    std::fill(coverage, coverage + n, mask);
+    std::fill(kept, kept + n, true);
+  }
+  bool uniform = even;
+  for (int i = 0; i < n; i++)
+  {
+    if (i >= first && i <= last)
+      continue;
+    const float scissor = scissorMask(u, varying(span, kPosX, i), varying(span, kPosY, i));
+    coverage[i] *= scissor;
+    uniform = uniform && scissor == 1.0f;
   }
   return uniform;
 }
@@ -198,6 +206,14 @@ void shade(const MTLFragmentSpan& span, const MTLShaderResources& resources, MTL
   const int n = span.count;
   float coverage[kMTLMaxSpan];
   const bool uniform = coverSpan<kAntiAlias, kScissor>(u, span, coverage, out.kept);
+  // Per fragment from here on, unless the paint's colour is one too.
+  auto spreadCoverage = [&] {
+    if (uniform)
+    {
+      std::fill(coverage + 1, coverage + n, coverage[0]);
+      std::fill(out.kept, out.kept + n, true);
+    }
+  };
   // The uniforms in locals: stores through out could otherwise change them as far as the compiler
   // knows, and every fragment would reload them.
   float inner[4], outer[4];
@@ -212,12 +228,14 @@ void shade(const MTLFragmentSpan& span, const MTLShaderResources& resources, MTL
         out.colours[0][c] = inner[c] * coverage[0];
       return;
     }
+    spreadCoverage();
     for (int i = 0; i < n; i++)
       for (int c = 0; c < 4; c++)
         out.colours[i][c] = inner[c] * coverage[i];
   }
   else if constexpr (kPaint == Paint::Gradient)
   {
+    spreadCoverage();
     for (int i = 0; i < n; i++)
     {
       float pt[2];
@@ -263,6 +281,7 @@ void shade(const MTLFragmentSpan& span, const MTLShaderResources& resources, MTL
         }
       }
     }
+    spreadCoverage();
     float texels[kMTLMaxSpan][4];
     sampleRow(u, resources, s, t, ds, dt, n, texels);
     for (int i = 0; i < n; i++)
