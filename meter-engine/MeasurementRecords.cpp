@@ -156,37 +156,51 @@ void AlertState::Update(double value, double ms)
 }
 
 LoudnessHistory::LoudnessHistory()
+  : points_(new (std::nothrow) LoudnessHistoryPoint[kCapacity])  // pages are committed as points arrive
 {
-  try {
-    points_.reserve(kCapacity);  // address space only: pages are committed as points arrive
-  } catch (const std::bad_alloc&) {
+  if (!points_)
     capacity = 0;  // nothing can be stored, but measurement goes on
-  }
 }
 
+// The clear is announced before the reader's flag is looked at, and a reader sets its flag before
+// it looks at the announcement: of a clear and a reader beginning at once, one always sees the
+// other, so no reader reads slots that a clear has handed back to the writer.
 void LoudnessHistory::Clear()
 {
-  if (inUse) {
-    clearPending = 1;
-    pendingClearCount_ = points_.size();
+  clearPending.store(1, std::memory_order_seq_cst);
+  if (inUse.load(std::memory_order_seq_cst)) {
+    pendingClearCount_ = Size();
     return;
   }
-  points_.clear();
-  clearPending = 0;
+  size_.store(0, std::memory_order_release);
   pendingClearCount_ = 0;
+  NoteEdited();
+  clearPending.store(0, std::memory_order_seq_cst);
 }
 
 void LoudnessHistory::FinishPendingClear()
 {
-  if (!clearPending || inUse) return;
-  points_.erase(points_.begin(), points_.begin() + static_cast<std::ptrdiff_t>(std::min(pendingClearCount_, points_.size())));
-  clearPending = 0;
+  if (!clearPending.load(std::memory_order_seq_cst) || inUse.load(std::memory_order_seq_cst)) return;
+  const size_t n = Size();
+  const size_t gone = std::min(pendingClearCount_, n);
+  std::memmove(points_.get(), points_.get() + gone, (n - gone) * sizeof(LoudnessHistoryPoint));
+  size_.store(n - gone, std::memory_order_release);
   pendingClearCount_ = 0;
+  NoteEdited();
+  clearPending.store(0, std::memory_order_seq_cst);
 }
 
 bool LoudnessHistory::AppendCopy(const LoudnessHistoryPoint& point)
 {
-  if (points_.size() >= points_.capacity()) return false;
-  points_.push_back(point);
+  const size_t n = size_.load(std::memory_order_relaxed);
+  if (n >= capacity) return false;
+  points_[n] = point;
+  size_.store(n + 1, std::memory_order_release);
   return true;
+}
+
+size_t LoudnessHistory::BeginRead()
+{
+  inUse.store(1, std::memory_order_seq_cst);
+  return clearPending.load(std::memory_order_seq_cst) ? 0 : Size();
 }

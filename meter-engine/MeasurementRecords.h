@@ -2,6 +2,7 @@
 // Plain records shared by the measurement, the state chunk, the display feed and the editor:
 // channel tables and weights, frame counters, alerts and the loudness history.
 #include <array>
+#include <atomic>
 #include <cstddef>
 #include <cstdint>
 #include <memory>
@@ -146,16 +147,19 @@ static_assert(offsetof(LoudnessHistoryPoint, dialoguePresent) == 200);
 static_assert(offsetof(LoudnessHistoryPoint, alertActive) == 204);
 static_assert(offsetof(LoudnessHistoryPoint, padding2) == 220);
 
-// A list of history points, oldest first, with the flags that keep a clear from deleting
-// points while the graph draws from them. The storage for the full capacity is reserved once, at
-// construction, so appending on the audio thread never allocates or moves the points.
+// A list of history points, oldest first. Only holders of the owner's lock change it (the audio
+// thread appends, resets clear); the editor reads it without that lock. So that it can, the slots
+// for the full capacity are allocated once and never move, the size is published with release
+// and read with acquire (the points below a size read are complete), and a clear asked for while
+// a reader has the list in use is only marked pending: the reader's points stay until the owner
+// carries the clear out under its lock once the reader is done.
 class LoudnessHistory {
 public:
   static constexpr uint32_t kCapacity = 864000;  // 24 hours at ten points a second
 
   LoudnessHistory();
 
-  // Deletes every point, or marks the clear as pending while the list is in use.
+  // Empties the list, or marks the clear as pending while the list is in use.
   void Clear();
   // Carries out a clear deferred while the list was in use: only the points the list held when
   // the clear was asked for go, so points appended since (or restored) stay.
@@ -163,17 +167,28 @@ public:
   // Appends a copy of the point; returns false (nothing added) when the list is full.
   bool AppendCopy(const LoudnessHistoryPoint& point);
 
-  size_t Size() const { return points_.size(); }
+  size_t Size() const { return size_.load(std::memory_order_acquire); }
   const LoudnessHistoryPoint& At(size_t i) const { return points_[i]; }
   LoudnessHistoryPoint& At(size_t i) { return points_[i]; }
   // The points are contiguous, oldest first.
-  const LoudnessHistoryPoint* Data() const { return points_.data(); }
+  const LoudnessHistoryPoint* Data() const { return points_.get(); }
+
+  // The reader's side, without the owner's lock: marks the list in use and answers how many
+  // points may be read until EndRead. A clear under way counts as an empty list.
+  size_t BeginRead();
+  void EndRead() { inUse.store(0, std::memory_order_seq_cst); }
+  // Counts the changes other than appends (clears, edited points), so that a reader that keeps
+  // what it read knows when to read again.
+  uint32_t Revision() const { return revision_.load(std::memory_order_acquire); }
+  void NoteEdited() { revision_.fetch_add(1, std::memory_order_acq_rel); }
 
   uint32_t capacity = kCapacity;
-  uint8_t inUse = 0;
-  uint8_t clearPending = 0;
+  std::atomic<uint8_t> inUse{0};
+  std::atomic<uint8_t> clearPending{0};
 
 private:
-  std::vector<LoudnessHistoryPoint> points_;
+  std::unique_ptr<LoudnessHistoryPoint[]> points_;
+  std::atomic<size_t> size_{0};
+  std::atomic<uint32_t> revision_{0};
   size_t pendingClearCount_ = 0;
 };

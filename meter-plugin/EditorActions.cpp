@@ -267,10 +267,12 @@ void Vantorelix::MarkNewestPoint(bool set)
   {
     if (n > 0)
       mHistory.At(n - 1).marked = 1;
+    mHistory.NoteEdited();
     return;
   }
   for (size_t i = 0; i < n; ++i)
     mHistory.At(i).marked = 0;
+  mHistory.NoteEdited();
 }
 
 // Copies the points the history holds now into the memory; a reset that empties the history
@@ -358,12 +360,18 @@ void Vantorelix::SetDefaultFileName(IVFileSelectorControlHiddenZv& selector, con
   selector.mFileName.Set(text ? text : "");
 }
 
+bool Vantorelix::GraphReportsPointer() const
+{
+  const auto* graph = ControlAt<IGraphControl>(mControlPositions.graph);
+  return graph && graph->mCommand == IGraphControl::kPointerOver;
+}
+
 void Vantorelix::RunGraphCommand(IGraphControl& graph)
 {
   int32_t* graphMirrors = mSettings.graph.data();
   int32_t& scroll = graphMirrors[kGraphScroll - kGraphTimescale];
   int32_t& timescale = graphMirrors[kGraphTimescale - kGraphTimescale];
-  switch (graph.command)
+  switch (graph.mCommand)
   {
     case IGraphControl::kNone:
       return;
@@ -371,22 +379,22 @@ void Vantorelix::RunGraphCommand(IGraphControl& graph)
       if (IntValue(kGraphScroll) != 0)
         PushParameterValue(kGraphScroll, false, 0.0);
       scroll = IntValue(kGraphScroll);
-      graph.scroll = scroll;
-      if (scroll == 0 && graph.History())
-        graph.viewStart = graph.viewEnd = static_cast<int32_t>(graph.History()->Size());
+      graph.mRunning = scroll;
+      if (scroll == 0)
+        graph.mFrozenCount = graph.mViewEnd = static_cast<int32_t>(mHistory.Size());
       break;
     case IGraphControl::kLongerTimescale:
     case IGraphControl::kShorterTimescale:
-      timescale = IntValue(kGraphTimescale) + (graph.command == IGraphControl::kLongerTimescale ? 1 : -1);
+      timescale = IntValue(kGraphTimescale) + (graph.mCommand == IGraphControl::kLongerTimescale ? 1 : -1);
       PushIntParameter(kGraphTimescale, timescale);
       timescale = IntValue(kGraphTimescale);
-      graph.timeFactor = GraphTimeFactor(timescale);
+      graph.mTimeScaleFactor = GraphTimeFactor(timescale);
       break;
     case IGraphControl::kRangeUp:
     case IGraphControl::kRangeDown:
     case IGraphControl::kRangeWider:
     case IGraphControl::kRangeNarrower:
-      ShiftGraphRange(graph.command);
+      ShiftGraphRange(graph.mCommand);
       return;
     default:
       return;  // the pointer over the graph only asks for a refresh

@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <iterator>
+#include <utility>
 
 namespace {
 
@@ -25,8 +26,20 @@ void Vantorelix::UpdateGraphSettings()
   if (!graph)
     return;
   graph->SetHistories(&mHistory, &mMemory, &mMutex);
-  std::copy(mSettings.graph.begin(), mSettings.graph.end(), graph->settings);
-  graph->scroll = mSettings.graph[kGraphScroll - kGraphTimescale];
-  graph->timeFactor = GraphTimeFactor(mSettings.graph[0]);
-  graph->SetDirty(false);
+  const auto setting = [this](int paramIdx) { return mSettings.graph[static_cast<size_t>(paramIdx - kGraphTimescale)]; };
+  graph->mTimeScaleFactor = GraphTimeFactor(setting(kGraphTimescale));
+  const std::pair<int32_t IGraphControl::*, int> switches[] = {
+    {&IGraphControl::mShowIL, kGraphIL}, {&IGraphControl::mShowSL, kGraphSL}, {&IGraphControl::mShowML, kGraphML},
+    {&IGraphControl::mShowLRA, kGraphLRA}, {&IGraphControl::mShowPLR, kGraphPLR}, {&IGraphControl::mShowPSR, kGraphPSR},
+    {&IGraphControl::mShowLoudnessAlerts, kGraphAlertLM}, {&IGraphControl::mShowPeakAlerts, kGraphAlertPeak},
+    {&IGraphControl::mShowRangeAlerts, kGraphAlertRange}, {&IGraphControl::mShowTarget, kGraphLoudnessTarget},
+    {&IGraphControl::mShowDialogue, kGraphDialogPresence}, {&IGraphControl::mShowMemory, kGraphStore},
+    {&IGraphControl::mDistributionMode, kDistributionDisplayMode}};
+  for (const auto& [member, paramIdx] : switches)
+    graph->*member = setting(paramIdx);
+  graph->UpdateLayout();
+  graph->mRunning = setting(kGraphScroll);
+  if (graph->mRunning == 0)
+    graph->mFrozenCount = graph->mViewEnd = static_cast<int32_t>(mHistory.Size());
+  graph->SetDirty(true, -1);
 }

@@ -58,6 +58,14 @@ void Vantorelix::ParameterChanged(int paramIdx, ParamChangeSource source, int)
 {
   if (!AcceptsChange(paramIdx, source))
     return;
+  // The graph reports the pointer at every move over it; that asks for a redraw only, and must
+  // not wait for the lock that the audio thread holds.
+  if (paramIdx == kActionGraph && GraphReportsPointer())
+  {
+    mRequests.readoutRefresh = 1;
+    mRequests.meterRefresh = 1;
+    return;
+  }
   if (paramIdx >= 0 && paramIdx < kNumHostParams)
     ApplyHostParameter(paramIdx);
   else if (paramIdx >= kFirstActionId && paramIdx <= kLastActionId)

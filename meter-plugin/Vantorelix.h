@@ -304,6 +304,7 @@ private:
   void StoreMemory();
   void RebuildUserPresets();
   void RunGraphCommand(IGraphControl& graph);
+  bool GraphReportsPointer() const;
   void ShiftGraphRange(int command);
 
   // The measurement part of a reset, safe on the audio thread: histories, engine, clocks,

@@ -35,21 +35,9 @@ void IMeterScaleControl::SetRange(double max, double min)
   mMax = max;
   mMin = min;
   mRange = max - min;
-  if (mRange < 45.0)
-  {
-    mMajorStep = 3.0;
-    mMinorStep = 1.0;
-  }
-  else if (mRange < 66.0)
-  {
-    mMajorStep = 6.0;
-    mMinorStep = 3.0;
-  }
-  else
-  {
-    mMajorStep = 12.0;
-    mMinorStep = 6.0;
-  }
+  const ScaleSteps steps = ScaleStepsFor(mRange);
+  mMajorStep = steps.label;
+  mMinorStep = steps.minor;
 }
 
 void IMeterScaleControl::BuildText()

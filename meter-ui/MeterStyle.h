@@ -27,5 +27,12 @@ inline constexpr int kRatioHighColorIndex = 4;
 // Levels below this are "nothing measured".
 inline constexpr double kLowestShownLevel = -143.9;
 
+// The spacing of labelled and of minor scale marks for a range of that many dB.
+struct ScaleSteps
+{
+  double label, minor;
+};
+ScaleSteps ScaleStepsFor(double range);
+
 // "+3.0" above zero, "0.0" and "-6.0" otherwise.
 std::string LevelText(double level);

@@ -14,6 +14,7 @@ HistoryReader::HistoryReader(Vantorelix& plug)
 {
   WDL_MutexLock lock(plug.PluginMutex());
   mSettings = plug.Settings();
+  mHistory.FinishPendingClear();  // a clear the graph left pending empties the list first
   mInitialSize = mHistory.Size();
   mWasInUse = mHistory.inUse;
   mHistory.inUse = 1;

@@ -404,7 +404,7 @@ struct EditorWithControls {
     plug.OpenEditor(832, 446);
     auto& ui = *plug.GetUI();
     const iplug::igraphics::IRECT bounds(0, 0, 10, 10);
-    graph = static_cast<IGraphControl*>(ui.AddControl(new IGraphControl(bounds)));
+    graph = static_cast<IGraphControl*>(ui.AddControl(new IGraphControl(bounds, kActionGraph)));
     menu = static_cast<IBPresetMenuZv*>(ui.AddControl(new IBPresetMenuZv(bounds), IBPresetMenuZv::kTag));
     csv = static_cast<IVFileSelectorControlHiddenZv*>(ui.AddControl(
       new IVFileSelectorControlHiddenZv(bounds, kActionExportCsv, 1, nullptr, "csv", kActionCsvFileName)));
@@ -418,7 +418,7 @@ struct EditorWithControls {
 
   void Graph(int command)
   {
-    graph->command = command;
+    graph->mCommand = command;
     plug.ParameterChanged(kActionGraph, kEditor, -1);
   }
 };
@@ -436,19 +436,19 @@ TEST(EditorActions, GraphCommands)
   FillHistory(plug.History(), 7, 1);
   editor.Graph(IGraphControl::kViewMoved);
   EXPECT_EQ(plug.GetParam(kGraphScroll)->Value(), 0.0);
-  EXPECT_EQ(graph.scroll, 0);
-  EXPECT_EQ(graph.viewStart, 7);
-  EXPECT_EQ(graph.viewEnd, 7);
+  EXPECT_EQ(graph.mRunning, 0);
+  EXPECT_EQ(graph.mFrozenCount, 7);
+  EXPECT_EQ(graph.mViewEnd, 7);
 
   // 2 and 3: the time scale steps, stopping at both ends; "20 min" shows 20 minutes.
   plug.Change(kGraphTimescale, 8);
   editor.Graph(IGraphControl::kLongerTimescale);
   EXPECT_EQ(plug.GetParam(kGraphTimescale)->Value(), 9.0);
-  EXPECT_EQ(graph.timeFactor * 30.0, 20.0 * 60.0);
+  EXPECT_EQ(graph.mTimeScaleFactor * 30.0, 20.0 * 60.0);
   plug.Change(kGraphTimescale, 17);
   editor.Graph(IGraphControl::kLongerTimescale);
   EXPECT_EQ(plug.Settings().graph[0], 17);
-  EXPECT_EQ(graph.timeFactor, 2880.0);
+  EXPECT_EQ(graph.mTimeScaleFactor, 2880.0);
   plug.Change(kGraphTimescale, 0);
   editor.Graph(IGraphControl::kShorterTimescale);
   EXPECT_EQ(plug.Settings().graph[0], 0);

@@ -1,0 +1,64 @@
+#include "meter-ui/GraphHistorySummary.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace
+{
+
+int16_t Hundredths(double level)
+{
+  if (!(level == level))
+    return INT16_MIN;  // not a number: nothing measured
+  return static_cast<int16_t>(std::clamp(std::lround(std::clamp(level, -400.0, 400.0) * 100.0),
+                                         static_cast<long>(INT16_MIN), static_cast<long>(INT16_MAX)));
+}
+
+bool Any(const uint8_t* flags, std::initializer_list<int> indices)
+{
+  for (int i : indices)
+    if (flags[i])
+      return true;
+  return false;
+}
+
+GraphPointSummary Summarise(const LoudnessHistoryPoint& p)
+{
+  const uint8_t* alert = p.alertActive;
+  const uint8_t peakOver = p.peakMode == 1 ? alert[kAlertTpMax] : p.peakMode == 0 ? alert[kAlertPeakMax] : 0;
+  GraphPointSummary s{};
+  s.tenths = PointTenths(p);
+  s.sl = Hundredths(p.slLevel);
+  s.ml = Hundredths(p.mlLevel);
+  s.plr = Hundredths(p.plr);
+  s.psr = Hundredths(p.psr);
+  s.flags = static_cast<uint8_t>(
+    (p.marked ? GraphPointSummary::kMarked : 0) |
+    (Any(alert, {kAlertLraMin, kAlertPlrMin, kAlertPsrMin, kAlertDialogMin}) ? GraphPointSummary::kRangeAlert : 0) |
+    (Any(alert, {kAlertIlMin, kAlertSlMin, kAlertMlMin}) ? GraphPointSummary::kLoudnessMin : 0) |
+    (Any(alert, {kAlertIlMax, kAlertSlMax, kAlertMlMax}) ? GraphPointSummary::kLoudnessMax : 0) |
+    (peakOver ? GraphPointSummary::kPeakOver : 0));
+  return s;
+}
+
+} // namespace
+
+int32_t PointTenths(const LoudnessHistoryPoint& p)
+{
+  // Fields out of their clock ranges (a damaged state) still give a time within one day.
+  const int64_t tenths = ((static_cast<int64_t>(p.timerHours) * 60 + p.timerMinutes) * 60 + p.timerSeconds) * 10 + p.timerTenths;
+  return static_cast<int32_t>(tenths % kTenthsPerDay);
+}
+
+void GraphHistorySummary::Update(const LoudnessHistory& history, size_t count)
+{
+  const uint32_t revision = history.Revision();
+  if (revision != mRevision || count < mPoints.size())
+  {
+    mPoints.clear();
+    mRevision = revision;
+  }
+  mPoints.reserve(count);
+  for (size_t i = mPoints.size(); i < count; ++i)
+    mPoints.push_back(Summarise(history.At(i)));
+}

@@ -1,0 +1,1046 @@
+#include "meter-ui/IGraphControl.h"
+
+#include "graphics/IGraphics.h"
+#include "meter-ui/EditorAction.h"
+#include "meter-ui/MeterStyle.h"
+
+#include <algorithm>
+#include <array>
+#include <cmath>
+#include <cstdio>
+#include <optional>
+
+using namespace iplug::igraphics;
+
+namespace
+{
+
+// The fixed scale marks of scale kinds 1 to 3 (display dB, top to bottom).
+constexpr double kMarkLists[3][17] = {
+  {27, 18, 9, 6, 3, 0, -3, -6, -9, -18, -23, -27, -36, -45, -54, -63, -72},
+  {27, 18, 9, 6, 3, 0, -3, -6, -9, -18, -24, -27, -36, -45, -54, -63, -72},
+  {20, 16, 12, 8, 4, 0, -4, -8, -12, -16, -20, -24, -28, -32, -36, -40, -44},
+};
+
+constexpr int kLraValidFlag = kAlertCount;  // the byte after the alert flags
+constexpr double kNoRange = -144.0;         // an LRA at or below this was not measured
+const IColor kMemoryCurveColor(255, 70, 70, 70);
+const IColor kLiveMLColor(255, 127, 127, 127);
+const IColor kSLFillColor(64, 81, 140, 193);
+const IColor kSLStrokeColor(255, 81, 140, 193);
+const IColor kDistributionFill(64, 127, 127, 127);
+const IColor kDistributionStroke(255, 127, 127, 127);
+const IColor kReadoutBackground(192, 0, 0, 0);
+
+// The colour table until the meter scale set-up writes it.
+constexpr std::array<IColor, IGraphControl::kColorCount> kDefaultColors = {{
+  {255, 255, 0, 0}, {128, 255, 0, 0}, {255, 255, 255, 0}, {128, 255, 255, 0}, {255, 0, 255, 0},
+  {128, 0, 255, 0}, {255, 0, 0, 255}, {128, 0, 0, 255}, {255, 0, 0, 128}, {128, 0, 0, 128},
+  {255, 0, 255, 0}, {255, 127, 127, 127}, {255, 127, 127, 127}, {255, 127, 127, 127},
+  {255, 255, 255, 255}, {255, 255, 255, 255}, {255, 255, 255, 0}, {255, 255, 0, 0},
+  {255, 255, 0, 0}, {255, 0, 255, 0}, {255, 255, 255, 0}, {255, 255, 0, 0}, {255, 0, 255, 0},
+  {255, 0, 0, 255}, {255, 255, 0, 0}}};
+
+IColor WithAlpha(IColor c, int alpha)
+{
+  c.A = std::clamp(alpha, 0, 255);
+  return c;
+}
+
+// Both times lie within one day.
+int32_t DayDifference(int32_t later, int32_t earlier)
+{
+  const int32_t d = later - earlier;
+  return d < 0 ? d + kTenthsPerDay : d;
+}
+
+} // namespace
+
+// A list marked in use for one drawing: a clear asked for meanwhile waits, and is carried out
+// when the drawing is done, under the owner's lock because the audio thread may be appending.
+struct IGraphControl::ReadScope
+{
+  ReadScope(LoudnessHistory* list, WDL_Mutex* lock)
+  : list(list), lock(lock), count(list ? list->BeginRead() : 0) {}
+  ~ReadScope()
+  {
+    if (!list)
+      return;
+    list->EndRead();
+    if (list->clearPending && lock)
+    {
+      WDL_MutexLock hold(*lock);
+      list->FinishPendingClear();
+    }
+  }
+  ReadScope(const ReadScope&) = delete;
+  ReadScope& operator=(const ReadScope&) = delete;
+
+  LoudnessHistory* const list;
+  WDL_Mutex* const lock;
+  const size_t count;
+};
+
+// A list as one drawing sees it: the points below count stay as they are until the drawing ends.
+struct IGraphControl::Snapshot
+{
+  const LoudnessHistory* list = nullptr;
+  size_t count = 0;
+  const GraphPointSummary* summary = nullptr;
+
+  bool Has(size_t i) const { return list && i < count; }
+  const LoudnessHistoryPoint& At(size_t i) const { return list->At(i); }
+};
+
+// The visible part of the live list: entries first .. end - 1, the newest at the plot's right edge.
+struct IGraphControl::Window
+{
+  const Snapshot* live = nullptr;
+  int step = 1;             // curves and bands use every step-th entry
+  int32_t spanTenths = 1;   // the plot's width in tenths of a second
+  double spanSeconds = 0.0;
+  int labelPeriod = 1;      // seconds between time labels
+  size_t count = 0, first = 0, end = 0;
+  int32_t newestTenths = 0;
+
+  float plotR = 0.f, plotW = 0.f;
+
+  int32_t Tenths(size_t i) const { return live->summary[i].tenths; }
+  // Taken modulo a day, so that a view across midnight keeps its older half.
+  int32_t Before(size_t i) const { return DayDifference(newestTenths, Tenths(i)); }
+  float XBefore(int32_t tenths) const { return static_cast<float>(plotR - plotW * static_cast<double>(tenths) / spanTenths); }
+  float X(size_t i) const { return XBefore(Before(i)); }
+};
+
+// Marks of one colour and height that touch or overlap are drawn as one rectangle: a long view
+// or the overview can hold a mark on every point, and many share a pixel.
+class IGraphControl::MarkRuns
+{
+public:
+  MarkRuns(IGraphics& g, const IBlend* blend, const IColor& color, float top, float bottom)
+  : mG(g), mBlend(blend), mColor(color), mTop(top), mBottom(bottom) {}
+  ~MarkRuns() { Flush(); }
+  MarkRuns(const MarkRuns&) = delete;
+  MarkRuns& operator=(const MarkRuns&) = delete;
+
+  void Add(float left, float right)
+  {
+    if (mOpen && left <= mRight && right >= mLeft)
+    {
+      mLeft = std::min(mLeft, left);
+      mRight = std::max(mRight, right);
+      return;
+    }
+    Flush();
+    mLeft = left;
+    mRight = right;
+    mOpen = true;
+  }
+
+private:
+  void Flush()
+  {
+    if (mOpen)
+      mG.FillRect(mColor, IRECT(mLeft, mTop, mRight, mBottom), mBlend);
+    mOpen = false;
+  }
+
+  IGraphics& mG;
+  const IBlend* mBlend;
+  IColor mColor;
+  float mTop, mBottom;
+  float mLeft = 0.f, mRight = 0.f;
+  bool mOpen = false;
+};
+
+IGraphControl::IGraphControl(const IRECT& bounds, int actionId)
+: IControl(bounds, -1, nullptr)
+, mActionId(actionId)
+{
+  mCaption.Set("dBFS");
+  SetLook(IColor(255, 0, 0, 0), 10, IColor(255, 0, 0, 0), IColor(255, 127, 127, 127),
+          IColor(255, 127, 127, 127), WDL_String("dBFS"));
+  SetRange(0, 6.0, -60.0, 0.0, -18.0, 12.0, 12.0);
+  mColors = kDefaultColors;
+  for (int i = 0; i < 4; ++i)
+    mZonePositions[i] = Norm(mZoneLevels[i]);
+  SetDirty(true, -1);
+}
+
+void IGraphControl::SetLook(const IColor& textColor, int size, const IColor& accent,
+                            const IColor& frame, const IColor& minorLine, const WDL_String& caption)
+{
+  mLabelSize = size;
+  mCaption.Set(caption.Get());
+  mTextColor = textColor;
+  mFrameColor = frame;
+  mMinorLineColor = minorLine;
+  mAccentColor = accent;
+  OnResize();
+  SetDirty(true, -1);
+}
+
+void IGraphControl::OnResize()
+{
+  mTimeLabelSize = mLabelSize;
+  mReadoutSize = mLabelSize + 3;
+  mScaleText = IText(static_cast<float>(mLabelSize), mTextColor, "Roboto-Regular", EAlign::Far, EVAlign::Middle);
+  mReadoutText = IText(static_cast<float>(mReadoutSize), mTextColor, "Roboto-Regular", EAlign::Near, EVAlign::Middle);
+  UpdateLayout();
+}
+
+void IGraphControl::UpdateLayout()
+{
+  const float l = mRECT.L, t = mRECT.T, r = mRECT.R, b = mRECT.B;
+  mScaleStrip = IRECT(l, t + 10, l + 26, b - 20);
+  mDistribution = IRECT(l + 28, t + 10, l + 74, b - 20);
+  mDistributionArea = IRECT(l + 32, t + 10, l + 72, b - 20);
+  mPlot = IRECT(mDistributionMode != 0 ? l + 78 : l + 30, t + 10, r - 6, b - 20);
+  mOverview = IRECT(mPlot.L, b - 18, r - 6, b);
+}
+
+void IGraphControl::SetRange(int scaleKind, double max, double min, double offset, double target,
+                             double plrReference, double psrReference)
+{
+  mOffset = offset;
+  mTop = std::floor(max - offset + 0.5);
+  mBottom = std::floor(min - offset + 0.5);
+  mSpan = mTop - mBottom;
+  mMiddle = (mTop + mBottom) / 2;
+  const ScaleSteps steps = ScaleStepsFor(mSpan);
+  mLabelStep = steps.label;
+  mMinorStep = steps.minor;
+  mTargetLevel = target - offset;
+  mPLRReference = plrReference;
+  mPSRReference = psrReference;
+  mTargetPosition = Norm(mTargetLevel);
+  mPLRPositions[0] = Norm(mMiddle - plrReference / 2);
+  mPLRPositions[1] = Norm(mMiddle + plrReference / 2);
+  mPSRPositions[0] = Norm(mMiddle - psrReference / 2);
+  mPSRPositions[1] = Norm(mMiddle + psrReference / 2);
+  mScaleKind = scaleKind;
+  const double bins = std::trunc(max - min);
+  mBinCount = bins >= 1.0 ? static_cast<int>(std::min(bins, 1e6)) : 0;
+  mBins.assign(static_cast<size_t>(std::max(mBinCount, 1)), 0);
+  SetDirty(true, -1);
+}
+
+void IGraphControl::SetHistories(LoudnessHistory* live, LoudnessHistory* memory, WDL_Mutex* lock)
+{
+  mLive = live;
+  mMemory = memory;
+  mLock = lock;
+}
+
+// ---- geometry ------------------------------------------------------------------------------
+
+double IGraphControl::Norm(double displayLevel) const
+{
+  return mSpan > 0.0 ? (displayLevel - mBottom) / mSpan : 0.0;
+}
+
+float IGraphControl::LevelY(double level) const
+{
+  const double n = Norm(level - mOffset);
+  return static_cast<float>(mPlot.B - mPlot.H() * (n == n ? std::clamp(n, 0.0, 1.0) : 0.0));
+}
+
+int IGraphControl::DecimationStep() const
+{
+  return std::max(static_cast<int>(std::min(mTimeScaleFactor, 1e6)), 1);
+}
+
+// ---- mouse ---------------------------------------------------------------------------------
+
+void IGraphControl::Report(int command)
+{
+  mCommand = command;
+  FireEditorAction(*this, mActionId);
+  mCommand = kNone;
+}
+
+void IGraphControl::ScrollStoppedView(int entries)
+{
+  const int64_t perEntry = std::max(static_cast<int64_t>(std::trunc(std::min(2 * mTimeScaleFactor, 1e6))), int64_t{1});
+  const int64_t lowest = std::trunc(mTimeScaleFactor) < 1 ? 2 : 2 * static_cast<int64_t>(std::trunc(std::min(mTimeScaleFactor, 1e6)));
+  const int64_t moved = static_cast<int64_t>(mViewEnd) - perEntry * entries;
+  // A frozen count below the lowest end (a short history) leaves the lowest end.
+  mViewEnd = static_cast<int32_t>(std::max(std::min(moved, static_cast<int64_t>(mFrozenCount)), lowest));
+  SetDirty(true, -1);
+}
+
+void IGraphControl::OnMouseDown(float x, float y, const IMouseMod& mod)
+{
+  mPointerX = x;
+  mPointerY = y;
+  mPointerActive = mHorizontalDrag = mVerticalDrag = false;
+  OnMouseDrag(x, y, 0.f, 0.f, mod);
+}
+
+void IGraphControl::OnMouseUp(float x, float y, const IMouseMod&)
+{
+  mPointerX = x;
+  mPointerY = y;
+  mPointerActive = true;
+  mHorizontalDrag = mVerticalDrag = false;
+}
+
+void IGraphControl::OnMouseDrag(float x, float y, float dX, float dY, const IMouseMod&)
+{
+  mPointerX = x;
+  mPointerY = y;
+  const bool inPlot = InPlot(x, y);
+  // The distribution strip lies under the plot's left part while the distribution is off.
+  const bool inDistribution = mDistributionMode != 0 && mDistribution.Contains(x, y);
+  if (inPlot)
+  {
+    if (!mRunning)
+      mHorizontalDrag = mVerticalDrag = true;
+    else if (!mHorizontalDrag && !mVerticalDrag)
+    {
+      mHorizontalDrag = std::fabs(dX) > std::fabs(dY);
+      mVerticalDrag = std::fabs(dX) < std::fabs(dY);
+    }
+    if (mVerticalDrag && dY != 0.f)
+      Report(dY > 0.f ? kRangeUp : kRangeDown);
+    if (mRunning && mHorizontalDrag)
+    {
+      Report(kViewMoved);
+      SetDirty(true, -1);
+    }
+  }
+  if (inDistribution && mRunning)
+  {
+    Report(kViewMoved);
+    SetDirty(true, -1);
+  }
+  if (!mRunning)
+  {
+    if (inPlot && dX != 0.f)
+      ScrollStoppedView(static_cast<int>(std::trunc(dX)));
+    else if (inDistribution && dX != 0.f)
+      ScrollStoppedView(static_cast<int>(std::trunc(-dX)));
+  }
+}
+
+void IGraphControl::OnMouseWheel(float x, float y, const IMouseMod& mod, float d)
+{
+  mPointerX = x;
+  mPointerY = y;
+  if (mod.S)
+  {
+    if (d != 0.f)
+      Report(d > 0.f ? kRangeWider : kRangeNarrower);
+  }
+  else if (mod.C)
+  {
+    if (mRunning)
+    {
+      Report(kViewMoved);
+      SetDirty(true, -1);
+    }
+    else if (InPlot(x, y) && d != 0.f)
+      ScrollStoppedView(8 * static_cast<int>(std::trunc(d)));
+  }
+  else if (d != 0.f)
+    Report(d > 0.f ? kLongerTimescale : kShorterTimescale);
+}
+
+void IGraphControl::OnMouseOver(float x, float y, const IMouseMod&)
+{
+  mPointerX = x;
+  mPointerY = y;
+  mPointerActive = InPlot(x, y);
+  if (mPointerActive)
+    Report(kPointerOver);
+  SetDirty(true, -1);
+}
+
+void IGraphControl::OnMouseOut()
+{
+  mPointerX = mPointerY = -1.f;
+  mPointerActive = false;
+  SetDirty(true, -1);
+}
+
+// ---- drawing -------------------------------------------------------------------------------
+
+void IGraphControl::Draw(IGraphics& g)
+{
+  if (!mLive)
+    return;
+  const ReadScope liveRead(mLive, mLock);
+  const ReadScope memoryRead(mMemory, mLock);
+  Snapshot live{mLive, liveRead.count, nullptr};
+  Snapshot memory{mMemory, memoryRead.count, nullptr};
+  mLiveSummary.Update(*mLive, live.count);
+  live.summary = mLiveSummary.Data();
+  if (mMemory && mShowMemory)
+  {
+    mMemorySummary.Update(*mMemory, memory.count);
+    memory.summary = mMemorySummary.Data();
+  }
+  DrawGraph(g, live, memory);
+}
+
+void IGraphControl::DrawGraph(IGraphics& g, const Snapshot& live, const Snapshot& memory)
+{
+  const bool distribution = mDistributionMode != 0;
+  g.DrawRect(mFrameColor, mPlot, &mBlend, 1.f);
+  if (distribution)
+    g.DrawRect(mFrameColor, mDistribution, &mBlend, 1.f);
+  DrawScaleLabels(g, distribution);
+  DrawZoneBands(g, distribution);
+
+  Window w;
+  w.live = &live;
+  const double factor = mTimeScaleFactor;
+  w.step = DecimationStep();
+  w.labelPeriod = factor < 0.3 ? 1 : std::max(static_cast<int>(std::min(5 * factor, 1e6)), 5);
+  w.count = live.count;
+  const size_t step = static_cast<size_t>(w.step);
+  if (w.count < 2 * step)
+    return;
+  // A stopped view never ends beyond the list: a clear may have shortened it since.
+  size_t end = mRunning ? w.count : std::min(static_cast<size_t>(std::max(mViewEnd, 0)), w.count);
+  end -= end % step;
+  if (end < 2 * step)
+    return;
+  w.end = end;
+  w.spanTenths = static_cast<int32_t>(std::clamp(std::floor(factor * 300 + 0.5), 1.0, double(kTenthsPerDay)));
+  w.spanSeconds = w.spanTenths / 10.0;
+  const size_t visible = 10 * static_cast<size_t>(std::trunc(w.spanSeconds));
+  w.first = end > visible ? end - visible : 0;
+  w.first -= w.first % step;
+  w.newestTenths = w.Tenths(end - 1);
+  w.plotR = mPlot.R;
+  w.plotW = mPlot.W();
+
+  DrawTimeGrid(g, w);
+  if (mShowTarget)
+  {
+    const float y = static_cast<float>(mPlot.B - mPlot.H() * mTargetPosition);
+    if (y > mPlot.T && y < mPlot.B)
+      g.DrawLine(mColors[kTargetColor], mPlot.L, y, mPlot.R, y, &mBlend, 2.f);
+  }
+  DrawMarks(g, w, memory);
+  DrawBands(g, w);
+  DrawCurves(g, w, memory);
+  if (distribution)
+    DrawDistribution(g, w);
+  if (mShowIL)
+    DrawILLine(g, w);
+  if (mPointerActive && mPointerX > mPlot.L && mPointerX < mPlot.R && w.first < w.end)
+    DrawReadout(g, w, memory);
+  DrawOverview(g, w);
+}
+
+void IGraphControl::DrawScaleLabels(IGraphics& g, bool distribution)
+{
+  const int n = mLabelSize;
+  auto yIn = [this](const IRECT& r, double v) {
+    const double f = Norm(v);
+    return r.B - std::trunc(r.H() * (f == f ? std::clamp(f, 0.0, 1.0) : 0.0));
+  };
+  auto line = [&](double v, const IColor& plotColor, const IColor& stripColor, float thickness) {
+    const float y = static_cast<float>(yIn(mPlot, v));
+    g.DrawLine(plotColor, mPlot.L, y, mPlot.R, y, &mBlend, thickness);
+    if (distribution)
+    {
+      const float ys = static_cast<float>(yIn(mDistribution, v));
+      g.DrawLine(stripColor, mDistribution.L, ys, mDistribution.R, ys, &mBlend, thickness);
+    }
+  };
+  auto label = [&](double v) {
+    const float top = static_cast<float>(yIn(mPlot, v) - n / 2);
+    g.DrawText(mScaleText, LevelText(v).c_str(), IRECT(mScaleStrip.L - 2, top, mScaleStrip.R - 2, top + n), &mBlend);
+  };
+
+  if (mScaleKind == 0)
+  {
+    for (double v = mTop; v >= mBottom; v -= 1.0)
+      if (static_cast<int64_t>(v) % static_cast<int64_t>(mMinorStep) == 0)
+        line(v, mMinorLineColor, mMinorLineColor, 1.f);
+    for (double v = mTop - mLabelStep; v >= mBottom + mLabelStep; v -= 1.0)
+      if (static_cast<int64_t>(v) % static_cast<int64_t>(mLabelStep) == 0)
+      {
+        line(v, mFrameColor, mMinorLineColor, 1.5f);
+        label(v);
+      }
+    for (double v : {mTop, mBottom})
+    {
+      line(v, mFrameColor, mFrameColor, 1.5f);
+      label(v);
+    }
+    if (mBottom <= 0 && mTop >= 0)
+    {
+      line(0.0, mAccentColor, mAccentColor, 1.5f);
+      label(0.0);
+    }
+  }
+  else if (mScaleKind >= 1 && mScaleKind <= 3)
+  {
+    for (double v : kMarkLists[mScaleKind - 1])
+      if (v >= mBottom && v <= mTop)
+      {
+        line(v, mAccentColor, mMinorLineColor, 1.5f);
+        label(v);
+      }
+  }
+}
+
+void IGraphControl::DrawZoneBands(IGraphics& g, bool distribution)
+{
+  const int colors[5] = {kZoneBelow4, kZone3To4, kZone2To3, kZone1To2, kZoneAbove1};
+  double edges[6] = {0.0, mZonePositions[3], mZonePositions[2], mZonePositions[1], mZonePositions[0], 1.0};
+  for (double& e : edges)
+    e = e == e ? std::clamp(e, 0.0, 1.0) : 0.0;
+  for (const IRECT* r : {&mPlot, distribution ? &mDistribution : nullptr})
+    if (r)
+      for (int k = 0; k < 5; ++k)
+      {
+        const float lower = static_cast<float>(r->B - r->H() * edges[k]);
+        const float upper = static_cast<float>(r->B - r->H() * edges[k + 1]);
+        g.FillRect(WithAlpha(mColors[colors[k]], 32), IRECT(r->L, std::min(upper, lower), r->R, std::max(upper, lower)), &mBlend);
+      }
+}
+
+// One label per period boundary: the boundary is found between two visited entries, so a long
+// view need not visit every entry, and its place comes from the boundary's own time.
+void IGraphControl::DrawTimeGrid(IGraphics& g, const Window& w)
+{
+  const int n = mTimeLabelSize;
+  const int32_t period = w.labelPeriod;
+  int32_t lastPeriod = -1;
+  for (size_t i = w.first; i < w.end; i += static_cast<size_t>(w.step))
+  {
+    const int32_t tenths = w.Tenths(i);
+    const int32_t second = tenths / 10;
+    const int32_t index = second / period;
+    const bool firstVisit = lastPeriod < 0;
+    const bool boundary = firstVisit ? second % period == 0 : index != lastPeriod;
+    lastPeriod = index;
+    if (!boundary)
+      continue;
+    const int32_t labelSecond = firstVisit ? second : index * period;
+    const float x = w.XBefore(DayDifference(w.newestTenths, labelSecond * 10));
+    if (!(x > mPlot.L))
+      continue;
+    g.FillRect(mFrameColor, IRECT(x, mPlot.T, x + 1, mPlot.B), &mBlend);
+    if (x - 5 * n > mPlot.L)
+    {
+      char text[16];
+      std::snprintf(text, sizeof text, "%02d:%02d:%02d", labelSecond / 3600, labelSecond / 60 % 60, labelSecond % 60);
+      g.DrawText(mScaleText, text, IRECT(x - 2 * n, mPlot.T - n, x, mPlot.T), &mBlend);
+    }
+  }
+}
+
+void IGraphControl::DrawMarks(IGraphics& g, const Window& w, const Snapshot& memory)
+{
+  const float mw = static_cast<float>(std::max(mTimeLabelSize / 10, 1));
+  const float top = mPlot.T, bottom = mPlot.T + 4 * mw;
+  using F = GraphPointSummary;
+  struct Kind
+  {
+    bool shown;
+    bool twin;  // the memory entry of the same index
+    uint8_t flags;
+    int color;
+  };
+  const bool twins = mShowMemory && memory.summary;
+  const Kind kinds[] = {
+    {mShowRangeAlerts && twins, true, F::kRangeAlert, kMemoryColor},
+    {mShowRangeAlerts != 0, false, F::kRangeAlert, kMaxAlertColor},
+    {mShowLoudnessAlerts && twins, true, F::kLoudnessMin | F::kLoudnessMax, kMemoryColor},
+    {mShowLoudnessAlerts != 0, false, F::kLoudnessMin, kMinAlertColor},
+    {mShowLoudnessAlerts != 0, false, F::kLoudnessMax, kMaxAlertColor},
+    {mShowPeakAlerts && twins, true, F::kPeakOver, kMemoryColor},
+    {mShowPeakAlerts != 0, false, F::kPeakOver, kMaxAlertColor},
+    {true, false, F::kMarked, kMarkerColor},
+  };
+  constexpr size_t kKinds = std::size(kinds);
+  std::optional<MarkRuns> runs[kKinds];
+  for (size_t k = 0; k < kKinds; ++k)
+    runs[k].emplace(g, &mBlend, mColors[kinds[k].color], top, kinds[k].flags == F::kMarked ? mPlot.B : bottom);
+  // One pass over the window, however many kinds are shown: a long view holds a day of entries.
+  for (size_t i = w.first; i + 1 < w.end; ++i)
+  {
+    const uint8_t own = w.live->summary[i].flags;
+    const uint8_t twin = twins && memory.Has(i) ? memory.summary[i].flags : 0;
+    if (!(own | twin))
+      continue;
+    const float x = w.X(i);
+    if (x < mPlot.L)
+      continue;
+    for (size_t k = 0; k < kKinds; ++k)
+      if (kinds[k].shown && ((kinds[k].twin ? twin : own) & kinds[k].flags))
+        kinds[k].flags == F::kMarked ? runs[k]->Add(x, x + 1) : runs[k]->Add(x - mw, x + mw);
+  }
+  for (std::optional<MarkRuns>& kind : runs)
+    kind.reset();  // drawn in the order of the kinds, later ones on top
+}
+
+namespace
+{
+
+// The band colour between the low (at or below half the reference) and the high colour (at or
+// above one and a half times it). Without a reference the band keeps the low colour.
+IColor BandColor(const IColor& high, const IColor& low, double value, double reference)
+{
+  const double t = reference > 0.0 && value == value
+                     ? (std::clamp(value, 0.5 * reference, 1.5 * reference) - 0.5 * reference) / reference
+                     : 0.0;
+  auto mix = [t](int h, int l) { return static_cast<int>(std::lround(t * h + (1 - t) * l)); };
+  return IColor(mix(high.A, low.A), mix(high.R, low.R), mix(high.G, low.G), mix(high.B, low.B));
+}
+
+// Band pieces of one colour that follow each other, drawn as one path: fewer calls, and no seams
+// where translucent pieces would overlap.
+class BandPath
+{
+public:
+  BandPath(IGraphics& g, const IBlend* blend, const IColor& color) : mG(g), mBlend(blend), mColor(color) {}
+  ~BandPath() { Flush(); }
+  BandPath(const BandPath&) = delete;
+  BandPath& operator=(const BandPath&) = delete;
+
+  void Add(float xi, float xj, float topI, float topJ, float bottomI, float bottomJ)
+  {
+    if (mTop.empty())
+    {
+      mTop.push_back({xi, topI});
+      mBottom.push_back({xi, bottomI});
+    }
+    mTop.push_back({xj, topJ});
+    mBottom.push_back({xj, bottomJ});
+  }
+
+  void Flush()
+  {
+    if (mTop.size() >= 2)
+    {
+      mG.PathClear();
+      mG.PathMoveTo(mTop[0].x, mTop[0].y);
+      for (size_t k = 1; k < mTop.size(); ++k)
+        mG.PathLineTo(mTop[k].x, mTop[k].y);
+      for (size_t k = mBottom.size(); k-- > 0;)
+        mG.PathLineTo(mBottom[k].x, mBottom[k].y);
+      mG.PathClose();
+      mG.PathFill(IPattern(mColor), IFillOptions(), mBlend);
+    }
+    mTop.clear();
+    mBottom.clear();
+  }
+
+private:
+  struct Point
+  {
+    float x, y;
+  };
+  IGraphics& mG;
+  const IBlend* mBlend;
+  IColor mColor;
+  std::vector<Point> mTop, mBottom;
+};
+
+double NotBelowZero(double v)
+{
+  return v > 0.0 ? v : 0.0;  // also for a value that is not a number
+}
+
+} // namespace
+
+void IGraphControl::DrawBands(IGraphics& g, const Window& w)
+{
+  const Snapshot& live = *w.live;
+  const float t = mPlot.T, b = mPlot.B, h = mPlot.H();
+  if (mShowPLR)
+    for (double position : mPLRPositions)
+    {
+      const float y = static_cast<float>(b - h * position);
+      if (y > t && y < b)
+        g.DrawLine(mColors[kReferenceLineColor], mPlot.L, y, mPlot.R, y, &mBlend, 1.5f);
+    }
+  if (mShowPSR)
+    for (double position : mPSRPositions)
+    {
+      const float y = static_cast<float>(b - h * position);
+      if (y > t && y < b)
+        g.FillRect(mColors[kReferenceLineColor], IRECT(mPlot.L, y, mPlot.R, y + 1), &mBlend);
+    }
+  const size_t step = static_cast<size_t>(w.step);
+  BandPath lra(g, &mBlend, WithAlpha(mColors[kLRAColor], mColors[kLRAColor].A - 64));
+  BandPath dialogue(g, &mBlend, WithAlpha(mColors[kDialogueColor], mColors[kDialogueColor].A - 64));
+  float dialogueTop = b;
+  for (size_t i = w.first > 0 ? w.first - 1 : 0; i + 1 < w.end; i += step)
+  {
+    const size_t j = std::min(i + step, w.end - 1);
+    const LoudnessHistoryPoint& pi = live.At(i);
+    const LoudnessHistoryPoint& pj = live.At(j);
+    const float xs[2] = {std::max(w.X(i), mPlot.L), std::max(w.X(j), mPlot.L)};
+    auto polygon = [&](const IColor& color, float topI, float topJ, float bottomI, float bottomJ) {
+      const float x[4] = {xs[0], xs[1], xs[1], xs[0]};
+      const float y[4] = {topI, topJ, bottomJ, bottomI};
+      g.FillConvexPolygon(color, x, y, 4, &mBlend);
+    };
+    if (mShowLRA && pi.alertActive[kLraValidFlag] && pj.alertActive[kLraValidFlag])
+      lra.Add(xs[0], xs[1], LevelY(pi.rangeHigh), LevelY(pj.rangeHigh), LevelY(pi.rangeLow), LevelY(pj.rangeLow));
+    else
+      lra.Flush();  // the LRA is drawn only between entries that both carry one
+    if (mShowDialogue)
+    {
+      // Flat over each pair: a new height starts a new path.
+      const float y = static_cast<float>(b - h * std::clamp(static_cast<double>(pi.dialoguePresent), 0.0, 1.0));
+      if (y != dialogueTop)
+        dialogue.Flush();
+      dialogueTop = y;
+      if (y < b)
+        dialogue.Add(xs[0], xs[1], y, y, b, b);
+    }
+    auto ratioBand = [&](double LoudnessHistoryPoint::*value, double reference) {
+      const double vi = NotBelowZero(pi.*value), vj = NotBelowZero(pj.*value);
+      const double centre = mMiddle + mOffset;
+      polygon(BandColor(mColors[kBandHighColor], mColors[kBandLowColor], std::max(pi.*value, pj.*value), reference),
+              LevelY(centre + vi / 2), LevelY(centre + vj / 2), LevelY(centre - vi / 2), LevelY(centre - vj / 2));
+    };
+    if (mShowPLR)
+      ratioBand(&LoudnessHistoryPoint::plr, mPLRReference);
+    if (mShowPSR)
+      ratioBand(&LoudnessHistoryPoint::psr, mPSRReference);
+  }
+}
+
+void IGraphControl::DrawCurves(IGraphics& g, const Window& w, const Snapshot& memory)
+{
+  const bool twins = mShowMemory && memory.list;
+  if (mShowML)
+  {
+    if (twins)
+      DrawLevelCurve(g, w, memory, &LoudnessHistoryPoint::mlLevel, false, 1.f);
+    DrawLevelCurve(g, w, *w.live, &LoudnessHistoryPoint::mlLevel, true, 1.5f);
+  }
+  if (mShowSL)
+  {
+    if (twins)
+      DrawLevelCurve(g, w, memory, &LoudnessHistoryPoint::slLevel, false, 2.f);
+    DrawLevelCurve(g, w, *w.live, &LoudnessHistoryPoint::slLevel, true, 3.f);
+  }
+}
+
+// Points at every step-th entry of the window (and the one before it, at the left edge); the
+// memory's entries take the place of the live entries of the same index.
+void IGraphControl::DrawLevelCurve(IGraphics& g, const Window& w, const Snapshot& list,
+                                   double LoudnessHistoryPoint::*level, bool live, float thickness)
+{
+  std::vector<float> xs, ys;
+  for (size_t i = w.first > 0 ? w.first - 1 : 0; i < w.end && list.Has(i); i += static_cast<size_t>(w.step))
+  {
+    xs.push_back(std::max(w.X(i), mPlot.L));
+    ys.push_back(LevelY(list.At(i).*level));
+  }
+  if (xs.size() < 4)
+    return;
+  xs.insert(xs.end(), {xs.back(), xs.front()});
+  ys.insert(ys.end(), {mPlot.B, mPlot.B});
+  if (!live)
+    DrawCurve(g, kMemoryCurveColor, xs, ys, true, false, thickness);
+  else if (level == &LoudnessHistoryPoint::mlLevel)
+    DrawCurve(g, kLiveMLColor, xs, ys, true, false, thickness);
+  else
+  {
+    DrawCurve(g, kSLFillColor, xs, ys, false, true, thickness);
+    DrawCurve(g, kSLStrokeColor, xs, ys, true, false, thickness);
+  }
+}
+
+void IGraphControl::DrawCurve(IGraphics& g, const IColor& color, std::vector<float>& x,
+                              std::vector<float>& y, bool stroke, bool smooth, float thickness)
+{
+  const int c = static_cast<int>(x.size()) - 2;  // the last two are the closing points
+  g.PathClear();
+  g.PathMoveTo(x[0], y[0]);
+  int next = 1;
+  if ((!stroke || smooth) && c >= 4)
+    for (; next < c - 2; next += 3)
+      g.PathBezierTo(x[next], y[next], x[next + 1], y[next + 1], x[next + 2], y[next + 2]);
+  if (stroke && !smooth)
+    for (int i = 1; i < c; ++i)
+      g.PathLineTo(x[i], y[i]);
+  else
+    g.PathLineTo(x[c - 1], y[c - 1]);
+  if (stroke)
+  {
+    g.PathStroke(IPattern(color), thickness, IStrokeOptions(), &mBlend);
+    return;
+  }
+  g.PathLineTo(x[c], y[c]);
+  g.PathLineTo(x[c + 1], y[c + 1]);
+  g.PathFill(IPattern(color), IFillOptions(), &mBlend);
+}
+
+void IGraphControl::DrawDistribution(IGraphics& g, const Window& w)
+{
+  g.DrawRect(mFrameColor, mDistribution, &mBlend, 1.f);
+  if (mBinCount < 1 || !(mSpan > 0.0))
+    return;  // no bins to count into
+  std::fill(mBins.begin(), mBins.end(), 0);
+  int32_t highest = 0;
+  auto count = [&](double v) {
+    const double bin = std::floor(((v - mOffset - mBottom) / mSpan) * mBinCount + 0.5);
+    if (bin >= 0 && bin <= mBinCount - 1)
+      highest = std::max(highest, ++mBins[static_cast<size_t>(bin)]);
+  };
+  const double centre = mMiddle + mOffset;
+  for (size_t i = w.first; i + 1 < w.end; i += static_cast<size_t>(w.step))
+  {
+    const LoudnessHistoryPoint& p = w.live->At(i);
+    switch (mDistributionMode)
+    {
+      case 1: count(p.ilShown); break;
+      case 2: count(p.slLevel); break;
+      case 3: count(p.mlLevel); break;
+      case 4:
+        count(p.rangeLow);
+        count(p.rangeHigh);
+        break;
+      case 5:
+      case 6:
+      {
+        const double v = NotBelowZero(mDistributionMode == 5 ? p.plr : p.psr);
+        count(centre - v / 2);
+        count(centre + v / 2);
+        break;
+      }
+      default: break;
+    }
+  }
+  if (highest == 0)
+    return;  // nothing counted: no curve rather than a division by zero
+  const IRECT& a = mDistributionArea;
+  std::vector<float> xs, ys;
+  for (int k = 0; k < mBinCount; ++k)
+  {
+    xs.push_back(static_cast<float>(a.R - static_cast<double>(mBins[static_cast<size_t>(k)]) / highest * a.W()));
+    const double f = static_cast<double>(k) * (mBinCount + 1) / mBinCount / mSpan;
+    ys.push_back(static_cast<float>(a.B - a.H() * std::clamp(f, 0.0, 1.0)));
+  }
+  xs.insert(xs.end(), {a.R, a.R});
+  ys.insert(ys.end(), {ys.back(), ys.front()});
+  DrawCurve(g, kDistributionFill, xs, ys, false, true, 2.f);
+  DrawCurve(g, kDistributionStroke, xs, ys, true, true, 2.f);
+}
+
+void IGraphControl::DrawILLine(IGraphics& g, const Window& w)
+{
+  const size_t i = mRunning ? w.end - 1 : std::min(static_cast<size_t>(std::max(mViewEnd - 1, 0)), w.count - 1);
+  const float y = LevelY(w.live->At(i).ilShown);  // the dialogue-gated IL under the dialogue gate
+  if (y > mPlot.T && y < mPlot.B)
+    g.DrawLine(mColors[kILColor], mPlot.L, y, mPlot.R, y, &mBlend, 2.f);
+}
+
+void IGraphControl::DrawReadout(IGraphics& g, const Window& w, const Snapshot& memory)
+{
+  const int32_t target = static_cast<int32_t>(std::trunc(w.spanSeconds * 10 * (mPlot.R - mPointerX) / mPlot.W()));
+  size_t found = w.end;
+  for (size_t i = w.first; i < w.end; i += static_cast<size_t>(w.step))
+    if (w.Before(i) < target)
+    {
+      found = i;
+      break;
+    }
+  if (found == w.end || found == 0)
+    return;
+  const size_t index = found - 1;
+  const LoudnessHistoryPoint& p = w.live->At(index);
+  const LoudnessHistoryPoint* twin = memory.Has(index) ? &memory.At(index) : nullptr;
+
+  g.FillRect(mAccentColor, IRECT(std::clamp(mPointerX, mPlot.L, mPlot.R), mPlot.T, std::clamp(mPointerX, mPlot.L, mPlot.R) + 1, mPlot.B), &mBlend);
+  const float m = static_cast<float>(mReadoutSize);
+  const float bw = 8.5f * m, bh = 9.f * m;
+  float left = mPointerX - bw / 2;
+  if (left + bw > mPlot.R)
+    left = mPlot.R - bw;
+  if (left < mPlot.L)
+    left = mPlot.L;
+  float top = mPointerY - bh;
+  if (top < mPlot.T)
+    top = mPlot.T;
+  if (top + bh > mPlot.B)
+    top = mPlot.B - bh;
+  const IRECT box(left, top, left + bw, top + bh);
+  g.FillRoundRect(kReadoutBackground, box, 4.f, &mBlend);
+  g.DrawRoundRect(mAccentColor, box, 4.f, &mBlend, 2.f);
+
+  const char* gate = p.gateMode == 3 ? "D" : "";
+  char lines[8][64];
+  int n = 0;
+  auto value = [&](const char* name, const char* suffix, double live, double stored) {
+    if (twin)
+      std::snprintf(lines[n++], sizeof lines[0], "%s%s: %.01lf/%.01lf", name, suffix, live, stored);
+    else
+      std::snprintf(lines[n++], sizeof lines[0], "%s%s: %.01lf", name, suffix, live);
+  };
+  std::snprintf(lines[n++], sizeof lines[0], "Time: %02d:%02d:%02d.%01d", static_cast<int>(p.timerHours),
+                static_cast<int>(p.timerMinutes), static_cast<int>(p.timerSeconds), static_cast<int>(p.timerTenths));
+  value("IL", gate, p.ilShown - mOffset, twin ? twin->ilShown - mOffset : 0.0);
+  value("SL", "", p.slLevel - mOffset, twin ? twin->slLevel - mOffset : 0.0);
+  value("ML", "", p.mlLevel - mOffset, twin ? twin->mlLevel - mOffset : 0.0);
+  if (p.rangeShown > kNoRange)
+    value("LRA", gate, p.rangeShown, twin ? twin->rangeShown : 0.0);
+  else
+    std::snprintf(lines[n++], sizeof lines[0], twin ? "LRA%s: -/-" : "LRA%s: -", gate);
+  value("PLR", "", NotBelowZero(p.plr), twin ? twin->plr : 0.0);
+  value("PSR", "", NotBelowZero(p.psr), twin ? twin->psr : 0.0);
+  if (p.peakMode == 1)
+    value("TP", "", p.truePeakPeriodMax, twin ? twin->truePeakPeriodMax : 0.0);
+  else if (p.peakMode == 0)
+    value("PK", "", p.samplePeakPeriodMax, twin ? twin->samplePeakPeriodMax : 0.0);
+  const float textLeft = left + std::trunc(m / 2);
+  for (int k = 0; k < n; ++k)
+  {
+    const float y = top + (k + 0.5f) * m;
+    g.DrawText(mReadoutText, lines[k], IRECT(textLeft, y, textLeft + bw, y + m), &mBlend);
+  }
+}
+
+// The whole history over the strip's width. A day of entries is far more points, lines and marks
+// than the strip has pixels, so one pass gathers each pixel column's share (the lowest and the
+// highest point of the curve, the widest band, the marks) and the strip is drawn from those: the
+// same picture at the strip's resolution, in a few hundred calls at any length of history.
+void IGraphControl::DrawOverview(IGraphics& g, const Window& w)
+{
+  const IRECT& s = mOverview;
+  g.DrawRect(mFrameColor, s, &mBlend, 1.f);
+  const GraphPointSummary* p = w.live->summary;
+  const size_t e = w.count;
+  const int columns = std::max(static_cast<int>(s.W()), 1);
+  const int32_t t0 = p[0].tenths;
+  // Modulo a day, and never 0: a history that crosses midnight or stands still maps soundly.
+  const double duration = std::max(DayDifference(p[e - 1].tenths, t0), 1);
+  const double perTenth = columns / duration;
+  using F = GraphPointSummary;
+  int16_t F::*curveValue = !mShowSL && mShowML ? &F::ml : &F::sl;
+  // y in the strip of a stored level (hundredths of a dB), as a straight line of it.
+  const double yPerHundredth = mSpan > 0.0 ? -s.H() / mSpan / 100.0 : 0.0;
+  const double yAtZero = s.B + s.H() * (mOffset + mBottom) / (mSpan > 0.0 ? mSpan : 1.0);
+
+  // Gathered as stored, in integers: the pass over a day of entries stays a few cycles each.
+  struct Column
+  {
+    int16_t lowest = INT16_MAX, highest = INT16_MIN;  // the curve's value
+    int32_t lowestAt = 0, highestAt = 0;              // where they came
+    int16_t plr = INT16_MIN, psr = INT16_MIN;
+    uint8_t flags = 0;
+    bool Sampled() const { return highest != INT16_MIN || lowest != INT16_MAX; }
+  };
+  std::vector<Column> cols(static_cast<size_t>(columns));
+  const size_t step = static_cast<size_t>(w.step);
+  const int lastColumn = columns - 1;
+  for (size_t i = 0, untilSample = 0; i < e; ++i)
+  {
+    const F& point = p[i];
+    const int32_t d = point.tenths - t0;
+    const int c = std::min(static_cast<int>((d < 0 ? d + kTenthsPerDay : d) * perTenth), lastColumn);
+    Column& col = cols[static_cast<size_t>(c)];
+    col.flags |= point.flags;
+    // Curve and bands use every step-th entry and the last, as the plot does.
+    const bool sample = untilSample == 0 || i + 1 == e;
+    untilSample = untilSample == 0 ? step - 1 : untilSample - 1;
+    if (!sample)
+      continue;
+    const int16_t v = point.*curveValue;
+    if (v < col.lowest)
+    {
+      col.lowest = v;
+      col.lowestAt = static_cast<int32_t>(i);
+    }
+    if (v > col.highest)
+    {
+      col.highest = v;
+      col.highestAt = static_cast<int32_t>(i);
+    }
+    col.plr = std::max(col.plr, point.plr);
+    col.psr = std::max(col.psr, point.psr);
+  }
+
+  const float mw = static_cast<float>(std::max(mTimeLabelSize / 10, 1));
+  auto marks = [&](uint8_t flags, const IColor& color, float top, float bottom) {
+    MarkRuns runs(g, &mBlend, color, top, bottom);
+    for (int c = 0; c < columns; ++c)
+      if (cols[static_cast<size_t>(c)].flags & flags)
+        runs.Add(s.L + c, s.L + c + mw);
+  };
+  marks(F::kMarked, mColors[kMarkerColor], s.T + 1, s.B - 1);
+
+  // A band reaches from its column to the next sampled one, as the pair of entries did.
+  auto bands = [&](int16_t Column::*value, double reference) {
+    const double centre = mMiddle + mOffset;
+    auto yOf = [&](double level) {
+      const double n = Norm(level - mOffset);
+      return std::clamp(static_cast<float>(s.B - s.H() * (n == n ? n : 0.0)), s.T, s.B);
+    };
+    for (int c = 0; c < columns;)
+    {
+      const Column& col = cols[static_cast<size_t>(c)];
+      int next = c + 1;
+      while (next < columns && !cols[static_cast<size_t>(next)].Sampled())
+        ++next;
+      if (col.Sampled())
+      {
+        const double strongest = F::Level(col.*value), extent = NotBelowZero(strongest);
+        IColor color = BandColor(mColors[kBandHighColor], mColors[kBandLowColor], strongest, reference);
+        color.A /= 2;
+        const float right = next < columns ? s.L + next : s.L + c + 1;
+        g.FillRect(color, IRECT(s.L + c, yOf(centre + extent / 2), right, yOf(centre - extent / 2)), &mBlend);
+      }
+      c = next;
+    }
+  };
+  if (mShowPLR)
+    bands(&Column::plr, mPLRReference);
+  if (mShowPSR)
+    bands(&Column::psr, mPSRReference);
+
+  const float alertBottom = s.T + 1 + 2 * mw;
+  if (mShowRangeAlerts)
+    marks(F::kRangeAlert, mColors[kMaxAlertColor], s.T + 1, alertBottom);
+  if (mShowLoudnessAlerts)
+  {
+    marks(F::kLoudnessMin, mColors[kMinAlertColor], s.T + 1, alertBottom);
+    marks(F::kLoudnessMax, mColors[kMaxAlertColor], s.T + 1, alertBottom);
+  }
+  if (mShowPeakAlerts)
+    marks(F::kPeakOver, mColors[kMaxAlertColor], s.T + 1, alertBottom);
+
+  // The curve as one path through at most two points a column, in the order they came.
+  g.PathClear();
+  int points = 0;
+  for (int c = 0; c < columns; ++c)
+  {
+    const Column& col = cols[static_cast<size_t>(c)];
+    if (!col.Sampled())
+      continue;
+    const float x = std::clamp(s.L + c + 0.5f, s.L + 1, s.R - 1);
+    const bool lowestFirst = col.lowestAt <= col.highestAt;
+    for (int16_t v : {lowestFirst ? col.lowest : col.highest, lowestFirst ? col.highest : col.lowest})
+    {
+      const float y = std::clamp(static_cast<float>(yAtZero + yPerHundredth * v), s.T + 1, s.B - 1);
+      if (points++ == 0)
+        g.PathMoveTo(x, y);
+      else
+        g.PathLineTo(x, y);
+      if (col.lowest == col.highest)
+        break;
+    }
+  }
+  if (points >= 2)
+    g.PathStroke(IPattern(mColors[kMemoryColor]), 1.f, IStrokeOptions(), &mBlend);
+
+  auto x = [&](size_t i) { return static_cast<float>(s.L + DayDifference(p[i].tenths, t0) * perTenth); };
+  const float left = std::clamp(x(w.first), s.L, s.R);
+  const float right = mRunning ? s.R : std::clamp(x(w.end - 1), left, s.R);
+  const IRECT window(left, s.T, right, s.B);
+  g.FillRect(WithAlpha(mAccentColor, 64), window, &mBlend);
+  g.DrawRect(mAccentColor, window, &mBlend, 1.f);
+}
