@@ -145,5 +145,5 @@ void Vantorelix::BuildGraphPanel(IGraphics& ui)
   b.Move(add(new IBSwitchControlZv(796, 400, ui.LoadBitmap("scroll.png", 2), kGraphScroll), "Run/stop graph"), true,
          true);
   // TODO(issue 35): the graph's own constructor with action id 228 once it exists.
-  mControlPositions.graph = add(new IGraphControl(IRECT(332, 84, 792, 418)), nullptr);
+  mControlPositions.graph = add(new IGraphControl(IRECT(332, 84, 792, 418), kActionGraph), nullptr);
 }
