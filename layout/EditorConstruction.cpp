@@ -8,7 +8,7 @@
 #include "platform-mac/IGraphicsMac.h"
 
 #include <algorithm>
-#include <iterator>
+#include <vector>
 
 using namespace iplug::igraphics;
 

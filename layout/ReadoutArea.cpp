@@ -123,17 +123,19 @@ void BuildReadoutArea(Vantorelix& plug, LayoutBuilder& b)
     rows[line.row].secondCaption = b.Add(text);
   }
 
-  const Line units[] = {{kReadoutIL, IRECT(14, 117, 46, 127), nullptr},
-                        {kReadoutSL, IRECT(14, 219, 46, 229), nullptr},
-                        {kReadoutRange, IRECT(160, 220, 192, 230), nullptr},
-                        {kReadoutRange, IRECT(245, 220, 277, 230), nullptr},
-                        {kReadoutPeak, IRECT(150, 321, 182, 331), nullptr}};
-  for (const Line& line : units)
+  // The alert counters of IL, SL and Peak; the low and high ends of the range.
+  const struct
   {
-    auto& slots = rows[line.row].units;
-    const int index = b.Add(Label(line.bounds, "---", Style(10, colours[line.row].value, false, EAlign::Far)));
-    (slots[0] < 0 ? slots[0] : slots[1]) = index;
-  }
+    int row;
+    size_t slot;
+    IRECT bounds;
+  } units[] = {{kReadoutIL, 0, IRECT(14, 117, 46, 127)},
+               {kReadoutSL, 0, IRECT(14, 219, 46, 229)},
+               {kReadoutRange, 0, IRECT(160, 220, 192, 230)},
+               {kReadoutRange, 1, IRECT(245, 220, 277, 230)},
+               {kReadoutPeak, 0, IRECT(150, 321, 182, 331)}};
+  for (const auto& u : units)
+    rows[u.row].units[u.slot] = b.Add(Label(u.bounds, "---", Style(10, colours[u.row].value, false, EAlign::Far)));
 
   WDL_String unitText;
   LoudnessUnitText(s.unitMode, s.refOffset, unitText);
