@@ -179,6 +179,32 @@ void ConfigureDynaMeter(IDynaMeterControl& meter, const MeterSettings& s)
   meter.SetDirty(true, -1);
 }
 
+// The graph's scale as the loudness scale's, its range and references, and its zone bands in
+// the loudness meter's colours.
+void ConfigureGraph(IGraphControl& graph, const MeterSettings& s, const WDL_String& caption)
+{
+  using namespace meterstyle;
+  graph.SetLook(kTextColor, kScaleTextSize, kZeroMarkColor, kMajorTickColor, kMinorTickColor, caption);
+  graph.SetRange(s.lmScale, s.lmLevels[0], s.lmLevels[5], s.refOffset, s.loudnessTarget,
+                 s.alerts[kAlertPlrMin].level, s.alerts[kAlertPsrMin].level);
+  const double span = graph.RangeTop() - graph.RangeBottom();
+  for (int i = 0; i < 4; ++i)
+  {
+    const double level = s.lmLevels[static_cast<size_t>(i) + 1] - s.refOffset;
+    graph.mZoneLevels[i] = level;
+    graph.mZonePositions[i] = span > 0.0 ? (level - graph.RangeBottom()) / span : 0.0;
+  }
+  // Each zone has an opaque entry and the half-transparent one its band is drawn with.
+  for (size_t z = 0; z < 5; ++z)
+  {
+    const uint32_t word = s.meterColorsA.packed[z + 1];
+    graph.mColors[2 * z] = Vantorelix::ColorFromWord(word);
+    graph.mColors[2 * z + 1] = Vantorelix::ColorFromWord(word, 128);
+  }
+  graph.mColors[IGraphControl::kMarkerColor] = kAccentColor;
+  graph.SetDirty(true, -1);
+}
+
 } // namespace
 
 void Vantorelix::ConfigureMeterScales()
@@ -233,7 +259,6 @@ void Vantorelix::ConfigureMeterScales()
     if (auto* bar = At<IMeterControl>(*ui, meters[static_cast<size_t>(kFirstChannelBar + c)]))
       ConfigureBar(*bar, knownRouting ? ChannelLayoutTable[static_cast<size_t>(s.channelRouting)].labels[c] : " ",
                    0.0, s.peakLevels, s.meterColorsB);
-  // TODO(issue 35): the graph's look, range and zones once the graph control takes them.
   if (auto* graph = At<IGraphControl>(*ui, mControlPositions.graph))
-    graph->SetDirty(true, -1);
+    ConfigureGraph(*graph, s, unit);
 }

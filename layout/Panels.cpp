@@ -106,7 +106,8 @@ void Vantorelix::BuildGraphPanel(IGraphics& ui)
   b.Move(label(IRECT(410, 56, 446, 76), "Marker"), false, false);
   action({IRECT(452, 56, 492, 76), kActionSetMarker, "Set", "Set marker"});
   action({IRECT(496, 56, 536, 76), kActionClearMarkers, "Clear", "Clear marker"});
-  b.Move(label(IRECT(560, 56, 596, 76), "Memory"), false, false);
+  // Wide enough for the word, which is wider than the 36 pixels the other labels get.
+  b.Move(label(IRECT(550, 56, 604, 76), "Memory"), false, false);
   action({IRECT(608, 56, 648, 76), kActionStoreMemory, "Store", "Store IL/SL to memory"});
   action({IRECT(652, 56, 692, 76), kActionClearMemory, "Clear", "Clear IL/SL memory"});
 
@@ -144,6 +145,5 @@ void Vantorelix::BuildGraphPanel(IGraphics& ui)
 
   b.Move(add(new IBSwitchControlZv(796, 400, ui.LoadBitmap("scroll.png", 2), kGraphScroll), "Run/stop graph"), true,
          true);
-  // TODO(issue 35): the graph's own constructor with action id 228 once it exists.
   mControlPositions.graph = add(new IGraphControl(IRECT(332, 84, 792, 418), kActionGraph), nullptr);
 }

@@ -1,6 +1,7 @@
 #include "tests/layout/EditorFixture.h"
 
 #include "graphics/IBackgroundControls.h"
+#include "meter-ui/IGraphControl.h"
 #include "meter-ui/IMeterControl.h"
 #include "meter-ui/IMeterScaleControl.h"
 #include "meter-ui/IVPanelControlZv.h"
@@ -48,6 +49,14 @@ TEST_F(Configured, LoudnessScaleFollowsUnitOffsetAndLevels)
   EXPECT_EQ(Bar(kSlBar).mMax, 9.0);
   EXPECT_EQ(Bar(kMlBar).mMin, -36.0);
   EXPECT_EQ(Bar(kSlBar).mSplits[0], -9.0 + 23.0);
+
+  // The graph shares the loudness scale's range and zones.
+  const IGraphControl& graph = *plug.As<IGraphControl>(plug.ControlPositions().graph);
+  EXPECT_EQ(graph.RangeTop(), 9.0);
+  EXPECT_EQ(graph.RangeBottom(), -36.0);
+  EXPECT_EQ(graph.mZoneLevels[1], -18.0 + 23.0);
+  EXPECT_DOUBLE_EQ(graph.mZonePositions[1], (5.0 + 36.0) / 45.0);
+  EXPECT_TRUE(SameColour(graph.mColors[IGraphControl::kZone1To2], IColor(128, 0xB6, 0xC0, 0xC5)));
 }
 
 TEST_F(Configured, PeakScaleCaptionFollowsThePeakMode)

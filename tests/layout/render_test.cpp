@@ -61,3 +61,15 @@ TEST_P(EditorPicture, DrawsTheWholeEditor)
 
 INSTANTIATE_TEST_SUITE_P(Sizes, EditorPicture, ::testing::Values(Size{832, 446}, Size{1000, 600}),
                          [](const auto& info) { return std::to_string(info.param.w) + "x" + std::to_string(info.param.h); });
+
+TEST(GraphPicture, DrawsTheGraphView)
+{
+  MeterEditor plug;
+  plug.Settings().displayMode = 1;
+  vtest::HeadlessGraphics& ui = plug.Open(1000, 600);
+  ui.DrawFullFrame();
+  ASSERT_TRUE(ui.WritePNG(vtest::PicturePath("editor-graph-1000x600.png")));
+  // The graph's black panel reaches the stretched right edge; the meters are hidden.
+  EXPECT_TRUE(Near(ui.Pixel(955, 90), IColor(255, 0, 0, 0)));
+  EXPECT_TRUE(Near(ui.Pixel(980, 460), IColor(255, 20, 19, 18)));
+}
