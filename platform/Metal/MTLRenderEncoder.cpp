@@ -683,8 +683,7 @@ void writeSourceOver(const PixelPipeline& pp, int64_t x, int64_t y, bool, MTLFra
       // An opaque texel is stored as it is (its bytes come back from their conversion), in the
       // target's order; a texel of zeros leaves the target as it is; any other is blended.
       const int red = (out.texelFormat == MTLPixelFormatBGRA8Unorm) == kBGRA ? 0 : 2, blue = 2 - red;
-      for (int i = 0; i < count; i++)
-      {
+      auto write = [&](int i) {
         const unsigned char* t = out.texels + 4 * i;
         unsigned char* p = texel + 4 * i;
         if (t[3] == 255)
@@ -699,7 +698,32 @@ void writeSourceOver(const PixelPipeline& pp, int64_t x, int64_t y, bool, MTLFra
           const Lanes colour = fromBytes(t) * k.toUnit;
           blendWhole(k, true, p, red == 0 ? colour : __builtin_shufflevector(colour, colour, 2, 1, 0, 3));
         }
+      };
+      int i = 0;
+#if defined(__SSE2__)
+      // Four opaque texels at a time, red and blue exchanged in place when the orders differ.
+      const __m128i opaque = _mm_set1_epi32(static_cast<int>(0xFF000000u));
+      const __m128i greenAlpha = _mm_set1_epi32(static_cast<int>(0xFF00FF00u));
+      const __m128i low = _mm_set1_epi32(0xFF);
+      for (; i + 4 <= count; i += 4)
+      {
+        __m128i four;
+        std::memcpy(&four, out.texels + 4 * i, sizeof(four));
+        if (_mm_movemask_epi8(_mm_cmpeq_epi32(_mm_and_si128(four, opaque), opaque)) != 0xFFFF)
+        {
+          for (int j = i; j < i + 4; j++)
+            write(j);
+          continue;
+        }
+        if (red != 0)
+          four = _mm_or_si128(_mm_and_si128(four, greenAlpha),
+                              _mm_or_si128(_mm_and_si128(_mm_srli_epi32(four, 16), low),
+                                           _mm_slli_epi32(_mm_and_si128(four, low), 16)));
+        std::memcpy(texel + 4 * i, &four, sizeof(four));
       }
+#endif
+      for (; i < count; i++)
+        write(i);
       break;
     }
   }

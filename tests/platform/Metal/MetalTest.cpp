@@ -521,17 +521,19 @@ TEST(Metal, ASpecialisedFragmentFunctionRunsTheBodyChosenOncePerDraw)
 
 TEST(Metal, UniformAndTexelColoursAreWrittenAsTheSameColoursFragmentByFragment)
 {
-  // Opaque, empty and partly covering texels, premultiplied.
+  // Opaque, empty and partly covering texels, premultiplied; one row all opaque.
   const unsigned char kTexels[16][4] = {
-      {255, 0, 0, 255}, {0, 0, 0, 0},      {100, 50, 25, 128}, {1, 2, 3, 4},
-      {250, 240, 230, 254}, {0, 0, 0, 255}, {255, 255, 255, 255}, {128, 128, 128, 128},
-      {10, 0, 200, 201}, {0, 0, 0, 1},      {7, 0, 0, 0},       {90, 90, 0, 90},
-      {255, 255, 255, 255}, {3, 200, 9, 255}, {60, 61, 62, 63}, {0, 255, 0, 255},
+      {255, 0, 0, 255},    {0, 0, 0, 0},      {100, 50, 25, 128},  {1, 2, 3, 4},
+      {250, 240, 230, 255}, {0, 0, 0, 255},   {255, 255, 255, 255}, {12, 34, 56, 255},
+      {10, 0, 200, 201},   {0, 0, 0, 1},      {7, 0, 0, 0},        {90, 90, 0, 90},
+      {128, 128, 128, 128}, {3, 200, 9, 255}, {60, 61, 62, 63},    {250, 240, 230, 254},
   };
   FormPicture& p = formPicture;
   std::memcpy(p.texels, kTexels, sizeof(kTexels));
   const unsigned char background[4] = {30, 60, 90, 200};
   const float noColour[4] = {};
+  // One triangle over the whole target: every row is one span.
+  const std::vector<float> kCoveringTriangle = {0, 0, 8, 0, 0, 8};
   const float uniforms[][4] = {{1.0f, 0.5f, 0.25f, 1.0f}, {0.3f, 0.2f, 0.1f, 0.5f}, {0, 0, 0, 0}};
   for (MTLPixelFormat format : {MTLPixelFormatRGBA8Unorm, MTLPixelFormatBGRA8Unorm})
   {
@@ -545,7 +547,7 @@ TEST(Metal, UniformAndTexelColoursAreWrittenAsTheSameColoursFragmentByFragment)
       auto drawn = [&](MTLFragmentColours::Form form) {
         p.form = form;
         rig.fillTarget(background);
-        rig.draw(kFullQuad, noColour, state);
+        rig.draw(kCoveringTriangle, noColour, state);
         std::vector<unsigned char> pixels;
         for (int y = 0; y < 4; y++)
           pixels.insert(pixels.end(), rig.at(0, y), rig.at(0, y) + 16);
