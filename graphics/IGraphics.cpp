@@ -112,8 +112,17 @@ void IGraphics::AddTextEntryControl()
 {
   if (!mTextEntryControl)
   {
-    mTextEntryControl = std::make_unique<ITextEntryControl>();
-    InitSpecialControl(mTextEntryControl.get());
+    AddTextEntryControl(new ITextEntryControl());
+  }
+}
+
+void IGraphics::AddTextEntryControl(ITextEntryControl* control)
+{
+  std::unique_ptr<ITextEntryControl> owned(control);
+  if (!mTextEntryControl)
+  {
+    mTextEntryControl = std::move(owned);
+    InitSpecialControl(control);
   }
 }
 

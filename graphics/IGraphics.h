@@ -390,6 +390,8 @@ public:
   // Takes ownership; a second popup menu control is deleted.
   void AddPopupMenuControl(IPopupMenuControl* control);
   void AddTextEntryControl();
+  // Takes ownership; a second text entry control is deleted.
+  void AddTextEntryControl(ITextEntryControl* control);
   void AddBubbleControl(const IText& text);
   void AddBubbleControl(IBubbleControl* control);
   void ShowFrameTimeDisplay(bool enable);
@@ -542,6 +544,8 @@ public:
     y = mMouseDownY;
   }
   IControl* GetControlInTextEntry() const { return mInTextEntry; }
+  // The entry was closed without its text: nobody waits for an answer any more.
+  void ClearInTextEntryControl() { mInTextEntry = nullptr; }
   IControl* GetControlInPopupMenu() const { return mInPopupMenu; }
   IControl* GetMouseOver() const { return mMouseOver; }
   int GetMouseOverIdx() const { return mMouseOverIdx; }

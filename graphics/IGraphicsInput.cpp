@@ -188,8 +188,7 @@ void IGraphics::OnFocusLost()
   }
   if (mTextEntryControl && mTextEntryControl->EditInProgress())
   {
-    mTextEntryControl->Hide(true);
-    mInTextEntry = nullptr;
+    mTextEntryControl->DismissEdit();
   }
 }
 

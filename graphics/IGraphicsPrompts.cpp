@@ -249,10 +249,10 @@ void IGraphics::ShowBubble(IControl* control, const char* str, int direction, fl
   }
   bubble->mBubbleBounds = box;
   bubble->SetTargetAndDrawRECTs(bubble->GetRECT().Union(box));
-  if (bubble->mState == 0)
+  if (bubble->mState == IBubbleControl::kHidden)
   {
     bubble->Hide(false);
-    bubble->mState = 1;
+    bubble->mState = IBubbleControl::kFadingIn;
     bubble->SetDirty(true);
   }
   if (bubble->mCaller && bubble->mCaller != control)

@@ -7,8 +7,10 @@
 
 #include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
+#include "framework/WDLHeapBuf.h"
 #include "graphics/IControl.h"
 #include "graphics/IPopupMenu.h"
 #include "graphics/IVectorBase.h"
@@ -44,17 +46,22 @@ private:
   IColor mDragColor;
 };
 
-// The speech bubble that shows a value beside the control being changed. The graphics object
-// places it (ShowBubble); these are the fields it writes and reads.
+// The speech bubble that shows a value beside the control being changed: it fades in, stays
+// while its control is held and fades out. The graphics object fills and places it (ShowBubble)
+// through the fields below.
 class IBubbleControl : public IControl
 {
 public:
   enum EArrowDir { kNorth = 0, kEast, kSouth, kWest };
+  enum EState { kHidden = 0, kFadingIn, kShown, kFadingOut };
 
   IBubbleControl(const IText& text, const IColor& fillColor, const IColor& outlineColor,
                  float roundness);
 
-  void Draw(IGraphics&) override {}
+  void Draw(IGraphics& g) override;
+  virtual void DrawBubbleText(IGraphics& g, const IRECT& r);
+  // The rounded box with its arrow on the side of mArrowDir, filled and outlined.
+  virtual void DrawBubbleShape(IGraphics& g, const IRECT& r);
 
   // The box the text occupies with the bubble's text style.
   void MeasureBubbleText(const char* str, IRECT& r) const;
@@ -67,11 +74,17 @@ public:
   int mArrowDir = kWest;
   float mPadding = 10.f;
   float mArrowSize = 10.f;
-  int mState = 0;  // 0 hidden
+  float mMaxOpacity = 0.95f;
+  float mOutlineThickness = 2.f;
+  int mState = kHidden;
   IControl* mCaller = nullptr;
   IColor mFillColor;
   IColor mOutlineColor;
   float mRoundness;
+
+private:
+  // The opacity by state over one round of the animation clock.
+  void Fade();
 };
 
 // The in-window popup menu: a rounded panel per menu level beside the area that asked for it,
@@ -234,34 +247,90 @@ private:
   IRECT mSpecifiedExpandedBounds;
 };
 
-// The in-window text entry; while editing it takes the keys and the pointer.
+// The in-window text entry: one line of text edited in place of the native field. While it is
+// open the graphics object routes every key and pointer event to it; return or a click outside
+// applies the text, escape drops it.
 class ITextEntryControl : public IControl
 {
 public:
   ITextEntryControl();
+  ~ITextEntryControl() override;
 
+  void Draw(IGraphics& g) override;
+  void OnMouseDown(float x, float y, const IMouseMod& mod) override;
+  void OnMouseDrag(float x, float y, float dX, float dY, const IMouseMod& mod) override;
+  void OnMouseUp(float x, float y, const IMouseMod& mod) override;
+  void OnMouseDblClick(float x, float y, const IMouseMod& mod) override;
+  bool OnKeyDown(float x, float y, const IKeyPress& key) override;
+  void AnimationEnded() override;
+
+  // Opens over bounds with all of str selected; the length limit is the native field's.
   void OpenTextEntry(int paramIdx, const IText& text, const IRECT& bounds, int length,
                      const char* str);
-  void Hide(bool hide) override;
-  void Draw(IGraphics&) override {}
+  void CommitEdit();
+  void CancelEdit();
+  // Closes without applying, as when the editor loses focus.
+  void DismissEdit();
+
+  void SelectAll();
+  void CopySelection();
+  void Cut();
+  void Paste();
 
   bool EditInProgress() const { return mEditing; }
-  const char* GetStr() const { return mStr.c_str(); }
-  int GetParamIdx() const { return mParamIdx; }
-  int GetMaxLength() const { return mMaxLength; }
+  bool CursorVisible() const { return mDrawCursor; }
+  std::string GetStr() const;
+  int GetLength() const { return static_cast<int>(mEditString.size()); }
+  char16_t GetChar(int idx) const;
+  int GetCursor() const;
+  int GetSelectionStart() const;
+  int GetSelectionEnd() const;
+  // The width a character adds to the line, its kerning with the one before included.
+  float GetCharWidth(int idx);
+  void FillCharWidthCache();
+  const IPopupMenu& GetEditMenu() const { return mEditMenu; }
 
 private:
+  friend struct TextEditAccess;
+  struct EditState;
+  // One row holding the whole text: its horizontal extent and its vertical span from the top.
+  struct Row
+  {
+    float x0, x1, ymin, ymax;
+  };
+
+  void Blink();
+  void SetStr(const char* str);
+  void CalcCharWidths();
+  float MeasureWidth(std::u16string_view chars) const;
+  float WidthBefore(int idx);
+  Row LayoutRow();
+  bool DeleteChars(int pos, int n);
+  bool InsertChars(int pos, const char16_t* chars, int n);
+  // Runs an edit on the state machine and marks the control for drawing when it changed.
+  template <class Edit> bool ChangesState(Edit edit);
+  bool SendKey(uint32_t key);
+  // The character a key types for the parameter being edited, or the key as a function key,
+  // which types nothing.
+  uint32_t FilteredKey(const IKeyPress& key, uint32_t ch) const;
+  void Close();
+
+  bool mDrawCursor = false;
   bool mEditing = false;
-  std::string mStr;
+  std::unique_ptr<EditState> mEditState;
+  WDL_TypedBuf<float> mCharWidths;
+  std::u16string mEditString;
   int mParamIdx = -1;
-  int mMaxLength = 0;
+  IPopupMenu mEditMenu{"", {"Cut", "Copy", "Paste"}};
 };
 
-// The frame-time read-out: a ring of the last 100 frame durations in seconds.
+// The frame-time read-out: a plot of the last 100 frame durations and their average, as frames
+// per second, milliseconds or a percentage; a click moves to the next of the three.
 class IFPSDisplayControl : public IControl, public IVectorBase
 {
 public:
   static constexpr int kNumDataPoints = 100;
+  enum EMode { kFPS = 0, kMilliseconds, kPercentage, kNumModes };
 
   IFPSDisplayControl(const IRECT& bounds, int mode, const char* name);
 
@@ -272,7 +341,8 @@ public:
     mBuffer[mReadPos] = frameTime;
   }
   bool IsDirty() override { return true; }
-  void Draw(IGraphics&) override {}
+  void OnMouseDown(float x, float y, const IMouseMod& mod) override;
+  void Draw(IGraphics& g) override;
 
   float GetFrameTime(int idx) const { return mBuffer[idx]; }
   int GetWriteIndex() const { return mReadPos; }
@@ -284,6 +354,9 @@ private:
   std::string mName;
   float mBuffer[kNumDataPoints] = {};
   int mReadPos = 0;
+  IText mTitleText;
+  IText mMainText;
+  IText mSecondText;
 };
 
 } // namespace iplug::igraphics

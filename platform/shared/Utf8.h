@@ -77,4 +77,58 @@ inline size_t CutLength(const char* text, size_t maxBytes)
   return n;
 }
 
+// UTF-16 of a UTF-8 text; a byte that starts no well-formed character stands for itself, as in
+// Latin-1.
+inline std::u16string ToUtf16(std::string_view text)
+{
+  std::u16string out;
+  out.reserve(text.size());
+  for (size_t at = 0; at < text.size();) {
+    uint32_t codePoint = 0;
+    size_t length = DecodeAt(text, at, codePoint);
+    if (length == 0) {
+      codePoint = static_cast<unsigned char>(text[at]);
+      length = 1;
+    }
+    if (codePoint >= 0x10000) {
+      out += static_cast<char16_t>(0xD800 + ((codePoint - 0x10000) >> 10));
+      out += static_cast<char16_t>(0xDC00 + ((codePoint - 0x10000) & 0x3FF));
+    } else {
+      out += static_cast<char16_t>(codePoint);
+    }
+    at += length;
+  }
+  return out;
+}
+
+// UTF-8 of a UTF-16 text; a surrogate without its partner becomes U+FFFD.
+inline std::string FromUtf16(std::u16string_view text)
+{
+  std::string out;
+  out.reserve(text.size());
+  for (size_t at = 0; at < text.size(); ++at) {
+    uint32_t c = text[at];
+    if (c >= 0xD800 && c <= 0xDBFF && at + 1 < text.size() && text[at + 1] >= 0xDC00 && text[at + 1] <= 0xDFFF)
+      c = 0x10000 + ((c - 0xD800) << 10) + (text[++at] - 0xDC00);
+    else if (c >= 0xD800 && c <= 0xDFFF)
+      c = 0xFFFD;
+    if (c < 0x80) {
+      out += static_cast<char>(c);
+    } else if (c < 0x800) {
+      out += static_cast<char>(0xC0 | (c >> 6));
+      out += static_cast<char>(0x80 | (c & 0x3F));
+    } else if (c < 0x10000) {
+      out += static_cast<char>(0xE0 | (c >> 12));
+      out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+      out += static_cast<char>(0x80 | (c & 0x3F));
+    } else {
+      out += static_cast<char>(0xF0 | (c >> 18));
+      out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
+      out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+      out += static_cast<char>(0x80 | (c & 0x3F));
+    }
+  }
+  return out;
+}
+
 }  // namespace utf8

@@ -112,3 +112,32 @@ TEST(PromptPixelsTest, OpenMenuWithItsSubmenuShowsPanelsHighlightAndTexts)
   // Beside the panels the editor shows through (the shadow fades out within the margin).
   EXPECT_TRUE(IsColour(e.g().Pixel(395, 255), kBackground));
 }
+
+TEST(PromptPixelsTest, TextEntryShowsItsSelectionTintOverTheTypedText)
+{
+  HeadlessEditor e;
+  e.g().AddTextEntryControl();
+  auto* owner = new Owner(IRECT(40, 40, 240, 70));
+  e.g().AddControl(owner);
+  IText style(20.f, kColorBlack, "Roboto-Regular", EAlign::Near);
+  style.mTextEntryBGColor = IColor(255, 255, 255, 224);
+  e.g().OpenTextEntry(owner, style, owner->GetRECT(), "-12.5 dB", -1);
+  e.g().DrawFullFrame();
+  EXPECT_TRUE(e.g().WritePNG(PicturePath("text-entry-selection.png")));
+
+  ITextEntryControl& entry = *e.g().GetTextEntryControl();
+  ASSERT_EQ(entry.GetSelectionEnd(), 8);
+  float width = 0.f;
+  for (int i = 0; i < entry.GetLength(); ++i)
+  {
+    width += entry.GetCharWidth(i);
+  }
+  EXPECT_GT(width, 50.f);
+  // The selection, black at 20 % over the entry's background, from the left edge across the
+  // text; the background alone beyond it.
+  const int selectionTop = static_cast<int>(55.f - 10.f + 2.f) + 1;
+  EXPECT_TRUE(IsColour(e.g().Pixel(41, selectionTop), IColor(255, 204, 204, 179), 8));
+  EXPECT_TRUE(IsColour(e.g().Pixel(static_cast<int>(40 + width + 10), 55), IColor(255, 255, 255, 224)));
+  EXPECT_TRUE(HasInk(e.g(), IRECT(40, 40, 40 + width, 70)));
+  EXPECT_TRUE(IsColour(e.g().Pixel(30, 55), kBackground)) << "nothing outside the entry";
+}

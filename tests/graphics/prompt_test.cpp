@@ -116,7 +116,7 @@ TEST(PromptTest, InWindowTextEntryReplacesThePlatformField)
   e.g->OpenTextEntry(c, IText(), IRECT(0, 0, 40, 20), "abc", 0);
   EXPECT_EQ(e.g->nativeTextEntries, 0);
   EXPECT_TRUE(e.g->GetTextEntryControl()->EditInProgress());
-  EXPECT_STREQ(e.g->GetTextEntryControl()->GetStr(), "abc");
+  EXPECT_EQ(e.g->GetTextEntryControl()->GetStr(), "abc");
   e.g->ApplyTextEntryResult("typed");
   EXPECT_EQ(e.log.back(), "c text typed");
 }
