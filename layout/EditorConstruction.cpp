@@ -109,6 +109,7 @@ void Vantorelix::LayoutEditor(IGraphics& ui)
   BuildReadoutArea(*this, builder);
   BuildMeterPanel(ui);
   BuildGraphPanel(ui);
+  BuildSetupPages(ui);
 
   RepositionControls();
   mLayoutBuilt = 1;

@@ -93,7 +93,7 @@ struct EditorLayoutRecords {
   std::vector<int> meterGroup;
   std::vector<int> graphGroup;
   std::array<std::vector<int>, kSetupPageCount> setupPages;
-  int setupBackground = -1;
+  int setupBackground = -1;  // the setup page selector, shown with the setup view whatever the page
 };
 
 // The groups that are shown and hidden as one; the setup pages in page-selector order.

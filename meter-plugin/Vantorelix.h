@@ -231,6 +231,8 @@ public:
   void LayoutEditor(iplug::igraphics::IGraphics& ui);
   void BuildMeterPanel(iplug::igraphics::IGraphics& ui);
   void BuildGraphPanel(iplug::igraphics::IGraphics& ui);
+  // The page selector and the seven setup pages, each page one control group.
+  void BuildSetupPages(iplug::igraphics::IGraphics& ui);
   // Places every anchored control and the two panels for the stored editor size.
   void RepositionControls();
   void ClearControlGroups();
