@@ -127,3 +127,25 @@ TEST(Construction, EveryBitmapIsFoundWithItsFrames)
   IBBitmapControlZv lamp(30, 92, missing);
   ExpectRect(lamp.GetRECT(), 30, 92, 30, 92);
 }
+
+TEST(Construction, AnEditorWithoutItsPicturesStillBuildsAndDraws)
+{
+  // A graphics object that looks for its resources in a bundle nobody installed.
+  class Unbundled : public vtest::HeadlessGraphics
+  {
+  public:
+    using HeadlessGraphics::HeadlessGraphics;
+    const char* BundleIdentifier() const override { return "com.example.nowhere"; }
+  };
+  MeterEditor plug;
+  plug.mMakeGraphicsFunc = [&plug] {
+    plug.ui = new Unbundled(plug, 832, 446);
+    return plug.ui;
+  };
+  vtest::HeadlessGraphics& ui = plug.Open();
+  ASSERT_TRUE(plug.LayoutBuilt());
+  EXPECT_FALSE(ui.LoadBitmap("play.png", 2).IsValid());
+  ExpectRect(plug.At(plug.Row(kReadoutSL).led)->GetRECT(), 30, 194, 30, 194);
+  ui.DrawFullFrame();
+  EXPECT_EQ(ui.Pixel(600, 20)[0], 38);  // the top band is drawn all the same
+}
