@@ -4,9 +4,11 @@
 #include "meter-plugin/DisplayLabels.h"
 #include "meter-plugin/Vantorelix.h"
 #include "meter-ui/IBCornerResizerControlZv.h"
+#include "meter-ui/IBInfoMenuZv.h"
 #include "meter-ui/IBPresetMenuZv.h"
 #include "meter-ui/IBSwitchControlZv.h"
 #include "meter-ui/IBUpdateControlZv.h"
+#include "meter-ui/IVClickControlHiddenMenuZv.h"
 #include "meter-ui/IVFileSelectorControlHiddenZv.h"
 #include "meter-ui/IVParameterControlZv.h"
 
@@ -18,6 +20,7 @@ namespace
 const IColor kBoxTextColor(255, 208, 209, 211);
 const IText kPreGainText(18.f, kBoxTextColor, "Verdana Bold", EAlign::Center);
 const IText kTargetText(14.f, kBoxTextColor, "Verdana Bold", EAlign::Center);
+const IText kPresetText(15.f, IColor(255, 159, 160, 161), "Verdana Bold", EAlign::Center);
 const IText kUnitSmallText(13.f, IColor(255, 126, 129, 132), "Verdana Normal", EAlign::Near);
 
 // The box's value is dragged vertically, four pixels a step.
@@ -142,12 +145,23 @@ void BuildTopBar(Vantorelix& plug, LayoutBuilder& b)
   Anchor(b, b.Add(new IBBitmapControlZv(0, 0, ui.LoadBitmap("ovl_top.png", 1))), Follow::kNothing);
   Anchor(b, b.Add(new IBBitmapControlZv(0, 368, ui.LoadBitmap("ovl_matchlimiter.png", 1))), Follow::kHeight);
 
-  // TODO(issue 35): the preset menu's full constructor (previous/next bitmaps, preset store, data
-  // folder, "zvp", 28 characters, arrows and file presets off, text rectangle 556..784), the
-  // hidden menu area (40, 0, 120, 16) with tag 0 following the width, and the plug-in menu at
-  // (8, 13) with tag 1, once those controls exist.
-  Anchor(b, AddWithTooltip(b, new IBPresetMenuZv(IRECT(552, 13, 811, 36)), "Preset menu", IBPresetMenuZv::kTag),
-         Follow::kNothing);
+  const WDL_String dataFolder(plug.DataFolder());
+  auto* presets = new IBPresetMenuZv(&plug, IRECT(552, 13, 811, 36), IRECT(552, 13, 811, 36), 0, 0, kPresetText,
+                                     ui.LoadBitmap("button_previous.png", 2), 0, 0,
+                                     ui.LoadBitmap("button_next.png", 2), kActionLoadPresetFile,
+                                     kActionSavePresetFile, kActionSaveDefaultPreset, kActionRebuildUserPresets, -1,
+                                     -1, &plug.PresetStore(), &dataFolder, "zvp", 28, false, false,
+                                     IRECT(556, 13, 784, 36));
+  Anchor(b, AddWithTooltip(b, presets, "Preset menu", IBPresetMenuZv::kTag), Follow::kNothing);
+  Anchor(b, AddWithTooltip(b, new IVClickControlHiddenMenuZv(IRECT(40, 0, 120, 16), -1, kActionDumpPresets, -1, -1),
+                           nullptr, 0),
+         Follow::kWidth);
+  const std::string changelog = IBInfoMenuZv::ChangelogLink();
+  auto* pluginMenu = new IBInfoMenuZv(&plug, 8, 13, ui.LoadBitmap("pluginmenu.png", 2), kActionInfoText,
+                                      kActionUpdateCheck, &dataFolder, changelog.c_str(), kToggleTooltips,
+                                      kOnlineUpdateCheck, -1, kActionDefaultEditorSize, kActionDefaultGuiScale,
+                                      kActionMinimumGuiScale, {}, {}, {}, plug.ExtraParams(), plug.ExtraParamBaseId());
+  Anchor(b, AddWithTooltip(b, pluginMenu, "Plugin info and options", 1), Follow::kNothing);
 
   auto* update = new IBUpdateControlZv(141, 13, ui.LoadBitmap("iconupdateavailable.png", 2), kActionUpdateCheck);
   plug.ControlPositions().updateIcon = b.Add(update);

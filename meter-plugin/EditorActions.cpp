@@ -81,12 +81,12 @@ void Vantorelix::RunEditorAction(int id)
       break;
     case kActionDumpPresets: DumpPresetsAsSource(PresetParamKeys, DataFolder()); break;
     case kActionLoadPresetFile:
-      if (IBPresetMenuZv* menu = PresetMenu(); menu && menu->path.GetLength())
-        LoadPresetFile(menu->path.Get(), nullptr, false, false, false, nullptr);
+      if (IBPresetMenuZv* menu = PresetMenu(); menu && menu->mChosenFile.GetLength())
+        LoadPresetFile(menu->mChosenFile.Get(), nullptr, false, false, false, nullptr);
       break;
     case kActionSavePresetFile:
-      if (IBPresetMenuZv* menu = PresetMenu(); menu && menu->path.GetLength())
-        SavePresetFile(menu->path.Get(), PresetNameFromPath(menu->path.Get()).Get());
+      if (IBPresetMenuZv* menu = PresetMenu(); menu && menu->mChosenFile.GetLength())
+        SavePresetFile(menu->mChosenFile.Get(), PresetNameFromPath(menu->mChosenFile.Get()).Get());
       break;
     case kActionSaveDefaultPreset:
       if (ui)

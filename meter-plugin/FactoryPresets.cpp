@@ -236,10 +236,10 @@ Pairs LayoutBPairs(const FactoryPreset& preset)
 
 int Vantorelix::InitFactoryPresets()
 {
-  MakePresetFromValues(mInitPreset, "Init", {});
+  MakePresetFromValues(mPresetStore.defaults, "Init", {});
   MakePresetFromPairs("Init", {});
   if (mPresetListMode)
-    ClearPresetChunk(mInitPreset, 0);
+    ClearPresetChunk(mPresetStore.defaults, 0);
   for (const FactoryPreset& preset : kFactoryPresets)
     MakePresetFromPairs(preset.name, preset.alerts ? LayoutAPairs(preset) : LayoutBPairs(preset));
   return kFactoryPresetCount;

@@ -259,6 +259,14 @@ void Vantorelix::DeclareOutputParameters()
     GetParam(kOutILMaxAlert + i)->DefineInt(kAlerts[i], 0, 0, 1, "", 0, "Automation");
 }
 
+std::vector<iplug::IParam*> Vantorelix::ExtraParams() const
+{
+  std::vector<iplug::IParam*> params;
+  for (int i = 0; i < mExtraParams.GetSize(); ++i)
+    params.push_back(mExtraParams.Get(i));
+  return params;
+}
+
 void Vantorelix::DeclareFixedGuiScale()
 {
   mExtraParamBaseId = kFixedGuiScale;

@@ -45,11 +45,14 @@ struct DisplayRequests {
   std::atomic<uint8_t> scaleConfiguration{0};
 };
 
-// The preset records the preset menu offers: the factory presets and the user's preset files.
-// Both lists own their records.
+// The preset records the preset menu offers: the factory presets, the user's preset files and
+// the default ("Init") record. Both lists own their records. The menu raises `loading` while it
+// loads a preset.
 struct PresetMenuStore {
   WDL_PtrList<iplug::IPreset> factory;
   WDL_PtrList<iplug::IPreset> user;
+  iplug::IPreset defaults;
+  bool loading = false;
 
   PresetMenuStore() = default;
   PresetMenuStore(const PresetMenuStore&) = delete;
@@ -257,7 +260,11 @@ public:
   const LoudnessHistory& History() const { return mHistory; }
   LoudnessHistory& Memory() { return mMemory; }
   WDL_Mutex& PluginMutex() const { return mMutex; }
-  const iplug::IPreset& InitPreset() const { return mInitPreset; }
+  const iplug::IPreset& InitPreset() const { return mPresetStore.defaults; }
+  PresetMenuStore& PresetStore() { return mPresetStore; }
+  // The parameters kept outside the host list, the first of them with id ExtraParamBaseId().
+  std::vector<iplug::IParam*> ExtraParams() const;
+  int ExtraParamBaseId() const { return mExtraParamBaseId; }
   const EditorControlPositions& ControlPositions() const { return mControlPositions; }
 
   LoudnessEngine* Engine() const { return mEngine.get(); }
@@ -340,7 +347,6 @@ private:
   LoudnessHistory mMemory;
   WDL_PtrList<iplug::IParam> mExtraParams;
   int mExtraParamBaseId = 0;
-  iplug::IPreset mInitPreset;
   PresetMenuStore mPresetStore;
   EditorControlPositions mControlPositions;
   EditorLayoutRecords mLayoutRecords;

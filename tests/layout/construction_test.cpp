@@ -90,8 +90,8 @@ TEST(Construction, ReopeningKeepsOneRecordPerControl)
   plug.Open(1000, 600);
   EXPECT_EQ(plug.LayoutRecords().anchors.size(), anchors);
   EXPECT_EQ(plug.LayoutRecords().meterGroup.size(), meters);
-  // 5 bands, the top bar's and bottom row's records, 21 from the graph panel.
-  EXPECT_EQ(anchors, 5u + 23u + 21u);
+  // 5 bands, the 25 records of the top bar and bottom row, 21 from the graph panel.
+  EXPECT_EQ(anchors, 5u + 25u + 21u);
 }
 
 TEST(Construction, OpeningReportsNoSizeOrScaleChange)

@@ -405,7 +405,12 @@ struct EditorWithControls {
     auto& ui = *plug.GetUI();
     const iplug::igraphics::IRECT bounds(0, 0, 10, 10);
     graph = static_cast<IGraphControl*>(ui.AddControl(new IGraphControl(bounds, kActionGraph)));
-    menu = static_cast<IBPresetMenuZv*>(ui.AddControl(new IBPresetMenuZv(bounds), IBPresetMenuZv::kTag));
+    menu = static_cast<IBPresetMenuZv*>(ui.AddControl(
+      new IBPresetMenuZv(&plug, bounds, bounds, 0, 0, iplug::igraphics::IText(), iplug::igraphics::IBitmap(), 0, 0,
+                         iplug::igraphics::IBitmap(), kActionLoadPresetFile, kActionSavePresetFile,
+                         kActionSaveDefaultPreset, kActionRebuildUserPresets, -1, -1, &plug.PresetStore(), nullptr,
+                         "zvp", 28, false, false, bounds),
+      IBPresetMenuZv::kTag));
     csv = static_cast<IVFileSelectorControlHiddenZv*>(ui.AddControl(
       new IVFileSelectorControlHiddenZv(bounds, kActionExportCsv, 1, nullptr, "csv", kActionCsvFileName)));
     log = static_cast<IVFileSelectorControlHiddenZv*>(ui.AddControl(
@@ -517,13 +522,13 @@ TEST(EditorActions, PresetFilesAndExportNames)
   // Saved under the file's name without folder and extension.
   for (auto [file, name] : {std::pair{"/My.Preset.zvp", "My.Preset"}, {"/Name", "Name"}, {"/.hidden", ".hidden"}})
   {
-    editor.menu->path.Set((folder + file).c_str());
+    editor.menu->mChosenFile.Set((folder + file).c_str());
     plug.ParameterChanged(kActionSavePresetFile, kEditor, -1);
     EXPECT_NE(ReadFile(folder + file).find(std::string("<Preset name=\"") + name + "\">"), std::string::npos) << file;
   }
 
   plug.Change(kLoudness_Target, -30.0);
-  editor.menu->path.Set((folder + "/My.Preset.zvp").c_str());
+  editor.menu->mChosenFile.Set((folder + "/My.Preset.zvp").c_str());
   plug.ParameterChanged(kActionLoadPresetFile, kEditor, -1);
   EXPECT_EQ(plug.GetParam(kLoudness_Target)->Value(), -18.0);
   EXPECT_STREQ(plug.PresetSlotName(0), "My.Preset");

@@ -64,6 +64,13 @@ public:
   std::function<void(const IColor&)> colorCompletion;
   IColor colorShown;
 
+  // Links and paths the editor asked the platform to open.
+  std::vector<std::string> links;
+  bool OpenWebLink(const char* url) override
+  {
+    links.push_back(url);
+    return true;
+  }
   void AskForFile(std::string& fileName, std::string& path, bool, const char*) override
   {
     dialogFolders.push_back(path);
