@@ -675,7 +675,8 @@ void writeSourceOver(const PixelPipeline& pp, int64_t x, int64_t y, bool, MTLFra
       int i = 0;
       for (; i + 4 <= count; i += 4)
         std::memcpy(texel + 4 * i, bytes, 16);
-      std::memcpy(texel + 4 * i, bytes, 4 * (count - i));
+      for (; i < count; i++)
+        std::memcpy(texel + 4 * i, bytes, 4);
       break;
     }
     case MTLFragmentColours::Texels:
@@ -1299,9 +1300,13 @@ void MTLSampleTextureRow(const MTLTexture& t, const MTLSamplerState& sampler, fl
     }
     else
     {
-      const TexelLayout layout = texelLayout(t.pixelFormat());
+      // The one stored channel is red; the others read as 0, 0, 1.
       for (int i = 0; i < count; i++)
-        readTexel(layout, p + i * t.bytesPerPixel(), out[i]);
+      {
+        out[i][0] = p[i] * (1.0f / 255.0f);
+        out[i][1] = out[i][2] = 0.0f;
+        out[i][3] = 1.0f;
+      }
     }
     return;
   }

@@ -268,7 +268,7 @@ using MTLFragmentFunctionBody = bool (*)(const MTLFragmentIn& in,
 
 // Not Metal: a run of neighbouring fragments of one row, shaded at once. Fragment i lies i pixels
 // right of the first; its varyings are first.varyings + i * step.
-constexpr int kMTLMaxSpan = 64;
+constexpr int kMTLMaxSpan = 256;
 
 struct MTLFragmentSpan
 {

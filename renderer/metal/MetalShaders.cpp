@@ -154,23 +154,11 @@ bool coverSpan(const MNVGfragUniforms& u, const MTLFragmentSpan& span, float* co
   const int n = span.count;
   // Inside a fill the anti-aliasing mask's inputs do not change along the span.
   const bool even = !kAntiAlias || (span.step[kTexU] == 0.0f && span.step[kTexV] == 0.0f);
-  float mask = 1.0f;
-  if (!even)
+  const float mask = kAntiAlias && even ? strokeMask(u, span.first.varyings[kTexU], span.first.varyings[kTexV]) : 1.0f;
+  if (kAntiAlias && even && !(mask >= u.strokeThr))
   {
-    for (int i = 0; i < n; i++)
-    {
-      coverage[i] = strokeMask(u, varying(span, kTexU, i), varying(span, kTexV, i));
-      kept[i] = coverage[i] >= u.strokeThr;
-    }
-  }
-  else if (kAntiAlias)
-  {
-    mask = strokeMask(u, span.first.varyings[kTexU], span.first.varyings[kTexV]);
-    if (!(mask >= u.strokeThr))
-    {
-      std::fill(kept, kept + n, false);
-      return false;
-    }
+    std::fill(kept, kept + n, false);
+    return false;
   }
   int first = 0, last = n - 1;
   if constexpr (kScissor)
@@ -180,19 +168,26 @@ bool coverSpan(const MNVGfragUniforms& u, const MTLFragmentSpan& span, float* co
     coverage[0] = mask;
     return true;
   }
-  if (even)
-  {
-    std::fill(coverage, coverage + n, mask);
-    std::fill(kept, kept + n, true);
-  }
   bool uniform = even;
   for (int i = 0; i < n; i++)
   {
-    if (i >= first && i <= last)
-      continue;
-    const float scissor = scissorMask(u, varying(span, kPosX, i), varying(span, kPosY, i));
-    coverage[i] *= scissor;
-    uniform = uniform && scissor == 1.0f;
+    float c = mask;
+    if (!even)
+    {
+      c = strokeMask(u, varying(span, kTexU, i), varying(span, kTexV, i));
+      kept[i] = c >= u.strokeThr;
+    }
+    else
+    {
+      kept[i] = true;
+    }
+    if (kScissor && (i < first || i > last))
+    {
+      const float scissor = scissorMask(u, varying(span, kPosX, i), varying(span, kPosY, i));
+      c *= scissor;
+      uniform = uniform && scissor == 1.0f;
+    }
+    coverage[i] = c;
   }
   return uniform;
 }
