@@ -338,9 +338,14 @@ uint32_t ITextEntryControl::FilteredKey(const IKeyPress& key, uint32_t ch) const
 {
   const uint32_t refused = static_cast<uint32_t>(key.VK) | kFunctionKey;
   const IParam* param = mParamIdx >= 0 && GetDelegate() ? GetDelegate()->GetParam(mParamIdx) : nullptr;
+  // Control characters (keypad enter types one) have no place in a line of text.
+  if (ch < 0x20 || ch == 0x7F)
+  {
+    return refused;
+  }
   if (!param || param->GetKind() == ParamKind::None)
   {
-    return ch ? ch : refused;
+    return ch;
   }
   const bool digit = (key.VK >= 48 && key.VK <= 57 && !key.S) || (key.VK >= 96 && key.VK <= 105);
   const bool sign = ch == '+' || ch == '-';

@@ -109,7 +109,7 @@ TEST(TextEntryTest, IntegerEntryReplacesTheSelectedValueRefusesLettersAndApplies
   EXPECT_TRUE(e.Key("-", 189));
   EXPECT_FALSE(e.Key("\xe2\x88\x92", 0)) << "only the ASCII minus";
   EXPECT_TRUE(e.Key("", 8));  // backspace
-  EXPECT_FALSE(e.Key("\x03", 3)) << "keypad enter does not commit";
+  EXPECT_FALSE(e.Key("\x03", 0x800D)) << "keypad enter does not commit";
   EXPECT_TRUE(e.entry->EditInProgress());
 
   EXPECT_TRUE(e.Key("\r", 13));
@@ -168,6 +168,7 @@ TEST(TextEntryTest, KeysAreFilteredByTheParametersKind)
   e.Open(plain, "");
   EXPECT_TRUE(e.Key("q", 'Q'));
   EXPECT_TRUE(e.Key("\xc3\xa9", 0));
+  EXPECT_FALSE(e.Key("\x03", 0x800D)) << "keypad enter types no control character";
   EXPECT_EQ(e.entry->GetStr(), "q\xc3\xa9");
 }
 
