@@ -73,3 +73,17 @@ TEST(GraphPicture, DrawsTheGraphView)
   EXPECT_TRUE(Near(ui.Pixel(955, 90), IColor(255, 0, 0, 0)));
   EXPECT_TRUE(Near(ui.Pixel(980, 460), IColor(255, 20, 19, 18)));
 }
+
+TEST(CompactPicture, ShowsTheReadoutsOnly)
+{
+  MeterEditor plug;
+  plug.Settings().layout = 0;
+  vtest::HeadlessGraphics& ui = plug.Open(1000, 446);
+  ui.DrawFullFrame();
+  ASSERT_TRUE(ui.WritePNG(vtest::PicturePath("editor-compact.png")));
+  EXPECT_EQ(ui.Width(), 304);
+  EXPECT_TRUE(Near(ui.Pixel(300, 44), IColor(255, 38, 37, 36)));
+  EXPECT_TRUE(Near(ui.Pixel(10, 200), IColor(255, 0x23, 0x23, 0x23)));
+  // A line of the resize grip in the corner.
+  EXPECT_FALSE(Near(ui.Pixel(300, 442), IColor(255, 38, 37, 36), 20));
+}
