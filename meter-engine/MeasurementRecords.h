@@ -56,7 +56,7 @@ struct AlertState {
   uint32_t count = 0;
   double seconds = 0.0;  // in violation
   uint8_t active = 0;
-  uint8_t flag2 = 0;
+  uint8_t latched = 0;  // the lamp of an alert in mode On holds its alert until cleared
   uint32_t kind = 0;  // 0 minimum, 1 maximum
   AlertMode mode = AlertMode::Off;
   double level = 0.0;
@@ -68,7 +68,7 @@ struct AlertState {
     count = 0;
     seconds = 0.0;
     active = 0;
-    flag2 = 0;
+    latched = 0;
   }
 
   // One evaluation against a value, ms after the previous one. A violation held for the period

@@ -221,7 +221,7 @@ void Vantorelix::SetEditorSize(int width, int height)
   mSettings.guiHeight = height;
   PushIntParameter(kGuiWidth, width);
   PushIntParameter(kGuiHeight, height);
-  mSettings.resizeRequest = 1;
+  mRequests.editorResize = 1;
 }
 
 void Vantorelix::SetGuiScale(double scale, bool resize)
@@ -229,7 +229,7 @@ void Vantorelix::SetGuiScale(double scale, bool resize)
   mSettings.guiScale = scale;
   PushParameterValue(kGuiScale, false, scale);
   if (resize)
-    mSettings.resizeRequest = 1;
+    mRequests.editorResize = 1;
 }
 
 void Vantorelix::ClearAlerts(std::span<const AlertIndex> alerts)

@@ -165,6 +165,7 @@ void Vantorelix::MeasureBlock(double** inputs, double** outputs, int nFrames, in
   nOut = std::min(nOut, kMeterChannels);
 
   const iplug::ITransportInfo& transport = Transport();
+  mSamplePosition = transport.mSamplePos;
   if (transport.mTempo != -1.0)
   {
     const bool started = transport.mTransportIsRunning && !mRunning;
@@ -348,7 +349,7 @@ void Vantorelix::TimerTime(uint32_t (&time)[4], const tm& wall, int milliseconds
     break;
   case 1:  // the host's time line
   {
-    const double position = Transport().mSamplePos / mClockRate;
+    const double position = mSamplePosition / mClockRate;
     double t = position > 0.0 ? position : 0.0;
     mTimeCode.hours = std::floor(t / 3600.0);
     t -= mTimeCode.hours * 3600.0;

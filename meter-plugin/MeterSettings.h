@@ -26,7 +26,6 @@ struct ReadoutColorSet {
 
 struct MeterSettings {
   // Editor geometry and options.
-  uint8_t resizeRequest = 0;
   double guiScale = 1.0;
   int32_t guiWidth = 832;
   int32_t guiHeight = 446;

@@ -246,7 +246,7 @@ void Vantorelix::UpdateEditorGeometry()
   mSettings.guiWidth = IntValue(kGuiWidth);
   mSettings.guiHeight = IntValue(kGuiHeight);
   mSettings.layout = IntValue(kGuiLayout);
-  mSettings.resizeRequest = 1;
+  mRequests.editorResize = 1;
 }
 
 // The new engine is built aside and swapped in, so the audio thread waits only for the swap and

@@ -69,11 +69,11 @@ TEST(ParameterChanged, GuardAcceptsOnlyItsSources)
   plug.Change(kGuiWidth, 1200, kHost);
   EXPECT_EQ(plug.Settings().guiWidth, 832);
   EXPECT_FALSE(plug.TakeRefresh());
-  EXPECT_EQ(plug.Settings().resizeRequest, 0);
+  EXPECT_EQ(plug.Requests().editorResize, 0);
 
   plug.ParameterChanged(kGuiWidth, kEditor, -1);
   EXPECT_EQ(plug.Settings().guiWidth, 1200);
-  EXPECT_EQ(plug.Settings().resizeRequest, 1);
+  EXPECT_EQ(plug.Requests().editorResize, 1);
   EXPECT_TRUE(plug.TakeRefresh());
 
   // The delegate's relay and unknown sources change nothing.
@@ -220,7 +220,7 @@ TEST(EditorActions, SizeAndScaleActions)
     plug.OpenEditor(c.width, c.height, c.scale);
     if (c.action == kActionDefaultGuiScale)
       plug.Change(kGuiScale, 2.0);
-    plug.Settings().resizeRequest = 0;
+    plug.Requests().editorResize = 0;
     plug.ParameterChanged(c.action, kEditor, -1);
     EXPECT_EQ(plug.Settings().guiWidth, c.wantWidth) << c.action;
     EXPECT_EQ(plug.Settings().guiHeight, c.wantHeight) << c.action;
@@ -228,19 +228,19 @@ TEST(EditorActions, SizeAndScaleActions)
     EXPECT_EQ(plug.GetParam(kGuiHeight)->Value(), c.wantHeight) << c.action;
     EXPECT_NEAR(plug.Settings().guiScale, c.wantScale, 1e-9) << c.action;
     EXPECT_NEAR(plug.GetParam(kGuiScale)->Value(), c.wantScale, 1e-9) << c.action;
-    EXPECT_EQ(plug.Settings().resizeRequest, c.resize ? 1 : 0) << c.action;
+    EXPECT_EQ(plug.Requests().editorResize, c.resize ? 1 : 0) << c.action;
   }
 
   // Without an editor they do nothing; the fixed scale steps need none.
   Plug plug;
   plug.ParameterChanged(kActionDefaultEditorSize, kEditor, -1);
-  EXPECT_EQ(plug.Settings().resizeRequest, 0);
+  EXPECT_EQ(plug.Requests().editorResize, 0);
   for (auto [step, scale] : {std::pair{4, 1.5}, {10, 3.0}, {0, 0.5}})
   {
     plug.GetExtraParam(kFixedGuiScale)->Set(step);
     plug.ParameterChanged(kFixedGuiScale, kEditor, -1);
     EXPECT_NEAR(plug.GetParam(kGuiScale)->Value(), scale, 1e-9) << step;
-    EXPECT_EQ(plug.Settings().resizeRequest, 1);
+    EXPECT_EQ(plug.Requests().editorResize, 1);
   }
 }
 
