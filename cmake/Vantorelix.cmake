@@ -45,7 +45,9 @@ function(vantorelix_test name)
   target_include_directories(test_${name} PRIVATE ${CMAKE_SOURCE_DIR})
   target_link_libraries(test_${name} PRIVATE ${ARG_LIBS} GTest::gtest_main GTest::gmock Threads::Threads)
   gtest_discover_tests(test_${name} DISCOVERY_MODE PRE_TEST
-                       PROPERTIES ENVIRONMENT "VANTORELIX_SOURCE_DIR=${CMAKE_SOURCE_DIR}")
+                       PROPERTIES ENVIRONMENT "VANTORELIX_SOURCE_DIR=${CMAKE_SOURCE_DIR}"
+                       # An editor left open checks for updates: tests ask a closed loopback port.
+                       ENVIRONMENT_MODIFICATION "VANTORELIX_UPDATE_SERVER=set:http://127.0.0.1:9")
   if(ARG_THREADS)
     add_dependencies(threaded_suites test_${name})
   endif()

@@ -43,6 +43,8 @@ struct DisplayRequests {
   // A display setting changed on a thread other than the editor's: the idle hook configures
   // the meters and scales on the main thread.
   std::atomic<uint8_t> scaleConfiguration{0};
+  // The editor's size, width, scale or layout changed; the host may change them on any thread.
+  std::atomic<uint8_t> editorResize{0};
 };
 
 // The preset records the preset menu offers: the factory presets, the user's preset files and
@@ -195,6 +197,21 @@ public:
   void PushOutputValue(int paramIdx, double value);
   void PushOutputValueInt(int paramIdx, int value);
 
+  // ---- display feed (reports/); main thread, once the editor is laid out
+  // Every read-out text, the alert counters, the dialogue-presence lamp and the alert lamps. The
+  // timer moves only while the meter measures.
+  void UpdateReadouts(bool measuring);
+  // The levels of the SL, ML, range and channel meters.
+  void UpdateMeters();
+  // A value into the text control at a position: "---" without data, "-inf" below the floor,
+  // else value minus offset with the precision, a "+" when not negative (none at precision 0)
+  // and the unit after a blank.
+  void FormatValue(int controlIdx, bool valid, const char* unit, int precision, double value, double offset,
+                   double floor);
+  // A lamp for a value against its limits: off without data, 1.0 below low, 1/3 above high,
+  // 2/3 between; the control redraws only when that changes.
+  void SetRangeLamp(int controlIdx, bool valid, double value, double low, double high);
+
   // ---- reports and colour files (reports/); main thread. Each file that cannot be opened is
   // skipped without a message.
   void ExportCsv(const WDL_String& path);
@@ -290,6 +307,10 @@ private:
   void MatchGain(int matchIdx);
   void FinishChange();
 
+  // The idle hook's work for an open, laid-out editor: resize, update checks, info text, update
+  // icon, read-outs, meters and graph.
+  void ServeEditorRequests(iplug::igraphics::IGraphics& ui);
+
   // Editor actions (EditorActions.cpp).
   void RunEditorAction(int id);
   iplug::igraphics::IControl* ControlAtPosition(int position) const;
@@ -366,6 +387,7 @@ private:
   double mClockRate = 0.0;
   MeterClock mElapsed;
   MeterClock mTimeCode;
+  double mSamplePosition = -1.0;  // the host's, as the latest block saw it
   ChannelWeightTable mBroadcastWeights{};
   ChannelWeightTable mCinemaWeights{};
   WeightingFilter mFilters[kMeterChannels];

@@ -283,8 +283,8 @@ int main(int argc, char** argv)
     ok = Save(canvas, out, "iconupdateavailable.png") && ok;
   }
   {
-    // The read-out lamp: off, then the three alert colours.
-    const Colour lamps[] = {{60, 60, 62, 255}, {70, 190, 90, 255}, {235, 170, 40, 255}, {230, 60, 50, 255}};
+    // The read-out lamp by its value: off, a low alert, within limits, a high alert.
+    const Colour lamps[] = {{60, 60, 62, 255}, {235, 170, 40, 255}, {70, 190, 90, 255}, {230, 60, 50, 255}};
     Canvas canvas(10, 10, 4);
     for (int f = 0; f < 4; ++f)
       canvas.Fill(f, Disc(5, 5, 4.5f), lamps[f]);

@@ -91,13 +91,13 @@ TEST_F(IdleTickTest, EditorRequestsStayRaisedWithoutAnEditor)
 {
   DisplayRequests& requests = plug.Requests();
   requests.readoutRefresh = requests.meterRefresh = requests.graphReset = 1;
-  plug.Settings().resizeRequest = 1;
+  plug.Requests().editorResize = 1;
   for (int i = 0; i < 3; ++i)
     plug.IdleTick();
   EXPECT_EQ(requests.readoutRefresh, 1);
   EXPECT_EQ(requests.meterRefresh, 1);
   EXPECT_EQ(requests.graphReset, 1);
-  EXPECT_EQ(plug.Settings().resizeRequest, 1);
+  EXPECT_EQ(plug.Requests().editorResize, 1);
 }
 
 TEST(IdleTickLatency, ReportsAChangedLatencyToProToolsOnlyOnceTheAudioSideSawIt)
