@@ -106,10 +106,12 @@ void Vantorelix::ServeEditorRequests(IGraphics& ui)
     if (graph)
       graph->SetDirty(true);
   }
+  // A new measurement: the graph starts again at its first point, with no pointer read-out.
   if (mRequests.graphReset.exchange(0) && graph)
   {
-    graph->viewStart = 0;
-    graph->viewEnd = 0;
+    graph->mFrozenCount = 0;
+    graph->mViewEnd = 0;
+    graph->mPointerActive = false;
     graph->SetDirty(true);
   }
 }

@@ -8,6 +8,7 @@
 #include "graphics/ISpecialControls.h"
 #include "meter-ui/IBUpdateControlZv.h"
 #include "meter-ui/IDynaMeterControl.h"
+#include "meter-ui/IGraphControl.h"
 #include "meter-ui/IMeterControl.h"
 
 #include <cmath>
@@ -265,6 +266,22 @@ TEST(DisplayFeed, ReadoutsRaisedWithoutAnEditorAreServedOnceItIsLaidOut)
   plug.IdleTick();
   EXPECT_EQ(plug.Requests().readoutRefresh, 0);
   EXPECT_STREQ(plug.Value(kReadoutSL), "-143.3");
+}
+
+TEST(DisplayFeed, GraphStartsAgainAfterAMeasurementReset)
+{
+  FeedEditor plug;
+  plug.Open();
+  auto& graph = *plug.As<IGraphControl>(plug.ControlPositions().graph);
+  graph.mFrozenCount = 50;
+  graph.mViewEnd = 40;
+  graph.mPointerActive = true;
+  plug.Requests().graphReset = 1;
+  plug.IdleTick();
+  EXPECT_EQ(plug.Requests().graphReset, 0);
+  EXPECT_EQ(graph.mFrozenCount, 0);
+  EXPECT_EQ(graph.mViewEnd, 0);
+  EXPECT_FALSE(graph.mPointerActive);
 }
 
 // The menu's animation clock in the test's hands.
