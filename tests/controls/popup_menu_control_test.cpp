@@ -333,3 +333,27 @@ TEST(PopupMenuControlTest, LosingFocusClosesTheMenuWithoutAChoice)
   EXPECT_EQ(e.owner->chosenMenu, nullptr);
   EXPECT_FALSE(e.popup->TakesPointer());
 }
+
+TEST(PopupMenuControlTest, LeavingASubmenuParentClosesEveryLevelOpenedFromIt)
+{
+  MenuEditor e;
+  IPopupMenu* deepest = new IPopupMenu("", {"x"});
+  IPopupMenu* middle = new IPopupMenu("", {"m"});
+  middle->AddItem("deeper", deepest);
+  IPopupMenu menu("", {"plain"});
+  menu.AddItem("more", middle);
+  e.Open(menu, 101);
+  e.OpenSubmenu(0, 1);
+  e.Hover(e.Cell(1, 1));
+  e.Advance(201);
+  ASSERT_EQ(e.popup->NPanels(), 3);
+  EXPECT_TRUE(e.popup->GetPanel(2)->mShouldDraw);
+
+  e.Hover(e.Cell(0, 0));
+  EXPECT_TRUE(e.popup->GetPanel(0)->mShouldDraw);
+  EXPECT_FALSE(e.popup->GetPanel(1)->mShouldDraw);
+  EXPECT_FALSE(e.popup->GetPanel(2)->mShouldDraw) << "no panel is left floating";
+  e.ClickAt(e.Cell(0, 0));
+  EXPECT_EQ(e.owner->chosenMenu, &menu);
+  EXPECT_EQ(e.owner->chosen, 0);
+}
