@@ -1,0 +1,223 @@
+// The back end's fragment functions shade a whole span the way they shade its fragments one by
+// one: every colour and every discard the same, bit for bit, whichever shortcut the span takes
+// (a scissor mask known to be 1 inside, one colour for a whole span, texels drawn as they are).
+#include "renderer/metal/MNVGcontext.h"
+#include "renderer/metal/MetalShaders.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstring>
+#include <functional>
+#include <string>
+
+namespace
+{
+enum Varying
+{
+  kTexU,
+  kTexV,
+  kPosX,
+  kPosY
+};
+
+// Without a scissor: a zero matrix with unit extent and scale, as the back end writes it.
+void noScissor(MNVGfragUniforms& u)
+{
+  std::memset(u.scissorMat, 0, sizeof(u.scissorMat));
+  u.scissorExt[0] = u.scissorExt[1] = 1.0f;
+  u.scissorScale[0] = u.scissorScale[1] = 1.0f;
+}
+
+// A scissor of half size (ex, ey) about (cx, cy), turned by angle radians.
+void scissor(MNVGfragUniforms& u, float cx, float cy, float ex, float ey, float angle = 0.0f)
+{
+  const float c = std::cos(angle), s = std::sin(angle);
+  std::memset(u.scissorMat, 0, sizeof(u.scissorMat));
+  u.scissorMat[0] = c;
+  u.scissorMat[1] = -s;
+  u.scissorMat[4] = s;
+  u.scissorMat[5] = c;
+  u.scissorMat[8] = -(c * cx + s * cy);
+  u.scissorMat[9] = s * cx - c * cy;
+  u.scissorExt[0] = ex;
+  u.scissorExt[1] = ey;
+  u.scissorScale[0] = u.scissorScale[1] = 1.0f;
+}
+
+// A paint at (x, y): the paint matrix takes positions there.
+MNVGfragUniforms paint(int type, float x, float y, const float inner[4], const float outer[4])
+{
+  MNVGfragUniforms u{};
+  noScissor(u);
+  u.paintMat[0] = u.paintMat[5] = 1.0f;
+  u.paintMat[8] = -x;
+  u.paintMat[9] = -y;
+  std::memcpy(u.innerCol, inner, sizeof(u.innerCol));
+  std::memcpy(u.outerCol, outer, sizeof(u.outerCol));
+  u.extent[0] = 20.0f;
+  u.extent[1] = 8.0f;
+  u.radius = 3.0f;
+  u.feather = 4.0f;
+  u.strokeMult = 1.0f;
+  u.strokeThr = -1.0f;
+  u.texType = MNVG_TEXTYPE_PREMULTIPLIED;
+  u.type = type;
+  return u;
+}
+
+constexpr float kOrange[4] = {0.9f, 0.5f, 0.1f, 1.0f}, kHalfBlue[4] = {0.0f, 0.1f, 0.45f, 0.5f};
+constexpr float kWhite[4] = {1.0f, 1.0f, 1.0f, 1.0f};
+constexpr int kTexW = 64, kTexH = 4;
+
+struct SpanCase
+{
+  const char* name;
+  std::function<MNVGfragUniforms()> uniforms;
+  float first[4], step[4];  // varyings: tu, tv, x, y
+  int count;
+};
+
+const SpanCase kCases[] = {
+    {"a fill across an upright scissor's edges",
+     [] {
+       MNVGfragUniforms u = paint(MNVG_SHADER_FILLGRAD, 0, 0, kOrange, kOrange);
+       scissor(u, 25.0f, 10.0f, 10.0f, 5.0f);
+       return u;
+     },
+     {0.5f, 1.0f, 5.5f, 10.5f}, {0, 0, 1, 0}, 40},
+    {"a fill just inside an upright scissor's edges",
+     [] {
+       MNVGfragUniforms u = paint(MNVG_SHADER_FILLGRAD, 0, 0, kOrange, kOrange);
+       scissor(u, 25.0f, 10.0f, 10.0f, 5.0f);
+       return u;
+     },
+     {0.5f, 1.0f, 15.5f, 10.5f}, {0, 0, 1, 0}, 20},
+    {"a fill whose first fragment a scissor's edge crosses",
+     [] {
+       MNVGfragUniforms u = paint(MNVG_SHADER_FILLGRAD, 0, 0, kOrange, kOrange);
+       scissor(u, 25.05f, 10.0f, 10.0f, 5.0f);
+       return u;
+     },
+     {0.5f, 1.0f, 15.5f, 10.5f}, {0, 0, 1, 0}, 20},
+    {"a fill wholly inside a turned scissor",
+     [] {
+       MNVGfragUniforms u = paint(MNVG_SHADER_FILLGRAD, 0, 0, kHalfBlue, kHalfBlue);
+       scissor(u, 120.0f, 20.0f, 60.0f, 12.0f, 0.3f);
+       return u;
+     },
+     {0.5f, 1.0f, 95.5f, 20.5f}, {0, 0, 1, 0}, 50},
+    {"a fill through a turned scissor",
+     [] {
+       MNVGfragUniforms u = paint(MNVG_SHADER_FILLGRAD, 0, 0, kHalfBlue, kHalfBlue);
+       scissor(u, 120.0f, 20.0f, 60.0f, 12.0f, 0.3f);
+       return u;
+     },
+     {0.5f, 1.0f, 0.5f, 20.5f}, {0, 0, 1, 0}, 256},
+    {"a fill at half points on a doubled screen",
+     [] {
+       MNVGfragUniforms u = paint(MNVG_SHADER_FILLGRAD, 0, 0, kOrange, kOrange);
+       scissor(u, 25.0f, 10.0f, 10.0f, 5.0f);
+       u.scissorScale[0] = u.scissorScale[1] = 2.0f;
+       return u;
+     },
+     {0.5f, 1.0f, 14.75f, 10.25f}, {0, 0, 0.5f, 0}, 48},
+    {"a stroke's fringe, faint parts discarded, under a scissor",
+     [] {
+       MNVGfragUniforms u = paint(MNVG_SHADER_FILLGRAD, 0, 0, kOrange, kOrange);
+       scissor(u, 25.0f, 10.0f, 10.0f, 5.0f);
+       u.strokeMult = 2.0f;
+       u.strokeThr = 0.3f;
+       return u;
+     },
+     {0.0f, 1.0f, 10.5f, 10.5f}, {0.04f, 0, 1, 0}, 25},
+    {"a gradient across an upright scissor",
+     [] {
+       MNVGfragUniforms u = paint(MNVG_SHADER_FILLGRAD, 30, 10, kOrange, kHalfBlue);
+       scissor(u, 25.0f, 10.0f, 10.0f, 5.0f);
+       return u;
+     },
+     {0.5f, 1.0f, 5.5f, 10.5f}, {0, 0, 1, 0}, 40},
+    {"an image texel for texel",
+     [] {
+       MNVGfragUniforms u = paint(MNVG_SHADER_FILLIMG, 0, 0, kWhite, kWhite);
+       u.extent[0] = kTexW;
+       u.extent[1] = kTexH;
+       return u;
+     },
+     {0.5f, 1.0f, 2.5f, 1.5f}, {0, 0, 1, 0}, 60},
+    {"an image texel for texel, cut by a scissor",
+     [] {
+       MNVGfragUniforms u = paint(MNVG_SHADER_FILLIMG, 0, 0, kWhite, kWhite);
+       u.extent[0] = kTexW;
+       u.extent[1] = kTexH;
+       scissor(u, 30.0f, 2.0f, 10.0f, 2.0f);
+       return u;
+     },
+     {0.5f, 1.0f, 2.5f, 1.5f}, {0, 0, 1, 0}, 60},
+    {"an image half a texel along",
+     [] {
+       MNVGfragUniforms u = paint(MNVG_SHADER_FILLIMG, 0.5f, 0, kWhite, kWhite);
+       u.extent[0] = kTexW;
+       u.extent[1] = kTexH;
+       return u;
+     },
+     {0.5f, 1.0f, 2.5f, 1.5f}, {0, 0, 1, 0}, 60},
+};
+}  // namespace
+
+TEST(ShaderSpans, ASpanIsShadedAsItsFragmentsAreOneByOne)
+{
+  std::shared_ptr<MTLDevice> device = MTLCreateSystemDefaultDevice();
+  const std::shared_ptr<MTLFunction> function =
+      device->newLibraryWithData(mnvgShaderLibrary(), mnvgShaderLibrarySize(), nullptr)
+          ->newFunctionWithName("fragmentShaderAA");
+  ASSERT_TRUE(function && function->fragment && function->specialiser);
+  // Premultiplied texels, opaque, empty and partly covering.
+  std::shared_ptr<MTLTexture> texture = device->newTextureWithDescriptor(
+      MTLTextureDescriptor::texture2DDescriptorWithPixelFormat(MTLPixelFormatRGBA8Unorm, kTexW, kTexH, false));
+  unsigned char texels[kTexW * kTexH * 4];
+  for (int i = 0; i < kTexW * kTexH; i++)
+  {
+    const unsigned char alpha = (i % 3 == 0) ? 255 : static_cast<unsigned char>(i * 7 % 256);
+    for (int c = 0; c < 3; c++)
+      texels[i * 4 + c] = static_cast<unsigned char>((i * 13 + c * 50) % (alpha + 1));
+    texels[i * 4 + 3] = alpha;
+  }
+  texture->replaceRegion(MTLRegionMake2D(0, 0, kTexW, kTexH), 0, texels, kTexW * 4);
+  std::shared_ptr<MTLBuffer> buffer = device->newBufferWithLength(sizeof(MNVGfragUniforms), 0);
+  MTLShaderResources resources;
+  resources.buffers[0] = {buffer.get(), 0};
+  resources.textures[0] = texture.get();
+
+  for (const SpanCase& c : kCases)
+  {
+    const MNVGfragUniforms u = c.uniforms();
+    std::memcpy(buffer->contents(), &u, sizeof(u));
+    MTLFragmentSpan span{};
+    std::memcpy(span.first.varyings, c.first, sizeof(c.first));
+    std::memcpy(span.step, c.step, sizeof(c.step));
+    span.first.position[0] = 0.5f;
+    span.first.position[1] = 0.5f;
+    span.first.position[3] = 1.0f;
+    span.count = c.count;
+    MTLFragmentColours shaded;
+    function->specialiser(resources)(span, resources, shaded);
+    shaded.spread(c.count);
+    int kept = 0;
+    for (int i = 0; i < c.count; i++)
+    {
+      MTLFragmentIn in = span.first;
+      for (int v = 0; v < 4; v++)
+        in.varyings[v] = span.first.varyings[v] + static_cast<float>(i) * span.step[v];
+      in.position[0] += static_cast<float>(i);
+      float colour[4];
+      const bool keep = function->fragment(in, resources, colour);
+      ASSERT_EQ(shaded.kept[i], keep) << c.name << ", fragment " << i;
+      kept += keep;
+      for (int ch = 0; ch < 4 && keep; ch++)
+        EXPECT_EQ(shaded.colours[i][ch], colour[ch]) << c.name << ", fragment " << i << " channel " << ch;
+    }
+    EXPECT_GT(kept, 0) << c.name;
+  }
+}
