@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <utility>
 
 #include "graphics/IGraphics.h"
 #include "graphics/IGraphicsConstants.h"
@@ -227,13 +228,11 @@ void IFPSDisplayControl::Draw(IGraphics& g)
   {
     // Oldest at the left: the entry after the newest is the oldest.
     const float t = mBuffer[(mReadPos + 1 + i) % kNumDataPoints];
-    float v = 0.f, top = 1.f;
-    switch (mMode)
-    {
-      case kFPS: v = std::min(1.f / (t + 0.00001f), 80.f), top = 80.f; break;
-      case kMilliseconds: v = std::min(t * 1000.f, 20.f), top = 20.f; break;
-      default: v = std::min(t, 100.f), top = 100.f; break;
-    }
+    // The value and the top of the scale for the mode.
+    const auto [v, top] =
+      mMode == kFPS            ? std::pair(std::min(1.f / (t + 0.00001f), 80.f), 80.f)
+      : mMode == kMilliseconds ? std::pair(std::min(t * 1000.f, 20.f), 20.f)
+                               : std::pair(std::min(t, 100.f), 100.f);
     const float x = plot.L + static_cast<float>(i) / (kNumDataPoints - 1) * plot.W();
     g.PathLineTo(x, plot.B - v / top * plot.H());
   }

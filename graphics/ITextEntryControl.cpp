@@ -309,10 +309,12 @@ void ITextEntryControl::CopySelection()
   {
     return;
   }
-  const int lo = std::min(s.select_start, s.select_end), hi = std::max(s.select_start, s.select_end);
-  const std::u16string_view selected(mEditString);
-  GetUI()->WriteClipboardText(
-    utf8::FromUtf16(selected.substr(static_cast<size_t>(lo), static_cast<size_t>(hi - lo))).c_str());
+  const int lo = std::min(s.select_start, s.select_end);
+  const int hi = std::max(s.select_start, s.select_end);
+  const std::u16string_view text(mEditString);
+  const std::u16string_view selected = text.substr(static_cast<size_t>(lo),
+                                                   static_cast<size_t>(hi - lo));
+  GetUI()->WriteClipboardText(utf8::FromUtf16(selected).c_str());
 }
 
 void ITextEntryControl::Cut()
@@ -337,7 +339,8 @@ void ITextEntryControl::Paste()
 uint32_t ITextEntryControl::FilteredKey(const IKeyPress& key, uint32_t ch) const
 {
   const uint32_t refused = static_cast<uint32_t>(key.VK) | kFunctionKey;
-  const IParam* param = mParamIdx >= 0 && GetDelegate() ? GetDelegate()->GetParam(mParamIdx) : nullptr;
+  const IParam* param = mParamIdx >= 0 && GetDelegate() ? GetDelegate()->GetParam(mParamIdx)
+                                                         : nullptr;
   // Control characters (keypad enter types one) have no place in a line of text.
   if (ch < 0x20 || ch == 0x7F)
   {

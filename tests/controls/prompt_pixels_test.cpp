@@ -137,7 +137,8 @@ TEST(PromptPixelsTest, TextEntryShowsItsSelectionTintOverTheTypedText)
   // text; the background alone beyond it.
   const int selectionTop = static_cast<int>(55.f - 10.f + 2.f) + 1;
   EXPECT_TRUE(IsColour(e.g().Pixel(41, selectionTop), IColor(255, 204, 204, 179), 8));
-  EXPECT_TRUE(IsColour(e.g().Pixel(static_cast<int>(40 + width + 10), 55), IColor(255, 255, 255, 224)));
+  EXPECT_TRUE(IsColour(e.g().Pixel(static_cast<int>(40 + width + 10), 55),
+                       IColor(255, 255, 255, 224)));
   EXPECT_TRUE(HasInk(e.g(), IRECT(40, 40, 40 + width, 70)));
   EXPECT_TRUE(IsColour(e.g().Pixel(30, 55), kBackground)) << "nothing outside the entry";
 }
