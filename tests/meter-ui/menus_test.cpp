@@ -86,7 +86,8 @@ iplug::IPreset Record(const char* name)
 
 struct PresetMenu : ::testing::Test
 {
-  IBPresetMenuZv* Make(PresetMenuStore& store, bool fromFiles = false, bool arrows = false)
+  IBPresetMenuZv* Make(PresetMenuStore& store, bool fromFiles = false, bool arrows = false,
+                       int tag = IBPresetMenuZv::kTag)
   {
     plug.watched = &store;
     auto* menu = new IBPresetMenuZv(&plug, IRECT(552, 13, 811, 36), IRECT(552, 13, 811, 36), 520, 13,
@@ -94,7 +95,7 @@ struct PresetMenu : ::testing::Test
                                     kActionSavePresetFile, kActionSaveDefaultPreset, kActionRebuildUserPresets,
                                     kReset, kAfterLoad, &store, &folder, "zvp", 28, arrows, fromFiles,
                                     IRECT(556, 13, 784, 36));
-    plug.ui->AddControl(menu, IBPresetMenuZv::kTag);
+    EXPECT_EQ(plug.ui->AddControl(menu, tag), menu);
     return menu;
   }
   void Open()
@@ -126,7 +127,7 @@ TEST_F(PresetMenu, ItemsSeparatorsAndSubMenus)
   EXPECT_EQ(menu->UserMenu(), nullptr);
 
   PresetMenuStore own;
-  IBPresetMenuZv* empty = Make(own);
+  IBPresetMenuZv* empty = Make(own, false, false, -1);
   empty->BuildMenu();
   EXPECT_EQ(Texts(empty->Menu()), fixed);
   EXPECT_EQ(empty->FactoryMenu(), nullptr);
