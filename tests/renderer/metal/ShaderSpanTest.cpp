@@ -8,7 +8,7 @@
 
 #include <cmath>
 #include <cstring>
-#include <functional>
+#include <optional>
 #include <string>
 
 namespace
@@ -45,125 +45,86 @@ void scissor(MNVGfragUniforms& u, float cx, float cy, float ex, float ey, float 
   u.scissorScale[0] = u.scissorScale[1] = 1.0f;
 }
 
-// A paint at (x, y): the paint matrix takes positions there.
-MNVGfragUniforms paint(int type, float x, float y, const float inner[4], const float outer[4])
-{
-  MNVGfragUniforms u{};
-  noScissor(u);
-  u.paintMat[0] = u.paintMat[5] = 1.0f;
-  u.paintMat[8] = -x;
-  u.paintMat[9] = -y;
-  std::memcpy(u.innerCol, inner, sizeof(u.innerCol));
-  std::memcpy(u.outerCol, outer, sizeof(u.outerCol));
-  u.extent[0] = 20.0f;
-  u.extent[1] = 8.0f;
-  u.radius = 3.0f;
-  u.feather = 4.0f;
-  u.strokeMult = 1.0f;
-  u.strokeThr = -1.0f;
-  u.texType = MNVG_TEXTYPE_PREMULTIPLIED;
-  u.type = type;
-  return u;
-}
-
 constexpr float kOrange[4] = {0.9f, 0.5f, 0.1f, 1.0f}, kHalfBlue[4] = {0.0f, 0.1f, 0.45f, 0.5f};
 constexpr float kWhite[4] = {1.0f, 1.0f, 1.0f, 1.0f};
 constexpr int kTexW = 64, kTexH = 4;
 
+struct Scissor
+{
+  float cx, cy, ex, ey, angle = 0.0f, scale = 1.0f;
+};
+
 struct SpanCase
 {
   const char* name;
-  std::function<MNVGfragUniforms()> uniforms;
+  int type;  // MNVG_SHADER_FILLGRAD or MNVG_SHADER_FILLIMG
+  const float* inner;
+  const float* outer;
+  float paintAt[2];  // where the paint starts
+  std::optional<Scissor> scissor;
+  float strokeMult, strokeThr;
   float first[4], step[4];  // varyings: tu, tv, x, y
   int count;
 };
 
+const Scissor kUpright{25.0f, 10.0f, 10.0f, 5.0f}, kTurned{120.0f, 20.0f, 60.0f, 12.0f, 0.3f};
+constexpr float kFill[2] = {1.0f, -1.0f};  // stroke multiplier and threshold of a fill
+constexpr float kAlong = 1.0f;             // one position unit a fragment
+
 const SpanCase kCases[] = {
-    {"a fill across an upright scissor's edges",
-     [] {
-       MNVGfragUniforms u = paint(MNVG_SHADER_FILLGRAD, 0, 0, kOrange, kOrange);
-       scissor(u, 25.0f, 10.0f, 10.0f, 5.0f);
-       return u;
-     },
-     {0.5f, 1.0f, 5.5f, 10.5f}, {0, 0, 1, 0}, 40},
-    {"a fill just inside an upright scissor's edges",
-     [] {
-       MNVGfragUniforms u = paint(MNVG_SHADER_FILLGRAD, 0, 0, kOrange, kOrange);
-       scissor(u, 25.0f, 10.0f, 10.0f, 5.0f);
-       return u;
-     },
-     {0.5f, 1.0f, 15.5f, 10.5f}, {0, 0, 1, 0}, 20},
-    {"a fill whose first fragment a scissor's edge crosses",
-     [] {
-       MNVGfragUniforms u = paint(MNVG_SHADER_FILLGRAD, 0, 0, kOrange, kOrange);
-       scissor(u, 25.05f, 10.0f, 10.0f, 5.0f);
-       return u;
-     },
-     {0.5f, 1.0f, 15.5f, 10.5f}, {0, 0, 1, 0}, 20},
-    {"a fill wholly inside a turned scissor",
-     [] {
-       MNVGfragUniforms u = paint(MNVG_SHADER_FILLGRAD, 0, 0, kHalfBlue, kHalfBlue);
-       scissor(u, 120.0f, 20.0f, 60.0f, 12.0f, 0.3f);
-       return u;
-     },
-     {0.5f, 1.0f, 95.5f, 20.5f}, {0, 0, 1, 0}, 50},
-    {"a fill through a turned scissor",
-     [] {
-       MNVGfragUniforms u = paint(MNVG_SHADER_FILLGRAD, 0, 0, kHalfBlue, kHalfBlue);
-       scissor(u, 120.0f, 20.0f, 60.0f, 12.0f, 0.3f);
-       return u;
-     },
-     {0.5f, 1.0f, 0.5f, 20.5f}, {0, 0, 1, 0}, 256},
-    {"a fill at half points on a doubled screen",
-     [] {
-       MNVGfragUniforms u = paint(MNVG_SHADER_FILLGRAD, 0, 0, kOrange, kOrange);
-       scissor(u, 25.0f, 10.0f, 10.0f, 5.0f);
-       u.scissorScale[0] = u.scissorScale[1] = 2.0f;
-       return u;
-     },
-     {0.5f, 1.0f, 14.75f, 10.25f}, {0, 0, 0.5f, 0}, 48},
-    {"a stroke's fringe, faint parts discarded, under a scissor",
-     [] {
-       MNVGfragUniforms u = paint(MNVG_SHADER_FILLGRAD, 0, 0, kOrange, kOrange);
-       scissor(u, 25.0f, 10.0f, 10.0f, 5.0f);
-       u.strokeMult = 2.0f;
-       u.strokeThr = 0.3f;
-       return u;
-     },
-     {0.0f, 1.0f, 10.5f, 10.5f}, {0.04f, 0, 1, 0}, 25},
-    {"a gradient across an upright scissor",
-     [] {
-       MNVGfragUniforms u = paint(MNVG_SHADER_FILLGRAD, 30, 10, kOrange, kHalfBlue);
-       scissor(u, 25.0f, 10.0f, 10.0f, 5.0f);
-       return u;
-     },
-     {0.5f, 1.0f, 5.5f, 10.5f}, {0, 0, 1, 0}, 40},
-    {"an image texel for texel",
-     [] {
-       MNVGfragUniforms u = paint(MNVG_SHADER_FILLIMG, 0, 0, kWhite, kWhite);
-       u.extent[0] = kTexW;
-       u.extent[1] = kTexH;
-       return u;
-     },
-     {0.5f, 1.0f, 2.5f, 1.5f}, {0, 0, 1, 0}, 60},
-    {"an image texel for texel, cut by a scissor",
-     [] {
-       MNVGfragUniforms u = paint(MNVG_SHADER_FILLIMG, 0, 0, kWhite, kWhite);
-       u.extent[0] = kTexW;
-       u.extent[1] = kTexH;
-       scissor(u, 30.0f, 2.0f, 10.0f, 2.0f);
-       return u;
-     },
-     {0.5f, 1.0f, 2.5f, 1.5f}, {0, 0, 1, 0}, 60},
-    {"an image half a texel along",
-     [] {
-       MNVGfragUniforms u = paint(MNVG_SHADER_FILLIMG, 0.5f, 0, kWhite, kWhite);
-       u.extent[0] = kTexW;
-       u.extent[1] = kTexH;
-       return u;
-     },
-     {0.5f, 1.0f, 2.5f, 1.5f}, {0, 0, 1, 0}, 60},
+    {"a fill across an upright scissor's edges", MNVG_SHADER_FILLGRAD, kOrange, kOrange, {0, 0}, kUpright,
+     kFill[0], kFill[1], {0.5f, 1, 5.5f, 10.5f}, {0, 0, kAlong, 0}, 40},
+    {"a fill just inside an upright scissor's edges", MNVG_SHADER_FILLGRAD, kOrange, kOrange, {0, 0}, kUpright,
+     kFill[0], kFill[1], {0.5f, 1, 15.5f, 10.5f}, {0, 0, kAlong, 0}, 20},
+    {"a fill whose first fragment a scissor's edge crosses", MNVG_SHADER_FILLGRAD, kOrange, kOrange, {0, 0},
+     Scissor{25.05f, 10.0f, 10.0f, 5.0f}, kFill[0], kFill[1], {0.5f, 1, 15.5f, 10.5f}, {0, 0, kAlong, 0}, 20},
+    {"a fill wholly inside a turned scissor", MNVG_SHADER_FILLGRAD, kHalfBlue, kHalfBlue, {0, 0}, kTurned, kFill[0],
+     kFill[1], {0.5f, 1, 95.5f, 20.5f}, {0, 0, kAlong, 0}, 50},
+    {"a fill through a turned scissor", MNVG_SHADER_FILLGRAD, kHalfBlue, kHalfBlue, {0, 0}, kTurned, kFill[0],
+     kFill[1], {0.5f, 1, 0.5f, 20.5f}, {0, 0, kAlong, 0}, 256},
+    {"a fill at half points on a doubled screen", MNVG_SHADER_FILLGRAD, kOrange, kOrange, {0, 0},
+     Scissor{25.0f, 10.0f, 10.0f, 5.0f, 0.0f, 2.0f}, kFill[0], kFill[1], {0.5f, 1, 14.75f, 10.25f},
+     {0, 0, kAlong / 2, 0}, 48},
+    {"a stroke's fringe, faint parts discarded, under a scissor", MNVG_SHADER_FILLGRAD, kOrange, kOrange, {0, 0},
+     kUpright, 2.0f, 0.3f, {0.0f, 1, 10.5f, 10.5f}, {0.04f, 0, kAlong, 0}, 25},
+    {"a gradient across an upright scissor", MNVG_SHADER_FILLGRAD, kOrange, kHalfBlue, {30, 10}, kUpright, kFill[0],
+     kFill[1], {0.5f, 1, 5.5f, 10.5f}, {0, 0, kAlong, 0}, 40},
+    {"an image texel for texel", MNVG_SHADER_FILLIMG, kWhite, kWhite, {0, 0}, std::nullopt, kFill[0], kFill[1],
+     {0.5f, 1, 2.5f, 1.5f}, {0, 0, kAlong, 0}, 60},
+    {"an image texel for texel, cut by a scissor", MNVG_SHADER_FILLIMG, kWhite, kWhite, {0, 0},
+     Scissor{30.0f, 2.0f, 10.0f, 2.0f}, kFill[0], kFill[1], {0.5f, 1, 2.5f, 1.5f}, {0, 0, kAlong, 0}, 60},
+    {"an image half a texel along", MNVG_SHADER_FILLIMG, kWhite, kWhite, {0.5f, 0}, std::nullopt, kFill[0], kFill[1],
+     {0.5f, 1, 2.5f, 1.5f}, {0, 0, kAlong, 0}, 60},
 };
+
+// The uniforms of a case: the paint matrix takes positions to the paint's start; an image paint
+// spans the texture, a gradient a rounded box.
+MNVGfragUniforms uniformsOf(const SpanCase& c)
+{
+  MNVGfragUniforms u{};
+  noScissor(u);
+  if (c.scissor)
+  {
+    const Scissor& s = *c.scissor;
+    scissor(u, s.cx, s.cy, s.ex, s.ey, s.angle);
+    u.scissorScale[0] = u.scissorScale[1] = s.scale;
+  }
+  u.paintMat[0] = u.paintMat[5] = 1.0f;
+  u.paintMat[8] = -c.paintAt[0];
+  u.paintMat[9] = -c.paintAt[1];
+  std::memcpy(u.innerCol, c.inner, sizeof(u.innerCol));
+  std::memcpy(u.outerCol, c.outer, sizeof(u.outerCol));
+  const bool image = c.type == MNVG_SHADER_FILLIMG;
+  u.extent[0] = image ? kTexW : 20.0f;
+  u.extent[1] = image ? kTexH : 8.0f;
+  u.radius = 3.0f;
+  u.feather = 4.0f;
+  u.strokeMult = c.strokeMult;
+  u.strokeThr = c.strokeThr;
+  u.texType = MNVG_TEXTYPE_PREMULTIPLIED;
+  u.type = c.type;
+  return u;
+}
 }  // namespace
 
 TEST(ShaderSpans, ASpanIsShadedAsItsFragmentsAreOneByOne)
@@ -192,7 +153,7 @@ TEST(ShaderSpans, ASpanIsShadedAsItsFragmentsAreOneByOne)
 
   for (const SpanCase& c : kCases)
   {
-    const MNVGfragUniforms u = c.uniforms();
+    const MNVGfragUniforms u = uniformsOf(c);
     std::memcpy(buffer->contents(), &u, sizeof(u));
     MTLFragmentSpan span{};
     std::memcpy(span.first.varyings, c.first, sizeof(c.first));
