@@ -15,6 +15,7 @@
 #include <cstdlib>
 #include <functional>
 #include <string>
+#include <thread>
 
 using namespace layout_test;
 using reports_test::LoopbackServer;
@@ -282,6 +283,32 @@ TEST(DisplayFeed, GraphStartsAgainAfterAMeasurementReset)
   EXPECT_EQ(graph.mFrozenCount, 0);
   EXPECT_EQ(graph.mViewEnd, 0);
   EXPECT_FALSE(graph.mPointerActive);
+}
+
+// The audio thread measures and raises its requests while the main thread serves them: every
+// value the display reads crosses between the two by an atomic flag or under the plug-in mutex.
+TEST(DisplayFeed, RefreshesWhileTheAudioThreadMeasures)
+{
+  FeedEditor plug;
+  product_test::Prepare(plug, 48000.0, 480, 2);
+  plug.Settings().timerMode = 1;
+  plug.Open();
+  std::atomic<bool> done{false};
+  std::thread audio([&] {
+    product_test::Block block(2, 480);
+    for (int n = 0; n < 300; ++n)
+    {
+      for (int i = 0; i < 480; ++i)
+        block.in[0][static_cast<size_t>(i)] = 0.1 * std::sin(2.0 * M_PI * 997.0 * (n * 480 + i) / 48000.0);
+      product_test::Process(plug, block);
+    }
+    done = true;
+  });
+  while (!done)
+    plug.IdleTick();
+  audio.join();
+  plug.IdleTick();
+  EXPECT_STREQ(plug.Value(kReadoutPeak), "-20.0");
 }
 
 // The menu's animation clock in the test's hands.
