@@ -470,7 +470,14 @@ TEST(Measurement, HistoryPointContents)
       plug.Transport().mSamplePos = 3723.25 * 48000.0;
 
       Block block(2, 512);
-      const time_t before = std::time(nullptr);
+      // The plug-in reads the precise clock; time() reads a coarser one that can still show the
+      // last second when the precise clock has passed it.
+      const auto wallSeconds = [] {
+        timespec now{};
+        clock_gettime(CLOCK_REALTIME, &now);
+        return now.tv_sec;
+      };
+      const time_t before = wallSeconds();
       // Points come with the first block and each time 4800 frames have passed since; the last of
       // 86 blocks makes the tenth, 43520 frames (0.91 s) after the first.
       for (int b = 0; b < 86; ++b)
@@ -479,7 +486,7 @@ TEST(Measurement, HistoryPointContents)
           block.in[0][size_t(i)] = block.in[1][size_t(i)] = 0.1 * std::sin(2.0 * M_PI * 1000.0 * (b * 512 + i) / 48000.0);
         Process(plug, block);
       }
-      const time_t after = std::time(nullptr);
+      const time_t after = wallSeconds();
       ASSERT_EQ(plug.History().Size(), 10u);
       const LoudnessHistoryPoint& p = plug.History().At(9);
       const LoudnessEngine& e = *plug.Engine();
