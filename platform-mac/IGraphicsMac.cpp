@@ -257,6 +257,19 @@ void IGraphicsMac::DoCursorLock(float x, float y, float& prevX, float& prevY)
   }
 }
 
+void IGraphicsMac::OpenNativeTextEntry(int paramIdx, const IText& text, const IRECT& bounds, int length,
+                                       const char* str)
+{
+  if (mView)
+    mView->createTextEntry(paramIdx, text, str, length, ToViewRect(bounds));
+}
+
+void IGraphicsMac::CloseNativeTextEntry()
+{
+  if (mView)
+    mView->endUserInput();
+}
+
 IPopupMenu* IGraphicsMac::OpenNativeMenu(IPopupMenu& menu, const IRECT& bounds, bool& isAsync)
 {
   isAsync = false;

@@ -82,12 +82,19 @@ public:
   void DoCursorLock(float x, float y, float& prevX, float& prevY);
 
   // ---- native menus and text entry
+  // Lays a text field over the rectangle, holding the text; while a field is open another
+  // prompt is ignored. With a linked parameter it takes only the characters of a number of the
+  // parameter's kind and at most length of them; the text goes to the core when the person
+  // presses return.
+  void OpenNativeTextEntry(int paramIdx, const IText& text, const IRECT& bounds, int length, const char* str) override;
+  // The open field goes and its text with it.
+  void CloseNativeTextEntry() override;
+  // The native field is gone, applied or not: no control is in text entry any more.
+  void TextEntryEnded() { mInTextEntry = nullptr; }
   // Pops the menu up below the rectangle and returns once the person chose or dismissed it:
   // the menu or sub-menu of the chosen item, its chosen index set and its function run; null
   // when nothing was chosen or there is no view.
   IPopupMenu* OpenNativeMenu(IPopupMenu& menu, const IRECT& bounds, bool& isAsync) override;
-  void CloseNativeTextEntry() override {}
-  void OpenNativeTextEntry(int, const IText&, const IRECT&, int, const char*) override {}
 
   // ---- platform fonts
   PlatformFont* LoadNativeFontFromFile(const char* fontID, const char* fileName) override;

@@ -2,13 +2,33 @@
 
 #include "framework/IGraphicsEditorDelegate.h"
 #include "platform-mac/IGraphicsMac.h"
+#include "platform-mac/IGraphicsCoreText.h"
 #include "platform-mac/IGraphicsMenu.h"
+#include "platform-mac/IGraphicsTextField.h"
 #include "platform-mac/KeyTranslation.h"
 
 namespace iplug::igraphics {
 namespace {
 
 bool Holds(NSEventModifierFlags flags, NSEventModifierFlags key) { return (flags & key) != 0; }
+
+NSColor DeviceColor(const IColor& color)
+{
+  return NSColor::colorWithDeviceRed(color.R / 255.0, color.G / 255.0, color.B / 255.0, color.A / 255.0);
+}
+
+// The characters a value of the kind can be typed with; null for any.
+std::shared_ptr<const NSMutableCharacterSet> CharactersOf(ParamKind kind)
+{
+  auto set = std::make_shared<NSMutableCharacterSet>();
+  switch (kind) {
+  case ParamKind::Bool:
+  case ParamKind::Int:
+  case ParamKind::Enum: set->addCharactersInString(u"0123456789-+"); return set;
+  case ParamKind::Double: set->addCharactersInString(u"0123456789.-+kK"); return set;
+  default: return nullptr;
+  }
+}
 
 } // namespace
 
@@ -232,6 +252,8 @@ void IGraphicsView_vVantorelix_au::mouseDragged(const NSEvent& event)
 
 void IGraphicsView_vVantorelix_au::rightMouseDragged(const NSEvent& event)
 {
+  if (mTextFieldView)
+    return;
   MouseDragged(&IGraphicsView_vVantorelix_au::getMouseRight, event);
 }
 
@@ -264,6 +286,7 @@ void IGraphicsView_vVantorelix_au::mouseExited(const NSEvent&)
 
 void IGraphicsView_vVantorelix_au::scrollWheel(const NSEvent& event)
 {
+  endUserInput();
   if (!mGraphics)
     return;
   const IMouseInfo info = getMouseLeft(event);
@@ -367,6 +390,81 @@ IPopupMenu* IGraphicsView_vVantorelix_au::createPopupMenu(IPopupMenu& menu, NSRe
   return chosen;
 }
 
+// ---- native text entry -------------------------------------------------------------------------
+
+NSTextField* IGraphicsView_vVantorelix_au::textField() const { return mTextFieldView.get(); }
+
+void IGraphicsView_vVantorelix_au::createTextEntry(int paramIdx, const IText& text, const char* str, int length,
+                                                   NSRect areaRect)
+{
+  if (mTextFieldView || !mGraphics)
+    return;
+  mTextFieldView = std::make_shared<IGraphicsTextField_vVantorelix_au>();
+  mTextFieldView->initWithFrame(areaRect);
+  if (text.mVAlign == EVAlign::Middle) {
+    auto cell = std::make_shared<IGraphicsTextFieldCell_vVantorelix_au>();
+    cell->initTextCell("textfield");
+    mTextFieldView->setCell(std::move(cell));
+    mTextFieldView->setEditable(true);
+    mTextFieldView->setDrawsBackground(true);
+  }
+
+  // A font never cached has no descriptor: the system font of the size stands in.
+  const CGFloat size = text.mSize * mGraphics->GetDrawScale();
+  const CoreTextFontDescriptor* cached = GetCachedFontDescriptor(text.mFont);
+  mTextFieldView->setFont(cached ? NSFont::fontWithDescriptor(cached->mDescriptor, size * cached->mEMRatio)
+                                 : NSFont::systemFontOfSize(size));
+
+  switch (text.mAlign) {
+  case EAlign::Near: mTextFieldView->setAlignment(NSTextAlignmentLeft); break;
+  case EAlign::Center: mTextFieldView->setAlignment(NSTextAlignmentCenter); break;
+  case EAlign::Far: mTextFieldView->setAlignment(NSTextAlignmentRight); break;
+  }
+
+  if (const IParam* param = paramIdx >= 0 ? mGraphics->GetDelegate()->GetParam(paramIdx) : nullptr) {
+    auto formatter = std::make_shared<IGraphicsFormatter_vVantorelix_au>();
+    formatter->setAcceptableCharacterSet(CharactersOf(param->GetKind()));
+    formatter->setMaximumLength(length);
+    mTextFieldView->setFormatter(std::move(formatter));
+  }
+
+  mTextFieldView->cell()->setLineBreakMode(NSLineBreakByTruncatingTail);
+  mTextFieldView->cell()->setAllowsEditingTextAttributes(false);
+  mTextFieldView->setTextColor(DeviceColor(text.mTextEntryFGColor));
+  mTextFieldView->setBackgroundColor(DeviceColor(text.mTextEntryBGColor));
+  mTextFieldView->setStringValue(str ? str : "");
+  mTextFieldView->setBordered(false);
+  mTextFieldView->setFocusRingType(NSFocusRingTypeNone);
+  mTextFieldView->setDelegate(this);
+  addSubview(mTextFieldView);
+  if (NSWindow* window = this->window()) {
+    window->makeKeyAndOrderFront();
+    window->makeFirstResponder(mTextFieldView.get());
+  }
+}
+
+void IGraphicsView_vVantorelix_au::controlTextDidEndEditing(NSTextField& field)
+{
+  if (mGraphics) {
+    mGraphics->ApplyTextEntryResult(field.stringValue().c_str());
+    mGraphics->MarkAllControlsDirty(false);
+  }
+  endUserInput();
+}
+
+void IGraphicsView_vVantorelix_au::endUserInput()
+{
+  if (!mTextFieldView)
+    return;
+  const std::shared_ptr<IGraphicsTextField_vVantorelix_au> field = std::move(mTextFieldView);
+  field->setDelegate(nullptr);
+  field->removeFromSuperview();
+  if (NSWindow* window = this->window())
+    window->makeFirstResponder(this);
+  if (mGraphics)
+    mGraphics->TextEntryEnded();
+}
+
 // ---- colour panel and tooltips ---------------------------------------------------------------
 
 bool IGraphicsView_vVantorelix_au::promptForColor(const IColor& color, std::function<void(const IColor&)> func)
@@ -411,6 +509,7 @@ bool IGraphicsView_vVantorelix_au::resignFirstResponder()
 void IGraphicsView_vVantorelix_au::removeFromSuperview()
 {
   const std::shared_ptr<NSResponder> self = weak_from_this().lock();  // closing drops the editor's hold
+  endUserInput();
   if (mGraphics) {
     mGraphics->SetNativeContext(nullptr);
     // Closes and deletes the graphics object, which takes the view out and lets go of it.

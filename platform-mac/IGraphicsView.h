@@ -12,6 +12,7 @@
 #include "graphics/IGraphicsStructs.h"
 #include "platform/AppKit/NSColorPanel.h"
 #include "platform/AppKit/NSCursor.h"
+#include "platform/AppKit/NSTextField.h"
 #include "platform/AppKit/NSWindow.h"
 #include "platform/Foundation/NSTimer.h"
 
@@ -20,7 +21,9 @@ namespace iplug::igraphics {
 class IGraphicsMac;
 class IPopupMenu;
 
-class IGraphicsView_vVantorelix_au final : public NSView
+class IGraphicsTextField_vVantorelix_au;
+
+class IGraphicsView_vVantorelix_au final : public NSView, public NSTextFieldDelegate
 {
 public:
   ~IGraphicsView_vVantorelix_au() override;
@@ -79,6 +82,16 @@ public:
   // sub-menu that holds the chosen item, with its chosen index set; null when nothing was chosen.
   IPopupMenu* createPopupMenu(IPopupMenu& menu, NSRect bounds);
 
+  // ---- native text entry
+  // Opens the text field over the rectangle (view coordinates) and gives it the keys; nothing
+  // while one is open.
+  void createTextEntry(int paramIdx, const IText& text, const char* str, int length, NSRect areaRect);
+  // Return was pressed: the text goes to the core and the field closes.
+  void controlTextDidEndEditing(NSTextField& field) override;
+  // Closes the field without a word to anyone: its text is dropped.
+  void endUserInput();
+  NSTextField* textField() const;
+
   // ---- colour panel and tooltips
   // The shared colour panel comes up with the colour; func, replacing the previous one, hears
   // every colour picked. False when there is no panel.
@@ -112,6 +125,7 @@ private:
   std::shared_ptr<NSTrackingArea> mTrackingArea;
   std::function<void(const IColor&)> mColorPickerFunc;
   std::unique_ptr<NSCursor> mMoveCursor;
+  std::shared_ptr<IGraphicsTextField_vVantorelix_au> mTextFieldView;
   float mPrevX = 0.f;
   float mPrevY = 0.f;
   bool mMouseOutDuringDrag = false;

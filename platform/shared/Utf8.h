@@ -131,4 +131,13 @@ inline std::string FromUtf16(std::u16string_view text)
   return out;
 }
 
+// Removes the last character (a stray byte counts as one).
+inline void PopBack(std::string& text)
+{
+  size_t at = text.size();
+  while (at > 0 && text.size() - at < 3 && (static_cast<unsigned char>(text[at - 1]) & 0xC0) == 0x80)
+    --at;
+  text.erase(at > 0 ? at - 1 : 0);
+}
+
 }  // namespace utf8

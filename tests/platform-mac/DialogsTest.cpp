@@ -1,5 +1,6 @@
 #include <filesystem>
 #include <fstream>
+#include <unistd.h>
 
 #include "platform/AppKit/NSPasteboard.h"
 #include "platform/AppKit/NSWorkspace.h"
@@ -162,7 +163,8 @@ TEST_F(DialogTest, TheClipboardGivesBackWhatWasWrittenAndNothingOnceCleared)
 TEST_F(DialogTest, WebLinksAndFilesOpenOnlyWhenAURLCanBeMadeAndTheFileExists)
 {
   Open();
-  const std::filesystem::path file = std::filesystem::temp_directory_path() / "vantorelix-dialogs-manual.pdf";
+  const std::filesystem::path file =
+    std::filesystem::temp_directory_path() / ("vantorelix-manual-" + std::to_string(::getpid()) + ".pdf");
   std::ofstream(file) << "pdf";
   const NSWorkspace& workspace = NSWorkspace::sharedWorkspace();
   struct Case {

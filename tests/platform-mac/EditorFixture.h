@@ -56,11 +56,12 @@ private:
 };
 
 // Makes 832 by 446 editors at the draw scale asked for; the layout puts a background panel and
-// one control at (100, 100, 300, 200).
+// one control at (100, 100, 300, 200). The two parameters are for the tests that prompt for
+// values, which define them.
 class EditorDelegate : public IGEditorDelegate
 {
 public:
-  EditorDelegate() : IGEditorDelegate(0)
+  EditorDelegate() : IGEditorDelegate(2)
   {
     mMakeGraphicsFunc = [this] { return new IGraphicsMac(*this, 832, 446, 60, drawScale); };
     mLayoutFunc = [this](IGraphics* graphics) {

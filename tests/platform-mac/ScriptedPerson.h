@@ -49,6 +49,8 @@ public:
     return item;
   }
 
+  std::u16string TypeIntoField(const NSTextField&) override { return typed; }
+
   // The script.
   platform::AlertButton button = platform::AlertButton::Default;
   std::function<void()> onAlert;
@@ -56,6 +58,7 @@ public:
   std::vector<NSColor> colours;
   std::vector<std::string> menuChoice;  // empty: dismiss the menu
   std::function<void(NSMenu&)> onMenu;
+  std::u16string typed;
 
   // What was asked.
   std::vector<platform::AlertQuestion> alerts;
