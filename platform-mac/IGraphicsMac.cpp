@@ -171,7 +171,12 @@ void IGraphicsMac::UpdateTooltips()
   if (!mView)
     return;
   mView->removeAllToolTips();
-  if (const IPopupMenuControl* menu = GetPopupMenuControl(); menu && menu->GetState() != IPopupMenuControl::kCollapsed)
+  // The in-window menu covers the editor until it closes. In its last fading step it takes no
+  // pointer any more and refreshes the tooltips: it counts as closed then, or they would stay
+  // away after every menu.
+  const IPopupMenuControl* menu = GetPopupMenuControl();
+  const int menuState = menu ? menu->GetState() : IPopupMenuControl::kCollapsed;
+  if (menuState != IPopupMenuControl::kCollapsed && menuState != IPopupMenuControl::kIdling)
     return;
   for (int i = 0; i < NControls(); ++i) {
     const IControl* control = GetControl(i);

@@ -2,6 +2,7 @@
 #include <fstream>
 #include <unistd.h>
 
+#include "graphics/ISpecialControls.h"
 #include "platform/AppKit/NSPasteboard.h"
 #include "platform/AppKit/NSWorkspace.h"
 #include "tests/platform-mac/EditorFixture.h"
@@ -95,8 +96,8 @@ TEST_F(DialogTest, AFileDialogSplitsTheChosenPathOrLeavesThePathWhenCancelled)
   EXPECT_EQ(folder, "/");
   EXPECT_TRUE(person.files[2].allowedFileTypes.empty());
 
-  delegate.CloseWindow();  // no view: nothing is shown
-  g.AskForFile(name, folder, false, "mcls");
+  IGraphicsMac closed(delegate, 100, 100, 60, 1.f);  // no view: nothing is shown
+  closed.AskForFile(name, folder, false, "mcls");
   EXPECT_EQ(name, "");
   EXPECT_EQ(person.files.size(), 3u);
 }
@@ -217,6 +218,32 @@ TEST_F(DialogTest, TooltipsCoverShownControlsWithAreasAndTellTheTextOfTheControl
   EXPECT_EQ(view->stringForToolTip(view->toolTipRects()[1].tag, NSMakePoint(150, 150), nullptr), "Gain");
   Mouse(NSEventTypeMouseMoved, 10, 300);  // the background has no text
   EXPECT_EQ(view->stringForToolTip(view->toolTipRects()[0].tag, NSMakePoint(10, 300), nullptr), "");
+}
+
+TEST_F(DialogTest, TooltipsComeBackWhenTheInWindowMenuRefreshesThemInItsLastFadingStep)
+{
+  IGraphicsView_vVantorelix_au* view = Open();
+  IGraphicsMac& g = *delegate.Graphics();
+  g.AddPopupMenuControl(IText());
+  IPopupMenuControl& menuControl = *g.GetPopupMenuControl();
+  IPopupMenu menu("", {"a", "b"});
+  g.OpenMenu(delegate.control, menu, delegate.control->GetRECT(), -1);
+  menuControl.AnimationEnded();  // shown
+  ASSERT_EQ(menuControl.GetState(), IPopupMenuControl::kExpanded);
+
+  Mouse(NSEventTypeLeftMouseDown, 5, 5);  // a click outside the menu closes it
+  Mouse(NSEventTypeLeftMouseUp, 5, 5);
+  menuControl.AnimationEnded();
+  ASSERT_EQ(menuControl.GetState(), IPopupMenuControl::kCollapsing);
+  g.UpdateTooltips();
+  EXPECT_TRUE(view->toolTipRects().empty());  // still fading out over the editor
+  menuControl.AnimationEnded();
+  ASSERT_EQ(menuControl.GetState(), IPopupMenuControl::kIdling);
+  g.UpdateTooltips();  // a refresh in the last step already brings them back
+  EXPECT_EQ(view->toolTipRects().size(), 2u);
+  menuControl.AnimationEnded();
+  EXPECT_EQ(menuControl.GetState(), IPopupMenuControl::kCollapsed);
+  EXPECT_EQ(view->toolTipRects().size(), 2u);
 }
 
 } // namespace
