@@ -16,6 +16,7 @@
 #include <functional>
 #include <string>
 #include <thread>
+#include <vector>
 
 using namespace layout_test;
 using reports_test::LoopbackServer;
@@ -283,6 +284,44 @@ TEST(DisplayFeed, GraphStartsAgainAfterAMeasurementReset)
   EXPECT_EQ(graph.mFrozenCount, 0);
   EXPECT_EQ(graph.mViewEnd, 0);
   EXPECT_FALSE(graph.mPointerActive);
+}
+
+// Headless graphics that keep the captions of the alerts they are asked to show.
+class AlertCaptions : public vtest::HeadlessGraphics
+{
+public:
+  using HeadlessGraphics::HeadlessGraphics;
+  int ShowAlert(const char*, const char* caption, int) override
+  {
+    captions.push_back(caption);
+    return 0;
+  }
+  std::vector<std::string> captions;
+};
+
+TEST(DisplayFeed, InfoTextAndManualCheckAreShownOncePerRequest)
+{
+  int port = 0;
+  const int closed = reports_test::BoundLoopbackSocket(false, port);  // refuses: the check fails at once
+  ASSERT_NE(port, 0);
+  setenv("VANTORELIX_UPDATE_SERVER", ("http://127.0.0.1:" + std::to_string(port)).c_str(), 1);
+  FeedEditor plug;
+  AlertCaptions* ui = nullptr;
+  plug.mMakeGraphicsFunc = [&] {
+    ui = new AlertCaptions(plug, plug.EditorWidth(), plug.Settings().guiHeight);
+    plug.ui = ui;
+    return ui;
+  };
+  plug.Requests().infoText = 1;
+  plug.Requests().updateCheck = 1;
+  plug.IdleTick();
+  plug.Open();
+  plug.IdleTick();
+  plug.IdleTick();
+  ASSERT_TRUE(ui);
+  EXPECT_EQ(ui->captions, (std::vector<std::string>{"About", "Check for update"}));
+  unsetenv("VANTORELIX_UPDATE_SERVER");
+  close(closed);
 }
 
 // The audio thread measures and raises its requests while the main thread serves them: every
