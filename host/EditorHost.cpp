@@ -51,12 +51,16 @@ std::string EditorHost::Open()
   mWindow = std::make_shared<NSWindow>(NSMakeRect(100, 100, size.width, size.height));
   mWindow->setContentView(std::make_shared<NSView>());
   mWindow->contentView()->addSubview(mView);
+  NSNotificationCenter::defaultCenter().addObserver(
+    this, [this](const NSNotification&) { mWindow->setContentSize(mView->frame().size); },
+    NSViewFrameDidChangeNotification, mView.get());
   mWindow->makeKeyAndOrderFront();
   return {};
 }
 
 void EditorHost::Close()
 {
+  NSNotificationCenter::defaultCenter().removeObserver(this);
   if (mView)
     mView->removeFromSuperview();
   mView = nullptr;

@@ -366,7 +366,7 @@ bool ParseRawFormat(const std::string& text, RawFormat& format)
   return true;
 }
 
-std::string Measure(AudioUnit unit, const MeasureOptions& options)
+std::string Measure(AudioUnit unit, const MeasureOptions& options, const MeasureStages& stages)
 {
   const bool fromStdin = options.file == "-";
   const std::string name = fromStdin ? "standard input" : options.file;
@@ -434,6 +434,9 @@ std::string Measure(AudioUnit unit, const MeasureOptions& options)
   if (keep && audioFileAllocate(&output, input.Frames(), input.Channels(), input.Bits(), input.SampleRate(),
                                 input.ChannelMask()) != 0)
     return "not enough memory for the processed audio";
+  if (stages.beforeFirstBlock)
+    if (std::string problem = stages.beforeFirstBlock(); !problem.empty())
+      return problem;
   Renderer renderer(unit, playback, channels, block, input.SampleRate());
   ProgressBar progress(input.Frames(), input.SampleRate());
   while (playback.position < input.Frames()) {
@@ -454,6 +457,9 @@ std::string Measure(AudioUnit unit, const MeasureOptions& options)
   if (std::string problem = WriteFinalOutputs(hosted, renderer, block, input.SampleRate()); !problem.empty())
     return problem;
 
+  if (stages.afterLastBlock)
+    if (std::string problem = stages.afterLastBlock(); !problem.empty())
+      return problem;
   if (!options.out.empty())
     if (const int code = audioFileWriteWav(&output, options.out.c_str()); code != 0)
       return "cannot write " + options.out + ": " + WriteError(code);

@@ -4,6 +4,7 @@
 
 #include "host/HostedUnit.h"
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -36,7 +37,15 @@ struct MeasureOptions
   std::string stateOut;
 };
 
+// What a command built on measure does around the render; each returns an empty string, or what
+// went wrong.
+struct MeasureStages
+{
+  std::function<std::string()> beforeFirstBlock;  // the settings are made, nothing is rendered
+  std::function<std::string()> afterLastBlock;    // before the files and the report are written
+};
+
 // Prints the report on stdout; returns an empty string, or what went wrong.
-std::string Measure(AudioUnit unit, const MeasureOptions& options);
+std::string Measure(AudioUnit unit, const MeasureOptions& options, const MeasureStages& stages = {});
 
 } // namespace host

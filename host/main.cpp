@@ -4,10 +4,12 @@
 //   COMMAND: info | list-params | list-presets |
 //            measure FILE|- [--raw CHANNELS:BITS:RATE[:float|:unsigned][:be]] [--preset NAME|NUMBER]
 //                         [--set "NAME=VALUE"]... [--block FRAMES] [--json] [--out OUT.wav]
-//                         [--state-in FILE] [--state-out FILE]
+//                         [--state-in FILE] [--state-out FILE] |
+//            editor FILE|- --png OUT.png [--click X,Y]... [--size WxH] [--scale S] [measure options]
 //
 // Errors give one line on stderr naming the cause and exit status 1; a usage error gives 2.
 
+#include "host/EditorPicture.h"
 #include "host/HostedUnit.h"
 #include "host/Measure.h"
 #include "host/PluginBundle.h"
@@ -42,6 +44,11 @@ struct Options {
   std::string hostVersion = AU_HOST_VERSION;
   std::string command;
   host::MeasureOptions measure;
+  host::EditorOptions editor;
+  // The editor's option texts, read once the command line is known to be well formed.
+  std::vector<std::string> clicks;
+  std::string size;
+  std::string scale;
 };
 
 const char* kUsage =
@@ -49,7 +56,8 @@ const char* kUsage =
   "  info | list-params | list-presets |\n"
   "  measure FILE|- [--raw CHANNELS:BITS:RATE[:float|:unsigned][:be]] [--preset NAME|NUMBER]\n"
   "               [--set NAME=VALUE]... [--block FRAMES] [--json] [--out OUT.wav]\n"
-  "               [--state-in FILE] [--state-out FILE]\n";
+  "               [--state-in FILE] [--state-out FILE] |\n"
+  "  editor FILE|- --png OUT.png [--click X,Y]... [--size WxH] [--scale S] [measure options]\n";
 
 int Usage(const std::string& problem)
 {
@@ -138,17 +146,21 @@ std::string Parse(int argc, char** argv, Options& options)
     {"--plugin", &options.plugin},           {"--host-id", &options.hostId},
     {"--host-version", &options.hostVersion}, {"--preset", &options.measure.preset},
     {"--out", &options.measure.out},         {"--state-in", &options.measure.stateIn},
-    {"--state-out", &options.measure.stateOut}};
+    {"--state-out", &options.measure.stateOut}, {"--png", &options.editor.png},
+    {"--size", &options.size},               {"--scale", &options.scale}};
   std::vector<std::string> positional;
   for (int i = 1; i < argc; ++i) {
     const std::string arg = argv[i];
-    const bool needsValue = valued.count(arg) || arg == "--set" || arg == "--block" || arg == "--raw";
+    const bool needsValue = valued.count(arg) || arg == "--set" || arg == "--block" || arg == "--raw" ||
+                            arg == "--click";
     if (needsValue && i + 1 >= argc)
       return arg + " needs a value";
     if (valued.count(arg)) {
       *valued[arg] = argv[++i];
     } else if (arg == "--set") {
       options.measure.sets.push_back(argv[++i]);
+    } else if (arg == "--click") {
+      options.clicks.push_back(argv[++i]);
     } else if (arg == "--block") {
       const std::string text = argv[++i];
       unsigned frames = 0;
@@ -173,13 +185,36 @@ std::string Parse(int argc, char** argv, Options& options)
   if (positional.empty())
     return "no command given";
   options.command = positional[0];
-  const bool measure = options.command == "measure";
+  const bool editor = options.command == "editor";
+  const bool measure = options.command == "measure" || editor;
   if (!measure && options.command != "info" && options.command != "list-params" && options.command != "list-presets")
     return "unknown command \"" + options.command + "\"";
   if (positional.size() != (measure ? 2u : 1u))
-    return measure ? "measure needs exactly one audio file" : options.command + " takes no further arguments";
+    return measure ? options.command + " needs exactly one audio file" : options.command + " takes no further arguments";
   if (measure)
     options.measure.file = positional[1];
+  const bool editorOptions = !options.editor.png.empty() || !options.clicks.empty() || !options.size.empty() ||
+                             !options.scale.empty();
+  if (editor && options.editor.png.empty())
+    return "editor needs --png OUT.png";
+  if (!editor && editorOptions)
+    return "--png, --click, --size and --scale go with the editor command";
+  return "";
+}
+
+// The editor's clicks, size and scale from their texts; an empty result means they are usable.
+std::string ReadEditorOptions(Options& options)
+{
+  for (const std::string& text : options.clicks) {
+    host::EditorPoint point;
+    if (!host::ParseClick(text, point))
+      return "--click needs X,Y in editor coordinates, not \"" + text + "\"";
+    options.editor.clicks.push_back(point);
+  }
+  if (!options.size.empty() && !host::ParseSize(options.size, options.editor.size.emplace()))
+    return "--size needs WIDTHxHEIGHT in whole points from 1 to 10000, not \"" + options.size + "\"";
+  if (!options.scale.empty() && !host::ParseScale(options.scale, options.editor.scale.emplace()))
+    return "--scale needs a number above 0 and at most 10, not \"" + options.scale + "\"";
   return "";
 }
 
@@ -190,6 +225,8 @@ int main(int argc, char** argv)
   Options options;
   if (const std::string problem = Parse(argc, argv, options); !problem.empty())
     return Usage(problem);
+  if (const std::string problem = ReadEditorOptions(options); !problem.empty())
+    return Failure(problem);
 
   RegisterHostBundle(options);
   host::PluginBundle bundle;
@@ -204,6 +241,8 @@ int main(int argc, char** argv)
     return ListParams(instance.Unit());
   if (options.command == "list-presets")
     return ListPresets(instance.Unit());
-  const std::string problem = host::Measure(instance.Unit(), options.measure);
+  const std::string problem = options.command == "editor"
+                                ? host::EditorPicture(instance.Unit(), options.measure, options.editor)
+                                : host::Measure(instance.Unit(), options.measure);
   return problem.empty() ? 0 : Failure(problem);
 }

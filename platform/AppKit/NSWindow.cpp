@@ -39,6 +39,14 @@ NSWindow::~NSWindow()
     mContentView->MoveToWindow(nullptr);
 }
 
+void NSWindow::setContentSize(NSSize size)
+{
+  mFrame.origin.y += mFrame.size.height - size.height;
+  mFrame.size = size;
+  if (mContentView)
+    mContentView->setFrameSize(size);
+}
+
 void NSWindow::setContentView(std::shared_ptr<NSView> view)
 {
   if (view == mContentView)

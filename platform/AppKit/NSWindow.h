@@ -24,6 +24,8 @@ public:
   NSView* contentView() const { return mContentView.get(); }
   void setContentView(std::shared_ptr<NSView> view);
   NSRect frame() const { return mFrame; }
+  // Keeps the window's top left corner where it is on the screen, as a title bar would.
+  void setContentSize(NSSize size);
   NSRect convertRectToScreen(NSRect rect) const;
   NSRect convertRectFromScreen(NSRect rect) const;
 

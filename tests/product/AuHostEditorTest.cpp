@@ -1,0 +1,190 @@
+// au-host editor: the product's editor opened through the host's road while the sample renders,
+// clicked as a person clicks it, and its last frame written as a picture.
+
+#include "ShellRun.h"
+
+#include "tests/meter-plugin/PluginFixture.h"
+
+#include <gtest/gtest.h>
+
+#include <array>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#define STB_IMAGE_STATIC
+#define STB_IMAGE_IMPLEMENTATION
+#include <stb/stb_image.h>
+
+namespace {
+
+using product_test::Quoted;
+using product_test::Shell;
+using product_test::ShellRun;
+
+struct Picture
+{
+  int width = 0;
+  int height = 0;
+  std::vector<uint8_t> rgba;
+
+  std::array<uint8_t, 3> At(int x, int y) const
+  {
+    const uint8_t* p = &rgba[(size_t(y) * size_t(width) + size_t(x)) * 4];
+    return {p[0], p[1], p[2]};
+  }
+};
+
+Picture Read(const std::string& path)
+{
+  Picture picture;
+  int channels = 0;
+  if (stbi_uc* data = stbi_load(path.c_str(), &picture.width, &picture.height, &channels, 4)) {
+    picture.rgba.assign(data, data + size_t(picture.width) * size_t(picture.height) * 4);
+    stbi_image_free(data);
+  }
+  return picture;
+}
+
+using Colour = std::array<uint8_t, 3>;
+
+::testing::AssertionResult Bright(const Colour& c)
+{
+  if (c[0] > 120 && c[1] > 120 && c[2] > 120)
+    return ::testing::AssertionSuccess();
+  return ::testing::AssertionFailure() << "not bright: " << int(c[0]) << "," << int(c[1]) << "," << int(c[2]);
+}
+
+::testing::AssertionResult Dark(const Colour& c)
+{
+  if (c[0] < 60 && c[1] < 60 && c[2] < 60)
+    return ::testing::AssertionSuccess();
+  return ::testing::AssertionFailure() << "not dark: " << int(c[0]) << "," << int(c[1]) << "," << int(c[2]);
+}
+
+class AuHostEditor : public ::testing::Test
+{
+protected:
+  // au-host with the arguments and the update check pointed at a closed port; stderr is kept
+  // apart from the report.
+  ShellRun Run(const std::string& arguments)
+  {
+    const std::string errors = Path("stderr.txt");
+    ShellRun run = Shell("HOME=" + Quoted(home) + " VANTORELIX_UPDATE_SERVER=http://127.0.0.1:9 " + Quoted(AU_HOST) +
+                         " " + arguments + " 2>" + Quoted(errors));
+    err = plugin_test::ReadFile(errors);
+    std::filesystem::remove(errors);
+    return run;
+  }
+
+  std::string Path(const std::string& name) const { return folder + "/" + name; }
+
+  std::string folder = plugin_test::TempFolder();
+  std::string home = folder + ".home";  // apart from the pictures
+  std::string err;
+};
+
+// The layout points probed: inside the meters' panel, where the graph and a setup page also show.
+constexpr int kPanelX = 700, kPanelY = 240;
+// The graph button, and the setup button that opens the first setup page.
+const char* const kGraphButton = "425,18";
+const char* const kSetupButton = "458,18";
+
+TEST_F(AuHostEditor, PicturesFollowTheClicksAndTheReportIsMeasuresOwn)
+{
+  const std::string sample = Quoted(SAMPLE_WAV);
+  const ShellRun measured = Run("measure " + sample);
+  ASSERT_EQ(measured.status, 0) << err;
+
+  struct Case
+  {
+    const char* name;
+    std::string clicks;
+  };
+  const Case cases[] = {{"meters", ""},
+                        {"graph", std::string(" --click ") + kGraphButton},
+                        {"setup", std::string(" --click ") + kSetupButton}};
+  std::vector<Picture> pictures;
+  for (const Case& c : cases) {
+    const std::string png = Path(std::string(c.name) + ".png");
+    const ShellRun run = Run("editor " + sample + " --png " + Quoted(png) + c.clicks);
+    ASSERT_EQ(run.status, 0) << c.name << ": " << err;
+    EXPECT_EQ(run.out, measured.out) << c.name;
+    EXPECT_EQ(err, "") << c.name;
+    pictures.push_back(Read(png));
+    ASSERT_EQ(pictures.back().width, 832) << c.name;
+    ASSERT_EQ(pictures.back().height, 446) << c.name;
+  }
+  const Picture& meters = pictures[0];
+  const Picture& graph = pictures[1];
+  const Picture& setup = pictures[2];
+  // The meters followed the audio: the short-term bar stands above the empty scale's floor.
+  EXPECT_NE(meters.At(390, 300), meters.At(390, 150));
+  // The graph button swaps the meters for the graph; the setup button lays its light page over both.
+  EXPECT_NE(graph.At(kPanelX, kPanelY), meters.At(kPanelX, kPanelY));
+  EXPECT_TRUE(Dark(meters.At(kPanelX, kPanelY)));
+  EXPECT_TRUE(Bright(setup.At(kPanelX, kPanelY)));
+  EXPECT_FALSE(Bright(graph.At(kPanelX, kPanelY)));
+  // The read-outs are the same in all three: only the clicked panel changed.
+  EXPECT_EQ(graph.At(100, 105), meters.At(100, 105));
+  EXPECT_EQ(setup.At(100, 105), meters.At(100, 105));
+}
+
+TEST_F(AuHostEditor, SizeAndScaleResizeTheEditorAndClicksFollowTheScale)
+{
+  const std::string sample = Quoted(SAMPLE_WAV);
+  struct Case
+  {
+    std::string arguments;
+    int width, height;
+    int probeX, probeY;  // in the picture's pixels: inside the panel the graph button changes
+  };
+  const Case cases[] = {
+    {"--size 1000x600", 1000, 600, kPanelX, kPanelY},
+    {"--scale 1.5", 1248, 669, kPanelX * 3 / 2, kPanelY * 3 / 2},
+  };
+  for (const Case& c : cases) {
+    const std::string before = Path("before.png"), after = Path("after.png");
+    ASSERT_EQ(Run("editor " + sample + " --png " + Quoted(before) + " " + c.arguments).status, 0) << err;
+    ASSERT_EQ(Run("editor " + sample + " --png " + Quoted(after) + " " + c.arguments + " --click " + kGraphButton).status,
+              0)
+      << err;
+    const Picture meters = Read(before), graph = Read(after);
+    EXPECT_EQ(meters.width, c.width) << c.arguments;
+    EXPECT_EQ(meters.height, c.height) << c.arguments;
+    EXPECT_EQ(graph.width, c.width) << c.arguments;
+    EXPECT_NE(graph.At(c.probeX, c.probeY), meters.At(c.probeX, c.probeY)) << c.arguments;
+  }
+}
+
+TEST_F(AuHostEditor, BadRequestsFailOnOneLineAndLeaveNoPicture)
+{
+  const std::string sample = Quoted(SAMPLE_WAV);
+  const std::string png = Quoted(Path("out.png"));
+  struct Case
+  {
+    std::string arguments;
+    std::string error;
+  };
+  const Case cases[] = {
+    {"editor " + sample + " --png " + png + " --click 10", "--click needs X,Y in editor coordinates, not \"10\""},
+    {"editor " + sample + " --png " + png + " --click 10,-1", "--click needs X,Y in editor coordinates, not \"10,-1\""},
+    {"editor " + sample + " --png " + png + " --size 800x", "--size needs WIDTHxHEIGHT in whole points from 1 to 10000, not \"800x\""},
+    {"editor " + sample + " --png " + png + " --size 0x400", "--size needs WIDTHxHEIGHT in whole points from 1 to 10000, not \"0x400\""},
+    {"editor " + sample + " --png " + png + " --scale big", "--scale needs a number above 0 and at most 10, not \"big\""},
+    {"editor " + sample + " --png " + png + " --scale 0", "--scale needs a number above 0 and at most 10, not \"0\""},
+    {"editor " + sample + " --png " + Quoted(Path("no/such/folder/out.png")),
+     "cannot write " + Path("no/such/folder/out.png") + ": cannot create it"},
+    {"editor " + Quoted(Path("missing.wav")) + " --png " + png, "cannot read " + Path("missing.wav") + ": cannot open it"},
+  };
+  for (const Case& c : cases) {
+    const ShellRun run = Run(c.arguments);
+    EXPECT_EQ(run.status, 1) << c.arguments;
+    EXPECT_EQ(err, "au-host: " + c.error + "\n") << c.arguments;
+    EXPECT_EQ(run.out, "") << c.arguments;
+    // Not the picture, nor a part of one.
+    EXPECT_TRUE(std::filesystem::is_empty(folder)) << c.arguments;
+  }
+}
+
+} // namespace
