@@ -643,6 +643,25 @@ void writePixels(const PixelPipeline& pp, int64_t x, int64_t y, bool front, MTLF
   }
 }
 
+// Only the stencil written, by a test every fragment passes and with no fragment function to
+// discard any: the shape pass of a concave fill, where a whole span takes one operation.
+void writeStencilOnly(const PixelPipeline& pp, int64_t x, int64_t y, bool front, MTLFragmentColours&, int count)
+{
+  const MTLStencilDescriptor& sd = front ? *pp.front : *pp.back;
+  unsigned char* stored = pp.stencil + y * pp.stencilStride + x;
+  const MTLStencilOperation op = sd.depthStencilPassOperation;
+  if (op == MTLStencilOperationIncrementWrap || op == MTLStencilOperationDecrementWrap)
+  {
+    const unsigned mask = sd.writeMask & 0xFF;
+    const unsigned delta = op == MTLStencilOperationIncrementWrap ? 1 : 0xFF;
+    for (int i = 0; i < count; i++)
+      stored[i] = static_cast<unsigned char>((stored[i] & ~mask) | ((stored[i] + delta) & mask));
+    return;
+  }
+  for (int i = 0; i < count; i++)
+    stencilApply(op, sd, pp.reference, stored + i);
+}
+
 // The common state, with nothing left to decide per fragment: no stencil, source-over blending
 // into an RGBA or BGRA target with every channel written. Each form of the colours is written as
 // the per-fragment form would be, byte for byte.
@@ -958,6 +977,12 @@ void drawVertices(const PassState& st, MTLPrimitiveType type, const std::vector<
       drawTriangles<writeSourceOver<false>>(st, pp, type, v);
     else
       drawTriangles<writeSourceOver<true>>(st, pp, type, v);
+  }
+  else if (!pp.colour && pp.stencil && !pp.spanBody && !pp.fragment &&
+           pp.front->stencilCompareFunction == MTLCompareFunctionAlways &&
+           pp.back->stencilCompareFunction == MTLCompareFunctionAlways)
+  {
+    drawTriangles<writeStencilOnly>(st, pp, type, v);
   }
   else if (pp.wholeTexel)
   {
