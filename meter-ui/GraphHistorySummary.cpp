@@ -41,6 +41,35 @@ GraphPointSummary Summarise(const LoudnessHistoryPoint& p)
   return s;
 }
 
+GraphBlockSummary SummariseBlock(const GraphPointSummary* p, size_t count)
+{
+  GraphBlockSummary b{};
+  b.lowestSl = b.lowestMl = INT16_MAX;
+  b.highestSl = b.highestMl = b.plr = b.psr = INT16_MIN;
+  int64_t travel = 0;
+  bool forward = true;
+  for (size_t k = 0; k < count; ++k)
+  {
+    const GraphPointSummary& s = p[k];
+    const auto at = static_cast<uint8_t>(k);
+    if (k > 0)
+    {
+      const int32_t d = s.tenths - p[k - 1].tenths;
+      forward = forward && d >= 0;
+      travel += d;
+    }
+    if (s.sl < b.lowestSl) { b.lowestSl = s.sl; b.lowestSlAt = at; }
+    if (s.sl > b.highestSl) { b.highestSl = s.sl; b.highestSlAt = at; }
+    if (s.ml < b.lowestMl) { b.lowestMl = s.ml; b.lowestMlAt = at; }
+    if (s.ml > b.highestMl) { b.highestMl = s.ml; b.highestMlAt = at; }
+    b.plr = std::max(b.plr, s.plr);
+    b.psr = std::max(b.psr, s.psr);
+    b.flags |= s.flags;
+  }
+  b.travel = forward ? static_cast<int32_t>(travel) : -1;
+  return b;
+}
+
 } // namespace
 
 int32_t PointTenths(const LoudnessHistoryPoint& p)
@@ -58,7 +87,13 @@ void GraphHistorySummary::Update(const LoudnessHistory& history, size_t count)
     mPoints.clear();
     mRevision = revision;
   }
+  const size_t before = mPoints.size();
   mPoints.reserve(count);
-  for (size_t i = mPoints.size(); i < count; ++i)
+  for (size_t i = before; i < count; ++i)
     mPoints.push_back(Summarise(history.At(i)));
+  // The block that was filling up and every new one.
+  constexpr size_t n = GraphBlockSummary::kPoints;
+  mBlocks.resize(before / n);
+  for (size_t first = mBlocks.size() * n; first < count; first += n)
+    mBlocks.push_back(SummariseBlock(mPoints.data() + first, std::min(n, count - first)));
 }

@@ -31,6 +31,21 @@ static_assert(sizeof(GraphPointSummary) == 16);
 
 inline constexpr int32_t kTenthsPerDay = 24 * 60 * 60 * 10;
 
+// A run of kPoints points in one: when a run lands in a single pixel column of the overview, the
+// overview takes it whole instead of visiting every point.
+struct GraphBlockSummary
+{
+  static constexpr size_t kPoints = 64;
+
+  // Tenths from the first point to the last when times never step back through the run (nor
+  // cross midnight); -1 otherwise.
+  int32_t travel;
+  int16_t lowestSl, highestSl, lowestMl, highestMl;
+  uint8_t lowestSlAt, highestSlAt, lowestMlAt, highestMlAt;  // the first point with that value
+  int16_t plr, psr;  // the highest
+  uint8_t flags;     // of all the points
+};
+
 // Time of day of a point in tenths of a second.
 int32_t PointTenths(const LoudnessHistoryPoint& point);
 
@@ -42,8 +57,11 @@ public:
 
   const GraphPointSummary* Data() const { return mPoints.data(); }
   size_t Size() const { return mPoints.size(); }
+  // Block k holds points k * kPoints onwards; the last block may be short of points.
+  const GraphBlockSummary* Blocks() const { return mBlocks.data(); }
 
 private:
   std::vector<GraphPointSummary> mPoints;
+  std::vector<GraphBlockSummary> mBlocks;
   uint32_t mRevision = 0;
 };

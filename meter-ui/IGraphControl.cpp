@@ -87,6 +87,7 @@ struct IGraphControl::Snapshot
   const LoudnessHistory* list = nullptr;
   size_t count = 0;
   const GraphPointSummary* summary = nullptr;
+  const GraphBlockSummary* blocks = nullptr;
 
   bool Has(size_t i) const { return list && i < count; }
   const LoudnessHistoryPoint& At(size_t i) const { return list->At(i); }
@@ -371,10 +372,11 @@ void IGraphControl::Draw(IGraphics& g)
     return;
   const ReadScope liveRead(mLive, mLock);
   const ReadScope memoryRead(mMemory, mLock);
-  Snapshot live{mLive, liveRead.count, nullptr};
-  Snapshot memory{mMemory, memoryRead.count, nullptr};
+  Snapshot live{mLive, liveRead.count};
+  Snapshot memory{mMemory, memoryRead.count};
   mLiveSummary.Update(*mLive, live.count);
   live.summary = mLiveSummary.Data();
+  live.blocks = mLiveSummary.Blocks();
   if (mMemory && mShowMemory)
   {
     mMemorySummary.Update(*mMemory, memory.count);
@@ -937,31 +939,73 @@ void IGraphControl::DrawOverview(IGraphics& g, const Window& w)
   std::vector<Column> cols(static_cast<size_t>(columns));
   const size_t step = static_cast<size_t>(w.step);
   const int lastColumn = columns - 1;
-  for (size_t i = 0, untilSample = 0; i < e; ++i)
-  {
-    const F& point = p[i];
-    const int32_t d = point.tenths - t0;
-    const int c = std::min(static_cast<int>((d < 0 ? d + kTenthsPerDay : d) * perTenth), lastColumn);
-    Column& col = cols[static_cast<size_t>(c)];
-    col.flags |= point.flags;
-    // Curve and bands use every step-th entry and the last, as the plot does.
-    const bool sample = untilSample == 0 || i + 1 == e;
-    untilSample = untilSample == 0 ? step - 1 : untilSample - 1;
-    if (!sample)
-      continue;
-    const int16_t v = point.*curveValue;
+  auto before = [&](int32_t tenths) {
+    const int32_t d = tenths - t0;
+    return d < 0 ? d + kTenthsPerDay : d;
+  };
+  auto columnAt = [&](int32_t d) { return std::min(static_cast<int>(d * perTenth), lastColumn); };
+  auto keepLowest = [](Column& col, int16_t v, int32_t at) {
     if (v < col.lowest)
     {
       col.lowest = v;
-      col.lowestAt = static_cast<int32_t>(i);
+      col.lowestAt = at;
     }
+  };
+  auto keepHighest = [](Column& col, int16_t v, int32_t at) {
     if (v > col.highest)
     {
       col.highest = v;
-      col.highestAt = static_cast<int32_t>(i);
+      col.highestAt = at;
     }
+  };
+  auto sample = [&](Column& col, size_t i) {
+    const F& point = p[i];
+    keepLowest(col, point.*curveValue, static_cast<int32_t>(i));
+    keepHighest(col, point.*curveValue, static_cast<int32_t>(i));
     col.plr = std::max(col.plr, point.plr);
     col.psr = std::max(col.psr, point.psr);
+  };
+  // Curve and bands use every step-th entry and the last, as the plot does; the marks every
+  // entry. A block of entries that lands in one column is taken whole, in the order it came.
+  const bool everyEntry = step == 1;
+  const GraphBlockSummary* blocks = w.live->blocks;
+  const bool sl = curveValue == &F::sl;
+  constexpr size_t n = GraphBlockSummary::kPoints;
+  for (size_t i = 0; i < e;)
+  {
+    if (i % n == 0 && i + n <= e)
+    {
+      const GraphBlockSummary& b = blocks[i / n];
+      const int32_t d = before(p[i].tenths);
+      const int c = columnAt(d);
+      if (b.travel >= 0 && before(p[i + n - 1].tenths) == d + b.travel && columnAt(d + b.travel) == c)
+      {
+        Column& col = cols[static_cast<size_t>(c)];
+        col.flags |= b.flags;
+        if (everyEntry)
+        {
+          const auto at = static_cast<int32_t>(i);
+          keepLowest(col, sl ? b.lowestSl : b.lowestMl, at + (sl ? b.lowestSlAt : b.lowestMlAt));
+          keepHighest(col, sl ? b.highestSl : b.highestMl, at + (sl ? b.highestSlAt : b.highestMlAt));
+          col.plr = std::max(col.plr, b.plr);
+          col.psr = std::max(col.psr, b.psr);
+        }
+        i += n;
+        continue;
+      }
+    }
+    Column& col = cols[static_cast<size_t>(columnAt(before(p[i].tenths)))];
+    col.flags |= p[i].flags;
+    if (everyEntry)
+      sample(col, i);
+    ++i;
+  }
+  if (!everyEntry)
+  {
+    for (size_t i = 0; i < e; i += step)
+      sample(cols[static_cast<size_t>(columnAt(before(p[i].tenths)))], i);
+    if ((e - 1) % step != 0)
+      sample(cols[static_cast<size_t>(columnAt(before(p[e - 1].tenths)))], e - 1);
   }
 
   const float mw = static_cast<float>(std::max(mTimeLabelSize / 10, 1));
