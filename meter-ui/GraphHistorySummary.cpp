@@ -64,6 +64,13 @@ GraphBlockSummary SummariseBlock(const GraphPointSummary* p, size_t count)
     if (s.ml > b.highestMl) { b.highestMl = s.ml; b.highestMlAt = at; }
     b.plr = std::max(b.plr, s.plr);
     b.psr = std::max(b.psr, s.psr);
+    for (int bit = 0; bit < GraphBlockSummary::kFlagBits; ++bit)
+      if (s.flags & (1 << bit))
+      {
+        if (!(b.flags & (1 << bit)))
+          b.firstAt[bit] = at;
+        b.lastAt[bit] = at;
+      }
     b.flags |= s.flags;
   }
   b.travel = forward ? static_cast<int32_t>(travel) : -1;

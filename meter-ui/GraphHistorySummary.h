@@ -44,6 +44,9 @@ struct GraphBlockSummary
   uint8_t lowestSlAt, highestSlAt, lowestMlAt, highestMlAt;  // the first point with that value
   int16_t plr, psr;  // the highest
   uint8_t flags;     // of all the points
+  // For each flag (bit k), its first and last point.
+  static constexpr int kFlagBits = 5;
+  uint8_t firstAt[kFlagBits], lastAt[kFlagBits];
 };
 
 // Time of day of a point in tenths of a second.

@@ -381,6 +381,7 @@ void IGraphControl::Draw(IGraphics& g)
   {
     mMemorySummary.Update(*mMemory, memory.count);
     memory.summary = mMemorySummary.Data();
+    memory.blocks = mMemorySummary.Blocks();
   }
   DrawGraph(g, live, memory);
 }
@@ -565,19 +566,72 @@ void IGraphControl::DrawMarks(IGraphics& g, const Window& w, const Snapshot& mem
   std::optional<MarkRuns> runs[kKinds];
   for (size_t k = 0; k < kKinds; ++k)
     runs[k].emplace(g, &mBlend, mColors[kinds[k].color], top, kinds[k].flags == F::kMarked ? mPlot.B : bottom);
+  auto add = [&](size_t k, float first, float last) {
+    kinds[k].flags == F::kMarked ? runs[k]->Add(first, last + 1) : runs[k]->Add(first - mw, last + mw);
+  };
+  // A block of entries within half a pixel, its times in order, adds for each kind what its
+  // first and last entry of that kind add: the marks of those between lie inside their run. The
+  // kinds go in the order of their first entries, so that runs end, and are drawn, in the order
+  // they would entry by entry.
+  constexpr size_t n = GraphBlockSummary::kPoints;
+  auto addBlock = [&](size_t i) {
+    const GraphBlockSummary& own = w.live->blocks[i / n];
+    if (twins && !memory.Has(i + n - 1))
+      return false;
+    const GraphBlockSummary* twin = twins ? &memory.blocks[i / n] : nullptr;
+    if (!(own.flags | (twin ? twin->flags : 0)))
+      return true;
+    if (own.travel < 0 || w.Before(i) - w.Before(i + n - 1) != own.travel)
+      return false;
+    const float left = w.X(i);
+    if (left < mPlot.L || w.X(i + n - 1) - left > 0.5f)
+      return false;
+    struct Span
+    {
+      size_t first, kind, last;
+    };
+    Span spans[kKinds];
+    size_t count = 0;
+    for (size_t k = 0; k < kKinds; ++k)
+    {
+      const GraphBlockSummary& b = kinds[k].twin ? *twin : own;
+      if (!kinds[k].shown || !(b.flags & kinds[k].flags))
+        continue;
+      Span s{n, k, 0};
+      for (int bit = 0; bit < GraphBlockSummary::kFlagBits; ++bit)
+        if (b.flags & kinds[k].flags & (1 << bit))
+        {
+          s.first = std::min<size_t>(s.first, b.firstAt[bit]);
+          s.last = std::max<size_t>(s.last, b.lastAt[bit]);
+        }
+      size_t at = count++;  // after the kinds that start no later
+      for (; at > 0 && spans[at - 1].first > s.first; --at)
+        spans[at] = spans[at - 1];
+      spans[at] = s;
+    }
+    for (size_t s = 0; s < count; ++s)
+      add(spans[s].kind, w.X(i + spans[s].first), w.X(i + spans[s].last));
+    return true;
+  };
   // One pass over the window, however many kinds are shown: a long view holds a day of entries.
-  for (size_t i = w.first; i + 1 < w.end; ++i)
+  for (size_t i = w.first; i + 1 < w.end;)
   {
-    const uint8_t own = w.live->summary[i].flags;
-    const uint8_t twin = twins && memory.Has(i) ? memory.summary[i].flags : 0;
+    if (i % n == 0 && i + n < w.end && addBlock(i))
+    {
+      i += n;
+      continue;
+    }
+    const size_t at = i++;
+    const uint8_t own = w.live->summary[at].flags;
+    const uint8_t twin = twins && memory.Has(at) ? memory.summary[at].flags : 0;
     if (!(own | twin))
       continue;
-    const float x = w.X(i);
+    const float x = w.X(at);
     if (x < mPlot.L)
       continue;
     for (size_t k = 0; k < kKinds; ++k)
       if (kinds[k].shown && ((kinds[k].twin ? twin : own) & kinds[k].flags))
-        kinds[k].flags == F::kMarked ? runs[k]->Add(x, x + 1) : runs[k]->Add(x - mw, x + mw);
+        add(k, x, x);
   }
   for (std::optional<MarkRuns>& kind : runs)
     kind.reset();  // drawn in the order of the kinds, later ones on top

@@ -394,6 +394,42 @@ TEST_F(GraphDrawing, OverviewOfALongHistoryHasAtMostTwoPointsPerColumnAndMergedM
   EXPECT_LE(bandFills, static_cast<int>(strip.W()) + 1);
 }
 
+TEST_F(GraphDrawing, LongViewMarksReachTheirOuterEntriesAndEndInTheOrderTheyCame)
+{
+  graph().mTimeScaleFactor = 2880;  // "24 hr": a few hundred entries share a pixel
+  graph().mShowLoudnessAlerts = 1;
+  constexpr int n = 100000;
+  FillGraphHistory(*g.live, n, Clock(10, 0, 0), [](int i, int32_t t) {
+    LoudnessHistoryPoint p = GraphPoint(t);
+    p.alertActive[kAlertSlMax] = (i >= 1000 && i <= 1002) || i == 40000 || i == 60000;
+    p.alertActive[kAlertSlMin] = i == 40005 || i == 60010;
+    return p;
+  });
+  g.Draw();
+  const IRECT& plot = graph().PlotArea();
+  const int newest = n - n % 2880 - 1;  // the view ends on a whole step
+  auto x = [&](int i) { return plot.R - plot.W() * static_cast<float>(newest - i) / (2880 * 300); };
+  std::vector<DrawLog::Fill> maxRuns, order;
+  for (const auto& f : g.editor.g->fills)
+    if (f.rect.T == plot.T && f.rect.B < plot.B)
+    {
+      const bool max = f.color == graph().mColors[IGraphControl::kMaxAlertColor];
+      if (max)
+        maxRuns.push_back(f);
+      if (max || f.color == graph().mColors[IGraphControl::kMinAlertColor])
+        order.push_back(f);
+    }
+  ASSERT_EQ(maxRuns.size(), 3u);
+  EXPECT_NEAR(maxRuns[0].rect.L, x(1000) - 1, 1e-3);
+  EXPECT_NEAR(maxRuns[0].rect.R, x(1002) + 1, 1e-3);
+  // The run at 40000 ends when the one at 60000 begins, before the later minimum run does.
+  ASSERT_EQ(order.size(), 5u);
+  EXPECT_NEAR(order[1].rect.L, x(40000) - 1, 1e-3);
+  EXPECT_EQ(order[1].color, graph().mColors[IGraphControl::kMaxAlertColor]);
+  EXPECT_NEAR(order[2].rect.L, x(40005) - 1, 1e-3);
+  EXPECT_EQ(order[2].color, graph().mColors[IGraphControl::kMinAlertColor]);
+}
+
 TEST_F(GraphDrawing, DistributionAndBandsStaySoundAtZeroReferencesAndEmptyBins)
 {
   FillGraphHistory(*g.live, 200, Clock(12, 0, 0), [](int, int32_t t) { return GraphPoint(t, -200.0); });
