@@ -594,8 +594,10 @@ void IGraphControl::DrawMarks(IGraphics& g, const Window& w, const Snapshot& mem
     size_t count = 0;
     for (size_t k = 0; k < kKinds; ++k)
     {
+      if (!kinds[k].shown)
+        continue;  // the memory's kinds are shown only with a memory
       const GraphBlockSummary& b = kinds[k].twin ? *twin : own;
-      if (!kinds[k].shown || !(b.flags & kinds[k].flags))
+      if (!(b.flags & kinds[k].flags))
         continue;
       Span s{n, k, 0};
       for (int bit = 0; bit < GraphBlockSummary::kFlagBits; ++bit)
