@@ -213,7 +213,7 @@ void IGraphics::DrawControl(IControl* control, const IRECT& rect, float scale)
     return;
   }
   // A hidden background still paints behind everything.
-  if (control->IsHidden() && GetControlIdx(control) != 0)
+  if (control->IsHidden() && (mControls.empty() || mControls.front() != control))
   {
     return;
   }

@@ -128,22 +128,44 @@ bool wellInsideScissor(const MNVGfragUniforms& u, const MTLFragmentSpan& span, i
 }
 
 // The fragments [first, last] of a span at which the scissor mask is surely 1 (none when last <
-// first): those between two at which it is, since the mask falls with the distance from the
-// scissor's centre, which along a span is greatest at an end. Tried with the span's ends, then
-// with the fragments next to them, which a fill that meets the scissor's edge leaves inside; a
-// short span is masked fragment by fragment at no greater cost.
+// first). Along a span each scissor coordinate is linear in the fragment, so the fragments inside
+// form one run, worked out from the two lines; its ends are then checked as the mask itself is
+// worked out and moved in until they pass. Between two fragments that pass all do, since the mask
+// falls with the distance from the scissor's centre, which along the run is greatest at an end.
 void insideScissor(const MNVGfragUniforms& u, const MTLFragmentSpan& span, int& first, int& last)
 {
   const int n = span.count;
-  for (int in = 0; in < 2 && n > 4; in++)
-    if (wellInsideScissor(u, span, in) && wellInsideScissor(u, span, n - 1 - in))
+  double lo = 0.0, hi = n - 1;
+  for (int axis = 0; axis < 2; axis++)
+  {
+    const float* m = u.scissorMat;
+    const double at0 = m[axis] * span.first.varyings[kPosX] + m[4 + axis] * span.first.varyings[kPosY] + m[8 + axis];
+    const double slope = m[axis] * span.step[kPosX] + m[4 + axis] * span.step[kPosY];
+    // Where the mask is 1 + 1/256 or more: the margin wellInsideScissor asks for.
+    const double reach = u.scissorExt[axis] - (0.5 + 1.0 / 256.0) / u.scissorScale[axis];
+    if (slope != 0.0)
     {
-      first = in;
-      last = n - 1 - in;
-      return;
+      const double a = (-reach - at0) / slope, b = (reach - at0) / slope;
+      lo = std::max(lo, std::min(a, b));
+      hi = std::min(hi, std::max(a, b));
     }
-  first = n;
-  last = n - 1;
+    else if (!(std::fabs(at0) <= reach))
+    {
+      hi = -1.0;
+    }
+  }
+  if (!(lo <= hi))
+  {
+    first = n;
+    last = n - 1;
+    return;
+  }
+  first = static_cast<int>(std::ceil(lo));
+  last = static_cast<int>(std::floor(hi));
+  while (first <= last && !wellInsideScissor(u, span, first))
+    first++;
+  while (last >= first && !wellInsideScissor(u, span, last))
+    last--;
 }
 
 // The coverage of each fragment of a span (the anti-aliasing mask times the scissor mask) and
