@@ -46,6 +46,7 @@ GraphBlockSummary SummariseBlock(const GraphPointSummary* p, size_t count)
   GraphBlockSummary b{};
   b.lowestSl = b.lowestMl = INT16_MAX;
   b.highestSl = b.highestMl = b.plr = b.psr = INT16_MIN;
+  b.tenths = p[0].tenths;
   int64_t travel = 0;
   bool forward = true;
   for (size_t k = 0; k < count; ++k)
@@ -67,13 +68,18 @@ GraphBlockSummary SummariseBlock(const GraphPointSummary* p, size_t count)
     for (int bit = 0; bit < GraphBlockSummary::kFlagBits; ++bit)
       if (s.flags & (1 << bit))
       {
+        const auto offset = static_cast<uint16_t>(std::clamp<int64_t>(travel, 0, UINT16_MAX));
         if (!(b.flags & (1 << bit)))
+        {
           b.firstAt[bit] = at;
+          b.firstTenths[bit] = offset;
+        }
         b.lastAt[bit] = at;
+        b.lastTenths[bit] = offset;
       }
     b.flags |= s.flags;
   }
-  b.travel = forward ? static_cast<int32_t>(travel) : -1;
+  b.travel = forward && travel <= UINT16_MAX ? static_cast<int32_t>(travel) : -1;
   return b;
 }
 

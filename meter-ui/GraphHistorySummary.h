@@ -37,16 +37,18 @@ struct GraphBlockSummary
 {
   static constexpr size_t kPoints = 64;
 
-  // Tenths from the first point to the last when times never step back through the run (nor
-  // cross midnight); -1 otherwise.
+  int32_t tenths;  // of the first point
+  // Tenths from the first point to the last when times never step back through the run, nor
+  // cross midnight, nor spread further than the offsets below hold; -1 otherwise.
   int32_t travel;
   int16_t lowestSl, highestSl, lowestMl, highestMl;
   uint8_t lowestSlAt, highestSlAt, lowestMlAt, highestMlAt;  // the first point with that value
   int16_t plr, psr;  // the highest
   uint8_t flags;     // of all the points
-  // For each flag (bit k), its first and last point.
+  // For each flag (bit k), its first and last point, and their times after the first point's.
   static constexpr int kFlagBits = 5;
   uint8_t firstAt[kFlagBits], lastAt[kFlagBits];
+  uint16_t firstTenths[kFlagBits], lastTenths[kFlagBits];
 };
 
 // Time of day of a point in tenths of a second.

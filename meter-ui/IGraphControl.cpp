@@ -110,7 +110,8 @@ struct IGraphControl::Window
   // Taken modulo a day, so that a view across midnight keeps its older half.
   int32_t Before(size_t i) const { return DayDifference(newestTenths, Tenths(i)); }
   float XBefore(int32_t tenths) const { return static_cast<float>(plotR - plotW * static_cast<double>(tenths) / spanTenths); }
-  float X(size_t i) const { return XBefore(Before(i)); }
+  float XAt(int32_t tenths) const { return XBefore(DayDifference(newestTenths, tenths)); }
+  float X(size_t i) const { return XAt(Tenths(i)); }
 };
 
 // Marks of one colour and height that touch or overlap are drawn as one rectangle: a long view
@@ -581,14 +582,18 @@ void IGraphControl::DrawMarks(IGraphics& g, const Window& w, const Snapshot& mem
     const GraphBlockSummary* twin = twins ? &memory.blocks[i / n] : nullptr;
     if (!(own.flags | (twin ? twin->flags : 0)))
       return true;
-    if (own.travel < 0 || w.Before(i) - w.Before(i + n - 1) != own.travel)
+    // The block's own times, so that a long view need not visit its points.
+    const int32_t lastTenths = own.tenths + own.travel;
+    if (own.travel < 0 ||
+        DayDifference(w.newestTenths, own.tenths) - DayDifference(w.newestTenths, lastTenths) != own.travel)
       return false;
-    const float left = w.X(i);
-    if (left < mPlot.L || w.X(i + n - 1) - left > 0.5f)
+    const float left = w.XAt(own.tenths);
+    if (left < mPlot.L || w.XAt(lastTenths) - left > 0.5f)
       return false;
     struct Span
     {
       size_t first, kind, last;
+      int32_t firstTenths, lastTenths;  // after the block's first point
     };
     Span spans[kKinds];
     size_t count = 0;
@@ -599,12 +604,14 @@ void IGraphControl::DrawMarks(IGraphics& g, const Window& w, const Snapshot& mem
       const GraphBlockSummary& b = kinds[k].twin ? *twin : own;
       if (!(b.flags & kinds[k].flags))
         continue;
-      Span s{n, k, 0};
+      Span s{n, k, 0, INT32_MAX, 0};
       for (int bit = 0; bit < GraphBlockSummary::kFlagBits; ++bit)
         if (b.flags & kinds[k].flags & (1 << bit))
         {
           s.first = std::min<size_t>(s.first, b.firstAt[bit]);
           s.last = std::max<size_t>(s.last, b.lastAt[bit]);
+          s.firstTenths = std::min<int32_t>(s.firstTenths, b.firstTenths[bit]);
+          s.lastTenths = std::max<int32_t>(s.lastTenths, b.lastTenths[bit]);
         }
       size_t at = count++;  // after the kinds that start no later
       for (; at > 0 && spans[at - 1].first > s.first; --at)
@@ -612,7 +619,14 @@ void IGraphControl::DrawMarks(IGraphics& g, const Window& w, const Snapshot& mem
       spans[at] = s;
     }
     for (size_t s = 0; s < count; ++s)
-      add(spans[s].kind, w.X(i + spans[s].first), w.X(i + spans[s].last));
+    {
+      const Span& span = spans[s];
+      // The memory's marks stand at the live entries' times.
+      if (kinds[span.kind].twin)
+        add(span.kind, w.X(i + span.first), w.X(i + span.last));
+      else
+        add(span.kind, w.XAt(own.tenths + span.firstTenths), w.XAt(own.tenths + span.lastTenths));
+    }
     return true;
   };
   // One pass over the window, however many kinds are shown: a long view holds a day of entries.
@@ -1032,9 +1046,9 @@ void IGraphControl::DrawOverview(IGraphics& g, const Window& w)
     if (i % n == 0 && i + n <= e)
     {
       const GraphBlockSummary& b = blocks[i / n];
-      const int32_t d = before(p[i].tenths);
+      const int32_t d = before(b.tenths);
       const int c = columnAt(d);
-      if (b.travel >= 0 && before(p[i + n - 1].tenths) == d + b.travel && columnAt(d + b.travel) == c)
+      if (b.travel >= 0 && before(b.tenths + b.travel) == d + b.travel && columnAt(d + b.travel) == c)
       {
         Column& col = cols[static_cast<size_t>(c)];
         col.flags |= b.flags;

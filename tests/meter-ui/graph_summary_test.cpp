@@ -42,6 +42,8 @@ TEST(GraphSummaryBlocks, KeepTheFirstExtremesAndTheTravelAsPointsArrive)
   EXPECT_EQ(second.travel, 35);  // 36 points so far
   EXPECT_EQ(second.lowestMlAt, 70 - 64);
   EXPECT_EQ(second.flags, GraphPointSummary::kMarked);
+  EXPECT_EQ(second.tenths, Clock(12, 0, 6, 4));
+  EXPECT_EQ(second.firstTenths[0], 90 - 64);  // the mark's time after the block's first point
 
   // The block that was filling up is summarised again with its new points.
   FillGraphHistory(history, 40, Clock(12, 0, 10));
@@ -51,25 +53,26 @@ TEST(GraphSummaryBlocks, KeepTheFirstExtremesAndTheTravelAsPointsArrive)
   EXPECT_EQ(s.Blocks()[2].travel, 11);
 }
 
-TEST(GraphSummaryBlocks, ARunWhoseClockStepsBackOrCrossesMidnightIsNotTakenWhole)
+TEST(GraphSummaryBlocks, ARunWhoseClockStepsBackCrossesMidnightOrLeapsIsNotTakenWhole)
 {
   struct Case
   {
     const char* name;
     int32_t start;
-    int backAt;  // the clock steps back a minute at this point; -1: never
-    int32_t travel;
+    int jumpAt;  // the clock jumps by `jump` at this point; -1: never
+    int32_t jump, travel;
   };
   const Case cases[] = {
-    {"ordered", Clock(12, 0, 0), -1, 63},
-    {"clock steps back", Clock(12, 0, 0), 30, -1},
-    {"midnight", Clock(23, 59, 59, 5), -1, -1},
+    {"ordered", Clock(12, 0, 0), -1, 0, 63},
+    {"clock steps back", Clock(12, 0, 0), 30, -600, -1},
+    {"midnight", Clock(23, 59, 59, 5), -1, 0, -1},
+    {"two hours forward", Clock(8, 0, 0), 30, Clock(2, 0, 0), -1},  // beyond what the offsets hold
   };
   for (const Case& c : cases)
   {
     LoudnessHistory history;
     FillGraphHistory(history, 64, c.start, [&](int i, int32_t t) {
-      return GraphPoint(c.backAt >= 0 && i >= c.backAt ? t - 600 : t);
+      return GraphPoint(c.jumpAt >= 0 && i >= c.jumpAt ? t + c.jump : t);
     });
     EXPECT_EQ(Summarised(history).Blocks()[0].travel, c.travel) << c.name;
   }
