@@ -76,6 +76,37 @@ void CutAway(IRECTList& rects, int idx, const IRECT& x)
     rects.Add(pieces[k]);
   }
 }
+
+// Each area drawn costs a pass over every control and the background behind it, on top of its
+// pixels: about as much as filling this many device pixels.
+constexpr float kPixelsPerPass = 4096.f;
+
+// Draws nearby rectangles as one: two become their bounds whenever the pixels that adds cost less
+// than the pass it saves. Pixels drawn twice or more come out as the first time, since each pass
+// paints everything behind its area again; the overlaps are cut apart afterwards anyway.
+void GroupNearRects(IRECTList& rects, float scale)
+{
+  const float pixelArea = scale * scale;
+  for (int i = 0; i < rects.Size(); ++i)
+  {
+    for (int j = i + 1; j < rects.Size(); ++j)
+    {
+      const IRECT a = rects.Get(i), b = rects.Get(j);
+      if (a.Empty() || b.Empty())
+      {
+        continue;
+      }
+      const IRECT bounds = a.Union(b);
+      const float added = bounds.Area() - a.Area() - b.Area() + a.Intersect(b).Area();
+      if (added * pixelArea < kPixelsPerPass)
+      {
+        rects.Set(i, bounds);
+        rects.Remove(j);
+        j = i;  // the grown rectangle may now reach ones already passed over
+      }
+    }
+  }
+}
 } // namespace
 
 void IGraphics::MergeDirtyRects(IRECTList& rects)
@@ -193,6 +224,7 @@ void IGraphics::DrawDirtyRects(IRECTList& rects)
   {
     rects.Set(i, rects.Get(i).GetPixelAligned(scale));
   }
+  GroupNearRects(rects, scale);
   MergeDirtyRects(rects);
   for (int i = 0; i < rects.Size(); ++i)
   {

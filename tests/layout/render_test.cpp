@@ -2,8 +2,11 @@
 
 #include "meter-ui/IMeterControl.h"
 
+#include <array>
+#include <cmath>
 #include <cstdlib>
 #include <string>
+#include <vector>
 
 using namespace layout_test;
 
@@ -86,4 +89,68 @@ TEST(CompactPicture, ShowsTheReadoutsOnly)
   EXPECT_TRUE(Near(ui.Pixel(10, 200), IColor(255, 0x23, 0x23, 0x23)));
   // A line of the resize grip in the corner.
   EXPECT_FALSE(Near(ui.Pixel(300, 442), IColor(255, 38, 37, 36), 20));
+}
+
+namespace
+{
+// The meter editor fed with a tone whose level changes from one refresh to the next.
+class FedEditor : public MeterEditor
+{
+public:
+  FedEditor()
+  {
+    SetSampleRate(48000.0);
+    ResizeScratchBuffers(kBlock);
+    MarkChannelsConnected(iplug::kInput, 0, 2, true);
+    MarkChannelsConnected(iplug::kOutput, 0, 2, true);
+    ResetProcessing();
+  }
+
+  // 50 ms of audio at the given gain, then the requests the audio raises.
+  void Refresh(double gain)
+  {
+    std::vector<double> left(kBlock), right(kBlock), outLeft(kBlock), outRight(kBlock);
+    for (int block = 0; block < 5; ++block, ++mBlocks)
+    {
+      for (int i = 0; i < kBlock; ++i)
+        left[static_cast<size_t>(i)] = right[static_cast<size_t>(i)] =
+            gain * std::sin(0.13 * static_cast<double>(mBlocks * kBlock + i));
+      double* in[] = {left.data(), right.data()};
+      double* out[] = {outLeft.data(), outRight.data()};
+      ProcessBlock(in, out, kBlock);
+    }
+    Requests().readoutRefresh = 1;
+    Requests().meterRefresh = 1;
+    IdleTick();
+  }
+
+private:
+  static constexpr int kBlock = 480;
+  long mBlocks = 0;
+};
+} // namespace
+
+// Only the meters and read-outs that changed are drawn again, in many small areas: what shows
+// must still be what drawing everything shows.
+TEST(EditorRefresh, ShowsWhatAFullFrameShows)
+{
+  FedEditor plug;
+  vtest::HeadlessGraphics& ui = plug.Open();
+  ui.DrawFullFrame();
+  for (double gain : {0.05, 0.4, 0.1, 0.8, 0.02})
+  {
+    plug.Refresh(gain);
+    ASSERT_TRUE(ui.DrawFrame());
+    std::vector<std::array<uint8_t, 4>> refreshed;
+    for (int y = 0; y < 446; ++y)
+      for (int x = 0; x < 832; ++x)
+        refreshed.push_back(ui.Pixel(x, y));
+    ui.DrawFullFrame();
+    int differing = 0;
+    size_t k = 0;
+    for (int y = 0; y < 446; ++y)
+      for (int x = 0; x < 832; ++x)
+        differing += refreshed[k++] != ui.Pixel(x, y);
+    EXPECT_EQ(differing, 0) << "at gain " << gain;
+  }
 }
