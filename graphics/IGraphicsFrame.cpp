@@ -83,10 +83,12 @@ constexpr float kPixelsPerPass = 4096.f;
 
 // Draws nearby rectangles as one: two become their bounds whenever the pixels that adds cost less
 // than the pass it saves. Pixels drawn twice or more come out as the first time, since each pass
-// paints everything behind its area again; the overlaps are cut apart afterwards anyway.
-void GroupNearRects(IRECTList& rects, float scale)
+// paints everything behind its area again; the caller cuts the overlaps apart anyway. Answers
+// whether any were grouped.
+bool GroupNearRects(IRECTList& rects, float scale)
 {
   const float pixelArea = scale * scale;
+  bool grouped = false;
   for (int i = 0; i < rects.Size(); ++i)
   {
     for (int j = i + 1; j < rects.Size(); ++j)
@@ -103,9 +105,11 @@ void GroupNearRects(IRECTList& rects, float scale)
         rects.Set(i, bounds);
         rects.Remove(j);
         j = i;  // the grown rectangle may now reach ones already passed over
+        grouped = true;
       }
     }
   }
+  return grouped;
 }
 } // namespace
 
@@ -224,8 +228,12 @@ void IGraphics::DrawDirtyRects(IRECTList& rects)
   {
     rects.Set(i, rects.Get(i).GetPixelAligned(scale));
   }
-  GroupNearRects(rects, scale);
+  // Contained and overlapping rectangles go first: a full frame's many shrink to one here.
   MergeDirtyRects(rects);
+  if (GroupNearRects(rects, scale))
+  {
+    MergeDirtyRects(rects);
+  }
   for (int i = 0; i < rects.Size(); ++i)
   {
     Draw(rects.Get(i), scale);

@@ -128,13 +128,24 @@ bool wellInsideScissor(const MNVGfragUniforms& u, const MTLFragmentSpan& span, i
 }
 
 // The fragments [first, last] of a span at which the scissor mask is surely 1 (none when last <
-// first). Along a span each scissor coordinate is linear in the fragment, so the fragments inside
-// form one run, worked out from the two lines; its ends are then checked as the mask itself is
-// worked out and moved in until they pass. Between two fragments that pass all do, since the mask
-// falls with the distance from the scissor's centre, which along the run is greatest at an end.
+// first). Between two fragments at which it is all are, since the mask falls with the distance
+// from the scissor's centre, which along a span is greatest at an end. Most spans lie wholly
+// inside, which their ends show. Otherwise, as each scissor coordinate is linear in the fragment,
+// the run inside is worked out from the two lines, and its ends are checked as the mask itself is
+// worked out and moved in until they pass. A short span is masked fragment by fragment at no
+// greater cost.
 void insideScissor(const MNVGfragUniforms& u, const MTLFragmentSpan& span, int& first, int& last)
 {
   const int n = span.count;
+  first = n;
+  last = n - 1;
+  if (n <= 4)
+    return;
+  if (wellInsideScissor(u, span, 0) && wellInsideScissor(u, span, n - 1))
+  {
+    first = 0;
+    return;
+  }
   double lo = 0.0, hi = n - 1;
   for (int axis = 0; axis < 2; axis++)
   {
@@ -155,11 +166,7 @@ void insideScissor(const MNVGfragUniforms& u, const MTLFragmentSpan& span, int& 
     }
   }
   if (!(lo <= hi))
-  {
-    first = n;
-    last = n - 1;
     return;
-  }
   first = static_cast<int>(std::ceil(lo));
   last = static_cast<int>(std::floor(hi));
   while (first <= last && !wellInsideScissor(u, span, first))
