@@ -102,6 +102,10 @@ int audioFileWriteWav(const AudioFileBuffer* buffer, const char* path)
     return kUnsupported;
   const uint32_t bytesPerSample = ContainerBytes(buffer->bits);
   const uint32_t blockAlign = buffer->channels * bytesPerSample;
+  // The header holds the frame size in 16 bits and the byte rate in 32: a file that cannot say
+  // its own layout would read back as something else.
+  if (blockAlign > 0xFFFFu || uint64_t(buffer->sampleRate) * blockAlign > 0xFFFFFFFFu)
+    return kUnsupported;
   if (buffer->frames > 4294967222u / blockAlign)
     return kTooLarge;
   const uint32_t dataSize = buffer->frames * blockAlign;

@@ -109,6 +109,18 @@ TEST_F(AudioFileWrite, RefusesWhatItCannotWrite)
   EXPECT_EQ(audioFileWriteWav(&mBuffer, Path("missing/a.wav").c_str()), -1);
   EXPECT_FALSE(std::filesystem::exists(Path("a.wav")));
 
+  // Frames wider than the header's 16-bit field, and a byte rate beyond 32 bits: refused, not
+  // written with a header that reads back as another layout.
+  AudioFileBuffer wide{};
+  ASSERT_EQ(audioFileAllocate(&wide, 0, 40000, 16, 44100, 0), 0);
+  EXPECT_EQ(audioFileWriteWav(&wide, Path("a.wav").c_str()), -7);
+  AudioFileBuffer fast{};
+  ASSERT_EQ(audioFileAllocate(&fast, 0, 10000, 32, 200000, 0), 0);
+  EXPECT_EQ(audioFileWriteWav(&fast, Path("a.wav").c_str()), -7);
+  audioFileFree(&wide);
+  audioFileFree(&fast);
+  EXPECT_FALSE(std::filesystem::exists(Path("a.wav")));
+
   // A write that fails part-way (here: a file size limit) leaves no file behind.
   Fill(mBuffer, 1000, 2, 16);
   rlimit saved;

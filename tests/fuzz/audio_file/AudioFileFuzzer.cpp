@@ -60,7 +60,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     return 0;
   const AudioFileBuffer& in = read.buffer;
   fuzz::Require(info.buffer.channels == in.channels && info.buffer.sampleRate == in.sampleRate);
-  fuzz::Require(audioFileWriteWav(&in, written.c_str()) == 0);
+  const int wrote = audioFileWriteWav(&in, written.c_str());
+  if (wrote == -7)  // a frame or byte rate too large for a WAV header
+    return 0;
+  fuzz::Require(wrote == 0);
   fuzz::Require(audioFileRead(&reread.buffer, written.c_str(), 0, 0, false) == 0);
   const AudioFileBuffer& out = reread.buffer;
   fuzz::Require(out.frames == in.frames && out.channels == in.channels && out.sampleRate == in.sampleRate);
