@@ -105,7 +105,10 @@ void FullFrame(benchmark::State& state)
     editor.UI().DrawFullFrame();
 }
 
-void RefreshFrame(benchmark::State& state)
+// Each iteration measures more audio and lets the idle tick mark what changed; the tick is timed
+// with the frame or not.
+template <bool kTimeTick>
+void Refresh(benchmark::State& state)
 {
   MeasuredEditor editor(state);
   if (!Ready(editor, state))
@@ -116,32 +119,19 @@ void RefreshFrame(benchmark::State& state)
   {
     state.PauseTiming();
     editor.NextRefresh();
+    if (kTimeTick)
+      state.ResumeTiming();
     editor.IdleTick();
-    state.ResumeTiming();
+    if (!kTimeTick)
+      state.ResumeTiming();
     empty += !editor.UI().DrawFrame();
   }
   if (empty > 0)
     state.SkipWithError("a refresh left nothing to draw");
 }
 
-void IdleTickAndFrame(benchmark::State& state)
-{
-  MeasuredEditor editor(state);
-  if (!Ready(editor, state))
-    return;
-  editor.UI().DrawFullFrame();
-  long empty = 0;
-  for (auto _ : state)
-  {
-    state.PauseTiming();
-    editor.NextRefresh();
-    state.ResumeTiming();
-    editor.IdleTick();
-    empty += !editor.UI().DrawFrame();
-  }
-  if (empty > 0)
-    state.SkipWithError("a refresh left nothing to draw");
-}
+void RefreshFrame(benchmark::State& state) { Refresh<false>(state); }
+void IdleTickAndFrame(benchmark::State& state) { Refresh<true>(state); }
 
 void Sizes(benchmark::internal::Benchmark* b)
 {
