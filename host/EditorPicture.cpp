@@ -9,6 +9,7 @@
 #include <unistd.h>
 
 #include <charconv>
+#include <cmath>
 #include <cstdio>
 
 #define STB_IMAGE_WRITE_STATIC
@@ -18,16 +19,19 @@
 namespace host {
 namespace {
 
-bool ParseNumber(const std::string& text, double& number)
+// The whole text is the number, finite and not negative.
+template <class Number>
+bool ParseNumber(const std::string& text, Number& number)
 {
   const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), number);
-  return error == std::errc() && end == text.data() + text.size() && number >= 0.0;
+  return error == std::errc() && end == text.data() + text.size() && std::isfinite(double(number)) && number >= 0;
 }
 
-bool ParsePair(const std::string& text, char separator, EditorPoint& pair)
+template <class Number>
+bool ParsePair(const std::string& text, char separator, Number& x, Number& y)
 {
   const size_t at = text.find(separator);
-  return at != std::string::npos && ParseNumber(text.substr(0, at), pair.x) && ParseNumber(text.substr(at + 1), pair.y);
+  return at != std::string::npos && ParseNumber(text.substr(0, at), x) && ParseNumber(text.substr(at + 1), y);
 }
 
 // Moves the virtual clock on frame by frame and runs what came due, as the display would.
@@ -110,10 +114,16 @@ public:
       // grows by the ratio the editor allowed.
       const double before = mEditor.View()->frame().size.width;
       const NSPoint grab = Corner();
-      const double ratio = *options.scale / mScale;
+      const double ratio = *options.scale / mScale * kScaleOvershoot;
       Resize({grab.x * ratio / mScale, grab.y * ratio / mScale}, NSEventModifierFlagControl);
       mScale *= mEditor.View()->frame().size.width / before;
     }
+    // A click is a person's click only where it lands on the editor's view.
+    const NSSize view = mEditor.View()->frame().size;
+    for (const EditorPoint& click : options.clicks)
+      if (const NSPoint at = ViewPoint(click); at.x >= view.width || at.y >= view.height)
+        return "--click " + Number(click.x) + "," + Number(click.y) + " lies outside the editor of " +
+               Number(view.width / mScale) + "x" + Number(view.height / mScale);
     return "";
   }
 
@@ -145,6 +155,17 @@ public:
 private:
   // Where the resizer's handle is grabbed, from the editor's bottom right corner, in view points.
   static constexpr double kCornerInset = 3.0;
+  // The resizer divides where the drag ends by where it began in single precision, which can fall
+  // a hair short of the ratio asked for; the view, whose size is truncated, would then lose a pixel
+  // (1000 points at 0.8 giving 799). The drag ends that hair further out.
+  static constexpr double kScaleOvershoot = 1.0 + 1e-6;
+
+  static std::string Number(double value)
+  {
+    char text[32];
+    std::snprintf(text, sizeof text, "%g", value);
+    return text;
+  }
 
   NSPoint ViewPoint(EditorPoint at) const { return NSMakePoint(at.x * mScale, at.y * mScale); }
 
@@ -179,12 +200,15 @@ private:
 
 } // namespace
 
-bool ParseClick(const std::string& text, EditorPoint& point) { return ParsePair(text, ',', point); }
+bool ParseClick(const std::string& text, EditorPoint& point) { return ParsePair(text, ',', point.x, point.y); }
 
 bool ParseSize(const std::string& text, EditorPoint& size)
 {
-  return ParsePair(text, 'x', size) && size.x == double(int(size.x)) && size.y == double(int(size.y)) &&
-         size.x >= 1 && size.y >= 1 && size.x <= 10000 && size.y <= 10000;
+  int width = 0, height = 0;
+  if (!ParsePair(text, 'x', width, height) || width < 1 || height < 1 || width > 10000 || height > 10000)
+    return false;
+  size = {double(width), double(height)};
+  return true;
 }
 
 bool ParseScale(const std::string& text, double& scale) { return ParseNumber(text, scale) && scale > 0.0 && scale <= 10.0; }

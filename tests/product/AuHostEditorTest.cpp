@@ -142,6 +142,12 @@ TEST_F(AuHostEditor, SizeAndScaleResizeTheEditorAndClicksFollowTheScale)
   const Case cases[] = {
     {"--size 1000x600", 1000, 600, kPanelX, kPanelY},
     {"--scale 1.5", 1248, 669, kPanelX * 3 / 2, kPanelY * 3 / 2},
+    // Whole pixels where size times scale is whole, not one short of them.
+    {"--size 1000x600 --scale 0.8", 800, 480, kPanelX * 4 / 5, kPanelY * 4 / 5},
+    // Clamped as the corner resizer clamps: the full editor is never narrower than its base,
+    // never larger than three base editors.
+    {"--size 100x100", 832, 446, kPanelX, kPanelY},
+    {"--size 3000x2000", 2496, 1338, kPanelX, kPanelY},
   };
   for (const Case& c : cases) {
     const std::string before = Path("before.png"), after = Path("after.png");
@@ -173,6 +179,13 @@ TEST_F(AuHostEditor, BadRequestsFailOnOneLineAndLeaveNoPicture)
     {"editor " + sample + " --png " + png + " --size 0x400", "--size needs WIDTHxHEIGHT in whole points from 1 to 10000, not \"0x400\""},
     {"editor " + sample + " --png " + png + " --scale big", "--scale needs a number above 0 and at most 10, not \"big\""},
     {"editor " + sample + " --png " + png + " --scale 0", "--scale needs a number above 0 and at most 10, not \"0\""},
+    {"editor " + sample + " --png " + png + " --scale nan", "--scale needs a number above 0 and at most 10, not \"nan\""},
+    {"editor " + sample + " --png " + png + " --scale 1.5x", "--scale needs a number above 0 and at most 10, not \"1.5x\""},
+    {"editor " + sample + " --png " + png + " --size 1e3x600", "--size needs WIDTHxHEIGHT in whole points from 1 to 10000, not \"1e3x600\""},
+    {"editor " + sample + " --png " + png + " --size 99999999999x600", "--size needs WIDTHxHEIGHT in whole points from 1 to 10000, not \"99999999999x600\""},
+    {"editor " + sample + " --png " + png + " --click inf,10", "--click needs X,Y in editor coordinates, not \"inf,10\""},
+    {"editor " + sample + " --png " + png + " --click 832,10", "--click 832,10 lies outside the editor of 832x446"},
+    {"editor " + sample + " --png " + png + " --scale 2 --click 10,446", "--click 10,446 lies outside the editor of 832x446"},
     {"editor " + sample + " --png " + Quoted(Path("no/such/folder/out.png")),
      "cannot write " + Path("no/such/folder/out.png") + ": cannot create it"},
     {"editor " + Quoted(Path("missing.wav")) + " --png " + png, "cannot read " + Path("missing.wav") + ": cannot open it"},
