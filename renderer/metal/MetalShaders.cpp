@@ -47,13 +47,24 @@ void transform(const float* m, float x, float y, float* ox, float* oy)
 
 float clamp01(float v) { return std::clamp(v, 0.0f, 1.0f); }
 
+// The positions a fragment receives stray up to 1/512 pixel from its centre, since the rasteriser
+// places vertices on a 1/256 pixel grid. Along each axis a mask within 1/256 of 0 or 1 is therefore
+// taken as 0 or 1: a pixel inside a scissor on pixel edges is then drawn the same whether an edge
+// of the scissor lies beside it or far away, so a partial redraw shows what a full one does.
+constexpr float kScissorSnap = 1.0f / 256.0f;
+
+float scissorEdge(float m)
+{
+  return m >= 1.0f - kScissorSnap ? 1.0f : (m <= kScissorSnap ? 0.0f : m);
+}
+
 float scissorMask(const MNVGfragUniforms& u, float x, float y)
 {
   float sx, sy;
   transform(u.scissorMat, x, y, &sx, &sy);
   sx = 0.5f - (std::fabs(sx) - u.scissorExt[0]) * u.scissorScale[0];
   sy = 0.5f - (std::fabs(sy) - u.scissorExt[1]) * u.scissorScale[1];
-  return clamp01(sx) * clamp01(sy);
+  return scissorEdge(clamp01(sx)) * scissorEdge(clamp01(sy));
 }
 
 // Coverage across a fringe or stroke: u runs 0..1 across it, v fades its caps.
@@ -116,13 +127,13 @@ float varying(const MTLFragmentSpan& span, int v, int i)
   return span.first.varyings[v] + static_cast<float>(i) * span.step[v];
 }
 
-// Whether the scissor mask is surely 1 at fragment i of a span, by a margin of 1/256 that keeps
-// rounding on the inside.
+// Whether the scissor mask is surely 1 at fragment i of a span, by a margin of 1/256 beyond the
+// snap to 1 that keeps rounding on the inside.
 bool wellInsideScissor(const MNVGfragUniforms& u, const MTLFragmentSpan& span, int i)
 {
   float sx, sy;
   transform(u.scissorMat, varying(span, kPosX, i), varying(span, kPosY, i), &sx, &sy);
-  constexpr float kInside = 1.0f + 1.0f / 256.0f;
+  constexpr float kInside = 1.0f;
   return 0.5f - (std::fabs(sx) - u.scissorExt[0]) * u.scissorScale[0] >= kInside &&
          0.5f - (std::fabs(sy) - u.scissorExt[1]) * u.scissorScale[1] >= kInside;
 }
@@ -152,8 +163,8 @@ void insideScissor(const MNVGfragUniforms& u, const MTLFragmentSpan& span, int& 
     const float* m = u.scissorMat;
     const double at0 = m[axis] * span.first.varyings[kPosX] + m[4 + axis] * span.first.varyings[kPosY] + m[8 + axis];
     const double slope = m[axis] * span.step[kPosX] + m[4 + axis] * span.step[kPosY];
-    // Where the mask is 1 + 1/256 or more: the margin wellInsideScissor asks for.
-    const double reach = u.scissorExt[axis] - (0.5 + 1.0 / 256.0) / u.scissorScale[axis];
+    // Where the mask is 1 or more: the margin wellInsideScissor asks for.
+    const double reach = u.scissorExt[axis] - 0.5 / u.scissorScale[axis];
     if (slope != 0.0)
     {
       const double a = (-reach - at0) / slope, b = (reach - at0) / slope;

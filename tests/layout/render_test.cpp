@@ -130,11 +130,16 @@ private:
 };
 } // namespace
 
-// Only the meters and read-outs that changed are drawn again, in many small areas: what shows
-// must still be what drawing everything shows.
-TEST(EditorRefresh, ShowsWhatAFullFrameShows)
+// Only the meters, read-outs and graph that changed are drawn again, in many small areas: what
+// shows must still be what drawing everything shows, in the meter view and in the graph view.
+class EditorRefresh : public ::testing::TestWithParam<int>
+{
+};
+
+TEST_P(EditorRefresh, ShowsWhatAFullFrameShows)
 {
   FedEditor plug;
+  plug.Settings().displayMode = GetParam();
   vtest::HeadlessGraphics& ui = plug.Open();
   ui.DrawFullFrame();
   for (double gain : {0.05, 0.4, 0.1, 0.8, 0.02})
@@ -146,11 +151,18 @@ TEST(EditorRefresh, ShowsWhatAFullFrameShows)
       for (int x = 0; x < 832; ++x)
         refreshed.push_back(ui.Pixel(x, y));
     ui.DrawFullFrame();
-    int differing = 0;
+    int differing = 0, firstX = -1, firstY = -1;
     size_t k = 0;
     for (int y = 0; y < 446; ++y)
       for (int x = 0; x < 832; ++x)
-        differing += refreshed[k++] != ui.Pixel(x, y);
-    EXPECT_EQ(differing, 0) << "at gain " << gain;
+        if (refreshed[k++] != ui.Pixel(x, y) && differing++ == 0)
+        {
+          firstX = x;
+          firstY = y;
+        }
+    EXPECT_EQ(differing, 0) << "at gain " << gain << ", the first at " << firstX << "," << firstY;
   }
 }
+
+INSTANTIATE_TEST_SUITE_P(Views, EditorRefresh, ::testing::Values(0, 1),
+                         [](const auto& info) { return info.param == 0 ? "Meters" : "Graph"; });

@@ -76,6 +76,8 @@ const SpanCase kCases[] = {
      kFill[0], kFill[1], {0.5f, 1, 5.5f, 10.5f}, {0, 0, kAlong, 0}, 40},
     {"a fill just inside an upright scissor's edges", MNVG_SHADER_FILLGRAD, kOrange, kOrange, {0, 0}, kUpright,
      kFill[0], kFill[1], {0.5f, 1, 15.5f, 10.5f}, {0, 0, kAlong, 0}, 20},
+    {"a fill along a scissor's top row, its positions a little off the pixel centres", MNVG_SHADER_FILLGRAD,
+     kHalfBlue, kHalfBlue, {0, 0}, kUpright, kFill[0], kFill[1], {0.5f, 1, 5.4998f, 5.4998f}, {0, 0, kAlong, 0}, 40},
     {"a fill whose first fragment a scissor's edge crosses", MNVG_SHADER_FILLGRAD, kOrange, kOrange, {0, 0},
      Scissor{25.05f, 10.0f, 10.0f, 5.0f}, kFill[0], kFill[1], {0.5f, 1, 15.5f, 10.5f}, {0, 0, kAlong, 0}, 20},
     {"a fill wholly inside a turned scissor", MNVG_SHADER_FILLGRAD, kHalfBlue, kHalfBlue, {0, 0}, kTurned, kFill[0],
