@@ -1,5 +1,6 @@
 #include "host/EditorHost.h"
 
+#include "platform/AppKit/NSEvent.h"
 #include "platform/AudioToolbox/AUCocoaUIView.h"
 #include "platform/AudioToolbox/AudioUnitProperties.h"
 #include "platform/CoreFoundation/CoreFoundation.h"
@@ -56,6 +57,20 @@ std::string EditorHost::Open()
     NSViewFrameDidChangeNotification, mView.get());
   mWindow->makeKeyAndOrderFront();
   return {};
+}
+
+void EditorHost::Mouse(NSEventType type, NSPoint inView, NSEventModifierFlags flags)
+{
+  const NSPoint at = mView->convertPointToView(inView, nullptr);
+  mWindow->sendEvent(NSEvent::mouseEventWithType(type, at, flags, mWindow.get(), 1));
+}
+
+void EditorHost::DragCorner(NSPoint to, NSEventModifierFlags flags)
+{
+  const NSSize size = mView->frame().size;
+  Mouse(NSEventTypeLeftMouseDown, NSMakePoint(size.width - kCornerInset, size.height - kCornerInset), flags);
+  Mouse(NSEventTypeLeftMouseDragged, to, flags);
+  Mouse(NSEventTypeLeftMouseUp, to, flags);
 }
 
 void EditorHost::Close()

@@ -28,6 +28,16 @@ public:
   NSView* View() const { return mView.get(); }
   NSWindow* Window() const { return mWindow.get(); }
 
+  // A press, a drag and a release at points of the view (its own coordinates), as a person's mouse
+  // in the window makes them.
+  void Mouse(NSEventType type, NSPoint inView, NSEventModifierFlags flags = NSEventModifierFlags(0));
+  // Where the resizer's handle is grabbed, inside the view's bottom right corner, in view points.
+  static constexpr double kCornerInset = 3.0;
+  // A drag of the editor's corner resizer from its handle to a point of the view: the editor takes
+  // the size the drag ends at, or with the control key the scale given by the ratio of where the
+  // drag ends to where it began.
+  void DragCorner(NSPoint to, NSEventModifierFlags flags);
+
 private:
   AudioUnit mUnit;
   std::shared_ptr<NSWindow> mWindow;

@@ -112,11 +112,12 @@ public:
     if (options.scale) {
       // The resizer rescales by the ratio of where a drag ends to where it began; the view then
       // grows by the ratio the editor allowed.
-      const double before = mEditor.View()->frame().size.width;
-      const NSPoint grab = Corner();
+      const NSSize before = mEditor.View()->frame().size;
       const double ratio = *options.scale / mScale * kScaleOvershoot;
-      Resize({grab.x * ratio / mScale, grab.y * ratio / mScale}, NSEventModifierFlagControl);
-      mScale *= mEditor.View()->frame().size.width / before;
+      const double inset = EditorHost::kCornerInset;
+      Resize({(before.width - inset) * ratio / mScale, (before.height - inset) * ratio / mScale},
+             NSEventModifierFlagControl);
+      mScale *= mEditor.View()->frame().size.width / before.width;
     }
     // A click is a person's click only where it lands on the editor's view.
     const NSSize view = mEditor.View()->frame().size;
@@ -129,8 +130,8 @@ public:
 
   void Click(EditorPoint at)
   {
-    Mouse(NSEventTypeLeftMouseDown, ViewPoint(at));
-    Mouse(NSEventTypeLeftMouseUp, ViewPoint(at));
+    mEditor.Mouse(NSEventTypeLeftMouseDown, ViewPoint(at));
+    mEditor.Mouse(NSEventTypeLeftMouseUp, ViewPoint(at));
     RunFrames(kSettleFrames);
   }
 
@@ -153,8 +154,6 @@ public:
   }
 
 private:
-  // Where the resizer's handle is grabbed, from the editor's bottom right corner, in view points.
-  static constexpr double kCornerInset = 3.0;
   // The resizer divides where the drag ends by where it began in single precision, which can fall
   // a hair short of the ratio asked for; the view, whose size is truncated, would then lose a pixel
   // (1000 points at 0.8 giving 799). The drag ends that hair further out.
@@ -169,28 +168,11 @@ private:
 
   NSPoint ViewPoint(EditorPoint at) const { return NSMakePoint(at.x * mScale, at.y * mScale); }
 
-  // Where the resizer's handle is grabbed, in view points.
-  NSPoint Corner() const
-  {
-    const NSSize size = mEditor.View()->frame().size;
-    return NSMakePoint(size.width - kCornerInset, size.height - kCornerInset);
-  }
-
   // A drag of the corner resizer to the layout point given; the control key makes it rescale.
   void Resize(EditorPoint to, NSEventModifierFlags flags)
   {
-    Mouse(NSEventTypeLeftMouseDown, Corner(), flags);
-    const NSPoint end = ViewPoint(to);
-    Mouse(NSEventTypeLeftMouseDragged, end, flags);
-    Mouse(NSEventTypeLeftMouseUp, end, flags);
+    mEditor.DragCorner(ViewPoint(to), flags);
     RunFrames(kSettleFrames);
-  }
-
-  void Mouse(NSEventType type, NSPoint inView, NSEventModifierFlags flags = NSEventModifierFlags(0))
-  {
-    NSWindow* window = mEditor.Window();
-    const NSPoint at = mEditor.View()->convertPointToView(inView, nullptr);
-    window->sendEvent(NSEvent::mouseEventWithType(type, at, flags, window, 1));
   }
 
   HostedUnit mHosted;

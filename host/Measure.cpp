@@ -167,10 +167,12 @@ private:
 };
 
 // The file's audio, handed to the plug-in through the render callback, and the transport the
-// host reports: playing, at the frames rendered so far. Past the file's end the input is silent.
+// host reports: playing, at the frames rendered so far. Past the end of what is played (the file's
+// end, or where the render was stopped) the input is silent.
 struct Playback
 {
   FileStream* input;
+  UInt32 end;
   UInt32 position = 0;
 };
 
@@ -179,7 +181,7 @@ OSStatus SupplyInput(void* refCon, AudioUnitRenderActionFlags*, const AudioTimeS
 {
   const auto* playback = static_cast<const Playback*>(refCon);
   FileStream& input = *playback->input;
-  const bool silent = playback->position >= input.Frames();
+  const bool silent = playback->position >= playback->end;
   if (!silent && !input.Fetch(playback->position, frames))
     return kAudioUnitErr_NoConnection;  // the reason is in input.Error()
   for (UInt32 c = 0; c < data->mNumberBuffers; ++c) {
@@ -290,6 +292,14 @@ private:
   int mPercent = -1;
 };
 
+// Shortens the buffer to its first frames, moving each channel's samples up to its new place.
+void KeepFirstFrames(AudioFileBuffer& buffer, UInt32 frames)
+{
+  for (uint16_t c = 1; c < buffer.channels; ++c)
+    std::copy_n(buffer.samples + size_t(c) * buffer.frames, frames, buffer.samples + size_t(c) * frames);
+  buffer.frames = frames;
+}
+
 // The plug-in writes its output parameters every 50 ms of audio, from its idle hook: the file's
 // last stretch would not show, and where the writes fall would follow the block size. With "Play"
 // off the plug-in passes the audio through unmeasured while that clock runs on, so a tenth of a
@@ -386,7 +396,7 @@ std::string Measure(AudioUnit unit, const MeasureOptions& options, const Measure
                  name.c_str(), input.Frames());
 
   HostedUnit hosted(unit);
-  Playback playback{&input};
+  Playback playback{&input, input.Frames()};
   const HostCallbackInfo callbacks{&playback, nullptr, nullptr, TransportState, nullptr};
   const AURenderCallbackStruct callback{SupplyInput, &playback};
   const UInt32 block = options.block;
@@ -439,8 +449,8 @@ std::string Measure(AudioUnit unit, const MeasureOptions& options, const Measure
       return problem;
   Renderer renderer(unit, playback, channels, block, input.SampleRate());
   ProgressBar progress(input.Frames(), input.SampleRate());
-  while (playback.position < input.Frames()) {
-    const UInt32 frames = std::min(block, input.Frames() - playback.position);
+  while (playback.position < playback.end) {
+    const UInt32 frames = std::min(block, playback.end - playback.position);
     if (const OSStatus status = renderer.Render(frames); status != noErr) {
       if (input.Error() != 0)
         return "cannot read " + name + ": " + ReadError(input.Error());
@@ -452,8 +462,12 @@ std::string Measure(AudioUnit unit, const MeasureOptions& options, const Measure
         std::copy_n(static_cast<const float*>(renderer.List()->mBuffers[c].mData), frames,
                     output.samples + size_t(c) * output.frames + playback.position - frames);
     progress.Update(playback.position);
+    if (stages.afterBlock && !stages.afterBlock(double(playback.position) / input.SampleRate()))
+      playback.end = playback.position;
   }
   progress.Clear();
+  if (keep && playback.end < output.frames)
+    KeepFirstFrames(output, playback.end);
   if (std::string problem = WriteFinalOutputs(hosted, renderer, block, input.SampleRate()); !problem.empty())
     return problem;
 

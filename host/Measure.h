@@ -42,6 +42,9 @@ struct MeasureOptions
 struct MeasureStages
 {
   std::function<std::string()> beforeFirstBlock;  // the settings are made, nothing is rendered
+  // After each block, with the seconds of audio rendered so far; false stops the render there, and
+  // the report, the processed audio and the state cover what was rendered.
+  std::function<bool(double)> afterBlock;
   std::function<std::string()> afterLastBlock;    // before the files and the report are written
 };
 

@@ -5,11 +5,13 @@
 //            measure FILE|- [--raw CHANNELS:BITS:RATE[:float|:unsigned][:be]] [--preset NAME|NUMBER]
 //                         [--set "NAME=VALUE"]... [--block FRAMES] [--json] [--out OUT.wav]
 //                         [--state-in FILE] [--state-out FILE] |
-//            editor FILE|- --png OUT.png [--click X,Y]... [--size WxH] [--scale S] [measure options]
+//            editor FILE|- --png OUT.png [--click X,Y]... [--size WxH] [--scale S] [measure options] |
+//            editor FILE|- --window [measure options]
 //
 // Errors give one line on stderr naming the cause and exit status 1; a usage error gives 2.
 
 #include "host/EditorPicture.h"
+#include "host/EditorWindow.h"
 #include "host/HostedUnit.h"
 #include "host/Measure.h"
 #include "host/PluginBundle.h"
@@ -45,6 +47,7 @@ struct Options {
   std::string command;
   host::MeasureOptions measure;
   host::EditorOptions editor;
+  bool window = false;  // the editor live in a window rather than a picture
   // The editor's option texts, read once the command line is known to be well formed.
   std::vector<std::string> clicks;
   std::string size;
@@ -57,7 +60,8 @@ const char* kUsage =
   "  measure FILE|- [--raw CHANNELS:BITS:RATE[:float|:unsigned][:be]] [--preset NAME|NUMBER]\n"
   "               [--set NAME=VALUE]... [--block FRAMES] [--json] [--out OUT.wav]\n"
   "               [--state-in FILE] [--state-out FILE] |\n"
-  "  editor FILE|- --png OUT.png [--click X,Y]... [--size WxH] [--scale S] [measure options]\n";
+  "  editor FILE|- --png OUT.png [--click X,Y]... [--size WxH] [--scale S] [measure options] |\n"
+  "  editor FILE|- --window [measure options]\n";
 
 int Usage(const std::string& problem)
 {
@@ -176,6 +180,8 @@ std::string Parse(int argc, char** argv, Options& options)
       options.entry = true;
     } else if (arg == "--json") {
       options.measure.json = true;
+    } else if (arg == "--window") {
+      options.window = true;
     } else if (arg.size() > 1 && arg[0] == '-') {
       return "unknown option \"" + arg + "\"";
     } else {
@@ -195,10 +201,12 @@ std::string Parse(int argc, char** argv, Options& options)
     options.measure.file = positional[1];
   const bool editorOptions = !options.editor.png.empty() || !options.clicks.empty() || !options.size.empty() ||
                              !options.scale.empty();
-  if (editor && options.editor.png.empty())
-    return "editor needs --png OUT.png";
-  if (!editor && editorOptions)
-    return "--png, --click, --size and --scale go with the editor command";
+  if (editor && options.window && editorOptions)
+    return "--window takes none of --png, --click, --size and --scale";
+  if (editor && !options.window && options.editor.png.empty())
+    return "editor needs --png OUT.png or --window";
+  if (!editor && (editorOptions || options.window))
+    return "--png, --click, --size, --scale and --window go with the editor command";
   return "";
 }
 
@@ -241,8 +249,13 @@ int main(int argc, char** argv)
     return ListParams(instance.Unit());
   if (options.command == "list-presets")
     return ListPresets(instance.Unit());
-  const std::string problem = options.command == "editor"
-                                ? host::EditorPicture(instance.Unit(), options.measure, options.editor)
-                                : host::Measure(instance.Unit(), options.measure);
+  std::string problem;
+  if (options.command != "editor")
+    problem = host::Measure(instance.Unit(), options.measure);
+  else if (options.window)
+    problem = host::EditorWindow(instance.Unit(), options.measure,
+                                 bundle.Name() + " - " + std::filesystem::path(options.measure.file).filename().string());
+  else
+    problem = host::EditorPicture(instance.Unit(), options.measure, options.editor);
   return problem.empty() ? 0 : Failure(problem);
 }

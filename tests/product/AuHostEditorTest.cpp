@@ -1,6 +1,7 @@
 // au-host editor: the product's editor opened through the host's road while the sample renders,
 // clicked as a person clicks it, and its last frame written as a picture.
 
+#include "Picture.h"
 #include "ShellRun.h"
 
 #include "tests/meter-plugin/PluginFixture.h"
@@ -12,41 +13,14 @@
 #include <string>
 #include <vector>
 
-#define STB_IMAGE_STATIC
-#define STB_IMAGE_IMPLEMENTATION
-#include <stb/stb_image.h>
-
 namespace {
 
 using product_test::Quoted;
 using product_test::Shell;
 using product_test::ShellRun;
-
-struct Picture
-{
-  int width = 0;
-  int height = 0;
-  std::vector<uint8_t> rgba;
-
-  std::array<uint8_t, 3> At(int x, int y) const
-  {
-    const uint8_t* p = &rgba[(size_t(y) * size_t(width) + size_t(x)) * 4];
-    return {p[0], p[1], p[2]};
-  }
-};
-
-Picture Read(const std::string& path)
-{
-  Picture picture;
-  int channels = 0;
-  if (stbi_uc* data = stbi_load(path.c_str(), &picture.width, &picture.height, &channels, 4)) {
-    picture.rgba.assign(data, data + size_t(picture.width) * size_t(picture.height) * 4);
-    stbi_image_free(data);
-  }
-  return picture;
-}
-
-using Colour = std::array<uint8_t, 3>;
+using product_test::Colour;
+using product_test::Picture;
+using product_test::Read;
 
 ::testing::AssertionResult Bright(const Colour& c)
 {

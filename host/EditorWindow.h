@@ -1,0 +1,17 @@
+#pragma once
+// au-host editor --window: the plug-in's editor opened as a host opens it, before the first block,
+// and shown live in a window of the X display while the file renders at its real-time pace (the
+// wall clock gives the idle ticks; nothing is played to a sound device). A person uses it with the
+// mouse and the keyboard and answers its dialogs. The run ends when the person closes the window,
+// during the file or after it: the measurement of what was rendered is printed as measure prints it.
+
+#include "host/Measure.h"
+
+#include <string>
+
+namespace host {
+
+// Returns an empty string, or what went wrong (no display among it).
+std::string EditorWindow(AudioUnit unit, const MeasureOptions& measure, const std::string& title);
+
+} // namespace host

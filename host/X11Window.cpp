@@ -1,0 +1,420 @@
+#include "host/X11Window.h"
+
+#include <poll.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+#include <map>
+
+// Last: Xlib defines macros (Bool, Status, None...) that would rename what follows it.
+#include <X11/Xlib.h>
+#include <X11/Xutil.h>
+#include <X11/cursorfont.h>
+#include <X11/keysym.h>
+
+namespace host {
+namespace {
+
+// The key code a keyboard gives keys that are not its own; beyond every key the layer knows, so
+// such a key is told by its characters.
+constexpr unsigned short kUnlistedKey = 127;
+
+// The hardware key code of a key, by its symbol without modifiers; the keypad is listed under
+// both its digit and its cursor symbols, as Num Lock switches them.
+unsigned short HardwareKeyCode(KeySym symbol)
+{
+  static const std::map<KeySym, unsigned short> kCodes = {
+    {XK_Return, 36},      {XK_Tab, 48},        {XK_ISO_Left_Tab, 48}, {XK_space, 49},       {XK_BackSpace, 51},
+    {XK_Escape, 53},      {XK_KP_Decimal, 65}, {XK_KP_Delete, 65},    {XK_KP_Multiply, 67}, {XK_KP_Add, 69},
+    {XK_Num_Lock, 71},    {XK_KP_Divide, 75},  {XK_KP_Enter, 76},     {XK_KP_Subtract, 78}, {XK_KP_Equal, 81},
+    {XK_KP_0, 82},        {XK_KP_Insert, 82},  {XK_KP_1, 83},         {XK_KP_End, 83},      {XK_KP_2, 84},
+    {XK_KP_Down, 84},     {XK_KP_3, 85},       {XK_KP_Next, 85},      {XK_KP_4, 86},        {XK_KP_Left, 86},
+    {XK_KP_5, 87},        {XK_KP_Begin, 87},   {XK_KP_6, 88},         {XK_KP_Right, 88},    {XK_KP_7, 89},
+    {XK_KP_Home, 89},     {XK_KP_8, 91},       {XK_KP_Up, 91},        {XK_KP_9, 92},        {XK_KP_Prior, 92},
+    {XK_F5, 96},          {XK_F6, 97},         {XK_F7, 98},           {XK_F3, 99},          {XK_F8, 100},
+    {XK_F9, 101},         {XK_F11, 103},       {XK_F13, 105},         {XK_F16, 106},        {XK_F14, 107},
+    {XK_F10, 109},        {XK_F12, 111},       {XK_F15, 113},         {XK_Insert, 114},     {XK_Help, 114},
+    {XK_Home, 115},       {XK_Prior, 116},     {XK_Delete, 117},      {XK_F4, 118},         {XK_End, 119},
+    {XK_F2, 120},         {XK_Next, 121},      {XK_F1, 122},          {XK_Left, 123},       {XK_Right, 124},
+    {XK_Down, 125},       {XK_Up, 126},
+  };
+  const auto found = kCodes.find(symbol);
+  return found == kCodes.end() ? kUnlistedKey : found->second;
+}
+
+// The character a key symbol types, as the keyboard layer gives it (its own characters for the
+// arrows and function keys); none for a key that types nothing.
+std::u16string KeyCharacters(KeySym symbol)
+{
+  if ((symbol >= 0x20 && symbol <= 0x7E) || (symbol >= 0xA0 && symbol <= 0xFF))
+    return std::u16string(1, char16_t(symbol));  // Latin-1 symbols are their code points
+  if (symbol >= 0x01000100 && symbol <= 0x0100FFFF)
+    return std::u16string(1, char16_t(symbol - 0x01000000));  // the rest of the first plane
+  if (symbol >= XK_KP_0 && symbol <= XK_KP_9)
+    return std::u16string(1, char16_t(u'0' + (symbol - XK_KP_0)));
+  if (symbol >= XK_F1 && symbol <= XK_F24)
+    return std::u16string(1, char16_t(NSF1FunctionKey + (symbol - XK_F1)));
+  switch (symbol) {
+  case XK_Return: return u"\r";
+  case XK_KP_Enter: return u"\x03";
+  case XK_Tab: return u"\t";
+  case XK_ISO_Left_Tab: return std::u16string(1, NSBackTabCharacter);
+  case XK_BackSpace: return u"\x7F";
+  case XK_Escape: return u"\x1B";
+  case XK_KP_Decimal: return u".";
+  case XK_KP_Multiply: return u"*";
+  case XK_KP_Add: return u"+";
+  case XK_KP_Subtract: return u"-";
+  case XK_KP_Divide: return u"/";
+  case XK_KP_Equal: return u"=";
+  case XK_Up: return std::u16string(1, NSUpArrowFunctionKey);
+  case XK_Down: return std::u16string(1, NSDownArrowFunctionKey);
+  case XK_Left: return std::u16string(1, NSLeftArrowFunctionKey);
+  case XK_Right: return std::u16string(1, NSRightArrowFunctionKey);
+  default: return {};
+  }
+}
+
+// Shift and caps lock, the modifiers a key's unmodified characters still follow.
+constexpr unsigned kShiftAndLock = ShiftMask | LockMask;
+
+// The keyboard layer's modifier bits: the Super key stands for the command key.
+NSEventModifierFlags Modifiers(unsigned state)
+{
+  NSUInteger flags = 0;
+  if (state & ShiftMask)
+    flags |= NSEventModifierFlagShift;
+  if (state & LockMask)
+    flags |= NSEventModifierFlagCapsLock;
+  if (state & ControlMask)
+    flags |= NSEventModifierFlagControl;
+  if (state & Mod1Mask)
+    flags |= NSEventModifierFlagOption;
+  if (state & Mod4Mask)
+    flags |= NSEventModifierFlagCommand;
+  return NSEventModifierFlags(flags);
+}
+
+WindowInput PointerMotion(int x, int y, unsigned state, Time time)
+{
+  WindowInput input;
+  input.kind = WindowInput::Kind::Motion;
+  input.x = x;
+  input.y = y;
+  input.leftHeld = state & Button1Mask;
+  input.rightHeld = state & Button3Mask;
+  input.modifiers = Modifiers(state);
+  input.timeMs = time;
+  return input;
+}
+
+unsigned FontCursorShape(PointerShape shape)
+{
+  switch (shape) {
+  case PointerShape::IBeam: return XC_xterm;
+  case PointerShape::Crosshair: return XC_crosshair;
+  case PointerShape::ResizeUp: return XC_top_side;
+  case PointerShape::ResizeUpDown: return XC_sb_v_double_arrow;
+  case PointerShape::ResizeLeftRight: return XC_sb_h_double_arrow;
+  case PointerShape::ResizeTopLeftBottomRight: return XC_bottom_right_corner;
+  case PointerShape::ResizeTopRightBottomLeft: return XC_bottom_left_corner;
+  case PointerShape::NotAllowed: return XC_X_cursor;
+  case PointerShape::PointingHand: return XC_hand2;
+  case PointerShape::Busy: return XC_watch;
+  case PointerShape::Help: return XC_question_arrow;
+  default: return XC_left_ptr;
+  }
+}
+
+} // namespace
+
+struct X11Window::Connection
+{
+  ~Connection()
+  {
+    DropImage();
+    if (display)
+      XCloseDisplay(display);  // the window, its cursors and its context go with the connection
+  }
+
+  // The image over the pixels shown; its data is ours, not Xlib's to free.
+  void DropImage()
+  {
+    if (!image)
+      return;
+    image->data = nullptr;
+    XDestroyImage(image);
+    image = nullptr;
+  }
+
+  void Put(int x, int y, int width, int height)
+  {
+    x = std::max(x, 0);
+    y = std::max(y, 0);
+    width = std::min(width, shownWidth - x);
+    height = std::min(height, shownHeight - y);
+    if (image && width > 0 && height > 0)
+      XPutImage(display, window, gc, image, x, y, x, y, unsigned(width), unsigned(height));
+  }
+
+  Cursor CursorOf(PointerShape shape)
+  {
+    Cursor& cursor = cursors[shape];
+    if (cursor)
+      return cursor;
+    if (shape == PointerShape::Hidden) {
+      const char empty = 0;
+      const Pixmap blank = XCreateBitmapFromData(display, window, &empty, 1, 1);
+      XColor black{};
+      cursor = XCreatePixmapCursor(display, blank, blank, &black, &black, 0, 0);
+      XFreePixmap(display, blank);
+    } else {
+      cursor = XCreateFontCursor(display, FontCursorShape(shape));
+    }
+    return cursor;
+  }
+
+  std::optional<WindowInput> Translate(XEvent& event);
+
+  Display* display = nullptr;
+  Window window = 0;
+  GC gc = nullptr;
+  Atom deleteWindow = 0;
+  int width = 0;
+  int height = 0;
+  XImage* image = nullptr;
+  std::vector<uint8_t> shown;  // the pixels on the screen, as the frame that was shown
+  int shownWidth = 0;
+  int shownHeight = 0;
+  std::map<PointerShape, Cursor> cursors;
+  std::optional<PointerShape> shape;
+};
+
+X11Window::X11Window() : mX(std::make_unique<Connection>()) {}
+
+X11Window::~X11Window() = default;
+
+std::string X11Window::Open(const std::string& title, int width, int height)
+{
+  Display* display = XOpenDisplay(nullptr);
+  if (!display) {
+    const char* name = std::getenv("DISPLAY");
+    return name && *name ? "cannot open the X display \"" + std::string(name) + "\""
+                         : "cannot open a window: no X display (DISPLAY is not set)";
+  }
+  mX->display = display;
+  const int screen = DefaultScreen(display);
+  Visual* visual = DefaultVisual(display, screen);
+  const int depth = DefaultDepth(display, screen);
+  // Frames are BGRA bytes: shown as they are on a true-colour display of 32-bit pixels, least
+  // significant byte first, blue in the lowest byte.
+  XImage* probe = XCreateImage(display, visual, unsigned(depth), ZPixmap, 0, nullptr, 1, 1, 32, 0);
+  const bool direct = probe && probe->bits_per_pixel == 32 && probe->byte_order == LSBFirst &&
+                      visual->red_mask == 0xFF0000 && visual->green_mask == 0xFF00 && visual->blue_mask == 0xFF;
+  if (probe)
+    XDestroyImage(probe);
+  if (!direct)
+    return "the X display does not show 24-bit true colour";
+
+  mX->width = width;
+  mX->height = height;
+  mX->window = XCreateSimpleWindow(display, RootWindow(display, screen), 0, 0, unsigned(width), unsigned(height), 0,
+                                   BlackPixel(display, screen), BlackPixel(display, screen));
+  XStoreName(display, mX->window, title.c_str());
+  XChangeProperty(display, mX->window, XInternAtom(display, "_NET_WM_NAME", 0), XInternAtom(display, "UTF8_STRING", 0),
+                  8, PropModeReplace, reinterpret_cast<const unsigned char*>(title.data()), int(title.size()));
+  mX->deleteWindow = XInternAtom(display, "WM_DELETE_WINDOW", 0);
+  XSetWMProtocols(display, mX->window, &mX->deleteWindow, 1);
+  XSelectInput(display, mX->window,
+               ExposureMask | KeyPressMask | KeyReleaseMask | ButtonPressMask | ButtonReleaseMask | PointerMotionMask |
+                 EnterWindowMask | LeaveWindowMask | FocusChangeMask | StructureNotifyMask);
+  mX->gc = XCreateGC(display, mX->window, 0, nullptr);
+  XMapWindow(display, mX->window);
+  XFlush(display);
+  return "";
+}
+
+std::optional<WindowInput> X11Window::Connection::Translate(XEvent& event)
+{
+  WindowInput input;
+  switch (event.type) {
+  case ButtonPress:
+  case ButtonRelease: {
+    const XButtonEvent& button = event.xbutton;
+    input.x = button.x;
+    input.y = button.y;
+    input.modifiers = Modifiers(button.state);
+    input.timeMs = button.time;
+    if (button.button == Button4 || button.button == Button5) {
+      if (event.type == ButtonRelease)
+        return std::nullopt;  // a wheel step is the press alone
+      input.kind = WindowInput::Kind::Wheel;
+      input.wheel = button.button == Button4 ? 1 : -1;
+      return input;
+    }
+    if (button.button > Button3)
+      return std::nullopt;
+    input.kind = event.type == ButtonPress ? WindowInput::Kind::ButtonDown : WindowInput::Kind::ButtonUp;
+    input.button = int(button.button);
+    return input;
+  }
+  case MotionNotify: {
+    // Only the latest of the moves waiting matters.
+    while (XEventsQueued(display, QueuedAlready) > 0) {
+      XEvent next;
+      XPeekEvent(display, &next);
+      if (next.type != MotionNotify)
+        break;
+      XNextEvent(display, &event);
+    }
+    return PointerMotion(event.xmotion.x, event.xmotion.y, event.xmotion.state, event.xmotion.time);
+  }
+  case EnterNotify:
+  case LeaveNotify:
+    return PointerMotion(event.xcrossing.x, event.xcrossing.y, event.xcrossing.state, event.xcrossing.time);
+  case KeyPress:
+  case KeyRelease: {
+    XKeyEvent& key = event.xkey;
+    KeySym typed = 0;
+    char ignored[8];
+    XLookupString(&key, ignored, sizeof ignored, &typed, nullptr);
+    if (IsModifierKey(typed))
+      return std::nullopt;  // the modifiers reach the view with the keys and clicks they change
+    XKeyEvent plain = key;
+    plain.state &= kShiftAndLock;
+    KeySym unmodified = 0;
+    XLookupString(&plain, ignored, sizeof ignored, &unmodified, nullptr);
+    input.kind = event.type == KeyPress ? WindowInput::Kind::KeyDown : WindowInput::Kind::KeyUp;
+    input.modifiers = Modifiers(key.state);
+    input.timeMs = key.time;
+    input.keyCode = HardwareKeyCode(XLookupKeysym(&key, 0));
+    if (input.keyCode == kUnlistedKey)
+      input.keyCode = HardwareKeyCode(unmodified);
+    input.characters = KeyCharacters(typed);
+    input.charactersIgnoringModifiers = KeyCharacters(unmodified);
+    // With control held a letter types its control character, as the keyboard layer gives it.
+    if ((key.state & ControlMask) && input.characters.size() == 1 && input.characters[0] >= u'@' &&
+        input.characters[0] <= u'~')
+      input.characters[0] = char16_t(input.characters[0] & 0x1F);
+    return input;
+  }
+  case FocusIn:
+  case FocusOut:
+    if (event.xfocus.mode == NotifyGrab || event.xfocus.mode == NotifyUngrab)
+      return std::nullopt;  // the window manager holding the keyboard for a moment
+    input.kind = event.type == FocusIn ? WindowInput::Kind::FocusGained : WindowInput::Kind::FocusLost;
+    return input;
+  case ConfigureNotify:
+    if (event.xconfigure.width == width && event.xconfigure.height == height)
+      return std::nullopt;
+    width = event.xconfigure.width;
+    height = event.xconfigure.height;
+    input.kind = WindowInput::Kind::Resized;
+    input.width = width;
+    input.height = height;
+    return input;
+  case Expose:
+    Put(event.xexpose.x, event.xexpose.y, event.xexpose.width, event.xexpose.height);
+    return std::nullopt;
+  case ClientMessage:
+    if (event.xclient.format != 32 || Atom(event.xclient.data.l[0]) != deleteWindow)
+      return std::nullopt;
+    input.kind = WindowInput::Kind::CloseAsked;
+    return input;
+  default:
+    return std::nullopt;
+  }
+}
+
+std::optional<WindowInput> X11Window::NextInput()
+{
+  while (XPending(mX->display) > 0) {
+    XEvent event;
+    XNextEvent(mX->display, &event);
+    if (std::optional<WindowInput> input = mX->Translate(event))
+      return input;
+  }
+  return std::nullopt;
+}
+
+void X11Window::Wait(double seconds)
+{
+  XFlush(mX->display);
+  if (XPending(mX->display) > 0 || seconds <= 0)
+    return;
+  pollfd connection{ConnectionNumber(mX->display), POLLIN, 0};
+  poll(&connection, 1, int(std::ceil(seconds * 1000)));
+}
+
+void X11Window::Show(const uint8_t* bgra, int width, int height)
+{
+  Connection& x = *mX;
+  const size_t rowBytes = size_t(width) * 4;
+  if (width != x.shownWidth || height != x.shownHeight || !x.image) {
+    x.DropImage();
+    x.shown.assign(bgra, bgra + rowBytes * size_t(height));
+    x.shownWidth = width;
+    x.shownHeight = height;
+    const int screen = DefaultScreen(x.display);
+    x.image = XCreateImage(x.display, DefaultVisual(x.display, screen), unsigned(DefaultDepth(x.display, screen)),
+                           ZPixmap, 0, reinterpret_cast<char*>(x.shown.data()), unsigned(width), unsigned(height), 32,
+                           int(rowBytes));
+    x.Put(0, 0, width, height);
+    XFlush(x.display);
+    return;
+  }
+  // The frame's changes, bounded: the rows first, then the columns within them.
+  auto differs = [&](int row) { return std::memcmp(&x.shown[size_t(row) * rowBytes], bgra + size_t(row) * rowBytes, rowBytes) != 0; };
+  int top = 0;
+  while (top < height && !differs(top))
+    ++top;
+  if (top == height)
+    return;
+  int bottom = height - 1;
+  while (!differs(bottom))
+    --bottom;
+  int left = width, right = -1;
+  for (int row = top; row <= bottom; ++row) {
+    const auto* before = reinterpret_cast<const uint32_t*>(&x.shown[size_t(row) * rowBytes]);
+    const auto* after = reinterpret_cast<const uint32_t*>(bgra + size_t(row) * rowBytes);
+    int l = 0;
+    while (l < left && before[l] == after[l])
+      ++l;
+    left = l;
+    int r = width - 1;
+    while (r > right && before[r] == after[r])
+      --r;
+    right = r;
+  }
+  for (int row = top; row <= bottom; ++row)
+    std::memcpy(&x.shown[size_t(row) * rowBytes + size_t(left) * 4], bgra + size_t(row) * rowBytes + size_t(left) * 4,
+                size_t(right - left + 1) * 4);
+  x.Put(left, top, right - left + 1, bottom - top + 1);
+  XFlush(x.display);
+}
+
+void X11Window::Resize(int width, int height)
+{
+  if (width == mX->width && height == mX->height)
+    return;
+  mX->width = width;
+  mX->height = height;
+  XResizeWindow(mX->display, mX->window, unsigned(width), unsigned(height));
+}
+
+int X11Window::Width() const { return mX->width; }
+
+int X11Window::Height() const { return mX->height; }
+
+void X11Window::SetPointerShape(PointerShape shape)
+{
+  if (mX->shape == shape)
+    return;
+  mX->shape = shape;
+  XDefineCursor(mX->display, mX->window, mX->CursorOf(shape));
+}
+
+void X11Window::WarpPointer(int x, int y) { XWarpPointer(mX->display, 0, mX->window, 0, 0, 0, 0, x, y); }
+
+} // namespace host
