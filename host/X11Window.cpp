@@ -134,8 +134,10 @@ struct X11Window::Connection
   ~Connection()
   {
     DropImage();
+    if (gc)
+      XFreeGC(display, gc);  // held on this side too
     if (display)
-      XCloseDisplay(display);  // the window, its cursors and its context go with the connection
+      XCloseDisplay(display);  // the window and its cursors go with the connection
   }
 
   // The image over the pixels shown; its data is ours, not Xlib's to free.
