@@ -16,6 +16,7 @@ namespace
 {
 
 constexpr int kCompactWidth = 304;
+constexpr int kBaseWidth = 832;
 
 // The parameters linked to the editor by invisible holders, so that a change from the host or a
 // preset reaches the editor although no visible control shows them: editor size and scale,
@@ -53,9 +54,14 @@ void Vantorelix::InitPlugControls()
   };
 }
 
+int Vantorelix::FullWidth() const
+{
+  return std::max(mSettings.guiWidth, kBaseWidth);
+}
+
 int Vantorelix::EditorWidth() const
 {
-  return mSettings.layout == 1 ? mSettings.guiWidth : kCompactWidth;
+  return mSettings.layout == 1 ? FullWidth() : kCompactWidth;
 }
 
 IGraphics* Vantorelix::MakeEditorGraphics()

@@ -26,7 +26,7 @@ void Vantorelix::RepositionControls()
   IGraphics* ui = GetUI();
   if (!ui)
     return;
-  const float w = static_cast<float>(mSettings.guiWidth);
+  const float w = static_cast<float>(FullWidth());
   const float h = static_cast<float>(mSettings.guiHeight);
   const float dW = w - kBaseWidth;
   const float dH = h - kBaseHeight;

@@ -260,6 +260,10 @@ public:
   void ShowControlGroup(ControlGroup group, bool hide);
   // The editor width for the stored width and layout: the compact editor shows the left part.
   int EditorWidth() const;
+  // The width the full editor is laid out for: the stored width, but never narrower than the
+  // base editor, which the resizer never goes below either; a narrower width from a host or a
+  // stored state would cut off the editor's right part.
+  int FullWidth() const;
   bool LayoutBuilt() const { return mLayoutBuilt != 0; }
   bool EditorReady() const { return mEditorReady != 0; }
   EditorLayoutRecords& LayoutRecords() { return mLayoutRecords; }

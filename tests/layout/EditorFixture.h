@@ -29,6 +29,11 @@ public:
   {
     Settings().guiWidth = width;
     Settings().guiHeight = height;
+    return OpenAsStored();
+  }
+  // The editor of the stored size, scale and layout.
+  vtest::HeadlessGraphics& OpenAsStored()
+  {
     // As the platform's window does once the layout is done: the controls take the values.
     OpenWindow(nullptr);
     EditorOpened();
