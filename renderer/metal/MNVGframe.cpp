@@ -1,6 +1,7 @@
 // Frame recording and submission: draw calls with their vertices, indices and fragment uniforms
 // are recorded into the current buffer set, and encoded into one render pass at the flush.
 #include "renderer/metal/MNVGcontext.h"
+#include "renderer/metal/MetalShaders.h"
 
 #include "renderer/vector/VectorState.h"
 
@@ -472,17 +473,20 @@ void MNVGcontext_vVantorelix_au::clipToScissor(int uniformOffset)
     NSUInteger* size[2] = {&rect.width, &rect.height};
     for (int axis = 0; axis < 2; axis++)
     {
-      // The mask is above 0 where |m p + t| < extent + 0.5 / scale; one pixel more each side
-      // covers rounding.
+      // The mask is above 0 where |m p + t| < extent + 0.5 / scale. Positions stray from the
+      // pixel centres by less than 15/16 of the snap, so a pixel whose centre lies where the mask
+      // is at most 1/16 of the snap is masked to 0 by the fragment functions and is left out: so
+      // are those just outside a scissor on pixel edges, and a fill's spans stay inside it.
       const double m = u.scissorMat[axis * 5], t = u.scissorMat[8 + axis];
-      const double reach = u.scissorExt[axis] + 0.5 / u.scissorScale[axis];
+      const double reach = u.scissorExt[axis] + (0.5 - kMNVGScissorSnap / 16.0) / u.scissorScale[axis];
       const double ratio = viewPortSize[axis] / static_cast<double>(view[axis]);
       const double a = (-reach - t) / m * ratio, b = (reach - t) / m * ratio;
       if (!std::isfinite(a) || !std::isfinite(b))
         continue;
+      // The pixels whose centres lie strictly between.
       const double pixels = viewPortSize[axis];
-      const double first = std::clamp(std::floor(std::min(a, b) - 0.5) - 1.0, 0.0, pixels);
-      const double end = std::clamp(std::ceil(std::max(a, b) - 0.5) + 2.0, first, pixels);
+      const double first = std::clamp(std::floor(std::min(a, b) - 0.5) + 1.0, 0.0, pixels);
+      const double end = std::clamp(std::ceil(std::max(a, b) - 0.5), first, pixels);
       *origin[axis] = static_cast<NSUInteger>(first);
       *size[axis] = static_cast<NSUInteger>(end - first);
     }

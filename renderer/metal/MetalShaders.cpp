@@ -47,15 +47,9 @@ void transform(const float* m, float x, float y, float* ox, float* oy)
 
 float clamp01(float v) { return std::clamp(v, 0.0f, 1.0f); }
 
-// The positions a fragment receives stray up to 1/512 pixel from its centre, since the rasteriser
-// places vertices on a 1/256 pixel grid. Along each axis a mask within 1/256 of 0 or 1 is therefore
-// taken as 0 or 1: a pixel inside a scissor on pixel edges is then drawn the same whether an edge
-// of the scissor lies beside it or far away, so a partial redraw shows what a full one does.
-constexpr float kScissorSnap = 1.0f / 256.0f;
-
 float scissorEdge(float m)
 {
-  return m >= 1.0f - kScissorSnap ? 1.0f : (m <= kScissorSnap ? 0.0f : m);
+  return m >= 1.0f - kMNVGScissorSnap ? 1.0f : (m <= kMNVGScissorSnap ? 0.0f : m);
 }
 
 float scissorMask(const MNVGfragUniforms& u, float x, float y)
@@ -203,10 +197,21 @@ bool coverSpan(const MNVGfragUniforms& u, const MTLFragmentSpan& span, float* co
   int first = 0, last = n - 1;
   if constexpr (kScissor)
     insideScissor(u, span, first, last);
-  if (even && first == 0 && last == n - 1)
+  auto scissorAt = [&](int i) { return scissorMask(u, varying(span, kPosX, i), varying(span, kPosY, i)); };
+  if (even)
   {
-    coverage[0] = mask;
-    return true;
+    // The fragments beyond the run inside are most often masked to 1 too: those along the edges
+    // of a scissor on pixel edges are.
+    bool one = true;
+    for (int i = 0; i < first && one; i++)
+      one = scissorAt(i) == 1.0f;
+    for (int i = last + 1; i < n && one; i++)
+      one = scissorAt(i) == 1.0f;
+    if (one)
+    {
+      coverage[0] = mask;
+      return true;
+    }
   }
   bool uniform = even;
   for (int i = 0; i < n; i++)
@@ -223,7 +228,7 @@ bool coverSpan(const MNVGfragUniforms& u, const MTLFragmentSpan& span, float* co
     }
     if (kScissor && (i < first || i > last))
     {
-      const float scissor = scissorMask(u, varying(span, kPosX, i), varying(span, kPosY, i));
+      const float scissor = scissorAt(i);
       c *= scissor;
       uniform = uniform && scissor == 1.0f;
     }

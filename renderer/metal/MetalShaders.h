@@ -7,3 +7,9 @@
 
 const void* mnvgShaderLibrary();
 size_t mnvgShaderLibrarySize();
+
+// Fragment positions stray up to 1/512 pixel from the pixel centres, since the rasteriser places
+// vertices on a 1/256 pixel grid. Along each axis the fragment functions therefore take a scissor
+// mask within this much of 0 or 1 as 0 or 1: a pixel inside a scissor on pixel edges is drawn the
+// same whether an edge of the scissor lies beside it or far away, and one outside is left alone.
+constexpr float kMNVGScissorSnap = 1.0f / 256.0f;

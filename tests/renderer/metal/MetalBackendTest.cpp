@@ -191,6 +191,47 @@ TEST_F(MetalBackendTest, ScissorGradientAndImagePaintsShadeTheirPixels)
   EXPECT_NEAR(pixel(80, 12)[0], 128, 4);  // half-way along the gradient
 }
 
+// A part of a picture drawn again under a scissor on pixel edges, as a partial redraw does: every
+// pixel inside comes out as in the whole picture, whatever edge of the shapes the scissor's edges
+// cross, and every pixel outside is left as it was.
+TEST_F(MetalBackendTest, APictureRedrawnUnderAScissorMatchesItInsideAndIsUntouchedOutside)
+{
+  const NVGcolor background = vgColorRGBA(30, 60, 90, 255);
+  auto draw = [&](const float* clip) {
+    mvgSetClearColor(ctx, background);
+    vgBeginFrame(ctx, kWidth, kHeight, 1);
+    if (clip)
+      vgSetScissor(ctx, clip[0], clip[1], clip[2], clip[3]);
+    vgBeginPath(ctx);
+    vgCircle(ctx, 40.3f, 41.7f, 29.45f);
+    vgSetFillPaint(ctx, vgLinearGradient(ctx, 10, 10, 70, 70, vgColorRGBA(250, 200, 20, 160),
+                                         vgColorRGBA(20, 120, 250, 230)));
+    vgFill(ctx);
+    vgBeginPath(ctx);
+    vgRoundedRect(ctx, 60.2f, 20.6f, 50.3f, 40.9f, 6.3f);
+    vgSetStrokeColor(ctx, vgColorRGBA(255, 255, 255, 127));
+    vgSetStrokeWidth(ctx, 1.3f);
+    vgStroke(ctx);
+    vgEndFrame(ctx);
+    std::vector<std::array<int, 4>> pixels;
+    for (int y = 0; y < kHeight; y++)
+      for (int x = 0; x < kWidth; x++)
+        pixels.push_back(pixel(x, y));
+    return pixels;
+  };
+  const std::vector<std::array<int, 4>> whole = draw(nullptr);
+  const float clip[4] = {23, 17, 61, 37};
+  const std::vector<std::array<int, 4>> part = draw(clip);
+  const std::array<int, 4> cleared{30, 60, 90, 255};
+  for (int y = 0; y < kHeight; y++)
+    for (int x = 0; x < kWidth; x++)
+    {
+      const bool inside = x >= 23 && x < 84 && y >= 17 && y < 54;
+      ASSERT_EQ(part[static_cast<size_t>(y * kWidth + x)], inside ? whole[static_cast<size_t>(y * kWidth + x)] : cleared)
+          << x << "," << y << (inside ? " inside" : " outside");
+    }
+}
+
 TEST_F(MetalBackendTest, AnImageDrawnTexelForTexelIsBlendedTexelForTexel)
 {
   // 16 x 8 texels, opaque, transparent and two partial alphas in turn, with no colour channel
