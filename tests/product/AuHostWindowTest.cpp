@@ -343,6 +343,30 @@ TEST_F(AuHostWindow, ShowsTheClickedEditorAndReportsOnClosing)
   EXPECT_EQ(plugin_test::ReadFile(Path("err.txt")), "");
 }
 
+TEST_F(AuHostWindow, ResizedTheWindowTakesTheSizeTheCornerResizerGives)
+{
+  const std::string tone = ToneFile(1.0, 1);
+  Child editor;
+  ASSERT_TRUE(StartEditor(editor, {tone}));
+  const Window window = FindWindow("Vantorelix");
+  ASSERT_NE(window, 0u) << plugin_test::ReadFile(Path("err.txt"));
+  // Larger, and smaller than the editor allows.
+  for (const auto& [width, height] : {std::array<int, 2>{1000, 600}, std::array<int, 2>{300, 200}}) {
+    const std::string size = std::to_string(width) + "x" + std::to_string(height);
+    ASSERT_EQ(Run("editor " + Quoted(tone) + " --png " + Quoted(Path("sized.png")) + " --size " + size).status, 0);
+    const Picture sized = Read(Path("sized.png"));
+    XResizeWindow(display, window, unsigned(width), unsigned(height));  // as a window manager does
+    XFlush(display);
+    // The resizer's handle in the bottom right corner shows where the editor's edge is.
+    const Area corner = {sized.width - 16, sized.height - 16, 16, 16};
+    EXPECT_TRUE(Eventually(10, [&] {
+      XWindowAttributes attributes{};
+      XGetWindowAttributes(display, window, &attributes);
+      return attributes.width == sized.width && attributes.height == sized.height && Shows(window, sized, {corner});
+    })) << size;
+  }
+}
+
 TEST_F(AuHostWindow, ClosingDuringTheFileEndsTheRunWithWhatPlayed)
 {
   constexpr double kSeconds = 30.0;
