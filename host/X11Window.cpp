@@ -322,6 +322,9 @@ std::optional<WindowInput> X11Window::Connection::Translate(XEvent& event)
   case ClientMessage:
     if (event.xclient.format != 32 || Atom(event.xclient.data.l[0]) != deleteWindow)
       return std::nullopt;
+    // Gone from the screen at once, whatever the run still does before it ends.
+    XUnmapWindow(display, window);
+    XFlush(display);
     input.kind = WindowInput::Kind::CloseAsked;
     return input;
   default:

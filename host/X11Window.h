@@ -43,7 +43,7 @@ struct WindowInput
     FocusGained,
     FocusLost,
     Resized,     // by the person (or the window manager), to width by height pixels
-    CloseAsked,
+    CloseAsked,  // the window has left the screen
   };
   Kind kind = Kind::Motion;
   int x = 0;  // pixels from the window's top left
