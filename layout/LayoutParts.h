@@ -6,6 +6,8 @@
 #include "layout/LayoutBuilder.h"
 #include "meter-ui/IVTextControlZv.h"
 
+#include <vector>
+
 class Vantorelix;
 
 // The five bands of the window background, each stretching with the window.
@@ -18,6 +20,9 @@ void BuildReadoutArea(Vantorelix& plug, LayoutBuilder& builder);
 // A text that never takes the mouse, on a transparent background.
 IVTextControlZv* Label(const iplug::igraphics::IRECT& bounds, const char* str,
                        const iplug::igraphics::IText& style);
+// Gives each text label of a group the width its text needs, as far as the controls beside it
+// allow, and a slightly smaller text where that is still too narrow. Run once the group is built.
+void FitLabels(iplug::igraphics::IGraphics& ui, const std::vector<int>& group);
 // "dB", "LU" or "LK" for a unit mode (the first for one outside the table).
 const char* UnitLabel(int unitMode);
 // The unit of a peak level: "dBFS" for sample peaks, "dBTP" for true peaks, empty otherwise.

@@ -429,4 +429,6 @@ void Vantorelix::BuildSetupPages(IGraphics& ui)
     AddSection(misc, {"CSV/Log Export Settings", 214.f, 76.f, kExportFormat});
     AddExportSwitches(misc);
   }
+  for (const std::vector<int>& page : pages)
+    FitLabels(ui, page);
 }

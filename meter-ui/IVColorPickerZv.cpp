@@ -1,9 +1,11 @@
 #include "meter-ui/IVColorPickerZv.h"
 
+#include <cmath>
 #include <cstdio>
 
 #include "framework/IPlugParameter.h"
 #include "graphics/IGraphics.h"
+#include "graphics/IGraphicsConstants.h"
 #include "meter-plugin/Vantorelix.h"
 #include "meter-ui/EditorAction.h"
 
@@ -19,6 +21,24 @@ int Pack(const IColor& c)
 IColor Unpack(int packed)
 {
   return IColor(255, (packed >> 16) & 255, (packed >> 8) & 255, packed & 255);
+}
+
+// The caption's colour on a swatch: its complement, which stands out from light, dark and vivid
+// colours, but not from greys and muted colours near the middle, whose complement lies close to
+// them; on those the caption is black or white, whichever differs more in brightness.
+IColor CaptionColor(const IColor& fill)
+{
+  // The distance between a colour and its complement is that of each component from 255 minus it.
+  const auto away = [](int component) { return static_cast<double>(2 * component - 255); };
+  const double distance = std::sqrt(away(fill.R) * away(fill.R) + away(fill.G) * away(fill.G) +
+                                    away(fill.B) * away(fill.B));
+  // Below this the caption on a muted blue or a mid grey is hard to make out.
+  constexpr double kLeastDistance = 160.0;
+  if (distance >= kLeastDistance)
+    return IColor(255, 255 - fill.R, 255 - fill.G, 255 - fill.B);
+  // Brightness on the 0..255 scale, the eye weighing green most and blue least.
+  const double brightness = 0.299 * fill.R + 0.587 * fill.G + 0.114 * fill.B;
+  return brightness > 127.5 ? kColorBlack : kColorWhite;
 }
 } // namespace
 
@@ -91,7 +111,7 @@ void IVColorPickerZv::Draw(IGraphics& g)
   if (mDrawBackground)
   {
     const IColor c = Unpack(PackedColor());
-    mText.mFGColor = IColor(255, 255 - c.R, 255 - c.G, 255 - c.B);
+    mText.mFGColor = CaptionColor(c);
     mFillPattern = IPattern(c);
     DrawStyleBackground(g, mRECT, mStyle, mFillPattern, &mBlend);
   }

@@ -265,16 +265,28 @@ TEST_F(Swatch, PickedColourTakesEffectAtOnce)
   EXPECT_EQ(Param(kColor)->Value(), 0xABCDEF);
 }
 
-TEST_F(Swatch, DrawsTheColourWithTheCaptionInItsComplement)
+TEST_F(Swatch, DrawsTheColourWithAReadableCaption)
 {
-  Param(kColor)->Set(0x10F080);
-  editor.DrawOnly(*swatch);
-  ASSERT_EQ(editor.g->texts.size(), 1u);
-  EXPECT_EQ(editor.g->texts[0].str, "Color");
-  const IColor c = editor.g->texts[0].color;
-  EXPECT_EQ(c.R, 255 - 0x10);
-  EXPECT_EQ(c.G, 255 - 0xF0);
-  EXPECT_EQ(c.B, 255 - 0x80);
+  // The complement where it stands out; black or white on greys and muted colours near the
+  // middle, whose complement is nearly the swatch's own colour.
+  struct Case
+  {
+    int fill;
+    int caption;
+  } cases[] = {
+    {0x10F080, 0xEF0F7F}, {0xFFFFFF, 0x000000}, {0x000000, 0xFFFFFF}, {0xFF382D, 0x00C7D2},
+    {0x808689, 0x000000}, {0x919898, 0x000000}, {0x5F85A7, 0xFFFFFF}, {0x7F7F7F, 0xFFFFFF},
+  };
+  for (const Case& c : cases)
+  {
+    Param(kColor)->Set(c.fill);
+    editor.g->texts.clear();
+    editor.DrawOnly(*swatch);
+    ASSERT_EQ(editor.g->texts.size(), 1u);
+    EXPECT_EQ(editor.g->texts[0].str, "Color");
+    const IColor t = editor.g->texts[0].color;
+    EXPECT_EQ((t.R << 16) | (t.G << 8) | t.B, c.caption) << std::hex << c.fill;
+  }
 }
 
 struct Resizer : ::testing::Test

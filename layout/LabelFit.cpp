@@ -1,0 +1,114 @@
+// Labels placed for another system's fonts: where a text is wider than its rectangle it would be
+// clipped, and where it reaches what stands beside it the two run together. Each label is given
+// the room it needs, as far as its neighbours allow, and a slightly smaller text where even that
+// room is too narrow.
+
+#include "controls/ITextControls.h"
+#include "layout/LayoutParts.h"
+
+#include <algorithm>
+#include <cmath>
+#include <limits>
+
+using namespace iplug::igraphics;
+
+namespace
+{
+
+// Kept clear between a label's text and whatever stands beside it.
+constexpr float kLabelGap = 3.f;
+// Below this a text is no longer comfortably read; a label that needs less keeps this size.
+constexpr float kSmallestTextSize = 9.f;
+
+float TextWidth(const IGraphics& ui, const ITextControl& label, const IText& style)
+{
+  IRECT measured = label.GetRECT();
+  ui.MeasureText(style, label.GetStr(), measured);
+  return measured.W();
+}
+
+// Side by side: the two share at least half of the label's height.
+bool BesideEachOther(const IRECT& label, const IRECT& other)
+{
+  const float shared = std::min(label.B, other.B) - std::max(label.T, other.T);
+  return shared >= label.H() / 2.f;
+}
+
+// How far left and right the label's text may reach: up to a control beside it less the gap; up
+// to the middle of the space between two labels, which may both grow into it.
+void Room(const IGraphics& ui, const std::vector<int>& group, int index, float& left, float& right)
+{
+  const IRECT& r = ui.GetControl(index)->GetRECT();
+  left = -std::numeric_limits<float>::infinity();
+  right = std::numeric_limits<float>::infinity();
+  for (int other : group)
+  {
+    const IControl* control = ui.GetControl(other);
+    if (other == index || !control)
+      continue;
+    const IRECT& q = control->GetRECT();
+    // The page's own panel and other frames round the label are not beside it.
+    if (q.Empty() || q.Contains(r) || !BesideEachOther(r, q))
+      continue;
+    const bool label = dynamic_cast<const ITextControl*>(control) != nullptr;
+    if (q.MW() > r.MW())
+      right = std::min(right, (label ? (r.R + q.L) / 2.f : q.L) - kLabelGap / (label ? 2.f : 1.f));
+    else
+      left = std::max(left, (label ? (q.R + r.L) / 2.f : q.R) + kLabelGap / (label ? 2.f : 1.f));
+  }
+}
+
+// The rectangle the text needs, placed as its alignment places it in the label's rectangle.
+IRECT Needed(const IRECT& r, EAlign align, float width)
+{
+  switch (align)
+  {
+    case EAlign::Center:
+    {
+      const float half = std::max(width, r.W()) / 2.f;
+      return IRECT(r.MW() - half, r.T, r.MW() + half, r.B);
+    }
+    case EAlign::Far: return IRECT(std::min(r.L, r.R - width), r.T, r.R, r.B);
+    default: return IRECT(r.L, r.T, std::max(r.R, r.L + width), r.B);
+  }
+}
+
+// The widest text that fits the room with the label's alignment.
+float RoomWidth(const IRECT& r, EAlign align, float left, float right)
+{
+  switch (align)
+  {
+    case EAlign::Center: return 2.f * std::min(r.MW() - left, right - r.MW());
+    case EAlign::Far: return r.R - left;
+    default: return right - r.L;
+  }
+}
+
+} // namespace
+
+void FitLabels(IGraphics& ui, const std::vector<int>& group)
+{
+  for (int index : group)
+  {
+    auto* label = dynamic_cast<ITextControl*>(ui.GetControl(index));
+    if (!label || !label->GetStr()[0])
+      continue;
+    const IRECT r = label->GetRECT();
+    IText style = label->GetText();
+    float left = 0.f, right = 0.f;
+    Room(ui, group, index, left, right);
+    const float room = RoomWidth(r, style.mAlign, left, right);
+    float width = TextWidth(ui, *label, style);
+    if (width > room && style.mSize > kSmallestTextSize)
+    {
+      // In half points from the size that would fit were widths proportional to it, which the
+      // glyphs' whole-pixel advances make them only nearly.
+      style.mSize = std::max(kSmallestTextSize, std::floor(style.mSize * room / width * 2.f) / 2.f);
+      while ((width = TextWidth(ui, *label, style)) > room && style.mSize > kSmallestTextSize)
+        style.mSize -= 0.5f;
+      label->SetText(style);
+    }
+    if (width > r.W())
+      label->SetTargetAndDrawRECTs(Needed(r, style.mAlign, width));
+  }
+}
