@@ -275,11 +275,20 @@ void IBPresetMenuZv::Draw(IGraphics& g)
   current = current ? current : "";
   // At most 255 bytes of it, cut between characters.
   const std::string name(current, utf8::CutLength(current, 255));
-  WDL_String shown;
-  ShortenName(shown, name.c_str(), mMaxNameLength);
   IText text = mText;
   if (mOverClick)
     text.mFGColor = IColor(text.mFGColor.A, 255, 255, 255);
+  // A name of wide letters can overflow the text rectangle even at the length limit and would be
+  // clipped at both ends; it is shortened further, down to the shortest form with " ... ".
+  constexpr int kShortestShortened = 7;
+  WDL_String shown;
+  for (int length = mMaxNameLength;; --length)
+  {
+    ShortenName(shown, name.c_str(), length);
+    IRECT measured = mTextRect;
+    if (length <= kShortestShortened || g.MeasureText(text, shown.Get(), measured) <= mTextRect.W())
+      break;
+  }
   g.DrawText(text, shown.Get(), mTextRect);
   SetTooltip(("Preset menu: " + name).c_str());
 }

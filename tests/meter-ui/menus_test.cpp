@@ -272,6 +272,17 @@ TEST_F(PresetMenu, DrawsTheShortenedNameWhiteUnderThePointerWithTheFullNameAsToo
   plug.ui->Reset();
   menu->Draw(*plug.ui);
   EXPECT_EQ(plug.ui->texts[0].color, IColor(255, 255, 255, 255));
+
+  // Too wide for the text rectangle at the length limit (this graphics measures 8 points a byte,
+  // the rectangle holds 28): shortened further until it fits, not clipped at both ends.
+  std::string wide;
+  for (int i = 0; i < 40; ++i)
+    wide += "\xC3\x84";
+  plug.GetPreset(0)->SetName(wide.c_str());
+  plug.ui->Reset();
+  menu->Draw(*plug.ui);
+  ASSERT_EQ(plug.ui->texts.size(), 1u);
+  EXPECT_EQ(plug.ui->texts[0].str, wide.substr(0, 12) + " ... " + wide.substr(0, 10));
 }
 
 TEST(PresetName, ShortenedAtCharacters)
