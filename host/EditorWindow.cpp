@@ -8,6 +8,7 @@
 #include "platform/CoreGraphics/CGDisplay.h"
 #include "platform/Metal/CAMetalLayer.h"
 
+#include <signal.h>
 #include <spawn.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -30,6 +31,42 @@ constexpr double kFrameSeconds = 1.0 / 60.0;
 // Presses of a button this close in time and place count up as a double (triple...) click.
 constexpr unsigned long kMultiClickMs = 400;
 constexpr int kMultiClickPixels = 4;
+
+// Set when the program is asked to end; the window's loop takes it as the window closing.
+volatile sig_atomic_t gEndAsked = 0;
+
+void AskToEnd(int) { gEndAsked = 1; }
+
+// Ctrl-C (SIGINT) and a request to end (SIGTERM) close the window while it is open, so the run
+// still reports what was played. The first only: a second ends the program as usual, for a run
+// that no longer answers.
+class EndSignals
+{
+public:
+  EndSignals()
+  {
+    gEndAsked = 0;
+    struct sigaction asked = {};
+    asked.sa_handler = AskToEnd;
+    sigemptyset(&asked.sa_mask);
+    asked.sa_flags = SA_RESETHAND;
+    sigaction(SIGINT, &asked, &mInterrupt);
+    sigaction(SIGTERM, &asked, &mTerminate);
+  }
+  ~EndSignals()
+  {
+    sigaction(SIGINT, &mInterrupt, nullptr);
+    sigaction(SIGTERM, &mTerminate, nullptr);
+  }
+  EndSignals(const EndSignals&) = delete;
+  EndSignals& operator=(const EndSignals&) = delete;
+
+  bool Asked() const { return gEndAsked != 0; }
+
+private:
+  struct sigaction mInterrupt = {};
+  struct sigaction mTerminate = {};
+};
 
 double Since(Clock::time_point start) { return std::chrono::duration<double>(Clock::now() - start).count(); }
 
@@ -120,8 +157,9 @@ std::string OneLine(std::string text)
 }
 
 // The person at the window: message boxes are told on stderr and take their default button; file
-// and colour dialogs are zenity's. Menus that pop up are dismissed, and text is typed into the
-// editor's fields through the window's keys.
+// and colour dialogs are zenity's. The editor draws its own menus and value fields, which the
+// window's mouse and keys reach; a native menu, which only an editor without them pops up, is
+// dismissed.
 class WindowPerson : public platform::Person
 {
 public:
@@ -202,6 +240,9 @@ public:
     return "";
   }
 
+  // Empty, or why the window went before the person closed it.
+  std::string Problem() const { return mWindow.Lost() ? "the connection to the X display was lost" : ""; }
+
   // Serves the window until the wall clock reaches the time of the audio rendered; false once the
   // person closed it.
   bool Play(double seconds)
@@ -248,10 +289,19 @@ private:
 
   void Serve()
   {
+    if (mEndSignals.Asked()) {
+      mWindow.Hide();
+      mClosed = true;
+      return;
+    }
     while (std::optional<WindowInput> input = mWindow.NextInput()) {
       Deliver(*input);
       if (mClosed)
         return;
+    }
+    if (mWindow.Lost()) {
+      mClosed = true;
+      return;
     }
     FollowPointer();
     ShowFrame();
@@ -356,6 +406,7 @@ private:
   EditorHost mEditor;
   X11Window mWindow;
   WindowPerson mPerson;
+  EndSignals mEndSignals;
   std::string mTitle;
   Clock::time_point mStart;
   bool mClosed = false;
@@ -382,7 +433,9 @@ std::string EditorWindow(AudioUnit unit, const MeasureOptions& measure, const st
       editor.Linger();
     return std::string();
   };
-  return Measure(unit, measure, stages);
+  if (std::string problem = Measure(unit, measure, stages); !problem.empty())
+    return problem;
+  return editor.Problem();  // after the report and the files, which cover what was played
 }
 
 } // namespace host

@@ -127,6 +127,10 @@ unsigned FontCursorShape(PointerShape shape)
   }
 }
 
+// Xlib's answer to a broken connection ends the program; it must return for the run to end as a
+// run does, with what was measured.
+int LetTheConnectionGo(Display*) { return 0; }
+
 } // namespace
 
 struct X11Window::Connection
@@ -136,8 +140,21 @@ struct X11Window::Connection
     DropImage();
     if (gc)
       XFreeGC(display, gc);  // held on this side too
-    if (display)
-      XCloseDisplay(display);  // the window and its cursors go with the connection
+    if (!display)
+      return;
+    XCloseDisplay(display);  // the window and its cursors go with the connection; safe once broken
+    XSetIOErrorHandler(previousIOErrorHandler);
+  }
+
+  // Called by Xlib when the connection broke, in place of ending the program. Xlib then returns
+  // from the call that met the break, and asks nothing more of the server.
+  static void Broke(Display*, void* connection) { static_cast<Connection*>(connection)->lost = true; }
+
+  // Off the screen at once.
+  void Hide()
+  {
+    XUnmapWindow(display, window);
+    XFlush(display);
   }
 
   // The image over the pixels shown; its data is ours, not Xlib's to free.
@@ -191,6 +208,8 @@ struct X11Window::Connection
   int shownHeight = 0;
   std::map<PointerShape, Cursor> cursors;
   std::optional<PointerShape> shape;
+  XIOErrorHandler previousIOErrorHandler = nullptr;
+  bool lost = false;
 };
 
 X11Window::X11Window() : mX(std::make_unique<Connection>()) {}
@@ -206,6 +225,8 @@ std::string X11Window::Open(const std::string& title, int width, int height)
                          : "cannot open a window: no X display (DISPLAY is not set)";
   }
   mX->display = display;
+  mX->previousIOErrorHandler = XSetIOErrorHandler(LetTheConnectionGo);
+  XSetIOErrorExitHandler(display, &Connection::Broke, mX.get());
   const int screen = DefaultScreen(display);
   Visual* visual = DefaultVisual(display, screen);
   const int depth = DefaultDepth(display, screen);
@@ -322,9 +343,7 @@ std::optional<WindowInput> X11Window::Connection::Translate(XEvent& event)
   case ClientMessage:
     if (event.xclient.format != 32 || Atom(event.xclient.data.l[0]) != deleteWindow)
       return std::nullopt;
-    // Gone from the screen at once, whatever the run still does before it ends.
-    XUnmapWindow(display, window);
-    XFlush(display);
+    Hide();  // whatever the run still does before it ends
     input.kind = WindowInput::Kind::CloseAsked;
     return input;
   default:
@@ -334,7 +353,8 @@ std::optional<WindowInput> X11Window::Connection::Translate(XEvent& event)
 
 std::optional<WindowInput> X11Window::NextInput()
 {
-  while (XPending(mX->display) > 0) {
+  // A broken connection has no events to give; reading on would fail.
+  while (!mX->lost && XPending(mX->display) > 0) {
     XEvent event;
     XNextEvent(mX->display, &event);
     if (std::optional<WindowInput> input = mX->Translate(event))
@@ -346,7 +366,7 @@ std::optional<WindowInput> X11Window::NextInput()
 void X11Window::Wait(double seconds)
 {
   XFlush(mX->display);
-  if (XPending(mX->display) > 0 || seconds <= 0)
+  if (mX->lost || XPending(mX->display) > 0 || seconds <= 0)
     return;
   pollfd connection{ConnectionNumber(mX->display), POLLIN, 0};
   poll(&connection, 1, int(std::ceil(seconds * 1000)));
@@ -407,6 +427,10 @@ void X11Window::Resize(int width, int height)
   mX->height = height;
   XResizeWindow(mX->display, mX->window, unsigned(width), unsigned(height));
 }
+
+void X11Window::Hide() { mX->Hide(); }
+
+bool X11Window::Lost() const { return mX->lost; }
 
 int X11Window::Width() const { return mX->width; }
 

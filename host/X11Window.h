@@ -82,6 +82,11 @@ public:
   // goes to the server.
   void Show(const uint8_t* bgra, int width, int height);
   void Resize(int width, int height);
+  // Takes the window off the screen at once, before the run ends.
+  void Hide();
+  // Whether the connection to the display broke (the server ended, or the network went); from
+  // then on no input comes and nothing shown reaches the screen.
+  bool Lost() const;
   int Width() const;
   int Height() const;
   void SetPointerShape(PointerShape shape);

@@ -1,6 +1,7 @@
-// au-host editor --window on a virtual X display: the live editor a person sees, clicked through
-// the X server and read back from it, shows what the picture of the same click shows; closing the
-// window ends the run with the measurement.
+// au-host editor --window on a virtual X display: the live editor a person sees, clicked and typed
+// into through the X server and read back from it, shows what the picture of the same settings
+// shows; closing the window, Ctrl-C or a request to end ends the run with the measurement, and a
+// display that goes away ends it with an error after the measurement.
 
 #include "Picture.h"
 #include "ShellRun.h"
@@ -29,6 +30,7 @@
 // Last: Xlib's macros would rename what follows.
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
+#include <X11/keysym.h>
 
 extern char** environ;
 
@@ -60,8 +62,10 @@ public:
   Child() = default;
   Child(const Child&) = delete;
   Child& operator=(const Child&) = delete;
+  ~Child() { End(); }
+
   // Asked to end first, so that a server leaves no lock behind.
-  ~Child()
+  void End()
   {
     if (mPid <= 0)
       return;
@@ -69,8 +73,11 @@ public:
     if (!Wait(5)) {
       kill(mPid, SIGKILL);
       waitpid(mPid, nullptr, 0);
+      mPid = 0;
     }
   }
+
+  void Signal(int signal) { kill(mPid, signal); }
 
   // The environment is this process's with the settings given added or replaced; descriptors not
   // marked close-on-exec stay open in the program.
@@ -132,6 +139,21 @@ struct Area
 };
 const Area kProbes[] = {{628, 65, 1, 1}, {812, 113, 1, 1}, {700, 240, 1, 1}};
 constexpr Area kTimeReadout = {160, 92, 120, 30};
+// The preset drop-down in the top bar, where the loaded preset's name shows, and the top row of
+// the menu it opens; its "Factory" item, the top row of the sub-menu that item opens over the top
+// bar, and a factory preset in it.
+constexpr int kPresetsX = 670, kPresetsY = 23;
+constexpr Area kPresetName = {560, 8, 220, 30};
+constexpr Area kPresetMenuTop = {625, 38, 120, 14};
+constexpr int kFactoryX = 660, kFactoryY = 140;
+constexpr Area kFactoryMenuTop = {470, 12, 100, 14};
+constexpr int kFactoryPresetX = 510, kFactoryPresetY = 134;
+// The setup button, and the value field of the first setup page's short-term window.
+constexpr int kSetupX = 458, kSetupY = 18;
+constexpr int kFieldX = 460, kFieldY = 131;
+constexpr Area kField = {430, 121, 60, 20};
+
+std::string Point(int x, int y) { return std::to_string(x) + "," + std::to_string(y); }
 
 // au-host run as a person runs it, in a home and a folder of the test's own.
 class AuHostWindowCommand : public ::testing::Test
@@ -143,6 +165,15 @@ protected:
   }
 
   std::string Path(const std::string& name) const { return folder + "/" + name; }
+
+  // The picture au-host editor --png writes of the file with the arguments added; empty when the
+  // run failed.
+  Picture EditorPicture(const std::string& file, const std::string& name, const std::string& arguments = "")
+  {
+    if (Run("editor " + Quoted(file) + " --png " + Quoted(Path(name)) + " " + arguments).status != 0)
+      return {};
+    return Read(Path(name));
+  }
 
   std::string folder = plugin_test::TempFolder();
   std::string home = folder + ".home";
@@ -226,25 +257,52 @@ protected:
     return found;
   }
 
+  // The window's pixels over the area, row by row; none when they cannot be read.
+  std::vector<Colour> Pixels(Window window, const Area& area)
+  {
+    XImage* image =
+      XGetImage(display, window, area.x, area.y, unsigned(area.width), unsigned(area.height), AllPlanes, ZPixmap);
+    if (!image)
+      return {};
+    std::vector<Colour> pixels;
+    for (int y = 0; y < area.height; ++y)
+      for (int x = 0; x < area.width; ++x) {
+        const unsigned long pixel = XGetPixel(image, x, y);
+        pixels.push_back({uint8_t(pixel >> 16), uint8_t(pixel >> 8), uint8_t(pixel)});
+      }
+    XDestroyImage(image);
+    return pixels;
+  }
+
+  static std::vector<Colour> Pixels(const Picture& picture, const Area& area)
+  {
+    std::vector<Colour> pixels;
+    for (int y = 0; y < area.height; ++y)
+      for (int x = 0; x < area.width; ++x)
+        pixels.push_back(picture.At(area.x + x, area.y + y));
+    return pixels;
+  }
+
   // Whether the window shows the picture's pixels over the areas.
   bool Shows(Window window, const Picture& picture, std::initializer_list<Area> areas)
   {
-    for (const Area& area : areas) {
-      XImage* image = XGetImage(display, window, area.x, area.y, unsigned(area.width), unsigned(area.height), AllPlanes,
-                                ZPixmap);
-      if (!image)
-        return false;
-      bool same = true;
-      for (int y = 0; y < area.height && same; ++y)
-        for (int x = 0; x < area.width && same; ++x) {
-          const unsigned long pixel = XGetPixel(image, x, y);
-          same = Colour{uint8_t(pixel >> 16), uint8_t(pixel >> 8), uint8_t(pixel)} == picture.At(area.x + x, area.y + y);
-        }
-      XDestroyImage(image);
-      if (!same)
-        return false;
-    }
-    return true;
+    return std::all_of(areas.begin(), areas.end(),
+                       [&](const Area& area) { return Pixels(window, area) == Pixels(picture, area); });
+  }
+
+  // Waits until the area differs from the picture and then holds still for a tenth of a second,
+  // as what opened there has ended its animation; whether it did.
+  bool Opens(Window window, const Picture& picture, const Area& area)
+  {
+    if (!Eventually(10, [&] { return !Shows(window, picture, {area}); }))
+      return false;
+    std::vector<Colour> before = Pixels(window, area);
+    return Eventually(10, [&] {
+      std::this_thread::sleep_for(std::chrono::milliseconds(100));
+      std::vector<Colour> now = Pixels(window, area);
+      std::swap(now, before);
+      return now == before;
+    });
   }
 
   void Send(Window window, XEvent event, long mask)
@@ -253,7 +311,9 @@ protected:
     XFlush(display);
   }
 
-  void Click(Window window, int x, int y)
+  // A press and a release of the left button; a double click is two of them within a moment. Clicks
+  // apart in time are a second apart on the server's clock, as a person's are.
+  void Click(Window window, int x, int y, int times = 1)
   {
     XEvent event{};
     event.xbutton.window = window;
@@ -262,11 +322,46 @@ protected:
     event.xbutton.y = y;
     event.xbutton.button = Button1;
     event.xbutton.same_screen = 1;
-    event.type = ButtonPress;
-    Send(window, event, ButtonPressMask);
-    event.type = ButtonRelease;
-    event.xbutton.state = Button1Mask;
-    Send(window, event, ButtonReleaseMask);
+    serverTime += 1000;
+    for (int time = 0; time < times; ++time) {
+      event.xbutton.time = serverTime += 50;
+      event.type = ButtonPress;
+      event.xbutton.state = 0;
+      Send(window, event, ButtonPressMask);
+      event.type = ButtonRelease;
+      event.xbutton.state = Button1Mask;
+      Send(window, event, ButtonReleaseMask);
+    }
+  }
+
+  void Move(Window window, int x, int y)
+  {
+    XEvent event{};
+    event.type = MotionNotify;
+    event.xmotion.window = window;
+    event.xmotion.root = DefaultRootWindow(display);
+    event.xmotion.x = x;
+    event.xmotion.y = y;
+    event.xmotion.time = serverTime += 50;
+    event.xmotion.same_screen = 1;
+    Send(window, event, PointerMotionMask);
+  }
+
+  // Presses and releases the keys, one after the other.
+  void Type(Window window, std::initializer_list<KeySym> keys)
+  {
+    for (const KeySym key : keys) {
+      XEvent event{};
+      event.xkey.window = window;
+      event.xkey.root = DefaultRootWindow(display);
+      event.xkey.keycode = XKeysymToKeycode(display, key);
+      event.xkey.time = serverTime += 50;
+      event.xkey.same_screen = 1;
+      event.type = KeyPress;
+      Send(window, event, KeyPressMask);
+      event.type = KeyRelease;
+      Send(window, event, KeyReleaseMask);
+    }
   }
 
   void AskToClose(Window window)
@@ -300,6 +395,7 @@ protected:
   Child server;
   std::string displayName;
   Display* display = nullptr;
+  Time serverTime = 0;
 };
 
 TEST_F(AuHostWindow, ShowsTheClickedEditorAndReportsOnClosing)
@@ -308,11 +404,9 @@ TEST_F(AuHostWindow, ShowsTheClickedEditorAndReportsOnClosing)
   const std::string tone = ToneFile(kSeconds, 1);
   const product_test::ShellRun measured = Run("measure " + Quoted(tone));
   ASSERT_EQ(measured.status, 0) << plugin_test::ReadFile(Path("stderr.txt"));
-  ASSERT_EQ(Run("editor " + Quoted(tone) + " --png " + Quoted(Path("meters.png"))).status, 0);
-  ASSERT_EQ(Run("editor " + Quoted(tone) + " --png " + Quoted(Path("graph.png")) + " --click " + std::to_string(kGraphX) + "," +
-                std::to_string(kGraphY)).status,
-            0);
-  const Picture meters = Read(Path("meters.png")), graph = Read(Path("graph.png"));
+  const Picture meters = EditorPicture(tone, "meters.png");
+  const Picture graph = EditorPicture(tone, "graph.png", "--click " + Point(kGraphX, kGraphY));
+  ASSERT_GT(meters.width * graph.width, 0) << plugin_test::ReadFile(Path("stderr.txt"));
   for (const Area& probe : kProbes)
     ASSERT_NE(meters.At(probe.x, probe.y), graph.At(probe.x, probe.y)) << "probe " << probe.x << "," << probe.y;
 
@@ -353,8 +447,8 @@ TEST_F(AuHostWindow, ResizedTheWindowTakesTheSizeTheCornerResizerGives)
   // Larger, and smaller than the editor allows.
   for (const auto& [width, height] : {std::array<int, 2>{1000, 600}, std::array<int, 2>{300, 200}}) {
     const std::string size = std::to_string(width) + "x" + std::to_string(height);
-    ASSERT_EQ(Run("editor " + Quoted(tone) + " --png " + Quoted(Path("sized.png")) + " --size " + size).status, 0);
-    const Picture sized = Read(Path("sized.png"));
+    const Picture sized = EditorPicture(tone, "sized.png", "--size " + size);
+    ASSERT_GT(sized.width, 0) << plugin_test::ReadFile(Path("stderr.txt"));
     XResizeWindow(display, window, unsigned(width), unsigned(height));  // as a window manager does
     XFlush(display);
     // The resizer's handle in the bottom right corner shows where the editor's edge is.
@@ -367,40 +461,145 @@ TEST_F(AuHostWindow, ResizedTheWindowTakesTheSizeTheCornerResizerGives)
   }
 }
 
-TEST_F(AuHostWindow, ClosingDuringTheFileEndsTheRunWithWhatPlayed)
+TEST_F(AuHostWindow, APresetIsChosenInTheMenuAndAClickBesideTheMenuChoosesNothing)
 {
-  constexpr double kSeconds = 30.0;
-  const std::string tone = ToneFile(kSeconds, 2);
+  const std::string tone = ToneFile(1.0, 1);
+  const Picture untouched = EditorPicture(tone, "untouched.png");
+  ASSERT_GT(untouched.width, 0) << plugin_test::ReadFile(Path("stderr.txt"));
   Child editor;
-  ASSERT_TRUE(StartEditor(editor, {tone, "--out", Path("played.wav")}));
+  ASSERT_TRUE(StartEditor(editor, {tone, "--state-out", Path("state.bin")}));
   const Window window = FindWindow("Vantorelix");
   ASSERT_NE(window, 0u) << plugin_test::ReadFile(Path("err.txt"));
+  const auto meters = {kPresetName, kPresetMenuTop, kProbes[0], kProbes[1], kProbes[2]};
+  ASSERT_TRUE(Eventually(10, [&] { return Shows(window, untouched, meters); })) << "the editor never showed";
+
+  // A click beside the open menu, on the graph button, closes the menu and reaches nothing under it.
+  Click(window, kPresetsX, kPresetsY);
+  ASSERT_TRUE(Opens(window, untouched, kPresetMenuTop)) << "the preset menu did not open";
+  Click(window, kGraphX, kGraphY);
+  std::this_thread::sleep_for(std::chrono::milliseconds(500));
+  EXPECT_TRUE(Eventually(10, [&] { return Shows(window, untouched, meters); })) << "the click beside the menu did something";
+
+  // Down the factory presets' sub-menu, as a person's pointer goes.
+  Click(window, kPresetsX, kPresetsY);
+  ASSERT_TRUE(Opens(window, untouched, kPresetMenuTop)) << "the preset menu did not open again";
+  Move(window, kFactoryX, kFactoryY);
+  ASSERT_TRUE(Opens(window, untouched, kFactoryMenuTop)) << "the factory presets did not open";
+  Move(window, kFactoryPresetX, kFactoryPresetY);
+  Click(window, kFactoryPresetX, kFactoryPresetY);
+  ASSERT_TRUE(Eventually(10, [&] {
+    return Shows(window, untouched, {kPresetMenuTop, kFactoryMenuTop}) && !Shows(window, untouched, {kPresetName});
+  })) << "no preset was loaded";
+  const std::vector<Colour> loaded = Pixels(window, kPresetName);
   AskToClose(window);
   const std::optional<int> status = editor.Wait(20);
   ASSERT_TRUE(status.has_value()) << "the window did not close";
   EXPECT_EQ(*status, 0) << plugin_test::ReadFile(Path("err.txt"));
-  EXPECT_NE(plugin_test::ReadFile(Path("out.txt")).find("OUT:IL: "), std::string::npos);
 
-  // The processed audio is the start of the file, as far as it played, on every channel.
-  AudioFileBuffer source, played;
+  // The state saved holds the preset: the editor opened from it shows its name.
+  const Picture restored = EditorPicture(tone, "restored.png", "--state-in " + Quoted(Path("state.bin")));
+  ASSERT_GT(restored.width, 0) << plugin_test::ReadFile(Path("stderr.txt"));
+  EXPECT_EQ(Pixels(restored, kPresetName), loaded);
+}
+
+TEST_F(AuHostWindow, AValueTypedIntoASetupFieldAppliesOnReturnAndNotOnEscape)
+{
+  const std::string tone = ToneFile(1.0, 1);
+  const std::string setup = "--click " + Point(kSetupX, kSetupY);
+  const Picture before = EditorPicture(tone, "setup.png", setup);
+  const Picture typed = EditorPicture(tone, "typed.png", "--set " + Quoted("SL Integration Time=2500") + " " + setup);
+  ASSERT_GT(before.width * typed.width, 0) << plugin_test::ReadFile(Path("stderr.txt"));
+  ASSERT_NE(Pixels(before, kField), Pixels(typed, kField));
+  Child editor;
+  ASSERT_TRUE(StartEditor(editor, {tone}));
+  const Window window = FindWindow("Vantorelix");
+  ASSERT_NE(window, 0u) << plugin_test::ReadFile(Path("err.txt"));
+  Click(window, kSetupX, kSetupY);
+  ASSERT_TRUE(Eventually(10, [&] { return Shows(window, before, {kField}); })) << "the setup page never showed";
+
+  const std::pair<KeySym, const Picture*> endings[] = {{XK_Escape, &before}, {XK_Return, &typed}};
+  for (const auto& [key, shown] : endings) {
+    SCOPED_TRACE(key == XK_Escape ? "escape" : "return");
+    Click(window, kFieldX, kFieldY, 2);
+    ASSERT_TRUE(Opens(window, before, kField)) << "the field did not open for typing";
+    Type(window, {XK_2, XK_5, XK_0, XK_0, key});
+    Move(window, kSetupX, kSetupY);  // where the pictures leave the pointer
+    EXPECT_TRUE(Eventually(10, [&] { return Shows(window, *shown, {kField}); }));
+  }
+}
+
+TEST_F(AuHostWindow, ClosingCtrlCOrARequestToEndDuringTheFileEndsTheRunWithWhatPlayed)
+{
+  constexpr double kSeconds = 30.0;
+  const std::string tone = ToneFile(kSeconds, 2);
+  AudioFileBuffer source;
   audioFileInit(&source);
-  audioFileInit(&played);
   ASSERT_EQ(audioFileRead(&source, tone.c_str(), 0, 0, false), 0);
-  ASSERT_EQ(audioFileRead(&played, Path("played.wav").c_str(), 0, 0, false), 0);
-  const uint32_t frames = audioFileFrames(&played);
-  EXPECT_GT(frames, 0u);
-  EXPECT_LT(frames, audioFileFrames(&source));
-  ASSERT_EQ(audioFileChannels(&played), 2);
-  for (uint32_t c = 0; c < 2; ++c) {
-    const float* in = audioFileChannel(&source, c, true);
-    const float* out = audioFileChannel(&played, c, true);
-    ASSERT_TRUE(in && out);
-    for (uint32_t n = 0; n < frames; n += 97)
-      ASSERT_EQ(out[n], in[n]) << "channel " << c << ", frame " << n;
-    audioFileChannel(&source, c, false);
-    audioFileChannel(&played, c, false);
+  struct Ending
+  {
+    const char* name;
+    std::function<void(Child&, Window)> end;
+  };
+  const Ending endings[] = {
+    {"closing the window", [&](Child&, Window window) { AskToClose(window); }},
+    {"Ctrl-C", [](Child& editor, Window) { editor.Signal(SIGINT); }},
+    {"a request to end", [](Child& editor, Window) { editor.Signal(SIGTERM); }},
+  };
+  for (const Ending& ending : endings) {
+    SCOPED_TRACE(ending.name);
+    std::remove(Path("played.wav").c_str());
+    std::remove(Path("state.bin").c_str());
+    Child editor;
+    ASSERT_TRUE(StartEditor(editor, {tone, "--out", Path("played.wav"), "--state-out", Path("state.bin")}));
+    const Window window = FindWindow("Vantorelix");
+    ASSERT_NE(window, 0u) << plugin_test::ReadFile(Path("err.txt"));
+    ending.end(editor, window);
+    const std::optional<int> status = editor.Wait(20);
+    ASSERT_TRUE(status.has_value()) << "the run did not end";
+    EXPECT_EQ(*status, 0) << plugin_test::ReadFile(Path("err.txt"));
+    EXPECT_NE(plugin_test::ReadFile(Path("out.txt")).find("OUT:IL: "), std::string::npos);
+    EXPECT_FALSE(plugin_test::ReadFile(Path("state.bin")).empty());
+
+    // The processed audio is the start of the file, as far as it played, on every channel.
+    AudioFileBuffer played;
+    audioFileInit(&played);
+    ASSERT_EQ(audioFileRead(&played, Path("played.wav").c_str(), 0, 0, false), 0);
+    const uint32_t frames = audioFileFrames(&played);
+    EXPECT_GT(frames, 0u);
+    EXPECT_LT(frames, audioFileFrames(&source));
+    ASSERT_EQ(audioFileChannels(&played), 2);
+    for (uint32_t c = 0; c < 2; ++c) {
+      const float* in = audioFileChannel(&source, c, true);
+      const float* out = audioFileChannel(&played, c, true);
+      ASSERT_TRUE(in && out);
+      for (uint32_t n = 0; n < frames; n += 97)
+        ASSERT_EQ(out[n], in[n]) << "channel " << c << ", frame " << n;
+      audioFileChannel(&source, c, false);
+      audioFileChannel(&played, c, false);
+    }
+    audioFileFree(&played);
   }
   audioFileFree(&source);
+}
+
+TEST_F(AuHostWindow, ADisplayThatGoesAwayEndsTheRunWithAnErrorAfterTheMeasurement)
+{
+  const std::string tone = ToneFile(30.0, 1);
+  Child editor;
+  ASSERT_TRUE(StartEditor(editor, {tone, "--out", Path("played.wav")}));
+  ASSERT_NE(FindWindow("Vantorelix"), 0u) << plugin_test::ReadFile(Path("err.txt"));
+  XCloseDisplay(display);  // the test's own connection would end the test with the server
+  display = nullptr;
+  server.End();
+  const std::optional<int> status = editor.Wait(20);
+  ASSERT_TRUE(status.has_value()) << "the run did not end";
+  EXPECT_EQ(*status, 1);
+  EXPECT_EQ(plugin_test::ReadFile(Path("err.txt")), "au-host: the connection to the X display was lost\n");
+  EXPECT_NE(plugin_test::ReadFile(Path("out.txt")).find("OUT:IL: "), std::string::npos);
+  AudioFileBuffer played;
+  audioFileInit(&played);
+  EXPECT_EQ(audioFileRead(&played, Path("played.wav").c_str(), 0, 0, true), 0);
+  EXPECT_GT(audioFileFrames(&played), 0u);
   audioFileFree(&played);
 }
 
