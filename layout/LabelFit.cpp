@@ -88,27 +88,38 @@ float RoomWidth(const IRECT& r, EAlign align, float left, float right)
 
 void FitLabels(IGraphics& ui, const std::vector<int>& group)
 {
+  // Every room is taken from the rectangles as placed, before any label has grown, so that a
+  // label's room does not depend on which of its neighbours was fitted first.
+  struct Fit
+  {
+    ITextControl* label;
+    float room;
+  };
+  std::vector<Fit> fits;
   for (int index : group)
   {
     auto* label = dynamic_cast<ITextControl*>(ui.GetControl(index));
     if (!label || !label->GetStr()[0])
       continue;
-    const IRECT r = label->GetRECT();
-    IText style = label->GetText();
     float left = 0.f, right = 0.f;
     Room(ui, group, index, left, right);
-    const float room = RoomWidth(r, style.mAlign, left, right);
-    float width = TextWidth(ui, *label, style);
-    if (width > room && style.mSize > kSmallestTextSize)
+    fits.push_back({label, RoomWidth(label->GetRECT(), label->GetText().mAlign, left, right)});
+  }
+  for (const Fit& fit : fits)
+  {
+    IText style = fit.label->GetText();
+    float width = TextWidth(ui, *fit.label, style);
+    if (width > fit.room && style.mSize > kSmallestTextSize)
     {
       // In half points from the size that would fit were widths proportional to it, which the
       // glyphs' whole-pixel advances make them only nearly.
-      style.mSize = std::max(kSmallestTextSize, std::floor(style.mSize * room / width * 2.f) / 2.f);
-      while ((width = TextWidth(ui, *label, style)) > room && style.mSize > kSmallestTextSize)
+      style.mSize = std::max(kSmallestTextSize, std::floor(style.mSize * fit.room / width * 2.f) / 2.f);
+      while ((width = TextWidth(ui, *fit.label, style)) > fit.room && style.mSize > kSmallestTextSize)
         style.mSize -= 0.5f;
-      label->SetText(style);
+      fit.label->SetText(style);
     }
+    const IRECT& r = fit.label->GetRECT();
     if (width > r.W())
-      label->SetTargetAndDrawRECTs(Needed(r, style.mAlign, width));
+      fit.label->SetTargetAndDrawRECTs(Needed(r, style.mAlign, width));
   }
 }
