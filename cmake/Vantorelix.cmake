@@ -96,7 +96,12 @@ function(vantorelix_au_bundle target)
   add_library(${target} MODULE ${ARG_SOURCES})
   target_include_directories(${target} PRIVATE ${CMAKE_SOURCE_DIR})
   target_link_libraries(${target} PRIVATE ${ARG_LIBS})
-  target_link_options(${target} PRIVATE -Wl,--exclude-libs,ALL -Wl,--no-undefined)
+  target_link_options(${target} PRIVATE -Wl,--exclude-libs,ALL)
+  # clang's sanitizer runtimes live in the executable that loads the bundle, so a fuzzing build
+  # leaves their symbols undefined here.
+  if(NOT VANTORELIX_FUZZ)
+    target_link_options(${target} PRIVATE -Wl,--no-undefined)
+  endif()
   set_target_properties(${target} PROPERTIES
     OUTPUT_NAME ${ARG_NAME} PREFIX "" SUFFIX ""
     LIBRARY_OUTPUT_DIRECTORY ${bundle}/Contents/MacOS

@@ -3,7 +3,6 @@
 #include "platform/CoreGraphics/FontObjects.h"
 
 #include <fstream>
-#include <iterator>
 
 using namespace platform;
 
@@ -13,7 +12,11 @@ CGDataProviderRef CGDataProviderCreateWithURL(CFURLRef url)
   std::ifstream file(path, std::ios::binary);
   if (path.empty() || !file)
     return nullptr;
-  std::vector<UInt8> bytes((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
+  // Read in large pieces: the editor's fonts are loaded this way each time it opens.
+  std::vector<UInt8> bytes;
+  char piece[1 << 16];
+  while (file.read(piece, sizeof piece) || file.gcount() > 0)
+    bytes.insert(bytes.end(), piece, piece + file.gcount());
   if (file.bad())
     return nullptr;
   auto* provider = new DataProvider();
