@@ -102,8 +102,8 @@ constexpr NSPoint kHotSpots[] = {
   {829, 443},
   // the items of the open plug-in menu and preset menu
   {100, 48}, {100, 68}, {100, 88}, {100, 104}, {100, 120}, {100, 136}, {100, 156}, {100, 176}, {100, 196},
-  {100, 216}, {100, 232}, {100, 252}, {650, 48}, {650, 68}, {650, 88}, {650, 108}, {650, 128}, {650, 148},
-  {650, 168}, {650, 188}, {650, 208}, {650, 228}};
+  {100, 216}, {100, 232}, {100, 252}, {680, 48}, {680, 68}, {680, 84}, {680, 104}, {680, 120}, {680, 140},
+  {560, 140}, {560, 160}, {560, 180}, {560, 200}};
 constexpr size_t kHotSpotCount = sizeof kHotSpots / sizeof kHotSpots[0];
 
 // Texts worth typing beside random ones: numbers too large, too small or not numbers at all,
@@ -197,7 +197,7 @@ constexpr UInt32 kMaxBlock = 4096;
 constexpr uint64_t kMaxFramesPerRun = 48000 * 20;  // the audio one run renders at most
 // What the frames of one run may draw at most, and the drawables its resizes may allocate: a frame
 // of a large editor on a dense screen costs a hundred small ones.
-constexpr double kMaxPixelsPerRun = 832.0 * 446 * 60;
+constexpr double kMaxPixelsPerRun = 832.0 * 446 * 120;
 constexpr double kMaxPixelsResizedPerRun = 24e6;
 
 // The signal the next blocks carry, chosen by the script.
@@ -604,6 +604,11 @@ public:
   // A click on hot spot n, without modifiers.
   SeedWriter& Click(uint8_t spot) { return Bytes({kClick, spot, 0, 0, 0xff}); }
   SeedWriter& DoubleClick(uint8_t spot) { return Bytes({kDoubleClick, spot, 0, 0, 0xff}); }
+  // A key typing a character of the ASCII range, without modifiers.
+  SeedWriter& Key(uint8_t character)
+  {
+    return character == '\r' ? Bytes({kKey, 36, 3, '\r', 0, 0xff}) : Bytes({kKey, 0, 1, uint8_t(character - 0x20), 0xff});
+  }
   SeedWriter& Tick(uint8_t ms) { return Bytes({kTick, ms}); }
   SeedWriter& Audio(uint8_t blocks) { return Bytes({kAudio, 1, 40, 1, uint8_t(blocks - 1), 0x00, 0x02, 1}); }
   void Write(const char* name) const
@@ -634,11 +639,14 @@ enum Spot : uint8_t {
 void WriteSeeds()
 {
   // Each setup page, opened from its tab, with a value box double-clicked and a number typed.
-  for (uint8_t page = 0; page < 7; ++page) {
+  for (uint8_t first : {0, 4}) {
     SeedWriter seed(1);
-    seed.Audio(8).Tick(40).Click(kSetupButton).Tick(20).Click(uint8_t(kFirstTab + page)).Tick(20);
-    seed.DoubleClick(uint8_t(kFirstValueBox + 1 + page % 3)).Bytes({kAnswerPending, uint8_t(2 * (4 + page))}).Tick(20);
-    seed.Write(("setup-page-" + std::to_string(page)).c_str());
+    seed.Audio(8).Tick(40).Click(kSetupButton).Tick(20);
+    for (uint8_t page = first; page < first + 4 && page < 7; ++page) {
+      seed.Click(uint8_t(kFirstTab + page)).Tick(20).DoubleClick(uint8_t(kFirstValueBox + 1 + page % 3));
+      seed.Bytes({kAnswerPending, uint8_t(2 * (4 + page))}).Key(uint8_t('1' + page)).Key('\r').Tick(20);
+    }
+    seed.Write(("setup-pages-" + std::to_string(first)).c_str());
   }
   // The graph with audio flowing, its buttons, a drag across it and the wheel.
   SeedWriter graph(1);
@@ -648,13 +656,16 @@ void WriteSeeds()
   graph.Bytes({kPress, kGraphArea, 0, 0, 0xff, kDrag, kGraphArea, 100, 0, 0xff, kRelease, kGraphArea, 100, 0, 0xff});
   graph.Bytes({kWheel, kGraphArea, 0, 0, 0x10, 0xff}).Audio(16).Tick(60);
   graph.Write("graph");
-  // The plug-in menu and the preset menu opened and an item of each chosen; what they ask the
+  // The plug-in menu and the preset menu opened and items of each chosen; what they ask the
   // person (a file, an alert) is answered.
-  for (uint8_t item = 0; item < 10; ++item) {
+  for (uint8_t first = 1; first < 4; ++first) {
     SeedWriter menus(0);
-    menus.Click(kPluginMenu).Tick(40).Click(uint8_t(kFirstPluginMenuItem + item)).Bytes({7, 1, 0}).Tick(40);
-    menus.Click(kPresetMenu).Tick(40).Click(uint8_t(kFirstPresetMenuItem + item)).Bytes({7, 1, 0}).Tick(40);
-    menus.Write(("menus-" + std::to_string(item)).c_str());
+    for (uint8_t item = first; item < 12; item = uint8_t(item + 3)) {
+      menus.Click(kPluginMenu).Tick(40).Click(uint8_t(kFirstPluginMenuItem + item)).Tick(40);
+      if (item < 10)
+        menus.Click(kPresetMenu).Tick(40).Click(uint8_t(kFirstPresetMenuItem + item)).Tick(40);
+    }
+    menus.Write(("menus-" + std::to_string(first)).c_str());
   }
   // A read-out box double-clicked and a text typed, a resize by the corner, then the editor
   // closed and opened again while audio plays.
