@@ -177,6 +177,7 @@ public:
   std::shared_ptr<MTLTexture> pseudoTexture;
   std::shared_ptr<MTLVertexDescriptor> vertexDescriptor;
   MTLClearColor clearColor = {0, 0, 0, 0};
+  std::vector<float> fillBases;  // scratch of renderFill, kept to spare an allocation per fill
 
   // Context and textures.
   int renderCreate();

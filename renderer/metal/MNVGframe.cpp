@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <limits>
 
 namespace
 {
@@ -86,6 +87,61 @@ PathCounts countPaths(const NVGpath* paths, int npaths)
       c.strokeVerts += paths[i].nstroke + 2;
   }
   return c;
+}
+
+// The stencil pass of a concave fill may split a path into any triangles whose signed coverage
+// adds up to its winding number. A fan from the first vertex is one such split, but along a long
+// zigzag outline (a level curve over time) every triangle reaches back across the shape, and the
+// stencil is written many times over. Trapezoids from each edge to one horizontal line are
+// another. A triangle costs a setup per row it spans as well as its pixels, so the line that
+// keeps the many short edges' trapezoids low is best: a curve's top above the whole area under
+// it is covered by one wide rectangle, and the thin slices between the curve and the line above
+// take it back. Returns the line whose trapezoids cost least, or NaN when the fan costs less.
+float trapezoidBase(const NVGpath& p)
+{
+  constexpr double kRowCost = 16.0;  // a row's setup, in pixels written
+  const NVGvertex* v = p.fill;
+  const int n = p.nfill;
+  double top = v[0].y, bottom = v[0].y, width = 0.0, weighted = 0.0;
+  for (int i = 0; i < n; i++)
+  {
+    const NVGvertex& a = v[i];
+    const NVGvertex& b = v[(i + 1) % n];
+    const double dx = std::fabs(static_cast<double>(b.x) - a.x);
+    top = std::min(top, static_cast<double>(a.y));
+    bottom = std::max(bottom, static_cast<double>(a.y));
+    width += dx;
+    weighted += dx * (static_cast<double>(a.y) + b.y) * 0.5;
+  }
+  if (!(width > 0.0))
+    return std::numeric_limits<float>::quiet_NaN();
+  // Candidate lines: the path's top and bottom, and the mean height of its edges weighted by their
+  // widths, which lies between the upper and the lower outline of a band.
+  const float bases[3] = {static_cast<float>(top), static_cast<float>(bottom), static_cast<float>(weighted / width)};
+  double costs[3] = {}, fan = 0.0;
+  for (int i = 0; i < n; i++)
+  {
+    const NVGvertex& a = v[i];
+    const NVGvertex& b = v[(i + 1) % n];
+    const double dx = std::fabs(static_cast<double>(b.x) - a.x);
+    if (dx > 0.0)
+      for (int k = 0; k < 3; k++)
+      {
+        const double da = std::fabs(static_cast<double>(a.y) - bases[k]);
+        const double db = std::fabs(static_cast<double>(b.y) - bases[k]);
+        costs[k] += dx * (da + db) * 0.5 + 2.0 * kRowCost * std::max(da, db);
+      }
+    const double cross = (static_cast<double>(a.x) - v[0].x) * (static_cast<double>(b.y) - v[0].y) -
+                         (static_cast<double>(b.x) - v[0].x) * (static_cast<double>(a.y) - v[0].y);
+    if (cross != 0.0)
+    {
+      const double rows = std::max({static_cast<double>(v[0].y), static_cast<double>(a.y), static_cast<double>(b.y)}) -
+                          std::min({static_cast<double>(v[0].y), static_cast<double>(a.y), static_cast<double>(b.y)});
+      fan += std::fabs(cross) * 0.5 + kRowCost * rows;
+    }
+  }
+  const int best = static_cast<int>(std::min_element(costs, costs + 3) - costs);
+  return costs[best] < fan ? bases[best] : std::numeric_limits<float>::quiet_NaN();
 }
 
 // Copies every path's fringe or stroke into one strip: each repeats its first and last vertex so
@@ -305,7 +361,18 @@ void MNVGcontext_vVantorelix_au::renderFill(const NVGpaint* paint, NVGcompositeO
     call->type = MNVG_CONVEXFILL;
     call->triangleCount = 0;
   }
-  const PathCounts counts = countPaths(paths, npaths);
+  PathCounts counts = countPaths(paths, npaths);
+  // Per path: the line its stencil trapezoids go down to, or NaN for a fan.
+  fillBases.assign(static_cast<size_t>(std::max(npaths, 0)), std::numeric_limits<float>::quiet_NaN());
+  if (call->type == MNVG_FILL)
+    for (int i = 0; i < npaths; i++)
+      if (paths[i].nfill >= 3 && !std::isnan(fillBases[i] = trapezoidBase(paths[i])))
+      {
+        // A foot on the line for each vertex, and two triangles per edge instead of one per
+        // vertex after the second.
+        counts.fillVerts += paths[i].nfill;
+        counts.indices += paths[i].nfill * 6 - (paths[i].nfill - 2) * 3;
+      }
   const int vertOffset = allocVerts(counts.fillVerts + counts.strokeVerts + call->triangleCount);
   const int indexOffset = vertOffset < 0 ? -1 : allocIndexes(counts.indices);
   const int uniformOffset = indexOffset < 0 ? -1 : allocFragUniforms(1);
@@ -328,13 +395,31 @@ void MNVGcontext_vVantorelix_au::renderFill(const NVGpaint* paint, NVGcompositeO
     if (p.nfill < 3)
       continue;
     std::memcpy(&buffers->verts[vert], p.fill, sizeof(NVGvertex) * p.nfill);
-    for (int j = 2; j < p.nfill; j++)
+    const float base = fillBases[static_cast<size_t>(i)];
+    if (std::isnan(base))
     {
-      *index++ = static_cast<uint32_t>(vert);
-      *index++ = static_cast<uint32_t>(vert + j - 1);
-      *index++ = static_cast<uint32_t>(vert + j);
+      for (int j = 2; j < p.nfill; j++)
+      {
+        *index++ = static_cast<uint32_t>(vert);
+        *index++ = static_cast<uint32_t>(vert + j - 1);
+        *index++ = static_cast<uint32_t>(vert + j);
+      }
+      vert += p.nfill;
+      continue;
     }
-    vert += p.nfill;
+    // Vertex j's foot on the line is vertex n + j; edge (j, k) is the quad j, k, foot k, foot j.
+    const int n = p.nfill;
+    for (int j = 0; j < n; j++)
+      buffers->verts[vert + n + j] = {p.fill[j].x, base, 0.5f, 1.0f};
+    for (int j = 0; j < n; j++)
+    {
+      const auto at = static_cast<uint32_t>(vert + j);
+      const auto next = static_cast<uint32_t>(vert + (j + 1) % n);
+      const auto foot = at + static_cast<uint32_t>(n), nextFoot = next + static_cast<uint32_t>(n);
+      for (uint32_t k : {at, next, nextFoot, at, nextFoot, foot})
+        *index++ = k;
+    }
+    vert += 2 * n;
   }
   copyStrokes(&buffers->verts[strokeStart], paths, npaths);
 
