@@ -749,6 +749,55 @@ void writeSourceOver(const PixelPipeline& pp, int64_t x, int64_t y, bool, MTLFra
   }
 }
 
+// A stencil test whose operations only keep or zero the stored value, then source-over into whole
+// texels: the fringe and the cover pass of a concave fill. The whole span is tested first; what
+// passes is then written as the pass without a stencil writes it, so the colours stay in the form
+// the fragment function gave them.
+template <bool kBGRA>
+void writeStencilledSourceOver(const PixelPipeline& pp, int64_t x, int64_t y, bool front, MTLFragmentColours& out,
+                               int count)
+{
+  const MTLStencilDescriptor& sd = front ? *pp.front : *pp.back;
+  unsigned char* stored = pp.stencil + y * pp.stencilStride + x;
+  if (out.form == MTLFragmentColours::Texels)
+    out.spread(count);
+  const bool perFragment = out.form == MTLFragmentColours::PerFragment;
+  const uint32_t reference = pp.reference & sd.readMask;
+  const auto kept = static_cast<unsigned char>(~sd.writeMask);  // what zeroing leaves
+  const bool zeroOnFail = sd.stencilFailureOperation == MTLStencilOperationZero;
+  const bool zeroOnPass = sd.depthStencilPassOperation == MTLStencilOperationZero;
+  bool passed[kMTLMaxSpan];
+  for (int i = 0; i < count; i++)
+  {
+    const bool pass = stencilCompare(sd.stencilCompareFunction, reference, stored[i] & sd.readMask);
+    // A discarded fragment fails no test, but leaves the stencil as it is when it passes.
+    const bool write = pass && (!perFragment || out.kept[i]);
+    if (pass ? write && zeroOnPass : zeroOnFail)
+      stored[i] &= kept;
+    passed[i] = write;
+  }
+  if (perFragment)
+  {
+    std::copy(passed, passed + count, out.kept);
+    writeSourceOver<kBGRA>(pp, x, y, front, out, count);
+    return;
+  }
+  // One colour for all: each run of fragments that passed is written as a span of its own.
+  for (int i = 0; i < count;)
+  {
+    if (!passed[i])
+    {
+      i++;
+      continue;
+    }
+    int end = i + 1;
+    while (end < count && passed[end])
+      end++;
+    writeSourceOver<kBGRA>(pp, x + i, y, front, out, end - i);
+    i = end;
+  }
+}
+
 // Which pixels of a triangle are covered: both walkers below call span(y, first, last, w0, w1)
 // for each row with any, in order from the top, with the first two edge functions' values at the
 // first pixel. A pixel is covered when its centre has E >= 0 on every top-left edge and E >= 1 on
@@ -968,6 +1017,15 @@ void drawTriangles(const PassState& st, const PixelPipeline& pp, MTLPrimitiveTyp
   }
 }
 
+// Whether a stencil state's operations only keep or zero what they find.
+bool keepsOrZeroes(const MTLStencilDescriptor& d)
+{
+  auto keepOrZero = [](MTLStencilOperation op) {
+    return op == MTLStencilOperationKeep || op == MTLStencilOperationZero;
+  };
+  return keepOrZero(d.stencilFailureOperation) && keepOrZero(d.depthStencilPassOperation);
+}
+
 void drawVertices(const PassState& st, MTLPrimitiveType type, const std::vector<Vertex>& v)
 {
   const PixelPipeline pp = pixelPipeline(st);
@@ -983,6 +1041,13 @@ void drawVertices(const PassState& st, MTLPrimitiveType type, const std::vector<
            pp.back->stencilCompareFunction == MTLCompareFunctionAlways)
   {
     drawTriangles<writeStencilOnly>(st, pp, type, v);
+  }
+  else if (pp.colour && pp.stencil && pp.wholeTexel && pp.sourceOver && keepsOrZeroes(*pp.front) && keepsOrZeroes(*pp.back))
+  {
+    if (pp.layout.channel[0] == 0)
+      drawTriangles<writeStencilledSourceOver<false>>(st, pp, type, v);
+    else
+      drawTriangles<writeStencilledSourceOver<true>>(st, pp, type, v);
   }
   else if (pp.wholeTexel)
   {
