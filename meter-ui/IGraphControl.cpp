@@ -668,24 +668,27 @@ IColor BandColor(const IColor& high, const IColor& low, double value, double ref
 }
 
 // Band pieces of one colour that follow each other, drawn as one path: fewer calls, and no seams
-// where translucent pieces would overlap.
+// where translucent pieces would overlap. A piece of another colour starts a new path.
 class BandPath
 {
 public:
-  BandPath(IGraphics& g, const IBlend* blend, const IColor& color) : mG(g), mBlend(blend), mColor(color) {}
+  BandPath(IGraphics& g, const IBlend* blend) : mG(g), mBlend(blend) {}
   ~BandPath() { Flush(); }
   BandPath(const BandPath&) = delete;
   BandPath& operator=(const BandPath&) = delete;
 
-  void Add(float xi, float xj, float topI, float topJ, float bottomI, float bottomJ)
+  void Add(const IColor& color, float xi, float xj, float topI, float topJ, float bottomI, float bottomJ)
   {
+    if (color != mColor)
+      Flush();
+    mColor = color;
     if (mTop.empty())
     {
       mTop.push_back({xi, topI});
       mBottom.push_back({xi, bottomI});
     }
-    mTop.push_back({xj, topJ});
-    mBottom.push_back({xj, bottomJ});
+    Extend(mTop, {xj, topJ});
+    Extend(mBottom, {xj, bottomJ});
   }
 
   void Flush()
@@ -710,6 +713,17 @@ private:
   {
     float x, y;
   };
+  // A level held from one pair to the next lengthens the edge it is on rather than adding a point
+  // in its middle: the same outline, with fewer edges for the renderer to walk.
+  static void Extend(std::vector<Point>& chain, Point p)
+  {
+    const size_t n = chain.size();
+    if (n >= 2 && chain[n - 1].y == p.y && chain[n - 2].y == p.y)
+      chain[n - 1].x = p.x;
+    else
+      chain.push_back(p);
+  }
+
   IGraphics& mG;
   const IBlend* mBlend;
   IColor mColor;
@@ -742,22 +756,18 @@ void IGraphControl::DrawBands(IGraphics& g, const Window& w)
         g.FillRect(mColors[kReferenceLineColor], IRECT(mPlot.L, y, mPlot.R, y + 1), &mBlend);
     }
   const size_t step = static_cast<size_t>(w.step);
-  BandPath lra(g, &mBlend, WithAlpha(mColors[kLRAColor], mColors[kLRAColor].A - 64));
-  BandPath dialogue(g, &mBlend, WithAlpha(mColors[kDialogueColor], mColors[kDialogueColor].A - 64));
+  const IColor lraColor = WithAlpha(mColors[kLRAColor], mColors[kLRAColor].A - 64);
+  const IColor dialogueColor = WithAlpha(mColors[kDialogueColor], mColors[kDialogueColor].A - 64);
+  BandPath lra(g, &mBlend), dialogue(g, &mBlend), plr(g, &mBlend), psr(g, &mBlend);
   float dialogueTop = b;
   for (size_t i = w.first > 0 ? w.first - 1 : 0; i + 1 < w.end; i += step)
   {
     const size_t j = std::min(i + step, w.end - 1);
     const LoudnessHistoryPoint& pi = live.At(i);
     const LoudnessHistoryPoint& pj = live.At(j);
-    const float xs[2] = {std::max(w.X(i), mPlot.L), std::max(w.X(j), mPlot.L)};
-    auto polygon = [&](const IColor& color, float topI, float topJ, float bottomI, float bottomJ) {
-      const float x[4] = {xs[0], xs[1], xs[1], xs[0]};
-      const float y[4] = {topI, topJ, bottomJ, bottomI};
-      g.FillConvexPolygon(color, x, y, 4, &mBlend);
-    };
+    const float xi = std::max(w.X(i), mPlot.L), xj = std::max(w.X(j), mPlot.L);
     if (mShowLRA && pi.alertActive[kLraValidFlag] && pj.alertActive[kLraValidFlag])
-      lra.Add(xs[0], xs[1], LevelY(pi.rangeHigh), LevelY(pj.rangeHigh), LevelY(pi.rangeLow), LevelY(pj.rangeLow));
+      lra.Add(lraColor, xi, xj, LevelY(pi.rangeHigh), LevelY(pj.rangeHigh), LevelY(pi.rangeLow), LevelY(pj.rangeLow));
     else
       lra.Flush();  // the LRA is drawn only between entries that both carry one
     if (mShowDialogue)
@@ -768,19 +778,23 @@ void IGraphControl::DrawBands(IGraphics& g, const Window& w)
         dialogue.Flush();
       dialogueTop = y;
       if (y < b)
-        dialogue.Add(xs[0], xs[1], y, y, b, b);
+        dialogue.Add(dialogueColor, xi, xj, y, y, b, b);
     }
-    auto ratioBand = [&](double LoudnessHistoryPoint::*value, double reference) {
+    // The colour follows the ratio pair by pair; pairs of one colour make one path.
+    auto ratioBand = [&](BandPath& band, double LoudnessHistoryPoint::*value, double reference) {
       const double vi = NotBelowZero(pi.*value), vj = NotBelowZero(pj.*value);
       const double centre = mMiddle + mOffset;
-      polygon(BandColor(mColors[kBandHighColor], mColors[kBandLowColor], std::max(pi.*value, pj.*value), reference),
-              LevelY(centre + vi / 2), LevelY(centre + vj / 2), LevelY(centre - vi / 2), LevelY(centre - vj / 2));
+      band.Add(BandColor(mColors[kBandHighColor], mColors[kBandLowColor], std::max(pi.*value, pj.*value), reference),
+               xi, xj, LevelY(centre + vi / 2), LevelY(centre + vj / 2), LevelY(centre - vi / 2), LevelY(centre - vj / 2));
     };
     if (mShowPLR)
-      ratioBand(&LoudnessHistoryPoint::plr, mPLRReference);
+      ratioBand(plr, &LoudnessHistoryPoint::plr, mPLRReference);
     if (mShowPSR)
-      ratioBand(&LoudnessHistoryPoint::psr, mPSRReference);
+      ratioBand(psr, &LoudnessHistoryPoint::psr, mPSRReference);
   }
+  // In the order a pair's bands are drawn in.
+  for (BandPath* band : {&lra, &dialogue, &plr, &psr})
+    band->Flush();
 }
 
 void IGraphControl::DrawCurves(IGraphics& g, const Window& w, const Snapshot& memory)
