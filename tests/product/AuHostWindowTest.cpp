@@ -517,14 +517,18 @@ TEST_F(AuHostWindow, AValueTypedIntoASetupFieldAppliesOnReturnAndNotOnEscape)
   Click(window, kSetupX, kSetupY);
   ASSERT_TRUE(Eventually(10, [&] { return Shows(window, before, {kField}); })) << "the setup page never showed";
 
-  const std::pair<KeySym, const Picture*> endings[] = {{XK_Escape, &before}, {XK_Return, &typed}};
-  for (const auto& [key, shown] : endings) {
-    SCOPED_TRACE(key == XK_Escape ? "escape" : "return");
+  struct Ending
+  {
+    KeySym key;
+    const Picture& shown;
+  };
+  for (const Ending& ending : {Ending{XK_Escape, before}, Ending{XK_Return, typed}}) {
+    SCOPED_TRACE(ending.key == XK_Escape ? "escape" : "return");
     Click(window, kFieldX, kFieldY, 2);
     ASSERT_TRUE(Opens(window, before, kField)) << "the field did not open for typing";
-    Type(window, {XK_2, XK_5, XK_0, XK_0, key});
+    Type(window, {XK_2, XK_5, XK_0, XK_0, ending.key});
     Move(window, kSetupX, kSetupY);  // where the pictures leave the pointer
-    EXPECT_TRUE(Eventually(10, [&] { return Shows(window, *shown, {kField}); }));
+    EXPECT_TRUE(Eventually(10, [&] { return Shows(window, ending.shown, {kField}); }));
   }
 }
 
