@@ -1,7 +1,7 @@
-// Labels placed for another system's fonts: where a text is wider than its rectangle it would be
-// clipped, and where it reaches what stands beside it the two run together. Each label is given
-// the room it needs, as far as its neighbours allow, and a slightly smaller text where even that
-// room is too narrow.
+// The pages' label rectangles are tight for the widths of the fonts we ship: where a text is wider
+// than its rectangle it would be clipped, and where it reaches what stands beside it the two run
+// together. Each label is given the room it needs, as far as its neighbours allow, and a slightly
+// smaller text where even that room is too narrow.
 
 #include "controls/ITextControls.h"
 #include "layout/LayoutParts.h"

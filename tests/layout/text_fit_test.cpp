@@ -1,6 +1,6 @@
 // Every text the editor shows, in every view and on every setup page, drawn whole: not clipped by
-// its rectangle and not running into what stands beside it. Our fonts are not the ones the
-// coordinates were chosen for, so this is where a too-wide label shows.
+// its rectangle and not running into what stands beside it. A label too wide for its place in the
+// fonts we ship shows here.
 
 #include "tests/layout/EditorFixture.h"
 
