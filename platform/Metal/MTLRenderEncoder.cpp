@@ -557,6 +557,39 @@ inline void blendWhole(const LaneConstants& k, bool blending, unsigned char* tex
   toBytes(out * k.toByte + k.half, texel);
 }
 
+// Source-over of one colour that is not opaque (clamped, in the texels' order) onto count whole
+// texels, byte for byte as blendWhole blends each: four texels at a time where the processor has
+// the instructions.
+inline void blendUniform(const LaneConstants& k, unsigned char* texel, Lanes colour, int count)
+{
+  // A source of zeros leaves the texels as they are.
+  if (laneBits(colour == k.zero) == 0xF)
+    return;
+  int i = 0;
+#if defined(__SSE2__)
+  const Lanes share = k.one - __builtin_shufflevector(colour, colour, 3, 3, 3, 3);
+  const __m128i zero = _mm_setzero_si128();
+  for (; i + 4 <= count; i += 4)
+  {
+    __m128i four;
+    std::memcpy(&four, texel + 4 * i, sizeof(four));
+    const __m128i low = _mm_unpacklo_epi8(four, zero), high = _mm_unpackhi_epi8(four, zero);
+    const __m128i words[4] = {_mm_unpacklo_epi16(low, zero), _mm_unpackhi_epi16(low, zero),
+                              _mm_unpacklo_epi16(high, zero), _mm_unpackhi_epi16(high, zero)};
+    __m128i blended[4];
+    for (int t = 0; t < 4; t++)
+    {
+      const Lanes dst = _mm_cvtepi32_ps(words[t]) * k.toUnit;
+      blended[t] = _mm_cvttps_epi32(atMost1(k, colour + dst * share) * k.toByte + k.half);
+    }
+    four = _mm_packus_epi16(_mm_packs_epi32(blended[0], blended[1]), _mm_packs_epi32(blended[2], blended[3]));
+    std::memcpy(texel + 4 * i, &four, sizeof(four));
+  }
+#endif
+  for (; i < count; i++)
+    blendWhole(k, true, texel + 4 * i, colour);
+}
+
 template <bool kBGRA>
 inline void writeWholeTexel(const LaneConstants& k, bool blending, unsigned char* texel, const float colour[4])
 {
@@ -682,8 +715,7 @@ void writeSourceOver(const PixelPipeline& pp, int64_t x, int64_t y, bool, MTLFra
       const Lanes colour = wholeSource<kBGRA>(k, out.colours[0]);
       if (colour[3] != 1.0f)
       {
-        for (int i = 0; i < count; i++)
-          blendWhole(k, true, texel + 4 * i, colour);
+        blendUniform(k, texel, colour, count);
         break;
       }
       // Opaque: the same bytes everywhere, stored four texels at a time.

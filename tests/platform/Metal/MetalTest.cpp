@@ -530,11 +530,18 @@ TEST(Metal, UniformAndTexelColoursAreWrittenAsTheSameColoursFragmentByFragment)
   };
   FormPicture& p = formPicture;
   std::memcpy(p.texels, kTexels, sizeof(kTexels));
-  const unsigned char background[4] = {30, 60, 90, 200};
+  // A background that differs from texel to texel, so that blending several texels at once is
+  // checked against each texel's own.
+  unsigned char background[16][4];
+  for (int i = 0; i < 16; i++)
+    for (int c = 0; c < 4; c++)
+      background[i][c] = static_cast<unsigned char>(30 * c + 47 * i + (c == 3 ? 100 : 0));
   const float noColour[4] = {};
-  // One triangle over the whole target: every row is one span.
-  const std::vector<float> kCoveringTriangle = {0, 0, 8, 0, 0, 8};
-  const float uniforms[][4] = {{1.0f, 0.5f, 0.25f, 1.0f}, {0.3f, 0.2f, 0.1f, 0.5f}, {0, 0, 0, 0}};
+  // One triangle over the whole target: every row is one span; and one over part of it, whose
+  // rows are spans of fewer fragments.
+  const std::vector<float> kCoveringTriangle = {0, 0, 8, 0, 0, 8}, kPartTriangle = {0, 0, 4, 0, 0, 4};
+  // Opaque, half covering, brighter than its alpha (the sum reaches 1) and empty.
+  const float uniforms[][4] = {{1.0f, 0.5f, 0.25f, 1.0f}, {0.3f, 0.2f, 0.1f, 0.5f}, {1.0f, 0.9f, 0.8f, 0.3f}, {0, 0, 0, 0}};
   for (MTLPixelFormat format : {MTLPixelFormatRGBA8Unorm, MTLPixelFormatBGRA8Unorm})
   {
     Rig rig(format);
@@ -546,11 +553,15 @@ TEST(Metal, UniformAndTexelColoursAreWrittenAsTheSameColoursFragmentByFragment)
       const std::shared_ptr<MTLRenderPipelineState> state = rig.device->newRenderPipelineStateWithDescriptor(d, nullptr);
       auto drawn = [&](MTLFragmentColours::Form form) {
         p.form = form;
-        rig.fillTarget(background);
-        rig.draw(kCoveringTriangle, noColour, state);
         std::vector<unsigned char> pixels;
-        for (int y = 0; y < 4; y++)
-          pixels.insert(pixels.end(), rig.at(0, y), rig.at(0, y) + 16);
+        for (const std::vector<float>* triangle : {&kCoveringTriangle, &kPartTriangle})
+        {
+          for (int i = 0; i < 16; i++)
+            std::memcpy(rig.target->texel(static_cast<NSUInteger>(i % 4), static_cast<NSUInteger>(i / 4)), background[i], 4);
+          rig.draw(*triangle, noColour, state);
+          for (int y = 0; y < 4; y++)
+            pixels.insert(pixels.end(), rig.at(0, y), rig.at(0, y) + 16);
+        }
         return pixels;
       };
       for (MTLPixelFormat texelFormat : {MTLPixelFormatRGBA8Unorm, MTLPixelFormatBGRA8Unorm})
