@@ -9,6 +9,8 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <optional>
+#include <vector>
 #if defined(__SSE2__)
 #include <emmintrin.h>
 #endif
@@ -59,10 +61,48 @@ struct Vertex
   MTLVertexOut out;
 };
 
+// A stencil attachment that a pass clears but does not keep is cleared a run of rows at a time,
+// as draws that use the stencil first reach them: most passes use it in a few places or not at
+// all, and what lies elsewhere is never read.
+class PendingStencilClear
+{
+public:
+  PendingStencilClear(MTLTexture& texture, uint32_t value)
+      : mTexture(texture), mValue(static_cast<int>(value & 0xFF)), mPending(texture.height(), true)
+  {
+  }
+
+  // Clears whatever is still pending of rows first to last.
+  void reach(int64_t first, int64_t last)
+  {
+    first = std::max<int64_t>(first, 0);
+    last = std::min<int64_t>(last, static_cast<int64_t>(mPending.size()) - 1);
+    for (int64_t y = first; y <= last;)
+    {
+      if (!mPending[static_cast<size_t>(y)])
+      {
+        y++;
+        continue;
+      }
+      const int64_t start = y;
+      for (; y <= last && mPending[static_cast<size_t>(y)]; y++)
+        mPending[static_cast<size_t>(y)] = false;
+      std::memset(mTexture.texel(0, static_cast<NSUInteger>(start)), mValue,
+                  static_cast<size_t>(y - start) * mTexture.width());
+    }
+  }
+
+private:
+  MTLTexture& mTexture;
+  int mValue;
+  std::vector<bool> mPending;
+};
+
 struct PassState
 {
   MTLTexture* colour = nullptr;
   MTLTexture* stencil = nullptr;
+  PendingStencilClear* stencilClear = nullptr;  // null: nothing pending
   const MTLRenderPipelineState* pipeline = nullptr;
   const MTLDepthStencilState* depthStencil = nullptr;
   MTLCullMode cull = MTLCullModeNone;
@@ -1061,6 +1101,12 @@ bool keepsOrZeroes(const MTLStencilDescriptor& d)
 void drawVertices(const PassState& st, MTLPrimitiveType type, const std::vector<Vertex>& v)
 {
   const PixelPipeline pp = pixelPipeline(st);
+  if (pp.stencil && st.stencilClear && !v.empty())
+  {
+    const auto [top, bottom] =
+        std::minmax_element(v.begin(), v.end(), [](const Vertex& a, const Vertex& b) { return a.y < b.y; });
+    st.stencilClear->reach(std::max(pp.clip[1], firstCentre(top->y)), std::min(pp.clip[3], lastCentre(bottom->y)));
+  }
   if (pp.colour && !pp.stencil && pp.wholeTexel && pp.sourceOver)
   {
     if (pp.layout.channel[0] == 0)
@@ -1091,7 +1137,8 @@ void drawVertices(const PassState& st, MTLPrimitiveType type, const std::vector<
   }
 }
 
-void clearAttachments(const MTLRenderPassDescriptor& pass)
+// Clears the colour attachment and, unless its clear is left pending, the stencil attachment.
+void clearAttachments(const MTLRenderPassDescriptor& pass, bool stencilPending)
 {
   const MTLRenderPassColorAttachmentDescriptor& c = pass.colorAttachments[0];
   if (c.texture && c.loadAction == MTLLoadActionClear)
@@ -1106,7 +1153,7 @@ void clearAttachments(const MTLRenderPassDescriptor& pass)
       std::memcpy(p + done, p, std::min(done, size - done));
   }
   const MTLRenderPassStencilAttachmentDescriptor& s = pass.stencilAttachment;
-  if (s.texture && s.loadAction == MTLLoadActionClear)
+  if (s.texture && s.loadAction == MTLLoadActionClear && !stencilPending)
     std::memset(s.texture->texel(0, 0), static_cast<int>(s.clearStencil & 0xFF),
                 s.texture->width() * s.texture->height());
 }
@@ -1220,10 +1267,15 @@ void MTLRenderCommandEncoder::drawIndexedPrimitives(MTLPrimitiveType type, NSUIn
 
 void MTLRenderCommandEncoder::execute() const
 {
-  clearAttachments(mPass);
+  const MTLRenderPassStencilAttachmentDescriptor& s = mPass.stencilAttachment;
+  std::optional<PendingStencilClear> stencilClear;
+  if (s.texture && s.loadAction == MTLLoadActionClear && s.storeAction == MTLStoreActionDontCare)
+    stencilClear.emplace(*s.texture, s.clearStencil);
+  clearAttachments(mPass, stencilClear.has_value());
   PassState st;
   st.colour = mPass.colorAttachments[0].texture.get();
   st.stencil = mPass.stencilAttachment.texture.get();
+  st.stencilClear = stencilClear ? &*stencilClear : nullptr;
   if (st.colour)
     st.viewport = {0, 0, static_cast<double>(st.colour->width()), static_cast<double>(st.colour->height()), 0, 1};
   std::vector<Vertex> vertices, shaded;

@@ -121,15 +121,19 @@ float varying(const MTLFragmentSpan& span, int v, int i)
   return span.first.varyings[v] + static_cast<float>(i) * span.step[v];
 }
 
-// Whether the scissor mask is surely 1 at fragment i of a span, by a margin of 1/256 beyond the
-// snap to 1 that keeps rounding on the inside.
+// Where the mask along an axis is surely snapped to 1, with a margin of a quarter of the snap for
+// the rounding of positions between two fragments at which it is: enough for fragments along a
+// scissor's edge on pixel edges, whose positions stray from the centres.
+constexpr float kWellInside = 1.0f - 0.75f * kMNVGScissorSnap;
+
+// Whether the scissor mask is surely 1 at fragment i of a span, and at any fragment between two
+// at which it is.
 bool wellInsideScissor(const MNVGfragUniforms& u, const MTLFragmentSpan& span, int i)
 {
   float sx, sy;
   transform(u.scissorMat, varying(span, kPosX, i), varying(span, kPosY, i), &sx, &sy);
-  constexpr float kInside = 1.0f;
-  return 0.5f - (std::fabs(sx) - u.scissorExt[0]) * u.scissorScale[0] >= kInside &&
-         0.5f - (std::fabs(sy) - u.scissorExt[1]) * u.scissorScale[1] >= kInside;
+  return 0.5f - (std::fabs(sx) - u.scissorExt[0]) * u.scissorScale[0] >= kWellInside &&
+         0.5f - (std::fabs(sy) - u.scissorExt[1]) * u.scissorScale[1] >= kWellInside;
 }
 
 // The fragments [first, last] of a span at which the scissor mask is surely 1 (none when last <
@@ -157,8 +161,8 @@ void insideScissor(const MNVGfragUniforms& u, const MTLFragmentSpan& span, int& 
     const float* m = u.scissorMat;
     const double at0 = m[axis] * span.first.varyings[kPosX] + m[4 + axis] * span.first.varyings[kPosY] + m[8 + axis];
     const double slope = m[axis] * span.step[kPosX] + m[4 + axis] * span.step[kPosY];
-    // Where the mask is 1 or more: the margin wellInsideScissor asks for.
-    const double reach = u.scissorExt[axis] - 0.5 / u.scissorScale[axis];
+    // Where the mask is kWellInside or more, as wellInsideScissor asks.
+    const double reach = u.scissorExt[axis] - (kWellInside - 0.5) / u.scissorScale[axis];
     if (slope != 0.0)
     {
       const double a = (-reach - at0) / slope, b = (reach - at0) / slope;

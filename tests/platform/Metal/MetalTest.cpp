@@ -318,6 +318,74 @@ TEST(Metal, StencilOperations)
   }
 }
 
+// A pass that clears a stencil it does not keep: every draw that uses the stencil finds it clear
+// where it first reaches it, whatever an earlier pass left there, and then finds what draws of the
+// pass wrote.
+TEST(Metal, AClearedStencilIsClearWhereverAPassFirstUsesIt)
+{
+  Rig rig;
+  std::memset(rig.stencil->texel(0, 0), 9, 16);
+  auto stencilState = [&](MTLCompareFunction compare, uint32_t reference, MTLStencilOperation pass) {
+    MTLStencilDescriptor s;
+    s.stencilCompareFunction = compare;
+    s.depthStencilPassOperation = pass;
+    MTLDepthStencilDescriptor d;
+    d.frontFaceStencil = d.backFaceStencil = std::make_shared<MTLStencilDescriptor>(s);
+    return std::make_pair(rig.device->newDepthStencilStateWithDescriptor(d), reference);
+  };
+  // The rows of the lower half are counted up, then the whole target drawn red where the stencil
+  // is 0 and green where it is 1.
+  const std::vector<float> lowerHalf = {0, 2, 4, 2, 0, 4, 4, 2, 4, 4, 0, 4};
+  struct Draw
+  {
+    const std::vector<float>* xy;
+    std::pair<std::shared_ptr<MTLDepthStencilState>, uint32_t> stencil;
+    float rgba[4];
+  };
+  const Draw draws[] = {
+      {&lowerHalf, stencilState(MTLCompareFunctionAlways, 0, MTLStencilOperationIncrementClamp), {0, 0, 0, 0}},
+      {&kFullQuad, stencilState(MTLCompareFunctionEqual, 0, MTLStencilOperationKeep), {1, 0, 0, 1}},
+      {&kFullQuad, stencilState(MTLCompareFunctionEqual, 1, MTLStencilOperationKeep), {0, 1, 0, 1}},
+  };
+  std::vector<float> xy;
+  for (const Draw& d : draws)
+    xy.insert(xy.end(), d.xy->begin(), d.xy->end());
+  std::vector<float> colours;
+  for (const Draw& d : draws)
+    colours.insert(colours.end(), d.rgba, d.rgba + 4);
+  std::shared_ptr<MTLBuffer> colourBuffer = rig.device->newBufferWithLength(colours.size() * sizeof(float), 0);
+  std::memcpy(rig.verts->contents(), xy.data(), xy.size() * sizeof(float));
+  std::memcpy(colourBuffer->contents(), colours.data(), colours.size() * sizeof(float));
+  MTLRenderPassDescriptor pass;
+  pass.colorAttachments[0].texture = rig.target;
+  pass.colorAttachments[0].loadAction = MTLLoadActionLoad;
+  pass.stencilAttachment.texture = rig.stencil;
+  pass.stencilAttachment.loadAction = MTLLoadActionClear;
+  pass.stencilAttachment.storeAction = MTLStoreActionDontCare;
+  std::shared_ptr<MTLCommandBuffer> cb = rig.queue->commandBuffer();
+  auto e = cb->renderCommandEncoderWithDescriptor(pass);
+  e->setRenderPipelineState(rig.pipeline(false, MTLBlendFactorOne, MTLBlendFactorZero));
+  e->setVertexBuffer(rig.verts, 0, 0);
+  e->setFragmentBuffer(colourBuffer, 0, 0);
+  NSUInteger first = 0;
+  for (size_t i = 0; i < std::size(draws); i++)
+  {
+    e->setDepthStencilState(draws[i].stencil.first);
+    e->setStencilReferenceValue(draws[i].stencil.second);
+    e->setFragmentBufferOffset(i * 4 * sizeof(float), 0);
+    e->drawPrimitives(MTLPrimitiveTypeTriangle, first, draws[i].xy->size() / 2);
+    first += draws[i].xy->size() / 2;
+  }
+  e->endEncoding();
+  cb->commit();
+  for (int y = 0; y < 4; y++)
+  {
+    const bool counted = y >= 2;
+    EXPECT_EQ(rig.at(1, y)[0], counted ? 0 : 255) << "row " << y;
+    EXPECT_EQ(rig.at(1, y)[1], counted ? 255 : 0) << "row " << y;
+  }
+}
+
 TEST(Metal, StencilCompareChoosesTheFaceAndFailsKeepTheColour)
 {
   Rig rig;
