@@ -9,8 +9,10 @@
 #include <unistd.h>
 
 #include <charconv>
+#include <chrono>
 #include <cmath>
 #include <cstdio>
+#include <thread>
 
 #define STB_IMAGE_WRITE_STATIC
 #define STB_IMAGE_WRITE_IMPLEMENTATION
@@ -45,6 +47,20 @@ void RunFrames(int count)
 
 // Half a second: long enough for what a click or a resize starts (a page, a fade) to be drawn.
 constexpr int kSettleFrames = 30;
+
+// Controls time their animations (a menu fading in, a button's flash) by the wall clock, which
+// the virtual one outruns here: after a click the frames go on until the longest of them has had
+// its time too, or the picture would catch a menu half faded in.
+void SettleAfterClick()
+{
+  constexpr auto kLongestAnimation = std::chrono::milliseconds(250);
+  const auto clicked = std::chrono::steady_clock::now();
+  RunFrames(kSettleFrames);
+  while (std::chrono::steady_clock::now() - clicked < kLongestAnimation) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(16));
+    RunFrames(1);
+  }
+}
 
 // The picture's file: made empty before the render, so that a path that cannot be written fails
 // at once, filled beside the target and put in its place only when the whole run succeeded.
@@ -132,7 +148,7 @@ public:
   {
     mEditor.Mouse(NSEventTypeLeftMouseDown, ViewPoint(at));
     mEditor.Mouse(NSEventTypeLeftMouseUp, ViewPoint(at));
-    RunFrames(kSettleFrames);
+    SettleAfterClick();
   }
 
   // Writes the last frame the editor presented into the file.

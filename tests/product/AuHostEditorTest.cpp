@@ -77,7 +77,9 @@ TEST_F(AuHostEditor, PicturesFollowTheClicksAndTheReportIsMeasuresOwn)
   };
   const Case cases[] = {{"meters", ""},
                         {"graph", std::string(" --click ") + kGraphButton},
-                        {"setup", std::string(" --click ") + kSetupButton}};
+                        {"setup", std::string(" --click ") + kSetupButton},
+                        // The "Unit" popup of the first setup page opens its menu.
+                        {"menu", std::string(" --click ") + kSetupButton + " --click 540,219"}};
   std::vector<Picture> pictures;
   for (const Case& c : cases) {
     const std::string png = Path(std::string(c.name) + ".png");
@@ -92,6 +94,7 @@ TEST_F(AuHostEditor, PicturesFollowTheClicksAndTheReportIsMeasuresOwn)
   const Picture& meters = pictures[0];
   const Picture& graph = pictures[1];
   const Picture& setup = pictures[2];
+  const Picture& menu = pictures[3];
   // The meters followed the audio: the short-term bar stands above the empty scale's floor.
   EXPECT_NE(meters.At(390, 300), meters.At(390, 150));
   // The graph button swaps the meters for the graph; the setup button lays its light page over both.
@@ -99,6 +102,10 @@ TEST_F(AuHostEditor, PicturesFollowTheClicksAndTheReportIsMeasuresOwn)
   EXPECT_TRUE(Dark(meters.At(kPanelX, kPanelY)));
   EXPECT_TRUE(Bright(setup.At(kPanelX, kPanelY)));
   EXPECT_FALSE(Bright(graph.At(kPanelX, kPanelY)));
+  // The menu has faded in fully: its panel is white, not the page seen through it.
+  const Colour panel = menu.At(565, 250);
+  EXPECT_TRUE(panel[0] > 230 && panel[1] > 230 && panel[2] > 230)
+    << int(panel[0]) << "," << int(panel[1]) << "," << int(panel[2]);
   // The read-outs are the same in all three: only the clicked panel changed.
   EXPECT_EQ(graph.At(100, 105), meters.At(100, 105));
   EXPECT_EQ(setup.At(100, 105), meters.At(100, 105));
