@@ -162,7 +162,9 @@ int Vantorelix::ReadStateChunk(const ByteChunk& chunk, int startPos)
   const int64_t end = !hasHistories ? q : !readsHistories ? q + 12 : p + 8 + riffSize + (riffSize & 1);
   if (end > INT_MAX)
     return -1;
-  if (ReadStateXml(*this, chunk, static_cast<int>(p + 28)) == 0)
+  // A preset the preset menu loads changes only what presets set: the editor's size, the graph's
+  // settings and the like stay as the user has them.
+  if (ReadStateXml(*this, chunk, static_cast<int>(p + 28), mPresetStore.loading ? KeyTable() : nullptr) == 0)
     return startPos;
   if (readsHistories)
     ReadHistories(chunk, static_cast<int>(q + 12));

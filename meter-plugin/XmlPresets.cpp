@@ -264,7 +264,8 @@ bool IXMLParameters::WriteStateXml(const IPluginBase& plug, ByteChunk& chunk) co
   return AppendPrinted(doc, chunk);
 }
 
-int IXMLParameters::ReadStateXml(IPluginBase& plug, const ByteChunk& chunk, int startPos) const
+int IXMLParameters::ReadStateXml(IPluginBase& plug, const ByteChunk& chunk, int startPos,
+                                 const PresetParamKey* onlyKeyed) const
 {
   uint32_t length = 0;
   if (chunk.Get(&length, startPos) < 0)
@@ -280,7 +281,16 @@ int IXMLParameters::ReadStateXml(IPluginBase& plug, const ByteChunk& chunk, int 
     return 0;
   if (iplug::IPreset* slot = plug.GetPreset(0))
     slot->SetName(view.presetName);
-  VisitParams(view, plug, [&](int idx, double value) { plug.GetParam(idx)->Set(value); });
+  auto keyed = [onlyKeyed](int idx) {
+    for (const PresetParamKey* key = onlyKeyed; key->keyName; ++key)
+      if (key->paramIdx == idx)
+        return true;
+    return false;
+  };
+  VisitParams(view, plug, [&](int idx, double value) {
+    if (!onlyKeyed || keyed(idx))
+      plug.GetParam(idx)->Set(value);
+  });
   plug.ParametersReset(iplug::kPresetRecall);
   return static_cast<int>(textPos + length);
 }

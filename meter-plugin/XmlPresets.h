@@ -36,9 +36,11 @@ public:
   // Appends the text's 32-bit length and the text; false (nothing appended) when there is no text.
   bool WriteStateXml(const iplug::IPluginBase& plug, ByteChunk& chunk) const;
   // Reads a text written by WriteStateXml. The whole document is checked before any value is
-  // applied; then every value is applied and the plug-in is told about all parameters. Returns
-  // the position after the text, or 0 with nothing changed.
-  int ReadStateXml(iplug::IPluginBase& plug, const ByteChunk& chunk, int startPos) const;
+  // applied; then every value is applied (only those of the parameters a key table lists, when
+  // one is given) and the plug-in is told about all parameters. Returns the position after the
+  // text, or 0 with nothing changed.
+  int ReadStateXml(iplug::IPluginBase& plug, const ByteChunk& chunk, int startPos,
+                   const PresetParamKey* onlyKeyed = nullptr) const;
 };
 
 class IXMLPreset

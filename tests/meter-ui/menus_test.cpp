@@ -162,6 +162,28 @@ TEST_F(PresetMenu, FactoryPickLoadsThroughTheLoadSequence)
   EXPECT_EQ(plug.events, (std::vector<std::string>{"read", "notify", "id 241", "id 240"}));
 }
 
+// A preset picked from the menu sets what presets set and leaves the rest (here the graph's time
+// scale) as the user has it; the same record restored by the host sets everything it holds.
+TEST_F(PresetMenu, MenuLoadChangesOnlyWhatPresetsSet)
+{
+  IBPresetMenuZv* menu = Make(plug.PresetStore());
+  const int pick = 5;
+  const iplug::IPreset& record = *plug.FactoryPresets().Get(pick);
+  const double defaultTimescale = plug.GetParam(kGraphTimescale)->GetDefault();
+  plug.GetParam(kGraphTimescale)->Set(defaultTimescale + 3);
+  plug.GetParam(kLoudness_Target)->Set(-5.0);
+  Open();
+  plug.Choose(menu->FactoryMenu(), pick);
+  EXPECT_EQ(plug.GetParam(kGraphTimescale)->Value(), defaultTimescale + 3);
+  const double presetTarget = plug.GetParam(kLoudness_Target)->Value();
+  EXPECT_NE(presetTarget, -5.0);
+
+  plug.GetParam(kLoudness_Target)->Set(-5.0);
+  ASSERT_GT(plug.ReadState(record.mChunk, 0), 0);
+  EXPECT_EQ(plug.GetParam(kGraphTimescale)->Value(), defaultTimescale);
+  EXPECT_EQ(plug.GetParam(kLoudness_Target)->Value(), presetTarget);
+}
+
 TEST_F(PresetMenu, UserPickFromFileOrRecord)
 {
   PresetMenuStore own;
