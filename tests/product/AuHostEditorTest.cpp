@@ -147,29 +147,33 @@ TEST_F(AuHostEditor, SizeAndScaleResizeTheEditorAndClicksFollowTheScale)
 TEST_F(AuHostEditor, BadRequestsFailOnOneLineAndLeaveNoPicture)
 {
   const std::string sample = Quoted(SAMPLE_WAV);
-  const std::string png = Quoted(Path("out.png"));
+  const std::string editor = "editor " + sample + " --png " + Quoted(Path("out.png"));
+  const std::string size = "--size needs WIDTHxHEIGHT in whole points from 1 to 10000, not ";
+  const std::string scale = "--scale needs a number above 0 and at most 10, not ";
+  const std::string click = "--click needs X,Y in editor coordinates, not ";
   struct Case
   {
     std::string arguments;
     std::string error;
   };
   const Case cases[] = {
-    {"editor " + sample + " --png " + png + " --click 10", "--click needs X,Y in editor coordinates, not \"10\""},
-    {"editor " + sample + " --png " + png + " --click 10,-1", "--click needs X,Y in editor coordinates, not \"10,-1\""},
-    {"editor " + sample + " --png " + png + " --size 800x", "--size needs WIDTHxHEIGHT in whole points from 1 to 10000, not \"800x\""},
-    {"editor " + sample + " --png " + png + " --size 0x400", "--size needs WIDTHxHEIGHT in whole points from 1 to 10000, not \"0x400\""},
-    {"editor " + sample + " --png " + png + " --scale big", "--scale needs a number above 0 and at most 10, not \"big\""},
-    {"editor " + sample + " --png " + png + " --scale 0", "--scale needs a number above 0 and at most 10, not \"0\""},
-    {"editor " + sample + " --png " + png + " --scale nan", "--scale needs a number above 0 and at most 10, not \"nan\""},
-    {"editor " + sample + " --png " + png + " --scale 1.5x", "--scale needs a number above 0 and at most 10, not \"1.5x\""},
-    {"editor " + sample + " --png " + png + " --size 1e3x600", "--size needs WIDTHxHEIGHT in whole points from 1 to 10000, not \"1e3x600\""},
-    {"editor " + sample + " --png " + png + " --size 99999999999x600", "--size needs WIDTHxHEIGHT in whole points from 1 to 10000, not \"99999999999x600\""},
-    {"editor " + sample + " --png " + png + " --click inf,10", "--click needs X,Y in editor coordinates, not \"inf,10\""},
-    {"editor " + sample + " --png " + png + " --click 832,10", "--click 832,10 lies outside the editor of 832x446"},
-    {"editor " + sample + " --png " + png + " --scale 2 --click 10,446", "--click 10,446 lies outside the editor of 832x446"},
+    {editor + " --click 10", click + "\"10\""},
+    {editor + " --click 10,-1", click + "\"10,-1\""},
+    {editor + " --click inf,10", click + "\"inf,10\""},
+    {editor + " --size 800x", size + "\"800x\""},
+    {editor + " --size 0x400", size + "\"0x400\""},
+    {editor + " --size 1e3x600", size + "\"1e3x600\""},
+    {editor + " --size 99999999999x600", size + "\"99999999999x600\""},
+    {editor + " --scale big", scale + "\"big\""},
+    {editor + " --scale 0", scale + "\"0\""},
+    {editor + " --scale nan", scale + "\"nan\""},
+    {editor + " --scale 1.5x", scale + "\"1.5x\""},
+    {editor + " --click 832,10", "--click 832,10 lies outside the editor of 832x446"},
+    {editor + " --scale 2 --click 10,446", "--click 10,446 lies outside the editor of 832x446"},
     {"editor " + sample + " --png " + Quoted(Path("no/such/folder/out.png")),
      "cannot write " + Path("no/such/folder/out.png") + ": cannot create it"},
-    {"editor " + Quoted(Path("missing.wav")) + " --png " + png, "cannot read " + Path("missing.wav") + ": cannot open it"},
+    {"editor " + Quoted(Path("missing.wav")) + " --png " + Quoted(Path("out.png")),
+     "cannot read " + Path("missing.wav") + ": cannot open it"},
   };
   for (const Case& c : cases) {
     const ShellRun run = Run(c.arguments);
