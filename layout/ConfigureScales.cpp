@@ -13,7 +13,10 @@
 #include "meter-ui/IVPanelControlZv.h"
 #include "meter-ui/MeterStyle.h"
 
+#include <algorithm>
+#include <array>
 #include <cmath>
+#include <functional>
 
 using namespace iplug::igraphics;
 
@@ -27,6 +30,27 @@ constexpr int kDimAlpha = 32;
 double Rounded(double level)
 {
   return std::floor(level + 0.5);
+}
+
+using ScaleLevels = std::array<double, 6>;
+
+// The top, four splits and bottom a scale shows. The range boxes keep them in order, but a stored
+// state or a host may not: a top below the bottom, splits outside the two, or ends a fraction of a
+// dB apart, which round to one whole dB, and the meters, scales and graph would show nothing or
+// zones outside the scale. The ends are shown in order and at least a dB apart, the splits in
+// order between them; levels in order stay as they are.
+ScaleLevels ShownLevels(ScaleLevels levels)
+{
+  // A dB apart, their rounded values stay a dB apart whatever the reference offset.
+  constexpr double kLeastRange = 1.0;
+  const double top = std::max(levels.front(), levels.back());
+  const double bottom = std::min({levels.front(), levels.back(), top - kLeastRange});
+  levels.front() = top;
+  levels.back() = bottom;
+  for (size_t i = 1; i + 1 < levels.size(); ++i)
+    levels[i] = std::clamp(levels[i], bottom, top);
+  std::sort(levels.begin() + 1, levels.end() - 1, std::greater<>());
+  return levels;
 }
 
 template <class Control>
@@ -133,7 +157,7 @@ void ConfigureScale(IMeterScaleControl& scale, const WDL_String& caption, double
 
 // A bar for levels shown minus the offset, with the top, four splits and bottom of a scale and
 // the over and five zone colours of a colour set; empty until the next refresh.
-void ConfigureBar(IMeterControl& bar, const char* caption, double offset, const std::array<double, 6>& levels,
+void ConfigureBar(IMeterControl& bar, const char* caption, double offset, const ScaleLevels& levels,
                   const MeterColorSet& colours)
 {
   using namespace meterstyle;
@@ -158,15 +182,15 @@ void ConfigureBar(IMeterControl& bar, const char* caption, double offset, const 
   bar.SetDirty(true, -1);
 }
 
-void ConfigureDynaMeter(IDynaMeterControl& meter, const MeterSettings& s)
+void ConfigureDynaMeter(IDynaMeterControl& meter, const MeterSettings& s, const ScaleLevels& levels)
 {
   using namespace meterstyle;
   const double offset = s.refOffset;
   const size_t range = s.rangeMode >= 0 && s.rangeMode < 3 ? static_cast<size_t>(s.rangeMode) : 0;
   meter.SetLook(kTextColor, kCaptionSize, WDL_String(kRangeCaptions[range]), kValueSize, WDL_String("---"));
   meter.mOffset = offset;
-  meter.mMax = Rounded(s.lmLevels[0] - offset);
-  meter.mMin = Rounded(s.lmLevels[5] - offset);
+  meter.mMax = Rounded(levels[0] - offset);
+  meter.mMin = Rounded(levels[5] - offset);
   meter.mRange = meter.mMax - meter.mMin;
   const uint32_t band = s.meterColorsA.packed[5];
   meter.mBandColor = Vantorelix::ColorFromWord(band);
@@ -181,16 +205,16 @@ void ConfigureDynaMeter(IDynaMeterControl& meter, const MeterSettings& s)
 
 // The graph's scale as the loudness scale's, its range and references, and its zone bands in
 // the loudness meter's colours.
-void ConfigureGraph(IGraphControl& graph, const MeterSettings& s, const WDL_String& caption)
+void ConfigureGraph(IGraphControl& graph, const MeterSettings& s, const ScaleLevels& levels, const WDL_String& caption)
 {
   using namespace meterstyle;
   graph.SetLook(kTextColor, kScaleTextSize, kZeroMarkColor, kMajorTickColor, kMinorTickColor, caption);
-  graph.SetRange(s.lmScale, s.lmLevels[0], s.lmLevels[5], s.refOffset, s.loudnessTarget,
+  graph.SetRange(s.lmScale, levels[0], levels[5], s.refOffset, s.loudnessTarget,
                  s.alerts[kAlertPlrMin].level, s.alerts[kAlertPsrMin].level);
   const double span = graph.RangeTop() - graph.RangeBottom();
   for (int i = 0; i < 4; ++i)
   {
-    const double level = s.lmLevels[static_cast<size_t>(i) + 1] - s.refOffset;
+    const double level = levels[static_cast<size_t>(i) + 1] - s.refOffset;
     graph.mZoneLevels[i] = level;
     graph.mZonePositions[i] = span > 0.0 ? (level - graph.RangeBottom()) / span : 0.0;
   }
@@ -243,22 +267,24 @@ void Vantorelix::ConfigureMeterScales()
 
   WDL_String unit;
   LoudnessUnitText(s.unitMode, s.refOffset, unit);
+  const ScaleLevels loudness = ShownLevels(s.lmLevels);
+  const ScaleLevels peak = ShownLevels(s.peakLevels);
   const auto& meters = mControlPositions.meterPanel;
   if (auto* scale = At<IMeterScaleControl>(*ui, meters[kLoudnessScale]))
-    ConfigureScale(*scale, unit, s.lmLevels[0] - s.refOffset, s.lmLevels[5] - s.refOffset, s.lmScale);
+    ConfigureScale(*scale, unit, loudness[0] - s.refOffset, loudness[5] - s.refOffset, s.lmScale);
   if (auto* bar = At<IMeterControl>(*ui, meters[kSlBar]))
-    ConfigureBar(*bar, "SL", s.refOffset, s.lmLevels, s.meterColorsA);
+    ConfigureBar(*bar, "SL", s.refOffset, loudness, s.meterColorsA);
   if (auto* bar = At<IMeterControl>(*ui, meters[kMlBar]))
-    ConfigureBar(*bar, "ML", s.refOffset, s.lmLevels, s.meterColorsA);
+    ConfigureBar(*bar, "ML", s.refOffset, loudness, s.meterColorsA);
   if (auto* dyna = At<IDynaMeterControl>(*ui, meters[kDynaMeter]))
-    ConfigureDynaMeter(*dyna, s);
+    ConfigureDynaMeter(*dyna, s, loudness);
   if (auto* scale = At<IMeterScaleControl>(*ui, meters[kPeakScale]))
-    ConfigureScale(*scale, PeakUnitText(s.peakMode), s.peakLevels[0], s.peakLevels[5], s.peakScale);
+    ConfigureScale(*scale, PeakUnitText(s.peakMode), peak[0], peak[5], s.peakScale);
   const bool knownRouting = s.channelRouting >= 0 && s.channelRouting < static_cast<int>(ChannelLayoutTable.size());
   for (int c = 0; c < kMeterChannels; ++c)
     if (auto* bar = At<IMeterControl>(*ui, meters[static_cast<size_t>(kFirstChannelBar + c)]))
       ConfigureBar(*bar, knownRouting ? ChannelLayoutTable[static_cast<size_t>(s.channelRouting)].labels[c] : " ",
-                   0.0, s.peakLevels, s.meterColorsB);
+                   0.0, peak, s.meterColorsB);
   if (auto* graph = At<IGraphControl>(*ui, mControlPositions.graph))
-    ConfigureGraph(*graph, s, unit);
+    ConfigureGraph(*graph, s, loudness, unit);
 }

@@ -6,6 +6,7 @@
 #include "meter-ui/IMeterScaleControl.h"
 #include "meter-ui/IVPanelControlZv.h"
 
+#include <array>
 #include <string>
 #include <thread>
 
@@ -48,7 +49,7 @@ TEST_F(Configured, LoudnessScaleFollowsUnitOffsetAndLevels)
   EXPECT_EQ(Scale(kLoudnessScale).mMajorStep, 6.0);  // a range of 45
   EXPECT_EQ(Bar(kSlBar).mMax, 9.0);
   EXPECT_EQ(Bar(kMlBar).mMin, -36.0);
-  EXPECT_EQ(Bar(kSlBar).mSplits[0], -9.0 + 23.0);
+  EXPECT_EQ(Bar(kSlBar).mSplits[1], -18.0 + 23.0);
 
   // The graph shares the loudness scale's range and zones.
   const IGraphControl& graph = *plug.As<IGraphControl>(plug.ControlPositions().graph);
@@ -217,4 +218,46 @@ TEST_F(Configured, OffTheEditorThreadOnlyTheIdleTickConfigures)
   plug.IdleTick();
   EXPECT_STREQ(Scale(kPeakScale).mCaption.Get(), "dBTP");
   EXPECT_EQ(plug.Requests().scaleConfiguration, 0);
+}
+
+TEST_F(Configured, ScaleLevelsOutOfOrderOrCloserThanADbStillGiveAScale)
+{
+  // From a stored state or a host, which the range boxes do not guard.
+  struct Case
+  {
+    const char* name;
+    std::array<double, 6> levels;
+    double max, min;
+    std::array<double, 4> splits;
+  };
+  const Case cases[] = {
+    {"reversed", {-60, -50, -40, -30, -20, 0}, 0, -60, {-20, -30, -40, -50}},
+    {"splits beyond the ends", {-14, -9, -18, -24, -30, -59}, -14, -59, {-14, -18, -24, -30}},
+    {"all equal", {-20, -20, -20, -20, -20, -20}, -20, -21, {-20, -20, -20, -20}},
+    {"within half a dB", {0, -0.1, -0.2, -0.3, -0.4, -0.5}, 0, -1, {-0.1, -0.2, -0.3, -0.4}},
+  };
+  for (const Case& c : cases)
+  {
+    plug.Settings().refOffset = 0.0;
+    plug.Settings().lmLevels = c.levels;
+    plug.Settings().peakLevels = c.levels;
+    plug.ConfigureMeterScales();
+    for (int meter : {kLoudnessScale, kPeakScale})
+    {
+      EXPECT_EQ(Scale(meter).mMax, c.max) << c.name;
+      EXPECT_EQ(Scale(meter).mMin, c.min) << c.name;
+    }
+    for (int meter : {kSlBar, kFirstChannelBar})
+    {
+      EXPECT_EQ(Bar(meter).mMax, c.max) << c.name;
+      EXPECT_EQ(Bar(meter).mMin, c.min) << c.name;
+      for (size_t i = 0; i < 4; ++i)
+        EXPECT_DOUBLE_EQ(Bar(meter).mSplits[i], c.splits[i]) << c.name;
+    }
+    const IGraphControl& graph = *plug.As<IGraphControl>(plug.ControlPositions().graph);
+    EXPECT_EQ(graph.RangeTop(), c.max) << c.name;
+    EXPECT_EQ(graph.RangeBottom(), c.min) << c.name;
+    for (double position : graph.mZonePositions)
+      EXPECT_TRUE(position >= 0.0 && position <= 1.0) << c.name << ": " << position;
+  }
 }

@@ -94,6 +94,7 @@ INSTANTIATE_TEST_SUITE_P(
     Case{"negative_page", {{"Setup", "1"}, {"SetupPage", "-3"}}, 832, 446, 1.f},
     Case{"graph_time_scale_beyond_the_table", {{"DisplayMode", "1"}, {"Graph Timescale", "1e9"}}, 832, 446, 1.f},
     Case{"graph_time_scale_negative", {{"DisplayMode", "1"}, {"Graph Timescale", "-2"}}, 832, 446, 1.f},
+    Case{"scale_levels_reversed", {{"LM Max Level", "-60"}, {"LM Min Level", "0"}, {"Peak MMax Level", "-60"}}, 832, 446, 1.f},
     Case{"colours_out_of_range",
          {{"LMC1", "-1"}, {"PKC6", "nan"}, {"RVC24", "1e12"}, {"RVC12", "-99999999"}, {"Setup", "1"}, {"SetupPage", "4"}},
          832, 446, 1.f}),
