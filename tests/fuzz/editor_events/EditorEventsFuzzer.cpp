@@ -81,7 +81,7 @@ enum Action : uint8_t {
 // Points of the editor's layout (832 by 446 at scale 1) where its controls are: the top bar (its
 // plug-in menu at the left, its preset menu at the right), the items of those menus once open,
 // the read-out boxes and the row below them, the setup page's value boxes and tabs, the graph's
-// buttons and areas, the meters and the corner resizer.
+// buttons and areas, the meters, the corner resizer, and the colour and export pages' buttons.
 constexpr NSPoint kHotSpots[] = {
   // the top bar
   {70, 23}, {170, 23}, {205, 23}, {240, 23}, {281, 23}, {323, 23}, {371, 29}, {432, 23}, {465, 23}, {670, 23},
@@ -103,7 +103,13 @@ constexpr NSPoint kHotSpots[] = {
   // the items of the open plug-in menu and preset menu
   {100, 48}, {100, 68}, {100, 88}, {100, 104}, {100, 120}, {100, 136}, {100, 156}, {100, 176}, {100, 196},
   {100, 216}, {100, 232}, {100, 252}, {680, 48}, {680, 68}, {680, 84}, {680, 104}, {680, 120}, {680, 140},
-  {560, 140}, {560, 160}, {560, 180}, {560, 200}};
+  {560, 140}, {560, 160}, {560, 180}, {560, 200},
+  // the meter colour page: loading, saving and resetting colours, the swatches and the bounds
+  {434, 104}, {476, 104}, {518, 104}, {634, 104}, {676, 104}, {718, 104}, {496, 141}, {496, 189}, {496, 221},
+  {496, 285}, {696, 141}, {416, 173}, {416, 205}, {496, 349},
+  // the read-out colour page and the export page's switches
+  {416, 125}, {488, 125}, {560, 125}, {632, 125}, {416, 317}, {711, 125}, {711, 157}, {711, 189}, {363, 181},
+  {633, 281}};
 constexpr size_t kHotSpotCount = sizeof kHotSpots / sizeof kHotSpots[0];
 
 // Texts worth typing beside random ones: numbers too large, too small or not numbers at all,
@@ -199,6 +205,7 @@ constexpr uint64_t kMaxFramesPerRun = 48000 * 20;  // the audio one run renders 
 // of a large editor on a dense screen costs a hundred small ones.
 constexpr double kMaxPixelsPerRun = 832.0 * 446 * 120;
 constexpr double kMaxPixelsResizedPerRun = 24e6;
+constexpr int kMaxOpensPerRun = 4;  // each opening loads and checks the fonts again
 
 // The signal the next blocks carry, chosen by the script.
 struct Signal
@@ -324,6 +331,7 @@ private:
   // Opens the editor and lets it show its first frame, before a person can reach it.
   void OpenEditor()
   {
+    ++mOpens;
     Require(mEditor.Open().empty());
     platform::AdvanceClock(1.0 / 60.0);
     platform::RunMainLoop();
@@ -395,6 +403,8 @@ private:
     case kAnswerPending: platform::RunMainLoop(); break;
     case kAudio: Audio(); break;
     case kReopen:
+      if (mOpens == kMaxOpensPerRun)
+        break;
       mEditor.Close();
       if (mScript.Byte() % 4)
         OpenEditor();
@@ -569,6 +579,7 @@ private:
   std::vector<float> mBuffers;
   std::vector<uint8_t> mList;
   uint64_t mFramesRendered = 0;
+  int mOpens = 0;
   double mPixelsDrawn = 0.0;
   double mPixelsResized = 0.0;
   double mLastDrawablePixels = 0.0;
