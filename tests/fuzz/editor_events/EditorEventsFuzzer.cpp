@@ -75,6 +75,7 @@ enum Action : uint8_t {
   kStateRoundTrip,
   kDrop,
   kFocus,
+  kSecondView,
   kActionCount
 };
 
@@ -280,7 +281,7 @@ class Session
 {
 public:
   Session(Script& script, const std::string& folder)
-    : mScript(script), mFolder(folder), mUnit(Unit()), mHosted(mUnit), mEditor(mUnit),
+    : mScript(script), mFolder(folder), mUnit(Unit()), mHosted(mUnit), mEditor(mUnit), mOtherEditor(mUnit),
       mParameters(mHosted.Parameters()), mPresets(mHosted.FactoryPresets())
   {
     constexpr double kRates[] = {44100, 48000, 96000, 192000, 8000, 22050, 88200, 384000};
@@ -308,6 +309,7 @@ public:
 
   ~Session()
   {
+    mOtherEditor.Close();
     mEditor.Close();
     platform::RunMainLoop();
   }
@@ -346,7 +348,7 @@ private:
   {
     NSWindow* window = mEditor.Window();
     if (!window && action != kReopen && action != kAudio && action != kHostParameter && action != kPreset &&
-        action != kStateRoundTrip && action != kTick)
+        action != kStateRoundTrip && action != kTick && action != kSecondView)
       return;
     switch (action) {
     case kClick: {
@@ -358,7 +360,9 @@ private:
     }
     case kPress: Mouse(NSEventTypeLeftMouseDown, Point(), Modifiers()); break;
     case kRelease: Mouse(NSEventTypeLeftMouseUp, Point(), Modifiers()); break;
-    case kDrag: Mouse(NSEventTypeLeftMouseDragged, Point(), Modifiers()); break;
+    case kDrag:
+      Mouse(mScript.Byte() % 4 ? NSEventTypeLeftMouseDragged : NSEventTypeRightMouseDragged, Point(), Modifiers());
+      break;
     case kMove: Mouse(NSEventTypeMouseMoved, Point(), Modifiers()); break;
     case kWheel: {
       const NSPoint at = Point();
@@ -369,7 +373,8 @@ private:
     case kDoubleClick: {
       const NSPoint at = Point();
       const NSEventModifierFlags flags = Modifiers();
-      for (NSInteger count : {1, 2}) {
+      const NSInteger clicks = 2 + mScript.Byte() % 2;
+      for (NSInteger count = 1; count <= clicks; ++count) {
         Mouse(NSEventTypeLeftMouseDown, at, flags, count);
         Mouse(NSEventTypeLeftMouseUp, at, flags, count);
       }
@@ -383,11 +388,17 @@ private:
     }
     case kKey: Key(); break;
     case kPointerLeaves:
-      if (mScript.Byte() % 2)
-        Mouse(NSEventTypeMouseMoved, NSMakePoint(-50, -50), NSEventModifierFlags(0));
-      else
-        window->sendEvent(NSEvent::mouseEventWithType(NSEventTypeMouseExited, NSMakePoint(-1, -1),
-                                                      NSEventModifierFlags(0), window));
+      switch (mScript.Byte() % 3) {
+      case 0: Mouse(NSEventTypeMouseMoved, NSMakePoint(-50, -50), NSEventModifierFlags(0)); break;
+      case 1:
+        window->sendEvent(
+          NSEvent::mouseEventWithType(NSEventTypeMouseExited, NSMakePoint(-1, -1), NSEventModifierFlags(0), window));
+        break;
+      default:
+        window->sendEvent(
+          NSEvent::mouseEventWithType(NSEventTypeMouseEntered, InWindow(Point()), NSEventModifierFlags(0), window));
+        break;
+      }
       break;
     case kCornerResize: CornerResize(); break;
     case kHostResize:
@@ -429,10 +440,21 @@ private:
       break;
     }
     case kFocus:
-      if (mScript.Byte() % 2)
-        window->resignKeyWindow();
-      else
-        window->makeKeyAndOrderFront();
+      switch (mScript.Byte() % 3) {
+      case 0: window->resignKeyWindow(); break;
+      case 1: window->makeKeyAndOrderFront(); break;
+      default: mPen = !mPen; break;  // the person takes up or puts down a tablet pen
+      }
+      break;
+    case kSecondView:
+      // A host that opens another view of the same instance, or closes it again: the first view
+      // stays in its window meanwhile.
+      if (mOtherEditor.View())
+        mOtherEditor.Close();
+      else if (mOpens < kMaxOpensPerRun) {
+        ++mOpens;
+        mOtherEditor.Open();
+      }
       break;
     case kActionCount: break;
     }
@@ -475,7 +497,10 @@ private:
     NSWindow* window = mEditor.Window();
     if (!window)
       return;  // an earlier event of the same gesture closed the editor
-    window->sendEvent(NSEvent::mouseEventWithType(type, InWindow(inView), flags, window, clickCount));
+    NSEvent event = NSEvent::mouseEventWithType(type, InWindow(inView), flags, window, clickCount);
+    if (mPen)
+      event.setSubtype(NSEventSubtypeTabletPoint);
+    window->sendEvent(event);
   }
 
   void Key()
@@ -568,6 +593,7 @@ private:
   AudioUnit mUnit;
   host::HostedUnit mHosted;
   host::EditorHost mEditor;
+  host::EditorHost mOtherEditor;
   std::vector<host::ParameterDescription> mParameters;
   std::vector<std::string> mPresets;
   std::optional<host::ParameterDescription> mScaleParameter;
@@ -580,6 +606,7 @@ private:
   std::vector<uint8_t> mList;
   uint64_t mFramesRendered = 0;
   int mOpens = 0;
+  bool mPen = false;
   double mPixelsDrawn = 0.0;
   double mPixelsResized = 0.0;
   double mLastDrawablePixels = 0.0;
@@ -614,7 +641,7 @@ public:
   }
   // A click on hot spot n, without modifiers.
   SeedWriter& Click(uint8_t spot) { return Bytes({kClick, spot, 0, 0, 0xff}); }
-  SeedWriter& DoubleClick(uint8_t spot) { return Bytes({kDoubleClick, spot, 0, 0, 0xff}); }
+  SeedWriter& DoubleClick(uint8_t spot) { return Bytes({kDoubleClick, spot, 0, 0, 0xff, 0}); }
   // A key typing a character of the ASCII range, without modifiers.
   SeedWriter& Key(uint8_t character)
   {
@@ -664,7 +691,7 @@ void WriteSeeds()
   graph.Audio(16).Click(kGraphButton).Tick(40);
   for (uint8_t button = 0; button < 6; ++button)
     graph.Click(uint8_t(kFirstGraphButton + button)).Tick(20);
-  graph.Bytes({kPress, kGraphArea, 0, 0, 0xff, kDrag, kGraphArea, 100, 0, 0xff, kRelease, kGraphArea, 100, 0, 0xff});
+  graph.Bytes({kPress, kGraphArea, 0, 0, 0xff, kDrag, 1, kGraphArea, 100, 0, 0xff, kRelease, kGraphArea, 100, 0, 0xff});
   graph.Bytes({kWheel, kGraphArea, 0, 0, 0x10, 0xff}).Audio(16).Tick(60);
   graph.Write("graph");
   // The plug-in menu and the preset menu opened and items of each chosen; what they ask the
@@ -682,6 +709,7 @@ void WriteSeeds()
   // closed and opened again while audio plays.
   SeedWriter other(2);
   other.Audio(4).DoubleClick(kFirstReadout).Bytes({kAnswerPending, 1, 5, 'x', 0, 'y', 0}).Tick(20);
+  other.Bytes({kSecondView, kSecondView}).Tick(20);
   other.Bytes({kCornerResize, 1, 0x00, 0x04, 0x00, 0x02}).Tick(30);
   other.Bytes({kReopen, 1}).Audio(4).Tick(40).Click(kCorner);
   other.Write("resize-reopen");
