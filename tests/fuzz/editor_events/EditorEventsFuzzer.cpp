@@ -325,10 +325,23 @@ public:
         mPixelsResized += pixels;
       mLastDrawablePixels = pixels;
     }
+    RequireSoundState();
   }
 
 private:
   static void Require(bool condition) { fuzz::Require(condition); }
+
+  // Whatever the person did, every parameter the host sees holds a number within its range, and
+  // the state the host saves is taken back.
+  void RequireSoundState()
+  {
+    for (const host::ParameterDescription& parameter : mParameters) {
+      const double value = mHosted.Value(parameter.id);
+      Require(std::isfinite(value) && value >= parameter.min && value <= parameter.max);
+    }
+    const std::string path = mFolder + "/final-state";
+    Require(mHosted.SaveStateFile(path).empty() && mHosted.LoadStateFile(path).empty());
+  }
 
   // Opens the editor and lets it show its first frame, before a person can reach it.
   void OpenEditor()
@@ -527,7 +540,8 @@ private:
     const NSEventModifierFlags flags = mScript.Byte() % 2 ? NSEventModifierFlagControl : NSEventModifierFlags(0);
     const NSSize size = mEditor.View()->frame().size;
     const NSPoint grab = NSMakePoint(size.width - 3, size.height - 3);
-    const NSPoint end = NSMakePoint(mScript.Word() % 3000, mScript.Word() % 1800);
+    // The pointer may end anywhere on the screen, above and left of the editor too.
+    const NSPoint end = NSMakePoint(int(mScript.Word() % 4000) - 1000, int(mScript.Word() % 2600) - 800);
     Mouse(NSEventTypeLeftMouseDown, grab, flags);
     Mouse(NSEventTypeLeftMouseDragged, end, flags);
     Mouse(NSEventTypeLeftMouseUp, end, flags);
