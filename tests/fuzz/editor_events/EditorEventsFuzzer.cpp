@@ -76,6 +76,7 @@ enum Action : uint8_t {
   kDrop,
   kFocus,
   kSecondView,
+  kClipboard,
   kActionCount
 };
 
@@ -361,7 +362,8 @@ private:
   {
     NSWindow* window = mEditor.Window();
     if (!window && action != kReopen && action != kAudio && action != kHostParameter && action != kPreset &&
-        action != kStateRoundTrip && action != kTick && action != kSecondView)
+        action != kStateRoundTrip && action != kTick && action != kSecondView &&
+        action != kClipboard)
       return;
     switch (action) {
     case kClick: {
@@ -469,6 +471,7 @@ private:
         mOtherEditor.Open();
       }
       break;
+    case kClipboard: Clipboard(); break;
     case kActionCount: break;
     }
   }
@@ -532,6 +535,21 @@ private:
     window->sendEvent(NSEvent::keyEventWithType(NSEventTypeKeyDown, flags, window, characters, characters, code));
     if ((window = mEditor.Window()))
       window->sendEvent(NSEvent::keyEventWithType(NSEventTypeKeyUp, flags, window, characters, characters, code));
+  }
+
+  // Another application puts text on the clipboard: bytes of any kind, or a long run of digits.
+  void Clipboard()
+  {
+    std::string text;
+    if (mScript.Byte() % 2) {
+      text.resize(mScript.Byte());
+      for (char& c : text)
+        c = char(mScript.Byte());
+    } else
+      text.assign(size_t(mScript.Word() % 4096) * 4, '9');
+    NSPasteboard& pasteboard = NSPasteboard::generalPasteboard();
+    pasteboard.clearContents();
+    pasteboard.setString(text, NSStringPboardType);
   }
 
   // A drag of the corner resizer to a point, with the control key (rescaling) or without.
