@@ -337,6 +337,41 @@ TEST_F(MetalBackendTest, ConvexPathIsOneFillWithoutQuadOthersUseTheStencil)
   vgCancelFrame(ctx);
 }
 
+// A wide area under a zigzag (a level curve over time) with a hole in it: the stencil takes it
+// in trapezoids rather than a fan, and each pixel still gets the colour once, or not at all in
+// the hole and above the teeth.
+TEST_F(MetalBackendTest, ZigzagAreaWithAHoleIsFilledOnceWhereverItCovers)
+{
+  beginFrame();
+  vgBeginPath(ctx);
+  vgMoveTo(ctx, 4, 36);
+  for (int k = 1; k <= 30; k++)
+    vgLineTo(ctx, 4.f + 4 * k, k % 2 ? 24.f : 36.f);  // tips up at odd k
+  vgLineTo(ctx, 124, 90);
+  vgLineTo(ctx, 4, 90);
+  vgClosePath(ctx);
+  vgRect(ctx, 40, 50, 40, 20);
+  vgSetPathWinding(ctx, NVG_HOLE);
+  vgSetFillColor(ctx, vgColorRGBAf(1, 0, 0, 0.5f));
+  vgFill(ctx);
+  ASSERT_EQ(mtl->buffers->ncalls, 1);
+  EXPECT_GT(mtl->buffers->calls[0].indexCount, 6 * 30) << "trapezoids, six indices an edge";
+  vgEndFrame(ctx);
+
+  for (int x = 6; x < 122; x++)
+  {
+    EXPECT_EQ(pixel(x, 20)[3], 0) << x;  // above every tip
+    if (x != 40 && x != 79)  // the hole's edges are partly covered
+    {
+      EXPECT_EQ(pixel(x, 60)[3], x > 40 && x < 79 ? 0 : 128) << x;
+    }
+    EXPECT_EQ(pixel(x, 80)[3], 128) << x;
+  }
+  // Halfway down the teeth: inside under a tip, outside over a valley.
+  EXPECT_EQ(pixel(8, 30)[3], 128);
+  EXPECT_EQ(pixel(12, 30)[3], 0);
+}
+
 TEST_F(MetalBackendTest, FringesJoinIntoOneStripAndShortFillsAreSkipped)
 {
   beginFrame();
