@@ -839,12 +839,23 @@ void writeStencilledSourceOver(const PixelPipeline& pp, int64_t x, int64_t y, bo
   const bool zeroOnFail = sd.stencilFailureOperation == MTLStencilOperationZero;
   const bool zeroOnPass = sd.depthStencilPassOperation == MTLStencilOperationZero;
   bool passed[kMTLMaxSpan];
+  // The fill passes test for equality either way round: those tests run without a call each.
+  auto test = [&](auto compare) {
+    for (int i = 0; i < count; i++)
+      passed[i] = compare(reference, stored[i] & sd.readMask);
+  };
+  const MTLCompareFunction f = sd.stencilCompareFunction;
+  if (f == MTLCompareFunctionEqual)
+    test([](uint32_t r, uint32_t v) { return r == v; });
+  else if (f == MTLCompareFunctionNotEqual)
+    test([](uint32_t r, uint32_t v) { return r != v; });
+  else
+    test([f](uint32_t r, uint32_t v) { return stencilCompare(f, r, v); });
   for (int i = 0; i < count; i++)
   {
-    const bool pass = stencilCompare(sd.stencilCompareFunction, reference, stored[i] & sd.readMask);
     // A discarded fragment fails no test, but leaves the stencil as it is when it passes.
-    const bool write = pass && (!perFragment || out.kept[i]);
-    if (pass ? write && zeroOnPass : zeroOnFail)
+    const bool write = passed[i] && (!perFragment || out.kept[i]);
+    if (passed[i] ? write && zeroOnPass : zeroOnFail)
       stored[i] &= kept;
     passed[i] = write;
   }
