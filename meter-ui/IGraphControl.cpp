@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <array>
+#include <bit>
 #include <cmath>
 #include <cstdio>
 #include <optional>
@@ -564,6 +565,11 @@ void IGraphControl::DrawMarks(IGraphics& g, const Window& w, const Snapshot& mem
     {true, false, F::kMarked, kMarkerColor},
   };
   constexpr size_t kKinds = std::size(kinds);
+  // The kinds shown (the memory's only with a memory), in their order.
+  size_t active[kKinds], activeCount = 0;
+  for (size_t k = 0; k < kKinds; ++k)
+    if (kinds[k].shown)
+      active[activeCount++] = k;
   std::optional<MarkRuns> runs[kKinds];
   for (size_t k = 0; k < kKinds; ++k)
     runs[k].emplace(g, &mBlend, mColors[kinds[k].color], top, kinds[k].flags == F::kMarked ? mPlot.B : bottom);
@@ -597,22 +603,22 @@ void IGraphControl::DrawMarks(IGraphics& g, const Window& w, const Snapshot& mem
     };
     Span spans[kKinds];
     size_t count = 0;
-    for (size_t k = 0; k < kKinds; ++k)
+    for (size_t a = 0; a < activeCount; ++a)
     {
-      if (!kinds[k].shown)
-        continue;  // the memory's kinds are shown only with a memory
+      const size_t k = active[a];
       const GraphBlockSummary& b = kinds[k].twin ? *twin : own;
-      if (!(b.flags & kinds[k].flags))
+      unsigned bits = b.flags & kinds[k].flags;
+      if (!bits)
         continue;
       Span s{n, k, 0, INT32_MAX, 0};
-      for (int bit = 0; bit < GraphBlockSummary::kFlagBits; ++bit)
-        if (b.flags & kinds[k].flags & (1 << bit))
-        {
-          s.first = std::min<size_t>(s.first, b.firstAt[bit]);
-          s.last = std::max<size_t>(s.last, b.lastAt[bit]);
-          s.firstTenths = std::min<int32_t>(s.firstTenths, b.firstTenths[bit]);
-          s.lastTenths = std::max<int32_t>(s.lastTenths, b.lastTenths[bit]);
-        }
+      for (; bits; bits &= bits - 1)
+      {
+        const int bit = std::countr_zero(bits);
+        s.first = std::min<size_t>(s.first, b.firstAt[bit]);
+        s.last = std::max<size_t>(s.last, b.lastAt[bit]);
+        s.firstTenths = std::min<int32_t>(s.firstTenths, b.firstTenths[bit]);
+        s.lastTenths = std::max<int32_t>(s.lastTenths, b.lastTenths[bit]);
+      }
       size_t at = count++;  // after the kinds that start no later
       for (; at > 0 && spans[at - 1].first > s.first; --at)
         spans[at] = spans[at - 1];
@@ -645,9 +651,9 @@ void IGraphControl::DrawMarks(IGraphics& g, const Window& w, const Snapshot& mem
     const float x = w.X(at);
     if (x < mPlot.L)
       continue;
-    for (size_t k = 0; k < kKinds; ++k)
-      if (kinds[k].shown && ((kinds[k].twin ? twin : own) & kinds[k].flags))
-        add(k, x, x);
+    for (size_t a = 0; a < activeCount; ++a)
+      if ((kinds[active[a]].twin ? twin : own) & kinds[active[a]].flags)
+        add(active[a], x, x);
   }
   for (std::optional<MarkRuns>& kind : runs)
     kind.reset();  // drawn in the order of the kinds, later ones on top
