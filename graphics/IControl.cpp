@@ -214,6 +214,7 @@ void IControl::SetSize(float w, float h)
 
 void IControl::Hide(bool hide)
 {
+  mHideChanged = mHideChanged || hide != mHide;
   mHide = hide;
   SetDirty(false);
 }

@@ -80,7 +80,11 @@ public:
   // each linked value to the plug-in, updates the other controls of that parameter and runs the
   // action function. valIdx -1 means every slot; a one-slot control always acts on slot 0.
   virtual void SetDirty(bool triggerAction = true, int valIdx = -1);
-  virtual void SetClean() { mDirty = false; }
+  virtual void SetClean()
+  {
+    mDirty = false;
+    mHideChanged = false;
+  }
   virtual bool IsDirty();
   virtual void OnIdle() {}
 
@@ -141,6 +145,8 @@ public:
   int GetTextEntryLength() const { return mTextEntryLength; }
   void SetTextEntryLength(int len) { mTextEntryLength = len; }
   bool IsHidden() const { return mHide; }
+  // Whether the control was hidden or shown since it was last marked clean.
+  bool HideChanged() const { return mHideChanged; }
   bool IsDisabled() const { return mDisabled; }
   bool GetPromptDisabled() const { return mDisablePrompt; }
   void DisablePrompt(bool disable) { mDisablePrompt = disable; }
@@ -197,6 +203,7 @@ protected:
   int mTextEntryLength = 7;
   bool mDirty = true;
   bool mHide = false;
+  bool mHideChanged = false;
   bool mDisabled = false;
   bool mDisablePrompt = true;
   bool mDblAsSingleClick = false;

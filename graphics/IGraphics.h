@@ -621,6 +621,11 @@ protected:
   bool DispatchKey(float x, float y, const IKeyPress& key, bool isUp);
   void Draw(const IRECT& rect, float scale);
   void DrawControl(IControl* control, const IRECT& rect, float scale);
+  // A hidden control draws nothing, but for the background, which paints behind everything.
+  bool DrawsNothing(const IControl* control) const
+  {
+    return control->IsHidden() && (mControls.empty() || mControls.front() != control);
+  }
   void ApplyResize(int w, int h, float scale, bool needsPlatformResize);
   // Window size in pixels for a size in points: draw scale, then the platform's backing scale.
   int WindowPixels(int points) const;

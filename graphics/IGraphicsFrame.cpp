@@ -200,7 +200,9 @@ bool IGraphics::IsDirty(IRECTList& rects)
   ForAllControls(&IControl::Animate);
   bool dirty = false;
   VisitAllControls([&](IControl* control) {
-    if (control->IsDirty())
+    // However the values of a control that stays hidden change, its area shows the same: only
+    // hiding or showing it changes that.
+    if (control->IsDirty() && (!DrawsNothing(control) || control->HideChanged()))
     {
       rects.Add(control->GetRECT().GetPadded(0.75f));
       dirty = true;
@@ -252,8 +254,7 @@ void IGraphics::DrawControl(IControl* control, const IRECT& rect, float scale)
   {
     return;
   }
-  // A hidden background still paints behind everything.
-  if (control->IsHidden() && (mControls.empty() || mControls.front() != control))
+  if (DrawsNothing(control))
   {
     return;
   }

@@ -656,7 +656,7 @@ void shadeSpan(const PixelPipeline& pp, const MTLFragmentSpan& span, MTLFragment
   for (int i = 0; i < span.count; i++)
   {
     for (int v = 0; v < kMTLMaxVaryings; v++)
-      in.varyings[v] = span.first.varyings[v] + static_cast<float>(i) * span.step[v];
+      in.varyings[v] = span.first.varyings[v] + static_cast<float>(span.start + i) * span.step[v];
     in.position[0] = span.first.position[0] + static_cast<float>(i);
     out.kept[i] = pp.fragment(in, *pp.resources, out.colours[i]);
   }
@@ -1062,17 +1062,23 @@ void rasterize(const PassState& st, const PixelPipeline& pp, const Vertex& v0, c
   run.first.frontFacing = front;
   std::memcpy(run.step, &step, sizeof(run.step));
   MTLFragmentColours shaded;
+  // A row is cut into runs at whole multiples of the longest run, and each takes its varyings from
+  // the first pixel of its piece of the row: a fragment's varyings are then the same wherever a
+  // scissor or the target's edge cuts its row, so that a partial redraw matches a whole one.
   auto span = [&](int64_t y, int64_t x0, int64_t x1, int64_t w0, int64_t w1) {
     run.first.position[1] = static_cast<float>(y) + 0.5f;
-    for (int64_t x = x0; x <= x1; x += kMTLMaxSpan, w0 += step0 * kMTLMaxSpan, w1 += step1 * kMTLMaxSpan)
+    for (int64_t x = x0; x <= x1;)
     {
-      const Lanes varyings = corner[2] + static_cast<float>(w0) * invArea * towards0 +
-                             static_cast<float>(w1) * invArea * towards1;
+      const int64_t base = x - x % kMTLMaxSpan, end = std::min(x1, base + kMTLMaxSpan - 1);
+      const Lanes varyings = corner[2] + static_cast<float>(w0 + (base - x0) * step0) * invArea * towards0 +
+                             static_cast<float>(w1 + (base - x0) * step1) * invArea * towards1;
       std::memcpy(run.first.varyings, &varyings, sizeof(run.first.varyings));
       run.first.position[0] = static_cast<float>(x) + 0.5f;
-      run.count = static_cast<int>(std::min<int64_t>(kMTLMaxSpan, x1 - x + 1));
+      run.start = static_cast<int>(x - base);
+      run.count = static_cast<int>(end - x + 1);
       shadeSpan(pp, run, shaded);
       kStage(pp, x, y, front, shaded, run.count);
+      x = end + 1;
     }
   };
   if (narrowFits(minX, maxX, right - left, bottom - top))
@@ -1474,10 +1480,11 @@ const unsigned char* MTLTexelsAtCentres(const MTLTexture& t, float u, float v, f
 }
 
 void MTLSampleTextureRow(const MTLTexture& t, const MTLSamplerState& sampler, float u, float v, float du,
-                         float dv, int count, float (*out)[4])
+                         float dv, int from, int count, float (*out)[4])
 {
   // At a texel's centre both filters give that texel, so a row of centres is the row of texels.
-  if (const unsigned char* p = MTLTexelsAtCentres(t, u, v, du, dv, count))
+  const float first = static_cast<float>(from);
+  if (const unsigned char* p = MTLTexelsAtCentres(t, u + first * du, v + first * dv, du, dv, count))
   {
     if (t.bytesPerPixel() == 4)
     {
@@ -1496,7 +1503,10 @@ void MTLSampleTextureRow(const MTLTexture& t, const MTLSamplerState& sampler, fl
     return;
   }
   for (int i = 0; i < count; i++)
-    MTLSampleTexture(t, sampler, u + static_cast<float>(i) * du, v + static_cast<float>(i) * dv, out[i]);
+  {
+    const float along = static_cast<float>(from + i);
+    MTLSampleTexture(t, sampler, u + along * du, v + along * dv, out[i]);
+  }
 }
 
 void MTLFragmentColours::spread(int count)

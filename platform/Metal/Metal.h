@@ -267,13 +267,17 @@ using MTLFragmentFunctionBody = bool (*)(const MTLFragmentIn& in,
                                          const MTLShaderResources& resources, float colour[4]);
 
 // Not Metal: a run of neighbouring fragments of one row, shaded at once. Fragment i lies i pixels
-// right of the first; its varyings are first.varyings + i * step.
+// right of the first (at first.position); its varyings are first.varyings + (start + i) * step.
+// first.varyings are those of a pixel start pixels left of the first fragment, one that does not
+// depend on where the run begins, so that a fragment's varyings come out the same whatever part
+// of its row is drawn.
 constexpr int kMTLMaxSpan = 256;
 
 struct MTLFragmentSpan
 {
   MTLFragmentIn first;
   float step[kMTLMaxVaryings];
+  int start;  // 0..kMTLMaxSpan - count
   int count;  // 1..kMTLMaxSpan
 };
 
@@ -317,10 +321,10 @@ void MTLRegisterFragmentFunction(const char* name, MTLFragmentFunctionBody body,
 void MTLSampleTexture(const MTLTexture& texture, const MTLSamplerState& sampler, float u, float v,
                       float out[4]);
 
-// Samples count points from (u, v) on in steps of (du, dv), into out[i]. Where the points fall on
+// Samples the count points (u, v) + (from + i) (du, dv) into out[i]. Where the points fall on
 // texel centres one texel apart along a row, the texels are read as they are.
 void MTLSampleTextureRow(const MTLTexture& texture, const MTLSamplerState& sampler, float u, float v,
-                         float du, float dv, int count, float (*out)[4]);
+                         float du, float dv, int from, int count, float (*out)[4]);
 
 // The first of count texels of one row that count points from (u, v) on in steps of (du, dv) fall
 // on the centres of, one texel apart (to within what a GPU's filter weights tell apart), with any

@@ -78,10 +78,10 @@ float roundedBoxDistance(float px, float py, float ex, float ey, float rad)
 
 const MTLSamplerState kDefaultSampler{MTLSamplerDescriptor{}};
 
-// The paint's texture sampled at count points from (s, t) on in steps of (ds, dt), premultiplied
-// or spread from one channel as the texture type asks.
+// The paint's texture sampled at the count points (s, t) + (from + i) (ds, dt), premultiplied or
+// spread from one channel as the texture type asks.
 void sampleRow(const MNVGfragUniforms& u, const MTLShaderResources& resources, float s, float t, float ds, float dt,
-               int count, float (*out)[4])
+               int from, int count, float (*out)[4])
 {
   const MTLTexture* texture = resources.textures[0];
   if (!texture)
@@ -90,7 +90,7 @@ void sampleRow(const MNVGfragUniforms& u, const MTLShaderResources& resources, f
     return;
   }
   const MTLSamplerState* sampler = resources.samplers[0] ? resources.samplers[0] : &kDefaultSampler;
-  MTLSampleTextureRow(*texture, *sampler, s, t, ds, dt, count, out);
+  MTLSampleTextureRow(*texture, *sampler, s, t, ds, dt, from, count, out);
   for (int i = 0; i < count; i++)
   {
     float* texel = out[i];
@@ -118,7 +118,7 @@ enum class Paint
 // A varying at fragment i of a span.
 float varying(const MTLFragmentSpan& span, int v, int i)
 {
-  return span.first.varyings[v] + static_cast<float>(i) * span.step[v];
+  return span.first.varyings[v] + static_cast<float>(span.start + i) * span.step[v];
 }
 
 // Where the mask along an axis is surely snapped to 1, with a margin of a quarter of the snap for
@@ -159,7 +159,7 @@ void insideScissor(const MNVGfragUniforms& u, const MTLFragmentSpan& span, int& 
   for (int axis = 0; axis < 2; axis++)
   {
     const float* m = u.scissorMat;
-    const double at0 = m[axis] * span.first.varyings[kPosX] + m[4 + axis] * span.first.varyings[kPosY] + m[8 + axis];
+    const double at0 = m[axis] * varying(span, kPosX, 0) + m[4 + axis] * varying(span, kPosY, 0) + m[8 + axis];
     const double slope = m[axis] * span.step[kPosX] + m[4 + axis] * span.step[kPosY];
     // Where the mask is kWellInside or more, as wellInsideScissor asks.
     const double reach = u.scissorExt[axis] - (kWellInside - 0.5) / u.scissorScale[axis];
@@ -192,7 +192,7 @@ bool coverSpan(const MNVGfragUniforms& u, const MTLFragmentSpan& span, float* co
   const int n = span.count;
   // Inside a fill the anti-aliasing mask's inputs do not change along the span.
   const bool even = !kAntiAlias || (span.step[kTexU] == 0.0f && span.step[kTexV] == 0.0f);
-  const float mask = kAntiAlias && even ? strokeMask(u, span.first.varyings[kTexU], span.first.varyings[kTexV]) : 1.0f;
+  const float mask = kAntiAlias && even ? strokeMask(u, varying(span, kTexU, 0), varying(span, kTexV, 0)) : 1.0f;
   if (kAntiAlias && even && !(mask >= u.strokeThr))
   {
     std::fill(kept, kept + n, false);
@@ -292,7 +292,8 @@ void shade(const MTLFragmentSpan& span, const MTLShaderResources& resources, MTL
   }
   else
   {
-    // The texture coordinates are affine in the position, so they step evenly along the span too.
+    // The texture coordinates are affine in the position, so they step evenly along the span too;
+    // (s, t) are those of the pixel the span's varyings are given at.
     float s, t, ds, dt;
     if constexpr (kPaint == Paint::Glyph)
     {
@@ -316,7 +317,8 @@ void shade(const MTLFragmentSpan& span, const MTLShaderResources& resources, MTL
           texture->bytesPerPixel() == 4 && inner[0] == 1.0f && inner[1] == 1.0f && inner[2] == 1.0f &&
           inner[3] == 1.0f)
       {
-        out.texels = MTLTexelsAtCentres(*texture, s, t, ds, dt, n);
+        const float start = static_cast<float>(span.start);
+        out.texels = MTLTexelsAtCentres(*texture, s + start * ds, t + start * dt, ds, dt, n);
         if (out.texels)
         {
           out.form = MTLFragmentColours::Texels;
@@ -327,7 +329,7 @@ void shade(const MTLFragmentSpan& span, const MTLShaderResources& resources, MTL
     }
     spreadCoverage();
     float texels[kMTLMaxSpan][4];
-    sampleRow(u, resources, s, t, ds, dt, n, texels);
+    sampleRow(u, resources, s, t, ds, dt, span.start, n, texels);
     for (int i = 0; i < n; i++)
       for (int c = 0; c < 4; c++)
         out.colours[i][c] = kPaint == Paint::Glyph ? texels[i][c] * coverage[i] * inner[c]

@@ -73,6 +73,26 @@ TEST(FrameTest, HiddenControlsAreSkippedExceptTheBackground)
   EXPECT_EQ(Count(e.log, "shown draw"), 1);
 }
 
+// Values that reach a hidden control change nothing on the screen: its area is drawn over when
+// it is hidden, and again when it is shown, but not while it stays hidden.
+TEST(FrameTest, AHiddenControlsAreaIsDrawnOnlyWhenItIsHiddenOrShown)
+{
+  Editor e;
+  e.Add("bg", IRECT(0, 0, 400, 300));
+  LogControl* meter = e.Add("meter", IRECT(10, 10, 50, 50));
+  Frame(*e.g);
+  meter->Hide(true);
+  e.log.clear();
+  ASSERT_TRUE(Frame(*e.g));
+  EXPECT_EQ(Count(e.log, "bg draw"), 1);
+  meter->SetDirty(false);
+  EXPECT_FALSE(Frame(*e.g));
+  meter->Hide(false);
+  e.log.clear();
+  ASSERT_TRUE(Frame(*e.g));
+  EXPECT_EQ(Count(e.log, "meter draw"), 1);
+}
+
 TEST(FrameTest, ClipIsTheIntersectionAndFarControlsAreNotDrawn)
 {
   Editor e;

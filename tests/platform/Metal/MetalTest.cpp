@@ -721,7 +721,7 @@ TEST(Metal, ARowOfSamplesIsThePointSamplesAndTexelCentresGiveTheTexelsExactly)
           d.sAddressMode = d.tAddressMode = mode;
           const MTLSamplerState sampler(d);
           float samples[kMTLMaxSpan][4];
-          MTLSampleTextureRow(*t, sampler, c.u, c.v, c.du, c.dv, c.count, samples);
+          MTLSampleTextureRow(*t, sampler, c.u, c.v, c.du, c.dv, 0, c.count, samples);
           for (int i = 0; i < c.count; i++)
           {
             const std::string where = std::string(c.name) + " format " + std::to_string(format) + " filter " +

@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 #include <optional>
@@ -153,34 +154,39 @@ TEST(ShaderSpans, ASpanIsShadedAsItsFragmentsAreOneByOne)
   resources.buffers[0] = {buffer.get(), 0};
   resources.textures[0] = texture.get();
 
+  // Each span as the first of its row, and as one whose varyings are given some pixels before it.
   for (const SpanCase& c : kCases)
-  {
-    const MNVGfragUniforms u = uniformsOf(c);
-    std::memcpy(buffer->contents(), &u, sizeof(u));
-    MTLFragmentSpan span{};
-    std::memcpy(span.first.varyings, c.first, sizeof(c.first));
-    std::memcpy(span.step, c.step, sizeof(c.step));
-    span.first.position[0] = 0.5f;
-    span.first.position[1] = 0.5f;
-    span.first.position[3] = 1.0f;
-    span.count = c.count;
-    MTLFragmentColours shaded;
-    function->specialiser(resources)(span, resources, shaded);
-    shaded.spread(c.count);
-    int kept = 0;
-    for (int i = 0; i < c.count; i++)
+    for (int start : {0, 7})
     {
-      MTLFragmentIn in = span.first;
+      const MNVGfragUniforms u = uniformsOf(c);
+      std::memcpy(buffer->contents(), &u, sizeof(u));
+      MTLFragmentSpan span{};
       for (int v = 0; v < 4; v++)
-        in.varyings[v] = span.first.varyings[v] + static_cast<float>(i) * span.step[v];
-      in.position[0] += static_cast<float>(i);
-      float colour[4];
-      const bool keep = function->fragment(in, resources, colour);
-      ASSERT_EQ(shaded.kept[i], keep) << c.name << ", fragment " << i;
-      kept += keep;
-      for (int ch = 0; ch < 4 && keep; ch++)
-        EXPECT_EQ(shaded.colours[i][ch], colour[ch]) << c.name << ", fragment " << i << " channel " << ch;
+        span.first.varyings[v] = c.first[v] - static_cast<float>(start) * c.step[v];
+      std::memcpy(span.step, c.step, sizeof(c.step));
+      span.first.position[0] = 0.5f;
+      span.first.position[1] = 0.5f;
+      span.first.position[3] = 1.0f;
+      span.start = start;
+      span.count = std::min(c.count, kMTLMaxSpan - start);
+      const std::string name = std::string(c.name) + (start > 0 ? ", from a later pixel" : "");
+      MTLFragmentColours shaded;
+      function->specialiser(resources)(span, resources, shaded);
+      shaded.spread(span.count);
+      int kept = 0;
+      for (int i = 0; i < span.count; i++)
+      {
+        MTLFragmentIn in = span.first;
+        for (int v = 0; v < 4; v++)
+          in.varyings[v] = span.first.varyings[v] + static_cast<float>(start + i) * span.step[v];
+        in.position[0] += static_cast<float>(i);
+        float colour[4];
+        const bool keep = function->fragment(in, resources, colour);
+        ASSERT_EQ(shaded.kept[i], keep) << name << ", fragment " << i;
+        kept += keep;
+        for (int ch = 0; ch < 4 && keep; ch++)
+          EXPECT_EQ(shaded.colours[i][ch], colour[ch]) << name << ", fragment " << i << " channel " << ch;
+      }
+      EXPECT_GT(kept, 0) << name;
     }
-    EXPECT_GT(kept, 0) << c.name;
-  }
 }
