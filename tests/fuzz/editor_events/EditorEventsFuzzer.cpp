@@ -77,6 +77,7 @@ enum Action : uint8_t {
   kFocus,
   kSecondView,
   kClipboard,
+  kHostReset,
   kActionCount
 };
 
@@ -285,23 +286,9 @@ public:
     : mScript(script), mFolder(folder), mUnit(Unit()), mHosted(mUnit), mEditor(mUnit), mOtherEditor(mUnit),
       mParameters(mHosted.Parameters()), mPresets(mHosted.FactoryPresets())
   {
-    constexpr double kRates[] = {44100, 48000, 96000, 192000, 8000, 22050, 88200, 384000};
-    const uint8_t format = script.Byte();
-    mSampleRate = kRates[format % 8];
-    mChannels = (format & 8) ? 1 : 2;
-    const HostCallbackInfo callbacks{&mTransport, nullptr, nullptr, TransportState, nullptr};
-    const AURenderCallbackStruct callback{SupplyInput, &mSignal};
-    const UInt32 block = kMaxBlock;
-    Require(AudioUnitUninitialize(mUnit) == noErr);
-    mReady = mHosted.SetStreamFormats(mSampleRate, mChannels).empty() &&
-             Set(kAudioUnitProperty_MaximumFramesPerSlice, kAudioUnitScope_Global, &block, sizeof block) &&
-             Set(kAudioUnitProperty_HostCallbacks, kAudioUnitScope_Global, &callbacks, sizeof callbacks) &&
-             Set(kAudioUnitProperty_SetRenderCallback, kAudioUnitScope_Input, &callback, sizeof callback) &&
-             AudioUnitInitialize(mUnit) == noErr;
+    mReady = Prepare(script.Byte());
     Require(mHosted.LoadStateFile(fuzz::ScratchPath(kDefaultState)).empty());
     Require(AudioUnitReset(mUnit, kAudioUnitScope_Global, 0) == noErr);
-    mBuffers.resize(size_t(kMaxBlock) * mChannels);
-    mList.resize(sizeof(AudioBufferList) + sizeof(AudioBuffer) * mChannels);
     if (const std::optional<host::ParameterDescription> write = mHosted.Find("WriteAutomationData"))
       mHosted.Set(write->id, 1.0f);
     mScaleParameter = mHosted.Find("GUI Scale");
@@ -344,6 +331,38 @@ private:
     Require(mHosted.SaveStateFile(path).empty() && mHosted.LoadStateFile(path).empty());
   }
 
+  // Sets the stream format (a rate and a channel count chosen by the byte), the block size, the
+  // transport and the input, and initialises the instance; false when it refuses.
+  bool Prepare(uint8_t format)
+  {
+    constexpr double kRates[] = {44100, 48000, 96000, 192000, 8000, 22050, 88200, 384000};
+    mSampleRate = kRates[format % 8];
+    mChannels = (format & 8) ? 1 : 2;
+    const HostCallbackInfo callbacks{&mTransport, nullptr, nullptr, TransportState, nullptr};
+    const AURenderCallbackStruct callback{SupplyInput, &mSignal};
+    const UInt32 block = kMaxBlock;
+    Require(AudioUnitUninitialize(mUnit) == noErr);
+    const bool ready = mHosted.SetStreamFormats(mSampleRate, mChannels).empty() &&
+                       Set(kAudioUnitProperty_MaximumFramesPerSlice, kAudioUnitScope_Global, &block, sizeof block) &&
+                       Set(kAudioUnitProperty_HostCallbacks, kAudioUnitScope_Global, &callbacks, sizeof callbacks) &&
+                       Set(kAudioUnitProperty_SetRenderCallback, kAudioUnitScope_Input, &callback, sizeof callback) &&
+                       AudioUnitInitialize(mUnit) == noErr;
+    mBuffers.resize(size_t(kMaxBlock) * mChannels);
+    mList.resize(sizeof(AudioBufferList) + sizeof(AudioBuffer) * mChannels);
+    return ready;
+  }
+
+  // The host resets the instance, or stops it and starts it again at another format, while the
+  // editor is open.
+  void HostReset()
+  {
+    const uint8_t how = mScript.Byte();
+    if (how % 2)
+      Require(AudioUnitReset(mUnit, kAudioUnitScope_Global, 0) == noErr);
+    else
+      mReady = Prepare(how / 2);
+  }
+
   // Opens the editor and lets it show its first frame, before a person can reach it.
   void OpenEditor()
   {
@@ -363,7 +382,7 @@ private:
     NSWindow* window = mEditor.Window();
     if (!window && action != kReopen && action != kAudio && action != kHostParameter && action != kPreset &&
         action != kStateRoundTrip && action != kTick && action != kSecondView &&
-        action != kClipboard)
+        action != kClipboard && action != kHostReset)
       return;
     switch (action) {
     case kClick: {
@@ -472,6 +491,7 @@ private:
       }
       break;
     case kClipboard: Clipboard(); break;
+    case kHostReset: HostReset(); break;
     case kActionCount: break;
     }
   }
