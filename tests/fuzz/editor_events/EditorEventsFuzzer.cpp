@@ -286,7 +286,7 @@ public:
     : mScript(script), mFolder(folder), mUnit(Unit()), mHosted(mUnit), mEditor(mUnit), mOtherEditor(mUnit),
       mParameters(mHosted.Parameters()), mPresets(mHosted.FactoryPresets())
   {
-    mReady = Prepare(script.Byte());
+    mInitialized = Prepare(script.Byte());
     Require(mHosted.LoadStateFile(fuzz::ScratchPath(kDefaultState)).empty());
     Require(AudioUnitReset(mUnit, kAudioUnitScope_Global, 0) == noErr);
     if (const std::optional<host::ParameterDescription> write = mHosted.Find("WriteAutomationData"))
@@ -306,7 +306,7 @@ public:
   // than the run may allocate.
   void Play()
   {
-    while (mReady && !mScript.Done() && mPixelsResized <= kMaxPixelsResizedPerRun) {
+    while (!mScript.Done() && mPixelsResized <= kMaxPixelsResizedPerRun) {
       Do(Action(mScript.Byte() % kActionCount));
       const double pixels = DrawablePixels();
       if (pixels != mLastDrawablePixels)
@@ -332,7 +332,8 @@ private:
   }
 
   // Sets the stream format (a rate and a channel count chosen by the byte), the block size, the
-  // transport and the input, and initialises the instance; false when it refuses.
+  // transport and the input, and initialises the instance; false when it refuses any of them,
+  // and then the editor is used with an instance that does not render.
   bool Prepare(uint8_t format)
   {
     constexpr double kRates[] = {44100, 48000, 96000, 192000, 8000, 22050, 88200, 384000};
@@ -357,10 +358,14 @@ private:
   void HostReset()
   {
     const uint8_t how = mScript.Byte();
-    if (how % 2)
-      Require(AudioUnitReset(mUnit, kAudioUnitScope_Global, 0) == noErr);
-    else
-      mReady = Prepare(how / 2);
+    switch (how % 3) {
+    case 0: Require(AudioUnitReset(mUnit, kAudioUnitScope_Global, 0) == noErr); break;
+    case 1: mInitialized = Prepare(how / 3); break;
+    default:
+      Require(AudioUnitUninitialize(mUnit) == noErr);
+      mInitialized = false;
+      break;
+    }
   }
 
   // Opens the editor and lets it show its first frame, before a person can reach it.
@@ -604,6 +609,8 @@ private:
 
   void Audio()
   {
+    if (!mInitialized)
+      return;
     mSignal.kind = mScript.Byte();
     mSignal.level = std::pow(10.0, -mScript.Byte() / 40.0) * (mScript.Byte() % 16 == 0 ? 4.0 : 1.0);
     const uint8_t blocks = 1 + mScript.Byte() % 16;
@@ -653,7 +660,7 @@ private:
   Transport mTransport;
   double mSampleRate = 48000;
   UInt32 mChannels = 2;
-  bool mReady = false;
+  bool mInitialized = false;  // rendering is refused otherwise
   std::vector<float> mBuffers;
   std::vector<uint8_t> mList;
   uint64_t mFramesRendered = 0;
