@@ -147,13 +147,18 @@ public:
   ScriptedPerson(const ScriptedPerson&) = delete;
   ScriptedPerson& operator=(const ScriptedPerson&) = delete;
 
+  // What the host's run loop does while a modal dialog waits for the person: its timers fire.
+  void WhileModal(std::function<void()> meanwhile) { mWhileModal = std::move(meanwhile); }
+
   platform::AlertButton PressAlertButton(const platform::AlertQuestion&) override
   {
+    Wait();
     return platform::AlertButton(mScript.Byte() % 3);
   }
 
   std::optional<std::string> ChoosePath(const platform::FileQuestion& question) override
   {
+    Wait();
     switch (mScript.Byte() % 8) {
     case 0: return std::nullopt;
     case 1: return mFolder + "/garbage" + (question.allowedFileTypes.empty() ? "" : "." + question.allowedFileTypes[0]);
@@ -176,6 +181,7 @@ public:
 
   NSMenuItem* ChooseMenuItem(NSMenu& menu) override
   {
+    Wait();
     std::vector<NSMenuItem*> items;
     CollectItems(menu, items);
     const size_t choice = mScript.Byte() % (items.size() + 1);
@@ -196,8 +202,15 @@ public:
   }
 
 private:
+  void Wait()
+  {
+    if (mWhileModal)
+      mWhileModal();
+  }
+
   Script& mScript;
   std::string mFolder;
+  std::function<void()> mWhileModal;
 };
 
 // ---- the host -----------------------------------------------------------------------------------
@@ -282,8 +295,8 @@ constexpr const char* kDefaultState = "default-state";
 class Session
 {
 public:
-  Session(Script& script, const std::string& folder)
-    : mScript(script), mFolder(folder), mUnit(Unit()), mHosted(mUnit), mEditor(mUnit), mOtherEditor(mUnit),
+  Session(Script& script, ScriptedPerson& person, const std::string& folder)
+    : mScript(script), mPerson(person), mFolder(folder), mUnit(Unit()), mHosted(mUnit), mEditor(mUnit), mOtherEditor(mUnit),
       mParameters(mHosted.Parameters()), mPresets(mHosted.FactoryPresets())
   {
     mInitialized = Prepare(script.Byte());
@@ -292,11 +305,20 @@ public:
     if (const std::optional<host::ParameterDescription> write = mHosted.Find("WriteAutomationData"))
       mHosted.Set(write->id, 1.0f);
     mScaleParameter = mHosted.Find("GUI Scale");
+    mPerson.WhileModal([this] {
+      // A dialog's modal loop still fires the run loop's timers, and the audio goes on.
+      switch (mScript.Byte() % 4) {
+      case 1: Tick(mScript.Byte() % 64 / 1000.0); break;
+      case 2: Audio(); break;
+      default: break;
+      }
+    });
     OpenEditor();
   }
 
   ~Session()
   {
+    mPerson.WhileModal(nullptr);
     mOtherEditor.Close();
     mEditor.Close();
     platform::RunMainLoop();
@@ -648,6 +670,7 @@ private:
   }
 
   Script& mScript;
+  ScriptedPerson& mPerson;
   const std::string& mFolder;
   AudioUnit mUnit;
   host::HostedUnit mHosted;
@@ -792,6 +815,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
   const std::string folder = FreshFolder();
   Script script(data, size);
   ScriptedPerson person(script, folder);
-  Session(script, folder).Play();
+  Session(script, person, folder).Play();
   return 0;
 }
