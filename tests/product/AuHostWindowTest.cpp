@@ -5,6 +5,7 @@
 
 #include "Picture.h"
 #include "ShellRun.h"
+#include "ToneFile.h"
 
 #include "reports/AudioFile.h"
 #include "tests/meter-plugin/PluginFixture.h"
@@ -375,21 +376,9 @@ protected:
     Send(window, event, NoEventMask);
   }
 
-  // A 48 kHz file of 32-bit samples: a 1 kHz tone at -6 dBFS, on a second channel 500 Hz at -12.
   std::string ToneFile(double seconds, uint16_t channels)
   {
-    constexpr uint32_t kRate = 48000;
-    AudioFileBuffer buffer;
-    audioFileInit(&buffer);
-    const auto frames = uint32_t(std::lround(seconds * kRate));
-    EXPECT_EQ(audioFileAllocate(&buffer, frames, channels, 32, kRate, 0), 0);
-    for (uint16_t c = 0; c < channels; ++c)
-      for (uint32_t n = 0; n < frames; ++n)
-        buffer.samples[size_t(c) * frames + n] = float(0.5 / (c + 1) * std::sin(2.0 * M_PI * 1000.0 / (c + 1) * n / kRate));
-    const std::string path = Path("tone.wav");
-    EXPECT_EQ(audioFileWriteWav(&buffer, path.c_str()), 0);
-    audioFileFree(&buffer);
-    return path;
+    return product_test::WriteTone(Path("tone.wav"), seconds, channels);
   }
 
   Child server;
