@@ -131,30 +131,40 @@ private:
 } // namespace
 
 // Only the meters, read-outs and graph that changed are drawn again, in many small areas: what
-// shows must still be what drawing everything shows, in the meter view and in the graph view.
-class EditorRefresh : public ::testing::TestWithParam<int>
+// shows must still be what drawing everything shows, in the meter view and in the graph view, at
+// the scales a user picks.
+struct RefreshCase
+{
+  int view;  // 0 meters, 1 graph
+  int scale;
+};
+
+class EditorRefresh : public ::testing::TestWithParam<RefreshCase>
 {
 };
 
 TEST_P(EditorRefresh, ShowsWhatAFullFrameShows)
 {
   FedEditor plug;
-  plug.Settings().displayMode = GetParam();
+  plug.Settings().displayMode = GetParam().view;
+  plug.Settings().guiScale = GetParam().scale;
   vtest::HeadlessGraphics& ui = plug.Open();
+  const int w = 832 * GetParam().scale, h = 446 * GetParam().scale;
+  ASSERT_EQ(ui.Layer().drawableSize().width, static_cast<NSUInteger>(w));
   ui.DrawFullFrame();
   for (double gain : {0.05, 0.4, 0.1, 0.8, 0.02})
   {
     plug.Refresh(gain);
     ASSERT_TRUE(ui.DrawFrame());
     std::vector<std::array<uint8_t, 4>> refreshed;
-    for (int y = 0; y < 446; ++y)
-      for (int x = 0; x < 832; ++x)
+    for (int y = 0; y < h; ++y)
+      for (int x = 0; x < w; ++x)
         refreshed.push_back(ui.Pixel(x, y));
     ui.DrawFullFrame();
     int differing = 0, firstX = -1, firstY = -1;
     size_t k = 0;
-    for (int y = 0; y < 446; ++y)
-      for (int x = 0; x < 832; ++x)
+    for (int y = 0; y < h; ++y)
+      for (int x = 0; x < w; ++x)
         if (refreshed[k++] != ui.Pixel(x, y) && differing++ == 0)
         {
           firstX = x;
@@ -164,5 +174,9 @@ TEST_P(EditorRefresh, ShowsWhatAFullFrameShows)
   }
 }
 
-INSTANTIATE_TEST_SUITE_P(Views, EditorRefresh, ::testing::Values(0, 1),
-                         [](const auto& info) { return info.param == 0 ? "Meters" : "Graph"; });
+INSTANTIATE_TEST_SUITE_P(Views, EditorRefresh,
+                         ::testing::Values(RefreshCase{0, 1}, RefreshCase{1, 1}, RefreshCase{0, 2}, RefreshCase{1, 2}),
+                         [](const auto& info) {
+                           return std::string(info.param.view == 0 ? "Meters" : "Graph") + "AtScale" +
+                                  std::to_string(info.param.scale);
+                         });
