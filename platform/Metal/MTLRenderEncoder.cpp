@@ -1070,13 +1070,18 @@ void rasterize(const PassState& st, const PixelPipeline& pp, const Vertex& v0, c
     for (int64_t x = x0; x <= x1;)
     {
       const int64_t base = x - x % kMTLMaxSpan, end = std::min(x1, base + kMTLMaxSpan - 1);
-      const Lanes varyings = corner[2] + static_cast<float>(w0 + (base - x0) * step0) * invArea * towards0 +
-                             static_cast<float>(w1 + (base - x0) * step1) * invArea * towards1;
-      std::memcpy(run.first.varyings, &varyings, sizeof(run.first.varyings));
-      run.first.position[0] = static_cast<float>(x) + 0.5f;
-      run.start = static_cast<int>(x - base);
       run.count = static_cast<int>(end - x + 1);
-      shadeSpan(pp, run, shaded);
+      // The shape pass of a concave fill has no fragment function and reads no fragment: a span
+      // of it is only counted into the stencil.
+      if constexpr (kStage != &writeStencilOnly)
+      {
+        const Lanes varyings = corner[2] + static_cast<float>(w0 + (base - x0) * step0) * invArea * towards0 +
+                               static_cast<float>(w1 + (base - x0) * step1) * invArea * towards1;
+        std::memcpy(run.first.varyings, &varyings, sizeof(run.first.varyings));
+        run.first.position[0] = static_cast<float>(x) + 0.5f;
+        run.start = static_cast<int>(x - base);
+        shadeSpan(pp, run, shaded);
+      }
       kStage(pp, x, y, front, shaded, run.count);
       x = end + 1;
     }
