@@ -482,7 +482,11 @@ bool IGraphicsView_vVantorelix_au::promptForColor(const IColor& color, std::func
 void IGraphicsView_vVantorelix_au::onColorPicked(NSColorPanel& sender)
 {
   const NSColor& color = sender.color();
-  const auto channel = [](CGFloat component) { return static_cast<int>(component * 255.0); };
+  // A wide-gamut colour comes with components below 0 and above 1: each is held to what a channel
+  // can show, or packing the channels would mix them up.
+  const auto channel = [](CGFloat component) {
+    return component > 0.0 ? static_cast<int>(std::min(component, CGFloat(1)) * 255.0) : 0;
+  };
   const IColor picked(channel(color.alphaComponent()), channel(color.redComponent()), channel(color.greenComponent()),
                       channel(color.blueComponent()));
   if (mColorPickerFunc) {

@@ -136,6 +136,16 @@ TEST_F(DialogTest, TheColourFunctionHearsEveryColourPickedTheLastOneFinal)
   EXPECT_EQ(heard, (std::vector<IColor>{IColor(255, 255, 0, 0), IColor(127, 0, 255, 0), IColor(204, 51, 102, 153)}));
 }
 
+TEST_F(DialogTest, AWideGamutColourIsHeldToTheChannelsRange)
+{
+  Open();
+  person.colours = {NSColor::colorWithDeviceRed(1.25, -0.1, 0.5, 1.5)};
+  std::vector<IColor> heard;
+  delegate.Graphics()->AskForColor(IColor(), "", [&](const IColor& c) { heard.push_back(c); });
+  platform::RunMainLoop();
+  EXPECT_EQ(heard, (std::vector<IColor>{IColor(255, 255, 0, 127)}));
+}
+
 TEST_F(DialogTest, AColourPickedAfterTheEditorClosedReachesNoOneThoughTheHostKeepsTheView)
 {
   const std::shared_ptr<NSResponder> kept = Open()->shared_from_this();
