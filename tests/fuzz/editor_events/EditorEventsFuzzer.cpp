@@ -171,11 +171,15 @@ public:
     }
   }
 
+  // Colours of the extended range too: a wide-gamut colour expressed in device RGB has
+  // components below 0 and above 1.
   std::vector<NSColor> PickColors(const NSColor&) override
   {
-    std::vector<NSColor> colours(mScript.Byte() % 4, NSColor::colorWithDeviceRed(0, 0, 0, 1));
+    const uint8_t kind = mScript.Byte();
+    std::vector<NSColor> colours(kind % 4, NSColor::colorWithDeviceRed(0, 0, 0, 1));
+    const auto component = [&] { return kind & 4 ? mScript.Fraction() * 2.0 - 0.5 : mScript.Fraction(); };
     for (NSColor& colour : colours)
-      colour = NSColor::colorWithDeviceRed(mScript.Fraction(), mScript.Fraction(), mScript.Fraction(), mScript.Fraction());
+      colour = NSColor::colorWithDeviceRed(component(), component(), component(), component());
     return colours;
   }
 
