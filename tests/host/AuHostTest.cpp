@@ -10,6 +10,7 @@
 #include <fstream>
 #include <string>
 #include <sys/wait.h>
+#include <unistd.h>
 
 namespace {
 
@@ -40,13 +41,15 @@ TEST(AuHost, InfoThroughBothRoads)
   }
 }
 
-// A folder per test with a stereo 16-bit WAV of 1000 frames in it.
+// A folder per test and per process, since builds of several checkouts run the same tests at once,
+// with a stereo 16-bit WAV of 1000 frames in it.
 class AuHostMeasure : public ::testing::Test {
 protected:
   void SetUp() override
   {
     mFolder = std::filesystem::temp_directory_path() /
-              ("au-host-" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
+              ("au-host-" + std::to_string(getpid()) + "-" +
+               ::testing::UnitTest::GetInstance()->current_test_info()->name());
     std::filesystem::create_directories(mFolder);
     AudioFileBuffer buffer;
     audioFileInit(&buffer);

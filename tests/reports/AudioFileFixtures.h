@@ -11,6 +11,8 @@
 #include <string>
 #include <vector>
 
+#include <unistd.h>
+
 struct Bytes {
   std::vector<uint8_t> data;
 
@@ -46,14 +48,15 @@ inline Bytes Wav(const Bytes& chunks)
   return Bytes().Id("RIFF").LE(4 + chunks.data.size(), 4).Id("WAVE").Append(chunks);
 }
 
-// A folder of its own per test, removed afterwards; a buffer freed afterwards.
+// A folder of its own per test and per process (builds of several checkouts run the same tests at
+// once), removed afterwards; a buffer freed afterwards.
 class AudioFileTest : public ::testing::Test {
 protected:
   void SetUp() override
   {
     const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
     mFolder = std::filesystem::temp_directory_path() /
-              ("audiofile-" + std::string(info->test_suite_name()) + "-" + info->name());
+              ("audiofile-" + std::to_string(getpid()) + "-" + info->test_suite_name() + "-" + info->name());
     std::filesystem::remove_all(mFolder);
     std::filesystem::create_directories(mFolder);
     audioFileInit(&mBuffer);

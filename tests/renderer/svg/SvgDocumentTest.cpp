@@ -8,6 +8,8 @@
 #include <filesystem>
 #include <fstream>
 
+#include <unistd.h>
+
 namespace {
 
 // Every callback of the tokenizer as one line of text.
@@ -184,7 +186,7 @@ TEST(SvgDocument, CopiesPathsAndLoadsFiles) {
   EXPECT_EQ(svgCopyPath(nullptr), nullptr);
   svgDeleteImage(nullptr);
 
-  const auto file = std::filesystem::temp_directory_path() / "svg-parser-test.svg";
+  const auto file = std::filesystem::temp_directory_path() / ("svg-parser-test-" + std::to_string(getpid()) + ".svg");
   std::ofstream(file) << "<svg width=\"7\" height=\"9\"><circle r=\"2\"/></svg>";
   SvgImagePtr loaded(svgLoadFile(file.c_str(), "px", 96));
   std::filesystem::remove(file);
