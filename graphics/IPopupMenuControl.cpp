@@ -344,6 +344,9 @@ void IPopupMenuControl::OnMouseOut()
 
 void IPopupMenuControl::OnMouseDown(float x, float y, const IMouseMod& mod)
 {
+  // The fade is timed by the clock but moved on by frames: a click that comes once the fade's
+  // time is over finds the menu open even when no frame has been drawn since, as on a busy machine.
+  Animate();
   if (mState != kExpanded)
   {
     IControl::OnMouseDown(x, y, mod);

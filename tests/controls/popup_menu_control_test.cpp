@@ -128,6 +128,21 @@ TEST(PopupMenuControlTest, OpensChoosesAndClosesOverItsStates)
   EXPECT_NE(e.g->GetMouseControl(390, 290, false), e.popup);
 }
 
+TEST(PopupMenuControlTest, AClickTakesTheMenuAsTheClockHasItNotAsTheLastFrameDrewIt)
+{
+  MenuEditor e;
+  IPopupMenu menu("", {"one", "two", "three"});
+  e.Open(menu, 50);
+  e.ClickAt(e.Cell(0, 1));  // still fading in: the click is not a choice
+  EXPECT_EQ(e.owner->answers, 0);
+  EXPECT_EQ(e.popup->GetState(), IPopupMenuControl::kExpanding);
+
+  e.popup->now += 51;  // the fade's time is over, but no frame has run since
+  e.ClickAt(e.Cell(0, 1));
+  EXPECT_EQ(e.owner->answers, 1);
+  EXPECT_EQ(e.owner->chosen, 1);
+}
+
 TEST(PopupMenuControlTest, ClicksOnItemsThatCannotBeChosenCloseWithoutAChoice)
 {
   IPopupMenu* sub = new IPopupMenu("", {"x"});
