@@ -49,16 +49,20 @@ void RunFrames(int count)
 constexpr int kSettleFrames = 30;
 
 // Controls time their animations (a menu fading in, a button's flash) by the wall clock, which
-// the virtual one outruns here: after a click the frames go on until the longest of them has had
-// its time too, or the picture would catch a menu half faded in.
+// the virtual one outruns here: after a click the frames go on until one has begun after the
+// longest of them has had its time too, or the picture would catch a menu half faded in. A frame
+// reads the clock as it begins, however long it then takes to draw.
 void SettleAfterClick()
 {
   constexpr auto kLongestAnimation = std::chrono::milliseconds(250);
   const auto clicked = std::chrono::steady_clock::now();
   RunFrames(kSettleFrames);
-  while (std::chrono::steady_clock::now() - clicked < kLongestAnimation) {
-    std::this_thread::sleep_for(std::chrono::milliseconds(16));
+  for (;;) {
+    const bool last = std::chrono::steady_clock::now() - clicked >= kLongestAnimation;
     RunFrames(1);
+    if (last)
+      return;
+    std::this_thread::sleep_for(std::chrono::milliseconds(16));
   }
 }
 
