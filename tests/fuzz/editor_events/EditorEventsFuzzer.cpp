@@ -4,10 +4,12 @@
 // choosing each and the bytes after it giving its details: presses, drags, releases, moves, the
 // wheel, double and right clicks (mostly on controls), keys, the pointer leaving, resizes by the
 // corner and by the host, screen scale and appearance changes, clock ticks, audio blocks, host
-// parameter changes, presets and saved states, file drops, and the editor closed and opened
-// again. Whatever the editor asks the person (alerts, file panels, colours, menus, typed text)
-// is answered from the same script. Frames are drawn only as the script's ticks move the clock,
-// within a budget, so that runs stay quick.
+// parameter changes, presets and saved states, resets and format changes, file drops, text on
+// the clipboard, a second view of the instance, and the editor closed and opened again. Whatever
+// the editor asks the person (alerts, file panels, colours, menus, typed text) is answered from
+// the same script, and while a modal dialog waits the run loop's timers may fire. Frames are
+// drawn only as the script's ticks move the clock, within a budget, so that runs stay quick.
+// Each run ends by checking that every parameter is within its range and the state round-trips.
 
 #include "host/EditorHost.h"
 #include "host/HostedUnit.h"
