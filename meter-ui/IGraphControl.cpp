@@ -841,6 +841,14 @@ void IGraphControl::DrawLevelCurve(IGraphics& g, const Window& w, const Snapshot
     DrawCurve(g, kLiveMLColor, xs, ys, true, false, thickness);
   else
   {
+    // Below the curve's lowest point the area is a plain rectangle: filled as one, it spares the
+    // concave fill, which covers its whole extent twice, most of its pixels. The cut lies on a
+    // pixel boundary, so the two meet without a seam.
+    const size_t last = xs.size() - 3;
+    const float cut = std::min(std::ceil(*std::max_element(ys.begin(), ys.end() - 2)), mPlot.B);
+    if (cut < mPlot.B)
+      g.FillRect(kSLFillColor, IRECT(xs.front(), cut, xs[last], mPlot.B), &mBlend);
+    ys[last + 1] = ys[last + 2] = cut;
     DrawCurve(g, kSLFillColor, xs, ys, false, true, thickness);
     DrawCurve(g, kSLStrokeColor, xs, ys, true, false, thickness);
   }
