@@ -2,6 +2,7 @@
 // Audio files made byte by byte, so each test shows the header it feeds the readers.
 
 #include "reports/AudioFile.h"
+#include "tests/meter-plugin/PluginFixture.h"
 
 #include <gtest/gtest.h>
 
@@ -10,8 +11,6 @@
 #include <fstream>
 #include <string>
 #include <vector>
-
-#include <unistd.h>
 
 struct Bytes {
   std::vector<uint8_t> data;
@@ -54,11 +53,7 @@ class AudioFileTest : public ::testing::Test {
 protected:
   void SetUp() override
   {
-    const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
-    mFolder = std::filesystem::temp_directory_path() /
-              ("audiofile-" + std::to_string(getpid()) + "-" + info->test_suite_name() + "-" + info->name());
-    std::filesystem::remove_all(mFolder);
-    std::filesystem::create_directories(mFolder);
+    mFolder = plugin_test::TempFolder();
     audioFileInit(&mBuffer);
   }
   void TearDown() override
