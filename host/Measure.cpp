@@ -174,12 +174,24 @@ struct Playback
   FileStream* input;
   UInt32 end;
   UInt32 position = 0;
+  uint64_t nonFinite = 0;  // input samples that were not finite numbers, which the plug-in hears as silence
 };
+
+// Copies a channel's samples and counts those that are not finite numbers.
+uint64_t CopyCountingNonFinite(const float* in, UInt32 frames, float* out)
+{
+  uint64_t count = 0;
+  for (UInt32 i = 0; i < frames; ++i) {
+    out[i] = in[i];
+    count += !std::isfinite(in[i]);
+  }
+  return count;
+}
 
 OSStatus SupplyInput(void* refCon, AudioUnitRenderActionFlags*, const AudioTimeStamp*, UInt32, UInt32 frames,
                      AudioBufferList* data)
 {
-  const auto* playback = static_cast<const Playback*>(refCon);
+  auto* playback = static_cast<Playback*>(refCon);
   FileStream& input = *playback->input;
   const bool silent = playback->position >= playback->end;
   if (!silent && !input.Fetch(playback->position, frames))
@@ -189,7 +201,7 @@ OSStatus SupplyInput(void* refCon, AudioUnitRenderActionFlags*, const AudioTimeS
     if (!out)
       continue;
     if (c < input.Channels() && !silent)
-      std::copy_n(input.Channel(c, playback->position), frames, out);
+      playback->nonFinite += CopyCountingNonFinite(input.Channel(c, playback->position), frames, out);
     else
       std::fill_n(out, frames, 0.0f);
   }
@@ -466,6 +478,10 @@ std::string Measure(AudioUnit unit, const MeasureOptions& options, const Measure
       playback.end = playback.position;
   }
   progress.Clear();
+  if (playback.nonFinite > 0)
+    std::fprintf(stderr, "au-host: warning: %s: %llu %s; measured as silence\n", name.c_str(),
+                 static_cast<unsigned long long>(playback.nonFinite),
+                 playback.nonFinite == 1 ? "sample is not a finite number" : "samples are not finite numbers");
   if (keep && playback.end < output.frames)
     KeepFirstFrames(output, playback.end);
   if (std::string problem = WriteFinalOutputs(hosted, renderer, block, input.SampleRate()); !problem.empty())

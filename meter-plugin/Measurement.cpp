@@ -11,13 +11,15 @@ namespace {
 
 using levels::RoundToTenth;
 
-// A sample that is not a number is measured as silence, and an infinite one as the largest float:
-// either would otherwise stay in the filters and the running sums for good. Finite samples, however
-// large, are measured as they are.
+// A sample that is not a finite number is measured as silence: it would otherwise stay in the
+// filters and the running sums for good, and in the integrated loudness, whose window is the whole
+// programme. The host's samples are floats, so beyond the largest float lies only infinity. Finite
+// samples, however large, are measured as they are. This runs where each input sample is first
+// copied, so the test costs one compare a sample.
 double MeasurableSample(double x)
 {
   constexpr double kLargest = std::numeric_limits<float>::max();
-  return x == x ? std::clamp(x, -kLargest, kLargest) : 0.0;
+  return std::fabs(x) <= kLargest ? x : 0.0;
 }
 
 // Power level of a mean-square power as the history and the alerts show it: the loudness plus

@@ -146,6 +146,38 @@ TEST_F(AuHostFile, DecoderOutputThroughAPipe)
   EXPECT_EQ(piped.out, reference.out);
 }
 
+// A sample that is not a finite number is measured as silence, with a warning that counts such
+// samples: a 4 s tone with one infinity reads as the tone with a 0 there. Random bytes taken as
+// floats hold infinities and not-a-numbers galore, and still give a report of numbers.
+TEST_F(AuHostFile, SamplesThatAreNotFiniteAreSilenceAndCounted)
+{
+  std::string bytes = plugin_test::ReadFile(ToneFile("tone.wav", 0.0, 4.0));
+  const size_t frame200 = bytes.find("data") + 8 + 200 * 4;
+  std::memset(&bytes[frame200], 0, 4);
+  plugin_test::WriteFile(Path("zero.wav"), bytes);
+  const float infinity = INFINITY;
+  std::memcpy(&bytes[frame200], &infinity, 4);
+  plugin_test::WriteFile(Path("inf.wav"), bytes);
+
+  const Measurement reference = Measure(Quoted(Path("zero.wav")));
+  ASSERT_EQ(reference.status, 0) << reference.err;
+  const Measurement measured = Measure(Quoted(Path("inf.wav")));
+  EXPECT_EQ(measured.status, 0);
+  EXPECT_EQ(measured.out, reference.out);
+  EXPECT_EQ(measured.err, "au-host: warning: " + Path("inf.wav") +
+                            ": 1 sample is not a finite number; measured as silence\n");
+
+  std::string noise(96000 * 4, '\0');
+  uint32_t seed = 1;
+  for (char& byte : noise)
+    byte = char((seed = seed * 1664525u + 1013904223u) >> 24);
+  plugin_test::WriteFile(Path("noise.raw"), noise);
+  const Measurement random = Measure(Quoted(Path("noise.raw")) + " --raw 2:32:48000:float --json");
+  EXPECT_EQ(random.status, 0) << random.err;
+  EXPECT_NE(random.err.find(" samples are not finite numbers"), std::string::npos) << random.err;
+  EXPECT_EQ(random.out.find("null"), std::string::npos) << random.out;
+}
+
 // A file cut short: the frames it holds are measured, with a warning; the partial frame at the
 // cut is left out.
 TEST_F(AuHostFile, DataPastTheEndIsMeasuredUpToTheEnd)

@@ -165,9 +165,10 @@ double MomentaryPower(int routing, int weighting, int channel)
   return plug.Engine()->momentary.mean;
 }
 
-// One sample that is not a number is measured as 0; an infinite or huge one affects only the
-// windows that hold it. Ten seconds after it every window reads as if the sample had been 0, and
-// the integrated loudness, whose window is the whole programme, stays a number.
+// One sample that is not a finite number is measured as 0; a huge one affects only the windows
+// that hold it. Ten seconds after it every window reads as if the sample had been 0, and the
+// integrated loudness, whose window is the whole programme, stays a number (the programme's own
+// where the sample was not finite).
 TEST(Measurement, SamplesThatAreNotNumbersOrExtreme)
 {
   auto measure = [](double bad) {
@@ -197,7 +198,7 @@ TEST(Measurement, SamplesThatAreNotNumbersOrExtreme)
     const std::array<double, 3> read = measure(bad);
     EXPECT_NEAR(read[0], reference[0], 0.01);
     EXPECT_NEAR(read[1], reference[1], 0.01);
-    if (std::isnan(bad))
+    if (!std::isfinite(bad))
       EXPECT_NEAR(read[2], reference[2], 0.01);
     else
       EXPECT_TRUE(std::isfinite(read[2]));
