@@ -495,13 +495,15 @@ void IGraphicsNanoVG::DrawBitmap(const IBitmap& bitmap, const IRECT& dest, int s
   {
     return;
   }
+  // The image's pixels span its size in points times both scales it was made at (a layer's
+  // pixels carry the draw scale as well); the paint covers the whole image, in pixels.
   const float scale = api->GetScale() * api->GetDrawScale();
   NVGpaint paint{};
   vgTransformSetScale(paint.xform, 1.f / scale, 1.f / scale);
   paint.xform[4] = dest.L - static_cast<float>(srcX);
   paint.xform[5] = dest.T - static_cast<float>(srcY);
-  paint.extent[0] = static_cast<float>(bitmap.W()) * scale;
-  paint.extent[1] = static_cast<float>(bitmap.H()) * scale;
+  paint.extent[0] = static_cast<float>(api->GetWidth());
+  paint.extent[1] = static_cast<float>(api->GetHeight());
   paint.image = api->Image();
   paint.radius = 0.f;
   paint.feather = 0.f;
@@ -524,8 +526,9 @@ APIBitmap* IGraphicsNanoVG::CreateBackendBitmap(int width, int height, float sca
   {
     vgEndFrame(mVG);
   }
-  APIBitmap* bitmap = new Bitmap(this, mVG, width, height, std::trunc(scale),
-                                 static_cast<float>(drawScale));
+  // The scale stays as given, fractional ones too: a layer is valid while it matches the screen
+  // scale, and its pixels map onto points by it.
+  APIBitmap* bitmap = new Bitmap(this, mVG, width, height, scale, static_cast<float>(drawScale));
   if (mInDraw)
   {
     BeginWindowFrame(mMainFrameBuffer);
@@ -544,9 +547,12 @@ void IGraphicsNanoVG::RefreshLayer()
   const ILayer* layer = mLayers.top();
   const auto* bitmap = static_cast<const Bitmap*>(layer->GetAPIBitmap());
   mvgBindFramebuffer(bitmap->GetFBO());
-  const float drawScale = GetDrawScale();
-  vgBeginFrame(mVG, layer->Bounds().W() * drawScale, layer->Bounds().H() * drawScale,
-               GetScreenScale());
+  // The frame spans the layer's whole framebuffer, so that points map onto its pixels at the
+  // screen scale exactly, fractional scales included (the layer's bounds in points are not
+  // always a whole number of its pixels).
+  const float screenScale = GetScreenScale();
+  vgBeginFrame(mVG, static_cast<float>(bitmap->GetWidth()) / screenScale,
+               static_cast<float>(bitmap->GetHeight()) / screenScale, screenScale);
 }
 
 void IGraphicsNanoVG::ReadLayerPixels(ILayerPtr& layer, WDL_TypedBuf<uint8_t>& data)
@@ -608,7 +614,7 @@ void IGraphicsNanoVG::BlendShadowMask(ILayerPtr& layer, WDL_TypedBuf<uint8_t>& m
     vgFill(mVG);
     LeaveLayer();
   }
-  const float scale = std::trunc(bitmap->GetScale());
+  const float scale = bitmap->GetScale();
   Bitmap maskBitmap(mVG, width, height, mask.Get(), scale, bitmap->GetDrawScale());
   const IBitmap maskImage(&maskBitmap, 1, false);
   // The shadow is drawn in a layer of its own and then put behind the layer's content.

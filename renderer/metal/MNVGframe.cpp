@@ -309,7 +309,7 @@ void MNVGcontext_vVantorelix_au::renderViewport(float width, float height, float
   // Sizes that are negative or not a number give an empty frame, which the flush drops.
   auto pixels = [devicePixelRatio](float points) {
     const double p = static_cast<double>(points) * devicePixelRatio;
-    return p >= 1.0 ? static_cast<unsigned>(std::min(p, 16384.0)) : 0u;
+    return p >= 1.0 ? static_cast<unsigned>(std::lround(std::min(p, 16384.0))) : 0u;
   };
   viewPortSize[0] = pixels(width);
   viewPortSize[1] = pixels(height);

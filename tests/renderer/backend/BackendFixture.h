@@ -38,9 +38,9 @@ protected:
 
   void SetUp() override { Open(1.f); }
 
-  void Open(float screenScale, int w = kWidth, int h = kHeight)
+  void Open(float screenScale, int w = kWidth, int h = kHeight, float drawScale = 1.f)
   {
-    g = std::make_unique<HeadlessGraphics>(delegate, w, h, 1.f, screenScale);
+    g = std::make_unique<HeadlessGraphics>(delegate, w, h, drawScale, screenScale);
     g->OpenWindow(nullptr);
     ASSERT_TRUE(g->IsDrawingContextValid());
   }

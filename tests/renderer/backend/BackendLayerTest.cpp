@@ -133,3 +133,73 @@ TEST_F(BackendTest, DropShadowFallsBehindTheLayer)
 }
 
 } // namespace
+
+// A layer, a drop shadow and written-back layer pixels land on the same pixels as the shapes
+// drawn directly, at every draw scale and screen scale, and a kept layer is not drawn again.
+TEST_F(BackendTest, LayersMatchDirectDrawingAtEveryScale)
+{
+  // The layered copies lie kShift points right of the direct ones, a whole number of pixels at
+  // each of these scales, so the two halves agree pixel for pixel. The shadow's offset and the
+  // written shape's edges fall on pixel boundaries: a shadow drawn between pixels is resampled,
+  // and pixels written back are drawn over the layer's own, which edge pixels would show.
+  constexpr float kShift = 100.f;
+  const IColor red(255, 255, 0, 0), black(255, 0, 0, 0), blue(255, 0, 0, 255);
+  for (const float drawScale : {1.f, 1.5f, 2.f})
+  {
+    for (const float screenScale : {1.f, 1.5f, 2.f})
+    {
+      SCOPED_TRACE(testing::Message() << "draw scale " << drawScale << ", screen scale " << screenScale);
+      Open(screenScale, 200, 80, drawScale);
+      int layerDraws = 0;
+      PaintControl* control = Paint([&](IGraphics& gr, PaintControl& self) {
+        gr.FillRect(red, IRECT(10.f, 10.f, 30.f, 30.f));
+        gr.FillRect(black, IRECT(54.f, 14.f, 74.f, 34.f));
+        gr.FillRect(red, IRECT(50.f, 10.f, 70.f, 30.f));
+        gr.FillRect(blue, IRECT(12.f, 52.f, 28.f, 68.f));
+
+        if (!gr.LayerIsValid(self.mLayer))
+        {
+          ++layerDraws;
+          gr.BeginLayer(&self, IRECT(105.f, 5.f, 135.f, 35.f), true);
+          gr.FillRect(red, IRECT(110.f, 10.f, 130.f, 30.f));
+          self.mLayer = gr.FinishLayer();
+        }
+        gr.PaintLayer(self.mLayer);
+
+        gr.BeginLayer(&self, IRECT(145.f, 5.f, 185.f, 45.f));
+        gr.FillRect(red, IRECT(150.f, 10.f, 170.f, 30.f));
+        ILayerPtr shadowed = gr.FinishLayer();
+        IShadow shadow;
+        shadow.mPattern = IPattern(black);
+        shadow.mXOffset = shadow.mYOffset = 4.f;
+        gr.ApplyLayerDropShadow(shadowed, shadow);
+        gr.PaintLayer(shadowed);
+
+        gr.BeginLayer(&self, IRECT(105.f, 45.f, 135.f, 75.f));
+        gr.FillRect(blue, IRECT(112.f, 52.f, 128.f, 68.f));
+        ILayerPtr written = gr.FinishLayer();
+        auto& back = static_cast<IGraphicsNanoVG&>(gr);
+        WDL_TypedBuf<uint8_t> pixels;
+        back.ReadLayerPixels(written, pixels);
+        back.WriteLayerPixels(written, pixels);
+        gr.PaintLayer(written);
+      });
+      g->DrawFullFrame();
+      EXPECT_EQ(layerDraws, 1);
+
+      const float s = drawScale * screenScale;
+      const int shift = static_cast<int>(kShift * s);
+      int differing = 0;
+      for (int y = 0; y < static_cast<int>(80 * s); ++y)
+      {
+        for (int x = 0; x < shift; ++x)
+        {
+          differing += Near(At(x, y), At(x + shift, y), 3) ? 0 : 1;
+        }
+      }
+      EXPECT_EQ(differing, 0);
+      EXPECT_TRUE(Near(At(static_cast<int>(20 * s), static_cast<int>(20 * s)), Rgba{255, 0, 0, 255}));
+      control->mLayer.reset();
+    }
+  }
+}
