@@ -1,4 +1,5 @@
 #include "framework/IPlugPaths.h"
+#include "framework/RegularFile.h"
 
 #include "platform/CoreFoundation/CFBundle.h"
 
@@ -8,6 +9,7 @@
 #include <filesystem>
 #include <fstream>
 #include <string>
+#include <sys/stat.h>
 
 namespace fs = std::filesystem;
 
@@ -97,3 +99,28 @@ TEST_F(PathsTest, FoldersFollowTheHomeFolder)
 }
 
 } // namespace
+
+// Only a regular file is read, whole and up to the limit; a FIFO with no writer is refused at
+// once instead of blocking.
+TEST(RegularFile, ReadsOnlyRegularFilesUpToTheLimit)
+{
+  char pattern[] = "/tmp/vantorelix-file-XXXXXX";
+  const fs::path folder = mkdtemp(pattern);
+  std::ofstream(folder / "ten") << "0123456789";
+  ASSERT_EQ(mkfifo((folder / "fifo").c_str(), 0600), 0);
+  struct Case
+  {
+    const char* name;
+    size_t limit;
+    bool read;
+  };
+  for (const Case& c : {Case{"ten", 10, true}, Case{"ten", 9, false}, Case{"fifo", 100, false},
+                        Case{"", 100, false}, Case{"missing", 100, false}})
+  {
+    SCOPED_TRACE(c.name);
+    std::string bytes = "left over";
+    EXPECT_EQ(iplug::ReadRegularFile((folder / c.name).c_str(), c.limit, bytes), c.read);
+    EXPECT_EQ(bytes, c.read ? "0123456789" : "");
+  }
+  fs::remove_all(folder);
+}

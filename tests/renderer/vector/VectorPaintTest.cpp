@@ -1,6 +1,7 @@
 #include "tests/renderer/vector/VectorFixture.h"
 
 #include <cmath>
+#include <vector>
 
 #include <stb/stb_image.h>
 
@@ -150,4 +151,63 @@ TEST_F(VectorTest, ImagesDecodeIntoRgbaTextures)
   EXPECT_EQ(vgCreateImageFromMemory(ctx, 0, garbage, sizeof(garbage)), 0);
   EXPECT_EQ(vgCreateImageFromFile(ctx, "/nonexistent/image.png", 0), 0);
   EXPECT_STREQ(stbi_failure_reason(), "can't fopen");
+}
+
+// PNG and JPEG are decoded, other formats are not. A bitmap larger than any the editor draws is
+// refused from its header, before its pixels are decoded, and a JPEG whose Huffman table holds
+// more codes than the format allows before it reaches the decoder.
+TEST_F(VectorTest, OnlyPngAndJpegOfABitmapsSizeAreDecoded)
+{
+  auto encoded = [](auto write, int w, int h) {
+    std::vector<unsigned char> bytes;
+    const std::vector<unsigned char> grey(size_t(w) * size_t(h), 128);
+    write([](void* context, void* data, int size) {
+      auto* out = static_cast<std::vector<unsigned char>*>(context);
+      out->insert(out->end(), static_cast<unsigned char*>(data), static_cast<unsigned char*>(data) + size);
+    }, &bytes, w, h, grey.data());
+    return bytes;
+  };
+  auto png = [&](int w, int h) {
+    return encoded([](stbi_write_func* f, void* c, int w, int h, const unsigned char* p) {
+      stbi_write_png_to_func(f, c, w, h, 1, p, w);
+    }, w, h);
+  };
+  auto jpeg = encoded([](stbi_write_func* f, void* c, int w, int h, const unsigned char* p) {
+    stbi_write_jpg_to_func(f, c, w, h, 1, p, 90);
+  }, 8, 8);
+  auto tga = encoded([](stbi_write_func* f, void* c, int w, int h, const unsigned char* p) {
+    stbi_write_tga_to_func(f, c, w, h, 1, p);
+  }, 4, 4);
+  auto bmp = encoded([](stbi_write_func* f, void* c, int w, int h, const unsigned char* p) {
+    stbi_write_bmp_to_func(f, c, w, h, 1, p);
+  }, 4, 4);
+  const std::vector<unsigned char> gif = {'G', 'I', 'F', '8', '9', 'a', 1, 0, 1, 0, 0x80, 0, 0, 255, 255, 255, 0, 0,
+                                          0, ',', 0, 0, 0, 0, 1, 0, 1, 0, 0, 2, 2, 'D', 1, 0, ';'};
+  const std::vector<unsigned char> jpegCountsPast256 = {0xFF, 0xD8, 0xFF, 0xC4, 0x00, 0x71, 0x00, 0x32, 0xD9};
+  struct Case
+  {
+    const char* what;
+    std::vector<unsigned char> bytes;
+    bool decoded;
+  };
+  const Case cases[] = {
+    {"PNG as wide as a bitmap may be", png(8192, 1), true},
+    {"PNG a pixel wider", png(8193, 1), false},
+    {"PNG far taller", png(1, 16000), false},
+    {"JPEG", jpeg, true},
+    {"JPEG with more than 256 Huffman codes", jpegCountsPast256, false},
+    {"JPEG cut short in a table", std::vector<unsigned char>(jpeg.begin(), jpeg.begin() + 100), false},
+    {"TGA", tga, false},
+    {"BMP", bmp, false},
+    {"GIF", gif, false},
+  };
+  for (const Case& c : cases)
+  {
+    SCOPED_TRACE(c.what);
+    std::vector<unsigned char> bytes = c.bytes;
+    const int image = vgCreateImageFromMemory(ctx, 0, bytes.data(), int(bytes.size()));
+    EXPECT_EQ(image != 0, c.decoded);
+    if (image)
+      vgDeleteImage(ctx, image);
+  }
 }
