@@ -50,4 +50,16 @@ bool ReadRegularFile(const char* path, size_t limit, std::string& bytes)
   return whole;
 }
 
+std::vector<std::string_view> SplitLines(std::string_view text)
+{
+  std::vector<std::string_view> lines;
+  for (size_t start = 0; start < text.size();)
+  {
+    const size_t end = std::min(text.find('\n', start), text.size());
+    lines.push_back(text.substr(start, end - start));
+    start = end + 1;
+  }
+  return lines;
+}
+
 } // namespace iplug

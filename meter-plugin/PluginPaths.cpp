@@ -2,9 +2,13 @@
 
 #include "au-adapter/IPlugAU.h"
 #include "framework/IPlugPaths.h"
+#include "framework/RegularFile.h"
 
-#include <cstdio>
+#include <cctype>
+#include <charconv>
+#include <optional>
 #include <string>
+#include <string_view>
 #include <sys/stat.h>
 
 namespace {
@@ -24,6 +28,22 @@ void MakeFolderIfMissing(const std::string& path)
   umask(previous);
 }
 
+// The integer a text begins with, after blanks and with an optional sign, as "%d" reads it; none
+// when there is no digit or the number does not fit an int.
+std::optional<int> LeadingInteger(std::string_view text)
+{
+  size_t at = 0;
+  while (at < text.size() && std::isspace(static_cast<unsigned char>(text[at])))
+    ++at;
+  if (at < text.size() && text[at] == '+' && at + 1 < text.size() && text[at + 1] != '-')
+    ++at;
+  int value = 0;
+  const auto [end, error] = std::from_chars(text.data() + at, text.data() + text.size(), value);
+  if (error != std::errc())
+    return std::nullopt;
+  return value;
+}
+
 } // namespace
 
 void IMPlugPaths::CreateDataFolder()
@@ -40,23 +60,15 @@ int IMPlugPaths::ReadIniInt(const char* /*section*/, const char* key, int defaul
 {
   WDL_String path(mDataFolder.Get());
   path.Append("/plugin.ini");
-  FILE* file = std::fopen(path.Get(), "rb");
-  if (!file)
+  std::string text;
+  if (!iplug::ReadRegularFile(path.Get(), kMaxIniFile, text))
     return defaultValue;
-  // The key is matched as text, so a key holding "%" must not become a conversion.
-  WDL_String format;
-  for (const char* c = key; *c; ++c)
-    format.Append(*c == '%' ? "%%" : c, *c == '%' ? 0 : 1);
-  format.Append("=%d");
+  const std::string prefix = std::string(key) + "=";
   int result = defaultValue;
-  char line[2048];
-  while (std::fgets(line, sizeof line, file))
-  {
-    int value = 0;
-    if (std::sscanf(line, format.Get(), &value) == 1)
-      result = value;
-  }
-  std::fclose(file);
+  for (const std::string_view line : iplug::SplitLines(text))
+    if (line.starts_with(prefix))
+      if (const std::optional<int> value = LeadingInteger(line.substr(prefix.size())))
+        result = *value;
   return result;
 }
 

@@ -31,13 +31,16 @@ public:
   static constexpr long kUpdateCheckTimeoutMs = 30000;
   // A version reply is a few bytes; anything longer than this is not one.
   static constexpr size_t kMaxUpdateReply = 4096;
+  // A settings file of a few lines; anything larger is not one.
+  static constexpr size_t kMaxIniFile = 1 << 20;
 
   // Computes both folder paths and creates the folders that are missing; a folder that cannot be
   // made is left out silently (later reads find no file and fall back to their defaults).
   void CreateDataFolder();
   // The last "key=<integer>" line of "plugin.ini" that starts at the line's first character, or
-  // the default when there is none or no file. The section is accepted for the file's readers;
-  // section headers are lines like any other.
+  // the default when there is none or no file. Lines may be of any length; an integer that does
+  // not fit an int is no value, and a file that is not regular or larger than kMaxIniFile is no
+  // file. The section is accepted for the file's readers; section headers are lines like any other.
   int ReadIniInt(const char* section, const char* key, int defaultValue) const;
 
   const char* DataFolder() const { return mDataFolder.Get(); }

@@ -3,8 +3,12 @@
 
 #include "meter-plugin/Vantorelix.h"
 
+#include "framework/RegularFile.h"
+
 #include <cstdio>
 #include <cstring>
+#include <string>
+#include <string_view>
 #include <type_traits>
 #include <vector>
 
@@ -89,26 +93,26 @@ bool ParseColorLine(const char* line, uint32_t& color)
 
 // The tag must open the first line and a two-digit number form the second, or nothing changes.
 // Then each colour line is taken as it comes: a damaged colour leaves its colour as it was, and
-// the file may end early.
+// the file may end early. Lines may be of any length; a file that is not regular, or far larger
+// than any colour file, is not read.
 void LoadColorFile(const char* path, const char* tag, const ColorSlots<uint32_t>& slots)
 {
-  FILE* file = *path ? std::fopen(path, "rb") : nullptr;
-  if (!file)
+  constexpr size_t kLargestFile = 1 << 20;
+  std::string text;
+  if (!iplug::ReadRegularFile(path, kLargestFile, text))
     return;
-  char line[2048];
+  const std::vector<std::string_view> lines = iplug::SplitLines(text);
+  // Each line is read up to a NUL byte, as a text line is.
+  auto line = [&lines](size_t i) { return std::string(lines[i].substr(0, lines[i].find('\0'))); };
   int version = 0;
-  const bool valid = std::fgets(line, sizeof line, file) && std::strncmp(line, tag, 4) == 0 &&
-                     std::fgets(line, sizeof line, file) && std::sscanf(line, "%02d", &version) == 1;
-  if (valid)
-    for (uint32_t* slot : slots)
-    {
-      if (!std::fgets(line, sizeof line, file))
-        break;
-      uint32_t color;
-      if (slot && ParseColorLine(line, color))
-        *slot = color;
-    }
-  std::fclose(file);
+  if (lines.size() < 2 || line(0).compare(0, 4, tag) != 0 || std::sscanf(line(1).c_str(), "%02d", &version) != 1)
+    return;
+  for (size_t i = 0; i < slots.size() && i + 2 < lines.size(); ++i)
+  {
+    uint32_t color;
+    if (slots[i] && ParseColorLine(line(i + 2).c_str(), color))
+      *slots[i] = color;
+  }
 }
 
 } // namespace

@@ -51,6 +51,9 @@ TEST(Lifecycle, SettingsFileDecidesWhetherAnEditorIsOffered)
     {"HasUI=1\nHasUI=0", false},
     {"HasUI=x\n", true},
     {"OtherHasUI=0\n", true},
+    {"HasUI=4294967296\n", true},        // a number that does not fit is none
+    {"HasUI=-99999999999\n", true},
+    {"HasUI=+0\n", false},
   };
   for (const Case& c : cases)
   {
@@ -59,6 +62,14 @@ TEST(Lifecycle, SettingsFileDecidesWhetherAnEditorIsOffered)
       WriteText(ini, c.text);
     EXPECT_EQ(Vantorelix().HasUI(), c.hasUI) << (c.text ? c.text : "no file");
   }
+  // A long comment line stays one line, however long.
+  WriteText(ini, "#" + std::string(2046, 'x') + "HasUI=0\n");
+  EXPECT_TRUE(Vantorelix().HasUI());
+  // A FIFO is no settings file: nothing waits for a writer.
+  fs::remove(ini);
+  ASSERT_EQ(mkfifo(ini.c_str(), 0600), 0);
+  EXPECT_TRUE(Vantorelix().HasUI());
+  fs::remove(ini);
 }
 
 TEST(Lifecycle, DefaultPresetSetsTheEditorGeometryBeforeTheFirstEditor)

@@ -1,5 +1,7 @@
 #include "ReportsFixture.h"
 
+#include <sys/stat.h>
+
 using namespace reports_test;
 
 namespace {
@@ -99,6 +101,8 @@ TEST_F(ColorFilesTest, MeterFileLoadsDefensively)
     {"tag only", "mcls\n", before},
     {"empty file", "", before},
     {"short tag", "mcl\n01\n#AA0001\n", before},
+    {"a long line is one line", "mcls\n01\n#AA0001" + std::string(3000, ' ') + "\n#AA0002\n#AA0003\n#AA0004\n",
+     {0xAA0001, 0xAA0002, 0xAA0003, 0xAA0004, 0x555555, 0x666666}},
   };
   for (const Case& c : cases)
   {
@@ -109,6 +113,10 @@ TEST_F(ColorFilesTest, MeterFileLoadsDefensively)
   }
   MeterA() = before;
   plug.LoadMeterColorsA(WDL_String(Path("missing.mcls").c_str()));
+  EXPECT_EQ(MeterA(), before);
+  // A FIFO is no colour file: nothing waits for a writer.
+  ASSERT_EQ(mkfifo(Path("fifo.mcls").c_str(), 0600), 0);
+  plug.LoadMeterColorsA(WDL_String(Path("fifo.mcls").c_str()));
   EXPECT_EQ(MeterA(), before);
 }
 
