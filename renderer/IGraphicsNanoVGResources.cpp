@@ -149,7 +149,8 @@ void IGraphicsNanoVG::PrepareText(const IText& text, const char* str, IRECT& bou
     default: align |= NVG_ALIGN_TOP; y = bounds.T; break;
   }
   vgSetTextAlign(mVG, align);
-  float measured[4] = {};
+  // A font that is not loaded measures nothing: the text keeps its place, with an empty width.
+  float measured[4] = {x, bounds.T, x, bounds.B};
   vgMeasureText(mVG, x, y, str, nullptr, measured);
   bounds = IRECT(measured[0], measured[1], measured[2], measured[3]);
 }

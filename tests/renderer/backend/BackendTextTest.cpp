@@ -104,6 +104,28 @@ TEST_F(BackendTest, MeasuringFollowsTheAlignment)
   EXPECT_EQ(unknown, nearTop);
 }
 
+// A text in a font that is not loaded measures nothing: the rectangle stays where the alignment
+// puts the text, with an empty width, at the screen's scale too.
+TEST_F(BackendTest, TextInAFontNotLoadedKeepsItsPlaceWithAnEmptyWidth)
+{
+  const IRECT area(20.f, 10.f, 140.f, 90.f);
+  for (float screenScale : {1.f, 2.f})
+  {
+    Open(screenScale);
+    const struct
+    {
+      EAlign align;
+      float x;
+    } places[] = {{EAlign::Near, area.L}, {EAlign::Center, area.MW()}, {EAlign::Far, area.R}};
+    for (const auto& place : places)
+    {
+      IRECT measured = area;
+      EXPECT_EQ(g->MeasureText(Text("Not Loaded", place.align, EVAlign::Middle), "Text", measured), 0.f);
+      EXPECT_EQ(measured, IRECT(place.x, area.T, place.x, area.B)) << "at scale " << screenScale;
+    }
+  }
+}
+
 TEST_F(BackendTest, FontBytesAreReadOnceForEveryGraphicsObject)
 {
   CountingFont font(g->LoadNativeFontFromFile("Counted", "Roboto-Regular.ttf"));
