@@ -5,12 +5,14 @@
 
 #include "controls/ITextControls.h"
 #include "graphics/IGraphics.h"
+#include "meter-engine/LevelScales.h"
 #include "meter-plugin/Vantorelix.h"
 #include "meter-ui/IDynaMeterControl.h"
 #include "meter-ui/IMeterControl.h"
 #include "reports/OutputParams.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstdio>
 #include <ctime>
 #include <limits>
@@ -211,6 +213,11 @@ void SetLevels(const IGraphics& ui, int index, double value, double hold, double
 }
 
 double ShownLoudness(double power) { return Tenth(LoudnessOfPower(power)); }
+// A power at the floor is silence, no level: below every read-out's floor, so it reads "-inf".
+double ReadoutLoudness(double power)
+{
+  return std::fabs(power) > levels::kPowerFloor ? ShownLoudness(power) : kNoLevel;
+}
 double ShownLevel(double amplitude) { return Tenth(LevelOfAmplitude(amplitude)); }
 
 } // namespace
@@ -290,8 +297,8 @@ void Vantorelix::UpdateReadouts(bool measuring)
   SetCounter(*ui, rows[kReadoutIL].units[0], dialSetting ? r.Count(kAlertIlDialMin) + r.Count(kAlertIlDialMax)
                                                          : r.Count(kAlertIlMin) + r.Count(kAlertIlMax));
 
-  FormatValue(rows[kReadoutSL].valueText, true, nullptr, 1, ShownLoudness(r.m.slPower), ref, gatedFloor);
-  FormatValue(rows[kReadoutSL].secondCaption, true, "Max", 1, ShownLoudness(r.m.slMaxPower), ref, gatedFloor);
+  FormatValue(rows[kReadoutSL].valueText, true, nullptr, 1, ReadoutLoudness(r.m.slPower), ref, gatedFloor);
+  FormatValue(rows[kReadoutSL].secondCaption, true, "Max", 1, ReadoutLoudness(r.m.slMaxPower), ref, gatedFloor);
   SetCounter(*ui, rows[kReadoutSL].units[0], r.Count(kAlertSlMin) + r.Count(kAlertSlMax));
 
   if (dialSetting)
@@ -301,8 +308,8 @@ void Vantorelix::UpdateReadouts(bool measuring)
   }
   else
   {
-    FormatValue(rows[kReadoutML].valueText, true, nullptr, 1, ShownLoudness(r.m.mlPower), ref, kSilenceFloor);
-    FormatValue(rows[kReadoutML].secondCaption, true, "Max", 1, ShownLoudness(r.m.mlMaxPower), ref, kSilenceFloor);
+    FormatValue(rows[kReadoutML].valueText, true, nullptr, 1, ReadoutLoudness(r.m.mlPower), ref, kSilenceFloor);
+    FormatValue(rows[kReadoutML].secondCaption, true, "Max", 1, ReadoutLoudness(r.m.mlMaxPower), ref, kSilenceFloor);
   }
 
   // A stopped meter keeps the time it stopped at.

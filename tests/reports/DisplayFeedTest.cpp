@@ -49,6 +49,10 @@ TEST(DisplayFeed, ReadoutTexts)
     const char* expected;
   };
   const auto il = [](FeedEditor& p) { return p.Value(kReadoutIL); };
+  const auto silence = [](FeedEditor& p) {
+    return p.Value(kReadoutSL) + std::string("|") + p.Second(kReadoutSL) + "|" + p.Value(kReadoutML) + "|" +
+           p.Second(kReadoutML);
+  };
   const Case cases[] = {
     {"IL against the reference", [](FeedEditor& p) {
        p.Settings().refOffset = -23.0;
@@ -56,7 +60,12 @@ TEST(DisplayFeed, ReadoutTexts)
        p.E().integratedGate.full = 1;
      }, il, "+0.0"},
     {"IL before any gated block", [](FeedEditor& p) { p.E().integratedGate.integrated = -20.0; }, il, "---"},
-    {"SL of silence", [](FeedEditor&) {}, [](FeedEditor& p) { return p.Value(kReadoutSL); }, "-143.3"},
+    // A power at the floor is no level; just above it, it is one.
+    {"SL and ML of silence", [](FeedEditor&) {}, silence, "-inf|-inf|-inf|-inf"},
+    {"SL and ML just above silence", [](FeedEditor& p) {
+       p.E().shortTerm.mean = p.E().shortTerm.maximum = 4.7e-15;
+       p.E().momentary.mean = p.E().momentary.maximum = 4.7e-15;
+     }, silence, "-143.3|-143.3 Max|-143.3|-143.3 Max"},
     {"SL maximum", [](FeedEditor& p) { p.E().shortTerm.maximum = kPowerOfMinus20; },
      [](FeedEditor& p) { return p.Second(kReadoutSL); }, "-20.0 Max"},
     {"SL of silence with the speech gate", [](FeedEditor& p) { p.Settings().gateMode = 3; },
@@ -267,7 +276,7 @@ TEST(DisplayFeed, ReadoutsRaisedWithoutAnEditorAreServedOnceItIsLaidOut)
   EXPECT_STREQ(plug.Value(kReadoutSL), "---") << "as laid out";
   plug.IdleTick();
   EXPECT_EQ(plug.Requests().readoutRefresh, 0);
-  EXPECT_STREQ(plug.Value(kReadoutSL), "-143.3");
+  EXPECT_STREQ(plug.Value(kReadoutSL), "-inf");
 }
 
 TEST(DisplayFeed, GraphStartsAgainAfterAMeasurementReset)
