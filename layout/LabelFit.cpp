@@ -1,7 +1,7 @@
-// The pages' label rectangles are tight for the widths of the fonts we ship: where a text is wider
-// than its rectangle it would be clipped, and where it reaches what stands beside it the two run
-// together. Each label is given the room it needs, as far as its neighbours allow, and a slightly
-// smaller text where even that room is too narrow.
+// The editor's label rectangles are tight for the widths of the fonts we ship: where a text is
+// wider than its rectangle it would be clipped, and where it reaches what stands beside it the two
+// run together. Each label is given the room its widest text needs, as far as its neighbours and
+// the frames round it allow, and a slightly smaller text where even that room is too narrow.
 
 #include "controls/ITextControls.h"
 #include "layout/LayoutParts.h"
@@ -20,11 +20,21 @@ constexpr float kLabelGap = 3.f;
 // Below this a text is no longer comfortably read; a label that needs less keeps this size.
 constexpr float kSmallestTextSize = 9.f;
 
-float TextWidth(const IGraphics& ui, const ITextControl& label, const IText& style)
+// The width of a text's letters: a right-aligned text's leading blanks, as the time's, have none.
+float TextWidth(const IGraphics& ui, const ITextControl& label, const IText& style, const std::string& text)
 {
+  const size_t letters = style.mAlign == EAlign::Far ? std::min(text.find_first_not_of(' '), text.size()) : 0;
   IRECT measured = label.GetRECT();
-  ui.MeasureText(style, label.GetStr(), measured);
-  return measured.W();
+  return ui.MeasureText(style, text.c_str() + letters, measured);
+}
+
+float WidestText(const IGraphics& ui, const ITextControl& label, const IText& style,
+                 const std::vector<std::string>& texts)
+{
+  float widest = 0.f;
+  for (const std::string& text : texts)
+    widest = std::max(widest, TextWidth(ui, label, style, text));
+  return widest;
 }
 
 // Side by side: the two share at least half of the label's height.
@@ -34,21 +44,39 @@ bool BesideEachOther(const IRECT& label, const IRECT& other)
   return shared >= label.H() / 2.f;
 }
 
+// Keeps the room inside a frame round the label, the gap away from its edges.
+void KeepInside(const IRECT& frame, float& left, float& right)
+{
+  left = std::max(left, frame.L + kLabelGap);
+  right = std::min(right, frame.R - kLabelGap);
+}
+
 // How far left and right the label's text may reach: up to a control beside it less the gap; up
-// to the middle of the space between two labels, which may both grow into it.
-void Room(const IGraphics& ui, const std::vector<int>& group, int index, float& left, float& right)
+// to the middle of the space between two labels, which may both grow into it; inside the frames
+// round it.
+void Room(const IGraphics& ui, const std::vector<int>& group, int index, const IRECT& frame, float& left,
+          float& right)
 {
   const IRECT& r = ui.GetControl(index)->GetRECT();
   left = -std::numeric_limits<float>::infinity();
   right = std::numeric_limits<float>::infinity();
+  if (!frame.Empty())
+    KeepInside(frame, left, right);
   for (int other : group)
   {
     const IControl* control = ui.GetControl(other);
     if (other == index || !control)
       continue;
     const IRECT& q = control->GetRECT();
-    // The page's own panel and other frames round the label are not beside it.
-    if (q.Empty() || q.Contains(r) || !BesideEachOther(r, q))
+    // A click area over the label is neither beside it nor round it.
+    if (q.Empty() || q == r)
+      continue;
+    if (q.Contains(r))
+    {
+      KeepInside(q, left, right);
+      continue;
+    }
+    if (!BesideEachOther(r, q))
       continue;
     const bool label = dynamic_cast<const ITextControl*>(control) != nullptr;
     if (q.MW() > r.MW())
@@ -86,35 +114,42 @@ float RoomWidth(const IRECT& r, EAlign align, float left, float right)
 
 } // namespace
 
-void FitLabels(IGraphics& ui, const std::vector<int>& group)
+void FitLabels(IGraphics& ui, const std::vector<int>& group, const LabelTexts& texts, const IRECT& frame)
 {
   // Every room is taken from the rectangles as placed, before any label has grown, so that a
   // label's room does not depend on which of its neighbours was fitted first.
   struct Fit
   {
     ITextControl* label;
+    std::vector<std::string> texts;
     float room;
   };
   std::vector<Fit> fits;
   for (int index : group)
   {
     auto* label = dynamic_cast<ITextControl*>(ui.GetControl(index));
-    if (!label || !label->GetStr()[0])
+    if (!label)
+      continue;
+    const auto given = texts.find(index);
+    std::vector<std::string> shown{label->GetStr()};
+    if (given != texts.end())
+      shown = given->second;
+    if (WidestText(ui, *label, label->GetText(), shown) <= 0.f)
       continue;
     float left = 0.f, right = 0.f;
-    Room(ui, group, index, left, right);
-    fits.push_back({label, RoomWidth(label->GetRECT(), label->GetText().mAlign, left, right)});
+    Room(ui, group, index, frame, left, right);
+    fits.push_back({label, std::move(shown), RoomWidth(label->GetRECT(), label->GetText().mAlign, left, right)});
   }
   for (const Fit& fit : fits)
   {
     IText style = fit.label->GetText();
-    float width = TextWidth(ui, *fit.label, style);
+    float width = WidestText(ui, *fit.label, style, fit.texts);
     if (width > fit.room && style.mSize > kSmallestTextSize)
     {
       // In half points from the size that would fit were widths proportional to it, which the
       // glyphs' whole-pixel advances make them only nearly.
       style.mSize = std::max(kSmallestTextSize, std::floor(style.mSize * fit.room / width * 2.f) / 2.f);
-      while ((width = TextWidth(ui, *fit.label, style)) > fit.room && style.mSize > kSmallestTextSize)
+      while ((width = WidestText(ui, *fit.label, style, fit.texts)) > fit.room && style.mSize > kSmallestTextSize)
         style.mSize -= 0.5f;
       fit.label->SetText(style);
     }

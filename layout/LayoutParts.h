@@ -6,6 +6,8 @@
 #include "layout/LayoutBuilder.h"
 #include "meter-ui/IVTextControlZv.h"
 
+#include <map>
+#include <string>
 #include <vector>
 
 class Vantorelix;
@@ -20,9 +22,14 @@ void BuildReadoutArea(Vantorelix& plug, LayoutBuilder& builder);
 // A text that never takes the mouse, on a transparent background.
 IVTextControlZv* Label(const iplug::igraphics::IRECT& bounds, const char* str,
                        const iplug::igraphics::IText& style);
-// Gives each text label of a group the width its text needs, as far as the controls beside it
-// allow, and a slightly smaller text where that is still too narrow. Run once the group is built.
-void FitLabels(iplug::igraphics::IGraphics& ui, const std::vector<int>& group);
+// Every text a label may show, by the label's position in the control list.
+using LabelTexts = std::map<int, std::vector<std::string>>;
+// Gives each text label of a group the width its widest text needs (the text it has, when the
+// list names none), as far as the controls beside it and the frames round it allow, and a
+// slightly smaller text where that is still too narrow. A frame given here bounds every label as
+// a frame control round it would. Run once the group is built.
+void FitLabels(iplug::igraphics::IGraphics& ui, const std::vector<int>& group, const LabelTexts& texts = {},
+               const iplug::igraphics::IRECT& frame = {});
 // "dB", "LU" or "LK" for a unit mode (the first for one outside the table).
 const char* UnitLabel(int unitMode);
 // The unit of a peak level: "dBFS" for sample peaks, "dBTP" for true peaks, empty otherwise.

@@ -9,6 +9,10 @@
 #include "meter-ui/IVPanelControlZv.h"
 
 #include <algorithm>
+#include <cstdio>
+#include <numeric>
+#include <string>
+#include <vector>
 
 using namespace iplug::igraphics;
 
@@ -38,6 +42,46 @@ IText Style(float size, const IColor& colour, bool bold, EAlign align)
 IControl* Panel(const IRECT& bounds, const IColor& fill, float radius)
 {
   return new IVPanelControlZv(bounds, fill, true, kFrameColor, radius, 1.f);
+}
+
+// The widest texts a level read-out shows: no value, no level, and the extreme levels of every
+// unit and offset, with each word its line may carry.
+std::vector<std::string> LevelTexts(std::initializer_list<const char*> words = {nullptr})
+{
+  constexpr double kExtremeLevel = 144.0;
+  std::vector<std::string> texts{"---", "-inf"};
+  for (const char* word : words)
+    for (double level : {-kExtremeLevel, kExtremeLevel})
+    {
+      char text[32];
+      std::snprintf(text, sizeof text, word ? "%+.1f %s" : "%+.1f", level, word);
+      texts.emplace_back(text);
+    }
+  return texts;
+}
+
+// Every text the read-outs' values, second lines, counters and range ends may show, so that the
+// widest of them fits its box.
+LabelTexts ReadoutTexts(const ReadoutArea& area)
+{
+  const auto& rows = area.rows;
+  const std::vector<std::string> counter{" 999"};
+  LabelTexts texts;
+  for (int row : {kReadoutIL, kReadoutSL, kReadoutML, kReadoutRange, kReadoutPeak})
+    texts[rows[row].valueText] = LevelTexts();
+  // In "Dial" the momentary box shows the dialogue share in whole percent.
+  texts[rows[kReadoutML].valueText].emplace_back("100 ");
+  texts[rows[kReadoutTime].valueText] = {" 00:00:00.0"};
+  texts[rows[kReadoutIL].secondCaption] = LevelTexts({"IL"});
+  texts[rows[kReadoutSL].secondCaption] = LevelTexts({"Max"});
+  texts[rows[kReadoutML].secondCaption] = LevelTexts({"Max"});
+  texts[rows[kReadoutRange].secondCaption] = LevelTexts({"LRA", "PSR", "Min"});
+  texts[rows[kReadoutIL].units[0]] = counter;
+  texts[rows[kReadoutSL].units[0]] = counter;
+  texts[rows[kReadoutPeak].units[0]] = counter;
+  for (int end : rows[kReadoutRange].units)
+    texts[end] = LevelTexts();
+  return texts;
 }
 
 } // namespace
@@ -163,4 +207,8 @@ void BuildReadoutArea(Vantorelix& plug, LayoutBuilder& b)
               {kReadoutPeak, 168, 296}};
   for (const auto& l : leds)
     rows[l.row].led = b.Add(new IBBitmapControlZv(l.x, l.y, led));
+
+  std::vector<int> everything(static_cast<size_t>(b.UI().NControls() - area.areaFrame));
+  std::iota(everything.begin(), everything.end(), area.areaFrame);
+  FitLabels(b.UI(), everything, ReadoutTexts(area));
 }

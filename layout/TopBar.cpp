@@ -12,6 +12,8 @@
 #include "meter-ui/IVFileSelectorControlHiddenZv.h"
 #include "meter-ui/IVParameterControlZv.h"
 
+#include <numeric>
+
 using namespace iplug::igraphics;
 
 namespace
@@ -22,6 +24,9 @@ const IText kPreGainText(18.f, kBoxTextColor, "Verdana Bold", EAlign::Center);
 const IText kTargetText(14.f, kBoxTextColor, "Verdana Bold", EAlign::Center);
 const IText kPresetText(15.f, IColor(255, 159, 160, 161), "Verdana Bold", EAlign::Center);
 const IText kUnitSmallText(13.f, IColor(255, 126, 129, 132), "Verdana Normal", EAlign::Near);
+
+// The frame that the match and limiter row's overlay draws round the row.
+const IRECT kMatchLimiterFrame(4, 391, 300, 425);
 
 // The box's value is dragged vertically, four pixels a step.
 constexpr double kBoxGearing = 4.0;
@@ -190,6 +195,7 @@ void BuildTopBar(Vantorelix& plug, LayoutBuilder& b)
   positions.logExport = AddFileSelector(plug, b, "save_log.png", {518, 10}, kActionLogFileName, kActionExportLog,
                                         "log", "Export measurement summary (.log)");
 
+  const int bottomRowStart = ui.NControls();
   const BitmapButton match[] = {
     {"button_setil.png", {8, 397}, kMatchIL, "Match IL with loudness target level", true, Follow::kHeight},
     {"button_setsl.png", {41, 397}, kMatchSL, "Match SL Max. with loudness target level", true, Follow::kHeight},
@@ -203,4 +209,12 @@ void BuildTopBar(Vantorelix& plug, LayoutBuilder& b)
   AddBitmapButton(b, {"button_lim.png", {192, 397}, kEnableLimiter, "Enable Peak/TP Limiter", false, Follow::kHeight});
   AddValueBox(b, IRECT(224, 395, 269, 421), kPeak_Limit, kTargetText, "Peak/TP limiter ceiling", Follow::kHeight);
   readout.limiterUnit = AddUnit(b, IRECT(273, 407, 303, 419), PeakUnitText(s.peakMode).Get(), Follow::kHeight);
+
+  // Each unit fits the row's frame with whichever text the modes give it.
+  std::vector<int> bottomRow(static_cast<size_t>(ui.NControls() - bottomRowStart));
+  std::iota(bottomRow.begin(), bottomRow.end(), bottomRowStart);
+  FitLabels(ui, bottomRow,
+            {{readout.targetUnit, {kUnitLabels.begin(), kUnitLabels.end()}},
+             {readout.limiterUnit, {PeakUnitText(0).Get(), PeakUnitText(1).Get()}}},
+            kMatchLimiterFrame);
 }

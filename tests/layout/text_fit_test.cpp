@@ -5,6 +5,8 @@
 #include "tests/layout/EditorFixture.h"
 
 #include "controls/ITextControls.h"
+#include "meter-ui/IVParameterControlZv.h"
+#include "meter-ui/IVStyleZv.h"
 
 #include <string>
 #include <vector>
@@ -19,14 +21,28 @@ constexpr float kBearing = 2.f;
 // Less than this between a text and its neighbour and the two read as one.
 constexpr float kLeastGap = 2.f;
 
-// Where the letters of a visible text lie: its measured run, and of its line height the middle
-// part that the letters fill.
+// Where the letters of a text lie, drawn in a style into a rectangle: its measured run (less
+// the blanks that lead a right-aligned text, as the time's, which have no ink), and of its line
+// height the middle part that the letters fill.
+IRECT Ink(const IGraphics& ui, const IText& style, const IRECT& r, const char* str)
+{
+  if (style.mAlign == EAlign::Far)
+    while (*str == ' ')
+      ++str;
+  IRECT m = r;
+  ui.MeasureText(style, str, m);
+  const float half = style.mSize * 0.35f;
+  return IRECT(m.L, m.MH() - half, m.R, m.MH() + half);
+}
+
 IRECT Ink(const IGraphics& ui, const ITextControl& text)
 {
-  IRECT m = text.GetRECT();
-  ui.MeasureText(text.GetText(), text.GetStr(), m);
-  const float half = text.GetText().mSize * 0.35f;
-  return IRECT(m.L, m.MH() - half, m.R, m.MH() + half);
+  return Ink(ui, text.GetText(), text.GetRECT(), text.GetStr());
+}
+
+bool Within(const IRECT& ink, const IRECT& r)
+{
+  return ink.L >= r.L - kBearing && ink.R <= r.R + kBearing;
 }
 
 // Every visible text of the editor is drawn whole, not clipped by its rectangle.
@@ -41,7 +57,7 @@ void ExpectTextsUnclipped(MeterEditor& plug, const std::string& view)
       continue;
     const IRECT r = text->GetRECT();
     const IRECT ink = Ink(ui, *text);
-    EXPECT_TRUE(ink.L >= r.L - kBearing && ink.R <= r.R + kBearing)
+    EXPECT_TRUE(Within(ink, r))
       << view << ": \"" << text->GetStr() << "\" is clipped: " << ink.L << ".." << ink.R << " in " << r.L << ".." << r.R;
   }
 }
@@ -78,14 +94,159 @@ void Show(MeterEditor& plug, int param, double value)
   plug.ParameterChanged(param, iplug::kHost, -1);
 }
 
+// A read-out line and the words its value may carry.
+struct ReadoutLine
+{
+  int row;
+  int ReadoutBoxSlots::*slot;
+  std::vector<const char*> words;
+};
+
+const ReadoutLine kLevelLines[] = {
+  {kReadoutIL, &ReadoutBoxSlots::valueText, {nullptr}},
+  {kReadoutSL, &ReadoutBoxSlots::valueText, {nullptr}},
+  {kReadoutML, &ReadoutBoxSlots::valueText, {nullptr}},
+  {kReadoutRange, &ReadoutBoxSlots::valueText, {nullptr}},
+  {kReadoutPeak, &ReadoutBoxSlots::valueText, {nullptr}},
+  {kReadoutIL, &ReadoutBoxSlots::secondCaption, {"IL"}},
+  {kReadoutSL, &ReadoutBoxSlots::secondCaption, {"Max"}},
+  {kReadoutML, &ReadoutBoxSlots::secondCaption, {"Max"}},
+  {kReadoutRange, &ReadoutBoxSlots::secondCaption, {"LRA", "PSR", "Min"}},
+};
+
+// Every text of a read-out box, each drawn whole inside the box's frame and apart from the others.
+void ExpectBoxTextsFit(MeterEditor& plug, int row, const std::string& shown)
+{
+  const IGraphics& ui = *plug.ui;
+  const ReadoutBoxSlots& box = plug.Row(row);
+  const IRECT inside = plug.At(box.boxPanel)->GetRECT().GetPadded(-1.f);
+  std::vector<const ITextControl*> texts;
+  for (int index : {box.caption, box.valueText, box.secondCaption, box.secondValue, box.units[0], box.units[1]})
+    if (const auto* text = plug.As<ITextControl>(index); text && !text->IsHidden() && text->GetStr()[0])
+      texts.push_back(text);
+  for (const ITextControl* text : texts)
+  {
+    const IRECT ink = Ink(ui, *text);
+    EXPECT_TRUE(Within(ink, text->GetRECT()) && Within(ink, inside))
+      << shown << ": \"" << text->GetStr() << "\" at " << ink.L << ".." << ink.R << " in " << text->GetRECT().L
+      << ".." << text->GetRECT().R << ", box inside " << inside.L << ".." << inside.R;
+    for (const ITextControl* other : texts)
+      EXPECT_TRUE(other == text || !ink.GetPadded(kLeastGap, 0.f, kLeastGap, 0.f).Intersects(Ink(ui, *other)))
+        << shown << ": \"" << text->GetStr() << "\" runs into \"" << other->GetStr() << "\"";
+  }
+}
+
 } // namespace
 
 class EditorTexts : public ::testing::TestWithParam<double>
 {
 };
 
-// At scale 2 the glyphs are laid out at twice the pixels, where their advances round otherwise.
-INSTANTIATE_TEST_SUITE_P(Scales, EditorTexts, ::testing::Values(1.0, 2.0));
+// At scales above 1 the glyphs are laid out at more pixels, where their advances round otherwise.
+INSTANTIATE_TEST_SUITE_P(Scales, EditorTexts, ::testing::Values(1.0, 1.5, 2.0));
+
+// Every value a read-out shows, as the display feed writes it: no value, no level, and the ends of
+// the levels of every unit and offset, with each word of its line; the longest time, dialogue
+// share and alert count; with the captions and units of every mode.
+TEST_P(EditorTexts, ReadoutsFitTheirBoxesAtEveryValue)
+{
+  MeterEditor plug;
+  plug.Settings().guiScale = GetParam();
+  plug.Open();
+  plug.ui->DrawFullFrame();
+  // Levels below a read-out's floor read "-inf".
+  constexpr double kFloor = -143.9, kNoFloor = -1000.0;
+  const struct
+  {
+    const char* name;
+    bool valid;
+    double level, floor;
+  } values[] = {{"no value", false, 0.0, kNoFloor},
+                {"no level", true, -144.0, kFloor},
+                {"lowest", true, -144.0, kNoFloor},
+                {"highest", true, 144.0, kNoFloor}};
+  for (const auto& value : values)
+    for (size_t word = 0; word < 3; ++word)
+    {
+      for (const ReadoutLine& line : kLevelLines)
+        plug.FormatValue(plug.Row(line.row).*line.slot, value.valid, line.words[word % line.words.size()], 1,
+                         value.level, 0.0, value.floor);
+      for (int end : plug.Row(kReadoutRange).units)
+        plug.FormatValue(end, value.valid, nullptr, 1, value.level, 0.0, value.floor);
+      for (int row : {kReadoutIL, kReadoutSL, kReadoutPeak})
+        plug.As<ITextControl>(plug.Row(row).units[0])->SetStr(" 999");
+      plug.As<ITextControl>(plug.Row(kReadoutTime).valueText)->SetStr(" 23:59:59.9");
+      for (int row = 0; row < kReadoutRows; ++row)
+        ExpectBoxTextsFit(plug, row, std::string(value.name) + ", word " + std::to_string(word));
+    }
+  // The captions and units of every mode; under "Dial" the dialogue share in the momentary box.
+  for (int gate : {0, 3})
+    for (int unit = 0; unit < 3; ++unit)
+      for (double offset : {0.0, -23.0})
+        for (int peak : {0, 1})
+          for (int range = 0; range < 3; ++range)
+          {
+            Show(plug, kGate_mode, gate);
+            Show(plug, kUnitMode, unit);
+            Show(plug, kRefOffset, offset);
+            Show(plug, kTruePeak_mode, peak);
+            Show(plug, kLRange_mode, range);
+            if (gate == 3)
+              plug.FormatValue(plug.Row(kReadoutML).valueText, true, "", 0, 100.0, 0.0, kNoFloor);
+            for (int row = 0; row < kReadoutRows; ++row)
+              ExpectBoxTextsFit(plug, row, "gate " + std::to_string(gate) + ", unit " + std::to_string(unit));
+          }
+}
+
+// The top bar's and the bottom row's texts and value boxes, at the ends of their parameters, in
+// every unit and peak mode and with and without an offset, in both layouts: whole, and inside
+// the frame round the bottom row, which ends at x 300.
+TEST_P(EditorTexts, TopBarAndBottomRowFitInEveryModeAndLayout)
+{
+  constexpr float kBottomFrameInside = 299.f;
+  for (int layout : {0, 1})
+  {
+    MeterEditor plug;
+    plug.Settings().guiScale = GetParam();
+    plug.Settings().layout = layout;
+    plug.Open();
+    vtest::HeadlessGraphics& ui = *plug.ui;
+    ui.DrawFullFrame();
+    for (int unit = 0; unit < 3; ++unit)
+      for (double offset : {0.0, -23.0})
+        for (int peak : {0, 1})
+        {
+          Show(plug, kUnitMode, unit);
+          Show(plug, kRefOffset, offset);
+          Show(plug, kTruePeak_mode, peak);
+          for (int i = 0; i < ui.NControls(); ++i)
+          {
+            IControl* control = ui.GetControl(i);
+            const IRECT& r = control->GetRECT();
+            const bool bottomRow = r.T >= 391.f && r.B <= 425.f;
+            if (control->IsHidden() || !(bottomRow || r.B <= 48.f))
+              continue;
+            std::vector<std::string> shown;
+            if (const auto* text = dynamic_cast<const ITextControl*>(control))
+              shown.emplace_back(text->GetStr());
+            else if (dynamic_cast<const IVParameterControlZv*>(control))
+              for (double end : {0.0, 1.0})
+              {
+                control->SetValue(end);
+                shown.emplace_back(ParamDisplayText(*control).Get());
+              }
+            for (const std::string& str : shown)
+            {
+              const IRECT ink = Ink(ui, control->GetText(), r, str.c_str());
+              EXPECT_TRUE(Within(ink, r)) << "layout " << layout << ": \"" << str << "\" is clipped: " << ink.L
+                                          << ".." << ink.R << " in " << r.L << ".." << r.R;
+              EXPECT_TRUE(!bottomRow || ink.R <= kBottomFrameInside - kLeastGap)
+                << "layout " << layout << ": \"" << str << "\" runs to " << ink.R << " across the frame";
+            }
+          }
+        }
+  }
+}
 
 TEST_P(EditorTexts, AreDrawnWholeInEveryViewAndOnEveryPage)
 {
@@ -103,3 +264,4 @@ TEST_P(EditorTexts, AreDrawnWholeInEveryViewAndOnEveryPage)
     ExpectPageTextsApart(plug, page);
   }
 }
+
