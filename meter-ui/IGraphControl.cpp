@@ -989,7 +989,7 @@ void IGraphControl::DrawReadout(IGraphics& g, const Window& w, const Snapshot& m
   if (p.rangeShown > kNoRange)
     value("LRA", gate, p.rangeShown, twin ? twin->rangeShown : 0.0);
   else
-    std::snprintf(lines[n++], sizeof lines[0], twin ? "LRA%s: -/-" : "LRA%s: -", gate);
+    std::snprintf(lines[n++], sizeof lines[0], twin ? "LRA:%s -/-" : "LRA%s: -", gate);
   value("PLR", "", NotBelowZero(p.plr), twin ? twin->plr : 0.0);
   value("PSR", "", NotBelowZero(p.psr), twin ? twin->psr : 0.0);
   if (p.peakMode == 1)

@@ -291,6 +291,8 @@ TEST_F(GraphDrawing, ReadoutLinesByRangePeakModeGateAndMemory)
     {NAN, 0, 3, false, {"ILD: -23.0", "SL: -23.0", "ML: -23.0", "LRAD: -", "PLR: 10.0", "PSR: 10.0", "PK: -3.0"}},
     {-150.0, 1, 1, true, {"IL: -23.0/-23.0", "SL: -23.0/-23.0", "ML: -23.0/-23.0", "LRA: -/-", "PLR: 10.0/10.0",
                           "PSR: 10.0/10.0", "TP: -3.0/-3.0"}},
+    {NAN, 0, 3, true, {"ILD: -23.0/-23.0", "SL: -23.0/-23.0", "ML: -23.0/-23.0", "LRA:D -/-", "PLR: 10.0/10.0",
+                       "PSR: 10.0/10.0", "PK: -3.0/-3.0"}},
     {5.5, 2, 1, false, {"IL: -23.0", "SL: -23.0", "ML: -23.0", "LRA: 5.5", "PLR: 10.0", "PSR: 10.0"}},
   };
   for (const Case& c : cases)
