@@ -208,6 +208,14 @@ public:
   // and the unit after a blank.
   void FormatValue(int controlIdx, bool valid, const char* unit, int precision, double value, double offset,
                    double floor);
+  // The lamp value of one alert (the peak alert's too) from the value it has: 0 without data or
+  // with the alert off; a latched alert keeps it. In Auto the lamp follows the alert (1/3 raised,
+  // 2/3 within limits); in On the first violation latches the record at 1/3 until the user
+  // clears it. Called under the plug-in mutex, which guards the records.
+  static double UpdateAlertLamp(double lamp, AlertState& record, bool hasData);
+  // The same for a minimum and maximum pair: a low violation shows as 1/3, a high one as 1.0; a
+  // pair with neither alert in Auto and none latched keeps its lamp.
+  static double UpdateAlertPairLamp(double lamp, AlertState& low, AlertState& high, bool hasData);
   // A lamp for a value against its limits: off without data, 1.0 below low, 1/3 above high,
   // 2/3 between; the control redraws only when that changes.
   void SetRangeLamp(int controlIdx, bool valid, double value, double low, double high);

@@ -94,53 +94,6 @@ DisplayReading ReadDisplay(const LoudnessEngine& e, const MeterSettings& s)
   return r;
 }
 
-// One alert's lamp. An alert in mode On latches at its first violation and keeps the lamp lit
-// until the user clears it; in Auto the lamp follows the alert.
-double AlertLamp(double previous, AlertState& alert, bool hasData)
-{
-  if (alert.mode == AlertMode::Off || !hasData)
-    return kLampOff;
-  if (alert.latched)
-    return previous;
-  if (alert.mode == AlertMode::Auto)
-    return alert.active ? kLampLow : kLampWithin;
-  if (alert.mode == AlertMode::On && alert.active)
-  {
-    alert.latched = 1;
-    return kLampLow;
-  }
-  return previous;
-}
-
-// The lamp of a minimum and maximum alert pair: a low violation shows as 1/3, a high one as 1.0.
-// A pair with neither alert in Auto and none latched keeps its lamp as it was.
-double AlertPairLamp(double previous, AlertState& low, AlertState& high, bool hasData)
-{
-  if ((low.mode == AlertMode::Off && high.mode == AlertMode::Off) || !hasData)
-    return kLampOff;
-  if (low.latched || high.latched)
-    return previous;
-  double value = previous;
-  if (low.mode == AlertMode::On && low.active)
-  {
-    low.latched = 1;
-    value = kLampLow;
-  }
-  if (high.mode == AlertMode::On && high.active)
-  {
-    high.latched = 1;
-    value = kLampHigh;
-  }
-  if (low.latched || high.latched)
-    return value;
-  const bool lowAuto = low.mode == AlertMode::Auto, highAuto = high.mode == AlertMode::Auto;
-  if (lowAuto && low.active)
-    return kLampLow;
-  if (highAuto && high.active)
-    return kLampHigh;
-  return lowAuto || highAuto ? kLampWithin : previous;
-}
-
 // The five read-out lamps, in the order of the read-out rows that carry one.
 struct ReadoutLamps
 {
@@ -150,23 +103,23 @@ struct ReadoutLamps
 // Also latches the alerts whose lamps now hold: `alerts` are the plug-in's own records.
 void UpdateLamps(ReadoutLamps& lamps, std::array<AlertState, kAlertCount>& a, const DisplayReading& r)
 {
+  constexpr auto single = &Vantorelix::UpdateAlertLamp;
+  constexpr auto pair = &Vantorelix::UpdateAlertPairLamp;
   const bool dialSetting = r.settings.gateMode == kDialGate;
-  lamps.il = dialSetting ? AlertPairLamp(lamps.il, a[kAlertIlDialMin], a[kAlertIlDialMax], r.GatedData())
-                         : AlertPairLamp(lamps.il, a[kAlertIlMin], a[kAlertIlMax], r.GatedData());
-  lamps.sl = AlertPairLamp(lamps.sl, a[kAlertSlMin], a[kAlertSlMax], true);
+  lamps.il = dialSetting ? pair(lamps.il, a[kAlertIlDialMin], a[kAlertIlDialMax], r.GatedData())
+                         : pair(lamps.il, a[kAlertIlMin], a[kAlertIlMax], r.GatedData());
+  lamps.sl = pair(lamps.sl, a[kAlertSlMin], a[kAlertSlMax], true);
   // In "Dial" the momentary box shows the dialogue share, and its lamp the dialogue alert.
-  lamps.ml = dialSetting ? AlertLamp(lamps.ml, a[kAlertDialogMin], r.GatedData())
-                         : AlertPairLamp(lamps.ml, a[kAlertMlMin], a[kAlertMlMax], true);
+  lamps.ml = dialSetting ? single(lamps.ml, a[kAlertDialogMin], r.GatedData())
+                         : pair(lamps.ml, a[kAlertMlMin], a[kAlertMlMax], true);
   switch (r.settings.rangeMode)
   {
-    case 2: lamps.range = AlertLamp(lamps.range, a[kAlertPsrMin], r.shortTermFull); break;
-    case 1: lamps.range = AlertLamp(lamps.range, a[kAlertPlrMin], r.GatedData()); break;
-    case 0:
-      lamps.range = AlertLamp(lamps.range, a[dialSetting ? kAlertLraDialMin : kAlertLraMin], r.RangeData());
-      break;
+    case 2: lamps.range = single(lamps.range, a[kAlertPsrMin], r.shortTermFull); break;
+    case 1: lamps.range = single(lamps.range, a[kAlertPlrMin], r.GatedData()); break;
+    case 0: lamps.range = single(lamps.range, a[dialSetting ? kAlertLraDialMin : kAlertLraMin], r.RangeData()); break;
     default: break;
   }
-  lamps.peak = AlertLamp(lamps.peak, a[r.TruePeak() ? kAlertTpMax : kAlertPeakMax], true);
+  lamps.peak = single(lamps.peak, a[r.TruePeak() ? kAlertTpMax : kAlertPeakMax], true);
 }
 
 double ControlValue(const IGraphics& ui, int index)
@@ -242,6 +195,49 @@ void Vantorelix::FormatValue(int controlIdx, bool valid, const char* unit, int p
     std::snprintf(text, sizeof text, format, x, unit);
   }
   SetText(*ui, controlIdx, text);
+}
+
+double Vantorelix::UpdateAlertLamp(double lamp, AlertState& record, bool hasData)
+{
+  if (record.mode == AlertMode::Off || !hasData)
+    return kLampOff;
+  if (record.latched)
+    return lamp;
+  if (record.mode == AlertMode::Auto)
+    return record.active ? kLampLow : kLampWithin;
+  if (record.mode == AlertMode::On && record.active)
+  {
+    record.latched = 1;
+    return kLampLow;
+  }
+  return lamp;
+}
+
+double Vantorelix::UpdateAlertPairLamp(double lamp, AlertState& low, AlertState& high, bool hasData)
+{
+  if ((low.mode == AlertMode::Off && high.mode == AlertMode::Off) || !hasData)
+    return kLampOff;
+  if (low.latched || high.latched)
+    return lamp;
+  double value = lamp;
+  if (low.mode == AlertMode::On && low.active)
+  {
+    low.latched = 1;
+    value = kLampLow;
+  }
+  if (high.mode == AlertMode::On && high.active)
+  {
+    high.latched = 1;
+    value = kLampHigh;
+  }
+  if (low.latched || high.latched)
+    return value;
+  const bool lowAuto = low.mode == AlertMode::Auto, highAuto = high.mode == AlertMode::Auto;
+  if (lowAuto && low.active)
+    return kLampLow;
+  if (highAuto && high.active)
+    return kLampHigh;
+  return lowAuto || highAuto ? kLampWithin : lamp;
 }
 
 void Vantorelix::SetRangeLamp(int controlIdx, bool valid, double value, double low, double high)
