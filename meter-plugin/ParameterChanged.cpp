@@ -336,9 +336,7 @@ void Vantorelix::FinishChange()
   mRequests.readoutRefresh = 1;
   mRequests.meterRefresh = 1;
   WDL_MutexLock lock(mMutex);
-  int latency = 0;
-  if (mSettings.enableLimiter)
-    latency = static_cast<int>(mLimiter.latency = mLimiter.LookAheadLength() + mLimiter.ExtraDelay());
+  const int latency = static_cast<int>(UpdateLatency());
   mChain.latency = latency;
   mPDCLatency = latency;
   if (ReportsLatencyAtOnce(GetHost(), GetAPI()) && GetLatency() != latency)

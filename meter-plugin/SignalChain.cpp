@@ -38,7 +38,6 @@ bool Vantorelix::PrepareDsp()
   FillChannelWeightTable(mCinemaWeights, 1.0, kCinemaSurroundWeight);
   DesignFilters(fs);
   UpdateLimiter();
-  mChain.latency = s.enableLimiter ? static_cast<int32_t>(mLimiter.latency) : 0;
   // The wall clock of the history points is read on the audio thread; loading the time zone
   // here keeps that reading free of allocation.
   tzset();
@@ -58,7 +57,15 @@ void Vantorelix::UpdateLimiter()
   const MeterSettings& s = mSettings;
   mLimiter.Setup(0, 1, 4, kLimiterHalfLength, static_cast<uint32_t>(s.peakMode), 1, 0.0, s.maxPeakTarget,
                  s.maxPeakTarget, 0.0, 0.0, 0.0);
+  mChain.latency = static_cast<int32_t>(UpdateLatency());
+}
+
+uint32_t Vantorelix::UpdateLatency()
+{
+  if (!mSettings.enableLimiter)
+    return 0;
   mLimiter.latency = mLimiter.LookAheadLength() + mLimiter.ExtraDelay();
+  return mLimiter.latency;
 }
 
 void Vantorelix::ResetMeasurement()

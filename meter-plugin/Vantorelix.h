@@ -115,8 +115,10 @@ public:
   bool PrepareDsp();
   // The ten weighting filters for the filter settings at a sample rate.
   void DesignFilters(double sampleRate);
-  // The limiter for the ceiling and peak mode settings, with the latency it needs.
+  // The limiter for the ceiling and peak mode settings, and the chain's latency from it.
   void UpdateLimiter();
+  // The samples the limiter delays the audio by, 0 while it is off; also kept in the limiter.
+  uint32_t UpdateLatency();
   void ProcessBlock(double** inputs, double** outputs, int nFrames) override;
   void MeasureBlock(double** inputs, double** outputs, int nFrames, int nIn, int nOut);
   // Starts a new measurement without rebuilding the chain. Callers hold the plug-in mutex.
