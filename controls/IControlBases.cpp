@@ -25,15 +25,20 @@ const IParam* SteppedParam(const IControl& control)
   return stepped ? param : nullptr;
 }
 
-// A value in the parameter's units moved down onto its grid of steps from the minimum, as a
-// normalised value. The grid is counted from the minimum, not from zero, so that values below
-// zero also go down; a hair of tolerance keeps a value that lies on a step from dropping below
-// it through rounding.
-double SnapDown(const IParam& param, double value)
+// A value in the parameter's units moved onto its grid of steps, as a normalised value. The grid
+// is counted from zero, as the parameter rounds its own value, so that control and parameter
+// agree on a range that does not start on a step; a value is cut towards zero. A remainder a hair
+// short of a whole step is the rounding of a value that lies on a step (0.3 by 0.1), which keeps
+// its place instead of dropping a step.
+double SnapToStep(const IParam& param, double value)
 {
   const double lo = param.GetMin(), step = param.GetStep();
-  const double snapped = lo + std::floor((value - lo) / step + 1e-9) * step;
-  return (snapped - lo) / (param.GetMax() - lo);
+  double rest = std::fmod(value, step);
+  if (std::abs(rest) > step * (1.0 - 1e-9))
+  {
+    rest = 0.0;
+  }
+  return (value - rest - lo) / (param.GetMax() - lo);
 }
 
 // Moves the drag position by the pointer's movement along the direction over r's extent (up and
@@ -48,14 +53,15 @@ double DragValue(const IControl& control, double& dragValue, EDirection directio
   if (span != 0.f)
   {
     const double g = FineMode(mod) ? gearing * 10.0 : gearing;
-    dragValue = std::clamp(dragValue + (delta / span) / g, 0.0, 1.0);
+    // In double: a float quotient would leave a drag onto a step a hair short of it.
+    dragValue = std::clamp(dragValue + (static_cast<double>(delta) / span) / g, 0.0, 1.0);
   }
   const IParam* param = SteppedParam(control);
   if (!param)
   {
     return dragValue;
   }
-  return SnapDown(*param, dragValue * (param->GetMax() - param->GetMin()) + param->GetMin());
+  return SnapToStep(*param, dragValue * (param->GetMax() - param->GetMin()) + param->GetMin());
 }
 
 // The value after a wheel turn: one step of a stepped parameter, else a small fixed amount.
@@ -68,7 +74,7 @@ double WheelValue(const IControl& control, const IMouseMod& mod, float delta)
   }
   const double lo = param->GetMin(), hi = param->GetMax(), step = param->GetStep();
   const double v = control.GetValue() * (hi - lo) + lo + (delta > 0.f ? step : -step);
-  return SnapDown(*param, std::clamp(v, lo, hi));
+  return SnapToStep(*param, std::clamp(v, lo, hi));
 }
 
 // Hides the cursor for a drag, or shows it again, when the control hides it while dragging.

@@ -53,8 +53,8 @@ protected:
 
 // A rotary control: dragging along the direction moves the value by the drag distance over the
 // drag area's extent divided by the gearing (ten times finer with shift or control held); the
-// wheel moves it by 0.01 (0.001 fine). A stepped parameter's value snaps down to its steps while
-// the drag keeps the unsnapped position.
+// wheel moves it by 0.01 (0.001 fine). A stepped parameter's value snaps to its steps (cut
+// towards zero) while the drag keeps the unsnapped position.
 class IKnobControlBase : public IControl
 {
 public:

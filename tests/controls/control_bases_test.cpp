@@ -95,24 +95,33 @@ TEST(IKnobControlBaseTest, DragMovesByGearingAndFineModeIsTenTimesSlower)
   EXPECT_NEAR(c->GetValue(), 0.25, 1e-9) << "a horizontal knob reads only the sideways move";
 }
 
-TEST(IKnobControlBaseTest, SteppedParameterSnapsDownWhileTheDragKeepsTheFraction)
+TEST(IKnobControlBaseTest, SteppedParameterSnapsToStepsFromZeroWhileTheDragKeepsTheFraction)
 {
   struct Case
   {
-    int lo, hi;
+    double lo, hi, step;
     std::vector<double> expected;  // after each move of 15 points up
   };
-  // Gearing 1 over 100 points: 15 points are 0.15 of the range, 1.5 steps of ten.
-  for (const Case& k : {Case{0, 10, {0.1, 0.3, 0.4}}, Case{-10, 0, {0.1, 0.3, 0.4}}})
+  // Gearing 1 over 100 points: each move is 0.15 of the range. Steps are counted from zero, as
+  // the parameter rounds, and a value is cut towards zero.
+  const Case cases[] = {
+    {0.0, 10.0, 1.0, {0.1, 0.3, 0.4}},
+    {-10.0, 0.0, 1.0, {0.2, 0.3, 0.5}},   // -8.5 goes to -8, not -9
+    {0.5, 10.5, 1.0, {0.15, 0.25, 0.45}},  // 2.0, 3.5 -> 3.0, 5.0: not 2.5 off the grid
+    {0.0, 2.0, 0.1, {0.15, 0.3, 0.45}},    // 0.3, 0.6, 0.9 stay on their steps
+  };
+  for (const Case& k : cases)
   {
     ControlEditor e;
-    e.dlg.GetParam(0)->DefineInt("Steps", k.lo, k.lo, k.hi);
+    e.dlg.GetParam(0)->DefineDouble("Steps", k.lo, k.lo, k.hi, k.step, "", iplug::kFlagStepped);
     auto* c = e.Add(new Knob(IRECT(0, 0, 100, 100), 0, EDirection::Vertical, 1.0));
     e.g->OnMouseDown(Mouse(50, 50));
     for (size_t i = 0; i < k.expected.size(); ++i)
     {
       e.g->OnMouseDrag(Mouse(50, 50, IMouseMod(true), 0, -15));
       EXPECT_NEAR(c->GetValue(), k.expected[i], 1e-9) << k.lo << ".." << k.hi << " move " << i;
+      EXPECT_NEAR(e.dlg.GetParam(0)->Value(), c->GetValue() * (k.hi - k.lo) + k.lo, 1e-9)
+        << "the parameter holds what the control shows";
     }
     e.g->OnMouseUp(Mouse(50, 50));
   }
