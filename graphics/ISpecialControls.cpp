@@ -20,22 +20,32 @@ ICornerResizerControl::ICornerResizerControl(const IRECT& graphicsBounds, float 
 {
 }
 
+// Every handler reaches the graphics object only when it lends itself to its controls: one
+// without a drawing context lends none, and the handle then has nothing to resize.
+
 void ICornerResizerControl::OnMouseDown(float, float, const IMouseMod&)
 {
-  GetUI()->SetResizingInProcess(true);
+  if (IGraphics* g = GetUI())
+  {
+    g->SetResizingInProcess(true);
+  }
 }
 
 void ICornerResizerControl::OnMouseDblClick(float, float, const IMouseMod&)
 {
-  GetUI()->Resize(static_cast<int>(mInitialGraphicsBounds.W()),
-                  static_cast<int>(mInitialGraphicsBounds.H()), 1.f, true);
+  if (IGraphics* g = GetUI())
+  {
+    g->Resize(static_cast<int>(mInitialGraphicsBounds.W()),
+              static_cast<int>(mInitialGraphicsBounds.H()), 1.f, true);
+  }
 }
 
 void ICornerResizerControl::OnMouseOver(float x, float y, const IMouseMod& mod)
 {
-  if (!mMouseOver)
+  IGraphics* g = GetUI();
+  if (!mMouseOver && g)
   {
-    mPrevCursorType = GetUI()->SetCursorShape(kCursorSizeNWSE);
+    mPrevCursorType = g->SetCursorShape(kCursorSizeNWSE);
     mMouseOver = true;
   }
   IControl::OnMouseOver(x, y, mod);
@@ -43,9 +53,10 @@ void ICornerResizerControl::OnMouseOver(float x, float y, const IMouseMod& mod)
 
 void ICornerResizerControl::OnMouseOut()
 {
-  if (mMouseOver)
+  IGraphics* g = GetUI();
+  if (mMouseOver && g)
   {
-    GetUI()->SetCursorShape(mPrevCursorType);
+    g->SetCursorShape(mPrevCursorType);
     mMouseOver = false;
   }
   IControl::OnMouseOut();
@@ -62,6 +73,10 @@ void ICornerResizerControl::Draw(IGraphics& g)
 void ICornerResizerControl::OnRescale()
 {
   const IGraphics* g = GetUI();
+  if (!g)
+  {
+    return;
+  }
   const float s = mSize / g->GetDrawScale();
   const float w = static_cast<float>(g->Width()), h = static_cast<float>(g->Height());
   SetTargetAndDrawRECTs(IRECT(w - s, h - s, w, h));

@@ -1,3 +1,5 @@
+#include <functional>
+
 #include "ControlsFixture.h"
 #include "graphics/IGraphicsConstants.h"
 #include "graphics/ISpecialControls.h"
@@ -72,4 +74,44 @@ TEST(ICornerResizerControlTest, HandleColourFollowsHoverAndDrag)
   EXPECT_EQ(e.g->Height(), 450);
   e.g->OnMouseOver(100, 100, IMouseMod());
   EXPECT_EQ(drawnColor(), kColorBlue) << "the drag colour even with the pointer away";
+}
+
+TEST(ICornerResizerControlTest, WithoutGraphicsLentToItEveryHandlerDoesNothing)
+{
+  // A graphics object without a drawing context lends its controls none.
+  struct Case
+  {
+    const char* what;
+    std::function<void(IGraphics&)> act;
+  };
+  const Case cases[] = {
+    {"rescale", [](IGraphics& g) { g.GetCornerResizer()->OnRescale(); }},
+    {"press and drag",
+     [](IGraphics& g) {
+       g.OnMouseDown(Mouse(390, 290));
+       g.OnMouseDrag(Mouse(500, 450, IMouseMod(true), 110, 160));
+       g.OnMouseUp(Mouse(500, 450));
+     }},
+    {"double click", [](IGraphics& g) { g.OnMouseDblClick(390, 290, IMouseMod(true)); }},
+    {"over and out",
+     [](IGraphics& g) {
+       g.OnMouseOver(390, 290, IMouseMod());
+       g.OnMouseOver(100, 100, IMouseMod());
+     }},
+  };
+  for (const Case& k : cases)
+  {
+    ControlEditor e;
+    e.g->EnableMouseOver(true);
+    e.dlg.SetGraphicsAvailable(false);
+    e.g->AddCornerResizerFor(IGraphics::kResizeSize, false, kColorRed, kColorGreen, kColorBlue,
+                             20.f);  // attaching rescales it
+    e.g->Resize(500, 400, 1.f);  // and so does every resize
+    k.act(*e.g);
+    EXPECT_EQ(e.g->GetCornerResizer()->GetRECT(), IRECT(380, 280, 400, 300).GetPadded(-1.f))
+      << k.what << ": the handle keeps the bounds it was made with";
+    EXPECT_EQ(e.g->Width(), 500) << k.what;
+    EXPECT_EQ(e.g->GetDrawScale(), 1.f) << k.what;
+    EXPECT_FALSE(e.g->GetResizingInProcess()) << k.what;
+  }
 }
