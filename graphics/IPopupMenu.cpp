@@ -41,6 +41,10 @@ IPopupMenu::~IPopupMenu()
 
 IPopupMenu::Item* IPopupMenu::AddItem(Item* item, int index)
 {
+  if (!item)
+  {
+    return nullptr;  // a listed null would break every later walk over the items
+  }
   // Ownership passes even when listing fails, so the item never leaks.
   std::unique_ptr<Item> owned(item);
   size_t pos = mItems.size();

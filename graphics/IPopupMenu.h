@@ -67,7 +67,7 @@ public:
   static constexpr int kAppend = -1;
   static constexpr int kSorted = -2;
 
-  // The menu takes ownership of the item; answers it.
+  // The menu takes ownership of the item; answers it. A null item is ignored (answers null).
   Item* AddItem(Item* item, int index = kAppend);
   Item* AddItem(const char* text, int index = kAppend, int itemFlags = Item::kNoFlags);
   // The sub-menu (owned by the new item) takes a copy of this menu's function.

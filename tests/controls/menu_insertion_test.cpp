@@ -47,6 +47,18 @@ TEST(IPopupMenuInsertionTest, IndexedInsertionClampsToTheList)
   }
 }
 
+TEST(IPopupMenuInsertionTest, NullItemIsIgnoredAndLaterInsertionsStillWork)
+{
+  for (int index : {IPopupMenu::kAppend, IPopupMenu::kSorted, 0, 1})
+  {
+    IPopupMenu menu("", {"b", "d"});
+    EXPECT_EQ(menu.AddItem(static_cast<IPopupMenu::Item*>(nullptr), index), nullptr) << index;
+    menu.AddItem("c", IPopupMenu::kSorted);
+    menu.AddItem("a", IPopupMenu::kSorted);
+    EXPECT_EQ(Texts(menu), (std::vector<std::string>{"a", "b", "c", "d"})) << index;
+  }
+}
+
 TEST(IPopupMenuInsertionTest, SubMenuInheritsTheChosenItemFunction)
 {
   int calls = 0;
