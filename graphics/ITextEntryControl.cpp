@@ -32,6 +32,8 @@
 #define STB_TEXTEDIT_K_RIGHT 0x80000027u
 #define STB_TEXTEDIT_K_UP 0x80000026u
 #define STB_TEXTEDIT_K_DOWN 0x80000028u
+// The page keys never reach the state machine (the control answers them unused), but it
+// needs their codes defined.
 #define STB_TEXTEDIT_K_PGUP 0x80000021u
 #define STB_TEXTEDIT_K_PGDOWN 0x80000022u
 #define STB_TEXTEDIT_K_LINESTART 0x80000024u
@@ -379,7 +381,8 @@ bool ITextEntryControl::OnKeyDown(float, float, const IKeyPress& key)
     case 13: CommitEdit(); return true;
     case 27: CancelEdit(); return true;
     case 32: code = ' '; break;
-    case 33: case 34: case 35: case 36: case 37: case 38: case 39: case 40: case 46:
+    case 33: case 34: return false;  // a page means nothing on one line
+    case 35: case 36: case 37: case 38: case 39: case 40: case 46:
       code = static_cast<uint32_t>(key.VK) | kFunctionKey;
       break;
     default:

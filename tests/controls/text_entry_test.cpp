@@ -172,6 +172,30 @@ TEST(TextEntryTest, KeysAreFilteredByTheParametersKind)
   EXPECT_EQ(e.entry->GetStr(), "q\xc3\xa9");
 }
 
+TEST(TextEntryTest, PageKeysAreUnusedAndLeaveTheSelectionWhileOtherMovesTakeIt)
+{
+  struct Case
+  {
+    const char* what;
+    int vk;
+    bool shift;
+    bool used;
+  };
+  const Case cases[] = {
+    {"page up", 33, false, false}, {"page up with shift", 33, true, false},
+    {"page down", 34, false, false}, {"page down with shift", 34, true, false},
+    {"home", 36, false, true},      {"left", 37, false, true},
+  };
+  for (const Case& k : cases)
+  {
+    EntryEditor e;
+    e.Open(e.intField, "12");
+    EXPECT_EQ(e.Key("", k.vk, k.shift), k.used) << k.what;
+    EXPECT_EQ(e.entry->GetSelectionEnd() - e.entry->GetSelectionStart(), k.used ? 0 : 2) << k.what;
+    EXPECT_EQ(e.entry->GetStr(), "12") << k.what;
+  }
+}
+
 TEST(TextEntryTest, UndoRedoAndTheClipboard)
 {
   EntryEditor e;
