@@ -112,6 +112,7 @@ void IVSwitchControl::OnInit()
   ISwitchControlBase::OnInit();
   if (const IParam* param = GetParam())
   {
+    mShownValue = param->Value();
     param->FormatDisplayWithLabel(mValueStr);
     if (mLabelStr.GetLength() == 0)
     {
@@ -131,9 +132,13 @@ void IVSwitchControl::Draw(IGraphics& g)
 void IVSwitchControl::SetDirty(bool triggerAction, int valIdx)
 {
   IControl::SetDirty(triggerAction, valIdx);
-  if (const IParam* param = GetParam())
+  // A redraw without a new value (a layout, the pointer leaving) keeps the text, so the unit it
+  // got on attaching shows until the value first changes.
+  const IParam* param = GetParam();
+  if (param && param->Value() != mShownValue)
   {
-    param->FormatDisplay(param->Value(), false, mValueStr);
+    mShownValue = param->Value();
+    param->FormatDisplay(mShownValue, false, mValueStr);
   }
 }
 

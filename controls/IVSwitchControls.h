@@ -4,6 +4,8 @@
 // two-state toggle showing an on or off text, and a switch whose handle slides from one state's
 // cell to the next.
 
+#include <limits>
+
 #include "controls/IControlBases.h"
 #include "controls/ITextControls.h"
 #include "graphics/IGraphicsConstants.h"
@@ -53,8 +55,12 @@ public:
   void OnInit() override;
   void Draw(IGraphics& g) override;
   bool IsHit(float x, float y) const override { return mWidgetBounds.Contains(x, y); }
+  // A new value of the parameter becomes the value text, without the unit.
   void SetDirty(bool triggerAction = true, int valIdx = -1) override;
   void DrawWidget(IGraphics& g) override;
+
+private:
+  double mShownValue = std::numeric_limits<double>::quiet_NaN();  // the value text's value
 };
 
 // Two states, showing the on text above 0.5 and the off text otherwise, inside the button.

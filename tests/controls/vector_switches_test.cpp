@@ -1,3 +1,5 @@
+#include <functional>
+
 #include "ControlsFixture.h"
 #include "controls/IVSwitchControls.h"
 
@@ -135,6 +137,47 @@ TEST(IVSwitchControlTest, LinkedParameterTextsAndWidgetOnlyHits)
   {
     Click(*e.g, sw.MW(), sw.MH());
     EXPECT_DOUBLE_EQ(steps->GetValue(), expected);
+  }
+}
+
+TEST(IVSwitchControlTest, UnitShowsFromAttachingUntilTheValueFirstChanges)
+{
+  struct Case
+  {
+    const char* what;
+    std::function<void(ControlEditor&, IVSwitchControl&)> act;
+    const char* shown;
+  };
+  const Case cases[] = {
+    {"attached", [](ControlEditor&, IVSwitchControl&) {}, "Low dB"},
+    {"editor resized", [](ControlEditor& e, IVSwitchControl&) { e.g->Resize(500, 400, 2.f); },
+     "Low dB"},
+    {"pointer over and out",
+     [](ControlEditor& e, IVSwitchControl& c) {
+       e.g->OnMouseOver(c.GetWidgetBounds().MW(), c.GetWidgetBounds().MH(), IMouseMod());
+       e.g->OnMouseOut();
+     },
+     "Low dB"},
+    {"clicked",
+     [](ControlEditor& e, IVSwitchControl& c) {
+       Click(*e.g, c.GetWidgetBounds().MW(), c.GetWidgetBounds().MH());
+     },
+     "Mid"},
+    {"set by the host",
+     [](ControlEditor& e, IVSwitchControl&) {
+       e.dlg.GetParam(1)->Set(2.0);
+       e.dlg.DeliverValueToEditor(1, 2.0, false);
+     },
+     "High"},
+  };
+  for (const Case& k : cases)
+  {
+    ControlEditor e;
+    e.g->EnableMouseOver(true);
+    e.dlg.GetParam(1)->DefineEnum("Band", 0, 3, "dB", kFlagsNone, "", {"Low", "Mid", "High"});
+    auto* c = e.Add(new IVSwitchControl(IRECT(0, 0, 100, 60), 1));
+    k.act(e, *c);
+    EXPECT_STREQ(c->GetValueStr(), k.shown) << k.what;
   }
 }
 
