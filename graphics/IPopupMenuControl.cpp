@@ -85,7 +85,9 @@ IPopupMenuControl::MenuPanel::MenuPanel(IPopupMenuControl& control, IPopupMenu& 
     }
   }
 
-  IRECT span;
+  // A menu without items gets an empty cell where its first one would be, so that its panel
+  // sits where it was placed and not round the editor's origin.
+  IRECT span = mCells.empty() ? mSingleCellBounds.GetTranslated(pad, pad) : mCells.front();
   for (const IRECT& cell : mCells)
   {
     span = span.Union(cell);

@@ -315,6 +315,34 @@ TEST(PopupMenuControlTest, PlacementFollowsTheAnchorsHalfOfTheEditor)
   }
 }
 
+TEST(PopupMenuControlTest, EmptyMenuOpensAnEmptyPanelAtItsAnchor)
+{
+  // No items: the content is the bare cell, 28 wide and 0 high, placed like any menu.
+  struct Case
+  {
+    IRECT anchor;
+    IRECT panel;
+  };
+  const Case cases[] = {
+    {IRECT(20, 20, 80, 40), IRECT(36, 40, 74, 50)},
+    {IRECT(300, 200, 360, 220), IRECT(316, 220, 354, 230)},
+    {IRECT(320, 260, 380, 280), IRECT(336, 280, 374, 290)},
+  };
+  for (const Case& k : cases)
+  {
+    MenuEditor e(400, 300, k.anchor);
+    IPopupMenu menu;
+    e.Open(menu, 101);
+    ASSERT_EQ(e.popup->NPanels(), 1);
+    EXPECT_EQ(e.popup->GetPanel(0)->NCells(), 0);
+    ExpectRect(e.popup->GetPanel(0)->mTargetRECT, k.panel, "panel");
+    ExpectRect(e.popup->GetRECT(), k.panel.GetPadded(10.f), "drawn with its shadow");
+    e.ClickAt(k.panel);
+    EXPECT_EQ(e.owner->answers, 1);
+    EXPECT_EQ(e.owner->chosenMenu, nullptr) << "a click on it chooses nothing";
+  }
+}
+
 TEST(PopupMenuControlTest, OpeningWhileAMenuIsOpenOrClosingIsIgnored)
 {
   MenuEditor e;
