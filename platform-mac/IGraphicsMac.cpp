@@ -150,14 +150,21 @@ NSRect IGraphicsMac::ToViewRect(const IRECT& bounds) const
 
 void IGraphicsMac::AttachNativeView(void* view, const IRECT& bounds)
 {
+  // The editor view keeps a share of its subviews: a view that no one shares cannot be taken in
+  // without taking it from its owner, so it is left alone, as is any view while no window is open.
   auto* native = static_cast<NSView*>(view);
-  native->setFrame(ToViewRect(bounds));
-  mView->addSubview(std::static_pointer_cast<NSView>(native->shared_from_this()));
+  const std::shared_ptr<NSView> shared =
+    native ? std::static_pointer_cast<NSView>(native->weak_from_this().lock()) : nullptr;
+  if (!shared || !mView)
+    return;
+  shared->setFrame(ToViewRect(bounds));
+  mView->addSubview(shared);
 }
 
 void IGraphicsMac::DetachNativeView(void* view)
 {
-  static_cast<NSView*>(view)->removeFromSuperview();
+  if (view)
+    static_cast<NSView*>(view)->removeFromSuperview();
 }
 
 bool IGraphicsMac::UsesDarkAppearance() const

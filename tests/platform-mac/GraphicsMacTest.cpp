@@ -89,6 +89,36 @@ TEST_F(EditorTest, ANativeViewIsPlacedOnWholePointsCoveringItsScaledBounds)
   EXPECT_EQ(editor->subviews().size(), 0u);
 }
 
+TEST_F(EditorTest, ANativeViewThatCannotBeTakenInIsLeftAlone)
+{
+  IGraphicsView_vVantorelix_au* editor = Open();
+  NSView unshared;  // owned by no share: the editor view cannot keep it
+  auto shared = std::make_shared<NSView>();
+  struct Case {
+    const char* what;
+    NSView* view;
+    bool windowOpen;
+  };
+  const Case cases[] = {
+    {"no view", nullptr, true},
+    {"a view no one shares", &unshared, true},
+    {"the window closed", shared.get(), false},
+  };
+  for (const Case& c : cases) {
+    if (!c.windowOpen)
+      delegate.Graphics()->CloseWindow();
+    delegate.Graphics()->AttachNativeView(c.view, IRECT(10, 20, 50, 40));
+    delegate.Graphics()->DetachNativeView(c.view);
+    if (c.view) {
+      EXPECT_EQ(c.view->superview(), nullptr) << c.what;
+      EXPECT_EQ(c.view->frame().size.width, 0) << c.what << ": not placed either";
+    }
+    if (c.windowOpen) {
+      EXPECT_EQ(editor->subviews().size(), 0u) << c.what;
+    }
+  }
+}
+
 TEST_F(EditorTest, WithoutAMetalDeviceTheContextStaysInvalidAndTheLayoutStillRuns)
 {
   platform::SetSystemHasGPU(false);
