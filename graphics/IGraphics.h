@@ -133,7 +133,10 @@ public:
   virtual bool ReadClipboardText(std::string& str) = 0;
   virtual bool WriteClipboardText(const char* str) = 0;
   virtual void UpdateTooltips() = 0;
-  virtual int ShowAlert(const char* text, const char* caption, int type) = 0;
+  // Hears the answer of a message box; may be empty.
+  using AlertCompletionFunc = std::function<void(int result)>;
+  virtual int ShowAlert(const char* text, const char* caption, int type,
+                        AlertCompletionFunc completion) = 0;
   // The chosen path is written into fileName, which stays empty when the user cancels.
   virtual void AskForFile(std::string& fileName, std::string& path, bool save,
                           const char* extensions) = 0;

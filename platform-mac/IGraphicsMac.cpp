@@ -53,6 +53,17 @@ std::string PanelText(const char* text)
   return shown;
 }
 
+// Shows the panel of a message-box type and answers the result of the button pressed.
+int RunAlertPanel(const char* text, const char* caption, int type)
+{
+  const AlertKind* kind = FindAlertKind(type);
+  if (!kind)
+    return kCancel;
+  const NSInteger answer = NSRunAlertPanel(PanelText(caption), "%@", kind->buttons[0], kind->buttons[1],
+                                           kind->buttons[2], {PanelText(text)});
+  return kind->results[answer == NSAlertDefaultReturn ? 0 : answer == NSAlertAlternateReturn ? 1 : 2];
+}
+
 std::vector<std::string> SplitAtSpaces(const char* list)
 {
   std::vector<std::string> parts;
@@ -293,15 +304,14 @@ IPopupMenu* IGraphicsMac::OpenNativeMenu(IPopupMenu& menu, const IRECT& bounds, 
   return chosen;
 }
 
-int IGraphicsMac::ShowAlert(const char* text, const char* caption, int type)
+int IGraphicsMac::ShowAlert(const char* text, const char* caption, int type, AlertCompletionFunc completion)
 {
   ReleaseMouseCapture();
-  const AlertKind* kind = FindAlertKind(type);
-  if (!kind)
-    return kCancel;
-  const NSInteger answer = NSRunAlertPanel(PanelText(caption), "%@", kind->buttons[0], kind->buttons[1],
-                                           kind->buttons[2], {PanelText(text)});
-  return kind->results[answer == NSAlertDefaultReturn ? 0 : answer == NSAlertAlternateReturn ? 1 : 2];
+  const int result = RunAlertPanel(text, caption, type);
+  // Also a type that shows nothing is answered, so that a caller waiting on it goes on.
+  if (completion)
+    completion(result);
+  return result;
 }
 
 void IGraphicsMac::AskForFile(std::string& fileName, std::string& path, bool save, const char* extensions)

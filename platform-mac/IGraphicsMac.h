@@ -44,8 +44,9 @@ public:
 
   // ---- dialogs and system services: modal ones return once the person answers
   // Releases the mouse first. Types: 0 OK; 1 OK and Cancel; 3 Yes, No and Cancel; 4 Yes and No;
-  // 5 Retry and Cancel; any other shows nothing and answers Cancel.
-  int ShowAlert(const char* text, const char* caption, int type) override;
+  // 5 Retry and Cancel; any other shows nothing and answers Cancel. The completion function, when
+  // given, hears the same answer before it is returned.
+  int ShowAlert(const char* text, const char* caption, int type, AlertCompletionFunc completion) override;
   // The chosen path goes to fileName (empty when cancelled, or without a view) and its folder,
   // ending in "/", to path (unchanged when cancelled). extensions: allowed types separated by
   // spaces; null or empty allows any.

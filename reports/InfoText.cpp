@@ -62,5 +62,5 @@ void IMPlugPaths::BuildInfoText(const iplug::IPlugAU& plug) const
               "AU: Apple Inc.\n");
 
   if (iplug::igraphics::IGraphics* ui = plug.GetUI())
-    ui->ShowAlert(text.Get(), "About", 0);
+    ui->ShowAlert(text.Get(), "About", 0, nullptr);
 }

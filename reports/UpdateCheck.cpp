@@ -132,6 +132,6 @@ bool IMPlugPaths::CheckForUpdate(const iplug::IPlugAU& plug, const char* name, c
   mLastError[0] = '\0';
   const UpdateCheckResult result = FetchLatestVersion(localVersion, url.Get(), mLastError, mTransferCode);
   if (iplug::igraphics::IGraphics* ui = plug.GetUI())
-    ui->ShowAlert(ResultText(result), "Check for update", 0);
+    ui->ShowAlert(ResultText(result), "Check for update", 0, nullptr);
   return result == kUpdateCheckNewer;
 }

@@ -19,7 +19,7 @@ protected:
   ScriptedPerson person;
 };
 
-TEST_F(DialogTest, EachAlertTypeShowsItsButtonsAndAnswersByTheButtonPressed)
+TEST_F(DialogTest, EachAlertTypeShowsItsButtonsAndAnswersByTheButtonPressedAlsoToItsCompletion)
 {
   Open();
   struct Case {
@@ -40,7 +40,11 @@ TEST_F(DialogTest, EachAlertTypeShowsItsButtonsAndAnswersByTheButtonPressed)
     for (AlertButton button : {AlertButton::Default, AlertButton::Alternate, AlertButton::Other}) {
       person.button = button;
       person.alerts.clear();
-      EXPECT_EQ(delegate.Graphics()->ShowAlert("100% done", "Title", c.type), expected[i++]) << c.type;
+      std::vector<int> heard;
+      const int answer = delegate.Graphics()->ShowAlert("100% done", "Title", c.type,
+                                                        [&](int result) { heard.push_back(result); });
+      EXPECT_EQ(answer, expected[i++]) << c.type;
+      EXPECT_EQ(heard, std::vector<int>{answer}) << c.type << ": the completion hears it once";
       ASSERT_EQ(person.alerts.size(), 1u);
       const platform::AlertQuestion& asked = person.alerts[0];
       EXPECT_EQ(asked.defaultButton + "|" + asked.alternateButton + "|" + asked.otherButton, c.buttons);
@@ -48,10 +52,14 @@ TEST_F(DialogTest, EachAlertTypeShowsItsButtonsAndAnswersByTheButtonPressed)
       EXPECT_EQ(asked.message, "100% done");  // the text is never read as a format
     }
   }
-  // Type 2 and unknown types show nothing and answer Cancel.
+  // Type 2 and unknown types show nothing and answer Cancel, to a completion too.
   person.alerts.clear();
-  for (int type : {2, 6, -1})
-    EXPECT_EQ(delegate.Graphics()->ShowAlert("text", "caption", type), 2);
+  for (int type : {2, 6, -1}) {
+    int heard = 0;
+    EXPECT_EQ(delegate.Graphics()->ShowAlert("text", "caption", type, [&](int result) { heard = result; }), 2);
+    EXPECT_EQ(heard, 2) << type;
+    EXPECT_EQ(delegate.Graphics()->ShowAlert("text", "caption", type, nullptr), 2) << "no completion";
+  }
   EXPECT_TRUE(person.alerts.empty());
 }
 
@@ -62,7 +70,7 @@ TEST_F(DialogTest, AnAlertReleasesTheMouseBeforeItShowsAndTakesAnyText)
   ASSERT_TRUE(delegate.Graphics()->ControlIsCaptured());
   bool capturedWhileShown = true;
   person.onAlert = [&] { capturedWhileShown = delegate.Graphics()->ControlIsCaptured(); };
-  delegate.Graphics()->ShowAlert(nullptr, "bad \xff text", 0);
+  delegate.Graphics()->ShowAlert(nullptr, "bad \xff text", 0, nullptr);
   EXPECT_FALSE(capturedWhileShown);
   EXPECT_EQ(person.alerts.at(0).message, "");
   EXPECT_EQ(person.alerts.at(0).title, "bad ? text");

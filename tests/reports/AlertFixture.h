@@ -22,7 +22,7 @@ public:
     : StubGraphics(dlg, 832, 446, 60), mAlerts(alerts)
   {
   }
-  int ShowAlert(const char* text, const char* caption, int type) override
+  int ShowAlert(const char* text, const char* caption, int type, AlertCompletionFunc) override
   {
     mAlerts.push_back({text, caption, type});
     return 0;

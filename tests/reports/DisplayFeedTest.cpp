@@ -300,7 +300,7 @@ class AlertCaptions : public vtest::HeadlessGraphics
 {
 public:
   using HeadlessGraphics::HeadlessGraphics;
-  int ShowAlert(const char*, const char* caption, int) override
+  int ShowAlert(const char*, const char* caption, int, AlertCompletionFunc) override
   {
     captions.push_back(caption);
     return 0;

@@ -76,7 +76,7 @@ public:
   bool ReadClipboardText(std::string&) override { return false; }
   bool WriteClipboardText(const char*) override { return false; }
   void UpdateTooltips() override {}
-  int ShowAlert(const char*, const char*, int) override { return 0; }
+  int ShowAlert(const char*, const char*, int, AlertCompletionFunc) override { return 0; }
   void AskForFile(std::string&, std::string&, bool, const char*) override {}
   bool AskForFolder(std::string&) override { return false; }
   bool AskForColor(const iplug::igraphics::IColor&, const char*,
