@@ -115,6 +115,8 @@ void ApplyReadoutTexts(const IGraphics& ui, const MeterSettings& s, const Readou
     SetText(ui, rows[kReadoutIL].caption, dialogue ? "IL DIAL" : "Integrated IL");
     SetText(ui, rows[kReadoutIL].secondValue, dialogue ? dialogueUnit.Get() : unit.Get());
     SetHidden(ui, rows[kReadoutIL].secondCaption, !dialogue);
+    // The dialogue-presence lamp is fed in "Dial" only: elsewhere it would keep a stale state.
+    SetHidden(ui, area.ilSwitchPanel, !dialogue);
     SetText(ui, rows[kReadoutSL].secondValue, dialogue ? dialogueUnit.Get() : unit.Get());
     SetText(ui, rows[kReadoutML].caption, dialogue ? "DIAL Percent." : "Momentary ML");
     SetText(ui, rows[kReadoutML].secondValue, dialogue ? "%" : unit.Get());

@@ -45,7 +45,7 @@ struct ReadoutBoxSlots {
 
 struct ReadoutArea {
   int areaFrame = -1;
-  // The dialogue-presence lamp: the outline over the IL value.
+  // The dialogue-presence lamp: the outline over the IL value, shown under the dialogue gate only.
   int ilSwitchPanel = -1;
   std::array<ReadoutBoxSlots, kReadoutRows> rows{};
   // The unit texts beside the pre-gain, loudness-target and limiter-ceiling boxes.

@@ -176,6 +176,25 @@ TEST_F(Configured, GatingAndUnitsRelabelTheReadouts)
   EXPECT_TRUE(plug.At(plug.Row(kReadoutRange).units[1])->IsHidden());
 }
 
+TEST_F(Configured, DialoguePresenceLampShowsUnderTheDialogueGateOnly)
+{
+  const int lamp = plug.ControlPositions().readout.ilSwitchPanel;
+  plug.At(lamp)->SetValue(1.0);  // lit while dialogue was present
+  struct Case
+  {
+    int gateMode;
+    bool shown;
+  };
+  // In order: a gating mode above 3 changes nothing, so the lamp keeps what it had.
+  const Case cases[] = {{3, true}, {0, false}, {5, false}, {3, true}, {5, true}, {1, false}, {2, false}};
+  for (const Case& c : cases)
+  {
+    plug.Settings().gateMode = c.gateMode;
+    plug.ConfigureMeterScales();
+    EXPECT_EQ(plug.At(lamp)->IsHidden(), !c.shown) << "gating mode " << c.gateMode;
+  }
+}
+
 TEST_F(Configured, ReadoutRowsTakeTheirPaletteGroup)
 {
   Configure([](MeterSettings& s) {
