@@ -2,8 +2,7 @@
 
 // The control-library classes that the graphics object owns or reaches itself: the corner
 // resizer, the value bubble, the in-window popup menu and text entry and the frame-time read-out.
-// They live beside the graphics object because it creates them; where a class here holds only
-// what the graphics object reads and writes, the rest of its behaviour is still to come.
+// They live beside the graphics object because it creates them.
 
 #include <memory>
 #include <string>
