@@ -207,21 +207,36 @@ void IVRadioButtonControl::AlignTextLeft()
   mText.mVAlign = EVAlign::Middle;
 }
 
+IRECT IVRadioButtonControl::ButtonRect(int idx) const
+{
+  const float size = std::max(1.f, mButtonSize);
+  return ButtonArea(mButtons[static_cast<size_t>(idx)]).GetCentredInside(size, size);
+}
+
+IRECT IVRadioButtonControl::TextRect(int idx) const
+{
+  const IRECT& row = mButtons[static_cast<size_t>(idx)];
+  float right = row.R;
+  if (mDirection == EDirection::Horizontal && idx + 1 < NButtons())
+  {
+    const IRECT next = ButtonRect(idx + 1);
+    right = next.L - (next.L - mButtons[static_cast<size_t>(idx) + 1].L) / 2.f;
+  }
+  return IRECT(row.L + mButtonAreaWidth, row.T, right, row.B);
+}
+
 void IVRadioButtonControl::DrawWidget(IGraphics& g)
 {
   const int n = NButtons();
   const int selected = GetSelectedIdx();
-  const float size = std::max(1.f, mButtonSize);
   for (int i = 0; i < n; ++i)
   {
-    const IRECT& row = mButtons[static_cast<size_t>(i)];
-    DrawButton(g, ButtonArea(row).GetCentredInside(size, size), i == selected,
-               i == mMouseOverButton, TabPosition::Middle, ButtonDisabled(i));
+    DrawButton(g, ButtonRect(i), i == selected, i == mMouseOverButton, TabPosition::Middle, ButtonDisabled(i));
     if (const char* text = TabLabel(i))
     {
       IText style = mStyle.valueText;
       style.mFGColor = GetColor(i == selected ? kPR : kX1);
-      g.DrawText(style, text, IRECT(row.L + mButtonAreaWidth, row.T, row.R, row.B), &mBlend);
+      g.DrawText(style, text, TextRect(i), &mBlend);
     }
   }
 }

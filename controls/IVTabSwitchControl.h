@@ -91,6 +91,12 @@ public:
   void DrawWidget(IGraphics& g) override;
   int ButtonIndexAt(float x, float y) const override;
 
+  // Where row idx draws its button, and its text. A text runs on past its row up to the next
+  // row's button in a horizontal control, keeping from it half the space a button keeps from
+  // its own text, so that a long name has the room its neighbour leaves it.
+  IRECT ButtonRect(int idx) const;
+  IRECT TextRect(int idx) const;
+
   // With this on, only the button at the left of a row answers the mouse, not its text.
   void SetOnlyButtonsRespondToMouse(bool only) { mOnlyButtonsRespondToMouse = only; }
 

@@ -21,19 +21,18 @@ constexpr float kLabelGap = 3.f;
 constexpr float kSmallestTextSize = 9.f;
 
 // The width of a text's letters: a right-aligned text's leading blanks, as the time's, have none.
-float TextWidth(const IGraphics& ui, const ITextControl& label, const IText& style, const std::string& text)
+float TextWidth(const IGraphics& ui, const IText& style, const std::string& text)
 {
   const size_t letters = style.mAlign == EAlign::Far ? std::min(text.find_first_not_of(' '), text.size()) : 0;
-  IRECT measured = label.GetRECT();
+  IRECT measured;
   return ui.MeasureText(style, text.c_str() + letters, measured);
 }
 
-float WidestText(const IGraphics& ui, const ITextControl& label, const IText& style,
-                 const std::vector<std::string>& texts)
+float WidestText(const IGraphics& ui, const IText& style, const std::vector<std::string>& texts)
 {
   float widest = 0.f;
   for (const std::string& text : texts)
-    widest = std::max(widest, TextWidth(ui, label, style, text));
+    widest = std::max(widest, TextWidth(ui, style, text));
   return widest;
 }
 
@@ -114,6 +113,19 @@ float RoomWidth(const IRECT& r, EAlign align, float left, float right)
 
 } // namespace
 
+float FittingSize(const IGraphics& ui, IText style, const std::vector<std::string>& texts, float width)
+{
+  const float widest = WidestText(ui, style, texts);
+  if (widest <= width || style.mSize <= kSmallestTextSize)
+    return style.mSize;
+  // In half points from the size that would fit were widths proportional to it, which the
+  // glyphs' whole-pixel advances make them only nearly.
+  style.mSize = std::max(kSmallestTextSize, std::floor(style.mSize * width / widest * 2.f) / 2.f);
+  while (WidestText(ui, style, texts) > width && style.mSize > kSmallestTextSize)
+    style.mSize -= 0.5f;
+  return style.mSize;
+}
+
 void FitLabels(IGraphics& ui, const std::vector<int>& group, const LabelTexts& texts, const IRECT& frame)
 {
   // Every room is taken from the rectangles as placed, before any label has grown, so that a
@@ -134,7 +146,7 @@ void FitLabels(IGraphics& ui, const std::vector<int>& group, const LabelTexts& t
     std::vector<std::string> shown{label->GetStr()};
     if (given != texts.end())
       shown = given->second;
-    if (WidestText(ui, *label, label->GetText(), shown) <= 0.f)
+    if (WidestText(ui, label->GetText(), shown) <= 0.f)
       continue;
     float left = 0.f, right = 0.f;
     Room(ui, group, index, frame, left, right);
@@ -143,16 +155,13 @@ void FitLabels(IGraphics& ui, const std::vector<int>& group, const LabelTexts& t
   for (const Fit& fit : fits)
   {
     IText style = fit.label->GetText();
-    float width = WidestText(ui, *fit.label, style, fit.texts);
-    if (width > fit.room && style.mSize > kSmallestTextSize)
+    const float size = FittingSize(ui, style, fit.texts, fit.room);
+    if (size != style.mSize)
     {
-      // In half points from the size that would fit were widths proportional to it, which the
-      // glyphs' whole-pixel advances make them only nearly.
-      style.mSize = std::max(kSmallestTextSize, std::floor(style.mSize * fit.room / width * 2.f) / 2.f);
-      while ((width = WidestText(ui, *fit.label, style, fit.texts)) > fit.room && style.mSize > kSmallestTextSize)
-        style.mSize -= 0.5f;
+      style.mSize = size;
       fit.label->SetText(style);
     }
+    const float width = WidestText(ui, style, fit.texts);
     const IRECT& r = fit.label->GetRECT();
     if (width > r.W())
       fit.label->SetTargetAndDrawRECTs(Needed(r, style.mAlign, width));

@@ -22,6 +22,10 @@ void BuildReadoutArea(Vantorelix& plug, LayoutBuilder& builder);
 // A text that never takes the mouse, on a transparent background.
 IVTextControlZv* Label(const iplug::igraphics::IRECT& bounds, const char* str,
                        const iplug::igraphics::IText& style);
+// The style's size, or the largest one below it in half points at which each text is at most the
+// width; a size at which a text is no longer comfortably read is the smallest it gives.
+float FittingSize(const iplug::igraphics::IGraphics& ui, iplug::igraphics::IText style,
+                  const std::vector<std::string>& texts, float width);
 // Every text a label may show, by the label's position in the control list.
 using LabelTexts = std::map<int, std::vector<std::string>>;
 // Gives each text label of a group the width its widest text needs (the text it has, when the

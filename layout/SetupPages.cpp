@@ -63,6 +63,8 @@ const IText kTitle(18.f, kColorBlack, "Verdana Bold", EAlign::Near, EVAlign::Mid
 const IText kHeading(12.f, kColorBlack, "Verdana Normal", EAlign::Center, EVAlign::Middle);
 const IText kRowLabel(12.f, kColorBlack, "Verdana Normal", EAlign::Near, EVAlign::Middle);
 
+const std::vector<const char*> kPageNames{"Main 1", "Main 2", "Alerts 1", "Alerts 2", "GUI 1", "GUI 2", "Misc"};
+
 IVStyle PageSelectorStyle()
 {
   // Square, framed and shadowed as by default, with the page names but without the label.
@@ -368,17 +370,30 @@ void AddExportSwitches(Page& page)
     }
 }
 
+// The page names share one size, at which each keeps within the room its row of the selector
+// gives it up to the next page's button.
+void FitPageNames(const IGraphics& ui, IVRadioButtonControl& selector)
+{
+  IVStyle style = selector.GetStyle();
+  float size = style.valueText.mSize;
+  for (int page = 0; page < static_cast<int>(kPageNames.size()); ++page)
+    size = std::min(size, FittingSize(ui, style.valueText, {kPageNames[static_cast<size_t>(page)]},
+                                      selector.TextRect(page).W()));
+  style.valueText.mSize = size;
+  selector.SetStyle(style);
+}
+
 } // namespace
 
 void Vantorelix::BuildSetupPages(IGraphics& ui)
 {
   LayoutBuilder b(ui, mLayoutRecords);
-  auto* selector = new IVRadioButtonControl(IRECT(328, 372, 776, 396), kSetupPage,
-                                            {"Main 1", "Main 2", "Alerts 1", "Alerts 2", "GUI 1", "GUI 2", "Misc"},
-                                            "Page Selector", PageSelectorStyle(), EWidgetShape::Ellipse,
-                                            EDirection::Horizontal, 10.f);
+  auto* selector = new IVRadioButtonControl(IRECT(328, 372, 776, 396), kSetupPage, kPageNames, "Page Selector",
+                                            PageSelectorStyle(), EWidgetShape::Ellipse, EDirection::Horizontal, 10.f);
   // The selector is shown with the setup view, whatever the page.
   mLayoutRecords.setupBackground = b.Add(selector);
+  if (mLayoutRecords.setupBackground >= 0)
+    FitPageNames(ui, *selector);
 
   std::array<std::vector<int>, kSetupPageCount>& pages = mLayoutRecords.setupPages;
   {

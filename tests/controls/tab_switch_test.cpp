@@ -102,5 +102,26 @@ TEST(IVRadioButtonControlTest, RowsOrOnlyTheirButtonsTakeTheMouse)
   {
     EXPECT_EQ(e.g->texts[i].color, style.colorSpec.GetColor(i == 3 ? kPR : kX1)) << i;
     EXPECT_EQ(e.g->texts[i].bounds.L, 30.f) << "after the button area";
+    EXPECT_EQ(e.g->texts[i].bounds.R, 100.f) << "rows one above the other";
   }
+}
+
+// Side by side, a row's text runs on up to the next row's button, half the button's margin
+// short of it; the last row's text ends with its row.
+TEST(IVRadioButtonControlTest, TextsSideBySideReachTowardsTheNextButton)
+{
+  ControlEditor e;
+  IVStyle style;
+  style.showLabel = false;
+  auto* c = e.Add(new IVRadioButtonControl(IRECT(0, 0, 180, 20), -1, {"a", "b", "c"}, "", style,
+                                           EWidgetShape::Ellipse, EDirection::Horizontal, 10.f));
+  // Rows of 60; buttons 10 wide, 10 in from their row's left.
+  EXPECT_EQ(c->ButtonRect(1), IRECT(70, 5, 80, 15));
+  EXPECT_EQ(c->TextRect(0), IRECT(30, 0, 65, 20));
+  EXPECT_EQ(c->TextRect(1), IRECT(90, 0, 125, 20));
+  EXPECT_EQ(c->TextRect(2), IRECT(150, 0, 180, 20));
+  e.g->Clear();
+  c->DrawWidget(*e.g);
+  ASSERT_EQ(e.g->texts.size(), 3u);
+  EXPECT_EQ(e.g->texts[1].bounds, c->TextRect(1));
 }

@@ -5,6 +5,7 @@
 #include "tests/layout/EditorFixture.h"
 
 #include "controls/ITextControls.h"
+#include "controls/IVTabSwitchControl.h"
 #include "meter-ui/IVParameterControlZv.h"
 #include "meter-ui/IVStyleZv.h"
 
@@ -245,6 +246,30 @@ TEST_P(EditorTexts, TopBarAndBottomRowFitInEveryModeAndLayout)
             }
           }
         }
+  }
+}
+
+// Each page name of the selector is drawn whole in its row's text rectangle and ends clearly
+// before the next page's button, so that it reads as its own button's name.
+TEST_P(EditorTexts, PageNamesEndClearOfTheNextButton)
+{
+  constexpr float kClearGap = 5.f;
+  constexpr const char* kNames[kSetupPageCount] = {"Main 1", "Main 2", "Alerts 1", "Alerts 2", "GUI 1", "GUI 2", "Misc"};
+  MeterEditor plug;
+  plug.Settings().guiScale = GetParam();
+  plug.Open();
+  const auto& selector = *plug.As<IVRadioButtonControl>(plug.LayoutRecords().setupBackground);
+  const IText& style = selector.GetStyle().valueText;
+  for (int page = 0; page < kSetupPageCount; ++page)
+  {
+    const IRECT r = selector.TextRect(page);
+    const IRECT ink = Ink(*plug.ui, style, r, kNames[page]);
+    EXPECT_TRUE(Within(ink, r)) << "page " << page << " is clipped: " << ink.L << ".." << ink.R << " in " << r.L
+                                << ".." << r.R;
+    if (page + 1 < kSetupPageCount)
+    {
+      EXPECT_LE(ink.R, selector.ButtonRect(page + 1).L - kClearGap) << "page " << page;
+    }
   }
 }
 
