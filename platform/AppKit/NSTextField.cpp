@@ -1,6 +1,7 @@
 #include "platform/AppKit/NSTextField.h"
 
 #include <cmath>
+#include <utility>
 
 #include "platform/AppKit/NSWindow.h"
 #include "platform/AppKit/Person.h"
@@ -36,7 +37,10 @@ bool NSTextField::becomeFirstResponder()
 
 bool NSTextField::resignFirstResponder()
 {
-  mEditing = false;
+  // Giving up the keys ends the editing, as return does: the delegate hears of it once.
+  const bool wasEditing = std::exchange(mEditing, false);
+  if (wasEditing && mDelegate)
+    mDelegate->controlTextDidEndEditing(*this);
   return true;
 }
 

@@ -2,7 +2,8 @@
 // The editable text field: its text, the cell that lays the text out, the formatter that judges
 // every edit, its colours, and the delegate that hears when editing ends. Keys reach it as its
 // window's first responder: characters are inserted at the end (those the formatter refuses are
-// not), backspace takes the last one away, and return ends the editing. A person's typing
+// not), backspace takes the last one away, and return ends the editing, as does the field giving up
+// the keys (another view becoming first responder). A person's typing
 // (platform/AppKit/Person.h) arrives that way on the next pass of the run loop after the field
 // takes the keys.
 

@@ -131,6 +131,22 @@ TEST_F(TextEntryTest, ScrollingDropsTheTextAndDragsWorkAgain)
   EXPECT_EQ(gain.drags, 1);
 }
 
+TEST_F(TextEntryTest, AClickBesideTheFieldAppliesTheTextAndDragsWorkAgain)
+{
+  EntryControl& gain = Attach(kGain);
+  Prompt(gain, "");
+  Type(u"5");
+  Mouse(NSEventTypeLeftMouseDown, 200, 200);  // the view takes the keys from the field
+  Mouse(NSEventTypeLeftMouseUp, 200, 200);
+  EXPECT_EQ(view->textField(), nullptr);
+  EXPECT_DOUBLE_EQ(delegate.GetParam(kGain)->Value(), 5.0);
+  EXPECT_EQ(window->firstResponder(), view);
+  EXPECT_EQ(delegate.Graphics()->GetControlInTextEntry(), nullptr);
+  Mouse(NSEventTypeLeftMouseDown, 450, 110);
+  Mouse(NSEventTypeLeftMouseDragged, 455, 110);
+  EXPECT_EQ(gain.drags, 1);
+}
+
 TEST_F(TextEntryTest, TheFieldTakesTheStyleOfTheText)
 {
   EntryControl& control = Attach(-1);
