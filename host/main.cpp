@@ -48,6 +48,7 @@ struct Options {
   host::MeasureOptions measure;
   host::EditorOptions editor;
   bool window = false;  // the editor live in a window rather than a picture
+  bool help = false;
   // The editor's option texts, read once the command line is known to be well formed.
   std::vector<std::string> clicks;
   std::string size;
@@ -182,6 +183,9 @@ std::string Parse(int argc, char** argv, Options& options)
       options.measure.json = true;
     } else if (arg == "--window") {
       options.window = true;
+    } else if (arg == "--help" || arg == "-h") {
+      options.help = true;
+      return "";
     } else if (arg.size() > 1 && arg[0] == '-') {
       return "unknown option \"" + arg + "\"";
     } else {
@@ -233,6 +237,10 @@ int main(int argc, char** argv)
   Options options;
   if (const std::string problem = Parse(argc, argv, options); !problem.empty())
     return Usage(problem);
+  if (options.help) {
+    std::fputs(kUsage, stdout);
+    return 0;
+  }
   if (const std::string problem = ReadEditorOptions(options); !problem.empty())
     return Failure(problem);
 

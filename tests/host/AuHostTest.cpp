@@ -253,6 +253,17 @@ TEST(AuHost, ListsParametersAndPresets)
   EXPECT_EQ(AuHost("--plugin " TEST_GAIN_BUNDLE " --entry list-presets").out, "0: Quiet\n");
 }
 
+TEST(AuHost, HelpPrintsTheUsageAndSucceeds)
+{
+  for (const char* arguments : {"--help", "-h", "measure --help", "--plugin /nonexistent -h"}) {
+    const Outcome run = AuHost(arguments);
+    EXPECT_EQ(run.status, 0) << arguments;
+    EXPECT_EQ(run.out.rfind("usage: au-host [--plugin BUNDLE]", 0), 0u) << arguments << ": " << run.out;
+  }
+  // On stdout: nothing is left when stdout goes nowhere.
+  EXPECT_EQ(AuHost("--help >/dev/null").out, "");
+}
+
 TEST(AuHost, ErrorsNameTheCause)
 {
   struct Case { std::string arguments; int status; std::string firstLine; };
