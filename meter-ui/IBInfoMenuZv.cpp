@@ -4,7 +4,6 @@
 #include "graphics/IGraphics.h"
 #include "meter-plugin/Vantorelix.h"
 #include "meter-ui/EditorAction.h"
-#include "platform/Foundation/NSPathUtilities.h"
 
 #include <algorithm>
 #include <cmath>
@@ -60,8 +59,9 @@ std::string IBInfoMenuZv::ChangelogLink()
 
 std::string IBInfoMenuZv::ManualPath()
 {
-  const auto folders = NSSearchPathForDirectoriesInDomains(NSDocumentDirectory, NSUserDomainMask, true);
-  return (folders.empty() ? std::string() : folders.front()) + "/Vantorelix/Vantorelix manual.pdf";
+  WDL_String path;
+  path.SetFormatted(4096, "/Users/Shared/Documents/%s/%s%s", "Vantorelix", "Vantorelix", " manual.pdf");
+  return path.Get();
 }
 
 int IBInfoMenuZv::Add(const char* text, int flags)

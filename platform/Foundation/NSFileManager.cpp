@@ -1,5 +1,7 @@
 #include "platform/Foundation/NSFileManager.h"
 
+#include "platform/Foundation/NSPathUtilities.h"
+
 #include <filesystem>
 
 NSFileManager& NSFileManager::defaultManager()
@@ -11,5 +13,5 @@ NSFileManager& NSFileManager::defaultManager()
 bool NSFileManager::fileExistsAtPath(const std::string& path) const
 {
   std::error_code error;
-  return !path.empty() && std::filesystem::exists(path, error);
+  return !path.empty() && std::filesystem::exists(platform::FileSystemPath(path), error);
 }

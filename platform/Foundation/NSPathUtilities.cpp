@@ -70,3 +70,17 @@ std::string NSHomeDirectory()
   const passwd* account = getpwuid(getuid());
   return account && account->pw_dir ? WithoutTrailingSlash(account->pw_dir) : std::string("/");
 }
+
+std::string platform::FileSystemPath(const std::string& path)
+{
+  static const std::string kSharedDocuments = "/Users/Shared/Documents";
+  if (path.compare(0, kSharedDocuments.size(), kSharedDocuments) != 0 ||
+      (path.size() > kSharedDocuments.size() && path[kSharedDocuments.size()] != '/'))
+    return path;
+  // The first folder of the list counts, when it is an absolute path.
+  const char* list = std::getenv("XDG_DATA_DIRS");
+  std::string first = list ? std::string(list).substr(0, std::string(list).find(':')) : std::string();
+  if (first.empty() || first[0] != '/')
+    first = "/usr/local/share";
+  return WithoutTrailingSlash(first) + "/doc" + path.substr(kSharedDocuments.size());
+}

@@ -5,6 +5,11 @@
 // ~/.local/share) in the user domain, /usr/local/share in the local domain and /usr/share in the
 // system domain; the other kinds exist only in the user domain: Caches is $XDG_CACHE_HOME (or ~/.cache); Documents, Desktop and Music are
 // ~/Documents, ~/Desktop and ~/Music. A test points HOME at a temporary folder.
+//
+// The folder all users share, "/Users/Shared" on the modelled platform, keeps its documents in
+// the documentation folder of the first system-wide data folder: "doc" in the first folder of
+// $XDG_DATA_DIRS, or /usr/local/share/doc. The file system stand-ins take paths of the modelled
+// platform and find them there.
 
 #include <string>
 #include <vector>
@@ -34,3 +39,9 @@ std::vector<std::string> NSSearchPathForDirectoriesInDomains(NSSearchPathDirecto
                                                              NSSearchPathDomainMask domains, bool expandTilde);
 // $HOME, or the account's home folder when HOME is unset or empty.
 std::string NSHomeDirectory();
+
+namespace platform {
+// Where a path lies on this system: one in the shared documents folder ("/Users/Shared/Documents")
+// in the folder that stands for it, any other where it names.
+std::string FileSystemPath(const std::string& path);
+}  // namespace platform

@@ -18,6 +18,7 @@
 #include "platform/AppKit/NSMenu.h"
 #include "platform/AppKit/NSPasteboard.h"
 #include "platform/AppKit/NSTextField.h"
+#include "platform/AppKit/NSWorkspace.h"
 #include "platform/AppKit/Person.h"
 #include "platform/AudioToolbox/AudioUnitProperties.h"
 #include "platform/CoreFoundation/CFRunLoop.h"
@@ -810,6 +811,8 @@ extern "C" int LLVMFuzzerInitialize(int*, char***)
   fuzz::UsePrivateHome();
   // The editor checks for updates: the check must fail at once on a closed local port.
   fuzz::Require(setenv("VANTORELIX_UPDATE_SERVER", "http://127.0.0.1:9", 1) == 0);
+  // The plug-in menu's links and the data folder would start the desktop's browser, run after run.
+  platform::SetOpener([](const std::string&) { return true; });
   fuzz::Require(host::HostedUnit(Unit()).SaveStateFile(fuzz::ScratchPath(kDefaultState)).empty());
   if (!fuzz::SeedFolder().empty())
     WriteSeeds();
