@@ -73,8 +73,9 @@ double Since(Clock::time_point start) { return std::chrono::duration<double>(Clo
 PointerShape ShapeOf(const NSCursor& cursor)
 {
   if (const NSImage* image = cursor.image())
-    // Only its size is known: an empty image is the editor hiding the pointer while it moves.
-    return image->size().width > 0 && image->size().height > 0 ? PointerShape::Arrow : PointerShape::Hidden;
+    // Only its size is known. The one image cursor the editor makes is its move cursor, whose image
+    // is empty where the system's cursor files are missing, as they are here.
+    return image->size().width > 0 && image->size().height > 0 ? PointerShape::Arrow : PointerShape::Move;
   static const std::map<std::string, PointerShape> kShapes = {
     {"IBeamCursor", PointerShape::IBeam},
     {"crosshairCursor", PointerShape::Crosshair},
@@ -206,11 +207,11 @@ public:
                                                                byte(start.blueComponent()) + ")"});
     if (!answer.shown)
       Cancelled("colour");
-    int red = 0, green = 0, blue = 0;
-    // "rgb(R,G,B)", or "rgba(R,G,B,A)" with an alpha the editor's colours do not take
-    if (!answer.text || std::sscanf(answer.text->c_str(), "rgb%*[a](%d,%d,%d", &red, &green, &blue) != 3)
+    const std::optional<ZenityColour> colour = answer.text ? ParseZenityColour(*answer.text) : std::nullopt;
+    if (!colour)
       return {};
-    return {NSColor::colorWithDeviceRed(red / 255.0, green / 255.0, blue / 255.0, start.alphaComponent())};
+    return {NSColor::colorWithDeviceRed(colour->red / 255.0, colour->green / 255.0, colour->blue / 255.0,
+                                        start.alphaComponent())};
   }
 
   NSMenuItem* ChooseMenuItem(NSMenu&) override
@@ -227,6 +228,9 @@ class LiveEditor
 {
 public:
   LiveEditor(AudioUnit unit, std::string title) : mEditor(unit), mTitle(std::move(title)) {}
+  ~LiveEditor() { platform::SetClipboard(nullptr); }
+  LiveEditor(const LiveEditor&) = delete;
+  LiveEditor& operator=(const LiveEditor&) = delete;
 
   std::string Open()
   {
@@ -235,6 +239,8 @@ public:
     const NSSize size = ViewPixels();
     if (std::string problem = mWindow.Open(mTitle, int(size.width), int(size.height)); !problem.empty())
       return problem;
+    // While the window is open, text is copied to and pasted from the desktop's clipboard.
+    platform::SetClipboard(&mWindow);
     mPointerMoves = platform::CursorMoveCount();
     mStart = Clock::now();
     return "";
@@ -305,6 +311,7 @@ private:
     }
     FollowPointer();
     ShowFrame();
+    ShowToolTip();
   }
 
   void Deliver(const WindowInput& input)
@@ -389,6 +396,25 @@ private:
                         int(std::lround((frame.size.height - (screenY - frame.origin.y)) * scale)));
   }
 
+  // The tooltip the editor's window shows, drawn over the frame where the pointer rested.
+  void ShowToolTip()
+  {
+    const std::optional<NSShownToolTip>& tip = mEditor.Window()->shownToolTip();
+    const std::optional<std::string> text = tip ? std::optional<std::string>(tip->text) : std::nullopt;
+    const NSPoint at = tip ? tip->location : NSMakePoint(0, 0);
+    if (text == mToolTipText && (!tip || (at.x == mToolTipAt.x && at.y == mToolTipAt.y)))
+      return;
+    mToolTipText = text;
+    mToolTipAt = at;
+    if (!tip) {
+      mWindow.HideTooltip();
+      return;
+    }
+    const CGFloat scale = mEditor.Window()->backingScaleFactor();
+    mWindow.ShowTooltip(tip->text, int(std::lround(at.x * scale)),
+                        int(std::lround((mEditor.Window()->frame().size.height - at.y) * scale)));
+  }
+
   // The frame the view presented last, once; the window follows the view's size.
   void ShowFrame()
   {
@@ -411,6 +437,8 @@ private:
   Clock::time_point mStart;
   bool mClosed = false;
   int mPresented = 0;
+  std::optional<std::string> mToolTipText;  // the tooltip shown in the window
+  NSPoint mToolTipAt = NSMakePoint(0, 0);
   int mPointerMoves = 0;
   int mClicks = 0;
   int mClickButton = 0;
@@ -420,6 +448,22 @@ private:
 };
 
 } // namespace
+
+std::optional<ZenityColour> ParseZenityColour(const std::string& answer)
+{
+  ZenityColour colour;
+  double alpha = 0;
+  int end = -1;
+  const char* text = answer.c_str();
+  const bool opaque = std::sscanf(text, "rgb(%d,%d,%d)%n", &colour.red, &colour.green, &colour.blue, &end) == 3;
+  if (!opaque)
+    std::sscanf(text, "rgba(%d,%d,%d,%lf)%n", &colour.red, &colour.green, &colour.blue, &alpha, &end);
+  const auto channel = [](int value) { return value >= 0 && value <= 255; };
+  if (end < 0 || size_t(end) != answer.size() || !channel(colour.red) || !channel(colour.green) ||
+      !channel(colour.blue) || !(alpha >= 0.0 && alpha <= 1.0))
+    return std::nullopt;
+  return colour;
+}
 
 std::string EditorWindow(AudioUnit unit, const MeasureOptions& measure, const std::string& title)
 {

@@ -7,9 +7,20 @@
 
 #include "host/Measure.h"
 
+#include <optional>
 #include <string>
 
 namespace host {
+
+// A colour as zenity's colour dialog prints it: "rgb(R,G,B)" for an opaque one, "rgba(R,G,B,A)"
+// otherwise (whose alpha the editor's colours do not take). Nothing for any other text.
+struct ZenityColour
+{
+  int red = 0;
+  int green = 0;
+  int blue = 0;
+};
+std::optional<ZenityColour> ParseZenityColour(const std::string& answer);
 
 // Returns an empty string, or what went wrong (no display among it).
 std::string EditorWindow(AudioUnit unit, const MeasureOptions& measure, const std::string& title);

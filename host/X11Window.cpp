@@ -2,13 +2,17 @@
 
 #include <poll.h>
 
+#include "platform/shared/Utf8.h"
+
 #include <algorithm>
+#include <chrono>
 #include <cmath>
 #include <cstring>
 #include <map>
 
 // Last: Xlib defines macros (Bool, Status, None...) that would rename what follows it.
 #include <X11/Xlib.h>
+#include <X11/Xatom.h>
 #include <X11/Xutil.h>
 #include <X11/cursorfont.h>
 #include <X11/keysym.h>
@@ -20,18 +24,18 @@ namespace {
 // such a key is told by its characters.
 constexpr unsigned short kUnlistedKey = 127;
 
-// The hardware key code of a key, by its symbol without modifiers; the keypad is listed under
-// both its digit and its cursor symbols, as Num Lock switches them.
+// The hardware key code of a key, by its symbol without modifiers but Num Lock: the keypad's digits
+// are the keypad's keys, its cursor symbols (Num Lock off) the cursor keys they stand for.
 unsigned short HardwareKeyCode(KeySym symbol)
 {
   static const std::map<KeySym, unsigned short> kCodes = {
     {XK_Return, 36},      {XK_Tab, 48},        {XK_ISO_Left_Tab, 48}, {XK_space, 49},       {XK_BackSpace, 51},
-    {XK_Escape, 53},      {XK_KP_Decimal, 65}, {XK_KP_Delete, 65},    {XK_KP_Multiply, 67}, {XK_KP_Add, 69},
+    {XK_Escape, 53},      {XK_KP_Decimal, 65}, {XK_KP_Delete, 117},   {XK_KP_Multiply, 67}, {XK_KP_Add, 69},
     {XK_Num_Lock, 71},    {XK_KP_Divide, 75},  {XK_KP_Enter, 76},     {XK_KP_Subtract, 78}, {XK_KP_Equal, 81},
-    {XK_KP_0, 82},        {XK_KP_Insert, 82},  {XK_KP_1, 83},         {XK_KP_End, 83},      {XK_KP_2, 84},
-    {XK_KP_Down, 84},     {XK_KP_3, 85},       {XK_KP_Next, 85},      {XK_KP_4, 86},        {XK_KP_Left, 86},
-    {XK_KP_5, 87},        {XK_KP_Begin, 87},   {XK_KP_6, 88},         {XK_KP_Right, 88},    {XK_KP_7, 89},
-    {XK_KP_Home, 89},     {XK_KP_8, 91},       {XK_KP_Up, 91},        {XK_KP_9, 92},        {XK_KP_Prior, 92},
+    {XK_KP_0, 82},        {XK_KP_Insert, 114}, {XK_KP_1, 83},         {XK_KP_End, 119},     {XK_KP_2, 84},
+    {XK_KP_Down, 125},    {XK_KP_3, 85},       {XK_KP_Next, 121},     {XK_KP_4, 86},        {XK_KP_Left, 123},
+    {XK_KP_5, 87},        {XK_KP_6, 88},       {XK_KP_Right, 124},    {XK_KP_7, 89},
+    {XK_KP_Home, 115},    {XK_KP_8, 91},       {XK_KP_Up, 126},       {XK_KP_9, 92},        {XK_KP_Prior, 116},
     {XK_F5, 96},          {XK_F6, 97},         {XK_F7, 98},           {XK_F3, 99},          {XK_F8, 100},
     {XK_F9, 101},         {XK_F11, 103},       {XK_F13, 105},         {XK_F16, 106},        {XK_F14, 107},
     {XK_F10, 109},        {XK_F12, 111},       {XK_F15, 113},         {XK_Insert, 114},     {XK_Help, 114},
@@ -76,8 +80,21 @@ std::u16string KeyCharacters(KeySym symbol)
   }
 }
 
-// Shift and caps lock, the modifiers a key's unmodified characters still follow.
-constexpr unsigned kShiftAndLock = ShiftMask | LockMask;
+// The modifier bit Num Lock sets on this display's keyboard; none when no key is Num Lock.
+unsigned NumLockMask(Display* display)
+{
+  XModifierKeymap* map = XGetModifierMapping(display);
+  if (!map)
+    return 0;
+  const KeyCode numLock = XKeysymToKeycode(display, XK_Num_Lock);
+  unsigned mask = 0;
+  for (int modifier = 0; modifier < 8 && numLock && !mask; ++modifier)
+    for (int k = 0; k < map->max_keypermod; ++k)
+      if (map->modifiermap[modifier * map->max_keypermod + k] == numLock)
+        mask = 1u << modifier;
+  XFreeModifiermap(map);
+  return mask;
+}
 
 // The keyboard layer's modifier bits: the Super key stands for the command key.
 NSEventModifierFlags Modifiers(unsigned state)
@@ -123,8 +140,28 @@ unsigned FontCursorShape(PointerShape shape)
   case PointerShape::PointingHand: return XC_hand2;
   case PointerShape::Busy: return XC_watch;
   case PointerShape::Help: return XC_question_arrow;
+  case PointerShape::Move: return XC_fleur;
   default: return XC_left_ptr;
   }
+}
+
+// How long a paste waits for the clipboard's owner to answer.
+constexpr double kClipboardPatience = 1.0;
+
+// The classic tooltip colours: black text on pale yellow, in a thin black frame.
+constexpr unsigned long kTooltipBackground = 0xFFFFE1;
+constexpr unsigned long kTooltipInk = 0x000000;
+constexpr int kTooltipPadding = 3;
+// Below the pointer's hot spot, clear of the arrow.
+constexpr int kTooltipBelowPointer = 20;
+
+// The text in the 8-bit characters of the server's built-in font; others show as "?".
+std::string Latin1(const std::string& text)
+{
+  std::string latin1;
+  for (char16_t unit : utf8::ToUtf16(text))
+    latin1 += unit < 0x100 ? char(unit) : '?';
+  return latin1;
 }
 
 // Xlib's answer to a broken connection ends the program; it must return for the run to end as a
@@ -138,6 +175,8 @@ struct X11Window::Connection
   ~Connection()
   {
     DropImage();
+    if (font)
+      XFreeFont(display, font);
     if (gc)
       XFreeGC(display, gc);  // held on this side too
     if (!display)
@@ -196,10 +235,71 @@ struct X11Window::Connection
 
   std::optional<WindowInput> Translate(XEvent& event);
 
+  // Another program asks for the clipboard's text in a form: the list of forms, or the text as
+  // UTF-8 (also for TEXT) or, when it is plain ASCII, as STRING; anything else is refused.
+  void AnswerSelection(const XSelectionRequestEvent& request)
+  {
+    XSelectionEvent reply{};
+    reply.type = SelectionNotify;
+    reply.display = display;
+    reply.requestor = request.requestor;
+    reply.selection = request.selection;
+    reply.target = request.target;
+    reply.time = request.time;
+    reply.property = None;
+    const Atom property = request.property != None ? request.property : request.target;  // older clients
+    const bool ascii = owned && std::all_of(owned->begin(), owned->end(), [](char c) { return (c & 0x80) == 0; });
+    // A text larger than one request would need the incremental transfer, which no value needs.
+    const bool fits = owned && owned->size() < size_t(XMaxRequestSize(display)) * 4 - 1024;
+    if (request.selection == clipboard && owned && fits) {
+      if (request.target == targets) {
+        const Atom forms[] = {targets, utf8String, textAtom, XA_STRING};
+        XChangeProperty(display, request.requestor, property, XA_ATOM, 32, PropModeReplace,
+                        reinterpret_cast<const unsigned char*>(forms), 4);
+        reply.property = property;
+      } else if (request.target == utf8String || request.target == textAtom || (request.target == XA_STRING && ascii)) {
+        XChangeProperty(display, request.requestor, property, request.target == XA_STRING ? XA_STRING : utf8String,
+                        8, PropModeReplace, reinterpret_cast<const unsigned char*>(owned->data()), int(owned->size()));
+        reply.property = property;
+      }
+    }
+    XSendEvent(display, request.requestor, 0, NoEventMask, reinterpret_cast<XEvent*>(&reply));
+    XFlush(display);
+  }
+
+  void DrawTooltip()
+  {
+    XClearWindow(display, tooltip);
+    XSetForeground(display, gc, kTooltipInk);
+    XSetFont(display, gc, font->fid);
+    XDrawString(display, tooltip, gc, kTooltipPadding, kTooltipPadding + font->ascent, tooltipText.data(),
+                int(tooltipText.size()));
+  }
+
+  void HideTooltip()
+  {
+    if (!tooltip)
+      return;
+    XDestroyWindow(display, tooltip);
+    tooltip = 0;
+    tooltipText.clear();
+  }
+
   Display* display = nullptr;
   Window window = 0;
   GC gc = nullptr;
   Atom deleteWindow = 0;
+  Atom clipboard = 0;
+  Atom utf8String = 0;
+  Atom targets = 0;
+  Atom textAtom = 0;
+  Atom pasted = 0;  // the property of this window a paste arrives in
+  std::optional<std::string> owned;  // the clipboard's text while this window owns the selection
+  Time lastTime = CurrentTime;  // of the last input, which owning the selection is dated by
+  Window tooltip = 0;
+  std::string tooltipText;  // in the font's characters
+  XFontStruct* font = nullptr;
+  unsigned numLockMask = 0;
   int width = 0;
   int height = 0;
   XImage* image = nullptr;
@@ -248,6 +348,12 @@ std::string X11Window::Open(const std::string& title, int width, int height)
   XChangeProperty(display, mX->window, XInternAtom(display, "_NET_WM_NAME", 0), XInternAtom(display, "UTF8_STRING", 0),
                   8, PropModeReplace, reinterpret_cast<const unsigned char*>(title.data()), int(title.size()));
   mX->deleteWindow = XInternAtom(display, "WM_DELETE_WINDOW", 0);
+  mX->numLockMask = NumLockMask(display);
+  mX->clipboard = XInternAtom(display, "CLIPBOARD", 0);
+  mX->utf8String = XInternAtom(display, "UTF8_STRING", 0);
+  mX->targets = XInternAtom(display, "TARGETS", 0);
+  mX->textAtom = XInternAtom(display, "TEXT", 0);
+  mX->pasted = XInternAtom(display, "VANTORELIX_PASTED", 0);
   XSetWMProtocols(display, mX->window, &mX->deleteWindow, 1);
   XSelectInput(display, mX->window,
                ExposureMask | KeyPressMask | KeyReleaseMask | ButtonPressMask | ButtonReleaseMask | PointerMotionMask |
@@ -269,6 +375,7 @@ std::optional<WindowInput> X11Window::Connection::Translate(XEvent& event)
     input.y = button.y;
     input.modifiers = Modifiers(button.state);
     input.timeMs = button.time;
+    lastTime = button.time;
     if (button.button == Button4 || button.button == Button5) {
       if (event.type == ButtonRelease)
         return std::nullopt;  // a wheel step is the press alone
@@ -304,16 +411,18 @@ std::optional<WindowInput> X11Window::Connection::Translate(XEvent& event)
     XLookupString(&key, ignored, sizeof ignored, &typed, nullptr);
     if (IsModifierKey(typed))
       return std::nullopt;  // the modifiers reach the view with the keys and clicks they change
+    // Shift, caps lock and Num Lock: the modifiers a key's unmodified characters still follow.
     XKeyEvent plain = key;
-    plain.state &= kShiftAndLock;
+    plain.state &= ShiftMask | LockMask | numLockMask;
     KeySym unmodified = 0;
     XLookupString(&plain, ignored, sizeof ignored, &unmodified, nullptr);
     input.kind = event.type == KeyPress ? WindowInput::Kind::KeyDown : WindowInput::Kind::KeyUp;
     input.modifiers = Modifiers(key.state);
     input.timeMs = key.time;
-    input.keyCode = HardwareKeyCode(XLookupKeysym(&key, 0));
+    lastTime = key.time;
+    input.keyCode = HardwareKeyCode(unmodified);
     if (input.keyCode == kUnlistedKey)
-      input.keyCode = HardwareKeyCode(unmodified);
+      input.keyCode = HardwareKeyCode(XLookupKeysym(&key, 0));
     input.characters = KeyCharacters(typed);
     input.charactersIgnoringModifiers = KeyCharacters(unmodified);
     // With control held a letter types its control character, as the keyboard layer gives it.
@@ -338,7 +447,17 @@ std::optional<WindowInput> X11Window::Connection::Translate(XEvent& event)
     input.height = height;
     return input;
   case Expose:
-    Put(event.xexpose.x, event.xexpose.y, event.xexpose.width, event.xexpose.height);
+    if (event.xexpose.window == tooltip)
+      DrawTooltip();
+    else
+      Put(event.xexpose.x, event.xexpose.y, event.xexpose.width, event.xexpose.height);
+    return std::nullopt;
+  case SelectionRequest:
+    AnswerSelection(event.xselectionrequest);
+    return std::nullopt;
+  case SelectionClear:
+    if (event.xselectionclear.selection == clipboard)
+      owned.reset();  // another program copied
     return std::nullopt;
   case ClientMessage:
     if (event.xclient.format != 32 || Atom(event.xclient.data.l[0]) != deleteWindow)
@@ -445,5 +564,89 @@ void X11Window::SetPointerShape(PointerShape shape)
 }
 
 void X11Window::WarpPointer(int x, int y) { XWarpPointer(mX->display, 0, mX->window, 0, 0, 0, 0, x, y); }
+
+void X11Window::ShowTooltip(const std::string& text, int x, int y)
+{
+  Connection& c = *mX;
+  c.HideTooltip();
+  if (!c.font)
+    c.font = XLoadQueryFont(c.display, "fixed");  // built into every X server
+  if (!c.font || text.empty())
+    return;
+  c.tooltipText = Latin1(text);
+  const int width = XTextWidth(c.font, c.tooltipText.data(), int(c.tooltipText.size())) + 2 * kTooltipPadding;
+  const int height = c.font->ascent + c.font->descent + 2 * kTooltipPadding;
+  const int border = 1;
+  // Below the pointer where it fits, else above it; never past the window's edges.
+  int top = y + kTooltipBelowPointer;
+  if (top + height + 2 * border > c.height)
+    top = y - height - 2 * border - 4;
+  const int left = std::max(0, std::min(x, c.width - width - 2 * border));
+  top = std::max(0, top);
+  c.tooltip = XCreateSimpleWindow(c.display, c.window, left, top, unsigned(width), unsigned(height), border,
+                                  kTooltipInk, kTooltipBackground);
+  XSelectInput(c.display, c.tooltip, ExposureMask);
+  XMapRaised(c.display, c.tooltip);
+  XFlush(c.display);
+}
+
+void X11Window::HideTooltip()
+{
+  mX->HideTooltip();
+  XFlush(mX->display);
+}
+
+bool X11Window::Write(const std::string& text)
+{
+  Connection& c = *mX;
+  if (c.lost)
+    return false;
+  XSetSelectionOwner(c.display, c.clipboard, c.window, c.lastTime);
+  if (XGetSelectionOwner(c.display, c.clipboard) != c.window) {
+    c.owned.reset();
+    return false;
+  }
+  c.owned = text;
+  return true;
+}
+
+std::optional<std::string> X11Window::Read()
+{
+  Connection& c = *mX;
+  if (c.lost)
+    return std::nullopt;
+  const Window owner = XGetSelectionOwner(c.display, c.clipboard);
+  if (owner == c.window)
+    return c.owned;
+  if (owner == 0)
+    return std::nullopt;
+  XConvertSelection(c.display, c.clipboard, c.utf8String, c.pasted, c.window, c.lastTime);
+  XFlush(c.display);
+  // Only the answer is taken from the input; the rest stays for the window's loop, in order.
+  const auto end = std::chrono::steady_clock::now() + std::chrono::duration<double>(kClipboardPatience);
+  XEvent answer;
+  while (!XCheckTypedWindowEvent(c.display, c.window, SelectionNotify, &answer)) {
+    const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(end - std::chrono::steady_clock::now());
+    if (c.lost || left.count() <= 0)
+      return std::nullopt;
+    pollfd connection{ConnectionNumber(c.display), POLLIN, 0};
+    poll(&connection, 1, int(left.count()));
+  }
+  if (answer.xselection.property == 0)
+    return std::nullopt;  // the owner has no text
+  Atom type = 0;
+  int format = 0;
+  unsigned long count = 0, after = 0;
+  unsigned char* data = nullptr;
+  const int read = XGetWindowProperty(c.display, c.window, c.pasted, 0, XMaxRequestSize(c.display), 1, AnyPropertyType,
+                                      &type, &format, &count, &after, &data);
+  std::optional<std::string> text;
+  // Only UTF-8 in one piece: an incremental transfer (type INCR) is for far more than a value.
+  if (read == Success && type == c.utf8String && format == 8 && after == 0)
+    text = std::string(reinterpret_cast<const char*>(data), count);
+  if (data)
+    XFree(data);
+  return text;
+}
 
 } // namespace host

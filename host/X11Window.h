@@ -1,9 +1,12 @@
 #pragma once
 // A top-level window of the X server, and the only part of au-host that speaks Xlib (whose macros
-// would clash with the platform's names, so its headers stay in the .cpp). It shows BGRA frames,
-// hands over what a person does in it as plain records, and takes the pointer's shape and position.
+// would clash with the platform's names, so its headers stay in the .cpp). It shows BGRA frames
+// and tooltips over them, hands over what a person does in it as plain records, takes the
+// pointer's shape and position, and is the desktop's clipboard (the CLIPBOARD selection) for the
+// text the editor copies and pastes.
 
 #include "platform/AppKit/NSEvent.h"
+#include "platform/AppKit/NSPasteboard.h"
 
 #include <cstdint>
 #include <memory>
@@ -27,6 +30,7 @@ enum class PointerShape
   PointingHand,
   Busy,
   Help,
+  Move,
   Hidden,
 };
 
@@ -61,11 +65,11 @@ struct WindowInput
   int height = 0;
 };
 
-class X11Window
+class X11Window final : public platform::Clipboard
 {
 public:
   X11Window();
-  ~X11Window();
+  ~X11Window() override;
   X11Window(const X11Window&) = delete;
   X11Window& operator=(const X11Window&) = delete;
 
@@ -92,6 +96,16 @@ public:
   void SetPointerShape(PointerShape shape);
   // Moves the pointer to pixels of the window.
   void WarpPointer(int x, int y);
+  // A tooltip of one line over the frame, below the pointer at that place (pixels of the window)
+  // and kept inside the window; it replaces the one shown.
+  void ShowTooltip(const std::string& text, int x, int y);
+  void HideTooltip();
+
+  // The window owns the CLIPBOARD selection with the text, and answers other programs' requests
+  // for it while it reads their input.
+  bool Write(const std::string& text) override;
+  // The text the owner of the CLIPBOARD selection gives, waiting for its answer a second at most.
+  std::optional<std::string> Read() override;
 
 private:
   struct Connection;

@@ -189,6 +189,9 @@ void IGraphicsMac::UpdateTooltips()
   if (!mView)
     return;
   mView->removeAllToolTips();
+  // Switched off (the plug-in menu's "Tooltips"), the window shows none.
+  if (!TooltipsEnabled())
+    return;
   // The in-window menu covers the editor until it closes. In its last fading step it takes no
   // pointer any more and refreshes the tooltips: it counts as closed then, or they would stay
   // away after every menu.

@@ -23,7 +23,7 @@ class IPopupMenu;
 
 class IGraphicsTextField_vVantorelix_au;
 
-class IGraphicsView_vVantorelix_au final : public NSView, public NSTextFieldDelegate
+class IGraphicsView_vVantorelix_au final : public NSView, public NSTextFieldDelegate, public NSToolTipOwner
 {
 public:
   ~IGraphicsView_vVantorelix_au() override;
@@ -98,7 +98,7 @@ public:
   bool promptForColor(const IColor& color, std::function<void(const IColor&)> func);
   void onColorPicked(NSColorPanel& sender);
   // As tooltip owner: the tooltip of the control under the pointer, empty when it has none.
-  std::string stringForToolTip(NSToolTipTag tag, NSPoint point, void* userData) const;
+  std::string stringForToolTip(NSToolTipTag tag, NSPoint point, void* userData) const override;
 
   // ---- focus and teardown
   bool resignFirstResponder() override;

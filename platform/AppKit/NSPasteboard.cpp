@@ -5,6 +5,14 @@
 const NSPasteboardType NSFilenamesPboardType = "NSFilenamesPboardType";
 const NSPasteboardType NSStringPboardType = "NSStringPboardType";
 
+namespace {
+
+platform::Clipboard* gClipboard = nullptr;  // the main thread's alone
+
+}  // namespace
+
+void platform::SetClipboard(Clipboard* clipboard) { gClipboard = clipboard; }
+
 NSPasteboard& NSPasteboard::generalPasteboard()
 {
   static NSPasteboard pasteboard;
@@ -45,14 +53,23 @@ void NSPasteboard::setPropertyList(std::vector<std::string> list, const NSPasteb
     mItems[found - mItems.begin()].second = std::move(list);
 }
 
+// The desktop's clipboard stands behind the general pasteboard's string, while there is one.
+static platform::Clipboard* ClipboardBehind(const NSPasteboard& pasteboard, const NSPasteboardType& type)
+{
+  return type == NSStringPboardType && &pasteboard == &NSPasteboard::generalPasteboard() ? gClipboard : nullptr;
+}
+
 bool NSPasteboard::setString(const std::string& string, const NSPasteboardType& type)
 {
   setPropertyList({string}, type);
-  return true;
+  platform::Clipboard* clipboard = ClipboardBehind(*this, type);
+  return !clipboard || clipboard->Write(string);
 }
 
 std::optional<std::string> NSPasteboard::stringForType(const NSPasteboardType& type) const
 {
+  if (platform::Clipboard* clipboard = ClipboardBehind(*this, type))
+    return clipboard->Read();
   const auto found = Find(type);
   if (found == mItems.end() || found->second.size() != 1)
     return std::nullopt;

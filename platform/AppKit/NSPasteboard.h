@@ -1,7 +1,9 @@
 #pragma once
 // Pasteboards: the general one of copy and paste, and what a drag carries onto a view. Each holds
 // typed items: a string, or a property list of texts (the file paths of a file drag, for one);
-// a drag also carries its position in the window.
+// a drag also carries its position in the window. While the desktop's clipboard is set (a live
+// window's), the general pasteboard's string goes to it and comes from it, so that text is copied
+// to and pasted from other programs.
 
 #include <memory>
 #include <optional>
@@ -39,6 +41,21 @@ private:
   std::vector<Item> mItems;
   NSInteger mChangeCount = 0;
 };
+
+namespace platform {
+class Clipboard
+{
+public:
+  virtual ~Clipboard() = default;
+  // Puts the text on the clipboard; false when the clipboard could not be had.
+  virtual bool Write(const std::string& text) = 0;
+  // The clipboard's text; nothing when it holds none or its holder did not answer in time.
+  virtual std::optional<std::string> Read() = 0;
+};
+// Null: the general pasteboard keeps its string within the process. The clipboard must outlive
+// its time here.
+void SetClipboard(Clipboard* clipboard);
+}  // namespace platform
 
 enum NSDragOperation : NSUInteger {
   NSDragOperationNone = 0,

@@ -139,7 +139,7 @@ void NSView::removeTrackingArea(const std::shared_ptr<NSTrackingArea>& area)
   std::erase(mTrackingAreas, area);
 }
 
-NSToolTipTag NSView::addToolTipRect(NSRect rect, const platform::NSObject* owner, void* userData)
+NSToolTipTag NSView::addToolTipRect(NSRect rect, const NSToolTipOwner* owner, void* userData)
 {
   mToolTips.push_back({mNextToolTipTag, rect, owner, userData});
   return mNextToolTipTag++;

@@ -8,6 +8,7 @@
 // layer the renderer draws into.
 
 #include <memory>
+#include <string>
 #include <vector>
 
 #include "platform/AppKit/NSApplication.h"
@@ -66,10 +67,19 @@ private:
 
 typedef NSInteger NSToolTipTag;
 
+// The owner of a tooltip rectangle gives its text when the tooltip is about to show, for the point
+// of the view the pointer rests on.
+class NSToolTipOwner
+{
+public:
+  virtual ~NSToolTipOwner() = default;
+  virtual std::string stringForToolTip(NSToolTipTag tag, NSPoint point, void* userData) const = 0;
+};
+
 struct NSToolTipRect {
   NSToolTipTag tag;
   NSRect rect;
-  const platform::NSObject* owner;
+  const NSToolTipOwner* owner;
   void* userData;
 };
 
@@ -127,7 +137,9 @@ public:
   const std::vector<std::shared_ptr<NSTrackingArea>>& trackingAreas() const { return mTrackingAreas; }
 
   // ---- tooltips
-  NSToolTipTag addToolTipRect(NSRect rect, const platform::NSObject* owner, void* userData);
+  // The window shows the owner's text once the pointer has rested over the rectangle (the view's
+  // coordinates) for a moment.
+  NSToolTipTag addToolTipRect(NSRect rect, const NSToolTipOwner* owner, void* userData);
   void removeAllToolTips() { mToolTips.clear(); }
   const std::vector<NSToolTipRect>& toolTipRects() const { return mToolTips; }
 

@@ -4,6 +4,7 @@
 #include "platform/CoreGraphics/CGDisplay.h"
 
 #include <algorithm>
+#include <cmath>
 
 const NSNotificationName NSWindowDidResignKeyNotification = "NSWindowDidResignKeyNotification";
 const NSNotificationName NSWindowDidResignMainNotification = "NSWindowDidResignMainNotification";
@@ -35,6 +36,8 @@ NSWindow::NSWindow(NSRect contentRect) : mFrame(contentRect), mBackingScale(NSSc
 
 NSWindow::~NSWindow()
 {
+  if (mToolTipTimer)
+    mToolTipTimer->invalidate();
   if (mContentView)
     mContentView->MoveToWindow(nullptr);
 }
@@ -190,6 +193,7 @@ void NSWindow::sendEvent(const NSEvent& event)
   }
 
   const NSPoint location = event.locationInWindow();
+  FollowPointerForToolTip(type == NSEventTypeMouseMoved ? std::optional<NSPoint>(location) : std::nullopt);
   const NSRect onScreen = convertRectToScreen({location, {0, 0}});
   platform::SetPointerLocation({onScreen.origin.x, CGDisplayPixelsHigh(CGMainDisplayID()) - onScreen.origin.y});
   UpdateTracking(location, !mMouseView.expired());
@@ -232,6 +236,57 @@ void NSWindow::sendEvent(const NSEvent& event)
   default:
     return;
   }
+}
+
+void NSWindow::FollowPointerForToolTip(std::optional<NSPoint> location)
+{
+  if (mToolTipTimer)
+    mToolTipTimer->invalidate();
+  mToolTipTimer = nullptr;
+  if (mToolTip && !(location && CGRectContainsPoint(mToolTipArea, *location)))
+    mToolTip.reset();
+  bool tips = false;
+  if (mContentView)
+    VisitTree(*mContentView, [&](NSView& view) { tips = tips || !view.toolTipRects().empty(); });
+  if (!location || !tips)
+    return;
+  // A weak hold: the window may go before the pointer has rested.
+  std::weak_ptr<NSResponder> self = weak_from_this();
+  const NSPoint at = *location;
+  mToolTipTimer = NSTimer::timerWithTimeInterval(
+    kToolTipDelay,
+    [self, at](NSTimer&) {
+      if (const auto window = std::static_pointer_cast<NSWindow>(self.lock()))
+        window->ShowToolTipAt(at);
+    },
+    false);
+  NSRunLoop::currentRunLoop().addTimer(mToolTipTimer, kCFRunLoopCommonModes);
+}
+
+void NSWindow::ShowToolTipAt(NSPoint location)
+{
+  mToolTipTimer = nullptr;
+  if (!mContentView)
+    return;
+  // The rectangle added last of the deepest view that has one under the pointer.
+  std::optional<NSShownToolTip> shown;
+  VisitTree(*mContentView, [&](NSView& view) {
+    const NSPoint local = view.convertPointFromView(location, nullptr);
+    const auto& rects = view.toolTipRects();
+    for (auto tip = rects.rbegin(); tip != rects.rend(); ++tip) {
+      if (!tip->owner || !CGRectContainsPoint(tip->rect, local))
+        continue;
+      std::string text = tip->owner->stringForToolTip(tip->tag, local, tip->userData);
+      shown = text.empty() ? std::nullopt : std::optional<NSShownToolTip>({std::move(text), location});
+      const NSPoint corner = view.convertPointToView(tip->rect.origin, nullptr);
+      const NSPoint opposite = view.convertPointToView(
+        {tip->rect.origin.x + tip->rect.size.width, tip->rect.origin.y + tip->rect.size.height}, nullptr);
+      mToolTipArea = {{std::min(corner.x, opposite.x), std::min(corner.y, opposite.y)},
+                      {std::abs(opposite.x - corner.x), std::abs(opposite.y - corner.y)}};
+      return;
+    }
+  });
+  mToolTip = std::move(shown);
 }
 
 bool NSWindow::performDrag(const NSDraggingInfo& info)

@@ -1,8 +1,13 @@
+#include <algorithm>
+#include <chrono>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <thread>
 #include <unistd.h>
 
 #include "graphics/ISpecialControls.h"
+#include "host/EditorWindow.h"
 #include "platform/AppKit/NSPasteboard.h"
 #include "platform/AppKit/NSWorkspace.h"
 #include "tests/platform-mac/EditorFixture.h"
@@ -179,7 +184,24 @@ TEST_F(DialogTest, TheClipboardGivesBackWhatWasWrittenAndNothingOnceCleared)
   EXPECT_EQ(text, "");
 }
 
-TEST_F(DialogTest, WebLinksAndFilesOpenOnlyWhenAURLCanBeMadeAndTheFileExists)
+// What the desktop's opener is handed; it opens nothing.
+class OpenerTest : public DialogTest
+{
+protected:
+  OpenerTest()
+  {
+    platform::SetOpener([this](const std::string& target) {
+      handed.push_back(target);
+      return opens;
+    });
+  }
+  ~OpenerTest() override { platform::SetOpener(nullptr); }
+
+  std::vector<std::string> handed;
+  bool opens = true;
+};
+
+TEST_F(OpenerTest, WebLinksAndFilesOpenOnlyWhenAURLCanBeMadeAndTheFileExists)
 {
   Open();
   const std::filesystem::path file =
@@ -191,6 +213,7 @@ TEST_F(DialogTest, WebLinksAndFilesOpenOnlyWhenAURLCanBeMadeAndTheFileExists)
     bool opens;
   };
   const std::string existing = file.string();
+  const size_t openedBefore = workspace.opened().size();
   const Case cases[] = {
     {"https://example.com/products/vantoreli#Changelog", true},
     {"https://example.com/a page", false},  // a space: no URL
@@ -214,7 +237,110 @@ TEST_F(DialogTest, WebLinksAndFilesOpenOnlyWhenAURLCanBeMadeAndTheFileExists)
   EXPECT_EQ(workspace.opened().back(), existing);
   EXPECT_FALSE(delegate.Graphics()->ShowInFileBrowser("", false));
   EXPECT_FALSE(delegate.Graphics()->ShowInFileBrowser("/no/such/file", true));
+  EXPECT_EQ(handed, std::vector<std::string>(workspace.opened().begin() + long(openedBefore), workspace.opened().end()));
+
+  // What the opener cannot open is not opened.
+  opens = false;
+  EXPECT_FALSE(delegate.Graphics()->OpenWebLink("https://example.com/products/vantoreli#Changelog"));
+  EXPECT_FALSE(delegate.Graphics()->OpenWebLink(existing.c_str()));
+  EXPECT_EQ(workspace.opened().size(), openedBefore + handed.size() - 2);
   std::filesystem::remove(file);
+}
+
+TEST_F(OpenerTest, TheSharedDocumentsFolderIsTheFirstSystemDataFoldersDocumentation)
+{
+  Open();
+  const std::filesystem::path data = std::filesystem::temp_directory_path() /
+                                     ("vantorelix-shared-" + std::to_string(::getpid()));
+  const std::filesystem::path manual = data / "doc/Vantorelix/Vantorelix manual.pdf";
+  std::filesystem::create_directories(manual.parent_path());
+  std::ofstream(manual) << "pdf";
+  const char* before = std::getenv("XDG_DATA_DIRS");
+  const std::string kept = before ? before : "";
+  struct Case {
+    std::string dataDirs;
+    std::string path;
+    std::string opened;  // empty: nothing
+  };
+  const std::string shared = "/Users/Shared/Documents/Vantorelix/Vantorelix manual.pdf";
+  const Case cases[] = {
+    {data.string() + "/:/usr/share", shared, manual.string()},
+    {"relative:" + data.string(), shared, ""},  // only an absolute first folder counts
+    {data.string(), "/Users/Shared/DocumentsVantorelix/Vantorelix manual.pdf", ""},
+  };
+  for (const Case& c : cases) {
+    setenv("XDG_DATA_DIRS", c.dataDirs.c_str(), 1);
+    handed.clear();
+    EXPECT_EQ(delegate.Graphics()->OpenWebLink(c.path.c_str()), !c.opened.empty()) << c.dataDirs << " " << c.path;
+    EXPECT_EQ(handed, c.opened.empty() ? std::vector<std::string>{} : std::vector<std::string>{c.opened});
+  }
+  before ? setenv("XDG_DATA_DIRS", kept.c_str(), 1) : unsetenv("XDG_DATA_DIRS");
+  std::filesystem::remove_all(data);
+}
+
+// The desktop's own opener: xdg-open when $PATH has it, else a line on stderr and nothing opened.
+TEST_F(DialogTest, TheDesktopOpenerIsXdgOpenAndItsAbsenceIsSaid)
+{
+  Open();
+  const std::filesystem::path folder = std::filesystem::temp_directory_path() /
+                                       ("vantorelix-opener-" + std::to_string(::getpid()));
+  std::filesystem::create_directories(folder / "bin");
+  const std::filesystem::path script = folder / "bin/xdg-open";
+  const std::filesystem::path record = folder / "opened.txt";
+  std::ofstream(script) << "#!/bin/sh\nprintf '%s\\n' \"$1\" >> '" << record.string() << "'\n";
+  std::filesystem::permissions(script, std::filesystem::perms::owner_all);
+  const std::string kept = std::getenv("PATH") ? std::getenv("PATH") : "";
+  const char* link = "https://example.com/products/vantoreli#Changelog";
+
+  setenv("PATH", (folder / "bin").c_str(), 1);
+  EXPECT_TRUE(delegate.Graphics()->OpenWebLink(link));
+  std::string opened;
+  for (int tries = 0; tries < 500 && opened.empty(); ++tries) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    std::ifstream(record) >> opened;
+  }
+  EXPECT_EQ(opened, link);
+
+  setenv("PATH", folder.c_str(), 1);
+  testing::internal::CaptureStderr();
+  EXPECT_FALSE(delegate.Graphics()->OpenWebLink(link));
+  const std::string said = testing::internal::GetCapturedStderr();
+  setenv("PATH", kept.c_str(), 1);
+  EXPECT_NE(said.find(std::string("cannot open ") + link + ": xdg-open is not installed (xdg-utils)\n"),
+            std::string::npos) << said;
+  EXPECT_EQ(std::count(said.begin(), said.end(), '\n'), 1);
+  std::filesystem::remove_all(folder);
+}
+
+// The live window's colour dialog is zenity's, whose answer is a text.
+TEST(ZenityColour, OpaqueAndTranslucentAnswersGiveTheirChannelsAndOthersNothing)
+{
+  struct Case {
+    const char* answer;
+    int red, green, blue;  // -1: nothing
+  };
+  const Case cases[] = {
+    {"rgb(255,56,45)", 255, 56, 45},
+    {"rgba(0,128,255,0.5)", 0, 128, 255},
+    {"rgba(1,2,3,1)", 1, 2, 3},
+    {"rgb(0,0,0)", 0, 0, 0},
+    {"rgb(256,0,0)", -1, 0, 0},
+    {"rgb(-1,0,0)", -1, 0, 0},
+    {"rgb(1,2)", -1, 0, 0},
+    {"rgb(1,2,3", -1, 0, 0},
+    {"rgb(1,2,3) ", -1, 0, 0},
+    {"rgba(1,2,3,1.5)", -1, 0, 0},
+    {"rgba(1,2,3)", -1, 0, 0},
+    {"#ff382d", -1, 0, 0},
+    {"", -1, 0, 0},
+  };
+  for (const Case& c : cases) {
+    const std::optional<host::ZenityColour> colour = host::ParseZenityColour(c.answer);
+    ASSERT_EQ(colour.has_value(), c.red >= 0) << c.answer;
+    if (colour)
+      EXPECT_EQ(std::vector<int>({colour->red, colour->green, colour->blue}), std::vector<int>({c.red, c.green, c.blue}))
+        << c.answer;
+  }
 }
 
 TEST_F(DialogTest, TooltipsCoverShownControlsWithAreasAndTellTheTextOfTheControlUnderThePointer)
@@ -227,6 +353,8 @@ TEST_F(DialogTest, TooltipsCoverShownControlsWithAreasAndTellTheTextOfTheControl
   g.AddControl(new LogControl(IRECT(), delegate.log));  // no area
   delegate.control->SetTooltip("Gain");
   g.UpdateTooltips();
+  EXPECT_TRUE(view->toolTipRects().empty());  // switched off
+  g.EnableTooltips(true);
   ASSERT_EQ(view->toolTipRects().size(), 2u);  // the background and the control
   EXPECT_EQ(view->toolTipRects()[1].rect.origin.x, 100);
   EXPECT_EQ(view->toolTipRects()[1].owner, view);
@@ -238,11 +366,48 @@ TEST_F(DialogTest, TooltipsCoverShownControlsWithAreasAndTellTheTextOfTheControl
   EXPECT_EQ(view->stringForToolTip(view->toolTipRects()[0].tag, NSMakePoint(10, 300), nullptr), "");
 }
 
+TEST_F(DialogTest, TheWindowShowsATooltipWhenThePointerRestsAndHidesItWhenItMovesAwayOrAButtonIsPressed)
+{
+  IGraphicsView_vVantorelix_au* view = Open();
+  IGraphicsMac& g = *delegate.Graphics();
+  g.EnableMouseOver(true);
+  delegate.control->SetTooltip("Gain");
+  g.EnableTooltips(true);
+  const auto rest = [](double seconds) {
+    platform::AdvanceClock(seconds);
+    platform::RunMainLoop();
+  };
+  const auto shown = [&] { return window->shownToolTip() ? window->shownToolTip()->text : "(none)"; };
+
+  Mouse(NSEventTypeMouseMoved, 150, 150);
+  rest(NSWindow::kToolTipDelay - 0.1);
+  EXPECT_EQ(shown(), "(none)");
+  rest(0.2);
+  EXPECT_EQ(shown(), "Gain");
+  EXPECT_EQ(window->shownToolTip()->location.x, InWindow(*view, 150, 150).x);
+  Mouse(NSEventTypeMouseMoved, 160, 150);  // within the control
+  EXPECT_EQ(shown(), "Gain");
+  Mouse(NSEventTypeMouseMoved, 10, 300);
+  EXPECT_EQ(shown(), "(none)");
+  rest(NSWindow::kToolTipDelay + 0.1);
+  EXPECT_EQ(shown(), "(none)");  // the background has no text
+
+  Mouse(NSEventTypeMouseMoved, 150, 150);
+  rest(NSWindow::kToolTipDelay + 0.1);
+  EXPECT_EQ(shown(), "Gain");
+  Mouse(NSEventTypeLeftMouseDown, 150, 150);
+  EXPECT_EQ(shown(), "(none)");
+  Mouse(NSEventTypeLeftMouseUp, 150, 150);
+  rest(NSWindow::kToolTipDelay + 0.1);
+  EXPECT_EQ(shown(), "(none)");  // only a rest after a move shows one
+}
+
 TEST_F(DialogTest, TooltipsComeBackWhenTheInWindowMenuRefreshesThemInItsLastFadingStep)
 {
   IGraphicsView_vVantorelix_au* view = Open();
   IGraphicsMac& g = *delegate.Graphics();
   g.AddPopupMenuControl(IText());
+  g.EnableTooltips(true);
   IPopupMenuControl& menuControl = *g.GetPopupMenuControl();
   IPopupMenu menu("", {"a", "b"});
   g.OpenMenu(delegate.control, menu, delegate.control->GetRECT(), -1);

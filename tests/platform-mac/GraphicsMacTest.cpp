@@ -51,6 +51,7 @@ TEST_F(EditorTest, ANullParentGivesAViewNoOneHolds)
 TEST_F(EditorTest, TheViewFollowsTheEditorSizeTimesTheDrawScale)
 {
   IGraphicsView_vVantorelix_au* view = Open();
+  delegate.Graphics()->EnableTooltips(true);
   EXPECT_EQ(view->frame().size.width, 832);
   EXPECT_EQ(view->frame().size.height, 446);
   EXPECT_TRUE(view->isFlipped());

@@ -14,7 +14,7 @@ TEST_F(EditorTest, TooltipsGoWhileTheInWindowMenuShowsAndComeBackOnceItHasClosed
   IGraphicsMac& g = *delegate.Graphics();
   auto* popup = new Clocked<IPopupMenuControl>();
   g.AddPopupMenuControl(popup);
-  g.UpdateTooltips();
+  g.EnableTooltips(true);
   const size_t shown = view->toolTipRects().size();
   ASSERT_GT(shown, 0u);
 

@@ -7,6 +7,7 @@
 #include "ShellRun.h"
 #include "ToneFile.h"
 
+#include "host/X11Window.h"
 #include "reports/AudioFile.h"
 #include "tests/meter-plugin/PluginFixture.h"
 
@@ -359,14 +360,15 @@ protected:
     Send(window, event, PointerMotionMask);
   }
 
-  // Presses and releases the keys, one after the other.
-  void Type(Window window, std::initializer_list<KeySym> keys)
+  // Presses and releases the keys, one after the other, with the modifiers of the state held.
+  void Type(Window window, std::initializer_list<KeySym> keys, unsigned state = 0)
   {
     for (const KeySym key : keys) {
       XEvent event{};
       event.xkey.window = window;
       event.xkey.root = DefaultRootWindow(display);
       event.xkey.keycode = XKeysymToKeycode(display, key);
+      event.xkey.state = state;
       event.xkey.time = serverTime += 50;
       event.xkey.same_screen = 1;
       event.type = KeyPress;
@@ -518,7 +520,12 @@ TEST_F(AuHostWindow, APresetIsChosenInTheMenuAndAClickBesideTheMenuChoosesNothin
   EXPECT_EQ(Pixels(restored, kPresetName), loaded);
 }
 
-TEST_F(AuHostWindow, AValueTypedIntoASetupFieldAppliesOnReturnAndNotOnEscape)
+// Num Lock is the second modifier on the virtual server's keyboard, as on most; the command key
+// is the Super key.
+constexpr unsigned kNumLock = Mod2Mask;
+constexpr unsigned kCommand = Mod4Mask;
+
+TEST_F(AuHostWindow, AValueTypedIntoASetupFieldAppliesOnReturnAndNotOnEscapeAndGoesThroughTheClipboard)
 {
   const std::string tone = ToneFile(1.0, 1);
   const std::string setup = "--click " + Point(kSetupX, kSetupY);
@@ -532,19 +539,112 @@ TEST_F(AuHostWindow, AValueTypedIntoASetupFieldAppliesOnReturnAndNotOnEscape)
   ASSERT_NE(window, 0u) << plugin_test::ReadFile(Path("err.txt"));
   Click(window, kSetupX, kSetupY);
   ASSERT_TRUE(Eventually(kPatience, [&] { return Shows(window, before, {kField}); })) << "the setup page never showed";
+  const std::string display = "DISPLAY=" + displayName + " ";
+  const auto clipboard = [&] { return Shell(display + "xclip -o -selection clipboard 2>/dev/null").out; };
 
   struct Ending
   {
+    const char* what;
+    std::function<void()> edit;
     KeySym key;
     const Picture& shown;
   };
-  for (const Ending& ending : {Ending{XK_Escape, before}, Ending{XK_Return, typed}}) {
-    SCOPED_TRACE(ending.key == XK_Escape ? "escape" : "return");
+  const Ending endings[] = {
+    // Typed, selected and copied: another program reads it from the clipboard.
+    {"copied",
+     [&] {
+       Type(window, {XK_2, XK_5, XK_0, XK_0});
+       Type(window, {XK_a, XK_c}, kCommand);
+       EXPECT_TRUE(Eventually(kPatience, [&] { return clipboard() == "2500"; })) << clipboard();
+     },
+     XK_Escape, before},
+    // Copied in another program and pasted.
+    {"pasted",
+     [&] {
+       // xclip stays to serve the one paste: its output must not hold the pipe open.
+       ASSERT_EQ(Shell("printf 2500 | " + display + "xclip -i -selection clipboard -loops 1 >/dev/null 2>&1").status, 0);
+       Type(window, {XK_v}, kCommand);
+     },
+     XK_Return, typed},
+    // On the keypad, with Num Lock on: the setting's own value again.
+    {"keypad", [&] { Type(window, {XK_KP_3, XK_KP_0, XK_KP_0, XK_KP_0}, kNumLock); }, XK_Return, before},
+  };
+  const Picture* shown = &before;
+  for (const Ending& ending : endings) {
+    SCOPED_TRACE(ending.what);
     Click(window, kFieldX, kFieldY, 2);
-    ASSERT_TRUE(Opens(window, before, kField)) << "the field did not open for typing";
-    Type(window, {XK_2, XK_5, XK_0, XK_0, ending.key});
+    ASSERT_TRUE(Opens(window, *shown, kField)) << "the field did not open for typing";
+    shown = &ending.shown;
+    ending.edit();
+    Type(window, {ending.key}, kNumLock);
     Move(window, kSetupX, kSetupY);  // where the pictures leave the pointer
     EXPECT_TRUE(Eventually(kPatience, [&] { return Shows(window, ending.shown, {kField}); }));
+  }
+}
+
+TEST_F(AuHostWindow, ATooltipShowsBelowThePointerOnceItRestsAndGoesWithAClick)
+{
+  const std::string tone = ToneFile(1.0, 1);
+  Child editor;
+  ASSERT_TRUE(StartEditor(editor, {tone}));
+  const Window window = FindWindow("Vantorelix");
+  ASSERT_NE(window, 0u) << plugin_test::ReadFile(Path("err.txt"));
+  // The tooltip's pale paper below the pointer, over the graph button's tooltip.
+  const Area below = {kGraphX, kGraphY + 15, 120, 30};
+  const Colour paper = {0xFF, 0xFF, 0xE1};
+  const auto paperShown = [&] {
+    const std::vector<Colour> pixels = Pixels(window, below);
+    return std::count(pixels.begin(), pixels.end(), paper) > 200;
+  };
+  Move(window, kGraphX, kGraphY);
+  ASSERT_TRUE(Eventually(kPatience, paperShown)) << "no tooltip showed";
+  Click(window, kGraphX, kGraphY);
+  EXPECT_TRUE(Eventually(kPatience, [&] { return !paperShown(); })) << "the click left the tooltip";
+}
+
+// The keyboard layer's keys as the window hands them to the editor: the hardware key code the key
+// table looks up, and the characters without the modifiers (but Num Lock).
+TEST_F(AuHostWindow, KeysOfTheKeyboardReachTheEditorAsTheKeyTableExpects)
+{
+  setenv("DISPLAY", displayName.c_str(), 1);
+  host::X11Window keys;
+  ASSERT_EQ(keys.Open("keys", 64, 64), "");
+  const Window window = FindWindow("keys");
+  ASSERT_NE(window, 0u);
+  struct Case
+  {
+    KeySym key;
+    unsigned state;
+    unsigned short code;
+    std::u16string characters;  // ignoring the modifiers
+  };
+  const Case cases[] = {
+    {XK_KP_1, kNumLock, 83, u"1"},          // keypad digits with Num Lock
+    {XK_KP_0, kNumLock, 82, u"0"},
+    {XK_KP_9, kNumLock, 92, u"9"},
+    {XK_KP_Delete, kNumLock, 65, u"."},     // the key is found by its other symbol
+    {XK_KP_1, 0, 119, u""},                 // without it, the cursor keys they carry: end,
+    {XK_KP_0, 0, 114, u""},                 // insert,
+    {XK_KP_Delete, 0, 117, u""},            // forward delete,
+    {XK_KP_4, 0, 123, u""},                 // and the arrows
+    {XK_KP_Enter, kNumLock, 76, u"\x03"},
+    {XK_KP_Add, 0, 69, u"+"},
+    {XK_a, kNumLock | ShiftMask, 127, u"A"},  // the letters by their characters
+    {XK_2, 0, 127, u"2"},
+    {XK_Tab, ShiftMask, 48, std::u16string(1, NSBackTabCharacter)},
+    {XK_F1, 0, 122, std::u16string(1, NSF1FunctionKey)},
+  };
+  for (const Case& c : cases) {
+    Type(window, {c.key}, c.state);
+    std::optional<host::WindowInput> input;
+    Eventually(kPatience, [&] {
+      while ((input = keys.NextInput()) && input->kind != host::WindowInput::Kind::KeyDown) {
+      }
+      return input.has_value();
+    });
+    ASSERT_TRUE(input.has_value()) << XKeysymToString(c.key);
+    EXPECT_EQ(input->keyCode, c.code) << XKeysymToString(c.key) << " state " << c.state;
+    EXPECT_EQ(input->charactersIgnoringModifiers, c.characters) << XKeysymToString(c.key) << " state " << c.state;
   }
 }
 
