@@ -98,9 +98,13 @@ bool NSWorkspace::openURL(const NSURL& url)
 
 bool NSWorkspace::openFile(const std::string& path)
 {
-  if (!NSFileManager::defaultManager().fileExistsAtPath(path))
+  const std::string found = platform::FileSystemPath(path);
+  if (!NSFileManager::defaultManager().fileExistsAtPath(path)) {
+    // A person asked for it (the manual, say): the reason it does not open is told.
+    std::fprintf(stderr, "%s: cannot open %s: it does not exist\n", program_invocation_short_name, found.c_str());
     return false;
-  return Open(platform::FileSystemPath(path));
+  }
+  return Open(found);
 }
 
 bool NSWorkspace::selectFile(const std::string& path, const std::string&)

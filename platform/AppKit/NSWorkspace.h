@@ -16,7 +16,8 @@ public:
 
   // False for a file URL whose file does not exist, and when nothing can open it.
   bool openURL(const NSURL& url);
-  // False when nothing is at the path, and when nothing can open it.
+  // False when nothing is at the path (which it says on stderr, in one line), and when nothing
+  // can open it.
   bool openFile(const std::string& path);
   // The file shown selected in a file browser window of the folder; false when nothing is at
   // the path. The desktop's opener cannot select: the folder's window, opened before, stays.

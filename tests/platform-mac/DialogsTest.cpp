@@ -261,18 +261,25 @@ TEST_F(OpenerTest, TheSharedDocumentsFolderIsTheFirstSystemDataFoldersDocumentat
     std::string dataDirs;
     std::string path;
     std::string opened;  // empty: nothing
+    std::string said;    // on stderr
   };
   const std::string shared = "/Users/Shared/Documents/Vantorelix/Vantorelix manual.pdf";
+  const std::string other = "/Users/Shared/DocumentsVantorelix/Vantorelix manual.pdf";
   const Case cases[] = {
-    {data.string() + "/:/usr/share", shared, manual.string()},
-    {"relative:" + data.string(), shared, ""},  // only an absolute first folder counts
-    {data.string(), "/Users/Shared/DocumentsVantorelix/Vantorelix manual.pdf", ""},
+    {data.string() + "/:/usr/share", shared, manual.string(), ""},
+    // Only an absolute first folder counts.
+    {"relative:" + data.string(), shared, "",
+     "cannot open /usr/local/share/doc/Vantorelix/Vantorelix manual.pdf: it does not exist\n"},
+    {data.string(), other, "", "cannot open " + other + ": it does not exist\n"},
   };
   for (const Case& c : cases) {
     setenv("XDG_DATA_DIRS", c.dataDirs.c_str(), 1);
     handed.clear();
+    testing::internal::CaptureStderr();
     EXPECT_EQ(delegate.Graphics()->OpenWebLink(c.path.c_str()), !c.opened.empty()) << c.dataDirs << " " << c.path;
+    const std::string said = testing::internal::GetCapturedStderr();
     EXPECT_EQ(handed, c.opened.empty() ? std::vector<std::string>{} : std::vector<std::string>{c.opened});
+    EXPECT_EQ(said.empty() ? "" : said.substr(said.find(": ") + 2), c.said) << said;
   }
   before ? setenv("XDG_DATA_DIRS", kept.c_str(), 1) : unsetenv("XDG_DATA_DIRS");
   std::filesystem::remove_all(data);
