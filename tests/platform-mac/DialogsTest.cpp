@@ -344,9 +344,10 @@ TEST(ZenityColour, OpaqueAndTranslucentAnswersGiveTheirChannelsAndOthersNothing)
   for (const Case& c : cases) {
     const std::optional<host::ZenityColour> colour = host::ParseZenityColour(c.answer);
     ASSERT_EQ(colour.has_value(), c.red >= 0) << c.answer;
-    if (colour)
+    if (colour) {
       EXPECT_EQ(std::vector<int>({colour->red, colour->green, colour->blue}), std::vector<int>({c.red, c.green, c.blue}))
         << c.answer;
+    }
   }
 }
 
