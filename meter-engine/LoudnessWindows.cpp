@@ -1,5 +1,6 @@
 #include "meter-engine/LoudnessWindows.h"
 
+#include <cmath>
 #include <new>
 
 #include "meter-engine/LevelScales.h"
@@ -23,7 +24,7 @@ double SumOf(const double* values, size_t n)
   for (; i + 8 <= n; i += 8)
     for (size_t j = 0; j < 8; ++j) part[j] += values[i + j];
   for (; i < n; ++i) part[0] += values[i];
-  return ((part[0] + part[1]) + (part[2] + part[3])) + ((part[4] + part[5]) + (part[6] + part[7]));
+  return LapSum::Combine(part);
 }
 
 bool SlidingPowerWindow::Prepare(double windowMs, double sampleRate)
@@ -44,6 +45,7 @@ void SlidingPowerWindow::Clear()
 {
   std::fill(ring.get(), ring.get() + length, 0.0);
   writeIndex = 0;
+  lap.Clear();
   sum = leaving = mean = maximum = 0.0;
   full = hopTick = hasData = hopCounter = 0;
 }
@@ -67,14 +69,85 @@ void HopSampleBuffer::Clear()
   complete = 0;
 }
 
+bool GateBins::Prepare(uint32_t capacity, double lowest)
+{
+  auto newBins = NewArray<Bin>(kBinCount);
+  auto newNext = NewArray<uint32_t>(capacity);
+  if (!newBins || !newNext) return false;
+  bins_ = std::move(newBins);
+  next_ = std::move(newNext);
+  capacity_ = capacity;
+  lowest_ = std::max(lowest, levels::kSilenceLevel);
+  Clear();
+  return true;
+}
+
+void GateBins::Clear()
+{
+  if (bins_) std::fill(bins_.get(), bins_.get() + kBinCount, Bin{});
+  std::fill(next_.get(), next_.get() + capacity_, kNone);
+}
+
+int GateBins::BinOf(double loudness) const
+{
+  // Clamped as a double: a loudness may be infinite. It is never NaN.
+  const double bin = std::floor((loudness - lowest_) * kBinsPerLu);
+  return static_cast<int>(std::clamp(bin, -1.0, kBinCount - 1.0));
+}
+
+void GateBins::Insert(uint32_t slot, double loudness, double power)
+{
+  Bin& bin = bins_[std::max(0, BinOf(loudness))];
+  if (bin.count++ == 0) bin.oldest = slot;
+  else next_[bin.newest] = slot;
+  bin.newest = slot;
+  next_[slot] = kNone;
+  bin.sum += power;
+}
+
+void GateBins::Remove(uint32_t slot, double loudness, double power)
+{
+  Bin& bin = bins_[std::max(0, BinOf(loudness))];
+  bin.oldest = next_[slot];
+  bin.sum = --bin.count == 0 ? 0.0 : bin.sum - power;
+}
+
+double GateBins::Total() const
+{
+  double total = 0.0;
+  for (int b = 0; b < kBinCount; ++b) total += bins_[b].sum;
+  return total;
+}
+
+GateBins::Gated GateBins::AtOrAbove(double threshold, const double* loudness, const double* power) const
+{
+  // A block in a bin above the threshold's lies above the threshold, one in a bin below lies
+  // below it; only the threshold's own bin needs its blocks compared one by one.
+  const int edge = BinOf(threshold);
+  Gated gated;
+  for (int b = kBinCount - 1; b > edge; --b) {
+    gated.sum += bins_[b].sum;
+    gated.count += bins_[b].count;
+  }
+  if (edge >= 0)
+    for (uint32_t slot = bins_[edge].oldest; slot != kNone; slot = next_[slot])
+      if (loudness[slot] >= threshold) {
+        gated.sum += power[slot];
+        ++gated.count;
+      }
+  return gated;
+}
+
 bool IntegratedGate::Prepare(uint32_t blocks, double absolute, double relative)
 {
   if (blocks < 1) return false;
   auto newRing = NewArray<double>(blocks);
   auto newLoudness = NewArray<double>(blocks);
-  if (!newRing || !newLoudness) return false;
+  GateBins newBins;
+  if (!newRing || !newLoudness || !newBins.Prepare(blocks, absolute)) return false;
   ring = std::move(newRing);
   ringLoudness = std::move(newLoudness);
+  bins = std::move(newBins);
   capacity = blocks;
   absoluteGate = absolute;
   relativeGate = relative;
@@ -86,6 +159,7 @@ void IntegratedGate::Clear()
 {
   std::fill(ring.get(), ring.get() + capacity, 0.0);
   std::fill(ringLoudness.get(), ringLoudness.get() + capacity, levels::kSilenceLevel);
+  bins.Clear();
   writeIndex = 0;
   full = 0;
   sum = 0.0;
@@ -98,26 +172,20 @@ void IntegratedGate::AddBlock(double power)
   const bool wasFull = full != 0;
   const double loudness = levels::Loudness(power);
   if (loudness >= absoluteGate) {
+    if (wasFull) bins.Remove(writeIndex, ringLoudness[writeIndex], ring[writeIndex]);
     ring[writeIndex] = power;
     ringLoudness[writeIndex] = loudness;
+    bins.Insert(writeIndex, loudness, power);
     ++writeIndex;
-    // Until the ring is full no block leaves and the sum only grows.
-    sum = wasFull ? SumOf(ring.get(), capacity) : sum + power;
+    // Until the ring is full no block leaves and the sum only grows; after that it is recounted
+    // from the bins, so that a block that has left takes its rounding with it.
+    sum = wasFull ? bins.Total() : sum + power;
   }
   const uint32_t count = wasFull ? capacity : writeIndex;
   if (count > 0) {
     gatedMean = levels::Loudness(sum / count);
-    const double threshold = gatedMean + relativeGate;
-    double gatedSum = 0.0;
-    uint32_t gatedCount = 0;
-    // Adding 0.0 for a block below the threshold leaves the sum unchanged, so the pass can run
-    // without a branch per block.
-    for (uint32_t i = 0; i < count; ++i) {
-      const bool passes = ringLoudness[i] >= threshold;
-      gatedSum += passes ? ring[i] : 0.0;
-      gatedCount += passes;
-    }
-    integrated = gatedCount > 0 ? levels::Loudness(gatedSum / gatedCount) : levels::kSilenceLevel;
+    const GateBins::Gated gated = bins.AtOrAbove(gatedMean + relativeGate, ringLoudness.get(), ring.get());
+    integrated = gated.count > 0 ? levels::Loudness(gated.sum / gated.count) : levels::kSilenceLevel;
   } else {
     gatedMean = integrated;
   }

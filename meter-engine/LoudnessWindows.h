@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
+#include <iterator>
 #include <memory>
 
 // The sum of n powers. A running sum keeps the rounding of every value it ever held: a value far
@@ -11,6 +12,32 @@
 // only the sums that hold it.
 double SumOf(const double* values, size_t n);
 
+// SumOf of a ring's lap, kept as the lap's values are written in order, so that the recount at
+// the end of a lap costs one add a value spread over the lap instead of a pass over it at once.
+// SumOf adds value i to partial sum i % 8 and the values after the last whole eight to the
+// first; taking the values in the same order gives the same partial sums and the same total.
+class LapSum {
+public:
+  void Clear() { std::fill(std::begin(part_), std::end(part_), 0.0); }
+  // Takes the value at `index` of a lap whose whole eights end at `wholeEights`.
+  void Add(uint32_t index, uint32_t wholeEights, double value) { part_[index < wholeEights ? index % 8 : 0] += value; }
+  // SumOf the lap's values; the next lap starts from nothing.
+  double Take()
+  {
+    const double total = Combine(part_);
+    Clear();
+    return total;
+  }
+
+  static double Combine(const double (&part)[8])
+  {
+    return ((part[0] + part[1]) + (part[2] + part[3])) + ((part[4] + part[5]) + (part[6] + part[7]));
+  }
+
+private:
+  double part_[8] = {};
+};
+
 // Mean power over the last `length` samples as a running sum over a ring, with a tick every
 // 100 ms hop from the first sample on. The sum is recounted at the end of every lap of the ring.
 struct SlidingPowerWindow {
@@ -18,6 +45,7 @@ struct SlidingPowerWindow {
   int32_t length = 0;
   uint32_t writeIndex = 0;
   double sum = 0.0;
+  LapSum lap;  // of the values written in the current lap
   double leaving = 0.0;
   double mean = 0.0;
   double maximum = 0.0;  // of the mean since the last clearing
@@ -41,13 +69,14 @@ struct SlidingPowerWindow {
   {
     double s[N], out[N], top[N];
     double* r[N];
-    uint32_t w[N];
+    uint32_t w[N], wholeEights[N];
     for (int k = 0; k < N; ++k) {
       s[k] = windows[k]->sum;
       out[k] = windows[k]->leaving;
       top[k] = 0.0;
       r[k] = windows[k]->ring.get();
       w[k] = windows[k]->writeIndex;
+      wholeEights[k] = static_cast<uint32_t>(windows[k]->length) / 8 * 8;
     }
     for (int i = 0; i < n; ++i) {
       const double p = powers[i];
@@ -56,12 +85,13 @@ struct SlidingPowerWindow {
         s[k] += p;
         out[k] = r[k][w[k]];
         r[k][w[k]] = p;
+        windows[k]->lap.Add(w[k], wholeEights[k], p);
         s[k] = std::max(0.0, s[k] - out[k]);  // rounding must not drive the sum negative
         top[k] = std::max(top[k], s[k]);
         if (++w[k] == static_cast<uint32_t>(windows[k]->length)) {
           w[k] = 0;
           windows[k]->full = 1;
-          s[k] = SumOf(r[k], static_cast<size_t>(windows[k]->length));
+          s[k] = windows[k]->lap.Take();
         }
       }
     }
@@ -110,6 +140,49 @@ struct HopSampleBuffer {
   }
 };
 
+// The blocks an IntegratedGate holds, sorted into 0.1 LU bins of their loudness from the absolute
+// gate up (the top bin takes everything above). Each bin keeps its count, the sum of its powers
+// and its blocks oldest first, so that the relative pass adds up whole bins above the threshold
+// and looks at single blocks only in the bin the threshold falls in: its cost does not grow with
+// the number of blocks held. A bin's sum starts again from zero whenever the bin empties, so a
+// block leaves no rounding behind in bins it never was in.
+class GateBins {
+public:
+  struct Gated {
+    double sum = 0.0;
+    uint32_t count = 0;
+  };
+
+  bool Prepare(uint32_t capacity, double lowest);
+  void Clear();
+  // Files the block in ring slot `slot`, which must not be filed already.
+  void Insert(uint32_t slot, double loudness, double power);
+  // Takes out the block in ring slot `slot`, which must be the oldest of its bin.
+  void Remove(uint32_t slot, double loudness, double power);
+  // The sum of the powers held, bin by bin.
+  double Total() const;
+  // The blocks whose loudness is at or above the threshold, given every slot's loudness and power.
+  Gated AtOrAbove(double threshold, const double* loudness, const double* power) const;
+
+private:
+  static constexpr double kBinsPerLu = 10.0;
+  static constexpr int kBinCount = 1940;  // 194 LU: from the lowest gate, -144 LUFS, up to +50
+  static constexpr uint32_t kNone = UINT32_MAX;
+
+  // The bin of a loudness, -1 below the lowest; comparing bins keeps the order of the loudness.
+  int BinOf(double loudness) const;
+
+  struct Bin {
+    double sum = 0.0;
+    uint32_t count = 0;
+    uint32_t oldest = kNone, newest = kNone;
+  };
+  std::unique_ptr<Bin[]> bins_;
+  std::unique_ptr<uint32_t[]> next_;  // the next newer slot in the same bin
+  uint32_t capacity_ = 0;
+  double lowest_ = 0.0;
+};
+
 // Two-stage gated loudness of the last hour of 100 ms blocks: an absolute gate on entry, then a
 // relative gate below the mean of the blocks held.
 struct IntegratedGate {
@@ -127,6 +200,7 @@ struct IntegratedGate {
   double integrated = -144.0;
   double absoluteGate = -144.0;
   double relativeGate = -144.0;
+  GateBins bins;
 
   bool Prepare(uint32_t blocks, double absolute, double relative);
   void Clear();
