@@ -2,6 +2,8 @@
 #include <benchmark/benchmark.h>
 
 #include <algorithm>
+#include <chrono>
+#include <cmath>
 #include <random>
 #include <vector>
 
@@ -24,29 +26,45 @@ std::vector<double> Noise(int n, unsigned seed = 1)
   return v;
 }
 
-// One channel's weighting filter; the argument is the weighting mode.
+// Two channels' weighting filters as the plug-in runs them: side by side, over passes of 64
+// frames of ten interleaved channels, each output times its channel weight. The argument is the
+// weighting mode; items are channel-samples.
 void BM_WeightingFilter(benchmark::State& state)
 {
-  WeightingFilter f;
-  f.Design(static_cast<uint32_t>(state.range(0)), 1, 1, 48000.0, 100.0, 16000.0);
-  const auto in = Noise(kFrames);
+  constexpr int kPass = 64;
+  constexpr int kStride = LoudnessEngine::kChannels;
+  WeightingFilter a, b;
+  a.Design(static_cast<uint32_t>(state.range(0)), 1, 1, 48000.0, 100.0, 16000.0);
+  b.Design(static_cast<uint32_t>(state.range(0)), 1, 1, 48000.0, 100.0, 16000.0);
+  const auto in = Noise(kFrames * kStride);
+  std::vector<double> out(in.size());
   for (auto _ : state) {
-    double acc = 0.0;
-    for (double x : in) acc += f.Process(x);
-    benchmark::DoNotOptimize(acc);
+    for (int start = 0; start < kFrames; start += kPass) {
+      const size_t at = static_cast<size_t>(start) * kStride;
+      WeightingFilter::ProcessPair(a, b, &in[at], &in[at + 1], &out[at], &out[at + 1], kPass, kStride, 1.0, 1.41);
+    }
+    benchmark::DoNotOptimize(out.data());
   }
-  state.SetItemsProcessed(state.iterations() * kFrames);
+  state.SetItemsProcessed(state.iterations() * kFrames * 2);
 }
 BENCHMARK(BM_WeightingFilter)->DenseRange(0, 7)->ArgName("mode");
 
-// One channel's true-peak interpolator; the argument is the sample rate.
+// Built as the product builds its interpolator loops, for each instruction set it picks from.
+TRUE_PEAK_CLONES void RunTruePeak(TruePeakOversampler& tp, const double* x, int n, double* out)
+{
+  tp.Process(x, 1, n, out);
+}
+
+// One channel's true-peak interpolator over runs of 64 samples; the argument is the sample rate.
 void BM_TruePeak(benchmark::State& state)
 {
+  constexpr int kRun = 64;
   TruePeakOversampler tp;
   tp.Prepare(static_cast<double>(state.range(0)));
   const auto in = Noise(kFrames);
+  double out[kRun];
   for (auto _ : state) {
-    for (double x : in) tp.Process(x);
+    for (int start = 0; start < kFrames; start += kRun) RunTruePeak(tp, &in[size_t(start)], kRun, out);
     benchmark::DoNotOptimize(tp.truePeakMax);
   }
   state.SetItemsProcessed(state.iterations() * kFrames);
@@ -89,5 +107,38 @@ void BM_Limiter10Channels(benchmark::State& state)
   state.SetItemsProcessed(state.iterations() * kFrames);
 }
 BENCHMARK(BM_Limiter10Channels)->Arg(0)->Arg(1)->ArgName("peakMode");
+
+// The slowest integrated-gate block over the last hour of a run of the given hours of 100 ms
+// blocks (36000 an hour) of programme between -40 and -10 LUFS: the gate holds a
+// full hour from the first hour's end on, and the cost of a block must not grow after that. It
+// takes seconds, so the brief runs of the test suite leave it out.
+void BM_IntegratedGateWorstOverHours(benchmark::State& state)
+{
+  const auto blocks = static_cast<int64_t>(state.range(0)) * IntegratedGate::kCapacity;
+  std::mt19937 rng(3);
+  std::uniform_real_distribution<double> level(-40.0, -10.0);
+  for (auto _ : state) {
+    IntegratedGate gate;
+    gate.Prepare(IntegratedGate::kCapacity, -70.0, -10.0);
+    double worst = 0.0;
+    for (int64_t b = 0; b < blocks; ++b) {
+      const double power = std::exp(level(rng) / 4.342944819);
+      const auto start = std::chrono::steady_clock::now();
+      gate.AddBlock(power);
+      const double took = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+      if (b >= blocks - IntegratedGate::kCapacity) worst = std::max(worst, took);
+    }
+    benchmark::DoNotOptimize(gate.integrated);
+    state.SetIterationTime(worst);
+    state.counters["worst_us"] = worst * 1e6;
+  }
+}
+BENCHMARK(BM_IntegratedGateWorstOverHours)
+    ->Arg(1)
+    ->Arg(24)
+    ->ArgName("hours")
+    ->Iterations(1)
+    ->UseManualTime()
+    ->Unit(benchmark::kMicrosecond);
 
 }  // namespace
