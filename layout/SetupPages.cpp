@@ -33,12 +33,18 @@ enum AlertTriple : int {
   kLraMin, kLraDialMin, kPlrMin, kPsrMin, kDialogMin, kNoAlert = -1,
 };
 
+// The parameter list holds the triples back to back, in the order above.
+static_assert(kDialogMin + 1 == kAlertParamCount);
+static_assert(kIL_Min_Mode + 3 * kAlertParamCount - 1 == kDialog_Min_Period);
+
 constexpr int AlertModeParam(AlertTriple triple)
 {
   return kIL_Min_Mode + 3 * triple;
 }
 
 // Read-out colour "RVC<row><column>" of the six read-out rows 2 to 7, columns 1 to 4.
+// The parameter list holds the six groups of four back to back.
+static_assert(kColor_BG_ILc + kReadoutGroupCount * kReadoutGroupSize == kExportDecimalFormat);
 constexpr int ReadoutColourParam(int row, int column)
 {
   return kColor_BG_ILc + kReadoutGroupSize * (row - 2) + column - 1;
