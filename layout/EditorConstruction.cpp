@@ -16,7 +16,6 @@ namespace
 {
 
 constexpr int kCompactWidth = 304;
-constexpr int kBaseWidth = 832;
 
 // The parameters linked to the editor by invisible holders, so that a change from the host or a
 // preset reaches the editor although no visible control shows them: editor size and scale,

@@ -4,6 +4,7 @@
 
 #include "framework/WDLString.h"
 #include "layout/LayoutBuilder.h"
+#include "meter-ui/IVStyleZv.h"
 #include "meter-ui/IVTextControlZv.h"
 
 #include <map>
@@ -11,6 +12,12 @@
 #include <vector>
 
 class Vantorelix;
+
+// The size the editor is laid out for; a larger window moves and stretches the anchored controls.
+inline constexpr int kBaseWidth = 832;
+inline constexpr int kBaseHeight = 446;
+// A value box's value is dragged vertically, four box heights for the whole range.
+inline constexpr double kBoxGearing = 4.0;
 
 // The five bands of the window background, each stretching with the window.
 void BuildWindowBackground(LayoutBuilder& builder);
@@ -34,6 +41,8 @@ using LabelTexts = std::map<int, std::vector<std::string>>;
 // a frame control round it would. Run once the group is built.
 void FitLabels(iplug::igraphics::IGraphics& ui, const std::vector<int>& group, const LabelTexts& texts = {},
                const iplug::igraphics::IRECT& frame = {});
+// The dark rounded box of the value boxes, menus and buttons, with light centred text of the size.
+IVStyleZv BoxStyle(float textSize, const iplug::igraphics::IText& valueText = iplug::igraphics::IVStyle{}.valueText);
 // "dB", "LU" or "LK" for a unit mode (the first for one outside the table).
 const char* UnitLabel(int unitMode);
 // The unit of a peak level: "dBFS" for sample peaks, "dBTP" for true peaks, empty otherwise.

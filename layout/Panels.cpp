@@ -32,19 +32,6 @@ IText GraphText(float size)
   return IText(size, kGraphTextColor, "Verdana Normal", EAlign::Center);
 }
 
-IVStyleZv GraphStyle(float textSize, const IText& valueText)
-{
-  IVStyleZv style;
-  style.drawFrame = true;
-  style.roundness = 4.f;
-  style.frameThickness = 1.f;
-  style.fillColor = IColor(255, 19, 19, 19);
-  style.frameColor = kPanelFrame;
-  style.text = GraphText(textSize);
-  style.valueText = valueText;
-  return style;
-}
-
 } // namespace
 
 void Vantorelix::BuildMeterPanel(IGraphics& ui)
@@ -73,9 +60,9 @@ void Vantorelix::BuildGraphPanel(IGraphics& ui)
 {
   LayoutBuilder b(ui, mLayoutRecords);
   std::vector<int>& group = mLayoutRecords.graphGroup;
-  const IVStyleZv boxStyle = GraphStyle(15.f, IVStyle{}.valueText);
-  const IVStyleZv buttonStyle = GraphStyle(15.f, GraphText(15.f));
-  const IVStyleZv overlayStyle = GraphStyle(13.f, GraphText(13.f));
+  const IVStyleZv boxStyle = BoxStyle(15.f);
+  const IVStyleZv buttonStyle = BoxStyle(15.f, GraphText(15.f));
+  const IVStyleZv overlayStyle = BoxStyle(13.f, GraphText(13.f));
 
   auto add = [&](IControl* control, const char* tooltip) {
     if (tooltip)

@@ -3,15 +3,13 @@
 // directions. Whole views are shown and hidden through their control groups.
 
 #include "graphics/IGraphics.h"
+#include "layout/LayoutParts.h"
 #include "meter-plugin/Vantorelix.h"
 
 using namespace iplug::igraphics;
 
 namespace
 {
-
-constexpr float kBaseWidth = 832.f;
-constexpr float kBaseHeight = 446.f;
 
 void Place(IControl* control, const IRECT& r)
 {

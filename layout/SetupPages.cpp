@@ -23,8 +23,6 @@ namespace
 constexpr const char* kPageBackground = "#9496A0";
 // Neighbouring scale marks keep at least this many dB between them.
 constexpr double kLevelMargin = 0.1;
-// A box's value is dragged vertically, four box heights for the whole range.
-constexpr double kBoxGearing = 4.0;
 constexpr float kColumnWidth = 64.f;
 
 // The alert settings come in triples of mode, level and period, in this order.
@@ -48,19 +46,6 @@ static_assert(kColor_BG_ILc + kReadoutGroupCount * kReadoutGroupSize == kExportD
 constexpr int ReadoutColourParam(int row, int column)
 {
   return kColor_BG_ILc + kReadoutGroupSize * (row - 2) + column - 1;
-}
-
-IVStyleZv BoxStyle(float textSize)
-{
-  IVStyleZv style;
-  style.drawFrame = true;
-  style.roundness = 4.f;
-  style.frameThickness = 1.f;
-  style.fillColor = IColor(255, 19, 19, 19);
-  style.frameColor = IColor(255, 63, 68, 73);
-  style.text = IText(textSize, IColor(255, 208, 209, 211), "Verdana Normal", EAlign::Center, EVAlign::Middle);
-  style.valueText = IVStyle{}.valueText;
-  return style;
 }
 
 const IVStyleZv kValueStyle = BoxStyle(15.f);

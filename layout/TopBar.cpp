@@ -28,9 +28,6 @@ const IText kUnitSmallText(13.f, IColor(255, 126, 129, 132), "Verdana Normal", E
 // The frame that the match and limiter row's overlay draws round the row.
 const IRECT kMatchLimiterFrame(4, 391, 300, 425);
 
-// The box's value is dragged vertically, four pixels a step.
-constexpr double kBoxGearing = 4.0;
-
 struct Place
 {
   float x, y;
@@ -104,6 +101,19 @@ IVTextControlZv* Label(const IRECT& bounds, const char* str, const IText& style)
   auto* text = new IVTextControlZv(bounds, str, style, kColorTransparent);
   text->SetIgnoreMouse(true);
   return text;
+}
+
+IVStyleZv BoxStyle(float textSize, const IText& valueText)
+{
+  IVStyleZv style;
+  style.drawFrame = true;
+  style.roundness = 4.f;
+  style.frameThickness = 1.f;
+  style.fillColor = IColor(255, 19, 19, 19);
+  style.frameColor = IColor(255, 63, 68, 73);
+  style.text = IText(textSize, IColor(255, 208, 209, 211), "Verdana Normal", EAlign::Center, EVAlign::Middle);
+  style.valueText = valueText;
+  return style;
 }
 
 const char* UnitLabel(int unitMode)
