@@ -127,14 +127,7 @@ void Vantorelix::RunEditorAction(int id)
     case kActionResetMlAlerts: ClearAlerts(kMlAlerts); break;
     case kActionResetRangeAlerts: ClearAlerts(kRangeAlerts); break;
     case kActionResetPeakAlerts:
-    case kActionResetPeakAlerts2:
-      // Only the channel meters' maxima: the true-peak and sample-peak maxima behind PLR and the
-      // history stay.
-      ClearAlerts(kPeakAlerts);
-      if (mEngine)
-        for (PeakBallistics& meter : mEngine->ballistics)
-          meter.ClearMaximum();
-      break;
+    case kActionResetPeakAlerts2: ClearAlerts(kPeakAlerts, true); break;
     case kActionExportCsv:
       if (const WDL_String* path = ChosenPath(mControlPositions.csvExport))
         ExportCsv(*path);
@@ -232,10 +225,18 @@ void Vantorelix::SetGuiScale(double scale, bool resize)
     mRequests.editorResize = 1;
 }
 
-void Vantorelix::ClearAlerts(std::span<const AlertIndex> alerts)
+void Vantorelix::ClearAlerts(std::span<const AlertIndex> alerts, bool channelMaxima)
 {
+  // Block processing advances these records and the read-out update latches them, both under
+  // the plug-in mutex.
+  WDL_MutexLock lock(mMutex);
   for (AlertIndex index : alerts)
     mSettings.alerts[index].ClearRunState();
+  // Only the channel meters' maxima: the true-peak and sample-peak maxima behind PLR and the
+  // history stay.
+  if (channelMaxima && mEngine)
+    for (PeakBallistics& meter : mEngine->ballistics)
+      meter.ClearMaximum();
 }
 
 void Vantorelix::PushColours(int firstParam, const uint32_t* packed, int count)

@@ -340,7 +340,8 @@ private:
   void PushIntParameter(int paramIdx, int value);
   void SetEditorSize(int width, int height);
   void SetGuiScale(double scale, bool resize);
-  void ClearAlerts(std::span<const AlertIndex> alerts);
+  // Clears the alerts' run state, and with channelMaxima the channel meters' maxima too.
+  void ClearAlerts(std::span<const AlertIndex> alerts, bool channelMaxima = false);
   void PushColours(int firstParam, const uint32_t* packed, int count);
   void PushMeterColours(int firstParam, const MeterColorSet& colours);
   void PushReadoutColors();

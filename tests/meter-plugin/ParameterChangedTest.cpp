@@ -1,4 +1,5 @@
 #include "PluginFixture.h"
+#include "tests/product/ProductFixture.h"
 #include "tests/framework/TestPlugin.h"
 
 #include "meter-engine/LevelScales.h"
@@ -6,8 +7,10 @@
 #include "meter-ui/IGraphControl.h"
 #include "meter-ui/IVFileSelectorControlHiddenZv.h"
 
+#include <atomic>
 #include <cmath>
 #include <filesystem>
+#include <thread>
 
 using namespace plugin_test;
 using iplug::kEditor;
@@ -568,4 +571,27 @@ TEST(EditorActions, ColourFileLoadsPushTheChangedParameters)
   EXPECT_EQ(plug.Settings().meterColorsA.packed[2], 0x010203u);
   EXPECT_EQ(plug.GetParam(kColor_MeterPeakLED_lmc + 2)->Value(), 0x010203);
   EXPECT_EQ(plug.GetParam(kColor_MeterPeakLED_lmc + 3)->Value(), 0x5F85A7);
+}
+
+// The alert and meter-maximum resets clicked while blocks are measured: both sides touch the
+// alert records and the channel meters under the plug-in mutex.
+TEST(EditorActions, AlertResetsWhileBlocksAreMeasured)
+{
+  Plug plug;
+  product_test::Prepare(plug, 48000.0, 480, 2);
+  for (AlertState& alert : plug.Settings().alerts)
+    alert.mode = AlertMode::On;
+  std::atomic<bool> done{false};
+  std::thread audio([&] {
+    product_test::Block block(2, 480, 0.9);
+    while (!done)
+      product_test::Process(plug, block);
+  });
+  for (int click = 0; click < 200; ++click)
+    for (int action = kActionResetIlAlerts; action <= kActionResetPeakAlerts2; ++action)
+      plug.ParameterChanged(action, kEditor, -1);
+  done = true;
+  audio.join();
+  plug.ParameterChanged(kActionResetPeakAlerts, kEditor, -1);
+  EXPECT_EQ(plug.Engine()->ballistics[0].inputMax, 0.0);
 }
