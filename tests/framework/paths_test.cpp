@@ -21,8 +21,8 @@ class PathsTest : public testing::Test
 protected:
   void SetUp() override
   {
-    char pattern[] = "/tmp/vantorelix-home-XXXXXX";
-    home = mkdtemp(pattern);
+    std::string pattern = (fs::temp_directory_path() / "vantorelix-home-XXXXXX").string();
+    home = mkdtemp(pattern.data());
     setenv("HOME", home.c_str(), 1);
     unsetenv("XDG_DATA_HOME");
 
