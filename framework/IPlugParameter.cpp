@@ -6,6 +6,7 @@
 #include <cctype>
 #include <charconv>
 #include <cmath>
+#include <optional>
 #include <cstring>
 #include <limits>
 #include <string>
@@ -342,7 +343,12 @@ void IParam::FormatDisplayWithLabel(WDL_String& out, bool useDisplayTexts) const
   }
 }
 
-double IParam::ParseNumber(const char* text)
+namespace
+{
+// The leading decimal number of a text, after blanks and with an optional sign, with its first
+// "k" (else "K") read as the decimal point and the number then taken in thousands; none when the
+// text does not begin with one.
+std::optional<double> LeadingNumber(const char* text)
 {
   std::string copy = text ? text : "";
   size_t k = copy.find('k');
@@ -360,13 +366,25 @@ double IParam::ParseNumber(const char* text)
   // Only digits make a number here: no "inf", "nan" or hexadecimal forms.
   if (!std::isdigit(static_cast<unsigned char>(p[0])) &&
       !(p[0] == '.' && std::isdigit(static_cast<unsigned char>(p[1]))))
-    return 0.0;
+    return std::nullopt;
   double number = 0.0;
   if (std::from_chars(p, copy.c_str() + copy.size(), number).ec != std::errc())
-    return 0.0;
+    return std::nullopt;
   if (negative)
     number = -number;
   return k != std::string::npos ? number * 1000.0 : number;
+}
+} // namespace
+
+double IParam::ParseNumber(const char* text)
+{
+  return LeadingNumber(text).value_or(0.0);
+}
+
+bool IParam::TextHasValue(const char* text) const
+{
+  double value = 0.0;
+  return ValueForDisplayText(text, &value) || LeadingNumber(text).has_value();
 }
 
 double IParam::ValueFromText(const char* text) const

@@ -170,6 +170,9 @@ public:
   // The leading decimal number of a text, where a "k" (or else "K") stands for the decimal point
   // of a number of thousands ("1k5" is 1500); 0 for text without a number.
   static double ParseNumber(const char* text);
+  // Whether a typed text stands for a value at all: a display text, or a text that begins with a
+  // number. A text that does not is no value to apply.
+  bool TextHasValue(const char* text) const;
 
   // Texts attached to exact values, in the order added; lookups take the first match.
   void AddDisplayText(double value, const char* text);

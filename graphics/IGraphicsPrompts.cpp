@@ -127,7 +127,11 @@ void IGraphics::ApplyTextEntryResult(const char* str)
   const IParam* param = valIdx >= 0 && valIdx < owner->NVals() ? owner->GetParam(valIdx) : nullptr;
   if (param)
   {
-    owner->ValueFromUserInput(param->ToNormalised(param->ValueFromText(str)), valIdx);
+    // A text that is no value leaves the value as it was.
+    if (param->TextHasValue(str))
+    {
+      owner->ValueFromUserInput(param->ToNormalised(param->ValueFromText(str)), valIdx);
+    }
   }
   else
   {

@@ -309,6 +309,10 @@ private:
   // Runs an edit on the state machine and marks the control for drawing when it changed.
   template <class Edit> bool ChangesState(Edit edit);
   bool SendKey(uint32_t key);
+  // Whether the entry takes a character, typed or pasted: no control characters; for a numeric
+  // parameter only digits (digit tells: a typed one by its key), signs and, for a floating-point
+  // one, the point.
+  bool TakesChar(uint32_t ch, bool digit) const;
   // The character a key types for the parameter being edited, or the key as a function key,
   // which types nothing.
   uint32_t FilteredKey(const IKeyPress& key, uint32_t ch) const;

@@ -332,30 +332,40 @@ void ITextEntryControl::Paste()
   {
     return;
   }
-  const std::u16string chars = utf8::ToUtf16(text);
+  // Pasted text is filtered as typed text would be.
+  std::u16string chars = utf8::ToUtf16(text);
+  std::erase_if(chars, [this](char16_t c) { return !TakesChar(c, c >= u'0' && c <= u'9'); });
+  if (chars.empty())
+  {
+    return;  // as a key that types nothing
+  }
   ChangesState([&](STB_TexteditState& s) {
     stb_textedit_paste(this, &s, chars.data(), static_cast<int>(chars.size()));
   });
 }
 
-uint32_t ITextEntryControl::FilteredKey(const IKeyPress& key, uint32_t ch) const
+bool ITextEntryControl::TakesChar(uint32_t ch, bool digit) const
 {
-  const uint32_t refused = static_cast<uint32_t>(key.VK) | kFunctionKey;
-  const IParam* param = mParamIdx >= 0 && GetDelegate() ? GetDelegate()->GetParam(mParamIdx)
-                                                         : nullptr;
   // Control characters (keypad enter types one) have no place in a line of text.
   if (ch < 0x20 || ch == 0x7F)
   {
-    return refused;
+    return false;
   }
+  const IParam* param = mParamIdx >= 0 && GetDelegate() ? GetDelegate()->GetParam(mParamIdx)
+                                                         : nullptr;
   if (!param || param->GetKind() == ParamKind::None)
   {
-    return ch;
+    return true;
   }
-  const bool digit = (key.VK >= 48 && key.VK <= 57 && !key.S) || (key.VK >= 96 && key.VK <= 105);
   const bool sign = ch == '+' || ch == '-';
   const bool point = ch == '.' && param->GetKind() == ParamKind::Double;
-  return digit || sign || point ? ch : refused;
+  return digit || sign || point;
+}
+
+uint32_t ITextEntryControl::FilteredKey(const IKeyPress& key, uint32_t ch) const
+{
+  const bool digit = (key.VK >= 48 && key.VK <= 57 && !key.S) || (key.VK >= 96 && key.VK <= 105);
+  return TakesChar(ch, digit) ? ch : static_cast<uint32_t>(key.VK) | kFunctionKey;
 }
 
 bool ITextEntryControl::OnKeyDown(float, float, const IKeyPress& key)

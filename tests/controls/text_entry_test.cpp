@@ -228,6 +228,52 @@ TEST(TextEntryTest, UndoRedoAndTheClipboard)
   EXPECT_EQ(e.entry->GetStr(), "3.5");
 }
 
+// Pasted text is filtered as typed text: a numeric entry keeps only what it would take from the
+// keyboard, a paste of nothing it takes changes nothing, and a text that is no number leaves the
+// value as it was.
+TEST(TextEntryTest, PastedTextIsFilteredAsTypedText)
+{
+  struct Case
+  {
+    int param;
+    std::string clipboard;
+    const char* text;
+    double value;
+  };
+  const Case cases[] = {
+    {kIntParam, "abc", "12", 12.0},
+    {kIntParam, std::string("12\0" "34\x1b\t", 7), "1234", 100.0},
+    {kIntParam, "0x10", "010", 10.0},
+    {kFloatParam, "nan", "1.5", 1.5},
+    {kFloatParam, "2.5e1", "2.51", 2.51},
+  };
+  for (const Case& c : cases)
+  {
+    SCOPED_TRACE(c.clipboard);
+    EntryEditor e;
+    Field* field = c.param == kIntParam ? e.intField : e.floatField;
+    field->SetValue(e.dlg.GetParam(c.param)->GetNormalised());  // the field shows the value
+    e.Open(field, c.param == kIntParam ? "12" : "1.5");
+    e.g->clipboard = c.clipboard;
+    e.Key("v", 'V', false, true);
+    EXPECT_EQ(e.entry->GetStr(), c.text);
+    e.Key("\r", 13);
+    EXPECT_EQ(e.Value(c.param), c.value);
+  }
+  // Return on an emptied entry, or on a lone sign, keeps the value.
+  for (const char* typed : {"", "-"})
+  {
+    EntryEditor e;
+    e.intField->SetValue(e.dlg.GetParam(kIntParam)->GetNormalised());
+    e.Open(e.intField, "12");
+    e.Key("", 8);
+    if (*typed)
+      e.Key(typed, 189);
+    e.Key("\r", 13);
+    EXPECT_EQ(e.Value(kIntParam), 12.0) << "\"" << typed << "\"";
+  }
+}
+
 TEST(TextEntryTest, RightClickMenuCutsCopiesAndPastes)
 {
   EntryEditor e;
