@@ -304,7 +304,7 @@ int IPluginBase::ReadPresetBank(const ByteChunk& chunk, int startPos)
   {
     IPreset* preset = mPresets.Get(i);
     pos = chunk.GetStr(name, pos);
-    preset->SetName(name.Get());
+    preset->SetName(utf8::FromEightBit(name.Get()).c_str());  // an 8-bit name, as UTF-8
     uint8_t initialised = 0;
     if (pos >= 0)
       pos = chunk.Get(&initialised, pos);

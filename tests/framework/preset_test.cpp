@@ -174,6 +174,27 @@ TEST(Presets, BankRoundTripAndShortBank)
   }
   EXPECT_EQ(other.GetParam(0)->Value(), -4.0);
 
+  // A name in an 8-bit character set is read as Latin-1, as from a preset file, and stays the
+  // same through every later save and load.
+  ByteChunk latin;
+  const uint8_t unfilled = 0;
+  for (const char* name : {"Caf\xe9", "other"})
+  {
+    latin.PutStr(name);
+    latin.Put(&unfilled);
+  }
+  PresetPlugin reread(2, true);
+  reread.LoadPresetSlot(1);  // the current slot, filled when the read ends
+  ASSERT_EQ(reread.ReadPresetBank(latin, 0), latin.Size());
+  EXPECT_STREQ(reread.PresetSlotName(0), "Caf\xc3\xa9");
+  for (int round = 0; round < 2; ++round)
+  {
+    ByteChunk saved;
+    ASSERT_TRUE(reread.WritePresetBank(saved));
+    ASSERT_EQ(reread.ReadPresetBank(saved, 0), saved.Size());
+    EXPECT_STREQ(reread.PresetSlotName(0), "Caf\xc3\xa9");
+  }
+
   ByteChunk cut;
   cut.PutBytes(bank.GetData(), 10 + 6);  // ends inside the second name
   PresetPlugin third(3, true);
