@@ -3,6 +3,7 @@
 #include "meter-plugin/StateChunk.h"
 #include "platform/shared/Utf8.h"
 #include "platform/shared/XmlNesting.h"
+#include "platform/shared/XmlText.h"
 
 #include <tinyxml.h>
 
@@ -51,7 +52,7 @@ struct ValueText
 void AddTextElement(TiXmlElement& parent, const char* name, const char* text)
 {
   auto* element = new TiXmlElement(name);
-  element->LinkEndChild(new TiXmlText(text));
+  xml::AppendPreservedText(*element, text);
   parent.LinkEndChild(element);
 }
 
@@ -340,7 +341,7 @@ bool IXMLPreset::VisitPresetFile(const IPluginBase& plug, const char* path, WDL_
   if (presetName)
     presetName->Set(utf8::FromEightBit(view.presetName).c_str());
   if (const TiXmlElement* data = dataText ? view.root->FirstChildElement("Data") : nullptr)
-    dataText->Set(utf8::FromEightBit(data->GetText() ? data->GetText() : "").c_str());
+    dataText->Set(utf8::FromEightBit(xml::PreservedTextOf(*data)).c_str());
   VisitParams(view, plug, visit);
   return true;
 }

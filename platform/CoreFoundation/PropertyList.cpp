@@ -7,6 +7,7 @@
 #include "platform/CoreFoundation/CFObjects.h"
 #include "platform/shared/Utf8.h"
 #include "platform/shared/XmlNesting.h"
+#include "platform/shared/XmlText.h"
 
 #include <tinyxml.h>
 
@@ -92,7 +93,7 @@ CFTypeRef ParseDictionary(const TiXmlElement& element)
       CFRelease(dictionary);
       return nullptr;
     }
-    CFStringRef name = MakeString(TextIn(*key));
+    CFStringRef name = MakeString(xml::PreservedTextOf(*key).c_str());
     CFDictionarySetValue(dictionary, name, value);
     CFRelease(name);
     CFRelease(value);
@@ -124,7 +125,7 @@ CFTypeRef ParseValue(const TiXmlElement& element)
   if (kind == "array")
     return ParseArray(element);
   if (kind == "string")
-    return MakeString(TextIn(element));
+    return MakeString(xml::PreservedTextOf(element).c_str());
   if (kind == "data") {
     std::vector<UInt8> bytes;
     return DecodeBase64(TextIn(element), bytes) ? CFDataCreate(nullptr, bytes.data(), CFIndex(bytes.size())) : nullptr;
@@ -152,7 +153,7 @@ TiXmlElement* NewStringElement(const char* name, CFTypeRef string)
   if (CFGetTypeID(string) != CFStringGetTypeID() || !utf8::IsValid(text))
     return nullptr;
   auto* element = new TiXmlElement(name);
-  element->LinkEndChild(new TiXmlText(std::string(text)));
+  xml::AppendPreservedText(*element, text);
   return element;
 }
 

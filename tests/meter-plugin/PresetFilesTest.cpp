@@ -2,6 +2,8 @@
 
 #include <filesystem>
 
+#include <tinyxml.h>
+
 using namespace plugin_test;
 
 namespace {
@@ -239,4 +241,34 @@ TEST(PresetFiles, SourceDumpOfTheKeyedParameters)
   plug.DumpPresetsAsSource(none, folder.c_str());
   EXPECT_EQ(ReadFile(folder + "/preset.txt"),
             "mmax_presets++;\nMakePresetFromNamedParams(\"xxx\",\n\t\t\t\t\t\t\t0\n\t\t\t\t\t\t\t);\n");
+}
+
+// Whatever name and data text is saved comes back byte for byte, in the state text and in preset
+// files, whatever the XML library's process-wide white-space switch is set to by other code.
+TEST(PresetFiles, NamesAndDataComeBackByteForByte)
+{
+  const char* const texts[] = {"Mix  2 ", " lead", "a\tb\nc", "   ", "one space", "x ]]> y "};
+  const std::string path = TempFolder() + "/p.zvp";
+  for (const bool condense : {true, false})
+  {
+    TiXmlBase::SetCondenseWhiteSpace(condense);
+    for (const char* text : texts)
+    {
+      SCOPED_TRACE("\"" + std::string(text) + "\"" + (condense ? ", condensing" : ""));
+      Vantorelix source;
+      source.GetPreset(0)->SetName(text);
+      ByteChunk chunk;
+      ASSERT_TRUE(source.WriteStateXml(source, chunk));
+      Vantorelix target;
+      ASSERT_EQ(target.ReadStateXml(target, chunk, 0), chunk.Size());
+      EXPECT_STREQ(target.PresetSlotName(0), text);
+
+      ASSERT_TRUE(IXMLPreset().SavePresetFile(source, path.c_str(), text, true, text));
+      WDL_String name, data;
+      ASSERT_TRUE(target.LoadPresetFile(path.c_str(), &name, false, true, true, &data));
+      EXPECT_STREQ(name.Get(), text);
+      EXPECT_STREQ(data.Get(), text);
+    }
+  }
+  TiXmlBase::SetCondenseWhiteSpace(true);  // the library's default
 }

@@ -7,6 +7,8 @@
 #include <fstream>
 #include <string>
 
+#include <tinyxml.h>
+
 namespace {
 
 namespace fs = std::filesystem;
@@ -259,6 +261,36 @@ TEST(PropertyLists, WritesOnlyStringsThatReadBackTheSame)
       CFRelease(string);
     }
   }
+}
+
+// Strings come back byte for byte, as keys and as values, whatever the XML library's process-wide
+// white-space switch is set to by other code in the process.
+TEST(PropertyLists, StringsComeBackByteForByte)
+{
+  const char* const texts[] = {"Mix  2 ", " lead", "trail ", "a\tb\nc\r\nd", "   ", "\n", "",
+                               "one space", "&#x41; &amp; &", " ]]> end ]]>", "]]>]]>  "};
+  for (const bool condense : {true, false}) {
+    TiXmlBase::SetCondenseWhiteSpace(condense);
+    for (const char* text : texts) {
+      for (const bool asKey : {false, true}) {
+        SCOPED_TRACE("\"" + std::string(text) + "\"" + (asKey ? " as key" : " as value") +
+                     (condense ? ", condensing" : ""));
+        CFStringRef string = CFStringCreateWithCString(nullptr, text, kCFStringEncodingUTF8);
+        CFMutableDictionaryRef dictionary =
+          CFDictionaryCreateMutable(nullptr, 0, &kCFTypeDictionaryKeyCallBacks, &kCFTypeDictionaryValueCallBacks);
+        CFDictionarySetValue(dictionary, asKey ? string : CFSTR("name"), asKey ? CFSTR("value") : string);
+        std::string xml;
+        ASSERT_TRUE(platform::WritePropertyListAsXML(dictionary, xml));
+        CFTypeRef back = platform::CreatePropertyListFromXML(xml.c_str());
+        EXPECT_TRUE(back && CFEqual(back, dictionary)) << xml;
+        if (back)
+          CFRelease(back);
+        CFRelease(dictionary);
+        CFRelease(string);
+      }
+    }
+  }
+  TiXmlBase::SetCondenseWhiteSpace(true);  // the library's default
 }
 
 std::string Repeated(const std::string& part, int count)

@@ -102,6 +102,39 @@ TEST_F(AuHostFile, NothingAfterTheFileIsMeasured)
   EXPECT_EQ(Measure(wav + " --state-in " + state).out, file.out);
 }
 
+// A preset name with repeated and trailing spaces comes back byte for byte through a state saved
+// and given back, in the dictionary and in the state text inside it.
+TEST_F(AuHostFile, PresetNameComesBackByteForByte)
+{
+  const char* const kName = "Mix  2 ";
+  std::string stateText;
+  {
+    Vantorelix plug;
+    plug.GetPreset(0)->SetName(kName);
+    CFPropertyListRef state = nullptr;
+    ASSERT_EQ(plug.GetState(&state), noErr);
+    ASSERT_TRUE(platform::WritePropertyListAsXML(state, stateText));
+    CFRelease(state);
+  }
+  plugin_test::WriteFile(Path("in.plist"), stateText);
+  const std::string wav = Quoted(ToneFile("tone.wav", 0.0, 0.1));
+  const Measurement run = Measure(wav + " --state-in " + Quoted(Path("in.plist")) + " --state-out " +
+                                  Quoted(Path("out.plist")));
+  ASSERT_EQ(run.status, 0) << run.err;
+
+  CFTypeRef back = platform::CreatePropertyListFromXML(plugin_test::ReadFile(Path("out.plist")).c_str());
+  ASSERT_NE(back, nullptr);
+  const auto dictionary = static_cast<CFDictionaryRef>(back);
+  char name[64] = "";
+  CFStringGetCString(static_cast<CFStringRef>(CFDictionaryGetValue(dictionary, CFSTR("name"))), name, sizeof name,
+                     kCFStringEncodingUTF8);
+  EXPECT_STREQ(name, kName);
+  const auto data = static_cast<CFDataRef>(CFDictionaryGetValue(dictionary, CFSTR("data")));
+  const std::string bytes(reinterpret_cast<const char*>(CFDataGetBytePtr(data)), size_t(CFDataGetLength(data)));
+  EXPECT_NE(bytes.find("<Preset name=\"Mix  2 \">"), std::string::npos);
+  CFRelease(back);
+}
+
 // Standard input, and WAV files whose sizes a writer streaming into a pipe left unknown (all
 // ones or zero): read to their end, they measure as the same audio in a finished file.
 TEST_F(AuHostFile, StandardInputAndUnknownSizes)
