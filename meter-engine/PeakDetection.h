@@ -82,18 +82,44 @@ private:
     return truePeak;
   }
 
+  // The same as n steps. The inputs are laid out in one line after the history, so that the
+  // sums of neighbouring inputs, each a chain of dependent adds, overlap instead of waiting on one
+  // another and on the history's stores.
   template <int L>
   [[gnu::always_inline]] void Run(const double* x, std::ptrdiff_t stride, int n, double* out)
   {
-    double peak = truePeak, peakMax = truePeakMax, periodMax = truePeakPeriodMax;
-    for (int i = 0; i < n; ++i) {
-      peak = out[i] = Interpolate<L>(x[i * stride]);
-      peakMax = std::max(peakMax, peak);
-      periodMax = std::max(periodMax, peak);
+    if constexpr (L == 1) {
+      for (int i = 0; i < n; ++i) out[i] = Step<1>(x[i * stride]);
+    } else {
+      constexpr int taps = kTaps / L;
+      constexpr int kChunk = 64;
+      double peakMax = truePeakMax, periodMax = truePeakPeriodMax;
+      // line[taps - 1 + j] is input j of a chunk, scaled; before it, the inputs that came
+      // earlier, oldest first.
+      double line[taps - 1 + kChunk];
+      for (int i = 0; i < taps - 1; ++i) line[taps - 2 - i] = history_[pos_ + i];
+      for (int start = 0; start < n; start += kChunk) {
+        const int m = std::min(kChunk, n - start);
+        const double* in = x + start * stride;
+        for (int j = 0; j < m; ++j) line[taps - 1 + j] = in[j * stride] * factorAsDouble_;
+        int j = 0;
+        for (; j + 4 <= m; j += 4) InterpolateLine<L, 4>(line + j, in + j * stride, stride, out + start + j);
+        for (; j < m; ++j) InterpolateLine<L, 1>(line + j, in + j * stride, stride, out + start + j);
+        for (int i = 0; i < m; ++i) {
+          peakMax = std::max(peakMax, out[start + i]);
+          periodMax = std::max(periodMax, out[start + i]);
+        }
+        std::copy(line + m, line + m + taps - 1, line);
+      }
+      // Back into the ring, newest first at position 0.
+      pos_ = 0;
+      for (int i = 0; i < taps - 1; ++i) history_[i] = history_[i + taps] = line[taps - 2 - i];
+      if (n > 0) {
+        truePeak = out[n - 1];
+        truePeakMax = peakMax;
+        truePeakPeriodMax = periodMax;
+      }
     }
-    truePeak = peak;
-    truePeakMax = peakMax;
-    truePeakPeriodMax = periodMax;
   }
 
   // The true peak of the next input; only the history and the last phase output change.
@@ -106,28 +132,56 @@ private:
     history_[pos_] = s;
     history_[pos_ + taps] = s;
     const double* h = history_ + pos_;
-    // The largest phase magnitude, not below 0; a phase that is not a number counts as 0, just
-    // as a running maximum from 0 would pass it by, so the order of the comparisons is free.
-    double largest;
     if constexpr (L == 1) {
       accumulator = 0.0 + coefficients_[0] * h[0];
-      largest = std::max(0.0, std::abs(accumulator));
+      return std::max(std::max(0.0, std::abs(accumulator)), std::abs(x)) * normalisation_;
     } else {
-      using Lanes = std::conditional_t<L == 4, Quad, Pair>;
-      Lanes sums = {};
+      Lanes<L> sums = {};
 #pragma GCC unroll 24
       for (int i = 0; i < taps; ++i) {
-        Lanes c;
+        Lanes<L> c;
         __builtin_memcpy(&c, coefficients_ + i * L, sizeof c);
         sums += c * h[i];
       }
       accumulator = sums[L - 1];
-      const Lanes negated = -sums;
-      Lanes magnitude = sums > negated ? sums : negated;
-      magnitude = magnitude > 0.0 ? magnitude : Lanes{};
-      largest = std::max(magnitude[0], magnitude[1]);
-      if constexpr (L == 4) largest = std::max(largest, std::max(magnitude[2], magnitude[3]));
+      return Peak<L>(sums, x);
     }
+  }
+
+  // The true peaks of K inputs at once, x[k * stride] for k < K, whose scaled values stand at
+  // line[taps - 1 + k] after the inputs that came before them: the same sums as K steps, each in
+  // its own order, interleaved.
+  template <int L, int K>
+  [[gnu::always_inline]] void InterpolateLine(const double* line, const double* x, std::ptrdiff_t stride, double* out)
+  {
+    constexpr int taps = kTaps / L;
+    Lanes<L> sums[K] = {};
+#pragma GCC unroll 24
+    for (int i = 0; i < taps; ++i) {
+      Lanes<L> c;
+      __builtin_memcpy(&c, coefficients_ + i * L, sizeof c);
+#pragma GCC unroll 4
+      for (int k = 0; k < K; ++k) sums[k] += c * line[taps - 1 + k - i];
+    }
+#pragma GCC unroll 4
+    for (int k = 0; k < K; ++k) out[k] = Peak<L>(sums[k], x[k * stride]);
+    accumulator = sums[K - 1][L - 1];
+  }
+
+  template <int L>
+  using Lanes = std::conditional_t<L == 4, Quad, Pair>;
+
+  // The largest phase magnitude, not below 0 nor below the input's own; a phase that is not a
+  // number counts as 0, just as a running maximum from 0 would pass it by, so the order of the
+  // comparisons is free.
+  template <int L>
+  [[gnu::always_inline]] double Peak(const Lanes<L>& sums, double x) const
+  {
+    const Lanes<L> negated = -sums;
+    Lanes<L> magnitude = sums > negated ? sums : negated;
+    magnitude = magnitude > 0.0 ? magnitude : Lanes<L>{};
+    double largest = std::max(magnitude[0], magnitude[1]);
+    if constexpr (L == 4) largest = std::max(largest, std::max(magnitude[2], magnitude[3]));
     return std::max(largest, std::abs(x)) * normalisation_;
   }
 

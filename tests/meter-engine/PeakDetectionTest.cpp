@@ -107,6 +107,43 @@ TEST(TruePeakOversampler, MatchesTheDirectPolyphaseSum)
   }
 }
 
+// The product's loops, built for each instruction set the machine may pick from.
+TRUE_PEAK_CLONES void RunAsTheProductDoes(TruePeakOversampler& tp, const double* x, std::ptrdiff_t stride, int n,
+                                          double* out)
+{
+  tp.Process(x, stride, n, out);
+}
+
+// Runs of inputs, of every length and both as the product builds them and plainly, give what the
+// inputs one at a time give, to the last bit, and leave the interpolator as they would.
+TEST(TruePeakOversampler, RunsMatchSingleSteps)
+{
+  for (double fs : {44100.0, 96000.0, 192000.0}) {
+    for (const bool asTheProduct : {false, true}) {
+      TruePeakOversampler steps, runs;
+      steps.Prepare(fs);
+      runs.Prepare(fs);
+      std::mt19937 rng(7);
+      std::uniform_real_distribution<double> noise(-1.0, 1.0);
+      std::vector<double> x(2 * 3000), out(3000);  // stride 2, as in interleaved frames
+      for (double& v : x) v = noise(rng);
+      for (int start = 0, call = 0; start < 3000; ++call) {
+        const int n = std::min(3000 - start, call * 37 % 150);  // 0 to 149, across the 64-input chunks
+        if (asTheProduct) RunAsTheProductDoes(runs, &x[2 * size_t(start)], 2, n, &out[size_t(start)]);
+        else runs.Process(&x[2 * size_t(start)], 2, n, &out[size_t(start)]);
+        for (int i = start; i < start + n; ++i) ASSERT_EQ(out[size_t(i)], steps.Process(x[2 * size_t(i)])) << fs << " " << i;
+        ASSERT_EQ(runs.truePeak, steps.truePeak);
+        ASSERT_EQ(runs.truePeakMax, steps.truePeakMax);
+        ASSERT_EQ(runs.truePeakPeriodMax, steps.truePeakPeriodMax);
+        ASSERT_EQ(runs.accumulator, steps.accumulator);
+        start += n;
+      }
+      // And the next single steps go on from the same history.
+      for (int i = 0; i < 20; ++i) ASSERT_EQ(runs.Process(x[size_t(i)]), steps.Process(x[size_t(i)]));
+    }
+  }
+}
+
 // Sines whose peaks fall between samples read within +0.2/-0.4 dB of their true level.
 TEST(TruePeakOversampler, InterSamplePeaksOfSinesAtMinus6)
 {
