@@ -154,6 +154,9 @@ public:
   virtual void OpenNativeTextEntry(int paramIdx, const IText& text, const IRECT& bounds,
                                    int length, const char* str) = 0;
   virtual IPopupMenu* OpenNativeMenu(IPopupMenu& menu, const IRECT& bounds, bool& isAsync) = 0;
+  // Whether the platform's menus serve even with the in-window menu attached: where menus are
+  // chosen by their items rather than with the pointer.
+  virtual bool NativeMenusOnly() const { return false; }
   virtual float WindowBackingScale(float) const { return 1.f; }
   virtual void ResizeNativeView(bool) {}
   virtual void DrawAfterResize() {}

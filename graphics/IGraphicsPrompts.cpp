@@ -82,7 +82,7 @@ void IGraphics::OpenMenu(IControl* control, IPopupMenu& menu, const IRECT& bound
   mInPopupMenu = control;
   mPopupMenuValIdx = valIdx;
   mIsContextMenu = isContext;
-  if (mPopupControl)
+  if (mPopupControl && !NativeMenusOnly())
   {
     mPopupControl->OpenMenu(menu, bounds);
     return;

@@ -1,5 +1,7 @@
 #include "host/HostedUnit.h"
 
+#include "host/PresetMenu.h"
+
 #include "platform/CoreFoundation/CoreFoundation.h"
 
 #include <algorithm>
@@ -148,8 +150,11 @@ std::string HostedUnit::LoadPreset(const std::string& nameOrNumber)
   if (number < 0 && ParseNumber(nameOrNumber, parsed) && parsed >= 0 && parsed < double(presets.size()) &&
       parsed == double(int(parsed)))
     number = int(parsed);
+  // Else one of the plug-in's own, which only its editor's preset menu offers.
   if (number < 0)
-    return "unknown preset \"" + nameOrNumber + "\" (au-host list-presets shows the names and numbers)";
+    return PresetMenu(mUnit).ChooseFactoryPreset(nameOrNumber)
+             ? ""
+             : "unknown preset \"" + nameOrNumber + "\" (au-host list-presets shows the names and numbers)";
   const AUPreset preset{number, nullptr};
   const OSStatus status =
     AudioUnitSetProperty(mUnit, kAudioUnitProperty_CurrentPreset, kAudioUnitScope_Global, 0, &preset, sizeof preset);

@@ -15,6 +15,7 @@
 #include "host/HostedUnit.h"
 #include "host/Measure.h"
 #include "host/PluginBundle.h"
+#include "host/PresetMenu.h"
 
 #include "platform/CoreFoundation/CoreFoundation.h"
 
@@ -136,11 +137,15 @@ int ListParams(AudioUnit unit)
   return 0;
 }
 
+// The presets the host sees, by number, then those of the editor's preset menu, by the name
+// --preset takes.
 int ListPresets(AudioUnit unit)
 {
   const std::vector<std::string> presets = host::HostedUnit(unit).FactoryPresets();
   for (size_t i = 0; i < presets.size(); ++i)
     std::printf("%zu: %s\n", i, presets[i].c_str());
+  for (const std::string& name : host::PresetMenu(unit).FactoryPresets())
+    std::printf("%s%s\n", host::PresetMenu::kFactoryPrefix, name.c_str());
   return 0;
 }
 

@@ -10,6 +10,7 @@
 #include "platform/AppKit/NSSavePanel.h"
 #include "platform/AppKit/NSScreen.h"
 #include "platform/AppKit/NSWorkspace.h"
+#include "platform/AppKit/Person.h"
 #include "platform/CoreGraphics/CGDisplay.h"
 #include "platform/CoreServices/Gestalt.h"
 #include "platform/Foundation/NSFileManager.h"
@@ -295,6 +296,8 @@ void IGraphicsMac::CloseNativeTextEntry()
   if (mView)
     mView->endUserInput();
 }
+
+bool IGraphicsMac::NativeMenusOnly() const { return platform::CurrentPerson().ChoosesMenuItemsByName(); }
 
 IPopupMenu* IGraphicsMac::OpenNativeMenu(IPopupMenu& menu, const IRECT& bounds, bool& isAsync)
 {

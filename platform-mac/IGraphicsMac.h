@@ -96,6 +96,8 @@ public:
   // the menu or sub-menu of the chosen item, its chosen index set and its function run; null
   // when nothing was chosen or there is no view.
   IPopupMenu* OpenNativeMenu(IPopupMenu& menu, const IRECT& bounds, bool& isAsync) override;
+  // While the person at the screen chooses menu items by name (a script), not with the pointer.
+  bool NativeMenusOnly() const override;
 
   // ---- platform fonts
   PlatformFont* LoadNativeFontFromFile(const char* fontID, const char* fileName) override;

@@ -53,6 +53,9 @@ public:
   // The item clicked in a menu that popped up (or in one of its sub-menus), or null when the
   // menu is dismissed.
   virtual NSMenuItem* ChooseMenuItem(NSMenu&) { return nullptr; }
+  // Whether menus are answered by their items (a script choosing by name) rather than by the
+  // pointer: a view then pops up the platform's menus even where it would draw its own.
+  virtual bool ChoosesMenuItemsByName() const { return false; }
   // What is typed into a text field that took the keys; "\r" is the return key.
   virtual std::u16string TypeIntoField(const NSTextField&) { return {}; }
 };

@@ -1,9 +1,17 @@
+#include "graphics/ISpecialControls.h"
 #include "platform/AppKit/NSMenu.h"
 #include "tests/platform-mac/EditorFixture.h"
 #include "tests/platform-mac/ScriptedPerson.h"
 
 namespace vtest {
 namespace {
+
+// Writes down the index chosen in the menu it opened: -2 for none, -3 before any answer.
+struct Chooser : LogControl {
+  using LogControl::LogControl;
+  void PopupMenuChosen(IPopupMenu* menu, int) override { chosen = menu ? menu->GetChosenItemIdx() : -2; }
+  int chosen = -3;
+};
 
 class NativeMenuTest : public EditorTest
 {
@@ -109,11 +117,6 @@ TEST_F(NativeMenuTest, AControlWithoutTheInWindowMenuGetsTheNativeChoice)
 {
   Open();
   IGraphicsMac& g = *delegate.Graphics();
-  struct Chooser : LogControl {
-    using LogControl::LogControl;
-    void PopupMenuChosen(IPopupMenu* menu, int) override { chosen = menu ? menu->GetChosenItemIdx() : -2; }
-    int chosen = -3;
-  };
   auto* control = new Chooser(IRECT(400, 100, 500, 200), delegate.log);
   g.AddControl(control);
   IPopupMenu menu("", {"a", "b"});
@@ -129,6 +132,27 @@ TEST_F(NativeMenuTest, AControlWithoutTheInWindowMenuGetsTheNativeChoice)
   bool isAsync = true;
   EXPECT_EQ(closed.OpenNativeMenu(menu, IRECT(0, 0, 10, 10), isAsync), nullptr);
   EXPECT_FALSE(isAsync);
+}
+
+TEST_F(NativeMenuTest, AScriptChoosingByNameGetsTheNativeMenuEvenWithTheInWindowOne)
+{
+  Open();
+  IGraphicsMac& g = *delegate.Graphics();
+  g.AddPopupMenuControl(IText());
+  auto* control = new Chooser(IRECT(400, 100, 500, 200), delegate.log);
+  g.AddControl(control);
+  IPopupMenu menu("", {"a", "b"});
+  person.menuChoice = {"b"};
+  person.byName = true;
+  g.OpenMenu(control, menu, control->GetRECT(), -1);
+  EXPECT_EQ(control->chosen, 1);
+  EXPECT_EQ(g.GetPopupMenuControl()->GetState(), IPopupMenuControl::kCollapsed);
+
+  control->chosen = -3;
+  person.byName = false;  // a person with the pointer: the menu is drawn in the window
+  g.OpenMenu(control, menu, control->GetRECT(), -1);
+  EXPECT_EQ(control->chosen, -3);
+  EXPECT_NE(g.GetPopupMenuControl()->GetState(), IPopupMenuControl::kCollapsed);
 }
 
 } // namespace

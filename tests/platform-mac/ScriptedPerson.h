@@ -50,6 +50,7 @@ public:
   }
 
   std::u16string TypeIntoField(const NSTextField&) override { return typed; }
+  bool ChoosesMenuItemsByName() const override { return byName; }
 
   // The script.
   platform::AlertButton button = platform::AlertButton::Default;
@@ -57,6 +58,7 @@ public:
   std::optional<std::string> path;
   std::vector<NSColor> colours;
   std::vector<std::string> menuChoice;  // empty: dismiss the menu
+  bool byName = false;                   // menus are chosen by name, not with the pointer
   std::function<void(NSMenu&)> onMenu;
   std::u16string typed;
 

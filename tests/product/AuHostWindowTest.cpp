@@ -723,6 +723,41 @@ TEST_F(AuHostWindow, ADisplayThatGoesAwayEndsTheRunWithAnErrorAfterTheMeasuremen
   audioFileFree(&played);
 }
 
+// The factory presets live in the editor's preset menu, not among the presets the host sees: au-host
+// lists them and loads them through that menu, and a preset measures as its settings do.
+TEST_F(AuHostWindowCommand, AFactoryPresetOfThePresetMenuMeasuresAsItsSettingsDo)
+{
+  const product_test::ShellRun listed = Run("list-presets");
+  ASSERT_EQ(listed.status, 0) << plugin_test::ReadFile(Path("stderr.txt"));
+  EXPECT_EQ(listed.out.rfind("0: Init\nFactory/Init\nFactory/EBU R128 LUFS +27\n", 0), 0u) << listed.out;
+  EXPECT_EQ(std::count(listed.out.begin(), listed.out.end(), '\n'), 52);  // the host's one and 51 factory presets
+
+  const std::string sample = Quoted(SAMPLE_WAV);
+  const std::string settings[] = {
+    "Loudness Target Level=-23", "Gating mode=G10", "ML Integration Time=400", "LM Unit Mode=LU",
+    "WFilter Mode=Leq(K)", "Loudness Range Mode=LRA", "Peak Mode=True Peak", "IL Min Mode=2", "IL Min Level=-24",
+    "IL Max Mode=2", "IL Max Level=-22", "SL Min Mode=2", "SL Min Level=-26", "SL Max Mode=2", "SL Max Level=-20",
+    "ML Min Mode=2", "ML Max Mode=2", "IL Dial Min Mode=2", "IL Dial Max Mode=2", "LRA Min Mode=2",
+    "LRA Min Level=10"};
+  std::string sets;
+  for (const std::string& setting : settings)
+    sets += " --set " + Quoted(setting);
+  const product_test::ShellRun set = Run("measure " + sample + sets);
+  ASSERT_EQ(set.status, 0) << plugin_test::ReadFile(Path("stderr.txt"));
+  for (const char* name : {"EBU R128 LUFS +27", "Factory/EBU R128 LUFS +27"}) {
+    const product_test::ShellRun preset = Run("measure " + sample + " --preset " + Quoted(name));
+    EXPECT_EQ(preset.status, 0) << name << ": " << plugin_test::ReadFile(Path("stderr.txt"));
+    EXPECT_EQ(preset.out, set.out) << name;
+  }
+  EXPECT_NE(Run("measure " + sample).out, set.out);
+
+  const product_test::ShellRun unknown = Run("measure " + sample + " --preset " + Quoted("Factory/Nope"));
+  EXPECT_EQ(unknown.status, 1);
+  EXPECT_EQ(unknown.out, "");
+  EXPECT_EQ(plugin_test::ReadFile(Path("stderr.txt")),
+            "au-host: unknown preset \"Factory/Nope\" (au-host list-presets shows the names and numbers)\n");
+}
+
 TEST_F(AuHostWindowCommand, NoDisplayAndMisusedOptionsFailOnOneLine)
 {
   const std::string sample = Quoted(SAMPLE_WAV);
