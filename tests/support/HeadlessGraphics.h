@@ -3,7 +3,7 @@
 // A graphics object with a view of its own instead of a window: it makes the Metal layer the
 // view would make (drawable size = editor size x scale), draws through the real back end, and
 // reads back what was presented, the pixels a window would show. Tests, benchmarks and pictures
-// draw through it. Dialogs, menus and the clipboard answer "nothing chosen".
+// draw through it. Dialogs and menus answer "nothing chosen"; the clipboard is a text of its own.
 
 #include <array>
 #include <cstdint>
@@ -49,6 +49,8 @@ public:
   // cannot be written.
   bool WritePNG(const std::string& path) const;
   CAMetalLayer& Layer() { return mLayer; }
+  // What was copied last, or what is to be pasted.
+  std::string clipboard;
 
   // The view: the layer and the back end's context; then the delegate lays out the editor.
   void* OpenWindow(void* parent) override;
@@ -73,8 +75,16 @@ public:
   void SetCursorHidden(bool hide, bool) override { mCursorHidden = hide; }
   void WarpCursor(float, float) override {}
   void CloseNativeTextEntry() override {}
-  bool ReadClipboardText(std::string&) override { return false; }
-  bool WriteClipboardText(const char*) override { return false; }
+  bool ReadClipboardText(std::string& text) override
+  {
+    text = clipboard;
+    return !clipboard.empty();
+  }
+  bool WriteClipboardText(const char* text) override
+  {
+    clipboard = text;
+    return true;
+  }
   void UpdateTooltips() override {}
   int ShowAlert(const char*, const char*, int, AlertCompletionFunc) override { return 0; }
   void AskForFile(std::string&, std::string&, bool, const char*) override {}

@@ -223,12 +223,15 @@ private:
 // ---- the host -----------------------------------------------------------------------------------
 
 constexpr UInt32 kMaxBlock = 4096;
-constexpr uint64_t kMaxFramesPerRun = 48000 * 20;  // the audio one run renders at most
+// With VANTORELIX_FUZZ_LIGHT set (the short runs of the test command, under the sanitizers) a run
+// does a tenth of the work, so that the few minutes given explore more inputs.
+const bool kLight = std::getenv("VANTORELIX_FUZZ_LIGHT") != nullptr;
+const uint64_t kMaxFramesPerRun = kLight ? 48000 * 2 : 48000 * 20;  // the audio one run renders at most
 // What the frames of one run may draw at most, and the drawables its resizes may allocate: a frame
 // of a large editor on a dense screen costs a hundred small ones.
-constexpr double kMaxPixelsPerRun = 832.0 * 446 * 120;
-constexpr double kMaxPixelsResizedPerRun = 24e6;
-constexpr int kMaxOpensPerRun = 4;  // each opening loads and checks the fonts again
+const double kMaxPixelsPerRun = 832.0 * 446 * (kLight ? 12 : 120);
+const double kMaxPixelsResizedPerRun = kLight ? 6e6 : 24e6;
+const int kMaxOpensPerRun = kLight ? 1 : 4;  // each opening loads and checks the fonts again
 
 // The signal the next blocks carry, chosen by the script.
 struct Signal
