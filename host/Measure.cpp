@@ -12,6 +12,7 @@
 #include <cstdio>
 #include <filesystem>
 #include <optional>
+#include <string_view>
 
 namespace host {
 
@@ -53,9 +54,18 @@ public:
   SpooledInput(const SpooledInput&) = delete;
   SpooledInput& operator=(const SpooledInput&) = delete;
 
-  // Copies all of standard input; returns an empty string, or what went wrong.
-  std::string Fill()
+  // Copies all of standard input; returns an empty string, or what went wrong. Unless the input is
+  // headerless, its first bytes must begin a WAV or AIFF file: anything else is refused before a
+  // byte is copied.
+  std::string Fill(bool headerless)
   {
+    char head[12] = {};
+    const size_t headSize = std::fread(head, 1, sizeof head, stdin);
+    if (std::ferror(stdin))
+      return "reading it failed";
+    const std::string_view id(head, 4), form(head + 8, 4);
+    if (!headerless && !((id == "RIFF" && form == "WAVE") || (id == "FORM" && (form == "AIFF" || form == "AIFC"))))
+      return ReadError(audiofile::kNotAudioFile);
     std::string pattern = (std::filesystem::temp_directory_path() / "au-host-input-XXXXXX").string();
     const int descriptor = mkstemp(pattern.data());
     if (descriptor < 0)
@@ -67,7 +77,7 @@ public:
       return "no temporary file can hold it";
     }
     std::vector<char> buffer(1 << 20);
-    bool written = true;
+    bool written = std::fwrite(head, 1, headSize, copy) == headSize;
     while (const size_t n = std::fread(buffer.data(), 1, buffer.size(), stdin))
       written = written && std::fwrite(buffer.data(), 1, n, copy) == n;
     const bool failed = std::ferror(stdin);
@@ -394,7 +404,7 @@ std::string Measure(AudioUnit unit, const MeasureOptions& options, const Measure
   const std::string name = fromStdin ? "standard input" : options.file;
   SpooledInput spooled;
   if (fromStdin)
-    if (std::string problem = spooled.Fill(); !problem.empty())
+    if (std::string problem = spooled.Fill(options.raw); !problem.empty())
       return "cannot read " + name + ": " + problem;
   FileStream input(options, fromStdin ? spooled.Path() : options.file);
   if (const int code = input.Open(); code != 0)

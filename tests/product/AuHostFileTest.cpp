@@ -8,8 +8,10 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <cmath>
 #include <cstring>
+#include <filesystem>
 #include <string>
 
 namespace {
@@ -161,6 +163,16 @@ TEST_F(AuHostFile, StandardInputAndUnknownSizes)
   EXPECT_EQ(empty.status, 1);
   EXPECT_EQ(empty.err, "au-host: cannot read standard input: it is not a WAV or AIFF file (give --raw for headerless "
                        "PCM)\n");
+
+  // What does not begin as audio is refused from its first bytes, before any of it is copied.
+  const std::string temporary = Path("tmp");
+  std::filesystem::create_directory(temporary);
+  const auto start = std::chrono::steady_clock::now();
+  const Measurement zeros = Measure("-", "head -c 2000000000 /dev/zero | TMPDIR=" + Quoted(temporary) + " ");
+  EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(5));
+  EXPECT_EQ(zeros.status, 1);
+  EXPECT_EQ(zeros.err, empty.err);
+  EXPECT_TRUE(std::filesystem::is_empty(temporary));
 }
 
 // Any format the decoder reads can be measured through a pipe, as its decoded file would be.
