@@ -5,6 +5,7 @@
 #include "meter-ui/IGraphControl.h"
 
 #include <algorithm>
+#include <atomic>
 #include <iterator>
 #include <utility>
 
@@ -22,11 +23,21 @@ double Vantorelix::GraphTimeFactor(int step)
 
 void Vantorelix::UpdateGraphSettings()
 {
+  const std::thread::id editorThread = mEditorThread.load();
+  if (editorThread != std::thread::id() && std::this_thread::get_id() != editorThread)
+  {
+    // The editor may be drawing the graph: its thread does the work at its next idle tick.
+    mRequests.graphSettings = 1;
+    return;
+  }
   IGraphControl* graph = ControlAt<IGraphControl>(mControlPositions.graph);
   if (!graph)
     return;
   graph->SetHistories(&mHistory, &mMemory, &mMutex);
-  const auto setting = [this](int paramIdx) { return mSettings.graph[static_cast<size_t>(paramIdx - kGraphTimescale)]; };
+  // A host thread may be storing new settings meanwhile; each is read whole.
+  const auto setting = [this](int paramIdx) {
+    return std::atomic_ref(mSettings.graph[static_cast<size_t>(paramIdx - kGraphTimescale)]).load(std::memory_order_relaxed);
+  };
   graph->mTimeScaleFactor = GraphTimeFactor(setting(kGraphTimescale));
   const std::pair<int32_t IGraphControl::*, int> switches[] = {
     {&IGraphControl::mShowIL, kGraphIL}, {&IGraphControl::mShowSL, kGraphSL}, {&IGraphControl::mShowML, kGraphML},

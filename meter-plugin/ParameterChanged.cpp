@@ -7,6 +7,7 @@
 #include "meter-engine/LevelScales.h"
 #include "meter-plugin/Vantorelix.h"
 
+#include <atomic>
 #include <cmath>
 #include <memory>
 #include <new>
@@ -110,8 +111,9 @@ void Vantorelix::ApplyHostParameter(int idx)
     return ApplyAlertGroup((idx - kIL_Min_Mode) / 3);
   if (idx >= kGraphTimescale && idx <= kGraphPSR)
   {
+    // The editor's thread may be reading them (UpdateGraphSettings): each is stored whole.
     for (int i = 0; i < kGraphSettingCount; ++i)
-      s.graph[i] = IntValue(kGraphTimescale + i);
+      std::atomic_ref(s.graph[i]).store(IntValue(kGraphTimescale + i), std::memory_order_relaxed);
     return UpdateGraphSettings();
   }
   if (idx >= kMaxVal_lm && idx <= kMinVal_lm)

@@ -1,5 +1,6 @@
 #include "meter-plugin/Vantorelix.h"
 
+#include <atomic>
 #include <ctime>
 #include <new>
 
@@ -90,7 +91,7 @@ void Vantorelix::ClearMeasurement()
 
 void Vantorelix::RestoreGraphScroll()
 {
-  mSettings.graph[kGraphScroll - kGraphTimescale] = 1;
+  std::atomic_ref(mSettings.graph[kGraphScroll - kGraphTimescale]).store(1, std::memory_order_relaxed);
   iplug::IParam* scroll = GetParam(kGraphScroll);
   if (static_cast<int>(scroll->Value()) == 1)
     return;

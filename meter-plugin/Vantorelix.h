@@ -43,6 +43,9 @@ struct DisplayRequests {
   // A display setting changed on a thread other than the editor's: the idle hook configures
   // the meters and scales on the main thread.
   std::atomic<uint8_t> scaleConfiguration{0};
+  // A graph setting changed on a thread other than the editor's: the idle hook hands the
+  // settings to the graph on the main thread.
+  std::atomic<uint8_t> graphSettings{0};
   // The editor's size, width, scale or layout changed; the host may change them on any thread.
   std::atomic<uint8_t> editorResize{0};
 };

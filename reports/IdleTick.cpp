@@ -53,6 +53,8 @@ void Vantorelix::IdleTick()
     AutoExportFiles();
   if (mRequests.scaleConfiguration.exchange(0))
     ConfigureMeterScales();
+  if (mRequests.graphSettings.exchange(0))
+    UpdateGraphSettings();
 
   // The editor's requests wait, raised, until an editor is open and laid out.
   IGraphics* ui = AvailableGraphics();

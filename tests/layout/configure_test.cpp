@@ -7,6 +7,7 @@
 #include "meter-ui/IVPanelControlZv.h"
 
 #include <array>
+#include <atomic>
 #include <string>
 #include <thread>
 
@@ -279,4 +280,39 @@ TEST_F(Configured, ScaleLevelsOutOfOrderOrCloserThanADbStillGiveAScale)
     for (double position : graph.mZonePositions)
       EXPECT_TRUE(position >= 0.0 && position <= 1.0) << c.name << ": " << position;
   }
+}
+
+// A host that automates the graph settings on its own thread while the editor draws: the graph
+// takes them at the idle tick, on the editor's thread, never while it may be drawing.
+TEST_F(Configured, GraphSettingsFromTheHostWaitForTheIdleTick)
+{
+  Configure([](MeterSettings& s) { s.displayMode = 1; });
+  IGraphControl& graph = *plug.As<IGraphControl>(plug.ControlPositions().graph);
+  const auto setFromHost = [this](int idx, double value) {
+    plug.GetParam(idx)->Set(value);
+    plug.ParameterChanged(idx, iplug::kHost, 0);
+  };
+  const double factor = graph.mTimeScaleFactor;
+  const float left = graph.PlotArea().L;
+  std::thread([&] { setFromHost(kGraphTimescale, 17); setFromHost(kDistributionDisplayMode, 0); }).join();
+  EXPECT_EQ(graph.mTimeScaleFactor, factor);
+  EXPECT_EQ(graph.PlotArea().L, left);
+  plug.IdleTick();
+  EXPECT_EQ(graph.mTimeScaleFactor, Vantorelix::GraphTimeFactor(17));
+  EXPECT_NE(graph.PlotArea().L, left);
+
+  std::atomic<bool> done{false};
+  std::thread host([&] {
+    for (int i = 0; i < 300; ++i)
+      setFromHost(kGraphTimescale + i % kGraphSettingCount, i % 2);
+    done = true;
+  });
+  while (!done)
+  {
+    plug.IdleTick();
+    plug.ui->DrawFrame();
+  }
+  host.join();
+  plug.IdleTick();
+  EXPECT_EQ(graph.mTimeScaleFactor, Vantorelix::GraphTimeFactor(static_cast<int>(plug.GetParam(kGraphTimescale)->Value())));
 }
