@@ -105,12 +105,14 @@ double ThreadSeconds()
 void ProcessBlockWorstOverHours(benchmark::State& state)
 {
   constexpr int kFrames = 64;
+  constexpr double kSlowBlock = 0.15e-3;
   const double hours = double(state.range(2));
   NoisePlayer player(int(state.range(0)), kSampleRate, kFrames, false, double(state.range(1)));
   const auto blocks = static_cast<int64_t>(hours * 3600.0 * kSampleRate / kFrames);
   for (auto _ : state)
   {
     double worst = 0.0, total = 0.0;
+    int64_t slow = 0;
     for (int64_t b = 0; b < blocks; ++b)
     {
       const double start = ThreadSeconds();
@@ -118,10 +120,14 @@ void ProcessBlockWorstOverHours(benchmark::State& state)
       const double took = ThreadSeconds() - start;
       worst = std::max(worst, took);
       total += took;
+      slow += took > kSlowBlock ? 1 : 0;
     }
     state.SetIterationTime(worst);
     state.counters["worst_ms"] = worst * 1e3;
     state.counters["mean_ms"] = total / double(blocks) * 1e3;
+    // A block that overruns now and then because of the machine stays one of a few; work that
+    // comes back with a window's lap comes back every lap.
+    state.counters["blocks_over_0.15ms"] = double(slow);
   }
   state.counters["block_budget_ms"] = kFrames / kSampleRate * 1e3;
 }
