@@ -3,8 +3,10 @@
 #include <cstdio>
 #include <string>
 
-namespace iplug::igraphics {
-namespace {
+namespace iplug::igraphics
+{
+namespace
+{
 
 // "1: ", "01: " or "001: " before item number n under numbering 1, 2 or 3; nothing otherwise.
 std::string NumberPrefix(int numbering, int n)
@@ -24,20 +26,25 @@ void IGraphicsMenu_vVantorelix_au::initWithIPopupMenuAndReceiver(
 {
   initWithTitle("");
   setAutoenablesItems(false);
-  for (int i = 0; i < menu.NItems(); ++i) {
+  for (int i = 0; i < menu.NItems(); ++i)
+  {
     const IPopupMenu::Item& item = *menu.GetItem(i);
     const std::string title = NumberPrefix(menu.GetPrefix(), i + 1) + item.GetText();
-    if (item.GetIsSeparator()) {
+    if (item.GetIsSeparator())
+    {
       addItem(NSMenuItem::separatorItem());
       continue;
     }
     NSMenuItem* nsItem;
-    if (IPopupMenu* subMenu = item.GetSubmenu()) {
+    if (IPopupMenu* subMenu = item.GetSubmenu())
+    {
       nsItem = addItemWithTitle(title, nullptr, "");
       auto nsSubMenu = std::make_shared<IGraphicsMenu_vVantorelix_au>();
       nsSubMenu->initWithIPopupMenuAndReceiver(*subMenu, receiver);
       setSubmenu(std::move(nsSubMenu), nsItem);
-    } else {
+    }
+    else
+    {
       IGraphicsMenuRcvr_vVantorelix_au* hears = receiver.get();
       nsItem = addItemWithTitle(title, [hears](NSMenuItem& sender) { hears->onMenuSelection(sender); }, "");
       nsItem->setTarget(receiver);

@@ -7,7 +7,8 @@
 #include "graphics/IPopupMenu.h"
 #include "platform/AppKit/NSMenu.h"
 
-namespace iplug::igraphics {
+namespace iplug::igraphics
+{
 
 // Never shown: it only hears which item was chosen.
 class IGraphicsMenuRcvr_vVantorelix_au final : public NSView

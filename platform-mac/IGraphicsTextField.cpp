@@ -4,7 +4,8 @@
 
 #include "platform/shared/Utf8.h"
 
-namespace iplug::igraphics {
+namespace iplug::igraphics
+{
 
 bool IGraphicsTextField_vVantorelix_au::becomeFirstResponder()
 {
@@ -19,7 +20,8 @@ NSRect IGraphicsTextFieldCell_vVantorelix_au::drawingRectForBounds(NSRect bounds
 {
   NSRect rect = NSTextFieldCell::drawingRectForBounds(bounds);
   const CGFloat line = cellSize().height;
-  if (line < rect.size.height) {
+  if (line < rect.size.height)
+  {
     rect.origin.y += (rect.size.height - line) / 2;
     rect.size.height = line;
   }

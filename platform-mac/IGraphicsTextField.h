@@ -8,7 +8,8 @@
 #include "platform/AppKit/NSTextField.h"
 #include "platform/Foundation/NSCharacterSet.h"
 
-namespace iplug::igraphics {
+namespace iplug::igraphics
+{
 
 // Its insertion point takes the text colour.
 class IGraphicsTextField_vVantorelix_au final : public NSTextField

@@ -7,8 +7,10 @@
 #include "platform-mac/IGraphicsTextField.h"
 #include "platform-mac/KeyTranslation.h"
 
-namespace iplug::igraphics {
-namespace {
+namespace iplug::igraphics
+{
+namespace
+{
 
 bool Holds(NSEventModifierFlags flags, NSEventModifierFlags key) { return (flags & key) != 0; }
 
@@ -21,7 +23,8 @@ NSColor DeviceColor(const IColor& color)
 std::shared_ptr<const NSMutableCharacterSet> CharactersOf(ParamKind kind)
 {
   auto set = std::make_shared<NSMutableCharacterSet>();
-  switch (kind) {
+  switch (kind)
+  {
   case ParamKind::Bool:
   case ParamKind::Int:
   case ParamKind::Enum: set->addCharactersInString(u"0123456789-+"); return set;
@@ -85,7 +88,8 @@ void IGraphicsView_vVantorelix_au::render()
   if (!mGraphics || !mGraphics->DrawContextReady())
     return;
   mDirtyRects.Clear();
-  if (mGraphics->IsDirty(mDirtyRects)) {
+  if (mGraphics->IsDirty(mDirtyRects))
+  {
     mGraphics->MarkAllControlsClean();
     mGraphics->DrawDirtyRects(mDirtyRects);
   }
@@ -218,7 +222,8 @@ void IGraphicsView_vVantorelix_au::mouseUp(const NSEvent& event)
   if (!mGraphics)
     return;
   mGraphics->OnMouseUp({getMouseLeft(event)});
-  if (mMouseOutDuringDrag) {
+  if (mMouseOutDuringDrag)
+  {
     mGraphics->OnMouseOut();
     mMouseOutDuringDrag = false;
   }
@@ -319,7 +324,8 @@ NSDragOperation IGraphicsView_vVantorelix_au::draggingEntered(const NSDraggingIn
 bool IGraphicsView_vVantorelix_au::performDragOperation(const NSDraggingInfo& info)
 {
   const std::vector<std::string> files = info.draggingPasteboard().propertyListForType(NSFilenamesPboardType);
-  if (mGraphics && !files.empty()) {
+  if (mGraphics && !files.empty())
+  {
     // In graphics coordinates, as every other event.
     const NSPoint point = convertPointFromView(info.draggingLocation(), nullptr);
     const float scale = mGraphics->GetDrawScale();
@@ -343,7 +349,8 @@ NSCursor* IGraphicsView_vVantorelix_au::CursorOfType(int type)
     NSCursor* cursor = NSCursor::privateCursor(selector);
     return cursor ? cursor : fallback;
   };
-  switch (type) {
+  switch (type)
+  {
   case 0: return NSCursor::arrowCursor();
   case 1: return NSCursor::IBeamCursor();
   case 2:
@@ -401,7 +408,8 @@ void IGraphicsView_vVantorelix_au::createTextEntry(int paramIdx, const IText& te
     return;
   mTextFieldView = std::make_shared<IGraphicsTextField_vVantorelix_au>();
   mTextFieldView->initWithFrame(areaRect);
-  if (text.mVAlign == EVAlign::Middle) {
+  if (text.mVAlign == EVAlign::Middle)
+  {
     auto cell = std::make_shared<IGraphicsTextFieldCell_vVantorelix_au>();
     cell->initTextCell("textfield");
     mTextFieldView->setCell(std::move(cell));
@@ -415,13 +423,15 @@ void IGraphicsView_vVantorelix_au::createTextEntry(int paramIdx, const IText& te
   mTextFieldView->setFont(cached ? NSFont::fontWithDescriptor(cached->mDescriptor, size * cached->mEMRatio)
                                  : NSFont::systemFontOfSize(size));
 
-  switch (text.mAlign) {
+  switch (text.mAlign)
+  {
   case EAlign::Near: mTextFieldView->setAlignment(NSTextAlignmentLeft); break;
   case EAlign::Center: mTextFieldView->setAlignment(NSTextAlignmentCenter); break;
   case EAlign::Far: mTextFieldView->setAlignment(NSTextAlignmentRight); break;
   }
 
-  if (const IParam* param = paramIdx >= 0 ? mGraphics->GetDelegate()->GetParam(paramIdx) : nullptr) {
+  if (const IParam* param = paramIdx >= 0 ? mGraphics->GetDelegate()->GetParam(paramIdx) : nullptr)
+  {
     auto formatter = std::make_shared<IGraphicsFormatter_vVantorelix_au>();
     formatter->setAcceptableCharacterSet(CharactersOf(param->GetKind()));
     formatter->setMaximumLength(length);
@@ -437,7 +447,8 @@ void IGraphicsView_vVantorelix_au::createTextEntry(int paramIdx, const IText& te
   mTextFieldView->setFocusRingType(NSFocusRingTypeNone);
   mTextFieldView->setDelegate(this);
   addSubview(mTextFieldView);
-  if (NSWindow* window = this->window()) {
+  if (NSWindow* window = this->window())
+  {
     window->makeKeyAndOrderFront();
     window->makeFirstResponder(mTextFieldView.get());
   }
@@ -445,7 +456,8 @@ void IGraphicsView_vVantorelix_au::createTextEntry(int paramIdx, const IText& te
 
 void IGraphicsView_vVantorelix_au::controlTextDidEndEditing(NSTextField& field)
 {
-  if (mGraphics) {
+  if (mGraphics)
+  {
     mGraphics->ApplyTextEntryResult(field.stringValue().c_str());
     mGraphics->MarkAllControlsDirty(false);
   }
@@ -489,7 +501,8 @@ void IGraphicsView_vVantorelix_au::onColorPicked(NSColorPanel& sender)
   };
   const IColor picked(channel(color.alphaComponent()), channel(color.redComponent()), channel(color.greenComponent()),
                       channel(color.blueComponent()));
-  if (mColorPickerFunc) {
+  if (mColorPickerFunc)
+  {
     const std::function<void(const IColor&)> func = mColorPickerFunc;  // it may ask for another colour
     func(picked);
   }
@@ -514,7 +527,8 @@ void IGraphicsView_vVantorelix_au::removeFromSuperview()
 {
   const std::shared_ptr<NSResponder> self = weak_from_this().lock();  // closing drops the editor's hold
   endUserInput();
-  if (mGraphics) {
+  if (mGraphics)
+  {
     mGraphics->SetNativeContext(nullptr);
     // Closes and deletes the graphics object, which takes the view out and lets go of it.
     mGraphics->GetDelegate()->CloseWindow();

@@ -16,7 +16,8 @@
 #include "platform/AppKit/NSWindow.h"
 #include "platform/Foundation/NSTimer.h"
 
-namespace iplug::igraphics {
+namespace iplug::igraphics
+{
 
 class IGraphicsMac;
 class IPopupMenu;
