@@ -1,5 +1,7 @@
 #include "framework/IPlugProcessor.h"
 
+#include "platform/shared/FourCC.h"
+
 #include <algorithm>
 #include <climits>
 #include <cstdlib>
@@ -436,15 +438,12 @@ double IPlugProcessor::SamplesPerBeat() const
 
 uint32_t IPlugProcessor::ComponentTypeForPlug() const
 {
-  const auto fourCC = [](const char (&code)[5]) {
-    return static_cast<uint32_t>(code[0]) << 24 | static_cast<uint32_t>(code[1]) << 16 |
-           static_cast<uint32_t>(code[2]) << 8 | static_cast<uint32_t>(code[3]);
-  };
+  using fourcc::Code;
   switch (mPlugType)
   {
-    case 1: return fourCC("aumu");
-    case 2: return fourCC("aumi");
-    default: return fourCC(mPlugType == 0 && mDoesMidiIn ? "aumf" : "aufx");
+    case 1: return Code("aumu");
+    case 2: return Code("aumi");
+    default: return Code(mPlugType == 0 && mDoesMidiIn ? "aumf" : "aufx");
   }
 }
 

@@ -1,14 +1,11 @@
 #include "meter-plugin/Vantorelix.h"
 
+#include "platform/shared/FourCC.h"
+
 #include <ctime>
 #include <cstdlib>
 
 namespace {
-
-constexpr int FourCC(const char (&code)[5])
-{
-  return code[0] << 24 | code[1] << 16 | code[2] << 8 | code[3];
-}
 
 iplug::IPluginConfig MakeConfig()
 {
@@ -20,8 +17,8 @@ iplug::IPluginConfig MakeConfig()
   config.productName = "Vantorelix";
   config.mfrName = "Zorvalinde";
   config.vendorVersion = 3 << 16 | 1 << 8 | 3;
-  config.uniqueID = FourCC("ZV65");
-  config.mfrID = FourCC("ZVRQ");
+  config.uniqueID = static_cast<int>(fourcc::Code("ZV65"));
+  config.mfrID = static_cast<int>(fourcc::Code("ZVRQ"));
   config.plugDoesChunks = true;
   config.plugHasUI = true;
   config.plugWidth = 832;

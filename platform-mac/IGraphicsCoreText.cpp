@@ -9,17 +9,15 @@
 #include <string>
 
 #include "framework/IPlugPaths.h"
+#include "platform/shared/FourCC.h"
+#include "platform/shared/Utf8.h"
 
 namespace iplug::igraphics
 {
 
 namespace
 {
-constexpr uint32_t Tag(const char (&text)[5])
-{
-  return uint32_t(uint8_t(text[0])) << 24 | uint32_t(uint8_t(text[1])) << 16
-         | uint32_t(uint8_t(text[2])) << 8 | uint32_t(uint8_t(text[3]));
-}
+using fourcc::Code;
 
 // Big-endian reads of font data; callers check with Has before they read.
 class FontBytes
@@ -62,11 +60,11 @@ int64_t FaceOffset(const FontBytes& font, int faceIdx)
     return -1;
   }
   const uint32_t tag = font.U32(0);
-  if (tag == 0x31000000 || tag == 0x00010000 || tag == Tag("OTTO") || tag == Tag("typ1"))
+  if (tag == 0x31000000 || tag == 0x00010000 || tag == Code("OTTO") || tag == Code("typ1"))
   {
     return faceIdx == 0 ? 0 : -1;
   }
-  if (tag != Tag("ttcf") || !font.Has(0, 12))
+  if (tag != Code("ttcf") || !font.Has(0, 12))
   {
     return -1;
   }
@@ -78,32 +76,6 @@ int64_t FaceOffset(const FontBytes& font, int faceIdx)
     return -1;
   }
   return font.U32(entry);
-}
-
-void AppendUTF8(std::string& out, uint32_t c)
-{
-  if (c < 0x80)
-  {
-    out += static_cast<char>(c);
-  }
-  else if (c < 0x800)
-  {
-    out += static_cast<char>(0xC0 | c >> 6);
-    out += static_cast<char>(0x80 | (c & 0x3F));
-  }
-  else if (c < 0x10000)
-  {
-    out += static_cast<char>(0xE0 | c >> 12);
-    out += static_cast<char>(0x80 | (c >> 6 & 0x3F));
-    out += static_cast<char>(0x80 | (c & 0x3F));
-  }
-  else
-  {
-    out += static_cast<char>(0xF0 | c >> 18);
-    out += static_cast<char>(0x80 | (c >> 12 & 0x3F));
-    out += static_cast<char>(0x80 | (c >> 6 & 0x3F));
-    out += static_cast<char>(0x80 | (c & 0x3F));
-  }
 }
 
 // UTF-16 big-endian to UTF-8, up to the first NUL; a lone surrogate becomes U+FFFD.
@@ -126,7 +98,7 @@ std::string FromUTF16BE(const FontBytes& font, uint64_t offset, uint32_t length)
         i += 2;
       }
     }
-    AppendUTF8(out, c >= 0xD800 && c < 0xE000 ? 0xFFFD : c);
+    utf8::Append(out, c >= 0xD800 && c < 0xE000 ? 0xFFFD : c);
   }
   return out;
 }
@@ -200,8 +172,8 @@ void ReadFontDataRecord(IFontDataRecord& record, const unsigned char* bytes, siz
     uint32_t tag;
     uint32_t minLength;
     Table table;
-  } wanted[] = {{Tag("head"), 46, {}}, {Tag("name"), 6, {}}, {Tag("hhea"), 10, {}},
-                {Tag("fdsc"), 0, {}}};
+  } wanted[] = {{Code("head"), 46, {}}, {Code("name"), 6, {}}, {Code("hhea"), 10, {}},
+                {Code("fdsc"), 0, {}}};
   const uint16_t nTables = font.U16(uint64_t(face) + 4);
   for (uint32_t i = 0; i < nTables; ++i)
   {

@@ -2,6 +2,9 @@
 
 #include <array>
 #include <cctype>
+#include <string>
+
+#include "platform/shared/Utf8.h"
 
 namespace iplug::igraphics {
 namespace {
@@ -94,21 +97,6 @@ int CharacterKey(char16_t c, int& flags)
   return code;
 }
 
-// One UTF-16 unit as UTF-8, NUL-terminated.
-void EncodeUtf8(char16_t c, char* out)
-{
-  if (c < 0x80) {
-    out[0] = static_cast<char>(c);
-  } else if (c < 0x800) {
-    out[0] = static_cast<char>(0xC0 | c >> 6);
-    out[1] = static_cast<char>(0x80 | (c & 0x3F));
-  } else {
-    out[0] = static_cast<char>(0xE0 | c >> 12);
-    out[1] = static_cast<char>(0x80 | (c >> 6 & 0x3F));
-    out[2] = static_cast<char>(0x80 | (c & 0x3F));
-  }
-}
-
 } // namespace
 
 int TranslateKey(const NSEvent& event, int& flags)
@@ -130,10 +118,10 @@ IKeyPress MakeKeyPress(const NSEvent& event)
 {
   int flags = 0;
   const int code = TranslateKey(event, flags);
-  char text[4] = {};
+  std::string text;
   if (event.charactersIgnoringModifiers().size() == 1)
-    EncodeUtf8(event.charactersIgnoringModifiers()[0], text);
-  return IKeyPress(text, flags & kKeyCodeValid ? code : 0, flags & kKeyShift, flags & kKeyCommand, flags & kKeyOption);
+    utf8::Append(text, event.charactersIgnoringModifiers()[0]);
+  return IKeyPress(text.c_str(), flags & kKeyCodeValid ? code : 0, flags & kKeyShift, flags & kKeyCommand, flags & kKeyOption);
 }
 
 } // namespace iplug::igraphics

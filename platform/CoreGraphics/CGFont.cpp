@@ -1,16 +1,13 @@
 #include "platform/CoreGraphics/CGFont.h"
 
 #include "platform/CoreGraphics/FontObjects.h"
+#include "platform/shared/FourCC.h"
 
 using namespace platform;
 
 namespace {
 
-constexpr UInt32 Tag(const char (&text)[5])
-{
-  return UInt32(UInt8(text[0])) << 24 | UInt32(UInt8(text[1])) << 16 | UInt32(UInt8(text[2])) << 8 |
-         UInt32(UInt8(text[3]));
-}
+using fourcc::Code;
 
 // A single font (TrueType, OpenType, old Apple TrueType and PostScript tags) or a collection,
 // with room for the header that follows the tag.
@@ -19,8 +16,8 @@ bool LooksLikeFont(std::span<const UInt8> bytes)
   if (bytes.size() < 12)
     return false;
   const UInt32 tag = UInt32(bytes[0]) << 24 | UInt32(bytes[1]) << 16 | UInt32(bytes[2]) << 8 | bytes[3];
-  return tag == 0x00010000 || tag == Tag("OTTO") || tag == Tag("true") || tag == Tag("typ1") ||
-         tag == Tag("ttcf") || tag == 0x31000000;
+  return tag == 0x00010000 || tag == Code("OTTO") || tag == Code("true") || tag == Code("typ1") ||
+         tag == Code("ttcf") || tag == 0x31000000;
 }
 
 }  // namespace

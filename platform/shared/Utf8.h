@@ -35,6 +35,27 @@ inline size_t DecodeAt(std::string_view text, size_t at, uint32_t& codePoint)
   return extra + 1;
 }
 
+// Appends the UTF-8 bytes of a code point.
+inline void Append(std::string& out, uint32_t codePoint)
+{
+  const uint32_t c = codePoint;
+  if (c < 0x80) {
+    out += static_cast<char>(c);
+  } else if (c < 0x800) {
+    out += static_cast<char>(0xC0 | (c >> 6));
+    out += static_cast<char>(0x80 | (c & 0x3F));
+  } else if (c < 0x10000) {
+    out += static_cast<char>(0xE0 | (c >> 12));
+    out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+    out += static_cast<char>(0x80 | (c & 0x3F));
+  } else {
+    out += static_cast<char>(0xF0 | (c >> 18));
+    out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
+    out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+    out += static_cast<char>(0x80 | (c & 0x3F));
+  }
+}
+
 inline bool IsValid(std::string_view text)
 {
   uint32_t codePoint = 0;
@@ -52,15 +73,8 @@ inline std::string FromEightBit(std::string_view text)
     return std::string(text);
   std::string converted;
   converted.reserve(text.size() * 2);
-  for (const char c : text) {
-    const auto byte = static_cast<unsigned char>(c);
-    if (byte < 0x80) {
-      converted += c;
-    } else {
-      converted += static_cast<char>(0xC0 | (byte >> 6));
-      converted += static_cast<char>(0x80 | (byte & 0x3F));
-    }
-  }
+  for (const char c : text)
+    Append(converted, static_cast<unsigned char>(c));
   return converted;
 }
 
@@ -112,21 +126,7 @@ inline std::string FromUtf16(std::u16string_view text)
       c = 0x10000 + ((c - 0xD800) << 10) + (text[++at] - 0xDC00);
     else if (c >= 0xD800 && c <= 0xDFFF)
       c = 0xFFFD;
-    if (c < 0x80) {
-      out += static_cast<char>(c);
-    } else if (c < 0x800) {
-      out += static_cast<char>(0xC0 | (c >> 6));
-      out += static_cast<char>(0x80 | (c & 0x3F));
-    } else if (c < 0x10000) {
-      out += static_cast<char>(0xE0 | (c >> 12));
-      out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-      out += static_cast<char>(0x80 | (c & 0x3F));
-    } else {
-      out += static_cast<char>(0xF0 | (c >> 18));
-      out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
-      out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-      out += static_cast<char>(0x80 | (c & 0x3F));
-    }
+    Append(out, c);
   }
   return out;
 }
