@@ -6,8 +6,10 @@
 
 #include "platform/shared/Utf8.h"
 
-namespace iplug::igraphics {
-namespace {
+namespace iplug::igraphics
+{
+namespace
+{
 
 constexpr int kKeypadEnter = 0x800D;  // apart from return (13), so that a control can tell them
 
@@ -81,7 +83,8 @@ bool IsKeyCode(int c)
 
 int CharacterKey(char16_t c, int& flags)
 {
-  if (c >= NSF1FunctionKey && c <= NSF24FunctionKey) {
+  if (c >= NSF1FunctionKey && c <= NSF24FunctionKey)
+  {
     flags |= kKeyCodeValid;
     return c - NSF1FunctionKey + 112;  // F1 to F24
   }
@@ -103,7 +106,8 @@ int TranslateKey(const NSEvent& event, int& flags)
 {
   flags = ModifierFlags(event.modifierFlags());
   const unsigned short keyCode = event.keyCode();
-  if (keyCode < kHardwareKeys.size() && kHardwareKeys[keyCode]) {
+  if (keyCode < kHardwareKeys.size() && kHardwareKeys[keyCode])
+  {
     flags |= kKeyCodeValid;
     return kHardwareKeys[keyCode];
   }

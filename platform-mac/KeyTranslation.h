@@ -5,10 +5,12 @@
 #include "graphics/IGraphicsStructs.h"
 #include "platform/AppKit/NSEvent.h"
 
-namespace iplug::igraphics {
+namespace iplug::igraphics
+{
 
 // Bits of the flags built while translating.
-enum EKeyTranslationFlag {
+enum EKeyTranslationFlag
+{
   kKeyCodeValid = 1,
   kKeyShift = 4,
   kKeyCommand = 8,
