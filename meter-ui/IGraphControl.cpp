@@ -922,7 +922,8 @@ void IGraphControl::DrawDistribution(IGraphics& g, const Window& w)
   for (int k = 0; k < mBinCount; ++k)
   {
     xs.push_back(static_cast<float>(a.R - static_cast<double>(mBins[static_cast<size_t>(k)]) / highest * a.W()));
-    const double f = static_cast<double>(k) * (mBinCount + 1) / mBinCount / mSpan;
+    // Bin k counts the levels nearest to k bins above the bottom of the range: it sits there.
+    const double f = static_cast<double>(k) / mBinCount;
     ys.push_back(static_cast<float>(a.B - a.H() * std::clamp(f, 0.0, 1.0)));
   }
   xs.insert(xs.end(), {a.R, a.R});

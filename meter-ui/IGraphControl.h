@@ -66,6 +66,7 @@ public:
   const IRECT& PlotArea() const { return mPlot; }
   const IRECT& OverviewStrip() const { return mOverview; }
   const IRECT& DistributionStrip() const { return mDistribution; }
+  const IRECT& DistributionArea() const { return mDistributionArea; }
   double RangeTop() const { return mTop; }
   double RangeBottom() const { return mBottom; }
   double LabelStep() const { return mLabelStep; }

@@ -432,6 +432,32 @@ TEST_F(GraphDrawing, LongViewMarksReachTheirOuterEntriesAndEndInTheOrderTheyCame
   EXPECT_EQ(order[2].color, graph().mColors[IGraphControl::kMinAlertColor]);
 }
 
+TEST_F(GraphDrawing, DistributionPeaksAtTheLevelMeasured)
+{
+  // A steady -21 on a 0 .. -36 scale: every count falls into bin 15, whose point must sit at -21.
+  FillGraphHistory(*g.live, 200, Clock(12, 0, 0), [](int, int32_t t) { return GraphPoint(t, -21.0); });
+  graph().mDistributionMode = 2;
+  graph().SetRange(0, 0, -36, 0, -18, 12, 12);
+  graph().UpdateLayout();
+  g.Draw();
+  const IRECT& area = graph().DistributionArea();
+  float peakX = area.R, peakY = 0;
+  for (const RecordedPath& p : Paths(g.editor.g->log))
+  {
+    if (p.end != "stroke 2")
+      continue;
+    for (const std::string& op : p.ops)
+    {
+      char kind[16];
+      float x = 0, y = 0;
+      if (std::sscanf(op.c_str(), "%15s %f %f", kind, &x, &y) == 3 && x < peakX)
+        peakX = x, peakY = y;
+    }
+  }
+  ASSERT_LT(peakX, area.R) << "no distribution curve";
+  EXPECT_NEAR(peakY, area.B - area.H() * 15.0 / 36.0, 0.01);
+}
+
 TEST_F(GraphDrawing, DistributionAndBandsStaySoundAtZeroReferencesAndEmptyBins)
 {
   FillGraphHistory(*g.live, 200, Clock(12, 0, 0), [](int, int32_t t) { return GraphPoint(t, -200.0); });
