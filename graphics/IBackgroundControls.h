@@ -22,9 +22,10 @@ public:
   void DrawBitmap(IGraphics& g);
   // Width and height of one frame, in points.
   static IRECT FrameSize(const IBitmap& bitmap);
-  // The same picture again for the current screen scale; one that cannot be found at this
+  // The same picture again for the current bitmap scale; one that cannot be found at this
   // scale is kept rather than lost.
   void ReloadBitmap();
+  const IBitmap& GetBitmap() const { return mBitmap; }
 
 protected:
   IBitmap mBitmap;

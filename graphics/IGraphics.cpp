@@ -584,12 +584,18 @@ void IGraphics::ResizeInPixels(int w, int h, bool sizeIsPoints, float scale)
 void IGraphics::ApplyResize(int w, int h, float scale, bool needsPlatformResize)
 {
   ReleaseMouseCapture();
+  const int bitmapScale = BitmapScale();
   mDrawScale = scale;
   mWidth = w;
   mHeight = h;
   if (mCornerResizer)
   {
     mCornerResizer->OnRescale();
+  }
+  if (BitmapScale() != bitmapScale)
+  {
+    // Bitmaps are chosen for the pixels a point takes, which the draw scale changes too.
+    ForAllControls(&IControl::OnRescale);
   }
   RequestWindowResize(needsPlatformResize);
   ForAllControls(&IControl::OnResize);

@@ -340,7 +340,7 @@ public:
                        int height, int outStride, int inStride, int kernelSize, uint32_t norm);
 
   // ---- Resources ---------------------------------------------------------------------------
-  // A bitmap for the target scale (0: the screen scale): from the bitmap cache, else from the
+  // A bitmap for the target scale (0: BitmapScale()): from the bitmap cache, else from the
   // best scaled variant file ("name@2x.png" and so on), redrawn to the target scale when only
   // another scale exists. The empty bitmap when nothing is found.
   virtual IBitmap LoadBitmap(const char* name, int nFrames = 1, bool framesAreHorizontal = false,
@@ -364,8 +364,11 @@ public:
   virtual bool LoadFont(const char* fontID, const char* fileNameOrResID);
   virtual bool LoadFont(const char* fontID, void* data, int dataSize);
   bool LoadFont(const char* fontID, const char* familyName, int style);
-  // The same resource (name, frames, strip direction) at the current screen scale.
+  // The same resource (name, frames, strip direction) at the current BitmapScale().
   IBitmap FindScaledBitmap(const IBitmap& bitmap);
+  // The scale of the bitmap variant that draws sharp: the pixels a point takes on the screen at
+  // the editor's draw scale, rounded up to a whole number (at least 1).
+  int BitmapScale() const;
 
   // Tries the target scale, then 4, 3, 2, 1 without the target; answers the location (> 0)
   // with the path and the scale found, or 0.

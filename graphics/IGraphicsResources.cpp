@@ -1,6 +1,7 @@
 // Loading bitmaps, SVG documents, fonts and raw resources by name, through the process-wide
 // caches and the search for scaled image variants.
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
@@ -87,7 +88,7 @@ IBitmap IGraphics::LoadBitmap(const char* name, int nFrames, bool framesAreHoriz
 {
   if (targetScale == 0)
   {
-    targetScale = static_cast<int>(mScreenScale);
+    targetScale = BitmapScale();
   }
   StaticStorage<APIBitmap>::Accessor cache(BitmapStorage());
   if (APIBitmap* hit = cache.Find(name, targetScale))
@@ -126,7 +127,7 @@ IBitmap IGraphics::LoadBitmap(const char* name, const void* data, int dataSize, 
 {
   if (targetScale == 0)
   {
-    targetScale = static_cast<int>(mScreenScale);
+    targetScale = BitmapScale();
   }
   StaticStorage<APIBitmap>::Accessor cache(BitmapStorage());
   if (APIBitmap* hit = cache.Find(name, targetScale))
@@ -201,7 +202,14 @@ void IGraphics::ReleaseBitmap(const IBitmap& bitmap)
 IBitmap IGraphics::FindScaledBitmap(const IBitmap& bitmap)
 {
   return LoadBitmap(bitmap.GetResourceName(), bitmap.N(), bitmap.GetFramesAreHorizontal(),
-                    static_cast<int>(mScreenScale));
+                    BitmapScale());
+}
+
+int IGraphics::BitmapScale() const
+{
+  // A scale a hair above a whole number (a scale dragged to 2 may end at 2.000001) is that number.
+  constexpr float kSlack = 0.01f;
+  return std::max(1, static_cast<int>(std::ceil(EffectiveScale() - kSlack)));
 }
 
 WDL_TypedBuf<uint8_t> IGraphics::LoadResource(const char* name, const char* type)

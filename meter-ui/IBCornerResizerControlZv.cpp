@@ -65,6 +65,7 @@ void IBCornerResizerControlZv::OnMouseDblClick(float, float, const IMouseMod& mo
 // resizes the editor itself; only a drag of this handle is the user's new size or scale.
 void IBCornerResizerControlZv::OnRescale()
 {
+  ReloadBitmap();
   if (mMode == kNone || !mGraphics->GetResizingInProcess())
     return;
   FireEditorAction(*this, mGraphics->GetResizerMode() == IGraphics::kResizeScale ? mScaleCommitId

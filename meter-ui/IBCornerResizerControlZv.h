@@ -51,6 +51,7 @@ public:
   void OnMouseDrag(float, float, float, float, const iplug::igraphics::IMouseMod&) override {}
   void OnMouseDblClick(float, float, const iplug::igraphics::IMouseMod&) override {}
   void OnMouseWheel(float, float, const iplug::igraphics::IMouseMod&, float) override {}
+  void OnRescale() override { ReloadBitmap(); }
   void Draw(iplug::igraphics::IGraphics& g) override { DrawBitmap(g); }
 };
 

@@ -38,6 +38,7 @@ public:
   void OnMouseOver(float x, float y, const iplug::igraphics::IMouseMod& mod) override;
   void OnMouseOut() override;
   void PopupMenuChosen(iplug::igraphics::IPopupMenu* menu, int valIdx) override;
+  void OnRescale() override { ReloadBitmap(); }
   void Draw(iplug::igraphics::IGraphics& g) override;
 
   void BuildMenu();

@@ -15,6 +15,7 @@ public:
   void OnMouseDown(float x, float y, const iplug::igraphics::IMouseMod& mod) override;
   // A double click is one click: its first press has already asked for the check.
   void OnMouseDblClick(float, float, const iplug::igraphics::IMouseMod&) override {}
+  void OnRescale() override { ReloadBitmap(); }
   void Draw(iplug::igraphics::IGraphics& g) override;
 
 private:

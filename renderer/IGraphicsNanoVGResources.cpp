@@ -38,7 +38,7 @@ IBitmap IGraphicsNanoVG::LoadBitmap(const char* name, int nFrames, bool framesAr
 {
   if (targetScale == 0)
   {
-    targetScale = static_cast<int>(GetScreenScale());
+    targetScale = BitmapScale();
   }
   StaticStorage<APIBitmap>::Accessor cache(mBitmapCache);
   if (APIBitmap* hit = cache.Find(name, targetScale))

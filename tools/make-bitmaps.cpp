@@ -1,6 +1,8 @@
 // Paints the editor's bitmaps: flat icons of our own (rounded squares with simple glyphs, the
 // second frame highlighted), each frame below the one before. Usage: make-bitmaps OUTPUT_FOLDER.
-// The sizes fit the places the editor gives the bitmaps.
+// The sizes fit the places the editor gives the bitmaps, in points; each bitmap is painted at
+// scale 1 under its own name and at scales 2 and 3 as NAME@2x.png and NAME@3x.png, so that the
+// editor draws sharp pictures at every scale it reaches.
 
 #include <algorithm>
 #include <array>
@@ -33,12 +35,17 @@ constexpr Colour kGlyphLit{240, 242, 245, 255};
 // A shape answers whether a point (in frame pixels) lies inside it.
 using Shape = std::function<bool(float x, float y)>;
 
+// A picture of frames of w x h points, painted at `scale` pixels a point.
 class Canvas
 {
 public:
-  Canvas(int w, int h, int frames) : mW(w), mH(h), mFrames(frames), mPixels(size_t(w) * h * frames * 4, 0) {}
+  Canvas(int w, int h, int frames, int scale)
+  : mW(w * scale), mH(h * scale), mFrames(frames), mScale(static_cast<float>(scale)),
+    mPixels(size_t(mW) * mH * frames * 4, 0)
+  {
+  }
 
-  // Blends a shape into one frame, with 4 x 4 samples a pixel for smooth edges.
+  // Blends a shape (in points) into one frame, with 4 x 4 samples a pixel for smooth edges.
   void Fill(int frame, const Shape& shape, const Colour& c)
   {
     constexpr int n = 4;
@@ -48,7 +55,7 @@ public:
         int hits = 0;
         for (int sy = 0; sy < n; ++sy)
           for (int sx = 0; sx < n; ++sx)
-            hits += shape(x + (sx + 0.5f) / n, y + (sy + 0.5f) / n) ? 1 : 0;
+            hits += shape((x + (sx + 0.5f) / n) / mScale, (y + (sy + 0.5f) / n) / mScale) ? 1 : 0;
         if (hits)
           Blend(x, y + frame * mH, c, c.a / 255.f * hits / (n * n));
       }
@@ -58,9 +65,6 @@ public:
   {
     return stbi_write_png(path.c_str(), mW, mH * mFrames, 4, mPixels.data(), mW * 4) != 0;
   }
-
-  int W() const { return mW; }
-  int H() const { return mH; }
 
 private:
   void Blend(int x, int y, const Colour& c, float alpha)
@@ -75,6 +79,7 @@ private:
   }
 
   int mW, mH, mFrames;
+  float mScale;
   std::vector<uint8_t> mPixels;
 };
 
@@ -177,17 +182,20 @@ struct Button
   std::function<std::vector<Shape>(float w, float h)> glyph;
 };
 
-void PaintButton(Canvas& canvas, const Button& button)
+// A shape moved right by dx and down by dy.
+Shape Moved(const Shape& shape, float dx, float dy)
+{
+  return [=](float x, float y) { return shape(x - dx, y - dy); };
+}
+
+// One face of a button, its top left corner at (dx, dy) of the frame: at rest or highlighted.
+void PaintFace(Canvas& canvas, int frame, const Button& button, float dx, float dy, bool lit)
 {
   const float w = static_cast<float>(button.w), h = static_cast<float>(button.h);
-  for (int frame = 0; frame < 2; ++frame)
-  {
-    const bool lit = frame == 1;
-    canvas.Fill(frame, RoundRect(1, 1, w - 1, h - 1, 4), lit ? kEdgeLit : kEdge);
-    canvas.Fill(frame, RoundRect(2, 2, w - 2, h - 2, 3), lit ? kBodyLit : kBody);
-    for (const Shape& s : button.glyph(w, h))
-      canvas.Fill(frame, s, lit ? kGlyphLit : kGlyph);
-  }
+  canvas.Fill(frame, Moved(RoundRect(1, 1, w - 1, h - 1, 4), dx, dy), lit ? kEdgeLit : kEdge);
+  canvas.Fill(frame, Moved(RoundRect(2, 2, w - 2, h - 2, 3), dx, dy), lit ? kBodyLit : kBody);
+  for (const Shape& s : button.glyph(w, h))
+    canvas.Fill(frame, Moved(s, dx, dy), lit ? kGlyphLit : kGlyph);
 }
 
 std::vector<Shape> Text(const char* word, float w, float h, float dot)
@@ -195,13 +203,32 @@ std::vector<Shape> Text(const char* word, float w, float h, float dot)
   return {Word(word, w / 2, h / 2, dot)};
 }
 
-bool Save(const Canvas& canvas, const std::string& folder, const char* name)
+// The file name of a bitmap at a scale: the name itself at scale 1, else NAME@Sx.EXT.
+std::string ScaledName(const std::string& name, int scale)
 {
-  const std::string path = folder + "/" + name;
-  if (canvas.Write(path))
-    return true;
-  std::fprintf(stderr, "make-bitmaps: cannot write %s\n", path.c_str());
-  return false;
+  if (scale == 1)
+    return name;
+  const size_t dot = name.rfind('.');
+  return name.substr(0, dot) + "@" + std::to_string(scale) + "x" + name.substr(dot);
+}
+
+// Paints a bitmap of w x h points and `frames` frames at every scale and writes each file.
+bool Save(const std::string& folder, const std::string& name, int w, int h, int frames,
+          const std::function<void(Canvas&)>& paint)
+{
+  bool ok = true;
+  for (int scale : {1, 2, 3})
+  {
+    Canvas canvas(w, h, frames, scale);
+    paint(canvas);
+    const std::string path = folder + "/" + ScaledName(name, scale);
+    if (!canvas.Write(path))
+    {
+      std::fprintf(stderr, "make-bitmaps: cannot write %s\n", path.c_str());
+      ok = false;
+    }
+  }
+  return ok;
 }
 
 } // namespace
@@ -270,47 +297,46 @@ int main(int argc, char** argv)
      }},
   };
   for (const Button& b : buttons)
-  {
-    Canvas canvas(b.w, b.h, 2);
-    PaintButton(canvas, b);
-    ok = Save(canvas, out, b.name) && ok;
-  }
+    ok = Save(out, b.name, b.w, b.h, 2, [&](Canvas& c) {
+      for (int frame = 0; frame < 2; ++frame)
+        PaintFace(c, frame, b, 0, 0, frame == 1);
+    }) && ok;
 
-  {
-    // A dot that only the second frame shows: a newer version exists.
-    Canvas canvas(12, 23, 2);
-    canvas.Fill(1, Disc(6, 11.5f, 4.5f), Colour{235, 150, 40, 255});
-    ok = Save(canvas, out, "iconupdateavailable.png") && ok;
-  }
-  {
-    // The read-out lamp by its value: off, a low alert, within limits, a high alert.
+  // The update icon, at rest a faint ring that asks to be clicked for a check; the second frame,
+  // a newer version exists, fills it.
+  ok = Save(out, "iconupdateavailable.png", 12, 23, 2, [](Canvas& c) {
+    c.Fill(0, Ring(6, 11.5f, 4.5f, 3.3f), kEdge);
+    c.Fill(1, Disc(6, 11.5f, 4.5f), Colour{235, 150, 40, 255});
+  }) && ok;
+  // The read-out lamp by its value: off, a low alert, within limits, a high alert.
+  ok = Save(out, "readoutLED.png", 10, 10, 4, [](Canvas& c) {
     const Colour lamps[] = {{60, 60, 62, 255}, {235, 170, 40, 255}, {70, 190, 90, 255}, {230, 60, 50, 255}};
-    Canvas canvas(10, 10, 4);
     for (int f = 0; f < 4; ++f)
-      canvas.Fill(f, Disc(5, 5, 4.5f), lamps[f]);
-    ok = Save(canvas, out, "readoutLED.png") && ok;
-  }
-  {
-    // Three grip lines in the bottom-right corner; brighter while hovered or dragged.
-    Canvas canvas(16, 16, 2);
+      c.Fill(f, Disc(5, 5, 4.5f), lamps[f]);
+  }) && ok;
+  // Three grip lines in the bottom-right corner; brighter while hovered or dragged.
+  ok = Save(out, "button_resize.png", 16, 16, 2, [](Canvas& c) {
     for (int f = 0; f < 2; ++f)
       for (float k : {5.f, 9.f, 13.f})
-        canvas.Fill(f, Line(15, 15 - k, 15 - k, 15, 1.2f), f ? kGlyphLit : kEdge);
-    ok = Save(canvas, out, "button_resize.png") && ok;
-  }
-  {
-    // Faint dividers between the groups of the top bar.
-    Canvas canvas(304, 48, 1);
+        c.Fill(f, Line(15, 15 - k, 15 - k, 15, 1.2f), f ? kGlyphLit : kEdge);
+  }) && ok;
+  // The top bar: faint dividers between its groups, and the faces of the two export buttons,
+  // whose controls take the clicks but draw nothing themselves.
+  ok = Save(out, "ovl_top.png", 552, 48, 1, [&](Canvas& c) {
     for (float x : {136.5f, 296.5f})
-      canvas.Fill(0, Line(x, 10, x, 38, 1.f), Colour{80, 80, 82, 255});
-    ok = Save(canvas, out, "ovl_top.png") && ok;
-  }
-  {
-    // A rounded frame around the match and limiter row.
-    Canvas canvas(304, 59, 1);
-    canvas.Fill(0, RoundRect(4, 23, 300, 57, 6), Colour{63, 68, 73, 255});
-    canvas.Fill(0, RoundRect(5, 24, 299, 56, 5), Colour{28, 27, 26, 255});
-    ok = Save(canvas, out, "ovl_matchlimiter.png") && ok;
-  }
+      c.Fill(0, Line(x, 10, x, 38, 1.f), Colour{80, 80, 82, 255});
+    for (const Button& b : buttons)
+    {
+      if (std::string(b.name) == "save_rec.png")
+        PaintFace(c, 0, b, 484, 10, false);
+      if (std::string(b.name) == "save_log.png")
+        PaintFace(c, 0, b, 518, 10, false);
+    }
+  }) && ok;
+  // A rounded frame around the match and limiter row.
+  ok = Save(out, "ovl_matchlimiter.png", 304, 59, 1, [](Canvas& c) {
+    c.Fill(0, RoundRect(4, 23, 300, 57, 6), Colour{63, 68, 73, 255});
+    c.Fill(0, RoundRect(5, 24, 299, 56, 5), Colour{28, 27, 26, 255});
+  }) && ok;
   return ok ? 0 : 1;
 }

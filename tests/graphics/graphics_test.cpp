@@ -82,9 +82,27 @@ TEST(IGraphicsTest, ResizeClampsToTheDelegateLimitsAndAsksForTheWindow)
   EXPECT_EQ(e.g->Height(), 100);
   // 500 x 1.5 = 750 points, twice that in pixels.
   EXPECT_EQ(e.dlg.log, (std::vector<std::string>{"window 1500x300"}));
-  EXPECT_EQ(e.log, (std::vector<std::string>{"a resize"}));
+  // 3 pixels a point instead of 2: the controls take the bitmaps for the new scale.
+  EXPECT_EQ(e.log, (std::vector<std::string>{"a rescale", "a resize"}));
   EXPECT_TRUE(e.g->GetControl(0)->IsDirty());
   EXPECT_EQ(e.dlg.layouts, 1);
+}
+
+TEST(IGraphicsTest, BitmapScaleIsThePixelsAPointTakesRoundedUp)
+{
+  struct Case
+  {
+    float screen, draw;
+    int bitmap;
+  };
+  for (const Case& c : {Case{1, 1, 1}, Case{1, 0.5f, 1}, Case{1, 1.5f, 2}, Case{1, 2.000001f, 2}, Case{2, 1, 2},
+                        Case{2, 1.5f, 3}, Case{1.5f, 1, 2}})
+  {
+    Editor e;
+    e.g->SetBackingScale(c.screen);
+    e.g->Resize(400, 300, c.draw);
+    EXPECT_EQ(e.g->BitmapScale(), c.bitmap) << c.screen << " x " << c.draw;
+  }
 }
 
 TEST(IGraphicsTest, UnchangedResizeDoesNothing)
