@@ -227,6 +227,9 @@ void ConfigureGraph(IGraphControl& graph, const MeterSettings& s, const ScaleLev
     graph.mColors[2 * z] = Vantorelix::ColorFromWord(word);
     graph.mColors[2 * z + 1] = Vantorelix::ColorFromWord(word, 128);
   }
+  graph.mColors[kGraphPeakColourEntry] = Vantorelix::ColorFromWord(s.meterColorsB.packed[0]);
+  for (const GraphColour& c : kGraphColours)
+    graph.mColors[static_cast<size_t>(c.entry)] = c.colour;
   graph.mColors[IGraphControl::kMarkerColor] = kAccentColor;
   graph.SetDirty(true, -1);
 }

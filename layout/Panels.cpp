@@ -20,6 +20,9 @@ namespace
 
 const IColor kPanelFrame(255, 63, 68, 73);
 const IColor kGraphTextColor(255, 208, 209, 211);
+// The label of a toggle that is on (and of a button while pressed): lit, as the bitmap buttons'
+// highlighted frames are, so that the curves shown can be told from those hidden at a glance.
+const IColor kGraphOnColor(255, 110, 190, 255);
 
 // The black rounded panel behind either view.
 IControl* ViewBackground(const IRECT& bounds)
@@ -27,9 +30,9 @@ IControl* ViewBackground(const IRECT& bounds)
   return new IVPanelControlZv(bounds, Vantorelix::ColorFromHexAlpha("#000000", 255), true, kPanelFrame, 8.f, 2.f);
 }
 
-IText GraphText(float size)
+IText GraphText(float size, const IColor& colour = kGraphTextColor)
 {
-  return IText(size, kGraphTextColor, "Verdana Normal", EAlign::Center);
+  return IText(size, colour, "Verdana Normal", EAlign::Center);
 }
 
 } // namespace
@@ -61,8 +64,8 @@ void Vantorelix::BuildGraphPanel(IGraphics& ui)
   LayoutBuilder b(ui, mLayoutRecords);
   std::vector<int>& group = mLayoutRecords.graphGroup;
   const IVStyleZv boxStyle = BoxStyle(15.f);
-  const IVStyleZv buttonStyle = BoxStyle(15.f, GraphText(15.f));
-  const IVStyleZv overlayStyle = BoxStyle(13.f, GraphText(13.f));
+  const IVStyleZv buttonStyle = BoxStyle(15.f, GraphText(15.f, kGraphOnColor));
+  const IVStyleZv overlayStyle = BoxStyle(13.f, GraphText(13.f, kGraphOnColor));
 
   auto add = [&](IControl* control, const char* tooltip) {
     if (tooltip)

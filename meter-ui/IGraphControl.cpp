@@ -25,7 +25,6 @@ constexpr double kMarkLists[3][17] = {
 
 constexpr int kLraValidFlag = kAlertCount;  // the byte after the alert flags
 constexpr double kNoRange = -144.0;         // an LRA at or below this was not measured
-const IColor kMemoryCurveColor(255, 70, 70, 70);
 const IColor kLiveMLColor(255, 127, 127, 127);
 const IColor kSLFillColor(64, 81, 140, 193);
 const IColor kSLStrokeColor(255, 81, 140, 193);
@@ -836,7 +835,7 @@ void IGraphControl::DrawLevelCurve(IGraphics& g, const Window& w, const Snapshot
   xs.insert(xs.end(), {xs.back(), xs.front()});
   ys.insert(ys.end(), {mPlot.B, mPlot.B});
   if (!live)
-    DrawCurve(g, kMemoryCurveColor, xs, ys, true, false, thickness);
+    DrawCurve(g, mColors[kMemoryColor], xs, ys, true, false, thickness);
   else if (level == &LoudnessHistoryPoint::mlLevel)
     DrawCurve(g, kLiveMLColor, xs, ys, true, false, thickness);
   else

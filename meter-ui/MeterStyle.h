@@ -19,6 +19,27 @@ inline constexpr IColor kAccentColor(255, 179, 27, 228);  // hold lines and grap
 inline constexpr int kCaptionSize = 11;
 inline constexpr int kValueSize = 9;
 inline constexpr int kScaleTextSize = 10;
+// The graph's curve, band and line colours by their entry in its colour table: hues apart from
+// one another and from the zones, and bands translucent (the graph takes 64 more off the LRA
+// and dialogue bands' alpha), so that the zones, the grid and the curves show through them.
+struct GraphColour
+{
+  int entry;
+  IColor colour;
+};
+inline constexpr GraphColour kGraphColours[] = {
+  {10, IColor(255, 255, 186, 60)},   // IL line: amber
+  {11, IColor(255, 176, 150, 220)},  // the memory: its curves and marks, and the overview curve
+  {12, IColor(160, 70, 200, 170)},   // LRA band: teal
+  {13, IColor(200, 150, 150, 150)},  // PLR and PSR reference lines
+  {14, IColor(96, 80, 210, 110)},    // PLR/PSR band at or above 1.5 x its reference: green
+  {15, IColor(96, 235, 80, 70)},     // PLR/PSR band at or below half its reference: red
+  {19, IColor(255, 70, 215, 95)},    // loudness target line: green
+  {21, IColor(144, 200, 110, 235)},  // dialogue-presence band: violet
+};
+// The entry that holds the peak meter's over colour.
+inline constexpr int kGraphPeakColourEntry = 17;
+
 // The dynamics meter's ratio colours are the meter colour set's first (low) and fourth (high).
 inline constexpr int kRatioLowColorIndex = 1;
 inline constexpr int kRatioHighColorIndex = 4;
