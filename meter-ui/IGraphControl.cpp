@@ -102,6 +102,7 @@ struct IGraphControl::Window
   double spanSeconds = 0.0;
   int labelPeriod = 1;      // seconds between time labels
   size_t count = 0, first = 0, end = 0;
+  size_t runStart = 0;  // the first entry of the run the view ends in
   int32_t newestTenths = 0;
 
   float plotR = 0.f, plotW = 0.f;
@@ -378,6 +379,7 @@ void IGraphControl::Draw(IGraphics& g)
   mLiveSummary.Update(*mLive, live.count);
   live.summary = mLiveSummary.Data();
   live.blocks = mLiveSummary.Blocks();
+  UpdateRuns(live.summary, live.count);
   if (mMemory && mShowMemory)
   {
     mMemorySummary.Update(*mMemory, memory.count);
@@ -385,6 +387,32 @@ void IGraphControl::Draw(IGraphics& g)
     memory.blocks = mMemorySummary.Blocks();
   }
   DrawGraph(g, live, memory);
+}
+
+void IGraphControl::UpdateRuns(const GraphPointSummary* points, size_t count)
+{
+  // A list cleared meanwhile (shorter, or other times where the scan left off) is scanned anew.
+  if (count < mRunsScanned || (mRunsScanned > 0 && (points[0].tenths != mRunsScannedFirst ||
+                                                    points[mRunsScanned - 1].tenths != mRunsScannedLast)))
+  {
+    mRunStarts.clear();
+    mRunsScanned = 0;
+  }
+  for (size_t i = std::max<size_t>(mRunsScanned, 1); i < count; ++i)
+    if (DayDifference(points[i].tenths, points[i - 1].tenths) > kTenthsPerDay / 2)
+      mRunStarts.push_back(i);
+  mRunsScanned = count;
+  if (count > 0)
+  {
+    mRunsScannedFirst = points[0].tenths;
+    mRunsScannedLast = points[count - 1].tenths;
+  }
+}
+
+size_t IGraphControl::RunStart(size_t last) const
+{
+  const auto after = std::upper_bound(mRunStarts.begin(), mRunStarts.end(), last);
+  return after == mRunStarts.begin() ? 0 : *(after - 1);
 }
 
 void IGraphControl::DrawGraph(IGraphics& g, const Snapshot& live, const Snapshot& memory)
@@ -416,6 +444,12 @@ void IGraphControl::DrawGraph(IGraphics& g, const Snapshot& live, const Snapshot
   const size_t visible = 10 * static_cast<size_t>(std::trunc(w.spanSeconds));
   w.first = end > visible ? end - visible : 0;
   w.first -= w.first % step;
+  // The view begins no earlier than the run it ends in: an earlier run's times do not follow on.
+  w.runStart = RunStart(end - 1);
+  if (w.first < w.runStart)
+    w.first = w.runStart + (step - w.runStart % step) % step;
+  if (w.first + 2 * step > end)
+    return;
   w.newestTenths = w.Tenths(end - 1);
   w.plotR = mPlot.R;
   w.plotW = mPlot.W();
@@ -765,7 +799,7 @@ void IGraphControl::DrawBands(IGraphics& g, const Window& w)
   const IColor dialogueColor = WithAlpha(mColors[kDialogueColor], mColors[kDialogueColor].A - 64);
   BandPath lra(g, &mBlend), dialogue(g, &mBlend), plr(g, &mBlend), psr(g, &mBlend);
   float dialogueTop = b;
-  for (size_t i = w.first > 0 ? w.first - 1 : 0; i + 1 < w.end; i += step)
+  for (size_t i = w.first > w.runStart ? w.first - 1 : w.first; i + 1 < w.end; i += step)
   {
     const size_t j = std::min(i + step, w.end - 1);
     const LoudnessHistoryPoint& pi = live.At(i);
@@ -825,7 +859,7 @@ void IGraphControl::DrawLevelCurve(IGraphics& g, const Window& w, const Snapshot
                                    double LoudnessHistoryPoint::*level, bool live, float thickness)
 {
   std::vector<float> xs, ys;
-  for (size_t i = w.first > 0 ? w.first - 1 : 0; i < w.end && list.Has(i); i += static_cast<size_t>(w.step))
+  for (size_t i = w.first > w.runStart ? w.first - 1 : w.first; i < w.end && list.Has(i); i += static_cast<size_t>(w.step))
   {
     xs.push_back(std::max(w.X(i), mPlot.L));
     ys.push_back(LevelY(list.At(i).*level));
@@ -1014,8 +1048,9 @@ void IGraphControl::DrawOverview(IGraphics& g, const Window& w)
   g.DrawRect(mFrameColor, s, &mBlend, 1.f);
   const GraphPointSummary* p = w.live->summary;
   const size_t e = w.count;
+  const size_t start = RunStart(e - 1);  // the newest run: earlier ones' times do not follow on
   const int columns = std::max(static_cast<int>(s.W()), 1);
-  const int32_t t0 = p[0].tenths;
+  const int32_t t0 = p[start].tenths;
   // Modulo a day, and never 0: a history that crosses midnight or stands still maps soundly.
   const double duration = std::max(DayDifference(p[e - 1].tenths, t0), 1);
   const double perTenth = columns / duration;
@@ -1069,7 +1104,7 @@ void IGraphControl::DrawOverview(IGraphics& g, const Window& w)
   const GraphBlockSummary* blocks = w.live->blocks;
   const bool sl = curveValue == &F::sl;
   constexpr size_t n = GraphBlockSummary::kPoints;
-  for (size_t i = 0; i < e;)
+  for (size_t i = start; i < e;)
   {
     if (i % n == 0 && i + n <= e)
     {
@@ -1100,7 +1135,7 @@ void IGraphControl::DrawOverview(IGraphics& g, const Window& w)
   }
   if (!everyEntry)
   {
-    for (size_t i = 0; i < e; i += step)
+    for (size_t i = start; i < e; i += step)
       sample(cols[static_cast<size_t>(columnAt(before(p[i].tenths)))], i);
     if ((e - 1) % step != 0)
       sample(cols[static_cast<size_t>(columnAt(before(p[e - 1].tenths)))], e - 1);

@@ -100,6 +100,12 @@ private:
   // Moves a stopped view by that many entries (positive: towards older ones).
   void ScrollStoppedView(int entries);
   int DecimationStep() const;
+  // Runs of the live history: a point whose time steps back (a measurement begun again after a
+  // restored history, more than half a day back, so not midnight) starts a new run, which the
+  // graph never joins to the one before.
+  void UpdateRuns(const GraphPointSummary* points, size_t count);
+  // The first entry of the run that holds entry `last`.
+  size_t RunStart(size_t last) const;
 
   double Norm(double displayLevel) const;
   // y of a measured level (the offset is taken off), clamped to the plot.
@@ -147,4 +153,7 @@ private:
   float mPointerX = -1.f, mPointerY = -1.f;
   bool mHorizontalDrag = false, mVerticalDrag = false;
   GraphHistorySummary mLiveSummary, mMemorySummary;
+  std::vector<size_t> mRunStarts;  // every entry after the first that begins a run, in order
+  size_t mRunsScanned = 0;         // entries looked at so far
+  int32_t mRunsScannedFirst = 0, mRunsScannedLast = 0;  // their first and last time, to see a new list
 };

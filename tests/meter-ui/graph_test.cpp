@@ -432,6 +432,33 @@ TEST_F(GraphDrawing, LongViewMarksReachTheirOuterEntriesAndEndInTheOrderTheyCame
   EXPECT_EQ(order[2].color, graph().mColors[IGraphControl::kMinAlertColor]);
 }
 
+TEST_F(GraphDrawing, RunBegunAgainIsNotJoinedToTheOneBefore)
+{
+  // A restored history of 10 s, then a measurement whose clock starts again at the same time.
+  FillGraphHistory(*g.live, 100, Clock(0, 0, 0), [](int, int32_t t) { return GraphPoint(t, -30.0); });
+  FillGraphHistory(*g.live, 50, Clock(0, 0, 0), [](int i, int32_t t) { return GraphPoint(t, -20.0 + i % 3); });
+  g.Draw();
+  const auto curves = g.Curves("1.5");
+  ASSERT_EQ(curves.size(), 1u);
+  EXPECT_EQ(curves[0].Points(), 50);  // the new run only
+  float previous = -1.f;
+  for (const std::string& op : curves[0].ops)
+  {
+    char kind[16];
+    float x = 0, y = 0;
+    ASSERT_EQ(std::sscanf(op.c_str(), "%15s %f %f", kind, &x, &y), 3);
+    EXPECT_GE(x, previous) << "the curve steps back in time";
+    EXPECT_LT(y, graph().PlotArea().B - graph().PlotArea().H() * 34.0 / 66.0) << "a point of the earlier run";
+    previous = x;
+  }
+  // The overview's curve, too, holds the new run only, from its left end.
+  const RecordedPath overview = OverviewCurve();
+  ASSERT_GT(overview.Points(), 2);
+  float x0 = 0, y0 = 0;
+  std::sscanf(overview.ops.front().c_str(), "move %f %f", &x0, &y0);
+  EXPECT_NEAR(x0, graph().OverviewStrip().L + 1, 1.f);
+}
+
 TEST_F(GraphDrawing, DistributionPeaksAtTheLevelMeasured)
 {
   // A steady -21 on a 0 .. -36 scale: every count falls into bin 15, whose point must sit at -21.
