@@ -10,7 +10,7 @@
 #include "graphics/IGraphics.h"
 #include "graphics/IGraphicsConstants.h"
 #include "graphics/IPopupMenu.h"
-#include "graphics/ISpecialControls.h"
+#include "graphics/IVectorBase.h"
 
 namespace iplug::igraphics
 {

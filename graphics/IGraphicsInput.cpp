@@ -2,7 +2,8 @@
 // resizer's drag, the computer-keyboard MIDI handler and control placement.
 
 #include "graphics/IGraphics.h"
-#include "graphics/ISpecialControls.h"
+#include "graphics/IPopupMenuControl.h"
+#include "graphics/ITextEntryControl.h"
 
 namespace iplug::igraphics
 {

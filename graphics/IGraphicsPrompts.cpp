@@ -4,8 +4,10 @@
 
 #include "framework/IPlugParameter.h"
 #include "framework/WDLString.h"
+#include "graphics/IBubbleControl.h"
 #include "graphics/IGraphics.h"
-#include "graphics/ISpecialControls.h"
+#include "graphics/IPopupMenuControl.h"
+#include "graphics/ITextEntryControl.h"
 
 namespace iplug::igraphics
 {

@@ -4,7 +4,7 @@
 #include <algorithm>
 
 #include "graphics/IGraphics.h"
-#include "graphics/ISpecialControls.h"
+#include "graphics/IPopupMenuControl.h"
 
 namespace iplug::igraphics
 {

@@ -8,7 +8,7 @@
 #include "framework/IPlugParameter.h"
 #include "framework/IGraphicsEditorDelegate.h"
 #include "graphics/IGraphics.h"
-#include "graphics/ISpecialControls.h"
+#include "graphics/ITextEntryControl.h"
 #include "platform/shared/Utf8.h"
 
 // The state machine's configuration. Its key type is unsigned: the codes use the top bits for

@@ -5,7 +5,7 @@
 #include <memory>
 
 #include "framework/IGraphicsEditorDelegate.h"
-#include "graphics/ISpecialControls.h"
+#include "graphics/IPopupMenuControl.h"
 #include "platform/AppKit/NSAlert.h"
 #include "platform/AppKit/NSSavePanel.h"
 #include "platform/AppKit/NSScreen.h"

@@ -3,7 +3,7 @@
 // a request raised during that work is served by it or by the next tick, never lost.
 
 #include "graphics/IGraphics.h"
-#include "graphics/ISpecialControls.h"
+#include "graphics/IPopupMenuControl.h"
 #include "meter-plugin/Vantorelix.h"
 #include "meter-ui/IGraphControl.h"
 

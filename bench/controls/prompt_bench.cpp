@@ -6,7 +6,8 @@
 #include <string>
 
 #include "graphics/IGraphicsConstants.h"
-#include "graphics/ISpecialControls.h"
+#include "graphics/IPopupMenuControl.h"
+#include "graphics/ITextEntryControl.h"
 #include "tests/controls/Clocked.h"
 #include "tests/support/HeadlessGraphics.h"
 
