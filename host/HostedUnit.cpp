@@ -225,19 +225,20 @@ std::string HostedUnit::SaveStateFile(const std::string& path) const
     AudioUnitGetProperty(mUnit, kAudioUnitProperty_ClassInfo, kAudioUnitScope_Global, 0, &state, &size);
   if (status != noErr)
     return "the plug-in gave no state" + Status(status);
-  std::string xml;
-  const bool written = platform::WritePropertyListAsXML(state, xml);
-  CFRelease(state);
-  if (!written)
-    return "the plug-in's state cannot be written as a property list";
-  // Written beside the target and moved over it, so a failure leaves no half-written file.
+  // Written beside the target and moved over it, so a failure leaves no half-written file. The
+  // text goes out as it is made: a long measurement's state is large.
   const std::string partial = path + ".partial";
   std::ofstream file(partial, std::ios::binary | std::ios::trunc);
-  file << xml;
+  const bool encoded = platform::WritePropertyListAsXML(state, [&file](std::string_view piece) {
+    file.write(piece.data(), std::streamsize(piece.size()));
+    return bool(file);
+  });
+  CFRelease(state);
   file.close();
-  if (!file || std::rename(partial.c_str(), path.c_str()) != 0) {
+  if (!encoded || !file || std::rename(partial.c_str(), path.c_str()) != 0) {
     std::remove(partial.c_str());
-    return "cannot write the state file " + path;
+    return file && !encoded ? "the plug-in's state cannot be written as a property list"
+                            : "cannot write the state file " + path;
   }
   return "";
 }

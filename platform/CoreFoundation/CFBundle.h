@@ -6,7 +6,9 @@
 #include "platform/CoreFoundation/CFString.h"
 #include "platform/CoreFoundation/CFURL.h"
 
+#include <functional>
 #include <string>
+#include <string_view>
 
 typedef struct __CFBundle* CFBundleRef;
 
@@ -51,4 +53,8 @@ CFTypeRef CreatePropertyListFromXML(const char* text);
 // The XML form of a property list (dictionaries with string keys, arrays, strings, numbers,
 // booleans and data); false for anything else.
 bool WritePropertyListAsXML(CFPropertyListRef list, std::string& text);
+// The same written a piece at a time through write, which answers false to stop; the base64 text
+// of a data value is made as it is written, so a large one is never held as text whole.
+using PropertyListSink = std::function<bool(std::string_view)>;
+bool WritePropertyListAsXML(CFPropertyListRef list, const PropertyListSink& write);
 }  // namespace platform

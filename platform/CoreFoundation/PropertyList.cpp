@@ -12,7 +12,9 @@
 #include <tinyxml.h>
 
 #include <cctype>
+#include <algorithm>
 #include <charconv>
+#include <string_view>
 #include <string>
 #include <vector>
 #include <cstring>
@@ -158,7 +160,9 @@ TiXmlElement* NewStringElement(const char* name, CFTypeRef string)
 }
 
 // Appends the XML element of one value; false for a value of a type property lists do not hold.
-bool WriteValue(CFTypeRef value, TiXmlElement& parent)
+// A data element holds the placeholder: its base64 text is made only as the document is written,
+// and data lists the data values in document order.
+bool WriteValue(CFTypeRef value, TiXmlElement& parent, const std::string& placeholder, std::vector<CFDataRef>& data)
 {
   const CFTypeID type = CFGetTypeID(value);
   TiXmlElement* element = nullptr;
@@ -176,14 +180,14 @@ bool WriteValue(CFTypeRef value, TiXmlElement& parent)
   } else if (type == CFBooleanGetTypeID()) {
     element = new TiXmlElement(CFBooleanGetValue(static_cast<CFBooleanRef>(value)) ? "true" : "false");
   } else if (type == CFDataGetTypeID()) {
-    const auto data = static_cast<CFDataRef>(value);
+    data.push_back(static_cast<CFDataRef>(value));
     element = new TiXmlElement("data");
-    element->LinkEndChild(new TiXmlText(EncodeBase64(CFDataGetBytePtr(data), size_t(CFDataGetLength(data)))));
+    element->LinkEndChild(new TiXmlText(placeholder));
   } else if (type == CFArrayGetTypeID()) {
     element = new TiXmlElement("array");
     const auto array = static_cast<CFArrayRef>(value);
     for (CFIndex i = 0; i < CFArrayGetCount(array); ++i)
-      if (!WriteValue(CFArrayGetValueAtIndex(array, i), *element)) {
+      if (!WriteValue(CFArrayGetValueAtIndex(array, i), *element, placeholder, data)) {
         delete element;
         return false;
       }
@@ -196,7 +200,7 @@ bool WriteValue(CFTypeRef value, TiXmlElement& parent)
       TiXmlElement* key = NewStringElement("key", keys[i]);
       if (key)
         element->LinkEndChild(key);
-      if (!key || !WriteValue(values[i], *element)) {
+      if (!key || !WriteValue(values[i], *element, placeholder, data)) {
         delete element;
         return false;
       }
@@ -208,21 +212,69 @@ bool WriteValue(CFTypeRef value, TiXmlElement& parent)
   return true;
 }
 
+// The base64 text of data, written a piece at a time.
+bool WriteBase64(CFDataRef data, const PropertyListSink& write)
+{
+  constexpr size_t kPiece = 3 << 16;  // whole groups of three bytes, so the pieces join up
+  const UInt8* bytes = CFDataGetBytePtr(data);
+  const auto size = size_t(CFDataGetLength(data));
+  for (size_t at = 0; at < size; at += kPiece)
+    if (!write(EncodeBase64(bytes + at, std::min(kPiece, size - at))))
+      return false;
+  return true;
+}
+
+// How often a text holds another.
+size_t Occurrences(std::string_view text, std::string_view part)
+{
+  size_t count = 0;
+  for (size_t at = text.find(part); at != std::string_view::npos; at = text.find(part, at + part.size()))
+    ++count;
+  return count;
+}
+
 }  // namespace
+
+bool WritePropertyListAsXML(CFPropertyListRef list, const PropertyListSink& write)
+{
+  // The document is printed with a placeholder for each data value's text, one that no other text
+  // of the document holds, and written with the data encoded in its place.
+  for (unsigned attempt = 0;; ++attempt) {
+    const std::string placeholder = "PropertyListData" + std::to_string(attempt) + "Placeholder";
+    std::vector<CFDataRef> data;
+    TiXmlDocument document;
+    document.LinkEndChild(new TiXmlDeclaration("1.0", "UTF-8", ""));
+    auto* root = new TiXmlElement("plist");
+    root->SetAttribute("version", "1.0");
+    document.LinkEndChild(root);
+    if (!list || !WriteValue(list, *root, placeholder, data))
+      return false;
+    TiXmlPrinter printer;
+    printer.SetIndent("  ");
+    document.Accept(&printer);
+    const std::string_view printed(printer.CStr(), printer.Size());
+    if (Occurrences(printed, placeholder) != data.size())
+      continue;
+    size_t at = 0;
+    for (CFDataRef value : data) {
+      const size_t mark = printed.find(placeholder, at);
+      if (!write(printed.substr(at, mark - at)) || !WriteBase64(value, write))
+        return false;
+      at = mark + placeholder.size();
+    }
+    return write(printed.substr(at));
+  }
+}
 
 bool WritePropertyListAsXML(CFPropertyListRef list, std::string& text)
 {
-  TiXmlDocument document;
-  document.LinkEndChild(new TiXmlDeclaration("1.0", "UTF-8", ""));
-  auto* root = new TiXmlElement("plist");
-  root->SetAttribute("version", "1.0");
-  document.LinkEndChild(root);
-  if (!list || !WriteValue(list, *root))
+  std::string written;
+  if (!WritePropertyListAsXML(list, [&written](std::string_view piece) {
+        written.append(piece);
+        return true;
+      }))
     return false;
-  TiXmlPrinter printer;
-  printer.SetIndent("  ");
-  document.Accept(&printer);
-  text = printer.CStr();
+  text = std::move(written);
   return true;
 }
 

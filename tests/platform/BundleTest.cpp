@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <fstream>
 #include <string>
+#include <vector>
 
 #include <tinyxml.h>
 
@@ -211,12 +212,32 @@ TEST(PropertyLists, RoundTripThroughXml)
   CFDictionarySetValue(dictionary, CFSTR("real"), realNumber);
   CFDictionarySetValue(dictionary, CFSTR("integer"), intNumber);
   CFDictionarySetValue(dictionary, CFSTR("flag"), kCFBooleanFalse);
+  // Data larger than a piece of the writer's base64, and a text that reads like its placeholder.
+  std::vector<UInt8> large(200001);
+  for (size_t i = 0; i < large.size(); ++i)
+    large[i] = UInt8(i * 31 + i / 256);
+  CFDataRef largeData = CFDataCreate(nullptr, large.data(), CFIndex(large.size()));
+  CFArrayAppendValue(array, largeData);
+  CFRelease(largeData);
+  CFDictionarySetValue(dictionary, CFSTR("mark"), CFSTR("PropertyListData0Placeholder"));
   CFDictionarySetValue(dictionary, CFSTR("chunks"), array);
 
   std::string xml;
   ASSERT_TRUE(platform::WritePropertyListAsXML(dictionary, xml));
   CFTypeRef back = platform::CreatePropertyListFromXML(xml.c_str());
-  EXPECT_TRUE(CFEqual(back, dictionary)) << xml;
+  EXPECT_TRUE(CFEqual(back, dictionary)) << xml.substr(0, 2000);
+  // Written a piece at a time, the text is the same.
+  std::vector<std::string> pieces;
+  ASSERT_TRUE(platform::WritePropertyListAsXML(dictionary, [&pieces](std::string_view piece) {
+    pieces.emplace_back(piece);
+    return true;
+  }));
+  EXPECT_GT(pieces.size(), 3u);
+  std::string joined;
+  for (const std::string& piece : pieces)
+    joined += piece;
+  EXPECT_EQ(joined, xml);
+  EXPECT_FALSE(platform::WritePropertyListAsXML(dictionary, [](std::string_view) { return false; }));
   for (CFTypeRef object : {back, CFTypeRef(dictionary), CFTypeRef(array), CFTypeRef(realNumber), CFTypeRef(intNumber)})
     CFRelease(object);
   EXPECT_EQ(platform::CreatePropertyListFromXML("<plist><data>AB$C</data></plist>"), nullptr);
