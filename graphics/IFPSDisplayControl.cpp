@@ -45,7 +45,7 @@ void IFPSDisplayControl::Draw(IGraphics& g)
   for (int i = 0; i < kNumDataPoints; ++i)
   {
     // Oldest at the left: the entry after the newest is the oldest.
-    const float t = mBuffer[(mReadPos + 1 + i) % kNumDataPoints];
+    const float t = mBuffer[(mWritePos + 1 + i) % kNumDataPoints];
     // The value and the top of the scale for the mode.
     const auto [v, top] =
       mMode == kFPS            ? std::pair(std::min(1.f / (t + 0.00001f), 80.f), 80.f)

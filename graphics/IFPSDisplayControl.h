@@ -21,15 +21,15 @@ public:
   // Advances the write index by one and stores the seconds since the previous frame there.
   void Update(float frameTime)
   {
-    mReadPos = (mReadPos + 1) % kNumDataPoints;
-    mBuffer[mReadPos] = frameTime;
+    mWritePos = (mWritePos + 1) % kNumDataPoints;
+    mBuffer[mWritePos] = frameTime;
   }
   bool IsDirty() override { return true; }
   void OnMouseDown(float x, float y, const IMouseMod& mod) override;
   void Draw(IGraphics& g) override;
 
   float GetFrameTime(int idx) const { return mBuffer[idx]; }
-  int GetWriteIndex() const { return mReadPos; }
+  int GetWriteIndex() const { return mWritePos; }
   int GetMode() const { return mMode; }
   const char* GetName() const { return mName.c_str(); }
 
@@ -37,7 +37,7 @@ private:
   int mMode;
   std::string mName;
   float mBuffer[kNumDataPoints] = {};
-  int mReadPos = 0;
+  int mWritePos = 0;
   IText mTitleText;
   IText mMainText;
   IText mSecondText;

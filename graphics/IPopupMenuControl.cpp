@@ -60,7 +60,7 @@ IPopupMenuControl::MenuPanel::MenuPanel(IPopupMenuControl& control, IPopupMenu& 
   {
     mCells.clear();
     left = x + pad;
-    const float scrollTop = maxBounds.T + pad + control.mDropShadowSize;
+    const float scrollTop = maxBounds.T + pad + control.mPanelMargin;
     const float available = maxBounds.B - pad - scrollTop;
     mCellsThatFit = std::max(static_cast<int>(available / (cellH + gap)), kMinScrollCells);
     if (nItems >= mCellsThatFit)
@@ -97,7 +97,7 @@ IPopupMenuControl::MenuPanel::MenuPanel(IPopupMenuControl& control, IPopupMenu& 
     span = control.mSpecifiedExpandedBounds;
   }
   mTargetRECT = span.GetPadded(pad);
-  mRECT = span.GetPadded(pad + control.mDropShadowSize);
+  mRECT = span.GetPadded(pad + control.mPanelMargin);
 }
 
 IRECT* IPopupMenuControl::MenuPanel::HitTestCells(float x, float y)
@@ -230,7 +230,7 @@ void IPopupMenuControl::ExpandMenu(const IRECT& anchorArea)
 
   float w = 0.f, h = 0.f;
   GetPanelContentSize(*mMenu, w, h);
-  const float c = mCallOut ? mCalloutSize : 0.f, m = mDropShadowSize;
+  const float c = mCallOut ? mCalloutSize : 0.f, m = mPanelMargin;
   const IRECT& mb = mMaxBounds;
   const float minX = mb.L + m, maxX = mb.R - w - 2.f * m;
   const float minY = mb.T + m, maxY = mb.B - h - 2.f * m;
@@ -464,7 +464,7 @@ IPopupMenuControl::MenuPanel* IPopupMenuControl::ShowSubmenuPanel(IPopupMenu& su
   }
   float w = 0.f, h = 0.f;
   GetPanelContentSize(subMenu, w, h);
-  const float c = mCallOut ? mCalloutSize : 0.f, m = mDropShadowSize;
+  const float c = mCallOut ? mCalloutSize : 0.f, m = mPanelMargin;
   const IRECT& mb = mMaxBounds;
   float x = mSubMenuOpensRight ? cell.R + mPadding + c : cell.L - mPadding - c - w - m;
   x = Clamp(x, mb.L + m, mb.R - w - 2.f * m);
@@ -672,7 +672,7 @@ void IPopupMenuControl::DrawCellText(IGraphics& g, const IRECT& bounds,
                                      const IPopupMenu::Item* item, bool sel, const IBlend* blend)
 {
   IText text = mText;
-  text.mFGColor = sel                   ? mItemMouseoverColor
+  text.mFGColor = sel                   ? mSelectedTextColor
                   : !item->GetEnabled() ? mDisabledItemColor
                                         : mItemColor;
   text.mAlign = EAlign::Near;
@@ -686,7 +686,7 @@ void IPopupMenuControl::DrawCheckMark(IGraphics& g, const IRECT& bounds,
 {
   const float cy = bounds.MH(), half = mCheckTickWidth / 2.f;
   const IRECT square(bounds.L, cy - half, bounds.L + mCheckTickWidth, cy + half);
-  g.FillRoundRect(sel ? mItemMouseoverColor : mItemColor,
+  g.FillRoundRect(sel ? mSelectedTextColor : mItemColor,
                   square.GetCentredInside(std::max(1.f, mCheckTickWidth / 2.f)), 2.f, blend);
 }
 
@@ -696,7 +696,7 @@ void IPopupMenuControl::DrawSubmenuArrow(IGraphics& g, const IRECT& bounds,
   const float h = bounds.H(), cy = bounds.MH();
   const float tipX = mSubMenuOpensRight ? bounds.R + mPadding / 2.f : bounds.L - mPadding / 2.f;
   const float baseX = mSubMenuOpensRight ? tipX - h / 2.f : tipX + h / 2.f;
-  g.FillTriangle(sel ? mItemMouseoverColor : mItemColor, baseX, cy - h / 4.f, tipX, cy, baseX,
+  g.FillTriangle(sel ? mSelectedTextColor : mItemColor, baseX, cy - h / 4.f, tipX, cy, baseX,
                  cy + h / 4.f, blend);
 }
 
@@ -704,7 +704,7 @@ void IPopupMenuControl::DrawUpArrow(IGraphics& g, const IRECT& bounds, bool sel,
                                     const IBlend* blend)
 {
   const float h = bounds.H(), cx = bounds.MW(), cy = bounds.MH();
-  g.FillTriangle(sel ? mItemMouseoverColor : mItemColor, cx - 0.3f * h, cy + 0.3f * h,
+  g.FillTriangle(sel ? mSelectedTextColor : mItemColor, cx - 0.3f * h, cy + 0.3f * h,
                  cx + 0.3f * h, cy + 0.3f * h, cx, cy - 0.3f * h, blend);
 }
 
@@ -712,7 +712,7 @@ void IPopupMenuControl::DrawDownArrow(IGraphics& g, const IRECT& bounds, bool se
                                       const IBlend* blend)
 {
   const float h = bounds.H(), cx = bounds.MW(), cy = bounds.MH();
-  g.FillTriangle(sel ? mItemMouseoverColor : mItemColor, cx - 0.3f * h, cy - 0.3f * h,
+  g.FillTriangle(sel ? mSelectedTextColor : mItemColor, cx - 0.3f * h, cy - 0.3f * h,
                  cx + 0.3f * h, cy - 0.3f * h, cx, cy + 0.3f * h, blend);
 }
 
@@ -727,8 +727,19 @@ void IPopupMenuControl::DrawSeparator(IGraphics& g, const IRECT& bounds, const I
 
 void IPopupMenuControl::DrawCalloutArrow(IGraphics& g, const IRECT& b, const IBlend* blend)
 {
+  FillCallout(g, b, mCalloutDir, blend);
+}
+
+void IPopupMenuControl::DrawSubmenuCalloutArrow(IGraphics& g, const IRECT& b,
+                                                const IBlend* blend)
+{
+  FillCallout(g, b, mSubMenuOpensRight ? kRight : kLeft, blend);
+}
+
+void IPopupMenuControl::FillCallout(IGraphics& g, const IRECT& b, int dir, const IBlend* blend) const
+{
   // The base lies along the side facing the panel, the tip points at the anchor.
-  switch (mCalloutDir)
+  switch (dir)
   {
     case kAbove:
       g.FillTriangle(mPanelBackgroundColor, b.L, b.T, b.R, b.T, b.MW(), b.B, blend);
@@ -742,19 +753,6 @@ void IPopupMenuControl::DrawCalloutArrow(IGraphics& g, const IRECT& b, const IBl
     default:
       g.FillTriangle(mPanelBackgroundColor, b.L, b.T, b.L, b.B, b.R, b.MH(), blend);
       break;
-  }
-}
-
-void IPopupMenuControl::DrawSubmenuCalloutArrow(IGraphics& g, const IRECT& b,
-                                                const IBlend* blend)
-{
-  if (mSubMenuOpensRight)
-  {
-    g.FillTriangle(mPanelBackgroundColor, b.R, b.T, b.R, b.B, b.L, b.MH(), blend);
-  }
-  else
-  {
-    g.FillTriangle(mPanelBackgroundColor, b.L, b.T, b.L, b.B, b.R, b.MH(), blend);
   }
 }
 

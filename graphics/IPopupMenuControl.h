@@ -128,6 +128,9 @@ private:
   void SetAllPanelsOpacity(float weight);
   // The square of the callout at the anchor for a panel direction.
   IRECT CalloutSquare(int dir, float size) const;
+  // The callout triangle in the bounds for a panel on side dir of its anchor: the tip points at
+  // the anchor.
+  void FillCallout(IGraphics& g, const IRECT& bounds, int dir, const IBlend* blend) const;
   void AnimateFade();
 
   std::vector<std::unique_ptr<MenuPanel>> mMenuPanels;
@@ -146,7 +149,7 @@ private:
   float mCellGap = 2.f;
   float mSeparatorSize = 2.f;
   float mRoundness = 5.f;
-  float mDropShadowSize = 10.f;
+  float mPanelMargin = 10.f;
   float mOpacity = 0.95f;
   float mMenuShift = 0.f;
   float mTextPadding = 5.f;
@@ -161,7 +164,7 @@ private:
   IRECT mMaxBounds;
   IColor mPanelBackgroundColor{255, 255, 255, 255};
   IColor mCellBackGroundColor{255, 0, 0, 255};
-  IColor mItemMouseoverColor{255, 255, 255, 255};
+  IColor mSelectedTextColor{255, 255, 255, 255};
   IColor mItemColor{255, 0, 0, 0};
   IColor mDisabledItemColor{255, 127, 127, 127};
   IColor mSeparatorColor{255, 200, 200, 200};
