@@ -304,22 +304,35 @@ void Vantorelix::StoreMemory()
 
 void Vantorelix::RebuildUserPresets()
 {
-  mPresetStore.user.Empty(true);
   namespace fs = std::filesystem;
   std::error_code error;
   std::vector<fs::directory_entry> entries;
   for (fs::directory_iterator it(DataFolder(), error), end; !error && it != end; it.increment(error))
     entries.push_back(*it);
   if (error)
+  {
+    mPresetStore.user.Empty(true);
+    mPresetStore.userFiles.reset();
     return;
+  }
   std::sort(entries.begin(), entries.end(),
             [](const fs::directory_entry& a, const fs::directory_entry& b) { return a.path().filename() < b.path().filename(); });
+  // Reading every preset file is slow with many: the list is read again only when a preset
+  // file of the folder was added, removed, replaced or written since it was last read.
+  std::vector<PresetMenuStore::FileStamp> files;
   for (const fs::directory_entry& entry : entries)
   {
     const std::string name = entry.path().filename().string();
-    if (!entry.is_regular_file(error) || name.size() < 4 || name.find(".zvp") == std::string::npos)
-      continue;
-    const std::string path = std::string(DataFolder()) + "/" + name;
+    if (entry.is_regular_file(error) && name.size() >= 4 && name.find(".zvp") != std::string::npos)
+      files.push_back({entry.path().filename(), entry.file_size(error), entry.last_write_time(error)});
+  }
+  if (mPresetStore.userFiles == files)
+    return;
+  mPresetStore.user.Empty(true);
+  mPresetStore.userFiles = files;
+  for (const PresetMenuStore::FileStamp& file : files)
+  {
+    const std::string path = std::string(DataFolder()) + "/" + file.name.string();
     if (!LoadPresetFile(path.c_str(), nullptr, false, true, false, nullptr))
       continue;
     auto record = std::make_unique<iplug::IPreset>();

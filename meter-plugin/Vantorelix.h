@@ -17,7 +17,9 @@
 #include <atomic>
 #include <cstdint>
 #include <cstdio>
+#include <filesystem>
 #include <memory>
+#include <optional>
 #include <span>
 #include <thread>
 #include <utility>
@@ -54,8 +56,19 @@ struct DisplayRequests {
 // the default ("Init") record. Both lists own their records. The menu raises `loading` while it
 // loads a preset.
 struct PresetMenuStore {
+  // One file of the data folder as the user list was last read from it.
+  struct FileStamp {
+    std::filesystem::path name;
+    std::uintmax_t size = 0;
+    std::filesystem::file_time_type time;
+    bool operator==(const FileStamp&) const = default;
+  };
+
   WDL_PtrList<iplug::IPreset> factory;
   WDL_PtrList<iplug::IPreset> user;
+  // The data folder's preset files the user list was read from, in name order; none before the
+  // first reading, which happens even for an empty folder.
+  std::optional<std::vector<FileStamp>> userFiles;
   iplug::IPreset defaults;
   bool loading = false;
 

@@ -358,6 +358,25 @@ TEST(EditorActions, RebuildUserPresetsInNameOrder)
   EXPECT_STREQ(plug.UserPresets().Get(0)->mName, "A");
   EXPECT_STREQ(plug.UserPresets().Get(1)->mName, "B");
   EXPECT_STREQ(plug.UserPresets().Get(2)->mName, "C");
+
+  // Unchanged, the folder is not read again: the records stay. A preset file written, added or
+  // removed since is seen at the next rebuild.
+  const iplug::IPreset* first = plug.UserPresets().Get(0);
+  plug.ParameterChanged(kActionRebuildUserPresets, kEditor, -1);
+  EXPECT_EQ(plug.UserPresets().Get(0), first);
+  const auto rebuilt = [&] {
+    plug.ParameterChanged(kActionRebuildUserPresets, kEditor, -1);
+    std::string names;
+    for (int i = 0; i < plug.UserPresets().GetSize(); ++i)
+      names += std::string(plug.UserPresets().Get(i)->mName) + ",";
+    return names;
+  };
+  plug.SavePresetFile((folder + "/a.zvp").c_str(), "Longer name");
+  EXPECT_EQ(rebuilt(), "Longer name,B,C,");
+  plug.SavePresetFile((folder + "/f.zvp").c_str(), "F");
+  EXPECT_EQ(rebuilt(), "Longer name,B,C,F,");
+  std::filesystem::remove(folder + "/b.zvp");
+  EXPECT_EQ(rebuilt(), "Longer name,C,F,");
 }
 
 // Recalling a preset runs every parameter through the handler, and every tail runs whether the
