@@ -5,15 +5,13 @@
 // triangle appears in the window (y down). Per pixel: stencil test of the facing side, fragment
 // function (which may discard), stencil operation, blending and the colour write mask.
 #include "platform/Metal/CAMetalLayer.h"
+#include "platform/Metal/MTLTexels.h"
 
 #include <algorithm>
 #include <cmath>
 #include <cstring>
 #include <optional>
 #include <vector>
-#if defined(__SSE2__)
-#include <emmintrin.h>
-#endif
 
 struct MTLRenderCommand
 {
@@ -52,6 +50,8 @@ struct MTLRenderCommand
 
 namespace
 {
+using namespace mtlpixels;
+
 constexpr int kSubPixelBits = 8;
 constexpr int64_t kSubPixel = 1 << kSubPixelBits;
 
@@ -390,22 +390,6 @@ Edge makeEdge(const Vertex& p, const Vertex& q)
   return {-dy, dx, p.x, p.y, dy < 0 || (dy == 0 && dx > 0)};
 }
 
-// The four channels of a texel as one vector; every lane computes exactly what the per-channel
-// code computes for its channel.
-typedef float Lanes __attribute__((vector_size(16)));
-typedef int IntLanes __attribute__((vector_size(16)));
-typedef unsigned char ByteLanes __attribute__((vector_size(4)));
-
-// The constants of a texel's conversion and blending, on all four lanes. A draw carries them as
-// values: written in as constants, the compiler rebuilds each from a scalar after every call of
-// the fragment function.
-struct LaneConstants
-{
-  Lanes zero = {0.0f, 0.0f, 0.0f, 0.0f}, one = {1.0f, 1.0f, 1.0f, 1.0f}, half = {0.5f, 0.5f, 0.5f, 0.5f};
-  Lanes toUnit = {1.0f / 255.0f, 1.0f / 255.0f, 1.0f / 255.0f, 1.0f / 255.0f};
-  Lanes toByte = {255.0f, 255.0f, 255.0f, 255.0f};
-};
-
 // What every pixel of one draw needs, worked out once per draw.
 struct PixelPipeline
 {
@@ -428,6 +412,7 @@ struct PixelPipeline
   uint32_t reference = 0;
   int64_t clip[4] = {};  // first and last pixel columns and rows: the viewport inside the targets
   LaneConstants lanes;
+  const TexelRowKernels* kernels = &rowKernels();
 };
 
 // A number of the scissor rectangle, held far beyond any target so that sums cannot overflow.
@@ -490,144 +475,6 @@ PixelPipeline pixelPipeline(const PassState& st)
   pp.clip[2] = std::min(pp.clip[2], at(st.scissor.x) + at(st.scissor.width) - 1);
   pp.clip[3] = std::min(pp.clip[3], at(st.scissor.y) + at(st.scissor.height) - 1);
   return pp;
-}
-
-// Clamping to 1 and to 0..1. SSE2 makes the same selections in one instruction each: max and min
-// return their second operand on a tie or a NaN, so -0 and NaN pass through unchanged.
-inline Lanes atMost1(const LaneConstants& k, Lanes v)
-{
-#if defined(__SSE2__)
-  return _mm_min_ps(k.one, v);
-#else
-  return k.one < v ? k.one : v;
-#endif
-}
-
-inline Lanes clamp01(const LaneConstants& k, Lanes v)
-{
-#if defined(__SSE2__)
-  return atMost1(k, _mm_max_ps(k.zero, v));
-#else
-  return atMost1(k, v < k.zero ? k.zero : v);
-#endif
-}
-
-// A texel's four bytes as lanes, and lanes of 0..255.99 back to bytes (truncated); in a few
-// instructions where the processor has them.
-inline Lanes fromBytes(const unsigned char* texel)
-{
-#if defined(__SSE2__)
-  int32_t word;
-  std::memcpy(&word, texel, sizeof(word));
-  const __m128i zero = _mm_setzero_si128();
-  return _mm_cvtepi32_ps(_mm_unpacklo_epi16(_mm_unpacklo_epi8(_mm_cvtsi32_si128(word), zero), zero));
-#else
-  ByteLanes stored;
-  std::memcpy(&stored, texel, sizeof(stored));
-  return __builtin_convertvector(stored, Lanes);
-#endif
-}
-
-inline void toBytes(Lanes v, unsigned char* texel)
-{
-#if defined(__SSE2__)
-  const __m128i ints = _mm_cvttps_epi32(v);
-  const __m128i words = _mm_packs_epi32(ints, ints);
-  const int32_t word = _mm_cvtsi128_si32(_mm_packus_epi16(words, words));
-  std::memcpy(texel, &word, sizeof(word));
-#else
-  // A lane that is not a number is stored as 0, as the SSE2 conversion does; converting it as it
-  // is would be undefined.
-  const Lanes numbers = v == v ? v : Lanes{};
-  const ByteLanes stored = __builtin_convertvector(__builtin_convertvector(numbers, IntLanes), ByteLanes);
-  std::memcpy(texel, &stored, sizeof(stored));
-#endif
-}
-
-// Whether a mask of lanes is all ones, lane by lane, as bits.
-inline int laneBits(IntLanes lanes)
-{
-#if defined(__SSE2__)
-  return _mm_movemask_ps(_mm_castsi128_ps(reinterpret_cast<__m128i>(lanes)));
-#else
-  return (lanes[0] & 1) | (lanes[1] & 2) | (lanes[2] & 4) | (lanes[3] & 8);
-#endif
-}
-
-// Between a whole texel's stored order and RGBA: the formats with four channels store RGBA or
-// BGRA, and swapping red and blue undoes itself.
-template <bool kBGRA>
-inline Lanes inRGBAOrder(Lanes v)
-{
-  if constexpr (kBGRA)
-    return __builtin_shufflevector(v, v, 2, 1, 0, 3);
-  else
-    return v;
-}
-
-// A colour clamped to 0..1, as lanes in a whole texel's stored order (alpha comes fourth in both
-// formats, so only the colour channels may change places).
-template <bool kBGRA>
-inline Lanes wholeSource(const LaneConstants& k, const float colour[4])
-{
-  return inRGBAOrder<kBGRA>(clamp01(k, Lanes{colour[0], colour[1], colour[2], colour[3]}));
-}
-
-// Source-over blending or a plain write of a clamped colour, in the texel's order, into a texel
-// that stores all four channels under a mask that writes them all: the common case, done on all
-// four channels at once.
-inline void blendWhole(const LaneConstants& k, bool blending, unsigned char* texel, Lanes out)
-{
-  // The clamped source is 0..1, -0 or NaN: written as it is, a second clamp would change nothing.
-  if (blending)
-  {
-    // An opaque source leaves the target no share, and a source of zeros leaves it as it is (a
-    // stored byte comes back from its conversion unchanged): both without reading the target.
-    if (out[3] == 1.0f)
-    {
-      toBytes(out * k.toByte + k.half, texel);
-      return;
-    }
-    if (laneBits(out == k.zero) == 0xF)
-      return;
-    // The target's share is at least +0, so the sum is too (or NaN): only 1 can be exceeded.
-    const Lanes dst = fromBytes(texel) * k.toUnit;
-    out = atMost1(k, out + dst * (k.one - __builtin_shufflevector(out, out, 3, 3, 3, 3)));
-  }
-  toBytes(out * k.toByte + k.half, texel);
-}
-
-// Source-over of one colour that is not opaque (clamped, in the texels' order) onto count whole
-// texels, byte for byte as blendWhole blends each: four texels at a time where the processor has
-// the instructions.
-inline void blendUniform(const LaneConstants& k, unsigned char* texel, Lanes colour, int count)
-{
-  // A source of zeros leaves the texels as they are.
-  if (laneBits(colour == k.zero) == 0xF)
-    return;
-  int i = 0;
-#if defined(__SSE2__)
-  const Lanes share = k.one - __builtin_shufflevector(colour, colour, 3, 3, 3, 3);
-  const __m128i zero = _mm_setzero_si128();
-  for (; i + 4 <= count; i += 4)
-  {
-    __m128i four;
-    std::memcpy(&four, texel + 4 * i, sizeof(four));
-    const __m128i low = _mm_unpacklo_epi8(four, zero), high = _mm_unpackhi_epi8(four, zero);
-    const __m128i words[4] = {_mm_unpacklo_epi16(low, zero), _mm_unpackhi_epi16(low, zero),
-                              _mm_unpacklo_epi16(high, zero), _mm_unpackhi_epi16(high, zero)};
-    __m128i blended[4];
-    for (int t = 0; t < 4; t++)
-    {
-      const Lanes dst = _mm_cvtepi32_ps(words[t]) * k.toUnit;
-      blended[t] = _mm_cvttps_epi32(atMost1(k, colour + dst * share) * k.toByte + k.half);
-    }
-    four = _mm_packus_epi16(_mm_packs_epi32(blended[0], blended[1]), _mm_packs_epi32(blended[2], blended[3]));
-    std::memcpy(texel + 4 * i, &four, sizeof(four));
-  }
-#endif
-  for (; i < count; i++)
-    blendWhole(k, true, texel + 4 * i, colour);
 }
 
 template <bool kBGRA>
@@ -755,7 +602,11 @@ void writeSourceOver(const PixelPipeline& pp, int64_t x, int64_t y, bool, MTLFra
       const Lanes colour = wholeSource<kBGRA>(k, out.colours[0]);
       if (colour[3] != 1.0f)
       {
-        blendUniform(k, texel, colour, count);
+        // A source of zeros leaves the texels as they are.
+        float source[4];
+        std::memcpy(source, &colour, sizeof(source));
+        if (laneBits(colour == k.zero) != 0xF)
+          pp.kernels->blendUniform(texel, source, count);
         break;
       }
       // Opaque: the same bytes everywhere, stored four texels at a time.
@@ -771,53 +622,8 @@ void writeSourceOver(const PixelPipeline& pp, int64_t x, int64_t y, bool, MTLFra
       break;
     }
     case MTLFragmentColours::Texels:
-    {
-      // An opaque texel is stored as it is (its bytes come back from their conversion), in the
-      // target's order; a texel of zeros leaves the target as it is; any other is blended.
-      const int red = (out.texelFormat == MTLPixelFormatBGRA8Unorm) == kBGRA ? 0 : 2, blue = 2 - red;
-      auto write = [&](int i) {
-        const unsigned char* t = out.texels + 4 * i;
-        unsigned char* p = texel + 4 * i;
-        if (t[3] == 255)
-        {
-          p[0] = t[red];
-          p[1] = t[1];
-          p[2] = t[blue];
-          p[3] = 255;
-        }
-        else if (t[0] | t[1] | t[2] | t[3])
-        {
-          const Lanes colour = fromBytes(t) * k.toUnit;
-          blendWhole(k, true, p, red == 0 ? colour : __builtin_shufflevector(colour, colour, 2, 1, 0, 3));
-        }
-      };
-      int i = 0;
-#if defined(__SSE2__)
-      // Four opaque texels at a time, red and blue exchanged in place when the orders differ.
-      const __m128i opaque = _mm_set1_epi32(static_cast<int>(0xFF000000u));
-      const __m128i greenAlpha = _mm_set1_epi32(static_cast<int>(0xFF00FF00u));
-      const __m128i low = _mm_set1_epi32(0xFF);
-      for (; i + 4 <= count; i += 4)
-      {
-        __m128i four;
-        std::memcpy(&four, out.texels + 4 * i, sizeof(four));
-        if (_mm_movemask_epi8(_mm_cmpeq_epi32(_mm_and_si128(four, opaque), opaque)) != 0xFFFF)
-        {
-          for (int j = i; j < i + 4; j++)
-            write(j);
-          continue;
-        }
-        if (red != 0)
-          four = _mm_or_si128(_mm_and_si128(four, greenAlpha),
-                              _mm_or_si128(_mm_and_si128(_mm_srli_epi32(four, 16), low),
-                                           _mm_slli_epi32(_mm_and_si128(four, low), 16)));
-        std::memcpy(texel + 4 * i, &four, sizeof(four));
-      }
-#endif
-      for (; i < count; i++)
-        write(i);
+      pp.kernels->blendTexels(texel, out.texels, count, (out.texelFormat == MTLPixelFormatBGRA8Unorm) != kBGRA);
       break;
-    }
   }
 }
 

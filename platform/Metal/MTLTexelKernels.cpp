@@ -1,0 +1,231 @@
+// The row kernels of whole texels: the scalar reference, the plain form and the AVX2 form.
+#include "platform/Metal/MTLTexels.h"
+
+#if defined(__x86_64__)
+#include <immintrin.h>
+#endif
+
+namespace mtlpixels
+{
+namespace
+{
+Lanes lanesOf(const float colour[4]) { return Lanes{colour[0], colour[1], colour[2], colour[3]}; }
+
+// ---- Scalar: texel by texel -----------------------------------------------------------------
+
+void scalarBlendUniform(unsigned char* texels, const float colour[4], int count)
+{
+  const LaneConstants k;
+  for (int i = 0; i < count; i++)
+    blendWhole(k, true, texels + 4 * i, lanesOf(colour));
+}
+
+// An opaque source texel is its own stored form (its bytes come back from their conversion); a
+// texel of zeros leaves the target as it is; any other is blended.
+void blendTexel(const LaneConstants& k, unsigned char* target, const unsigned char* source, bool swap)
+{
+  const int red = swap ? 2 : 0, blue = 2 - red;
+  if (source[3] == 255)
+  {
+    target[0] = source[red];
+    target[1] = source[1];
+    target[2] = source[blue];
+    target[3] = 255;
+  }
+  else if (source[0] | source[1] | source[2] | source[3])
+  {
+    const Lanes colour = fromBytes(source) * k.toUnit;
+    blendWhole(k, true, target, swap ? __builtin_shufflevector(colour, colour, 2, 1, 0, 3) : colour);
+  }
+}
+
+void scalarBlendTexels(unsigned char* target, const unsigned char* source, int count, bool swap)
+{
+  const LaneConstants k;
+  for (int i = 0; i < count; i++)
+    blendTexel(k, target + 4 * i, source + 4 * i, swap);
+}
+
+// ---- Plain: four texels at a time where the build has SSE2 ------------------------------------
+
+void plainBlendUniform(unsigned char* texels, const float colour[4], int count)
+{
+  const LaneConstants k;
+  const Lanes source = lanesOf(colour);
+  int i = 0;
+#if defined(__SSE2__)
+  const Lanes share = k.one - __builtin_shufflevector(source, source, 3, 3, 3, 3);
+  const __m128i zero = _mm_setzero_si128();
+  for (; i + 4 <= count; i += 4)
+  {
+    __m128i four;
+    std::memcpy(&four, texels + 4 * i, sizeof(four));
+    const __m128i low = _mm_unpacklo_epi8(four, zero), high = _mm_unpackhi_epi8(four, zero);
+    const __m128i words[4] = {_mm_unpacklo_epi16(low, zero), _mm_unpackhi_epi16(low, zero),
+                              _mm_unpacklo_epi16(high, zero), _mm_unpackhi_epi16(high, zero)};
+    __m128i blended[4];
+    for (int t = 0; t < 4; t++)
+    {
+      const Lanes dst = _mm_cvtepi32_ps(words[t]) * k.toUnit;
+      blended[t] = _mm_cvttps_epi32(atMost1(k, source + dst * share) * k.toByte + k.half);
+    }
+    four = _mm_packus_epi16(_mm_packs_epi32(blended[0], blended[1]), _mm_packs_epi32(blended[2], blended[3]));
+    std::memcpy(texels + 4 * i, &four, sizeof(four));
+  }
+#endif
+  scalarBlendUniform(texels + 4 * i, colour, count - i);
+}
+
+void plainBlendTexels(unsigned char* target, const unsigned char* source, int count, bool swap)
+{
+  int i = 0;
+#if defined(__SSE2__)
+  // Four opaque texels at a time, red and blue exchanged in place when the orders differ.
+  const LaneConstants k;
+  const __m128i opaque = _mm_set1_epi32(static_cast<int>(0xFF000000u));
+  const __m128i greenAlpha = _mm_set1_epi32(static_cast<int>(0xFF00FF00u));
+  const __m128i low = _mm_set1_epi32(0xFF);
+  for (; i + 4 <= count; i += 4)
+  {
+    __m128i four;
+    std::memcpy(&four, source + 4 * i, sizeof(four));
+    if (_mm_movemask_epi8(_mm_cmpeq_epi32(_mm_and_si128(four, opaque), opaque)) != 0xFFFF)
+    {
+      for (int j = i; j < i + 4; j++)
+        blendTexel(k, target + 4 * j, source + 4 * j, swap);
+      continue;
+    }
+    if (swap)
+      four = _mm_or_si128(_mm_and_si128(four, greenAlpha),
+                          _mm_or_si128(_mm_and_si128(_mm_srli_epi32(four, 16), low),
+                                       _mm_slli_epi32(_mm_and_si128(four, low), 16)));
+    std::memcpy(target + 4 * i, &four, sizeof(four));
+  }
+#endif
+  scalarBlendTexels(target + 4 * i, source + 4 * i, count - i, swap);
+}
+
+// ---- AVX2: eight texels at a time -------------------------------------------------------------
+//
+// The 256-bit unpacks and packs work within each 128-bit half, and each undoes the other there,
+// so texels come back to the places they were read from.
+
+#if defined(__x86_64__) && defined(__ELF__)
+#define MTL_AVX2 1
+
+#define MTL_AVX2_INLINE __attribute__((target("avx2"), always_inline)) inline
+
+// Eight texels, a colour on both halves and its alpha's complement: source-over as blendWhole
+// does it, min(1, source + dst share) to bytes, with the operands in its order.
+MTL_AVX2_INLINE __m256i blendEight(__m256i eight, __m256 source, __m256 share)
+{
+  const __m256 one = _mm256_set1_ps(1.0f), toUnit = _mm256_set1_ps(1.0f / 255.0f);
+  const __m256 toByte = _mm256_set1_ps(255.0f), half = _mm256_set1_ps(0.5f);
+  const __m256i zero = _mm256_setzero_si256();
+  const __m256i low = _mm256_unpacklo_epi8(eight, zero), high = _mm256_unpackhi_epi8(eight, zero);
+  const __m256i words[4] = {_mm256_unpacklo_epi16(low, zero), _mm256_unpackhi_epi16(low, zero),
+                            _mm256_unpacklo_epi16(high, zero), _mm256_unpackhi_epi16(high, zero)};
+  __m256i blended[4];
+  for (int t = 0; t < 4; t++)
+  {
+    const __m256 dst = _mm256_mul_ps(_mm256_cvtepi32_ps(words[t]), toUnit);
+    const __m256 sum = _mm256_min_ps(one, _mm256_add_ps(source, _mm256_mul_ps(dst, share)));
+    blended[t] = _mm256_cvttps_epi32(_mm256_add_ps(_mm256_mul_ps(sum, toByte), half));
+  }
+  return _mm256_packus_epi16(_mm256_packs_epi32(blended[0], blended[1]), _mm256_packs_epi32(blended[2], blended[3]));
+}
+
+// The first count (0..8) of eight texels, as a lane mask; the masked loads and stores of AVX2
+// leave the texels beyond alone, so that a row's last texels take one pass too.
+MTL_AVX2_INLINE __m256i firstTexels(int count)
+{
+  return _mm256_cmpgt_epi32(_mm256_set1_epi32(count), _mm256_setr_epi32(0, 1, 2, 3, 4, 5, 6, 7));
+}
+
+// Whether the texels a mask picks of eight are all opaque.
+MTL_AVX2_INLINE bool opaqueWithin(__m256i eight, __m256i mask)
+{
+  const __m256i alpha = _mm256_and_si256(_mm256_set1_epi32(static_cast<int>(0xFF000000u)), mask);
+  return _mm256_movemask_epi8(_mm256_cmpeq_epi32(_mm256_and_si256(eight, alpha), alpha)) == -1;
+}
+
+__attribute__((target("avx2"))) void avx2BlendUniform(unsigned char* texels, const float colour[4], int count)
+{
+  const __m256 source = _mm256_setr_ps(colour[0], colour[1], colour[2], colour[3], colour[0], colour[1],
+                                       colour[2], colour[3]);
+  const __m256 share = _mm256_sub_ps(_mm256_set1_ps(1.0f), _mm256_set1_ps(colour[3]));
+  int i = 0;
+  for (; i + 8 <= count; i += 8)
+  {
+    auto* at = reinterpret_cast<__m256i*>(texels + 4 * i);
+    _mm256_storeu_si256(at, blendEight(_mm256_loadu_si256(at), source, share));
+  }
+  if (i < count)
+  {
+    auto* at = reinterpret_cast<int*>(texels + 4 * i);
+    const __m256i mask = firstTexels(count - i);
+    _mm256_maskstore_epi32(at, mask, blendEight(_mm256_maskload_epi32(at, mask), source, share));
+  }
+}
+
+__attribute__((target("avx2"))) void avx2BlendTexels(unsigned char* target, const unsigned char* source, int count,
+                                                     bool swap)
+{
+  // Within each texel: bytes 2, 1, 0, 3 where red and blue change places, else as they are.
+  const __m256i order = swap ? _mm256_setr_epi8(2, 1, 0, 3, 6, 5, 4, 7, 10, 9, 8, 11, 14, 13, 12, 15, 2, 1, 0, 3, 6,
+                                                5, 4, 7, 10, 9, 8, 11, 14, 13, 12, 15)
+                             : _mm256_setr_epi8(0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 0, 1, 2, 3, 4,
+                                                5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15);
+  // Opaque texels go as they are, in the target's order; groups with any other are written
+  // texel by texel.
+  const __m256i all = _mm256_set1_epi32(-1);
+  int i = 0;
+  for (; i + 8 <= count; i += 8)
+  {
+    const __m256i eight = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(source + 4 * i));
+    if (opaqueWithin(eight, all))
+      _mm256_storeu_si256(reinterpret_cast<__m256i*>(target + 4 * i), _mm256_shuffle_epi8(eight, order));
+    else
+      scalarBlendTexels(target + 4 * i, source + 4 * i, 8, swap);
+  }
+  if (i < count)
+  {
+    const __m256i mask = firstTexels(count - i);
+    const __m256i rest = _mm256_maskload_epi32(reinterpret_cast<const int*>(source + 4 * i), mask);
+    if (opaqueWithin(rest, mask))
+      _mm256_maskstore_epi32(reinterpret_cast<int*>(target + 4 * i), mask, _mm256_shuffle_epi8(rest, order));
+    else
+      scalarBlendTexels(target + 4 * i, source + 4 * i, count - i, swap);
+  }
+}
+#endif
+}  // namespace
+
+const TexelRowKernels& scalarKernels()
+{
+  static const TexelRowKernels kernels{scalarBlendUniform, scalarBlendTexels};
+  return kernels;
+}
+
+const TexelRowKernels& plainKernels()
+{
+  static const TexelRowKernels kernels{plainBlendUniform, plainBlendTexels};
+  return kernels;
+}
+
+const TexelRowKernels* avx2Kernels()
+{
+#if defined(MTL_AVX2)
+  static const TexelRowKernels kernels{avx2BlendUniform, avx2BlendTexels};
+  return __builtin_cpu_supports("avx2") ? &kernels : nullptr;
+#else
+  return nullptr;
+#endif
+}
+
+const TexelRowKernels& rowKernels()
+{
+  static const TexelRowKernels& chosen = avx2Kernels() ? *avx2Kernels() : plainKernels();
+  return chosen;
+}
+}  // namespace mtlpixels

@@ -1,0 +1,101 @@
+#include "platform/Metal/MTLTexels.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <random>
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace
+{
+using mtlpixels::TexelRowKernels;
+
+// The forms to check against the scalar reference: the plain one, and AVX2 where the processor
+// has it.
+std::vector<std::pair<std::string, const TexelRowKernels*>> fastForms()
+{
+  std::vector<std::pair<std::string, const TexelRowKernels*>> forms = {{"plain", &mtlpixels::plainKernels()}};
+  if (const TexelRowKernels* avx2 = mtlpixels::avx2Kernels())
+    forms.emplace_back("avx2", avx2);
+  return forms;
+}
+
+// Rows of every length up to a few vectors and beyond, starting at odd texels, so that each
+// form's tail and its whole groups are both reached.
+constexpr int kLongest = 41;
+
+std::vector<unsigned char> randomTexels(std::mt19937& random, int count)
+{
+  std::vector<unsigned char> texels(static_cast<size_t>(count) * 4);
+  for (unsigned char& byte : texels)
+    byte = static_cast<unsigned char>(random());
+  return texels;
+}
+}  // namespace
+
+TEST(TexelKernels, UniformBlendsMatchTheScalarReferenceByteForByte)
+{
+  std::mt19937 random(49);
+  std::uniform_real_distribution<float> unit(0.0f, 1.0f);
+  std::vector<std::vector<float>> colours = {
+      {0.3f, 0.2f, 0.1f, 0.5f},        // premultiplied, half covering
+      {1.0f, 0.9f, 0.8f, 0.3f},        // brighter than its alpha: the sum reaches 1
+      {0.0f, 0.0f, 0.0f, 0.0039f},     // nearly empty
+      {-0.0f, 0.5f, 0.25f, 0.75f},     // a clamped negative zero
+      {NAN, 0.5f, 0.25f, 0.75f},       // a channel that is not a number is stored as 0
+      {0.2f, 0.2f, 0.2f, NAN},
+  };
+  for (int n = 0; n < 20; n++)
+  {
+    const float alpha = unit(random) * 0.999f;
+    colours.push_back({unit(random) * alpha, unit(random) * alpha, unit(random), alpha});
+  }
+  for (const auto& [name, form] : fastForms())
+    for (const std::vector<float>& colour : colours)
+      for (int count = 0; count <= kLongest; count++)
+      {
+        const int offset = count % 3;
+        const std::vector<unsigned char> background = randomTexels(random, count + offset);
+        std::vector<unsigned char> expected = background, actual = background;
+        mtlpixels::scalarKernels().blendUniform(expected.data() + 4 * offset, colour.data(), count);
+        form->blendUniform(actual.data() + 4 * offset, colour.data(), count);
+        ASSERT_EQ(actual, expected) << name << " count " << count << " alpha " << colour[3];
+      }
+}
+
+TEST(TexelKernels, TexelBlendsMatchTheScalarReferenceByteForByte)
+{
+  std::mt19937 random(4949);
+  // Rows all opaque (whole groups stored at once), all empty, and mixed with partly covering
+  // texels, so that groups with every kind are written texel by texel.
+  auto source = [&](int count, int kind) {
+    std::vector<unsigned char> texels = randomTexels(random, count);
+    for (int i = 0; i < count; i++)
+    {
+      unsigned char* t = &texels[static_cast<size_t>(i) * 4];
+      const int choice = kind < 2 ? kind : static_cast<int>(random() % 3);
+      if (choice == 0)
+        t[3] = 255;
+      else if (choice == 1)
+        t[0] = t[1] = t[2] = t[3] = 0;
+      else
+        for (int c = 0; c < 3; c++)
+          t[c] = static_cast<unsigned char>(t[c] * t[3] / 255);  // premultiplied
+    }
+    return texels;
+  };
+  for (const auto& [name, form] : fastForms())
+    for (bool swap : {false, true})
+      for (int kind = 0; kind < 3; kind++)
+        for (int count = 0; count <= kLongest; count++)
+        {
+          const std::vector<unsigned char> texels = source(count, kind);
+          const std::vector<unsigned char> background = randomTexels(random, count);
+          std::vector<unsigned char> expected = background, actual = background;
+          mtlpixels::scalarKernels().blendTexels(expected.data(), texels.data(), count, swap);
+          form->blendTexels(actual.data(), texels.data(), count, swap);
+          ASSERT_EQ(actual, expected) << name << " count " << count << " kind " << kind << " swap " << swap;
+        }
+}
