@@ -218,6 +218,7 @@ void IGraphics::DrawDirtyRects(IRECTList& rects)
     return;
   }
   const float scale = EffectiveScale();
+  mDrawnRECT = IRECT();
   BeginFrame();
   if (mStrict)
   {
@@ -245,6 +246,7 @@ void IGraphics::DrawDirtyRects(IRECTList& rects)
 
 void IGraphics::Draw(const IRECT& rect, float scale)
 {
+  mDrawnRECT = mDrawnRECT.Union(rect);
   VisitAllControls([&](IControl* control) { DrawControl(control, rect, scale); });
 }
 

@@ -156,29 +156,97 @@ void IGraphicsNanoVG::EndFrame()
 {
   vgEndFrame(mVG);
   BeginWindowFrame(nullptr);
+  const int presentsBefore = mLayer ? mLayer->presentedCount() : 0;
   if (mMainFrameBuffer)
   {
-    const float w = static_cast<float>(WindowWidth());
-    const float h = static_cast<float>(WindowHeight());
-    const NVGpaint paint = vgImagePaint(mVG, 0.f, 0.f, w, h, 0.f, mMainFrameBuffer->image, 1.f);
-    vgSave(mVG);
-    vgResetTransform(mVG);
-    vgTranslate(mVG, GetXTranslation(), GetYTranslation());
-    vgBeginPath(mVG);
-    vgRect(mVG, 0.f, 0.f, w, h);
-    vgSetFillPaint(mVG, paint);
-    vgFill(mVG);
-    vgRestore(mVG);
+    CompositeMainFrame(AreaToComposite());
   }
   vgEndFrame(mVG);
+  RememberPresent(presentsBefore);
   // With or without a main framebuffer the frame is over: queued deletions may run now.
   mInDraw = false;
   DeleteQueuedFramebuffers();
 }
 
+std::optional<IRECT> IGraphicsNanoVG::AreaToComposite() const
+{
+  // An offset frame is put where the whole window is drawn again. So is a frame at a scale that
+  // is not a whole number: edges between pixels leave pixels of the frame translucent, and each
+  // composite blends those again onto what the drawable held, so a drawable shows them as
+  // composited as often as it was; only where every composite gives the same pixels may a part of
+  // the window stand for the rest.
+  const float scale = EffectiveScale();
+  if (!mLayer || GetXTranslation() != 0.f || GetYTranslation() != 0.f || scale != std::floor(scale))
+  {
+    return std::nullopt;
+  }
+  const int age = mLayer->nextDrawableAge();
+  if (age < 0)
+  {
+    return std::nullopt;
+  }
+  IRECT area = GetDrawnRECT();
+  const int presents = mLayer->presentedCount();
+  for (int present = presents - age + 1; present <= presents; ++present)
+  {
+    const auto frame = std::find_if(mPresentedFrames.begin(), mPresentedFrames.end(),
+                                    [present](const PresentedFrame& f) { return f.present == present; });
+    if (frame == mPresentedFrames.end())
+    {
+      return std::nullopt;
+    }
+    area = area.Union(frame->area);
+  }
+  const float drawScale = GetDrawScale();
+  return IRECT(area.L * drawScale, area.T * drawScale, area.R * drawScale, area.B * drawScale);
+}
+
+void IGraphicsNanoVG::CompositeMainFrame(const std::optional<IRECT>& area)
+{
+  // Nothing changed since the drawable's frame: it is shown as it is.
+  if (area && area->Empty())
+  {
+    return;
+  }
+  const float w = static_cast<float>(WindowWidth());
+  const float h = static_cast<float>(WindowHeight());
+  const NVGpaint paint = vgImagePaint(mVG, 0.f, 0.f, w, h, 0.f, mMainFrameBuffer->image, 1.f);
+  vgSave(mVG);
+  vgResetTransform(mVG);
+  vgTranslate(mVG, GetXTranslation(), GetYTranslation());
+  // The area lies on whole pixels, as each part of a frame is drawn: within it the frame's
+  // pixels come out as when the whole window is drawn.
+  if (area)
+  {
+    vgSetScissor(mVG, area->L, area->T, area->W(), area->H());
+  }
+  vgBeginPath(mVG);
+  vgRect(mVG, 0.f, 0.f, w, h);
+  vgSetFillPaint(mVG, paint);
+  vgFill(mVG);
+  vgRestore(mVG);
+}
+
+void IGraphicsNanoVG::RememberPresent(int presentsBefore)
+{
+  constexpr size_t kKept = 3;  // as many as a layer has drawables
+  if (!mLayer || mLayer->presentedCount() != presentsBefore + 1)
+  {
+    mPresentedFrames.clear();
+    return;
+  }
+  mPresentedFrames.push_back({presentsBefore + 1, GetDrawnRECT()});
+  if (mPresentedFrames.size() > kKept)
+  {
+    mPresentedFrames.pop_front();
+  }
+}
+
 void IGraphicsNanoVG::ViewCreated(void* layer)
 {
-  mVG = mvgCreateContext(static_cast<CAMetalLayer*>(layer), kContextFlags);
+  mLayer = static_cast<CAMetalLayer*>(layer);
+  mPresentedFrames.clear();
+  mVG = mvgCreateContext(mLayer, kContextFlags);
   SetDrawingContextValid(false);
   if (mVG)
   {
@@ -198,6 +266,8 @@ void IGraphicsNanoVG::ViewDestroyed()
   DeleteQueuedFramebuffers();
   mvgDeleteFramebuffer(mMainFrameBuffer);
   mMainFrameBuffer = nullptr;
+  mPresentedFrames.clear();
+  mLayer = nullptr;
   mvgDeleteContext(mVG);
   mVG = nullptr;
   SetDrawingContextValid(false);
@@ -205,6 +275,8 @@ void IGraphicsNanoVG::ViewDestroyed()
 
 void IGraphicsNanoVG::DrawAfterResize()
 {
+  // The frames kept were of the framebuffer that goes.
+  mPresentedFrames.clear();
   BeginBackendWork();
   mvgDeleteFramebuffer(mMainFrameBuffer);
   mMainFrameBuffer = nullptr;

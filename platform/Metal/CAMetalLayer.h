@@ -43,7 +43,17 @@ public:
   int presentedCount() const;
   void drawablePresented(std::shared_ptr<MTLTexture> texture);
 
+  // Not Metal: how many presents ago the contents of the drawable that nextDrawable would hand out
+  // now were presented (1: the frame before the last), so that a renderer need only draw again
+  // what changed since; -1 when they are no presented frame (a new texture, or one drawn but not
+  // presented) or cannot be foreseen (the device runs passes on its worker thread, where frames
+  // in flight free textures at any time).
+  int nextDrawableAge() const;
+
 private:
+  // The pool texture nextDrawable hands out now, or the pool's end for a new one.
+  size_t nextInPool() const;
+
   mutable std::mutex mMutex;
   std::shared_ptr<MTLDevice> mDevice;
   MTLSize mDrawableSize = {0, 0, 1};
@@ -52,4 +62,5 @@ private:
   std::shared_ptr<MTLTexture> mPresented;
   int mPresentedCount = 0;
   std::vector<std::shared_ptr<MTLTexture>> mPool;
+  std::vector<int> mPresentedAt;  // per pool texture: the present that showed its contents, or -1
 };

@@ -221,6 +221,15 @@ void CAMetalLayer::setDrawableSize(MTLSize size)
   mDrawableSize = size;
 }
 
+size_t CAMetalLayer::nextInPool() const
+{
+  for (size_t i = 0; i < mPool.size(); i++)
+    if (mPool[i].use_count() == 1 && mPool[i]->width() == mDrawableSize.width &&
+        mPool[i]->height() == mDrawableSize.height)
+      return i;
+  return mPool.size();
+}
+
 std::shared_ptr<CAMetalDrawable> CAMetalLayer::nextDrawable()
 {
   constexpr size_t kMaxDrawables = 3;
@@ -228,12 +237,17 @@ std::shared_ptr<CAMetalDrawable> CAMetalLayer::nextDrawable()
   if (!mDevice)
     return nullptr;
   // Textures of another size are dropped; one that only the pool holds is free again.
-  std::erase_if(mPool, [this](const std::shared_ptr<MTLTexture>& t) {
-    return t->width() != mDrawableSize.width || t->height() != mDrawableSize.height;
-  });
-  for (const auto& texture : mPool)
-    if (texture.use_count() == 1)
-      return std::make_shared<CAMetalDrawable>(texture, this);
+  for (size_t i = mPool.size(); i-- > 0;)
+    if (mPool[i]->width() != mDrawableSize.width || mPool[i]->height() != mDrawableSize.height)
+    {
+      mPool.erase(mPool.begin() + static_cast<std::ptrdiff_t>(i));
+      mPresentedAt.erase(mPresentedAt.begin() + static_cast<std::ptrdiff_t>(i));
+    }
+  if (const size_t i = nextInPool(); i < mPool.size())
+  {
+    mPresentedAt[i] = -1;  // drawn into from now on
+    return std::make_shared<CAMetalDrawable>(mPool[i], this);
+  }
   MTLTextureDescriptor d = MTLTextureDescriptor::texture2DDescriptorWithPixelFormat(
       pixelFormat(), mDrawableSize.width, mDrawableSize.height, false);
   d.usage = MTLTextureUsageRenderTarget;
@@ -241,8 +255,20 @@ std::shared_ptr<CAMetalDrawable> CAMetalLayer::nextDrawable()
   if (!texture)
     return nullptr;
   if (mPool.size() < kMaxDrawables)
+  {
     mPool.push_back(texture);
+    mPresentedAt.push_back(-1);
+  }
   return std::make_shared<CAMetalDrawable>(texture, this);
+}
+
+int CAMetalLayer::nextDrawableAge() const
+{
+  std::lock_guard<std::mutex> lock(mMutex);
+  if (!mDevice || mDevice->runsOnWorkerThread())
+    return -1;
+  const size_t i = nextInPool();
+  return i < mPool.size() && mPresentedAt[i] >= 0 ? mPresentedCount - mPresentedAt[i] : -1;
 }
 
 std::shared_ptr<MTLTexture> CAMetalLayer::presentedTexture() const
@@ -260,6 +286,9 @@ int CAMetalLayer::presentedCount() const
 void CAMetalLayer::drawablePresented(std::shared_ptr<MTLTexture> texture)
 {
   std::lock_guard<std::mutex> lock(mMutex);
-  mPresented = std::move(texture);
   mPresentedCount++;
+  for (size_t i = 0; i < mPool.size(); i++)
+    if (mPool[i] == texture)
+      mPresentedAt[i] = mPresentedCount;
+  mPresented = std::move(texture);
 }

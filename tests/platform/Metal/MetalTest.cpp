@@ -785,3 +785,40 @@ TEST(Metal, TexturesClipRegionsAndRejectEmptySizes)
   EXPECT_EQ(out[3], 1);
   EXPECT_EQ(out[0] + out[1] + out[2], 0);
 }
+
+TEST(Metal, ALayerTellsHowManyPresentsAgoTheNextDrawableWasShown)
+{
+  CAMetalLayer layer;
+  layer.setDevice(MTLCreateSystemDefaultDevice());
+  layer.setDrawableSize({4, 4, 1});
+  EXPECT_EQ(layer.nextDrawableAge(), -1);  // a new texture
+  layer.nextDrawable()->present();
+  EXPECT_EQ(layer.nextDrawableAge(), -1);  // the shown one is held: a second texture comes
+  layer.nextDrawable()->present();
+  // The two take turns: each holds the frame before the one shown.
+  for (int frame = 0; frame < 3; frame++)
+  {
+    EXPECT_EQ(layer.nextDrawableAge(), 1) << "frame " << frame;
+    layer.nextDrawable()->present();
+  }
+  // One drawn into but not shown holds no frame, and nor does a drawable of a new size.
+  layer.nextDrawable();
+  EXPECT_EQ(layer.nextDrawableAge(), -1);
+  layer.nextDrawable()->present();
+  EXPECT_EQ(layer.nextDrawableAge(), 1);
+  layer.setDrawableSize({8, 4, 1});
+  EXPECT_EQ(layer.nextDrawableAge(), -1);
+  // With two drawables held (in flight) a third texture comes, and the one free in turn holds the
+  // frame shown two presents before the last.
+  layer.setDrawableSize({4, 4, 1});
+  std::shared_ptr<CAMetalDrawable> held[2];
+  for (int frame = 0; frame < 6; frame++)
+  {
+    held[frame % 2] = layer.nextDrawable();
+    held[frame % 2]->present();
+  }
+  EXPECT_EQ(layer.nextDrawableAge(), 2);
+  // Passes on a worker thread free drawables at any time: no age is foreseen.
+  layer.device()->setRunsOnWorkerThread(true);
+  EXPECT_EQ(layer.nextDrawableAge(), -1);
+}
