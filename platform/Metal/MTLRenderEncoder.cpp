@@ -593,9 +593,7 @@ void writeSourceOver(const PixelPipeline& pp, int64_t x, int64_t y, bool, MTLFra
   switch (out.form)
   {
     case MTLFragmentColours::PerFragment:
-      for (int i = 0; i < count; i++)
-        if (out.kept[i])
-          writeWholeTexel<kBGRA>(k, true, texel + 4 * i, out.colours[i]);
+      pp.kernels->blendColours(texel, out.colours, out.kept, count, kBGRA);
       break;
     case MTLFragmentColours::Uniform:
     {

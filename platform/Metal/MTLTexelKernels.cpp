@@ -46,6 +46,17 @@ void scalarBlendTexels(unsigned char* target, const unsigned char* source, int c
     blendTexel(k, target + 4 * i, source + 4 * i, swap);
 }
 
+void scalarBlendColours(unsigned char* texels, const float (*colours)[4], const bool* kept, int count, bool bgra)
+{
+  const LaneConstants k;
+  for (int i = 0; i < count; i++)
+    if (kept[i])
+    {
+      const Lanes colour = clamp01(k, lanesOf(colours[i]));
+      blendWhole(k, true, texels + 4 * i, bgra ? __builtin_shufflevector(colour, colour, 2, 1, 0, 3) : colour);
+    }
+}
+
 // ---- Plain: four texels at a time where the build has SSE2 ------------------------------------
 
 void plainBlendUniform(unsigned char* texels, const float colour[4], int count)
@@ -168,6 +179,42 @@ __attribute__((target("avx2"))) void avx2BlendUniform(unsigned char* texels, con
   }
 }
 
+// Two fragments a register. blendWhole's two short cuts need no test here: with an opaque source
+// the target's share is +0, which leaves the source as it is, and a source of zeros gives back the
+// target's own bytes; so one formula serves every texel.
+__attribute__((target("avx2"))) void avx2BlendColours(unsigned char* texels, const float (*colours)[4],
+                                                      const bool* kept, int count, bool bgra)
+{
+  const __m256 zero = _mm256_setzero_ps(), one = _mm256_set1_ps(1.0f), toUnit = _mm256_set1_ps(1.0f / 255.0f);
+  const __m256 toByte = _mm256_set1_ps(255.0f), half = _mm256_set1_ps(0.5f);
+  int i = 0;
+  for (; i + 2 <= count; i += 2)
+  {
+    if (!kept[i] && !kept[i + 1])
+      continue;
+    // Clamped as clamp01 does (max, then min, each giving its second operand on a NaN).
+    __m256 source = _mm256_min_ps(one, _mm256_max_ps(zero, _mm256_loadu_ps(colours[i])));
+    if (bgra)
+      source = _mm256_permute_ps(source, _MM_SHUFFLE(3, 0, 1, 2));
+    int64_t two;
+    std::memcpy(&two, texels + 4 * i, sizeof(two));
+    const __m256 dst = _mm256_mul_ps(_mm256_cvtepi32_ps(_mm256_cvtepu8_epi32(_mm_cvtsi64_si128(two))), toUnit);
+    const __m256 share = _mm256_sub_ps(one, _mm256_permute_ps(source, _MM_SHUFFLE(3, 3, 3, 3)));
+    const __m256 sum = _mm256_min_ps(one, _mm256_add_ps(source, _mm256_mul_ps(dst, share)));
+    const __m256i ints = _mm256_cvttps_epi32(_mm256_add_ps(_mm256_mul_ps(sum, toByte), half));
+    const __m128i words = _mm_packs_epi32(_mm256_castsi256_si128(ints), _mm256_extracti128_si256(ints, 1));
+    const int64_t blended = _mm_cvtsi128_si64(_mm_packus_epi16(words, words));
+    if (kept[i] && kept[i + 1])
+      std::memcpy(texels + 4 * i, &blended, sizeof(blended));
+    else
+    {
+      const int which = kept[i] ? 0 : 1;
+      std::memcpy(texels + 4 * (i + which), reinterpret_cast<const unsigned char*>(&blended) + 4 * which, 4);
+    }
+  }
+  scalarBlendColours(texels + 4 * i, colours + i, kept + i, count - i, bgra);
+}
+
 __attribute__((target("avx2"))) void avx2BlendTexels(unsigned char* target, const unsigned char* source, int count,
                                                      bool swap)
 {
@@ -203,20 +250,20 @@ __attribute__((target("avx2"))) void avx2BlendTexels(unsigned char* target, cons
 
 const TexelRowKernels& scalarKernels()
 {
-  static const TexelRowKernels kernels{scalarBlendUniform, scalarBlendTexels};
+  static const TexelRowKernels kernels{scalarBlendUniform, scalarBlendTexels, scalarBlendColours};
   return kernels;
 }
 
 const TexelRowKernels& plainKernels()
 {
-  static const TexelRowKernels kernels{plainBlendUniform, plainBlendTexels};
+  static const TexelRowKernels kernels{plainBlendUniform, plainBlendTexels, scalarBlendColours};
   return kernels;
 }
 
 const TexelRowKernels* avx2Kernels()
 {
 #if defined(MTL_AVX2)
-  static const TexelRowKernels kernels{avx2BlendUniform, avx2BlendTexels};
+  static const TexelRowKernels kernels{avx2BlendUniform, avx2BlendTexels, avx2BlendColours};
   return __builtin_cpu_supports("avx2") ? &kernels : nullptr;
 #else
   return nullptr;

@@ -141,6 +141,9 @@ struct TexelRowKernels
   // texel is stored as it is, one of zeros leaves the target as it is, any other is blended.
   // swap: the source stores red and blue the other way round from the target.
   void (*blendTexels)(unsigned char* target, const unsigned char* source, int count, bool swap);
+  // Source-over of a colour for each of count texels, in RGBA order and clamped to 0..1 first,
+  // onto the texels whose fragments are kept; bgra: the texels store blue first.
+  void (*blendColours)(unsigned char* texels, const float (*colours)[4], const bool* kept, int count, bool bgra);
 };
 
 // Texel by texel: the reference.

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <memory>
 #include <random>
 #include <string>
 #include <utility>
@@ -98,4 +99,54 @@ TEST(TexelKernels, TexelBlendsMatchTheScalarReferenceByteForByte)
           form->blendTexels(actual.data(), texels.data(), count, swap);
           ASSERT_EQ(actual, expected) << name << " count " << count << " kind " << kind << " swap " << swap;
         }
+}
+
+TEST(TexelKernels, FragmentColourBlendsMatchTheScalarReferenceByteForByte)
+{
+  std::mt19937 random(494949);
+  std::uniform_real_distribution<float> wide(-0.5f, 1.5f), unit(0.0f, 1.0f);
+  // Colours as fragment functions give them: beyond 0..1 (clamped first), opaque, empty, a
+  // negative zero and channels that are not numbers among ordinary premultiplied ones.
+  auto colour = [&](float out[4]) {
+    switch (random() % 6)
+    {
+      case 0:
+        for (int c = 0; c < 4; c++)
+          out[c] = wide(random);
+        break;
+      case 1:
+        for (int c = 0; c < 3; c++)
+          out[c] = unit(random);
+        out[3] = 1.0f;
+        break;
+      case 2: out[0] = out[1] = out[2] = out[3] = random() % 2 ? 0.0f : -0.0f; break;
+      case 3:
+        for (int c = 0; c < 4; c++)
+          out[c] = unit(random);
+        out[random() % 4] = NAN;
+        break;
+      default:
+        out[3] = unit(random);
+        for (int c = 0; c < 3; c++)
+          out[c] = unit(random) * out[3];
+    }
+  };
+  for (const auto& [name, form] : fastForms())
+    for (bool bgra : {false, true})
+      for (int count = 0; count <= kLongest; count++)
+      {
+        std::vector<float> colours(static_cast<size_t>(count) * 4);
+        std::unique_ptr<bool[]> kept(new bool[static_cast<size_t>(count) + 1]);
+        for (int i = 0; i < count; i++)
+        {
+          colour(&colours[static_cast<size_t>(i) * 4]);
+          kept[static_cast<size_t>(i)] = random() % 4 != 0;
+        }
+        const auto* rows = reinterpret_cast<const float(*)[4]>(colours.data());
+        const std::vector<unsigned char> background = randomTexels(random, count);
+        std::vector<unsigned char> expected = background, actual = background;
+        mtlpixels::scalarKernels().blendColours(expected.data(), rows, kept.get(), count, bgra);
+        form->blendColours(actual.data(), rows, kept.get(), count, bgra);
+        ASSERT_EQ(actual, expected) << name << " count " << count << " bgra " << bgra;
+      }
 }
