@@ -310,9 +310,9 @@ public:
   // apart and neighbours sharing an edge fused. Every pixel of the input stays covered.
   static void MergeDirtyRects(IRECTList& rects);
   const IRECT& GetClipRECT() const { return mClipRECT; }
-  // The bounds of the rectangles the frame being drawn (or drawn last) has drawn, in graphics
-  // coordinates on whole pixels; empty before any.
-  const IRECT& GetDrawnRECT() const { return mDrawnRECT; }
+  // The rectangles the frame being drawn (or drawn last) has drawn, in graphics coordinates on
+  // whole pixels.
+  const IRECTList& GetDrawnRECTs() const { return mDrawnRECTs; }
 
   // ---- Layers ------------------------------------------------------------------------------
   // Opens a layer over r (aligned outward to whole pixels) and makes it the render target.
@@ -727,7 +727,7 @@ protected:
   float mXTranslation = 0.f;  // drawing offset applied when the frame is composited
   float mYTranslation = 0.f;
   IRECT mClipRECT;
-  IRECT mDrawnRECT;
+  IRECTList mDrawnRECTs;
   std::stack<ILayer*> mLayers;  // open layers; the top one is the render target
   IMatrix mTransform;
   std::stack<IMatrix> mTransformStates;

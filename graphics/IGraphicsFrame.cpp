@@ -218,7 +218,7 @@ void IGraphics::DrawDirtyRects(IRECTList& rects)
     return;
   }
   const float scale = EffectiveScale();
-  mDrawnRECT = IRECT();
+  mDrawnRECTs.Clear();
   BeginFrame();
   if (mStrict)
   {
@@ -246,7 +246,7 @@ void IGraphics::DrawDirtyRects(IRECTList& rects)
 
 void IGraphics::Draw(const IRECT& rect, float scale)
 {
-  mDrawnRECT = mDrawnRECT.Union(rect);
+  mDrawnRECTs.Add(rect);
   VisitAllControls([&](IControl* control) { DrawControl(control, rect, scale); });
 }
 

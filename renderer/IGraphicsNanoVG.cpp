@@ -168,7 +168,7 @@ void IGraphicsNanoVG::EndFrame()
   DeleteQueuedFramebuffers();
 }
 
-std::optional<IRECT> IGraphicsNanoVG::AreaToComposite() const
+std::optional<IRECTList> IGraphicsNanoVG::AreaToComposite() const
 {
   // An offset frame is put where the whole window is drawn again. So is a frame at a scale that
   // is not a whole number: edges between pixels leave pixels of the frame translucent, and each
@@ -185,7 +185,7 @@ std::optional<IRECT> IGraphicsNanoVG::AreaToComposite() const
   {
     return std::nullopt;
   }
-  IRECT area = GetDrawnRECT();
+  IRECTList area = GetDrawnRECTs();
   const int presents = mLayer->presentedCount();
   for (int present = presents - age + 1; present <= presents; ++present)
   {
@@ -195,36 +195,46 @@ std::optional<IRECT> IGraphicsNanoVG::AreaToComposite() const
     {
       return std::nullopt;
     }
-    area = area.Union(frame->area);
+    for (int i = 0; i < frame->rects.Size(); ++i)
+    {
+      area.Add(frame->rects.Get(i));
+    }
   }
+  // Apart, so that no pixel is composited twice; on whole pixels, as each was drawn.
+  MergeDirtyRects(area);
   const float drawScale = GetDrawScale();
-  return IRECT(area.L * drawScale, area.T * drawScale, area.R * drawScale, area.B * drawScale);
+  for (int i = 0; i < area.Size(); ++i)
+  {
+    const IRECT& r = area.Get(i);
+    area.Set(i, IRECT(r.L * drawScale, r.T * drawScale, r.R * drawScale, r.B * drawScale));
+  }
+  return area;
 }
 
-void IGraphicsNanoVG::CompositeMainFrame(const std::optional<IRECT>& area)
+void IGraphicsNanoVG::CompositeMainFrame(const std::optional<IRECTList>& area)
 {
-  // Nothing changed since the drawable's frame: it is shown as it is.
-  if (area && area->Empty())
-  {
-    return;
-  }
   const float w = static_cast<float>(WindowWidth());
   const float h = static_cast<float>(WindowHeight());
   const NVGpaint paint = vgImagePaint(mVG, 0.f, 0.f, w, h, 0.f, mMainFrameBuffer->image, 1.f);
-  vgSave(mVG);
-  vgResetTransform(mVG);
-  vgTranslate(mVG, GetXTranslation(), GetYTranslation());
-  // The area lies on whole pixels, as each part of a frame is drawn: within it the frame's
-  // pixels come out as when the whole window is drawn.
-  if (area)
+  // The whole window, or each part of it that changed (none: the drawable is shown as it is).
+  // Within a part the frame's pixels come out as when the whole window is drawn.
+  const int parts = area ? area->Size() : 1;
+  for (int i = 0; i < parts; ++i)
   {
-    vgSetScissor(mVG, area->L, area->T, area->W(), area->H());
+    vgSave(mVG);
+    vgResetTransform(mVG);
+    vgTranslate(mVG, GetXTranslation(), GetYTranslation());
+    if (area)
+    {
+      const IRECT& r = area->Get(i);
+      vgSetScissor(mVG, r.L, r.T, r.W(), r.H());
+    }
+    vgBeginPath(mVG);
+    vgRect(mVG, 0.f, 0.f, w, h);
+    vgSetFillPaint(mVG, paint);
+    vgFill(mVG);
+    vgRestore(mVG);
   }
-  vgBeginPath(mVG);
-  vgRect(mVG, 0.f, 0.f, w, h);
-  vgSetFillPaint(mVG, paint);
-  vgFill(mVG);
-  vgRestore(mVG);
 }
 
 void IGraphicsNanoVG::RememberPresent(int presentsBefore)
@@ -235,7 +245,7 @@ void IGraphicsNanoVG::RememberPresent(int presentsBefore)
     mPresentedFrames.clear();
     return;
   }
-  mPresentedFrames.push_back({presentsBefore + 1, GetDrawnRECT()});
+  mPresentedFrames.push_back({presentsBefore + 1, GetDrawnRECTs()});
   if (mPresentedFrames.size() > kKept)
   {
     mPresentedFrames.pop_front();

@@ -142,20 +142,20 @@ protected:
 private:
   // Strokes the current path as a solid line of default stroke options.
   void StrokeDashes(const IColor& color, const IBlend* blend, float thickness);
-  // The area of the window, in its coordinates, whose pixels the drawable the frame goes to lacks:
-  // what this frame drew and what the frames presented since the drawable's own drew. None when
-  // that is not known: the whole window then.
-  std::optional<IRECT> AreaToComposite() const;
-  void CompositeMainFrame(const std::optional<IRECT>& area);
+  // The parts of the window, in its coordinates and apart from each other, whose pixels the
+  // drawable the frame goes to lacks: what this frame drew and what the frames presented since
+  // the drawable's own drew. None when that is not known: the whole window then.
+  std::optional<IRECTList> AreaToComposite() const;
+  void CompositeMainFrame(const std::optional<IRECTList>& area);
   // After the frame: what it drew, when it was presented as the layer's next frame.
   void RememberPresent(int presentsBefore);
 
   // A frame presented from the main framebuffer: the layer's count of presents with it, and the
-  // area it drew. The last few, newest last; emptied whenever one may be missing.
+  // rectangles it drew. The last few, newest last; emptied whenever one may be missing.
   struct PresentedFrame
   {
     int present;
-    IRECT area;
+    IRECTList rects;
   };
   std::deque<PresentedFrame> mPresentedFrames;
   CAMetalLayer* mLayer = nullptr;
