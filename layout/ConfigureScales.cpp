@@ -107,28 +107,28 @@ void ApplyReadoutTexts(const IGraphics& ui, const MeterSettings& s, const Readou
   SetText(ui, area.limiterUnit, peakUnit.Get());
   if (s.peakMode == 0 || s.peakMode == 1)
     SetText(ui, rows[kReadoutPeak].caption, kPeakCaptions[static_cast<size_t>(s.peakMode)]);
-  SetText(ui, rows[kReadoutPeak].secondValue, peakUnit.Get());
+  SetText(ui, rows[kReadoutPeak].unitText, peakUnit.Get());
 
   if (s.gateMode >= 0 && s.gateMode <= kDialogueGating)
   {
     const bool dialogue = s.gateMode == kDialogueGating;
     SetText(ui, rows[kReadoutIL].caption, dialogue ? "IL DIAL" : "Integrated IL");
-    SetText(ui, rows[kReadoutIL].secondValue, dialogue ? dialogueUnit.Get() : unit.Get());
+    SetText(ui, rows[kReadoutIL].unitText, dialogue ? dialogueUnit.Get() : unit.Get());
     SetHidden(ui, rows[kReadoutIL].secondCaption, !dialogue);
     // The dialogue-presence lamp is fed in "Dial" only: elsewhere it would keep a stale state.
     SetHidden(ui, area.ilSwitchPanel, !dialogue);
-    SetText(ui, rows[kReadoutSL].secondValue, dialogue ? dialogueUnit.Get() : unit.Get());
+    SetText(ui, rows[kReadoutSL].unitText, dialogue ? dialogueUnit.Get() : unit.Get());
     SetText(ui, rows[kReadoutML].caption, dialogue ? "DIAL Percent." : "Momentary ML");
-    SetText(ui, rows[kReadoutML].secondValue, dialogue ? "%" : unit.Get());
+    SetText(ui, rows[kReadoutML].unitText, dialogue ? "%" : unit.Get());
     SetHidden(ui, rows[kReadoutML].secondCaption, dialogue);
     if (validRange)
       SetText(ui, rows[kReadoutRange].caption,
               (dialogue ? kDialogueRangeCaptions : kRangeCaptions)[static_cast<size_t>(s.rangeMode)]);
-    SetText(ui, rows[kReadoutRange].secondValue, dialogue ? kUnitLabels[2] : UnitLabel(s.unitMode));
+    SetText(ui, rows[kReadoutRange].unitText, dialogue ? kUnitLabels[2] : UnitLabel(s.unitMode));
   }
   // The low and high ends of the range mean something in LRA mode only.
   if (validRange)
-    for (int index : rows[kReadoutRange].units)
+    for (int index : rows[kReadoutRange].sideValues)
       SetHidden(ui, index, s.rangeMode != 0);
 }
 
@@ -141,9 +141,9 @@ void ApplyReadoutColours(const IGraphics& ui, const ReadoutColorSet& palette, co
     const ReadoutBoxSlots& slots = area.rows[static_cast<size_t>(row)];
     SetPanelColour(ui, slots.boxPanel, Vantorelix::ColorFromWord(words[0]));
     SetPanelColour(ui, slots.valuePanel, Vantorelix::ColorFromWord(words[2]));
-    for (int index : {slots.caption, slots.secondValue, slots.secondCaption})
+    for (int index : {slots.caption, slots.unitText, slots.secondCaption})
       SetTextColour(ui, index, Vantorelix::ColorFromWord(words[1]));
-    for (int index : {slots.valueText, slots.units[0], slots.units[1]})
+    for (int index : {slots.valueText, slots.sideValues[0], slots.sideValues[1]})
       SetTextColour(ui, index, Vantorelix::ColorFromWord(words[3]));
   }
 }

@@ -76,10 +76,10 @@ LabelTexts ReadoutTexts(const ReadoutArea& area)
   texts[rows[kReadoutSL].secondCaption] = LevelTexts({"Max"});
   texts[rows[kReadoutML].secondCaption] = LevelTexts({"Max"});
   texts[rows[kReadoutRange].secondCaption] = LevelTexts({"LRA", "PSR", "Min"});
-  texts[rows[kReadoutIL].units[0]] = counter;
-  texts[rows[kReadoutSL].units[0]] = counter;
-  texts[rows[kReadoutPeak].units[0]] = counter;
-  for (int end : rows[kReadoutRange].units)
+  texts[rows[kReadoutIL].sideValues[0]] = counter;
+  texts[rows[kReadoutSL].sideValues[0]] = counter;
+  texts[rows[kReadoutPeak].sideValues[0]] = counter;
+  for (int end : rows[kReadoutRange].sideValues)
     texts[end] = LevelTexts();
   return texts;
 }
@@ -173,13 +173,13 @@ void BuildReadoutArea(Vantorelix& plug, LayoutBuilder& b)
     int row;
     size_t slot;
     IRECT bounds;
-  } units[] = {{kReadoutIL, 0, IRECT(14, 117, 46, 127)},
-               {kReadoutSL, 0, IRECT(14, 219, 46, 229)},
-               {kReadoutRange, 0, IRECT(160, 220, 192, 230)},
-               {kReadoutRange, 1, IRECT(245, 220, 277, 230)},
-               {kReadoutPeak, 0, IRECT(150, 321, 182, 331)}};
-  for (const auto& u : units)
-    rows[u.row].units[u.slot] = b.Add(Label(u.bounds, "---", Style(10, colours[u.row].value, false, EAlign::Far)));
+  } sideValues[] = {{kReadoutIL, 0, IRECT(14, 117, 46, 127)},
+                    {kReadoutSL, 0, IRECT(14, 219, 46, 229)},
+                    {kReadoutRange, 0, IRECT(160, 220, 192, 230)},
+                    {kReadoutRange, 1, IRECT(245, 220, 277, 230)},
+                    {kReadoutPeak, 0, IRECT(150, 321, 182, 331)}};
+  for (const auto& u : sideValues)
+    rows[u.row].sideValues[u.slot] = b.Add(Label(u.bounds, "---", Style(10, colours[u.row].value, false, EAlign::Far)));
 
   WDL_String unitText;
   LoudnessUnitText(s.unitMode, s.refOffset, unitText);
@@ -189,14 +189,14 @@ void BuildReadoutArea(Vantorelix& plug, LayoutBuilder& b)
     int row;
     IRECT bounds;
     const char* text;
-  } secondValues[] = {{kReadoutIL, IRECT(98, 136, 144, 152), unitText.Get()},
-                      {kReadoutSL, IRECT(98, 238, 144, 254), unitText.Get()},
-                      {kReadoutML, IRECT(98, 340, 144, 356), unitText.Get()},
-                      {kReadoutTime, IRECT(191, 136, 281, 152), "hh:mm:ss.s"},
-                      {kReadoutRange, IRECT(234, 238, 280, 254), UnitLabel(s.unitMode)},
-                      {kReadoutPeak, IRECT(234, 340, 280, 356), peakUnit.Get()}};
-  for (const auto& v : secondValues)
-    rows[v.row].secondValue = b.Add(Label(v.bounds, v.text, Style(16, colours[v.row].label, true, EAlign::Far)));
+  } unitTexts[] = {{kReadoutIL, IRECT(98, 136, 144, 152), unitText.Get()},
+                   {kReadoutSL, IRECT(98, 238, 144, 254), unitText.Get()},
+                   {kReadoutML, IRECT(98, 340, 144, 356), unitText.Get()},
+                   {kReadoutTime, IRECT(191, 136, 281, 152), "hh:mm:ss.s"},
+                   {kReadoutRange, IRECT(234, 238, 280, 254), UnitLabel(s.unitMode)},
+                   {kReadoutPeak, IRECT(234, 340, 280, 356), peakUnit.Get()}};
+  for (const auto& v : unitTexts)
+    rows[v.row].unitText = b.Add(Label(v.bounds, v.text, Style(16, colours[v.row].label, true, EAlign::Far)));
 
   const IBitmap led = b.UI().LoadBitmap("readoutLED.png", 4);
   const struct

@@ -21,16 +21,15 @@ struct ControlAnchor {
 // The read-out boxes, top to bottom in the left column, then the right column.
 enum ReadoutRow : int { kReadoutIL = 0, kReadoutSL, kReadoutML, kReadoutTime, kReadoutRange, kReadoutPeak, kReadoutRows };
 
-// One read-out box. Its parts go by three names in the code that uses them; this table is the
-// one place they meet:
+// One read-out box:
 // - caption: the box title ("Integrated IL").
 // - valueText: the big value.
-// - secondCaption: the caption of the box's second line (IL, SL, ML, Range); the scale
-//   configuration calls it the box's "extra" text and shows or hides it by gating mode.
-// - secondValue: the unit text of the box ("LUFS", "dBTP"), which the scale configuration
-//   relabels; for Time the time format.
-// - units: the small value fields beside the second line: the alert counters of IL, SL and Peak,
-//   and the low and high ends of the loudness range for Range (shown in LRA mode only).
+// - secondCaption: the caption of the box's second line (IL, SL, ML, Range), shown or hidden by
+//   gating mode.
+// - unitText: the unit of the box ("LUFS", "dBTP"), relabelled by the scale configuration; for
+//   Time the time format.
+// - sideValues: the small value fields beside the second line: the alert counters of IL, SL and
+//   Peak, and the low and high ends of the loudness range for Range (shown in LRA mode only).
 // - led: the alert lamp.
 struct ReadoutBoxSlots {
   int boxPanel = -1;
@@ -38,8 +37,8 @@ struct ReadoutBoxSlots {
   int caption = -1;
   int valueText = -1;
   int secondCaption = -1;
-  int secondValue = -1;
-  std::array<int, 2> units{-1, -1};
+  int unitText = -1;
+  std::array<int, 2> sideValues{-1, -1};
   int led = -1;
 };
 

@@ -290,12 +290,12 @@ void Vantorelix::UpdateReadouts(bool measuring)
                 kNoLevel);
     SetControlValue(*ui, area.ilSwitchPanel, r.m.speechPresent ? 1.0 : 0.0);
   }
-  SetCounter(*ui, rows[kReadoutIL].units[0], dialSetting ? r.Count(kAlertIlDialMin) + r.Count(kAlertIlDialMax)
+  SetCounter(*ui, rows[kReadoutIL].sideValues[0], dialSetting ? r.Count(kAlertIlDialMin) + r.Count(kAlertIlDialMax)
                                                          : r.Count(kAlertIlMin) + r.Count(kAlertIlMax));
 
   FormatValue(rows[kReadoutSL].valueText, true, nullptr, 1, ReadoutLoudness(r.m.slPower), ref, gatedFloor);
   FormatValue(rows[kReadoutSL].secondCaption, true, "Max", 1, ReadoutLoudness(r.m.slMaxPower), ref, gatedFloor);
-  SetCounter(*ui, rows[kReadoutSL].units[0], r.Count(kAlertSlMin) + r.Count(kAlertSlMax));
+  SetCounter(*ui, rows[kReadoutSL].sideValues[0], r.Count(kAlertSlMin) + r.Count(kAlertSlMax));
 
   if (dialSetting)
   {
@@ -323,8 +323,8 @@ void Vantorelix::UpdateReadouts(bool measuring)
     case 0:
     {
       FormatValue(range.valueText, r.RangeData(), nullptr, 1, Tenth(r.m.lra), 0.0, kSilenceFloor);
-      FormatValue(range.units[0], r.RangeData(), nullptr, 1, Tenth(r.m.lraLow), ref, kSilenceFloor);
-      FormatValue(range.units[1], r.RangeData(), nullptr, 1, Tenth(r.m.lraHigh), ref, kSilenceFloor);
+      FormatValue(range.sideValues[0], r.RangeData(), nullptr, 1, Tenth(r.m.lraLow), ref, kSilenceFloor);
+      FormatValue(range.sideValues[1], r.RangeData(), nullptr, 1, Tenth(r.m.lraHigh), ref, kSilenceFloor);
       const bool programmeRange = (r.Programme() || r.Dial()) && r.hasProgramme && r.programmeRangeHasEntries;
       FormatValue(range.secondCaption, programmeRange, "LRA", 1, Tenth(r.programmeRange), 0.0, kSilenceFloor);
       break;
@@ -342,7 +342,7 @@ void Vantorelix::UpdateReadouts(bool measuring)
 
   FormatValue(rows[kReadoutPeak].valueText, true, nullptr, 1,
               ShownLevel(r.TruePeak() ? r.m.truePeakMax : r.m.samplePeakMax), 0.0, kSilenceFloor);
-  SetCounter(*ui, rows[kReadoutPeak].units[0], r.Count(r.TruePeak() ? kAlertTpMax : kAlertPeakMax));
+  SetCounter(*ui, rows[kReadoutPeak].sideValues[0], r.Count(r.TruePeak() ? kAlertTpMax : kAlertPeakMax));
 
   SetControlValue(*ui, rows[kReadoutIL].led, lamps.il);
   SetControlValue(*ui, rows[kReadoutSL].led, lamps.sl);

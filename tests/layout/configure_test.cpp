@@ -69,7 +69,7 @@ TEST_F(Configured, PeakScaleCaptionFollowsThePeakMode)
   EXPECT_STREQ(plug.TextOf(plug.Row(kReadoutPeak).caption), "TruePeak Max");
   Configure([](MeterSettings& s) { s.peakMode = 0; });
   EXPECT_STREQ(Scale(kPeakScale).mCaption.Get(), "dBFS");
-  EXPECT_STREQ(plug.TextOf(plug.Row(kReadoutPeak).secondValue), "dBFS");
+  EXPECT_STREQ(plug.TextOf(plug.Row(kReadoutPeak).unitText), "dBFS");
 }
 
 TEST_F(Configured, ChannelBarsTakeTheRoutingLabels)
@@ -149,15 +149,15 @@ TEST_F(Configured, GatingAndUnitsRelabelTheReadouts)
     s.rangeMode = 0;
   });
   EXPECT_STREQ(plug.TextOf(plug.Row(kReadoutIL).caption), "IL DIAL");
-  EXPECT_STREQ(plug.TextOf(plug.Row(kReadoutIL).secondValue), "LKFS");
-  EXPECT_STREQ(plug.TextOf(plug.Row(kReadoutSL).secondValue), "LKFS");
+  EXPECT_STREQ(plug.TextOf(plug.Row(kReadoutIL).unitText), "LKFS");
+  EXPECT_STREQ(plug.TextOf(plug.Row(kReadoutSL).unitText), "LKFS");
   EXPECT_STREQ(plug.TextOf(plug.Row(kReadoutML).caption), "DIAL Percent.");
-  EXPECT_STREQ(plug.TextOf(plug.Row(kReadoutML).secondValue), "%");
+  EXPECT_STREQ(plug.TextOf(plug.Row(kReadoutML).unitText), "%");
   EXPECT_STREQ(plug.TextOf(plug.Row(kReadoutRange).caption), "LRA DIAL");
-  EXPECT_STREQ(plug.TextOf(plug.Row(kReadoutRange).secondValue), "LK");
+  EXPECT_STREQ(plug.TextOf(plug.Row(kReadoutRange).unitText), "LK");
   EXPECT_FALSE(plug.At(plug.Row(kReadoutIL).secondCaption)->IsHidden());
   EXPECT_TRUE(plug.At(plug.Row(kReadoutML).secondCaption)->IsHidden());
-  EXPECT_FALSE(plug.At(plug.Row(kReadoutRange).units[1])->IsHidden());
+  EXPECT_FALSE(plug.At(plug.Row(kReadoutRange).sideValues[1])->IsHidden());
 
   Configure([](MeterSettings& s) {
     s.gateMode = 1;
@@ -166,15 +166,15 @@ TEST_F(Configured, GatingAndUnitsRelabelTheReadouts)
     s.rangeMode = 1;
   });
   EXPECT_STREQ(plug.TextOf(plug.Row(kReadoutIL).caption), "Integrated IL");
-  EXPECT_STREQ(plug.TextOf(plug.Row(kReadoutIL).secondValue), "LK");
+  EXPECT_STREQ(plug.TextOf(plug.Row(kReadoutIL).unitText), "LK");
   EXPECT_STREQ(plug.TextOf(plug.Row(kReadoutML).caption), "Momentary ML");
   EXPECT_STREQ(plug.TextOf(plug.Row(kReadoutRange).caption), "PLR");
   EXPECT_STREQ(plug.TextOf(plug.ControlPositions().readout.preGainUnit), "LK");
   EXPECT_STREQ(plug.TextOf(plug.ControlPositions().readout.targetUnit), "LK");
   EXPECT_TRUE(plug.At(plug.Row(kReadoutIL).secondCaption)->IsHidden());
   EXPECT_FALSE(plug.At(plug.Row(kReadoutML).secondCaption)->IsHidden());
-  EXPECT_TRUE(plug.At(plug.Row(kReadoutRange).units[0])->IsHidden());
-  EXPECT_TRUE(plug.At(plug.Row(kReadoutRange).units[1])->IsHidden());
+  EXPECT_TRUE(plug.At(plug.Row(kReadoutRange).sideValues[0])->IsHidden());
+  EXPECT_TRUE(plug.At(plug.Row(kReadoutRange).sideValues[1])->IsHidden());
 }
 
 TEST_F(Configured, DialoguePresenceLampShowsUnderTheDialogueGateOnly)
@@ -212,12 +212,12 @@ TEST_F(Configured, ReadoutRowsTakeTheirPaletteGroup)
     const int k = r + 1;
     EXPECT_TRUE(SameColour(plug.As<IVPanelControlZv>(row.boxPanel)->mFillPattern.GetStop(0).mColor, IColor(255, k, 0, 0)));
     EXPECT_TRUE(SameColour(plug.As<IVPanelControlZv>(row.valuePanel)->mFillPattern.GetStop(0).mColor, IColor(255, 0, 0, k)));
-    for (int label : {row.caption, row.secondValue})
+    for (int label : {row.caption, row.unitText})
       EXPECT_TRUE(SameColour(plug.At(label)->GetText().mFGColor, IColor(255, 0, k, 0))) << r;
     EXPECT_TRUE(SameColour(plug.At(row.valueText)->GetText().mFGColor, IColor(255, k, k, k))) << r;
-    if (row.units[0] >= 0)
+    if (row.sideValues[0] >= 0)
     {
-      EXPECT_TRUE(SameColour(plug.At(row.units[0])->GetText().mFGColor, IColor(255, k, k, k))) << r;
+      EXPECT_TRUE(SameColour(plug.At(row.sideValues[0])->GetText().mFGColor, IColor(255, k, k, k))) << r;
     }
     if (row.secondCaption >= 0)
     {

@@ -122,7 +122,7 @@ void ExpectBoxTextsFit(MeterEditor& plug, int row, const std::string& shown)
   const ReadoutBoxSlots& box = plug.Row(row);
   const IRECT inside = plug.At(box.boxPanel)->GetRECT().GetPadded(-1.f);
   std::vector<const ITextControl*> texts;
-  for (int index : {box.caption, box.valueText, box.secondCaption, box.secondValue, box.units[0], box.units[1]})
+  for (int index : {box.caption, box.valueText, box.secondCaption, box.unitText, box.sideValues[0], box.sideValues[1]})
     if (const auto* text = plug.As<ITextControl>(index); text && !text->IsHidden() && text->GetStr()[0])
       texts.push_back(text);
   for (const ITextControl* text : texts)
@@ -172,10 +172,10 @@ TEST_P(EditorTexts, ReadoutsFitTheirBoxesAtEveryValue)
       for (const ReadoutLine& line : kLevelLines)
         plug.FormatValue(plug.Row(line.row).*line.slot, value.valid, line.words[word % line.words.size()], 1,
                          value.level, 0.0, value.floor);
-      for (int end : plug.Row(kReadoutRange).units)
+      for (int end : plug.Row(kReadoutRange).sideValues)
         plug.FormatValue(end, value.valid, nullptr, 1, value.level, 0.0, value.floor);
       for (int row : {kReadoutIL, kReadoutSL, kReadoutPeak})
-        plug.As<ITextControl>(plug.Row(row).units[0])->SetStr(" 999");
+        plug.As<ITextControl>(plug.Row(row).sideValues[0])->SetStr(" 999");
       plug.As<ITextControl>(plug.Row(kReadoutTime).valueText)->SetStr(" 23:59:59.9");
       for (int row = 0; row < kReadoutRows; ++row)
         ExpectBoxTextsFit(plug, row, std::string(value.name) + ", word " + std::to_string(word));

@@ -72,12 +72,12 @@ TEST(DisplayFeed, ReadoutTexts)
      [](FeedEditor& p) { return p.Value(kReadoutSL); }, "-inf"},
     {"peak of silence", [](FeedEditor&) {}, [](FeedEditor& p) { return p.Value(kReadoutPeak); }, "-inf"},
     {"alert counter beyond 999", [](FeedEditor& p) { p.Alert(kAlertIlMax).count = 1500; },
-     [](FeedEditor& p) { return p.TextOf(p.Row(kReadoutIL).units[0]); }, " 999"},
+     [](FeedEditor& p) { return p.TextOf(p.Row(kReadoutIL).sideValues[0]); }, " 999"},
     {"peak counter of the true-peak alert", [](FeedEditor& p) {
        p.Settings().peakMode = 1;
        p.Alert(kAlertTpMax).count = 7;
        p.Alert(kAlertPeakMax).count = 3;
-     }, [](FeedEditor& p) { return p.TextOf(p.Row(kReadoutPeak).units[0]); }, " 7"},
+     }, [](FeedEditor& p) { return p.TextOf(p.Row(kReadoutPeak).sideValues[0]); }, " 7"},
     {"time code", [](FeedEditor& p) {
        p.Settings().timerMode = 1;
        p.Transport().mSamplePos = 90.25 * 48000.0;
