@@ -6,6 +6,7 @@
 #include "meter-plugin/Vantorelix.h"
 #include "meter-ui/IBCornerResizerControlZv.h"
 #include "meter-ui/IVButtonControlZv.h"
+#include "meter-ui/IVClickControlHiddenZv.h"
 #include "meter-ui/IVPanelControlZv.h"
 
 #include <algorithm>

@@ -6,6 +6,8 @@
 #include "layout/LayoutParts.h"
 #include "meter-plugin/Vantorelix.h"
 #include "meter-ui/IVButtonControlZv.h"
+#include "meter-ui/IVClickButtonControlZv.h"
+#include "meter-ui/IVToggleControlZv.h"
 #include "meter-ui/IVColorPickerZv.h"
 #include "meter-ui/IVFileSelectorControlHiddenZv.h"
 #include "meter-ui/IVPanelControlZv.h"

@@ -1,8 +1,6 @@
 #pragma once
 
-// The product's drawn buttons: a push button that fires an editor action or switches a linked
-// parameter, a caption button that fires an action, a check box, and an invisible click area
-// that fires an action.
+// The product's drawn push button that fires an editor action or switches a linked parameter.
 
 #include "controls/IControlBases.h"
 #include "framework/WDLString.h"
@@ -33,53 +31,4 @@ public:
   bool mShowLabels;
   WDL_String mLabelOff;
   WDL_String mLabelOn;
-};
-
-// Fires its action on every press, a double click counting as a second press; it has no
-// pressed look.
-class IVClickButtonControlZv : public PressOnly<iplug::igraphics::IControl>
-{
-public:
-  IVClickButtonControlZv(const iplug::igraphics::IRECT& bounds, int actionId,
-                         const IVStyleZv& style, const char* label);
-
-  void OnMouseDown(float x, float y, const iplug::igraphics::IMouseMod& mod) override;
-  void OnMouseUp(float x, float y, const iplug::igraphics::IMouseMod& mod) override;
-  void Draw(iplug::igraphics::IGraphics& g) override;
-
-  int mActionId;  // -1: none
-  iplug::igraphics::IMouseMod mMouseMod;
-  bool mDrawBackground = true;
-  IVStyleZv mStyle;
-  iplug::igraphics::IPattern mFillPattern;
-  WDL_String mLabel;
-};
-
-// A check box showing "X" while on; a click toggles the linked parameter.
-class IVToggleControlZv : public iplug::igraphics::ISwitchControlBase
-{
-public:
-  IVToggleControlZv(const iplug::igraphics::IRECT& bounds, int paramIdx, const IVStyleZv& style);
-
-  void Draw(iplug::igraphics::IGraphics& g) override;
-
-  bool mDrawBackground = true;  // off: nothing at all is drawn
-  IVStyleZv mStyle;
-  iplug::igraphics::IPattern mFillPattern;
-};
-
-class IVClickControlHiddenZv : public iplug::igraphics::IControl
-{
-public:
-  IVClickControlHiddenZv(const iplug::igraphics::IRECT& bounds, int actionId)
-  : IControl(bounds, -1), mActionId(actionId)
-  {
-  }
-
-  void OnMouseDown(float x, float y, const iplug::igraphics::IMouseMod& mod) override;
-  void OnMouseUp(float, float, const iplug::igraphics::IMouseMod&) override { mMouseMod = {}; }
-  void Draw(iplug::igraphics::IGraphics&) override {}
-
-  int mActionId;
-  iplug::igraphics::IMouseMod mMouseMod;
 };

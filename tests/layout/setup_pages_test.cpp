@@ -2,6 +2,8 @@
 
 #include "controls/IVTabSwitchControl.h"
 #include "meter-ui/IVButtonControlZv.h"
+#include "meter-ui/IVClickButtonControlZv.h"
+#include "meter-ui/IVToggleControlZv.h"
 #include "meter-ui/IVColorPickerZv.h"
 #include "meter-ui/IVFileSelectorControlHiddenZv.h"
 #include "meter-ui/IVPanelControlZv.h"
