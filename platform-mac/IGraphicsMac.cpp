@@ -18,15 +18,18 @@
 #include "platform-mac/IGraphicsCoreText.h"
 #include "platform-mac/IGraphicsView.h"
 
-namespace iplug::igraphics {
-namespace {
+namespace iplug::igraphics
+{
+namespace
+{
 
 // The message-box results.
 enum { kOK = 1, kCancel = 2, kRetry = 4, kYes = 6, kNo = 7 };
 
 // The buttons of a message-box type (default, alternate, other; empty: not shown) and the result
 // of each.
-struct AlertKind {
+struct AlertKind
+{
   const char* buttons[3];
   int results[3];
 };
@@ -47,7 +50,8 @@ const AlertKind* FindAlertKind(int type)
 std::string PanelText(const char* text)
 {
   std::string shown = text ? text : "";
-  if (!utf8::IsValid(shown)) {
+  if (!utf8::IsValid(shown))
+  {
     for (char& c : shown)
       c = static_cast<unsigned char>(c) < 0x80 ? c : '?';
   }
@@ -68,7 +72,8 @@ int RunAlertPanel(const char* text, const char* caption, int type)
 std::vector<std::string> SplitAtSpaces(const char* list)
 {
   std::vector<std::string> parts;
-  for (const char* at = list; at && *at;) {
+  for (const char* at = list; at && *at;)
+  {
     const char* end = std::strchr(at, ' ');
     const size_t length = end ? static_cast<size_t>(end - at) : std::strlen(at);
     if (length)
@@ -142,7 +147,8 @@ void IGraphicsMac::CloseWindow()
 
 void IGraphicsMac::ResizeNativeView(bool)
 {
-  if (mView) {
+  if (mView)
+  {
     const NSSize size{std::trunc(Width() * GetDrawScale()), std::trunc(Height() * GetDrawScale())};
     NSAnimationContext::beginGrouping();
     NSAnimationContext::currentContext().setDuration(0.0);
@@ -200,7 +206,8 @@ void IGraphicsMac::UpdateTooltips()
   const int menuState = menu ? menu->GetState() : IPopupMenuControl::kCollapsed;
   if (menuState != IPopupMenuControl::kCollapsed && menuState != IPopupMenuControl::kIdling)
     return;
-  for (int i = 0; i < NControls(); ++i) {
+  for (int i = 0; i < NControls(); ++i)
+  {
     const IControl* control = GetControl(i);
     if (!control->IsHidden() && !control->GetTargetRECT().Empty())
       mView->addToolTipRect(ToViewRect(control->GetTargetRECT()), mView.get(), nullptr);
@@ -219,7 +226,8 @@ NSPoint IGraphicsMac::ToScreen(float x, float y) const
 
 void IGraphicsMac::FromScreen(NSPoint screen, float& x, float& y) const
 {
-  if (!mView) {
+  if (!mView)
+  {
     x = static_cast<float>(screen.x);
     y = static_cast<float>(screen.y);
     return;
@@ -251,11 +259,14 @@ void IGraphicsMac::SetCursorHidden(bool hide, bool lock)
   if (hide == mCursorHidden)
     return;
   mCursorHidden = hide;
-  if (hide) {
+  if (hide)
+  {
     StoreCursorLockPoint();
     CGDisplayHideCursor(CGMainDisplayID());
     mCursorLock = lock;
-  } else {
+  }
+  else
+  {
     // The pointer stays where it was held: the stored position is already the lock point.
     CGDisplayShowCursor(CGMainDisplayID());
     mCursorLock = false;
@@ -274,11 +285,14 @@ void IGraphicsMac::CursorPosition(float& x, float& y) const { FromScreen(NSEvent
 
 void IGraphicsMac::DoCursorLock(float x, float y, float& prevX, float& prevY)
 {
-  if (mCursorHidden && mCursorLock && !mTabletInput) {
+  if (mCursorHidden && mCursorLock && !mTabletInput)
+  {
     RepositionCursor(mCursorLockPoint);
     prevX = mCursorX;
     prevY = mCursorY;
-  } else {
+  }
+  else
+  {
     mCursorX = prevX = x;
     mCursorY = prevY = y;
   }
@@ -329,13 +343,16 @@ void IGraphicsMac::AskForFile(std::string& fileName, std::string& path, bool sav
   const std::vector<std::string> types = SplitAtSpaces(extensions);
   std::shared_ptr<NSSavePanel> panel;
   NSModalResponse answer;
-  if (save) {
+  if (save)
+  {
     panel = NSSavePanel::savePanel();
     panel->setAllowedFileTypes(types);
     panel->setAllowsOtherFileTypes(false);
     panel->setFloatingPanel(true);
     answer = panel->runModalForDirectory(path, startFile);
-  } else {
+  }
+  else
+  {
     const std::shared_ptr<NSOpenPanel> open = NSOpenPanel::openPanel();
     open->setCanChooseFiles(true);
     open->setCanChooseDirectories(false);
@@ -361,7 +378,8 @@ bool IGraphicsMac::AskForFolder(std::string& folder)
   panel->setResolvesAliases(true);
   panel->setCanCreateDirectories(true);
   panel->setDirectoryURL(*NSURL::fileURLWithPath(folder));
-  if (panel->runModal() != NSModalResponseOK) {
+  if (panel->runModal() != NSModalResponseOK)
+  {
     folder.clear();
     return false;
   }

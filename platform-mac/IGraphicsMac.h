@@ -9,7 +9,8 @@
 #include "platform/Foundation/NSGeometry.h"
 #include "renderer/IGraphicsNanoVG.h"
 
-namespace iplug::igraphics {
+namespace iplug::igraphics
+{
 
 class IGraphicsView_vVantorelix_au;
 
