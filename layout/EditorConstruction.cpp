@@ -5,6 +5,7 @@
 #include "layout/LayoutParts.h"
 #include "meter-plugin/Vantorelix.h"
 #include "meter-ui/IBCornerResizerControlZv.h"
+#include "meter-ui/IVParameterControlHiddenZv.h"
 #include "platform-mac/IGraphicsMac.h"
 
 #include <algorithm>

@@ -4,7 +4,7 @@
 #include "layout/LayoutParts.h"
 #include "meter-plugin/DisplayLabels.h"
 #include "meter-plugin/Vantorelix.h"
-#include "meter-ui/IBCornerResizerControlZv.h"
+#include "meter-ui/IBBitmapControlZv.h"
 #include "meter-ui/IVButtonControlZv.h"
 #include "meter-ui/IVClickControlHiddenZv.h"
 #include "meter-ui/IVPanelControlZv.h"

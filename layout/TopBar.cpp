@@ -3,7 +3,7 @@
 #include "layout/LayoutParts.h"
 #include "meter-plugin/DisplayLabels.h"
 #include "meter-plugin/Vantorelix.h"
-#include "meter-ui/IBCornerResizerControlZv.h"
+#include "meter-ui/IBBitmapControlZv.h"
 #include "meter-ui/IBInfoMenuZv.h"
 #include "meter-ui/IBPresetMenuZv.h"
 #include "meter-ui/IBSwitchControlZv.h"

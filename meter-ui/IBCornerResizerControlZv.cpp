@@ -86,9 +86,3 @@ void IBCornerResizerControlZv::Draw(IGraphics& g)
   const int frame = mMouseIsOver || g.GetResizingInProcess() ? 2 : 1;
   g.DrawBitmapFrame(mBitmap, mRECT.GetTranslated(mOffsetX, mOffsetY), frame, &mBlend);
 }
-
-IBBitmapControlZv::IBBitmapControlZv(float x, float y, const IBitmap& bitmap)
-: IControl(IRECT(x, y, x + FrameSize(bitmap).W(), y + FrameSize(bitmap).H()), -1),
-  IBitmapBase(bitmap, this)
-{
-}

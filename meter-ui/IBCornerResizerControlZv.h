@@ -1,11 +1,10 @@
 #pragma once
 
-// The product's bitmap handles and holders: the corner resizer, which reports size and scale
-// changes to the plug-in through editor actions; a bitmap showing the frame its value selects;
-// and an invisible control that only links a parameter to the editor.
+// The product's corner resizer, which reports size and scale changes to the plug-in through
+// editor actions.
 
 #include "graphics/IBackgroundControls.h"
-#include "graphics/ISpecialControls.h"
+#include "graphics/ICornerResizerControl.h"
 
 // A plain drag resizes and a drag with the control key rescales (when both are offered); a
 // double click goes back to the default size or scale.
@@ -38,31 +37,4 @@ public:
 private:
   // Whether this gesture changes the scale rather than the size.
   bool Scales(const iplug::igraphics::IMouseMod& mod) const;
-};
-
-// Shows the frame chosen by its value and ignores the mouse.
-class IBBitmapControlZv : public iplug::igraphics::IControl, public iplug::igraphics::IBitmapBase
-{
-public:
-  IBBitmapControlZv(float x, float y, const iplug::igraphics::IBitmap& bitmap);
-
-  void OnMouseDown(float, float, const iplug::igraphics::IMouseMod&) override {}
-  void OnMouseUp(float, float, const iplug::igraphics::IMouseMod&) override {}
-  void OnMouseDrag(float, float, float, float, const iplug::igraphics::IMouseMod&) override {}
-  void OnMouseDblClick(float, float, const iplug::igraphics::IMouseMod&) override {}
-  void OnMouseWheel(float, float, const iplug::igraphics::IMouseMod&, float) override {}
-  void OnRescale() override { ReloadBitmap(); }
-  void Draw(iplug::igraphics::IGraphics& g) override { DrawBitmap(g); }
-};
-
-// Links a parameter to the editor without drawing; its empty bounds are never hit.
-class IVParameterControlHiddenZv : public iplug::igraphics::IControl
-{
-public:
-  explicit IVParameterControlHiddenZv(int paramIdx)
-  : IControl(iplug::igraphics::IRECT(0, 0, 0, 0), paramIdx)
-  {
-  }
-
-  void Draw(iplug::igraphics::IGraphics&) override {}
 };

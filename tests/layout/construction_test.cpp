@@ -1,5 +1,6 @@
 #include "tests/layout/EditorFixture.h"
 
+#include "meter-ui/IBBitmapControlZv.h"
 #include "meter-ui/IBCornerResizerControlZv.h"
 #include "platform-mac/IGraphicsMac.h"
 

@@ -2,7 +2,9 @@
 // bitmap: what they tell the plug-in and what they draw.
 
 #include "framework/IPlugParameter.h"
+#include "meter-ui/IBBitmapControlZv.h"
 #include "meter-ui/IBCornerResizerControlZv.h"
+#include "meter-ui/IVParameterControlHiddenZv.h"
 #include "meter-ui/IVButtonControlZv.h"
 #include "meter-ui/IVClickButtonControlZv.h"
 #include "meter-ui/IVClickControlHiddenZv.h"
