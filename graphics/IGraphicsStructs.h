@@ -27,7 +27,7 @@ struct IKeyPress
   {
     if (str)
     {
-      std::strncpy(utf8, str, sizeof(utf8) - 1);
+      std::memcpy(utf8, str, strnlen(str, sizeof(utf8) - 1));
     }
   }
 };

@@ -161,7 +161,8 @@ TEST_P(GraphToggles, ShowTheirStateAndWhatTheySwitch)
     // A line or curve stands out from the dark plot; a band tints it, and the zones and the grid
     // show through it in several colours rather than one.
     EXPECT_GE(drawn.largest, t.band ? 40 : 100) << t.name << ": what it shows barely stands out from the plot";
-    if (t.band)
+    if (t.band) {
       EXPECT_LT(drawn.commonest, 0.9) << t.name << ": its band hides the zones and the grid";
+    }
   }
 }
