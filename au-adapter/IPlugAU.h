@@ -132,6 +132,8 @@ public:
   bool SendMidiList(std::span<const IMidiMsg> msgs) override;
   bool SendSysExData(const SysExView& msg) override;
   void StoreLatency(int samples) override;
+  // Tells the latency listeners of a latency stored on the audio thread, then the idle work.
+  void IdleTimerFired() override;
 
   void SetComponentInstance(AudioComponentInstance instance) { mCI = instance; }
   AudioComponentInstance GetComponentInstance() const { return mCI; }
@@ -140,6 +142,21 @@ public:
   int NBuses(BusDirection direction) const { return int(mBusChannels[direction].size()); }
 
 private:
+  // Marks, for as long as they run, the calls a host makes on its audio thread (render and
+  // scheduled parameters), nested ones included.
+  class OnAudioThread
+  {
+  public:
+    OnAudioThread() { ++sDepth; }
+    ~OnAudioThread() { --sDepth; }
+    OnAudioThread(const OnAudioThread&) = delete;
+    OnAudioThread& operator=(const OnAudioThread&) = delete;
+    static bool Now() { return sDepth > 0; }
+
+  private:
+    static inline thread_local int sDepth = 0;
+  };
+
   void SendAUEvent(AudioUnitEventType type, int paramIdx);
   // Hands a packet list to the host's MIDI output; true when it took it.
   bool SendPacketList(const MIDIPacketList* list);
@@ -179,6 +196,8 @@ private:
   std::vector<RenderInput> mNextInputs;
   std::vector<RenderInput> mRenderInputs;
   std::vector<PropertyListener> mPropertyListeners;
+  // A latency stored on the audio thread, whose listeners the idle timer has still to call.
+  std::atomic<bool> mLatencyUntold{false};
   std::vector<float> mInScratch;
   std::vector<float> mOutScratch;
   std::vector<RenderNotifyEntry> mRenderNotify;

@@ -197,6 +197,7 @@ int IPlugAU::LastConnectedOutputBus() const
 OSStatus IPlugAU::Render(AudioUnitRenderActionFlags* /*flags*/, const AudioTimeStamp* timeStamp, UInt32 outputBus,
                          UInt32 frames, AudioBufferList* buffers)
 {
+  const OnAudioThread audioThread;
   if (!mActive)
     return kAudioUnitErr_Uninitialized;
   if (!timeStamp || !buffers)

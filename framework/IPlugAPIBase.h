@@ -25,7 +25,7 @@ public:
   // Starts (or restarts) the idle timer; the host adapter calls it as its constructor's last step.
   void StartIdleTimer();
   // One idle tick: hands queued values and messages to the editor, then runs IdleTick.
-  void IdleTimerFired();
+  virtual void IdleTimerFired();
   // Sets a parameter from a normalised value and tells the host, and the plug-in when asked.
   void SetParameterValue(int paramIdx, double normalised, bool callParameterChanged);
   // Identifies the host from its name (or bundle identifier) once it is known.

@@ -444,6 +444,68 @@ TEST(AdapterRender, ThousandRendersAllocateNothing)
   EXPECT_EQ(chain.hosted.plug->mBlocks, 1000);
 }
 
+// A latency the plug-in stores while the host renders (here from a render notification, as from a
+// scheduled parameter) reaches the listeners on the next idle tick, never on the audio thread:
+// the render allocates nothing, and a host changing its listeners and the output format on its
+// own thread meanwhile races with nothing.
+struct LatencyReport
+{
+  Hosted* hosted = nullptr;
+  int samples = 0;
+  static OSStatus Proc(void* refCon, AudioUnitRenderActionFlags*, const AudioTimeStamp*, UInt32, UInt32,
+                       AudioBufferList*)
+  {
+    auto* self = static_cast<LatencyReport*>(refCon);
+    self->hosted->plug->StoreLatency(++self->samples % 1000);
+    return noErr;
+  }
+  static void Heard(void* refCon, AudioUnit, AudioUnitPropertyID, AudioUnitScope, AudioUnitElement)
+  {
+    ++*static_cast<std::atomic<int>*>(refCon);
+  }
+};
+
+TEST(AdapterRender, LatencyStoredWhileRenderingIsToldOnTheIdleTick)
+{
+  StereoChain chain;
+  LatencyReport report{&chain.hosted};
+  AudioUnitAddRenderNotify(chain.hosted.unit, LatencyReport::Proc, &report);
+  std::atomic<int> heard{0};
+  AudioUnitAddPropertyListener(chain.hosted.unit, kAudioUnitProperty_Latency, LatencyReport::Heard, &heard);
+  Buffers out(2, 64);
+
+  const uint64_t before = testing_support::AllocationCount();
+  ASSERT_EQ(Render(chain.hosted.unit, 0.0, 64, out), noErr);
+  EXPECT_EQ(testing_support::AllocationCount(), before);
+  EXPECT_EQ(heard, 0);
+  EXPECT_EQ(chain.hosted.plug->GetLatency(), 2);  // stored at once (both notifications), told later
+  chain.hosted.plug->IdleTimerFired();
+  EXPECT_EQ(heard, 1);
+  chain.hosted.plug->IdleTimerFired();
+  EXPECT_EQ(heard, 1);
+  chain.hosted.plug->StoreLatency(7);  // off the audio thread: told at once
+  EXPECT_EQ(heard, 2);
+
+  std::atomic<bool> done{false};
+  std::thread audio([&] {
+    for (double sampleTime = 64.0; !done; sampleTime += 64.0)
+      Render(chain.hosted.unit, sampleTime, 64, out);
+  });
+  for (int i = 0; i < 200; ++i) {
+    AudioUnitRemovePropertyListenerWithUserData(chain.hosted.unit, kAudioUnitProperty_Latency, LatencyReport::Heard,
+                                                &heard);
+    chain.hosted.SetChannels(O, 0, 2);
+    AudioUnitAddPropertyListener(chain.hosted.unit, kAudioUnitProperty_Latency, LatencyReport::Heard, &heard);
+    chain.hosted.plug->IdleTimerFired();
+  }
+  done = true;
+  audio.join();
+  const int told = heard;
+  ASSERT_EQ(Render(chain.hosted.unit, 1e9, 64, out), noErr);
+  chain.hosted.plug->IdleTimerFired();
+  EXPECT_EQ(heard, told + 1);
+}
+
 } // namespace
 } // namespace autest
 
