@@ -205,7 +205,7 @@ void IPlugAU::StoreLatency(int samples)
   IPlugProcessor::StoreLatency(samples);
   // Listeners are host code that may allocate or lock, and the list they live in belongs to the
   // main thread: from the audio thread the latency is told on the next idle tick.
-  if (OnAudioThread::Now())
+  if (mAudioThreadCalls.load(std::memory_order_acquire) > 0)
     mLatencyUntold.store(true, std::memory_order_release);
   else
     CallListeners(kAudioUnitProperty_Latency, kAudioUnitScope_Global);
@@ -250,7 +250,7 @@ OSStatus IPlugAU::SetParameter(AudioUnitParameterID id, AudioUnitScope scope, Au
 
 OSStatus IPlugAU::ScheduleParameters(const AudioUnitParameterEvent* events, UInt32 count)
 {
-  const OnAudioThread audioThread;  // hosts schedule a block's parameters from their render thread
+  const OnAudioThread audioThread(*this);  // hosts schedule a block's parameters from their render thread
   for (UInt32 i = 0; i < count; ++i) {
     const AudioUnitParameterEvent& event = events[i];
     if (event.eventType != kParameterEvent_Immediate)

@@ -143,18 +143,22 @@ public:
 
 private:
   // Marks, for as long as they run, the calls a host makes on its audio thread (render and
-  // scheduled parameters), nested ones included.
+  // scheduled parameters), nested ones included. A latency stored on another thread meanwhile is
+  // told a tick late, which is harmless; one stored on the audio thread is never told there.
   class OnAudioThread
   {
   public:
-    OnAudioThread() { ++sDepth; }
-    ~OnAudioThread() { --sDepth; }
+    explicit OnAudioThread(IPlugAU& plug)
+      : mCalls(plug.mAudioThreadCalls)
+    {
+      mCalls.fetch_add(1, std::memory_order_acq_rel);
+    }
+    ~OnAudioThread() { mCalls.fetch_sub(1, std::memory_order_acq_rel); }
     OnAudioThread(const OnAudioThread&) = delete;
     OnAudioThread& operator=(const OnAudioThread&) = delete;
-    static bool Now() { return sDepth > 0; }
 
   private:
-    static inline thread_local int sDepth = 0;
+    std::atomic<int>& mCalls;
   };
 
   void SendAUEvent(AudioUnitEventType type, int paramIdx);
@@ -198,6 +202,7 @@ private:
   std::vector<PropertyListener> mPropertyListeners;
   // A latency stored on the audio thread, whose listeners the idle timer has still to call.
   std::atomic<bool> mLatencyUntold{false};
+  std::atomic<int> mAudioThreadCalls{0};
   std::vector<float> mInScratch;
   std::vector<float> mOutScratch;
   std::vector<RenderNotifyEntry> mRenderNotify;

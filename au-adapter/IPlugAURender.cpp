@@ -197,7 +197,7 @@ int IPlugAU::LastConnectedOutputBus() const
 OSStatus IPlugAU::Render(AudioUnitRenderActionFlags* /*flags*/, const AudioTimeStamp* timeStamp, UInt32 outputBus,
                          UInt32 frames, AudioBufferList* buffers)
 {
-  const OnAudioThread audioThread;
+  const OnAudioThread audioThread(*this);
   if (!mActive)
     return kAudioUnitErr_Uninitialized;
   if (!timeStamp || !buffers)
