@@ -62,6 +62,13 @@ inline void ExpectRect(const IRECT& r, float l, float t, float rr, float b)
   EXPECT_FLOAT_EQ(r.B, b);
 }
 
+// A parameter set by the host, as the plug-in takes it.
+inline void SetFromHost(MeterEditor& plug, int param, double value)
+{
+  plug.GetParam(param)->Set(value);
+  plug.ParameterChanged(param, iplug::kHost, -1);
+}
+
 inline bool SameColour(const IColor& a, const IColor& b)
 {
   return a.A == b.A && a.R == b.R && a.G == b.G && a.B == b.B;

@@ -12,12 +12,6 @@ using namespace layout_test;
 namespace
 {
 
-void Show(MeterEditor& plug, int param, double value)
-{
-  plug.GetParam(param)->Set(value);
-  plug.ParameterChanged(param, iplug::kHost, -1);
-}
-
 // How many colours the pixels of a rectangle (in points) hold, counting up to two.
 int Colours(const vtest::HeadlessGraphics& ui, const IRECT& r, float scale)
 {
@@ -62,12 +56,12 @@ TEST_P(ClickableControls, ShowInkInEveryViewAndOnEveryPage)
   plug.Settings().guiScale = GetParam();
   plug.Open();
   ExpectClickableControlsInked(plug, scale, "meters");
-  Show(plug, kDisplayMode, 1);
+  SetFromHost(plug, kDisplayMode, 1);
   ExpectClickableControlsInked(plug, scale, "graph");
-  Show(plug, kSetup, 1);
+  SetFromHost(plug, kSetup, 1);
   for (int page = 0; page < kSetupPageCount; ++page)
   {
-    Show(plug, kSetupPage, page);
+    SetFromHost(plug, kSetupPage, page);
     ExpectClickableControlsInked(plug, scale, "page" + std::to_string(page));
   }
 }

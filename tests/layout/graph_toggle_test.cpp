@@ -17,8 +17,7 @@ namespace
 // As a host's change reaches the plug-in and then the editor's controls.
 void Show(MeterEditor& plug, int param, double value)
 {
-  plug.GetParam(param)->Set(value);
-  plug.ParameterChanged(param, iplug::kHost, -1);
+  SetFromHost(plug, param, value);
   plug.DeliverValueToEditor(param, value, false);
 }
 

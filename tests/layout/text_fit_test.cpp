@@ -89,12 +89,6 @@ void ExpectPageTextsApart(MeterEditor& plug, int page)
   }
 }
 
-void Show(MeterEditor& plug, int param, double value)
-{
-  plug.GetParam(param)->Set(value);
-  plug.ParameterChanged(param, iplug::kHost, -1);
-}
-
 // A read-out line and the words its value may carry.
 struct ReadoutLine
 {
@@ -187,11 +181,11 @@ TEST_P(EditorTexts, ReadoutsFitTheirBoxesAtEveryValue)
         for (int peak : {0, 1})
           for (int range = 0; range < 3; ++range)
           {
-            Show(plug, kGate_mode, gate);
-            Show(plug, kUnitMode, unit);
-            Show(plug, kRefOffset, offset);
-            Show(plug, kTruePeak_mode, peak);
-            Show(plug, kLRange_mode, range);
+            SetFromHost(plug, kGate_mode, gate);
+            SetFromHost(plug, kUnitMode, unit);
+            SetFromHost(plug, kRefOffset, offset);
+            SetFromHost(plug, kTruePeak_mode, peak);
+            SetFromHost(plug, kLRange_mode, range);
             if (gate == 3)
               plug.FormatValue(plug.Row(kReadoutML).valueText, true, "", 0, 100.0, 0.0, kNoFloor);
             for (int row = 0; row < kReadoutRows; ++row)
@@ -217,9 +211,9 @@ TEST_P(EditorTexts, TopBarAndBottomRowFitInEveryModeAndLayout)
       for (double offset : {0.0, -23.0})
         for (int peak : {0, 1})
         {
-          Show(plug, kUnitMode, unit);
-          Show(plug, kRefOffset, offset);
-          Show(plug, kTruePeak_mode, peak);
+          SetFromHost(plug, kUnitMode, unit);
+          SetFromHost(plug, kRefOffset, offset);
+          SetFromHost(plug, kTruePeak_mode, peak);
           for (int i = 0; i < ui.NControls(); ++i)
           {
             IControl* control = ui.GetControl(i);
@@ -279,12 +273,12 @@ TEST_P(EditorTexts, AreDrawnWholeInEveryViewAndOnEveryPage)
   plug.Settings().guiScale = GetParam();
   plug.Open();
   ExpectTextsUnclipped(plug, "meters");
-  Show(plug, kDisplayMode, 1);
+  SetFromHost(plug, kDisplayMode, 1);
   ExpectTextsUnclipped(plug, "graph");
-  Show(plug, kSetup, 1);
+  SetFromHost(plug, kSetup, 1);
   for (int page = 0; page < kSetupPageCount; ++page)
   {
-    Show(plug, kSetupPage, page);
+    SetFromHost(plug, kSetupPage, page);
     ExpectTextsUnclipped(plug, "setup page " + std::to_string(page));
     ExpectPageTextsApart(plug, page);
   }

@@ -246,6 +246,24 @@ TEST(PropertyLists, RoundTripThroughXml)
   EXPECT_EQ(platform::LiveObjectCount(), baseline);
 }
 
+// A dictionary of one entry that holds the string as its key or as its value.
+CFMutableDictionaryRef OneEntry(CFStringRef string, bool asKey)
+{
+  CFMutableDictionaryRef dictionary =
+    CFDictionaryCreateMutable(nullptr, 0, &kCFTypeDictionaryKeyCallBacks, &kCFTypeDictionaryValueCallBacks);
+  CFDictionarySetValue(dictionary, asKey ? string : CFSTR("name"), asKey ? CFSTR("value") : string);
+  return dictionary;
+}
+
+// The XML written for the dictionary reads back as a property list equal to it.
+void ExpectReadsBack(CFDictionaryRef dictionary, const std::string& xml)
+{
+  CFTypeRef back = platform::CreatePropertyListFromXML(xml.c_str());
+  EXPECT_TRUE(back && CFEqual(back, dictionary)) << xml;
+  if (back)
+    CFRelease(back);
+}
+
 // A string goes into the XML only when it reads back the same; text that is not UTF-8 is refused
 // rather than written in a form that changes on every save and load.
 TEST(PropertyLists, WritesOnlyStringsThatReadBackTheSame)
@@ -267,17 +285,11 @@ TEST(PropertyLists, WritesOnlyStringsThatReadBackTheSame)
       SCOPED_TRACE(std::string(c.text) + (asKey ? " as key" : " as value"));
       // Formatting does not check the bytes, so it can make such a string, as a caller could.
       CFStringRef string = CFStringCreateWithFormat(nullptr, nullptr, CFSTR("%s"), c.text);
-      CFMutableDictionaryRef dictionary =
-        CFDictionaryCreateMutable(nullptr, 0, &kCFTypeDictionaryKeyCallBacks, &kCFTypeDictionaryValueCallBacks);
-      CFDictionarySetValue(dictionary, asKey ? string : CFSTR("name"), asKey ? CFSTR("value") : string);
+      CFMutableDictionaryRef dictionary = OneEntry(string, asKey);
       std::string xml;
       ASSERT_EQ(platform::WritePropertyListAsXML(dictionary, xml), c.written);
-      if (c.written) {
-        CFTypeRef back = platform::CreatePropertyListFromXML(xml.c_str());
-        EXPECT_TRUE(back && CFEqual(back, dictionary)) << xml;
-        if (back)
-          CFRelease(back);
-      }
+      if (c.written)
+        ExpectReadsBack(dictionary, xml);
       CFRelease(dictionary);
       CFRelease(string);
     }
@@ -297,15 +309,10 @@ TEST(PropertyLists, StringsComeBackByteForByte)
         SCOPED_TRACE("\"" + std::string(text) + "\"" + (asKey ? " as key" : " as value") +
                      (condense ? ", condensing" : ""));
         CFStringRef string = CFStringCreateWithCString(nullptr, text, kCFStringEncodingUTF8);
-        CFMutableDictionaryRef dictionary =
-          CFDictionaryCreateMutable(nullptr, 0, &kCFTypeDictionaryKeyCallBacks, &kCFTypeDictionaryValueCallBacks);
-        CFDictionarySetValue(dictionary, asKey ? string : CFSTR("name"), asKey ? CFSTR("value") : string);
+        CFMutableDictionaryRef dictionary = OneEntry(string, asKey);
         std::string xml;
         ASSERT_TRUE(platform::WritePropertyListAsXML(dictionary, xml));
-        CFTypeRef back = platform::CreatePropertyListFromXML(xml.c_str());
-        EXPECT_TRUE(back && CFEqual(back, dictionary)) << xml;
-        if (back)
-          CFRelease(back);
+        ExpectReadsBack(dictionary, xml);
         CFRelease(dictionary);
         CFRelease(string);
       }
