@@ -183,6 +183,9 @@ TEST_F(VectorTest, OnlyPngAndJpegOfABitmapsSizeAreDecoded)
   }, 4, 4);
   const std::vector<unsigned char> gif = {'G', 'I', 'F', '8', '9', 'a', 1, 0, 1, 0, 0x80, 0, 0, 255, 255, 255, 0, 0,
                                           0, ',', 0, 0, 0, 0, 1, 0, 1, 0, 0, 2, 2, 'D', 1, 0, ';'};
+  std::vector<unsigned char> pngEmptyData = png(4, 4);  // an empty image data chunk after the header's
+  const unsigned char emptyChunk[] = {0, 0, 0, 0, 'I', 'D', 'A', 'T', 0, 0, 0, 0};
+  pngEmptyData.insert(pngEmptyData.begin() + 33, std::begin(emptyChunk), std::end(emptyChunk));
   const std::vector<unsigned char> jpegCountsPast256 = {0xFF, 0xD8, 0xFF, 0xC4, 0x00, 0x71, 0x00, 0x32, 0xD9};
   struct Case
   {
@@ -194,6 +197,7 @@ TEST_F(VectorTest, OnlyPngAndJpegOfABitmapsSizeAreDecoded)
     {"PNG as wide as a bitmap may be", png(8192, 1), true},
     {"PNG a pixel wider", png(8193, 1), false},
     {"PNG far taller", png(1, 16000), false},
+    {"PNG with an empty image data chunk", pngEmptyData, false},
     {"JPEG", jpeg, true},
     {"JPEG with more than 256 Huffman codes", jpegCountsPast256, false},
     {"JPEG cut short in a table", std::vector<unsigned char>(jpeg.begin(), jpeg.begin() + 100), false},
