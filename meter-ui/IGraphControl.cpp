@@ -16,13 +16,6 @@ using namespace iplug::igraphics;
 namespace
 {
 
-// The fixed scale marks of scale kinds 1 to 3 (display dB, top to bottom).
-constexpr double kMarkLists[3][17] = {
-  {27, 18, 9, 6, 3, 0, -3, -6, -9, -18, -23, -27, -36, -45, -54, -63, -72},
-  {27, 18, 9, 6, 3, 0, -3, -6, -9, -18, -24, -27, -36, -45, -54, -63, -72},
-  {20, 16, 12, 8, 4, 0, -4, -8, -12, -16, -20, -24, -28, -32, -36, -40, -44},
-};
-
 constexpr int kLraValidFlag = kAlertCount;  // the byte after the alert flags
 constexpr double kNoRange = -144.0;         // an LRA at or below this was not measured
 const IColor kLiveMLColor(255, 127, 127, 127);
@@ -516,9 +509,9 @@ void IGraphControl::DrawScaleLabels(IGraphics& g, bool distribution)
       label(0.0);
     }
   }
-  else if (mScaleKind >= 1 && mScaleKind <= 3)
+  else
   {
-    for (double v : kMarkLists[mScaleKind - 1])
+    for (double v : FixedScaleMarks(mScaleKind))
       if (v >= mBottom && v <= mTop)
       {
         line(v, mAccentColor, mMinorLineColor, 1.5f);

@@ -98,9 +98,9 @@ void IMeterScaleControl::Draw(IGraphics& g)
       if (mMin <= 0.0 && 0.0 <= mMax)
         DrawMark(g, 0.0, mZeroColor, 1.5f, true);
     }
-    else if (mScaleMode >= kEBU && mScaleMode <= kKSystem)
+    else
     {
-      for (double level : mMarkTables[mScaleMode - 1])
+      for (double level : FixedScaleMarks(mScaleMode))
         if (level >= mMin && level <= mMax)
           DrawMark(g, level, mZeroColor, 1.5f, true);
     }

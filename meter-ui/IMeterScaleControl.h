@@ -11,7 +11,6 @@ class IMeterScaleControl : public iplug::igraphics::IControl
 {
 public:
   enum ScaleMarkMode { kStd = 0, kEBU, kBS1770, kKSystem };
-  static constexpr int kNumTableMarks = 17;
 
   explicit IMeterScaleControl(const iplug::igraphics::IRECT& bounds);
 
@@ -40,10 +39,6 @@ public:
   double mMajorStep = 12.0;
   double mMinorStep = 6.0;
   WDL_String mCaption{"dBFS"};
-  static constexpr double mMarkTables[3][kNumTableMarks] = {
-    {27, 18, 9, 6, 3, 0, -3, -6, -9, -18, -23, -27, -36, -45, -54, -63, -72},
-    {27, 18, 9, 6, 3, 0, -3, -6, -9, -18, -24, -27, -36, -45, -54, -63, -72},
-    {20, 16, 12, 8, 4, 0, -4, -8, -12, -16, -20, -24, -28, -32, -36, -40, -44}};
   int mScaleMode = kStd;
 
 private:

@@ -9,6 +9,22 @@ std::string LevelText(double level)
   return text;
 }
 
+namespace
+{
+constexpr double kFixedScaleMarks[3][17] = {
+  {27, 18, 9, 6, 3, 0, -3, -6, -9, -18, -23, -27, -36, -45, -54, -63, -72},
+  {27, 18, 9, 6, 3, 0, -3, -6, -9, -18, -24, -27, -36, -45, -54, -63, -72},
+  {20, 16, 12, 8, 4, 0, -4, -8, -12, -16, -20, -24, -28, -32, -36, -40, -44},
+};
+} // namespace
+
+std::span<const double> FixedScaleMarks(int scaleKind)
+{
+  if (scaleKind < 1 || scaleKind > 3)
+    return {};
+  return kFixedScaleMarks[scaleKind - 1];
+}
+
 ScaleSteps ScaleStepsFor(double range)
 {
   if (range < 45.0)

@@ -3,6 +3,7 @@
 // The look of the meter panel's bars and scales, drawn on a black panel: one table, so that
 // every meter, scale and graph accent agrees. Also the one rule by which a level becomes text.
 
+#include <span>
 #include <string>
 
 #include "graphics/IGraphicsStructs.h"
@@ -54,6 +55,10 @@ struct ScaleSteps
   double label, minor;
 };
 ScaleSteps ScaleStepsFor(double range);
+
+// The fixed marks of scale kinds 1 to 3 (display dB, top to bottom); none for any other kind,
+// whose marks follow from the range.
+std::span<const double> FixedScaleMarks(int scaleKind);
 
 // "+3.0" above zero, "0.0" and "-6.0" otherwise.
 std::string LevelText(double level);
