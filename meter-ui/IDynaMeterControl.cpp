@@ -32,14 +32,7 @@ float IDynaMeterControl::LineY(double level) const
 
 IColor IDynaMeterControl::RatioColor(double ratio) const
 {
-  const double lo = mReference - mReference / 2.0;
-  const double hi = mReference + mReference / 2.0;
-  if (!(hi > lo))
-    return mRatioLowColor;
-  const double t = (std::clamp(ratio, lo, hi) - lo) / (hi - lo);
-  auto mix = [t](int high, int low) { return static_cast<int>(high * t + low * (1.0 - t)); };
-  return IColor(mix(mRatioHighColor.A, mRatioLowColor.A), mix(mRatioHighColor.R, mRatioLowColor.R),
-                mix(mRatioHighColor.G, mRatioLowColor.G), mix(mRatioHighColor.B, mRatioLowColor.B));
+  return RatioColour(mRatioHighColor, mRatioLowColor, ratio, mReference);
 }
 
 void IDynaMeterControl::DrawLRA(IGraphics& g, std::string& readout)

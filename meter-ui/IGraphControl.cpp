@@ -688,17 +688,6 @@ void IGraphControl::DrawMarks(IGraphics& g, const Window& w, const Snapshot& mem
 namespace
 {
 
-// The band colour between the low (at or below half the reference) and the high colour (at or
-// above one and a half times it). Without a reference the band keeps the low colour.
-IColor BandColor(const IColor& high, const IColor& low, double value, double reference)
-{
-  const double t = reference > 0.0 && value == value
-                     ? (std::clamp(value, 0.5 * reference, 1.5 * reference) - 0.5 * reference) / reference
-                     : 0.0;
-  auto mix = [t](int h, int l) { return static_cast<int>(std::lround(t * h + (1 - t) * l)); };
-  return IColor(mix(high.A, low.A), mix(high.R, low.R), mix(high.G, low.G), mix(high.B, low.B));
-}
-
 // Band pieces of one colour that follow each other, drawn as one path: fewer calls, and no seams
 // where translucent pieces would overlap. A piece of another colour starts a new path.
 class BandPath
@@ -816,7 +805,7 @@ void IGraphControl::DrawBands(IGraphics& g, const Window& w)
     auto ratioBand = [&](BandPath& band, double LoudnessHistoryPoint::*value, double reference) {
       const double vi = NotBelowZero(pi.*value), vj = NotBelowZero(pj.*value);
       const double centre = mMiddle + mOffset;
-      band.Add(BandColor(mColors[kBandHighColor], mColors[kBandLowColor], std::max(pi.*value, pj.*value), reference),
+      band.Add(RatioColour(mColors[kBandHighColor], mColors[kBandLowColor], std::max(pi.*value, pj.*value), reference),
                xi, xj, LevelY(centre + vi / 2), LevelY(centre + vj / 2), LevelY(centre - vi / 2), LevelY(centre - vj / 2));
     };
     if (mShowPLR)
@@ -1159,7 +1148,7 @@ void IGraphControl::DrawOverview(IGraphics& g, const Window& w)
       if (col.Sampled())
       {
         const double strongest = F::Level(col.*value), extent = NotBelowZero(strongest);
-        IColor color = BandColor(mColors[kBandHighColor], mColors[kBandLowColor], strongest, reference);
+        IColor color = RatioColour(mColors[kBandHighColor], mColors[kBandLowColor], strongest, reference);
         color.A /= 2;
         const float right = next < columns ? s.L + next : s.L + c + 1;
         g.FillRect(color, IRECT(s.L + c, yOf(centre + extent / 2), right, yOf(centre - extent / 2)), &mBlend);

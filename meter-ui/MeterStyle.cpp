@@ -1,5 +1,6 @@
 #include "meter-ui/MeterStyle.h"
 
+#include <algorithm>
 #include <cstdio>
 
 std::string LevelText(double level)
@@ -23,6 +24,16 @@ std::span<const double> FixedScaleMarks(int scaleKind)
   if (scaleKind < 1 || scaleKind > 3)
     return {};
   return kFixedScaleMarks[scaleKind - 1];
+}
+
+iplug::igraphics::IColor RatioColour(const iplug::igraphics::IColor& high,
+                                     const iplug::igraphics::IColor& low, double ratio, double reference)
+{
+  const double t = reference > 0.0 && ratio == ratio
+                     ? (std::clamp(ratio, 0.5 * reference, 1.5 * reference) - 0.5 * reference) / reference
+                     : 0.0;
+  auto mix = [t](int h, int l) { return static_cast<int>(t * h + (1.0 - t) * l); };
+  return {mix(high.A, low.A), mix(high.R, low.R), mix(high.G, low.G), mix(high.B, low.B)};
 }
 
 ScaleSteps ScaleStepsFor(double range)

@@ -60,5 +60,12 @@ ScaleSteps ScaleStepsFor(double range);
 // whose marks follow from the range.
 std::span<const double> FixedScaleMarks(int scaleKind);
 
+// The colour a PLR or PSR band takes for a ratio against its reference: the low colour at or below
+// half the reference, the high colour at or above one and a half times it, and between them each
+// channel (alpha too) mixed in proportion and cut to a whole level. Without a reference, or for a
+// ratio that is not a number, the low colour.
+iplug::igraphics::IColor RatioColour(const iplug::igraphics::IColor& high,
+                                     const iplug::igraphics::IColor& low, double ratio, double reference);
+
 // "+3.0" above zero, "0.0" and "-6.0" otherwise.
 std::string LevelText(double level);

@@ -2,10 +2,12 @@
 // recording graphics object.
 
 #include <algorithm>
+#include <cmath>
 
 #include "meter-ui/IDynaMeterControl.h"
 #include "meter-ui/IMeterControl.h"
 #include "meter-ui/IMeterScaleControl.h"
+#include "meter-ui/MeterStyle.h"
 #include "tests/meter-ui/MeterUiFixture.h"
 
 namespace vtest
@@ -283,6 +285,15 @@ TEST_F(DynaMeter, RatioColourFollowsTheReferenceWindow)
     dyna->mReference = c.reference;
     EXPECT_TRUE(SameColor(dyna->RatioColor(c.ratio), c.color)) << c.ratio << " " << c.reference;
   }
+}
+
+// The meter's band and the graph's PLR and PSR bands take their colour from this one mix.
+TEST(RatioColour, ChannelsAreCutToAWholeLevelAndARatioThatIsNoNumberTakesTheLowColour)
+{
+  const IColor high(255, 255, 255, 255), low(0, 0, 0, 0);
+  EXPECT_TRUE(SameColor(RatioColour(high, low, 10, 10), IColor(127, 127, 127, 127)));  // 127.5 each
+  EXPECT_TRUE(SameColor(RatioColour(high, low, NAN, 10), low));
+  EXPECT_TRUE(SameColor(RatioColour(high, low, 20, -10), low));  // no window
 }
 
 TEST_F(DynaMeter, RatioBandMarkersAndSignedReadout)
