@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "controls/EqualCells.h"
 #include "framework/IPlugParameter.h"
 #include "graphics/IGraphics.h"
 
@@ -278,17 +279,7 @@ void IVSlideSwitchControl::DrawTrack(IGraphics& g, const IRECT& bounds)
 
 IRECT IVSlideSwitchControl::Cell(int idx) const
 {
-  const IRECT& w = mWidgetBounds;
-  const float n = static_cast<float>(std::max(mNumStates, 1));
-  if (mDirection == EDirection::Vertical)
-  {
-    const float h = w.H() / n;
-    const float top = w.T + static_cast<float>(idx) * h;
-    return IRECT(w.L, top, w.R, top + h);
-  }
-  const float wd = w.W() / n;
-  const float left = w.L + static_cast<float>(idx) * wd;
-  return IRECT(left, w.T, left + wd, w.B);
+  return EqualCell(mWidgetBounds, idx, std::max(mNumStates, 1), mDirection);
 }
 
 void IVSlideSwitchControl::UpdateRects()

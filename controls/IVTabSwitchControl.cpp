@@ -1,5 +1,6 @@
 #include "controls/IVTabSwitchControl.h"
 
+#include "controls/EqualCells.h"
 #include "framework/IPlugParameter.h"
 #include "graphics/IGraphics.h"
 
@@ -58,21 +59,9 @@ void IVTabSwitchControl::OnResize()
   mTargetRECT = LayoutRects(mRECT);
   mMouseIsOver = false;
   mButtons.clear();
-  const IRECT& w = mWidgetBounds;
   for (int i = 0; i < mNumStates; ++i)
   {
-    if (mDirection == EDirection::Vertical)
-    {
-      const float h = w.H() / static_cast<float>(mNumStates);
-      const float top = w.T + static_cast<float>(i) * h;
-      mButtons.emplace_back(w.L, top, w.R, top + h);
-    }
-    else
-    {
-      const float wd = w.W() / static_cast<float>(mNumStates);
-      const float left = w.L + static_cast<float>(i) * wd;
-      mButtons.emplace_back(left, w.T, left + wd, w.B);
-    }
+    mButtons.push_back(EqualCell(mWidgetBounds, i, mNumStates, mDirection));
   }
   SetDirty(false);
 }

@@ -2,6 +2,7 @@
 
 #include <cmath>
 
+#include "controls/EqualCells.h"
 #include "graphics/IGraphics.h"
 
 namespace iplug::igraphics
@@ -84,12 +85,7 @@ void IVTrackControlBase::MakeStepRects(const IRECT& bounds, int nSteps)
   // Step 0 is the cell for the lowest values: counted from the bottom, or from the right.
   for (int k = 0; k < count; ++k)
   {
-    const float a = static_cast<float>(k) / static_cast<float>(count);
-    const float b = static_cast<float>(k + 1) / static_cast<float>(count);
-    mStepBounds.push_back(
-      mDirection == EDirection::Vertical
-        ? IRECT(bounds.L, bounds.B - b * bounds.H(), bounds.R, bounds.B - a * bounds.H())
-        : IRECT(bounds.R - b * bounds.W(), bounds.T, bounds.R - a * bounds.W(), bounds.B));
+    mStepBounds.push_back(EqualCell(bounds, count - 1 - k, count, mDirection));
   }
 }
 
