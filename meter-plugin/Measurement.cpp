@@ -15,7 +15,7 @@ using levels::RoundToTenth;
 // filters and the running sums for good, and in the integrated loudness, whose window is the whole
 // programme. The host's samples are floats, so beyond the largest float lies only infinity. Finite
 // samples, however large, are measured as they are. This runs where each input sample is first
-// copied, so the test costs one compare a sample.
+// read, so the test costs one compare a sample.
 double MeasurableSample(double x)
 {
   constexpr double kLargest = std::numeric_limits<float>::max();
@@ -202,8 +202,7 @@ void Vantorelix::MeasureBlock(double** inputs, double** outputs, int nFrames, in
   const ChannelList channels(config);
   const int* measured = channels.index;
   const int nEnabled = channels.count;
-  // The measured channels from measured[nPresent] on have no input: they are silence, scaled by
-  // the gain as the others are.
+  // The measured channels from measured[nPresent] on have no input: they are silence.
   int nPresent = 0;
   while (nPresent < nEnabled && measured[nPresent] < nIn)
     ++nPresent;
@@ -213,45 +212,61 @@ void Vantorelix::MeasureBlock(double** inputs, double** outputs, int nFrames, in
   // hop's end at the latest. Each stage sees the same samples in the same order as a
   // frame-by-frame walk through all of them.
   constexpr int kPassFrames = 64;
-  // Frame-major, so that a frame's channels are at hand for the limiter and the engine.
-  // Channels that are not measured keep their input, so every output channel is written; those
-  // beyond the inputs are silent, and only the measured ones among them change in a pass.
+  // The limiter works on whole frames and changes what goes out; without it each output channel
+  // is its input, with the gain where it is measured, and is written straight from the input.
+  const bool limiting = play && limit;
+  // Frame-major, so that a frame's channels are at hand for the limiter and the engine. Only the
+  // measured channels are filled, and with the limiter every channel: those beyond the inputs
+  // are silent, and only the measured ones among them change in a pass.
   double x[kPassFrames][kMeterChannels];
-  for (int k = nIn; k < kMeterChannels; ++k)
-    for (int i = 0; i < kPassFrames; ++i)
-      x[i][k] = 0.0;
+  if (limiting)
+    for (int k = nIn; k < kMeterChannels; ++k)
+      for (int i = 0; i < kPassFrames; ++i)
+        x[i][k] = 0.0;
   for (int start = 0; start < nFrames; start += kPassFrames)
   {
     const int n = std::min(kPassFrames, nFrames - start);
+    // Every input of the pass is read before any output is written, so an output may share its
+    // input's buffer.
     for (int k = 0; k < nIn; ++k)
     {
       const double* in = inputs[k] + start;
       if (play && config.enabled[k])
         for (int i = 0; i < n; ++i)
           x[i][k] = MeasurableSample(in[i]) * gain;
-      else
+      else if (limiting)
         for (int i = 0; i < n; ++i)
           x[i][k] = in[i];
     }
     for (int j = nPresent; j < nEnabled; ++j)
       for (int i = 0; i < n; ++i)
         x[i][measured[j]] = 0.0;
-    if (play)
+    if (limiting)
+    {
       for (int i = 0; i < n; ++i)
       {
         double* frame = x[i];
-        for (int j = nPresent; j < nEnabled; ++j)
-          frame[measured[j]] *= gain;
-        if (limit)
-        {
-          mLimiter.Process(config.enabled, frame);
-          for (int j = 0; j < nEnabled; ++j)
-            frame[measured[j]] = mLimiter.output[measured[j]];
-        }
+        mLimiter.Process(config.enabled, frame);
+        for (int j = 0; j < nEnabled; ++j)
+          frame[measured[j]] = mLimiter.output[measured[j]];
       }
-    for (int k = 0; k < nOut; ++k)
-      for (int i = 0; i < n; ++i)
-        outputs[k][start + i] = x[i][k];
+      for (int k = 0; k < nOut; ++k)
+        for (int i = 0; i < n; ++i)
+          outputs[k][start + i] = x[i][k];
+    }
+    else
+      for (int k = 0; k < nOut; ++k)
+      {
+        double* out = outputs[k] + start;
+        const double* in = k < nIn ? inputs[k] + start : nullptr;
+        if (!in)
+          std::fill_n(out, n, 0.0);
+        else if (play && config.enabled[k])
+          for (int i = 0; i < n; ++i)
+            out[i] = MeasurableSample(in[i]) * gain;
+        else if (out != in)
+          std::copy_n(in, n, out);
+      }
     if (!play || !engine)
       continue;
 
@@ -268,15 +283,16 @@ void Vantorelix::MeasureBlock(double** inputs, double** outputs, int nFrames, in
     if (j < nEnabled)
       mFilters[measured[j]].Process(&x[0][measured[j]], &y[0][measured[j]], n, kMeterChannels, weight(measured[j]));
 
-    double speech[kPassFrames];
-    for (int i = 0; i < n; ++i)
-    {
-      double sum = 0.0;
-      if (dial)
+    // The speech detector hears the mean of the measured channels; only "Dial" feeds it.
+    double speech[kPassFrames] = {};
+    if (dial && nEnabled > 0)
+      for (int i = 0; i < n; ++i)
+      {
+        double sum = 0.0;
         for (int jj = 0; jj < nEnabled; ++jj)
           sum += x[i][measured[jj]];
-      speech[i] = dial && nEnabled > 0 ? sum / nEnabled : 0.0;
-    }
+        speech[i] = sum / nEnabled;
+      }
     // The engine takes the frames up to each hop's end at once, after their peaks.
     for (int i = 0; i < n;)
     {

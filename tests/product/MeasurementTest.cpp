@@ -82,6 +82,42 @@ TEST(Measurement, OutputsBeyondTheInputsAreWrittenSilent)
   EXPECT_EQ(block.out[1], std::vector<double>(64, 0.0));
 }
 
+// A host may hand the same buffers for input and output: the audio and the measurement come out
+// as with separate buffers, with the limiter off and on, for measured and passed-through channels.
+TEST(Measurement, OutputsInTheInputBuffersMatchSeparateOutputs)
+{
+  for (int limiter : {0, 1})
+  {
+    SCOPED_TRACE(limiter);
+    auto measure = [limiter](bool inPlace) {
+      Vantorelix plug;
+      MeterSettings& s = plug.Settings();
+      s.channelConfig = 1;  // "Left": the second channel passes through
+      s.preGain = 4.0;
+      s.peakMode = 1;
+      s.enableLimiter = limiter;
+      s.maxPeakTarget = -6.0;
+      Prepare(plug, 48000.0, 500, 2);
+      Block block(2, 500);
+      std::vector<std::vector<double>> out;
+      for (int b = 0; b < 20; ++b)
+      {
+        for (int c = 0; c < 2; ++c)
+          FillNoise(block.in[size_t(c)], 0.9, unsigned(b * 2 + c + 1));
+        plug.ProcessBlock(block.inPtr.data(), inPlace ? block.inPtr.data() : block.outPtr.data(), 500);
+        for (const auto& channel : inPlace ? block.in : block.out)
+          out.push_back(channel);
+      }
+      return std::make_pair(out, plug.Engine()->TruePeakMax());
+    };
+    const auto separate = measure(false);
+    const auto inPlace = measure(true);
+    EXPECT_EQ(inPlace.first, separate.first);
+    EXPECT_EQ(inPlace.second, separate.second);
+    EXPECT_GT(separate.second, 0.5);
+  }
+}
+
 // How the host cuts the audio into blocks changes nothing: every output sample and every
 // measured figure comes out bit for bit the same for blocks of one frame up to several thousand.
 TEST(Measurement, BlockSizeChangesNothing)
