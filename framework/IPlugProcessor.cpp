@@ -1,5 +1,6 @@
 #include "framework/IPlugProcessor.h"
 
+#include "framework/SampleConversion.h"
 #include "platform/shared/FourCC.h"
 
 #include <algorithm>
@@ -297,7 +298,7 @@ bool IPlugProcessor::BindHostBuffers(BusDirection direction, int first, int coun
     *channel->mSlot = scratch;
     float* host = hostBuffers[next++];
     if (direction == kInput)
-      std::copy_n(host, nFrames, scratch);
+      FloatsToDoubles(host, scratch, nFrames);
     else
       channel->mHostBuffer = host;
   }
@@ -401,8 +402,11 @@ bool IPlugProcessor::Run(int nFrames, bool accumulate, bool bypass)
       continue;
     const double* result = *channel->mSlot;
     float* host = channel->mHostBuffer;
-    for (int s = 0; s < nFrames; ++s)
-      host[s] = accumulate ? host[s] + static_cast<float>(result[s]) : static_cast<float>(result[s]);
+    if (!accumulate)
+      DoublesToFloats(result, host, nFrames);
+    else
+      for (int s = 0; s < nFrames; ++s)
+        host[s] += static_cast<float>(result[s]);
   }
   return true;
 }
