@@ -170,13 +170,8 @@ void IGraphicsNanoVG::EndFrame()
 
 std::optional<IRECTList> IGraphicsNanoVG::AreaToComposite() const
 {
-  // An offset frame is put where the whole window is drawn again. So is a frame at a scale that
-  // is not a whole number: edges between pixels leave pixels of the frame translucent, and each
-  // composite blends those again onto what the drawable held, so a drawable shows them as
-  // composited as often as it was; only where every composite gives the same pixels may a part of
-  // the window stand for the rest.
-  const float scale = EffectiveScale();
-  if (!mLayer || GetXTranslation() != 0.f || GetYTranslation() != 0.f || scale != std::floor(scale))
+  // An offset frame is put where the whole window is drawn again.
+  if (!mLayer || GetXTranslation() != 0.f || GetYTranslation() != 0.f)
   {
     return std::nullopt;
   }
@@ -200,13 +195,16 @@ std::optional<IRECTList> IGraphicsNanoVG::AreaToComposite() const
       area.Add(frame->rects.Get(i));
     }
   }
-  // Apart, so that no pixel is composited twice; on whole pixels, as each was drawn.
+  // Apart, so that no pixel is composited twice; on the whole pixels each was drawn on, which at
+  // a scale that is not a whole number lie between points.
   MergeDirtyRects(area);
-  const float drawScale = GetDrawScale();
+  const float scale = EffectiveScale();
+  const float screenScale = GetScreenScale();
+  auto onPixels = [&](float at) { return std::round(at * scale) / screenScale; };
   for (int i = 0; i < area.Size(); ++i)
   {
     const IRECT& r = area.Get(i);
-    area.Set(i, IRECT(r.L * drawScale, r.T * drawScale, r.R * drawScale, r.B * drawScale));
+    area.Set(i, IRECT(onPixels(r.L), onPixels(r.T), onPixels(r.R), onPixels(r.B)));
   }
   return area;
 }
@@ -217,11 +215,14 @@ void IGraphicsNanoVG::CompositeMainFrame(const std::optional<IRECTList>& area)
   const float h = static_cast<float>(WindowHeight());
   const NVGpaint paint = vgImagePaint(mVG, 0.f, 0.f, w, h, 0.f, mMainFrameBuffer->image, 1.f);
   // The whole window, or each part of it that changed (none: the drawable is shown as it is).
-  // Within a part the frame's pixels come out as when the whole window is drawn.
+  // Within a part the frame's pixels come out as when the whole window is drawn. They replace
+  // what the drawable held: blended onto it, the pixels the frame leaves translucent (between
+  // pixels at a scale that is not a whole number) would build up from composite to composite.
   const int parts = area ? area->Size() : 1;
   for (int i = 0; i < parts; ++i)
   {
     vgSave(mVG);
+    vgSetCompositeOperation(mVG, NVG_COPY);
     vgResetTransform(mVG);
     vgTranslate(mVG, GetXTranslation(), GetYTranslation());
     if (area)

@@ -190,6 +190,14 @@ void blend(const MTLRenderPipelineColorAttachmentDescriptor& a, const float src[
   std::memcpy(dst, out, sizeof(out));
 }
 
+// Blending that gives the source as it is: the same as no blending, byte for byte (the target's
+// share is zero times a finite stored value).
+bool isReplace(const MTLRenderPipelineColorAttachmentDescriptor& a)
+{
+  return a.sourceRGBBlendFactor == MTLBlendFactorOne && a.sourceAlphaBlendFactor == MTLBlendFactorOne &&
+         a.destinationRGBBlendFactor == MTLBlendFactorZero && a.destinationAlphaBlendFactor == MTLBlendFactorZero;
+}
+
 bool isSourceOver(const MTLRenderPipelineColorAttachmentDescriptor& a)
 {
   return a.sourceRGBBlendFactor == MTLBlendFactorOne && a.sourceAlphaBlendFactor == MTLBlendFactorOne &&
@@ -439,7 +447,7 @@ PixelPipeline pixelPipeline(const PassState& st)
     pp.colourBpp = st.colour->bytesPerPixel();
     pp.colourStride = st.colour->width() * pp.colourBpp;
     pp.layout = texelLayout(st.colour->pixelFormat());
-    pp.blending = pp.attachment->blendingEnabled;
+    pp.blending = pp.attachment->blendingEnabled && !isReplace(*pp.attachment);
     pp.sourceOver = pp.blending && isSourceOver(*pp.attachment);
     pp.wholeTexel = pp.colourBpp == 4 && pp.writeMask == MTLColorWriteMaskAll;
   }
@@ -623,6 +631,31 @@ void writeSourceOver(const PixelPipeline& pp, int64_t x, int64_t y, bool, MTLFra
       pp.kernels->blendTexels(texel, out.texels, count, (out.texelFormat == MTLPixelFormatBGRA8Unorm) != kBGRA);
       break;
   }
+}
+
+// No stencil and no blending into an RGBA or BGRA target with every channel written: what a frame
+// composited onto a drawable does, replacing what the drawable held. Each form of the colours is
+// written as the per-fragment form would be, byte for byte.
+template <bool kBGRA>
+void writeReplace(const PixelPipeline& pp, int64_t x, int64_t y, bool, MTLFragmentColours& out, int count)
+{
+  unsigned char* texel = pp.colour + y * pp.colourStride + x * 4;
+  if (out.form == MTLFragmentColours::Texels)
+  {
+    // A stored byte comes back from its conversion unchanged: the texels are copied as they are.
+    pp.kernels->copyTexels(texel, out.texels, count, (out.texelFormat == MTLPixelFormatBGRA8Unorm) != kBGRA);
+    return;
+  }
+  if (out.form == MTLFragmentColours::Uniform)
+  {
+    writeWholeTexel<kBGRA>(pp.lanes, false, texel, out.colours[0]);
+    for (int i = 1; i < count; i++)
+      std::memcpy(texel + 4 * i, texel, 4);
+    return;
+  }
+  for (int i = 0; i < count; i++)
+    if (out.kept[i])
+      writeWholeTexel<kBGRA>(pp.lanes, false, texel + 4 * i, out.colours[i]);
 }
 
 // A stencil test whose operations only keep or zero the stored value, then source-over into whole
@@ -939,6 +972,13 @@ void drawVertices(const PassState& st, MTLPrimitiveType type, const std::vector<
       drawTriangles<writeSourceOver<false>>(st, pp, type, v);
     else
       drawTriangles<writeSourceOver<true>>(st, pp, type, v);
+  }
+  else if (pp.colour && !pp.stencil && pp.wholeTexel && !pp.blending)
+  {
+    if (pp.layout.channel[0] == 0)
+      drawTriangles<writeReplace<false>>(st, pp, type, v);
+    else
+      drawTriangles<writeReplace<true>>(st, pp, type, v);
   }
   else if (!pp.colour && pp.stencil && !pp.spanBody && !pp.fragment &&
            pp.front->stencilCompareFunction == MTLCompareFunctionAlways &&

@@ -46,6 +46,18 @@ void scalarBlendTexels(unsigned char* target, const unsigned char* source, int c
     blendTexel(k, target + 4 * i, source + 4 * i, swap);
 }
 
+void scalarCopyTexels(unsigned char* target, const unsigned char* source, int count, bool swap)
+{
+  const int red = swap ? 2 : 0, blue = 2 - red;
+  for (int i = 0; i < count; i++)
+  {
+    const unsigned char* from = source + 4 * i;
+    unsigned char* to = target + 4 * i;
+    const unsigned char texel[4] = {from[red], from[1], from[blue], from[3]};
+    std::memcpy(to, texel, 4);
+  }
+}
+
 void scalarBlendColours(unsigned char* texels, const float (*colours)[4], const bool* kept, int count, bool bgra)
 {
   const LaneConstants k;
@@ -87,6 +99,17 @@ void plainBlendUniform(unsigned char* texels, const float colour[4], int count)
   scalarBlendUniform(texels + 4 * i, colour, count - i);
 }
 
+#if defined(__SSE2__)
+// Four texels with red and blue exchanged.
+__m128i swapRedAndBlue(__m128i four)
+{
+  const __m128i greenAlpha = _mm_set1_epi32(static_cast<int>(0xFF00FF00u));
+  const __m128i low = _mm_set1_epi32(0xFF);
+  return _mm_or_si128(_mm_and_si128(four, greenAlpha),
+                      _mm_or_si128(_mm_and_si128(_mm_srli_epi32(four, 16), low), _mm_slli_epi32(_mm_and_si128(four, low), 16)));
+}
+#endif
+
 void plainBlendTexels(unsigned char* target, const unsigned char* source, int count, bool swap)
 {
   int i = 0;
@@ -94,8 +117,6 @@ void plainBlendTexels(unsigned char* target, const unsigned char* source, int co
   // Four opaque texels at a time, red and blue exchanged in place when the orders differ.
   const LaneConstants k;
   const __m128i opaque = _mm_set1_epi32(static_cast<int>(0xFF000000u));
-  const __m128i greenAlpha = _mm_set1_epi32(static_cast<int>(0xFF00FF00u));
-  const __m128i low = _mm_set1_epi32(0xFF);
   for (; i + 4 <= count; i += 4)
   {
     __m128i four;
@@ -107,13 +128,31 @@ void plainBlendTexels(unsigned char* target, const unsigned char* source, int co
       continue;
     }
     if (swap)
-      four = _mm_or_si128(_mm_and_si128(four, greenAlpha),
-                          _mm_or_si128(_mm_and_si128(_mm_srli_epi32(four, 16), low),
-                                       _mm_slli_epi32(_mm_and_si128(four, low), 16)));
+      four = swapRedAndBlue(four);
     std::memcpy(target + 4 * i, &four, sizeof(four));
   }
 #endif
   scalarBlendTexels(target + 4 * i, source + 4 * i, count - i, swap);
+}
+
+void plainCopyTexels(unsigned char* target, const unsigned char* source, int count, bool swap)
+{
+  if (!swap)
+  {
+    std::memcpy(target, source, static_cast<size_t>(count) * 4);
+    return;
+  }
+  int i = 0;
+#if defined(__SSE2__)
+  for (; i + 4 <= count; i += 4)
+  {
+    __m128i four;
+    std::memcpy(&four, source + 4 * i, sizeof(four));
+    four = swapRedAndBlue(four);
+    std::memcpy(target + 4 * i, &four, sizeof(four));
+  }
+#endif
+  scalarCopyTexels(target + 4 * i, source + 4 * i, count - i, swap);
 }
 
 // ---- AVX2: eight texels at a time -------------------------------------------------------------
@@ -215,14 +254,19 @@ __attribute__((target("avx2"))) void avx2BlendColours(unsigned char* texels, con
   scalarBlendColours(texels + 4 * i, colours + i, kept + i, count - i, bgra);
 }
 
+// Within each texel: bytes 2, 1, 0, 3 where red and blue change places, else as they are.
+MTL_AVX2_INLINE __m256i texelOrder(bool swap)
+{
+  return swap ? _mm256_setr_epi8(2, 1, 0, 3, 6, 5, 4, 7, 10, 9, 8, 11, 14, 13, 12, 15, 2, 1, 0, 3, 6, 5, 4, 7, 10, 9,
+                                 8, 11, 14, 13, 12, 15)
+              : _mm256_setr_epi8(0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 0, 1, 2, 3, 4, 5, 6, 7, 8, 9,
+                                 10, 11, 12, 13, 14, 15);
+}
+
 __attribute__((target("avx2"))) void avx2BlendTexels(unsigned char* target, const unsigned char* source, int count,
                                                      bool swap)
 {
-  // Within each texel: bytes 2, 1, 0, 3 where red and blue change places, else as they are.
-  const __m256i order = swap ? _mm256_setr_epi8(2, 1, 0, 3, 6, 5, 4, 7, 10, 9, 8, 11, 14, 13, 12, 15, 2, 1, 0, 3, 6,
-                                                5, 4, 7, 10, 9, 8, 11, 14, 13, 12, 15)
-                             : _mm256_setr_epi8(0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 0, 1, 2, 3, 4,
-                                                5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15);
+  const __m256i order = texelOrder(swap);
   // Opaque texels go as they are, in the target's order; groups with any other are written
   // texel by texel.
   const __m256i all = _mm256_set1_epi32(-1);
@@ -245,25 +289,48 @@ __attribute__((target("avx2"))) void avx2BlendTexels(unsigned char* target, cons
       scalarBlendTexels(target + 4 * i, source + 4 * i, count - i, swap);
   }
 }
+
+__attribute__((target("avx2"))) void avx2CopyTexels(unsigned char* target, const unsigned char* source, int count,
+                                                    bool swap)
+{
+  if (!swap)
+  {
+    std::memcpy(target, source, static_cast<size_t>(count) * 4);
+    return;
+  }
+  const __m256i order = texelOrder(true);
+  int i = 0;
+  for (; i + 8 <= count; i += 8)
+  {
+    const __m256i eight = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(source + 4 * i));
+    _mm256_storeu_si256(reinterpret_cast<__m256i*>(target + 4 * i), _mm256_shuffle_epi8(eight, order));
+  }
+  if (i < count)
+  {
+    const __m256i mask = firstTexels(count - i);
+    const __m256i rest = _mm256_maskload_epi32(reinterpret_cast<const int*>(source + 4 * i), mask);
+    _mm256_maskstore_epi32(reinterpret_cast<int*>(target + 4 * i), mask, _mm256_shuffle_epi8(rest, order));
+  }
+}
 #endif
 }  // namespace
 
 const TexelRowKernels& scalarKernels()
 {
-  static const TexelRowKernels kernels{scalarBlendUniform, scalarBlendTexels, scalarBlendColours};
+  static const TexelRowKernels kernels{scalarBlendUniform, scalarBlendTexels, scalarBlendColours, scalarCopyTexels};
   return kernels;
 }
 
 const TexelRowKernels& plainKernels()
 {
-  static const TexelRowKernels kernels{plainBlendUniform, plainBlendTexels, scalarBlendColours};
+  static const TexelRowKernels kernels{plainBlendUniform, plainBlendTexels, scalarBlendColours, plainCopyTexels};
   return kernels;
 }
 
 const TexelRowKernels* avx2Kernels()
 {
 #if defined(MTL_AVX2)
-  static const TexelRowKernels kernels{avx2BlendUniform, avx2BlendTexels, avx2BlendColours};
+  static const TexelRowKernels kernels{avx2BlendUniform, avx2BlendTexels, avx2BlendColours, avx2CopyTexels};
   return __builtin_cpu_supports("avx2") ? &kernels : nullptr;
 #else
   return nullptr;

@@ -144,6 +144,8 @@ struct TexelRowKernels
   // Source-over of a colour for each of count texels, in RGBA order and clamped to 0..1 first,
   // onto the texels whose fragments are kept; bgra: the texels store blue first.
   void (*blendColours)(unsigned char* texels, const float (*colours)[4], const bool* kept, int count, bool bgra);
+  // count source texels stored over count target texels as they are; swap as for blendTexels.
+  void (*copyTexels)(unsigned char* target, const unsigned char* source, int count, bool swap);
 };
 
 // Texel by texel: the reference.

@@ -654,6 +654,64 @@ TEST(Metal, UniformAndTexelColoursAreWrittenAsTheSameColoursFragmentByFragment)
   }
 }
 
+// Replacing (blending off, or a blend of the source alone) writes whole texels by a way of its own;
+// what it leaves must be what the general per-fragment road gives when it adds the same colours
+// onto zeros, for every byte a texel can hold and whatever the target held before.
+TEST(Metal, ReplacedColoursAreWhatAddingThemOntoZerosGives)
+{
+  FormPicture& p = formPicture;
+  const float uniforms[][4] = {{1.0f, 0.5f, 0.25f, 1.0f}, {0.3f, 0.2f, 0.1f, 0.5f}, {0, 0, 0, 0}, {2.0f, -1.0f, 0.5f, 0.7f}};
+  for (MTLPixelFormat format : {MTLPixelFormatRGBA8Unorm, MTLPixelFormatBGRA8Unorm})
+  {
+    Rig rig(format);
+    auto state = [&](bool blending, MTLBlendFactor dst) {
+      MTLRenderPipelineDescriptor d = rig.pipeline(blending, MTLBlendFactorOne, dst)->descriptor;
+      d.fragmentFunction = rig.library->newFunctionWithName("formFragment");
+      return rig.device->newRenderPipelineStateWithDescriptor(d, nullptr);
+    };
+    const auto adding = state(true, MTLBlendFactorOne);
+    auto drawn = [&](MTLFragmentColours::Form form, const std::shared_ptr<MTLRenderPipelineState>& pipeline,
+                     unsigned char background) {
+      p.form = form;
+      for (NSUInteger y = 0; y < 4; y++)
+        std::memset(rig.target->texel(0, y), background, 16);
+      rig.draw({0, 0, 8, 0, 0, 8}, uniforms[0], pipeline);
+      std::vector<unsigned char> pixels;
+      for (int y = 0; y < 4; y++)
+        pixels.insert(pixels.end(), rig.at(0, y), rig.at(0, y) + 16);
+      return pixels;
+    };
+    for (const auto& replacing : {state(true, MTLBlendFactorZero), state(false, MTLBlendFactorZero)})
+    {
+      // Four pictures of sixteen texels hold every byte once.
+      for (int first = 0; first < 256; first += 64)
+        for (MTLPixelFormat texelFormat : {MTLPixelFormatRGBA8Unorm, MTLPixelFormatBGRA8Unorm})
+        {
+          for (int i = 0; i < 16; i++)
+            for (int c = 0; c < 4; c++)
+              p.texels[i / 4][i % 4][c] = static_cast<unsigned char>(first + 4 * i + c);
+          const bool swap = texelFormat == MTLPixelFormatBGRA8Unorm;
+          for (int i = 0; i < 16; i++)
+            for (int c = 0; c < 4; c++)
+              p.stored[i / 4][i % 4][c] = p.texels[i / 4][i % 4][swap && c != 1 && c != 3 ? 2 - c : c];
+          p.texelFormat = texelFormat;
+          p.uniformSource = false;
+          const std::vector<unsigned char> expected = drawn(MTLFragmentColours::PerFragment, adding, 0);
+          for (MTLFragmentColours::Form form : {MTLFragmentColours::PerFragment, MTLFragmentColours::Texels})
+            EXPECT_EQ(drawn(form, replacing, 77), expected)
+                << "target " << format << " texels " << texelFormat << " from " << first << " form " << form;
+        }
+      for (const float* colour : uniforms)
+      {
+        std::memcpy(p.uniform, colour, sizeof(p.uniform));
+        p.uniformSource = true;
+        EXPECT_EQ(drawn(MTLFragmentColours::Uniform, replacing, 77), drawn(MTLFragmentColours::PerFragment, adding, 0))
+            << "target " << format << " alpha " << colour[3];
+      }
+    }
+  }
+}
+
 TEST(Metal, LinearSamplingMixesFourTexelsInRgbaOrder)
 {
   auto device = MTLCreateSystemDefaultDevice();

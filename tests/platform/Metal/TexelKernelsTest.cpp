@@ -101,6 +101,23 @@ TEST(TexelKernels, TexelBlendsMatchTheScalarReferenceByteForByte)
         }
 }
 
+TEST(TexelKernels, TexelCopiesMatchTheScalarReferenceByteForByte)
+{
+  std::mt19937 random(49494);
+  for (const auto& [name, form] : fastForms())
+    for (bool swap : {false, true})
+      for (int count = 0; count <= kLongest; count++)
+      {
+        const std::vector<unsigned char> texels = randomTexels(random, count);
+        // Texels past the row's end must stay as they are.
+        const std::vector<unsigned char> background = randomTexels(random, count + 8);
+        std::vector<unsigned char> expected = background, actual = background;
+        mtlpixels::scalarKernels().copyTexels(expected.data(), texels.data(), count, swap);
+        form->copyTexels(actual.data(), texels.data(), count, swap);
+        ASSERT_EQ(actual, expected) << name << " count " << count << " swap " << swap;
+      }
+}
+
 TEST(TexelKernels, FragmentColourBlendsMatchTheScalarReferenceByteForByte)
 {
   std::mt19937 random(494949);

@@ -245,6 +245,98 @@ TEST_F(BackendTest, ScaleTwoDrawsEveryPointAsTwoPixels)
   EXPECT_TRUE(Near(At(19, 19), kWhite));
 }
 
+// A frame is put on the drawable as it is, whatever the drawable held: translucent pixels with
+// nothing under them come out the same however often they are composited, and a refresh that
+// composites only what changed shows what a full frame shows, also at scales that are not whole
+// numbers.
+struct CompositeCase
+{
+  float screenScale, drawScale;
+};
+
+class CompositeTest : public BackendTest, public testing::WithParamInterface<CompositeCase>
+{
+protected:
+  // A background (see mOpaque), a translucent control that stays, and one apart from it that
+  // changes with each tick; both on fractions of a pixel.
+  void SetUp() override
+  {
+    Open(GetParam().screenScale, kWidth, kHeight, GetParam().drawScale);
+    g->AddControl(new PaintControl(g->GetBounds(), [this](IGraphics& gr, PaintControl& self) {
+      gr.FillRect(IColor(mOpaque ? 255 : 0, 240, 240, 240), self.GetRECT());
+    }));
+    g->AddControl(new PaintControl(IRECT(10.3f, 10.6f, 60.4f, 70.2f), [](IGraphics& gr, PaintControl& self) {
+      gr.FillRect(IColor(128, 200, 40, 20), self.GetRECT());
+    }));
+    mTicking = new PaintControl(IRECT(80.2f, 30.7f, 140.5f, 80.3f), [this](IGraphics& gr, PaintControl& self) {
+      gr.FillRect(IColor(90, 20, static_cast<int>(40 * (mTick % 5)), 220), self.GetRECT());
+    });
+    g->AddControl(mTicking);
+  }
+
+  void Tick()
+  {
+    ++mTick;
+    mTicking->SetDirty(false);
+    ASSERT_TRUE(g->DrawFrame());
+  }
+
+  std::vector<Rgba> Shown() const
+  {
+    const float scale = GetParam().screenScale * GetParam().drawScale;
+    std::vector<Rgba> pixels;
+    for (int y = 0; y < static_cast<int>(kHeight * scale); ++y)
+      for (int x = 0; x < static_cast<int>(kWidth * scale); ++x)
+        pixels.push_back(At(x, y));
+    return pixels;
+  }
+
+  bool mOpaque = false;  // else nothing lies under the controls
+  PaintControl* mTicking = nullptr;
+  int mTick = 0;
+};
+
+TEST_P(CompositeTest, PixelsThatDoNotChangeShowTheSameFromFrameToFrame)
+{
+  g->DrawFullFrame();
+  const float scale = GetParam().screenScale * GetParam().drawScale;
+  auto steadyPart = [&] {
+    std::vector<Rgba> pixels;
+    for (int y = 0; y < static_cast<int>(75 * scale); ++y)
+      for (int x = 0; x < static_cast<int>(65 * scale); ++x)
+        pixels.push_back(At(x, y));
+    return pixels;
+  };
+  const std::vector<Rgba> first = steadyPart();
+  for (int frame = 0; frame < 6; ++frame)
+  {
+    Tick();
+    EXPECT_EQ(steadyPart(), first) << "frame " << frame;
+  }
+}
+
+TEST_P(CompositeTest, ARefreshShowsWhatAFullFrameShows)
+{
+  // Under an opaque background, so that drawing everything again gives the same frame.
+  mOpaque = true;
+  g->DrawFullFrame();
+  for (int frame = 0; frame < 6; ++frame)
+  {
+    Tick();
+    const std::vector<Rgba> refreshed = Shown();
+    g->DrawFullFrame();
+    EXPECT_EQ(refreshed, Shown()) << "frame " << frame;
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(Scales, CompositeTest,
+                         testing::Values(CompositeCase{1.f, 1.f}, CompositeCase{1.f, 1.5f}, CompositeCase{2.f, 0.75f},
+                                         CompositeCase{2.f, 1.f}),
+                         [](const auto& info) {
+                           return "Screen" + std::to_string(static_cast<int>(info.param.screenScale * 100)) + "Draw" +
+                                  std::to_string(static_cast<int>(info.param.drawScale * 100));
+                         });
+
 TEST_F(BackendTest, ClosingTheViewInvalidatesTheContext)
 {
   g->CloseWindow();
