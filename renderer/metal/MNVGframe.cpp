@@ -159,6 +159,14 @@ void copyStrokes(NVGvertex* dst, const NVGpath* paths, int npaths)
     *dst++ = p.stroke[p.nstroke - 1];
   }
 }
+
+// No scissor: a zero matrix, which takes every point to the middle of a unit extent.
+void withoutScissor(MNVGfragUniforms& u)
+{
+  std::memset(u.scissorMat, 0, sizeof(u.scissorMat));
+  u.scissorExt[0] = u.scissorExt[1] = 1.0f;
+  u.scissorScale[0] = u.scissorScale[1] = 1.0f;
+}
 }  // namespace
 
 void MNVGbuffers_vVantorelix_au::reset()
@@ -249,8 +257,7 @@ bool MNVGcontext_vVantorelix_au::convertPaintForFrag(MNVGfragUniforms* frag, con
   premultiplied(frag->outerCol, paint->outerColor);
   if (scissor->extent[0] < -0.5f || scissor->extent[1] < -0.5f)
   {
-    frag->scissorExt[0] = frag->scissorExt[1] = 1.0f;
-    frag->scissorScale[0] = frag->scissorScale[1] = 1.0f;
+    withoutScissor(*frag);
   }
   else
   {
@@ -546,7 +553,7 @@ void MNVGcontext_vVantorelix_au::setUniforms(int uniformOffset, int image)
 
 void MNVGcontext_vVantorelix_au::clipToScissor(int uniformOffset)
 {
-  const MNVGfragUniforms& u = *fragUniformAtIndex(uniformOffset);
+  MNVGfragUniforms& u = *fragUniformAtIndex(uniformOffset);
   const auto* view = static_cast<const float*>(buffers->viewSizeBuffer->contents());
   MTLScissorRect rect{0, 0, viewPortSize[0], viewPortSize[1]};
   // Upright: each axis of the view maps to the same axis of the scissor (without a scissor the
@@ -575,6 +582,18 @@ void MNVGcontext_vVantorelix_au::clipToScissor(int uniformOffset)
       *origin[axis] = static_cast<NSUInteger>(first);
       *size[axis] = static_cast<NSUInteger>(end - first);
     }
+    // Where the mask is 1 at every pixel the rectangle lets through, as it is inside a scissor on
+    // pixel edges, the draw is shaded as one without a scissor: the same colours, without the
+    // mask worked out at each fragment.
+    double pixelsPerUnit[2], first[2], last[2];
+    for (int axis = 0; axis < 2; axis++)
+    {
+      pixelsPerUnit[axis] = viewPortSize[axis] / static_cast<double>(view[axis]);
+      first[axis] = (static_cast<double>(*origin[axis]) + 0.5) / pixelsPerUnit[axis];
+      last[axis] = (static_cast<double>(*origin[axis] + *size[axis]) - 0.5) / pixelsPerUnit[axis];
+    }
+    if (rect.width > 0 && rect.height > 0 && mnvgScissorIsOneBetween(u, first, last, pixelsPerUnit))
+      withoutScissor(u);
   }
   renderEncoder->setScissorRect(rect);
 }

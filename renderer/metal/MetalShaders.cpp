@@ -390,6 +390,31 @@ bool fragmentShader(const MTLFragmentIn& in, const MTLShaderResources& resources
 }
 }  // namespace
 
+bool mnvgScissorIsOneBetween(const MNVGfragUniforms& u, const double first[2], const double last[2],
+                             const double pixelsPerUnit[2])
+{
+  if (u.scissorMat[1] != 0.0f || u.scissorMat[4] != 0.0f)
+    return false;
+  for (int axis = 0; axis < 2; axis++)
+  {
+    const double m = u.scissorMat[axis * 5], t = u.scissorMat[8 + axis];
+    const double ext = u.scissorExt[axis], scale = u.scissorScale[axis];
+    // How far the mask moves as a fragment strays from its pixel's centre, which it does by up
+    // to half the snap of a pixel.
+    const double stray = std::fabs(m) * scale / pixelsPerUnit[axis] * kMNVGScissorSnap / 2.0;
+    // Along an axis the mask falls with the distance from the scissor's middle, so it is least at
+    // an end. It must stay above the snap there with a margin for rounding: it does at a pixel
+    // beside a scissor edge on pixel edges, where the mask at the centre is 1.
+    for (double at : {first[axis], last[axis]})
+    {
+      const double mask = 0.5 - (std::fabs(m * at + t) - ext) * scale;
+      if (!(mask - stray >= 1.0 - kMNVGScissorSnap + kMNVGScissorSnap / 16.0))
+        return false;
+    }
+  }
+  return true;
+}
+
 const void* mnvgShaderLibrary()
 {
   static std::once_flag registered;

@@ -190,3 +190,78 @@ TEST(ShaderSpans, ASpanIsShadedAsItsFragmentsAreOneByOne)
       EXPECT_GT(kept, 0) << name;
     }
 }
+
+// A scissor that the back end may leave out of a draw: where it says the mask is 1 between two
+// pixel centres, each fragment there, wherever within its stray of the centre, is shaded as with
+// no scissor at all; inside scissors on pixel edges it says so at every scale, and never where an
+// edge crosses a pixel or the scissor is turned.
+TEST(ShaderSpans, AScissorKnownToBeOneBetweenPixelsMasksNoneOfTheirFragments)
+{
+  struct Case
+  {
+    const char* name;
+    Scissor scissor;
+    double pixelsPerUnit;
+    int firstPixel[2], lastPixel[2];
+    bool one;
+  };
+  // Scissors over x 10..30 and y 4..14, their pixels as the back end's rectangle lets through.
+  const Case cases[] = {
+      {"on pixel edges", {20.0f, 9.0f, 10.0f, 5.0f}, 1.0, {10, 4}, {29, 13}, true},
+      {"on pixel edges, two pixels a unit", {20.0f, 9.0f, 10.0f, 5.0f, 0.0f, 2.0f}, 2.0, {20, 8}, {59, 27}, true},
+      {"on pixel edges, three pixels in two units", {20.0f, 9.0f, 10.0f, 5.0f, 0.0f, 1.5f}, 1.5, {15, 6}, {44, 20},
+       true},
+      {"inside, away from the edges", {20.0f, 9.0f, 10.0f, 5.0f}, 1.0, {12, 6}, {20, 10}, true},
+      {"an edge across a pixel", {20.3f, 9.0f, 10.0f, 5.0f}, 1.0, {10, 4}, {30, 13}, false},
+      {"a pixel past the edge", {20.0f, 9.0f, 10.0f, 5.0f}, 1.0, {10, 4}, {30, 13}, false},
+      {"turned", {20.0f, 9.0f, 10.0f, 5.0f, 0.01f}, 1.0, {12, 6}, {20, 10}, false},
+  };
+  std::shared_ptr<MTLDevice> device = MTLCreateSystemDefaultDevice();
+  const std::shared_ptr<MTLFunction> function =
+      device->newLibraryWithData(mnvgShaderLibrary(), mnvgShaderLibrarySize(), nullptr)
+          ->newFunctionWithName("fragmentShaderAA");
+  ASSERT_TRUE(function && function->fragment);
+  std::shared_ptr<MTLBuffer> buffer = device->newBufferWithLength(sizeof(MNVGfragUniforms), 0);
+  MTLShaderResources resources;
+  resources.buffers[0] = {buffer.get(), 0};
+  const SpanCase fill{"", MNVG_SHADER_FILLGRAD, kHalfBlue, kHalfBlue, {0, 0}, std::nullopt, kFill[0], kFill[1],
+                      {}, {}, 1};
+  auto shade = [&](const MNVGfragUniforms& u, double x, double y, float colour[4]) {
+    std::memcpy(buffer->contents(), &u, sizeof(u));
+    MTLFragmentIn in{};
+    in.varyings[kTexU] = 0.5f;
+    in.varyings[kTexV] = 1.0f;
+    in.varyings[kPosX] = static_cast<float>(x);
+    in.varyings[kPosY] = static_cast<float>(y);
+    return function->fragment(in, resources, colour);
+  };
+  float expected[4];
+  ASSERT_TRUE(shade(uniformsOf(fill), 0.0, 0.0, expected));
+  for (const Case& c : cases)
+  {
+    SpanCase scissored = fill;
+    scissored.scissor = c.scissor;
+    const MNVGfragUniforms u = uniformsOf(scissored);
+    const double ppu[2] = {c.pixelsPerUnit, c.pixelsPerUnit};
+    double first[2], last[2];
+    for (int axis = 0; axis < 2; axis++)
+    {
+      first[axis] = (c.firstPixel[axis] + 0.5) / ppu[axis];
+      last[axis] = (c.lastPixel[axis] + 0.5) / ppu[axis];
+    }
+    ASSERT_EQ(mnvgScissorIsOneBetween(u, first, last, ppu), c.one) << c.name;
+    if (!c.one)
+      continue;
+    const double stray = kMNVGScissorSnap / 2.0 / c.pixelsPerUnit;
+    for (int py = c.firstPixel[1]; py <= c.lastPixel[1]; py++)
+      for (int px = c.firstPixel[0]; px <= c.lastPixel[0]; px++)
+        for (double dx : {-stray, 0.0, stray})
+          for (double dy : {-stray, 0.0, stray})
+          {
+            float colour[4];
+            ASSERT_TRUE(shade(u, (px + 0.5) / ppu[0] + dx, (py + 0.5) / ppu[1] + dy, colour));
+            for (int ch = 0; ch < 4; ch++)
+              ASSERT_EQ(colour[ch], expected[ch]) << c.name << " at pixel " << px << "," << py << " channel " << ch;
+          }
+  }
+}
