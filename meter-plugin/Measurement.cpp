@@ -1,6 +1,7 @@
 #include "meter-plugin/Vantorelix.h"
 
 #include "meter-engine/LevelScales.h"
+#include "meter-plugin/MeasurableSamples.h"
 
 #include <algorithm>
 #include <cmath>
@@ -10,17 +11,6 @@
 namespace {
 
 using levels::RoundToTenth;
-
-// A sample that is not a finite number is measured as silence: it would otherwise stay in the
-// filters and the running sums for good, and in the integrated loudness, whose window is the whole
-// programme. The host's samples are floats, so beyond the largest float lies only infinity. Finite
-// samples, however large, are measured as they are. This runs where each input sample is first
-// read, so the test costs one compare a sample.
-double MeasurableSample(double x)
-{
-  constexpr double kLargest = std::numeric_limits<float>::max();
-  return std::fabs(x) <= kLargest ? x : 0.0;
-}
 
 // Power level of a mean-square power as the history and the alerts show it: the loudness plus
 // its 0.691 offset, so silence reads -143.309.
@@ -226,17 +216,26 @@ void Vantorelix::MeasureBlock(double** inputs, double** outputs, int nFrames, in
   for (int start = 0; start < nFrames; start += kPassFrames)
   {
     const int n = std::min(kPassFrames, nFrames - start);
-    // Every input of the pass is read before any output is written, so an output may share its
+    // A channel's input is read before its output is written, so an output may share its own
     // input's buffer.
     for (int k = 0; k < nIn; ++k)
     {
       const double* in = inputs[k] + start;
+      double* out = k < nOut ? outputs[k] + start : nullptr;
       if (play && config.enabled[k])
+      {
+        // Where nothing follows the gain, the output takes the gained samples at once.
+        double gainedHere[kPassFrames];
+        double* gained = out && !limiting ? out : gainedHere;
+        GainMeasurableSamples(in, gained, n, gain);
         for (int i = 0; i < n; ++i)
-          x[i][k] = MeasurableSample(in[i]) * gain;
+          x[i][k] = gained[i];
+      }
       else if (limiting)
         for (int i = 0; i < n; ++i)
           x[i][k] = in[i];
+      else if (out && out != in)
+        std::copy_n(in, n, out);
     }
     for (int j = nPresent; j < nEnabled; ++j)
       for (int i = 0; i < n; ++i)
@@ -255,18 +254,8 @@ void Vantorelix::MeasureBlock(double** inputs, double** outputs, int nFrames, in
           outputs[k][start + i] = x[i][k];
     }
     else
-      for (int k = 0; k < nOut; ++k)
-      {
-        double* out = outputs[k] + start;
-        const double* in = k < nIn ? inputs[k] + start : nullptr;
-        if (!in)
-          std::fill_n(out, n, 0.0);
-        else if (play && config.enabled[k])
-          for (int i = 0; i < n; ++i)
-            out[i] = MeasurableSample(in[i]) * gain;
-        else if (out != in)
-          std::copy_n(in, n, out);
-      }
+      for (int k = nIn; k < nOut; ++k)
+        std::fill_n(outputs[k] + start, n, 0.0);
     if (!play || !engine)
       continue;
 

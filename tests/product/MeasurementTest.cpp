@@ -4,11 +4,14 @@
 #include "tests/product/ProductFixture.h"
 
 #include "meter-engine/LevelScales.h"
+#include "meter-plugin/MeasurableSamples.h"
 #include "tests/framework/AllocationCounter.h"
 
 #include <algorithm>
+#include <bit>
 #include <array>
 #include <ctime>
+#include <limits>
 #include <string>
 
 namespace {
@@ -239,6 +242,36 @@ TEST(Measurement, SamplesThatAreNotNumbersOrExtreme)
     else
       EXPECT_TRUE(std::isfinite(read[2]));
   }
+}
+
+// The gain's two-at-a-time form against the sample-at-a-time one, bit for bit, over every
+// length and start up to a few steps, with samples that are not numbers, beyond the float range,
+// at its ends, signed zeros and subnormals; in place too.
+TEST(Measurement, GainedSamplesMatchTheOneAtATimeForm)
+{
+  const double largest = std::numeric_limits<float>::max();
+  std::vector<double> samples = {std::nan(""), -std::nan(""), INFINITY, -INFINITY, 1e300, -3.5e38, largest,
+                                 -largest, std::nextafter(largest, 1e300), -0.0, 0.0, 1e-310, 0.5, -0.75};
+  std::vector<double> noise(50);
+  FillNoise(noise, 1.0, 9);
+  samples.insert(samples.end(), noise.begin(), noise.end());
+  for (double gain : {1.0, levels::DbToAmplitude(-60.0), levels::DbToAmplitude(7.3)})
+    for (int start = 0; start < 4; ++start)
+      for (int n = 0; n + start <= int(samples.size()); n += n < 13 ? 1 : 17)
+      {
+        SCOPED_TRACE(testing::Message() << "gain " << gain << ", start " << start << ", " << n << " samples");
+        std::vector<double> out(size_t(n) + 1, 7.0);
+        GainMeasurableSamples(samples.data() + start, out.data(), n, gain);
+        std::vector<double> inPlace(samples.begin() + start, samples.begin() + start + n);
+        GainMeasurableSamples(inPlace.data(), inPlace.data(), n, gain);
+        for (int i = 0; i < n; ++i)
+        {
+          const double expected = MeasurableSample(samples[size_t(start + i)]) * gain;
+          EXPECT_EQ(std::bit_cast<uint64_t>(out[size_t(i)]), std::bit_cast<uint64_t>(expected));
+          EXPECT_EQ(std::bit_cast<uint64_t>(inPlace[size_t(i)]), std::bit_cast<uint64_t>(expected));
+        }
+        EXPECT_EQ(out[size_t(n)], 7.0);  // nothing written past the end
+      }
 }
 
 TEST(Measurement, FiveOneItuWeightsLfeAndSurrounds)
