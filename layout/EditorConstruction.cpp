@@ -3,6 +3,7 @@
 
 #include "graphics/IGraphics.h"
 #include "layout/LayoutParts.h"
+#include "meter-plugin/EditorCallbacks.h"
 #include "meter-plugin/Vantorelix.h"
 #include "meter-ui/IBCornerResizerControlZv.h"
 #include "meter-ui/IVParameterControlHiddenZv.h"
@@ -45,15 +46,6 @@ void LoadFonts(IGraphics& ui)
 
 } // namespace
 
-void Vantorelix::InitPlugControls()
-{
-  mMakeGraphicsFunc = [this] { return MakeEditorGraphics(); };
-  mLayoutFunc = [this](IGraphics* ui) {
-    if (ui)
-      LayoutEditor(*ui);
-  };
-}
-
 int Vantorelix::FullWidth() const
 {
   return std::max(mSettings.guiWidth, kBaseWidth);
@@ -64,29 +56,29 @@ int Vantorelix::EditorWidth() const
   return mSettings.layout == 1 ? FullWidth() : kCompactWidth;
 }
 
-IGraphics* Vantorelix::MakeEditorGraphics()
+IGraphics* MakeEditorGraphics(Vantorelix& plug)
 {
-  auto* ui = new IGraphicsMac(*this, EditorWidth(), mSettings.guiHeight, static_cast<int>(kEditorFrameRate),
-                              static_cast<float>(mSettings.guiScale));
-  ui->SetBundleID(GetBundleID());
+  const MeterSettings& s = plug.Settings();
+  auto* ui = new IGraphicsMac(plug, plug.EditorWidth(), s.guiHeight, static_cast<int>(Vantorelix::kEditorFrameRate),
+                              static_cast<float>(s.guiScale));
+  ui->SetBundleID(plug.GetBundleID());
   ui->SetSharedResourcesSubPath("Vantorelix");
   return ui;
 }
 
-void Vantorelix::LayoutEditor(IGraphics& ui)
+void LayoutEditor(Vantorelix& plug, IGraphics& ui)
 {
   if (!ui.DrawContextReady())
   {
-    SetHasUI(false);
+    plug.SetHasUI(false);
     return;
   }
   if (ui.NControls() > 0)
   {
-    RepositionControls();
+    plug.RepositionControls();
     return;
   }
-  mEditorThread = std::this_thread::get_id();
-  mEditorReady = 0;
+  plug.BeginEditorBuild();
 
   LoadFonts(ui);
   ui.AddTextEntryControl();
@@ -98,28 +90,25 @@ void Vantorelix::LayoutEditor(IGraphics& ui)
                                                    kActionTakeEditorSize, kActionDefaultEditorSize,
                                                    kActionTakeGuiScale, kActionDefaultGuiScale, 0.f, 0.f),
                       IGraphics::kResizeScale, true);
-  const iplug::IParam& scale = *GetParam(kGuiScale);
+  const iplug::IParam& scale = *plug.GetParam(kGuiScale);
   ui.SetScaleConstraints(static_cast<float>(std::min(scale.GetMin(), scale.GetMax())),
                          static_cast<float>(std::max(scale.GetMin(), scale.GetMax())));
 
   // Every record of an earlier editor named controls that are gone.
-  ClearControlGroups();
-  mLayoutRecords.anchors.clear();
-  mControlPositions = EditorControlPositions{};
+  plug.ClearControlGroups();
+  plug.LayoutRecords().anchors.clear();
+  plug.ControlPositions() = EditorControlPositions{};
 
-  LayoutBuilder builder(ui, mLayoutRecords);
+  LayoutBuilder builder(ui, plug.LayoutRecords());
   for (int param : HolderParameters())
     builder.Add(new IVParameterControlHiddenZv(param));
   BuildWindowBackground(builder);
-  BuildTopBar(*this, builder);
-  BuildReadoutArea(*this, builder);
-  BuildMeterPanel(ui);
-  BuildGraphPanel(ui);
-  BuildSetupPages(ui);
+  BuildTopBar(plug, builder);
+  BuildReadoutArea(plug, builder);
+  BuildMeterPanel(plug, builder);
+  BuildGraphPanel(plug, builder);
+  BuildSetupPages(plug, builder);
 
-  RepositionControls();
-  mLayoutBuilt = 1;
-  ConfigureMeterScales();
-  UpdateGraphSettings();
-  mEditorReady = 1;
+  plug.RepositionControls();
+  plug.FinishEditorBuild();
 }

@@ -25,6 +25,12 @@ void BuildWindowBackground(LayoutBuilder& builder);
 void BuildTopBar(Vantorelix& plug, LayoutBuilder& builder);
 // The six read-out boxes on the left.
 void BuildReadoutArea(Vantorelix& plug, LayoutBuilder& builder);
+// The meter panel: the bar meters and their scales, one control group.
+void BuildMeterPanel(Vantorelix& plug, LayoutBuilder& builder);
+// The graph panel: the graph with its buttons and toggles, one control group.
+void BuildGraphPanel(Vantorelix& plug, LayoutBuilder& builder);
+// The page selector and the seven setup pages, each page one control group.
+void BuildSetupPages(Vantorelix& plug, LayoutBuilder& builder);
 
 // A text that never takes the mouse, on a transparent background.
 IVTextControlZv* Label(const iplug::igraphics::IRECT& bounds, const char* str,

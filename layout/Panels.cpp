@@ -37,9 +37,8 @@ IText GraphText(float size, const IColor& colour = kGraphTextColor)
 
 } // namespace
 
-void Vantorelix::BuildMeterPanel(IGraphics& ui)
+void BuildMeterPanel(Vantorelix& plug, LayoutBuilder& b)
 {
-  LayoutBuilder b(ui, mLayoutRecords);
   IControl* controls[kMeterPanelControls] = {
     ViewBackground(IRECT(324, 54, 800, 424)),
     new IMeterScaleControl(IRECT(338, 56, 500, 422)),
@@ -56,13 +55,14 @@ void Vantorelix::BuildMeterPanel(IGraphics& ui)
     controls[kFirstChannelBar + i] = new IMeterControl(IRECT(left, 64, left + 20.f, 418), -1);
   }
   for (int i = 0; i < kMeterPanelControls; ++i)
-    mControlPositions.meterPanel[static_cast<size_t>(i)] = b.Add(controls[i], mLayoutRecords.meterGroup);
+    plug.ControlPositions().meterPanel[static_cast<size_t>(i)] = b.Add(controls[i], plug.LayoutRecords().meterGroup);
 }
 
-void Vantorelix::BuildGraphPanel(IGraphics& ui)
+void BuildGraphPanel(Vantorelix& plug, LayoutBuilder& b)
 {
-  LayoutBuilder b(ui, mLayoutRecords);
-  std::vector<int>& group = mLayoutRecords.graphGroup;
+  IGraphics& ui = b.UI();
+  EditorControlPositions& positions = plug.ControlPositions();
+  std::vector<int>& group = plug.LayoutRecords().graphGroup;
   const IVStyleZv boxStyle = BoxStyle(15.f);
   const IVStyleZv buttonStyle = BoxStyle(15.f, GraphText(15.f, kGraphOnColor));
   const IVStyleZv overlayStyle = BoxStyle(13.f, GraphText(13.f, kGraphOnColor));
@@ -74,7 +74,7 @@ void Vantorelix::BuildGraphPanel(IGraphics& ui)
   };
   auto label = [&](const IRECT& bounds, const char* text) { return add(Label(bounds, text, GraphText(12.f)), nullptr); };
 
-  mControlPositions.graphBackground = add(ViewBackground(IRECT(324, 80, 792, 424)), nullptr);
+  positions.graphBackground = add(ViewBackground(IRECT(324, 80, 792, 424)), nullptr);
   label(IRECT(322, 56, 358, 76), "Dist");
   const int distribution = add(new IVPopupMenuZv(IRECT(356, 56, 400, 76), kDistributionDisplayMode, boxStyle, false, true),
                                "Show loudness distribution");
@@ -135,5 +135,5 @@ void Vantorelix::BuildGraphPanel(IGraphics& ui)
 
   b.Move(add(new IBSwitchControlZv(796, 400, ui.LoadBitmap("scroll.png", 2), kGraphScroll), "Run/stop graph"), true,
          true);
-  mControlPositions.graph = add(new IGraphControl(IRECT(332, 84, 792, 418), kActionGraph), nullptr);
+  positions.graph = add(new IGraphControl(IRECT(332, 84, 792, 418), kActionGraph), nullptr);
 }

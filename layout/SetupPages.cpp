@@ -378,29 +378,30 @@ void FitPageNames(const IGraphics& ui, IVRadioButtonControl& selector)
 
 } // namespace
 
-void Vantorelix::BuildSetupPages(IGraphics& ui)
+void BuildSetupPages(Vantorelix& plug, LayoutBuilder& b)
 {
-  LayoutBuilder b(ui, mLayoutRecords);
+  IGraphics& ui = b.UI();
+  EditorLayoutRecords& records = plug.LayoutRecords();
   auto* selector = new IVRadioButtonControl(IRECT(328, 372, 776, 396), kSetupPage, kPageNames, "Page Selector",
                                             PageSelectorStyle(), EWidgetShape::Ellipse, EDirection::Horizontal, 10.f);
   // The selector is shown with the setup view, whatever the page.
-  mLayoutRecords.setupBackground = b.Add(selector);
-  if (mLayoutRecords.setupBackground >= 0)
+  records.setupBackground = b.Add(selector);
+  if (records.setupBackground >= 0)
     FitPageNames(ui, *selector);
 
-  std::array<std::vector<int>, kSetupPageCount>& pages = mLayoutRecords.setupPages;
+  std::array<std::vector<int>, kSetupPageCount>& pages = records.setupPages;
   {
-    Page main1(*this, b, pages[0]);
+    Page main1(plug, b, pages[0]);
     AddSection(main1, {"Measurement", 150.f, 76.f, kMeasurement});
     AddSection(main1, {"Channel Settings", 150.f, 164.f, kChannels});
     AddSection(main1, {"Weighting Filter", 150.f, 252.f, kWeighting});
   }
   {
-    Page main2(*this, b, pages[1]);
+    Page main2(plug, b, pages[1]);
     AddSection(main2, {"Additional", 150.f, 76.f, kAdditional});
   }
   {
-    Page alerts1(*this, b, pages[2]);
+    Page alerts1(plug, b, pages[2]);
     alerts1.Title(344.f, 76.f, 150.f, "Min");
     alerts1.Title(584.f, 76.f, 150.f, "Max");
     AddAlertHeadings(alerts1, kMinColumns, 105.f, "Level (dBFS)");
@@ -408,7 +409,7 @@ void Vantorelix::BuildSetupPages(IGraphics& ui)
     AddAlertRows(alerts1, kLoudnessAlerts);
   }
   {
-    Page alerts2(*this, b, pages[3]);
+    Page alerts2(plug, b, pages[3]);
     alerts2.Title(344.f, 76.f, 150.f, "Min");
     AddAlertHeadings(alerts2, kMinColumns, 105.f, "Level (dB)");
     AddAlertRows(alerts2, kRangeAlerts);
@@ -416,24 +417,24 @@ void Vantorelix::BuildSetupPages(IGraphics& ui)
     AddAlertRow(alerts2, 300.f, {"Dial", "Perc.", kDialogMin, kNoAlert});
   }
   {
-    Page gui1(*this, b, pages[4]);
-    AddMeterBlock(gui1, mControlPositions,
+    Page gui1(plug, b, pages[4]);
+    AddMeterBlock(gui1, plug.ControlPositions(),
                   {344.f, "SL/ML Meter/Graph", kActionLoadMeterColorsA, kActionSaveMeterColorsA,
                    kActionDefaultMeterColorsA, &EditorControlPositions::meterColorsALoad,
                    &EditorControlPositions::meterColorsASave, kMaxVal_lm, kScaleLabelMode_lm,
                    kColor_MeterPeakLED_lmc, &kRowLabel});
-    AddMeterBlock(gui1, mControlPositions,
+    AddMeterBlock(gui1, plug.ControlPositions(),
                   {544.f, "Peak/TP Meter", kActionLoadMeterColorsB, kActionSaveMeterColorsB,
                    kActionDefaultMeterColorsB, &EditorControlPositions::meterColorsBLoad,
                    &EditorControlPositions::meterColorsBSave, kMaxVal_pk, kScaleLabelMode_pk,
                    kColor_MeterPeakLED_pkc, &kHeading});
   }
   {
-    Page gui2(*this, b, pages[5]);
-    AddReadoutColours(gui2, mControlPositions);
+    Page gui2(plug, b, pages[5]);
+    AddReadoutColours(gui2, plug.ControlPositions());
   }
   {
-    Page misc(*this, b, pages[6]);
+    Page misc(plug, b, pages[6]);
     AddSection(misc, {"CSV/Log Export Settings", 214.f, 76.f, kExportFormat});
     AddExportSwitches(misc);
   }

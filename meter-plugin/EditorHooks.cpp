@@ -1,6 +1,8 @@
-// What a settings change tells the open graph.
+// The plug-in's side of its editor: the construction callbacks, the bracket round a build, and
+// what a settings change tells the open graph.
 
 #include "graphics/IGraphics.h"
+#include "meter-plugin/EditorCallbacks.h"
 #include "meter-plugin/Vantorelix.h"
 #include "meter-ui/IGraphControl.h"
 
@@ -15,6 +17,29 @@ namespace {
 constexpr double kGraphTimeScaleTable[] = {0.333, 0.5, 1, 2, 4, 6, 8, 10, 20, 40, 60, 120, 240, 360, 480, 600, 1200, 2880};
 
 } // namespace
+
+void Vantorelix::InitPlugControls()
+{
+  mMakeGraphicsFunc = [this] { return MakeEditorGraphics(*this); };
+  mLayoutFunc = [this](iplug::igraphics::IGraphics* ui) {
+    if (ui)
+      LayoutEditor(*this, *ui);
+  };
+}
+
+void Vantorelix::BeginEditorBuild()
+{
+  mEditorThread = std::this_thread::get_id();
+  mEditorReady = 0;
+}
+
+void Vantorelix::FinishEditorBuild()
+{
+  mLayoutBuilt = 1;
+  ConfigureMeterScales();
+  UpdateGraphSettings();
+  mEditorReady = 1;
+}
 
 double Vantorelix::GraphTimeFactor(int step)
 {

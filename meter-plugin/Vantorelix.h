@@ -268,17 +268,17 @@ public:
   // Hands the histories and the graph settings to the graph; nothing while no editor is open.
   void UpdateGraphSettings();
 
-  // ---- editor construction (layout/)
-  // Installs the make-graphics and layout callbacks in the editor delegate.
+  // ---- editor construction
+  // Installs the make-graphics and layout callbacks (EditorCallbacks.h) in the editor delegate.
   void InitPlugControls();
-  // A new graphics object for the stored size, scale and layout.
-  iplug::igraphics::IGraphics* MakeEditorGraphics();
-  // Builds the editor on an empty graphics object, or only repositions an existing one.
-  void LayoutEditor(iplug::igraphics::IGraphics& ui);
-  void BuildMeterPanel(iplug::igraphics::IGraphics& ui);
-  void BuildGraphPanel(iplug::igraphics::IGraphics& ui);
-  // The page selector and the seven setup pages, each page one control group.
-  void BuildSetupPages(iplug::igraphics::IGraphics& ui);
+  // The layout's bracket round building a new editor: the first notes the editor's thread and
+  // that the editor is not ready; the second, once every control is attached and placed, marks
+  // the layout built, configures the editor and marks it ready.
+  void BeginEditorBuild();
+  void FinishEditorBuild();
+  // The layout withdraws the editor when the view it is given has no drawing context.
+  using iplug::IPluginBase::SetHasUI;
+  // ---- the editor's layout (layout/)
   // Places every anchored control and the two panels for the stored editor size.
   void RepositionControls();
   void ClearControlGroups();

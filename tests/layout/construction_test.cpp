@@ -1,5 +1,6 @@
 #include "tests/layout/EditorFixture.h"
 
+#include "meter-plugin/EditorCallbacks.h"
 #include "meter-ui/IBBitmapControlZv.h"
 #include "meter-ui/IBCornerResizerControlZv.h"
 #include "platform-mac/IGraphicsMac.h"
@@ -15,7 +16,7 @@ TEST(Construction, CompactEditorShowsTheLeftPartWhateverTheStoredWidth)
   plug.Settings().guiWidth = 1000;
   plug.Settings().guiHeight = 500;
   plug.Settings().guiScale = 1.5;
-  const std::unique_ptr<IGraphics> made(plug.MakeEditorGraphics());
+  const std::unique_ptr<IGraphics> made(MakeEditorGraphics(plug));
   EXPECT_EQ(made->Width(), 304);
   EXPECT_EQ(made->Height(), 500);
   EXPECT_FLOAT_EQ(made->GetDrawScale(), 1.5f);
@@ -74,7 +75,7 @@ TEST(Construction, NoDrawingContextNoEditor)
   MeterEditor plug;
   ASSERT_TRUE(plug.HasUI());
   vtest::HeadlessGraphics ui(plug, 832, 446);  // its view was never made
-  plug.LayoutEditor(ui);
+  LayoutEditor(plug, ui);
   EXPECT_EQ(ui.NControls(), 0);
   EXPECT_FALSE(plug.HasUI());
   EXPECT_FALSE(plug.LayoutBuilt());
