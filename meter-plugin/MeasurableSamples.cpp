@@ -2,7 +2,7 @@
 
 #include <cstring>
 
-void GainMeasurableSamples(const double* in, double* out, int n, double gain)
+void GainMeasurableSamples(const double* in, int n, double gain, double* out, double* column, int stride)
 {
   using Two = double __attribute__((vector_size(2 * sizeof(double))));
   constexpr double kLargest = std::numeric_limits<float>::max();
@@ -15,7 +15,9 @@ void GainMeasurableSamples(const double* in, double* out, int n, double gain)
     x = (x <= kLargest) & (x >= -kLargest) ? x : Two{};
     x *= gain;
     std::memcpy(out + i, &x, sizeof x);
+    column[size_t(i) * size_t(stride)] = x[0];
+    column[size_t(i + 1) * size_t(stride)] = x[1];
   }
   for (; i < n; ++i)
-    out[i] = MeasurableSample(in[i]) * gain;
+    out[i] = column[size_t(i) * size_t(stride)] = MeasurableSample(in[i]) * gain;
 }

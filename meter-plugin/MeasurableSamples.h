@@ -14,6 +14,6 @@ inline double MeasurableSample(double x)
   return std::fabs(x) <= kLargest ? x : 0.0;
 }
 
-// out[i] = MeasurableSample(in[i]) * gain for n samples, two a step, bit for bit as one at a time.
-// out may be in.
-void GainMeasurableSamples(const double* in, double* out, int n, double gain);
+// out[i] = column[i * stride] = MeasurableSample(in[i]) * gain for n samples, two a step, bit for
+// bit as one at a time. out may be in.
+void GainMeasurableSamples(const double* in, int n, double gain, double* out, double* column, int stride);

@@ -225,11 +225,8 @@ void Vantorelix::MeasureBlock(double** inputs, double** outputs, int nFrames, in
       if (play && config.enabled[k])
       {
         // Where nothing follows the gain, the output takes the gained samples at once.
-        double gainedHere[kPassFrames];
-        double* gained = out && !limiting ? out : gainedHere;
-        GainMeasurableSamples(in, gained, n, gain);
-        for (int i = 0; i < n; ++i)
-          x[i][k] = gained[i];
+        double unused[kPassFrames];
+        GainMeasurableSamples(in, n, gain, out && !limiting ? out : unused, &x[0][k], kMeterChannels);
       }
       else if (limiting)
         for (int i = 0; i < n; ++i)

@@ -260,17 +260,23 @@ TEST(Measurement, GainedSamplesMatchTheOneAtATimeForm)
       for (int n = 0; n + start <= int(samples.size()); n += n < 13 ? 1 : 17)
       {
         SCOPED_TRACE(testing::Message() << "gain " << gain << ", start " << start << ", " << n << " samples");
-        std::vector<double> out(size_t(n) + 1, 7.0);
-        GainMeasurableSamples(samples.data() + start, out.data(), n, gain);
+        constexpr int kStride = 3;
+        std::vector<double> out(size_t(n) + 1, 7.0), column(size_t(n) * kStride + 1, 7.0);
+        GainMeasurableSamples(samples.data() + start, n, gain, out.data(), column.data(), kStride);
         std::vector<double> inPlace(samples.begin() + start, samples.begin() + start + n);
-        GainMeasurableSamples(inPlace.data(), inPlace.data(), n, gain);
+        std::vector<double> columnInPlace(column.size(), 7.0);
+        GainMeasurableSamples(inPlace.data(), n, gain, inPlace.data(), columnInPlace.data(), kStride);
         for (int i = 0; i < n; ++i)
         {
-          const double expected = MeasurableSample(samples[size_t(start + i)]) * gain;
-          EXPECT_EQ(std::bit_cast<uint64_t>(out[size_t(i)]), std::bit_cast<uint64_t>(expected));
-          EXPECT_EQ(std::bit_cast<uint64_t>(inPlace[size_t(i)]), std::bit_cast<uint64_t>(expected));
+          const auto expected = std::bit_cast<uint64_t>(MeasurableSample(samples[size_t(start + i)]) * gain);
+          EXPECT_EQ(std::bit_cast<uint64_t>(out[size_t(i)]), expected);
+          EXPECT_EQ(std::bit_cast<uint64_t>(column[size_t(i * kStride)]), expected);
+          EXPECT_EQ(std::bit_cast<uint64_t>(inPlace[size_t(i)]), expected);
+          EXPECT_EQ(std::bit_cast<uint64_t>(columnInPlace[size_t(i * kStride)]), expected);
+          EXPECT_EQ(column[size_t(i * kStride + 1)], 7.0);  // only every stride-th slot is written
         }
         EXPECT_EQ(out[size_t(n)], 7.0);  // nothing written past the end
+        EXPECT_EQ(column.back(), 7.0);
       }
 }
 
