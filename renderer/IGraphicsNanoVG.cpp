@@ -579,10 +579,12 @@ void IGraphicsNanoVG::DrawBitmap(const IBitmap& bitmap, const IRECT& dest, int s
     return;
   }
   // The image's pixels span its size in points times both scales it was made at (a layer's
-  // pixels carry the draw scale as well); the paint covers the whole image, in pixels.
-  const float scale = api->GetScale() * api->GetDrawScale();
+  // pixels carry the draw scale as well); the paint covers the whole image, in pixels, and maps
+  // them onto points.
+  const float pixelsPerPoint = api->GetScale() * api->GetDrawScale();
+  const float pointsPerPixel = 1.f / pixelsPerPoint;
   NVGpaint paint{};
-  vgTransformSetScale(paint.xform, 1.f / scale, 1.f / scale);
+  vgTransformSetScale(paint.xform, pointsPerPixel, pointsPerPixel);
   paint.xform[4] = dest.L - static_cast<float>(srcX);
   paint.xform[5] = dest.T - static_cast<float>(srcY);
   paint.extent[0] = static_cast<float>(api->GetWidth());
