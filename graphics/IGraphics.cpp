@@ -11,7 +11,11 @@
 #include "graphics/IBitmap.h"
 #include "graphics/ISVG.h"
 #include "graphics/IGraphicsConstants.h"
-#include "graphics/ISpecialControls.h"
+#include "graphics/IBubbleControl.h"
+#include "graphics/ICornerResizerControl.h"
+#include "graphics/IFPSDisplayControl.h"
+#include "graphics/IPopupMenuControl.h"
+#include "graphics/ITextEntryControl.h"
 
 namespace iplug::igraphics
 {

@@ -4,7 +4,6 @@
 #include <cmath>
 
 #include "graphics/IGraphics.h"
-#include "graphics/ISpecialControls.h"
 
 namespace iplug::igraphics
 {

@@ -2,8 +2,9 @@
 
 #include "Clocked.h"
 #include "ControlsFixture.h"
+#include "graphics/IBubbleControl.h"
+#include "graphics/IFPSDisplayControl.h"
 #include "graphics/IGraphicsConstants.h"
-#include "graphics/ISpecialControls.h"
 
 using namespace vtest;
 

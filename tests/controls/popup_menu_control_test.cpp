@@ -3,7 +3,7 @@
 
 #include "ControlsFixture.h"
 #include "Clocked.h"
-#include "graphics/ISpecialControls.h"
+#include "graphics/IPopupMenuControl.h"
 
 using namespace vtest;
 

@@ -7,7 +7,8 @@
 
 #include "graphics/IBackgroundControls.h"
 #include "graphics/IGraphicsConstants.h"
-#include "graphics/ISpecialControls.h"
+#include "graphics/IPopupMenuControl.h"
+#include "graphics/ITextEntryControl.h"
 #include "tests/support/HeadlessGraphics.h"
 
 using namespace vtest;

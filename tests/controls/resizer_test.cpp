@@ -1,8 +1,8 @@
 #include <functional>
 
 #include "ControlsFixture.h"
+#include "graphics/ICornerResizerControl.h"
 #include "graphics/IGraphicsConstants.h"
-#include "graphics/ISpecialControls.h"
 
 using namespace vtest;
 

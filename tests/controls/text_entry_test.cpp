@@ -4,7 +4,8 @@
 #include "Clocked.h"
 #include "ControlsFixture.h"
 #include "graphics/IGraphicsConstants.h"
-#include "graphics/ISpecialControls.h"
+#include "graphics/IPopupMenuControl.h"
+#include "graphics/ITextEntryControl.h"
 
 using namespace vtest;
 

@@ -3,7 +3,7 @@
 #include <random>
 
 #include "GraphicsFixture.h"
-#include "graphics/ISpecialControls.h"
+#include "graphics/IFPSDisplayControl.h"
 
 using namespace vtest;
 

@@ -2,7 +2,8 @@
 
 #include "GraphicsFixture.h"
 #include "graphics/IBitmap.h"
-#include "graphics/ISpecialControls.h"
+#include "graphics/ICornerResizerControl.h"
+#include "graphics/IFPSDisplayControl.h"
 
 using namespace vtest;
 

@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "GraphicsFixture.h"
-#include "graphics/ISpecialControls.h"
+#include "graphics/IPopupMenuControl.h"
 
 using namespace vtest;
 

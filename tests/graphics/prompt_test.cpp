@@ -1,7 +1,8 @@
 #include <gtest/gtest.h>
 
 #include "GraphicsFixture.h"
-#include "graphics/ISpecialControls.h"
+#include "graphics/IBubbleControl.h"
+#include "graphics/ITextEntryControl.h"
 
 using namespace vtest;
 

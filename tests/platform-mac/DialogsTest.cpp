@@ -6,7 +6,7 @@
 #include <thread>
 #include <unistd.h>
 
-#include "graphics/ISpecialControls.h"
+#include "graphics/IPopupMenuControl.h"
 #include "host/EditorWindow.h"
 #include "platform/AppKit/NSPasteboard.h"
 #include "platform/AppKit/NSWorkspace.h"

@@ -1,6 +1,7 @@
+#include "graphics/IPopupMenuControl.h"
+#include "graphics/ITextEntryControl.h"
 #include "tests/platform-mac/EditorFixture.h"
 
-#include "graphics/ISpecialControls.h"
 
 namespace vtest {
 namespace {

@@ -1,4 +1,4 @@
-#include "graphics/ISpecialControls.h"
+#include "graphics/IPopupMenuControl.h"
 #include "platform/AppKit/NSMenu.h"
 #include "tests/platform-mac/EditorFixture.h"
 #include "tests/platform-mac/ScriptedPerson.h"

@@ -1,7 +1,7 @@
 // Tooltips of the editor view while the in-window menu shows: they go when it opens and come
 // back once it has closed.
 
-#include "graphics/ISpecialControls.h"
+#include "graphics/IPopupMenuControl.h"
 #include "tests/controls/Clocked.h"
 #include "tests/platform-mac/EditorFixture.h"
 

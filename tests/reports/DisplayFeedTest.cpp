@@ -5,7 +5,7 @@
 #include "tests/layout/EditorFixture.h"
 #include "tests/product/ProductFixture.h"
 
-#include "graphics/ISpecialControls.h"
+#include "graphics/IPopupMenuControl.h"
 #include "meter-ui/IBUpdateControlZv.h"
 #include "meter-ui/IDynaMeterControl.h"
 #include "meter-ui/IGraphControl.h"

@@ -3,7 +3,7 @@
 // field, then each byte an action (a key, a paste of the bytes that follow, select all, undo,
 // return, escape) with its details after it. Every value applied stays a number in its range.
 
-#include "graphics/ISpecialControls.h"
+#include "graphics/ITextEntryControl.h"
 #include "tests/fuzz/FuzzSupport.h"
 #include "tests/support/HeadlessGraphics.h"
 
