@@ -251,7 +251,26 @@ __attribute__((target("avx2"))) void avx2BlendColours(unsigned char* texels, con
       std::memcpy(texels + 4 * (i + which), reinterpret_cast<const unsigned char*>(&blended) + 4 * which, 4);
     }
   }
-  scalarBlendColours(texels + 4 * i, colours + i, kept + i, count - i, bgra);
+  // A last fragment of its own (short spans have one more often than not): the same formula on
+  // one half, which reads and writes only its texel.
+  if (i < count && kept[i])
+  {
+    __m128 source = _mm_min_ps(_mm256_castps256_ps128(one),
+                               _mm_max_ps(_mm256_castps256_ps128(zero), _mm_loadu_ps(colours[i])));
+    if (bgra)
+      source = _mm_permute_ps(source, _MM_SHUFFLE(3, 0, 1, 2));
+    int32_t stored;
+    std::memcpy(&stored, texels + 4 * i, sizeof(stored));
+    const __m128 dst =
+        _mm_mul_ps(_mm_cvtepi32_ps(_mm_cvtepu8_epi32(_mm_cvtsi32_si128(stored))), _mm256_castps256_ps128(toUnit));
+    const __m128 share = _mm_sub_ps(_mm256_castps256_ps128(one), _mm_permute_ps(source, _MM_SHUFFLE(3, 3, 3, 3)));
+    const __m128 sum = _mm_min_ps(_mm256_castps256_ps128(one), _mm_add_ps(source, _mm_mul_ps(dst, share)));
+    const __m128i ints = _mm_cvttps_epi32(
+        _mm_add_ps(_mm_mul_ps(sum, _mm256_castps256_ps128(toByte)), _mm256_castps256_ps128(half)));
+    const __m128i words = _mm_packs_epi32(ints, ints);
+    const int32_t blended = _mm_cvtsi128_si32(_mm_packus_epi16(words, words));
+    std::memcpy(texels + 4 * i, &blended, sizeof(blended));
+  }
 }
 
 // Within each texel: bytes 2, 1, 0, 3 where red and blue change places, else as they are.
