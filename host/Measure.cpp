@@ -187,17 +187,17 @@ struct Playback
   uint64_t nonFinite = 0;  // input samples that were not finite numbers, which the plug-in hears as silence
 };
 
-// Copies a channel's samples and counts those that are not finite numbers.
-uint64_t CopyCountingNonFinite(const float* in, UInt32 frames, float* out)
+uint64_t CountNonFinite(const float* samples, UInt32 frames)
 {
   uint64_t count = 0;
-  for (UInt32 i = 0; i < frames; ++i) {
-    out[i] = in[i];
-    count += !std::isfinite(in[i]);
-  }
+  for (UInt32 i = 0; i < frames; ++i)
+    count += !std::isfinite(samples[i]);
   return count;
 }
 
+// Points the plug-in's input buffers at the file's samples, which it only reads, rather than
+// copying them; past the end of what is played, or beyond the file's channels, its own buffers are
+// filled with silence.
 OSStatus SupplyInput(void* refCon, AudioUnitRenderActionFlags*, const AudioTimeStamp*, UInt32, UInt32 frames,
                      AudioBufferList* data)
 {
@@ -207,13 +207,13 @@ OSStatus SupplyInput(void* refCon, AudioUnitRenderActionFlags*, const AudioTimeS
   if (!silent && !input.Fetch(playback->position, frames))
     return kAudioUnitErr_NoConnection;  // the reason is in input.Error()
   for (UInt32 c = 0; c < data->mNumberBuffers; ++c) {
-    auto* out = static_cast<float*>(data->mBuffers[c].mData);
-    if (!out)
-      continue;
-    if (c < input.Channels() && !silent)
-      playback->nonFinite += CopyCountingNonFinite(input.Channel(c, playback->position), frames, out);
-    else
-      std::fill_n(out, frames, 0.0f);
+    AudioBuffer& buffer = data->mBuffers[c];
+    if (c < input.Channels() && !silent) {
+      const float* samples = input.Channel(c, playback->position);
+      playback->nonFinite += CountNonFinite(samples, frames);
+      buffer.mData = const_cast<float*>(samples);
+    } else if (buffer.mData)
+      std::fill_n(static_cast<float*>(buffer.mData), frames, 0.0f);
   }
   return noErr;
 }
