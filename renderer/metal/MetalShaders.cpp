@@ -102,6 +102,26 @@ void sampleRow(const MNVGfragUniforms& u, const MTLShaderResources& resources, f
   }
 }
 
+// count straight texels of a four-channel format as premultiplied colours in RGBA order, each
+// channel as sampleRow gives it: the texel's value, then times its alpha; four channels at once.
+void premultipliedTexels(const unsigned char* texels, MTLPixelFormat format, int count, float (*out)[4])
+{
+  typedef float Four __attribute__((vector_size(16)));
+  typedef unsigned char FourBytes __attribute__((vector_size(4)));
+  const bool bgra = format == MTLPixelFormatBGRA8Unorm;
+  for (int i = 0; i < count; i++)
+  {
+    FourBytes stored;
+    std::memcpy(&stored, texels + 4 * i, sizeof(stored));
+    Four value = __builtin_convertvector(stored, Four) * (1.0f / 255.0f);
+    if (bgra)
+      value = __builtin_shufflevector(value, value, 2, 1, 0, 3);
+    // The alpha times 1 stays as it is.
+    value *= __builtin_shufflevector(value, Four{1.0f, 1.0f, 1.0f, 1.0f}, 3, 3, 3, 4);
+    std::memcpy(out[i], &value, sizeof(value));
+  }
+}
+
 const MNVGfragUniforms* uniforms(const MTLShaderResources& resources)
 {
   return static_cast<const MNVGfragUniforms*>(resources.buffers[0].contents());
@@ -310,19 +330,25 @@ void shade(const MTLFragmentSpan& span, const MTLShaderResources& resources, MTL
       t /= u.extent[1];
       ds = (m[0] * span.step[kPosX] + m[4] * span.step[kPosY]) / u.extent[0];
       dt = (m[1] * span.step[kPosX] + m[5] * span.step[kPosY]) / u.extent[1];
-      // A premultiplied texture drawn texel for texel, fully covered and untinted: the texels are
-      // the colours.
+      // A texture drawn texel for texel, fully covered and untinted: premultiplied texels are the
+      // colours; straight ones give them multiplied by their alpha, as sampleRow does.
       const MTLTexture* texture = resources.textures[0];
-      if (uniform && coverage[0] == 1.0f && u.texType == MNVG_TEXTYPE_PREMULTIPLIED && texture &&
-          texture->bytesPerPixel() == 4 && inner[0] == 1.0f && inner[1] == 1.0f && inner[2] == 1.0f &&
-          inner[3] == 1.0f)
+      const bool asTexels = u.texType == MNVG_TEXTYPE_PREMULTIPLIED || u.texType == MNVG_TEXTYPE_RGBA;
+      if (uniform && coverage[0] == 1.0f && asTexels && texture && texture->bytesPerPixel() == 4 &&
+          inner[0] == 1.0f && inner[1] == 1.0f && inner[2] == 1.0f && inner[3] == 1.0f)
       {
         const float start = static_cast<float>(span.start);
-        out.texels = MTLTexelsAtCentres(*texture, s + start * ds, t + start * dt, ds, dt, n);
-        if (out.texels)
+        if (const unsigned char* texels = MTLTexelsAtCentres(*texture, s + start * ds, t + start * dt, ds, dt, n))
         {
-          out.form = MTLFragmentColours::Texels;
-          out.texelFormat = texture->pixelFormat();
+          if (u.texType == MNVG_TEXTYPE_PREMULTIPLIED)
+          {
+            out.form = MTLFragmentColours::Texels;
+            out.texels = texels;
+            out.texelFormat = texture->pixelFormat();
+            return;
+          }
+          premultipliedTexels(texels, texture->pixelFormat(), n, out.colours);
+          std::fill(out.kept, out.kept + n, true);
           return;
         }
       }

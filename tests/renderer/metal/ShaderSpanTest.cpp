@@ -265,3 +265,59 @@ TEST(ShaderSpans, AScissorKnownToBeOneBetweenPixelsMasksNoneOfTheirFragments)
           }
   }
 }
+
+// A straight (not premultiplied) texture drawn texel for texel: each colour is the texel the
+// sampler gives, times its alpha, bit for bit, in either order of the texture's channels.
+TEST(ShaderSpans, StraightTexelsDrawnTexelForTexelArePremultipliedAsSampled)
+{
+  std::shared_ptr<MTLDevice> device = MTLCreateSystemDefaultDevice();
+  const std::shared_ptr<MTLFunction> function =
+      device->newLibraryWithData(mnvgShaderLibrary(), mnvgShaderLibrarySize(), nullptr)
+          ->newFunctionWithName("fragmentShaderAA");
+  ASSERT_TRUE(function && function->specialiser);
+  // Every byte in every channel, alphas opaque, empty and between.
+  unsigned char texels[kTexW * kTexH * 4];
+  for (int i = 0; i < kTexW * kTexH * 4; i++)
+    texels[i] = static_cast<unsigned char>(i * 37 % 256);
+  for (MTLPixelFormat format : {MTLPixelFormatRGBA8Unorm, MTLPixelFormatBGRA8Unorm})
+  {
+    std::shared_ptr<MTLTexture> texture = device->newTextureWithDescriptor(
+        MTLTextureDescriptor::texture2DDescriptorWithPixelFormat(format, kTexW, kTexH, false));
+    texture->replaceRegion(MTLRegionMake2D(0, 0, kTexW, kTexH), 0, texels, kTexW * 4);
+    std::shared_ptr<MTLBuffer> buffer = device->newBufferWithLength(sizeof(MNVGfragUniforms), 0);
+    const SpanCase image{"", MNVG_SHADER_FILLIMG, kWhite, kWhite, {0, 0}, std::nullopt, kFill[0], kFill[1],
+                         {}, {}, 1};
+    MNVGfragUniforms u = uniformsOf(image);
+    u.texType = MNVG_TEXTYPE_RGBA;
+    std::memcpy(buffer->contents(), &u, sizeof(u));
+    MTLShaderResources resources;
+    resources.buffers[0] = {buffer.get(), 0};
+    resources.textures[0] = texture.get();
+    const MTLSamplerState sampler{MTLSamplerDescriptor{}};
+    for (int row = 0; row < kTexH; row++)
+      for (int start : {0, 5})
+      {
+        MTLFragmentSpan span{};
+        span.first.varyings[kTexU] = 0.5f;
+        span.first.varyings[kTexV] = 1.0f;
+        span.first.varyings[kPosX] = 0.5f + static_cast<float>(start);
+        span.first.varyings[kPosY] = 0.5f + static_cast<float>(row);
+        span.step[kPosX] = kAlong;
+        span.count = kTexW - start;
+        MTLFragmentColours shaded;
+        function->specialiser(resources)(span, resources, shaded);
+        shaded.spread(span.count);
+        float sampled[kTexW][4];
+        const float t = (0.5f + static_cast<float>(row)) / kTexH;
+        MTLSampleTextureRow(*texture, sampler, (0.5f + static_cast<float>(start)) / kTexW, t, 1.0f / kTexW, 0.0f, 0,
+                            span.count, sampled);
+        for (int i = 0; i < span.count; i++)
+        {
+          ASSERT_TRUE(shaded.kept[i]);
+          for (int c = 0; c < 4; c++)
+            ASSERT_EQ(shaded.colours[i][c], c < 3 ? sampled[i][c] * sampled[i][3] : sampled[i][3])
+                << "format " << format << " row " << row << " texel " << start + i << " channel " << c;
+        }
+      }
+  }
+}
