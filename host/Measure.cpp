@@ -10,6 +10,8 @@
 #include <charconv>
 #include <cmath>
 #include <cstdio>
+#include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <optional>
 #include <string_view>
@@ -24,6 +26,7 @@ std::string ReadError(int code)
   case -1: return "cannot open it";
   case -6: return "it is not a WAV or AIFF file (give --raw for headerless PCM)";
   case -7: return "its sample format is not supported";
+  case -12: return "its audio comes before its format, which a stream cannot go back to (give the file by name)";
   case -10:
   case -11: return "it is too large to hold in memory";
   default: return "its header is damaged";
@@ -40,111 +43,67 @@ std::string WriteError(int code)
   }
 }
 
-// Standard input, which can be read only once and only in order, copied into a temporary file
-// that goes with this object.
-class SpooledInput
-{
-public:
-  SpooledInput() = default;
-  ~SpooledInput()
-  {
-    if (!mPath.empty())
-      std::remove(mPath.c_str());
-  }
-  SpooledInput(const SpooledInput&) = delete;
-  SpooledInput& operator=(const SpooledInput&) = delete;
-
-  // Copies all of standard input; returns an empty string, or what went wrong. Unless the input is
-  // headerless, its first bytes must begin a WAV or AIFF file: anything else is refused before a
-  // byte is copied.
-  std::string Fill(bool headerless)
-  {
-    char head[12] = {};
-    const size_t headSize = std::fread(head, 1, sizeof head, stdin);
-    if (std::ferror(stdin))
-      return "reading it failed";
-    const std::string_view id(head, 4), form(head + 8, 4);
-    if (!headerless && !((id == "RIFF" && form == "WAVE") || (id == "FORM" && (form == "AIFF" || form == "AIFC"))))
-      return ReadError(audiofile::kNotAudioFile);
-    std::string pattern = (std::filesystem::temp_directory_path() / "au-host-input-XXXXXX").string();
-    const int descriptor = mkstemp(pattern.data());
-    if (descriptor < 0)
-      return "no temporary file can hold it";
-    mPath = pattern;
-    FILE* copy = fdopen(descriptor, "wb");
-    if (!copy) {
-      close(descriptor);
-      return "no temporary file can hold it";
-    }
-    std::vector<char> buffer(1 << 20);
-    bool written = std::fwrite(head, 1, headSize, copy) == headSize;
-    while (const size_t n = std::fread(buffer.data(), 1, buffer.size(), stdin))
-      written = written && std::fwrite(buffer.data(), 1, n, copy) == n;
-    const bool failed = std::ferror(stdin);
-    written = std::fclose(copy) == 0 && written;
-    if (failed)
-      return "reading it failed";
-    return written ? "" : "the temporary copy does not fit on the disk";
-  }
-  const std::string& Path() const { return mPath; }
-
-private:
-  std::string mPath;
-};
-
-// The file's audio, read a stretch at a time as the plug-in pulls it, so that a long file never
-// has to be held in memory whole.
+// The file's audio, read once and in order a stretch at a time as the plug-in pulls it, so that
+// a long file is never held in memory whole and standard input is measured as it arrives.
 class FileStream
 {
 public:
-  FileStream(const MeasureOptions& options, std::string path) : mOptions(options), mPath(std::move(path))
+  explicit FileStream(const MeasureOptions& options) : mOptions(options)
   {
     audioFileInit(&mChunk);
   }
-  ~FileStream() { audioFileFree(&mChunk); }
+  ~FileStream()
+  {
+    audioFileFree(&mChunk);
+    if (mFile && mFile != stdin)
+      std::fclose(mFile);
+  }
   FileStream(const FileStream&) = delete;
   FileStream& operator=(const FileStream&) = delete;
 
-  // Reads the format and the number of frames the file holds; returns 0 or the reader's code.
+  // Reads the header and the first stretch; returns 0 or the reader's code.
   int Open()
   {
-    int code = Read(0, 1);
-    if (mOptions.raw) {
-      // A raw file holds as many whole frames as its size allows.
-      std::error_code error;
-      const uint64_t bytes = std::filesystem::file_size(mPath, error);
-      const uint64_t frameBytes = uint64_t(mOptions.rawFormat.channels) * (mOptions.rawFormat.bits / 8);
-      mFrames = error ? 0 : uint32_t(std::min<uint64_t>(bytes / frameBytes, UINT32_MAX));
-    } else {
-      uint64_t present = 0;
-      if (code == 0)
-        code = audioFileLength(mPath.c_str(), &mAnnounced, &present);
-      mFrames = uint32_t(std::min<uint64_t>(present, UINT32_MAX));
-    }
-    mFormat = {mChunk.sampleRate, mChunk.channelMask, mChunk.bits, mChunk.channels};
-    return code;
+    mFile = mOptions.file == "-" ? stdin : std::fopen(mOptions.file.c_str(), "rb");
+    if (!mFile)
+      return audiofile::kCannotOpen;
+    const RawFormat& raw = mOptions.rawFormat;
+    const int code = mOptions.raw ? audioFileStreamOpenRaw(&mStream, mFile, raw.channels, raw.bits, raw.sampleRate, 0,
+                                                           raw.altEncoding, raw.bigEndian)
+                                  : audioFileStreamOpen(&mStream, mFile);
+    if (code != 0)
+      return code;
+    Fetch(0, 1);
+    return mError;
   }
 
-  // The frames the header announces, where one does; more than Frames() when the data runs past
-  // the end of the file.
-  uint64_t Announced() const { return mOptions.raw ? mFrames : mAnnounced; }
-  uint32_t Frames() const { return mFrames; }
-  uint32_t SampleRate() const { return mFormat.sampleRate; }
-  uint32_t ChannelMask() const { return mFormat.channelMask; }
-  uint16_t Bits() const { return mFormat.bits; }
-  uint16_t Channels() const { return mFormat.channels; }
+  // The frames the file holds, where they are known before it is read (a file that can seek);
+  // else the most a measurement takes.
+  uint32_t Frames() const { return uint32_t(std::min<uint64_t>(mStream.frames, UINT32_MAX)); }
+  bool FramesKnown() const { return mStream.frames != kAudioFileUnknownLength; }
+  // Where the header announces more frames than the file held, once it has been read to its end.
+  bool CutShort() const { return mStream.ended && mStream.announcedFrames > mStream.framesRead; }
+  uint64_t FramesRead() const { return mStream.framesRead; }
+  uint32_t SampleRate() const { return mStream.sampleRate; }
+  uint32_t ChannelMask() const { return mStream.channelMask; }
+  uint16_t Bits() const { return mStream.bits; }
+  uint16_t Channels() const { return mStream.channels; }
   int Error() const { return mError; }
 
-  // Makes frames position .. position + frames - 1 available; false if they cannot be read.
-  bool Fetch(uint32_t position, uint32_t frames)
+  // Makes up to `frames` frames from position on available (position at or after that of the
+  // last call); returns how many the file holds there, fewer only at its end.
+  uint32_t Fetch(uint32_t position, uint32_t frames)
   {
-    if (position >= mStart && uint64_t(position) + frames <= uint64_t(mStart) + mChunk.frames)
-      return true;
-    // Never past the frames the file holds, which may be fewer than its header announces.
-    mError = Read(position, std::min(std::max(frames, kChunkFrames), mFrames - position));
-    return mError == 0 && mChunk.frames >= frames;
+    const uint64_t end = uint64_t(mStart) + mChunk.frames;
+    if (position + uint64_t(frames) > end && !mStream.ended) {
+      mError = audioFileStreamRead(&mStream, &mChunk, uint32_t(end - position), std::max(frames, kChunkFrames));
+      if (mError != 0)
+        return 0;
+      mStart = position;
+    }
+    return uint32_t(std::min<uint64_t>(frames, uint64_t(mStart) + mChunk.frames - position));
   }
-  // Channel c from the position of the last successful Fetch on.
+  // Channel c from the position of the last Fetch on.
   const float* Channel(uint32_t c, uint32_t position) const
   {
     return mChunk.samples + size_t(c) * mChunk.frames + (position - mStart);
@@ -153,26 +112,11 @@ public:
 private:
   static constexpr uint32_t kChunkFrames = 65536;
 
-  int Read(uint32_t start, uint32_t count)
-  {
-    mStart = start;
-    const RawFormat& raw = mOptions.rawFormat;
-    return mOptions.raw ? audioFileReadRaw(&mChunk, mPath.c_str(), start, count, raw.channels, raw.bits,
-                                           raw.sampleRate, 0, raw.altEncoding, raw.bigEndian)
-                        : audioFileRead(&mChunk, mPath.c_str(), start, count, false);
-  }
-
   const MeasureOptions& mOptions;
-  std::string mPath;
+  FILE* mFile = nullptr;
+  AudioFileStream mStream{};
   AudioFileBuffer mChunk;
   uint32_t mStart = 0;  // the file frame of the chunk's first frame
-  uint32_t mFrames = 0;
-  uint64_t mAnnounced = 0;
-  struct
-  {
-    uint32_t sampleRate, channelMask;
-    uint16_t bits, channels;
-  } mFormat{};
   int mError = 0;
 };
 
@@ -204,7 +148,7 @@ OSStatus SupplyInput(void* refCon, AudioUnitRenderActionFlags*, const AudioTimeS
   auto* playback = static_cast<Playback*>(refCon);
   FileStream& input = *playback->input;
   const bool silent = playback->position >= playback->end;
-  if (!silent && !input.Fetch(playback->position, frames))
+  if (!silent && input.Fetch(playback->position, frames) < frames)
     return kAudioUnitErr_NoConnection;  // the reason is in input.Error()
   for (UInt32 c = 0; c < data->mNumberBuffers; ++c) {
     AudioBuffer& buffer = data->mBuffers[c];
@@ -289,8 +233,10 @@ public:
 
   void Update(UInt32 done)
   {
+    if (!mShown)
+      return;
     const int percent = int(uint64_t(done) * 100 / mTotal);
-    if (!mShown || percent == mPercent)
+    if (percent == mPercent)
       return;
     mPercent = percent;
     const int filled = percent * kWidth / 100;
@@ -320,6 +266,22 @@ void KeepFirstFrames(AudioFileBuffer& buffer, UInt32 frames)
   for (uint16_t c = 1; c < buffer.channels; ++c)
     std::copy_n(buffer.samples + size_t(c) * buffer.frames, frames, buffer.samples + size_t(c) * frames);
   buffer.frames = frames;
+}
+
+// Lengthens the buffer to hold at least `frames` frames (twice what it held, at the least, so
+// that a long stream grows it rarely), moving each channel's samples to their new place.
+bool GrowFrames(AudioFileBuffer& buffer, UInt32 frames)
+{
+  const uint64_t old = buffer.frames;
+  const auto grown = UInt32(std::min<uint64_t>(std::max<uint64_t>({frames, old * 2, 65536}), UINT32_MAX));
+  auto* samples = static_cast<float*>(std::realloc(buffer.samples, size_t(grown) * buffer.channels * sizeof(float)));
+  if (!samples)
+    return false;
+  for (uint16_t c = buffer.channels; c-- > 1;)
+    std::memmove(samples + size_t(c) * grown, samples + size_t(c) * old, old * sizeof(float));
+  buffer.samples = samples;
+  buffer.frames = grown;
+  return true;
 }
 
 // The plug-in writes its output parameters every 50 ms of audio, from its idle hook: the file's
@@ -400,22 +362,12 @@ bool ParseRawFormat(const std::string& text, RawFormat& format)
 
 std::string Measure(AudioUnit unit, const MeasureOptions& options, const MeasureStages& stages)
 {
-  const bool fromStdin = options.file == "-";
-  const std::string name = fromStdin ? "standard input" : options.file;
-  SpooledInput spooled;
-  if (fromStdin)
-    if (std::string problem = spooled.Fill(options.raw); !problem.empty())
-      return "cannot read " + name + ": " + problem;
-  FileStream input(options, fromStdin ? spooled.Path() : options.file);
+  const std::string name = options.file == "-" ? "standard input" : options.file;
+  FileStream input(options);
   if (const int code = input.Open(); code != 0)
     return "cannot read " + name + ": " + ReadError(code);
-  if (input.Frames() == 0)
+  if (input.Fetch(0, 1) == 0)
     return "cannot read " + name + ": it holds no audio";
-  if (input.Announced() > input.Frames())
-    std::fprintf(stderr,
-                 "au-host: warning: %s: its audio data runs past the end of the file; measuring the %u frames "
-                 "it holds\n",
-                 name.c_str(), input.Frames());
 
   HostedUnit hosted(unit);
   Playback playback{&input, input.Frames()};
@@ -463,16 +415,24 @@ std::string Measure(AudioUnit unit, const MeasureOptions& options, const Measure
   } output;
   const bool keep = !options.out.empty();
   const UInt32 channels = input.Channels();
-  if (keep && audioFileAllocate(&output, input.Frames(), input.Channels(), input.Bits(), input.SampleRate(),
-                                input.ChannelMask()) != 0)
+  if (keep && audioFileAllocate(&output, input.FramesKnown() ? input.Frames() : 0, input.Channels(), input.Bits(),
+                                input.SampleRate(), input.ChannelMask()) != 0)
     return "not enough memory for the processed audio";
   if (stages.beforeFirstBlock)
     if (std::string problem = stages.beforeFirstBlock(); !problem.empty())
       return problem;
   Renderer renderer(unit, playback, channels, block, input.SampleRate());
-  ProgressBar progress(input.Frames(), input.SampleRate());
+  ProgressBar progress(input.FramesKnown() ? input.Frames() : 0, input.SampleRate());
   while (playback.position < playback.end) {
-    const UInt32 frames = std::min(block, playback.end - playback.position);
+    const UInt32 frames = input.Fetch(playback.position, std::min(block, playback.end - playback.position));
+    if (frames == 0) {
+      if (input.Error() != 0)
+        return "cannot read " + name + ": " + ReadError(input.Error());
+      playback.end = playback.position;  // the end of a file whose length was not known
+      break;
+    }
+    if (keep && playback.position + frames > output.frames && !GrowFrames(output, playback.position + frames))
+      return "not enough memory for the processed audio";
     if (const OSStatus status = renderer.Render(frames); status != noErr) {
       if (input.Error() != 0)
         return "cannot read " + name + ": " + ReadError(input.Error());
@@ -488,6 +448,11 @@ std::string Measure(AudioUnit unit, const MeasureOptions& options, const Measure
       playback.end = playback.position;
   }
   progress.Clear();
+  if (input.CutShort())
+    std::fprintf(stderr,
+                 "au-host: warning: %s: its audio data runs past the end of the file; measuring the %llu frames "
+                 "it holds\n",
+                 name.c_str(), static_cast<unsigned long long>(input.FramesRead()));
   if (playback.nonFinite > 0)
     std::fprintf(stderr, "au-host: warning: %s: %llu %s; measured as silence\n", name.c_str(),
                  static_cast<unsigned long long>(playback.nonFinite),

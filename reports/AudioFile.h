@@ -13,7 +13,7 @@
 // FORM AIFF or FORM AIFC file; -7 bad arguments or an unsupported format; -8 the existing file
 // cannot take the buffer (another format, or its data chunk is not its last); -9 the buffer is
 // not ready; -10 the temporary buffer cannot be allocated; -11 the sample array cannot be
-// allocated.
+// allocated; -12 a stream that cannot seek holds its audio before its format.
 
 #include <atomic>
 #include <cstdint>
@@ -41,14 +41,44 @@ int audioFileAllocate(AudioFileBuffer* buffer, uint32_t frames, uint16_t channel
 // Reads a WAV or AIFF/AIFC file from startFrame, at most maxFrames frames (0: all). With infoOnly
 // only the format fields are filled and the buffer holds no samples.
 int audioFileRead(AudioFileBuffer* buffer, const char* path, uint32_t startFrame, uint32_t maxFrames, bool infoOnly);
-// The frames a WAV or AIFF file announces, and those it holds: fewer when its data runs past the
-// end of the file. Sizes left unknown by a writer streaming into a pipe (all ones, or zero) count
-// to the end of the file in this and every read.
-int audioFileLength(const char* path, uint64_t* announcedFrames, uint64_t* presentFrames);
 // Reads headerless interleaved PCM. altEncoding: unsigned for 8-bit, float for 32-bit samples.
 int audioFileReadRaw(AudioFileBuffer* buffer, const char* path, uint32_t startFrame, uint32_t maxFrames,
                      uint16_t channels, uint16_t bits, uint32_t sampleRate, uint32_t channelMask, bool altEncoding,
                      bool bigEndian);
+
+// A WAV, AIFF/AIFC or headerless PCM file read once, in order, from a stream opened elsewhere
+// that need not be able to seek (standard input on a pipe): the header is read as it comes,
+// chunks before the audio are skipped by reading them, and the frames then come a stretch at a
+// time. The frames a file holds are those its header announces, fewer where the audio runs past
+// the end of the file (the partial frame at a cut is left out); sizes left unknown by a writer
+// streaming into a pipe (all ones, or zero) run to the end. The stream stays open.
+struct AudioFileStream {
+  FILE* file;
+  uint64_t announcedFrames;  // what the header announces; 0 where it leaves the length open, and for PCM
+  uint64_t frames;           // what the file holds, known in advance only where the stream can seek
+  uint64_t framesRead;
+  bool ended;                // every frame the file holds has been read
+  uint32_t sampleRate;
+  uint32_t channelMask;
+  uint16_t bits;
+  uint16_t channels;
+  // How the samples are stored, and the frames that may still follow; for the reads below.
+  uint8_t encoding;
+  bool bigEndian;
+  uint32_t bytesPerSample;
+  uint64_t framesLeft;
+};
+constexpr uint64_t kAudioFileUnknownLength = UINT64_MAX;
+
+// Reads the header of a WAV or AIFF/AIFC file, leaving the stream at its first frame.
+int audioFileStreamOpen(AudioFileStream* stream, FILE* file);
+// Headerless interleaved PCM from the stream's position, as audioFileReadRaw takes it.
+int audioFileStreamOpenRaw(AudioFileStream* stream, FILE* file, uint16_t channels, uint16_t bits, uint32_t sampleRate,
+                           uint32_t channelMask, bool altEncoding, bool bigEndian);
+// Reads at most maxFrames of the frames that follow into the buffer, after its last keptFrames
+// frames, which move to its start; what else it held is dropped. Fewer frames than asked for are
+// read only at the end of the file, which sets ended.
+int audioFileStreamRead(AudioFileStream* stream, AudioFileBuffer* buffer, uint32_t keptFrames, uint32_t maxFrames);
 
 // The samples of one channel, or null (channel out of range, or the buffer not ready; the buffer
 // is then not held). A reader takes the buffer with lock set and lets it go with a call with lock

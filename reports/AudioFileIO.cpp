@@ -2,10 +2,18 @@
 
 #include <sys/types.h>
 
+#include <algorithm>
+
 namespace audiofile {
+
+File::File(FILE* stream)
+  : mFile(stream), mOwned(false), mSeekable(stream && fseeko(stream, 0, SEEK_CUR) == 0)
+{}
 
 uint64_t File::Size() const
 {
+  if (!mSeekable)
+    return kUnknownSize;
   const off_t here = ftello(mFile);
   if (here < 0 || fseeko(mFile, 0, SEEK_END) != 0)
     return 0;
@@ -16,12 +24,23 @@ uint64_t File::Size() const
 
 uint64_t File::Tell() const
 {
+  if (!mSeekable)
+    return mStreamPosition;
   const off_t here = ftello(mFile);
   return here < 0 ? 0 : static_cast<uint64_t>(here);
 }
 
 bool File::Seek(uint64_t position)
 {
+  if (!mSeekable) {
+    if (position < mStreamPosition)
+      return false;
+    char dropped[4096];
+    while (position > mStreamPosition)
+      if (!Read(dropped, size_t(std::min<uint64_t>(position - mStreamPosition, sizeof dropped))))
+        return false;
+    return true;
+  }
   return position <= static_cast<uint64_t>(INT64_MAX) && fseeko(mFile, static_cast<off_t>(position), SEEK_SET) == 0;
 }
 
@@ -50,13 +69,17 @@ bool File::WriteU32(uint32_t value)
   return Write(bytes, 4);
 }
 
-bool File::FindChunk(const char* id, bool bigEndian)
+bool File::FindChunk(const char* id, bool bigEndian, const char* stopAt)
 {
   const uint64_t size = Size();
   char read[4];
+  mStopped = false;
   if (!ReadId(read))
     return false;
   while (std::memcmp(read, id, 4) != 0) {
+    mStopped = !mSeekable && stopAt && std::memcmp(read, stopAt, 4) == 0;
+    if (mStopped)
+      return false;
     uint32_t chunkSize;
     if (!U32(bigEndian, chunkSize))
       return false;

@@ -1,6 +1,8 @@
 #pragma once
 // Byte-level access to an audio file shared by the readers and the writers: 64-bit positions,
-// little- and big-endian integers, and the chunk search of RIFF and IFF files.
+// little- and big-endian integers, and the chunk search of RIFF and IFF files. A stream that
+// cannot seek (a pipe) is read forward only: its position counts the bytes read, a seek forward
+// reads and drops, and its size is unknown until it ends.
 
 #include <cstdint>
 #include <cstdio>
@@ -21,13 +23,22 @@ enum Result : int {
   kNotReady = -9,
   kNoTemporary = -10,
   kNoSamples = -11,
+  kAudioBeforeFormat = -12,
 };
 
-// An open file; closed when it goes out of scope.
+constexpr uint64_t kUnknownSize = UINT64_MAX;
+
+// An open file; closed when it goes out of scope, unless it was opened elsewhere.
 class File {
 public:
   File(const char* path, const char* mode) : mFile(path && path[0] ? std::fopen(path, mode) : nullptr) {}
-  ~File() { Close(); }
+  // A stream opened elsewhere (standard input), read from where it is and left open.
+  explicit File(FILE* stream);
+  ~File()
+  {
+    if (mOwned)
+      Close();
+  }
   File(const File&) = delete;
   File& operator=(const File&) = delete;
 
@@ -40,11 +51,17 @@ public:
     mFile = nullptr;
   }
 
-  uint64_t Size() const;
+  bool Seekable() const { return mSeekable; }
+  uint64_t Size() const;  // kUnknownSize for a stream that cannot seek
   uint64_t Tell() const;
   bool Seek(uint64_t position);
   bool Skip(uint64_t bytes) { return Seek(Tell() + bytes); }
-  bool Read(void* data, size_t bytes) { return std::fread(data, 1, bytes, mFile) == bytes; }
+  bool Read(void* data, size_t bytes)
+  {
+    const size_t read = std::fread(data, 1, bytes, mFile);
+    mStreamPosition += read;
+    return read == bytes;
+  }
   bool Write(const void* data, size_t bytes) { return std::fwrite(data, 1, bytes, mFile) == bytes; }
   bool ReadId(char id[4]) { return Read(id, 4); }
   bool Expect(const char* id)
@@ -57,11 +74,18 @@ public:
   bool WriteU32(uint32_t value);  // little-endian
 
   // From a position at a chunk id, skips chunks (sizes rounded up to even) until the wanted id;
-  // true with the file just after that id. Chunks that run past the end fail the search.
-  bool FindChunk(const char* id, bool bigEndian);
+  // true with the file just after that id. Chunks that run past the end fail the search. A
+  // stream that cannot seek also fails it at the chunk stopAt, if one is given, and Stopped()
+  // then tells: that chunk could not be come back to once skipped.
+  bool FindChunk(const char* id, bool bigEndian, const char* stopAt = nullptr);
+  bool Stopped() const { return mStopped; }
 
 private:
   FILE* mFile;
+  bool mOwned = true;
+  bool mSeekable = true;
+  bool mStopped = false;
+  uint64_t mStreamPosition = 0;  // bytes read, the position of a stream that cannot seek
 };
 
 }  // namespace audiofile

@@ -83,33 +83,36 @@ template <Encoding E, bool BigEndian> float Decode(const uint8_t* p)
     return std::bit_cast<float>(static_cast<uint32_t>(Integer<4, BigEndian>(p)));
 }
 
+// Channel c of frame i goes to samples[c x stride + i].
 template <Encoding E, bool BigEndian>
-void Deinterleave(const uint8_t* block, float* samples, uint32_t frames, uint32_t channels)
+void Deinterleave(const uint8_t* block, float* samples, uint64_t stride, uint32_t frames, uint32_t channels)
 {
   const uint8_t* p = block;
   for (uint32_t i = 0; i < frames; ++i)
     for (uint32_t c = 0; c < channels; ++c, p += kBytes<E>)
-      samples[uint64_t(c) * frames + i] = Decode<E, BigEndian>(p);
+      samples[c * stride + i] = Decode<E, BigEndian>(p);
 }
 
 template <Encoding E>
-void Deinterleave(const uint8_t* block, float* samples, uint32_t frames, uint32_t channels, const Format& format)
+void Deinterleave(const uint8_t* block, float* samples, uint64_t stride, uint32_t frames, uint32_t channels,
+                  const Format& format)
 {
   if (format.bigEndian)
-    Deinterleave<E, true>(block, samples, frames, channels);
+    Deinterleave<E, true>(block, samples, stride, frames, channels);
   else
-    Deinterleave<E, false>(block, samples, frames, channels);
+    Deinterleave<E, false>(block, samples, stride, frames, channels);
 }
 
-void Convert(const uint8_t* block, float* samples, uint32_t frames, uint32_t channels, const Format& format)
+void Convert(const uint8_t* block, float* samples, uint64_t stride, uint32_t frames, uint32_t channels,
+             const Format& format)
 {
   switch (format.encoding) {
-  case Encoding::kUnsigned8: Deinterleave<Encoding::kUnsigned8>(block, samples, frames, channels, format); break;
-  case Encoding::kSigned8: Deinterleave<Encoding::kSigned8>(block, samples, frames, channels, format); break;
-  case Encoding::kSigned16: Deinterleave<Encoding::kSigned16>(block, samples, frames, channels, format); break;
-  case Encoding::kSigned24: Deinterleave<Encoding::kSigned24>(block, samples, frames, channels, format); break;
-  case Encoding::kSigned32: Deinterleave<Encoding::kSigned32>(block, samples, frames, channels, format); break;
-  case Encoding::kFloat32: Deinterleave<Encoding::kFloat32>(block, samples, frames, channels, format); break;
+  case Encoding::kUnsigned8: Deinterleave<Encoding::kUnsigned8>(block, samples, stride, frames, channels, format); break;
+  case Encoding::kSigned8: Deinterleave<Encoding::kSigned8>(block, samples, stride, frames, channels, format); break;
+  case Encoding::kSigned16: Deinterleave<Encoding::kSigned16>(block, samples, stride, frames, channels, format); break;
+  case Encoding::kSigned24: Deinterleave<Encoding::kSigned24>(block, samples, stride, frames, channels, format); break;
+  case Encoding::kSigned32: Deinterleave<Encoding::kSigned32>(block, samples, stride, frames, channels, format); break;
+  case Encoding::kFloat32: Deinterleave<Encoding::kFloat32>(block, samples, stride, frames, channels, format); break;
   }
 }
 
@@ -123,7 +126,12 @@ struct Layout {
   uint64_t totalFrames;    // frames in the file (or chunk)
   uint64_t dataEnd;        // the wanted frames must end here or before
   bool wholeFramesOnly;    // raw files: a short read keeps the complete frames
+  bool lengthOpen;         // no header gives the length: the audio runs to the end of the file
 };
+
+// Where the search for the audio chunk begins: at the first chunk, as every search in a file
+// does; a stream that cannot seek goes on after the format chunk, since it cannot go back.
+bool SeekToAudioSearch(File& file, uint64_t formatChunkEnd) { return file.Seek(file.Seekable() ? 12 : formatChunkEnd); }
 
 // Reads the wanted frames from the file's current position (the first frame of the file) into
 // the buffer, replacing its samples.
@@ -170,7 +178,7 @@ int LoadFrames(AudioFileBuffer* buffer, File& file, const Layout& layout, uint32
     StoreFields(buffer, 0, layout.channels, layout.bits, layout.sampleRate, layout.channelMask);
     return kNoSamples;
   }
-  Convert(block, buffer->samples, uint32_t(frames), layout.channels, layout.format);
+  Convert(block, buffer->samples, frames, uint32_t(frames), layout.channels, layout.format);
   std::free(block);
   StoreFields(buffer, uint32_t(frames), layout.channels, layout.bits, layout.sampleRate, layout.channelMask);
   buffer->ready.store(1);
@@ -184,8 +192,10 @@ int ParseWav(File& file, Layout& layout)
   uint16_t tag, channels, blockAlign, bits;
   if (!file.U32(false, riffSize) || !file.Expect("WAVE"))
     return kNotAudioFile;
-  if (!file.Seek(12) || !file.FindChunk("fmt ", false) || !file.U32(false, fmtSize) || fmtSize < 16 ||
-      !file.U16(false, tag) || !file.U16(false, channels) || !file.U32(false, sampleRate) ||
+  if (!file.Seek(12) || !file.FindChunk("fmt ", false, "data") || !file.U32(false, fmtSize))
+    return file.Stopped() ? kAudioBeforeFormat : kBadChunk;
+  const uint64_t fmtEnd = file.Tell() + fmtSize + (fmtSize & 1u);
+  if (fmtSize < 16 || !file.U16(false, tag) || !file.U16(false, channels) || !file.U32(false, sampleRate) ||
       !file.U32(false, byteRate) || !file.U16(false, blockAlign) || !file.U16(false, bits))
     return kBadChunk;
   if (tag == 0xFFFE) {
@@ -213,7 +223,7 @@ int ParseWav(File& file, Layout& layout)
   }
 
   uint32_t dataSize;
-  if (!file.Seek(12) || !file.FindChunk("data", false) || !file.U32(false, dataSize))
+  if (!SeekToAudioSearch(file, fmtEnd) || !file.FindChunk("data", false) || !file.U32(false, dataSize))
     return kBadChunk;
   // A writer streaming into a pipe cannot go back to fill in the sizes: it leaves them all ones,
   // or zero, and the data runs to the end of the file.
@@ -222,7 +232,7 @@ int ParseWav(File& file, Layout& layout)
   const uint64_t fileSize = file.Size();
   const uint64_t dataBytes = !unknownSize ? dataSize : fileSize > dataStart ? fileSize - dataStart : 0;
   layout = Layout{format, channels, bits, sampleRate, channelMask, dataBytes / bytesPerSample / channels,
-                  dataStart + dataBytes, false};
+                  dataStart + dataBytes, false, unknownSize};
   return kOk;
 }
 
@@ -255,8 +265,10 @@ int ParseAiff(File& file, Layout& layout)
   const bool compressed = std::memcmp(form, "AIFC", 4) == 0;
   if (!compressed && std::memcmp(form, "AIFF", 4) != 0)
     return kNotAudioFile;
-  if (!file.Seek(12) || !file.FindChunk("COMM", true) || !file.U32(true, commSize) ||
-      commSize < (compressed ? 22u : 18u) || !file.U16(true, channels) || !file.U32(true, sampleFrames) ||
+  if (!file.Seek(12) || !file.FindChunk("COMM", true, "SSND") || !file.U32(true, commSize))
+    return file.Stopped() ? kAudioBeforeFormat : kBadChunk;
+  const uint64_t commEnd = file.Tell() + commSize + (commSize & 1u);
+  if (commSize < (compressed ? 22u : 18u) || !file.U16(true, channels) || !file.U32(true, sampleFrames) ||
       !file.U16(true, sampleSize) || !ReadExtended(file, rate))
     return kBadChunk;
   bool isFloat = false;
@@ -283,12 +295,12 @@ int ParseAiff(File& file, Layout& layout)
   uint64_t dataEnd = 0;
   if (sampleFrames > 0) {
     uint32_t ssndSize, offset;
-    if (!file.Seek(12) || !file.FindChunk("SSND", true) || !file.U32(true, ssndSize) || !file.U32(true, offset) ||
+    if (!SeekToAudioSearch(file, commEnd) || !file.FindChunk("SSND", true) || !file.U32(true, ssndSize) || !file.U32(true, offset) ||
         uint64_t(offset) + 8 > ssndSize || !file.Skip(4 + uint64_t(offset)))
       return kBadChunk;
     dataEnd = file.Tell() - offset - 8 + ssndSize;
   }
-  layout = Layout{format, channels, sampleSize, uint32_t(rate + 0.5), 0, sampleFrames, dataEnd, false};
+  layout = Layout{format, channels, sampleSize, uint32_t(rate + 0.5), 0, sampleFrames, dataEnd, false, false};
   return kOk;
 }
 
@@ -307,6 +319,44 @@ int ParseAudioFile(File& file, Layout& layout)
   return kNotAudioFile;
 }
 
+// Headerless PCM from the file's position to its end.
+Layout RawLayout(const File& file, uint16_t channels, uint16_t bits, uint32_t sampleRate, uint32_t channelMask,
+                 bool altEncoding, bool bigEndian)
+{
+  const uint16_t width = bits < 32 ? bits : 32;
+  const uint32_t bytesPerSample = BytesPerSample(width);
+  static constexpr Encoding kByWidth[] = {Encoding::kSigned8, Encoding::kSigned16, Encoding::kSigned24,
+                                          Encoding::kSigned32};
+  Format format{kByWidth[bytesPerSample - 1], bigEndian, bytesPerSample};
+  if (altEncoding && bytesPerSample == 1)
+    format.encoding = Encoding::kUnsigned8;
+  if (altEncoding && bytesPerSample == 4)
+    format.encoding = Encoding::kFloat32;
+  const uint64_t size = file.Size();
+  return Layout{format, channels, width, sampleRate, channelMask, size / bytesPerSample / channels, size, true, true};
+}
+
+// Sets the stream up to read the layout's frames from the file's position on.
+void StartStream(AudioFileStream* stream, const File& file, const Layout& layout)
+{
+  const uint64_t frameBytes = uint64_t(layout.channels) * layout.format.bytesPerSample;
+  const uint64_t start = file.Tell();
+  const uint64_t end = std::min(layout.dataEnd, file.Size());
+  const uint64_t held = end == kUnknownSize ? kAudioFileUnknownLength : end > start ? (end - start) / frameBytes : 0;
+  stream->file = file.Handle();
+  stream->announcedFrames = layout.lengthOpen ? 0 : layout.totalFrames;
+  stream->framesLeft = std::min(layout.totalFrames, held);
+  stream->frames = file.Seekable() ? stream->framesLeft : kAudioFileUnknownLength;
+  stream->framesRead = 0;
+  stream->ended = stream->framesLeft == 0;
+  stream->sampleRate = layout.sampleRate;
+  stream->channelMask = layout.channelMask;
+  stream->bits = layout.bits;
+  stream->channels = layout.channels;
+  stream->encoding = uint8_t(layout.format.encoding);
+  stream->bigEndian = layout.format.bigEndian;
+  stream->bytesPerSample = layout.format.bytesPerSample;
+}
 
 }  // namespace
 
@@ -359,20 +409,6 @@ int audioFileRead(AudioFileBuffer* buffer, const char* path, uint32_t startFrame
   return result;
 }
 
-int audioFileLength(const char* path, uint64_t* announcedFrames, uint64_t* presentFrames)
-{
-  File file(path, "rb");
-  Layout layout{};
-  if (const int result = ParseAudioFile(file, layout); result != kOk)
-    return result;
-  const uint64_t frameBytes = uint64_t(layout.channels) * layout.format.bytesPerSample;
-  const uint64_t start = file.Tell();
-  const uint64_t end = std::min(layout.dataEnd, file.Size());
-  *announcedFrames = layout.totalFrames;
-  *presentFrames = std::min(layout.totalFrames, end > start ? (end - start) / frameBytes : 0);
-  return kOk;
-}
-
 int audioFileReadRaw(AudioFileBuffer* buffer, const char* path, uint32_t startFrame, uint32_t maxFrames,
                      uint16_t channels, uint16_t bits, uint32_t sampleRate, uint32_t channelMask, bool altEncoding,
                      bool bigEndian)
@@ -382,18 +418,8 @@ int audioFileReadRaw(AudioFileBuffer* buffer, const char* path, uint32_t startFr
   File file(path, "rb");
   if (!file)
     return kCannotOpen;
-  const uint16_t width = bits < 32 ? bits : 32;
-  const uint32_t bytesPerSample = BytesPerSample(width);
-  static constexpr Encoding kByWidth[] = {Encoding::kSigned8, Encoding::kSigned16, Encoding::kSigned24,
-                                          Encoding::kSigned32};
-  Format format{kByWidth[bytesPerSample - 1], bigEndian, bytesPerSample};
-  if (altEncoding && bytesPerSample == 1)
-    format.encoding = Encoding::kUnsigned8;
-  if (altEncoding && bytesPerSample == 4)
-    format.encoding = Encoding::kFloat32;
-  const uint64_t size = file.Size();
   buffer->file = file.Handle();
-  const Layout layout{format, channels, width, sampleRate, channelMask, size / bytesPerSample / channels, size, true};
+  const Layout layout = RawLayout(file, channels, bits, sampleRate, channelMask, altEncoding, bigEndian);
   const int result = LoadFrames(buffer, file, layout, startFrame, maxFrames, false);
   buffer->file = nullptr;
   return result;
@@ -427,3 +453,62 @@ uint32_t audioFileFrames(const AudioFileBuffer* buffer) { return buffer->frames;
 uint32_t audioFileSampleRate(const AudioFileBuffer* buffer) { return buffer->sampleRate; }
 uint16_t audioFileBits(const AudioFileBuffer* buffer) { return buffer->bits; }
 uint16_t audioFileChannels(const AudioFileBuffer* buffer) { return buffer->channels; }
+
+int audioFileStreamOpen(AudioFileStream* stream, FILE* file)
+{
+  File input(file);
+  Layout layout{};
+  const int result = ParseAudioFile(input, layout);
+  if (result == kOk)
+    StartStream(stream, input, layout);
+  return result;
+}
+
+int audioFileStreamOpenRaw(AudioFileStream* stream, FILE* file, uint16_t channels, uint16_t bits, uint32_t sampleRate,
+                           uint32_t channelMask, bool altEncoding, bool bigEndian)
+{
+  if (channels == 0 || bits == 0)
+    return kUnsupported;
+  File input(file);
+  if (!input)
+    return kCannotOpen;
+  StartStream(stream, input, RawLayout(input, channels, bits, sampleRate, channelMask, altEncoding, bigEndian));
+  return kOk;
+}
+
+int audioFileStreamRead(AudioFileStream* stream, AudioFileBuffer* buffer, uint32_t keptFrames, uint32_t maxFrames)
+{
+  const uint32_t channels = stream->channels;
+  const uint64_t frameBytes = uint64_t(channels) * stream->bytesPerSample;
+  const auto wanted = uint32_t(std::min<uint64_t>(maxFrames, stream->framesLeft));
+  auto* block = static_cast<uint8_t*>(std::malloc(std::max<uint64_t>(wanted * frameBytes, 1)));
+  if (!block)
+    return kNoTemporary;
+  const uint32_t read = uint32_t(std::fread(block, 1, wanted * frameBytes, stream->file) / frameBytes);
+  if (std::ferror(stream->file)) {
+    std::free(block);
+    return kBadChunk;
+  }
+  stream->framesRead += read;
+  stream->framesLeft -= read;
+  stream->ended = read < maxFrames || stream->framesLeft == 0;
+
+  keptFrames = std::min(keptFrames, buffer->channels == channels ? buffer->frames : 0u);
+  const uint64_t frames = uint64_t(keptFrames) + read;
+  auto* samples = static_cast<float*>(std::malloc(std::max<uint64_t>(frames * channels * sizeof(float), 1)));
+  if (!samples) {
+    std::free(block);
+    return kNoSamples;
+  }
+  for (uint32_t c = 0; c < channels && keptFrames > 0; ++c)
+    std::copy_n(buffer->samples + (c + 1) * uint64_t(buffer->frames) - keptFrames, keptFrames, samples + c * frames);
+  const Format format{Encoding(stream->encoding), stream->bigEndian, stream->bytesPerSample};
+  Convert(block, samples + keptFrames, frames, read, channels, format);
+  std::free(block);
+  BeginReload(buffer);
+  std::free(buffer->samples);
+  buffer->samples = samples;
+  StoreFields(buffer, uint32_t(frames), stream->channels, stream->bits, stream->sampleRate, stream->channelMask);
+  buffer->ready.store(1);
+  return kOk;
+}

@@ -138,13 +138,17 @@ TEST_F(AuHostFile, PresetNameComesBackByteForByte)
 }
 
 // Standard input, and WAV files whose sizes a writer streaming into a pipe left unknown (all
-// ones or zero): read to their end, they measure as the same audio in a finished file.
+// ones or zero): read to their end, they measure as the same audio in a finished file. Standard
+// input is measured as it arrives, with nothing copied to a temporary file.
 TEST_F(AuHostFile, StandardInputAndUnknownSizes)
 {
   const std::string wav = ToneFile("in.wav", 0.1, 0.7, 0.0, 16);
   const Measurement reference = Measure(Quoted(wav));
   ASSERT_EQ(reference.status, 0) << reference.err;
-  EXPECT_EQ(Measure("-", "cat " + Quoted(wav) + " | ").out, reference.out);
+  const std::string temporary = Path("tmp");
+  std::filesystem::create_directory(temporary);
+  EXPECT_EQ(Measure("-", "cat " + Quoted(wav) + " | TMPDIR=" + Quoted(temporary) + " ").out, reference.out);
+  EXPECT_TRUE(std::filesystem::is_empty(temporary));
 
   std::string bytes = plugin_test::ReadFile(wav);
   const size_t data = bytes.find("data");
@@ -164,9 +168,7 @@ TEST_F(AuHostFile, StandardInputAndUnknownSizes)
   EXPECT_EQ(empty.err, "au-host: cannot read standard input: it is not a WAV or AIFF file (give --raw for headerless "
                        "PCM)\n");
 
-  // What does not begin as audio is refused from its first bytes, before any of it is copied.
-  const std::string temporary = Path("tmp");
-  std::filesystem::create_directory(temporary);
+  // What does not begin as audio is refused from its first bytes.
   const auto start = std::chrono::steady_clock::now();
   const Measurement zeros = Measure("-", "head -c 2000000000 /dev/zero | TMPDIR=" + Quoted(temporary) + " ");
   EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(5));
@@ -175,7 +177,9 @@ TEST_F(AuHostFile, StandardInputAndUnknownSizes)
   EXPECT_TRUE(std::filesystem::is_empty(temporary));
 }
 
-// Any format the decoder reads can be measured through a pipe, as its decoded file would be.
+// Any format the decoder reads can be measured through a pipe, as its decoded file would be; so
+// is headerless PCM. The processed audio of a stream of unknown length is the same as that of
+// the file (a stereo file long enough that the held audio grows more than once).
 TEST_F(AuHostFile, DecoderOutputThroughAPipe)
 {
   const std::string flac = Path("x.flac");
@@ -189,6 +193,24 @@ TEST_F(AuHostFile, DecoderOutputThroughAPipe)
   EXPECT_EQ(piped.status, 0) << piped.err;
   EXPECT_EQ(piped.err, "");
   EXPECT_EQ(piped.out, reference.out);
+
+  const std::string stereo = Path("stereo.wav");
+  ASSERT_EQ(Shell("ffmpeg -hide_banner -loglevel error -f lavfi -i 'aevalsrc=0.5*sin(6283*t)|0.25*sin(1885*t):d=3:s=48000' "
+                  "-c:a pcm_s24le " + Quoted(stereo)).status, 0);
+  const Measurement byName = Measure(Quoted(stereo) + " --out " + Quoted(Path("by-name.wav")));
+  ASSERT_EQ(byName.status, 0) << byName.err;
+  const Measurement streamed = Measure("- --out " + Quoted(Path("streamed.wav")),
+                                       "ffmpeg -hide_banner -loglevel error -i " + Quoted(stereo) + " -c:a copy -f wav - | ");
+  EXPECT_EQ(streamed.status, 0) << streamed.err;
+  EXPECT_EQ(streamed.out, byName.out);
+  EXPECT_TRUE(plugin_test::ReadFile(Path("streamed.wav")) == plugin_test::ReadFile(Path("by-name.wav")));
+
+  const std::string raw = Path("stereo.raw");
+  ASSERT_EQ(Shell(ffmpeg + Quoted(stereo) + " -f s24le " + Quoted(raw)).status, 0);
+  const Measurement rawByName = Measure(Quoted(raw) + " --raw 2:24:48000");
+  ASSERT_EQ(rawByName.status, 0) << rawByName.err;
+  EXPECT_EQ(rawByName.out, byName.out);
+  EXPECT_EQ(Measure("- --raw 2:24:48000", "cat " + Quoted(raw) + " | ").out, byName.out);
 }
 
 // A sample that is not a finite number is measured as silence, with a warning that counts such
@@ -245,6 +267,11 @@ TEST_F(AuHostFile, DataPastTheEndIsMeasuredUpToTheEnd)
   EXPECT_EQ(measured.out, reference.out);
   EXPECT_EQ(measured.err, "au-host: warning: " + cut +
                             ": its audio data runs past the end of the file; measuring the 12000 frames it holds\n");
+  const Measurement piped = Measure("-", "cat " + Quoted(cut) + " | ");
+  EXPECT_EQ(piped.status, 0);
+  EXPECT_EQ(piped.out, reference.out);
+  EXPECT_EQ(piped.err, "au-host: warning: standard input: its audio data runs past the end of the file; measuring "
+                       "the 12000 frames it holds\n");
 }
 
 } // namespace

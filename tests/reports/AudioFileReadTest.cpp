@@ -2,7 +2,11 @@
 
 #include <atomic>
 #include <cmath>
+#include <cstdio>
+#include <string>
 #include <thread>
+#include <utility>
+#include <vector>
 
 namespace {
 
@@ -56,8 +60,38 @@ TEST_F(AudioFileRead, FrameWindowAndInfoOnly)
   }
 }
 
+// A file read as a stream, from the file itself (which can seek) or through a pipe (which cannot),
+// a few frames at a time; the stream's fields and the frames read, channel after channel.
+struct StreamRead
+{
+  int result = 0;
+  AudioFileStream stream{};
+  std::vector<std::vector<float>> channels;
+};
+
+StreamRead ReadStream(AudioFileBuffer& buffer, const std::string& path, bool piped, const char* raw = nullptr)
+{
+  StreamRead read;
+  FILE* file = piped ? popen(("cat '" + path + "'").c_str(), "r") : std::fopen(path.c_str(), "rb");
+  read.result = raw ? audioFileStreamOpenRaw(&read.stream, file, 2, 16, 44100, 0, false, false)
+                    : audioFileStreamOpen(&read.stream, file);
+  while (read.result == 0 && !read.stream.ended) {
+    read.result = audioFileStreamRead(&read.stream, &buffer, 0, 7);
+    read.channels.resize(buffer.channels);
+    for (uint32_t c = 0; c < buffer.channels; ++c)
+      read.channels[c].insert(read.channels[c].end(), buffer.samples + c * buffer.frames,
+                              buffer.samples + (c + 1) * buffer.frames);
+  }
+  if (piped)
+    pclose(file);
+  else
+    std::fclose(file);
+  return read;
+}
+
 // Sizes a writer streaming into a pipe leaves unknown count to the end of the file, in whole
-// frames; a data chunk that runs past the end is announced longer than it is held.
+// frames; a data chunk that runs past the end is announced longer than it is held. A stream reads
+// the same frames from a file and from a pipe, and knows their number in advance only from a file.
 TEST_F(AudioFileRead, UnknownSizesAndDataPastTheEnd)
 {
   struct Case
@@ -68,12 +102,13 @@ TEST_F(AudioFileRead, UnknownSizesAndDataPastTheEnd)
     uint64_t announced, present;
   };
   const Case cases[] = {
-    {"all ones", 0xFFFFFFFF, 0xFFFFFFFF, 0, 20, 20},
-    {"all ones, a partial frame at the end", 0xFFFFFFFF, 0xFFFFFFFF, 3, 19, 19},
-    {"data size all ones", 4 + 24 + 8 + 80, 0xFFFFFFFF, 0, 20, 20},
-    {"zero", 0, 0, 0, 20, 20},
+    {"all ones", 0xFFFFFFFF, 0xFFFFFFFF, 0, 0, 20},
+    {"all ones, a partial frame at the end", 0xFFFFFFFF, 0xFFFFFFFF, 3, 0, 19},
+    {"data size all ones", 4 + 24 + 8 + 80, 0xFFFFFFFF, 0, 0, 20},
+    {"zero", 0, 0, 0, 0, 20},
     {"zero data in a file of known size holds nothing", 4 + 24 + 8 + 80, 0, 0, 0, 0},
     {"data past the end", 4 + 24 + 8 + 80, 80, 10, 20, 17},
+    {"a chunk after the data", 4 + 24 + 8 + 80, 76, 0, 19, 19},
   };
   for (const Case& c : cases)
   {
@@ -86,19 +121,24 @@ TEST_F(AudioFileRead, UnknownSizesAndDataPastTheEnd)
       file.data[40 + i] = uint8_t(c.dataSize >> (8 * i));
     }
     const std::string path = Write("a.wav", file);
-    uint64_t announced = 99, present = 99;
-    ASSERT_EQ(audioFileLength(path.c_str(), &announced, &present), 0);
-    EXPECT_EQ(announced, c.announced);
-    EXPECT_EQ(present, c.present);
+    for (const bool piped : {false, true})
+    {
+      SCOPED_TRACE(piped ? "through a pipe" : "from the file");
+      const StreamRead read = ReadStream(mBuffer, path, piped);
+      ASSERT_EQ(read.result, 0);
+      EXPECT_EQ(read.stream.announcedFrames, c.announced);
+      EXPECT_EQ(read.stream.frames, piped ? kAudioFileUnknownLength : c.present);
+      EXPECT_EQ(read.stream.framesRead, c.present);
+      ASSERT_EQ(read.channels.size(), c.present ? 2u : 0u);
+      for (uint32_t i = 0; i < c.present; ++i)
+        ASSERT_EQ(read.channels[1][i], -int(i) * 256 / 32768.0f) << i;
+    }
     if (c.present == 0)
       continue;
     ASSERT_EQ(audioFileRead(&mBuffer, path.c_str(), 0, uint32_t(c.present), false), 0);
     EXPECT_EQ(mBuffer.frames, c.present);
     EXPECT_EQ(Sample(1, uint32_t(c.present - 1)), -int(c.present - 1) * 256 / 32768.0f);
   }
-  uint64_t announced = 0, present = 0;
-  EXPECT_EQ(audioFileLength(Path("missing.wav").c_str(), &announced, &present), -1);
-  EXPECT_EQ(audioFileLength(Write("b.wav", Bytes().Id("OggS")).c_str(), &announced, &present), -6);
 }
 
 TEST_F(AudioFileRead, HostileOrMalformedHeadersAreRefusedAndChangeNothing)
@@ -188,6 +228,47 @@ TEST_F(AudioFileRead, AiffAndAifc)
   };
   for (const Case& c : cases)
     EXPECT_EQ(audioFileRead(&mBuffer, Write("bad.aif", c.file).c_str(), 0, 0, false), c.result) << c.what;
+}
+
+// A stream keeps the frames it is told to keep ahead of those it reads next; AIFF and headerless
+// PCM come through a pipe as from the file. A stream that cannot seek refuses audio before the
+// format, which it could not come back to, and a file takes it.
+TEST_F(AudioFileRead, StreamKeepsFramesAndRefusesAudioBeforeItsFormat)
+{
+  FILE* file = std::fopen(Write("a.wav", Stereo16(20)).c_str(), "rb");
+  AudioFileStream stream{};
+  ASSERT_EQ(audioFileStreamOpen(&stream, file), 0);
+  ASSERT_EQ(audioFileStreamRead(&stream, &mBuffer, 0, 5), 0);
+  ASSERT_EQ(audioFileStreamRead(&stream, &mBuffer, 2, 4), 0);
+  std::fclose(file);
+  ASSERT_EQ(mBuffer.frames, 6u);
+  for (uint32_t i = 0; i < 6; ++i)
+    EXPECT_EQ(Sample(1, i), -int(i + 3) * 256 / 32768.0f) << i;
+
+  const Bytes pcm = Bytes().BE(0x4000, 2).BE(0xC000, 2).BE(0x0100, 2).BE(0xFF00, 2);
+  const std::string aiff = Write("a.aif", Aiff("AIFF", 2, 2, 16, k44100, nullptr, pcm, 4));
+  const std::string raw = Write("a.raw", Bytes().LE(0x4000, 2).LE(0xC000, 2).LE(0x0100, 2));
+  for (const auto& [path, rawFormat] : {std::pair{aiff, false}, std::pair{raw, true}}) {
+    SCOPED_TRACE(path);
+    const StreamRead fromFile = ReadStream(mBuffer, path, false, rawFormat ? "raw" : nullptr);
+    const StreamRead piped = ReadStream(mBuffer, path, true, rawFormat ? "raw" : nullptr);
+    ASSERT_EQ(fromFile.result, 0);
+    ASSERT_EQ(piped.result, 0);
+    EXPECT_EQ(piped.channels, fromFile.channels);
+    EXPECT_EQ(fromFile.stream.framesRead, rawFormat ? 1u : 2u);
+    EXPECT_EQ(piped.channels[0][0], 0.5f);
+  }
+
+  Bytes dataFirst = Bytes().Id("data").LE(4, 4).LE(0x40004000, 4).Append(FmtChunk(1, 2, 48000, 4, 16));
+  Bytes ssndFirst = Bytes().Id("AIFF").Id("SSND").BE(12, 4).BE(0, 8).BE(0x40004000, 4).Id("COMM").BE(18, 4)
+                      .BE(2, 2).BE(1, 4).BE(16, 2).Append(k44100);
+  for (const Bytes& bytes : {Wav(dataFirst), Bytes().Id("FORM").BE(ssndFirst.data.size(), 4).Append(ssndFirst)}) {
+    const std::string path = Write("first.bin", bytes);
+    EXPECT_EQ(ReadStream(mBuffer, path, true).result, -12);
+    const StreamRead fromFile = ReadStream(mBuffer, path, false);
+    ASSERT_EQ(fromFile.result, 0);
+    EXPECT_EQ(fromFile.channels[1], std::vector<float>{0.5f});
+  }
 }
 
 TEST_F(AudioFileRead, RawPcmEncodings)
