@@ -644,7 +644,10 @@ OSStatus IPlugAU::GetState(CFPropertyListRef* dictionaryOut)
   CFRelease(nameKey);
   ByteChunk chunk;
   if (WriteState(chunk)) {
-    CFDataRef bytes = CFDataCreate(nullptr, chunk.GetData(), chunk.Size());
+    // The data takes the chunk's block over rather than a copy: a long measurement's state is
+    // large, and held once.
+    const int size = chunk.Size();
+    CFDataRef bytes = CFDataCreateWithBytesNoCopy(nullptr, chunk.Release(), size, kCFAllocatorMalloc);
     CFStringRef dataKey = MakeCFString("data");
     CFDictionarySetValue(dictionary, dataKey, bytes);
     CFRelease(dataKey);

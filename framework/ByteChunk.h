@@ -15,6 +15,9 @@ public:
   uint8_t* GetData() { return m_bytes.Get(); }
   const uint8_t* GetData() const { return m_bytes.Get(); }
   int Size() const { return m_bytes.GetSize(); }
+  // Hands the bytes (null when there are none) to the caller, who frees them with free(); the
+  // chunk is then empty.
+  uint8_t* Release() { return m_bytes.Release(); }
 
   // Returns the new size; on a failed allocation the size (and contents) stay as they were.
   int Resize(int newSize);

@@ -66,6 +66,16 @@ WDL_HeapBuf& WDL_HeapBuf::operator=(WDL_HeapBuf&& other) noexcept
   return *this;
 }
 
+void* WDL_HeapBuf::Release()
+{
+  void* block = Get();
+  if (!block)
+    std::free(m_buf);
+  m_buf = nullptr;
+  m_alloc = m_size = 0;
+  return block;
+}
+
 void* WDL_HeapBuf::Resize(int newSize, bool shrinkAllowed)
 {
   const int n = std::max(newSize, 0);

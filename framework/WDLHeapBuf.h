@@ -25,6 +25,9 @@ public:
   void* Resize(int newSize, bool shrinkAllowed = true);
 
   void* Get() const { return m_size > 0 ? m_buf : nullptr; }
+  // Hands the block (null when empty) to the caller, who frees it with free(); the buffer is
+  // then empty.
+  void* Release();
   int GetSize() const { return m_size; }
   int GetAllocated() const { return m_alloc; }
   int GetGranularity() const { return m_granul; }
@@ -44,6 +47,7 @@ public:
   explicit WDL_TypedBuf(int granularity = 4096) : m_hb(granularity) {}
 
   T* Get() const { return static_cast<T*>(m_hb.Get()); }
+  T* Release() { return static_cast<T*>(m_hb.Release()); }
   int GetSize() const { return m_hb.GetSize() / static_cast<int>(sizeof(T)); }
 
   // Returns the elements; null for a count below 1 or one too large to address. A growth that

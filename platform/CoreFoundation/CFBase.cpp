@@ -37,6 +37,7 @@ using platform::ObjectOf;
 
 const CFAllocatorRef kCFAllocatorDefault = nullptr;
 const CFAllocatorRef kCFAllocatorSystemDefault = reinterpret_cast<CFAllocatorRef>(&platform::kHeapAllocator);
+const CFAllocatorRef kCFAllocatorMalloc = reinterpret_cast<CFAllocatorRef>(&platform::kHeapAllocator);
 const CFAllocatorRef kCFAllocatorNull = reinterpret_cast<CFAllocatorRef>(&platform::kNullAllocator);
 
 void* CFAllocatorAllocate(CFAllocatorRef allocator, CFIndex size, CFOptionFlags)

@@ -46,9 +46,11 @@ enum : CFComparisonResult {
 
 extern "C" {
 
-// Allocators: the default one uses the C heap; kCFAllocatorNull allocates nothing.
+// Allocators: the default one uses the C heap, as kCFAllocatorMalloc does (malloc and free);
+// kCFAllocatorNull allocates nothing and frees nothing.
 extern const CFAllocatorRef kCFAllocatorDefault;
 extern const CFAllocatorRef kCFAllocatorSystemDefault;
+extern const CFAllocatorRef kCFAllocatorMalloc;
 extern const CFAllocatorRef kCFAllocatorNull;
 void* CFAllocatorAllocate(CFAllocatorRef allocator, CFIndex size, CFOptionFlags hint);
 void CFAllocatorDeallocate(CFAllocatorRef allocator, void* ptr);

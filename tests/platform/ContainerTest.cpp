@@ -2,6 +2,7 @@
 #include "tests/platform/LiveObjects.h"
 
 #include <cmath>
+#include <cstdlib>
 #include <cstring>
 #include <limits>
 #include <vector>
@@ -69,7 +70,16 @@ TEST_F(ContainerTest, DataCopiesAndAppends)
   CFDataAppendBytes(growing, bytes, 2);
   EXPECT_EQ(CFDataGetLength(growing), 5);
   EXPECT_EQ(CFDataGetBytePtr(growing)[4], 2);
-  for (CFTypeRef object : {CFTypeRef(data), CFTypeRef(growing)})
+  // Bytes taken over are the data's own, equal to a copy, and freed with it (the leak checker
+  // sees a block that is not).
+  auto* block = static_cast<UInt8*>(std::malloc(3));
+  std::memcpy(block, bytes, 3);
+  CFDataRef adopted = CFDataCreateWithBytesNoCopy(nullptr, block, 3, kCFAllocatorMalloc);
+  EXPECT_EQ(CFDataGetBytePtr(adopted), block);
+  EXPECT_EQ(CFDataGetLength(adopted), 3);
+  EXPECT_TRUE(CFEqual(adopted, data));
+  EXPECT_EQ(CFDataCreateWithBytesNoCopy(nullptr, nullptr, 4, kCFAllocatorMalloc), nullptr);
+  for (CFTypeRef object : {CFTypeRef(data), CFTypeRef(growing), CFTypeRef(adopted)})
     CFRelease(object);
 }
 
