@@ -83,14 +83,27 @@ template <Encoding E, bool BigEndian> float Decode(const uint8_t* p)
     return std::bit_cast<float>(static_cast<uint32_t>(Integer<4, BigEndian>(p)));
 }
 
-// Channel c of frame i goes to samples[c x stride + i].
+// Channel c of frame i goes to samples[c x stride + i]. Mono and stereo, most files, have their
+// channel count fixed at compile time, so that the loop over a frame's channels unrolls.
+template <Encoding E, bool BigEndian, uint32_t FixedChannels>
+void Deinterleave(const uint8_t* block, float* samples, uint64_t stride, uint32_t frames, uint32_t channels)
+{
+  const uint32_t n = FixedChannels ? FixedChannels : channels;
+  const uint8_t* p = block;
+  for (uint32_t i = 0; i < frames; ++i)
+    for (uint32_t c = 0; c < n; ++c, p += kBytes<E>)
+      samples[c * stride + i] = Decode<E, BigEndian>(p);
+}
+
 template <Encoding E, bool BigEndian>
 void Deinterleave(const uint8_t* block, float* samples, uint64_t stride, uint32_t frames, uint32_t channels)
 {
-  const uint8_t* p = block;
-  for (uint32_t i = 0; i < frames; ++i)
-    for (uint32_t c = 0; c < channels; ++c, p += kBytes<E>)
-      samples[c * stride + i] = Decode<E, BigEndian>(p);
+  if (channels == 1)
+    Deinterleave<E, BigEndian, 1>(block, samples, stride, frames, channels);
+  else if (channels == 2)
+    Deinterleave<E, BigEndian, 2>(block, samples, stride, frames, channels);
+  else
+    Deinterleave<E, BigEndian, 0>(block, samples, stride, frames, channels);
 }
 
 template <Encoding E>
