@@ -1,5 +1,4 @@
 #include "meter-engine/DialogueGate.h"
-#include "meter-engine/LoudnessWindows.h"
 
 #include "meter-engine/LevelScales.h"
 #include "speech-detector/SpeechDetector.h"
@@ -19,11 +18,11 @@ void DialogueGate::Prepare(uint32_t capacity, int32_t blockLength, double sample
     return;
 
   const auto block = static_cast<uint32_t>(blockLength);
-  ring_.reset(new (std::nothrow) double[capacity]);
+  const bool ringMade = speechPowers_.Prepare(capacity);
   detectorStateSize_ = detector_.getSize(rate, block);
   if (detectorStateSize_ > 0)
     detectorState_.reset(new (std::nothrow) unsigned char[detectorStateSize_]);
-  if (!ring_ || !detectorState_ ||
+  if (!ringMade || !detectorState_ ||
       detector_.init(detectorState_.get(), detectorStateSize_, rate, block) < 0) {
     Disable();
     return;
@@ -56,7 +55,7 @@ void DialogueGate::Prepare(uint32_t capacity, int32_t blockLength, double sample
 void DialogueGate::Disable()
 {
   enabled_ = false;
-  ring_.reset();
+  speechPowers_ = PairwiseSum();
   detectorState_.reset();
   detectorStateSize_ = 0;
   capacity_ = 0;
@@ -67,8 +66,7 @@ void DialogueGate::Disable()
 
 void DialogueGate::ClearMeasurement()
 {
-  if (ring_)
-    std::fill_n(ring_.get(), capacity_, 0.0);
+  speechPowers_.Clear();
   speechPowerSum_ = 0.0;
   meanSpeechPower_ = 0.0;
   writeIndex_ = 0;
@@ -113,7 +111,8 @@ int DialogueGate::ProcessBlock(const float* samples, double blockPower)
 
 void DialogueGate::AddSpeechPower(double power)
 {
-  ring_[writeIndex_++] = power;
-  // Until the ring is full no block leaves and the sum only grows.
-  speechPowerSum_ = full_ ? SumOf(ring_.get(), capacity_) : speechPowerSum_ + power;
+  speechPowers_.Set(writeIndex_++, power);
+  // Until the ring is full no block leaves and the sum only grows; after that the tree's total
+  // is taken, in which a block that has left leaves no rounding behind.
+  speechPowerSum_ = full_ ? speechPowers_.Total() : speechPowerSum_ + power;
 }

@@ -8,6 +8,8 @@
 #include <cstdint>
 #include <memory>
 
+#include "meter-engine/LoudnessWindows.h"
+
 // The three calls the gate makes of a speech detector. Tests put a scripted detector in place of
 // the real one to check the pairing and the delays.
 struct SpeechDetectorCalls {
@@ -111,7 +113,7 @@ private:
 
   SpeechDetectorCalls detector_;
   double speechPowerSum_ = 0.0;
-  std::unique_ptr<double[]> ring_;
+  PairwiseSum speechPowers_;  // the ring of the speech blocks' powers
   uint32_t capacity_ = 0;
   uint32_t writeIndex_ = 0;
   bool full_ = false;

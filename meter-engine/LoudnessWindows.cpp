@@ -27,6 +27,19 @@ double SumOf(const double* values, size_t n)
   return LapSum::Combine(part);
 }
 
+bool PairwiseSum::Prepare(uint32_t n)
+{
+  if (n == 0) return false;
+  auto nodes = NewArray<double>(2 * int64_t(n));
+  if (!nodes) return false;
+  node_ = std::move(nodes);
+  n_ = n;
+  Clear();
+  return true;
+}
+
+void PairwiseSum::Clear() { std::fill(node_.get(), node_.get() + 2 * size_t(n_), 0.0); }
+
 bool SlidingPowerWindow::Prepare(double windowMs, double sampleRate)
 {
   const int32_t windowLength = SampleCount(windowMs, sampleRate);

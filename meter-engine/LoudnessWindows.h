@@ -38,6 +38,30 @@ private:
   double part_[8] = {};
 };
 
+// The sum of a fixed number of values, any of which may be replaced at any time, kept as a tree of
+// pairwise sums: a replacement adds again only the sums on its path to the root (log2 n adds),
+// and the total depends on nothing but the values held, never on values replaced before them.
+class PairwiseSum {
+public:
+  // Returns false, leaving the sum as it was, when n is 0 or the tree cannot be allocated.
+  bool Prepare(uint32_t n);
+  // Sets every value to 0.
+  void Clear();
+  void Set(uint32_t index, double value)
+  {
+    uint32_t node = n_ + index;
+    node_[node] = value;
+    for (node /= 2; node > 0; node /= 2) node_[node] = node_[2 * node] + node_[2 * node + 1];
+  }
+  double Total() const { return node_[1]; }
+
+private:
+  // Value i at node n + i; node k (from 1) holds the sum of nodes 2k and 2k + 1, so node 1 holds
+  // them all. With one value, node 1 is that value.
+  std::unique_ptr<double[]> node_;
+  uint32_t n_ = 0;
+};
+
 // Mean power over the last `length` samples as a running sum over a ring, with a tick every
 // 100 ms hop from the first sample on. The sum is recounted at the end of every lap of the ring.
 struct SlidingPowerWindow {

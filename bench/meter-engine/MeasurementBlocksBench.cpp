@@ -117,38 +117,82 @@ double ThreadSeconds()
   return double(t.tv_sec) + 1e-9 * double(t.tv_nsec);
 }
 
-// The slowest integrated-gate block, in CPU time, over the last hour of a run of the given hours of 100 ms
-// blocks (36000 an hour) of programme between -40 and -10 LUFS: the gate holds a
-// full hour from the first hour's end on, and the cost of a block must not grow after that. It
-// takes seconds, so the brief runs of the test suite leave it out.
-void BM_IntegratedGateWorstOverHours(benchmark::State& state)
+// An hour of 100 ms block powers of programme between -40 and -10 LUFS.
+std::vector<double> HourOfBlockPowers()
 {
-  const auto blocks = static_cast<int64_t>(state.range(0)) * IntegratedGate::kCapacity;
   std::mt19937 rng(3);
   std::uniform_real_distribution<double> level(-40.0, -10.0);
+  std::vector<double> powers(IntegratedGate::kCapacity);
+  for (double& p : powers) p = std::exp(level(rng) / 4.342944819);
+  return powers;
+}
+
+// The slowest and the mean cost, in CPU time, of the calls in the last hour of a run of the given
+// hours of 100 ms blocks, the hour of powers repeated: add(power) takes a block. The holders of an
+// hour of blocks are full from the first hour's end on, and the cost of a block must not grow
+// after that.
+template <class AddBlock>
+void TimeTheLastHour(benchmark::State& state, int64_t hours, AddBlock add)
+{
+  constexpr int64_t kHour = IntegratedGate::kCapacity;
+  static const std::vector<double> powers = HourOfBlockPowers();
+  const int64_t blocks = hours * kHour;
+  double worst = 0.0, lastHour = 0.0;
+  for (int64_t b = 0; b < blocks; ++b) {
+    const double power = powers[size_t(b % kHour)];
+    const double start = ThreadSeconds();
+    add(power);
+    const double took = ThreadSeconds() - start;
+    if (b >= blocks - kHour) {
+      worst = std::max(worst, took);
+      lastHour += took;
+    }
+  }
+  state.SetIterationTime(worst);
+  state.counters["worst_us"] = worst * 1e6;
+  state.counters["mean_us"] = lastHour / kHour * 1e6;
+}
+
+// The integrated gate. These benches take seconds, so the brief runs of the test suite leave
+// them out.
+void BM_IntegratedGateWorstOverHours(benchmark::State& state)
+{
   for (auto _ : state) {
     IntegratedGate gate;
     gate.Prepare(IntegratedGate::kCapacity, -70.0, -10.0);
-    double worst = 0.0, lastHour = 0.0;
-    for (int64_t b = 0; b < blocks; ++b) {
-      const double power = std::exp(level(rng) / 4.342944819);
-      const double start = ThreadSeconds();
-      gate.AddBlock(power);
-      const double took = ThreadSeconds() - start;
-      if (b >= blocks - IntegratedGate::kCapacity) {
-        worst = std::max(worst, took);
-        lastHour += took;
-      }
-    }
+    TimeTheLastHour(state, state.range(0), [&](double power) { gate.AddBlock(power); });
     benchmark::DoNotOptimize(gate.integrated);
-    state.SetIterationTime(worst);
-    state.counters["worst_us"] = worst * 1e6;
-    state.counters["mean_us"] = lastHour / IntegratedGate::kCapacity * 1e6;
   }
 }
 BENCHMARK(BM_IntegratedGateWorstOverHours)
     ->Arg(1)
     ->Arg(24)
+    ->ArgName("hours")
+    ->Iterations(1)
+    ->UseManualTime()
+    ->Unit(benchmark::kMicrosecond);
+
+// The speech-gated mean with a detector that calls every block speech at once, so that the figure
+// is the gate's own: its hour of speech blocks is full from the first hour's end on.
+const SpeechDetectorCalls kAlwaysSpeech = {
+    [](uint32_t, uint32_t) -> uint64_t { return 1; },
+    [](void*, uint64_t, uint32_t, uint32_t) -> int32_t { return 0; },
+    [](void*, const float*, uint32_t) -> int32_t { return 1; },
+};
+
+void BM_DialogueGateWorstOverHours(benchmark::State& state)
+{
+  constexpr int32_t kBlock = 4800;
+  const std::vector<float> samples(kBlock, 0.1f);
+  for (auto _ : state) {
+    DialogueGate gate(kAlwaysSpeech);
+    gate.Prepare(IntegratedGate::kCapacity, kBlock, 48000.0);
+    TimeTheLastHour(state, state.range(0), [&](double power) { gate.ProcessBlock(samples.data(), power); });
+    benchmark::DoNotOptimize(gate.MeanSpeechPower());
+  }
+}
+BENCHMARK(BM_DialogueGateWorstOverHours)
+    ->Arg(2)
     ->ArgName("hours")
     ->Iterations(1)
     ->UseManualTime()

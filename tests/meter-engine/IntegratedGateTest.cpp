@@ -32,6 +32,29 @@ TEST(SlidingPowerWindow, LapEndSumIsTheLapRecounted)
   }
 }
 
+// Whatever values were replaced before, the total is the same as that of a tree given only the
+// values it holds, and it is their sum; sizes that are and are not powers of two.
+TEST(PairwiseSum, TotalDependsOnlyOnTheValuesHeld)
+{
+  for (const uint32_t n : {1u, 5u, 8u, 13u}) {
+    PairwiseSum replaced, fresh;
+    ASSERT_TRUE(replaced.Prepare(n));
+    ASSERT_TRUE(fresh.Prepare(n));
+    std::mt19937 rng(n);
+    std::uniform_int_distribution<uint32_t> slot(0, n - 1);
+    for (int i = 0; i < 200; ++i) replaced.Set(slot(rng), i % 7 == 0 ? 1e300 : std::ldexp(1.0, -i));
+    double plain = 0.0;
+    for (uint32_t i = 0; i < n; ++i) {
+      const double value = 0.1 * (i + 1);
+      replaced.Set(i, value);
+      fresh.Set(n - 1 - i, 0.1 * (n - i));
+      plain += value;
+    }
+    EXPECT_EQ(replaced.Total(), fresh.Total()) << n;
+    EXPECT_NEAR(replaced.Total(), plain, 1e-12) << n;
+  }
+}
+
 // The relative pass computed the plain way, with the loudness of every entry on every block.
 TEST(IntegratedGate, StoredLoudnessAgreesWithTheDirectPass)
 {
