@@ -93,6 +93,20 @@ void LoudnessEngine::Reset()
   leqMSmoother.state = 0.0;
 }
 
+namespace {
+
+// peaks[i] = std::max(peaks[i], values[i]) for i < n, written four at a time so that the compiler
+// takes four in one vector.
+[[gnu::always_inline]] inline void RaiseTo(double* peaks, const double* values, int n)
+{
+  int i = 0;
+  for (; i + 4 <= n; i += 4)
+    for (int k = 0; k < 4; ++k) peaks[i + k] = std::max(peaks[i + k], values[i + k]);
+  for (; i < n; ++i) peaks[i] = std::max(peaks[i], values[i]);
+}
+
+}  // namespace
+
 TRUE_PEAK_CLONES void LoudnessEngine::PeakStage(const uint8_t enabled[kChannels], int32_t peakMode,
                                                 const double (*x)[kChannels], int n)
 {
@@ -109,13 +123,19 @@ TRUE_PEAK_CLONES void LoudnessEngine::PeakStage(const uint8_t enabled[kChannels]
   for (int start = 0; start < n; start += kRun) {
     const int run = std::min(kRun, n - start);
     const double (*frames)[kChannels] = x + start;
+    // The maxima are kept in registers through the run: stored through `this`, they would be
+    // stored and loaded again every frame, since the frames could lie under them.
+    double peakMax = samplePeakMax, periodMax = samplePeakPeriodMax;
     for (int i = 0; i < run; ++i) {
       double peak = 0.0;
       for (int j = 0; j < count; ++j) peak = std::max(peak, std::abs(frames[i][measured[j]]));
-      samplePeak = framePeak[i] = peak;
-      samplePeakMax = std::max(samplePeakMax, peak);
-      samplePeakPeriodMax = std::max(samplePeakPeriodMax, peak);
+      framePeak[i] = peak;
+      peakMax = std::max(peakMax, peak);
+      periodMax = std::max(periodMax, peak);
     }
+    samplePeak = framePeak[run - 1];
+    samplePeakMax = peakMax;
+    samplePeakPeriodMax = periodMax;
 
     if (peakMode == 0) {
       for (int j = 0; j < count; ++j)
@@ -129,25 +149,35 @@ TRUE_PEAK_CLONES void LoudnessEngine::PeakStage(const uint8_t enabled[kChannels]
       for (int j = 0; j < count; ++j) {
         const int k = measured[j];
         oversamplers[k].Process(&frames[0][k], kChannels, run, meterInput[j]);
-        for (int i = 0; i < run; ++i) framePeak[i] = std::max(framePeak[i], meterInput[j][i]);
+        RaiseTo(framePeak, meterInput[j], run);
       }
     }
     peakTracker.Update(framePeak, run);
-    // The meters go two at a time: a meter's steps wait on one another, two meters' do not.
-    int j = 0;
-    for (; j + 1 < count; j += 2) {
-      PeakBallistics first = ballistics[measured[j]], second = ballistics[measured[j + 1]];
-      for (int i = 0; i < run; ++i) {
-        first.Process(meterInput[j][i]);
-        second.Process(meterInput[j + 1][i]);
+    // One or two meters run as plain code, side by side: a meter's steps wait on one another, two
+    // meters' do not, and the hold's branches cost nothing while the processor predicts them.
+    // More run in the lanes of vectors, four a vector, where the branches become selections.
+    if (count > 2) {
+      PeakBallistics* meters[kChannels];
+      const double* inputs[kChannels];
+      for (int j = 0; j < count; ++j) {
+        meters[j] = &ballistics[measured[j]];
+        inputs[j] = meterInput[j];
       }
-      ballistics[measured[j]] = first;
-      ballistics[measured[j + 1]] = second;
-    }
-    if (j < count) {
-      PeakBallistics meter = ballistics[measured[j]];
-      for (int i = 0; i < run; ++i) meter.Process(meterInput[j][i]);
-      ballistics[measured[j]] = meter;
+      if (count <= 4) PeakBallistics::RunSideBySide<1>(meters, inputs, count, run);
+      else if (count <= 8) PeakBallistics::RunSideBySide<2>(meters, inputs, count, run);
+      else PeakBallistics::RunSideBySide<3>(meters, inputs, count, run);
+    } else if (count == 2) {
+      PeakBallistics first = ballistics[measured[0]], second = ballistics[measured[1]];
+      for (int i = 0; i < run; ++i) {
+        first.Process(meterInput[0][i]);
+        second.Process(meterInput[1][i]);
+      }
+      ballistics[measured[0]] = first;
+      ballistics[measured[1]] = second;
+    } else if (count == 1) {
+      PeakBallistics meter = ballistics[measured[0]];
+      for (int i = 0; i < run; ++i) meter.Process(meterInput[0][i]);
+      ballistics[measured[0]] = meter;
     }
   }
 }

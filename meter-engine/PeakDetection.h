@@ -83,8 +83,9 @@ private:
   }
 
   // The same as n steps. The inputs are laid out in one line after the history, so that the
-  // sums of neighbouring inputs, each a chain of dependent adds, overlap instead of waiting on one
-  // another and on the history's stores.
+  // outputs of neighbouring inputs share a register: each lane of a vector holds one input's sum
+  // for a phase, and the sums of a run, each a chain of dependent adds, overlap instead of waiting
+  // on one another and on the history's stores.
   template <int L>
   [[gnu::always_inline]] void Run(const double* x, std::ptrdiff_t stride, int n, double* out)
   {
@@ -93,21 +94,22 @@ private:
     } else {
       constexpr int taps = kTaps / L;
       constexpr int kChunk = 64;
-      double peakMax = truePeakMax, periodMax = truePeakPeriodMax;
       // line[taps - 1 + j] is input j of a chunk, scaled; before it, the inputs that came
-      // earlier, oldest first.
-      double line[taps - 1 + kChunk];
+      // earlier, oldest first; after the chunk, zeros up to a whole block.
+      double line[taps - 1 + kChunk + kBlock] = {};
       for (int i = 0; i < taps - 1; ++i) line[taps - 2 - i] = history_[pos_ + i];
+      Quad largest = {};
       for (int start = 0; start < n; start += kChunk) {
         const int m = std::min(kChunk, n - start);
         const double* in = x + start * stride;
         for (int j = 0; j < m; ++j) line[taps - 1 + j] = in[j * stride] * factorAsDouble_;
+        std::fill(line + taps - 1 + m, line + taps - 1 + m + kBlock, 0.0);
         int j = 0;
-        for (; j + 4 <= m; j += 4) InterpolateLine<L, 4>(line + j, in + j * stride, stride, out + start + j);
-        for (; j < m; ++j) InterpolateLine<L, 1>(line + j, in + j * stride, stride, out + start + j);
-        for (int i = 0; i < m; ++i) {
-          peakMax = std::max(peakMax, out[start + i]);
-          periodMax = std::max(periodMax, out[start + i]);
+        for (; j + 2 * kBlock <= m; j += 2 * kBlock)
+          InterpolateBlock<L, 2>(line + j, in + j * stride, stride, out + start + j, 2 * kBlock, largest);
+        for (; j < m; j += kBlock) {
+          const int count = std::min(kBlock, m - j);
+          InterpolateBlock<L, 1>(line + j, in + j * stride, stride, out + start + j, count, largest);
         }
         std::copy(line + m, line + m + taps - 1, line);
       }
@@ -115,9 +117,10 @@ private:
       pos_ = 0;
       for (int i = 0; i < taps - 1; ++i) history_[i] = history_[i + taps] = line[taps - 2 - i];
       if (n > 0) {
+        const double runMax = std::max(std::max(largest[0], largest[1]), std::max(largest[2], largest[3]));
         truePeak = out[n - 1];
-        truePeakMax = peakMax;
-        truePeakPeriodMax = periodMax;
+        truePeakMax = std::max(truePeakMax, runMax);
+        truePeakPeriodMax = std::max(truePeakPeriodMax, runMax);
       }
     }
   }
@@ -148,42 +151,77 @@ private:
     }
   }
 
-  // The true peaks of K inputs at once, x[k * stride] for k < K, whose scaled values stand at
-  // line[taps - 1 + k] after the inputs that came before them: the same sums as K steps, each in
-  // its own order, interleaved.
-  template <int L, int K>
-  [[gnu::always_inline]] void InterpolateLine(const double* line, const double* x, std::ptrdiff_t stride, double* out)
+  // The true peaks of the first `count` of 4 * G inputs, x[k * stride] for k < 4 * G, whose scaled
+  // values stand at line[taps - 1 + k] after the inputs that came before them: the same sums as
+  // single steps, each in its own order, with the inputs in the lanes of a vector and the phases
+  // in vectors of their own. Raises `largest`, lane by lane, to the true peaks stored.
+  template <int L, int G>
+  [[gnu::always_inline]] void InterpolateBlock(const double* line, const double* x, std::ptrdiff_t stride,
+                                               double* out, int count, Quad& largest)
   {
     constexpr int taps = kTaps / L;
-    Lanes<L> sums[K] = {};
-#pragma GCC unroll 24
+    Quad sums[G][L] = {};
+    // Not unrolled: the sums stay in registers and each coefficient is fetched where it is used.
+#pragma GCC unroll 1
     for (int i = 0; i < taps; ++i) {
-      Lanes<L> c;
-      __builtin_memcpy(&c, coefficients_ + i * L, sizeof c);
+      Quad inputs[G];
+#pragma GCC unroll 2
+      for (int g = 0; g < G; ++g) __builtin_memcpy(&inputs[g], line + taps - 1 + kBlock * g - i, sizeof(Quad));
 #pragma GCC unroll 4
-      for (int k = 0; k < K; ++k) sums[k] += c * line[taps - 1 + k - i];
+      for (int p = 0; p < L; ++p) {
+        const double c = coefficients_[i * L + p];
+#pragma GCC unroll 2
+        for (int g = 0; g < G; ++g) sums[g][p] += c * inputs[g];
+      }
     }
+#pragma GCC unroll 2
+    for (int g = 0; g < G; ++g) {
+      const int stored = std::min(kBlock, count - kBlock * g);
+      accumulator = sums[g][L - 1][stored - 1];
+      Quad peak = {};
 #pragma GCC unroll 4
-    for (int k = 0; k < K; ++k) out[k] = Peak<L>(sums[k], x[k * stride]);
-    accumulator = sums[K - 1][L - 1];
+      for (int p = 0; p < L; ++p) {
+        TakeMagnitude(sums[g][p]);
+        Raise(peak, sums[g][p]);
+      }
+      Quad input = {};
+      for (int k = 0; k < stored; ++k) input[k] = std::abs(x[(kBlock * g + k) * stride]);
+      // As in Peak: an input that is not a number does not count.
+      peak = (peak < input ? input : peak) * normalisation_;
+      __builtin_memcpy(out + kBlock * g, &peak, stored * sizeof(double));
+      // The lanes past the inputs stored hold no true peak; every true peak is at least 0.
+      constexpr Quad lane = {0.0, 1.0, 2.0, 3.0};
+      Raise(largest, lane < stored ? peak : Quad{});
+    }
   }
 
   template <int L>
   using Lanes = std::conditional_t<L == 4, Quad, Pair>;
 
-  // The largest phase magnitude, not below 0 nor below the input's own; a phase that is not a
-  // number counts as 0, just as a running maximum from 0 would pass it by, so the order of the
-  // comparisons is free.
+  // Each lane's magnitude, 0 for a lane that is not a number, just as a running maximum from 0
+  // would pass it by; the order in which such magnitudes are compared is then free.
+  template <class V>
+  [[gnu::always_inline]] static void TakeMagnitude(V& lanes)
+  {
+    const V negated = -lanes;
+    lanes = lanes > negated ? lanes : negated;
+    lanes = lanes > 0.0 ? lanes : V{};
+  }
+  // std::max lane by lane.
+  [[gnu::always_inline]] static void Raise(Quad& a, const Quad& b) { a = a < b ? b : a; }
+
+  // The largest phase magnitude, not below 0 nor below the input's own.
   template <int L>
   [[gnu::always_inline]] double Peak(const Lanes<L>& sums, double x) const
   {
-    const Lanes<L> negated = -sums;
-    Lanes<L> magnitude = sums > negated ? sums : negated;
-    magnitude = magnitude > 0.0 ? magnitude : Lanes<L>{};
+    Lanes<L> magnitude = sums;
+    TakeMagnitude(magnitude);
     double largest = std::max(magnitude[0], magnitude[1]);
     if constexpr (L == 4) largest = std::max(largest, std::max(magnitude[2], magnitude[3]));
     return std::max(largest, std::abs(x)) * normalisation_;
   }
+
+  static constexpr int kBlock = 4;  // inputs a vector
 
   int factor_ = 1;
   double factorAsDouble_ = 1.0;
@@ -276,8 +314,80 @@ struct PeakBallistics {
     }
     if (holdLevel < 1e-8) holdLevel = 0.0;
   }
+  // The same as n calls of Process on each of `count` meters (at most 4 * G), meter m reading
+  // inputs[m][i], with the meters side by side in the lanes of G vectors of four: one meter's
+  // steps wait on one another, the lanes' do not. Always inlined, so that it takes the
+  // instruction set of the loop that calls it.
+  template <int G>
+  [[gnu::always_inline]] static void RunSideBySide(PeakBallistics* const* meters, const double* const* inputs,
+                                                   int count, int n)
+  {
+    // Each lane takes exactly the steps of Process, with the branches made selections; the hold's
+    // counter and state are whole numbers, exact as doubles.
+    using Quad = double __attribute__((vector_size(4 * sizeof(double))));
+    using Bits = int64_t __attribute__((vector_size(4 * sizeof(double))));
+    constexpr int kLanes = 4 * G;
+    struct MeterLanes {
+      Quad attack, release, holdAttack, holdDecay, holdLength;
+      Quad smoothed, inputMax, holdCounter, holdLevel, holdMax, holdState, rawMax;
+    } lanes[G];
+    const double* in[kLanes];
+    for (int l = 0; l < kLanes; ++l) {
+      const PeakBallistics& m = *meters[l < count ? l : 0];  // lanes past the meters run on a copy
+      in[l] = inputs[l < count ? l : 0];
+      MeterLanes& v = lanes[l / 4];
+      const int k = l % 4;
+      v.attack[k] = m.attack;
+      v.release[k] = m.release;
+      v.holdAttack[k] = m.holdAttack;
+      v.holdDecay[k] = m.holdDecay;
+      v.holdLength[k] = static_cast<uint32_t>(m.holdLength);
+      v.smoothed[k] = m.smoothed;
+      v.inputMax[k] = m.inputMax;
+      v.holdCounter[k] = m.holdCounter;
+      v.holdLevel[k] = m.holdLevel;
+      v.holdMax[k] = m.holdMax;
+      v.holdState[k] = m.holdState;
+      v.rawMax[k] = m.rawMax;
+    }
+    const Quad zero = {};
+    for (int i = 0; i < n; ++i) {
+#pragma GCC unroll 3
+      for (int g = 0; g < G; ++g) {
+        MeterLanes& v = lanes[g];
+        const Quad x = {in[4 * g][i], in[4 * g + 1][i], in[4 * g + 2][i], in[4 * g + 3][i]};
+        v.rawMax = v.rawMax < x ? x : v.rawMax;
+        const Quad a = (Quad)((Bits)x & INT64_MAX);  // std::abs
+        v.inputMax = v.inputMax < a ? a : v.inputMax;
+        v.smoothed = (v.smoothed - a) * (a > v.smoothed ? v.attack : v.release) + a;
+        v.holdMax = v.holdMax < a ? a : v.holdMax;
+        const auto rise = a > v.holdLevel;
+        const auto holding = v.holdState == 1.0;
+        const auto expired = holding & (v.holdCounter >= v.holdLength);
+        const auto decaying = (v.holdState == 4.0) | expired;
+        const Quad moved = (v.holdLevel - a) * (rise ? v.holdAttack : v.holdDecay) + a;
+        v.holdLevel = rise | decaying ? moved : v.holdLevel;
+        v.holdLevel = v.holdLevel < 1e-8 ? zero : v.holdLevel;
+        v.holdCounter = rise ? zero : holding ? v.holdCounter + 1.0 : v.holdCounter;
+        v.holdState = rise ? zero + 1.0 : expired ? zero + 4.0 : v.holdState;
+      }
+    }
+    for (int l = 0; l < count; ++l) {
+      PeakBallistics& m = *meters[l];
+      const MeterLanes& v = lanes[l / 4];
+      const int k = l % 4;
+      m.smoothed = v.smoothed[k];
+      m.inputMax = v.inputMax[k];
+      m.holdCounter = static_cast<uint32_t>(v.holdCounter[k]);
+      m.holdLevel = v.holdLevel[k];
+      m.holdMax = v.holdMax[k];
+      m.holdState = static_cast<uint32_t>(v.holdState[k]);
+      m.rawMax = v.rawMax[k];
+    }
+  }
   void Clear();
   // Forgets the running maximum (kept as the input, hold and raw maxima, which the meter's
   // non-negative inputs make equal); the level and the hold go on.
   void ClearMaximum() { inputMax = holdMax = rawMax = 0.0; }
 };
+

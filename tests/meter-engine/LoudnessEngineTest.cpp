@@ -7,6 +7,7 @@
 #include <cmath>
 #include <numeric>
 #include <random>
+#include <string>
 #include <vector>
 
 #include "meter-engine/LevelScales.h"
@@ -163,50 +164,70 @@ TEST(LoudnessEngine, NoEnabledChannelReadsSilenceInEveryMode)
 }
 
 // The engine runs the interpolators, the windowed peak and the meters in loops of its own (built
-// for wider vectors where the processor has them) over runs of frames; after every run it must
-// hold exactly what the blocks hold when they are fed frame by frame, with idle channels keeping
-// their last true peak in the frame maximum. Runs of 1 to 150 frames cross the engine's passes.
+// for wider vectors where the processor has them, the meters side by side in vector lanes once
+// there are more than two) over runs of frames; after every run it must hold exactly what the
+// blocks hold when they are fed frame by frame, with idle channels keeping their last true peak in
+// the frame maximum. Runs of 1 to 150 frames cross the engine's passes; each case switches from
+// one channel set to another while a channel that then goes idle is loud, then falls silent for
+// 15 s, in both peak modes. At 1 kHz the meters' holds run out and decay to nothing within that.
 TEST(LoudnessEngine, PeakStageMatchesItsBlocksExactly)
 {
-  const ChannelConfig right = ChannelConfigTable[2];  // channel 2 only
-  const ChannelConfig five = ChannelConfigTable[6];
-  for (double fs : {48000.0, 96000.0}) {
+  struct Case { int first, then; double fs; int32_t peakMode; };
+  const Case cases[] = {{6, 2, 48000.0, 1}, {6, 2, 96000.0, 1}, {11, 0, 48000.0, 1}, {4, 9, 44100.0, 1},
+                        {11, 2, 48000.0, 0}, {0, 5, 48000.0, 0}, {0, 11, 1000.0, 1}, {1, 5, 1000.0, 0}};
+  for (const Case& c : cases) {
     LoudnessEngine e;
-    ASSERT_TRUE(e.Setup(2, 0, fs, 100.0, 400.0));
+    ASSERT_TRUE(e.Setup(2, 0, c.fs, 100.0, 400.0));
     TruePeakOversampler tp[10];
     PeakBallistics meters[10];
     PeakWindowTracker window;
-    ASSERT_TRUE(window.Init(100.0, fs));
+    ASSERT_TRUE(window.Init(100.0, c.fs));
     for (int k = 0; k < 10; ++k) {
-      tp[k].Prepare(fs);
-      meters[k].Setup(fs);
+      tp[k].Prepare(c.fs);
+      meters[k].Setup(c.fs);
     }
     std::mt19937 rng(9);
     std::uniform_real_distribution<double> noise(-1.0, 1.0);
     std::uniform_int_distribution<int> runLength(1, 150);
     std::vector<double> frames;
-    for (int n = 0; n < 20000;) {
-      const ChannelConfig& config = n < 13000 ? five : right;  // switched while channel 4 is loud
+    for (int n = 0; n < 30000;) {
+      const ChannelConfig& config = ChannelConfigTable[n < 13000 ? c.first : c.then];
       const int run = runLength(rng);
       frames.resize(run * 10);
       for (int i = 0; i < run; ++i, ++n) {
         double* x = &frames[i * 10];
-        for (int k = 0; k < 10; ++k) x[k] = noise(rng) * (k == 3 ? 2.0 : 0.1 * (k + 1)) * (n % 4000 < 2000 ? 1.0 : 1e-4);
+        const double level = n >= 14000 && n < 29000 ? 0.0 : n % 4000 < 2000 ? 1.0 : 1e-4;
+        for (int k = 0; k < 10; ++k) x[k] = noise(rng) * (k == 3 ? 2.0 : 0.1 * (k + 1)) * level;
         double framePeak = 0.0;
         for (int k = 0; k < 10; ++k) {
-          if (config.enabled[k]) meters[k].Process(tp[k].Process(x[k]));
-          framePeak = std::max(framePeak, tp[k].truePeak);
+          if (c.peakMode == 0) {
+            if (config.enabled[k]) {
+              meters[k].Process(std::abs(x[k]));
+              framePeak = std::max(framePeak, std::abs(x[k]));
+            }
+          } else {
+            if (config.enabled[k]) meters[k].Process(tp[k].Process(x[k]));
+            framePeak = std::max(framePeak, tp[k].truePeak);
+          }
         }
         window.Update(framePeak);
       }
-      e.ProcessPeaks(config.enabled, 1, reinterpret_cast<const double (*)[10]>(frames.data()), run);
+      e.ProcessPeaks(config.enabled, c.peakMode, reinterpret_cast<const double (*)[10]>(frames.data()), run);
+      const std::string where = "case " + std::to_string(&c - cases) + " frame " + std::to_string(n);
       for (int k = 0; k < 10; ++k) {
-        ASSERT_EQ(e.oversamplers[k].truePeak, tp[k].truePeak) << fs << " frame " << n << " channel " << k;
-        ASSERT_EQ(e.oversamplers[k].truePeakMax, tp[k].truePeakMax) << fs << " frame " << n << " channel " << k;
-        ASSERT_EQ(e.ballistics[k].smoothed, meters[k].smoothed) << fs << " frame " << n << " channel " << k;
-        ASSERT_EQ(e.ballistics[k].holdLevel, meters[k].holdLevel) << fs << " frame " << n << " channel " << k;
+        ASSERT_EQ(e.oversamplers[k].truePeak, tp[k].truePeak) << where << " channel " << k;
+        ASSERT_EQ(e.oversamplers[k].truePeakMax, tp[k].truePeakMax) << where << " channel " << k;
+        const PeakBallistics& got = e.ballistics[k];
+        const PeakBallistics& want = meters[k];
+        ASSERT_EQ(got.smoothed, want.smoothed) << where << " channel " << k;
+        ASSERT_EQ(got.holdLevel, want.holdLevel) << where << " channel " << k;
+        ASSERT_EQ(got.holdCounter, want.holdCounter) << where << " channel " << k;
+        ASSERT_EQ(got.holdState, want.holdState) << where << " channel " << k;
+        ASSERT_EQ(got.inputMax, want.inputMax) << where << " channel " << k;
+        ASSERT_EQ(got.holdMax, want.holdMax) << where << " channel " << k;
+        ASSERT_EQ(got.rawMax, want.rawMax) << where << " channel " << k;
       }
-      ASSERT_EQ(e.peakTracker.Maximum(), window.Maximum()) << fs << " frame " << n;
+      ASSERT_EQ(e.peakTracker.Maximum(), window.Maximum()) << where;
     }
   }
 }
