@@ -107,7 +107,7 @@ namespace {
 
 }  // namespace
 
-TRUE_PEAK_CLONES void LoudnessEngine::PeakStage(const uint8_t enabled[kChannels], int32_t peakMode,
+VECTOR_CLONES void LoudnessEngine::PeakStage(const uint8_t enabled[kChannels], int32_t peakMode,
                                                 const double (*x)[kChannels], int n)
 {
   // The enabled channels are listed once so that the walks below skip the others freely.

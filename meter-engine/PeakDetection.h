@@ -8,21 +8,7 @@
 #include <cstdint>
 #include <type_traits>
 
-// Loops that run the interpolator are also built for AVX2 on x86-64, picked when the program is
-// loaded, so that the four phase sums of the 4x filter share one register where the processor
-// has them. The thread-sanitiser build leaves them out: the loader calls the picker before that
-// sanitiser's runtime is up, and the instrumented picker crashes. GCC names that build with a
-// macro, clang with a feature.
-#if defined(__has_feature)
-#if __has_feature(thread_sanitizer)
-#define TRUE_PEAK_THREAD_SANITIZER 1
-#endif
-#endif
-#if defined(__x86_64__) && defined(__ELF__) && !defined(__SANITIZE_THREAD__) && !defined(TRUE_PEAK_THREAD_SANITIZER)
-#define TRUE_PEAK_CLONES __attribute__((target_clones("avx2", "default")))
-#else
-#define TRUE_PEAK_CLONES
-#endif
+#include "meter-engine/VectorClones.h"
 
 // One channel's polyphase interpolator: 4x at rates up to 48 kHz, 2x up to 96 kHz, none above.
 class TruePeakOversampler {

@@ -1,5 +1,7 @@
 #include "meter-engine/WeightingFilter.h"
 
+#include "meter-engine/VectorClones.h"
+
 #include <cmath>
 #include <initializer_list>
 #include <numbers>
@@ -227,12 +229,24 @@ void WeightingFilter::Design(uint32_t mode, uint32_t lowCutSteep, uint32_t highC
 
 namespace {
 
-// Two doubles in one register; each lane is multiplied and added on its own, exactly as the
-// scalar code would.
-using Pair = double __attribute__((vector_size(2 * sizeof(double))));
-
+// Lanes doubles in one vector (a plain double for one lane); each lane is multiplied and added on
+// its own, exactly as the scalar code would.
 template <int Lanes>
-using Lane = std::conditional_t<Lanes == 1, double, Pair>;
+struct LaneVector;
+template <>
+struct LaneVector<1> {
+  using Type = double;
+};
+template <>
+struct LaneVector<2> {
+  using Type = double __attribute__((vector_size(2 * sizeof(double))));
+};
+template <>
+struct LaneVector<4> {
+  using Type = double __attribute__((vector_size(4 * sizeof(double))));
+};
+template <int Lanes>
+using Lane = typename LaneVector<Lanes>::Type;
 
 // One section's coefficients and state, a lane per filter.
 template <int Lanes>
@@ -241,29 +255,31 @@ struct StageLanes {
   V b0, b1, b2, a1, a2, x1, x2, y1, y2;
   bool twice;
 
-  // The 1e-24 keeps silent input from decaying into denormal numbers.
-  V Step(V in)
+  // Returns the output in y. The 1e-24 keeps silent input from decaying into denormal numbers.
+  [[gnu::always_inline]] void Step(const V& in, V& y)
   {
-    const V y = b0 * in + b1 * x1 + b2 * x2 - a1 * y1 - a2 * y2 + 1e-24;
+    y = b0 * in + b1 * x1 + b2 * x2 - a1 * y1 - a2 * y2 + 1e-24;
     x2 = x1;
     x1 = in;
     y2 = y1;
     y1 = y;
-    return y;
   }
 };
 
+// Sets lane l of v to field(l). Always inlined: how a vector of four is passed between functions
+// depends on the instruction set.
 template <int Lanes, class Field>
-Lane<Lanes> Gather(Field field)
+[[gnu::always_inline]] inline void Gather(Lane<Lanes>& v, Field field)
 {
-  if constexpr (Lanes == 1)
-    return field(0);
-  else
-    return Pair{field(0), field(1)};
+  if constexpr (Lanes == 1) {
+    v = field(0);
+  } else {
+    for (int l = 0; l < Lanes; ++l) v[l] = field(l);
+  }
 }
 
 template <int Lanes>
-double LaneOf(Lane<Lanes> v, int lane)
+[[gnu::always_inline]] inline double LaneOf(const Lane<Lanes>& v, int lane)
 {
   if constexpr (Lanes == 1)
     return v;
@@ -274,33 +290,44 @@ double LaneOf(Lane<Lanes> v, int lane)
 }  // namespace
 
 template <int Lanes, int Stages>
-void WeightingFilter::RunStages(WeightingFilter* const (&filters)[Lanes], const double* const (&in)[Lanes],
-                                double* const (&out)[Lanes], const double (&weights)[Lanes], int n, int stride)
+[[gnu::always_inline]] inline void WeightingFilter::RunStages(WeightingFilter* const* filters,
+                                                              const double* const* in, double* const* out,
+                                                              const double* weights, int n, int stride)
 {
   using V = Lane<Lanes>;
   StageLanes<Lanes> st[Stages];
   for (int s = 0; s < Stages; ++s) {
     auto stage = [&](int lane) -> const Biquad& { return *filters[lane]->run_[s].stage; };
-    st[s] = {Gather<Lanes>([&](int l) { return stage(l).b0; }), Gather<Lanes>([&](int l) { return stage(l).b1; }),
-             Gather<Lanes>([&](int l) { return stage(l).b2; }), Gather<Lanes>([&](int l) { return stage(l).a1; }),
-             Gather<Lanes>([&](int l) { return stage(l).a2; }), Gather<Lanes>([&](int l) { return stage(l).x1; }),
-             Gather<Lanes>([&](int l) { return stage(l).x2; }), Gather<Lanes>([&](int l) { return stage(l).y1; }),
-             Gather<Lanes>([&](int l) { return stage(l).y2; }), filters[0]->run_[s].twice};
+    StageLanes<Lanes>& lanes = st[s];
+    Gather<Lanes>(lanes.b0, [&](int l) { return stage(l).b0; });
+    Gather<Lanes>(lanes.b1, [&](int l) { return stage(l).b1; });
+    Gather<Lanes>(lanes.b2, [&](int l) { return stage(l).b2; });
+    Gather<Lanes>(lanes.a1, [&](int l) { return stage(l).a1; });
+    Gather<Lanes>(lanes.a2, [&](int l) { return stage(l).a2; });
+    Gather<Lanes>(lanes.x1, [&](int l) { return stage(l).x1; });
+    Gather<Lanes>(lanes.x2, [&](int l) { return stage(l).x2; });
+    Gather<Lanes>(lanes.y1, [&](int l) { return stage(l).y1; });
+    Gather<Lanes>(lanes.y2, [&](int l) { return stage(l).y2; });
+    lanes.twice = filters[0]->run_[s].twice;
   }
-  const V gain = Gather<Lanes>([&](int l) { return filters[l]->correctionGain_; });
-  const V weight = Gather<Lanes>([&](int l) { return weights[l]; });
+  V gain, weight;
+  Gather<Lanes>(gain, [&](int l) { return filters[l]->correctionGain_; });
+  Gather<Lanes>(weight, [&](int l) { return weights[l]; });
   for (int i = 0; i < n; ++i) {
     const size_t at = size_t(i) * size_t(stride);
-    V x = Gather<Lanes>([&](int l) { return in[l][at]; }) + 1e-24;
+    V x;
+    Gather<Lanes>(x, [&](int l) { return in[l][at]; });
+    x += 1e-24;
     V y{};
     // Unrolled, so that every stage's state and coefficients stay in registers.
 #pragma GCC unroll 6
     for (int s = 0; s < Stages; ++s) {
       if (st[s].twice) {
-        st[s].Step(x);
-        y = 2.0 * st[s].Step(V{} + 1e-24);
+        st[s].Step(x, y);
+        st[s].Step(V{} + 1e-24, y);
+        y *= 2.0;
       } else {
-        y = st[s].Step(x);
+        st[s].Step(x, y);
       }
       x = y + 1e-24;
     }
@@ -318,8 +345,9 @@ void WeightingFilter::RunStages(WeightingFilter* const (&filters)[Lanes], const 
 }
 
 template <int Lanes>
-void WeightingFilter::Run(WeightingFilter* const (&filters)[Lanes], const double* const (&in)[Lanes],
-                          double* const (&out)[Lanes], const double (&weights)[Lanes], int n, int stride)
+[[gnu::always_inline]] inline void WeightingFilter::Run(WeightingFilter* const* filters, const double* const* in,
+                                                        double* const* out, const double* weights, int n,
+                                                        int stride)
 {
   switch (filters[0]->runCount_) {
     case 0:
@@ -360,19 +388,42 @@ bool WeightingFilter::RunsAlike(const WeightingFilter& other) const
   return true;
 }
 
-void WeightingFilter::ProcessPair(WeightingFilter& a, WeightingFilter& b, const double* inA, const double* inB,
-                                  double* outA, double* outB, int n, int stride, double weightA, double weightB)
+VECTOR_CLONES void WeightingFilter::ProcessChannels(WeightingFilter* filters, const int* channels, int count,
+                                                    const double* in, double* out, int n, int stride,
+                                                    const double* weights)
 {
-  if (!a.RunsAlike(b)) {
-    a.Process(inA, outA, n, stride, weightA);
-    b.Process(inB, outB, n, stride, weightB);
-    return;
+  constexpr int kWidest = 4;
+  // Four lanes fill a register only with AVX2; without it, two.
+  const int widest = __builtin_cpu_supports("avx2") ? kWidest : 2;
+  for (int j = 0; j < count;) {
+    // The widest group of filters from here on that are designed alike.
+    int lanes = 1;
+    for (int width : {widest, 2}) {
+      bool alike = j + width <= count;
+      for (int l = 1; l < width && alike; ++l) alike = filters[channels[j + l]].RunsAlike(filters[channels[j]]);
+      if (alike) {
+        lanes = width;
+        break;
+      }
+    }
+    WeightingFilter* group[kWidest];
+    const double* ins[kWidest];
+    double* outs[kWidest];
+    double groupWeights[kWidest];
+    for (int l = 0; l < lanes; ++l) {
+      const int k = channels[j + l];
+      group[l] = &filters[k];
+      ins[l] = in + k;
+      outs[l] = out + k;
+      groupWeights[l] = weights ? weights[k] : 1.0;
+    }
+    switch (lanes) {
+      case 4: Run<4>(group, ins, outs, groupWeights, n, stride); break;
+      case 2: Run<2>(group, ins, outs, groupWeights, n, stride); break;
+      default: Run<1>(group, ins, outs, groupWeights, n, stride); break;
+    }
+    j += lanes;
   }
-  WeightingFilter* const filters[2] = {&a, &b};
-  const double* const ins[2] = {inA, inB};
-  double* const outs[2] = {outA, outB};
-  const double weights[2] = {weightA, weightB};
-  Run<2>(filters, ins, outs, weights, n, stride);
 }
 
 void WeightingFilter::ClearState()

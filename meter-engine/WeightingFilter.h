@@ -57,10 +57,14 @@ public:
   // and out may be the same. Every sample goes through the same steps as in the one-sample call,
   // and its result is then multiplied by weight (the channel's weight in a measurement).
   void Process(const double* in, double* out, int n, int stride, double weight);
-  // Runs two channels' filters side by side, each lane exactly as its own filter alone, when
-  // both are designed alike (as those of one measurement are); otherwise one after the other.
-  static void ProcessPair(WeightingFilter& a, WeightingFilter& b, const double* inA, const double* inB,
-                          double* outA, double* outB, int n, int stride, double weightA, double weightB);
+  // Filters `count` channels: channel channels[j] runs filters[channels[j]] over
+  // in[channels[j] + i * stride] into out[channels[j] + i * stride] for i < n, each result times
+  // the channel's weight (weights[channels[j]], or 1 where weights is null), the same as Process
+  // on each channel alone. Filters designed alike (as those of one measurement are) run side by
+  // side in the lanes of vectors, each lane exactly as its filter alone: one filter's steps wait
+  // on one another, the lanes' do not.
+  static void ProcessChannels(WeightingFilter* filters, const int* channels, int count, const double* in,
+                              double* out, int n, int stride, const double* weights);
   // Restarts the filter from silence; the design stays.
   void ClearState();
 
@@ -79,11 +83,11 @@ private:
   // The cascade over n samples of one filter per lane, dispatched on the number of stages so
   // that the compiler keeps every stage's state in registers.
   template <int Lanes>
-  static void Run(WeightingFilter* const (&filters)[Lanes], const double* const (&in)[Lanes],
-                  double* const (&out)[Lanes], const double (&weights)[Lanes], int n, int stride);
+  static void Run(WeightingFilter* const* filters, const double* const* in, double* const* out,
+                  const double* weights, int n, int stride);
   template <int Lanes, int Stages>
-  static void RunStages(WeightingFilter* const (&filters)[Lanes], const double* const (&in)[Lanes],
-                        double* const (&out)[Lanes], const double (&weights)[Lanes], int n, int stride);
+  static void RunStages(WeightingFilter* const* filters, const double* const* in, double* const* out,
+                        const double* weights, int n, int stride);
 
   struct RunEntry {
     Biquad* stage;

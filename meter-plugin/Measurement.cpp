@@ -198,7 +198,7 @@ void Vantorelix::MeasureBlock(double** inputs, double** outputs, int nFrames, in
     ++nPresent;
 
   // The block goes in passes of a few frames: the gain and the limiter frame by frame, then the
-  // weighting channel by channel (two channels at a time), then the engine in runs that end at a
+  // weighting channel by channel (channels side by side), then the engine in runs that end at a
   // hop's end at the latest. Each stage sees the same samples in the same order as a
   // frame-by-frame walk through all of them.
   constexpr int kPassFrames = 64;
@@ -258,16 +258,7 @@ void Vantorelix::MeasureBlock(double** inputs, double** outputs, int nFrames, in
 
     // Only the measured channels of y are written; the engine reads no others.
     double y[kPassFrames][kMeterChannels];
-    auto weight = [&](int k) { return weights ? weights[k] : 1.0; };
-    int j = 0;
-    for (; j + 1 < nEnabled; j += 2)
-    {
-      const int a = measured[j], b = measured[j + 1];
-      WeightingFilter::ProcessPair(mFilters[a], mFilters[b], &x[0][a], &x[0][b], &y[0][a], &y[0][b], n,
-                                   kMeterChannels, weight(a), weight(b));
-    }
-    if (j < nEnabled)
-      mFilters[measured[j]].Process(&x[0][measured[j]], &y[0][measured[j]], n, kMeterChannels, weight(measured[j]));
+    WeightingFilter::ProcessChannels(mFilters, measured, nEnabled, &x[0][0], &y[0][0], n, kMeterChannels, weights);
 
     // The speech detector hears the mean of the measured channels; only "Dial" feeds it.
     double speech[kPassFrames] = {};

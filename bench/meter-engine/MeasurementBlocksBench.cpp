@@ -26,31 +26,33 @@ std::vector<double> Noise(int n, unsigned seed = 1)
   return v;
 }
 
-// Two channels' weighting filters as the plug-in runs them: side by side, over passes of 64
-// frames of ten interleaved channels, each output times its channel weight. The argument is the
-// weighting mode; items are channel-samples.
+// The weighting filters as the plug-in runs them: the channels side by side, over passes of 64
+// frames of ten interleaved channels, each output times its channel weight. The arguments are
+// the weighting mode and the channel count; items are channel-samples.
 void BM_WeightingFilter(benchmark::State& state)
 {
   constexpr int kPass = 64;
   constexpr int kStride = LoudnessEngine::kChannels;
-  WeightingFilter a, b;
-  a.Design(static_cast<uint32_t>(state.range(0)), 1, 1, 48000.0, 100.0, 16000.0);
-  b.Design(static_cast<uint32_t>(state.range(0)), 1, 1, 48000.0, 100.0, 16000.0);
+  const int channels = static_cast<int>(state.range(1));
+  WeightingFilter filters[kStride];
+  for (WeightingFilter& f : filters) f.Design(static_cast<uint32_t>(state.range(0)), 1, 1, 48000.0, 100.0, 16000.0);
+  const int measured[kStride] = {0, 1, 2, 3, 4, 5, 6, 7, 8, 9};
+  const double weights[kStride] = {1.0, 1.0, 1.0, 1.41, 1.41, 1.0, 1.0, 1.0, 1.0, 1.0};
   const auto in = Noise(kFrames * kStride);
   std::vector<double> out(in.size());
   for (auto _ : state) {
     for (int start = 0; start < kFrames; start += kPass) {
       const size_t at = static_cast<size_t>(start) * kStride;
-      WeightingFilter::ProcessPair(a, b, &in[at], &in[at + 1], &out[at], &out[at + 1], kPass, kStride, 1.0, 1.41);
+      WeightingFilter::ProcessChannels(filters, measured, channels, &in[at], &out[at], kPass, kStride, weights);
     }
     benchmark::DoNotOptimize(out.data());
   }
-  state.SetItemsProcessed(state.iterations() * kFrames * 2);
+  state.SetItemsProcessed(state.iterations() * kFrames * channels);
 }
-BENCHMARK(BM_WeightingFilter)->DenseRange(0, 7)->ArgName("mode");
+BENCHMARK(BM_WeightingFilter)->ArgsProduct({benchmark::CreateDenseRange(0, 7, 1), {2, 10}})->ArgNames({"mode", "channels"});
 
 // Built as the product builds its interpolator loops, for each instruction set it picks from.
-TRUE_PEAK_CLONES void RunTruePeak(TruePeakOversampler& tp, const double* x, int n, double* out)
+VECTOR_CLONES void RunTruePeak(TruePeakOversampler& tp, const double* x, int n, double* out)
 {
   tp.Process(x, 1, n, out);
 }

@@ -108,7 +108,7 @@ TEST(TruePeakOversampler, MatchesTheDirectPolyphaseSum)
 }
 
 // The product's loops, built for each instruction set the machine may pick from.
-TRUE_PEAK_CLONES void RunAsTheProductDoes(TruePeakOversampler& tp, const double* x, std::ptrdiff_t stride, int n,
+VECTOR_CLONES void RunAsTheProductDoes(TruePeakOversampler& tp, const double* x, std::ptrdiff_t stride, int n,
                                           double* out)
 {
   tp.Process(x, stride, n, out);

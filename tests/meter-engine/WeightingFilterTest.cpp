@@ -156,36 +156,53 @@ TEST(WeightingFilter, RedesignAndClearRestartFromSilence)
   }
 }
 
-// Pairs of filters run over blocks give every sample bit for bit as each filter alone, one
-// sample at a time, then weighted: interleaved buffers, blocks of any length, and pairs whose
-// designs differ.
-TEST(WeightingFilter, BlocksAndPairsMatchSampleBySample)
+// Channels filtered together over blocks give every sample bit for bit as each filter alone, one
+// sample at a time, then weighted: one to ten channels of interleaved frames, not all of them
+// measured, blocks of any length, and sets whose designs differ from channel to channel.
+TEST(WeightingFilter, ChannelsTogetherMatchSampleBySample)
 {
-  struct Case { uint32_t modeA, modeB; uint32_t steep; double fs; };
-  const Case cases[] = {{1, 1, 0, 48000.0}, {2, 2, 0, 44100.0}, {5, 5, 0, 96000.0}, {7, 7, 1, 192000.0},
-                        {0, 0, 0, 48000.0}, {1, 5, 0, 48000.0}};
-  constexpr int kStride = 3;
+  struct Case {
+    std::vector<int> channels;
+    std::vector<uint32_t> modes;  // a channel's mode, by its place in the list
+    uint32_t steep;
+    double fs;
+  };
+  const Case cases[] = {
+      {{0, 1, 2, 3, 4, 5, 6, 7, 8, 9}, {1, 1, 1, 1, 1, 1, 1, 1, 1, 1}, 0, 48000.0},
+      {{0, 2, 3, 5, 6, 7, 9}, {2, 2, 2, 2, 2, 2, 2}, 0, 44100.0},
+      {{1, 4, 5, 8, 9}, {5, 5, 5, 5, 5}, 0, 96000.0},
+      {{0, 1, 2}, {7, 7, 7}, 1, 192000.0},
+      {{3, 4}, {0, 0}, 0, 48000.0},
+      {{2}, {4}, 0, 48000.0},
+      {{0, 1, 2, 3, 4, 5, 6, 7}, {1, 1, 5, 1, 1, 1, 1, 3}, 0, 48000.0},
+  };
+  constexpr int kStride = 10;
   constexpr int kFrames = 3000;
   for (const Case& c : cases) {
     std::mt19937 rng(11);
     std::uniform_real_distribution<double> noise(-1.0, 1.0);
     std::vector<double> in(kFrames * kStride), out(kFrames * kStride, 0.0);
     for (double& v : in) v = noise(rng);
-    for (int i = 1000; i < 1500; ++i) in[size_t(i) * kStride] = 0.0;  // a silent stretch on one lane
-    WeightingFilter a, b, refA, refB;
-    for (WeightingFilter* f : {&a, &refA}) f->Design(c.modeA, c.steep, c.steep, c.fs, 40.0, 9000.0);
-    for (WeightingFilter* f : {&b, &refB}) f->Design(c.modeB, c.steep, c.steep, c.fs, 40.0, 9000.0);
+    for (int i = 1000; i < 1500; ++i) in[size_t(i) * kStride + size_t(c.channels[0])] = 0.0;  // a silent stretch
+    WeightingFilter filters[kStride], references[kStride];
+    double weights[kStride];
+    for (size_t j = 0; j < c.channels.size(); ++j) {
+      const int k = c.channels[j];
+      for (WeightingFilter* f : {&filters[k], &references[k]}) f->Design(c.modes[j], c.steep, c.steep, c.fs, 40.0, 9000.0);
+      weights[k] = 0.5 + 0.1 * k;
+    }
+    const int count = static_cast<int>(c.channels.size());
     for (int start = 0, n = 1; start < kFrames; start += n, n = n * 2 + 1) {
       n = std::min(n, kFrames - start);
       const size_t at = size_t(start) * kStride;
-      WeightingFilter::ProcessPair(a, b, &in[at], &in[at + 1], &out[at], &out[at + 1], n, kStride, 1.0, 0.7);
+      WeightingFilter::ProcessChannels(filters, c.channels.data(), count, &in[at], &out[at], n, kStride, weights);
     }
-    for (int i = 0; i < kFrames; ++i) {
-      const double wantA = refA.Process(in[size_t(i) * kStride]);
-      const double wantB = refB.Process(in[size_t(i) * kStride + 1]) * 0.7;
-      ASSERT_EQ(std::memcmp(&out[size_t(i) * kStride], &wantA, sizeof wantA), 0) << "mode " << c.modeA << " frame " << i;
-      ASSERT_EQ(std::memcmp(&out[size_t(i) * kStride + 1], &wantB, sizeof wantB), 0) << "mode " << c.modeB << " frame " << i;
-    }
+    for (int i = 0; i < kFrames; ++i)
+      for (const int k : c.channels) {
+        const size_t at = size_t(i) * kStride + size_t(k);
+        const double want = references[k].Process(in[at]) * weights[k];
+        ASSERT_EQ(std::memcmp(&out[at], &want, sizeof want), 0) << "channel " << k << " frame " << i;
+      }
   }
 }
 
