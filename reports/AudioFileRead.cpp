@@ -305,15 +305,26 @@ int ParseAiff(File& file, Layout& layout)
                                           Encoding::kSigned32};
   const Format format{isFloat ? Encoding::kFloat32 : kByWidth[bytesPerSample - 1], true, bytesPerSample};
 
-  uint64_t dataEnd = 0;
-  if (sampleFrames > 0) {
+  // A writer streaming into a pipe leaves the form's size, the frame count and the sound chunk's
+  // size at zero (or all ones), and the sound data runs to the end of the file.
+  const bool streamedForm = formSize == 0 || formSize == 0xFFFFFFFF;
+  uint64_t frames = sampleFrames, dataEnd = 0;
+  bool unknownSize = false;
+  if (sampleFrames > 0 || streamedForm) {
     uint32_t ssndSize, offset;
-    if (!SeekToAudioSearch(file, commEnd) || !file.FindChunk("SSND", true) || !file.U32(true, ssndSize) || !file.U32(true, offset) ||
-        uint64_t(offset) + 8 > ssndSize || !file.Skip(4 + uint64_t(offset)))
+    if (!SeekToAudioSearch(file, commEnd) || !file.FindChunk("SSND", true) || !file.U32(true, ssndSize) ||
+        !file.U32(true, offset))
       return kBadChunk;
-    dataEnd = file.Tell() - offset - 8 + ssndSize;
+    unknownSize = streamedForm && (ssndSize == 0 || ssndSize == 0xFFFFFFFF);
+    if ((!unknownSize && uint64_t(offset) + 8 > ssndSize) || !file.Skip(4 + uint64_t(offset)))
+      return kBadChunk;
+    const uint64_t dataStart = file.Tell();
+    const uint64_t fileSize = file.Size();
+    dataEnd = !unknownSize ? dataStart - offset - 8 + ssndSize : std::max(fileSize, dataStart);
+    if (unknownSize)
+      frames = (dataEnd - dataStart) / bytesPerSample / channels;
   }
-  layout = Layout{format, channels, sampleSize, uint32_t(rate + 0.5), 0, sampleFrames, dataEnd, false, false};
+  layout = Layout{format, channels, sampleSize, uint32_t(rate + 0.5), 0, frames, dataEnd, false, unknownSize};
   return kOk;
 }
 

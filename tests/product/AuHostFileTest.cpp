@@ -194,6 +194,15 @@ TEST_F(AuHostFile, DecoderOutputThroughAPipe)
   EXPECT_EQ(piped.status, 0) << piped.err;
   EXPECT_EQ(piped.err, "");
   EXPECT_EQ(piped.out, reference.out);
+  // An AIFF written into a pipe leaves its sizes and frame count at zero, on the pipe and in a
+  // file saved from one.
+  const std::string streamedAiff = Path("streamed.aiff");
+  ASSERT_EQ(Shell(ffmpeg + Quoted(flac) + " -f aiff - > " + Quoted(streamedAiff)).status, 0);
+  for (const Measurement& aiff : {Measure(Quoted(streamedAiff)), Measure("-", "cat " + Quoted(streamedAiff) + " | ")})
+  {
+    EXPECT_EQ(aiff.status, 0) << aiff.err;
+    EXPECT_EQ(aiff.out, reference.out);
+  }
 
   const std::string stereo = Path("stereo.wav");
   ASSERT_EQ(Shell("ffmpeg -hide_banner -loglevel error -f lavfi -i 'aevalsrc=0.5*sin(6283*t)|0.25*sin(1885*t):d=3:s=48000' "
