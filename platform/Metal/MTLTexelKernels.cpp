@@ -139,7 +139,8 @@ void plainCopyTexels(unsigned char* target, const unsigned char* source, int cou
 {
   if (!swap)
   {
-    std::memcpy(target, source, static_cast<size_t>(count) * 4);
+    if (count > 0)  // an empty row may come with no texels at all
+      std::memcpy(target, source, static_cast<size_t>(count) * 4);
     return;
   }
   int i = 0;
@@ -314,7 +315,8 @@ __attribute__((target("avx2"))) void avx2CopyTexels(unsigned char* target, const
 {
   if (!swap)
   {
-    std::memcpy(target, source, static_cast<size_t>(count) * 4);
+    if (count > 0)  // an empty row may come with no texels at all
+      std::memcpy(target, source, static_cast<size_t>(count) * 4);
     return;
   }
   const __m256i order = texelOrder(true);
