@@ -388,9 +388,15 @@ bool WeightingFilter::RunsAlike(const WeightingFilter& other) const
   return true;
 }
 
-VECTOR_CLONES void WeightingFilter::ProcessChannels(WeightingFilter* filters, const int* channels, int count,
-                                                    const double* in, double* out, int n, int stride,
-                                                    const double* weights)
+void WeightingFilter::ProcessChannels(WeightingFilter* filters, const int* channels, int count, const double* in,
+                                      double* out, int n, int stride, const double* weights)
+{
+  RunSideBySide(filters, channels, count, in, out, n, stride, weights);
+}
+
+VECTOR_CLONES void WeightingFilter::RunSideBySide(WeightingFilter* filters, const int* channels, int count,
+                                                  const double* in, double* out, int n, int stride,
+                                                  const double* weights)
 {
   constexpr int kWidest = 4;
   // Four lanes fill a register only with AVX2; without it, two.

@@ -77,6 +77,10 @@ public:
   int RunCount() const { return runCount_; }
 
 private:
+  // ProcessChannels' work, built for each instruction set the program picks from when loaded; it
+  // is called only from its own source, since clang resolves such a function only there.
+  static void RunSideBySide(WeightingFilter* filters, const int* channels, int count, const double* in, double* out,
+                            int n, int stride, const double* weights);
   void DesignHfCorrection(double sampleRate);
   void Append(Biquad& stage, bool twice);
   bool RunsAlike(const WeightingFilter& other) const;

@@ -12,7 +12,7 @@ void GainMeasurableSamples(const double* in, int n, double gain, double* out, do
     Two x;
     std::memcpy(&x, in + i, sizeof x);
     // Both compares fail for a NaN, as the magnitude's compare does.
-    x = (x <= kLargest) & (x >= -kLargest) ? x : Two{};
+    x = ((x <= kLargest) & (x >= -kLargest)) ? x : Two{};
     x *= gain;
     std::memcpy(out + i, &x, sizeof x);
     column[size_t(i) * size_t(stride)] = x[0];
