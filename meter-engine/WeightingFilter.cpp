@@ -388,12 +388,6 @@ bool WeightingFilter::RunsAlike(const WeightingFilter& other) const
   return true;
 }
 
-void WeightingFilter::ProcessChannels(WeightingFilter* filters, const int* channels, int count, const double* in,
-                                      double* out, int n, int stride, const double* weights)
-{
-  RunSideBySide(filters, channels, count, in, out, n, stride, weights);
-}
-
 VECTOR_CLONES void WeightingFilter::RunSideBySide(WeightingFilter* filters, const int* channels, int count,
                                                   const double* in, double* out, int n, int stride,
                                                   const double* weights)
@@ -430,6 +424,12 @@ VECTOR_CLONES void WeightingFilter::RunSideBySide(WeightingFilter* filters, cons
     }
     j += lanes;
   }
+}
+
+void WeightingFilter::ProcessChannels(WeightingFilter* filters, const int* channels, int count, const double* in,
+                                      double* out, int n, int stride, const double* weights)
+{
+  RunSideBySide(filters, channels, count, in, out, n, stride, weights);
 }
 
 void WeightingFilter::ClearState()
