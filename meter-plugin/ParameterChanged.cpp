@@ -253,7 +253,8 @@ void Vantorelix::UpdateEditorGeometry()
 
 // The new engine is built aside and swapped in, so the audio thread waits only for the swap and
 // the filter design, not for windows of up to a minute to be allocated. The measurement is not
-// reset: it starts again in the new engine.
+// reset: it starts again in the new engine. A value sent again unchanged, as hosts do when they
+// replay automation or initialise, rebuilds nothing and keeps the measurement.
 void Vantorelix::SetupEngine()
 {
   if (mRecalling)
@@ -262,6 +263,9 @@ void Vantorelix::SetupEngine()
     return;
   }
   const MeterSettings& s = mSettings;
+  const EngineDesign design = EngineDesign::Of(s, mChain.sampleRate);
+  if (mEngine && design == mEngineDesign)
+    return;
   std::unique_ptr<LoudnessEngine> engine(new (std::nothrow) LoudnessEngine);
   if (!engine || !engine->Setup(s.gateMode, static_cast<uint32_t>(s.measurementMode), mChain.sampleRate,
                                 s.slWindowMs, s.mlWindowMs))
@@ -269,6 +273,7 @@ void Vantorelix::SetupEngine()
   WDL_MutexLock lock(mMutex);
   mEngine.swap(engine);
   DesignFilters(mChain.sampleRate);
+  mEngineDesign = design;
 }
 
 void Vantorelix::ResetMeasurementLocked()

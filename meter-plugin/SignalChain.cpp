@@ -38,11 +38,18 @@ bool Vantorelix::PrepareDsp()
   FillChannelWeightTable(mBroadcastWeights, 0.0, kBroadcastSurroundWeight);
   FillChannelWeightTable(mCinemaWeights, 1.0, kCinemaSurroundWeight);
   DesignFilters(fs);
+  mEngineDesign = EngineDesign::Of(s, fs);
   UpdateLimiter();
   // The wall clock of the history points is read on the audio thread; loading the time zone
   // here keeps that reading free of allocation.
   tzset();
   return true;
+}
+
+EngineDesign EngineDesign::Of(const MeterSettings& s, double sampleRate)
+{
+  return {sampleRate,   s.gateMode,   s.measurementMode, s.slWindowMs,  s.mlWindowMs,
+          s.weightingMode, s.lowCutFreq, s.lowCutSlope,    s.highCutFreq, s.highCutSlope};
 }
 
 void Vantorelix::DesignFilters(double sampleRate)

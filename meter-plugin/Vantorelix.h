@@ -91,6 +91,24 @@ struct PreparedChain {
   int32_t latency = 0;  // samples the chain delays the audio by
 };
 
+// The settings the loudness engine and the weighting filters are built from. Setting them up again
+// from the same values would only throw the running measurement away.
+struct EngineDesign {
+  double sampleRate = 0.0;
+  int32_t gateMode = 0;
+  int32_t measurementMode = 0;
+  double slWindowMs = 0.0;
+  double mlWindowMs = 0.0;
+  int32_t weightingMode = 0;
+  double lowCutFreq = 0.0;
+  int32_t lowCutSlope = 0;
+  double highCutFreq = 0.0;
+  int32_t highCutSlope = 0;
+
+  static EngineDesign Of(const MeterSettings& s, double sampleRate);
+  bool operator==(const EngineDesign&) const = default;
+};
+
 class IBPresetMenuZv;
 class IGraphControl;
 class IVFileSelectorControlHiddenZv;
@@ -410,6 +428,7 @@ private:
   uint8_t mEditorOpen = 0;
 
   PreparedChain mChain;
+  EngineDesign mEngineDesign;  // what the running engine and filters were built from
   DisplayRequests mRequests;
   // Per-block measurement state.
   uint8_t mRunning = 0;  // the host transport plays (1 without transport information)

@@ -379,36 +379,45 @@ TEST(EditorActions, RebuildUserPresetsInNameOrder)
   EXPECT_EQ(rebuilt(), "Longer name,C,F,");
 }
 
-// Recalling a preset runs every parameter through the handler, and every tail runs whether the
-// setting changed or not: the nine engine settings (the weighting among them) set the engine up
-// again without restarting the measurement; "Channel Config" and "Timer Mode" restart it.
+// Recalling a preset runs every parameter through the handler. The nine engine settings set the
+// engine up again only when their value changed: sent again unchanged, as a recall or a host's
+// automation does, they keep the running measurement. "Channel Config" and "Timer Mode" restart
+// the measurement at every recall, so a whole recall still starts afresh.
 TEST(ParameterChanged, RecallRerunsEveryTail)
 {
-  for (int idx : {kGate_mode, kSL_IntWindow, kML_IntWindow, kWFilterMode, kWFilterLCFreq, kWFilterLCSlope,
-                  kWFilterHCFreq, kWFilterHCSlope, kMeasurementMode, kChannelConfig, kTimerMode})
-  {
-    Plug plug;
-    FillHistory(plug.History(), 5, 1);
-    FakeWindowMaximum(plug.Engine()->shortTerm, -23.0);
-    const iplug::IParam* param = plug.GetParam(idx);
-    ASSERT_NE(param, nullptr);
-    plug.Change(idx, param->Value(), kPresetRecall);
-    EXPECT_FALSE(plug.Engine()->shortTerm.hasData) << idx;
-    const bool restarts = idx == kChannelConfig || idx == kTimerMode;
-    EXPECT_EQ(plug.History().Size(), restarts ? 0u : 5u) << idx;
-  }
+  for (iplug::ParamChangeSource source : {kPresetRecall, kHost})
+    for (int idx : {kGate_mode, kSL_IntWindow, kML_IntWindow, kWFilterMode, kWFilterLCFreq, kWFilterLCSlope,
+                    kWFilterHCFreq, kWFilterHCSlope, kMeasurementMode, kChannelConfig, kTimerMode})
+    {
+      Plug plug;
+      FillHistory(plug.History(), 5, 1);
+      FakeWindowMaximum(plug.Engine()->shortTerm, -23.0);
+      const iplug::IParam* param = plug.GetParam(idx);
+      ASSERT_NE(param, nullptr);
+      plug.Change(idx, param->Value(), source);
+      const bool restarts = idx == kChannelConfig || idx == kTimerMode;
+      EXPECT_EQ(plug.Engine()->shortTerm.hasData, restarts ? 0 : 1) << idx << " from " << source;
+      EXPECT_EQ(plug.History().Size(), restarts ? 0u : 5u) << idx << " from " << source;
+    }
 
   Plug plug;
   FillHistory(plug.History(), 5, 1);
+  FakeWindowMaximum(plug.Engine()->shortTerm, -23.0);
   plug.ParametersReset(kPresetRecall);
   EXPECT_EQ(plug.History().Size(), 0u);
+  EXPECT_FALSE(plug.Engine()->shortTerm.hasData);
 
-  // A new weighting measures with the new filters from a new engine.
+  // A new value sets the engine up again: a new weighting measures with the new filters from a
+  // new engine, and so does a new window length.
   plug.Change(kWFilterMode, 2, kHost);
   EXPECT_EQ(plug.Settings().weightingMode, 2);
   FakeWindowMaximum(plug.Engine()->shortTerm, -23.0);
   plug.Change(kWFilterMode, 1, kHost);
   EXPECT_FALSE(plug.Engine()->shortTerm.hasData);
+  FakeWindowMaximum(plug.Engine()->shortTerm, -23.0);
+  plug.Change(kSL_IntWindow, 10000.0, kHost);
+  EXPECT_FALSE(plug.Engine()->shortTerm.hasData);
+  EXPECT_EQ(plug.Engine()->shortTerm.length, 441000);  // 10 s at 44.1 kHz
 }
 
 namespace {
