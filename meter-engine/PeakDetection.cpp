@@ -126,7 +126,18 @@ private:
       start_[cell] = static_cast<int16_t>(Exact(At(lo)));
       edge_[cell] = HUGE_VAL;
       if (Exact(At(hi - 1)) == start_[cell]) continue;
-      while (hi - lo > 1) {  // the level rises with the amplitude: the edge is the first raised bin
+      // The level rises with the amplitude: the edge is the first amplitude of a raised bin. The
+      // amplitude of the edge's level lies within a few steps of it, so the search starts from a
+      // narrow bracket round that guess and widens to the cell only when the guess misses.
+      const double edgeLevel = (start_[cell] + 1) * (kRange / PeakWindowTracker::kBinCount) + kLowLimit;
+      const uint64_t guess = std::bit_cast<uint64_t>(levels::DbToAmplitude(edgeLevel));
+      constexpr uint64_t kBracket = 64;
+      const uint64_t nearLo = std::clamp(guess - kBracket, lo, hi), nearHi = std::clamp(guess + kBracket, lo, hi);
+      if (Exact(At(nearLo)) == start_[cell] && Exact(At(nearHi)) != start_[cell]) {
+        lo = nearLo;
+        hi = nearHi;
+      }
+      while (hi - lo > 1) {
         const uint64_t mid = lo + (hi - lo) / 2;
         (Exact(At(mid)) == start_[cell] ? lo : hi) = mid;
       }
