@@ -131,10 +131,22 @@ struct Playback
   uint64_t nonFinite = 0;  // input samples that were not finite numbers, which the plug-in hears as silence
 };
 
+// A float is not finite when its exponent bits are all set; four are tested at a time, each lane
+// counting its own (a block's count fits a lane).
 uint64_t CountNonFinite(const float* samples, UInt32 frames)
 {
-  uint64_t count = 0;
-  for (UInt32 i = 0; i < frames; ++i)
+  using Four = uint32_t __attribute__((vector_size(4 * sizeof(uint32_t))));
+  constexpr uint32_t kExponent = 0x7f800000u;
+  Four lanes = {};
+  UInt32 i = 0;
+  for (; i + 4 <= frames; i += 4)
+  {
+    Four bits;
+    std::memcpy(&bits, samples + i, sizeof bits);
+    lanes -= Four((bits & kExponent) == kExponent);  // a true lane is all ones, -1
+  }
+  uint64_t count = uint64_t(lanes[0]) + lanes[1] + lanes[2] + lanes[3];
+  for (; i < frames; ++i)
     count += !std::isfinite(samples[i]);
   return count;
 }

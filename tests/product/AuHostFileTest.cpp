@@ -244,14 +244,24 @@ TEST_F(AuHostFile, SamplesThatAreNotFiniteAreSilenceAndCounted)
   EXPECT_EQ(measured.err, "au-host: warning: " + Path("inf.wav") +
                             ": 1 sample is not a finite number; measured as silence\n");
 
-  std::string noise(96000 * 4, '\0');
+  std::string noise(96002 * 4, '\0');  // 48001 frames: the last block ends on a part of four
   uint32_t seed = 1;
   for (char& byte : noise)
     byte = char((seed = seed * 1664525u + 1013904223u) >> 24);
+  std::memcpy(&noise[noise.size() - 8], &infinity, 4);  // the last frame, alone in its block's last four
+  std::memcpy(&noise[noise.size() - 4], &infinity, 4);
   plugin_test::WriteFile(Path("noise.raw"), noise);
+  size_t notFinite = 0;
+  for (size_t at = 0; at < noise.size(); at += 4)
+  {
+    float sample;
+    std::memcpy(&sample, &noise[at], 4);
+    notFinite += !std::isfinite(sample);
+  }
   const Measurement random = Measure(Quoted(Path("noise.raw")) + " --raw 2:32:48000:float --json");
   EXPECT_EQ(random.status, 0) << random.err;
-  EXPECT_NE(random.err.find(" samples are not finite numbers"), std::string::npos) << random.err;
+  EXPECT_NE(random.err.find(": " + std::to_string(notFinite) + " samples are not finite numbers"), std::string::npos)
+    << notFinite << " expected: " << random.err;
   EXPECT_EQ(random.out.find("null"), std::string::npos) << random.out;
 }
 
