@@ -1,11 +1,13 @@
 # Build helpers shared by every subsystem, test suite and benchmark folder.
 # Sources are picked up by folder so that adding a file never means editing a list.
 
-# vantorelix_library(NAME [SHARED] [DEPS lib...])
+# vantorelix_library(NAME [SHARED] [LOOPS] [DEPS lib...])
 # One library per subsystem folder, built from every .cpp/.c below it.
 # Includes are written from the repository root: #include "framework/IPlugParameter.h".
+# LOOPS marks a library whose time goes to loops over samples: the optimised build gives it the
+# optimiser's whole vectoriser, which changes no result since no floating-point rule is relaxed.
 function(vantorelix_library name)
-  cmake_parse_arguments(ARG "SHARED" "" "DEPS" ${ARGN})
+  cmake_parse_arguments(ARG "SHARED;LOOPS" "" "DEPS" ${ARGN})
   file(GLOB_RECURSE sources CONFIGURE_DEPENDS
        ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp ${CMAKE_CURRENT_SOURCE_DIR}/*.c)
   if(NOT sources)  # a folder that several people fill may still be empty
@@ -19,6 +21,9 @@ function(vantorelix_library name)
     add_library(${name} STATIC ${sources})
   endif()
   target_include_directories(${name} PUBLIC ${CMAKE_SOURCE_DIR})
+  if(ARG_LOOPS)
+    target_compile_options(${name} PRIVATE $<$<CONFIG:RelWithDebInfo>:-O3>)
+  endif()
   if(ARG_DEPS)
     target_link_libraries(${name} PUBLIC ${ARG_DEPS})
   endif()
