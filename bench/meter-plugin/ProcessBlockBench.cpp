@@ -3,13 +3,15 @@
 // momentary and a 3 s short-term window:
 // - ProcessBlock: CPU time per second of audio in 512-frame blocks, with the limiter off and on;
 // - ProcessBlockWorstOverHours: the slowest 64-frame block in CPU time over an hour of audio,
-//   with a short and the longest short-term window, against the 1.33 ms a block lasts at 48 kHz.
+//   with a short and the longest short-term window, against the 1.33 ms a block lasts at 48 kHz;
+//   each block's time is the least of several plays of the same hour.
 //   It takes minutes, so the brief runs of the test suite leave it out.
 #include "meter-plugin/Vantorelix.h"
 
 #include <benchmark/benchmark.h>
 
 #include <algorithm>
+#include <cmath>
 #include <ctime>
 #include <random>
 #include <vector>
@@ -102,32 +104,44 @@ double ThreadSeconds()
   return double(t.tv_sec) + 1e-9 * double(t.tv_nsec);
 }
 
+// The same hour is played by a fresh plug-in several times over the same noise, and each block
+// is charged the least it took in any play. Work that a block really does (a window wrapping, the
+// gate's scan) costs it that time in every play; an interruption that the machine charges to the
+// thread (seen here on virtual machines as blocks of 1 to 3 ms with no fault or switch in them)
+// strikes one block in one play, and the other plays show what the block itself costs.
 void ProcessBlockWorstOverHours(benchmark::State& state)
 {
   constexpr int kFrames = 64;
+  constexpr int kPlays = 3;
   constexpr double kSlowBlock = 0.15e-3;
   const double hours = double(state.range(2));
-  NoisePlayer player(int(state.range(0)), kSampleRate, kFrames, false, double(state.range(1)));
-  const auto blocks = static_cast<int64_t>(hours * 3600.0 * kSampleRate / kFrames);
+  const auto blocks = static_cast<size_t>(hours * 3600.0 * kSampleRate / kFrames);
   for (auto _ : state)
   {
-    double worst = 0.0, total = 0.0;
-    int64_t slow = 0;
-    for (int64_t b = 0; b < blocks; ++b)
+    std::vector<float> least(blocks, HUGE_VALF);
+    double worstOfAPlay = 0.0, total = 0.0;
+    for (int play = 0; play < kPlays; ++play)
     {
-      const double start = ThreadSeconds();
-      player.Block();
-      const double took = ThreadSeconds() - start;
-      worst = std::max(worst, took);
-      total += took;
-      slow += took > kSlowBlock ? 1 : 0;
+      NoisePlayer player(int(state.range(0)), kSampleRate, kFrames, false, double(state.range(1)));
+      for (size_t b = 0; b < blocks; ++b)
+      {
+        const double start = ThreadSeconds();
+        player.Block();
+        const double took = ThreadSeconds() - start;
+        least[b] = std::min(least[b], float(took));
+        worstOfAPlay = std::max(worstOfAPlay, took);
+        total += took;
+      }
     }
+    const double worst = *std::max_element(least.begin(), least.end());
     state.SetIterationTime(worst);
     state.counters["worst_ms"] = worst * 1e3;
-    state.counters["mean_ms"] = total / double(blocks) * 1e3;
-    // A block that overruns now and then because of the machine stays one of a few; work that
-    // comes back with a window's lap comes back every lap.
-    state.counters["blocks_over_0.15ms"] = double(slow);
+    state.counters["mean_ms"] = total / double(blocks * kPlays) * 1e3;
+    // A block that overruns in every play does so by its own work; work that comes back with a
+    // window's lap comes back every lap.
+    state.counters["blocks_over_0.15ms"] =
+      double(std::count_if(least.begin(), least.end(), [](float t) { return t > kSlowBlock; }));
+    state.counters["worst_of_one_play_ms"] = worstOfAPlay * 1e3;
   }
   state.counters["block_budget_ms"] = kFrames / kSampleRate * 1e3;
 }
