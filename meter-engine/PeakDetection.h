@@ -123,7 +123,7 @@ private:
     const double* h = history_ + pos_;
     if constexpr (L == 1) {
       accumulator = 0.0 + coefficients_[0] * h[0];
-      return std::max(std::max(0.0, std::abs(accumulator)), std::abs(x)) * normalisation_;
+      return std::max(std::max(0.0, std::abs(accumulator)) * normalisation_, std::abs(x));
     } else {
       Lanes<L> sums = {};
 #pragma GCC unroll 24
@@ -173,7 +173,8 @@ private:
       Quad input = {};
       for (int k = 0; k < stored; ++k) input[k] = std::abs(x[(kBlock * g + k) * stride]);
       // As in Peak: an input that is not a number does not count.
-      peak = (peak < input ? input : peak) * normalisation_;
+      peak *= normalisation_;
+      peak = peak < input ? input : peak;
       __builtin_memcpy(out + kBlock * g, &peak, stored * sizeof(double));
       // The lanes past the inputs stored hold no true peak; every true peak is at least 0.
       constexpr Quad lane = {0.0, 1.0, 2.0, 3.0};
@@ -196,7 +197,9 @@ private:
   // std::max lane by lane.
   [[gnu::always_inline]] static void Raise(Quad& a, const Quad& b) { a = a < b ? b : a; }
 
-  // The largest phase magnitude, not below 0 nor below the input's own.
+  // The largest phase magnitude, normalised, not below 0 nor below the input's own: the
+  // interpolated curve passes through the samples, so a true peak is never below the sample peak
+  // (a table that reads a phase low near Nyquist would otherwise pull the sample itself down).
   template <int L>
   [[gnu::always_inline]] double Peak(const Lanes<L>& sums, double x) const
   {
@@ -204,7 +207,7 @@ private:
     TakeMagnitude(magnitude);
     double largest = std::max(magnitude[0], magnitude[1]);
     if constexpr (L == 4) largest = std::max(largest, std::max(magnitude[2], magnitude[3]));
-    return std::max(largest, std::abs(x)) * normalisation_;
+    return std::max(largest * normalisation_, std::abs(x));
   }
 
   static constexpr int kBlock = 4;  // inputs a vector
