@@ -213,9 +213,11 @@ void Vantorelix::MeasureBlock(double** inputs, double** outputs, int nFrames, in
     for (int k = nIn; k < kMeterChannels; ++k)
       for (int i = 0; i < kPassFrames; ++i)
         x[i][k] = 0.0;
-  for (int start = 0; start < nFrames; start += kPassFrames)
+  // A pass also ends at the next 100 ms boundary, where the period work reads the measurement
+  // as it stands after exactly the frames before it, wherever the host's blocks end.
+  for (int start = 0; start < nFrames;)
   {
-    const int n = std::min(kPassFrames, nFrames - start);
+    const int n = std::min({kPassFrames, nFrames - start, FramesToPeriodWork(play, active)});
     // A channel's input is read before its output is written, so an output may share its own
     // input's buffer.
     for (int k = 0; k < nIn; ++k)
@@ -253,49 +255,61 @@ void Vantorelix::MeasureBlock(double** inputs, double** outputs, int nFrames, in
     else
       for (int k = nIn; k < nOut; ++k)
         std::fill_n(outputs[k] + start, n, 0.0);
-    if (!play || !engine)
-      continue;
-
-    // Only the measured channels of y are written; the engine reads no others.
-    double y[kPassFrames][kMeterChannels];
-    WeightingFilter::ProcessChannels(mFilters, measured, nEnabled, &x[0][0], &y[0][0], n, kMeterChannels, weights);
-
-    // The speech detector hears the mean of the measured channels; only "Dial" feeds it.
-    double speech[kPassFrames] = {};
-    if (dial && nEnabled > 0)
-      for (int i = 0; i < n; ++i)
-      {
-        double sum = 0.0;
-        for (int jj = 0; jj < nEnabled; ++jj)
-          sum += x[i][measured[jj]];
-        speech[i] = sum / nEnabled;
-      }
-    // The engine takes the frames up to each hop's end at once, after their peaks.
-    for (int i = 0; i < n;)
+    if (play && engine)
     {
-      const int run = std::min(n - i, engine->FramesToHop());
-      engine->ProcessPeaks(config.enabled, s.peakMode, x + i, run);
-      engine->Process(channels, truePeak, active, mode == WeightingMode::LeqM, y + i, speech + i, run);
-      i += run;
-    }
-  }
+      // Only the measured channels of y are written; the engine reads no others.
+      double y[kPassFrames][kMeterChannels];
+      WeightingFilter::ProcessChannels(mFilters, measured, nEnabled, &x[0][0], &y[0][0], n, kMeterChannels, weights);
 
-  if (!engine)
-    return;
-  bool periodDue = play && mHistoryCounter.Advance(nFrames) && active;
-  // The first point of a measurement is made at once, not 100 ms into it.
-  if (active && mHistory.Size() == 0)
-  {
-    periodDue = true;
-    mHistoryCounter.count = 0;
+      // The speech detector hears the mean of the measured channels; only "Dial" feeds it.
+      double speech[kPassFrames] = {};
+      if (dial && nEnabled > 0)
+        for (int i = 0; i < n; ++i)
+        {
+          double sum = 0.0;
+          for (int jj = 0; jj < nEnabled; ++jj)
+            sum += x[i][measured[jj]];
+          speech[i] = sum / nEnabled;
+        }
+      // The engine takes the frames up to each hop's end at once, after their peaks.
+      for (int i = 0; i < n;)
+      {
+        const int run = std::min(n - i, engine->FramesToHop());
+        engine->ProcessPeaks(config.enabled, s.peakMode, x + i, run);
+        engine->Process(channels, truePeak, active, mode == WeightingMode::LeqM, y + i, speech + i, run);
+        i += run;
+      }
+    }
+    start += n;
+    if (engine)
+      FinishPass(n, play, active, start);
   }
-  if (periodDue)
-    RunPeriodWork();
-  if (active)
-    AdvanceElapsedClock(nFrames);
 }
 
-void Vantorelix::RunPeriodWork()
+int Vantorelix::FramesToPeriodWork(bool play, bool active) const
+{
+  // The first point of a measurement is made with its first frame, not 100 ms into it.
+  if (active && mHistory.Size() == 0)
+    return 1;
+  const FrameCounter& c = mHistoryCounter;
+  return play && c.period > 0 ? c.period - c.count : std::numeric_limits<int>::max();
+}
+
+void Vantorelix::FinishPass(int n, bool play, bool active, int blockOffset)
+{
+  if (active)
+    mElapsedFrames += n;
+  bool due = play && mHistoryCounter.Advance(n) && active;
+  if (active && mHistory.Size() == 0)
+  {
+    due = true;
+    mHistoryCounter.count = 0;
+  }
+  if (due)
+    RunPeriodWork(blockOffset);
+}
+
+void Vantorelix::RunPeriodWork(int blockOffset)
 {
   timespec now{};
   clock_gettime(CLOCK_REALTIME, &now);
@@ -312,7 +326,7 @@ void Vantorelix::RunPeriodWork()
     point.peakMode = static_cast<uint32_t>(mSettings.peakMode);
     FillLevels(point, readings);
     uint32_t timer[4];
-    TimerTime(timer, wall, milliseconds);
+    TimerTime(timer, wall, milliseconds, mSamplePosition + blockOffset);
     point.timerHours = timer[0];
     point.timerMinutes = timer[1];
     point.timerSeconds = timer[2];
@@ -331,7 +345,7 @@ void Vantorelix::RunPeriodWork()
   mEngine->ClearPeriodMaxima();
 }
 
-void Vantorelix::TimerTime(uint32_t (&time)[4], const tm& wall, int milliseconds)
+void Vantorelix::TimerTime(uint32_t (&time)[4], const tm& wall, int milliseconds, double samplePosition)
 {
   std::fill(std::begin(time), std::end(time), 0u);
   switch (mSettings.timerMode)
@@ -344,7 +358,7 @@ void Vantorelix::TimerTime(uint32_t (&time)[4], const tm& wall, int milliseconds
     break;
   case 1:  // the host's time line
   {
-    const double position = mSamplePosition / mClockRate;
+    const double position = samplePosition / mClockRate;
     double t = position > 0.0 ? position : 0.0;
     mTimeCode.hours = std::floor(t / 3600.0);
     t -= mTimeCode.hours * 3600.0;
@@ -359,31 +373,16 @@ void Vantorelix::TimerTime(uint32_t (&time)[4], const tm& wall, int milliseconds
   }
   case 0:  // elapsed measuring time
   {
-    const double seconds = std::floor(mElapsed.seconds);
-    time[0] = static_cast<uint32_t>(mElapsed.hours);
-    time[1] = static_cast<uint32_t>(mElapsed.minutes);
-    time[2] = static_cast<uint32_t>(seconds);
-    time[3] = static_cast<uint32_t>(std::floor((mElapsed.seconds - seconds) * 10.0));
+    // From the frames counted: block lengths summed in seconds fall short of a whole tenth at
+    // the end of a whole number of tenths.
+    const auto tenths = static_cast<int64_t>(std::floor(static_cast<double>(mElapsedFrames) * 10.0 / mClockRate));
+    time[0] = static_cast<uint32_t>(tenths / 36000 % 24);
+    time[1] = static_cast<uint32_t>(tenths / 600 % 60);
+    time[2] = static_cast<uint32_t>(tenths / 10 % 60);
+    time[3] = static_cast<uint32_t>(tenths % 10);
     break;
   }
   default:
     break;
   }
-}
-
-void Vantorelix::AdvanceElapsedClock(int nFrames)
-{
-  mElapsed.seconds += nFrames / mClockRate;
-  if (mElapsed.seconds >= 60.0)
-  {
-    mElapsed.seconds -= 60.0;
-    mElapsed.minutes += 1.0;
-  }
-  if (mElapsed.minutes > 59.0)
-  {
-    mElapsed.minutes = 0.0;
-    mElapsed.hours += 1.0;
-  }
-  if (mElapsed.hours > 23.0)
-    mElapsed.hours = 0.0;
 }

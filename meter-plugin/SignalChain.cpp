@@ -34,7 +34,7 @@ bool Vantorelix::PrepareDsp()
   mLimiter.Prepare(kLimiterLookAhead, 1, 1, fs);
   mEngine = std::move(engine);
   mClockRate = fs;
-  mElapsed = MeterClock{};
+  mElapsedFrames = 0;
   FillChannelWeightTable(mBroadcastWeights, 0.0, kBroadcastSurroundWeight);
   FillChannelWeightTable(mCinemaWeights, 1.0, kCinemaSurroundWeight);
   DesignFilters(fs);
@@ -87,7 +87,7 @@ void Vantorelix::ClearMeasurement()
   mHistory.Clear();
   if (mEngine)
     mEngine->Reset();
-  mElapsed = MeterClock{};
+  mElapsedFrames = 0;
   mLimiter.ResetDetectors();
   for (WeightingFilter& filter : mFilters)
     filter.ClearState();

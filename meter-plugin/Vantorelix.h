@@ -335,7 +335,6 @@ public:
   LoudnessEngine* Engine() const { return mEngine.get(); }
   const PreparedChain& Chain() const { return mChain; }
   DisplayRequests& Requests() { return mRequests; }
-  const MeterClock& ElapsedClock() const { return mElapsed; }
   int32_t ChainLatency() const { return mPDCLatency; }
   using IMPlugPaths::AUFolder;
   using IMPlugPaths::DataFolder;
@@ -391,11 +390,17 @@ private:
   void ClearMeasurement();
   // Switches "Graph Scroll" back on, telling host and editor; main thread only.
   void RestoreGraphScroll();
+  // Frames to the next 100 ms boundary, where the period work is due; the first point of a
+  // measurement is due with its first frame.
+  int FramesToPeriodWork(bool play, bool active) const;
+  // Counts the n frames a pass measured and runs the period work at a boundary; blockOffset is
+  // where in the host's block the pass ended.
+  void FinishPass(int n, bool play, bool active, int blockOffset);
   // Alerts and one history point, every 100 ms of active measurement.
-  void RunPeriodWork();
-  // Hours, minutes, seconds and tenths of the clock "Timer Mode" chooses.
-  void TimerTime(uint32_t (&time)[4], const struct tm& wall, int milliseconds);
-  void AdvanceElapsedClock(int nFrames);
+  void RunPeriodWork(int blockOffset);
+  // Hours, minutes, seconds and tenths of the clock "Timer Mode" chooses; samplePosition is
+  // the host's time line at the moment shown.
+  void TimerTime(uint32_t (&time)[4], const struct tm& wall, int milliseconds, double samplePosition);
 
   void DeclareGuiParameters();
   void DeclareOutputParameters();
@@ -435,7 +440,7 @@ private:
   std::atomic<uint8_t> mActive{0};  // measuring in this block; the idle hook clears it after reading
   FrameCounter mReadoutCounter, mMeterCounter, mOutputCounter, mHistoryCounter;
   double mClockRate = 0.0;
-  MeterClock mElapsed;
+  int64_t mElapsedFrames = 0;  // measured while active, since the measurement began
   MeterClock mTimeCode;
   double mSamplePosition = -1.0;  // the host's, as the latest block saw it
   ChannelWeightTable mBroadcastWeights{};

@@ -273,7 +273,7 @@ void Vantorelix::UpdateReadouts(bool measuring)
       clock_gettime(CLOCK_REALTIME, &now);
       tm wall{};
       localtime_r(&now.tv_sec, &wall);
-      TimerTime(timer, wall, static_cast<int>(now.tv_nsec / 1000000));
+      TimerTime(timer, wall, static_cast<int>(now.tv_nsec / 1000000), mSamplePosition);
     }
   }
 

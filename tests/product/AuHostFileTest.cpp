@@ -8,7 +8,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
+#include <cstddef>
 #include <cstring>
 #include <filesystem>
 #include <string>
@@ -134,6 +136,80 @@ TEST_F(AuHostFile, PresetNameComesBackByteForByte)
   const std::string bytes(reinterpret_cast<const char*>(CFDataGetBytePtr(data)), size_t(CFDataGetLength(data)));
   EXPECT_NE(bytes.find("<Preset name=\"Mix  2 \">"), std::string::npos);
   CFRelease(back);
+}
+
+// The state's bytes as au-host saved them, with the wall-clock time of each history point cleared:
+// that alone differs from one run to the next.
+std::string StateWithoutWallClock(const std::string& plist)
+{
+  CFTypeRef state = platform::CreatePropertyListFromXML(plugin_test::ReadFile(plist).c_str());
+  if (!state)
+    return {};
+  const auto data = static_cast<CFDataRef>(CFDictionaryGetValue(static_cast<CFDictionaryRef>(state), CFSTR("data")));
+  std::string bytes(reinterpret_cast<const char*>(CFDataGetBytePtr(data)), size_t(CFDataGetLength(data)));
+  CFRelease(state);
+  // The history's chunk: its tag, size and version, then the count of points and the points.
+  const size_t chunk = bytes.find("ZVE0");
+  if (chunk == std::string::npos || chunk + 16 > bytes.size())
+    return {};
+  uint32_t count = 0;
+  std::memcpy(&count, &bytes[chunk + 12], 4);
+  constexpr size_t kWallFrom = offsetof(LoudnessHistoryPoint, wallHour), kWallTo = offsetof(LoudnessHistoryPoint, marked);
+  for (size_t i = 0; i < count && chunk + 16 + (i + 1) * sizeof(LoudnessHistoryPoint) <= bytes.size(); ++i)
+    std::fill_n(&bytes[chunk + 16 + i * sizeof(LoudnessHistoryPoint) + kWallFrom], kWallTo - kWallFrom, '\0');
+  return bytes;
+}
+
+// Hosts that render offline hand over blocks far longer than 100 ms; the alerts and the history,
+// made every 100 ms, come out as they do in short blocks, and so does everything saved.
+TEST_F(AuHostFile, AlertsAndHistoryAreTheSameAtEveryBlockSize)
+{
+  // A minute of a tone whose level changes every 2.5 s, loud enough for the alert at times.
+  constexpr uint32_t kRate = 48000, kFrames = 60 * kRate;
+  AudioFileBuffer buffer;
+  audioFileInit(&buffer);
+  ASSERT_EQ(audioFileAllocate(&buffer, kFrames, 1, 32, kRate, 0), 0);
+  const double levels[] = {0.05, 0.5, 0.2, 0.02};
+  for (uint32_t n = 0; n < kFrames; ++n)
+    buffer.samples[n] = float(levels[n / (kRate * 5 / 2) % 4] * std::sin(2.0 * M_PI * 997.0 * n / kRate));
+  const std::string minute = Path("minute.wav");
+  ASSERT_EQ(audioFileWriteWav(&buffer, minute.c_str()), 0);
+  audioFileFree(&buffer);
+
+  struct Case
+  {
+    std::string file;
+    size_t points;
+  };
+  for (const Case& c : {Case{SAMPLE_WAV, 100}, Case{minute, 600}})
+  {
+    SCOPED_TRACE(c.file);
+    const std::string settings = Quoted(c.file) + " --json --set \"SL Max Mode=On\" --set \"SL Max Level=-22\"" +
+                                 " --set \"SL Max Period=3\" --set \"ML Max Mode=Auto\" --set \"ML Max Level=-20\"" +
+                                 " --set \"Peak Mode=True Peak\" --state-out ";
+    std::string reference, referenceState;
+    for (const char* block : {"512", "1", "8192", "65536"})
+    {
+      SCOPED_TRACE(std::string("--block ") + block);
+      const std::string state = Path(std::string("state-") + block + ".plist");
+      const Measurement run = Measure(settings + Quoted(state) + " --block " + block);
+      ASSERT_EQ(run.status, 0) << run.err;
+      const std::string saved = StateWithoutWallClock(state);
+      ASSERT_FALSE(saved.empty());
+      if (reference.empty())
+      {
+        reference = run.out;
+        referenceState = saved;
+        EXPECT_NE(run.out.find("\"OUT:SL Max Alert\": 1.00"), std::string::npos) << run.out;
+        uint32_t count = 0;
+        std::memcpy(&count, &saved[saved.find("ZVE0") + 12], 4);
+        EXPECT_EQ(count, c.points);
+        continue;
+      }
+      EXPECT_EQ(run.out, reference);
+      EXPECT_TRUE(saved == referenceState);
+    }
+  }
 }
 
 // Standard input, and WAV files whose sizes a writer streaming into a pipe left unknown (all

@@ -10,6 +10,7 @@
 #include <algorithm>
 #include <bit>
 #include <array>
+#include <cstring>
 #include <ctime>
 #include <limits>
 #include <string>
@@ -121,14 +122,24 @@ TEST(Measurement, OutputsInTheInputBuffersMatchSeparateOutputs)
   }
 }
 
-// How the host cuts the audio into blocks changes nothing: every output sample and every
-// measured figure comes out bit for bit the same for blocks of one frame up to several thousand.
+// A history point with the wall clock's fields cleared, which alone differ from run to run.
+LoudnessHistoryPoint WithoutWallClock(LoudnessHistoryPoint p)
+{
+  p.wallHour = p.wallMinute = p.wallSecond = p.wallTenths = p.wallYear = p.wallMonth = p.wallDay = 0;
+  return p;
+}
+
+// How the host cuts the audio into blocks changes nothing: every output sample, every measured
+// figure, every history point and alert comes out bit for bit the same for blocks of one frame up
+// to longer than the audio.
 TEST(Measurement, BlockSizeChangesNothing)
 {
   struct Run
   {
     std::vector<std::vector<double>> out;
     double momentary, shortTerm, integrated, truePeak, samplePeak, psr, plr;
+    std::vector<LoudnessHistoryPoint> history;
+    std::vector<std::array<double, 3>> alerts;  // count, seconds, active
   };
   // "Dial" hands the engine one frame at a time; the other gates up to each hop's end.
   auto measure = [](int gateMode, std::initializer_list<int> blockSizes) {
@@ -141,6 +152,13 @@ TEST(Measurement, BlockSizeChangesNothing)
     s.enableLimiter = 1;
     s.maxPeakTarget = -12.0;
     s.preGain = 2.0;
+    // Alerts whose periods span several 100 ms steps, one of them reached within the second.
+    for (AlertIndex a : {kAlertSlMax, kAlertMlMax, kAlertTpMax})
+    {
+      s.alerts[a].mode = AlertMode::Auto;
+      s.alerts[a].level = -30.0;
+      s.alerts[a].period = a == kAlertMlMax ? 0.3 : 2.0;
+    }
     Prepare(plug, 48000.0, 4096, 3);
     Block all(3, 48000);
     for (int c = 0; c < 3; ++c)
@@ -170,21 +188,33 @@ TEST(Measurement, BlockSizeChangesNothing)
     run.samplePeak = e.samplePeakMax;
     run.psr = e.psr;
     run.plr = e.plr;
+    for (size_t i = 0; i < plug.History().Size(); ++i)
+      run.history.push_back(WithoutWallClock(plug.History().At(i)));
+    for (const AlertState& a : s.alerts)
+      run.alerts.push_back({double(a.count), a.seconds, double(a.active)});
     return run;
   };
   for (int gateMode : {2, 3})
   {
     SCOPED_TRACE(gateMode);
     const Run whole = measure(gateMode, {4096});
-    const Run cut = measure(gateMode, {1, 63, 64, 65, 127, 700, 2, 4000});
-    EXPECT_EQ(cut.out, whole.out);
-    EXPECT_EQ(cut.momentary, whole.momentary);
-    EXPECT_EQ(cut.shortTerm, whole.shortTerm);
-    EXPECT_EQ(cut.integrated, whole.integrated);
-    EXPECT_EQ(cut.truePeak, whole.truePeak);
-    EXPECT_EQ(cut.samplePeak, whole.samplePeak);
-    EXPECT_EQ(cut.psr, whole.psr);
-    EXPECT_EQ(cut.plr, whole.plr);
+    ASSERT_EQ(whole.history.size(), 10u);
+    EXPECT_GT(whole.alerts[kAlertMlMax][0], 0.0);
+    for (const Run& cut : {measure(gateMode, {1, 63, 64, 65, 127, 700, 2, 4000}), measure(gateMode, {65536})})
+    {
+      EXPECT_EQ(cut.out, whole.out);
+      EXPECT_EQ(cut.momentary, whole.momentary);
+      EXPECT_EQ(cut.shortTerm, whole.shortTerm);
+      EXPECT_EQ(cut.integrated, whole.integrated);
+      EXPECT_EQ(cut.truePeak, whole.truePeak);
+      EXPECT_EQ(cut.samplePeak, whole.samplePeak);
+      EXPECT_EQ(cut.psr, whole.psr);
+      EXPECT_EQ(cut.plr, whole.plr);
+      ASSERT_EQ(cut.history.size(), whole.history.size());
+      for (size_t i = 0; i < whole.history.size(); ++i)
+        EXPECT_EQ(std::memcmp(&cut.history[i], &whole.history[i], sizeof(LoudnessHistoryPoint)), 0) << "point " << i;
+      EXPECT_EQ(cut.alerts, whole.alerts);
+    }
     EXPECT_GT(whole.momentary, 0.0);
   }
 }
@@ -399,15 +429,26 @@ TEST(Measurement, FirstHistoryPointComesWithTheFirstActiveBlock)
   EXPECT_EQ(plug.History().At(1).timerTenths, 1u);  // 0.1 s of elapsed time at the second point
 }
 
-TEST(Measurement, ElapsedClockCarriesSecondsIntoMinutes)
+// One block of a minute and a second makes a point at every 100 ms boundary inside it, each
+// stamped with the elapsed time of its boundary, the seconds carried into minutes.
+TEST(Measurement, PeriodWorkRunsAtEachBoundaryInsideABlock)
 {
   Vantorelix plug;
-  Prepare(plug, 1000.0, 1000, 1);
-  Block block(1, 1000);
-  for (int i = 0; i < 61; ++i)
-    Process(plug, block);
-  EXPECT_EQ(plug.ElapsedClock().minutes, 1.0);
-  EXPECT_NEAR(plug.ElapsedClock().seconds, 1.0, 1e-9);
+  Prepare(plug, 1000.0, 61000, 1);
+  Block block(1, 61000, 0.1);
+  Process(plug, block);
+  const LoudnessHistory& history = plug.History();
+  ASSERT_EQ(history.Size(), 610u);  // with the first frame, then every 100 frames
+  const auto stamp = [&](size_t i) {
+    const LoudnessHistoryPoint& p = history.At(i);
+    return std::to_string(p.timerHours) + ":" + std::to_string(p.timerMinutes) + ":" + std::to_string(p.timerSeconds) +
+           "." + std::to_string(p.timerTenths);
+  };
+  EXPECT_EQ(stamp(0), "0:0:0.0");
+  EXPECT_EQ(stamp(1), "0:0:0.1");
+  EXPECT_EQ(stamp(599), "0:0:59.9");
+  EXPECT_EQ(stamp(600), "0:1:0.0");
+  EXPECT_EQ(stamp(609), "0:1:0.9");
 }
 
 // A transport start with "Sync" on clears the measurement on the audio thread, but the host and

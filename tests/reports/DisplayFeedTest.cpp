@@ -83,6 +83,12 @@ TEST(DisplayFeed, ReadoutTexts)
        p.Transport().mSamplePos = 90.25 * 48000.0;
        p.ProcessBlock(nullptr, nullptr, 0);
      }, [](FeedEditor& p) { return p.Value(kReadoutTime); }, " 00:01:30.2"},
+    // Their lengths in seconds add up to a little less than ten.
+    {"elapsed time at the end of ten seconds in blocks of 10 ms", [](FeedEditor& p) {
+       product_test::Block block(2, 480);
+       for (int i = 0; i < 1000; ++i)
+         product_test::Process(p, block);
+     }, [](FeedEditor& p) { return p.Value(kReadoutTime); }, " 00:00:10.0"},
     {"PSR before the short-term window is full", [](FeedEditor& p) {
        p.Settings().rangeMode = 2;
        p.E().psr = 9.0;
