@@ -279,7 +279,12 @@ void Vantorelix::SetupEngine()
 void Vantorelix::ResetMeasurementLocked()
 {
   WDL_MutexLock lock(mMutex);
-  ResetMeasurement();
+  // A recall brings "Graph Scroll" with the rest of its settings: the reset that a recalled
+  // "Channel Config" or "Timer Mode" makes must not switch it back on.
+  if (mRecalling)
+    ClearMeasurement();
+  else
+    ResetMeasurement();
 }
 
 // The audio thread runs the limiter under the plug-in mutex, so its set-up waits for the block.

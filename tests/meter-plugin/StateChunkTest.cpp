@@ -88,6 +88,7 @@ TEST(StateChunk, RoundTripWithHistoriesIsByteIdentical)
 {
   Vantorelix source;
   source.GetParam(kLoudness_Target)->Set(-23.0);
+  source.GetParam(kGraphScroll)->Set(0.0);  // the recall's measurement reset must leave it off
   FillHistory(source.History(), 1000, 3);
   FillHistory(source.Memory(), 7, 50);
   const ByteChunk chunk = StateOf(source);
@@ -96,6 +97,7 @@ TEST(StateChunk, RoundTripWithHistoriesIsByteIdentical)
   FillHistory(target.History(), 9, 99);
   EXPECT_EQ(target.ReadState(chunk, 0), chunk.Size());
   EXPECT_EQ(Values(target), Values(source));
+  EXPECT_EQ(target.Settings().graph[kGraphScroll - kGraphTimescale], 0);
   EXPECT_EQ(HistoryBytes(target.History()), HistoryBytes(source.History()));
   EXPECT_EQ(HistoryBytes(target.Memory()), HistoryBytes(source.Memory()));
   EXPECT_EQ(Bytes(StateOf(target)), Bytes(chunk));
