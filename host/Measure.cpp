@@ -223,7 +223,8 @@ OSStatus TransportState(void* userData, Boolean* playing, Boolean* changed, Floa
                         Float64* cycleStart, Float64* cycleEnd)
 {
   const auto* playback = static_cast<const Playback*>(userData);
-  *playing = true;
+  // The file is one take: the transport plays from its first frame and stops after its last.
+  *playing = playback->position < playback->end;
   *changed = playback->position == 0;
   *sample = playback->position;
   *cycling = false;
