@@ -161,15 +161,18 @@ void Vantorelix::MeasureBlock(double** inputs, double** outputs, int nFrames, in
   if (transport.mTempo != -1.0)
   {
     const bool started = transport.mTransportIsRunning && !mRunning;
+    const bool stopped = !transport.mTransportIsRunning && mRunning;
     mRunning = transport.mTransportIsRunning;
     if (s.sync && started)
     {
       // The host and the editor hear of the reset from the idle hook, not from this thread.
       ClearMeasurement();
       mRequests.graphScrollRestore = 1;
-      if (s.autoExportLogCSV)
-        mRequests.autoExport = 1;
     }
+    // A take ends when the transport stops; the idle hook then exports it whole, before the
+    // next start clears it.
+    if (s.sync && stopped && s.autoExportLogCSV)
+      mRequests.autoExport = 1;
   }
   else
     mRunning = 1;

@@ -14,6 +14,7 @@
 #include <cstring>
 #include <filesystem>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -210,6 +211,37 @@ TEST_F(AuHostFile, AlertsAndHistoryAreTheSameAtEveryBlockSize)
       EXPECT_TRUE(saved == referenceState);
     }
   }
+}
+
+// With "Sync" and the automatic export on, the file is one take: au-host starts the transport
+// with it and stops it at its end, and the take is exported once, whole, when it stops.
+TEST_F(AuHostFile, AutomaticExportWritesTheWholeTake)
+{
+  const std::string data = Path("data");
+  const Measurement run = Measure(Quoted(SAMPLE_WAV) + " --set Sync=On --set AutoExportLogCSV=On",
+                                  "XDG_DATA_HOME=" + Quoted(data) + " ");
+  ASSERT_EQ(run.status, 0) << run.err;
+  std::vector<std::string> logs, tables;
+  for (const auto& entry : std::filesystem::recursive_directory_iterator(data))
+  {
+    const std::string name = entry.path().filename().string();
+    if (name.rfind("Vantorelix-Log-", 0) == 0 && name.ends_with(".log"))
+      logs.push_back(plugin_test::ReadFile(entry.path().string()));
+    else if (name.rfind("Vantorelix-LMData-", 0) == 0 && name.ends_with(".csv"))
+      tables.push_back(plugin_test::ReadFile(entry.path().string()));
+  }
+  ASSERT_EQ(logs.size(), 1u);
+  ASSERT_EQ(tables.size(), 1u);
+  // A point every 100 ms of the ten seconds, from the first frame on.
+  const std::vector<std::string> rows = plugin_test::Lines(tables[0]);
+  ASSERT_EQ(rows.size(), 101u);
+  EXPECT_EQ(rows[1].substr(0, 11), "00:00:00.0,");
+  EXPECT_EQ(rows[100].substr(0, 11), "00:00:09.9,");
+  EXPECT_NE(logs[0].find("Length:                         00:00:09.9"), std::string::npos) << logs[0];
+  const size_t il = run.out.find("OUT:IL: ");
+  ASSERT_NE(il, std::string::npos);
+  const std::string level = run.out.substr(il + 8, run.out.find('\n', il) - il - 9);  // one decimal of two
+  EXPECT_NE(logs[0].find("Integrated Loudness (IL)         : " + level + " "), std::string::npos) << logs[0];
 }
 
 // Standard input, and WAV files whose sizes a writer streaming into a pipe left unknown (all

@@ -163,7 +163,7 @@ TEST(Measurement, BlockSizeChangesNothing)
     Block all(3, 48000);
     for (int c = 0; c < 3; ++c)
       FillNoise(all.in[size_t(c)], 0.3 * (c + 1), unsigned(c + 5));
-    Run run{std::vector<std::vector<double>>(3, std::vector<double>(48000)), 0, 0, 0, 0, 0, 0, 0};
+    Run run{std::vector<std::vector<double>>(3, std::vector<double>(48000)), 0, 0, 0, 0, 0, 0, 0, {}, {}};
     auto size = blockSizes.begin();
     for (int start = 0; start < 48000;)
     {
@@ -452,7 +452,8 @@ TEST(Measurement, PeriodWorkRunsAtEachBoundaryInsideABlock)
 }
 
 // A transport start with "Sync" on clears the measurement on the audio thread, but the host and
-// the editor hear of "Graph Scroll" only from the idle hook.
+// the editor hear of "Graph Scroll" only from the idle hook. The take is exported when the
+// transport stops, not when it starts.
 TEST(Measurement, TransportStartResetsAndLeavesTheParameterToTheIdleHook)
 {
   Vantorelix plug;
@@ -472,11 +473,19 @@ TEST(Measurement, TransportStartResetsAndLeavesTheParameterToTheIdleHook)
   Process(plug, block);
   EXPECT_EQ(plug.History().Size(), 1u);
   EXPECT_EQ(plug.Requests().graphReset, 1);
-  EXPECT_EQ(plug.Requests().autoExport, 1);
+  EXPECT_EQ(plug.Requests().autoExport, 0);
   EXPECT_EQ(plug.GetParam(kGraphScroll)->Value(), 0.0);
   plug.IdleTick();
   EXPECT_EQ(plug.GetParam(kGraphScroll)->Value(), 1.0);
   EXPECT_EQ(plug.Requests().graphScrollRestore, 0);
+
+  for (int i = 0; i < 20; ++i)
+    Process(plug, block);
+  EXPECT_EQ(plug.Requests().autoExport, 0);
+  transport.mTransportIsRunning = false;
+  Process(plug, block);
+  EXPECT_EQ(plug.Requests().autoExport, 1);
+  EXPECT_EQ(plug.History().Size(), 3u);  // the take's points stay for the export
 }
 
 TEST(Measurement, ResetKeepsAlertSettingsAndTheMemoryList)
