@@ -177,7 +177,10 @@ void Vantorelix::MeasureBlock(double** inputs, double** outputs, int nFrames, in
   else
     mRunning = 1;
   const bool active = s.sync ? mRunning != 0 : s.play != 0;
-  mActive = active;
+  // Kept raised until the idle hook reads it, so that the read-outs after the last measured
+  // block still show the time the measurement stopped at.
+  if (active)
+    mActive = 1;
 
   const bool play = s.play != 0;
   const bool limit = s.enableLimiter != 0;

@@ -437,7 +437,7 @@ private:
   DisplayRequests mRequests;
   // Per-block measurement state.
   uint8_t mRunning = 0;  // the host transport plays (1 without transport information)
-  std::atomic<uint8_t> mActive{0};  // measuring in this block; the idle hook clears it after reading
+  std::atomic<uint8_t> mActive{0};  // measured since the idle hook last read and cleared it
   FrameCounter mReadoutCounter, mMeterCounter, mOutputCounter, mHistoryCounter;
   double mClockRate = 0.0;
   int64_t mElapsedFrames = 0;  // measured while active, since the measurement began
