@@ -332,7 +332,8 @@ void Vantorelix::RunPeriodWork(int blockOffset)
     point.peakMode = static_cast<uint32_t>(mSettings.peakMode);
     FillLevels(point, readings);
     uint32_t timer[4];
-    TimerTime(timer, wall, milliseconds, mSamplePosition + blockOffset);
+    // The host's time line at the boundary; a block without a position counts from 0.
+    TimerTime(timer, wall, milliseconds, std::max(mSamplePosition, 0.0) + blockOffset);
     point.timerHours = timer[0];
     point.timerMinutes = timer[1];
     point.timerSeconds = timer[2];

@@ -449,6 +449,17 @@ TEST(Measurement, PeriodWorkRunsAtEachBoundaryInsideABlock)
   EXPECT_EQ(stamp(599), "0:0:59.9");
   EXPECT_EQ(stamp(600), "0:1:0.0");
   EXPECT_EQ(stamp(609), "0:1:0.9");
+
+  // On the host's time line, a point inside the block is stamped with its own place on it.
+  plug.Settings().timerMode = 1;
+  plug.ResetMeasurement();
+  plug.Transport().mTempo = 120.0;
+  plug.Transport().mTransportIsRunning = true;
+  plug.Transport().mSamplePos = 90.0 * 1000.0;
+  Process(plug, block);
+  EXPECT_EQ(stamp(0), "0:1:30.0");
+  EXPECT_EQ(stamp(1), "0:1:30.1");
+  EXPECT_EQ(stamp(609), "0:2:30.9");
 }
 
 // A transport start with "Sync" on clears the measurement on the audio thread, but the host and
