@@ -13,7 +13,8 @@
 // FORM AIFF or FORM AIFC file; -7 bad arguments or an unsupported format; -8 the existing file
 // cannot take the buffer (another format, or its data chunk is not its last); -9 the buffer is
 // not ready; -10 the temporary buffer cannot be allocated; -11 the sample array cannot be
-// allocated; -12 a stream that cannot seek holds its audio before its format.
+// allocated; -12 a stream that cannot seek holds its audio before its format; -13 a stream holds
+// more before its audio than any real file carries.
 
 #include <atomic>
 #include <cstdint>
@@ -51,10 +52,14 @@ int audioFileReadRaw(AudioFileBuffer* buffer, const char* path, uint32_t startFr
 // chunks before the audio are skipped by reading them, and the frames then come a stretch at a
 // time. The frames a file holds are those its header announces, fewer where the audio runs past
 // the end of the file (the partial frame at a cut is left out); sizes left unknown by a writer
-// streaming into a pipe (all ones, or zero) run to the end. The stream stays open.
+// streaming into a pipe (all ones, or zero) run to the end. The stream is read from where it
+// stands, whether or not it can seek, with the same answer either way (but for audio before the
+// format, which only a stream that can seek goes back to). The stream stays open.
 struct AudioFileStream {
   FILE* file;
-  uint64_t announcedFrames;  // what the header announces; 0 where it leaves the length open, and for PCM
+  // What the header announces; 0 where it leaves the length open (or announces the placeholder
+  // length of a writer streaming into a pipe), and for PCM.
+  uint64_t announcedFrames;
   uint64_t frames;           // what the file holds, known in advance only where the stream can seek
   uint64_t framesRead;
   bool ended;                // every frame the file holds has been read
@@ -77,7 +82,8 @@ int audioFileStreamOpenRaw(AudioFileStream* stream, FILE* file, uint16_t channel
                            uint32_t channelMask, bool altEncoding, bool bigEndian);
 // Reads at most maxFrames of the frames that follow into the buffer, after its last keptFrames
 // frames, which move to its start; what else it held is dropped. Fewer frames than asked for are
-// read only at the end of the file, which sets ended.
+// read only at the end of the file, or where a signal interrupts the read, which ends the input;
+// either sets ended.
 int audioFileStreamRead(AudioFileStream* stream, AudioFileBuffer* buffer, uint32_t keptFrames, uint32_t maxFrames);
 
 // The samples of one channel, or null (channel out of range, or the buffer not ready; the buffer
