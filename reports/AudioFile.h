@@ -19,6 +19,8 @@
 #include <atomic>
 #include <cstdint>
 #include <cstdio>
+#include <string>
+#include <vector>
 
 struct AudioFileBuffer {
   FILE* file;      // the open file during a read or write, else null
@@ -100,6 +102,40 @@ uint16_t audioFileChannels(const AudioFileBuffer* buffer);
 // that exceeds full scale is scaled down as a whole; samples that are not numbers are written as 0.
 // On a failed write nothing is left at path.
 int audioFileWriteWav(const AudioFileBuffer* buffer, const char* path);
+// A WAV file written as its audio is made, a block at a time, that ends byte for byte as
+// audioFileWriteWav writes a buffer of the same audio: scaled down as a whole when it exceeds full
+// scale. The blocks go out as they come, as 32-bit floats, beside the path (".partial"); Finish
+// scales and narrows them in place, a stretch at a time, and moves the file to the path, so that
+// memory stays small whatever the length and a file never finished leaves nothing behind.
+class AudioFileWriter {
+public:
+  AudioFileWriter() = default;
+  ~AudioFileWriter();
+  AudioFileWriter(const AudioFileWriter&) = delete;
+  AudioFileWriter& operator=(const AudioFileWriter&) = delete;
+
+  // 0, or -7 for a format a WAV header cannot hold, -1 when the file cannot be created.
+  int Open(const char* path, uint16_t channels, uint16_t bits, uint32_t sampleRate, uint32_t channelMask);
+  // One block, channel after channel; 0, or -4 when the file would pass the 32-bit RIFF sizes or
+  // a write failed.
+  int Write(const float* const* channels, uint32_t frames);
+  // 0, or -4 when a write failed; the file is then gone.
+  int Finish();
+
+private:
+  void Drop();
+
+  FILE* mFile = nullptr;
+  std::string mPath;
+  uint16_t mChannels = 0;
+  uint16_t mBits = 0;
+  uint32_t mSampleRate = 0;
+  uint32_t mChannelMask = 0;
+  uint64_t mFrames = 0;
+  float mPeak = 0.0f;
+  std::vector<uint8_t> mStretch;
+};
+
 // Appends the buffer to a WAV file of the same format whose data chunk is its last chunk.
 int audioFileAppendWav(const AudioFileBuffer* buffer, const char* path);
 // The largest magnitude of the samples (not-a-number samples ignored); 0 for an empty buffer.
