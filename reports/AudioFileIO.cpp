@@ -84,12 +84,16 @@ bool File::FindChunk(const char* id, bool bigEndian, const char* stopAt)
     uint32_t chunkSize;
     if (!U32(bigEndian, chunkSize))
       return false;
-    const uint64_t next = Tell() + chunkSize + (chunkSize & 1u);
-    mOverran = next > mSearchLimit;
-    if (mOverran || next > size || !Seek(next) || !ReadId(read))
+    if (!SkipToChunk(Tell() + chunkSize + (chunkSize & 1u), size) || !ReadId(read))
       return false;
   }
   return true;
+}
+
+bool File::SkipToChunk(uint64_t next, uint64_t size)
+{
+  mOverran = next > mSearchLimit;
+  return !mOverran && next <= size && Seek(next);
 }
 
 }  // namespace audiofile

@@ -86,11 +86,15 @@ public:
   // then tells: that chunk could not be come back to once skipped. A search that would go on past
   // the limit (LimitSearch) fails too, and Overran() then tells.
   bool FindChunk(const char* id, bool bigEndian, const char* stopAt = nullptr);
+  // Goes on to the next chunk, at `next`, as the search does: within the file and the limit.
+  bool SkipToChunk(uint64_t next) { return SkipToChunk(next, Size()); }
   bool Stopped() const { return mStopped; }
   void LimitSearch(uint64_t position) { mSearchLimit = position; }
   bool Overran() const { return mOverran; }
 
 private:
+  bool SkipToChunk(uint64_t next, uint64_t size);
+
   FILE* mFile;
   bool mOwned = true;
   bool mSeekable = true;

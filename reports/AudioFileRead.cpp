@@ -148,8 +148,12 @@ struct Layout {
 int SearchFailure(const File& file) { return file.Stopped() ? kAudioBeforeFormat : file.Overran() ? kTooMuchBeforeAudio : kBadChunk; }
 
 // Where the search for the audio chunk begins: at the first chunk, as every search in a file
-// does; a stream that cannot seek goes on after the format chunk, since it cannot go back.
-bool SeekToAudioSearch(File& file, uint64_t formatChunkEnd) { return file.Seek(file.Seekable() ? 12 : formatChunkEnd); }
+// does; a stream that cannot seek goes on after the format chunk, since it cannot go back, as
+// the search from the first chunk would.
+bool SeekToAudioSearch(File& file, uint64_t formatChunkEnd)
+{
+  return file.Seekable() ? file.Seek(12) : file.SkipToChunk(formatChunkEnd);
+}
 
 // Reads the wanted frames from the file's current position (the first frame of the file) into
 // the buffer, replacing its samples.
@@ -241,8 +245,10 @@ int ParseWav(File& file, Layout& layout)
   }
 
   uint32_t dataSize;
-  if (!SeekToAudioSearch(file, fmtEnd) || !file.FindChunk("data", false) || !file.U32(false, dataSize))
+  if (!SeekToAudioSearch(file, fmtEnd) || !file.FindChunk("data", false))
     return SearchFailure(file);
+  if (!file.U32(false, dataSize))
+    return kBadChunk;
   // A writer streaming into a pipe cannot go back to fill in the sizes: it leaves them all ones,
   // or zero, and the data runs to the end of the file.
   const uint64_t dataStart = file.Tell();

@@ -302,6 +302,8 @@ TEST_F(AudioFileRead, StreamGivesOneAnswerFromTheFileAndThroughAPipe)
   const Bytes fmt = FmtChunk(1, 2, 48000, 4, 16);
   const Bytes bigChunk = Bytes().Append(fmt).Id("LIST").LE(65 << 20, 4).LE(0, 8).Id("data").LE(4, 4).LE(0, 4);
   Bytes prefixed = Bytes().Raw({'j', 'u', 'n', 'k', 0, 0, 0, 0, 1}).Append(Stereo16(3));
+  Bytes longFormat = Stereo16(1);
+  longFormat.data[16 + 3] = 0x10;  // the format chunk announces 256 MB
   struct Case {
     const char* what;
     Bytes file;
@@ -315,6 +317,7 @@ TEST_F(AudioFileRead, StreamGivesOneAnswerFromTheFileAndThroughAPipe)
     {"a streaming writer's AIFF", placeholderAiff, 0, 0, 0, 1},
     {"a streaming writer's WAV", placeholderWav, 0, 0, 0, 3},
     {"65 MB of metadata before the audio", Wav(bigChunk), 0, -13, 0, 0},
+    {"a format chunk longer than that", longFormat, 0, -13, 0, 0},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
