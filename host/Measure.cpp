@@ -28,6 +28,7 @@ std::string ReadError(int code)
   case -7: return "its sample format is not supported";
   case -12: return "its audio comes before its format, which a stream cannot go back to (give the file by name)";
   case -13: return "more than 64 MB come before its audio";
+  case -14: return "it was interrupted before its header had arrived";
   case -10:
   case -11: return "it is too large to hold in memory";
   default: return "its header is damaged";

@@ -14,7 +14,8 @@
 // cannot take the buffer (another format, or its data chunk is not its last); -9 the buffer is
 // not ready; -10 the temporary buffer cannot be allocated; -11 the sample array cannot be
 // allocated; -12 a stream that cannot seek holds its audio before its format; -13 a stream holds
-// more before its audio than any real file carries.
+// more before its audio than any real file carries; -14 a signal interrupted the reading of a
+// stream's header.
 
 #include <atomic>
 #include <cstdint>

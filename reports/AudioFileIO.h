@@ -26,6 +26,7 @@ enum Result : int {
   kNoSamples = -11,
   kAudioBeforeFormat = -12,
   kTooMuchBeforeAudio = -13,
+  kInterrupted = -14,
 };
 
 constexpr uint64_t kUnknownSize = UINT64_MAX;

@@ -545,7 +545,8 @@ int audioFileStreamOpen(AudioFileStream* stream, FILE* file)
   const int result = ParseAudioFile(input, layout);
   if (result == kOk)
     StartStream(stream, input, layout);
-  return result;
+  // A header cut short by a signal (the person asked the run to stop) is no damage.
+  return result != kOk && file && std::ferror(file) && errno == EINTR ? kInterrupted : result;
 }
 
 int audioFileStreamOpenRaw(AudioFileStream* stream, FILE* file, uint16_t channels, uint16_t bits, uint32_t sampleRate,

@@ -344,33 +344,40 @@ TEST_F(AudioFileRead, StreamGivesOneAnswerFromTheFileAndThroughAPipe)
 }
 
 // A read that a signal interrupts (Ctrl-C while a slow pipe is awaited) ends the input with the
-// frames that came before it, as the end of the file would.
+// frames that came before it, as the end of the file would; a header it cuts short is told apart
+// from a damaged one.
 TEST_F(AudioFileRead, InterruptedStreamEndsWithWhatItRead)
 {
-  int ends[2];
-  ASSERT_EQ(pipe(ends), 0);
-  Bytes header = Stereo16(5);
-  for (int i = 0; i < 4; ++i)
-    header.data[40 + i] = 0xFF;  // the length left open: the reader waits for more
-  ASSERT_EQ(write(ends[1], header.data.data(), header.data.size()), ssize_t(header.data.size()));
   struct sigaction wake = {}, previous = {};
   wake.sa_handler = [](int) {};
   sigemptyset(&wake.sa_mask);  // no SA_RESTART: the blocked read fails with EINTR
   sigaction(SIGALRM, &wake, &previous);
-  FILE* file = fdopen(ends[0], "rb");
-  AudioFileStream stream{};
-  ASSERT_EQ(audioFileStreamOpen(&stream, file), 0);
-  itimerval timer = {{0, 0}, {0, 100000}};
-  setitimer(ITIMER_REAL, &timer, nullptr);
-  EXPECT_EQ(audioFileStreamRead(&stream, &mBuffer, 0, 100), 0);
-  EXPECT_TRUE(stream.ended);
-  EXPECT_EQ(stream.framesRead, 5u);
-  EXPECT_EQ(mBuffer.frames, 5u);
-  timer = {};
-  setitimer(ITIMER_REAL, &timer, nullptr);
+  Bytes file = Stereo16(5);
+  for (int i = 0; i < 4; ++i)
+    file.data[40 + i] = 0xFF;  // the length left open: the reader waits for more
+  for (const size_t sent : {file.data.size(), size_t(30)}) {
+    int ends[2];
+    ASSERT_EQ(pipe(ends), 0);
+    ASSERT_EQ(write(ends[1], file.data.data(), sent), ssize_t(sent));
+    FILE* input = fdopen(ends[0], "rb");
+    AudioFileStream stream{};
+    itimerval timer = {{0, 0}, {0, 100000}};
+    setitimer(ITIMER_REAL, &timer, nullptr);
+    if (sent < 44) {
+      EXPECT_EQ(audioFileStreamOpen(&stream, input), -14);
+    } else {
+      ASSERT_EQ(audioFileStreamOpen(&stream, input), 0);
+      EXPECT_EQ(audioFileStreamRead(&stream, &mBuffer, 0, 100), 0);
+      EXPECT_TRUE(stream.ended);
+      EXPECT_EQ(stream.framesRead, 5u);
+      EXPECT_EQ(mBuffer.frames, 5u);
+    }
+    timer = {};
+    setitimer(ITIMER_REAL, &timer, nullptr);
+    std::fclose(input);
+    close(ends[1]);
+  }
   sigaction(SIGALRM, &previous, nullptr);
-  std::fclose(file);
-  close(ends[1]);
 }
 
 TEST_F(AudioFileRead, RawPcmEncodings)
