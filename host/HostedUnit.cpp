@@ -23,10 +23,13 @@ std::string Text(CFStringRef text)
 
 std::string Status(OSStatus status) { return " (status " + std::to_string(status) + ")"; }
 
-// A number written in the "C" locale that fills the whole text.
+// A number written in the "C" locale that fills the whole text, with at most one sign.
 bool ParseNumber(const std::string& text, double& value)
 {
-  const char* begin = text.data() + (!text.empty() && text[0] == '+');
+  const bool plus = !text.empty() && text[0] == '+';
+  if (plus && text.size() > 1 && text[1] == '-')
+    return false;
+  const char* begin = text.data() + plus;
   const auto [end, error] = std::from_chars(begin, text.data() + text.size(), value);
   return error == std::errc() && end == text.data() + text.size() && begin != end;
 }
@@ -174,12 +177,16 @@ std::string HostedUnit::SetParameterText(const std::string& assignment)
   // A number is the parameter's own value; a text is turned into one by the plug-in.
   double number = 0;
   OSStatus status = noErr;
+  const std::vector<std::string> strings = ValueStrings(parameter->id);
   if (ParseNumber(text, number)) {
     if (!(number >= parameter->min && number <= parameter->max))
       return "value " + text + " of \"" + name + "\" is out of range (" + Number(parameter->min) + " to " +
              Number(parameter->max) + ")";
+    // A parameter of named values takes the number of one, never a value between two.
+    if (!strings.empty() && number != std::floor(number))
+      return "value " + text + " of \"" + name + "\" is not a whole number (" + Number(parameter->min) + " to " +
+             Number(parameter->max) + ")";
   } else {
-    const std::vector<std::string> strings = ValueStrings(parameter->id);
     if (strings.empty())
       return "\"" + text + "\" is not a number, which \"" + name + "\" needs";
     if (std::find(strings.begin(), strings.end(), text) == strings.end()) {

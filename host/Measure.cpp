@@ -27,11 +27,16 @@ std::string ReadError(int code)
   case -6: return "it is not a WAV or AIFF file (give --raw for headerless PCM)";
   case -7: return "its sample format is not supported";
   case -12: return "its audio comes before its format, which a stream cannot go back to (give the file by name)";
+  case -13: return "more than 64 MB come before its audio";
+  case -14: return "it was interrupted before its header had arrived";
   case -10:
   case -11: return "it is too large to hold in memory";
   default: return "its header is damaged";
   }
 }
+
+// The plug-in's integrated loudness and loudness range hold the last hour of the audio.
+constexpr double kLoudnessHorizonSeconds = 3600.0;
 
 std::string WriteError(int code)
 {
@@ -44,11 +49,12 @@ std::string WriteError(int code)
 }
 
 // The file's audio, read once and in order a stretch at a time as the plug-in pulls it, so that
-// a long file is never held in memory whole and standard input is measured as it arrives.
+// a long file is never held in memory whole and standard input is measured as it arrives. Its
+// frames are numbered from the first frame of the playback on.
 class FileStream
 {
 public:
-  explicit FileStream(const MeasureOptions& options) : mOptions(options)
+  explicit FileStream(const MeasureOptions& options) : mOptions(options), mStart(options.firstFrame)
   {
     audioFileInit(&mChunk);
   }
@@ -61,7 +67,7 @@ public:
   FileStream(const FileStream&) = delete;
   FileStream& operator=(const FileStream&) = delete;
 
-  // Reads the header and the first stretch; returns 0 or the reader's code.
+  // Reads the header; returns 0 or the reader's code.
   int Open()
   {
     mFile = mOptions.file == "-" ? stdin : std::fopen(mOptions.file.c_str(), "rb");
@@ -71,15 +77,11 @@ public:
     const int code = mOptions.raw ? audioFileStreamOpenRaw(&mStream, mFile, raw.channels, raw.bits, raw.sampleRate, 0,
                                                            raw.altEncoding, raw.bigEndian)
                                   : audioFileStreamOpen(&mStream, mFile);
-    if (code != 0)
-      return code;
-    Fetch(0, 1);
-    return mError;
+    return code;
   }
 
-  // The frames the file holds, where they are known before it is read (a file that can seek);
-  // else the most a measurement takes.
-  uint32_t Frames() const { return uint32_t(std::min<uint64_t>(mStream.frames, UINT32_MAX)); }
+  // The frames the file holds, where they are known before it is read (a file that can seek).
+  uint64_t Frames() const { return mStream.frames; }
   bool FramesKnown() const { return mStream.frames != kAudioFileUnknownLength; }
   // Where the header announces more frames than the file held, once it has been read to its end.
   bool CutShort() const { return mStream.ended && mStream.announcedFrames > mStream.framesRead; }
@@ -91,32 +93,34 @@ public:
   int Error() const { return mError; }
 
   // Makes up to `frames` frames from position on available (position at or after that of the
-  // last call); returns how many the file holds there, fewer only at its end.
-  uint32_t Fetch(uint32_t position, uint32_t frames)
+  // last call); returns how many the file holds there, fewer only at its end. A stretch is read
+  // as a block needs it, a few hundred kilobytes at the least.
+  uint32_t Fetch(uint64_t position, uint32_t frames)
   {
-    const uint64_t end = uint64_t(mStart) + mChunk.frames;
-    if (position + uint64_t(frames) > end && !mStream.ended) {
-      mError = audioFileStreamRead(&mStream, &mChunk, uint32_t(end - position), std::max(frames, kChunkFrames));
+    const uint64_t end = mStart + mChunk.frames;
+    if (position + frames > end && !mStream.ended) {
+      const uint32_t stretch = std::max(frames, kChunkSamples / mStream.channels);
+      mError = audioFileStreamRead(&mStream, &mChunk, uint32_t(end - position), stretch);
       if (mError != 0)
         return 0;
       mStart = position;
     }
-    return uint32_t(std::min<uint64_t>(frames, uint64_t(mStart) + mChunk.frames - position));
+    return uint32_t(std::min<uint64_t>(frames, mStart + mChunk.frames - position));
   }
   // Channel c from the position of the last Fetch on.
-  const float* Channel(uint32_t c, uint32_t position) const
+  const float* Channel(uint32_t c, uint64_t position) const
   {
     return mChunk.samples + size_t(c) * mChunk.frames + (position - mStart);
   }
 
 private:
-  static constexpr uint32_t kChunkFrames = 65536;
+  static constexpr uint32_t kChunkSamples = 131072;
 
   const MeasureOptions& mOptions;
   FILE* mFile = nullptr;
   AudioFileStream mStream{};
   AudioFileBuffer mChunk;
-  uint32_t mStart = 0;  // the file frame of the chunk's first frame
+  uint64_t mStart;  // the frame of the chunk's first frame
   int mError = 0;
 };
 
@@ -126,9 +130,12 @@ private:
 struct Playback
 {
   FileStream* input;
-  UInt32 end;
-  UInt32 position = 0;
+  uint64_t first;  // the frame the transport starts at
+  uint64_t end;
+  uint64_t position = first;
   uint64_t nonFinite = 0;  // input samples that were not finite numbers, which the plug-in hears as silence
+
+  uint64_t Played() const { return position - first; }
 };
 
 // A float is not finite when its exponent bits are all set; four are tested at a time, each lane
@@ -185,6 +192,15 @@ public:
       mScratch(size_t(block) * channels), mListStorage(AudioBufferListSize(channels))
   {}
 
+  // The output of the last block, channel after channel.
+  std::vector<const float*> Output() const
+  {
+    std::vector<const float*> channels(mChannels);
+    for (UInt32 c = 0; c < mChannels; ++c)
+      channels[c] = static_cast<const float*>(List()->mBuffers[c].mData);
+    return channels;
+  }
+
   // Renders at most one block; the plug-in's output is in List() until the next call.
   OSStatus Render(UInt32 frames)
   {
@@ -193,13 +209,13 @@ public:
     for (UInt32 c = 0; c < mChannels; ++c)
       list->mBuffers[c] = AudioBuffer{1, frames * UInt32(sizeof(float)), &mScratch[size_t(c) * mBlock]};
     AudioTimeStamp time{};
-    time.mSampleTime = mPlayback.position;
+    time.mSampleTime = double(mPlayback.position);
     time.mFlags = kAudioTimeStampSampleTimeValid;
     AudioUnitRenderActionFlags flags = 0;
     if (const OSStatus status = AudioUnitRender(mUnit, &flags, &time, 0, frames, list); status != noErr)
       return status;
     mPlayback.position += frames;
-    const auto targetNs = int64_t(std::llround(double(mPlayback.position) * 1e9 / mSampleRate));
+    const auto targetNs = int64_t(std::llround(double(mPlayback.Played()) * 1e9 / mSampleRate));
     platform::AdvanceClock(double(targetNs - mClockNs) / 1e9);
     mClockNs = targetNs;
     platform::RunMainLoop();
@@ -207,6 +223,7 @@ public:
   }
 
   AudioBufferList* List() { return reinterpret_cast<AudioBufferList*>(mListStorage.data()); }
+  const AudioBufferList* List() const { return reinterpret_cast<const AudioBufferList*>(mListStorage.data()); }
 
 private:
   AudioUnit mUnit;
@@ -225,8 +242,8 @@ OSStatus TransportState(void* userData, Boolean* playing, Boolean* changed, Floa
   const auto* playback = static_cast<const Playback*>(userData);
   // The file is one take: the transport plays from its first frame and stops after its last.
   *playing = playback->position < playback->end;
-  *changed = playback->position == 0;
-  *sample = playback->position;
+  *changed = playback->position == playback->first;
+  *sample = double(playback->position);
   *cycling = false;
   *cycleStart = *cycleEnd = 0.0;
   return noErr;
@@ -237,18 +254,18 @@ OSStatus TransportState(void* userData, Boolean* playing, Boolean* changed, Floa
 class ProgressBar
 {
 public:
-  ProgressBar(UInt32 total, double sampleRate)
+  ProgressBar(uint64_t total, double sampleRate)
     : mTotal(total), mShown(isatty(STDERR_FILENO) && total > kMinimumSeconds * sampleRate)
   {}
   ~ProgressBar() { Clear(); }
   ProgressBar(const ProgressBar&) = delete;
   ProgressBar& operator=(const ProgressBar&) = delete;
 
-  void Update(UInt32 done)
+  void Update(uint64_t done)
   {
     if (!mShown)
       return;
-    const int percent = int(uint64_t(done) * 100 / mTotal);
+    const int percent = int(done * 100 / mTotal);
     if (percent == mPercent)
       return;
     mPercent = percent;
@@ -268,34 +285,10 @@ public:
 private:
   static constexpr int kWidth = 40;
   static constexpr double kMinimumSeconds = 5.0;
-  UInt32 mTotal;
+  uint64_t mTotal;
   bool mShown;
   int mPercent = -1;
 };
-
-// Shortens the buffer to its first frames, moving each channel's samples up to its new place.
-void KeepFirstFrames(AudioFileBuffer& buffer, UInt32 frames)
-{
-  for (uint16_t c = 1; c < buffer.channels; ++c)
-    std::copy_n(buffer.samples + size_t(c) * buffer.frames, frames, buffer.samples + size_t(c) * frames);
-  buffer.frames = frames;
-}
-
-// Lengthens the buffer to hold at least `frames` frames (twice what it held, at the least, so
-// that a long stream grows it rarely), moving each channel's samples to their new place.
-bool GrowFrames(AudioFileBuffer& buffer, UInt32 frames)
-{
-  const uint64_t old = buffer.frames;
-  const auto grown = UInt32(std::min<uint64_t>(std::max<uint64_t>({frames, old * 2, 65536}), UINT32_MAX));
-  auto* samples = static_cast<float*>(std::realloc(buffer.samples, size_t(grown) * buffer.channels * sizeof(float)));
-  if (!samples)
-    return false;
-  for (uint16_t c = buffer.channels; c-- > 1;)
-    std::memmove(samples + size_t(c) * grown, samples + size_t(c) * old, old * sizeof(float));
-  buffer.samples = samples;
-  buffer.frames = grown;
-  return true;
-}
 
 // The plug-in writes its output parameters every 50 ms of audio, from its idle hook: the file's
 // last stretch would not show, and where the writes fall would follow the block size. With "Play"
@@ -379,16 +372,18 @@ std::string Measure(AudioUnit unit, const MeasureOptions& options, const Measure
   FileStream input(options);
   if (const int code = input.Open(); code != 0)
     return "cannot read " + name + ": " + ReadError(code);
-  if (input.Fetch(0, 1) == 0)
-    return "cannot read " + name + ": it holds no audio";
-
+  // The format is the plug-in's to take before any audio is read by it.
   HostedUnit hosted(unit);
-  Playback playback{&input, input.Frames()};
+  if (std::string problem = hosted.SetStreamFormats(input.SampleRate(), input.Channels()); !problem.empty())
+    return problem;
+  const uint64_t first = options.firstFrame;
+  if (input.Fetch(first, 1) == 0)
+    return "cannot read " + name + ": " + (input.Error() != 0 ? ReadError(input.Error()) : "it holds no audio");
+
+  Playback playback{&input, first, input.FramesKnown() ? first + input.Frames() : UINT64_MAX};
   const HostCallbackInfo callbacks{&playback, nullptr, nullptr, TransportState, nullptr};
   const AURenderCallbackStruct callback{SupplyInput, &playback};
   const UInt32 block = options.block;
-  if (std::string problem = hosted.SetStreamFormats(input.SampleRate(), input.Channels()); !problem.empty())
-    return problem;
   const struct {
     AudioUnitPropertyID id;
     AudioUnitScope scope;
@@ -421,43 +416,39 @@ std::string Measure(AudioUnit unit, const MeasureOptions& options, const Measure
   if (const std::optional<ParameterDescription> write = hosted.Find("WriteAutomationData"))
     hosted.Set(write->id, 1.0f);
 
-  // The processed audio is kept only to be written out.
-  struct Buffer : AudioFileBuffer {
-    Buffer() { audioFileInit(this); }
-    ~Buffer() { audioFileFree(this); }
-  } output;
+  // The processed audio goes to its file as it is rendered.
+  AudioFileWriter output;
   const bool keep = !options.out.empty();
   const UInt32 channels = input.Channels();
-  if (keep && audioFileAllocate(&output, input.FramesKnown() ? input.Frames() : 0, input.Channels(), input.Bits(),
-                                input.SampleRate(), input.ChannelMask()) != 0)
-    return "not enough memory for the processed audio";
+  if (keep)
+    if (const int code = output.Open(options.out.c_str(), input.Channels(), input.Bits(), input.SampleRate(),
+                                     input.ChannelMask());
+        code != 0)
+      return "cannot write " + options.out + ": " + WriteError(code);
   if (stages.beforeFirstBlock)
     if (std::string problem = stages.beforeFirstBlock(); !problem.empty())
       return problem;
   Renderer renderer(unit, playback, channels, block, input.SampleRate());
   ProgressBar progress(input.FramesKnown() ? input.Frames() : 0, input.SampleRate());
   while (playback.position < playback.end) {
-    const UInt32 frames = input.Fetch(playback.position, std::min(block, playback.end - playback.position));
+    const UInt32 frames = input.Fetch(playback.position, UInt32(std::min<uint64_t>(block, playback.end - playback.position)));
     if (frames == 0) {
       if (input.Error() != 0)
         return "cannot read " + name + ": " + ReadError(input.Error());
       playback.end = playback.position;  // the end of a file whose length was not known
       break;
     }
-    if (keep && playback.position + frames > output.frames && !GrowFrames(output, playback.position + frames))
-      return "not enough memory for the processed audio";
     if (const OSStatus status = renderer.Render(frames); status != noErr) {
       if (input.Error() != 0)
         return "cannot read " + name + ": " + ReadError(input.Error());
-      return "the plug-in failed to render at frame " + std::to_string(playback.position) + " (status " +
+      return "the plug-in failed to render at frame " + std::to_string(playback.Played()) + " (status " +
              std::to_string(status) + ")";
     }
     if (keep)
-      for (UInt32 c = 0; c < channels; ++c)
-        std::copy_n(static_cast<const float*>(renderer.List()->mBuffers[c].mData), frames,
-                    output.samples + size_t(c) * output.frames + playback.position - frames);
-    progress.Update(playback.position);
-    if (stages.afterBlock && !stages.afterBlock(double(playback.position) / input.SampleRate()))
+      if (const int code = output.Write(renderer.Output().data(), frames); code != 0)
+        return "cannot write " + options.out + ": " + WriteError(code);
+    progress.Update(playback.Played());
+    if (stages.afterBlock && !stages.afterBlock(double(playback.Played()) / input.SampleRate()))
       playback.end = playback.position;
   }
   progress.Clear();
@@ -470,16 +461,17 @@ std::string Measure(AudioUnit unit, const MeasureOptions& options, const Measure
     std::fprintf(stderr, "au-host: warning: %s: %llu %s; measured as silence\n", name.c_str(),
                  static_cast<unsigned long long>(playback.nonFinite),
                  playback.nonFinite == 1 ? "sample is not a finite number" : "samples are not finite numbers");
-  if (keep && playback.end < output.frames)
-    KeepFirstFrames(output, playback.end);
+  if (hosted.Find("OUT:IL") && playback.Played() > kLoudnessHorizonSeconds * input.SampleRate())
+    std::fprintf(stderr, "au-host: note: %s is longer than an hour; integrated loudness and loudness range cover "
+                 "its last hour\n", name.c_str());
   if (std::string problem = WriteFinalOutputs(hosted, renderer, block, input.SampleRate()); !problem.empty())
     return problem;
 
   if (stages.afterLastBlock)
     if (std::string problem = stages.afterLastBlock(); !problem.empty())
       return problem;
-  if (!options.out.empty())
-    if (const int code = audioFileWriteWav(&output, options.out.c_str()); code != 0)
+  if (keep)
+    if (const int code = output.Finish(); code != 0)
       return "cannot write " + options.out + ": " + WriteError(code);
   if (!options.stateOut.empty())
     if (std::string problem = hosted.SaveStateFile(options.stateOut); !problem.empty()) {

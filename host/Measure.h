@@ -35,6 +35,9 @@ struct MeasureOptions
   std::string out;
   std::string stateIn;
   std::string stateOut;
+  // The transport's position at the file's first frame: 0, as a host plays a file from its start;
+  // tests set it near the end of 32-bit frame counts.
+  uint64_t firstFrame = 0;
 };
 
 // What a command built on measure does around the render; each returns an empty string, or what

@@ -13,11 +13,15 @@
 // FORM AIFF or FORM AIFC file; -7 bad arguments or an unsupported format; -8 the existing file
 // cannot take the buffer (another format, or its data chunk is not its last); -9 the buffer is
 // not ready; -10 the temporary buffer cannot be allocated; -11 the sample array cannot be
-// allocated; -12 a stream that cannot seek holds its audio before its format.
+// allocated; -12 a stream that cannot seek holds its audio before its format; -13 a stream holds
+// more before its audio than any real file carries; -14 a signal interrupted the reading of a
+// stream's header.
 
 #include <atomic>
 #include <cstdint>
 #include <cstdio>
+#include <string>
+#include <vector>
 
 struct AudioFileBuffer {
   FILE* file;      // the open file during a read or write, else null
@@ -51,10 +55,14 @@ int audioFileReadRaw(AudioFileBuffer* buffer, const char* path, uint32_t startFr
 // chunks before the audio are skipped by reading them, and the frames then come a stretch at a
 // time. The frames a file holds are those its header announces, fewer where the audio runs past
 // the end of the file (the partial frame at a cut is left out); sizes left unknown by a writer
-// streaming into a pipe (all ones, or zero) run to the end. The stream stays open.
+// streaming into a pipe (all ones, or zero) run to the end. The stream is read from where it
+// stands, whether or not it can seek, with the same answer either way (but for audio before the
+// format, which only a stream that can seek goes back to). The stream stays open.
 struct AudioFileStream {
   FILE* file;
-  uint64_t announcedFrames;  // what the header announces; 0 where it leaves the length open, and for PCM
+  // What the header announces; 0 where it leaves the length open (or announces the placeholder
+  // length of a writer streaming into a pipe), and for PCM.
+  uint64_t announcedFrames;
   uint64_t frames;           // what the file holds, known in advance only where the stream can seek
   uint64_t framesRead;
   bool ended;                // every frame the file holds has been read
@@ -77,7 +85,8 @@ int audioFileStreamOpenRaw(AudioFileStream* stream, FILE* file, uint16_t channel
                            uint32_t channelMask, bool altEncoding, bool bigEndian);
 // Reads at most maxFrames of the frames that follow into the buffer, after its last keptFrames
 // frames, which move to its start; what else it held is dropped. Fewer frames than asked for are
-// read only at the end of the file, which sets ended.
+// read only at the end of the file, or where a signal interrupts the read, which ends the input;
+// either sets ended.
 int audioFileStreamRead(AudioFileStream* stream, AudioFileBuffer* buffer, uint32_t keptFrames, uint32_t maxFrames);
 
 // The samples of one channel, or null (channel out of range, or the buffer not ready; the buffer
@@ -94,6 +103,40 @@ uint16_t audioFileChannels(const AudioFileBuffer* buffer);
 // that exceeds full scale is scaled down as a whole; samples that are not numbers are written as 0.
 // On a failed write nothing is left at path.
 int audioFileWriteWav(const AudioFileBuffer* buffer, const char* path);
+// A WAV file written as its audio is made, a block at a time, that ends byte for byte as
+// audioFileWriteWav writes a buffer of the same audio: scaled down as a whole when it exceeds full
+// scale. The blocks go out as they come, as 32-bit floats, beside the path (".partial"); Finish
+// scales and narrows them in place, a stretch at a time, and moves the file to the path, so that
+// memory stays small whatever the length and a file never finished leaves nothing behind.
+class AudioFileWriter {
+public:
+  AudioFileWriter() = default;
+  ~AudioFileWriter();
+  AudioFileWriter(const AudioFileWriter&) = delete;
+  AudioFileWriter& operator=(const AudioFileWriter&) = delete;
+
+  // 0, or -7 for a format a WAV header cannot hold, -1 when the file cannot be created.
+  int Open(const char* path, uint16_t channels, uint16_t bits, uint32_t sampleRate, uint32_t channelMask);
+  // One block, channel after channel; 0, or -4 when the file would pass the 32-bit RIFF sizes or
+  // a write failed.
+  int Write(const float* const* channels, uint32_t frames);
+  // 0, or -4 when a write failed; the file is then gone.
+  int Finish();
+
+private:
+  void Drop();
+
+  FILE* mFile = nullptr;
+  std::string mPath;
+  uint16_t mChannels = 0;
+  uint16_t mBits = 0;
+  uint32_t mSampleRate = 0;
+  uint32_t mChannelMask = 0;
+  uint64_t mFrames = 0;
+  float mPeak = 0.0f;
+  std::vector<uint8_t> mStretch;
+};
+
 // Appends the buffer to a WAV file of the same format whose data chunk is its last chunk.
 int audioFileAppendWav(const AudioFileBuffer* buffer, const char* path);
 // The largest magnitude of the samples (not-a-number samples ignored); 0 for an empty buffer.

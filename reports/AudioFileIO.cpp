@@ -6,9 +6,12 @@
 
 namespace audiofile {
 
-File::File(FILE* stream)
-  : mFile(stream), mOwned(false), mSeekable(stream && fseeko(stream, 0, SEEK_CUR) == 0)
-{}
+File::File(FILE* stream) : mFile(stream), mOwned(false)
+{
+  const off_t here = stream ? ftello(stream) : -1;
+  mSeekable = here >= 0 && fseeko(stream, here, SEEK_SET) == 0;
+  mBase = mSeekable ? uint64_t(here) : 0;
+}
 
 uint64_t File::Size() const
 {
@@ -19,29 +22,27 @@ uint64_t File::Size() const
     return 0;
   const off_t end = ftello(mFile);
   fseeko(mFile, here, SEEK_SET);
-  return end < 0 ? 0 : static_cast<uint64_t>(end);
+  return end < off_t(mBase) ? 0 : static_cast<uint64_t>(end) - mBase;
 }
 
-uint64_t File::Tell() const
-{
-  if (!mSeekable)
-    return mStreamPosition;
-  const off_t here = ftello(mFile);
-  return here < 0 ? 0 : static_cast<uint64_t>(here);
-}
+uint64_t File::Tell() const { return mPosition; }
 
 bool File::Seek(uint64_t position)
 {
   if (!mSeekable) {
-    if (position < mStreamPosition)
+    if (position < mPosition)
       return false;
     char dropped[4096];
-    while (position > mStreamPosition)
-      if (!Read(dropped, size_t(std::min<uint64_t>(position - mStreamPosition, sizeof dropped))))
+    while (position > mPosition)
+      if (!Read(dropped, size_t(std::min<uint64_t>(position - mPosition, sizeof dropped))))
         return false;
     return true;
   }
-  return position <= static_cast<uint64_t>(INT64_MAX) && fseeko(mFile, static_cast<off_t>(position), SEEK_SET) == 0;
+  if (position > static_cast<uint64_t>(INT64_MAX) - mBase ||
+      fseeko(mFile, static_cast<off_t>(mBase + position), SEEK_SET) != 0)
+    return false;
+  mPosition = position;
+  return true;
 }
 
 bool File::U16(bool bigEndian, uint16_t& value)
@@ -73,7 +74,7 @@ bool File::FindChunk(const char* id, bool bigEndian, const char* stopAt)
 {
   const uint64_t size = Size();
   char read[4];
-  mStopped = false;
+  mStopped = mOverran = false;
   if (!ReadId(read))
     return false;
   while (std::memcmp(read, id, 4) != 0) {
@@ -83,11 +84,16 @@ bool File::FindChunk(const char* id, bool bigEndian, const char* stopAt)
     uint32_t chunkSize;
     if (!U32(bigEndian, chunkSize))
       return false;
-    const uint64_t next = Tell() + chunkSize + (chunkSize & 1u);
-    if (next > size || !Seek(next) || !ReadId(read))
+    if (!SkipToChunk(Tell() + chunkSize + (chunkSize & 1u), size) || !ReadId(read))
       return false;
   }
   return true;
+}
+
+bool File::SkipToChunk(uint64_t next, uint64_t size)
+{
+  mOverran = next > mSearchLimit;
+  return !mOverran && next <= size && Seek(next);
 }
 
 }  // namespace audiofile

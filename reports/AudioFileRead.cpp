@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <bit>
+#include <cerrno>
 #include <cmath>
 #include <cstdlib>
 #include <new>
@@ -142,9 +143,17 @@ struct Layout {
   bool lengthOpen;         // no header gives the length: the audio runs to the end of the file
 };
 
+// Why a chunk search failed: a stream that could not go back, one that went on too long, or a
+// chunk that is missing or runs past the end.
+int SearchFailure(const File& file) { return file.Stopped() ? kAudioBeforeFormat : file.Overran() ? kTooMuchBeforeAudio : kBadChunk; }
+
 // Where the search for the audio chunk begins: at the first chunk, as every search in a file
-// does; a stream that cannot seek goes on after the format chunk, since it cannot go back.
-bool SeekToAudioSearch(File& file, uint64_t formatChunkEnd) { return file.Seek(file.Seekable() ? 12 : formatChunkEnd); }
+// does; a stream that cannot seek goes on after the format chunk, since it cannot go back, as
+// the search from the first chunk would.
+bool SeekToAudioSearch(File& file, uint64_t formatChunkEnd)
+{
+  return file.Seekable() ? file.Seek(12) : file.SkipToChunk(formatChunkEnd);
+}
 
 // Reads the wanted frames from the file's current position (the first frame of the file) into
 // the buffer, replacing its samples.
@@ -206,7 +215,7 @@ int ParseWav(File& file, Layout& layout)
   if (!file.U32(false, riffSize) || !file.Expect("WAVE"))
     return kNotAudioFile;
   if (!file.Seek(12) || !file.FindChunk("fmt ", false, "data") || !file.U32(false, fmtSize))
-    return file.Stopped() ? kAudioBeforeFormat : kBadChunk;
+    return SearchFailure(file);
   const uint64_t fmtEnd = file.Tell() + fmtSize + (fmtSize & 1u);
   if (fmtSize < 16 || !file.U16(false, tag) || !file.U16(false, channels) || !file.U32(false, sampleRate) ||
       !file.U32(false, byteRate) || !file.U16(false, blockAlign) || !file.U16(false, bits))
@@ -236,7 +245,9 @@ int ParseWav(File& file, Layout& layout)
   }
 
   uint32_t dataSize;
-  if (!SeekToAudioSearch(file, fmtEnd) || !file.FindChunk("data", false) || !file.U32(false, dataSize))
+  if (!SeekToAudioSearch(file, fmtEnd) || !file.FindChunk("data", false))
+    return SearchFailure(file);
+  if (!file.U32(false, dataSize))
     return kBadChunk;
   // A writer streaming into a pipe cannot go back to fill in the sizes: it leaves them all ones,
   // or zero, and the data runs to the end of the file.
@@ -279,7 +290,7 @@ int ParseAiff(File& file, Layout& layout)
   if (!compressed && std::memcmp(form, "AIFF", 4) != 0)
     return kNotAudioFile;
   if (!file.Seek(12) || !file.FindChunk("COMM", true, "SSND") || !file.U32(true, commSize))
-    return file.Stopped() ? kAudioBeforeFormat : kBadChunk;
+    return SearchFailure(file);
   const uint64_t commEnd = file.Tell() + commSize + (commSize & 1u);
   if (commSize < (compressed ? 22u : 18u) || !file.U16(true, channels) || !file.U32(true, sampleFrames) ||
       !file.U16(true, sampleSize) || !ReadExtended(file, rate))
@@ -312,14 +323,17 @@ int ParseAiff(File& file, Layout& layout)
   bool unknownSize = false;
   if (sampleFrames > 0 || streamedForm) {
     uint32_t ssndSize, offset;
-    if (!SeekToAudioSearch(file, commEnd) || !file.FindChunk("SSND", true) || !file.U32(true, ssndSize) ||
-        !file.U32(true, offset))
+    if (!SeekToAudioSearch(file, commEnd) || !file.FindChunk("SSND", true))
+      return SearchFailure(file);
+    if (!file.U32(true, ssndSize) || !file.U32(true, offset))
       return kBadChunk;
     unknownSize = streamedForm && (ssndSize == 0 || ssndSize == 0xFFFFFFFF);
-    if ((!unknownSize && uint64_t(offset) + 8 > ssndSize) || !file.Skip(4 + uint64_t(offset)))
+    // An offset past the end of the file is damage, whether or not the file can seek there.
+    const uint64_t fileSize = file.Size();
+    if ((!unknownSize && uint64_t(offset) + 8 > ssndSize) || !file.Skip(4 + uint64_t(offset)) ||
+        file.Tell() > fileSize)
       return kBadChunk;
     const uint64_t dataStart = file.Tell();
-    const uint64_t fileSize = file.Size();
     dataEnd = !unknownSize ? dataStart - offset - 8 + ssndSize : std::max(fileSize, dataStart);
     if (unknownSize)
       frames = (dataEnd - dataStart) / bytesPerSample / channels;
@@ -360,6 +374,15 @@ Layout RawLayout(const File& file, uint16_t channels, uint16_t bits, uint32_t sa
   return Layout{format, channels, width, sampleRate, channelMask, size / bytesPerSample / channels, size, true, true};
 }
 
+// What a stream may hold before its audio: metadata chunks of a few megabytes are common, and
+// beyond this a stream of empty or unknown chunks would be read for ever.
+constexpr uint64_t kMostBeforeAudio = uint64_t(64) << 20;
+
+// Writers streaming into a pipe that cannot leave a size open announce nearly 2 GiB of audio
+// (0x7F000000 bytes, whole frames of it, and the like) and end where their input does: audio
+// announced this long that ends early ran to its writer's end, not past the file's.
+constexpr uint64_t kPlaceholderAudioBytes = 0x7E000000;
+
 // Sets the stream up to read the layout's frames from the file's position on.
 void StartStream(AudioFileStream* stream, const File& file, const Layout& layout)
 {
@@ -367,8 +390,9 @@ void StartStream(AudioFileStream* stream, const File& file, const Layout& layout
   const uint64_t start = file.Tell();
   const uint64_t end = std::min(layout.dataEnd, file.Size());
   const uint64_t held = end == kUnknownSize ? kAudioFileUnknownLength : end > start ? (end - start) / frameBytes : 0;
+  const bool placeholder = layout.totalFrames * frameBytes >= kPlaceholderAudioBytes;
   stream->file = file.Handle();
-  stream->announcedFrames = layout.lengthOpen ? 0 : layout.totalFrames;
+  stream->announcedFrames = layout.lengthOpen || placeholder ? 0 : layout.totalFrames;
   stream->framesLeft = std::min(layout.totalFrames, held);
   stream->frames = file.Seekable() ? stream->framesLeft : kAudioFileUnknownLength;
   stream->framesRead = 0;
@@ -380,6 +404,41 @@ void StartStream(AudioFileStream* stream, const File& file, const Layout& layout
   stream->encoding = uint8_t(layout.format.encoding);
   stream->bigEndian = layout.format.bigEndian;
   stream->bytesPerSample = layout.format.bytesPerSample;
+}
+
+// Reads up to `wanted` bytes into a new block that grows with what arrives, so that what a header
+// announces never sizes an allocation by itself. A read that a signal interrupts ends the input
+// there, as its end would: the person asked the run to stop.
+int ReadUpTo(FILE* file, uint64_t wanted, uint8_t*& block, uint64_t& bytes)
+{
+  constexpr uint64_t kFirstPiece = uint64_t(1) << 20;
+  uint64_t capacity = 0;
+  bytes = 0;
+  block = nullptr;
+  while (bytes < wanted) {
+    if (bytes == capacity) {
+      capacity = std::min(wanted, std::max(capacity * 2, kFirstPiece));
+      auto* grown = static_cast<uint8_t*>(std::realloc(block, capacity));
+      if (!grown) {
+        std::free(block);
+        return kNoTemporary;
+      }
+      block = grown;
+    }
+    const size_t asked = size_t(capacity - bytes);
+    const size_t got = std::fread(block + bytes, 1, asked, file);
+    bytes += got;
+    if (got < asked)
+      break;
+  }
+  if (std::ferror(file)) {
+    if (errno != EINTR) {
+      std::free(block);
+      return kBadChunk;
+    }
+    std::clearerr(file);
+  }
+  return kOk;
 }
 
 }  // namespace
@@ -481,11 +540,13 @@ uint16_t audioFileChannels(const AudioFileBuffer* buffer) { return buffer->chann
 int audioFileStreamOpen(AudioFileStream* stream, FILE* file)
 {
   File input(file);
+  input.LimitSearch(kMostBeforeAudio);
   Layout layout{};
   const int result = ParseAudioFile(input, layout);
   if (result == kOk)
     StartStream(stream, input, layout);
-  return result;
+  // A header cut short by a signal (the person asked the run to stop) is no damage.
+  return result != kOk && file && std::ferror(file) && errno == EINTR ? kInterrupted : result;
 }
 
 int audioFileStreamOpenRaw(AudioFileStream* stream, FILE* file, uint16_t channels, uint16_t bits, uint32_t sampleRate,
@@ -505,14 +566,11 @@ int audioFileStreamRead(AudioFileStream* stream, AudioFileBuffer* buffer, uint32
   const uint32_t channels = stream->channels;
   const uint64_t frameBytes = uint64_t(channels) * stream->bytesPerSample;
   const auto wanted = uint32_t(std::min<uint64_t>(maxFrames, stream->framesLeft));
-  auto* block = static_cast<uint8_t*>(std::malloc(std::max<uint64_t>(wanted * frameBytes, 1)));
-  if (!block)
-    return kNoTemporary;
-  const uint32_t read = uint32_t(std::fread(block, 1, wanted * frameBytes, stream->file) / frameBytes);
-  if (std::ferror(stream->file)) {
-    std::free(block);
-    return kBadChunk;
-  }
+  uint8_t* block = nullptr;
+  uint64_t bytes = 0;
+  if (const int result = ReadUpTo(stream->file, wanted * frameBytes, block, bytes); result != kOk)
+    return result;
+  const auto read = uint32_t(bytes / frameBytes);
   stream->framesRead += read;
   stream->framesLeft -= read;
   stream->ended = read < maxFrames || stream->framesLeft == 0;

@@ -1,5 +1,7 @@
 // au-host run as a person runs it: its output, error line and exit status.
 
+#include "host/Measure.h"
+#include "host/PluginBundle.h"
 #include "reports/AudioFile.h"
 
 #include <gtest/gtest.h>
@@ -9,6 +11,7 @@
 #include <filesystem>
 #include <fstream>
 #include <string>
+#include <csignal>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -179,6 +182,8 @@ TEST_F(AuHostMeasure, RefusesBadRequestsAndWritesNothing)
   const Case cases[] = {
     {"--set Gain=40", "au-host: value 40 of \"Gain\" is out of range (-60 to 12)"},
     {"--set Gain=loud", "au-host: \"loud\" is not a number, which \"Gain\" needs"},
+    {"--set Gain=+-5", "au-host: \"+-5\" is not a number, which \"Gain\" needs"},
+    {"--set Polarity=0.5", "au-host: value 0.5 of \"Polarity\" is not a whole number (0 to 1)"},
     {"--set Nope=1", "au-host: unknown parameter \"Nope\" (au-host list-params shows the names)"},
     {"--set Polarity=Sideways", "au-host: \"Sideways\" is not a value of \"Polarity\" (Normal, Inverted)"},
     {"--preset Loud", "au-host: unknown preset \"Loud\" (au-host list-presets shows the names and numbers)"},
@@ -228,6 +233,68 @@ TEST_F(AuHostMeasure, RefusesSampleRatesItCannotMeasure)
     EXPECT_EQ(run.status, 1) << c.rate;
     EXPECT_EQ(run.out, c.line + "\n");
     EXPECT_FALSE(std::filesystem::exists(Path("out.wav"))) << c.rate;
+  }
+}
+
+// A header's channel count is the plug-in's to refuse before any audio is read by it: a header
+// of 65535 8-bit channels followed by endless zeros is refused at once, having read next to
+// nothing, rather than sizing a read of 65536 such frames (4.3 GB).
+TEST_F(AuHostMeasure, RefusesAChannelCountBeforeReadingAudio)
+{
+  const std::string errors = Path("errors.txt");
+  FILE* pipe = popen((std::string(AU_HOST) + " --plugin " TEST_GAIN_BUNDLE " measure - 2>" + errors).c_str(), "w");
+  const uint8_t header[44] = {'R', 'I', 'F', 'F', 0xFF, 0xFF, 0xFF, 0xFF, 'W', 'A', 'V', 'E', 'f', 'm', 't', ' ',
+                              16, 0, 0, 0, 1, 0, 0xFF, 0xFF, 0x80, 0xBB, 0, 0, 0x80, 0x44, 0xB5, 0xBB,
+                              0xFF, 0xFF, 8, 0, 'd', 'a', 't', 'a', 0xFF, 0xFF, 0xFF, 0xFF};
+  const auto previous = std::signal(SIGPIPE, SIG_IGN);  // au-host leaves while it is written to
+  const std::vector<char> zeros(1 << 16);
+  size_t written = std::fwrite(header, 1, sizeof header, pipe);
+  constexpr size_t kMost = size_t(256) << 20;
+  while (written < kMost && std::fwrite(zeros.data(), 1, zeros.size(), pipe) == zeros.size())
+    written += zeros.size();
+  const int status = WEXITSTATUS(pclose(pipe));
+  std::signal(SIGPIPE, previous);
+  EXPECT_EQ(status, 1);
+  std::ifstream in(errors);
+  const std::string line(std::istreambuf_iterator<char>(in), {});
+  EXPECT_EQ(line, "au-host: the plug-in does not take 65535 channel(s)\n");
+  EXPECT_LT(written, size_t(8) << 20);
+}
+
+// Frames are counted in 64 bits from the file through the playback to --out: a file played from
+// near the end of 32-bit frame counts is measured and written whole.
+TEST_F(AuHostMeasure, PlaysPastFourBillionFrames)
+{
+  host::PluginBundle bundle;
+  ASSERT_TRUE(bundle.Open(TEST_GAIN_BUNDLE, false)) << bundle.Error();
+  host::Instance instance(bundle.Component());
+  ASSERT_EQ(instance.Status(), noErr);
+  host::MeasureOptions options;
+  options.file = Path("in.wav");
+  options.out = Path("out.wav");
+  options.block = 256;
+  options.firstFrame = (uint64_t(1) << 32) - 300;
+  ::testing::internal::CaptureStdout();
+  EXPECT_EQ(host::Measure(instance.Unit(), options), "");
+  ::testing::internal::GetCapturedStdout();
+  EXPECT_EQ(Samples(Path("out.wav")), Samples(Path("in.wav")));
+}
+
+// The plug-in's integrated loudness and loudness range hold the last hour: a longer input is
+// measured to its end, and one line says what those two then cover. Silence at the lowest rate
+// the plug-in takes, so that an hour passes quickly.
+TEST_F(AuHostMeasure, SaysWhenTheInputOutlastsTheLoudnessHour)
+{
+  constexpr uint64_t kHourBytes = uint64_t(3600) * 8000 * 2;
+  const std::string silence = Path("silence.raw");
+  for (const uint64_t bytes : {kHourBytes, kHourBytes + 1600}) {
+    std::ofstream(silence).close();
+    std::filesystem::resize_file(silence, bytes);
+    const Outcome run =
+      AuHost("--plugin " PRODUCT_BUNDLE " measure " + silence + " --raw 1:16:8000 --block 65536 --json");
+    EXPECT_EQ(run.status, 0);
+    EXPECT_EQ(run.out.substr(0, run.out.find('{')), bytes == kHourBytes ? "" : "au-host: note: " + silence + " is longer than an hour; integrated "
+                                                  "loudness and loudness range cover its last hour\n");
   }
 }
 

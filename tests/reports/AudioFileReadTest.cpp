@@ -1,5 +1,9 @@
 #include "tests/reports/AudioFileFixtures.h"
 
+#include <signal.h>
+#include <sys/time.h>
+#include <unistd.h>
+
 #include <atomic>
 #include <cmath>
 #include <cstdio>
@@ -69,10 +73,16 @@ struct StreamRead
   std::vector<std::vector<float>> channels;
 };
 
-StreamRead ReadStream(AudioFileBuffer& buffer, const std::string& path, bool piped, const char* raw = nullptr)
+// From the file, its first `skipped` bytes are read before the stream is opened, as another
+// program sharing the same open file may have done.
+StreamRead ReadStream(AudioFileBuffer& buffer, const std::string& path, bool piped, const char* raw = nullptr,
+                      long skipped = 0)
 {
   StreamRead read;
-  FILE* file = piped ? popen(("cat '" + path + "'").c_str(), "r") : std::fopen(path.c_str(), "rb");
+  FILE* file = piped ? popen(("tail -c +" + std::to_string(skipped + 1) + " '" + path + "'").c_str(), "r")
+                     : std::fopen(path.c_str(), "rb");
+  for (long i = 0; i < skipped && !piped; ++i)
+    std::fgetc(file);
   read.result = raw ? audioFileStreamOpenRaw(&read.stream, file, 2, 16, 44100, 0, false, false)
                     : audioFileStreamOpen(&read.stream, file);
   while (read.result == 0 && !read.stream.ended) {
@@ -269,6 +279,105 @@ TEST_F(AudioFileRead, StreamKeepsFramesAndRefusesAudioBeforeItsFormat)
     ASSERT_EQ(fromFile.result, 0);
     EXPECT_EQ(fromFile.channels[1], std::vector<float>{0.5f});
   }
+}
+
+// The same bytes give the same answer from the file and through a pipe: a file read partway is
+// read from where it stands, a sound chunk whose offset runs past the end is damaged either way,
+// the placeholder sizes of a writer streaming into a pipe are no cut, and a stream refuses to read
+// more before its audio than any real file holds, however it announces it.
+TEST_F(AudioFileRead, StreamGivesOneAnswerFromTheFileAndThroughAPipe)
+{
+  const Bytes pcm = Bytes().BE(0x4000, 2).BE(0xC000, 2);
+  Bytes offsetPastEnd = Aiff("AIFF", 2, 1, 16, k44100, nullptr, pcm, 64);
+  offsetPastEnd.data.resize(offsetPastEnd.data.size() - 40);
+  // A streaming writer's AIFF: form, frame count and sound chunk sized for 0x7F000000 bytes.
+  Bytes placeholderAiff = Aiff("AIFF", 2, 0x7F000000 / 4, 16, k44100, nullptr, pcm);
+  for (int i = 0; i < 4; ++i) {
+    placeholderAiff.data[4 + i] = uint8_t(0x7F000050u >> (24 - 8 * i));
+    placeholderAiff.data[placeholderAiff.data.size() - 16 + i] = uint8_t(0x7F000008u >> (24 - 8 * i));
+  }
+  Bytes placeholderWav = Stereo16(3);
+  for (int i = 0; i < 4; ++i)
+    placeholderWav.data[40 + i] = uint8_t(0x7FFFF000u >> (8 * i));
+  const Bytes fmt = FmtChunk(1, 2, 48000, 4, 16);
+  const Bytes bigChunk = Bytes().Append(fmt).Id("LIST").LE(65 << 20, 4).LE(0, 8).Id("data").LE(4, 4).LE(0, 4);
+  Bytes prefixed = Bytes().Raw({'j', 'u', 'n', 'k', 0, 0, 0, 0, 1}).Append(Stereo16(3));
+  Bytes longFormat = Stereo16(1);
+  longFormat.data[16 + 3] = 0x10;  // the format chunk announces 256 MB
+  struct Case {
+    const char* what;
+    Bytes file;
+    long skipped;
+    int result;
+    uint64_t announced, read;
+  };
+  const Case cases[] = {
+    {"a file read partway", prefixed, 9, 0, 3, 3},
+    {"a sound chunk offset past the end", offsetPastEnd, 0, -2, 0, 0},
+    {"a streaming writer's AIFF", placeholderAiff, 0, 0, 0, 1},
+    {"a streaming writer's WAV", placeholderWav, 0, 0, 0, 3},
+    {"65 MB of metadata before the audio", Wav(bigChunk), 0, -13, 0, 0},
+    {"a format chunk longer than that", longFormat, 0, -13, 0, 0},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    const std::string path = Write("a.bin", c.file);
+    const StreamRead fromFile = ReadStream(mBuffer, path, false, nullptr, c.skipped);
+    const StreamRead piped = ReadStream(mBuffer, path, true, nullptr, c.skipped);
+    EXPECT_EQ(fromFile.result, c.result);
+    EXPECT_EQ(piped.result, c.result);
+    if (c.result != 0)
+      continue;
+    EXPECT_EQ(piped.channels, fromFile.channels);
+    for (const StreamRead* read : {&fromFile, &piped}) {
+      EXPECT_EQ(read->stream.announcedFrames, c.announced);
+      EXPECT_EQ(read->stream.framesRead, c.read);
+    }
+  }
+
+  // Endless empty chunks through a pipe are refused once the bound is passed.
+  const std::string header = Write("header.wav", Bytes().Id("RIFF").LE(0xFFFFFFFF, 4).Id("WAVE").Append(fmt));
+  FILE* zeros = popen(("cat '" + header + "' /dev/zero").c_str(), "r");
+  AudioFileStream stream{};
+  EXPECT_EQ(audioFileStreamOpen(&stream, zeros), -13);
+  pclose(zeros);
+}
+
+// A read that a signal interrupts (Ctrl-C while a slow pipe is awaited) ends the input with the
+// frames that came before it, as the end of the file would; a header it cuts short is told apart
+// from a damaged one.
+TEST_F(AudioFileRead, InterruptedStreamEndsWithWhatItRead)
+{
+  struct sigaction wake = {}, previous = {};
+  wake.sa_handler = [](int) {};
+  sigemptyset(&wake.sa_mask);  // no SA_RESTART: the blocked read fails with EINTR
+  sigaction(SIGALRM, &wake, &previous);
+  Bytes file = Stereo16(5);
+  for (int i = 0; i < 4; ++i)
+    file.data[40 + i] = 0xFF;  // the length left open: the reader waits for more
+  for (const size_t sent : {file.data.size(), size_t(30)}) {
+    int ends[2];
+    ASSERT_EQ(pipe(ends), 0);
+    ASSERT_EQ(write(ends[1], file.data.data(), sent), ssize_t(sent));
+    FILE* input = fdopen(ends[0], "rb");
+    AudioFileStream stream{};
+    itimerval timer = {{0, 0}, {0, 100000}};
+    setitimer(ITIMER_REAL, &timer, nullptr);
+    if (sent < 44) {
+      EXPECT_EQ(audioFileStreamOpen(&stream, input), -14);
+    } else {
+      ASSERT_EQ(audioFileStreamOpen(&stream, input), 0);
+      EXPECT_EQ(audioFileStreamRead(&stream, &mBuffer, 0, 100), 0);
+      EXPECT_TRUE(stream.ended);
+      EXPECT_EQ(stream.framesRead, 5u);
+      EXPECT_EQ(mBuffer.frames, 5u);
+    }
+    timer = {};
+    setitimer(ITIMER_REAL, &timer, nullptr);
+    std::fclose(input);
+    close(ends[1]);
+  }
+  sigaction(SIGALRM, &previous, nullptr);
 }
 
 TEST_F(AudioFileRead, RawPcmEncodings)

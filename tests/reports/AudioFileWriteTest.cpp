@@ -4,7 +4,9 @@
 #include <csignal>
 #include <sys/resource.h>
 #include <cstring>
+#include <algorithm>
 #include <limits>
+#include <vector>
 
 namespace {
 
@@ -186,6 +188,48 @@ TEST_F(AudioFileWrite, AppendRefusesAnotherFormatOrATrailingChunkAndChangesNothi
   }
   mBuffer.ready = 0;
   EXPECT_EQ(audioFileAppendWav(&mBuffer, path.c_str()), -9);
+}
+
+// A file written a block at a time as its audio is made ends byte for byte as the whole buffer
+// written at once, scaled down as a whole when it clips; one never finished leaves nothing.
+TEST_F(AudioFileWrite, StreamedFileEqualsTheWholeBufferWritten)
+{
+  struct Case { uint16_t bits, channels; float gain; };
+  const Case cases[] = {{16, 2, 1.0f}, {16, 1, 3.0f}, {24, 6, 1.0f}, {24, 3, 2.5f}, {32, 2, 1.0f}, {32, 1, 4.0f}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(std::to_string(c.bits) + " bits, " + std::to_string(c.channels) + " channels, gain " +
+                 std::to_string(c.gain));
+    constexpr uint32_t kFrames = 40001;  // more than one stretch of the finishing pass
+    Fill(mBuffer, kFrames, c.channels, c.bits);
+    for (uint32_t i = 0; i < kFrames * c.channels; ++i)
+      mBuffer.samples[i] *= c.gain;
+    mBuffer.samples[7] = std::numeric_limits<float>::quiet_NaN();
+    ASSERT_EQ(audioFileWriteWav(&mBuffer, Path("whole.wav").c_str()), 0);
+    std::filesystem::remove(Path("streamed.wav"));
+
+    AudioFileWriter writer;
+    ASSERT_EQ(writer.Open(Path("streamed.wav").c_str(), c.channels, c.bits, 48000, mBuffer.channelMask), 0);
+    for (uint32_t done = 0, block = 1; done < kFrames; done += block, block = block * 3 % 20011) {
+      block = std::min(block, kFrames - done);
+      std::vector<const float*> channels;
+      for (uint32_t ch = 0; ch < c.channels; ++ch)
+        channels.push_back(mBuffer.samples + ch * kFrames + done);
+      ASSERT_EQ(writer.Write(channels.data(), block), 0);
+    }
+    EXPECT_FALSE(std::filesystem::exists(Path("streamed.wav")));
+    ASSERT_EQ(writer.Finish(), 0);
+    EXPECT_EQ(Contents(Path("streamed.wav")), Contents(Path("whole.wav")));
+    EXPECT_FALSE(std::filesystem::exists(Path("streamed.wav.partial")));
+  }
+
+  {
+    AudioFileWriter dropped;
+    ASSERT_EQ(dropped.Open(Path("dropped.wav").c_str(), 2, 16, 48000, 0), 0);
+  }
+  EXPECT_FALSE(std::filesystem::exists(Path("dropped.wav.partial")));
+  AudioFileWriter writer;
+  EXPECT_EQ(writer.Open(Path("wide.wav").c_str(), 40000, 32, 48000, 0), -7);
+  EXPECT_EQ(writer.Open(Path("no/folder.wav").c_str(), 2, 16, 48000, 0), -1);
 }
 
 }  // namespace

@@ -300,6 +300,21 @@ AudioUnit Unit()
 
 constexpr const char* kDefaultState = "default-state";
 
+// The editor of a second instance stays open for the whole process, as another track's would in a
+// host: the fonts, pictures and vector images that editors share are then read from their files
+// once, not again by every run that opens its editor.
+void KeepResourcesLoaded()
+{
+  static host::PluginBundle bundle;
+  static std::unique_ptr<host::Instance> instance;
+  static std::unique_ptr<host::EditorHost> editor;
+  fuzz::Require(bundle.Open(VANTORELIX_BUNDLE, false));
+  instance = std::make_unique<host::Instance>(bundle.Component());
+  fuzz::Require(instance->Status() == noErr);
+  editor = std::make_unique<host::EditorHost>(instance->Unit());
+  fuzz::Require(editor->Open().empty());
+}
+
 // One run: the instance at a rate and a channel count of the script's, back in its first state,
 // its editor open, and the script played against it.
 class Session
@@ -817,6 +832,7 @@ extern "C" int LLVMFuzzerInitialize(int*, char***)
   // The plug-in menu's links and the data folder would start the desktop's browser, run after run.
   platform::SetOpener([](const std::string&) { return true; });
   fuzz::Require(host::HostedUnit(Unit()).SaveStateFile(fuzz::ScratchPath(kDefaultState)).empty());
+  KeepResourcesLoaded();
   if (!fuzz::SeedFolder().empty())
     WriteSeeds();
   return 0;
