@@ -3,6 +3,7 @@
 #include "framework/Base64.h"
 #include "framework/IPlugNumberText.h"
 #include "framework/IPlugPluginBase.h"
+#include "framework/RegularFile.h"
 
 #include <algorithm>
 #include <climits>
@@ -102,20 +103,17 @@ bool WriteFile(const char* path, const ByteChunk& chunk)
   return std::fclose(file) == 0 && written;
 }
 
+// A bank may carry several whole states, and a state of a day's measurement runs to some 200 MB.
+constexpr size_t kLargestPresetFile = size_t{1} << 30;  // within the chunk's int sizes
+
+// Only a regular file is read, so that a FIFO or a device never blocks the plug-in.
 bool ReadFile(const char* path, ByteChunk& chunk)
 {
-  if (!path || !*path)
+  std::string bytes;
+  if (!ReadRegularFile(path, kLargestPresetFile, bytes))
     return false;
-  FILE* file = std::fopen(path, "rb");
-  if (!file)
-    return false;
-  bool ok = std::fseek(file, 0, SEEK_END) == 0;
-  const long size = ok ? std::ftell(file) : -1;
-  ok = ok && size >= 0 && size <= INT_MAX && std::fseek(file, 0, SEEK_SET) == 0 &&
-       chunk.Resize(static_cast<int>(size)) == size &&
-       std::fread(chunk.GetData(), 1, static_cast<size_t>(size), file) == static_cast<size_t>(size);
-  std::fclose(file);
-  return ok;
+  const int size = static_cast<int>(bytes.size());
+  return chunk.PutBytes(bytes.data(), size) == size;
 }
 
 } // namespace

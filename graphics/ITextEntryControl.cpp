@@ -2,6 +2,7 @@
 // control feeds with the text, the character widths and the row layout, and whose keys it
 // filters by the kind of the parameter being typed.
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 
@@ -332,10 +333,11 @@ void ITextEntryControl::Paste()
   {
     return;
   }
-  // Pasted text is filtered as typed text would be.
-  std::u16string chars = utf8::ToUtf16(text);
-  std::erase_if(chars, [this](char16_t c) { return !TakesChar(c, c >= u'0' && c <= u'9'); });
-  if (chars.empty())
+  // A paste is what typing could have produced, or nothing: dropping the characters the entry
+  // refuses would make another number of the rest ("1e999" would be 1999).
+  const std::u16string chars = utf8::ToUtf16(text);
+  if (chars.empty() ||
+      !std::all_of(chars.begin(), chars.end(), [this](char16_t c) { return TakesChar(c, c >= u'0' && c <= u'9'); }))
   {
     return;  // as a key that types nothing
   }

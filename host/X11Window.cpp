@@ -168,6 +168,11 @@ std::string Latin1(const std::string& text)
 // run does, with what was measured.
 int LetTheConnectionGo(Display*) { return 0; }
 
+// Xlib's answer to a protocol error ends the program too. One failed request is no reason to end
+// the run: the one other programs can cause, an answer to a clipboard request whose requestor has
+// gone (its window with it), is simply dropped, and the run goes on.
+int DropTheRequest(Display*, XErrorEvent*) { return 0; }
+
 } // namespace
 
 struct X11Window::Connection
@@ -183,6 +188,7 @@ struct X11Window::Connection
       return;
     XCloseDisplay(display);  // the window and its cursors go with the connection; safe once broken
     XSetIOErrorHandler(previousIOErrorHandler);
+    XSetErrorHandler(previousErrorHandler);
   }
 
   // Called by Xlib when the connection broke, in place of ending the program. Xlib then returns
@@ -309,6 +315,7 @@ struct X11Window::Connection
   std::map<PointerShape, Cursor> cursors;
   std::optional<PointerShape> shape;
   XIOErrorHandler previousIOErrorHandler = nullptr;
+  XErrorHandler previousErrorHandler = nullptr;
   bool lost = false;
 };
 
@@ -326,6 +333,7 @@ std::string X11Window::Open(const std::string& title, int width, int height)
   }
   mX->display = display;
   mX->previousIOErrorHandler = XSetIOErrorHandler(LetTheConnectionGo);
+  mX->previousErrorHandler = XSetErrorHandler(DropTheRequest);
   XSetIOErrorExitHandler(display, &Connection::Broke, mX.get());
   const int screen = DefaultScreen(display);
   Visual* visual = DefaultVisual(display, screen);

@@ -93,20 +93,19 @@ void Vantorelix::ApplyHostParameter(int idx)
     return;
   const double value = param->Value();
   MeterSettings& s = mSettings;
-  // Store a mirror; false when it already held the value.
-  auto storeInt = [&](int32_t& mirror) {
-    const int32_t v = static_cast<int32_t>(value);
+  // Stores a mirror; false when it already held the value. The audio thread reads the mirrors
+  // under the plug-in mutex, so each is stored under it: a block sees a setting as it was before
+  // the change or after it, never half written. What follows a store takes the lock itself.
+  auto store = [&]<class T>(T& mirror, T v) {
+    WDL_MutexLock lock(mMutex);
     if (v == mirror)
       return false;
     mirror = v;
     return true;
   };
-  auto storeReal = [&](double& mirror) {
-    if (value == mirror)
-      return false;
-    mirror = value;
-    return true;
-  };
+  auto storeInt = [&](int32_t& mirror) { return store(mirror, IntValue(idx)); };
+  auto storeReal = [&](double& mirror) { return store(mirror, value); };
+  auto storeWord = [&](uint32_t& mirror) { return store(mirror, static_cast<uint32_t>(IntValue(idx))); };
   if (idx >= kIL_Min_Mode && idx <= kDialog_Min_Period)
     return ApplyAlertGroup((idx - kIL_Min_Mode) / 3);
   if (idx >= kGraphTimescale && idx <= kGraphPSR)
@@ -117,23 +116,23 @@ void Vantorelix::ApplyHostParameter(int idx)
     return UpdateGraphSettings();
   }
   if (idx >= kMaxVal_lm && idx <= kMinVal_lm)
-    s.lmLevels[idx - kMaxVal_lm] = value;
+    storeReal(s.lmLevels[idx - kMaxVal_lm]);
   else if (idx >= kColor_MeterPeakLED_lmc && idx < kColor_MeterPeakLED_lmc + kMeterColorCount)
-    s.meterColorsA.packed[idx - kColor_MeterPeakLED_lmc] = static_cast<uint32_t>(IntValue(idx));
+    storeWord(s.meterColorsA.packed[idx - kColor_MeterPeakLED_lmc]);
   else if (idx >= kMaxVal_pk && idx <= kMinVal_pk)
-    s.peakLevels[idx - kMaxVal_pk] = value;
+    storeReal(s.peakLevels[idx - kMaxVal_pk]);
   else if (idx >= kColor_MeterPeakLED_pkc && idx < kColor_MeterPeakLED_pkc + kMeterColorCount)
-    s.meterColorsB.packed[idx - kColor_MeterPeakLED_pkc] = static_cast<uint32_t>(IntValue(idx));
+    storeWord(s.meterColorsB.packed[idx - kColor_MeterPeakLED_pkc]);
   else if (idx == kColor_BG_Readoutc)
-    s.readoutColors.base = static_cast<uint32_t>(IntValue(idx));
+    storeWord(s.readoutColors.base);
   else if (idx >= kColor_BG_ILc && idx < kColor_BG_ILc + kReadoutGroupCount * kReadoutGroupSize)
   {
     const int k = idx - kColor_BG_ILc;
-    s.readoutColors.groups[k / kReadoutGroupSize][k % kReadoutGroupSize] = static_cast<uint32_t>(IntValue(idx));
+    storeWord(s.readoutColors.groups[k / kReadoutGroupSize][k % kReadoutGroupSize]);
   }
   else if (idx >= kCsvExportIL && idx < kCsvExportIL + kCsvExportCount)
   {
-    s.csvExport[idx - kCsvExportIL] = IntValue(idx);
+    storeInt(s.csvExport[idx - kCsvExportIL]);
     return;
   }
 
@@ -154,61 +153,61 @@ void Vantorelix::ApplyHostParameter(int idx)
         if (iplug::igraphics::IGraphics* ui = AvailableGraphics())
           ui->EnableTooltips(value > 0);
       return;
-    case kDisplayMode: s.displayMode = IntValue(idx); break;
-    case kSetup: s.setup = IntValue(idx); break;
-    case kSetupPage: s.setupPage = IntValue(idx); break;
-    case kSync: s.sync = IntValue(idx); return;
+    case kDisplayMode: storeInt(s.displayMode); break;
+    case kSetup: storeInt(s.setup); break;
+    case kSetupPage: storeInt(s.setupPage); break;
+    case kSync: storeInt(s.sync); return;
     case kReset:
       if (storeInt(s.reset) && s.reset == 1)
         ResetMeasurementLocked();
       return;
-    case kPlay: s.play = IntValue(idx); return;
-    case kWriteAutomationData: s.writeAutomationData = IntValue(idx); return;
-    case kPreGain: s.preGain = value; return;
+    case kPlay: storeInt(s.play); return;
+    case kWriteAutomationData: storeInt(s.writeAutomationData); return;
+    case kPreGain: storeReal(s.preGain); return;
     case kMatchIL:
     case kMatchSL:
     case kMatchML:
       if (storeInt(s.match[idx - kMatchIL]) && s.match[idx - kMatchIL] == 1)
         MatchGain(idx);
       return;
-    case kLoudness_Target: s.loudnessTarget = value; break;
+    case kLoudness_Target: storeReal(s.loudnessTarget); break;
     case kPeak_Limit:
     case kTruePeak_mode:
-      s.maxPeakTarget = GetParam(kPeak_Limit)->Value();
-      s.peakMode = IntValue(kTruePeak_mode);
+      store(s.maxPeakTarget, GetParam(kPeak_Limit)->Value());
+      store(s.peakMode, IntValue(kTruePeak_mode));
       ResetLimiter();
       break;
-    case kEnableLimiter: s.enableLimiter = IntValue(idx); return;
+    case kEnableLimiter: storeInt(s.enableLimiter); return;
     case kGate_mode:
-      s.gateMode = IntValue(idx);
+      storeInt(s.gateMode);
       SetupEngine();
       break;
-    case kSL_IntWindow: s.slWindowMs = value; return SetupEngine();
-    case kML_IntWindow: s.mlWindowMs = value; return SetupEngine();
+    case kSL_IntWindow: storeReal(s.slWindowMs); return SetupEngine();
+    case kML_IntWindow: storeReal(s.mlWindowMs); return SetupEngine();
     case kChannelConfig:
-      s.channelConfig = IntValue(idx);
+      storeInt(s.channelConfig);
       return ResetMeasurementLocked();
-    case kChannelRouting: s.channelRouting = IntValue(idx); break;
-    case kUnitMode: s.unitMode = IntValue(idx); break;
-    case kRefOffset: s.refOffset = value; break;
+    case kChannelRouting: storeInt(s.channelRouting); break;
+    case kUnitMode: storeInt(s.unitMode); break;
+    case kRefOffset: storeReal(s.refOffset); break;
     // A new weighting sets the engine up again too, so that no measurement mixes two weightings.
-    case kWFilterMode: s.weightingMode = IntValue(idx); return SetupEngine();
-    case kWFilterLCFreq: s.lowCutFreq = value; return SetupEngine();
-    case kWFilterLCSlope: s.lowCutSlope = IntValue(idx); return SetupEngine();
-    case kWFilterHCFreq: s.highCutFreq = value; return SetupEngine();
-    case kWFilterHCSlope: s.highCutSlope = IntValue(idx); return SetupEngine();
-    case kLRange_mode: s.rangeMode = IntValue(idx); break;
+    case kWFilterMode: storeInt(s.weightingMode); return SetupEngine();
+    case kWFilterLCFreq: storeReal(s.lowCutFreq); return SetupEngine();
+    case kWFilterLCSlope: storeInt(s.lowCutSlope); return SetupEngine();
+    case kWFilterHCFreq: storeReal(s.highCutFreq); return SetupEngine();
+    case kWFilterHCSlope: storeInt(s.highCutSlope); return SetupEngine();
+    case kLRange_mode: storeInt(s.rangeMode); break;
     case kTimerMode:
-      s.timerMode = IntValue(idx);
+      storeInt(s.timerMode);
       ResetMeasurementLocked();
       break;
-    case kScaleLabelMode_lm: s.lmScale = IntValue(idx); break;
-    case kScaleLabelMode_pk: s.peakScale = IntValue(idx); break;
-    case kExportDecimalFormat: s.exportDecimalFormat = IntValue(idx); return;
-    case kExportCsvSeparator: s.exportCsvSeparator = IntValue(idx); return;
-    case kAutoExportLogCSV: s.autoExportLogCSV = IntValue(idx); return;
-    case kOnlineUpdateCheck: s.updateCheck = IntValue(idx); return;
-    case kMeasurementMode: s.measurementMode = IntValue(idx); return SetupEngine();
+    case kScaleLabelMode_lm: storeInt(s.lmScale); break;
+    case kScaleLabelMode_pk: storeInt(s.peakScale); break;
+    case kExportDecimalFormat: storeInt(s.exportDecimalFormat); return;
+    case kExportCsvSeparator: storeInt(s.exportCsvSeparator); return;
+    case kAutoExportLogCSV: storeInt(s.autoExportLogCSV); return;
+    case kOnlineUpdateCheck: storeInt(s.updateCheck); return;
+    case kMeasurementMode: storeInt(s.measurementMode); return SetupEngine();
     default:
       // The output parameters and "RVC11"/"RVC13" mirror nothing; the scale and colour
       // mirrors stored above refresh the scales.
@@ -226,16 +225,21 @@ void Vantorelix::ApplyAlertGroup(int triple)
     triples[1] = triple + kPairedTriples;
   else if (triple < 2 * kPairedTriples)
     triples[0] = triple - kPairedTriples, triples[1] = triple;
-  for (int t : triples)
   {
-    if (t < 0)
-      continue;
-    const int mode = kIL_Min_Mode + 3 * t;
-    AlertState& alert = mSettings.alerts[kAlertRecordOfTriple[t]];
-    alert.mode = static_cast<AlertMode>(IntValue(mode));
-    alert.level = GetParam(mode + kAlertLevelOffset)->Value();
-    alert.period = GetParam(mode + kAlertPeriodOffset)->Value();
-    alert.ClearRunState();
+    // Blocks advance the alert records under the plug-in mutex: the new settings and the cleared
+    // run state reach the next block together, and no block's update outlives the clear.
+    WDL_MutexLock lock(mMutex);
+    for (int t : triples)
+    {
+      if (t < 0)
+        continue;
+      const int mode = kIL_Min_Mode + 3 * t;
+      AlertState& alert = mSettings.alerts[kAlertRecordOfTriple[t]];
+      alert.mode = static_cast<AlertMode>(IntValue(mode));
+      alert.level = GetParam(mode + kAlertLevelOffset)->Value();
+      alert.period = GetParam(mode + kAlertPeriodOffset)->Value();
+      alert.ClearRunState();
+    }
   }
   const AlertIndex record = kAlertRecordOfTriple[triple];
   if (record == kAlertPlrMin || record == kAlertPsrMin)
@@ -339,8 +343,9 @@ void Vantorelix::MatchGain(int matchIdx)
   const double rounded = std::floor((level + 0.691) * 10.0 + 0.5) / 10.0;
   const double gain = mSettings.loudnessTarget - (rounded - mSettings.preGain - mSettings.refOffset);
   PushParameterValue(kPreGain, false, gain);
+  WDL_MutexLock lock(mMutex);
   mSettings.preGain = GetParam(kPreGain)->Value();
-  ResetMeasurementLocked();
+  ResetMeasurement();
 }
 
 void Vantorelix::FinishChange()

@@ -77,23 +77,35 @@ uint32_t U32At(const ByteChunk& chunk, int64_t pos)
   return value;
 }
 
-// Appends the records of a stored list that the chunk holds completely, as far as the list has
-// room, and moves the cursor past the count's records. False when the chunk ends inside them.
-bool ReadPoints(const ByteChunk& chunk, int64_t& cursor, int32_t count, LoudnessHistory& list)
+// Where a history chunk's two stored lists lie, from its first count on: both counts are whole,
+// not negative, and every record they count lies within the chunk, or the chunk is refused.
+bool FindStoredLists(const ByteChunk& chunk, int64_t countPos, statechunk::StoredLists& lists)
 {
-  if (count <= 0)
+  int64_t cursor = countPos;
+  const auto find = [&](statechunk::StoredList& list) {
+    if (cursor + 4 > chunk.Size())
+      return false;
+    const auto count = static_cast<int32_t>(U32At(chunk, cursor));
+    list.pos = cursor + 4;
+    if (count < 0 || count > (chunk.Size() - list.pos) / kRecordSize)
+      return false;
+    list.count = count;
+    cursor = list.pos + int64_t{count} * kRecordSize;
     return true;
-  const int64_t available = (chunk.Size() - cursor) / kRecordSize;
-  const int64_t complete = std::min<int64_t>(count, available);
+  };
+  return find(lists.history) && find(lists.memory);
+}
+
+// Appends a stored list's records, as far as the list has room.
+void ReadPoints(const ByteChunk& chunk, const statechunk::StoredList& stored, LoudnessHistory& list)
+{
   LoudnessHistoryPoint point;
-  for (int64_t i = 0; i < complete; ++i)
+  for (int64_t i = 0; i < stored.count; ++i)
   {
-    std::memcpy(&point, chunk.GetData() + cursor + i * kRecordSize, kRecordSize);
+    std::memcpy(&point, chunk.GetData() + stored.pos + i * kRecordSize, kRecordSize);
     if (!list.AppendCopy(point))
       break;
   }
-  cursor += int64_t{count} * kRecordSize;
-  return count <= available;
 }
 
 bool PutPoints(ByteChunk& chunk, const LoudnessHistory& list)
@@ -139,51 +151,45 @@ int Vantorelix::ReadStateChunk(const ByteChunk& chunk, int startPos)
   const int64_t n = chunk.Size();
   if (n == 0 || p < 0 || p + 4 > n || !TagAt(chunk, p, "RIFF"))
     return startPos;
-  if (p + 12 > n)
-    return -1;
-  const uint32_t riffSize = U32At(chunk, p + 4);
-  if (U32At(chunk, p + 8) != statechunk::kContainerVersion || !TagAt(chunk, p + 12, "ZVCM"))
-    return startPos + 12;
-  if (!TagAt(chunk, p + 16, "ZVCS"))
-    return startPos + 16;
+  // From here on a container this reader does not know, or one that ends before what it announces,
+  // is refused whole (-1): reading on from a position inside it would report a state restored
+  // whose settings were never read.
   if (p + 28 > n)
     return -1;
+  const uint32_t riffSize = U32At(chunk, p + 4);
   const uint32_t textSize = U32At(chunk, p + 20);
-  if (textSize == 0 || U32At(chunk, p + 24) != statechunk::kTextVersion)
-    return startPos + 28;
+  if (U32At(chunk, p + 8) != statechunk::kContainerVersion || !TagAt(chunk, p + 12, "ZVCM") ||
+      !TagAt(chunk, p + 16, "ZVCS") || textSize == 0 || U32At(chunk, p + 24) != statechunk::kTextVersion)
+    return -1;
 
-  // Everything that could refuse the container is checked before the first value changes.
+  // Everything that could refuse the container is checked before the first value changes. A
+  // history chunk of another version, or of size 0, is skipped: its lists stay as they are.
   const int64_t q = p + 24 + textSize + (textSize & 1);
   const bool hasHistories = TagAt(chunk, q, "ZVE0");
   if (hasHistories && q + 12 > n)
     return -1;
   const bool readsHistories = hasHistories && U32At(chunk, q + 4) != 0 &&
                               U32At(chunk, q + 8) == statechunk::kHistoryVersion;
+  statechunk::StoredLists lists;
+  if (readsHistories && !FindStoredLists(chunk, q + 12, lists))
+    return -1;
   const int64_t end = !hasHistories ? q : !readsHistories ? q + 12 : p + 8 + riffSize + (riffSize & 1);
   if (end > INT_MAX)
     return -1;
   // A preset the preset menu loads changes only what presets set: the editor's size, the graph's
   // settings and the like stay as the user has them.
   if (ReadStateXml(*this, chunk, static_cast<int>(p + 28), mPresetStore.loading ? KeyTable() : nullptr) == 0)
-    return startPos;
+    return -1;
   if (readsHistories)
-    ReadHistories(chunk, static_cast<int>(q + 12));
+    ReadHistories(chunk, lists);
   return static_cast<int>(end);
 }
 
-void Vantorelix::ReadHistories(const ByteChunk& chunk, int countPos)
+void Vantorelix::ReadHistories(const ByteChunk& chunk, const statechunk::StoredLists& lists)
 {
   WDL_MutexLock lock(mMutex);
   mHistory.Clear();
   mMemory.Clear();
-  int64_t cursor = countPos;
-  int32_t count = 0;
-  if (chunk.Get(&count, static_cast<int>(cursor)) < 0)
-    return;
-  cursor += 4;
-  if (!ReadPoints(chunk, cursor, count, mHistory) || cursor + 4 > chunk.Size())
-    return;
-  chunk.Get(&count, static_cast<int>(cursor));
-  cursor += 4;
-  ReadPoints(chunk, cursor, count, mMemory);
+  ReadPoints(chunk, lists.history, mHistory);
+  ReadPoints(chunk, lists.memory, mMemory);
 }

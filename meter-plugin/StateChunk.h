@@ -20,6 +20,19 @@ inline constexpr int kRecordSize = 224;
 // Lists shorter than this are saved as empty.
 inline constexpr int kMinSavedPoints = 4;
 
+// One stored record list of a history chunk: where its records begin and how many there are.
+struct StoredList
+{
+  int64_t pos = 0;
+  int32_t count = 0;
+};
+
+struct StoredLists
+{
+  StoredList history;
+  StoredList memory;
+};
+
 using Writer = std::function<bool(ByteChunk& chunk)>;
 
 // Appends a whole container: the text written by writeText, then, when writeHistories is given,

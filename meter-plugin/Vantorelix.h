@@ -12,6 +12,7 @@
 #include "meter-plugin/EditorLayout.h"
 #include "meter-plugin/MeterSettings.h"
 #include "meter-plugin/PluginPaths.h"
+#include "meter-plugin/StateChunk.h"
 #include "meter-plugin/XmlPresets.h"
 
 #include <atomic>
@@ -413,8 +414,8 @@ private:
   void WritePresetSource(FILE* file, const PresetParamKey* keys) const;
   // Writes and reads the history part of the state; both take the plug-in mutex.
   bool AppendHistories(ByteChunk& chunk) const;
-  // Replaces both lists by the stored ones, whose first count is at countPos.
-  void ReadHistories(const ByteChunk& chunk, int countPos);
+  // Replaces both lists by the stored ones.
+  void ReadHistories(const ByteChunk& chunk, const statechunk::StoredLists& lists);
 
   MeterSettings mSettings;
   mutable WDL_Mutex mMutex;

@@ -1,5 +1,6 @@
 #include "meter-plugin/XmlPresets.h"
 
+#include "framework/RegularFile.h"
 #include "meter-plugin/StateChunk.h"
 #include "platform/shared/Utf8.h"
 #include "platform/shared/XmlNesting.h"
@@ -186,10 +187,15 @@ void VisitParams(const PresetView& view, const IPluginBase& plug, Visit visit)
 
 // Our documents nest four deep; deeper ones are refused unparsed.
 constexpr int kMaxNesting = 64;
+// Our documents, preset files and state texts alike, hold some hundred parameters in some 12 KB.
+// A text far larger is not one of ours, and parsing it would cost some twelve times its size.
+constexpr size_t kMaxDocumentBytes = 1 << 20;
 
 // Running out of memory on a hostile size refuses the document instead of ending the host.
 bool ParseDocumentText(TiXmlDocument& doc, std::string_view bytes)
 {
+  if (bytes.size() > kMaxDocumentBytes)
+    return false;
   try
   {
     // A text of 8-bit characters, from a version that wrote names as it read them from files,
@@ -207,23 +213,20 @@ bool ParseDocumentText(TiXmlDocument& doc, std::string_view bytes)
   }
 }
 
-// Preset files are a few kilobytes; a file far larger is not one of ours.
-constexpr size_t kMaxPresetFileBytes = 16 << 20;
-
+// Only a regular file is read, so that a FIFO or a device in the preset folder never blocks the
+// plug-in. The parser reads the bytes as it reads a file, line ends and 8-bit names alike.
 bool LoadDocumentFile(TiXmlDocument& doc, const char* path)
 {
-  FILE* file = std::fopen(path ? path : "", "rb");
+  std::string text;
+  if (!iplug::ReadRegularFile(path, kMaxDocumentBytes, text) || !xml::NestingWithinLimit(text, kMaxNesting))
+    return false;
+  FILE* file = text.empty() ? nullptr : fmemopen(text.data(), text.size(), "rb");
   if (!file)
     return false;
   bool loaded = false;
   try
   {
-    std::string text;
-    char block[4096];
-    for (size_t n; text.size() <= kMaxPresetFileBytes && (n = std::fread(block, 1, sizeof(block), file)) > 0;)
-      text.append(block, n);
-    loaded = !std::ferror(file) && text.size() <= kMaxPresetFileBytes && xml::NestingWithinLimit(text, kMaxNesting) &&
-             std::fseek(file, 0, SEEK_SET) == 0 && doc.LoadFile(file, TIXML_ENCODING_LEGACY);
+    loaded = doc.LoadFile(file, TIXML_ENCODING_LEGACY);
   }
   catch (const std::bad_alloc&)
   {

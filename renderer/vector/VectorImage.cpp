@@ -79,9 +79,11 @@ bool HuffmanTablesFit(const unsigned char* data, size_t size)
   return false;
 }
 
-// True unless a PNG stream holds an image data chunk of no bytes: the decoder would copy those
-// no bytes into the buffer it has not yet made for the data. Encoders never write such a chunk.
-bool PngDataChunksFilled(const unsigned char* data, size_t size)
+// True when every chunk of a PNG stream, up to its end chunk, lies within the stream, and no image
+// data chunk is empty. The decoder grows its data buffer to the length a chunk claims before it
+// finds the bytes missing, so a few hundred bytes could make it ask gigabytes; and it would copy an
+// empty data chunk into a buffer it has not yet made. Encoders write neither.
+bool PngChunksFit(const unsigned char* data, size_t size)
 {
   auto word = [&](size_t at) {
     return uint32_t(data[at]) << 24 | uint32_t(data[at + 1]) << 16 | uint32_t(data[at + 2]) << 8 | data[at + 3];
@@ -89,22 +91,27 @@ bool PngDataChunksFilled(const unsigned char* data, size_t size)
   for (size_t at = 8; at < size && size - at >= 12;)  // length, type, data, check sum
   {
     const uint32_t length = word(at);
-    if (length == 0 && std::memcmp(data + at + 4, "IDAT", 4) == 0)
+    const unsigned char* type = data + at + 4;
+    if (size - at - 12 < length || (length == 0 && std::memcmp(type, "IDAT", 4) == 0))
       return false;
-    if (size - at - 12 < length)
-      break;
+    if (std::memcmp(type, "IEND", 4) == 0)
+      return true;
     at += 12 + size_t(length);
   }
-  return true;
+  return false;
 }
 
 // Decodes PNG or JPEG bytes to RGBA and makes a texture of them; 0 for bytes of another format,
 // damaged ones, or an image larger than any the editor draws.
 int CreateTextureFromEncoded(NVGcontext* ctx, int imageFlags, const unsigned char* data, size_t size)
 {
-  if (size == 0 || size > kLargestFile || (data[0] == 0xFF && !HuffmanTablesFit(data, size)) ||
-      (data[0] == 0x89 && !PngDataChunksFilled(data, size)))
+  if (size == 0 || size > kLargestFile || (data[0] == 0xFF && !HuffmanTablesFit(data, size)))
     return 0;
+  if (data[0] == 0x89 && !PngChunksFit(data, size))
+  {
+    stbi__err("bad chunk", "PNG chunk running past the end of the file");
+    return 0;
+  }
   int w = 0, h = 0, n = 0;
   if (!stbi_info_from_memory(data, int(size), &w, &h, &n))
     return 0;

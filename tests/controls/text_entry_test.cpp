@@ -229,10 +229,10 @@ TEST(TextEntryTest, UndoRedoAndTheClipboard)
   EXPECT_EQ(e.entry->GetStr(), "3.5");
 }
 
-// Pasted text is filtered as typed text: a numeric entry keeps only what it would take from the
-// keyboard, a paste of nothing it takes changes nothing, and a text that is no number leaves the
-// value as it was.
-TEST(TextEntryTest, PastedTextIsFilteredAsTypedText)
+// A paste is taken whole when typing could have produced it, and refused whole otherwise: a text
+// with a character the entry would not take from the keyboard leaves the entry and the value as
+// they were, where keeping the rest would make another number of it.
+TEST(TextEntryTest, PastedTextIsTakenOnlyWhenTypingCouldHaveProducedIt)
 {
   struct Case
   {
@@ -242,11 +242,18 @@ TEST(TextEntryTest, PastedTextIsFilteredAsTypedText)
     double value;
   };
   const Case cases[] = {
+    {kIntParam, "40", "40", 40.0},
+    {kFloatParam, "-0.25", "-0.25", 0.0},
+    {kFloatParam, "2.75", "2.75", 2.75},
     {kIntParam, "abc", "12", 12.0},
-    {kIntParam, std::string("12\0" "34\x1b\t", 7), "1234", 100.0},
-    {kIntParam, "0x10", "010", 10.0},
+    {kIntParam, "1e999", "12", 12.0},
+    {kIntParam, "0x40", "12", 12.0},
+    {kIntParam, "1,500", "12", 12.0},
+    {kIntParam, std::string("12\0" " 34\x1b\t9", 9), "12", 12.0},
+    {kIntParam, "2.5", "12", 12.0},
     {kFloatParam, "nan", "1.5", 1.5},
-    {kFloatParam, "2.5e1", "2.51", 2.51},
+    {kFloatParam, "2.5e1", "1.5", 1.5},
+    {kFloatParam, "3.5\n", "1.5", 1.5},
   };
   for (const Case& c : cases)
   {

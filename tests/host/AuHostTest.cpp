@@ -12,6 +12,7 @@
 #include <fstream>
 #include <string>
 #include <csignal>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -309,6 +310,13 @@ TEST_F(AuHostMeasure, RefusesHostileStateFiles)
     const Outcome run = AuHost(Measure("--state-in " + Path("state.plist")));
     EXPECT_EQ(run.status, 1);
     EXPECT_EQ(run.out, "au-host: the state file " + Path("state.plist") + " is not a property list\n");
+  }
+  // Only a regular file is read: a device never ends and a FIFO would wait for a writer.
+  ASSERT_EQ(mkfifo(Path("fifo.plist").c_str(), 0600), 0);
+  for (const std::string& path : {std::string("/dev/zero"), Path("fifo.plist")}) {
+    const Outcome run = AuHost(Measure("--state-in " + path));
+    EXPECT_EQ(run.status, 1);
+    EXPECT_EQ(run.out, "au-host: cannot read the state file " + path + "\n");
   }
 }
 

@@ -623,3 +623,41 @@ TEST(EditorActions, AlertResetsWhileBlocksAreMeasured)
   plug.ParameterChanged(kActionResetPeakAlerts, kEditor, -1);
   EXPECT_EQ(plug.Engine()->ballistics[0].inputMax, 0.0);
 }
+
+// The host's thread sets plain, engine and alert parameters and restores whole states while
+// blocks are measured: the settings the measurement reads and the alert records it advances are
+// written under the plug-in mutex, so each block sees them whole and an alert change clears the
+// alert's run state for good. ThreadSanitizer runs this suite.
+TEST(ParameterChanged, HostChangesAndRestoresWhileBlocksAreMeasured)
+{
+  Plug plug;
+  product_test::Prepare(plug, 48000.0, 480, 2);
+  Plug source;
+  source.Change(kPreGain, 6.0, kHost);
+  source.Change(kGate_mode, 3.0, kHost);
+  source.Change(kIL_Min_Mode, 1.0, kHost);
+  ByteChunk state;
+  ASSERT_TRUE(source.WriteState(state));
+
+  const int slMaxMode = kIL_Min_Mode + 3 * 6;  // the short-term maximum alert's triple
+
+  std::atomic<bool> done{false};
+  std::thread audio([&] {
+    product_test::Block block(2, 480, 0.9);
+    while (!done)
+      product_test::Process(plug, block);
+  });
+  for (int round = 0; round < 20; ++round)
+  {
+    plug.Change(kPreGain, round % 2 ? -3.0 : 3.0, kHost);
+    plug.Change(kGate_mode, round % 3, kHost);
+    plug.Change(kSL_IntWindow, round % 2 ? 2000.0 : 3000.0, kHost);
+    plug.Change(slMaxMode, 1.0, kHost);
+    plug.Change(slMaxMode + 1, round % 2 ? -60.0 : -50.0, kHost);
+    ASSERT_EQ(plug.ReadState(state, 0), state.Size());
+  }
+  done = true;
+  audio.join();
+  EXPECT_EQ(plug.Settings().preGain, 6.0);
+  EXPECT_EQ(plug.Settings().gateMode, 3);
+}

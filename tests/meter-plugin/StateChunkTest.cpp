@@ -163,20 +163,10 @@ TEST(StateChunk, PositionsAndHostileCounts)
   notRiff.PutBytes("RIFX0000", 8);
   EXPECT_EQ(plug.ReadState(notRiff, 0), 0);
 
-  // Counts far beyond the data: the complete records are kept, nothing is read past the end.
   Vantorelix source;
   FillHistory(source.History(), 5, 1);
   ByteChunk chunk = StateOf(source);
-  const Layout at(chunk);
-  const int32_t huge = 0x7FFFFFFF;
-  std::memcpy(chunk.GetData() + at.q + 12, &huge, 4);
   EXPECT_EQ(plug.ReadState(chunk, 0), chunk.Size());
-  EXPECT_EQ(plug.History().Size(), 5u);
-  EXPECT_EQ(plug.Memory().Size(), 0u);
-  const int32_t negative = -5;
-  std::memcpy(chunk.GetData() + at.q + 12, &negative, 4);
-  EXPECT_EQ(plug.ReadState(chunk, 0), chunk.Size());
-  EXPECT_EQ(plug.History().Size(), 0u);
 
   // A RIFF size that no 32-bit position can reach is refused before anything changes.
   plug.GetParam(kPreGain)->Set(1.0);
@@ -184,6 +174,54 @@ TEST(StateChunk, PositionsAndHostileCounts)
   std::memcpy(chunk.GetData() + 4, &riffSize, 4);
   EXPECT_EQ(plug.ReadState(chunk, 0), -1);
   EXPECT_EQ(plug.GetParam(kPreGain)->Value(), 1.0);
+}
+
+// A container the reader cannot read whole is refused (-1), and the settings and both lists stay
+// as they were: a container, form or text it does not know, or a history chunk whose counts run
+// past its end or are negative.
+TEST(StateChunk, UnreadableContainersAreRefusedWhole)
+{
+  Vantorelix source;
+  source.GetParam(kPreGain)->Set(6.0);
+  FillHistory(source.History(), 5, 1);
+  FillHistory(source.Memory(), 4, 2);
+  const ByteChunk original = StateOf(source);
+  const Layout at(original);
+  struct Case
+  {
+    const char* what;
+    int64_t pos;
+    const char* bytes;  // four bytes written at pos; null cuts the chunk there
+  };
+  const Case cases[] = {
+    {"container version 2", 8, "\x02\0\0\0"},
+    {"form ZVCX", 12, "ZVCX"},
+    {"no text chunk", 16, "ZVCT"},
+    {"text version 2", 24, "\x02\0\0\0"},
+    {"history count past the end", at.q + 12, "\xFF\xFF\xFF\x7F"},
+    {"negative history count", at.q + 12, "\xFB\xFF\xFF\xFF"},
+    {"memory count past the end", at.q + 16 + 5 * 224, "\x05\0\0\0"},
+    {"cut inside a history record", at.q + 16 + 224, nullptr},
+    {"cut before the memory count", at.q + 16 + 5 * 224, nullptr},
+  };
+  for (const Case& c : cases)
+  {
+    SCOPED_TRACE(c.what);
+    ByteChunk chunk = original;
+    if (c.bytes)
+      std::memcpy(chunk.GetData() + c.pos, c.bytes, 4);
+    else
+      chunk.Resize(static_cast<int>(c.pos));
+    Vantorelix plug;
+    plug.GetParam(kPreGain)->Set(-2.0);
+    FillHistory(plug.History(), 4, 77);
+    const auto history = HistoryBytes(plug.History());
+    const auto values = Values(plug);
+    EXPECT_EQ(plug.ReadState(chunk, 0), -1);
+    EXPECT_EQ(Values(plug), values);
+    EXPECT_TRUE(HistoryBytes(plug.History()) == history);
+    EXPECT_EQ(plug.Memory().Size(), 0u);
+  }
 }
 
 // Every refused chunk (result 0 or -1) must leave parameters and histories exactly as they were.

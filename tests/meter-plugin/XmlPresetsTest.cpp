@@ -1,5 +1,7 @@
 #include "PluginFixture.h"
 
+#include <sys/stat.h>
+
 using namespace plugin_test;
 
 namespace {
@@ -164,6 +166,37 @@ TEST(StateXml, BadLengthsAreRefused)
   std::memcpy(beyond.GetData(), &huge, 4);
   EXPECT_EQ(plug.ReadStateXml(plug, beyond, 0), 0);
   EXPECT_EQ(Values(plug), before);
+}
+
+// Our documents are some 12 KB; one past a megabyte is refused unparsed, as the state text or as a
+// preset file, since the parser would take some twelve times its size. A preset file that is a
+// FIFO (one named default.zvp is read at every creation) is refused without waiting for a writer.
+TEST(StateXml, DocumentsPastAMegabyteAndFilesThatAreNotRegularAreRefused)
+{
+  Vantorelix plug;
+  const std::vector<double> before = Values(plug);
+  const std::string folder = TempFolder();
+  const std::string path = folder + "/p.zvp";
+  WDL_String name;
+  for (const size_t params : {size_t{20000}, size_t{33000}})  // some 0.66 and 1.09 MB
+  {
+    PresetDoc doc;
+    doc.params.clear();
+    for (size_t i = 0; i < params; ++i)
+      doc.params += "<Param name=\"PreGain\" val=\"1\" />";
+    const bool read = params == 20000;
+    EXPECT_EQ(plug.ReadStateXml(plug, StateText(doc.Text()), 0) > 0, read) << params;
+    WriteFile(path, doc.Text());
+    EXPECT_EQ(plug.LoadPresetFile(path.c_str(), &name, false, true, false, nullptr), read) << params;
+  }
+  plug.GetParam(kPreGain)->Set(before[kPreGain]);
+  EXPECT_EQ(Values(plug), before);
+
+  const std::string fifo = folder + "/default.zvp";
+  ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+  EXPECT_FALSE(plug.LoadDefaultPreset(folder.c_str()));
+  EXPECT_FALSE(plug.LoadPresetFile(fifo.c_str(), &name, false, true, false, nullptr));
+  std::filesystem::remove_all(folder);
 }
 
 // Closing tags inside markup that the parser skips (comments, CDATA, processing instructions,

@@ -582,6 +582,43 @@ TEST_F(AuHostWindow, AValueTypedIntoASetupFieldAppliesOnReturnAndNotOnEscapeAndG
   }
 }
 
+// A program that asks for the clipboard's text and is gone before the answer (a paste that gave
+// up, a clipboard manager that ended) costs the run nothing: the answer is dropped, and the run
+// goes on to its report.
+TEST_F(AuHostWindow, AClipboardRequestorThatLeavesBeforeTheAnswerDoesNotEndTheRun)
+{
+  const std::string tone = ToneFile(30.0, 1);
+  const Picture setup = EditorPicture(tone, "setup.png", "--click " + Point(kSetupX, kSetupY));
+  ASSERT_GT(setup.width, 0) << plugin_test::ReadFile(Path("stderr.txt"));
+  Child editor;
+  ASSERT_TRUE(StartEditor(editor, {tone}));
+  const Window window = FindWindow("Vantorelix");
+  ASSERT_NE(window, 0u) << plugin_test::ReadFile(Path("err.txt"));
+  Click(window, kSetupX, kSetupY);
+  ASSERT_TRUE(Eventually(kPatience, [&] { return Shows(window, setup, {kField}); })) << "the setup page never showed";
+  Click(window, kFieldX, kFieldY, 2);
+  ASSERT_TRUE(Opens(window, setup, kField)) << "the field did not open for typing";
+  Type(window, {XK_a, XK_c}, kCommand);
+  const Atom clipboard = XInternAtom(display, "CLIPBOARD", 0);
+  ASSERT_TRUE(Eventually(kPatience, [&] { return XGetSelectionOwner(display, clipboard) != None; }));
+
+  for (const char* form : {"UTF8_STRING", "TARGETS"}) {
+    // The request and the requestor's end reach the server together, before the answer can.
+    Display* requestor = XOpenDisplay(displayName.c_str());
+    ASSERT_NE(requestor, nullptr);
+    const Window asking = XCreateSimpleWindow(requestor, DefaultRootWindow(requestor), 0, 0, 1, 1, 0, 0, 0);
+    XConvertSelection(requestor, clipboard, XInternAtom(requestor, form, 0), XInternAtom(requestor, "PASTED", 0),
+                      asking, CurrentTime);
+    XCloseDisplay(requestor);
+  }
+  EXPECT_FALSE(editor.Wait(1.0).has_value()) << plugin_test::ReadFile(Path("err.txt"));
+  AskToClose(window);
+  const std::optional<int> status = editor.Wait(kPatience);
+  ASSERT_TRUE(status.has_value()) << "the run did not end";
+  EXPECT_EQ(*status, 0) << plugin_test::ReadFile(Path("err.txt"));
+  EXPECT_NE(plugin_test::ReadFile(Path("out.txt")).find("OUT:IL: "), std::string::npos);
+}
+
 TEST_F(AuHostWindow, ATooltipShowsBelowThePointerOnceItRestsAndGoesWithAClick)
 {
   const std::string tone = ToneFile(1.0, 1);

@@ -1,6 +1,8 @@
 #include "tests/renderer/vector/VectorFixture.h"
 
+#include <algorithm>
 #include <cmath>
+#include <string>
 #include <vector>
 
 #include <stb/stb_image.h>
@@ -213,5 +215,31 @@ TEST_F(VectorTest, OnlyPngAndJpegOfABitmapsSizeAreDecoded)
     EXPECT_EQ(image != 0, c.decoded);
     if (image)
       vgDeleteImage(ctx, image);
+  }
+}
+
+// A PNG chunk that claims more bytes than the file holds is refused before the decoder sizes a
+// buffer by the claim: whether the file goes on after the chunk's header or ends within it.
+TEST_F(VectorTest, PngChunkRunningPastTheEndIsRefusedBeforeDecoding)
+{
+  int size = 0;
+  const unsigned char grey[16] = {};
+  unsigned char* encoded = stbi_write_png_to_mem(grey, 4, 4, 4, 1, &size);
+  const std::vector<unsigned char> png(encoded, encoded + size);
+  STBIW_FREE(encoded);
+  const size_t dataChunk = 33;  // after the signature and the header chunk
+  ASSERT_EQ(std::string(png.begin() + dataChunk + 4, png.begin() + dataChunk + 8), "IDAT");
+
+  std::vector<unsigned char> claimsTwoGigabytes = png;
+  const unsigned char twoGigabytes[] = {0x7F, 0xFF, 0xFF, 0x00};
+  std::copy(std::begin(twoGigabytes), std::end(twoGigabytes), claimsTwoGigabytes.begin() + dataChunk);
+  std::vector<unsigned char> endsInAHeader(png.begin(), png.begin() + dataChunk);
+  const unsigned char header[] = {0x48, 0x00, 0x00, 0x00, 'I', 'D', 'A', 'T', 0x78, 0x01};
+  endsInAHeader.insert(endsInAHeader.end(), std::begin(header), std::end(header));
+
+  for (std::vector<unsigned char> bytes : {claimsTwoGigabytes, endsInAHeader})
+  {
+    EXPECT_EQ(vgCreateImageFromMemory(ctx, 0, bytes.data(), int(bytes.size())), 0);
+    EXPECT_STREQ(stbi_failure_reason(), "bad chunk");
   }
 }
