@@ -188,4 +188,35 @@ TEST_F(AuHostEditor, BadRequestsFailOnOneLineAndLeaveNoPicture)
   }
 }
 
+// The editor's export buttons clicked in a picture run: their save dialogs take the files given,
+// and without one the run says in one line that no file was chosen, and goes on.
+TEST_F(AuHostEditor, ExportButtonsTakeTheFilesGivenOrSayNoneWasChosen)
+{
+  const std::string tone = Quoted(product_test::WriteTone(Path("tone.wav"), 0.5, 2));
+  const std::string picture = " --png " + Quoted(Path("out.png"));
+  const char* const kCsvButton = " --click 499,26";
+  const char* const kLogButton = " --click 533,26";
+
+  ShellRun run = Run("editor " + tone + picture + kCsvButton + kLogButton);
+  EXPECT_EQ(run.status, 0) << err;
+  EXPECT_EQ(err, "au-host: no file chosen for the .csv export (give --csv FILE)\n"
+                 "au-host: no file chosen for the .log export (give --log FILE)\n");
+
+  const std::string csv = Path("clicked.csv"), log = Path("given.log");
+  run = Run("editor " + tone + picture + kCsvButton + " --csv " + Quoted(csv) + " --log " + Quoted(log));
+  EXPECT_EQ(run.status, 0) << err;
+  EXPECT_EQ(err, "");
+  EXPECT_NE(plugin_test::ReadFile(csv).find("Time,IL"), std::string::npos);
+  EXPECT_NE(plugin_test::ReadFile(log).find("Integrated Loudness (IL)"), std::string::npos);
+
+  const std::pair<const char*, const char*> misnamed[] = {{" --csv table.txt", "--csv needs a file name ending in .csv"},
+                                                          {" --log summary", "--log needs a file name ending in .log"}};
+  for (const auto& [option, error] : misnamed)
+  {
+    run = Run("editor " + tone + picture + option);
+    EXPECT_EQ(run.status, 2) << option;
+    EXPECT_EQ(err.substr(0, err.find('\n')), std::string("au-host: ") + error);
+  }
+}
+
 } // namespace
