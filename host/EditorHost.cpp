@@ -5,6 +5,8 @@
 #include "platform/AudioToolbox/AudioUnitProperties.h"
 #include "platform/CoreFoundation/CoreFoundation.h"
 
+#include <vector>
+
 namespace host {
 namespace {
 
@@ -63,6 +65,23 @@ void EditorHost::Mouse(NSEventType type, NSPoint inView, NSEventModifierFlags fl
 {
   const NSPoint at = mView->convertPointToView(inView, nullptr);
   mWindow->sendEvent(NSEvent::mouseEventWithType(type, at, flags, mWindow.get(), 1));
+}
+
+void EditorHost::Click(NSPoint inView)
+{
+  Mouse(NSEventTypeLeftMouseDown, inView);
+  Mouse(NSEventTypeLeftMouseUp, inView);
+}
+
+std::optional<NSPoint> EditorHost::FindByTooltip(const std::string& start)
+{
+  for (const NSToolTipRect& tip : std::vector(mView->toolTipRects())) {
+    const NSPoint middle{tip.rect.origin.x + tip.rect.size.width / 2, tip.rect.origin.y + tip.rect.size.height / 2};
+    Mouse(NSEventTypeMouseMoved, middle);
+    if (tip.owner && tip.owner->stringForToolTip(tip.tag, middle, tip.userData).rfind(start, 0) == 0)
+      return middle;
+  }
+  return std::nullopt;
 }
 
 void EditorHost::DragCorner(NSPoint to, NSEventModifierFlags flags)

@@ -9,6 +9,7 @@
 #include "platform/AudioToolbox/AudioUnit.h"
 
 #include <memory>
+#include <optional>
 #include <string>
 
 namespace host {
@@ -31,6 +32,12 @@ public:
   // A press, a drag and a release at points of the view (its own coordinates), as a person's mouse
   // in the window makes them.
   void Mouse(NSEventType type, NSPoint inView, NSEventModifierFlags flags = NSEventModifierFlags(0));
+  // A press and a release at a point of the view.
+  void Click(NSPoint inView);
+  // The middle of the control whose tooltip begins with the text, in the view's coordinates; none
+  // when there is no such control (or the editor's tooltips are switched off). The pointer is
+  // rested on each tooltip area, as a person finding the control by its tooltip would.
+  std::optional<NSPoint> FindByTooltip(const std::string& start);
   // Where the resizer's handle is grabbed, inside the view's bottom right corner, in view points.
   static constexpr double kCornerInset = 3.0;
   // A drag of the editor's corner resizer from its handle to a point of the view: the editor takes

@@ -148,10 +148,11 @@ public:
     return "";
   }
 
+  EditorHost& Host() { return mEditor; }
+
   void Click(EditorPoint at)
   {
-    mEditor.Mouse(NSEventTypeLeftMouseDown, ViewPoint(at));
-    mEditor.Mouse(NSEventTypeLeftMouseUp, ViewPoint(at));
+    mEditor.Click(ViewPoint(at));
     SettleAfterClick();
   }
 
@@ -221,8 +222,12 @@ std::string EditorPicture(AudioUnit unit, const MeasureOptions& measure, const E
   if (std::string problem = file.Create(); !problem.empty())
     return problem;
   EditorSession session(unit);
+  // Nobody is at this editor: its file dialogs, a click on an export button among them, are
+  // answered with the files given, or cancelled with a word.
+  const ExportAnswers answers(measure.exports);
   MeasureStages stages;
   stages.beforeFirstBlock = [&] { return session.Open(editor); };
+  stages.editor = &session.Host();
   stages.afterLastBlock = [&] {
     RunFrames(kSettleFrames);
     for (const EditorPoint& click : editor.clicks)

@@ -232,6 +232,8 @@ public:
   LiveEditor(const LiveEditor&) = delete;
   LiveEditor& operator=(const LiveEditor&) = delete;
 
+  EditorHost& Host() { return mEditor; }
+
   std::string Open()
   {
     if (std::string problem = mEditor.Open(); !problem.empty())
@@ -470,6 +472,7 @@ std::string EditorWindow(AudioUnit unit, const MeasureOptions& measure, const st
   LiveEditor editor(unit, title);
   MeasureStages stages;
   stages.beforeFirstBlock = [&] { return editor.Open(); };
+  stages.editor = &editor.Host();
   bool open = true;
   stages.afterBlock = [&](double seconds) { return open = editor.Play(seconds); };
   stages.afterLastBlock = [&] {

@@ -290,17 +290,21 @@ private:
   int mPercent = -1;
 };
 
-// The plug-in writes its output parameters every 50 ms of audio, from its idle hook: the file's
-// last stretch would not show, and where the writes fall would follow the block size. With "Play"
-// off the plug-in passes the audio through unmeasured while that clock runs on, so a tenth of a
-// second rendered so has it write them once more, from the measurement as the file left it.
+// The plug-in writes its output parameters every 50 ms of audio, from its idle hook, and only while
+// "WriteAutomationData" is on: the file's last stretch would not show, and where the writes fall
+// would follow the block size. With "Play" off the plug-in passes the audio through unmeasured
+// while that clock runs on, so a tenth of a second rendered so, with the writing on, has it write
+// them once more, from the measurement as the file left it. Both settings then take back the
+// values they had, so that the state saved and the editor shown keep the user's.
 std::string WriteFinalOutputs(HostedUnit& hosted, Renderer& renderer, UInt32 block, double sampleRate)
 {
   const std::optional<ParameterDescription> play = hosted.Find("Play");
-  if (!play)
+  const std::optional<ParameterDescription> write = hosted.Find("WriteAutomationData");
+  if (!play || !write)
     return "";  // another plug-in: nothing to write
-  const float playing = hosted.Value(play->id);
+  const float playing = hosted.Value(play->id), writing = hosted.Value(write->id);
   hosted.Set(play->id, 0.0f);
+  hosted.Set(write->id, 1.0f);
   const auto padding = UInt32(std::ceil(sampleRate / 10.0));
   for (UInt32 done = 0; done < padding;) {
     const UInt32 frames = std::min(block, padding - done);
@@ -308,6 +312,7 @@ std::string WriteFinalOutputs(HostedUnit& hosted, Renderer& renderer, UInt32 blo
       return "the plug-in failed to render after the last frame (status " + std::to_string(status) + ")";
     done += frames;
   }
+  hosted.Set(write->id, writing);
   hosted.Set(play->id, playing);
   return "";
 }
@@ -332,6 +337,43 @@ void Report(const HostedUnit& hosted, bool json)
       text += parameter.name + ": " + value + "\n";
   }
   std::fputs((json ? text + "}\n" : text).c_str(), stdout);
+}
+
+// How many channels a "Channel Config" value measures, by the text the plug-in shows for it:
+// "Stereo" two, "Left" and "Right" one, every other the whole part of its last number ("2.0 Ch"
+// two, "5.1/6.0 Ch" six).
+unsigned MeasuredChannels(const std::string& config)
+{
+  if (config == "Left" || config == "Right")
+    return 1;
+  const size_t digits = config.find_last_of("0123456789");
+  if (digits == std::string::npos)
+    return 2;
+  const size_t start = config.find_last_not_of("0123456789.", digits) + 1;
+  unsigned count = 0;
+  std::from_chars(config.data() + start, config.data() + digits + 1, count);
+  return count;
+}
+
+// A file with more channels than "Channel Config" measures is measured on its first ones only:
+// one line says so and names the setting that measures them all.
+void WarnOfUnmeasuredChannels(const HostedUnit& hosted, const std::string& name, unsigned channels)
+{
+  const std::optional<ParameterDescription> config = hosted.Find("Channel Config");
+  if (!config)
+    return;
+  const std::string chosen = hosted.DisplayText(config->id, hosted.Value(config->id));
+  const unsigned measured = MeasuredChannels(chosen);
+  if (channels <= measured)
+    return;
+  std::string remedy = "set \"Channel Config\" to measure them all";
+  for (auto value = int(config->min); value <= int(config->max); ++value)
+    if (const std::string text = hosted.DisplayText(config->id, float(value)); MeasuredChannels(text) == channels) {
+      remedy = "--set \"Channel Config=" + text + "\" measures them all";
+      break;
+    }
+  std::fprintf(stderr, "au-host: warning: %s has %u channels but \"Channel Config\" (%s) measures %u; %s\n",
+               name.c_str(), channels, chosen.c_str(), measured, remedy.c_str());
 }
 
 } // namespace
@@ -412,9 +454,7 @@ std::string Measure(AudioUnit unit, const MeasureOptions& options, const Measure
   for (const std::string& assignment : options.sets)
     if (std::string problem = hosted.SetParameterText(assignment); !problem.empty())
       return problem;
-  // The output parameters are written only while the plug-in is asked to write automation.
-  if (const std::optional<ParameterDescription> write = hosted.Find("WriteAutomationData"))
-    hosted.Set(write->id, 1.0f);
+  WarnOfUnmeasuredChannels(hosted, name, input.Channels());
 
   // The processed audio goes to its file as it is rendered.
   AudioFileWriter output;
@@ -470,6 +510,15 @@ std::string Measure(AudioUnit unit, const MeasureOptions& options, const Measure
   if (stages.afterLastBlock)
     if (std::string problem = stages.afterLastBlock(); !problem.empty())
       return problem;
+  if (options.exports.Any()) {
+    EditorHost own(unit);
+    EditorHost* editor = stages.editor && stages.editor->View() ? stages.editor : &own;
+    if (editor == &own)
+      if (std::string problem = own.Open(); !problem.empty())
+        return problem;
+    if (std::string problem = Export(*editor, options.exports); !problem.empty())
+      return problem;
+  }
   if (keep)
     if (const int code = output.Finish(); code != 0)
       return "cannot write " + options.out + ": " + WriteError(code);

@@ -2,6 +2,7 @@
 // au-host measure: renders an audio file through the plug-in, block by block, as a host playing
 // it offline would, and reports the plug-in's output parameters.
 
+#include "host/Exports.h"
 #include "host/HostedUnit.h"
 
 #include <functional>
@@ -38,6 +39,7 @@ struct MeasureOptions
   // The transport's position at the file's first frame: 0, as a host plays a file from its start;
   // tests set it near the end of 32-bit frame counts.
   uint64_t firstFrame = 0;
+  ExportFiles exports;  // made through the editor's export buttons after the last block
 };
 
 // What a command built on measure does around the render; each returns an empty string, or what
@@ -49,6 +51,9 @@ struct MeasureStages
   // the report, the processed audio and the state cover what was rendered.
   std::function<bool(double)> afterBlock;
   std::function<std::string()> afterLastBlock;    // before the files and the report are written
+  // The editor the command keeps open, whose buttons make the exports; while none is open, one
+  // is opened for them.
+  EditorHost* editor = nullptr;
 };
 
 // Prints the report on stdout; returns an empty string, or what went wrong.

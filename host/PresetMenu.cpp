@@ -1,7 +1,6 @@
 #include "host/PresetMenu.h"
 
 #include "host/EditorHost.h"
-#include "platform/AppKit/NSEvent.h"
 #include "platform/AppKit/Person.h"
 #include "platform/CoreFoundation/CFRunLoop.h"
 
@@ -30,23 +29,6 @@ private:
   std::function<NSMenuItem*(NSMenu&)> mChoose;
 };
 
-// The middle of the view's tooltip area whose text begins with the preset menu's, in the view's
-// coordinates; false when there is none (no such control, or tooltips switched off). The pointer
-// is rested on each area, as a person finding the control by its tooltip would.
-bool FindPresetButton(EditorHost& editor, NSPoint& found)
-{
-  NSView& view = *editor.View();
-  for (const NSToolTipRect& tip : std::vector(view.toolTipRects())) {
-    const NSPoint middle{tip.rect.origin.x + tip.rect.size.width / 2, tip.rect.origin.y + tip.rect.size.height / 2};
-    editor.Mouse(NSEventTypeMouseMoved, middle);
-    if (tip.owner && tip.owner->stringForToolTip(tip.tag, middle, tip.userData).rfind(kPresetMenuTooltip, 0) == 0) {
-      found = middle;
-      return true;
-    }
-  }
-  return false;
-}
-
 } // namespace
 
 bool PresetMenu::InFactoryMenu(const std::function<NSMenuItem*(NSMenu& factory)>& choose) const
@@ -54,8 +36,8 @@ bool PresetMenu::InFactoryMenu(const std::function<NSMenuItem*(NSMenu& factory)>
   EditorHost editor(mUnit);
   if (!editor.Open().empty())
     return false;
-  NSPoint button{};
-  if (!FindPresetButton(editor, button))
+  const std::optional<NSPoint> button = editor.FindByTooltip(kPresetMenuTooltip);
+  if (!button)
     return false;
   bool found = false;
   MenuChooser chooser([&](NSMenu& menu) -> NSMenuItem* {
@@ -65,8 +47,7 @@ bool PresetMenu::InFactoryMenu(const std::function<NSMenuItem*(NSMenu& factory)>
     found = true;
     return choose(*factory->submenu());
   });
-  editor.Mouse(NSEventTypeLeftMouseDown, button);
-  editor.Mouse(NSEventTypeLeftMouseUp, button);
+  editor.Click(*button);
   platform::RunMainLoop();  // what the choice left for the next pass
   return found;
 }

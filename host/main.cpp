@@ -4,7 +4,7 @@
 //   COMMAND: info | list-params | list-presets |
 //            measure FILE|- [--raw CHANNELS:BITS:RATE[:float|:unsigned][:be]] [--preset NAME|NUMBER]
 //                         [--set "NAME=VALUE"]... [--block FRAMES] [--json] [--out OUT.wav]
-//                         [--state-in FILE] [--state-out FILE] |
+//                         [--state-in FILE] [--state-out FILE] [--csv OUT.csv] [--log OUT.log] |
 //            editor FILE|- --png OUT.png [--click X,Y]... [--size WxH] [--scale S] [measure options] |
 //            editor FILE|- --window [measure options]
 //
@@ -27,6 +27,7 @@
 #include <filesystem>
 #include <map>
 #include <string>
+#include <tuple>
 #include <vector>
 
 namespace {
@@ -62,7 +63,7 @@ const char* kUsage =
   "  info | list-params | list-presets |\n"
   "  measure FILE|- [--raw CHANNELS:BITS:RATE[:float|:unsigned][:be]] [--preset NAME|NUMBER]\n"
   "               [--set NAME=VALUE]... [--block FRAMES] [--json] [--out OUT.wav]\n"
-  "               [--state-in FILE] [--state-out FILE] |\n"
+  "               [--state-in FILE] [--state-out FILE] [--csv OUT.csv] [--log OUT.log] |\n"
   "  editor FILE|- --png OUT.png [--click X,Y]... [--size WxH] [--scale S] [measure options] |\n"
   "  editor FILE|- --window [measure options]\n";
 
@@ -158,7 +159,8 @@ std::string Parse(int argc, char** argv, Options& options)
     {"--host-version", &options.hostVersion}, {"--preset", &options.measure.preset},
     {"--out", &options.measure.out},         {"--state-in", &options.measure.stateIn},
     {"--state-out", &options.measure.stateOut}, {"--png", &options.editor.png},
-    {"--size", &options.size},               {"--scale", &options.scale}};
+    {"--size", &options.size},               {"--scale", &options.scale},
+    {"--csv", &options.measure.exports.csv}, {"--log", &options.measure.exports.log}};
   std::vector<std::string> positional;
   for (int i = 1; i < argc; ++i) {
     const std::string arg = argv[i];
@@ -209,6 +211,12 @@ std::string Parse(int argc, char** argv, Options& options)
     return measure ? options.command + " needs exactly one audio file" : options.command + " takes no further arguments";
   if (measure)
     options.measure.file = positional[1];
+  for (const auto& [option, file, ending] : {std::tuple{"--csv", options.measure.exports.csv, ".csv"},
+                                             std::tuple{"--log", options.measure.exports.log, ".log"}})
+    if (!file.empty() && (file.size() <= 4 || file.compare(file.size() - 4, 4, ending) != 0))
+      return std::string(option) + " needs a file name ending in " + ending;
+  if (!measure && options.measure.exports.Any())
+    return "--csv and --log go with the measure and editor commands";
   const bool editorOptions = !options.editor.png.empty() || !options.clicks.empty() || !options.size.empty() ||
                              !options.scale.empty();
   if (editor && options.window && editorOptions)

@@ -289,10 +289,10 @@ void AddMeterBlock(Page& page, EditorControlPositions& positions, const MeterBlo
   page.Title(x0, 76.f, 198.f, m.title);
   page.Title(x0, 94.f, 150.f, "Settings");
   positions.*m.loadSelector =
-    page.FileButton(Cell(x0 + 72.f, 96.f, 38.f, 18.f), m.loadAction, IVFileSelectorControlHiddenZv::kOpen, "mcls");
+    page.FileButton(Cell(x0 + 70.f, 96.f, 42.f, 18.f), m.loadAction, IVFileSelectorControlHiddenZv::kOpen, "mcls");
   positions.*m.saveSelector =
-    page.FileButton(Cell(x0 + 114.f, 96.f, 38.f, 18.f), m.saveAction, IVFileSelectorControlHiddenZv::kSave, "mcls");
-  page.Button(Cell(x0 + 156.f, 96.f, 38.f, 18.f), m.defaultAction, kSmallStyle, "Default");
+    page.FileButton(Cell(x0 + 115.f, 96.f, 42.f, 18.f), m.saveAction, IVFileSelectorControlHiddenZv::kSave, "mcls");
+  page.Button(Cell(x0 + 160.f, 96.f, 57.f, 18.f), m.defaultAction, kValueStyle, "Default");
 
   page.Text(Cell(x0, 135.f, 30.f, 12.f), "Over", kRowLabel);
   for (int r = 0; r < kLevels; ++r)
@@ -322,7 +322,7 @@ void AddReadoutColours(Page& page, EditorControlPositions& positions)
                                                 IVFileSelectorControlHiddenZv::kOpen, "gcls");
   positions.readoutColorsSave = page.FileButton(Cell(680, 146, kColumnWidth, 24.f), kActionSaveReadoutColors,
                                                 IVFileSelectorControlHiddenZv::kSave, "gcls");
-  page.Button(Cell(680, 178, kColumnWidth, 24.f), kActionDefaultReadoutColors, kSmallStyle, "Default");
+  page.Button(Cell(680, 178, kColumnWidth, 24.f), kActionDefaultReadoutColors, kValueStyle, "Default");
 
   // The columns name the read-out's parts: value text, its panel, label texts, the row's panel.
   static constexpr const char* kHeadings[] = {"Value", "BG1", "Label", "BG2"};
@@ -424,7 +424,7 @@ void BuildSetupPages(Vantorelix& plug, LayoutBuilder& b)
                    &EditorControlPositions::meterColorsASave, kMaxVal_lm, kScaleLabelMode_lm,
                    kColor_MeterPeakLED_lmc, &kRowLabel});
     AddMeterBlock(gui1, plug.ControlPositions(),
-                  {544.f, "Peak/TP Meter", kActionLoadMeterColorsB, kActionSaveMeterColorsB,
+                  {570.f, "Peak/TP Meter", kActionLoadMeterColorsB, kActionSaveMeterColorsB,
                    kActionDefaultMeterColorsB, &EditorControlPositions::meterColorsBLoad,
                    &EditorControlPositions::meterColorsBSave, kMaxVal_pk, kScaleLabelMode_pk,
                    kColor_MeterPeakLED_pkc, &kHeading});

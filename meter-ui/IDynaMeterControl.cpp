@@ -25,6 +25,12 @@ double IDynaMeterControl::Fraction(double level) const
   return std::clamp((level - mMin - mOffset) / mRange, 0.0, 1.0);
 }
 
+bool IDynaMeterControl::OnScale(double level) const
+{
+  const double f = (level - mMin - mOffset) / mRange;
+  return f >= 0.0 && f <= 1.0;
+}
+
 float IDynaMeterControl::LineY(double level) const
 {
   return static_cast<float>(mBarRect.B - Fraction(level) * mBarRect.H());
@@ -55,9 +61,7 @@ void IDynaMeterControl::DrawRatio(IGraphics& g, std::string& readout)
 {
   const double ratio = mLow;
   const double c = mReference;
-  char text[32];
-  std::snprintf(text, sizeof text, "+%.1lf", ratio);
-  readout = text;
+  readout = LevelText(ratio);
   if (!RangeUsable(mRange))
     return;
 
@@ -66,15 +70,28 @@ void IDynaMeterControl::DrawRatio(IGraphics& g, std::string& readout)
              IRECT(mBarRect.L, BarY(Fraction(mCentre + ratio / 2.0)), mBarRect.R,
                    BarY(Fraction(mCentre - ratio / 2.0))),
              &mBlend);
-  const float y1 = LineY(mCentre + c / 2.0);
-  const float y3 = LineY(mCentre - c / 2.0);
+  const double top = mCentre + c / 2.0, bottom = mCentre - c / 2.0;
+  const float y1 = LineY(top);
+  const float y3 = LineY(bottom);
   for (float y : {y1, LineY(mCentre), y3})
     g.FillRect(mMarkerColor, IRECT(mBarRect.L, y, mBarRect.R, y + 1.f), &mBlend);
 
-  std::snprintf(text, sizeof text, "%.1lf", c * 0.5);
-  g.DrawText(mHoldText, text, IRECT(mBarRect.L, y1, mBarRect.R, y1 + s));
-  std::snprintf(text, sizeof text, "%.1lf", c * -0.5);
-  g.DrawText(mHoldText, text, IRECT(mBarRect.L, y3 + 1.f - s, mBarRect.R, y3 + 1.f));
+  // Each label sits inside the window, under the top marker and over the bottom one. A marker off
+  // the scale is held at its edge, where its label would stand in the wrong order or on the value
+  // row: it goes without one.
+  char text[32];
+  const IRECT topLabel(mBarRect.L, y1, mBarRect.R, y1 + s);
+  if (OnScale(top) && topLabel.B <= mBarRect.B)
+  {
+    std::snprintf(text, sizeof text, "%.1lf", c * 0.5);
+    g.DrawText(mHoldText, text, topLabel);
+  }
+  const IRECT bottomLabel(mBarRect.L, y3 + 1.f - s, mBarRect.R, y3 + 1.f);
+  if (OnScale(bottom) && bottomLabel.T >= mBarRect.T)
+  {
+    std::snprintf(text, sizeof text, "%.1lf", c * -0.5);
+    g.DrawText(mHoldText, text, bottomLabel);
+  }
 }
 
 void IDynaMeterControl::Draw(IGraphics& g)

@@ -39,6 +39,8 @@ public:
 
 private:
   double Fraction(double level) const;
+  // Whether a level lies within the range, where Fraction need not hold it at an edge.
+  bool OnScale(double level) const;
   // A one-pixel line at a level.
   float LineY(double level) const;
   void DrawLRA(iplug::igraphics::IGraphics& g, std::string& readout);

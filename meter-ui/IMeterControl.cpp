@@ -66,11 +66,13 @@ void IMeterControl::Draw(IGraphics& g)
       fill(mZoneColors[k - 1].bright, mZoneFractions[k], std::min(f, mZoneFractions[k - 1]));
 
     holdY = static_cast<float>(mBarRect.B - h * Fraction(mHold));
-    g.FillRect(mHoldLineColor, IRECT(left, holdY, right, holdY + 1.f), &mBlend);
   }
 
+  // Nothing held (a bar of a channel not measured, or silence) has neither hold line nor text.
   if (mHold >= kLowestShownLevel)
   {
+    if (usable)
+      g.FillRect(mHoldLineColor, IRECT(left, holdY, right, holdY + 1.f), &mBlend);
     const float r = mValueRect.H();
     g.DrawText(mHoldText, LevelText(mHold - mOffset).c_str(),
                IRECT(left, holdY - r, right, holdY + 1.f - r));

@@ -171,6 +171,11 @@ double ReadoutLoudness(double power)
 {
   return std::fabs(power) > levels::kPowerFloor ? ShownLoudness(power) : kNoLevel;
 }
+// The engine keeps the integrated loudness 0.691 below the level shown, and silence at the floor.
+double ReadoutIntegrated(double integrated)
+{
+  return integrated > levels::kSilenceLevel ? Tenth(integrated + levels::kLoudnessOffset) : kNoLevel;
+}
 double ShownLevel(double amplitude) { return Tenth(LevelOfAmplitude(amplitude)); }
 
 } // namespace
@@ -282,12 +287,12 @@ void Vantorelix::UpdateReadouts(bool measuring)
   const double gatedFloor = dialSetting ? kDialFloor : kSilenceFloor;
 
   // Integrated: the speech-gated value in "Dial", else the programme value.
-  const double il = r.Dial() ? ShownLoudness(r.m.speechMeanPower) : Tenth(r.m.integratedLoudness + 0.691);
+  const double il = r.Dial() ? ShownLoudness(r.m.speechMeanPower) : ReadoutIntegrated(r.m.integratedLoudness);
   FormatValue(rows[kReadoutIL].valueText, r.GatedData(), nullptr, 1, il, ref, gatedFloor);
   if (dialSetting)
   {
-    FormatValue(rows[kReadoutIL].secondCaption, r.hasProgramme, "IL", 1, Tenth(r.m.integratedLoudness + 0.691), ref,
-                kNoLevel);
+    FormatValue(rows[kReadoutIL].secondCaption, r.hasProgramme, "IL", 1, ReadoutIntegrated(r.m.integratedLoudness),
+                ref, kSilenceFloor);
     SetControlValue(*ui, area.ilSwitchPanel, r.m.speechPresent ? 1.0 : 0.0);
   }
   SetCounter(*ui, rows[kReadoutIL].sideValues[0], dialSetting ? r.Count(kAlertIlDialMin) + r.Count(kAlertIlDialMax)
@@ -365,9 +370,9 @@ void Vantorelix::UpdateMeters()
   }
   const auto& meters = mControlPositions.meterPanel;
 
-  SetLevels(*ui, meters[kSlBar], ShownLoudness(r.m.slPower), ShownLoudness(r.m.slMaxPower), kNoLevel, false,
+  SetLevels(*ui, meters[kSlBar], ReadoutLoudness(r.m.slPower), ReadoutLoudness(r.m.slMaxPower), kNoLevel, false,
             r.alerts[kAlertSlMax].active != 0);
-  SetLevels(*ui, meters[kMlBar], ShownLoudness(r.m.mlPower), ShownLoudness(r.m.mlMaxPower), kNoLevel, false,
+  SetLevels(*ui, meters[kMlBar], ReadoutLoudness(r.m.mlPower), ReadoutLoudness(r.m.mlMaxPower), kNoLevel, false,
             r.alerts[kAlertMlMax].active != 0);
 
   if (auto* dyna = dynamic_cast<IDynaMeterControl*>(ui->GetControl(meters[kDynaMeter]));

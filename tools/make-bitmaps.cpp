@@ -280,7 +280,7 @@ int main(int argc, char** argv)
     {"save_log.png", 30, 28, [](float w, float h) { return Text("LOG", w, h, 1.f); }},
     {"button_setil.png", 30, 24, [](float w, float h) { return Text("IL", w, h, 2.f); }},
     {"button_setsl.png", 30, 24, [](float w, float h) { return Text("SL", w, h, 2.f); }},
-    {"button_setml.png", 30, 24, [](float w, float h) { return Text("ML", w, h, 1.5f); }},
+    {"button_setml.png", 30, 24, [](float w, float h) { return Text("ML", w, h, 2.f); }},
     {"button_lim.png", 28, 24, [](float w, float h) { return Text("LIM", w, h, 1.f); }},
     {"button_previous.png", 16, 23, [](float, float h) {
        return std::vector<Shape>{Polygon({{11, h / 2 - 5}, {11, h / 2 + 5}, {5, h / 2}})};

@@ -161,10 +161,10 @@ TEST(SetupPages, EachSettingSitsOnItsPageAtItsPlace)
     {"PSR Min Mode", 3, IRECT(352, 228, 416, 252)},
     {"Dialog Min Level", 3, IRECT(426, 300, 490, 324)},
     {"LM Max Level", 4, IRECT(384, 162, 448, 186)},
-    {"Peak Min Level", 4, IRECT(584, 322, 648, 346)},
-    {"Peak Scale", 4, IRECT(664, 338, 728, 362)},
+    {"Peak Min Level", 4, IRECT(610, 322, 674, 346)},
+    {"Peak Scale", 4, IRECT(690, 338, 754, 362)},
     {"LMC1", 4, IRECT(464, 130, 528, 154)},
-    {"PKC6", 4, IRECT(664, 306, 728, 330)},
+    {"PKC6", 4, IRECT(690, 306, 754, 330)},
     {"RVC24", 5, IRECT(384, 114, 448, 138)},
     {"RVC71", 5, IRECT(600, 274, 664, 298)},
     {"RVC12", 5, IRECT(384, 306, 448, 330)},
@@ -272,8 +272,8 @@ struct ColourFile
 TEST(SetupPages, LoadAndSaveClicksGoToTheirSelectorsWhichStartInTheExportFolder)
 {
   const ColourFile files[] = {
-    {4, 435, 105, 477, 105, "mcls", [](MeterSettings& s) -> uint32_t& { return s.meterColorsA.packed[2]; }},
-    {4, 635, 105, 677, 105, "mcls", [](MeterSettings& s) -> uint32_t& { return s.meterColorsB.packed[4]; }},
+    {4, 435, 105, 480, 105, "mcls", [](MeterSettings& s) -> uint32_t& { return s.meterColorsA.packed[2]; }},
+    {4, 661, 105, 706, 105, "mcls", [](MeterSettings& s) -> uint32_t& { return s.meterColorsB.packed[4]; }},
     {5, 712, 126, 712, 158, "gcls", [](MeterSettings& s) -> uint32_t& { return s.readoutColors.groups[3][1]; }},
   };
   EditorWithDialogs plug;

@@ -6,6 +6,7 @@
 
 #include "controls/ITextControls.h"
 #include "controls/IVTabSwitchControl.h"
+#include "meter-ui/IVClickButtonControlZv.h"
 #include "meter-ui/IVParameterControlZv.h"
 #include "meter-ui/IVStyleZv.h"
 
@@ -284,3 +285,29 @@ TEST_P(EditorTexts, AreDrawnWholeInEveryViewAndOnEveryPage)
   }
 }
 
+
+// The setup pages' push buttons ("Load", "Save", "Default") read as one kind: one text size, and
+// each caption with room to spare inside its button.
+TEST_P(EditorTexts, SetupButtonsShareOneTextSizeWithRoomInside)
+{
+  constexpr float kLeastRoom = 3.f;
+  MeterEditor plug;
+  plug.Settings().guiScale = GetParam();
+  plug.Open();
+  float size = 0.f;
+  for (int page = 0; page < kSetupPageCount; ++page)
+    for (int i : plug.LayoutRecords().setupPages[static_cast<size_t>(page)])
+    {
+      const auto* button = plug.As<IVClickButtonControlZv>(i);
+      if (!button || !button->mLabel.GetLength())
+        continue;
+      const IRECT r = button->GetRECT();
+      const IRECT ink = Ink(*plug.ui, button->GetText(), r, button->mLabel.Get());
+      if (size == 0.f)
+        size = button->GetText().mSize;
+      EXPECT_EQ(button->GetText().mSize, size) << "page " << page << ": \"" << button->mLabel.Get() << "\"";
+      EXPECT_TRUE(ink.L >= r.L + kLeastRoom && ink.R <= r.R - kLeastRoom)
+        << "page " << page << ": \"" << button->mLabel.Get() << "\" at " << ink.L << ".." << ink.R << " in " << r.L
+        << ".." << r.R;
+    }
+}

@@ -43,16 +43,24 @@ struct BarMeter : ::testing::Test
   }
 };
 
-TEST_F(BarMeter, FreshMeterShowsCaptionPlaceholderAndHoldLineAtTheBottom)
+// Nothing held has no hold line: a fresh meter, a channel that is not measured, silence.
+TEST_F(BarMeter, FreshMeterShowsCaptionAndPlaceholderWithoutHoldLine)
 {
   editor.DrawOnly(*meter);
   EXPECT_EQ(editor.g->Strings(), (std::vector<std::string>{"xxx", "---"}));
-  const std::vector<IRECT> hold = FillsOf(*editor.g, meter->mHoldLineColor);
-  ASSERT_EQ(hold.size(), 1u);
-  ExpectRect(hold[0], IRECT(0, 184, 20, 185));
+  EXPECT_TRUE(FillsOf(*editor.g, meter->mHoldLineColor).empty());
   for (const auto& zone : meter->mZoneColors)
     EXPECT_TRUE(FillsOf(*editor.g, zone.bright).empty());
   EXPECT_TRUE(FillsOf(*editor.g, meter->mOverColor).empty());
+
+  meter->mValue = meter->mHold = -144.0;
+  editor.DrawOnly(*meter);
+  EXPECT_TRUE(FillsOf(*editor.g, meter->mHoldLineColor).empty());
+  meter->mHold = -143.9;  // the lowest level held is drawn, on the bar's bottom edge
+  editor.DrawOnly(*meter);
+  const std::vector<IRECT> hold = FillsOf(*editor.g, meter->mHoldLineColor);
+  ASSERT_EQ(hold.size(), 1u);
+  ExpectRect(hold[0], IRECT(0, 184, 20, 185));
 }
 
 TEST_F(BarMeter, ValueRowText)
@@ -303,9 +311,47 @@ TEST_F(DynaMeter, RatioBandMarkersAndSignedReadout)
   EXPECT_EQ(editor.g->Strings(), (std::vector<std::string>{"xxx", "5.0", "-5.0", "+8.0"}));
   EXPECT_EQ(FillsOf(*editor.g, dyna->mMarkerColor).size(), 4u);  // grey band and three lines
 
-  SetRatio(IDynaMeterControl::kPSR, 0, 10, -20);
-  editor.DrawOnly(*dyna);
-  EXPECT_EQ(editor.g->texts.back().str, "+0.0");
+  // The read-out carries the number's own sign, one only.
+  for (const auto& [ratio, shown] : {std::pair{0.0, "0.0"}, std::pair{-0.7, "-0.7"}, std::pair{3.1, "+3.1"}})
+  {
+    SetRatio(IDynaMeterControl::kPSR, ratio, 10, -20);
+    editor.DrawOnly(*dyna);
+    EXPECT_EQ(editor.g->texts.back().str, shown);
+  }
+}
+
+// A marker held at an edge of the scale goes without its label; a label whose marker is on the
+// scale stays inside the bar (30..184), never on the value row (191..200), top label above the
+// bottom one.
+TEST_F(DynaMeter, MarkerLabelsStayInsideTheBarInTheirOrder)
+{
+  const struct
+  {
+    const char* label;
+    double centre;
+    std::vector<std::string> texts;
+  } cases[] = {
+    {"centre far below the scale", -143.3, {"xxx", "-0.7"}},
+    {"centre far above the scale", 12.0, {"xxx", "-0.7"}},
+    {"top marker too near the floor for its label", -64.5, {"xxx", "-0.7"}},
+    {"only the top marker on the scale", -56.0, {"xxx", "5.0", "-0.7"}},
+    {"only the bottom marker on the scale", 4.0, {"xxx", "-5.0", "-0.7"}},
+    {"both on the scale", -20.0, {"xxx", "5.0", "-5.0", "-0.7"}},
+  };
+  for (const auto& c : cases)
+  {
+    SCOPED_TRACE(c.label);
+    SetRatio(IDynaMeterControl::kPLR, -0.7, 10, c.centre);
+    editor.DrawOnly(*dyna);
+    EXPECT_EQ(editor.g->Strings(), c.texts);
+    const DrawLog::Text* top = editor.g->FindText("5.0");
+    const DrawLog::Text* bottom = editor.g->FindText("-5.0");
+    for (const DrawLog::Text* label : {top, bottom})
+      if (label)
+        EXPECT_TRUE(label->rect.T >= 30.f && label->rect.B <= 184.f) << label->str << " at " << label->rect.T;
+    if (top && bottom)
+      EXPECT_LT(top->rect.T, bottom->rect.T);
+  }
 }
 
 TEST_F(DynaMeter, ZeroRangeKeepsTheReadoutWithoutBand)

@@ -5,6 +5,8 @@
 #include "ShellRun.h"
 #include "ToneFile.h"
 
+#include "reports/AudioFile.h"
+
 #include "tests/meter-plugin/PluginFixture.h"
 
 #include <gtest/gtest.h>
@@ -185,6 +187,86 @@ TEST_F(AuHostEditor, BadRequestsFailOnOneLineAndLeaveNoPicture)
     EXPECT_EQ(run.out, "") << c.arguments;
     // Not the picture, nor a part of one.
     EXPECT_TRUE(std::filesystem::is_empty(folder)) << c.arguments;
+  }
+}
+
+// The meters as silence and a clipped square wave leave them, PSR below the loudness bars: the
+// band's centre far below and far above the scale, a negative ratio. The reference labels (white)
+// of markers off the scale would stand between the bar and its value row, or under the bar's top
+// edge; none shows. The eight channels that are not measured draw no hold line along the floor.
+TEST_F(AuHostEditor, MetersOfSilenceAndOfASquareWaveShowNoLabelOffTheScaleNorAFloorRule)
+{
+  constexpr uint32_t kRate = 48000, kFrames = 4 * kRate;  // the short-term window full
+  const struct
+  {
+    const char* name;
+    float (*sample)(uint32_t n);
+  } cases[] = {{"silence", [](uint32_t) { return 0.0f; }},
+               {"square", [](uint32_t n) { return (n / 240) % 2 ? 0.99f : -0.99f; }}};
+  // The dynamics bar (456..488) and its rows: bar 94..402 under the zero mark, value row from 409.
+  const auto ink = [](const Picture& p, int top, int bottom, bool (*is)(const Colour&)) {
+    int count = 0;
+    for (int y = top; y < bottom; ++y)
+      for (int x = 456; x < 488; ++x)
+        count += is(p.At(x, y)) ? 1 : 0;
+    return count;
+  };
+  const auto white = [](const Colour& c) { return c[0] > 150 && c[1] > 150 && c[2] > 150; };
+  for (const auto& c : cases)
+  {
+    SCOPED_TRACE(c.name);
+    AudioFileBuffer buffer;
+    audioFileInit(&buffer);
+    ASSERT_EQ(audioFileAllocate(&buffer, kFrames, 2, 16, kRate, 0), 0);
+    for (uint32_t n = 0; n < 2 * kFrames; ++n)
+      buffer.samples[n] = c.sample(n % kFrames);
+    const std::string wav = Path(std::string(c.name) + ".wav"), png = Path(std::string(c.name) + ".png");
+    ASSERT_EQ(audioFileWriteWav(&buffer, wav.c_str()), 0);
+    audioFileFree(&buffer);
+    ASSERT_EQ(Run("editor " + Quoted(wav) + " --png " + Quoted(png)).status, 0) << err;
+    const Picture picture = Read(png);
+    ASSERT_EQ(picture.width, 832);
+    EXPECT_EQ(ink(picture, 403, 408, white), 0) << "between the bar and the value row";
+    EXPECT_EQ(ink(picture, 96, 105, white), 0) << "under the bar's top edge";
+    EXPECT_GT(ink(picture, 409, 418, [](const Colour& c) { return c[0] > 90 && c[1] > 90 && c[2] > 90; }), 0)
+      << "the read-out";
+    // The hold lines' violet along the floor of the unmeasured channels' bars.
+    int floorRule = 0;
+    for (int x = 600; x < 780; ++x)
+      for (int y = 398; y < 405; ++y)
+        floorRule += picture.At(x, y)[0] > 120 && picture.At(x, y)[1] < 80 && picture.At(x, y)[2] > 150 ? 1 : 0;
+    EXPECT_EQ(floorRule, 0);
+  }
+}
+
+// The editor's export buttons clicked in a picture run: their save dialogs take the files given,
+// and without one the run says in one line that no file was chosen, and goes on.
+TEST_F(AuHostEditor, ExportButtonsTakeTheFilesGivenOrSayNoneWasChosen)
+{
+  const std::string tone = Quoted(product_test::WriteTone(Path("tone.wav"), 0.5, 2));
+  const std::string picture = " --png " + Quoted(Path("out.png"));
+  const char* const kCsvButton = " --click 499,26";
+  const char* const kLogButton = " --click 533,26";
+
+  ShellRun run = Run("editor " + tone + picture + kCsvButton + kLogButton);
+  EXPECT_EQ(run.status, 0) << err;
+  EXPECT_EQ(err, "au-host: no file chosen for the .csv export (give --csv FILE)\n"
+                 "au-host: no file chosen for the .log export (give --log FILE)\n");
+
+  const std::string csv = Path("clicked.csv"), log = Path("given.log");
+  run = Run("editor " + tone + picture + kCsvButton + " --csv " + Quoted(csv) + " --log " + Quoted(log));
+  EXPECT_EQ(run.status, 0) << err;
+  EXPECT_EQ(err, "");
+  EXPECT_NE(plugin_test::ReadFile(csv).find("Time,IL"), std::string::npos);
+  EXPECT_NE(plugin_test::ReadFile(log).find("Integrated Loudness (IL)"), std::string::npos);
+
+  const std::pair<const char*, const char*> misnamed[] = {{" --csv table.txt", "--csv needs a file name ending in .csv"},
+                                                          {" --log summary", "--log needs a file name ending in .log"}};
+  for (const auto& [option, error] : misnamed)
+  {
+    run = Run("editor " + tone + picture + option);
+    EXPECT_EQ(run.status, 2) << option;
+    EXPECT_EQ(err.substr(0, err.find('\n')), std::string("au-host: ") + error);
   }
 }
 

@@ -2,6 +2,7 @@
 // block size, and the audio may come down a pipe from any decoder.
 
 #include "ShellRun.h"
+#include "ToneFile.h"
 
 #include "reports/AudioFile.h"
 #include "tests/meter-plugin/PluginFixture.h"
@@ -13,6 +14,8 @@
 #include <cstddef>
 #include <cstring>
 #include <filesystem>
+#include <map>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -27,6 +30,37 @@ struct Measurement
   std::string out;
   std::string err;
 };
+
+// The settings text inside a state file's encoded chunk; empty when the file holds none.
+std::string StateChunkText(const std::string& path)
+{
+  CFTypeRef state = platform::CreatePropertyListFromXML(plugin_test::ReadFile(path).c_str());
+  if (!state)
+    return "";
+  std::string text;
+  if (const auto data = static_cast<CFDataRef>(CFDictionaryGetValue(static_cast<CFDictionaryRef>(state), CFSTR("data"))))
+    text.assign(reinterpret_cast<const char*>(CFDataGetBytePtr(data)), size_t(CFDataGetLength(data)));
+  CFRelease(state);
+  return text;
+}
+
+// The numbers of a report of "NAME: VALUE" lines, or of one JSON object of such pairs, by name.
+std::map<std::string, double> ReportValues(const std::string& report)
+{
+  std::map<std::string, double> values;
+  std::string text;
+  for (char c : report)
+    if (c != '"')
+      text += c == '{' || c == '}' || c == ',' ? '\n' : c;
+  std::istringstream lines(text);
+  for (std::string line; std::getline(lines, line);)
+    if (const size_t colon = line.rfind(": "); colon != std::string::npos)
+    {
+      const size_t start = line.find_first_not_of(' '), end = line.find_last_not_of(' ', colon - 1) + 1;
+      values[line.substr(start, end - start)] = std::atof(line.c_str() + colon + 2);
+    }
+  return values;
+}
 
 class AuHostFile : public ::testing::Test
 {
@@ -133,10 +167,8 @@ TEST_F(AuHostFile, PresetNameComesBackByteForByte)
   CFStringGetCString(static_cast<CFStringRef>(CFDictionaryGetValue(dictionary, CFSTR("name"))), name, sizeof name,
                      kCFStringEncodingUTF8);
   EXPECT_STREQ(name, kName);
-  const auto data = static_cast<CFDataRef>(CFDictionaryGetValue(dictionary, CFSTR("data")));
-  const std::string bytes(reinterpret_cast<const char*>(CFDataGetBytePtr(data)), size_t(CFDataGetLength(data)));
-  EXPECT_NE(bytes.find("<Preset name=\"Mix  2 \">"), std::string::npos);
   CFRelease(back);
+  EXPECT_NE(StateChunkText(Path("out.plist")).find("<Preset name=\"Mix  2 \">"), std::string::npos);
 }
 
 // The state's bytes as au-host saved them, with the wall-clock time of each history point cleared:
@@ -400,6 +432,96 @@ TEST_F(AuHostFile, DataPastTheEndIsMeasuredUpToTheEnd)
   EXPECT_EQ(piped.out, reference.out);
   EXPECT_EQ(piped.err, "au-host: warning: standard input: its audio data runs past the end of the file; measuring "
                        "the 12000 frames it holds\n");
+}
+
+// The measured values are read back whatever the user's "WriteAutomationData", and the state
+// saved keeps the setting the user made.
+TEST_F(AuHostFile, OutputsAreReadWithoutChangingWriteAutomationData)
+{
+  const std::string wav = Quoted(ToneFile("tone.wav", 0.0, 1.0));
+  const struct
+  {
+    const char* set;
+    const char* saved;
+  } cases[] = {{"", "0.000000"}, {"--set WriteAutomationData=Off", "0.000000"}, {"--set WriteAutomationData=On", "1.000000"}};
+  std::string report;
+  for (const auto& c : cases)
+  {
+    SCOPED_TRACE(c.set);
+    const Measurement run = Measure(wav + " " + c.set + " --state-out " + Quoted(Path("state.plist")));
+    ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_GT(ReportValues(run.out)["OUT:IL"], -20.0);  // a tone at -6 dBFS, measured
+    if (!report.empty())
+      EXPECT_EQ(run.out, report);
+    report = run.out;
+    EXPECT_NE(StateChunkText(Path("state.plist")).find(std::string("<Param name=\"WriteAutomationData\" val=\"") +
+                                                       c.saved + "\" />"),
+              std::string::npos);
+  }
+}
+
+// A file with more channels than "Channel Config" measures is measured on the first ones, and
+// one line on stderr says so and names the setting that takes them all.
+TEST_F(AuHostFile, ChannelsBeyondTheConfigurationAreNamed)
+{
+  const std::string six = Quoted(product_test::WriteTone(Path("six.wav"), 0.2, 6));
+  const struct
+  {
+    std::string arguments, err;
+  } cases[] = {
+    {six, "au-host: warning: " + Path("six.wav") +
+            " has 6 channels but \"Channel Config\" (Stereo) measures 2; --set \"Channel Config=5.1/6.0 Ch\" "
+            "measures them all\n"},
+    {six + " --set \"Channel Config=Left\"",
+     "au-host: warning: " + Path("six.wav") +
+       " has 6 channels but \"Channel Config\" (Left) measures 1; --set \"Channel Config=5.1/6.0 Ch\" measures "
+       "them all\n"},
+    {six + " --set \"Channel Config=5.1/6.0 Ch\"", ""},
+    {six + " --set \"Channel Config=9.1/10.0 Ch\"", ""},
+    {Quoted(product_test::WriteTone(Path("two.wav"), 0.2, 2)), ""},
+  };
+  for (const auto& c : cases)
+  {
+    const Measurement run = Measure(c.arguments);
+    EXPECT_EQ(run.status, 0) << c.arguments;
+    EXPECT_EQ(run.err, c.err) << c.arguments;
+  }
+}
+
+// The exports of the editor's CSV and LOG buttons, made from the command line: the CSV holds a
+// row for each of the history's points, ten a second, and the log's statistics are the report's.
+TEST_F(AuHostFile, ExportsWriteTheHistoryAndALogThatAgreesWithTheReport)
+{
+  const std::string csv = Path("sample.csv"), log = Path("sample.log");
+  const Measurement run = Measure(Quoted(SAMPLE_WAV) + " --json --csv " + Quoted(csv) + " --log " + Quoted(log));
+  ASSERT_EQ(run.status, 0) << run.err;
+  EXPECT_EQ(run.err, "");
+
+  std::istringstream rows(plugin_test::ReadFile(csv));
+  std::string header, row, last;
+  std::getline(rows, header);
+  EXPECT_EQ(header.rfind("Time,IL (dBFS),SL (dBFS),", 0), 0u) << header;
+  int points = 0;
+  for (; std::getline(rows, row); ++points)
+    last = row;
+  EXPECT_EQ(points, 100);
+  EXPECT_EQ(last.rfind("00:00:09.9,", 0), 0u) << last;
+
+  std::map<std::string, double> report = ReportValues(run.out);
+  const std::string logText = plugin_test::ReadFile(log);
+  const size_t from = logText.find("--- Statistics"), to = logText.find("--- Alerts");
+  ASSERT_LT(from, to) << logText;
+  std::map<std::string, double> statistics = ReportValues(logText.substr(from, to - from));
+  const std::pair<const char*, const char*> pairs[] = {
+    {"Integrated Loudness (IL)", "OUT:IL"}, {"Max Short Term Loudness (Max SL)", "OUT:SL Max"},
+    {"Max Momentary Loudness (Max ML)", "OUT:ML Max"}, {"Loudness Range (LRA)", "OUT:LRA"},
+    {"PLR", "OUT:PLR"}, {"Peak Max", "OUT:Peak/TP Max"},
+  };
+  for (const auto& [line, output] : pairs)
+  {
+    ASSERT_TRUE(statistics.count(line)) << line;
+    EXPECT_DOUBLE_EQ(statistics[line], report[output]) << line;
+  }
 }
 
 } // namespace

@@ -1,11 +1,14 @@
 // The bundle as a host finds it, and au-host rendering a file through it.
 
+#include "Picture.h"
 #include "ShellRun.h"
 
 #include "reports/AudioFile.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <array>
 #include <cmath>
 #include <filesystem>
 #include <fstream>
@@ -35,6 +38,36 @@ TEST(Bundle, ExportsExactlyTheTwoEntryPoints)
   }
   EXPECT_EQ(names, (std::set<std::string>{"Vantorelix_Entry", "Vantorelix_Factory"}));
   EXPECT_TRUE(fs::is_directory(PRODUCT_BUNDLE "/Contents/Resources"));
+}
+
+// The three match buttons read as one kind: their letters stand equally tall and wide in the
+// resting face, at every scale the bundle holds.
+TEST(Bundle, MatchButtonLettersAreOneSize)
+{
+  for (const char* variant : {"", "@2x", "@3x"})
+  {
+    std::vector<std::array<int, 2>> sizes;
+    for (const char* name : {"button_setil", "button_setsl", "button_setml"})
+    {
+      const std::string path = std::string(PRODUCT_BUNDLE "/Contents/Resources/") + name + variant + ".png";
+      const product_test::Picture face = product_test::Read(path);
+      ASSERT_GT(face.width, 0) << path;
+      // The letters are the light pixels of the first of two frames stacked one above the other.
+      int top = face.height, bottom = -1, left = face.width, right = -1;
+      for (int y = 0; y < face.height / 2; ++y)
+        for (int x = 0; x < face.width; ++x)
+          if (face.At(x, y)[0] > 150)
+          {
+            top = std::min(top, y);
+            bottom = std::max(bottom, y);
+            left = std::min(left, x);
+            right = std::max(right, x);
+          }
+      sizes.push_back({bottom - top, right - left});
+    }
+    EXPECT_EQ(sizes[2][0], sizes[0][0]) << "ML and IL letters' height" << variant;
+    EXPECT_EQ(sizes[2], sizes[1]) << "ML and SL letters" << variant;
+  }
 }
 
 // The default plug-in of au-host is the product: both entry roads open it.

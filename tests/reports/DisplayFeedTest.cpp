@@ -60,6 +60,10 @@ TEST(DisplayFeed, ReadoutTexts)
        p.E().integratedGate.full = 1;
      }, il, "+0.0"},
     {"IL before any gated block", [](FeedEditor& p) { p.E().integratedGate.integrated = -20.0; }, il, "---"},
+    {"IL of silence", [](FeedEditor& p) {
+       p.E().integratedGate.integrated = -144.0;
+       p.E().integratedGate.full = 1;
+     }, il, "-inf"},
     // A power at the floor is no level; just above it, it is one.
     {"SL and ML of silence", [](FeedEditor&) {}, silence, "-inf|-inf|-inf|-inf"},
     {"SL and ML just above silence", [](FeedEditor& p) {
@@ -245,11 +249,11 @@ TEST(DisplayFeed, MeterLevels)
   plug.Open();
   plug.Settings().rangeMode = 2;
   plug.UpdateMeters();
-  // Silence: the loudness bars at the level of zero power, the channel bars at their floor.
+  // Silence is no level on any bar, as on the read-outs.
   for (int bar : {kSlBar, kMlBar})
   {
-    EXPECT_DOUBLE_EQ(plug.Bar(bar).mValue, -143.3);
-    EXPECT_DOUBLE_EQ(plug.Bar(bar).mHold, -143.3);
+    EXPECT_DOUBLE_EQ(plug.Bar(bar).mValue, -144.0);
+    EXPECT_DOUBLE_EQ(plug.Bar(bar).mHold, -144.0);
     EXPECT_EQ(plug.Bar(bar).mShowAlt, 0);
   }
   EXPECT_DOUBLE_EQ(plug.Bar(kFirstChannelBar).mValue, -144.0);
