@@ -4,9 +4,9 @@
 #include "au-adapter/IPlugAU.h"
 #include "graphics/IGraphics.h"
 #include "meter-plugin/PluginPaths.h"
+#include "platform/shared/LateLibrary.h"
 
 #include <curl/curl.h>
-#include <dlfcn.h>
 
 #include <cerrno>
 #include <climits>
@@ -35,23 +35,16 @@ struct CurlCalls
   decltype(&curl_easy_cleanup) easyCleanup;
 };
 
-template <class Function>
-bool Bind(void* library, const char* name, Function& function)
-{
-  function = reinterpret_cast<Function>(dlsym(library, name));
-  return function != nullptr;
-}
-
 // The calls, or null when the library cannot be loaded.
 const CurlCalls* Curl()
 {
   static const std::optional<CurlCalls> calls = []() -> std::optional<CurlCalls> {
-    void* library = dlopen("libcurl.so.4", RTLD_NOW | RTLD_LOCAL);
+    const LateLibrary curl("libcurl.so.4");
     CurlCalls c{};
-    if (!library || !Bind(library, "curl_global_init", c.globalInit) ||
-        !Bind(library, "curl_global_cleanup", c.globalCleanup) || !Bind(library, "curl_easy_init", c.easyInit) ||
-        !Bind(library, "curl_easy_setopt", c.easySetopt) || !Bind(library, "curl_easy_perform", c.easyPerform) ||
-        !Bind(library, "curl_easy_strerror", c.easyStrerror) || !Bind(library, "curl_easy_cleanup", c.easyCleanup))
+    if (!curl.Bind("curl_global_init", c.globalInit) || !curl.Bind("curl_global_cleanup", c.globalCleanup) ||
+        !curl.Bind("curl_easy_init", c.easyInit) || !curl.Bind("curl_easy_setopt", c.easySetopt) ||
+        !curl.Bind("curl_easy_perform", c.easyPerform) || !curl.Bind("curl_easy_strerror", c.easyStrerror) ||
+        !curl.Bind("curl_easy_cleanup", c.easyCleanup))
       return std::nullopt;
     return c;
   }();
