@@ -44,8 +44,10 @@ std::string Number(double value)
 
 } // namespace
 
-std::vector<ParameterDescription> HostedUnit::Parameters() const
+const std::vector<ParameterDescription>& HostedUnit::Parameters() const
 {
+  if (mParameters)
+    return *mParameters;
   UInt32 size = 0;
   AudioUnitGetPropertyInfo(mUnit, kAudioUnitProperty_ParameterList, kAudioUnitScope_Global, 0, &size, nullptr);
   std::vector<AudioUnitParameterID> ids(size / sizeof(AudioUnitParameterID));
@@ -63,7 +65,7 @@ std::vector<ParameterDescription> HostedUnit::Parameters() const
       CFRelease(info.unitName);
     }
   }
-  return parameters;
+  return *(mParameters = std::move(parameters));
 }
 
 std::vector<std::string> HostedUnit::FactoryPresets() const

@@ -22,7 +22,9 @@ class HostedUnit
 public:
   explicit HostedUnit(AudioUnit unit) : mUnit(unit) {}
 
-  std::vector<ParameterDescription> Parameters() const;
+  // Asked of the plug-in once and kept: the list never changes while a unit is hosted, and
+  // every name given to --set is looked up in it.
+  const std::vector<ParameterDescription>& Parameters() const;
   std::vector<std::string> FactoryPresets() const;
   // The parameter's value as the plug-in shows it.
   std::string DisplayText(AudioUnitParameterID id, float value) const;
@@ -45,6 +47,7 @@ private:
   std::vector<std::string> ValueStrings(AudioUnitParameterID id) const;
 
   AudioUnit mUnit;
+  mutable std::optional<std::vector<ParameterDescription>> mParameters;
 };
 
 } // namespace host

@@ -19,7 +19,6 @@
 
 #include "platform/CoreFoundation/CoreFoundation.h"
 
-#include <malloc.h>
 #include <unistd.h>
 
 #include <charconv>
@@ -244,24 +243,10 @@ std::string ReadEditorOptions(Options& options)
   return "";
 }
 
-// The plug-in builds its loudness engine anew for each setting given, megabytes of windows built
-// aside and swapped in. By default the C library returns blocks that large to the system when they
-// are freed, and faulting every page of the next engine in afresh costs more than building it;
-// memory kept in the process lets each new engine take the last one's pages.
-void KeepFreedMemoryForReuse()
-{
-#ifdef __GLIBC__
-  constexpr int kLargestKeptBlock = 32 << 20;  // the most the C library allows
-  mallopt(M_MMAP_THRESHOLD, kLargestKeptBlock);
-  mallopt(M_TRIM_THRESHOLD, 4 * kLargestKeptBlock);
-#endif
-}
-
 } // namespace
 
 int main(int argc, char** argv)
 {
-  KeepFreedMemoryForReuse();
   Options options;
   if (const std::string problem = Parse(argc, argv, options); !problem.empty())
     return Usage(problem);

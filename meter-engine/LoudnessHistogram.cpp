@@ -22,9 +22,11 @@ bool LoudnessHistogram::Prepare(uint32_t capacity, double absoluteGate, double r
   return true;
 }
 
+// The ring is sized for an hour of levels, and a slot is read only when a full ring drops the level
+// stored there a lap before: clearing leaves the ring as it is, and a short measurement touches
+// only the slots it fills.
 void LoudnessHistogram::Clear()
 {
-  std::fill(ring_.get(), ring_.get() + capacity_, 0);
   binCounts_.fill(0);
   low = high = range = meanLevel = -144.0;
   relativeThreshold = -144.0;

@@ -45,18 +45,20 @@ bool SlidingPowerWindow::Prepare(double windowMs, double sampleRate)
   const int32_t windowLength = SampleCount(windowMs, sampleRate);
   const int32_t hop = SampleCount(100.0, sampleRate);
   if (windowLength == 0 || hop == 0) return false;
-  auto newRing = NewArray<double>(windowLength);
+  ZeroedSamples newRing(static_cast<double*>(std::calloc(static_cast<size_t>(windowLength), sizeof(double))));
   if (!newRing) return false;
   ring = std::move(newRing);
   length = windowLength;
   hopLength = hop;
+  writeIndex = 0;
+  full = 0;
   Clear();
   return true;
 }
 
 void SlidingPowerWindow::Clear()
 {
-  std::fill(ring.get(), ring.get() + length, 0.0);
+  std::fill(ring.get(), ring.get() + (full ? length : static_cast<int32_t>(writeIndex)), 0.0);
   writeIndex = 0;
   lap.Clear();
   sum = leaving = mean = maximum = 0.0;
@@ -95,10 +97,11 @@ bool GateBins::Prepare(uint32_t capacity, double lowest)
   return true;
 }
 
+// A slot's link is written when the slot is filed and read only while it is, so the links of an
+// hour of slots are left as they are.
 void GateBins::Clear()
 {
   if (bins_) std::fill(bins_.get(), bins_.get() + kBinCount, Bin{});
-  std::fill(next_.get(), next_.get() + capacity_, kNone);
 }
 
 int GateBins::BinOf(double loudness) const
@@ -168,10 +171,11 @@ bool IntegratedGate::Prepare(uint32_t blocks, double absolute, double relative)
   return true;
 }
 
+// The rings are sized for an hour of blocks. A slot is read only once written: the block leaving a
+// full ring was stored a lap before, and the bins file only stored slots. So clearing leaves the
+// rings as they are, and a short measurement touches only the slots it fills.
 void IntegratedGate::Clear()
 {
-  std::fill(ring.get(), ring.get() + capacity, 0.0);
-  std::fill(ringLoudness.get(), ringLoudness.get() + capacity, levels::kSilenceLevel);
   bins.Clear();
   writeIndex = 0;
   full = 0;

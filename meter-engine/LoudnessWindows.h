@@ -3,8 +3,17 @@
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
+#include <cstdlib>
 #include <iterator>
 #include <memory>
+
+// Memory that reads as zeros before anything is written to it. The C library takes a large
+// block as fresh pages from the system, which are zero already and cost nothing until written:
+// a window that has seen a little of its length touches no more of its ring than that.
+struct FreeMemory {
+  void operator()(void* memory) const { std::free(memory); }
+};
+using ZeroedSamples = std::unique_ptr<double[], FreeMemory>;
 
 // The sum of n powers. A running sum keeps the rounding of every value it ever held: a value far
 // larger than the rest takes the small ones' digits with it when it leaves, for good. The holders
@@ -65,7 +74,7 @@ private:
 // Mean power over the last `length` samples as a running sum over a ring, with a tick every
 // 100 ms hop from the first sample on. The sum is recounted at the end of every lap of the ring.
 struct SlidingPowerWindow {
-  std::unique_ptr<double[]> ring;
+  ZeroedSamples ring;
   int32_t length = 0;
   uint32_t writeIndex = 0;
   double sum = 0.0;
@@ -82,6 +91,8 @@ struct SlidingPowerWindow {
   // Returns false, leaving the window as it was, when the lengths are empty or the ring
   // cannot be allocated.
   bool Prepare(double windowMs, double sampleRate);
+  // Zeroes the part of the ring written since it was last all zeros: the whole of it once a lap
+  // is complete, else the slots before the write index.
   void Clear();
 
   // Takes n powers into each of the windows, as n single steps of each would; the means, their

@@ -8,6 +8,7 @@
 
 #include <tinyxml.h>
 
+#include <algorithm>
 #include <charconv>
 #include <clocale>
 #include <cstdio>
@@ -91,22 +92,83 @@ void BuildDocument(TiXmlDocument& doc, const IPluginBase& plug, const DocumentHe
   }
 }
 
-// The printed document as a 32-bit length and its bytes; nothing is appended on failure.
-bool AppendPrinted(const TiXmlDocument& doc, ByteChunk& chunk)
+// The document's text as a 32-bit length and its bytes; nothing is appended on failure.
+bool AppendText(const std::string& text, ByteChunk& chunk)
 {
-  TiXmlPrinter printer;
-  printer.SetIndent("    ");
-  doc.Accept(&printer);
-  const auto length = static_cast<uint32_t>(printer.Size());
+  const auto length = static_cast<uint32_t>(text.size());
   if (length == 0)
     return false;
   const int start = chunk.Size();
-  if (chunk.Put(&length) != start + 4 || chunk.PutBytes(printer.CStr(), static_cast<int>(length)) != start + 4 + int64_t{length})
+  if (chunk.Put(&length) != start + 4 || chunk.PutBytes(text.data(), static_cast<int>(length)) != start + 4 + int64_t{length})
   {
     chunk.Resize(start);
     return false;
   }
   return true;
+}
+
+// The text as TinyXML writes it in an attribute value or an element's text. Most texts hold
+// nothing it escapes and are copied as they are.
+void AppendEscaped(std::string& out, const char* text)
+{
+  const char* end = text + std::strlen(text);
+  const bool plain = std::none_of(text, end, [](char c) {
+    return static_cast<unsigned char>(c) < 0x20 || c == '&' || c == '<' || c == '>' || c == '"' || c == '\'';
+  });
+  if (plain)
+  {
+    out.append(text, end);
+    return;
+  }
+  std::string escaped;
+  TiXmlBase::EncodeString(text, &escaped);
+  out += escaped;
+}
+
+// ` name="value"`, or in single quotes when the value holds a double quote, as TinyXML writes it.
+void AppendAttribute(std::string& out, const char* name, const char* value)
+{
+  const char quote = std::strchr(value, '"') ? '\'' : '"';
+  out.append(" ").append(name).append("=").append(1, quote);
+  AppendEscaped(out, value);
+  out.append(1, quote);
+}
+
+// The printed form of the document that BuildDocument builds without a "Data" element, written
+// as text: the text TinyXML's printer gives for that tree with a four-space indent. The factory
+// presets write 51 such documents at every start, and building a tree for each and printing it
+// took most of the plug-in's construction. The vendor, product and version are the product's
+// own single words, so no text element needs the CDATA form.
+template <class ValueAt>
+std::string ChunkDocumentText(const IPluginBase& plug, const DocumentHeader& header, ValueAt valueAt)
+{
+  std::string text = "<?xml version=\"1.0\" ?>\n<PresetXMLTree version=\"1\">\n";
+  for (const auto& [name, value] : {std::pair{"PluginVendor", plug.GetMfrName()}, std::pair{"PluginName", header.pluginName},
+                                    std::pair{"PluginVersion", header.version}})
+  {
+    text.append("    <").append(name).append(">");
+    AppendEscaped(text, value);
+    text.append("</").append(name).append(">\n");
+  }
+  text += "    <Preset";
+  AppendAttribute(text, "name", header.presetName ? header.presetName : "");
+  text += ">\n";
+  if (plug.NParams() == 0)
+    text += "        <Parameter />\n";
+  else
+  {
+    text += "        <Parameter>\n";
+    for (int i = 0; i < plug.NParams(); ++i)
+    {
+      text += "            <Param";
+      AppendAttribute(text, "name", plug.GetParam(i)->GetName());
+      AppendAttribute(text, "val", ValueText(valueAt(i)).text);
+      text += " />\n";
+    }
+    text += "        </Parameter>\n";
+  }
+  text += "    </Preset>\n</PresetXMLTree>\n";
+  return text;
 }
 
 const char* ElementText(const TiXmlElement* parent, const char* name)
@@ -262,10 +324,9 @@ bool IXMLParameters::WriteStateXml(const IPluginBase& plug, ByteChunk& chunk) co
 {
   WDL_String version;
   plug.VersionText(version);
-  TiXmlDocument doc;
-  BuildDocument(doc, plug, {plug.GetPluginName(), version.Get(), nullptr, plug.PresetSlotName(0)},
-                [&](int i) { return plug.GetParam(i)->Value(); });
-  return AppendPrinted(doc, chunk);
+  return AppendText(ChunkDocumentText(plug, {plug.GetPluginName(), version.Get(), nullptr, plug.PresetSlotName(0)},
+                                      [&](int i) { return plug.GetParam(i)->Value(); }),
+                    chunk);
 }
 
 int IXMLParameters::ReadStateXml(IPluginBase& plug, const ByteChunk& chunk, int startPos,
@@ -306,10 +367,9 @@ bool IXMLPreset::BuildPresetXml(const IPluginBase& plug, const double* values, B
 {
   WDL_String version;
   plug.VersionText(version);
-  TiXmlDocument doc;
-  BuildDocument(doc, plug, {plug.GetPluginName(), version.Get(), nullptr, presetName},
-                [&](int i) { return values[i]; });
-  return AppendPrinted(doc, chunk);
+  return AppendText(ChunkDocumentText(plug, {plug.GetPluginName(), version.Get(), nullptr, presetName},
+                                      [&](int i) { return values[i]; }),
+                    chunk);
 }
 
 bool IXMLPreset::SavePresetFile(const IPluginBase& plug, const char* path, const char* presetName,

@@ -4,6 +4,7 @@
 #include "au-adapter/IPlugAU.h"
 #include "graphics/IGraphics.h"
 #include "meter-plugin/PluginPaths.h"
+#include "platform/shared/LateLibrary.h"
 
 #include <curl/curl.h>
 
@@ -19,6 +20,36 @@ namespace {
 
 // Seconds a connection may take to be made; the whole transfer is bounded separately.
 constexpr long kConnectTimeoutSeconds = 25;
+
+// The libcurl calls the check makes. libcurl and the libraries under it (TLS, Kerberos, LDAP and
+// more) took longer to load and bind than all the rest of the plug-in, at every start; most
+// instances never check, so the library is loaded at the first check and kept for the next.
+struct CurlCalls
+{
+  decltype(&curl_global_init) globalInit;
+  decltype(&curl_global_cleanup) globalCleanup;
+  decltype(&curl_easy_init) easyInit;
+  decltype(&curl_easy_setopt) easySetopt;
+  decltype(&curl_easy_perform) easyPerform;
+  decltype(&curl_easy_strerror) easyStrerror;
+  decltype(&curl_easy_cleanup) easyCleanup;
+};
+
+// The calls, or null when the library cannot be loaded.
+const CurlCalls* Curl()
+{
+  static const std::optional<CurlCalls> calls = []() -> std::optional<CurlCalls> {
+    const LateLibrary curl("libcurl.so.4");
+    CurlCalls c{};
+    if (!curl.Bind("curl_global_init", c.globalInit) || !curl.Bind("curl_global_cleanup", c.globalCleanup) ||
+        !curl.Bind("curl_easy_init", c.easyInit) || !curl.Bind("curl_easy_setopt", c.easySetopt) ||
+        !curl.Bind("curl_easy_perform", c.easyPerform) || !curl.Bind("curl_easy_strerror", c.easyStrerror) ||
+        !curl.Bind("curl_easy_cleanup", c.easyCleanup))
+      return std::nullopt;
+    return c;
+  }();
+  return calls ? &*calls : nullptr;
+}
 
 // "a.b.c" at the start of the text, read as "%d.%d.%d" reads it (blanks before each number, a
 // sign, digits), counted as (a x 100 + b) x 100 + c; text after it is ignored. A number beyond
@@ -96,31 +127,35 @@ UpdateCheckResult IMPlugPaths::FetchLatestVersion(const char* localVersion, cons
                                                   std::span<char> errorText, int& transferCode,
                                                   long timeoutMs)
 {
-  curl_global_init(CURL_GLOBAL_ALL);
-  CURL* curl = curl_easy_init();
+  const CurlCalls* curlCalls = Curl();
+  if (!curlCalls)
+    return kUpdateCheckNoHandle;
+  const CurlCalls& c = *curlCalls;
+  c.globalInit(CURL_GLOBAL_ALL);
+  CURL* curl = c.easyInit();
   if (!curl)
   {
-    curl_global_cleanup();
+    c.globalCleanup();
     return kUpdateCheckNoHandle;
   }
   std::string reply;
-  curl_easy_setopt(curl, CURLOPT_URL, url);
-  curl_easy_setopt(curl, CURLOPT_WRITEFUNCTION, &CurlWriteCallback);
-  curl_easy_setopt(curl, CURLOPT_WRITEDATA, &reply);
-  curl_easy_setopt(curl, CURLOPT_CONNECTTIMEOUT, kConnectTimeoutSeconds);
+  c.easySetopt(curl, CURLOPT_URL, url);
+  c.easySetopt(curl, CURLOPT_WRITEFUNCTION, &CurlWriteCallback);
+  c.easySetopt(curl, CURLOPT_WRITEDATA, &reply);
+  c.easySetopt(curl, CURLOPT_CONNECTTIMEOUT, kConnectTimeoutSeconds);
   // The check blocks the host's main thread: a server that accepts and never answers must not
   // hold it for ever.
-  curl_easy_setopt(curl, CURLOPT_TIMEOUT_MS, timeoutMs);
+  c.easySetopt(curl, CURLOPT_TIMEOUT_MS, timeoutMs);
   // The signal handlers belong to the host; time-outs must not raise signals in its process.
-  curl_easy_setopt(curl, CURLOPT_NOSIGNAL, 1L);
-  const CURLcode code = curl_easy_perform(curl);
+  c.easySetopt(curl, CURLOPT_NOSIGNAL, 1L);
+  const CURLcode code = c.easyPerform(curl);
   if (!errorText.empty())
-    std::snprintf(errorText.data(), errorText.size(), "%s", curl_easy_strerror(code));
+    std::snprintf(errorText.data(), errorText.size(), "%s", c.easyStrerror(code));
   transferCode = code;
   const UpdateCheckResult result =
     code == CURLE_OK ? CompareVersions(reply.c_str(), localVersion) : kUpdateCheckFailed;
-  curl_easy_cleanup(curl);
-  curl_global_cleanup();
+  c.easyCleanup(curl);
+  c.globalCleanup();
   return result;
 }
 

@@ -2,10 +2,12 @@
 
 #include "platform/CoreFoundation/CFObjects.h"
 #include "platform/CoreGraphics/FontObjects.h"
+#include "platform/shared/LateLibrary.h"
 
 #include <fontconfig/fontconfig.h>
 
 #include <mutex>
+#include <optional>
 
 using namespace platform;
 
@@ -43,26 +45,61 @@ CFDictionaryRef MakeAttributes(const void** keys, const void** values, CFIndex c
                             &kCFTypeDictionaryValueCallBacks);
 }
 
+// The fontconfig calls the search makes. fontconfig and the libraries under it (FreeType, PNG,
+// Brotli, ...) took longer to load than the rest of this library, at every start of every
+// program that links it, while only a program that draws text searches the catalogue; so it is
+// loaded at the first search.
+struct FontconfigCalls
+{
+  decltype(&FcInitLoadConfigAndFonts) initLoadConfigAndFonts;
+  decltype(&FcPatternCreate) patternCreate;
+  decltype(&FcPatternAddString) patternAddString;
+  decltype(&FcObjectSetBuild) objectSetBuild;
+  decltype(&FcFontList) fontList;
+  decltype(&FcPatternGetString) patternGetString;
+  decltype(&FcFontSetDestroy) fontSetDestroy;
+  decltype(&FcObjectSetDestroy) objectSetDestroy;
+  decltype(&FcPatternDestroy) patternDestroy;
+};
+
+std::optional<FontconfigCalls> LoadFontconfig()
+{
+  const LateLibrary fontconfig("libfontconfig.so.1");
+  FontconfigCalls c{};
+  if (!fontconfig.Bind("FcInitLoadConfigAndFonts", c.initLoadConfigAndFonts) ||
+      !fontconfig.Bind("FcPatternCreate", c.patternCreate) || !fontconfig.Bind("FcPatternAddString", c.patternAddString) ||
+      !fontconfig.Bind("FcObjectSetBuild", c.objectSetBuild) || !fontconfig.Bind("FcFontList", c.fontList) ||
+      !fontconfig.Bind("FcPatternGetString", c.patternGetString) ||
+      !fontconfig.Bind("FcFontSetDestroy", c.fontSetDestroy) ||
+      !fontconfig.Bind("FcObjectSetDestroy", c.objectSetDestroy) || !fontconfig.Bind("FcPatternDestroy", c.patternDestroy))
+    return std::nullopt;
+  return c;
+}
+
 // The file of the installed font with exactly this family and style; the first by path when
 // several have them, so that the answer does not depend on the catalogue's order.
 std::string FindInstalledFont(const std::string& family, const std::string& style)
 {
   static std::mutex mutex;
   std::lock_guard<std::mutex> lock(mutex);
+  static const std::optional<FontconfigCalls> calls = LoadFontconfig();
+  if (!calls)
+    return {};
+  const FontconfigCalls& fc = *calls;
   // Loaded once: the catalogue of a process does not change while it runs.
-  static FcConfig* config = FcInitLoadConfigAndFonts();
+  static FcConfig* config = fc.initLoadConfigAndFonts();
   if (!config)
     return {};
-  FcPattern* pattern = FcPatternCreate();
-  FcPatternAddString(pattern, FC_FAMILY, reinterpret_cast<const FcChar8*>(family.c_str()));
-  FcPatternAddString(pattern, FC_STYLE, reinterpret_cast<const FcChar8*>(style.c_str()));
-  FcObjectSet* objects = FcObjectSetBuild(FC_FILE, nullptr);
-  FcFontSet* fonts = FcFontList(config, pattern, objects);
+  FcPattern* pattern = fc.patternCreate();
+  fc.patternAddString(pattern, FC_FAMILY, reinterpret_cast<const FcChar8*>(family.c_str()));
+  fc.patternAddString(pattern, FC_STYLE, reinterpret_cast<const FcChar8*>(style.c_str()));
+  FcObjectSet* objects = fc.objectSetBuild(FC_FILE, nullptr);
+  FcFontSet* fonts = fc.fontList(config, pattern, objects);
   std::string found;
   for (int i = 0; fonts && i < fonts->nfont; i++)
   {
     FcChar8* file = nullptr;
-    if (FcPatternGetString(fonts->fonts[i], FC_FILE, 0, &file) == FcResultMatch && file)
+    if (fc.patternGetString(fonts->fonts[i], FC_FILE, 0, &file) == FcResultMatch && file)
     {
       const std::string path(reinterpret_cast<const char*>(file));
       if (found.empty() || path < found)
@@ -70,9 +107,9 @@ std::string FindInstalledFont(const std::string& family, const std::string& styl
     }
   }
   if (fonts)
-    FcFontSetDestroy(fonts);
-  FcObjectSetDestroy(objects);
-  FcPatternDestroy(pattern);
+    fc.fontSetDestroy(fonts);
+  fc.objectSetDestroy(objects);
+  fc.patternDestroy(pattern);
   return found;
 }
 

@@ -1,6 +1,7 @@
 #include "PluginFixture.h"
 
 #include <sys/stat.h>
+#include <tinyxml.h>
 
 using namespace plugin_test;
 
@@ -36,6 +37,31 @@ TEST(StateXml, FreshPluginGoldenDocument)
   const std::string text = StateXmlOf(plug);
   EXPECT_NE(text.find("<Param name=\"Max Peak Target Level\" val=\"-0.000000\" />\n"), std::string::npos);
   EXPECT_NE(text.find("<Param name=\"PreGain\" val=\"-12.345679\" />\n"), std::string::npos);
+}
+
+// The state text is written straight, not printed from a tree: a slot name holding what XML
+// escapes must come out as the XML printer writes it, and read back unchanged.
+TEST(StateXml, SlotNamesAreWrittenAsTheXmlPrinterWritesThem)
+{
+  for (const char* name : {"Plain name", "Say \"hi\"", "It's", "\"Both'", "a&b <c> &amp;", "tab\tnew\nline\r",
+                           "\x01\x1F\x7F", "Caf\xC3\xA9", ""})
+  {
+    Vantorelix plug;
+    plug.GetPreset(0)->SetName(name);
+    TiXmlElement preset("Preset");
+    preset.SetAttribute("name", name);
+    TiXmlPrinter printer;
+    preset.Accept(&printer);
+    std::string line = printer.Str();
+    line.replace(line.find(" />"), 3, ">");
+    EXPECT_NE(StateXmlOf(plug).find("\n    " + line), std::string::npos) << name;
+
+    ByteChunk chunk;
+    ASSERT_TRUE(plug.WriteStateXml(plug, chunk));
+    Vantorelix target;
+    EXPECT_EQ(target.ReadStateXml(target, chunk, 0), chunk.Size()) << name;
+    EXPECT_STREQ(target.PresetSlotName(0), name);
+  }
 }
 
 TEST(StateXml, RoundTripRestoresValuesAndSlotName)
