@@ -2,7 +2,7 @@
 
 #include "renderer/IGraphicsNanoVG.h"
 
-#include "renderer/Transform2D.h"
+#include "renderer/svg/Transform2D.h"
 
 #include <algorithm>
 #include <cmath>

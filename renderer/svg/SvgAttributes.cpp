@@ -4,7 +4,7 @@
 
 #include "renderer/svg/SvgParser.h"
 
-#include "renderer/Transform2D.h"
+#include "renderer/svg/Transform2D.h"
 
 #include <algorithm>
 #include <cfloat>

@@ -1,7 +1,7 @@
 // Transform arithmetic, colours, paints and the scissor of the draw state.
 #include "renderer/vector/VectorState.h"
 
-#include "renderer/Transform2D.h"
+#include "renderer/svg/Transform2D.h"
 
 #include <algorithm>
 #include <cmath>

@@ -3,7 +3,7 @@
 // 2-D affine transforms as six numbers {a, b, c, d, e, f}: (x, y) -> (a x + c y + e, b x + d y + f).
 // The SVG parser and the vector core keep them in float, the back end's pattern matrices in
 // double; all three share these bodies and the one rule that says which transforms have no
-// inverse.
+// inverse. They live with the SVG parser, the lowest of the three libraries.
 
 #include <cmath>
 
