@@ -1,15 +1,19 @@
 # Build helpers shared by every subsystem, test suite and benchmark folder.
 # Sources are picked up by folder so that adding a file never means editing a list.
 
-# vantorelix_library(NAME [SHARED] [LOOPS] [DEPS lib...])
-# One library per subsystem folder, built from every .cpp/.c below it.
+# vantorelix_library(NAME [SHARED] [LOOPS] [EXCEPT subfolder...] [DEPS lib...])
+# One library per subsystem folder, built from every .cpp/.c below it but those of the EXCEPT
+# sub-folders, which are libraries of their own.
 # Includes are written from the repository root: #include "framework/IPlugParameter.h".
 # LOOPS marks a library whose time goes to loops over samples: the optimised build gives it the
 # optimiser's whole vectoriser, which changes no result since no floating-point rule is relaxed.
 function(vantorelix_library name)
-  cmake_parse_arguments(ARG "SHARED;LOOPS" "" "DEPS" ${ARGN})
+  cmake_parse_arguments(ARG "SHARED;LOOPS" "" "EXCEPT;DEPS" ${ARGN})
   file(GLOB_RECURSE sources CONFIGURE_DEPENDS
        ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp ${CMAKE_CURRENT_SOURCE_DIR}/*.c)
+  foreach(subfolder ${ARG_EXCEPT})
+    list(FILTER sources EXCLUDE REGEX "^${CMAKE_CURRENT_SOURCE_DIR}/${subfolder}/")
+  endforeach()
   if(NOT sources)  # a folder that several people fill may still be empty
     add_library(${name} INTERFACE)
     target_include_directories(${name} INTERFACE ${CMAKE_SOURCE_DIR})

@@ -23,14 +23,15 @@ namespace {
 std::string ReadError(int code)
 {
   switch (code) {
-  case -1: return "cannot open it";
-  case -6: return "it is not a WAV or AIFF file (give --raw for headerless PCM)";
-  case -7: return "its sample format is not supported";
-  case -12: return "its audio comes before its format, which a stream cannot go back to (give the file by name)";
-  case -13: return "more than 64 MB come before its audio";
-  case -14: return "it was interrupted before its header had arrived";
-  case -10:
-  case -11: return "it is too large to hold in memory";
+  case audiofile::kCannotOpen: return "cannot open it";
+  case audiofile::kNotAudioFile: return "it is not a WAV or AIFF file (give --raw for headerless PCM)";
+  case audiofile::kUnsupported: return "its sample format is not supported";
+  case audiofile::kAudioBeforeFormat:
+    return "its audio comes before its format, which a stream cannot go back to (give the file by name)";
+  case audiofile::kTooMuchBeforeAudio: return "more than 64 MB come before its audio";
+  case audiofile::kInterrupted: return "it was interrupted before its header had arrived";
+  case audiofile::kNoTemporary:
+  case audiofile::kNoSamples: return "it is too large to hold in memory";
   default: return "its header is damaged";
   }
 }

@@ -23,7 +23,7 @@ using namespace iplug::igraphics;
 namespace
 {
 
-constexpr int kDialogueGating = 3;  // "Gating mode" "Dial"
+constexpr int kDialogueGating = static_cast<int>(GateMode::Dial);
 constexpr double kNoLevel = -144.1;
 constexpr int kDimAlpha = 32;
 

@@ -44,7 +44,7 @@ constexpr std::array<double, 48> MakeTable2x()
 
 constexpr double kLowLimit = -145.0;
 constexpr double kHighLimit = 145.0;
-constexpr double kRange = 290.0;
+constexpr double kRange = kHighLimit - kLowLimit;
 
 }  // namespace
 

@@ -11,6 +11,25 @@ namespace {
 
 constexpr double kPi = std::numbers::pi;
 
+// The K curve's two stages: the shelf's and the high-pass's corner frequencies.
+constexpr double kShelfHz = 1681.974450955532;
+constexpr double kHighPassHz = 38.13547087611304;
+
+// Each mode's fixed correction: its size in dB, and the gain that is applied. The gains are
+// 10^(dB/20) to double precision as the curves were tuned; no one library formula rounds all of
+// them to the same last bit, so they are kept as written.
+struct Correction {
+  double db, gain;
+};
+constexpr Correction kNoCorrection{0.0, 1.0};
+constexpr Correction kLeqKCorrection{-0.671, 0.9256568088074579};
+constexpr Correction kLeqACorrection{1.99, 1.257476854367659};
+constexpr Correction kLeqAPlus3Correction{4.99, 1.7762332682884383};
+constexpr Correction kLeqBCorrection{0.2, 1.023292992280754};
+constexpr Correction kLeqCCorrection{0.1, 1.0115794542598986};
+constexpr Correction kLeqMTo48kCorrection{6.2, 2.0417379446695296};
+constexpr Correction kLeqMAbove48kCorrection{6.3, 2.0653801558105296};
+
 // Widening of the band-pass bandwidth as the centre frequency nears Nyquist, linear between
 // the points; 1.0 at and below r = 0.125, 0.75 above r = 0.5.
 double BandwidthCorrection(double r)
@@ -143,8 +162,11 @@ void WeightingFilter::Design(uint32_t mode, uint32_t lowCutSteep, uint32_t highC
 {
   mode_ = mode;
   runCount_ = 0;
-  correctionDb_ = 0.0;
-  correctionGain_ = 1.0;
+  auto correct = [this](const Correction& c) {
+    correctionDb_ = c.db;
+    correctionGain_ = c.gain;
+  };
+  correct(kNoCorrection);
   auto runSections = [this](std::initializer_list<int> indices) {
     for (int i : indices) Append(sections_[i], sections_[i].type == BiquadType::LowPass2x);
   };
@@ -153,14 +175,11 @@ void WeightingFilter::Design(uint32_t mode, uint32_t lowCutSteep, uint32_t highC
     case WeightingMode::Off:
       break;
     case WeightingMode::LeqK:
-      kShelf_.Design(fs, 1681.974450955532, 5284.078578647624, 1.25872093023256, 1.0, 1.58486470113086,
-                     0.70717523695542);
-      kHighPass_.Design(fs, 38.13547087611304, 119.80611514558424, 0.0, 0.0, 1.00499489871469,
-                        0.50032703732504);
+      kShelf_.Design(fs, kShelfHz, kPi * kShelfHz, 1.25872093023256, 1.0, 1.58486470113086, 0.70717523695542);
+      kHighPass_.Design(fs, kHighPassHz, kPi * kHighPassHz, 0.0, 0.0, 1.00499489871469, 0.50032703732504);
       Append(kHighPass_, false);
       Append(kShelf_, false);
-      correctionDb_ = -0.671;
-      correctionGain_ = 0.9256568088074579;
+      correct(kLeqKCorrection);
       break;
     case WeightingMode::LeqA:
     case WeightingMode::LeqAPlus3:
@@ -169,28 +188,20 @@ void WeightingFilter::Design(uint32_t mode, uint32_t lowCutSteep, uint32_t highC
       sections_[2].Design(BiquadType::HighPass, 239.0, 0.29, 0.0, fs);
       DesignHfCorrection(fs);
       runSections({0, 1, 2, 3, 4, 5});
-      if (mode == static_cast<uint32_t>(WeightingMode::LeqA)) {
-        correctionDb_ = 1.99;
-        correctionGain_ = 1.257476854367659;
-      } else {
-        correctionDb_ = 4.99;
-        correctionGain_ = 1.7762332682884383;
-      }
+      correct(mode == static_cast<uint32_t>(WeightingMode::LeqA) ? kLeqACorrection : kLeqAPlus3Correction);
       break;
     case WeightingMode::LeqB:
       sections_[1].Design(BiquadType::HighPass, 74.0, 0.39, 0.0, fs);
       DesignHfCorrection(fs);
       runSections({1, 3, 4, 5});
-      correctionDb_ = 0.2;
-      correctionGain_ = 1.023292992280754;
+      correct(kLeqBCorrection);
       break;
     case WeightingMode::LeqC:
       sections_[0].Design(BiquadType::LowShelf, 10.0, 0.6, -4.0, fs);
       sections_[1].Design(BiquadType::HighPass, 15.0, 0.41, 0.0, fs);
       DesignHfCorrection(fs);
       runSections({0, 1, 3, 4, 5});
-      correctionDb_ = 0.1;
-      correctionGain_ = 1.0115794542598986;
+      correct(kLeqCCorrection);
       break;
     case WeightingMode::LeqM:
       // Rates above 192 kHz use the 96-192 kHz design rather than running undesigned sections.
@@ -201,16 +212,14 @@ void WeightingFilter::Design(uint32_t mode, uint32_t lowCutSteep, uint32_t highC
         sections_[4].Design(BiquadType::HighShelfB, 12300.0, 0.7, -6.0, fs);
         sections_[5].Design(BiquadType::HighShelf, 19000.0, 0.64, 8.0, fs);
         sections_[6].Design(BiquadType::HighShelfB, 16000.0, 0.7, 0.4, fs);
-        correctionDb_ = 6.2;
-        correctionGain_ = 2.0417379446695296;
+        correct(kLeqMTo48kCorrection);
       } else {
         const bool upTo96k = fs <= 96000.0;
         sections_[1].Design(BiquadType::BandPass, 7700.0, 0.5, 0.0, fs);
         for (int i = 2; i <= 4; ++i) sections_[i].Design(BiquadType::LowPass2x, 10700.0, 0.8, 0.0, fs);
         sections_[5].Design(BiquadType::HighShelf, 30000.0, 0.7, upTo96k ? 24.0 : 12.0, fs);
         sections_[6].Design(BiquadType::HighShelfB, 15500.0, 0.7, upTo96k ? 0.0 : 1.0, fs);
-        correctionDb_ = 6.3;
-        correctionGain_ = 2.0653801558105296;
+        correct(kLeqMAbove48kCorrection);
       }
       runSections({1, 2, 3, 4, 5, 6});
       break;

@@ -45,6 +45,7 @@ struct AlertSetting {
 };
 using AlertTable = std::array<AlertSetting, kAlertParamCount>;
 
+// clang-format off
 constexpr AlertTable kEbuAlerts{{{kAuto, -24.0}, {kAuto, -19.0}, {kAuto, -26.0}, {kAuto, -24.0}, {kAuto, -22.0},
                                  {kAuto, -17.0}, {kAuto, -20.0}, {kAuto, -12.0}, {kAuto, -1.0}, {kAuto, -1.0},
                                  {kAuto, 10.0}, {kOff, 15.0}, {kOff, 15.0}, {kOff, 15.0}, {kOff, 15.0}}};
@@ -54,6 +55,7 @@ constexpr AlertTable kNetflixAlerts{{{kOff, -29.0}, {kAuto, -29.0}, {kOff, -30.0
 constexpr AlertTable kDialogAlerts{{{kOff, -25.0}, {kOff, -25.0}, {kOff, -26.0}, {kOff, -24.0}, {kOff, -23.0},
                                     {kAuto, -23.0}, {kAuto, -20.0}, {kOff, -12.0}, {kAuto, -2.0}, {kAuto, -2.0},
                                     {kOff, 15.0}, {kAuto, 5.0}, {kOff, 15.0}, {kOff, 15.0}, {kAuto, 25.0}}};
+// clang-format on
 
 // The read-out palette: "RVC12", then the four columns every row repeats.
 struct ReadoutPalette {
@@ -116,6 +118,7 @@ constexpr std::array<double, 4> kEbuKeys{-24.0, -22.0, -26.0, -20.0};
 constexpr std::array<double, 4> kBs1770Keys{-25.0, -23.0, -27.0, -21.0};
 
 // Presets 2 to 51; "Init" comes first and has no pairs.
+// clang-format off
 const FactoryPreset kFactoryPresets[] = {
   {"EBU R128 LUFS +27", -23.0, -1.0, kG10, 3000, 400, kLU, 0.0, kLeqK, kLRA, kEBU, kEbu27, kPeak1, &kC1, &kEbuAlerts, &kDefaultReadouts, {}},
   {"EBU R128 LU +27", -23.0, -1.0, kG10, 3000, 400, kLU, -23.0, kLeqK, kLRA, kEBU, kEbu27, kPeak1, &kC1, &kEbuAlerts, &kDefaultReadouts, {}},
@@ -169,6 +172,7 @@ const FactoryPreset kFactoryPresets[] = {
   {"Dialog LKFS 10s", -24.0, -2.0, kDial, 10000, 400, kLK, 0.0, kLeqK, kLRA, kBS1770, kDialogMarks, kPeak2, &kC8, &kDialogAlerts, &kDarkReadouts, {}},
   {"Dialog LK 10s", -24.0, -2.0, kDial, 10000, 400, kLK, -24.0, kLeqK, kLRA, kBS1770, kDialogMarks, kPeak2, &kC8, &kDialogAlerts, &kDarkReadouts, {}},
 };
+// clang-format on
 static_assert(std::size(kFactoryPresets) == Vantorelix::kFactoryPresetCount - 1);
 
 using Pairs = Vantorelix::PresetPairs;

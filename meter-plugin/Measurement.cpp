@@ -12,6 +12,13 @@ namespace {
 
 using levels::RoundToTenth;
 
+// The row of a table that a setting picks; a setting out of range picks the nearest row.
+template <typename Table>
+const typename Table::value_type& ClampedRow(const Table& table, int32_t index)
+{
+  return table[static_cast<size_t>(std::clamp(index, 0, static_cast<int32_t>(table.size()) - 1))];
+}
+
 // Power level of a mean-square power as the history and the alerts show it: the loudness plus
 // its 0.691 offset, so silence reads -143.309.
 double ShownPowerLevel(double power)
@@ -48,8 +55,11 @@ struct PeriodReadings
   {
   }
 
-  bool Programme() const { return gateMode >= 0 && gateMode <= 2; }
-  bool Dial() const { return gateMode == 3; }
+  bool Programme() const
+  {
+    return gateMode >= static_cast<int32_t>(GateMode::Off) && gateMode < static_cast<int32_t>(GateMode::Dial);
+  }
+  bool Dial() const { return gateMode == static_cast<int32_t>(GateMode::Dial); }
   // PLR and the dialogue share exist once the gate that drives them holds a block.
   bool RatiosAvailable() const { return Programme() ? hasProgramme : Dial() && hasDialogue; }
   // The histogram whose range is shown: the speech one in "Dial", else the main one.
@@ -152,7 +162,7 @@ void Vantorelix::ProcessBlock(double** inputs, double** outputs, int nFrames)
 void Vantorelix::MeasureBlock(double** inputs, double** outputs, int nFrames, int nIn, int nOut)
 {
   const MeterSettings& s = mSettings;
-  const ChannelConfig& config = ChannelConfigTable[static_cast<size_t>(std::clamp(s.channelConfig, 0, 11))];
+  const ChannelConfig& config = ClampedRow(ChannelConfigTable, s.channelConfig);
   nIn = std::min(nIn, kMeterChannels);
   nOut = std::min(nOut, kMeterChannels);
 
@@ -187,10 +197,10 @@ void Vantorelix::MeasureBlock(double** inputs, double** outputs, int nFrames, in
   const bool dial = s.gateMode == static_cast<int32_t>(GateMode::Dial);
   const bool truePeak = s.peakMode != 0;
   const auto mode = static_cast<WeightingMode>(s.weightingMode);
-  const size_t routing = static_cast<size_t>(std::clamp(s.channelRouting, 0, 43));
-  const double* weights = mode >= WeightingMode::LeqK && mode <= WeightingMode::LeqC ? mBroadcastWeights[routing].data()
-                          : mode == WeightingMode::LeqM                               ? mCinemaWeights[routing].data()
-                                                                                      : nullptr;
+  const ChannelWeightTable* weightTable = mode >= WeightingMode::LeqK && mode <= WeightingMode::LeqC ? &mBroadcastWeights
+                                          : mode == WeightingMode::LeqM                               ? &mCinemaWeights
+                                                                                                      : nullptr;
+  const double* weights = weightTable ? ClampedRow(*weightTable, s.channelRouting).data() : nullptr;
   const double gain = levels::DbToAmplitude(s.preGain);
   LoudnessEngine* engine = mEngine.get();
   // The measured channels in ascending order, so that every per-frame sum over them adds in the
@@ -355,15 +365,15 @@ void Vantorelix::RunPeriodWork(int blockOffset)
 void Vantorelix::TimerTime(uint32_t (&time)[4], const tm& wall, int milliseconds, double samplePosition)
 {
   std::fill(std::begin(time), std::end(time), 0u);
-  switch (mSettings.timerMode)
+  switch (static_cast<TimerMode>(mSettings.timerMode))
   {
-  case 2:  // system clock
+  case TimerMode::System:
     time[0] = static_cast<uint32_t>(wall.tm_hour);
     time[1] = static_cast<uint32_t>(wall.tm_min);
     time[2] = static_cast<uint32_t>(wall.tm_sec);
     time[3] = static_cast<uint32_t>(milliseconds / 100);
     break;
-  case 1:  // the host's time line
+  case TimerMode::TimeCode:  // the host's time line
   {
     const double position = samplePosition / mClockRate;
     double t = position > 0.0 ? position : 0.0;
@@ -378,7 +388,7 @@ void Vantorelix::TimerTime(uint32_t (&time)[4], const tm& wall, int milliseconds
     time[3] = static_cast<uint32_t>(std::floor((t - std::floor(t)) * 10.0));
     break;
   }
-  case 0:  // elapsed measuring time
+  case TimerMode::Elapsed:  // measuring time
   {
     // From the frames counted: block lengths summed in seconds fall short of a whole tenth at
     // the end of a whole number of tenths.

@@ -24,6 +24,9 @@ struct ReadoutColorSet {
   std::array<std::array<uint32_t, kReadoutGroupSize>, kReadoutGroupCount> groups{};
 };
 
+// "Timer Mode": the clock that the history's time stamps and the timer read-out follow.
+enum class TimerMode : int32_t { Elapsed = 0, TimeCode = 1, System = 2 };
+
 struct MeterSettings {
   // Editor geometry and options.
   double guiScale = 1.0;

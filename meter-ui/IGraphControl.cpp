@@ -1,6 +1,7 @@
 #include "meter-ui/IGraphControl.h"
 
 #include "graphics/IGraphics.h"
+#include "meter-engine/LoudnessEngine.h"
 #include "meter-ui/EditorAction.h"
 #include "meter-ui/GraphDrawing.h"
 #include "meter-ui/MeterStyle.h"
@@ -17,6 +18,15 @@ namespace
 {
 
 constexpr double kNoRange = -144.0;  // an LRA at or below this was not measured
+
+// The range a graph shows until the editor gives it the settings' own: the peak meter's default
+// scale of +6 to -60 dB unshifted, the default loudness target, and PLR and PSR bands 12 dB wide.
+struct DefaultRange
+{
+  static constexpr int kScaleKind = 0;
+  static constexpr double kMax = 6.0, kMin = -60.0, kOffset = 0.0, kTarget = -18.0;
+  static constexpr double kPLRReference = 12.0, kPSRReference = 12.0;
+};
 const IColor kLiveMLColor(255, 127, 127, 127);
 const IColor kSLFillColor(64, 81, 140, 193);
 const IColor kSLStrokeColor(255, 81, 140, 193);
@@ -67,7 +77,8 @@ IGraphControl::IGraphControl(const IRECT& bounds, int actionId)
   mCaption.Set("dBFS");
   SetLook(IColor(255, 0, 0, 0), 10, IColor(255, 0, 0, 0), IColor(255, 127, 127, 127),
           IColor(255, 127, 127, 127), WDL_String("dBFS"));
-  SetRange(0, 6.0, -60.0, 0.0, -18.0, 12.0, 12.0);
+  SetRange(DefaultRange::kScaleKind, DefaultRange::kMax, DefaultRange::kMin, DefaultRange::kOffset,
+           DefaultRange::kTarget, DefaultRange::kPLRReference, DefaultRange::kPSRReference);
   mColors = kDefaultColors;
   for (int i = 0; i < 4; ++i)
     mZonePositions[i] = Norm(mZoneLevels[i]);
@@ -648,7 +659,7 @@ void IGraphControl::DrawReadout(IGraphics& g, const Window& w, const Snapshot& m
   g.FillRoundRect(kReadoutBackground, box, 4.f, &mBlend);
   g.DrawRoundRect(mAccentColor, box, 4.f, &mBlend, 2.f);
 
-  const char* gate = p.gateMode == 3 ? "D" : "";
+  const char* gate = p.gateMode == static_cast<uint32_t>(GateMode::Dial) ? "D" : "";
   char lines[8][64];
   int n = 0;
   auto value = [&](const char* name, const char* suffix, double live, double stored) {

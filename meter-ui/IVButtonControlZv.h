@@ -26,7 +26,6 @@ public:
   iplug::igraphics::IPattern mFillPattern;
   int mActionId;
   bool mLinked;
-  uint8_t mUnused;
   bool mVisible;
   bool mShowLabels;
   WDL_String mLabelOff;

@@ -2,6 +2,8 @@
 
 #include "renderer/IGraphicsNanoVG.h"
 
+#include "renderer/svg/Transform2D.h"
+
 #include <algorithm>
 #include <cmath>
 
@@ -24,20 +26,18 @@ struct Point
 // The inverse of a pattern's transform; a singular one has none, and is taken as the identity.
 IMatrix Inverted(const IMatrix& m)
 {
-  const double det = m.mXX * m.mYY - m.mYX * m.mXY;
-  if (det == 0.0 || !std::isfinite(det))
-  {
-    return IMatrix();
-  }
-  const double inv = 1.0 / det;
-  return IMatrix(m.mYY * inv, -m.mYX * inv, -m.mXY * inv, m.mXX * inv,
-                 (m.mXY * m.mTY - m.mYY * m.mTX) * inv, (m.mYX * m.mTX - m.mXX * m.mTY) * inv);
+  const double t[6] = {m.mXX, m.mYX, m.mXY, m.mYY, m.mTX, m.mTY};
+  double inverse[6];
+  transform2d::Invert(inverse, t);
+  return IMatrix(inverse[0], inverse[1], inverse[2], inverse[3], inverse[4], inverse[5]);
 }
 
 Point Apply(const IMatrix& m, double x, double y)
 {
-  return {static_cast<float>(m.mXX * x + m.mXY * y + m.mTX),
-          static_cast<float>(m.mYX * x + m.mYY * y + m.mTY)};
+  const double t[6] = {m.mXX, m.mYX, m.mXY, m.mYY, m.mTX, m.mTY};
+  double px, py;
+  transform2d::Point(&px, &py, x, y, t);
+  return {static_cast<float>(px), static_cast<float>(py)};
 }
 } // namespace
 

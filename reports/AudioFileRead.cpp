@@ -260,19 +260,25 @@ int ParseWav(File& file, Layout& layout)
   return kOk;
 }
 
-// The 80-bit extended float of AIFF headers.
+// The 80-bit extended float of AIFF headers: a sign bit, a 15-bit exponent biased by 16383 and a
+// 64-bit mantissa whose top bit is the integer bit. The mantissa is read as two 32-bit words, so
+// the lowest bit of the high word weighs 2^-31 of the integer bit and that of the low word 2^-63.
 bool ReadExtended(File& file, double& value)
 {
+  constexpr uint16_t kSignBit = 0x8000;
+  constexpr int kExponentBits = 0x7FFF;  // all set: infinite or not a number
+  constexpr int kExponentBias = 16383;
   uint16_t signAndExponent;
   uint32_t high, low;
   if (!file.U16(true, signAndExponent) || !file.U32(true, high) || !file.U32(true, low))
     return false;
-  const int exponent = signAndExponent & 0x7FFF;
-  if (exponent == 0x7FFF)
+  const int exponent = signAndExponent & kExponentBits;
+  if (exponent == kExponentBits)
     value = HUGE_VAL;
   else
-    value = std::ldexp(double(high), exponent - 16414) + std::ldexp(double(low), exponent - 16446);
-  if (signAndExponent & 0x8000)
+    value = std::ldexp(double(high), exponent - kExponentBias - 31) +
+            std::ldexp(double(low), exponent - kExponentBias - 63);
+  if (signAndExponent & kSignBit)
     value = -value;
   return true;
 }

@@ -6,6 +6,7 @@
 
 #include <cstring>
 #include <ctime>
+#include <iterator>
 
 namespace {
 
@@ -13,14 +14,9 @@ constexpr int kTenthsPerDay = 24 * 36000;
 
 const char* GateModeName(int gateMode)
 {
-  switch (gateMode)
-  {
-    case 1: return "Program G8";
-    case 2: return "Program G10";
-    case 3: return "Dialog";
-    case 4: return "Leq(m)";
-    default: return "Off";
-  }
+  // By GateMode, and one value past it that the report still names.
+  static constexpr const char* kNames[] = {"Off", "Program G8", "Program G10", "Dialog", "Leq(m)"};
+  return gateMode >= 0 && gateMode < static_cast<int>(std::size(kNames)) ? kNames[gateMode] : kNames[0];
 }
 
 const char* MeasurementModeName(int mode)

@@ -2,6 +2,7 @@
 // What the exports share: reading the history in place while the audio thread appends, and the
 // text output with locale-independent numbers.
 
+#include "meter-engine/LoudnessEngine.h"
 #include "meter-engine/MeasurementRecords.h"
 #include "meter-plugin/MeterSettings.h"
 
@@ -75,7 +76,7 @@ private:
 // follow. A file that did not open gets nothing; an empty history gets "No Data".
 bool BeginReport(ReportFile& file, size_t points);
 
-inline constexpr int kDialGate = 3;
+inline constexpr int kDialGate = static_cast<int>(GateMode::Dial);
 
 // A value measured with the current gate. Below Dial it goes out under its plain name; in Dial
 // mode the speech-gated value goes out under the Dial name, then the programme value under the

@@ -8,6 +8,7 @@ constexpr uint32_t kUtf8Accept = 0;
 
 // UTF-8 decoding automaton: 256 byte classes, then the transitions of the states 0, 12, ... 96
 // (pre-multiplied by 12) for each class. State 12 rejects and never leaves.
+// clang-format off
 constexpr uint8_t kUtf8[364] = {
     // byte classes
     0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0,
@@ -29,6 +30,7 @@ constexpr uint8_t kUtf8[364] = {
     12, 36, 12, 12, 12, 12, 12, 36, 12, 36, 12, 12,
     12, 36, 12, 12, 12, 12, 12, 12, 12, 12, 12, 12,
 };
+// clang-format on
 
 uint32_t decodeUtf8(uint32_t* state, uint32_t* codepoint, uint8_t byte) {
     const uint32_t type = kUtf8[byte];

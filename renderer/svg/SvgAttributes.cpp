@@ -4,6 +4,8 @@
 
 #include "renderer/svg/SvgParser.h"
 
+#include "renderer/svg/Transform2D.h"
+
 #include <algorithm>
 #include <cfloat>
 #include <cmath>
@@ -459,52 +461,16 @@ void svgReadTransformList(float* xform, const char* s) {
   }
 }
 
-void svgTransformIdentity(float* t) {
-  t[0] = 1;
-  t[1] = 0;
-  t[2] = 0;
-  t[3] = 1;
-  t[4] = 0;
-  t[5] = 0;
-}
+void svgTransformIdentity(float* t) { transform2d::Identity(t); }
 
-void svgTransformMultiply(float* t, const float* s) {
-  const float t0 = t[0] * s[0] + t[1] * s[2];
-  const float t2 = t[2] * s[0] + t[3] * s[2];
-  const float t4 = t[4] * s[0] + t[5] * s[2] + s[4];
-  t[1] = t[0] * s[1] + t[1] * s[3];
-  t[3] = t[2] * s[1] + t[3] * s[3];
-  t[5] = t[4] * s[1] + t[5] * s[3] + s[5];
-  t[0] = t0;
-  t[2] = t2;
-  t[4] = t4;
-}
+void svgTransformMultiply(float* t, const float* s) { transform2d::Multiply(t, s); }
 
-void svgTransformPremultiply(float* t, const float* s) {
-  float product[6];
-  std::copy(s, s + 6, product);
-  svgTransformMultiply(product, t);
-  std::copy(product, product + 6, t);
-}
+void svgTransformPremultiply(float* t, const float* s) { transform2d::Premultiply(t, s); }
 
-void svgTransformInvert(float* inverse, const float* t) {
-  const double det = static_cast<double>(t[0]) * t[3] - static_cast<double>(t[2]) * t[1];
-  if (det > -1e-6 && det < 1e-6) {
-    svgTransformIdentity(inverse);
-    return;
-  }
-  const double inv = 1.0 / det;
-  inverse[0] = static_cast<float>(t[3] * inv);
-  inverse[1] = static_cast<float>(-t[1] * inv);
-  inverse[2] = static_cast<float>(-t[2] * inv);
-  inverse[3] = static_cast<float>(t[0] * inv);
-  inverse[4] = static_cast<float>((static_cast<double>(t[2]) * t[5] - static_cast<double>(t[3]) * t[4]) * inv);
-  inverse[5] = static_cast<float>((static_cast<double>(t[1]) * t[4] - static_cast<double>(t[0]) * t[5]) * inv);
-}
+void svgTransformInvert(float* inverse, const float* t) { transform2d::Invert(inverse, t); }
 
 void svgTransformPoint(float* x, float* y, float px, float py, const float* t) {
-  *x = px * t[0] + py * t[2] + t[4];
-  *y = px * t[1] + py * t[3] + t[5];
+  transform2d::Point(x, y, px, py, t);
 }
 
 void svgParseSvgElement(SVGParser* p, const char** attributes) {

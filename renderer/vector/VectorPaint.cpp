@@ -1,6 +1,8 @@
 // Transform arithmetic, colours, paints and the scissor of the draw state.
 #include "renderer/vector/VectorState.h"
 
+#include "renderer/svg/Transform2D.h"
+
 #include <algorithm>
 #include <cmath>
 
@@ -38,7 +40,7 @@ void setPaint(NVGcontext* ctx, NVGpaint* dst, const NVGpaint& paint)
 }
 }  // namespace
 
-void vgTransformIdentity(float* t) { vgTransformSetScale(t, 1.0f, 1.0f); }
+void vgTransformIdentity(float* t) { transform2d::Identity(t); }
 
 void vgTransformSetTranslate(float* t, float tx, float ty)
 {
@@ -74,49 +76,15 @@ void vgTransformSetSkewY(float* t, float a)
   t[1] = std::tan(a);
 }
 
-void vgTransformMultiply(float* t, const float* s)
-{
-  const float t0 = t[0] * s[0] + t[1] * s[2];
-  const float t2 = t[2] * s[0] + t[3] * s[2];
-  const float t4 = t[4] * s[0] + t[5] * s[2] + s[4];
-  t[1] = t[0] * s[1] + t[1] * s[3];
-  t[3] = t[2] * s[1] + t[3] * s[3];
-  t[5] = t[4] * s[1] + t[5] * s[3] + s[5];
-  t[0] = t0;
-  t[2] = t2;
-  t[4] = t4;
-}
+void vgTransformMultiply(float* t, const float* s) { transform2d::Multiply(t, s); }
 
-void vgTransformPremultiply(float* t, const float* s)
-{
-  float s2[6];
-  std::memcpy(s2, s, sizeof(s2));
-  vgTransformMultiply(s2, t);
-  std::memcpy(t, s2, sizeof(s2));
-}
+void vgTransformPremultiply(float* t, const float* s) { transform2d::Premultiply(t, s); }
 
-int vgTransformInvert(float* inv, const float* t)
-{
-  const double det = static_cast<double>(t[0]) * t[3] - static_cast<double>(t[2]) * t[1];
-  if (det > -1e-6 && det < 1e-6)
-  {
-    vgTransformIdentity(inv);
-    return 0;
-  }
-  const double invdet = 1.0 / det;
-  inv[0] = static_cast<float>(t[3] * invdet);
-  inv[2] = static_cast<float>(-t[2] * invdet);
-  inv[4] = static_cast<float>((static_cast<double>(t[2]) * t[5] - static_cast<double>(t[3]) * t[4]) * invdet);
-  inv[1] = static_cast<float>(-t[1] * invdet);
-  inv[3] = static_cast<float>(t[0] * invdet);
-  inv[5] = static_cast<float>((static_cast<double>(t[1]) * t[4] - static_cast<double>(t[0]) * t[5]) * invdet);
-  return 1;
-}
+int vgTransformInvert(float* inv, const float* t) { return transform2d::Invert(inv, t) ? 1 : 0; }
 
 void vgTransformPoint(float* dx, float* dy, const float* t, float sx, float sy)
 {
-  *dx = sx * t[0] + sy * t[2] + t[4];
-  *dy = sx * t[1] + sy * t[3] + t[5];
+  transform2d::Point(dx, dy, sx, sy, t);
 }
 
 float vgDegToRad(float deg) { return deg / 180.0f * kPi; }

@@ -383,7 +383,7 @@ TEST(EditorActions, RebuildUserPresetsInNameOrder)
 // engine up again only when their value changed: sent again unchanged, as a recall or a host's
 // automation does, they keep the running measurement. "Channel Config" and "Timer Mode" restart
 // the measurement at every recall, so a whole recall still starts afresh.
-TEST(ParameterChanged, RecallRerunsEveryTail)
+TEST(ParameterChanged, UnchangedEngineSettingsKeepTheMeasurement)
 {
   for (iplug::ParamChangeSource source : {kPresetRecall, kHost})
     for (int idx : {kGate_mode, kSL_IntWindow, kML_IntWindow, kWFilterMode, kWFilterLCFreq, kWFilterLCSlope,

@@ -164,6 +164,12 @@ TEST_F(BackendTest, GradientsUseTheirFirstAndLastStops)
     singular.mTransform = IMatrix(0.0, 0.0, 0.0, 0.0, 0.0, 0.0);
     gr.PathRect(IRECT(90.f, 10.f, 120.f, 50.f));
     gr.PathFill(singular);
+    // So does one that is merely too flat to undo: its inverse would stretch the gradient over
+    // ten thousand pixels.
+    IPattern flat = vertical;
+    flat.mTransform = IMatrix(1e-4, 0.0, 0.0, 1e-4, 0.0, 0.0);
+    gr.PathRect(IRECT(130.f, 10.f, 160.f, 50.f));
+    gr.PathFill(flat);
   });
   EXPECT_TRUE(Near(At(20, 10), kRed, 12));
   EXPECT_TRUE(Near(At(20, 30), Rgba{128, 0, 128, 255}, 12));  // the middle stop is not used
@@ -171,6 +177,7 @@ TEST_F(BackendTest, GradientsUseTheirFirstAndLastStops)
   EXPECT_TRUE(Near(At(60, 15), Rgba{0, 128, 0, 255}));
   EXPECT_TRUE(Near(At(60, 45), Rgba{0, 128, 0, 255}));
   EXPECT_TRUE(Near(At(100, 30), kBlue));
+  EXPECT_TRUE(Near(At(140, 30), kBlue));
 }
 
 TEST_F(BackendTest, BitmapFromAPngDrawsItsPixels)
