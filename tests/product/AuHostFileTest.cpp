@@ -253,6 +253,7 @@ TEST_F(AuHostFile, AutomaticExportWritesTheWholeTake)
   const Measurement run = Measure(Quoted(SAMPLE_WAV) + " --set Sync=On --set AutoExportLogCSV=On",
                                   "XDG_DATA_HOME=" + Quoted(data) + " ");
   ASSERT_EQ(run.status, 0) << run.err;
+  ASSERT_TRUE(std::filesystem::is_directory(data));
   std::vector<std::string> logs, tables;
   for (const auto& entry : std::filesystem::recursive_directory_iterator(data))
   {
