@@ -32,12 +32,9 @@ bool Offers(const platform::FileQuestion& question, const char* type)
 
 } // namespace
 
-ExportAnswers::ExportAnswers(ExportFiles files) : mFiles(std::move(files)), mBefore(platform::CurrentPerson())
-{
-  platform::SetPerson(this);
-}
+ExportAnswers::ExportAnswers(ExportFiles files) : mFiles(std::move(files)), mBefore(platform::SetPerson(this)) {}
 
-ExportAnswers::~ExportAnswers() { platform::SetPerson(&mBefore); }
+ExportAnswers::~ExportAnswers() { platform::SetPerson(mBefore); }
 
 std::optional<std::string> ExportAnswers::ChoosePath(const platform::FileQuestion& question)
 {

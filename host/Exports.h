@@ -31,7 +31,7 @@ public:
 
 private:
   ExportFiles mFiles;
-  platform::Person& mBefore;
+  platform::Person* mBefore;
 };
 
 // Clicks the export buttons of the open editor for the files given; returns an empty string, or

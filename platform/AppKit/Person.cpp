@@ -9,7 +9,12 @@ Person* gPerson = nullptr;  // the main thread's alone
 
 }  // namespace
 
-void SetPerson(Person* person) { gPerson = person; }
+Person* SetPerson(Person* person)
+{
+  Person* replaced = gPerson;
+  gPerson = person;
+  return replaced;
+}
 
 Person& CurrentPerson()
 {

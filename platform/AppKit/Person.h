@@ -60,8 +60,9 @@ public:
   virtual std::u16string TypeIntoField(const NSTextField&) { return {}; }
 };
 
-// Null: nobody is at the screen. The person must outlive its time here.
-void SetPerson(Person* person);
+// Null: nobody is at the screen. The person must outlive its time here. Answers the person it
+// replaces (null for nobody), for one who stands in for a moment to hand back to.
+Person* SetPerson(Person* person);
 Person& CurrentPerson();
 
 // What a person does in a window that does not hold the caller (the colour panel, a text field)
