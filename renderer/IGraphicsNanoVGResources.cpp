@@ -105,19 +105,20 @@ APIBitmap* IGraphicsNanoVG::LoadBackendBitmap(const char* name, const void* data
 bool IGraphicsNanoVG::LoadBackendFont(const char* fontID, PlatformFont* font)
 {
   StaticStorage<IFontDataRecord>::Accessor storage(FontDataStorage());
-  auto addToContext = [&](IFontDataRecord& record) {
+  auto addToContext = [&](IFontDataRecord& record, bool checked) {
     auto* bytes = static_cast<unsigned char*>(record.mBytes.Get());
     return vgAddFontFromMemoryAtIndex(mVG, fontID, bytes, record.mBytes.GetSize(),
-                                      record.mFaceIdx, 0)
+                                      record.mFaceIdx, 0, checked)
            != -1;
   };
-  // Another graphics object read these bytes from the platform already.
+  // Another graphics object read these bytes from the platform already, and its glyph atlas
+  // accepted them: only accepted bytes are stored, so they need not be checked again.
   if (IFontDataRecord* stored = storage.Find(fontID, 1.0))
   {
-    return addToContext(*stored);
+    return addToContext(*stored, true);
   }
   std::unique_ptr<IFontDataRecord> record(font->GetFontData());
-  if (!record || !record->IsUsable() || !addToContext(*record))
+  if (!record || !record->IsUsable() || !addToContext(*record, false))
   {
     return false;
   }

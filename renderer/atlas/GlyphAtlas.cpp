@@ -127,11 +127,11 @@ int atlasAddFontFile(GlyphAtlas* atlas, const char* name, const char* path, int 
         std::free(data);
         return -1;
     }
-    return atlasAddFontMemory(atlas, name, data, int(size), faceIndex, 1);
+    return atlasAddFontMemory(atlas, name, data, int(size), faceIndex, 1, 0);
 }
 
 int atlasAddFontMemory(GlyphAtlas* atlas, const char* name, uint8_t* data, int size,
-                       int faceIndex, int freeData) {
+                       int faceIndex, int freeData, int checked) {
     // Data handed over with freeData belongs to the atlas from here on, also when it is refused.
     auto refuse = [&] {
         if (freeData) std::free(data);
@@ -162,7 +162,7 @@ int atlasAddFontMemory(GlyphAtlas* atlas, const char* name, uint8_t* data, int s
     font->freeData = freeData ? 1 : 0;
 
     atlas->scratchUsed = 0;
-    if (!atlasFontLoad(atlas, font, faceIndex)) {
+    if (!atlasFontLoad(atlas, font, faceIndex, checked)) {
         freeFont(font);
         return -1;
     }

@@ -139,8 +139,10 @@ struct GlyphIterator {
 GlyphAtlas* atlasCreate(const GlyphAtlasParams* params);
 void atlasDelete(GlyphAtlas* atlas);
 int atlasAddFontFile(GlyphAtlas* atlas, const char* name, const char* path, int faceIndex);
+// checked: the same bytes, unchanged, were added at the same face index before (to this or
+// another atlas), so that walking every outline again can be skipped.
 int atlasAddFontMemory(GlyphAtlas* atlas, const char* name, uint8_t* data, int size,
-                       int faceIndex, int freeData);
+                       int faceIndex, int freeData, int checked);
 int atlasFindFont(GlyphAtlas* atlas, const char* name);
 int atlasAddFallbackFont(GlyphAtlas* atlas, int base, int fallback);
 void atlasPushState(GlyphAtlas* atlas);

@@ -27,8 +27,9 @@ struct GlyphAtlasFont {
 };
 
 // Checks the font at the face index and hands it to the rasteriser: 1, or 0 for a font that is
-// malformed, unsupported or not there.
-int atlasFontLoad(GlyphAtlas* atlas, GlyphAtlasFont* font, int faceIndex);
+// malformed, unsupported or not there. With checked set, the tables and outlines of bytes that
+// passed this check before are not walked again.
+int atlasFontLoad(GlyphAtlas* atlas, GlyphAtlasFont* font, int faceIndex, int checked);
 void atlasFontVerticalMetrics(GlyphAtlasFont* font, int* ascent, int* descent, int* lineGap);
 float atlasFontPixelScale(GlyphAtlasFont* font, float pixelHeight);
 int atlasFontGlyphIndex(GlyphAtlasFont* font, uint32_t codepoint);

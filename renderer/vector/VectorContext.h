@@ -299,8 +299,9 @@ int vgAddFontFromFile(NVGcontext* ctx, const char* name, const char* path);
 int vgAddFontFromFileAtIndex(NVGcontext* ctx, const char* name, const char* path, int fontIndex);
 int vgAddFontFromMemory(NVGcontext* ctx, const char* name, unsigned char* data, int ndata,
                         int freeData);
+// checked: these bytes were added at this index before and accepted (see atlasAddFontMemory).
 int vgAddFontFromMemoryAtIndex(NVGcontext* ctx, const char* name, unsigned char* data, int ndata,
-                               int fontIndex, int freeData);
+                               int fontIndex, int freeData, int checked);
 int vgFindFont(NVGcontext* ctx, const char* name);
 int vgAddFallbackFontId(NVGcontext* ctx, int baseFont, int fallbackFont);
 int vgAddFallbackFont(NVGcontext* ctx, const char* baseFont, const char* fallbackFont);

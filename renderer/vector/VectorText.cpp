@@ -218,13 +218,13 @@ int vgAddFontFromFileAtIndex(NVGcontext* ctx, const char* name, const char* path
 int vgAddFontFromMemory(NVGcontext* ctx, const char* name, unsigned char* data, int ndata,
                         int freeData)
 {
-  return vgAddFontFromMemoryAtIndex(ctx, name, data, ndata, 0, freeData);
+  return vgAddFontFromMemoryAtIndex(ctx, name, data, ndata, 0, freeData, 0);
 }
 
 int vgAddFontFromMemoryAtIndex(NVGcontext* ctx, const char* name, unsigned char* data, int ndata,
-                               int fontIndex, int freeData)
+                               int fontIndex, int freeData, int checked)
 {
-  return atlasAddFontMemory(ctx->fs, name, data, ndata, fontIndex, freeData);
+  return atlasAddFontMemory(ctx->fs, name, data, ndata, fontIndex, freeData, checked);
 }
 
 int vgFindFont(NVGcontext* ctx, const char* name)

@@ -283,7 +283,8 @@ TEST_F(AuHostMeasure, PlaysPastFourBillionFrames)
 
 // The plug-in's integrated loudness and loudness range hold the last hour: a longer input is
 // measured to its end, and one line says what those two then cover. Silence at the lowest rate
-// the plug-in takes, so that an hour passes quickly.
+// the plug-in takes, played through unmeasured ("Play" off), so that an hour passes quickly: the
+// line follows the length alone.
 TEST_F(AuHostMeasure, SaysWhenTheInputOutlastsTheLoudnessHour)
 {
   constexpr uint64_t kHourBytes = uint64_t(3600) * 8000 * 2;
@@ -292,7 +293,7 @@ TEST_F(AuHostMeasure, SaysWhenTheInputOutlastsTheLoudnessHour)
     std::ofstream(silence).close();
     std::filesystem::resize_file(silence, bytes);
     const Outcome run =
-      AuHost("--plugin " PRODUCT_BUNDLE " measure " + silence + " --raw 1:16:8000 --block 65536 --json");
+      AuHost("--plugin " PRODUCT_BUNDLE " measure " + silence + " --raw 1:16:8000 --block 65536 --set Play=0 --json");
     EXPECT_EQ(run.status, 0);
     EXPECT_EQ(run.out.substr(0, run.out.find('{')), bytes == kHourBytes ? "" : "au-host: note: " + silence + " is longer than an hour; integrated "
                                                   "loudness and loudness range cover its last hour\n");

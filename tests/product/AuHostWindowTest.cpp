@@ -17,6 +17,7 @@
 #include <poll.h>
 #include <signal.h>
 #include <spawn.h>
+#include <sys/syscall.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -24,6 +25,7 @@
 #include <array>
 #include <chrono>
 #include <cmath>
+#include <cstring>
 #include <functional>
 #include <string>
 #include <thread>
@@ -89,10 +91,18 @@ public:
 
   void Signal(int signal) { kill(mPid, signal); }
 
+  // Whether the program waits in a read of its standard input.
+  bool ReadingInput() const
+  {
+    const std::string call = plugin_test::ReadFile("/proc/" + std::to_string(mPid) + "/syscall");
+    return call.rfind(std::to_string(SYS_read) + " 0x0 ", 0) == 0;
+  }
+
   // The environment is this process's with the settings given added or replaced; descriptors not
-  // marked close-on-exec stay open in the program.
+  // marked close-on-exec stay open in the program. Standard input is the descriptor given, else
+  // empty.
   bool Start(std::vector<std::string> arguments, const std::vector<std::string>& settings,
-             const std::string& out, const std::string& err)
+             const std::string& out, const std::string& err, int input = -1)
   {
     std::vector<std::string> environment;
     for (char** e = environ; *e; ++e) {
@@ -104,7 +114,10 @@ public:
     environment.insert(environment.end(), settings.begin(), settings.end());
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, STDIN_FILENO, "/dev/null", O_RDONLY, 0);
+    if (input >= 0)
+      posix_spawn_file_actions_adddup2(&actions, input, STDIN_FILENO);
+    else
+      posix_spawn_file_actions_addopen(&actions, STDIN_FILENO, "/dev/null", O_RDONLY, 0);
     posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
     posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
     const int spawned = posix_spawn(&mPid, arguments[0].c_str(), &actions, nullptr, Pointers(arguments).data(),
@@ -212,15 +225,16 @@ protected:
       XCloseDisplay(display);
   }
 
-  // Starts au-host editor FILE --window with the arguments added, on the virtual display.
-  bool StartEditor(Child& editor, const std::vector<std::string>& arguments)
+  // Starts au-host editor FILE --window with the arguments added, on the virtual display; its
+  // standard input is the descriptor given, else empty.
+  bool StartEditor(Child& editor, const std::vector<std::string>& arguments, int input = -1)
   {
     std::vector<std::string> command = {AU_HOST, "editor"};
     command.insert(command.end(), arguments.begin(), arguments.end());
     command.push_back("--window");
     return editor.Start(command,
                         {"DISPLAY=" + displayName, "HOME=" + home, "VANTORELIX_UPDATE_SERVER=http://127.0.0.1:9"},
-                        Path("out.txt"), Path("err.txt"));
+                        Path("out.txt"), Path("err.txt"), input);
   }
 
   // A virtual X server on a display number it finds free itself; false when none started.
@@ -737,6 +751,40 @@ TEST_F(AuHostWindow, ClosingCtrlCOrARequestToEndDuringTheFileEndsTheRunWithWhatP
     audioFileFree(&played);
   }
   audioFileFree(&source);
+}
+
+// Standard input a slow writer keeps open: the run waits in a read for audio that does not come,
+// and Ctrl-C or a request to end still ends it with the report of what arrived.
+TEST_F(AuHostWindow, CtrlCOrARequestToEndWhileASlowPipeIsAwaitedEndsTheRunWithWhatArrived)
+{
+  // The header announces ten seconds; two arrive, more than the first read takes, so that the
+  // window opens and plays them before the run waits for the rest.
+  const std::string file = plugin_test::ReadFile(ToneFile(10.0, 2));
+  const std::string arrived = file.substr(0, file.size() / 5);
+  for (const int signal : {SIGINT, SIGTERM}) {
+    SCOPED_TRACE(strsignal(signal));
+    std::remove(Path("state.bin").c_str());
+    int ends[2];
+    ASSERT_EQ(pipe2(ends, O_CLOEXEC), 0);
+    // All that arrives fits in the pipe: the write does not wait for the reader.
+    ASSERT_GE(fcntl(ends[1], F_SETPIPE_SZ, 1 << 20), int(arrived.size()));
+    ASSERT_EQ(write(ends[1], arrived.data(), arrived.size()), ssize_t(arrived.size()));
+    Child editor;
+    const bool started = StartEditor(editor, {"-", "--state-out", Path("state.bin")}, ends[0]);
+    close(ends[0]);
+    ASSERT_TRUE(started);
+    ASSERT_NE(FindWindow("Vantorelix"), 0u) << plugin_test::ReadFile(Path("err.txt"));
+    ASSERT_TRUE(Eventually(kPatience, [&] { return editor.ReadingInput(); })) << "the run never waited for input";
+    editor.Signal(signal);
+    const std::optional<int> status = editor.Wait(kPatience);
+    close(ends[1]);
+    ASSERT_TRUE(status.has_value()) << "the run did not end";
+    const std::string errors = plugin_test::ReadFile(Path("err.txt"));
+    EXPECT_EQ(*status, 0) << errors;
+    EXPECT_EQ(errors.find("header is damaged"), std::string::npos) << errors;
+    EXPECT_NE(plugin_test::ReadFile(Path("out.txt")).find("OUT:IL: "), std::string::npos);
+    EXPECT_FALSE(plugin_test::ReadFile(Path("state.bin")).empty());
+  }
 }
 
 TEST_F(AuHostWindow, ADisplayThatGoesAwayEndsTheRunWithAnErrorAfterTheMeasurement)

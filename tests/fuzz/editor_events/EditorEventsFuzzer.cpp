@@ -231,7 +231,7 @@ const uint64_t kMaxFramesPerRun = kLight ? 48000 * 2 : 48000 * 20;  // the audio
 // of a large editor on a dense screen costs a hundred small ones.
 const double kMaxPixelsPerRun = 832.0 * 446 * (kLight ? 12 : 120);
 const double kMaxPixelsResizedPerRun = kLight ? 6e6 : 24e6;
-const int kMaxOpensPerRun = kLight ? 1 : 4;  // each opening loads and checks the fonts again
+const int kMaxOpensPerRun = kLight ? 1 : 4;  // each opening reads the fonts and builds the editor again
 
 // The signal the next blocks carry, chosen by the script.
 struct Signal

@@ -41,7 +41,7 @@ int64_t findOutline(const std::vector<uint8_t>& bytes, bool (*wanted)(int contou
 int64_t chosenCharacterMap(std::vector<uint8_t> bytes) {
     GlyphAtlasParams params = atlasParams();
     GlyphAtlas* atlas = atlasCreate(&params);
-    const int id = atlasAddFontMemory(atlas, "probe", bytes.data(), int(bytes.size()), 0, 0);
+    const int id = atlasAddFontMemory(atlas, "probe", bytes.data(), int(bytes.size()), 0, 0, 0);
     const int64_t chosen = id >= 0 ? atlas->fonts[id]->info.index_map : -1;
     atlasDelete(atlas);
     return chosen;
@@ -128,7 +128,7 @@ TEST(AtlasFontData, GlyphIdsOutsideTheFontAreTheMissingGlyph) {
     put32(bytes, map + 24, 0xc0000000u); // the first group's first glyph
     GlyphAtlasParams params = atlasParams();
     GlyphAtlas* atlas = atlasCreate(&params);
-    const int id = atlasAddFontMemory(atlas, "sans", bytes.data(), int(bytes.size()), 0, 0);
+    const int id = atlasAddFontMemory(atlas, "sans", bytes.data(), int(bytes.size()), 0, 0, 0);
     ASSERT_GE(id, 0);
     EXPECT_EQ(atlasFontGlyphIndex(atlas->fonts[id], firstCharacter), 0);
     EXPECT_EQ(atlasFontGlyphIndex(atlas->fonts[id], lastCharacter), 0);
@@ -200,7 +200,7 @@ TEST(AtlasFontData, MalformedFontsAreRefused) {
         // Owned copies: a refused font's data must still be freed.
         auto* data = static_cast<uint8_t*>(std::malloc(bytes.size()));
         std::memcpy(data, bytes.data(), bytes.size());
-        EXPECT_EQ(atlasAddFontMemory(atlas, c.what, data, int(bytes.size()), 0, 1), -1) << c.what;
+        EXPECT_EQ(atlasAddFontMemory(atlas, c.what, data, int(bytes.size()), 0, 1, 0), -1) << c.what;
     }
     EXPECT_EQ(atlas->fontCount, 0);
     atlasDelete(atlas);
