@@ -347,10 +347,16 @@ TEST_F(DynaMeter, MarkerLabelsStayInsideTheBarInTheirOrder)
     const DrawLog::Text* top = editor.g->FindText("5.0");
     const DrawLog::Text* bottom = editor.g->FindText("-5.0");
     for (const DrawLog::Text* label : {top, bottom})
+    {
       if (label)
+      {
         EXPECT_TRUE(label->rect.T >= 30.f && label->rect.B <= 184.f) << label->str << " at " << label->rect.T;
+      }
+    }
     if (top && bottom)
+    {
       EXPECT_LT(top->rect.T, bottom->rect.T);
+    }
   }
 }
 

@@ -453,7 +453,9 @@ TEST_F(AuHostFile, OutputsAreReadWithoutChangingWriteAutomationData)
     ASSERT_EQ(run.status, 0) << run.err;
     EXPECT_GT(ReportValues(run.out)["OUT:IL"], -20.0);  // a tone at -6 dBFS, measured
     if (!report.empty())
+    {
       EXPECT_EQ(run.out, report);
+    }
     report = run.out;
     EXPECT_NE(StateChunkText(Path("state.plist")).find(std::string("<Param name=\"WriteAutomationData\" val=\"") +
                                                        c.saved + "\" />"),
