@@ -24,5 +24,8 @@ std::optional<ZenityColour> ParseZenityColour(const std::string& answer);
 
 // Returns an empty string, or what went wrong (no display among it).
 std::string EditorWindow(AudioUnit unit, const MeasureOptions& measure, const std::string& title);
+// au-host reaches it through a module of its own (au-host-window.so beside the program), which
+// exports it under the C name auHostEditorWindow.
+using EditorWindowEntry = decltype(&EditorWindow);
 
 } // namespace host

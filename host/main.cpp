@@ -19,6 +19,7 @@
 
 #include "platform/CoreFoundation/CoreFoundation.h"
 
+#include <dlfcn.h>
 #include <unistd.h>
 
 #include <charconv>
@@ -38,6 +39,16 @@ std::string ProgramFolder()
   const ssize_t length = readlink("/proc/self/exe", program, sizeof program - 1);
   const std::string path = length > 0 ? std::string(program, size_t(length)) : std::string("./au-host");
   return path.substr(0, path.find_last_of('/'));
+}
+
+// The live window from its module beside this program, loaded (with Xlib) only when asked for.
+std::string WindowOfModule(AudioUnit unit, const host::MeasureOptions& measure, const std::string& title)
+{
+  const std::string file = ProgramFolder() + "/au-host-window.so";
+  void* module = dlopen(file.c_str(), RTLD_NOW | RTLD_LOCAL);
+  const auto* entry = module ? static_cast<const host::EditorWindowEntry*>(dlsym(module, "auHostEditorWindow")) : nullptr;
+  if (!entry) return "the window module could not be loaded: " + std::string(dlerror());
+  return (*entry)(unit, measure, title);
 }
 
 struct Options {
@@ -274,8 +285,8 @@ int main(int argc, char** argv)
   if (options.command != "editor")
     problem = host::Measure(instance.Unit(), options.measure);
   else if (options.window)
-    problem = host::EditorWindow(instance.Unit(), options.measure,
-                                 bundle.Name() + " - " + std::filesystem::path(options.measure.file).filename().string());
+    problem = WindowOfModule(instance.Unit(), options.measure,
+                             bundle.Name() + " - " + std::filesystem::path(options.measure.file).filename().string());
   else
     problem = host::EditorPicture(instance.Unit(), options.measure, options.editor);
   return problem.empty() ? 0 : Failure(problem);

@@ -2,6 +2,7 @@
 
 #include <bit>
 
+#include "meter-engine/AmplitudeBinsTable.h"
 #include "meter-engine/LevelScales.h"
 #include "meter-engine/SampleCount.h"
 
@@ -42,10 +43,6 @@ constexpr std::array<double, 48> MakeTable2x()
   return t;
 }
 
-constexpr double kLowLimit = -145.0;
-constexpr double kHighLimit = 145.0;
-constexpr double kRange = kHighLimit - kLowLimit;
-
 }  // namespace
 
 const std::array<double, 48> TruePeakOversampler::TruePeakTable4x = MakeTable4x();
@@ -79,88 +76,28 @@ void TruePeakOversampler::Clear()
   truePeak = truePeakMax = truePeakPeriodMax = accumulator = 0.0;
 }
 
-int PeakWindowTracker::BinOf(double levelDb)
-{
-  const double c = levelDb < kLowLimit + 1.0 ? kLowLimit + 1.0 : std::min(kHighLimit - 1.0, levelDb);
-  return static_cast<int>((c - kLowLimit) / kRange * kBinCount);
-}
-
-// The amplitudes above the -144 dB floor, cut into cells by their exponent and leading mantissa
-// bits: 128 cells per octave, narrower than a 0.1 dB bin (a ratio of 1.0116), so that no cell
-// holds more than one bin edge. Each cell keeps the bin at its start and the first amplitude in
-// it that reaches the next bin, both found once by evaluating the level itself.
-class AmplitudeBins {
-public:
-  static const AmplitudeBins& Get()
-  {
-    static const AmplitudeBins table;
-    return table;
-  }
-
-  int Of(double amplitude) const
-  {
-    const double a = std::fabs(amplitude);
-    if (!(a > levels::kAmplitudeFloor)) return lowest_;
-    const uint64_t cell = (std::bit_cast<uint64_t>(a) >> kShift) - kFirstKey;
-    if (cell >= kCells) return highest_;
-    return start_[cell] + (a >= edge_[cell] ? 1 : 0);
-  }
-
-private:
-  static constexpr int kShift = 45;  // 52 mantissa bits less the 7 that pick the cell
-  static constexpr uint64_t kFirstKey = std::bit_cast<uint64_t>(levels::kAmplitudeFloor) >> kShift;
-  // Up to the octave of 2^24, above the +144 dB clamp (1.58e7).
-  static constexpr uint64_t kCells = (std::bit_cast<uint64_t>(0x1p25) >> kShift) - kFirstKey;
-
-  static int Exact(double a) { return PeakWindowTracker::BinOf(levels::AmplitudeLevel(a)); }
-  static double At(uint64_t bits) { return std::bit_cast<double>(bits); }
-
-  AmplitudeBins()
-  {
-    lowest_ = Exact(0.0);
-    highest_ = Exact(HUGE_VAL);
-    for (uint64_t cell = 0; cell < kCells; ++cell) {
-      // The cell's amplitudes as bit patterns [lo, hi); the first cell starts above the floor.
-      uint64_t lo = std::max((kFirstKey + cell) << kShift, std::bit_cast<uint64_t>(levels::kAmplitudeFloor) + 1);
-      uint64_t hi = (kFirstKey + cell + 1) << kShift;
-      start_[cell] = static_cast<int16_t>(Exact(At(lo)));
-      edge_[cell] = HUGE_VAL;
-      if (Exact(At(hi - 1)) == start_[cell]) continue;
-      // The level rises with the amplitude: the edge is the first amplitude of a raised bin. The
-      // amplitude of the edge's level lies within a few steps of it, so the search starts from a
-      // narrow bracket round that guess and widens to the cell only when the guess misses.
-      const double edgeLevel = (start_[cell] + 1) * (kRange / PeakWindowTracker::kBinCount) + kLowLimit;
-      const uint64_t guess = std::bit_cast<uint64_t>(levels::DbToAmplitude(edgeLevel));
-      constexpr uint64_t kBracket = 64;
-      const uint64_t nearLo = std::clamp(guess - kBracket, lo, hi), nearHi = std::clamp(guess + kBracket, lo, hi);
-      if (Exact(At(nearLo)) == start_[cell] && Exact(At(nearHi)) != start_[cell]) {
-        lo = nearLo;
-        hi = nearHi;
-      }
-      while (hi - lo > 1) {
-        const uint64_t mid = lo + (hi - lo) / 2;
-        (Exact(At(mid)) == start_[cell] ? lo : hi) = mid;
-      }
-      edge_[cell] = At(hi);
-    }
-  }
-
-  int lowest_ = 0, highest_ = 0;
-  std::array<double, kCells> edge_;
-  std::array<int16_t, kCells> start_;
-};
-
 bool PeakWindowTracker::Init(double windowMs, double sampleRate)
 {
   const int length = SampleCount(windowMs, sampleRate);
   if (length == 0) return false;
-  amplitudeBins_ = &AmplitudeBins::Get();  // built here, off the audio thread
   windowLength_ = length;
   Clear();
   return true;
 }
 
-int PeakWindowTracker::BinOfAmplitude(double amplitude) { return AmplitudeBins::Get().Of(amplitude); }
+// The amplitudes above the -144 dB floor are cut into cells by their exponent and leading mantissa
+// bits, each with the bin at its start and the first amplitude in it that reaches the next bin: a
+// table the build computes from the level itself (tools/make-amplitude-bins.cpp), so that no start
+// evaluates thousands of logarithms to find the edges.
+int PeakWindowTracker::BinOfAmplitude(double amplitude)
+{
+  using namespace amplitude_bins;
+  const double a = std::fabs(amplitude);
+  if (!(a > levels::kAmplitudeFloor)) return kLowest;
+  const uint64_t cell = (std::bit_cast<uint64_t>(a) >> kShift) - kFirstKey;
+  if (cell >= kCells) return kHighest;
+  return kStart[cell] + (a >= kEdge[cell] ? 1 : 0);
+}
 
 void PeakWindowTracker::Update(const double* amplitudes, int n)
 {
@@ -168,7 +105,7 @@ void PeakWindowTracker::Update(const double* amplitudes, int n)
   int64_t frames = frames_;
   for (int i = 0; i < n; ++i) {
     if (newest >= 0) lastFrame_[newest] = frames - 1;
-    newest = amplitudeBins_->Of(amplitudes[i]);
+    newest = BinOfAmplitude(amplitudes[i]);
     ++frames;
   }
   newest_ = newest;

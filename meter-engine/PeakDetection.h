@@ -225,13 +225,14 @@ private:
   int pos_ = 0;
 };
 
-class AmplitudeBins;
-
 // The highest peak level inside the short-term window, kept in 0.1 dB bins so that a frame
 // costs one bin write instead of a scan of the window.
 class PeakWindowTracker {
 public:
   static constexpr int kBinCount = 2900;
+  static constexpr double kLowLimit = -145.0;  // the bins span kLowLimit to kLowLimit + kRange dB
+  static constexpr double kHighLimit = 145.0;
+  static constexpr double kRange = kHighLimit - kLowLimit;
 
   // Returns false, leaving the tracker as it was, when the window holds no sample.
   bool Init(double windowMs, double sampleRate);
@@ -246,7 +247,11 @@ public:
   int WindowLength() const { return windowLength_; }
 
   // The bin of a level in dB, levels beyond +-144 dB clamped.
-  static int BinOf(double levelDb);
+  static int BinOf(double levelDb)
+  {
+    const double c = levelDb < kLowLimit + 1.0 ? kLowLimit + 1.0 : std::min(kHighLimit - 1.0, levelDb);
+    return static_cast<int>((c - kLowLimit) / kRange * kBinCount);
+  }
   // BinOf(levels::AmplitudeLevel(amplitude)) for every amplitude, without the logarithm.
   static int BinOfAmplitude(double amplitude);
 
@@ -255,7 +260,6 @@ public:
 private:
   static constexpr int64_t kNever = INT64_MIN / 2;
 
-  const AmplitudeBins* amplitudeBins_ = nullptr;
   // The number of the last frame that fell in each bin: a bin is occupied while that frame is
   // inside the window, so a frame leaving the window needs no bookkeeping.
   std::array<int64_t, kBinCount> lastFrame_;

@@ -27,7 +27,8 @@ TEST(Install, MovedTreeRunsWithoutTheBuildTree)
                                  Quoted(installed) + " 2>&1");
   ASSERT_EQ(install.status, 0) << install.out;
   fs::rename(installed, moved);
-  for (const char* file : {"bin/au-host", "lib/libplatform.so", "Vantorelix.component/Contents/MacOS/Vantorelix",
+  for (const char* file : {"bin/au-host", "bin/au-host-window.so", "lib/libplatform.so",
+                           "Vantorelix.component/Contents/MacOS/Vantorelix",
                            "Vantorelix.component/Contents/Info.plist"})
     EXPECT_TRUE(fs::exists(moved + "/" + file)) << file;
 
