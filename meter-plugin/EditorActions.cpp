@@ -380,6 +380,12 @@ bool Vantorelix::GraphReportsPointer() const
   return graph && graph->mCommand == IGraphControl::kPointerOver;
 }
 
+int32_t Vantorelix::HistorySize() const
+{
+  WDL_MutexLock lock(mMutex);
+  return static_cast<int32_t>(mHistory.Size());
+}
+
 void Vantorelix::RunGraphCommand(IGraphControl& graph)
 {
   int32_t* graphMirrors = mSettings.graph.data();
@@ -395,7 +401,7 @@ void Vantorelix::RunGraphCommand(IGraphControl& graph)
       scroll = IntValue(kGraphScroll);
       graph.mRunning = scroll;
       if (scroll == 0)
-        graph.mFrozenCount = graph.mViewEnd = static_cast<int32_t>(mHistory.Size());
+        graph.mFrozenCount = graph.mViewEnd = HistorySize();
       break;
     case IGraphControl::kLongerTimescale:
     case IGraphControl::kShorterTimescale:

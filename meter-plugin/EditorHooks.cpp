@@ -76,6 +76,6 @@ void Vantorelix::UpdateGraphSettings()
   graph->UpdateLayout();
   graph->mRunning = setting(kGraphScroll);
   if (graph->mRunning == 0)
-    graph->mFrozenCount = graph->mViewEnd = static_cast<int32_t>(mHistory.Size());
+    graph->mFrozenCount = graph->mViewEnd = HistorySize();
   graph->SetDirty(true, -1);
 }

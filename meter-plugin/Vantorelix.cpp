@@ -53,7 +53,11 @@ Vantorelix::Vantorelix(const iplug::InstanceInfo& info)
   ReserveLatency(kMaxChainLatency);
 
   InitDisplayDefaults();
-  PrepareDsp();
+  {
+    // No other thread knows the instance yet; the lock keeps the chain's one rule.
+    WDL_MutexLock lock(mMutex);
+    PrepareDsp();
+  }
   DeclareParameters();
   LoadDefaultPreset(AUFolder());
 

@@ -147,17 +147,17 @@ public:
   // ---- signal chain and measurement
   // Builds every rate-dependent part of the chain for the current sample rate and settings.
   // False when the engine cannot be built; the previous chain then stays as it was.
-  bool PrepareDsp();
+  bool PrepareDsp() VX_REQUIRES(mMutex);
   // The ten weighting filters for the filter settings at a sample rate.
-  void DesignFilters(double sampleRate);
+  void DesignFilters(double sampleRate) VX_REQUIRES(mMutex);
   // The limiter for the ceiling and peak mode settings, and the chain's latency from it.
-  void UpdateLimiter();
+  void UpdateLimiter() VX_REQUIRES(mMutex);
   // The samples the limiter delays the audio by, 0 while it is off; also kept in the limiter.
-  uint32_t UpdateLatency();
+  uint32_t UpdateLatency() VX_REQUIRES(mMutex);
   void ProcessBlock(double** inputs, double** outputs, int nFrames) override;
-  void MeasureBlock(double** inputs, double** outputs, int nFrames, int nIn, int nOut);
-  // Starts a new measurement without rebuilding the chain. Callers hold the plug-in mutex.
-  void ResetMeasurement();
+  void MeasureBlock(double** inputs, double** outputs, int nFrames, int nIn, int nOut) VX_REQUIRES(mMutex);
+  // Starts a new measurement without rebuilding the chain.
+  void ResetMeasurement() VX_REQUIRES(mMutex);
 
   // The framework's slot loader; the preset-file one is IXMLPreset::LoadPresetSlot.
   using iplug::IPluginBase::LoadPresetSlot;
@@ -325,7 +325,7 @@ public:
   LoudnessHistory& History() { return mHistory; }
   const LoudnessHistory& History() const { return mHistory; }
   LoudnessHistory& Memory() { return mMemory; }
-  WDL_Mutex& PluginMutex() const { return mMutex; }
+  WDL_Mutex& PluginMutex() const VX_RETURN_CAPABILITY(mMutex) { return mMutex; }
   const iplug::IPreset& InitPreset() const { return mPresetStore.defaults; }
   PresetMenuStore& PresetStore() { return mPresetStore; }
   // The parameters kept outside the host list, the first of them with id ExtraParamBaseId().
@@ -384,24 +384,27 @@ private:
   void RebuildUserPresets();
   void RunGraphCommand(IGraphControl& graph);
   bool GraphReportsPointer() const;
+  // The points the history holds, read under the plug-in mutex the audio thread appends under.
+  int32_t HistorySize() const;
   void ShiftGraphRange(int command);
 
   // The measurement part of a reset, safe on the audio thread: histories, engine, clocks,
   // detectors, filter states and alerts.
-  void ClearMeasurement();
+  void ClearMeasurement() VX_REQUIRES(mMutex);
   // Switches "Graph Scroll" back on, telling host and editor; main thread only.
   void RestoreGraphScroll();
   // Frames to the next 100 ms boundary, where the period work is due; the first point of a
   // measurement is due with its first frame.
-  int FramesToPeriodWork(bool play, bool active) const;
+  int FramesToPeriodWork(bool play, bool active) const VX_REQUIRES(mMutex);
   // Counts the n frames a pass measured and runs the period work at a boundary; blockOffset is
   // where in the host's block the pass ended.
-  void FinishPass(int n, bool play, bool active, int blockOffset);
+  void FinishPass(int n, bool play, bool active, int blockOffset) VX_REQUIRES(mMutex);
   // Alerts and one history point, every 100 ms of active measurement.
-  void RunPeriodWork(int blockOffset);
+  void RunPeriodWork(int blockOffset) VX_REQUIRES(mMutex);
   // Hours, minutes, seconds and tenths of the clock "Timer Mode" chooses; samplePosition is
   // the host's time line at the moment shown.
-  void TimerTime(uint32_t (&time)[4], const struct tm& wall, int milliseconds, double samplePosition);
+  void TimerTime(uint32_t (&time)[4], const struct tm& wall, int milliseconds, double samplePosition)
+      VX_REQUIRES(mMutex);
 
   void DeclareGuiParameters();
   void DeclareOutputParameters();
@@ -419,8 +422,8 @@ private:
 
   MeterSettings mSettings;
   mutable WDL_Mutex mMutex;
-  LoudnessHistory mHistory;
-  LoudnessHistory mMemory;
+  LoudnessHistory mHistory VX_GUARDED_BY(mMutex);
+  LoudnessHistory mMemory VX_GUARDED_BY(mMutex);
   WDL_PtrList<iplug::IParam> mExtraParams;
   int mExtraParamBaseId = 0;
   PresetMenuStore mPresetStore;
@@ -439,15 +442,16 @@ private:
   // Per-block measurement state.
   uint8_t mRunning = 0;  // the host transport plays (1 without transport information)
   std::atomic<uint8_t> mActive{0};  // measured since the idle hook last read and cleared it
-  FrameCounter mReadoutCounter, mMeterCounter, mOutputCounter, mHistoryCounter;
+  FrameCounter mReadoutCounter VX_GUARDED_BY(mMutex), mMeterCounter VX_GUARDED_BY(mMutex),
+      mOutputCounter VX_GUARDED_BY(mMutex), mHistoryCounter VX_GUARDED_BY(mMutex);
   double mClockRate = 0.0;
-  int64_t mElapsedFrames = 0;  // measured while active, since the measurement began
-  MeterClock mTimeCode;
+  int64_t mElapsedFrames VX_GUARDED_BY(mMutex) = 0;  // measured while active, since the measurement began
+  MeterClock mTimeCode VX_GUARDED_BY(mMutex);
   double mSamplePosition = -1.0;  // the host's, as the latest block saw it
   ChannelWeightTable mBroadcastWeights{};
   ChannelWeightTable mCinemaWeights{};
-  WeightingFilter mFilters[kMeterChannels];
-  PeakLimiter mLimiter;
+  WeightingFilter mFilters[kMeterChannels] VX_GUARDED_BY(mMutex);
+  PeakLimiter mLimiter VX_GUARDED_BY(mMutex);
   std::unique_ptr<LoudnessEngine> mEngine;
   // While a recall runs (control thread only), engine set-ups are gathered into one at its end.
   bool mRecalling = false;
