@@ -454,6 +454,7 @@ AudioUnitParameterUnit UnitOf(const IParam& param)
   case ParamKind::Enum: return kAudioUnitParameterUnit_Indexed;
   default: break;
   }
+  // clang-format off
   static constexpr AudioUnitParameterUnit kByUnit[] = {
     kAudioUnitParameterUnit_Percent, kAudioUnitParameterUnit_Seconds, kAudioUnitParameterUnit_Milliseconds,
     kAudioUnitParameterUnit_SampleFrames, kAudioUnitParameterUnit_Decibels, kAudioUnitParameterUnit_LinearGain,
@@ -463,6 +464,7 @@ AudioUnitParameterUnit UnitOf(const IParam& param)
     kAudioUnitParameterUnit_AbsoluteCents, kAudioUnitParameterUnit_RelativeSemiTones,
     kAudioUnitParameterUnit_MIDINoteNumber, kAudioUnitParameterUnit_MIDIController, kAudioUnitParameterUnit_BPM,
     kAudioUnitParameterUnit_Beats};
+  // clang-format on
   const auto unit = size_t(param.GetUnit());
   if (param.GetUnit() == ParamUnit::Custom)
     return param.GetLabel()[0] ? kAudioUnitParameterUnit_CustomUnit : kAudioUnitParameterUnit_Generic;

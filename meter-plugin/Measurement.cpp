@@ -132,6 +132,7 @@ void FillLevels(LoudnessHistoryPoint& p, const PeriodReadings& r)
 void FillAlertFlags(LoudnessHistoryPoint& p, const std::array<AlertState, kAlertCount>& a, const PeriodReadings& r)
 {
   const bool dial = r.Dial();
+  // clang-format off
   const uint8_t flags[16] = {
     a[dial ? kAlertIlDialMin : kAlertIlMin].active, a[dial ? kAlertIlDialMax : kAlertIlMax].active,
     a[kAlertIlMin].active, a[kAlertIlMax].active, a[kAlertSlMin].active, a[kAlertSlMax].active,
@@ -140,6 +141,7 @@ void FillAlertFlags(LoudnessHistoryPoint& p, const std::array<AlertState, kAlert
     a[kAlertPsrMin].active, a[kAlertDialogMin].active,
     static_cast<uint8_t>(r.Shown().HasEntries() ? 1 : 0),
   };
+  // clang-format on
   std::copy(std::begin(flags), std::end(flags), p.alertActive);
 }
 

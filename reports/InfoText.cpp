@@ -10,6 +10,7 @@
 namespace {
 
 // Display names of the identified hosts, by host id from 1 on.
+// clang-format off
 constexpr std::array<const char*, 67> kHostNames = {
   "Reaper", "Protools", "Cubase", "Nuendo", "Cakewalk", "Vegas", "FL Studio", "Samplitude",
   "Ableton Live", "Tracktion", "n-Track Studio", "Melodyne", "Vst-Scanner", "Aulab", "Forte",
@@ -22,6 +23,7 @@ constexpr std::array<const char*, 67> kHostNames = {
   "NI Komplete Kontrol", "VST3Shell", "UAD Luna Mac", "AudioGridderServer", "VST Live",
   "Equalizer APO", "Architect", "Izotope VST3 Host", "Cantabile 3", "Plugin Buddy", "FinalCut",
   "DaVinci Resolve", "UAD Luna Win", "DDMF MetaPlugin"};
+// clang-format on
 
 // Hosts not identified yet (-1), not recognised (0) or beyond the table are "Unknown".
 const char* HostDisplayName(iplug::HostId host)

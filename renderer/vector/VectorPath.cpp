@@ -273,6 +273,7 @@ void vgRoundedRectCorners(NVGcontext* ctx, float x, float y, float w, float h, f
   const float rxTR = std::min(radTopRight, halfw) * signf(w), ryTR = std::min(radTopRight, halfh) * signf(h);
   const float rxTL = std::min(radTopLeft, halfw) * signf(w), ryTL = std::min(radTopLeft, halfh) * signf(h);
   constexpr float k = 1.0f - kKappa90;
+  // clang-format off
   float vals[] = {
       NVG_MOVETO, x, y + ryTL,
       NVG_LINETO, x, y + h - ryBL,
@@ -284,6 +285,7 @@ void vgRoundedRectCorners(NVGcontext* ctx, float x, float y, float w, float h, f
       NVG_LINETO, x + rxTL, y,
       NVG_BEZIERTO, x + rxTL * k, y, x, y + ryTL * k, x, y + ryTL,
       NVG_CLOSE};
+  // clang-format on
   appendCommands(ctx, vals, static_cast<int>(std::size(vals)));
 }
 

@@ -59,6 +59,7 @@ TEST(IVectorBaseTest, LayoutRectsSplitsLabelWidgetAndValue)
     bool inWidget;
     IRECT clickable, label_, widget, valueRect;
   };
+  // clang-format off
   const Case cases[] = {
     {"no label, value off", "", "12", false, EVAlign::Bottom, false, 1.f, false,
      {0, 0, 100, 100}, {}, {0, 0, 100, 100}, {}},
@@ -75,6 +76,7 @@ TEST(IVectorBaseTest, LayoutRectsSplitsLabelWidgetAndValue)
     {"label and value inside the widget", "abc", "12", true, EVAlign::Bottom, false, 1.f, true,
      {0, 0, 100, 100}, {0, 0, 100, 100}, {0, 0, 100, 100}, {0, 0, 100, 100}},
   };
+  // clang-format on
   for (const Case& k : cases)
   {
     ControlEditor e;

@@ -18,11 +18,13 @@ namespace {
 // or overflow to infinity on the way down, and noise.
 std::vector<double> Doubles()
 {
+  // clang-format off
   std::vector<double> values = {0.0, -0.0, 1.0, -1.0, 0.1, 1e-45, -1e-45, 1e-40, 1e-310, -1e-310,
                                 double(std::numeric_limits<float>::max()), 3.5e38, -3.5e38, 1e300,
                                 double(std::numeric_limits<float>::min()), 1.0 + 0x1p-24, 1.0 + 0x1p-23 + 0x1p-24,
                                 INFINITY, -INFINITY, std::bit_cast<double>(uint64_t{0x7ff8000000012345}),
                                 std::bit_cast<double>(uint64_t{0xfff0000000000001})};
+  // clang-format on
   std::mt19937 random(7);
   std::uniform_real_distribution<double> noise(-2.0, 2.0);
   while (values.size() < 67)

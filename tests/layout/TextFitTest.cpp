@@ -98,6 +98,7 @@ struct ReadoutLine
   std::vector<const char*> words;
 };
 
+// clang-format off
 const ReadoutLine kLevelLines[] = {
   {kReadoutIL, &ReadoutBoxSlots::valueText, {nullptr}},
   {kReadoutSL, &ReadoutBoxSlots::valueText, {nullptr}},
@@ -109,6 +110,7 @@ const ReadoutLine kLevelLines[] = {
   {kReadoutML, &ReadoutBoxSlots::secondCaption, {"Max"}},
   {kReadoutRange, &ReadoutBoxSlots::secondCaption, {"LRA", "PSR", "Min"}},
 };
+// clang-format on
 
 // Every text of a read-out box, each drawn whole inside the box's frame and apart from the others.
 void ExpectBoxTextsFit(MeterEditor& plug, int row, const std::string& shown)

@@ -41,6 +41,7 @@ std::vector<int> Differences(const std::vector<double>& a, const std::vector<dou
   return indices;
 }
 
+// clang-format off
 const char* const kNames[] = {
   "Init", "EBU R128 LUFS +27", "EBU R128 LU +27", "EBU R128 LUFS +18", "EBU R128 LU +18", "EBU R128 LUFS +9",
   "EBU R128 LU +9", "ATSC A 85 LKFS", "ATSC A 85 LK", "AGCOM 219 9 CSP LUFS", "AGCOM 219 9 CSP LU",
@@ -51,6 +52,7 @@ const char* const kNames[] = {
   "Tidal", "Replay Gain", "Pandora", "Netflix 2017 LKFS", "Netflix 2017 LK", "Netflix 2019 LKFS", "Netflix 2019 LK",
   "AES Streaming", "EBU R128 S1 LUFS", "EBU R128 S1 LU", "Dialog LKFS 3s", "Dialog LK 3s", "Dialog LKFS 10s",
   "Dialog LK 10s"};
+// clang-format on
 
 } // namespace
 

@@ -286,6 +286,7 @@ TEST_F(GraphDrawing, ReadoutLinesByRangePeakModeGateAndMemory)
     bool memory;
     std::vector<std::string> lines;  // after the time
   };
+  // clang-format off
   const Case cases[] = {
     {-144.0, 1, 1, false, {"IL: -23.0", "SL: -23.0", "ML: -23.0", "LRA: -", "PLR: 10.0", "PSR: 10.0", "TP: -3.0"}},
     {NAN, 0, 3, false, {"ILD: -23.0", "SL: -23.0", "ML: -23.0", "LRAD: -", "PLR: 10.0", "PSR: 10.0", "PK: -3.0"}},
@@ -295,6 +296,7 @@ TEST_F(GraphDrawing, ReadoutLinesByRangePeakModeGateAndMemory)
                        "PSR: 10.0/10.0", "PK: -3.0/-3.0"}},
     {5.5, 2, 1, false, {"IL: -23.0", "SL: -23.0", "ML: -23.0", "LRA: 5.5", "PLR: 10.0", "PSR: 10.0"}},
   };
+  // clang-format on
   for (const Case& c : cases)
   {
     g.live->Clear();

@@ -163,6 +163,7 @@ TEST_F(ExportTest, LogDurationsCountAcrossMidnight)
     const char* duration;
     const char* length;
   };
+  // clang-format off
   const Case cases[] = {
     {"one instant", {2026, 12, 9, 14, 30, 5, 5}, {2026, 12, 9, 14, 30, 5, 5}, {0, 0, 1, 5}, {0, 0, 1, 5},
      "00:00:00.0", "00:00:00.0"},
@@ -173,6 +174,7 @@ TEST_F(ExportTest, LogDurationsCountAcrossMidnight)
     {"two days", {2026, 2, 28, 12, 0, 0, 0}, {2026, 3, 2, 12, 0, 0, 0}, {0, 0, 0, 0}, {48, 0, 0, 0},
      "48:00:00.0", "48:00:00.0"},
   };
+  // clang-format on
   for (const Case& c : cases)
   {
     SCOPED_TRACE(c.name);

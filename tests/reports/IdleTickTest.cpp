@@ -152,10 +152,12 @@ TEST(AuHostOutputs, MeasurePrintsEveryOutputParameter)
     if (line.rfind("OUT:", 0) == 0 && colon != std::string::npos)
       values[line.substr(0, colon)] = std::strtod(line.c_str() + colon + 2, nullptr);
   }
+  // clang-format off
   const char* names[] = {"OUT:IL", "OUT:SL", "OUT:ML", "OUT:LRA", "OUT:PLR", "OUT:PSR", "OUT:Peak/TP",
                          "OUT:Dialog Percentage", "OUT:Dialog Presence", "OUT:SL Max", "OUT:ML Max",
                          "OUT:LRA Low", "OUT:LRA High", "OUT:Peak/TP Max", "OUT:IL Max Alert",
                          "OUT:SL Max Alert", "OUT:ML Max Alert", "OUT:Peak/TP Max Alert"};
+  // clang-format on
   EXPECT_EQ(values.size(), std::size(names)) << out;
   for (const char* name : names)
     EXPECT_TRUE(values.count(name)) << name << "\n" << out;

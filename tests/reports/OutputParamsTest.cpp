@@ -51,6 +51,7 @@ TEST(OutputValues, FollowTheMeasurementAndTheSettings)
     std::vector<std::pair<int, double>> expected;
     std::vector<int> absent;
   };
+  // clang-format off
   const Case cases[] = {
     {"programme gate, no offset", 1, 1, 0, 0.0,
      {{kOutIL, -17.3}, {kOutSL, -143.3}, {kOutML, -25.0}, {kOutLRA, 7.3}, {kOutPLR, 11.3}, {kOutPSR, 8.0},
@@ -71,6 +72,7 @@ TEST(OutputValues, FollowTheMeasurementAndTheSettings)
      {{kOutIL, -17.3}},
      {kOutPeak, kOutPeakMax, kOutPeakMaxAlert}},
   };
+  // clang-format on
   for (const Case& c : cases)
   {
     SCOPED_TRACE(c.name);

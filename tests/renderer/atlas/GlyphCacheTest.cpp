@@ -160,23 +160,25 @@ struct PackCase {
 } // namespace
 
 TEST(SkylinePacker, PlacesOnTheLowestFarEdge) {
-    const PackCase cases[] = {
-        {"fresh atlas after the white rectangle: far edge 12 beats 14",
-         {{0, 2, 2}, {2, 0, 510}}, 10, 12, 1, 2, 0, {0, 2, 2, 2, 12, 10, 12, 0, 500}},
-        {"equal far edges on equal widths: the leftmost",
-         {{0, 0, 40}, {40, 20, 20}, {60, 0, 40}}, 10, 10, 1, 0, 0, {0, 10, 10, 10, 0, 30, 40, 20, 20, 60, 0, 40}},
-        {"equal far edges: the narrower node",
-         {{0, 0, 40}, {40, 20, 20}, {60, 0, 30}, {90, 20, 10}}, 10, 10, 1, 60, 0,
-         {0, 0, 40, 40, 20, 20, 60, 10, 10, 70, 0, 20, 90, 20, 10}},
-        {"spanning nodes rests on the highest and swallows the covered ones",
-         {{0, 5, 10}, {10, 0, 10}, {20, 30, 80}}, 18, 10, 1, 0, 5, {0, 15, 18, 18, 0, 2, 20, 30, 80}},
-        {"merging with a neighbour of the same height",
-         {{0, 10, 10}, {10, 0, 90}}, 10, 10, 1, 10, 0, {0, 10, 20, 20, 0, 80}},
-        {"far edge exactly at the bottom only on a narrower node",
-         {{0, 0, 100}}, 10, 100, 0, 0, 0, {0, 0, 100}},
-        {"too wide", {{0, 0, 100}}, 101, 1, 0, 0, 0, {0, 0, 100}},
-        {"too tall where it is wide enough", {{0, 0, 50}, {50, 95, 50}}, 60, 10, 0, 0, 0, {0, 0, 50, 50, 95, 50}},
-    };
+  // clang-format off
+  const PackCase cases[] = {
+    {"fresh atlas after the white rectangle: far edge 12 beats 14",
+     {{0, 2, 2}, {2, 0, 510}}, 10, 12, 1, 2, 0, {0, 2, 2, 2, 12, 10, 12, 0, 500}},
+    {"equal far edges on equal widths: the leftmost",
+     {{0, 0, 40}, {40, 20, 20}, {60, 0, 40}}, 10, 10, 1, 0, 0, {0, 10, 10, 10, 0, 30, 40, 20, 20, 60, 0, 40}},
+    {"equal far edges: the narrower node",
+     {{0, 0, 40}, {40, 20, 20}, {60, 0, 30}, {90, 20, 10}}, 10, 10, 1, 60, 0,
+     {0, 0, 40, 40, 20, 20, 60, 10, 10, 70, 0, 20, 90, 20, 10}},
+    {"spanning nodes rests on the highest and swallows the covered ones",
+     {{0, 5, 10}, {10, 0, 10}, {20, 30, 80}}, 18, 10, 1, 0, 5, {0, 15, 18, 18, 0, 2, 20, 30, 80}},
+    {"merging with a neighbour of the same height",
+     {{0, 10, 10}, {10, 0, 90}}, 10, 10, 1, 10, 0, {0, 10, 20, 20, 0, 80}},
+    {"far edge exactly at the bottom only on a narrower node",
+     {{0, 0, 100}}, 10, 100, 0, 0, 0, {0, 0, 100}},
+    {"too wide", {{0, 0, 100}}, 101, 1, 0, 0, 0, {0, 0, 100}},
+    {"too tall where it is wide enough", {{0, 0, 50}, {50, 95, 50}}, 60, 10, 0, 0, 0, {0, 0, 50, 50, 95, 50}},
+  };
+  // clang-format on
     for (const PackCase& c : cases) {
         SkylinePacker* packer = atlasPackerCreate(100, 100);
         packer->nodeCount = int(c.nodes.size());

@@ -121,22 +121,24 @@ TEST(SvgDocument, ScalesTheViewBoxIntoTheOutput) {
     float dpi;
     Point expected;          // where the user point (10, 20) lands
     float width, height;     // of the image
+  // clang-format off
   } cases[] = {
-      {"width=\"100\" height=\"50\"", "px", 96, {10, 20}, 100, 50},
-      {"width=\"100\" height=\"100\" viewBox=\"0 0 50 50\"", "px", 96, {20, 40}, 100, 100},
-      {"width=\"100\" height=\"50\" viewBox=\"0,0,50,50\" preserveAspectRatio=\"xMidYMid\"", "px", 96, {35, 20}, 100, 50},
-      {"width=\"100\" height=\"50\" viewBox=\"0 0 50 50\" preserveAspectRatio=\"xMaxYMax meet\"", "px", 96, {60, 20}, 100, 50},
-      {"width=\"100\" height=\"50\" viewBox=\"0 0 50 50\" preserveAspectRatio=\"xMidYMid slice\"", "px", 96, {20, 15}, 100, 50},
-      {"width=\"50\" height=\"100\" viewBox=\"0 0 50 50\" preserveAspectRatio=\"xMinYMax\"", "px", 96, {10, 70}, 50, 100},
-      {"width=\"100\" height=\"50\" viewBox=\"0 0 50 50\" preserveAspectRatio=\"none\"", "px", 96, {20, 20}, 100, 50},
-      {"width=\"100\" height=\"100\" viewBox=\"5 10 100 100\"", "px", 96, {5, 10}, 100, 100},
-      {"width=\"100\" height=\"100\"", "mm", 72, {10 / 2.8346457f, 20 / 2.8346457f}, 100, 100},
-      {"width=\"100\" height=\"100\"", "in", 96, {10 / 96.0f, 20 / 96.0f}, 100, 100},
-      {"width=\"100\" height=\"100\"", "pt", 72, {10, 20}, 100, 100},
-      {"width=\"100\" height=\"100\"", "em", 96, {10, 20}, 100, 100},  // no font size: user units
-      {"width=\"100\" height=\"100\" font-size=\"4\"", "em", 96, {2.5f, 5}, 100, 100},
-      {"", "px", 96, {0, 0}, 5, 5},  // no size at all: the shapes' bounds become the view box
+    {"width=\"100\" height=\"50\"", "px", 96, {10, 20}, 100, 50},
+    {"width=\"100\" height=\"100\" viewBox=\"0 0 50 50\"", "px", 96, {20, 40}, 100, 100},
+    {"width=\"100\" height=\"50\" viewBox=\"0,0,50,50\" preserveAspectRatio=\"xMidYMid\"", "px", 96, {35, 20}, 100, 50},
+    {"width=\"100\" height=\"50\" viewBox=\"0 0 50 50\" preserveAspectRatio=\"xMaxYMax meet\"", "px", 96, {60, 20}, 100, 50},
+    {"width=\"100\" height=\"50\" viewBox=\"0 0 50 50\" preserveAspectRatio=\"xMidYMid slice\"", "px", 96, {20, 15}, 100, 50},
+    {"width=\"50\" height=\"100\" viewBox=\"0 0 50 50\" preserveAspectRatio=\"xMinYMax\"", "px", 96, {10, 70}, 50, 100},
+    {"width=\"100\" height=\"50\" viewBox=\"0 0 50 50\" preserveAspectRatio=\"none\"", "px", 96, {20, 20}, 100, 50},
+    {"width=\"100\" height=\"100\" viewBox=\"5 10 100 100\"", "px", 96, {5, 10}, 100, 100},
+    {"width=\"100\" height=\"100\"", "mm", 72, {10 / 2.8346457f, 20 / 2.8346457f}, 100, 100},
+    {"width=\"100\" height=\"100\"", "in", 96, {10 / 96.0f, 20 / 96.0f}, 100, 100},
+    {"width=\"100\" height=\"100\"", "pt", 72, {10, 20}, 100, 100},
+    {"width=\"100\" height=\"100\"", "em", 96, {10, 20}, 100, 100},  // no font size: user units
+    {"width=\"100\" height=\"100\" font-size=\"4\"", "em", 96, {2.5f, 5}, 100, 100},
+    {"", "px", 96, {0, 0}, 5, 5},  // no size at all: the shapes' bounds become the view box
   };
+  // clang-format on
   for (const auto& c : cases) {
     SvgImagePtr image = parseSvg(std::string("<svg ") + c.svg + "><rect x=\"10\" y=\"20\" width=\"5\" height=\"5\"/></svg>",
                                  c.units, c.dpi);
