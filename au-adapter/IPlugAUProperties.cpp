@@ -676,19 +676,14 @@ OSStatus IPlugAU::SetState(CFPropertyListRef state)
   ByteChunk chunk;
   if (length > INT32_MAX || chunk.PutBytes(CFDataGetBytePtr(static_cast<CFDataRef>(data)), int(length)) != length)
     return kAudioUnitErr_InvalidPropertyValue;
-  // The named preset comes first and the state goes on top of it; when the state cannot be read,
-  // the state and preset from before are put back, so a refused dictionary changes nothing.
-  ByteChunk before;
-  const int presetBefore = GetCurrentPresetIdx();
-  const bool saved = WriteState(before);
-  LoadPresetSlotByName(Utf8(name).c_str());
-  // Every result below 1 is a failure: 0 read nothing, -1 ran out of data.
-  if (ReadState(chunk, 0) < 1) {
-    if (saved)
-      ReadState(before, 0);
-    mCurrentPresetIdx = presetBefore;
+  // The named preset comes first and the state goes on top of it, so the state is checked whole
+  // before the preset is loaded: a refused dictionary changes nothing.
+  if (!CanReadState(chunk, 0))
     return kAudioUnitErr_InvalidPropertyValue;
-  }
+  LoadPresetSlotByName(Utf8(name).c_str());
+  // Every result below 1 is a failure; after the check only exhausted memory can still cause one.
+  if (ReadState(chunk, 0) < 1)
+    return kAudioUnitErr_InvalidPropertyValue;
   StateRestored();
   return noErr;
 }

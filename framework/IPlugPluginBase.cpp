@@ -99,12 +99,17 @@ bool IPluginBase::WriteParamValues(ByteChunk& chunk) const
   return true;
 }
 
+int64_t IPluginBase::ParamValuesEnd(const ByteChunk& chunk, int startPos) const
+{
+  const int64_t end = int64_t{startPos} + int64_t{NParams()} * static_cast<int64_t>(sizeof(double));
+  return startPos >= 0 && end <= chunk.Size() ? end : -1;
+}
+
 int IPluginBase::ReadParamValues(const ByteChunk& chunk, int startPos)
 {
   // All values or none: a short chunk must not leave a half-restored state behind.
-  const int64_t end = int64_t{startPos} + int64_t{NParams()} * static_cast<int64_t>(sizeof(double));
   int pos = -1;
-  if (startPos >= 0 && end <= chunk.Size())
+  if (ParamValuesEnd(chunk, startPos) >= 0)
   {
     pos = startPos;
     for (int i = 0; i < NParams(); ++i)

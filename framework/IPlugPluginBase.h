@@ -59,6 +59,9 @@ public:
   virtual void NotifyHostParameterInfoChanged() {}
   virtual bool WriteState(ByteChunk& chunk) const { return WriteParamValues(chunk); }
   virtual int ReadState(const ByteChunk& chunk, int startPos) { return ReadParamValues(chunk, startPos); }
+  // Whether ReadState would take the state at the position (return 1 or more), found without
+  // changing anything, for a restore that must do other work first and may not fail half-way.
+  virtual bool CanReadState(const ByteChunk& chunk, int startPos) const { return ParamValuesEnd(chunk, startPos) >= 1; }
   virtual void NotifyHostPresetChanged() {}
   virtual void PresetRestored() {}
 
@@ -154,6 +157,8 @@ private:
   static int VersionNumber(int packed, bool decimal);
   static void FormatVersion(int packed, WDL_String& out);
   static void RandomiseParam(int, IParam& param);
+  // Where the parameter values from the position end, or -1 when the chunk does not hold them all.
+  int64_t ParamValuesEnd(const ByteChunk& chunk, int startPos) const;
   IPreset* FirstFreePreset();
   // Current values, with the given (index, value) pairs put over them, into the first free slot.
   void MakePresetFromValues(const char* name, std::span<const std::pair<int, double>> values);

@@ -120,6 +120,50 @@ bool PutPoints(ByteChunk& chunk, const LoudnessHistory& list)
          (count == 0 || chunk.PutBytes(list.Data(), static_cast<int>(bytes)) == size + 4 + bytes);
 }
 
+// Where a readable container's state text and stored lists lie.
+struct ContainerParts
+{
+  int textPos = 0;
+  bool readsHistories = false;
+  statechunk::StoredLists lists;
+};
+
+// Finds the container at startPos and checks everything in it that could refuse it, its state
+// text aside, without changing anything. Returns the container's end, with its parts (an end lies
+// past the start), or else what reading gives when nothing is read: startPos where no container
+// starts, -1 for one refused.
+int FindContainerParts(const ByteChunk& chunk, int startPos, ContainerParts& parts)
+{
+  const int64_t p = startPos;
+  const int64_t n = chunk.Size();
+  if (n == 0 || p < 0 || p + 4 > n || !TagAt(chunk, p, "RIFF"))
+    return startPos;
+  // From here on a container this reader does not know, or one that ends before what it announces,
+  // is refused whole (-1): reading on from a position inside it would report a state restored
+  // whose settings were never read.
+  if (p + 28 > n)
+    return -1;
+  const uint32_t riffSize = U32At(chunk, p + 4);
+  const uint32_t textSize = U32At(chunk, p + 20);
+  if (U32At(chunk, p + 8) != statechunk::kContainerVersion || !TagAt(chunk, p + 12, "ZVCM") ||
+      !TagAt(chunk, p + 16, "ZVCS") || textSize == 0 || U32At(chunk, p + 24) != statechunk::kTextVersion)
+    return -1;
+
+  // A history chunk of another version, or of size 0, is skipped: its lists stay as they are.
+  const int64_t q = p + 24 + textSize + (textSize & 1);
+  const bool hasHistories = TagAt(chunk, q, "ZVE0");
+  if (hasHistories && q + 12 > n)
+    return -1;
+  parts.readsHistories = hasHistories && U32At(chunk, q + 4) != 0 && U32At(chunk, q + 8) == statechunk::kHistoryVersion;
+  if (parts.readsHistories && !FindStoredLists(chunk, q + 12, parts.lists))
+    return -1;
+  const int64_t end = !hasHistories ? q : !parts.readsHistories ? q + 12 : p + 8 + riffSize + (riffSize & 1);
+  if (end > INT_MAX)
+    return -1;
+  parts.textPos = static_cast<int>(p + 28);
+  return static_cast<int>(end);
+}
+
 } // namespace
 
 bool Vantorelix::WriteStateChunk(ByteChunk& chunk) const
@@ -147,42 +191,24 @@ bool Vantorelix::AppendHistories(ByteChunk& chunk) const
 
 int Vantorelix::ReadStateChunk(const ByteChunk& chunk, int startPos)
 {
-  const int64_t p = startPos;
-  const int64_t n = chunk.Size();
-  if (n == 0 || p < 0 || p + 4 > n || !TagAt(chunk, p, "RIFF"))
-    return startPos;
-  // From here on a container this reader does not know, or one that ends before what it announces,
-  // is refused whole (-1): reading on from a position inside it would report a state restored
-  // whose settings were never read.
-  if (p + 28 > n)
-    return -1;
-  const uint32_t riffSize = U32At(chunk, p + 4);
-  const uint32_t textSize = U32At(chunk, p + 20);
-  if (U32At(chunk, p + 8) != statechunk::kContainerVersion || !TagAt(chunk, p + 12, "ZVCM") ||
-      !TagAt(chunk, p + 16, "ZVCS") || textSize == 0 || U32At(chunk, p + 24) != statechunk::kTextVersion)
-    return -1;
-
-  // Everything that could refuse the container is checked before the first value changes. A
-  // history chunk of another version, or of size 0, is skipped: its lists stay as they are.
-  const int64_t q = p + 24 + textSize + (textSize & 1);
-  const bool hasHistories = TagAt(chunk, q, "ZVE0");
-  if (hasHistories && q + 12 > n)
-    return -1;
-  const bool readsHistories = hasHistories && U32At(chunk, q + 4) != 0 &&
-                              U32At(chunk, q + 8) == statechunk::kHistoryVersion;
-  statechunk::StoredLists lists;
-  if (readsHistories && !FindStoredLists(chunk, q + 12, lists))
-    return -1;
-  const int64_t end = !hasHistories ? q : !readsHistories ? q + 12 : p + 8 + riffSize + (riffSize & 1);
-  if (end > INT_MAX)
-    return -1;
+  ContainerParts parts;
+  const int end = FindContainerParts(chunk, startPos, parts);
+  if (end <= startPos)
+    return end;
   // A preset the preset menu loads changes only what presets set: the editor's size, the graph's
   // settings and the like stay as the user has them.
-  if (ReadStateXml(*this, chunk, static_cast<int>(p + 28), mPresetStore.loading ? KeyTable() : nullptr) == 0)
+  if (ReadStateXml(*this, chunk, parts.textPos, mPresetStore.loading ? KeyTable() : nullptr) == 0)
     return -1;
-  if (readsHistories)
-    ReadHistories(chunk, lists);
-  return static_cast<int>(end);
+  if (parts.readsHistories)
+    ReadHistories(chunk, parts.lists);
+  return end;
+}
+
+bool Vantorelix::CanReadState(const ByteChunk& chunk, int startPos) const
+{
+  ContainerParts parts;
+  const int end = FindContainerParts(chunk, startPos, parts);
+  return end <= startPos ? end >= 1 : CanReadStateXml(*this, chunk, parts.textPos);
 }
 
 void Vantorelix::ReadHistories(const ByteChunk& chunk, const statechunk::StoredLists& lists)

@@ -207,6 +207,7 @@ public:
   // ---- state
   bool WriteState(ByteChunk& chunk) const override { return WriteStateChunk(chunk); }
   int ReadState(const ByteChunk& chunk, int startPos) override { return ReadStateChunk(chunk, startPos); }
+  bool CanReadState(const ByteChunk& chunk, int startPos) const override;
   bool WriteStateChunk(ByteChunk& chunk) const;
   int ReadStateChunk(const ByteChunk& chunk, int startPos);
 

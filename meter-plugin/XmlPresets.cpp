@@ -295,6 +295,21 @@ bool ParseDocumentText(TiXmlDocument& doc, std::string_view bytes)
   }
 }
 
+// Parses and checks the state text at the position; returns the position after it, or 0.
+int ParseStateText(const IPluginBase& plug, const ByteChunk& chunk, int startPos, TiXmlDocument& doc, PresetView& view)
+{
+  uint32_t length = 0;
+  if (chunk.Get(&length, startPos) < 0)
+    return 0;
+  const int64_t textPos = int64_t{startPos} + 4;
+  if (length < 1 || textPos + length > chunk.Size())
+    return 0;
+  const char* bytes = reinterpret_cast<const char*>(chunk.GetData() + textPos);
+  if (!ParseDocumentText(doc, {bytes, strnlen(bytes, length)}) || !CheckDocument(doc, plug, nullptr, view))
+    return 0;
+  return static_cast<int>(textPos + length);
+}
+
 // Only a regular file is read, so that a FIFO or a device in the preset folder never blocks the
 // plug-in. The parser reads the bytes as it reads a file, line ends and 8-bit names alike.
 bool LoadDocumentFile(TiXmlDocument& doc, const char* path)
@@ -349,20 +364,20 @@ bool IXMLParameters::WriteStateXml(const IPluginBase& plug, ByteChunk& chunk) co
                     chunk);
 }
 
+bool IXMLParameters::CanReadStateXml(const IPluginBase& plug, const ByteChunk& chunk, int startPos) const
+{
+  TiXmlDocument doc;
+  PresetView view;
+  return ParseStateText(plug, chunk, startPos, doc, view) > 0;
+}
+
 int IXMLParameters::ReadStateXml(IPluginBase& plug, const ByteChunk& chunk, int startPos,
                                  const PresetParamKey* onlyKeyed) const
 {
-  uint32_t length = 0;
-  if (chunk.Get(&length, startPos) < 0)
-    return 0;
-  const int64_t textPos = int64_t{startPos} + 4;
-  if (length < 1 || textPos + length > chunk.Size())
-    return 0;
-  const char* bytes = reinterpret_cast<const char*>(chunk.GetData() + textPos);
-
   TiXmlDocument doc;
   PresetView view;
-  if (!ParseDocumentText(doc, {bytes, strnlen(bytes, length)}) || !CheckDocument(doc, plug, nullptr, view))
+  const int end = ParseStateText(plug, chunk, startPos, doc, view);
+  if (end == 0)
     return 0;
   if (iplug::IPreset* slot = plug.GetPreset(0))
     slot->SetName(view.presetName);
@@ -377,7 +392,7 @@ int IXMLParameters::ReadStateXml(IPluginBase& plug, const ByteChunk& chunk, int 
       plug.GetParam(idx)->Set(value);
   });
   plug.ParametersReset(iplug::kPresetRecall);
-  return static_cast<int>(textPos + length);
+  return end;
 }
 
 // ---- preset records and files

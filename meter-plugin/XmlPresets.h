@@ -41,6 +41,8 @@ public:
   // text, or 0 with nothing changed.
   int ReadStateXml(iplug::IPluginBase& plug, const ByteChunk& chunk, int startPos,
                    const PresetParamKey* onlyKeyed = nullptr) const;
+  // Whether ReadStateXml would read the text, found without applying anything.
+  bool CanReadStateXml(const iplug::IPluginBase& plug, const ByteChunk& chunk, int startPos) const;
 };
 
 class IXMLPreset

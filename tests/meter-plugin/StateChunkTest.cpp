@@ -292,6 +292,77 @@ TEST(StateChunk, TruncatedAndBitFlippedChunksChangeNothingWhenRefused)
   EXPECT_GT(refused, 100);
 }
 
+namespace {
+
+// The host's state dictionary of the plug-in, with its "data" bytes replaced.
+CFPropertyListRef WithData(CFPropertyListRef state, const std::string& bytes)
+{
+  const auto dictionary = static_cast<CFDictionaryRef>(state);
+  CFMutableDictionaryRef copy =
+    CFDictionaryCreateMutable(nullptr, 0, &kCFTypeDictionaryKeyCallBacks, &kCFTypeDictionaryValueCallBacks);
+  const CFIndex count = CFDictionaryGetCount(dictionary);
+  std::vector<const void*> keys(static_cast<size_t>(count)), values(static_cast<size_t>(count));
+  CFDictionaryGetKeysAndValues(dictionary, keys.data(), values.data());
+  for (CFIndex i = 0; i < count; ++i)
+    CFDictionarySetValue(copy, keys[size_t(i)], values[size_t(i)]);
+  CFDataRef data = CFDataCreate(nullptr, reinterpret_cast<const UInt8*>(bytes.data()), CFIndex(bytes.size()));
+  CFDictionarySetValue(copy, CFSTR("data"), data);
+  CFRelease(data);
+  return copy;
+}
+
+} // namespace
+
+// A restore the host asks for and the plug-in refuses leaves every setting and both lists exactly
+// as they were, whatever their length (lists of 1 to 3 points are not saved in a state, so putting
+// back a saved copy would lose them); a good restore afterwards still applies.
+TEST(StateChunk, RefusedHostRestoreChangesNothing)
+{
+  Vantorelix source;
+  source.GetParam(kPreGain)->Set(6.0);
+  FillHistory(source.History(), 6, 1);
+  FillHistory(source.Memory(), 5, 2);
+  CFPropertyListRef good = nullptr;
+  ASSERT_EQ(source.GetState(&good), noErr);
+  const ByteChunk original = StateOf(source);
+  std::string version2 = Bytes(original);
+  version2[8] = 2;
+  std::string notXml = Bytes(original);
+  notXml[32] = 'x';  // the text's first "<"
+  const std::pair<const char*, CFPropertyListRef> refused[] = {
+    {"container version 2", WithData(good, version2)},
+    {"a text that is no document", WithData(good, notXml)},
+  };
+
+  for (const int points : {0, 1, 2, 3, 1000})
+  {
+    Vantorelix plug;
+    plug.GetParam(kPreGain)->Set(-2.0);
+    plug.GetParam(kLoudness_Target)->Set(-18.0);
+    FillHistory(plug.History(), points, 77);
+    FillHistory(plug.Memory(), points, 88);
+    const auto snapshot = [&] {
+      return std::make_tuple(Values(plug), HistoryBytes(plug.History()), HistoryBytes(plug.Memory()),
+                             plug.GetCurrentPresetIdx(), std::string(plug.PresetSlotName(0)));
+    };
+    const auto before = snapshot();
+    for (const auto& [what, dictionary] : refused)
+    {
+      SCOPED_TRACE(std::to_string(points) + " points, " + what);
+      EXPECT_EQ(plug.SetState(dictionary), kAudioUnitErr_InvalidPropertyValue);
+      EXPECT_TRUE(snapshot() == before);
+      EXPECT_EQ(plug.History().Size(), size_t(points));
+    }
+    ASSERT_EQ(plug.SetState(good), noErr) << points;
+    EXPECT_EQ(Values(plug), Values(source)) << points;
+    EXPECT_EQ(HistoryBytes(plug.History()), HistoryBytes(source.History())) << points;
+    EXPECT_EQ(HistoryBytes(plug.Memory()), HistoryBytes(source.Memory())) << points;
+  }
+  for (const auto& entry : refused)
+    CFRelease(entry.second);
+  CFRelease(good);
+}
+
 // The audio thread appends to the live history under the plug-in mutex while the state is saved.
 TEST(StateChunk, SavingWhileTheAudioThreadAppends)
 {

@@ -1,6 +1,6 @@
 // libFuzzer target: restores arbitrary bytes as the plug-in state, the way a host hands back a
-// saved session. When the state is taken, the state written afterwards must read back, and read
-// back to the same bytes.
+// saved session. The check a restore makes first must agree with the reading; when the state is
+// taken, the state written afterwards must read back, and read back to the same bytes.
 
 #include "meter-plugin/Vantorelix.h"
 #include "tests/fuzz/FuzzSupport.h"
@@ -57,7 +57,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
   ByteChunk input;
   fuzz::Require(input.PutBytes(data, static_cast<int>(size)) == static_cast<int>(size));
   Vantorelix& plug = Plug();
-  if (plug.ReadState(input, 0) <= 0)
+  const bool readable = plug.CanReadState(input, 0);
+  const bool read = plug.ReadState(input, 0) > 0;
+  fuzz::Require(readable == read);
+  if (!read)
     return 0;
   ByteChunk written, rewritten;
   fuzz::Require(plug.WriteState(written));
