@@ -122,9 +122,13 @@ function(vantorelix_au_bundle target)
   configure_file(${ARG_INFO_PLIST} ${bundle}/Contents/Info.plist @ONLY)
   file(MAKE_DIRECTORY ${bundle}/Contents/Resources)
   if(ARG_INSTALL)
-    # The installed library finds the platform library from where it lies, so the tree can be
-    # moved; the rest of the bundle is copied as the build made it.
-    set_target_properties(${target} PROPERTIES INSTALL_RPATH "$ORIGIN/../../../lib")
+    # The library finds the platform library from where it lies, installed (so the tree can be
+    # moved) and in the build tree, by paths written when it is linked (a build path rewritten at
+    # install is padded with an empty entry, which the loader takes for the current folder); the
+    # rest of the bundle is copied as the build made it.
+    file(RELATIVE_PATH platform_dir ${bundle}/Contents/MacOS ${CMAKE_BINARY_DIR}/platform)
+    set_target_properties(${target} PROPERTIES BUILD_WITH_INSTALL_RPATH ON
+                          INSTALL_RPATH "$ORIGIN/../../../lib;$ORIGIN/${platform_dir}")
     install(TARGETS ${target} LIBRARY DESTINATION ${ARG_NAME}.component/Contents/MacOS)
     install(DIRECTORY ${bundle}/ DESTINATION ${ARG_NAME}.component PATTERN MacOS EXCLUDE)
   endif()
