@@ -182,8 +182,8 @@ std::string ChunkDocumentText(const IPluginBase& plug, const DocumentHeader& hea
     {
       text += "            <Param";
       AppendAttribute(text, "name", plug.GetParam(i)->GetName());
-      AppendAttribute(text, "val", ValueText(valueAt(i)).text);
-      text += " />\n";
+      // A number's text holds nothing that is escaped, nor a double quote.
+      text.append(" val=\"").append(ValueText(valueAt(i)).text).append("\" />\n");
     }
     text += "        </Parameter>\n";
   }
