@@ -82,6 +82,23 @@ function(vantorelix_bench name)
                        ENVIRONMENT "VANTORELIX_SOURCE_DIR=${CMAKE_SOURCE_DIR}")
 endfunction()
 
+# vantorelix_generated_table(LIBRARY GENERATOR HEADER COMMENT)
+# A table computed once by the build instead of at every start: tools/GENERATOR.cpp, built for the
+# build machine, writes generated/<library folder>/HEADER, which LIBRARY's sources include as
+# "<library folder>/HEADER".
+function(vantorelix_generated_table library generator header comment)
+  add_executable(${generator} ${CMAKE_SOURCE_DIR}/tools/${generator}.cpp)
+  target_include_directories(${generator} PRIVATE ${CMAKE_SOURCE_DIR})
+  set(folder ${CMAKE_BINARY_DIR}/generated/${library})
+  add_custom_command(OUTPUT ${folder}/${header}
+                     COMMAND ${CMAKE_COMMAND} -E make_directory ${folder}
+                     COMMAND ${generator} ${folder}/${header}
+                     DEPENDS ${generator}
+                     COMMENT ${comment})
+  target_sources(${library} PRIVATE ${folder}/${header})
+  target_include_directories(${library} PRIVATE ${CMAKE_BINARY_DIR}/generated)
+endfunction()
+
 # Adds every direct sub-folder of the current folder that has a CMakeLists.txt.
 function(vantorelix_add_subfolders)
   file(GLOB entries LIST_DIRECTORIES true CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*)
