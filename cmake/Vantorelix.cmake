@@ -82,6 +82,23 @@ function(vantorelix_bench name)
                        ENVIRONMENT "VANTORELIX_SOURCE_DIR=${CMAKE_SOURCE_DIR}")
 endfunction()
 
+# vantorelix_generated_table(LIBRARY GENERATOR HEADER COMMENT)
+# A table computed once by the build instead of at every start: tools/GENERATOR.cpp, built for the
+# build machine, writes generated/<library folder>/HEADER, which LIBRARY's sources include as
+# "<library folder>/HEADER".
+function(vantorelix_generated_table library generator header comment)
+  add_executable(${generator} ${CMAKE_SOURCE_DIR}/tools/${generator}.cpp)
+  target_include_directories(${generator} PRIVATE ${CMAKE_SOURCE_DIR})
+  set(folder ${CMAKE_BINARY_DIR}/generated/${library})
+  add_custom_command(OUTPUT ${folder}/${header}
+                     COMMAND ${CMAKE_COMMAND} -E make_directory ${folder}
+                     COMMAND ${generator} ${folder}/${header}
+                     DEPENDS ${generator}
+                     COMMENT ${comment})
+  target_sources(${library} PRIVATE ${folder}/${header})
+  target_include_directories(${library} PRIVATE ${CMAKE_BINARY_DIR}/generated)
+endfunction()
+
 # Adds every direct sub-folder of the current folder that has a CMakeLists.txt.
 function(vantorelix_add_subfolders)
   file(GLOB entries LIST_DIRECTORIES true CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*)
@@ -122,9 +139,13 @@ function(vantorelix_au_bundle target)
   configure_file(${ARG_INFO_PLIST} ${bundle}/Contents/Info.plist @ONLY)
   file(MAKE_DIRECTORY ${bundle}/Contents/Resources)
   if(ARG_INSTALL)
-    # The installed library finds the platform library from where it lies, so the tree can be
-    # moved; the rest of the bundle is copied as the build made it.
-    set_target_properties(${target} PROPERTIES INSTALL_RPATH "$ORIGIN/../../../lib")
+    # The library finds the platform library from where it lies, installed (so the tree can be
+    # moved) and in the build tree, by paths written when it is linked (a build path rewritten at
+    # install is padded with an empty entry, which the loader takes for the current folder); the
+    # rest of the bundle is copied as the build made it.
+    file(RELATIVE_PATH platform_dir ${bundle}/Contents/MacOS ${CMAKE_BINARY_DIR}/platform)
+    set_target_properties(${target} PROPERTIES BUILD_WITH_INSTALL_RPATH ON
+                          INSTALL_RPATH "$ORIGIN/../../../lib;$ORIGIN/${platform_dir}")
     install(TARGETS ${target} LIBRARY DESTINATION ${ARG_NAME}.component/Contents/MacOS)
     install(DIRECTORY ${bundle}/ DESTINATION ${ARG_NAME}.component PATTERN MacOS EXCLUDE)
   endif()

@@ -95,7 +95,9 @@ public:
 
   // Makes up to `frames` frames from position on available (position at or after that of the
   // last call); returns how many the file holds there, fewer only at its end. A stretch is read
-  // as a block needs it, a few hundred kilobytes at the least.
+  // as a block needs it, 64 KB of samples at the least: small enough for the C library to serve
+  // from memory it has used before, where a stretch of a whole short file came as fresh pages,
+  // each a fault on first touch.
   uint32_t Fetch(uint64_t position, uint32_t frames)
   {
     const uint64_t end = mStart + mChunk.frames;
@@ -115,7 +117,7 @@ public:
   }
 
 private:
-  static constexpr uint32_t kChunkSamples = 131072;
+  static constexpr uint32_t kChunkSamples = 16384;
 
   const MeasureOptions& mOptions;
   FILE* mFile = nullptr;

@@ -28,11 +28,21 @@ bool LoudnessEngine::Setup(int32_t gate, uint32_t mode, double sampleRate, doubl
                            double momentaryWindowMs)
 {
   // Built aside and moved in whole, so that a failure leaves the running engine untouched.
-  std::unique_ptr<LoudnessEngine> fresh(new (std::nothrow) LoudnessEngine);
-  if (fresh) fresh->dialogueGate.UseDetector(dialogueGate.Detector());
-  if (!fresh || !fresh->Build(gate, mode, sampleRate, shortTermWindowMs, momentaryWindowMs)) return false;
+  std::unique_ptr<LoudnessEngine> fresh =
+      Create(gate, mode, sampleRate, shortTermWindowMs, momentaryWindowMs, dialogueGate.Detector());
+  if (!fresh) return false;
   *this = std::move(*fresh);
   return true;
+}
+
+std::unique_ptr<LoudnessEngine> LoudnessEngine::Create(int32_t gate, uint32_t mode, double sampleRate,
+                                                       double shortTermWindowMs, double momentaryWindowMs,
+                                                       const SpeechDetectorCalls& detector)
+{
+  std::unique_ptr<LoudnessEngine> engine(new (std::nothrow) LoudnessEngine);
+  if (engine) engine->dialogueGate.UseDetector(detector);
+  if (!engine || !engine->Build(gate, mode, sampleRate, shortTermWindowMs, momentaryWindowMs)) return nullptr;
+  return engine;
 }
 
 bool LoudnessEngine::Build(int32_t gate, uint32_t mode, double fs, double shortTermWindowMs,

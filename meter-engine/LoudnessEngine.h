@@ -2,6 +2,7 @@
 // Turns the weighted samples of up to ten channels into momentary, short-term and integrated
 // loudness, loudness range, PLR and PSR, and keeps the peak figures of the same frames.
 #include <cstdint>
+#include <memory>
 
 #include "meter-engine/DialogueGate.h"
 #include "meter-engine/LoudnessHistogram.h"
@@ -42,6 +43,11 @@ public:
   // too low for a 100 ms hop, or memory) the engine is left exactly as it was and false is
   // returned.
   bool Setup(int32_t gateMode, uint32_t measurementMode, double sampleRate, double shortTermMs, double momentaryMs);
+  // A new engine set up for the settings, its speech detector `detector`; null where Setup
+  // would fail. For a caller that builds the engine aside itself and needs no second one.
+  static std::unique_ptr<LoudnessEngine> Create(int32_t gateMode, uint32_t measurementMode, double sampleRate,
+                                                double shortTermMs, double momentaryMs,
+                                                const SpeechDetectorCalls& detector = kSpeechDetector);
   // Clears the measurement without reallocating.
   void Reset();
   // False until a set-up has succeeded; until then the per-frame stages do nothing.

@@ -3,6 +3,8 @@
 #include <cmath>
 #include <new>
 
+#include <sys/mman.h>
+
 #include "meter-engine/LevelScales.h"
 #include "meter-engine/SampleCount.h"
 
@@ -15,6 +17,16 @@ std::unique_ptr<T[]> NewArray(int64_t n)
 }
 
 }  // namespace
+
+void ReleasePages::operator()(double* samples) const { munmap(samples, bytes); }
+
+ZeroedSamples NewZeroedSamples(size_t count)
+{
+  const size_t bytes = count * sizeof(double);
+  void* pages = mmap(nullptr, bytes, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+  if (pages == MAP_FAILED) return ZeroedSamples(nullptr, ReleasePages{});
+  return ZeroedSamples(static_cast<double*>(pages), ReleasePages{bytes});
+}
 
 double SumOf(const double* values, size_t n)
 {
@@ -45,7 +57,7 @@ bool SlidingPowerWindow::Prepare(double windowMs, double sampleRate)
   const int32_t windowLength = SampleCount(windowMs, sampleRate);
   const int32_t hop = SampleCount(100.0, sampleRate);
   if (windowLength == 0 || hop == 0) return false;
-  ZeroedSamples newRing(static_cast<double*>(std::calloc(static_cast<size_t>(windowLength), sizeof(double))));
+  ZeroedSamples newRing = NewZeroedSamples(static_cast<size_t>(windowLength));
   if (!newRing) return false;
   ring = std::move(newRing);
   length = windowLength;

@@ -3,17 +3,21 @@
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
-#include <cstdlib>
 #include <iterator>
 #include <memory>
 
-// Memory that reads as zeros before anything is written to it. The C library takes a large
-// block as fresh pages from the system, which are zero already and cost nothing until written:
-// a window that has seen a little of its length touches no more of its ring than that.
-struct FreeMemory {
-  void operator()(void* memory) const { std::free(memory); }
+// Memory that reads as zeros before anything is written to it: fresh pages from the system,
+// which are zero already and cost nothing until written, so that a window that has seen a little
+// of its length touches no more of its ring than that. They are asked of the system itself, not
+// of calloc: once the C library has given back a large block it serves the next of that size from
+// its own heap and clears it whole, which made every rebuild of the engine write its windows over.
+struct ReleasePages {
+  size_t bytes = 0;
+  void operator()(double* samples) const;
 };
-using ZeroedSamples = std::unique_ptr<double[], FreeMemory>;
+using ZeroedSamples = std::unique_ptr<double[], ReleasePages>;
+// Null when the system has no pages to give.
+ZeroedSamples NewZeroedSamples(size_t count);
 
 // The sum of n powers. A running sum keeps the rounding of every value it ever held: a value far
 // larger than the rest takes the small ones' digits with it when it leaves, for good. The holders

@@ -10,7 +10,6 @@
 #include <atomic>
 #include <cmath>
 #include <memory>
-#include <new>
 #include <utility>
 
 using iplug::ParamChangeSource;
@@ -270,9 +269,9 @@ void Vantorelix::SetupEngine()
   const EngineDesign design = EngineDesign::Of(s, mChain.sampleRate);
   if (mEngine && design == mEngineDesign)
     return;
-  std::unique_ptr<LoudnessEngine> engine(new (std::nothrow) LoudnessEngine);
-  if (!engine || !engine->Setup(s.gateMode, static_cast<uint32_t>(s.measurementMode), mChain.sampleRate,
-                                s.slWindowMs, s.mlWindowMs))
+  std::unique_ptr<LoudnessEngine> engine = LoudnessEngine::Create(
+    s.gateMode, static_cast<uint32_t>(s.measurementMode), mChain.sampleRate, s.slWindowMs, s.mlWindowMs);
+  if (!engine)
     return;  // the running engine and filters stay
   WDL_MutexLock lock(mMutex);
   mEngine.swap(engine);

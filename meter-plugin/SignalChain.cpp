@@ -2,7 +2,6 @@
 
 #include <atomic>
 #include <ctime>
-#include <new>
 
 namespace {
 
@@ -19,8 +18,9 @@ bool Vantorelix::PrepareDsp()
   const double fs = GetSampleRate();
   const MeterSettings& s = mSettings;
   // Built aside: an engine that cannot be had leaves the running chain whole.
-  std::unique_ptr<LoudnessEngine> engine(new (std::nothrow) LoudnessEngine);
-  if (!engine || !engine->Setup(s.gateMode, static_cast<uint32_t>(s.measurementMode), fs, s.slWindowMs, s.mlWindowMs))
+  std::unique_ptr<LoudnessEngine> engine =
+    LoudnessEngine::Create(s.gateMode, static_cast<uint32_t>(s.measurementMode), fs, s.slWindowMs, s.mlWindowMs);
+  if (!engine)
     return false;
 
   mRunning = 0;

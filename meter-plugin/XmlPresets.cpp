@@ -128,14 +128,19 @@ constexpr std::array<bool, 256> kStopsPlainText = [] {
   return stops;
 }();
 
+// Where the text ends, or stops at the first byte TinyXML escapes (a double quote among them).
+const char* PlainTextEnd(const char* text)
+{
+  while (!kStopsPlainText[static_cast<unsigned char>(*text)])
+    ++text;
+  return text;
+}
+
 // The text as TinyXML writes it in an attribute value or an element's text. Most texts hold
 // nothing it escapes and are copied as they are.
 void AppendEscaped(std::string& out, const char* text)
 {
-  const char* end = text;
-  while (!kStopsPlainText[static_cast<unsigned char>(*end)])
-    ++end;
-  if (*end == 0)
+  if (const char* end = PlainTextEnd(text); *end == 0)
   {
     out.append(text, end);
     return;
@@ -148,6 +153,12 @@ void AppendEscaped(std::string& out, const char* text)
 // ` name="value"`, or in single quotes when the value holds a double quote, as TinyXML writes it.
 void AppendAttribute(std::string& out, const char* name, const char* value)
 {
+  // Most values hold nothing escaped, so no double quote either: one pass finds that.
+  if (const char* end = PlainTextEnd(value); *end == 0)
+  {
+    out.append(" ").append(name).append("=\"").append(value, end).append("\"");
+    return;
+  }
   const char quote = std::strchr(value, '"') ? '\'' : '"';
   out.append(" ").append(name).append("=").append(1, quote);
   AppendEscaped(out, value);
@@ -182,8 +193,8 @@ std::string ChunkDocumentText(const IPluginBase& plug, const DocumentHeader& hea
     {
       text += "            <Param";
       AppendAttribute(text, "name", plug.GetParam(i)->GetName());
-      AppendAttribute(text, "val", ValueText(valueAt(i)).text);
-      text += " />\n";
+      // A number's text holds nothing that is escaped, nor a double quote.
+      text.append(" val=\"").append(ValueText(valueAt(i)).text).append("\" />\n");
     }
     text += "        </Parameter>\n";
   }

@@ -1,33 +1,16 @@
 #include "speech-detector/VadFeatures.h"
 
 #include "speech-detector/VadFft.h"
+#include "speech-detector/VadWindowsTable.h"
 
 #include <algorithm>
 #include <cmath>
 #include <cstddef>
 #include <functional>
-#include <numbers>
 
 namespace {
 
 constexpr uint32_t kBlockRingMask = 127;
-
-// Hamming window sampled at the bin centres: w(i) = 0.54 - 0.46 cos(2 pi (i + 0.5) / N).
-template <size_t N>
-struct HammingWindow
-{
-  float w[N];
-
-  HammingWindow()
-  {
-    for (size_t i = 0; i < N; ++i)
-      w[i] = static_cast<float>(
-        0.54 - 0.46 * std::cos(2.0 * std::numbers::pi * (static_cast<double>(i) + 0.5) / N));
-  }
-};
-
-const HammingWindow<kVadHalfLength> kHalfWindow;
-const HammingWindow<kVadFrameLength> kFrameWindow;
 
 float mean(const float* values, uint32_t n)
 {
@@ -119,7 +102,7 @@ void vadSpectralFluxProcess(VadSpectralFlux* state, const float* frame)
   VadSpectralFlux& s = *state;
   const float scale = 1.0f / std::max(1.0f, peakMagnitude(frame, kVadFrameLength));
   for (uint32_t i = 0; i < kVadFrameLength; ++i) {
-    s.re[i] = frame[i] * scale * kFrameWindow.w[i];
+    s.re[i] = frame[i] * scale * vad_windows::kFrame[i];
     s.im[i] = 0.0f;
   }
   vadFft(s.re, s.im, kVadFrameLength);
@@ -178,7 +161,7 @@ float spectralSlope(VadSpectralTilt& s, const float* x)
   const float norm = std::max(1.0f, *std::max_element(std::begin(s.peaks), std::end(s.peaks)));
 
   for (uint32_t i = 0; i < kVadHalfLength; ++i) {
-    s.re[i] = kHalfWindow.w[i] * (x[i] - dc) / norm;
+    s.re[i] = vad_windows::kHalf[i] * (x[i] - dc) / norm;
     s.im[i] = 0.0f;
   }
   vadFft(s.re, s.im, kVadHalfLength);

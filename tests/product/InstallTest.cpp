@@ -1,5 +1,6 @@
 // The installed tree: au-host, the platform library and the bundle, working wherever the tree is
-// moved, with the build tree out of reach.
+// moved, with the build tree out of reach; and the libraries they load found only where they
+// were built or installed.
 
 #include "ShellRun.h"
 
@@ -63,6 +64,19 @@ TEST(Install, MovedTreeRunsWithoutTheBuildTree)
   EXPECT_NE(run.out.find("Parameters: 189\n"), std::string::npos) << run.out;
   if (!canHide)
     GTEST_SKIP() << "no mount namespace here: the build tree stayed in reach";
+}
+
+// Files named as the libraries au-host and the bundle load, in the folder au-host is started
+// from, are not taken for them.
+TEST(Install, LibrariesAreNotSoughtInTheCurrentFolder)
+{
+  const std::string folder = plugin_test::TempFolder();
+  for (const char* name : {"libstdc++.so.6", "libtinyxml.so.2.6.2", "libplatform.so"})
+    plugin_test::WriteFile(folder + "/" + name, "not a library");
+  const ShellRun run =
+    Shell("cd " + Quoted(folder) + " && HOME=" + Quoted(folder) + " " + Quoted(AU_HOST) + " info 2>&1");
+  EXPECT_EQ(run.status, 0) << run.out;
+  EXPECT_NE(run.out.find("Parameters: 189\n"), std::string::npos) << run.out;
 }
 
 } // namespace
