@@ -94,6 +94,9 @@ public:
   virtual PlatformFont* LoadNativeFontByName(const char* fontID, const char* family,
                                              int style) = 0;
   virtual void CacheNativeFont(const char* fontID, PlatformFont* font) = 0;
+  // Adds the font that another graphics object loaded under the ID, from what the back end and
+  // the windowing layer keep of it; false when they keep none, and the font is then read.
+  virtual bool LoadStoredFont(const char*) { return false; }
 
   // ---- Path primitives ---------------------------------------------------------------------
   virtual void PathClear() = 0;

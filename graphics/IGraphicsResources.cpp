@@ -298,7 +298,9 @@ bool IGraphics::LoadPlatformFont(const char* fontID, PlatformFont* font)
 
 bool IGraphics::LoadFont(const char* fontID, const char* fileNameOrResID)
 {
-  return LoadPlatformFont(fontID, LoadNativeFontFromFile(fontID, fileNameOrResID));
+  // Every editor opened loads its fonts: those the process holds already are not read again.
+  return LoadStoredFont(fontID) ||
+         LoadPlatformFont(fontID, LoadNativeFontFromFile(fontID, fileNameOrResID));
 }
 
 bool IGraphics::LoadFont(const char* fontID, void* data, int dataSize)

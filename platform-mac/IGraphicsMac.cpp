@@ -460,4 +460,10 @@ PlatformFont* IGraphicsMac::LoadNativeFontByName(const char* fontID, const char*
 
 void IGraphicsMac::CacheNativeFont(const char* fontID, PlatformFont* font) { CacheCoreTextFont(fontID, font); }
 
+bool IGraphicsMac::LoadStoredFont(const char* fontID)
+{
+  // Text measured through Core Text needs the cached descriptor, drawn text the stored bytes.
+  return GetCachedFontDescriptor(fontID) && AddStoredFontData(fontID);
+}
+
 } // namespace iplug::igraphics

@@ -105,6 +105,7 @@ public:
   PlatformFont* LoadNativeFontFromMemory(const char* fontID, void* data, int size) override;
   PlatformFont* LoadNativeFontByName(const char* fontID, const char* family, int style) override;
   void CacheNativeFont(const char* fontID, PlatformFont* font) override;
+  bool LoadStoredFont(const char* fontID) override;
 
 private:
   // Between graphics coordinates and screen points (Cocoa's, origin bottom left); a point of a

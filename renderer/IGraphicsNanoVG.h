@@ -135,6 +135,8 @@ protected:
   // The store of the font bytes the vector core reads in place, shared by every graphics
   // object of the process; the last one to go empties it.
   static StaticStorage<IFontDataRecord>& FontDataStorage();
+  // Adds the font bytes stored under the ID to the vector core; false when none are stored.
+  bool AddStoredFontData(const char* fontID);
 
   NVGcontext* mVG = nullptr;
   MNVGframebuffer* mMainFrameBuffer = nullptr;

@@ -102,29 +102,41 @@ APIBitmap* IGraphicsNanoVG::LoadBackendBitmap(const char* name, const void* data
 
 // ---- Fonts ----------------------------------------------------------------------------------
 
+namespace
+{
+bool AddFontToContext(NVGcontext* vg, const char* fontID, IFontDataRecord& record, bool checked)
+{
+  auto* bytes = static_cast<unsigned char*>(record.mBytes.Get());
+  return vgAddFontFromMemoryAtIndex(vg, fontID, bytes, record.mBytes.GetSize(), record.mFaceIdx,
+                                    0, checked)
+         != -1;
+}
+} // namespace
+
 bool IGraphicsNanoVG::LoadBackendFont(const char* fontID, PlatformFont* font)
 {
   StaticStorage<IFontDataRecord>::Accessor storage(FontDataStorage());
-  auto addToContext = [&](IFontDataRecord& record, bool checked) {
-    auto* bytes = static_cast<unsigned char*>(record.mBytes.Get());
-    return vgAddFontFromMemoryAtIndex(mVG, fontID, bytes, record.mBytes.GetSize(),
-                                      record.mFaceIdx, 0, checked)
-           != -1;
-  };
   // Another graphics object read these bytes from the platform already, and its glyph atlas
   // accepted them: only accepted bytes are stored, so they need not be checked again.
   if (IFontDataRecord* stored = storage.Find(fontID, 1.0))
   {
-    return addToContext(*stored, true);
+    return AddFontToContext(mVG, fontID, *stored, true);
   }
   std::unique_ptr<IFontDataRecord> record(font->GetFontData());
-  if (!record || !record->IsUsable() || !addToContext(*record, false))
+  if (!record || !record->IsUsable() || !AddFontToContext(mVG, fontID, *record, false))
   {
     return false;
   }
   // The glyph atlas reads the bytes in place: they live as long as any graphics object.
   storage.Add(record.release(), fontID, 1.0);
   return true;
+}
+
+bool IGraphicsNanoVG::AddStoredFontData(const char* fontID)
+{
+  StaticStorage<IFontDataRecord>::Accessor storage(FontDataStorage());
+  IFontDataRecord* stored = storage.Find(fontID, 1.0);
+  return stored && AddFontToContext(mVG, fontID, *stored, true);
 }
 
 // ---- Text -----------------------------------------------------------------------------------

@@ -4,6 +4,10 @@
 #include "platform-mac/IGraphicsCoreText.h"
 #include "tests/platform-mac/FontFixture.h"
 
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+
 namespace vtest {
 namespace {
 
@@ -36,6 +40,29 @@ TEST_F(EditorTest, EditorsShareTheFontCacheAndTheLastOneToGoEmptiesIt)
   EXPECT_NE(GetCachedFontDescriptor("shared"), nullptr);
   delegate.CloseWindow();
   EXPECT_EQ(GetCachedFontDescriptor("shared"), nullptr);
+}
+
+TEST_F(EditorTest, AFontAnotherEditorHoldsIsNotReadFromItsFileAgain)
+{
+  std::string folder = (std::filesystem::temp_directory_path() / "vantorelix-font-XXXXXX").string();
+  ASSERT_NE(mkdtemp(folder.data()), nullptr);
+  const std::string path = folder + "/Roboto-Regular.ttf";
+  const Bytes font = BundleFont("Roboto-Regular.ttf");
+  std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(font.data()), std::streamsize(font.size()));
+  EditorDelegate second;
+  Open();
+  second.OpenWindow(nullptr);
+  ASSERT_TRUE(delegate.Graphics()->LoadFont("filed", path.c_str()));
+  std::filesystem::remove_all(folder);
+  // The second editor takes what the first loaded, as every editor opened after the first does.
+  EXPECT_TRUE(second.Graphics()->LoadFont("filed", path.c_str()));
+  IRECT bounds;
+  EXPECT_GT(second.Graphics()->MeasureText(IText(14.f, IColor(255, 0, 0, 0), "filed"), "Text", bounds), 0.f);
+  second.CloseWindow();
+  delegate.CloseWindow();
+  // With no editor left nothing is held: the font is read from its file, which is gone.
+  Open();
+  EXPECT_FALSE(delegate.Graphics()->LoadFont("filed", path.c_str()));
 }
 
 TEST_F(EditorTest, ANullParentGivesAViewNoOneHolds)

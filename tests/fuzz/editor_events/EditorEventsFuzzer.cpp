@@ -25,6 +25,7 @@
 #include "tests/fuzz/FuzzSupport.h"
 
 #include <cmath>
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <memory>
@@ -42,6 +43,7 @@ public:
   Script(const uint8_t* data, size_t size) : mData(data), mSize(size) {}
 
   bool Done() const { return mAt >= mSize; }
+  size_t Position() const { return mAt; }
   uint8_t Byte() { return mAt < mSize ? mData[mAt++] : 0; }
   uint16_t Word() { return uint16_t(Byte() | Byte() << 8); }
   // 0 to 1.
@@ -223,6 +225,7 @@ private:
 // ---- the host -----------------------------------------------------------------------------------
 
 constexpr UInt32 kMaxBlock = 4096;
+constexpr double kIdlePeriod = 0.02;  // how often the instance's idle work runs, editor or not
 // With VANTORELIX_FUZZ_LIGHT set (the short runs of the test command, under the sanitizers) a run
 // does a tenth of the work, so that the few minutes given explore more inputs.
 const bool kLight = std::getenv("VANTORELIX_FUZZ_LIGHT") != nullptr;
@@ -300,6 +303,20 @@ AudioUnit Unit()
 
 constexpr const char* kDefaultState = "default-state";
 
+// The output parameters of the instance as it was made, which the state does not hold.
+const std::vector<std::pair<AudioUnitParameterID, float>>& FirstOutputs()
+{
+  static const std::vector<std::pair<AudioUnitParameterID, float>> outputs = [] {
+    const host::HostedUnit hosted(Unit());
+    std::vector<std::pair<AudioUnitParameterID, float>> values;
+    for (const host::ParameterDescription& parameter : hosted.Parameters())
+      if (parameter.name.starts_with("OUT:"))
+        values.emplace_back(parameter.id, hosted.Value(parameter.id));
+    return values;
+  }();
+  return outputs;
+}
+
 // The editor of a second instance stays open for the whole process, as another track's would in a
 // host: the fonts, pictures and vector images that editors share are then read from their files
 // once, not again by every run that opens its editor.
@@ -315,6 +332,33 @@ void KeepResourcesLoaded()
   fuzz::Require(editor->Open().empty());
 }
 
+// What a run saw, folded into one number (FNV-1a): after each action where the script stood and
+// what the editor showed, and at the end every parameter. With VANTORELIX_FUZZ_PATHS naming a file,
+// each run appends its input's digest and this one, so that tools/fuzz-replay can tell whether an
+// input takes the same path alone as after other inputs. The saved state is left out (it holds
+// the time of day), and so are the frames' pixels (those of two runs of one input were seen one
+// level apart in places, at other points of the virtual clock).
+class PathDigest
+{
+public:
+  void Add(const void* data, size_t size)
+  {
+    for (const auto* byte = static_cast<const uint8_t*>(data); size--; ++byte)
+      mValue = (mValue ^ *byte) * 0x100000001b3u;
+  }
+  template <typename T>
+  void Add(const T& value)
+  {
+    Add(&value, sizeof value);
+  }
+  uint64_t Value() const { return mValue; }
+
+private:
+  uint64_t mValue = 0xcbf29ce484222325u;
+};
+
+const char* const kPathsFile = std::getenv("VANTORELIX_FUZZ_PATHS");
+
 // One run: the instance at a rate and a channel count of the script's, back in its first state,
 // its editor open, and the script played against it.
 class Session
@@ -325,6 +369,14 @@ public:
       mParameters(mHosted.Parameters()), mPresets(mHosted.FactoryPresets())
   {
     mInitialized = Prepare(script.Byte());
+    // What earlier runs measured goes too: neither the state nor a reset of the audio clears it,
+    // and the output parameters show it until a block is rendered.
+    if (const std::optional<host::ParameterDescription> reset = mHosted.Find("Reset"))
+      mHosted.Set(reset->id, 1.0f);
+    for (const auto& [id, value] : FirstOutputs())
+      mHosted.Set(id, value);
+    // Nor is text that an earlier run put on the clipboard there to paste.
+    NSPasteboard::generalPasteboard().clearContents();
     Require(mHosted.LoadStateFile(fuzz::ScratchPath(kDefaultState)).empty());
     Require(AudioUnitReset(mUnit, kAudioUnitScope_Global, 0) == noErr);
     if (const std::optional<host::ParameterDescription> write = mHosted.Find("WriteAutomationData"))
@@ -346,25 +398,43 @@ public:
     mPerson.WhileModal(nullptr);
     mOtherEditor.Close();
     mEditor.Close();
+    // The instance's idle work serves what the run's last blocks and settings asked for, rather
+    // than the next run's first tick.
+    platform::AdvanceClock(kIdlePeriod);
     platform::RunMainLoop();
   }
 
   // Plays the script to its end, or until the editor took sizes whose drawables add up to more
   // than the run may allocate.
-  void Play()
+  void Play(PathDigest* path)
   {
     while (!mScript.Done() && mPixelsResized <= kMaxPixelsResizedPerRun) {
       Do(Action(mScript.Byte() % kActionCount));
       const double pixels = DrawablePixels();
+      if (path)
+        AddStep(*path, pixels);
       if (pixels != mLastDrawablePixels)
         mPixelsResized += pixels;
       mLastDrawablePixels = pixels;
     }
     RequireSoundState();
+    if (path)
+      for (const host::ParameterDescription& parameter : mParameters)
+        path->Add(mHosted.Value(parameter.id));
   }
 
 private:
   static void Require(bool condition) { fuzz::Require(condition); }
+
+  // After an action: how far the script was read (what the editor asked the person takes bytes
+  // too), the view's size and its drawable's.
+  void AddStep(PathDigest& path, double drawablePixels) const
+  {
+    const NSView* view = mEditor.View();
+    path.Add(mScript.Position());
+    path.Add(view ? view->frame().size : NSMakeSize(-1, -1));
+    path.Add(drawablePixels);
+  }
 
   // Whatever the person did, every parameter the host sees holds a number within its range, and
   // the state the host saves is taken back.
@@ -832,6 +902,7 @@ extern "C" int LLVMFuzzerInitialize(int*, char***)
   // The plug-in menu's links and the data folder would start the desktop's browser, run after run.
   platform::SetOpener([](const std::string&) { return true; });
   fuzz::Require(host::HostedUnit(Unit()).SaveStateFile(fuzz::ScratchPath(kDefaultState)).empty());
+  FirstOutputs();
   KeepResourcesLoaded();
   if (!fuzz::SeedFolder().empty())
     WriteSeeds();
@@ -843,6 +914,15 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
   const std::string folder = FreshFolder();
   Script script(data, size);
   ScriptedPerson person(script, folder);
-  Session(script, person, folder).Play();
+  PathDigest path;
+  Session(script, person, folder).Play(kPathsFile ? &path : nullptr);
+  if (kPathsFile) {
+    PathDigest input;
+    input.Add(data, size);
+    FILE* file = std::fopen(kPathsFile, "a");
+    fuzz::Require(file && std::fprintf(file, "%016llx %016llx\n", static_cast<unsigned long long>(input.Value()),
+                                       static_cast<unsigned long long>(path.Value())) > 0 &&
+                  std::fclose(file) == 0);
+  }
   return 0;
 }
