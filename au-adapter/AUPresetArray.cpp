@@ -3,8 +3,11 @@
 namespace iplug {
 
 namespace {
-AUPresetRecord* Record(const void* record) { return static_cast<AUPresetRecord*>(const_cast<void*>(record)); }
-} // namespace
+AUPresetRecord* Record(const void* record)
+{
+  return static_cast<AUPresetRecord*>(const_cast<void*>(record));
+}
+}  // namespace
 
 AUPresetRecord* auPresetCreate(CFAllocatorRef allocator, SInt32 number, CFStringRef name)
 {
@@ -17,7 +20,8 @@ AUPresetRecord* auPresetCreate(CFAllocatorRef allocator, SInt32 number, CFString
 
 const void* auPresetRetain(CFAllocatorRef, const void* record)
 {
-  if (record) {
+  if (record)
+  {
     CFRetain(Record(record)->mPreset.presetName);
     ++Record(record)->mRefCount;
   }
@@ -30,7 +34,8 @@ void auPresetRelease(CFAllocatorRef, const void* record)
   if (!preset || preset->mRefCount < 1)
     return;
   CFRelease(preset->mPreset.presetName);
-  if (--preset->mRefCount == 0) {
+  if (--preset->mRefCount == 0)
+  {
     preset->mPreset = AUPreset{0, nullptr};
     CFAllocatorDeallocate(preset->mAllocator, preset);
   }
@@ -54,4 +59,4 @@ Boolean auPresetEqual(const void* a, const void* b)
 const CFArrayCallBacks auPresetArrayCallBacks{0, auPresetRetain, auPresetRelease, auPresetCopyDescription,
                                               auPresetEqual};
 
-} // namespace iplug
+}  // namespace iplug

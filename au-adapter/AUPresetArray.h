@@ -24,4 +24,4 @@ Boolean auPresetEqual(const void* a, const void* b);
 
 extern const CFArrayCallBacks auPresetArrayCallBacks;
 
-} // namespace iplug
+}  // namespace iplug

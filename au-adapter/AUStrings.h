@@ -20,4 +20,4 @@ inline std::string Utf8(CFTypeRef text)
   return direct ? direct : "";
 }
 
-} // namespace iplug
+}  // namespace iplug

@@ -10,7 +10,7 @@
 namespace iplug {
 
 IPlugAU::IPlugAU(const InstanceInfo& info, const IPluginConfig& config)
-  : IPlugAPIBase(config, kAPIAU), IPlugProcessor(config), mCocoaViewFactoryClassName(info.mCocoaViewFactoryClassName)
+: IPlugAPIBase(config, kAPIAU), IPlugProcessor(config), mCocoaViewFactoryClassName(info.mCocoaViewFactoryClassName)
 {
   int nInputBuses = LargestBusCount(kInput);
   if (nInputBuses == 1 && BusChannelCount(kInput, 0) == 0)
@@ -19,9 +19,11 @@ IPlugAU::IPlugAU(const InstanceInfo& info, const IPluginConfig& config)
   mInputConnections.resize(size_t(nBuses[kInput]));
   mNextInputs.resize(size_t(nBuses[kInput]));
   mRenderInputs.resize(size_t(nBuses[kInput]));
-  for (BusDirection direction : {kInput, kOutput}) {
+  for (BusDirection direction : {kInput, kOutput})
+  {
     int first = 0;
-    for (int bus = 0; bus < nBuses[direction]; ++bus) {
+    for (int bus = 0; bus < nBuses[direction]; ++bus)
+    {
       const int nPlugChannels = std::abs(BusChannelCount(direction, bus));
       mBusChannels[direction].push_back(BusChannels{false, -1, nPlugChannels, first});
       first += nPlugChannels;
@@ -39,11 +41,12 @@ IPlugAU::~IPlugAU() = default;
 
 const char* IPlugAU::InputConnectionName(ConnectionType type)
 {
-  switch (type) {
-  case kDirectFastProc: return "DirectFastProc";
-  case kDirectNoFastProc: return "DirectNoFastProc";
-  case kRenderCallback: return "RenderCallback";
-  default: return "NotConnected";
+  switch (type)
+  {
+    case kDirectFastProc: return "DirectFastProc";
+    case kDirectNoFastProc: return "DirectNoFastProc";
+    case kRenderCallback: return "RenderCallback";
+    default: return "NotConnected";
   }
 }
 
@@ -68,7 +71,8 @@ namespace {
 int ParseBundleVersion(const char* text)
 {
   int parts[3] = {0, 0, 0};
-  for (int i = 0; i < 3 && text && *text; ++i) {
+  for (int i = 0; i < 3 && text && *text; ++i)
+  {
     char* end = nullptr;
     parts[i] = int(std::strtol(text, &end, 10));
     if (end == text)
@@ -78,11 +82,12 @@ int ParseBundleVersion(const char* text)
   return (parts[0] << 16) | ((parts[1] << 8) & 0xFFFF) | (parts[2] & 0xFF);
 }
 
-} // namespace
+}  // namespace
 
 OSStatus IPlugAU::Initialize()
 {
-  if (GetHost() == kHostUninit) {
+  if (GetHost() == kHostUninit)
+  {
     CFBundleRef main = CFBundleGetMainBundle();
     const std::string identifier = Utf8(CFBundleGetIdentifier(main));
     CFTypeRef version = CFBundleGetValueForInfoDictionaryKey(main, kCFBundleVersionKey);
@@ -120,7 +125,8 @@ OSStatus IPlugAU::Reset(AudioUnitScope, AudioUnitElement)
 int IPlugAU::HostChannelTotal(BusDirection direction, int exceptBus) const
 {
   int total = -1;
-  for (int bus = 0; bus < NBuses(direction); ++bus) {
+  for (int bus = 0; bus < NBuses(direction); ++bus)
+  {
     const int n = mBusChannels[direction][size_t(bus)].mNHostChannels;
     if (bus != exceptBus && n >= 0)
       total = std::max(total, 0) + n;
@@ -188,9 +194,18 @@ void IPlugAU::SendAUEvent(AudioUnitEventType type, int paramIdx)
   AUEventListenerNotify(nullptr, nullptr, &event);
 }
 
-void IPlugAU::NotifyHostGestureBegin(int paramIdx) { SendAUEvent(kAudioUnitEvent_BeginParameterChangeGesture, paramIdx); }
-void IPlugAU::NotifyHostGestureEnd(int paramIdx) { SendAUEvent(kAudioUnitEvent_EndParameterChangeGesture, paramIdx); }
-void IPlugAU::NotifyHostValueChange(int paramIdx, double) { SendAUEvent(kAudioUnitEvent_ParameterValueChange, paramIdx); }
+void IPlugAU::NotifyHostGestureBegin(int paramIdx)
+{
+  SendAUEvent(kAudioUnitEvent_BeginParameterChangeGesture, paramIdx);
+}
+void IPlugAU::NotifyHostGestureEnd(int paramIdx)
+{
+  SendAUEvent(kAudioUnitEvent_EndParameterChangeGesture, paramIdx);
+}
+void IPlugAU::NotifyHostValueChange(int paramIdx, double)
+{
+  SendAUEvent(kAudioUnitEvent_ParameterValueChange, paramIdx);
+}
 
 void IPlugAU::NotifyHostParameterInfoChanged()
 {
@@ -198,7 +213,10 @@ void IPlugAU::NotifyHostParameterInfoChanged()
   CallListeners(kAudioUnitProperty_ParameterInfo, kAudioUnitScope_Global);
 }
 
-void IPlugAU::NotifyHostPresetChanged() { CallListeners(kAudioUnitProperty_PresentPreset, kAudioUnitScope_Global); }
+void IPlugAU::NotifyHostPresetChanged()
+{
+  CallListeners(kAudioUnitProperty_PresentPreset, kAudioUnitScope_Global);
+}
 
 void IPlugAU::StoreLatency(int samples)
 {
@@ -251,14 +269,15 @@ OSStatus IPlugAU::SetParameter(AudioUnitParameterID id, AudioUnitScope scope, Au
 OSStatus IPlugAU::ScheduleParameters(const AudioUnitParameterEvent* events, UInt32 count)
 {
   const OnAudioThread audioThread(*this);  // hosts schedule a block's parameters from their render thread
-  for (UInt32 i = 0; i < count; ++i) {
+  for (UInt32 i = 0; i < count; ++i)
+  {
     const AudioUnitParameterEvent& event = events[i];
     if (event.eventType != kParameterEvent_Immediate)
       continue;
     if (event.scope != kAudioUnitScope_Global)
       return kAudioUnitErr_InvalidProperty;
-    const OSStatus status = SetParameter(event.parameter, event.scope, event.element,
-                                         event.eventValues.immediate.value, event.eventValues.immediate.bufferOffset);
+    const OSStatus status = SetParameter(event.parameter, event.scope, event.element, event.eventValues.immediate.value,
+                                         event.eventValues.immediate.bufferOffset);
     if (status != noErr)
       return status;
   }
@@ -293,7 +312,10 @@ OSStatus IPlugAU::SysEx(const UInt8* data, UInt32 length)
   return noErr;
 }
 
-bool IPlugAU::SendMidi(const IMidiMsg& msg) { return SendMidiList(std::span<const IMidiMsg>(&msg, 1)); }
+bool IPlugAU::SendMidi(const IMidiMsg& msg)
+{
+  return SendMidiList(std::span<const IMidiMsg>(&msg, 1));
+}
 
 // Room in the list for a message of three bytes, the most it can take: a packet of its own, with
 // one alignment step more for when its first bytes still fill the packet in use.
@@ -313,8 +335,10 @@ bool IPlugAU::SendMidiList(std::span<const IMidiMsg> msgs)
   const size_t listSize = mMidiPacketList.size();
   bool sent = true;
   MIDIPacket* packet = MIDIPacketListInit(list);
-  for (const IMidiMsg& msg : msgs) {
-    if (!HasRoomForMessage(list, listSize, packet)) {
+  for (const IMidiMsg& msg : msgs)
+  {
+    if (!HasRoomForMessage(list, listSize, packet))
+    {
       sent = SendPacketList(list) && sent;
       packet = MIDIPacketListInit(list);
     }
@@ -336,7 +360,8 @@ bool IPlugAU::SendSysExData(const SysExView& msg)
     return false;
   auto* list = reinterpret_cast<MIDIPacketList*>(mMidiPacketList.data());
   MIDIPacket* packet = MIDIPacketListInit(list);
-  for (int done = 0; packet && done < msg.mSize; done += 256) {
+  for (int done = 0; packet && done < msg.mSize; done += 256)
+  {
     const int size = std::min(256, msg.mSize - done);
     packet = MIDIPacketListAdd(list, mMidiPacketList.size(), packet, MIDITimeStamp(msg.mOffset), ByteCount(size),
                                msg.mData + done);
@@ -344,4 +369,4 @@ bool IPlugAU::SendSysExData(const SysExView& msg)
   return packet && SendPacketList(list);
 }
 
-} // namespace iplug
+}  // namespace iplug

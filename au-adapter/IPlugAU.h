@@ -80,8 +80,7 @@ public:
   ~IPlugAU() override;
 
   // The older component road: one routine receives every selector with its arguments.
-  static ComponentResult ComponentEntry(ComponentParameters* params, IPlugAU* plug,
-                                        IPlugAU* (*create)(void* storage));
+  static ComponentResult ComponentEntry(ComponentParameters* params, IPlugAU* plug, IPlugAU* (*create)(void* storage));
   static const char* InputConnectionName(ConnectionType type);
 
   // ---- the host's calls
@@ -108,8 +107,8 @@ public:
   OSStatus ScheduleParameters(const AudioUnitParameterEvent* events, UInt32 count);
   OSStatus AddRenderNotify(AURenderCallback proc, void* refCon);
   OSStatus RemoveRenderNotify(AURenderCallback proc, void* refCon);
-  OSStatus Render(AudioUnitRenderActionFlags* flags, const AudioTimeStamp* timeStamp, UInt32 outputBus,
-                  UInt32 frames, AudioBufferList* buffers);
+  OSStatus Render(AudioUnitRenderActionFlags* flags, const AudioTimeStamp* timeStamp, UInt32 outputBus, UInt32 frames,
+                  AudioBufferList* buffers);
   OSStatus MidiEvent(UInt32 status, UInt32 data1, UInt32 data2, UInt32 offset);
   OSStatus SysEx(const UInt8* data, UInt32 length);
 
@@ -148,8 +147,7 @@ private:
   class OnAudioThread
   {
   public:
-    explicit OnAudioThread(IPlugAU& plug)
-      : mCalls(plug.mAudioThreadCalls)
+    explicit OnAudioThread(IPlugAU& plug) : mCalls(plug.mAudioThreadCalls)
     {
       mCalls.fetch_add(1, std::memory_order_acq_rel);
     }
@@ -212,4 +210,4 @@ private:
   std::vector<uint8_t> mMidiPacketList;
 };
 
-} // namespace iplug
+}  // namespace iplug

@@ -38,26 +38,23 @@ IPlugAU* CreatePlugInstance(void* storage, const char* viewClassName)
   return storage ? new (storage) Plug(info) : new Plug(info);
 }
 
-} // namespace iplug
+}  // namespace iplug
 
-#define IPLUG_AU_ENTRY_POINTS(PLUG, VIEW_CLASS, FACTORY, ENTRY)                                           \
-  namespace {                                                                                              \
-  iplug::IPlugAU* CreatePlugForHost(void* storage)                                                         \
-  {                                                                                                        \
-    return iplug::CreatePlugInstance<PLUG>(storage, VIEW_CLASS);                                           \
-  }                                                                                                        \
-  const bool kViewFactoryRegistered = platform::RegisterClass(VIEW_CLASS, [] {                             \
-    return std::unique_ptr<platform::NSObject>(new iplug::AUViewFactory(VIEW_CLASS));                      \
-  });                                                                                                      \
-  }                                                                                                        \
-  extern "C" __attribute__((visibility("default"))) AudioComponentPlugInInterface* FACTORY(               \
-    const AudioComponentDescription*)                                                                      \
-  {                                                                                                        \
-    return iplug::AUFactory(CreatePlugForHost, sizeof(PLUG));                                              \
-  }                                                                                                        \
-  extern "C" __attribute__((visibility("default"))) ComponentResult ENTRY(ComponentParameters* params,     \
-                                                                           Handle storage)                 \
-  {                                                                                                        \
-    return iplug::IPlugAU::ComponentEntry(params, reinterpret_cast<iplug::IPlugAU*>(storage),              \
-                                          CreatePlugForHost);                                              \
+#define IPLUG_AU_ENTRY_POINTS(PLUG, VIEW_CLASS, FACTORY, ENTRY)                                                        \
+  namespace {                                                                                                          \
+  iplug::IPlugAU* CreatePlugForHost(void* storage)                                                                     \
+  {                                                                                                                    \
+    return iplug::CreatePlugInstance<PLUG>(storage, VIEW_CLASS);                                                       \
+  }                                                                                                                    \
+  const bool kViewFactoryRegistered = platform::RegisterClass(                                                         \
+    VIEW_CLASS, [] { return std::unique_ptr<platform::NSObject>(new iplug::AUViewFactory(VIEW_CLASS)); });             \
+  }                                                                                                                    \
+  extern "C" __attribute__((visibility("default"))) AudioComponentPlugInInterface* FACTORY(                            \
+    const AudioComponentDescription*)                                                                                  \
+  {                                                                                                                    \
+    return iplug::AUFactory(CreatePlugForHost, sizeof(PLUG));                                                          \
+  }                                                                                                                    \
+  extern "C" __attribute__((visibility("default"))) ComponentResult ENTRY(ComponentParameters* params, Handle storage) \
+  {                                                                                                                    \
+    return iplug::IPlugAU::ComponentEntry(params, reinterpret_cast<iplug::IPlugAU*>(storage), CreatePlugForHost);      \
   }

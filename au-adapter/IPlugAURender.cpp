@@ -22,7 +22,8 @@ OSStatus IPlugAU::RemoveRenderNotify(AURenderCallback proc, void*)
 
 void IPlugAU::RefreshInputConnections()
 {
-  for (size_t i = 0; i < mInputConnections.size(); ++i) {
+  for (size_t i = 0; i < mInputConnections.size(); ++i)
+  {
     InputConnection& connection = mInputConnections[i];
     BusChannels& bus = mBusChannels[kInput][i];
     if (connection.mUpstreamRenderProc && connection.mUpstreamObj)
@@ -40,16 +41,19 @@ void IPlugAU::RefreshInputConnections()
 
   // Hand the new set to Render, waiting only while a render is taking the previous one.
   int state = mInputsState.load(std::memory_order_acquire);
-  for (;;) {
+  for (;;)
+  {
     const bool busy = state == kInputsTaking || state == kInputsWriting;
     if (!busy && mInputsState.compare_exchange_weak(state, kInputsWriting, std::memory_order_acquire))
       break;
-    if (busy) {
+    if (busy)
+    {
       std::this_thread::yield();
       state = mInputsState.load(std::memory_order_acquire);
     }
   }
-  for (size_t i = 0; i < mInputConnections.size(); ++i) {
+  for (size_t i = 0; i < mInputConnections.size(); ++i)
+  {
     const BusChannels& bus = mBusChannels[kInput][i];
     mNextInputs[i] = RenderInput{mInputConnections[i], bus.mConnected, bus.mNHostChannels, bus.mNPlugChannels,
                                  bus.mPlugChannelStartIdx};
@@ -71,7 +75,8 @@ void IPlugAU::TakeInputConnections()
   MarkChannelsConnected(kInput, 0, NChannels(kInput), false);
   // An input that is no longer fed must read silence, not the last audio it was given.
   ZeroScratchBuffers();
-  for (const RenderInput& input : mRenderInputs) {
+  for (const RenderInput& input : mRenderInputs)
+  {
     if (!input.mConnected)
       continue;
     MarkChannelsConnected(kInput, input.mPlugChannelStartIdx, input.mNHostChannels, true);
@@ -89,13 +94,15 @@ void IPlugAU::FillTimeInfo()
   // plug-in can tell "no transport"; one that gives any keeps 120 unless it tells its tempo.
   if (!host.beatAndTempoProc && !host.musicalTimeLocationProc && !host.transportStateProc)
     transport.mTempo = -1.0;
-  if (host.beatAndTempoProc) {
+  if (host.beatAndTempoProc)
+  {
     Float64 beat = 0.0, tempo = 0.0;
     host.beatAndTempoProc(host.hostUserData, &beat, &tempo);
     transport.mTempo = tempo > 0.0 ? tempo : 120.0;
     transport.mPPQPos = beat;
   }
-  if (host.transportStateProc) {
+  if (host.transportStateProc)
+  {
     Boolean playing = false, changed = false, cycling = false;
     Float64 sample = 0.0, cycleStart = 0.0, cycleEnd = 0.0;
     host.transportStateProc(host.hostUserData, &playing, &changed, &sample, &cycling, &cycleStart, &cycleEnd);
@@ -105,7 +112,8 @@ void IPlugAU::FillTimeInfo()
     transport.mTransportIsRunning = playing;
     transport.mTransportLoopEnabled = cycling;
   }
-  if (host.musicalTimeLocationProc) {
+  if (host.musicalTimeLocationProc)
+  {
     UInt32 toNextBeat = 0, denominator = 0;
     Float32 numerator = 0.0f;
     Float64 downBeat = 0.0;
@@ -118,7 +126,8 @@ void IPlugAU::FillTimeInfo()
 
 OSStatus IPlugAU::PullInputs(const AudioTimeStamp* timeStamp, UInt32 frames)
 {
-  for (size_t i = 0; i < mRenderInputs.size(); ++i) {
+  for (size_t i = 0; i < mRenderInputs.size(); ++i)
+  {
     const RenderInput& bus = mRenderInputs[i];
     const InputConnection& connection = bus.mConnection;
     if (!bus.mConnected)
@@ -133,27 +142,29 @@ OSStatus IPlugAU::PullInputs(const AudioTimeStamp* timeStamp, UInt32 frames)
       list->mBuffers[c] = AudioBuffer{1, frames * UInt32(sizeof(float)), nullptr};
     AudioUnitRenderActionFlags flags = 0;
     OSStatus status = noErr;
-    switch (connection.mConnectionType) {
-    case kDirectFastProc:
-      status = connection.mUpstreamRenderProc(connection.mUpstreamObj, &flags, timeStamp, connection.mUpstreamBusIdx,
-                                              frames, list);
-      break;
-    case kDirectNoFastProc:
-      status = AudioUnitRender(connection.mUpstreamUnit, &flags, timeStamp, connection.mUpstreamBusIdx, frames, list);
-      break;
-    case kRenderCallback:
-      for (int c = 0; c < nChannels; ++c) {
-        const size_t at = size_t(bus.mPlugChannelStartIdx + c) * frames;
-        list->mBuffers[c].mData = at + frames <= mInScratch.size() ? &mInScratch[at] : nullptr;
-      }
-      status = connection.mCallbackProc(connection.mCallbackRefCon, &flags, timeStamp, UInt32(i), frames, list);
-      break;
-    default:
-      break;
+    switch (connection.mConnectionType)
+    {
+      case kDirectFastProc:
+        status = connection.mUpstreamRenderProc(connection.mUpstreamObj, &flags, timeStamp, connection.mUpstreamBusIdx,
+                                                frames, list);
+        break;
+      case kDirectNoFastProc:
+        status = AudioUnitRender(connection.mUpstreamUnit, &flags, timeStamp, connection.mUpstreamBusIdx, frames, list);
+        break;
+      case kRenderCallback:
+        for (int c = 0; c < nChannels; ++c)
+        {
+          const size_t at = size_t(bus.mPlugChannelStartIdx + c) * frames;
+          list->mBuffers[c].mData = at + frames <= mInScratch.size() ? &mInScratch[at] : nullptr;
+        }
+        status = connection.mCallbackProc(connection.mCallbackRefCon, &flags, timeStamp, UInt32(i), frames, list);
+        break;
+      default: break;
     }
     if (status != noErr)
       return status;
-    for (int c = 0; c < std::min(nChannels, int(list->mNumberBuffers)); ++c) {
+    for (int c = 0; c < std::min(nChannels, int(list->mNumberBuffers)); ++c)
+    {
       auto* data = static_cast<float*>(list->mBuffers[c].mData);
       if (!data)  // the source rendered nothing we could read
         return kAudio_ParamError;
@@ -175,9 +186,11 @@ void IPlugAU::BindOutputs(UInt32 outputBus, UInt32 frames, AudioBufferList* buff
   MarkChannelsConnected(kOutput, bus.mPlugChannelStartIdx, nBound, true);
   MarkChannelsConnected(kOutput, bus.mPlugChannelStartIdx + nBound, bus.mNPlugChannels - nBound, false);
   bus.mConnected = true;
-  for (int b = 0; b < nBound; ++b) {
+  for (int b = 0; b < nBound; ++b)
+  {
     AudioBuffer& buffer = buffers->mBuffers[b];
-    if (!buffer.mData) {
+    if (!buffer.mData)
+    {
       const size_t at = size_t(bus.mPlugChannelStartIdx + b) * frames;
       buffer.mData = at + frames <= mOutScratch.size() ? &mOutScratch[at] : nullptr;
     }
@@ -213,7 +226,8 @@ OSStatus IPlugAU::Render(AudioUnitRenderActionFlags* /*flags*/, const AudioTimeS
   TakeInputConnections();
   const size_t nNotify = mRenderNotify.size();
   auto notify = [&](AudioUnitRenderActionFlags phase) {
-    for (size_t i = 0; i < nNotify && i < mRenderNotify.size(); ++i) {
+    for (size_t i = 0; i < nNotify && i < mRenderNotify.size(); ++i)
+    {
       AudioUnitRenderActionFlags actionFlags = phase;
       mRenderNotify[i].mProc(mRenderNotify[i].mRefCon, &actionFlags, timeStamp, outputBus, frames, buffers);
     }
@@ -221,8 +235,10 @@ OSStatus IPlugAU::Render(AudioUnitRenderActionFlags* /*flags*/, const AudioTimeS
   notify(kAudioUnitRenderAction_PreRender);
 
   int lastConnected = -1;
-  if (!midiEffect) {
-    if (timeStamp->mSampleTime != mLastRenderSampleTime) {
+  if (!midiEffect)
+  {
+    if (timeStamp->mSampleTime != mLastRenderSampleTime)
+    {
       const OSStatus status = PullInputs(timeStamp, frames);
       if (status != noErr)
         return status;
@@ -230,13 +246,17 @@ OSStatus IPlugAU::Render(AudioUnitRenderActionFlags* /*flags*/, const AudioTimeS
     BindOutputs(outputBus, frames, buffers);
     lastConnected = LastConnectedOutputBus();
   }
-  if (midiEffect || int(outputBus) == lastConnected) {
+  if (midiEffect || int(outputBus) == lastConnected)
+  {
     const int following = NBuses(kOutput) - int(outputBus) - 1;
     if (following > 0)
       MarkChannelsConnected(kOutput, 2 * (int(outputBus) + 1), 2 * following, false);
-    if (GetBypassed() && !GetProcessWhileBypassed()) {
+    if (GetBypassed() && !GetProcessWhileBypassed())
+    {
       BypassBuffers(int(frames));
-    } else {
+    }
+    else
+    {
       IMidiMsg msg;
       while (mMidiMsgsFromEditor.Pop(msg))
         HandleMidi(msg);
@@ -252,4 +272,4 @@ OSStatus IPlugAU::Render(AudioUnitRenderActionFlags* /*flags*/, const AudioTimeS
   return noErr;
 }
 
-} // namespace iplug
+}  // namespace iplug

@@ -19,4 +19,4 @@ void* AUViewFactory::uiViewForAudioUnit(AudioUnit unit, NSSize)
   return mPlug && mPlug->HasUI() ? mPlug->OpenWindow(nullptr) : nullptr;
 }
 
-} // namespace iplug
+}  // namespace iplug

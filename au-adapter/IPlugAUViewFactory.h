@@ -28,4 +28,4 @@ private:
   std::string mDescription;
 };
 
-} // namespace iplug
+}  // namespace iplug

@@ -5,8 +5,7 @@
 
 #include "graphics/IGraphicsStructs.h"
 
-namespace iplug::igraphics
-{
+namespace iplug::igraphics {
 
 // Cell idx of count equal cells of r, numbered from the top when vertical and from the left when
 // horizontal.
@@ -23,4 +22,4 @@ inline IRECT EqualCell(const IRECT& r, int idx, int count, EDirection direction)
   return IRECT(left, r.T, left + w, r.B);
 }
 
-} // namespace iplug::igraphics
+}  // namespace iplug::igraphics

@@ -2,11 +2,9 @@
 
 #include "graphics/IGraphics.h"
 
-namespace iplug::igraphics
-{
+namespace iplug::igraphics {
 
-namespace
-{
+namespace {
 // One frame of the bitmap with its top-left corner at (x, y).
 IRECT FrameAt(const IBitmap& bitmap, float x, float y)
 {
@@ -19,7 +17,7 @@ IRECT FrameIn(const IBitmap& bitmap, const IRECT& bounds)
   const IRECT size = IBitmapBase::FrameSize(bitmap);
   return bounds.GetCentredInside(size.W(), size.H());
 }
-} // namespace
+}  // namespace
 
 // ---- Switch -------------------------------------------------------------------------------
 
@@ -47,24 +45,20 @@ void IBSwitchControl::OnMouseDown(float, float, const IMouseMod&)
 
 // ---- Button -------------------------------------------------------------------------------
 
-IBButtonControl::IBButtonControl(float x, float y, const IBitmap& bitmap,
-                                 ControlActionFunc action)
+IBButtonControl::IBButtonControl(float x, float y, const IBitmap& bitmap, ControlActionFunc action)
 : IBButtonControl(FrameAt(bitmap, x, y), bitmap, std::move(action))
 {
 }
 
-IBButtonControl::IBButtonControl(const IRECT& bounds, const IBitmap& bitmap,
-                                 ControlActionFunc action)
+IBButtonControl::IBButtonControl(const IRECT& bounds, const IBitmap& bitmap, ControlActionFunc action)
 : IButtonControlBase(FrameIn(bitmap, bounds), std::move(action)), IBitmapBase(bitmap, this)
 {
 }
 
 // ---- Slider -------------------------------------------------------------------------------
 
-namespace
-{
-IRECT SliderBounds(float x, float y, float trackLength, const IBitmap& handle,
-                   EDirection direction)
+namespace {
+IRECT SliderBounds(float x, float y, float trackLength, const IBitmap& handle, EDirection direction)
 {
   const IRECT frame = IBitmapBase::FrameSize(handle);
   return direction == EDirection::Vertical ? IRECT(x, y, x + frame.W(), y + trackLength)
@@ -75,21 +69,20 @@ float HandleSize(const IBitmap& handle, EDirection direction)
 {
   return static_cast<float>(direction == EDirection::Vertical ? handle.H() : handle.W());
 }
-} // namespace
+}  // namespace
 
-IBSliderControl::IBSliderControl(float x, float y, float trackLength,
-                                 const IBitmap& handleBitmap, const IBitmap& trackBitmap,
-                                 int paramIdx, EDirection direction, double gearing)
-: IBSliderControl(SliderBounds(x, y, trackLength, handleBitmap, direction), handleBitmap,
-                  trackBitmap, paramIdx, direction, gearing)
+IBSliderControl::IBSliderControl(float x, float y, float trackLength, const IBitmap& handleBitmap,
+                                 const IBitmap& trackBitmap, int paramIdx, EDirection direction, double gearing)
+: IBSliderControl(SliderBounds(x, y, trackLength, handleBitmap, direction), handleBitmap, trackBitmap, paramIdx,
+                  direction, gearing)
 {
 }
 
-IBSliderControl::IBSliderControl(const IRECT& bounds, const IBitmap& handleBitmap,
-                                 const IBitmap& trackBitmap, int paramIdx, EDirection direction,
-                                 double gearing)
+IBSliderControl::IBSliderControl(const IRECT& bounds, const IBitmap& handleBitmap, const IBitmap& trackBitmap,
+                                 int paramIdx, EDirection direction, double gearing)
 : ISliderControlBase(bounds, paramIdx, direction, gearing, HandleSize(handleBitmap, direction)),
-  IBitmapBase(handleBitmap, this), mTrackBitmap(trackBitmap)
+  IBitmapBase(handleBitmap, this),
+  mTrackBitmap(trackBitmap)
 {
 }
 
@@ -105,10 +98,8 @@ void IBSliderControl::OnResize()
     // Without a track image the handle runs in a strip of its own width (or height).
     const IRECT frame = FrameSize(mBitmap);
     mTrackBounds = mDirection == EDirection::Vertical
-                     ? IRECT(mRECT.MW() - frame.W() / 2.f, mRECT.T, mRECT.MW() + frame.W() / 2.f,
-                             mRECT.B)
-                     : IRECT(mRECT.L, mRECT.MH() - frame.H() / 2.f, mRECT.R,
-                             mRECT.MH() + frame.H() / 2.f);
+                     ? IRECT(mRECT.MW() - frame.W() / 2.f, mRECT.T, mRECT.MW() + frame.W() / 2.f, mRECT.B)
+                     : IRECT(mRECT.L, mRECT.MH() - frame.H() / 2.f, mRECT.R, mRECT.MH() + frame.H() / 2.f);
   }
 }
 
@@ -138,32 +129,35 @@ void IBSliderControl::Draw(IGraphics& g)
 
 // ---- Text ---------------------------------------------------------------------------------
 
-IBTextControl::IBTextControl(const IRECT& bounds, const IBitmap& font, const IText& text,
-                             const char* str, int charWidth, int charHeight, int charOffset,
-                             bool multiLine, bool vCentre, int blendMode)
-: ITextControl(bounds, str, text, kColorTransparent, false), IBitmapBase(font, this),
-  mCharWidth(charWidth), mCharHeight(charHeight), mCharOffset(charOffset),
-  mMultiLine(multiLine), mVCentre(vCentre)
+IBTextControl::IBTextControl(const IRECT& bounds, const IBitmap& font, const IText& text, const char* str,
+                             int charWidth, int charHeight, int charOffset, bool multiLine, bool vCentre, int blendMode)
+: ITextControl(bounds, str, text, kColorTransparent, false),
+  IBitmapBase(font, this),
+  mCharWidth(charWidth),
+  mCharHeight(charHeight),
+  mCharOffset(charOffset),
+  mMultiLine(multiLine),
+  mVCentre(vCentre)
 {
   mBlend = IBlend(blendMode, 1.f);
 }
 
 void IBTextControl::Draw(IGraphics& g)
 {
-  g.DrawBitmapText(mBitmap, mRECT, mText, &mBlend, mStr.Get(), mVCentre, mMultiLine, mCharWidth,
-                   mCharHeight, mCharOffset);
+  g.DrawBitmapText(mBitmap, mRECT, mText, &mBlend, mStr.Get(), mVCentre, mMultiLine, mCharWidth, mCharHeight,
+                   mCharOffset);
 }
 
 // ---- Knobs --------------------------------------------------------------------------------
 
-IBKnobControl::IBKnobControl(float x, float y, const IBitmap& bitmap, int paramIdx,
-                             EDirection direction, double gearing)
+IBKnobControl::IBKnobControl(float x, float y, const IBitmap& bitmap, int paramIdx, EDirection direction,
+                             double gearing)
 : IBKnobControl(FrameAt(bitmap, x, y), bitmap, paramIdx, direction, gearing)
 {
 }
 
-IBKnobControl::IBKnobControl(const IRECT& bounds, const IBitmap& bitmap, int paramIdx,
-                             EDirection direction, double gearing)
+IBKnobControl::IBKnobControl(const IRECT& bounds, const IBitmap& bitmap, int paramIdx, EDirection direction,
+                             double gearing)
 : IKnobControlBase(bounds, paramIdx, direction, gearing), IBitmapBase(bitmap, this)
 {
 }
@@ -173,4 +167,4 @@ void IBKnobRotaterControl::Draw(IGraphics& g)
   g.DrawBitmapRotated(mBitmap, mRECT.MW(), mRECT.MH(), GetValue() * 260.0 - 130.0, &mBlend);
 }
 
-} // namespace iplug::igraphics
+}  // namespace iplug::igraphics

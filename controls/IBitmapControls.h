@@ -8,8 +8,7 @@
 #include "controls/ITextControls.h"
 #include "graphics/IBackgroundControls.h"
 
-namespace iplug::igraphics
-{
+namespace iplug::igraphics {
 
 // A click advances one frame of the strip and wraps past the last; the frame count, not the
 // switch's two states, sets the step.
@@ -41,9 +40,8 @@ public:
   IBSliderControl(float x, float y, float trackLength, const IBitmap& handleBitmap,
                   const IBitmap& trackBitmap = IBitmap(), int paramIdx = -1,
                   EDirection direction = EDirection::Vertical, double gearing = 4.0);
-  IBSliderControl(const IRECT& bounds, const IBitmap& handleBitmap,
-                  const IBitmap& trackBitmap = IBitmap(), int paramIdx = -1,
-                  EDirection direction = EDirection::Vertical, double gearing = 4.0);
+  IBSliderControl(const IRECT& bounds, const IBitmap& handleBitmap, const IBitmap& trackBitmap = IBitmap(),
+                  int paramIdx = -1, EDirection direction = EDirection::Vertical, double gearing = 4.0);
 
   void Draw(IGraphics& g) override;
   void OnRescale() override { ReloadBitmap(); }
@@ -60,9 +58,9 @@ protected:
 class IBTextControl : public ITextControl, public IBitmapBase
 {
 public:
-  IBTextControl(const IRECT& bounds, const IBitmap& font, const IText& text = kTextDefault,
-                const char* str = "", int charWidth = 6, int charHeight = 12, int charOffset = 0,
-                bool multiLine = true, bool vCentre = true, int blendMode = 0);
+  IBTextControl(const IRECT& bounds, const IBitmap& font, const IText& text = kTextDefault, const char* str = "",
+                int charWidth = 6, int charHeight = 12, int charOffset = 0, bool multiLine = true, bool vCentre = true,
+                int blendMode = 0);
 
   void Draw(IGraphics& g) override;
   void OnRescale() override { ReloadBitmap(); }
@@ -79,8 +77,8 @@ protected:
 class IBKnobControl : public IKnobControlBase, public IBitmapBase
 {
 public:
-  IBKnobControl(float x, float y, const IBitmap& bitmap, int paramIdx = -1,
-                EDirection direction = EDirection::Vertical, double gearing = 4.0);
+  IBKnobControl(float x, float y, const IBitmap& bitmap, int paramIdx = -1, EDirection direction = EDirection::Vertical,
+                double gearing = 4.0);
   IBKnobControl(const IRECT& bounds, const IBitmap& bitmap, int paramIdx = -1,
                 EDirection direction = EDirection::Vertical, double gearing = 4.0);
 
@@ -97,4 +95,4 @@ public:
   void Draw(IGraphics& g) override;
 };
 
-} // namespace iplug::igraphics
+}  // namespace iplug::igraphics

@@ -6,11 +6,9 @@
 #include "framework/IPlugParameter.h"
 #include "graphics/IGraphics.h"
 
-namespace iplug::igraphics
-{
+namespace iplug::igraphics {
 
-namespace
-{
+namespace {
 bool FineMode(const IMouseMod& mod)
 {
   return mod.S || mod.C;
@@ -20,8 +18,7 @@ bool FineMode(const IMouseMod& mod)
 const IParam* SteppedParam(const IControl& control)
 {
   const IParam* param = control.GetParam(0);
-  const bool stepped = param && param->IsStepped() && param->GetStep() > 0.0
-                       && param->GetMax() - param->GetMin() > 0.0;
+  const bool stepped = param && param->IsStepped() && param->GetStep() > 0.0 && param->GetMax() - param->GetMin() > 0.0;
   return stepped ? param : nullptr;
 }
 
@@ -44,8 +41,8 @@ double SnapToStep(const IParam& param, double value)
 // Moves the drag position by the pointer's movement along the direction over r's extent (up and
 // right raise it) with the gearing, and answers the value to set: the position, snapped to a
 // stepped parameter's steps.
-double DragValue(const IControl& control, double& dragValue, EDirection direction, const IRECT& r,
-                 float dX, float dY, double gearing, const IMouseMod& mod)
+double DragValue(const IControl& control, double& dragValue, EDirection direction, const IRECT& r, float dX, float dY,
+                 double gearing, const IMouseMod& mod)
 {
   const bool vertical = direction == EDirection::Vertical;
   const float delta = vertical ? dY : dX;
@@ -86,7 +83,7 @@ void HideCursorForDrag(const IControl& control, bool hidesCursor, bool hide)
     g->SetCursorHidden(hide, true);
   }
 }
-} // namespace
+}  // namespace
 
 // ---- Button -------------------------------------------------------------------------------
 
@@ -110,8 +107,7 @@ void IButtonControlBase::AnimationEnded()
 
 // ---- Switch -------------------------------------------------------------------------------
 
-ISwitchControlBase::ISwitchControlBase(const IRECT& bounds, int paramIdx,
-                                       ControlActionFunc action, int numStates)
+ISwitchControlBase::ISwitchControlBase(const IRECT& bounds, int paramIdx, ControlActionFunc action, int numStates)
 : IControl(bounds, paramIdx, std::move(action))
 {
   SetNumStates(numStates);
@@ -177,8 +173,7 @@ void ISwitchControlBase::DisableState(int state, bool disable)
 
 bool ISwitchControlBase::IsStateDisabled(int state) const
 {
-  return state >= 0 && state < static_cast<int>(mStateDisabled.size())
-         && mStateDisabled[static_cast<size_t>(state)];
+  return state >= 0 && state < static_cast<int>(mStateDisabled.size()) && mStateDisabled[static_cast<size_t>(state)];
 }
 
 int ISwitchControlBase::GetSelectedIdx() const
@@ -188,14 +183,12 @@ int ISwitchControlBase::GetSelectedIdx() const
 
 // ---- Knob ---------------------------------------------------------------------------------
 
-IKnobControlBase::IKnobControlBase(const IRECT& bounds, int paramIdx, EDirection direction,
-                                   double gearing)
+IKnobControlBase::IKnobControlBase(const IRECT& bounds, int paramIdx, EDirection direction, double gearing)
 : IControl(bounds, paramIdx), mDirection(direction), mGearing(gearing)
 {
 }
 
-IKnobControlBase::IKnobControlBase(const IRECT& bounds, ControlActionFunc action,
-                                   EDirection direction, double gearing)
+IKnobControlBase::IKnobControlBase(const IRECT& bounds, ControlActionFunc action, EDirection direction, double gearing)
 : IControl(bounds, std::move(action)), mDirection(direction), mGearing(gearing)
 {
 }
@@ -232,16 +225,15 @@ void IKnobControlBase::OnMouseWheel(float, float, const IMouseMod& mod, float de
 
 // ---- Slider -------------------------------------------------------------------------------
 
-ISliderControlBase::ISliderControlBase(const IRECT& bounds, int paramIdx, EDirection direction,
-                                       double gearing, float handleSize)
+ISliderControlBase::ISliderControlBase(const IRECT& bounds, int paramIdx, EDirection direction, double gearing,
+                                       float handleSize)
 : IControl(bounds, paramIdx), mDirection(direction), mHandleSize(handleSize), mGearing(gearing)
 {
 }
 
-ISliderControlBase::ISliderControlBase(const IRECT& bounds, ControlActionFunc action,
-                                       EDirection direction, double gearing, float handleSize)
-: IControl(bounds, std::move(action)), mDirection(direction), mHandleSize(handleSize),
-  mGearing(gearing)
+ISliderControlBase::ISliderControlBase(const IRECT& bounds, ControlActionFunc action, EDirection direction,
+                                       double gearing, float handleSize)
+: IControl(bounds, std::move(action)), mDirection(direction), mHandleSize(handleSize), mGearing(gearing)
 {
 }
 
@@ -292,4 +284,4 @@ void ISliderControlBase::OnMouseWheel(float, float, const IMouseMod& mod, float 
   SetDirty(true);
 }
 
-} // namespace iplug::igraphics
+}  // namespace iplug::igraphics

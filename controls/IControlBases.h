@@ -8,8 +8,7 @@
 
 #include "graphics/IControl.h"
 
-namespace iplug::igraphics
-{
+namespace iplug::igraphics {
 
 // Pressing sets the value to 1 and runs the action; the value falls back to 0 when the click
 // animation ends.
@@ -26,8 +25,7 @@ public:
 class ISwitchControlBase : public IControl
 {
 public:
-  ISwitchControlBase(const IRECT& bounds, int paramIdx = -1, ControlActionFunc action = nullptr,
-                     int numStates = 2);
+  ISwitchControlBase(const IRECT& bounds, int paramIdx = -1, ControlActionFunc action = nullptr, int numStates = 2);
 
   // A linked parameter decides the number of states: one per whole step of its range.
   void OnInit() override;
@@ -58,10 +56,10 @@ protected:
 class IKnobControlBase : public IControl
 {
 public:
-  IKnobControlBase(const IRECT& bounds, int paramIdx = -1,
-                   EDirection direction = EDirection::Vertical, double gearing = 4.0);
-  IKnobControlBase(const IRECT& bounds, ControlActionFunc action,
-                   EDirection direction = EDirection::Vertical, double gearing = 4.0);
+  IKnobControlBase(const IRECT& bounds, int paramIdx = -1, EDirection direction = EDirection::Vertical,
+                   double gearing = 4.0);
+  IKnobControlBase(const IRECT& bounds, ControlActionFunc action, EDirection direction = EDirection::Vertical,
+                   double gearing = 4.0);
 
   void OnMouseDown(float x, float y, const IMouseMod& mod) override;
   void OnMouseUp(float x, float y, const IMouseMod& mod) override;
@@ -89,12 +87,10 @@ protected:
 class ISliderControlBase : public IControl
 {
 public:
-  ISliderControlBase(const IRECT& bounds, int paramIdx = -1,
-                     EDirection direction = EDirection::Vertical, double gearing = 4.0,
-                     float handleSize = 0.f);
-  ISliderControlBase(const IRECT& bounds, ControlActionFunc action,
-                     EDirection direction = EDirection::Vertical, double gearing = 4.0,
-                     float handleSize = 0.f);
+  ISliderControlBase(const IRECT& bounds, int paramIdx = -1, EDirection direction = EDirection::Vertical,
+                     double gearing = 4.0, float handleSize = 0.f);
+  ISliderControlBase(const IRECT& bounds, ControlActionFunc action, EDirection direction = EDirection::Vertical,
+                     double gearing = 4.0, float handleSize = 0.f);
 
   void OnResize() override;
   void OnMouseDown(float x, float y, const IMouseMod& mod) override;
@@ -115,4 +111,4 @@ protected:
   double mMouseDragValue = 0.0;
 };
 
-} // namespace iplug::igraphics
+}  // namespace iplug::igraphics

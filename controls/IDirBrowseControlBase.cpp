@@ -7,11 +7,9 @@
 #include <memory>
 #include <string>
 
-namespace iplug::igraphics
-{
+namespace iplug::igraphics {
 
-namespace
-{
+namespace {
 struct DirCloser
 {
   void operator()(DIR* dir) const { closedir(dir); }
@@ -30,26 +28,24 @@ EntryKind KindOf(const std::string& path, unsigned char type)
     {
       return EntryKind::Other;
     }
-    type = S_ISDIR(st.st_mode) ? DT_DIR : S_ISREG(st.st_mode) ? DT_REG
-                                        : S_ISLNK(st.st_mode) ? DT_LNK
-                                                              : DT_UNKNOWN;
+    type = S_ISDIR(st.st_mode) ? DT_DIR : S_ISREG(st.st_mode) ? DT_REG : S_ISLNK(st.st_mode) ? DT_LNK : DT_UNKNOWN;
   }
   switch (type)
   {
     case DT_DIR: return EntryKind::Folder;
     case DT_REG: return EntryKind::File;
-    case DT_LNK:
-      return stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode) ? EntryKind::File
-                                                                 : EntryKind::Other;
+    case DT_LNK: return stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode) ? EntryKind::File : EntryKind::Other;
     default: return EntryKind::Other;
   }
 }
-} // namespace
+}  // namespace
 
-IDirBrowseControlBase::IDirBrowseControlBase(const IRECT& bounds, const char* extension,
-                                             bool showFileExtensions, bool showEmptySubmenus)
-: IControl(bounds), mShowEmptySubmenus(showEmptySubmenus),
-  mShowFileExtensions(showFileExtensions), mExtension(extension ? extension : "")
+IDirBrowseControlBase::IDirBrowseControlBase(const IRECT& bounds, const char* extension, bool showFileExtensions,
+                                             bool showEmptySubmenus)
+: IControl(bounds),
+  mShowEmptySubmenus(showEmptySubmenus),
+  mShowFileExtensions(showFileExtensions),
+  mExtension(extension ? extension : "")
 {
 }
 
@@ -121,16 +117,13 @@ void IDirBrowseControlBase::ScanFolder(const char* path, IPopupMenu& menu)
           {
             break;
           }
-          const std::string label(name, mShowFileExtensions
-                                          ? std::strlen(name)
-                                          : std::strlen(name) - mExtension.GetLength());
-          menu.AddItem(new IPopupMenu::Item(label.c_str(), IPopupMenu::Item::kNoFlags, NFiles()),
-                       IPopupMenu::kSorted);
+          const std::string label(name,
+                                  mShowFileExtensions ? std::strlen(name) : std::strlen(name) - mExtension.GetLength());
+          menu.AddItem(new IPopupMenu::Item(label.c_str(), IPopupMenu::Item::kNoFlags, NFiles()), IPopupMenu::kSorted);
           mFiles.emplace_back(fullPath.c_str());
           break;
         }
-        case EntryKind::Other:
-          break;
+        case EntryKind::Other: break;
       }
     }
   }
@@ -168,4 +161,4 @@ void IDirBrowseControlBase::RemoveEmptySubmenus(IPopupMenu& menu)
   }
 }
 
-} // namespace iplug::igraphics
+}  // namespace iplug::igraphics

@@ -11,14 +11,13 @@
 #include "graphics/IControl.h"
 #include "graphics/IPopupMenu.h"
 
-namespace iplug::igraphics
-{
+namespace iplug::igraphics {
 
 class IDirBrowseControlBase : public IControl
 {
 public:
-  IDirBrowseControlBase(const IRECT& bounds, const char* extension,
-                        bool showFileExtensions = true, bool showEmptySubmenus = false);
+  IDirBrowseControlBase(const IRECT& bounds, const char* extension, bool showFileExtensions = true,
+                        bool showEmptySubmenus = false);
 
   void AddFolder(const char* path, const char* label);
   int FolderCount() const { return static_cast<int>(mPaths.size()); }
@@ -55,4 +54,4 @@ protected:
   WDL_String mExtension;
 };
 
-} // namespace iplug::igraphics
+}  // namespace iplug::igraphics

@@ -4,13 +4,12 @@
 
 #include "graphics/IGraphics.h"
 
-namespace iplug::igraphics
-{
+namespace iplug::igraphics {
 
 // ---- Button -------------------------------------------------------------------------------
 
-ISVGButtonControl::ISVGButtonControl(const IRECT& bounds, ControlActionFunc action,
-                                     const ISVG& offImage, const ISVG& onImage)
+ISVGButtonControl::ISVGButtonControl(const IRECT& bounds, ControlActionFunc action, const ISVG& offImage,
+                                     const ISVG& onImage)
 : IButtonControlBase(bounds, std::move(action)), mOffImage(offImage), mOnImage(onImage)
 {
 }
@@ -41,10 +40,9 @@ void ISVGKnobControl::SetSVG(const ISVG& image)
 
 // ---- Switch -------------------------------------------------------------------------------
 
-ISVGSwitchControl::ISVGSwitchControl(const IRECT& bounds, std::initializer_list<ISVG> images,
-                                     int paramIdx, ControlActionFunc action)
-: ISwitchControlBase(bounds, paramIdx, std::move(action), static_cast<int>(images.size())),
-  mImages(images)
+ISVGSwitchControl::ISVGSwitchControl(const IRECT& bounds, std::initializer_list<ISVG> images, int paramIdx,
+                                     ControlActionFunc action)
+: ISwitchControlBase(bounds, paramIdx, std::move(action), static_cast<int>(images.size())), mImages(images)
 {
 }
 
@@ -60,11 +58,9 @@ void ISVGSwitchControl::Draw(IGraphics& g)
 
 // ---- Slider -------------------------------------------------------------------------------
 
-ISVGSliderControl::ISVGSliderControl(const IRECT& bounds, const ISVG& handleImage,
-                                     const ISVG& trackImage, int paramIdx, EDirection direction,
-                                     double gearing)
-: ISliderControlBase(bounds, paramIdx, direction, gearing, 0.f), mHandleImage(handleImage),
-  mTrackImage(trackImage)
+ISVGSliderControl::ISVGSliderControl(const IRECT& bounds, const ISVG& handleImage, const ISVG& trackImage, int paramIdx,
+                                     EDirection direction, double gearing)
+: ISliderControlBase(bounds, paramIdx, direction, gearing, 0.f), mHandleImage(handleImage), mTrackImage(trackImage)
 {
 }
 
@@ -73,8 +69,7 @@ void ISVGSliderControl::OnResize()
   ISliderControlBase::OnResize();
   // Without the extent of both images there are no proportions to lay out by: the track takes
   // the draw bounds and the handle has no size.
-  if (!(mTrackImage.W() > 0.f && mTrackImage.H() > 0.f && mHandleImage.W() > 0.f
-        && mHandleImage.H() > 0.f))
+  if (!(mTrackImage.W() > 0.f && mTrackImage.H() > 0.f && mHandleImage.W() > 0.f && mHandleImage.H() > 0.f))
   {
     mTrackImageBounds = mRECT;
     mHandleBounds = mDirection == EDirection::Vertical ? IRECT(mRECT.L, mRECT.T, mRECT.R, mRECT.T)
@@ -125,4 +120,4 @@ void ISVGSliderControl::Draw(IGraphics& g)
   g.DrawSVG(mHandleImage, GetHandleBounds(), &mBlend);
 }
 
-} // namespace iplug::igraphics
+}  // namespace iplug::igraphics

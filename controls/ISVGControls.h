@@ -11,15 +11,13 @@
 #include "controls/IControlBases.h"
 #include "graphics/ISVG.h"
 
-namespace iplug::igraphics
-{
+namespace iplug::igraphics {
 
 // Shows the on image while value 0 is above 0.5.
 class ISVGButtonControl : public IButtonControlBase
 {
 public:
-  ISVGButtonControl(const IRECT& bounds, ControlActionFunc action, const ISVG& offImage,
-                    const ISVG& onImage);
+  ISVGButtonControl(const IRECT& bounds, ControlActionFunc action, const ISVG& offImage, const ISVG& onImage);
 
   void Draw(IGraphics& g) override;
 
@@ -62,9 +60,8 @@ protected:
 class ISVGSliderControl : public ISliderControlBase
 {
 public:
-  ISVGSliderControl(const IRECT& bounds, const ISVG& handleImage, const ISVG& trackImage,
-                    int paramIdx = -1, EDirection direction = EDirection::Vertical,
-                    double gearing = 4.0);
+  ISVGSliderControl(const IRECT& bounds, const ISVG& handleImage, const ISVG& trackImage, int paramIdx = -1,
+                    EDirection direction = EDirection::Vertical, double gearing = 4.0);
 
   void OnResize() override;
   void Draw(IGraphics& g) override;
@@ -80,4 +77,4 @@ protected:
   ISVG mTrackImage;
 };
 
-} // namespace iplug::igraphics
+}  // namespace iplug::igraphics

@@ -5,15 +5,13 @@
 #include "framework/IPlugParameter.h"
 #include "graphics/IGraphics.h"
 
-namespace iplug::igraphics
-{
+namespace iplug::igraphics {
 
 // ---- Text ---------------------------------------------------------------------------------
 
-ITextControl::ITextControl(const IRECT& bounds, const char* str, const IText& text,
-                           const IColor& bgColor, bool setBoundsBasedOnStr)
-: IControl(bounds), mStr(str ? str : ""), mBGColor(bgColor),
-  mSetBoundsBasedOnStr(setBoundsBasedOnStr)
+ITextControl::ITextControl(const IRECT& bounds, const char* str, const IText& text, const IColor& bgColor,
+                           bool setBoundsBasedOnStr)
+: IControl(bounds), mStr(str ? str : ""), mBGColor(bgColor), mSetBoundsBasedOnStr(setBoundsBasedOnStr)
 {
   mText = text;
   mIgnoreMouse = true;
@@ -73,11 +71,13 @@ void ITextControl::SetBoundsToStr()
 
 // ---- Link ---------------------------------------------------------------------------------
 
-IURLControl::IURLControl(const IRECT& bounds, const char* label, const char* url,
-                         const IText& text, const IColor& bgColor, const IColor& mouseOverColor,
-                         const IColor& clickedColor)
-: ITextControl(bounds, label, text, bgColor), mURLStr(url ? url : ""),
-  mOriginalColor(text.mFGColor), mMOColor(mouseOverColor), mCLColor(clickedColor)
+IURLControl::IURLControl(const IRECT& bounds, const char* label, const char* url, const IText& text,
+                         const IColor& bgColor, const IColor& mouseOverColor, const IColor& clickedColor)
+: ITextControl(bounds, label, text, bgColor),
+  mURLStr(url ? url : ""),
+  mOriginalColor(text.mFGColor),
+  mMOColor(mouseOverColor),
+  mCLColor(clickedColor)
 {
   mIgnoreMouse = false;
 }
@@ -139,20 +139,17 @@ void IURLControl::Draw(IGraphics& g)
 
 // ---- Toggle -------------------------------------------------------------------------------
 
-ITextToggleControl::ITextToggleControl(const IRECT& bounds, int paramIdx, const char* offText,
-                                       const char* onText, const IText& text,
-                                       const IColor& bgColor)
-: ITextControl(bounds, offText, text, bgColor), mOffText(offText ? offText : ""),
-  mOnText(onText ? onText : "")
+ITextToggleControl::ITextToggleControl(const IRECT& bounds, int paramIdx, const char* offText, const char* onText,
+                                       const IText& text, const IColor& bgColor)
+: ITextControl(bounds, offText, text, bgColor), mOffText(offText ? offText : ""), mOnText(onText ? onText : "")
 {
   SetParamIdx(paramIdx);
   mIgnoreMouse = false;
   mDblAsSingleClick = true;
 }
 
-ITextToggleControl::ITextToggleControl(const IRECT& bounds, ControlActionFunc action,
-                                       const char* offText, const char* onText,
-                                       const IText& text, const IColor& bgColor)
+ITextToggleControl::ITextToggleControl(const IRECT& bounds, ControlActionFunc action, const char* offText,
+                                       const char* onText, const IText& text, const IColor& bgColor)
 : ITextToggleControl(bounds, -1, offText, onText, text, bgColor)
 {
   SetActionFunction(std::move(action));
@@ -172,8 +169,8 @@ void ITextToggleControl::SetDirty(bool triggerAction, int)
 
 // ---- Caption ------------------------------------------------------------------------------
 
-ICaptionControl::ICaptionControl(const IRECT& bounds, int paramIdx, const IText& text,
-                                 const IColor& bgColor, bool showParamLabel)
+ICaptionControl::ICaptionControl(const IRECT& bounds, int paramIdx, const IText& text, const IColor& bgColor,
+                                 bool showParamLabel)
 : ITextControl(bounds, "", text, bgColor), mShowParamLabel(showParamLabel)
 {
   SetParamIdx(paramIdx);
@@ -223,16 +220,14 @@ void ICaptionControl::Draw(IGraphics& g)
     }
     else
     {
-      g.FillTriangle(mTriangleColor, mTri.L, mTri.T, mTri.R, mTri.T, mTri.MW(), mTri.B,
-                     &kBlend50);
+      g.FillTriangle(mTriangleColor, mTri.L, mTri.T, mTri.R, mTri.T, mTri.MW(), mTri.B, &kBlend50);
     }
   }
 }
 
 // ---- Place holder -------------------------------------------------------------------------
 
-PlaceHolder::PlaceHolder(const IRECT& bounds, const char* str)
-: ITextControl(bounds, str, IText(20.f), kColorWhite)
+PlaceHolder::PlaceHolder(const IRECT& bounds, const char* str) : ITextControl(bounds, str, IText(20.f), kColorWhite)
 {
   mDisablePrompt = false;
   mIgnoreMouse = false;
@@ -250,8 +245,8 @@ void PlaceHolder::OnMouseDblClick(float, float, const IMouseMod&)
   GetUI()->OpenTextEntry(this, mText, mRECT, mStr.Get(), 0);
 }
 
-void PlaceHolder::DrawReadout(IGraphics& g, const IText& text, const WDL_String& str, float x,
-                              float y, const IBlend& boxBlend)
+void PlaceHolder::DrawReadout(IGraphics& g, const IText& text, const WDL_String& str, float x, float y,
+                              const IBlend& boxBlend)
 {
   IRECT box;
   g.MeasureText(text, str.Get(), box);
@@ -277,4 +272,4 @@ void PlaceHolder::Draw(IGraphics& g)
   }
 }
 
-} // namespace iplug::igraphics
+}  // namespace iplug::igraphics

@@ -9,8 +9,7 @@
 #include "graphics/IControl.h"
 #include "graphics/IGraphicsConstants.h"
 
-namespace iplug::igraphics
-{
+namespace iplug::igraphics {
 
 class ITextControl : public IControl
 {
@@ -25,8 +24,7 @@ public:
   // control sizes itself to its text, the bounds follow about their centre.
   virtual void SetStr(const char* str);
   // At most maxLength characters (printf rules); a failed format leaves an empty text.
-  virtual void SetStrFmt(int maxLength, const char* format, ...)
-    __attribute__((format(printf, 3, 4)));
+  virtual void SetStrFmt(int maxLength, const char* format, ...) __attribute__((format(printf, 3, 4)));
   virtual void ClearStr() { SetStr(""); }
 
   const char* GetStr() const { return mStr.Get(); }
@@ -43,9 +41,9 @@ protected:
 class IURLControl : public ITextControl
 {
 public:
-  IURLControl(const IRECT& bounds, const char* label, const char* url,
-              const IText& text = kTextDefault, const IColor& bgColor = kColorTransparent,
-              const IColor& mouseOverColor = kColorWhite, const IColor& clickedColor = kColorBlue);
+  IURLControl(const IRECT& bounds, const char* label, const char* url, const IText& text = kTextDefault,
+              const IColor& bgColor = kColorTransparent, const IColor& mouseOverColor = kColorWhite,
+              const IColor& clickedColor = kColorBlue);
 
   void Draw(IGraphics& g) override;
   void OnMouseDown(float x, float y, const IMouseMod& mod) override;
@@ -69,9 +67,8 @@ class ITextToggleControl : public ITextControl
 public:
   ITextToggleControl(const IRECT& bounds, int paramIdx, const char* offText, const char* onText,
                      const IText& text = kTextDefault, const IColor& bgColor = kColorTransparent);
-  ITextToggleControl(const IRECT& bounds, ControlActionFunc action, const char* offText,
-                     const char* onText, const IText& text = kTextDefault,
-                     const IColor& bgColor = kColorTransparent);
+  ITextToggleControl(const IRECT& bounds, ControlActionFunc action, const char* offText, const char* onText,
+                     const IText& text = kTextDefault, const IColor& bgColor = kColorTransparent);
 
   void OnMouseDown(float x, float y, const IMouseMod& mod) override;
   void SetDirty(bool triggerAction = true, int valIdx = -1) override;
@@ -116,8 +113,7 @@ public:
 
 protected:
   // A filled read-out box placed at (x, y), with the string drawn there.
-  void DrawReadout(IGraphics& g, const IText& text, const WDL_String& str, float x, float y,
-                   const IBlend& boxBlend);
+  void DrawReadout(IGraphics& g, const IText& text, const WDL_String& str, float x, float y, const IBlend& boxBlend);
 
   IRECT mTextBounds;
   WDL_String mTLHCStr;
@@ -125,8 +121,7 @@ protected:
   WDL_String mHeightStr;
   IText mTLGCText = kTextDefault;
   IText mWidthText = kTextDefault;
-  IText mHeightText = IText(14.f, kColorBlack, "Roboto-Regular", EAlign::Center, EVAlign::Middle,
-                            270.f);
+  IText mHeightText = IText(14.f, kColorBlack, "Roboto-Regular", EAlign::Center, EVAlign::Middle, 270.f);
 };
 
-} // namespace iplug::igraphics
+}  // namespace iplug::igraphics

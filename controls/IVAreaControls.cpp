@@ -4,13 +4,12 @@
 
 #include "graphics/IGraphics.h"
 
-namespace iplug::igraphics
-{
+namespace iplug::igraphics {
 
 // ---- XY pad -------------------------------------------------------------------------------
 
-IVXYPadControl::IVXYPadControl(const IRECT& bounds, std::initializer_list<int> params,
-                               const char* label, const IVStyle& style, float handleRadius)
+IVXYPadControl::IVXYPadControl(const IRECT& bounds, std::initializer_list<int> params, const char* label,
+                               const IVStyle& style, float handleRadius)
 : IControl(bounds, params), IVectorBase(style), mHandleRadius(handleRadius)
 {
   AttachIControl(this, label);
@@ -97,10 +96,13 @@ void IVXYPadControl::DrawHandle(IGraphics& g, const IRECT& trackBounds, const IR
 
 // ---- Plot ---------------------------------------------------------------------------------
 
-IVPlotControl::IVPlotControl(const IRECT& bounds, std::initializer_list<Plot> plots,
-                             int numPoints, const char* label, const IVStyle& style,
-                             bool useLayer, float min, float max)
-: IControl(bounds), IVectorBase(style), mMin(min), mMax(max), mUseLayer(useLayer),
+IVPlotControl::IVPlotControl(const IRECT& bounds, std::initializer_list<Plot> plots, int numPoints, const char* label,
+                             const IVStyle& style, bool useLayer, float min, float max)
+: IControl(bounds),
+  IVectorBase(style),
+  mMin(min),
+  mMax(max),
+  mUseLayer(useLayer),
   mPoints(static_cast<size_t>(std::max(numPoints, 0)))
 {
   AttachIControl(this, label);
@@ -183,18 +185,23 @@ void IVPlotControl::DrawPlots(IGraphics& g)
 
 // ---- Group frame --------------------------------------------------------------------------
 
-IVGroupControl::IVGroupControl(const IRECT& bounds, const char* label, const IVStyle& style,
-                               float labelOffset)
+IVGroupControl::IVGroupControl(const IRECT& bounds, const char* label, const IVStyle& style, float labelOffset)
 : IControl(bounds), IVectorBase(style), mLabelOffset(labelOffset)
 {
   AttachIControl(this, label);
   mIgnoreMouse = true;
 }
 
-IVGroupControl::IVGroupControl(const char* label, const char* groupName, const IVStyle& style,
-                               float padL, float padT, float padR, float padB)
-: IControl(IRECT()), IVectorBase(style), mGroupName(groupName ? groupName : ""), mPadL(padL),
-  mPadT(padT), mPadR(padR), mPadB(padB), mLabelOffset(10.f)
+IVGroupControl::IVGroupControl(const char* label, const char* groupName, const IVStyle& style, float padL, float padT,
+                               float padR, float padB)
+: IControl(IRECT()),
+  IVectorBase(style),
+  mGroupName(groupName ? groupName : ""),
+  mPadL(padL),
+  mPadT(padT),
+  mPadR(padR),
+  mPadB(padB),
+  mLabelOffset(10.f)
 {
   AttachIControl(this, label);
   mIgnoreMouse = true;
@@ -208,8 +215,7 @@ void IVGroupControl::OnInit()
   }
 }
 
-void IVGroupControl::SetBoundsBasedOnGroup(const char* groupName, float padL, float padT,
-                                           float padR, float padB)
+void IVGroupControl::SetBoundsBasedOnGroup(const char* groupName, float padL, float padT, float padR, float padB)
 {
   mGroupName.Set(groupName ? groupName : "");
   mPadL = padL;
@@ -278,12 +284,15 @@ void IVGroupControl::DrawWidget(IGraphics& g)
 
 // ---- Colour swatch ------------------------------------------------------------------------
 
-IVColorSwatchControl::IVColorSwatchControl(const IRECT& bounds, const char* label,
-                                           ColorChosenFunc func, const IVStyle& style,
-                                           int layout, std::initializer_list<int> colorSlots,
+IVColorSwatchControl::IVColorSwatchControl(const IRECT& bounds, const char* label, ColorChosenFunc func,
+                                           const IVStyle& style, int layout, std::initializer_list<int> colorSlots,
                                            std::initializer_list<const char*> labels)
-: IControl(bounds), IVectorBase(style), mColorChosenFunc(std::move(func)), mLayout(layout),
-  mCells(colorSlots.size()), mColorSlots(colorSlots)
+: IControl(bounds),
+  IVectorBase(style),
+  mColorChosenFunc(std::move(func)),
+  mLayout(layout),
+  mCells(colorSlots.size()),
+  mColorSlots(colorSlots)
 {
   AttachIControl(this, label);
   mStyle.valueText.mAlign = EAlign::Far;
@@ -302,8 +311,7 @@ const IColor* IVColorSwatchControl::SlotColor(int cellIdx) const
 
 int IVColorSwatchControl::CellAt(float x, float y) const
 {
-  const auto it =
-    std::find_if(mCells.begin(), mCells.end(), [=](const IRECT& r) { return r.Contains(x, y); });
+  const auto it = std::find_if(mCells.begin(), mCells.end(), [=](const IRECT& r) { return r.Contains(x, y); });
   return it == mCells.end() ? -1 : static_cast<int>(it - mCells.begin());
 }
 
@@ -348,12 +356,11 @@ void IVColorSwatchControl::DrawWidget(IGraphics& g)
     {
       g.FillRect(*color, swatch, &mBlend);
     }
-    g.DrawRect(i == mCellOver ? IColor(255, 127, 127, 127) : IColor(255, 70, 70, 70),
-               swatch.GetPadded(-0.5f), &mBlend, 1.f);
+    g.DrawRect(i == mCellOver ? IColor(255, 127, 127, 127) : IColor(255, 70, 70, 70), swatch.GetPadded(-0.5f), &mBlend,
+               1.f);
     if (hasLabel)
     {
-      g.DrawText(mStyle.valueText, label, IRECT(cell.L, cell.T, cell.L + 0.7f * cell.W(), cell.B),
-                 &mBlend);
+      g.DrawText(mStyle.valueText, label, IRECT(cell.L, cell.T, cell.L + 0.7f * cell.W(), cell.B), &mBlend);
     }
   }
 }
@@ -390,4 +397,4 @@ void IVColorSwatchControl::OnMouseDown(float x, float y, const IMouseMod&)
   });
 }
 
-} // namespace iplug::igraphics
+}  // namespace iplug::igraphics

@@ -13,8 +13,7 @@
 #include "graphics/ILayer.h"
 #include "graphics/IVectorBase.h"
 
-namespace iplug::igraphics
-{
+namespace iplug::igraphics {
 
 // Value 0 is x (left to right), value 1 is y (bottom to top), each linked to its own parameter.
 class IVXYPadControl : public IControl, public IVectorBase
@@ -54,9 +53,8 @@ public:
     std::function<double(double)> func;
   };
 
-  IVPlotControl(const IRECT& bounds, std::initializer_list<Plot> plots, int numPoints,
-                const char* label = "", const IVStyle& style = kStyleDefault,
-                bool useLayer = false, float min = -1.f, float max = 1.f);
+  IVPlotControl(const IRECT& bounds, std::initializer_list<Plot> plots, int numPoints, const char* label = "",
+                const IVStyle& style = kStyleDefault, bool useLayer = false, float min = -1.f, float max = 1.f);
 
   void OnResize() override;
   void Draw(IGraphics& g) override;
@@ -86,16 +84,15 @@ public:
   IVGroupControl(const IRECT& bounds, const char* label = "", const IVStyle& style = kStyleDefault,
                  float labelOffset = 10.f);
   // Bounds follow the group once the control is attached.
-  IVGroupControl(const char* label, const char* groupName, const IVStyle& style = kStyleDefault,
-                 float padL = 0.f, float padT = 0.f, float padR = 0.f, float padB = 0.f);
+  IVGroupControl(const char* label, const char* groupName, const IVStyle& style = kStyleDefault, float padL = 0.f,
+                 float padT = 0.f, float padR = 0.f, float padB = 0.f);
 
   void OnResize() override;
   void OnInit() override;
   void Draw(IGraphics& g) override;
   void DrawWidget(IGraphics& g) override;
   // A group with no controls gives the all-zero rectangle grown by the paddings.
-  virtual void SetBoundsBasedOnGroup(const char* groupName, float padL, float padT, float padR,
-                                     float padB);
+  virtual void SetBoundsBasedOnGroup(const char* groupName, float padL, float padT, float padR, float padB);
 
 protected:
   float CornerRadius() const;
@@ -117,18 +114,15 @@ class IVColorSwatchControl : public IControl, public IVectorBase
 public:
   using ColorChosenFunc = std::function<void(int cellIdx, IColor color)>;
 
-  enum ELayout
-  {
+  enum ELayout {
     kGrid = 0,  // 3 x 3; further cells cover the whole widget
     kHorizontal,
     kVertical
   };
 
-  IVColorSwatchControl(const IRECT& bounds, const char* label = "",
-                       ColorChosenFunc func = nullptr, const IVStyle& style = kStyleDefault,
-                       int layout = kGrid,
-                       std::initializer_list<int> colorSlots = {kBG, kFG, kPR, kFR, kHL, kSH, kX1,
-                                                                kX2, kX3},
+  IVColorSwatchControl(const IRECT& bounds, const char* label = "", ColorChosenFunc func = nullptr,
+                       const IVStyle& style = kStyleDefault, int layout = kGrid,
+                       std::initializer_list<int> colorSlots = {kBG, kFG, kPR, kFR, kHL, kSH, kX1, kX2, kX3},
                        std::initializer_list<const char*> labels = {});
 
   void OnMouseDown(float x, float y, const IMouseMod& mod) override;
@@ -159,4 +153,4 @@ protected:
   std::vector<int> mColorSlots;
 };
 
-} // namespace iplug::igraphics
+}  // namespace iplug::igraphics

@@ -6,8 +6,7 @@
 #include "framework/IPlugParameter.h"
 #include "graphics/IGraphics.h"
 
-namespace iplug::igraphics
-{
+namespace iplug::igraphics {
 
 // ---- Shared part --------------------------------------------------------------------------
 
@@ -33,8 +32,7 @@ void IVDragControlBase<DragBase>::OnMouseUp(float x, float y, const IMouseMod& m
 }
 
 template <class DragBase>
-void IVDragControlBase<DragBase>::OnMouseDrag(float x, float y, float dX, float dY,
-                                              const IMouseMod& mod)
+void IVDragControlBase<DragBase>::OnMouseDrag(float x, float y, float dX, float dY, const IMouseMod& mod)
 {
   if (this->mMouseDown)
   {
@@ -82,8 +80,7 @@ void IVDragControlBase<DragBase>::Draw(IGraphics& g)
 template <class DragBase>
 bool IVDragControlBase<DragBase>::IsHit(float x, float y) const
 {
-  return (!this->GetPromptDisabled() && mValueBounds.Contains(x, y))
-         || mWidgetBounds.Contains(x, y);
+  return (!this->GetPromptDisabled() && mValueBounds.Contains(x, y)) || mWidgetBounds.Contains(x, y);
 }
 
 template <class DragBase>
@@ -107,23 +104,24 @@ template class IVDragControlBase<ISliderControlBase>;
 
 // ---- Knob ---------------------------------------------------------------------------------
 
-IVKnobControl::IVKnobControl(const IRECT& bounds, int paramIdx, const char* label,
-                             const IVStyle& style, bool valueIsEditable, bool valueInWidget,
-                             float startAngle, float endAngle, float anchorAngle,
-                             EDirection direction, double gearing, float trackSize)
-: IVDragControlBase(label, style, valueIsEditable, valueInWidget, trackSize, bounds, paramIdx,
-                    direction, gearing),
-  mAngle1(startAngle), mAngle2(endAngle), mAnchorAngle(anchorAngle)
+IVKnobControl::IVKnobControl(const IRECT& bounds, int paramIdx, const char* label, const IVStyle& style,
+                             bool valueIsEditable, bool valueInWidget, float startAngle, float endAngle,
+                             float anchorAngle, EDirection direction, double gearing, float trackSize)
+: IVDragControlBase(label, style, valueIsEditable, valueInWidget, trackSize, bounds, paramIdx, direction, gearing),
+  mAngle1(startAngle),
+  mAngle2(endAngle),
+  mAnchorAngle(anchorAngle)
 {
 }
 
-IVKnobControl::IVKnobControl(const IRECT& bounds, ControlActionFunc action, const char* label,
-                             const IVStyle& style, bool valueIsEditable, bool valueInWidget,
-                             float startAngle, float endAngle, float anchorAngle,
-                             EDirection direction, double gearing, float trackSize)
-: IVDragControlBase(label, style, valueIsEditable, valueInWidget, trackSize, bounds,
-                    std::move(action), direction, gearing),
-  mAngle1(startAngle), mAngle2(endAngle), mAnchorAngle(anchorAngle)
+IVKnobControl::IVKnobControl(const IRECT& bounds, ControlActionFunc action, const char* label, const IVStyle& style,
+                             bool valueIsEditable, bool valueInWidget, float startAngle, float endAngle,
+                             float anchorAngle, EDirection direction, double gearing, float trackSize)
+: IVDragControlBase(label, style, valueIsEditable, valueInWidget, trackSize, bounds, std::move(action), direction,
+                    gearing),
+  mAngle1(startAngle),
+  mAngle2(endAngle),
+  mAnchorAngle(anchorAngle)
 {
 }
 
@@ -143,8 +141,7 @@ void IVKnobControl::OnResize()
 IRECT IVKnobControl::DragArea() const
 {
   const float w = mWidgetBounds.W(), h = mWidgetBounds.H();
-  return w > h ? mWidgetBounds.GetCentredInside(h / 2.f, h)
-               : mWidgetBounds.GetCentredInside(w, w / 2.f);
+  return w > h ? mWidgetBounds.GetCentredInside(h / 2.f, h) : mWidgetBounds.GetCentredInside(w, w / 2.f);
 }
 
 void IVKnobControl::DrawWidget(IGraphics& g)
@@ -161,13 +158,12 @@ void IVKnobControl::DrawWidget(IGraphics& g)
   DrawPointer(g, angle, cx, cy, knob.W() / 2.f);
 }
 
-void IVKnobControl::DrawIndicatorTrack(IGraphics& g, float angle, float cx, float cy,
-                                       float radius)
+void IVKnobControl::DrawIndicatorTrack(IGraphics& g, float angle, float cx, float cy, float radius)
 {
   if (mTrackSize > 0.f)
   {
-    g.DrawArc(GetColor(kX1), cx, cy, radius, std::min(angle, mAnchorAngle),
-              std::max(angle, mAnchorAngle), &mBlend, mTrackSize);
+    g.DrawArc(GetColor(kX1), cx, cy, radius, std::min(angle, mAnchorAngle), std::max(angle, mAnchorAngle), &mBlend,
+              mTrackSize);
   }
 }
 
@@ -177,28 +173,24 @@ void IVKnobControl::DrawPointer(IGraphics& g, float angle, float cx, float cy, f
   const float a = (angle - 90.f) / 180.f * 3.1415927f;
   const float c = std::cos(a), s = std::sin(a);
   const float d1 = mInnerPointerFrac * radius, d2 = mOuterPointerFrac * radius;
-  g.DrawLine(GetColor(kFR), cx + c * d1, cy + s * d1, cx + c * d2, cy + s * d2, &mBlend,
-             mPointerThickness);
+  g.DrawLine(GetColor(kFR), cx + c * d1, cy + s * d1, cx + c * d2, cy + s * d2, &mBlend, mPointerThickness);
 }
 
 // ---- Slider -------------------------------------------------------------------------------
 
-IVSliderControl::IVSliderControl(const IRECT& bounds, int paramIdx, const char* label,
-                                 const IVStyle& style, bool valueIsEditable, EDirection direction,
-                                 bool onlyHandle, double gearing, float handleSize,
-                                 float trackSize)
-: IVDragControlBase(label, style, valueIsEditable, false, trackSize, bounds, paramIdx, direction,
-                    gearing, handleSize),
+IVSliderControl::IVSliderControl(const IRECT& bounds, int paramIdx, const char* label, const IVStyle& style,
+                                 bool valueIsEditable, EDirection direction, bool onlyHandle, double gearing,
+                                 float handleSize, float trackSize)
+: IVDragControlBase(label, style, valueIsEditable, false, trackSize, bounds, paramIdx, direction, gearing, handleSize),
   mOnlyHandle(onlyHandle)
 {
 }
 
-IVSliderControl::IVSliderControl(const IRECT& bounds, ControlActionFunc action, const char* label,
-                                 const IVStyle& style, bool valueIsEditable, EDirection direction,
-                                 bool onlyHandle, double gearing, float handleSize,
-                                 float trackSize)
-: IVDragControlBase(label, style, valueIsEditable, false, trackSize, bounds, std::move(action),
-                    direction, gearing, handleSize),
+IVSliderControl::IVSliderControl(const IRECT& bounds, ControlActionFunc action, const char* label, const IVStyle& style,
+                                 bool valueIsEditable, EDirection direction, bool onlyHandle, double gearing,
+                                 float handleSize, float trackSize)
+: IVDragControlBase(label, style, valueIsEditable, false, trackSize, bounds, std::move(action), direction, gearing,
+                    handleSize),
   mOnlyHandle(onlyHandle)
 {
 }
@@ -216,17 +208,14 @@ void IVSliderControl::DrawWidget(IGraphics& g)
   const IRECT& t = mTrackBounds;
   const float v = static_cast<float>(GetValue());
   const bool vertical = mDirection == EDirection::Vertical;
-  const IRECT filled = vertical ? IRECT(t.L, t.B - t.H() * v, t.R, t.B)
-                                : IRECT(t.L, t.T, t.L + t.W() * v, t.B);
+  const IRECT filled = vertical ? IRECT(t.L, t.B - t.H() * v, t.R, t.B) : IRECT(t.L, t.T, t.L + t.W() * v, t.B);
   if (mTrackSize > 0.f)
   {
     DrawTrack(g, filled);
   }
 
   // The shadow moves a square handle down and right; keep it centred on the track line.
-  const float o = mStyle.drawShadows && mShape != EWidgetShape::Ellipse
-                    ? mStyle.shadowOffset * 0.5f
-                    : 0.f;
+  const float o = mStyle.drawShadows && mShape != EWidgetShape::Ellipse ? mStyle.shadowOffset * 0.5f : 0.f;
   const float cx = vertical ? filled.MW() + o : filled.R;
   const float cy = vertical ? filled.T : filled.MH() + o;
   const float h = mHandleSize;
@@ -238,8 +227,7 @@ void IVSliderControl::DrawWidget(IGraphics& g)
 
 IRECT IVSliderControl::Lengthened(const IRECT& r, float e) const
 {
-  return mDirection == EDirection::Vertical ? r.GetPadded(0.f, e, 0.f, e)
-                                            : r.GetPadded(e, 0.f, e, 0.f);
+  return mDirection == EDirection::Vertical ? r.GetPadded(0.f, e, 0.f, e) : r.GetPadded(e, 0.f, e, 0.f);
 }
 
 void IVSliderControl::DrawTrack(IGraphics& g, const IRECT& filled)
@@ -260,4 +248,4 @@ void IVSliderControl::DrawHandle(IGraphics& g, const IRECT& bounds)
   DrawPressableShape(g, mShape, bounds, mMouseDown, mMouseIsOver, IsDisabled());
 }
 
-} // namespace iplug::igraphics
+}  // namespace iplug::igraphics

@@ -11,8 +11,7 @@
 #include "graphics/IGraphicsConstants.h"
 #include "graphics/IVectorBase.h"
 
-namespace iplug::igraphics
-{
+namespace iplug::igraphics {
 
 // The part the knob and the slider share, over their drag base.
 template <class DragBase>
@@ -21,8 +20,8 @@ class IVDragControlBase : public DragBase, public IVectorBase
 public:
   // The arguments after trackSize go to the drag base.
   template <class... BaseArgs>
-  IVDragControlBase(const char* label, const IVStyle& style, bool valueIsEditable,
-                    bool valueInWidget, float trackSize, BaseArgs&&... baseArgs);
+  IVDragControlBase(const char* label, const IVStyle& style, bool valueIsEditable, bool valueInWidget, float trackSize,
+                    BaseArgs&&... baseArgs);
 
   // A click on the value read-out asks for a value (when it is editable) instead of dragging.
   void OnMouseDown(float x, float y, const IMouseMod& mod) override;
@@ -48,9 +47,8 @@ protected:
 
 template <class DragBase>
 template <class... BaseArgs>
-IVDragControlBase<DragBase>::IVDragControlBase(const char* label, const IVStyle& style,
-                                               bool valueIsEditable, bool valueInWidget,
-                                               float trackSize, BaseArgs&&... baseArgs)
+IVDragControlBase<DragBase>::IVDragControlBase(const char* label, const IVStyle& style, bool valueIsEditable,
+                                               bool valueInWidget, float trackSize, BaseArgs&&... baseArgs)
 : DragBase(std::forward<BaseArgs>(baseArgs)...), IVectorBase(style, false, valueInWidget)
 {
   AttachIControl(this, label);
@@ -69,16 +67,14 @@ extern template class IVDragControlBase<ISliderControlBase>;
 class IVKnobControl : public IVDragControlBase<IKnobControlBase>
 {
 public:
-  IVKnobControl(const IRECT& bounds, int paramIdx, const char* label = "",
-                const IVStyle& style = kStyleDefault, bool valueIsEditable = false,
-                bool valueInWidget = false, float startAngle = -135.f, float endAngle = 135.f,
-                float anchorAngle = -135.f, EDirection direction = EDirection::Vertical,
+  IVKnobControl(const IRECT& bounds, int paramIdx, const char* label = "", const IVStyle& style = kStyleDefault,
+                bool valueIsEditable = false, bool valueInWidget = false, float startAngle = -135.f,
+                float endAngle = 135.f, float anchorAngle = -135.f, EDirection direction = EDirection::Vertical,
                 double gearing = 4.0, float trackSize = 2.f);
   IVKnobControl(const IRECT& bounds, ControlActionFunc action, const char* label = "",
-                const IVStyle& style = kStyleDefault, bool valueIsEditable = false,
-                bool valueInWidget = false, float startAngle = -135.f, float endAngle = 135.f,
-                float anchorAngle = -135.f, EDirection direction = EDirection::Vertical,
-                double gearing = 4.0, float trackSize = 2.f);
+                const IVStyle& style = kStyleDefault, bool valueIsEditable = false, bool valueInWidget = false,
+                float startAngle = -135.f, float endAngle = 135.f, float anchorAngle = -135.f,
+                EDirection direction = EDirection::Vertical, double gearing = 4.0, float trackSize = 2.f);
 
   void OnMouseDown(float x, float y, const IMouseMod& mod) override;
   void OnResize() override;
@@ -90,9 +86,9 @@ public:
   virtual void DrawPointer(IGraphics& g, float angle, float cx, float cy, float radius);
 
 protected:
-  float mKnobGap = 4.f;             // between the arc and the disc
-  float mInnerPointerFrac = 0.1f;   // pointer start, of the disc radius
-  float mOuterPointerFrac = 1.f;    // pointer end, of the disc radius
+  float mKnobGap = 4.f;            // between the arc and the disc
+  float mInnerPointerFrac = 0.1f;  // pointer start, of the disc radius
+  float mOuterPointerFrac = 1.f;   // pointer end, of the disc radius
   float mPointerThickness = 2.5f;
   float mAngle1;
   float mAngle2;
@@ -104,14 +100,13 @@ protected:
 class IVSliderControl : public IVDragControlBase<ISliderControlBase>
 {
 public:
-  IVSliderControl(const IRECT& bounds, int paramIdx, const char* label = "",
-                  const IVStyle& style = kStyleDefault, bool valueIsEditable = false,
-                  EDirection direction = EDirection::Vertical, bool onlyHandle = false,
+  IVSliderControl(const IRECT& bounds, int paramIdx, const char* label = "", const IVStyle& style = kStyleDefault,
+                  bool valueIsEditable = false, EDirection direction = EDirection::Vertical, bool onlyHandle = false,
                   double gearing = 4.0, float handleSize = 8.f, float trackSize = 2.f);
   IVSliderControl(const IRECT& bounds, ControlActionFunc action, const char* label = "",
                   const IVStyle& style = kStyleDefault, bool valueIsEditable = false,
-                  EDirection direction = EDirection::Vertical, bool onlyHandle = false,
-                  double gearing = 4.0, float handleSize = 8.f, float trackSize = 2.f);
+                  EDirection direction = EDirection::Vertical, bool onlyHandle = false, double gearing = 4.0,
+                  float handleSize = 8.f, float trackSize = 2.f);
 
   void OnResize() override;
   void DrawWidget(IGraphics& g) override;
@@ -126,4 +121,4 @@ protected:
   bool mOnlyHandle;
 };
 
-} // namespace iplug::igraphics
+}  // namespace iplug::igraphics

@@ -6,8 +6,7 @@
 #include "framework/IPlugParameter.h"
 #include "graphics/IGraphics.h"
 
-namespace iplug::igraphics
-{
+namespace iplug::igraphics {
 
 // ---- Label --------------------------------------------------------------------------------
 
@@ -27,8 +26,7 @@ void IVLabelControl::Draw(IGraphics& g)
     {
       IText shadow = mStyle.valueText;
       shadow.mFGColor = GetColor(kSH);
-      g.DrawText(shadow, mStr.Get(), mRECT.GetTranslated(mStyle.shadowOffset, mStyle.shadowOffset),
-                 &mBlend);
+      g.DrawText(shadow, mStr.Get(), mRECT.GetTranslated(mStyle.shadowOffset, mStyle.shadowOffset), &mBlend);
     }
     g.DrawText(mStyle.valueText, mStr.Get(), mRECT, &mBlend);
   }
@@ -40,9 +38,8 @@ void IVLabelControl::Draw(IGraphics& g)
 
 // ---- Button -------------------------------------------------------------------------------
 
-IVButtonControl::IVButtonControl(const IRECT& bounds, ControlActionFunc action, const char* label,
-                                 const IVStyle& style, bool labelInButton, bool valueInButton,
-                                 EWidgetShape shape)
+IVButtonControl::IVButtonControl(const IRECT& bounds, ControlActionFunc action, const char* label, const IVStyle& style,
+                                 bool labelInButton, bool valueInButton, EWidgetShape shape)
 : IButtonControlBase(bounds, std::move(action)), IVectorBase(style, labelInButton, valueInButton)
 {
   AttachIControl(this, label);
@@ -72,10 +69,9 @@ void IVButtonControl::DrawWidget(IGraphics& g)
 
 // ---- Switch -------------------------------------------------------------------------------
 
-IVSwitchControl::IVSwitchControl(const IRECT& bounds, int paramIdx, const char* label,
-                                 const IVStyle& style, bool valueInButton)
-: ISwitchControlBase(bounds, paramIdx, RippleClickAction, 2),
-  IVectorBase(style, false, valueInButton)
+IVSwitchControl::IVSwitchControl(const IRECT& bounds, int paramIdx, const char* label, const IVStyle& style,
+                                 bool valueInButton)
+: ISwitchControlBase(bounds, paramIdx, RippleClickAction, 2), IVectorBase(style, false, valueInButton)
 {
   AttachIControl(this, label);
   mText = mStyle.valueText;
@@ -86,9 +82,8 @@ IVSwitchControl::IVSwitchControl(const IRECT& bounds, int paramIdx, const char* 
   }
 }
 
-IVSwitchControl::IVSwitchControl(const IRECT& bounds, ControlActionFunc action,
-                                 const char* label, const IVStyle& style, int numStates,
-                                 bool valueInButton)
+IVSwitchControl::IVSwitchControl(const IRECT& bounds, ControlActionFunc action, const char* label, const IVStyle& style,
+                                 int numStates, bool valueInButton)
 : IVSwitchControl(bounds, -1, label, style, valueInButton)
 {
   SetActionFunction(std::move(action));
@@ -150,18 +145,17 @@ void IVSwitchControl::DrawWidget(IGraphics& g)
 
 // ---- Toggle -------------------------------------------------------------------------------
 
-IVToggleControl::IVToggleControl(const IRECT& bounds, int paramIdx, const char* label,
-                                 const IVStyle& style, const char* offText, const char* onText)
-: IVSwitchControl(bounds, paramIdx, label, style, true), mOffText(offText ? offText : ""),
-  mOnText(onText ? onText : "")
+IVToggleControl::IVToggleControl(const IRECT& bounds, int paramIdx, const char* label, const IVStyle& style,
+                                 const char* offText, const char* onText)
+: IVSwitchControl(bounds, paramIdx, label, style, true), mOffText(offText ? offText : ""), mOnText(onText ? onText : "")
 {
 }
 
-IVToggleControl::IVToggleControl(const IRECT& bounds, ControlActionFunc action,
-                                 const char* label, const IVStyle& style, const char* offText,
-                                 const char* onText, bool initialState)
+IVToggleControl::IVToggleControl(const IRECT& bounds, ControlActionFunc action, const char* label, const IVStyle& style,
+                                 const char* offText, const char* onText, bool initialState)
 : IVSwitchControl(bounds, std::move(action), label, style, 2, true),
-  mOffText(offText ? offText : ""), mOnText(onText ? onText : "")
+  mOffText(offText ? offText : ""),
+  mOnText(onText ? onText : "")
 {
   SetValue(initialState ? 1.0 : 0.0);
 }
@@ -186,24 +180,21 @@ void IVToggleControl::DrawValue(IGraphics& g, bool mouseOver)
 
 // ---- Slide switch -------------------------------------------------------------------------
 
-IVSlideSwitchControl::IVSlideSwitchControl(const IRECT& bounds, int paramIdx, const char* label,
-                                           const IVStyle& style, bool valueInButton,
-                                           EDirection direction)
+IVSlideSwitchControl::IVSlideSwitchControl(const IRECT& bounds, int paramIdx, const char* label, const IVStyle& style,
+                                           bool valueInButton, EDirection direction)
 : IVSwitchControl(bounds, paramIdx, label, style, valueInButton), mDirection(direction)
 {
   InstallSlideAction();
 }
 
-IVSlideSwitchControl::IVSlideSwitchControl(const IRECT& bounds, ControlActionFunc action,
-                                           const char* label, const IVStyle& style,
-                                           bool valueInButton, EDirection direction,
+IVSlideSwitchControl::IVSlideSwitchControl(const IRECT& bounds, ControlActionFunc action, const char* label,
+                                           const IVStyle& style, bool valueInButton, EDirection direction,
                                            int numStates, int initialState)
 : IVSwitchControl(bounds, nullptr, label, style, numStates, valueInButton), mDirection(direction)
 {
   // A state index past 1 would otherwise be clamped to the last state.
-  const double value = initialState > 1 && numStates > 1
-                         ? static_cast<double>(initialState) / (numStates - 1)
-                         : static_cast<double>(initialState);
+  const double value = initialState > 1 && numStates > 1 ? static_cast<double>(initialState) / (numStates - 1)
+                                                         : static_cast<double>(initialState);
   SetValue(std::clamp(value, 0.0, 1.0));
   InstallSlideAction();
   SetAnimationEndActionFunction(std::move(action));
@@ -294,4 +285,4 @@ void IVSlideSwitchControl::UpdateRects()
   }
 }
 
-} // namespace iplug::igraphics
+}  // namespace iplug::igraphics

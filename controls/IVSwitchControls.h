@@ -11,8 +11,7 @@
 #include "graphics/IGraphicsConstants.h"
 #include "graphics/IVectorBase.h"
 
-namespace iplug::igraphics
-{
+namespace iplug::igraphics {
 
 // A string in the style's value text, with the style's shadow and frame.
 class IVLabelControl : public ITextControl, public IVectorBase
@@ -27,9 +26,8 @@ public:
 class IVButtonControl : public IButtonControlBase, public IVectorBase
 {
 public:
-  IVButtonControl(const IRECT& bounds, ControlActionFunc action = RippleClickAction,
-                  const char* label = "", const IVStyle& style = kStyleDefault,
-                  bool labelInButton = true, bool valueInButton = true,
+  IVButtonControl(const IRECT& bounds, ControlActionFunc action = RippleClickAction, const char* label = "",
+                  const IVStyle& style = kStyleDefault, bool labelInButton = true, bool valueInButton = true,
                   EWidgetShape shape = EWidgetShape::Rectangle);
 
   void OnResize() override;
@@ -43,11 +41,10 @@ public:
 class IVSwitchControl : public ISwitchControlBase, public IVectorBase
 {
 public:
-  IVSwitchControl(const IRECT& bounds, int paramIdx = -1, const char* label = "",
-                  const IVStyle& style = kStyleDefault, bool valueInButton = false);
-  IVSwitchControl(const IRECT& bounds, ControlActionFunc action, const char* label = "",
-                  const IVStyle& style = kStyleDefault, int numStates = 2,
+  IVSwitchControl(const IRECT& bounds, int paramIdx = -1, const char* label = "", const IVStyle& style = kStyleDefault,
                   bool valueInButton = false);
+  IVSwitchControl(const IRECT& bounds, ControlActionFunc action, const char* label = "",
+                  const IVStyle& style = kStyleDefault, int numStates = 2, bool valueInButton = false);
 
   void OnMouseOut() override;
   void OnResize() override;
@@ -67,12 +64,11 @@ private:
 class IVToggleControl : public IVSwitchControl
 {
 public:
-  IVToggleControl(const IRECT& bounds, int paramIdx = -1, const char* label = "",
-                  const IVStyle& style = kStyleDefault, const char* offText = "OFF",
-                  const char* onText = "ON");
+  IVToggleControl(const IRECT& bounds, int paramIdx = -1, const char* label = "", const IVStyle& style = kStyleDefault,
+                  const char* offText = "OFF", const char* onText = "ON");
   IVToggleControl(const IRECT& bounds, ControlActionFunc action, const char* label = "",
-                  const IVStyle& style = kStyleDefault, const char* offText = "OFF",
-                  const char* onText = "ON", bool initialState = false);
+                  const IVStyle& style = kStyleDefault, const char* offText = "OFF", const char* onText = "ON",
+                  bool initialState = false);
 
   void DrawWidget(IGraphics& g) override;
   // An empty text draws nothing.
@@ -97,8 +93,7 @@ public:
   // taken as the normalised value.
   IVSlideSwitchControl(const IRECT& bounds, ControlActionFunc action, const char* label = "",
                        const IVStyle& style = kStyleDefault, bool valueInButton = false,
-                       EDirection direction = EDirection::Horizontal, int numStates = 2,
-                       int initialState = 0);
+                       EDirection direction = EDirection::Horizontal, int numStates = 2, int initialState = 0);
 
   void OnResize() override;
   void Draw(IGraphics& g) override;
@@ -121,4 +116,4 @@ protected:
   EDirection mDirection;
 };
 
-} // namespace iplug::igraphics
+}  // namespace iplug::igraphics

@@ -4,17 +4,16 @@
 #include "framework/IPlugParameter.h"
 #include "graphics/IGraphics.h"
 
-namespace iplug::igraphics
-{
+namespace iplug::igraphics {
 
 // ---- Tab switch ---------------------------------------------------------------------------
 
-IVTabSwitchControl::IVTabSwitchControl(const IRECT& bounds, int paramIdx,
-                                       const std::vector<const char*>& options,
-                                       const char* label, const IVStyle& style,
-                                       EWidgetShape shape, EDirection direction)
+IVTabSwitchControl::IVTabSwitchControl(const IRECT& bounds, int paramIdx, const std::vector<const char*>& options,
+                                       const char* label, const IVStyle& style, EWidgetShape shape,
+                                       EDirection direction)
 : ISwitchControlBase(bounds, paramIdx, RippleClickAction, static_cast<int>(options.size())),
-  IVectorBase(style), mDirection(direction)
+  IVectorBase(style),
+  mDirection(direction)
 {
   AttachIControl(this, label);
   mShape = shape;
@@ -28,8 +27,7 @@ IVTabSwitchControl::IVTabSwitchControl(const IRECT& bounds, int paramIdx,
 }
 
 IVTabSwitchControl::IVTabSwitchControl(const IRECT& bounds, ControlActionFunc action,
-                                       const std::vector<const char*>& options,
-                                       const char* label, const IVStyle& style,
+                                       const std::vector<const char*>& options, const char* label, const IVStyle& style,
                                        EWidgetShape shape, EDirection direction)
 : IVTabSwitchControl(bounds, -1, options, label, style, shape, direction)
 {
@@ -113,8 +111,8 @@ void IVTabSwitchControl::DrawWidget(IGraphics& g)
   }
 }
 
-void IVTabSwitchControl::DrawButton(IGraphics& g, const IRECT& r, bool pressed, bool mouseOver,
-                                    TabPosition position, bool disabled)
+void IVTabSwitchControl::DrawButton(IGraphics& g, const IRECT& r, bool pressed, bool mouseOver, TabPosition position,
+                                    bool disabled)
 {
   const bool first = position == TabPosition::First, last = position == TabPosition::Last;
   const bool horizontal = mDirection == EDirection::Horizontal;
@@ -140,9 +138,7 @@ void IVTabSwitchControl::DrawButton(IGraphics& g, const IRECT& r, bool pressed, 
         DrawRectShape(g, r, pressed, mouseOver, disabled, false, true, false, true);
       }
       break;
-    default:
-      DrawPressableShape(g, mShape, r, pressed, mouseOver, disabled);
-      break;
+    default: DrawPressableShape(g, mShape, r, pressed, mouseOver, disabled); break;
   }
 }
 
@@ -166,24 +162,23 @@ const char* IVTabSwitchControl::SelectedLabel() const
 
 // ---- Radio buttons ------------------------------------------------------------------------
 
-IVRadioButtonControl::IVRadioButtonControl(const IRECT& bounds, int paramIdx,
-                                           const std::vector<const char*>& options,
-                                           const char* label, const IVStyle& style,
-                                           EWidgetShape shape, EDirection direction,
-                                           float buttonSize)
+IVRadioButtonControl::IVRadioButtonControl(const IRECT& bounds, int paramIdx, const std::vector<const char*>& options,
+                                           const char* label, const IVStyle& style, EWidgetShape shape,
+                                           EDirection direction, float buttonSize)
 : IVTabSwitchControl(bounds, paramIdx, options, label, style, shape, direction),
-  mButtonSize(buttonSize), mButtonAreaWidth(buttonSize * 3.f)
+  mButtonSize(buttonSize),
+  mButtonAreaWidth(buttonSize * 3.f)
 {
   AlignTextLeft();
 }
 
 IVRadioButtonControl::IVRadioButtonControl(const IRECT& bounds, ControlActionFunc action,
-                                           const std::vector<const char*>& options,
-                                           const char* label, const IVStyle& style,
-                                           EWidgetShape shape, EDirection direction,
+                                           const std::vector<const char*>& options, const char* label,
+                                           const IVStyle& style, EWidgetShape shape, EDirection direction,
                                            float buttonSize)
 : IVTabSwitchControl(bounds, std::move(action), options, label, style, shape, direction),
-  mButtonSize(buttonSize), mButtonAreaWidth(buttonSize * 3.f)
+  mButtonSize(buttonSize),
+  mButtonAreaWidth(buttonSize * 3.f)
 {
   AlignTextLeft();
 }
@@ -246,4 +241,4 @@ int IVRadioButtonControl::ButtonIndexAt(float x, float y) const
   return -1;
 }
 
-} // namespace iplug::igraphics
+}  // namespace iplug::igraphics

@@ -11,8 +11,7 @@
 #include "graphics/IGraphicsConstants.h"
 #include "graphics/IVectorBase.h"
 
-namespace iplug::igraphics
-{
+namespace iplug::igraphics {
 
 class IVTabSwitchControl : public ISwitchControlBase, public IVectorBase
 {
@@ -20,16 +19,12 @@ public:
   // A button's place in the row, which decides its rounded corners.
   enum class TabPosition { First = 0, Middle, Last };
 
-  IVTabSwitchControl(const IRECT& bounds, int paramIdx = -1,
-                     const std::vector<const char*>& options = {}, const char* label = "",
-                     const IVStyle& style = kStyleDefault,
-                     EWidgetShape shape = EWidgetShape::Rectangle,
-                     EDirection direction = EDirection::Horizontal);
-  IVTabSwitchControl(const IRECT& bounds, ControlActionFunc action,
-                     const std::vector<const char*>& options, const char* label = "",
-                     const IVStyle& style = kStyleDefault,
-                     EWidgetShape shape = EWidgetShape::Rectangle,
-                     EDirection direction = EDirection::Horizontal);
+  IVTabSwitchControl(const IRECT& bounds, int paramIdx = -1, const std::vector<const char*>& options = {},
+                     const char* label = "", const IVStyle& style = kStyleDefault,
+                     EWidgetShape shape = EWidgetShape::Rectangle, EDirection direction = EDirection::Horizontal);
+  IVTabSwitchControl(const IRECT& bounds, ControlActionFunc action, const std::vector<const char*>& options,
+                     const char* label = "", const IVStyle& style = kStyleDefault,
+                     EWidgetShape shape = EWidgetShape::Rectangle, EDirection direction = EDirection::Horizontal);
 
   void OnMouseDown(float x, float y, const IMouseMod& mod) override;
   void OnMouseOver(float x, float y, const IMouseMod& mod) override;
@@ -43,8 +38,8 @@ public:
   bool IsHit(float x, float y) const override { return ButtonIndexAt(x, y) >= 0; }
 
   void DrawWidget(IGraphics& g) override;
-  virtual void DrawButton(IGraphics& g, const IRECT& r, bool pressed, bool mouseOver,
-                          TabPosition position, bool disabled);
+  virtual void DrawButton(IGraphics& g, const IRECT& r, bool pressed, bool mouseOver, TabPosition position,
+                          bool disabled);
   // The button under a point, -1 for none.
   virtual int ButtonIndexAt(float x, float y) const;
 
@@ -55,17 +50,14 @@ public:
 protected:
   static TabPosition PositionOf(int idx, int count)
   {
-    return idx == count - 1 ? TabPosition::Last : idx == 0 ? TabPosition::First
-                                                           : TabPosition::Middle;
+    return idx == count - 1 ? TabPosition::Last : idx == 0 ? TabPosition::First : TabPosition::Middle;
   }
   // Whether button idx draws disabled: the whole control or that state.
   bool ButtonDisabled(int idx) const { return IsDisabled() || IsStateDisabled(idx); }
   int NButtons() const { return std::min(mNumStates, static_cast<int>(mButtons.size())); }
   const char* TabLabel(int idx) const
   {
-    return idx >= 0 && idx < static_cast<int>(mTabLabels.size())
-             ? mTabLabels[static_cast<size_t>(idx)].Get()
-             : nullptr;
+    return idx >= 0 && idx < static_cast<int>(mTabLabels.size()) ? mTabLabels[static_cast<size_t>(idx)].Get() : nullptr;
   }
 
   int mMouseOverButton = -1;
@@ -77,16 +69,14 @@ protected:
 class IVRadioButtonControl : public IVTabSwitchControl
 {
 public:
-  IVRadioButtonControl(const IRECT& bounds, int paramIdx = -1,
-                       const std::vector<const char*>& options = {}, const char* label = "",
-                       const IVStyle& style = kStyleDefault,
-                       EWidgetShape shape = EWidgetShape::Ellipse,
-                       EDirection direction = EDirection::Vertical, float buttonSize = 10.f);
-  IVRadioButtonControl(const IRECT& bounds, ControlActionFunc action,
-                       const std::vector<const char*>& options, const char* label = "",
-                       const IVStyle& style = kStyleDefault,
-                       EWidgetShape shape = EWidgetShape::Ellipse,
-                       EDirection direction = EDirection::Vertical, float buttonSize = 10.f);
+  IVRadioButtonControl(const IRECT& bounds, int paramIdx = -1, const std::vector<const char*>& options = {},
+                       const char* label = "", const IVStyle& style = kStyleDefault,
+                       EWidgetShape shape = EWidgetShape::Ellipse, EDirection direction = EDirection::Vertical,
+                       float buttonSize = 10.f);
+  IVRadioButtonControl(const IRECT& bounds, ControlActionFunc action, const std::vector<const char*>& options,
+                       const char* label = "", const IVStyle& style = kStyleDefault,
+                       EWidgetShape shape = EWidgetShape::Ellipse, EDirection direction = EDirection::Vertical,
+                       float buttonSize = 10.f);
 
   void DrawWidget(IGraphics& g) override;
   int ButtonIndexAt(float x, float y) const override;
@@ -102,10 +92,7 @@ public:
 
 protected:
   // The strip at the left of a row that holds its button.
-  IRECT ButtonArea(const IRECT& row) const
-  {
-    return IRECT(row.L, row.T, row.L + mButtonAreaWidth, row.B);
-  }
+  IRECT ButtonArea(const IRECT& row) const { return IRECT(row.L, row.T, row.L + mButtonAreaWidth, row.B); }
   void AlignTextLeft();
 
   float mButtonSize;
@@ -113,4 +100,4 @@ protected:
   bool mOnlyButtonsRespondToMouse = false;
 };
 
-} // namespace iplug::igraphics
+}  // namespace iplug::igraphics

@@ -5,17 +5,18 @@
 #include "controls/EqualCells.h"
 #include "graphics/IGraphics.h"
 
-namespace iplug::igraphics
-{
+namespace iplug::igraphics {
 
 // ---- Track base ---------------------------------------------------------------------------
 
-IVTrackControlBase::IVTrackControlBase(const IRECT& bounds, const char* label,
-                                       const IVStyle& style, std::initializer_list<int> params,
-                                       int numSteps, EDirection direction,
+IVTrackControlBase::IVTrackControlBase(const IRECT& bounds, const char* label, const IVStyle& style,
+                                       std::initializer_list<int> params, int numSteps, EDirection direction,
                                        std::initializer_list<const char*> trackNames)
-: IControl(bounds, params), IVectorBase(style), mDirection(direction),
-  mTrackBounds(params.size()), mNSteps(std::max(numSteps, 0))
+: IControl(bounds, params),
+  IVectorBase(style),
+  mDirection(direction),
+  mTrackBounds(params.size()),
+  mNSteps(std::max(numSteps, 0))
 {
   AttachIControl(this, label);
   mText = mStyle.valueText;
@@ -67,10 +68,9 @@ void IVTrackControlBase::MakeTrackRects(const IRECT& bounds)
   {
     const float a = static_cast<float>(i) / static_cast<float>(n);
     const float b = static_cast<float>(i + 1) / static_cast<float>(n);
-    mTrackBounds[i] =
-      mDirection == EDirection::Horizontal
-        ? IRECT(bounds.L, bounds.T + a * bounds.H() + p, bounds.R, bounds.T + b * bounds.H() - p)
-        : IRECT(bounds.L + a * bounds.W(), bounds.T, bounds.L + b * bounds.W() - p, bounds.B - p);
+    mTrackBounds[i] = mDirection == EDirection::Horizontal
+                        ? IRECT(bounds.L, bounds.T + a * bounds.H() + p, bounds.R, bounds.T + b * bounds.H() - p)
+                        : IRECT(bounds.L + a * bounds.W(), bounds.T, bounds.L + b * bounds.W() - p, bounds.B - p);
   }
 }
 
@@ -122,9 +122,8 @@ IRECT IVTrackControlBase::FilledRect(const IRECT& r, double v) const
   const double lo = mBaseline > 0.0 ? std::min(mBaseline, v) : 0.0;
   const double hi = mBaseline > 0.0 ? std::max(mBaseline, v) : v;
   const float l = static_cast<float>(lo), h = static_cast<float>(hi);
-  return mDirection == EDirection::Vertical
-           ? IRECT(r.L, r.B - r.H() * h, r.R, r.B - r.H() * l)
-           : IRECT(r.L + r.W() * l, r.T, r.L + r.W() * h, r.B);
+  return mDirection == EDirection::Vertical ? IRECT(r.L, r.B - r.H() * h, r.R, r.B - r.H() * l)
+                                            : IRECT(r.L + r.W() * l, r.T, r.L + r.W() * h, r.B);
 }
 
 void IVTrackControlBase::DrawTrack(IGraphics& g, const IRECT& r, int chIdx)
@@ -150,8 +149,7 @@ void IVTrackControlBase::DrawTrack(IGraphics& g, const IRECT& r, int chIdx)
     }
     // The cell spanning the value's end lights instead; edges count, so that a full track still
     // finds its last cell.
-    const float pos = vertical ? (valueAtFarEnd ? filled.T : filled.B)
-                               : (valueAtFarEnd ? filled.R : filled.L);
+    const float pos = vertical ? (valueAtFarEnd ? filled.T : filled.B) : (valueAtFarEnd ? filled.R : filled.L);
     for (const IRECT& step : mStepBounds)
     {
       if (vertical && pos >= step.T && pos <= step.B)
@@ -176,11 +174,10 @@ void IVTrackControlBase::DrawTrack(IGraphics& g, const IRECT& r, int chIdx)
   {
     DrawTrackHandle(g, filled, chIdx, above);
     const float t = mMarkerThickness;
-    const IRECT marker =
-      vertical ? (valueAtFarEnd ? IRECT(filled.L, filled.T, filled.R, filled.T + t)
-                                : IRECT(filled.L, filled.B - t, filled.R, filled.B))
-               : (valueAtFarEnd ? IRECT(filled.R - t, filled.T, filled.R, filled.B)
-                                : IRECT(filled.L, filled.T, filled.L + t, filled.B));
+    const IRECT marker = vertical ? (valueAtFarEnd ? IRECT(filled.L, filled.T, filled.R, filled.T + t)
+                                                   : IRECT(filled.L, filled.B - t, filled.R, filled.B))
+                                  : (valueAtFarEnd ? IRECT(filled.R - t, filled.T, filled.R, filled.B)
+                                                   : IRECT(filled.L, filled.T, filled.L + t, filled.B));
     DrawValueMarker(g, marker, chIdx, above);
   }
 
@@ -221,9 +218,8 @@ void IVTrackControlBase::DrawValueMarker(IGraphics& g, const IRECT& r, int, bool
 
 // ---- Range slider -------------------------------------------------------------------------
 
-IVRangeSliderControl::IVRangeSliderControl(const IRECT& bounds, std::initializer_list<int> params,
-                                           const char* label, const IVStyle& style,
-                                           EDirection direction, float handleSize,
+IVRangeSliderControl::IVRangeSliderControl(const IRECT& bounds, std::initializer_list<int> params, const char* label,
+                                           const IVStyle& style, EDirection direction, float handleSize,
                                            float trackSize)
 : IVTrackControlBase(bounds, label, style, params, 0, direction), mHandleSize(handleSize)
 {
@@ -232,8 +228,7 @@ IVRangeSliderControl::IVRangeSliderControl(const IRECT& bounds, std::initializer
 
 void IVRangeSliderControl::MakeTrackRects(const IRECT& bounds)
 {
-  mTrackBounds.assign(static_cast<size_t>(NVals()),
-                      MakeTrackBounds(bounds.GetPadded(-mHandleSize), mDirection));
+  mTrackBounds.assign(static_cast<size_t>(NVals()), MakeTrackBounds(bounds.GetPadded(-mHandleSize), mDirection));
 }
 
 float IVRangeSliderControl::PositionOf(int chIdx, double v) const
@@ -247,20 +242,16 @@ IRECT IVRangeSliderControl::GetHandleBounds(int chIdx) const
 {
   const IRECT& t = mTrackBounds[static_cast<size_t>(chIdx)];
   const float pos = PositionOf(chIdx, GetValue(chIdx));
-  const float o = mStyle.drawShadows && mShape != EWidgetShape::Ellipse
-                    ? mStyle.shadowOffset * 0.5f
-                    : 0.f;
+  const float o = mStyle.drawShadows && mShape != EWidgetShape::Ellipse ? mStyle.shadowOffset * 0.5f : 0.f;
   const float h = mHandleSize, ts = mTrackSize;
   const bool odd = chIdx % 2 == 1;
   if (mDirection == EDirection::Horizontal)
   {
     const float c = t.MH() + o;
-    return odd ? IRECT(pos - h, c - 2.f * h, pos + h, c)
-               : IRECT(pos - h, c + ts, pos + h, c + 2.f * h + ts);
+    return odd ? IRECT(pos - h, c - 2.f * h, pos + h, c) : IRECT(pos - h, c + ts, pos + h, c + 2.f * h + ts);
   }
   const float c = t.MW() + o;
-  return odd ? IRECT(c + ts, pos - h, c + 2.f * h + ts, pos + h)
-             : IRECT(c - 2.f * h, pos - h, c, pos + h);
+  return odd ? IRECT(c + ts, pos - h, c + 2.f * h + ts, pos + h) : IRECT(c - 2.f * h, pos - h, c, pos + h);
 }
 
 void IVRangeSliderControl::Draw(IGraphics& g)
@@ -283,8 +274,7 @@ void IVRangeSliderControl::DrawWidget(IGraphics& g)
     const float a = PositionOf(i, GetValue(i)), b = PositionOf(i + 1, GetValue(i + 1));
     const float lo = std::min(a, b), hi = std::max(a, b);
     g.FillRect(GetColor(kX1),
-               mDirection == EDirection::Horizontal ? IRECT(lo, track.T, hi, track.B)
-                                                    : IRECT(track.L, lo, track.R, hi),
+               mDirection == EDirection::Horizontal ? IRECT(lo, track.T, hi, track.B) : IRECT(track.L, lo, track.R, hi),
                &mBlend);
   }
   if (mStyle.drawFrame && mDrawTrackFrame)
@@ -301,8 +291,7 @@ void IVRangeSliderControl::DrawTrack(IGraphics& g, const IRECT&, int chIdx)
 {
   // Each handle points at the track line.
   const bool odd = chIdx % 2 == 1;
-  const float angle = mDirection == EDirection::Horizontal ? (odd ? 180.f : 0.f)
-                                                           : (odd ? 270.f : 90.f);
+  const float angle = mDirection == EDirection::Horizontal ? (odd ? 180.f : 0.f) : (odd ? 270.f : 90.f);
   const bool over = chIdx == mMouseOverHandle;
   DrawTriangleShape(g, GetHandleBounds(chIdx), over && mMouseDown, over, angle, IsDisabled());
 }
@@ -348,10 +337,9 @@ void IVRangeSliderControl::OnMouseDrag(float x, float y, float, float, const IMo
     return;
   }
   // Neighbours set out of order by the host still bound the handle, whichever is lower.
-  const auto [lo, hi] = std::minmax({h > 0 ? GetValue(h - 1) : 0.0,
-                                     h + 1 < NVals() ? GetValue(h + 1) : 1.0});
+  const auto [lo, hi] = std::minmax({h > 0 ? GetValue(h - 1) : 0.0, h + 1 < NVals() ? GetValue(h + 1) : 1.0});
   // Measured along the track the handle is drawn on, so that it stays under the pointer.
   ValueFromPointer(x, y, mDirection, mTrackBounds[static_cast<size_t>(h)], h, lo, hi);
 }
 
-} // namespace iplug::igraphics
+}  // namespace iplug::igraphics

@@ -13,17 +13,15 @@
 #include "graphics/IGraphicsConstants.h"
 #include "graphics/IVectorBase.h"
 
-namespace iplug::igraphics
-{
+namespace iplug::igraphics {
 
 class IVTrackControlBase : public IControl, public IVectorBase
 {
 public:
   // Vertical tracks are columns whose values rise upward; horizontal ones are rows whose values
   // grow to the right. numSteps 0 is continuous.
-  IVTrackControlBase(const IRECT& bounds, const char* label, const IVStyle& style,
-                     std::initializer_list<int> params, int numSteps = 0,
-                     EDirection direction = EDirection::Vertical,
+  IVTrackControlBase(const IRECT& bounds, const char* label, const IVStyle& style, std::initializer_list<int> params,
+                     int numSteps = 0, EDirection direction = EDirection::Vertical,
                      std::initializer_list<const char*> trackNames = {});
 
   void OnMouseOver(float x, float y, const IMouseMod& mod) override;
@@ -98,10 +96,9 @@ protected:
 class IVRangeSliderControl : public IVTrackControlBase
 {
 public:
-  IVRangeSliderControl(const IRECT& bounds, std::initializer_list<int> params,
-                       const char* label = "", const IVStyle& style = kStyleDefault,
-                       EDirection direction = EDirection::Horizontal, float handleSize = 8.f,
-                       float trackSize = 2.f);
+  IVRangeSliderControl(const IRECT& bounds, std::initializer_list<int> params, const char* label = "",
+                       const IVStyle& style = kStyleDefault, EDirection direction = EDirection::Horizontal,
+                       float handleSize = 8.f, float trackSize = 2.f);
 
   // Grabs the handle under the pointer, if any, and moves it there.
   void OnMouseDown(float x, float y, const IMouseMod& mod) override;
@@ -129,4 +126,4 @@ protected:
   bool mMouseDown = false;
 };
 
-} // namespace iplug::igraphics
+}  // namespace iplug::igraphics

@@ -23,7 +23,7 @@ int SextetOf(char c)
   return -1;
 }
 
-} // namespace
+}  // namespace
 
 int Base64Decode(const char* text, uint8_t* out, int size)
 {
@@ -65,4 +65,4 @@ void Base64Encode(const uint8_t* data, int size, WDL_String& out)
   out.Set(text.c_str());
 }
 
-} // namespace iplug
+}  // namespace iplug

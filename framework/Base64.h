@@ -12,4 +12,4 @@ namespace iplug {
 int Base64Decode(const char* text, uint8_t* out, int size);
 void Base64Encode(const uint8_t* data, int size, WDL_String& out);
 
-} // namespace iplug
+}  // namespace iplug

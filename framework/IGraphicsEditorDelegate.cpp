@@ -24,7 +24,7 @@ IControl* ControlWithTag(IGraphics* graphics, int tag)
   }
 }
 
-} // namespace
+}  // namespace
 
 IGEditorDelegate::IGEditorDelegate(int nParams) : IEditorDelegate(nParams) {}
 
@@ -176,4 +176,4 @@ void IGEditorDelegate::SetBackingScale(float scale)
     graphics->SetBackingScale(scale);
 }
 
-} // namespace iplug::igraphics
+}  // namespace iplug::igraphics

@@ -77,4 +77,4 @@ private:
   bool mGraphicsAvailable = false;
 };
 
-} // namespace iplug::igraphics
+}  // namespace iplug::igraphics

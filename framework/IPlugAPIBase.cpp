@@ -7,8 +7,7 @@
 
 namespace iplug {
 
-IPlugAPIBase::IPlugAPIBase(const IPluginConfig& config, PluginApi api)
-  : IPluginBase(config.nParams, config.nPresets)
+IPlugAPIBase::IPlugAPIBase(const IPluginConfig& config, PluginApi api) : IPluginBase(config.nParams, config.nPresets)
 {
   SetIdentity(config.pluginName, config.productName, config.mfrName, config.uniqueID, config.mfrID,
               config.vendorVersion, config.plugDoesChunks, config.plugHasUI, api, config.bundleID);
@@ -137,4 +136,4 @@ void IPlugAPIBase::IdentifyHost(const char* name, int version)
   AfterHostIdentified();
 }
 
-} // namespace iplug
+}  // namespace iplug

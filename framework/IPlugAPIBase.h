@@ -72,4 +72,4 @@ private:
   std::unique_ptr<Timer> mTimer;
 };
 
-} // namespace iplug
+}  // namespace iplug

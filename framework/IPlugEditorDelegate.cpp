@@ -96,4 +96,4 @@ void IEditorDelegate::SetValueFromEditor(int paramIdx, double normalised, bool)
   ParameterChangedUI(paramIdx, kEditor);
 }
 
-} // namespace iplug
+}  // namespace iplug

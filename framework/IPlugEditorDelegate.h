@@ -75,14 +75,10 @@ public:
   // Sets the parameter from a normalised value, then tells the editor side (source editor).
   virtual void SetValueFromEditor(int paramIdx, double normalised, bool callParameterChanged);
   virtual void GestureEndFromEditor(int paramIdx) = 0;
-  virtual bool ResizeRequestFromEditor(int /*width*/, int /*height*/, bool /*needsPlatformResize*/)
-  {
-    return false;
-  }
+  virtual bool ResizeRequestFromEditor(int /*width*/, int /*height*/, bool /*needsPlatformResize*/) { return false; }
   virtual void QueueMidiFromEditor(const IMidiMsg& /*msg*/) {}
   virtual void QueueSysExFromEditor(const SysExView& /*msg*/) {}
-  virtual bool ForwardMessageFromEditor(int /*msgTag*/, int /*ctrlTag*/, int /*dataSize*/,
-                                        const void* /*data*/)
+  virtual bool ForwardMessageFromEditor(int /*msgTag*/, int /*ctrlTag*/, int /*dataSize*/, const void* /*data*/)
   {
     return false;
   }
@@ -106,4 +102,4 @@ private:
   int mMaxHeight = 0;
 };
 
-} // namespace iplug
+}  // namespace iplug

@@ -10,4 +10,4 @@ namespace iplug {
 // kHostUnknown for a null name or none found.
 HostId LookUpHost(const char* name);
 
-} // namespace iplug
+}  // namespace iplug

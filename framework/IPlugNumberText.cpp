@@ -15,4 +15,4 @@ FixedText::FixedText(double value, int precision, bool explicitPlus)
   *(result.ec == std::errc() ? result.ptr : mText) = 0;
 }
 
-} // namespace iplug
+}  // namespace iplug

@@ -14,4 +14,4 @@ private:
   char mText[512];
 };
 
-} // namespace iplug
+}  // namespace iplug

@@ -48,7 +48,7 @@ double Clamp01(double x)
   return std::isnan(x) ? 0.0 : std::clamp(x, 0.0, 1.0);
 }
 
-} // namespace
+}  // namespace
 
 // ---- shapes
 
@@ -117,9 +117,8 @@ IParam::IParam() : m_shape(std::make_unique<ShapeLinear>()) {}
 
 IParam::~IParam() = default;
 
-void IParam::DefineDouble(const char* name, double defaultValue, double min, double max, double step,
-                          const char* label, int flags, const char* group, const Shape& shape,
-                          ParamUnit unit, DisplayFunc displayFunc)
+void IParam::DefineDouble(const char* name, double defaultValue, double min, double max, double step, const char* label,
+                          int flags, const char* group, const Shape& shape, ParamUnit unit, DisplayFunc displayFunc)
 {
   if (m_kind == ParamKind::None)
     m_kind = ParamKind::Double;
@@ -140,8 +139,8 @@ void IParam::DefineDouble(const char* name, double defaultValue, double min, dou
   m_shape->Prepare(*this);
 }
 
-void IParam::DefineBool(const char* name, bool defaultValue, const char* label, int flags,
-                        const char* group, const char* offText, const char* onText)
+void IParam::DefineBool(const char* name, bool defaultValue, const char* label, int flags, const char* group,
+                        const char* offText, const char* onText)
 {
   if (m_kind == ParamKind::None)
     m_kind = ParamKind::Bool;
@@ -150,16 +149,16 @@ void IParam::DefineBool(const char* name, bool defaultValue, const char* label, 
   AddDisplayText(1.0, onText);
 }
 
-void IParam::DefineInt(const char* name, int defaultValue, int min, int max, const char* label,
-                       int flags, const char* group)
+void IParam::DefineInt(const char* name, int defaultValue, int min, int max, const char* label, int flags,
+                       const char* group)
 {
   if (m_kind == ParamKind::None)
     m_kind = ParamKind::Int;
   DefineDouble(name, defaultValue, min, max, 1.0, label, flags | kFlagStepped, group);
 }
 
-void IParam::DefineEnum(const char* name, int defaultIndex, int count, const char* label, int flags,
-                        const char* group, std::initializer_list<const char*> texts)
+void IParam::DefineEnum(const char* name, int defaultIndex, int count, const char* label, int flags, const char* group,
+                        std::initializer_list<const char*> texts)
 {
   if (m_kind == ParamKind::None)
     m_kind = ParamKind::Enum;
@@ -173,57 +172,51 @@ void IParam::DefineEnum(const char* name, int defaultIndex, int count, const cha
   }
 }
 
-void IParam::DefineEnumFromList(const char* name, int defaultIndex,
-                                std::initializer_list<const char*> texts, int flags, const char* group)
+void IParam::DefineEnumFromList(const char* name, int defaultIndex, std::initializer_list<const char*> texts, int flags,
+                                const char* group)
 {
   DefineEnum(name, defaultIndex, static_cast<int>(texts.size()), "", flags, group, texts);
 }
 
-void IParam::DefineFrequency(const char* name, double defaultValue, double min, double max,
-                             double step, int flags, const char* group)
+void IParam::DefineFrequency(const char* name, double defaultValue, double min, double max, double step, int flags,
+                             const char* group)
 {
   DefineDouble(name, defaultValue, min, max, step, "Hz", flags, group, ShapeExp(), ParamUnit::Frequency);
 }
 
-void IParam::DefineSeconds(const char* name, double defaultValue, double min, double max,
-                           double step, int flags, const char* group)
+void IParam::DefineSeconds(const char* name, double defaultValue, double min, double max, double step, int flags,
+                           const char* group)
 {
-  DefineDouble(name, defaultValue, min, max, step, "Seconds", flags, group, ShapeLinear(),
-               ParamUnit::Seconds);
+  DefineDouble(name, defaultValue, min, max, step, "Seconds", flags, group, ShapeLinear(), ParamUnit::Seconds);
 }
 
-void IParam::DefineMilliseconds(const char* name, double defaultValue, double min, double max,
-                                int flags, const char* group)
+void IParam::DefineMilliseconds(const char* name, double defaultValue, double min, double max, int flags,
+                                const char* group)
 {
-  DefineDouble(name, defaultValue, min, max, 1.0, "ms", flags, group, ShapeLinear(),
-               ParamUnit::Milliseconds);
+  DefineDouble(name, defaultValue, min, max, 1.0, "ms", flags, group, ShapeLinear(), ParamUnit::Milliseconds);
 }
 
-void IParam::DefineGain(const char* name, double defaultValue, double min, double max, double step,
-                        int flags, const char* group)
+void IParam::DefineGain(const char* name, double defaultValue, double min, double max, double step, int flags,
+                        const char* group)
 {
   DefineDouble(name, defaultValue, min, max, step, "dB", flags, group, ShapeLinear(), ParamUnit::DB);
 }
 
-void IParam::DefinePercentage(const char* name, double defaultValue, double min, double max,
-                              int flags, const char* group)
+void IParam::DefinePercentage(const char* name, double defaultValue, double min, double max, int flags,
+                              const char* group)
 {
-  DefineDouble(name, defaultValue, min, max, 1.0, "%", flags, group, ShapeLinear(),
-               ParamUnit::Percentage);
+  DefineDouble(name, defaultValue, min, max, 1.0, "%", flags, group, ShapeLinear(), ParamUnit::Percentage);
 }
 
-void IParam::DefineDegrees(const char* name, double defaultValue, double min, double max, int flags,
-                           const char* group)
+void IParam::DefineDegrees(const char* name, double defaultValue, double min, double max, int flags, const char* group)
 {
-  DefineDouble(name, defaultValue, min, max, 1.0, "degrees", flags, group, ShapeLinear(),
-               ParamUnit::Degrees);
+  DefineDouble(name, defaultValue, min, max, 1.0, "degrees", flags, group, ShapeLinear(), ParamUnit::Degrees);
 }
 
-void IParam::DefinePitch(const char* name, int defaultIndex, int lowestNote, int highestNote,
-                         int flags, const char* group, bool middleCisC4)
+void IParam::DefinePitch(const char* name, int defaultIndex, int lowestNote, int highestNote, int flags,
+                         const char* group, bool middleCisC4)
 {
-  static const char* const kNoteNames[12] = {"C ", "C#", "D ", "D#", "E ", "F ",
-                                             "F#", "G ", "G#", "A ", "A#", "B "};
+  static const char* const kNoteNames[12] = {"C ", "C#", "D ", "D#", "E ", "F ", "F#", "G ", "G#", "A ", "A#", "B "};
   DefineEnum(name, defaultIndex, highestNote - lowestNote + 1, "", flags, group);
   WDL_String text;
   for (int note = std::max(lowestNote, 0), index = note - lowestNote; note <= highestNote; ++note, ++index)
@@ -250,8 +243,8 @@ void IParam::DefineFromParam(const IParam& source, const char* searchText, const
 
   if (m_kind == ParamKind::None)
     m_kind = source.m_kind;
-  DefineDouble(name.c_str(), source.m_default, source.m_min, source.m_max, source.m_step,
-               label.c_str(), source.m_flags, group.c_str(), *shape, source.m_unit, source.m_displayFunc);
+  DefineDouble(name.c_str(), source.m_default, source.m_min, source.m_max, source.m_step, label.c_str(), source.m_flags,
+               group.c_str(), *shape, source.m_unit, source.m_displayFunc);
   for (int i = 0; i < textCount; ++i)
   {
     double value = 0.0;
@@ -321,15 +314,15 @@ void IParam::FormatDisplay(double value, bool normalised, WDL_String& out, bool 
   {
     // Values beyond the int range show as its end instead of an undefined conversion.
     const double rounded = std::round(value);
-    const int whole = std::isnan(rounded) ? 0
-      : static_cast<int>(std::clamp(rounded, double{std::numeric_limits<int>::min()},
-                                    double{std::numeric_limits<int>::max()}));
+    const int whole = std::isnan(rounded)
+                        ? 0
+                        : static_cast<int>(std::clamp(rounded, double{std::numeric_limits<int>::min()},
+                                                      double{std::numeric_limits<int>::max()}));
     out.SetFormatted(kDisplayLength, "%d", whole);
   }
   else
   {
-    out.Set(FixedText(value, m_precision, (m_flags & kFlagSignDisplay) && value != 0.0).Get(),
-            kDisplayLength);
+    out.Set(FixedText(value, m_precision, (m_flags & kFlagSignDisplay) && value != 0.0).Get(), kDisplayLength);
   }
 }
 
@@ -343,8 +336,7 @@ void IParam::FormatDisplayWithLabel(WDL_String& out, bool useDisplayTexts) const
   }
 }
 
-namespace
-{
+namespace {
 // The leading decimal number of a text, after blanks and with an optional sign, with its first
 // "k" (else "K") read as the decimal point and the number then taken in thousands; none when the
 // text does not begin with one.
@@ -374,7 +366,7 @@ std::optional<double> LeadingNumber(const char* text)
     number = -number;
   return k != std::string::npos ? number * 1000.0 : number;
 }
-} // namespace
+}  // namespace
 
 double IParam::ParseNumber(const char* text)
 {
@@ -490,4 +482,4 @@ void IParam::WriteJson(WDL_String& out, int index) const
   out.Append("}");
 }
 
-} // namespace iplug
+}  // namespace iplug

@@ -19,8 +19,27 @@ static_assert(std::atomic<double>::is_always_lock_free);
 enum class ParamKind : int32_t { None = 0, Bool = 1, Int = 2, Enum = 3, Double = 4 };
 
 enum class ParamUnit : int32_t {
-  Percentage, Seconds, Milliseconds, Samples, DB, LinearGain, Pan, Phase, Degrees, Meters, Rate,
-  Ratio, Frequency, Octaves, Cents, AbsCents, Semitones, MidiNote, MidiController, BPM, Beats,
+  Percentage,
+  Seconds,
+  Milliseconds,
+  Samples,
+  DB,
+  LinearGain,
+  Pan,
+  Phase,
+  Degrees,
+  Meters,
+  Rate,
+  Ratio,
+  Frequency,
+  Octaves,
+  Cents,
+  AbsCents,
+  Semitones,
+  MidiNote,
+  MidiController,
+  BPM,
+  Beats,
   Custom
 };
 
@@ -96,35 +115,33 @@ public:
   IParam& operator=(const IParam&) = delete;
 
   // Definitions. The first one fixes the kind; each one sets the value to the default.
-  void DefineDouble(const char* name, double defaultValue, double min, double max, double step,
-                    const char* label = "", int flags = kFlagsNone, const char* group = "",
-                    const Shape& shape = ShapeLinear(), ParamUnit unit = ParamUnit::Custom,
-                    DisplayFunc displayFunc = nullptr);
+  void DefineDouble(const char* name, double defaultValue, double min, double max, double step, const char* label = "",
+                    int flags = kFlagsNone, const char* group = "", const Shape& shape = ShapeLinear(),
+                    ParamUnit unit = ParamUnit::Custom, DisplayFunc displayFunc = nullptr);
   void DefineBool(const char* name, bool defaultValue, const char* label = "", int flags = kFlagsNone,
                   const char* group = "", const char* offText = "off", const char* onText = "on");
-  void DefineInt(const char* name, int defaultValue, int min, int max, const char* label = "",
-                 int flags = kFlagsNone, const char* group = "");
+  void DefineInt(const char* name, int defaultValue, int min, int max, const char* label = "", int flags = kFlagsNone,
+                 const char* group = "");
   // Value i gets texts[i]; with no texts the values have none.
-  void DefineEnum(const char* name, int defaultIndex, int count, const char* label = "",
-                  int flags = kFlagsNone, const char* group = "",
-                  std::initializer_list<const char*> texts = {});
+  void DefineEnum(const char* name, int defaultIndex, int count, const char* label = "", int flags = kFlagsNone,
+                  const char* group = "", std::initializer_list<const char*> texts = {});
   void DefineEnumFromList(const char* name, int defaultIndex, std::initializer_list<const char*> texts,
                           int flags = kFlagsNone, const char* group = "");
   void DefineFrequency(const char* name, double defaultValue, double min, double max, double step,
                        int flags = kFlagsNone, const char* group = "");
-  void DefineSeconds(const char* name, double defaultValue, double min, double max, double step,
-                     int flags = kFlagsNone, const char* group = "");
-  void DefineMilliseconds(const char* name, double defaultValue, double min, double max,
-                          int flags = kFlagsNone, const char* group = "");
-  void DefineGain(const char* name, double defaultValue, double min, double max, double step,
-                  int flags = kFlagsNone, const char* group = "");
-  void DefinePercentage(const char* name, double defaultValue, double min, double max,
-                        int flags = kFlagsNone, const char* group = "");
-  void DefineDegrees(const char* name, double defaultValue, double min, double max,
-                     int flags = kFlagsNone, const char* group = "");
+  void DefineSeconds(const char* name, double defaultValue, double min, double max, double step, int flags = kFlagsNone,
+                     const char* group = "");
+  void DefineMilliseconds(const char* name, double defaultValue, double min, double max, int flags = kFlagsNone,
+                          const char* group = "");
+  void DefineGain(const char* name, double defaultValue, double min, double max, double step, int flags = kFlagsNone,
+                  const char* group = "");
+  void DefinePercentage(const char* name, double defaultValue, double min, double max, int flags = kFlagsNone,
+                        const char* group = "");
+  void DefineDegrees(const char* name, double defaultValue, double min, double max, int flags = kFlagsNone,
+                     const char* group = "");
   // Steps name the notes from lowestNote to highestNote; the default is a step index.
-  void DefinePitch(const char* name, int defaultIndex, int lowestNote, int highestNote,
-                   int flags = kFlagsNone, const char* group = "", bool middleCisC4 = false);
+  void DefinePitch(const char* name, int defaultIndex, int lowestNote, int highestNote, int flags = kFlagsNone,
+                   const char* group = "", bool middleCisC4 = false);
   // Copies the source's definition and display texts; the name has the first searchText replaced
   // by replaceText, and the group becomes newGroup unless that is empty.
   void DefineFromParam(const IParam& source, const char* searchText, const char* replaceText,
@@ -151,7 +168,11 @@ public:
   double GetMax() const { return m_max; }
   double GetStep() const { return m_step; }
   double GetDefault() const { return m_default; }
-  void GetBounds(double& lo, double& hi) const { lo = m_min; hi = m_max; }
+  void GetBounds(double& lo, double& hi) const
+  {
+    lo = m_min;
+    hi = m_max;
+  }
   int GetPrecision() const { return m_precision; }
   void SetPrecision(int decimals) { m_precision = decimals; }
   int GetFlags() const { return m_flags; }
@@ -213,4 +234,4 @@ private:
   WDL_TypedBuf<DisplayText> m_displayTexts{4096};
 };
 
-} // namespace iplug
+}  // namespace iplug

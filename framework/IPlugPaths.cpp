@@ -19,7 +19,7 @@ class CFText
 {
 public:
   explicit CFText(const char* text)
-    : mString(CFStringCreateWithCString(kCFAllocatorDefault, text ? text : "", kCFStringEncodingUTF8))
+  : mString(CFStringCreateWithCString(kCFAllocatorDefault, text ? text : "", kCFStringEncodingUTF8))
   {
   }
   explicit CFText(std::string_view text) : CFText(std::string(text).c_str()) {}
@@ -90,7 +90,7 @@ std::string_view BaseName(std::string_view fileName)
   return WithoutExtension(slash == std::string_view::npos ? fileName : fileName.substr(slash + 1));
 }
 
-} // namespace
+}  // namespace
 
 void ExecutablePathForBundle(WDL_String& path, const char* bundleID)
 {
@@ -206,4 +206,4 @@ bool LocateResource(const char* fileName, const char* ext, WDL_String& path, con
   return true;
 }
 
-} // namespace iplug
+}  // namespace iplug

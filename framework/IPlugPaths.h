@@ -30,7 +30,7 @@ bool FindBundleResource(const char* fileName, const char* ext, WDL_String& path,
 // The same in the shared resources folder: Music/<subPath>/Resources/<base name>.<ext>.
 bool FindSharedResource(const char* fileName, const char* ext, WDL_String& path, const char* sharedResourcesSubPath);
 // The bundle first, then the shared folder, then the name as a path of an existing file.
-bool LocateResource(const char* fileName, const char* ext, WDL_String& path, const char* bundleID,
-                    void* pluginInstance, const char* sharedResourcesSubPath);
+bool LocateResource(const char* fileName, const char* ext, WDL_String& path, const char* bundleID, void* pluginInstance,
+                    const char* sharedResourcesSubPath);
 
-} // namespace iplug
+}  // namespace iplug

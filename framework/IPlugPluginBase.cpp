@@ -21,9 +21,8 @@ IPluginBase::~IPluginBase()
   mParamGroups.Empty(true);
 }
 
-void IPluginBase::SetIdentity(const char* pluginName, const char* productName, const char* mfrName,
-                              int uniqueID, int mfrID, int version, bool stateChunks, bool hasUI,
-                              PluginApi api, const char* bundleID)
+void IPluginBase::SetIdentity(const char* pluginName, const char* productName, const char* mfrName, int uniqueID,
+                              int mfrID, int version, bool stateChunks, bool hasUI, PluginApi api, const char* bundleID)
 {
   mPluginName.Set(pluginName, kMaxNameLength);
   mProductName.Set(productName, kMaxNameLength);
@@ -70,8 +69,8 @@ void IPluginBase::BuildInfo(WDL_String& out) const
 {
   WDL_String version;
   VersionText(version);
-  out.SetFormatted(256, "%s version %s %s (%s), built on %s at %.5s ", GetPluginName(), version.Get(),
-                   ApiName(), ArchitectureName(), __DATE__, __TIME__);
+  out.SetFormatted(256, "%s version %s %s (%s), built on %s at %.5s ", GetPluginName(), version.Get(), ApiName(),
+                   ArchitectureName(), __DATE__, __TIME__);
 }
 
 void IPluginBase::AddParamGroup(const char* name)
@@ -124,9 +123,8 @@ int IPluginBase::ReadParamValues(const ByteChunk& chunk, int startPos)
 }
 
 void IPluginBase::DefineParamRange(int firstIdx, int lastIdx, int firstNumber, const char* nameFormat,
-                                   double defaultValue, double min, double max, double step,
-                                   const char* label, int flags, const char* group,
-                                   const IParam::Shape& shape, ParamUnit unit,
+                                   double defaultValue, double min, double max, double step, const char* label,
+                                   int flags, const char* group, const IParam::Shape& shape, ParamUnit unit,
                                    IParam::DisplayFunc displayFunc)
 {
   WDL_String name;
@@ -136,13 +134,12 @@ void IPluginBase::DefineParamRange(int firstIdx, int lastIdx, int firstNumber, c
     if (!param)
       continue;
     name.SetFormatted(IParam::kTextFieldSize, nameFormat, firstNumber + (i - firstIdx));
-    param->DefineDouble(name.Get(), defaultValue, min, max, step, label, flags, group, shape, unit,
-                        displayFunc);
+    param->DefineDouble(name.Get(), defaultValue, min, max, step, label, flags, group, shape, unit, displayFunc);
   }
 }
 
-void IPluginBase::DuplicateParams(int firstSrcIdx, int lastSrcIdx, int firstDestIdx,
-                                  const char* searchText, const char* replaceText, const char* newGroup)
+void IPluginBase::DuplicateParams(int firstSrcIdx, int lastSrcIdx, int firstDestIdx, const char* searchText,
+                                  const char* replaceText, const char* newGroup)
 {
   for (int i = firstSrcIdx; i <= lastSrcIdx; ++i)
   {
@@ -242,4 +239,4 @@ void IPluginBase::PrintParamValues() const
     GetParam(i)->PrintDetails();
 }
 
-} // namespace iplug
+}  // namespace iplug

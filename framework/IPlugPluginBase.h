@@ -75,10 +75,9 @@ public:
   using ParamVisitor = std::function<void(int paramIdx, IParam& param)>;
 
   // Defines parameters first..last, named by nameFormat with the numbers from firstNumber on.
-  void DefineParamRange(int firstIdx, int lastIdx, int firstNumber, const char* nameFormat,
-                        double defaultValue, double min, double max, double step,
-                        const char* label = "", int flags = kFlagsNone, const char* group = "",
-                        const IParam::Shape& shape = IParam::ShapeLinear(),
+  void DefineParamRange(int firstIdx, int lastIdx, int firstNumber, const char* nameFormat, double defaultValue,
+                        double min, double max, double step, const char* label = "", int flags = kFlagsNone,
+                        const char* group = "", const IParam::Shape& shape = IParam::ShapeLinear(),
                         ParamUnit unit = ParamUnit::Custom, IParam::DisplayFunc displayFunc = nullptr);
   // Defines the parameters from firstDestIdx on as copies of first..last, with their values.
   void DuplicateParams(int firstSrcIdx, int lastSrcIdx, int firstDestIdx, const char* searchText,
@@ -143,9 +142,8 @@ public:
 protected:
   // Filled from the plug-in configuration by the API base's constructor, and when the host is
   // identified.
-  void SetIdentity(const char* pluginName, const char* productName, const char* mfrName,
-                   int uniqueID, int mfrID, int version, bool stateChunks, bool hasUI,
-                   PluginApi api, const char* bundleID);
+  void SetIdentity(const char* pluginName, const char* productName, const char* mfrName, int uniqueID, int mfrID,
+                   int version, bool stateChunks, bool hasUI, PluginApi api, const char* bundleID);
   void SetHost(const char* name, HostId host, int version);
   // A plug-in may withdraw its editor after construction (a setting that hides it).
   void SetHasUI(bool hasUI) { mHasUI = hasUI; }
@@ -193,4 +191,4 @@ private:
   WDL_String mHostName;
 };
 
-} // namespace iplug
+}  // namespace iplug

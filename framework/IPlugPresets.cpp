@@ -17,10 +17,10 @@ namespace iplug {
 namespace {
 
 constexpr const char* kUserPreset = "user preset";
-constexpr int kFxNameSize = 28;         // 27 characters and a zero
-constexpr int kFxpValuesPos = 56;       // parameters, or the block size in the chunk form
+constexpr int kFxNameSize = 28;    // 27 characters and a zero
+constexpr int kFxpValuesPos = 56;  // parameters, or the block size in the chunk form
 constexpr int kFxpBlockPos = 60;
-constexpr int kFxbProgramsPos = 156;    // programs, or the block size in the chunk form
+constexpr int kFxbProgramsPos = 156;  // programs, or the block size in the chunk form
 constexpr int kFxbBlockPos = 160;
 constexpr int kFxbHeaderPadding = 124;
 constexpr uint32_t kBlockVersion = 65536;  // little-endian after "tffp"
@@ -116,7 +116,7 @@ bool ReadFile(const char* path, ByteChunk& chunk)
   return chunk.PutBytes(bytes.data(), size) == size;
 }
 
-} // namespace
+}  // namespace
 
 // ---- slots
 
@@ -230,8 +230,7 @@ void IPluginBase::MakePreset(const char* name, std::initializer_list<double> val
   MakePresetFromValues(name, pairs);
 }
 
-void IPluginBase::MakePresetFromNamedParams(const char* name,
-                                            std::initializer_list<std::pair<int, double>> values)
+void IPluginBase::MakePresetFromNamedParams(const char* name, std::initializer_list<std::pair<int, double>> values)
 {
   MakePresetFromValues(name, {values.begin(), values.size()});
 }
@@ -394,8 +393,7 @@ bool IPluginBase::SaveBankAsFxb(const char* path) const
       return false;
     PutStateBlock(block, bank);
   }
-  PutFxStart(file, chunked ? static_cast<uint32_t>(block.Size() + kFxbBlockPos) : 0,
-             Tag(chunked ? "FBCh" : "FxBk"), 2);
+  PutFxStart(file, chunked ? static_cast<uint32_t>(block.Size() + kFxbBlockPos) : 0, Tag(chunked ? "FBCh" : "FxBk"), 2);
   PutBE32(file, static_cast<uint32_t>(NPresets()));
   PutBE32(file, static_cast<uint32_t>(mCurrentPresetIdx));
   const uint8_t padding[kFxbHeaderPadding] = {};
@@ -559,16 +557,12 @@ void IPluginBase::AppendValueText(WDL_String& out, int paramIdx, double value) c
 {
   switch (GetParam(paramIdx)->GetKind())
   {
-    case ParamKind::Bool:
-      out.Append(value >= 0.5 ? "true" : "false");
-      break;
+    case ParamKind::Bool: out.Append(value >= 0.5 ? "true" : "false"); break;
     case ParamKind::Int:
     case ParamKind::Enum:
       out.AppendFormatted(32, "%d", static_cast<int>(std::clamp(value, double{INT_MIN}, double{INT_MAX})));
       break;
-    default:
-      out.Append(FixedText(value, 6).Get());
-      break;
+    default: out.Append(FixedText(value, 6).Get()); break;
   }
 }
 
@@ -583,7 +577,7 @@ void AppendToFile(const char* path, const WDL_String& text)
   }
 }
 
-} // namespace
+}  // namespace
 
 void IPluginBase::DumpPresetSource(const char* path) const
 {
@@ -610,7 +604,7 @@ void IPluginBase::DumpPresetNamedSource(const char* path, std::span<const char* 
   {
     text.Append(",\n    ");
     text.Append(static_cast<size_t>(i) < paramNames.size() ? paramNames[static_cast<size_t>(i)]
-                                                            : GetParam(i)->GetName());
+                                                           : GetParam(i)->GetName());
     text.Append(", ");
     AppendValueText(text, i, GetParam(i)->Value());
   }
@@ -633,4 +627,4 @@ void IPluginBase::DumpPresetBlobSource(const char* path) const
   AppendToFile(path, text);
 }
 
-} // namespace iplug
+}  // namespace iplug

@@ -69,10 +69,10 @@ int ParseSide(const std::string& side, BusDirection direction, IChannelIOConfig&
   }
 }
 
-} // namespace
+}  // namespace
 
-int IPlugProcessor::ParseChannelLayouts(const char* text, WDL_PtrList<IChannelIOConfig>& configs,
-                                        int& maxNIn, int& maxNOut, int& maxNInBuses, int& maxNOutBuses)
+int IPlugProcessor::ParseChannelLayouts(const char* text, WDL_PtrList<IChannelIOConfig>& configs, int& maxNIn,
+                                        int& maxNOut, int& maxNInBuses, int& maxNOutBuses)
 {
   maxNIn = maxNOut = maxNInBuses = maxNOutBuses = 0;
   const std::string all = text ? text : "";
@@ -104,7 +104,7 @@ int IPlugProcessor::ParseChannelLayouts(const char* text, WDL_PtrList<IChannelIO
 // ---- construction
 
 IPlugProcessor::IPlugProcessor(const IPluginConfig& config)
-  : mPlugType(config.plugType), mDoesMidiIn(config.plugDoesMidiIn), mLatency(std::max(config.latency, 0))
+: mPlugType(config.plugType), mDoesMidiIn(config.plugDoesMidiIn), mLatency(std::max(config.latency, 0))
 {
   int maxNIn = 0, maxNOut = 0, maxNInBuses = 0, maxNOutBuses = 0;
   ParseChannelLayouts(config.channelIOStr, mIOConfigs, maxNIn, maxNOut, maxNInBuses, maxNOutBuses);
@@ -175,7 +175,10 @@ void IPlugProcessor::BusDisplayName(BusDirection direction, int busIdx, int nBus
   }
 }
 
-void IPlugProcessor::StoreLatency(int samples) { mLatency.store(std::max(samples, 0), std::memory_order_relaxed); }
+void IPlugProcessor::StoreLatency(int samples)
+{
+  mLatency.store(std::max(samples, 0), std::memory_order_relaxed);
+}
 
 void IPlugProcessor::ReserveLatency(int maxSamples)
 {
@@ -282,8 +285,7 @@ void IPlugProcessor::MarkChannelsConnected(BusDirection direction, int first, in
   }
 }
 
-bool IPlugProcessor::BindHostBuffers(BusDirection direction, int first, int count, float** hostBuffers,
-                                     int nFrames)
+bool IPlugProcessor::BindHostBuffers(BusDirection direction, int first, int count, float** hostBuffers, int nFrames)
 {
   if (nFrames < 0 || nFrames > mBlockSize)
     return false;
@@ -364,7 +366,8 @@ void IPlugProcessor::DelayedCopy(double** inputs, double** outputs, int nFrames)
   const int length = latency <= mLatencyDelayCapacity ? latency : 0;
   if (length != mLatencyDelayLength)
   {
-    std::fill_n(mLatencyDelay.Get(), static_cast<size_t>(mLatencyDelayCapacity) * static_cast<size_t>(mLatencyDelayChannels), 0.0);
+    std::fill_n(mLatencyDelay.Get(),
+                static_cast<size_t>(mLatencyDelayCapacity) * static_cast<size_t>(mLatencyDelayChannels), 0.0);
     mLatencyDelayLength = length;
     mLatencyDelayPos = 0;
   }
@@ -451,4 +454,4 @@ uint32_t IPlugProcessor::ComponentTypeForPlug() const
   }
 }
 
-} // namespace iplug
+}  // namespace iplug

@@ -99,8 +99,8 @@ public:
   // Parses "in-out" tokens separated by blanks; a side is buses separated by "." and a bus a
   // channel count or "*". A token without "-" is skipped. Returns the number of configurations
   // and writes the largest totals and bus counts of each direction.
-  static int ParseChannelLayouts(const char* text, WDL_PtrList<IChannelIOConfig>& configs,
-                                 int& maxNIn, int& maxNOut, int& maxNInBuses, int& maxNOutBuses);
+  static int ParseChannelLayouts(const char* text, WDL_PtrList<IChannelIOConfig>& configs, int& maxNIn, int& maxNOut,
+                                 int& maxNInBuses, int& maxNOutBuses);
   int NChannelConfigs() const { return mIOConfigs.GetSize(); }
   const IChannelIOConfig* GetChannelConfig(int idx) const { return mIOConfigs.Get(idx); }
   // Ties go to the later configuration.
@@ -184,4 +184,4 @@ private:
   int mLatencyDelayPos = 0;
 };
 
-} // namespace iplug
+}  // namespace iplug

@@ -68,8 +68,8 @@ struct IPluginConfig
   const char* pluginName = "";
   const char* productName = "";
   const char* mfrName = "";
-  int vendorVersion = 0;   // 0xMMMMmmbb
-  int uniqueID = 0;        // four-character codes, packed big-endian
+  int vendorVersion = 0;  // 0xMMMMmmbb
+  int uniqueID = 0;       // four-character codes, packed big-endian
   int mfrID = 0;
   int latency = 0;
   bool plugDoesMidiIn = false;
@@ -87,4 +87,4 @@ struct IPluginConfig
   const char* bundleID = "";
 };
 
-} // namespace iplug
+}  // namespace iplug

@@ -12,8 +12,8 @@ public:
   Timer_impl(ITimerFunction func, uint32_t intervalMs) : m_func(std::move(func))
   {
     CFRunLoopTimerContext context = {0, this, nullptr, nullptr, nullptr};
-    m_timer = CFRunLoopTimerCreate(kCFAllocatorDefault, CFAbsoluteTimeGetCurrent(), intervalMs / 1000.0,
-                                   0, 0, Fired, &context);
+    m_timer = CFRunLoopTimerCreate(kCFAllocatorDefault, CFAbsoluteTimeGetCurrent(), intervalMs / 1000.0, 0, 0, Fired,
+                                   &context);
     if (m_timer)
       CFRunLoopAddTimer(CFRunLoopGetMain(), m_timer, kCFRunLoopCommonModes);
   }
@@ -40,11 +40,11 @@ private:
   CFRunLoopTimerRef m_timer = nullptr;
 };
 
-} // namespace
+}  // namespace
 
 std::unique_ptr<Timer> Timer::Create(ITimerFunction func, uint32_t intervalMs)
 {
   return std::make_unique<Timer_impl>(std::move(func), intervalMs);
 }
 
-} // namespace iplug
+}  // namespace iplug

@@ -20,4 +20,4 @@ public:
   virtual void Stop() = 0;
 };
 
-} // namespace iplug
+}  // namespace iplug

@@ -28,7 +28,7 @@ bool ReadToEnd(int descriptor, size_t limit, std::string& bytes)
   }
 }
 
-} // namespace
+}  // namespace
 
 bool ReadRegularFile(const char* path, size_t limit, std::string& bytes)
 {
@@ -62,4 +62,4 @@ std::vector<std::string_view> SplitLines(std::string_view text)
   return lines;
 }
 
-} // namespace iplug
+}  // namespace iplug

@@ -18,4 +18,4 @@ bool ReadRegularFile(const char* path, size_t limit, std::string& bytes);
 // feed has no empty line after it.
 std::vector<std::string_view> SplitLines(std::string_view text);
 
-} // namespace iplug
+}  // namespace iplug

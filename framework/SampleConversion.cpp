@@ -25,9 +25,15 @@ void Convert(const In* in, Out* out, int n)
     out[i] = static_cast<Out>(in[i]);
 }
 
-} // namespace
+}  // namespace
 
-void FloatsToDoubles(const float* in, double* out, int n) { Convert<FourFloats, FourDoubles>(in, out, n); }
-void DoublesToFloats(const double* in, float* out, int n) { Convert<FourDoubles, FourFloats>(in, out, n); }
+void FloatsToDoubles(const float* in, double* out, int n)
+{
+  Convert<FourFloats, FourDoubles>(in, out, n);
+}
+void DoublesToFloats(const double* in, float* out, int n)
+{
+  Convert<FourDoubles, FourFloats>(in, out, n);
+}
 
-} // namespace iplug
+}  // namespace iplug

@@ -7,4 +7,4 @@ namespace iplug {
 void FloatsToDoubles(const float* in, double* out, int n);
 void DoublesToFloats(const double* in, float* out, int n);
 
-} // namespace iplug
+}  // namespace iplug

@@ -21,7 +21,7 @@ int64_t AllocationFor(int64_t n, int64_t granul)
   return ((n + g + kPageTail) / kPage) * kPage - kPageTail;
 }
 
-} // namespace
+}  // namespace
 
 WDL_HeapBuf::~WDL_HeapBuf()
 {
@@ -46,10 +46,10 @@ WDL_HeapBuf& WDL_HeapBuf::operator=(const WDL_HeapBuf& other)
 }
 
 WDL_HeapBuf::WDL_HeapBuf(WDL_HeapBuf&& other) noexcept
-  : m_buf(std::exchange(other.m_buf, nullptr))
-  , m_alloc(std::exchange(other.m_alloc, 0))
-  , m_size(std::exchange(other.m_size, 0))
-  , m_granul(other.m_granul)
+: m_buf(std::exchange(other.m_buf, nullptr)),
+  m_alloc(std::exchange(other.m_alloc, 0)),
+  m_size(std::exchange(other.m_size, 0)),
+  m_granul(other.m_granul)
 {
 }
 

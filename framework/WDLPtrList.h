@@ -16,10 +16,7 @@ public:
   int GetSize() const { return m_items.GetSize(); }
 
   // Null for an index outside the list.
-  T* Get(int index) const
-  {
-    return index >= 0 && index < GetSize() ? GetList()[index] : nullptr;
-  }
+  T* Get(int index) const { return index >= 0 && index < GetSize() ? GetList()[index] : nullptr; }
 
   // Appends an item; returns it, or null when the list could not grow (the item is not listed).
   T* Add(T* item)

@@ -14,7 +14,7 @@ int TextLength(const char* text, int maxLength)
   return static_cast<int>(std::min<size_t>(length, INT32_MAX - 1));
 }
 
-} // namespace
+}  // namespace
 
 const char* WDL_String::Get() const
 {
@@ -60,7 +60,8 @@ void WDL_String::SetAt(int offset, const char* text, int length, int keptTail)
 
   const char* oldBuf = Buf();
   const auto address = reinterpret_cast<uintptr_t>(text), block = reinterpret_cast<uintptr_t>(oldBuf);
-  const bool aliased = text && oldBuf && address >= block && address < block + static_cast<uintptr_t>(m_hb.GetAllocated());
+  const bool aliased = text && oldBuf && address >= block &&
+                       address < block + static_cast<uintptr_t>(m_hb.GetAllocated());
   if (aliased && keptTail > 0)
   {
     // The kept tail moves before the text is copied, which could overwrite the source. Append

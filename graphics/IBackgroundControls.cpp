@@ -5,8 +5,7 @@
 #include "graphics/IGraphics.h"
 #include "graphics/IGraphicsConstants.h"
 
-namespace iplug::igraphics
-{
+namespace iplug::igraphics {
 
 IRECT IBitmapBase::FrameSize(const IBitmap& bitmap)
 {
@@ -26,8 +25,8 @@ void IBitmapBase::DrawBitmap(IGraphics& g)
   }
   const IRECT size = FrameSize(mBitmap);
   const IRECT& bounds = mControl->GetRECT();
-  const IRECT dest(bounds.MW() - size.W() / 2.f, bounds.MH() - size.H() / 2.f,
-                   bounds.MW() + size.W() / 2.f, bounds.MH() + size.H() / 2.f);
+  const IRECT dest(bounds.MW() - size.W() / 2.f, bounds.MH() - size.H() / 2.f, bounds.MW() + size.W() / 2.f,
+                   bounds.MH() + size.H() / 2.f);
   g.DrawBitmapFrame(mBitmap, dest, frame, &mControl->GetBlend());
 }
 
@@ -45,8 +44,7 @@ void IBitmapBase::ReloadBitmap()
   }
 }
 
-IBitmapControl::IBitmapControl(float x, float y, const IBitmap& bitmap, int paramIdx,
-                               int blendMode)
+IBitmapControl::IBitmapControl(float x, float y, const IBitmap& bitmap, int paramIdx, int blendMode)
 : IControl(FrameSize(bitmap).GetTranslated(x, y), paramIdx), IBitmapBase(bitmap, this)
 {
   mBlend = IBlend(blendMode, 1.f);
@@ -91,4 +89,4 @@ void IPanelControl::Draw(IGraphics& g)
   }
 }
 
-} // namespace iplug::igraphics
+}  // namespace iplug::igraphics

@@ -8,8 +8,7 @@
 #include "graphics/ILayer.h"
 #include "graphics/ISVG.h"
 
-namespace iplug::igraphics
-{
+namespace iplug::igraphics {
 
 // The bitmap part of bitmap-drawn controls: draws the frame of a strip that matches value 0.
 class IBitmapBase
@@ -66,4 +65,4 @@ private:
   bool mDrawFrame;
 };
 
-} // namespace iplug::igraphics
+}  // namespace iplug::igraphics

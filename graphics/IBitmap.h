@@ -8,23 +8,24 @@
 
 #include "graphics/StaticStorage.h"
 
-namespace iplug::igraphics
-{
+namespace iplug::igraphics {
 
 class APIBitmap
 {
 public:
   APIBitmap() = default;
   APIBitmap(void* bitmap, int w, int h, float scale, float drawScale)
-  : mBitmap(bitmap), mWidth(w), mHeight(h), mScale(scale), mDrawScale(drawScale) {}
+  : mBitmap(bitmap), mWidth(w), mHeight(h), mScale(scale), mDrawScale(drawScale)
+  {
+  }
   APIBitmap(const APIBitmap&) = delete;
   APIBitmap& operator=(const APIBitmap&) = delete;
   virtual ~APIBitmap() = default;
 
   void* GetBitmap() const { return mBitmap; }
-  int GetWidth() const { return mWidth; }    // pixels
-  int GetHeight() const { return mHeight; }  // pixels
-  float GetScale() const { return mScale; }  // the pixel density the image was made for
+  int GetWidth() const { return mWidth; }            // pixels
+  int GetHeight() const { return mHeight; }          // pixels
+  float GetScale() const { return mScale; }          // the pixel density the image was made for
   float GetDrawScale() const { return mDrawScale; }  // the editor zoom it was made at
 
 protected:
@@ -41,9 +42,12 @@ class IBitmap
 public:
   IBitmap() = default;
   IBitmap(APIBitmap* bitmap, int frames, bool framesAreHorizontal, const char* name = "")
-  : mBitmap(bitmap), mW(bitmap ? static_cast<int>(bitmap->GetWidth() / bitmap->GetScale()) : 0),
-    mH(bitmap ? static_cast<int>(bitmap->GetHeight() / bitmap->GetScale()) : 0), mN(frames),
-    mFramesAreHorizontal(framesAreHorizontal), mResourceName(name ? name : "")
+  : mBitmap(bitmap),
+    mW(bitmap ? static_cast<int>(bitmap->GetWidth() / bitmap->GetScale()) : 0),
+    mH(bitmap ? static_cast<int>(bitmap->GetHeight() / bitmap->GetScale()) : 0),
+    mN(frames),
+    mFramesAreHorizontal(framesAreHorizontal),
+    mResourceName(name ? name : "")
   {
   }
 
@@ -69,4 +73,4 @@ private:
 // The process-wide cache of loaded bitmaps, counted by the graphics objects alive.
 StaticStorage<APIBitmap>& BitmapStorage();
 
-} // namespace iplug::igraphics
+}  // namespace iplug::igraphics

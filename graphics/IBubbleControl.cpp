@@ -3,11 +3,9 @@
 #include "graphics/IGraphics.h"
 #include "graphics/IGraphicsConstants.h"
 
-namespace iplug::igraphics
-{
+namespace iplug::igraphics {
 
-IBubbleControl::IBubbleControl(const IText& text, const IColor& fillColor,
-                               const IColor& outlineColor, float roundness)
+IBubbleControl::IBubbleControl(const IText& text, const IColor& fillColor, const IColor& outlineColor, float roundness)
 : IControl(IRECT()), mFillColor(fillColor), mOutlineColor(outlineColor), mRoundness(roundness)
 {
   mText = text;
@@ -131,4 +129,4 @@ void IBubbleControl::MeasureBubbleText(const char* str, IRECT& r) const
   GetUI()->MeasureText(mText, str, r);
 }
 
-} // namespace iplug::igraphics
+}  // namespace iplug::igraphics

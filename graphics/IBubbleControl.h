@@ -4,8 +4,7 @@
 
 #include "graphics/IControl.h"
 
-namespace iplug::igraphics
-{
+namespace iplug::igraphics {
 
 // The speech bubble that shows a value beside the control being changed: it fades in, stays
 // while its control is held and fades out. The graphics object fills and places it (ShowBubble)
@@ -16,8 +15,7 @@ public:
   enum EArrowDir { kNorth = 0, kEast, kSouth, kWest };
   enum EState { kHidden = 0, kFadingIn, kShown, kFadingOut };
 
-  IBubbleControl(const IText& text, const IColor& fillColor, const IColor& outlineColor,
-                 float roundness);
+  IBubbleControl(const IText& text, const IColor& fillColor, const IColor& outlineColor, float roundness);
 
   void Draw(IGraphics& g) override;
   virtual void DrawBubbleText(IGraphics& g, const IRECT& r);
@@ -48,4 +46,4 @@ private:
   void Fade();
 };
 
-} // namespace iplug::igraphics
+}  // namespace iplug::igraphics

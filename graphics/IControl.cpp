@@ -12,16 +12,14 @@
 #include "graphics/IPopupMenu.h"
 #include "graphics/IVectorBase.h"
 
-namespace iplug::igraphics
-{
+namespace iplug::igraphics {
 
 IControl::IControl(const IRECT& bounds, int paramIdx, ControlActionFunc action)
 : mRECT(bounds), mTargetRECT(bounds), mActionFunc(std::move(action)), mVals{{paramIdx, 0.0}}
 {
 }
 
-IControl::IControl(const IRECT& bounds, std::initializer_list<int> params,
-                   ControlActionFunc action)
+IControl::IControl(const IRECT& bounds, std::initializer_list<int> params, ControlActionFunc action)
 : mRECT(bounds), mTargetRECT(bounds), mActionFunc(std::move(action))
 {
   for (int idx : params)
@@ -30,10 +28,7 @@ IControl::IControl(const IRECT& bounds, std::initializer_list<int> params,
   }
 }
 
-IControl::IControl(const IRECT& bounds, ControlActionFunc action)
-: IControl(bounds, -1, std::move(action))
-{
-}
+IControl::IControl(const IRECT& bounds, ControlActionFunc action) : IControl(bounds, -1, std::move(action)) {}
 
 void IControl::OnMouseDown(float x, float y, const IMouseMod& mod)
 {
@@ -226,8 +221,7 @@ void IControl::SetDisabled(bool disable)
   SetDirty(false);
 }
 
-void IControl::ValueFromPointer(float x, float y, EDirection dir, const IRECT& bounds, int valIdx,
-                                double lo, double hi)
+void IControl::ValueFromPointer(float x, float y, EDirection dir, const IRECT& bounds, int valIdx, double lo, double hi)
 {
   const bool vertical = dir == EDirection::Vertical;
   const float extent = vertical ? bounds.H() : bounds.W();
@@ -408,14 +402,12 @@ void IControl::AskForValue(int valIdx)
   }
   const IRECT bounds = param->DisplayTextCount() > 0
                          ? mRECT
-                         : IRECT(mRECT.MW() - 20.f, mRECT.MH() - 8.f, mRECT.MW() + 20.f,
-                                 mRECT.MH() + 8.f);
+                         : IRECT(mRECT.MW() - 20.f, mRECT.MH() - 8.f, mRECT.MW() + 20.f, mRECT.MH() + 8.f);
   AskForValue(bounds, valIdx);
   SetDirty(false);
 }
 
-namespace
-{
+namespace {
 void ShowValueBubble(IControl* control, int direction, float x, float y)
 {
   const IParam* param = control->GetParam(0);
@@ -428,7 +420,7 @@ void ShowValueBubble(IControl* control, int direction, float x, float y)
   param->FormatDisplayWithLabel(display);
   g->ShowBubble(control, display.Get(), direction, x, y, IRECT(0.f, 0.f, 50.f, 30.f));
 }
-} // namespace
+}  // namespace
 
 void BubbleRightAction(IControl* control)
 {
@@ -440,4 +432,4 @@ void BubbleAboveAction(IControl* control)
   ShowValueBubble(control, 0, control->GetRECT().MW(), control->GetRECT().T);
 }
 
-} // namespace iplug::igraphics
+}  // namespace iplug::igraphics

@@ -13,13 +13,11 @@
 
 #include "graphics/IGraphicsStructs.h"
 
-namespace iplug
-{
+namespace iplug {
 class IParam;
 struct IMidiMsg;
 
-namespace igraphics
-{
+namespace igraphics {
 class IGEditorDelegate;
 class IPopupMenu;
 
@@ -27,8 +25,7 @@ class IControl
 {
 public:
   IControl(const IRECT& bounds, int paramIdx = -1, ControlActionFunc action = nullptr);
-  IControl(const IRECT& bounds, std::initializer_list<int> params,
-           ControlActionFunc action = nullptr);
+  IControl(const IRECT& bounds, std::initializer_list<int> params, ControlActionFunc action = nullptr);
   IControl(const IRECT& bounds, ControlActionFunc action);
 
   IControl(const IControl&) = delete;
@@ -90,8 +87,8 @@ public:
 
   // Sets the value from the pointer position inside bounds along the direction, to 0.001,
   // clamped to lo..hi; bounds of zero extent along the direction leave the value unchanged.
-  virtual void ValueFromPointer(float x, float y, EDirection dir, const IRECT& bounds,
-                                int valIdx = -1, double lo = 0.0, double hi = 1.0);
+  virtual void ValueFromPointer(float x, float y, EDirection dir, const IRECT& bounds, int valIdx = -1, double lo = 0.0,
+                                double hi = 1.0);
   virtual void AnimationEnded();
 
   int GetParamIdx(int valIdx = 0) const { return mVals[static_cast<size_t>(valIdx)].idx; }
@@ -235,7 +232,8 @@ private:
   };
 
   // Runs fn(slot) on slot valIdx, or on every slot when valIdx < 0.
-  template <class F> void ForValIdx(int valIdx, F fn)
+  template <class F>
+  void ForValIdx(int valIdx, F fn)
   {
     if (valIdx < 0)
     {
@@ -263,5 +261,5 @@ void BubbleAboveAction(IControl* control);
 void TimedAnimation(IControl* control);
 void RippleAnimation(IControl* control);
 
-} // namespace igraphics
-} // namespace iplug
+}  // namespace igraphics
+}  // namespace iplug

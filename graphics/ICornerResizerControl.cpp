@@ -3,16 +3,16 @@
 #include "graphics/IGraphics.h"
 #include "graphics/IGraphicsConstants.h"
 
-namespace iplug::igraphics
-{
+namespace iplug::igraphics {
 
-ICornerResizerControl::ICornerResizerControl(const IRECT& graphicsBounds, float size,
-                                             const IColor& color, const IColor& mouseOverColor,
-                                             const IColor& dragColor)
-: IControl(IRECT(graphicsBounds.R - size, graphicsBounds.B - size, graphicsBounds.R,
-                 graphicsBounds.B).GetPadded(-1.f)),
-  mSize(size), mInitialGraphicsBounds(graphicsBounds), mColor(color),
-  mMouseOverColor(mouseOverColor), mDragColor(dragColor)
+ICornerResizerControl::ICornerResizerControl(const IRECT& graphicsBounds, float size, const IColor& color,
+                                             const IColor& mouseOverColor, const IColor& dragColor)
+: IControl(IRECT(graphicsBounds.R - size, graphicsBounds.B - size, graphicsBounds.R, graphicsBounds.B).GetPadded(-1.f)),
+  mSize(size),
+  mInitialGraphicsBounds(graphicsBounds),
+  mColor(color),
+  mMouseOverColor(mouseOverColor),
+  mDragColor(dragColor)
 {
 }
 
@@ -31,8 +31,7 @@ void ICornerResizerControl::OnMouseDblClick(float, float, const IMouseMod&)
 {
   if (IGraphics* g = GetUI())
   {
-    g->Resize(static_cast<int>(mInitialGraphicsBounds.W()),
-              static_cast<int>(mInitialGraphicsBounds.H()), 1.f, true);
+    g->Resize(static_cast<int>(mInitialGraphicsBounds.W()), static_cast<int>(mInitialGraphicsBounds.H()), 1.f, true);
   }
 }
 
@@ -60,9 +59,7 @@ void ICornerResizerControl::OnMouseOut()
 
 void ICornerResizerControl::Draw(IGraphics& g)
 {
-  const IColor& color = g.GetResizingInProcess() ? mDragColor
-                        : mMouseIsOver               ? mMouseOverColor
-                                                     : mColor;
+  const IColor& color = g.GetResizingInProcess() ? mDragColor : mMouseIsOver ? mMouseOverColor : mColor;
   g.FillTriangle(color, mRECT.L, mRECT.B, mRECT.R, mRECT.T, mRECT.R, mRECT.B);
 }
 
@@ -78,4 +75,4 @@ void ICornerResizerControl::OnRescale()
   SetTargetAndDrawRECTs(IRECT(w - s, h - s, w, h));
 }
 
-} // namespace iplug::igraphics
+}  // namespace iplug::igraphics

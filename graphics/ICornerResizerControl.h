@@ -2,8 +2,7 @@
 
 #include "graphics/IControl.h"
 
-namespace iplug::igraphics
-{
+namespace iplug::igraphics {
 
 // The square in the editor's bottom-right corner by which the user resizes or rescales it; the
 // graphics object runs the drag once the mouse down has set its resizing flag.
@@ -12,8 +11,8 @@ class ICornerResizerControl : public IControl
 public:
   static constexpr int kCursorSizeNWSE = 5;  // the diagonal resize cursor
 
-  ICornerResizerControl(const IRECT& graphicsBounds, float size, const IColor& color,
-                        const IColor& mouseOverColor, const IColor& dragColor);
+  ICornerResizerControl(const IRECT& graphicsBounds, float size, const IColor& color, const IColor& mouseOverColor,
+                        const IColor& dragColor);
 
   void OnMouseDown(float x, float y, const IMouseMod& mod) override;
   // Back to the size the editor had when the resizer was made, at scale 1.
@@ -33,4 +32,4 @@ private:
   IColor mDragColor;
 };
 
-} // namespace iplug::igraphics
+}  // namespace iplug::igraphics

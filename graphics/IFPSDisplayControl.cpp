@@ -7,8 +7,7 @@
 #include "graphics/IGraphics.h"
 #include "graphics/IGraphicsConstants.h"
 
-namespace iplug::igraphics
-{
+namespace iplug::igraphics {
 
 IFPSDisplayControl::IFPSDisplayControl(const IRECT& bounds, int mode, const char* name)
 : IControl(bounds), IVectorBase(kStyleDefault), mMode(mode), mName(name ? name : "")
@@ -47,10 +46,9 @@ void IFPSDisplayControl::Draw(IGraphics& g)
     // Oldest at the left: the entry after the newest is the oldest.
     const float t = mBuffer[(mWritePos + 1 + i) % kNumDataPoints];
     // The value and the top of the scale for the mode.
-    const auto [v, top] =
-      mMode == kFPS            ? std::pair(std::min(1.f / (t + 0.00001f), 80.f), 80.f)
-      : mMode == kMilliseconds ? std::pair(std::min(t * 1000.f, 20.f), 20.f)
-                               : std::pair(std::min(t, 100.f), 100.f);
+    const auto [v, top] = mMode == kFPS            ? std::pair(std::min(1.f / (t + 0.00001f), 80.f), 80.f)
+                          : mMode == kMilliseconds ? std::pair(std::min(t * 1000.f, 20.f), 20.f)
+                                                   : std::pair(std::min(t, 100.f), 100.f);
     const float x = plot.L + static_cast<float>(i) / (kNumDataPoints - 1) * plot.W();
     g.PathLineTo(x, plot.B - v / top * plot.H());
   }
@@ -86,4 +84,4 @@ void IFPSDisplayControl::Draw(IGraphics& g)
   }
 }
 
-} // namespace iplug::igraphics
+}  // namespace iplug::igraphics

@@ -5,8 +5,7 @@
 #include "graphics/IControl.h"
 #include "graphics/IVectorBase.h"
 
-namespace iplug::igraphics
-{
+namespace iplug::igraphics {
 
 // The frame-time read-out: a plot of the last 100 frame durations and their average, as frames
 // per second, milliseconds or a percentage; a click moves to the next of the three.
@@ -43,4 +42,4 @@ private:
   IText mSecondText;
 };
 
-} // namespace iplug::igraphics
+}  // namespace iplug::igraphics

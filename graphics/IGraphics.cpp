@@ -17,12 +17,16 @@
 #include "graphics/IPopupMenuControl.h"
 #include "graphics/ITextEntryControl.h"
 
-namespace iplug::igraphics
-{
+namespace iplug::igraphics {
 
 IGraphics::IGraphics(IGEditorDelegate& dlg, int w, int h, int fps, float scale)
-: mWidth(w), mHeight(h), mFPS(fps > 0 ? fps : 60), mDrawScale(scale), mMinScale(0.5f * scale),
-  mMaxScale(2.f * scale), mDelegate(&dlg)
+: mWidth(w),
+  mHeight(h),
+  mFPS(fps > 0 ? fps : 60),
+  mDrawScale(scale),
+  mMinScale(0.5f * scale),
+  mMaxScale(2.f * scale),
+  mDelegate(&dlg)
 {
   StoreEditorSizeInDelegate();
   RetainStaticStorage();
@@ -86,12 +90,11 @@ void IGraphics::AddCornerResizer(ICornerResizerControl* control, int mode, bool 
   InitSpecialControl(control);
 }
 
-void IGraphics::AddCornerResizerFor(int mode, bool layoutOnResize, const IColor& color,
-                                    const IColor& mouseOverColor, const IColor& dragColor,
-                                    float size)
+void IGraphics::AddCornerResizerFor(int mode, bool layoutOnResize, const IColor& color, const IColor& mouseOverColor,
+                                    const IColor& dragColor, float size)
 {
-  AddCornerResizer(new ICornerResizerControl(GetBounds(), size, color, mouseOverColor, dragColor),
-                   mode, layoutOnResize);
+  AddCornerResizer(new ICornerResizerControl(GetBounds(), size, color, mouseOverColor, dragColor), mode,
+                   layoutOnResize);
 }
 
 void IGraphics::AddPopupMenuControl(const IText& text, const IRECT& bounds)
@@ -153,8 +156,7 @@ void IGraphics::ShowFrameTimeDisplay(bool enable)
 {
   if (enable && !mPerfDisplay)
   {
-    mPerfDisplay = std::make_unique<IFPSDisplayControl>(IRECT(10.f, 10.f, 210.f, 60.f), 0,
-                                                        "Frame Time");
+    mPerfDisplay = std::make_unique<IFPSDisplayControl>(IRECT(10.f, 10.f, 210.f, 60.f), 0, "Frame Time");
     InitSpecialControl(mPerfDisplay.get());
   }
   else if (!enable && mPerfDisplay)
@@ -314,10 +316,9 @@ void IGraphics::VisitAllControls(const std::function<void(IControl*)>& func)
   {
     func(control);
   }
-  for (IControl* special : {static_cast<IControl*>(mPerfDisplay.get()),
-                            static_cast<IControl*>(mCornerResizer.get()),
-                            static_cast<IControl*>(mTextEntryControl.get()),
-                            static_cast<IControl*>(mPopupControl.get())})
+  for (IControl* special :
+       {static_cast<IControl*>(mPerfDisplay.get()), static_cast<IControl*>(mCornerResizer.get()),
+        static_cast<IControl*>(mTextEntryControl.get()), static_cast<IControl*>(mPopupControl.get())})
   {
     if (special)
     {
@@ -516,8 +517,8 @@ IControl* IGraphics::FindControlAt(float x, float y, bool mouseOver, int& idx) c
     IControl* control = mControls[static_cast<size_t>(i)];
     const bool allowedWhenDisabled = mouseOver ? control->GetMouseOverWhenDisabled()
                                                : control->GetMouseEventsWhenDisabled();
-    if (!control->IsHidden() && !control->GetIgnoreMouse()
-        && (!control->IsDisabled() || allowedWhenDisabled) && control->IsHit(x, y))
+    if (!control->IsHidden() && !control->GetIgnoreMouse() && (!control->IsDisabled() || allowedWhenDisabled) &&
+        control->IsHit(x, y))
     {
       idx = i;
       return control;
@@ -526,8 +527,7 @@ IControl* IGraphics::FindControlAt(float x, float y, bool mouseOver, int& idx) c
   return nullptr;
 }
 
-IControl* IGraphics::GetMouseControl(float x, float y, bool capture, bool mouseOver,
-                                     uint64_t touchId)
+IControl* IGraphics::GetMouseControl(float x, float y, bool capture, bool mouseOver, uint64_t touchId)
 {
   if (const auto it = mCapturedMap.find(touchId); it != mCapturedMap.end() && it->second)
   {
@@ -709,8 +709,7 @@ void IGraphics::ClampToDelegateLimits(int& w, int& h) const
 
 void IGraphics::RequestWindowResize(bool needsPlatformResize)
 {
-  const bool resized = mDelegate->ResizeRequestFromEditor(WindowPixels(mWidth),
-                                                          WindowPixels(mHeight),
+  const bool resized = mDelegate->ResizeRequestFromEditor(WindowPixels(mWidth), WindowPixels(mHeight),
                                                           needsPlatformResize);
   ResizeNativeView(resized);
 }
@@ -776,4 +775,4 @@ void IGraphics::SendQwertyMidi(int status, int note, int velocity, const IMidiKe
   }
 }
 
-} // namespace iplug::igraphics
+}  // namespace iplug::igraphics

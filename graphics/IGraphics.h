@@ -24,8 +24,7 @@
 #include "graphics/IPopupMenu.h"
 #include "graphics/PlatformFont.h"
 
-namespace iplug::igraphics
-{
+namespace iplug::igraphics {
 
 class IGEditorDelegate;
 class ICornerResizerControl;
@@ -64,25 +63,20 @@ public:
   virtual void* GetDrawContext() = 0;
   virtual const char* RendererName() const = 0;
   virtual bool SupportsImageExtension(const char* ext) = 0;
-  virtual void DrawQuickDropShadow(const IRECT&, const IRECT&, float, float, float,
-                                   const IBlend*) {}
+  virtual void DrawQuickDropShadow(const IRECT&, const IRECT&, float, float, float, const IBlend*) {}
   virtual bool SupportsPathFill() const { return true; }
 
   // ---- Bitmaps and layers (back end) --------------------------------------------------------
   virtual void DrawBitmap(const IBitmap& bitmap, const IRECT& dest, int srcX, int srcY,
                           const IBlend* blend = nullptr) = 0;
-  virtual APIBitmap* CreateBackendBitmap(int width, int height, float scale,
-                                         double drawScale) = 0;
-  virtual APIBitmap* LoadBackendBitmap(const char* path, int scale, int location,
-                                       const char* ext) = 0;
-  virtual APIBitmap* LoadBackendBitmap(const char* name, const void* data, int dataSize,
-                                       int scale) = 0;
+  virtual APIBitmap* CreateBackendBitmap(int width, int height, float scale, double drawScale) = 0;
+  virtual APIBitmap* LoadBackendBitmap(const char* path, int scale, int location, const char* ext) = 0;
+  virtual APIBitmap* LoadBackendBitmap(const char* name, const void* data, int dataSize, int scale) = 0;
   virtual bool LoadBackendFont(const char* fontID, PlatformFont* font) = 0;
   // Makes the top layer, or the window when no layer is open, the render target.
   virtual void RefreshLayer() {}
   virtual void ReadLayerPixels(ILayerPtr& layer, WDL_TypedBuf<uint8_t>& data) = 0;
-  virtual void BlendShadowMask(ILayerPtr& layer, WDL_TypedBuf<uint8_t>& mask,
-                               const IShadow& shadow) = 0;
+  virtual void BlendShadowMask(ILayerPtr& layer, WDL_TypedBuf<uint8_t>& mask, const IShadow& shadow) = 0;
   virtual void WriteLayerPixels(ILayerPtr& layer, WDL_TypedBuf<uint8_t>& data) = 0;
   // Byte index of the alpha channel inside a pixel, and whether layer rows run bottom-up.
   virtual int AlphaChannel() const = 0;
@@ -91,8 +85,7 @@ public:
   // ---- Platform fonts (windowing layer); each load answers an owned font or null ------------
   virtual PlatformFont* LoadNativeFontFromFile(const char* fontID, const char* fileName) = 0;
   virtual PlatformFont* LoadNativeFontFromMemory(const char* fontID, void* data, int size) = 0;
-  virtual PlatformFont* LoadNativeFontByName(const char* fontID, const char* family,
-                                             int style) = 0;
+  virtual PlatformFont* LoadNativeFontByName(const char* fontID, const char* family, int style) = 0;
   virtual void CacheNativeFont(const char* fontID, PlatformFont* font) = 0;
   // Adds the font that another graphics object loaded under the ID, from what the back end and
   // the windowing layer keep of it; false when they keep none, and the font is then read.
@@ -107,8 +100,7 @@ public:
   virtual void PathWindingRule(int) {}
   virtual void PathBezierTo(float c1x, float c1y, float c2x, float c2y, float x2, float y2) = 0;
   virtual void PathQuadTo(float cx, float cy, float x2, float y2) = 0;
-  virtual void PathStroke(const IPattern& pattern, float thickness,
-                          const IStrokeOptions& options = IStrokeOptions(),
+  virtual void PathStroke(const IPattern& pattern, float thickness, const IStrokeOptions& options = IStrokeOptions(),
                           const IBlend* blend = nullptr) = 0;
   virtual void PathFill(const IPattern& pattern, const IFillOptions& options = IFillOptions(),
                         const IBlend* blend = nullptr) = 0;
@@ -138,14 +130,11 @@ public:
   virtual void UpdateTooltips() = 0;
   // Hears the answer of a message box; may be empty.
   using AlertCompletionFunc = std::function<void(int result)>;
-  virtual int ShowAlert(const char* text, const char* caption, int type,
-                        AlertCompletionFunc completion) = 0;
+  virtual int ShowAlert(const char* text, const char* caption, int type, AlertCompletionFunc completion) = 0;
   // The chosen path is written into fileName, which stays empty when the user cancels.
-  virtual void AskForFile(std::string& fileName, std::string& path, bool save,
-                          const char* extensions) = 0;
+  virtual void AskForFile(std::string& fileName, std::string& path, bool save, const char* extensions) = 0;
   virtual bool AskForFolder(std::string& folder) = 0;
-  virtual bool AskForColor(const IColor& color, const char* title,
-                           std::function<void(const IColor&)> func) = 0;
+  virtual bool AskForColor(const IColor& color, const char* title, std::function<void(const IColor&)> func) = 0;
   virtual bool OpenWebLink(const char* url) = 0;
   virtual const char* PlatformName() const { return ""; }
   virtual bool ShowInFileBrowser(const char*, bool /*select*/) { return false; }
@@ -154,8 +143,8 @@ public:
   virtual const char* BundleIdentifier() const { return ""; }
   virtual void BeginBackendWork() {}
   virtual void EndBackendWork() {}
-  virtual void OpenNativeTextEntry(int paramIdx, const IText& text, const IRECT& bounds,
-                                   int length, const char* str) = 0;
+  virtual void OpenNativeTextEntry(int paramIdx, const IText& text, const IRECT& bounds, int length,
+                                   const char* str) = 0;
   virtual IPopupMenu* OpenNativeMenu(IPopupMenu& menu, const IRECT& bounds, bool& isAsync) = 0;
   // Whether the platform's menus serve even with the in-window menu attached: where menus are
   // chosen by their items rather than with the pointer.
@@ -171,71 +160,62 @@ public:
   void SetDrawContextReady(bool ready) { SetDrawingContextValid(ready); }
 
   virtual float MeasureTextRun(const IText& text, const char* str, IRECT& bounds) const = 0;
-  virtual void DrawTextRun(const IText& text, const char* str, const IRECT& bounds,
-                           const IBlend* blend) = 0;
+  virtual void DrawTextRun(const IText& text, const char* str, const IRECT& bounds, const IBlend* blend) = 0;
   virtual float EffectiveScale() const { return mScreenScale * mDrawScale; }
 
   // ---- Drawing operations built on the path primitives -------------------------------------
   // Each starts a new path; strokes use default stroke options, fills default fill options.
   // Fits the document into bounds keeping its aspect, at the top-left corner.
   virtual void DrawSVG(const ISVG& svg, const IRECT& bounds, const IBlend* blend = nullptr);
-  virtual void DrawSVGRotated(const ISVG& svg, float cx, float cy, float width, float height,
-                              double angle, const IBlend* blend = nullptr);
-  virtual void DrawBitmapScaledToFit(const IBitmap& bitmap, const IRECT& bounds,
-                                     const IBlend* blend = nullptr);
+  virtual void DrawSVGRotated(const ISVG& svg, float cx, float cy, float width, float height, double angle,
+                              const IBlend* blend = nullptr);
+  virtual void DrawBitmapScaledToFit(const IBitmap& bitmap, const IRECT& bounds, const IBlend* blend = nullptr);
   virtual void DrawBitmapRotated(const IBitmap& bitmap, float cx, float cy, double angle,
                                  const IBlend* blend = nullptr);
   virtual void DrawPoint(const IColor& color, float x, float y, const IBlend* blend = nullptr);
-  virtual void DrawLine(const IColor& color, float x1, float y1, float x2, float y2,
-                        const IBlend* blend = nullptr, float thickness = 1.f);
-  virtual void DrawDottedLine(const IColor& color, float x1, float y1, float x2, float y2,
-                              const IBlend* blend = nullptr, float thickness = 1.f,
-                              float dashLen = 2.f);
-  virtual void DrawTriangle(const IColor& color, float x1, float y1, float x2, float y2, float x3,
-                            float y3, const IBlend* blend = nullptr, float thickness = 1.f);
-  virtual void DrawRect(const IColor& color, const IRECT& bounds, const IBlend* blend = nullptr,
+  virtual void DrawLine(const IColor& color, float x1, float y1, float x2, float y2, const IBlend* blend = nullptr,
                         float thickness = 1.f);
+  virtual void DrawDottedLine(const IColor& color, float x1, float y1, float x2, float y2,
+                              const IBlend* blend = nullptr, float thickness = 1.f, float dashLen = 2.f);
+  virtual void DrawTriangle(const IColor& color, float x1, float y1, float x2, float y2, float x3, float y3,
+                            const IBlend* blend = nullptr, float thickness = 1.f);
+  virtual void DrawRect(const IColor& color, const IRECT& bounds, const IBlend* blend = nullptr, float thickness = 1.f);
   virtual void DrawRoundRect(const IColor& color, const IRECT& bounds, float cornerRadius = 5.f,
                              const IBlend* blend = nullptr, float thickness = 1.f);
-  virtual void DrawRoundRectCorners(const IColor& color, const IRECT& bounds, float tl, float tr,
-                                    float bl, float br, const IBlend* blend = nullptr,
-                                    float thickness = 1.f);
+  virtual void DrawRoundRectCorners(const IColor& color, const IRECT& bounds, float tl, float tr, float bl, float br,
+                                    const IBlend* blend = nullptr, float thickness = 1.f);
   virtual void DrawArc(const IColor& color, float cx, float cy, float r, float a1, float a2,
                        const IBlend* blend = nullptr, float thickness = 1.f);
-  virtual void DrawCircle(const IColor& color, float cx, float cy, float r,
-                          const IBlend* blend = nullptr, float thickness = 1.f);
+  virtual void DrawCircle(const IColor& color, float cx, float cy, float r, const IBlend* blend = nullptr,
+                          float thickness = 1.f);
   virtual void DrawEllipse(const IColor& color, const IRECT& bounds, const IBlend* blend = nullptr,
                            float thickness = 1.f);
-  virtual void DrawEllipseAt(const IColor& color, float x, float y, float r1, float r2,
-                             float angle, const IBlend* blend = nullptr, float thickness = 1.f);
+  virtual void DrawEllipseAt(const IColor& color, float x, float y, float r1, float r2, float angle,
+                             const IBlend* blend = nullptr, float thickness = 1.f);
   virtual void DrawConvexPolygon(const IColor& color, const float* x, const float* y, int npoints,
                                  const IBlend* blend = nullptr, float thickness = 1.f);
-  virtual void DrawDottedRect(const IColor& color, const IRECT& bounds,
-                              const IBlend* blend = nullptr, float thickness = 1.f,
-                              float dashLen = 2.f);
-  virtual void FillTriangle(const IColor& color, float x1, float y1, float x2, float y2, float x3,
-                            float y3, const IBlend* blend = nullptr);
+  virtual void DrawDottedRect(const IColor& color, const IRECT& bounds, const IBlend* blend = nullptr,
+                              float thickness = 1.f, float dashLen = 2.f);
+  virtual void FillTriangle(const IColor& color, float x1, float y1, float x2, float y2, float x3, float y3,
+                            const IBlend* blend = nullptr);
   virtual void FillRect(const IColor& color, const IRECT& bounds, const IBlend* blend = nullptr);
-  virtual void FillRectWithPattern(const IPattern& pattern, const IRECT& bounds,
-                                   const IBlend* blend = nullptr);
+  virtual void FillRectWithPattern(const IPattern& pattern, const IRECT& bounds, const IBlend* blend = nullptr);
   virtual void FillRoundRect(const IColor& color, const IRECT& bounds, float cornerRadius = 5.f,
                              const IBlend* blend = nullptr);
-  virtual void FillRoundRectCorners(const IColor& color, const IRECT& bounds, float tl, float tr,
-                                    float bl, float br, const IBlend* blend = nullptr);
-  virtual void FillCircle(const IColor& color, float cx, float cy, float r,
-                          const IBlend* blend = nullptr);
+  virtual void FillRoundRectCorners(const IColor& color, const IRECT& bounds, float tl, float tr, float bl, float br,
+                                    const IBlend* blend = nullptr);
+  virtual void FillCircle(const IColor& color, float cx, float cy, float r, const IBlend* blend = nullptr);
   virtual void FillEllipse(const IColor& color, const IRECT& bounds, const IBlend* blend = nullptr);
-  virtual void FillEllipseAt(const IColor& color, float x, float y, float r1, float r2,
-                             float angle, const IBlend* blend = nullptr);
+  virtual void FillEllipseAt(const IColor& color, float x, float y, float r1, float r2, float angle,
+                             const IBlend* blend = nullptr);
   virtual void FillArc(const IColor& color, float cx, float cy, float r, float a1, float a2,
                        const IBlend* blend = nullptr);
   virtual void FillConvexPolygon(const IColor& color, const float* x, const float* y, int npoints,
                                  const IBlend* blend = nullptr);
   virtual void DrawGrid(const IColor& color, const IRECT& bounds, float gridSizeH, float gridSizeV,
                         const IBlend* blend = nullptr, float thickness = 1.f);
-  virtual void DrawPlot(const IColor& color, const IRECT& bounds, const float* normYPoints,
-                        int nPoints, const float* normXPoints = nullptr,
-                        const IBlend* blend = nullptr, float thickness = 1.f);
+  virtual void DrawPlot(const IColor& color, const IRECT& bounds, const float* normYPoints, int nPoints,
+                        const float* normXPoints = nullptr, const IBlend* blend = nullptr, float thickness = 1.f);
 
   // Path helpers: add to the current path without clearing it.
   void PathRect(const IRECT& bounds);
@@ -260,38 +240,33 @@ public:
   const IMatrix& GetTransform() const { return mTransform; }
 
   // Text: nothing for an empty or null string.
-  void DrawText(const IText& text, const char* str, const IRECT& bounds,
-                const IBlend* blend = nullptr);
+  void DrawText(const IText& text, const char* str, const IRECT& bounds, const IBlend* blend = nullptr);
   // The text's alignment places it around the point.
-  void DrawTextAtPoint(const IText& text, const char* str, float x, float y,
-                       const IBlend* blend = nullptr);
+  void DrawTextAtPoint(const IText& text, const char* str, float x, float y, const IBlend* blend = nullptr);
   // For a rotated text: the bounding box of rect turned by the text's angle, and the offset
   // that aligns it in bounds.
-  void CalculateTextRotation(const IText& text, const IRECT& bounds, IRECT& rect, double& tx,
-                             double& ty) const;
+  void CalculateTextRotation(const IText& text, const IRECT& bounds, IRECT& rect, double& tx, double& ty) const;
   void DoMeasureTextRotation(const IText& text, const IRECT& bounds, IRECT& rect) const;
 
   // Bitmap helpers. Frames are 1-based and clamped to the strip.
-  void DrawBitmapFrame(const IBitmap& bitmap, const IRECT& bounds, int frame,
-                       const IBlend* blend = nullptr);
+  void DrawBitmapFrame(const IBitmap& bitmap, const IRECT& bounds, int frame, const IBlend* blend = nullptr);
   // A string drawn with a bitmap whose frames are the characters from the space on.
-  void DrawBitmapText(const IBitmap& font, const IRECT& bounds, const IText& text,
-                      const IBlend* blend, const char* str, bool vCentre = true,
-                      bool multiline = false, int charWidth = 6, int charHeight = 12,
+  void DrawBitmapText(const IBitmap& font, const IRECT& bounds, const IText& text, const IBlend* blend, const char* str,
+                      bool vCentre = true, bool multiline = false, int charWidth = 6, int charHeight = 12,
                       int charOffset = 0);
 
   // Line helpers: x and y are fractions of the bounds (y measured from the bottom); angles are
   // degrees, 0 up, clockwise.
-  void DrawVerticalLine(const IColor& color, const IRECT& bounds, float x,
-                        const IBlend* blend = nullptr, float thickness = 1.f);
+  void DrawVerticalLine(const IColor& color, const IRECT& bounds, float x, const IBlend* blend = nullptr,
+                        float thickness = 1.f);
   void DrawVerticalLine(const IColor& color, float xi, float yLo, float yHi, const IBlend* blend,
                         float thickness = 1.f);
-  void DrawHorizontalLine(const IColor& color, const IRECT& bounds, float y,
-                          const IBlend* blend = nullptr, float thickness = 1.f);
-  void DrawHorizontalLine(const IColor& color, float yi, float xLo, float xHi,
-                          const IBlend* blend, float thickness = 1.f);
-  void DrawRadialLine(const IColor& color, float cx, float cy, float angle, float rMin,
-                      float rMax, const IBlend* blend = nullptr, float thickness = 1.f);
+  void DrawHorizontalLine(const IColor& color, const IRECT& bounds, float y, const IBlend* blend = nullptr,
+                          float thickness = 1.f);
+  void DrawHorizontalLine(const IColor& color, float yi, float xLo, float xHi, const IBlend* blend,
+                          float thickness = 1.f);
+  void DrawRadialLine(const IColor& color, float cx, float cy, float angle, float rMin, float rMax,
+                      const IBlend* blend = nullptr, float thickness = 1.f);
   void PathRadialLine(float cx, float cy, float angle, float rMin, float rMax);
 
   // ---- Gestures ----------------------------------------------------------------------------
@@ -335,22 +310,18 @@ public:
   // Turns the layer's alpha channel into its blurred drop shadow.
   void ApplyLayerDropShadow(ILayerPtr& layer, const IShadow& shadow);
   void ClipToRegion(const IRECT& r);
-  void WriteLayerPixelsTo(ILayerPtr& layer, WDL_TypedBuf<uint8_t>& data)
-  {
-    WriteLayerPixels(layer, data);
-  }
+  void WriteLayerPixelsTo(ILayerPtr& layer, WDL_TypedBuf<uint8_t>& data) { WriteLayerPixels(layer, data); }
 
   // One blur pass over rows of alpha bytes (4 bytes a pixel), written transposed: row i,
   // pixel j goes to out[i * 4 + j * outStride]. Pixels outside a row count as 0.
-  static void BlurSwap(uint8_t* out, const uint8_t* in, const uint8_t* kernel, int width,
-                       int height, int outStride, int inStride, int kernelSize, uint32_t norm);
+  static void BlurSwap(uint8_t* out, const uint8_t* in, const uint8_t* kernel, int width, int height, int outStride,
+                       int inStride, int kernelSize, uint32_t norm);
 
   // ---- Resources ---------------------------------------------------------------------------
   // A bitmap for the target scale (0: BitmapScale()): from the bitmap cache, else from the
   // best scaled variant file ("name@2x.png" and so on), redrawn to the target scale when only
   // another scale exists. The empty bitmap when nothing is found.
-  virtual IBitmap LoadBitmap(const char* name, int nFrames = 1, bool framesAreHorizontal = false,
-                             int targetScale = 0);
+  virtual IBitmap LoadBitmap(const char* name, int nFrames = 1, bool framesAreHorizontal = false, int targetScale = 0);
   // The same from encoded image bytes, always taken as scale 1.
   virtual IBitmap LoadBitmap(const char* name, const void* data, int dataSize, int nFrames = 1,
                              bool framesAreHorizontal = false, int targetScale = 0);
@@ -365,8 +336,8 @@ public:
   // A parsed document from the SVG cache or a resource file of type "svg"; null on failure.
   virtual ISVG LoadSVG(const char* name, const char* units = "px", float dpi = 72.f);
   // The same from text in memory; dataSize <= 0 reads up to the first NUL. Null data is refused.
-  virtual ISVG LoadSVGFromMemory(const char* name, const void* data, int dataSize,
-                                 const char* units = "px", float dpi = 72.f);
+  virtual ISVG LoadSVGFromMemory(const char* name, const void* data, int dataSize, const char* units = "px",
+                                 float dpi = 72.f);
   virtual bool LoadFont(const char* fontID, const char* fileNameOrResID);
   virtual bool LoadFont(const char* fontID, void* data, int dataSize);
   bool LoadFont(const char* fontID, const char* familyName, int style);
@@ -378,8 +349,8 @@ public:
 
   // Tries the target scale, then 4, 3, 2, 1 without the target; answers the location (> 0)
   // with the path and the scale found, or 0.
-  int SearchScaledImageResource(const char* name, const char* type, WDL_String& result,
-                                int targetScale, int& sourceScale);
+  int SearchScaledImageResource(const char* name, const char* type, WDL_String& result, int targetScale,
+                                int& sourceScale);
   APIBitmap* SearchBitmapInCache(const char* name, int targetScale, int& sourceScale);
 
   // ---- Controls ----------------------------------------------------------------------------
@@ -399,8 +370,8 @@ public:
 
   // Special controls stay outside the control list. A second corner resizer is deleted.
   void AddCornerResizer(ICornerResizerControl* control, int mode, bool layoutOnResize = false);
-  void AddCornerResizerFor(int mode, bool layoutOnResize, const IColor& color,
-                           const IColor& mouseOverColor, const IColor& dragColor, float size);
+  void AddCornerResizerFor(int mode, bool layoutOnResize, const IColor& color, const IColor& mouseOverColor,
+                           const IColor& dragColor, float size);
   void AddPopupMenuControl(const IText& text, const IRECT& bounds = IRECT());
   // Takes ownership; a second popup menu control is deleted.
   void AddPopupMenuControl(IPopupMenuControl* control);
@@ -454,10 +425,7 @@ public:
     });
   }
 
-  void HideParamControls(int paramIdx, bool hide)
-  {
-    ForMatchingControls(&IControl::Hide, paramIdx, hide);
-  }
+  void HideParamControls(int paramIdx, bool hide) { ForMatchingControls(&IControl::Hide, paramIdx, hide); }
   void DisableParamControls(int paramIdx, bool disable)
   {
     ForMatchingControls(&IControl::SetDisabled, paramIdx, disable);
@@ -471,10 +439,7 @@ public:
     ForMatchingControls(&IControl::SetHostHighlight, paramIdx, on, colourIdx);
   }
   int ParamIdxOfControlAt(int idx) const;
-  void MarkAllControlsDirty(bool triggerAction = false)
-  {
-    ForAllControls(&IControl::SetDirty, triggerAction, -1);
-  }
+  void MarkAllControlsDirty(bool triggerAction = false) { ForAllControls(&IControl::SetDirty, triggerAction, -1); }
   void MarkAllControlsClean() { ForAllControls(&IControl::SetClean); }
   void IdleAllControls() { ForAllControls(&IControl::OnIdle); }
 
@@ -516,10 +481,7 @@ public:
     mMinScale = lo;
     mMaxScale = hi;
   }
-  IRECT GetBounds() const
-  {
-    return IRECT(0.f, 0.f, static_cast<float>(mWidth), static_cast<float>(mHeight));
-  }
+  IRECT GetBounds() const { return IRECT(0.f, 0.f, static_cast<float>(mWidth), static_cast<float>(mHeight)); }
 
   // ---- Input -------------------------------------------------------------------------------
   enum EResizeMode { kResizeScale = 0, kResizeSize = 1 };
@@ -581,19 +543,14 @@ public:
 
   void SetKeyHandlerFunc(IKeyHandlerFunc func) { mKeyHandlerFunc = std::move(func); }
   void SetDisplayTickFunc(IDisplayTickFunc func) { mDisplayTickFunc = std::move(func); }
-  void SetUIAppearanceChangedFunc(IUIAppearanceChangedFunc func)
-  {
-    mAppearanceChangedFunc = std::move(func);
-  }
+  void SetUIAppearanceChangedFunc(IUIAppearanceChangedFunc func) { mAppearanceChangedFunc = std::move(func); }
 
   // ---- Prompts -----------------------------------------------------------------------------
   // Opens a menu of the parameter's display texts or a text entry holding its value.
   void AskForValue(IControl* control, const IRECT& bounds, int valIdx);
-  void OpenTextEntry(IControl* control, const IText& text, const IRECT& bounds, const char* str,
-                     int valIdx);
+  void OpenTextEntry(IControl* control, const IText& text, const IRECT& bounds, const char* str, int valIdx);
   // Shows the menu in the in-window popup control when attached, else through the platform.
-  void OpenMenu(IControl* control, IPopupMenu& menu, const IRECT& bounds, int valIdx,
-                bool isContext = false);
+  void OpenMenu(IControl* control, IPopupMenu& menu, const IRECT& bounds, int valIdx, bool isContext = false);
   // Ends the open menu: the owner receives the chosen menu (null when nothing was chosen).
   void ApplyPopupMenuResult(IPopupMenu* menu);
   // Ends the open text entry: a linked value is parsed, rounded, clamped and set; otherwise the
@@ -601,8 +558,8 @@ public:
   void ApplyTextEntryResult(const char* str);
   void ShowContextMenuFor(IControl* control, float x, float y);
   void ShowContextMenuForIdx(int idx, float x, float y);
-  void ShowBubble(IControl* control, const char* str, int direction, float x, float y,
-                  IRECT minimumBox, uint64_t touchId = 0);
+  void ShowBubble(IControl* control, const char* str, int direction, float x, float y, IRECT minimumBox,
+                  uint64_t touchId = 0);
 
   // ---- Misc --------------------------------------------------------------------------------
   IGEditorDelegate* GetDelegate() const { return mDelegate; }
@@ -621,8 +578,7 @@ public:
   // The control under a point, searched from the top of the list down (see the input road).
   // With capture the pointer touchId is given to the control; with mouseOver the found index is
   // stored as the mouse-over index.
-  IControl* GetMouseControl(float x, float y, bool capture, bool mouseOver = false,
-                            uint64_t touchId = 0);
+  IControl* GetMouseControl(float x, float y, bool capture, bool mouseOver = false, uint64_t touchId = 0);
 
 protected:
   // Hands a control its delegate and graphics pointer and runs OnInit, OnResize and OnRescale.
@@ -648,8 +604,8 @@ protected:
   bool LoadPlatformFont(const char* fontID, PlatformFont* font);
   // The end of both bitmap loads: bitmap is cached or was just loaded (then held by loaded);
   // it is redrawn when its scale is not the target, else a loaded one goes into the cache.
-  IBitmap AdoptBitmap(APIBitmap* bitmap, std::unique_ptr<APIBitmap> loaded, const char* name,
-                      int nFrames, bool framesAreHorizontal, int targetScale);
+  IBitmap AdoptBitmap(APIBitmap* bitmap, std::unique_ptr<APIBitmap> loaded, const char* name, int nFrames,
+                      bool framesAreHorizontal, int targetScale);
 
   // The paths of a parsed document, filled and stroked shape by shape.
   void DrawSVGShapes(const SVGImage& image, const IBlend* blend);
@@ -736,4 +692,4 @@ protected:
   std::stack<IMatrix> mTransformStates;
 };
 
-} // namespace iplug::igraphics
+}  // namespace iplug::igraphics

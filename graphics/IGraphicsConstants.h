@@ -6,8 +6,7 @@
 #include "graphics/IGraphicsStructs.h"
 #include "graphics/IVStyle.h"
 
-namespace iplug::igraphics
-{
+namespace iplug::igraphics {
 
 inline constexpr IColor kColorTransparent(0, 0, 0, 0);
 inline constexpr IColor kColorTranslucent(10, 0, 0, 0);
@@ -46,12 +45,11 @@ inline constexpr IBlend kBlendDstOver(4, 1.f);  // destination-over compositing
 
 inline const IText kTextDefault{};
 inline const IText kTextLabel(19.f, kColorBlack, "Roboto-Regular", EAlign::Center, EVAlign::Top);
-inline const IText kTextValue(14.f, kColorBlack, "Roboto-Regular", EAlign::Center,
-                              EVAlign::Bottom);
+inline const IText kTextValue(14.f, kColorBlack, "Roboto-Regular", EAlign::Center, EVAlign::Bottom);
 
 inline const IVStyle kStyleDefault{};
 
 // 10 to the power -4.5: -90 dB as a linear amplitude.
 inline constexpr float kAmpMinus90dB = 3.1622778e-05f;
 
-} // namespace iplug::igraphics
+}  // namespace iplug::igraphics

@@ -5,11 +5,9 @@
 
 #include "graphics/IGraphics.h"
 
-namespace iplug::igraphics
-{
+namespace iplug::igraphics {
 
-namespace
-{
+namespace {
 constexpr float kPi = 3.1415927f;
 
 IStrokeOptions DashedStroke(float dashLen)
@@ -18,7 +16,7 @@ IStrokeOptions DashedStroke(float dashLen)
   options.mDash.SetDash(&dashLen, 0.f, 1);
   return options;
 }
-} // namespace
+}  // namespace
 
 void IGraphics::PathRect(const IRECT& r)
 {
@@ -98,20 +96,16 @@ void IGraphics::PathEllipse(const IRECT& r)
   PathEllipse((r.L + r.R) * 0.5f, (r.T + r.B) * 0.5f, (r.R - r.L) * 0.5f, (r.B - r.T) * 0.5f, 0.f);
 }
 
-void IGraphics::DrawBitmapScaledToFit(const IBitmap& bitmap, const IRECT& bounds,
-                                      const IBlend* blend)
+void IGraphics::DrawBitmapScaledToFit(const IBitmap& bitmap, const IRECT& bounds, const IBlend* blend)
 {
   SaveTransform();
   TransformTranslate(bounds.L, bounds.T);
-  TransformScale(bounds.W() / static_cast<float>(bitmap.W()),
-                 bounds.H() / static_cast<float>(bitmap.H()));
-  DrawBitmap(bitmap, IRECT(0.f, 0.f, static_cast<float>(bitmap.W()), static_cast<float>(bitmap.H())),
-             0, 0, blend);
+  TransformScale(bounds.W() / static_cast<float>(bitmap.W()), bounds.H() / static_cast<float>(bitmap.H()));
+  DrawBitmap(bitmap, IRECT(0.f, 0.f, static_cast<float>(bitmap.W()), static_cast<float>(bitmap.H())), 0, 0, blend);
   RestoreTransform();
 }
 
-void IGraphics::DrawBitmapRotated(const IBitmap& bitmap, float cx, float cy, double angle,
-                                  const IBlend* blend)
+void IGraphics::DrawBitmapRotated(const IBitmap& bitmap, float cx, float cy, double angle, const IBlend* blend)
 {
   const float w = static_cast<float>(bitmap.W()) / bitmap.GetDrawScale();
   const float h = static_cast<float>(bitmap.H()) / bitmap.GetDrawScale();
@@ -127,8 +121,8 @@ void IGraphics::DrawPoint(const IColor& color, float x, float y, const IBlend* b
   FillRect(color, IRECT(x, y, x + 1.f, y + 1.f), blend);
 }
 
-void IGraphics::DrawLine(const IColor& color, float x1, float y1, float x2, float y2,
-                         const IBlend* blend, float thickness)
+void IGraphics::DrawLine(const IColor& color, float x1, float y1, float x2, float y2, const IBlend* blend,
+                         float thickness)
 {
   PathClear();
   PathMoveTo(x1, y1);
@@ -136,8 +130,8 @@ void IGraphics::DrawLine(const IColor& color, float x1, float y1, float x2, floa
   PathStroke(color, thickness, IStrokeOptions(), blend);
 }
 
-void IGraphics::DrawDottedLine(const IColor& color, float x1, float y1, float x2, float y2,
-                               const IBlend* blend, float thickness, float dashLen)
+void IGraphics::DrawDottedLine(const IColor& color, float x1, float y1, float x2, float y2, const IBlend* blend,
+                               float thickness, float dashLen)
 {
   PathClear();
   PathMoveTo(x1, y1);
@@ -145,72 +139,69 @@ void IGraphics::DrawDottedLine(const IColor& color, float x1, float y1, float x2
   PathStroke(color, thickness, DashedStroke(dashLen), blend);
 }
 
-void IGraphics::DrawTriangle(const IColor& color, float x1, float y1, float x2, float y2,
-                             float x3, float y3, const IBlend* blend, float thickness)
+void IGraphics::DrawTriangle(const IColor& color, float x1, float y1, float x2, float y2, float x3, float y3,
+                             const IBlend* blend, float thickness)
 {
   PathClear();
   PathTriangle(x1, y1, x2, y2, x3, y3);
   PathStroke(color, thickness, IStrokeOptions(), blend);
 }
 
-void IGraphics::DrawRect(const IColor& color, const IRECT& bounds, const IBlend* blend,
-                         float thickness)
+void IGraphics::DrawRect(const IColor& color, const IRECT& bounds, const IBlend* blend, float thickness)
 {
   PathClear();
   PathRect(bounds);
   PathStroke(color, thickness, IStrokeOptions(), blend);
 }
 
-void IGraphics::DrawRoundRect(const IColor& color, const IRECT& bounds, float cornerRadius,
-                              const IBlend* blend, float thickness)
+void IGraphics::DrawRoundRect(const IColor& color, const IRECT& bounds, float cornerRadius, const IBlend* blend,
+                              float thickness)
 {
   PathClear();
   PathRoundRect(bounds, cornerRadius);
   PathStroke(color, thickness, IStrokeOptions(), blend);
 }
 
-void IGraphics::DrawRoundRectCorners(const IColor& color, const IRECT& bounds, float tl, float tr,
-                                     float bl, float br, const IBlend* blend, float thickness)
+void IGraphics::DrawRoundRectCorners(const IColor& color, const IRECT& bounds, float tl, float tr, float bl, float br,
+                                     const IBlend* blend, float thickness)
 {
   PathClear();
   PathRoundRect(bounds, tl, tr, bl, br);
   PathStroke(color, thickness, IStrokeOptions(), blend);
 }
 
-void IGraphics::DrawArc(const IColor& color, float cx, float cy, float r, float a1, float a2,
-                        const IBlend* blend, float thickness)
+void IGraphics::DrawArc(const IColor& color, float cx, float cy, float r, float a1, float a2, const IBlend* blend,
+                        float thickness)
 {
   PathClear();
   PathArc(cx, cy, r, a1, a2);
   PathStroke(color, thickness, IStrokeOptions(), blend);
 }
 
-void IGraphics::DrawCircle(const IColor& color, float cx, float cy, float r, const IBlend* blend,
-                           float thickness)
+void IGraphics::DrawCircle(const IColor& color, float cx, float cy, float r, const IBlend* blend, float thickness)
 {
   PathClear();
   PathCircle(cx, cy, r);
   PathStroke(color, thickness, IStrokeOptions(), blend);
 }
 
-void IGraphics::DrawEllipse(const IColor& color, const IRECT& bounds, const IBlend* blend,
-                            float thickness)
+void IGraphics::DrawEllipse(const IColor& color, const IRECT& bounds, const IBlend* blend, float thickness)
 {
   PathClear();
   PathEllipse(bounds);
   PathStroke(color, thickness, IStrokeOptions(), blend);
 }
 
-void IGraphics::DrawEllipseAt(const IColor& color, float x, float y, float r1, float r2,
-                              float angle, const IBlend* blend, float thickness)
+void IGraphics::DrawEllipseAt(const IColor& color, float x, float y, float r1, float r2, float angle,
+                              const IBlend* blend, float thickness)
 {
   PathClear();
   PathEllipse(x, y, r1, r2, angle);
   PathStroke(color, thickness, IStrokeOptions(), blend);
 }
 
-void IGraphics::DrawConvexPolygon(const IColor& color, const float* x, const float* y,
-                                  int npoints, const IBlend* blend, float thickness)
+void IGraphics::DrawConvexPolygon(const IColor& color, const float* x, const float* y, int npoints, const IBlend* blend,
+                                  float thickness)
 {
   if (npoints < 1)
   {
@@ -221,16 +212,16 @@ void IGraphics::DrawConvexPolygon(const IColor& color, const float* x, const flo
   PathStroke(color, thickness, IStrokeOptions(), blend);
 }
 
-void IGraphics::DrawDottedRect(const IColor& color, const IRECT& bounds, const IBlend* blend,
-                               float thickness, float dashLen)
+void IGraphics::DrawDottedRect(const IColor& color, const IRECT& bounds, const IBlend* blend, float thickness,
+                               float dashLen)
 {
   PathClear();
   PathRect(bounds);
   PathStroke(color, thickness, DashedStroke(dashLen), blend);
 }
 
-void IGraphics::FillTriangle(const IColor& color, float x1, float y1, float x2, float y2,
-                             float x3, float y3, const IBlend* blend)
+void IGraphics::FillTriangle(const IColor& color, float x1, float y1, float x2, float y2, float x3, float y3,
+                             const IBlend* blend)
 {
   PathClear();
   PathTriangle(x1, y1, x2, y2, x3, y3);
@@ -242,24 +233,22 @@ void IGraphics::FillRect(const IColor& color, const IRECT& bounds, const IBlend*
   FillRectWithPattern(color, bounds, blend);
 }
 
-void IGraphics::FillRectWithPattern(const IPattern& pattern, const IRECT& bounds,
-                                    const IBlend* blend)
+void IGraphics::FillRectWithPattern(const IPattern& pattern, const IRECT& bounds, const IBlend* blend)
 {
   PathClear();
   PathRect(bounds);
   PathFill(pattern, IFillOptions(), blend);
 }
 
-void IGraphics::FillRoundRect(const IColor& color, const IRECT& bounds, float cornerRadius,
-                              const IBlend* blend)
+void IGraphics::FillRoundRect(const IColor& color, const IRECT& bounds, float cornerRadius, const IBlend* blend)
 {
   PathClear();
   PathRoundRect(bounds, cornerRadius);
   PathFill(color, IFillOptions(), blend);
 }
 
-void IGraphics::FillRoundRectCorners(const IColor& color, const IRECT& bounds, float tl, float tr,
-                                     float bl, float br, const IBlend* blend)
+void IGraphics::FillRoundRectCorners(const IColor& color, const IRECT& bounds, float tl, float tr, float bl, float br,
+                                     const IBlend* blend)
 {
   PathClear();
   PathRoundRect(bounds, tl, tr, bl, br);
@@ -280,16 +269,15 @@ void IGraphics::FillEllipse(const IColor& color, const IRECT& bounds, const IBle
   PathFill(color, IFillOptions(), blend);
 }
 
-void IGraphics::FillEllipseAt(const IColor& color, float x, float y, float r1, float r2,
-                              float angle, const IBlend* blend)
+void IGraphics::FillEllipseAt(const IColor& color, float x, float y, float r1, float r2, float angle,
+                              const IBlend* blend)
 {
   PathClear();
   PathEllipse(x, y, r1, r2, angle);
   PathFill(color, IFillOptions(), blend);
 }
 
-void IGraphics::FillArc(const IColor& color, float cx, float cy, float r, float a1, float a2,
-                        const IBlend* blend)
+void IGraphics::FillArc(const IColor& color, float cx, float cy, float r, float a1, float a2, const IBlend* blend)
 {
   PathClear();
   PathMoveTo(cx, cy);
@@ -298,8 +286,7 @@ void IGraphics::FillArc(const IColor& color, float cx, float cy, float r, float 
   PathFill(color, IFillOptions(), blend);
 }
 
-void IGraphics::FillConvexPolygon(const IColor& color, const float* x, const float* y,
-                                  int npoints, const IBlend* blend)
+void IGraphics::FillConvexPolygon(const IColor& color, const float* x, const float* y, int npoints, const IBlend* blend)
 {
   if (npoints < 1)
   {
@@ -310,8 +297,8 @@ void IGraphics::FillConvexPolygon(const IColor& color, const float* x, const flo
   PathFill(color, IFillOptions(), blend);
 }
 
-void IGraphics::DrawGrid(const IColor& color, const IRECT& bounds, float gridSizeH,
-                         float gridSizeV, const IBlend* blend, float thickness)
+void IGraphics::DrawGrid(const IColor& color, const IRECT& bounds, float gridSizeH, float gridSizeV,
+                         const IBlend* blend, float thickness)
 {
   PathClear();
   if (gridSizeH > 1.f)
@@ -333,9 +320,8 @@ void IGraphics::DrawGrid(const IColor& color, const IRECT& bounds, float gridSiz
   PathStroke(color, thickness, IStrokeOptions(), blend);
 }
 
-void IGraphics::DrawPlot(const IColor& color, const IRECT& bounds, const float* normYPoints,
-                         int nPoints, const float* normXPoints, const IBlend* blend,
-                         float thickness)
+void IGraphics::DrawPlot(const IColor& color, const IRECT& bounds, const float* normYPoints, int nPoints,
+                         const float* normXPoints, const IBlend* blend, float thickness)
 {
   if (nPoints < 1)
   {
@@ -346,15 +332,13 @@ void IGraphics::DrawPlot(const IColor& color, const IRECT& bounds, const float* 
   PathMoveTo(bounds.L, bounds.B - h * normYPoints[0]);
   for (int i = 1; i < nPoints; ++i)
   {
-    const float x = normXPoints ? bounds.L + w * normXPoints[i]
-                                : bounds.L + (w / static_cast<float>(nPoints - 1)) * i;
+    const float x = normXPoints ? bounds.L + w * normXPoints[i] : bounds.L + (w / static_cast<float>(nPoints - 1)) * i;
     PathLineTo(x, bounds.B - h * normYPoints[i]);
   }
   PathStroke(color, thickness, IStrokeOptions(), blend);
 }
 
-void IGraphics::DrawText(const IText& text, const char* str, const IRECT& bounds,
-                         const IBlend* blend)
+void IGraphics::DrawText(const IText& text, const char* str, const IRECT& bounds, const IBlend* blend)
 {
   if (!str || !str[0])
   {
@@ -425,4 +409,4 @@ void IGraphics::TransformMatrix(const IMatrix& m)
   SetTransform(mTransform);
 }
 
-} // namespace iplug::igraphics
+}  // namespace iplug::igraphics

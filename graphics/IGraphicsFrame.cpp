@@ -5,11 +5,9 @@
 
 #include "graphics/IGraphics.h"
 
-namespace iplug::igraphics
-{
+namespace iplug::igraphics {
 
-namespace
-{
+namespace {
 // The pieces of r outside x (x lies within r): full-width strips above and below x, then the
 // parts left and right of x in its band. Together they cover r less x exactly.
 int PiecesOutside(const IRECT& r, const IRECT& x, IRECT pieces[4])
@@ -110,7 +108,7 @@ bool GroupNearRects(IRECTList& rects, float scale)
   }
   return grouped;
 }
-} // namespace
+}  // namespace
 
 void IGraphics::MergeDirtyRects(IRECTList& rects)
 {
@@ -143,8 +141,7 @@ void IGraphics::MergeDirtyRects(IRECTList& rects)
       const bool overlap = b.L <= a.R && a.L < b.R && b.T <= a.B && a.T < b.B;
       if (!a.Empty() && !b.Empty() && overlap)
       {
-        const IRECT x(std::max(a.L, b.L), std::max(a.T, b.T), std::min(a.R, b.R),
-                      std::min(a.B, b.B));
+        const IRECT x(std::max(a.L, b.L), std::max(a.T, b.T), std::min(a.R, b.R), std::min(a.B, b.B));
         // Edges that only touch share no pixel; the fusion pass deals with them.
         if (x.W() > 0.f && x.H() > 0.f)
         {
@@ -262,8 +259,7 @@ void IGraphics::DrawControl(IControl* control, const IRECT& rect, float scale)
   const IRECT grown = control->GetRECT().GetPadded(0.75f);
   // Snapping grows a rectangle by less than a pixel: far controls are passed over before it.
   const float pixel = 1.f / scale;
-  if (grown.L - pixel > rect.R || rect.L > grown.R + pixel || grown.T - pixel > rect.B
-      || rect.T > grown.B + pixel)
+  if (grown.L - pixel > rect.R || rect.L > grown.R + pixel || grown.T - pixel > rect.B || rect.T > grown.B + pixel)
   {
     return;
   }
@@ -286,4 +282,4 @@ void IGraphics::SetDrawUnionMode(bool on)
   MarkAllControlsDirty(false);
 }
 
-} // namespace iplug::igraphics
+}  // namespace iplug::igraphics

@@ -5,22 +5,18 @@
 
 #include "graphics/IGraphics.h"
 
-namespace iplug::igraphics
-{
+namespace iplug::igraphics {
 
-namespace
-{
+namespace {
 constexpr float kPi = 3.1415927f;
 }
 
-void IGraphics::DrawTextAtPoint(const IText& text, const char* str, float x, float y,
-                                const IBlend* blend)
+void IGraphics::DrawTextAtPoint(const IText& text, const char* str, float x, float y, const IBlend* blend)
 {
   DrawText(text, str, IRECT(x, y, x, y), blend);
 }
 
-void IGraphics::CalculateTextRotation(const IText& text, const IRECT& bounds, IRECT& rect,
-                                      double& tx, double& ty) const
+void IGraphics::CalculateTextRotation(const IText& text, const IRECT& bounds, IRECT& rect, double& tx, double& ty) const
 {
   if (text.mAngle == 0.f)
   {
@@ -29,8 +25,8 @@ void IGraphics::CalculateTextRotation(const IText& text, const IRECT& bounds, IR
   const double a = text.mAngle / 180.f * kPi;
   const double c = std::cos(a), s = std::sin(a);
   double l = HUGE_VAL, t = HUGE_VAL, r = -HUGE_VAL, b = -HUGE_VAL;
-  for (const auto& [x, y] : {std::pair<double, double>{rect.L, rect.T}, {rect.R, rect.T},
-                             {rect.L, rect.B}, {rect.R, rect.B}})
+  for (const auto& [x, y] :
+       {std::pair<double, double>{rect.L, rect.T}, {rect.R, rect.T}, {rect.L, rect.B}, {rect.R, rect.B}})
   {
     const double rx = x * c - y * s, ry = x * s + y * c;
     l = std::min(l, rx);
@@ -38,8 +34,7 @@ void IGraphics::CalculateTextRotation(const IText& text, const IRECT& bounds, IR
     r = std::max(r, rx);
     b = std::max(b, ry);
   }
-  rect = IRECT(static_cast<float>(l), static_cast<float>(t), static_cast<float>(r),
-               static_cast<float>(b));
+  rect = IRECT(static_cast<float>(l), static_cast<float>(t), static_cast<float>(r), static_cast<float>(b));
   switch (text.mAlign)
   {
     case EAlign::Near: tx = bounds.L - rect.L; break;
@@ -61,8 +56,7 @@ void IGraphics::DoMeasureTextRotation(const IText& text, const IRECT& bounds, IR
   rect = rect.GetTranslated(static_cast<float>(tx), static_cast<float>(ty));
 }
 
-void IGraphics::DrawBitmapFrame(const IBitmap& bitmap, const IRECT& bounds, int frame,
-                                const IBlend* blend)
+void IGraphics::DrawBitmapFrame(const IBitmap& bitmap, const IRECT& bounds, int frame, const IBlend* blend)
 {
   const int frames = std::max(bitmap.N(), 1);
   frame = std::clamp(frame, 1, frames);
@@ -81,9 +75,9 @@ void IGraphics::DrawBitmapFrame(const IBitmap& bitmap, const IRECT& bounds, int 
   DrawBitmap(bitmap, bounds, srcX, srcY, blend);
 }
 
-void IGraphics::DrawBitmapText(const IBitmap& font, const IRECT& bounds, const IText& text,
-                               const IBlend* blend, const char* str, bool vCentre,
-                               bool multiline, int charWidth, int charHeight, int charOffset)
+void IGraphics::DrawBitmapText(const IBitmap& font, const IRECT& bounds, const IText& text, const IBlend* blend,
+                               const char* str, bool vCentre, bool multiline, int charWidth, int charHeight,
+                               int charOffset)
 {
   // A font without character width has no cells to lay out.
   if (!str || !str[0] || charWidth <= 0)
@@ -114,19 +108,16 @@ void IGraphics::DrawBitmapText(const IBitmap& font, const IRECT& bounds, const I
     {
       return;
     }
-    perLine = static_cast<int>(std::min(width / static_cast<float>(charWidth),
-                                        static_cast<float>(length)));
+    perLine = static_cast<int>(std::min(width / static_cast<float>(charWidth), static_cast<float>(length)));
   }
-  const int lines =
-    wraps ? static_cast<int>(std::min(fullWidth / width, static_cast<float>(length))) + 1 : 1;
+  const int lines = wraps ? static_cast<int>(std::min(fullWidth / width, static_cast<float>(length))) + 1 : 1;
   int idx = 0;
   for (int line = 0; line < lines && idx < length; ++line)
   {
     for (int i = 0; i < perLine && idx < length; ++i, ++idx)
     {
       const float l = x0 + static_cast<float>(i * (charWidth + charOffset));
-      const IRECT cell(l, rowTop + static_cast<float>(line * charHeight),
-                       l + static_cast<float>(charWidth),
+      const IRECT cell(l, rowTop + static_cast<float>(line * charHeight), l + static_cast<float>(charWidth),
                        rowTop + static_cast<float>((line + 1) * charHeight));
       const int code = std::max(static_cast<int>(static_cast<unsigned char>(str[idx])), 32);
       DrawBitmapFrame(font, cell, std::min(code - 31, std::max(font.N(), 1)), blend);
@@ -134,36 +125,35 @@ void IGraphics::DrawBitmapText(const IBitmap& font, const IRECT& bounds, const I
   }
 }
 
-void IGraphics::DrawVerticalLine(const IColor& color, const IRECT& bounds, float x,
-                                 const IBlend* blend, float thickness)
+void IGraphics::DrawVerticalLine(const IColor& color, const IRECT& bounds, float x, const IBlend* blend,
+                                 float thickness)
 {
   x = std::clamp(x, 0.f, 1.f);
   const float xi = bounds.L + std::trunc(bounds.W() * x);
   DrawVerticalLine(color, xi, bounds.T, bounds.B, blend, thickness);
 }
 
-void IGraphics::DrawVerticalLine(const IColor& color, float xi, float yLo, float yHi,
-                                 const IBlend* blend, float thickness)
+void IGraphics::DrawVerticalLine(const IColor& color, float xi, float yLo, float yHi, const IBlend* blend,
+                                 float thickness)
 {
   DrawLine(color, xi, yLo, xi, yHi, blend, thickness);
 }
 
-void IGraphics::DrawHorizontalLine(const IColor& color, const IRECT& bounds, float y,
-                                   const IBlend* blend, float thickness)
+void IGraphics::DrawHorizontalLine(const IColor& color, const IRECT& bounds, float y, const IBlend* blend,
+                                   float thickness)
 {
   y = std::clamp(y, 0.f, 1.f);
   const float yi = bounds.B - std::trunc(bounds.H() * y);
   DrawHorizontalLine(color, yi, bounds.L, bounds.R, blend, thickness);
 }
 
-void IGraphics::DrawHorizontalLine(const IColor& color, float yi, float xLo, float xHi,
-                                   const IBlend* blend, float thickness)
+void IGraphics::DrawHorizontalLine(const IColor& color, float yi, float xLo, float xHi, const IBlend* blend,
+                                   float thickness)
 {
   DrawLine(color, xLo, yi, xHi, yi, blend, thickness);
 }
 
-namespace
-{
+namespace {
 void RadialPoints(float cx, float cy, float angle, float rMin, float rMax, float pts[4])
 {
   const float a = (angle - 90.f) / 180.f * kPi;
@@ -173,10 +163,10 @@ void RadialPoints(float cx, float cy, float angle, float rMin, float rMax, float
   pts[2] = cx + c * rMax;
   pts[3] = cy + s * rMax;
 }
-} // namespace
+}  // namespace
 
-void IGraphics::DrawRadialLine(const IColor& color, float cx, float cy, float angle, float rMin,
-                               float rMax, const IBlend* blend, float thickness)
+void IGraphics::DrawRadialLine(const IColor& color, float cx, float cy, float angle, float rMin, float rMax,
+                               const IBlend* blend, float thickness)
 {
   float p[4];
   RadialPoints(cx, cy, angle, rMin, rMax, p);
@@ -193,8 +183,7 @@ void IGraphics::PathRadialLine(float cx, float cy, float angle, float rMin, floa
 
 // ---- Gestures -------------------------------------------------------------------------------
 
-void IGraphics::AttachGestureRecognizerToRegion(const IRECT& bounds, EGestureType type,
-                                                GestureFunc func)
+void IGraphics::AttachGestureRecognizerToRegion(const IRECT& bounds, EGestureType type, GestureFunc func)
 {
   mGestureRegions.Add(bounds);
   RegisterGestureType(type);
@@ -211,8 +200,7 @@ IControl* IGraphics::GestureControlAt(float x, float y) const
 {
   int idx = -1;
   IControl* control = FindControlAt(x, y, false, idx);
-  return control && control->HasGestures() && !control->GetAnimationFunction() ? control
-                                                                               : nullptr;
+  return control && control->HasGestures() && !control->GetAnimationFunction() ? control : nullptr;
 }
 
 bool IGraphics::RespondsToGesture(float x, float y)
@@ -252,4 +240,4 @@ void IGraphics::OnGestureRecognized(const IGestureInfo& info)
   }
 }
 
-} // namespace iplug::igraphics
+}  // namespace iplug::igraphics

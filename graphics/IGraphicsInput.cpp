@@ -5,8 +5,7 @@
 #include "graphics/IPopupMenuControl.h"
 #include "graphics/ITextEntryControl.h"
 
-namespace iplug::igraphics
-{
+namespace iplug::igraphics {
 
 void IGraphics::OnMouseDown(const std::vector<IMouseInfo>& points)
 {
@@ -82,8 +81,7 @@ void IGraphics::OnMouseDrag(const std::vector<IMouseInfo>& points)
     }
     else if (mGUISizeMode == kResizeScale)
     {
-      const float scale = std::min(point.x * mDrawScale / mMouseDownX,
-                                   point.y * mDrawScale / mMouseDownY);
+      const float scale = std::min(point.x * mDrawScale / mMouseDownX, point.y * mDrawScale / mMouseDownY);
       Resize(mWidth, mHeight, scale, true);
     }
     return;
@@ -96,8 +94,7 @@ void IGraphics::OnMouseDrag(const std::vector<IMouseInfo>& points)
       continue;
     }
     IControl* control = it->second;
-    if (mTextEntryControl && mTextEntryControl->EditInProgress()
-        && control != mTextEntryControl.get())
+    if (mTextEntryControl && mTextEntryControl->EditInProgress() && control != mTextEntryControl.get())
     {
       continue;
     }
@@ -219,8 +216,7 @@ void IGraphics::EndDragResize()
 
 // ---- Computer-keyboard MIDI -----------------------------------------------------------------
 
-namespace
-{
+namespace {
 // Shared by every editor of the process, as the physical keyboard is.
 struct QwertyKeyboard
 {
@@ -246,15 +242,13 @@ int QwertyNoteOffset(int vk)
   }
   return -1;
 }
-} // namespace
+}  // namespace
 
 void IGraphics::SetQwertyMidiKeyHandlerFunc(IMidiKeyFunc func)
 {
   mKeyHandlerFunc = [this, func](const IKeyPress& key, bool isUp) {
     QwertyKeyboard& keyboard = Qwerty();
-    const auto send = [&](int status, int note, int velocity) {
-      SendQwertyMidi(status, note, velocity, func);
-    };
+    const auto send = [&](int status, int note, int velocity) { SendQwertyMidi(status, note, velocity, func); };
     if (key.VK == 'Z' || key.VK == 'X')
     {
       if (!isUp)
@@ -331,4 +325,4 @@ void IGraphics::SetControlBounds(int idx, const IRECT& r)
   }
 }
 
-} // namespace iplug::igraphics
+}  // namespace iplug::igraphics

@@ -6,8 +6,7 @@
 
 #include "graphics/IGraphics.h"
 
-namespace iplug::igraphics
-{
+namespace iplug::igraphics {
 
 void IGraphics::BeginLayer(IControl* control, const IRECT& r, bool)
 {
@@ -64,10 +63,8 @@ void IGraphics::ClipToRegion(const IRECT& r)
   IRECT clip = area;
   if (!r.Empty())
   {
-    const bool overlap = !area.Empty() && r.R >= area.L && area.R > r.L && r.B >= area.T
-                         && area.B > r.T;
-    clip = overlap ? IRECT(std::max(r.L, area.L), std::max(r.T, area.T), std::min(r.R, area.R),
-                           std::min(r.B, area.B))
+    const bool overlap = !area.Empty() && r.R >= area.L && area.R > r.L && r.B >= area.T && area.B > r.T;
+    clip = overlap ? IRECT(std::max(r.L, area.L), std::max(r.T, area.T), std::min(r.R, area.R), std::min(r.B, area.B))
                    : IRECT();
   }
   SetTransform(IMatrix());
@@ -86,8 +83,7 @@ bool IGraphics::LayerIsValid(const ILayerPtr& layer)
     layer->mControlRECT = layer->mControl->GetRECT();
     layer->Invalidate();
   }
-  return !layer->mInvalid && layer->mBitmap->GetDrawScale() == mDrawScale
-         && layer->mBitmap->GetScale() == mScreenScale;
+  return !layer->mInvalid && layer->mBitmap->GetDrawScale() == mDrawScale && layer->mBitmap->GetScale() == mScreenScale;
 }
 
 void IGraphics::PaintLayer(const ILayerPtr& layer, const IBlend* blend)
@@ -119,8 +115,8 @@ void IGraphics::PaintRotatedLayer(const ILayerPtr& layer, double angle)
   RestoreTransform();
 }
 
-void IGraphics::BlurSwap(uint8_t* out, const uint8_t* in, const uint8_t* kernel, int width,
-                         int height, int outStride, int inStride, int kernelSize, uint32_t norm)
+void IGraphics::BlurSwap(uint8_t* out, const uint8_t* in, const uint8_t* kernel, int width, int height, int outStride,
+                         int inStride, int kernelSize, uint32_t norm)
 {
   const int full = 2 * kernelSize + 1;
   int run = 0;
@@ -212,8 +208,7 @@ void IGraphics::ApplyLayerDropShadow(ILayerPtr& layer, const IShadow& shadow)
   uint32_t norm = 0;
   for (int i = 0; i < kernelSize; ++i)
   {
-    kernel[static_cast<size_t>(i)] =
-      static_cast<uint8_t>(std::round(255.f * std::exp(-static_cast<float>(i * i) * c)));
+    kernel[static_cast<size_t>(i)] = static_cast<uint8_t>(std::round(255.f * std::exp(-static_cast<float>(i * i) * c)));
     norm += kernel[static_cast<size_t>(i)] * (i == 0 ? 1u : 2u);
   }
 
@@ -229,11 +224,9 @@ void IGraphics::ApplyLayerDropShadow(ILayerPtr& layer, const IShadow& shadow)
   const int rowStride = flipped ? -rowBytes : rowBytes;
   const int a = AlphaChannel();
   uint8_t* first = pixels.Get() + (flipped ? static_cast<ptrdiff_t>(height - 1) * rowBytes : 0);
-  BlurSwap(columns.Get() + a, first + a, kernel.data(), width, height, pixelStep, rowStride,
-           kernelSize, norm);
-  BlurSwap(pixels.Get() + a, columns.Get() + a, kernel.data(), height, width, rowBytes, pixelStep,
-           kernelSize, norm);
+  BlurSwap(columns.Get() + a, first + a, kernel.data(), width, height, pixelStep, rowStride, kernelSize, norm);
+  BlurSwap(pixels.Get() + a, columns.Get() + a, kernel.data(), height, width, rowBytes, pixelStep, kernelSize, norm);
   BlendShadowMask(layer, pixels, shadow);
 }
 
-} // namespace iplug::igraphics
+}  // namespace iplug::igraphics

@@ -9,8 +9,7 @@
 #include "graphics/IPopupMenuControl.h"
 #include "graphics/ITextEntryControl.h"
 
-namespace iplug::igraphics
-{
+namespace iplug::igraphics {
 
 void IGraphics::ResetPromptMenu()
 {
@@ -27,8 +26,7 @@ void IGraphics::AskForValue(IControl* control, const IRECT& bounds, int valIdx)
     return;
   }
   const int nTexts = param->DisplayTextCount();
-  const bool useMenu = param->GetKind() == ParamKind::Enum
-                       || (param->GetKind() == ParamKind::Bool && nTexts >= 1);
+  const bool useMenu = param->GetKind() == ParamKind::Enum || (param->GetKind() == ParamKind::Bool && nTexts >= 1);
   WDL_String current;
   if (!useMenu)
   {
@@ -53,8 +51,7 @@ void IGraphics::AskForValue(IControl* control, const IRECT& bounds, int valIdx)
   OpenMenu(control, mPromptPopupMenu, bounds, valIdx, false);
 }
 
-void IGraphics::OpenTextEntry(IControl* control, const IText& text, const IRECT& bounds,
-                              const char* str, int valIdx)
+void IGraphics::OpenTextEntry(IControl* control, const IText& text, const IRECT& bounds, const char* str, int valIdx)
 {
   mInTextEntry = control;
   mTextEntryValIdx = valIdx;
@@ -71,8 +68,7 @@ void IGraphics::OpenTextEntry(IControl* control, const IText& text, const IRECT&
   control->SetDirty(false);
 }
 
-void IGraphics::OpenMenu(IControl* control, IPopupMenu& menu, const IRECT& bounds, int valIdx,
-                         bool isContext)
+void IGraphics::OpenMenu(IControl* control, IPopupMenu& menu, const IRECT& bounds, int valIdx, bool isContext)
 {
   // While the in-window menu is open or closing a new one is refused, before the requester of
   // the open one is forgotten: its answer must still reach it.
@@ -199,8 +195,8 @@ IBubbleControl* IGraphics::ChooseBubble(IControl* control, uint64_t& touchId)
   return bubble;
 }
 
-void IGraphics::ShowBubble(IControl* control, const char* str, int direction, float x, float y,
-                           IRECT minimumBox, uint64_t touchId)
+void IGraphics::ShowBubble(IControl* control, const char* str, int direction, float x, float y, IRECT minimumBox,
+                           uint64_t touchId)
 {
   IBubbleControl* bubble = ChooseBubble(control, touchId);
   if (!bubble)
@@ -269,4 +265,4 @@ void IGraphics::ShowBubble(IControl* control, const char* str, int direction, fl
   bubble->mCaller = control;
 }
 
-} // namespace iplug::igraphics
+}  // namespace iplug::igraphics

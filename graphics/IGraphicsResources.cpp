@@ -11,11 +11,9 @@
 #include "framework/IPlugPaths.h"
 #include "graphics/IGraphics.h"
 
-namespace iplug::igraphics
-{
+namespace iplug::igraphics {
 
-namespace
-{
+namespace {
 // The scale tried after `scale` when searching for `target`: the target, then 4, 3, 2, 1
 // without the target. 0 when the search is over.
 int NextScale(int scale, int target)
@@ -50,10 +48,10 @@ const char* Extension(const char* name)
   const char* dot = std::strrchr(name, '.');
   return dot ? dot + 1 : name;
 }
-} // namespace
+}  // namespace
 
-int IGraphics::SearchScaledImageResource(const char* name, const char* type, WDL_String& result,
-                                         int targetScale, int& sourceScale)
+int IGraphics::SearchScaledImageResource(const char* name, const char* type, WDL_String& result, int targetScale,
+                                         int& sourceScale)
 {
   for (sourceScale = targetScale >= 1 ? targetScale : 0; sourceScale >= 1;
        sourceScale = NextScale(sourceScale, targetScale))
@@ -83,8 +81,7 @@ APIBitmap* IGraphics::SearchBitmapInCache(const char* name, int targetScale, int
   return nullptr;
 }
 
-IBitmap IGraphics::LoadBitmap(const char* name, int nFrames, bool framesAreHorizontal,
-                              int targetScale)
+IBitmap IGraphics::LoadBitmap(const char* name, int nFrames, bool framesAreHorizontal, int targetScale)
 {
   if (targetScale == 0)
   {
@@ -122,8 +119,8 @@ IBitmap IGraphics::LoadBitmap(const char* name, int nFrames, bool framesAreHoriz
   return AdoptBitmap(bitmap, std::move(loaded), name, nFrames, framesAreHorizontal, targetScale);
 }
 
-IBitmap IGraphics::LoadBitmap(const char* name, const void* data, int dataSize, int nFrames,
-                              bool framesAreHorizontal, int targetScale)
+IBitmap IGraphics::LoadBitmap(const char* name, const void* data, int dataSize, int nFrames, bool framesAreHorizontal,
+                              int targetScale)
 {
   if (targetScale == 0)
   {
@@ -146,9 +143,8 @@ IBitmap IGraphics::LoadBitmap(const char* name, const void* data, int dataSize, 
   return AdoptBitmap(bitmap, std::move(loaded), name, nFrames, framesAreHorizontal, targetScale);
 }
 
-IBitmap IGraphics::AdoptBitmap(APIBitmap* bitmap, std::unique_ptr<APIBitmap> loaded,
-                               const char* name, int nFrames, bool framesAreHorizontal,
-                               int targetScale)
+IBitmap IGraphics::AdoptBitmap(APIBitmap* bitmap, std::unique_ptr<APIBitmap> loaded, const char* name, int nFrames,
+                               bool framesAreHorizontal, int targetScale)
 {
   // Neither a file of any scale nor a cached copy.
   if (!bitmap)
@@ -201,8 +197,7 @@ void IGraphics::ReleaseBitmap(const IBitmap& bitmap)
 
 IBitmap IGraphics::FindScaledBitmap(const IBitmap& bitmap)
 {
-  return LoadBitmap(bitmap.GetResourceName(), bitmap.N(), bitmap.GetFramesAreHorizontal(),
-                    BitmapScale());
+  return LoadBitmap(bitmap.GetResourceName(), bitmap.N(), bitmap.GetFramesAreHorizontal(), BitmapScale());
 }
 
 int IGraphics::BitmapScale() const
@@ -216,8 +211,7 @@ WDL_TypedBuf<uint8_t> IGraphics::LoadResource(const char* name, const char* type
 {
   WDL_TypedBuf<uint8_t> bytes;
   WDL_String path;
-  if (!LocateResource(name, type, path, BundleIdentifier(), ModuleHandle(),
-                      GetSharedResourcesSubPath()))
+  if (!LocateResource(name, type, path, BundleIdentifier(), ModuleHandle(), GetSharedResourcesSubPath()))
   {
     return bytes;
   }
@@ -231,9 +225,8 @@ WDL_TypedBuf<uint8_t> IGraphics::LoadResource(const char* name, const char* type
   {
     return bytes;
   }
-  if (!bytes.Resize(static_cast<int>(size)) || bytes.GetSize() != size
-      || std::fread(bytes.Get(), 1, static_cast<size_t>(size), file.get())
-           != static_cast<size_t>(size))
+  if (!bytes.Resize(static_cast<int>(size)) || bytes.GetSize() != size ||
+      std::fread(bytes.Get(), 1, static_cast<size_t>(size), file.get()) != static_cast<size_t>(size))
   {
     bytes.Resize(0);
   }
@@ -255,8 +248,7 @@ ISVG IGraphics::LoadSVG(const char* name, const char* units, float dpi)
   return LoadSVGFromMemory(name, bytes.Get(), bytes.GetSize(), units, dpi);
 }
 
-ISVG IGraphics::LoadSVGFromMemory(const char* name, const void* data, int dataSize,
-                                  const char* units, float dpi)
+ISVG IGraphics::LoadSVGFromMemory(const char* name, const void* data, int dataSize, const char* units, float dpi)
 {
   if (!data)
   {
@@ -269,8 +261,7 @@ ISVG IGraphics::LoadSVGFromMemory(const char* name, const void* data, int dataSi
   }
   // The parser works in place on a terminated copy; a size of 0 or less means NUL-terminated text.
   const char* text = static_cast<const char*>(data);
-  const size_t length = dataSize > 0 ? strnlen(text, static_cast<size_t>(dataSize))
-                                     : std::strlen(text);
+  const size_t length = dataSize > 0 ? strnlen(text, static_cast<size_t>(dataSize)) : std::strlen(text);
   std::string copy(text, length);
   SVGImage* image = svgParseText(copy.data(), units, dpi);
   if (!image)
@@ -299,8 +290,7 @@ bool IGraphics::LoadPlatformFont(const char* fontID, PlatformFont* font)
 bool IGraphics::LoadFont(const char* fontID, const char* fileNameOrResID)
 {
   // Every editor opened loads its fonts: those the process holds already are not read again.
-  return LoadStoredFont(fontID) ||
-         LoadPlatformFont(fontID, LoadNativeFontFromFile(fontID, fileNameOrResID));
+  return LoadStoredFont(fontID) || LoadPlatformFont(fontID, LoadNativeFontFromFile(fontID, fileNameOrResID));
 }
 
 bool IGraphics::LoadFont(const char* fontID, void* data, int dataSize)
@@ -313,4 +303,4 @@ bool IGraphics::LoadFont(const char* fontID, const char* familyName, int style)
   return LoadPlatformFont(fontID, LoadNativeFontByName(fontID, familyName, style));
 }
 
-} // namespace iplug::igraphics
+}  // namespace iplug::igraphics

@@ -5,11 +5,9 @@
 
 #include "graphics/IGraphics.h"
 
-namespace iplug::igraphics
-{
+namespace iplug::igraphics {
 
-namespace
-{
+namespace {
 IPattern PatternFromPaint(const SVGPaint& paint, float opacity)
 {
   const int alpha = std::clamp(static_cast<int>(std::lround(opacity * 255.f)), 0, 255);
@@ -18,8 +16,7 @@ IPattern PatternFromPaint(const SVGPaint& paint, float opacity)
     const uint32_t c = paint.color;
     return IPattern(IColor(alpha, c & 255, (c >> 8) & 255, (c >> 16) & 255));
   }
-  if ((paint.type == kSVGPaintLinearGradient || paint.type == kSVGPaintRadialGradient)
-      && paint.gradient)
+  if ((paint.type == kSVGPaintLinearGradient || paint.type == kSVGPaintRadialGradient) && paint.gradient)
   {
     const SVGGradient& g = *paint.gradient;
     IPattern pattern;
@@ -31,8 +28,7 @@ IPattern PatternFromPaint(const SVGPaint& paint, float opacity)
       const uint32_t c = g.stops[i].color;
       pattern.AddStop(IColor(255, c & 255, (c >> 8) & 255, (c >> 16) & 255), g.stops[i].offset);
     }
-    pattern.mTransform = IMatrix(g.xform[0], g.xform[1], g.xform[2], g.xform[3], g.xform[4],
-                                 g.xform[5]);
+    pattern.mTransform = IMatrix(g.xform[0], g.xform[1], g.xform[2], g.xform[3], g.xform[4], g.xform[5]);
     return pattern;
   }
   return IPattern(IColor(alpha, 0, 0, 0));
@@ -79,7 +75,7 @@ int RayCrossings(const SVGShape& shape, const SVGPath& path)
   }
   return crossings;
 }
-} // namespace
+}  // namespace
 
 void IGraphics::DrawSVG(const ISVG& svg, const IRECT& bounds, const IBlend* blend)
 {
@@ -96,8 +92,8 @@ void IGraphics::DrawSVG(const ISVG& svg, const IRECT& bounds, const IBlend* blen
   RestoreTransform();
 }
 
-void IGraphics::DrawSVGRotated(const ISVG& svg, float cx, float cy, float width, float height,
-                               double angle, const IBlend* blend)
+void IGraphics::DrawSVGRotated(const ISVG& svg, float cx, float cy, float width, float height, double angle,
+                               const IBlend* blend)
 {
   SaveTransform();
   TransformTranslate(cx, cy);
@@ -137,8 +133,8 @@ void IGraphics::DrawSVGShapes(const SVGImage& image, const IBlend* blend)
 
     if (shape->fill.type != kSVGPaintNone)
     {
-      PathFill(PatternFromPaint(shape->fill, shape->opacity),
-               IFillOptions(2, shape->stroke.type != kSVGPaintNone), blend);
+      PathFill(PatternFromPaint(shape->fill, shape->opacity), IFillOptions(2, shape->stroke.type != kSVGPaintNone),
+               blend);
     }
     if (shape->stroke.type != kSVGPaintNone)
     {
@@ -146,12 +142,10 @@ void IGraphics::DrawSVGShapes(const SVGImage& image, const IBlend* blend)
       options.mMiterLimit = shape->miterLimit;
       options.mCapOption = shape->strokeLineCap < 3 ? shape->strokeLineCap : 0;
       options.mJoinOption = shape->strokeLineJoin < 3 ? shape->strokeLineJoin : 0;
-      options.mDash.SetDash(shape->strokeDashArray, shape->strokeDashOffset,
-                            shape->strokeDashCount);
-      PathStroke(PatternFromPaint(shape->stroke, shape->opacity), shape->strokeWidth, options,
-                 blend);
+      options.mDash.SetDash(shape->strokeDashArray, shape->strokeDashOffset, shape->strokeDashCount);
+      PathStroke(PatternFromPaint(shape->stroke, shape->opacity), shape->strokeWidth, options, blend);
     }
   }
 }
 
-} // namespace iplug::igraphics
+}  // namespace iplug::igraphics

@@ -10,8 +10,7 @@
 #include <functional>
 #include <vector>
 
-namespace iplug
-{
+namespace iplug {
 
 // One key event as the windowing layer translates it: a virtual key code (0 when the platform
 // gave none), the key's UTF-8 text and the three modifier keys.
@@ -22,8 +21,7 @@ struct IKeyPress
   bool S = false, C = false, A = false;
 
   IKeyPress() = default;
-  IKeyPress(const char* str, int vk, bool s = false, bool c = false, bool a = false)
-  : VK(vk), S(s), C(c), A(a)
+  IKeyPress(const char* str, int vk, bool s = false, bool c = false, bool a = false) : VK(vk), S(s), C(c), A(a)
   {
     if (str)
     {
@@ -32,8 +30,7 @@ struct IKeyPress
   }
 };
 
-namespace igraphics
-{
+namespace igraphics {
 
 class IControl;
 class IGraphics;
@@ -45,8 +42,20 @@ enum class EUIAppearance { Light = 0, Dark = 1 };
 enum class EAlign { Near = 0, Center = 1, Far = 2 };
 enum class EVAlign { Top = 0, Middle = 1, Bottom = 2 };
 
-enum class EGestureType { Unknown = 0, DoubleTap, TripleTap, LongPress1, LongPress2, SwipeLeft,
-                          SwipeRight, SwipeUp, SwipeDown, Pinch, Rotate, Pan };
+enum class EGestureType {
+  Unknown = 0,
+  DoubleTap,
+  TripleTap,
+  LongPress1,
+  LongPress2,
+  SwipeLeft,
+  SwipeRight,
+  SwipeUp,
+  SwipeDown,
+  Pinch,
+  Rotate,
+  Pan
+};
 
 enum class EGestureState { Unknown = 0, Began, InProcess, Ended };
 
@@ -77,8 +86,7 @@ struct IColor
   IColor WithContrast(float c) const
   {
     const int d = static_cast<int>(c * 255.f);
-    return IColor(A, std::clamp(R + d, 0, 255), std::clamp(G + d, 0, 255),
-                  std::clamp(B + d, 0, 255));
+    return IColor(A, std::clamp(R + d, 0, 255), std::clamp(G + d, 0, 255), std::clamp(B + d, 0, 255));
   }
 };
 
@@ -108,10 +116,14 @@ struct IText
   constexpr IText() = default;
   IText(float size, const IColor& color = IColor(255, 0, 0, 0), const char* font = nullptr,
         EAlign align = EAlign::Center, EVAlign valign = EVAlign::Middle, float angle = 0.f,
-        const IColor& entryBG = IColor(255, 255, 255, 255),
-        const IColor& entryFG = IColor(255, 0, 0, 0))
-  : mSize(size), mFGColor(color), mTextEntryBGColor(entryBG), mTextEntryFGColor(entryFG),
-    mAngle(angle), mAlign(align), mVAlign(valign)
+        const IColor& entryBG = IColor(255, 255, 255, 255), const IColor& entryFG = IColor(255, 0, 0, 0))
+  : mSize(size),
+    mFGColor(color),
+    mTextEntryBGColor(entryBG),
+    mTextEntryFGColor(entryFG),
+    mAngle(angle),
+    mAlign(align),
+    mVAlign(valign)
   {
     if (font)
     {
@@ -132,7 +144,9 @@ struct IMatrix
 
   constexpr IMatrix() = default;
   constexpr IMatrix(double xx, double yx, double xy, double yy, double tx, double ty)
-  : mXX(xx), mYX(yx), mXY(xy), mYY(yy), mTX(tx), mTY(ty) {}
+  : mXX(xx), mYX(yx), mXY(xy), mYY(yy), mTX(tx), mTY(ty)
+  {
+  }
 
   constexpr bool operator==(const IMatrix&) const = default;
 
@@ -157,9 +171,10 @@ struct IMouseMod
   float touchRadius = 0.f;
 
   constexpr IMouseMod() = default;
-  constexpr IMouseMod(bool l, bool r = false, bool s = false, bool c = false, bool a = false,
-                      uint64_t touch = 0)
-  : L(l), R(r), S(s), C(c), A(a), touchID(touch) {}
+  constexpr IMouseMod(bool l, bool r = false, bool s = false, bool c = false, bool a = false, uint64_t touch = 0)
+  : L(l), R(r), S(s), C(c), A(a), touchID(touch)
+  {
+  }
 };
 
 struct IMouseInfo
@@ -188,10 +203,7 @@ struct IRECT
   constexpr float Area() const { return W() * H(); }
 
   // Left and top edges inclusive, right and bottom exclusive.
-  constexpr bool Contains(float x, float y) const
-  {
-    return !Empty() && x >= L && x < R && y >= T && y < B;
-  }
+  constexpr bool Contains(float x, float y) const { return !Empty() && x >= L && x < R && y >= T && y < B; }
 
   // Whether r lies wholly inside this rectangle (edges may touch).
   constexpr bool Contains(const IRECT& r) const
@@ -228,10 +240,7 @@ struct IRECT
     return IRECT(std::min(L, r.L), std::min(T, r.T), std::max(R, r.R), std::max(B, r.B));
   }
 
-  constexpr IRECT GetPadded(float l, float t, float r, float b) const
-  {
-    return IRECT(L - l, T - t, R + r, B + b);
-  }
+  constexpr IRECT GetPadded(float l, float t, float r, float b) const { return IRECT(L - l, T - t, R + r, B + b); }
   constexpr IRECT GetPadded(float pad) const { return GetPadded(pad, pad, pad, pad); }
   constexpr IRECT GetTranslated(float x, float y) const { return IRECT(L + x, T + y, R + x, B + y); }
   // The same centre with width and height multiplied by f.
@@ -256,8 +265,8 @@ struct IRECT
   // Snapped outward to whole device pixels at the given scale.
   IRECT GetPixelAligned(float scale) const
   {
-    return IRECT(std::floor(L * scale) / scale, std::floor(T * scale) / scale,
-                 std::ceil(R * scale) / scale, std::ceil(B * scale) / scale);
+    return IRECT(std::floor(L * scale) / scale, std::floor(T * scale) / scale, std::ceil(R * scale) / scale,
+                 std::ceil(B * scale) / scale);
   }
   void PixelAlign(float scale) { *this = GetPixelAligned(scale); }
 };
@@ -355,5 +364,5 @@ private:
   std::vector<IRECT> mRects;
 };
 
-} // namespace igraphics
-} // namespace iplug
+}  // namespace igraphics
+}  // namespace iplug

@@ -7,8 +7,7 @@
 #include "graphics/IBitmap.h"
 #include "graphics/IGraphicsStructs.h"
 
-namespace iplug::igraphics
-{
+namespace iplug::igraphics {
 
 class IControl;
 
@@ -16,7 +15,9 @@ class ILayer
 {
 public:
   ILayer(APIBitmap* bitmap, const IRECT& layerRect, IControl* control, const IRECT& controlRect)
-  : mBitmap(bitmap), mControl(control), mControlRECT(controlRect), mRECT(layerRect) {}
+  : mBitmap(bitmap), mControl(control), mControlRECT(controlRect), mRECT(layerRect)
+  {
+  }
 
   void Invalidate() { mInvalid = true; }
   const APIBitmap* GetAPIBitmap() const { return mBitmap.get(); }
@@ -48,4 +49,4 @@ struct IShadow
   bool mDrawForeground = true;
 };
 
-} // namespace iplug::igraphics
+}  // namespace iplug::igraphics

@@ -4,21 +4,13 @@
 
 #include <algorithm>
 
-namespace iplug::igraphics
-{
+namespace iplug::igraphics {
 
-IPopupMenu::Item::Item(const char* text, int flags, int tag)
-: mText(text ? text : ""), mFlags(flags), mTag(tag)
-{
-}
+IPopupMenu::Item::Item(const char* text, int flags, int tag) : mText(text ? text : ""), mFlags(flags), mTag(tag) {}
 
-IPopupMenu::Item::Item(const char* text, IPopupMenu* subMenu)
-: mText(text ? text : ""), mSubmenu(subMenu)
-{
-}
+IPopupMenu::Item::Item(const char* text, IPopupMenu* subMenu) : mText(text ? text : ""), mSubmenu(subMenu) {}
 
-IPopupMenu::IPopupMenu(const char* rootTitle, int prefix, bool canMultiCheck,
-                       std::initializer_list<const char*> items)
+IPopupMenu::IPopupMenu(const char* rootTitle, int prefix, bool canMultiCheck, std::initializer_list<const char*> items)
 : mPrefix(prefix), mCanMultiCheck(canMultiCheck), mRootTitle(rootTitle ? rootTitle : "")
 {
   for (const char* text : items)
@@ -27,8 +19,7 @@ IPopupMenu::IPopupMenu(const char* rootTitle, int prefix, bool canMultiCheck,
   }
 }
 
-IPopupMenu::IPopupMenu(const char* rootTitle, std::initializer_list<const char*> items,
-                       PopupFunc func)
+IPopupMenu::IPopupMenu(const char* rootTitle, std::initializer_list<const char*> items, PopupFunc func)
 : IPopupMenu(rootTitle, 0, false, items)
 {
   mPopupFunc = std::move(func);
@@ -151,4 +142,4 @@ void IPopupMenu::CheckItem(int index, bool checked)
   }
 }
 
-} // namespace iplug::igraphics
+}  // namespace iplug::igraphics

@@ -10,8 +10,7 @@
 #include <string>
 #include <vector>
 
-namespace iplug::igraphics
-{
+namespace iplug::igraphics {
 
 class IPopupMenu
 {
@@ -53,8 +52,7 @@ public:
 
   explicit IPopupMenu(const char* rootTitle = "", int prefix = 0, bool canMultiCheck = false,
                       std::initializer_list<const char*> items = {});
-  IPopupMenu(const char* rootTitle, std::initializer_list<const char*> items,
-             PopupFunc func = nullptr);
+  IPopupMenu(const char* rootTitle, std::initializer_list<const char*> items, PopupFunc func = nullptr);
 
   ~IPopupMenu();
 
@@ -72,10 +70,7 @@ public:
   Item* AddItem(const char* text, int index = kAppend, int itemFlags = Item::kNoFlags);
   // The sub-menu (owned by the new item) takes a copy of this menu's function.
   Item* AddItem(const char* text, IPopupMenu* subMenu, int index = kAppend);
-  Item* AddItem(const char* text, int index, IPopupMenu* subMenu)
-  {
-    return AddItem(text, subMenu, index);
-  }
+  Item* AddItem(const char* text, int index, IPopupMenu* subMenu) { return AddItem(text, subMenu, index); }
   Item* AddSeparator(int index = kAppend);
 
   // Removes and deletes one item with its sub-menu; nothing for an index outside the list.
@@ -124,4 +119,4 @@ private:
   std::string mRootTitle;
 };
 
-} // namespace iplug::igraphics
+}  // namespace iplug::igraphics

@@ -6,11 +6,9 @@
 #include "graphics/IGraphics.h"
 #include "graphics/IPopupMenuControl.h"
 
-namespace iplug::igraphics
-{
+namespace iplug::igraphics {
 
-namespace
-{
+namespace {
 // Unlike std::clamp this stays defined when the range is empty (a panel larger than the
 // editor): the low end wins, which keeps the panel's top-left corner on screen.
 float Clamp(float v, float lo, float hi)
@@ -20,12 +18,11 @@ float Clamp(float v, float lo, float hi)
 
 // Below three cells a scrolled list would be all arrows, or have no cells at all.
 constexpr int kMinScrollCells = 3;
-} // namespace
+}  // namespace
 
 // ---- Panels ---------------------------------------------------------------------------------
 
-IPopupMenuControl::MenuPanel::MenuPanel(IPopupMenuControl& control, IPopupMenu& menu, float x,
-                                        float y, int parentIdx)
+IPopupMenuControl::MenuPanel::MenuPanel(IPopupMenuControl& control, IPopupMenu& menu, float x, float y, int parentIdx)
 : mMenu(menu), mParentIdx(parentIdx)
 {
   mSingleCellBounds = control.GetLargestCellRect(menu, x, y);
@@ -39,8 +36,7 @@ IPopupMenuControl::MenuPanel::MenuPanel(IPopupMenuControl& control, IPopupMenu& 
   for (int i = 0; i < nItems; ++i)
   {
     const float h = menu.GetItem(i)->GetIsSeparator() ? control.mSeparatorSize : cellH;
-    const bool columnFull = control.mMaxColumnItems > 0 && i >= 2
-                            && i % control.mMaxColumnItems == 0;
+    const bool columnFull = control.mMaxColumnItems > 0 && i >= 2 && i % control.mMaxColumnItems == 0;
     const bool tooLow = top + h + pad > maxBounds.B;
     if (tooLow && control.mScrollIfTooBig)
     {
@@ -135,16 +131,16 @@ bool IPopupMenuControl::MenuPanel::ShowsUpArrow(int cellIdx) const
 
 bool IPopupMenuControl::MenuPanel::ShowsDownArrow(int cellIdx) const
 {
-  return mMenu.NItems() > NCells() && cellIdx == NCells() - 1
-         && mScrollItemOffset < mMenu.NItems() - NCells();
+  return mMenu.NItems() > NCells() && cellIdx == NCells() - 1 && mScrollItemOffset < mMenu.NItems() - NCells();
 }
 
 // ---- Construction and opening ---------------------------------------------------------------
 
-IPopupMenuControl::IPopupMenuControl(int paramIdx, const IText& text,
-                                     const IRECT& collapsedBounds, const IRECT& expandedBounds)
+IPopupMenuControl::IPopupMenuControl(int paramIdx, const IText& text, const IRECT& collapsedBounds,
+                                     const IRECT& expandedBounds)
 : IControl(collapsedBounds, paramIdx),
-  mSpecifiedCollapsedBounds(collapsedBounds), mSpecifiedExpandedBounds(expandedBounds)
+  mSpecifiedCollapsedBounds(collapsedBounds),
+  mSpecifiedExpandedBounds(expandedBounds)
 {
   SetActionFunction([](IControl* control) {
     auto* popup = static_cast<IPopupMenuControl*>(control);
@@ -166,9 +162,7 @@ IRECT IPopupMenuControl::GetLargestCellRect(const IPopupMenu& menu, float x, flo
     GetUI()->MeasureText(mText, menu.GetItemText(i), r);
     span = span.Union(r);
   }
-  return IRECT(x, y,
-               x + span.W() + 2.f * mTextPadding + mCheckTickWidth + mSubmenuArrowWidth,
-               y + span.H());
+  return IRECT(x, y, x + span.W() + 2.f * mTextPadding + mCheckTickWidth + mSubmenuArrowWidth, y + span.H());
 }
 
 void IPopupMenuControl::GetPanelContentSize(const IPopupMenu& menu, float& w, float& h) const
@@ -181,9 +175,8 @@ void IPopupMenuControl::GetPanelContentSize(const IPopupMenu& menu, float& w, fl
   }
   const int nItems = menu.NItems();
   w = cell.W();
-  h = cell.H() * static_cast<float>(nItems - nSeparators)
-      + mSeparatorSize * static_cast<float>(nSeparators)
-      + mCellGap * static_cast<float>(std::max(nItems - 1, 0));
+  h = cell.H() * static_cast<float>(nItems - nSeparators) + mSeparatorSize * static_cast<float>(nSeparators) +
+      mCellGap * static_cast<float>(std::max(nItems - 1, 0));
 }
 
 void IPopupMenuControl::OpenMenu(IPopupMenu& menu, const IRECT& anchorArea)
@@ -323,8 +316,7 @@ void IPopupMenuControl::OnMouseOver(float x, float y, const IMouseMod&)
     }
     else if (active.mCells.back().Contains(x, y))
     {
-      active.mScrollItemOffset = std::min(active.mScrollItemOffset + 1,
-                                          active.mMenu.NItems() - active.NCells());
+      active.mScrollItemOffset = std::min(active.mScrollItemOffset + 1, active.mMenu.NItems() - active.NCells());
     }
   }
   SetDirty(false);
@@ -381,8 +373,7 @@ int IPopupMenuControl::PanelIndex(const MenuPanel* panel) const
 
 bool IPopupMenuControl::DescendsFrom(const MenuPanel& panel, int idx) const
 {
-  for (int parent = panel.mParentIdx; parent >= 0;
-       parent = mMenuPanels[static_cast<size_t>(parent)]->mParentIdx)
+  for (int parent = panel.mParentIdx; parent >= 0; parent = mMenuPanels[static_cast<size_t>(parent)]->mParentIdx)
   {
     if (parent == idx)
     {
@@ -446,8 +437,7 @@ void IPopupMenuControl::UpdateSubmenus()
   SetDirty(true);
 }
 
-IPopupMenuControl::MenuPanel* IPopupMenuControl::ShowSubmenuPanel(IPopupMenu& subMenu,
-                                                                  const IRECT& cell)
+IPopupMenuControl::MenuPanel* IPopupMenuControl::ShowSubmenuPanel(IPopupMenu& subMenu, const IRECT& cell)
 {
   MenuPanel* shown = nullptr;
   for (auto& panel : mMenuPanels)
@@ -468,11 +458,9 @@ IPopupMenuControl::MenuPanel* IPopupMenuControl::ShowSubmenuPanel(IPopupMenu& su
   const IRECT& mb = mMaxBounds;
   float x = mSubMenuOpensRight ? cell.R + mPadding + c : cell.L - mPadding - c - w - m;
   x = Clamp(x, mb.L + m, mb.R - w - 2.f * m);
-  float y = mCalloutDir == kAbove ? cell.T - mPadding / 2.f - h + 2.f * mCellGap + m
-                                  : cell.T - mPadding;
+  float y = mCalloutDir == kAbove ? cell.T - mPadding / 2.f - h + 2.f * mCellGap + m : cell.T - mPadding;
   y = Clamp(y, mb.T + m, mb.B - h - 2.f * m);
-  mMenuPanels.push_back(std::make_unique<MenuPanel>(*this, subMenu, x, y,
-                                                    PanelIndex(mActivePanel)));
+  mMenuPanels.push_back(std::make_unique<MenuPanel>(*this, subMenu, x, y, PanelIndex(mActivePanel)));
   return mMenuPanels.back().get();
 }
 
@@ -492,8 +480,7 @@ void IPopupMenuControl::CommitSelection()
   if (cellIdx >= 0 && !panel.ShowsUpArrow(cellIdx) && !panel.ShowsDownArrow(cellIdx))
   {
     const IPopupMenu::Item* item = panel.ItemAt(cellIdx);
-    if (!item->GetIsSeparator() && !item->GetIsTitle() && item->GetEnabled()
-        && !item->GetSubmenu())
+    if (!item->GetIsSeparator() && !item->GetIsTitle() && item->GetEnabled() && !item->GetSubmenu())
     {
       menu.SetChosenItemIdx(cellIdx + panel.mScrollItemOffset);
       panel.mClickedCell = mMouseCellBounds;
@@ -658,8 +645,7 @@ void IPopupMenuControl::DrawPanelBackground(IGraphics& g, MenuPanel& panel)
   g.FillRoundRect(mPanelBackgroundColor, panel.mTargetRECT, mRoundness, &panel.mBlend);
 }
 
-void IPopupMenuControl::DrawCellBackground(IGraphics& g, const IRECT& bounds,
-                                           const IPopupMenu::Item*, bool sel,
+void IPopupMenuControl::DrawCellBackground(IGraphics& g, const IRECT& bounds, const IPopupMenu::Item*, bool sel,
                                            const IBlend* blend)
 {
   if (sel)
@@ -668,52 +654,46 @@ void IPopupMenuControl::DrawCellBackground(IGraphics& g, const IRECT& bounds,
   }
 }
 
-void IPopupMenuControl::DrawCellText(IGraphics& g, const IRECT& bounds,
-                                     const IPopupMenu::Item* item, bool sel, const IBlend* blend)
+void IPopupMenuControl::DrawCellText(IGraphics& g, const IRECT& bounds, const IPopupMenu::Item* item, bool sel,
+                                     const IBlend* blend)
 {
   IText text = mText;
-  text.mFGColor = sel                   ? mSelectedTextColor
-                  : !item->GetEnabled() ? mDisabledItemColor
-                                        : mItemColor;
+  text.mFGColor = sel ? mSelectedTextColor : !item->GetEnabled() ? mDisabledItemColor : mItemColor;
   text.mAlign = EAlign::Near;
-  const IRECT area(bounds.L + mTextPadding + mCheckTickWidth, bounds.T,
-                   bounds.R - mTextPadding, bounds.B);
+  const IRECT area(bounds.L + mTextPadding + mCheckTickWidth, bounds.T, bounds.R - mTextPadding, bounds.B);
   g.DrawText(text, item->GetText(), area, blend);
 }
 
-void IPopupMenuControl::DrawCheckMark(IGraphics& g, const IRECT& bounds,
-                                      const IPopupMenu::Item*, bool sel, const IBlend* blend)
+void IPopupMenuControl::DrawCheckMark(IGraphics& g, const IRECT& bounds, const IPopupMenu::Item*, bool sel,
+                                      const IBlend* blend)
 {
   const float cy = bounds.MH(), half = mCheckTickWidth / 2.f;
   const IRECT square(bounds.L, cy - half, bounds.L + mCheckTickWidth, cy + half);
-  g.FillRoundRect(sel ? mSelectedTextColor : mItemColor,
-                  square.GetCentredInside(std::max(1.f, mCheckTickWidth / 2.f)), 2.f, blend);
+  g.FillRoundRect(sel ? mSelectedTextColor : mItemColor, square.GetCentredInside(std::max(1.f, mCheckTickWidth / 2.f)),
+                  2.f, blend);
 }
 
-void IPopupMenuControl::DrawSubmenuArrow(IGraphics& g, const IRECT& bounds,
-                                         const IPopupMenu::Item*, bool sel, const IBlend* blend)
+void IPopupMenuControl::DrawSubmenuArrow(IGraphics& g, const IRECT& bounds, const IPopupMenu::Item*, bool sel,
+                                         const IBlend* blend)
 {
   const float h = bounds.H(), cy = bounds.MH();
   const float tipX = mSubMenuOpensRight ? bounds.R + mPadding / 2.f : bounds.L - mPadding / 2.f;
   const float baseX = mSubMenuOpensRight ? tipX - h / 2.f : tipX + h / 2.f;
-  g.FillTriangle(sel ? mSelectedTextColor : mItemColor, baseX, cy - h / 4.f, tipX, cy, baseX,
-                 cy + h / 4.f, blend);
+  g.FillTriangle(sel ? mSelectedTextColor : mItemColor, baseX, cy - h / 4.f, tipX, cy, baseX, cy + h / 4.f, blend);
 }
 
-void IPopupMenuControl::DrawUpArrow(IGraphics& g, const IRECT& bounds, bool sel,
-                                    const IBlend* blend)
+void IPopupMenuControl::DrawUpArrow(IGraphics& g, const IRECT& bounds, bool sel, const IBlend* blend)
 {
   const float h = bounds.H(), cx = bounds.MW(), cy = bounds.MH();
-  g.FillTriangle(sel ? mSelectedTextColor : mItemColor, cx - 0.3f * h, cy + 0.3f * h,
-                 cx + 0.3f * h, cy + 0.3f * h, cx, cy - 0.3f * h, blend);
+  g.FillTriangle(sel ? mSelectedTextColor : mItemColor, cx - 0.3f * h, cy + 0.3f * h, cx + 0.3f * h, cy + 0.3f * h, cx,
+                 cy - 0.3f * h, blend);
 }
 
-void IPopupMenuControl::DrawDownArrow(IGraphics& g, const IRECT& bounds, bool sel,
-                                      const IBlend* blend)
+void IPopupMenuControl::DrawDownArrow(IGraphics& g, const IRECT& bounds, bool sel, const IBlend* blend)
 {
   const float h = bounds.H(), cx = bounds.MW(), cy = bounds.MH();
-  g.FillTriangle(sel ? mSelectedTextColor : mItemColor, cx - 0.3f * h, cy - 0.3f * h,
-                 cx + 0.3f * h, cy - 0.3f * h, cx, cy + 0.3f * h, blend);
+  g.FillTriangle(sel ? mSelectedTextColor : mItemColor, cx - 0.3f * h, cy - 0.3f * h, cx + 0.3f * h, cy - 0.3f * h, cx,
+                 cy + 0.3f * h, blend);
 }
 
 void IPopupMenuControl::DrawSeparator(IGraphics& g, const IRECT& bounds, const IBlend* blend)
@@ -730,8 +710,7 @@ void IPopupMenuControl::DrawCalloutArrow(IGraphics& g, const IRECT& b, const IBl
   FillCallout(g, b, mCalloutDir, blend);
 }
 
-void IPopupMenuControl::DrawSubmenuCalloutArrow(IGraphics& g, const IRECT& b,
-                                                const IBlend* blend)
+void IPopupMenuControl::DrawSubmenuCalloutArrow(IGraphics& g, const IRECT& b, const IBlend* blend)
 {
   FillCallout(g, b, mSubMenuOpensRight ? kRight : kLeft, blend);
 }
@@ -741,19 +720,11 @@ void IPopupMenuControl::FillCallout(IGraphics& g, const IRECT& b, int dir, const
   // The base lies along the side facing the panel, the tip points at the anchor.
   switch (dir)
   {
-    case kAbove:
-      g.FillTriangle(mPanelBackgroundColor, b.L, b.T, b.R, b.T, b.MW(), b.B, blend);
-      break;
-    case kRight:
-      g.FillTriangle(mPanelBackgroundColor, b.R, b.T, b.R, b.B, b.L, b.MH(), blend);
-      break;
-    case kBelow:
-      g.FillTriangle(mPanelBackgroundColor, b.L, b.B, b.R, b.B, b.MW(), b.T, blend);
-      break;
-    default:
-      g.FillTriangle(mPanelBackgroundColor, b.L, b.T, b.L, b.B, b.R, b.MH(), blend);
-      break;
+    case kAbove: g.FillTriangle(mPanelBackgroundColor, b.L, b.T, b.R, b.T, b.MW(), b.B, blend); break;
+    case kRight: g.FillTriangle(mPanelBackgroundColor, b.R, b.T, b.R, b.B, b.L, b.MH(), blend); break;
+    case kBelow: g.FillTriangle(mPanelBackgroundColor, b.L, b.B, b.R, b.B, b.MW(), b.T, blend); break;
+    default: g.FillTriangle(mPanelBackgroundColor, b.L, b.T, b.L, b.B, b.R, b.MH(), blend); break;
   }
 }
 
-} // namespace iplug::igraphics
+}  // namespace iplug::igraphics

@@ -6,8 +6,7 @@
 #include "graphics/IControl.h"
 #include "graphics/IPopupMenu.h"
 
-namespace iplug::igraphics
-{
+namespace iplug::igraphics {
 
 // The in-window popup menu: a rounded panel per menu level beside the area that asked for it,
 // one cell per item, sub-menus in further panels, scroll arrows for a list that does not fit,
@@ -17,16 +16,7 @@ class IPopupMenuControl : public IControl
 {
 public:
   // 4 shows the clicked item without its highlight for a moment; 6 lets the last frame fade.
-  enum EPopupState
-  {
-    kCollapsed = 0,
-    kExpanding,
-    kExpanded,
-    kCollapsing,
-    kFlickering,
-    kSubMenuAppearing,
-    kIdling
-  };
+  enum EPopupState { kCollapsed = 0, kExpanding, kExpanded, kCollapsing, kFlickering, kSubMenuAppearing, kIdling };
   // Where the root panel lies relative to the anchor area.
   enum ECalloutDir { kAbove = 0, kRight, kBelow, kLeft };
 
@@ -62,8 +52,8 @@ public:
     int mScrollItemOffset = 0;
   };
 
-  IPopupMenuControl(int paramIdx = -1, const IText& text = IText(),
-                    const IRECT& collapsedBounds = IRECT(), const IRECT& expandedBounds = IRECT());
+  IPopupMenuControl(int paramIdx = -1, const IText& text = IText(), const IRECT& collapsedBounds = IRECT(),
+                    const IRECT& expandedBounds = IRECT());
   ~IPopupMenuControl() override;
 
   void Draw(IGraphics& g) override;
@@ -83,14 +73,14 @@ public:
   virtual void DrawSubmenuCalloutArrow(IGraphics& g, const IRECT& bounds, const IBlend* blend);
   virtual void DrawPanelBackground(IGraphics& g, MenuPanel& panel);
   virtual void DrawPanelShadow(IGraphics& g, MenuPanel& panel);
-  virtual void DrawCellBackground(IGraphics& g, const IRECT& bounds, const IPopupMenu::Item* item,
-                                  bool sel, const IBlend* blend);
-  virtual void DrawCellText(IGraphics& g, const IRECT& bounds, const IPopupMenu::Item* item,
-                            bool sel, const IBlend* blend);
-  virtual void DrawCheckMark(IGraphics& g, const IRECT& bounds, const IPopupMenu::Item* item,
-                             bool sel, const IBlend* blend);
-  virtual void DrawSubmenuArrow(IGraphics& g, const IRECT& bounds, const IPopupMenu::Item* item,
-                                bool sel, const IBlend* blend);
+  virtual void DrawCellBackground(IGraphics& g, const IRECT& bounds, const IPopupMenu::Item* item, bool sel,
+                                  const IBlend* blend);
+  virtual void DrawCellText(IGraphics& g, const IRECT& bounds, const IPopupMenu::Item* item, bool sel,
+                            const IBlend* blend);
+  virtual void DrawCheckMark(IGraphics& g, const IRECT& bounds, const IPopupMenu::Item* item, bool sel,
+                             const IBlend* blend);
+  virtual void DrawSubmenuArrow(IGraphics& g, const IRECT& bounds, const IPopupMenu::Item* item, bool sel,
+                                const IBlend* blend);
   virtual void DrawUpArrow(IGraphics& g, const IRECT& bounds, bool sel, const IBlend* blend);
   virtual void DrawDownArrow(IGraphics& g, const IRECT& bounds, bool sel, const IBlend* blend);
   virtual void DrawSeparator(IGraphics& g, const IRECT& bounds, const IBlend* blend);
@@ -100,10 +90,7 @@ public:
   bool GetExpanded() const { return mState == kExpanded; }
   // From the first frame of the opening fade to the click that closes it, the menu takes every
   // pointer event, so nothing beneath it reacts to a pointer over the menu.
-  bool TakesPointer() const
-  {
-    return mState == kExpanding || mState == kExpanded || mState == kSubMenuAppearing;
-  }
+  bool TakesPointer() const { return mState == kExpanding || mState == kExpanded || mState == kSubMenuAppearing; }
   IPopupMenu* GetMenu() const { return mMenu; }
   const IRECT& GetAnchorArea() const { return mAnchorArea; }
   int GetCalloutDirection() const { return mCalloutDir; }
@@ -172,4 +159,4 @@ private:
   IRECT mSpecifiedExpandedBounds;
 };
 
-} // namespace iplug::igraphics
+}  // namespace iplug::igraphics

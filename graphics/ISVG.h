@@ -6,8 +6,7 @@
 #include "graphics/StaticStorage.h"
 #include "renderer/svg/SvgImage.h"
 
-namespace iplug::igraphics
-{
+namespace iplug::igraphics {
 
 struct ISVG
 {
@@ -35,4 +34,4 @@ struct SVGHolder
 // The process-wide cache of parsed SVG documents, counted by the graphics objects alive.
 StaticStorage<SVGHolder>& SVGStorage();
 
-} // namespace iplug::igraphics
+}  // namespace iplug::igraphics

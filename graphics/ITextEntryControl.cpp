@@ -51,11 +51,9 @@
 
 #include <stb/stb_textedit.h>
 
-namespace iplug::igraphics
-{
+namespace iplug::igraphics {
 
-namespace
-{
+namespace {
 constexpr uint32_t kFunctionKey = 0x80000000u;
 constexpr uint32_t kShiftBit = 0x40000000u;
 constexpr uint32_t kCommandBit = 0x20000000u;
@@ -73,7 +71,7 @@ uint32_t DecodeKeyText(const char* text)
   uint32_t codePoint = 0;
   return utf8::DecodeAt(s, 0, codePoint) ? codePoint : static_cast<unsigned char>(s[0]);
 }
-} // namespace
+}  // namespace
 
 struct ITextEntryControl::EditState
 {
@@ -87,10 +85,7 @@ struct TextEditAccess
   static char16_t Char(ITextEntryControl* tc, int i) { return tc->GetChar(i); }
   static float Width(ITextEntryControl* tc, int, int i) { return tc->GetCharWidth(i); }
   static bool IsSpace(char16_t ch) { return ch == u' ' || ch == u'\t'; }
-  static int KeyToText(uint32_t key)
-  {
-    return key & kFunctionKey ? -1 : static_cast<int>(key & ~kModifierBits);
-  }
+  static int KeyToText(uint32_t key) { return key & kFunctionKey ? -1 : static_cast<int>(key & ~kModifierBits); }
   static void Layout(StbTexteditRow* row, ITextEntryControl* tc, int)
   {
     const ITextEntryControl::Row r = tc->LayoutRow();
@@ -108,16 +103,14 @@ struct TextEditAccess
   }
 };
 
-} // namespace iplug::igraphics
+}  // namespace iplug::igraphics
 
 #define STB_TEXTEDIT_IMPLEMENTATION
 #include <stb/stb_textedit.h>
 
-namespace iplug::igraphics
-{
+namespace iplug::igraphics {
 
-ITextEntryControl::ITextEntryControl()
-: IControl(IRECT()), mEditState(std::make_unique<EditState>())
+ITextEntryControl::ITextEntryControl() : IControl(IRECT()), mEditState(std::make_unique<EditState>())
 {
   stb_textedit_initialize_state(&mEditState->state, 1);
   mHide = true;
@@ -191,8 +184,7 @@ void ITextEntryControl::CalcCharWidths()
     // The width a character adds after its predecessor, its kerning with it included.
     const size_t at = static_cast<size_t>(i);
     mCharWidths.Get()[i] = i == 0 ? MeasureWidth(text.substr(0, 1))
-                                  : MeasureWidth(text.substr(at - 1, 2))
-                                      - MeasureWidth(text.substr(at - 1, 1));
+                                  : MeasureWidth(text.substr(at - 1, 2)) - MeasureWidth(text.substr(at - 1, 1));
   }
 }
 
@@ -280,7 +272,8 @@ int ITextEntryControl::GetSelectionEnd() const
   return mEditState->state.select_end;
 }
 
-template <class Edit> bool ITextEntryControl::ChangesState(Edit edit)
+template <class Edit>
+bool ITextEntryControl::ChangesState(Edit edit)
 {
   const STB_TexteditState before = mEditState->state;
   edit(mEditState->state);
@@ -315,8 +308,7 @@ void ITextEntryControl::CopySelection()
   const int lo = std::min(s.select_start, s.select_end);
   const int hi = std::max(s.select_start, s.select_end);
   const std::u16string_view text(mEditString);
-  const std::u16string_view selected = text.substr(static_cast<size_t>(lo),
-                                                   static_cast<size_t>(hi - lo));
+  const std::u16string_view selected = text.substr(static_cast<size_t>(lo), static_cast<size_t>(hi - lo));
   GetUI()->WriteClipboardText(utf8::FromUtf16(selected).c_str());
 }
 
@@ -341,9 +333,8 @@ void ITextEntryControl::Paste()
   {
     return;  // as a key that types nothing
   }
-  ChangesState([&](STB_TexteditState& s) {
-    stb_textedit_paste(this, &s, chars.data(), static_cast<int>(chars.size()));
-  });
+  ChangesState(
+    [&](STB_TexteditState& s) { stb_textedit_paste(this, &s, chars.data(), static_cast<int>(chars.size())); });
 }
 
 bool ITextEntryControl::TakesChar(uint32_t ch, bool digit) const
@@ -353,8 +344,7 @@ bool ITextEntryControl::TakesChar(uint32_t ch, bool digit) const
   {
     return false;
   }
-  const IParam* param = mParamIdx >= 0 && GetDelegate() ? GetDelegate()->GetParam(mParamIdx)
-                                                         : nullptr;
+  const IParam* param = mParamIdx >= 0 && GetDelegate() ? GetDelegate()->GetParam(mParamIdx) : nullptr;
   if (!param || param->GetKind() == ParamKind::None)
   {
     return true;
@@ -393,10 +383,15 @@ bool ITextEntryControl::OnKeyDown(float, float, const IKeyPress& key)
     case 13: CommitEdit(); return true;
     case 27: CancelEdit(); return true;
     case 32: code = ' '; break;
-    case 33: case 34: return false;  // a page means nothing on one line
-    case 35: case 36: case 37: case 38: case 39: case 40: case 46:
-      code = static_cast<uint32_t>(key.VK) | kFunctionKey;
-      break;
+    case 33:
+    case 34: return false;  // a page means nothing on one line
+    case 35:
+    case 36:
+    case 37:
+    case 38:
+    case 39:
+    case 40:
+    case 46: code = static_cast<uint32_t>(key.VK) | kFunctionKey; break;
     default:
       if (!GetUI()->GetControlInTextEntry())
       {
@@ -411,8 +406,7 @@ bool ITextEntryControl::OnKeyDown(float, float, const IKeyPress& key)
 
 // ---- Opening and closing --------------------------------------------------------------------
 
-void ITextEntryControl::OpenTextEntry(int paramIdx, const IText& text, const IRECT& bounds,
-                                      int, const char* str)
+void ITextEntryControl::OpenTextEntry(int paramIdx, const IText& text, const IRECT& bounds, int, const char* str)
 {
   mParamIdx = paramIdx;
   SetTargetAndDrawRECTs(bounds);
@@ -521,8 +515,7 @@ void ITextEntryControl::Draw(IGraphics& g)
     const int lo = std::min(s.select_start, s.select_end);
     const int hi = std::max(s.select_start, s.select_end);
     const IBlend faint(0, 0.2f);
-    g.FillRect(mText.mTextEntryFGColor,
-               IRECT(row.x0 + WidthBefore(lo), top, row.x0 + WidthBefore(hi), bottom), &faint);
+    g.FillRect(mText.mTextEntryFGColor, IRECT(row.x0 + WidthBefore(lo), top, row.x0 + WidthBefore(hi), bottom), &faint);
   }
   g.DrawText(mText, GetStr().c_str(), mRECT);
   if (s.select_start == s.select_end && mDrawCursor)
@@ -532,4 +525,4 @@ void ITextEntryControl::Draw(IGraphics& g)
   }
 }
 
-} // namespace iplug::igraphics
+}  // namespace iplug::igraphics

@@ -8,8 +8,7 @@
 #include "graphics/IControl.h"
 #include "graphics/IPopupMenu.h"
 
-namespace iplug::igraphics
-{
+namespace iplug::igraphics {
 
 // The in-window text entry: one line of text edited in place of the native field. While it is
 // open the graphics object routes every key and pointer event to it; return or a click outside
@@ -29,8 +28,7 @@ public:
   void AnimationEnded() override;
 
   // Opens over bounds with all of str selected; the length limit is the native field's.
-  void OpenTextEntry(int paramIdx, const IText& text, const IRECT& bounds, int length,
-                     const char* str);
+  void OpenTextEntry(int paramIdx, const IText& text, const IRECT& bounds, int length, const char* str);
   void CommitEdit();
   void CancelEdit();
   // Closes without applying, as when the editor loses focus.
@@ -72,7 +70,8 @@ private:
   bool DeleteChars(int pos, int n);
   bool InsertChars(int pos, const char16_t* chars, int n);
   // Runs an edit on the state machine and marks the control for drawing when it changed.
-  template <class Edit> bool ChangesState(Edit edit);
+  template <class Edit>
+  bool ChangesState(Edit edit);
   bool SendKey(uint32_t key);
   // Whether the entry takes a character, typed or pasted: no control characters; for a numeric
   // parameter only digits (digit tells: a typed one by its key), signs and, for a floating-point
@@ -92,4 +91,4 @@ private:
   IPopupMenu mEditMenu{"", {"Cut", "Copy", "Paste"}};
 };
 
-} // namespace iplug::igraphics
+}  // namespace iplug::igraphics

@@ -9,11 +9,9 @@
 
 #include "graphics/IGraphicsStructs.h"
 
-namespace iplug::igraphics
-{
+namespace iplug::igraphics {
 
-enum EVColor
-{
+enum EVColor {
   kBG = 0,  // background
   kFG,      // widget fill when not pressed
   kPR,      // fill when pressed
@@ -29,9 +27,9 @@ enum EVColor
 struct IVStyleColors
 {
   static constexpr IColor kDefaults[kNumVColors] = {
-    IColor(0, 0, 0, 0),       IColor(255, 200, 200, 200), IColor(255, 240, 240, 240),
-    IColor(255, 70, 70, 70),  IColor(10, 0, 0, 0),        IColor(60, 0, 0, 0),
-    IColor(255, 0, 0, 0),     IColor(255, 0, 255, 0),     IColor(255, 0, 0, 255)};
+    IColor(0, 0, 0, 0),      IColor(255, 200, 200, 200), IColor(255, 240, 240, 240),
+    IColor(255, 70, 70, 70), IColor(10, 0, 0, 0),        IColor(60, 0, 0, 0),
+    IColor(255, 0, 0, 0),    IColor(255, 0, 255, 0),     IColor(255, 0, 0, 255)};
 
   IColor mColors[kNumVColors];
 
@@ -64,4 +62,4 @@ struct IVStyle
   IText valueText{14.f, IColor(255, 0, 0, 0), "Roboto-Regular", EAlign::Center, EVAlign::Bottom};
 };
 
-} // namespace iplug::igraphics
+}  // namespace iplug::igraphics

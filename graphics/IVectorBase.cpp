@@ -6,8 +6,7 @@
 #include "graphics/IGraphics.h"
 #include "graphics/IGraphicsConstants.h"
 
-namespace iplug::igraphics
-{
+namespace iplug::igraphics {
 
 IVectorBase::IVectorBase(const IVStyle& style, bool labelInWidget, bool valueInWidget)
 : mLabelInWidget(labelInWidget), mValueInWidget(valueInWidget)
@@ -60,20 +59,17 @@ void IVectorBase::DrawValue(IGraphics& g, bool mouseOver)
   }
 }
 
-IRECT IVectorBase::DrawPressableShape(IGraphics& g, EWidgetShape shape, const IRECT& bounds,
-                                      bool pressed, bool mouseOver, bool disabled)
+IRECT IVectorBase::DrawPressableShape(IGraphics& g, EWidgetShape shape, const IRECT& bounds, bool pressed,
+                                      bool mouseOver, bool disabled)
 {
   switch (shape)
   {
     case EWidgetShape::Rectangle:
-    case EWidgetShape::AllRounded:
-      return DrawRectShape(g, bounds, pressed, mouseOver, disabled);
+    case EWidgetShape::AllRounded: return DrawRectShape(g, bounds, pressed, mouseOver, disabled);
     case EWidgetShape::EndsRounded:
       return DrawRectShape(g, bounds, pressed, mouseOver, disabled, true, true, false, false);
-    case EWidgetShape::Ellipse:
-      return DrawEllipseShape(g, bounds, pressed, mouseOver, disabled);
-    case EWidgetShape::Triangle:
-      return DrawTriangleShape(g, bounds, pressed, mouseOver, mStyle.angle, disabled);
+    case EWidgetShape::Ellipse: return DrawEllipseShape(g, bounds, pressed, mouseOver, disabled);
+    case EWidgetShape::Triangle: return DrawTriangleShape(g, bounds, pressed, mouseOver, mStyle.angle, disabled);
   }
   return bounds;
 }
@@ -93,8 +89,8 @@ IRECT IVectorBase::HandleBounds(const IRECT& bounds) const
   return handle;
 }
 
-IRECT IVectorBase::DrawRectShape(IGraphics& g, const IRECT& bounds, bool pressed, bool mouseOver,
-                                 bool disabled, bool rtl, bool rtr, bool rbl, bool rbr)
+IRECT IVectorBase::DrawRectShape(IGraphics& g, const IRECT& bounds, bool pressed, bool mouseOver, bool disabled,
+                                 bool rtl, bool rtr, bool rbl, bool rbr)
 {
   const float so = mStyle.shadowOffset;
   const float c = Contrast(disabled);
@@ -163,8 +159,7 @@ IRECT IVectorBase::DrawRectShape(IGraphics& g, const IRECT& bounds, bool pressed
   return handle;
 }
 
-IRECT IVectorBase::DrawEllipseShape(IGraphics& g, const IRECT& bounds, bool pressed,
-                                    bool mouseOver, bool disabled)
+IRECT IVectorBase::DrawEllipseShape(IGraphics& g, const IRECT& bounds, bool pressed, bool mouseOver, bool disabled)
 {
   const float so = mStyle.shadowOffset;
   const float c = Contrast(disabled);
@@ -222,8 +217,8 @@ IRECT IVectorBase::DrawEllipseShape(IGraphics& g, const IRECT& bounds, bool pres
   return bounds;
 }
 
-IRECT IVectorBase::DrawTriangleShape(IGraphics& g, const IRECT& bounds, bool pressed,
-                                     bool mouseOver, float angle, bool disabled)
+IRECT IVectorBase::DrawTriangleShape(IGraphics& g, const IRECT& bounds, bool pressed, bool mouseOver, float angle,
+                                     bool disabled)
 {
   const float so = mStyle.shadowOffset;
   const IBlend* blend = Blend();
@@ -260,8 +255,7 @@ IRECT IVectorBase::DrawTriangleShape(IGraphics& g, const IRECT& bounds, bool pre
   }
   if (mStyle.drawFrame)
   {
-    g.DrawTriangle(GetColor(kFR), x[0], y[0], x[1], y[1], x[2], y[2], blend,
-                   mStyle.frameThickness);
+    g.DrawTriangle(GetColor(kFR), x[0], y[0], x[1], y[1], x[2], y[2], blend, mStyle.frameThickness);
   }
   return handle;
 }
@@ -291,8 +285,7 @@ IRECT IVectorBase::LayoutRects(const IRECT& parent, bool hasHandle)
     if (mStyle.showLabel && mLabelStr.GetLength() > 0)
     {
       const IRECT text = measure(mStyle.labelText, mLabelStr);
-      mLabelBounds = IRECT(parent.L, parent.T, parent.R, parent.T + text.H())
-                       .GetCentredInside(text.W(), text.H());
+      mLabelBounds = IRECT(parent.L, parent.T, parent.R, parent.T + text.H()).GetCentredInside(text.W(), text.H());
     }
     else
     {
@@ -318,13 +311,11 @@ IRECT IVectorBase::LayoutRects(const IRECT& parent, bool hasHandle)
     {
       case EVAlign::Top:
         mValueBounds = IRECT(cx - v, clickable.T, cx + v, clickable.T + t);
-        mWidgetBounds = IRECT(clickable.L, clickable.T + t, clickable.R, clickable.B)
-                          .GetScaledAboutCentre(frac);
+        mWidgetBounds = IRECT(clickable.L, clickable.T + t, clickable.R, clickable.B).GetScaledAboutCentre(frac);
         break;
       case EVAlign::Bottom:
         mValueBounds = IRECT(cx - v, clickable.B - t, cx + v, clickable.B);
-        mWidgetBounds = IRECT(clickable.L, clickable.T, clickable.R, clickable.B - t)
-                          .GetScaledAboutCentre(frac);
+        mWidgetBounds = IRECT(clickable.L, clickable.T, clickable.R, clickable.B - t).GetScaledAboutCentre(frac);
         break;
       case EVAlign::Middle:
         mValueBounds = IRECT(cx - v, clickable.MH() - t / 2.f, cx + v, clickable.MH() + t / 2.f);
@@ -351,9 +342,8 @@ IRECT IVectorBase::LayoutRects(const IRECT& parent, bool hasHandle)
 IRECT IVectorBase::MakeTrackBounds(const IRECT& bounds, EDirection direction) const
 {
   const float t = mTrackSize;
-  return direction == EDirection::Vertical
-           ? IRECT(bounds.MW() - t, bounds.T, bounds.MW() + t, bounds.B)
-           : IRECT(bounds.L, bounds.MH() - t, bounds.R, bounds.MH() + t);
+  return direction == EDirection::Vertical ? IRECT(bounds.MW() - t, bounds.T, bounds.MW() + t, bounds.B)
+                                           : IRECT(bounds.L, bounds.MH() - t, bounds.R, bounds.MH() + t);
 }
 
-} // namespace iplug::igraphics
+}  // namespace iplug::igraphics

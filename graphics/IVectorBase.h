@@ -9,13 +9,11 @@
 #include "graphics/IGraphicsStructs.h"
 #include "graphics/IVStyle.h"
 
-namespace iplug::igraphics
-{
+namespace iplug::igraphics {
 
 class IControl;
 
-enum class EWidgetShape : int32_t
-{
+enum class EWidgetShape : int32_t {
   Rectangle = 0,
   Ellipse,
   Triangle,
@@ -40,16 +38,13 @@ public:
   virtual void DrawLabel(IGraphics& g);
   virtual void DrawValue(IGraphics& g, bool mouseOver);
   // Answers the handle rectangle drawn; a shape past AllRounded draws nothing.
-  virtual IRECT DrawPressableShape(IGraphics& g, EWidgetShape shape, const IRECT& bounds,
-                                   bool pressed, bool mouseOver, bool disabled);
+  virtual IRECT DrawPressableShape(IGraphics& g, EWidgetShape shape, const IRECT& bounds, bool pressed, bool mouseOver,
+                                   bool disabled);
 
-  IRECT DrawRectShape(IGraphics& g, const IRECT& bounds, bool pressed, bool mouseOver,
-                      bool disabled, bool rtl = true, bool rtr = true, bool rbl = true,
-                      bool rbr = true);
-  IRECT DrawEllipseShape(IGraphics& g, const IRECT& bounds, bool pressed, bool mouseOver,
-                         bool disabled);
-  IRECT DrawTriangleShape(IGraphics& g, const IRECT& bounds, bool pressed, bool mouseOver,
-                          float angle, bool disabled);
+  IRECT DrawRectShape(IGraphics& g, const IRECT& bounds, bool pressed, bool mouseOver, bool disabled, bool rtl = true,
+                      bool rtr = true, bool rbl = true, bool rbr = true);
+  IRECT DrawEllipseShape(IGraphics& g, const IRECT& bounds, bool pressed, bool mouseOver, bool disabled);
+  IRECT DrawTriangleShape(IGraphics& g, const IRECT& bounds, bool pressed, bool mouseOver, float angle, bool disabled);
   // The splash circle, clipped to clip (and to the open layer or the window).
   void FillSplash(IGraphics& g, const IRECT& clip);
 
@@ -111,4 +106,4 @@ protected:
   EWidgetShape mShape = EWidgetShape::Rectangle;
 };
 
-} // namespace iplug::igraphics
+}  // namespace iplug::igraphics

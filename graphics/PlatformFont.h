@@ -9,8 +9,7 @@
 #include "framework/WDLHeapBuf.h"
 #include "framework/WDLString.h"
 
-namespace iplug::igraphics
-{
+namespace iplug::igraphics {
 
 struct IFontDataRecord
 {
@@ -32,10 +31,7 @@ struct IFontDataRecord
   int mFaceIdx = 0;
 
   // A face with the tables that give its names and metrics.
-  bool IsValid() const
-  {
-    return mData && mHeadLocation && mNameLocation && mHheaLocation;
-  }
+  bool IsValid() const { return mData && mHeadLocation && mNameLocation && mHheaLocation; }
   // What the glyph atlas can read: a valid face over bytes of its own.
   bool IsUsable() const { return IsValid() && mBytes.GetSize() > 0 && mFaceIdx >= 0; }
 };
@@ -59,4 +55,4 @@ protected:
   bool mSystem;
 };
 
-} // namespace iplug::igraphics
+}  // namespace iplug::igraphics

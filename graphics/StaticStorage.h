@@ -14,8 +14,7 @@
 #include <string_view>
 #include <vector>
 
-namespace iplug::igraphics
-{
+namespace iplug::igraphics {
 
 template <class T>
 class StaticStorage
@@ -87,8 +86,7 @@ private:
   void Add(T* data, const char* name, double scale)
   {
     std::unique_ptr<T> owned(data);
-    mDatas.push_back(std::make_unique<DataKey>(DataKey{Hash(name, scale), name, scale,
-                                                       std::move(owned)}));
+    mDatas.push_back(std::make_unique<DataKey>(DataKey{Hash(name, scale), name, scale, std::move(owned)}));
   }
 
   void Remove(T* data)
@@ -116,4 +114,4 @@ private:
   std::vector<std::unique_ptr<DataKey>> mDatas;
 };
 
-} // namespace iplug::igraphics
+}  // namespace iplug::igraphics

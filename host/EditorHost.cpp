@@ -15,7 +15,8 @@ std::string ViewFactoryClass(AudioUnit unit)
 {
   UInt32 size = 0;
   Boolean writable = false;
-  if (AudioUnitGetPropertyInfo(unit, kAudioUnitProperty_CocoaUI, kAudioUnitScope_Global, 0, &size, &writable) != noErr ||
+  if (AudioUnitGetPropertyInfo(unit, kAudioUnitProperty_CocoaUI, kAudioUnitScope_Global, 0, &size, &writable) !=
+        noErr ||
       size < sizeof(AudioUnitCocoaViewInfo))
     return {};
   AudioUnitCocoaViewInfo info{};
@@ -23,7 +24,8 @@ std::string ViewFactoryClass(AudioUnit unit)
   if (AudioUnitGetProperty(unit, kAudioUnitProperty_CocoaUI, kAudioUnitScope_Global, 0, &info, &size) != noErr)
     return {};
   std::string name;
-  if (CFStringRef className = info.mCocoaAUViewClass[0]) {
+  if (CFStringRef className = info.mCocoaAUViewClass[0])
+  {
     char text[256] = {};
     if (CFStringGetCString(className, text, sizeof text, kCFStringEncodingUTF8))
       name = text;
@@ -34,7 +36,7 @@ std::string ViewFactoryClass(AudioUnit unit)
   return name;
 }
 
-} // namespace
+}  // namespace
 
 std::string EditorHost::Open()
 {
@@ -75,7 +77,8 @@ void EditorHost::Click(NSPoint inView)
 
 std::optional<NSPoint> EditorHost::FindByTooltip(const std::string& start)
 {
-  for (const NSToolTipRect& tip : std::vector(mView->toolTipRects())) {
+  for (const NSToolTipRect& tip : std::vector(mView->toolTipRects()))
+  {
     const NSPoint middle{tip.rect.origin.x + tip.rect.size.width / 2, tip.rect.origin.y + tip.rect.size.height / 2};
     Mouse(NSEventTypeMouseMoved, middle);
     if (tip.owner && tip.owner->stringForToolTip(tip.tag, middle, tip.userData).rfind(start, 0) == 0)
@@ -101,4 +104,4 @@ void EditorHost::Close()
   mWindow = nullptr;
 }
 
-} // namespace host
+}  // namespace host

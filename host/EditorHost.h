@@ -51,4 +51,4 @@ private:
   std::shared_ptr<NSView> mView;
 };
 
-} // namespace host
+}  // namespace host

@@ -39,7 +39,8 @@ bool ParsePair(const std::string& text, char separator, Number& x, Number& y)
 // Moves the virtual clock on frame by frame and runs what came due, as the display would.
 void RunFrames(int count)
 {
-  for (int i = 0; i < count; ++i) {
+  for (int i = 0; i < count; ++i)
+  {
     platform::AdvanceClock(1.0 / 60.0);
     platform::RunMainLoop();
   }
@@ -57,7 +58,8 @@ void SettleAfterClick()
   constexpr auto kLongestAnimation = std::chrono::milliseconds(250);
   const auto clicked = std::chrono::steady_clock::now();
   RunFrames(kSettleFrames);
-  for (;;) {
+  for (;;)
+  {
     const bool last = std::chrono::steady_clock::now() - clicked >= kLongestAnimation;
     RunFrames(1);
     if (last)
@@ -129,7 +131,8 @@ public:
     RunFrames(1);
     if (options.size)
       Resize(*options.size, NSEventModifierFlags(0));
-    if (options.scale) {
+    if (options.scale)
+    {
       // The resizer rescales by the ratio of where a drag ends to where it began; the view then
       // grows by the ratio the editor allowed.
       const NSSize before = mEditor.View()->frame().size;
@@ -167,7 +170,8 @@ public:
     std::vector<uint8_t> rgba;
     rgba.reserve(size_t(width) * size_t(height) * 4);
     for (NSUInteger y = 0; y < frame->height(); ++y)
-      for (NSUInteger x = 0; x < frame->width(); ++x) {
+      for (NSUInteger x = 0; x < frame->width(); ++x)
+      {
         const unsigned char* bgra = frame->texel(x, y);
         rgba.insert(rgba.end(), {bgra[2], bgra[1], bgra[0], bgra[3]});
       }
@@ -201,9 +205,12 @@ private:
   double mScale = 1.0;  // view points per layout point
 };
 
-} // namespace
+}  // namespace
 
-bool ParseClick(const std::string& text, EditorPoint& point) { return ParsePair(text, ',', point.x, point.y); }
+bool ParseClick(const std::string& text, EditorPoint& point)
+{
+  return ParsePair(text, ',', point.x, point.y);
+}
 
 bool ParseSize(const std::string& text, EditorPoint& size)
 {
@@ -214,7 +221,10 @@ bool ParseSize(const std::string& text, EditorPoint& size)
   return true;
 }
 
-bool ParseScale(const std::string& text, double& scale) { return ParseNumber(text, scale) && scale > 0.0 && scale <= 10.0; }
+bool ParseScale(const std::string& text, double& scale)
+{
+  return ParseNumber(text, scale) && scale > 0.0 && scale <= 10.0;
+}
 
 std::string EditorPicture(AudioUnit unit, const MeasureOptions& measure, const EditorOptions& editor)
 {
@@ -239,4 +249,4 @@ std::string EditorPicture(AudioUnit unit, const MeasureOptions& measure, const E
   return file.Commit();
 }
 
-} // namespace host
+}  // namespace host

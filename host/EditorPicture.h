@@ -37,4 +37,4 @@ bool ParseScale(const std::string& text, double& scale);
 // what went wrong (and then no picture is left behind).
 std::string EditorPicture(AudioUnit unit, const MeasureOptions& measure, const EditorOptions& editor);
 
-} // namespace host
+}  // namespace host

@@ -35,7 +35,10 @@ constexpr int kMultiClickPixels = 4;
 // Set when the program is asked to end; the window's loop takes it as the window closing.
 volatile sig_atomic_t gEndAsked = 0;
 
-void AskToEnd(int) { gEndAsked = 1; }
+void AskToEnd(int)
+{
+  gEndAsked = 1;
+}
 
 // Ctrl-C (SIGINT) and a request to end (SIGTERM) close the window while it is open, so the run
 // still reports what was played. The first only: a second ends the program as usual, for a run
@@ -68,7 +71,10 @@ private:
   struct sigaction mTerminate = {};
 };
 
-double Since(Clock::time_point start) { return std::chrono::duration<double>(Clock::now() - start).count(); }
+double Since(Clock::time_point start)
+{
+  return std::chrono::duration<double>(Clock::now() - start).count();
+}
 
 PointerShape ShapeOf(const NSCursor& cursor)
 {
@@ -124,7 +130,8 @@ DialogAnswer Zenity(const std::vector<std::string>& arguments)
   const int spawned = posix_spawnp(&child, "zenity", &actions, nullptr, argv.data(), environ);
   posix_spawn_file_actions_destroy(&actions);
   close(ends[1]);
-  if (spawned != 0) {
+  if (spawned != 0)
+  {
     close(ends[0]);
     return {};
   }
@@ -137,7 +144,8 @@ DialogAnswer Zenity(const std::vector<std::string>& arguments)
       break;
   close(ends[0]);
   int status = 0;
-  while (waitpid(child, &status, 0) < 0 && errno == EINTR) {
+  while (waitpid(child, &status, 0) < 0 && errno == EINTR)
+  {
   }
   DialogAnswer answer{true, std::nullopt};
   if (WIFEXITED(status) && WEXITSTATUS(status) == 0)
@@ -187,7 +195,8 @@ public:
       arguments.push_back("--title=" + question.title);
     if (!question.directory.empty() || !question.file.empty())
       arguments.push_back("--filename=" + (question.directory.empty() ? "" : question.directory + "/") + question.file);
-    if (!question.allowedFileTypes.empty()) {
+    if (!question.allowedFileTypes.empty())
+    {
       std::string filter = "--file-filter=";
       for (const std::string& type : question.allowedFileTypes)
         filter += (filter.back() == '=' ? "*." : " *.") + type;
@@ -255,7 +264,8 @@ public:
   // person closed it.
   bool Play(double seconds)
   {
-    for (;;) {
+    for (;;)
+    {
       Serve();
       if (mClosed)
         return false;
@@ -270,7 +280,8 @@ public:
   void Linger()
   {
     Clock::time_point last = Clock::now();
-    while (!mClosed) {
+    while (!mClosed)
+    {
       const Clock::time_point now = Clock::now();
       platform::AdvanceClock(std::chrono::duration<double>(now - last).count());
       last = now;
@@ -297,17 +308,20 @@ private:
 
   void Serve()
   {
-    if (mEndSignals.Asked()) {
+    if (mEndSignals.Asked())
+    {
       mWindow.Hide();
       mClosed = true;
       return;
     }
-    while (std::optional<WindowInput> input = mWindow.NextInput()) {
+    while (std::optional<WindowInput> input = mWindow.NextInput())
+    {
       Deliver(*input);
       if (mClosed)
         return;
     }
-    if (mWindow.Lost()) {
+    if (mWindow.Lost())
+    {
       mClosed = true;
       return;
     }
@@ -320,51 +334,51 @@ private:
   {
     NSWindow* window = mEditor.Window();
     const NSPoint at = WindowPoint(input.x, input.y);
-    switch (input.kind) {
-    case WindowInput::Kind::ButtonDown:
-    case WindowInput::Kind::ButtonUp: {
-      if (input.button == 2)
-        return;  // the editor has no use for the middle button
-      const bool down = input.kind == WindowInput::Kind::ButtonDown;
-      if (down)
-        CountClick(input);
-      const NSEventType type = input.button == 1 ? (down ? NSEventTypeLeftMouseDown : NSEventTypeLeftMouseUp)
-                                                 : (down ? NSEventTypeRightMouseDown : NSEventTypeRightMouseUp);
-      window->sendEvent(NSEvent::mouseEventWithType(type, at, input.modifiers, window, mClicks));
-      return;
-    }
-    case WindowInput::Kind::Motion: {
-      const NSEventType type = input.leftHeld    ? NSEventTypeLeftMouseDragged
-                               : input.rightHeld ? NSEventTypeRightMouseDragged
-                                                 : NSEventTypeMouseMoved;
-      window->sendEvent(NSEvent::mouseEventWithType(type, at, input.modifiers, window, 0));
-      return;
-    }
-    case WindowInput::Kind::Wheel:
-      window->sendEvent(NSEvent::scrollWheelEvent(at, input.wheel, input.modifiers, window));
-      return;
-    case WindowInput::Kind::KeyDown:
-    case WindowInput::Kind::KeyUp:
-      window->sendEvent(NSEvent::keyEventWithType(
-        input.kind == WindowInput::Kind::KeyDown ? NSEventTypeKeyDown : NSEventTypeKeyUp, input.modifiers, window,
-        input.characters, input.charactersIgnoringModifiers, input.keyCode));
-      return;
-    case WindowInput::Kind::FocusGained:
-      window->makeKeyAndOrderFront();
-      return;
-    case WindowInput::Kind::FocusLost:
-      window->resignKeyWindow();
-      window->resignMainWindow();
-      return;
-    case WindowInput::Kind::Resized: {
-      // As the corner resizer would be dragged; the window then takes the size the editor allows.
-      const CGFloat scale = window->backingScaleFactor();
-      mEditor.DragCorner(NSMakePoint(input.width / scale, input.height / scale), NSEventModifierFlags(0));
-      return;
-    }
-    case WindowInput::Kind::CloseAsked:
-      mClosed = true;
-      return;
+    switch (input.kind)
+    {
+      case WindowInput::Kind::ButtonDown:
+      case WindowInput::Kind::ButtonUp:
+      {
+        if (input.button == 2)
+          return;  // the editor has no use for the middle button
+        const bool down = input.kind == WindowInput::Kind::ButtonDown;
+        if (down)
+          CountClick(input);
+        const NSEventType type = input.button == 1 ? (down ? NSEventTypeLeftMouseDown : NSEventTypeLeftMouseUp)
+                                                   : (down ? NSEventTypeRightMouseDown : NSEventTypeRightMouseUp);
+        window->sendEvent(NSEvent::mouseEventWithType(type, at, input.modifiers, window, mClicks));
+        return;
+      }
+      case WindowInput::Kind::Motion:
+      {
+        const NSEventType type = input.leftHeld    ? NSEventTypeLeftMouseDragged
+                                 : input.rightHeld ? NSEventTypeRightMouseDragged
+                                                   : NSEventTypeMouseMoved;
+        window->sendEvent(NSEvent::mouseEventWithType(type, at, input.modifiers, window, 0));
+        return;
+      }
+      case WindowInput::Kind::Wheel:
+        window->sendEvent(NSEvent::scrollWheelEvent(at, input.wheel, input.modifiers, window));
+        return;
+      case WindowInput::Kind::KeyDown:
+      case WindowInput::Kind::KeyUp:
+        window->sendEvent(NSEvent::keyEventWithType(
+          input.kind == WindowInput::Kind::KeyDown ? NSEventTypeKeyDown : NSEventTypeKeyUp, input.modifiers, window,
+          input.characters, input.charactersIgnoringModifiers, input.keyCode));
+        return;
+      case WindowInput::Kind::FocusGained: window->makeKeyAndOrderFront(); return;
+      case WindowInput::Kind::FocusLost:
+        window->resignKeyWindow();
+        window->resignMainWindow();
+        return;
+      case WindowInput::Kind::Resized:
+      {
+        // As the corner resizer would be dragged; the window then takes the size the editor allows.
+        const CGFloat scale = window->backingScaleFactor();
+        mEditor.DragCorner(NSMakePoint(input.width / scale, input.height / scale), NSEventModifierFlags(0));
+        return;
+      }
+      case WindowInput::Kind::CloseAsked: mClosed = true; return;
     }
   }
 
@@ -408,7 +422,8 @@ private:
       return;
     mToolTipText = text;
     mToolTipAt = at;
-    if (!tip) {
+    if (!tip)
+    {
       mWindow.HideTooltip();
       return;
     }
@@ -449,7 +464,7 @@ private:
   int mClickY = 0;
 };
 
-} // namespace
+}  // namespace
 
 std::optional<ZenityColour> ParseZenityColour(const std::string& answer)
 {
@@ -485,4 +500,4 @@ std::string EditorWindow(AudioUnit unit, const MeasureOptions& measure, const st
   return editor.Problem();  // after the report and the files, which cover what was played
 }
 
-} // namespace host
+}  // namespace host

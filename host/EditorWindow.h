@@ -28,4 +28,4 @@ std::string EditorWindow(AudioUnit unit, const MeasureOptions& measure, const st
 // exports it under the C name auHostEditorWindow.
 using EditorWindowEntry = decltype(&EditorWindow);
 
-} // namespace host
+}  // namespace host

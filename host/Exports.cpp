@@ -30,16 +30,20 @@ bool Offers(const platform::FileQuestion& question, const char* type)
   return std::find(types.begin(), types.end(), type) != types.end();
 }
 
-} // namespace
+}  // namespace
 
 ExportAnswers::ExportAnswers(ExportFiles files) : mFiles(std::move(files)), mBefore(platform::SetPerson(this)) {}
 
-ExportAnswers::~ExportAnswers() { platform::SetPerson(mBefore); }
+ExportAnswers::~ExportAnswers()
+{
+  platform::SetPerson(mBefore);
+}
 
 std::optional<std::string> ExportAnswers::ChoosePath(const platform::FileQuestion& question)
 {
   for (const ExportButton& button : kButtons)
-    if (question.save && Offers(question, button.type)) {
+    if (question.save && Offers(question, button.type))
+    {
       if (const std::string& file = mFiles.*button.file; !file.empty())
         return file;
       std::fprintf(stderr, "au-host: no file chosen for the .%s export (give %s FILE)\n", button.type, button.option);
@@ -52,7 +56,8 @@ std::optional<std::string> ExportAnswers::ChoosePath(const platform::FileQuestio
 std::string Export(EditorHost& editor, const ExportFiles& files)
 {
   const ExportAnswers answers(files);
-  for (const ExportButton& button : kButtons) {
+  for (const ExportButton& button : kButtons)
+  {
     const std::string& file = files.*button.file;
     if (file.empty())
       continue;
@@ -67,4 +72,4 @@ std::string Export(EditorHost& editor, const ExportFiles& files)
   return "";
 }
 
-} // namespace host
+}  // namespace host

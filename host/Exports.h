@@ -38,4 +38,4 @@ private:
 // what went wrong.
 std::string Export(EditorHost& editor, const ExportFiles& files);
 
-} // namespace host
+}  // namespace host

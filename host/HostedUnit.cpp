@@ -21,7 +21,10 @@ std::string Text(CFStringRef text)
   return direct ? direct : "";
 }
 
-std::string Status(OSStatus status) { return " (status " + std::to_string(status) + ")"; }
+std::string Status(OSStatus status)
+{
+  return " (status " + std::to_string(status) + ")";
+}
 
 // A number written in the "C" locale that fills the whole text, with at most one sign.
 bool ParseNumber(const std::string& text, double& value)
@@ -42,7 +45,7 @@ std::string Number(double value)
   return text;
 }
 
-} // namespace
+}  // namespace
 
 const std::vector<ParameterDescription>& HostedUnit::Parameters() const
 {
@@ -53,14 +56,17 @@ const std::vector<ParameterDescription>& HostedUnit::Parameters() const
   std::vector<AudioUnitParameterID> ids(size / sizeof(AudioUnitParameterID));
   AudioUnitGetProperty(mUnit, kAudioUnitProperty_ParameterList, kAudioUnitScope_Global, 0, ids.data(), &size);
   std::vector<ParameterDescription> parameters;
-  for (AudioUnitParameterID id : ids) {
+  for (AudioUnitParameterID id : ids)
+  {
     AudioUnitParameterInfo info{};
     size = sizeof info;
-    if (AudioUnitGetProperty(mUnit, kAudioUnitProperty_ParameterInfo, kAudioUnitScope_Global, id, &info, &size) != noErr)
+    if (AudioUnitGetProperty(mUnit, kAudioUnitProperty_ParameterInfo, kAudioUnitScope_Global, id, &info, &size) !=
+        noErr)
       continue;
-    parameters.push_back({id, info.cfNameString ? Text(info.cfNameString) : std::string(info.name), info.minValue,
-                          info.maxValue});
-    if (info.flags & kAudioUnitParameterFlag_CFNameRelease) {
+    parameters.push_back(
+      {id, info.cfNameString ? Text(info.cfNameString) : std::string(info.name), info.minValue, info.maxValue});
+    if (info.flags & kAudioUnitParameterFlag_CFNameRelease)
+    {
       CFRelease(info.cfNameString);
       CFRelease(info.unitName);
     }
@@ -73,7 +79,8 @@ std::vector<std::string> HostedUnit::FactoryPresets() const
   CFArrayRef presets = nullptr;
   UInt32 size = sizeof presets;
   std::vector<std::string> names;
-  if (AudioUnitGetProperty(mUnit, kAudioUnitProperty_FactoryPresets, kAudioUnitScope_Global, 0, &presets, &size) != noErr)
+  if (AudioUnitGetProperty(mUnit, kAudioUnitProperty_FactoryPresets, kAudioUnitScope_Global, 0, &presets, &size) !=
+      noErr)
     return names;
   for (CFIndex i = 0; i < CFArrayGetCount(presets); ++i)
     names.push_back(Text(static_cast<const AUPreset*>(CFArrayGetValueAtIndex(presets, i))->presetName));
@@ -129,10 +136,16 @@ std::vector<std::string> HostedUnit::ValueStrings(AudioUnitParameterID id) const
 
 std::string HostedUnit::SetStreamFormats(double sampleRate, UInt32 channels)
 {
-  const AudioStreamBasicDescription format{sampleRate, kAudioFormatLinearPCM,
-                                           kAudioFormatFlagIsFloat | kAudioFormatFlagIsPacked |
-                                             kAudioFormatFlagIsNonInterleaved,
-                                           4, 1, 4, channels, 32, 0};
+  const AudioStreamBasicDescription format{
+    sampleRate,
+    kAudioFormatLinearPCM,
+    kAudioFormatFlagIsFloat | kAudioFormatFlagIsPacked | kAudioFormatFlagIsNonInterleaved,
+    4,
+    1,
+    4,
+    channels,
+    32,
+    0};
   for (AudioUnitScope scope : {kAudioUnitScope_Input, kAudioUnitScope_Output})
     if (const OSStatus status = AudioUnitSetProperty(mUnit, kAudioUnitProperty_StreamFormat, scope, 0, &format,
                                                      sizeof format);
@@ -161,8 +174,8 @@ std::string HostedUnit::LoadPreset(const std::string& nameOrNumber)
              ? ""
              : "unknown preset \"" + nameOrNumber + "\" (au-host list-presets shows the names and numbers)";
   const AUPreset preset{number, nullptr};
-  const OSStatus status =
-    AudioUnitSetProperty(mUnit, kAudioUnitProperty_CurrentPreset, kAudioUnitScope_Global, 0, &preset, sizeof preset);
+  const OSStatus status = AudioUnitSetProperty(mUnit, kAudioUnitProperty_CurrentPreset, kAudioUnitScope_Global, 0,
+                                               &preset, sizeof preset);
   return status == noErr ? "" : "the plug-in refused preset \"" + nameOrNumber + "\"" + Status(status);
 }
 
@@ -180,7 +193,8 @@ std::string HostedUnit::SetParameterText(const std::string& assignment)
   double number = 0;
   OSStatus status = noErr;
   const std::vector<std::string> strings = ValueStrings(parameter->id);
-  if (ParseNumber(text, number)) {
+  if (ParseNumber(text, number))
+  {
     if (!(number >= parameter->min && number <= parameter->max))
       return "value " + text + " of \"" + name + "\" is out of range (" + Number(parameter->min) + " to " +
              Number(parameter->max) + ")";
@@ -188,10 +202,13 @@ std::string HostedUnit::SetParameterText(const std::string& assignment)
     if (!strings.empty() && number != std::floor(number))
       return "value " + text + " of \"" + name + "\" is not a whole number (" + Number(parameter->min) + " to " +
              Number(parameter->max) + ")";
-  } else {
+  }
+  else
+  {
     if (strings.empty())
       return "\"" + text + "\" is not a number, which \"" + name + "\" needs";
-    if (std::find(strings.begin(), strings.end(), text) == strings.end()) {
+    if (std::find(strings.begin(), strings.end(), text) == strings.end())
+    {
       std::string choices;
       for (const std::string& string : strings)
         choices += (choices.empty() ? "" : ", ") + string;
@@ -221,8 +238,8 @@ std::string HostedUnit::LoadStateFile(const std::string& path)
   CFTypeRef state = platform::CreatePropertyListFromXML(text.c_str());
   if (!state)
     return "the state file " + path + " is not a property list";
-  const OSStatus status =
-    AudioUnitSetProperty(mUnit, kAudioUnitProperty_ClassInfo, kAudioUnitScope_Global, 0, &state, sizeof state);
+  const OSStatus status = AudioUnitSetProperty(mUnit, kAudioUnitProperty_ClassInfo, kAudioUnitScope_Global, 0, &state,
+                                               sizeof state);
   CFRelease(state);
   return status == noErr ? "" : "the plug-in refused the state in " + path + Status(status);
 }
@@ -231,8 +248,8 @@ std::string HostedUnit::SaveStateFile(const std::string& path) const
 {
   CFPropertyListRef state = nullptr;
   UInt32 size = sizeof state;
-  const OSStatus status =
-    AudioUnitGetProperty(mUnit, kAudioUnitProperty_ClassInfo, kAudioUnitScope_Global, 0, &state, &size);
+  const OSStatus status = AudioUnitGetProperty(mUnit, kAudioUnitProperty_ClassInfo, kAudioUnitScope_Global, 0, &state,
+                                               &size);
   if (status != noErr)
     return "the plug-in gave no state" + Status(status);
   // Written beside the target and moved over it, so a failure leaves no half-written file. The
@@ -245,7 +262,8 @@ std::string HostedUnit::SaveStateFile(const std::string& path) const
   });
   CFRelease(state);
   file.close();
-  if (!encoded || !file || std::rename(partial.c_str(), path.c_str()) != 0) {
+  if (!encoded || !file || std::rename(partial.c_str(), path.c_str()) != 0)
+  {
     std::remove(partial.c_str());
     return file && !encoded ? "the plug-in's state cannot be written as a property list"
                             : "cannot write the state file " + path;
@@ -253,4 +271,4 @@ std::string HostedUnit::SaveStateFile(const std::string& path) const
   return "";
 }
 
-} // namespace host
+}  // namespace host

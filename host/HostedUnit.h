@@ -50,4 +50,4 @@ private:
   mutable std::optional<std::vector<ParameterDescription>> mParameters;
 };
 
-} // namespace host
+}  // namespace host

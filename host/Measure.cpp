@@ -22,17 +22,18 @@ namespace {
 
 std::string ReadError(int code)
 {
-  switch (code) {
-  case audiofile::kCannotOpen: return "cannot open it";
-  case audiofile::kNotAudioFile: return "it is not a WAV or AIFF file (give --raw for headerless PCM)";
-  case audiofile::kUnsupported: return "its sample format is not supported";
-  case audiofile::kAudioBeforeFormat:
-    return "its audio comes before its format, which a stream cannot go back to (give the file by name)";
-  case audiofile::kTooMuchBeforeAudio: return "more than 64 MB come before its audio";
-  case audiofile::kInterrupted: return "it was interrupted before its header had arrived";
-  case audiofile::kNoTemporary:
-  case audiofile::kNoSamples: return "it is too large to hold in memory";
-  default: return "its header is damaged";
+  switch (code)
+  {
+    case audiofile::kCannotOpen: return "cannot open it";
+    case audiofile::kNotAudioFile: return "it is not a WAV or AIFF file (give --raw for headerless PCM)";
+    case audiofile::kUnsupported: return "its sample format is not supported";
+    case audiofile::kAudioBeforeFormat:
+      return "its audio comes before its format, which a stream cannot go back to (give the file by name)";
+    case audiofile::kTooMuchBeforeAudio: return "more than 64 MB come before its audio";
+    case audiofile::kInterrupted: return "it was interrupted before its header had arrived";
+    case audiofile::kNoTemporary:
+    case audiofile::kNoSamples: return "it is too large to hold in memory";
+    default: return "its header is damaged";
   }
 }
 
@@ -41,11 +42,12 @@ constexpr double kLoudnessHorizonSeconds = 3600.0;
 
 std::string WriteError(int code)
 {
-  switch (code) {
-  case audiofile::kCannotOpen: return "cannot create it";
-  case audiofile::kTooLarge: return "the audio does not fit in a WAV file or on the disk";
-  case audiofile::kNoTemporary: return "not enough memory to encode it";
-  default: return "its format cannot be written";
+  switch (code)
+  {
+    case audiofile::kCannotOpen: return "cannot create it";
+    case audiofile::kTooLarge: return "the audio does not fit in a WAV file or on the disk";
+    case audiofile::kNoTemporary: return "not enough memory to encode it";
+    default: return "its format cannot be written";
   }
 }
 
@@ -101,7 +103,8 @@ public:
   uint32_t Fetch(uint64_t position, uint32_t frames)
   {
     const uint64_t end = mStart + mChunk.frames;
-    if (position + frames > end && !mStream.ended) {
+    if (position + frames > end && !mStream.ended)
+    {
       const uint32_t stretch = std::max(frames, kChunkSamples / mStream.channels);
       mError = audioFileStreamRead(&mStream, &mChunk, uint32_t(end - position), stretch);
       if (mError != 0)
@@ -172,13 +175,16 @@ OSStatus SupplyInput(void* refCon, AudioUnitRenderActionFlags*, const AudioTimeS
   const bool silent = playback->position >= playback->end;
   if (!silent && input.Fetch(playback->position, frames) < frames)
     return kAudioUnitErr_NoConnection;  // the reason is in input.Error()
-  for (UInt32 c = 0; c < data->mNumberBuffers; ++c) {
+  for (UInt32 c = 0; c < data->mNumberBuffers; ++c)
+  {
     AudioBuffer& buffer = data->mBuffers[c];
-    if (c < input.Channels() && !silent) {
+    if (c < input.Channels() && !silent)
+    {
       const float* samples = input.Channel(c, playback->position);
       playback->nonFinite += CountNonFinite(samples, frames);
       buffer.mData = const_cast<float*>(samples);
-    } else if (buffer.mData)
+    }
+    else if (buffer.mData)
       std::fill_n(static_cast<float*>(buffer.mData), frames, 0.0f);
   }
   return noErr;
@@ -191,9 +197,15 @@ class Renderer
 {
 public:
   Renderer(AudioUnit unit, Playback& playback, UInt32 channels, UInt32 block, double sampleRate)
-    : mUnit(unit), mPlayback(playback), mChannels(channels), mBlock(block), mSampleRate(sampleRate),
-      mScratch(size_t(block) * channels), mListStorage(AudioBufferListSize(channels))
-  {}
+  : mUnit(unit),
+    mPlayback(playback),
+    mChannels(channels),
+    mBlock(block),
+    mSampleRate(sampleRate),
+    mScratch(size_t(block) * channels),
+    mListStorage(AudioBufferListSize(channels))
+  {
+  }
 
   // The output of the last block, channel after channel.
   std::vector<const float*> Output() const
@@ -258,8 +270,9 @@ class ProgressBar
 {
 public:
   ProgressBar(uint64_t total, double sampleRate)
-    : mTotal(total), mShown(isatty(STDERR_FILENO) && total > kMinimumSeconds * sampleRate)
-  {}
+  : mTotal(total), mShown(isatty(STDERR_FILENO) && total > kMinimumSeconds * sampleRate)
+  {
+  }
   ~ProgressBar() { Clear(); }
   ProgressBar(const ProgressBar&) = delete;
   ProgressBar& operator=(const ProgressBar&) = delete;
@@ -309,7 +322,8 @@ std::string WriteFinalOutputs(HostedUnit& hosted, Renderer& renderer, UInt32 blo
   hosted.Set(play->id, 0.0f);
   hosted.Set(write->id, 1.0f);
   const auto padding = UInt32(std::ceil(sampleRate / 10.0));
-  for (UInt32 done = 0; done < padding;) {
+  for (UInt32 done = 0; done < padding;)
+  {
     const UInt32 frames = std::min(block, padding - done);
     if (const OSStatus status = renderer.Render(frames); status != noErr)
       return "the plug-in failed to render after the last frame (status " + std::to_string(status) + ")";
@@ -326,7 +340,8 @@ std::string WriteFinalOutputs(HostedUnit& hosted, Renderer& renderer, UInt32 blo
 void Report(const HostedUnit& hosted, bool json)
 {
   std::string text = json ? "{" : "";
-  for (const ParameterDescription& parameter : hosted.Parameters()) {
+  for (const ParameterDescription& parameter : hosted.Parameters())
+  {
     if (parameter.name.rfind("OUT:", 0) != 0)
       continue;
     const double number = hosted.Value(parameter.id);
@@ -371,7 +386,8 @@ void WarnOfUnmeasuredChannels(const HostedUnit& hosted, const std::string& name,
     return;
   std::string remedy = "set \"Channel Config\" to measure them all";
   for (auto value = int(config->min); value <= int(config->max); ++value)
-    if (const std::string text = hosted.DisplayText(config->id, float(value)); MeasuredChannels(text) == channels) {
+    if (const std::string text = hosted.DisplayText(config->id, float(value)); MeasuredChannels(text) == channels)
+    {
       remedy = "--set \"Channel Config=" + text + "\" measures them all";
       break;
     }
@@ -379,12 +395,13 @@ void WarnOfUnmeasuredChannels(const HostedUnit& hosted, const std::string& name,
                name.c_str(), channels, chosen.c_str(), measured, remedy.c_str());
 }
 
-} // namespace
+}  // namespace
 
 bool ParseRawFormat(const std::string& text, RawFormat& format)
 {
   std::vector<std::string> fields;
-  for (size_t start = 0;;) {
+  for (size_t start = 0;;)
+  {
     const size_t colon = text.find(':', start);
     fields.push_back(text.substr(start, colon - start));
     if (colon == std::string::npos)
@@ -396,11 +413,12 @@ bool ParseRawFormat(const std::string& text, RawFormat& format)
     return error == std::errc() && end == field.data() + field.size() && out >= low && out <= high;
   };
   uint32_t channels = 0, bits = 0, rate = 0;
-  if (fields.size() < 3 || !number(fields[0], 1, 64, channels) || !number(fields[1], 8, 32, bits) ||
-      bits % 8 != 0 || !number(fields[2], 1, 1000000, rate))
+  if (fields.size() < 3 || !number(fields[0], 1, 64, channels) || !number(fields[1], 8, 32, bits) || bits % 8 != 0 ||
+      !number(fields[2], 1, 1000000, rate))
     return false;
   format = RawFormat{uint16_t(channels), uint16_t(bits), rate, false, false};
-  for (size_t i = 3; i < fields.size(); ++i) {
+  for (size_t i = 3; i < fields.size(); ++i)
+  {
     if ((fields[i] == "float" && bits == 32) || (fields[i] == "unsigned" && bits == 8))
       format.altEncoding = true;
     else if (fields[i] == "be")
@@ -429,7 +447,8 @@ std::string Measure(AudioUnit unit, const MeasureOptions& options, const Measure
   const HostCallbackInfo callbacks{&playback, nullptr, nullptr, TransportState, nullptr};
   const AURenderCallbackStruct callback{SupplyInput, &playback};
   const UInt32 block = options.block;
-  const struct {
+  const struct
+  {
     AudioUnitPropertyID id;
     AudioUnitScope scope;
     const void* data;
@@ -473,15 +492,19 @@ std::string Measure(AudioUnit unit, const MeasureOptions& options, const Measure
       return problem;
   Renderer renderer(unit, playback, channels, block, input.SampleRate());
   ProgressBar progress(input.FramesKnown() ? input.Frames() : 0, input.SampleRate());
-  while (playback.position < playback.end) {
-    const UInt32 frames = input.Fetch(playback.position, UInt32(std::min<uint64_t>(block, playback.end - playback.position)));
-    if (frames == 0) {
+  while (playback.position < playback.end)
+  {
+    const UInt32 frames = input.Fetch(playback.position,
+                                      UInt32(std::min<uint64_t>(block, playback.end - playback.position)));
+    if (frames == 0)
+    {
       if (input.Error() != 0)
         return "cannot read " + name + ": " + ReadError(input.Error());
       playback.end = playback.position;  // the end of a file whose length was not known
       break;
     }
-    if (const OSStatus status = renderer.Render(frames); status != noErr) {
+    if (const OSStatus status = renderer.Render(frames); status != noErr)
+    {
       if (input.Error() != 0)
         return "cannot read " + name + ": " + ReadError(input.Error());
       return "the plug-in failed to render at frame " + std::to_string(playback.Played()) + " (status " +
@@ -505,15 +528,18 @@ std::string Measure(AudioUnit unit, const MeasureOptions& options, const Measure
                  static_cast<unsigned long long>(playback.nonFinite),
                  playback.nonFinite == 1 ? "sample is not a finite number" : "samples are not finite numbers");
   if (hosted.Find("OUT:IL") && playback.Played() > kLoudnessHorizonSeconds * input.SampleRate())
-    std::fprintf(stderr, "au-host: note: %s is longer than an hour; integrated loudness and loudness range cover "
-                 "its last hour\n", name.c_str());
+    std::fprintf(stderr,
+                 "au-host: note: %s is longer than an hour; integrated loudness and loudness range cover "
+                 "its last hour\n",
+                 name.c_str());
   if (std::string problem = WriteFinalOutputs(hosted, renderer, block, input.SampleRate()); !problem.empty())
     return problem;
 
   if (stages.afterLastBlock)
     if (std::string problem = stages.afterLastBlock(); !problem.empty())
       return problem;
-  if (options.exports.Any()) {
+  if (options.exports.Any())
+  {
     EditorHost own(unit);
     EditorHost* editor = stages.editor && stages.editor->View() ? stages.editor : &own;
     if (editor == &own)
@@ -526,7 +552,8 @@ std::string Measure(AudioUnit unit, const MeasureOptions& options, const Measure
     if (const int code = output.Finish(); code != 0)
       return "cannot write " + options.out + ": " + WriteError(code);
   if (!options.stateOut.empty())
-    if (std::string problem = hosted.SaveStateFile(options.stateOut); !problem.empty()) {
+    if (std::string problem = hosted.SaveStateFile(options.stateOut); !problem.empty())
+    {
       // A run that fails leaves none of its files behind.
       if (!options.out.empty())
         std::remove(options.out.c_str());
@@ -537,4 +564,4 @@ std::string Measure(AudioUnit unit, const MeasureOptions& options, const Measure
   return "";
 }
 
-} // namespace host
+}  // namespace host

@@ -50,7 +50,7 @@ struct MeasureStages
   // After each block, with the seconds of audio rendered so far; false stops the render there, and
   // the report, the processed audio and the state cover what was rendered.
   std::function<bool(double)> afterBlock;
-  std::function<std::string()> afterLastBlock;    // before the files and the report are written
+  std::function<std::string()> afterLastBlock;  // before the files and the report are written
   // The editor the command keeps open, whose buttons make the exports; while none is open, one
   // is opened for them.
   EditorHost* editor = nullptr;
@@ -59,4 +59,4 @@ struct MeasureStages
 // Prints the report on stdout; returns an empty string, or what went wrong.
 std::string Measure(AudioUnit unit, const MeasureOptions& options, const MeasureStages& stages = {});
 
-} // namespace host
+}  // namespace host

@@ -27,7 +27,7 @@ bool FourCC(const std::string& text, OSType& code)
   return true;
 }
 
-} // namespace
+}  // namespace
 
 PluginBundle::~PluginBundle()
 {
@@ -63,7 +63,8 @@ bool PluginBundle::Open(const std::string& path, bool useEntry)
     return Fail("the audio component of " + path + " lacks a four-character type, subtype or manufacturer");
   const std::string factoryName = Text(CFDictionaryGetValue(entry, CFSTR("factoryFunction")));
   const std::string suffix = "_Factory";
-  if (factoryName.size() <= suffix.size() || factoryName.compare(factoryName.size() - suffix.size(), suffix.size(), suffix))
+  if (factoryName.size() <= suffix.size() ||
+      factoryName.compare(factoryName.size() - suffix.size(), suffix.size(), suffix))
     return Fail("the audio component of " + path + " names no factory function ending in _Factory");
   mName = Text(CFDictionaryGetValue(entry, CFSTR("name")));
   UInt32 version = 0;
@@ -72,8 +73,8 @@ bool PluginBundle::Open(const std::string& path, bool useEntry)
 
   CFURLRef executable = CFBundleCopyExecutableURL(mBundle);
   char file[4096] = "";
-  const bool located = executable && CFURLGetFileSystemRepresentation(executable, true,
-                                                                      reinterpret_cast<UInt8*>(file), sizeof file);
+  const bool located = executable &&
+                       CFURLGetFileSystemRepresentation(executable, true, reinterpret_cast<UInt8*>(file), sizeof file);
   CFRelease(executable);
   if (!located)
     return Fail("the plug-in bundle " + path + " names no executable");
@@ -82,7 +83,8 @@ bool PluginBundle::Open(const std::string& path, bool useEntry)
     return Fail(std::string("cannot load the plug-in library: ") + dlerror());
 
   // The older road's entry routine is named like the factory, with "_Entry" for "_Factory".
-  const std::string symbol = useEntry ? factoryName.substr(0, factoryName.size() - suffix.size()) + "_Entry" : factoryName;
+  const std::string symbol = useEntry ? factoryName.substr(0, factoryName.size() - suffix.size()) + "_Entry"
+                                      : factoryName;
   void* function = dlsym(mLibrary, symbol.c_str());
   if (!function)
     return Fail("the plug-in library does not export " + symbol);
@@ -94,4 +96,4 @@ bool PluginBundle::Open(const std::string& path, bool useEntry)
   return true;
 }
 
-} // namespace host
+}  // namespace host

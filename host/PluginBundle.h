@@ -54,4 +54,4 @@ private:
   OSStatus mStatus = noErr;
 };
 
-} // namespace host
+}  // namespace host

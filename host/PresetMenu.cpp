@@ -29,7 +29,7 @@ private:
   std::function<NSMenuItem*(NSMenu&)> mChoose;
 };
 
-} // namespace
+}  // namespace
 
 bool PresetMenu::InFactoryMenu(const std::function<NSMenuItem*(NSMenu& factory)>& choose) const
 {
@@ -77,4 +77,4 @@ bool PresetMenu::ChooseFactoryPreset(const std::string& name) const
   return chosen;
 }
 
-} // namespace host
+}  // namespace host

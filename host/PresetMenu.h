@@ -35,4 +35,4 @@ private:
   AudioUnit mUnit;
 };
 
-} // namespace host
+}  // namespace host

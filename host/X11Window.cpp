@@ -29,19 +29,19 @@ constexpr unsigned short kUnlistedKey = 127;
 unsigned short HardwareKeyCode(KeySym symbol)
 {
   static const std::map<KeySym, unsigned short> kCodes = {
-    {XK_Return, 36},      {XK_Tab, 48},        {XK_ISO_Left_Tab, 48}, {XK_space, 49},       {XK_BackSpace, 51},
-    {XK_Escape, 53},      {XK_KP_Decimal, 65}, {XK_KP_Delete, 117},   {XK_KP_Multiply, 67}, {XK_KP_Add, 69},
-    {XK_Num_Lock, 71},    {XK_KP_Divide, 75},  {XK_KP_Enter, 76},     {XK_KP_Subtract, 78}, {XK_KP_Equal, 81},
-    {XK_KP_0, 82},        {XK_KP_Insert, 114}, {XK_KP_1, 83},         {XK_KP_End, 119},     {XK_KP_2, 84},
-    {XK_KP_Down, 125},    {XK_KP_3, 85},       {XK_KP_Next, 121},     {XK_KP_4, 86},        {XK_KP_Left, 123},
-    {XK_KP_5, 87},        {XK_KP_6, 88},       {XK_KP_Right, 124},    {XK_KP_7, 89},
-    {XK_KP_Home, 115},    {XK_KP_8, 91},       {XK_KP_Up, 126},       {XK_KP_9, 92},        {XK_KP_Prior, 116},
-    {XK_F5, 96},          {XK_F6, 97},         {XK_F7, 98},           {XK_F3, 99},          {XK_F8, 100},
-    {XK_F9, 101},         {XK_F11, 103},       {XK_F13, 105},         {XK_F16, 106},        {XK_F14, 107},
-    {XK_F10, 109},        {XK_F12, 111},       {XK_F15, 113},         {XK_Insert, 114},     {XK_Help, 114},
-    {XK_Home, 115},       {XK_Prior, 116},     {XK_Delete, 117},      {XK_F4, 118},         {XK_End, 119},
-    {XK_F2, 120},         {XK_Next, 121},      {XK_F1, 122},          {XK_Left, 123},       {XK_Right, 124},
-    {XK_Down, 125},       {XK_Up, 126},
+    {XK_Return, 36},   {XK_Tab, 48},        {XK_ISO_Left_Tab, 48}, {XK_space, 49},       {XK_BackSpace, 51},
+    {XK_Escape, 53},   {XK_KP_Decimal, 65}, {XK_KP_Delete, 117},   {XK_KP_Multiply, 67}, {XK_KP_Add, 69},
+    {XK_Num_Lock, 71}, {XK_KP_Divide, 75},  {XK_KP_Enter, 76},     {XK_KP_Subtract, 78}, {XK_KP_Equal, 81},
+    {XK_KP_0, 82},     {XK_KP_Insert, 114}, {XK_KP_1, 83},         {XK_KP_End, 119},     {XK_KP_2, 84},
+    {XK_KP_Down, 125}, {XK_KP_3, 85},       {XK_KP_Next, 121},     {XK_KP_4, 86},        {XK_KP_Left, 123},
+    {XK_KP_5, 87},     {XK_KP_6, 88},       {XK_KP_Right, 124},    {XK_KP_7, 89},        {XK_KP_Home, 115},
+    {XK_KP_8, 91},     {XK_KP_Up, 126},     {XK_KP_9, 92},         {XK_KP_Prior, 116},   {XK_F5, 96},
+    {XK_F6, 97},       {XK_F7, 98},         {XK_F3, 99},           {XK_F8, 100},         {XK_F9, 101},
+    {XK_F11, 103},     {XK_F13, 105},       {XK_F16, 106},         {XK_F14, 107},        {XK_F10, 109},
+    {XK_F12, 111},     {XK_F15, 113},       {XK_Insert, 114},      {XK_Help, 114},       {XK_Home, 115},
+    {XK_Prior, 116},   {XK_Delete, 117},    {XK_F4, 118},          {XK_End, 119},        {XK_F2, 120},
+    {XK_Next, 121},    {XK_F1, 122},        {XK_Left, 123},        {XK_Right, 124},      {XK_Down, 125},
+    {XK_Up, 126},
   };
   const auto found = kCodes.find(symbol);
   return found == kCodes.end() ? kUnlistedKey : found->second;
@@ -59,24 +59,25 @@ std::u16string KeyCharacters(KeySym symbol)
     return std::u16string(1, char16_t(u'0' + (symbol - XK_KP_0)));
   if (symbol >= XK_F1 && symbol <= XK_F24)
     return std::u16string(1, char16_t(NSF1FunctionKey + (symbol - XK_F1)));
-  switch (symbol) {
-  case XK_Return: return u"\r";
-  case XK_KP_Enter: return u"\x03";
-  case XK_Tab: return u"\t";
-  case XK_ISO_Left_Tab: return std::u16string(1, NSBackTabCharacter);
-  case XK_BackSpace: return u"\x7F";
-  case XK_Escape: return u"\x1B";
-  case XK_KP_Decimal: return u".";
-  case XK_KP_Multiply: return u"*";
-  case XK_KP_Add: return u"+";
-  case XK_KP_Subtract: return u"-";
-  case XK_KP_Divide: return u"/";
-  case XK_KP_Equal: return u"=";
-  case XK_Up: return std::u16string(1, NSUpArrowFunctionKey);
-  case XK_Down: return std::u16string(1, NSDownArrowFunctionKey);
-  case XK_Left: return std::u16string(1, NSLeftArrowFunctionKey);
-  case XK_Right: return std::u16string(1, NSRightArrowFunctionKey);
-  default: return {};
+  switch (symbol)
+  {
+    case XK_Return: return u"\r";
+    case XK_KP_Enter: return u"\x03";
+    case XK_Tab: return u"\t";
+    case XK_ISO_Left_Tab: return std::u16string(1, NSBackTabCharacter);
+    case XK_BackSpace: return u"\x7F";
+    case XK_Escape: return u"\x1B";
+    case XK_KP_Decimal: return u".";
+    case XK_KP_Multiply: return u"*";
+    case XK_KP_Add: return u"+";
+    case XK_KP_Subtract: return u"-";
+    case XK_KP_Divide: return u"/";
+    case XK_KP_Equal: return u"=";
+    case XK_Up: return std::u16string(1, NSUpArrowFunctionKey);
+    case XK_Down: return std::u16string(1, NSDownArrowFunctionKey);
+    case XK_Left: return std::u16string(1, NSLeftArrowFunctionKey);
+    case XK_Right: return std::u16string(1, NSRightArrowFunctionKey);
+    default: return {};
   }
 }
 
@@ -128,20 +129,21 @@ WindowInput PointerMotion(int x, int y, unsigned state, Time time)
 
 unsigned FontCursorShape(PointerShape shape)
 {
-  switch (shape) {
-  case PointerShape::IBeam: return XC_xterm;
-  case PointerShape::Crosshair: return XC_crosshair;
-  case PointerShape::ResizeUp: return XC_top_side;
-  case PointerShape::ResizeUpDown: return XC_sb_v_double_arrow;
-  case PointerShape::ResizeLeftRight: return XC_sb_h_double_arrow;
-  case PointerShape::ResizeTopLeftBottomRight: return XC_bottom_right_corner;
-  case PointerShape::ResizeTopRightBottomLeft: return XC_bottom_left_corner;
-  case PointerShape::NotAllowed: return XC_X_cursor;
-  case PointerShape::PointingHand: return XC_hand2;
-  case PointerShape::Busy: return XC_watch;
-  case PointerShape::Help: return XC_question_arrow;
-  case PointerShape::Move: return XC_fleur;
-  default: return XC_left_ptr;
+  switch (shape)
+  {
+    case PointerShape::IBeam: return XC_xterm;
+    case PointerShape::Crosshair: return XC_crosshair;
+    case PointerShape::ResizeUp: return XC_top_side;
+    case PointerShape::ResizeUpDown: return XC_sb_v_double_arrow;
+    case PointerShape::ResizeLeftRight: return XC_sb_h_double_arrow;
+    case PointerShape::ResizeTopLeftBottomRight: return XC_bottom_right_corner;
+    case PointerShape::ResizeTopRightBottomLeft: return XC_bottom_left_corner;
+    case PointerShape::NotAllowed: return XC_X_cursor;
+    case PointerShape::PointingHand: return XC_hand2;
+    case PointerShape::Busy: return XC_watch;
+    case PointerShape::Help: return XC_question_arrow;
+    case PointerShape::Move: return XC_fleur;
+    default: return XC_left_ptr;
   }
 }
 
@@ -166,14 +168,20 @@ std::string Latin1(const std::string& text)
 
 // Xlib's answer to a broken connection ends the program; it must return for the run to end as a
 // run does, with what was measured.
-int LetTheConnectionGo(Display*) { return 0; }
+int LetTheConnectionGo(Display*)
+{
+  return 0;
+}
 
 // Xlib's answer to a protocol error ends the program too. One failed request is no reason to end
 // the run: the one other programs can cause, an answer to a clipboard request whose requestor has
 // gone (its window with it), is simply dropped, and the run goes on.
-int DropTheRequest(Display*, XErrorEvent*) { return 0; }
+int DropTheRequest(Display*, XErrorEvent*)
+{
+  return 0;
+}
 
-} // namespace
+}  // namespace
 
 struct X11Window::Connection
 {
@@ -227,13 +235,16 @@ struct X11Window::Connection
     Cursor& cursor = cursors[shape];
     if (cursor)
       return cursor;
-    if (shape == PointerShape::Hidden) {
+    if (shape == PointerShape::Hidden)
+    {
       const char empty = 0;
       const Pixmap blank = XCreateBitmapFromData(display, window, &empty, 1, 1);
       XColor black{};
       cursor = XCreatePixmapCursor(display, blank, blank, &black, &black, 0, 0);
       XFreePixmap(display, blank);
-    } else {
+    }
+    else
+    {
       cursor = XCreateFontCursor(display, FontCursorShape(shape));
     }
     return cursor;
@@ -257,15 +268,19 @@ struct X11Window::Connection
     const bool ascii = owned && std::all_of(owned->begin(), owned->end(), [](char c) { return (c & 0x80) == 0; });
     // A text larger than one request would need the incremental transfer, which no value needs.
     const bool fits = owned && owned->size() < size_t(XMaxRequestSize(display)) * 4 - 1024;
-    if (request.selection == clipboard && owned && fits) {
-      if (request.target == targets) {
+    if (request.selection == clipboard && owned && fits)
+    {
+      if (request.target == targets)
+      {
         const Atom forms[] = {targets, utf8String, textAtom, XA_STRING};
         XChangeProperty(display, request.requestor, property, XA_ATOM, 32, PropModeReplace,
                         reinterpret_cast<const unsigned char*>(forms), 4);
         reply.property = property;
-      } else if (request.target == utf8String || request.target == textAtom || (request.target == XA_STRING && ascii)) {
-        XChangeProperty(display, request.requestor, property, request.target == XA_STRING ? XA_STRING : utf8String,
-                        8, PropModeReplace, reinterpret_cast<const unsigned char*>(owned->data()), int(owned->size()));
+      }
+      else if (request.target == utf8String || request.target == textAtom || (request.target == XA_STRING && ascii))
+      {
+        XChangeProperty(display, request.requestor, property, request.target == XA_STRING ? XA_STRING : utf8String, 8,
+                        PropModeReplace, reinterpret_cast<const unsigned char*>(owned->data()), int(owned->size()));
         reply.property = property;
       }
     }
@@ -299,9 +314,9 @@ struct X11Window::Connection
   Atom utf8String = 0;
   Atom targets = 0;
   Atom textAtom = 0;
-  Atom pasted = 0;  // the property of this window a paste arrives in
+  Atom pasted = 0;                   // the property of this window a paste arrives in
   std::optional<std::string> owned;  // the clipboard's text while this window owns the selection
-  Time lastTime = CurrentTime;  // of the last input, which owning the selection is dated by
+  Time lastTime = CurrentTime;       // of the last input, which owning the selection is dated by
   Window tooltip = 0;
   std::string tooltipText;  // in the font's characters
   XFontStruct* font = nullptr;
@@ -326,7 +341,8 @@ X11Window::~X11Window() = default;
 std::string X11Window::Open(const std::string& title, int width, int height)
 {
   Display* display = XOpenDisplay(nullptr);
-  if (!display) {
+  if (!display)
+  {
     const char* name = std::getenv("DISPLAY");
     return name && *name ? "cannot open the X display \"" + std::string(name) + "\""
                          : "cannot open a window: no X display (DISPLAY is not set)";
@@ -375,113 +391,117 @@ std::string X11Window::Open(const std::string& title, int width, int height)
 std::optional<WindowInput> X11Window::Connection::Translate(XEvent& event)
 {
   WindowInput input;
-  switch (event.type) {
-  case ButtonPress:
-  case ButtonRelease: {
-    const XButtonEvent& button = event.xbutton;
-    input.x = button.x;
-    input.y = button.y;
-    input.modifiers = Modifiers(button.state);
-    input.timeMs = button.time;
-    lastTime = button.time;
-    if (button.button == Button4 || button.button == Button5) {
-      if (event.type == ButtonRelease)
-        return std::nullopt;  // a wheel step is the press alone
-      input.kind = WindowInput::Kind::Wheel;
-      input.wheel = button.button == Button4 ? 1 : -1;
+  switch (event.type)
+  {
+    case ButtonPress:
+    case ButtonRelease:
+    {
+      const XButtonEvent& button = event.xbutton;
+      input.x = button.x;
+      input.y = button.y;
+      input.modifiers = Modifiers(button.state);
+      input.timeMs = button.time;
+      lastTime = button.time;
+      if (button.button == Button4 || button.button == Button5)
+      {
+        if (event.type == ButtonRelease)
+          return std::nullopt;  // a wheel step is the press alone
+        input.kind = WindowInput::Kind::Wheel;
+        input.wheel = button.button == Button4 ? 1 : -1;
+        return input;
+      }
+      if (button.button > Button3)
+        return std::nullopt;
+      input.kind = event.type == ButtonPress ? WindowInput::Kind::ButtonDown : WindowInput::Kind::ButtonUp;
+      input.button = int(button.button);
       return input;
     }
-    if (button.button > Button3)
-      return std::nullopt;
-    input.kind = event.type == ButtonPress ? WindowInput::Kind::ButtonDown : WindowInput::Kind::ButtonUp;
-    input.button = int(button.button);
-    return input;
-  }
-  case MotionNotify: {
-    // Only the latest of the moves waiting matters.
-    while (XEventsQueued(display, QueuedAlready) > 0) {
-      XEvent next;
-      XPeekEvent(display, &next);
-      if (next.type != MotionNotify)
-        break;
-      XNextEvent(display, &event);
+    case MotionNotify:
+    {
+      // Only the latest of the moves waiting matters.
+      while (XEventsQueued(display, QueuedAlready) > 0)
+      {
+        XEvent next;
+        XPeekEvent(display, &next);
+        if (next.type != MotionNotify)
+          break;
+        XNextEvent(display, &event);
+      }
+      return PointerMotion(event.xmotion.x, event.xmotion.y, event.xmotion.state, event.xmotion.time);
     }
-    return PointerMotion(event.xmotion.x, event.xmotion.y, event.xmotion.state, event.xmotion.time);
-  }
-  case EnterNotify:
-  case LeaveNotify:
-    return PointerMotion(event.xcrossing.x, event.xcrossing.y, event.xcrossing.state, event.xcrossing.time);
-  case KeyPress:
-  case KeyRelease: {
-    XKeyEvent& key = event.xkey;
-    KeySym typed = 0;
-    char ignored[8];
-    XLookupString(&key, ignored, sizeof ignored, &typed, nullptr);
-    if (IsModifierKey(typed))
-      return std::nullopt;  // the modifiers reach the view with the keys and clicks they change
-    // Shift, caps lock and Num Lock: the modifiers a key's unmodified characters still follow.
-    XKeyEvent plain = key;
-    plain.state &= ShiftMask | LockMask | numLockMask;
-    KeySym unmodified = 0;
-    XLookupString(&plain, ignored, sizeof ignored, &unmodified, nullptr);
-    input.kind = event.type == KeyPress ? WindowInput::Kind::KeyDown : WindowInput::Kind::KeyUp;
-    input.modifiers = Modifiers(key.state);
-    input.timeMs = key.time;
-    lastTime = key.time;
-    input.keyCode = HardwareKeyCode(unmodified);
-    if (input.keyCode == kUnlistedKey)
-      input.keyCode = HardwareKeyCode(XLookupKeysym(&key, 0));
-    input.characters = KeyCharacters(typed);
-    input.charactersIgnoringModifiers = KeyCharacters(unmodified);
-    // With control held a letter types its control character, as the keyboard layer gives it.
-    if ((key.state & ControlMask) && input.characters.size() == 1 && input.characters[0] >= u'@' &&
-        input.characters[0] <= u'~')
-      input.characters[0] = char16_t(input.characters[0] & 0x1F);
-    return input;
-  }
-  case FocusIn:
-  case FocusOut:
-    if (event.xfocus.mode == NotifyGrab || event.xfocus.mode == NotifyUngrab)
-      return std::nullopt;  // the window manager holding the keyboard for a moment
-    input.kind = event.type == FocusIn ? WindowInput::Kind::FocusGained : WindowInput::Kind::FocusLost;
-    return input;
-  case ConfigureNotify:
-    if (event.xconfigure.width == width && event.xconfigure.height == height)
+    case EnterNotify:
+    case LeaveNotify:
+      return PointerMotion(event.xcrossing.x, event.xcrossing.y, event.xcrossing.state, event.xcrossing.time);
+    case KeyPress:
+    case KeyRelease:
+    {
+      XKeyEvent& key = event.xkey;
+      KeySym typed = 0;
+      char ignored[8];
+      XLookupString(&key, ignored, sizeof ignored, &typed, nullptr);
+      if (IsModifierKey(typed))
+        return std::nullopt;  // the modifiers reach the view with the keys and clicks they change
+      // Shift, caps lock and Num Lock: the modifiers a key's unmodified characters still follow.
+      XKeyEvent plain = key;
+      plain.state &= ShiftMask | LockMask | numLockMask;
+      KeySym unmodified = 0;
+      XLookupString(&plain, ignored, sizeof ignored, &unmodified, nullptr);
+      input.kind = event.type == KeyPress ? WindowInput::Kind::KeyDown : WindowInput::Kind::KeyUp;
+      input.modifiers = Modifiers(key.state);
+      input.timeMs = key.time;
+      lastTime = key.time;
+      input.keyCode = HardwareKeyCode(unmodified);
+      if (input.keyCode == kUnlistedKey)
+        input.keyCode = HardwareKeyCode(XLookupKeysym(&key, 0));
+      input.characters = KeyCharacters(typed);
+      input.charactersIgnoringModifiers = KeyCharacters(unmodified);
+      // With control held a letter types its control character, as the keyboard layer gives it.
+      if ((key.state & ControlMask) && input.characters.size() == 1 && input.characters[0] >= u'@' &&
+          input.characters[0] <= u'~')
+        input.characters[0] = char16_t(input.characters[0] & 0x1F);
+      return input;
+    }
+    case FocusIn:
+    case FocusOut:
+      if (event.xfocus.mode == NotifyGrab || event.xfocus.mode == NotifyUngrab)
+        return std::nullopt;  // the window manager holding the keyboard for a moment
+      input.kind = event.type == FocusIn ? WindowInput::Kind::FocusGained : WindowInput::Kind::FocusLost;
+      return input;
+    case ConfigureNotify:
+      if (event.xconfigure.width == width && event.xconfigure.height == height)
+        return std::nullopt;
+      width = event.xconfigure.width;
+      height = event.xconfigure.height;
+      input.kind = WindowInput::Kind::Resized;
+      input.width = width;
+      input.height = height;
+      return input;
+    case Expose:
+      if (event.xexpose.window == tooltip)
+        DrawTooltip();
+      else
+        Put(event.xexpose.x, event.xexpose.y, event.xexpose.width, event.xexpose.height);
       return std::nullopt;
-    width = event.xconfigure.width;
-    height = event.xconfigure.height;
-    input.kind = WindowInput::Kind::Resized;
-    input.width = width;
-    input.height = height;
-    return input;
-  case Expose:
-    if (event.xexpose.window == tooltip)
-      DrawTooltip();
-    else
-      Put(event.xexpose.x, event.xexpose.y, event.xexpose.width, event.xexpose.height);
-    return std::nullopt;
-  case SelectionRequest:
-    AnswerSelection(event.xselectionrequest);
-    return std::nullopt;
-  case SelectionClear:
-    if (event.xselectionclear.selection == clipboard)
-      owned.reset();  // another program copied
-    return std::nullopt;
-  case ClientMessage:
-    if (event.xclient.format != 32 || Atom(event.xclient.data.l[0]) != deleteWindow)
+    case SelectionRequest: AnswerSelection(event.xselectionrequest); return std::nullopt;
+    case SelectionClear:
+      if (event.xselectionclear.selection == clipboard)
+        owned.reset();  // another program copied
       return std::nullopt;
-    Hide();  // whatever the run still does before it ends
-    input.kind = WindowInput::Kind::CloseAsked;
-    return input;
-  default:
-    return std::nullopt;
+    case ClientMessage:
+      if (event.xclient.format != 32 || Atom(event.xclient.data.l[0]) != deleteWindow)
+        return std::nullopt;
+      Hide();  // whatever the run still does before it ends
+      input.kind = WindowInput::Kind::CloseAsked;
+      return input;
+    default: return std::nullopt;
   }
 }
 
 std::optional<WindowInput> X11Window::NextInput()
 {
   // A broken connection has no events to give; reading on would fail.
-  while (!mX->lost && XPending(mX->display) > 0) {
+  while (!mX->lost && XPending(mX->display) > 0)
+  {
     XEvent event;
     XNextEvent(mX->display, &event);
     if (std::optional<WindowInput> input = mX->Translate(event))
@@ -503,7 +523,8 @@ void X11Window::Show(const uint8_t* bgra, int width, int height)
 {
   Connection& x = *mX;
   const size_t rowBytes = size_t(width) * 4;
-  if (width != x.shownWidth || height != x.shownHeight || !x.image) {
+  if (width != x.shownWidth || height != x.shownHeight || !x.image)
+  {
     x.DropImage();
     x.shown.assign(bgra, bgra + rowBytes * size_t(height));
     x.shownWidth = width;
@@ -517,7 +538,9 @@ void X11Window::Show(const uint8_t* bgra, int width, int height)
     return;
   }
   // The frame's changes, bounded: the rows first, then the columns within them.
-  auto differs = [&](int row) { return std::memcmp(&x.shown[size_t(row) * rowBytes], bgra + size_t(row) * rowBytes, rowBytes) != 0; };
+  auto differs = [&](int row) {
+    return std::memcmp(&x.shown[size_t(row) * rowBytes], bgra + size_t(row) * rowBytes, rowBytes) != 0;
+  };
   int top = 0;
   while (top < height && !differs(top))
     ++top;
@@ -527,7 +550,8 @@ void X11Window::Show(const uint8_t* bgra, int width, int height)
   while (!differs(bottom))
     --bottom;
   int left = width, right = -1;
-  for (int row = top; row <= bottom; ++row) {
+  for (int row = top; row <= bottom; ++row)
+  {
     const auto* before = reinterpret_cast<const uint32_t*>(&x.shown[size_t(row) * rowBytes]);
     const auto* after = reinterpret_cast<const uint32_t*>(bgra + size_t(row) * rowBytes);
     int l = 0;
@@ -555,13 +579,25 @@ void X11Window::Resize(int width, int height)
   XResizeWindow(mX->display, mX->window, unsigned(width), unsigned(height));
 }
 
-void X11Window::Hide() { mX->Hide(); }
+void X11Window::Hide()
+{
+  mX->Hide();
+}
 
-bool X11Window::Lost() const { return mX->lost; }
+bool X11Window::Lost() const
+{
+  return mX->lost;
+}
 
-int X11Window::Width() const { return mX->width; }
+int X11Window::Width() const
+{
+  return mX->width;
+}
 
-int X11Window::Height() const { return mX->height; }
+int X11Window::Height() const
+{
+  return mX->height;
+}
 
 void X11Window::SetPointerShape(PointerShape shape)
 {
@@ -571,7 +607,10 @@ void X11Window::SetPointerShape(PointerShape shape)
   XDefineCursor(mX->display, mX->window, mX->CursorOf(shape));
 }
 
-void X11Window::WarpPointer(int x, int y) { XWarpPointer(mX->display, 0, mX->window, 0, 0, 0, 0, x, y); }
+void X11Window::WarpPointer(int x, int y)
+{
+  XWarpPointer(mX->display, 0, mX->window, 0, 0, 0, 0, x, y);
+}
 
 void X11Window::ShowTooltip(const std::string& text, int x, int y)
 {
@@ -610,7 +649,8 @@ bool X11Window::Write(const std::string& text)
   if (c.lost)
     return false;
   XSetSelectionOwner(c.display, c.clipboard, c.window, c.lastTime);
-  if (XGetSelectionOwner(c.display, c.clipboard) != c.window) {
+  if (XGetSelectionOwner(c.display, c.clipboard) != c.window)
+  {
     c.owned.reset();
     return false;
   }
@@ -633,7 +673,8 @@ std::optional<std::string> X11Window::Read()
   // Only the answer is taken from the input; the rest stays for the window's loop, in order.
   const auto end = std::chrono::steady_clock::now() + std::chrono::duration<double>(kClipboardPatience);
   XEvent answer;
-  while (!XCheckTypedWindowEvent(c.display, c.window, SelectionNotify, &answer)) {
+  while (!XCheckTypedWindowEvent(c.display, c.window, SelectionNotify, &answer))
+  {
     const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(end - std::chrono::steady_clock::now());
     if (c.lost || left.count() <= 0)
       return std::nullopt;
@@ -657,4 +698,4 @@ std::optional<std::string> X11Window::Read()
   return text;
 }
 
-} // namespace host
+}  // namespace host

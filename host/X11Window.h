@@ -16,8 +16,7 @@
 
 namespace host {
 
-enum class PointerShape
-{
+enum class PointerShape {
   Arrow,
   IBeam,
   Crosshair,
@@ -36,12 +35,11 @@ enum class PointerShape
 
 struct WindowInput
 {
-  enum class Kind
-  {
+  enum class Kind {
     ButtonDown,  // button 1 left, 2 middle, 3 right
     ButtonUp,
-    Motion,      // also where the pointer crossed into or out of the window
-    Wheel,       // lines, up positive
+    Motion,  // also where the pointer crossed into or out of the window
+    Wheel,   // lines, up positive
     KeyDown,
     KeyUp,
     FocusGained,
@@ -54,10 +52,10 @@ struct WindowInput
   int y = 0;
   int button = 0;
   int wheel = 0;
-  bool leftHeld = false;   // during the event, before it took effect
+  bool leftHeld = false;  // during the event, before it took effect
   bool rightHeld = false;
   NSEventModifierFlags modifiers = NSEventModifierFlags(0);
-  unsigned long timeMs = 0;  // the server's clock
+  unsigned long timeMs = 0;    // the server's clock
   unsigned short keyCode = 0;  // the hardware key code the keyboard layer numbers keys by
   std::u16string characters;
   std::u16string charactersIgnoringModifiers;
@@ -112,4 +110,4 @@ private:
   std::unique_ptr<Connection> mX;
 };
 
-} // namespace host
+}  // namespace host

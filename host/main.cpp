@@ -46,12 +46,15 @@ std::string WindowOfModule(AudioUnit unit, const host::MeasureOptions& measure, 
 {
   const std::string file = ProgramFolder() + "/au-host-window.so";
   void* module = dlopen(file.c_str(), RTLD_NOW | RTLD_LOCAL);
-  const auto* entry = module ? static_cast<const host::EditorWindowEntry*>(dlsym(module, "auHostEditorWindow")) : nullptr;
-  if (!entry) return "the window module could not be loaded: " + std::string(dlerror());
+  const auto* entry = module ? static_cast<const host::EditorWindowEntry*>(dlsym(module, "auHostEditorWindow"))
+                             : nullptr;
+  if (!entry)
+    return "the window module could not be loaded: " + std::string(dlerror());
   return (*entry)(unit, measure, title);
 }
 
-struct Options {
+struct Options
+{
   // The bundle lies beside the program's folder, in the build tree and in an installed one.
   std::string plugin = (std::filesystem::path(ProgramFolder()).parent_path() / "Vantorelix.component").string();
   bool entry = false;
@@ -109,10 +112,14 @@ void RegisterHostBundle(const Options& options)
 
 std::string VersionText(UInt32 packed)
 {
-  return std::to_string(packed >> 16) + "." + std::to_string((packed >> 8) & 0xFF) + "." + std::to_string(packed & 0xFF);
+  return std::to_string(packed >> 16) + "." + std::to_string((packed >> 8) & 0xFF) + "." +
+         std::to_string(packed & 0xFF);
 }
 
-std::string ChannelCount(SInt16 count) { return count < 0 ? "*" : std::to_string(count); }
+std::string ChannelCount(SInt16 count)
+{
+  return count < 0 ? "*" : std::to_string(count);
+}
 
 int Info(const Options& options, const host::PluginBundle& bundle, AudioUnit unit)
 {
@@ -164,49 +171,76 @@ int ListPresets(AudioUnit unit)
 // Parses the arguments into options; an empty result means they are usable.
 std::string Parse(int argc, char** argv, Options& options)
 {
-  std::map<std::string, std::string*> valued = {
-    {"--plugin", &options.plugin},           {"--host-id", &options.hostId},
-    {"--host-version", &options.hostVersion}, {"--preset", &options.measure.preset},
-    {"--out", &options.measure.out},         {"--state-in", &options.measure.stateIn},
-    {"--state-out", &options.measure.stateOut}, {"--png", &options.editor.png},
-    {"--size", &options.size},               {"--scale", &options.scale},
-    {"--csv", &options.measure.exports.csv}, {"--log", &options.measure.exports.log}};
+  std::map<std::string, std::string*> valued = {{"--plugin", &options.plugin},
+                                                {"--host-id", &options.hostId},
+                                                {"--host-version", &options.hostVersion},
+                                                {"--preset", &options.measure.preset},
+                                                {"--out", &options.measure.out},
+                                                {"--state-in", &options.measure.stateIn},
+                                                {"--state-out", &options.measure.stateOut},
+                                                {"--png", &options.editor.png},
+                                                {"--size", &options.size},
+                                                {"--scale", &options.scale},
+                                                {"--csv", &options.measure.exports.csv},
+                                                {"--log", &options.measure.exports.log}};
   std::vector<std::string> positional;
-  for (int i = 1; i < argc; ++i) {
+  for (int i = 1; i < argc; ++i)
+  {
     const std::string arg = argv[i];
     const bool needsValue = valued.count(arg) || arg == "--set" || arg == "--block" || arg == "--raw" ||
                             arg == "--click";
     if (needsValue && i + 1 >= argc)
       return arg + " needs a value";
-    if (valued.count(arg)) {
+    if (valued.count(arg))
+    {
       *valued[arg] = argv[++i];
-    } else if (arg == "--set") {
+    }
+    else if (arg == "--set")
+    {
       options.measure.sets.push_back(argv[++i]);
-    } else if (arg == "--click") {
+    }
+    else if (arg == "--click")
+    {
       options.clicks.push_back(argv[++i]);
-    } else if (arg == "--block") {
+    }
+    else if (arg == "--block")
+    {
       const std::string text = argv[++i];
       unsigned frames = 0;
       const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), frames);
       if (error != std::errc() || end != text.data() + text.size() || frames == 0 || frames > 65536)
         return "--block needs a frame count from 1 to 65536";
       options.measure.block = frames;
-    } else if (arg == "--raw") {
+    }
+    else if (arg == "--raw")
+    {
       if (!host::ParseRawFormat(argv[++i], options.measure.rawFormat))
         return "--raw needs CHANNELS:BITS:RATE, optionally :float, :unsigned, :be";
       options.measure.raw = true;
-    } else if (arg == "--entry") {
+    }
+    else if (arg == "--entry")
+    {
       options.entry = true;
-    } else if (arg == "--json") {
+    }
+    else if (arg == "--json")
+    {
       options.measure.json = true;
-    } else if (arg == "--window") {
+    }
+    else if (arg == "--window")
+    {
       options.window = true;
-    } else if (arg == "--help" || arg == "-h") {
+    }
+    else if (arg == "--help" || arg == "-h")
+    {
       options.help = true;
       return "";
-    } else if (arg.size() > 1 && arg[0] == '-') {
+    }
+    else if (arg.size() > 1 && arg[0] == '-')
+    {
       return "unknown option \"" + arg + "\"";
-    } else {
+    }
+    else
+    {
       positional.push_back(arg);
     }
   }
@@ -218,7 +252,8 @@ std::string Parse(int argc, char** argv, Options& options)
   if (!measure && options.command != "info" && options.command != "list-params" && options.command != "list-presets")
     return "unknown command \"" + options.command + "\"";
   if (positional.size() != (measure ? 2u : 1u))
-    return measure ? options.command + " needs exactly one audio file" : options.command + " takes no further arguments";
+    return measure ? options.command + " needs exactly one audio file"
+                   : options.command + " takes no further arguments";
   if (measure)
     options.measure.file = positional[1];
   for (const auto& [option, file, ending] : {std::tuple{"--csv", options.measure.exports.csv, ".csv"},
@@ -241,7 +276,8 @@ std::string Parse(int argc, char** argv, Options& options)
 // The editor's clicks, size and scale from their texts; an empty result means they are usable.
 std::string ReadEditorOptions(Options& options)
 {
-  for (const std::string& text : options.clicks) {
+  for (const std::string& text : options.clicks)
+  {
     host::EditorPoint point;
     if (!host::ParseClick(text, point))
       return "--click needs X,Y in editor coordinates, not \"" + text + "\"";
@@ -254,14 +290,15 @@ std::string ReadEditorOptions(Options& options)
   return "";
 }
 
-} // namespace
+}  // namespace
 
 int main(int argc, char** argv)
 {
   Options options;
   if (const std::string problem = Parse(argc, argv, options); !problem.empty())
     return Usage(problem);
-  if (options.help) {
+  if (options.help)
+  {
     std::fputs(kUsage, stdout);
     return 0;
   }

@@ -20,8 +20,7 @@
 
 using namespace iplug::igraphics;
 
-namespace
-{
+namespace {
 
 constexpr int kDialogueGating = static_cast<int>(GateMode::Dial);
 constexpr double kNoLevel = -144.1;
@@ -211,8 +210,8 @@ void ConfigureGraph(IGraphControl& graph, const MeterSettings& s, const ScaleLev
 {
   using namespace meterstyle;
   graph.SetLook(kTextColor, kScaleTextSize, kZeroMarkColor, kMajorTickColor, kMinorTickColor, caption);
-  graph.SetRange(s.lmScale, levels[0], levels[5], s.refOffset, s.loudnessTarget,
-                 s.alerts[kAlertPlrMin].level, s.alerts[kAlertPsrMin].level);
+  graph.SetRange(s.lmScale, levels[0], levels[5], s.refOffset, s.loudnessTarget, s.alerts[kAlertPlrMin].level,
+                 s.alerts[kAlertPsrMin].level);
   const double span = graph.RangeTop() - graph.RangeBottom();
   for (int i = 0; i < 4; ++i)
   {
@@ -234,7 +233,7 @@ void ConfigureGraph(IGraphControl& graph, const MeterSettings& s, const ScaleLev
   graph.SetDirty(true, -1);
 }
 
-} // namespace
+}  // namespace
 
 void Vantorelix::ConfigureMeterScales()
 {
@@ -288,8 +287,8 @@ void Vantorelix::ConfigureMeterScales()
   const bool knownRouting = s.channelRouting >= 0 && s.channelRouting < static_cast<int>(ChannelLayoutTable.size());
   for (int c = 0; c < kMeterChannels; ++c)
     if (auto* bar = At<IMeterControl>(*ui, meters[static_cast<size_t>(kFirstChannelBar + c)]))
-      ConfigureBar(*bar, knownRouting ? ChannelLayoutTable[static_cast<size_t>(s.channelRouting)].labels[c] : " ",
-                   0.0, peak, s.meterColorsB);
+      ConfigureBar(*bar, knownRouting ? ChannelLayoutTable[static_cast<size_t>(s.channelRouting)].labels[c] : " ", 0.0,
+                   peak, s.meterColorsB);
   if (auto* graph = At<IGraphControl>(*ui, mControlPositions.graph))
     ConfigureGraph(*graph, s, loudness, unit);
 }

@@ -14,8 +14,7 @@
 
 using namespace iplug::igraphics;
 
-namespace
-{
+namespace {
 
 constexpr int kCompactWidth = 304;
 
@@ -44,7 +43,7 @@ void LoadFonts(IGraphics& ui)
     ui.LoadFont(font[0], font[1]);
 }
 
-} // namespace
+}  // namespace
 
 int Vantorelix::FullWidth() const
 {
@@ -86,10 +85,10 @@ void LayoutEditor(Vantorelix& plug, IGraphics& ui)
   ui.EnableMouseOver(true);
   ui.EnableMultiTouch(false);
   // The resizer chooses between resizing and rescaling at every mouse down.
-  ui.AddCornerResizer(new IBCornerResizerControlZv(ui.LoadBitmap("button_resize.png", 2), ui.GetBounds(),
-                                                   kActionTakeEditorSize, kActionDefaultEditorSize,
-                                                   kActionTakeGuiScale, kActionDefaultGuiScale, 0.f, 0.f),
-                      IGraphics::kResizeScale, true);
+  ui.AddCornerResizer(
+    new IBCornerResizerControlZv(ui.LoadBitmap("button_resize.png", 2), ui.GetBounds(), kActionTakeEditorSize,
+                                 kActionDefaultEditorSize, kActionTakeGuiScale, kActionDefaultGuiScale, 0.f, 0.f),
+    IGraphics::kResizeScale, true);
   const iplug::IParam& scale = *plug.GetParam(kGuiScale);
   ui.SetScaleConstraints(static_cast<float>(std::min(scale.GetMin(), scale.GetMax())),
                          static_cast<float>(std::max(scale.GetMin(), scale.GetMax())));

@@ -12,8 +12,7 @@
 
 using namespace iplug::igraphics;
 
-namespace
-{
+namespace {
 
 // Kept clear between a label's text and whatever stands beside it.
 constexpr float kLabelGap = 3.f;
@@ -53,8 +52,7 @@ void KeepInside(const IRECT& frame, float& left, float& right)
 // How far left and right the label's text may reach: up to a control beside it less the gap; up
 // to the middle of the space between two labels, which may both grow into it; inside the frames
 // round it.
-void Room(const IGraphics& ui, const std::vector<int>& group, int index, const IRECT& frame, float& left,
-          float& right)
+void Room(const IGraphics& ui, const std::vector<int>& group, int index, const IRECT& frame, float& left, float& right)
 {
   const IRECT& r = ui.GetControl(index)->GetRECT();
   left = -std::numeric_limits<float>::infinity();
@@ -111,7 +109,7 @@ float RoomWidth(const IRECT& r, EAlign align, float left, float right)
   }
 }
 
-} // namespace
+}  // namespace
 
 float FittingSize(const IGraphics& ui, IText style, const std::vector<std::string>& texts, float width)
 {

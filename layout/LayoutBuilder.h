@@ -10,10 +10,7 @@
 class LayoutBuilder
 {
 public:
-  LayoutBuilder(iplug::igraphics::IGraphics& ui, EditorLayoutRecords& records)
-  : mUI(ui), mRecords(records)
-  {
-  }
+  LayoutBuilder(iplug::igraphics::IGraphics& ui, EditorLayoutRecords& records) : mUI(ui), mRecords(records) {}
 
   // Attaches the control with the empty group name and answers its position; -1, with the
   // control deleted, when the tag is already taken.

@@ -33,8 +33,7 @@ void BuildGraphPanel(Vantorelix& plug, LayoutBuilder& builder);
 void BuildSetupPages(Vantorelix& plug, LayoutBuilder& builder);
 
 // A text that never takes the mouse, on a transparent background.
-IVTextControlZv* Label(const iplug::igraphics::IRECT& bounds, const char* str,
-                       const iplug::igraphics::IText& style);
+IVTextControlZv* Label(const iplug::igraphics::IRECT& bounds, const char* str, const iplug::igraphics::IText& style);
 // The style's size, or the largest one below it in half points at which each text is at most the
 // width; a size at which a text is no longer comfortably read is the smallest it gives.
 float FittingSize(const iplug::igraphics::IGraphics& ui, iplug::igraphics::IText style,

@@ -15,8 +15,7 @@
 
 using namespace iplug::igraphics;
 
-namespace
-{
+namespace {
 
 const IColor kPanelFrame(255, 63, 68, 73);
 const IColor kGraphTextColor(255, 208, 209, 211);
@@ -35,7 +34,7 @@ IText GraphText(float size, const IColor& colour = kGraphTextColor)
   return IText(size, colour, "Verdana Normal", EAlign::Center);
 }
 
-} // namespace
+}  // namespace
 
 void BuildMeterPanel(Vantorelix& plug, LayoutBuilder& b)
 {
@@ -72,12 +71,15 @@ void BuildGraphPanel(Vantorelix& plug, LayoutBuilder& b)
       control->SetTooltip(tooltip);
     return b.Add(control, group);
   };
-  auto label = [&](const IRECT& bounds, const char* text) { return add(Label(bounds, text, GraphText(12.f)), nullptr); };
+  auto label = [&](const IRECT& bounds, const char* text) {
+    return add(Label(bounds, text, GraphText(12.f)), nullptr);
+  };
 
   positions.graphBackground = add(ViewBackground(IRECT(324, 80, 792, 424)), nullptr);
   label(IRECT(322, 56, 358, 76), "Dist");
-  const int distribution = add(new IVPopupMenuZv(IRECT(356, 56, 400, 76), kDistributionDisplayMode, boxStyle, false, true),
-                               "Show loudness distribution");
+  const int distribution = add(
+    new IVPopupMenuZv(IRECT(356, 56, 400, 76), kDistributionDisplayMode, boxStyle, false, true),
+    "Show loudness distribution");
   b.Move(distribution, false, false);
   b.Move(add(new IVPopupMenuZv(IRECT(700, 56, 764, 76), kGraphTimescale, boxStyle, false, true), "Time scale"), false,
          false);
@@ -127,10 +129,10 @@ void BuildGraphPanel(Vantorelix& plug, LayoutBuilder& b)
     const Toggle& t = toggles[i];
     const float top = 80.f + 24.f * static_cast<float>(i);
     const IVStyleZv& style = i < 6 ? buttonStyle : overlayStyle;
-    b.Move(add(new IVButtonControlZv(IRECT(796, top, 828, top + 20.f), t.param, style, 1, 0, true, true, t.label,
-                                     t.label),
-               t.tooltip),
-           true, false);
+    b.Move(
+      add(new IVButtonControlZv(IRECT(796, top, 828, top + 20.f), t.param, style, 1, 0, true, true, t.label, t.label),
+          t.tooltip),
+      true, false);
   }
 
   b.Move(add(new IBSwitchControlZv(796, 400, ui.LoadBitmap("scroll.png", 2), kGraphScroll), "Run/stop graph"), true,

@@ -17,8 +17,7 @@
 
 using namespace iplug::igraphics;
 
-namespace
-{
+namespace {
 
 const IColor kFrameColor(191, 20, 20, 20);
 
@@ -85,7 +84,7 @@ LabelTexts ReadoutTexts(const ReadoutArea& area)
   return texts;
 }
 
-} // namespace
+}  // namespace
 
 void BuildReadoutArea(Vantorelix& plug, LayoutBuilder& b)
 {
@@ -98,13 +97,13 @@ void BuildReadoutArea(Vantorelix& plug, LayoutBuilder& b)
 
   area.areaFrame = b.Add(Panel(IRECT(6, 54, 298, 370), Vantorelix::ColorFromWord(s.readoutColors.base), 8.f));
 
-  const IRECT boxes[kReadoutRows] = {IRECT(16, 64, 150, 156),  IRECT(16, 166, 150, 258), IRECT(16, 268, 150, 360),
+  const IRECT boxes[kReadoutRows] = {IRECT(16, 64, 150, 156),  IRECT(16, 166, 150, 258),  IRECT(16, 268, 150, 360),
                                      IRECT(154, 64, 288, 156), IRECT(154, 166, 288, 258), IRECT(154, 268, 288, 360)};
   for (int row = 0; row < kReadoutRows; ++row)
     rows[row].boxPanel = b.Add(Panel(boxes[row], colours[row].background1, 6.f));
 
-  const IRECT valuePanels[kReadoutRows] = {IRECT(24, 88, 144, 130),  IRECT(24, 190, 144, 232),
-                                           IRECT(24, 292, 144, 334), IRECT(162, 88, 282, 130),
+  const IRECT valuePanels[kReadoutRows] = {IRECT(24, 88, 144, 130),   IRECT(24, 190, 144, 232),
+                                           IRECT(24, 292, 144, 334),  IRECT(162, 88, 282, 130),
                                            IRECT(162, 190, 282, 232), IRECT(162, 292, 282, 334)};
   rows[kReadoutIL].valuePanel = b.Add(Panel(valuePanels[kReadoutIL], colours[kReadoutIL].background2, 4.f));
   // The dialogue-presence lamp: an outline over the IL value, lit while dialogue is present.
@@ -113,13 +112,17 @@ void BuildReadoutArea(Vantorelix& plug, LayoutBuilder& b)
   for (int row = kReadoutSL; row < kReadoutRows; ++row)
     rows[row].valuePanel = b.Add(Panel(valuePanels[row], colours[row].background2, 4.f));
 
-  const IRECT captions[kReadoutRows] = {IRECT(24, 64, 144, 84),  IRECT(24, 166, 144, 186), IRECT(24, 268, 144, 288),
+  const IRECT captions[kReadoutRows] = {IRECT(24, 64, 144, 84),  IRECT(24, 166, 144, 186),  IRECT(24, 268, 144, 288),
                                         IRECT(162, 64, 282, 84), IRECT(162, 166, 282, 186), IRECT(162, 268, 282, 288)};
-  const char* captionTexts[kReadoutRows] = {"Integrated IL", "Short Term SL", "Momentary ML", "Time",
+  const char* captionTexts[kReadoutRows] = {"Integrated IL",
+                                            "Short Term SL",
+                                            "Momentary ML",
+                                            "Time",
                                             kRangeCaptions[static_cast<size_t>(std::clamp(s.rangeMode, 0, 2))],
                                             kPeakCaptions[s.peakMode == 1 ? 1 : 0]};
   for (int row = 0; row < kReadoutRows; ++row)
-    rows[row].caption = b.Add(Label(captions[row], captionTexts[row], Style(16, colours[row].label, true, EAlign::Near)));
+    rows[row].caption = b.Add(
+      Label(captions[row], captionTexts[row], Style(16, colours[row].label, true, EAlign::Near)));
 
   struct Value
   {
@@ -142,7 +145,8 @@ void BuildReadoutArea(Vantorelix& plug, LayoutBuilder& b)
   for (int row = 0; row < kReadoutRows; ++row)
   {
     const Value& v = values[row];
-    IControl* text = Label(v.bounds, v.text, Style(row == kReadoutTime ? 20 : 26, colours[row].value, true, EAlign::Far));
+    IControl* text = Label(v.bounds, v.text,
+                           Style(row == kReadoutTime ? 20 : 26, colours[row].value, true, EAlign::Far));
     IControl* click = v.clickAction >= 0 ? new IVClickControlHiddenZv(v.bounds, v.clickAction) : nullptr;
     // The tooltip goes to the topmost control, the one the pointer finds.
     (click ? click : text)->SetTooltip(v.tooltip);
@@ -204,7 +208,10 @@ void BuildReadoutArea(Vantorelix& plug, LayoutBuilder& b)
   {
     int row;
     float x, y;
-  } leds[] = {{kReadoutIL, 30, 92}, {kReadoutSL, 30, 194}, {kReadoutML, 30, 296}, {kReadoutRange, 168, 194},
+  } leds[] = {{kReadoutIL, 30, 92},
+              {kReadoutSL, 30, 194},
+              {kReadoutML, 30, 296},
+              {kReadoutRange, 168, 194},
               {kReadoutPeak, 168, 296}};
   for (const auto& l : leds)
     rows[l.row].led = b.Add(new IBBitmapControlZv(l.x, l.y, led));

@@ -8,8 +8,7 @@
 
 using namespace iplug::igraphics;
 
-namespace
-{
+namespace {
 
 void Place(IControl* control, const IRECT& r)
 {
@@ -17,7 +16,7 @@ void Place(IControl* control, const IRECT& r)
     control->SetTargetAndDrawRECTs(r);
 }
 
-} // namespace
+}  // namespace
 
 void Vantorelix::RepositionControls()
 {

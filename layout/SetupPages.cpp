@@ -19,8 +19,7 @@
 
 using namespace iplug::igraphics;
 
-namespace
-{
+namespace {
 
 constexpr const char* kPageBackground = "#9496A0";
 // Neighbouring scale marks keep at least this many dB between them.
@@ -29,8 +28,22 @@ constexpr float kColumnWidth = 64.f;
 
 // The alert settings come in triples of mode, level and period, in this order.
 enum AlertTriple : int {
-  kIlMin, kIlDialMin, kSlMin, kMlMin, kIlMax, kIlDialMax, kSlMax, kMlMax, kTpMax, kPeakMax,
-  kLraMin, kLraDialMin, kPlrMin, kPsrMin, kDialogMin, kNoAlert = -1,
+  kIlMin,
+  kIlDialMin,
+  kSlMin,
+  kMlMin,
+  kIlMax,
+  kIlDialMax,
+  kSlMax,
+  kMlMax,
+  kTpMax,
+  kPeakMax,
+  kLraMin,
+  kLraDialMin,
+  kPlrMin,
+  kPsrMin,
+  kDialogMin,
+  kNoAlert = -1,
 };
 
 // The parameter list holds the triples back to back, in the order above.
@@ -97,8 +110,8 @@ public:
   // A level box that stays kLevelMargin inside its neighbours (-1: none on that side).
   void RangeBox(const IRECT& bounds, int param, int lower, int upper)
   {
-    auto* box =
-      new IVParameterControlRangeZv(bounds, param, kValueStyle, EDirection::Vertical, false, false, kBoxGearing);
+    auto* box = new IVParameterControlRangeZv(bounds, param, kValueStyle, EDirection::Vertical, false, false,
+                                              kBoxGearing);
     box->mOwnParamIdx = param;
     box->mLowerParamIdx = lower;
     box->mUpperParamIdx = upper;
@@ -140,14 +153,16 @@ private:
 
 enum class Kind { kPopup, kSmallPopup, kBox };
 
-struct Setting {
+struct Setting
+{
   const char* heading;
   Kind kind;
   int param;
   float headingWidth = kColumnWidth;  // wider headings are centred on their control
 };
 
-struct Section {
+struct Section
+{
   const char* title;
   float titleWidth;
   float top;
@@ -189,10 +204,8 @@ constexpr Setting kChannels[] = {
   {"Offset (db)", Kind::kBox, kRefOffset},
 };
 constexpr Setting kWeighting[] = {
-  {"Filter Mode", Kind::kPopup, kWFilterMode},
-  {"LC Freq. (Hz)", Kind::kBox, kWFilterLCFreq},
-  {"LC Slope", Kind::kSmallPopup, kWFilterLCSlope},
-  {"HC Freq. (Hz)", Kind::kBox, kWFilterHCFreq},
+  {"Filter Mode", Kind::kPopup, kWFilterMode},      {"LC Freq. (Hz)", Kind::kBox, kWFilterLCFreq},
+  {"LC Slope", Kind::kSmallPopup, kWFilterLCSlope}, {"HC Freq. (Hz)", Kind::kBox, kWFilterHCFreq},
   {"HC Slope", Kind::kSmallPopup, kWFilterHCSlope},
 };
 constexpr Setting kAdditional[] = {
@@ -208,7 +221,8 @@ constexpr Setting kExportFormat[] = {
 
 // ---- "Alerts 1" and "Alerts 2": rows of mode, level and period under "Min" and "Max".
 
-struct AlertRow {
+struct AlertRow
+{
   const char* label;
   const char* secondLine;  // null: one line
   AlertTriple min;
@@ -255,8 +269,8 @@ void AddAlertRows(Page& page, std::span<const AlertRow> rows)
 }
 
 constexpr AlertRow kLoudnessAlerts[] = {
-  {"IL", nullptr, kIlMin, kIlMax},   {"IL", "Dial", kIlDialMin, kIlDialMax}, {"SL", nullptr, kSlMin, kSlMax},
-  {"ML", nullptr, kMlMin, kMlMax},   {"TP", nullptr, kNoAlert, kTpMax},      {"Peak", nullptr, kNoAlert, kPeakMax},
+  {"IL", nullptr, kIlMin, kIlMax}, {"IL", "Dial", kIlDialMin, kIlDialMax}, {"SL", nullptr, kSlMin, kSlMax},
+  {"ML", nullptr, kMlMin, kMlMax}, {"TP", nullptr, kNoAlert, kTpMax},      {"Peak", nullptr, kNoAlert, kPeakMax},
 };
 constexpr AlertRow kRangeAlerts[] = {
   {"LRA", nullptr, kLraMin, kNoAlert},
@@ -267,7 +281,8 @@ constexpr AlertRow kRangeAlerts[] = {
 
 // ---- "GUI 1": the two meters' scale marks and colour sets.
 
-struct MeterBlock {
+struct MeterBlock
+{
   float x0;
   const char* title;
   int loadAction, saveAction, defaultAction;
@@ -288,10 +303,10 @@ void AddMeterBlock(Page& page, EditorControlPositions& positions, const MeterBlo
 
   page.Title(x0, 76.f, 198.f, m.title);
   page.Title(x0, 94.f, 150.f, "Settings");
-  positions.*m.loadSelector =
-    page.FileButton(Cell(x0 + 70.f, 96.f, 42.f, 18.f), m.loadAction, IVFileSelectorControlHiddenZv::kOpen, "mcls");
-  positions.*m.saveSelector =
-    page.FileButton(Cell(x0 + 115.f, 96.f, 42.f, 18.f), m.saveAction, IVFileSelectorControlHiddenZv::kSave, "mcls");
+  positions.*m.loadSelector = page.FileButton(Cell(x0 + 70.f, 96.f, 42.f, 18.f), m.loadAction,
+                                              IVFileSelectorControlHiddenZv::kOpen, "mcls");
+  positions.*m.saveSelector = page.FileButton(Cell(x0 + 115.f, 96.f, 42.f, 18.f), m.saveAction,
+                                              IVFileSelectorControlHiddenZv::kSave, "mcls");
   page.Button(Cell(x0 + 160.f, 96.f, 57.f, 18.f), m.defaultAction, kValueStyle, "Default");
 
   page.Text(Cell(x0, 135.f, 30.f, 12.f), "Over", kRowLabel);
@@ -350,8 +365,8 @@ void AddReadoutColours(Page& page, EditorControlPositions& positions)
 void AddExportSwitches(Page& page)
 {
   static constexpr const char* kCaptions[kCsvExportCount] = {
-    "IL",     "SL",     "ML",     "LRA",    "PxR",    "TP",     "PK",     "SL Max", "ML Max", "LRA L",
-    "LRA H",  "TP Max", "PK Max", "Al. LM", "Al. RG", "Al. TP", "Al. PK", "Marked", "Dial"};
+    "IL",    "SL",     "ML",     "LRA",    "PxR",    "TP",     "PK",     "SL Max", "ML Max", "LRA L",
+    "LRA H", "TP Max", "PK Max", "Al. LM", "Al. RG", "Al. TP", "Al. PK", "Marked", "Dial"};
   static constexpr int kRowStarts[] = {0, 7, 13, kCsvExportCount};
   for (int r = 0; r < 3; ++r)
     for (int i = kRowStarts[r]; i < kRowStarts[r + 1]; ++i)
@@ -370,13 +385,13 @@ void FitPageNames(const IGraphics& ui, IVRadioButtonControl& selector)
   IVStyle style = selector.GetStyle();
   float size = style.valueText.mSize;
   for (int page = 0; page < static_cast<int>(kPageNames.size()); ++page)
-    size = std::min(size, FittingSize(ui, style.valueText, {kPageNames[static_cast<size_t>(page)]},
-                                      selector.TextRect(page).W()));
+    size = std::min(
+      size, FittingSize(ui, style.valueText, {kPageNames[static_cast<size_t>(page)]}, selector.TextRect(page).W()));
   style.valueText.mSize = size;
   selector.SetStyle(style);
 }
 
-} // namespace
+}  // namespace
 
 void BuildSetupPages(Vantorelix& plug, LayoutBuilder& b)
 {
@@ -418,16 +433,15 @@ void BuildSetupPages(Vantorelix& plug, LayoutBuilder& b)
   }
   {
     Page gui1(plug, b, pages[4]);
+    AddMeterBlock(
+      gui1, plug.ControlPositions(),
+      {344.f, "SL/ML Meter/Graph", kActionLoadMeterColorsA, kActionSaveMeterColorsA, kActionDefaultMeterColorsA,
+       &EditorControlPositions::meterColorsALoad, &EditorControlPositions::meterColorsASave, kMaxVal_lm,
+       kScaleLabelMode_lm, kColor_MeterPeakLED_lmc, &kRowLabel});
     AddMeterBlock(gui1, plug.ControlPositions(),
-                  {344.f, "SL/ML Meter/Graph", kActionLoadMeterColorsA, kActionSaveMeterColorsA,
-                   kActionDefaultMeterColorsA, &EditorControlPositions::meterColorsALoad,
-                   &EditorControlPositions::meterColorsASave, kMaxVal_lm, kScaleLabelMode_lm,
-                   kColor_MeterPeakLED_lmc, &kRowLabel});
-    AddMeterBlock(gui1, plug.ControlPositions(),
-                  {570.f, "Peak/TP Meter", kActionLoadMeterColorsB, kActionSaveMeterColorsB,
-                   kActionDefaultMeterColorsB, &EditorControlPositions::meterColorsBLoad,
-                   &EditorControlPositions::meterColorsBSave, kMaxVal_pk, kScaleLabelMode_pk,
-                   kColor_MeterPeakLED_pkc, &kHeading});
+                  {570.f, "Peak/TP Meter", kActionLoadMeterColorsB, kActionSaveMeterColorsB, kActionDefaultMeterColorsB,
+                   &EditorControlPositions::meterColorsBLoad, &EditorControlPositions::meterColorsBSave, kMaxVal_pk,
+                   kScaleLabelMode_pk, kColor_MeterPeakLED_pkc, &kHeading});
   }
   {
     Page gui2(plug, b, pages[5]);

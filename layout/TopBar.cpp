@@ -16,8 +16,7 @@
 
 using namespace iplug::igraphics;
 
-namespace
-{
+namespace {
 
 const IColor kBoxTextColor(255, 208, 209, 211);
 const IText kPreGainText(18.f, kBoxTextColor, "Verdana Bold", EAlign::Center);
@@ -82,19 +81,19 @@ int AddUnit(LayoutBuilder& b, const IRECT& bounds, const char* text, Follow foll
 }
 
 // An invisible click area the size of one frame of the button bitmap drawn beneath it.
-int AddFileSelector(Vantorelix& plug, LayoutBuilder& b, const char* bitmap, Place at, int preAction,
-                    int postAction, const char* extension, const char* tooltip)
+int AddFileSelector(Vantorelix& plug, LayoutBuilder& b, const char* bitmap, Place at, int preAction, int postAction,
+                    const char* extension, const char* tooltip)
 {
   const IRECT frame = IBitmapBase::FrameSize(b.UI().LoadBitmap(bitmap, 2)).GetTranslated(at.x, at.y);
   const char* folder = plug.DataFolder() ? plug.DataFolder() : "";
-  auto* selector = new IVFileSelectorControlHiddenZv(frame, postAction, IVFileSelectorControlHiddenZv::kSave,
-                                                     folder, extension, preAction);
+  auto* selector = new IVFileSelectorControlHiddenZv(frame, postAction, IVFileSelectorControlHiddenZv::kSave, folder,
+                                                     extension, preAction);
   const int index = AddWithTooltip(b, selector, tooltip);
   Anchor(b, index, Follow::kNothing);
   return index;
 }
 
-} // namespace
+}  // namespace
 
 IVTextControlZv* Label(const IRECT& bounds, const char* str, const IText& style)
 {
@@ -162,14 +161,14 @@ void BuildTopBar(Vantorelix& plug, LayoutBuilder& b)
 
   const WDL_String dataFolder(plug.DataFolder());
   auto* presets = new IBPresetMenuZv(&plug, IRECT(552, 13, 811, 36), IRECT(552, 13, 811, 36), 0, 0, kPresetText,
-                                     ui.LoadBitmap("button_previous.png", 2), 0, 0,
-                                     ui.LoadBitmap("button_next.png", 2), kActionLoadPresetFile,
-                                     kActionSavePresetFile, kActionSaveDefaultPreset, kActionRebuildUserPresets, -1,
-                                     -1, &plug.PresetStore(), &dataFolder, "zvp", 28, false, false,
-                                     IRECT(556, 13, 784, 36));
+                                     ui.LoadBitmap("button_previous.png", 2), 0, 0, ui.LoadBitmap("button_next.png", 2),
+                                     kActionLoadPresetFile, kActionSavePresetFile, kActionSaveDefaultPreset,
+                                     kActionRebuildUserPresets, -1, -1, &plug.PresetStore(), &dataFolder, "zvp", 28,
+                                     false, false, IRECT(556, 13, 784, 36));
   Anchor(b, AddWithTooltip(b, presets, "Preset menu", IBPresetMenuZv::kTag), Follow::kNothing);
-  Anchor(b, AddWithTooltip(b, new IVClickControlHiddenMenuZv(IRECT(40, 0, 120, 16), -1, kActionDumpPresets, -1, -1),
-                           nullptr, 0),
+  Anchor(b,
+         AddWithTooltip(b, new IVClickControlHiddenMenuZv(IRECT(40, 0, 120, 16), -1, kActionDumpPresets, -1, -1),
+                        nullptr, 0),
          Follow::kWidth);
   const std::string changelog = IBInfoMenuZv::ChangelogLink();
   auto* pluginMenu = new IBInfoMenuZv(&plug, 8, 13, ui.LoadBitmap("pluginmenu.png", 2), kActionInfoText,
@@ -196,14 +195,15 @@ void BuildTopBar(Vantorelix& plug, LayoutBuilder& b)
   ReadoutArea& readout = plug.ControlPositions().readout;
   readout.preGainUnit = AddUnit(b, IRECT(403, 30, 433, 42), UnitLabel(s.unitMode), Follow::kNothing);
 
-  AddBitmapButton(b, {"meter_graph.png", {417, 10}, kDisplayMode, "Toggles graph/meter display", false, Follow::kNothing});
+  AddBitmapButton(b,
+                  {"meter_graph.png", {417, 10}, kDisplayMode, "Toggles graph/meter display", false, Follow::kNothing});
   AddBitmapButton(b, {"settings.png", {450, 10}, kSetup, "Show setup pages", false, Follow::kNothing});
 
   EditorControlPositions& positions = plug.ControlPositions();
-  positions.csvExport = AddFileSelector(plug, b, "save_rec.png", {484, 10}, kActionCsvFileName, kActionExportCsv,
-                                        "csv", "Export measurement to file (.csv)");
-  positions.logExport = AddFileSelector(plug, b, "save_log.png", {518, 10}, kActionLogFileName, kActionExportLog,
-                                        "log", "Export measurement summary (.log)");
+  positions.csvExport = AddFileSelector(plug, b, "save_rec.png", {484, 10}, kActionCsvFileName, kActionExportCsv, "csv",
+                                        "Export measurement to file (.csv)");
+  positions.logExport = AddFileSelector(plug, b, "save_log.png", {518, 10}, kActionLogFileName, kActionExportLog, "log",
+                                        "Export measurement summary (.log)");
 
   const int bottomRowStart = ui.NControls();
   const BitmapButton match[] = {

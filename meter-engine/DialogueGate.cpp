@@ -22,8 +22,8 @@ void DialogueGate::Prepare(uint32_t capacity, int32_t blockLength, double sample
   detectorStateSize_ = detector_.getSize(rate, block);
   if (detectorStateSize_ > 0)
     detectorState_.reset(new (std::nothrow) unsigned char[detectorStateSize_]);
-  if (!ringMade || !detectorState_ ||
-      detector_.init(detectorState_.get(), detectorStateSize_, rate, block) < 0) {
+  if (!ringMade || !detectorState_ || detector_.init(detectorState_.get(), detectorStateSize_, rate, block) < 0)
+  {
     Disable();
     return;
   }
@@ -34,15 +34,15 @@ void DialogueGate::Prepare(uint32_t capacity, int32_t blockLength, double sample
   // at 128 blocks, so priming stops there too rather than run on for a detector that never
   // decides.
   const std::unique_ptr<float[]> zeros(new (std::nothrow) float[block]());
-  if (!zeros) {
+  if (!zeros)
+  {
     Disable();
     return;
   }
   constexpr uint32_t maxDelay = BlockDelay<double>::kCapacity;
   const uint64_t samplesPer100ms = rate / 10;
   uint64_t calls = 0;
-  for (int32_t decision = -1; decision == -1 && calls * block / samplesPer100ms <= maxDelay;
-       ++calls)
+  for (int32_t decision = -1; decision == -1 && calls * block / samplesPer100ms <= maxDelay; ++calls)
     decision = detector_.process(detectorState_.get(), zeros.get(), block);
   const uint64_t latency = calls * block / samplesPer100ms;
   powerDelay_.SetLength(static_cast<uint32_t>(std::min<uint64_t>(latency, maxDelay)));
@@ -93,7 +93,8 @@ int DialogueGate::ProcessBlock(const float* samples, double blockPower)
   int speech = 0;
   // Blocks below the gate never reach the detector.
   if (levels::Loudness(power) >= kAbsoluteGate &&
-      detector_.process(detectorState_.get(), samples, static_cast<uint32_t>(blockLength_)) == 1) {
+      detector_.process(detectorState_.get(), samples, static_cast<uint32_t>(blockLength_)) == 1)
+  {
     ++speechBlockCount_;
     AddSpeechPower(power);
     speech = 1;
@@ -102,7 +103,8 @@ int DialogueGate::ProcessBlock(const float* samples, double blockPower)
   const uint32_t stored = full_ ? capacity_ : writeIndex_;
   if (stored > 0)
     meanSpeechPower_ = speechPowerSum_ / stored;
-  if (writeIndex_ == capacity_) {
+  if (writeIndex_ == capacity_)
+  {
     writeIndex_ = 0;
     full_ = true;
   }

@@ -12,7 +12,8 @@
 
 // The three calls the gate makes of a speech detector. Tests put a scripted detector in place of
 // the real one to check the pairing and the delays.
-struct SpeechDetectorCalls {
+struct SpeechDetectorCalls
+{
   uint64_t (*getSize)(uint32_t sampleRate, uint32_t blockLen);
   int32_t (*init)(void* state, uint64_t size, uint32_t sampleRate, uint32_t blockLen);
   // -1 while no decision exists yet, else 0 (no speech) or 1 (speech).
@@ -25,7 +26,8 @@ extern const SpeechDetectorCalls kSpeechDetector;
 // put in `length` calls earlier (a default-constructed T until then). Length 0 passes values
 // straight through.
 template <typename T>
-class BlockDelay {
+class BlockDelay
+{
 public:
   static constexpr uint32_t kCapacity = 128;
 
@@ -59,19 +61,18 @@ private:
 };
 
 // A short-term power on its way through the engine's delay, with whether its window was full.
-struct DelayedShortTerm {
+struct DelayedShortTerm
+{
   double power = 0.0;
   bool windowFull = false;
 };
 
-class DialogueGate {
+class DialogueGate
+{
 public:
   static constexpr double kAbsoluteGate = -70.0;  // LUFS
 
-  explicit DialogueGate(const SpeechDetectorCalls& detector = kSpeechDetector)
-    : detector_(detector)
-  {
-  }
+  explicit DialogueGate(const SpeechDetectorCalls& detector = kSpeechDetector) : detector_(detector) {}
   // Movable so that an engine can be built aside and moved in; a moved-from gate must be
   // prepared again before use.
   DialogueGate(DialogueGate&&) = default;

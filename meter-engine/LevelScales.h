@@ -33,12 +33,21 @@ inline double AmplitudeLevel(double amplitude)
 }
 
 // Power of a power level; 0 at and below -144 dB.
-inline double PowerOfLevel(double level) { return level <= kSilenceLevel ? 0.0 : std::exp(level / 4.342944819); }
+inline double PowerOfLevel(double level)
+{
+  return level <= kSilenceLevel ? 0.0 : std::exp(level / 4.342944819);
+}
 
 // Linear amplitude of a level in dB.
-inline double DbToAmplitude(double db) { return std::exp(0.11512925464970228 * db); }
+inline double DbToAmplitude(double db)
+{
+  return std::exp(0.11512925464970228 * db);
+}
 
 // Values shown and stored are rounded to 0.1 dB.
-inline double RoundToTenth(double v) { return std::floor(v * 10.0 + 0.5) / 10.0; }
+inline double RoundToTenth(double v)
+{
+  return std::floor(v * 10.0 + 0.5) / 10.0;
+}
 
 }  // namespace levels

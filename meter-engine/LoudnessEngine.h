@@ -15,14 +15,16 @@ enum class GateMode : int32_t { Off = 0, G8 = 1, G10 = 2, Dial = 3 };
 
 // The measured channels of a configuration in slot order, listed once so that the per-frame
 // work walks them instead of testing all ten slots.
-struct ChannelList {
+struct ChannelList
+{
   ChannelList(const ChannelConfig& config);  // implicit: a configuration stands for its list
   int index[kMeterChannels];
   int count = 0;
 };
 
 // An attack/release one-pole follower: s = (s - x) * c + x.
-struct Smoother {
+struct Smoother
+{
   double attack = 0.0;
   double release = 0.0;
   double state = 0.0;
@@ -32,7 +34,8 @@ struct Smoother {
 
 // Plain members throughout: the display feed, the alerts and the history read the result
 // fields directly.
-class LoudnessEngine {
+class LoudnessEngine
+{
 public:
   static constexpr int kChannels = kMeterChannels;
 
@@ -80,8 +83,7 @@ public:
   double shortTermMs = 0.0;
   double gateAbsolute = -144.0;
   double gateRelative = -144.0;
-  double rangeAbsoluteGate = -70.0, rangeRelativeGate = -20.0, rangeLowPercentile = 10.0,
-         rangeHighPercentile = 95.0;
+  double rangeAbsoluteGate = -70.0, rangeRelativeGate = -20.0, rangeLowPercentile = 10.0, rangeHighPercentile = 95.0;
 
   double samplePeak = 0.0;
   double samplePeakMax = 0.0;        // since the last reset, for PLR

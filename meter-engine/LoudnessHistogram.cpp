@@ -10,14 +10,16 @@ bool LoudnessHistogram::Prepare(uint32_t capacity, double absoluteGate, double r
                                 double highPercentile)
 {
   std::unique_ptr<int32_t[]> ring(new (std::nothrow) int32_t[capacity > 0 ? capacity : 1]);
-  if (!ring) return false;
+  if (!ring)
+    return false;
   ring_ = std::move(ring);
   capacity_ = capacity > 0 ? capacity : 1;
   absoluteGate_ = absoluteGate;
   relativeGate_ = relativeGate;
   lowPercentile_ = lowPercentile;
   highPercentile_ = highPercentile;
-  for (uint32_t b = 0; b < kBinCount; ++b) binPower_[b] = levels::PowerOfLevel(BinLevel(static_cast<int>(b)));
+  for (uint32_t b = 0; b < kBinCount; ++b)
+    binPower_[b] = levels::PowerOfLevel(BinLevel(static_cast<int>(b)));
   Clear();
   return true;
 }
@@ -38,12 +40,14 @@ void LoudnessHistogram::Clear()
 void LoudnessHistogram::Add(double power)
 {
   const double v = levels::PowerLevel(power);
-  if (v < absoluteGate_) {
+  if (v < absoluteGate_)
+  {
     relativeThreshold = -144.0;
     return;
   }
   const bool wasFull = full != 0;
-  if (wasFull) {
+  if (wasFull)
+  {
     const int32_t leaving = ring_[writeIndex];
     powerSum -= binPower_[leaving];
     --binCounts_[leaving];
@@ -64,7 +68,8 @@ void LoudnessHistogram::Add(double power)
   // the percentiles are read from the cumulative bin counts.
   int first = 0;
   uint32_t below = 0;
-  if (relativeGate_ >= -140.0) {
+  if (relativeGate_ >= -140.0)
+  {
     while (first < static_cast<int>(kBinCount) - 1 && BinLevel(first) < relativeThreshold)
       below += binCounts_[first++];
   }
@@ -76,7 +81,8 @@ void LoudnessHistogram::Add(double power)
   high = LevelAt(indexOf(highPercentile_), first);
   range = levels::RoundToTenth(std::max(0.0, high - low));
 
-  if (writeIndex == capacity_) {
+  if (writeIndex == capacity_)
+  {
     writeIndex = 0;
     full = 1;
   }
@@ -85,9 +91,11 @@ void LoudnessHistogram::Add(double power)
 double LoudnessHistogram::LevelAt(uint32_t i, int first) const
 {
   uint32_t seen = 0;
-  for (int b = first; b < static_cast<int>(kBinCount); ++b) {
+  for (int b = first; b < static_cast<int>(kBinCount); ++b)
+  {
     seen += binCounts_[b];
-    if (seen > i) return BinLevel(b);
+    if (seen > i)
+      return BinLevel(b);
   }
   return BinLevel(static_cast<int>(kBinCount) - 1);
 }

@@ -4,7 +4,8 @@
 #include <cstdint>
 #include <memory>
 
-class LoudnessHistogram {
+class LoudnessHistogram
+{
 public:
   static constexpr uint32_t kBinCount = 1001;  // 0.1 dB bins from the absolute gate up to +30 dB
 

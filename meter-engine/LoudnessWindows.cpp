@@ -39,7 +39,8 @@ ZeroedSamples NewZeroedSamples(size_t count)
 {
   const size_t bytes = count * sizeof(double);
   void* pages = mmap(nullptr, bytes, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
-  if (pages == MAP_FAILED) return ZeroedSamples(nullptr, ReleasePages{});
+  if (pages == MAP_FAILED)
+    return ZeroedSamples(nullptr, ReleasePages{});
   ASAN_POISON_MEMORY_REGION(static_cast<char*>(pages) + bytes, PageTail(bytes));
   return ZeroedSamples(static_cast<double*>(pages), ReleasePages{bytes});
 }
@@ -50,31 +51,40 @@ double SumOf(const double* values, size_t n)
   double part[8] = {};
   size_t i = 0;
   for (; i + 8 <= n; i += 8)
-    for (size_t j = 0; j < 8; ++j) part[j] += values[i + j];
-  for (; i < n; ++i) part[0] += values[i];
+    for (size_t j = 0; j < 8; ++j)
+      part[j] += values[i + j];
+  for (; i < n; ++i)
+    part[0] += values[i];
   return LapSum::Combine(part);
 }
 
 bool PairwiseSum::Prepare(uint32_t n)
 {
-  if (n == 0) return false;
+  if (n == 0)
+    return false;
   auto nodes = NewArray<double>(2 * int64_t(n));
-  if (!nodes) return false;
+  if (!nodes)
+    return false;
   node_ = std::move(nodes);
   n_ = n;
   Clear();
   return true;
 }
 
-void PairwiseSum::Clear() { std::fill(node_.get(), node_.get() + 2 * size_t(n_), 0.0); }
+void PairwiseSum::Clear()
+{
+  std::fill(node_.get(), node_.get() + 2 * size_t(n_), 0.0);
+}
 
 bool SlidingPowerWindow::Prepare(double windowMs, double sampleRate)
 {
   const int32_t windowLength = SampleCount(windowMs, sampleRate);
   const int32_t hop = SampleCount(100.0, sampleRate);
-  if (windowLength == 0 || hop == 0) return false;
+  if (windowLength == 0 || hop == 0)
+    return false;
   ZeroedSamples newRing = NewZeroedSamples(static_cast<size_t>(windowLength));
-  if (!newRing) return false;
+  if (!newRing)
+    return false;
   ring = std::move(newRing);
   length = windowLength;
   hopLength = hop;
@@ -96,9 +106,11 @@ void SlidingPowerWindow::Clear()
 bool HopSampleBuffer::Prepare(double lengthMs, double sampleRate)
 {
   const int32_t n = SampleCount(lengthMs, sampleRate);
-  if (n == 0) return false;
+  if (n == 0)
+    return false;
   auto newSamples = NewArray<float>(n);
-  if (!newSamples) return false;
+  if (!newSamples)
+    return false;
   samples = std::move(newSamples);
   count = n;
   Clear();
@@ -116,7 +128,8 @@ bool GateBins::Prepare(uint32_t capacity, double lowest)
 {
   auto newBins = NewArray<Bin>(kBinCount);
   auto newNext = NewArray<uint32_t>(capacity);
-  if (!newBins || !newNext) return false;
+  if (!newBins || !newNext)
+    return false;
   bins_ = std::move(newBins);
   next_ = std::move(newNext);
   capacity_ = capacity;
@@ -129,7 +142,8 @@ bool GateBins::Prepare(uint32_t capacity, double lowest)
 // hour of slots are left as they are.
 void GateBins::Clear()
 {
-  if (bins_) std::fill(bins_.get(), bins_.get() + kBinCount, Bin{});
+  if (bins_)
+    std::fill(bins_.get(), bins_.get() + kBinCount, Bin{});
 }
 
 int GateBins::BinOf(double loudness) const
@@ -142,8 +156,10 @@ int GateBins::BinOf(double loudness) const
 void GateBins::Insert(uint32_t slot, double loudness, double power)
 {
   Bin& bin = bins_[std::max(0, BinOf(loudness))];
-  if (bin.count++ == 0) bin.oldest = slot;
-  else next_[bin.newest] = slot;
+  if (bin.count++ == 0)
+    bin.oldest = slot;
+  else
+    next_[bin.newest] = slot;
   bin.newest = slot;
   next_[slot] = kNone;
   bin.sum += power;
@@ -159,7 +175,8 @@ void GateBins::Remove(uint32_t slot, double loudness, double power)
 double GateBins::Total() const
 {
   double total = 0.0;
-  for (int b = 0; b < kBinCount; ++b) total += bins_[b].sum;
+  for (int b = 0; b < kBinCount; ++b)
+    total += bins_[b].sum;
   return total;
 }
 
@@ -169,13 +186,15 @@ GateBins::Gated GateBins::AtOrAbove(double threshold, const double* loudness, co
   // below it; only the threshold's own bin needs its blocks compared one by one.
   const int edge = BinOf(threshold);
   Gated gated;
-  for (int b = kBinCount - 1; b > edge; --b) {
+  for (int b = kBinCount - 1; b > edge; --b)
+  {
     gated.sum += bins_[b].sum;
     gated.count += bins_[b].count;
   }
   if (edge >= 0)
     for (uint32_t slot = bins_[edge].oldest; slot != kNone; slot = next_[slot])
-      if (loudness[slot] >= threshold) {
+      if (loudness[slot] >= threshold)
+      {
         gated.sum += power[slot];
         ++gated.count;
       }
@@ -184,11 +203,13 @@ GateBins::Gated GateBins::AtOrAbove(double threshold, const double* loudness, co
 
 bool IntegratedGate::Prepare(uint32_t blocks, double absolute, double relative)
 {
-  if (blocks < 1) return false;
+  if (blocks < 1)
+    return false;
   auto newRing = NewArray<double>(blocks);
   auto newLoudness = NewArray<double>(blocks);
   GateBins newBins;
-  if (!newRing || !newLoudness || !newBins.Prepare(blocks, absolute)) return false;
+  if (!newRing || !newLoudness || !newBins.Prepare(blocks, absolute))
+    return false;
   ring = std::move(newRing);
   ringLoudness = std::move(newLoudness);
   bins = std::move(newBins);
@@ -216,8 +237,10 @@ void IntegratedGate::AddBlock(double power)
 {
   const bool wasFull = full != 0;
   const double loudness = levels::Loudness(power);
-  if (loudness >= absoluteGate) {
-    if (wasFull) bins.Remove(writeIndex, ringLoudness[writeIndex], ring[writeIndex]);
+  if (loudness >= absoluteGate)
+  {
+    if (wasFull)
+      bins.Remove(writeIndex, ringLoudness[writeIndex], ring[writeIndex]);
     ring[writeIndex] = power;
     ringLoudness[writeIndex] = loudness;
     bins.Insert(writeIndex, loudness, power);
@@ -227,14 +250,18 @@ void IntegratedGate::AddBlock(double power)
     sum = wasFull ? bins.Total() : sum + power;
   }
   const uint32_t count = wasFull ? capacity : writeIndex;
-  if (count > 0) {
+  if (count > 0)
+  {
     gatedMean = levels::Loudness(sum / count);
     const GateBins::Gated gated = bins.AtOrAbove(gatedMean + relativeGate, ringLoudness.get(), ring.get());
     integrated = gated.count > 0 ? levels::Loudness(gated.sum / gated.count) : levels::kSilenceLevel;
-  } else {
+  }
+  else
+  {
     gatedMean = integrated;
   }
-  if (writeIndex == capacity) {
+  if (writeIndex == capacity)
+  {
     writeIndex = 0;
     full = 1;
   }

@@ -11,7 +11,8 @@
 // of its length touches no more of its ring than that. They are asked of the system itself, not
 // of calloc: once the C library has given back a large block it serves the next of that size from
 // its own heap and clears it whole, which made every rebuild of the engine write its windows over.
-struct ReleasePages {
+struct ReleasePages
+{
   size_t bytes = 0;
   void operator()(double* samples) const;
 };
@@ -29,7 +30,8 @@ double SumOf(const double* values, size_t n);
 // the end of a lap costs one add a value spread over the lap instead of a pass over it at once.
 // SumOf adds value i to partial sum i % 8 and the values after the last whole eight to the
 // first; taking the values in the same order gives the same partial sums and the same total.
-class LapSum {
+class LapSum
+{
 public:
   void Clear() { std::fill(std::begin(part_), std::end(part_), 0.0); }
   // Takes the value at `index` of a lap whose whole eights end at `wholeEights`.
@@ -54,7 +56,8 @@ private:
 // The sum of a fixed number of values, any of which may be replaced at any time, kept as a tree of
 // pairwise sums: a replacement adds again only the sums on its path to the root (log2 n adds),
 // and the total depends on nothing but the values held, never on values replaced before them.
-class PairwiseSum {
+class PairwiseSum
+{
 public:
   // Returns false, leaving the sum as it was, when n is 0 or the tree cannot be allocated.
   bool Prepare(uint32_t n);
@@ -64,7 +67,8 @@ public:
   {
     uint32_t node = n_ + index;
     node_[node] = value;
-    for (node /= 2; node > 0; node /= 2) node_[node] = node_[2 * node] + node_[2 * node + 1];
+    for (node /= 2; node > 0; node /= 2)
+      node_[node] = node_[2 * node] + node_[2 * node + 1];
   }
   double Total() const { return node_[1]; }
 
@@ -77,7 +81,8 @@ private:
 
 // Mean power over the last `length` samples as a running sum over a ring, with a tick every
 // 100 ms hop from the first sample on. The sum is recounted at the end of every lap of the ring.
-struct SlidingPowerWindow {
+struct SlidingPowerWindow
+{
   ZeroedSamples ring;
   int32_t length = 0;
   uint32_t writeIndex = 0;
@@ -109,7 +114,8 @@ struct SlidingPowerWindow {
     double s[N], out[N], top[N];
     double* r[N];
     uint32_t w[N], wholeEights[N];
-    for (int k = 0; k < N; ++k) {
+    for (int k = 0; k < N; ++k)
+    {
       s[k] = windows[k]->sum;
       out[k] = windows[k]->leaving;
       top[k] = 0.0;
@@ -117,24 +123,28 @@ struct SlidingPowerWindow {
       w[k] = windows[k]->writeIndex;
       wholeEights[k] = static_cast<uint32_t>(windows[k]->length) / 8 * 8;
     }
-    for (int i = 0; i < n; ++i) {
+    for (int i = 0; i < n; ++i)
+    {
       const double p = powers[i];
 #pragma GCC unroll 4
-      for (int k = 0; k < N; ++k) {
+      for (int k = 0; k < N; ++k)
+      {
         s[k] += p;
         out[k] = r[k][w[k]];
         r[k][w[k]] = p;
         windows[k]->lap.Add(w[k], wholeEights[k], p);
         s[k] = std::max(0.0, s[k] - out[k]);  // rounding must not drive the sum negative
         top[k] = std::max(top[k], s[k]);
-        if (++w[k] == static_cast<uint32_t>(windows[k]->length)) {
+        if (++w[k] == static_cast<uint32_t>(windows[k]->length))
+        {
           w[k] = 0;
           windows[k]->full = 1;
           s[k] = windows[k]->lap.Take();
         }
       }
     }
-    for (int k = 0; k < N; ++k) windows[k]->Finish(s[k], out[k], top[k], w[k], n);
+    for (int k = 0; k < N; ++k)
+      windows[k]->Finish(s[k], out[k], top[k], w[k], n);
   }
 
 private:
@@ -151,7 +161,8 @@ private:
     hasData = n > 0 ? 1 : hasData;
     hopCounter += n;
     hopTick = 0;
-    if (hopCounter >= hopLength) {
+    if (hopCounter >= hopLength)
+    {
       hopCounter = 0;
       hopTick = 1;
     }
@@ -159,7 +170,8 @@ private:
 };
 
 // The samples of the current 100 ms hop, for the speech detector.
-struct HopSampleBuffer {
+struct HopSampleBuffer
+{
   std::unique_ptr<float[]> samples;
   int32_t count = 0;
   int32_t writeIndex = 0;
@@ -172,7 +184,8 @@ struct HopSampleBuffer {
   {
     samples[writeIndex] = sample;
     complete = 0;
-    if (++writeIndex == count) {
+    if (++writeIndex == count)
+    {
       writeIndex = 0;
       complete = 1;
     }
@@ -185,9 +198,11 @@ struct HopSampleBuffer {
 // and looks at single blocks only in the bin the threshold falls in: its cost does not grow with
 // the number of blocks held. A bin's sum starts again from zero whenever the bin empties, so a
 // block leaves no rounding behind in bins it never was in.
-class GateBins {
+class GateBins
+{
 public:
-  struct Gated {
+  struct Gated
+  {
     double sum = 0.0;
     uint32_t count = 0;
   };
@@ -211,7 +226,8 @@ private:
   // The bin of a loudness, -1 below the lowest; comparing bins keeps the order of the loudness.
   int BinOf(double loudness) const;
 
-  struct Bin {
+  struct Bin
+  {
     double sum = 0.0;
     uint32_t count = 0;
     uint32_t oldest = kNone, newest = kNone;
@@ -224,7 +240,8 @@ private:
 
 // Two-stage gated loudness of the last hour of 100 ms blocks: an absolute gate on entry, then a
 // relative gate below the mean of the blocks held.
-struct IntegratedGate {
+struct IntegratedGate
+{
   static constexpr uint32_t kCapacity = 36000;
 
   double sum = 0.0;  // of the stored powers

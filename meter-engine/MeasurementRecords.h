@@ -12,7 +12,8 @@
 inline constexpr int kMeterChannels = 10;
 
 // One row of the "Channel Config" list: which of the ten channels are measured.
-struct ChannelConfig {
+struct ChannelConfig
+{
   const char* name;
   uint32_t count;
   uint8_t enabled[kMeterChannels];
@@ -20,7 +21,8 @@ struct ChannelConfig {
 extern const std::array<ChannelConfig, 12> ChannelConfigTable;
 
 // One row of the "Channel Routing" list: a label per channel (a blank label is one space).
-struct ChannelLayout {
+struct ChannelLayout
+{
   const char* name;
   const char* labels[kMeterChannels];
 };
@@ -33,7 +35,8 @@ double ChannelWeightForLabel(const char* label, double lfeWeight, double surroun
 void FillChannelWeightTable(ChannelWeightTable& table, double lfeWeight, double surroundWeight);
 
 // Counts sample frames towards a period, e.g. the 50 ms display refresh.
-struct FrameCounter {
+struct FrameCounter
+{
   double periodMs = 0.0;
   int32_t period = 0;
   int32_t count = 0;
@@ -46,18 +49,20 @@ struct FrameCounter {
 };
 
 // Elapsed or time-code clock.
-struct MeterClock {
+struct MeterClock
+{
   double seconds = 0.0, minutes = 0.0, hours = 0.0;
 };
 
 enum class AlertMode : uint32_t { Off = 0, On = 1, Auto = 2 };
 
-struct AlertState {
+struct AlertState
+{
   uint32_t count = 0;
   double seconds = 0.0;  // in violation
   uint8_t active = 0;
   uint8_t latched = 0;  // the lamp of an alert in mode On holds its alert until cleared
-  uint32_t kind = 0;  // 0 minimum, 1 maximum
+  uint32_t kind = 0;    // 0 minimum, 1 maximum
   AlertMode mode = AlertMode::Off;
   double level = 0.0;
   double period = 0.0;  // seconds; 0 is "Instant"
@@ -79,14 +84,28 @@ struct AlertState {
 
 // The fifteen alerts, in member order.
 enum AlertIndex {
-  kAlertIlMin, kAlertIlMax, kAlertIlDialMin, kAlertIlDialMax, kAlertSlMin, kAlertSlMax, kAlertMlMin,
-  kAlertMlMax, kAlertTpMax, kAlertPeakMax, kAlertLraMin, kAlertLraDialMin, kAlertPlrMin, kAlertPsrMin,
-  kAlertDialogMin, kAlertCount
+  kAlertIlMin,
+  kAlertIlMax,
+  kAlertIlDialMin,
+  kAlertIlDialMax,
+  kAlertSlMin,
+  kAlertSlMax,
+  kAlertMlMin,
+  kAlertMlMax,
+  kAlertTpMax,
+  kAlertPeakMax,
+  kAlertLraMin,
+  kAlertLraDialMin,
+  kAlertPlrMin,
+  kAlertPsrMin,
+  kAlertDialogMin,
+  kAlertCount
 };
 
 // One point of the loudness history, every 100 ms. Stored byte for byte in the state chunk, so
 // its layout is fixed: 224 bytes, little-endian, natural alignment.
-struct LoudnessHistoryPoint {
+struct LoudnessHistoryPoint
+{
   uint32_t gateMode;
   uint32_t peakMode;
   double ilShown;
@@ -153,7 +172,8 @@ static_assert(offsetof(LoudnessHistoryPoint, padding2) == 220);
 // and read with acquire (the points below a size read are complete), and a clear asked for while
 // a reader has the list in use is only marked pending: the reader's points stay until the owner
 // carries the clear out under its lock once the reader is done.
-class LoudnessHistory {
+class LoudnessHistory
+{
 public:
   static constexpr uint32_t kCapacity = 864000;  // 24 hours at ten points a second
 

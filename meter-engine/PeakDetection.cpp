@@ -8,18 +8,19 @@
 
 namespace {
 
-constexpr std::array<double, 12> kPhase0 = {
-    0.0017089843750, 0.0109863281250, -0.0196533203125, 0.0332031250000, -0.0594482421875, 0.1373291015625,
-    0.9721679687500, -0.1022949218750, 0.0476074218750, -0.0266113281250, 0.0148925781250, -0.0083007812500};
-constexpr std::array<double, 12> kPhase1 = {
-    -0.0291748046875, 0.0292968750000, -0.0517578125000, 0.0891113281250, -0.1665039062500, 0.4650878906250,
-    0.7797851562500, -0.2003173828125, 0.1015625000000, -0.0582275390625, 0.0330810546875, -0.0189208984375};
+constexpr std::array<double, 12> kPhase0 = {0.0017089843750,  0.0109863281250,  -0.0196533203125, 0.0332031250000,
+                                            -0.0594482421875, 0.1373291015625,  0.9721679687500,  -0.1022949218750,
+                                            0.0476074218750,  -0.0266113281250, 0.0148925781250,  -0.0083007812500};
+constexpr std::array<double, 12> kPhase1 = {-0.0291748046875, 0.0292968750000,  -0.0517578125000, 0.0891113281250,
+                                            -0.1665039062500, 0.4650878906250,  0.7797851562500,  -0.2003173828125,
+                                            0.1015625000000,  -0.0582275390625, 0.0330810546875,  -0.0189208984375};
 
 // Phases 2 and 3 are phases 1 and 0 reversed.
 constexpr std::array<double, 48> MakeTable4x()
 {
   std::array<double, 48> t{};
-  for (int i = 0; i < 12; ++i) {
+  for (int i = 0; i < 12; ++i)
+  {
     t[0 + 4 * i] = kPhase0[i];
     t[1 + 4 * i] = kPhase1[i];
     t[2 + 4 * i] = kPhase1[11 - i];
@@ -29,17 +30,17 @@ constexpr std::array<double, 48> MakeTable4x()
 }
 
 constexpr std::array<double, 24> kHalf2x = {
-    -0.012421945913447892, -0.024823832091983064, 0.019434940547226703, 0.014052821368491314,
-    -0.018333256940687492, -0.022660521518825905, 0.02611513759705972,  0.0296900702193718,
-    -0.03435201828784526,  -0.03925865005387791,  0.045167818431985335, 0.05151163332103437,
-    -0.05926649498744107,  -0.06787615144145479,  0.07859318044406559,  0.0910219580947544,
-    -0.10695736031990728,  -0.12683668373336432,  0.1539508183818843,   0.19181534789583438,
-    -0.25100243289004,     -0.35544951153620047,  0.5975877215058337,   1.7995978372665244};
+  -0.012421945913447892, -0.024823832091983064, 0.019434940547226703, 0.014052821368491314, -0.018333256940687492,
+  -0.022660521518825905, 0.02611513759705972,   0.0296900702193718,   -0.03435201828784526, -0.03925865005387791,
+  0.045167818431985335,  0.05151163332103437,   -0.05926649498744107, -0.06787615144145479, 0.07859318044406559,
+  0.0910219580947544,    -0.10695736031990728,  -0.12683668373336432, 0.1539508183818843,   0.19181534789583438,
+  -0.25100243289004,     -0.35544951153620047,  0.5975877215058337,   1.7995978372665244};
 
 constexpr std::array<double, 48> MakeTable2x()
 {
   std::array<double, 48> t{};
-  for (int n = 0; n < 24; ++n) t[n] = t[47 - n] = kHalf2x[n];
+  for (int n = 0; n < 24; ++n)
+    t[n] = t[47 - n] = kHalf2x[n];
   return t;
 }
 
@@ -54,16 +55,20 @@ void TruePeakOversampler::Prepare(double sampleRate)
   const double rate = std::isnan(sampleRate) ? 0.0 : std::trunc(sampleRate);
   factor_ = rate <= 48000.0 ? 4 : rate <= 96000.0 ? 2 : 1;
   factorAsDouble_ = factor_;
-  if (factor_ == 1) {
+  if (factor_ == 1)
+  {
     coefficients_[0] = 1.0;
     tapSum_ = 1.0;
-  } else {
+  }
+  else
+  {
     const auto& table = factor_ == 4 ? TruePeakTable4x : TruePeakTable2x;
     for (int p = 0; p < factor_; ++p)
       for (int i = 0; i < kTaps / factor_; ++i)
         coefficients_[i * factor_ + p] = table[kTaps - 1 - p - factor_ * i];
     tapSum_ = 0.0;
-    for (double t : table) tapSum_ += t;
+    for (double t : table)
+      tapSum_ += t;
   }
   normalisation_ = 1.0 / tapSum_;
   Clear();
@@ -79,7 +84,8 @@ void TruePeakOversampler::Clear()
 bool PeakWindowTracker::Init(double windowMs, double sampleRate)
 {
   const int length = SampleCount(windowMs, sampleRate);
-  if (length == 0) return false;
+  if (length == 0)
+    return false;
   windowLength_ = length;
   Clear();
   return true;
@@ -93,9 +99,11 @@ int PeakWindowTracker::BinOfAmplitude(double amplitude)
 {
   using namespace amplitude_bins;
   const double a = std::fabs(amplitude);
-  if (!(a > levels::kAmplitudeFloor)) return kLowest;
+  if (!(a > levels::kAmplitudeFloor))
+    return kLowest;
   const uint64_t cell = (std::bit_cast<uint64_t>(a) >> kShift) - kFirstKey;
-  if (cell >= kCells) return kHighest;
+  if (cell >= kCells)
+    return kHighest;
   return kStart[cell] + (a >= kEdge[cell] ? 1 : 0);
 }
 
@@ -103,8 +111,10 @@ void PeakWindowTracker::Update(const double* amplitudes, int n)
 {
   int newest = newest_;
   int64_t frames = frames_;
-  for (int i = 0; i < n; ++i) {
-    if (newest >= 0) lastFrame_[newest] = frames - 1;
+  for (int i = 0; i < n; ++i)
+  {
+    if (newest >= 0)
+      lastFrame_[newest] = frames - 1;
     newest = BinOfAmplitude(amplitudes[i]);
     ++frames;
   }
@@ -116,7 +126,8 @@ double PeakWindowTracker::Maximum() const
 {
   const int64_t oldest = frames_ - windowLength_;
   for (int i = kBinCount - 1; i >= 0; --i)
-    if (i == newest_ || lastFrame_[i] >= oldest) return i / static_cast<double>(kBinCount) * kRange + kLowLimit;
+    if (i == newest_ || lastFrame_[i] >= oldest)
+      return i / static_cast<double>(kBinCount) * kRange + kLowLimit;
   return level;
 }
 
@@ -130,7 +141,7 @@ void PeakWindowTracker::Clear()
 
 void PeakBallistics::Setup(double sampleRate)
 {
-  attack = holdAttack = 0.0;  // a rise is followed at once
+  attack = holdAttack = 0.0;                                // a rise is followed at once
   release = holdDecay = std::pow(10.0, -1.0 / sampleRate);  // tenfold closer per second
   holdLength = SampleCount(3000.0, sampleRate);
   holdCounter = 0;

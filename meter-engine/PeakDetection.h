@@ -11,7 +11,8 @@
 #include "meter-engine/VectorClones.h"
 
 // One channel's polyphase interpolator: 4x at rates up to 48 kHz, 2x up to 96 kHz, none above.
-class TruePeakOversampler {
+class TruePeakOversampler
+{
 public:
   static constexpr int kTaps = 48;
   // Prototype order: entry p + 4*i is tap i of phase p.
@@ -23,7 +24,8 @@ public:
   // the instruction set of the loop that calls it.
   [[gnu::always_inline]] double Process(double x)
   {
-    switch (factor_) {
+    switch (factor_)
+    {
       case 4: return Step<4>(x);
       case 2: return Step<2>(x);
       default: return Step<1>(x);
@@ -33,7 +35,8 @@ public:
   // calls of Process, with the maxima kept in registers until the end.
   [[gnu::always_inline]] void Process(const double* x, std::ptrdiff_t stride, int n, double* out)
   {
-    switch (factor_) {
+    switch (factor_)
+    {
       case 4: Run<4>(x, stride, n, out); break;
       case 2: Run<2>(x, stride, n, out); break;
       default: Run<1>(x, stride, n, out); break;
@@ -75,25 +78,33 @@ private:
   template <int L>
   [[gnu::always_inline]] void Run(const double* x, std::ptrdiff_t stride, int n, double* out)
   {
-    if constexpr (L == 1) {
-      for (int i = 0; i < n; ++i) out[i] = Step<1>(x[i * stride]);
-    } else {
+    if constexpr (L == 1)
+    {
+      for (int i = 0; i < n; ++i)
+        out[i] = Step<1>(x[i * stride]);
+    }
+    else
+    {
       constexpr int taps = kTaps / L;
       constexpr int kChunk = 64;
       // line[taps - 1 + j] is input j of a chunk, scaled; before it, the inputs that came
       // earlier, oldest first; after the chunk, zeros up to a whole block.
       double line[taps - 1 + kChunk + kBlock] = {};
-      for (int i = 0; i < taps - 1; ++i) line[taps - 2 - i] = history_[pos_ + i];
+      for (int i = 0; i < taps - 1; ++i)
+        line[taps - 2 - i] = history_[pos_ + i];
       Quad largest = {};
-      for (int start = 0; start < n; start += kChunk) {
+      for (int start = 0; start < n; start += kChunk)
+      {
         const int m = std::min(kChunk, n - start);
         const double* in = x + start * stride;
-        for (int j = 0; j < m; ++j) line[taps - 1 + j] = in[j * stride] * factorAsDouble_;
+        for (int j = 0; j < m; ++j)
+          line[taps - 1 + j] = in[j * stride] * factorAsDouble_;
         std::fill(line + taps - 1 + m, line + taps - 1 + m + kBlock, 0.0);
         int j = 0;
         for (; j + 2 * kBlock <= m; j += 2 * kBlock)
           InterpolateBlock<L, 2>(line + j, in + j * stride, stride, out + start + j, 2 * kBlock, largest);
-        for (; j < m; j += kBlock) {
+        for (; j < m; j += kBlock)
+        {
           const int count = std::min(kBlock, m - j);
           InterpolateBlock<L, 1>(line + j, in + j * stride, stride, out + start + j, count, largest);
         }
@@ -101,8 +112,10 @@ private:
       }
       // Back into the ring, newest first at position 0.
       pos_ = 0;
-      for (int i = 0; i < taps - 1; ++i) history_[i] = history_[i + taps] = line[taps - 2 - i];
-      if (n > 0) {
+      for (int i = 0; i < taps - 1; ++i)
+        history_[i] = history_[i + taps] = line[taps - 2 - i];
+      if (n > 0)
+      {
         const double runMax = std::max(std::max(largest[0], largest[1]), std::max(largest[2], largest[3]));
         truePeak = out[n - 1];
         truePeakMax = std::max(truePeakMax, runMax);
@@ -121,13 +134,17 @@ private:
     history_[pos_] = s;
     history_[pos_ + taps] = s;
     const double* h = history_ + pos_;
-    if constexpr (L == 1) {
+    if constexpr (L == 1)
+    {
       accumulator = 0.0 + coefficients_[0] * h[0];
       return std::max(std::max(0.0, std::abs(accumulator)) * normalisation_, std::abs(x));
-    } else {
+    }
+    else
+    {
       Lanes<L> sums = {};
 #pragma GCC unroll 24
-      for (int i = 0; i < taps; ++i) {
+      for (int i = 0; i < taps; ++i)
+      {
         Lanes<L> c;
         __builtin_memcpy(&c, coefficients_ + i * L, sizeof c);
         sums += c * h[i];
@@ -142,36 +159,43 @@ private:
   // single steps, each in its own order, with the inputs in the lanes of a vector and the phases
   // in vectors of their own. Raises `largest`, lane by lane, to the true peaks stored.
   template <int L, int G>
-  [[gnu::always_inline]] void InterpolateBlock(const double* line, const double* x, std::ptrdiff_t stride,
-                                               double* out, int count, Quad& largest)
+  [[gnu::always_inline]] void InterpolateBlock(const double* line, const double* x, std::ptrdiff_t stride, double* out,
+                                               int count, Quad& largest)
   {
     constexpr int taps = kTaps / L;
     Quad sums[G][L] = {};
     // Not unrolled: the sums stay in registers and each coefficient is fetched where it is used.
 #pragma GCC unroll 1
-    for (int i = 0; i < taps; ++i) {
+    for (int i = 0; i < taps; ++i)
+    {
       Quad inputs[G];
 #pragma GCC unroll 2
-      for (int g = 0; g < G; ++g) __builtin_memcpy(&inputs[g], line + taps - 1 + kBlock * g - i, sizeof(Quad));
+      for (int g = 0; g < G; ++g)
+        __builtin_memcpy(&inputs[g], line + taps - 1 + kBlock * g - i, sizeof(Quad));
 #pragma GCC unroll 4
-      for (int p = 0; p < L; ++p) {
+      for (int p = 0; p < L; ++p)
+      {
         const double c = coefficients_[i * L + p];
 #pragma GCC unroll 2
-        for (int g = 0; g < G; ++g) sums[g][p] += c * inputs[g];
+        for (int g = 0; g < G; ++g)
+          sums[g][p] += c * inputs[g];
       }
     }
 #pragma GCC unroll 2
-    for (int g = 0; g < G; ++g) {
+    for (int g = 0; g < G; ++g)
+    {
       const int stored = std::min(kBlock, count - kBlock * g);
       accumulator = sums[g][L - 1][stored - 1];
       Quad peak = {};
 #pragma GCC unroll 4
-      for (int p = 0; p < L; ++p) {
+      for (int p = 0; p < L; ++p)
+      {
         TakeMagnitude(sums[g][p]);
         Raise(peak, sums[g][p]);
       }
       Quad input = {};
-      for (int k = 0; k < stored; ++k) input[k] = std::abs(x[(kBlock * g + k) * stride]);
+      for (int k = 0; k < stored; ++k)
+        input[k] = std::abs(x[(kBlock * g + k) * stride]);
       // As in Peak: an input that is not a number does not count.
       peak *= normalisation_;
       peak = peak < input ? input : peak;
@@ -195,7 +219,10 @@ private:
     lanes = lanes > 0.0 ? lanes : V{};
   }
   // std::max lane by lane.
-  [[gnu::always_inline]] static void Raise(Quad& a, const Quad& b) { a = a < b ? b : a; }
+  [[gnu::always_inline]] static void Raise(Quad& a, const Quad& b)
+  {
+    a = a < b ? b : a;
+  }
 
   // The largest phase magnitude, normalised, not below 0 nor below the input's own: the
   // interpolated curve passes through the samples, so a true peak is never below the sample peak
@@ -206,7 +233,8 @@ private:
     Lanes<L> magnitude = sums;
     TakeMagnitude(magnitude);
     double largest = std::max(magnitude[0], magnitude[1]);
-    if constexpr (L == 4) largest = std::max(largest, std::max(magnitude[2], magnitude[3]));
+    if constexpr (L == 4)
+      largest = std::max(largest, std::max(magnitude[2], magnitude[3]));
     return std::max(largest * normalisation_, std::abs(x));
   }
 
@@ -227,7 +255,8 @@ private:
 
 // The highest peak level inside the short-term window, kept in 0.1 dB bins so that a frame
 // costs one bin write instead of a scan of the window.
-class PeakWindowTracker {
+class PeakWindowTracker
+{
 public:
   static constexpr int kBinCount = 2900;
   static constexpr double kLowLimit = -145.0;  // the bins span kLowLimit to kLowLimit + kRange dB
@@ -272,7 +301,8 @@ private:
 };
 
 // One channel's peak meter: smoothed level plus a 3-second hold that then decays.
-struct PeakBallistics {
+struct PeakBallistics
+{
   double attack = 0.0, release = 0.0;
   double smoothed = 0.0;
   double inputMax = 0.0;
@@ -294,18 +324,25 @@ struct PeakBallistics {
     inputMax = std::max(inputMax, a);
     smoothed = (smoothed - a) * (a > smoothed ? attack : release) + a;
     holdMax = std::max(holdMax, a);
-    if (a > holdLevel) {
+    if (a > holdLevel)
+    {
       holdLevel = (holdLevel - a) * holdAttack + a;
       holdCounter = 0;
       holdState = 1;
-    } else {
-      if (holdState == 1) {
-        if (holdCounter >= static_cast<uint32_t>(holdLength)) holdState = 4;
+    }
+    else
+    {
+      if (holdState == 1)
+      {
+        if (holdCounter >= static_cast<uint32_t>(holdLength))
+          holdState = 4;
         ++holdCounter;
       }
-      if (holdState == 4) holdLevel = (holdLevel - a) * holdDecay + a;
+      if (holdState == 4)
+        holdLevel = (holdLevel - a) * holdDecay + a;
     }
-    if (holdLevel < 1e-8) holdLevel = 0.0;
+    if (holdLevel < 1e-8)
+      holdLevel = 0.0;
   }
   // The same as n calls of Process on each of `count` meters (at most 4 * G), meter m reading
   // inputs[m][i], with the meters side by side in the lanes of G vectors of four: one meter's
@@ -320,12 +357,14 @@ struct PeakBallistics {
     using Quad = double __attribute__((vector_size(4 * sizeof(double))));
     using Bits = int64_t __attribute__((vector_size(4 * sizeof(double))));
     constexpr int kLanes = 4 * G;
-    struct MeterLanes {
+    struct MeterLanes
+    {
       Quad attack, release, holdAttack, holdDecay, holdLength;
       Quad smoothed, inputMax, holdCounter, holdLevel, holdMax, holdState, rawMax;
     } lanes[G];
     const double* in[kLanes];
-    for (int l = 0; l < kLanes; ++l) {
+    for (int l = 0; l < kLanes; ++l)
+    {
       const PeakBallistics& m = *meters[l < count ? l : 0];  // lanes past the meters run on a copy
       in[l] = inputs[l < count ? l : 0];
       MeterLanes& v = lanes[l / 4];
@@ -344,9 +383,11 @@ struct PeakBallistics {
       v.rawMax[k] = m.rawMax;
     }
     const Quad zero = {};
-    for (int i = 0; i < n; ++i) {
+    for (int i = 0; i < n; ++i)
+    {
 #pragma GCC unroll 3
-      for (int g = 0; g < G; ++g) {
+      for (int g = 0; g < G; ++g)
+      {
         MeterLanes& v = lanes[g];
         const Quad x = {in[4 * g][i], in[4 * g + 1][i], in[4 * g + 2][i], in[4 * g + 3][i]};
         v.rawMax = v.rawMax < x ? x : v.rawMax;
@@ -365,7 +406,8 @@ struct PeakBallistics {
         v.holdState = rise ? zero + 1.0 : expired ? zero + 4.0 : v.holdState;
       }
     }
-    for (int l = 0; l < count; ++l) {
+    for (int l = 0; l < count; ++l)
+    {
       PeakBallistics& m = *meters[l];
       const MeterLanes& v = lanes[l / 4];
       const int k = l % 4;
@@ -381,6 +423,8 @@ struct PeakBallistics {
   void Clear();
   // Forgets the running maximum (kept as the input, hold and raw maxima, which the meter's
   // non-negative inputs make equal); the level and the hold go on.
-  void ClearMaximum() { inputMax = holdMax = rawMax = 0.0; }
+  void ClearMaximum()
+  {
+    inputMax = holdMax = rawMax = 0.0;
+  }
 };
-

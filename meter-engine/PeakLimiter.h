@@ -8,7 +8,8 @@
 #include "meter-engine/PeakDetection.h"
 
 // Integer delay line whose delay can change without clicks: two taps crossfade into each other.
-class CrossfadeDelay {
+class CrossfadeDelay
+{
 public:
   bool Prepare(int capacity, double sampleRate);
   void SetDelay(int requested) { requested_ = requested; }
@@ -34,7 +35,8 @@ private:
 };
 
 // One channel's gain computer (only channel 0's drives the gain) and its look-ahead lines.
-class LimiterChannel {
+class LimiterChannel
+{
 public:
   bool Prepare(int bufferLength, double sampleRate);
   void Setup(int windowLength, double inputGainDb, double thresholdDb, double ceilingDb, double releaseMs);
@@ -67,7 +69,8 @@ private:
   double gain_ = 1.0, gainReduction_ = 1.0;
 };
 
-class PeakLimiter {
+class PeakLimiter
+{
 public:
   static constexpr int kChannels = 10;
   static constexpr int kExtraDelayCapacity = 6;
@@ -78,9 +81,9 @@ public:
   // buffers that cannot be had; the limiter then passes its input through unchanged.
   bool Prepare(uint32_t bufferLength, int32_t unitA, uint32_t unitB, double sampleRate);
   // Every caller passes (0, 1, 4, 61, peak mode, 1, 0.0, ceiling, ceiling, 0.0, 0.0, 0.0).
-  void Setup(uint32_t releaseMode, uint32_t smoothing, uint32_t blockMode, uint32_t halfLength,
-             uint32_t detectionMode, uint32_t unit, double inputGainDb, double thresholdDb, double ceilingDb,
-             double reserved, double releaseMs, double reserved2);
+  void Setup(uint32_t releaseMode, uint32_t smoothing, uint32_t blockMode, uint32_t halfLength, uint32_t detectionMode,
+             uint32_t unit, double inputGainDb, double thresholdDb, double ceilingDb, double reserved, double releaseMs,
+             double reserved2);
   // One frame. Only the enabled channels are detected, delayed and limited; the others pass
   // unchanged. Results are in output[].
   void Process(const uint8_t enabled[kChannels], const double x[kChannels]);

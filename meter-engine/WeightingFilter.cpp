@@ -18,7 +18,8 @@ constexpr double kHighPassHz = 38.13547087611304;
 // Each mode's fixed correction: its size in dB, and the gain that is applied. The gains are
 // 10^(dB/20) to double precision as the curves were tuned; no one library formula rounds all of
 // them to the same last bit, so they are kept as written.
-struct Correction {
+struct Correction
+{
   double db, gain;
 };
 constexpr Correction kNoCorrection{0.0, 1.0};
@@ -36,9 +37,11 @@ double BandwidthCorrection(double r)
 {
   static constexpr double kR[] = {0.125, 0.25, 0.294, 0.306, 0.312, 0.375, 0.45, 0.5};
   static constexpr double kF[] = {1.0, 1.1, 1.22, 1.16, 1.14, 0.9, 0.8, 0.75};
-  if (r <= kR[0]) return kF[0];
+  if (r <= kR[0])
+    return kF[0];
   for (int i = 1; i < 8; ++i)
-    if (r <= kR[i]) return kF[i - 1] + (kF[i] - kF[i - 1]) * (r - kR[i - 1]) / (kR[i] - kR[i - 1]);
+    if (r <= kR[i])
+      return kF[i - 1] + (kF[i] - kF[i - 1]) * (r - kR[i - 1]) / (kR[i] - kR[i - 1]);
   return kF[7];
 }
 
@@ -85,17 +88,19 @@ void BiquadSection::Design(BiquadType sectionType, double frequency, double q, d
 {
   ClearState();
   type = sectionType;
-  if (static_cast<uint32_t>(sectionType) > static_cast<uint32_t>(BiquadType::HighShelfB)) return;
+  if (static_cast<uint32_t>(sectionType) > static_cast<uint32_t>(BiquadType::HighShelfB))
+    return;
 
   const double f = sampleRate / 2.0 < frequency ? sampleRate / 2.0 - 1.0 : frequency;
   const double w0 = sectionType == BiquadType::LowPass2x ? 2.0 * kPi * f / sampleRate * 0.5
-                                                          : 2.0 * kPi * f / sampleRate;
+                                                         : 2.0 * kPi * f / sampleRate;
   const double cw = std::cos(w0);
   const double alpha = std::sin(w0) / (2.0 * q);
   const double a = std::pow(10.0, gainDb / 40.0);
   const double sa = 2.0 * std::sqrt(a) * alpha;
 
-  switch (sectionType) {
+  switch (sectionType)
+  {
     case BiquadType::HighPass:
       Normalise(*this, (1 + cw) / 2, -(1 + cw), (1 + cw) / 2, 1 + alpha, -2 * cw, 1 - alpha);
       break;
@@ -105,23 +110,20 @@ void BiquadSection::Design(BiquadType sectionType, double frequency, double q, d
       break;
     case BiquadType::LowShelf:
       Normalise(*this, a * ((a + 1) - (a - 1) * cw + sa), 2 * a * ((a - 1) - (a + 1) * cw),
-                a * ((a + 1) - (a - 1) * cw - sa), (a + 1) + (a - 1) * cw + sa,
-                -2 * ((a - 1) + (a + 1) * cw), (a + 1) + (a - 1) * cw - sa);
+                a * ((a + 1) - (a - 1) * cw - sa), (a + 1) + (a - 1) * cw + sa, -2 * ((a - 1) + (a + 1) * cw),
+                (a + 1) + (a - 1) * cw - sa);
       break;
     case BiquadType::HighShelf:
     case BiquadType::HighShelfB:
       Normalise(*this, a * ((a + 1) + (a - 1) * cw + sa), -2 * a * ((a - 1) + (a + 1) * cw),
-                a * ((a + 1) + (a - 1) * cw - sa), (a + 1) - (a - 1) * cw + sa,
-                2 * ((a - 1) - (a + 1) * cw), (a + 1) - (a - 1) * cw - sa);
+                a * ((a + 1) + (a - 1) * cw - sa), (a + 1) - (a - 1) * cw + sa, 2 * ((a - 1) - (a + 1) * cw),
+                (a + 1) - (a - 1) * cw - sa);
       break;
-    case BiquadType::BandPass:
-      DesignBandPass(*this, w0, f / sampleRate, q);
-      break;
+    case BiquadType::BandPass: DesignBandPass(*this, w0, f / sampleRate, q); break;
   }
 }
 
-void KWeightingStage::Design(double rate, double corner, double piF0, double vb, double vl, double vh,
-                             double quality)
+void KWeightingStage::Design(double rate, double corner, double piF0, double vb, double vl, double vh, double quality)
 {
   ClearState();
   sampleRate = rate;
@@ -141,15 +143,21 @@ void KWeightingStage::Design(double rate, double corner, double piF0, double vb,
   a2 = (kSquared - k / q + 1.0) / denominator;
 }
 
-void WeightingFilter::Append(Biquad& stage, bool twice) { run_[runCount_++] = RunEntry{&stage, twice}; }
+void WeightingFilter::Append(Biquad& stage, bool twice)
+{
+  run_[runCount_++] = RunEntry{&stage, twice};
+}
 
 // Sections 3, 4 and 5 of the A, B and C curves: the high-frequency end, corrected per rate.
 void WeightingFilter::DesignHfCorrection(double fs)
 {
-  struct Row { double gain3, gain4, lowPassHz, lowPassQ; };
-  const Row row = fs <= 44100.0   ? Row{0.0, -1.2, 12400.0, 0.48}
-                  : fs <= 48000.0 ? Row{0.5, -1.0, 12600.0, 0.48}
-                  : fs <= 96000.0 ? Row{8.0, -3.0, 12400.0, 0.5}
+  struct Row
+  {
+    double gain3, gain4, lowPassHz, lowPassQ;
+  };
+  const Row row = fs <= 44100.0    ? Row{0.0, -1.2, 12400.0, 0.48}
+                  : fs <= 48000.0  ? Row{0.5, -1.0, 12600.0, 0.48}
+                  : fs <= 96000.0  ? Row{8.0, -3.0, 12400.0, 0.5}
                   : fs <= 192000.0 ? Row{10.0, 2.0, 12400.0, 0.5}
                                    : Row{0.0, 0.0, 12400.0, 0.48};
   sections_[3].Design(BiquadType::HighShelf, fs / 2 - 0.083333 * fs, 0.5, row.gain3, fs);
@@ -157,8 +165,8 @@ void WeightingFilter::DesignHfCorrection(double fs)
   sections_[5].Design(BiquadType::LowPass2x, row.lowPassHz, row.lowPassQ, 0.0, fs);
 }
 
-void WeightingFilter::Design(uint32_t mode, uint32_t lowCutSteep, uint32_t highCutSteep, double fs,
-                             double lowCutHz, double highCutHz)
+void WeightingFilter::Design(uint32_t mode, uint32_t lowCutSteep, uint32_t highCutSteep, double fs, double lowCutHz,
+                             double highCutHz)
 {
   mode_ = mode;
   runCount_ = 0;
@@ -168,12 +176,13 @@ void WeightingFilter::Design(uint32_t mode, uint32_t lowCutSteep, uint32_t highC
   };
   correct(kNoCorrection);
   auto runSections = [this](std::initializer_list<int> indices) {
-    for (int i : indices) Append(sections_[i], sections_[i].type == BiquadType::LowPass2x);
+    for (int i : indices)
+      Append(sections_[i], sections_[i].type == BiquadType::LowPass2x);
   };
 
-  switch (static_cast<WeightingMode>(mode)) {
-    case WeightingMode::Off:
-      break;
+  switch (static_cast<WeightingMode>(mode))
+  {
+    case WeightingMode::Off: break;
     case WeightingMode::LeqK:
       kShelf_.Design(fs, kShelfHz, kPi * kShelfHz, 1.25872093023256, 1.0, 1.58486470113086, 0.70717523695542);
       kHighPass_.Design(fs, kHighPassHz, kPi * kHighPassHz, 0.0, 0.0, 1.00499489871469, 0.50032703732504);
@@ -205,7 +214,8 @@ void WeightingFilter::Design(uint32_t mode, uint32_t lowCutSteep, uint32_t highC
       break;
     case WeightingMode::LeqM:
       // Rates above 192 kHz use the 96-192 kHz design rather than running undesigned sections.
-      if (fs <= 48000.0) {
+      if (fs <= 48000.0)
+      {
         sections_[1].Design(BiquadType::BandPass, 7100.0, 0.5, 0.0, fs);
         sections_[2].Design(BiquadType::LowPass2x, 10800.0, 0.82, 0.0, fs);
         sections_[3].Design(BiquadType::LowPass2x, 10800.0, 0.82, 0.0, fs);
@@ -213,10 +223,13 @@ void WeightingFilter::Design(uint32_t mode, uint32_t lowCutSteep, uint32_t highC
         sections_[5].Design(BiquadType::HighShelf, 19000.0, 0.64, 8.0, fs);
         sections_[6].Design(BiquadType::HighShelfB, 16000.0, 0.7, 0.4, fs);
         correct(kLeqMTo48kCorrection);
-      } else {
+      }
+      else
+      {
         const bool upTo96k = fs <= 96000.0;
         sections_[1].Design(BiquadType::BandPass, 7700.0, 0.5, 0.0, fs);
-        for (int i = 2; i <= 4; ++i) sections_[i].Design(BiquadType::LowPass2x, 10700.0, 0.8, 0.0, fs);
+        for (int i = 2; i <= 4; ++i)
+          sections_[i].Design(BiquadType::LowPass2x, 10700.0, 0.8, 0.0, fs);
         sections_[5].Design(BiquadType::HighShelf, 30000.0, 0.7, upTo96k ? 24.0 : 12.0, fs);
         sections_[6].Design(BiquadType::HighShelfB, 15500.0, 0.7, upTo96k ? 0.0 : 1.0, fs);
         correct(kLeqMAbove48kCorrection);
@@ -229,9 +242,11 @@ void WeightingFilter::Design(uint32_t mode, uint32_t lowCutSteep, uint32_t highC
       sections_[9].Design(BiquadType::LowPass2x, highCutHz, 0.7, 0.0, fs);
       sections_[10].Design(BiquadType::LowPass2x, highCutHz, 0.7, 0.0, fs);
       Append(sections_[7], false);
-      if (lowCutSteep != 0) Append(sections_[8], false);
+      if (lowCutSteep != 0)
+        Append(sections_[8], false);
       Append(sections_[9], true);
-      if (highCutSteep != 0) Append(sections_[10], true);
+      if (highCutSteep != 0)
+        Append(sections_[10], true);
       break;
   }
 }
@@ -243,15 +258,18 @@ namespace {
 template <int Lanes>
 struct LaneVector;
 template <>
-struct LaneVector<1> {
+struct LaneVector<1>
+{
   using Type = double;
 };
 template <>
-struct LaneVector<2> {
+struct LaneVector<2>
+{
   using Type = double __attribute__((vector_size(2 * sizeof(double))));
 };
 template <>
-struct LaneVector<4> {
+struct LaneVector<4>
+{
   using Type = double __attribute__((vector_size(4 * sizeof(double))));
 };
 template <int Lanes>
@@ -259,7 +277,8 @@ using Lane = typename LaneVector<Lanes>::Type;
 
 // One section's coefficients and state, a lane per filter.
 template <int Lanes>
-struct StageLanes {
+struct StageLanes
+{
   using V = Lane<Lanes>;
   V b0, b1, b2, a1, a2, x1, x2, y1, y2;
   bool twice;
@@ -280,10 +299,14 @@ struct StageLanes {
 template <int Lanes, class Field>
 [[gnu::always_inline]] inline void Gather(Lane<Lanes>& v, Field field)
 {
-  if constexpr (Lanes == 1) {
+  if constexpr (Lanes == 1)
+  {
     v = field(0);
-  } else {
-    for (int l = 0; l < Lanes; ++l) v[l] = field(l);
+  }
+  else
+  {
+    for (int l = 0; l < Lanes; ++l)
+      v[l] = field(l);
   }
 }
 
@@ -299,13 +322,14 @@ template <int Lanes>
 }  // namespace
 
 template <int Lanes, int Stages>
-[[gnu::always_inline]] inline void WeightingFilter::RunStages(WeightingFilter* const* filters,
-                                                              const double* const* in, double* const* out,
-                                                              const double* weights, int n, int stride)
+[[gnu::always_inline]] inline void WeightingFilter::RunStages(WeightingFilter* const* filters, const double* const* in,
+                                                              double* const* out, const double* weights, int n,
+                                                              int stride)
 {
   using V = Lane<Lanes>;
   StageLanes<Lanes> st[Stages];
-  for (int s = 0; s < Stages; ++s) {
+  for (int s = 0; s < Stages; ++s)
+  {
     auto stage = [&](int lane) -> const Biquad& { return *filters[lane]->run_[s].stage; };
     StageLanes<Lanes>& lanes = st[s];
     Gather<Lanes>(lanes.b0, [&](int l) { return stage(l).b0; });
@@ -322,7 +346,8 @@ template <int Lanes, int Stages>
   V gain, weight;
   Gather<Lanes>(gain, [&](int l) { return filters[l]->correctionGain_; });
   Gather<Lanes>(weight, [&](int l) { return weights[l]; });
-  for (int i = 0; i < n; ++i) {
+  for (int i = 0; i < n; ++i)
+  {
     const size_t at = size_t(i) * size_t(stride);
     V x;
     Gather<Lanes>(x, [&](int l) { return in[l][at]; });
@@ -330,21 +355,27 @@ template <int Lanes, int Stages>
     V y{};
     // Unrolled, so that every stage's state and coefficients stay in registers.
 #pragma GCC unroll 6
-    for (int s = 0; s < Stages; ++s) {
-      if (st[s].twice) {
+    for (int s = 0; s < Stages; ++s)
+    {
+      if (st[s].twice)
+      {
         st[s].Step(x, y);
         st[s].Step(V{} + 1e-24, y);
         y *= 2.0;
-      } else {
+      }
+      else
+      {
         st[s].Step(x, y);
       }
       x = y + 1e-24;
     }
     const V result = y * gain * weight;
-    for (int l = 0; l < Lanes; ++l) out[l][at] = LaneOf<Lanes>(result, l);
+    for (int l = 0; l < Lanes; ++l)
+      out[l][at] = LaneOf<Lanes>(result, l);
   }
   for (int s = 0; s < Stages; ++s)
-    for (int l = 0; l < Lanes; ++l) {
+    for (int l = 0; l < Lanes; ++l)
+    {
       Biquad& stage = *filters[l]->run_[s].stage;
       stage.x1 = LaneOf<Lanes>(st[s].x1, l);
       stage.x2 = LaneOf<Lanes>(st[s].x2, l);
@@ -355,14 +386,15 @@ template <int Lanes, int Stages>
 
 template <int Lanes>
 [[gnu::always_inline]] inline void WeightingFilter::Run(WeightingFilter* const* filters, const double* const* in,
-                                                        double* const* out, const double* weights, int n,
-                                                        int stride)
+                                                        double* const* out, const double* weights, int n, int stride)
 {
-  switch (filters[0]->runCount_) {
+  switch (filters[0]->runCount_)
+  {
     case 0:
       // Off, or a mode past Custom: the samples pass as they are (a weight of 1 changes no bit).
       for (int l = 0; l < Lanes; ++l)
-        for (int i = 0; i < n; ++i) out[l][size_t(i) * size_t(stride)] = in[l][size_t(i) * size_t(stride)] * weights[l];
+        for (int i = 0; i < n; ++i)
+          out[l][size_t(i) * size_t(stride)] = in[l][size_t(i) * size_t(stride)] * weights[l];
       break;
     case 1: RunStages<Lanes, 1>(filters, in, out, weights, n, stride); break;
     case 2: RunStages<Lanes, 2>(filters, in, out, weights, n, stride); break;
@@ -391,9 +423,11 @@ void WeightingFilter::Process(const double* in, double* out, int n, int stride, 
 
 bool WeightingFilter::RunsAlike(const WeightingFilter& other) const
 {
-  if (runCount_ != other.runCount_) return false;
+  if (runCount_ != other.runCount_)
+    return false;
   for (int i = 0; i < runCount_; ++i)
-    if (run_[i].twice != other.run_[i].twice) return false;
+    if (run_[i].twice != other.run_[i].twice)
+      return false;
   return true;
 }
 
@@ -404,13 +438,17 @@ VECTOR_CLONES void WeightingFilter::RunSideBySide(WeightingFilter* filters, cons
   constexpr int kWidest = 4;
   // Four lanes fill a register only with AVX2; without it, two.
   const int widest = __builtin_cpu_supports("avx2") ? kWidest : 2;
-  for (int j = 0; j < count;) {
+  for (int j = 0; j < count;)
+  {
     // The widest group of filters from here on that are designed alike.
     int lanes = 1;
-    for (int width : {widest, 2}) {
+    for (int width : {widest, 2})
+    {
       bool alike = j + width <= count;
-      for (int l = 1; l < width && alike; ++l) alike = filters[channels[j + l]].RunsAlike(filters[channels[j]]);
-      if (alike) {
+      for (int l = 1; l < width && alike; ++l)
+        alike = filters[channels[j + l]].RunsAlike(filters[channels[j]]);
+      if (alike)
+      {
         lanes = width;
         break;
       }
@@ -419,14 +457,16 @@ VECTOR_CLONES void WeightingFilter::RunSideBySide(WeightingFilter* filters, cons
     const double* ins[kWidest];
     double* outs[kWidest];
     double groupWeights[kWidest];
-    for (int l = 0; l < lanes; ++l) {
+    for (int l = 0; l < lanes; ++l)
+    {
       const int k = channels[j + l];
       group[l] = &filters[k];
       ins[l] = in + k;
       outs[l] = out + k;
       groupWeights[l] = weights ? weights[k] : 1.0;
     }
-    switch (lanes) {
+    switch (lanes)
+    {
       case 4: Run<4>(group, ins, outs, groupWeights, n, stride); break;
       case 2: Run<2>(group, ins, outs, groupWeights, n, stride); break;
       default: Run<1>(group, ins, outs, groupWeights, n, stride); break;
@@ -445,5 +485,6 @@ void WeightingFilter::ClearState()
 {
   kShelf_.ClearState();
   kHighPass_.ClearState();
-  for (auto& s : sections_) s.ClearState();
+  for (auto& s : sections_)
+    s.ClearState();
 }

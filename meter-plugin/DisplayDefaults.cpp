@@ -40,12 +40,12 @@ void SetMeterColors(MeterColorSet& set, const char* const (&texts)[kMeterColorCo
   }
 }
 
-} // namespace
+}  // namespace
 
 void LoudnessUnitText(int unitMode, double refOffset, WDL_String& out)
 {
   const char* unit = unitMode >= 0 && unitMode < static_cast<int>(kUnitLabels.size()) ? kUnitLabels[unitMode]
-                                                                                        : kUnitLabels[0];
+                                                                                      : kUnitLabels[0];
   out.SetFormatted(64, "%s%s", unit, kOffsetSuffixes[refOffset == 0.0 ? 0 : 1]);
 }
 
@@ -101,8 +101,8 @@ void Vantorelix::InitDisplayDefaults()
   {
     AlertState& alert = s.alerts[i];
     alert = AlertState{};
-    alert.kind = i == kAlertIlMax || i == kAlertIlDialMax || i == kAlertSlMax || i == kAlertMlMax ||
-                 i == kAlertTpMax || i == kAlertPeakMax;
+    alert.kind = i == kAlertIlMax || i == kAlertIlDialMax || i == kAlertSlMax || i == kAlertMlMax || i == kAlertTpMax ||
+                 i == kAlertPeakMax;
     alert.mode = i == kAlertTpMax || i == kAlertPeakMax ? AlertMode::Auto : AlertMode::Off;
     alert.level = i == kAlertPeakMax ? s.maxPeakTarget : kAlertLevels[i];
   }

@@ -5,11 +5,11 @@
 
 #include <array>
 
-inline constexpr std::array<const char*, 3> kUnitLabels{"dB", "LU", "LK"};         // "LM Unit Mode"
-inline constexpr std::array<const char*, 2> kOffsetSuffixes{"FS", ""};           // offset 0.0, else
+inline constexpr std::array<const char*, 3> kUnitLabels{"dB", "LU", "LK"};  // "LM Unit Mode"
+inline constexpr std::array<const char*, 2> kOffsetSuffixes{"FS", ""};      // offset 0.0, else
 inline constexpr const char* kTruePeakSuffix = "TP";
 inline constexpr std::array<const char*, 2> kPeakCaptions{"Peak Max", "TruePeak Max"};  // "Peak Mode"
-inline constexpr std::array<const char*, 3> kRangeCaptions{"LRA", "PLR", "PSR"};  // "Loudness Range Mode"
+inline constexpr std::array<const char*, 3> kRangeCaptions{"LRA", "PLR", "PSR"};        // "Loudness Range Mode"
 inline constexpr std::array<const char*, 3> kDialogueRangeCaptions{"LRA DIAL", "PLR DIAL", "PSR DIAL"};
 
 // The unit of a loudness value: "LUFS" when no reference offset applies, "LU" when one does.

@@ -36,7 +36,10 @@ constexpr int kDefaultEditorWidth = 832, kDefaultEditorHeight = 446;
 // Loudness-scale limits the graph's range gestures keep to.
 constexpr double kRangeTop = 24.0, kRangeBottom = -96.0, kNarrowestRange = 12.0;
 
-double WholeDb(double level) { return std::floor(level + 0.5); }
+double WholeDb(double level)
+{
+  return std::floor(level + 0.5);
+}
 
 // The file name without folder and extension: after the last "/", up to the last "." that
 // follows the first character of the name.
@@ -64,7 +67,7 @@ WDL_String DefaultExportName(const char* word)
   return name;
 }
 
-} // namespace
+}  // namespace
 
 void Vantorelix::RunEditorAction(int id)
 {
@@ -197,8 +200,7 @@ void Vantorelix::RunEditorAction(int id)
     case kFixedGuiScale:
       SetGuiScale(FixedGuiScaleValue(static_cast<int>(GetExtraParam(kFixedGuiScale)->Value())), true);
       break;
-    default:
-      break;  // ids no control carries
+    default: break;  // ids no control carries
   }
 }
 
@@ -315,8 +317,9 @@ void Vantorelix::RebuildUserPresets()
     mPresetStore.userFiles.reset();
     return;
   }
-  std::sort(entries.begin(), entries.end(),
-            [](const fs::directory_entry& a, const fs::directory_entry& b) { return a.path().filename() < b.path().filename(); });
+  std::sort(entries.begin(), entries.end(), [](const fs::directory_entry& a, const fs::directory_entry& b) {
+    return a.path().filename() < b.path().filename();
+  });
   // Reading every preset file is slow with many: the list is read again only when a preset
   // file of the folder was added, removed, replaced or written since it was last read.
   std::vector<PresetMenuStore::FileStamp> files;
@@ -393,8 +396,7 @@ void Vantorelix::RunGraphCommand(IGraphControl& graph)
   int32_t& timescale = graphMirrors[kGraphTimescale - kGraphTimescale];
   switch (graph.mCommand)
   {
-    case IGraphControl::kNone:
-      return;
+    case IGraphControl::kNone: return;
     case IGraphControl::kViewMoved:
       if (IntValue(kGraphScroll) != 0)
         PushParameterValue(kGraphScroll, false, 0.0);
@@ -413,11 +415,8 @@ void Vantorelix::RunGraphCommand(IGraphControl& graph)
     case IGraphControl::kRangeUp:
     case IGraphControl::kRangeDown:
     case IGraphControl::kRangeWider:
-    case IGraphControl::kRangeNarrower:
-      ShiftGraphRange(graph.mCommand);
-      return;
-    default:
-      return;  // the pointer over the graph only asks for a refresh
+    case IGraphControl::kRangeNarrower: ShiftGraphRange(graph.mCommand); return;
+    default: return;  // the pointer over the graph only asks for a refresh
   }
   graph.SetDirty(true, -1);
 }

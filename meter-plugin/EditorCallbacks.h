@@ -4,8 +4,7 @@
 // defines them (layout/EditorConstruction.cpp); whatever links the plug-in class into a product
 // links the layout with it (product/).
 
-namespace iplug::igraphics
-{
+namespace iplug::igraphics {
 class IGraphics;
 }
 class Vantorelix;

@@ -14,9 +14,10 @@
 namespace {
 
 // The width of the graph for each "Graph Timescale" step, in units of 30 s ("20 min" is 40).
-constexpr double kGraphTimeScaleTable[] = {0.333, 0.5, 1, 2, 4, 6, 8, 10, 20, 40, 60, 120, 240, 360, 480, 600, 1200, 2880};
+constexpr double kGraphTimeScaleTable[] = {0.333, 0.5, 1,   2,   4,   6,   8,   10,   20,
+                                           40,    60,  120, 240, 360, 480, 600, 1200, 2880};
 
-} // namespace
+}  // namespace
 
 void Vantorelix::InitPlugControls()
 {
@@ -61,15 +62,23 @@ void Vantorelix::UpdateGraphSettings()
   graph->SetHistories(&mHistory, &mMemory, &mMutex);
   // A host thread may be storing new settings meanwhile; each is read whole.
   const auto setting = [this](int paramIdx) {
-    return std::atomic_ref(mSettings.graph[static_cast<size_t>(paramIdx - kGraphTimescale)]).load(std::memory_order_relaxed);
+    return std::atomic_ref(mSettings.graph[static_cast<size_t>(paramIdx - kGraphTimescale)])
+      .load(std::memory_order_relaxed);
   };
   graph->mTimeScaleFactor = GraphTimeFactor(setting(kGraphTimescale));
   const std::pair<int32_t IGraphControl::*, int> switches[] = {
-    {&IGraphControl::mShowIL, kGraphIL}, {&IGraphControl::mShowSL, kGraphSL}, {&IGraphControl::mShowML, kGraphML},
-    {&IGraphControl::mShowLRA, kGraphLRA}, {&IGraphControl::mShowPLR, kGraphPLR}, {&IGraphControl::mShowPSR, kGraphPSR},
-    {&IGraphControl::mShowLoudnessAlerts, kGraphAlertLM}, {&IGraphControl::mShowPeakAlerts, kGraphAlertPeak},
-    {&IGraphControl::mShowRangeAlerts, kGraphAlertRange}, {&IGraphControl::mShowTarget, kGraphLoudnessTarget},
-    {&IGraphControl::mShowDialogue, kGraphDialogPresence}, {&IGraphControl::mShowMemory, kGraphStore},
+    {&IGraphControl::mShowIL, kGraphIL},
+    {&IGraphControl::mShowSL, kGraphSL},
+    {&IGraphControl::mShowML, kGraphML},
+    {&IGraphControl::mShowLRA, kGraphLRA},
+    {&IGraphControl::mShowPLR, kGraphPLR},
+    {&IGraphControl::mShowPSR, kGraphPSR},
+    {&IGraphControl::mShowLoudnessAlerts, kGraphAlertLM},
+    {&IGraphControl::mShowPeakAlerts, kGraphAlertPeak},
+    {&IGraphControl::mShowRangeAlerts, kGraphAlertRange},
+    {&IGraphControl::mShowTarget, kGraphLoudnessTarget},
+    {&IGraphControl::mShowDialogue, kGraphDialogPresence},
+    {&IGraphControl::mShowMemory, kGraphStore},
     {&IGraphControl::mDistributionMode, kDistributionDisplayMode}};
   for (const auto& [member, paramIdx] : switches)
     graph->*member = setting(paramIdx);

@@ -9,9 +9,10 @@
 #include <vector>
 
 // How one control follows the window when it grows from the base editor of 832 x 446.
-struct ControlAnchor {
+struct ControlAnchor
+{
   int32_t controlIndex = -1;
-  uint8_t resizable = 0;  // 1: edges of the rectangle follow; 0: the top-left point does
+  uint8_t resizable = 0;   // 1: edges of the rectangle follow; 0: the top-left point does
   float x = 0.f, y = 0.f;  // move records: the point at creation
   uint8_t moveX = 0, moveY = 0;
   float left = 0.f, top = 0.f, right = 0.f, bottom = 0.f;  // resize records: the base rectangle
@@ -19,7 +20,15 @@ struct ControlAnchor {
 };
 
 // The read-out boxes, top to bottom in the left column, then the right column.
-enum ReadoutRow : int { kReadoutIL = 0, kReadoutSL, kReadoutML, kReadoutTime, kReadoutRange, kReadoutPeak, kReadoutRows };
+enum ReadoutRow : int {
+  kReadoutIL = 0,
+  kReadoutSL,
+  kReadoutML,
+  kReadoutTime,
+  kReadoutRange,
+  kReadoutPeak,
+  kReadoutRows
+};
 
 // One read-out box:
 // - caption: the box title ("Integrated IL").
@@ -31,7 +40,8 @@ enum ReadoutRow : int { kReadoutIL = 0, kReadoutSL, kReadoutML, kReadoutTime, kR
 // - sideValues: the small value fields beside the second line: the alert counters of IL, SL and
 //   Peak, and the low and high ends of the loudness range for Range (shown in LRA mode only).
 // - led: the alert lamp.
-struct ReadoutBoxSlots {
+struct ReadoutBoxSlots
+{
   int boxPanel = -1;
   int valuePanel = -1;
   int caption = -1;
@@ -42,7 +52,8 @@ struct ReadoutBoxSlots {
   int led = -1;
 };
 
-struct ReadoutArea {
+struct ReadoutArea
+{
   int areaFrame = -1;
   // The dialogue-presence lamp: the outline over the IL value, shown under the dialogue gate only.
   int ilSwitchPanel = -1;
@@ -68,7 +79,8 @@ enum MeterPanelControl : int {
 };
 
 // Positions in the editor's control list of the controls that other code finds again.
-struct EditorControlPositions {
+struct EditorControlPositions
+{
   int csvExport = -1;
   int logExport = -1;
   int readoutColorsLoad = -1;
@@ -87,7 +99,8 @@ struct EditorControlPositions {
 };
 
 // The lists that show or hide a whole view at once, and the anchor table.
-struct EditorLayoutRecords {
+struct EditorLayoutRecords
+{
   std::vector<ControlAnchor> anchors;
   std::vector<int> meterGroup;
   std::vector<int> graphGroup;

@@ -20,8 +20,14 @@ enum Unit { kDB = 0, kLU = 1, kLK = 2 };
 enum Range { kLRA = 0, kPSR = 2 };
 enum LMScale { kStd = 0, kEBU = 1, kBS1770 = 2, kKSystem = 3 };
 
-constexpr int Gate(GateMode mode) { return static_cast<int>(mode); }
-constexpr int Weighting(WeightingMode mode) { return static_cast<int>(mode); }
+constexpr int Gate(GateMode mode)
+{
+  return static_cast<int>(mode);
+}
+constexpr int Weighting(WeightingMode mode)
+{
+  return static_cast<int>(mode);
+}
 constexpr int kOff = 0, kAuto = 2;  // alert modes
 
 // Loudness-meter colour sets.
@@ -39,7 +45,8 @@ constexpr Colours kPeakColours{0xFF382D, 0xFF382D, 0x919898, 0x808689, 0x505358,
 // Mode and level of every alert, in parameter order (IL Min, IL Dial Min, SL Min, ML Min, IL Max,
 // IL Dial Max, SL Max, ML Max, TP Max, Peak Max, LRA Min, LRADial Min, PLR Min, PSR Min,
 // Dialog Min); every period is 0.
-struct AlertSetting {
+struct AlertSetting
+{
   int mode;
   double level;
 };
@@ -58,7 +65,8 @@ constexpr AlertTable kDialogAlerts{{{kOff, -25.0}, {kOff, -25.0}, {kOff, -26.0},
 // clang-format on
 
 // The read-out palette: "RVC12", then the four columns every row repeats.
-struct ReadoutPalette {
+struct ReadoutPalette
+{
   uint32_t base;
   std::array<uint32_t, kReadoutGroupSize> row;
 };
@@ -67,15 +75,18 @@ constexpr ReadoutPalette kDarkReadouts{0x30353A, {0x070809, 0xEFE8A7, 0x070809, 
 
 // The first layout sets every alert and the read-out palette; the second only the IL and SL
 // alert levels, leaving the alert modes, periods and read-out colours at their defaults.
-struct LayoutA {
+struct LayoutA
+{
   const AlertTable* alerts;
   const ReadoutPalette* readouts;
 };
-struct LayoutB {
+struct LayoutB
+{
   double ilMin, ilMax, slMin, slMax;
 };
 
-struct FactoryPreset {
+struct FactoryPreset
+{
   const char* name;
   double target;
   double maxPeak;
@@ -188,16 +199,23 @@ void AddRun(Pairs& pairs, int first, const std::array<T, N>& values)
 // The unit, offset and weighting settings and the target, which both layouts open with.
 void AddFilterSettings(Pairs& pairs, const FactoryPreset& preset)
 {
-  pairs.insert(pairs.end(), {{kUnitMode, preset.unit}, {kRefOffset, preset.refOffset}, {kWFilterMode, preset.weighting},
-                             {kWFilterLCFreq, 300.0}, {kWFilterLCSlope, 0}, {kWFilterHCFreq, 16000.0},
-                             {kWFilterHCSlope, 0}, {kLoudness_Target, preset.target}});
+  pairs.insert(pairs.end(), {{kUnitMode, preset.unit},
+                             {kRefOffset, preset.refOffset},
+                             {kWFilterMode, preset.weighting},
+                             {kWFilterLCFreq, 300.0},
+                             {kWFilterLCSlope, 0},
+                             {kWFilterHCFreq, 16000.0},
+                             {kWFilterHCSlope, 0},
+                             {kLoudness_Target, preset.target}});
 }
 
 Pairs LayoutAPairs(const FactoryPreset& preset)
 {
   Pairs pairs;
   AddFilterSettings(pairs, preset);
-  pairs.insert(pairs.end(), {{kPeak_Limit, preset.maxPeak}, {kGate_mode, preset.gate}, {kSL_IntWindow, preset.slMs},
+  pairs.insert(pairs.end(), {{kPeak_Limit, preset.maxPeak},
+                             {kGate_mode, preset.gate},
+                             {kSL_IntWindow, preset.slMs},
                              {kML_IntWindow, preset.mlMs}});
   for (int k = 0; k < kAlertParamCount; ++k)
   {
@@ -224,10 +242,14 @@ Pairs LayoutBPairs(const FactoryPreset& preset)
                 kSlMaxLevel = kIL_Min_Mode + 19;
   Pairs pairs{{kGate_mode, preset.gate}, {kPeak_Limit, preset.maxPeak}};
   AddFilterSettings(pairs, preset);
-  pairs.insert(pairs.end(), {{kIlMinLevel, preset.keyLevels[0]}, {kIlMaxLevel, preset.keyLevels[1]},
-                             {kSL_IntWindow, preset.slMs}, {kSlMinLevel, preset.keyLevels[2]},
-                             {kSlMaxLevel, preset.keyLevels[3]}, {kML_IntWindow, preset.mlMs},
-                             {kLRange_mode, preset.range}, {kTruePeak_mode, 1}});
+  pairs.insert(pairs.end(), {{kIlMinLevel, preset.keyLevels[0]},
+                             {kIlMaxLevel, preset.keyLevels[1]},
+                             {kSL_IntWindow, preset.slMs},
+                             {kSlMinLevel, preset.keyLevels[2]},
+                             {kSlMaxLevel, preset.keyLevels[3]},
+                             {kML_IntWindow, preset.mlMs},
+                             {kLRange_mode, preset.range},
+                             {kTruePeak_mode, 1}});
   AddRun(pairs, kMaxVal_lm, preset.lmMarks);
   AddRun(pairs, kColor_MeterPeakLED_lmc, *preset.lmColours);
   AddRun(pairs, kMaxVal_pk, preset.peakMarks);
@@ -236,7 +258,7 @@ Pairs LayoutBPairs(const FactoryPreset& preset)
   return pairs;
 }
 
-} // namespace
+}  // namespace
 
 int Vantorelix::InitFactoryPresets()
 {
@@ -249,8 +271,7 @@ int Vantorelix::InitFactoryPresets()
   return kFactoryPresetCount;
 }
 
-void Vantorelix::MakePresetFromValues(iplug::IPreset& record, const char* name,
-                                      const PresetPairs& pairs)
+void Vantorelix::MakePresetFromValues(iplug::IPreset& record, const char* name, const PresetPairs& pairs)
 {
   record.mInitialized = true;
   record.SetName(name);
@@ -260,9 +281,8 @@ void Vantorelix::MakePresetFromValues(iplug::IPreset& record, const char* name,
   for (int i = 0; i < NParams(); ++i)
     if (values[i] == kUnsetPresetValue)
       values[i] = GetParam(i)->GetDefault();
-  AppendStateContainer(record.mChunk, [&](ByteChunk& chunk) {
-    return BuildPresetXml(*this, values.data(), chunk, name);
-  });
+  AppendStateContainer(record.mChunk,
+                       [&](ByteChunk& chunk) { return BuildPresetXml(*this, values.data(), chunk, name); });
 }
 
 void Vantorelix::MakePresetFromPairs(const char* name, const PresetPairs& pairs)

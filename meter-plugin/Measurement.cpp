@@ -31,27 +31,26 @@ double ShownPowerLevel(double power)
 struct PeriodReadings
 {
   explicit PeriodReadings(const LoudnessEngine& e)
-    : gateMode(static_cast<int32_t>(e.gateMode))
-    , hasProgramme(e.integratedGate.HasBlocks())
-    , hasDialogue(e.dialogueGate.HasSpeech())
-    , il(RoundToTenth(e.integratedGate.integrated + levels::kLoudnessOffset))
-    , ilDialogue(RoundToTenth(ShownPowerLevel(e.dialogueGate.MeanSpeechPower())))
-    , sl(RoundToTenth(ShownPowerLevel(e.shortTerm.mean)))
-    , slMax(RoundToTenth(ShownPowerLevel(e.shortTerm.maximum)))
-    , ml(RoundToTenth(ShownPowerLevel(e.momentary.mean)))
-    , mlMax(RoundToTenth(ShownPowerLevel(e.momentary.maximum)))
-    , plr(RoundToTenth(e.plr - levels::kLoudnessOffset))
-    , psr(RoundToTenth(e.psr))
-    , psrMin(RoundToTenth(e.psrMin))
-    , samplePeakMax(RoundToTenth(levels::AmplitudeLevel(e.samplePeakMax)))
-    , truePeakMax(RoundToTenth(levels::AmplitudeLevel(e.TruePeakMax())))
-    , samplePeakPeriod(RoundToTenth(levels::AmplitudeLevel(e.samplePeakPeriodMax)))
-    , truePeakPeriod(RoundToTenth(levels::AmplitudeLevel(e.TruePeakPeriodMax())))
-    , dialoguePercentage(e.dialogueGate.BlockCount() > 0
-                           ? 100.0 * e.dialogueGate.SpeechBlockCount() / e.dialogueGate.BlockCount()
-                           : 0.0)
-    , main(e.mainHistogram)
-    , speech(e.speechHistogram)
+  : gateMode(static_cast<int32_t>(e.gateMode)),
+    hasProgramme(e.integratedGate.HasBlocks()),
+    hasDialogue(e.dialogueGate.HasSpeech()),
+    il(RoundToTenth(e.integratedGate.integrated + levels::kLoudnessOffset)),
+    ilDialogue(RoundToTenth(ShownPowerLevel(e.dialogueGate.MeanSpeechPower()))),
+    sl(RoundToTenth(ShownPowerLevel(e.shortTerm.mean))),
+    slMax(RoundToTenth(ShownPowerLevel(e.shortTerm.maximum))),
+    ml(RoundToTenth(ShownPowerLevel(e.momentary.mean))),
+    mlMax(RoundToTenth(ShownPowerLevel(e.momentary.maximum))),
+    plr(RoundToTenth(e.plr - levels::kLoudnessOffset)),
+    psr(RoundToTenth(e.psr)),
+    psrMin(RoundToTenth(e.psrMin)),
+    samplePeakMax(RoundToTenth(levels::AmplitudeLevel(e.samplePeakMax))),
+    truePeakMax(RoundToTenth(levels::AmplitudeLevel(e.TruePeakMax()))),
+    samplePeakPeriod(RoundToTenth(levels::AmplitudeLevel(e.samplePeakPeriodMax))),
+    truePeakPeriod(RoundToTenth(levels::AmplitudeLevel(e.TruePeakPeriodMax()))),
+    dialoguePercentage(
+      e.dialogueGate.BlockCount() > 0 ? 100.0 * e.dialogueGate.SpeechBlockCount() / e.dialogueGate.BlockCount() : 0.0),
+    main(e.mainHistogram),
+    speech(e.speechHistogram)
   {
   }
 
@@ -145,7 +144,7 @@ void FillAlertFlags(LoudnessHistoryPoint& p, const std::array<AlertState, kAlert
   std::copy(std::begin(flags), std::end(flags), p.alertActive);
 }
 
-} // namespace
+}  // namespace
 
 void Vantorelix::ProcessBlock(double** inputs, double** outputs, int nFrames)
 {
@@ -199,9 +198,10 @@ void Vantorelix::MeasureBlock(double** inputs, double** outputs, int nFrames, in
   const bool dial = s.gateMode == static_cast<int32_t>(GateMode::Dial);
   const bool truePeak = s.peakMode != 0;
   const auto mode = static_cast<WeightingMode>(s.weightingMode);
-  const ChannelWeightTable* weightTable = mode >= WeightingMode::LeqK && mode <= WeightingMode::LeqC ? &mBroadcastWeights
-                                          : mode == WeightingMode::LeqM                               ? &mCinemaWeights
-                                                                                                      : nullptr;
+  const ChannelWeightTable* weightTable = mode >= WeightingMode::LeqK && mode <= WeightingMode::LeqC
+                                            ? &mBroadcastWeights
+                                          : mode == WeightingMode::LeqM ? &mCinemaWeights
+                                                                        : nullptr;
   const double* weights = weightTable ? ClampedRow(*weightTable, s.channelRouting).data() : nullptr;
   const double gain = levels::DbToAmplitude(s.preGain);
   LoudnessEngine* engine = mEngine.get();
@@ -369,39 +369,38 @@ void Vantorelix::TimerTime(uint32_t (&time)[4], const tm& wall, int milliseconds
   std::fill(std::begin(time), std::end(time), 0u);
   switch (static_cast<TimerMode>(mSettings.timerMode))
   {
-  case TimerMode::System:
-    time[0] = static_cast<uint32_t>(wall.tm_hour);
-    time[1] = static_cast<uint32_t>(wall.tm_min);
-    time[2] = static_cast<uint32_t>(wall.tm_sec);
-    time[3] = static_cast<uint32_t>(milliseconds / 100);
-    break;
-  case TimerMode::TimeCode:  // the host's time line
-  {
-    const double position = samplePosition / mClockRate;
-    double t = position > 0.0 ? position : 0.0;
-    mTimeCode.hours = std::floor(t / 3600.0);
-    t -= mTimeCode.hours * 3600.0;
-    mTimeCode.minutes = std::floor(t / 60.0);
-    t -= mTimeCode.minutes * 60.0;
-    mTimeCode.seconds = t;
-    time[0] = static_cast<uint32_t>(mTimeCode.hours);
-    time[1] = static_cast<uint32_t>(mTimeCode.minutes);
-    time[2] = static_cast<uint32_t>(std::floor(t));
-    time[3] = static_cast<uint32_t>(std::floor((t - std::floor(t)) * 10.0));
-    break;
-  }
-  case TimerMode::Elapsed:  // measuring time
-  {
-    // From the frames counted: block lengths summed in seconds fall short of a whole tenth at
-    // the end of a whole number of tenths.
-    const auto tenths = static_cast<int64_t>(std::floor(static_cast<double>(mElapsedFrames) * 10.0 / mClockRate));
-    time[0] = static_cast<uint32_t>(tenths / 36000 % 24);
-    time[1] = static_cast<uint32_t>(tenths / 600 % 60);
-    time[2] = static_cast<uint32_t>(tenths / 10 % 60);
-    time[3] = static_cast<uint32_t>(tenths % 10);
-    break;
-  }
-  default:
-    break;
+    case TimerMode::System:
+      time[0] = static_cast<uint32_t>(wall.tm_hour);
+      time[1] = static_cast<uint32_t>(wall.tm_min);
+      time[2] = static_cast<uint32_t>(wall.tm_sec);
+      time[3] = static_cast<uint32_t>(milliseconds / 100);
+      break;
+    case TimerMode::TimeCode:  // the host's time line
+    {
+      const double position = samplePosition / mClockRate;
+      double t = position > 0.0 ? position : 0.0;
+      mTimeCode.hours = std::floor(t / 3600.0);
+      t -= mTimeCode.hours * 3600.0;
+      mTimeCode.minutes = std::floor(t / 60.0);
+      t -= mTimeCode.minutes * 60.0;
+      mTimeCode.seconds = t;
+      time[0] = static_cast<uint32_t>(mTimeCode.hours);
+      time[1] = static_cast<uint32_t>(mTimeCode.minutes);
+      time[2] = static_cast<uint32_t>(std::floor(t));
+      time[3] = static_cast<uint32_t>(std::floor((t - std::floor(t)) * 10.0));
+      break;
+    }
+    case TimerMode::Elapsed:  // measuring time
+    {
+      // From the frames counted: block lengths summed in seconds fall short of a whole tenth at
+      // the end of a whole number of tenths.
+      const auto tenths = static_cast<int64_t>(std::floor(static_cast<double>(mElapsedFrames) * 10.0 / mClockRate));
+      time[0] = static_cast<uint32_t>(tenths / 36000 % 24);
+      time[1] = static_cast<uint32_t>(tenths / 600 % 60);
+      time[2] = static_cast<uint32_t>(tenths / 10 % 60);
+      time[3] = static_cast<uint32_t>(tenths % 10);
+      break;
+    }
+    default: break;
   }
 }

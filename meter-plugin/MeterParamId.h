@@ -80,7 +80,7 @@ enum MeterParamId : int {
   kExportDecimalFormat = 150,
   kExportCsvSeparator,
   kAutoExportLogCSV,
-  kCsvExportIL,  // 153 to 171: CSV column switches
+  kCsvExportIL,           // 153 to 171: CSV column switches
   kGraphTimescale = 172,  // 172 to 186: graph settings
   kGraphScroll,
   kGraphIL,

@@ -12,14 +12,16 @@
 
 // Six zone colours of a bar meter, and their packed 0xRRGGBB words that the colour parameters
 // carry.
-struct MeterColorSet {
+struct MeterColorSet
+{
   std::array<iplug::igraphics::IColor, kMeterColorCount> colors{};
   std::array<uint32_t, kMeterColorCount> packed{};
 };
 
 // The read-out palette: a base word, then per read-out box (IL, SL, ML, Time, Range, Peak) the
 // first background, label, second background and value colours, packed 0xRRGGBB.
-struct ReadoutColorSet {
+struct ReadoutColorSet
+{
   uint32_t base = 0;
   std::array<std::array<uint32_t, kReadoutGroupSize>, kReadoutGroupCount> groups{};
 };
@@ -27,7 +29,8 @@ struct ReadoutColorSet {
 // "Timer Mode": the clock that the history's time stamps and the timer read-out follow.
 enum class TimerMode : int32_t { Elapsed = 0, TimeCode = 1, System = 2 };
 
-struct MeterSettings {
+struct MeterSettings
+{
   // Editor geometry and options.
   double guiScale = 1.0;
   int32_t guiWidth = 832;

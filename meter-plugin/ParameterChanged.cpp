@@ -20,8 +20,9 @@ constexpr int kAlertLevelOffset = 1, kAlertPeriodOffset = 2;
 
 // The record of each alert triple, in parameter order.
 constexpr AlertIndex kAlertRecordOfTriple[kAlertParamCount] = {
-  kAlertIlMin, kAlertIlDialMin, kAlertSlMin,     kAlertMlMin,  kAlertIlMax,  kAlertIlDialMax, kAlertSlMax,    kAlertMlMax,
-  kAlertTpMax, kAlertPeakMax,   kAlertLraMin,    kAlertLraDialMin, kAlertPlrMin, kAlertPsrMin, kAlertDialogMin};
+  kAlertIlMin,     kAlertIlDialMin,  kAlertSlMin,  kAlertMlMin,  kAlertIlMax,
+  kAlertIlDialMax, kAlertSlMax,      kAlertMlMax,  kAlertTpMax,  kAlertPeakMax,
+  kAlertLraMin,    kAlertLraDialMin, kAlertPlrMin, kAlertPsrMin, kAlertDialogMin};
 // The first four minimum alerts share their group with the maximum four triples later.
 constexpr int kPairedTriples = 4;
 
@@ -30,13 +31,18 @@ bool ReportsLatencyAtOnce(iplug::HostId host, iplug::PluginApi api)
 {
   switch (host)
   {
-    case 7: case 21: case 22: case 26: case 38: case 46: return true;
+    case 7:
+    case 21:
+    case 22:
+    case 26:
+    case 38:
+    case 46: return true;
     case 9: return api == iplug::kAPIVST2;
     default: return false;
   }
 }
 
-} // namespace
+}  // namespace
 
 bool Vantorelix::AcceptsChange(int paramIdx, int source) const
 {
@@ -44,13 +50,12 @@ bool Vantorelix::AcceptsChange(int paramIdx, int source) const
   {
     case iplug::kReset:
     case iplug::kPresetRecall:
-    case iplug::kEditor:
-      return true;
+    case iplug::kEditor: return true;
     case iplug::kHost:
       // The host reaches only its own parameters, and not those it may not automate.
-      return paramIdx >= 0 && paramIdx < kNumHostParams && !(GetParam(paramIdx)->GetFlags() & iplug::kFlagCannotAutomate);
-    default:
-      return false;
+      return paramIdx >= 0 && paramIdx < kNumHostParams &&
+             !(GetParam(paramIdx)->GetFlags() & iplug::kFlagCannotAutomate);
+    default: return false;
   }
 }
 
@@ -83,7 +88,10 @@ void Vantorelix::ParametersReset(iplug::ParamChangeSource source)
 }
 
 // Integer mirrors take the value truncated toward zero.
-int32_t Vantorelix::IntValue(int paramIdx) const { return static_cast<int32_t>(GetParam(paramIdx)->Value()); }
+int32_t Vantorelix::IntValue(int paramIdx) const
+{
+  return static_cast<int32_t>(GetParam(paramIdx)->Value());
+}
 
 void Vantorelix::ApplyHostParameter(int idx)
 {
@@ -183,9 +191,7 @@ void Vantorelix::ApplyHostParameter(int idx)
       break;
     case kSL_IntWindow: storeReal(s.slWindowMs); return SetupEngine();
     case kML_IntWindow: storeReal(s.mlWindowMs); return SetupEngine();
-    case kChannelConfig:
-      storeInt(s.channelConfig);
-      return ResetMeasurementLocked();
+    case kChannelConfig: storeInt(s.channelConfig); return ResetMeasurementLocked();
     case kChannelRouting: storeInt(s.channelRouting); break;
     case kUnitMode: storeInt(s.unitMode); break;
     case kRefOffset: storeReal(s.refOffset); break;
@@ -269,8 +275,8 @@ void Vantorelix::SetupEngine()
   const EngineDesign design = EngineDesign::Of(s, mChain.sampleRate);
   if (mEngine && design == mEngineDesign)
     return;
-  std::unique_ptr<LoudnessEngine> engine = LoudnessEngine::Create(
-    s.gateMode, static_cast<uint32_t>(s.measurementMode), mChain.sampleRate, s.slWindowMs, s.mlWindowMs);
+  std::unique_ptr<LoudnessEngine> engine = LoudnessEngine::Create(s.gateMode, static_cast<uint32_t>(s.measurementMode),
+                                                                  mChain.sampleRate, s.slWindowMs, s.mlWindowMs);
   if (!engine)
     return;  // the running engine and filters stay
   WDL_MutexLock lock(mMutex);
@@ -333,7 +339,8 @@ void Vantorelix::MatchGain(int matchIdx)
         level = levels::Loudness(engine->shortTerm.maximum);
         break;
       default:
-        if (mSettings.gateMode < 0 || mSettings.gateMode > static_cast<int32_t>(GateMode::G10) || !engine->momentary.hasData)
+        if (mSettings.gateMode < 0 || mSettings.gateMode > static_cast<int32_t>(GateMode::G10) ||
+            !engine->momentary.hasData)
           return;
         level = levels::Loudness(engine->momentary.maximum);
         break;

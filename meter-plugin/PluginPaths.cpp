@@ -44,7 +44,7 @@ std::optional<int> LeadingInteger(std::string_view text)
   return value;
 }
 
-} // namespace
+}  // namespace
 
 void IMPlugPaths::CreateDataFolder()
 {

@@ -14,8 +14,7 @@ class IPlugAU;
 }
 
 // The answer of an update check.
-enum UpdateCheckResult : int
-{
+enum UpdateCheckResult : int {
   kUpdateCheckNoHandle = -1,   // no transfer could be set up
   kUpdateCheckFailed = 0,      // no reply: no network, refused, timed out, reply too long
   kUpdateCheckUnreadable = 1,  // the reply does not begin with a version "a.b.c"
@@ -57,9 +56,8 @@ public:
   static void UpdateQueryAddress(const char* name, WDL_String& out);
   // One GET of the query address; compares the reply's version with the local one. Writes the
   // transfer library's result text and code. Blocks for at most timeoutMs.
-  static UpdateCheckResult FetchLatestVersion(const char* localVersion, const char* url,
-                                              std::span<char> errorText, int& transferCode,
-                                              long timeoutMs = kUpdateCheckTimeoutMs);
+  static UpdateCheckResult FetchLatestVersion(const char* localVersion, const char* url, std::span<char> errorText,
+                                              int& transferCode, long timeoutMs = kUpdateCheckTimeoutMs);
   // The check the user asks for: fetches and shows the outcome in an alert on the plug-in's
   // editor. True only when the server knows a newer version.
   bool CheckForUpdate(const iplug::IPlugAU& plug, const char* name, const char* localVersion);

@@ -3,7 +3,7 @@
 namespace {
 constexpr int32_t kI = PresetParamKey::kInteger;
 constexpr int32_t kD = PresetParamKey::kDouble;
-} // namespace
+}  // namespace
 
 // The parameters that presets set, in the order the source dump prints them.
 const PresetParamKey PresetParamKeys[] = {

@@ -11,15 +11,15 @@ constexpr uint32_t kLimiterLookAhead = 122;
 constexpr uint32_t kLimiterHalfLength = 61;
 static_assert(kLimiterLookAhead + PeakLimiter::kExtraDelay == Vantorelix::kMaxChainLatency);
 
-} // namespace
+}  // namespace
 
 bool Vantorelix::PrepareDsp()
 {
   const double fs = GetSampleRate();
   const MeterSettings& s = mSettings;
   // Built aside: an engine that cannot be had leaves the running chain whole.
-  std::unique_ptr<LoudnessEngine> engine =
-    LoudnessEngine::Create(s.gateMode, static_cast<uint32_t>(s.measurementMode), fs, s.slWindowMs, s.mlWindowMs);
+  std::unique_ptr<LoudnessEngine> engine = LoudnessEngine::Create(s.gateMode, static_cast<uint32_t>(s.measurementMode),
+                                                                  fs, s.slWindowMs, s.mlWindowMs);
   if (!engine)
     return false;
 
@@ -48,8 +48,8 @@ bool Vantorelix::PrepareDsp()
 
 EngineDesign EngineDesign::Of(const MeterSettings& s, double sampleRate)
 {
-  return {sampleRate,   s.gateMode,   s.measurementMode, s.slWindowMs,  s.mlWindowMs,
-          s.weightingMode, s.lowCutFreq, s.lowCutSlope,    s.highCutFreq, s.highCutSlope};
+  return {sampleRate,      s.gateMode,   s.measurementMode, s.slWindowMs,  s.mlWindowMs,
+          s.weightingMode, s.lowCutFreq, s.lowCutSlope,     s.highCutFreq, s.highCutSlope};
 }
 
 void Vantorelix::DesignFilters(double sampleRate)

@@ -32,7 +32,7 @@ bool EndSubChunk(ByteChunk& chunk, int sizePos)
   return !(size & 1) || chunk.Put(&pad) == end + 1;
 }
 
-} // namespace
+}  // namespace
 
 bool AppendStateContainer(ByteChunk& chunk, const Writer& writeText, const Writer& writeHistories)
 {
@@ -41,16 +41,16 @@ bool AppendStateContainer(ByteChunk& chunk, const Writer& writeText, const Write
     chunk.Resize(start);
     return false;
   };
-  if (!PutTag(chunk, "RIFF") || !PutU32(chunk, 0) || !PutU32(chunk, kContainerVersion) ||
-      !PutTag(chunk, "ZVCM") || !PutTag(chunk, "ZVCS") || !PutU32(chunk, 0) || !PutU32(chunk, kTextVersion))
+  if (!PutTag(chunk, "RIFF") || !PutU32(chunk, 0) || !PutU32(chunk, kContainerVersion) || !PutTag(chunk, "ZVCM") ||
+      !PutTag(chunk, "ZVCS") || !PutU32(chunk, 0) || !PutU32(chunk, kTextVersion))
     return fail();
   if (!writeText(chunk) || !EndSubChunk(chunk, start + 20))
     return fail();
   if (writeHistories)
   {
     const int historyPos = chunk.Size();
-    if (!PutTag(chunk, "ZVE0") || !PutU32(chunk, 0) || !PutU32(chunk, kHistoryVersion) ||
-        !writeHistories(chunk) || !EndSubChunk(chunk, historyPos + 4))
+    if (!PutTag(chunk, "ZVE0") || !PutU32(chunk, 0) || !PutU32(chunk, kHistoryVersion) || !writeHistories(chunk) ||
+        !EndSubChunk(chunk, historyPos + 4))
       return fail();
   }
   if (!EndSubChunk(chunk, start + 4))
@@ -58,7 +58,7 @@ bool AppendStateContainer(ByteChunk& chunk, const Writer& writeText, const Write
   return true;
 }
 
-} // namespace statechunk
+}  // namespace statechunk
 
 namespace {
 
@@ -164,7 +164,7 @@ int FindContainerParts(const ByteChunk& chunk, int startPos, ContainerParts& par
   return static_cast<int>(end);
 }
 
-} // namespace
+}  // namespace
 
 bool Vantorelix::WriteStateChunk(ByteChunk& chunk) const
 {

@@ -39,6 +39,6 @@ using Writer = std::function<bool(ByteChunk& chunk)>;
 // the history chunk around what it writes. On failure nothing is appended.
 bool AppendStateContainer(ByteChunk& chunk, const Writer& writeText, const Writer& writeHistories = nullptr);
 
-} // namespace statechunk
+}  // namespace statechunk
 
 using statechunk::AppendStateContainer;

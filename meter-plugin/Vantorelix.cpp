@@ -31,13 +31,12 @@ iplug::IPluginConfig MakeConfig()
   return config;
 }
 
-} // namespace
+}  // namespace
 
 // The order matters: the settings file decides whether an editor is offered, the display
 // defaults are what the chain is prepared from and what the parameters are declared with, and the
 // default preset replaces the declared values before the editor's geometry is taken from them.
-Vantorelix::Vantorelix(const iplug::InstanceInfo& info)
-  : IPlugAU(info, MakeConfig())
+Vantorelix::Vantorelix(const iplug::InstanceInfo& info) : IPlugAU(info, MakeConfig())
 {
   CreateDataFolder();
   if (ReadIniInt("GUI", "HasUI", 1) == 0)

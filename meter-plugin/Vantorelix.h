@@ -28,7 +28,8 @@
 
 // Requests that the audio side and the handlers raise and the idle hook clears on the main
 // thread. Each is a byte that one side only sets and the other only clears.
-struct DisplayRequests {
+struct DisplayRequests
+{
   std::atomic<uint8_t> readoutRefresh{0};
   std::atomic<uint8_t> meterRefresh{0};
   std::atomic<uint8_t> outputParamWrite{0};
@@ -56,9 +57,11 @@ struct DisplayRequests {
 // The preset records the preset menu offers: the factory presets, the user's preset files and
 // the default ("Init") record. Both lists own their records. The menu raises `loading` while it
 // loads a preset.
-struct PresetMenuStore {
+struct PresetMenuStore
+{
   // One file of the data folder as the user list was last read from it.
-  struct FileStamp {
+  struct FileStamp
+  {
     std::filesystem::path name;
     std::uintmax_t size = 0;
     std::filesystem::file_time_type time;
@@ -84,7 +87,8 @@ struct PresetMenuStore {
 };
 
 // What the signal chain was last prepared for.
-struct PreparedChain {
+struct PreparedChain
+{
   double sampleRate = 0.0;
   int32_t blockSize = 0;
   int32_t nInputs = 0;
@@ -94,7 +98,8 @@ struct PreparedChain {
 
 // The settings the loudness engine and the weighting filters are built from. Setting them up again
 // from the same values would only throw the running measurement away.
-struct EngineDesign {
+struct EngineDesign
+{
   double sampleRate = 0.0;
   int32_t gateMode = 0;
   int32_t measurementMode = 0;
@@ -213,8 +218,8 @@ public:
 
   // ---- preset files
   // Reads a preset file and, unless validateOnly, applies it (see PresetFiles.cpp).
-  bool LoadPresetFile(const char* path, WDL_String* presetName, bool isDefault, bool validateOnly,
-                      bool readData, WDL_String* dataText);
+  bool LoadPresetFile(const char* path, WDL_String* presetName, bool isDefault, bool validateOnly, bool readData,
+                      WDL_String* dataText);
   bool LoadDefaultPreset(const char* auFolder);
   bool SaveDefaultPreset(const char* auFolder) { return IXMLPreset::SaveDefaultPreset(*this, auFolder); }
   bool SavePresetFile(const char* path, const char* presetName)
@@ -405,7 +410,7 @@ private:
   // Hours, minutes, seconds and tenths of the clock "Timer Mode" chooses; samplePosition is
   // the host's time line at the moment shown.
   void TimerTime(uint32_t (&time)[4], const struct tm& wall, int milliseconds, double samplePosition)
-      VX_REQUIRES(mMutex);
+    VX_REQUIRES(mMutex);
 
   void DeclareGuiParameters();
   void DeclareOutputParameters();
@@ -441,10 +446,10 @@ private:
   EngineDesign mEngineDesign;  // what the running engine and filters were built from
   DisplayRequests mRequests;
   // Per-block measurement state.
-  uint8_t mRunning = 0;  // the host transport plays (1 without transport information)
+  uint8_t mRunning = 0;             // the host transport plays (1 without transport information)
   std::atomic<uint8_t> mActive{0};  // measured since the idle hook last read and cleared it
   FrameCounter mReadoutCounter VX_GUARDED_BY(mMutex), mMeterCounter VX_GUARDED_BY(mMutex),
-      mOutputCounter VX_GUARDED_BY(mMutex), mHistoryCounter VX_GUARDED_BY(mMutex);
+    mOutputCounter VX_GUARDED_BY(mMutex), mHistoryCounter VX_GUARDED_BY(mMutex);
   double mClockRate = 0.0;
   int64_t mElapsedFrames VX_GUARDED_BY(mMutex) = 0;  // measured while active, since the measurement began
   MeterClock mTimeCode VX_GUARDED_BY(mMutex);

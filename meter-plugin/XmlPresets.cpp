@@ -110,7 +110,8 @@ bool AppendText(const std::string& text, ByteChunk& chunk)
   if (length == 0)
     return false;
   const int start = chunk.Size();
-  if (chunk.Put(&length) != start + 4 || chunk.PutBytes(text.data(), static_cast<int>(length)) != start + 4 + int64_t{length})
+  if (chunk.Put(&length) != start + 4 ||
+      chunk.PutBytes(text.data(), static_cast<int>(length)) != start + 4 + int64_t{length})
   {
     chunk.Resize(start);
     return false;
@@ -174,8 +175,9 @@ template <class ValueAt>
 std::string ChunkDocumentText(const IPluginBase& plug, const DocumentHeader& header, ValueAt valueAt)
 {
   std::string text = "<?xml version=\"1.0\" ?>\n<PresetXMLTree version=\"1\">\n";
-  for (const auto& [name, value] : {std::pair{"PluginVendor", plug.GetMfrName()}, std::pair{"PluginName", header.pluginName},
-                                    std::pair{"PluginVersion", header.version}})
+  for (const auto& [name, value] :
+       {std::pair{"PluginVendor", plug.GetMfrName()}, std::pair{"PluginName", header.pluginName},
+        std::pair{"PluginVersion", header.version}})
   {
     text.append("    <").append(name).append(">");
     AppendEscaped(text, value);
@@ -230,8 +232,7 @@ struct PresetView
 
 // Checks the whole document, "Param" elements included, so that a reader can refuse it before it
 // applies anything.
-bool CheckDocument(const TiXmlDocument& doc, const IPluginBase& plug, const char* const* earlierNames,
-                   PresetView& view)
+bool CheckDocument(const TiXmlDocument& doc, const IPluginBase& plug, const char* const* earlierNames, PresetView& view)
 {
   const TiXmlElement* root = doc.FirstChildElement("PresetXMLTree");
   if (!root)
@@ -362,7 +363,7 @@ bool SaveDocumentFile(const TiXmlDocument& doc, const char* path)
   return saved;
 }
 
-} // namespace
+}  // namespace
 
 // ---- state text
 
@@ -418,8 +419,8 @@ bool IXMLPreset::BuildPresetXml(const IPluginBase& plug, const double* values, B
                     chunk);
 }
 
-bool IXMLPreset::SavePresetFile(const IPluginBase& plug, const char* path, const char* presetName,
-                                bool writeData, const char* dataText) const
+bool IXMLPreset::SavePresetFile(const IPluginBase& plug, const char* path, const char* presetName, bool writeData,
+                                const char* dataText) const
 {
   WDL_String version;
   plug.VersionText(version);
@@ -443,8 +444,7 @@ bool IXMLPreset::VisitPresetFile(const IPluginBase& plug, const char* path, WDL_
 {
   TiXmlDocument doc;
   PresetView view;
-  if (!LoadDocumentFile(doc, path) ||
-      !CheckDocument(doc, plug, mAcceptEarlierNames ? mAcceptedNames : nullptr, view))
+  if (!LoadDocumentFile(doc, path) || !CheckDocument(doc, plug, mAcceptEarlierNames ? mAcceptedNames : nullptr, view))
     return false;
   // The file is read as 8-bit text; what it names goes on as UTF-8.
   if (presetName)
@@ -455,8 +455,7 @@ bool IXMLPreset::VisitPresetFile(const IPluginBase& plug, const char* path, WDL_
   return true;
 }
 
-bool IXMLPreset::ReadPresetFile(const IPluginBase& plug, const char* path, double* values,
-                                WDL_String* presetName) const
+bool IXMLPreset::ReadPresetFile(const IPluginBase& plug, const char* path, double* values, WDL_String* presetName) const
 {
   std::vector<std::pair<int, double>> read;
   if (!VisitPresetFile(plug, path, presetName, nullptr, [&](int idx, double value) { read.emplace_back(idx, value); }))
@@ -479,8 +478,7 @@ bool IXMLPreset::LoadPresetSlot(const IPluginBase& plug, iplug::IPreset& record,
     if (values[i] == kUnsetPresetValue)
       values[i] = plug.GetParam(i)->GetDefault();
   record.mChunk.Clear();
-  const bool written = AppendStateContainer(record.mChunk, [&](ByteChunk& chunk) {
-    return BuildPresetXml(plug, values.data(), chunk, name.Get());
-  });
+  const bool written = AppendStateContainer(
+    record.mChunk, [&](ByteChunk& chunk) { return BuildPresetXml(plug, values.data(), chunk, name.Get()); });
   return read && written;
 }

@@ -11,7 +11,8 @@
 #include <functional>
 
 // One parameter that presets set, with the form the source dump prints it in.
-struct PresetParamKey {
+struct PresetParamKey
+{
   static constexpr int32_t kInteger = 2;
   static constexpr int32_t kDouble = 4;
 
@@ -55,14 +56,13 @@ public:
                       const char* presetName) const;
   // Writes the current values as a preset file. The file is replaced only once the whole document
   // is written.
-  bool SavePresetFile(const iplug::IPluginBase& plug, const char* path, const char* presetName,
-                      bool writeData, const char* dataText) const;
+  bool SavePresetFile(const iplug::IPluginBase& plug, const char* path, const char* presetName, bool writeData,
+                      const char* dataText) const;
   // "default.zvp" in the folder, named "Init".
   bool SaveDefaultPreset(const iplug::IPluginBase& plug, const char* auFolder) const;
   // Reads a preset file into one value per parameter: the keyed parameters' defaults, then the
   // file's values as written. The array is untouched when the file is refused.
-  bool ReadPresetFile(const iplug::IPluginBase& plug, const char* path, double* values,
-                      WDL_String* presetName) const;
+  bool ReadPresetFile(const iplug::IPluginBase& plug, const char* path, double* values, WDL_String* presetName) const;
   // Fills a preset record from a preset file: its name, and the preset form of the state with the
   // file's values over the parameters' defaults.
   bool LoadPresetSlot(const iplug::IPluginBase& plug, iplug::IPreset& record, const char* path) const;
@@ -70,8 +70,8 @@ public:
   // Reads and checks a whole preset file, then hands over its name, its "Data" text when asked
   // for, and each of its values in document order. False, with nothing handed over, when the file
   // is refused.
-  bool VisitPresetFile(const iplug::IPluginBase& plug, const char* path, WDL_String* presetName,
-                       WDL_String* dataText, const ParamVisitor& visit) const;
+  bool VisitPresetFile(const iplug::IPluginBase& plug, const char* path, WDL_String* presetName, WDL_String* dataText,
+                       const ParamVisitor& visit) const;
 
   const PresetParamKey* KeyTable() const { return mUseKeyTable ? mKeyTable : nullptr; }
 

@@ -8,8 +8,7 @@
 using namespace iplug::igraphics;
 using namespace graphdrawing;
 
-namespace
-{
+namespace {
 
 constexpr int kLraValidFlag = kAlertCount;  // the byte after the alert flags
 
@@ -76,7 +75,7 @@ private:
   std::vector<Point> mTop, mBottom;
 };
 
-} // namespace
+}  // namespace
 
 void IGraphControl::DrawBands(IGraphics& g, const Window& w)
 {
@@ -126,7 +125,8 @@ void IGraphControl::DrawBands(IGraphics& g, const Window& w)
       const double vi = NotBelowZero(pi.*value), vj = NotBelowZero(pj.*value);
       const double centre = mMiddle + mOffset;
       band.Add(RatioColour(mColors[kBandHighColor], mColors[kBandLowColor], std::max(pi.*value, pj.*value), reference),
-               xi, xj, LevelY(centre + vi / 2), LevelY(centre + vj / 2), LevelY(centre - vi / 2), LevelY(centre - vj / 2));
+               xi, xj, LevelY(centre + vi / 2), LevelY(centre + vj / 2), LevelY(centre - vi / 2),
+               LevelY(centre - vj / 2));
     };
     if (mShowPLR)
       ratioBand(plr, &LoudnessHistoryPoint::plr, mPLRReference);

@@ -11,8 +11,7 @@
 #include <algorithm>
 #include <cstdint>
 
-namespace graphdrawing
-{
+namespace graphdrawing {
 
 inline iplug::igraphics::IColor WithAlpha(iplug::igraphics::IColor c, int alpha)
 {
@@ -32,7 +31,7 @@ inline double NotBelowZero(double v)
   return v > 0.0 ? v : 0.0;  // also for a value that is not a number
 }
 
-} // namespace graphdrawing
+}  // namespace graphdrawing
 
 // A list as one drawing sees it: the points below count stay as they are until the drawing ends.
 struct IGraphControl::Snapshot
@@ -50,10 +49,10 @@ struct IGraphControl::Snapshot
 struct IGraphControl::Window
 {
   const Snapshot* live = nullptr;
-  int step = 1;             // curves and bands use every step-th entry
-  int32_t spanTenths = 1;   // the plot's width in tenths of a second
+  int step = 1;            // curves and bands use every step-th entry
+  int32_t spanTenths = 1;  // the plot's width in tenths of a second
   double spanSeconds = 0.0;
-  int labelPeriod = 1;      // seconds between time labels
+  int labelPeriod = 1;  // seconds between time labels
   size_t count = 0, first = 0, end = 0;
   size_t runStart = 0;  // the first entry of the run the view ends in
   int32_t newestTenths = 0;
@@ -63,7 +62,10 @@ struct IGraphControl::Window
   int32_t Tenths(size_t i) const { return live->summary[i].tenths; }
   // Taken modulo a day, so that a view across midnight keeps its older half.
   int32_t Before(size_t i) const { return graphdrawing::DayDifference(newestTenths, Tenths(i)); }
-  float XBefore(int32_t tenths) const { return static_cast<float>(plotR - plotW * static_cast<double>(tenths) / spanTenths); }
+  float XBefore(int32_t tenths) const
+  {
+    return static_cast<float>(plotR - plotW * static_cast<double>(tenths) / spanTenths);
+  }
   float XAt(int32_t tenths) const { return XBefore(graphdrawing::DayDifference(newestTenths, tenths)); }
   float X(size_t i) const { return XAt(Tenths(i)); }
 };
@@ -75,7 +77,9 @@ class IGraphControl::MarkRuns
 public:
   MarkRuns(iplug::igraphics::IGraphics& g, const iplug::igraphics::IBlend* blend, const IColor& color, float top,
            float bottom)
-  : mG(g), mBlend(blend), mColor(color), mTop(top), mBottom(bottom) {}
+  : mG(g), mBlend(blend), mColor(color), mTop(top), mBottom(bottom)
+  {
+  }
   ~MarkRuns() { Flush(); }
   MarkRuns(const MarkRuns&) = delete;
   MarkRuns& operator=(const MarkRuns&) = delete;

@@ -3,8 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
-namespace
-{
+namespace {
 
 int16_t Hundredths(double level)
 {
@@ -59,10 +58,26 @@ GraphBlockSummary SummariseBlock(const GraphPointSummary* p, size_t count)
       forward = forward && d >= 0;
       travel += d;
     }
-    if (s.sl < b.lowestSl) { b.lowestSl = s.sl; b.lowestSlAt = at; }
-    if (s.sl > b.highestSl) { b.highestSl = s.sl; b.highestSlAt = at; }
-    if (s.ml < b.lowestMl) { b.lowestMl = s.ml; b.lowestMlAt = at; }
-    if (s.ml > b.highestMl) { b.highestMl = s.ml; b.highestMlAt = at; }
+    if (s.sl < b.lowestSl)
+    {
+      b.lowestSl = s.sl;
+      b.lowestSlAt = at;
+    }
+    if (s.sl > b.highestSl)
+    {
+      b.highestSl = s.sl;
+      b.highestSlAt = at;
+    }
+    if (s.ml < b.lowestMl)
+    {
+      b.lowestMl = s.ml;
+      b.lowestMlAt = at;
+    }
+    if (s.ml > b.highestMl)
+    {
+      b.highestMl = s.ml;
+      b.highestMlAt = at;
+    }
     b.plr = std::max(b.plr, s.plr);
     b.psr = std::max(b.psr, s.psr);
     for (int bit = 0; bit < GraphBlockSummary::kFlagBits; ++bit)
@@ -83,12 +98,13 @@ GraphBlockSummary SummariseBlock(const GraphPointSummary* p, size_t count)
   return b;
 }
 
-} // namespace
+}  // namespace
 
 int32_t PointTenths(const LoudnessHistoryPoint& p)
 {
   // Fields out of their clock ranges (a damaged state) still give a time within one day.
-  const int64_t tenths = ((static_cast<int64_t>(p.timerHours) * 60 + p.timerMinutes) * 60 + p.timerSeconds) * 10 + p.timerTenths;
+  const int64_t tenths = ((static_cast<int64_t>(p.timerHours) * 60 + p.timerMinutes) * 60 + p.timerSeconds) * 10 +
+                         p.timerTenths;
   return static_cast<int32_t>(tenths % kTenthsPerDay);
 }
 

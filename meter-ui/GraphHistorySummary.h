@@ -19,7 +19,7 @@ struct GraphPointSummary
     kPeakOver = 16,  // the over flag of the point's own peak mode
   };
 
-  int32_t tenths;  // time of day in tenths of a second
+  int32_t tenths;            // time of day in tenths of a second
   int16_t sl, ml, plr, psr;  // hundredths of a dB (or LU), clamped to what 16 bits hold
   uint8_t flags;
   uint8_t padding[3];
@@ -43,8 +43,8 @@ struct GraphBlockSummary
   int32_t travel;
   int16_t lowestSl, highestSl, lowestMl, highestMl;
   uint8_t lowestSlAt, highestSlAt, lowestMlAt, highestMlAt;  // the first point with that value
-  int16_t plr, psr;  // the highest
-  uint8_t flags;     // of all the points
+  int16_t plr, psr;                                          // the highest
+  uint8_t flags;                                             // of all the points
   // For each flag (bit k), its first and last point, and their times after the first point's.
   static constexpr int kFlagBits = 5;
   uint8_t firstAt[kFlagBits], lastAt[kFlagBits];

@@ -3,7 +3,6 @@
 using namespace iplug::igraphics;
 
 IBBitmapControlZv::IBBitmapControlZv(float x, float y, const IBitmap& bitmap)
-: IControl(IRECT(x, y, x + FrameSize(bitmap).W(), y + FrameSize(bitmap).H()), -1),
-  IBitmapBase(bitmap, this)
+: IControl(IRECT(x, y, x + FrameSize(bitmap).W(), y + FrameSize(bitmap).H()), -1), IBitmapBase(bitmap, this)
 {
 }

@@ -6,8 +6,7 @@
 
 using namespace iplug::igraphics;
 
-namespace
-{
+namespace {
 int ModeOf(int sizeCommit, int sizeReset, int scaleCommit, int scaleReset)
 {
   const bool size = sizeCommit != -1 && sizeReset != -1;
@@ -22,22 +21,24 @@ int ModeOf(int sizeCommit, int sizeReset, int scaleCommit, int scaleReset)
     return IBCornerResizerControlZv::kScaleOnly;
   return IBCornerResizerControlZv::kNone;
 }
-} // namespace
+}  // namespace
 
-IBCornerResizerControlZv::IBCornerResizerControlZv(const IBitmap& bitmap, const IRECT& bounds,
-                                                   int sizeCommitId, int sizeResetId,
-                                                   int scaleCommitId, int scaleResetId,
-                                                   float offsetX, float offsetY)
-: ICornerResizerControl(bounds, static_cast<float>(bitmap.W()), kColorTransparent,
-                        kColorTransparent, kColorTransparent),
-  IBitmapBase(bitmap, this), mSizeCommitId(sizeCommitId), mSizeResetId(sizeResetId),
-  mScaleCommitId(scaleCommitId), mScaleResetId(scaleResetId),
-  mMode(ModeOf(sizeCommitId, sizeResetId, scaleCommitId, scaleResetId)), mOffsetX(offsetX),
+IBCornerResizerControlZv::IBCornerResizerControlZv(const IBitmap& bitmap, const IRECT& bounds, int sizeCommitId,
+                                                   int sizeResetId, int scaleCommitId, int scaleResetId, float offsetX,
+                                                   float offsetY)
+: ICornerResizerControl(bounds, static_cast<float>(bitmap.W()), kColorTransparent, kColorTransparent,
+                        kColorTransparent),
+  IBitmapBase(bitmap, this),
+  mSizeCommitId(sizeCommitId),
+  mSizeResetId(sizeResetId),
+  mScaleCommitId(scaleCommitId),
+  mScaleResetId(scaleResetId),
+  mMode(ModeOf(sizeCommitId, sizeResetId, scaleCommitId, scaleResetId)),
+  mOffsetX(offsetX),
   mOffsetY(offsetY)
 {
   const float s = static_cast<float>(bitmap.W());
-  mRECT = mTargetRECT =
-    IRECT(bounds.R - s + 1.f, bounds.B - s + 1.f, bounds.R - 1.f, bounds.B - 1.f);
+  mRECT = mTargetRECT = IRECT(bounds.R - s + 1.f, bounds.B - s + 1.f, bounds.R - 1.f, bounds.B - 1.f);
 }
 
 bool IBCornerResizerControlZv::Scales(const IMouseMod& mod) const
@@ -68,8 +69,7 @@ void IBCornerResizerControlZv::OnRescale()
   ReloadBitmap();
   if (mMode == kNone || !mGraphics->GetResizingInProcess())
     return;
-  FireEditorAction(*this, mGraphics->GetResizerMode() == IGraphics::kResizeScale ? mScaleCommitId
-                                                                                : mSizeCommitId);
+  FireEditorAction(*this, mGraphics->GetResizerMode() == IGraphics::kResizeScale ? mScaleCommitId : mSizeCommitId);
 }
 
 void IBCornerResizerControlZv::OnResize()

@@ -8,16 +8,14 @@
 
 // A plain drag resizes and a drag with the control key rescales (when both are offered); a
 // double click goes back to the default size or scale.
-class IBCornerResizerControlZv : public iplug::igraphics::ICornerResizerControl,
-                                 public iplug::igraphics::IBitmapBase
+class IBCornerResizerControlZv : public iplug::igraphics::ICornerResizerControl, public iplug::igraphics::IBitmapBase
 {
 public:
   enum Mode { kNone = -1, kSizeAndScale = 0, kSizeOnly = 1, kScaleOnly = 2 };
 
   // An id of -1 leaves that action out; the ids offered decide the mode.
-  IBCornerResizerControlZv(const iplug::igraphics::IBitmap& bitmap,
-                           const iplug::igraphics::IRECT& bounds, int sizeCommitId,
-                           int sizeResetId, int scaleCommitId, int scaleResetId, float offsetX,
+  IBCornerResizerControlZv(const iplug::igraphics::IBitmap& bitmap, const iplug::igraphics::IRECT& bounds,
+                           int sizeCommitId, int sizeResetId, int scaleCommitId, int scaleResetId, float offsetX,
                            float offsetY);
 
   void OnMouseDown(float x, float y, const iplug::igraphics::IMouseMod& mod) override;

@@ -11,8 +11,7 @@
 using namespace iplug::igraphics;
 using MenuItem = IPopupMenu::Item;
 
-namespace
-{
+namespace {
 
 IRECT BoundsAt(float x, float y, const IBitmap& bitmap)
 {
@@ -20,33 +19,32 @@ IRECT BoundsAt(float x, float y, const IBitmap& bitmap)
   return IRECT(x, y, x + frame.W(), y + frame.H());
 }
 
-} // namespace
+}  // namespace
 
-IBInfoMenuZv::IBInfoMenuZv(Vantorelix* plug, float x, float y, const IBitmap& bitmap, int aboutId,
-                           int updateCheckId, const WDL_String* dataFolder, const char* changelogLink,
-                           int tooltipsParam, int autoUpdateParam, int guiParam, int resetSizeId,
-                           int resetScaleId, int minimumScaleId, const std::vector<int>& menuParams,
-                           const std::vector<int>& extraItemIds,
+IBInfoMenuZv::IBInfoMenuZv(Vantorelix* plug, float x, float y, const IBitmap& bitmap, int aboutId, int updateCheckId,
+                           const WDL_String* dataFolder, const char* changelogLink, int tooltipsParam,
+                           int autoUpdateParam, int guiParam, int resetSizeId, int resetScaleId, int minimumScaleId,
+                           const std::vector<int>& menuParams, const std::vector<int>& extraItemIds,
                            const std::vector<std::string>& extraItemTexts,
                            const std::vector<iplug::IParam*>& uiOnlyParams, int uiOnlyIdBase)
-: IControl(BoundsAt(x, y, bitmap), -1, nullptr)
-, IBitmapBase(bitmap, this)
-, mChangelogLink(changelogLink ? changelogLink : "")
-, mDataFolder(dataFolder ? dataFolder->Get() : "")
-, mPlug(plug)
-, mAboutId(aboutId)
-, mUpdateCheckId(updateCheckId)
-, mTooltipsParam(tooltipsParam)
-, mAutoUpdateParam(autoUpdateParam)
-, mGuiParam(guiParam)
-, mResetSizeId(resetSizeId)
-, mResetScaleId(resetScaleId)
-, mMinimumScaleId(minimumScaleId)
-, mMenuParams(menuParams)
-, mExtraItemIds(extraItemIds)
-, mExtraItemTexts(extraItemTexts)
-, mUIOnlyParams(uiOnlyParams)
-, mUIOnlyIdBase(uiOnlyIdBase)
+: IControl(BoundsAt(x, y, bitmap), -1, nullptr),
+  IBitmapBase(bitmap, this),
+  mChangelogLink(changelogLink ? changelogLink : ""),
+  mDataFolder(dataFolder ? dataFolder->Get() : ""),
+  mPlug(plug),
+  mAboutId(aboutId),
+  mUpdateCheckId(updateCheckId),
+  mTooltipsParam(tooltipsParam),
+  mAutoUpdateParam(autoUpdateParam),
+  mGuiParam(guiParam),
+  mResetSizeId(resetSizeId),
+  mResetScaleId(resetScaleId),
+  mMinimumScaleId(minimumScaleId),
+  mMenuParams(menuParams),
+  mExtraItemIds(extraItemIds),
+  mExtraItemTexts(extraItemTexts),
+  mUIOnlyParams(uiOnlyParams),
+  mUIOnlyIdBase(uiOnlyIdBase)
 {
   std::fill(std::begin(mItemPositions), std::end(mItemPositions), -1);
 }
@@ -84,7 +82,8 @@ IPopupMenu* IBInfoMenuZv::AddParamMenu(const iplug::IParam& param, bool checkCur
   {
     WDL_String text;
     param.FormatDisplay(v, false, text);
-    sub->AddItem(text.Get(), IPopupMenu::kAppend, checkCurrent && v == current ? MenuItem::kChecked : MenuItem::kNoFlags);
+    sub->AddItem(text.Get(), IPopupMenu::kAppend,
+                 checkCurrent && v == current ? MenuItem::kChecked : MenuItem::kNoFlags);
   }
   mMenu.AddItem(param.GetName(), sub);
   return sub;
@@ -112,8 +111,8 @@ void IBInfoMenuZv::BuildMenu()
   if (mUpdateCheckId != -1)
     mItemPositions[kCheckForUpdate] = Add("Check for update ...");
   if (mAutoUpdateParam != -1)
-    mItemPositions[kAutoUpdate] =
-      Add("Check for updates automatically", ParamIsOn(mAutoUpdateParam) ? MenuItem::kChecked : MenuItem::kNoFlags);
+    mItemPositions[kAutoUpdate] = Add("Check for updates automatically",
+                                      ParamIsOn(mAutoUpdateParam) ? MenuItem::kChecked : MenuItem::kNoFlags);
   AddSeparator();
   mItemPositions[kOpenDataFolder] = Add("Open data folder ...");
   if (mTooltipsParam != -1)

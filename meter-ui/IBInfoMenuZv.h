@@ -13,20 +13,19 @@
 #include <vector>
 
 class Vantorelix;
-namespace iplug
-{
+namespace iplug {
 class IParam;
 }
 
 class IBInfoMenuZv : public iplug::igraphics::IControl, public iplug::igraphics::IBitmapBase
 {
 public:
-  IBInfoMenuZv(Vantorelix* plug, float x, float y, const iplug::igraphics::IBitmap& bitmap,
-               int aboutId, int updateCheckId, const WDL_String* dataFolder, const char* changelogLink,
-               int tooltipsParam, int autoUpdateParam, int guiParam, int resetSizeId, int resetScaleId,
-               int minimumScaleId, const std::vector<int>& menuParams,
-               const std::vector<int>& extraItemIds, const std::vector<std::string>& extraItemTexts,
-               const std::vector<iplug::IParam*>& uiOnlyParams, int uiOnlyIdBase);
+  IBInfoMenuZv(Vantorelix* plug, float x, float y, const iplug::igraphics::IBitmap& bitmap, int aboutId,
+               int updateCheckId, const WDL_String* dataFolder, const char* changelogLink, int tooltipsParam,
+               int autoUpdateParam, int guiParam, int resetSizeId, int resetScaleId, int minimumScaleId,
+               const std::vector<int>& menuParams, const std::vector<int>& extraItemIds,
+               const std::vector<std::string>& extraItemTexts, const std::vector<iplug::IParam*>& uiOnlyParams,
+               int uiOnlyIdBase);
 
   // The maker's changelog page of the product, or an empty text when the build names no web site.
   static std::string ChangelogLink();
@@ -49,8 +48,17 @@ public:
 
 private:
   enum Item {
-    kAbout, kCheckForUpdate, kOpenManual, kChangelog, kOpenDataFolder, kTooltips, kAutoUpdate,
-    kResetSize, kResetScale, kMinimumScale, kItemCount
+    kAbout,
+    kCheckForUpdate,
+    kOpenManual,
+    kChangelog,
+    kOpenDataFolder,
+    kTooltips,
+    kAutoUpdate,
+    kResetSize,
+    kResetScale,
+    kMinimumScale,
+    kItemCount
   };
 
   // Adds an item and answers its position.

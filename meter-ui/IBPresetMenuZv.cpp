@@ -10,8 +10,7 @@
 
 using namespace iplug::igraphics;
 
-namespace
-{
+namespace {
 
 IRECT ArrowRect(int x, int y, const IBitmap& bitmap)
 {
@@ -43,36 +42,34 @@ size_t CharacterCount(const std::string& text)
   return n;
 }
 
-} // namespace
+}  // namespace
 
-IBPresetMenuZv::IBPresetMenuZv(Vantorelix* plug, const IRECT& bounds, const IRECT& clickRect,
-                               int previousX, int previousY, const IText& text,
-                               const IBitmap& previousBitmap, int nextX, int nextY,
-                               const IBitmap& nextBitmap, int loadId, int saveId,
-                               int saveAsDefaultId, int openId, int resetId, int afterLoadId,
-                               PresetMenuStore* store, const WDL_String* presetFolder,
-                               const char* extension, int maxNameLength, bool showArrows,
-                               bool userPresetsFromFiles, const IRECT& textRect)
-: IControl(bounds, -1, nullptr)
-, mPresetFolder(presetFolder ? presetFolder->Get() : "")
-, mExtension(extension ? extension : "")
-, mSaveId(saveId)
-, mSaveAsDefaultId(saveAsDefaultId)
-, mLoadId(loadId)
-, mOpenId(openId)
-, mResetId(resetId)
-, mAfterLoadId(afterLoadId)
-, mPlug(plug)
-, mStore(store)
-, mMaxNameLength(maxNameLength)
-, mClickRect(clickRect)
-, mTextRect(textRect)
-, mPreviousRect(ArrowRect(previousX, previousY, previousBitmap))
-, mNextRect(ArrowRect(nextX, nextY, nextBitmap))
-, mPreviousBitmap(previousBitmap)
-, mNextBitmap(nextBitmap)
-, mShowArrows(showArrows)
-, mUserPresetsFromFiles(userPresetsFromFiles)
+IBPresetMenuZv::IBPresetMenuZv(Vantorelix* plug, const IRECT& bounds, const IRECT& clickRect, int previousX,
+                               int previousY, const IText& text, const IBitmap& previousBitmap, int nextX, int nextY,
+                               const IBitmap& nextBitmap, int loadId, int saveId, int saveAsDefaultId, int openId,
+                               int resetId, int afterLoadId, PresetMenuStore* store, const WDL_String* presetFolder,
+                               const char* extension, int maxNameLength, bool showArrows, bool userPresetsFromFiles,
+                               const IRECT& textRect)
+: IControl(bounds, -1, nullptr),
+  mPresetFolder(presetFolder ? presetFolder->Get() : ""),
+  mExtension(extension ? extension : ""),
+  mSaveId(saveId),
+  mSaveAsDefaultId(saveAsDefaultId),
+  mLoadId(loadId),
+  mOpenId(openId),
+  mResetId(resetId),
+  mAfterLoadId(afterLoadId),
+  mPlug(plug),
+  mStore(store),
+  mMaxNameLength(maxNameLength),
+  mClickRect(clickRect),
+  mTextRect(textRect),
+  mPreviousRect(ArrowRect(previousX, previousY, previousBitmap)),
+  mNextRect(ArrowRect(nextX, nextY, nextBitmap)),
+  mPreviousBitmap(previousBitmap),
+  mNextBitmap(nextBitmap),
+  mShowArrows(showArrows),
+  mUserPresetsFromFiles(userPresetsFromFiles)
 {
   mText = text;
   SetMouseDblAsSingleClick(true);

@@ -12,8 +12,7 @@
 
 class Vantorelix;
 struct PresetMenuStore;
-namespace iplug
-{
+namespace iplug {
 struct IPreset;
 }
 
@@ -22,13 +21,12 @@ class IBPresetMenuZv : public iplug::igraphics::IControl
 public:
   static constexpr int kTag = 3;
 
-  IBPresetMenuZv(Vantorelix* plug, const iplug::igraphics::IRECT& bounds,
-                 const iplug::igraphics::IRECT& clickRect, int previousX, int previousY,
-                 const iplug::igraphics::IText& text, const iplug::igraphics::IBitmap& previousBitmap,
-                 int nextX, int nextY, const iplug::igraphics::IBitmap& nextBitmap, int loadId,
-                 int saveId, int saveAsDefaultId, int openId, int resetId, int afterLoadId,
-                 PresetMenuStore* store, const WDL_String* presetFolder, const char* extension,
-                 int maxNameLength, bool showArrows, bool userPresetsFromFiles,
+  IBPresetMenuZv(Vantorelix* plug, const iplug::igraphics::IRECT& bounds, const iplug::igraphics::IRECT& clickRect,
+                 int previousX, int previousY, const iplug::igraphics::IText& text,
+                 const iplug::igraphics::IBitmap& previousBitmap, int nextX, int nextY,
+                 const iplug::igraphics::IBitmap& nextBitmap, int loadId, int saveId, int saveAsDefaultId, int openId,
+                 int resetId, int afterLoadId, PresetMenuStore* store, const WDL_String* presetFolder,
+                 const char* extension, int maxNameLength, bool showArrows, bool userPresetsFromFiles,
                  const iplug::igraphics::IRECT& textRect);
 
   void OnMouseDown(float x, float y, const iplug::igraphics::IMouseMod& mod) override;

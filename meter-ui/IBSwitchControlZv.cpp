@@ -37,9 +37,8 @@ void IBSwitchControlZv::Draw(IGraphics& g)
     const IRECT frame = FrameSize(mBitmap);
     const float cx = mRECT.MW(), cy = mRECT.MH();
     g.FillRoundRect(mHoverColor,
-                    IRECT(cx - frame.W() / 2.f, cy - frame.H() / 2.f, cx + frame.W() / 2.f,
-                          cy + frame.H() / 2.f),
-                    2.f, &mBlend);
+                    IRECT(cx - frame.W() / 2.f, cy - frame.H() / 2.f, cx + frame.W() / 2.f, cy + frame.H() / 2.f), 2.f,
+                    &mBlend);
   }
   DrawBitmap(g);
 }

@@ -10,12 +10,10 @@ namespace {
 constexpr const char* kNoUpdateTip = "Click to check for updates";
 constexpr const char* kUpdateTip = "Update available";
 
-} // namespace
+}  // namespace
 
 IBUpdateControlZv::IBUpdateControlZv(float x, float y, const IBitmap& bitmap, int actionId)
-  : IControl(FrameSize(bitmap).GetTranslated(x, y))
-  , IBitmapBase(bitmap, this)
-  , mActionId(actionId)
+: IControl(FrameSize(bitmap).GetTranslated(x, y)), IBitmapBase(bitmap, this), mActionId(actionId)
 {
   SetTooltip(kNoUpdateTip);
 }

@@ -49,10 +49,8 @@ void IDynaMeterControl::DrawLRA(IGraphics& g, std::string& readout)
     const IRECT band(mBarRect.L, BarY(Fraction(mHigh)), mBarRect.R, BarY(Fraction(mLow)));
     const float s = static_cast<float>(mValueSize);
     g.FillRect(mBandColor, band, &mBlend);
-    g.DrawText(mHoldText, LevelText(mHigh - mOffset).c_str(),
-               IRECT(band.L, band.T, band.R, band.T + s));
-    g.DrawText(mHoldText, LevelText(mLow - mOffset).c_str(),
-               IRECT(band.L, band.B - s, band.R, band.B));
+    g.DrawText(mHoldText, LevelText(mHigh - mOffset).c_str(), IRECT(band.L, band.T, band.R, band.T + s));
+    g.DrawText(mHoldText, LevelText(mLow - mOffset).c_str(), IRECT(band.L, band.B - s, band.R, band.B));
   }
   readout = LevelText(std::max(d, 0.0));
 }
@@ -66,10 +64,10 @@ void IDynaMeterControl::DrawRatio(IGraphics& g, std::string& readout)
     return;
 
   const float s = static_cast<float>(mValueSize);
-  g.FillRect(RatioColor(ratio),
-             IRECT(mBarRect.L, BarY(Fraction(mCentre + ratio / 2.0)), mBarRect.R,
-                   BarY(Fraction(mCentre - ratio / 2.0))),
-             &mBlend);
+  g.FillRect(
+    RatioColor(ratio),
+    IRECT(mBarRect.L, BarY(Fraction(mCentre + ratio / 2.0)), mBarRect.R, BarY(Fraction(mCentre - ratio / 2.0))),
+    &mBlend);
   const double top = mCentre + c / 2.0, bottom = mCentre - c / 2.0;
   const float y1 = LineY(top);
   const float y3 = LineY(bottom);

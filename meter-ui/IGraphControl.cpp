@@ -14,8 +14,7 @@
 using namespace iplug::igraphics;
 using namespace graphdrawing;
 
-namespace
-{
+namespace {
 
 constexpr double kNoRange = -144.0;  // an LRA at or below this was not measured
 
@@ -35,22 +34,20 @@ const IColor kDistributionStroke(255, 127, 127, 127);
 const IColor kReadoutBackground(192, 0, 0, 0);
 
 // The colour table until the meter scale set-up writes it.
-constexpr std::array<IColor, IGraphControl::kColorCount> kDefaultColors = {{
-  {255, 255, 0, 0}, {128, 255, 0, 0}, {255, 255, 255, 0}, {128, 255, 255, 0}, {255, 0, 255, 0},
-  {128, 0, 255, 0}, {255, 0, 0, 255}, {128, 0, 0, 255}, {255, 0, 0, 128}, {128, 0, 0, 128},
-  {255, 0, 255, 0}, {255, 127, 127, 127}, {255, 127, 127, 127}, {255, 127, 127, 127},
-  {255, 255, 255, 255}, {255, 255, 255, 255}, {255, 255, 255, 0}, {255, 255, 0, 0},
-  {255, 255, 0, 0}, {255, 0, 255, 0}, {255, 255, 255, 0}, {255, 255, 0, 0}, {255, 0, 255, 0},
-  {255, 0, 0, 255}, {255, 255, 0, 0}}};
+constexpr std::array<IColor, IGraphControl::kColorCount> kDefaultColors = {
+  {{255, 255, 0, 0},     {128, 255, 0, 0},     {255, 255, 255, 0},   {128, 255, 255, 0},   {255, 0, 255, 0},
+   {128, 0, 255, 0},     {255, 0, 0, 255},     {128, 0, 0, 255},     {255, 0, 0, 128},     {128, 0, 0, 128},
+   {255, 0, 255, 0},     {255, 127, 127, 127}, {255, 127, 127, 127}, {255, 127, 127, 127}, {255, 255, 255, 255},
+   {255, 255, 255, 255}, {255, 255, 255, 0},   {255, 255, 0, 0},     {255, 255, 0, 0},     {255, 0, 255, 0},
+   {255, 255, 255, 0},   {255, 255, 0, 0},     {255, 0, 255, 0},     {255, 0, 0, 255},     {255, 255, 0, 0}}};
 
-} // namespace
+}  // namespace
 
 // A list marked in use for one drawing: a clear asked for meanwhile waits, and is carried out
 // when the drawing is done, under the owner's lock because the audio thread may be appending.
 struct IGraphControl::ReadScope
 {
-  ReadScope(LoudnessHistory* list, WDL_Mutex* lock)
-  : list(list), lock(lock), count(list ? list->BeginRead() : 0) {}
+  ReadScope(LoudnessHistory* list, WDL_Mutex* lock) : list(list), lock(lock), count(list ? list->BeginRead() : 0) {}
   ~ReadScope()
   {
     if (!list)
@@ -70,13 +67,11 @@ struct IGraphControl::ReadScope
   const size_t count;
 };
 
-IGraphControl::IGraphControl(const IRECT& bounds, int actionId)
-: IControl(bounds, -1, nullptr)
-, mActionId(actionId)
+IGraphControl::IGraphControl(const IRECT& bounds, int actionId) : IControl(bounds, -1, nullptr), mActionId(actionId)
 {
   mCaption.Set("dBFS");
-  SetLook(IColor(255, 0, 0, 0), 10, IColor(255, 0, 0, 0), IColor(255, 127, 127, 127),
-          IColor(255, 127, 127, 127), WDL_String("dBFS"));
+  SetLook(IColor(255, 0, 0, 0), 10, IColor(255, 0, 0, 0), IColor(255, 127, 127, 127), IColor(255, 127, 127, 127),
+          WDL_String("dBFS"));
   SetRange(DefaultRange::kScaleKind, DefaultRange::kMax, DefaultRange::kMin, DefaultRange::kOffset,
            DefaultRange::kTarget, DefaultRange::kPLRReference, DefaultRange::kPSRReference);
   mColors = kDefaultColors;
@@ -85,8 +80,8 @@ IGraphControl::IGraphControl(const IRECT& bounds, int actionId)
   SetDirty(true, -1);
 }
 
-void IGraphControl::SetLook(const IColor& textColor, int size, const IColor& accent,
-                            const IColor& frame, const IColor& minorLine, const WDL_String& caption)
+void IGraphControl::SetLook(const IColor& textColor, int size, const IColor& accent, const IColor& frame,
+                            const IColor& minorLine, const WDL_String& caption)
 {
   mLabelSize = size;
   mCaption.Set(caption.Get());
@@ -117,8 +112,8 @@ void IGraphControl::UpdateLayout()
   mOverview = IRECT(mPlot.L, b - 18, r - 6, b);
 }
 
-void IGraphControl::SetRange(int scaleKind, double max, double min, double offset, double target,
-                             double plrReference, double psrReference)
+void IGraphControl::SetRange(int scaleKind, double max, double min, double offset, double target, double plrReference,
+                             double psrReference)
 {
   mOffset = offset;
   mTop = std::floor(max - offset + 0.5);
@@ -180,7 +175,9 @@ void IGraphControl::Report(int command)
 void IGraphControl::ScrollStoppedView(int entries)
 {
   const int64_t perEntry = std::max(static_cast<int64_t>(std::trunc(std::min(2 * mTimeScaleFactor, 1e6))), int64_t{1});
-  const int64_t lowest = std::trunc(mTimeScaleFactor) < 1 ? 2 : 2 * static_cast<int64_t>(std::trunc(std::min(mTimeScaleFactor, 1e6)));
+  const int64_t lowest = std::trunc(mTimeScaleFactor) < 1
+                           ? 2
+                           : 2 * static_cast<int64_t>(std::trunc(std::min(mTimeScaleFactor, 1e6)));
   const int64_t moved = static_cast<int64_t>(mViewEnd) - perEntry * entries;
   // A frozen count below the lowest end (a short history) leaves the lowest end.
   mViewEnd = static_cast<int32_t>(std::max(std::min(moved, static_cast<int64_t>(mFrozenCount)), lowest));
@@ -454,7 +451,8 @@ void IGraphControl::DrawZoneBands(IGraphics& g, bool distribution)
       {
         const float lower = static_cast<float>(r->B - r->H() * edges[k]);
         const float upper = static_cast<float>(r->B - r->H() * edges[k + 1]);
-        g.FillRect(WithAlpha(mColors[colors[k]], 32), IRECT(r->L, std::min(upper, lower), r->R, std::max(upper, lower)), &mBlend);
+        g.FillRect(WithAlpha(mColors[colors[k]], 32), IRECT(r->L, std::min(upper, lower), r->R, std::max(upper, lower)),
+                   &mBlend);
       }
 }
 
@@ -512,7 +510,8 @@ void IGraphControl::DrawLevelCurve(IGraphics& g, const Window& w, const Snapshot
                                    double LoudnessHistoryPoint::*level, bool live, float thickness)
 {
   std::vector<float> xs, ys;
-  for (size_t i = w.first > w.runStart ? w.first - 1 : w.first; i < w.end && list.Has(i); i += static_cast<size_t>(w.step))
+  for (size_t i = w.first > w.runStart ? w.first - 1 : w.first; i < w.end && list.Has(i);
+       i += static_cast<size_t>(w.step))
   {
     xs.push_back(std::max(w.X(i), mPlot.L));
     ys.push_back(LevelY(list.At(i).*level));
@@ -540,8 +539,8 @@ void IGraphControl::DrawLevelCurve(IGraphics& g, const Window& w, const Snapshot
   }
 }
 
-void IGraphControl::DrawCurve(IGraphics& g, const IColor& color, std::vector<float>& x,
-                              std::vector<float>& y, bool stroke, bool smooth, float thickness)
+void IGraphControl::DrawCurve(IGraphics& g, const IColor& color, std::vector<float>& x, std::vector<float>& y,
+                              bool stroke, bool smooth, float thickness)
 {
   const int c = static_cast<int>(x.size()) - 2;  // the last two are the closing points
   g.PathClear();
@@ -642,7 +641,10 @@ void IGraphControl::DrawReadout(IGraphics& g, const Window& w, const Snapshot& m
   const LoudnessHistoryPoint& p = w.live->At(index);
   const LoudnessHistoryPoint* twin = memory.Has(index) ? &memory.At(index) : nullptr;
 
-  g.FillRect(mAccentColor, IRECT(std::clamp(mPointerX, mPlot.L, mPlot.R), mPlot.T, std::clamp(mPointerX, mPlot.L, mPlot.R) + 1, mPlot.B), &mBlend);
+  g.FillRect(
+    mAccentColor,
+    IRECT(std::clamp(mPointerX, mPlot.L, mPlot.R), mPlot.T, std::clamp(mPointerX, mPlot.L, mPlot.R) + 1, mPlot.B),
+    &mBlend);
   const float m = static_cast<float>(mReadoutSize);
   const float bw = 8.5f * m, bh = 9.f * m;
   float left = mPointerX - bw / 2;

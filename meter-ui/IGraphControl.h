@@ -23,30 +23,43 @@ public:
   // What the report under the action id asks of the plug-in.
   enum GraphCommand : int32_t {
     kNone = 0,
-    kViewMoved = 1,     // stop following the newest point
-    kLongerTimescale,   // "Graph Timescale" one step up
+    kViewMoved = 1,    // stop following the newest point
+    kLongerTimescale,  // "Graph Timescale" one step up
     kShorterTimescale,
-    kRangeUp,           // display range 1 dB up
+    kRangeUp,  // display range 1 dB up
     kRangeDown,
-    kRangeWider,        // 1 dB more at each end
+    kRangeWider,  // 1 dB more at each end
     kRangeNarrower,
-    kPointerOver,       // a redraw only
+    kPointerOver,  // a redraw only
   };
 
   // Roles in the colour table.
   enum ColorRole {
-    kZoneAbove1 = 1, kZone1To2 = 3, kZone2To3 = 5, kZone3To4 = 7, kZoneBelow4 = 9,
-    kILColor = 10, kMemoryColor = 11, kLRAColor = 12, kReferenceLineColor = 13,
-    kBandHighColor = 14, kBandLowColor = 15, kTargetColor = 19, kDialogueColor = 21,
-    kMarkerColor = 22, kMinAlertColor = 23, kMaxAlertColor = 24, kColorCount = 25
+    kZoneAbove1 = 1,
+    kZone1To2 = 3,
+    kZone2To3 = 5,
+    kZone3To4 = 7,
+    kZoneBelow4 = 9,
+    kILColor = 10,
+    kMemoryColor = 11,
+    kLRAColor = 12,
+    kReferenceLineColor = 13,
+    kBandHighColor = 14,
+    kBandLowColor = 15,
+    kTargetColor = 19,
+    kDialogueColor = 21,
+    kMarkerColor = 22,
+    kMinAlertColor = 23,
+    kMaxAlertColor = 24,
+    kColorCount = 25
   };
 
   IGraphControl(const IRECT& bounds, int actionId);
 
-  void SetLook(const IColor& textColor, int size, const IColor& accent, const IColor& frame,
-               const IColor& minorLine, const WDL_String& caption);
-  void SetRange(int scaleKind, double max, double min, double offset, double target,
-                double plrReference, double psrReference);
+  void SetLook(const IColor& textColor, int size, const IColor& accent, const IColor& frame, const IColor& minorLine,
+               const WDL_String& caption);
+  void SetRange(int scaleKind, double max, double min, double offset, double target, double plrReference,
+                double psrReference);
   // The plug-in's lists (the memory may be absent) and the lock under which it changes them,
   // taken only to finish a clear that had to wait for a drawing.
   void SetHistories(LoudnessHistory* live, LoudnessHistory* memory, WDL_Mutex* lock);
@@ -124,8 +137,8 @@ private:
   void DrawILLine(iplug::igraphics::IGraphics& g, const Window& w);
   void DrawReadout(iplug::igraphics::IGraphics& g, const Window& w, const Snapshot& memory);
   void DrawOverview(iplug::igraphics::IGraphics& g, const Window& w);
-  void DrawCurve(iplug::igraphics::IGraphics& g, const IColor& color, std::vector<float>& x,
-                 std::vector<float>& y, bool stroke, bool smooth, float thickness);
+  void DrawCurve(iplug::igraphics::IGraphics& g, const IColor& color, std::vector<float>& x, std::vector<float>& y,
+                 bool stroke, bool smooth, float thickness);
 
   IRECT mPlot, mOverview, mScaleStrip, mDistribution, mDistributionArea;
   int mLabelSize = 10;
@@ -153,7 +166,7 @@ private:
   float mPointerX = -1.f, mPointerY = -1.f;
   bool mHorizontalDrag = false, mVerticalDrag = false;
   GraphHistorySummary mLiveSummary, mMemorySummary;
-  std::vector<size_t> mRunStarts;  // every entry after the first that begins a run, in order
-  size_t mRunsScanned = 0;         // entries looked at so far
+  std::vector<size_t> mRunStarts;                       // every entry after the first that begins a run, in order
+  size_t mRunsScanned = 0;                              // entries looked at so far
   int32_t mRunsScannedFirst = 0, mRunsScannedLast = 0;  // their first and last time, to see a new list
 };

@@ -74,12 +74,10 @@ void IMeterControl::Draw(IGraphics& g)
     if (usable)
       g.FillRect(mHoldLineColor, IRECT(left, holdY, right, holdY + 1.f), &mBlend);
     const float r = mValueRect.H();
-    g.DrawText(mHoldText, LevelText(mHold - mOffset).c_str(),
-               IRECT(left, holdY - r, right, holdY + 1.f - r));
+    g.DrawText(mHoldText, LevelText(mHold - mOffset).c_str(), IRECT(left, holdY - r, right, holdY + 1.f - r));
   }
 
-  const std::string value = mValue < kLowestShownLevel
-                              ? std::string(mPlaceholder.Get())
-                              : LevelText((mShowAlt ? mAltValue : mValue) - mOffset);
+  const std::string value = mValue < kLowestShownLevel ? std::string(mPlaceholder.Get())
+                                                       : LevelText((mShowAlt ? mAltValue : mValue) - mOffset);
   g.DrawText(mValueText, value.c_str(), mValueRect);
 }

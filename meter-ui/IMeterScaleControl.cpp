@@ -17,8 +17,7 @@ IMeterScaleControl::IMeterScaleControl(const IRECT& bounds) : IControl(bounds, -
 }
 
 void IMeterScaleControl::SetLook(const IColor& labelColor, int textSize, const IColor& zeroColor,
-                                 const IColor& majorColor, const IColor& minorColor,
-                                 const WDL_String& caption)
+                                 const IColor& majorColor, const IColor& minorColor, const WDL_String& caption)
 {
   mLabelColor = labelColor;
   mZeroColor = zeroColor;
@@ -42,8 +41,7 @@ void IMeterScaleControl::SetRange(double max, double min)
 
 void IMeterScaleControl::BuildText()
 {
-  mLabelText = IText(static_cast<float>(mTextSize), mLabelColor, "Roboto-Regular", EAlign::Far,
-                     EVAlign::Middle);
+  mLabelText = IText(static_cast<float>(mTextSize), mLabelColor, "Roboto-Regular", EAlign::Far, EVAlign::Middle);
 }
 
 void IMeterScaleControl::OnResize()
@@ -55,25 +53,22 @@ void IMeterScaleControl::OnResize()
   SetDirty(false, -1);
 }
 
-void IMeterScaleControl::DrawMark(IGraphics& g, double level, const IColor& color, float width,
-                                  bool label)
+void IMeterScaleControl::DrawMark(IGraphics& g, double level, const IColor& color, float width, bool label)
 {
   const double f = std::clamp((level - mMin) / mRange, 0.0, 1.0);
   const double h = mTickRect.H();
-  const float y = static_cast<float>(std::clamp(mTickRect.B - std::trunc(f * h),
-                                                static_cast<double>(mTickRect.T),
-                                                static_cast<double>(mTickRect.B)));
+  const float y = static_cast<float>(
+    std::clamp(mTickRect.B - std::trunc(f * h), static_cast<double>(mTickRect.T), static_cast<double>(mTickRect.B)));
   g.DrawLine(color, mTickRect.L, y, mTickRect.R, y, nullptr, width);
   if (label)
   {
     const float half = static_cast<float>(mTextSize) / 2.f;
-    g.DrawText(mLabelText, LevelText(level).c_str(),
-               IRECT(mBoundsCopy.L, y - half, mTickRect.L - 4.f, y + half));
+    g.DrawText(mLabelText, LevelText(level).c_str(), IRECT(mBoundsCopy.L, y - half, mTickRect.L - 4.f, y + half));
   }
 }
 
-void IMeterScaleControl::DrawTicks(IGraphics& g, double from, double to, double step,
-                                   const IColor& color, float width, bool label)
+void IMeterScaleControl::DrawTicks(IGraphics& g, double from, double to, double step, const IColor& color, float width,
+                                   bool label)
 {
   // A spacing below one unit has no whole-unit marks (and would divide by zero).
   const long every = static_cast<long>(std::trunc(step));

@@ -14,10 +14,9 @@ public:
 
   explicit IMeterScaleControl(const iplug::igraphics::IRECT& bounds);
 
-  void SetLook(const iplug::igraphics::IColor& labelColor, int textSize,
-               const iplug::igraphics::IColor& zeroColor,
-               const iplug::igraphics::IColor& majorColor,
-               const iplug::igraphics::IColor& minorColor, const WDL_String& caption);
+  void SetLook(const iplug::igraphics::IColor& labelColor, int textSize, const iplug::igraphics::IColor& zeroColor,
+               const iplug::igraphics::IColor& majorColor, const iplug::igraphics::IColor& minorColor,
+               const WDL_String& caption);
   // Sets the range and the mark spacing that goes with it.
   void SetRange(double max, double min);
 
@@ -43,8 +42,8 @@ public:
 
 private:
   void BuildText();
-  void DrawMark(iplug::igraphics::IGraphics& g, double level, const iplug::igraphics::IColor& color,
-                float width, bool label);
+  void DrawMark(iplug::igraphics::IGraphics& g, double level, const iplug::igraphics::IColor& color, float width,
+                bool label);
   // Marks at every whole unit from `from` down to `to` whose integer part is a multiple of step.
   void DrawTicks(iplug::igraphics::IGraphics& g, double from, double to, double step,
                  const iplug::igraphics::IColor& color, float width, bool label);

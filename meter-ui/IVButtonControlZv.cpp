@@ -5,12 +5,17 @@
 
 using namespace iplug::igraphics;
 
-IVButtonControlZv::IVButtonControlZv(const IRECT& bounds, int id, const IVStyleZv& style,
-                                     int linked, uint8_t /*unused*/, bool visible, bool showLabels,
-                                     const char* labelOff, const char* labelOn)
-: PressOnly(bounds, linked ? id : -1, nullptr, 2), mStyle(style),
-  mFillPattern(style.fillColor), mActionId(id), mLinked(linked != 0),
-  mVisible(visible), mShowLabels(showLabels), mLabelOff(labelOff ? labelOff : ""),
+IVButtonControlZv::IVButtonControlZv(const IRECT& bounds, int id, const IVStyleZv& style, int linked,
+                                     uint8_t /*unused*/, bool visible, bool showLabels, const char* labelOff,
+                                     const char* labelOn)
+: PressOnly(bounds, linked ? id : -1, nullptr, 2),
+  mStyle(style),
+  mFillPattern(style.fillColor),
+  mActionId(id),
+  mLinked(linked != 0),
+  mVisible(visible),
+  mShowLabels(showLabels),
+  mLabelOff(labelOff ? labelOff : ""),
   mLabelOn(labelOn ? labelOn : "")
 {
   mText = style.text;

@@ -12,9 +12,8 @@ class IVButtonControlZv : public PressOnly<iplug::igraphics::ISwitchControlBase>
 public:
   // linked non-zero: id is a parameter index; else an editor action id (-1: none). The byte is
   // passed by the layout and not consulted.
-  IVButtonControlZv(const iplug::igraphics::IRECT& bounds, int id, const IVStyleZv& style,
-                    int linked, uint8_t unused, bool visible, bool showLabels,
-                    const char* labelOff, const char* labelOn);
+  IVButtonControlZv(const iplug::igraphics::IRECT& bounds, int id, const IVStyleZv& style, int linked, uint8_t unused,
+                    bool visible, bool showLabels, const char* labelOff, const char* labelOn);
 
   void OnMouseDown(float x, float y, const iplug::igraphics::IMouseMod& mod) override;
   void OnMouseUp(float x, float y, const iplug::igraphics::IMouseMod& mod) override;

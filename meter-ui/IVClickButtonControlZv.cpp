@@ -5,10 +5,9 @@
 
 using namespace iplug::igraphics;
 
-IVClickButtonControlZv::IVClickButtonControlZv(const IRECT& bounds, int actionId,
-                                               const IVStyleZv& style, const char* label)
-: PressOnly(bounds, -1), mActionId(actionId), mStyle(style), mFillPattern(style.fillColor),
-  mLabel(label ? label : "")
+IVClickButtonControlZv::IVClickButtonControlZv(const IRECT& bounds, int actionId, const IVStyleZv& style,
+                                               const char* label)
+: PressOnly(bounds, -1), mActionId(actionId), mStyle(style), mFillPattern(style.fillColor), mLabel(label ? label : "")
 {
   mText = style.text;
   mDblAsSingleClick = true;

@@ -9,8 +9,8 @@
 class IVClickButtonControlZv : public PressOnly<iplug::igraphics::IControl>
 {
 public:
-  IVClickButtonControlZv(const iplug::igraphics::IRECT& bounds, int actionId,
-                         const IVStyleZv& style, const char* label);
+  IVClickButtonControlZv(const iplug::igraphics::IRECT& bounds, int actionId, const IVStyleZv& style,
+                         const char* label);
 
   void OnMouseDown(float x, float y, const iplug::igraphics::IMouseMod& mod) override;
   void OnMouseUp(float x, float y, const iplug::igraphics::IMouseMod& mod) override;

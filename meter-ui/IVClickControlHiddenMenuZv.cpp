@@ -4,11 +4,9 @@
 
 using namespace iplug::igraphics;
 
-IVClickControlHiddenMenuZv::IVClickControlHiddenMenuZv(const IRECT& bounds, int clickId, int item1Id,
-                                                       int item2Id, int item3Id)
-: IControl(bounds, -1, nullptr)
-, mClickId(clickId)
-, mItemIds{item1Id, item2Id, item3Id}
+IVClickControlHiddenMenuZv::IVClickControlHiddenMenuZv(const IRECT& bounds, int clickId, int item1Id, int item2Id,
+                                                       int item3Id)
+: IControl(bounds, -1, nullptr), mClickId(clickId), mItemIds{item1Id, item2Id, item3Id}
 {
 }
 

@@ -8,8 +8,7 @@
 class IVClickControlHiddenMenuZv : public iplug::igraphics::IControl
 {
 public:
-  IVClickControlHiddenMenuZv(const iplug::igraphics::IRECT& bounds, int clickId, int item1Id,
-                             int item2Id, int item3Id);
+  IVClickControlHiddenMenuZv(const iplug::igraphics::IRECT& bounds, int clickId, int item1Id, int item2Id, int item3Id);
 
   void OnMouseDown(float x, float y, const iplug::igraphics::IMouseMod& mod) override;
   void PopupMenuChosen(iplug::igraphics::IPopupMenu* menu, int valIdx) override;

@@ -11,8 +11,7 @@
 
 using namespace iplug::igraphics;
 
-namespace
-{
+namespace {
 int Pack(const IColor& c)
 {
   return (c.R << 16) | (c.G << 8) | c.B;
@@ -40,11 +39,13 @@ IColor CaptionColor(const IColor& fill)
   const double brightness = 0.299 * fill.R + 0.587 * fill.G + 0.114 * fill.B;
   return brightness > 127.5 ? kColorBlack : kColorWhite;
 }
-} // namespace
+}  // namespace
 
-IVColorPickerZv::IVColorPickerZv(const IRECT& bounds, int colorParamIdx, const IVStyleZv& style,
-                                 const char* label)
-: PressOnly(bounds, -1), mStyle(style), mFillPattern(style.fillColor), mLabel(label ? label : ""),
+IVColorPickerZv::IVColorPickerZv(const IRECT& bounds, int colorParamIdx, const IVStyleZv& style, const char* label)
+: PressOnly(bounds, -1),
+  mStyle(style),
+  mFillPattern(style.fillColor),
+  mLabel(label ? label : ""),
   mColorParamIdx(colorParamIdx)
 {
   mText = style.text;

@@ -11,8 +11,7 @@
 class IVColorPickerZv : public PressOnly<iplug::igraphics::IControl>
 {
 public:
-  IVColorPickerZv(const iplug::igraphics::IRECT& bounds, int colorParamIdx, const IVStyleZv& style,
-                  const char* label);
+  IVColorPickerZv(const iplug::igraphics::IRECT& bounds, int colorParamIdx, const IVStyleZv& style, const char* label);
 
   void OnMouseDown(float x, float y, const iplug::igraphics::IMouseMod& mod) override;
   void OnMouseUp(float, float, const iplug::igraphics::IMouseMod&) override { mMouseMod = {}; }

@@ -10,8 +10,12 @@ using namespace iplug::igraphics;
 IVFileSelectorControlHiddenZv::IVFileSelectorControlHiddenZv(const IRECT& bounds, int postActionId, int fileAction,
                                                              const char* folder, const char* extensions,
                                                              int preActionId)
-: IControl(bounds, -1), mFolder(folder ? folder : ""), mExtensions(extensions ? extensions : ""),
-  mFileAction(fileAction), mPostActionId(postActionId), mPreActionId(preActionId)
+: IControl(bounds, -1),
+  mFolder(folder ? folder : ""),
+  mExtensions(extensions ? extensions : ""),
+  mFileAction(fileAction),
+  mPostActionId(postActionId),
+  mPreActionId(preActionId)
 {
 }
 

@@ -13,9 +13,8 @@ public:
   enum FileAction { kOpen = 0, kSave = 1 };
 
   // folder and extensions (blank-separated, without dots) may be null.
-  IVFileSelectorControlHiddenZv(const iplug::igraphics::IRECT& bounds, int postActionId,
-                                int fileAction, const char* folder, const char* extensions,
-                                int preActionId);
+  IVFileSelectorControlHiddenZv(const iplug::igraphics::IRECT& bounds, int postActionId, int fileAction,
+                                const char* folder, const char* extensions, int preActionId);
 
   // The pre-action may offer a name in mFileName; the modal dialog then replaces it with the
   // chosen path, or empties it when cancelled. The post-action runs either way.
@@ -23,8 +22,8 @@ public:
 
   void Draw(iplug::igraphics::IGraphics&) override {}
 
-  WDL_String mFolder;     // where the dialog starts, ending in "/" after a confirmed dialog
-  WDL_String mFileName;   // full path of the chosen file; empty when cancelled
+  WDL_String mFolder;    // where the dialog starts, ending in "/" after a confirmed dialog
+  WDL_String mFileName;  // full path of the chosen file; empty when cancelled
   WDL_String mExtensions;
   int mFileAction;
   int mPostActionId;  // -1: none

@@ -4,10 +4,14 @@
 
 using namespace iplug::igraphics;
 
-IVPanelControlZv::IVPanelControlZv(const IRECT& bounds, const IColor& fill, bool frame,
-                                   const IColor& frameColor, float roundness, float frameWidth)
-: IControl(bounds, -1), mFillPattern(fill), mFrame(frame), mRoundness(roundness),
-  mFrameWidth(frameWidth), mFrameColor(frameColor)
+IVPanelControlZv::IVPanelControlZv(const IRECT& bounds, const IColor& fill, bool frame, const IColor& frameColor,
+                                   float roundness, float frameWidth)
+: IControl(bounds, -1),
+  mFillPattern(fill),
+  mFrame(frame),
+  mRoundness(roundness),
+  mFrameWidth(frameWidth),
+  mFrameColor(frameColor)
 {
 }
 
@@ -16,12 +20,16 @@ void IVPanelControlZv::Draw(IGraphics& g)
   DrawBoxBackground(g, mRECT, mFillPattern, mRoundness, mFrame, mFrameColor, mFrameWidth, &mBlend);
 }
 
-IVPanelControlSwitchZv::IVPanelControlSwitchZv(const IRECT& bounds, const IColor& offFill,
-                                               const IColor& onFill, bool drawOutline,
-                                               const IColor& offOutline, const IColor& onOutline,
+IVPanelControlSwitchZv::IVPanelControlSwitchZv(const IRECT& bounds, const IColor& offFill, const IColor& onFill,
+                                               bool drawOutline, const IColor& offOutline, const IColor& onOutline,
                                                float roundness)
-: IControl(bounds, -1), mOffPattern(offFill), mOnPattern(onFill), mRoundness(roundness),
-  mDrawOutline(drawOutline), mOffOutline(offOutline), mOnOutline(onOutline)
+: IControl(bounds, -1),
+  mOffPattern(offFill),
+  mOnPattern(onFill),
+  mRoundness(roundness),
+  mDrawOutline(drawOutline),
+  mOffOutline(offOutline),
+  mOnOutline(onOutline)
 {
   SetIgnoreMouse(true);
 }

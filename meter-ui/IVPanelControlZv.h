@@ -8,9 +8,8 @@
 class IVPanelControlZv : public iplug::igraphics::IControl
 {
 public:
-  IVPanelControlZv(const iplug::igraphics::IRECT& bounds, const iplug::igraphics::IColor& fill,
-                   bool frame, const iplug::igraphics::IColor& frameColor, float roundness,
-                   float frameWidth);
+  IVPanelControlZv(const iplug::igraphics::IRECT& bounds, const iplug::igraphics::IColor& fill, bool frame,
+                   const iplug::igraphics::IColor& frameColor, float roundness, float frameWidth);
 
   void Draw(iplug::igraphics::IGraphics& g) override;
 
@@ -25,11 +24,10 @@ public:
 class IVPanelControlSwitchZv : public iplug::igraphics::IControl
 {
 public:
-  IVPanelControlSwitchZv(const iplug::igraphics::IRECT& bounds,
-                         const iplug::igraphics::IColor& offFill,
+  IVPanelControlSwitchZv(const iplug::igraphics::IRECT& bounds, const iplug::igraphics::IColor& offFill,
                          const iplug::igraphics::IColor& onFill, bool drawOutline,
-                         const iplug::igraphics::IColor& offOutline,
-                         const iplug::igraphics::IColor& onOutline, float roundness);
+                         const iplug::igraphics::IColor& offOutline, const iplug::igraphics::IColor& onOutline,
+                         float roundness);
 
   void Draw(iplug::igraphics::IGraphics& g) override;
 

@@ -6,10 +6,7 @@
 class IVParameterControlHiddenZv : public iplug::igraphics::IControl
 {
 public:
-  explicit IVParameterControlHiddenZv(int paramIdx)
-  : IControl(iplug::igraphics::IRECT(0, 0, 0, 0), paramIdx)
-  {
-  }
+  explicit IVParameterControlHiddenZv(int paramIdx) : IControl(iplug::igraphics::IRECT(0, 0, 0, 0), paramIdx) {}
 
   void Draw(iplug::igraphics::IGraphics&) override {}
 };

@@ -9,13 +9,11 @@
 
 using namespace iplug::igraphics;
 
-namespace
-{
+namespace {
 // Whether drag and wheel move the parameter by whole steps.
 bool HasSteps(const iplug::IParam* param)
 {
-  return param && param->IsStepped() && param->GetStep() > 0.0
-         && param->GetMax() - param->GetMin() > 0.0;
+  return param && param->IsStepped() && param->GetStep() > 0.0 && param->GetMax() - param->GetMin() > 0.0;
 }
 
 // The plain value truncated toward zero to a multiple of the step. Values within a millionth of
@@ -26,7 +24,7 @@ double TruncateToStep(double value, double step)
   const double nearest = std::round(steps);
   return (std::abs(steps - nearest) < 1e-6 ? nearest : std::trunc(steps)) * step;
 }
-} // namespace
+}  // namespace
 
 double SnapToStep(const iplug::IParam& param, double value)
 {
@@ -35,22 +33,22 @@ double SnapToStep(const iplug::IParam& param, double value)
   return std::clamp(value, param.GetMin(), param.GetMax());
 }
 
-IVParameterControlZv::IVParameterControlZv(const IRECT& bounds, int paramIdx,
-                                           const IVStyleZv& style, EDirection direction,
-                                           bool promptDisabled, bool showLabel, double gearing)
-: IKnobControlBase(bounds, paramIdx, direction, gearing), mDrawBackground(true), mStyle(style),
-  mFillPattern(style.fillColor), mShowLabel(showLabel)
+IVParameterControlZv::IVParameterControlZv(const IRECT& bounds, int paramIdx, const IVStyleZv& style,
+                                           EDirection direction, bool promptDisabled, bool showLabel, double gearing)
+: IKnobControlBase(bounds, paramIdx, direction, gearing),
+  mDrawBackground(true),
+  mStyle(style),
+  mFillPattern(style.fillColor),
+  mShowLabel(showLabel)
 {
   mHideCursorOnDrag = true;
   mText = style.text;
   mDisablePrompt = promptDisabled;
 }
 
-IVParameterControlZv::IVParameterControlZv(const IRECT& bounds, int paramIdx, const IText& text,
-                                           EDirection direction, bool promptDisabled,
-                                           bool showLabel, double gearing)
-: IVParameterControlZv(bounds, paramIdx, kDefaultStyleZv, direction, promptDisabled, showLabel,
-                       gearing)
+IVParameterControlZv::IVParameterControlZv(const IRECT& bounds, int paramIdx, const IText& text, EDirection direction,
+                                           bool promptDisabled, bool showLabel, double gearing)
+: IVParameterControlZv(bounds, paramIdx, kDefaultStyleZv, direction, promptDisabled, showLabel, gearing)
 {
   mText = text;
   mDrawBackground = false;

@@ -12,17 +12,14 @@ class IVParameterControlZv : public iplug::igraphics::IKnobControlBase
 public:
   // The styled box.
   IVParameterControlZv(const iplug::igraphics::IRECT& bounds, int paramIdx, const IVStyleZv& style,
-                       iplug::igraphics::EDirection direction, bool promptDisabled,
-                       bool showLabel, double gearing);
+                       iplug::igraphics::EDirection direction, bool promptDisabled, bool showLabel, double gearing);
   // The text only, without fill or outline.
-  IVParameterControlZv(const iplug::igraphics::IRECT& bounds, int paramIdx,
-                       const iplug::igraphics::IText& text, iplug::igraphics::EDirection direction,
-                       bool promptDisabled, bool showLabel, double gearing);
+  IVParameterControlZv(const iplug::igraphics::IRECT& bounds, int paramIdx, const iplug::igraphics::IText& text,
+                       iplug::igraphics::EDirection direction, bool promptDisabled, bool showLabel, double gearing);
 
   void OnMouseDown(float x, float y, const iplug::igraphics::IMouseMod& mod) override;
   void OnMouseUp(float x, float y, const iplug::igraphics::IMouseMod& mod) override;
-  void OnMouseDrag(float x, float y, float dX, float dY,
-                   const iplug::igraphics::IMouseMod& mod) override;
+  void OnMouseDrag(float x, float y, float dX, float dY, const iplug::igraphics::IMouseMod& mod) override;
   void OnMouseDblClick(float x, float y, const iplug::igraphics::IMouseMod& mod) override;
   void OnMouseWheel(float x, float y, const iplug::igraphics::IMouseMod& mod, float delta) override;
   void Draw(iplug::igraphics::IGraphics& g) override;
@@ -54,7 +51,7 @@ public:
   int mOwnParamIdx = -1;
   int mLowerParamIdx = -1;  // -1: none
   int mUpperParamIdx = -1;
-  double mMargin = 0.0;     // plain units
+  double mMargin = 0.0;  // plain units
 };
 
 // A plain value snapped to the parameter's steps and clamped to its range.

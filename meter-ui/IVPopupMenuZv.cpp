@@ -8,10 +8,8 @@
 
 using namespace iplug::igraphics;
 
-IVPopupMenuZv::IVPopupMenuZv(const IRECT& bounds, int paramIdx, const IVStyleZv& style,
-                             bool wheel, bool visible)
-: IControl(bounds, paramIdx), mWheel(wheel), mVisible(visible), mStyle(style),
-  mFillPattern(style.fillColor)
+IVPopupMenuZv::IVPopupMenuZv(const IRECT& bounds, int paramIdx, const IVStyleZv& style, bool wheel, bool visible)
+: IControl(bounds, paramIdx), mWheel(wheel), mVisible(visible), mStyle(style), mFillPattern(style.fillColor)
 {
   mText = style.text;
   mDisablePrompt = false;

@@ -9,8 +9,7 @@
 class IVPopupMenuZv : public iplug::igraphics::IControl
 {
 public:
-  IVPopupMenuZv(const iplug::igraphics::IRECT& bounds, int paramIdx, const IVStyleZv& style,
-                bool wheel, bool visible);
+  IVPopupMenuZv(const iplug::igraphics::IRECT& bounds, int paramIdx, const IVStyleZv& style, bool wheel, bool visible);
 
   void OnMouseDown(float x, float y, const iplug::igraphics::IMouseMod& mod) override;
   // A wheel step up selects the entry above (the previous one), a step down the next one.

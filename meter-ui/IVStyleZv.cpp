@@ -5,9 +5,8 @@
 
 using namespace iplug::igraphics;
 
-void DrawBoxBackground(IGraphics& g, const IRECT& r, const IPattern& fill, float roundness,
-                       bool frame, const IColor& frameColor, float frameWidth,
-                       const IBlend* frameBlend)
+void DrawBoxBackground(IGraphics& g, const IRECT& r, const IPattern& fill, float roundness, bool frame,
+                       const IColor& frameColor, float frameWidth, const IBlend* frameBlend)
 {
   if (g.SupportsPathFill())
   {

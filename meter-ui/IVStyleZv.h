@@ -7,8 +7,7 @@
 #include "graphics/IControl.h"
 #include "graphics/IGraphicsStructs.h"
 
-namespace iplug::igraphics
-{
+namespace iplug::igraphics {
 class IGraphics;
 }
 
@@ -38,8 +37,7 @@ inline void DrawStyleBackground(iplug::igraphics::IGraphics& g, const iplug::igr
                                 const IVStyleZv& style, const iplug::igraphics::IPattern& fill,
                                 const iplug::igraphics::IBlend* frameBlend)
 {
-  DrawBoxBackground(g, r, fill, style.roundness, style.drawFrame, style.frameColor,
-                    style.frameThickness, frameBlend);
+  DrawBoxBackground(g, r, fill, style.roundness, style.drawFrame, style.frameColor, style.frameThickness, frameBlend);
 }
 
 // The text style with its colour's alpha halved while the control is disabled.
@@ -51,7 +49,8 @@ WDL_String ParamDisplayText(const iplug::igraphics::IControl& control);
 
 // A widget base whose press is all it reacts to: drags, wheel turns and double clicks as a
 // gesture of their own do nothing.
-template <class Base> class PressOnly : public Base
+template <class Base>
+class PressOnly : public Base
 {
 public:
   using Base::Base;

@@ -12,8 +12,8 @@ MeterBarBase::MeterBarBase(const IRECT& bounds) : IControl(bounds, -1)
   LayoutRows();
 }
 
-void MeterBarBase::SetLook(const IColor& textColor, int captionSize, const WDL_String& caption,
-                           int valueSize, const WDL_String& placeholder)
+void MeterBarBase::SetLook(const IColor& textColor, int captionSize, const WDL_String& caption, int valueSize,
+                           const WDL_String& placeholder)
 {
   mBaseCaptionSize = mCaptionSize = captionSize;
   mBaseValueSize = mValueSize = valueSize;
@@ -53,6 +53,5 @@ float MeterBarBase::BarY(double fraction) const
 {
   const double h = mBarRect.H();
   const double y = mBarRect.B - std::trunc(fraction * h);
-  return static_cast<float>(std::clamp(y, static_cast<double>(mBarRect.T),
-                                       static_cast<double>(mBarRect.B)));
+  return static_cast<float>(std::clamp(y, static_cast<double>(mBarRect.T), static_cast<double>(mBarRect.B)));
 }

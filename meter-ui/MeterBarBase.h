@@ -13,8 +13,8 @@ public:
   explicit MeterBarBase(const iplug::igraphics::IRECT& bounds);
 
   // Text colour and sizes, caption and the text shown while nothing is measured.
-  void SetLook(const iplug::igraphics::IColor& textColor, int captionSize,
-               const WDL_String& caption, int valueSize, const WDL_String& placeholder);
+  void SetLook(const iplug::igraphics::IColor& textColor, int captionSize, const WDL_String& caption, int valueSize,
+               const WDL_String& placeholder);
 
   iplug::igraphics::IRECT mCaptionRect;
   iplug::igraphics::IRECT mOverRect;
@@ -22,7 +22,7 @@ public:
   iplug::igraphics::IRECT mValueRect;
   WDL_String mCaption{"xxx"};
   WDL_String mPlaceholder{"---"};
-  int mCaptionSize = 11;      // in use
+  int mCaptionSize = 11;  // in use
   int mValueSize = 9;
   int mBaseCaptionSize = 11;  // as set
   int mBaseValueSize = 9;

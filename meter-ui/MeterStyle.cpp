@@ -10,14 +10,13 @@ std::string LevelText(double level)
   return text;
 }
 
-namespace
-{
+namespace {
 constexpr double kFixedScaleMarks[3][17] = {
   {27, 18, 9, 6, 3, 0, -3, -6, -9, -18, -23, -27, -36, -45, -54, -63, -72},
   {27, 18, 9, 6, 3, 0, -3, -6, -9, -18, -24, -27, -36, -45, -54, -63, -72},
   {20, 16, 12, 8, 4, 0, -4, -8, -12, -16, -20, -24, -28, -32, -36, -40, -44},
 };
-} // namespace
+}  // namespace
 
 std::span<const double> FixedScaleMarks(int scaleKind)
 {
@@ -26,8 +25,8 @@ std::span<const double> FixedScaleMarks(int scaleKind)
   return kFixedScaleMarks[scaleKind - 1];
 }
 
-iplug::igraphics::IColor RatioColour(const iplug::igraphics::IColor& high,
-                                     const iplug::igraphics::IColor& low, double ratio, double reference)
+iplug::igraphics::IColor RatioColour(const iplug::igraphics::IColor& high, const iplug::igraphics::IColor& low,
+                                     double ratio, double reference)
 {
   const double t = reference > 0.0 && ratio == ratio
                      ? (std::clamp(ratio, 0.5 * reference, 1.5 * reference) - 0.5 * reference) / reference

@@ -8,11 +8,10 @@
 
 #include "graphics/IGraphicsStructs.h"
 
-namespace meterstyle
-{
+namespace meterstyle {
 using iplug::igraphics::IColor;
 
-inline constexpr IColor kTextColor(255, 190, 193, 196);   // captions, values, labels
+inline constexpr IColor kTextColor(255, 190, 193, 196);  // captions, values, labels
 inline constexpr IColor kMajorTickColor(128, 190, 193, 196);
 inline constexpr IColor kMinorTickColor(64, 190, 193, 196);
 inline constexpr IColor kZeroMarkColor(255, 190, 193, 196);
@@ -44,7 +43,7 @@ inline constexpr int kGraphPeakColourEntry = 17;
 // The dynamics meter's ratio colours are the meter colour set's first (low) and fourth (high).
 inline constexpr int kRatioLowColorIndex = 1;
 inline constexpr int kRatioHighColorIndex = 4;
-} // namespace meterstyle
+}  // namespace meterstyle
 
 // Levels below this are "nothing measured".
 inline constexpr double kLowestShownLevel = -143.9;
@@ -64,8 +63,8 @@ std::span<const double> FixedScaleMarks(int scaleKind);
 // half the reference, the high colour at or above one and a half times it, and between them each
 // channel (alpha too) mixed in proportion and cut to a whole level. Without a reference, or for a
 // ratio that is not a number, the low colour.
-iplug::igraphics::IColor RatioColour(const iplug::igraphics::IColor& high,
-                                     const iplug::igraphics::IColor& low, double ratio, double reference);
+iplug::igraphics::IColor RatioColour(const iplug::igraphics::IColor& high, const iplug::igraphics::IColor& low,
+                                     double ratio, double reference);
 
 // "+3.0" above zero, "0.0" and "-6.0" otherwise.
 std::string LevelText(double level);

@@ -12,11 +12,9 @@
 #include "platform/shared/FourCC.h"
 #include "platform/shared/Utf8.h"
 
-namespace iplug::igraphics
-{
+namespace iplug::igraphics {
 
-namespace
-{
+namespace {
 using fourcc::Code;
 
 // Big-endian reads of font data; callers check with Has before they read.
@@ -25,19 +23,10 @@ class FontBytes
 public:
   FontBytes(const unsigned char* bytes, size_t length) : mBytes(bytes), mLength(length) {}
 
-  bool Has(uint64_t offset, uint64_t size) const
-  {
-    return offset <= mLength && size <= mLength - offset;
-  }
-  uint16_t U16(uint64_t offset) const
-  {
-    return static_cast<uint16_t>(mBytes[offset] << 8 | mBytes[offset + 1]);
-  }
+  bool Has(uint64_t offset, uint64_t size) const { return offset <= mLength && size <= mLength - offset; }
+  uint16_t U16(uint64_t offset) const { return static_cast<uint16_t>(mBytes[offset] << 8 | mBytes[offset + 1]); }
   int16_t S16(uint64_t offset) const { return static_cast<int16_t>(U16(offset)); }
-  uint32_t U32(uint64_t offset) const
-  {
-    return uint32_t(U16(offset)) << 16 | U16(offset + 2);
-  }
+  uint32_t U32(uint64_t offset) const { return uint32_t(U16(offset)) << 16 | U16(offset + 2); }
   const unsigned char* At(uint64_t offset) const { return mBytes + offset; }
 
 private:
@@ -70,8 +59,7 @@ int64_t FaceOffset(const FontBytes& font, int faceIdx)
   }
   const uint32_t version = font.U32(4);
   const uint64_t entry = 12 + 4 * uint64_t(faceIdx);
-  if ((version != 0x00010000 && version != 0x00020000) || font.U32(8) <= uint32_t(faceIdx)
-      || !font.Has(entry, 4))
+  if ((version != 0x00010000 && version != 0x00020000) || font.U32(8) <= uint32_t(faceIdx) || !font.Has(entry, 4))
   {
     return -1;
   }
@@ -105,8 +93,8 @@ std::string FromUTF16BE(const FontBytes& font, uint64_t offset, uint32_t length)
 
 // The string of the first name record of the platform, encoding and language with that name
 // id; records and strings outside the table are passed over.
-std::string ReadNameRecord(const FontBytes& font, const Table& name, uint16_t platform,
-                           uint16_t encoding, uint16_t language, uint16_t nameID)
+std::string ReadNameRecord(const FontBytes& font, const Table& name, uint16_t platform, uint16_t encoding,
+                           uint16_t language, uint16_t nameID)
 {
   const uint64_t end = uint64_t(name.offset) + name.length;
   const uint16_t count = font.U16(name.offset + 2);
@@ -118,8 +106,8 @@ std::string ReadNameRecord(const FontBytes& font, const Table& name, uint16_t pl
     {
       break;
     }
-    if (font.U16(record) != platform || font.U16(record + 2) != encoding
-        || font.U16(record + 4) != language || font.U16(record + 6) != nameID)
+    if (font.U16(record) != platform || font.U16(record + 2) != encoding || font.U16(record + 4) != language ||
+        font.U16(record + 6) != nameID)
     {
       continue;
     }
@@ -146,10 +134,9 @@ std::string ReadName(const FontBytes& font, const Table& name, uint16_t nameID)
   std::string text = ReadNameRecord(font, name, kWindows, kUnicodeBMP, kEnglishUS, nameID);
   return text.empty() ? ReadNameRecord(font, name, kMacintosh, kRoman, kEnglish, nameID) : text;
 }
-} // namespace
+}  // namespace
 
-void ReadFontDataRecord(IFontDataRecord& record, const unsigned char* bytes, size_t length,
-                        int faceIdx)
+void ReadFontDataRecord(IFontDataRecord& record, const unsigned char* bytes, size_t length, int faceIdx)
 {
   record.mData = nullptr;
   record.mHeadLocation = record.mNameLocation = record.mHheaLocation = record.mFdscLocation = 0;
@@ -172,8 +159,7 @@ void ReadFontDataRecord(IFontDataRecord& record, const unsigned char* bytes, siz
     uint32_t tag;
     uint32_t minLength;
     Table table;
-  } wanted[] = {{Code("head"), 46, {}}, {Code("name"), 6, {}}, {Code("hhea"), 10, {}},
-                {Code("fdsc"), 0, {}}};
+  } wanted[] = {{Code("head"), 46, {}}, {Code("name"), 6, {}}, {Code("hhea"), 10, {}}, {Code("fdsc"), 0, {}}};
   const uint16_t nTables = font.U16(uint64_t(face) + 4);
   for (uint32_t i = 0; i < nTables; ++i)
   {
@@ -186,8 +172,7 @@ void ReadFontDataRecord(IFontDataRecord& record, const unsigned char* bytes, siz
     const Table table{font.U32(entry + 8), font.U32(entry + 12)};
     for (Wanted& w : wanted)
     {
-      if (w.tag == tag && w.table.offset == 0 && font.Has(table.offset, table.length)
-          && table.length >= w.minLength)
+      if (w.tag == tag && w.table.offset == 0 && font.Has(table.offset, table.length) && table.length >= w.minLength)
       {
         w.table = table;
       }
@@ -232,8 +217,8 @@ int FindFaceByStyle(const unsigned char* bytes, size_t length, const char* style
 
 // ---- CoreTextFont ---------------------------------------------------------------------------
 
-CoreTextFont::CoreTextFont(CTFontDescriptorRef descriptor, CGDataProviderRef provider,
-                           const char* styleName, bool isSystem)
+CoreTextFont::CoreTextFont(CTFontDescriptorRef descriptor, CGDataProviderRef provider, const char* styleName,
+                           bool isSystem)
 : PlatformFont(isSystem), mDescriptor(descriptor), mProvider(provider), mStyleName(styleName)
 {
 }
@@ -257,9 +242,8 @@ IFontDataRecord* CoreTextFont::GetFontData()
   }
   const unsigned char* bytes = CFDataGetBytePtr(data);
   const CFIndex length = CFDataGetLength(data);
-  const int face = mStyleName.GetLength() > 0
-                     ? FindFaceByStyle(bytes, static_cast<size_t>(length), mStyleName.Get())
-                     : 0;
+  const int face = mStyleName.GetLength() > 0 ? FindFaceByStyle(bytes, static_cast<size_t>(length), mStyleName.Get())
+                                              : 0;
   // No face of the wanted style: the record stays empty rather than naming face -1.
   if (face >= 0 && length > 0 && length <= INT32_MAX)
   {
@@ -276,14 +260,12 @@ IFontDataRecord* CoreTextFont::GetFontData()
 
 // ---- Loaders --------------------------------------------------------------------------------
 
-namespace
-{
+namespace {
 // A font of the provider's bytes; takes over the provider. Null when they are not a font.
 CoreTextFont* FontFromProvider(CGDataProviderRef provider)
 {
   CGFontRef graphicsFont = CGFontCreateWithDataProvider(provider);
-  CTFontRef font =
-    graphicsFont ? CTFontCreateWithGraphicsFont(graphicsFont, 0.0, nullptr, nullptr) : nullptr;
+  CTFontRef font = graphicsFont ? CTFontCreateWithGraphicsFont(graphicsFont, 0.0, nullptr, nullptr) : nullptr;
   CTFontDescriptorRef descriptor = font ? CTFontCopyFontDescriptor(font) : nullptr;
   if (font)
   {
@@ -302,7 +284,7 @@ CFStringRef MakeText(const char* text)
 {
   return CFStringCreateWithCString(nullptr, text, kCFStringEncodingUTF8);
 }
-} // namespace
+}  // namespace
 
 CoreTextFont* LoadCoreTextFontFromFile(const char*, const char* fileName, const char* bundleID,
                                        const char* sharedResourcesName)
@@ -334,17 +316,14 @@ CoreTextFont* LoadCoreTextFontByName(const char*, const char* familyName, int st
   CFStringRef styleText = MakeText(styleName);
   const void* keys[] = {kCTFontFamilyNameAttribute, kCTFontStyleNameAttribute};
   const void* values[] = {family, styleText};
-  CFDictionaryRef attributes = CFDictionaryCreate(nullptr, keys, values, 2,
-                                                  &kCFTypeDictionaryKeyCallBacks,
+  CFDictionaryRef attributes = CFDictionaryCreate(nullptr, keys, values, 2, &kCFTypeDictionaryKeyCallBacks,
                                                   &kCFTypeDictionaryValueCallBacks);
   CTFontDescriptorRef descriptor = CTFontDescriptorCreateWithAttributes(attributes);
   CFRelease(attributes);
   CFRelease(styleText);
   CFRelease(family);
-  CFTypeRef url = descriptor ? CTFontDescriptorCopyAttribute(descriptor, kCTFontURLAttribute)
-                             : nullptr;
-  CGDataProviderRef provider =
-    url ? CGDataProviderCreateWithURL(static_cast<CFURLRef>(url)) : nullptr;
+  CFTypeRef url = descriptor ? CTFontDescriptorCopyAttribute(descriptor, kCTFontURLAttribute) : nullptr;
+  CGDataProviderRef provider = url ? CGDataProviderCreateWithURL(static_cast<CFURLRef>(url)) : nullptr;
   if (url)
   {
     CFRelease(url);
@@ -393,14 +372,13 @@ CoreTextFontDescriptor::~CoreTextFontDescriptor()
   }
 }
 
-namespace
-{
+namespace {
 StaticStorage<CoreTextFontDescriptor>& FontDescriptorCache()
 {
   static StaticStorage<CoreTextFontDescriptor> cache;
   return cache;
 }
-} // namespace
+}  // namespace
 
 void RetainCoreTextFontCache()
 {
@@ -422,11 +400,8 @@ void CacheCoreTextFont(const char* fontID, PlatformFont* font)
   const std::unique_ptr<IFontDataRecord> record(font->GetFontData());
   const int height = int(record->mAscender) - int(record->mDescender);
   // A font without metrics keeps its point size.
-  const double emRatio =
-    record->IsValid() && height != 0 ? double(record->mUnitsPerEm) / height : 1.0;
-  cache.Add(new CoreTextFontDescriptor(static_cast<CTFontDescriptorRef>(font->GetDescriptor()),
-                                       emRatio),
-            fontID, 1.0);
+  const double emRatio = record->IsValid() && height != 0 ? double(record->mUnitsPerEm) / height : 1.0;
+  cache.Add(new CoreTextFontDescriptor(static_cast<CTFontDescriptorRef>(font->GetDescriptor()), emRatio), fontID, 1.0);
 }
 
 CoreTextFontDescriptor* GetCachedFontDescriptor(const char* fontID)
@@ -434,4 +409,4 @@ CoreTextFontDescriptor* GetCachedFontDescriptor(const char* fontID)
   return StaticStorage<CoreTextFontDescriptor>::Accessor(FontDescriptorCache()).Find(fontID, 1.0);
 }
 
-} // namespace iplug::igraphics
+}  // namespace iplug::igraphics

@@ -13,16 +13,14 @@
 #include "graphics/StaticStorage.h"
 #include "platform/CoreText/CTFont.h"
 
-namespace iplug::igraphics
-{
+namespace iplug::igraphics {
 
 class CoreTextFont : public PlatformFont
 {
 public:
   // Takes over the descriptor and the provider. styleName is empty unless the font was found
   // by family and style.
-  CoreTextFont(CTFontDescriptorRef descriptor, CGDataProviderRef provider, const char* styleName,
-               bool isSystem);
+  CoreTextFont(CTFontDescriptorRef descriptor, CGDataProviderRef provider, const char* styleName, bool isSystem);
   ~CoreTextFont() override;
 
   void* GetDescriptor() override { return const_cast<__CTFontDescriptor*>(mDescriptor); }
@@ -39,13 +37,12 @@ private:
 // Reads the face of a font file into the record: its table locations, names and metrics. Every
 // read stays inside the data: a table, name or face that lies outside it counts as absent.
 // bytes must stay alive as long as the record refers to them.
-void ReadFontDataRecord(IFontDataRecord& record, const unsigned char* bytes, size_t length,
-                        int faceIdx);
+void ReadFontDataRecord(IFontDataRecord& record, const unsigned char* bytes, size_t length, int faceIdx);
 // The first face whose style name is style; -1 when none has it.
 int FindFaceByStyle(const unsigned char* bytes, size_t length, const char* style);
 
-CoreTextFont* LoadCoreTextFontFromFile(const char* fontID, const char* fileName,
-                                       const char* bundleID, const char* sharedResourcesName);
+CoreTextFont* LoadCoreTextFontFromFile(const char* fontID, const char* fileName, const char* bundleID,
+                                       const char* sharedResourcesName);
 // style 1 "Bold", 2 "Italic", anything else "Regular".
 CoreTextFont* LoadCoreTextFontByName(const char* fontID, const char* familyName, int style);
 CoreTextFont* LoadCoreTextFontFromMemory(const char* fontID, const void* data, int size);
@@ -70,4 +67,4 @@ void ReleaseCoreTextFontCache();
 void CacheCoreTextFont(const char* fontID, PlatformFont* font);
 CoreTextFontDescriptor* GetCachedFontDescriptor(const char* fontID);
 
-} // namespace iplug::igraphics
+}  // namespace iplug::igraphics

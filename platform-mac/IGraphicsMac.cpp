@@ -18,10 +18,8 @@
 #include "platform-mac/IGraphicsCoreText.h"
 #include "platform-mac/IGraphicsView.h"
 
-namespace iplug::igraphics
-{
-namespace
-{
+namespace iplug::igraphics {
+namespace {
 
 // The message-box results.
 enum { kOK = 1, kCancel = 2, kRetry = 4, kYes = 6, kNo = 7 };
@@ -88,7 +86,8 @@ void RepositionCursor(NSPoint screen)
 {
   const CGDirectDisplayID display = CGMainDisplayID();
   CGAssociateMouseAndMouseCursorPosition(false);
-  CGDisplayMoveCursorToPoint(display, CGPointMake(screen.x, static_cast<CGFloat>(CGDisplayPixelsHigh(display)) - screen.y));
+  CGDisplayMoveCursorToPoint(display,
+                             CGPointMake(screen.x, static_cast<CGFloat>(CGDisplayPixelsHigh(display)) - screen.y));
   CGAssociateMouseAndMouseCursorPosition(true);
 }
 
@@ -99,7 +98,7 @@ std::string FolderOf(const std::string& path)
   return slash == std::string::npos || slash == 0 ? "/" : path.substr(0, slash + 1);
 }
 
-} // namespace
+}  // namespace
 
 IGraphicsMac::IGraphicsMac(IGEditorDelegate& dlg, int w, int h, int fps, float scale)
 : IGraphicsNanoVG(dlg, w, h, fps, scale)
@@ -171,8 +170,8 @@ void IGraphicsMac::AttachNativeView(void* view, const IRECT& bounds)
   // The editor view keeps a share of its subviews: a view that no one shares cannot be taken in
   // without taking it from its owner, so it is left alone, as is any view while no window is open.
   auto* native = static_cast<NSView*>(view);
-  const std::shared_ptr<NSView> shared =
-    native ? std::static_pointer_cast<NSView>(native->weak_from_this().lock()) : nullptr;
+  const std::shared_ptr<NSView> shared = native ? std::static_pointer_cast<NSView>(native->weak_from_this().lock())
+                                                : nullptr;
   if (!shared || !mView)
     return;
   shared->setFrame(ToViewRect(bounds));
@@ -281,7 +280,10 @@ void IGraphicsMac::WarpCursor(float x, float y)
   StoreCursorLockPoint();
 }
 
-void IGraphicsMac::CursorPosition(float& x, float& y) const { FromScreen(NSEvent::mouseLocation(), x, y); }
+void IGraphicsMac::CursorPosition(float& x, float& y) const
+{
+  FromScreen(NSEvent::mouseLocation(), x, y);
+}
 
 void IGraphicsMac::DoCursorLock(float x, float y, float& prevX, float& prevY)
 {
@@ -311,7 +313,10 @@ void IGraphicsMac::CloseNativeTextEntry()
     mView->endUserInput();
 }
 
-bool IGraphicsMac::NativeMenusOnly() const { return platform::CurrentPerson().ChoosesMenuItemsByName(); }
+bool IGraphicsMac::NativeMenusOnly() const
+{
+  return platform::CurrentPerson().ChoosesMenuItemsByName();
+}
 
 IPopupMenu* IGraphicsMac::OpenNativeMenu(IPopupMenu& menu, const IRECT& bounds, bool& isAsync)
 {
@@ -411,8 +416,8 @@ bool IGraphicsMac::OpenWebLink(const char* url)
   if (!url)
     return false;
   const std::string text = url;
-  const std::shared_ptr<NSURL> link =
-    text.find("http") != std::string::npos ? NSURL::URLWithString(text) : NSURL::fileURLWithPath(text);
+  const std::shared_ptr<NSURL> link = text.find("http") != std::string::npos ? NSURL::URLWithString(text)
+                                                                             : NSURL::fileURLWithPath(text);
   return link && NSWorkspace::sharedWorkspace().openURL(*link);
 }
 
@@ -458,7 +463,10 @@ PlatformFont* IGraphicsMac::LoadNativeFontByName(const char* fontID, const char*
   return LoadCoreTextFontByName(fontID, family, style);
 }
 
-void IGraphicsMac::CacheNativeFont(const char* fontID, PlatformFont* font) { CacheCoreTextFont(fontID, font); }
+void IGraphicsMac::CacheNativeFont(const char* fontID, PlatformFont* font)
+{
+  CacheCoreTextFont(fontID, font);
+}
 
 bool IGraphicsMac::LoadStoredFont(const char* fontID)
 {
@@ -466,4 +474,4 @@ bool IGraphicsMac::LoadStoredFont(const char* fontID)
   return GetCachedFontDescriptor(fontID) && AddStoredFontData(fontID);
 }
 
-} // namespace iplug::igraphics
+}  // namespace iplug::igraphics

@@ -9,8 +9,7 @@
 #include "platform/Foundation/NSGeometry.h"
 #include "renderer/IGraphicsNanoVG.h"
 
-namespace iplug::igraphics
-{
+namespace iplug::igraphics {
 
 class IGraphicsView_vVantorelix_au;
 
@@ -121,4 +120,4 @@ private:
   WDL_String mBundleID;
 };
 
-} // namespace iplug::igraphics
+}  // namespace iplug::igraphics

@@ -3,10 +3,8 @@
 #include <cstdio>
 #include <string>
 
-namespace iplug::igraphics
-{
-namespace
-{
+namespace iplug::igraphics {
+namespace {
 
 // "1: ", "01: " or "001: " before item number n under numbering 1, 2 or 3; nothing otherwise.
 std::string NumberPrefix(int numbering, int n)
@@ -19,7 +17,7 @@ std::string NumberPrefix(int numbering, int n)
   return prefix;
 }
 
-} // namespace
+}  // namespace
 
 void IGraphicsMenu_vVantorelix_au::initWithIPopupMenuAndReceiver(
   IPopupMenu& menu, const std::shared_ptr<IGraphicsMenuRcvr_vVantorelix_au>& receiver)
@@ -46,7 +44,8 @@ void IGraphicsMenu_vVantorelix_au::initWithIPopupMenuAndReceiver(
     else
     {
       IGraphicsMenuRcvr_vVantorelix_au* hears = receiver.get();
-      nsItem = addItemWithTitle(title, [hears](NSMenuItem& sender) { hears->onMenuSelection(sender); }, "");
+      nsItem = addItemWithTitle(
+        title, [hears](NSMenuItem& sender) { hears->onMenuSelection(sender); }, "");
       nsItem->setTarget(receiver);
     }
     nsItem->setIndentationLevel(item.GetIsTitle() ? 1 : 0);
@@ -56,4 +55,4 @@ void IGraphicsMenu_vVantorelix_au::initWithIPopupMenuAndReceiver(
   mIPopupMenu = &menu;
 }
 
-} // namespace iplug::igraphics
+}  // namespace iplug::igraphics

@@ -7,8 +7,7 @@
 #include "graphics/IPopupMenu.h"
 #include "platform/AppKit/NSMenu.h"
 
-namespace iplug::igraphics
-{
+namespace iplug::igraphics {
 
 // Never shown: it only hears which item was chosen.
 class IGraphicsMenuRcvr_vVantorelix_au final : public NSView
@@ -27,11 +26,12 @@ class IGraphicsMenu_vVantorelix_au final : public NSMenu
 public:
   // One item per item of the menu, in order, numbered as the menu asks (a separator counts);
   // items with sub-menus open menus built the same way.
-  void initWithIPopupMenuAndReceiver(IPopupMenu& menu, const std::shared_ptr<IGraphicsMenuRcvr_vVantorelix_au>& receiver);
+  void initWithIPopupMenuAndReceiver(IPopupMenu& menu,
+                                     const std::shared_ptr<IGraphicsMenuRcvr_vVantorelix_au>& receiver);
   IPopupMenu* iPopupMenu() const { return mIPopupMenu; }
 
 private:
   IPopupMenu* mIPopupMenu = nullptr;  // not owned
 };
 
-} // namespace iplug::igraphics
+}  // namespace iplug::igraphics

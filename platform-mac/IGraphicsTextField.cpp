@@ -4,8 +4,7 @@
 
 #include "platform/shared/Utf8.h"
 
-namespace iplug::igraphics
-{
+namespace iplug::igraphics {
 
 bool IGraphicsTextField_vVantorelix_au::becomeFirstResponder()
 {
@@ -37,4 +36,4 @@ bool IGraphicsFormatter_vVantorelix_au::isPartialStringValid(const std::string& 
   return !maxLength || units.size() <= static_cast<size_t>(maxLength);
 }
 
-} // namespace iplug::igraphics
+}  // namespace iplug::igraphics

@@ -8,8 +8,7 @@
 #include "platform/AppKit/NSTextField.h"
 #include "platform/Foundation/NSCharacterSet.h"
 
-namespace iplug::igraphics
-{
+namespace iplug::igraphics {
 
 // Its insertion point takes the text colour.
 class IGraphicsTextField_vVantorelix_au final : public NSTextField
@@ -31,7 +30,10 @@ public:
   // Refuses a text holding a character outside the set (when there is one) or longer than the
   // maximum length in UTF-16 units (0: any).
   bool isPartialStringValid(const std::string& partial) const override;
-  void setAcceptableCharacterSet(std::shared_ptr<const NSMutableCharacterSet> set) { filterCharacterSet = std::move(set); }
+  void setAcceptableCharacterSet(std::shared_ptr<const NSMutableCharacterSet> set)
+  {
+    filterCharacterSet = std::move(set);
+  }
   void setMaximumLength(int length) { maxLength = length; }
 
 private:
@@ -39,4 +41,4 @@ private:
   int maxLength = 0;
 };
 
-} // namespace iplug::igraphics
+}  // namespace iplug::igraphics

@@ -7,12 +7,13 @@
 #include "platform-mac/IGraphicsTextField.h"
 #include "platform-mac/KeyTranslation.h"
 
-namespace iplug::igraphics
-{
-namespace
-{
+namespace iplug::igraphics {
+namespace {
 
-bool Holds(NSEventModifierFlags flags, NSEventModifierFlags key) { return (flags & key) != 0; }
+bool Holds(NSEventModifierFlags flags, NSEventModifierFlags key)
+{
+  return (flags & key) != 0;
+}
 
 NSColor DeviceColor(const IColor& color)
 {
@@ -25,15 +26,15 @@ std::shared_ptr<const NSMutableCharacterSet> CharactersOf(ParamKind kind)
   auto set = std::make_shared<NSMutableCharacterSet>();
   switch (kind)
   {
-  case ParamKind::Bool:
-  case ParamKind::Int:
-  case ParamKind::Enum: set->addCharactersInString(u"0123456789-+"); return set;
-  case ParamKind::Double: set->addCharactersInString(u"0123456789.-+kK"); return set;
-  default: return nullptr;
+    case ParamKind::Bool:
+    case ParamKind::Int:
+    case ParamKind::Enum: set->addCharactersInString(u"0123456789-+"); return set;
+    case ParamKind::Double: set->addCharactersInString(u"0123456789.-+kK"); return set;
+    default: return nullptr;
   }
 }
 
-} // namespace
+}  // namespace
 
 IGraphicsView_vVantorelix_au::~IGraphicsView_vVantorelix_au()
 {
@@ -46,8 +47,8 @@ void IGraphicsView_vVantorelix_au::initWithIGraphics(IGraphicsMac* graphics)
 {
   mGraphics = graphics;
   const float scale = graphics->GetDrawScale();
-  initWithFrame(NSMakeRect(0, 0, static_cast<int>(graphics->Width() * scale),
-                           static_cast<int>(graphics->Height() * scale)));
+  initWithFrame(
+    NSMakeRect(0, 0, static_cast<int>(graphics->Width() * scale), static_cast<int>(graphics->Height() * scale)));
   mMouseOutDuringDrag = false;
   setWantsLayer(true);
   layer()->setOpaque(true);
@@ -71,7 +72,8 @@ void IGraphicsView_vVantorelix_au::setTimer()
 {
   // The timer holds the view, as a timer holds its target, until killTimer.
   auto self = std::static_pointer_cast<IGraphicsView_vVantorelix_au>(shared_from_this());
-  mTimer = NSTimer::timerWithTimeInterval(1.0 / mGraphics->FPS(), [self](NSTimer&) { self->onTimer(); }, true);
+  mTimer = NSTimer::timerWithTimeInterval(
+    1.0 / mGraphics->FPS(), [self](NSTimer&) { self->onTimer(); }, true);
   NSRunLoop::currentRunLoop().addTimer(mTimer, kCFRunLoopCommonModes);
 }
 
@@ -109,8 +111,10 @@ void IGraphicsView_vVantorelix_au::viewDidMoveToWindow()
   if (mGraphics)
     mGraphics->SetBackingScale(static_cast<float>(window->backingScaleFactor()));
   for (const NSNotificationName& name : {NSWindowDidResignKeyNotification, NSWindowDidResignMainNotification})
-    center.addObserver(this, [this](const NSNotification&) { windowDidResign(); }, name, window);
-  center.addObserver(this, [this](const NSNotification&) { frameDidChange(); }, NSViewFrameDidChangeNotification, this);
+    center.addObserver(
+      this, [this](const NSNotification&) { windowDidResign(); }, name, window);
+  center.addObserver(
+    this, [this](const NSNotification&) { frameDidChange(); }, NSViewFrameDidChangeNotification, this);
 }
 
 void IGraphicsView_vVantorelix_au::viewDidChangeBackingProperties()
@@ -133,8 +137,8 @@ void IGraphicsView_vVantorelix_au::frameDidChange()
 
 void IGraphicsView_vVantorelix_au::SetDrawableSize(CGFloat scale)
 {
-  layer()->setDrawableSize({static_cast<NSUInteger>(frame().size.width * scale),
-                            static_cast<NSUInteger>(frame().size.height * scale), 1});
+  layer()->setDrawableSize(
+    {static_cast<NSUInteger>(frame().size.width * scale), static_cast<NSUInteger>(frame().size.height * scale), 1});
 }
 
 void IGraphicsView_vVantorelix_au::viewDidChangeEffectiveAppearance()
@@ -351,21 +355,21 @@ NSCursor* IGraphicsView_vVantorelix_au::CursorOfType(int type)
   };
   switch (type)
   {
-  case 0: return NSCursor::arrowCursor();
-  case 1: return NSCursor::IBeamCursor();
-  case 2:
-  case 12: return NSCursor::privateCursor("busyButClickableCursor");
-  case 3: return NSCursor::crosshairCursor();
-  case 4: return privateOr("_windowResizeNorthCursor", NSCursor::resizeUpCursor());
-  case 5: return NSCursor::privateCursor("_windowResizeNorthWestSouthEastCursor");
-  case 6: return NSCursor::privateCursor("_windowResizeNorthEastSouthWestCursor");
-  case 7: return privateOr("_windowResizeEastWestCursor", NSCursor::resizeLeftRightCursor());
-  case 8: return privateOr("_windowResizeNorthSouthCursor", NSCursor::resizeUpDownCursor());
-  case 9: return MoveCursor();
-  case 10: return NSCursor::operationNotAllowedCursor();
-  case 11: return NSCursor::pointingHandCursor();
-  case 13: return NSCursor::privateCursor("_helpCursor");
-  default: return NSCursor::arrowCursor();
+    case 0: return NSCursor::arrowCursor();
+    case 1: return NSCursor::IBeamCursor();
+    case 2:
+    case 12: return NSCursor::privateCursor("busyButClickableCursor");
+    case 3: return NSCursor::crosshairCursor();
+    case 4: return privateOr("_windowResizeNorthCursor", NSCursor::resizeUpCursor());
+    case 5: return NSCursor::privateCursor("_windowResizeNorthWestSouthEastCursor");
+    case 6: return NSCursor::privateCursor("_windowResizeNorthEastSouthWestCursor");
+    case 7: return privateOr("_windowResizeEastWestCursor", NSCursor::resizeLeftRightCursor());
+    case 8: return privateOr("_windowResizeNorthSouthCursor", NSCursor::resizeUpDownCursor());
+    case 9: return MoveCursor();
+    case 10: return NSCursor::operationNotAllowedCursor();
+    case 11: return NSCursor::pointingHandCursor();
+    case 13: return NSCursor::privateCursor("_helpCursor");
+    default: return NSCursor::arrowCursor();
   }
 }
 
@@ -399,7 +403,10 @@ IPopupMenu* IGraphicsView_vVantorelix_au::createPopupMenu(IPopupMenu& menu, NSRe
 
 // ---- native text entry -------------------------------------------------------------------------
 
-NSTextField* IGraphicsView_vVantorelix_au::textField() const { return mTextFieldView.get(); }
+NSTextField* IGraphicsView_vVantorelix_au::textField() const
+{
+  return mTextFieldView.get();
+}
 
 void IGraphicsView_vVantorelix_au::createTextEntry(int paramIdx, const IText& text, const char* str, int length,
                                                    NSRect areaRect)
@@ -425,9 +432,9 @@ void IGraphicsView_vVantorelix_au::createTextEntry(int paramIdx, const IText& te
 
   switch (text.mAlign)
   {
-  case EAlign::Near: mTextFieldView->setAlignment(NSTextAlignmentLeft); break;
-  case EAlign::Center: mTextFieldView->setAlignment(NSTextAlignmentCenter); break;
-  case EAlign::Far: mTextFieldView->setAlignment(NSTextAlignmentRight); break;
+    case EAlign::Near: mTextFieldView->setAlignment(NSTextAlignmentLeft); break;
+    case EAlign::Center: mTextFieldView->setAlignment(NSTextAlignmentCenter); break;
+    case EAlign::Far: mTextFieldView->setAlignment(NSTextAlignmentRight); break;
   }
 
   if (const IParam* param = paramIdx >= 0 ? mGraphics->GetDelegate()->GetParam(paramIdx) : nullptr)
@@ -536,4 +543,4 @@ void IGraphicsView_vVantorelix_au::removeFromSuperview()
   NSView::removeFromSuperview();
 }
 
-} // namespace iplug::igraphics
+}  // namespace iplug::igraphics

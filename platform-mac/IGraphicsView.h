@@ -16,8 +16,7 @@
 #include "platform/AppKit/NSWindow.h"
 #include "platform/Foundation/NSTimer.h"
 
-namespace iplug::igraphics
-{
+namespace iplug::igraphics {
 
 class IGraphicsMac;
 class IPopupMenu;
@@ -132,4 +131,4 @@ private:
   bool mMouseOutDuringDrag = false;
 };
 
-} // namespace iplug::igraphics
+}  // namespace iplug::igraphics

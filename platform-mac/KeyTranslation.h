@@ -5,12 +5,10 @@
 #include "graphics/IGraphicsStructs.h"
 #include "platform/AppKit/NSEvent.h"
 
-namespace iplug::igraphics
-{
+namespace iplug::igraphics {
 
 // Bits of the flags built while translating.
-enum EKeyTranslationFlag
-{
+enum EKeyTranslationFlag {
   kKeyCodeValid = 1,
   kKeyShift = 4,
   kKeyCommand = 8,
@@ -26,4 +24,4 @@ int TranslateKey(const NSEvent& event, int& flags);
 // UTF-8 and shift, command and option.
 IKeyPress MakeKeyPress(const NSEvent& event);
 
-} // namespace iplug::igraphics
+}  // namespace iplug::igraphics

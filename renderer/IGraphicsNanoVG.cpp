@@ -7,11 +7,9 @@
 #include <algorithm>
 #include <cmath>
 
-namespace iplug::igraphics
-{
+namespace iplug::igraphics {
 
-namespace
-{
+namespace {
 constexpr int kContextFlags = MNVG_ANTIALIAS | MNVG_TRIPLE_BUFFER;
 
 // Blend type 8 ("add"): source alpha onto the destination's alpha.
@@ -39,7 +37,7 @@ Point Apply(const IMatrix& m, double x, double y)
   transform2d::Point(&px, &py, x, y, t);
   return {static_cast<float>(px), static_cast<float>(py)};
 }
-} // namespace
+}  // namespace
 
 // ---- Bitmap ---------------------------------------------------------------------------------
 
@@ -59,8 +57,8 @@ IGraphicsNanoVG::Bitmap::Bitmap(NVGcontext* context, int image, bool shared, flo
   mDrawScale = 1.f;
 }
 
-IGraphicsNanoVG::Bitmap::Bitmap(IGraphicsNanoVG* owner, NVGcontext* context, int width,
-                                int height, float scale, float drawScale)
+IGraphicsNanoVG::Bitmap::Bitmap(IGraphicsNanoVG* owner, NVGcontext* context, int width, int height, float scale,
+                                float drawScale)
 : mGraphics(owner), mVG(context)
 {
   mFBO = mvgCreateFramebuffer(context, width, height, 0);
@@ -76,12 +74,11 @@ IGraphicsNanoVG::Bitmap::Bitmap(IGraphicsNanoVG* owner, NVGcontext* context, int
   mDrawScale = drawScale;
 }
 
-IGraphicsNanoVG::Bitmap::Bitmap(NVGcontext* context, int width, int height,
-                                const unsigned char* pixels, float scale, float drawScale)
+IGraphicsNanoVG::Bitmap::Bitmap(NVGcontext* context, int width, int height, const unsigned char* pixels, float scale,
+                                float drawScale)
 : mVG(context)
 {
-  mBitmap = reinterpret_cast<void*>(
-    static_cast<intptr_t>(vgCreateImageFromPixels(context, width, height, 0, pixels)));
+  mBitmap = reinterpret_cast<void*>(static_cast<intptr_t>(vgCreateImageFromPixels(context, width, height, 0, pixels)));
   mWidth = width;
   mHeight = height;
   mScale = scale;
@@ -141,8 +138,7 @@ int IGraphicsNanoVG::WindowPixelHeight() const
 void IGraphicsNanoVG::BeginWindowFrame(MNVGframebuffer* target)
 {
   mvgBindFramebuffer(target);
-  vgBeginFrame(mVG, static_cast<float>(WindowWidth()), static_cast<float>(WindowHeight()),
-               GetScreenScale());
+  vgBeginFrame(mVG, static_cast<float>(WindowWidth()), static_cast<float>(WindowHeight()), GetScreenScale());
 }
 
 void IGraphicsNanoVG::BeginFrame()
@@ -326,8 +322,7 @@ NVGcolor IGraphicsNanoVG::ToNVGcolor(const IColor& color, const IBlend* blend) c
 {
   const float weight = blend ? blend->mWeight : 1.f;
   return vgColorRGBAf(static_cast<float>(color.R) / 255.f, static_cast<float>(color.G) / 255.f,
-                      static_cast<float>(color.B) / 255.f,
-                      static_cast<float>(color.A) / 255.f * weight);
+                      static_cast<float>(color.B) / 255.f, static_cast<float>(color.A) / 255.f * weight);
 }
 
 NVGpaint IGraphicsNanoVG::ToNVGpaint(const IPattern& pattern, const IBlend* blend) const
@@ -371,23 +366,37 @@ void IGraphicsNanoVG::ApplyBlendMode(const IBlend* blend)
 
 // ---- Paths ----------------------------------------------------------------------------------
 
-void IGraphicsNanoVG::PathClear() { vgBeginPath(mVG); }
+void IGraphicsNanoVG::PathClear()
+{
+  vgBeginPath(mVG);
+}
 
-void IGraphicsNanoVG::PathClose() { vgClosePath(mVG); }
+void IGraphicsNanoVG::PathClose()
+{
+  vgClosePath(mVG);
+}
 
 void IGraphicsNanoVG::PathArc(float cx, float cy, float r, float a1, float a2, int winding)
 {
   // Degrees clockwise from 12 o'clock become radians from 3 o'clock.
   constexpr float pi = 3.1415927f;
-  vgArc(mVG, cx, cy, r, (a1 - 90.f) / 180.f * pi, (a2 - 90.f) / 180.f * pi,
-        winding == 0 ? NVG_CW : NVG_CCW);
+  vgArc(mVG, cx, cy, r, (a1 - 90.f) / 180.f * pi, (a2 - 90.f) / 180.f * pi, winding == 0 ? NVG_CW : NVG_CCW);
 }
 
-void IGraphicsNanoVG::PathMoveTo(float x, float y) { vgMoveTo(mVG, x, y); }
+void IGraphicsNanoVG::PathMoveTo(float x, float y)
+{
+  vgMoveTo(mVG, x, y);
+}
 
-void IGraphicsNanoVG::PathLineTo(float x, float y) { vgLineTo(mVG, x, y); }
+void IGraphicsNanoVG::PathLineTo(float x, float y)
+{
+  vgLineTo(mVG, x, y);
+}
 
-void IGraphicsNanoVG::PathWindingRule(int winding) { vgSetPathWinding(mVG, winding + 1); }
+void IGraphicsNanoVG::PathWindingRule(int winding)
+{
+  vgSetPathWinding(mVG, winding + 1);
+}
 
 void IGraphicsNanoVG::PathBezierTo(float c1x, float c1y, float c2x, float c2y, float x2, float y2)
 {
@@ -399,10 +408,13 @@ void IGraphicsNanoVG::PathQuadTo(float cx, float cy, float x2, float y2)
   vgQuadTo(mVG, cx, cy, x2, y2);
 }
 
-void IGraphicsNanoVG::AddRectPath(const IRECT& r) { vgRect(mVG, r.L, r.T, r.W(), r.H()); }
+void IGraphicsNanoVG::AddRectPath(const IRECT& r)
+{
+  vgRect(mVG, r.L, r.T, r.W(), r.H());
+}
 
-void IGraphicsNanoVG::PathStroke(const IPattern& pattern, float thickness,
-                                 const IStrokeOptions& options, const IBlend* blend)
+void IGraphicsNanoVG::PathStroke(const IPattern& pattern, float thickness, const IStrokeOptions& options,
+                                 const IBlend* blend)
 {
   if (options.mCapOption >= 0 && options.mCapOption < 3)
   {
@@ -433,8 +445,7 @@ void IGraphicsNanoVG::PathStroke(const IPattern& pattern, float thickness,
   }
 }
 
-void IGraphicsNanoVG::PathFill(const IPattern& pattern, const IFillOptions& options,
-                               const IBlend* blend)
+void IGraphicsNanoVG::PathFill(const IPattern& pattern, const IFillOptions& options, const IBlend* blend)
 {
   if (options.mFillRule == 0)
   {
@@ -471,12 +482,14 @@ void IGraphicsNanoVG::SetTransform(const IMatrix& m)
     const IRECT& bounds = mLayers.top()->Bounds();
     vgTranslate(mVG, -bounds.L, -bounds.T);
   }
-  vgApplyTransform(mVG, static_cast<float>(m.mXX), static_cast<float>(m.mYX),
-                   static_cast<float>(m.mXY), static_cast<float>(m.mYY),
-                   static_cast<float>(m.mTX), static_cast<float>(m.mTY));
+  vgApplyTransform(mVG, static_cast<float>(m.mXX), static_cast<float>(m.mYX), static_cast<float>(m.mXY),
+                   static_cast<float>(m.mYY), static_cast<float>(m.mTX), static_cast<float>(m.mTY));
 }
 
-void IGraphicsNanoVG::SetClipRegion(const IRECT& r) { vgSetScissor(mVG, r.L, r.T, r.W(), r.H()); }
+void IGraphicsNanoVG::SetClipRegion(const IRECT& r)
+{
+  vgSetScissor(mVG, r.L, r.T, r.W(), r.H());
+}
 
 // ---- Dotted lines and shadows ---------------------------------------------------------------
 
@@ -485,8 +498,8 @@ void IGraphicsNanoVG::StrokeDashes(const IColor& color, const IBlend* blend, flo
   PathStroke(IPattern(color), thickness, IStrokeOptions(), blend);
 }
 
-void IGraphicsNanoVG::DrawDottedLine(const IColor& color, float x1, float y1, float x2, float y2,
-                                     const IBlend* blend, float thickness, float dashLen)
+void IGraphicsNanoVG::DrawDottedLine(const IColor& color, float x1, float y1, float x2, float y2, const IBlend* blend,
+                                     float thickness, float dashLen)
 {
   // A dash of no length would never reach the end of the line.
   if (!(dashLen > 0.f))
@@ -513,8 +526,8 @@ void IGraphicsNanoVG::DrawDottedLine(const IColor& color, float x1, float y1, fl
   StrokeDashes(color, blend, thickness);
 }
 
-void IGraphicsNanoVG::DrawDottedRect(const IColor& color, const IRECT& bounds, const IBlend* blend,
-                                     float thickness, float dashLen)
+void IGraphicsNanoVG::DrawDottedRect(const IColor& color, const IRECT& bounds, const IBlend* blend, float thickness,
+                                     float dashLen)
 {
   if (!(dashLen > 0.f))
   {
@@ -553,13 +566,12 @@ void IGraphicsNanoVG::DrawDottedRect(const IColor& color, const IRECT& bounds, c
   StrokeDashes(color, blend, thickness);
 }
 
-void IGraphicsNanoVG::DrawQuickDropShadow(const IRECT& innerBounds, const IRECT& outerBounds,
-                                          float xyDrop, float roundness, float blur,
-                                          const IBlend* blend)
+void IGraphicsNanoVG::DrawQuickDropShadow(const IRECT& innerBounds, const IRECT& outerBounds, float xyDrop,
+                                          float roundness, float blur, const IBlend* blend)
 {
-  const NVGpaint paint = vgRoundedBoxGradient(
-    mVG, innerBounds.L + xyDrop, innerBounds.T + xyDrop, innerBounds.W(), innerBounds.H(),
-    roundness, blur, ToNVGcolor(IColor(128, 0, 0, 0), blend), ToNVGcolor(IColor(0, 0, 0, 0)));
+  const NVGpaint paint = vgRoundedBoxGradient(mVG, innerBounds.L + xyDrop, innerBounds.T + xyDrop, innerBounds.W(),
+                                              innerBounds.H(), roundness, blur, ToNVGcolor(IColor(128, 0, 0, 0), blend),
+                                              ToNVGcolor(IColor(0, 0, 0, 0)));
   vgBeginPath(mVG);
   AddRectPath(outerBounds);
   vgSetFillPaint(mVG, paint);
@@ -570,8 +582,7 @@ void IGraphicsNanoVG::DrawQuickDropShadow(const IRECT& innerBounds, const IRECT&
 
 // ---- Bitmaps and layers ---------------------------------------------------------------------
 
-void IGraphicsNanoVG::DrawBitmap(const IBitmap& bitmap, const IRECT& dest, int srcX, int srcY,
-                                 const IBlend* blend)
+void IGraphicsNanoVG::DrawBitmap(const IBitmap& bitmap, const IRECT& dest, int srcX, int srcY, const IBlend* blend)
 {
   const auto* api = static_cast<const Bitmap*>(bitmap.GetAPIBitmap());
   if (!api)
@@ -603,8 +614,7 @@ void IGraphicsNanoVG::DrawBitmap(const IBitmap& bitmap, const IRECT& dest, int s
   vgBeginPath(mVG);
 }
 
-APIBitmap* IGraphicsNanoVG::CreateBackendBitmap(int width, int height, float scale,
-                                                double drawScale)
+APIBitmap* IGraphicsNanoVG::CreateBackendBitmap(int width, int height, float scale, double drawScale)
 {
   // Making the framebuffer runs a frame of its own, so the open one is closed around it.
   if (mInDraw)
@@ -656,8 +666,8 @@ void IGraphicsNanoVG::ReadLayerPixels(ILayerPtr& layer, WDL_TypedBuf<uint8_t>& d
   ILayer* open = layer.release();
   // Entering the layer flushes the frame drawn into it so far.
   EnterLayer(open);
-  mvgCopyImagePixels(mVG, static_cast<const Bitmap*>(bitmap)->Image(), 0, 0, bitmap->GetWidth(),
-                     bitmap->GetHeight(), data.Get());
+  mvgCopyImagePixels(mVG, static_cast<const Bitmap*>(bitmap)->Image(), 0, 0, bitmap->GetWidth(), bitmap->GetHeight(),
+                     data.Get());
   layer.reset(LeaveLayer());
 }
 
@@ -668,8 +678,7 @@ void IGraphicsNanoVG::WriteLayerPixels(ILayerPtr& layer, WDL_TypedBuf<uint8_t>& 
   {
     return;
   }
-  Bitmap pixels(mVG, bitmap->GetWidth(), bitmap->GetHeight(), data.Get(), bitmap->GetScale(),
-                bitmap->GetDrawScale());
+  Bitmap pixels(mVG, bitmap->GetWidth(), bitmap->GetHeight(), data.Get(), bitmap->GetScale(), bitmap->GetDrawScale());
   const IBitmap image(&pixels, 1, false);
   const IRECT bounds = layer->Bounds();
   EnterLayer(layer.release());
@@ -677,8 +686,7 @@ void IGraphicsNanoVG::WriteLayerPixels(ILayerPtr& layer, WDL_TypedBuf<uint8_t>& 
   layer.reset(LeaveLayer());
 }
 
-void IGraphicsNanoVG::BlendShadowMask(ILayerPtr& layer, WDL_TypedBuf<uint8_t>& mask,
-                                      const IShadow& shadow)
+void IGraphicsNanoVG::BlendShadowMask(ILayerPtr& layer, WDL_TypedBuf<uint8_t>& mask, const IShadow& shadow)
 {
   const APIBitmap* bitmap = layer->GetAPIBitmap();
   const int width = bitmap->GetWidth();
@@ -703,8 +711,7 @@ void IGraphicsNanoVG::BlendShadowMask(ILayerPtr& layer, WDL_TypedBuf<uint8_t>& m
   Bitmap maskBitmap(mVG, width, height, mask.Get(), scale, bitmap->GetDrawScale());
   const IBitmap maskImage(&maskBitmap, 1, false);
   // The shadow is drawn in a layer of its own and then put behind the layer's content.
-  ILayer shadowLayer(CreateBackendBitmap(width, height, scale, bitmap->GetDrawScale()), bounds,
-                     nullptr, IRECT());
+  ILayer shadowLayer(CreateBackendBitmap(width, height, scale, bitmap->GetDrawScale()), bounds, nullptr, IRECT());
 
   SaveTransform();
   EnterLayer(target);
@@ -717,10 +724,9 @@ void IGraphicsNanoVG::BlendShadowMask(ILayerPtr& layer, WDL_TypedBuf<uint8_t>& m
   PathFill(shadow.mPattern, IFillOptions(), &sourceIn);
   LeaveLayer();
   const IBlend behind(4, std::clamp(shadow.mOpacity, 0.f, 1.f));
-  DrawBitmap(shadowLayer.GetBitmap(), bounds.GetTranslated(shadow.mXOffset, shadow.mYOffset), 0,
-             0, &behind);
+  DrawBitmap(shadowLayer.GetBitmap(), bounds.GetTranslated(shadow.mXOffset, shadow.mYOffset), 0, 0, &behind);
   layer.reset(LeaveLayer());
   RestoreTransform();
 }
 
-} // namespace iplug::igraphics
+}  // namespace iplug::igraphics

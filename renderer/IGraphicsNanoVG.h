@@ -14,8 +14,7 @@
 #include "graphics/IGraphics.h"
 #include "renderer/metal/MetalRenderer.h"
 
-namespace iplug::igraphics
-{
+namespace iplug::igraphics {
 
 class IGraphicsNanoVG : public IGraphics
 {
@@ -27,11 +26,9 @@ public:
     // Wraps an existing image; a shared one belongs to someone else and outlives the bitmap.
     Bitmap(NVGcontext* context, int image, bool shared, float scale);
     // A cleared layer framebuffer of width x height pixels.
-    Bitmap(IGraphicsNanoVG* owner, NVGcontext* context, int width, int height, float scale,
-           float drawScale);
+    Bitmap(IGraphicsNanoVG* owner, NVGcontext* context, int width, int height, float scale, float drawScale);
     // An image of width x height RGBA pixels.
-    Bitmap(NVGcontext* context, int width, int height, const unsigned char* pixels, float scale,
-           float drawScale);
+    Bitmap(NVGcontext* context, int width, int height, const unsigned char* pixels, float scale, float drawScale);
     ~Bitmap() override;
 
     int Image() const { return static_cast<int>(reinterpret_cast<intptr_t>(GetBitmap())); }
@@ -53,14 +50,12 @@ public:
   void ViewDestroyed() override;
   void EndFrame() override;
 
-  void DrawBitmap(const IBitmap& bitmap, const IRECT& dest, int srcX, int srcY,
-                  const IBlend* blend = nullptr) override;
+  void DrawBitmap(const IBitmap& bitmap, const IRECT& dest, int srcX, int srcY, const IBlend* blend = nullptr) override;
   // Nothing for a dash length that is not positive.
-  void DrawDottedLine(const IColor& color, float x1, float y1, float x2, float y2,
-                      const IBlend* blend = nullptr, float thickness = 1.f,
-                      float dashLen = 2.f) override;
-  void DrawDottedRect(const IColor& color, const IRECT& bounds, const IBlend* blend = nullptr,
+  void DrawDottedLine(const IColor& color, float x1, float y1, float x2, float y2, const IBlend* blend = nullptr,
                       float thickness = 1.f, float dashLen = 2.f) override;
+  void DrawDottedRect(const IColor& color, const IRECT& bounds, const IBlend* blend = nullptr, float thickness = 1.f,
+                      float dashLen = 2.f) override;
 
   IColor BackendColorQuery() const override { return IColor(255, 0, 0, 0); }
   void* GetDrawContext() override { return mVG; }
@@ -69,12 +64,11 @@ public:
   void RetainBitmap(const IBitmap&, const char*) override {}
   void ReleaseBitmap(const IBitmap&) override {}
   bool SupportsImageExtension(const char* ext) override;
-  void DrawQuickDropShadow(const IRECT& innerBounds, const IRECT& outerBounds, float xyDrop,
-                           float roundness, float blur, const IBlend* blend) override;
+  void DrawQuickDropShadow(const IRECT& innerBounds, const IRECT& outerBounds, float xyDrop, float roundness,
+                           float blur, const IBlend* blend) override;
 
   void ReadLayerPixels(ILayerPtr& layer, WDL_TypedBuf<uint8_t>& data) override;
-  void BlendShadowMask(ILayerPtr& layer, WDL_TypedBuf<uint8_t>& mask,
-                       const IShadow& shadow) override;
+  void BlendShadowMask(ILayerPtr& layer, WDL_TypedBuf<uint8_t>& mask, const IShadow& shadow) override;
   void WriteLayerPixels(ILayerPtr& layer, WDL_TypedBuf<uint8_t>& data) override;
   void RefreshLayer() override;
 
@@ -86,8 +80,7 @@ public:
   void PathWindingRule(int winding) override;
   void PathBezierTo(float c1x, float c1y, float c2x, float c2y, float x2, float y2) override;
   void PathQuadTo(float cx, float cy, float x2, float y2) override;
-  void PathStroke(const IPattern& pattern, float thickness,
-                  const IStrokeOptions& options = IStrokeOptions(),
+  void PathStroke(const IPattern& pattern, float thickness, const IStrokeOptions& options = IStrokeOptions(),
                   const IBlend* blend = nullptr) override;
   void PathFill(const IPattern& pattern, const IFillOptions& options = IFillOptions(),
                 const IBlend* blend = nullptr) override;
@@ -96,24 +89,20 @@ public:
 
   void DrawAfterResize() override;
 
-  IBitmap LoadBitmap(const char* name, int nFrames = 1, bool framesAreHorizontal = false,
-                     int targetScale = 0) override;
+  IBitmap LoadBitmap(const char* name, int nFrames = 1, bool framesAreHorizontal = false, int targetScale = 0) override;
   // Encoded bytes, cached under the name at scale 1 and owned by the cache.
   IBitmap LoadBitmap(const char* name, const void* data, int dataSize, int nFrames = 1,
                      bool framesAreHorizontal = false, int targetScale = 0) override;
   bool IsDrawingContextValid() const override { return mContextValid; }
   void SetDrawingContextValid(bool valid) override { mContextValid = valid; }
-  APIBitmap* LoadBackendBitmap(const char* path, int scale, int location,
-                               const char* ext) override;
-  APIBitmap* LoadBackendBitmap(const char* name, const void* data, int dataSize,
-                               int scale) override;
+  APIBitmap* LoadBackendBitmap(const char* path, int scale, int location, const char* ext) override;
+  APIBitmap* LoadBackendBitmap(const char* name, const void* data, int dataSize, int scale) override;
   APIBitmap* CreateBackendBitmap(int width, int height, float scale, double drawScale) override;
   bool LoadBackendFont(const char* fontID, PlatformFont* font) override;
   int AlphaChannel() const override { return 3; }
   bool FlippedBitmap() const override { return false; }
   float MeasureTextRun(const IText& text, const char* str, IRECT& bounds) const override;
-  void DrawTextRun(const IText& text, const char* str, const IRECT& bounds,
-                   const IBlend* blend) override;
+  void DrawTextRun(const IText& text, const char* str, const IRECT& bounds, const IBlend* blend) override;
 
   // Deletes a layer framebuffer at once, or after the frame that may still draw from it.
   void DeleteFramebuffer(MNVGframebuffer* framebuffer);
@@ -169,4 +158,4 @@ private:
   bool mContextValid = false;
 };
 
-} // namespace iplug::igraphics
+}  // namespace iplug::igraphics

@@ -9,11 +9,9 @@
 #include "framework/WDLString.h"
 #include "renderer/IGraphicsNanoVG.h"
 
-namespace iplug::igraphics
-{
+namespace iplug::igraphics {
 
-namespace
-{
+namespace {
 constexpr int kLocationFile = 1;
 constexpr int kLocationPreloaded = 3;
 
@@ -22,19 +20,18 @@ const char* Extension(const char* name)
   const char* dot = std::strrchr(name, '.');
   return dot ? dot + 1 : "";
 }
-} // namespace
+}  // namespace
 
 bool IGraphicsNanoVG::SupportsImageExtension(const char* ext)
 {
   std::string lower(ext ? ext : "");
   std::transform(lower.begin(), lower.end(), lower.begin(),
                  [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-  return lower.find("png") != std::string::npos || lower.find("jpg") != std::string::npos
-         || lower.find("jpeg") != std::string::npos;
+  return lower.find("png") != std::string::npos || lower.find("jpg") != std::string::npos ||
+         lower.find("jpeg") != std::string::npos;
 }
 
-IBitmap IGraphicsNanoVG::LoadBitmap(const char* name, int nFrames, bool framesAreHorizontal,
-                                    int targetScale)
+IBitmap IGraphicsNanoVG::LoadBitmap(const char* name, int nFrames, bool framesAreHorizontal, int targetScale)
 {
   if (targetScale == 0)
   {
@@ -63,15 +60,14 @@ IBitmap IGraphicsNanoVG::LoadBitmap(const char* name, int nFrames, bool framesAr
   return IBitmap(bitmap, nFrames, framesAreHorizontal, name);
 }
 
-IBitmap IGraphicsNanoVG::LoadBitmap(const char* name, const void* data, int dataSize,
-                                    int nFrames, bool framesAreHorizontal, int)
+IBitmap IGraphicsNanoVG::LoadBitmap(const char* name, const void* data, int dataSize, int nFrames,
+                                    bool framesAreHorizontal, int)
 {
   // Encoded bytes are always taken as scale 1, and the bitmap stays in the cache.
   return IBitmap(LoadBackendBitmap(name, data, dataSize, 1), nFrames, framesAreHorizontal, name);
 }
 
-APIBitmap* IGraphicsNanoVG::LoadBackendBitmap(const char* path, int scale, int location,
-                                              const char*)
+APIBitmap* IGraphicsNanoVG::LoadBackendBitmap(const char* path, int scale, int location, const char*)
 {
   int image = 0;
   if (location == kLocationFile)
@@ -83,8 +79,7 @@ APIBitmap* IGraphicsNanoVG::LoadBackendBitmap(const char* path, int scale, int l
   return new Bitmap(mVG, image, location == kLocationPreloaded, static_cast<float>(scale));
 }
 
-APIBitmap* IGraphicsNanoVG::LoadBackendBitmap(const char* name, const void* data, int dataSize,
-                                              int scale)
+APIBitmap* IGraphicsNanoVG::LoadBackendBitmap(const char* name, const void* data, int dataSize, int scale)
 {
   StaticStorage<APIBitmap>::Accessor cache(mBitmapCache);
   if (APIBitmap* hit = cache.Find(name, scale))
@@ -92,8 +87,7 @@ APIBitmap* IGraphicsNanoVG::LoadBackendBitmap(const char* name, const void* data
     return hit;
   }
   BeginBackendWork();
-  const int image = vgCreateImageFromMemory(
-    mVG, 0, static_cast<unsigned char*>(const_cast<void*>(data)), dataSize);
+  const int image = vgCreateImageFromMemory(mVG, 0, static_cast<unsigned char*>(const_cast<void*>(data)), dataSize);
   EndBackendWork();
   auto* bitmap = new Bitmap(mVG, image, false, static_cast<float>(scale));
   cache.Add(bitmap, name, scale);
@@ -102,16 +96,13 @@ APIBitmap* IGraphicsNanoVG::LoadBackendBitmap(const char* name, const void* data
 
 // ---- Fonts ----------------------------------------------------------------------------------
 
-namespace
-{
+namespace {
 bool AddFontToContext(NVGcontext* vg, const char* fontID, IFontDataRecord& record, bool checked)
 {
   auto* bytes = static_cast<unsigned char*>(record.mBytes.Get());
-  return vgAddFontFromMemoryAtIndex(vg, fontID, bytes, record.mBytes.GetSize(), record.mFaceIdx,
-                                    0, checked)
-         != -1;
+  return vgAddFontFromMemoryAtIndex(vg, fontID, bytes, record.mBytes.GetSize(), record.mFaceIdx, 0, checked) != -1;
 }
-} // namespace
+}  // namespace
 
 bool IGraphicsNanoVG::LoadBackendFont(const char* fontID, PlatformFont* font)
 {
@@ -141,8 +132,7 @@ bool IGraphicsNanoVG::AddStoredFontData(const char* fontID)
 
 // ---- Text -----------------------------------------------------------------------------------
 
-void IGraphicsNanoVG::PrepareText(const IText& text, const char* str, IRECT& bounds, float& x,
-                                  float& y) const
+void IGraphicsNanoVG::PrepareText(const IText& text, const char* str, IRECT& bounds, float& x, float& y) const
 {
   vgSetFontBlur(mVG, 0.f);
   vgSetFontSize(mVG, text.mSize);
@@ -151,15 +141,33 @@ void IGraphicsNanoVG::PrepareText(const IText& text, const char* str, IRECT& bou
   // An alignment outside the three known ones is taken as near (left, top).
   switch (text.mAlign)
   {
-    case EAlign::Center: align = NVG_ALIGN_CENTER; x = bounds.MW(); break;
-    case EAlign::Far: align = NVG_ALIGN_RIGHT; x = bounds.R; break;
-    default: align = NVG_ALIGN_LEFT; x = bounds.L; break;
+    case EAlign::Center:
+      align = NVG_ALIGN_CENTER;
+      x = bounds.MW();
+      break;
+    case EAlign::Far:
+      align = NVG_ALIGN_RIGHT;
+      x = bounds.R;
+      break;
+    default:
+      align = NVG_ALIGN_LEFT;
+      x = bounds.L;
+      break;
   }
   switch (text.mVAlign)
   {
-    case EVAlign::Middle: align |= NVG_ALIGN_MIDDLE; y = bounds.MH(); break;
-    case EVAlign::Bottom: align |= NVG_ALIGN_BOTTOM; y = bounds.B; break;
-    default: align |= NVG_ALIGN_TOP; y = bounds.T; break;
+    case EVAlign::Middle:
+      align |= NVG_ALIGN_MIDDLE;
+      y = bounds.MH();
+      break;
+    case EVAlign::Bottom:
+      align |= NVG_ALIGN_BOTTOM;
+      y = bounds.B;
+      break;
+    default:
+      align |= NVG_ALIGN_TOP;
+      y = bounds.T;
+      break;
   }
   vgSetTextAlign(mVG, align);
   // A font that is not loaded measures nothing: the text keeps its place, with an empty width.
@@ -178,8 +186,7 @@ float IGraphicsNanoVG::MeasureTextRun(const IText& text, const char* str, IRECT&
   return bounds.W();
 }
 
-void IGraphicsNanoVG::DrawTextRun(const IText& text, const char* str, const IRECT& bounds,
-                                  const IBlend* blend)
+void IGraphicsNanoVG::DrawTextRun(const IText& text, const char* str, const IRECT& bounds, const IBlend* blend)
 {
   IRECT measured = bounds;
   float x = 0.f;
@@ -201,4 +208,4 @@ void IGraphicsNanoVG::DrawTextRun(const IText& text, const char* str, const IREC
   RestoreTransform();
 }
 
-} // namespace iplug::igraphics
+}  // namespace iplug::igraphics

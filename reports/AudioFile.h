@@ -23,7 +23,8 @@
 #include <string>
 #include <vector>
 
-struct AudioFileBuffer {
+struct AudioFileBuffer
+{
   FILE* file;      // the open file during a read or write, else null
   float* samples;  // frames x channels; channel c at c x frames .. (c + 1) x frames - 1
   std::atomic<uint8_t> ready;
@@ -39,8 +40,8 @@ void audioFileInit(AudioFileBuffer* buffer);
 // Frees the samples once no reader holds the buffer; the buffer is then empty and not ready.
 void audioFileFree(AudioFileBuffer* buffer);
 // Replaces the contents with frames x channels zeroed samples of the given format.
-int audioFileAllocate(AudioFileBuffer* buffer, uint32_t frames, uint16_t channels, uint16_t bits,
-                      uint32_t sampleRate, uint32_t channelMask);
+int audioFileAllocate(AudioFileBuffer* buffer, uint32_t frames, uint16_t channels, uint16_t bits, uint32_t sampleRate,
+                      uint32_t channelMask);
 
 // Reads a WAV or AIFF/AIFC file from startFrame, at most maxFrames frames (0: all). With infoOnly
 // only the format fields are filled and the buffer holds no samples.
@@ -58,14 +59,15 @@ int audioFileReadRaw(AudioFileBuffer* buffer, const char* path, uint32_t startFr
 // streaming into a pipe (all ones, or zero) run to the end. The stream is read from where it
 // stands, whether or not it can seek, with the same answer either way (but for audio before the
 // format, which only a stream that can seek goes back to). The stream stays open.
-struct AudioFileStream {
+struct AudioFileStream
+{
   FILE* file;
   // What the header announces; 0 where it leaves the length open (or announces the placeholder
   // length of a writer streaming into a pipe), and for PCM.
   uint64_t announcedFrames;
-  uint64_t frames;           // what the file holds, known in advance only where the stream can seek
+  uint64_t frames;  // what the file holds, known in advance only where the stream can seek
   uint64_t framesRead;
-  bool ended;                // every frame the file holds has been read
+  bool ended;  // every frame the file holds has been read
   uint32_t sampleRate;
   uint32_t channelMask;
   uint16_t bits;
@@ -108,7 +110,8 @@ int audioFileWriteWav(const AudioFileBuffer* buffer, const char* path);
 // scale. The blocks go out as they come, as 32-bit floats, beside the path (".partial"); Finish
 // scales and narrows them in place, a stretch at a time, and moves the file to the path, so that
 // memory stays small whatever the length and a file never finished leaves nothing behind.
-class AudioFileWriter {
+class AudioFileWriter
+{
 public:
   AudioFileWriter() = default;
   ~AudioFileWriter();

@@ -25,11 +25,15 @@ uint64_t File::Size() const
   return end < off_t(mBase) ? 0 : static_cast<uint64_t>(end) - mBase;
 }
 
-uint64_t File::Tell() const { return mPosition; }
+uint64_t File::Tell() const
+{
+  return mPosition;
+}
 
 bool File::Seek(uint64_t position)
 {
-  if (!mSeekable) {
+  if (!mSeekable)
+  {
     if (position < mPosition)
       return false;
     char dropped[4096];
@@ -77,7 +81,8 @@ bool File::FindChunk(const char* id, bool bigEndian, const char* stopAt)
   mStopped = mOverran = false;
   if (!ReadId(read))
     return false;
-  while (std::memcmp(read, id, 4) != 0) {
+  while (std::memcmp(read, id, 4) != 0)
+  {
     mStopped = !mSeekable && stopAt && std::memcmp(read, stopAt, 4) == 0;
     if (mStopped)
       return false;

@@ -32,7 +32,8 @@ enum Result : int {
 constexpr uint64_t kUnknownSize = UINT64_MAX;
 
 // An open file; closed when it goes out of scope, unless it was opened elsewhere.
-class File {
+class File
+{
 public:
   File(const char* path, const char* mode) : mFile(path && path[0] ? std::fopen(path, mode) : nullptr) {}
   // A stream opened elsewhere (standard input), read from where it stands and left open.

@@ -16,13 +16,17 @@ namespace {
 // How the stored samples are laid out.
 enum class Encoding { kUnsigned8, kSigned8, kSigned16, kSigned24, kSigned32, kFloat32 };
 
-struct Format {
+struct Format
+{
   Encoding encoding;
   bool bigEndian;
   uint32_t bytesPerSample;
 };
 
-uint32_t BytesPerSample(uint32_t bits) { return ((bits - 1) >> 3) + 1; }
+uint32_t BytesPerSample(uint32_t bits)
+{
+  return ((bits - 1) >> 3) + 1;
+}
 
 // Sets ready to 0 and waits until no reader holds the buffer.
 void BeginReload(AudioFileBuffer* buffer)
@@ -55,7 +59,8 @@ int StoreEmpty(AudioFileBuffer* buffer, uint32_t frames, uint16_t channels, uint
 }
 
 // The byte order is a template argument so that the compiler can read a sample with one load.
-template <int Bytes, bool BigEndian> int32_t Integer(const uint8_t* p)
+template <int Bytes, bool BigEndian>
+int32_t Integer(const uint8_t* p)
 {
   uint32_t value = 0;
   for (int i = 0; i < Bytes; ++i)
@@ -63,12 +68,14 @@ template <int Bytes, bool BigEndian> int32_t Integer(const uint8_t* p)
   return static_cast<int32_t>(value << (32 - 8 * Bytes)) >> (32 - 8 * Bytes);  // sign-extended
 }
 
-template <Encoding E> constexpr uint32_t kBytes = E == Encoding::kUnsigned8 || E == Encoding::kSigned8 ? 1
-                                                  : E == Encoding::kSigned16                           ? 2
-                                                  : E == Encoding::kSigned24                           ? 3
-                                                                                                       : 4;
+template <Encoding E>
+constexpr uint32_t kBytes = E == Encoding::kUnsigned8 || E == Encoding::kSigned8 ? 1
+                            : E == Encoding::kSigned16                           ? 2
+                            : E == Encoding::kSigned24                           ? 3
+                                                                                 : 4;
 
-template <Encoding E, bool BigEndian> float Decode(const uint8_t* p)
+template <Encoding E, bool BigEndian>
+float Decode(const uint8_t* p)
 {
   if constexpr (E == Encoding::kUnsigned8)
     return (float(p[0]) - 128.0f) / 128.0f;
@@ -120,32 +127,45 @@ void Deinterleave(const uint8_t* block, float* samples, uint64_t stride, uint32_
 void Convert(const uint8_t* block, float* samples, uint64_t stride, uint32_t frames, uint32_t channels,
              const Format& format)
 {
-  switch (format.encoding) {
-  case Encoding::kUnsigned8: Deinterleave<Encoding::kUnsigned8>(block, samples, stride, frames, channels, format); break;
-  case Encoding::kSigned8: Deinterleave<Encoding::kSigned8>(block, samples, stride, frames, channels, format); break;
-  case Encoding::kSigned16: Deinterleave<Encoding::kSigned16>(block, samples, stride, frames, channels, format); break;
-  case Encoding::kSigned24: Deinterleave<Encoding::kSigned24>(block, samples, stride, frames, channels, format); break;
-  case Encoding::kSigned32: Deinterleave<Encoding::kSigned32>(block, samples, stride, frames, channels, format); break;
-  case Encoding::kFloat32: Deinterleave<Encoding::kFloat32>(block, samples, stride, frames, channels, format); break;
+  switch (format.encoding)
+  {
+    case Encoding::kUnsigned8:
+      Deinterleave<Encoding::kUnsigned8>(block, samples, stride, frames, channels, format);
+      break;
+    case Encoding::kSigned8: Deinterleave<Encoding::kSigned8>(block, samples, stride, frames, channels, format); break;
+    case Encoding::kSigned16:
+      Deinterleave<Encoding::kSigned16>(block, samples, stride, frames, channels, format);
+      break;
+    case Encoding::kSigned24:
+      Deinterleave<Encoding::kSigned24>(block, samples, stride, frames, channels, format);
+      break;
+    case Encoding::kSigned32:
+      Deinterleave<Encoding::kSigned32>(block, samples, stride, frames, channels, format);
+      break;
+    case Encoding::kFloat32: Deinterleave<Encoding::kFloat32>(block, samples, stride, frames, channels, format); break;
   }
 }
 
 // What a reader has found: the format fields and where the wanted frames lie.
-struct Layout {
+struct Layout
+{
   Format format;
   uint16_t channels;
   uint16_t bits;
   uint32_t sampleRate;
   uint32_t channelMask;
-  uint64_t totalFrames;    // frames in the file (or chunk)
-  uint64_t dataEnd;        // the wanted frames must end here or before
-  bool wholeFramesOnly;    // raw files: a short read keeps the complete frames
-  bool lengthOpen;         // no header gives the length: the audio runs to the end of the file
+  uint64_t totalFrames;  // frames in the file (or chunk)
+  uint64_t dataEnd;      // the wanted frames must end here or before
+  bool wholeFramesOnly;  // raw files: a short read keeps the complete frames
+  bool lengthOpen;       // no header gives the length: the audio runs to the end of the file
 };
 
 // Why a chunk search failed: a stream that could not go back, one that went on too long, or a
 // chunk that is missing or runs past the end.
-int SearchFailure(const File& file) { return file.Stopped() ? kAudioBeforeFormat : file.Overran() ? kTooMuchBeforeAudio : kBadChunk; }
+int SearchFailure(const File& file)
+{
+  return file.Stopped() ? kAudioBeforeFormat : file.Overran() ? kTooMuchBeforeAudio : kBadChunk;
+}
 
 // Where the search for the audio chunk begins: at the first chunk, as every search in a file
 // does; a stream that cannot seek goes on after the format chunk, since it cannot go back, as
@@ -162,7 +182,8 @@ int LoadFrames(AudioFileBuffer* buffer, File& file, const Layout& layout, uint32
 {
   const uint64_t frameBytes = uint64_t(layout.channels) * layout.format.bytesPerSample;
   uint64_t frames = 0;
-  if (layout.totalFrames > startFrame) {
+  if (layout.totalFrames > startFrame)
+  {
     frames = layout.totalFrames - startFrame;
     if (!file.Skip(uint64_t(startFrame) * frameBytes))
       return kBadChunk;
@@ -176,7 +197,8 @@ int LoadFrames(AudioFileBuffer* buffer, File& file, const Layout& layout, uint32
   const uint64_t position = file.Tell();
   const uint64_t dataEnd = std::min(layout.dataEnd, file.Size());
   const uint64_t available = dataEnd > position ? (dataEnd - position) / frameBytes : 0;
-  if (frames > available) {
+  if (frames > available)
+  {
     if (!layout.wholeFramesOnly)
       return kBadChunk;
     frames = available;
@@ -188,14 +210,16 @@ int LoadFrames(AudioFileBuffer* buffer, File& file, const Layout& layout, uint32
   auto* block = static_cast<uint8_t*>(std::malloc(bytes));
   if (!block)
     return kNoTemporary;
-  if (!file.Read(block, bytes)) {
+  if (!file.Read(block, bytes))
+  {
     std::free(block);
     return layout.wholeFramesOnly ? kNoFrame : kBadChunk;
   }
   BeginReload(buffer);
   std::free(buffer->samples);
   buffer->samples = static_cast<float*>(std::malloc(bytes / layout.format.bytesPerSample * sizeof(float)));
-  if (!buffer->samples) {
+  if (!buffer->samples)
+  {
     std::free(block);
     StoreFields(buffer, 0, layout.channels, layout.bits, layout.sampleRate, layout.channelMask);
     return kNoSamples;
@@ -220,7 +244,8 @@ int ParseWav(File& file, Layout& layout)
   if (fmtSize < 16 || !file.U16(false, tag) || !file.U16(false, channels) || !file.U32(false, sampleRate) ||
       !file.U32(false, byteRate) || !file.U16(false, blockAlign) || !file.U16(false, bits))
     return kBadChunk;
-  if (tag == 0xFFFE) {
+  if (tag == 0xFFFE)
+  {
     if (fmtSize < 40 || !file.Skip(4) || !file.U32(false, channelMask) || !file.U16(false, tag))
       return kBadChunk;
   }
@@ -238,7 +263,8 @@ int ParseWav(File& file, Layout& layout)
     format.encoding = Encoding::kFloat32;
   if ((tag == 3 && bytesPerSample != 4) || bytesPerSample > 4)
     return kUnsupported;
-  if (tag == 1) {
+  if (tag == 1)
+  {
     static constexpr Encoding kByWidth[] = {Encoding::kUnsigned8, Encoding::kSigned16, Encoding::kSigned24,
                                             Encoding::kSigned32};
     format.encoding = bits <= 8 ? Encoding::kUnsigned8 : kByWidth[bytesPerSample - 1];
@@ -255,8 +281,9 @@ int ParseWav(File& file, Layout& layout)
   const bool unknownSize = dataSize == 0xFFFFFFFF || (dataSize == 0 && (riffSize == 0 || riffSize == 0xFFFFFFFF));
   const uint64_t fileSize = file.Size();
   const uint64_t dataBytes = !unknownSize ? dataSize : fileSize > dataStart ? fileSize - dataStart : 0;
-  layout = Layout{format, channels, bits, sampleRate, channelMask, dataBytes / bytesPerSample / channels,
-                  dataStart + dataBytes, false, unknownSize};
+  layout = Layout{
+    format, channels,   bits, sampleRate, channelMask, dataBytes / bytesPerSample / channels, dataStart + dataBytes,
+    false,  unknownSize};
   return kOk;
 }
 
@@ -302,7 +329,8 @@ int ParseAiff(File& file, Layout& layout)
       !file.U16(true, sampleSize) || !ReadExtended(file, rate))
     return kBadChunk;
   bool isFloat = false;
-  if (compressed) {
+  if (compressed)
+  {
     char type[4];
     if (!file.ReadId(type))
       return kBadChunk;
@@ -327,7 +355,8 @@ int ParseAiff(File& file, Layout& layout)
   const bool streamedForm = formSize == 0 || formSize == 0xFFFFFFFF;
   uint64_t frames = sampleFrames, dataEnd = 0;
   bool unknownSize = false;
-  if (sampleFrames > 0 || streamedForm) {
+  if (sampleFrames > 0 || streamedForm)
+  {
     uint32_t ssndSize, offset;
     if (!SeekToAudioSearch(file, commEnd) || !file.FindChunk("SSND", true))
       return SearchFailure(file);
@@ -336,8 +365,7 @@ int ParseAiff(File& file, Layout& layout)
     unknownSize = streamedForm && (ssndSize == 0 || ssndSize == 0xFFFFFFFF);
     // An offset past the end of the file is damage, whether or not the file can seek there.
     const uint64_t fileSize = file.Size();
-    if ((!unknownSize && uint64_t(offset) + 8 > ssndSize) || !file.Skip(4 + uint64_t(offset)) ||
-        file.Tell() > fileSize)
+    if ((!unknownSize && uint64_t(offset) + 8 > ssndSize) || !file.Skip(4 + uint64_t(offset)) || file.Tell() > fileSize)
       return kBadChunk;
     const uint64_t dataStart = file.Tell();
     dataEnd = !unknownSize ? dataStart - offset - 8 + ssndSize : std::max(fileSize, dataStart);
@@ -421,11 +449,14 @@ int ReadUpTo(FILE* file, uint64_t wanted, uint8_t*& block, uint64_t& bytes)
   uint64_t capacity = 0;
   bytes = 0;
   block = nullptr;
-  while (bytes < wanted) {
-    if (bytes == capacity) {
+  while (bytes < wanted)
+  {
+    if (bytes == capacity)
+    {
       capacity = std::min(wanted, std::max(capacity * 2, kFirstPiece));
       auto* grown = static_cast<uint8_t*>(std::realloc(block, capacity));
-      if (!grown) {
+      if (!grown)
+      {
         std::free(block);
         return kNoTemporary;
       }
@@ -437,8 +468,10 @@ int ReadUpTo(FILE* file, uint64_t wanted, uint8_t*& block, uint64_t& bytes)
     if (got < asked)
       break;
   }
-  if (std::ferror(file)) {
-    if (errno != EINTR) {
+  if (std::ferror(file))
+  {
+    if (errno != EINTR)
+    {
       std::free(block);
       return kBadChunk;
     }
@@ -466,17 +499,19 @@ void audioFileFree(AudioFileBuffer* buffer)
   buffer->frames = 0;
 }
 
-int audioFileAllocate(AudioFileBuffer* buffer, uint32_t frames, uint16_t channels, uint16_t bits,
-                      uint32_t sampleRate, uint32_t channelMask)
+int audioFileAllocate(AudioFileBuffer* buffer, uint32_t frames, uint16_t channels, uint16_t bits, uint32_t sampleRate,
+                      uint32_t channelMask)
 {
   if (channels == 0)
     return kUnsupported;
   BeginReload(buffer);
   std::free(buffer->samples);
   buffer->samples = nullptr;
-  if (frames > 0) {
+  if (frames > 0)
+  {
     buffer->samples = static_cast<float*>(std::calloc(uint64_t(frames) * channels, sizeof(float)));
-    if (!buffer->samples) {
+    if (!buffer->samples)
+    {
       StoreFields(buffer, 0, channels, bits, sampleRate, channelMask);
       return kNoSamples;
     }
@@ -523,7 +558,8 @@ float* audioFileChannel(AudioFileBuffer* buffer, uint32_t channel, bool lock)
       return nullptr;
     return buffer->samples + uint64_t(channel) * buffer->frames;
   };
-  if (buffer->busy.load()) {
+  if (buffer->busy.load())
+  {
     float* held = buffer->ready.load() ? samples() : nullptr;
     if (!lock || !held)
       buffer->busy.store(0);
@@ -538,10 +574,22 @@ float* audioFileChannel(AudioFileBuffer* buffer, uint32_t channel, bool lock)
   return taken;
 }
 
-uint32_t audioFileFrames(const AudioFileBuffer* buffer) { return buffer->frames; }
-uint32_t audioFileSampleRate(const AudioFileBuffer* buffer) { return buffer->sampleRate; }
-uint16_t audioFileBits(const AudioFileBuffer* buffer) { return buffer->bits; }
-uint16_t audioFileChannels(const AudioFileBuffer* buffer) { return buffer->channels; }
+uint32_t audioFileFrames(const AudioFileBuffer* buffer)
+{
+  return buffer->frames;
+}
+uint32_t audioFileSampleRate(const AudioFileBuffer* buffer)
+{
+  return buffer->sampleRate;
+}
+uint16_t audioFileBits(const AudioFileBuffer* buffer)
+{
+  return buffer->bits;
+}
+uint16_t audioFileChannels(const AudioFileBuffer* buffer)
+{
+  return buffer->channels;
+}
 
 int audioFileStreamOpen(AudioFileStream* stream, FILE* file)
 {
@@ -584,7 +632,8 @@ int audioFileStreamRead(AudioFileStream* stream, AudioFileBuffer* buffer, uint32
   keptFrames = std::min(keptFrames, buffer->channels == channels ? buffer->frames : 0u);
   const uint64_t frames = uint64_t(keptFrames) + read;
   auto* samples = static_cast<float*>(std::malloc(std::max<uint64_t>(frames * channels * sizeof(float), 1)));
-  if (!samples) {
+  if (!samples)
+  {
     std::free(block);
     return kNoSamples;
   }

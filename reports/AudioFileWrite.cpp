@@ -18,9 +18,15 @@ constexpr uint8_t kSubFormatTail[14] = {0x00, 0x00, 0x00, 0x00, 0x10, 0x00, 0x80
                                         0x00, 0x00, 0xAA, 0x00, 0x38, 0x9B, 0x71};
 
 // Bytes per written sample: 16-bit PCM up to 16 bits, 24-bit PCM up to 24, else 32-bit float.
-uint32_t ContainerBytes(uint16_t bits) { return bits > 32 ? 4 : bits < 9 ? 2 : (bits + 7u) / 8u; }
+uint32_t ContainerBytes(uint16_t bits)
+{
+  return bits > 32 ? 4 : bits < 9 ? 2 : (bits + 7u) / 8u;
+}
 
-float Finite(float sample) { return std::isfinite(sample) ? sample : 0.0f; }
+float Finite(float sample)
+{
+  return std::isfinite(sample) ? sample : 0.0f;
+}
 
 void PutLE(uint8_t* out, uint32_t value, int bytes)
 {
@@ -31,9 +37,12 @@ void PutLE(uint8_t* out, uint32_t value, int bytes)
 // One sample, already scaled, in the container width.
 void EncodeSample(double s, uint32_t bytesPerSample, uint8_t* out)
 {
-  if (bytesPerSample == 4) {
+  if (bytesPerSample == 4)
+  {
     PutLE(out, std::bit_cast<uint32_t>(float(s)), 4);
-  } else {
+  }
+  else
+  {
     const int shift = bytesPerSample == 3 ? 7 : 15;
     const int64_t limit = bytesPerSample == 3 ? 8388607 : 32767;
     const int64_t v = static_cast<int64_t>(s * 1073741824.0 + double(int64_t{1} << (shift - 1))) >> shift;
@@ -47,9 +56,12 @@ std::vector<uint8_t> Encode(const AudioFileBuffer* buffer, uint32_t bytesPerSamp
 {
   const uint64_t dataSize = uint64_t(buffer->frames) * buffer->channels * bytesPerSample;
   std::vector<uint8_t> block;
-  try {
+  try
+  {
     block.resize(dataSize + (dataSize & 1));
-  } catch (const std::bad_alloc&) {
+  }
+  catch (const std::bad_alloc&)
+  {
     return {};
   }
   const float peak = audioFilePeak(buffer);
@@ -68,7 +80,8 @@ bool WriteU16(File& file, uint16_t value)
 }
 
 // What a WAV header says of its samples.
-struct WavLayout {
+struct WavLayout
+{
   uint16_t channels;
   uint32_t sampleRate;
   uint32_t channelMask;
@@ -81,7 +94,8 @@ struct WavLayout {
   // its own layout would read back as something else.
   bool Writable() const
   {
-    return channels > 0 && sampleRate > 0 && BlockAlign() <= 0xFFFFu && uint64_t(sampleRate) * BlockAlign() <= 0xFFFFFFFFu;
+    return channels > 0 && sampleRate > 0 && BlockAlign() <= 0xFFFFu &&
+           uint64_t(sampleRate) * BlockAlign() <= 0xFFFFFFFFu;
   }
   // The most frames whose RIFF size fits 32 bits.
   uint64_t MostFrames() const { return 4294967222u / BlockAlign(); }
@@ -119,7 +133,8 @@ float audioFilePeak(const AudioFileBuffer* buffer)
     return 0.0f;
   float largest = 0.0f, smallest = 0.0f;
   const uint64_t count = uint64_t(buffer->frames) * buffer->channels;
-  for (uint64_t i = 0; i < count; ++i) {
+  for (uint64_t i = 0; i < count; ++i)
+  {
     const float sample = Finite(buffer->samples[i]);
     largest = std::max(largest, sample);
     smallest = std::min(smallest, sample);
@@ -140,9 +155,11 @@ int audioFileWriteWav(const AudioFileBuffer* buffer, const char* path)
   if (!file)
     return kCannotOpen;
   bool ok = WriteHeader(file, layout, buffer->frames);
-  if (ok && buffer->frames > 0) {
+  if (ok && buffer->frames > 0)
+  {
     const std::vector<uint8_t> block = Encode(buffer, layout.bytesPerSample);
-    if (block.empty()) {
+    if (block.empty())
+    {
       file.Close();
       std::remove(path);
       return kNoTemporary;
@@ -151,7 +168,8 @@ int audioFileWriteWav(const AudioFileBuffer* buffer, const char* path)
   }
   ok = std::fflush(file.Handle()) == 0 && ok;
   file.Close();
-  if (!ok) {
+  if (!ok)
+  {
     std::remove(path);
     return kTooLarge;
   }
@@ -210,7 +228,8 @@ int audioFileAppendWav(const AudioFileBuffer* buffer, const char* path)
     return kTooLarge;
 
   uint32_t written = 0;
-  if (buffer->frames > 0) {
+  if (buffer->frames > 0)
+  {
     const std::vector<uint8_t> block = Encode(buffer, bytesPerSample);
     if (block.empty())
       return kNoTemporary;
@@ -221,7 +240,8 @@ int audioFileAppendWav(const AudioFileBuffer* buffer, const char* path)
 
   const uint32_t addedBytes = written * blockAlign;
   uint32_t newRiffSize = riffSize + addedBytes;
-  if (newRiffSize & 1) {
+  if (newRiffSize & 1)
+  {
     const uint8_t pad = 0;
     ++newRiffSize;
     if (file.Seek(dataEnd + addedBytes))
@@ -242,11 +262,17 @@ namespace {
 // Frames converted at a time when a streamed file is finished.
 constexpr uint32_t kStretchFrames = 16384;
 
-std::string PartialPath(const std::string& path) { return path + ".partial"; }
+std::string PartialPath(const std::string& path)
+{
+  return path + ".partial";
+}
 
 }  // namespace
 
-AudioFileWriter::~AudioFileWriter() { Drop(); }
+AudioFileWriter::~AudioFileWriter()
+{
+  Drop();
+}
 
 void AudioFileWriter::Drop()
 {
@@ -257,8 +283,7 @@ void AudioFileWriter::Drop()
   std::remove(PartialPath(mPath).c_str());
 }
 
-int AudioFileWriter::Open(const char* path, uint16_t channels, uint16_t bits, uint32_t sampleRate,
-                          uint32_t channelMask)
+int AudioFileWriter::Open(const char* path, uint16_t channels, uint16_t bits, uint32_t sampleRate, uint32_t channelMask)
 {
   Drop();
   const WavLayout layout = LayoutOf(channels, bits, sampleRate, channelMask);
@@ -278,7 +303,8 @@ int AudioFileWriter::Open(const char* path, uint16_t channels, uint16_t bits, ui
   mFrames = 0;
   mPeak = 0.0f;
   mStretch.resize(size_t(kStretchFrames) * channels * sizeof(float));
-  if (fseeko(mFile, layout.HeaderBytes(), SEEK_SET) != 0) {
+  if (fseeko(mFile, layout.HeaderBytes(), SEEK_SET) != 0)
+  {
     Drop();
     return kCannotOpen;
   }
@@ -290,11 +316,13 @@ int AudioFileWriter::Write(const float* const* channels, uint32_t frames)
   const WavLayout layout = LayoutOf(mChannels, mBits, mSampleRate, mChannelMask);
   if (!mFile || mFrames + frames > layout.MostFrames())
     return kTooLarge;
-  for (uint32_t done = 0; done < frames;) {
+  for (uint32_t done = 0; done < frames;)
+  {
     const uint32_t count = std::min(frames - done, kStretchFrames);
     uint8_t* out = mStretch.data();
     for (uint32_t i = done; i < done + count; ++i)
-      for (uint32_t c = 0; c < mChannels; ++c, out += sizeof(float)) {
+      for (uint32_t c = 0; c < mChannels; ++c, out += sizeof(float))
+      {
         const float sample = Finite(channels[c][i]);
         mPeak = std::max(mPeak, std::fabs(sample));
         PutLE(out, std::bit_cast<uint32_t>(sample), 4);
@@ -319,11 +347,13 @@ int AudioFileWriter::Finish()
   bool ok = true;
   // Each stretch is written no further on than it was read from, so none is overwritten unread.
   const uint64_t stretch = uint64_t(kStretchFrames) * mChannels;
-  for (uint64_t done = 0; ok && (gain != 1.0 || layout.bytesPerSample != 4) && done < samples; done += stretch) {
+  for (uint64_t done = 0; ok && (gain != 1.0 || layout.bytesPerSample != 4) && done < samples; done += stretch)
+  {
     const auto count = size_t(std::min(stretch, samples - done));
     ok = fseeko(mFile, off_t(header + done * sizeof(float)), SEEK_SET) == 0 &&
          std::fread(mStretch.data(), sizeof(float), count, mFile) == count;
-    for (size_t i = 0; ok && i < count; ++i) {
+    for (size_t i = 0; ok && i < count; ++i)
+    {
       const uint8_t* in = &mStretch[i * sizeof(float)];
       const uint32_t bits = in[0] | in[1] << 8 | in[2] << 16 | uint32_t(in[3]) << 24;
       EncodeSample(double(std::bit_cast<float>(bits)) * gain, layout.bytesPerSample,
@@ -334,19 +364,23 @@ int AudioFileWriter::Finish()
   }
   const uint8_t pad = 0;
   ok = ok && std::fflush(mFile) == 0 && ftruncate(fileno(mFile), off_t(header + dataSize)) == 0 &&
-       fseeko(mFile, off_t(header + dataSize), SEEK_SET) == 0 && ((dataSize & 1) == 0 || std::fwrite(&pad, 1, 1, mFile) == 1);
+       fseeko(mFile, off_t(header + dataSize), SEEK_SET) == 0 &&
+       ((dataSize & 1) == 0 || std::fwrite(&pad, 1, 1, mFile) == 1);
   ok = ok && fseeko(mFile, 0, SEEK_SET) == 0;
-  if (ok) {
+  if (ok)
+  {
     File file(mFile);
     ok = WriteHeader(file, layout, uint32_t(mFrames)) && std::fflush(mFile) == 0;
   }
-  if (!ok) {
+  if (!ok)
+  {
     Drop();
     return kTooLarge;
   }
   const bool closed = std::fclose(mFile) == 0;
   mFile = nullptr;
-  if (!closed || std::rename(PartialPath(mPath).c_str(), mPath.c_str()) != 0) {
+  if (!closed || std::rename(PartialPath(mPath).c_str(), mPath.c_str()) != 0)
+  {
     std::remove(PartialPath(mPath).c_str());
     return kTooLarge;
   }

@@ -115,7 +115,7 @@ void LoadColorFile(const char* path, const char* tag, const ColorSlots<uint32_t>
   }
 }
 
-} // namespace
+}  // namespace
 
 void Vantorelix::SaveReadoutColors(const WDL_String& path) const
 {

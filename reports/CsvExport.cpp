@@ -12,14 +12,43 @@ namespace {
 
 // Which alert byte of a history point holds which flag.
 enum HistoryAlert {
-  kIlMinFlag, kIlMaxFlag, kIlProgrammeMinFlag, kIlProgrammeMaxFlag, kSlMinFlag, kSlMaxFlag, kMlMinFlag,
-  kMlMaxFlag, kTpOverFlag, kPeakOverFlag, kLraMinFlag, kLraProgrammeMinFlag, kPlrMinFlag, kPsrMinFlag
+  kIlMinFlag,
+  kIlMaxFlag,
+  kIlProgrammeMinFlag,
+  kIlProgrammeMaxFlag,
+  kSlMinFlag,
+  kSlMaxFlag,
+  kMlMinFlag,
+  kMlMaxFlag,
+  kTpOverFlag,
+  kPeakOverFlag,
+  kLraMinFlag,
+  kLraProgrammeMinFlag,
+  kPlrMinFlag,
+  kPsrMinFlag
 };
 
 // The column switches, parameters "CSV Export IL" to "CSV Export DIALPRESENT" in order.
 enum CsvColumn {
-  kColIL, kColSL, kColML, kColLRA, kColPxR, kColTP, kColPK, kColSLMax, kColMLMax, kColLRALow, kColLRAHigh,
-  kColTPMax, kColPKMax, kColAlertLM, kColAlertLRA, kColTPOver, kColPKOver, kColMarked, kColDialog
+  kColIL,
+  kColSL,
+  kColML,
+  kColLRA,
+  kColPxR,
+  kColTP,
+  kColPK,
+  kColSLMax,
+  kColMLMax,
+  kColLRALow,
+  kColLRAHigh,
+  kColTPMax,
+  kColPKMax,
+  kColAlertLM,
+  kColAlertLRA,
+  kColTPOver,
+  kColPKOver,
+  kColMarked,
+  kColDialog
 };
 
 // Writes the header and the rows column by column in one order, so that the two cannot disagree.
@@ -28,12 +57,12 @@ class CsvTable
 {
 public:
   CsvTable(ReportFile& file, const MeterSettings& settings)
-    : mFile(file)
-    , mSettings(settings)
-    , mSeparator(settings.exportCsvSeparator == 1 ? ";" : ",")
-    , mComma(settings.exportDecimalFormat == 1)
-    , mPrefix(LoudnessUnitPrefix(settings.unitMode))
-    , mSuffix(LoudnessUnitSuffix(settings.refOffset))
+  : mFile(file),
+    mSettings(settings),
+    mSeparator(settings.exportCsvSeparator == 1 ? ";" : ","),
+    mComma(settings.exportDecimalFormat == 1),
+    mPrefix(LoudnessUnitPrefix(settings.unitMode)),
+    mSuffix(LoudnessUnitSuffix(settings.refOffset))
   {
   }
 
@@ -166,7 +195,7 @@ private:
   const LoudnessHistoryPoint* mPoint = nullptr;  // null while the header is written
 };
 
-} // namespace
+}  // namespace
 
 void Vantorelix::ExportCsv(const WDL_String& path)
 {

@@ -33,7 +33,10 @@ constexpr int kCounterLimit = 999;
 
 constexpr double kLampOff = 0.0, kLampLow = 1.0 / 3.0, kLampWithin = 2.0 / 3.0, kLampHigh = 1.0;
 
-double Tenth(double value) { return RoundToTenth(value); }
+double Tenth(double value)
+{
+  return RoundToTenth(value);
+}
 
 // A channel's peak meter as the bar shows it: the level and hold of the bar, the level printed
 // under it, and the level its alert is judged by. Linear amplitudes.
@@ -165,7 +168,10 @@ void SetLevels(const IGraphics& ui, int index, double value, double hold, double
   }
 }
 
-double ShownLoudness(double power) { return Tenth(LoudnessOfPower(power)); }
+double ShownLoudness(double power)
+{
+  return Tenth(LoudnessOfPower(power));
+}
 // A power at the floor is silence, no level: below every read-out's floor, so it reads "-inf".
 double ReadoutLoudness(double power)
 {
@@ -176,12 +182,15 @@ double ReadoutIntegrated(double integrated)
 {
   return integrated > levels::kSilenceLevel ? Tenth(integrated + levels::kLoudnessOffset) : kNoLevel;
 }
-double ShownLevel(double amplitude) { return Tenth(LevelOfAmplitude(amplitude)); }
+double ShownLevel(double amplitude)
+{
+  return Tenth(LevelOfAmplitude(amplitude));
+}
 
-} // namespace
+}  // namespace
 
-void Vantorelix::FormatValue(int controlIdx, bool valid, const char* unit, int precision, double value,
-                             double offset, double floor)
+void Vantorelix::FormatValue(int controlIdx, bool valid, const char* unit, int precision, double value, double offset,
+                             double floor)
 {
   const IGraphics* ui = AvailableGraphics();
   if (!ui)
@@ -291,12 +300,13 @@ void Vantorelix::UpdateReadouts(bool measuring)
   FormatValue(rows[kReadoutIL].valueText, r.GatedData(), nullptr, 1, il, ref, gatedFloor);
   if (dialSetting)
   {
-    FormatValue(rows[kReadoutIL].secondCaption, r.hasProgramme, "IL", 1, ReadoutIntegrated(r.m.integratedLoudness),
-                ref, kSilenceFloor);
+    FormatValue(rows[kReadoutIL].secondCaption, r.hasProgramme, "IL", 1, ReadoutIntegrated(r.m.integratedLoudness), ref,
+                kSilenceFloor);
     SetControlValue(*ui, area.ilSwitchPanel, r.m.speechPresent ? 1.0 : 0.0);
   }
-  SetCounter(*ui, rows[kReadoutIL].sideValues[0], dialSetting ? r.Count(kAlertIlDialMin) + r.Count(kAlertIlDialMax)
-                                                         : r.Count(kAlertIlMin) + r.Count(kAlertIlMax));
+  SetCounter(
+    *ui, rows[kReadoutIL].sideValues[0],
+    dialSetting ? r.Count(kAlertIlDialMin) + r.Count(kAlertIlDialMax) : r.Count(kAlertIlMin) + r.Count(kAlertIlMax));
 
   FormatValue(rows[kReadoutSL].valueText, true, nullptr, 1, ReadoutLoudness(r.m.slPower), ref, gatedFloor);
   FormatValue(rows[kReadoutSL].secondCaption, true, "Max", 1, ReadoutLoudness(r.m.slMaxPower), ref, gatedFloor);

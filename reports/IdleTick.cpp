@@ -36,7 +36,7 @@ WDL_String LocalVersion(const iplug::IPluginBase& plug)
   return version;
 }
 
-} // namespace
+}  // namespace
 
 void Vantorelix::IdleTick()
 {

@@ -29,10 +29,10 @@ constexpr std::array<const char*, 67> kHostNames = {
 const char* HostDisplayName(iplug::HostId host)
 {
   return host >= 1 && host <= static_cast<int>(kHostNames.size()) ? kHostNames[static_cast<size_t>(host - 1)]
-                                                                    : "Unknown";
+                                                                  : "Unknown";
 }
 
-} // namespace
+}  // namespace
 
 void IMPlugPaths::BuildInfoText(const iplug::IPlugAU& plug) const
 {
@@ -58,10 +58,11 @@ void IMPlugPaths::BuildInfoText(const iplug::IPlugAU& plug) const
   text.AppendFormatted(512, "Sample Rate: %.2lf Hz\n", sampleRate);
   text.AppendFormatted(64, "Block Size: %d smp\n", plug.GetBlockSize());
   text.Append("\n");
-  text.Append("Trademarks:\n"
-              "VST/VST3: Steinberg Media Technologies GmbH\n"
-              "AAX: Avid Technology Inc.\n"
-              "AU: Apple Inc.\n");
+  text.Append(
+    "Trademarks:\n"
+    "VST/VST3: Steinberg Media Technologies GmbH\n"
+    "AAX: Avid Technology Inc.\n"
+    "AU: Apple Inc.\n");
 
   if (iplug::igraphics::IGraphics* ui = plug.GetUI())
     ui->ShowAlert(text.Get(), "About", 0, nullptr);

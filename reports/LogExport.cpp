@@ -73,10 +73,10 @@ class LogWriter
 {
 public:
   LogWriter(ReportFile& file, const MeterSettings& settings)
-    : mFile(file)
-    , mSettings(settings)
-    , mPrefix(LoudnessUnitPrefix(settings.unitMode))
-    , mSuffix(LoudnessUnitSuffix(settings.refOffset))
+  : mFile(file),
+    mSettings(settings),
+    mPrefix(LoudnessUnitPrefix(settings.unitMode)),
+    mSuffix(LoudnessUnitSuffix(settings.refOffset))
   {
   }
 
@@ -226,7 +226,7 @@ WDL_String AutoExportPath(const char* folder, const char* kind, const char* exte
   return path;
 }
 
-} // namespace
+}  // namespace
 
 void Vantorelix::ExportLog(const WDL_String& path)
 {

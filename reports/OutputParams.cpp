@@ -18,7 +18,7 @@ bool HostWantsGestures(iplug::HostId host)
   return host == 5 || host == 21 || host == 22 || host == 34;
 }
 
-} // namespace
+}  // namespace
 
 MeasurementReading ReadMeasurement(const LoudnessEngine& engine)
 {

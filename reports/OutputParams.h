@@ -10,8 +10,9 @@
 class LoudnessEngine;
 
 // The engine's results that the output parameters show, read at one moment.
-struct MeasurementReading {
-  int32_t gateMode = 0;  // of the engine; above Dial nothing is measured
+struct MeasurementReading
+{
+  int32_t gateMode = 0;                // of the engine; above Dial nothing is measured
   double integratedLoudness = -144.0;  // as the engine keeps it, 0.691 below the value shown
   double speechMeanPower = 0.0;
   double slPower = 0.0, slMaxPower = 0.0;
@@ -33,14 +34,16 @@ double LoudnessOfPower(double power);
 double LevelOfAmplitude(double amplitude);
 double RoundToTenth(double value);
 
-struct OutputValue {
+struct OutputValue
+{
   int paramIdx;
   double value;
 };
 
 // The values to write, in writing order. Rows that the settings leave out are absent: the
 // dialogue outputs outside Dial mode, the peak outputs for an unknown peak mode.
-struct OutputValues {
+struct OutputValues
+{
   std::array<OutputValue, 18> items{};
   int count = 0;
   void Add(int paramIdx, double value) { items[count++] = {paramIdx, value}; }

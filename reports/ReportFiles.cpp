@@ -8,9 +8,7 @@
 #include <cstdarg>
 #include <charconv>
 
-HistoryReader::HistoryReader(Vantorelix& plug)
-  : mPlug(plug)
-  , mHistory(plug.History())
+HistoryReader::HistoryReader(Vantorelix& plug) : mPlug(plug), mHistory(plug.History())
 {
   WDL_MutexLock lock(plug.PluginMutex());
   mSettings = plug.Settings();
@@ -43,10 +41,7 @@ DecimalText::DecimalText(double value, int precision, bool decimalComma)
     std::replace(mText, mText + mLength, '.', ',');
 }
 
-ReportFile::ReportFile(const char* path)
-  : mFile(path && *path ? std::fopen(path, "wb") : nullptr)
-{
-}
+ReportFile::ReportFile(const char* path) : mFile(path && *path ? std::fopen(path, "wb") : nullptr) {}
 
 ReportFile::~ReportFile()
 {

@@ -96,7 +96,7 @@ const char* ResultText(UpdateCheckResult result)
   }
 }
 
-} // namespace
+}  // namespace
 
 void IMPlugPaths::NormaliseProductName(const char* name, WDL_String& out)
 {
@@ -123,9 +123,8 @@ size_t IMPlugPaths::CurlWriteCallback(char* data, size_t size, size_t count, voi
   return length;
 }
 
-UpdateCheckResult IMPlugPaths::FetchLatestVersion(const char* localVersion, const char* url,
-                                                  std::span<char> errorText, int& transferCode,
-                                                  long timeoutMs)
+UpdateCheckResult IMPlugPaths::FetchLatestVersion(const char* localVersion, const char* url, std::span<char> errorText,
+                                                  int& transferCode, long timeoutMs)
 {
   const CurlCalls* curlCalls = Curl();
   if (!curlCalls)
@@ -152,8 +151,7 @@ UpdateCheckResult IMPlugPaths::FetchLatestVersion(const char* localVersion, cons
   if (!errorText.empty())
     std::snprintf(errorText.data(), errorText.size(), "%s", c.easyStrerror(code));
   transferCode = code;
-  const UpdateCheckResult result =
-    code == CURLE_OK ? CompareVersions(reply.c_str(), localVersion) : kUpdateCheckFailed;
+  const UpdateCheckResult result = code == CURLE_OK ? CompareVersions(reply.c_str(), localVersion) : kUpdateCheckFailed;
   c.easyCleanup(curl);
   c.globalCleanup();
   return result;

@@ -32,10 +32,9 @@ bool planArena(uint32_t sampleRate, uint32_t blockLen, ArenaPlan& plan)
   if (capacity > std::numeric_limits<uint32_t>::max())
     return false;
   plan.fifoCapacity = static_cast<uint32_t>(capacity);
-  plan.total = sizeof(VadState) + 4ull * kVadFrameLength + vadSpectralTiltGetSize() +
-               vadClassifierGetSize() + vadEnergyPeriodicityGetSize() + vadEnergyDipsGetSize() +
-               vadVariancePeriodicityGetSize() + vadSpectralFluxGetSize() +
-               vadZeroCrossingMedianGetSize() + vadZeroCrossingSkewnessGetSize() +
+  plan.total = sizeof(VadState) + 4ull * kVadFrameLength + vadSpectralTiltGetSize() + vadClassifierGetSize() +
+               vadEnergyPeriodicityGetSize() + vadEnergyDipsGetSize() + vadVariancePeriodicityGetSize() +
+               vadSpectralFluxGetSize() + vadZeroCrossingMedianGetSize() + vadZeroCrossingSkewnessGetSize() +
                plan.resamplerSize + vadFifoGetSize(plan.fifoCapacity) +
                4ull * (static_cast<uint64_t>(blockLen) + plan.need);
   return true;
@@ -72,13 +71,15 @@ void feedModules(VadState& s)
   const float* frame = s.frame;
   for (uint32_t h = 0; h < kVadFrameLength; h += kVadHalfLength)
     vadSpectralTiltProcess(s.spectralTilt, frame + h);
-  for (uint32_t q = 0; q < kVadFrameLength; q += kVadQuarterLength) {
+  for (uint32_t q = 0; q < kVadFrameLength; q += kVadQuarterLength)
+  {
     vadEnergyPeriodicityProcess(s.energyPeriodicity, frame + q);
     vadEnergyDipsProcess(s.energyDips, frame + q);
     vadVariancePeriodicityProcess(s.variancePeriodicity, frame + q);
   }
   vadSpectralFluxProcess(s.spectralFlux, frame);
-  for (uint32_t q = 0; q < kVadFrameLength; q += kVadQuarterLength) {
+  for (uint32_t q = 0; q < kVadFrameLength; q += kVadQuarterLength)
+  {
     vadZeroCrossingMedianProcess(s.zeroCrossingMedian, frame + q);
     vadZeroCrossingSkewnessProcess(s.zeroCrossingSkewness, frame + q);
   }
@@ -101,7 +102,8 @@ void classify(VadState& s)
 void runFrames(VadState& s)
 {
   for (uint32_t k = vadResamplerInputNeeded(s.resampler); vadFifoCount(s.fifo) >= k;
-       k = vadResamplerInputNeeded(s.resampler)) {
+       k = vadResamplerInputNeeded(s.resampler))
+  {
     vadFifoRead(s.fifo, s.resamplerInput, k);
     // Input below one 16-bit step is treated as digital silence.
     float peak = 0.0f;
@@ -111,14 +113,15 @@ void runFrames(VadState& s)
       std::fill_n(s.resamplerInput, k, 0.0f);
     vadResamplerProcess(s.resampler, k, s.resamplerInput, s.frame);
     feedModules(s);
-    if (++s.frameCounter == kFramesPerDecision) {
+    if (++s.frameCounter == kFramesPerDecision)
+    {
       classify(s);
       s.frameCounter = 0;
     }
   }
 }
 
-} // namespace
+}  // namespace
 
 uint64_t vadGetSize(uint32_t sampleRate, uint32_t blockLen)
 {
@@ -129,8 +132,8 @@ uint64_t vadGetSize(uint32_t sampleRate, uint32_t blockLen)
 int32_t vadInit(void* state, uint64_t size, uint32_t sampleRate, uint32_t blockLen)
 {
   ArenaPlan plan;
-  if (!state || reinterpret_cast<uintptr_t>(state) % alignof(VadState) != 0 ||
-      !planArena(sampleRate, blockLen, plan) || size < plan.total)
+  if (!state || reinterpret_cast<uintptr_t>(state) % alignof(VadState) != 0 || !planArena(sampleRate, blockLen, plan) ||
+      size < plan.total)
     return -1;
 
   ArenaCursor arena(state);
@@ -170,7 +173,8 @@ int32_t vadProcess(void* state, const float* samples, uint32_t n)
 {
   VadState& s = *static_cast<VadState*>(state);
   // Taken in pieces of at most blockLen, so the FIFO never holds more than need + blockLen.
-  while (samples && n > 0) {
+  while (samples && n > 0)
+  {
     const uint32_t piece = std::min(n, s.blockLen);
     for (uint32_t i = 0; i < piece; ++i)
       s.scaledInput[i] = samples[i] * 32768.0f;

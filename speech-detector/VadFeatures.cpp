@@ -53,11 +53,15 @@ void copyInTimeOrder(const VadBlockRing& ring, float* out)
 void pushCrossingCount(VadCrossingRing& ring, const float* x)
 {
   uint32_t count = 0;
-  for (uint32_t i = 0; i < kVadQuarterLength; ++i) {
-    if (ring.sign == 0 && x[i] < 0.0f) {
+  for (uint32_t i = 0; i < kVadQuarterLength; ++i)
+  {
+    if (ring.sign == 0 && x[i] < 0.0f)
+    {
       ring.sign = 1;
       ++count;
-    } else if (ring.sign == 1 && x[i] > 0.0f) {
+    }
+    else if (ring.sign == 1 && x[i] > 0.0f)
+    {
       ring.sign = 0;
       ++count;
     }
@@ -71,7 +75,8 @@ void pushCrossingCount(VadCrossingRing& ring, const float* x)
 void autocorrelate(float* re, float* im, int32_t n)
 {
   vadFft(re, im, n);
-  for (int32_t k = 0; k < n; ++k) {
+  for (int32_t k = 0; k < n; ++k)
+  {
     re[k] = re[k] * re[k] + im[k] * im[k];
     im[k] = 0.0f;
   }
@@ -83,7 +88,7 @@ float logOrZero(float x)
   return x > 0.0f ? std::log(x) : 0.0f;
 }
 
-} // namespace
+}  // namespace
 
 // Spectral flux ----------------------------------------------------------------------------
 
@@ -101,7 +106,8 @@ void vadSpectralFluxProcess(VadSpectralFlux* state, const float* frame)
 {
   VadSpectralFlux& s = *state;
   const float scale = 1.0f / std::max(1.0f, peakMagnitude(frame, kVadFrameLength));
-  for (uint32_t i = 0; i < kVadFrameLength; ++i) {
+  for (uint32_t i = 0; i < kVadFrameLength; ++i)
+  {
     s.re[i] = frame[i] * scale * vad_windows::kFrame[i];
     s.im[i] = 0.0f;
   }
@@ -109,7 +115,8 @@ void vadSpectralFluxProcess(VadSpectralFlux* state, const float* frame)
 
   constexpr uint32_t bins = kVadFrameLength / 2;
   float energy = 0.0f;
-  for (uint32_t k = 0; k < bins; ++k) {
+  for (uint32_t k = 0; k < bins; ++k)
+  {
     const float power = s.re[k] * s.re[k] + s.im[k] * s.im[k];
     s.re[k] = power > 0.0f ? std::sqrt(power) : 0.0f;  // the magnitude
     energy += s.re[k] * s.re[k] + s.previous[k] * s.previous[k];
@@ -119,7 +126,8 @@ void vadSpectralFluxProcess(VadSpectralFlux* state, const float* frame)
 
   // The lowest and highest bins carry hum and the resampler's roll-off; they are left out.
   float flux = 0.0f;
-  for (uint32_t k = 0; k < bins; ++k) {
+  for (uint32_t k = 0; k < bins; ++k)
+  {
     const float d = (k >= 7 && k < 500 ? s.re[k] - s.previous[k] : 0.0f) / norm;
     s.previous[k] = s.re[k];
     flux += d * d;
@@ -160,7 +168,8 @@ float spectralSlope(VadSpectralTilt& s, const float* x)
   s.peakPos = (s.peakPos + 1) & 15;
   const float norm = std::max(1.0f, *std::max_element(std::begin(s.peaks), std::end(s.peaks)));
 
-  for (uint32_t i = 0; i < kVadHalfLength; ++i) {
+  for (uint32_t i = 0; i < kVadHalfLength; ++i)
+  {
     s.re[i] = vad_windows::kHalf[i] * (x[i] - dc) / norm;
     s.im[i] = 0.0f;
   }
@@ -172,7 +181,8 @@ float spectralSlope(VadSpectralTilt& s, const float* x)
   constexpr double denominator = bins * sumKSquared - sumK * sumK;
   double sumL = 0.0;
   double sumKL = 0.0;
-  for (uint32_t k = 0; k < bins; ++k) {
+  for (uint32_t k = 0; k < bins; ++k)
+  {
     const float power = s.re[k] * s.re[k] + s.im[k] * s.im[k];
     const double level = power > 0.0f ? 10.0 * std::log10(power) : -120.0;
     sumL += level;
@@ -181,7 +191,7 @@ float spectralSlope(VadSpectralTilt& s, const float* x)
   return static_cast<float>((bins * sumKL - sumL * sumK) / denominator);
 }
 
-} // namespace
+}  // namespace
 
 void vadSpectralTiltProcess(VadSpectralTilt* state, const float* half)
 {
@@ -257,7 +267,8 @@ float vadZeroCrossingSkewnessFeature(const VadZeroCrossingSkewness* state)
   const float m = mean(c, 128);
   float m2 = 0.0f;
   float m3 = 0.0f;
-  for (uint32_t i = 0; i < 128; ++i) {
+  for (uint32_t i = 0; i < 128; ++i)
+  {
     const float d = c[i] - m;
     m2 += d * d;
     m3 += d * d * d;
@@ -336,7 +347,8 @@ float vadVariancePeriodicityFeature(VadVariancePeriodicity* state)
   autocorrelate(s.re, s.im, 256);
 
   // Smoothed with the two previous autocorrelations; the sum goes to re in place of r.
-  for (uint32_t k = 0; k < 128; ++k) {
+  for (uint32_t k = 0; k < 128; ++k)
+  {
     const float r = s.re[k];
     s.re[k] = r + 0.5f * s.previous[k] + 0.25f * s.beforePrevious[k];
     s.beforePrevious[k] = s.previous[k];

@@ -23,8 +23,10 @@ void butterflyStage(float* re, float* im, int32_t n, int32_t span)
   const double stepIm = -std::sin(angle);
   double wRe = 1.0;
   double wIm = 0.0;
-  for (int32_t k = 0; k < half; ++k) {
-    for (int32_t a = k; a < n; a += span) {
+  for (int32_t k = 0; k < half; ++k)
+  {
+    for (int32_t a = k; a < n; a += span)
+    {
       const int32_t b = a + half;
       const float dRe = re[a] - re[b];
       const float dIm = im[a] - im[b];
@@ -41,19 +43,21 @@ void butterflyStage(float* re, float* im, int32_t n, int32_t span)
 
 void bitReverse(float* re, float* im, int32_t n)
 {
-  for (int32_t i = 1, j = 0; i < n; ++i) {
+  for (int32_t i = 1, j = 0; i < n; ++i)
+  {
     int32_t bit = n >> 1;
     for (; j & bit; bit >>= 1)
       j ^= bit;
     j |= bit;
-    if (i < j) {
+    if (i < j)
+    {
       std::swap(re[i], re[j]);
       std::swap(im[i], im[j]);
     }
   }
 }
 
-} // namespace
+}  // namespace
 
 int32_t vadFft(float* re, float* im, int32_t n)
 {
@@ -61,7 +65,8 @@ int32_t vadFft(float* re, float* im, int32_t n)
     return -1;
   for (int32_t span = n; span >= 4; span /= 2)
     butterflyStage(re, im, n, span);
-  for (int32_t a = 0; a < n; a += 2) {
+  for (int32_t a = 0; a < n; a += 2)
+  {
     const float sumRe = re[a] + re[a + 1];
     const float sumIm = im[a] + im[a + 1];
     re[a + 1] = re[a] - re[a + 1];

@@ -29,9 +29,8 @@ void vadFifoWrite(VadFifo* fifo, const float* samples, uint32_t n)
 
 uint32_t vadFifoCount(const VadFifo* fifo)
 {
-  return fifo->writeIndex >= fifo->readIndex
-           ? fifo->writeIndex - fifo->readIndex
-           : fifo->writeIndex + fifo->capacity - fifo->readIndex;
+  return fifo->writeIndex >= fifo->readIndex ? fifo->writeIndex - fifo->readIndex
+                                             : fifo->writeIndex + fifo->capacity - fifo->readIndex;
 }
 
 void vadFifoRead(VadFifo* fifo, float* out, uint32_t n)

@@ -109,7 +109,8 @@ float backwardDot(const float* c, const float* newest, uint32_t count)
 {
   float s0 = 0.0f, s1 = 0.0f, s2 = 0.0f, s3 = 0.0f;
   const float* x = newest;
-  for (; count >= 4; count -= 4, c += 4, x -= 4) {
+  for (; count >= 4; count -= 4, c += 4, x -= 4)
+  {
     s0 += c[0] * x[0];
     s1 += c[1] * x[-1];
     s2 += c[2] * x[-2];
@@ -120,7 +121,7 @@ float backwardDot(const float* c, const float* newest, uint32_t count)
   return (s0 + s1) + (s2 + s3);
 }
 
-} // namespace
+}  // namespace
 
 uint64_t vadResamplerGetSize(uint32_t inRate, uint32_t outRate, uint32_t outLen, uint32_t* need)
 {
@@ -131,8 +132,7 @@ uint64_t vadResamplerGetSize(uint32_t inRate, uint32_t outRate, uint32_t outLen,
   return stateSize(*row);
 }
 
-int32_t vadResamplerInit(VadResampler* state, uint64_t size, uint32_t outLen, uint32_t inRate,
-                         uint32_t outRate)
+int32_t vadResamplerInit(VadResampler* state, uint64_t size, uint32_t outLen, uint32_t inRate, uint32_t outRate)
 {
   const RateRow* row = findRate(inRate, outRate);
   if (!row || outLen == 0 || !state || size < stateSize(*row))
@@ -167,7 +167,8 @@ int32_t vadResamplerProcess(VadResampler* state, uint32_t nIn, const float* in, 
     return -1;
   VadResampler& s = *state;
   uint32_t consumed = 0;
-  if (!s.primed) {
+  if (!s.primed)
+  {
     s.writePos = 0;
     s.ring[0] = in[consumed++];
     s.primed = 1;
@@ -179,21 +180,23 @@ int32_t vadResamplerProcess(VadResampler* state, uint32_t nIn, const float* in, 
     pos = (pos + 1) & s.ringMask;
     s.ring[pos] = sample;
   };
-  for (uint32_t i = 0; i < s.outLen; ++i) {
+  for (uint32_t i = 0; i < s.outLen; ++i)
+  {
     // The newest sample meets tap `phase`, older ones every L-th tap after it: the taps of
     // branch phase % L from position phase / L on. The ring is read backwards in at most two
     // contiguous runs: down from the write position, then down from the end.
     float acc = 0.0f;
-    if (phase < s.taps) {
+    if (phase < s.taps)
+    {
       const uint32_t terms = (s.taps - phase + s.L - 1) / s.L;
       const uint32_t first = std::min(terms, pos + 1);
       const float* coef = s.coef + (phase % s.L) * branchLength + phase / s.L;
-      acc = backwardDot(coef, s.ring + pos, first) +
-            backwardDot(coef + first, s.ring + s.ringMask, terms - first);
+      acc = backwardDot(coef, s.ring + pos, first) + backwardDot(coef + first, s.ring + s.ringMask, terms - first);
     }
     out[i] = acc;
     phase += s.M;
-    if (phase > s.L) {
+    if (phase > s.L)
+    {
       push(s.pendingFlag ? s.pendingSample : in[consumed++]);
       s.pendingFlag = 0;
       for (phase -= s.L; phase > s.L; phase -= s.L)
@@ -201,7 +204,8 @@ int32_t vadResamplerProcess(VadResampler* state, uint32_t nIn, const float* in, 
     }
   }
   // At most one input sample is left over; it goes into the ring first on the next frame.
-  if (consumed < nIn) {
+  if (consumed < nIn)
+  {
     s.pendingSample = in[consumed];
     s.pendingFlag = 1;
   }

@@ -30,8 +30,7 @@ static_assert(sizeof(VadResampler) == 64);
 uint64_t vadResamplerGetSize(uint32_t inRate, uint32_t outRate, uint32_t outLen, uint32_t* need);
 
 // Returns -1 for an unsupported rate pair or a state smaller than vadResamplerGetSize, else 0.
-int32_t vadResamplerInit(VadResampler* state, uint64_t size, uint32_t outLen, uint32_t inRate,
-                         uint32_t outRate);
+int32_t vadResamplerInit(VadResampler* state, uint64_t size, uint32_t outLen, uint32_t inRate, uint32_t outRate);
 
 // need, or need - 1 while a sample kept over from the last frame is waiting.
 uint32_t vadResamplerInputNeeded(const VadResampler* state);

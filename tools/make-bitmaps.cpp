@@ -17,8 +17,7 @@
 #define STB_IMAGE_WRITE_IMPLEMENTATION
 #include <stb/stb_image_write.h>
 
-namespace
-{
+namespace {
 
 struct Colour
 {
@@ -40,7 +39,10 @@ class Canvas
 {
 public:
   Canvas(int w, int h, int frames, int scale)
-  : mW(w * scale), mH(h * scale), mFrames(frames), mScale(static_cast<float>(scale)),
+  : mW(w * scale),
+    mH(h * scale),
+    mFrames(frames),
+    mScale(static_cast<float>(scale)),
     mPixels(size_t(mW) * mH * frames * 4, 0)
   {
   }
@@ -102,7 +104,10 @@ Shape Ring(float cx, float cy, float outer, float inner)
   };
 }
 
-Shape Disc(float cx, float cy, float radius) { return Ring(cx, cy, radius, 0.f); }
+Shape Disc(float cx, float cy, float radius)
+{
+  return Ring(cx, cy, radius, 0.f);
+}
 
 // A convex polygon given clockwise or counter-clockwise.
 Shape Polygon(std::vector<std::array<float, 2>> points)
@@ -231,7 +236,7 @@ bool Save(const std::string& folder, const std::string& name, int w, int h, int 
   return ok;
 }
 
-} // namespace
+}  // namespace
 
 int main(int argc, char** argv)
 {
@@ -244,28 +249,33 @@ int main(int argc, char** argv)
   bool ok = true;
 
   const Button buttons[] = {
-    {"play.png", 32, 32, [](float w, float h) {
+    {"play.png", 32, 32,
+     [](float w, float h) {
        return std::vector<Shape>{Polygon({{w * 0.38f, h * 0.28f}, {w * 0.72f, h * 0.5f}, {w * 0.38f, h * 0.72f}})};
      }},
-    {"reset.png", 32, 32, [](float w, float h) {
+    {"reset.png", 32, 32,
+     [](float w, float h) {
        return std::vector<Shape>{
          [=](float x, float y) { return Ring(w / 2, h / 2, 9, 6.5f)(x, y) && !(x > w / 2 && y < h / 2); },
          Polygon({{w / 2 + 1, h / 2 - 12.5f}, {w / 2 + 7, h / 2 - 7.75f}, {w / 2 + 1, h / 2 - 3}})};
      }},
     {"trans_sync.png", 44, 32, [](float w, float h) { return Text("SYNC", w, h, 1.5f); }},
     {"write.png", 30, 28, [](float w, float h) { return Text("AUT", w, h, 1.f); }},
-    {"full_compact_state.png", 30, 28, [](float w, float h) {
+    {"full_compact_state.png", 30, 28,
+     [](float w, float h) {
        // A window outline with its left part filled: the read-outs beside the views.
        const Shape outer = RoundRect(6, 7, w - 6, h - 7, 2);
        const Shape inner = RoundRect(7.5f, 8.5f, w - 7.5f, h - 8.5f, 1);
        return std::vector<Shape>{[=](float x, float y) { return outer(x, y) && !inner(x, y); },
                                  RoundRect(8, 9, 14, h - 9, 1)};
      }},
-    {"meter_graph.png", 30, 28, [](float, float h) {
+    {"meter_graph.png", 30, 28,
+     [](float, float h) {
        return std::vector<Shape>{RoundRect(8, 12, 12, h - 7, 1), RoundRect(13.5f, 9, 17.5f, h - 7, 1),
                                  RoundRect(19, 14, 23, h - 7, 1)};
      }},
-    {"settings.png", 30, 28, [](float w, float) {
+    {"settings.png", 30, 28,
+     [](float w, float) {
        std::vector<Shape> s;
        const float knobs[] = {11, 19, 14};
        for (int i = 0; i < 3; ++i)
@@ -282,61 +292,77 @@ int main(int argc, char** argv)
     {"button_setsl.png", 30, 24, [](float w, float h) { return Text("SL", w, h, 2.f); }},
     {"button_setml.png", 30, 24, [](float w, float h) { return Text("ML", w, h, 2.f); }},
     {"button_lim.png", 28, 24, [](float w, float h) { return Text("LIM", w, h, 1.f); }},
-    {"button_previous.png", 16, 23, [](float, float h) {
+    {"button_previous.png", 16, 23,
+     [](float, float h) {
        return std::vector<Shape>{Polygon({{11, h / 2 - 5}, {11, h / 2 + 5}, {5, h / 2}})};
      }},
-    {"button_next.png", 16, 23, [](float, float h) {
+    {"button_next.png", 16, 23,
+     [](float, float h) {
        return std::vector<Shape>{Polygon({{5, h / 2 - 5}, {11, h / 2}, {5, h / 2 + 5}})};
      }},
-    {"pluginmenu.png", 128, 23, [](float w, float h) {
+    {"pluginmenu.png", 128, 23,
+     [](float w, float h) {
        return std::vector<Shape>{Word("VANTORELIX", w / 2 - 6, h / 2, 1.f),
                                  Polygon({{w - 16, h / 2 - 2}, {w - 8, h / 2 - 2}, {w - 12, h / 2 + 3}})};
      }},
-    {"scroll.png", 32, 20, [](float w, float h) {
+    {"scroll.png", 32, 20,
+     [](float w, float h) {
        return std::vector<Shape>{Polygon({{w / 2 - 4, h / 2 - 5}, {w / 2 + 5, h / 2}, {w / 2 - 4, h / 2 + 5}})};
      }},
   };
   for (const Button& b : buttons)
-    ok = Save(out, b.name, b.w, b.h, 2, [&](Canvas& c) {
-      for (int frame = 0; frame < 2; ++frame)
-        PaintFace(c, frame, b, 0, 0, frame == 1);
-    }) && ok;
+    ok = Save(out, b.name, b.w, b.h, 2,
+              [&](Canvas& c) {
+                for (int frame = 0; frame < 2; ++frame)
+                  PaintFace(c, frame, b, 0, 0, frame == 1);
+              }) &&
+         ok;
 
   // The update icon, at rest a faint ring that asks to be clicked for a check; the second frame,
   // a newer version exists, fills it.
-  ok = Save(out, "iconupdateavailable.png", 12, 23, 2, [](Canvas& c) {
-    c.Fill(0, Ring(6, 11.5f, 4.5f, 3.3f), kEdge);
-    c.Fill(1, Disc(6, 11.5f, 4.5f), Colour{235, 150, 40, 255});
-  }) && ok;
+  ok = Save(out, "iconupdateavailable.png", 12, 23, 2,
+            [](Canvas& c) {
+              c.Fill(0, Ring(6, 11.5f, 4.5f, 3.3f), kEdge);
+              c.Fill(1, Disc(6, 11.5f, 4.5f), Colour{235, 150, 40, 255});
+            }) &&
+       ok;
   // The read-out lamp by its value: off, a low alert, within limits, a high alert.
-  ok = Save(out, "readoutLED.png", 10, 10, 4, [](Canvas& c) {
-    const Colour lamps[] = {{60, 60, 62, 255}, {235, 170, 40, 255}, {70, 190, 90, 255}, {230, 60, 50, 255}};
-    for (int f = 0; f < 4; ++f)
-      c.Fill(f, Disc(5, 5, 4.5f), lamps[f]);
-  }) && ok;
+  ok = Save(out, "readoutLED.png", 10, 10, 4,
+            [](Canvas& c) {
+              const Colour lamps[] = {{60, 60, 62, 255}, {235, 170, 40, 255}, {70, 190, 90, 255}, {230, 60, 50, 255}};
+              for (int f = 0; f < 4; ++f)
+                c.Fill(f, Disc(5, 5, 4.5f), lamps[f]);
+            }) &&
+       ok;
   // Three grip lines in the bottom-right corner; brighter while hovered or dragged.
-  ok = Save(out, "button_resize.png", 16, 16, 2, [](Canvas& c) {
-    for (int f = 0; f < 2; ++f)
-      for (float k : {5.f, 9.f, 13.f})
-        c.Fill(f, Line(15, 15 - k, 15 - k, 15, 1.2f), f ? kGlyphLit : kEdge);
-  }) && ok;
+  ok = Save(out, "button_resize.png", 16, 16, 2,
+            [](Canvas& c) {
+              for (int f = 0; f < 2; ++f)
+                for (float k : {5.f, 9.f, 13.f})
+                  c.Fill(f, Line(15, 15 - k, 15 - k, 15, 1.2f), f ? kGlyphLit : kEdge);
+            }) &&
+       ok;
   // The top bar: faint dividers between its groups, and the faces of the two export buttons,
   // whose controls take the clicks but draw nothing themselves.
-  ok = Save(out, "ovl_top.png", 552, 48, 1, [&](Canvas& c) {
-    for (float x : {136.5f, 296.5f})
-      c.Fill(0, Line(x, 10, x, 38, 1.f), Colour{80, 80, 82, 255});
-    for (const Button& b : buttons)
-    {
-      if (std::string(b.name) == "save_rec.png")
-        PaintFace(c, 0, b, 484, 10, false);
-      if (std::string(b.name) == "save_log.png")
-        PaintFace(c, 0, b, 518, 10, false);
-    }
-  }) && ok;
+  ok = Save(out, "ovl_top.png", 552, 48, 1,
+            [&](Canvas& c) {
+              for (float x : {136.5f, 296.5f})
+                c.Fill(0, Line(x, 10, x, 38, 1.f), Colour{80, 80, 82, 255});
+              for (const Button& b : buttons)
+              {
+                if (std::string(b.name) == "save_rec.png")
+                  PaintFace(c, 0, b, 484, 10, false);
+                if (std::string(b.name) == "save_log.png")
+                  PaintFace(c, 0, b, 518, 10, false);
+              }
+            }) &&
+       ok;
   // A rounded frame around the match and limiter row.
-  ok = Save(out, "ovl_matchlimiter.png", 304, 59, 1, [](Canvas& c) {
-    c.Fill(0, RoundRect(4, 23, 300, 57, 6), Colour{63, 68, 73, 255});
-    c.Fill(0, RoundRect(5, 24, 299, 56, 5), Colour{28, 27, 26, 255});
-  }) && ok;
+  ok = Save(out, "ovl_matchlimiter.png", 304, 59, 1,
+            [](Canvas& c) {
+              c.Fill(0, RoundRect(4, 23, 300, 57, 6), Colour{63, 68, 73, 255});
+              c.Fill(0, RoundRect(5, 24, 299, 56, 5), Colour{28, 27, 26, 255});
+            }) &&
+       ok;
   return ok ? 0 : 1;
 }

@@ -30,12 +30,13 @@ void RenderBlocks(benchmark::State& state)
     &description, nullptr, 1, reinterpret_cast<AudioComponentFactoryFunction>(BenchGain_Factory));
   AudioUnit unit = nullptr;
   AudioComponentInstanceNew(component, &unit);
-  const AudioStreamBasicDescription format{48000, kAudioFormatLinearPCM,
-                                           kAudioFormatFlagIsFloat | kAudioFormatFlagIsPacked, 4, 1, 4, channels, 32, 0};
+  const AudioStreamBasicDescription format{
+    48000, kAudioFormatLinearPCM, kAudioFormatFlagIsFloat | kAudioFormatFlagIsPacked, 4, 1, 4, channels, 32, 0};
   for (AudioUnitScope scope : {kAudioUnitScope_Input, kAudioUnitScope_Output})
     AudioUnitSetProperty(unit, kAudioUnitProperty_StreamFormat, scope, 0, &format, sizeof format);
   const AURenderCallbackStruct callback{Feed, nullptr};
-  AudioUnitSetProperty(unit, kAudioUnitProperty_SetRenderCallback, kAudioUnitScope_Input, 0, &callback, sizeof callback);
+  AudioUnitSetProperty(unit, kAudioUnitProperty_SetRenderCallback, kAudioUnitScope_Input, 0, &callback,
+                       sizeof callback);
   AudioUnitInitialize(unit);
 
   std::vector<uint8_t> storage(AudioBufferListSize(channels));
@@ -46,7 +47,8 @@ void RenderBlocks(benchmark::State& state)
     list->mBuffers[c] = AudioBuffer{1, kFrames * 4, &samples[c * kFrames]};
   AudioTimeStamp time{};
   time.mFlags = kAudioTimeStampSampleTimeValid;
-  for (auto _ : state) {
+  for (auto _ : state)
+  {
     AudioUnitRenderActionFlags flags = 0;
     benchmark::DoNotOptimize(AudioUnitRender(unit, &flags, &time, 0, kFrames, list));
     time.mSampleTime += kFrames;
@@ -56,4 +58,4 @@ void RenderBlocks(benchmark::State& state)
 }
 BENCHMARK(RenderBlocks)->Arg(2)->Arg(10);
 
-} // namespace
+}  // namespace

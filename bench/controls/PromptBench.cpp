@@ -14,8 +14,7 @@
 using namespace vtest;
 using namespace iplug::igraphics;
 
-namespace
-{
+namespace {
 // A menu whose fades run on a clock the benchmark moves, so that closing takes no real time.
 using BenchPopup = Clocked<IPopupMenuControl>;
 
@@ -45,7 +44,7 @@ struct BenchEditor
   HeadlessGraphics* g = nullptr;
   Owner* owner = nullptr;
 };
-} // namespace
+}  // namespace
 
 // Opens a 100-item menu, with or without drawing its first frame, and closes it untimed.
 static void OpenHundredItemMenu(benchmark::State& state, bool draw)
@@ -95,8 +94,7 @@ static void BM_KeyTypedInto64CharacterEntry(benchmark::State& state)
   e.g->AddTextEntryControl();
   ITextEntryControl& entry = *e.g->GetTextEntryControl();
   const std::string text(64, '7');
-  e.g->OpenTextEntry(e.owner, IText(14.f, kColorBlack, "Roboto-Regular"),
-                     IRECT(100, 100, 700, 120), text.c_str(), -1);
+  e.g->OpenTextEntry(e.owner, IText(14.f, kColorBlack, "Roboto-Regular"), IRECT(100, 100, 700, 120), text.c_str(), -1);
   entry.OnKeyDown(0, 0, iplug::IKeyPress("", 35));  // to the end
   const iplug::IKeyPress digit("5", '5'), backspace("", 8);
   for (auto _ : state)

@@ -130,8 +130,14 @@ void Refresh(benchmark::State& state)
     state.SkipWithError("a refresh left nothing to draw");
 }
 
-void RefreshFrame(benchmark::State& state) { Refresh<false>(state); }
-void IdleTickAndFrame(benchmark::State& state) { Refresh<true>(state); }
+void RefreshFrame(benchmark::State& state)
+{
+  Refresh<false>(state);
+}
+void IdleTickAndFrame(benchmark::State& state)
+{
+  Refresh<true>(state);
+}
 
 void Sizes(benchmark::internal::Benchmark* b)
 {
@@ -149,4 +155,4 @@ BENCHMARK(FullFrame)->Apply(Sizes);
 BENCHMARK(RefreshFrame)->Apply(Sizes);
 BENCHMARK(IdleTickAndFrame)->Apply(Sizes);
 
-} // namespace
+}  // namespace

@@ -46,6 +46,6 @@ void PresetButtonClick(benchmark::State& state)
   state.counters["user presets"] = static_cast<double>(button.UserMenu() ? button.UserMenu()->NItems() : 0);
 }
 
-} // namespace
+}  // namespace
 
 BENCHMARK(PresetButtonClick)->Arg(0)->Arg(300)->Unit(benchmark::kMillisecond);

@@ -65,7 +65,7 @@ void BM_QueueTwoThreads(benchmark::State& state)
   state.SetItemsProcessed(pushed);
 }
 
-} // namespace
+}  // namespace
 
 BENCHMARK(BM_IdleTickFullQueue)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_QueueTwoThreads);

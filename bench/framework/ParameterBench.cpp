@@ -51,7 +51,7 @@ void BM_GetNormalised(benchmark::State& state)
     benchmark::DoNotOptimize(p.GetNormalised());
 }
 
-} // namespace
+}  // namespace
 
 // Argument 0: linear gain parameter; 1: exponential frequency parameter.
 BENCHMARK(BM_Set)->ArgName("exp")->Arg(0)->Arg(1);

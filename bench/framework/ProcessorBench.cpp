@@ -48,6 +48,6 @@ void BM_RenderTenChannels(benchmark::State& state)
   state.SetItemsProcessed(state.iterations() * kChannels * kFrames);
 }
 
-} // namespace
+}  // namespace
 
 BENCHMARK(BM_RenderTenChannels);

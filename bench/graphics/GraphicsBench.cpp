@@ -6,8 +6,7 @@
 
 using namespace vtest;
 
-namespace
-{
+namespace {
 class QuietControl : public IControl
 {
 public:
@@ -34,7 +33,7 @@ IRECT RandomRect(std::mt19937& rng, float w, float h)
   const float l = x(rng), t = y(rng);
   return IRECT(l, t, l + size(rng), t + size(rng) * 0.6f);
 }
-} // namespace
+}  // namespace
 
 static void BM_Attach600Controls(benchmark::State& state)
 {

@@ -16,7 +16,8 @@ namespace {
 
 constexpr double kFs = 48000.0;
 
-struct Chain {
+struct Chain
+{
   LoudnessEngine engine;
   WeightingFilter filters[10];
   const ChannelConfig& config;
@@ -26,22 +27,27 @@ struct Chain {
   explicit Chain(int channels) : config(ChannelConfigTable[channels == 2 ? 0 : 11])
   {
     engine.Setup(2, 0, kFs, 3000.0, 400.0);
-    for (auto& f : filters) f.Design(1, 0, 0, kFs, 300.0, 16000.0);
+    for (auto& f : filters)
+      f.Design(1, 0, 0, kFs, 300.0, 16000.0);
     std::mt19937 rng(2);
     std::uniform_real_distribution<double> u(-0.3, 0.3);
     noise.resize(48000 * 10 + 7);
-    for (double& x : noise) x = u(rng);
+    for (double& x : noise)
+      x = u(rng);
   }
 
   void Frames(int n)
   {
-    for (int i = 0; i < n; ++i) {
+    for (int i = 0; i < n; ++i)
+    {
       double x[10], y[10] = {};
-      for (int k = 0; k < 10; ++k) x[k] = noise[(pos + 4801 * k) % noise.size()];
+      for (int k = 0; k < 10; ++k)
+        x[k] = noise[(pos + 4801 * k) % noise.size()];
       pos = (pos + 1) % noise.size();
       engine.ProcessPeaks(config.enabled, 1, &x, 1);
       for (int k = 0; k < 10; ++k)
-        if (config.enabled[k]) y[k] = filters[k].Process(x[k]);
+        if (config.enabled[k])
+          y[k] = filters[k].Process(x[k]);
       const double speech = 0.0;
       engine.Process(config, true, true, false, &y, &speech, 1);
     }
@@ -52,7 +58,8 @@ struct Chain {
 void BM_EngineSecondOfAudio(benchmark::State& state)
 {
   Chain chain(static_cast<int>(state.range(0)));
-  for (auto _ : state) chain.Frames(48000);
+  for (auto _ : state)
+    chain.Frames(48000);
   benchmark::DoNotOptimize(chain.engine.integratedGate.integrated);
 }
 BENCHMARK(BM_EngineSecondOfAudio)->Arg(2)->Arg(10)->ArgName("channels")->Unit(benchmark::kMillisecond);
@@ -65,15 +72,18 @@ void BM_EngineWorstBlock(benchmark::State& state)
   chain.Frames(48000 * 4);  // windows full
   std::mt19937 rng(3);
   std::uniform_real_distribution<double> level(-40.0, -10.0);
-  for (uint32_t i = 0; i < IntegratedGate::kCapacity; ++i) {
+  for (uint32_t i = 0; i < IntegratedGate::kCapacity; ++i)
+  {
     const double p = std::exp(level(rng) / 4.342944819);
     chain.engine.integratedGate.AddBlock(p);
     chain.engine.mainHistogram.Add(p);
   }
   double worst = 0.0;
-  for (auto _ : state) {
+  for (auto _ : state)
+  {
     double slowest = 0.0;
-    for (int block = 0; block < 75; ++block) {
+    for (int block = 0; block < 75; ++block)
+    {
       const auto start = std::chrono::steady_clock::now();
       chain.Frames(64);
       slowest = std::max(slowest, std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count());

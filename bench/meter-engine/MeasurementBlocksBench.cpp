@@ -22,7 +22,8 @@ std::vector<double> Noise(int n, unsigned seed = 1)
   std::mt19937 rng(seed);
   std::uniform_real_distribution<double> u(-1.0, 1.0);
   std::vector<double> v(n);
-  for (double& x : v) x = u(rng);
+  for (double& x : v)
+    x = u(rng);
   return v;
 }
 
@@ -35,13 +36,16 @@ void BM_WeightingFilter(benchmark::State& state)
   constexpr int kStride = LoudnessEngine::kChannels;
   const int channels = static_cast<int>(state.range(1));
   WeightingFilter filters[kStride];
-  for (WeightingFilter& f : filters) f.Design(static_cast<uint32_t>(state.range(0)), 1, 1, 48000.0, 100.0, 16000.0);
+  for (WeightingFilter& f : filters)
+    f.Design(static_cast<uint32_t>(state.range(0)), 1, 1, 48000.0, 100.0, 16000.0);
   const int measured[kStride] = {0, 1, 2, 3, 4, 5, 6, 7, 8, 9};
   const double weights[kStride] = {1.0, 1.0, 1.0, 1.41, 1.41, 1.0, 1.0, 1.0, 1.0, 1.0};
   const auto in = Noise(kFrames * kStride);
   std::vector<double> out(in.size());
-  for (auto _ : state) {
-    for (int start = 0; start < kFrames; start += kPass) {
+  for (auto _ : state)
+  {
+    for (int start = 0; start < kFrames; start += kPass)
+    {
       const size_t at = static_cast<size_t>(start) * kStride;
       WeightingFilter::ProcessChannels(filters, measured, channels, &in[at], &out[at], kPass, kStride, weights);
     }
@@ -49,7 +53,9 @@ void BM_WeightingFilter(benchmark::State& state)
   }
   state.SetItemsProcessed(state.iterations() * kFrames * channels);
 }
-BENCHMARK(BM_WeightingFilter)->ArgsProduct({benchmark::CreateDenseRange(0, 7, 1), {2, 10}})->ArgNames({"mode", "channels"});
+BENCHMARK(BM_WeightingFilter)
+  ->ArgsProduct({benchmark::CreateDenseRange(0, 7, 1), {2, 10}})
+  ->ArgNames({"mode", "channels"});
 
 // Built as the product builds its interpolator loops, for each instruction set it picks from.
 VECTOR_CLONES void RunTruePeak(TruePeakOversampler& tp, const double* x, int n, double* out)
@@ -65,8 +71,10 @@ void BM_TruePeak(benchmark::State& state)
   tp.Prepare(static_cast<double>(state.range(0)));
   const auto in = Noise(kFrames);
   double out[kRun];
-  for (auto _ : state) {
-    for (int start = 0; start < kFrames; start += kRun) RunTruePeak(tp, &in[size_t(start)], kRun, out);
+  for (auto _ : state)
+  {
+    for (int start = 0; start < kFrames; start += kRun)
+      RunTruePeak(tp, &in[size_t(start)], kRun, out);
     benchmark::DoNotOptimize(tp.truePeakMax);
   }
   state.SetItemsProcessed(state.iterations() * kFrames);
@@ -83,9 +91,10 @@ void BM_PeakStage(benchmark::State& state)
   LoudnessEngine engine;
   engine.Setup(2, 0, 48000.0, 3000.0, 400.0);
   const auto noise = Noise(kFrames * LoudnessEngine::kChannels);
-  const auto* frames = reinterpret_cast<const double (*)[LoudnessEngine::kChannels]>(noise.data());
+  const auto* frames = reinterpret_cast<const double(*)[LoudnessEngine::kChannels]>(noise.data());
   const uint8_t* enabled = ChannelConfigTable[channels == 2 ? 0 : 11].enabled;
-  for (auto _ : state) {
+  for (auto _ : state)
+  {
     for (int start = 0; start < kFrames; start += perCall)
       engine.ProcessPeaks(enabled, 1, frames + start, std::min(perCall, kFrames - start));
     benchmark::DoNotOptimize(engine.peakTracker);
@@ -102,8 +111,10 @@ void BM_Limiter10Channels(benchmark::State& state)
   limiter.Setup(0, 1, 4, 61, static_cast<uint32_t>(state.range(0)), 1, 0.0, -1.0, -1.0, 0.0, 0.0, 0.0);
   const auto in = Noise(kFrames * 10);
   const uint8_t* all = ChannelConfigTable[11].enabled;
-  for (auto _ : state) {
-    for (int i = 0; i < kFrames; ++i) limiter.Process(all, &in[i * 10]);
+  for (auto _ : state)
+  {
+    for (int i = 0; i < kFrames; ++i)
+      limiter.Process(all, &in[i * 10]);
     benchmark::DoNotOptimize(limiter.output[0]);
   }
   state.SetItemsProcessed(state.iterations() * kFrames);
@@ -125,7 +136,8 @@ std::vector<double> HourOfBlockPowers()
   std::mt19937 rng(3);
   std::uniform_real_distribution<double> level(-40.0, -10.0);
   std::vector<double> powers(IntegratedGate::kCapacity);
-  for (double& p : powers) p = std::exp(level(rng) / 4.342944819);
+  for (double& p : powers)
+    p = std::exp(level(rng) / 4.342944819);
   return powers;
 }
 
@@ -140,12 +152,14 @@ void TimeTheLastHour(benchmark::State& state, int64_t hours, AddBlock add)
   static const std::vector<double> powers = HourOfBlockPowers();
   const int64_t blocks = hours * kHour;
   double worst = 0.0, lastHour = 0.0;
-  for (int64_t b = 0; b < blocks; ++b) {
+  for (int64_t b = 0; b < blocks; ++b)
+  {
     const double power = powers[size_t(b % kHour)];
     const double start = ThreadSeconds();
     add(power);
     const double took = ThreadSeconds() - start;
-    if (b >= blocks - kHour) {
+    if (b >= blocks - kHour)
+    {
       worst = std::max(worst, took);
       lastHour += took;
     }
@@ -159,7 +173,8 @@ void TimeTheLastHour(benchmark::State& state, int64_t hours, AddBlock add)
 // them out.
 void BM_IntegratedGateWorstOverHours(benchmark::State& state)
 {
-  for (auto _ : state) {
+  for (auto _ : state)
+  {
     IntegratedGate gate;
     gate.Prepare(IntegratedGate::kCapacity, -70.0, -10.0);
     TimeTheLastHour(state, state.range(0), [&](double power) { gate.AddBlock(power); });
@@ -167,26 +182,27 @@ void BM_IntegratedGateWorstOverHours(benchmark::State& state)
   }
 }
 BENCHMARK(BM_IntegratedGateWorstOverHours)
-    ->Arg(1)
-    ->Arg(24)
-    ->ArgName("hours")
-    ->Iterations(1)
-    ->UseManualTime()
-    ->Unit(benchmark::kMicrosecond);
+  ->Arg(1)
+  ->Arg(24)
+  ->ArgName("hours")
+  ->Iterations(1)
+  ->UseManualTime()
+  ->Unit(benchmark::kMicrosecond);
 
 // The speech-gated mean with a detector that calls every block speech at once, so that the figure
 // is the gate's own: its hour of speech blocks is full from the first hour's end on.
 const SpeechDetectorCalls kAlwaysSpeech = {
-    [](uint32_t, uint32_t) -> uint64_t { return 1; },
-    [](void*, uint64_t, uint32_t, uint32_t) -> int32_t { return 0; },
-    [](void*, const float*, uint32_t) -> int32_t { return 1; },
+  [](uint32_t, uint32_t) -> uint64_t { return 1; },
+  [](void*, uint64_t, uint32_t, uint32_t) -> int32_t { return 0; },
+  [](void*, const float*, uint32_t) -> int32_t { return 1; },
 };
 
 void BM_DialogueGateWorstOverHours(benchmark::State& state)
 {
   constexpr int32_t kBlock = 4800;
   const std::vector<float> samples(kBlock, 0.1f);
-  for (auto _ : state) {
+  for (auto _ : state)
+  {
     DialogueGate gate(kAlwaysSpeech);
     gate.Prepare(IntegratedGate::kCapacity, kBlock, 48000.0);
     TimeTheLastHour(state, state.range(0), [&](double power) { gate.ProcessBlock(samples.data(), power); });
@@ -194,10 +210,10 @@ void BM_DialogueGateWorstOverHours(benchmark::State& state)
   }
 }
 BENCHMARK(BM_DialogueGateWorstOverHours)
-    ->Arg(2)
-    ->ArgName("hours")
-    ->Iterations(1)
-    ->UseManualTime()
-    ->Unit(benchmark::kMicrosecond);
+  ->Arg(2)
+  ->ArgName("hours")
+  ->Iterations(1)
+  ->UseManualTime()
+  ->Unit(benchmark::kMicrosecond);
 
 }  // namespace

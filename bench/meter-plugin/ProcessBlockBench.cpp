@@ -22,11 +22,11 @@ constexpr double kSampleRate = 48000.0;
 
 // A plug-in measuring noise that it reads from ten seconds cycled, so the limiter works and the
 // gates see varying blocks.
-class NoisePlayer {
+class NoisePlayer
+{
 public:
   NoisePlayer(int channels, double sampleRate, int frames, bool limiter, double shortTermMs)
-    : channels_(channels)
-    , frames_(frames)
+  : channels_(channels), frames_(frames)
   {
     MeterSettings& s = plug_.Settings();
     s.channelConfig = channels == 2 ? 0 : 11;
@@ -86,9 +86,8 @@ void ProcessBlock(benchmark::State& state)
   for (auto _ : state)
     player.Block();
   // Seconds of CPU per second of audio.
-  state.counters["realtime_factor"] =
-    benchmark::Counter(double(state.iterations()) * kFrames / sampleRate,
-                       benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
+  state.counters["realtime_factor"] = benchmark::Counter(double(state.iterations()) * kFrames / sampleRate,
+                                                         benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
 }
 BENCHMARK(ProcessBlock)
   ->ArgNames({"channels", "rate", "limiter"})
@@ -139,8 +138,8 @@ void ProcessBlockWorstOverHours(benchmark::State& state)
     state.counters["mean_ms"] = total / double(blocks * kPlays) * 1e3;
     // A block that overruns in every play does so by its own work; work that comes back with a
     // window's lap comes back every lap.
-    state.counters["blocks_over_0.15ms"] =
-      double(std::count_if(least.begin(), least.end(), [](float t) { return t > kSlowBlock; }));
+    state.counters["blocks_over_0.15ms"] = double(
+      std::count_if(least.begin(), least.end(), [](float t) { return t > kSlowBlock; }));
     state.counters["worst_of_one_play_ms"] = worstOfAPlay * 1e3;
   }
   state.counters["block_budget_ms"] = kFrames / kSampleRate * 1e3;
@@ -152,4 +151,4 @@ BENCHMARK(ProcessBlockWorstOverHours)
   ->UseManualTime()
   ->Unit(benchmark::kMillisecond);
 
-} // namespace
+}  // namespace

@@ -56,8 +56,13 @@ void BM_Recall(benchmark::State& state, double sampleRate, double slMs, double m
   plug->ResetProcessing();
   const ByteChunk presets[] = {
     PresetChunk(*plug, {{kSL_IntWindow, slMs}, {kML_IntWindow, mlMs}}),
-    PresetChunk(*plug, {{kSL_IntWindow, slMs}, {kML_IntWindow, mlMs - 1.0}, {kGate_mode, 2},
-                        {kWFilterMode, 1}, {kPeak_Limit, -2.0}, {kChannelConfig, 7}, {kTimerMode, 1}}),
+    PresetChunk(*plug, {{kSL_IntWindow, slMs},
+                        {kML_IntWindow, mlMs - 1.0},
+                        {kGate_mode, 2},
+                        {kWFilterMode, 1},
+                        {kPeak_Limit, -2.0},
+                        {kChannelConfig, 7},
+                        {kTimerMode, 1}}),
   };
 
   size_t n = 0;
@@ -75,7 +80,9 @@ void BM_StoreFullHistory(benchmark::State& state)
 }
 
 BENCHMARK_CAPTURE(BM_Recall, defaults_48k, 48000.0, 3000.0, 600.0)->Unit(benchmark::kMillisecond)->UseRealTime();
-BENCHMARK_CAPTURE(BM_Recall, windows_60s_192k, 192000.0, 60000.0, 60000.0)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK_CAPTURE(BM_Recall, windows_60s_192k, 192000.0, 60000.0, 60000.0)
+  ->Unit(benchmark::kMillisecond)
+  ->UseRealTime();
 
-} // namespace
+}  // namespace
 BENCHMARK(BM_StoreFullHistory)->Unit(benchmark::kMillisecond)->UseRealTime();

@@ -93,7 +93,7 @@ void BM_ReadPresetForm(benchmark::State& state)
     benchmark::DoNotOptimize(plug.ReadState(record.mChunk, 0));
 }
 
-} // namespace
+}  // namespace
 
 BENCHMARK(BM_WriteStateFullHistories)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_ReadStateFullHistories)->Unit(benchmark::kMillisecond);

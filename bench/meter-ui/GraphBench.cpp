@@ -15,8 +15,7 @@
 #include <cstring>
 #include <memory>
 
-namespace
-{
+namespace {
 using namespace iplug::igraphics;
 using vtest::HeadlessDelegate;
 using vtest::HeadlessGraphics;
@@ -38,7 +37,8 @@ public:
     ++calls;
     stripCalls += y >= strip.T && y <= strip.B;
   }
-  template <class Draw> void Outer(float y, Draw draw)
+  template <class Draw>
+  void Outer(float y, Draw draw)
   {
     Count(y);
     ++depth;
@@ -162,12 +162,21 @@ void Frames(benchmark::State& state, double factor, bool stopped)
   state.counters["strip width"] = graph->OverviewStrip().W();
 }
 
-void BM_Graph10s(benchmark::State& state) { Frames(state, 0.333, false); }
-void BM_Graph24hr(benchmark::State& state) { Frames(state, 2880, false); }
-void BM_GraphStoppedMidway(benchmark::State& state) { Frames(state, 0.333, true); }
+void BM_Graph10s(benchmark::State& state)
+{
+  Frames(state, 0.333, false);
+}
+void BM_Graph24hr(benchmark::State& state)
+{
+  Frames(state, 2880, false);
+}
+void BM_GraphStoppedMidway(benchmark::State& state)
+{
+  Frames(state, 0.333, true);
+}
 
 BENCHMARK(BM_Graph10s)->Iterations(100)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_Graph24hr)->Iterations(100)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_GraphStoppedMidway)->Iterations(100)->Unit(benchmark::kMillisecond);
 
-} // namespace
+}  // namespace

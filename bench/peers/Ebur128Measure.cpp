@@ -15,23 +15,27 @@ using namespace testsignals;
 int main(int argc, char** argv)
 {
   const bool filmFive = argc == 3 && std::strcmp(argv[1], "--film-five") == 0;
-  if (argc != 2 && !filmFive) {
+  if (argc != 2 && !filmFive)
+  {
     std::fprintf(stderr, "usage: ebur128-measure [--film-five] FILE\n");
     return 2;
   }
   const char* path = argv[argc - 1];
   Audio audio;
-  if (const int result = audio.Read(path); result != 0) {
+  if (const int result = audio.Read(path); result != 0)
+  {
     std::fprintf(stderr, "ebur128-measure: cannot read %s (audio file error %d)\n", path, result);
     return 1;
   }
-  if (filmFive && audio.Channels() != 5) {
+  if (filmFive && audio.Channels() != 5)
+  {
     std::fprintf(stderr, "ebur128-measure: --film-five needs five channels, %s has %u\n", path, audio.Channels());
     return 1;
   }
   PeerReading reading;
   const std::span<const Speaker> speakers = filmFive ? std::span<const Speaker>(kFilmFive) : std::span<const Speaker>();
-  if (!MeasureWithEbur128(audio, speakers, true, reading)) {
+  if (!MeasureWithEbur128(audio, speakers, true, reading))
+  {
     std::fprintf(stderr, "ebur128-measure: libebur128 refused %u channels at %u Hz\n", audio.Channels(),
                  audio.SampleRate());
     return 1;

@@ -15,7 +15,8 @@ namespace {
 
 bool Written(const Audio& audio, const std::string& path)
 {
-  if (const int result = audio.Write(path); result != 0) {
+  if (const int result = audio.Write(path); result != 0)
+  {
     std::fprintf(stderr, "peer-signals: cannot write %s (audio file error %d)\n", path.c_str(), result);
     return false;
   }
@@ -37,29 +38,34 @@ int main(int argc, char** argv)
 {
   char* end = nullptr;
   const double minutes = argc >= 4 ? std::strtod(argv[3], &end) : 0.0;
-  if (argc < 4 || *end != '\0' || !(minutes > 0.0 && minutes <= 60.0)) {
+  if (argc < 4 || *end != '\0' || !(minutes > 0.0 && minutes <= 60.0))
+  {
     std::fprintf(stderr, "usage: peer-signals FOLDER SPEECH.wav MINUTES(0-60] [CASE...]\n");
     return 2;
   }
   for (int a = 4; a < argc; ++a)
-    if (!FindCase(argv[a])) {
+    if (!FindCase(argv[a]))
+    {
       std::fprintf(stderr, "peer-signals: no case named %s\n", argv[a]);
       return 2;
     }
   const std::string folder = argv[1];
   Audio speech;
-  if (const int result = speech.Read(argv[2]); result != 0) {
+  if (const int result = speech.Read(argv[2]); result != 0)
+  {
     std::fprintf(stderr, "peer-signals: cannot read %s (audio file error %d)\n", argv[2], result);
     return 1;
   }
   Audio mixed;
-  if (!RenderMixedProgramme(speech, minutes * 60.0, 16, mixed)) {
+  if (!RenderMixedProgramme(speech, minutes * 60.0, 16, mixed))
+  {
     std::fprintf(stderr, "peer-signals: cannot make %g minutes of material\n", minutes);
     return 1;
   }
   if (!Written(mixed, folder + "/mixed-" + argv[3] + "min.wav"))
     return 1;
-  for (int a = 4; a < argc; ++a) {
+  for (int a = 4; a < argc; ++a)
+  {
     const ConformanceCase& testCase = *FindCase(argv[a]);
     Audio audio;
     if (!RenderCase(testCase, 48000, audio) || !Written(audio, folder + "/" + testCase.name + ".wav"))

@@ -36,7 +36,8 @@ public:
     mLayoutFunc = [this](IGraphics* g) {
       g->AddPanelBackground(IPattern(IColor(255, 30, 30, 34)));
       g->EnableMouseOver(true);
-      for (int i = 0; i < 300; ++i) {
+      for (int i = 0; i < 300; ++i)
+      {
         const float l = 4.f + 41.f * static_cast<float>(i % 20), t = 4.f + 29.f * static_cast<float>(i / 20);
         tiles.push_back(new Tile(IRECT(l, t, l + 38.f, t + 26.f)));
         g->AddControl(tiles.back());
@@ -66,19 +67,20 @@ void BM_MouseMovesOver300Controls(benchmark::State& state)
   Editor editor;
   constexpr int kMoves = 10000;
   std::vector<NSEvent> moves;
-  for (int i = 0; i < kMoves; ++i) {
+  for (int i = 0; i < kMoves; ++i)
+  {
     const NSPoint at{static_cast<CGFloat>((i * 37) % 832), static_cast<CGFloat>((i * 53) % 446)};
-    moves.push_back(NSEvent::mouseEventWithType(NSEventTypeMouseMoved, at, NSEventModifierFlags(0),
-                                                editor.window.get()));
+    moves.push_back(
+      NSEvent::mouseEventWithType(NSEventTypeMouseMoved, at, NSEventModifierFlags(0), editor.window.get()));
   }
-  for (auto _ : state) {
+  for (auto _ : state)
+  {
     for (const NSEvent& move : moves)
       editor.window->sendEvent(move);
   }
   benchmark::DoNotOptimize(editor.tiles[0]->mOvers);
-  state.counters["per_event"] = benchmark::Counter(static_cast<double>(kMoves),
-                                                   benchmark::Counter::kIsIterationInvariantRate |
-                                                     benchmark::Counter::kInvert);
+  state.counters["per_event"] = benchmark::Counter(
+    static_cast<double>(kMoves), benchmark::Counter::kIsIterationInvariantRate | benchmark::Counter::kInvert);
 }
 BENCHMARK(BM_MouseMovesOver300Controls)->Unit(benchmark::kMillisecond);
 
@@ -86,7 +88,8 @@ void BM_RedrawTickWithOneDirtyControl(benchmark::State& state)
 {
   Editor editor;
   Tick();  // the first frame draws everything
-  for (auto _ : state) {
+  for (auto _ : state)
+  {
     editor.tiles[150]->SetDirty(false);
     Tick();
   }
@@ -104,4 +107,4 @@ void BM_RedrawTickWithNothingDirty(benchmark::State& state)
 }
 BENCHMARK(BM_RedrawTickWithNothingDirty)->Unit(benchmark::kMicrosecond);
 
-} // namespace
+}  // namespace

@@ -11,8 +11,7 @@
 #include <string>
 #include <vector>
 
-namespace
-{
+namespace {
 using namespace iplug::igraphics;
 using vtest::HeadlessDelegate;
 using vtest::HeadlessGraphics;
@@ -77,9 +76,8 @@ public:
       g.BeginLayer(this, mRECT, true);
       g.FillRect(IColor(255, 30, 34, 40), mRECT);
       for (int i = 0; i < 40; i++)
-        g.DrawLine(IColor(255, 200, 160, 60), mRECT.L + i * mRECT.W() / 40.f,
-                   mRECT.B - (i % 7) * 8.f, mRECT.L + (i + 1) * mRECT.W() / 40.f,
-                   mRECT.B - ((i + 1) % 7) * 8.f, nullptr, 1.5f);
+        g.DrawLine(IColor(255, 200, 160, 60), mRECT.L + i * mRECT.W() / 40.f, mRECT.B - (i % 7) * 8.f,
+                   mRECT.L + (i + 1) * mRECT.W() / 40.f, mRECT.B - ((i + 1) % 7) * 8.f, nullptr, 1.5f);
       mLayer = g.FinishLayer();
     }
     g.PaintLayer(mLayer);
@@ -112,8 +110,8 @@ struct Editor
         g->AddControl(new Panel(r, labelled ? "-23.4" : "", n % 4 == 0 ? "Roboto-Regular" : "Verdana"));
       }
     for (int i = 0; i < 7; i++)
-      g->AddControl(new Panel(IRECT(4.f + i * 70.f, 344.f, 70.f + i * 70.f, 362.f),
-                              "Integrated", i % 2 ? "Verdana" : "Roboto-Regular"));
+      g->AddControl(new Panel(IRECT(4.f + i * 70.f, 344.f, 70.f + i * 70.f, 362.f), "Integrated",
+                              i % 2 ? "Verdana" : "Roboto-Regular"));
     const std::string path = vtest::PicturePath("bench-picture.png");
     std::vector<uint8_t> pixels(48 * 48 * 4, 180);
     vtest::WritePicture(path, 48, 48, pixels.data());

@@ -6,8 +6,7 @@
 
 #include <benchmark/benchmark.h>
 
-namespace
-{
+namespace {
 // Counts the fragments of the anti-aliasing fragment function by standing in for it, draw by draw
 // with the body the function chooses for the draw. Frames run on the committing thread here, so
 // plain variables do.
@@ -33,7 +32,7 @@ void countFragments()
     return;
   std::shared_ptr<MTLDevice> device = MTLCreateSystemDefaultDevice();
   gFunction = device->newLibraryWithData(mnvgShaderLibrary(), mnvgShaderLibrarySize(), nullptr)
-                  ->newFunctionWithName("fragmentShaderAA");
+                ->newFunctionWithName("fragmentShaderAA");
   MTLRegisterFragmentFunction("fragmentShaderAA", gFunction->fragment, specialiseCounting);
 }
 
@@ -42,7 +41,8 @@ void BM_MetalFrame(benchmark::State& state)
   countFragments();
   const float ratio = static_cast<float>(state.range(0));
   CAMetalLayer layer;
-  layer.setDrawableSize({static_cast<NSUInteger>(kBenchWidth * ratio), static_cast<NSUInteger>(kBenchHeight * ratio), 1});
+  layer.setDrawableSize(
+    {static_cast<NSUInteger>(kBenchWidth * ratio), static_cast<NSUInteger>(kBenchHeight * ratio), 1});
   NVGcontext* vg = mvgCreateContext(&layer, MNVG_ANTIALIAS | MNVG_TRIPLE_BUFFER);
   vgAddFontFromFile(vg, "sans", kBenchFont);
   drawBenchScene(vg, ratio);

@@ -13,8 +13,7 @@
 // Heap allocations are counted by interposing the C allocator, which operator new also uses.
 // The sanitizers interpose it themselves, so their builds count nothing.
 #if !defined(__SANITIZE_ADDRESS__) && !defined(__SANITIZE_THREAD__)
-namespace
-{
+namespace {
 std::atomic<long long> gAllocations{0};
 }
 extern "C" void* __libc_malloc(size_t);
@@ -35,13 +34,18 @@ extern "C" void* realloc(void* p, size_t n)
   gAllocations.fetch_add(1, std::memory_order_relaxed);
   return __libc_realloc(p, n);
 }
-long long allocationCount() { return gAllocations.load(); }
+long long allocationCount()
+{
+  return gAllocations.load();
+}
 #else
-long long allocationCount() { return 0; }
+long long allocationCount()
+{
+  return 0;
+}
 #endif
 
-namespace
-{
+namespace {
 
 // A context on a recording back end that keeps no geometry, with the font loaded.
 struct Bench
@@ -80,8 +84,7 @@ void BM_VectorFrame(benchmark::State& state)
     drawBenchScene(b.vg, ratio);
     frames++;
   }
-  state.counters["allocs_per_frame"] =
-      frames ? static_cast<double>(allocationCount() - before) / frames : 0.0;
+  state.counters["allocs_per_frame"] = frames ? static_cast<double>(allocationCount() - before) / frames : 0.0;
 }
 BENCHMARK(BM_VectorFrame)->Arg(1)->Arg(2)->Unit(benchmark::kMicrosecond);
 

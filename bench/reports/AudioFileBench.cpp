@@ -32,7 +32,8 @@ void DecodeWavStereo(benchmark::State& state)
   const std::string path = MakeFile(bits);
   AudioFileBuffer buffer;
   audioFileInit(&buffer);
-  for (auto _ : state) {
+  for (auto _ : state)
+  {
     FILE* file = std::fopen(path.c_str(), "rb");
     AudioFileStream stream{};
     int result = audioFileStreamOpen(&stream, file);

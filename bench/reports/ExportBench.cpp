@@ -36,4 +36,4 @@ void ExportOneHourCsv(benchmark::State& state)
 }
 BENCHMARK(ExportOneHourCsv)->Unit(benchmark::kMillisecond);
 
-} // namespace
+}  // namespace

@@ -74,4 +74,4 @@ void IdleTickRefreshingTheEditor(benchmark::State& state)
 }
 BENCHMARK(IdleTickRefreshingTheEditor)->Unit(benchmark::kMicrosecond);
 
-} // namespace
+}  // namespace

@@ -23,11 +23,12 @@ void BM_VadProcess100ms(benchmark::State& state)
     s = value(rng);
 
   size_t offset = 0;
-  for (auto _ : state) {
+  for (auto _ : state)
+  {
     benchmark::DoNotOptimize(vadProcess(arena.data(), audio.data() + offset, block));
     offset = (offset + block) % audio.size();
   }
 }
 BENCHMARK(BM_VadProcess100ms)->Arg(44100)->Arg(48000)->Unit(benchmark::kMicrosecond);
 
-} // namespace
+}  // namespace

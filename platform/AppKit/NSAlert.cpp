@@ -8,13 +8,17 @@ std::string Format(const std::string& format, std::initializer_list<std::string>
 {
   std::string text;
   auto argument = arguments.begin();
-  for (size_t i = 0; i < format.size(); ++i) {
-    if (format[i] == '%' && i + 1 < format.size() && (format[i + 1] == '@' || format[i + 1] == '%')) {
+  for (size_t i = 0; i < format.size(); ++i)
+  {
+    if (format[i] == '%' && i + 1 < format.size() && (format[i + 1] == '@' || format[i + 1] == '%'))
+    {
       if (format[++i] == '%')
         text += '%';
       else if (argument != arguments.end())
         text += *argument++;
-    } else {
+    }
+    else
+    {
       text += format[i];
     }
   }
@@ -27,15 +31,14 @@ NSInteger NSRunAlertPanel(const std::string& title, const std::string& format, c
                           const std::string& alternateButton, const std::string& otherButton,
                           std::initializer_list<std::string> arguments)
 {
-  const platform::AlertQuestion question{title, Format(format, arguments),
-                                         defaultButton.empty() ? "OK" : defaultButton, alternateButton, otherButton};
-  switch (platform::CurrentPerson().PressAlertButton(question)) {
-  case platform::AlertButton::Alternate:
-    return alternateButton.empty() ? NSAlertDefaultReturn : NSAlertAlternateReturn;
-  case platform::AlertButton::Other:
-    return otherButton.empty() ? NSAlertDefaultReturn : NSAlertOtherReturn;
-  case platform::AlertButton::Default:
-    break;
+  const platform::AlertQuestion question{title, Format(format, arguments), defaultButton.empty() ? "OK" : defaultButton,
+                                         alternateButton, otherButton};
+  switch (platform::CurrentPerson().PressAlertButton(question))
+  {
+    case platform::AlertButton::Alternate:
+      return alternateButton.empty() ? NSAlertDefaultReturn : NSAlertAlternateReturn;
+    case platform::AlertButton::Other: return otherButton.empty() ? NSAlertDefaultReturn : NSAlertOtherReturn;
+    case platform::AlertButton::Default: break;
   }
   return NSAlertDefaultReturn;
 }

@@ -11,7 +11,8 @@ const NSAppearanceName NSAppearanceNameDarkAqua = "NSAppearanceNameDarkAqua";
 
 namespace {
 
-struct System {
+struct System
+{
   std::mutex mutex;
   NSOperatingSystemVersion version{13, 0, 0};
   NSAppearanceName appearance = NSAppearanceNameAqua;
@@ -31,9 +32,15 @@ std::vector<NSAnimationContext>& AnimationGroups()
 
 }  // namespace
 
-bool NSApplicationLoad() { return true; }
+bool NSApplicationLoad()
+{
+  return true;
+}
 
-void NSAnimationContext::beginGrouping() { AnimationGroups().emplace_back(); }
+void NSAnimationContext::beginGrouping()
+{
+  AnimationGroups().emplace_back();
+}
 
 void NSAnimationContext::endGrouping()
 {
@@ -41,7 +48,10 @@ void NSAnimationContext::endGrouping()
     AnimationGroups().pop_back();
 }
 
-NSAnimationContext& NSAnimationContext::currentContext() { return AnimationGroups().back(); }
+NSAnimationContext& NSAnimationContext::currentContext()
+{
+  return AnimationGroups().back();
+}
 
 namespace platform {
 

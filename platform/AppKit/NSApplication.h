@@ -40,7 +40,8 @@ private:
   NSAppearanceName mName;
 };
 
-struct NSOperatingSystemVersion {
+struct NSOperatingSystemVersion
+{
   NSInteger majorVersion;
   NSInteger minorVersion;
   NSInteger patchVersion;

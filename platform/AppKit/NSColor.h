@@ -17,7 +17,8 @@ public:
   bool operator==(const NSColor&) const = default;
 
 private:
-  NSColor(CGFloat red, CGFloat green, CGFloat blue, CGFloat alpha) : mRed(red), mGreen(green), mBlue(blue), mAlpha(alpha)
+  NSColor(CGFloat red, CGFloat green, CGFloat blue, CGFloat alpha)
+  : mRed(red), mGreen(green), mBlue(blue), mAlpha(alpha)
   {
   }
 

@@ -19,7 +19,10 @@ NSColorPanel& NSColorPanel::sharedColorPanel()
   return *Shared();
 }
 
-bool NSColorPanel::sharedColorPanelExists() { return Shared() != nullptr; }
+bool NSColorPanel::sharedColorPanelExists()
+{
+  return Shared() != nullptr;
+}
 
 void NSColorPanel::orderFront()
 {
@@ -33,7 +36,8 @@ void NSColorPanel::orderFront()
 void NSColorPanel::Pick()
 {
   mPickPending = false;
-  for (NSColor picked : platform::CurrentPerson().PickColors(mColor)) {
+  for (NSColor picked : platform::CurrentPerson().PickColors(mColor))
+  {
     if (!mVisible)
       return;
     if (!mShowsAlpha)

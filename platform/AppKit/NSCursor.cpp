@@ -7,7 +7,8 @@ namespace {
 
 constexpr const char* kHelpCursor = "_helpCursor";
 
-struct Cursors {
+struct Cursors
+{
   NSCursor* current = nullptr;  // declared first: the system cursors leaving at exit clear it
   bool helpMode = false;
   bool privateAvailable = true;
@@ -50,14 +51,38 @@ NSCursor* NSCursor::System(const char* name)
   return cursor.get();
 }
 
-NSCursor* NSCursor::arrowCursor() { return System("arrowCursor"); }
-NSCursor* NSCursor::IBeamCursor() { return System("IBeamCursor"); }
-NSCursor* NSCursor::crosshairCursor() { return System("crosshairCursor"); }
-NSCursor* NSCursor::resizeUpCursor() { return System("resizeUpCursor"); }
-NSCursor* NSCursor::resizeLeftRightCursor() { return System("resizeLeftRightCursor"); }
-NSCursor* NSCursor::resizeUpDownCursor() { return System("resizeUpDownCursor"); }
-NSCursor* NSCursor::operationNotAllowedCursor() { return System("operationNotAllowedCursor"); }
-NSCursor* NSCursor::pointingHandCursor() { return System("pointingHandCursor"); }
+NSCursor* NSCursor::arrowCursor()
+{
+  return System("arrowCursor");
+}
+NSCursor* NSCursor::IBeamCursor()
+{
+  return System("IBeamCursor");
+}
+NSCursor* NSCursor::crosshairCursor()
+{
+  return System("crosshairCursor");
+}
+NSCursor* NSCursor::resizeUpCursor()
+{
+  return System("resizeUpCursor");
+}
+NSCursor* NSCursor::resizeLeftRightCursor()
+{
+  return System("resizeLeftRightCursor");
+}
+NSCursor* NSCursor::resizeUpDownCursor()
+{
+  return System("resizeUpDownCursor");
+}
+NSCursor* NSCursor::operationNotAllowedCursor()
+{
+  return System("operationNotAllowedCursor");
+}
+NSCursor* NSCursor::pointingHandCursor()
+{
+  return System("pointingHandCursor");
+}
 
 bool NSCursor::respondsToSelector(const std::string& selector)
 {
@@ -71,9 +96,15 @@ NSCursor* NSCursor::privateCursor(const std::string& selector)
   return System(selector.c_str());
 }
 
-bool NSCursor::helpCursorShown() { return State().helpMode; }
+bool NSCursor::helpCursorShown()
+{
+  return State().helpMode;
+}
 
-void NSCursor::setHelpCursor(bool on) { State().helpMode = on; }
+void NSCursor::setHelpCursor(bool on)
+{
+  State().helpMode = on;
+}
 
 void NSCursor::set()
 {
@@ -89,4 +120,7 @@ NSCursor* NSCursor::currentCursor()
   return state.current ? state.current : arrowCursor();
 }
 
-void platform::SetPrivateCursorsAvailable(bool available) { State().privateAvailable = available; }
+void platform::SetPrivateCursorsAvailable(bool available)
+{
+  State().privateAvailable = available;
+}

@@ -97,7 +97,9 @@ public:
   static NSPoint mouseLocation();
 
 private:
-  NSEvent(NSEventType type, NSEventModifierFlags flags, NSWindow* window) : mType(type), mFlags(flags), mWindow(window) {}
+  NSEvent(NSEventType type, NSEventModifierFlags flags, NSWindow* window) : mType(type), mFlags(flags), mWindow(window)
+  {
+  }
 
   NSEventType mType;
   NSEventModifierFlags mFlags;

@@ -12,7 +12,7 @@ std::shared_ptr<NSMenuItem> NSMenuItem::separatorItem()
 }
 
 NSMenuItem::NSMenuItem(std::string title, Action action, std::string keyEquivalent)
-  : mTitle(std::move(title)), mAction(std::move(action)), mKeyEquivalent(std::move(keyEquivalent))
+: mTitle(std::move(title)), mAction(std::move(action)), mKeyEquivalent(std::move(keyEquivalent))
 {
 }
 
@@ -53,8 +53,8 @@ NSMenuItem* NSMenu::itemAtIndex(NSInteger index) const
 
 NSMenuItem* NSMenu::itemWithTitle(const std::string& title) const
 {
-  const auto found =
-    std::find_if(mItems.begin(), mItems.end(), [&](const auto& item) { return item->title() == title; });
+  const auto found = std::find_if(mItems.begin(), mItems.end(),
+                                  [&](const auto& item) { return item->title() == title; });
   return found == mItems.end() ? nullptr : found->get();
 }
 

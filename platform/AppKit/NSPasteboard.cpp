@@ -11,7 +11,10 @@ platform::Clipboard* gClipboard = nullptr;  // the main thread's alone
 
 }  // namespace
 
-void platform::SetClipboard(Clipboard* clipboard) { gClipboard = clipboard; }
+void platform::SetClipboard(Clipboard* clipboard)
+{
+  gClipboard = clipboard;
+}
 
 NSPasteboard& NSPasteboard::generalPasteboard()
 {

@@ -71,7 +71,7 @@ class NSDraggingInfo
 {
 public:
   NSDraggingInfo(std::shared_ptr<NSPasteboard> pasteboard, NSPoint location)
-    : mPasteboard(std::move(pasteboard)), mLocation(location)
+  : mPasteboard(std::move(pasteboard)), mLocation(location)
   {
   }
   NSPasteboard& draggingPasteboard() const { return *mPasteboard; }

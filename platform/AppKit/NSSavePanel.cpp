@@ -37,7 +37,8 @@ NSModalResponse NSSavePanel::Run()
   if (!answer || answer->empty())
     return NSModalResponseCancel;
   const std::vector<std::string>& types = mQuestion.allowedFileTypes;
-  if (!types.empty() && !HasType(*answer, types)) {
+  if (!types.empty() && !HasType(*answer, types))
+  {
     if (!mQuestion.save)
       return NSModalResponseCancel;  // not offered for choosing
     if (!mAllowsOtherFileTypes)
@@ -47,9 +48,15 @@ NSModalResponse NSSavePanel::Run()
   return NSModalResponseOK;
 }
 
-NSOpenPanel::NSOpenPanel() { mQuestion.save = false; }
+NSOpenPanel::NSOpenPanel()
+{
+  mQuestion.save = false;
+}
 
-std::shared_ptr<NSOpenPanel> NSOpenPanel::openPanel() { return std::shared_ptr<NSOpenPanel>(new NSOpenPanel); }
+std::shared_ptr<NSOpenPanel> NSOpenPanel::openPanel()
+{
+  return std::shared_ptr<NSOpenPanel>(new NSOpenPanel);
+}
 
 NSModalResponse NSOpenPanel::runModalForDirectory(const std::string& directory, const std::string& file,
                                                   std::vector<std::string> types)

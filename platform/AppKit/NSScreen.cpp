@@ -20,6 +20,12 @@ NSRect NSScreen::frame() const
                     static_cast<CGFloat>(CGDisplayPixelsHigh(CGMainDisplayID())));
 }
 
-CGFloat NSScreen::backingScaleFactor() const { return gBackingScale.load(); }
+CGFloat NSScreen::backingScaleFactor() const
+{
+  return gBackingScale.load();
+}
 
-void platform::SetMainScreenBackingScale(CGFloat scale) { gBackingScale.store(scale); }
+void platform::SetMainScreenBackingScale(CGFloat scale)
+{
+  gBackingScale.store(scale);
+}

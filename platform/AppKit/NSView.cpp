@@ -8,7 +8,8 @@ const NSNotificationName NSViewFrameDidChangeNotification = "NSViewFrameDidChang
 
 NSView::~NSView()
 {
-  for (const auto& view : mSubviews) {
+  for (const auto& view : mSubviews)
+  {
     view->mSuperview = nullptr;
     view->MoveToWindow(nullptr);
   }
@@ -25,7 +26,10 @@ void NSView::setFrame(NSRect frame)
     NSNotificationCenter::defaultCenter().postNotificationName(NSViewFrameDidChangeNotification, this);
 }
 
-bool NSView::FlipsAgainstSuperview() const { return isFlipped() != (mSuperview && mSuperview->isFlipped()); }
+bool NSView::FlipsAgainstSuperview() const
+{
+  return isFlipped() != (mSuperview && mSuperview->isFlipped());
+}
 
 NSPoint NSView::FromWindow(NSPoint point) const
 {
@@ -58,7 +62,8 @@ NSView* NSView::hitTest(NSPoint point)
     return nullptr;
   const CGFloat y = point.y - mFrame.origin.y;
   const NSPoint local{point.x - mFrame.origin.x, FlipsAgainstSuperview() ? mFrame.size.height - y : y};
-  for (auto view = mSubviews.rbegin(); view != mSubviews.rend(); ++view) {
+  for (auto view = mSubviews.rbegin(); view != mSubviews.rend(); ++view)
+  {
     if (NSView* hit = (*view)->hitTest(local))
       return hit;
   }
@@ -80,7 +85,8 @@ void NSView::addSubview(const std::shared_ptr<NSView>& view)
 void NSView::removeFromSuperview()
 {
   const std::shared_ptr<NSView> self = Self();  // the superview may hold the last reference
-  if (mWindow && mWindow->contentView() == this) {
+  if (mWindow && mWindow->contentView() == this)
+  {
     mWindow->setContentView(nullptr);
     return;
   }
@@ -103,7 +109,8 @@ void NSView::MoveToWindow(NSWindow* window)
   for (const auto& view : std::vector(mSubviews))
     view->MoveToWindow(window);
   viewDidMoveToWindow();
-  if (mWindow && mWindow == window) {
+  if (mWindow && mWindow == window)
+  {
     viewDidChangeBackingProperties();
     updateTrackingAreas();
   }

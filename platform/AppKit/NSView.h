@@ -47,8 +47,11 @@ class NSTrackingArea
 {
 public:
   NSTrackingArea(NSRect rect, NSUInteger options, std::weak_ptr<NSResponder> owner, void* userInfo)
-    : mRect(rect), mOptions(options), mOwner(std::move(owner)), mUserInfo(userInfo),
-      mInside((options & NSTrackingAssumeInside) != 0)
+  : mRect(rect),
+    mOptions(options),
+    mOwner(std::move(owner)),
+    mUserInfo(userInfo),
+    mInside((options & NSTrackingAssumeInside) != 0)
   {
   }
   NSRect rect() const { return mRect; }
@@ -76,7 +79,8 @@ public:
   virtual std::string stringForToolTip(NSToolTipTag tag, NSPoint point, void* userData) const = 0;
 };
 
-struct NSToolTipRect {
+struct NSToolTipRect
+{
   NSToolTipTag tag;
   NSRect rect;
   const NSToolTipOwner* owner;

@@ -21,7 +21,8 @@ void VisitTree(NSView& view, const Visit& visit)
 
 bool IsWithin(const NSResponder* responder, const NSView* view)
 {
-  for (auto* v = dynamic_cast<const NSView*>(responder); v; v = v->superview()) {
+  for (auto* v = dynamic_cast<const NSView*>(responder); v; v = v->superview())
+  {
     if (v == view)
       return true;
   }
@@ -30,7 +31,8 @@ bool IsWithin(const NSResponder* responder, const NSView* view)
 
 }  // namespace
 
-NSWindow::NSWindow(NSRect contentRect) : mFrame(contentRect), mBackingScale(NSScreen::mainScreen()->backingScaleFactor())
+NSWindow::NSWindow(NSRect contentRect)
+: mFrame(contentRect), mBackingScale(NSScreen::mainScreen()->backingScaleFactor())
 {
 }
 
@@ -60,7 +62,8 @@ void NSWindow::setContentView(std::shared_ptr<NSView> view)
   if (previous)
     previous->MoveToWindow(nullptr);
   mContentView = std::move(view);
-  if (mContentView) {
+  if (mContentView)
+  {
     mContentView->setFrame(NSMakeRect(0, 0, mFrame.size.width, mFrame.size.height));
     mContentView->MoveToWindow(this);
   }
@@ -159,7 +162,8 @@ std::shared_ptr<NSView> NSWindow::ViewAt(NSPoint point) const
 void NSWindow::TrackView(NSView& view, NSPoint location, bool dragging)
 {
   const NSPoint local = view.convertPointFromView(location, nullptr);
-  for (const auto& area : std::vector(view.trackingAreas())) {
+  for (const auto& area : std::vector(view.trackingAreas()))
+  {
     if (!(area->options() & NSTrackingMouseEnteredAndExited))
       continue;
     if (dragging && !(area->options() & NSTrackingEnabledDuringMouseDrag))
@@ -168,7 +172,8 @@ void NSWindow::TrackView(NSView& view, NSPoint location, bool dragging)
     if (inside == area->mInside)
       continue;
     area->mInside = inside;
-    if (const std::shared_ptr<NSResponder> owner = area->owner()) {
+    if (const std::shared_ptr<NSResponder> owner = area->owner())
+    {
       const NSEvent event = NSEvent::mouseEventWithType(inside ? NSEventTypeMouseEntered : NSEventTypeMouseExited,
                                                         location, NSEventModifierFlags(0), this, 0);
       inside ? owner->mouseEntered(event) : owner->mouseExited(event);
@@ -185,7 +190,8 @@ void NSWindow::UpdateTracking(NSPoint location, bool dragging)
 void NSWindow::sendEvent(const NSEvent& event)
 {
   const NSEventType type = event.type();
-  if (type == NSEventTypeKeyDown || type == NSEventTypeKeyUp) {
+  if (type == NSEventTypeKeyDown || type == NSEventTypeKeyUp)
+  {
     NSResponder* responder = firstResponder();
     const std::shared_ptr<NSResponder> hold = responder->weak_from_this().lock();
     type == NSEventTypeKeyDown ? responder->keyDown(event) : responder->keyUp(event);
@@ -198,43 +204,46 @@ void NSWindow::sendEvent(const NSEvent& event)
   platform::SetPointerLocation({onScreen.origin.x, CGDisplayPixelsHigh(CGMainDisplayID()) - onScreen.origin.y});
   UpdateTracking(location, !mMouseView.expired());
 
-  switch (type) {
-  case NSEventTypeLeftMouseDown:
-  case NSEventTypeRightMouseDown: {
-    const std::shared_ptr<NSView> view = ViewAt(location);
-    if (!view)
+  switch (type)
+  {
+    case NSEventTypeLeftMouseDown:
+    case NSEventTypeRightMouseDown:
+    {
+      const std::shared_ptr<NSView> view = ViewAt(location);
+      if (!view)
+        return;
+      if (view.get() != firstResponder() && view->acceptsFirstResponder())
+        makeFirstResponder(view.get());
+      mMouseView = view;
+      type == NSEventTypeLeftMouseDown ? view->mouseDown(event) : view->rightMouseDown(event);
       return;
-    if (view.get() != firstResponder() && view->acceptsFirstResponder())
-      makeFirstResponder(view.get());
-    mMouseView = view;
-    type == NSEventTypeLeftMouseDown ? view->mouseDown(event) : view->rightMouseDown(event);
-    return;
-  }
-  case NSEventTypeLeftMouseDragged:
-  case NSEventTypeRightMouseDragged:
-    if (const std::shared_ptr<NSView> view = mMouseView.lock())
-      type == NSEventTypeLeftMouseDragged ? view->mouseDragged(event) : view->rightMouseDragged(event);
-    return;
-  case NSEventTypeLeftMouseUp:
-  case NSEventTypeRightMouseUp:
-    if (const std::shared_ptr<NSView> view = mMouseView.lock()) {
-      mMouseView.reset();
-      type == NSEventTypeLeftMouseUp ? view->mouseUp(event) : view->rightMouseUp(event);
     }
-    return;
-  case NSEventTypeMouseMoved:
-    if (mAcceptsMouseMoved) {
-      NSResponder* responder = firstResponder();
-      const std::shared_ptr<NSResponder> hold = responder->weak_from_this().lock();
-      responder->mouseMoved(event);
-    }
-    return;
-  case NSEventTypeScrollWheel:
-    if (const std::shared_ptr<NSView> view = ViewAt(location))
-      view->scrollWheel(event);
-    return;
-  default:
-    return;
+    case NSEventTypeLeftMouseDragged:
+    case NSEventTypeRightMouseDragged:
+      if (const std::shared_ptr<NSView> view = mMouseView.lock())
+        type == NSEventTypeLeftMouseDragged ? view->mouseDragged(event) : view->rightMouseDragged(event);
+      return;
+    case NSEventTypeLeftMouseUp:
+    case NSEventTypeRightMouseUp:
+      if (const std::shared_ptr<NSView> view = mMouseView.lock())
+      {
+        mMouseView.reset();
+        type == NSEventTypeLeftMouseUp ? view->mouseUp(event) : view->rightMouseUp(event);
+      }
+      return;
+    case NSEventTypeMouseMoved:
+      if (mAcceptsMouseMoved)
+      {
+        NSResponder* responder = firstResponder();
+        const std::shared_ptr<NSResponder> hold = responder->weak_from_this().lock();
+        responder->mouseMoved(event);
+      }
+      return;
+    case NSEventTypeScrollWheel:
+      if (const std::shared_ptr<NSView> view = ViewAt(location))
+        view->scrollWheel(event);
+      return;
+    default: return;
   }
 }
 
@@ -273,7 +282,8 @@ void NSWindow::ShowToolTipAt(NSPoint location)
   VisitTree(*mContentView, [&](NSView& view) {
     const NSPoint local = view.convertPointFromView(location, nullptr);
     const auto& rects = view.toolTipRects();
-    for (auto tip = rects.rbegin(); tip != rects.rend(); ++tip) {
+    for (auto tip = rects.rbegin(); tip != rects.rend(); ++tip)
+    {
       if (!tip->owner || !CGRectContainsPoint(tip->rect, local))
         continue;
       std::string text = tip->owner->stringForToolTip(tip->tag, local, tip->userData);
@@ -293,7 +303,8 @@ bool NSWindow::performDrag(const NSDraggingInfo& info)
 {
   const std::vector<NSPasteboardType> dragged = info.draggingPasteboard().types();
   for (std::shared_ptr<NSView> view = ViewAt(info.draggingLocation()); view;
-       view = view->superview() ? std::static_pointer_cast<NSView>(view->superview()->shared_from_this()) : nullptr) {
+       view = view->superview() ? std::static_pointer_cast<NSView>(view->superview()->shared_from_this()) : nullptr)
+  {
     const auto& wanted = view->registeredDraggedTypes();
     const bool takes = std::any_of(dragged.begin(), dragged.end(), [&](const NSPasteboardType& type) {
       return std::find(wanted.begin(), wanted.end(), type) != wanted.end();

@@ -18,7 +18,8 @@ extern const NSNotificationName NSWindowDidResignKeyNotification;
 extern const NSNotificationName NSWindowDidResignMainNotification;
 
 // A tooltip the window shows: its text and where the pointer rested (window coordinates).
-struct NSShownToolTip {
+struct NSShownToolTip
+{
   std::string text;
   NSPoint location;
 };

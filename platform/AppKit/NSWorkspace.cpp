@@ -22,7 +22,8 @@ std::string FindProgram(const std::string& name)
 {
   const char* path = std::getenv("PATH");
   std::string folders = path ? path : "";
-  for (size_t start = 0; start <= folders.size();) {
+  for (size_t start = 0; start <= folders.size();)
+  {
     const size_t end = std::min(folders.find(':', start), folders.size());
     const std::string folder = end > start ? folders.substr(start, end - start) : ".";
     const std::string candidate = folder + "/" + name;
@@ -44,9 +45,10 @@ bool XdgOpen(const std::string& target)
 {
   std::erase_if(Started(), [](pid_t pid) { return waitpid(pid, nullptr, WNOHANG) != 0; });
   const std::string program = FindProgram("xdg-open");
-  if (program.empty()) {
-    std::fprintf(stderr, "%s: cannot open %s: xdg-open is not installed (xdg-utils)\n",
-                 program_invocation_short_name, target.c_str());
+  if (program.empty())
+  {
+    std::fprintf(stderr, "%s: cannot open %s: xdg-open is not installed (xdg-utils)\n", program_invocation_short_name,
+                 target.c_str());
     return false;
   }
   // It reads nothing and tells only its failures, on stderr.
@@ -72,7 +74,10 @@ platform::Opener& CurrentOpener()  // the main thread's alone
 
 }  // namespace
 
-void platform::SetOpener(Opener opener) { CurrentOpener() = std::move(opener); }
+void platform::SetOpener(Opener opener)
+{
+  CurrentOpener() = std::move(opener);
+}
 
 NSWorkspace& NSWorkspace::sharedWorkspace()
 {
@@ -99,7 +104,8 @@ bool NSWorkspace::openURL(const NSURL& url)
 bool NSWorkspace::openFile(const std::string& path)
 {
   const std::string found = platform::FileSystemPath(path);
-  if (!NSFileManager::defaultManager().fileExistsAtPath(path)) {
+  if (!NSFileManager::defaultManager().fileExistsAtPath(path))
+  {
     // A person asked for it (the manual, say): the reason it does not open is told.
     std::fprintf(stderr, "%s: cannot open %s: it does not exist\n", program_invocation_short_name, found.c_str());
     return false;

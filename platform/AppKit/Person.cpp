@@ -24,9 +24,9 @@ Person& CurrentPerson()
 
 void AnswerLater(std::function<void()> answer)
 {
-  NSRunLoop::currentRunLoop().addTimer(
-    NSTimer::timerWithTimeInterval(0, [answer = std::move(answer)](NSTimer&) { answer(); }, false),
-    kCFRunLoopCommonModes);
+  NSRunLoop::currentRunLoop().addTimer(NSTimer::timerWithTimeInterval(
+                                         0, [answer = std::move(answer)](NSTimer&) { answer(); }, false),
+                                       kCFRunLoopCommonModes);
 }
 
 }  // namespace platform

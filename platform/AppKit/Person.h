@@ -20,7 +20,8 @@ namespace platform {
 
 enum class AlertButton { Default, Alternate, Other };
 
-struct AlertQuestion {
+struct AlertQuestion
+{
   std::string title;
   std::string message;
   // A button with an empty title is not shown and cannot be pressed.
@@ -29,14 +30,15 @@ struct AlertQuestion {
   std::string otherButton;
 };
 
-struct FileQuestion {
+struct FileQuestion
+{
   bool save = false;
   bool chooseFiles = true;
   bool chooseDirectories = false;
   bool canCreateDirectories = false;
   std::string title;
-  std::string directory;  // where the panel opens; empty: where it opened last
-  std::string file;       // the file name proposed; empty: none
+  std::string directory;                      // where the panel opens; empty: where it opened last
+  std::string file;                           // the file name proposed; empty: none
   std::vector<std::string> allowedFileTypes;  // extensions without the dot; empty: any
 };
 

@@ -79,19 +79,23 @@ enum : AUParameterEventType {
   kParameterEvent_Ramped = 2,
 };
 
-struct AudioUnitParameterEvent {
+struct AudioUnitParameterEvent
+{
   AudioUnitScope scope;
   AudioUnitElement element;
   AudioUnitParameterID parameter;
   AUParameterEventType eventType;
-  union {
-    struct {
+  union
+  {
+    struct
+    {
       SInt32 startBufferOffset;
       UInt32 durationInFrames;
       AudioUnitParameterValue startValue;
       AudioUnitParameterValue endValue;
     } ramp;
-    struct {
+    struct
+    {
       UInt32 bufferOffset;
       AudioUnitParameterValue value;
     } immediate;
@@ -99,33 +103,34 @@ struct AudioUnitParameterEvent {
 };
 static_assert(sizeof(AudioUnitParameterEvent) == 32);
 
-extern "C" {
+extern "C"
+{
 
-// Each call reaches the unit's method for its selector (factory road) or its entry routine with
-// the arguments packed (entry road). A null unit gives badComponentInstance; a selector the unit
-// does not handle gives badComponentSelector.
-OSStatus AudioUnitInitialize(AudioUnit unit);
-OSStatus AudioUnitUninitialize(AudioUnit unit);
-OSStatus AudioUnitGetPropertyInfo(AudioUnit unit, AudioUnitPropertyID id, AudioUnitScope scope,
-                                  AudioUnitElement element, UInt32* size, Boolean* writable);
-OSStatus AudioUnitGetProperty(AudioUnit unit, AudioUnitPropertyID id, AudioUnitScope scope, AudioUnitElement element,
-                              void* data, UInt32* size);
-OSStatus AudioUnitSetProperty(AudioUnit unit, AudioUnitPropertyID id, AudioUnitScope scope, AudioUnitElement element,
-                              const void* data, UInt32 size);
-OSStatus AudioUnitGetParameter(AudioUnit unit, AudioUnitParameterID id, AudioUnitScope scope,
-                               AudioUnitElement element, AudioUnitParameterValue* value);
-OSStatus AudioUnitSetParameter(AudioUnit unit, AudioUnitParameterID id, AudioUnitScope scope,
-                               AudioUnitElement element, AudioUnitParameterValue value, UInt32 bufferOffset);
-OSStatus AudioUnitScheduleParameters(AudioUnit unit, const AudioUnitParameterEvent* events, UInt32 count);
-OSStatus AudioUnitReset(AudioUnit unit, AudioUnitScope scope, AudioUnitElement element);
-OSStatus AudioUnitAddPropertyListener(AudioUnit unit, AudioUnitPropertyID id, AudioUnitPropertyListenerProc proc,
-                                      void* refCon);
-OSStatus AudioUnitRemovePropertyListener(AudioUnit unit, AudioUnitPropertyID id, AudioUnitPropertyListenerProc proc);
-OSStatus AudioUnitRemovePropertyListenerWithUserData(AudioUnit unit, AudioUnitPropertyID id,
-                                                     AudioUnitPropertyListenerProc proc, void* refCon);
-OSStatus AudioUnitAddRenderNotify(AudioUnit unit, AURenderCallback proc, void* refCon);
-OSStatus AudioUnitRemoveRenderNotify(AudioUnit unit, AURenderCallback proc, void* refCon);
-OSStatus AudioUnitRender(AudioUnit unit, AudioUnitRenderActionFlags* actionFlags, const AudioTimeStamp* timeStamp,
-                         UInt32 outputBus, UInt32 frameCount, AudioBufferList* data);
+  // Each call reaches the unit's method for its selector (factory road) or its entry routine with
+  // the arguments packed (entry road). A null unit gives badComponentInstance; a selector the unit
+  // does not handle gives badComponentSelector.
+  OSStatus AudioUnitInitialize(AudioUnit unit);
+  OSStatus AudioUnitUninitialize(AudioUnit unit);
+  OSStatus AudioUnitGetPropertyInfo(AudioUnit unit, AudioUnitPropertyID id, AudioUnitScope scope,
+                                    AudioUnitElement element, UInt32* size, Boolean* writable);
+  OSStatus AudioUnitGetProperty(AudioUnit unit, AudioUnitPropertyID id, AudioUnitScope scope, AudioUnitElement element,
+                                void* data, UInt32* size);
+  OSStatus AudioUnitSetProperty(AudioUnit unit, AudioUnitPropertyID id, AudioUnitScope scope, AudioUnitElement element,
+                                const void* data, UInt32 size);
+  OSStatus AudioUnitGetParameter(AudioUnit unit, AudioUnitParameterID id, AudioUnitScope scope,
+                                 AudioUnitElement element, AudioUnitParameterValue* value);
+  OSStatus AudioUnitSetParameter(AudioUnit unit, AudioUnitParameterID id, AudioUnitScope scope,
+                                 AudioUnitElement element, AudioUnitParameterValue value, UInt32 bufferOffset);
+  OSStatus AudioUnitScheduleParameters(AudioUnit unit, const AudioUnitParameterEvent* events, UInt32 count);
+  OSStatus AudioUnitReset(AudioUnit unit, AudioUnitScope scope, AudioUnitElement element);
+  OSStatus AudioUnitAddPropertyListener(AudioUnit unit, AudioUnitPropertyID id, AudioUnitPropertyListenerProc proc,
+                                        void* refCon);
+  OSStatus AudioUnitRemovePropertyListener(AudioUnit unit, AudioUnitPropertyID id, AudioUnitPropertyListenerProc proc);
+  OSStatus AudioUnitRemovePropertyListenerWithUserData(AudioUnit unit, AudioUnitPropertyID id,
+                                                       AudioUnitPropertyListenerProc proc, void* refCon);
+  OSStatus AudioUnitAddRenderNotify(AudioUnit unit, AURenderCallback proc, void* refCon);
+  OSStatus AudioUnitRemoveRenderNotify(AudioUnit unit, AURenderCallback proc, void* refCon);
+  OSStatus AudioUnitRender(AudioUnit unit, AudioUnitRenderActionFlags* actionFlags, const AudioTimeStamp* timeStamp,
+                           UInt32 outputBus, UInt32 frameCount, AudioBufferList* data);
 
 }  // extern "C"

@@ -50,32 +50,37 @@ enum : AudioUnitElement {
   kAudioUnitRenderSelect_FastDispatch = kAudioUnitRenderSelect,
 };
 
-struct AudioUnitConnection {
+struct AudioUnitConnection
+{
   AudioUnit sourceAudioUnit;
   UInt32 sourceOutputNumber;
   UInt32 destInputNumber;
 };
 static_assert(sizeof(AudioUnitConnection) == 16);
 
-struct AURenderCallbackStruct {
+struct AURenderCallbackStruct
+{
   AURenderCallback inputProc;
   void* inputProcRefCon;
 };
 static_assert(sizeof(AURenderCallbackStruct) == 16);
 
-struct AUChannelInfo {
+struct AUChannelInfo
+{
   SInt16 inChannels;
   SInt16 outChannels;
 };
 static_assert(sizeof(AUChannelInfo) == 4);
 
-struct AUPreset {
+struct AUPreset
+{
   SInt32 presetNumber;
   CFStringRef presetName;
 };
 static_assert(sizeof(AUPreset) == 16);
 
-struct AudioUnitCocoaViewInfo {
+struct AudioUnitCocoaViewInfo
+{
   CFURLRef mCocoaAUViewBundleLocation;
   CFStringRef mCocoaAUViewClass[1];
 };
@@ -129,7 +134,8 @@ enum : AudioUnitParameterOptions {
   kAudioUnitParameterFlag_IsWritable = 1u << 31,
 };
 
-struct AudioUnitParameterInfo {
+struct AudioUnitParameterInfo
+{
   char name[52];
   CFStringRef unitName;
   UInt32 clumpID;
@@ -142,14 +148,16 @@ struct AudioUnitParameterInfo {
 };
 static_assert(sizeof(AudioUnitParameterInfo) == 104);
 
-struct AudioUnitParameterStringFromValue {
+struct AudioUnitParameterStringFromValue
+{
   AudioUnitParameterID inParamID;
   const AudioUnitParameterValue* inValue;
   CFStringRef outString;
 };
 static_assert(sizeof(AudioUnitParameterStringFromValue) == 24);
 
-struct AudioUnitParameterValueFromString {
+struct AudioUnitParameterValueFromString
+{
   AudioUnitParameterID inParamID;
   CFStringRef inString;
   AudioUnitParameterValue outValue;
@@ -158,7 +166,8 @@ static_assert(sizeof(AudioUnitParameterValueFromString) == 24);
 
 // For ParameterIDName (inID: a parameter) and ParameterClumpName (inID: a clump).
 enum : SInt32 { kAudioUnitParameterName_Full = -1 };
-struct AudioUnitParameterNameInfo {
+struct AudioUnitParameterNameInfo
+{
   UInt32 inID;
   SInt32 inDesiredLength;
   CFStringRef outName;
@@ -168,18 +177,17 @@ static_assert(sizeof(AudioUnitParameterNameInfo) == 16);
 // The host's transport, asked for by the unit during render. Each returns a status.
 typedef OSStatus (*HostCallback_GetBeatAndTempo)(void* hostUserData, Float64* currentBeat, Float64* currentTempo);
 typedef OSStatus (*HostCallback_GetMusicalTimeLocation)(void* hostUserData, UInt32* deltaSampleOffsetToNextBeat,
-                                                         Float32* timeSigNumerator, UInt32* timeSigDenominator,
-                                                         Float64* currentMeasureDownBeat);
+                                                        Float32* timeSigNumerator, UInt32* timeSigDenominator,
+                                                        Float64* currentMeasureDownBeat);
 typedef OSStatus (*HostCallback_GetTransportState)(void* hostUserData, Boolean* isPlaying,
-                                                    Boolean* transportStateChanged, Float64* currentSampleInTimeLine,
-                                                    Boolean* isCycling, Float64* cycleStartBeat,
-                                                    Float64* cycleEndBeat);
+                                                   Boolean* transportStateChanged, Float64* currentSampleInTimeLine,
+                                                   Boolean* isCycling, Float64* cycleStartBeat, Float64* cycleEndBeat);
 typedef OSStatus (*HostCallback_GetTransportState2)(void* hostUserData, Boolean* isPlaying, Boolean* isRecording,
-                                                     Boolean* transportStateChanged,
-                                                     Float64* currentSampleInTimeLine, Boolean* isCycling,
-                                                     Float64* cycleStartBeat, Float64* cycleEndBeat);
+                                                    Boolean* transportStateChanged, Float64* currentSampleInTimeLine,
+                                                    Boolean* isCycling, Float64* cycleStartBeat, Float64* cycleEndBeat);
 
-struct HostCallbackInfo {
+struct HostCallbackInfo
+{
   void* hostUserData;
   HostCallback_GetBeatAndTempo beatAndTempoProc;
   HostCallback_GetMusicalTimeLocation musicalTimeLocationProc;
@@ -188,7 +196,8 @@ struct HostCallbackInfo {
 };
 static_assert(sizeof(HostCallbackInfo) == 40);
 
-struct AUNumVersion {
+struct AUNumVersion
+{
   UInt8 nonRelRev;
   UInt8 stage;
   UInt8 minorAndBugRev;
@@ -196,7 +205,8 @@ struct AUNumVersion {
 };
 static_assert(sizeof(AUNumVersion) == 4);
 
-struct AUHostIdentifier {
+struct AUHostIdentifier
+{
   CFStringRef hostName;
   AUNumVersion hostVersion;
 };
@@ -205,7 +215,8 @@ static_assert(sizeof(AUHostIdentifier) == 16);
 typedef OSStatus (*AUMIDIOutputCallback)(void* userData, const AudioTimeStamp* timeStamp, UInt32 midiOutNum,
                                          const MIDIPacketList* packets);
 
-struct AUMIDIOutputCallbackStruct {
+struct AUMIDIOutputCallbackStruct
+{
   AUMIDIOutputCallback midiOutputCallback;
   void* userData;
 };

@@ -4,7 +4,8 @@
 #include <mutex>
 #include <vector>
 
-struct AUListenerBase {
+struct AUListenerBase
+{
   AUEventListenerProc proc;
   void* refCon;
   std::vector<AudioUnitEvent> events;  // what it listens to
@@ -12,7 +13,8 @@ struct AUListenerBase {
 
 namespace {
 
-struct Listeners {
+struct Listeners
+{
   std::mutex mutex;
   std::vector<AUListenerBase*> all;
 };
@@ -36,7 +38,8 @@ bool Same(const AudioUnitEvent& a, const AudioUnitEvent& b)
 bool Hears(const AudioUnitEvent& subscription, const AudioUnitEvent& event)
 {
   if (subscription.mEventType != kAudioUnitEvent_PropertyChange &&
-      subscription.mArgument.mParameter.mParameterID == kAUParameterListener_AnyParameter) {
+      subscription.mArgument.mParameter.mParameterID == kAUParameterListener_AnyParameter)
+  {
     AudioUnitEvent any = event;
     any.mArgument.mParameter.mParameterID = kAUParameterListener_AnyParameter;
     return Same(subscription, any);
@@ -91,7 +94,11 @@ OSStatus AUEventListenerNotify(AUEventListenerRef sendingListener, void*, const 
 {
   if (!event)
     return kAudio_ParamError;
-  struct Delivery { AUEventListenerProc proc; void* refCon; };
+  struct Delivery
+  {
+    AUEventListenerProc proc;
+    void* refCon;
+  };
   std::vector<Delivery> deliveries;
   {
     std::lock_guard<std::mutex> lock(Registered().mutex);
@@ -102,7 +109,8 @@ OSStatus AUEventListenerNotify(AUEventListenerRef sendingListener, void*, const 
         deliveries.push_back({listener->proc, listener->refCon});
   }
   AudioUnitParameterValue value = 0;
-  if (event->mEventType == kAudioUnitEvent_ParameterValueChange && !deliveries.empty()) {
+  if (event->mEventType == kAudioUnitEvent_ParameterValueChange && !deliveries.empty())
+  {
     const AudioUnitParameter& parameter = event->mArgument.mParameter;
     AudioUnitGetParameter(parameter.mAudioUnit, parameter.mParameterID, parameter.mScope, parameter.mElement, &value);
   }

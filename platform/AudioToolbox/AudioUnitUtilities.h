@@ -18,7 +18,8 @@ enum : AudioUnitEventType {
 // A listener registered with this parameter id hears every parameter of the unit.
 enum : AudioUnitParameterID { kAUParameterListener_AnyParameter = 0xFFFFFFFF };
 
-struct AudioUnitParameter {
+struct AudioUnitParameter
+{
   AudioUnit mAudioUnit;
   AudioUnitParameterID mParameterID;
   AudioUnitScope mScope;
@@ -26,7 +27,8 @@ struct AudioUnitParameter {
 };
 static_assert(sizeof(AudioUnitParameter) == 24);
 
-struct AudioUnitProperty {
+struct AudioUnitProperty
+{
   AudioUnit mAudioUnit;
   AudioUnitPropertyID mPropertyID;
   AudioUnitScope mScope;
@@ -34,9 +36,11 @@ struct AudioUnitProperty {
 };
 static_assert(sizeof(AudioUnitProperty) == 24);
 
-struct AudioUnitEvent {
+struct AudioUnitEvent
+{
   AudioUnitEventType mEventType;
-  union {
+  union
+  {
     AudioUnitParameter mParameter;
     AudioUnitProperty mProperty;
   } mArgument;
@@ -48,17 +52,18 @@ typedef struct AUListenerBase* AUEventListenerRef;
 typedef void (*AUEventListenerProc)(void* refCon, void* object, const AudioUnitEvent* event, UInt64 eventHostTime,
                                     AudioUnitParameterValue value);
 
-extern "C" {
+extern "C"
+{
 
-// The run loop, mode and intervals are accepted for form; events are delivered at once.
-OSStatus AUEventListenerCreate(AUEventListenerProc proc, void* refCon, CFRunLoopRef runLoop, CFStringRef runLoopMode,
-                               Float32 notificationInterval, Float32 valueChangeGranularity,
-                               AUEventListenerRef* listener);
-// Subscribes the listener to events equal to event (type, unit, id, scope, element).
-OSStatus AUEventListenerAddEventType(AUEventListenerRef listener, void* object, const AudioUnitEvent* event);
-OSStatus AUEventListenerRemoveEventType(AUEventListenerRef listener, void* object, const AudioUnitEvent* event);
-OSStatus AUListenerDispose(AUEventListenerRef listener);
-// Delivers the event to every subscribed listener except sendingListener.
-OSStatus AUEventListenerNotify(AUEventListenerRef sendingListener, void* sendingObject, const AudioUnitEvent* event);
+  // The run loop, mode and intervals are accepted for form; events are delivered at once.
+  OSStatus AUEventListenerCreate(AUEventListenerProc proc, void* refCon, CFRunLoopRef runLoop, CFStringRef runLoopMode,
+                                 Float32 notificationInterval, Float32 valueChangeGranularity,
+                                 AUEventListenerRef* listener);
+  // Subscribes the listener to events equal to event (type, unit, id, scope, element).
+  OSStatus AUEventListenerAddEventType(AUEventListenerRef listener, void* object, const AudioUnitEvent* event);
+  OSStatus AUEventListenerRemoveEventType(AUEventListenerRef listener, void* object, const AudioUnitEvent* event);
+  OSStatus AUListenerDispose(AUEventListenerRef listener);
+  // Delivers the event to every subscribed listener except sendingListener.
+  OSStatus AUEventListenerNotify(AUEventListenerRef sendingListener, void* sendingObject, const AudioUnitEvent* event);
 
 }  // extern "C"

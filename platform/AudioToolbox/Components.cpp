@@ -11,7 +11,8 @@
 #include <type_traits>
 
 // The records behind the opaque handles.
-struct ComponentRecord {
+struct ComponentRecord
+{
   ComponentDescription description;
   std::string name;
   UInt32 version;
@@ -19,7 +20,8 @@ struct ComponentRecord {
   ComponentRoutine entry;
 };
 
-struct ComponentInstanceRecord {
+struct ComponentInstanceRecord
+{
   ComponentRecord* component;
   AudioComponentPlugInInterface* plugIn;  // factory road
   Handle storage;                         // entry road: what the unit registered
@@ -27,7 +29,8 @@ struct ComponentInstanceRecord {
 
 namespace {
 
-struct Registry {
+struct Registry
+{
   std::mutex mutex;
   std::deque<ComponentRecord> components;  // never moved, never removed
 };
@@ -49,19 +52,28 @@ ComponentRecord* Register(const ComponentDescription* description, CFStringRef n
     ComponentRecord{*description, text ? text : "", version, factory, entry});
 }
 
-bool Matches(OSType wanted, OSType actual) { return wanted == 0 || wanted == actual; }
+bool Matches(OSType wanted, OSType actual)
+{
+  return wanted == 0 || wanted == actual;
+}
 
 // One argument of an entry-road call as a parameter-block slot.
-template <class T> long Slot(T value)
+template <class T>
+long Slot(T value)
 {
-  if constexpr (std::is_pointer_v<T>) {
+  if constexpr (std::is_pointer_v<T>)
+  {
     return reinterpret_cast<long>(value);
-  } else if constexpr (std::is_floating_point_v<T>) {
+  }
+  else if constexpr (std::is_floating_point_v<T>)
+  {
     static_assert(sizeof(T) == 4, "floats travel as 32 bits");
     uint32_t bits;
     std::memcpy(&bits, &value, sizeof bits);
     return static_cast<long>(bits);
-  } else {
+  }
+  else
+  {
     return static_cast<long>(value);
   }
 }
@@ -76,12 +88,14 @@ ComponentResult CallEntry(ComponentInstanceRecord* instance, SInt16 selector, st
 }
 
 // Reaches the unit's handler for selector with the call's arguments, on either road.
-template <class... Args> OSStatus Call(AudioUnit unit, SInt16 selector, Args... args)
+template <class... Args>
+OSStatus Call(AudioUnit unit, SInt16 selector, Args... args)
 {
   static_assert(sizeof...(Args) <= kComponentMaxParams);
   if (!unit)
     return badComponentInstance;
-  if (unit->plugIn) {
+  if (unit->plugIn)
+  {
     AudioComponentMethod method = unit->plugIn->Lookup(selector);
     if (!method)
       return badComponentSelector;
@@ -108,8 +122,10 @@ AudioComponent AudioComponentFindNext(AudioComponent previous, const AudioCompon
 {
   std::lock_guard<std::mutex> lock(Components().mutex);
   bool passed = previous == nullptr;
-  for (ComponentRecord& component : Components().components) {
-    if (!passed) {
+  for (ComponentRecord& component : Components().components)
+  {
+    if (!passed)
+    {
       passed = &component == previous;
       continue;
     }
@@ -145,19 +161,24 @@ OSStatus AudioComponentInstanceNew(AudioComponent component, AudioComponentInsta
   *instance = nullptr;
   auto* record = new ComponentInstanceRecord{component, nullptr, nullptr};
   OSStatus status;
-  if (component->factory) {
+  if (component->factory)
+  {
     record->plugIn = component->factory(&component->description);
-    if (!record->plugIn) {
+    if (!record->plugIn)
+    {
       delete record;
       return kAudioUnitErr_FailedInitialization;
     }
     status = record->plugIn->Open(record->plugIn, record);
     if (status != 0)
       record->plugIn->Close(record->plugIn);
-  } else {
+  }
+  else
+  {
     status = CallEntry(record, kComponentOpenSelect, {Slot(record)});
   }
-  if (status != 0) {
+  if (status != 0)
+  {
     delete record;
     return status;
   }
@@ -204,9 +225,15 @@ ComponentResult GetComponentVersion(ComponentInstance instance)
   return CallEntry(instance, kComponentVersionSelect, {});
 }
 
-OSStatus AudioUnitInitialize(AudioUnit unit) { return Call(unit, kAudioUnitInitializeSelect); }
+OSStatus AudioUnitInitialize(AudioUnit unit)
+{
+  return Call(unit, kAudioUnitInitializeSelect);
+}
 
-OSStatus AudioUnitUninitialize(AudioUnit unit) { return Call(unit, kAudioUnitUninitializeSelect); }
+OSStatus AudioUnitUninitialize(AudioUnit unit)
+{
+  return Call(unit, kAudioUnitUninitializeSelect);
+}
 
 OSStatus AudioUnitGetPropertyInfo(AudioUnit unit, AudioUnitPropertyID id, AudioUnitScope scope,
                                   AudioUnitElement element, UInt32* size, Boolean* writable)
@@ -226,14 +253,14 @@ OSStatus AudioUnitSetProperty(AudioUnit unit, AudioUnitPropertyID id, AudioUnitS
   return Call(unit, kAudioUnitSetPropertySelect, id, scope, element, data, size);
 }
 
-OSStatus AudioUnitGetParameter(AudioUnit unit, AudioUnitParameterID id, AudioUnitScope scope,
-                               AudioUnitElement element, AudioUnitParameterValue* value)
+OSStatus AudioUnitGetParameter(AudioUnit unit, AudioUnitParameterID id, AudioUnitScope scope, AudioUnitElement element,
+                               AudioUnitParameterValue* value)
 {
   return Call(unit, kAudioUnitGetParameterSelect, id, scope, element, value);
 }
 
-OSStatus AudioUnitSetParameter(AudioUnit unit, AudioUnitParameterID id, AudioUnitScope scope,
-                               AudioUnitElement element, AudioUnitParameterValue value, UInt32 bufferOffset)
+OSStatus AudioUnitSetParameter(AudioUnit unit, AudioUnitParameterID id, AudioUnitScope scope, AudioUnitElement element,
+                               AudioUnitParameterValue value, UInt32 bufferOffset)
 {
   return Call(unit, kAudioUnitSetParameterSelect, id, scope, element, value, bufferOffset);
 }

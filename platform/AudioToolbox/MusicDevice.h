@@ -7,12 +7,14 @@ typedef UInt32 MusicDeviceInstrumentID;
 typedef UInt32 MusicDeviceGroupID;
 typedef UInt32 NoteInstanceID;
 
-struct NoteParamsControlValue {
+struct NoteParamsControlValue
+{
   AudioUnitParameterID mID;
   AudioUnitParameterValue mValue;
 };
 
-struct MusicDeviceNoteParams {
+struct MusicDeviceNoteParams
+{
   UInt32 argCount;
   Float32 mPitch;
   Float32 mVelocity;
@@ -28,12 +30,13 @@ enum : SInt16 {
   kMusicDeviceStopNoteSelect = 0x0106,
 };
 
-extern "C" {
+extern "C"
+{
 
-OSStatus MusicDeviceMIDIEvent(AudioUnit unit, UInt32 status, UInt32 data1, UInt32 data2, UInt32 offsetSampleFrame);
-OSStatus MusicDeviceSysEx(AudioUnit unit, const UInt8* data, UInt32 length);
-OSStatus MusicDeviceStartNote(AudioUnit unit, MusicDeviceInstrumentID instrument, MusicDeviceGroupID group,
-                              NoteInstanceID* noteInstance, UInt32 offsetSampleFrame,
-                              const MusicDeviceNoteParams* params);
+  OSStatus MusicDeviceMIDIEvent(AudioUnit unit, UInt32 status, UInt32 data1, UInt32 data2, UInt32 offsetSampleFrame);
+  OSStatus MusicDeviceSysEx(AudioUnit unit, const UInt8* data, UInt32 length);
+  OSStatus MusicDeviceStartNote(AudioUnit unit, MusicDeviceInstrumentID instrument, MusicDeviceGroupID group,
+                                NoteInstanceID* noteInstance, UInt32 offsetSampleFrame,
+                                const MusicDeviceNoteParams* params);
 
 }  // extern "C"

@@ -6,7 +6,8 @@
 
 #include <cstddef>
 
-struct SMPTETime {
+struct SMPTETime
+{
   SInt16 mSubframes;
   SInt16 mSubframeDivisor;
   UInt32 mCounter;
@@ -28,7 +29,8 @@ enum : AudioTimeStampFlags {
   kAudioTimeStampSMPTETimeValid = 1u << 4,
 };
 
-struct AudioTimeStamp {
+struct AudioTimeStamp
+{
   Float64 mSampleTime;
   UInt64 mHostTime;
   Float64 mRateScalar;
@@ -39,7 +41,8 @@ struct AudioTimeStamp {
 };
 static_assert(sizeof(AudioTimeStamp) == 64);
 
-struct AudioBuffer {
+struct AudioBuffer
+{
   UInt32 mNumberChannels;
   UInt32 mDataByteSize;
   void* mData;
@@ -48,7 +51,8 @@ static_assert(sizeof(AudioBuffer) == 16);
 
 // A list of buffers; it is allocated with room for mNumberBuffers entries, of which the record
 // declares one. Use AudioBufferListSize to allocate one.
-struct AudioBufferList {
+struct AudioBufferList
+{
   UInt32 mNumberBuffers;
   AudioBuffer mBuffers[1];
 };
@@ -72,7 +76,8 @@ enum : AudioFormatFlags {
   kAudioFormatFlagIsNonInterleaved = 1u << 5,
 };
 
-struct AudioStreamBasicDescription {
+struct AudioStreamBasicDescription
+{
   Float64 mSampleRate;
   AudioFormatID mFormatID;
   AudioFormatFlags mFormatFlags;

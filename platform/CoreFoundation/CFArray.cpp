@@ -6,13 +6,23 @@
 
 namespace platform {
 
-const void* RetainObject(CFAllocatorRef, const void* value) { return CFRetain(value); }
-void ReleaseObject(CFAllocatorRef, const void* value) { CFRelease(value); }
-CFStringRef DescribeObject(const void* value) { return CFCopyDescription(value); }
+const void* RetainObject(CFAllocatorRef, const void* value)
+{
+  return CFRetain(value);
+}
+void ReleaseObject(CFAllocatorRef, const void* value)
+{
+  CFRelease(value);
+}
+CFStringRef DescribeObject(const void* value)
+{
+  return CFCopyDescription(value);
+}
 
 namespace {
 
-class Array final : public CFObject {
+class Array final : public CFObject
+{
 public:
   static constexpr CFTypeID kType = kTypeArray;
 
@@ -54,7 +64,10 @@ using namespace platform;
 
 const CFArrayCallBacks kCFTypeArrayCallBacks{0, RetainObject, ReleaseObject, DescribeObject, CFEqual};
 
-CFTypeID CFArrayGetTypeID(void) { return Array::kType; }
+CFTypeID CFArrayGetTypeID(void)
+{
+  return Array::kType;
+}
 
 CFArrayRef CFArrayCreate(CFAllocatorRef, const void** values, CFIndex count, const CFArrayCallBacks* callBacks)
 {

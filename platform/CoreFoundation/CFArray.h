@@ -7,7 +7,8 @@
 typedef const struct __CFArray* CFArrayRef;
 typedef struct __CFArray* CFMutableArrayRef;
 
-struct CFArrayCallBacks {
+struct CFArrayCallBacks
+{
   CFIndex version;
   const void* (*retain)(CFAllocatorRef allocator, const void* value);
   void (*release)(CFAllocatorRef allocator, const void* value);
@@ -15,19 +16,21 @@ struct CFArrayCallBacks {
   Boolean (*equal)(const void* a, const void* b);
 };
 
-extern "C" {
+extern "C"
+{
 
-// Callbacks for values that are objects of this layer: CFRetain, CFRelease, CFEqual.
-extern const CFArrayCallBacks kCFTypeArrayCallBacks;
+  // Callbacks for values that are objects of this layer: CFRetain, CFRelease, CFEqual.
+  extern const CFArrayCallBacks kCFTypeArrayCallBacks;
 
-CFTypeID CFArrayGetTypeID(void);
-// Null callbacks: values are stored as plain pointers, neither retained nor released.
-CFArrayRef CFArrayCreate(CFAllocatorRef allocator, const void** values, CFIndex count, const CFArrayCallBacks* callBacks);
-CFMutableArrayRef CFArrayCreateMutable(CFAllocatorRef allocator, CFIndex capacity, const CFArrayCallBacks* callBacks);
-void CFArrayAppendValue(CFMutableArrayRef array, const void* value);
-void CFArrayRemoveValueAtIndex(CFMutableArrayRef array, CFIndex index);
-CFIndex CFArrayGetCount(CFArrayRef array);
-// Null for an index out of range.
-const void* CFArrayGetValueAtIndex(CFArrayRef array, CFIndex index);
+  CFTypeID CFArrayGetTypeID(void);
+  // Null callbacks: values are stored as plain pointers, neither retained nor released.
+  CFArrayRef CFArrayCreate(CFAllocatorRef allocator, const void** values, CFIndex count,
+                           const CFArrayCallBacks* callBacks);
+  CFMutableArrayRef CFArrayCreateMutable(CFAllocatorRef allocator, CFIndex capacity, const CFArrayCallBacks* callBacks);
+  void CFArrayAppendValue(CFMutableArrayRef array, const void* value);
+  void CFArrayRemoveValueAtIndex(CFMutableArrayRef array, CFIndex index);
+  CFIndex CFArrayGetCount(CFArrayRef array);
+  // Null for an index out of range.
+  const void* CFArrayGetValueAtIndex(CFArrayRef array, CFIndex index);
 
 }  // extern "C"

@@ -6,14 +6,18 @@ namespace platform {
 namespace {
 std::atomic<long> gLiveObjects{0};
 
-struct Allocator {
+struct Allocator
+{
   bool allocates;
 };
 const Allocator kHeapAllocator{true};
 const Allocator kNullAllocator{false};
 }  // namespace
 
-CFObject::CFObject(CFTypeID type) : mType(type) { gLiveObjects.fetch_add(1, std::memory_order_relaxed); }
+CFObject::CFObject(CFTypeID type) : mType(type)
+{
+  gLiveObjects.fetch_add(1, std::memory_order_relaxed);
+}
 
 CFObject::~CFObject()
 {
@@ -23,13 +27,17 @@ CFObject::~CFObject()
 
 void CFObject::MakeImmortal()
 {
-  if (!mImmortal) {
+  if (!mImmortal)
+  {
     mImmortal = true;
     gLiveObjects.fetch_sub(1, std::memory_order_relaxed);
   }
 }
 
-long LiveObjectCount() { return gLiveObjects.load(std::memory_order_relaxed); }
+long LiveObjectCount()
+{
+  return gLiveObjects.load(std::memory_order_relaxed);
+}
 
 }  // namespace platform
 
@@ -66,9 +74,15 @@ void CFRelease(CFTypeRef object)
     delete ObjectOf(object);
 }
 
-CFIndex CFGetRetainCount(CFTypeRef object) { return object ? ObjectOf(object)->RetainCount() : 0; }
+CFIndex CFGetRetainCount(CFTypeRef object)
+{
+  return object ? ObjectOf(object)->RetainCount() : 0;
+}
 
-CFTypeID CFGetTypeID(CFTypeRef object) { return object ? ObjectOf(object)->TypeId() : 0; }
+CFTypeID CFGetTypeID(CFTypeRef object)
+{
+  return object ? ObjectOf(object)->TypeId() : 0;
+}
 
 Boolean CFEqual(CFTypeRef a, CFTypeRef b)
 {
@@ -79,4 +93,7 @@ Boolean CFEqual(CFTypeRef a, CFTypeRef b)
   return ObjectOf(a)->Equals(*ObjectOf(b));
 }
 
-CFHashCode CFHash(CFTypeRef object) { return object ? ObjectOf(object)->Hash() : 0; }
+CFHashCode CFHash(CFTypeRef object)
+{
+  return object ? ObjectOf(object)->Hash() : 0;
+}

@@ -44,25 +44,26 @@ enum : CFComparisonResult {
   kCFCompareGreaterThan = 1,
 };
 
-extern "C" {
+extern "C"
+{
 
-// Allocators: the default one uses the C heap, as kCFAllocatorMalloc does (malloc and free);
-// kCFAllocatorNull allocates nothing and frees nothing.
-extern const CFAllocatorRef kCFAllocatorDefault;
-extern const CFAllocatorRef kCFAllocatorSystemDefault;
-extern const CFAllocatorRef kCFAllocatorMalloc;
-extern const CFAllocatorRef kCFAllocatorNull;
-void* CFAllocatorAllocate(CFAllocatorRef allocator, CFIndex size, CFOptionFlags hint);
-void CFAllocatorDeallocate(CFAllocatorRef allocator, void* ptr);
+  // Allocators: the default one uses the C heap, as kCFAllocatorMalloc does (malloc and free);
+  // kCFAllocatorNull allocates nothing and frees nothing.
+  extern const CFAllocatorRef kCFAllocatorDefault;
+  extern const CFAllocatorRef kCFAllocatorSystemDefault;
+  extern const CFAllocatorRef kCFAllocatorMalloc;
+  extern const CFAllocatorRef kCFAllocatorNull;
+  void* CFAllocatorAllocate(CFAllocatorRef allocator, CFIndex size, CFOptionFlags hint);
+  void CFAllocatorDeallocate(CFAllocatorRef allocator, void* ptr);
 
-// Every object starts with a count of 1; CFRelease of the last reference destroys it.
-// Retaining or releasing a null reference does nothing.
-CFTypeRef CFRetain(CFTypeRef object);
-void CFRelease(CFTypeRef object);
-CFIndex CFGetRetainCount(CFTypeRef object);
-CFTypeID CFGetTypeID(CFTypeRef object);
-Boolean CFEqual(CFTypeRef a, CFTypeRef b);
-CFHashCode CFHash(CFTypeRef object);
+  // Every object starts with a count of 1; CFRelease of the last reference destroys it.
+  // Retaining or releasing a null reference does nothing.
+  CFTypeRef CFRetain(CFTypeRef object);
+  void CFRelease(CFTypeRef object);
+  CFIndex CFGetRetainCount(CFTypeRef object);
+  CFTypeID CFGetTypeID(CFTypeRef object);
+  Boolean CFEqual(CFTypeRef a, CFTypeRef b);
+  CFHashCode CFHash(CFTypeRef object);
 
 }  // extern "C"
 

@@ -16,7 +16,8 @@ constexpr std::uintmax_t kMaxInfoSize = 16 << 20;  // an Info.plist is small; re
 class Bundle;
 
 // The bundles alive now, so that they can be found by identifier.
-struct Registry {
+struct Registry
+{
   std::mutex mutex;
   std::vector<Bundle*> bundles;
   CFBundleRef main = nullptr;
@@ -28,12 +29,13 @@ Registry& Bundles()
   return *registry;
 }
 
-class Bundle final : public CFObject {
+class Bundle final : public CFObject
+{
 public:
   static constexpr CFTypeID kType = kTypeBundle;
 
   Bundle(std::filesystem::path folder, CFDictionaryRef info)
-    : CFObject(kType), mFolder(std::move(folder)), mInfo(static_cast<CFDictionaryRef>(CFRetain(info)))
+  : CFObject(kType), mFolder(std::move(folder)), mInfo(static_cast<CFDictionaryRef>(CFRetain(info)))
   {
     std::lock_guard<std::mutex> lock(Bundles().mutex);
     Bundles().bundles.push_back(this);
@@ -87,7 +89,8 @@ CFDictionaryRef ReadInfo(const std::filesystem::path& folder)
   if (!stream)
     return nullptr;
   CFTypeRef list = CreatePropertyListFromXML(text.str().c_str());
-  if (list && CFGetTypeID(list) != CFDictionaryGetTypeID()) {
+  if (list && CFGetTypeID(list) != CFDictionaryGetTypeID())
+  {
     CFRelease(list);
     return nullptr;
   }
@@ -200,7 +203,8 @@ CFURLRef CFBundleCopyBundleURL(CFBundleRef bundle)
 CFURLRef CFBundleCopyExecutableURL(CFBundleRef bundle)
 {
   const Bundle* object = As<Bundle>(bundle);
-  const std::string_view name = TextOf(static_cast<CFStringRef>(CFBundleGetValueForInfoDictionaryKey(bundle, kCFBundleExecutableKey)));
+  const std::string_view name = TextOf(
+    static_cast<CFStringRef>(CFBundleGetValueForInfoDictionaryKey(bundle, kCFBundleExecutableKey)));
   if (!object || name.empty())
     return nullptr;
   return URLOf(object->mFolder / "Contents" / "MacOS" / name, false);

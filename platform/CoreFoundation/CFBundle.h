@@ -12,32 +12,33 @@
 
 typedef struct __CFBundle* CFBundleRef;
 
-extern "C" {
+extern "C"
+{
 
-extern const CFStringRef kCFBundleInfoDictionaryVersionKey;
-extern const CFStringRef kCFBundleExecutableKey;
-extern const CFStringRef kCFBundleIdentifierKey;
-extern const CFStringRef kCFBundleVersionKey;
-extern const CFStringRef kCFBundleNameKey;
+  extern const CFStringRef kCFBundleInfoDictionaryVersionKey;
+  extern const CFStringRef kCFBundleExecutableKey;
+  extern const CFStringRef kCFBundleIdentifierKey;
+  extern const CFStringRef kCFBundleVersionKey;
+  extern const CFStringRef kCFBundleNameKey;
 
-// Reads Contents/Info.plist of the folder; null when the folder has none or it is not a valid
-// property list whose root is a dictionary. The bundle can then be found by its identifier.
-CFBundleRef CFBundleCreate(CFAllocatorRef allocator, CFURLRef bundleURL);
-// A bundle alive now with that identifier (not retained for the caller), or null.
-CFBundleRef CFBundleGetBundleWithIdentifier(CFStringRef identifier);
-// The host application's bundle (not retained for the caller): the one platform::SetMainBundle
-// set, else a bundle of the running program's folder with an empty information dictionary.
-CFBundleRef CFBundleGetMainBundle(void);
-CFStringRef CFBundleGetIdentifier(CFBundleRef bundle);
-CFDictionaryRef CFBundleGetInfoDictionary(CFBundleRef bundle);
-CFTypeRef CFBundleGetValueForInfoDictionaryKey(CFBundleRef bundle, CFStringRef key);
-CFURLRef CFBundleCopyBundleURL(CFBundleRef bundle);
-// Contents/MacOS/<CFBundleExecutable>; null when the dictionary names no executable.
-CFURLRef CFBundleCopyExecutableURL(CFBundleRef bundle);
-CFURLRef CFBundleCopyResourcesDirectoryURL(CFBundleRef bundle);
-// The resource "<name>.<type>" (type may be null) in Contents/Resources or its sub-folder, when
-// that file exists; else null.
-CFURLRef CFBundleCopyResourceURL(CFBundleRef bundle, CFStringRef name, CFStringRef type, CFStringRef subFolder);
+  // Reads Contents/Info.plist of the folder; null when the folder has none or it is not a valid
+  // property list whose root is a dictionary. The bundle can then be found by its identifier.
+  CFBundleRef CFBundleCreate(CFAllocatorRef allocator, CFURLRef bundleURL);
+  // A bundle alive now with that identifier (not retained for the caller), or null.
+  CFBundleRef CFBundleGetBundleWithIdentifier(CFStringRef identifier);
+  // The host application's bundle (not retained for the caller): the one platform::SetMainBundle
+  // set, else a bundle of the running program's folder with an empty information dictionary.
+  CFBundleRef CFBundleGetMainBundle(void);
+  CFStringRef CFBundleGetIdentifier(CFBundleRef bundle);
+  CFDictionaryRef CFBundleGetInfoDictionary(CFBundleRef bundle);
+  CFTypeRef CFBundleGetValueForInfoDictionaryKey(CFBundleRef bundle, CFStringRef key);
+  CFURLRef CFBundleCopyBundleURL(CFBundleRef bundle);
+  // Contents/MacOS/<CFBundleExecutable>; null when the dictionary names no executable.
+  CFURLRef CFBundleCopyExecutableURL(CFBundleRef bundle);
+  CFURLRef CFBundleCopyResourcesDirectoryURL(CFBundleRef bundle);
+  // The resource "<name>.<type>" (type may be null) in Contents/Resources or its sub-folder, when
+  // that file exists; else null.
+  CFURLRef CFBundleCopyResourceURL(CFBundleRef bundle, CFStringRef name, CFStringRef type, CFStringRef subFolder);
 
 }  // extern "C"
 

@@ -9,13 +9,18 @@ namespace platform {
 namespace {
 
 // Bytes of its own, or bytes taken over without a copy and freed by their deallocator.
-class Data final : public CFObject {
+class Data final : public CFObject
+{
 public:
   static constexpr CFTypeID kType = kTypeData;
   Data(const UInt8* bytes, size_t length, bool isMutable)
-    : CFObject(kType), mBytes(bytes, bytes + length), mMutable(isMutable) {}
+  : CFObject(kType), mBytes(bytes, bytes + length), mMutable(isMutable)
+  {
+  }
   Data(const UInt8* adopted, size_t length, CFAllocatorRef deallocator)
-    : CFObject(kType), mAdopted(adopted), mAdoptedLength(length), mDeallocator(deallocator), mMutable(false) {}
+  : CFObject(kType), mAdopted(adopted), mAdoptedLength(length), mDeallocator(deallocator), mMutable(false)
+  {
+  }
   ~Data() override
   {
     if (mAdopted)
@@ -41,7 +46,10 @@ public:
 
 using namespace platform;
 
-CFTypeID CFDataGetTypeID(void) { return Data::kType; }
+CFTypeID CFDataGetTypeID(void)
+{
+  return Data::kType;
+}
 
 CFDataRef CFDataCreate(CFAllocatorRef, const UInt8* bytes, CFIndex length)
 {
@@ -50,7 +58,8 @@ CFDataRef CFDataCreate(CFAllocatorRef, const UInt8* bytes, CFIndex length)
   return reinterpret_cast<CFDataRef>(new Data(bytes, static_cast<size_t>(length), false));
 }
 
-CFDataRef CFDataCreateWithBytesNoCopy(CFAllocatorRef, const UInt8* bytes, CFIndex length, CFAllocatorRef bytesDeallocator)
+CFDataRef CFDataCreateWithBytesNoCopy(CFAllocatorRef, const UInt8* bytes, CFIndex length,
+                                      CFAllocatorRef bytesDeallocator)
 {
   if (length < 0 || (length > 0 && !bytes))
     return nullptr;

@@ -8,12 +8,13 @@
 namespace platform {
 namespace {
 
-class Dictionary final : public CFObject {
+class Dictionary final : public CFObject
+{
 public:
   static constexpr CFTypeID kType = kTypeDictionary;
 
   Dictionary(const CFDictionaryKeyCallBacks* keys, const CFDictionaryValueCallBacks* values, bool isMutable)
-    : CFObject(kType), mMutable(isMutable)
+  : CFObject(kType), mMutable(isMutable)
   {
     if (keys)
       mKeys = ValueCallbacks{keys->retain, keys->release, keys->equal};
@@ -23,7 +24,8 @@ public:
 
   ~Dictionary() override
   {
-    for (auto& [key, value] : mPairs) {
+    for (auto& [key, value] : mPairs)
+    {
       mKeys.Release(key);
       mValues.Release(value);
     }
@@ -42,7 +44,8 @@ public:
   {
     const void* kept = mValues.Retain(value);
     const long index = Find(key);
-    if (index < 0) {
+    if (index < 0)
+    {
       mPairs.emplace_back(mKeys.Retain(key), kept);
       return;
     }
@@ -55,7 +58,8 @@ public:
     const auto& that = static_cast<const Dictionary&>(other);
     if (mPairs.size() != that.mPairs.size())
       return false;
-    for (const auto& [key, value] : mPairs) {
+    for (const auto& [key, value] : mPairs)
+    {
       const long index = that.Find(key);
       if (index < 0 || !mValues.Equal(value, that.mPairs[static_cast<size_t>(index)].second))
         return false;
@@ -74,12 +78,15 @@ public:
 
 using namespace platform;
 
-const CFDictionaryKeyCallBacks kCFTypeDictionaryKeyCallBacks{0, RetainObject, ReleaseObject, DescribeObject, CFEqual,
-                                                             CFHash};
+const CFDictionaryKeyCallBacks kCFTypeDictionaryKeyCallBacks{0,       RetainObject, ReleaseObject, DescribeObject,
+                                                             CFEqual, CFHash};
 const CFDictionaryValueCallBacks kCFTypeDictionaryValueCallBacks{0, RetainObject, ReleaseObject, DescribeObject,
                                                                  CFEqual};
 
-CFTypeID CFDictionaryGetTypeID(void) { return Dictionary::kType; }
+CFTypeID CFDictionaryGetTypeID(void)
+{
+  return Dictionary::kType;
+}
 
 CFDictionaryRef CFDictionaryCreate(CFAllocatorRef, const void** keys, const void** values, CFIndex count,
                                    const CFDictionaryKeyCallBacks* keyCallBacks,
@@ -151,7 +158,8 @@ void CFDictionaryGetKeysAndValues(CFDictionaryRef dictionary, const void** keys,
   const Dictionary* object = As<Dictionary>(dictionary);
   if (!object)
     return;
-  for (size_t i = 0; i < object->mPairs.size(); ++i) {
+  for (size_t i = 0; i < object->mPairs.size(); ++i)
+  {
     if (keys)
       keys[i] = object->mPairs[i].first;
     if (values)

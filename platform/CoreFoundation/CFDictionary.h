@@ -7,7 +7,8 @@
 typedef const struct __CFDictionary* CFDictionaryRef;
 typedef struct __CFDictionary* CFMutableDictionaryRef;
 
-struct CFDictionaryKeyCallBacks {
+struct CFDictionaryKeyCallBacks
+{
   CFIndex version;
   const void* (*retain)(CFAllocatorRef allocator, const void* value);
   void (*release)(CFAllocatorRef allocator, const void* value);
@@ -16,7 +17,8 @@ struct CFDictionaryKeyCallBacks {
   CFHashCode (*hash)(const void* value);
 };
 
-struct CFDictionaryValueCallBacks {
+struct CFDictionaryValueCallBacks
+{
   CFIndex version;
   const void* (*retain)(CFAllocatorRef allocator, const void* value);
   void (*release)(CFAllocatorRef allocator, const void* value);
@@ -24,28 +26,29 @@ struct CFDictionaryValueCallBacks {
   Boolean (*equal)(const void* a, const void* b);
 };
 
-extern "C" {
+extern "C"
+{
 
-// Callbacks for keys and values that are objects of this layer: CFRetain, CFRelease, CFEqual, CFHash.
-extern const CFDictionaryKeyCallBacks kCFTypeDictionaryKeyCallBacks;
-extern const CFDictionaryValueCallBacks kCFTypeDictionaryValueCallBacks;
+  // Callbacks for keys and values that are objects of this layer: CFRetain, CFRelease, CFEqual, CFHash.
+  extern const CFDictionaryKeyCallBacks kCFTypeDictionaryKeyCallBacks;
+  extern const CFDictionaryValueCallBacks kCFTypeDictionaryValueCallBacks;
 
-CFTypeID CFDictionaryGetTypeID(void);
-CFDictionaryRef CFDictionaryCreate(CFAllocatorRef allocator, const void** keys, const void** values, CFIndex count,
-                                   const CFDictionaryKeyCallBacks* keyCallBacks,
-                                   const CFDictionaryValueCallBacks* valueCallBacks);
-CFMutableDictionaryRef CFDictionaryCreateMutable(CFAllocatorRef allocator, CFIndex capacity,
-                                                 const CFDictionaryKeyCallBacks* keyCallBacks,
-                                                 const CFDictionaryValueCallBacks* valueCallBacks);
-// Adds the pair, or replaces the value of an equal key.
-void CFDictionarySetValue(CFMutableDictionaryRef dictionary, const void* key, const void* value);
-void CFDictionaryRemoveValue(CFMutableDictionaryRef dictionary, const void* key);
-CFIndex CFDictionaryGetCount(CFDictionaryRef dictionary);
-// Null when the key is absent.
-const void* CFDictionaryGetValue(CFDictionaryRef dictionary, const void* key);
-Boolean CFDictionaryGetValueIfPresent(CFDictionaryRef dictionary, const void* key, const void** value);
-Boolean CFDictionaryContainsKey(CFDictionaryRef dictionary, const void* key);
-// Fills keys and values (either may be null) in insertion order.
-void CFDictionaryGetKeysAndValues(CFDictionaryRef dictionary, const void** keys, const void** values);
+  CFTypeID CFDictionaryGetTypeID(void);
+  CFDictionaryRef CFDictionaryCreate(CFAllocatorRef allocator, const void** keys, const void** values, CFIndex count,
+                                     const CFDictionaryKeyCallBacks* keyCallBacks,
+                                     const CFDictionaryValueCallBacks* valueCallBacks);
+  CFMutableDictionaryRef CFDictionaryCreateMutable(CFAllocatorRef allocator, CFIndex capacity,
+                                                   const CFDictionaryKeyCallBacks* keyCallBacks,
+                                                   const CFDictionaryValueCallBacks* valueCallBacks);
+  // Adds the pair, or replaces the value of an equal key.
+  void CFDictionarySetValue(CFMutableDictionaryRef dictionary, const void* key, const void* value);
+  void CFDictionaryRemoveValue(CFMutableDictionaryRef dictionary, const void* key);
+  CFIndex CFDictionaryGetCount(CFDictionaryRef dictionary);
+  // Null when the key is absent.
+  const void* CFDictionaryGetValue(CFDictionaryRef dictionary, const void* key);
+  Boolean CFDictionaryGetValueIfPresent(CFDictionaryRef dictionary, const void* key, const void** value);
+  Boolean CFDictionaryContainsKey(CFDictionaryRef dictionary, const void* key);
+  // Fills keys and values (either may be null) in insertion order.
+  void CFDictionaryGetKeysAndValues(CFDictionaryRef dictionary, const void** keys, const void** values);
 
 }  // extern "C"

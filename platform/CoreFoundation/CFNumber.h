@@ -24,19 +24,20 @@ enum : CFNumberType {
   kCFNumberCFIndexType = 14,
 };
 
-extern "C" {
+extern "C"
+{
 
-CFTypeID CFNumberGetTypeID(void);
-// Null for an unknown type or a null value pointer.
-CFNumberRef CFNumberCreate(CFAllocatorRef allocator, CFNumberType type, const void* value);
-Boolean CFNumberIsFloatType(CFNumberRef number);
-// Stores the value converted to type; false when the conversion loses information (the
-// converted value is stored all the same) or the type is unknown (nothing stored).
-Boolean CFNumberGetValue(CFNumberRef number, CFNumberType type, void* value);
+  CFTypeID CFNumberGetTypeID(void);
+  // Null for an unknown type or a null value pointer.
+  CFNumberRef CFNumberCreate(CFAllocatorRef allocator, CFNumberType type, const void* value);
+  Boolean CFNumberIsFloatType(CFNumberRef number);
+  // Stores the value converted to type; false when the conversion loses information (the
+  // converted value is stored all the same) or the type is unknown (nothing stored).
+  Boolean CFNumberGetValue(CFNumberRef number, CFNumberType type, void* value);
 
-extern const CFBooleanRef kCFBooleanTrue;
-extern const CFBooleanRef kCFBooleanFalse;
-CFTypeID CFBooleanGetTypeID(void);
-Boolean CFBooleanGetValue(CFBooleanRef boolean);
+  extern const CFBooleanRef kCFBooleanTrue;
+  extern const CFBooleanRef kCFBooleanFalse;
+  CFTypeID CFBooleanGetTypeID(void);
+  Boolean CFBooleanGetValue(CFBooleanRef boolean);
 
 }  // extern "C"

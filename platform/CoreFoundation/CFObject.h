@@ -25,7 +25,8 @@ enum TypeId : CFTypeID {
   kTypeFontDescriptor,
 };
 
-class CFObject {
+class CFObject
+{
 public:
   explicit CFObject(CFTypeID type);
   virtual ~CFObject();
@@ -33,7 +34,11 @@ public:
   CFObject& operator=(const CFObject&) = delete;
 
   CFTypeID TypeId() const { return mType; }
-  void Retain() { if (!mImmortal) mRefs.fetch_add(1, std::memory_order_relaxed); }
+  void Retain()
+  {
+    if (!mImmortal)
+      mRefs.fetch_add(1, std::memory_order_relaxed);
+  }
   // True when that was the last reference.
   bool Release() { return !mImmortal && mRefs.fetch_sub(1, std::memory_order_acq_rel) == 1; }
   CFIndex RetainCount() const { return mRefs.load(std::memory_order_relaxed); }
@@ -50,10 +55,14 @@ private:
   bool mImmortal = false;
 };
 
-inline CFObject* ObjectOf(CFTypeRef ref) { return static_cast<CFObject*>(const_cast<void*>(ref)); }
+inline CFObject* ObjectOf(CFTypeRef ref)
+{
+  return static_cast<CFObject*>(const_cast<void*>(ref));
+}
 
 // The object behind a reference when it is of type T (identified by T::kType), else null.
-template <class T> T* As(CFTypeRef ref)
+template <class T>
+T* As(CFTypeRef ref)
 {
   CFObject* object = ObjectOf(ref);
   return object && object->TypeId() == T::kType ? static_cast<T*>(object) : nullptr;
@@ -61,7 +70,8 @@ template <class T> T* As(CFTypeRef ref)
 
 // The object behind a reference to a mutable container of type T, else null (an immutable one is
 // never changed).
-template <class T> T* AsMutable(CFTypeRef ref)
+template <class T>
+T* AsMutable(CFTypeRef ref)
 {
   T* object = As<T>(ref);
   return object && object->mMutable ? object : nullptr;

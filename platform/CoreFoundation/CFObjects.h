@@ -9,7 +9,8 @@
 
 namespace platform {
 
-class String final : public CFObject {
+class String final : public CFObject
+{
 public:
   static constexpr CFTypeID kType = kTypeString;
   explicit String(std::string text) : CFObject(kType), mText(std::move(text)) {}
@@ -33,13 +34,18 @@ namespace platform {
 
 // How a container keeps its values alive and compares them: the caller's callbacks, where a
 // missing callback means plain pointers (no retain, no release, identity).
-struct ValueCallbacks {
+struct ValueCallbacks
+{
   const void* (*retain)(CFAllocatorRef, const void*) = nullptr;
   void (*release)(CFAllocatorRef, const void*) = nullptr;
   Boolean (*equal)(const void*, const void*) = nullptr;
 
   const void* Retain(const void* value) const { return retain ? retain(nullptr, value) : value; }
-  void Release(const void* value) const { if (release) release(nullptr, value); }
+  void Release(const void* value) const
+  {
+    if (release)
+      release(nullptr, value);
+  }
   bool Equal(const void* a, const void* b) const { return a == b || (equal && a && b && equal(a, b)); }
 };
 

@@ -13,19 +13,24 @@ namespace {
 
 using Nanoseconds = int64_t;
 
-Nanoseconds ToNanoseconds(CFTimeInterval seconds) { return std::llround(seconds * 1e9); }
+Nanoseconds ToNanoseconds(CFTimeInterval seconds)
+{
+  return std::llround(seconds * 1e9);
+}
 
 std::atomic<Nanoseconds> gClock{0};
 
-class Timer final : public CFObject {
+class Timer final : public CFObject
+{
 public:
   static constexpr CFTypeID kType = kTypeRunLoopTimer;
 
   Timer(Nanoseconds fireDate, Nanoseconds interval, CFIndex order, CFRunLoopTimerCallBack callout,
         const CFRunLoopTimerContext* context)
-    : CFObject(kType), mNextFire(fireDate), mInterval(interval), mOrder(order), mCallout(callout)
+  : CFObject(kType), mNextFire(fireDate), mInterval(interval), mOrder(order), mCallout(callout)
   {
-    if (context) {
+    if (context)
+    {
       mContext = *context;
       if (mContext.retain && mContext.info)
         mContext.retain(mContext.info);
@@ -52,7 +57,8 @@ public:
 
 // The main run loop: the timers it holds (each retained) and the lock that guards them.
 // Callouts run without the lock, so they may add, remove or invalidate timers.
-class RunLoop final : public CFObject {
+class RunLoop final : public CFObject
+{
 public:
   static constexpr CFTypeID kType = kTypeRunLoop;
 
@@ -93,7 +99,8 @@ public:
   {
     std::lock_guard<std::mutex> lock(mMutex);
     Timer* due = nullptr;
-    for (Timer* timer : mTimers) {
+    for (Timer* timer : mTimers)
+    {
       if (timer->mNextFire > now)
         continue;
       if (!due || std::tie(timer->mNextFire, timer->mOrder, timer->mSequence) <
@@ -149,7 +156,8 @@ int RunMainLoop()
   int fired = 0;
   const Nanoseconds now = gClock.load();
   bool oneShot = false;
-  while (Timer* timer = MainLoop().TakeDue(now, oneShot)) {
+  while (Timer* timer = MainLoop().TakeDue(now, oneShot))
+  {
     // A one-shot timer is spent before its only call; its info lives until that call returns.
     const bool spent = oneShot && Detach(timer);
     if (timer->mCallout)
@@ -169,9 +177,15 @@ using namespace platform;
 const CFStringRef kCFRunLoopCommonModes = CFSTR("kCFRunLoopCommonModes");
 const CFStringRef kCFRunLoopDefaultMode = CFSTR("kCFRunLoopDefaultMode");
 
-CFAbsoluteTime CFAbsoluteTimeGetCurrent(void) { return static_cast<double>(gClock.load()) / 1e9; }
+CFAbsoluteTime CFAbsoluteTimeGetCurrent(void)
+{
+  return static_cast<double>(gClock.load()) / 1e9;
+}
 
-CFRunLoopRef CFRunLoopGetMain(void) { return reinterpret_cast<CFRunLoopRef>(&MainLoop()); }
+CFRunLoopRef CFRunLoopGetMain(void)
+{
+  return reinterpret_cast<CFRunLoopRef>(&MainLoop());
+}
 
 CFRunLoopTimerRef CFRunLoopTimerCreate(CFAllocatorRef, CFAbsoluteTime fireDate, CFTimeInterval interval, CFOptionFlags,
                                        CFIndex order, CFRunLoopTimerCallBack callout, CFRunLoopTimerContext* context)

@@ -16,7 +16,8 @@ typedef struct __CFRunLoop* CFRunLoopRef;
 typedef struct __CFRunLoopTimer* CFRunLoopTimerRef;
 typedef void (*CFRunLoopTimerCallBack)(CFRunLoopTimerRef timer, void* info);
 
-struct CFRunLoopTimerContext {
+struct CFRunLoopTimerContext
+{
   CFIndex version;
   void* info;
   const void* (*retain)(const void* info);
@@ -24,27 +25,28 @@ struct CFRunLoopTimerContext {
   CFStringRef (*copyDescription)(const void* info);
 };
 
-extern "C" {
+extern "C"
+{
 
-extern const CFStringRef kCFRunLoopCommonModes;
-extern const CFStringRef kCFRunLoopDefaultMode;
+  extern const CFStringRef kCFRunLoopCommonModes;
+  extern const CFStringRef kCFRunLoopDefaultMode;
 
-CFAbsoluteTime CFAbsoluteTimeGetCurrent(void);
+  CFAbsoluteTime CFAbsoluteTimeGetCurrent(void);
 
-// There is one run loop, the main one; every thread gets it.
-CFRunLoopRef CFRunLoopGetMain(void);
+  // There is one run loop, the main one; every thread gets it.
+  CFRunLoopRef CFRunLoopGetMain(void);
 
-// A timer first due at fireDate, then every interval seconds (a one-shot timer when interval
-// is 0 or less). The context's info is retained with its retain callback when one is given.
-CFRunLoopTimerRef CFRunLoopTimerCreate(CFAllocatorRef allocator, CFAbsoluteTime fireDate, CFTimeInterval interval,
-                                       CFOptionFlags flags, CFIndex order, CFRunLoopTimerCallBack callout,
-                                       CFRunLoopTimerContext* context);
-// The run loop retains the timer until it is invalidated. Any mode counts.
-void CFRunLoopAddTimer(CFRunLoopRef loop, CFRunLoopTimerRef timer, CFStringRef mode);
-Boolean CFRunLoopContainsTimer(CFRunLoopRef loop, CFRunLoopTimerRef timer, CFStringRef mode);
-// Stops the timer for good: it leaves the run loop and releases its context info.
-void CFRunLoopTimerInvalidate(CFRunLoopTimerRef timer);
-Boolean CFRunLoopTimerIsValid(CFRunLoopTimerRef timer);
+  // A timer first due at fireDate, then every interval seconds (a one-shot timer when interval
+  // is 0 or less). The context's info is retained with its retain callback when one is given.
+  CFRunLoopTimerRef CFRunLoopTimerCreate(CFAllocatorRef allocator, CFAbsoluteTime fireDate, CFTimeInterval interval,
+                                         CFOptionFlags flags, CFIndex order, CFRunLoopTimerCallBack callout,
+                                         CFRunLoopTimerContext* context);
+  // The run loop retains the timer until it is invalidated. Any mode counts.
+  void CFRunLoopAddTimer(CFRunLoopRef loop, CFRunLoopTimerRef timer, CFStringRef mode);
+  Boolean CFRunLoopContainsTimer(CFRunLoopRef loop, CFRunLoopTimerRef timer, CFStringRef mode);
+  // Stops the timer for good: it leaves the run loop and releases its context info.
+  void CFRunLoopTimerInvalidate(CFRunLoopTimerRef timer);
+  Boolean CFRunLoopTimerIsValid(CFRunLoopTimerRef timer);
 
 }  // extern "C"
 

@@ -10,11 +10,20 @@
 
 namespace platform {
 
-bool String::Equals(const CFObject& other) const { return mText == static_cast<const String&>(other).mText; }
+bool String::Equals(const CFObject& other) const
+{
+  return mText == static_cast<const String&>(other).mText;
+}
 
-CFHashCode String::Hash() const { return std::hash<std::string>{}(mText); }
+CFHashCode String::Hash() const
+{
+  return std::hash<std::string>{}(mText);
+}
 
-std::string String::Description() const { return mText; }
+std::string String::Description() const
+{
+  return mText;
+}
 
 std::string_view TextOf(CFStringRef string)
 {
@@ -22,7 +31,10 @@ std::string_view TextOf(CFStringRef string)
   return object ? std::string_view(object->Text()) : std::string_view();
 }
 
-CFStringRef MakeString(std::string text) { return reinterpret_cast<CFStringRef>(new String(std::move(text))); }
+CFStringRef MakeString(std::string text)
+{
+  return reinterpret_cast<CFStringRef>(new String(std::move(text)));
+}
 
 CFStringRef ConstantString(const char* text)
 {
@@ -30,7 +42,8 @@ CFStringRef ConstantString(const char* text)
   static auto* interned = new std::map<std::string, String*, std::less<>>;  // kept to the very end
   std::lock_guard<std::mutex> lock(mutex);
   auto found = interned->find(std::string_view(text));
-  if (found == interned->end()) {
+  if (found == interned->end())
+  {
     auto* string = new String(text);
     string->MakeImmortal();
     found = interned->emplace(text, string).first;
@@ -45,7 +58,8 @@ CFIndex Utf16Length(std::string_view text)
 {
   CFIndex units = 0;
   uint32_t codePoint = 0;
-  for (size_t i = 0, length = 0; i < text.size(); i += length) {
+  for (size_t i = 0, length = 0; i < text.size(); i += length)
+  {
     if ((length = utf8::DecodeAt(text, i, codePoint)) == 0)
       return -1;
     units += codePoint >= 0x10000 ? 2 : 1;
@@ -63,11 +77,12 @@ bool IsAscii(std::string_view text)
 
 bool ValidIn(std::string_view text, CFStringEncoding encoding)
 {
-  switch (encoding) {
-  case kCFStringEncodingUTF8: return Utf16Length(text) >= 0;
-  case kCFStringEncodingASCII:
-  case kCFStringEncodingMacRoman: return IsAscii(text);
-  default: return false;
+  switch (encoding)
+  {
+    case kCFStringEncodingUTF8: return Utf16Length(text) >= 0;
+    case kCFStringEncodingASCII:
+    case kCFStringEncodingMacRoman: return IsAscii(text);
+    default: return false;
   }
 }
 
@@ -80,27 +95,41 @@ void AppendConversion(std::string& out, const std::string& directive, va_list& a
   const bool isLongLong = directive.find("ll") != std::string::npos;
   const bool isSize = directive.find('z') != std::string::npos;
   int written = 0;
-  switch (conversion) {
-  case 'd': case 'i': case 'u': case 'x': case 'X': case 'o':
-    if (isLongLong) written = std::snprintf(buffer, sizeof buffer, directive.c_str(), va_arg(args, long long));
-    else if (isLong) written = std::snprintf(buffer, sizeof buffer, directive.c_str(), va_arg(args, long));
-    else if (isSize) written = std::snprintf(buffer, sizeof buffer, directive.c_str(), va_arg(args, size_t));
-    else written = std::snprintf(buffer, sizeof buffer, directive.c_str(), va_arg(args, int));
-    break;
-  case 'c': written = std::snprintf(buffer, sizeof buffer, directive.c_str(), va_arg(args, int)); break;
-  case 'f': case 'F': case 'e': case 'E': case 'g': case 'G':
-    written = std::snprintf(buffer, sizeof buffer, directive.c_str(), va_arg(args, double));
-    break;
-  case 'p': written = std::snprintf(buffer, sizeof buffer, directive.c_str(), va_arg(args, void*)); break;
-  case 's': {
-    const char* text = va_arg(args, const char*);
-    const int size = std::snprintf(nullptr, 0, directive.c_str(), text ? text : "(null)");
-    std::string formatted(static_cast<size_t>(size > 0 ? size : 0), '\0');
-    std::snprintf(formatted.data(), formatted.size() + 1, directive.c_str(), text ? text : "(null)");
-    out += formatted;
-    return;
-  }
-  default: out += directive; return;  // unknown conversions are kept as written
+  switch (conversion)
+  {
+    case 'd':
+    case 'i':
+    case 'u':
+    case 'x':
+    case 'X':
+    case 'o':
+      if (isLongLong)
+        written = std::snprintf(buffer, sizeof buffer, directive.c_str(), va_arg(args, long long));
+      else if (isLong)
+        written = std::snprintf(buffer, sizeof buffer, directive.c_str(), va_arg(args, long));
+      else if (isSize)
+        written = std::snprintf(buffer, sizeof buffer, directive.c_str(), va_arg(args, size_t));
+      else
+        written = std::snprintf(buffer, sizeof buffer, directive.c_str(), va_arg(args, int));
+      break;
+    case 'c': written = std::snprintf(buffer, sizeof buffer, directive.c_str(), va_arg(args, int)); break;
+    case 'f':
+    case 'F':
+    case 'e':
+    case 'E':
+    case 'g':
+    case 'G': written = std::snprintf(buffer, sizeof buffer, directive.c_str(), va_arg(args, double)); break;
+    case 'p': written = std::snprintf(buffer, sizeof buffer, directive.c_str(), va_arg(args, void*)); break;
+    case 's':
+    {
+      const char* text = va_arg(args, const char*);
+      const int size = std::snprintf(nullptr, 0, directive.c_str(), text ? text : "(null)");
+      std::string formatted(static_cast<size_t>(size > 0 ? size : 0), '\0');
+      std::snprintf(formatted.data(), formatted.size() + 1, directive.c_str(), text ? text : "(null)");
+      out += formatted;
+      return;
+    }
+    default: out += directive; return;  // unknown conversions are kept as written
   }
   if (written > 0)
     out.append(buffer, std::min<size_t>(static_cast<size_t>(written), sizeof buffer - 1));
@@ -109,8 +138,10 @@ void AppendConversion(std::string& out, const std::string& directive, va_list& a
 std::string Format(std::string_view format, va_list& args)
 {
   std::string out;
-  for (size_t i = 0; i < format.size(); ++i) {
-    if (format[i] != '%') {
+  for (size_t i = 0; i < format.size(); ++i)
+  {
+    if (format[i] != '%')
+    {
       out += format[i];
       continue;
     }
@@ -120,13 +151,18 @@ std::string Format(std::string_view format, va_list& args)
     if (end >= format.size())
       break;
     const char conversion = format[end];
-    if (conversion == '%') {
+    if (conversion == '%')
+    {
       out += '%';
-    } else if (conversion == '@') {
+    }
+    else if (conversion == '@')
+    {
       CFStringRef description = CFCopyDescription(va_arg(args, CFTypeRef));
       out += TextOf(description);
       CFRelease(description);
-    } else {
+    }
+    else
+    {
       AppendConversion(out, std::string(format.substr(i, end - i + 1)), args);
     }
     i = end;
@@ -139,7 +175,10 @@ std::string Format(std::string_view format, va_list& args)
 
 using namespace platform;
 
-CFTypeID CFStringGetTypeID(void) { return String::kType; }
+CFTypeID CFStringGetTypeID(void)
+{
+  return String::kType;
+}
 
 CFStringRef CFStringCreateWithCString(CFAllocatorRef, const char* text, CFStringEncoding encoding)
 {
@@ -192,9 +231,12 @@ const char* CFStringGetCStringPtr(CFStringRef string, CFStringEncoding encoding)
 CFComparisonResult CFStringCompare(CFStringRef a, CFStringRef b, CFStringCompareFlags options)
 {
   std::string left(TextOf(a)), right(TextOf(b));
-  if (options & kCFCompareCaseInsensitive) {
-    for (char& c : left) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    for (char& c : right) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  if (options & kCFCompareCaseInsensitive)
+  {
+    for (char& c : left)
+      c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    for (char& c : right)
+      c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
   }
   const int order = left.compare(right);
   return order < 0 ? kCFCompareLessThan : order > 0 ? kCFCompareGreaterThan : kCFCompareEqualTo;

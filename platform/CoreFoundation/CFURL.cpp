@@ -7,7 +7,8 @@
 namespace platform {
 namespace {
 
-class URL final : public CFObject {
+class URL final : public CFObject
+{
 public:
   static constexpr CFTypeID kType = kTypeURL;
   URL(std::string path, bool isDirectory) : CFObject(kType), mPath(std::move(path)), mDirectory(isDirectory)
@@ -35,7 +36,10 @@ CFURLRef MakeURL(std::string path, bool isDirectory)
 
 using namespace platform;
 
-CFTypeID CFURLGetTypeID(void) { return URL::kType; }
+CFTypeID CFURLGetTypeID(void)
+{
+  return URL::kType;
+}
 
 CFURLRef CFURLCreateWithFileSystemPath(CFAllocatorRef, CFStringRef path, CFURLPathStyle style, Boolean isDirectory)
 {
@@ -77,7 +81,8 @@ CFStringRef CFURLCopyLastPathComponent(CFURLRef url)
   if (!object)
     return nullptr;
   const size_t slash = object->mPath.rfind('/');
-  return MakeString(slash == std::string::npos || object->mPath == "/" ? object->mPath : object->mPath.substr(slash + 1));
+  return MakeString(slash == std::string::npos || object->mPath == "/" ? object->mPath
+                                                                       : object->mPath.substr(slash + 1));
 }
 
 CFStringRef CFURLCopyFileSystemPath(CFURLRef url, CFURLPathStyle style)

@@ -33,14 +33,16 @@ bool DecodeBase64(const char* text, std::vector<UInt8>& bytes)
 {
   uint32_t bits = 0;
   int count = 0;
-  for (; *text && *text != '='; ++text) {
+  for (; *text && *text != '='; ++text)
+  {
     if (std::isspace(static_cast<unsigned char>(*text)))
       continue;
     const char* found = std::strchr(kBase64, *text);
     if (!found || !*found)
       return false;
     bits = (bits << 6) | uint32_t(found - kBase64);
-    if (++count == 4) {
+    if (++count == 4)
+    {
       bytes.insert(bytes.end(), {UInt8(bits >> 16), UInt8(bits >> 8), UInt8(bits)});
       bits = 0;
       count = 0;
@@ -58,7 +60,8 @@ bool DecodeBase64(const char* text, std::vector<UInt8>& bytes)
 std::string EncodeBase64(const UInt8* bytes, size_t size)
 {
   std::string text;
-  for (size_t i = 0; i < size; i += 3) {
+  for (size_t i = 0; i < size; i += 3)
+  {
     const uint32_t chunk = uint32_t(bytes[i]) << 16 | (i + 1 < size ? uint32_t(bytes[i + 1]) << 8 : 0) |
                            (i + 2 < size ? bytes[i + 2] : 0);
     text += kBase64[chunk >> 18];
@@ -75,7 +78,8 @@ const char* TextIn(const TiXmlElement& element)
   return text ? text : "";
 }
 
-template <class T> bool ParseNumber(const char* text, T& value)
+template <class T>
+bool ParseNumber(const char* text, T& value)
 {
   const char* end = text + std::strlen(text);
   if (text != end && *text == '+')
@@ -86,12 +90,14 @@ template <class T> bool ParseNumber(const char* text, T& value)
 
 CFTypeRef ParseDictionary(const TiXmlElement& element)
 {
-  CFMutableDictionaryRef dictionary =
-    CFDictionaryCreateMutable(nullptr, 0, &kCFTypeDictionaryKeyCallBacks, &kCFTypeDictionaryValueCallBacks);
-  for (const TiXmlElement* key = element.FirstChildElement(); key; key = key->NextSiblingElement()) {
+  CFMutableDictionaryRef dictionary = CFDictionaryCreateMutable(nullptr, 0, &kCFTypeDictionaryKeyCallBacks,
+                                                                &kCFTypeDictionaryValueCallBacks);
+  for (const TiXmlElement* key = element.FirstChildElement(); key; key = key->NextSiblingElement())
+  {
     const TiXmlElement* valueElement = key->NextSiblingElement();
     CFTypeRef value = valueElement && key->ValueStr() == "key" ? ParseValue(*valueElement) : nullptr;
-    if (!value) {
+    if (!value)
+    {
       CFRelease(dictionary);
       return nullptr;
     }
@@ -107,9 +113,11 @@ CFTypeRef ParseDictionary(const TiXmlElement& element)
 CFTypeRef ParseArray(const TiXmlElement& element)
 {
   CFMutableArrayRef array = CFArrayCreateMutable(nullptr, 0, &kCFTypeArrayCallBacks);
-  for (const TiXmlElement* item = element.FirstChildElement(); item; item = item->NextSiblingElement()) {
+  for (const TiXmlElement* item = element.FirstChildElement(); item; item = item->NextSiblingElement())
+  {
     CFTypeRef value = ParseValue(*item);
-    if (!value) {
+    if (!value)
+    {
       CFRelease(array);
       return nullptr;
     }
@@ -128,7 +136,8 @@ CFTypeRef ParseValue(const TiXmlElement& element)
     return ParseArray(element);
   if (kind == "string")
     return MakeString(xml::PreservedTextOf(element).c_str());
-  if (kind == "data") {
+  if (kind == "data")
+  {
     std::vector<UInt8> bytes;
     return DecodeBase64(TextIn(element), bytes) ? CFDataCreate(nullptr, bytes.data(), CFIndex(bytes.size())) : nullptr;
   }
@@ -136,11 +145,13 @@ CFTypeRef ParseValue(const TiXmlElement& element)
     return kCFBooleanTrue;
   if (kind == "false")
     return kCFBooleanFalse;
-  if (kind == "integer") {
+  if (kind == "integer")
+  {
     long long value = 0;
     return ParseNumber(TextIn(element), value) ? CFNumberCreate(nullptr, kCFNumberLongLongType, &value) : nullptr;
   }
-  if (kind == "real") {
+  if (kind == "real")
+  {
     double value = 0.0;
     return ParseNumber(TextIn(element), value) ? CFNumberCreate(nullptr, kCFNumberDoubleType, &value) : nullptr;
   }
@@ -166,46 +177,62 @@ bool WriteValue(CFTypeRef value, TiXmlElement& parent, const std::string& placeh
 {
   const CFTypeID type = CFGetTypeID(value);
   TiXmlElement* element = nullptr;
-  if (type == CFStringGetTypeID()) {
+  if (type == CFStringGetTypeID())
+  {
     element = NewStringElement("string", value);
     if (!element)
       return false;
-  } else if (type == CFNumberGetTypeID()) {
+  }
+  else if (type == CFNumberGetTypeID())
+  {
     const auto number = static_cast<CFNumberRef>(value);
     const bool real = CFNumberIsFloatType(number);
     element = new TiXmlElement(real ? "real" : "integer");
     CFStringRef text = CFCopyDescription(number);
     element->LinkEndChild(new TiXmlText(std::string(TextOf(text))));
     CFRelease(text);
-  } else if (type == CFBooleanGetTypeID()) {
+  }
+  else if (type == CFBooleanGetTypeID())
+  {
     element = new TiXmlElement(CFBooleanGetValue(static_cast<CFBooleanRef>(value)) ? "true" : "false");
-  } else if (type == CFDataGetTypeID()) {
+  }
+  else if (type == CFDataGetTypeID())
+  {
     data.push_back(static_cast<CFDataRef>(value));
     element = new TiXmlElement("data");
     element->LinkEndChild(new TiXmlText(placeholder));
-  } else if (type == CFArrayGetTypeID()) {
+  }
+  else if (type == CFArrayGetTypeID())
+  {
     element = new TiXmlElement("array");
     const auto array = static_cast<CFArrayRef>(value);
     for (CFIndex i = 0; i < CFArrayGetCount(array); ++i)
-      if (!WriteValue(CFArrayGetValueAtIndex(array, i), *element, placeholder, data)) {
+      if (!WriteValue(CFArrayGetValueAtIndex(array, i), *element, placeholder, data))
+      {
         delete element;
         return false;
       }
-  } else if (type == CFDictionaryGetTypeID()) {
+  }
+  else if (type == CFDictionaryGetTypeID())
+  {
     element = new TiXmlElement("dict");
     const auto dictionary = static_cast<CFDictionaryRef>(value);
     std::vector<const void*> keys(size_t(CFDictionaryGetCount(dictionary))), values(keys.size());
     CFDictionaryGetKeysAndValues(dictionary, keys.data(), values.data());
-    for (size_t i = 0; i < keys.size(); ++i) {
+    for (size_t i = 0; i < keys.size(); ++i)
+    {
       TiXmlElement* key = NewStringElement("key", keys[i]);
       if (key)
         element->LinkEndChild(key);
-      if (!key || !WriteValue(values[i], *element, placeholder, data)) {
+      if (!key || !WriteValue(values[i], *element, placeholder, data))
+      {
         delete element;
         return false;
       }
     }
-  } else {
+  }
+  else
+  {
     return false;
   }
   parent.LinkEndChild(element);
@@ -239,7 +266,8 @@ bool WritePropertyListAsXML(CFPropertyListRef list, const PropertyListSink& writ
 {
   // The document is printed with a placeholder for each data value's text, one that no other text
   // of the document holds, and written with the data encoded in its place.
-  for (unsigned attempt = 0;; ++attempt) {
+  for (unsigned attempt = 0;; ++attempt)
+  {
     const std::string placeholder = "PropertyListData" + std::to_string(attempt) + "Placeholder";
     std::vector<CFDataRef> data;
     TiXmlDocument document;
@@ -256,7 +284,8 @@ bool WritePropertyListAsXML(CFPropertyListRef list, const PropertyListSink& writ
     if (Occurrences(printed, placeholder) != data.size())
       continue;
     size_t at = 0;
-    for (CFDataRef value : data) {
+    for (CFDataRef value : data)
+    {
       const size_t mark = printed.find(placeholder, at);
       if (!write(printed.substr(at, mark - at)) || !WriteBase64(value, write))
         return false;

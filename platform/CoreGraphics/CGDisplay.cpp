@@ -7,7 +7,8 @@ namespace {
 
 constexpr CGDirectDisplayID kMainDisplay = 1;
 
-struct Display {
+struct Display
+{
   std::mutex mutex;
   size_t width = 1920;
   size_t height = 1080;
@@ -66,7 +67,10 @@ int CursorMoveCount()
 
 using namespace platform;
 
-CGDirectDisplayID CGMainDisplayID(void) { return kMainDisplay; }
+CGDirectDisplayID CGMainDisplayID(void)
+{
+  return kMainDisplay;
+}
 
 size_t CGDisplayPixelsWide(CGDirectDisplayID display)
 {

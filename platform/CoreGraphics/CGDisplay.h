@@ -16,17 +16,18 @@ typedef int32_t CGError;
 typedef uint32_t boolean_t;
 enum : CGError { kCGErrorSuccess = 0, kCGErrorIllegalArgument = 1001 };
 
-extern "C" {
-CGDirectDisplayID CGMainDisplayID(void);
-// Zero for a display that does not exist.
-size_t CGDisplayPixelsWide(CGDirectDisplayID display);
-size_t CGDisplayPixelsHigh(CGDirectDisplayID display);
-CGError CGDisplayHideCursor(CGDirectDisplayID display);
-CGError CGDisplayShowCursor(CGDirectDisplayID display);
-// Moves the pointer to a point of display coordinates.
-CGError CGDisplayMoveCursorToPoint(CGDirectDisplayID display, CGPoint point);
-// While disconnected, moving the mouse does not move the pointer.
-CGError CGAssociateMouseAndMouseCursorPosition(boolean_t connected);
+extern "C"
+{
+  CGDirectDisplayID CGMainDisplayID(void);
+  // Zero for a display that does not exist.
+  size_t CGDisplayPixelsWide(CGDirectDisplayID display);
+  size_t CGDisplayPixelsHigh(CGDirectDisplayID display);
+  CGError CGDisplayHideCursor(CGDirectDisplayID display);
+  CGError CGDisplayShowCursor(CGDirectDisplayID display);
+  // Moves the pointer to a point of display coordinates.
+  CGError CGDisplayMoveCursorToPoint(CGDirectDisplayID display, CGPoint point);
+  // While disconnected, moving the mouse does not move the pointer.
+  CGError CGAssociateMouseAndMouseCursorPosition(boolean_t connected);
 }
 
 namespace platform {

@@ -30,7 +30,10 @@ CGFontRef CGFontCreateWithDataProvider(CGDataProviderRef provider)
   return reinterpret_cast<CGFontRef>(new GraphicsFont(source));
 }
 
-CGFontRef CGFontRetain(CGFontRef font) { return static_cast<CGFontRef>(const_cast<void*>(CFRetain(font))); }
+CGFontRef CGFontRetain(CGFontRef font)
+{
+  return static_cast<CGFontRef>(const_cast<void*>(CFRetain(font)));
+}
 
 void CGFontRelease(CGFontRef font)
 {

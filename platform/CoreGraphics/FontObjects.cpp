@@ -17,7 +17,10 @@ GraphicsFont::GraphicsFont(DataProvider* provider) : CFObject(kType), mProvider(
   mProvider->Retain();
 }
 
-GraphicsFont::~GraphicsFont() { CFRelease(mProvider); }
+GraphicsFont::~GraphicsFont()
+{
+  CFRelease(mProvider);
+}
 
 std::string PathOf(CFURLRef url)
 {

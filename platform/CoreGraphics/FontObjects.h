@@ -11,7 +11,8 @@
 
 namespace platform {
 
-class DataProvider final : public CFObject {
+class DataProvider final : public CFObject
+{
 public:
   static constexpr CFTypeID kType = kTypeDataProvider;
   DataProvider() : CFObject(kType) {}
@@ -31,7 +32,8 @@ public:
   CGDataProviderReleaseDataCallback mReleaseData = nullptr;
 };
 
-class GraphicsFont final : public CFObject {
+class GraphicsFont final : public CFObject
+{
 public:
   static constexpr CFTypeID kType = kTypeGraphicsFont;
   explicit GraphicsFont(DataProvider* provider);

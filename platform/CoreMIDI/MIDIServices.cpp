@@ -20,7 +20,8 @@ MIDIPacket* MIDIPacketListAdd(MIDIPacketList* list, ByteCount listSize, MIDIPack
     return nullptr;
   const auto start = reinterpret_cast<uintptr_t>(list);
   const uintptr_t end = start + listSize;
-  if (list->numPackets > 0 && current->timeStamp == time && current->length + count <= kMaxPacketData) {
+  if (list->numPackets > 0 && current->timeStamp == time && current->length + count <= kMaxPacketData)
+  {
     if (reinterpret_cast<uintptr_t>(&current->data[current->length]) + count > end)
       return nullptr;
     std::memcpy(&current->data[current->length], data, count);

@@ -12,12 +12,14 @@ typedef UInt8 Byte;
 #pragma pack(push, 4)
 // A packet occupies its header and length bytes of data; the next packet starts at the following
 // 4-byte boundary (MIDIPacketNext).
-struct MIDIPacket {
+struct MIDIPacket
+{
   MIDITimeStamp timeStamp;
   UInt16 length;
   Byte data[256];
 };
-struct MIDIPacketList {
+struct MIDIPacketList
+{
   UInt32 numPackets;
   MIDIPacket packet[1];
 };
@@ -31,16 +33,17 @@ constexpr ByteCount MIDIPacketListSizeFor(ByteCount packets, ByteCount dataBytes
   return offsetof(MIDIPacketList, packet) + packets * (offsetof(MIDIPacket, data) + 3) + dataBytes;
 }
 
-extern "C" {
+extern "C"
+{
 
-// Empties the list; returns where the first packet goes.
-MIDIPacket* MIDIPacketListInit(MIDIPacketList* list);
-// Adds count bytes at time. They join current when it has the same time stamp and room for them
-// (a packet holds at most 256 bytes); otherwise they start a new packet after it. Returns the
-// packet that holds them, or null (list unchanged) when listSize bytes cannot hold them or
-// count is 0 or above 256.
-MIDIPacket* MIDIPacketListAdd(MIDIPacketList* list, ByteCount listSize, MIDIPacket* current, MIDITimeStamp time,
-                              ByteCount count, const Byte* data);
+  // Empties the list; returns where the first packet goes.
+  MIDIPacket* MIDIPacketListInit(MIDIPacketList* list);
+  // Adds count bytes at time. They join current when it has the same time stamp and room for them
+  // (a packet holds at most 256 bytes); otherwise they start a new packet after it. Returns the
+  // packet that holds them, or null (list unchanged) when listSize bytes cannot hold them or
+  // count is 0 or above 256.
+  MIDIPacket* MIDIPacketListAdd(MIDIPacketList* list, ByteCount listSize, MIDIPacket* current, MIDITimeStamp time,
+                                ByteCount count, const Byte* data);
 
 }  // extern "C"
 

@@ -28,7 +28,8 @@ enum { kComponentMaxParams = 8 };
 // call's own argument list (the unit itself not counted), one pointer-sized slot each: integers
 // and pointers converted to long, a float as its 32 bits in the low half of the slot. Open and
 // Close carry the component instance in params[0]; CanDo the selector asked about.
-struct ComponentParameters {
+struct ComponentParameters
+{
   UInt8 flags;
   UInt8 paramSize;  // bytes of params in use
   SInt16 what;      // the selector
@@ -38,7 +39,8 @@ struct ComponentParameters {
 
 typedef ComponentResult (*ComponentRoutine)(ComponentParameters* params, Handle storage);
 
-struct ComponentDescription {
+struct ComponentDescription
+{
   OSType componentType;
   OSType componentSubType;
   OSType componentManufacturer;
@@ -47,17 +49,18 @@ struct ComponentDescription {
 };
 static_assert(sizeof(ComponentDescription) == 20);
 
-extern "C" {
+extern "C"
+{
 
-// Makes an entry routine known as a component; AudioComponentFindNext and
-// AudioComponentInstanceNew then reach it like any other component.
-Component RegisterComponent(const ComponentDescription* description, ComponentRoutine entry, CFStringRef name,
-                            UInt32 version);
-// The storage the unit's code registered for an instance; for a unit made by a factory, the
-// plug-in interface block its methods receive.
-Handle GetComponentInstanceStorage(ComponentInstance instance);
-void SetComponentInstanceStorage(ComponentInstance instance, Handle storage);
-// Asks an entry-road instance for its version (selector -4); badComponentInstance otherwise.
-ComponentResult GetComponentVersion(ComponentInstance instance);
+  // Makes an entry routine known as a component; AudioComponentFindNext and
+  // AudioComponentInstanceNew then reach it like any other component.
+  Component RegisterComponent(const ComponentDescription* description, ComponentRoutine entry, CFStringRef name,
+                              UInt32 version);
+  // The storage the unit's code registered for an instance; for a unit made by a factory, the
+  // plug-in interface block its methods receive.
+  Handle GetComponentInstanceStorage(ComponentInstance instance);
+  void SetComponentInstanceStorage(ComponentInstance instance, Handle storage);
+  // Asks an entry-road instance for its version (selector -4); badComponentInstance otherwise.
+  ComponentResult GetComponentVersion(ComponentInstance instance);
 
 }  // extern "C"

@@ -17,7 +17,8 @@ const CFStringRef kCTFontURLAttribute = ConstantString("NSCTFontFileURLAttribute
 
 namespace {
 
-class Font final : public CFObject {
+class Font final : public CFObject
+{
 public:
   static constexpr CFTypeID kType = kTypeFont;
   Font(GraphicsFont* graphicsFont, double size) : CFObject(kType), mGraphicsFont(graphicsFont), mSize(size)
@@ -30,7 +31,8 @@ public:
   double mSize;
 };
 
-class FontDescriptor final : public CFObject {
+class FontDescriptor final : public CFObject
+{
 public:
   static constexpr CFTypeID kType = kTypeFontDescriptor;
   explicit FontDescriptor(CFDictionaryRef attributes) : CFObject(kType), mAttributes(attributes) {}
@@ -67,11 +69,13 @@ std::optional<FontconfigCalls> LoadFontconfig()
   const LateLibrary fontconfig("libfontconfig.so.1");
   FontconfigCalls c{};
   if (!fontconfig.Bind("FcInitLoadConfigAndFonts", c.initLoadConfigAndFonts) ||
-      !fontconfig.Bind("FcPatternCreate", c.patternCreate) || !fontconfig.Bind("FcPatternAddString", c.patternAddString) ||
+      !fontconfig.Bind("FcPatternCreate", c.patternCreate) ||
+      !fontconfig.Bind("FcPatternAddString", c.patternAddString) ||
       !fontconfig.Bind("FcObjectSetBuild", c.objectSetBuild) || !fontconfig.Bind("FcFontList", c.fontList) ||
       !fontconfig.Bind("FcPatternGetString", c.patternGetString) ||
       !fontconfig.Bind("FcFontSetDestroy", c.fontSetDestroy) ||
-      !fontconfig.Bind("FcObjectSetDestroy", c.objectSetDestroy) || !fontconfig.Bind("FcPatternDestroy", c.patternDestroy))
+      !fontconfig.Bind("FcObjectSetDestroy", c.objectSetDestroy) ||
+      !fontconfig.Bind("FcPatternDestroy", c.patternDestroy))
     return std::nullopt;
   return c;
 }
@@ -115,8 +119,10 @@ std::string FindInstalledFont(const std::string& family, const std::string& styl
 
 CFURLRef InstalledFontURL(CFDictionaryRef attributes)
 {
-  const std::string_view family = TextOf(static_cast<CFStringRef>(CFDictionaryGetValue(attributes, kCTFontFamilyNameAttribute)));
-  const std::string_view style = TextOf(static_cast<CFStringRef>(CFDictionaryGetValue(attributes, kCTFontStyleNameAttribute)));
+  const std::string_view family = TextOf(
+    static_cast<CFStringRef>(CFDictionaryGetValue(attributes, kCTFontFamilyNameAttribute)));
+  const std::string_view style = TextOf(
+    static_cast<CFStringRef>(CFDictionaryGetValue(attributes, kCTFontStyleNameAttribute)));
   if (family.empty() || style.empty())
     return nullptr;
   const std::string path = FindInstalledFont(std::string(family), std::string(style));

@@ -20,8 +20,7 @@ extern const CFStringRef kCTFontURLAttribute;
 
 // Retains the graphics font; the descriptor of the result carries the file URL when the font
 // came from a file.
-CTFontRef CTFontCreateWithGraphicsFont(CGFontRef graphicsFont, CGFloat size,
-                                       const CGAffineTransform* matrix,
+CTFontRef CTFontCreateWithGraphicsFont(CGFontRef graphicsFont, CGFloat size, const CGAffineTransform* matrix,
                                        CTFontDescriptorRef attributes);
 CTFontDescriptorRef CTFontCopyFontDescriptor(CTFontRef font);
 

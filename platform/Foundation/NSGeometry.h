@@ -7,7 +7,15 @@ typedef CGPoint NSPoint;
 typedef CGSize NSSize;
 typedef CGRect NSRect;
 
-inline NSPoint NSMakePoint(CGFloat x, CGFloat y) { return {x, y}; }
-inline NSSize NSMakeSize(CGFloat width, CGFloat height) { return {width, height}; }
-inline NSRect NSMakeRect(CGFloat x, CGFloat y, CGFloat width, CGFloat height) { return {{x, y}, {width, height}}; }
-
+inline NSPoint NSMakePoint(CGFloat x, CGFloat y)
+{
+  return {x, y};
+}
+inline NSSize NSMakeSize(CGFloat width, CGFloat height)
+{
+  return {width, height};
+}
+inline NSRect NSMakeRect(CGFloat x, CGFloat y, CGFloat width, CGFloat height)
+{
+  return {{x, y}, {width, height}};
+}

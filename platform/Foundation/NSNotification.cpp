@@ -33,13 +33,15 @@ void NSNotificationCenter::postNotificationName(const NSNotificationName& name, 
   std::vector<Registration> listening;
   {
     std::lock_guard<std::mutex> lock(mMutex);
-    for (const Registration& r : mRegistrations) {
+    for (const Registration& r : mRegistrations)
+    {
       if (r.name == name && (!r.object || r.object == object))
         listening.push_back(r);
     }
   }
   const NSNotification notification{name, object};
-  for (const Registration& r : listening) {
+  for (const Registration& r : listening)
+  {
     if (IsRegistered(r.id))
       r.block(notification);
   }

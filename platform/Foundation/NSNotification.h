@@ -10,7 +10,8 @@
 
 typedef std::string NSNotificationName;
 
-struct NSNotification {
+struct NSNotification
+{
   NSNotificationName name;
   const void* object;  // the sender
 };
@@ -30,7 +31,8 @@ public:
   void postNotificationName(const NSNotificationName& name, const void* object);
 
 private:
-  struct Registration {
+  struct Registration
+  {
     uint64_t id;
     const void* observer;
     NSNotificationName name;

@@ -17,13 +17,14 @@ std::string XdgFolder(const char* variable, const char* fallbackUnderHome)
 
 std::string UserFolder(NSSearchPathDirectory directory)
 {
-  switch (directory) {
-  case NSLibraryDirectory:
-  case NSApplicationSupportDirectory: return XdgFolder("XDG_DATA_HOME", ".local/share");
-  case NSCachesDirectory: return XdgFolder("XDG_CACHE_HOME", ".cache");
-  case NSDocumentDirectory: return NSHomeDirectory() + "/Documents";
-  case NSDesktopDirectory: return NSHomeDirectory() + "/Desktop";
-  case NSMusicDirectory: return NSHomeDirectory() + "/Music";
+  switch (directory)
+  {
+    case NSLibraryDirectory:
+    case NSApplicationSupportDirectory: return XdgFolder("XDG_DATA_HOME", ".local/share");
+    case NSCachesDirectory: return XdgFolder("XDG_CACHE_HOME", ".cache");
+    case NSDocumentDirectory: return NSHomeDirectory() + "/Documents";
+    case NSDesktopDirectory: return NSHomeDirectory() + "/Desktop";
+    case NSMusicDirectory: return NSHomeDirectory() + "/Music";
   }
   return {};
 }

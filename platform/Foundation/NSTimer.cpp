@@ -6,13 +6,14 @@ std::shared_ptr<NSTimer> NSTimer::timerWithTimeInterval(NSTimeInterval interval,
 }
 
 NSTimer::NSTimer(NSTimeInterval interval, Action action, bool repeats)
-  : mInterval(interval), mAction(std::move(action)), mRepeats(repeats)
+: mInterval(interval), mAction(std::move(action)), mRepeats(repeats)
 {
 }
 
 NSTimer::~NSTimer()
 {
-  if (mTimer) {
+  if (mTimer)
+  {
     CFRunLoopTimerInvalidate(mTimer);
     CFRelease(mTimer);
   }

@@ -10,7 +10,7 @@ class CAMetalDrawable : public std::enable_shared_from_this<CAMetalDrawable>
 {
 public:
   CAMetalDrawable(std::shared_ptr<MTLTexture> texture, CAMetalLayer* layer)
-      : mTexture(std::move(texture)), mLayer(layer)
+  : mTexture(std::move(texture)), mLayer(layer)
   {
   }
   std::shared_ptr<MTLTexture> texture() const { return mTexture; }

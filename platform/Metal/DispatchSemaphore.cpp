@@ -40,4 +40,7 @@ long dispatch_semaphore_signal(dispatch_semaphore_t s)
   return s->waiters > 0 ? 1 : 0;
 }
 
-void dispatch_release(dispatch_semaphore_t s) { delete s; }
+void dispatch_release(dispatch_semaphore_t s)
+{
+  delete s;
+}

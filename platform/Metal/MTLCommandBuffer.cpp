@@ -7,7 +7,7 @@
 MTLCommandBuffer::MTLCommandBuffer(std::shared_ptr<MTLCommandQueue> queue) : mQueue(std::move(queue)) {}
 
 std::shared_ptr<MTLRenderCommandEncoder> MTLCommandBuffer::renderCommandEncoderWithDescriptor(
-    const MTLRenderPassDescriptor& pass)
+  const MTLRenderPassDescriptor& pass)
 {
   auto encoder = std::make_shared<MTLRenderCommandEncoder>(pass);
   mPasses.push_back([encoder] { encoder->execute(); });
@@ -135,10 +135,9 @@ void MTLCommandQueue::workerLoop()
 }
 
 void MTLBlitCommandEncoder::copyFromBuffer(std::shared_ptr<MTLBuffer> source, NSUInteger sourceOffset,
-                                           NSUInteger sourceBytesPerRow, NSUInteger,
-                                           MTLSize sourceSize, std::shared_ptr<MTLTexture> destination,
-                                           NSUInteger, NSUInteger destinationLevel,
-                                           MTLOrigin destinationOrigin)
+                                           NSUInteger sourceBytesPerRow, NSUInteger, MTLSize sourceSize,
+                                           std::shared_ptr<MTLTexture> destination, NSUInteger,
+                                           NSUInteger destinationLevel, MTLOrigin destinationOrigin)
 {
   mCommands.push_back([=] {
     // Rows that would read past the buffer are left out.
@@ -150,8 +149,7 @@ void MTLBlitCommandEncoder::copyFromBuffer(std::shared_ptr<MTLBuffer> source, NS
     if (sourceBytesPerRow > 0 && rows > 0 && (rows - 1) * sourceBytesPerRow + rowBytes > available)
       rows = available >= rowBytes ? (available - rowBytes) / sourceBytesPerRow + 1 : 0;
     const auto* bytes = static_cast<const unsigned char*>(source->contents()) + sourceOffset;
-    destination->replaceRegion(MTLRegionMake2D(destinationOrigin.x, destinationOrigin.y,
-                                               sourceSize.width, rows),
+    destination->replaceRegion(MTLRegionMake2D(destinationOrigin.x, destinationOrigin.y, sourceSize.width, rows),
                                destinationLevel, bytes, sourceBytesPerRow);
   });
 }

@@ -6,8 +6,7 @@
 #include <cstring>
 #include <map>
 
-namespace
-{
+namespace {
 struct FunctionRegistry
 {
   std::mutex mutex;
@@ -30,8 +29,7 @@ void registerFunction(const char* name, MTLVertexFunctionBody vertex, MTLFragmen
 
 bool renderable(MTLPixelFormat format)
 {
-  return format == MTLPixelFormatR8Unorm || format == MTLPixelFormatRGBA8Unorm ||
-         format == MTLPixelFormatBGRA8Unorm;
+  return format == MTLPixelFormatR8Unorm || format == MTLPixelFormatRGBA8Unorm || format == MTLPixelFormatBGRA8Unorm;
 }
 }  // namespace
 
@@ -57,10 +55,8 @@ std::shared_ptr<MTLFunction> MTLLibrary::newFunctionWithName(const std::string& 
 
 MTLBuffer::MTLBuffer(NSUInteger length) : mBytes(length, 0) {}
 
-MTLTextureDescriptor MTLTextureDescriptor::texture2DDescriptorWithPixelFormat(MTLPixelFormat format,
-                                                                             NSUInteger width,
-                                                                             NSUInteger height,
-                                                                             bool mipmapped)
+MTLTextureDescriptor MTLTextureDescriptor::texture2DDescriptorWithPixelFormat(MTLPixelFormat format, NSUInteger width,
+                                                                              NSUInteger height, bool mipmapped)
 {
   MTLTextureDescriptor d;
   d.pixelFormat = format;
@@ -73,15 +69,17 @@ MTLTextureDescriptor MTLTextureDescriptor::texture2DDescriptorWithPixelFormat(MT
 }
 
 MTLTexture::MTLTexture(const MTLTextureDescriptor& d)
-    : mFormat(d.pixelFormat), mWidth(d.width), mHeight(d.height),
-      mMipmapLevels(d.mipmapLevelCount), mStorageMode(d.storageMode),
-      mBytesPerPixel((d.pixelFormat == MTLPixelFormatRGBA8Unorm || d.pixelFormat == MTLPixelFormatBGRA8Unorm) ? 4 : 1),
-      mTexels(d.width * d.height * mBytesPerPixel, 0)
+: mFormat(d.pixelFormat),
+  mWidth(d.width),
+  mHeight(d.height),
+  mMipmapLevels(d.mipmapLevelCount),
+  mStorageMode(d.storageMode),
+  mBytesPerPixel((d.pixelFormat == MTLPixelFormatRGBA8Unorm || d.pixelFormat == MTLPixelFormatBGRA8Unorm) ? 4 : 1),
+  mTexels(d.width * d.height * mBytesPerPixel, 0)
 {
 }
 
-void MTLTexture::replaceRegion(MTLRegion region, NSUInteger level, const void* bytes,
-                               NSUInteger bytesPerRow)
+void MTLTexture::replaceRegion(MTLRegion region, NSUInteger level, const void* bytes, NSUInteger bytesPerRow)
 {
   if (level != 0 || region.origin.x >= mWidth || region.origin.y >= mHeight)
     return;
@@ -89,12 +87,10 @@ void MTLTexture::replaceRegion(MTLRegion region, NSUInteger level, const void* b
   const NSUInteger h = std::min(region.size.height, mHeight - region.origin.y);
   const auto* src = static_cast<const unsigned char*>(bytes);
   for (NSUInteger row = 0; row < h; row++)
-    std::memcpy(texel(region.origin.x, region.origin.y + row), src + row * bytesPerRow,
-                w * bytesPerPixel());
+    std::memcpy(texel(region.origin.x, region.origin.y + row), src + row * bytesPerRow, w * bytesPerPixel());
 }
 
-void MTLTexture::getBytes(void* bytes, NSUInteger bytesPerRow, MTLRegion region,
-                          NSUInteger level) const
+void MTLTexture::getBytes(void* bytes, NSUInteger bytesPerRow, MTLRegion region, NSUInteger level) const
 {
   if (level != 0 || region.origin.x >= mWidth || region.origin.y >= mHeight)
     return;
@@ -102,8 +98,7 @@ void MTLTexture::getBytes(void* bytes, NSUInteger bytesPerRow, MTLRegion region,
   const NSUInteger h = std::min(region.size.height, mHeight - region.origin.y);
   auto* dst = static_cast<unsigned char*>(bytes);
   for (NSUInteger row = 0; row < h; row++)
-    std::memcpy(dst + row * bytesPerRow, texel(region.origin.x, region.origin.y + row),
-                w * bytesPerPixel());
+    std::memcpy(dst + row * bytesPerRow, texel(region.origin.x, region.origin.y + row), w * bytesPerPixel());
 }
 
 MTLDepthStencilState::MTLDepthStencilState(const MTLDepthStencilDescriptor& d)
@@ -118,12 +113,17 @@ namespace {
 std::atomic<bool> gHasGPU{true};
 }
 
-void platform::SetSystemHasGPU(bool on) { gHasGPU = on; }
+void platform::SetSystemHasGPU(bool on)
+{
+  gHasGPU = on;
+}
 
-std::shared_ptr<MTLDevice> MTLCreateSystemDefaultDevice() { return gHasGPU ? std::make_shared<MTLDevice>() : nullptr; }
+std::shared_ptr<MTLDevice> MTLCreateSystemDefaultDevice()
+{
+  return gHasGPU ? std::make_shared<MTLDevice>() : nullptr;
+}
 
-std::shared_ptr<MTLLibrary> MTLDevice::newLibraryWithData(const void* bytes, size_t size,
-                                                          NSError** error)
+std::shared_ptr<MTLLibrary> MTLDevice::newLibraryWithData(const void* bytes, size_t size, NSError** error)
 {
   static NSError invalidLibrary{"Invalid library file"};
   const auto* p = static_cast<const char*>(bytes);
@@ -156,14 +156,13 @@ std::shared_ptr<MTLSamplerState> MTLDevice::newSamplerStateWithDescriptor(const 
   return std::make_shared<MTLSamplerState>(d);
 }
 
-std::shared_ptr<MTLDepthStencilState> MTLDevice::newDepthStencilStateWithDescriptor(
-    const MTLDepthStencilDescriptor& d)
+std::shared_ptr<MTLDepthStencilState> MTLDevice::newDepthStencilStateWithDescriptor(const MTLDepthStencilDescriptor& d)
 {
   return std::make_shared<MTLDepthStencilState>(d);
 }
 
 std::shared_ptr<MTLRenderPipelineState> MTLDevice::newRenderPipelineStateWithDescriptor(
-    const MTLRenderPipelineDescriptor& d, NSError** error)
+  const MTLRenderPipelineDescriptor& d, NSError** error)
 {
   static NSError noVertexFunction{"No vertex function"};
   static NSError badFormat{"Unsupported colour attachment pixel format"};
@@ -248,8 +247,8 @@ std::shared_ptr<CAMetalDrawable> CAMetalLayer::nextDrawable()
     mPresentedAt[i] = -1;  // drawn into from now on
     return std::make_shared<CAMetalDrawable>(mPool[i], this);
   }
-  MTLTextureDescriptor d = MTLTextureDescriptor::texture2DDescriptorWithPixelFormat(
-      pixelFormat(), mDrawableSize.width, mDrawableSize.height, false);
+  MTLTextureDescriptor d = MTLTextureDescriptor::texture2DDescriptorWithPixelFormat(pixelFormat(), mDrawableSize.width,
+                                                                                    mDrawableSize.height, false);
   d.usage = MTLTextureUsageRenderTarget;
   std::shared_ptr<MTLTexture> texture = mDevice->newTextureWithDescriptor(d);
   if (!texture)

@@ -11,10 +11,8 @@
 #include <cstring>
 #include <vector>
 
-namespace mtlraster
-{
-namespace
-{
+namespace mtlraster {
+namespace {
 using namespace mtlpixels;
 
 float blendFactor(MTLBlendFactor f, const float src[4], const float dst[4], int channel)
@@ -81,8 +79,7 @@ bool stencilCompare(MTLCompareFunction f, uint32_t reference, uint32_t stored)
   return true;
 }
 
-void stencilApply(MTLStencilOperation op, const MTLStencilDescriptor& d, uint32_t reference,
-                  unsigned char* stored)
+void stencilApply(MTLStencilOperation op, const MTLStencilDescriptor& d, uint32_t reference, unsigned char* stored)
 {
   const unsigned s = *stored;
   unsigned v = s;
@@ -109,11 +106,20 @@ int64_t ceilDiv(int64_t n, int64_t d)
 
 // The first and last pixel whose centre is at or after (at or before) a sub-pixel position; the
 // shifts round towards minus infinity.
-int64_t firstCentre(int64_t s) { return (s - kSubPixel / 2 + kSubPixel - 1) >> kSubPixelBits; }
-int64_t lastCentre(int64_t s) { return (s - kSubPixel / 2) >> kSubPixelBits; }
+int64_t firstCentre(int64_t s)
+{
+  return (s - kSubPixel / 2 + kSubPixel - 1) >> kSubPixelBits;
+}
+int64_t lastCentre(int64_t s)
+{
+  return (s - kSubPixel / 2) >> kSubPixelBits;
+}
 
 // The sub-pixel position of a pixel column's or row's centre.
-int64_t centre(int64_t pixel) { return pixel * kSubPixel + kSubPixel / 2; }
+int64_t centre(int64_t pixel)
+{
+  return pixel * kSubPixel + kSubPixel / 2;
+}
 
 // E(x, y) = a (x - px) + b (y - py), in sub-pixels: zero on the edge through (px, py).
 struct Edge
@@ -144,7 +150,7 @@ struct PixelPipeline
   NSUInteger writeMask = 0;
   const MTLRenderPipelineColorAttachmentDescriptor* attachment = nullptr;
   bool blending = false, sourceOver = false;
-  bool wholeTexel = false;  // four channels stored and all written
+  bool wholeTexel = false;           // four channels stored and all written
   unsigned char* stencil = nullptr;  // null: no stencil test
   NSUInteger stencilStride = 0;
   const MTLStencilDescriptor* front = nullptr;
@@ -207,7 +213,8 @@ PixelPipeline pixelPipeline(const PassState& st)
   pp.clip[0] = static_cast<int64_t>(std::ceil(std::max(0.0, st.viewport.originX)));
   pp.clip[1] = static_cast<int64_t>(std::ceil(std::max(0.0, st.viewport.originY)));
   pp.clip[2] = static_cast<int64_t>(std::floor(std::min<double>(targetW, st.viewport.originX + st.viewport.width))) - 1;
-  pp.clip[3] = static_cast<int64_t>(std::floor(std::min<double>(targetH, st.viewport.originY + st.viewport.height))) - 1;
+  pp.clip[3] = static_cast<int64_t>(std::floor(std::min<double>(targetH, st.viewport.originY + st.viewport.height))) -
+               1;
   // The scissor rectangle cuts the viewport further.
   const auto at = scissorPixel;
   pp.clip[0] = std::max(pp.clip[0], at(st.scissor.x));
@@ -265,8 +272,7 @@ void writePixels(const PixelPipeline& pp, int64_t x, int64_t y, bool front, MTLF
   for (int i = 0; i < count; i++)
   {
     unsigned char* stored = stencil ? stencil + i : nullptr;
-    if (stored &&
-        !stencilCompare(sd->stencilCompareFunction, pp.reference & sd->readMask, *stored & sd->readMask))
+    if (stored && !stencilCompare(sd->stencilCompareFunction, pp.reference & sd->readMask, *stored & sd->readMask))
     {
       stencilApply(sd->stencilFailureOperation, *sd, pp.reference, stored);
       continue;
@@ -332,9 +338,7 @@ void writeSourceOver(const PixelPipeline& pp, int64_t x, int64_t y, bool, MTLFra
   unsigned char* texel = pp.colour + y * pp.colourStride + x * 4;
   switch (out.form)
   {
-    case MTLFragmentColours::PerFragment:
-      pp.kernels->blendColours(texel, out.colours, out.kept, count, kBGRA);
-      break;
+    case MTLFragmentColours::PerFragment: pp.kernels->blendColours(texel, out.colours, out.kept, count, kBGRA); break;
     case MTLFragmentColours::Uniform:
     {
       const Lanes colour = wholeSource<kBGRA>(k, out.colours[0]);
@@ -472,8 +476,7 @@ void coverNarrow(const Edge (&e)[3], int64_t minX, int64_t minY, int64_t maxX, i
   const int columns = (2 << (maxX - minX)) - 1;
   for (int64_t y = minY; y <= maxY; y++)
   {
-    const int covered =
-        laneBits((value[0] > outside[0]) & (value[1] > outside[1]) & (value[2] > outside[2])) & columns;
+    const int covered = laneBits((value[0] > outside[0]) & (value[1] > outside[1]) & (value[2] > outside[2])) & columns;
     if (covered)
     {
       const int first = __builtin_ctz(covered), last = 31 - __builtin_clz(covered);
@@ -537,9 +540,7 @@ void coverBounded(const Edge (&e)[3], int64_t minX, int64_t minY, int64_t maxX, 
   // need(y): how far E at the centre of row y's pixel 0 falls short of the edge's inside (E >= 0
   // on a top-left edge, E >= 1 on the others). Pixel x of the row is inside when step x >= need(y),
   // step being E's growth from one pixel to the next.
-  auto need = [](const Edge& edge, int64_t y) {
-    return (edge.topLeft ? 0 : 1) - edge.at(centre(0), centre(y));
-  };
+  auto need = [](const Edge& edge, int64_t y) { return (edge.topLeft ? 0 : 1) - edge.at(centre(0), centre(y)); };
   // A horizontal edge: a row is all in or all out, and need is monotonic, so only rows at the
   // ends can be out (at most the one the edge lies on).
   for (const Edge& edge : e)
@@ -695,8 +696,8 @@ void drawVertices(const PassState& st, MTLPrimitiveType type, const std::vector<
   const PixelPipeline pp = pixelPipeline(st);
   if (pp.stencil && st.stencilClear && !v.empty())
   {
-    const auto [top, bottom] =
-        std::minmax_element(v.begin(), v.end(), [](const Vertex& a, const Vertex& b) { return a.y < b.y; });
+    const auto [top, bottom] = std::minmax_element(v.begin(), v.end(),
+                                                   [](const Vertex& a, const Vertex& b) { return a.y < b.y; });
     st.stencilClear->reach(std::max(pp.clip[1], firstCentre(top->y)), std::min(pp.clip[3], lastCentre(bottom->y)));
   }
   if (pp.colour && !pp.stencil && pp.wholeTexel && pp.sourceOver)
@@ -719,7 +720,8 @@ void drawVertices(const PassState& st, MTLPrimitiveType type, const std::vector<
   {
     drawTriangles<writeStencilOnly>(st, pp, type, v);
   }
-  else if (pp.colour && pp.stencil && pp.wholeTexel && pp.sourceOver && keepsOrZeroes(*pp.front) && keepsOrZeroes(*pp.back))
+  else if (pp.colour && pp.stencil && pp.wholeTexel && pp.sourceOver && keepsOrZeroes(*pp.front) &&
+           keepsOrZeroes(*pp.back))
   {
     if (pp.layout.channel[0] == 0)
       drawTriangles<writeStencilledSourceOver<false>>(st, pp, type, v);

@@ -9,8 +9,7 @@
 #include <cstring>
 #include <vector>
 
-namespace mtlraster
-{
+namespace mtlraster {
 constexpr int kSubPixelBits = 8;
 constexpr int64_t kSubPixel = 1 << kSubPixelBits;
 
@@ -27,7 +26,7 @@ class PendingStencilClear
 {
 public:
   PendingStencilClear(MTLTexture& texture, uint32_t value)
-      : mTexture(texture), mValue(static_cast<int>(value & 0xFF)), mPending(texture.height(), true)
+  : mTexture(texture), mValue(static_cast<int>(value & 0xFF)), mPending(texture.height(), true)
   {
   }
 
@@ -110,8 +109,8 @@ inline void readTexel(const TexelLayout& layout, const unsigned char* p, float o
 template <bool kWhole = false>
 inline void writeTexel(const TexelLayout& layout, unsigned char* p, const float c[4], NSUInteger mask)
 {
-  static constexpr NSUInteger kBits[4] = {MTLColorWriteMaskRed, MTLColorWriteMaskGreen,
-                                          MTLColorWriteMaskBlue, MTLColorWriteMaskAlpha};
+  static constexpr NSUInteger kBits[4] = {MTLColorWriteMaskRed, MTLColorWriteMaskGreen, MTLColorWriteMaskBlue,
+                                          MTLColorWriteMaskAlpha};
   for (int i = 0; i < 4; i++)
     if (kWhole || (layout.channel[i] >= 0 && (mask & kBits[i])))
       p[layout.channel[i]] = toUnorm(c[i]);

@@ -10,8 +10,7 @@
 
 struct MTLRenderCommand
 {
-  enum Kind
-  {
+  enum Kind {
     Pipeline,
     DepthStencil,
     Cull,
@@ -43,8 +42,7 @@ struct MTLRenderCommand
   }
 };
 
-namespace
-{
+namespace {
 using namespace mtlraster;
 
 // The attributes a draw fetches, with their buffers, worked out once per draw.
@@ -75,8 +73,12 @@ VertexFetch vertexFetch(const PassState& st)
     const MTLBufferBinding& b = st.vertexResources.buffers[attr.bufferIndex];
     if (!b.buffer)
       continue;
-    f.attributes[f.count++] = {a, static_cast<const unsigned char*>(b.buffer->contents()), b.buffer->length(),
-                               b.offset + attr.offset, vd->layouts[attr.bufferIndex].stride, n * sizeof(float)};
+    f.attributes[f.count++] = {a,
+                               static_cast<const unsigned char*>(b.buffer->contents()),
+                               b.buffer->length(),
+                               b.offset + attr.offset,
+                               vd->layouts[attr.bufferIndex].stride,
+                               n * sizeof(float)};
   }
   return f;
 }
@@ -217,7 +219,10 @@ void MTLRenderCommandEncoder::setDepthStencilState(std::shared_ptr<MTLDepthStenc
   add(MTLRenderCommand::DepthStencil).object = std::move(state);
 }
 
-void MTLRenderCommandEncoder::setCullMode(MTLCullMode mode) { add(MTLRenderCommand::Cull).value = mode; }
+void MTLRenderCommandEncoder::setCullMode(MTLCullMode mode)
+{
+  add(MTLRenderCommand::Cull).value = mode;
+}
 
 void MTLRenderCommandEncoder::setFrontFacingWinding(MTLWinding winding)
 {
@@ -241,8 +246,7 @@ void MTLRenderCommandEncoder::setScissorRect(MTLScissorRect rect)
   mScissorRects.push_back(rect);
 }
 
-void MTLRenderCommandEncoder::setVertexBuffer(std::shared_ptr<MTLBuffer> buffer, NSUInteger offset,
-                                              NSUInteger index)
+void MTLRenderCommandEncoder::setVertexBuffer(std::shared_ptr<MTLBuffer> buffer, NSUInteger offset, NSUInteger index)
 {
   MTLRenderCommand& c = add(MTLRenderCommand::VertexBuffer);
   c.object = std::move(buffer);
@@ -250,8 +254,7 @@ void MTLRenderCommandEncoder::setVertexBuffer(std::shared_ptr<MTLBuffer> buffer,
   c.value = index;
 }
 
-void MTLRenderCommandEncoder::setFragmentBuffer(std::shared_ptr<MTLBuffer> buffer, NSUInteger offset,
-                                                NSUInteger index)
+void MTLRenderCommandEncoder::setFragmentBuffer(std::shared_ptr<MTLBuffer> buffer, NSUInteger offset, NSUInteger index)
 {
   MTLRenderCommand& c = add(MTLRenderCommand::FragmentBuffer);
   c.object = std::move(buffer);
@@ -273,16 +276,14 @@ void MTLRenderCommandEncoder::setFragmentTexture(std::shared_ptr<MTLTexture> tex
   c.value = index;
 }
 
-void MTLRenderCommandEncoder::setFragmentSamplerState(std::shared_ptr<MTLSamplerState> sampler,
-                                                      NSUInteger index)
+void MTLRenderCommandEncoder::setFragmentSamplerState(std::shared_ptr<MTLSamplerState> sampler, NSUInteger index)
 {
   MTLRenderCommand& c = add(MTLRenderCommand::FragmentSampler);
   c.object = std::move(sampler);
   c.value = index;
 }
 
-void MTLRenderCommandEncoder::drawPrimitives(MTLPrimitiveType type, NSUInteger vertexStart,
-                                             NSUInteger vertexCount)
+void MTLRenderCommandEncoder::drawPrimitives(MTLPrimitiveType type, NSUInteger vertexStart, NSUInteger vertexCount)
 {
   MTLRenderCommand& c = add(MTLRenderCommand::Draw);
   c.primitive = type;
@@ -291,8 +292,7 @@ void MTLRenderCommandEncoder::drawPrimitives(MTLPrimitiveType type, NSUInteger v
 }
 
 void MTLRenderCommandEncoder::drawIndexedPrimitives(MTLPrimitiveType type, NSUInteger indexCount,
-                                                    MTLIndexType indexType,
-                                                    std::shared_ptr<MTLBuffer> indexBuffer,
+                                                    MTLIndexType indexType, std::shared_ptr<MTLBuffer> indexBuffer,
                                                     NSUInteger indexBufferOffset)
 {
   MTLRenderCommand& c = add(MTLRenderCommand::DrawIndexed);

@@ -9,8 +9,7 @@
 using namespace mtlraster;
 using namespace mtlpixels;
 
-namespace
-{
+namespace {
 // Along one axis: the texel a texel-space position falls in and the next one, by the sampler's
 // addressing mode, and how far past the first texel's start the position lies.
 struct Footprint
@@ -54,8 +53,7 @@ T bilinear(T c00, T c10, T c01, T c11, float ax, float ay)
 }
 }  // namespace
 
-void MTLSampleTexture(const MTLTexture& t, const MTLSamplerState& sampler, float u, float v,
-                      float out[4])
+void MTLSampleTexture(const MTLTexture& t, const MTLSamplerState& sampler, float u, float v, float out[4])
 {
   const MTLSamplerDescriptor& d = sampler.descriptor;
   const int w = static_cast<int>(t.width()), h = static_cast<int>(t.height());
@@ -91,8 +89,7 @@ void MTLSampleTexture(const MTLTexture& t, const MTLSamplerState& sampler, float
   std::memcpy(out, &mean, sizeof(mean));
 }
 
-namespace
-{
+namespace {
 // Within this many texels of a texel's centre a point is taken as the centre: a GPU's filter
 // weights are no finer, and positions interpolated in floats stray about this far from it.
 constexpr double kCentreTolerance = 1.0 / 512.0;
@@ -136,8 +133,8 @@ const unsigned char* MTLTexelsAtCentres(const MTLTexture& t, float u, float v, f
   return nullptr;
 }
 
-void MTLSampleTextureRow(const MTLTexture& t, const MTLSamplerState& sampler, float u, float v, float du,
-                         float dv, int from, int count, float (*out)[4])
+void MTLSampleTextureRow(const MTLTexture& t, const MTLSamplerState& sampler, float u, float v, float du, float dv,
+                         int from, int count, float (*out)[4])
 {
   // At a texel's centre both filters give that texel, so a row of centres is the row of texels.
   const float first = static_cast<float>(from);

@@ -5,11 +5,12 @@
 #include <immintrin.h>
 #endif
 
-namespace mtlpixels
+namespace mtlpixels {
+namespace {
+Lanes lanesOf(const float colour[4])
 {
-namespace
-{
-Lanes lanesOf(const float colour[4]) { return Lanes{colour[0], colour[1], colour[2], colour[3]}; }
+  return Lanes{colour[0], colour[1], colour[2], colour[3]};
+}
 
 // ---- Scalar: texel by texel -----------------------------------------------------------------
 
@@ -105,8 +106,8 @@ __m128i swapRedAndBlue(__m128i four)
 {
   const __m128i greenAlpha = _mm_set1_epi32(static_cast<int>(0xFF00FF00u));
   const __m128i low = _mm_set1_epi32(0xFF);
-  return _mm_or_si128(_mm_and_si128(four, greenAlpha),
-                      _mm_or_si128(_mm_and_si128(_mm_srli_epi32(four, 16), low), _mm_slli_epi32(_mm_and_si128(four, low), 16)));
+  return _mm_or_si128(_mm_and_si128(four, greenAlpha), _mm_or_si128(_mm_and_si128(_mm_srli_epi32(four, 16), low),
+                                                                    _mm_slli_epi32(_mm_and_si128(four, low), 16)));
 }
 #endif
 
@@ -202,8 +203,8 @@ MTL_AVX2_INLINE bool opaqueWithin(__m256i eight, __m256i mask)
 
 __attribute__((target("avx2"))) void avx2BlendUniform(unsigned char* texels, const float colour[4], int count)
 {
-  const __m256 source = _mm256_setr_ps(colour[0], colour[1], colour[2], colour[3], colour[0], colour[1],
-                                       colour[2], colour[3]);
+  const __m256 source = _mm256_setr_ps(colour[0], colour[1], colour[2], colour[3], colour[0], colour[1], colour[2],
+                                       colour[3]);
   const __m256 share = _mm256_sub_ps(_mm256_set1_ps(1.0f), _mm256_set1_ps(colour[3]));
   int i = 0;
   for (; i + 8 <= count; i += 8)
@@ -262,12 +263,12 @@ __attribute__((target("avx2"))) void avx2BlendColours(unsigned char* texels, con
       source = _mm_permute_ps(source, _MM_SHUFFLE(3, 0, 1, 2));
     int32_t stored;
     std::memcpy(&stored, texels + 4 * i, sizeof(stored));
-    const __m128 dst =
-        _mm_mul_ps(_mm_cvtepi32_ps(_mm_cvtepu8_epi32(_mm_cvtsi32_si128(stored))), _mm256_castps256_ps128(toUnit));
+    const __m128 dst = _mm_mul_ps(_mm_cvtepi32_ps(_mm_cvtepu8_epi32(_mm_cvtsi32_si128(stored))),
+                                  _mm256_castps256_ps128(toUnit));
     const __m128 share = _mm_sub_ps(_mm256_castps256_ps128(one), _mm_permute_ps(source, _MM_SHUFFLE(3, 3, 3, 3)));
     const __m128 sum = _mm_min_ps(_mm256_castps256_ps128(one), _mm_add_ps(source, _mm_mul_ps(dst, share)));
     const __m128i ints = _mm_cvttps_epi32(
-        _mm_add_ps(_mm_mul_ps(sum, _mm256_castps256_ps128(toByte)), _mm256_castps256_ps128(half)));
+      _mm_add_ps(_mm_mul_ps(sum, _mm256_castps256_ps128(toByte)), _mm256_castps256_ps128(half)));
     const __m128i words = _mm_packs_epi32(ints, ints);
     const int32_t blended = _mm_cvtsi128_si32(_mm_packus_epi16(words, words));
     std::memcpy(texels + 4 * i, &blended, sizeof(blended));
@@ -277,10 +278,10 @@ __attribute__((target("avx2"))) void avx2BlendColours(unsigned char* texels, con
 // Within each texel: bytes 2, 1, 0, 3 where red and blue change places, else as they are.
 MTL_AVX2_INLINE __m256i texelOrder(bool swap)
 {
-  return swap ? _mm256_setr_epi8(2, 1, 0, 3, 6, 5, 4, 7, 10, 9, 8, 11, 14, 13, 12, 15, 2, 1, 0, 3, 6, 5, 4, 7, 10, 9,
-                                 8, 11, 14, 13, 12, 15)
-              : _mm256_setr_epi8(0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 0, 1, 2, 3, 4, 5, 6, 7, 8, 9,
-                                 10, 11, 12, 13, 14, 15);
+  return swap ? _mm256_setr_epi8(2, 1, 0, 3, 6, 5, 4, 7, 10, 9, 8, 11, 14, 13, 12, 15, 2, 1, 0, 3, 6, 5, 4, 7, 10, 9, 8,
+                                 11, 14, 13, 12, 15)
+              : _mm256_setr_epi8(0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10,
+                                 11, 12, 13, 14, 15);
 }
 
 __attribute__((target("avx2"))) void avx2BlendTexels(unsigned char* target, const unsigned char* source, int count,

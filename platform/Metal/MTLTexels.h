@@ -9,8 +9,7 @@
 #include <emmintrin.h>
 #endif
 
-namespace mtlpixels
-{
+namespace mtlpixels {
 // The four channels of a texel as one vector; every lane computes exactly what the per-channel
 // code computes for its channel.
 typedef float Lanes __attribute__((vector_size(16)));

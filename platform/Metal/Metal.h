@@ -22,8 +22,7 @@
 
 typedef uint64_t NSUInteger;
 
-enum MTLPixelFormat : NSUInteger
-{
+enum MTLPixelFormat : NSUInteger {
   MTLPixelFormatInvalid = 0,
   MTLPixelFormatR8Unorm = 10,
   MTLPixelFormatRGBA8Unorm = 70,
@@ -31,8 +30,7 @@ enum MTLPixelFormat : NSUInteger
   MTLPixelFormatStencil8 = 253,
 };
 
-enum MTLBlendFactor : NSUInteger
-{
+enum MTLBlendFactor : NSUInteger {
   MTLBlendFactorZero = 0,
   MTLBlendFactorOne = 1,
   MTLBlendFactorSourceColor = 2,
@@ -46,8 +44,7 @@ enum MTLBlendFactor : NSUInteger
   MTLBlendFactorSourceAlphaSaturated = 10,
 };
 
-enum MTLColorWriteMask : NSUInteger
-{
+enum MTLColorWriteMask : NSUInteger {
   MTLColorWriteMaskNone = 0,
   MTLColorWriteMaskRed = 8,
   MTLColorWriteMaskGreen = 4,
@@ -56,8 +53,7 @@ enum MTLColorWriteMask : NSUInteger
   MTLColorWriteMaskAll = 15,
 };
 
-enum MTLCompareFunction : NSUInteger
-{
+enum MTLCompareFunction : NSUInteger {
   MTLCompareFunctionNever = 0,
   MTLCompareFunctionLess = 1,
   MTLCompareFunctionEqual = 2,
@@ -68,8 +64,7 @@ enum MTLCompareFunction : NSUInteger
   MTLCompareFunctionAlways = 7,
 };
 
-enum MTLStencilOperation : NSUInteger
-{
+enum MTLStencilOperation : NSUInteger {
   MTLStencilOperationKeep = 0,
   MTLStencilOperationZero = 1,
   MTLStencilOperationReplace = 2,
@@ -80,91 +75,77 @@ enum MTLStencilOperation : NSUInteger
   MTLStencilOperationDecrementWrap = 7,
 };
 
-enum MTLCullMode : NSUInteger
-{
+enum MTLCullMode : NSUInteger {
   MTLCullModeNone = 0,
   MTLCullModeFront = 1,
   MTLCullModeBack = 2,
 };
 
-enum MTLWinding : NSUInteger
-{
+enum MTLWinding : NSUInteger {
   MTLWindingClockwise = 0,
   MTLWindingCounterClockwise = 1,
 };
 
-enum MTLPrimitiveType : NSUInteger
-{
+enum MTLPrimitiveType : NSUInteger {
   MTLPrimitiveTypeTriangle = 3,
   MTLPrimitiveTypeTriangleStrip = 4,
 };
 
-enum MTLIndexType : NSUInteger
-{
+enum MTLIndexType : NSUInteger {
   MTLIndexTypeUInt16 = 0,
   MTLIndexTypeUInt32 = 1,
 };
 
-enum MTLLoadAction : NSUInteger
-{
+enum MTLLoadAction : NSUInteger {
   MTLLoadActionDontCare = 0,
   MTLLoadActionLoad = 1,
   MTLLoadActionClear = 2,
 };
 
-enum MTLStoreAction : NSUInteger
-{
+enum MTLStoreAction : NSUInteger {
   MTLStoreActionDontCare = 0,
   MTLStoreActionStore = 1,
 };
 
-enum MTLSamplerMinMagFilter : NSUInteger
-{
+enum MTLSamplerMinMagFilter : NSUInteger {
   MTLSamplerMinMagFilterNearest = 0,
   MTLSamplerMinMagFilterLinear = 1,
 };
 
-enum MTLSamplerMipFilter : NSUInteger
-{
+enum MTLSamplerMipFilter : NSUInteger {
   MTLSamplerMipFilterNotMipmapped = 0,
   MTLSamplerMipFilterNearest = 1,
   MTLSamplerMipFilterLinear = 2,
 };
 
-enum MTLSamplerAddressMode : NSUInteger
-{
+enum MTLSamplerAddressMode : NSUInteger {
   MTLSamplerAddressModeClampToEdge = 0,
   MTLSamplerAddressModeRepeat = 2,
 };
 
-enum MTLStorageMode : NSUInteger
-{
+enum MTLStorageMode : NSUInteger {
   MTLStorageModeShared = 0,
   MTLStorageModeManaged = 1,
   MTLStorageModePrivate = 2,
 };
 
-enum MTLTextureUsage : NSUInteger
-{
+enum MTLTextureUsage : NSUInteger {
   MTLTextureUsageShaderRead = 1,
   MTLTextureUsageShaderWrite = 2,
   MTLTextureUsageRenderTarget = 4,
 };
 
-enum MTLResourceOptions : NSUInteger
-{
+enum MTLResourceOptions : NSUInteger {
   MTLResourceStorageModeShared = 0,
 };
 
-enum MTLVertexFormat : NSUInteger
-{
+enum MTLVertexFormat : NSUInteger {
   MTLVertexFormatInvalid = 0,
   MTLVertexFormatFloat2 = 29,
   MTLVertexFormatFloat4 = 31,
 };
 
-enum MTLVertexStepFunction : NSUInteger
-{
+enum MTLVertexStepFunction : NSUInteger {
   MTLVertexStepFunctionPerVertex = 1,
 };
 
@@ -204,7 +185,10 @@ struct MTLClearColor
   double red, green, blue, alpha;
 };
 
-inline MTLClearColor MTLClearColorMake(double r, double g, double b, double a) { return {r, g, b, a}; }
+inline MTLClearColor MTLClearColorMake(double r, double g, double b, double a)
+{
+  return {r, g, b, a};
+}
 
 // What a failed creation reports.
 struct NSError
@@ -260,11 +244,9 @@ struct MTLFragmentIn
   bool frontFacing;
 };
 
-using MTLVertexFunctionBody = void (*)(const MTLVertexIn& in, const MTLShaderResources& resources,
-                                       MTLVertexOut* out);
+using MTLVertexFunctionBody = void (*)(const MTLVertexIn& in, const MTLShaderResources& resources, MTLVertexOut* out);
 // Returns false to discard the fragment; otherwise writes the colour, each channel 0..1.
-using MTLFragmentFunctionBody = bool (*)(const MTLFragmentIn& in,
-                                         const MTLShaderResources& resources, float colour[4]);
+using MTLFragmentFunctionBody = bool (*)(const MTLFragmentIn& in, const MTLShaderResources& resources, float colour[4]);
 
 // Not Metal: a run of neighbouring fragments of one row, shaded at once. Fragment i lies i pixels
 // right of the first (at first.position); its varyings are first.varyings + (start + i) * step.
@@ -287,8 +269,7 @@ struct MTLFragmentSpan
 // - so that a texture drawn texel for texel needs no conversion on the way.
 struct MTLFragmentColours
 {
-  enum Form
-  {
+  enum Form {
     PerFragment,
     Uniform,
     Texels,
@@ -318,19 +299,17 @@ void MTLRegisterFragmentFunction(const char* name, MTLFragmentFunctionBody body,
 
 // Samples a texture at normalised coordinates, as a fragment shader's sample() does: R8 gives
 // (r, 0, 0, 1); BGRA8 comes back in RGBA order.
-void MTLSampleTexture(const MTLTexture& texture, const MTLSamplerState& sampler, float u, float v,
-                      float out[4]);
+void MTLSampleTexture(const MTLTexture& texture, const MTLSamplerState& sampler, float u, float v, float out[4]);
 
 // Samples the count points (u, v) + (from + i) (du, dv) into out[i]. Where the points fall on
 // texel centres one texel apart along a row, the texels are read as they are.
-void MTLSampleTextureRow(const MTLTexture& texture, const MTLSamplerState& sampler, float u, float v,
-                         float du, float dv, int from, int count, float (*out)[4]);
+void MTLSampleTextureRow(const MTLTexture& texture, const MTLSamplerState& sampler, float u, float v, float du,
+                         float dv, int from, int count, float (*out)[4]);
 
 // The first of count texels of one row that count points from (u, v) on in steps of (du, dv) fall
 // on the centres of, one texel apart (to within what a GPU's filter weights tell apart), with any
 // filter and addressing: the samples are those texels. Null when they do not.
-const unsigned char* MTLTexelsAtCentres(const MTLTexture& texture, float u, float v, float du, float dv,
-                                        int count);
+const unsigned char* MTLTexelsAtCentres(const MTLTexture& texture, float u, float v, float du, float dv, int count);
 
 class MTLFunction
 {
@@ -373,10 +352,8 @@ inline const void* MTLBufferBinding::contents() const
 class MTLTextureDescriptor
 {
 public:
-  static MTLTextureDescriptor texture2DDescriptorWithPixelFormat(MTLPixelFormat format,
-                                                                 NSUInteger width,
-                                                                 NSUInteger height,
-                                                                 bool mipmapped);
+  static MTLTextureDescriptor texture2DDescriptorWithPixelFormat(MTLPixelFormat format, NSUInteger width,
+                                                                 NSUInteger height, bool mipmapped);
   MTLPixelFormat pixelFormat = MTLPixelFormatRGBA8Unorm;
   NSUInteger width = 1;
   NSUInteger height = 1;
@@ -602,18 +579,16 @@ private:
 
   MTLRenderPassDescriptor mPass;
   std::vector<MTLRenderCommand> mCommands;
-  std::vector<MTLViewport> mViewports;  // set by the Viewport commands, which hold their number
+  std::vector<MTLViewport> mViewports;        // set by the Viewport commands, which hold their number
   std::vector<MTLScissorRect> mScissorRects;  // the same for the ScissorRect commands
 };
 
 class MTLBlitCommandEncoder
 {
 public:
-  void copyFromBuffer(std::shared_ptr<MTLBuffer> source, NSUInteger sourceOffset,
-                      NSUInteger sourceBytesPerRow, NSUInteger sourceBytesPerImage,
-                      MTLSize sourceSize, std::shared_ptr<MTLTexture> destination,
-                      NSUInteger destinationSlice, NSUInteger destinationLevel,
-                      MTLOrigin destinationOrigin);
+  void copyFromBuffer(std::shared_ptr<MTLBuffer> source, NSUInteger sourceOffset, NSUInteger sourceBytesPerRow,
+                      NSUInteger sourceBytesPerImage, MTLSize sourceSize, std::shared_ptr<MTLTexture> destination,
+                      NSUInteger destinationSlice, NSUInteger destinationLevel, MTLOrigin destinationOrigin);
   void generateMipmapsForTexture(std::shared_ptr<MTLTexture> texture);
   void synchronizeResource(std::shared_ptr<MTLTexture> texture);
   void endEncoding() {}

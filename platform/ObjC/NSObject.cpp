@@ -6,7 +6,8 @@
 namespace platform {
 namespace {
 
-struct Classes {
+struct Classes
+{
   std::mutex mutex;
   std::map<std::string, ClassFactory> factories;
 };

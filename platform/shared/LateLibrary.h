@@ -5,7 +5,8 @@
 // part of any platform interface). A loaded library stays for the life of the process.
 #include <dlfcn.h>
 
-class LateLibrary {
+class LateLibrary
+{
 public:
   explicit LateLibrary(const char* file) : handle_(dlopen(file, RTLD_NOW | RTLD_LOCAL)) {}
 

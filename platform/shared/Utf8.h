@@ -16,14 +16,32 @@ inline size_t DecodeAt(std::string_view text, size_t at, uint32_t& codePoint)
 {
   const auto lead = static_cast<unsigned char>(text[at]);
   size_t extra;
-  if (lead < 0x80) { codePoint = lead; return 1; }
-  else if ((lead & 0xE0) == 0xC0) { extra = 1; codePoint = lead & 0x1F; }
-  else if ((lead & 0xF0) == 0xE0) { extra = 2; codePoint = lead & 0x0F; }
-  else if ((lead & 0xF8) == 0xF0) { extra = 3; codePoint = lead & 0x07; }
-  else return 0;
+  if (lead < 0x80)
+  {
+    codePoint = lead;
+    return 1;
+  }
+  else if ((lead & 0xE0) == 0xC0)
+  {
+    extra = 1;
+    codePoint = lead & 0x1F;
+  }
+  else if ((lead & 0xF0) == 0xE0)
+  {
+    extra = 2;
+    codePoint = lead & 0x0F;
+  }
+  else if ((lead & 0xF8) == 0xF0)
+  {
+    extra = 3;
+    codePoint = lead & 0x07;
+  }
+  else
+    return 0;
   if (extra >= text.size() - at)
     return 0;
-  for (size_t k = 1; k <= extra; ++k) {
+  for (size_t k = 1; k <= extra; ++k)
+  {
     const auto next = static_cast<unsigned char>(text[at + k]);
     if ((next & 0xC0) != 0x80)
       return 0;
@@ -39,16 +57,23 @@ inline size_t DecodeAt(std::string_view text, size_t at, uint32_t& codePoint)
 inline void Append(std::string& out, uint32_t codePoint)
 {
   const uint32_t c = codePoint;
-  if (c < 0x80) {
+  if (c < 0x80)
+  {
     out += static_cast<char>(c);
-  } else if (c < 0x800) {
+  }
+  else if (c < 0x800)
+  {
     out += static_cast<char>(0xC0 | (c >> 6));
     out += static_cast<char>(0x80 | (c & 0x3F));
-  } else if (c < 0x10000) {
+  }
+  else if (c < 0x10000)
+  {
     out += static_cast<char>(0xE0 | (c >> 12));
     out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
     out += static_cast<char>(0x80 | (c & 0x3F));
-  } else {
+  }
+  else
+  {
     out += static_cast<char>(0xF0 | (c >> 18));
     out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
     out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
@@ -97,17 +122,22 @@ inline std::u16string ToUtf16(std::string_view text)
 {
   std::u16string out;
   out.reserve(text.size());
-  for (size_t at = 0; at < text.size();) {
+  for (size_t at = 0; at < text.size();)
+  {
     uint32_t codePoint = 0;
     size_t length = DecodeAt(text, at, codePoint);
-    if (length == 0) {
+    if (length == 0)
+    {
       codePoint = static_cast<unsigned char>(text[at]);
       length = 1;
     }
-    if (codePoint >= 0x10000) {
+    if (codePoint >= 0x10000)
+    {
       out += static_cast<char16_t>(0xD800 + ((codePoint - 0x10000) >> 10));
       out += static_cast<char16_t>(0xDC00 + ((codePoint - 0x10000) & 0x3FF));
-    } else {
+    }
+    else
+    {
       out += static_cast<char16_t>(codePoint);
     }
     at += length;
@@ -120,7 +150,8 @@ inline std::string FromUtf16(std::u16string_view text)
 {
   std::string out;
   out.reserve(text.size());
-  for (size_t at = 0; at < text.size(); ++at) {
+  for (size_t at = 0; at < text.size(); ++at)
+  {
     uint32_t c = text[at];
     if (c >= 0xD800 && c <= 0xDBFF && at + 1 < text.size() && text[at + 1] >= 0xDC00 && text[at + 1] <= 0xDFFF)
       c = 0x10000 + ((c - 0xD800) << 10) + (text[++at] - 0xDC00);

@@ -12,7 +12,8 @@ namespace xml {
 inline size_t TagEnd(std::string_view text, size_t from)
 {
   char quote = 0;
-  for (size_t i = from; i < text.size(); ++i) {
+  for (size_t i = from; i < text.size(); ++i)
+  {
     const char c = text[i];
     if (quote)
       quote = c == quote ? 0 : quote;
@@ -34,23 +35,33 @@ inline bool NestingWithinLimit(std::string_view text, int maxDepth)
 {
   constexpr size_t npos = std::string_view::npos;
   int depth = 0;
-  for (size_t at = text.find('<'); at != npos;) {
+  for (size_t at = text.find('<'); at != npos;)
+  {
     const std::string_view markup = text.substr(at);
     size_t end;
-    if (markup.starts_with("<!--")) {
+    if (markup.starts_with("<!--"))
+    {
       end = text.find("-->", at + 4);
       end = end == npos ? npos : end + 2;
-    } else if (markup.starts_with("<![CDATA[")) {
+    }
+    else if (markup.starts_with("<![CDATA["))
+    {
       end = text.find("]]>", at + 9);
       end = end == npos ? npos : end + 2;
-    } else if (markup.starts_with("<!") || markup.starts_with("<?")) {
+    }
+    else if (markup.starts_with("<!") || markup.starts_with("<?"))
+    {
       end = text.find('>', at);
       if (end != npos && TagEnd(text, at) != end)
         return false;
-    } else if (markup.starts_with("</")) {
+    }
+    else if (markup.starts_with("</"))
+    {
       depth = std::max(depth - 1, 0);
       end = at + 1;
-    } else {
+    }
+    else
+    {
       end = TagEnd(text, at + 1);
       if (end != npos && text[end - 1] != '/' && ++depth > maxDepth)
         return false;

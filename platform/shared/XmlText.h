@@ -59,4 +59,4 @@ inline std::string PreservedTextOf(const TiXmlElement& element)
   return text;
 }
 
-} // namespace xml
+}  // namespace xml

@@ -9,21 +9,22 @@
 
 #include <stb/stb_truetype.h>
 
-struct GlyphAtlasFont {
-    stbtt_fontinfo info; // its userdata is the atlas, whose scratch arena the rasteriser uses
-    char name[64];
-    uint8_t* data;
-    int dataSize;
-    uint8_t freeData;
-    float ascender;   // fractions of ascent - descent
-    float descender;
-    float lineHeight;
-    GlyphAtlasGlyph* glyphs;
-    int glyphCapacity;
-    int glyphCount;
-    int hash[kAtlasHashSize];
-    int fallbacks[kAtlasMaxFallbacks];
-    int fallbackCount;
+struct GlyphAtlasFont
+{
+  stbtt_fontinfo info;  // its userdata is the atlas, whose scratch arena the rasteriser uses
+  char name[64];
+  uint8_t* data;
+  int dataSize;
+  uint8_t freeData;
+  float ascender;  // fractions of ascent - descent
+  float descender;
+  float lineHeight;
+  GlyphAtlasGlyph* glyphs;
+  int glyphCapacity;
+  int glyphCount;
+  int hash[kAtlasHashSize];
+  int fallbacks[kAtlasMaxFallbacks];
+  int fallbackCount;
 };
 
 // Checks the font at the face index and hands it to the rasteriser: 1, or 0 for a font that is
@@ -33,10 +34,10 @@ int atlasFontLoad(GlyphAtlas* atlas, GlyphAtlasFont* font, int faceIndex, int ch
 void atlasFontVerticalMetrics(GlyphAtlasFont* font, int* ascent, int* descent, int* lineGap);
 float atlasFontPixelScale(GlyphAtlasFont* font, float pixelHeight);
 int atlasFontGlyphIndex(GlyphAtlasFont* font, uint32_t codepoint);
-int atlasFontGlyphMetrics(GlyphAtlasFont* font, int glyph, float scale, int* advance, int* x0,
-                          int* y0, int* x1, int* y1);
-void atlasFontRasterizeGlyph(GlyphAtlasFont* font, uint8_t* out, int width, int height,
-                             int stride, float scale, int glyph);
+int atlasFontGlyphMetrics(GlyphAtlasFont* font, int glyph, float scale, int* advance, int* x0, int* y0, int* x1,
+                          int* y1);
+void atlasFontRasterizeGlyph(GlyphAtlasFont* font, uint8_t* out, int width, int height, int stride, float scale,
+                             int glyph);
 int atlasFontKern(GlyphAtlasFont* font, int glyph1, int glyph2);
 
 // The rasteriser's allocator: blocks from the atlas's scratch arena, rewound as a whole.

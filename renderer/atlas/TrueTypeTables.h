@@ -5,26 +5,25 @@
 #include <cstdint>
 
 // Big-endian reads that answer 0 outside the bytes.
-struct FontBytes {
-    const uint8_t* data;
-    int64_t size;
+struct FontBytes
+{
+  const uint8_t* data;
+  int64_t size;
 
-    bool has(int64_t offset, int64_t length) const {
-        return offset >= 0 && length >= 0 && offset <= size && length <= size - offset;
-    }
-    uint16_t u16(int64_t offset) const {
-        return has(offset, 2) ? uint16_t(data[offset] << 8 | data[offset + 1]) : 0;
-    }
-    int16_t s16(int64_t offset) const { return int16_t(u16(offset)); }
-    uint32_t u32(int64_t offset) const {
-        return has(offset, 4) ? uint32_t(u16(offset)) << 16 | u16(offset + 2) : 0;
-    }
+  bool has(int64_t offset, int64_t length) const
+  {
+    return offset >= 0 && length >= 0 && offset <= size && length <= size - offset;
+  }
+  uint16_t u16(int64_t offset) const { return has(offset, 2) ? uint16_t(data[offset] << 8 | data[offset + 1]) : 0; }
+  int16_t s16(int64_t offset) const { return int16_t(u16(offset)); }
+  uint32_t u32(int64_t offset) const { return has(offset, 4) ? uint32_t(u16(offset)) << 16 | u16(offset + 2) : 0; }
 };
 
-struct FontTable {
-    int64_t offset = 0;
-    int64_t length = 0;
-    bool present() const { return length > 0; }
+struct FontTable
+{
+  int64_t offset = 0;
+  int64_t length = 0;
+  bool present() const { return length > 0; }
 };
 
 // Offset of the face in a font file or collection; -1 when there is no such face.
@@ -40,8 +39,9 @@ bool fontCharacterMapIsSound(FontBytes bytes, int64_t face, int64_t characterMap
 
 // The pairs of the first horizontal format-0 subtable of 'kern': offset of the first pair and
 // count; a count of 0 when there are none.
-struct KernPairs {
-    int64_t offset = 0;
-    int64_t count = 0;
+struct KernPairs
+{
+  int64_t offset = 0;
+  int64_t count = 0;
 };
 KernPairs fontKernPairs(FontBytes bytes, int64_t face);

@@ -6,18 +6,22 @@
 
 #include <cstdio>
 
-namespace
-{
+namespace {
 // The process-wide framebuffer that flushed frames render into; null for the layer's drawable.
 MNVGframebuffer* sBoundFramebuffer = nullptr;
 
-MNVGcontext_vVantorelix_au* self(void* uptr) { return static_cast<MNVGcontext_vVantorelix_au*>(uptr); }
+MNVGcontext_vVantorelix_au* self(void* uptr)
+{
+  return static_cast<MNVGcontext_vVantorelix_au*>(uptr);
+}
 
 // The vector context keeps the back end as its user pointer.
-MNVGcontext_vVantorelix_au* backendOf(NVGcontext* ctx) { return self(ctx->params.userPtr); }
+MNVGcontext_vVantorelix_au* backendOf(NVGcontext* ctx)
+{
+  return self(ctx->params.userPtr);
+}
 
-std::shared_ptr<MTLDepthStencilState> stencilState(MTLDevice& device,
-                                                   const MTLStencilDescriptor* front,
+std::shared_ptr<MTLDepthStencilState> stencilState(MTLDevice& device, const MTLStencilDescriptor* front,
                                                    const MTLStencilDescriptor* back)
 {
   MTLDepthStencilDescriptor d;
@@ -29,8 +33,8 @@ std::shared_ptr<MTLDepthStencilState> stencilState(MTLDevice& device,
   return device.newDepthStencilStateWithDescriptor(d);
 }
 
-MTLStencilDescriptor stencil(MTLCompareFunction compare, MTLStencilOperation fail,
-                             MTLStencilOperation depthFail, MTLStencilOperation pass)
+MTLStencilDescriptor stencil(MTLCompareFunction compare, MTLStencilOperation fail, MTLStencilOperation depthFail,
+                             MTLStencilOperation pass)
 {
   MTLStencilDescriptor s;
   s.stencilCompareFunction = compare;
@@ -41,12 +45,18 @@ MTLStencilDescriptor stencil(MTLCompareFunction compare, MTLStencilOperation fai
 }
 
 // The callback table of the vector context.
-int cbCreate(void* uptr) { return self(uptr)->renderCreate(); }
+int cbCreate(void* uptr)
+{
+  return self(uptr)->renderCreate();
+}
 int cbCreateTexture(void* uptr, int type, int w, int h, int imageFlags, const unsigned char* data)
 {
   return self(uptr)->renderCreateTexture(type, w, h, imageFlags, data);
 }
-int cbDeleteTexture(void* uptr, int image) { return self(uptr)->renderDeleteTexture(image); }
+int cbDeleteTexture(void* uptr, int image)
+{
+  return self(uptr)->renderDeleteTexture(image);
+}
 int cbUpdateTexture(void* uptr, int image, int x, int y, int w, int h, const unsigned char* data)
 {
   return self(uptr)->renderUpdateTexture(image, x, y, w, h, data);
@@ -59,15 +69,21 @@ void cbViewport(void* uptr, float width, float height, float ratio)
 {
   self(uptr)->renderViewport(width, height, ratio);
 }
-void cbCancel(void* uptr) { self(uptr)->renderCancel(); }
-void cbFlush(void* uptr) { self(uptr)->renderFlush(); }
-void cbFill(void* uptr, NVGpaint* paint, NVGcompositeOperationState op, NVGscissor* scissor,
-            float fringe, const float* bounds, const NVGpath* paths, int npaths)
+void cbCancel(void* uptr)
+{
+  self(uptr)->renderCancel();
+}
+void cbFlush(void* uptr)
+{
+  self(uptr)->renderFlush();
+}
+void cbFill(void* uptr, NVGpaint* paint, NVGcompositeOperationState op, NVGscissor* scissor, float fringe,
+            const float* bounds, const NVGpath* paths, int npaths)
 {
   self(uptr)->renderFill(paint, op, scissor, fringe, bounds, paths, npaths);
 }
-void cbStroke(void* uptr, NVGpaint* paint, NVGcompositeOperationState op, NVGscissor* scissor,
-              float fringe, float strokeWidth, const NVGpath* paths, int npaths)
+void cbStroke(void* uptr, NVGpaint* paint, NVGcompositeOperationState op, NVGscissor* scissor, float fringe,
+              float strokeWidth, const NVGpath* paths, int npaths)
 {
   self(uptr)->renderStroke(paint, op, scissor, fringe, strokeWidth, paths, npaths);
 }
@@ -83,8 +99,7 @@ void cbDelete(void* uptr)
 }
 }  // namespace
 
-MNVGcontext_vVantorelix_au::MNVGcontext_vVantorelix_au(CAMetalLayer* layer, int flags)
-    : flags(flags), metalLayer(layer)
+MNVGcontext_vVantorelix_au::MNVGcontext_vVantorelix_au(CAMetalLayer* layer, int flags) : flags(flags), metalLayer(layer)
 {
 }
 
@@ -115,7 +130,8 @@ int MNVGcontext_vVantorelix_au::renderCreate()
   metalLayer->setOpaque(false);
 
   NSError* error = nullptr;
-  std::shared_ptr<MTLLibrary> library = device->newLibraryWithData(mnvgShaderLibrary(), mnvgShaderLibrarySize(), &error);
+  std::shared_ptr<MTLLibrary> library = device->newLibraryWithData(mnvgShaderLibrary(), mnvgShaderLibrarySize(),
+                                                                   &error);
   checkError(error, "init library");
   if (!library)
     return 0;
@@ -143,8 +159,8 @@ int MNVGcontext_vVantorelix_au::renderCreate()
                                                  MTLStencilOperationKeep, MTLStencilOperationIncrementWrap);
   const MTLStencilDescriptor fillBack = stencil(MTLCompareFunctionAlways, MTLStencilOperationKeep,
                                                 MTLStencilOperationKeep, MTLStencilOperationDecrementWrap);
-  const MTLStencilDescriptor fillAA = stencil(MTLCompareFunctionEqual, MTLStencilOperationKeep,
-                                              MTLStencilOperationKeep, MTLStencilOperationZero);
+  const MTLStencilDescriptor fillAA = stencil(MTLCompareFunctionEqual, MTLStencilOperationKeep, MTLStencilOperationKeep,
+                                              MTLStencilOperationZero);
   const MTLStencilDescriptor fillRest = stencil(MTLCompareFunctionNotEqual, MTLStencilOperationZero,
                                                 MTLStencilOperationZero, MTLStencilOperationZero);
   const MTLStencilDescriptor strokeShape = stencil(MTLCompareFunctionEqual, MTLStencilOperationKeep,
@@ -163,8 +179,7 @@ int MNVGcontext_vVantorelix_au::renderCreate()
   return 1;
 }
 
-void MNVGcontext_vVantorelix_au::updateRenderPipelineStatesForBlend(const MNVGblend& blend,
-                                                                    MTLPixelFormat pixelFormat)
+void MNVGcontext_vVantorelix_au::updateRenderPipelineStatesForBlend(const MNVGblend& blend, MTLPixelFormat pixelFormat)
 {
   if (pipelineState && stencilOnlyPipelineState && piplelinePixelFormat == pixelFormat && blendFunc == blend)
     return;
@@ -252,8 +267,8 @@ int MNVGcontext_vVantorelix_au::renderCreateTexture(int type, int width, int hei
     return 0;
   const std::shared_ptr<MTLDevice> device = metalLayer->device();
   MTLTextureDescriptor d = MTLTextureDescriptor::texture2DDescriptorWithPixelFormat(
-      type == NVG_TEXTURE_ALPHA ? MTLPixelFormatR8Unorm : MTLPixelFormatRGBA8Unorm, width, height,
-      (imageFlags & NVG_IMAGE_GENERATE_MIPMAPS) != 0);
+    type == NVG_TEXTURE_ALPHA ? MTLPixelFormatR8Unorm : MTLPixelFormatRGBA8Unorm, width, height,
+    (imageFlags & NVG_IMAGE_GENERATE_MIPMAPS) != 0);
   d.usage = MTLTextureUsageShaderRead | MTLTextureUsageShaderWrite | MTLTextureUsageRenderTarget;
   std::shared_ptr<MTLTexture> texture = device->newTextureWithDescriptor(d);
   if (!texture)
@@ -263,13 +278,14 @@ int MNVGcontext_vVantorelix_au::renderCreateTexture(int type, int width, int hei
     const NSUInteger bytesPerRow = static_cast<NSUInteger>(width) * (type == NVG_TEXTURE_RGBA ? 4 : 1);
     if (d.storageMode == MTLStorageModePrivate)
     {
-      std::shared_ptr<MTLBuffer> staging = device->newBufferWithLength(bytesPerRow * height, MTLResourceStorageModeShared);
+      std::shared_ptr<MTLBuffer> staging = device->newBufferWithLength(bytesPerRow * height,
+                                                                       MTLResourceStorageModeShared);
       std::memcpy(staging->contents(), data, bytesPerRow * height);
       std::shared_ptr<MTLCommandBuffer> cb = commandQueue->commandBuffer();
       std::shared_ptr<MTLBlitCommandEncoder> blit = cb->blitCommandEncoder();
       blit->copyFromBuffer(staging, 0, bytesPerRow, bytesPerRow * height,
-                           MTLSize{static_cast<NSUInteger>(width), static_cast<NSUInteger>(height), 1},
-                           texture, 0, 0, MTLOrigin{0, 0, 0});
+                           MTLSize{static_cast<NSUInteger>(width), static_cast<NSUInteger>(height), 1}, texture, 0, 0,
+                           MTLOrigin{0, 0, 0});
       blit->endEncoding();
       cb->commit();
       cb->waitUntilCompleted();
@@ -417,11 +433,20 @@ NVGcontext* mvgCreateContext(CAMetalLayer* layer, int flags)
   return vgCreateContext(&params);
 }
 
-void mvgDeleteContext(NVGcontext* ctx) { vgDeleteContext(ctx); }
+void mvgDeleteContext(NVGcontext* ctx)
+{
+  vgDeleteContext(ctx);
+}
 
-void mvgBindFramebuffer(MNVGframebuffer* framebuffer) { sBoundFramebuffer = framebuffer; }
+void mvgBindFramebuffer(MNVGframebuffer* framebuffer)
+{
+  sBoundFramebuffer = framebuffer;
+}
 
-MNVGframebuffer* mvgBoundFramebuffer() { return sBoundFramebuffer; }
+MNVGframebuffer* mvgBoundFramebuffer()
+{
+  return sBoundFramebuffer;
+}
 
 MNVGframebuffer* mvgCreateFramebuffer(NVGcontext* ctx, int width, int height, int imageFlags)
 {
@@ -455,7 +480,10 @@ void mvgSetClearColor(NVGcontext* ctx, NVGcolor color)
   mtl->clearBufferOnFlush = true;
 }
 
-std::shared_ptr<MTLCommandQueue> mvgGetCommandQueue(NVGcontext* ctx) { return backendOf(ctx)->commandQueue; }
+std::shared_ptr<MTLCommandQueue> mvgGetCommandQueue(NVGcontext* ctx)
+{
+  return backendOf(ctx)->commandQueue;
+}
 
 std::shared_ptr<MTLDevice> mvgGetDevice(NVGcontext* ctx)
 {

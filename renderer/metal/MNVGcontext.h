@@ -18,11 +18,10 @@ struct MNVGblend
   bool operator==(const MNVGblend&) const = default;
 };
 
-constexpr MNVGblend kMNVGdefaultBlend = {MTLBlendFactorOne, MTLBlendFactorOneMinusSourceAlpha,
-                                         MTLBlendFactorOne, MTLBlendFactorOneMinusSourceAlpha};
+constexpr MNVGblend kMNVGdefaultBlend = {MTLBlendFactorOne, MTLBlendFactorOneMinusSourceAlpha, MTLBlendFactorOne,
+                                         MTLBlendFactorOneMinusSourceAlpha};
 
-enum MNVGcallType
-{
+enum MNVGcallType {
   MNVG_NONE = 0,
   MNVG_FILL = 1,
   MNVG_CONVEXFILL = 2,
@@ -48,15 +47,13 @@ struct MNVGcall
 static_assert(sizeof(MNVGcall) == 80);
 static_assert(offsetof(MNVGcall, blendFunc) == 48);
 
-enum MNVGshaderType
-{
+enum MNVGshaderType {
   MNVG_SHADER_FILLGRAD = 0,
   MNVG_SHADER_FILLIMG = 1,
   MNVG_SHADER_IMG = 2,
 };
 
-enum MNVGtexType
-{
+enum MNVGtexType {
   MNVG_TEXTYPE_PREMULTIPLIED = 0,
   MNVG_TEXTYPE_RGBA = 1,
   MNVG_TEXTYPE_ALPHA = 2,
@@ -198,23 +195,24 @@ public:
   void renderViewport(float width, float height, float devicePixelRatio);
   void renderCancel();
   void renderFlush();
-  void renderFill(const NVGpaint* paint, NVGcompositeOperationState op, const NVGscissor* scissor,
-                  float fringe, const float* bounds, const NVGpath* paths, int npaths);
-  void renderStroke(const NVGpaint* paint, NVGcompositeOperationState op, const NVGscissor* scissor,
-                    float fringe, float strokeWidth, const NVGpath* paths, int npaths);
-  void renderTriangles(const NVGpaint* paint, NVGcompositeOperationState op,
-                       const NVGscissor* scissor, const NVGvertex* verts, int nverts, float fringe);
+  void renderFill(const NVGpaint* paint, NVGcompositeOperationState op, const NVGscissor* scissor, float fringe,
+                  const float* bounds, const NVGpath* paths, int npaths);
+  void renderStroke(const NVGpaint* paint, NVGcompositeOperationState op, const NVGscissor* scissor, float fringe,
+                    float strokeWidth, const NVGpath* paths, int npaths);
+  void renderTriangles(const NVGpaint* paint, NVGcompositeOperationState op, const NVGscissor* scissor,
+                       const NVGvertex* verts, int nverts, float fringe);
 
   MNVGcall* allocCall();
   int allocVerts(int n);
   int allocIndexes(int n);
   int allocFragUniforms(int n);
   MNVGfragUniforms* fragUniformAtIndex(int offset);
-  bool convertPaintForFrag(MNVGfragUniforms* frag, const NVGpaint* paint, const NVGscissor* scissor,
-                           float width, float fringe, float strokeThr);
+  bool convertPaintForFrag(MNVGfragUniforms* frag, const NVGpaint* paint, const NVGscissor* scissor, float width,
+                           float fringe, float strokeThr);
 
 private:
-  std::shared_ptr<MTLRenderCommandEncoder> renderCommandEncoderWithColorTexture(std::shared_ptr<MTLTexture> colorTexture);
+  std::shared_ptr<MTLRenderCommandEncoder> renderCommandEncoderWithColorTexture(
+    std::shared_ptr<MTLTexture> colorTexture);
   void updateStencilTextureToSize(NSUInteger width, NSUInteger height);
   void setUniforms(int uniformOffset, int image);
   // Keeps the call's drawing inside its scissor when the scissor is an upright rectangle, so

@@ -10,16 +10,15 @@
 #include <cstring>
 #include <limits>
 
-namespace
-{
+namespace {
 constexpr float kNoStrokeThreshold = -1.0f;
 constexpr float kStencilStrokeThreshold = 1.0f - 0.5f / 255.0f;
 
 // Grows a CPU-visible GPU buffer of `size`-byte elements to hold `count` + n, keeping the used
 // part. Returns the first new element's index, or -1.
 template <typename T>
-int growBuffer(MTLDevice& device, std::shared_ptr<MTLBuffer>& buffer, T*& contents, int& capacity,
-               int& count, int n, int minimum, int size)
+int growBuffer(MTLDevice& device, std::shared_ptr<MTLBuffer>& buffer, T*& contents, int& capacity, int& count, int n,
+               int minimum, int size)
 {
   if (n < 0)
     return -1;
@@ -218,20 +217,20 @@ void MNVGcontext_vVantorelix_au::dropCall()
 
 int MNVGcontext_vVantorelix_au::allocVerts(int n)
 {
-  return growBuffer(*metalLayer->device(), buffers->vertBuffer, buffers->verts, buffers->cverts,
-                    buffers->nverts, n, 4096, static_cast<int>(sizeof(NVGvertex)));
+  return growBuffer(*metalLayer->device(), buffers->vertBuffer, buffers->verts, buffers->cverts, buffers->nverts, n,
+                    4096, static_cast<int>(sizeof(NVGvertex)));
 }
 
 int MNVGcontext_vVantorelix_au::allocIndexes(int n)
 {
-  return growBuffer(*metalLayer->device(), buffers->indexBuffer, buffers->indexes, buffers->cindexes,
-                    buffers->nindexes, n, 4096, indexSize);
+  return growBuffer(*metalLayer->device(), buffers->indexBuffer, buffers->indexes, buffers->cindexes, buffers->nindexes,
+                    n, 4096, indexSize);
 }
 
 int MNVGcontext_vVantorelix_au::allocFragUniforms(int n)
 {
-  const int block = growBuffer(*metalLayer->device(), buffers->uniformBuffer, buffers->uniforms,
-                               buffers->cuniforms, buffers->nuniforms, n, 128, fragSize);
+  const int block = growBuffer(*metalLayer->device(), buffers->uniformBuffer, buffers->uniforms, buffers->cuniforms,
+                               buffers->nuniforms, n, 128, fragSize);
   return block < 0 ? -1 : block * fragSize;
 }
 
@@ -249,8 +248,8 @@ bool MNVGcontext_vVantorelix_au::imageDrawable(int image) const
 }
 
 bool MNVGcontext_vVantorelix_au::convertPaintForFrag(MNVGfragUniforms* frag, const NVGpaint* paint,
-                                                     const NVGscissor* scissor, float width,
-                                                     float fringe, float strokeThr)
+                                                     const NVGscissor* scissor, float width, float fringe,
+                                                     float strokeThr)
 {
   std::memset(frag, 0, sizeof(*frag));
   premultiplied(frag->innerCol, paint->innerColor);
@@ -335,7 +334,8 @@ void MNVGcontext_vVantorelix_au::renderViewport(float width, float height, float
   }
   buffers->isBusy.store(true, std::memory_order_release);
   if (!buffers->viewSizeBuffer)
-    buffers->viewSizeBuffer = metalLayer->device()->newBufferWithLength(sizeof(float) * 2, MTLResourceStorageModeShared);
+    buffers->viewSizeBuffer = metalLayer->device()->newBufferWithLength(sizeof(float) * 2,
+                                                                        MTLResourceStorageModeShared);
   auto* viewSize = static_cast<float*>(buffers->viewSizeBuffer->contents());
   viewSize[0] = width;
   viewSize[1] = height;
@@ -351,8 +351,8 @@ void MNVGcontext_vVantorelix_au::renderCancel()
 }
 
 void MNVGcontext_vVantorelix_au::renderFill(const NVGpaint* paint, NVGcompositeOperationState op,
-                                            const NVGscissor* scissor, float fringe,
-                                            const float* bounds, const NVGpath* paths, int npaths)
+                                            const NVGscissor* scissor, float fringe, const float* bounds,
+                                            const NVGpath* paths, int npaths)
 {
   if (!imageDrawable(paint->image))
     return;
@@ -445,8 +445,8 @@ void MNVGcontext_vVantorelix_au::renderFill(const NVGpaint* paint, NVGcompositeO
 }
 
 void MNVGcontext_vVantorelix_au::renderStroke(const NVGpaint* paint, NVGcompositeOperationState op,
-                                              const NVGscissor* scissor, float fringe,
-                                              float strokeWidth, const NVGpath* paths, int npaths)
+                                              const NVGscissor* scissor, float fringe, float strokeWidth,
+                                              const NVGpath* paths, int npaths)
 {
   if (!imageDrawable(paint->image))
     return;
@@ -471,13 +471,13 @@ void MNVGcontext_vVantorelix_au::renderStroke(const NVGpaint* paint, NVGcomposit
   call->uniformOffset = uniformOffset;
   convertPaintForFrag(fragUniformAtIndex(uniformOffset), paint, scissor, strokeWidth, fringe, kNoStrokeThreshold);
   if (stencilStrokes)
-    convertPaintForFrag(fragUniformAtIndex(uniformOffset + fragSize), paint, scissor, strokeWidth,
-                        fringe, kStencilStrokeThreshold);
+    convertPaintForFrag(fragUniformAtIndex(uniformOffset + fragSize), paint, scissor, strokeWidth, fringe,
+                        kStencilStrokeThreshold);
 }
 
 void MNVGcontext_vVantorelix_au::renderTriangles(const NVGpaint* paint, NVGcompositeOperationState op,
-                                                 const NVGscissor* scissor, const NVGvertex* verts,
-                                                 int nverts, float fringe)
+                                                 const NVGscissor* scissor, const NVGvertex* verts, int nverts,
+                                                 float fringe)
 {
   if (!imageDrawable(paint->image))
     return;
@@ -511,14 +511,15 @@ void MNVGcontext_vVantorelix_au::updateStencilTextureToSize(NSUInteger width, NS
     stencil.reset();
   if (stencil)
     return;
-  MTLTextureDescriptor d = MTLTextureDescriptor::texture2DDescriptorWithPixelFormat(MTLPixelFormatStencil8, width, height, false);
+  MTLTextureDescriptor d = MTLTextureDescriptor::texture2DDescriptorWithPixelFormat(MTLPixelFormatStencil8, width,
+                                                                                    height, false);
   d.usage = MTLTextureUsageRenderTarget;
   d.storageMode = MTLStorageModePrivate;
   stencil = metalLayer->device()->newTextureWithDescriptor(d);
 }
 
 std::shared_ptr<MTLRenderCommandEncoder> MNVGcontext_vVantorelix_au::renderCommandEncoderWithColorTexture(
-    std::shared_ptr<MTLTexture> colorTexture)
+  std::shared_ptr<MTLTexture> colorTexture)
 {
   MTLRenderPassDescriptor pass = MTLRenderPassDescriptor::renderPassDescriptor();
   pass.colorAttachments[0].clearColor = clearColor;
@@ -531,12 +532,12 @@ std::shared_ptr<MTLRenderCommandEncoder> MNVGcontext_vVantorelix_au::renderComma
   pass.stencilAttachment.storeAction = MTLStoreActionDontCare;
   pass.stencilAttachment.texture = buffers->stencilTexture;
 
-  std::shared_ptr<MTLRenderCommandEncoder> encoder =
-      buffers->commandBuffer->renderCommandEncoderWithDescriptor(pass);
+  std::shared_ptr<MTLRenderCommandEncoder> encoder = buffers->commandBuffer->renderCommandEncoderWithDescriptor(pass);
   encoder->setCullMode(MTLCullModeBack);
   encoder->setFrontFacingWinding(MTLWindingCounterClockwise);
   encoder->setStencilReferenceValue(0);
-  encoder->setViewport({0.0, 0.0, static_cast<double>(viewPortSize[0]), static_cast<double>(viewPortSize[1]), 0.0, 1.0});
+  encoder->setViewport(
+    {0.0, 0.0, static_cast<double>(viewPortSize[0]), static_cast<double>(viewPortSize[1]), 0.0, 1.0});
   encoder->setVertexBuffer(buffers->vertBuffer, 0, 0);
   encoder->setVertexBuffer(buffers->viewSizeBuffer, 0, 1);
   encoder->setFragmentBuffer(buffers->uniformBuffer, 0, 0);
@@ -558,8 +559,7 @@ void MNVGcontext_vVantorelix_au::clipToScissor(int uniformOffset)
   MTLScissorRect rect{0, 0, viewPortSize[0], viewPortSize[1]};
   // Upright: each axis of the view maps to the same axis of the scissor (without a scissor the
   // matrix is zero).
-  if (u.scissorMat[1] == 0.0f && u.scissorMat[4] == 0.0f && u.scissorMat[0] != 0.0f &&
-      u.scissorMat[5] != 0.0f)
+  if (u.scissorMat[1] == 0.0f && u.scissorMat[4] == 0.0f && u.scissorMat[0] != 0.0f && u.scissorMat[5] != 0.0f)
   {
     NSUInteger* origin[2] = {&rect.x, &rect.y};
     NSUInteger* size[2] = {&rect.width, &rect.height};

@@ -6,11 +6,10 @@
 #include "renderer/vector/VectorContext.h"
 
 // Creation flags.
-enum MNVGcreateFlags
-{
-  MNVG_ANTIALIAS = 1,         // anti-aliasing fringes and the fragment function that reads them
-  MNVG_STENCIL_STROKES = 2,   // strokes drawn through the stencil, so overlaps are drawn once
-  MNVG_DEBUG = 4,             // print errors of the device
+enum MNVGcreateFlags {
+  MNVG_ANTIALIAS = 1,        // anti-aliasing fringes and the fragment function that reads them
+  MNVG_STENCIL_STROKES = 2,  // strokes drawn through the stencil, so overlaps are drawn once
+  MNVG_DEBUG = 4,            // print errors of the device
   MNVG_DOUBLE_BUFFER = 0x1000,
   MNVG_TRIPLE_BUFFER = 0x2000,
 };

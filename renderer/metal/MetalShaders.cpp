@@ -10,17 +10,14 @@
 #include <cstring>
 #include <mutex>
 
-namespace
-{
-constexpr char kLibrary[] = "MTLB" "vertexShader\0" "fragmentShader\0" "fragmentShaderAA\0";
+namespace {
+constexpr char kLibrary[] =
+  "MTLB"
+  "vertexShader\0"
+  "fragmentShader\0"
+  "fragmentShaderAA\0";
 
-enum Varying
-{
-  kTexU,
-  kTexV,
-  kPosX,
-  kPosY
-};
+enum Varying { kTexU, kTexV, kPosX, kPosY };
 
 void vertexShader(const MTLVertexIn& in, const MTLShaderResources& resources, MTLVertexOut* out)
 {
@@ -45,7 +42,10 @@ void transform(const float* m, float x, float y, float* ox, float* oy)
   *oy = m[1] * x + m[5] * y + m[9];
 }
 
-float clamp01(float v) { return std::clamp(v, 0.0f, 1.0f); }
+float clamp01(float v)
+{
+  return std::clamp(v, 0.0f, 1.0f);
+}
 
 float scissorEdge(float m)
 {
@@ -127,12 +127,11 @@ const MNVGfragUniforms* uniforms(const MTLShaderResources& resources)
   return static_cast<const MNVGfragUniforms*>(resources.buffers[0].contents());
 }
 
-enum class Paint
-{
+enum class Paint {
   Solid,     // a gradient whose two colours are equal
   Gradient,  // over a rounded box
   Image,
-  Glyph,     // glyph quads, whose texture coordinates are the atlas's
+  Glyph,  // glyph quads, whose texture coordinates are the atlas's
 };
 
 // A varying at fragment i of a span.
@@ -304,8 +303,8 @@ void shade(const MTLFragmentSpan& span, const MTLShaderResources& resources, MTL
     {
       float pt[2];
       transform(u.paintMat, varying(span, kPosX, i), varying(span, kPosY, i), &pt[0], &pt[1]);
-      const float d = clamp01((roundedBoxDistance(pt[0], pt[1], u.extent[0], u.extent[1], u.radius) +
-                               u.feather * 0.5f) / u.feather);
+      const float d = clamp01(
+        (roundedBoxDistance(pt[0], pt[1], u.extent[0], u.extent[1], u.radius) + u.feather * 0.5f) / u.feather);
       for (int c = 0; c < 4; c++)
         out.colours[i][c] = (inner[c] * (1.0f - d) + outer[c] * d) * coverage[i];
     }
@@ -334,8 +333,8 @@ void shade(const MTLFragmentSpan& span, const MTLShaderResources& resources, MTL
       // colours; straight ones give them multiplied by their alpha, as sampleRow does.
       const MTLTexture* texture = resources.textures[0];
       const bool asTexels = u.texType == MNVG_TEXTYPE_PREMULTIPLIED || u.texType == MNVG_TEXTYPE_RGBA;
-      if (uniform && coverage[0] == 1.0f && asTexels && texture && texture->bytesPerPixel() == 4 &&
-          inner[0] == 1.0f && inner[1] == 1.0f && inner[2] == 1.0f && inner[3] == 1.0f)
+      if (uniform && coverage[0] == 1.0f && asTexels && texture && texture->bytesPerPixel() == 4 && inner[0] == 1.0f &&
+          inner[1] == 1.0f && inner[2] == 1.0f && inner[3] == 1.0f)
       {
         const float start = static_cast<float>(span.start);
         if (const unsigned char* texels = MTLTexelsAtCentres(*texture, s + start * ds, t + start * dt, ds, dt, n))
@@ -452,4 +451,7 @@ const void* mnvgShaderLibrary()
   return kLibrary;
 }
 
-size_t mnvgShaderLibrarySize() { return sizeof(kLibrary); }
+size_t mnvgShaderLibrarySize()
+{
+  return sizeof(kLibrary);
+}

@@ -20,29 +20,34 @@ enum SVGLineCap : uint8_t { kSVGCapButt = 0, kSVGCapRound = 1, kSVGCapSquare = 2
 enum SVGFillRule : uint8_t { kSVGFillRuleNonZero = 0, kSVGFillRuleEvenOdd = 1 };
 enum SVGShapeFlags : uint8_t { kSVGFlagsVisible = 0x01 };
 
-struct SVGGradientStop {
+struct SVGGradientStop
+{
   uint32_t color;  // alpha = stop opacity x 255
   float offset;
 };
 
 // One allocation: the header, then its stops (`stops` points just past the header).
-struct SVGGradient {
+struct SVGGradient
+{
   float xform[6];  // output coordinates -> gradient unit space
   uint8_t spread;
-  float fx, fy;    // radial focal point divided by the radius
+  float fx, fy;  // radial focal point divided by the radius
   int32_t nstops;
   SVGGradientStop* stops;  // sorted by offset
 };
 
-struct SVGPaint {
+struct SVGPaint
+{
   uint8_t type;  // SVGPaintType
-  union {
+  union
+  {
     uint32_t color;         // kSVGPaintColor
     SVGGradient* gradient;  // the gradient kinds; owned by the shape
   };
 };
 
-struct SVGPath {
+struct SVGPath
+{
   float* pts;    // npts points as x, y pairs: start point, then three points per cubic
   int32_t npts;  // 1 + 3k, at least 4
   uint8_t closed;
@@ -50,7 +55,8 @@ struct SVGPath {
   SVGPath* next;
 };
 
-struct SVGShape {
+struct SVGShape
+{
   char id[64];
   SVGPaint fill;
   SVGPaint stroke;
@@ -69,7 +75,8 @@ struct SVGShape {
   SVGShape* next;  // document order
 };
 
-struct SVGImage {
+struct SVGImage
+{
   float width;
   float height;
   SVGShape* shapes;

@@ -24,7 +24,8 @@ enum SVGUnit : uint8_t {
   kSVGUnitEx,
 };
 
-struct SVGLength {
+struct SVGLength
+{
   float value;
   uint8_t units;  // SVGUnit
 };
@@ -34,7 +35,8 @@ enum SVGAlign : int32_t { kSVGAlignMin = 0, kSVGAlignMid = 1, kSVGAlignMax = 2 }
 enum SVGAlignType : int32_t { kSVGAlignNone = 0, kSVGAlignMeet = 1, kSVGAlignSlice = 2 };
 
 // The inherited presentation state of one nesting level.
-struct SVGAttributeState {
+struct SVGAttributeState
+{
   char id[kSVGIdSize];
   float xform[6];
   uint32_t fillColor;
@@ -65,7 +67,8 @@ struct SVGAttributeState {
 // one cx cy r fx fy, each from the same position.
 enum SVGGradientSlot { kSVGSlotX1Cx = 0, kSVGSlotY1Cy, kSVGSlotX2R, kSVGSlotY2Fx, kSVGSlotFy, kSVGSlotCount };
 
-struct SVGGradientData {
+struct SVGGradientData
+{
   char id[kSVGIdSize];
   char ref[kSVGIdSize];  // id named by "xlink:href"
   int8_t type;           // kSVGPaintLinearGradient or kSVGPaintRadialGradient
@@ -78,7 +81,8 @@ struct SVGGradientData {
   SVGGradientData* next;
 };
 
-struct SVGParser {
+struct SVGParser
+{
   SVGAttributeState attr[kSVGMaxAttributeDepth];
   int32_t attrHead;     // index of the top entry; 0 is the root
   int32_t attrSkipped;  // pushes refused while the stack was full, still to be popped
@@ -101,8 +105,7 @@ using SVGEndElementFn = void (*)(void* user, const char* name);
 using SVGContentFn = void (*)(void* user, const char* text);
 
 // Document: tokenizer, dispatch, attribute stack.
-int svgTokenizeXml(char* text, SVGStartElementFn onStart, SVGEndElementFn onEnd, SVGContentFn onContent,
-                   void* user);
+int svgTokenizeXml(char* text, SVGStartElementFn onStart, SVGEndElementFn onEnd, SVGContentFn onContent, void* user);
 SVGAttributeState* svgTopAttributes(SVGParser* p);
 void svgPushAttributes(SVGParser* p);
 void svgPopAttributes(SVGParser* p);
@@ -111,8 +114,10 @@ void svgPopAttributes(SVGParser* p);
 bool svgIsSpace(char c);
 bool svgIsNumberStart(char c);
 template <typename Char>
-Char* svgSkipSpace(Char* s) {
-  while (svgIsSpace(*s)) ++s;
+Char* svgSkipSpace(Char* s)
+{
+  while (svgIsSpace(*s))
+    ++s;
   return s;
 }
 void svgCopyId(char* out, const char* value);  // at most 63 characters

@@ -7,14 +7,16 @@
 
 #include <cmath>
 
-namespace transform2d
-{
+namespace transform2d {
 
 // Below this determinant a transform squashes the plane too flat to be undone usefully: its
 // inverse would blow drawing coordinates up to sizes no path or paint can use.
 constexpr double kSingularDeterminant = 1e-6;
 
-inline bool IsSingular(double det) { return !std::isfinite(det) || std::abs(det) < kSingularDeterminant; }
+inline bool IsSingular(double det)
+{
+  return !std::isfinite(det) || std::abs(det) < kSingularDeterminant;
+}
 
 template <typename T>
 void Identity(T* t)
@@ -82,4 +84,4 @@ void Point(T* x, T* y, T px, T py, const T* t)
   *y = px * t[1] + py * t[3] + t[5];
 }
 
-} // namespace transform2d
+}  // namespace transform2d

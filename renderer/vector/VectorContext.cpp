@@ -3,8 +3,7 @@
 
 #include "renderer/atlas/GlyphAtlas.h"
 
-namespace
-{
+namespace {
 constexpr int kInitCommandsSize = 256;
 constexpr int kInitPointsSize = 128;
 constexpr int kInitPathsSize = 16;
@@ -47,17 +46,17 @@ NVGcompositeOperationState compositeOperationState(int op)
     int s, d;
   };
   static constexpr Factors kTable[] = {
-      {NVG_ONE, NVG_ONE_MINUS_SRC_ALPHA},            // source-over
-      {NVG_DST_ALPHA, NVG_ZERO},                     // source-in
-      {NVG_ONE_MINUS_DST_ALPHA, NVG_ZERO},           // source-out
-      {NVG_DST_ALPHA, NVG_ONE_MINUS_SRC_ALPHA},      // source-atop
-      {NVG_ONE_MINUS_DST_ALPHA, NVG_ONE},            // destination-over
-      {NVG_ZERO, NVG_SRC_ALPHA},                     // destination-in
-      {NVG_ZERO, NVG_ONE_MINUS_SRC_ALPHA},           // destination-out
-      {NVG_ONE_MINUS_DST_ALPHA, NVG_SRC_ALPHA},      // destination-atop
-      {NVG_ONE, NVG_ONE},                            // lighter
-      {NVG_ONE, NVG_ZERO},                           // copy
-      {NVG_ONE_MINUS_DST_ALPHA, NVG_ONE_MINUS_SRC_ALPHA},  // xor
+    {NVG_ONE, NVG_ONE_MINUS_SRC_ALPHA},                  // source-over
+    {NVG_DST_ALPHA, NVG_ZERO},                           // source-in
+    {NVG_ONE_MINUS_DST_ALPHA, NVG_ZERO},                 // source-out
+    {NVG_DST_ALPHA, NVG_ONE_MINUS_SRC_ALPHA},            // source-atop
+    {NVG_ONE_MINUS_DST_ALPHA, NVG_ONE},                  // destination-over
+    {NVG_ZERO, NVG_SRC_ALPHA},                           // destination-in
+    {NVG_ZERO, NVG_ONE_MINUS_SRC_ALPHA},                 // destination-out
+    {NVG_ONE_MINUS_DST_ALPHA, NVG_SRC_ALPHA},            // destination-atop
+    {NVG_ONE, NVG_ONE},                                  // lighter
+    {NVG_ONE, NVG_ZERO},                                 // copy
+    {NVG_ONE_MINUS_DST_ALPHA, NVG_ONE_MINUS_SRC_ALPHA},  // xor
   };
   Factors f{NVG_ONE, NVG_ZERO};
   if (op >= 0 && op < static_cast<int>(std::size(kTable)))
@@ -130,8 +129,8 @@ NVGcontext* vgCreateContext(const NVGbackend* backend)
     if (!ctx->fs)
       goto error;
   }
-  ctx->fontImages[0] = ctx->params.renderCreateTexture(
-      ctx->params.userPtr, NVG_TEXTURE_ALPHA, kInitFontImageSize, kInitFontImageSize, 0, nullptr);
+  ctx->fontImages[0] = ctx->params.renderCreateTexture(ctx->params.userPtr, NVG_TEXTURE_ALPHA, kInitFontImageSize,
+                                                       kInitFontImageSize, 0, nullptr);
   if (ctx->fontImages[0] == 0)
     goto error;
   ctx->fontImageIdx = 0;
@@ -175,7 +174,10 @@ void vgBeginFrame(NVGcontext* ctx, float windowWidth, float windowHeight, float 
   ctx->textTriCount = 0;
 }
 
-void vgCancelFrame(NVGcontext* ctx) { ctx->params.renderCancel(ctx->params.userPtr); }
+void vgCancelFrame(NVGcontext* ctx)
+{
+  ctx->params.renderCancel(ctx->params.userPtr);
+}
 
 void vgEndFrame(NVGcontext* ctx)
 {
@@ -223,12 +225,30 @@ void vgResetState(NVGcontext* ctx)
   state->fontId = 0;
 }
 
-void vgSetShapeAntiAlias(NVGcontext* ctx, int enabled) { vgGetState(ctx)->shapeAntiAlias = enabled; }
-void vgSetStrokeWidth(NVGcontext* ctx, float width) { vgGetState(ctx)->strokeWidth = width; }
-void vgSetMiterLimit(NVGcontext* ctx, float limit) { vgGetState(ctx)->miterLimit = limit; }
-void vgSetLineCap(NVGcontext* ctx, int cap) { vgGetState(ctx)->lineCap = cap; }
-void vgSetLineJoin(NVGcontext* ctx, int join) { vgGetState(ctx)->lineJoin = join; }
-void vgSetGlobalAlpha(NVGcontext* ctx, float alpha) { vgGetState(ctx)->alpha = alpha; }
+void vgSetShapeAntiAlias(NVGcontext* ctx, int enabled)
+{
+  vgGetState(ctx)->shapeAntiAlias = enabled;
+}
+void vgSetStrokeWidth(NVGcontext* ctx, float width)
+{
+  vgGetState(ctx)->strokeWidth = width;
+}
+void vgSetMiterLimit(NVGcontext* ctx, float limit)
+{
+  vgGetState(ctx)->miterLimit = limit;
+}
+void vgSetLineCap(NVGcontext* ctx, int cap)
+{
+  vgGetState(ctx)->lineCap = cap;
+}
+void vgSetLineJoin(NVGcontext* ctx, int join)
+{
+  vgGetState(ctx)->lineJoin = join;
+}
+void vgSetGlobalAlpha(NVGcontext* ctx, float alpha)
+{
+  vgGetState(ctx)->alpha = alpha;
+}
 
 void vgSetCompositeOperation(NVGcontext* ctx, int op)
 {

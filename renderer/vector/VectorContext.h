@@ -65,15 +65,13 @@ struct NVGpath
   int convex;
 };
 
-enum NVGtextureType
-{
+enum NVGtextureType {
   NVG_TEXTURE_ALPHA = 1,
   NVG_TEXTURE_RGBA = 2,
 };
 
 // Passed through to the back end unchanged; their meaning is the back end's.
-enum NVGimageFlags
-{
+enum NVGimageFlags {
   NVG_IMAGE_GENERATE_MIPMAPS = 1,
   NVG_IMAGE_REPEATX = 2,
   NVG_IMAGE_REPEATY = 4,
@@ -84,8 +82,7 @@ enum NVGimageFlags
 };
 
 // Line caps and joins share one code space.
-enum NVGlineCap
-{
+enum NVGlineCap {
   NVG_BUTT = 0,
   NVG_ROUND = 1,
   NVG_SQUARE = 2,
@@ -93,20 +90,17 @@ enum NVGlineCap
   NVG_MITER = 4,
 };
 
-enum NVGwinding
-{
+enum NVGwinding {
   NVG_CCW = 1,  // solid
   NVG_CW = 2,   // hole
 };
 
-enum NVGsolidity
-{
+enum NVGsolidity {
   NVG_SOLID = 1,
   NVG_HOLE = 2,
 };
 
-enum NVGblendFactor
-{
+enum NVGblendFactor {
   NVG_ZERO = 1 << 0,
   NVG_ONE = 1 << 1,
   NVG_SRC_COLOR = 1 << 2,
@@ -120,8 +114,7 @@ enum NVGblendFactor
   NVG_SRC_ALPHA_SATURATE = 1 << 10,
 };
 
-enum NVGcompositeOperation
-{
+enum NVGcompositeOperation {
   NVG_SOURCE_OVER,
   NVG_SOURCE_IN,
   NVG_SOURCE_OUT,
@@ -136,8 +129,7 @@ enum NVGcompositeOperation
 };
 
 // Text alignment bits: horizontal (mask 7) and vertical (mask 120).
-enum NVGalign
-{
+enum NVGalign {
   NVG_ALIGN_LEFT = 1,
   NVG_ALIGN_CENTER = 2,
   NVG_ALIGN_RIGHT = 4,
@@ -171,24 +163,19 @@ struct NVGbackend
   void* userPtr;
   int edgeAntiAlias;
   int (*renderCreate)(void* uptr);
-  int (*renderCreateTexture)(void* uptr, int type, int w, int h, int imageFlags,
-                             const unsigned char* data);
+  int (*renderCreateTexture)(void* uptr, int type, int w, int h, int imageFlags, const unsigned char* data);
   int (*renderDeleteTexture)(void* uptr, int image);
-  int (*renderUpdateTexture)(void* uptr, int image, int x, int y, int w, int h,
-                             const unsigned char* data);
+  int (*renderUpdateTexture)(void* uptr, int image, int x, int y, int w, int h, const unsigned char* data);
   int (*renderGetTextureSize)(void* uptr, int image, int* w, int* h);
   void (*renderViewport)(void* uptr, float width, float height, float devicePixelRatio);
   void (*renderCancel)(void* uptr);
   void (*renderFlush)(void* uptr);
-  void (*renderFill)(void* uptr, NVGpaint* paint, NVGcompositeOperationState compositeOperation,
-                     NVGscissor* scissor, float fringe, const float* bounds, const NVGpath* paths,
-                     int npaths);
-  void (*renderStroke)(void* uptr, NVGpaint* paint, NVGcompositeOperationState compositeOperation,
-                       NVGscissor* scissor, float fringe, float strokeWidth, const NVGpath* paths,
-                       int npaths);
-  void (*renderTriangles)(void* uptr, NVGpaint* paint,
-                          NVGcompositeOperationState compositeOperation, NVGscissor* scissor,
-                          const NVGvertex* verts, int nverts, float fringe);
+  void (*renderFill)(void* uptr, NVGpaint* paint, NVGcompositeOperationState compositeOperation, NVGscissor* scissor,
+                     float fringe, const float* bounds, const NVGpath* paths, int npaths);
+  void (*renderStroke)(void* uptr, NVGpaint* paint, NVGcompositeOperationState compositeOperation, NVGscissor* scissor,
+                       float fringe, float strokeWidth, const NVGpath* paths, int npaths);
+  void (*renderTriangles)(void* uptr, NVGpaint* paint, NVGcompositeOperationState compositeOperation,
+                          NVGscissor* scissor, const NVGvertex* verts, int nverts, float fringe);
   void (*renderDelete)(void* uptr);
 };
 
@@ -246,14 +233,11 @@ NVGcolor vgColorHSL(float h, float s, float l);
 NVGcolor vgColorHSLA(float h, float s, float l, unsigned char a);
 
 // Paints (the context argument is not read) and the paint setters of the draw state.
-NVGpaint vgLinearGradient(NVGcontext* ctx, float sx, float sy, float ex, float ey, NVGcolor icol,
-                          NVGcolor ocol);
-NVGpaint vgRoundedBoxGradient(NVGcontext* ctx, float x, float y, float w, float h, float r,
-                              float f, NVGcolor icol, NVGcolor ocol);
-NVGpaint vgRadialGradient(NVGcontext* ctx, float cx, float cy, float inr, float outr,
-                          NVGcolor icol, NVGcolor ocol);
-NVGpaint vgImagePaint(NVGcontext* ctx, float ox, float oy, float ex, float ey, float angle,
-                      int image, float alpha);
+NVGpaint vgLinearGradient(NVGcontext* ctx, float sx, float sy, float ex, float ey, NVGcolor icol, NVGcolor ocol);
+NVGpaint vgRoundedBoxGradient(NVGcontext* ctx, float x, float y, float w, float h, float r, float f, NVGcolor icol,
+                              NVGcolor ocol);
+NVGpaint vgRadialGradient(NVGcontext* ctx, float cx, float cy, float inr, float outr, NVGcolor icol, NVGcolor ocol);
+NVGpaint vgImagePaint(NVGcontext* ctx, float ox, float oy, float ex, float ey, float angle, int image, float alpha);
 void vgSetFillColor(NVGcontext* ctx, NVGcolor color);
 void vgSetStrokeColor(NVGcontext* ctx, NVGcolor color);
 void vgSetFillPaint(NVGcontext* ctx, NVGpaint paint);
@@ -267,8 +251,7 @@ void vgResetScissor(NVGcontext* ctx);
 // Images; the back end owns the textures. Ids are > 0; 0 means failure.
 int vgCreateImageFromFile(NVGcontext* ctx, const char* path, int imageFlags);
 int vgCreateImageFromMemory(NVGcontext* ctx, int imageFlags, unsigned char* data, int size);
-int vgCreateImageFromPixels(NVGcontext* ctx, int w, int h, int imageFlags,
-                            const unsigned char* rgba);
+int vgCreateImageFromPixels(NVGcontext* ctx, int w, int h, int imageFlags, const unsigned char* rgba);
 void vgReplaceImagePixels(NVGcontext* ctx, int image, const unsigned char* data);
 void vgDeleteImage(NVGcontext* ctx, int image);
 
@@ -284,8 +267,8 @@ void vgSetPathWinding(NVGcontext* ctx, int dir);
 void vgArc(NVGcontext* ctx, float cx, float cy, float r, float a0, float a1, int dir);
 void vgRect(NVGcontext* ctx, float x, float y, float w, float h);
 void vgRoundedRect(NVGcontext* ctx, float x, float y, float w, float h, float r);
-void vgRoundedRectCorners(NVGcontext* ctx, float x, float y, float w, float h, float radTopLeft,
-                          float radTopRight, float radBottomRight, float radBottomLeft);
+void vgRoundedRectCorners(NVGcontext* ctx, float x, float y, float w, float h, float radTopLeft, float radTopRight,
+                          float radBottomRight, float radBottomLeft);
 void vgEllipse(NVGcontext* ctx, float cx, float cy, float rx, float ry);
 void vgCircle(NVGcontext* ctx, float cx, float cy, float r);
 
@@ -297,11 +280,10 @@ void vgDumpPathCache(NVGcontext* ctx);
 // Fonts (ids of the glyph atlas; -1 on failure) and the text style of the draw state.
 int vgAddFontFromFile(NVGcontext* ctx, const char* name, const char* path);
 int vgAddFontFromFileAtIndex(NVGcontext* ctx, const char* name, const char* path, int fontIndex);
-int vgAddFontFromMemory(NVGcontext* ctx, const char* name, unsigned char* data, int ndata,
-                        int freeData);
+int vgAddFontFromMemory(NVGcontext* ctx, const char* name, unsigned char* data, int ndata, int freeData);
 // checked: these bytes were added at this index before and accepted (see atlasAddFontMemory).
-int vgAddFontFromMemoryAtIndex(NVGcontext* ctx, const char* name, unsigned char* data, int ndata,
-                               int fontIndex, int freeData, int checked);
+int vgAddFontFromMemoryAtIndex(NVGcontext* ctx, const char* name, unsigned char* data, int ndata, int fontIndex,
+                               int freeData, int checked);
 int vgFindFont(NVGcontext* ctx, const char* name);
 int vgAddFallbackFontId(NVGcontext* ctx, int baseFont, int fallbackFont);
 int vgAddFallbackFont(NVGcontext* ctx, const char* baseFont, const char* fallbackFont);
@@ -317,14 +299,12 @@ void vgSetFontByName(NVGcontext* ctx, const char* font);
 // vanishing transform, a glyph under 0.2 pixels or beyond the atlas's 16-bit sizes) is neither
 // drawn nor measured.
 float vgDrawText(NVGcontext* ctx, float x, float y, const char* string, const char* end);
-float vgMeasureText(NVGcontext* ctx, float x, float y, const char* string, const char* end,
-                    float* bounds);
+float vgMeasureText(NVGcontext* ctx, float x, float y, const char* string, const char* end, float* bounds);
 void vgFontVerticalMetrics(NVGcontext* ctx, float* ascender, float* descender, float* lineh);
 int vgGlyphPositions(NVGcontext* ctx, float x, float y, const char* string, const char* end,
                      NVGglyphPosition* positions, int maxPositions);
-int vgWrapTextRows(NVGcontext* ctx, const char* string, const char* end, float breakRowWidth,
-                   NVGtextRow* rows, int maxRows);
-void vgDrawWrappedText(NVGcontext* ctx, float x, float y, float breakRowWidth, const char* string,
-                       const char* end);
-void vgMeasureWrappedText(NVGcontext* ctx, float x, float y, float breakRowWidth,
-                          const char* string, const char* end, float* bounds);
+int vgWrapTextRows(NVGcontext* ctx, const char* string, const char* end, float breakRowWidth, NVGtextRow* rows,
+                   int maxRows);
+void vgDrawWrappedText(NVGcontext* ctx, float x, float y, float breakRowWidth, const char* string, const char* end);
+void vgMeasureWrappedText(NVGcontext* ctx, float x, float y, float breakRowWidth, const char* string, const char* end,
+                          float* bounds);

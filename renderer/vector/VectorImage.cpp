@@ -13,8 +13,7 @@
 #define STB_IMAGE_IMPLEMENTATION
 #include <stb/stb_image.h>
 
-namespace
-{
+namespace {
 // No bitmap the editor draws is larger, at any scale; a header that says more is not decoded.
 constexpr int kLargestSide = 8192;
 // A file holding more than such a bitmap would need is no bitmap of the editor either.
@@ -139,8 +138,7 @@ int vgCreateImageFromFile(NVGcontext* ctx, const char* path, int imageFlags)
     stbi__err("can't fopen", "Unable to open file");
     return 0;
   }
-  return CreateTextureFromEncoded(ctx, imageFlags, reinterpret_cast<const unsigned char*>(bytes.data()),
-                                  bytes.size());
+  return CreateTextureFromEncoded(ctx, imageFlags, reinterpret_cast<const unsigned char*>(bytes.data()), bytes.size());
 }
 
 int vgCreateImageFromMemory(NVGcontext* ctx, int imageFlags, unsigned char* data, int size)
@@ -150,11 +148,9 @@ int vgCreateImageFromMemory(NVGcontext* ctx, int imageFlags, unsigned char* data
   return CreateTextureFromEncoded(ctx, imageFlags, data, size_t(size));
 }
 
-int vgCreateImageFromPixels(NVGcontext* ctx, int w, int h, int imageFlags,
-                            const unsigned char* rgba)
+int vgCreateImageFromPixels(NVGcontext* ctx, int w, int h, int imageFlags, const unsigned char* rgba)
 {
-  return ctx->params.renderCreateTexture(ctx->params.userPtr, NVG_TEXTURE_RGBA, w, h, imageFlags,
-                                         rgba);
+  return ctx->params.renderCreateTexture(ctx->params.userPtr, NVG_TEXTURE_RGBA, w, h, imageFlags, rgba);
 }
 
 void vgReplaceImagePixels(NVGcontext* ctx, int image, const unsigned char* data)

@@ -6,11 +6,13 @@
 #include <algorithm>
 #include <cmath>
 
-namespace
-{
+namespace {
 constexpr float kPi = 3.14159265358979323846264338327f;
 
-float clampf(float a, float lo, float hi) { return a < lo ? lo : (a > hi ? hi : a); }
+float clampf(float a, float lo, float hi)
+{
+  return a < lo ? lo : (a > hi ? hi : a);
+}
 
 float hue(float h, float m1, float m2)
 {
@@ -40,28 +42,40 @@ void setPaint(NVGcontext* ctx, NVGpaint* dst, const NVGpaint& paint)
 }
 }  // namespace
 
-void vgTransformIdentity(float* t) { transform2d::Identity(t); }
+void vgTransformIdentity(float* t)
+{
+  transform2d::Identity(t);
+}
 
 void vgTransformSetTranslate(float* t, float tx, float ty)
 {
-  t[0] = 1.0f; t[1] = 0.0f;
-  t[2] = 0.0f; t[3] = 1.0f;
-  t[4] = tx; t[5] = ty;
+  t[0] = 1.0f;
+  t[1] = 0.0f;
+  t[2] = 0.0f;
+  t[3] = 1.0f;
+  t[4] = tx;
+  t[5] = ty;
 }
 
 void vgTransformSetScale(float* t, float sx, float sy)
 {
-  t[0] = sx; t[1] = 0.0f;
-  t[2] = 0.0f; t[3] = sy;
-  t[4] = 0.0f; t[5] = 0.0f;
+  t[0] = sx;
+  t[1] = 0.0f;
+  t[2] = 0.0f;
+  t[3] = sy;
+  t[4] = 0.0f;
+  t[5] = 0.0f;
 }
 
 void vgTransformSetRotate(float* t, float a)
 {
   const float cs = std::cos(a), sn = std::sin(a);
-  t[0] = cs; t[1] = sn;
-  t[2] = -sn; t[3] = cs;
-  t[4] = 0.0f; t[5] = 0.0f;
+  t[0] = cs;
+  t[1] = sn;
+  t[2] = -sn;
+  t[3] = cs;
+  t[4] = 0.0f;
+  t[5] = 0.0f;
 }
 
 void vgTransformSetSkewX(float* t, float a)
@@ -76,19 +90,34 @@ void vgTransformSetSkewY(float* t, float a)
   t[1] = std::tan(a);
 }
 
-void vgTransformMultiply(float* t, const float* s) { transform2d::Multiply(t, s); }
+void vgTransformMultiply(float* t, const float* s)
+{
+  transform2d::Multiply(t, s);
+}
 
-void vgTransformPremultiply(float* t, const float* s) { transform2d::Premultiply(t, s); }
+void vgTransformPremultiply(float* t, const float* s)
+{
+  transform2d::Premultiply(t, s);
+}
 
-int vgTransformInvert(float* inv, const float* t) { return transform2d::Invert(inv, t) ? 1 : 0; }
+int vgTransformInvert(float* inv, const float* t)
+{
+  return transform2d::Invert(inv, t) ? 1 : 0;
+}
 
 void vgTransformPoint(float* dx, float* dy, const float* t, float sx, float sy)
 {
   transform2d::Point(dx, dy, sx, sy, t);
 }
 
-float vgDegToRad(float deg) { return deg / 180.0f * kPi; }
-float vgRadToDeg(float rad) { return rad / kPi * 180.0f; }
+float vgDegToRad(float deg)
+{
+  return deg / 180.0f * kPi;
+}
+float vgRadToDeg(float rad)
+{
+  return rad / kPi * 180.0f;
+}
 
 float vgGetAverageScale(const float* t)
 {
@@ -138,7 +167,10 @@ void vgScale(NVGcontext* ctx, float x, float y)
   premultiplyState(ctx, t);
 }
 
-void vgResetTransform(NVGcontext* ctx) { vgTransformIdentity(vgGetState(ctx)->xform); }
+void vgResetTransform(NVGcontext* ctx)
+{
+  vgTransformIdentity(vgGetState(ctx)->xform);
+}
 
 void vgGetTransform(NVGcontext* ctx, float* xform)
 {
@@ -156,7 +188,10 @@ NVGcolor vgColorRGBA(unsigned char r, unsigned char g, unsigned char b, unsigned
   return vgColorRGBAf(r / 255.0f, g / 255.0f, b / 255.0f, a / 255.0f);
 }
 
-NVGcolor vgColorRGBf(float r, float g, float b) { return vgColorRGBAf(r, g, b, 1.0f); }
+NVGcolor vgColorRGBf(float r, float g, float b)
+{
+  return vgColorRGBAf(r, g, b, 1.0f);
+}
 
 NVGcolor vgColorRGBAf(float r, float g, float b, float a)
 {
@@ -168,7 +203,10 @@ NVGcolor vgColorRGBAf(float r, float g, float b, float a)
   return color;
 }
 
-NVGcolor vgColorTransAlpha(NVGcolor c, unsigned char a) { return vgColorTransAlphaf(c, a / 255.0f); }
+NVGcolor vgColorTransAlpha(NVGcolor c, unsigned char a)
+{
+  return vgColorTransAlphaf(c, a / 255.0f);
+}
 
 NVGcolor vgColorTransAlphaf(NVGcolor c, float a)
 {
@@ -186,7 +224,10 @@ NVGcolor vgColorMix(NVGcolor c0, NVGcolor c1, float u)
   return cint;
 }
 
-NVGcolor vgColorHSL(float h, float s, float l) { return vgColorHSLA(h, s, l, 255); }
+NVGcolor vgColorHSL(float h, float s, float l)
+{
+  return vgColorHSLA(h, s, l, 255);
+}
 
 NVGcolor vgColorHSLA(float h, float s, float l, unsigned char a)
 {
@@ -197,8 +238,7 @@ NVGcolor vgColorHSLA(float h, float s, float l, unsigned char a)
   l = clampf(l, 0.0f, 1.0f);
   const float m2 = l <= 0.5f ? (l * (1 + s)) : (l + s - l * s);
   const float m1 = 2 * l - m2;
-  return vgColorRGBAf(clampf(hue(h + 1.0f / 3.0f, m1, m2), 0.0f, 1.0f),
-                      clampf(hue(h, m1, m2), 0.0f, 1.0f),
+  return vgColorRGBAf(clampf(hue(h + 1.0f / 3.0f, m1, m2), 0.0f, 1.0f), clampf(hue(h, m1, m2), 0.0f, 1.0f),
                       clampf(hue(h - 1.0f / 3.0f, m1, m2), 0.0f, 1.0f), a / 255.0f);
 }
 
@@ -218,8 +258,7 @@ void vgMultiplyAlpha(NVGpaint* p, float alpha)
   p->outerColor.a *= alpha;
 }
 
-NVGpaint vgLinearGradient(NVGcontext*, float sx, float sy, float ex, float ey, NVGcolor icol,
-                          NVGcolor ocol)
+NVGpaint vgLinearGradient(NVGcontext*, float sx, float sy, float ex, float ey, NVGcolor icol, NVGcolor ocol)
 {
   constexpr float large = 1e5f;
   NVGpaint p{};
@@ -251,8 +290,8 @@ NVGpaint vgLinearGradient(NVGcontext*, float sx, float sy, float ex, float ey, N
   return p;
 }
 
-NVGpaint vgRoundedBoxGradient(NVGcontext*, float x, float y, float w, float h, float r, float f,
-                              NVGcolor icol, NVGcolor ocol)
+NVGpaint vgRoundedBoxGradient(NVGcontext*, float x, float y, float w, float h, float r, float f, NVGcolor icol,
+                              NVGcolor ocol)
 {
   NVGpaint p{};
   vgTransformSetTranslate(p.xform, x + w * 0.5f, y + h * 0.5f);
@@ -265,8 +304,7 @@ NVGpaint vgRoundedBoxGradient(NVGcontext*, float x, float y, float w, float h, f
   return p;
 }
 
-NVGpaint vgRadialGradient(NVGcontext*, float cx, float cy, float inr, float outr, NVGcolor icol,
-                          NVGcolor ocol)
+NVGpaint vgRadialGradient(NVGcontext*, float cx, float cy, float inr, float outr, NVGcolor icol, NVGcolor ocol)
 {
   const float r = (inr + outr) * 0.5f;
   NVGpaint p{};
@@ -280,8 +318,7 @@ NVGpaint vgRadialGradient(NVGcontext*, float cx, float cy, float inr, float outr
   return p;
 }
 
-NVGpaint vgImagePaint(NVGcontext*, float ox, float oy, float ex, float ey, float angle, int image,
-                      float alpha)
+NVGpaint vgImagePaint(NVGcontext*, float ox, float oy, float ex, float ey, float angle, int image, float alpha)
 {
   NVGpaint p{};
   vgTransformSetRotate(p.xform, angle);
@@ -294,10 +331,22 @@ NVGpaint vgImagePaint(NVGcontext*, float ox, float oy, float ex, float ey, float
   return p;
 }
 
-void vgSetFillColor(NVGcontext* ctx, NVGcolor color) { vgSetPaintColor(&vgGetState(ctx)->fill, color); }
-void vgSetStrokeColor(NVGcontext* ctx, NVGcolor color) { vgSetPaintColor(&vgGetState(ctx)->stroke, color); }
-void vgSetFillPaint(NVGcontext* ctx, NVGpaint paint) { setPaint(ctx, &vgGetState(ctx)->fill, paint); }
-void vgSetStrokePaint(NVGcontext* ctx, NVGpaint paint) { setPaint(ctx, &vgGetState(ctx)->stroke, paint); }
+void vgSetFillColor(NVGcontext* ctx, NVGcolor color)
+{
+  vgSetPaintColor(&vgGetState(ctx)->fill, color);
+}
+void vgSetStrokeColor(NVGcontext* ctx, NVGcolor color)
+{
+  vgSetPaintColor(&vgGetState(ctx)->stroke, color);
+}
+void vgSetFillPaint(NVGcontext* ctx, NVGpaint paint)
+{
+  setPaint(ctx, &vgGetState(ctx)->fill, paint);
+}
+void vgSetStrokePaint(NVGcontext* ctx, NVGpaint paint)
+{
+  setPaint(ctx, &vgGetState(ctx)->stroke, paint);
+}
 
 void vgSetScissor(NVGcontext* ctx, float x, float y, float w, float h)
 {

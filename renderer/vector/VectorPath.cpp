@@ -4,12 +4,14 @@
 #include <algorithm>
 #include <cmath>
 
-namespace
-{
+namespace {
 constexpr float kPi = 3.14159265358979323846264338327f;
 constexpr float kKappa90 = 0.5522848f;  // length of a cubic's control arm for a quarter circle
 
-float signf(float a) { return a >= 0.0f ? 1.0f : -1.0f; }
+float signf(float a)
+{
+  return a >= 0.0f ? 1.0f : -1.0f;
+}
 
 bool pointsEqual(float x1, float y1, float x2, float y2, float tol)
 {
@@ -71,8 +73,14 @@ void appendCommands(NVGcontext* ctx, float* vals, int nvals)
     switch (static_cast<int>(vals[i]))
     {
       case NVG_MOVETO:
-      case NVG_LINETO: npoints = 1; step = 3; break;
-      case NVG_BEZIERTO: npoints = 3; step = 7; break;
+      case NVG_LINETO:
+        npoints = 1;
+        step = 3;
+        break;
+      case NVG_BEZIERTO:
+        npoints = 3;
+        step = 7;
+        break;
       case NVG_WINDING: step = 2; break;
       default: break;
     }
@@ -118,9 +126,12 @@ void vgQuadTo(NVGcontext* ctx, float cx, float cy, float x, float y)
   const float x0 = ctx->commandx;
   const float y0 = ctx->commandy;
   float vals[] = {NVG_BEZIERTO,
-                  x0 + 2.0f / 3.0f * (cx - x0), y0 + 2.0f / 3.0f * (cy - y0),
-                  x + 2.0f / 3.0f * (cx - x), y + 2.0f / 3.0f * (cy - y),
-                  x, y};
+                  x0 + 2.0f / 3.0f * (cx - x0),
+                  y0 + 2.0f / 3.0f * (cy - y0),
+                  x + 2.0f / 3.0f * (cx - x),
+                  y + 2.0f / 3.0f * (cy - y),
+                  x,
+                  y};
   appendCommands(ctx, vals, 7);
 }
 
@@ -248,8 +259,7 @@ void vgArcTo(NVGcontext* ctx, float x1, float y1, float x2, float y2, float radi
 
 void vgRect(NVGcontext* ctx, float x, float y, float w, float h)
 {
-  float vals[] = {NVG_MOVETO, x, y,         NVG_LINETO, x,     y + h, NVG_LINETO, x + w, y + h,
-                  NVG_LINETO, x + w, y,     NVG_CLOSE};
+  float vals[] = {NVG_MOVETO, x, y, NVG_LINETO, x, y + h, NVG_LINETO, x + w, y + h, NVG_LINETO, x + w, y, NVG_CLOSE};
   appendCommands(ctx, vals, static_cast<int>(std::size(vals)));
 }
 
@@ -258,8 +268,8 @@ void vgRoundedRect(NVGcontext* ctx, float x, float y, float w, float h, float r)
   vgRoundedRectCorners(ctx, x, y, w, h, r, r, r, r);
 }
 
-void vgRoundedRectCorners(NVGcontext* ctx, float x, float y, float w, float h, float radTopLeft,
-                          float radTopRight, float radBottomRight, float radBottomLeft)
+void vgRoundedRectCorners(NVGcontext* ctx, float x, float y, float w, float h, float radTopLeft, float radTopRight,
+                          float radBottomRight, float radBottomLeft)
 {
   if (radTopLeft < 0.1f && radTopRight < 0.1f && radBottomRight < 0.1f && radBottomLeft < 0.1f)
   {
@@ -292,14 +302,15 @@ void vgRoundedRectCorners(NVGcontext* ctx, float x, float y, float w, float h, f
 void vgEllipse(NVGcontext* ctx, float cx, float cy, float rx, float ry)
 {
   constexpr float K = kKappa90;
-  float vals[] = {
-      NVG_MOVETO, cx - rx, cy,
-      NVG_BEZIERTO, cx - rx, cy + ry * K, cx - rx * K, cy + ry, cx, cy + ry,
-      NVG_BEZIERTO, cx + rx * K, cy + ry, cx + rx, cy + ry * K, cx + rx, cy,
-      NVG_BEZIERTO, cx + rx, cy - ry * K, cx + rx * K, cy - ry, cx, cy - ry,
-      NVG_BEZIERTO, cx - rx * K, cy - ry, cx - rx, cy - ry * K, cx - rx, cy,
-      NVG_CLOSE};
+  float vals[] = {NVG_MOVETO,  cx - rx, cy,      NVG_BEZIERTO, cx - rx,     cy + ry * K, cx - rx * K,
+                  cy + ry,     cx,      cy + ry, NVG_BEZIERTO, cx + rx * K, cy + ry,     cx + rx,
+                  cy + ry * K, cx + rx, cy,      NVG_BEZIERTO, cx + rx,     cy - ry * K, cx + rx * K,
+                  cy - ry,     cx,      cy - ry, NVG_BEZIERTO, cx - rx * K, cy - ry,     cx - rx,
+                  cy - ry * K, cx - rx, cy,      NVG_CLOSE};
   appendCommands(ctx, vals, static_cast<int>(std::size(vals)));
 }
 
-void vgCircle(NVGcontext* ctx, float cx, float cy, float r) { vgEllipse(ctx, cx, cy, r, r); }
+void vgCircle(NVGcontext* ctx, float cx, float cy, float r)
+{
+  vgEllipse(ctx, cx, cy, r, r);
+}

@@ -34,8 +34,7 @@ struct NVGdrawState
   int fontId;
 };
 
-enum NVGpointFlags : unsigned char
-{
+enum NVGpointFlags : unsigned char {
   NVG_PT_CORNER = 0x01,
   NVG_PT_LEFT = 0x02,
   NVG_PT_BEVEL = 0x04,
@@ -65,8 +64,7 @@ struct NVGpathCache
   float bounds[4];
 };
 
-enum NVGcommands
-{
+enum NVGcommands {
   NVG_MOVETO = 0,
   NVG_LINETO = 1,
   NVG_BEZIERTO = 2,
@@ -113,7 +111,10 @@ bool vgResizeArray(T*& array, int& capacity, long long newCapacity)
   return true;
 }
 
-inline NVGdrawState* vgGetState(NVGcontext* ctx) { return &ctx->states[ctx->nstates - 1]; }
+inline NVGdrawState* vgGetState(NVGcontext* ctx)
+{
+  return &ctx->states[ctx->nstates - 1];
+}
 
 // Average scale of a transform: the mean length of its two axis vectors.
 float vgGetAverageScale(const float* t);

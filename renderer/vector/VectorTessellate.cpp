@@ -6,13 +6,15 @@
 #include <cmath>
 #include <cstdio>
 
-namespace
-{
+namespace {
 constexpr float kPi = 3.14159265358979323846264338327f;
 constexpr int kMaxBezierLevel = 10;
 constexpr float kFillMiterLimit = 2.4f;
 
-float clampf(float a, float lo, float hi) { return a < lo ? lo : (a > hi ? hi : a); }
+float clampf(float a, float lo, float hi)
+{
+  return a < lo ? lo : (a > hi ? hi : a);
+}
 
 float normalize(float* x, float* y)
 {
@@ -83,8 +85,8 @@ void appendPoint(NVGcontext* ctx, float x, float y, unsigned char flags)
   path->count++;
 }
 
-void tesselateBezier(NVGcontext* ctx, float x1, float y1, float x2, float y2, float x3, float y3,
-                     float x4, float y4, int level, unsigned char type)
+void tesselateBezier(NVGcontext* ctx, float x1, float y1, float x2, float y2, float x3, float y3, float x4, float y4,
+                     int level, unsigned char type)
 {
   if (level > kMaxBezierLevel)
     return;
@@ -148,8 +150,7 @@ void flattenPaths(NVGcontext* ctx)
         break;
       case NVG_BEZIERTO:
         if (const NVGpoint* last = lastPoint(ctx))
-          tesselateBezier(ctx, last->x, last->y, cmd[1], cmd[2], cmd[3], cmd[4], cmd[5], cmd[6], 0,
-                          NVG_PT_CORNER);
+          tesselateBezier(ctx, last->x, last->y, cmd[1], cmd[2], cmd[3], cmd[4], cmd[5], cmd[6], 0, NVG_PT_CORNER);
         i += 7;
         break;
       case NVG_CLOSE:
@@ -162,9 +163,7 @@ void flattenPaths(NVGcontext* ctx)
           path->winding = static_cast<int>(cmd[1]);
         i += 2;
         break;
-      default:
-        i++;
-        break;
+      default: i++; break;
     }
   }
 
@@ -175,8 +174,8 @@ void flattenPaths(NVGcontext* ctx)
   {
     NVGpath* path = &cache->paths[j];
     NVGpoint* pts = &cache->points[path->first];
-    if (path->count > 0 && pointsEqual(pts[path->count - 1].x, pts[path->count - 1].y, pts[0].x,
-                                       pts[0].y, ctx->distTol))
+    if (path->count > 0 &&
+        pointsEqual(pts[path->count - 1].x, pts[path->count - 1].y, pts[0].x, pts[0].y, ctx->distTol))
     {
       path->count--;
       path->closed = 1;
@@ -295,8 +294,8 @@ NVGvertex* vset(NVGvertex* vtx, float x, float y, float u, float v)
 
 // The two outer points of a join: the ends of both segments' offsets at an inner bevel, else the
 // single mitre point.
-void chooseBevel(bool bevel, const NVGpoint* p0, const NVGpoint* p1, float w, float* x0, float* y0,
-                 float* x1, float* y1)
+void chooseBevel(bool bevel, const NVGpoint* p0, const NVGpoint* p1, float w, float* x0, float* y0, float* x1,
+                 float* y1)
 {
   if (bevel)
   {
@@ -312,8 +311,8 @@ void chooseBevel(bool bevel, const NVGpoint* p0, const NVGpoint* p1, float w, fl
   }
 }
 
-NVGvertex* roundJoin(NVGvertex* dst, const NVGpoint* p0, const NVGpoint* p1, float lw, float rw,
-                     float lu, float ru, int ncap)
+NVGvertex* roundJoin(NVGvertex* dst, const NVGpoint* p0, const NVGpoint* p1, float lw, float rw, float lu, float ru,
+                     int ncap)
 {
   const float dlx0 = p0->dy, dly0 = -p0->dx;
   const float dlx1 = p1->dy, dly1 = -p1->dx;
@@ -363,8 +362,7 @@ NVGvertex* roundJoin(NVGvertex* dst, const NVGpoint* p0, const NVGpoint* p1, flo
   return dst;
 }
 
-NVGvertex* bevelJoin(NVGvertex* dst, const NVGpoint* p0, const NVGpoint* p1, float lw, float rw,
-                     float lu, float ru)
+NVGvertex* bevelJoin(NVGvertex* dst, const NVGpoint* p0, const NVGpoint* p1, float lw, float rw, float lu, float ru)
 {
   const float dlx0 = p0->dy, dly0 = -p0->dx;
   const float dlx1 = p1->dy, dly1 = -p1->dx;
@@ -427,8 +425,8 @@ NVGvertex* bevelJoin(NVGvertex* dst, const NVGpoint* p0, const NVGpoint* p1, flo
   return dst;
 }
 
-NVGvertex* buttCapStart(NVGvertex* dst, const NVGpoint* p, float dx, float dy, float w, float d,
-                        float aa, float u0, float u1)
+NVGvertex* buttCapStart(NVGvertex* dst, const NVGpoint* p, float dx, float dy, float w, float d, float aa, float u0,
+                        float u1)
 {
   const float px = p->x - dx * d;
   const float py = p->y - dy * d;
@@ -440,8 +438,8 @@ NVGvertex* buttCapStart(NVGvertex* dst, const NVGpoint* p, float dx, float dy, f
   return dst;
 }
 
-NVGvertex* buttCapEnd(NVGvertex* dst, const NVGpoint* p, float dx, float dy, float w, float d,
-                      float aa, float u0, float u1)
+NVGvertex* buttCapEnd(NVGvertex* dst, const NVGpoint* p, float dx, float dy, float w, float d, float aa, float u0,
+                      float u1)
 {
   const float px = p->x + dx * d;
   const float py = p->y + dy * d;
@@ -453,8 +451,7 @@ NVGvertex* buttCapEnd(NVGvertex* dst, const NVGpoint* p, float dx, float dy, flo
   return dst;
 }
 
-NVGvertex* roundCapStart(NVGvertex* dst, const NVGpoint* p, float dx, float dy, float w, int ncap,
-                         float u0, float u1)
+NVGvertex* roundCapStart(NVGvertex* dst, const NVGpoint* p, float dx, float dy, float w, int ncap, float u0, float u1)
 {
   const float px = p->x, py = p->y;
   const float dlx = dy, dly = -dx;
@@ -470,8 +467,7 @@ NVGvertex* roundCapStart(NVGvertex* dst, const NVGpoint* p, float dx, float dy, 
   return dst;
 }
 
-NVGvertex* roundCapEnd(NVGvertex* dst, const NVGpoint* p, float dx, float dy, float w, int ncap,
-                       float u0, float u1)
+NVGvertex* roundCapEnd(NVGvertex* dst, const NVGpoint* p, float dx, float dy, float w, int ncap, float u0, float u1)
 {
   const float px = p->x, py = p->y;
   const float dlx = dy, dly = -dx;
@@ -488,25 +484,22 @@ NVGvertex* roundCapEnd(NVGvertex* dst, const NVGpoint* p, float dx, float dy, fl
 }
 
 // The cap at the start (at p0) or the end (at p1) of the open segment p0-p1.
-NVGvertex* cap(NVGvertex* dst, const NVGpoint* p0, const NVGpoint* p1, bool start, int lineCap,
-               float w, float aa, int ncap, float u0, float u1)
+NVGvertex* cap(NVGvertex* dst, const NVGpoint* p0, const NVGpoint* p1, bool start, int lineCap, float w, float aa,
+               int ncap, float u0, float u1)
 {
   float dx = p1->x - p0->x, dy = p1->y - p0->y;
   normalize(&dx, &dy);
   const NVGpoint* p = start ? p0 : p1;
   if (lineCap == NVG_ROUND)
-    return start ? roundCapStart(dst, p, dx, dy, w, ncap, u0, u1)
-                 : roundCapEnd(dst, p, dx, dy, w, ncap, u0, u1);
+    return start ? roundCapStart(dst, p, dx, dy, w, ncap, u0, u1) : roundCapEnd(dst, p, dx, dy, w, ncap, u0, u1);
   if (lineCap != NVG_BUTT && lineCap != NVG_SQUARE)
     return dst;
   // A butt cap ends half a fringe short of the point, a square one half a width beyond it.
   const float d = lineCap == NVG_SQUARE ? w - aa : -aa * 0.5f;
-  return start ? buttCapStart(dst, p, dx, dy, w, d, aa, u0, u1)
-               : buttCapEnd(dst, p, dx, dy, w, d, aa, u0, u1);
+  return start ? buttCapStart(dst, p, dx, dy, w, d, aa, u0, u1) : buttCapEnd(dst, p, dx, dy, w, d, aa, u0, u1);
 }
 
-void expandStroke(NVGcontext* ctx, float w, float fringe, int lineCap, int lineJoin,
-                  float miterLimit)
+void expandStroke(NVGcontext* ctx, float w, float fringe, int lineCap, int lineJoin, float miterLimit)
 {
   NVGpathCache* cache = ctx->cache;
   const float aa = fringe;
@@ -706,8 +699,7 @@ bool antiAliased(NVGcontext* ctx)
 NVGvertex* vgAllocTempVerts(NVGcontext* ctx, long long count)
 {
   NVGpathCache* cache = ctx->cache;
-  if (count > cache->cverts &&
-      !vgResizeArray(cache->verts, cache->cverts, (count + 0xff) & ~0xffLL))
+  if (count > cache->cverts && !vgResizeArray(cache->verts, cache->cverts, (count + 0xff) & ~0xffLL))
     return nullptr;
   return cache->verts;
 }
@@ -721,9 +713,8 @@ void vgFill(NVGcontext* ctx)
   expandFill(ctx, antiAliased(ctx) ? ctx->fringeWidth : 0.0f, NVG_MITER, kFillMiterLimit);
 
   vgMultiplyAlpha(&fillPaint, state->alpha);
-  ctx->params.renderFill(ctx->params.userPtr, &fillPaint, state->compositeOperation,
-                         &state->scissor, ctx->fringeWidth, ctx->cache->bounds, ctx->cache->paths,
-                         ctx->cache->npaths);
+  ctx->params.renderFill(ctx->params.userPtr, &fillPaint, state->compositeOperation, &state->scissor, ctx->fringeWidth,
+                         ctx->cache->bounds, ctx->cache->paths, ctx->cache->npaths);
 
   for (int i = 0; i < ctx->cache->npaths; i++)
   {
@@ -751,12 +742,11 @@ void vgStroke(NVGcontext* ctx)
   vgMultiplyAlpha(&strokePaint, state->alpha);
 
   flattenPaths(ctx);
-  expandStroke(ctx, strokeWidth * 0.5f, antiAliased(ctx) ? ctx->fringeWidth : 0.0f, state->lineCap,
-               state->lineJoin, state->miterLimit);
+  expandStroke(ctx, strokeWidth * 0.5f, antiAliased(ctx) ? ctx->fringeWidth : 0.0f, state->lineCap, state->lineJoin,
+               state->miterLimit);
 
-  ctx->params.renderStroke(ctx->params.userPtr, &strokePaint, state->compositeOperation,
-                           &state->scissor, ctx->fringeWidth, strokeWidth, ctx->cache->paths,
-                           ctx->cache->npaths);
+  ctx->params.renderStroke(ctx->params.userPtr, &strokePaint, state->compositeOperation, &state->scissor,
+                           ctx->fringeWidth, strokeWidth, ctx->cache->paths, ctx->cache->npaths);
 
   for (int i = 0; i < ctx->cache->npaths; i++)
   {

@@ -8,8 +8,7 @@
 #include <algorithm>
 #include <cmath>
 
-namespace
-{
+namespace {
 constexpr int kMaxFontImageSize = 2048;
 constexpr int kMaxGlyphBlur = 20;
 constexpr int kVertsPerGlyph = 6;
@@ -67,8 +66,8 @@ void uploadAtlas(NVGcontext* ctx)
   if (image == 0)
     return;
   const unsigned char* pixels = atlasPixels(ctx->fs, nullptr, nullptr);
-  ctx->params.renderUpdateTexture(ctx->params.userPtr, image, dirty[0], dirty[1],
-                                  dirty[2] - dirty[0], dirty[3] - dirty[1], pixels);
+  ctx->params.renderUpdateTexture(ctx->params.userPtr, image, dirty[0], dirty[1], dirty[2] - dirty[0],
+                                  dirty[3] - dirty[1], pixels);
 }
 
 // Moves on to the next, larger atlas texture and empties the atlas onto it: 1, or 0 when all four
@@ -108,8 +107,8 @@ void renderText(NVGcontext* ctx, const NVGvertex* verts, int nverts)
   NVGpaint paint = state->fill;
   paint.image = ctx->fontImages[ctx->fontImageIdx];
   vgMultiplyAlpha(&paint, state->alpha);
-  ctx->params.renderTriangles(ctx->params.userPtr, &paint, state->compositeOperation,
-                              &state->scissor, verts, nverts, ctx->fringeWidth);
+  ctx->params.renderTriangles(ctx->params.userPtr, &paint, state->compositeOperation, &state->scissor, verts, nverts,
+                              ctx->fringeWidth);
   ctx->drawCallCount++;
   ctx->textTriCount += nverts / 3;
 }
@@ -131,13 +130,11 @@ bool nextGlyph(NVGcontext* ctx, GlyphIterator* iter, GlyphIterator* prev, GlyphQ
 
 bool isCjk(unsigned int c)
 {
-  return (c >= 0x1100 && c <= 0x11FF) || (c >= 0x3000 && c <= 0x30FF) ||
-         (c >= 0x3130 && c <= 0x318F) || (c >= 0x4E00 && c <= 0x9FFF) ||
-         (c >= 0xAC00 && c <= 0xD7AF) || (c >= 0xFF00 && c <= 0xFFEF);
+  return (c >= 0x1100 && c <= 0x11FF) || (c >= 0x3000 && c <= 0x30FF) || (c >= 0x3130 && c <= 0x318F) ||
+         (c >= 0x4E00 && c <= 0x9FFF) || (c >= 0xAC00 && c <= 0xD7AF) || (c >= 0xFF00 && c <= 0xFFEF);
 }
 
-enum CodepointType
-{
+enum CodepointType {
   kSpace,
   kNewline,
   kChar,
@@ -150,16 +147,15 @@ CodepointType codepointType(unsigned int c, unsigned int previous, CodepointType
 {
   switch (c)
   {
-    case 9: case 11: case 12: case 32: case 0xA0:
-      return kSpace;
-    case 10:
-      return previous == 13 && previousType == kNewline ? kSpace : kNewline;
-    case 13:
-      return previous == 10 && previousType == kNewline ? kSpace : kNewline;
-    case 0x85:
-      return kNewline;
-    default:
-      return isCjk(c) ? kCjkChar : kChar;
+    case 9:
+    case 11:
+    case 12:
+    case 32:
+    case 0xA0: return kSpace;
+    case 10: return previous == 13 && previousType == kNewline ? kSpace : kNewline;
+    case 13: return previous == 10 && previousType == kNewline ? kSpace : kNewline;
+    case 0x85: return kNewline;
+    default: return isCjk(c) ? kCjkChar : kChar;
   }
 }
 
@@ -177,8 +173,7 @@ float rowOffset(int halign, float breakRowWidth, float rowWidth)
 // Walks the wrapped rows of a text box, two at a time, with the line height and the horizontal
 // offset of each row; the atlas is told left alignment (keeping the vertical bits) meanwhile.
 template <typename RowFn>
-void forEachWrappedRow(NVGcontext* ctx, float breakRowWidth, const char* string, const char* end,
-                       RowFn&& fn)
+void forEachWrappedRow(NVGcontext* ctx, float breakRowWidth, const char* string, const char* end, RowFn&& fn)
 {
   NVGdrawState* state = vgGetState(ctx);
   const int oldAlign = state->textAlign;
@@ -215,14 +210,13 @@ int vgAddFontFromFileAtIndex(NVGcontext* ctx, const char* name, const char* path
   return atlasAddFontFile(ctx->fs, name, path, fontIndex);
 }
 
-int vgAddFontFromMemory(NVGcontext* ctx, const char* name, unsigned char* data, int ndata,
-                        int freeData)
+int vgAddFontFromMemory(NVGcontext* ctx, const char* name, unsigned char* data, int ndata, int freeData)
 {
   return vgAddFontFromMemoryAtIndex(ctx, name, data, ndata, 0, freeData, 0);
 }
 
-int vgAddFontFromMemoryAtIndex(NVGcontext* ctx, const char* name, unsigned char* data, int ndata,
-                               int fontIndex, int freeData, int checked)
+int vgAddFontFromMemoryAtIndex(NVGcontext* ctx, const char* name, unsigned char* data, int ndata, int fontIndex,
+                               int freeData, int checked)
 {
   return atlasAddFontMemory(ctx->fs, name, data, ndata, fontIndex, freeData, checked);
 }
@@ -244,13 +238,34 @@ int vgAddFallbackFont(NVGcontext* ctx, const char* baseFont, const char* fallbac
   return vgAddFallbackFontId(ctx, vgFindFont(ctx, baseFont), vgFindFont(ctx, fallbackFont));
 }
 
-void vgSetFontSize(NVGcontext* ctx, float size) { vgGetState(ctx)->fontSize = size; }
-void vgSetFontBlur(NVGcontext* ctx, float blur) { vgGetState(ctx)->fontBlur = blur; }
-void vgSetTextLetterSpacing(NVGcontext* ctx, float spacing) { vgGetState(ctx)->letterSpacing = spacing; }
-void vgSetTextLineHeight(NVGcontext* ctx, float lineHeight) { vgGetState(ctx)->lineHeight = lineHeight; }
-void vgSetTextAlign(NVGcontext* ctx, int align) { vgGetState(ctx)->textAlign = align; }
-void vgSetFontById(NVGcontext* ctx, int font) { vgGetState(ctx)->fontId = font; }
-void vgSetFontByName(NVGcontext* ctx, const char* font) { vgGetState(ctx)->fontId = vgFindFont(ctx, font); }
+void vgSetFontSize(NVGcontext* ctx, float size)
+{
+  vgGetState(ctx)->fontSize = size;
+}
+void vgSetFontBlur(NVGcontext* ctx, float blur)
+{
+  vgGetState(ctx)->fontBlur = blur;
+}
+void vgSetTextLetterSpacing(NVGcontext* ctx, float spacing)
+{
+  vgGetState(ctx)->letterSpacing = spacing;
+}
+void vgSetTextLineHeight(NVGcontext* ctx, float lineHeight)
+{
+  vgGetState(ctx)->lineHeight = lineHeight;
+}
+void vgSetTextAlign(NVGcontext* ctx, int align)
+{
+  vgGetState(ctx)->textAlign = align;
+}
+void vgSetFontById(NVGcontext* ctx, int font)
+{
+  vgGetState(ctx)->fontId = font;
+}
+void vgSetFontByName(NVGcontext* ctx, const char* font)
+{
+  vgGetState(ctx)->fontId = vgFindFont(ctx, font);
+}
 
 float vgDrawText(NVGcontext* ctx, float x, float y, const char* string, const char* end)
 {
@@ -307,8 +322,7 @@ float vgDrawText(NVGcontext* ctx, float x, float y, const char* string, const ch
   return iter.nextx * invscale;
 }
 
-float vgMeasureText(NVGcontext* ctx, float x, float y, const char* string, const char* end,
-                    float* bounds)
+float vgMeasureText(NVGcontext* ctx, float x, float y, const char* string, const char* end, float* bounds)
 {
   const float scale = beginText(ctx);
   if (scale == 0.0f)
@@ -362,8 +376,8 @@ int vgGlyphPositions(NVGcontext* ctx, float x, float y, const char* string, cons
   return npos;
 }
 
-int vgWrapTextRows(NVGcontext* ctx, const char* string, const char* end, float breakRowWidth,
-                   NVGtextRow* rows, int maxRows)
+int vgWrapTextRows(NVGcontext* ctx, const char* string, const char* end, float breakRowWidth, NVGtextRow* rows,
+                   int maxRows)
 {
   if (maxRows <= 0)
     return 0;
@@ -389,14 +403,12 @@ int vgWrapTextRows(NVGcontext* ctx, const char* string, const char* end, float b
   CodepointType ptype = kSpace;
   int nrows = 0;
 
-  auto emit = [&](const char* start, const char* rowEndAt, float width, float minx, float maxx,
-                  const char* next) {
+  auto emit = [&](const char* start, const char* rowEndAt, float width, float minx, float maxx, const char* next) {
     rows[nrows++] = {start, rowEndAt, next, width * invscale, minx * invscale, maxx * invscale};
     return nrows >= maxRows;
   };
   // Starts a row at the glyph the iterator has just returned, or at the word start.
-  auto startRow = [&](const char* start, float startX, float minX, const char* endAt,
-                      float nextx, float quadRight) {
+  auto startRow = [&](const char* start, float startX, float minX, const char* endAt, float nextx, float quadRight) {
     rowStart = start;
     rowStartX = startX;
     rowEnd = endAt;
@@ -418,8 +430,7 @@ int vgWrapTextRows(NVGcontext* ctx, const char* string, const char* end, float b
     const bool isChar = type == kChar || type == kCjkChar;
     if (type == kNewline)
     {
-      if (emit(rowStart ? rowStart : iter.str, rowEnd ? rowEnd : iter.str, rowWidth, rowMinX,
-               rowMaxX, iter.next))
+      if (emit(rowStart ? rowStart : iter.str, rowEnd ? rowEnd : iter.str, rowWidth, rowMinX, rowMaxX, iter.next))
         return nrows;
       breakEnd = rowStart;
       breakWidth = breakMaxX = 0;
@@ -487,20 +498,18 @@ int vgWrapTextRows(NVGcontext* ctx, const char* string, const char* end, float b
   return nrows;
 }
 
-void vgDrawWrappedText(NVGcontext* ctx, float x, float y, float breakRowWidth, const char* string,
-                       const char* end)
+void vgDrawWrappedText(NVGcontext* ctx, float x, float y, float breakRowWidth, const char* string, const char* end)
 {
   if (vgGetState(ctx)->fontId == -1)
     return;
-  forEachWrappedRow(ctx, breakRowWidth, string, end,
-                    [&](const NVGtextRow& row, int halign, float dx, float dy) {
-                      if (halign != 0)
-                        vgDrawText(ctx, x + dx, y + dy, row.start, row.end);
-                    });
+  forEachWrappedRow(ctx, breakRowWidth, string, end, [&](const NVGtextRow& row, int halign, float dx, float dy) {
+    if (halign != 0)
+      vgDrawText(ctx, x + dx, y + dy, row.start, row.end);
+  });
 }
 
-void vgMeasureWrappedText(NVGcontext* ctx, float x, float y, float breakRowWidth,
-                          const char* string, const char* end, float* bounds)
+void vgMeasureWrappedText(NVGcontext* ctx, float x, float y, float breakRowWidth, const char* string, const char* end,
+                          float* bounds)
 {
   if (vgGetState(ctx)->fontId == -1 || textScale(ctx) == 0.0f)
   {
@@ -516,13 +525,12 @@ void vgMeasureWrappedText(NVGcontext* ctx, float x, float y, float breakRowWidth
     rminy /= scale;
     rmaxy /= scale;
   }
-  forEachWrappedRow(ctx, breakRowWidth, string, end,
-                    [&](const NVGtextRow& row, int, float dx, float dy) {
-                      minx = std::min(minx, x + row.minx + dx);
-                      maxx = std::max(maxx, x + row.maxx + dx);
-                      miny = std::min(miny, y + dy + rminy);
-                      maxy = std::max(maxy, y + dy + rmaxy);
-                    });
+  forEachWrappedRow(ctx, breakRowWidth, string, end, [&](const NVGtextRow& row, int, float dx, float dy) {
+    minx = std::min(minx, x + row.minx + dx);
+    maxx = std::max(maxx, x + row.maxx + dx);
+    miny = std::min(miny, y + dy + rminy);
+    maxy = std::max(maxy, y + dy + rmaxy);
+  });
   if (bounds)
   {
     bounds[0] = minx;

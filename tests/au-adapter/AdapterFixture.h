@@ -10,7 +10,8 @@
 
 AudioComponent GainComponent(bool entryRoad);
 
-class AdapterTest : public ::testing::TestWithParam<bool> {
+class AdapterTest : public ::testing::TestWithParam<bool>
+{
 protected:
   void SetUp() override
   {
@@ -37,10 +38,16 @@ protected:
   }
   OSStatus SetFormat(AudioUnitScope scope, UInt32 channels, Float64 rate = 48000.0)
   {
-    const AudioStreamBasicDescription format{rate, kAudioFormatLinearPCM,
-                                             kAudioFormatFlagIsFloat | kAudioFormatFlagIsPacked |
-                                               kAudioFormatFlagIsNonInterleaved,
-                                             4, 1, 4, channels, 32, 0};
+    const AudioStreamBasicDescription format{
+      rate,
+      kAudioFormatLinearPCM,
+      kAudioFormatFlagIsFloat | kAudioFormatFlagIsPacked | kAudioFormatFlagIsNonInterleaved,
+      4,
+      1,
+      4,
+      channels,
+      32,
+      0};
     return AudioUnitSetProperty(mUnit, kAudioUnitProperty_StreamFormat, scope, 0, &format, sizeof format);
   }
 

@@ -12,8 +12,7 @@ AudioComponent GainComponent(bool entryRoad)
 {
   static const AudioComponentDescription description{platform::FourCC("aufx"), platform::FourCC("TGn1"),
                                                      platform::FourCC("ZVRQ"), 0, 0};
-  static AudioComponent factory = AudioComponentRegister(
-    &description, nullptr, 0x00010203, InProcessGain_Factory);
+  static AudioComponent factory = AudioComponentRegister(&description, nullptr, 0x00010203, InProcessGain_Factory);
   static AudioComponent entry = RegisterComponent(&description, InProcessGain_Entry, nullptr, 0x00010203);
   return entryRoad ? entry : factory;
 }
@@ -30,7 +29,8 @@ TEST(Bundle, ExportsExactlyTheTwoEntryPoints)
   ASSERT_NE(pipe, nullptr);
   std::set<std::string> symbols;
   char line[512];
-  while (std::fgets(line, sizeof line, pipe)) {
+  while (std::fgets(line, sizeof line, pipe))
+  {
     std::string text(line);
     symbols.insert(text.substr(text.find_last_of(' ') + 1, text.find_last_not_of("\n") - text.find_last_of(' ')));
   }
@@ -42,13 +42,15 @@ TEST_P(AdapterTest, SelectorTables)
 {
   // The factory road's Lookup and the entry road's CanDo answer for the same selectors, except
   // RemovePropertyListenerWithUserData (18): looked up, but not announced by CanDo.
-  for (SInt16 selector = -5; selector <= 20; ++selector) {
+  for (SInt16 selector = -5; selector <= 20; ++selector)
+  {
     const bool handled = (selector >= 1 && selector <= 7) || (selector >= 9 && selector <= 11) ||
                          (selector >= 14 && selector <= 17) || (selector == 18 && !EntryRoad());
     EXPECT_EQ(bool(AudioComponentInstanceCanDo(mUnit, selector)), handled) << selector;
   }
   EXPECT_FALSE(AudioComponentInstanceCanDo(mUnit, kMusicDeviceMIDIEventSelect));
-  if (EntryRoad()) {
+  if (EntryRoad())
+  {
     EXPECT_EQ(GetComponentVersion(mUnit), 0x00010203);
     const MusicDeviceNoteParams note{2, 60.7f, 100.0f, {}};
     NoteInstanceID id = 0;
@@ -88,8 +90,8 @@ TEST_P(AdapterTest, HostIsIdentifiedOnceFromTheMainBundle)
 {
   const void* keys[] = {kCFBundleIdentifierKey, kCFBundleVersionKey};
   const void* values[] = {CFSTR("com.apple.logic10"), CFSTR("12.5")};
-  CFDictionaryRef info =
-    CFDictionaryCreate(nullptr, keys, values, 2, &kCFTypeDictionaryKeyCallBacks, &kCFTypeDictionaryValueCallBacks);
+  CFDictionaryRef info = CFDictionaryCreate(nullptr, keys, values, 2, &kCFTypeDictionaryKeyCallBacks,
+                                            &kCFTypeDictionaryValueCallBacks);
   CFURLRef url = CFURLCreateWithFileSystemPath(nullptr, CFSTR("/tmp"), kCFURLPOSIXPathStyle, true);
   CFBundleRef host = platform::CreateBundle(url, info);
   platform::SetMainBundle(host);
@@ -117,8 +119,8 @@ CFTypeRef ValueOf(CFPropertyListRef state, const char* key)
 // A copy of the dictionary with key replaced (value null: removed).
 CFPropertyListRef With(CFPropertyListRef state, const char* key, CFTypeRef value)
 {
-  CFMutableDictionaryRef copy =
-    CFDictionaryCreateMutable(nullptr, 0, &kCFTypeDictionaryKeyCallBacks, &kCFTypeDictionaryValueCallBacks);
+  CFMutableDictionaryRef copy = CFDictionaryCreateMutable(nullptr, 0, &kCFTypeDictionaryKeyCallBacks,
+                                                          &kCFTypeDictionaryValueCallBacks);
   const CFIndex count = CFDictionaryGetCount(static_cast<CFDictionaryRef>(state));
   std::vector<const void*> keys(static_cast<size_t>(count)), values(static_cast<size_t>(count));
   CFDictionaryGetKeysAndValues(static_cast<CFDictionaryRef>(state), keys.data(), values.data());
@@ -159,7 +161,11 @@ TEST_P(AdapterTest, StateDictionaryRoundTripsAndRefusesWhatDoesNotFit)
   CFNumberRef otherNumber = CFNumberCreate(nullptr, kCFNumberSInt32Type, &other);
   const UInt8 shortBytes[] = {0, 0, 0, 0, 0, 0, 0, 0, 1, 2, 3};  // one whole value and a part
   CFDataRef truncated = CFDataCreate(nullptr, shortBytes, sizeof shortBytes);
-  struct Case { const char* what; CFPropertyListRef dictionary; };
+  struct Case
+  {
+    const char* what;
+    CFPropertyListRef dictionary;
+  };
   const Case refused[] = {
     {"another subtype", With(state, "subtype", otherNumber)},
     {"a subtype that is no number", With(state, "subtype", CFSTR("TGn1"))},
@@ -168,7 +174,8 @@ TEST_P(AdapterTest, StateDictionaryRoundTripsAndRefusesWhatDoesNotFit)
     {"no data", With(state, "data", nullptr)},
     {"a truncated chunk", With(state, "data", truncated)},
   };
-  for (const Case& c : refused) {
+  for (const Case& c : refused)
+  {
     EXPECT_EQ(AudioUnitSetProperty(mUnit, kAudioUnitProperty_ClassInfo, kAudioUnitScope_Global, 0, &c.dictionary,
                                    sizeof c.dictionary),
               kAudioUnitErr_InvalidPropertyValue)
@@ -187,8 +194,13 @@ TEST_P(AdapterTest, StateDictionaryRoundTripsAndRefusesWhatDoesNotFit)
 
 TEST_P(AdapterTest, ParametersRoundToTheirStepAndClamp)
 {
-  struct Case { float set; float stored; };
-  for (const Case& c : {Case{-6.26f, -6.5f}, Case{-6.24f, -6.0f}, Case{40.0f, 12.0f}, Case{-100.0f, -60.0f}}) {
+  struct Case
+  {
+    float set;
+    float stored;
+  };
+  for (const Case& c : {Case{-6.26f, -6.5f}, Case{-6.24f, -6.0f}, Case{40.0f, 12.0f}, Case{-100.0f, -60.0f}})
+  {
     ASSERT_EQ(AudioUnitSetParameter(mUnit, testgain::kGain, kAudioUnitScope_Global, 0, c.set, 0), noErr);
     AudioUnitParameterValue value = 0;
     ASSERT_EQ(AudioUnitGetParameter(mUnit, testgain::kGain, kAudioUnitScope_Global, 0, &value), noErr);
@@ -196,7 +208,8 @@ TEST_P(AdapterTest, ParametersRoundToTheirStepAndClamp)
   }
   EXPECT_EQ(Plug().GetParam(testgain::kGain)->PreviousValue(), 12.0);
   AudioUnitParameterValue value = 0;
-  EXPECT_EQ(AudioUnitGetParameter(mUnit, testgain::kGain, kAudioUnitScope_Input, 0, &value), kAudioUnitErr_InvalidProperty);
+  EXPECT_EQ(AudioUnitGetParameter(mUnit, testgain::kGain, kAudioUnitScope_Input, 0, &value),
+            kAudioUnitErr_InvalidProperty);
   EXPECT_EQ(AudioUnitSetParameter(mUnit, 99, kAudioUnitScope_Global, 0, 1.0f, 0), kAudioUnitErr_InvalidParameter);
   const AudioUnitParameterEvent events[] = {
     {kAudioUnitScope_Global, 0, testgain::kGain, kParameterEvent_Immediate, {.immediate = {0, -3.0f}}},
@@ -209,7 +222,8 @@ TEST_P(AdapterTest, ParametersRoundToTheirStepAndClamp)
 }
 
 // A host render callback that feeds a ramp and counts its calls.
-struct Feed {
+struct Feed
+{
   int calls = 0;
 };
 
@@ -239,7 +253,8 @@ TEST_P(AdapterTest, RenderPullsThroughTheCallbackAndAppliesTheGain)
   Feed feed;
   const AURenderCallbackStruct callback{FeedRamp, &feed};
   ASSERT_EQ(AudioUnitSetProperty(mUnit, kAudioUnitProperty_SetRenderCallback, kAudioUnitScope_Input, 0, &callback,
-                                 sizeof callback), noErr);
+                                 sizeof callback),
+            noErr);
   ASSERT_EQ(SetFormat(kAudioUnitScope_Input, 2), noErr);
   ASSERT_EQ(SetFormat(kAudioUnitScope_Output, 2), noErr);
   ASSERT_EQ(AudioUnitInitialize(mUnit), noErr);
@@ -256,11 +271,12 @@ TEST_P(AdapterTest, RenderPullsThroughTheCallbackAndAppliesTheGain)
   EXPECT_EQ(out[10 * 512], 7.0f);
 }
 
-} // namespace
+}  // namespace
 
 namespace {
 
-struct PropertyRow {
+struct PropertyRow
+{
   AudioUnitPropertyID id;
   AudioUnitScope scope;
   AudioUnitElement element;
@@ -336,7 +352,8 @@ TEST_P(AdapterTest, PropertyInfoTable)
     {kAudioUnitProperty_OfflineRender, 2, 0, 0, false, invalid},
     {kAudioUnitProperty_AUHostIdentifier, 0, 0, 0, false, invalid},  // set-only
   };
-  for (const PropertyRow& row : rows) {
+  for (const PropertyRow& row : rows)
+  {
     UInt32 size = 0;
     Boolean writable = false;
     EXPECT_EQ(AudioUnitGetPropertyInfo(mUnit, row.id, row.scope, row.element, &size, &writable), row.status)
@@ -351,7 +368,8 @@ TEST_P(AdapterTest, ParameterRecordsAndTexts)
   AudioUnitParameterInfo info{};
   UInt32 size = sizeof info;
   ASSERT_EQ(AudioUnitGetProperty(mUnit, kAudioUnitProperty_ParameterInfo, kAudioUnitScope_Global, testgain::kGain,
-                                 &info, &size), noErr);
+                                 &info, &size),
+            noErr);
   EXPECT_STREQ(info.name, "Gain");
   EXPECT_EQ(info.unit, kAudioUnitParameterUnit_Decibels);
   EXPECT_EQ(info.flags, 0xC8800010u);
@@ -359,7 +377,8 @@ TEST_P(AdapterTest, ParameterRecordsAndTexts)
   EXPECT_EQ(info.maxValue, 12.0f);
   CFRelease(info.cfNameString);
   ASSERT_EQ(AudioUnitGetProperty(mUnit, kAudioUnitProperty_ParameterInfo, kAudioUnitScope_Global, testgain::kPolarity,
-                                 &info, &size), noErr);
+                                 &info, &size),
+            noErr);
   EXPECT_EQ(info.unit, kAudioUnitParameterUnit_Indexed);
   EXPECT_EQ(info.flags, 0xC8800010u | kAudioUnitParameterFlag_ValuesHaveStrings);
   CFRelease(info.cfNameString);
@@ -367,7 +386,8 @@ TEST_P(AdapterTest, ParameterRecordsAndTexts)
   CFArrayRef texts = nullptr;
   size = sizeof texts;
   ASSERT_EQ(AudioUnitGetProperty(mUnit, kAudioUnitProperty_ParameterValueStrings, kAudioUnitScope_Global,
-                                 testgain::kPolarity, &texts, &size), noErr);
+                                 testgain::kPolarity, &texts, &size),
+            noErr);
   ASSERT_EQ(CFArrayGetCount(texts), 2);
   EXPECT_TRUE(CFEqual(CFArrayGetValueAtIndex(texts, 1), CFSTR("Inverted")));
   CFRelease(texts);
@@ -379,20 +399,23 @@ TEST_P(AdapterTest, ParameterRecordsAndTexts)
   EXPECT_TRUE(CFEqual(name.outName, CFSTR("Pol")));
   CFRelease(name.outName);
   AudioUnitParameterNameInfo clump{0, -1, nullptr};
-  EXPECT_EQ(AudioUnitGetProperty(mUnit, kAudioUnitProperty_ParameterClumpName, kAudioUnitScope_Global, 0, &clump, &size),
-            kAudioUnitErr_PropertyNotInUse);
+  EXPECT_EQ(
+    AudioUnitGetProperty(mUnit, kAudioUnitProperty_ParameterClumpName, kAudioUnitScope_Global, 0, &clump, &size),
+    kAudioUnitErr_PropertyNotInUse);
 
   const AudioUnitParameterValue inverted = 1.0f;
   AudioUnitParameterStringFromValue text{testgain::kPolarity, &inverted, nullptr};
   size = sizeof text;
-  ASSERT_EQ(AudioUnitGetProperty(mUnit, kAudioUnitProperty_ParameterStringFromValue, kAudioUnitScope_Global, 0, &text,
-                                 &size), noErr);
+  ASSERT_EQ(
+    AudioUnitGetProperty(mUnit, kAudioUnitProperty_ParameterStringFromValue, kAudioUnitScope_Global, 0, &text, &size),
+    noErr);
   EXPECT_TRUE(CFEqual(text.outString, CFSTR("Inverted")));
   CFRelease(text.outString);
   AudioUnitParameterValueFromString value{testgain::kGain, CFSTR("-12.5"), 0.0f};
   size = sizeof value;
-  ASSERT_EQ(AudioUnitGetProperty(mUnit, kAudioUnitProperty_ParameterValueFromString, kAudioUnitScope_Global, 0, &value,
-                                 &size), noErr);
+  ASSERT_EQ(
+    AudioUnitGetProperty(mUnit, kAudioUnitProperty_ParameterValueFromString, kAudioUnitScope_Global, 0, &value, &size),
+    noErr);
   EXPECT_EQ(value.outValue, -12.5f);
 }
 
@@ -418,8 +441,9 @@ TEST_P(AdapterTest, FactoryPresetArrayHoldsTheOnlyReferences)
   CFRelease(current.presetName);
   AudioUnitSetParameter(mUnit, testgain::kGain, kAudioUnitScope_Global, 0, 0.0f, 0);
   const AUPreset quiet{0, nullptr};
-  ASSERT_EQ(AudioUnitSetProperty(mUnit, kAudioUnitProperty_CurrentPreset, kAudioUnitScope_Global, 0, &quiet,
-                                 sizeof quiet), noErr);
+  ASSERT_EQ(
+    AudioUnitSetProperty(mUnit, kAudioUnitProperty_CurrentPreset, kAudioUnitScope_Global, 0, &quiet, sizeof quiet),
+    noErr);
   AudioUnitParameterValue gain = 0;
   AudioUnitGetParameter(mUnit, testgain::kGain, kAudioUnitScope_Global, 0, &gain);
   EXPECT_EQ(gain, -20.0f);
@@ -443,7 +467,8 @@ TEST_P(AdapterTest, PropertyListenerRules)
   AudioUnitAddPropertyListener(mUnit, 49, CountOther, &other);
   const UInt32 one = 1;
   // Listeners hear a set before it is tested, even one that then fails.
-  EXPECT_EQ(AudioUnitSetProperty(mUnit, 49, kAudioUnitScope_Global, 0, &one, sizeof one), kAudioUnitErr_InvalidProperty);
+  EXPECT_EQ(AudioUnitSetProperty(mUnit, 49, kAudioUnitScope_Global, 0, &one, sizeof one),
+            kAudioUnitErr_InvalidProperty);
   EXPECT_EQ(first, 1);
   EXPECT_EQ(second, 0);
   EXPECT_EQ(other, 100);
@@ -463,7 +488,7 @@ TEST_P(AdapterTest, PropertyListenerRules)
   EXPECT_DOUBLE_EQ(seconds, 480.0 / Plug().GetSampleRate());
 }
 
-} // namespace
+}  // namespace
 
 namespace {
 
@@ -481,10 +506,13 @@ TEST_P(AdapterTest, ViewFactoryIsMadeByName)
   EXPECT_EQ(factory->GetPlug(), &Plug());
   // A unit that does not hand out its object leaves the one kept before.
   static const AudioComponentDescription description{platform::FourCC("aufx"), platform::FourCC("None"), 0, 0, 0};
-  static AudioComponent mute = RegisterComponent(&description, [](ComponentParameters* p, Handle) -> ComponentResult {
-    const bool lifecycle = p->what == kComponentOpenSelect || p->what == kComponentCloseSelect;
-    return lifecycle ? ComponentResult(noErr) : ComponentResult(badComponentSelector);
-  }, nullptr, 1);
+  static AudioComponent mute = RegisterComponent(
+    &description,
+    [](ComponentParameters* p, Handle) -> ComponentResult {
+      const bool lifecycle = p->what == kComponentOpenSelect || p->what == kComponentCloseSelect;
+      return lifecycle ? ComponentResult(noErr) : ComponentResult(badComponentSelector);
+    },
+    nullptr, 1);
   AudioUnit other = nullptr;
   ASSERT_EQ(AudioComponentInstanceNew(mute, &other), noErr);
   EXPECT_EQ(factory->uiViewForAudioUnit(other, NSSize{100, 100}), nullptr);
@@ -492,4 +520,4 @@ TEST_P(AdapterTest, ViewFactoryIsMadeByName)
   AudioComponentInstanceDispose(other);
 }
 
-} // namespace
+}  // namespace

@@ -23,7 +23,10 @@ IPluginConfig GainConfig(const char* channelIO)
 
 namespace {
 
-IPlugAU* Create(void* storage) { return CreatePlugInstance<TestPlug>(storage, "AdapterTest_View"); }
+IPlugAU* Create(void* storage)
+{
+  return CreatePlugInstance<TestPlug>(storage, "AdapterTest_View");
+}
 
 AudioComponentPlugInInterface* Factory(const AudioComponentDescription*)
 {
@@ -40,7 +43,7 @@ AudioComponent Component()
   return component;
 }
 
-} // namespace
+}  // namespace
 
 Hosted::Hosted(const IPluginConfig& config)
 {
@@ -48,8 +51,7 @@ Hosted::Hosted(const IPluginConfig& config)
   EXPECT_EQ(AudioComponentInstanceNew(Component(), &unit), noErr);
   UInt32 size = sizeof plug;
   IPlugAU* object = nullptr;
-  EXPECT_EQ(AudioUnitGetProperty(unit, IPlugAU::kPlugObjectProperty, kAudioUnitScope_Global, 0, &object, &size),
-            noErr);
+  EXPECT_EQ(AudioUnitGetProperty(unit, IPlugAU::kPlugObjectProperty, kAudioUnitScope_Global, 0, &object, &size), noErr);
   plug = static_cast<TestPlug*>(object);
 }
 
@@ -61,21 +63,28 @@ Hosted::~Hosted()
 
 OSStatus Hosted::SetChannels(AudioUnitScope scope, UInt32 bus, UInt32 n, double sampleRate)
 {
-  const AudioStreamBasicDescription format{sampleRate, kAudioFormatLinearPCM,
-                                           kAudioFormatFlagIsFloat | kAudioFormatFlagIsPacked |
-                                             kAudioFormatFlagIsNonInterleaved,
-                                           4, 1, 4, n, 32, 0};
+  const AudioStreamBasicDescription format{
+    sampleRate,
+    kAudioFormatLinearPCM,
+    kAudioFormatFlagIsFloat | kAudioFormatFlagIsPacked | kAudioFormatFlagIsNonInterleaved,
+    4,
+    1,
+    4,
+    n,
+    32,
+    0};
   return AudioUnitSetProperty(unit, kAudioUnitProperty_StreamFormat, scope, bus, &format, sizeof format);
 }
 
 Buffers::Buffers(UInt32 n, UInt32 frames, bool withData) : mBytes(AudioBufferListSize(n)), mData(n)
 {
   List()->mNumberBuffers = n;
-  for (UInt32 c = 0; c < n; ++c) {
+  for (UInt32 c = 0; c < n; ++c)
+  {
     if (withData)
       mData[c].assign(frames, 0.0f);
     List()->mBuffers[c] = AudioBuffer{1, frames * UInt32(sizeof(float)), withData ? mData[c].data() : nullptr};
   }
 }
 
-} // namespace autest
+}  // namespace autest

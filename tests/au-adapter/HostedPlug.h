@@ -58,7 +58,10 @@ public:
   bool PopProcessorMidi(IMidiMsg& msg) { return mMidiMsgsFromProcessor.Pop(msg); }
   void ProcessSysEx(const SysExData& msg) override { mSysExIn.assign(msg.mData, msg.mData + msg.mSize); }
 
-  struct Change { int idx, source, offset; };
+  struct Change
+  {
+    int idx, source, offset;
+  };
   int mBlocks = 0;
   int mLastFrames = 0;
   ITransportInfo mLastTransport;
@@ -106,4 +109,4 @@ inline AudioTimeStamp SampleTime(double t)
   return stamp;
 }
 
-} // namespace autest
+}  // namespace autest

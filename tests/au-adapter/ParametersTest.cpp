@@ -17,12 +17,18 @@ float Get(AudioUnit unit, AudioUnitParameterID id)
 TEST(AdapterParameters, SetRoundsStepsClampsAndTellsEditorAndPlugIn)
 {
   Hosted hosted;
-  struct Case { AudioUnitParameterID id; float value; float stored; };
+  struct Case
+  {
+    AudioUnitParameterID id;
+    float value;
+    float stored;
+  };
   const Case cases[] = {
     {TestPlug::kSteps, 1.26f, 1.5f}, {TestPlug::kSteps, 1.24f, 1.0f}, {TestPlug::kSteps, -0.25f, 0.0f},
     {TestPlug::kGain, 9.0f, 4.0f},   {TestPlug::kGain, 1.26f, 1.26f},
   };
-  for (const Case& c : cases) {
+  for (const Case& c : cases)
+  {
     const float before = Get(hosted.unit, c.id);
     hosted.plug->mChanges.clear();
     ASSERT_EQ(AudioUnitSetParameter(hosted.unit, c.id, G, 0, c.value, 17), noErr);
@@ -59,12 +65,16 @@ TEST(AdapterParameters, ScheduledEvents)
   EXPECT_EQ(Get(hosted.unit, TestPlug::kGain), 2.0f);
   EXPECT_EQ(Get(hosted.unit, TestPlug::kLevel), 0.0f);
   EXPECT_EQ(Get(hosted.unit, TestPlug::kSteps), 0.5f);
-
 }
 
 struct EventLog
 {
-  struct Entry { AudioUnitEventType type; AudioUnitParameterID id; AudioUnitParameterValue value; };
+  struct Entry
+  {
+    AudioUnitEventType type;
+    AudioUnitParameterID id;
+    AudioUnitParameterValue value;
+  };
   std::vector<Entry> entries;
   static void Proc(void* refCon, void*, const AudioUnitEvent* event, UInt64, AudioUnitParameterValue value)
   {
@@ -80,7 +90,8 @@ TEST(AdapterParameters, EditorGesturesAndValuesReachHostListeners)
   AUEventListenerRef listener = nullptr;
   ASSERT_EQ(AUEventListenerCreate(EventLog::Proc, &log, nullptr, nullptr, 0.0f, 0.0f, &listener), noErr);
   for (AudioUnitEventType type : {kAudioUnitEvent_BeginParameterChangeGesture, kAudioUnitEvent_ParameterValueChange,
-                                  kAudioUnitEvent_EndParameterChangeGesture}) {
+                                  kAudioUnitEvent_EndParameterChangeGesture})
+  {
     AudioUnitEvent event{};
     event.mEventType = type;
     event.mArgument.mParameter = {hosted.unit, kAUParameterListener_AnyParameter, G, 0};
@@ -110,15 +121,15 @@ TEST(AdapterParameters, InfoPresetAndLatencyChangesReachPropertyListeners)
 {
   Hosted hosted;
   PropertyCalls::ids.clear();
-  for (AudioUnitPropertyID id : {kAudioUnitProperty_ParameterInfo, kAudioUnitProperty_ParameterList,
-                                 kAudioUnitProperty_PresentPreset})
+  for (AudioUnitPropertyID id :
+       {kAudioUnitProperty_ParameterInfo, kAudioUnitProperty_ParameterList, kAudioUnitProperty_PresentPreset})
     AudioUnitAddPropertyListener(hosted.unit, id, PropertyCalls::Proc, nullptr);
   hosted.plug->NotifyHostParameterInfoChanged();
   hosted.plug->NotifyHostPresetChanged();
   hosted.plug->StoreLatency(480);  // no latency listener: still stored
-  EXPECT_EQ(PropertyCalls::ids, (std::vector<AudioUnitPropertyID>{kAudioUnitProperty_ParameterList,
-                                                                   kAudioUnitProperty_ParameterInfo,
-                                                                   kAudioUnitProperty_PresentPreset}));
+  EXPECT_EQ(PropertyCalls::ids,
+            (std::vector<AudioUnitPropertyID>{kAudioUnitProperty_ParameterList, kAudioUnitProperty_ParameterInfo,
+                                              kAudioUnitProperty_PresentPreset}));
   Float64 latency = 0.0;
   UInt32 size = sizeof latency;
   AudioUnitGetProperty(hosted.unit, kAudioUnitProperty_Latency, G, 0, &latency, &size);
@@ -139,7 +150,8 @@ struct MidiOut
     ++self->lists;
     self->sampleTime = stamp->mSampleTime;
     const MIDIPacket* packet = &list->packet[0];
-    for (UInt32 i = 0; i < list->numPackets; ++i, packet = MIDIPacketNext(packet)) {
+    for (UInt32 i = 0; i < list->numPackets; ++i, packet = MIDIPacketNext(packet))
+    {
       const MIDITimeStamp stamp = packet->timeStamp;  // packed: copied, never referenced
       self->packets.push_back({stamp, std::vector<Byte>(packet->data, packet->data + packet->length)});
     }
@@ -231,5 +243,5 @@ TEST(AdapterMidi, InputNeedsAMidiPlugIn)
   EXPECT_EQ(synth.plug->mSysExIn, (std::vector<uint8_t>{0xF0, 0x01, 0xF7}));
 }
 
-} // namespace
-} // namespace autest
+}  // namespace
+}  // namespace autest

@@ -27,13 +27,13 @@ TEST(AdapterProperties, InstrumentCountOnlyForInstruments)
 std::vector<AudioChannelLayoutTag> LayoutTags(AudioUnit unit, AudioUnitScope scope, AudioUnitElement element)
 {
   UInt32 size = 0;
-  EXPECT_EQ(AudioUnitGetPropertyInfo(unit, kAudioUnitProperty_SupportedChannelLayoutTags, scope, element, &size,
-                                     nullptr),
-            noErr);
+  EXPECT_EQ(
+    AudioUnitGetPropertyInfo(unit, kAudioUnitProperty_SupportedChannelLayoutTags, scope, element, &size, nullptr),
+    noErr);
   std::vector<AudioChannelLayoutTag> tags(size / sizeof(AudioChannelLayoutTag));
-  EXPECT_EQ(AudioUnitGetProperty(unit, kAudioUnitProperty_SupportedChannelLayoutTags, scope, element, tags.data(),
-                                 &size),
-            noErr);
+  EXPECT_EQ(
+    AudioUnitGetProperty(unit, kAudioUnitProperty_SupportedChannelLayoutTags, scope, element, tags.data(), &size),
+    noErr);
   return tags;
 }
 
@@ -88,7 +88,7 @@ TEST(AdapterProperties, ParameterInfoRecords)
   const AudioUnitParameterInfo level = ParameterInfo(hosted.unit, TestPlug::kLevel);
   CFRelease(level.cfNameString);
   EXPECT_EQ(level.unit, kAudioUnitParameterUnit_Indexed);  // an int in dB is still indexed
-  EXPECT_EQ(level.flags, kBase);                          // no group, no clump
+  EXPECT_EQ(level.flags, kBase);                           // no group, no clump
   EXPECT_EQ(level.clumpID, 0u);
   EXPECT_EQ(level.minValue, -10.0f);
 
@@ -109,7 +109,8 @@ TEST(AdapterProperties, ClumpIdsFollowTheOrderGroupsAreFirstAskedFor)
   auto clumps = [](std::initializer_list<AudioUnitParameterID> order) {
     Hosted hosted;
     std::vector<UInt32> ids;
-    for (AudioUnitParameterID id : order) {
+    for (AudioUnitParameterID id : order)
+    {
       const AudioUnitParameterInfo info = ParameterInfo(hosted.unit, id);
       CFRelease(info.cfNameString);
       CFRelease(info.unitName);  // null for all but Steps
@@ -140,7 +141,8 @@ TEST(AdapterProperties, ParameterNamesCutInsideTheName)
 {
   Hosted hosted;
   const std::pair<SInt32, std::string> cuts[] = {{-1, "Steps"}, {3, "Ste"}, {40, "Steps"}, {-7, ""}};
-  for (const auto& [length, expected] : cuts) {
+  for (const auto& [length, expected] : cuts)
+  {
     AudioUnitParameterNameInfo name{TestPlug::kSteps, length, nullptr};
     UInt32 size = sizeof name;
     EXPECT_EQ(AudioUnitGetProperty(hosted.unit, kAudioUnitProperty_ParameterIDName, G, 0, &name, &size), noErr);
@@ -187,7 +189,8 @@ TEST(AdapterProperties, ElementNamesAndStreamFormats)
     {kAudioFormatFlagIsSignedInteger | kAudioFormatFlagIsPacked, 32},
     {kAudioFormatFlagIsFloat | kAudioFormatFlagIsPacked, 64},
   };
-  for (const auto& [flags, bits] : others) {
+  for (const auto& [flags, bits] : others)
+  {
     const AudioStreamBasicDescription format{48000.0, kAudioFormatLinearPCM, flags, bits / 8, 1, bits / 8, 2, bits, 0};
     EXPECT_EQ(AudioUnitSetProperty(hosted.unit, kAudioUnitProperty_StreamFormat, I, 0, &format, sizeof format),
               kBadProp)
@@ -243,8 +246,8 @@ TEST(AdapterProperties, CurrentPresetRoundTrip)
   EXPECT_EQ(hosted.plug->GetCurrentPresetIdx(), 1);
 }
 
-} // namespace
-} // namespace autest
+}  // namespace
+}  // namespace autest
 
 namespace autest {
 namespace {
@@ -255,14 +258,18 @@ TEST(AdapterProperties, UnusableRatesAndSliceSizesAreRefused)
   // Rates a file header may declare that cannot be measured (or would size buffers beyond reason)
   // are refused; a stream format of rate 0 keeps the rate.
   const Float64 rates[] = {0.0, -48000.0, std::nan(""), INFINITY, 1.0, 7999.0, 768001.0, 1e8, 1.38e9};
-  for (Float64 rate : rates) {
+  for (Float64 rate : rates)
+  {
     EXPECT_EQ(AudioUnitSetProperty(hosted.unit, kAudioUnitProperty_SampleRate, G, 0, &rate, sizeof rate),
               kAudioUnitErr_InvalidPropertyValue)
       << rate;
-    EXPECT_EQ(hosted.SetChannels(O, 0, 1, rate), rate == 0.0 ? OSStatus(noErr) : OSStatus(kAudioUnitErr_FormatNotSupported)) << rate;
+    EXPECT_EQ(hosted.SetChannels(O, 0, 1, rate),
+              rate == 0.0 ? OSStatus(noErr) : OSStatus(kAudioUnitErr_FormatNotSupported))
+      << rate;
     EXPECT_EQ(hosted.plug->GetSampleRate(), 44100.0) << rate;
   }
-  for (Float64 rate : {8000.0, 768000.0}) {
+  for (Float64 rate : {8000.0, 768000.0})
+  {
     EXPECT_EQ(AudioUnitSetProperty(hosted.unit, kAudioUnitProperty_SampleRate, G, 0, &rate, sizeof rate), noErr);
     EXPECT_EQ(hosted.SetChannels(O, 0, 2, rate), noErr);
     EXPECT_EQ(hosted.plug->GetSampleRate(), rate);
@@ -270,7 +277,8 @@ TEST(AdapterProperties, UnusableRatesAndSliceSizesAreRefused)
   const Float64 usual = 44100.0;
   AudioUnitSetProperty(hosted.unit, kAudioUnitProperty_SampleRate, G, 0, &usual, sizeof usual);
   const UInt32 slices[] = {0, IPlugAU::kMaxFramesPerSlice + 1, 0x80000000u, 0xFFFFFFFFu};
-  for (UInt32 frames : slices) {
+  for (UInt32 frames : slices)
+  {
     EXPECT_EQ(AudioUnitSetProperty(hosted.unit, kAudioUnitProperty_MaximumFramesPerSlice, G, 0, &frames, sizeof frames),
               kAudioUnitErr_InvalidPropertyValue)
       << frames;
@@ -282,8 +290,8 @@ TEST(AdapterProperties, UnusableRatesAndSliceSizesAreRefused)
   EXPECT_EQ(hosted.plug->GetBlockSize(), int(largest));
 }
 
-} // namespace
-} // namespace autest
+}  // namespace
+}  // namespace autest
 
 namespace autest {
 namespace {
@@ -326,5 +334,5 @@ TEST(AdapterProperties, ListenersMayChangeTheListWhileCalled)
   EXPECT_EQ(Reentrant::calls, (std::vector<int>{3, 2}));
 }
 
-} // namespace
-} // namespace autest
+}  // namespace
+}  // namespace autest

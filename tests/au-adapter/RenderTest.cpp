@@ -61,8 +61,7 @@ OSStatus Render(AudioUnit unit, double sampleTime, UInt32 frames, Buffers& out, 
 // A stereo unit fed by a Source, initialised.
 struct StereoChain
 {
-  explicit StereoChain(const IPluginConfig& config = GainConfig())
-    : hosted(config)
+  explicit StereoChain(const IPluginConfig& config = GainConfig()) : hosted(config)
   {
     hosted.SetChannels(I, 0, 2);
     hosted.SetChannels(O, 0, 2);
@@ -104,7 +103,8 @@ TEST(AdapterRender, CallbackInputIsPulledOncePerTimeStampAcrossOutputBuses)
 TEST(AdapterRender, ChannelCountChangesRebindEveryChannel)
 {
   const std::pair<UInt32, UInt32> changes[] = {{2, 1}, {1, 2}, {10, 3}, {3, 10}};
-  for (const auto& [from, to] : changes) {
+  for (const auto& [from, to] : changes)
+  {
     SCOPED_TRACE(std::to_string(from) + " to " + std::to_string(to) + " channels");
     Hosted hosted;
     Source source;
@@ -153,9 +153,9 @@ TEST(AdapterRender, UpstreamUnitThroughAudioUnitRender)
   AudioUnitSetParameter(upstream.hosted.unit, TestPlug::kGain, G, 0, 2.0f, 0);
   Hosted downstream;
   const AudioUnitConnection connection{upstream.hosted.unit, 0, 0};
-  ASSERT_EQ(AudioUnitSetProperty(downstream.unit, kAudioUnitProperty_MakeConnection, I, 0, &connection,
-                                 sizeof connection),
-            noErr);
+  ASSERT_EQ(
+    AudioUnitSetProperty(downstream.unit, kAudioUnitProperty_MakeConnection, I, 0, &connection, sizeof connection),
+    noErr);
   ASSERT_EQ(AudioUnitInitialize(downstream.unit), noErr);
   AudioUnitSetParameter(downstream.unit, TestPlug::kGain, G, 0, 0.5f, 0);
 
@@ -189,7 +189,8 @@ struct FastSource
     ++calls;
     renderedWith = self;
     static float data[2][512];
-    for (UInt32 b = 0; b < list->mNumberBuffers; ++b) {
+    for (UInt32 b = 0; b < list->mNumberBuffers; ++b)
+    {
       std::fill_n(data[b], frames, float(b + 7));
       list->mBuffers[b].mData = data[b];
     }
@@ -198,12 +199,14 @@ struct FastSource
   static OSStatus GetProperty(void*, AudioUnitPropertyID id, AudioUnitScope, AudioUnitElement element, void* data,
                               UInt32*)
   {
-    if (id == kAudioUnitProperty_StreamFormat) {
+    if (id == kAudioUnitProperty_StreamFormat)
+    {
       *static_cast<AudioStreamBasicDescription*>(data) = AudioStreamBasicDescription{
         48000.0, kAudioFormatLinearPCM, kAudioFormatFlagIsFloat | kAudioFormatFlagIsNonInterleaved, 4, 1, 4, 2, 32, 0};
       return noErr;
     }
-    if (id == kAudioUnitProperty_FastDispatch && element == kAudioUnitRenderSelect) {
+    if (id == kAudioUnitProperty_FastDispatch && element == kAudioUnitRenderSelect)
+    {
       *static_cast<AudioUnitRenderProc*>(data) = FastRender;
       return noErr;
     }
@@ -256,7 +259,7 @@ TEST(AdapterRender, NotificationsAndFailures)
 
   ASSERT_EQ(Render(chain.hosted.unit, 0, 512, out), noErr);
   EXPECT_EQ(log.flags, (std::vector<AudioUnitRenderActionFlags>{kAudioUnitRenderAction_PreRender,
-                                                                 kAudioUnitRenderAction_PostRender}));
+                                                                kAudioUnitRenderAction_PostRender}));
 
   // Refused before anything is called: too many frames, or no valid sample time.
   log.flags.clear();
@@ -264,7 +267,8 @@ TEST(AdapterRender, NotificationsAndFailures)
   AudioTimeStamp invalid = SampleTime(512);
   invalid.mFlags = 0;
   AudioUnitRenderActionFlags flags = 0;
-  EXPECT_EQ(AudioUnitRender(chain.hosted.unit, &flags, &invalid, 0, 16, out.List()), kAudioUnitErr_InvalidPropertyValue);
+  EXPECT_EQ(AudioUnitRender(chain.hosted.unit, &flags, &invalid, 0, 16, out.List()),
+            kAudioUnitErr_InvalidPropertyValue);
   EXPECT_TRUE(log.flags.empty());
   EXPECT_EQ(chain.source.calls, 1);
 
@@ -426,16 +430,15 @@ TEST(AdapterRender, ThousandRendersAllocateNothing)
   AudioUnitAddRenderNotify(chain.hosted.unit, NotifyLog::Proc, &log);
   const HostCallbackInfo callbacks{nullptr, Transport::Beat, Transport::Musical, Transport::State, nullptr};
   AudioUnitSetProperty(chain.hosted.unit, kAudioUnitProperty_HostCallbacks, G, 0, &callbacks, sizeof callbacks);
-  const AUMIDIOutputCallbackStruct midiOut{[](void*, const AudioTimeStamp*, UInt32, const MIDIPacketList*) {
-                                             return OSStatus(noErr);
-                                           },
-                                           nullptr};
+  const AUMIDIOutputCallbackStruct midiOut{
+    [](void*, const AudioTimeStamp*, UInt32, const MIDIPacketList*) { return OSStatus(noErr); }, nullptr};
   AudioUnitSetProperty(chain.hosted.unit, kAudioUnitProperty_MIDIOutputCallback, G, 0, &midiOut, sizeof midiOut);
   Buffers out(2, 512);
   const uint8_t sysex[300] = {0xF0};
 
   const uint64_t before = testing_support::AllocationCount();
-  for (int i = 0; i < 1000; ++i) {
+  for (int i = 0; i < 1000; ++i)
+  {
     if (i % 100 == 0)
       chain.hosted.plug->QueueSysexMsgFromUI(SysExView{0, int(sizeof sysex), sysex});
     Render(chain.hosted.unit, 512.0 * i, 512, out);
@@ -491,7 +494,8 @@ TEST(AdapterRender, LatencyStoredWhileRenderingIsToldOnTheIdleTick)
     for (double sampleTime = 64.0; !done; sampleTime += 64.0)
       Render(chain.hosted.unit, sampleTime, 64, out);
   });
-  for (int i = 0; i < 200; ++i) {
+  for (int i = 0; i < 200; ++i)
+  {
     AudioUnitRemovePropertyListenerWithUserData(chain.hosted.unit, kAudioUnitProperty_Latency, LatencyReport::Heard,
                                                 &heard);
     chain.hosted.SetChannels(O, 0, 2);
@@ -506,6 +510,5 @@ TEST(AdapterRender, LatencyStoredWhileRenderingIsToldOnTheIdleTick)
   EXPECT_EQ(heard, told + 1);
 }
 
-} // namespace
-} // namespace autest
-
+}  // namespace
+}  // namespace autest

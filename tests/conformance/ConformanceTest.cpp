@@ -24,8 +24,8 @@ namespace fs = std::filesystem;
 
 // The measurement settings of the broadcast loudness recommendation.
 const std::vector<std::string> kEbuSettings = {
-    "WFilter Mode=Leq(K)",       "Gating mode=G10",    "ML Integration Time=400", "SL Integration Time=3000",
-    "Peak Mode=True Peak",       "Loudness Range Mode=LRA",
+  "WFilter Mode=Leq(K)",      "Gating mode=G10",     "ML Integration Time=400",
+  "SL Integration Time=3000", "Peak Mode=True Peak", "Loudness Range Mode=LRA",
 };
 const std::vector<std::string> kFilmFiveSettings = {"Channel Config=4.1/5.0 Ch", "Channel Routing=5.0 Cine"};
 
@@ -39,7 +39,8 @@ std::string Quoted(const std::string& text)
 
 // A folder of its own for each test, removed with it; HOME points there so that the plug-in's
 // data locations stay inside.
-class Scratch {
+class Scratch
+{
 public:
   Scratch()
   {
@@ -60,7 +61,8 @@ private:
   fs::path mPath;
 };
 
-struct Outcome {
+struct Outcome
+{
   int status = -1;
   std::string out;  // stdout
   std::string err;  // stderr
@@ -75,13 +77,15 @@ Outcome MeasureThroughAuHost(const Scratch& scratch, const std::string& wav, con
     command += " --set " + Quoted(setting);
   command += " 2>" + Quoted(errors);
   Outcome run;
-  if (FILE* pipe = popen(command.c_str(), "r")) {
+  if (FILE* pipe = popen(command.c_str(), "r"))
+  {
     char buffer[4096];
     while (size_t n = std::fread(buffer, 1, sizeof buffer, pipe))
       run.out.append(buffer, n);
     run.status = WEXITSTATUS(pclose(pipe));
   }
-  if (FILE* file = std::fopen(errors.c_str(), "r")) {
+  if (FILE* file = std::fopen(errors.c_str(), "r"))
+  {
     char buffer[4096];
     while (size_t n = std::fread(buffer, 1, sizeof buffer, file))
       run.err.append(buffer, n);
@@ -113,12 +117,16 @@ Reading ProductReading(const std::string& json)
                  JsonNumber(json, "OUT:LRA"), JsonNumber(json, "OUT:Peak/TP Max")};
 }
 
-struct CaseAtRate {
+struct CaseAtRate
+{
   const ConformanceCase* testCase;
   uint32_t rate;
 };
 
-void PrintTo(const CaseAtRate& run, std::ostream* out) { *out << run.testCase->name << " at " << run.rate << " Hz"; }
+void PrintTo(const CaseAtRate& run, std::ostream* out)
+{
+  *out << run.testCase->name << " at " << run.rate << " Hz";
+}
 
 std::vector<CaseAtRate> CasesAtRates()
 {
@@ -139,7 +147,8 @@ std::string RunName(const testing::TestParamInfo<CaseAtRate>& info)
   return name;
 }
 
-class Conformance : public testing::TestWithParam<CaseAtRate> {
+class Conformance : public testing::TestWithParam<CaseAtRate>
+{
 protected:
   // Renders the case and writes it as a float WAV file; returns its path.
   std::string WriteCase()
@@ -163,8 +172,10 @@ TEST_P(Conformance, SignalReadsAsExpectedOnLibebur128)
   Audio written;
   ASSERT_EQ(written.Read(path), 0);
   PeerReading peer;
-  const std::span<const Speaker> speakers = FilmFive() ? std::span<const Speaker>(kFilmFive) : std::span<const Speaker>();
-  ASSERT_TRUE(MeasureWithEbur128(written, speakers, GetParam().testCase->kind == ConformanceCase::Kind::TruePeak, peer));
+  const std::span<const Speaker> speakers = FilmFive() ? std::span<const Speaker>(kFilmFive)
+                                                       : std::span<const Speaker>();
+  ASSERT_TRUE(
+    MeasureWithEbur128(written, speakers, GetParam().testCase->kind == ConformanceCase::Kind::TruePeak, peer));
   EXPECT_EQ(Mismatches(GetParam().testCase->expected, peer.last), "");
 }
 
@@ -183,7 +194,8 @@ TEST_P(Conformance, ProductMeasuresWithinTolerance)
 INSTANTIATE_TEST_SUITE_P(Cases, Conformance, testing::ValuesIn(CasesAtRates()), RunName);
 
 // Two minutes of the bundled speech sample, noise, tone chords and silence at changing levels.
-class MixedMaterial : public testing::Test {
+class MixedMaterial : public testing::Test
+{
 protected:
   void SetUp() override
   {

@@ -7,8 +7,7 @@
 
 using namespace vtest;
 
-namespace
-{
+namespace {
 // Answers the colour chooser with a scripted colour, as a user picking one would.
 class PickingGraphics : public PaintGraphics
 {
@@ -18,8 +17,7 @@ public:
   std::optional<IColor> pick;
   std::vector<std::pair<IColor, std::string>> asked;  // start colour and title
 
-  bool AskForColor(const IColor& start, const char* title,
-                   std::function<void(const IColor&)> func) override
+  bool AskForColor(const IColor& start, const char* title, std::function<void(const IColor&)> func) override
   {
     asked.emplace_back(start, title);
     if (pick)
@@ -45,10 +43,9 @@ struct PickingEditor
 
 long Count(const std::vector<std::string>& log, const std::string& prefix)
 {
-  return std::count_if(log.begin(), log.end(),
-                       [&](const std::string& s) { return s.rfind(prefix, 0) == 0; });
+  return std::count_if(log.begin(), log.end(), [&](const std::string& s) { return s.rfind(prefix, 0) == 0; });
 }
-} // namespace
+}  // namespace
 
 TEST(IVXYPadControlTest, DragSetsBothValuesPinnedToTheBoundsWithYUpward)
 {
@@ -100,14 +97,12 @@ TEST(IVPlotControlTest, PlotsScaleToTheAreaAndADegenerateRangeOrPointCountDrawsN
   ControlEditor e;
   const auto ramp = [](double x) { return x; };
   // 120 high with 10 divisions: cells of 10, the area drops one at the top and the bottom.
-  auto* plot = e.Add(new IVPlotControl(IRECT(0, 0, 100, 120), {{kColorRed, ramp}}, 3, "",
-                                       PlainStyle(), false, 0.f, 1.f));
+  auto* plot = e.Add(
+    new IVPlotControl(IRECT(0, 0, 100, 120), {{kColorRed, ramp}}, 3, "", PlainStyle(), false, 0.f, 1.f));
   e.g->Clear();
   plot->Draw(*e.g);
-  const std::vector<std::string> polyline{"clear", "move 0 110", "line 50 60", "line 100 10",
-                                          "stroke 2"};
-  EXPECT_TRUE(std::search(e.g->log.begin(), e.g->log.end(), polyline.begin(), polyline.end())
-              != e.g->log.end());
+  const std::vector<std::string> polyline{"clear", "move 0 110", "line 50 60", "line 100 10", "stroke 2"};
+  EXPECT_TRUE(std::search(e.g->log.begin(), e.g->log.end(), polyline.begin(), polyline.end()) != e.g->log.end());
 
   const struct
   {
@@ -116,12 +111,12 @@ TEST(IVPlotControlTest, PlotsScaleToTheAreaAndADegenerateRangeOrPointCountDrawsN
   } degenerate[] = {{3, 0.5f, 0.5f}, {1, 0.f, 1.f}, {0, 0.f, 1.f}, {-4, 0.f, 1.f}};
   for (const auto& tc : degenerate)
   {
-    auto* flat = e.Add(new IVPlotControl(IRECT(0, 0, 100, 120), {{kColorRed, ramp}}, tc.points,
-                                         "", PlainStyle(), false, tc.min, tc.max));
+    auto* flat = e.Add(new IVPlotControl(IRECT(0, 0, 100, 120), {{kColorRed, ramp}}, tc.points, "", PlainStyle(), false,
+                                         tc.min, tc.max));
     e.g->Clear();
     flat->Draw(*e.g);
-    EXPECT_EQ(Count(e.g->log, "stroke"), 1) << "only the grid for " << tc.points << " points, "
-                                            << tc.min << ".." << tc.max;
+    EXPECT_EQ(Count(e.g->log, "stroke"), 1)
+      << "only the grid for " << tc.points << " points, " << tc.min << ".." << tc.max;
     EXPECT_EQ(Count(e.g->log, "move 0 110"), 0);
   }
 }
@@ -129,8 +124,7 @@ TEST(IVPlotControlTest, PlotsScaleToTheAreaAndADegenerateRangeOrPointCountDrawsN
 TEST(IVPlotControlTest, KeptLayerIsRedrawnWhenAPlotIsAdded)
 {
   ControlEditor e;
-  auto* plot = e.Add(new IVPlotControl(IRECT(0, 0, 100, 120), {}, 8, "", PlainStyle(), true,
-                                       -1.f, 1.f));
+  auto* plot = e.Add(new IVPlotControl(IRECT(0, 0, 100, 120), {}, 8, "", PlainStyle(), true, -1.f, 1.f));
   plot->Draw(*e.g);
   plot->Draw(*e.g);
   EXPECT_EQ(Count(e.g->log, "create"), 1);
@@ -179,8 +173,7 @@ TEST(IVGroupControlTest, FrameSurroundsTheGroupWithItsPaddingsAndAGapForTheLabel
 TEST(IVColorSwatchControlTest, GridCellsAndTheTenthCoveringTheWidget)
 {
   PickingEditor e;
-  auto* swatch = new IVColorSwatchControl(IRECT(0, 0, 90, 90), "", nullptr, PlainStyle(),
-                                          IVColorSwatchControl::kGrid,
+  auto* swatch = new IVColorSwatchControl(IRECT(0, 0, 90, 90), "", nullptr, PlainStyle(), IVColorSwatchControl::kGrid,
                                           {kBG, kFG, kPR, kFR, kHL, kSH, kX1, kX2, kX3, kX1});
   e.g->AddControl(swatch);
   ASSERT_EQ(swatch->NCells(), 10);
@@ -207,9 +200,8 @@ TEST(IVColorSwatchControlTest, PickedColourChangesTheStyleAndSlotsOutsideTheStyl
   PickingEditor e;
   std::vector<std::pair<int, IColor>> chosen;
   auto* swatch = new IVColorSwatchControl(
-    IRECT(0, 0, 120, 30), "", [&](int cell, IColor c) { chosen.emplace_back(cell, c); },
-    PlainStyle(), IVColorSwatchControl::kHorizontal, {kFG, kNumVColors, -1, kX2},
-    {"", "big", nullptr});
+    IRECT(0, 0, 120, 30), "", [&](int cell, IColor c) { chosen.emplace_back(cell, c); }, PlainStyle(),
+    IVColorSwatchControl::kHorizontal, {kFG, kNumVColors, -1, kX2}, {"", "big", nullptr});
   e.g->AddControl(swatch);
   e.g->pick = kColorRed;
 
@@ -220,8 +212,7 @@ TEST(IVColorSwatchControlTest, PickedColourChangesTheStyleAndSlotsOutsideTheStyl
   EXPECT_TRUE(e.g->asked.empty()) << "no colour to start from";
   e.g->Clear();
   swatch->Draw(*e.g);
-  EXPECT_EQ(e.g->FillColors(),
-            (std::vector<IColor>{swatch->GetColor(kFG), swatch->GetColor(kX2)}));
+  EXPECT_EQ(e.g->FillColors(), (std::vector<IColor>{swatch->GetColor(kFG), swatch->GetColor(kX2)}));
   EXPECT_EQ(e.g->texts.size(), 1u) << "the cell's own text still shows";
 
   Click(*e.g, 105, 15);

@@ -3,13 +3,12 @@
 
 using namespace vtest;
 
-namespace
-{
+namespace {
 struct Strip : APIBitmap
 {
   Strip(int w, int h) : APIBitmap(nullptr, w, h, 1.f, 1.f) {}
 };
-} // namespace
+}  // namespace
 
 TEST(IBSwitchControlTest, ClicksStepByTheFrameCountAndWrap)
 {
@@ -53,10 +52,10 @@ TEST(IBSliderControlTest, HandleRunsAlongTheTrackWithOrWithoutATrackImage)
   Strip handle(10, 6);
   Strip track(4, 80);
   auto* plain = e.Add(new IBSliderControl(IRECT(0, 0, 20, 100), IBitmap(&handle, 1, false, "h")));
-  auto* tracked = e.Add(new IBSliderControl(IRECT(50, 0, 70, 100), IBitmap(&handle, 1, false, "h"),
-                                            IBitmap(&track, 1, false, "t")));
-  auto* across = e.Add(new IBSliderControl(100, 0, 50, IBitmap(&handle, 1, false, "h"), IBitmap(),
-                                           -1, EDirection::Horizontal));
+  auto* tracked = e.Add(
+    new IBSliderControl(IRECT(50, 0, 70, 100), IBitmap(&handle, 1, false, "h"), IBitmap(&track, 1, false, "t")));
+  auto* across = e.Add(
+    new IBSliderControl(100, 0, 50, IBitmap(&handle, 1, false, "h"), IBitmap(), -1, EDirection::Horizontal));
   EXPECT_EQ(plain->GetTrack(), IRECT(5, 0, 15, 100)) << "a strip one handle wide";
   EXPECT_EQ(tracked->GetTrack(), IRECT(58, 10, 62, 90)) << "the track image, centred";
   EXPECT_EQ(across->GetRECT(), IRECT(100, 0, 150, 6));
@@ -68,8 +67,7 @@ TEST(IBSliderControlTest, HandleRunsAlongTheTrackWithOrWithoutATrackImage)
 
   tracked->SetValue(0.5);
   tracked->Draw(*e.g);
-  EXPECT_EQ(e.g->log, (std::vector<std::string>{"bitmap t 58 10 62 90 src 0 0",
-                                                "bitmap h 58 47 68 53 src 0 0"}));
+  EXPECT_EQ(e.g->log, (std::vector<std::string>{"bitmap t 58 10 62 90 src 0 0", "bitmap h 58 47 68 53 src 0 0"}));
 }
 
 TEST(ISVGControlTest, KeptLayerIsReusedUntilTheBoundsChange)

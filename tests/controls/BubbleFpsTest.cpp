@@ -8,8 +8,7 @@
 
 using namespace vtest;
 
-namespace
-{
+namespace {
 class Knob : public IControl
 {
 public:
@@ -53,7 +52,7 @@ std::vector<std::pair<float, float>> PlotPoints(const std::vector<std::string>& 
   }
   return points;
 }
-} // namespace
+}  // namespace
 
 TEST(BubbleControlTest, StaysWhileItsControlIsHeldAndFadesOutAfterTheRelease)
 {
@@ -100,8 +99,7 @@ TEST(BubbleControlTest, DrawsItsBoxAndArrowAndTheTextWhenThereIsOne)
     e.bubble->Draw(*e.g);
     // The arrow points west at the anchor: its tip lies an arrow's length left of the box.
     const IRECT inner = e.bubble->mBubbleBounds.GetPadded(-e.bubble->mPadding);
-    const std::string tip = "line " + RecordingGraphics::F(inner.L - 10.f) + " "
-                            + RecordingGraphics::F(inner.MH());
+    const std::string tip = "line " + RecordingGraphics::F(inner.L - 10.f) + " " + RecordingGraphics::F(inner.MH());
     EXPECT_NE(std::find(e.g->log.begin(), e.g->log.end(), tip), e.g->log.end()) << text;
     ASSERT_EQ(e.g->paints.size(), 2u) << text;
     EXPECT_EQ(e.g->paints[0].color, kColorWhite);

@@ -4,10 +4,10 @@
 
 #include "graphics/IControl.h"
 
-namespace vtest
-{
+namespace vtest {
 
-template <class Control> class Clocked : public Control
+template <class Control>
+class Clocked : public Control
 {
 public:
   using Control::Control;
@@ -17,4 +17,4 @@ protected:
   double AnimationClockMs() const override { return now; }
 };
 
-} // namespace vtest
+}  // namespace vtest

@@ -3,10 +3,10 @@
 
 using namespace vtest;
 
-namespace
-{
+namespace {
 // A base made concrete: it draws nothing.
-template <class Base> struct Drawless : Base
+template <class Base>
+struct Drawless : Base
 {
   using Base::Base;
   void Draw(IGraphics&) override {}
@@ -23,7 +23,7 @@ void Drag(IGraphics& g, float x, float y, float dx, float dy, IMouseMod mod = IM
   g.OnMouseDrag(Mouse(x + dx, y + dy, mod, dx, dy));
   g.OnMouseUp(Mouse(x + dx, y + dy, mod));
 }
-} // namespace
+}  // namespace
 
 TEST(ISwitchControlBaseTest, ClicksStepThroughTheStatesAndWrap)
 {
@@ -34,10 +34,8 @@ TEST(ISwitchControlBaseTest, ClicksStepThroughTheStatesAndWrap)
     std::vector<double> steps;
   };
   const Case cases[] = {
-    {2, 0.0, {1.0, 0.0, 1.0}},
-    {2, 0.5, {0.0, 1.0}},  // two states toggle on exactly 0 only
-    {3, 0.0, {0.5, 1.0, 0.0}},
-    {5, 0.0, {0.25, 0.5, 0.75, 1.0, 0.0}},
+    {2, 0.0, {1.0, 0.0, 1.0}}, {2, 0.5, {0.0, 1.0}},  // two states toggle on exactly 0 only
+    {3, 0.0, {0.5, 1.0, 0.0}}, {5, 0.0, {0.25, 0.5, 0.75, 1.0, 0.0}},
     {1, 0.0, {0.0, 0.0}},
   };
   for (const Case& k : cases)
@@ -106,7 +104,7 @@ TEST(IKnobControlBaseTest, SteppedParameterSnapsToStepsFromZeroWhileTheDragKeeps
   // the parameter rounds, and a value is cut towards zero.
   const Case cases[] = {
     {0.0, 10.0, 1.0, {0.1, 0.3, 0.4}},
-    {-10.0, 0.0, 1.0, {0.2, 0.3, 0.5}},   // -8.5 goes to -8, not -9
+    {-10.0, 0.0, 1.0, {0.2, 0.3, 0.5}},    // -8.5 goes to -8, not -9
     {0.5, 10.5, 1.0, {0.15, 0.25, 0.45}},  // 2.0, 3.5 -> 3.0, 5.0: not 2.5 off the grid
     {0.0, 2.0, 0.1, {0.15, 0.3, 0.45}},    // 0.3, 0.6, 0.9 stay on their steps
   };

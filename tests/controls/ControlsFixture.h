@@ -8,8 +8,7 @@
 #include "graphics/IVStyle.h"
 #include "tests/graphics/GraphicsFixture.h"
 
-namespace vtest
-{
+namespace vtest {
 
 class PaintGraphics : public RecordingGraphics
 {
@@ -29,8 +28,7 @@ public:
     paints.push_back({true, pattern.GetStop(0).mColor, blend ? blend->mWeight : -1.f});
     RecordingGraphics::PathFill(pattern, options, blend);
   }
-  void PathStroke(const IPattern& pattern, float thickness, const IStrokeOptions& options,
-                  const IBlend* blend) override
+  void PathStroke(const IPattern& pattern, float thickness, const IStrokeOptions& options, const IBlend* blend) override
   {
     paints.push_back({false, pattern.GetStop(0).mColor, blend ? blend->mWeight : -1.f});
     RecordingGraphics::PathStroke(pattern, thickness, options, blend);
@@ -43,8 +41,7 @@ public:
   };
   std::vector<Text> texts;
 
-  void DrawTextRun(const IText& text, const char* str, const IRECT& bounds,
-                   const IBlend* blend) override
+  void DrawTextRun(const IText& text, const char* str, const IRECT& bounds, const IBlend* blend) override
   {
     texts.push_back({str, text.mFGColor, bounds});
     RecordingGraphics::DrawTextRun(text, str, bounds, blend);
@@ -78,7 +75,8 @@ struct ControlEditor
     g = static_cast<PaintGraphics*>(dlg.GetUI());
   }
 
-  template <class C> C* Add(C* control)
+  template <class C>
+  C* Add(C* control)
   {
     g->AddControl(control);
     return control;
@@ -113,4 +111,4 @@ inline void Click(IGraphics& g, float x, float y, IMouseMod mod = IMouseMod(true
   g.OnMouseUp(Mouse(x, y, mod));
 }
 
-} // namespace vtest
+}  // namespace vtest

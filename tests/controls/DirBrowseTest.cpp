@@ -10,8 +10,7 @@
 using namespace iplug::igraphics;
 namespace fs = std::filesystem;
 
-namespace
-{
+namespace {
 struct Browser : IDirBrowseControlBase
 {
   using IDirBrowseControlBase::IDirBrowseControlBase;
@@ -28,9 +27,8 @@ protected:
     char pattern[] = "/tmp/dirbrowse-XXXXXX";
     ASSERT_NE(mkdtemp(pattern), nullptr);
     root = pattern;
-    for (const char* file : {"beta.zvp", "Alpha.zvp", ".hidden.zvp", "old.zvp.bak", ".zvp",
-                             "notes.txt", "sub/gamma.zvp", "sub/deeper/delta.zvp",
-                             ".cache/epsilon.zvp", "other/zeta.zvp"})
+    for (const char* file : {"beta.zvp", "Alpha.zvp", ".hidden.zvp", "old.zvp.bak", ".zvp", "notes.txt",
+                             "sub/gamma.zvp", "sub/deeper/delta.zvp", ".cache/epsilon.zvp", "other/zeta.zvp"})
     {
       const fs::path path = root / file;
       fs::create_directories(path.parent_path());
@@ -53,7 +51,7 @@ protected:
 
   fs::path root;
 };
-} // namespace
+}  // namespace
 
 TEST_F(DirBrowseTest, OneFolderFillsTheMenuSortedWithoutHiddenLinkedOrEmptyEntries)
 {
@@ -87,8 +85,7 @@ TEST_F(DirBrowseTest, ExtensionsAndEmptyFoldersShownWhenAsked)
   IPopupMenu& menu = browser.GetMenu();
   EXPECT_EQ(Texts(menu), (std::vector<std::string>{"Sub", "Empty"}));
   EXPECT_EQ(menu.GetItem(1)->GetTag(), 1);
-  EXPECT_EQ(Texts(*menu.GetItem(0)->GetSubmenu()),
-            (std::vector<std::string>{"deeper", "gamma.zvp"}));
+  EXPECT_EQ(Texts(*menu.GetItem(0)->GetSubmenu()), (std::vector<std::string>{"deeper", "gamma.zvp"}));
   EXPECT_EQ(Texts(*menu.GetItem(1)->GetSubmenu()), std::vector<std::string>{"inner"});
 
   browser.RebuildMenu();

@@ -7,8 +7,7 @@
 
 using namespace iplug::igraphics;
 
-namespace
-{
+namespace {
 std::vector<std::string> Texts(const IPopupMenu& menu)
 {
   std::vector<std::string> texts;
@@ -18,7 +17,7 @@ std::vector<std::string> Texts(const IPopupMenu& menu)
   }
   return texts;
 }
-} // namespace
+}  // namespace
 
 TEST(IPopupMenuInsertionTest, SortedInsertionIgnoresCase)
 {
@@ -38,8 +37,8 @@ TEST(IPopupMenuInsertionTest, IndexedInsertionClampsToTheList)
     int index;
     std::vector<std::string> expected;
   };
-  for (const Case& k : {Case{IPopupMenu::kAppend, {"a", "b", "x"}}, Case{1, {"a", "x", "b"}},
-                        Case{-7, {"x", "a", "b"}}, Case{9, {"a", "b", "x"}}})
+  for (const Case& k : {Case{IPopupMenu::kAppend, {"a", "b", "x"}}, Case{1, {"a", "x", "b"}}, Case{-7, {"x", "a", "b"}},
+                        Case{9, {"a", "b", "x"}}})
   {
     IPopupMenu menu("", {"a", "b"});
     menu.AddItem("x", k.index);

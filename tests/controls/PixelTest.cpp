@@ -17,8 +17,7 @@
 using namespace vtest;
 using namespace iplug::igraphics;
 
-namespace
-{
+namespace {
 using Rgba = std::array<uint8_t, 4>;
 
 testing::AssertionResult Near(const Rgba& actual, const Rgba& expected, int tolerance = 3)
@@ -27,10 +26,10 @@ testing::AssertionResult Near(const Rgba& actual, const Rgba& expected, int tole
   {
     if (std::abs(actual[i] - expected[i]) > tolerance)
     {
-      return testing::AssertionFailure()
-             << "(" << int(actual[0]) << "," << int(actual[1]) << "," << int(actual[2]) << ","
-             << int(actual[3]) << ") is not (" << int(expected[0]) << "," << int(expected[1])
-             << "," << int(expected[2]) << "," << int(expected[3]) << ")";
+      return testing::AssertionFailure() << "(" << int(actual[0]) << "," << int(actual[1]) << "," << int(actual[2])
+                                         << "," << int(actual[3]) << ") is not (" << int(expected[0]) << ","
+                                         << int(expected[1]) << "," << int(expected[2]) << "," << int(expected[3])
+                                         << ")";
     }
   }
   return testing::AssertionSuccess();
@@ -44,9 +43,7 @@ Rgba Opaque(const IColor& c)
 // A translucent colour over the white panel.
 Rgba OverWhite(const IColor& c)
 {
-  const auto over = [&](int v) {
-    return static_cast<uint8_t>((v * c.A + 255 * (255 - c.A)) / 255);
-  };
+  const auto over = [&](int v) { return static_cast<uint8_t>((v * c.A + 255 * (255 - c.A)) / 255); };
   return {over(c.R), over(c.G), over(c.B), 255};
 }
 
@@ -65,7 +62,7 @@ struct WhitePanel
   HeadlessGraphics g;
   IVStyle style;
 };
-} // namespace
+}  // namespace
 
 TEST(ControlPixelsTest, SwitchesAndCaptionDrawTheirStatesInTheStyleColours)
 {
@@ -78,10 +75,9 @@ TEST(ControlPixelsTest, SwitchesAndCaptionDrawTheirStatesInTheStyleColours)
   IVStyle style;
   style.showLabel = false;
   g.AddPanelBackground(IPattern(kColorWhite));
-  auto* tabs = new IVTabSwitchControl(IRECT(10, 10, 190, 40), -1, {"one", "two", "three"}, "",
-                                      style);
-  auto* radio = new IVRadioButtonControl(IRECT(10, 50, 100, 110), -1, {"a", "b", "c"}, "", style,
-                                         EWidgetShape::Ellipse, EDirection::Vertical, 12.f);
+  auto* tabs = new IVTabSwitchControl(IRECT(10, 10, 190, 40), -1, {"one", "two", "three"}, "", style);
+  auto* radio = new IVRadioButtonControl(IRECT(10, 50, 100, 110), -1, {"a", "b", "c"}, "", style, EWidgetShape::Ellipse,
+                                         EDirection::Vertical, 12.f);
   auto* caption = new ICaptionControl(IRECT(110, 50, 190, 70), 0, kTextDefault, kColorBlue);
   g.AddControl(tabs);
   g.AddControl(radio);
@@ -112,10 +108,10 @@ TEST(ControlPixelsTest, ButtonToggleAndSlideSwitchShowTheirStates)
   const IVStyle& style = panel.style;
   ASSERT_TRUE(g.IsDrawingContextValid());
   auto* button = new IVButtonControl(IRECT(10, 10, 90, 50), nullptr, "", style);
-  auto* toggle = new IVToggleControl(IRECT(110, 10, 190, 50), [](IControl*) {}, "", style, "", "",
-                                     true);
-  auto* slide = new IVSlideSwitchControl(IRECT(210, 10, 350, 50), [](IControl*) {}, "", style,
-                                         false, EDirection::Horizontal, 2, 1);
+  auto* toggle = new IVToggleControl(
+    IRECT(110, 10, 190, 50), [](IControl*) {}, "", style, "", "", true);
+  auto* slide = new IVSlideSwitchControl(
+    IRECT(210, 10, 350, 50), [](IControl*) {}, "", style, false, EDirection::Horizontal, 2, 1);
   g.AddControl(button);
   g.AddControl(toggle);
   g.AddControl(slide);
@@ -139,8 +135,10 @@ TEST(ControlPixelsTest, KnobSliderAndRangeSliderShowTheirValues)
   HeadlessGraphics& g = panel.g;
   const IVStyle& style = panel.style;
   ASSERT_TRUE(g.IsDrawingContextValid());
-  auto* knob = new IVKnobControl(IRECT(10, 10, 90, 90), [](IControl*) {}, "", style);
-  auto* slider = new IVSliderControl(IRECT(110, 10, 150, 90), [](IControl*) {}, "", style);
+  auto* knob = new IVKnobControl(
+    IRECT(10, 10, 90, 90), [](IControl*) {}, "", style);
+  auto* slider = new IVSliderControl(
+    IRECT(110, 10, 150, 90), [](IControl*) {}, "", style);
   auto* range = new IVRangeSliderControl(IRECT(170, 10, 350, 90), {-1, -1}, "", style);
   g.AddControl(knob);
   g.AddControl(slider);
@@ -161,8 +159,7 @@ TEST(ControlPixelsTest, KnobSliderAndRangeSliderShowTheirValues)
   EXPECT_TRUE(Near(g.Pixel(40, 60), Opaque(idle))) << "disc";
   // Slider track x 128..132, y 18..82, filled up to 66 below its handle.
   EXPECT_TRUE(Near(g.Pixel(130, 79), Opaque(value)));
-  EXPECT_TRUE(Near(g.Pixel(130, 30), OverWhite(style.colorSpec.GetColor(kSH))))
-    << "unfilled track";
+  EXPECT_TRUE(Near(g.Pixel(130, 30), OverWhite(style.colorSpec.GetColor(kSH)))) << "unfilled track";
   EXPECT_TRUE(Near(g.Pixel(130, 66), Opaque(idle))) << "handle";
   // Range track x 178..342 around y 50: filled only between the handles, at 219 and 301.
   EXPECT_TRUE(Near(g.Pixel(260, 50), Opaque(value)));
@@ -177,36 +174,32 @@ TEST(ControlPixelsTest, PadSwatchPlotGroupAndSVGControlsDrawWhereTheirValuesSay)
   HeadlessGraphics& g = panel.g;
   ASSERT_TRUE(g.IsDrawingContextValid());
   const auto svg = [&g](const char* name, const std::string& body, int w, int h) {
-    const std::string text = "<svg width=\"" + std::to_string(w) + "\" height=\""
-                             + std::to_string(h) + "\">" + body + "</svg>";
+    const std::string text = "<svg width=\"" + std::to_string(w) + "\" height=\"" + std::to_string(h) + "\">" + body +
+                             "</svg>";
     return g.LoadSVGFromMemory(name, text.data(), static_cast<int>(text.size()));
   };
   const auto square = [&svg](const char* name, const char* fill) {
-    return svg(name, std::string("<rect width=\"10\" height=\"10\" fill=\"") + fill + "\"/>", 10,
-               10);
+    return svg(name, std::string("<rect width=\"10\" height=\"10\" fill=\"") + fill + "\"/>", 10, 10);
   };
 
   IVStyle style = panel.style;
   style.drawShadows = false;
   IVStyle swatchStyle = style;
-  swatchStyle.colorSpec = IVStyleColors({kColorRed, kColorGreen, kColorBlue, kColorYellow,
-                                         kColorOrange, kColorIndigo, kColorViolet, kColorGray,
-                                         kColorBlack});
+  swatchStyle.colorSpec = IVStyleColors({kColorRed, kColorGreen, kColorBlue, kColorYellow, kColorOrange, kColorIndigo,
+                                         kColorViolet, kColorGray, kColorBlack});
   auto* pad = new IVXYPadControl(IRECT(10, 10, 110, 110), {-1, -1}, "", style);
   auto* swatch = new IVColorSwatchControl(IRECT(120, 10, 210, 100), "", nullptr, swatchStyle);
-  auto* plot = new IVPlotControl(IRECT(220, 10, 310, 110),
-                                 {{kColorRed, [](double x) { return x * x; }}}, 32, "", style,
+  auto* plot = new IVPlotControl(IRECT(220, 10, 310, 110), {{kColorRed, [](double x) { return x * x; }}}, 32, "", style,
                                  true, 0.f, 1.f);
   auto* group = new IVGroupControl(IRECT(215, 5, 315, 115), "", style);
   // A knob image with its pointer at twelve o'clock.
   auto* knob = new ISVGKnobControl(
     IRECT(320, 10, 380, 70), svg("knob.svg", "<rect x=\"9\" width=\"2\" height=\"8\" fill=\"#0000ff\"/>", 20, 20));
-  auto* sw = new ISVGSwitchControl(IRECT(390, 10, 430, 50),
-                                   {square("r.svg", "#ff0000"), square("g.svg", "#00ff00"),
-                                    square("b.svg", "#0000ff")});
-  auto* slider = new ISVGSliderControl(
-    IRECT(440, 10, 470, 110), svg("h.svg", "<rect width=\"20\" height=\"10\"/>", 20, 10),
-    svg("t.svg", "<rect width=\"10\" height=\"100\" fill=\"#808080\"/>", 10, 100));
+  auto* sw = new ISVGSwitchControl(
+    IRECT(390, 10, 430, 50), {square("r.svg", "#ff0000"), square("g.svg", "#00ff00"), square("b.svg", "#0000ff")});
+  auto* slider = new ISVGSliderControl(IRECT(440, 10, 470, 110),
+                                       svg("h.svg", "<rect width=\"20\" height=\"10\"/>", 20, 10),
+                                       svg("t.svg", "<rect width=\"10\" height=\"100\" fill=\"#808080\"/>", 10, 100));
   for (IControl* c : std::initializer_list<IControl*>{pad, swatch, plot, group, knob, sw, slider})
   {
     g.AddControl(c);

@@ -7,8 +7,7 @@
 
 using namespace vtest;
 
-namespace
-{
+namespace {
 using ClockedPopup = Clocked<IPopupMenuControl>;
 
 // The control that asks for the menu and what it was given back.
@@ -30,8 +29,7 @@ public:
 
 struct MenuEditor : ControlEditor
 {
-  MenuEditor(int w = 400, int h = 300, const IRECT& anchor = IRECT(20, 20, 80, 40))
-  : ControlEditor(w, h)
+  MenuEditor(int w = 400, int h = 300, const IRECT& anchor = IRECT(20, 20, 80, 40)) : ControlEditor(w, h)
   {
     popup = new ClockedPopup(-1, IText(14.f));
     g->AddPopupMenuControl(popup);
@@ -68,10 +66,7 @@ struct MenuEditor : ControlEditor
     }
     return texts;
   }
-  const IRECT& Cell(int panel, int cell) const
-  {
-    return popup->GetPanel(panel)->mCells[static_cast<size_t>(cell)];
-  }
+  const IRECT& Cell(int panel, int cell) const { return popup->GetPanel(panel)->mCells[static_cast<size_t>(cell)]; }
   void Hover(const IRECT& r) { g->OnMouseOver(r.MW(), r.MH(), IMouseMod()); }
   void ClickAt(const IRECT& r) { Click(*g, r.MW(), r.MH()); }
   // Hovers a cell that opens a sub-menu and waits for the sub-menu panel to appear.
@@ -89,7 +84,7 @@ int Tooltips(const PaintGraphics& g)
 {
   return static_cast<int>(std::count(g.log.begin(), g.log.end(), "tooltips"));
 }
-} // namespace
+}  // namespace
 
 TEST(PopupMenuControlTest, OpensChoosesAndClosesOverItsStates)
 {
@@ -115,8 +110,8 @@ TEST(PopupMenuControlTest, OpensChoosesAndClosesOverItsStates)
   EXPECT_EQ(e.owner->chosen, 1);
   EXPECT_EQ(e.g->GetControlInPopupMenu(), nullptr);
 
-  const int states[] = {IPopupMenuControl::kFlickering, IPopupMenuControl::kCollapsing,
-                        IPopupMenuControl::kIdling, IPopupMenuControl::kCollapsed};
+  const int states[] = {IPopupMenuControl::kFlickering, IPopupMenuControl::kCollapsing, IPopupMenuControl::kIdling,
+                        IPopupMenuControl::kCollapsed};
   for (int i = 0; i < 4; ++i)
   {
     EXPECT_EQ(e.popup->GetState(), states[i]) << "after " << i * 101 << " ms";
@@ -157,8 +152,8 @@ TEST(PopupMenuControlTest, ClicksOnItemsThatCannotBeChosenCloseWithoutAChoice)
     const char* what;
     int cell;  // -1: beside the panel
   };
-  for (const Case& k : {Case{"separator", 1}, Case{"title", 2}, Case{"disabled item", 3},
-                        Case{"sub-menu parent", 4}, Case{"outside", -1}})
+  for (const Case& k : {Case{"separator", 1}, Case{"title", 2}, Case{"disabled item", 3}, Case{"sub-menu parent", 4},
+                        Case{"outside", -1}})
   {
     MenuEditor e;
     e.Open(menu, 101);
@@ -284,14 +279,12 @@ TEST(PopupMenuControlTest, PlacementFollowsTheAnchorsHalfOfTheEditor)
     bool opensRight;
   };
   const Case cases[] = {
-    {"left half, fits below", IRECT(20, 20, 80, 40), false, IPopupMenuControl::kBelow,
-     IRECT(16, 40, 94, 128), true},
-    {"right half with sub-menus: centred below", IRECT(700, 100, 760, 120), true,
-     IPopupMenuControl::kBelow, IRECT(696, 120, 774, 208), false},
-    {"right half with sub-menus near the bottom: centred above", IRECT(700, 400, 760, 420),
-     true, IPopupMenuControl::kAbove, IRECT(696, 312, 774, 400), false},
-    {"right half, room neither above nor below: on the left side", IRECT(700, 96, 760, 740),
-     false,
+    {"left half, fits below", IRECT(20, 20, 80, 40), false, IPopupMenuControl::kBelow, IRECT(16, 40, 94, 128), true},
+    {"right half with sub-menus: centred below", IRECT(700, 100, 760, 120), true, IPopupMenuControl::kBelow,
+     IRECT(696, 120, 774, 208), false},
+    {"right half with sub-menus near the bottom: centred above", IRECT(700, 400, 760, 420), true,
+     IPopupMenuControl::kAbove, IRECT(696, 312, 774, 400), false},
+    {"right half, room neither above nor below: on the left side", IRECT(700, 96, 760, 740), false,
      IPopupMenuControl::kLeft, IRECT(622, 348, 700, 436), true},
   };
   for (const Case& k : cases)

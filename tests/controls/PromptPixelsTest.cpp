@@ -14,8 +14,7 @@
 using namespace vtest;
 using namespace iplug::igraphics;
 
-namespace
-{
+namespace {
 using Rgba = std::array<uint8_t, 4>;
 
 using ClockedPopup = Clocked<IPopupMenuControl>;
@@ -31,8 +30,7 @@ const IColor kBackground(255, 90, 90, 90);
 
 bool IsColour(const Rgba& p, const IColor& c, int tolerance = 6)
 {
-  return std::abs(p[0] - c.R) <= tolerance && std::abs(p[1] - c.G) <= tolerance
-         && std::abs(p[2] - c.B) <= tolerance;
+  return std::abs(p[0] - c.R) <= tolerance && std::abs(p[1] - c.G) <= tolerance && std::abs(p[2] - c.B) <= tolerance;
 }
 
 // Whether some pixel of the rectangle is dark: a glyph drawn in black or grey.
@@ -68,7 +66,7 @@ struct HeadlessEditor
   HeadlessGraphics* ui = nullptr;
   HeadlessGraphics& g() { return *ui; }
 };
-} // namespace
+}  // namespace
 
 TEST(PromptPixelsTest, OpenMenuWithItsSubmenuShowsPanelsHighlightAndTexts)
 {
@@ -96,14 +94,11 @@ TEST(PromptPixelsTest, OpenMenuWithItsSubmenuShowsPanelsHighlightAndTexts)
   const IPopupMenuControl::MenuPanel& root = *popup->GetPanel(0);
   const IPopupMenuControl::MenuPanel& sub = *popup->GetPanel(1);
   // The sub-menu's parent is highlighted across the panel; the other cells sit on white.
-  EXPECT_TRUE(IsColour(e.g().Pixel(static_cast<int>(root.mTargetRECT.L + 2),
-                                 static_cast<int>(parent.MH())),
+  EXPECT_TRUE(IsColour(e.g().Pixel(static_cast<int>(root.mTargetRECT.L + 2), static_cast<int>(parent.MH())),
                        IColor(255, 0, 0, 255), 20));
   const IRECT& open = root.mCells[0];
-  EXPECT_TRUE(IsColour(e.g().Pixel(static_cast<int>(open.R - 2), static_cast<int>(open.MH())),
-                       kColorWhite, 20));
-  EXPECT_TRUE(IsColour(e.g().Pixel(static_cast<int>(sub.mTargetRECT.R - 2),
-                                 static_cast<int>(sub.mTargetRECT.MH())),
+  EXPECT_TRUE(IsColour(e.g().Pixel(static_cast<int>(open.R - 2), static_cast<int>(open.MH())), kColorWhite, 20));
+  EXPECT_TRUE(IsColour(e.g().Pixel(static_cast<int>(sub.mTargetRECT.R - 2), static_cast<int>(sub.mTargetRECT.MH())),
                        kColorWhite, 20));
   // Texts in both panels, and the check mark of the first item at its left.
   EXPECT_TRUE(HasInk(e.g(), IRECT(open.L + 15, open.T, open.R, open.B)));
@@ -138,8 +133,7 @@ TEST(PromptPixelsTest, TextEntryShowsItsSelectionTintOverTheTypedText)
   // text; the background alone beyond it.
   const int selectionTop = static_cast<int>(55.f - 10.f + 2.f) + 1;
   EXPECT_TRUE(IsColour(e.g().Pixel(41, selectionTop), IColor(255, 204, 204, 179), 8));
-  EXPECT_TRUE(IsColour(e.g().Pixel(static_cast<int>(40 + width + 10), 55),
-                       IColor(255, 255, 255, 224)));
+  EXPECT_TRUE(IsColour(e.g().Pixel(static_cast<int>(40 + width + 10), 55), IColor(255, 255, 255, 224)));
   EXPECT_TRUE(HasInk(e.g(), IRECT(40, 40, 40 + width, 70)));
   EXPECT_TRUE(IsColour(e.g().Pixel(30, 55), kBackground)) << "nothing outside the entry";
 }

@@ -6,28 +6,25 @@
 
 using namespace vtest;
 
-namespace
-{
+namespace {
 struct ResizerEditor : ControlEditor
 {
   ResizerEditor()
   {
     g->EnableMouseOver(true);
-    g->AddCornerResizerFor(IGraphics::kResizeSize, false, kColorRed, kColorGreen, kColorBlue,
-                           20.f);
+    g->AddCornerResizerFor(IGraphics::kResizeSize, false, kColorRed, kColorGreen, kColorBlue, 20.f);
     resizer = g->GetCornerResizer();
   }
   ICornerResizerControl* resizer;
 };
-} // namespace
+}  // namespace
 
 TEST(ICornerResizerControlTest, OnlyTheFirstResizerIsKept)
 {
   ResizerEditor e;
   // Attaching rescales it: the square of 20 in the corner.
   EXPECT_EQ(e.resizer->GetRECT(), IRECT(380, 280, 400, 300));
-  e.g->AddCornerResizer(new ICornerResizerControl(e.g->GetBounds(), 40.f, kColorRed, kColorRed,
-                                                  kColorRed),
+  e.g->AddCornerResizer(new ICornerResizerControl(e.g->GetBounds(), 40.f, kColorRed, kColorRed, kColorRed),
                         IGraphics::kResizeScale);
   EXPECT_EQ(e.g->GetCornerResizer(), e.resizer);
   EXPECT_EQ(e.g->GetResizerMode(), IGraphics::kResizeSize);
@@ -66,8 +63,8 @@ TEST(ICornerResizerControlTest, HandleColourFollowsHoverAndDrag)
   EXPECT_EQ(drawnColor(), kColorRed);
   e.g->OnMouseOver(390, 290, IMouseMod());
   EXPECT_EQ(drawnColor(), kColorGreen);
-  EXPECT_EQ(e.g->log, (std::vector<std::string>{"clear", "move 380 300", "line 400 280",
-                                                "line 400 300", "close", "fill"}));
+  EXPECT_EQ(e.g->log,
+            (std::vector<std::string>{"clear", "move 380 300", "line 400 280", "line 400 300", "close", "fill"}));
   e.g->OnMouseDown(Mouse(390, 290));
   e.g->OnMouseDrag(Mouse(500, 450, IMouseMod(true), 110, 160));
   EXPECT_EQ(e.g->Width(), 500);
@@ -106,7 +103,7 @@ TEST(ICornerResizerControlTest, WithoutGraphicsLentToItEveryHandlerDoesNothing)
     e.dlg.SetGraphicsAvailable(false);
     e.g->AddCornerResizerFor(IGraphics::kResizeSize, false, kColorRed, kColorGreen, kColorBlue,
                              20.f);  // attaching rescales it
-    e.g->Resize(500, 400, 1.f);  // and so does every resize
+    e.g->Resize(500, 400, 1.f);      // and so does every resize
     k.act(*e.g);
     EXPECT_EQ(e.g->GetCornerResizer()->GetRECT(), IRECT(380, 280, 400, 300).GetPadded(-1.f))
       << k.what << ": the handle keeps the bounds it was made with";

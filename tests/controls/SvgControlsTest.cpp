@@ -5,8 +5,7 @@
 
 using namespace vtest;
 
-namespace
-{
+namespace {
 // Records which document each SVG draw asks for, where, and under which transform.
 class SVGRecordingGraphics : public PaintGraphics
 {
@@ -39,13 +38,14 @@ struct SVGEditor
   // A document w x h holding one rectangle; the name keeps the cache entries apart.
   ISVG Doc(const char* name, int w, int h)
   {
-    const std::string text = "<svg width=\"" + std::to_string(w) + "\" height=\""
-                             + std::to_string(h) + "\"><rect width=\"" + std::to_string(w)
-                             + "\" height=\"" + std::to_string(h) + "\"/></svg>";
+    const std::string text = "<svg width=\"" + std::to_string(w) + "\" height=\"" + std::to_string(h) +
+                             "\"><rect width=\"" + std::to_string(w) + "\" height=\"" + std::to_string(h) +
+                             "\"/></svg>";
     return g->LoadSVGFromMemory(name, text.data(), static_cast<int>(text.size()));
   }
 
-  template <class C> C* Add(C* control)
+  template <class C>
+  C* Add(C* control)
   {
     g->AddControl(control);
     return control;
@@ -54,7 +54,7 @@ struct SVGEditor
   TestDelegate dlg;
   SVGRecordingGraphics* g = nullptr;
 };
-} // namespace
+}  // namespace
 
 TEST(ISVGSwitchControlTest, ShowsOneImagePerStateAndTheButtonItsOnImageAboveHalf)
 {
@@ -68,7 +68,7 @@ TEST(ISVGSwitchControlTest, ShowsOneImagePerStateAndTheButtonItsOnImageAboveHalf
     IControl* control;
     double value;
     ISVG expected;
-  } cases[] = {{sw, 0.0, a},     {sw, 0.5, b},     {sw, 1.0, c},    {sw, 0.2, a},
+  } cases[] = {{sw, 0.0, a},     {sw, 0.5, b},     {sw, 1.0, c},      {sw, 0.2, a},
                {button, 0.0, a}, {button, 0.5, a}, {button, 0.51, b}, {button, 1.0, b}};
   for (const auto& tc : cases)
   {
@@ -108,21 +108,17 @@ TEST(ISVGSliderControlTest, HandleMeetsEachEndOfTheTrack)
 {
   SVGEditor e;
   // Vertical: a 1:10 track and a 2:1 handle a tenth of its height.
-  auto* up = e.Add(new ISVGSliderControl(IRECT(0, 0, 40, 200), e.Doc("vh.svg", 20, 10),
-                                         e.Doc("vt.svg", 10, 100)));
+  auto* up = e.Add(new ISVGSliderControl(IRECT(0, 0, 40, 200), e.Doc("vh.svg", 20, 10), e.Doc("vt.svg", 10, 100)));
   // Horizontal: a 10:1 track and a 1:2 handle twice its height.
-  auto* across = e.Add(new ISVGSliderControl(IRECT(0, 0, 200, 40), e.Doc("hh.svg", 10, 20),
-                                             e.Doc("ht.svg", 100, 10), -1,
-                                             EDirection::Horizontal));
+  auto* across = e.Add(new ISVGSliderControl(IRECT(0, 0, 200, 40), e.Doc("hh.svg", 10, 20), e.Doc("ht.svg", 100, 10),
+                                             -1, EDirection::Horizontal));
   const struct
   {
     ISVGSliderControl* slider;
     IRECT trackImage, dragTrack, atOne, atZero;
   } cases[] = {
-    {up, IRECT(10, 0, 30, 200), IRECT(10, 20, 30, 200), IRECT(0, 0, 40, 20),
-     IRECT(0, 180, 40, 200)},
-    {across, IRECT(0, 10, 200, 30), IRECT(20, 10, 200, 30), IRECT(180, 0, 200, 40),
-     IRECT(0, 0, 20, 40)},
+    {up, IRECT(10, 0, 30, 200), IRECT(10, 20, 30, 200), IRECT(0, 0, 40, 20), IRECT(0, 180, 40, 200)},
+    {across, IRECT(0, 10, 200, 30), IRECT(20, 10, 200, 30), IRECT(180, 0, 200, 40), IRECT(0, 0, 20, 40)},
   };
   for (const auto& tc : cases)
   {

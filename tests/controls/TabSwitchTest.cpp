@@ -3,17 +3,16 @@
 
 using namespace vtest;
 
-namespace
-{
+namespace {
 const std::vector<const char*> kSeven = {"a", "b", "c", "d", "e", "f", "g"};
-} // namespace
+}  // namespace
 
 TEST(IVTabSwitchControlTest, ButtonsSplitTheWidgetAndAClickSelectsOne)
 {
   ControlEditor e;
   int actions = 0;
-  auto* c = e.Add(new IVTabSwitchControl(IRECT(0, 0, 280, 60), [&](IControl*) { ++actions; },
-                                         kSeven, "Mode"));
+  auto* c = e.Add(new IVTabSwitchControl(
+    IRECT(0, 0, 280, 60), [&](IControl*) { ++actions; }, kSeven, "Mode"));
   // The label row (14 high) comes off the top; no value row is reserved for an empty value.
   EXPECT_EQ(c->GetButtonRect(0), IRECT(0, 14, 40, 60));
   EXPECT_EQ(c->GetButtonRect(6), IRECT(240, 14, 280, 60));
@@ -35,8 +34,8 @@ TEST(IVTabSwitchControlTest, LinkedParameterGivesTextsAndName)
 {
   ControlEditor e;
   e.dlg.GetParam(0)->DefineEnum("Mode", 0, 3, "", kFlagsNone, "", {"Off", "Low", "High"});
-  auto* c = e.Add(new IVTabSwitchControl(IRECT(0, 0, 90, 44), 0, {}, "", kStyleDefault,
-                                         EWidgetShape::Rectangle, EDirection::Vertical));
+  auto* c = e.Add(new IVTabSwitchControl(IRECT(0, 0, 90, 44), 0, {}, "", kStyleDefault, EWidgetShape::Rectangle,
+                                         EDirection::Vertical));
   EXPECT_EQ(c->NStates(), 3);
   EXPECT_STREQ(c->GetLabelStr(), "Mode");
   c->SetValue(1.0);
@@ -65,18 +64,18 @@ TEST(IVTabSwitchControlTest, EndsRoundedTabsRoundTheOuterCornersOnly)
   style.drawShadows = false;
   style.showLabel = false;
   style.roundness = 1.f;
-  auto* c = e.Add(new IVTabSwitchControl(IRECT(0, 0, 90, 20), -1, {"a", "b", "c"}, "", style,
-                                         EWidgetShape::EndsRounded));
+  auto* c = e.Add(
+    new IVTabSwitchControl(IRECT(0, 0, 90, 20), -1, {"a", "b", "c"}, "", style, EWidgetShape::EndsRounded));
   c->DrawWidget(*e.g);
   const std::vector<std::string> expected = {
     // First: top-left rounded.
-    "clear", "move 0 10", "arc 10 10 10 270 360", "arc 30 0 0 0 90", "arc 30 20 0 90 180",
-    "arc 0 20 0 180 270", "close", "fill", "text a",
+    "clear", "move 0 10", "arc 10 10 10 270 360", "arc 30 0 0 0 90", "arc 30 20 0 90 180", "arc 0 20 0 180 270",
+    "close", "fill", "text a",
     // Middle: square.
     "clear", "move 30 0", "line 60 0", "line 60 20", "line 30 20", "close", "fill", "text b",
     // Last: top-right rounded.
-    "clear", "move 60 0", "arc 60 0 0 270 360", "arc 80 10 10 0 90", "arc 90 20 0 90 180",
-    "arc 60 20 0 180 270", "close", "fill", "text c"};
+    "clear", "move 60 0", "arc 60 0 0 270 360", "arc 80 10 10 0 90", "arc 90 20 0 90 180", "arc 60 20 0 180 270",
+    "close", "fill", "text c"};
   EXPECT_EQ(e.g->log, expected);
 }
 
@@ -85,8 +84,8 @@ TEST(IVRadioButtonControlTest, RowsOrOnlyTheirButtonsTakeTheMouse)
   ControlEditor e;
   IVStyle style;
   style.showLabel = false;
-  auto* c = e.Add(new IVRadioButtonControl(IRECT(0, 0, 100, 70), -1, kSeven, "", style,
-                                           EWidgetShape::Ellipse, EDirection::Vertical, 10.f));
+  auto* c = e.Add(new IVRadioButtonControl(IRECT(0, 0, 100, 70), -1, kSeven, "", style, EWidgetShape::Ellipse,
+                                           EDirection::Vertical, 10.f));
   c->SetValue(0.5);
   EXPECT_EQ(c->GetSelectedIdx(), 3);
   EXPECT_EQ(c->ButtonIndexAt(80, 35), 3);
@@ -113,8 +112,8 @@ TEST(IVRadioButtonControlTest, TextsSideBySideReachTowardsTheNextButton)
   ControlEditor e;
   IVStyle style;
   style.showLabel = false;
-  auto* c = e.Add(new IVRadioButtonControl(IRECT(0, 0, 180, 20), -1, {"a", "b", "c"}, "", style,
-                                           EWidgetShape::Ellipse, EDirection::Horizontal, 10.f));
+  auto* c = e.Add(new IVRadioButtonControl(IRECT(0, 0, 180, 20), -1, {"a", "b", "c"}, "", style, EWidgetShape::Ellipse,
+                                           EDirection::Horizontal, 10.f));
   // Rows of 60; buttons 10 wide, 10 in from their row's left.
   EXPECT_EQ(c->ButtonRect(1), IRECT(70, 5, 80, 15));
   EXPECT_EQ(c->TextRect(0), IRECT(30, 0, 65, 20));

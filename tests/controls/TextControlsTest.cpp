@@ -60,8 +60,8 @@ TEST(ITextToggleControlTest, ClickTogglesTheValueAndShowsTheMatchingText)
   {
     ControlEditor e;
     int actions = 0;
-    auto* c = e.Add(new ITextToggleControl(IRECT(0, 0, 40, 20),
-                                           [&](IControl*) { ++actions; }, "off", "on"));
+    auto* c = e.Add(new ITextToggleControl(
+      IRECT(0, 0, 40, 20), [&](IControl*) { ++actions; }, "off", "on"));
     EXPECT_STREQ(c->GetStr(), "off");
     c->SetValue(k.before);
     Click(*e.g, 5, 5);
@@ -101,8 +101,8 @@ TEST(IURLControlTest, PointerShapeAndColourFollowTheMouse)
   e.g->AddPanelBackground(IPattern(kColorWhite));  // the background takes no mouse-over
   IText text;
   text.mFGColor = kColorBlack;
-  auto* c = e.Add(new IURLControl(IRECT(0, 0, 100, 20), "link", "https://example.org", text,
-                                  kColorTransparent, kColorRed, kColorGreen));
+  auto* c = e.Add(new IURLControl(IRECT(0, 0, 100, 20), "link", "https://example.org", text, kColorTransparent,
+                                  kColorRed, kColorGreen));
   e.g->OnMouseOver(10, 10, IMouseMod());
   EXPECT_EQ(e.g->GetCursorType(), IURLControl::kCursorHand);
   e.g->Clear();

@@ -9,8 +9,7 @@
 
 using namespace vtest;
 
-namespace
-{
+namespace {
 class ClipboardGraphics : public PaintGraphics
 {
 public:
@@ -57,10 +56,7 @@ struct EntryEditor
   }
 
   // Opens the entry over a field with the parameter's value as its text.
-  void Open(Field* field, const char* text)
-  {
-    g->OpenTextEntry(field, IText(14.f), field->GetRECT(), text, 0);
-  }
+  void Open(Field* field, const char* text) { g->OpenTextEntry(field, IText(14.f), field->GetRECT(), text, 0); }
   bool Key(const char* text, int vk, bool shift = false, bool command = false)
   {
     return g->OnKeyDown(0, 0, IKeyPress(text, vk, shift, command));
@@ -91,7 +87,7 @@ struct EntryEditor
   Field* intField = nullptr;
   Field* floatField = nullptr;
 };
-} // namespace
+}  // namespace
 
 TEST(TextEntryTest, IntegerEntryReplacesTheSelectedValueRefusesLettersAndAppliesOnReturn)
 {
@@ -150,10 +146,9 @@ TEST(TextEntryTest, KeysAreFilteredByTheParametersKind)
     bool typed;
   };
   const Case cases[] = {
-    {kFloatParam, ".", 190, false, true},  {kFloatParam, ",", 188, false, false},
-    {kFloatParam, "5", 101, false, true},  {kFloatParam, "+", 187, true, true},
-    {kFloatParam, "e", 'E', false, false}, {kIntParam, ".", 190, false, false},
-    {kIntParam, "%", '5', true, false},    {kIntParam, " ", 32, false, true},
+    {kFloatParam, ".", 190, false, true}, {kFloatParam, ",", 188, false, false}, {kFloatParam, "5", 101, false, true},
+    {kFloatParam, "+", 187, true, true},  {kFloatParam, "e", 'E', false, false}, {kIntParam, ".", 190, false, false},
+    {kIntParam, "%", '5', true, false},   {kIntParam, " ", 32, false, true},
   };
   for (const Case& k : cases)
   {
@@ -183,9 +178,9 @@ TEST(TextEntryTest, PageKeysAreUnusedAndLeaveTheSelectionWhileOtherMovesTakeIt)
     bool used;
   };
   const Case cases[] = {
-    {"page up", 33, false, false}, {"page up with shift", 33, true, false},
+    {"page up", 33, false, false},   {"page up with shift", 33, true, false},
     {"page down", 34, false, false}, {"page down with shift", 34, true, false},
-    {"home", 36, false, true},      {"left", 37, false, true},
+    {"home", 36, false, true},       {"left", 37, false, true},
   };
   for (const Case& k : cases)
   {
@@ -249,7 +244,11 @@ TEST(TextEntryTest, PastedTextIsTakenOnlyWhenTypingCouldHaveProducedIt)
     {kIntParam, "1e999", "12", 12.0},
     {kIntParam, "0x40", "12", 12.0},
     {kIntParam, "1,500", "12", 12.0},
-    {kIntParam, std::string("12\0" " 34\x1b\t9", 9), "12", 12.0},
+    {kIntParam,
+     std::string("12\0"
+                 " 34\x1b\t9",
+                 9),
+     "12", 12.0},
     {kIntParam, "2.5", "12", 12.0},
     {kFloatParam, "nan", "1.5", 1.5},
     {kFloatParam, "2.5e1", "1.5", 1.5},

@@ -4,13 +4,12 @@
 
 using namespace vtest;
 
-namespace
-{
+namespace {
 // The smallest vector control: the base's layout and shapes, nothing drawn of its own.
 struct VControl : IControl, IVectorBase
 {
-  VControl(const IRECT& bounds, const char* label, const IVStyle& style = kStyleDefault,
-           bool labelInWidget = false, bool valueInWidget = false)
+  VControl(const IRECT& bounds, const char* label, const IVStyle& style = kStyleDefault, bool labelInWidget = false,
+           bool valueInWidget = false)
   : IControl(bounds), IVectorBase(style, labelInWidget, valueInWidget)
   {
     AttachIControl(this, label);
@@ -25,7 +24,7 @@ IVStyle Flat()
   style.drawShadows = false;
   return style;
 }
-} // namespace
+}  // namespace
 
 TEST(IVStyleColorsTest, ShortListsKeepTheDefaultsAndLongListsAreCut)
 {
@@ -39,8 +38,8 @@ TEST(IVStyleColorsTest, ShortListsKeepTheDefaultsAndLongListsAreCut)
     EXPECT_EQ(three.GetColor(static_cast<EVColor>(i)), expected) << i;
   }
   // Ten colours: the tenth is ignored rather than written past the list.
-  const IVStyleColors ten({kColorRed, kColorRed, kColorRed, kColorRed, kColorRed, kColorRed,
-                           kColorRed, kColorRed, kColorGreen, kColorBlue});
+  const IVStyleColors ten(
+    {kColorRed, kColorRed, kColorRed, kColorRed, kColorRed, kColorRed, kColorRed, kColorRed, kColorGreen, kColorBlue});
   EXPECT_EQ(ten.GetColor(kX3), kColorGreen);
 }
 
@@ -106,8 +105,7 @@ TEST(IVectorBaseTest, DisabledShapesAreDarkerAndOnlyTheEllipseDropsItsShadow)
   {
     e.g->Clear();
     c->DrawPressableShape(*e.g, shape, c->GetRECT(), false, false, true);
-    EXPECT_EQ(e.g->FillColors(), (std::vector<IColor>{kColorShadow, darker}))
-      << static_cast<int>(shape);
+    EXPECT_EQ(e.g->FillColors(), (std::vector<IColor>{kColorShadow, darker})) << static_cast<int>(shape);
     EXPECT_EQ(e.g->paints[1].weight, -1.f) << "the darkened body is drawn without a blend";
   }
   e.g->Clear();
@@ -125,9 +123,9 @@ TEST(IVectorBaseTest, ShapesRoundTheirCornersByTheirKind)
   IVStyle style = Flat();
   style.roundness = 1.f;
   auto* c = e.Add(new VControl(IRECT(0, 0, 100, 50), "", style));
-  const std::vector<std::string> topOnly = {"clear", "move 0 25", "arc 25 25 25 270 360",
-                                            "arc 75 25 25 0 90", "arc 100 50 0 90 180",
-                                            "arc 0 50 0 180 270", "close", "fill"};
+  const std::vector<std::string> topOnly = {
+    "clear", "move 0 25", "arc 25 25 25 270 360", "arc 75 25 25 0 90", "arc 100 50 0 90 180", "arc 0 50 0 180 270",
+    "close", "fill"};
   c->DrawPressableShape(*e.g, EWidgetShape::EndsRounded, c->GetRECT(), false, false, false);
   EXPECT_EQ(e.g->log, topOnly);
 
@@ -135,8 +133,8 @@ TEST(IVectorBaseTest, ShapesRoundTheirCornersByTheirKind)
   c->SetStyle(style);
   e.g->Clear();
   c->DrawPressableShape(*e.g, EWidgetShape::Rectangle, c->GetRECT(), false, false, false);
-  EXPECT_EQ(e.g->log, (std::vector<std::string>{"clear", "move 0 0", "line 100 0", "line 100 50",
-                                                "line 0 50", "close", "fill"}));
+  EXPECT_EQ(e.g->log,
+            (std::vector<std::string>{"clear", "move 0 0", "line 100 0", "line 100 50", "line 0 50", "close", "fill"}));
 
   e.g->Clear();
   c->DrawPressableShape(*e.g, static_cast<EWidgetShape>(5), c->GetRECT(), false, false, false);
@@ -157,8 +155,7 @@ TEST(IVectorBaseTest, PressedRectangleSplashesOnlyWhileAnimating)
   e.g->clips.clear();
   c->SetAnimation([](IControl*) {}, 100);
   c->DrawPressableShape(*e.g, EWidgetShape::Rectangle, c->GetRECT(), true, false, false);
-  EXPECT_EQ(e.g->FillColors(),
-            (std::vector<IColor>{style.colorSpec.GetColor(kPR), style.colorSpec.GetColor(kHL)}));
+  EXPECT_EQ(e.g->FillColors(), (std::vector<IColor>{style.colorSpec.GetColor(kPR), style.colorSpec.GetColor(kHL)}));
   ASSERT_EQ(e.g->clips.size(), 2u);
   EXPECT_EQ(e.g->clips[0], IRECT(10, 10, 50, 50));
   EXPECT_EQ(e.g->clips[1], e.g->GetBounds()) << "the clip opens again afterwards";
@@ -175,8 +172,7 @@ TEST(IVectorBaseTest, LabelAndValueDrawOnlyWhereThereIsRoom)
   c->LayoutRects(c->GetRECT());
   c->DrawLabel(*e.g);
   c->DrawValue(*e.g, true);
-  EXPECT_EQ(e.g->log, (std::vector<std::string>{"text abc", "clear", "move 39.44 86",
-                                                "line 60.56 86", "line 60.56 100",
+  EXPECT_EQ(e.g->log, (std::vector<std::string>{"text abc", "clear", "move 39.44 86", "line 60.56 86", "line 60.56 100",
                                                 "line 39.44 100", "close", "fill", "text 12"}));
   EXPECT_EQ(e.g->paints.back().color, kColorTranslucent);
 }

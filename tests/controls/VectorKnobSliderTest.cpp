@@ -6,8 +6,7 @@
 
 using namespace vtest;
 
-namespace
-{
+namespace {
 struct Arc
 {
   float cx, cy, r, a1, a2;
@@ -20,8 +19,8 @@ std::vector<Arc> Arcs(const std::vector<std::string>& log)
   for (size_t i = 0; i + 1 < log.size(); ++i)
   {
     Arc a{};
-    if (std::sscanf(log[i].c_str(), "arc %g %g %g %g %g", &a.cx, &a.cy, &a.r, &a.a1, &a.a2) == 5
-        && log[i + 1].rfind("stroke", 0) == 0)
+    if (std::sscanf(log[i].c_str(), "arc %g %g %g %g %g", &a.cx, &a.cy, &a.r, &a.a1, &a.a2) == 5 &&
+        log[i + 1].rfind("stroke", 0) == 0)
     {
       arcs.push_back(a);
     }
@@ -34,8 +33,8 @@ bool LastLine(const std::vector<std::string>& log, float& x1, float& y1, float& 
 {
   for (size_t i = log.size(); i-- > 1;)
   {
-    if (std::sscanf(log[i].c_str(), "line %g %g", &x2, &y2) == 2
-        && std::sscanf(log[i - 1].c_str(), "move %g %g", &x1, &y1) == 2)
+    if (std::sscanf(log[i].c_str(), "line %g %g", &x2, &y2) == 2 &&
+        std::sscanf(log[i - 1].c_str(), "move %g %g", &x1, &y1) == 2)
     {
       return true;
     }
@@ -65,10 +64,11 @@ public:
 // A knob turning from -135 to 135 degrees.
 IVKnobControl* AddKnob(ControlEditor& e, const IRECT& bounds, float anchor, float trackSize)
 {
-  return e.Add(new IVKnobControl(bounds, [](IControl*) {}, "", PlainStyle(), false, false,
-                                 -135.f, 135.f, anchor, EDirection::Vertical, 4.0, trackSize));
+  return e.Add(new IVKnobControl(
+    bounds, [](IControl*) {}, "", PlainStyle(), false, false, -135.f, 135.f, anchor, EDirection::Vertical, 4.0,
+    trackSize));
 }
-} // namespace
+}  // namespace
 
 TEST(IVKnobControlTest, ArcRunsFromTheAnchorAndThePointerFollowsTheValue)
 {
@@ -77,8 +77,8 @@ TEST(IVKnobControlTest, ArcRunsFromTheAnchorAndThePointerFollowsTheValue)
     float anchor;
     double value;
     float a1, a2;
-  } cases[] = {{-135.f, 0.5, -135.f, 0.f}, {-135.f, 0.0, -135.f, -135.f},
-               {0.f, 0.25, -67.5f, 0.f}, {0.f, 1.0, 0.f, 135.f}};
+  } cases[] = {
+    {-135.f, 0.5, -135.f, 0.f}, {-135.f, 0.0, -135.f, -135.f}, {0.f, 0.25, -67.5f, 0.f}, {0.f, 1.0, 0.f, 135.f}};
   for (const auto& tc : cases)
   {
     ControlEditor e;
@@ -136,15 +136,16 @@ TEST(IVKnobControlTest, DragAreaIsTheShorterSideHalvedAlongTheLonger)
   for (const auto& tc : cases)
   {
     ControlEditor e(400, 400);
-    auto* knob = e.Add(new IVKnobControl(tc.bounds, [](IControl*) {}, "", PlainStyle()));
+    auto* knob = e.Add(new IVKnobControl(
+      tc.bounds, [](IControl*) {}, "", PlainStyle()));
     ExpectRect(knob->DragArea(), tc.area);
   }
 
   // A full-range drag is the area's height (50 here) times the gearing.
   ControlEditor e(400, 400);
-  auto* knob = e.Add(new IVKnobControl(IRECT(0, 0, 100, 200), [](IControl*) {}, "", PlainStyle(),
-                                       false, false, -135.f, 135.f, -135.f,
-                                       EDirection::Vertical, 2.0));
+  auto* knob = e.Add(new IVKnobControl(
+    IRECT(0, 0, 100, 200), [](IControl*) {}, "", PlainStyle(), false, false, -135.f, 135.f, -135.f,
+    EDirection::Vertical, 2.0));
   e.g->OnMouseDown(Mouse(50, 100));
   e.g->OnMouseDrag(Mouse(50, 75, IMouseMod(true), 0, -25));
   e.g->OnMouseUp(Mouse(50, 75));
@@ -212,27 +213,25 @@ TEST(IVSliderControlTest, HandleSitsOnTheFilledPartsEnd)
     EDirection dir;
     double value;
     float x, y;  // handle centre
-  } cases[] = {
-    // 40 x 200 widget less the handle size 8: track x 16..24, y 8..192.
-    {EDirection::Vertical, 0.0, 20.f, 192.f},
-    {EDirection::Vertical, 1.0, 20.f, 8.f},
-    {EDirection::Vertical, 0.5, 20.f, 100.f},
-    // 200 x 40: track x 8..192, y 16..24.
-    {EDirection::Horizontal, 0.0, 8.f, 20.f},
-    {EDirection::Horizontal, 0.25, 54.f, 20.f},
-    {EDirection::Horizontal, 1.0, 192.f, 20.f}};
+  } cases[] = {  // 40 x 200 widget less the handle size 8: track x 16..24, y 8..192.
+               {EDirection::Vertical, 0.0, 20.f, 192.f},
+               {EDirection::Vertical, 1.0, 20.f, 8.f},
+               {EDirection::Vertical, 0.5, 20.f, 100.f},
+               // 200 x 40: track x 8..192, y 16..24.
+               {EDirection::Horizontal, 0.0, 8.f, 20.f},
+               {EDirection::Horizontal, 0.25, 54.f, 20.f},
+               {EDirection::Horizontal, 1.0, 192.f, 20.f}};
   for (const auto& tc : cases)
   {
     ControlEditor e;
     const bool vertical = tc.dir == EDirection::Vertical;
-    auto* s = e.Add(new RecordingSlider(vertical ? IRECT(0, 0, 40, 200) : IRECT(0, 0, 200, 40),
-                                        [](IControl*) {}, "", PlainStyle(), false, tc.dir, false,
-                                        4.0, 8.f, 4.f));
+    auto* s = e.Add(new RecordingSlider(
+      vertical ? IRECT(0, 0, 40, 200) : IRECT(0, 0, 200, 40), [](IControl*) {}, "", PlainStyle(), false, tc.dir, false,
+      4.0, 8.f, 4.f));
     s->SetValue(tc.value);
     s->Draw(*e.g);
     ASSERT_EQ(s->handles.size(), 1u);
-    ExpectRect(s->handles[0], IRECT(tc.x - 8, tc.y - 8, tc.x + 8, tc.y + 8),
-               vertical ? "vertical" : "horizontal");
+    ExpectRect(s->handles[0], IRECT(tc.x - 8, tc.y - 8, tc.x + 8, tc.y + 8), vertical ? "vertical" : "horizontal");
     ASSERT_EQ(s->filled.size(), 1u);
     EXPECT_NEAR(vertical ? s->filled[0].H() : s->filled[0].W(), 184.0 * tc.value, 1e-3);
   }
@@ -245,16 +244,16 @@ TEST(IVSliderControlTest, TrackColoursAndOnlyHandleExtension)
     ControlEditor e;
     IVStyle style = PlainStyle();
     style.drawFrame = true;
-    auto* s = e.Add(new IVSliderControl(IRECT(0, 0, 40, 200), [](IControl*) {}, "", style, false,
-                                        EDirection::Vertical, onlyHandle, 4.0, 8.f, 4.f));
+    auto* s = e.Add(new IVSliderControl(
+      IRECT(0, 0, 40, 200), [](IControl*) {}, "", style, false, EDirection::Vertical, onlyHandle, 4.0, 8.f, 4.f));
     s->SetValue(0.5);
     e.g->Clear();
     s->DrawTrack(*e.g, IRECT(16, 100, 24, 192));
     const float ext = onlyHandle ? 8.f : 0.f;
     // Whole track, filled part, frame: each a rectangle path.
-    const std::vector<std::string> expected = {
-      "move 16 " + RecordingGraphics::F(8 - ext), "move 16 " + RecordingGraphics::F(100 - ext),
-      "move 16 " + RecordingGraphics::F(8 - ext)};
+    const std::vector<std::string> expected = {"move 16 " + RecordingGraphics::F(8 - ext),
+                                               "move 16 " + RecordingGraphics::F(100 - ext),
+                                               "move 16 " + RecordingGraphics::F(8 - ext)};
     std::vector<std::string> moves;
     for (const std::string& entry : e.g->log)
     {
@@ -275,8 +274,8 @@ TEST(IVSliderControlTest, TrackColoursAndOnlyHandleExtension)
 TEST(IVSliderControlTest, TrackSizeZeroDrawsOnlyTheHandle)
 {
   ControlEditor e;
-  auto* s = e.Add(new RecordingSlider(IRECT(0, 0, 40, 200), [](IControl*) {}, "", PlainStyle(),
-                                      false, EDirection::Vertical, false, 4.0, 8.f, 0.f));
+  auto* s = e.Add(new RecordingSlider(
+    IRECT(0, 0, 40, 200), [](IControl*) {}, "", PlainStyle(), false, EDirection::Vertical, false, 4.0, 8.f, 0.f));
   s->Draw(*e.g);
   EXPECT_TRUE(s->filled.empty());
   EXPECT_EQ(s->handles.size(), 1u);

@@ -5,8 +5,7 @@
 
 using namespace vtest;
 
-namespace
-{
+namespace {
 // A slide switch whose animation clock the test sets.
 class ClockedSlideSwitch : public IVSlideSwitchControl
 {
@@ -17,14 +16,14 @@ public:
 protected:
   double AnimationClockMs() const override { return now; }
 };
-} // namespace
+}  // namespace
 
 TEST(IVSlideSwitchControlTest, ClickSlidesOverTheAnimationAndHostChangeJumps)
 {
   ControlEditor e;
   int ended = 0;
-  auto* c = e.Add(new ClockedSlideSwitch(IRECT(0, 0, 100, 20), [&](IControl*) { ++ended; }, "",
-                                         PlainStyle(), false, EDirection::Horizontal, 2, 0));
+  auto* c = e.Add(new ClockedSlideSwitch(
+    IRECT(0, 0, 100, 20), [&](IControl*) { ++ended; }, "", PlainStyle(), false, EDirection::Horizontal, 2, 0));
   const IRECT w = c->GetWidgetBounds();
   const float half = w.W() / 2.f;
   const IRECT cell0(w.L, w.T, w.L + half, w.B), cell1(w.L + half, w.T, w.R, w.B);
@@ -39,8 +38,7 @@ TEST(IVSlideSwitchControlTest, ClickSlidesOverTheAnimationAndHostChangeJumps)
 
   c->now = 1050.0;
   c->Animate();
-  ExpectRect(c->GetHandleRect(), IRECT(w.L + half / 2, w.T, w.L + half * 1.5f, w.B),
-             "half way at 50 ms");
+  ExpectRect(c->GetHandleRect(), IRECT(w.L + half / 2, w.T, w.L + half * 1.5f, w.B), "half way at 50 ms");
   EXPECT_EQ(ended, 0);
   c->now = 1101.0;
   c->Animate();
@@ -60,13 +58,12 @@ TEST(IVSlideSwitchControlTest, InitialStateAboveOneIsAStateIndex)
   {
     int states, initial;
     double value;
-  } cases[] = {{3, 0, 0.0}, {3, 1, 1.0}, {3, 2, 1.0}, {5, 2, 0.5}, {5, 3, 0.75}, {5, 9, 1.0},
-               {1, 4, 1.0}, {4, -1, 0.0}};
+  } cases[] = {{3, 0, 0.0},  {3, 1, 1.0}, {3, 2, 1.0}, {5, 2, 0.5},
+               {5, 3, 0.75}, {5, 9, 1.0}, {1, 4, 1.0}, {4, -1, 0.0}};
   for (const auto& tc : cases)
   {
-    auto* c = e.Add(new IVSlideSwitchControl(IRECT(0, 0, 100, 20), [](IControl*) {}, "",
-                                             PlainStyle(), false, EDirection::Vertical,
-                                             tc.states, tc.initial));
+    auto* c = e.Add(new IVSlideSwitchControl(
+      IRECT(0, 0, 100, 20), [](IControl*) {}, "", PlainStyle(), false, EDirection::Vertical, tc.states, tc.initial));
     EXPECT_DOUBLE_EQ(c->GetValue(), tc.value) << tc.states << " states, initial " << tc.initial;
     const IRECT& h = c->GetHandleRect();
     EXPECT_TRUE(h.W() > 0.f && h.H() > 0.f && c->GetWidgetBounds().Contains(h.MW(), h.MH()))
@@ -80,8 +77,7 @@ TEST(IVSlideSwitchControlTest, VerticalCellsAndValueInHandle)
   IVStyle style = PlainStyle();
   style.showValue = true;
   e.dlg.GetParam(0)->DefineEnum("Mode", 0, 4, "", kFlagsNone, "", {"A", "B", "C", "D"});
-  auto* c = e.Add(new IVSlideSwitchControl(IRECT(0, 0, 40, 80), 0, "", style, true,
-                                           EDirection::Vertical));
+  auto* c = e.Add(new IVSlideSwitchControl(IRECT(0, 0, 40, 80), 0, "", style, true, EDirection::Vertical));
   EXPECT_EQ(c->NStates(), 4);
   // The host sets the parameter, then tells the control.
   e.dlg.GetParam(0)->Set(2.0);
@@ -96,8 +92,8 @@ TEST(IVSlideSwitchControlTest, VerticalCellsAndValueInHandle)
 TEST(IVToggleControlTest, ShowsOnOrOffTextAndAnEmptyTextShowsNothing)
 {
   ControlEditor e;
-  auto* c = e.Add(new IVToggleControl(IRECT(0, 0, 80, 30), [](IControl*) {}, "", PlainStyle(),
-                                      "off", "", false));
+  auto* c = e.Add(new IVToggleControl(
+    IRECT(0, 0, 80, 30), [](IControl*) {}, "", PlainStyle(), "off", "", false));
   e.g->Clear();
   c->DrawValue(*e.g, false);
   ASSERT_EQ(e.g->texts.size(), 1u);
@@ -110,8 +106,8 @@ TEST(IVToggleControlTest, ShowsOnOrOffTextAndAnEmptyTextShowsNothing)
   EXPECT_TRUE(e.g->texts.empty()) << "the empty on text draws nothing";
   EXPECT_EQ(e.g->FillColors(), std::vector<IColor>{c->GetColor(kHL)}) << "mouse-over fill";
 
-  auto* on = e.Add(new IVToggleControl(IRECT(0, 40, 80, 70), [](IControl*) {}, "", PlainStyle(),
-                                       "off", "on", true));
+  auto* on = e.Add(new IVToggleControl(
+    IRECT(0, 40, 80, 70), [](IControl*) {}, "", PlainStyle(), "off", "on", true));
   EXPECT_EQ(on->GetValue(), 1.0);
 }
 
@@ -130,8 +126,8 @@ TEST(IVSwitchControlTest, LinkedParameterTextsAndWidgetOnlyHits)
   EXPECT_EQ(e.dlg.GetParam(1)->Value(), 1.0);
   EXPECT_STREQ(c->GetValueStr(), "On");
 
-  auto* steps = e.Add(new IVSwitchControl(IRECT(0, 100, 100, 160), [](IControl*) {}, "Steps",
-                                          PlainStyle(), 3));
+  auto* steps = e.Add(new IVSwitchControl(
+    IRECT(0, 100, 100, 160), [](IControl*) {}, "Steps", PlainStyle(), 3));
   const IRECT sw = steps->GetWidgetBounds();
   for (double expected : {0.5, 1.0, 0.0})
   {
@@ -150,8 +146,7 @@ TEST(IVSwitchControlTest, UnitShowsFromAttachingUntilTheValueFirstChanges)
   };
   const Case cases[] = {
     {"attached", [](ControlEditor&, IVSwitchControl&) {}, "Low dB"},
-    {"editor resized", [](ControlEditor& e, IVSwitchControl&) { e.g->Resize(500, 400, 2.f); },
-     "Low dB"},
+    {"editor resized", [](ControlEditor& e, IVSwitchControl&) { e.g->Resize(500, 400, 2.f); }, "Low dB"},
     {"pointer over and out",
      [](ControlEditor& e, IVSwitchControl& c) {
        e.g->OnMouseOver(c.GetWidgetBounds().MW(), c.GetWidgetBounds().MH(), IMouseMod());
@@ -159,9 +154,7 @@ TEST(IVSwitchControlTest, UnitShowsFromAttachingUntilTheValueFirstChanges)
      },
      "Low dB"},
     {"clicked",
-     [](ControlEditor& e, IVSwitchControl& c) {
-       Click(*e.g, c.GetWidgetBounds().MW(), c.GetWidgetBounds().MH());
-     },
+     [](ControlEditor& e, IVSwitchControl& c) { Click(*e.g, c.GetWidgetBounds().MW(), c.GetWidgetBounds().MH()); },
      "Mid"},
     {"set by the host",
      [](ControlEditor& e, IVSwitchControl&) {
@@ -186,8 +179,8 @@ TEST(IVButtonControlTest, PressedWhileValueSetAndLabelDrawsShadowThenText)
   ControlEditor e;
   int actions = 0;
   IVStyle style = PlainStyle();
-  auto* b = e.Add(new IVButtonControl(IRECT(0, 0, 60, 30), [&](IControl*) { ++actions; }, "Go",
-                                      style));
+  auto* b = e.Add(new IVButtonControl(
+    IRECT(0, 0, 60, 30), [&](IControl*) { ++actions; }, "Go", style));
   Click(*e.g, b->GetWidgetBounds().MW(), b->GetWidgetBounds().MH());
   EXPECT_EQ(actions, 1);
   EXPECT_EQ(b->GetValue(), 1.0);

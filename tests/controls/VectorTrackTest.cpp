@@ -3,8 +3,7 @@
 
 using namespace vtest;
 
-namespace
-{
+namespace {
 // Tracks that keep the handle and marker rectangles they are asked to draw.
 class Tracks : public IVTrackControlBase
 {
@@ -35,8 +34,8 @@ public:
 IVRangeSliderControl* AddRange(ControlEditor& e, std::initializer_list<int> params,
                                std::initializer_list<double> values)
 {
-  auto* r = e.Add(new IVRangeSliderControl(IRECT(0, 0, 200, 60), params, "", PlainStyle(),
-                                           EDirection::Horizontal, 8.f, 2.f));
+  auto* r = e.Add(
+    new IVRangeSliderControl(IRECT(0, 0, 200, 60), params, "", PlainStyle(), EDirection::Horizontal, 8.f, 2.f));
   int i = 0;
   for (double v : values)
   {
@@ -45,13 +44,12 @@ IVRangeSliderControl* AddRange(ControlEditor& e, std::initializer_list<int> para
   r->SetDirty(false);
   return r;
 }
-} // namespace
+}  // namespace
 
 TEST(IVTrackControlBaseTest, TracksSplitTheWidgetAndFindThePointer)
 {
   ControlEditor e;
-  auto* v = e.Add(new Tracks(IRECT(0, 0, 90, 60), "", PlainStyle(), {0, 1, 2}, 0,
-                             EDirection::Vertical));
+  auto* v = e.Add(new Tracks(IRECT(0, 0, 90, 60), "", PlainStyle(), {0, 1, 2}, 0, EDirection::Vertical));
   v->SetTrackPadding(2.f);
   // Columns keep their padding at the right and the bottom.
   ASSERT_EQ(v->GetTrackRects().size(), 3u);
@@ -65,8 +63,8 @@ TEST(IVTrackControlBaseTest, TracksSplitTheWidgetAndFindThePointer)
   EXPECT_EQ(v->GetMouseOverTrack(), -1);
 
   // Rows pad top and bottom; each is named, and a track without a name shows none.
-  auto* h = e.Add(new Tracks(IRECT(0, 100, 90, 190), "", PlainStyle(), {0, 1, 3}, 0,
-                             EDirection::Horizontal, {"Left", "Right"}));
+  auto* h = e.Add(
+    new Tracks(IRECT(0, 100, 90, 190), "", PlainStyle(), {0, 1, 3}, 0, EDirection::Horizontal, {"Left", "Right"}));
   h->SetTrackPadding(1.f);
   ExpectRect(h->GetTrackRects()[0], IRECT(0, 101, 90, 129));
   ExpectRect(h->GetTrackRects()[2], IRECT(0, 161, 90, 189));
@@ -86,13 +84,12 @@ TEST(IVTrackControlBaseTest, BaselineFillsBetweenItAndTheValueWithTheMarkerAtThe
     EDirection dir;
     double baseline, value;
     IRECT handle, marker;
-  } cases[] = {
-    // One 100 x 100 track.
-    {EDirection::Vertical, 0.5, 0.25, IRECT(0, 50, 100, 75), IRECT(0, 74, 100, 75)},
-    {EDirection::Vertical, 0.5, 0.75, IRECT(0, 25, 100, 50), IRECT(0, 25, 100, 26)},
-    {EDirection::Vertical, 0.0, 0.75, IRECT(0, 25, 100, 100), IRECT(0, 25, 100, 26)},
-    {EDirection::Horizontal, 0.5, 0.25, IRECT(25, 0, 50, 100), IRECT(25, 0, 26, 100)},
-    {EDirection::Horizontal, 0.0, 0.25, IRECT(0, 0, 25, 100), IRECT(24, 0, 25, 100)}};
+  } cases[] = {// One 100 x 100 track.
+               {EDirection::Vertical, 0.5, 0.25, IRECT(0, 50, 100, 75), IRECT(0, 74, 100, 75)},
+               {EDirection::Vertical, 0.5, 0.75, IRECT(0, 25, 100, 50), IRECT(0, 25, 100, 26)},
+               {EDirection::Vertical, 0.0, 0.75, IRECT(0, 25, 100, 100), IRECT(0, 25, 100, 26)},
+               {EDirection::Horizontal, 0.5, 0.25, IRECT(25, 0, 50, 100), IRECT(25, 0, 26, 100)},
+               {EDirection::Horizontal, 0.0, 0.25, IRECT(0, 0, 25, 100), IRECT(24, 0, 25, 100)}};
   for (const auto& tc : cases)
   {
     ControlEditor e;
@@ -110,8 +107,7 @@ TEST(IVTrackControlBaseTest, BaselineFillsBetweenItAndTheValueWithTheMarkerAtThe
 TEST(IVTrackControlBaseTest, StepsLightTheCellOfTheValue)
 {
   ControlEditor e;
-  auto* t = e.Add(new Tracks(IRECT(0, 0, 40, 100), "", PlainStyle(), {0, 1}, 4,
-                             EDirection::Vertical));
+  auto* t = e.Add(new Tracks(IRECT(0, 0, 40, 100), "", PlainStyle(), {0, 1}, 4, EDirection::Vertical));
   // Four steps and the zero step: five cells of 20, step 0 at the bottom.
   const auto& steps = t->GetStepRects();
   ASSERT_EQ(steps.size(), 5u);
@@ -153,8 +149,7 @@ TEST(IVTrackControlBaseTest, StepsLightTheCellOfTheValue)
 TEST(IVTrackControlBaseTest, HorizontalStepsRunRightToLeftAndAFullTrackLightsTheLastCell)
 {
   ControlEditor e;
-  auto* t = e.Add(new Tracks(IRECT(0, 0, 100, 20), "", PlainStyle(), {0}, 3,
-                             EDirection::Horizontal));
+  auto* t = e.Add(new Tracks(IRECT(0, 0, 100, 20), "", PlainStyle(), {0}, 3, EDirection::Horizontal));
   const auto& steps = t->GetStepRects();
   ASSERT_EQ(steps.size(), 4u);
   ExpectRect(steps.front(), IRECT(75, 0, 100, 20), "step 0 is the rightmost");
@@ -171,8 +166,7 @@ TEST(IVTrackControlBaseTest, HorizontalStepsRunRightToLeftAndAFullTrackLightsThe
 TEST(IVTrackControlBaseTest, HighlightAndMouseOverColourTheHandle)
 {
   ControlEditor e;
-  auto* t = e.Add(new Tracks(IRECT(0, 0, 100, 100), "", PlainStyle(), {0, 1}, 0,
-                             EDirection::Vertical));
+  auto* t = e.Add(new Tracks(IRECT(0, 0, 100, 100), "", PlainStyle(), {0, 1}, 0, EDirection::Vertical));
   t->SetValue(0.5, 0);
   t->SetValue(0.5, 1);
   t->SetHighlightedTrack(1);
@@ -182,11 +176,10 @@ TEST(IVTrackControlBaseTest, HighlightAndMouseOverColourTheHandle)
   const IVStyle style;
   // Background; track 0: handle in colour 1, mouse-over, marker; track 1: its highlighted
   // background, handle in colour 6, marker.
-  const std::vector<IColor> expected = {
-    style.colorSpec.GetColor(kBG), style.colorSpec.GetColor(kFG),
-    style.colorSpec.GetColor(kHL), style.colorSpec.GetColor(kFR),
-    style.colorSpec.GetColor(kHL), style.colorSpec.GetColor(kX1),
-    style.colorSpec.GetColor(kFR)};
+  const std::vector<IColor> expected = {style.colorSpec.GetColor(kBG), style.colorSpec.GetColor(kFG),
+                                        style.colorSpec.GetColor(kHL), style.colorSpec.GetColor(kFR),
+                                        style.colorSpec.GetColor(kHL), style.colorSpec.GetColor(kX1),
+                                        style.colorSpec.GetColor(kFR)};
   EXPECT_EQ(e.g->FillColors(), expected);
 }
 
@@ -245,9 +238,8 @@ TEST(IVRangeSliderControlTest, HandlesPointAtTheTrackFromAlternateSides)
   {
     ControlEditor e;
     const bool horizontal = dir == EDirection::Horizontal;
-    auto* r = e.Add(new IVRangeSliderControl(horizontal ? IRECT(0, 0, 200, 60)
-                                                        : IRECT(0, 0, 60, 200),
-                                             {0, 1, 2}, "", PlainStyle(), dir, 6.f, 2.f));
+    auto* r = e.Add(new IVRangeSliderControl(horizontal ? IRECT(0, 0, 200, 60) : IRECT(0, 0, 60, 200), {0, 1, 2}, "",
+                                             PlainStyle(), dir, 6.f, 2.f));
     const IRECT track = r->GetTrackRects()[0];
     for (int i = 0; i < 3; ++i)
     {

@@ -19,17 +19,20 @@ constexpr int kUnallocatable = 1500000000;
 
 TEST(HeapBuf, AllocationFollowsGranularityRule)
 {
-  struct Case { int granul; int from; int to; bool shrink; int alloc; };
+  struct Case
+  {
+    int granul;
+    int from;
+    int to;
+    bool shrink;
+    int alloc;
+  };
   const Case cases[] = {
-    {128, 0, 10, true, 138},
-    {4096, 0, 10, true, 4000},          // blocks end 96 bytes short of a page
-    {4096, 10, 4000, true, 4000},       // still fits: no new block
-    {4096, 10, 5000, true, 8096},
-    {4096, 3000, 10, true, 4000},       // threshold max(1, min(4000 - 4 * 4096, 2000)) = 1
-    {128, 1000, 100, true, 228},        // below half of 1500 allocated: shrinks to 100 + 128
-    {128, 1000, 100, false, 1500},
-    {4096, 10, 0, true, 0},
-    {4096, 10, 0, false, 4000},
+    {128, 0, 10, true, 138},       {4096, 0, 10, true, 4000},     // blocks end 96 bytes short of a page
+    {4096, 10, 4000, true, 4000},                                 // still fits: no new block
+    {4096, 10, 5000, true, 8096},  {4096, 3000, 10, true, 4000},  // threshold max(1, min(4000 - 4 * 4096, 2000)) = 1
+    {128, 1000, 100, true, 228},                                  // below half of 1500 allocated: shrinks to 100 + 128
+    {128, 1000, 100, false, 1500}, {4096, 10, 0, true, 0},       {4096, 10, 0, false, 4000},
   };
   for (const Case& c : cases)
   {
@@ -242,14 +245,26 @@ TEST(ByteChunk, Strings)
     c.PutBytes(bytes.data(), static_cast<int>(bytes.size()));
     return c;
   };
-  struct Case { const char* what; ByteChunk chunk; int pos; const char* text; };
+  struct Case
+  {
+    const char* what;
+    ByteChunk chunk;
+    int pos;
+    const char* text;
+  };
   const Case cases[] = {
     {"whole", chunkOf(3, "abc"), 7, "abc"},
     {"stops at zero", chunkOf(4, std::string("ab\0d", 4)), 8, "ab"},
     {"empty", chunkOf(0, ""), 4, ""},
     {"negative length", chunkOf(-5, "xyz"), -1, "old"},  // would step backwards
     {"bytes past end", chunkOf(10, "abc"), -1, "old"},
-    {"length past end", [] { ByteChunk c; c.PutBytes("ab", 2); return c; }(), -1, "old"},
+    {"length past end",
+     [] {
+       ByteChunk c;
+       c.PutBytes("ab", 2);
+       return c;
+     }(),
+     -1, "old"},
   };
   for (const Case& c : cases)
   {
@@ -289,4 +304,4 @@ TEST(Mutex, RecursiveAndExclusive)
   EXPECT_EQ(counter, 4001);
 }
 
-} // namespace
+}  // namespace

@@ -2,10 +2,10 @@
 
 #include <gtest/gtest.h>
 
+using iplug::igraphics::IRECT;
 using testing_support::RecordingControl;
 using testing_support::StubGraphics;
 using testing_support::TestPlugin;
-using iplug::igraphics::IRECT;
 
 namespace {
 
@@ -74,11 +74,11 @@ TEST(EditorDelegate, RelaysReachLinkedAndTaggedControls)
 
   plugin.DeliverValueToEditor(0, 25.0, false);  // a plain value outside the range is clamped first
   plugin.DeliverValueToEditor(0, 0.25, true);
-  plugin.DeliverValueToEditor(1, 0.5, true);    // nobody linked
+  plugin.DeliverValueToEditor(1, 0.5, true);  // nobody linked
   EXPECT_EQ(plugin.control->values, (std::vector<double>{1.0, 0.25}));
 
   plugin.DeliverControlValue(7, 0.75);
-  plugin.DeliverControlValue(8, 0.1);           // no control under this tag: nothing happens
+  plugin.DeliverControlValue(8, 0.1);  // no control under this tag: nothing happens
   plugin.DeliverControlMessage(7, 42, 0, nullptr);
   EXPECT_EQ(plugin.control->values.back(), 0.75);
   EXPECT_EQ(plugin.control->messages, std::vector<int>{42});
@@ -111,4 +111,4 @@ TEST(EditorDelegate, EditorStateKeepsOnlyCompleteSizes)
   EXPECT_EQ(stored, 640);
 }
 
-} // namespace
+}  // namespace

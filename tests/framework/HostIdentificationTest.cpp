@@ -9,8 +9,8 @@ TEST(HostIdentification, FirstMatchingPatternInTableOrder)
   const std::pair<const char*, iplug::HostId> cases[] = {
     {"com.apple.LOGIC10", 21},
     {"Ableton Live 11", 9},
-    {"Steinberg VST Live", 58},           // not "live"
-    {"WaveLab Elements 12", 32},          // not "wavelab"
+    {"Steinberg VST Live", 58},   // not "live"
+    {"WaveLab Elements 12", 32},  // not "wavelab"
     {"WaveLab Pro", 31},
     {"KV_ElementFX host", 52},
     {"reaper with cubase in its name", 1},  // two rows match: the earlier one wins
@@ -25,4 +25,4 @@ TEST(HostIdentification, FirstMatchingPatternInTableOrder)
     EXPECT_EQ(iplug::LookUpHost(name), id) << (name ? name : "(null)");
 }
 
-} // namespace
+}  // namespace

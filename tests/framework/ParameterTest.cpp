@@ -58,8 +58,8 @@ TEST(Param, DefinitionFixesRangeDefaultAndFields)
 
 TEST(Param, PrecisionFollowsStep)
 {
-  const std::pair<double, int> cases[] = {
-    {1.0, 0}, {0.5, 1}, {0.25, 2}, {0.01, 2}, {0.3, 1}, {0.07, 2}, {0.125, 3}, {0.0000001, 6}};
+  const std::pair<double, int> cases[] = {{1.0, 0}, {0.5, 1},  {0.25, 2},  {0.01, 2},
+                                          {0.3, 1}, {0.07, 2}, {0.125, 3}, {0.0000001, 6}};
   for (const auto& [step, precision] : cases)
   {
     IParam p;
@@ -72,8 +72,8 @@ TEST(Param, SetRoundsHalvesAwayFromZeroAndClamps)
 {
   IParam p;
   p.DefineDouble("p", 0.0, -10.0, 10.0, 1.0, "", iplug::kFlagStepped);
-  const std::pair<double, double> cases[] = {
-    {2.5, 3.0}, {-2.5, -3.0}, {2.49, 2.0}, {11.0, 10.0}, {-50.0, -10.0}, {NAN, -10.0}};
+  const std::pair<double, double> cases[] = {{2.5, 3.0},   {-2.5, -3.0},   {2.49, 2.0},
+                                             {11.0, 10.0}, {-50.0, -10.0}, {NAN, -10.0}};
   for (const auto& [in, stored] : cases)
   {
     p.Set(in);
@@ -110,9 +110,8 @@ TEST(Param, ShapesRoundTrip)
 TEST(Param, PowCurveDisplayCurve)
 {
   const std::pair<double, ParamDisplayCurve> cases[] = {
-    {3.0, ParamDisplayCurve::CubeRoot}, {2.5, ParamDisplayCurve::SquareRoot},
-    {1.5, ParamDisplayCurve::Linear}, {0.3, ParamDisplayCurve::Cubed},
-    {0.5, ParamDisplayCurve::Squared}, {1.0, ParamDisplayCurve::Linear}};
+    {3.0, ParamDisplayCurve::CubeRoot}, {2.5, ParamDisplayCurve::SquareRoot}, {1.5, ParamDisplayCurve::Linear},
+    {0.3, ParamDisplayCurve::Cubed},    {0.5, ParamDisplayCurve::Squared},    {1.0, ParamDisplayCurve::Linear}};
   for (const auto& [exponent, curve] : cases)
     EXPECT_EQ(IParam::ShapePowCurve(exponent).DisplayCurve(), curve) << exponent;
   EXPECT_EQ(IParam::ShapeExp().DisplayCurve(), ParamDisplayCurve::Log);
@@ -143,11 +142,17 @@ TEST(Param, DegenerateRangesStayFinite)
 
 TEST(Param, DisplayFormatting)
 {
-  struct Case { double step; int flags; double value; const char* text; };
+  struct Case
+  {
+    double step;
+    int flags;
+    double value;
+    const char* text;
+  };
   const Case cases[] = {
     {1.0, 0, -2.5, "-3"},
     {1.0, 0, 2.5, "3"},
-    {1.0, 0, 1e12, "2147483647"},     // beyond the int range: its end, not undefined
+    {1.0, 0, 1e12, "2147483647"},  // beyond the int range: its end, not undefined
     {1.0, 0, -1e12, "-2147483648"},
     {0.01, iplug::kFlagSignDisplay, 0.0, "0.00"},
     {0.01, iplug::kFlagSignDisplay, 1.5, "+1.50"},
@@ -220,18 +225,16 @@ TEST(Param, TextInput)
   IParam mode;
   mode.DefineEnum("m", 0, 3, "", 0, "", {"A", "B", "C"});
 
-  struct Case { const IParam& p; const char* text; double value; };
+  struct Case
+  {
+    const IParam& p;
+    const char* text;
+    double value;
+  };
   const Case cases[] = {
-    {freq, "1k5", 1500.0},
-    {freq, "2K", 2000.0},
-    {freq, "99k", 20000.0},  // clamped
-    {small, "  -2.5 dB", -2.5},
-    {small, "abc", 0.0},
-    {small, "nan", 0.0},
-    {small, ".5", 0.5},
-    {negated, "-3", 3.0},
-    {mode, "B", 1.0},
-    {mode, "b", 0.0},   // texts match exactly; an enum has no number to fall back on
+    {freq, "1k5", 1500.0},      {freq, "2K", 2000.0}, {freq, "99k", 20000.0},  // clamped
+    {small, "  -2.5 dB", -2.5}, {small, "abc", 0.0},  {small, "nan", 0.0},    {small, ".5", 0.5},
+    {negated, "-3", 3.0},       {mode, "B", 1.0},     {mode, "b", 0.0},  // texts match exactly; an enum has no number to fall back on
     {mode, "2", 0.0},
   };
   for (const Case& c : cases)
@@ -299,14 +302,16 @@ TEST(Param, Json)
   p.DefineGain("Gain \"A\" \\ B", 0.0, -12.0, 12.0, 0.5);
   WDL_String out("[");
   p.WriteJson(out, 3);
-  EXPECT_STREQ(out.Get(), "[{\"id\":3, \"name\":\"Gain \\\"A\\\" \\\\ B\", \"type\":\"float\", "
-                          "\"min\":-12.000000, \"max\":12.000000, \"default\":0.000000, "
-                          "\"rate\":\"control\"}");
+  EXPECT_STREQ(out.Get(),
+               "[{\"id\":3, \"name\":\"Gain \\\"A\\\" \\\\ B\", \"type\":\"float\", "
+               "\"min\":-12.000000, \"max\":12.000000, \"default\":0.000000, "
+               "\"rate\":\"control\"}");
   IParam undefined;
   out.Set("");
   undefined.WriteJson(out, 0);
-  EXPECT_STREQ(out.Get(), "{\"id\":0, \"name\":\"\", \"min\":0.000000, \"max\":1.000000, "
-                          "\"default\":0.000000, \"rate\":\"control\"}");
+  EXPECT_STREQ(out.Get(),
+               "{\"id\":0, \"name\":\"\", \"min\":0.000000, \"max\":1.000000, "
+               "\"default\":0.000000, \"rate\":\"control\"}");
 }
 
-} // namespace
+}  // namespace

@@ -98,7 +98,7 @@ TEST_F(PathsTest, FoldersFollowTheHomeFolder)
   EXPECT_FALSE(iplug::AppIsSandboxed());
 }
 
-} // namespace
+}  // namespace
 
 // Only a regular file is read, whole and up to the limit; a FIFO with no writer is refused at
 // once instead of blocking.
@@ -114,8 +114,8 @@ TEST(RegularFile, ReadsOnlyRegularFilesUpToTheLimit)
     size_t limit;
     bool read;
   };
-  for (const Case& c : {Case{"ten", 10, true}, Case{"ten", 9, false}, Case{"fifo", 100, false},
-                        Case{"", 100, false}, Case{"missing", 100, false}})
+  for (const Case& c : {Case{"ten", 10, true}, Case{"ten", 9, false}, Case{"fifo", 100, false}, Case{"", 100, false},
+                        Case{"missing", 100, false}})
   {
     SCOPED_TRACE(c.name);
     std::string bytes = "left over";

@@ -102,7 +102,7 @@ TEST(PluginBase, StateEquals)
   ByteChunk chunk;
   const double values[] = {99.0, 0.250001, 0.5};
   chunk.PutBytes(values, sizeof(values));
-  EXPECT_TRUE(plugin.StateEquals(chunk, 1));   // positions count in doubles
+  EXPECT_TRUE(plugin.StateEquals(chunk, 1));  // positions count in doubles
   EXPECT_FALSE(plugin.StateEquals(chunk, 0));
   EXPECT_FALSE(plugin.StateEquals(chunk, 2));  // runs past the end
   EXPECT_FALSE(plugin.StateEquals(chunk, -1));
@@ -225,4 +225,4 @@ TEST(APIBase, IdentifyHost)
   EXPECT_STREQ(plugin.GetHostName(), "com.apple.logic10");
 }
 
-} // namespace
+}  // namespace

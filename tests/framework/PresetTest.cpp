@@ -9,8 +9,8 @@
 #include <string>
 #include <vector>
 
-using iplug::IPluginConfig;
 using iplug::IPlugAPIBase;
+using iplug::IPluginConfig;
 
 namespace {
 
@@ -51,17 +51,34 @@ public:
       bytes.push_back(static_cast<uint8_t>(v >> shift));
     return *this;
   }
-  Bytes& Float(float f) { uint32_t v; std::memcpy(&v, &f, 4); return BE(v); }
+  Bytes& Float(float f)
+  {
+    uint32_t v;
+    std::memcpy(&v, &f, 4);
+    return BE(v);
+  }
   Bytes& Raw(const void* data, size_t n)
   {
     const auto* p = static_cast<const uint8_t*>(data);
     bytes.insert(bytes.end(), p, p + n);
     return *this;
   }
-  Bytes& Zeros(size_t n) { bytes.insert(bytes.end(), n, 0); return *this; }
-  Bytes& Name28(const std::string& name) { Raw(name.data(), name.size()); return Zeros(28 - name.size()); }
+  Bytes& Zeros(size_t n)
+  {
+    bytes.insert(bytes.end(), n, 0);
+    return *this;
+  }
+  Bytes& Name28(const std::string& name)
+  {
+    Raw(name.data(), name.size());
+    return Zeros(28 - name.size());
+  }
   Bytes& LE(int32_t v) { return Raw(&v, 4); }
-  Bytes& Doubles(double a, double b) { Raw(&a, 8); return Raw(&b, 8); }
+  Bytes& Doubles(double a, double b)
+  {
+    Raw(&a, 8);
+    return Raw(&b, 8);
+  }
   // The start every file and program shares.
   Bytes& Start(uint32_t byteSize, const char* magic, uint32_t version)
   {
@@ -91,8 +108,8 @@ std::vector<uint8_t> ReadAll(const std::string& path)
 
 void WriteAll(const std::string& path, const std::vector<uint8_t>& bytes)
 {
-  std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()),
-                                               static_cast<std::streamsize>(bytes.size()));
+  std::ofstream(path, std::ios::binary)
+    .write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
 }
 
 TEST(Presets, EmptySlotsBecomeNumberedUserPresets)
@@ -221,7 +238,10 @@ TEST(Presets, FxpBothFormsMatchTheirLayout)
     {
       Bytes block;
       block.Tag("tffp").LE(65536).Doubles(5.0, 1.0);
-      expected.Start(24 + 60, "FPCh", 1).BE(2).Name28("A preset name of forty char").BE(24)
+      expected.Start(24 + 60, "FPCh", 1)
+        .BE(2)
+        .Name28("A preset name of forty char")
+        .BE(24)
         .Raw(block.bytes.data(), block.bytes.size());
     }
     else
@@ -288,8 +308,12 @@ TEST(Presets, FxbBothFormsMatchTheirLayout)
       block.Tag("tffp").LE(65536);
       block.LE(4).Raw("Loud", 4).Zeros(0).Raw("\1", 1).Doubles(10.0, 1.0);
       block.LE(5).Raw("Quiet", 5).Raw("\1", 1).Doubles(-10.0, 0.0);
-      expected.Start(static_cast<uint32_t>(block.bytes.size()) + 160, "FBCh", 2).BE(2).BE(0).Zeros(124)
-        .BE(static_cast<uint32_t>(block.bytes.size())).Raw(block.bytes.data(), block.bytes.size());
+      expected.Start(static_cast<uint32_t>(block.bytes.size()) + 160, "FBCh", 2)
+        .BE(2)
+        .BE(0)
+        .Zeros(124)
+        .BE(static_cast<uint32_t>(block.bytes.size()))
+        .Raw(block.bytes.data(), block.bytes.size());
     }
     else
     {
@@ -325,7 +349,7 @@ TEST(Presets, DamagedOrForeignFilesChangeNothing)
     return path;
   };
   const std::string cases[] = {
-    variant(fxp, "foreign.fxp", [](auto& b) { b[19] = 'X'; }),             // another plug-in's id
+    variant(fxp, "foreign.fxp", [](auto& b) { b[19] = 'X'; }),  // another plug-in's id
     variant(fxp, "short-state.fxp", [](auto& b) { b.resize(b.size() - 4); }),
     variant(fxp, "header-only.fxp", [](auto& b) { b.resize(20); }),
     variant(fxp, "unknown-form.fxp", [](auto& b) { b[8] = 'Q'; }),
@@ -401,4 +425,4 @@ TEST(Presets, SourceDumps)
             "MakePresetFromBlob(\"Init\", \"AAAAAAAABMAAAAAAAADwPw==\", 16);\n");
 }
 
-} // namespace
+}  // namespace

@@ -44,12 +44,16 @@ private:
 
 TEST(Processor, ChannelLayouts)
 {
-  struct Case { const char* text; int configs, maxIn, maxOut, maxInBuses, maxOutBuses; };
+  struct Case
+  {
+    const char* text;
+    int configs, maxIn, maxOut, maxInBuses, maxOutBuses;
+  };
   const Case cases[] = {
     {kProductChannels, 10, 10, 10, 1, 1},
     {"0-2", 1, 0, 2, 0, 1},
-    {"*-*", 1, 0, 0, 1, 1},            // wildcards never raise the totals
-    {"2 1-1 junk", 1, 1, 1, 1, 1},     // tokens without "-" are skipped
+    {"*-*", 1, 0, 0, 1, 1},         // wildcards never raise the totals
+    {"2 1-1 junk", 1, 1, 1, 1, 1},  // tokens without "-" are skipped
     {"1.1-2 2-2", 2, 2, 2, 2, 1},
     {"", 0, 0, 0, 0, 0},
   };
@@ -58,8 +62,7 @@ TEST(Processor, ChannelLayouts)
     SCOPED_TRACE(c.text);
     WDL_PtrList<IChannelIOConfig> configs;
     int maxIn, maxOut, maxInBuses, maxOutBuses;
-    EXPECT_EQ(IPlugProcessor::ParseChannelLayouts(c.text, configs, maxIn, maxOut, maxInBuses, maxOutBuses),
-              c.configs);
+    EXPECT_EQ(IPlugProcessor::ParseChannelLayouts(c.text, configs, maxIn, maxOut, maxInBuses, maxOutBuses), c.configs);
     EXPECT_EQ(configs.GetSize(), c.configs);
     EXPECT_EQ(maxIn, c.maxIn);
     EXPECT_EQ(maxOut, c.maxOut);
@@ -113,10 +116,14 @@ TEST(Processor, ConfigurationQueries)
 TEST(Processor, NamesAndTypes)
 {
   TestProcessor p(kProductChannels);
-  struct Case { BusDirection direction; int bus, nBuses; const char* name; };
-  const Case cases[] = {
-    {kInput, 0, 1, "Input"}, {kInput, 0, 2, "Main"}, {kInput, 1, 2, "Aux"}, {kInput, 3, 4, "Input 3"},
-    {kOutput, 0, 1, "Output"}, {kOutput, 1, 2, "Output 1"}};
+  struct Case
+  {
+    BusDirection direction;
+    int bus, nBuses;
+    const char* name;
+  };
+  const Case cases[] = {{kInput, 0, 1, "Input"},   {kInput, 0, 2, "Main"},    {kInput, 1, 2, "Aux"},
+                        {kInput, 3, 4, "Input 3"}, {kOutput, 0, 1, "Output"}, {kOutput, 1, 2, "Output 1"}};
   WDL_String name;
   for (const Case& c : cases)
   {
@@ -257,4 +264,4 @@ TEST(Processor, BypassRunsAgainstLatencyChanges)
   EXPECT_EQ(render.out[2], render.in[2]);
 }
 
-} // namespace
+}  // namespace

@@ -61,4 +61,4 @@ TEST(Queue, TwoThreadsKeepOrderAndLoseNothing)
   EXPECT_EQ(queue.ElementsAvailable(), 0);
 }
 
-} // namespace
+}  // namespace

@@ -60,4 +60,4 @@ TEST(SampleConversion, MatchesTheCastOfEachSampleBitForBit)
     }
 }
 
-} // namespace
+}  // namespace

@@ -47,10 +47,7 @@ public:
 
   std::vector<std::string> log;
 
-  void ParameterChanged(int idx, ParamChangeSource source, int offset) override
-  {
-    Log("changed", idx, source, offset);
-  }
+  void ParameterChanged(int idx, ParamChangeSource source, int offset) override { Log("changed", idx, source, offset); }
   void ParameterChangedUI(int idx, ParamChangeSource source) override { Log("ui", idx, source); }
   void NotifyHostValueChange(int idx, double normalised) override
   {
@@ -112,9 +109,13 @@ public:
   void PathBezierTo(float, float, float, float, float, float) override {}
   void PathQuadTo(float, float, float, float) override {}
   void PathStroke(const iplug::igraphics::IPattern&, float, const iplug::igraphics::IStrokeOptions&,
-                  const iplug::igraphics::IBlend*) override {}
+                  const iplug::igraphics::IBlend*) override
+  {
+  }
   void PathFill(const iplug::igraphics::IPattern&, const iplug::igraphics::IFillOptions&,
-                const iplug::igraphics::IBlend*) override {}
+                const iplug::igraphics::IBlend*) override
+  {
+  }
   void SetTransform(const iplug::igraphics::IMatrix&) override {}
   void SetClipRegion(const IRECT&) override {}
   void SetCursorHidden(bool, bool) override {}
@@ -135,39 +136,21 @@ public:
   }
   float MeasureTextRun(const IText&, const char*, IRECT&) const override { return 0.f; }
   void DrawTextRun(const IText&, const char*, const IRECT&, const iplug::igraphics::IBlend*) override {}
-  void DrawBitmap(const iplug::igraphics::IBitmap&, const IRECT&, int, int,
-                  const iplug::igraphics::IBlend*) override {}
-  iplug::igraphics::APIBitmap* CreateBackendBitmap(int, int, float, double) override
-  {
-    return nullptr;
-  }
-  iplug::igraphics::APIBitmap* LoadBackendBitmap(const char*, int, int, const char*) override
-  {
-    return nullptr;
-  }
-  iplug::igraphics::APIBitmap* LoadBackendBitmap(const char*, const void*, int, int) override
-  {
-    return nullptr;
-  }
+  void DrawBitmap(const iplug::igraphics::IBitmap&, const IRECT&, int, int, const iplug::igraphics::IBlend*) override {}
+  iplug::igraphics::APIBitmap* CreateBackendBitmap(int, int, float, double) override { return nullptr; }
+  iplug::igraphics::APIBitmap* LoadBackendBitmap(const char*, int, int, const char*) override { return nullptr; }
+  iplug::igraphics::APIBitmap* LoadBackendBitmap(const char*, const void*, int, int) override { return nullptr; }
   bool LoadBackendFont(const char*, iplug::igraphics::PlatformFont*) override { return false; }
   void ReadLayerPixels(iplug::igraphics::ILayerPtr&, WDL_TypedBuf<uint8_t>&) override {}
-  void BlendShadowMask(iplug::igraphics::ILayerPtr&, WDL_TypedBuf<uint8_t>&,
-                       const iplug::igraphics::IShadow&) override {}
+  void BlendShadowMask(iplug::igraphics::ILayerPtr&, WDL_TypedBuf<uint8_t>&, const iplug::igraphics::IShadow&) override
+  {
+  }
   void WriteLayerPixels(iplug::igraphics::ILayerPtr&, WDL_TypedBuf<uint8_t>&) override {}
   int AlphaChannel() const override { return 3; }
   bool FlippedBitmap() const override { return false; }
-  iplug::igraphics::PlatformFont* LoadNativeFontFromFile(const char*, const char*) override
-  {
-    return nullptr;
-  }
-  iplug::igraphics::PlatformFont* LoadNativeFontFromMemory(const char*, void*, int) override
-  {
-    return nullptr;
-  }
-  iplug::igraphics::PlatformFont* LoadNativeFontByName(const char*, const char*, int) override
-  {
-    return nullptr;
-  }
+  iplug::igraphics::PlatformFont* LoadNativeFontFromFile(const char*, const char*) override { return nullptr; }
+  iplug::igraphics::PlatformFont* LoadNativeFontFromMemory(const char*, void*, int) override { return nullptr; }
+  iplug::igraphics::PlatformFont* LoadNativeFontByName(const char*, const char*, int) override { return nullptr; }
   void CacheNativeFont(const char*, iplug::igraphics::PlatformFont*) override {}
 
 private:
@@ -193,4 +176,4 @@ public:
   std::vector<int> midi;
 };
 
-} // namespace testing_support
+}  // namespace testing_support

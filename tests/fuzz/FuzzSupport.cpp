@@ -14,7 +14,7 @@ std::string& Home()
   return home;
 }
 
-} // namespace
+}  // namespace
 
 void UsePrivateHome()
 {
@@ -60,4 +60,4 @@ void AddSeedFile(const std::string& path, const char* name)
   Require(!bytes.empty() && WriteFile(SeedFolder() + "/" + name, bytes.data(), bytes.size()));
 }
 
-} // namespace fuzz
+}  // namespace fuzz

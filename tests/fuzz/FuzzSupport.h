@@ -32,4 +32,4 @@ std::string SeedFolder();
 // Copies a file into the seed folder under the given name.
 void AddSeedFile(const std::string& path, const char* name);
 
-} // namespace fuzz
+}  // namespace fuzz

@@ -6,13 +6,12 @@
 
 using namespace vtest;
 
-namespace
-{
+namespace {
 struct Strip : APIBitmap
 {
   Strip(int w, int h) : APIBitmap(nullptr, w, h, 1.f, 1.f) {}
 };
-} // namespace
+}  // namespace
 
 TEST(BackgroundTest, BitmapFrameFollowsTheValueAndIsCentredUnstretched)
 {
@@ -22,9 +21,12 @@ TEST(BackgroundTest, BitmapFrameFollowsTheValueAndIsCentredUnstretched)
   e.g->AddControl(c);
   EXPECT_EQ(c->GetRECT(), IRECT(10, 10, 30, 30));
   c->SetTargetAndDrawRECTs(IRECT(0, 0, 40, 40));
-  struct Case { double value; const char* expected; };
-  for (const Case& k : {Case{0.0, "bitmap strip 10 10 30 30 src 0 0"},
-                        Case{0.49, "bitmap strip 10 10 30 30 src 0 40"},
+  struct Case
+  {
+    double value;
+    const char* expected;
+  };
+  for (const Case& k : {Case{0.0, "bitmap strip 10 10 30 30 src 0 0"}, Case{0.49, "bitmap strip 10 10 30 30 src 0 40"},
                         Case{1.0, "bitmap strip 10 10 30 30 src 0 80"}})
   {
     c->SetValue(k.value);

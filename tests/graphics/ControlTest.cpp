@@ -6,8 +6,7 @@
 
 using namespace iplug::igraphics;
 
-namespace
-{
+namespace {
 // A control whose animation clock the test sets.
 class ClockedControl : public IControl
 {
@@ -19,7 +18,7 @@ public:
 protected:
   double AnimationClockMs() const override { return now; }
 };
-} // namespace
+}  // namespace
 
 TEST(IControlTest, ConstructorsMakeOneSlotPerParameter)
 {
@@ -68,12 +67,17 @@ TEST(IControlTest, ValueFromPointerRoundsClampsAndSurvivesZeroExtent)
 {
   ClockedControl c(IRECT(0, 0, 10, 10));
   const IRECT track(0.f, 0.f, 100.f, 100.f);
-  struct Case { float x, y; EDirection dir; double lo, hi, expected; };
-  for (const Case& k : {Case{12.345f, 0.f, EDirection::Horizontal, 0.0, 1.0, 0.123},
-                        Case{0.f, 0.f, EDirection::Vertical, 0.0, 1.0, 1.0},
-                        Case{0.f, 250.f, EDirection::Vertical, 0.0, 1.0, 0.0},
-                        Case{-40.f, 0.f, EDirection::Horizontal, 0.0, 1.0, 0.0},
-                        Case{90.f, 0.f, EDirection::Horizontal, 0.2, 0.8, 0.8}})
+  struct Case
+  {
+    float x, y;
+    EDirection dir;
+    double lo, hi, expected;
+  };
+  for (const Case& k :
+       {Case{12.345f, 0.f, EDirection::Horizontal, 0.0, 1.0, 0.123},
+        Case{0.f, 0.f, EDirection::Vertical, 0.0, 1.0, 1.0}, Case{0.f, 250.f, EDirection::Vertical, 0.0, 1.0, 0.0},
+        Case{-40.f, 0.f, EDirection::Horizontal, 0.0, 1.0, 0.0},
+        Case{90.f, 0.f, EDirection::Horizontal, 0.2, 0.8, 0.8}})
   {
     c.ValueFromPointer(k.x, k.y, k.dir, track, -1, k.lo, k.hi);
     EXPECT_NEAR(c.GetValue(), k.expected, 1e-9) << k.x << "," << k.y;

@@ -7,8 +7,7 @@
 
 using namespace vtest;
 
-namespace
-{
+namespace {
 using Stream = std::vector<std::string>;
 
 // The primitives one drawing call sends to the back end.
@@ -23,7 +22,7 @@ struct Strip : APIBitmap
 {
   Strip(int w, int h) : APIBitmap(nullptr, w, h, 1.f, 1.f) {}
 };
-} // namespace
+}  // namespace
 
 TEST(DrawingTest, PrimitiveStreams)
 {
@@ -33,7 +32,12 @@ TEST(DrawingTest, PrimitiveStreams)
   const float xs[] = {0.9f, 0.5f, 1.f};
   const float px[] = {0.f, 10.f};
   const float py[] = {0.f, 5.f};
-  struct Case { const char* name; std::function<void(RecordingGraphics&)> op; Stream expected; };
+  struct Case
+  {
+    const char* name;
+    std::function<void(RecordingGraphics&)> op;
+    Stream expected;
+  };
   const std::vector<Case> cases = {
     {"horizontal line 0 lies on the bottom",
      [](auto& g) { g.DrawHorizontalLine(IColor(), IRECT(0, 10, 100, 50), 0.f); },
@@ -53,8 +57,7 @@ TEST(DrawingTest, PrimitiveStreams)
     {"plot starts at the left edge whatever x[0] holds",
      [&](auto& g) { g.DrawPlot(IColor(), IRECT(0, 0, 100, 10), ys, 3, xs); },
      {"clear", "move 0 5", "line 50 0", "line 100 10", "stroke 1"}},
-    {"plot without points draws nothing",
-     [&](auto& g) { g.DrawPlot(IColor(), IRECT(0, 0, 100, 10), ys, 0); }, {}},
+    {"plot without points draws nothing", [&](auto& g) { g.DrawPlot(IColor(), IRECT(0, 0, 100, 10), ys, 0); }, {}},
     {"polygon without points draws nothing",
      [&](auto& g) {
        g.FillConvexPolygon(IColor(), px, py, 0);
@@ -68,7 +71,8 @@ TEST(DrawingTest, PrimitiveStreams)
      [](auto& g) { g.FillRoundRect(IColor(), IRECT(0, 0, 4, 2), 0.f); },
      {"clear", "move 0 0", "line 4 0", "line 4 2", "line 0 2", "close", "fill"}},
     {"ellipse without radius adds nothing",
-     [](auto& g) { g.FillEllipse(IColor(), IRECT(5, 5, 5, 9)); }, {"clear", "fill"}},
+     [](auto& g) { g.FillEllipse(IColor(), IRECT(5, 5, 5, 9)); },
+     {"clear", "fill"}},
     {"pie slice",
      [](auto& g) { g.FillArc(IColor(), 5, 5, 2, 0, 90); },
      {"clear", "move 5 5", "arc 5 5 2 0 90", "close", "fill"}},
@@ -84,11 +88,14 @@ TEST(DrawingTest, BitmapFramesAreClampedToTheStrip)
   Editor e;
   Strip vertical(20, 100), horizontal(100, 20);
   const IBitmap v(&vertical, 5, false, "v"), h(&horizontal, 5, true, "h");
-  struct Case { const IBitmap* bitmap; int frame; std::string expected; };
-  for (const Case& c : {Case{&v, 0, "bitmap v 0 0 20 20 src 0 0"},
-                        Case{&v, 99, "bitmap v 0 0 20 20 src 0 80"},
-                        Case{&v, 2, "bitmap v 0 0 20 20 src 0 20"},
-                        Case{&h, 3, "bitmap h 0 0 20 20 src 40 0"}})
+  struct Case
+  {
+    const IBitmap* bitmap;
+    int frame;
+    std::string expected;
+  };
+  for (const Case& c : {Case{&v, 0, "bitmap v 0 0 20 20 src 0 0"}, Case{&v, 99, "bitmap v 0 0 20 20 src 0 80"},
+                        Case{&v, 2, "bitmap v 0 0 20 20 src 0 20"}, Case{&h, 3, "bitmap h 0 0 20 20 src 40 0"}})
   {
     EXPECT_EQ(Draw(*e.g, [&](auto& g) { g.DrawBitmapFrame(*c.bitmap, IRECT(0, 0, 20, 20), c.frame); }),
               Stream{c.expected});
@@ -103,31 +110,32 @@ TEST(DrawingTest, BitmapTextRightAlignedAndGuarded)
   IText right;
   right.mAlign = EAlign::Far;
   // "AB" is 12 wide: it ends at the right edge; A is frame 34, B frame 35 (12-pixel frames).
-  EXPECT_EQ(Draw(*e.g, [&](auto& g) {
-              g.DrawBitmapText(bitmapFont, IRECT(0, 0, 100, 12), right, nullptr, "AB", false,
-                               false, 6, 12, 0);
-            }),
+  EXPECT_EQ(Draw(*e.g,
+                 [&](auto& g) {
+                   g.DrawBitmapText(bitmapFont, IRECT(0, 0, 100, 12), right, nullptr, "AB", false, false, 6, 12, 0);
+                 }),
             (Stream{"bitmap font 88 0 94 12 src 0 396", "bitmap font 94 0 100 12 src 0 408"}));
   EXPECT_TRUE(Draw(*e.g, [&](auto& g) {
-                g.DrawBitmapText(bitmapFont, IRECT(0, 0, 100, 12), right, nullptr, "", false,
-                                 false, 6, 12, 0);
-                g.DrawBitmapText(bitmapFont, IRECT(0, 0, 100, 12), right, nullptr, "AB", false,
-                                 false, 0, 12, 0);
+                g.DrawBitmapText(bitmapFont, IRECT(0, 0, 100, 12), right, nullptr, "", false, false, 6, 12, 0);
+                g.DrawBitmapText(bitmapFont, IRECT(0, 0, 100, 12), right, nullptr, "AB", false, false, 0, 12, 0);
               }).empty());
   // Several lines into bounds without width, or narrower than one cell: nothing fits.
   for (const float width : {0.f, 3.f, -10.f, NAN})
   {
-    EXPECT_TRUE(Draw(*e.g, [&](auto& g) {
-                  g.DrawBitmapText(bitmapFont, IRECT(0, 0, width, 12), IText(), nullptr, "ABCD",
-                                   false, true, 6, 12, 0);
-                }).empty())
+    EXPECT_TRUE(Draw(*e.g,
+                     [&](auto& g) {
+                       g.DrawBitmapText(bitmapFont, IRECT(0, 0, width, 12), IText(), nullptr, "ABCD", false, true, 6,
+                                        12, 0);
+                     })
+                  .empty())
       << width;
   }
   // Wrapped at two cells a line.
-  EXPECT_EQ(Draw(*e.g, [&](auto& g) {
-              g.DrawBitmapText(bitmapFont, IRECT(0, 0, 12, 24), IText(), nullptr, "ABC", false,
-                               true, 6, 12, 0);
-            }).size(),
+  EXPECT_EQ(Draw(*e.g,
+                 [&](auto& g) {
+                   g.DrawBitmapText(bitmapFont, IRECT(0, 0, 12, 24), IText(), nullptr, "ABC", false, true, 6, 12, 0);
+                 })
+              .size(),
             3u);
 }
 
@@ -138,12 +146,10 @@ TEST(DrawingTest, TextIsSkippedWhenEmptyAndPlacedAtAPoint)
   EXPECT_FLOAT_EQ(e.g->MeasureText(IText(), "", r), 0.f);
   EXPECT_EQ(r, IRECT(1, 2, 3, 4));
   EXPECT_TRUE(Draw(*e.g, [](auto& g) { g.DrawText(IText(), nullptr, IRECT()); }).empty());
-  EXPECT_EQ(Draw(*e.g, [](auto& g) { g.DrawTextAtPoint(IText(), "hi", 5, 5); }),
-            Stream{"text hi"});
+  EXPECT_EQ(Draw(*e.g, [](auto& g) { g.DrawTextAtPoint(IText(), "hi", 5, 5); }), Stream{"text hi"});
 }
 
-namespace
-{
+namespace {
 // An SVG document built by hand: shapes of square outlines, each a start point and four cubic
 // segments whose control points sit on the straight edges.
 struct HandSvg
@@ -215,7 +221,7 @@ public:
     RecordingGraphics::PathFill(p, o, b);
   }
 };
-} // namespace
+}  // namespace
 
 TEST(SvgWalkTest, InnerOutlineBecomesAHoleAndTheDocumentFitsTopLeft)
 {
@@ -245,8 +251,8 @@ TEST(SvgWalkTest, MalformedOutlinesAreSkippedAndGradientsKeepSixteenStops)
   svg.Link();
   svg.gradientMemory.resize(sizeof(SVGGradient) + 20 * sizeof(SVGGradientStop));
   auto* gradient = reinterpret_cast<SVGGradient*>(svg.gradientMemory.data());
-  *gradient = SVGGradient{{1, 0, 0, 1, 0, 0}, kSVGSpreadReflect, 0, 0, 20,
-                          reinterpret_cast<SVGGradientStop*>(gradient + 1)};
+  *gradient = SVGGradient{
+    {1, 0, 0, 1, 0, 0}, kSVGSpreadReflect, 0, 0, 20, reinterpret_cast<SVGGradientStop*>(gradient + 1)};
   for (int i = 0; i < 20; ++i)
   {
     gradient->stops[i] = SVGGradientStop{0x80000000u | static_cast<uint32_t>(i), i / 20.f};

@@ -7,8 +7,7 @@
 
 using namespace vtest;
 
-namespace
-{
+namespace {
 // Draws one frame the way the view's timer does.
 bool Frame(RecordingGraphics& g)
 {
@@ -26,7 +25,7 @@ int Count(const std::vector<std::string>& log, const std::string& entry)
 {
   return static_cast<int>(std::count(log.begin(), log.end(), entry));
 }
-} // namespace
+}  // namespace
 
 TEST(FrameTest, NothingDirtyMeansNoFrame)
 {

@@ -13,8 +13,7 @@
 #include "graphics/IControl.h"
 #include "graphics/IGraphics.h"
 
-namespace vtest
-{
+namespace vtest {
 using namespace iplug;
 using namespace iplug::igraphics;
 
@@ -22,7 +21,9 @@ class RecordingGraphics : public IGraphics
 {
 public:
   RecordingGraphics(IGEditorDelegate& dlg, int w, int h, int fps = 0, float scale = 1.f)
-  : IGraphics(dlg, w, h, fps, scale) {}
+  : IGraphics(dlg, w, h, fps, scale)
+  {
+  }
 
   std::vector<std::string> log;  // back-end and platform calls, in order
   bool record = true;            // off: only count them (benchmarks)
@@ -39,14 +40,26 @@ public:
   void* GetDrawContext() override { return nullptr; }
   const char* RendererName() const override { return "recording"; }
   bool SupportsImageExtension(const char* ext) override { return std::string(ext) == "png"; }
-  void PathClear() override { Log([&] { return std::string("clear"); }); }
-  void PathClose() override { Log([&] { return std::string("close"); }); }
+  void PathClear() override
+  {
+    Log([&] { return std::string("clear"); });
+  }
+  void PathClose() override
+  {
+    Log([&] { return std::string("close"); });
+  }
   void PathArc(float cx, float cy, float r, float a1, float a2, int) override
   {
     Log([&] { return "arc " + F(cx) + " " + F(cy) + " " + F(r) + " " + F(a1) + " " + F(a2); });
   }
-  void PathMoveTo(float x, float y) override { Log([&] { return "move " + F(x) + " " + F(y); }); }
-  void PathLineTo(float x, float y) override { Log([&] { return "line " + F(x) + " " + F(y); }); }
+  void PathMoveTo(float x, float y) override
+  {
+    Log([&] { return "move " + F(x) + " " + F(y); });
+  }
+  void PathLineTo(float x, float y) override
+  {
+    Log([&] { return "line " + F(x) + " " + F(y); });
+  }
   void PathBezierTo(float, float, float, float, float x, float y) override
   {
     Log([&] { return std::string("bezier " + F(x) + " " + F(y)); });
@@ -55,8 +68,7 @@ public:
   {
     Log([&] { return std::string("quad " + F(x) + " " + F(y)); });
   }
-  void PathStroke(const IPattern&, float thickness, const IStrokeOptions& options,
-                  const IBlend*) override
+  void PathStroke(const IPattern&, float thickness, const IStrokeOptions& options, const IBlend*) override
   {
     Log([&] { return "stroke " + F(thickness) + (options.mDash.mCount ? " dashed" : ""); });
   }
@@ -89,14 +101,14 @@ public:
   void* GetWindow() override { return nullptr; }
   bool ReadClipboardText(std::string&) override { return false; }
   bool WriteClipboardText(const char*) override { return false; }
-  void UpdateTooltips() override { Log([&] { return std::string("tooltips"); }); }
+  void UpdateTooltips() override
+  {
+    Log([&] { return std::string("tooltips"); });
+  }
   int ShowAlert(const char*, const char*, int, AlertCompletionFunc) override { return 0; }
   void AskForFile(std::string&, std::string&, bool, const char*) override {}
   bool AskForFolder(std::string&) override { return false; }
-  bool AskForColor(const IColor&, const char*, std::function<void(const IColor&)>) override
-  {
-    return false;
-  }
+  bool AskForColor(const IColor&, const char*, std::function<void(const IColor&)>) override { return false; }
   bool OpenWebLink(const char*) override { return false; }
   void OpenNativeTextEntry(int, const IText&, const IRECT&, int, const char* str) override
   {
@@ -112,17 +124,14 @@ public:
   // Bitmaps are plain records; a layer's pixels are a buffer the test provides.
   struct Bitmap : APIBitmap
   {
-    Bitmap(int w, int h, float scale, float drawScale)
-    : APIBitmap(nullptr, w, h, scale, drawScale) {}
+    Bitmap(int w, int h, float scale, float drawScale) : APIBitmap(nullptr, w, h, scale, drawScale) {}
   };
 
-  void DrawBitmap(const IBitmap& bitmap, const IRECT& dest, int srcX, int srcY,
-                  const IBlend*) override
+  void DrawBitmap(const IBitmap& bitmap, const IRECT& dest, int srcX, int srcY, const IBlend*) override
   {
     Log([&] {
-      return std::string("bitmap ") + bitmap.GetResourceName() + " " + F(dest.L) + " " + F(dest.T)
-             + " " + F(dest.R) + " " + F(dest.B) + " src " + std::to_string(srcX) + " "
-             + std::to_string(srcY);
+      return std::string("bitmap ") + bitmap.GetResourceName() + " " + F(dest.L) + " " + F(dest.T) + " " + F(dest.R) +
+             " " + F(dest.B) + " src " + std::to_string(srcX) + " " + std::to_string(srcY);
     });
   }
   APIBitmap* CreateBackendBitmap(int w, int h, float scale, double drawScale) override
@@ -160,18 +169,9 @@ public:
   void WriteLayerPixels(ILayerPtr&, WDL_TypedBuf<uint8_t>&) override {}
   int AlphaChannel() const override { return 3; }
   bool FlippedBitmap() const override { return false; }
-  PlatformFont* LoadNativeFontFromFile(const char* fontID, const char*) override
-  {
-    return NativeFont(fontID);
-  }
-  PlatformFont* LoadNativeFontFromMemory(const char* fontID, void*, int) override
-  {
-    return NativeFont(fontID);
-  }
-  PlatformFont* LoadNativeFontByName(const char* fontID, const char*, int) override
-  {
-    return NativeFont(fontID);
-  }
+  PlatformFont* LoadNativeFontFromFile(const char* fontID, const char*) override { return NativeFont(fontID); }
+  PlatformFont* LoadNativeFontFromMemory(const char* fontID, void*, int) override { return NativeFont(fontID); }
+  PlatformFont* LoadNativeFontByName(const char* fontID, const char*, int) override { return NativeFont(fontID); }
   void CacheNativeFont(const char* fontID, PlatformFont*) override
   {
     Log([&] { return std::string("cache font ") + fontID; });
@@ -201,14 +201,23 @@ public:
   std::string bundleID;
 
   float WindowBackingScale(float) const override { return backingScale; }
-  void ResizeNativeView(bool) override { Log([&] { return std::string("resize view"); }); }
-  void DrawAfterResize() override { Log([&] { return std::string("draw after resize"); }); }
+  void ResizeNativeView(bool) override
+  {
+    Log([&] { return std::string("resize view"); });
+  }
+  void DrawAfterResize() override
+  {
+    Log([&] { return std::string("draw after resize"); });
+  }
   void BeginFrame() override
   {
     IGraphics::BeginFrame();
     Log([&] { return std::string("begin frame"); });
   }
-  void EndFrame() override { Log([&] { return std::string("end frame"); }); }
+  void EndFrame() override
+  {
+    Log([&] { return std::string("end frame"); });
+  }
   float MeasureTextRun(const IText&, const char* str, IRECT& bounds) const override
   {
     // Eight points per character, one line of 14.
@@ -221,7 +230,8 @@ public:
     Log([&] { return std::string("text ") + str; });
   }
 
-  template <class MakeEntry> void Log(MakeEntry make)
+  template <class MakeEntry>
+  void Log(MakeEntry make)
   {
     ++calls;
     if (record)
@@ -247,14 +257,8 @@ public:
   int layouts = 0;
   bool allowResize = true;
 
-  void GestureBeginFromEditor(int paramIdx) override
-  {
-    log.push_back("begin " + std::to_string(paramIdx));
-  }
-  void GestureEndFromEditor(int paramIdx) override
-  {
-    log.push_back("end " + std::to_string(paramIdx));
-  }
+  void GestureBeginFromEditor(int paramIdx) override { log.push_back("begin " + std::to_string(paramIdx)); }
+  void GestureEndFromEditor(int paramIdx) override { log.push_back("end " + std::to_string(paramIdx)); }
   void SetValueFromEditor(int paramIdx, double normalised, bool callChanged) override
   {
     IGEditorDelegate::SetValueFromEditor(paramIdx, normalised, callChanged);
@@ -269,8 +273,8 @@ public:
   }
   void QueueMidiFromEditor(const IMidiMsg& msg) override
   {
-    log.push_back("midi " + std::to_string(msg.mStatus) + " " + std::to_string(msg.mData1) + " "
-                  + std::to_string(msg.mData2));
+    log.push_back("midi " + std::to_string(msg.mStatus) + " " + std::to_string(msg.mData1) + " " +
+                  std::to_string(msg.mData2));
   }
   void LayoutUI(IGraphics*) override { ++layouts; }
 };
@@ -279,9 +283,10 @@ public:
 class LogControl : public IControl
 {
 public:
-  LogControl(std::vector<std::string>& log, const char* name, const IRECT& bounds,
-             int paramIdx = -1)
-  : IControl(bounds, paramIdx), mLog(log), mName(name) {}
+  LogControl(std::vector<std::string>& log, const char* name, const IRECT& bounds, int paramIdx = -1)
+  : IControl(bounds, paramIdx), mLog(log), mName(name)
+  {
+  }
   ~LogControl() override { mLog.push_back(mName + " deleted"); }
 
   void Draw(IGraphics&) override { mLog.push_back(mName + " draw"); }
@@ -295,10 +300,7 @@ public:
     IControl::OnMouseDown(x, y, mod);
   }
   void OnMouseUp(float, float, const IMouseMod&) override { mLog.push_back(mName + " up"); }
-  void OnMouseDrag(float, float, float, float, const IMouseMod&) override
-  {
-    mLog.push_back(mName + " drag");
-  }
+  void OnMouseDrag(float, float, float, float, const IMouseMod&) override { mLog.push_back(mName + " drag"); }
   void OnMouseOver(float x, float y, const IMouseMod& mod) override
   {
     mLog.push_back(mName + " over");
@@ -319,10 +321,7 @@ public:
     mLog.push_back(mName + " chosen " + std::to_string(menu ? menu->GetChosenItemIdx() : -1));
     IControl::PopupMenuChosen(menu, valIdx);
   }
-  void ContextItemChosen(int idx) override
-  {
-    mLog.push_back(mName + " context " + std::to_string(idx));
-  }
+  void ContextItemChosen(int idx) override { mLog.push_back(mName + " context " + std::to_string(idx)); }
   void TextEntryDone(const char* str, int) override { mLog.push_back(mName + " text " + str); }
   void BuildContextMenu(IPopupMenu& menu) override
   {
@@ -345,9 +344,7 @@ struct Editor
 {
   explicit Editor(float scale = 1.f, int w = 400, int h = 300)
   {
-    dlg.mMakeGraphicsFunc = [this, scale, w, h] {
-      return new RecordingGraphics(dlg, w, h, 0, scale);
-    };
+    dlg.mMakeGraphicsFunc = [this, scale, w, h] { return new RecordingGraphics(dlg, w, h, 0, scale); };
     dlg.OpenWindow(nullptr);
     g = static_cast<RecordingGraphics*>(dlg.GetUI());
   }
@@ -364,10 +361,9 @@ struct Editor
   RecordingGraphics* g = nullptr;
 };
 
-inline std::vector<IMouseInfo> Mouse(float x, float y, IMouseMod mod = IMouseMod(true),
-                                     float dx = 0.f, float dy = 0.f)
+inline std::vector<IMouseInfo> Mouse(float x, float y, IMouseMod mod = IMouseMod(true), float dx = 0.f, float dy = 0.f)
 {
   return {IMouseInfo{x, y, dx, dy, mod}};
 }
 
-} // namespace vtest
+}  // namespace vtest

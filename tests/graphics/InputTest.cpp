@@ -5,8 +5,7 @@
 
 using namespace vtest;
 
-namespace
-{
+namespace {
 const IMouseMod kRight(false, true);
 
 IMouseMod Touch(uint64_t id)
@@ -15,7 +14,7 @@ IMouseMod Touch(uint64_t id)
   mod.touchID = id;
   return mod;
 }
-} // namespace
+}  // namespace
 
 TEST(InputTest, PressBeginsAGesturePerLinkedSlotAndReleaseEndsIt)
 {
@@ -26,9 +25,8 @@ TEST(InputTest, PressBeginsAGesturePerLinkedSlotAndReleaseEndsIt)
   e.g->OnMouseDrag(Mouse(80, 80, IMouseMod(true), 1.f, 0.f));  // outside: still captured
   e.g->OnMouseDrag(Mouse(80, 80, IMouseMod(true), 0.f, 0.f));  // no movement: not passed on
   e.g->OnMouseUp(Mouse(80, 80));
-  EXPECT_EQ(e.log, (std::vector<std::string>{"knob init", "knob resize", "knob rescale",
-                                             "knob attached", "knob down", "knob drag",
-                                             "knob up"}));
+  EXPECT_EQ(e.log, (std::vector<std::string>{"knob init", "knob resize", "knob rescale", "knob attached", "knob down",
+                                             "knob drag", "knob up"}));
   EXPECT_EQ(e.dlg.log, (std::vector<std::string>{"begin 2", "end 2"}));
   EXPECT_FLOAT_EQ(e.g->GetMouseOverIdx(), -1);
 }
@@ -107,9 +105,8 @@ TEST(InputTest, ComputerKeyboardPlaysNotesAndOctaveChangeReleasesThem)
 {
   Editor e;
   std::vector<int> notes;
-  e.g->SetQwertyMidiKeyHandlerFunc([&](const IMidiMsg& msg) {
-    notes.push_back(msg.mStatus == 144 ? msg.mData1 : -msg.mData1);
-  });
+  e.g->SetQwertyMidiKeyHandlerFunc(
+    [&](const IMidiMsg& msg) { notes.push_back(msg.mStatus == 144 ? msg.mData1 : -msg.mData1); });
   const IKeyPress a("a", 'A'), x("x", 'X'), z("z", 'Z');
   EXPECT_TRUE(e.g->OnKeyDown(0, 0, a));
   EXPECT_TRUE(e.g->OnKeyDown(0, 0, a));  // held: nothing new

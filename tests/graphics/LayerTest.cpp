@@ -67,12 +67,11 @@ TEST(LayerTest, RotationOfTheIdentity)
   EXPECT_DOUBLE_EQ(e.g->GetTransform().mYX, std::sin(a));
 }
 
-namespace
-{
+namespace {
 // The blur by definition: every output pixel is the kernel-weighted sum of the pixels of its
 // row within reach, pixels outside the row counting as 0.
-std::vector<uint8_t> NaiveBlur(const std::vector<uint8_t>& alpha, int w, int h,
-                               const std::vector<uint8_t>& kernel, uint32_t norm)
+std::vector<uint8_t> NaiveBlur(const std::vector<uint8_t>& alpha, int w, int h, const std::vector<uint8_t>& kernel,
+                               uint32_t norm)
 {
   const int k = static_cast<int>(kernel.size());
   std::vector<uint8_t> rows(alpha.size()), out(alpha.size());
@@ -98,12 +97,17 @@ std::vector<uint8_t> NaiveBlur(const std::vector<uint8_t>& alpha, int w, int h,
   pass(rows, out, false);
   return out;
 }
-} // namespace
+}  // namespace
 
 TEST(LayerTest, DropShadowBlurMatchesTheDefinitionOnSmallAndLargeLayers)
 {
   std::mt19937 rng(5);
-  struct Case { int w, h; float blur; bool flat; };
+  struct Case
+  {
+    int w, h;
+    float blur;
+    bool flat;
+  };
   for (const Case& c : {Case{1, 1, 4.f, false}, Case{5, 3, 6.f, false}, Case{5, 3, 0.f, false},
                         Case{40, 17, 3.f, false}, Case{40, 17, 3.f, true}, Case{2, 30, 9.f, false}})
   {
@@ -113,8 +117,7 @@ TEST(LayerTest, DropShadowBlurMatchesTheDefinitionOnSmallAndLargeLayers)
     std::vector<uint8_t> alpha(static_cast<size_t>(c.w * c.h));
     for (size_t i = 0; i < alpha.size(); ++i)
     {
-      alpha[i] = c.flat ? (i % static_cast<size_t>(c.w) < 20 ? 200 : 0)
-                        : static_cast<uint8_t>(rng() % 256);
+      alpha[i] = c.flat ? (i % static_cast<size_t>(c.w) < 20 ? 200 : 0) : static_cast<uint8_t>(rng() % 256);
     }
     e.g->layerPixels.assign(alpha.size() * 4, 0);
     for (size_t i = 0; i < alpha.size(); ++i)

@@ -6,8 +6,7 @@
 
 using namespace vtest;
 
-namespace
-{
+namespace {
 struct PromptEditor : Editor
 {
   PromptEditor()
@@ -20,7 +19,7 @@ struct PromptEditor : Editor
 };
 
 const IMouseMod kRight(false, true);
-} // namespace
+}  // namespace
 
 TEST(PromptTest, TypedValueIsRoundedToTheStepAndClamped)
 {

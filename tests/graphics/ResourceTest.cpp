@@ -10,8 +10,7 @@
 using namespace vtest;
 namespace fs = std::filesystem;
 
-namespace
-{
+namespace {
 // A plug-in bundle in a temporary folder; each test names the resource files it holds.
 class ResourceTest : public testing::Test
 {
@@ -44,10 +43,7 @@ protected:
     fs::remove_all(root);
   }
 
-  void Put(const char* name, const char* content = "x")
-  {
-    std::ofstream(resources / name) << content;
-  }
+  void Put(const char* name, const char* content = "x") { std::ofstream(resources / name) << content; }
 
   // The file loads the back end was asked for, in order.
   std::vector<std::string> Loads() const
@@ -67,15 +63,20 @@ protected:
   CFBundleRef bundle = nullptr;
   std::unique_ptr<Editor> editor;
 };
-} // namespace
+}  // namespace
 
 TEST_F(ResourceTest, ScaledVariantsAreSearchedTargetFirstThenFourDown)
 {
-  struct Case { std::vector<const char*> files; int target; const char* found; int scale; };
+  struct Case
+  {
+    std::vector<const char*> files;
+    int target;
+    const char* found;
+    int scale;
+  };
   for (const Case& c : {Case{{"knob@4x.png", "knob@3x.png", "knob.png"}, 2, "knob@4x.png", 4},
                         Case{{"knob@3x.png", "knob@2x.png"}, 1, "knob@3x.png", 3},
-                        Case{{"knob@2x.png", "knob.png"}, 4, "knob@2x.png", 2},
-                        Case{{"knob.png"}, 3, "knob.png", 1}})
+                        Case{{"knob@2x.png", "knob.png"}, 4, "knob@2x.png", 2}, Case{{"knob.png"}, 3, "knob.png", 1}})
   {
     for (const char* f : c.files)
     {

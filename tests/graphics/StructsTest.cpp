@@ -8,7 +8,11 @@ using namespace iplug::igraphics;
 TEST(IRECTTest, ContainsIsHalfOpenAndEmptyContainsNothing)
 {
   const IRECT r(10.f, 20.f, 30.f, 40.f);
-  struct Case { float x, y; bool inside; };
+  struct Case
+  {
+    float x, y;
+    bool inside;
+  };
   for (const Case& c : {Case{10.f, 20.f, true}, Case{29.9f, 39.9f, true}, Case{30.f, 25.f, false},
                         Case{15.f, 40.f, false}, Case{9.9f, 25.f, false}})
   {

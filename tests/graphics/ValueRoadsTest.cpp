@@ -4,8 +4,7 @@
 
 using namespace vtest;
 
-namespace
-{
+namespace {
 struct ValueEditor : Editor
 {
   ValueEditor()
@@ -16,7 +15,7 @@ struct ValueEditor : Editor
     dlg.GetParam(3)->DefineDouble("Free", 0.5, 0.0, 1.0, 0.0);
   }
 };
-} // namespace
+}  // namespace
 
 TEST(ValueRoadsTest, UserChangeReachesThePluginAndThePeersButNotBackToTheCaller)
 {

@@ -18,7 +18,8 @@
 
 namespace {
 
-struct Outcome {
+struct Outcome
+{
   std::string out;
   int status;
 };
@@ -37,17 +38,21 @@ Outcome AuHost(const std::string& arguments)
 
 TEST(AuHost, InfoThroughBothRoads)
 {
-  for (const char* road : {"", "--entry"}) {
+  for (const char* road : {"", "--entry"})
+  {
     const Outcome run = AuHost(std::string("--plugin " TEST_GAIN_BUNDLE " ") + road + " info");
     EXPECT_EQ(run.status, 0) << run.out;
-    EXPECT_EQ(run.out, "Name: Vantorelix Test: TestGain\nVersion: 1.2.3\nChannel configurations: 1-1 2-2 3-3 4-4 5-5 6-6 7-7 8-8 9-9 10-10\n"
-                       "Parameters: 4\n");
+    EXPECT_EQ(run.out,
+              "Name: Vantorelix Test: TestGain\nVersion: 1.2.3\nChannel configurations: 1-1 2-2 3-3 4-4 5-5 6-6 7-7 "
+              "8-8 9-9 10-10\n"
+              "Parameters: 4\n");
   }
 }
 
 // A folder per test and per process, since builds of several checkouts run the same tests at once,
 // with a stereo 16-bit WAV of 1000 frames in it.
-class AuHostMeasure : public ::testing::Test {
+class AuHostMeasure : public ::testing::Test
+{
 protected:
   void SetUp() override
   {
@@ -58,7 +63,8 @@ protected:
     AudioFileBuffer buffer;
     audioFileInit(&buffer);
     audioFileAllocate(&buffer, 1000, 2, 16, 48000, 0);
-    for (uint32_t i = 0; i < 1000; ++i) {
+    for (uint32_t i = 0; i < 1000; ++i)
+    {
       buffer.samples[i] = float(std::sin(i * 0.05) * 0.5);
       buffer.samples[1000 + i] = float(i % 100) / 200.0f;
     }
@@ -89,10 +95,11 @@ std::vector<float> Samples(const std::string& path)
 
 TEST_F(AuHostMeasure, OutGivesTheFileBackWithTheGainApplied)
 {
-  for (const char* block : {"512", "100", "1000"}) {
+  for (const char* block : {"512", "100", "1000"})
+  {
     const char* polarity = block[0] == '5' ? "Polarity=Inverted" : "Polarity=1";  // by text or by number
-    const Outcome run = AuHost(Measure(std::string("--block ") + block + " --set Gain=-6 --set " + polarity +
-                                       " --out " + Path("out.wav")));
+    const Outcome run = AuHost(
+      Measure(std::string("--block ") + block + " --set Gain=-6 --set " + polarity + " --out " + Path("out.wav")));
     ASSERT_EQ(run.status, 0) << run.out;
     const std::vector<float> in = Samples(Path("in.wav"));
     const std::vector<float> out = Samples(Path("out.wav"));
@@ -109,7 +116,8 @@ TEST_F(AuHostMeasure, ReadsHeaderlessPcmItIsToldAbout)
   {
     std::FILE* raw = std::fopen(Path("in.raw").c_str(), "wb");  // the same audio, big-endian 16-bit
     for (size_t i = 0; i < 1000; ++i)
-      for (size_t c = 0; c < 2; ++c) {
+      for (size_t c = 0; c < 2; ++c)
+      {
         const auto v = int16_t(std::lround(in[c * 1000 + i] * 32768.0f));
         const unsigned char bytes[2] = {uint8_t(uint16_t(v) >> 8), uint8_t(v)};
         std::fwrite(bytes, 1, 2, raw);
@@ -160,7 +168,8 @@ TEST_F(AuHostMeasure, OneIdleTickPer20MillisecondsOfAudioWhateverTheBlockSize)
   audioFileAllocate(&buffer, 48000, 1, 16, 48000, 0);  // one second
   ASSERT_EQ(audioFileWriteWav(&buffer, Path("second.wav").c_str()), 0);
   audioFileFree(&buffer);
-  for (const char* block : {"64", "512", "4096"}) {
+  for (const char* block : {"64", "512", "4096"})
+  {
     // Ticks at 0, 20, ... 1000 ms: the first when the plug-in starts its timer.
     const Outcome run = AuHost("--plugin " TEST_GAIN_BUNDLE " measure " + Path("second.wav") + " --block " + block);
     EXPECT_EQ(run.out, "OUT:Ticks: 51.00\n") << "block " << block;
@@ -170,7 +179,8 @@ TEST_F(AuHostMeasure, OneIdleTickPer20MillisecondsOfAudioWhateverTheBlockSize)
 TEST_F(AuHostMeasure, StateFilesCarryTheSettings)
 {
   ASSERT_EQ(AuHost(Measure("--set Gain=-12 --set Mute=on --state-out " + Path("state.plist"))).status, 0);
-  ASSERT_EQ(AuHost(Measure("--state-in " + Path("state.plist") + " --set Mute=off --out " + Path("out.wav"))).status, 0);
+  ASSERT_EQ(AuHost(Measure("--state-in " + Path("state.plist") + " --set Mute=off --out " + Path("out.wav"))).status,
+            0);
   const std::vector<float> in = Samples(Path("in.wav"));
   const std::vector<float> out = Samples(Path("out.wav"));
   ASSERT_EQ(out.size(), in.size());
@@ -179,7 +189,11 @@ TEST_F(AuHostMeasure, StateFilesCarryTheSettings)
 
 TEST_F(AuHostMeasure, RefusesBadRequestsAndWritesNothing)
 {
-  struct Case { std::string arguments; std::string line; };
+  struct Case
+  {
+    std::string arguments;
+    std::string line;
+  };
   const Case cases[] = {
     {"--set Gain=40", "au-host: value 40 of \"Gain\" is out of range (-60 to 12)"},
     {"--set Gain=loud", "au-host: \"loud\" is not a number, which \"Gain\" needs"},
@@ -192,7 +206,8 @@ TEST_F(AuHostMeasure, RefusesBadRequestsAndWritesNothing)
     {"--state-in " + Path("missing.plist"), "au-host: cannot read the state file " + Path("missing.plist")},
     {"--state-out " + Path("no/folder.plist"), "au-host: cannot write the state file " + Path("no/folder.plist")},
   };
-  for (const Case& c : cases) {
+  for (const Case& c : cases)
+  {
     const Outcome run = AuHost(Measure(c.arguments + " --out " + Path("out.wav")));
     EXPECT_EQ(run.status, 1) << c.arguments;
     EXPECT_EQ(run.out, c.line + "\n") << c.arguments;
@@ -209,7 +224,8 @@ TEST_F(AuHostMeasure, RefusesBadRequestsAndWritesNothing)
 // in one line, before anything is sized by them.
 TEST_F(AuHostMeasure, RefusesSampleRatesItCannotMeasure)
 {
-  const struct {
+  const struct
+  {
     uint32_t rate;
     std::string line;
   } cases[] = {
@@ -219,7 +235,8 @@ TEST_F(AuHostMeasure, RefusesSampleRatesItCannotMeasure)
     {100000000, "au-host: the plug-in does not run at a sample rate of 100000000 Hz (status -10868)"},
     {1380000000, "au-host: the plug-in does not run at a sample rate of 1380000000 Hz (status -10868)"},
   };
-  for (const auto& c : cases) {
+  for (const auto& c : cases)
+  {
     AudioFileBuffer buffer;
     audioFileInit(&buffer);
     ASSERT_EQ(audioFileAllocate(&buffer, 100, 1, 16, 48000, 0), 0);
@@ -229,8 +246,8 @@ TEST_F(AuHostMeasure, RefusesSampleRatesItCannotMeasure)
     const uint8_t rate[4] = {uint8_t(c.rate), uint8_t(c.rate >> 8), uint8_t(c.rate >> 16), uint8_t(c.rate >> 24)};
     file.seekp(24).write(reinterpret_cast<const char*>(rate), 4);  // the header's sample rate
     file.close();
-    const Outcome run =
-      AuHost("--plugin " TEST_GAIN_BUNDLE " measure " + Path("rate.wav") + " --out " + Path("out.wav"));
+    const Outcome run = AuHost("--plugin " TEST_GAIN_BUNDLE " measure " + Path("rate.wav") + " --out " +
+                               Path("out.wav"));
     EXPECT_EQ(run.status, 1) << c.rate;
     EXPECT_EQ(run.out, c.line + "\n");
     EXPECT_FALSE(std::filesystem::exists(Path("out.wav"))) << c.rate;
@@ -244,9 +261,9 @@ TEST_F(AuHostMeasure, RefusesAChannelCountBeforeReadingAudio)
 {
   const std::string errors = Path("errors.txt");
   FILE* pipe = popen((std::string(AU_HOST) + " --plugin " TEST_GAIN_BUNDLE " measure - 2>" + errors).c_str(), "w");
-  const uint8_t header[44] = {'R', 'I', 'F', 'F', 0xFF, 0xFF, 0xFF, 0xFF, 'W', 'A', 'V', 'E', 'f', 'm', 't', ' ',
-                              16, 0, 0, 0, 1, 0, 0xFF, 0xFF, 0x80, 0xBB, 0, 0, 0x80, 0x44, 0xB5, 0xBB,
-                              0xFF, 0xFF, 8, 0, 'd', 'a', 't', 'a', 0xFF, 0xFF, 0xFF, 0xFF};
+  const uint8_t header[44] = {'R',  'I',  'F',  'F',  0xFF, 0xFF, 0xFF, 0xFF, 'W',  'A',  'V',  'E',  'f',  'm',  't',
+                              ' ',  16,   0,    0,    0,    1,    0,    0xFF, 0xFF, 0x80, 0xBB, 0,    0,    0x80, 0x44,
+                              0xB5, 0xBB, 0xFF, 0xFF, 8,    0,    'd',  'a',  't',  'a',  0xFF, 0xFF, 0xFF, 0xFF};
   const auto previous = std::signal(SIGPIPE, SIG_IGN);  // au-host leaves while it is written to
   const std::vector<char> zeros(1 << 16);
   size_t written = std::fwrite(header, 1, sizeof header, pipe);
@@ -289,14 +306,18 @@ TEST_F(AuHostMeasure, SaysWhenTheInputOutlastsTheLoudnessHour)
 {
   constexpr uint64_t kHourBytes = uint64_t(3600) * 8000 * 2;
   const std::string silence = Path("silence.raw");
-  for (const uint64_t bytes : {kHourBytes, kHourBytes + 1600}) {
+  for (const uint64_t bytes : {kHourBytes, kHourBytes + 1600})
+  {
     std::ofstream(silence).close();
     std::filesystem::resize_file(silence, bytes);
-    const Outcome run =
-      AuHost("--plugin " PRODUCT_BUNDLE " measure " + silence + " --raw 1:16:8000 --block 65536 --set Play=0 --json");
+    const Outcome run = AuHost("--plugin " PRODUCT_BUNDLE " measure " + silence +
+                               " --raw 1:16:8000 --block 65536 --set Play=0 --json");
     EXPECT_EQ(run.status, 0);
-    EXPECT_EQ(run.out.substr(0, run.out.find('{')), bytes == kHourBytes ? "" : "au-host: note: " + silence + " is longer than an hour; integrated "
-                                                  "loudness and loudness range cover its last hour\n");
+    EXPECT_EQ(run.out.substr(0, run.out.find('{')), bytes == kHourBytes
+                                                      ? ""
+                                                      : "au-host: note: " + silence +
+                                                          " is longer than an hour; integrated "
+                                                          "loudness and loudness range cover its last hour\n");
   }
 }
 
@@ -306,7 +327,8 @@ TEST_F(AuHostMeasure, RefusesHostileStateFiles)
   std::string deep = "<plist>";
   for (int i = 0; i < 40000; ++i)
     deep += "<array>";
-  for (const std::string& text : {deep, std::string("<plist><string>x\xF0")}) {
+  for (const std::string& text : {deep, std::string("<plist><string>x\xF0")})
+  {
     std::ofstream(Path("state.plist"), std::ios::binary) << text;
     const Outcome run = AuHost(Measure("--state-in " + Path("state.plist")));
     EXPECT_EQ(run.status, 1);
@@ -314,7 +336,8 @@ TEST_F(AuHostMeasure, RefusesHostileStateFiles)
   }
   // Only a regular file is read: a device never ends and a FIFO would wait for a writer.
   ASSERT_EQ(mkfifo(Path("fifo.plist").c_str(), 0600), 0);
-  for (const std::string& path : {std::string("/dev/zero"), Path("fifo.plist")}) {
+  for (const std::string& path : {std::string("/dev/zero"), Path("fifo.plist")})
+  {
     const Outcome run = AuHost(Measure("--state-in " + path));
     EXPECT_EQ(run.status, 1);
     EXPECT_EQ(run.out, "au-host: cannot read the state file " + path + "\n");
@@ -331,7 +354,8 @@ TEST(AuHost, ListsParametersAndPresets)
 
 TEST(AuHost, HelpPrintsTheUsageAndSucceeds)
 {
-  for (const char* arguments : {"--help", "-h", "measure --help", "--plugin /nonexistent -h"}) {
+  for (const char* arguments : {"--help", "-h", "measure --help", "--plugin /nonexistent -h"})
+  {
     const Outcome run = AuHost(arguments);
     EXPECT_EQ(run.status, 0) << arguments;
     EXPECT_EQ(run.out.rfind("usage: au-host [--plugin BUNDLE]", 0), 0u) << arguments << ": " << run.out;
@@ -342,7 +366,12 @@ TEST(AuHost, HelpPrintsTheUsageAndSucceeds)
 
 TEST(AuHost, ErrorsNameTheCause)
 {
-  struct Case { std::string arguments; int status; std::string firstLine; };
+  struct Case
+  {
+    std::string arguments;
+    int status;
+    std::string firstLine;
+  };
   const Case cases[] = {
     {"--plugin /nonexistent info", 1,
      "au-host: cannot read the plug-in bundle /nonexistent (no valid Contents/Info.plist)"},
@@ -350,11 +379,12 @@ TEST(AuHost, ErrorsNameTheCause)
     {"--plugin", 2, "au-host: --plugin needs a value"},
     {"", 2, "au-host: no command given"},
   };
-  for (const Case& c : cases) {
+  for (const Case& c : cases)
+  {
     const Outcome run = AuHost(c.arguments);
     EXPECT_EQ(run.status, c.status) << c.arguments;
     EXPECT_EQ(run.out.substr(0, run.out.find('\n')), c.firstLine) << c.arguments;
   }
 }
 
-} // namespace
+}  // namespace

@@ -9,8 +9,7 @@
 
 using namespace layout_test;
 
-namespace
-{
+namespace {
 
 // Every bitmap a control of the editor draws was made for `scale`.
 void ExpectBitmapsAtScale(const IGraphics& ui, float scale, const std::string& when)
@@ -34,7 +33,7 @@ struct ScaleCase
   float bitmapScale;
 };
 
-} // namespace
+}  // namespace
 
 class EditorBitmaps : public ::testing::TestWithParam<ScaleCase>
 {
@@ -44,7 +43,9 @@ class EditorBitmaps : public ::testing::TestWithParam<ScaleCase>
 INSTANTIATE_TEST_SUITE_P(Scales, EditorBitmaps,
                          ::testing::Values(ScaleCase{1.0, 1.f}, ScaleCase{1.5, 2.f}, ScaleCase{2.0, 2.f},
                                            ScaleCase{2.5, 3.f}, ScaleCase{3.0, 3.f}),
-                         [](const auto& info) { return "Draw" + std::to_string(static_cast<int>(info.param.drawScale * 10)); });
+                         [](const auto& info) {
+                           return "Draw" + std::to_string(static_cast<int>(info.param.drawScale * 10));
+                         });
 
 TEST_P(EditorBitmaps, AreTheVariantForTheScale)
 {

@@ -13,8 +13,7 @@
 
 using namespace layout_test;
 
-namespace
-{
+namespace {
 
 struct Configured : ::testing::Test
 {
@@ -32,11 +31,14 @@ struct Configured : ::testing::Test
   MeterEditor plug;
 };
 
-} // namespace
+}  // namespace
 
 TEST_F(Configured, LoudnessScaleFollowsUnitOffsetAndLevels)
 {
-  Configure([](MeterSettings& s) { s.unitMode = 1; s.refOffset = 0.0; });
+  Configure([](MeterSettings& s) {
+    s.unitMode = 1;
+    s.refOffset = 0.0;
+  });
   EXPECT_STREQ(Scale(kLoudnessScale).mCaption.Get(), "LUFS");
 
   Configure([](MeterSettings& s) {
@@ -118,11 +120,8 @@ TEST_F(Configured, ExactlyOneViewIsShown)
     bool meters, graph, background;
     int shownPage;  // -1: none
   } cases[] = {
-    {0, 0, 0, true, false, false, -1},
-    {0, 0, 1, false, true, false, -1},
-    {1, 2, 1, false, false, true, 2},
-    {1, 6, 0, false, false, true, 6},
-    {1, 7, 0, false, false, true, -1},
+    {0, 0, 0, true, false, false, -1}, {0, 0, 1, false, true, false, -1}, {1, 2, 1, false, false, true, 2},
+    {1, 6, 0, false, false, true, 6},  {1, 7, 0, false, false, true, -1},
   };
   for (const Case& c : cases)
   {
@@ -210,8 +209,10 @@ TEST_F(Configured, ReadoutRowsTakeTheirPaletteGroup)
   {
     const ReadoutBoxSlots& row = plug.Row(r);
     const int k = r + 1;
-    EXPECT_TRUE(SameColour(plug.As<IVPanelControlZv>(row.boxPanel)->mFillPattern.GetStop(0).mColor, IColor(255, k, 0, 0)));
-    EXPECT_TRUE(SameColour(plug.As<IVPanelControlZv>(row.valuePanel)->mFillPattern.GetStop(0).mColor, IColor(255, 0, 0, k)));
+    EXPECT_TRUE(
+      SameColour(plug.As<IVPanelControlZv>(row.boxPanel)->mFillPattern.GetStop(0).mColor, IColor(255, k, 0, 0)));
+    EXPECT_TRUE(
+      SameColour(plug.As<IVPanelControlZv>(row.valuePanel)->mFillPattern.GetStop(0).mColor, IColor(255, 0, 0, k)));
     for (int label : {row.caption, row.unitText})
       EXPECT_TRUE(SameColour(plug.At(label)->GetText().mFGColor, IColor(255, 0, k, 0))) << r;
     EXPECT_TRUE(SameColour(plug.At(row.valueText)->GetText().mFGColor, IColor(255, k, k, k))) << r;
@@ -294,7 +295,10 @@ TEST_F(Configured, GraphSettingsFromTheHostWaitForTheIdleTick)
   };
   const double factor = graph.mTimeScaleFactor;
   const float left = graph.PlotArea().L;
-  std::thread([&] { setFromHost(kGraphTimescale, 17); setFromHost(kDistributionDisplayMode, 0); }).join();
+  std::thread([&] {
+    setFromHost(kGraphTimescale, 17);
+    setFromHost(kDistributionDisplayMode, 0);
+  }).join();
   EXPECT_EQ(graph.mTimeScaleFactor, factor);
   EXPECT_EQ(graph.PlotArea().L, left);
   plug.IdleTick();
@@ -314,5 +318,6 @@ TEST_F(Configured, GraphSettingsFromTheHostWaitForTheIdleTick)
   }
   host.join();
   plug.IdleTick();
-  EXPECT_EQ(graph.mTimeScaleFactor, Vantorelix::GraphTimeFactor(static_cast<int>(plug.GetParam(kGraphTimescale)->Value())));
+  EXPECT_EQ(graph.mTimeScaleFactor,
+            Vantorelix::GraphTimeFactor(static_cast<int>(plug.GetParam(kGraphTimescale)->Value())));
 }

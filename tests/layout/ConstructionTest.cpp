@@ -114,11 +114,27 @@ TEST(Construction, EveryBitmapIsFoundWithItsFrames)
   // The update icon and the read-out lamps: one frame in size.
   ExpectRect(plug.At(plug.ControlPositions().updateIcon)->GetRECT(), 141, 13, 153, 36);
   ExpectRect(plug.At(plug.Row(kReadoutIL).led)->GetRECT(), 30, 92, 40, 102);
-  const char* names[] = {"ovl_top.png", "ovl_matchlimiter.png", "button_previous.png", "button_next.png",
-                         "pluginmenu.png", "iconupdateavailable.png", "full_compact_state.png", "play.png",
-                         "reset.png", "trans_sync.png", "write.png", "meter_graph.png", "settings.png",
-                         "save_rec.png", "save_log.png", "button_setil.png", "button_setsl.png",
-                         "button_setml.png", "button_lim.png", "readoutLED.png", "scroll.png",
+  const char* names[] = {"ovl_top.png",
+                         "ovl_matchlimiter.png",
+                         "button_previous.png",
+                         "button_next.png",
+                         "pluginmenu.png",
+                         "iconupdateavailable.png",
+                         "full_compact_state.png",
+                         "play.png",
+                         "reset.png",
+                         "trans_sync.png",
+                         "write.png",
+                         "meter_graph.png",
+                         "settings.png",
+                         "save_rec.png",
+                         "save_log.png",
+                         "button_setil.png",
+                         "button_setsl.png",
+                         "button_setml.png",
+                         "button_lim.png",
+                         "readoutLED.png",
+                         "scroll.png",
                          "button_resize.png"};
   for (const char* name : names)
     EXPECT_TRUE(plug.ui->LoadBitmap(name, 2).IsValid()) << name;

@@ -9,8 +9,7 @@
 
 using namespace layout_test;
 
-namespace
-{
+namespace {
 
 // How many colours the pixels of a rectangle (in points) hold, counting up to two.
 int Colours(const vtest::HeadlessGraphics& ui, const IRECT& r, float scale)
@@ -36,12 +35,12 @@ void ExpectClickableControlsInked(MeterEditor& plug, float scale, const std::str
     const IRECT r = c->GetRECT().Intersect(ui.GetBounds());
     if (c->IsHidden() || c->GetIgnoreMouse() || r.Empty())
       continue;
-    EXPECT_GT(Colours(ui, r, scale), 1) << view << " at scale " << scale << ": control " << i << " at (" << r.L
-                                        << ", " << r.T << ", " << r.R << ", " << r.B << ") shows nothing";
+    EXPECT_GT(Colours(ui, r, scale), 1) << view << " at scale " << scale << ": control " << i << " at (" << r.L << ", "
+                                        << r.T << ", " << r.R << ", " << r.B << ") shows nothing";
   }
 }
 
-} // namespace
+}  // namespace
 
 class ClickableControls : public ::testing::TestWithParam<double>
 {

@@ -2,8 +2,7 @@
 
 #include "controls/ITextControls.h"
 
-namespace layout_test
-{
+namespace layout_test {
 
 const char* MeterEditor::TextOf(int index) const
 {
@@ -22,4 +21,4 @@ IControl* MeterEditor::StartingAt(float x, float y) const
   return nullptr;
 }
 
-} // namespace layout_test
+}  // namespace layout_test

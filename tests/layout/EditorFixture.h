@@ -7,8 +7,7 @@
 
 #include <gtest/gtest.h>
 
-namespace layout_test
-{
+namespace layout_test {
 
 using namespace iplug::igraphics;
 
@@ -74,4 +73,4 @@ inline bool SameColour(const IColor& a, const IColor& b)
   return a.A == b.A && a.R == b.R && a.G == b.G && a.B == b.B;
 }
 
-} // namespace layout_test
+}  // namespace layout_test

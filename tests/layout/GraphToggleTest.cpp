@@ -11,8 +11,7 @@
 
 using namespace layout_test;
 
-namespace
-{
+namespace {
 
 // As a host's change reaches the plug-in and then the editor's controls.
 void Show(MeterEditor& plug, int param, double value)
@@ -104,7 +103,7 @@ struct Toggle
   bool band;  // a band over the plot, through which the zones and the grid must show
 };
 
-} // namespace
+}  // namespace
 
 class GraphToggles : public ::testing::TestWithParam<double>
 {
@@ -152,7 +151,8 @@ TEST_P(GraphToggles, ShowTheirStateAndWhatTheySwitch)
     const Picture off = Draw(ui);
     Show(plug, t.param, 1);
     const Picture on = Draw(ui);
-    const std::string name = std::string("graph-") + t.name + "-on-" + std::to_string(static_cast<int>(scale)) + "x.png";
+    const std::string name = std::string("graph-") + t.name + "-on-" + std::to_string(static_cast<int>(scale)) +
+                             "x.png";
     ui.WritePNG(vtest::PicturePath(name.c_str()));
     EXPECT_GT(Compare(off, on, width, t.button, scale).pixels, 0) << t.name << ": its toggle looks the same on and off";
     const Change drawn = Compare(off, on, width, plot, scale);
@@ -160,7 +160,8 @@ TEST_P(GraphToggles, ShowTheirStateAndWhatTheySwitch)
     // A line or curve stands out from the dark plot; a band tints it, and the zones and the grid
     // show through it in several colours rather than one.
     EXPECT_GE(drawn.largest, t.band ? 40 : 100) << t.name << ": what it shows barely stands out from the plot";
-    if (t.band) {
+    if (t.band)
+    {
       EXPECT_LT(drawn.commonest, 0.9) << t.name << ": its band hides the zones and the grid";
     }
   }

@@ -10,8 +10,7 @@
 
 using namespace layout_test;
 
-namespace
-{
+namespace {
 
 bool Near(const std::array<uint8_t, 4>& pixel, const IColor& c, int tolerance = 3)
 {
@@ -30,7 +29,7 @@ struct Size
   int w, h;
 };
 
-} // namespace
+}  // namespace
 
 class EditorPicture : public ::testing::TestWithParam<Size>
 {
@@ -55,15 +54,17 @@ TEST_P(EditorPicture, DrawsTheWholeEditor)
   // The SL bar's lowest zone, unlit: its colour at alpha 32 over black.
   const auto* sl = plug.As<IMeterControl>(plug.ControlPositions().meterPanel[kSlBar]);
   const IRECT& bar = sl->mBarRect;
-  EXPECT_TRUE(Near(ui.Pixel(static_cast<int>(bar.MW()), static_cast<int>(bar.B) - 3),
-                   OverBlack(sl->mZoneColors[4].dim)));
+  EXPECT_TRUE(
+    Near(ui.Pixel(static_cast<int>(bar.MW()), static_cast<int>(bar.B) - 3), OverBlack(sl->mZoneColors[4].dim)));
   // The read-out area's frame fill and the IL box behind its caption.
   EXPECT_TRUE(Near(ui.Pixel(10, 200), IColor(255, 0x23, 0x23, 0x23)));
   EXPECT_TRUE(Near(ui.Pixel(140, 60 + 22), IColor(255, 0x43, 0x43, 0x43)));
 }
 
 INSTANTIATE_TEST_SUITE_P(Sizes, EditorPicture, ::testing::Values(Size{832, 446}, Size{1000, 600}),
-                         [](const auto& info) { return std::to_string(info.param.w) + "x" + std::to_string(info.param.h); });
+                         [](const auto& info) {
+                           return std::to_string(info.param.w) + "x" + std::to_string(info.param.h);
+                         });
 
 TEST(GraphPicture, DrawsTheGraphView)
 {
@@ -91,8 +92,7 @@ TEST(CompactPicture, ShowsTheReadoutsOnly)
   EXPECT_FALSE(Near(ui.Pixel(300, 442), IColor(255, 38, 37, 36), 20));
 }
 
-namespace
-{
+namespace {
 // The meter editor fed with a tone whose level changes from one refresh to the next.
 class FedEditor : public MeterEditor
 {
@@ -113,8 +113,8 @@ public:
     for (int block = 0; block < 5; ++block, ++mBlocks)
     {
       for (int i = 0; i < kBlock; ++i)
-        left[static_cast<size_t>(i)] = right[static_cast<size_t>(i)] =
-            gain * std::sin(0.13 * static_cast<double>(mBlocks * kBlock + i));
+        left[static_cast<size_t>(i)] = right[static_cast<size_t>(i)] = gain * std::sin(0.13 * static_cast<double>(
+                                                                                                mBlocks * kBlock + i));
       double* in[] = {left.data(), right.data()};
       double* out[] = {outLeft.data(), outRight.data()};
       ProcessBlock(in, out, kBlock);
@@ -128,7 +128,7 @@ private:
   static constexpr int kBlock = 480;
   long mBlocks = 0;
 };
-} // namespace
+}  // namespace
 
 // Only the meters, read-outs and graph that changed are drawn again, in many small areas: what
 // shows must still be what drawing everything shows, in the meter view and in the graph view, at

@@ -7,8 +7,7 @@
 
 using namespace layout_test;
 
-namespace
-{
+namespace {
 
 std::vector<IRECT> Rects(const MeterEditor& plug)
 {
@@ -18,7 +17,7 @@ std::vector<IRECT> Rects(const MeterEditor& plug)
   return rects;
 }
 
-} // namespace
+}  // namespace
 
 TEST(Reposition, BaseSizeLeavesEveryControlWhereItWasBuilt)
 {
@@ -49,10 +48,10 @@ TEST(Reposition, LargerEditorStretchesTheBandsMovesTheBottomRowAndGrowsTheViews)
   ExpectRect(plug.At(66)->GetRECT(), 0, 582, 1000, 600);
 
   // The bottom row and its overlay moved down by 154; the top bar stayed.
-  EXPECT_NE(plug.StartingAt(8, 551), nullptr);   // "Match IL"
-  EXPECT_NE(plug.StartingAt(224, 549), nullptr); // the limiter ceiling box
-  EXPECT_NE(plug.StartingAt(0, 522), nullptr);   // the bottom overlay
-  EXPECT_NE(plug.StartingAt(189, 8), nullptr);   // "Play"
+  EXPECT_NE(plug.StartingAt(8, 551), nullptr);    // "Match IL"
+  EXPECT_NE(plug.StartingAt(224, 549), nullptr);  // the limiter ceiling box
+  EXPECT_NE(plug.StartingAt(0, 522), nullptr);    // the bottom overlay
+  EXPECT_NE(plug.StartingAt(189, 8), nullptr);    // "Play"
   EXPECT_EQ(plug.StartingAt(8, 397), nullptr);
 
   const EditorControlPositions& at = plug.ControlPositions();

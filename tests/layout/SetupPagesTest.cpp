@@ -19,8 +19,7 @@
 
 using namespace layout_test;
 
-namespace
-{
+namespace {
 
 constexpr const char* kPageNames[kSetupPageCount] = {"Main 1", "Main 2", "Alerts 1", "Alerts 2",
                                                      "GUI 1",  "GUI 2",  "Misc"};
@@ -78,7 +77,7 @@ void ChoosePage(MeterEditor& plug, int page)
   selector->SetDirty(true);
 }
 
-} // namespace
+}  // namespace
 
 TEST(SetupPages, EveryPageHoldsItsControlsInItsGroupInCreationOrder)
 {
@@ -117,7 +116,8 @@ TEST(SetupPages, EveryPageHoldsItsControlsInItsGroupInCreationOrder)
       Count(plug.At(group[i]), counts);
       if (const int param = ShownParam(*plug.At(group[i])); param >= 0)
       {
-        EXPECT_TRUE(controlOfParam.emplace(param, group[i]).second) << plug.GetParam(param)->GetName() << " shown twice";
+        EXPECT_TRUE(controlOfParam.emplace(param, group[i]).second)
+          << plug.GetParam(param)->GetName() << " shown twice";
       }
     }
     EXPECT_EQ(counts, expected[p]) << kPageNames[p];
@@ -180,7 +180,8 @@ TEST(SetupPages, EachSettingSitsOnItsPageAtItsPlace)
     int page = -1;
     for (int p = 0; p < kSetupPageCount; ++p)
       for (int index : plug.LayoutRecords().setupPages[static_cast<size_t>(p)])
-        if (const int param = ShownParam(*plug.At(index)); param >= 0 && plug.GetParam(param)->GetName() == std::string(row.param))
+        if (const int param = ShownParam(*plug.At(index));
+            param >= 0 && plug.GetParam(param)->GetName() == std::string(row.param))
         {
           found = plug.At(index);
           page = p;
@@ -218,8 +219,7 @@ TEST(SetupPages, OnlyTheChosenPageIsShownAndOnlyInTheSetupView)
     EXPECT_EQ(shown(p), 0) << kPageNames[p];
 }
 
-namespace
-{
+namespace {
 
 // Answers every file dialog with one path and notes where the dialog started.
 class FileDialogGraphics : public vtest::HeadlessGraphics
@@ -267,7 +267,7 @@ struct ColourFile
   uint32_t& (*colour)(MeterSettings&);
 };
 
-} // namespace
+}  // namespace
 
 TEST(SetupPages, LoadAndSaveClicksGoToTheirSelectorsWhichStartInTheExportFolder)
 {

@@ -12,8 +12,7 @@
 
 using namespace layout_test;
 
-namespace
-{
+namespace {
 
 struct Stored
 {
@@ -51,7 +50,7 @@ class OddState : public ::testing::TestWithParam<Case>
 {
 };
 
-} // namespace
+}  // namespace
 
 TEST_P(OddState, OpensAnEditorOfValidSizeThatDraws)
 {
@@ -72,7 +71,8 @@ TEST_P(OddState, OpensAnEditorOfValidSizeThatDraws)
   EXPECT_FLOAT_EQ(ui.GetDrawScale(), c.scale) << c.name;
   ui.DrawFullFrame();
   // The right end of the top bar is drawn where the window ends: nothing was cut off.
-  const auto bar = ui.Pixel(static_cast<int>((static_cast<float>(c.width) - 6.f) * c.scale), static_cast<int>(30 * c.scale));
+  const auto bar = ui.Pixel(static_cast<int>((static_cast<float>(c.width) - 6.f) * c.scale),
+                            static_cast<int>(30 * c.scale));
   EXPECT_NEAR(bar[0], 38, 3) << c.name;
   EXPECT_TRUE(ui.WritePNG(vtest::PicturePath((std::string("odd-state-") + c.name + ".png").c_str())));
 }
@@ -94,10 +94,17 @@ INSTANTIATE_TEST_SUITE_P(
     Case{"negative_page", {{"Setup", "1"}, {"SetupPage", "-3"}}, 832, 446, 1.f},
     Case{"graph_time_scale_beyond_the_table", {{"DisplayMode", "1"}, {"Graph Timescale", "1e9"}}, 832, 446, 1.f},
     Case{"graph_time_scale_negative", {{"DisplayMode", "1"}, {"Graph Timescale", "-2"}}, 832, 446, 1.f},
-    Case{"scale_levels_reversed", {{"LM Max Level", "-60"}, {"LM Min Level", "0"}, {"Peak MMax Level", "-60"}}, 832, 446, 1.f},
-    Case{"colours_out_of_range",
-         {{"LMC1", "-1"}, {"PKC6", "nan"}, {"RVC24", "1e12"}, {"RVC12", "-99999999"}, {"Setup", "1"}, {"SetupPage", "4"}},
-         832, 446, 1.f}),
+    Case{"scale_levels_reversed",
+         {{"LM Max Level", "-60"}, {"LM Min Level", "0"}, {"Peak MMax Level", "-60"}},
+         832,
+         446,
+         1.f},
+    Case{
+      "colours_out_of_range",
+      {{"LMC1", "-1"}, {"PKC6", "nan"}, {"RVC24", "1e12"}, {"RVC12", "-99999999"}, {"Setup", "1"}, {"SetupPage", "4"}},
+      832,
+      446,
+      1.f}),
   [](const ::testing::TestParamInfo<Case>& info) { return std::string(info.param.name); });
 
 TEST(OddState, PresetNameOfInvalidUtf8IsShownAsText)

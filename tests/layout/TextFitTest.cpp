@@ -15,8 +15,7 @@
 
 using namespace layout_test;
 
-namespace
-{
+namespace {
 
 // Glyph outlines reach a pixel or two beyond a text's measured advance.
 constexpr float kBearing = 2.f;
@@ -59,8 +58,8 @@ void ExpectTextsUnclipped(MeterEditor& plug, const std::string& view)
       continue;
     const IRECT r = text->GetRECT();
     const IRECT ink = Ink(ui, *text);
-    EXPECT_TRUE(Within(ink, r))
-      << view << ": \"" << text->GetStr() << "\" is clipped: " << ink.L << ".." << ink.R << " in " << r.L << ".." << r.R;
+    EXPECT_TRUE(Within(ink, r)) << view << ": \"" << text->GetStr() << "\" is clipped: " << ink.L << ".." << ink.R
+                                << " in " << r.L << ".." << r.R;
   }
 }
 
@@ -126,15 +125,15 @@ void ExpectBoxTextsFit(MeterEditor& plug, int row, const std::string& shown)
   {
     const IRECT ink = Ink(ui, *text);
     EXPECT_TRUE(Within(ink, text->GetRECT()) && Within(ink, inside))
-      << shown << ": \"" << text->GetStr() << "\" at " << ink.L << ".." << ink.R << " in " << text->GetRECT().L
-      << ".." << text->GetRECT().R << ", box inside " << inside.L << ".." << inside.R;
+      << shown << ": \"" << text->GetStr() << "\" at " << ink.L << ".." << ink.R << " in " << text->GetRECT().L << ".."
+      << text->GetRECT().R << ", box inside " << inside.L << ".." << inside.R;
     for (const ITextControl* other : texts)
       EXPECT_TRUE(other == text || !ink.GetPadded(kLeastGap, 0.f, kLeastGap, 0.f).Intersects(Ink(ui, *other)))
         << shown << ": \"" << text->GetStr() << "\" runs into \"" << other->GetStr() << "\"";
   }
 }
 
-} // namespace
+}  // namespace
 
 class EditorTexts : public ::testing::TestWithParam<double>
 {
@@ -236,8 +235,8 @@ TEST_P(EditorTexts, TopBarAndBottomRowFitInEveryModeAndLayout)
             for (const std::string& str : shown)
             {
               const IRECT ink = Ink(ui, control->GetText(), r, str.c_str());
-              EXPECT_TRUE(Within(ink, r)) << "layout " << layout << ": \"" << str << "\" is clipped: " << ink.L
-                                          << ".." << ink.R << " in " << r.L << ".." << r.R;
+              EXPECT_TRUE(Within(ink, r)) << "layout " << layout << ": \"" << str << "\" is clipped: " << ink.L << ".."
+                                          << ink.R << " in " << r.L << ".." << r.R;
               EXPECT_TRUE(!bottomRow || ink.R <= kBottomFrameInside - kLeastGap)
                 << "layout " << layout << ": \"" << str << "\" runs to " << ink.R << " across the frame";
             }
@@ -251,7 +250,8 @@ TEST_P(EditorTexts, TopBarAndBottomRowFitInEveryModeAndLayout)
 TEST_P(EditorTexts, PageNamesEndClearOfTheNextButton)
 {
   constexpr float kClearGap = 5.f;
-  constexpr const char* kNames[kSetupPageCount] = {"Main 1", "Main 2", "Alerts 1", "Alerts 2", "GUI 1", "GUI 2", "Misc"};
+  constexpr const char* kNames[kSetupPageCount] = {"Main 1", "Main 2", "Alerts 1", "Alerts 2",
+                                                   "GUI 1",  "GUI 2",  "Misc"};
   MeterEditor plug;
   plug.Settings().guiScale = GetParam();
   plug.Open();
@@ -261,8 +261,8 @@ TEST_P(EditorTexts, PageNamesEndClearOfTheNextButton)
   {
     const IRECT r = selector.TextRect(page);
     const IRECT ink = Ink(*plug.ui, style, r, kNames[page]);
-    EXPECT_TRUE(Within(ink, r)) << "page " << page << " is clipped: " << ink.L << ".." << ink.R << " in " << r.L
-                                << ".." << r.R;
+    EXPECT_TRUE(Within(ink, r)) << "page " << page << " is clipped: " << ink.L << ".." << ink.R << " in " << r.L << ".."
+                                << r.R;
     if (page + 1 < kSetupPageCount)
     {
       EXPECT_LE(ink.R, selector.ButtonRect(page + 1).L - kClearGap) << "page " << page;

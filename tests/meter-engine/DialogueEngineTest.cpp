@@ -30,17 +30,19 @@ double PowerOf(double lufs)
   return std::pow(10.0, (lufs + levels::kLoudnessOffset) / 10.0);
 }
 
-struct Stretch {
+struct Stretch
+{
   double seconds;
   double lufs;
   bool speech;
 };
 
 // One channel, ML 400 ms, SL 3 s, Sum mode.
-class DialEngine {
+class DialEngine
+{
 public:
   explicit DialEngine(double rate = 48000.0, const SpeechDetectorCalls& detector = kSignDetector)
-    : engine_(std::make_unique<LoudnessEngine>()), rate_(rate)
+  : engine_(std::make_unique<LoudnessEngine>()), rate_(rate)
   {
     engine_->dialogueGate.UseDetector(detector);
     EXPECT_TRUE(engine_->Setup(kDial, kSum, rate, 3000.0, 400.0));
@@ -54,11 +56,14 @@ public:
     constexpr int kMostFrames = 64;
     double y[kMostFrames][kMeterChannels] = {};
     double speech[kMostFrames];
-    for (const Stretch& s : stretches) {
-      for (auto& frame : y) frame[0] = std::sqrt(PowerOf(s.lufs));
+    for (const Stretch& s : stretches)
+    {
+      for (auto& frame : y)
+        frame[0] = std::sqrt(PowerOf(s.lufs));
       std::fill(std::begin(speech), std::end(speech), s.speech ? 1.0 : -1.0);
       const auto frames = static_cast<int64_t>(s.seconds * rate_);
-      for (int64_t i = 0; i < frames;) {
+      for (int64_t i = 0; i < frames;)
+      {
         const int run = static_cast<int>(std::min<int64_t>({frames - i, engine_->FramesToHop(), kMostFrames}));
         engine_->ProcessPeaks(mono.enabled, 0, y, run);
         engine_->Process(mono, false, true, false, y, speech, run);
@@ -88,16 +93,20 @@ TEST(DialogueEngine, PairsEachDecisionWithTheMomentaryPowerOneBlockEarlier)
   // with the power at the end of block k - 1.
   std::vector<double> blockPower, speech;
   for (const Stretch& s : programme)
-    for (int b = 0; b < 50; ++b) {
+    for (int b = 0; b < 50; ++b)
+    {
       blockPower.push_back(PowerOf(s.lufs));
       speech.push_back(s.speech);
     }
   double sum = 0.0;
   uint32_t speechBlocks = 0;
-  for (size_t k = 1; k < blockPower.size(); ++k) {
-    if (!speech[k]) continue;
+  for (size_t k = 1; k < blockPower.size(); ++k)
+  {
+    if (!speech[k])
+      continue;
     double momentary = 0.0;
-    for (size_t j = k >= 4 ? k - 4 : 0; j < k; ++j) momentary += blockPower[j] / 4.0;
+    for (size_t j = k >= 4 ? k - 4 : 0; j < k; ++j)
+      momentary += blockPower[j] / 4.0;
     sum += momentary;
     ++speechBlocks;
   }

@@ -14,7 +14,8 @@ namespace {
 uint32_t gCallsToDecide = 3;
 bool gInitFails = false;
 
-struct ScriptedState {
+struct ScriptedState
+{
   uint32_t calls;
 };
 
@@ -41,12 +42,14 @@ double power(double lufs)
   return std::pow(10.0, (lufs + 0.691) / 10.0);
 }
 
-struct Block {
+struct Block
+{
   double lufs;
   bool speech;
 };
 
-class ScriptedGate : public ::testing::Test {
+class ScriptedGate : public ::testing::Test
+{
 protected:
   void SetUp() override
   {
@@ -59,7 +62,8 @@ protected:
   {
     std::vector<int> answers;
     std::vector<float> samples(kBlock);
-    for (const Block& b : blocks) {
+    for (const Block& b : blocks)
+    {
       samples[0] = b.speech ? 1.0f : -1.0f;
       answers.push_back(gate.ProcessBlock(samples.data(), power(b.lufs)));
     }
@@ -76,9 +80,8 @@ TEST_F(ScriptedGate, PairsEachDecisionWithThePowerOfTheBlockOneLatencyEarlier)
 
   // The first three calls meet the cleared delay (-144 LUFS): counted, not given to the
   // detector. Calls 4 and 5 reach the detector while it is still undecided.
-  const std::vector<Block> blocks = {{-20, true}, {-30, true}, {-40, true}, {-23, true},
-                                     {-23, true}, {-23, true}, {-23, false}, {-80, true},
-                                     {-23, true}};
+  const std::vector<Block> blocks = {{-20, true}, {-30, true},  {-40, true}, {-23, true}, {-23, true},
+                                     {-23, true}, {-23, false}, {-80, true}, {-23, true}};
   EXPECT_EQ(Feed(gate, blocks), (std::vector<int>{0, 0, 0, 0, 0, 1, 0, 1, 1}));
   // Speech blocks 6, 8 and 9 carry the powers of blocks 3, 5 and 6.
   EXPECT_EQ(gate.BlockCount(), 9u);
@@ -94,8 +97,7 @@ TEST_F(ScriptedGate, SkipsBlocksWhoseDelayedPowerIsBelowTheGate)
   gate.Prepare(36000, kBlock, kRate);
   ASSERT_EQ(gate.LatencyBlocks(), 1u);
   // -70 LUFS is in, -70.01 is out; the detector sees only blocks whose delayed power passes.
-  EXPECT_EQ(Feed(gate, {{-70.0, true}, {-70.01, true}, {-23, true}, {-23, true}}),
-            (std::vector<int>{0, 1, 0, 1}));
+  EXPECT_EQ(Feed(gate, {{-70.0, true}, {-70.01, true}, {-23, true}, {-23, true}}), (std::vector<int>{0, 1, 0, 1}));
   EXPECT_EQ(gate.BlockCount(), 4u);
   EXPECT_EQ(gate.SpeechBlockCount(), 2u);
 }
@@ -104,12 +106,14 @@ TEST_F(ScriptedGate, DelaysShortTermPowersWithTheirWindowFlag)
 {
   DialogueGate gate(kScripted);
   gate.Prepare(36000, kBlock, kRate);
-  for (int i = 1; i <= 3; ++i) {
+  for (int i = 1; i <= 3; ++i)
+  {
     const DelayedShortTerm out = gate.DelayShortTerm({0.1 * i, i > 1});
     EXPECT_EQ(out.power, 0.0);
     EXPECT_FALSE(out.windowFull);
   }
-  for (int i = 4; i <= 6; ++i) {
+  for (int i = 4; i <= 6; ++i)
+  {
     const DelayedShortTerm out = gate.DelayShortTerm({0.1 * i, true});
     EXPECT_DOUBLE_EQ(out.power, 0.1 * (i - 3));
     EXPECT_EQ(out.windowFull, i > 4);
@@ -118,7 +122,7 @@ TEST_F(ScriptedGate, DelaysShortTermPowersWithTheirWindowFlag)
 
 TEST_F(ScriptedGate, ResetBehavesLikeAFreshlyPreparedGate)
 {
-  const std::vector<Block> blocks = {{-20, true}, {-30, false}, {-25, true}, {-23, true},
+  const std::vector<Block> blocks = {{-20, true}, {-30, false}, {-25, true},  {-23, true},
                                      {-23, true}, {-26, true},  {-23, false}, {-21, true}};
   DialogueGate fresh(kScripted);
   fresh.Prepare(36000, kBlock, kRate);
@@ -145,13 +149,13 @@ TEST_F(ScriptedGate, OnceFullEachSpeechBlockReplacesTheOldest)
 {
   gCallsToDecide = 1;
   double means[2];
-  for (int i = 0; i < 2; ++i) {
+  for (int i = 0; i < 2; ++i)
+  {
     DialogueGate gate(kScripted);
     gate.Prepare(4, kBlock, kRate);
     // With one block of latency the -99 block (below the gate) and the cleared delay come first.
     const double first = i == 0 ? -10.0 : 250.0;
-    Feed(gate, {{-99, true}, {first, true}, {-20, true}, {-30, true}, {-40, true}, {-50, true},
-                {-60, true}});
+    Feed(gate, {{-99, true}, {first, true}, {-20, true}, {-30, true}, {-40, true}, {-50, true}, {-60, true}});
     EXPECT_EQ(gate.SpeechBlockCount(), 5u);
     EXPECT_EQ(gate.WriteIndex(), 1u);
     means[i] = gate.MeanSpeechPower();
@@ -195,13 +199,15 @@ TEST_F(ScriptedGate, KeepsItsStateAndDetectorWhenMoved)
 
 TEST(DialogueGate, RealDetectorLatencyAndUnsupportedRates)
 {
-  for (double rate : {32000.0, 44100.0, 48000.0}) {
+  for (double rate : {32000.0, 44100.0, 48000.0})
+  {
     DialogueGate gate;
     gate.Prepare(36000, static_cast<int32_t>(0.1 * rate), rate);
     EXPECT_TRUE(gate.IsEnabled()) << rate;
     EXPECT_EQ(gate.LatencyBlocks(), 21u) << rate;
   }
-  for (double rate : {96000.0, 22050.0, 88200.0}) {
+  for (double rate : {96000.0, 22050.0, 88200.0})
+  {
     DialogueGate gate;
     gate.Prepare(36000, static_cast<int32_t>(0.1 * rate), rate);
     EXPECT_FALSE(gate.IsEnabled()) << rate;

@@ -13,18 +13,21 @@ namespace {
 // whole eight and laps that do not.
 TEST(SlidingPowerWindow, LapEndSumIsTheLapRecounted)
 {
-  for (const double windowMs : {1.0, 1.625, 10.0, 12.375}) {  // 8, 13, 80 and 99 samples
+  for (const double windowMs : {1.0, 1.625, 10.0, 12.375})
+  {  // 8, 13, 80 and 99 samples
     SlidingPowerWindow window;
     ASSERT_TRUE(window.Prepare(windowMs, 8000.0));
     SlidingPowerWindow* const windows[] = {&window};
     std::mt19937 rng(9);
     std::uniform_real_distribution<double> exponent(-12.0, 3.0);  // powers whose sum rounds
     std::vector<double> lap;
-    for (int i = 0; i < 400; ++i) {
+    for (int i = 0; i < 400; ++i)
+    {
       const double power = std::pow(10.0, exponent(rng));
       SlidingPowerWindow::Step(windows, &power, 1);
       lap.push_back(power);
-      if (window.writeIndex == 0) {
+      if (window.writeIndex == 0)
+      {
         ASSERT_EQ(window.sum, SumOf(lap.data(), lap.size())) << windowMs;
         lap.clear();
       }
@@ -36,15 +39,18 @@ TEST(SlidingPowerWindow, LapEndSumIsTheLapRecounted)
 // values it holds, and it is their sum; sizes that are and are not powers of two.
 TEST(PairwiseSum, TotalDependsOnlyOnTheValuesHeld)
 {
-  for (const uint32_t n : {1u, 5u, 8u, 13u}) {
+  for (const uint32_t n : {1u, 5u, 8u, 13u})
+  {
     PairwiseSum replaced, fresh;
     ASSERT_TRUE(replaced.Prepare(n));
     ASSERT_TRUE(fresh.Prepare(n));
     std::mt19937 rng(n);
     std::uniform_int_distribution<uint32_t> slot(0, n - 1);
-    for (int i = 0; i < 200; ++i) replaced.Set(slot(rng), i % 7 == 0 ? 1e300 : std::ldexp(1.0, -i));
+    for (int i = 0; i < 200; ++i)
+      replaced.Set(slot(rng), i % 7 == 0 ? 1e300 : std::ldexp(1.0, -i));
     double plain = 0.0;
-    for (uint32_t i = 0; i < n; ++i) {
+    for (uint32_t i = 0; i < n; ++i)
+    {
       const double value = 0.1 * (i + 1);
       replaced.Set(i, value);
       fresh.Set(n - 1 - i, 0.1 * (n - i));
@@ -67,16 +73,20 @@ TEST(IntegratedGate, StoredLoudnessAgreesWithTheDirectPass)
   double sum = 0.0;
   std::mt19937 rng(4);
   std::uniform_real_distribution<double> loudness(-95.0, -5.0);
-  for (int i = 0; i < 1500; ++i) {
+  for (int i = 0; i < 1500; ++i)
+  {
     // Near the absolute gate, near the relative threshold of the loud blocks, or loud.
     const double l = i % 3 == 0 ? -70.0 + (loudness(rng) + 50.0) / 100.0 : loudness(rng);
     const double p = std::exp((l + levels::kLoudnessOffset) / 4.342944819);
     gate.AddBlock(p);
 
     const bool wasFull = full;
-    if (levels::Loudness(p) >= -70.0) {
-      if (full) sum -= ring[w];
-      if (sum < 0) sum = 0;
+    if (levels::Loudness(p) >= -70.0)
+    {
+      if (full)
+        sum -= ring[w];
+      if (sum < 0)
+        sum = 0;
       sum += p;
       ring[w++] = p;
     }
@@ -84,15 +94,18 @@ TEST(IntegratedGate, StoredLoudnessAgreesWithTheDirectPass)
     const double threshold = levels::Loudness(sum / count) - 10.0;
     double gated = 0.0;
     uint32_t n = 0;
-    for (uint32_t j = 0; j < count; ++j) {
-      if (levels::Loudness(ring[j]) >= threshold) {
+    for (uint32_t j = 0; j < count; ++j)
+    {
+      if (levels::Loudness(ring[j]) >= threshold)
+      {
         gated += ring[j];
         ++n;
       }
     }
     // The gate adds the passing powers bin by bin, not in the order they came.
     ASSERT_NEAR(gate.integrated, n ? levels::Loudness(gated / n) : -144.0, 1e-12) << i;
-    if (w == kCapacity) {
+    if (w == kCapacity)
+    {
       w = 0;
       full = true;
     }
@@ -108,7 +121,8 @@ TEST(IntegratedGate, LoudBlockLeavesNoTraceOnceItHasLeft)
   ASSERT_TRUE(plain.Prepare(kCapacity, -70.0, -10.0));
   spiked.AddBlock(1e56);
   plain.AddBlock(0.01);
-  for (uint32_t i = 0; i < 3 * kCapacity; ++i) {
+  for (uint32_t i = 0; i < 3 * kCapacity; ++i)
+  {
     const double p = 0.01 * (1 + i % 3);
     spiked.AddBlock(p);
     plain.AddBlock(p);
@@ -123,7 +137,8 @@ TEST(IntegratedGate, HourHorizonDropsTheOldestBlock)
   IntegratedGate gate;
   ASSERT_TRUE(gate.Prepare(IntegratedGate::kCapacity, -144.0, -144.0));
   gate.AddBlock(1000.0);
-  for (uint32_t i = 1; i < IntegratedGate::kCapacity; ++i) gate.AddBlock(0.01);
+  for (uint32_t i = 1; i < IntegratedGate::kCapacity; ++i)
+    gate.AddBlock(0.01);
   EXPECT_EQ(gate.full, 1);
   EXPECT_GT(gate.integrated, levels::Loudness(0.01) + 0.1);
   gate.AddBlock(0.01);

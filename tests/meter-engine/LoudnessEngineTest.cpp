@@ -21,27 +21,32 @@ constexpr double kNoSpeech = 0.0;  // the speech detector's input, read in "Dial
 // The measurement chain of the EBU preset (K weighting, G10, ML 400 ms, SL 3000 ms, true peak)
 // fed with a 1 kHz sine on both channels of a stereo configuration. Readings follow the
 // display convention: loudness values are shown 0.691 above the internal LUFS.
-class Meter {
+class Meter
+{
 public:
   explicit Meter(double fs, int32_t gate = 2, uint32_t mode = 0) : fs_(fs)
   {
     EXPECT_TRUE(engine.Setup(gate, mode, fs, 3000.0, 400.0));
-    for (auto& f : filters_) f.Design(1, 0, 0, fs, 300.0, 16000.0);
+    for (auto& f : filters_)
+      f.Design(1, 0, 0, fs, 300.0, 16000.0);
     // One exact period of 1 kHz: fs / gcd(fs, 1000) samples.
     const long rate = static_cast<long>(fs);
     sine_.resize(rate / std::gcd(rate, 1000L));
-    for (size_t n = 0; n < sine_.size(); ++n) sine_[n] = SineSample(1.0, 1000.0, fs, static_cast<long>(n));
+    for (size_t n = 0; n < sine_.size(); ++n)
+      sine_[n] = SineSample(1.0, 1000.0, fs, static_cast<long>(n));
   }
 
   void Play(double dbfs, double seconds, const ChannelConfig& config = ChannelConfigTable[0])
   {
     const double amplitude = dbfs <= -144.0 ? 0.0 : DbToLinear(dbfs);
     const long frames = std::lround(seconds * fs_);
-    for (long i = 0; i < frames; ++i, ++n_) {
+    for (long i = 0; i < frames; ++i, ++n_)
+    {
       double x[10] = {}, y[10] = {};
       x[0] = x[1] = amplitude * sine_[n_ % sine_.size()];
       engine.ProcessPeaks(config.enabled, peakMode, &x, 1);
-      for (int k = 0; k < 2; ++k) y[k] = filters_[k].Process(x[k]);
+      for (int k = 0; k < 2; ++k)
+        y[k] = filters_[k].Process(x[k]);
       engine.Process(config, peakMode == 1, true, false, &y, &kNoSpeech, 1);
     }
   }
@@ -61,19 +66,22 @@ private:
   long n_ = 0;
 };
 
-struct Segment {
+struct Segment
+{
   double dbfs, seconds;
 };
 
 void PlayAll(Meter& m, std::initializer_list<Segment> segments)
 {
   m.peakMode = 0;
-  for (Segment s : segments) m.Play(s.dbfs, s.seconds);
+  for (Segment s : segments)
+    m.Play(s.dbfs, s.seconds);
 }
 
 TEST(LoudnessEngineStandards, SteadySinesReadTheirLevel)
 {
-  for (double level : {-23.0, -33.0}) {
+  for (double level : {-23.0, -33.0})
+  {
     Meter m(48000.0);
     m.Play(level, 20.0);
     EXPECT_NEAR(m.M(), level, 0.1);
@@ -92,8 +100,10 @@ TEST(LoudnessEngineStandards, SteadySinesReadTheirLevel)
 // the windowed peak's 0.1 dB bins and the interpolator's 0.1 dB at factor 4.
 TEST(LoudnessEngineStandards, PsrOfASteadyToneIsTheSameAtEveryRate)
 {
-  for (int32_t peakMode : {0, 1}) {
-    for (double fs : {44100.0, 48000.0, 88200.0, 96000.0, 176400.0, 192000.0}) {
+  for (int32_t peakMode : {0, 1})
+  {
+    for (double fs : {44100.0, 48000.0, 88200.0, 96000.0, 176400.0, 192000.0})
+    {
       Meter m(fs);
       m.peakMode = peakMode;
       m.Play(-20.0, 5.0);
@@ -117,17 +127,19 @@ TEST(LoudnessEngineStandards, GatingIgnoresQuietPassages)
 
 TEST(LoudnessEngineStandards, LoudnessRange)
 {
-  struct Case {
+  struct Case
+  {
     std::initializer_list<Segment> segments;
     double range;
   };
   const Case cases[] = {
-      {{{-20, 20}, {-30, 20}}, 10.0},
-      {{{-20, 20}, {-15, 20}}, 5.0},
-      {{{-40, 20}, {-20, 20}}, 20.0},
-      {{{-50, 20}, {-35, 20}, {-20, 20}, {-35, 20}, {-50, 20}}, 15.0},
+    {{{-20, 20}, {-30, 20}}, 10.0},
+    {{{-20, 20}, {-15, 20}}, 5.0},
+    {{{-40, 20}, {-20, 20}}, 20.0},
+    {{{-50, 20}, {-35, 20}, {-20, 20}, {-35, 20}, {-50, 20}}, 15.0},
   };
-  for (const Case& c : cases) {
+  for (const Case& c : cases)
+  {
     Meter m(48000.0);
     PlayAll(m, c.segments);
     EXPECT_NEAR(m.Lra(), c.range, 1.0);
@@ -138,7 +150,8 @@ TEST(LoudnessEngineStandards, OtherRatesAgreeWith48k)
 {
   Meter reference(48000.0);
   reference.Play(-23.0, 10.0);
-  for (double fs : {44100.0, 96000.0, 32000.0}) {
+  for (double fs : {44100.0, 96000.0, 32000.0})
+  {
     Meter m(fs);
     m.Play(-23.0, 10.0);
     EXPECT_NEAR(m.I(), reference.I(), 0.1) << fs;
@@ -150,8 +163,10 @@ TEST(LoudnessEngineStandards, OtherRatesAgreeWith48k)
 TEST(LoudnessEngine, NoEnabledChannelReadsSilenceInEveryMode)
 {
   const ChannelConfig none{"none", 0, {}};
-  for (uint32_t mode : {0u, 1u, 2u}) {
-    for (int32_t gate : {0, 2}) {
+  for (uint32_t mode : {0u, 1u, 2u})
+  {
+    for (int32_t gate : {0, 2})
+    {
       Meter m(48000.0, gate, mode);
       m.Play(-10.0, 4.0, none);
       EXPECT_EQ(m.M(), -144.0);
@@ -172,17 +187,24 @@ TEST(LoudnessEngine, NoEnabledChannelReadsSilenceInEveryMode)
 // 15 s, in both peak modes. At 1 kHz the meters' holds run out and decay to nothing within that.
 TEST(LoudnessEngine, PeakStageMatchesItsBlocksExactly)
 {
-  struct Case { int first, then; double fs; int32_t peakMode; };
-  const Case cases[] = {{6, 2, 48000.0, 1}, {6, 2, 96000.0, 1}, {11, 0, 48000.0, 1}, {4, 9, 44100.0, 1},
-                        {11, 2, 48000.0, 0}, {0, 5, 48000.0, 0}, {0, 11, 1000.0, 1}, {1, 5, 1000.0, 0}};
-  for (const Case& c : cases) {
+  struct Case
+  {
+    int first, then;
+    double fs;
+    int32_t peakMode;
+  };
+  const Case cases[] = {{6, 2, 48000.0, 1},  {6, 2, 96000.0, 1}, {11, 0, 48000.0, 1}, {4, 9, 44100.0, 1},
+                        {11, 2, 48000.0, 0}, {0, 5, 48000.0, 0}, {0, 11, 1000.0, 1},  {1, 5, 1000.0, 0}};
+  for (const Case& c : cases)
+  {
     LoudnessEngine e;
     ASSERT_TRUE(e.Setup(2, 0, c.fs, 100.0, 400.0));
     TruePeakOversampler tp[10];
     PeakBallistics meters[10];
     PeakWindowTracker window;
     ASSERT_TRUE(window.Init(100.0, c.fs));
-    for (int k = 0; k < 10; ++k) {
+    for (int k = 0; k < 10; ++k)
+    {
       tp[k].Prepare(c.fs);
       meters[k].Setup(c.fs);
     }
@@ -190,31 +212,41 @@ TEST(LoudnessEngine, PeakStageMatchesItsBlocksExactly)
     std::uniform_real_distribution<double> noise(-1.0, 1.0);
     std::uniform_int_distribution<int> runLength(1, 150);
     std::vector<double> frames;
-    for (int n = 0; n < 30000;) {
+    for (int n = 0; n < 30000;)
+    {
       const ChannelConfig& config = ChannelConfigTable[n < 13000 ? c.first : c.then];
       const int run = runLength(rng);
       frames.resize(run * 10);
-      for (int i = 0; i < run; ++i, ++n) {
+      for (int i = 0; i < run; ++i, ++n)
+      {
         double* x = &frames[i * 10];
         const double level = n >= 14000 && n < 29000 ? 0.0 : n % 4000 < 2000 ? 1.0 : 1e-4;
-        for (int k = 0; k < 10; ++k) x[k] = noise(rng) * (k == 3 ? 2.0 : 0.1 * (k + 1)) * level;
+        for (int k = 0; k < 10; ++k)
+          x[k] = noise(rng) * (k == 3 ? 2.0 : 0.1 * (k + 1)) * level;
         double framePeak = 0.0;
-        for (int k = 0; k < 10; ++k) {
-          if (c.peakMode == 0) {
-            if (config.enabled[k]) {
+        for (int k = 0; k < 10; ++k)
+        {
+          if (c.peakMode == 0)
+          {
+            if (config.enabled[k])
+            {
               meters[k].Process(std::abs(x[k]));
               framePeak = std::max(framePeak, std::abs(x[k]));
             }
-          } else {
-            if (config.enabled[k]) meters[k].Process(tp[k].Process(x[k]));
+          }
+          else
+          {
+            if (config.enabled[k])
+              meters[k].Process(tp[k].Process(x[k]));
             framePeak = std::max(framePeak, tp[k].truePeak);
           }
         }
         window.Update(framePeak);
       }
-      e.ProcessPeaks(config.enabled, c.peakMode, reinterpret_cast<const double (*)[10]>(frames.data()), run);
+      e.ProcessPeaks(config.enabled, c.peakMode, reinterpret_cast<const double(*)[10]>(frames.data()), run);
       const std::string where = "case " + std::to_string(&c - cases) + " frame " + std::to_string(n);
-      for (int k = 0; k < 10; ++k) {
+      for (int k = 0; k < 10; ++k)
+      {
         ASSERT_EQ(e.oversamplers[k].truePeak, tp[k].truePeak) << where << " channel " << k;
         ASSERT_EQ(e.oversamplers[k].truePeakMax, tp[k].truePeakMax) << where << " channel " << k;
         const PeakBallistics& got = e.ballistics[k];
@@ -238,7 +270,8 @@ TEST(LoudnessEngine, MeasurementModesScaleThePower)
   auto momentary = [](uint32_t mode) {
     LoudnessEngine e;
     EXPECT_TRUE(e.Setup(2, mode, 48000.0, 3000.0, 400.0));
-    for (long i = 0; i < 48000; ++i) {
+    for (long i = 0; i < 48000; ++i)
+    {
       const double y[10] = {SineSample(0.5, 1000.0, 48000.0, i), 0.0};
       e.Process(ChannelConfigTable[0], false, true, false, &y, &kNoSpeech, 1);
     }
@@ -254,7 +287,8 @@ TEST(LoudnessEngine, MeasurementModesScaleThePower)
 TEST(LoudnessEngine, GateOffAcceptsSilence)
 {
   Meter off(48000.0, 0), g10(48000.0, 2);
-  for (Meter* m : {&off, &g10}) {
+  for (Meter* m : {&off, &g10})
+  {
     m->Play(-144.0, 1.0);
     m->Play(-20.0, 10.0);
     m->Play(-144.0, 10.0);
@@ -271,7 +305,8 @@ TEST(LoudnessEngine, HopTicksAndFirstRangeEntry)
   LoudnessEngine e;
   ASSERT_TRUE(e.Setup(2, 0, 48000.0, 3000.0, 400.0));
   const double y[10] = {0.1, 0.1};
-  for (long i = 1; i <= 144000; ++i) {
+  for (long i = 1; i <= 144000; ++i)
+  {
     e.Process(ChannelConfigTable[0], false, true, false, &y, &kNoSpeech, 1);
     ASSERT_EQ(e.momentary.hopTick, i % 4800 == 0) << i;
     ASSERT_EQ(e.mainHistogram.HasEntries(), i == 144000) << i;
@@ -282,14 +317,16 @@ TEST(LoudnessEngine, HopTicksAndFirstRangeEntry)
 // over one at a time: the window means and maxima, the gate, the range, PLR, PSR and the peaks.
 TEST(LoudnessEngine, RunsOfFramesMatchSingleFrames)
 {
-  for (int32_t gate : {0, 2, 3}) {
+  for (int32_t gate : {0, 2, 3})
+  {
     LoudnessEngine single, runs;
     ASSERT_TRUE(single.Setup(gate, 1, 44100.0, 700.0, 130.0));
     ASSERT_TRUE(runs.Setup(gate, 1, 44100.0, 700.0, 130.0));
     const ChannelList stereo(ChannelConfigTable[0]);
     std::vector<double> speech(44100 * 3);
     std::vector<std::array<double, kMeterChannels>> x(speech.size()), y(speech.size());
-    for (size_t i = 0; i < speech.size(); ++i) {
+    for (size_t i = 0; i < speech.size(); ++i)
+    {
       const double level = (i / 9000) % 3 == 1 ? 0.0 : 0.4 / double(1 + (i / 9000) % 4);
       x[i] = {SineSample(level, 440.0, 44100.0, long(i)), SineSample(level * 0.5, 3000.0, 44100.0, long(i))};
       y[i] = {x[i][0] * 0.9, x[i][1] * 1.1};
@@ -298,18 +335,21 @@ TEST(LoudnessEngine, RunsOfFramesMatchSingleFrames)
     auto frames = [](const std::vector<std::array<double, kMeterChannels>>& v, size_t i) {
       return reinterpret_cast<const double(*)[kMeterChannels]>(v[i].data());
     };
-    for (size_t i = 0; i < speech.size(); ++i) {
+    for (size_t i = 0; i < speech.size(); ++i)
+    {
       single.ProcessPeaks(ChannelConfigTable[0].enabled, 1, frames(x, i), 1);
       single.Process(stereo, true, true, false, frames(y, i), &speech[i], 1);
     }
     // Both stages take the frames up to each hop's end together, as the measurement loop does.
-    for (size_t i = 0; i < speech.size();) {
+    for (size_t i = 0; i < speech.size();)
+    {
       const size_t run = std::min(speech.size() - i, size_t(runs.FramesToHop()));
       runs.ProcessPeaks(ChannelConfigTable[0].enabled, 1, frames(x, i), int(run));
       runs.Process(stereo, true, true, false, frames(y, i), &speech[i], int(run));
       i += run;
     }
-    for (SlidingPowerWindow LoudnessEngine::*w : {&LoudnessEngine::momentary, &LoudnessEngine::shortTerm}) {
+    for (SlidingPowerWindow LoudnessEngine::*w : {&LoudnessEngine::momentary, &LoudnessEngine::shortTerm})
+    {
       EXPECT_EQ((runs.*w).mean, (single.*w).mean) << gate;
       EXPECT_EQ((runs.*w).maximum, (single.*w).maximum) << gate;
       EXPECT_EQ((runs.*w).sum, (single.*w).sum) << gate;
@@ -331,7 +371,8 @@ TEST(LoudnessEngine, LeqMSmoothsOnlyTheIntegratedBlocks)
   LoudnessEngine plain, smoothed;
   ASSERT_TRUE(plain.Setup(0, 0, 48000.0, 3000.0, 400.0));
   ASSERT_TRUE(smoothed.Setup(0, 0, 48000.0, 3000.0, 400.0));
-  for (long i = 0; i < 96000; ++i) {
+  for (long i = 0; i < 96000; ++i)
+  {
     const double y[10] = {i < 48000 ? 0.5 : 0.005};
     plain.Process(ChannelConfigTable[1], false, true, false, &y, &kNoSpeech, 1);
     smoothed.Process(ChannelConfigTable[1], false, true, true, &y, &kNoSpeech, 1);
@@ -345,7 +386,8 @@ TEST(LoudnessEngine, NoPlrWithoutLoudness)
 {
   LoudnessEngine e;
   ASSERT_TRUE(e.Setup(0, 0, 48000.0, 3000.0, 400.0));
-  for (long i = 0; i < 48000; ++i) {
+  for (long i = 0; i < 48000; ++i)
+  {
     const double x[10] = {i == 100 ? 1.0 : 0.0};
     const double silence[10] = {};
     e.ProcessPeaks(ChannelConfigTable[1].enabled, 0, &x, 1);

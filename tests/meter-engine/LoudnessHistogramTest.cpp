@@ -13,17 +13,22 @@ namespace {
 
 // The range computed the plain way: every gated level written out in ascending order, then the
 // percentiles picked from that list.
-class DirectHistogram {
+class DirectHistogram
+{
 public:
-  DirectHistogram(uint32_t capacity, double relativeGate) : capacity_(capacity), relativeGate_(relativeGate),
-                                                            ring_(capacity), counts_(1001) {}
+  DirectHistogram(uint32_t capacity, double relativeGate)
+  : capacity_(capacity), relativeGate_(relativeGate), ring_(capacity), counts_(1001)
+  {
+  }
 
   void Add(double power)
   {
     const double v = levels::PowerLevel(power);
-    if (v < kGate) return;
+    if (v < kGate)
+      return;
     const bool wasFull = full_;
-    if (wasFull) {
+    if (wasFull)
+    {
       powerSum_ -= levels::PowerOfLevel(Level(ring_[w_]));
       --counts_[ring_[w_]];
     }
@@ -37,12 +42,14 @@ public:
     const double threshold = mean + relativeGate_;
     std::vector<double> expansion;
     for (int bin = 0; bin < 1001; ++bin)
-      if (relativeGate_ < -140.0 || Level(bin) >= threshold) expansion.insert(expansion.end(), counts_[bin], Level(bin));
+      if (relativeGate_ < -140.0 || Level(bin) >= threshold)
+        expansion.insert(expansion.end(), counts_[bin], Level(bin));
     const size_t m = expansion.size();
     low = expansion[static_cast<size_t>(std::floor((m - 1) * 10.0 / 100 + 0.5))];
     high = expansion[static_cast<size_t>(std::floor((m - 1) * 95.0 / 100 + 0.5))];
     range = levels::RoundToTenth(std::max(0.0, high - low));
-    if (w_ == capacity_) {
+    if (w_ == capacity_)
+    {
       w_ = 0;
       full_ = true;
     }
@@ -66,19 +73,21 @@ private:
 // gate and above the top bin; the ring wraps several times.
 TEST(LoudnessHistogram, CumulativeCountsAgreeWithTheExpandedList)
 {
-  for (double relativeGate : {-20.0, -144.0}) {
+  for (double relativeGate : {-20.0, -144.0})
+  {
     LoudnessHistogram fast;
     ASSERT_TRUE(fast.Prepare(300, -70.0, relativeGate, 10.0, 95.0));
     DirectHistogram direct(300, relativeGate);
     std::mt19937 rng(9);
     std::uniform_int_distribution<int> pick(0, 9);
     std::uniform_real_distribution<double> jitter(-0.4, 0.4);
-    for (int i = 0; i < 2000; ++i) {
+    for (int i = 0; i < 2000; ++i)
+    {
       const int kind = pick(rng);
-      const double level = kind < 5 ? -15.0 + jitter(rng)        // the loud cluster
-                           : kind < 8 ? -35.0 + jitter(rng)      // near its threshold
+      const double level = kind < 5   ? -15.0 + jitter(rng)       // the loud cluster
+                           : kind < 8 ? -35.0 + jitter(rng)       // near its threshold
                            : kind < 9 ? -70.05 + jitter(rng) / 4  // at the absolute gate
-                                      : 31.0 + jitter(rng);      // above the top bin
+                                      : 31.0 + jitter(rng);       // above the top bin
       const double power = std::exp(level / 4.342944819);
       fast.Add(power);
       direct.Add(power);
@@ -96,15 +105,19 @@ TEST(LoudnessHistogram, CumulativeCountsAgreeWithTheExpandedList)
 TEST(LoudnessHistogram, ThresholdExactlyOnABinKeepsIt)
 {
   int exact = 0;
-  for (int bin = 0; bin < 1001; bin += 3) {
-    for (int copies = 1; copies <= 3; ++copies) {
+  for (int bin = 0; bin < 1001; bin += 3)
+  {
+    for (int copies = 1; copies <= 3; ++copies)
+    {
       LoudnessHistogram fast;
       ASSERT_TRUE(fast.Prepare(16, -70.0, 0.0, 10.0, 95.0));
       DirectHistogram direct(16, 0.0);
       const double power = levels::PowerOfLevel(fast.BinLevel(bin));
-      for (int i = 0; i < copies; ++i) {
+      for (int i = 0; i < copies; ++i)
+      {
         fast.Add(power);
-        if (fast.relativeThreshold > fast.BinLevel(bin)) break;  // nothing would pass
+        if (fast.relativeThreshold > fast.BinLevel(bin))
+          break;  // nothing would pass
         direct.Add(power);
         exact += fast.relativeThreshold == fast.BinLevel(bin);
         ASSERT_EQ(fast.low, direct.low) << bin;
@@ -139,7 +152,8 @@ TEST(LoudnessHistogram, FullRingDropsTheOldestLevel)
 {
   LoudnessHistogram h;
   ASSERT_TRUE(h.Prepare(4, -70.0, -144.0, 10.0, 95.0));
-  for (double level : {-10.0, -20.0, -20.0, -20.0}) h.Add(levels::PowerOfLevel(level));
+  for (double level : {-10.0, -20.0, -20.0, -20.0})
+    h.Add(levels::PowerOfLevel(level));
   EXPECT_DOUBLE_EQ(h.high, -10.0);
   h.Add(levels::PowerOfLevel(-20.0));
   EXPECT_DOUBLE_EQ(h.high, -20.0);

@@ -8,14 +8,19 @@ namespace {
 
 TEST(ChannelWeights, LabelRules)
 {
-  struct Case { const char* label; double weight; };
-  const Case cases[] = {
-      {"LFE", 0.25}, {" ", 1.0}, {"L", 1.0}, {"R", 1.0}, {"C", 1.0}, {"L1", 1.0}, {"L5", 1.0},
-      {"R3", 1.0}, {"Lt", 1.0}, {"Rt", 1.0}, {"1", 1.0}, {"10", 1.0}, {"Ls", 2.0}, {"Rs", 2.0},
-      {"S", 2.0}, {"Cs", 2.0}, {"Sl", 2.0}, {"Sr", 2.0}, {"Lc", 2.0}, {"Rc", 2.0}, {"Lr", 2.0},
-      {"Rr", 2.0}, {"Lb", 2.0}, {"Rb", 2.0}, {"Lh", 2.0}, {"Rh", 2.0}, {"Ch", 2.0}, {"L6", 2.0},
+  struct Case
+  {
+    const char* label;
+    double weight;
   };
-  for (const Case& c : cases) EXPECT_EQ(ChannelWeightForLabel(c.label, 0.25, 2.0), c.weight) << c.label;
+  const Case cases[] = {
+    {"LFE", 0.25}, {" ", 1.0},  {"L", 1.0},  {"R", 1.0},  {"C", 1.0},  {"L1", 1.0}, {"L5", 1.0},
+    {"R3", 1.0},   {"Lt", 1.0}, {"Rt", 1.0}, {"1", 1.0},  {"10", 1.0}, {"Ls", 2.0}, {"Rs", 2.0},
+    {"S", 2.0},    {"Cs", 2.0}, {"Sl", 2.0}, {"Sr", 2.0}, {"Lc", 2.0}, {"Rc", 2.0}, {"Lr", 2.0},
+    {"Rr", 2.0},   {"Lb", 2.0}, {"Rb", 2.0}, {"Lh", 2.0}, {"Rh", 2.0}, {"Ch", 2.0}, {"L6", 2.0},
+  };
+  for (const Case& c : cases)
+    EXPECT_EQ(ChannelWeightForLabel(c.label, 0.25, 2.0), c.weight) << c.label;
 }
 
 TEST(ChannelWeights, BroadcastTableFor51Itu)
@@ -24,16 +29,20 @@ TEST(ChannelWeights, BroadcastTableFor51Itu)
   FillChannelWeightTable(broadcast, 0.0, 1.189207);
   ASSERT_STREQ(ChannelLayoutTable[15].name, "5.1 ITU");
   const double expected[10] = {1.0, 1.0, 1.0, 0.0, 1.189207, 1.189207, 1.0, 1.0, 1.0, 1.0};
-  for (int ch = 0; ch < 10; ++ch) EXPECT_EQ(broadcast[15][ch], expected[ch]) << ch;
+  for (int ch = 0; ch < 10; ++ch)
+    EXPECT_EQ(broadcast[15][ch], expected[ch]) << ch;
   for (const auto& layout : ChannelLayoutTable)
-    for (const char* label : layout.labels) ASSERT_NE(label, nullptr) << layout.name;
+    for (const char* label : layout.labels)
+      ASSERT_NE(label, nullptr) << layout.name;
 }
 
 TEST(ChannelConfig, CountsMatchTheEnabledChannels)
 {
-  for (const auto& row : ChannelConfigTable) {
+  for (const auto& row : ChannelConfigTable)
+  {
     uint32_t enabled = 0;
-    for (uint8_t e : row.enabled) enabled += e;
+    for (uint8_t e : row.enabled)
+      enabled += e;
     EXPECT_EQ(enabled, row.count) << row.name;
   }
   EXPECT_EQ(ChannelConfigTable[2].enabled[0], 0);

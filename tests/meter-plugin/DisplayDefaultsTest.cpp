@@ -10,7 +10,7 @@ TEST(DisplayDefaults, ColorsFromHexTexts)
     {"#FF382D", IColor(255, 255, 56, 45)},
     {"#ff382d", IColor(255, 255, 56, 45)},
     {"#232323xyz", IColor(255, 0x23, 0x23, 0x23)},  // reading stops at the first non-hex character
-    {"#1FF382D", IColor(255, 255, 56, 45)},          // only the low 24 bits make the colour
+    {"#1FF382D", IColor(255, 255, 56, 45)},         // only the low 24 bits make the colour
     {"#FFFFFFFFFFFFFFFFFFFF", IColor(255, 255, 255, 255)},
     {"FF382D", IColor(255, 0, 0, 0)},
     {"", IColor(255, 0, 0, 0)},

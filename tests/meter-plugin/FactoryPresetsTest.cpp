@@ -54,7 +54,7 @@ const char* const kNames[] = {
   "Dialog LK 10s"};
 // clang-format on
 
-} // namespace
+}  // namespace
 
 TEST(FactoryPresets, FiftyOneRecordsInOrderAndOneFrameworkSlot)
 {
@@ -87,7 +87,8 @@ TEST(FactoryPresets, InitRestoresEveryDefault)
 // default.
 TEST(FactoryPresets, DecodedValuesMatchTheTables)
 {
-  struct Case {
+  struct Case
+  {
     const char* preset;
     int index;
     double value;
@@ -128,8 +129,8 @@ TEST(FactoryPresets, DecodedValuesMatchTheTables)
     {"ATSC A 85 LKFS", 53, -25.0},
     {"ATSC A 85 LKFS", 65, -23.0},
     {"ATSC A 85 LKFS", 71, -21.0},
-    {"ATSC A 85 LKFS", 76, 2},      // TP Max Mode keeps its default
-    {"ATSC A 85 LKFS", 83, 15.0},   // LRA Min Level keeps its default
+    {"ATSC A 85 LKFS", 76, 2},     // TP Max Mode keeps its default
+    {"ATSC A 85 LKFS", 83, 15.0},  // LRA Min Level keeps its default
     {"ATSC A 85 LKFS", kColor_BG_Readoutc, 0x232323},
     {"AGCOM 219 9 CSP LUFS", kGate_mode, 1},
     {"ARIB TR-B32 LKFS", kColor_MeterPeakLED_lmc + 5, 0x2A4717},
@@ -164,20 +165,29 @@ TEST(FactoryPresets, DecodedValuesMatchTheTables)
 // reference offset.
 TEST(FactoryPresets, TwinsDifferOnlyInTheReferenceOffset)
 {
-  struct Twin {
+  struct Twin
+  {
     const char* relative;
     const char* absolute;
     double offset;
   };
   const Twin twins[] = {
-    {"EBU R128 LU +27", "EBU R128 LUFS +27", -23.0}, {"EBU R128 LU +18", "EBU R128 LUFS +18", -23.0},
-    {"EBU R128 LU +9", "EBU R128 LUFS +9", -23.0},   {"ATSC A 85 LK", "ATSC A 85 LKFS", -24.0},
-    {"AGCOM 219 9 CSP LU", "AGCOM 219 9 CSP LUFS", -24.0}, {"ITU-R BS1864 LK", "ITU-R BS1770 LKFS", -24.0},
-    {"ARIB TR-B32 LK", "ARIB TR-B32 LKFS", -24.0},   {"OP-59 LK", "OP-59 LKFS", -24.0},
-    {"K-12 (dB)", "K-12 (dBFS)", -12.0},             {"K-14 (dB)", "K-14 (dBFS)", -14.0},
-    {"K-20 (dB)", "K-20 (dBFS)", -20.0},             {"Netflix 2017 LK", "Netflix 2017 LKFS", -20.0},
-    {"Netflix 2019 LK", "Netflix 2019 LKFS", -27.0}, {"EBU R128 S1 LU", "EBU R128 S1 LUFS", -23.0},
-    {"Dialog LK 3s", "Dialog LKFS 3s", -24.0},       {"Dialog LK 10s", "Dialog LKFS 10s", -24.0},
+    {"EBU R128 LU +27", "EBU R128 LUFS +27", -23.0},
+    {"EBU R128 LU +18", "EBU R128 LUFS +18", -23.0},
+    {"EBU R128 LU +9", "EBU R128 LUFS +9", -23.0},
+    {"ATSC A 85 LK", "ATSC A 85 LKFS", -24.0},
+    {"AGCOM 219 9 CSP LU", "AGCOM 219 9 CSP LUFS", -24.0},
+    {"ITU-R BS1864 LK", "ITU-R BS1770 LKFS", -24.0},
+    {"ARIB TR-B32 LK", "ARIB TR-B32 LKFS", -24.0},
+    {"OP-59 LK", "OP-59 LKFS", -24.0},
+    {"K-12 (dB)", "K-12 (dBFS)", -12.0},
+    {"K-14 (dB)", "K-14 (dBFS)", -14.0},
+    {"K-20 (dB)", "K-20 (dBFS)", -20.0},
+    {"Netflix 2017 LK", "Netflix 2017 LKFS", -20.0},
+    {"Netflix 2019 LK", "Netflix 2019 LKFS", -27.0},
+    {"EBU R128 S1 LU", "EBU R128 S1 LUFS", -23.0},
+    {"Dialog LK 3s", "Dialog LKFS 3s", -24.0},
+    {"Dialog LK 10s", "Dialog LKFS 10s", -24.0},
   };
   for (const Twin& twin : twins)
   {

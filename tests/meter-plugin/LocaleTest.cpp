@@ -29,7 +29,7 @@ public:
   bool active = false;
 };
 
-} // namespace
+}  // namespace
 
 TEST(NumberLocale, DocumentsAndDumpIgnoreTheProcessLocale)
 {

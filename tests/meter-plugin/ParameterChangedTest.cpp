@@ -61,7 +61,7 @@ void FakeWindowMaximum(SlidingPowerWindow& window, double lufs)
   window.hasData = 1;
 }
 
-} // namespace
+}  // namespace
 
 TEST(ParameterChanged, GuardAcceptsOnlyItsSources)
 {
@@ -148,7 +148,8 @@ TEST(ParameterChanged, GainMatchingSkipsEmptyWindows)
 
 TEST(ParameterChanged, LimiterLatencyIsReportedOnlyToSomeHosts)
 {
-  struct Case {
+  struct Case
+  {
     iplug::HostId host;
     bool reported;
   };
@@ -201,7 +202,8 @@ TEST(ParameterChanged, GraphSettingsAreReadTogether)
 
 TEST(EditorActions, SizeAndScaleActions)
 {
-  struct Case {
+  struct Case
+  {
     int action;
     int width, height;
     float scale;
@@ -423,7 +425,8 @@ TEST(ParameterChanged, UnchangedEngineSettingsKeepTheMeasurement)
 namespace {
 
 // An editor whose layout attached a graph, a preset menu and the two export selectors.
-struct EditorWithControls {
+struct EditorWithControls
+{
   Plug plug;
   IGraphControl* graph = nullptr;
   IBPresetMenuZv* menu = nullptr;
@@ -459,7 +462,7 @@ struct EditorWithControls {
   }
 };
 
-} // namespace
+}  // namespace
 
 TEST(EditorActions, GraphCommands)
 {
@@ -490,7 +493,8 @@ TEST(EditorActions, GraphCommands)
   EXPECT_EQ(plug.Settings().graph[0], 0);
 
   // 4 to 7: the loudness range, rounded to whole dB first.
-  struct Case {
+  struct Case
+  {
     int command;
     double top, bottom, wantTop, wantBottom;
   };
@@ -587,9 +591,8 @@ TEST(EditorActions, ColourFileLoadsPushTheChangedParameters)
   EditorWithControls editor;
   Plug& plug = editor.plug;
   auto& ui = *plug.GetUI();
-  auto* load = static_cast<IVFileSelectorControlHiddenZv*>(
-    ui.AddControl(new IVFileSelectorControlHiddenZv(iplug::igraphics::IRECT(0, 0, 1, 1),
-                                                    kActionLoadMeterColorsA, 0, nullptr, "mcls", -1)));
+  auto* load = static_cast<IVFileSelectorControlHiddenZv*>(ui.AddControl(new IVFileSelectorControlHiddenZv(
+    iplug::igraphics::IRECT(0, 0, 1, 1), kActionLoadMeterColorsA, 0, nullptr, "mcls", -1)));
   plug.ControlPositions().meterColorsALoad = ui.GetControlIdx(load);
 
   plug.ParameterChanged(kActionLoadMeterColorsA, kEditor, -1);  // nothing chosen: nothing done

@@ -18,7 +18,7 @@ std::string DisplayOf(const IParam& param, double value)
   return text.Get();
 }
 
-} // namespace
+}  // namespace
 
 TEST(ParameterTable, EveryHostParameterIsWellFormed)
 {

@@ -110,4 +110,4 @@ inline void FillHistory(LoudnessHistory& history, int count, int seed)
     history.AppendCopy(MakePoint(seed + i));
 }
 
-} // namespace plugin_test
+}  // namespace plugin_test

@@ -23,7 +23,7 @@ public:
   int hostNotified = 0;
 };
 
-} // namespace
+}  // namespace
 
 TEST(PresetFiles, SaveThenLoadAppliesAndStoresTheSlot)
 {
@@ -61,7 +61,8 @@ TEST(PresetFiles, EightBitNamesBecomeUtf8AndTheStateReadsBack)
   {
     const char* written;
     const char* read;
-  } cases[] = {{"Caf\xE9", "Caf\xC3\xA9"}, {"Caf\xC3\xA9", "Caf\xC3\xA9"}, {"\xC5ngstr\xF6m", "\xC3\x85ngstr\xC3\xB6m"}};
+  } cases[] = {
+    {"Caf\xE9", "Caf\xC3\xA9"}, {"Caf\xC3\xA9", "Caf\xC3\xA9"}, {"\xC5ngstr\xF6m", "\xC3\x85ngstr\xC3\xB6m"}};
   for (const auto& c : cases)
   {
     SCOPED_TRACE(c.read);

@@ -40,7 +40,7 @@ struct Layout
   int64_t q;
 };
 
-} // namespace
+}  // namespace
 
 TEST(StateChunk, LayoutOfAnEmptyAndAnOddTextState)
 {
@@ -273,9 +273,9 @@ TEST(StateChunk, TruncatedAndBitFlippedChunksChangeNothingWhenRefused)
     flips.push_back(pos);
   for (int i = 0; i < 100; ++i)
     flips.push_back(std::uniform_int_distribution<int64_t>(0, original.Size() - 1)(random));
-  // Every accepted read is followed by a read that restores the state, and each sets the engine
-  // up again: in a sanitizer build all eight bits of every position take many minutes, so there
-  // one bit a position is flipped, a different one from position to position.
+    // Every accepted read is followed by a read that restores the state, and each sets the engine
+    // up again: in a sanitizer build all eight bits of every position take many minutes, so there
+    // one bit a position is flipped, a different one from position to position.
 #if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
   constexpr int kBitsPerPosition = 1;
 #else
@@ -298,8 +298,8 @@ namespace {
 CFPropertyListRef WithData(CFPropertyListRef state, const std::string& bytes)
 {
   const auto dictionary = static_cast<CFDictionaryRef>(state);
-  CFMutableDictionaryRef copy =
-    CFDictionaryCreateMutable(nullptr, 0, &kCFTypeDictionaryKeyCallBacks, &kCFTypeDictionaryValueCallBacks);
+  CFMutableDictionaryRef copy = CFDictionaryCreateMutable(nullptr, 0, &kCFTypeDictionaryKeyCallBacks,
+                                                          &kCFTypeDictionaryValueCallBacks);
   const CFIndex count = CFDictionaryGetCount(dictionary);
   std::vector<const void*> keys(static_cast<size_t>(count)), values(static_cast<size_t>(count));
   CFDictionaryGetKeysAndValues(dictionary, keys.data(), values.data());
@@ -311,7 +311,7 @@ CFPropertyListRef WithData(CFPropertyListRef state, const std::string& bytes)
   return copy;
 }
 
-} // namespace
+}  // namespace
 
 // A restore the host asks for and the plug-in refuses leaves every setting and both lists exactly
 // as they were, whatever their length (lists of 1 to 3 points are not saved in a state, so putting

@@ -25,7 +25,7 @@ std::string Nested(const std::string& open, int depth)
   return text;
 }
 
-} // namespace
+}  // namespace
 
 TEST(StateXml, FreshPluginGoldenDocument)
 {
@@ -97,32 +97,35 @@ TEST(StateXml, ReaderValidationTable)
     {"earlier product name", [](PresetDoc& d) { d.name = "<PluginName>Vantorelyx</PluginName>"; }, false, true, 4.5},
     {"other product name", [](PresetDoc& d) { d.name = "<PluginName>Vantorelixx</PluginName>"; }, false, false, 0},
     {"no version element", [](PresetDoc& d) { d.version = ""; }, false, false, 0},
-    {"name not first attribute", [](PresetDoc& d) { d.presetOpen = "<Preset id=\"1\" name=\"Mine\">"; }, false, false, 0},
+    {"name not first attribute", [](PresetDoc& d) { d.presetOpen = "<Preset id=\"1\" name=\"Mine\">"; }, false, false,
+     0},
     {"no parameters", [](PresetDoc& d) { d.params = "<!-- none -->"; }, false, false, 0},
     {"non-Param after three Params",
      [](PresetDoc& d) {
-       d.params = "<Param name=\"PreGain\" val=\"1\"/><Param name=\"Sync\" val=\"1\"/>"
-                  "<Param name=\"Play\" val=\"0\"/><Value name=\"Reset\" val=\"1\"/>";
+       d.params =
+         "<Param name=\"PreGain\" val=\"1\"/><Param name=\"Sync\" val=\"1\"/>"
+         "<Param name=\"Play\" val=\"0\"/><Value name=\"Reset\" val=\"1\"/>";
      },
      false, false, 0},
     {"duplicates: the last wins",
      [](PresetDoc& d) { d.params = "<Param name=\"PreGain\" val=\"1\"/><Param name=\"PreGain\" val=\"2\"/>"; }, true,
      true, 2.0},
     {"missing val gives 0",
-     [](PresetDoc& d) { d.params = "<Param name=\"PreGain\"/><Param name=\"Loudness Target Level\"/>"; }, true, true, 0},
+     [](PresetDoc& d) { d.params = "<Param name=\"PreGain\"/><Param name=\"Loudness Target Level\"/>"; }, true, true,
+     0},
     {"unknown and nameless skipped",
      [](PresetDoc& d) {
-       d.params = "<Param name=\"Nope\" val=\"3\"/><Param val=\"3\"/><Param name=\"\" val=\"3\"/>"
-                  "<Param name=\"pregain\" val=\"3\"/><Param name=\"PreGain\" val=\"-7.25\"/>";
+       d.params =
+         "<Param name=\"Nope\" val=\"3\"/><Param val=\"3\"/><Param name=\"\" val=\"3\"/>"
+         "<Param name=\"pregain\" val=\"3\"/><Param name=\"PreGain\" val=\"-7.25\"/>";
      },
      true, true, -7.25},
     {"out of range clamps", [](PresetDoc& d) { d.params = "<Param name=\"PreGain\" val=\"1e9\"/>"; }, true, true, 60.0},
     {"not a number", [](PresetDoc& d) { d.params = "<Param name=\"PreGain\" val=\"abc\"/>"; }, true, true, 0.0},
     // Nesting this deep would exhaust the parser's stack.
-    {"deeply nested", [](PresetDoc& d) { d.params = Nested("<Param>", 100000); },
-     false, false, 0},
-    {"nested behind quoted markup", [](PresetDoc& d) { d.params = Nested("<Param name=\"/>\">", 100000); }, false, false,
-     0},
+    {"deeply nested", [](PresetDoc& d) { d.params = Nested("<Param>", 100000); }, false, false, 0},
+    {"nested behind quoted markup", [](PresetDoc& d) { d.params = Nested("<Param name=\"/>\">", 100000); }, false,
+     false, 0},
   };
 
   const std::string folder = TempFolder();
@@ -167,8 +170,9 @@ TEST(StateXml, StepsRoundHalfAwayFromZero)
 {
   Vantorelix plug;
   PresetDoc doc;
-  doc.params = "<Param name=\"SetupPage\" val=\"2.5\"/><Param name=\"GUI Width\" val=\"-5\"/>"
-               "<Param name=\"Channel Routing\" val=\"-0.5\"/><Param name=\"SL Integration Time\" val=\"400.5\"/>";
+  doc.params =
+    "<Param name=\"SetupPage\" val=\"2.5\"/><Param name=\"GUI Width\" val=\"-5\"/>"
+    "<Param name=\"Channel Routing\" val=\"-0.5\"/><Param name=\"SL Integration Time\" val=\"400.5\"/>";
   const ByteChunk chunk = StateText(doc.Text());
   ASSERT_GT(plug.ReadStateXml(plug, chunk, 0), 0);
   EXPECT_EQ(plug.GetParam(kSetupPage)->Value(), 3.0);

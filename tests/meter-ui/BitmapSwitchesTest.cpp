@@ -4,10 +4,8 @@
 #include "meter-ui/IBSwitchControlZv.h"
 #include "tests/meter-ui/MeterUiFixture.h"
 
-namespace vtest
-{
-namespace
-{
+namespace vtest {
+namespace {
 
 struct BitmapSwitches : ::testing::Test
 {
@@ -23,15 +21,13 @@ TEST_F(BitmapSwitches, PushSendsOneThenZeroForEveryPress)
   Click(*editor.g, 20, 20);
   editor.g->OnMouseDblClick(20, 20, IMouseMod(true));
   editor.g->OnMouseUp(Mouse(20, 20));
-  EXPECT_EQ(editor.dlg.log, (std::vector<std::string>{"begin 0", "set 0 1.0000", "set 0 0.0000",
-                                                      "end 0", "begin 0", "set 0 1.0000",
-                                                      "set 0 0.0000", "end 0"}));
+  EXPECT_EQ(editor.dlg.log, (std::vector<std::string>{"begin 0", "set 0 1.0000", "set 0 0.0000", "end 0", "begin 0",
+                                                      "set 0 1.0000", "set 0 0.0000", "end 0"}));
 }
 
 TEST_F(BitmapSwitches, HighlightOnlyWhileHoveredAndEnabled)
 {
-  auto* button = editor.Add(
-    new IBSwitchControlZv(IRECT(10, 10, 30, 30), IBitmap(&strip, 2, false, "run"), 0));
+  auto* button = editor.Add(new IBSwitchControlZv(IRECT(10, 10, 30, 30), IBitmap(&strip, 2, false, "run"), 0));
   auto drawn = [&] {
     editor.DrawOnly(*button);
     return editor.g->log;
@@ -56,5 +52,5 @@ TEST_F(BitmapSwitches, HighlightOnlyWhileHoveredAndEnabled)
   EXPECT_EQ(editor.dlg.GetParam(0)->Value(), 1.0);
 }
 
-} // namespace
-} // namespace vtest
+}  // namespace
+}  // namespace vtest

@@ -15,10 +15,8 @@
 #include "meter-ui/IVTextControlZv.h"
 #include "tests/meter-ui/MeterUiFixture.h"
 
-namespace vtest
-{
-namespace
-{
+namespace vtest {
+namespace {
 
 enum { kSwitch, kColor };
 
@@ -40,8 +38,7 @@ TEST_F(Buttons, UnlinkedButtonFiresItsActionOncePerPressAndHoldsTheValue)
   for (int id : {224, -1})
   {
     editor.dlg.actions.clear();
-    auto* button = editor.Add(new IVButtonControlZv(bounds, id, kDefaultStyleZv, 0, 0, true, false,
-                                                    nullptr, nullptr));
+    auto* button = editor.Add(new IVButtonControlZv(bounds, id, kDefaultStyleZv, 0, 0, true, false, nullptr, nullptr));
     editor.g->OnMouseDown(Mouse(30, 20));
     EXPECT_EQ(button->GetValue(), 1.0);
     EXPECT_TRUE(button->mPressed);
@@ -67,8 +64,7 @@ TEST_F(Buttons, UnlinkedButtonFiresItsActionOncePerPressAndHoldsTheValue)
 
 TEST_F(Buttons, LinkedButtonTogglesItsParameter)
 {
-  editor.Add(new IVButtonControlZv(bounds, kSwitch, kDefaultStyleZv, 1, 0, true, false, nullptr,
-                                   nullptr));
+  editor.Add(new IVButtonControlZv(bounds, kSwitch, kDefaultStyleZv, 1, 0, true, false, nullptr, nullptr));
   Click(*editor.g, 30, 20);
   EXPECT_EQ(Param(kSwitch)->Value(), 1.0);
   Click(*editor.g, 30, 20);
@@ -80,8 +76,7 @@ TEST_F(Buttons, LabelsAndTheirStyles)
 {
   IVStyleZv style;
   style.valueText.mFGColor = IColor(255, 0, 200, 0);
-  auto* button = editor.Add(new IVButtonControlZv(bounds, 5, style, 0, 0, true, true, "Run",
-                                                  "Stop"));
+  auto* button = editor.Add(new IVButtonControlZv(bounds, 5, style, 0, 0, true, true, "Run", "Stop"));
   button->SetDisabled(true);
   editor.DrawOnly(*button);
   ASSERT_EQ(editor.g->texts.size(), 1u);
@@ -125,8 +120,8 @@ TEST_F(Buttons, ToggleShowsXOnlyWhenOnAndNothingWithoutBackground)
 
 TEST_F(Buttons, HiddenClickAreaAndPanelSwitch)
 {
-  editor.Add(new IVPanelControlSwitchZv(bounds, IColor(255, 1, 1, 1), IColor(255, 2, 2, 2), true,
-                                        IColor(255, 3, 3, 3), IColor(255, 4, 4, 4), 3.f));
+  editor.Add(new IVPanelControlSwitchZv(bounds, IColor(255, 1, 1, 1), IColor(255, 2, 2, 2), true, IColor(255, 3, 3, 3),
+                                        IColor(255, 4, 4, 4), 3.f));
   Click(*editor.g, 30, 20);  // the panel ignores the mouse
   auto* area = editor.Add(new IVClickControlHiddenZv(bounds, 212));
   Click(*editor.g, 30, 20);
@@ -143,14 +138,12 @@ TEST_F(Buttons, PanelsDrawPlainOrRoundedBoxes)
     bool frame;
     std::vector<std::string> ops;
   } cases[] = {
-    {0.f, false,
-     {"clear", "move 10 10", "line 60 10", "line 60 30", "line 10 30", "close", "fill"}},
+    {0.f, false, {"clear", "move 10 10", "line 60 10", "line 60 30", "line 10 30", "close", "fill"}},
     {8.f, true, {}},
   };
   for (const Case& c : cases)
   {
-    IVPanelControlZv panel(bounds, IColor(255, 0, 0, 0), c.frame, IColor(255, 9, 9, 9), c.roundness,
-                           2.f);
+    IVPanelControlZv panel(bounds, IColor(255, 0, 0, 0), c.frame, IColor(255, 9, 9, 9), c.roundness, 2.f);
     editor.DrawOnly(panel);
     if (!c.ops.empty())
     {
@@ -177,8 +170,7 @@ TEST_F(Buttons, TextControlIgnoresAnUnchangedText)
 
 TEST_F(Buttons, FileSelectorRunsTheDialogBetweenItsActions)
 {
-  auto* selector =
-    editor.Add(new IVFileSelectorControlHiddenZv(bounds, 207, 0, "/start/", "mcls", 206));
+  auto* selector = editor.Add(new IVFileSelectorControlHiddenZv(bounds, 207, 0, "/start/", "mcls", 206));
   std::vector<std::string> seen;  // the file name each action finds
   editor.dlg.onAction = [&](int) { seen.push_back(selector->mFileName.Get()); };
 
@@ -193,8 +185,7 @@ TEST_F(Buttons, FileSelectorRunsTheDialogBetweenItsActions)
   Click(*editor.g, 30, 20);
   EXPECT_EQ(seen.back(), "/home/u/colours/set.mcls");
   Click(*editor.g, 30, 20);
-  EXPECT_EQ(editor.g->dialogFolders,
-            (std::vector<std::string>{"/start/", "/start/", "/home/u/colours/"}));
+  EXPECT_EQ(editor.g->dialogFolders, (std::vector<std::string>{"/start/", "/start/", "/home/u/colours/"}));
   EXPECT_STREQ(selector->mFolder.Get(), "/home/u/");
 }
 
@@ -208,8 +199,7 @@ TEST_F(Buttons, FileSelectorWithAnUnknownActionDoesNothing)
 
 struct Swatch : Buttons
 {
-  IVColorPickerZv* swatch =
-    editor.Add(new IVColorPickerZv(bounds, kColor, kDefaultStyleZv, "Color"));
+  IVColorPickerZv* swatch = editor.Add(new IVColorPickerZv(bounds, kColor, kDefaultStyleZv, "Color"));
 };
 
 TEST_F(Swatch, TypedHexColours)
@@ -299,9 +289,8 @@ struct Resizer : ::testing::Test
   // A 10-pixel handle of two stacked frames.
   IBCornerResizerControlZv* Make(int sizeCommit, int sizeReset, int scaleCommit, int scaleReset)
   {
-    auto* resizer = new IBCornerResizerControlZv(IBitmap(&handle, 2, false, "resizer"),
-                                                 IRECT(0, 0, 400, 300), sizeCommit, sizeReset,
-                                                 scaleCommit, scaleReset, 0.f, 0.f);
+    auto* resizer = new IBCornerResizerControlZv(IBitmap(&handle, 2, false, "resizer"), IRECT(0, 0, 400, 300),
+                                                 sizeCommit, sizeReset, scaleCommit, scaleReset, 0.f, 0.f);
     editor.g->AddControl(resizer);
     editor.dlg.actions.clear();
     return resizer;
@@ -332,8 +321,8 @@ TEST_F(Resizer, SizeAndScaleIds)
 
 TEST_F(Resizer, ReportsOnlyADragOfItsHandle)
 {
-  auto* resizer = new IBCornerResizerControlZv(IBitmap(&handle, 2, false, "resizer"), IRECT(0, 0, 400, 300), 200,
-                                               201, 202, 203, 0.f, 0.f);
+  auto* resizer = new IBCornerResizerControlZv(IBitmap(&handle, 2, false, "resizer"), IRECT(0, 0, 400, 300), 200, 201,
+                                               202, 203, 0.f, 0.f);
   editor.g->AddControl(resizer);
   editor.g->Resize(500, 400, 1.f);
   EXPECT_TRUE(editor.dlg.actions.empty());
@@ -410,5 +399,5 @@ TEST(HiddenParameter, NeverDrawsAndIsNeverHit)
   EXPECT_TRUE(editor.g->log.empty());
 }
 
-} // namespace
-} // namespace vtest
+}  // namespace
+}  // namespace vtest

@@ -12,8 +12,7 @@
 #include "meter-ui/IGraphControl.h"
 #include "tests/meter-ui/MeterUiFixture.h"
 
-namespace vtest
-{
+namespace vtest {
 
 // Tenths of a second of a clock time.
 constexpr int32_t Clock(int h, int m, int s, int tenths = 0)
@@ -42,7 +41,8 @@ inline LoudnessHistoryPoint GraphPoint(int32_t tenths, double level = -23.0)
 }
 
 // n points, one every tenth of a second from `start`, made by `make`(index, time).
-template <class Make> void FillGraphHistory(LoudnessHistory& history, int n, int32_t start, Make make)
+template <class Make>
+void FillGraphHistory(LoudnessHistory& history, int n, int32_t start, Make make)
 {
   for (int i = 0; i < n; ++i)
     history.AppendCopy(make(i, start + i));
@@ -126,4 +126,4 @@ struct GraphEditor
   std::vector<int> commands;  // graph commands reported, in order
 };
 
-} // namespace vtest
+}  // namespace vtest

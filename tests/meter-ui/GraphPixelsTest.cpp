@@ -15,10 +15,8 @@
 #include "tests/meter-ui/GraphFixture.h"
 #include "tests/support/HeadlessGraphics.h"
 
-namespace vtest
-{
-namespace
-{
+namespace vtest {
+namespace {
 
 using Rgba = std::array<uint8_t, 4>;
 
@@ -35,7 +33,10 @@ LoudnessHistoryPoint Synthetic(int i, int32_t t)
   return p;
 }
 
-int Brightness(const Rgba& c) { return c[0] + c[1] + c[2]; }
+int Brightness(const Rgba& c)
+{
+  return c[0] + c[1] + c[2];
+}
 
 TEST(GraphPixels, FiveMinutesOfMeasurement)
 {
@@ -53,7 +54,7 @@ TEST(GraphPixels, FiveMinutesOfMeasurement)
   graph->SetLook(meterstyle::kTextColor, 10, meterstyle::kAccentColor, meterstyle::kMajorTickColor,
                  meterstyle::kMinorTickColor, WDL_String("LUFS"));
   graph->SetRange(0, -5, -47, 0, -23, 12, 12);  // 42 dB: labels every 3 dB
-  graph->mTimeScaleFactor = 10;                   // "5 min"
+  graph->mTimeScaleFactor = 10;                 // "5 min"
   graph->mShowSL = graph->mShowML = graph->mShowIL = graph->mShowLRA = graph->mShowTarget = 1;
   graph->mColors[IGraphControl::kTargetColor] = IColor(255, 230, 230, 0);
   graph->mDistributionMode = 2;
@@ -85,5 +86,5 @@ TEST(GraphPixels, FiveMinutesOfMeasurement)
   EXPECT_GT(window[2], 20) << "accent-tinted view window";
 }
 
-} // namespace
-} // namespace vtest
+}  // namespace
+}  // namespace vtest

@@ -5,8 +5,7 @@
 
 using namespace vtest;
 
-namespace
-{
+namespace {
 
 GraphHistorySummary Summarised(LoudnessHistory& history)
 {
@@ -15,7 +14,7 @@ GraphHistorySummary Summarised(LoudnessHistory& history)
   return s;
 }
 
-} // namespace
+}  // namespace
 
 TEST(GraphSummaryBlocks, KeepTheFirstExtremesAndTheTravelAsPointsArrive)
 {
@@ -71,9 +70,8 @@ TEST(GraphSummaryBlocks, ARunWhoseClockStepsBackCrossesMidnightOrLeapsIsNotTaken
   for (const Case& c : cases)
   {
     LoudnessHistory history;
-    FillGraphHistory(history, 64, c.start, [&](int i, int32_t t) {
-      return GraphPoint(c.jumpAt >= 0 && i >= c.jumpAt ? t + c.jump : t);
-    });
+    FillGraphHistory(history, 64, c.start,
+                     [&](int i, int32_t t) { return GraphPoint(c.jumpAt >= 0 && i >= c.jumpAt ? t + c.jump : t); });
     EXPECT_EQ(Summarised(history).Blocks()[0].travel, c.travel) << c.name;
   }
 }

@@ -7,10 +7,8 @@
 
 #include "tests/meter-ui/GraphFixture.h"
 
-namespace vtest
-{
-namespace
-{
+namespace vtest {
+namespace {
 
 using Command = IGraphControl::GraphCommand;
 
@@ -86,8 +84,8 @@ TEST_F(GraphMouse, FirstEqualMoveChoosesNoDirectionAndTheNextDecides)
   g.graph->OnMouseDown(X(), Y(), none);
   g.graph->OnMouseDrag(X() + 3, Y() + 3, 3, 3, none);
   EXPECT_TRUE(g.commands.empty());
-  g.graph->OnMouseDrag(X() + 4, Y() + 7, 1, 4, none);    // vertical, pointer moving down
-  g.graph->OnMouseDrag(X() + 30, Y() + 5, 26, -2, none); // stays vertical
+  g.graph->OnMouseDrag(X() + 4, Y() + 7, 1, 4, none);     // vertical, pointer moving down
+  g.graph->OnMouseDrag(X() + 30, Y() + 5, 26, -2, none);  // stays vertical
   EXPECT_EQ(g.commands, (std::vector<int>{Command::kRangeUp, Command::kRangeDown}));
 
   // A new press chooses again: sideways stops the graph, and the same move already scrolls.
@@ -111,12 +109,12 @@ TEST_F(GraphMouse, StoppedViewScrollsByTheFactorWithinItsLimits)
     int want;
   };
   const Case cases[] = {
-    {2, 1000, 1000, 5, false, 1000 - 4 * 5},   // dragging right goes back 2 x factor a pixel
-    {2, 1000, 980, -10, false, 1000},          // never past the frozen end
-    {2, 1000, 500, 400, false, 4},             // never below twice the step
-    {0.333, 1000, 500, 600, false, 2},         // at least 2
-    {0.5, 1000, 500, 3, true, 503},            // the distribution strip scrolls the other way
-    {120, 100, 100, 1, false, 240},            // a history shorter than the lowest end
+    {2, 1000, 1000, 5, false, 1000 - 4 * 5},  // dragging right goes back 2 x factor a pixel
+    {2, 1000, 980, -10, false, 1000},         // never past the frozen end
+    {2, 1000, 500, 400, false, 4},            // never below twice the step
+    {0.333, 1000, 500, 600, false, 2},        // at least 2
+    {0.5, 1000, 500, 3, true, 503},           // the distribution strip scrolls the other way
+    {120, 100, 100, 1, false, 240},           // a history shorter than the lowest end
   };
   for (const Case& c : cases)
   {
@@ -510,5 +508,5 @@ TEST_F(GraphDrawing, DistributionAndBandsStaySoundAtZeroReferencesAndEmptyBins)
   EXPECT_TRUE(noNaN());
 }
 
-} // namespace
-} // namespace vtest
+}  // namespace
+}  // namespace vtest

@@ -9,10 +9,8 @@
 #include "meter-plugin/Vantorelix.h"
 #include "tests/meter-ui/GraphFixture.h"
 
-namespace vtest
-{
-namespace
-{
+namespace vtest {
+namespace {
 
 TEST(GraphThreads, DrawsWhileTheAudioThreadAppendsAndResets)
 {
@@ -94,5 +92,5 @@ TEST(GraphThreads, PointerOverTheGraphNeverWaitsForThePluginLock)
   EXPECT_EQ(plug.Requests().meterRefresh, 1);
 }
 
-} // namespace
-} // namespace vtest
+}  // namespace
+}  // namespace vtest

@@ -14,10 +14,8 @@
 #include "meter-ui/IVClickControlHiddenMenuZv.h"
 #include "tests/meter-ui/MeterUiFixture.h"
 
-namespace vtest
-{
-namespace
-{
+namespace vtest {
+namespace {
 
 using Item = IPopupMenu::Item;
 constexpr int kAfterLoad = 240;  // an id of its own, so that the tests see when it fires
@@ -90,11 +88,10 @@ struct PresetMenu : ::testing::Test
                        int tag = IBPresetMenuZv::kTag)
   {
     plug.watched = &store;
-    auto* menu = new IBPresetMenuZv(&plug, IRECT(552, 13, 811, 36), IRECT(552, 13, 811, 36), 520, 13,
-                                    IText(15.f, IColor(255, 159, 160, 161)), arrow, 815, 13, arrow, kActionLoadPresetFile,
-                                    kActionSavePresetFile, kActionSaveDefaultPreset, kActionRebuildUserPresets,
-                                    kReset, kAfterLoad, &store, &folder, "zvp", 28, arrows, fromFiles,
-                                    IRECT(556, 13, 784, 36));
+    auto* menu = new IBPresetMenuZv(
+      &plug, IRECT(552, 13, 811, 36), IRECT(552, 13, 811, 36), 520, 13, IText(15.f, IColor(255, 159, 160, 161)), arrow,
+      815, 13, arrow, kActionLoadPresetFile, kActionSavePresetFile, kActionSaveDefaultPreset, kActionRebuildUserPresets,
+      kReset, kAfterLoad, &store, &folder, "zvp", 28, arrows, fromFiles, IRECT(556, 13, 784, 36));
     EXPECT_EQ(plug.ui->AddControl(menu, tag), menu);
     return menu;
   }
@@ -116,8 +113,8 @@ TEST_F(PresetMenu, ItemsSeparatorsAndSubMenus)
   PresetMenuStore& store = plug.PresetStore();
   IBPresetMenuZv* menu = Make(store);
   Open();
-  const std::vector<std::string> fixed = {">> Preset menu <<", "--", "Load preset ...", "Reset to default", "--",
-                                          "Save preset ...", "Save as default"};
+  const std::vector<std::string> fixed = {
+    ">> Preset menu <<", "--", "Load preset ...", "Reset to default", "--", "Save preset ...", "Save as default"};
   auto withFactory = fixed;
   withFactory.insert(withFactory.end(), {"--", "Factory"});
   EXPECT_EQ(Texts(menu->Menu()), withFactory);  // no user presets in the data folder
@@ -219,12 +216,12 @@ TEST_F(PresetMenu, DialogsFireTheirIdsAlsoWhenCancelled)
     std::vector<std::string> events;
   };
   const Case cases[] = {
-    {2, {}, "", {"id 194", "id 240"}},                 // load, cancelled
-    {5, {}, "", {"id 195"}},                           // save, cancelled
+    {2, {}, "", {"id 194", "id 240"}},  // load, cancelled
+    {5, {}, "", {"id 195"}},            // save, cancelled
     {5, {"/tmp/none/x.zvp"}, "/tmp/none/x.zvp", {"id 195"}},
-    {6, {}, "", {"id 196"}},                           // save as default, no dialog
-    {0, {}, "", {}},                                   // the title
-    {1, {}, "", {}},                                   // a separator
+    {6, {}, "", {"id 196"}},  // save as default, no dialog
+    {0, {}, "", {}},          // the title
+    {1, {}, "", {}},          // a separator
   };
   for (const Case& c : cases)
   {
@@ -259,8 +256,8 @@ TEST_F(PresetMenu, ArrowsStepThroughTheFactoryListAndStopAtItsEnds)
     int index;
     const char* loaded;  // nullptr: nothing loaded
   };
-  for (const Step& step : {Step{530, 0, nullptr}, Step{825, 1, "Two"}, Step{825, 2, "Three"}, Step{825, 2, nullptr},
-                           Step{530, 1, "Two"}})
+  for (const Step& step :
+       {Step{530, 0, nullptr}, Step{825, 1, "Two"}, Step{825, 2, "Three"}, Step{825, 2, nullptr}, Step{530, 1, "Two"}})
   {
     plug.events.clear();
     menu->OnMouseDown(step.x, 20, mod);
@@ -340,8 +337,8 @@ struct PluginMenu : ::testing::Test
   IBInfoMenuZv* Make(const char* changelog, const WDL_String* dataFolder)
   {
     std::vector<iplug::IParam*> uiOnly{plug.GetExtraParam(kFixedGuiScale)};
-    auto* menu = new IBInfoMenuZv(&plug, 8, 13, IBitmap(), kActionInfoText, kActionUpdateCheck, dataFolder,
-                                  changelog, kToggleTooltips, kOnlineUpdateCheck, -1, kActionDefaultEditorSize,
+    auto* menu = new IBInfoMenuZv(&plug, 8, 13, IBitmap(), kActionInfoText, kActionUpdateCheck, dataFolder, changelog,
+                                  kToggleTooltips, kOnlineUpdateCheck, -1, kActionDefaultEditorSize,
                                   kActionDefaultGuiScale, kActionMinimumGuiScale, {}, {}, {}, uiOnly, kFixedGuiScale);
     plug.ui->AddControl(menu, 1);
     return menu;
@@ -357,9 +354,9 @@ TEST_F(PluginMenu, ItemsInTheirPositions)
   IBInfoMenuZv* menu = Make("https://example.com/products/vantoreli#Changelog", &data);
   menu->OnMouseDown(10, 15, IMouseMod());
   EXPECT_EQ(Texts(menu->Menu()),
-            (std::vector<std::string>{">> Plugin menu <<", "--", "About ...", "--", "Open manual ...",
-                                      "Changelog ...", "Check for update ...", "Check for updates automatically",
-                                      "--", "Open data folder ...", "--", "Tooltips", "--", "Reset GUI size", "--",
+            (std::vector<std::string>{">> Plugin menu <<", "--", "About ...", "--", "Open manual ...", "Changelog ...",
+                                      "Check for update ...", "Check for updates automatically", "--",
+                                      "Open data folder ...", "--", "Tooltips", "--", "Reset GUI size", "--",
                                       "Reset GUI scale", "Set min GUI scale", "--", "Fixed GUI Scale"}));
   EXPECT_TRUE(menu->Menu().GetItem(0)->GetIsTitle());
   const IPopupMenu* scale = menu->Menu().GetItem(18)->GetSubmenu();
@@ -459,5 +456,5 @@ TEST(HiddenMenuArea, ClickFiresItsIdAndTheEmptyMenuNothing)
   EXPECT_TRUE(plug.events.empty());
 }
 
-} // namespace
-} // namespace vtest
+}  // namespace
+}  // namespace vtest

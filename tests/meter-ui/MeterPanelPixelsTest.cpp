@@ -14,10 +14,8 @@
 #include "meter-ui/MeterStyle.h"
 #include "tests/support/HeadlessGraphics.h"
 
-namespace vtest
-{
-namespace
-{
+namespace vtest {
+namespace {
 using namespace iplug::igraphics;
 using Rgba = std::array<uint8_t, 4>;
 
@@ -26,9 +24,8 @@ testing::AssertionResult Near(const Rgba& actual, const IColor& expected, int to
   const int want[3] = {expected.R, expected.G, expected.B};
   for (int i = 0; i < 3; ++i)
     if (std::abs(actual[i] - want[i]) > tolerance)
-      return testing::AssertionFailure() << "(" << int(actual[0]) << "," << int(actual[1]) << ","
-                                         << int(actual[2]) << ") is not (" << want[0] << ","
-                                         << want[1] << "," << want[2] << ")";
+      return testing::AssertionFailure() << "(" << int(actual[0]) << "," << int(actual[1]) << "," << int(actual[2])
+                                         << ") is not (" << want[0] << "," << want[1] << "," << want[2] << ")";
   return testing::AssertionSuccess();
 }
 
@@ -52,23 +49,21 @@ protected:
   void SetUp() override
   {
     g.OpenWindow(nullptr);
-    g.AddControl(new IVPanelControlZv(g.GetBounds(), IColor(255, 0, 0, 0), false,
-                                      IColor(255, 0, 0, 0), 0.f, 0.f));
+    g.AddControl(new IVPanelControlZv(g.GetBounds(), IColor(255, 0, 0, 0), false, IColor(255, 0, 0, 0), 0.f, 0.f));
     loudScale = Add(new IMeterScaleControl(IRECT(0, 0, 60, 260)));
     sl = Bar(IRECT(62, 0, 82, 244), 210, "SL", -27, -12);
     ml = Bar(IRECT(86, 0, 106, 244), 211, "ML", -3, 0);
     dyna = Add(new IDynaMeterControl(IRECT(110, 0, 130, 244)));
-    dyna->SetLook(meterstyle::kTextColor, meterstyle::kCaptionSize, WDL_String("LRA"),
-                  meterstyle::kValueSize, WDL_String("---"));
+    dyna->SetLook(meterstyle::kTextColor, meterstyle::kCaptionSize, WDL_String("LRA"), meterstyle::kValueSize,
+                  WDL_String("---"));
     dyna->mBandColor = IColor(255, 90, 160, 220);
     dyna->mLow = -30;
     dyna->mHigh = -18;
     dyna->mDynaValid = true;
     peakScale = Add(new IMeterScaleControl(IRECT(135, 0, 195, 260)));
     for (IMeterScaleControl* scale : {loudScale, peakScale})
-      scale->SetLook(meterstyle::kTextColor, meterstyle::kScaleTextSize,
-                     meterstyle::kZeroMarkColor, meterstyle::kMajorTickColor,
-                     meterstyle::kMinorTickColor, WDL_String("LUFS"));
+      scale->SetLook(meterstyle::kTextColor, meterstyle::kScaleTextSize, meterstyle::kZeroMarkColor,
+                     meterstyle::kMajorTickColor, meterstyle::kMinorTickColor, WDL_String("LUFS"));
     for (int i = 0; i < 10; ++i)
     {
       const float x = 200.f + 19.f * static_cast<float>(i);
@@ -77,7 +72,8 @@ protected:
     g.DrawFullFrame();
   }
 
-  template <class C> C* Add(C* control)
+  template <class C>
+  C* Add(C* control)
   {
     g.AddControl(control);
     return control;
@@ -86,8 +82,8 @@ protected:
   IMeterControl* Bar(const IRECT& r, int tag, const char* caption, double value, double hold)
   {
     IMeterControl* bar = Add(new IMeterControl(r, tag));
-    bar->SetLook(meterstyle::kTextColor, meterstyle::kCaptionSize, WDL_String(caption),
-                 meterstyle::kValueSize, WDL_String("---"));
+    bar->SetLook(meterstyle::kTextColor, meterstyle::kCaptionSize, WDL_String(caption), meterstyle::kValueSize,
+                 WDL_String("---"));
     bar->mHoldLineColor = meterstyle::kAccentColor;
     bar->mValue = value;
     bar->mHold = hold;
@@ -137,8 +133,8 @@ TEST_F(MeterPanelPixels, ZonesLevelsAndHoldLines)
     const double level = -57 + 6 * i;
     EXPECT_FALSE(Near(g.Pixel(x, Row(level) + 1), IColor(255, 0, 0, 0), 20)) << i;  // lit
     EXPECT_TRUE(Near(g.Pixel(x, Row(level + 6)), meterstyle::kAccentColor)) << i;
-    EXPECT_LT(g.Pixel(x, Row(level + 3))[0] + g.Pixel(x, Row(level + 3))[1]
-                + g.Pixel(x, Row(level + 3))[2], 100) << i;  // dim above the level
+    EXPECT_LT(g.Pixel(x, Row(level + 3))[0] + g.Pixel(x, Row(level + 3))[1] + g.Pixel(x, Row(level + 3))[2], 100)
+      << i;  // dim above the level
   }
   // Space between the bars stays black.
   EXPECT_TRUE(Near(g.Pixel(217, 150), IColor(255, 0, 0, 0)));
@@ -148,5 +144,5 @@ TEST_F(MeterPanelPixels, ZonesLevelsAndHoldLines)
     EXPECT_GT(g.Pixel(x, 240 - 183)[0], 120) << x;  // 1.5 wide about the row's top edge
 }
 
-} // namespace
-} // namespace vtest
+}  // namespace
+}  // namespace vtest

@@ -13,8 +13,7 @@
 #include "graphics/IGraphicsConstants.h"
 #include "tests/controls/ControlsFixture.h"
 
-namespace vtest
-{
+namespace vtest {
 
 class DrawLog : public RecordingGraphics
 {
@@ -46,8 +45,7 @@ public:
     fills.push_back({r, color});
     RecordingGraphics::FillRect(color, r, blend);
   }
-  void DrawLine(const IColor& color, float x1, float y1, float x2, float y2, const IBlend* blend,
-                float width) override
+  void DrawLine(const IColor& color, float x1, float y1, float x2, float y2, const IBlend* blend, float width) override
   {
     lines.push_back({x1, y1, x2, y2, width, color});
     RecordingGraphics::DrawLine(color, x1, y1, x2, y2, blend, width);
@@ -78,8 +76,7 @@ public:
     if (!fileAnswers.empty())
       fileAnswers.erase(fileAnswers.begin());
   }
-  bool AskForColor(const IColor& color, const char*,
-                   std::function<void(const IColor&)> func) override
+  bool AskForColor(const IColor& color, const char*, std::function<void(const IColor&)> func) override
   {
     colorShown = color;
     colorCompletion = std::move(func);
@@ -145,7 +142,8 @@ struct MeterEditor
     dlg.OpenWindow(nullptr);
     g = static_cast<DrawLog*>(dlg.GetUI());
   }
-  template <class C> C* Add(C* control)
+  template <class C>
+  C* Add(C* control)
   {
     g->AddControl(control);
     return control;
@@ -161,4 +159,4 @@ struct MeterEditor
   DrawLog* g = nullptr;
 };
 
-} // namespace vtest
+}  // namespace vtest

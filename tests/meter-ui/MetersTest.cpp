@@ -10,10 +10,8 @@
 #include "meter-ui/MeterStyle.h"
 #include "tests/meter-ui/MeterUiFixture.h"
 
-namespace vtest
-{
-namespace
-{
+namespace vtest {
+namespace {
 
 bool SameColor(const IColor& a, const IColor& b)
 {
@@ -71,11 +69,8 @@ TEST_F(BarMeter, ValueRowText)
     int showAlt;
     const char* text;
   } cases[] = {
-    {-23, -20, 0, 0, "+3.0"},
-    {-23, -23, 0, 0, "0.0"},
-    {0, -143.9, 0, 0, "-143.9"},
-    {0, -143.95, 0, 0, "---"},
-    {-23, -30, -10, 1, "+13.0"},  // the alternative level, with its own sign
+    {-23, -20, 0, 0, "+3.0"},    {-23, -23, 0, 0, "0.0"},     {0, -143.9, 0, 0, "-143.9"},
+    {0, -143.95, 0, 0, "---"},   {-23, -30, -10, 1, "+13.0"},  // the alternative level, with its own sign
     {-23, -30, -40, 1, "-17.0"},
   };
   for (const Case& c : cases)
@@ -175,11 +170,10 @@ struct Scale : ::testing::Test
 
 TEST_F(Scale, DefaultScale)
 {
-  scale->SetLook(kColorBlack, 10, IColor(255, 1, 2, 3), IColor(255, 4, 5, 6),
-                 IColor(255, 7, 8, 9), WDL_String("LUFS"));
+  scale->SetLook(kColorBlack, 10, IColor(255, 1, 2, 3), IColor(255, 4, 5, 6), IColor(255, 7, 8, 9), WDL_String("LUFS"));
   editor.DrawOnly(*scale);
-  EXPECT_EQ(editor.g->Strings(), (std::vector<std::string>{"-12.0", "-24.0", "-36.0", "-48.0",
-                                                           "+6.0", "-60.0", "0.0", "LUFS"}));
+  EXPECT_EQ(editor.g->Strings(),
+            (std::vector<std::string>{"-12.0", "-24.0", "-36.0", "-48.0", "+6.0", "-60.0", "0.0", "LUFS"}));
   EXPECT_EQ(LinesOf(scale->mMinorColor, 1.f).size(), 12u);  // 6, 0, -6 ... -60
   EXPECT_EQ(LinesOf(scale->mMajorColor, 1.5f).size(), 6u);
   const auto zero = LinesOf(scale->mZeroColor, 1.5f);
@@ -208,9 +202,8 @@ TEST_F(Scale, TableModeShowsTheTableMarksInsideTheRange)
   scale->SetRange(9, -36);
   scale->mScaleMode = IMeterScaleControl::kEBU;
   editor.DrawOnly(*scale);
-  EXPECT_EQ(editor.g->Strings(),
-            (std::vector<std::string>{"+9.0", "+6.0", "+3.0", "0.0", "-3.0", "-6.0", "-9.0",
-                                      "-18.0", "-23.0", "-27.0", "-36.0", "dBFS"}));
+  EXPECT_EQ(editor.g->Strings(), (std::vector<std::string>{"+9.0", "+6.0", "+3.0", "0.0", "-3.0", "-6.0", "-9.0",
+                                                           "-18.0", "-23.0", "-27.0", "-36.0", "dBFS"}));
   EXPECT_EQ(LinesOf(scale->mZeroColor, 1.5f).size(), 11u);
 }
 
@@ -282,11 +275,8 @@ TEST_F(DynaMeter, RatioColourFollowsTheReferenceWindow)
     IColor color;
   } cases[] = {
     {10, 10, IColor(255, 100, 50, 100)},  // channel-wise mean
-    {15, 10, dyna->mRatioHighColor},
-    {30, 10, dyna->mRatioHighColor},
-    {5, 10, dyna->mRatioLowColor},
-    {1, 10, dyna->mRatioLowColor},
-    {8, 0, dyna->mRatioLowColor},  // no window
+    {15, 10, dyna->mRatioHighColor},     {30, 10, dyna->mRatioHighColor}, {5, 10, dyna->mRatioLowColor},
+    {1, 10, dyna->mRatioLowColor},       {8, 0, dyna->mRatioLowColor},  // no window
   };
   for (const Case& c : cases)
   {
@@ -370,5 +360,5 @@ TEST_F(DynaMeter, ZeroRangeKeepsTheReadoutWithoutBand)
   EXPECT_EQ(editor.g->fills.size(), 1u);
 }
 
-} // namespace
-} // namespace vtest
+}  // namespace
+}  // namespace vtest

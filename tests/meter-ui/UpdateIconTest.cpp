@@ -37,7 +37,8 @@ protected:
     plug.mMakeGraphicsFunc = [this] { return ui = new BitmapRecordingGraphics(plug, 832, 446, 60); };
     plug.OpenWindow(&window);
     // Two 20 x 20 frames, one above the other.
-    icon = static_cast<IBUpdateControlZv*>(ui->AddControl(new IBUpdateControlZv(141.f, 13.f, IBitmap(&picture, 2, false), 191)));
+    icon = static_cast<IBUpdateControlZv*>(
+      ui->AddControl(new IBUpdateControlZv(141.f, 13.f, IBitmap(&picture, 2, false), 191)));
     plug.log.clear();
   }
   int Fired(int actionId) const
@@ -57,7 +58,8 @@ TEST_F(UpdateIconTest, FrameAndTooltipFollowTheValue)
 {
   EXPECT_EQ(icon->GetRECT(), IRECT(141.f, 13.f, 161.f, 33.f));
   EXPECT_STREQ(icon->GetTooltip(), "Click to check for updates");
-  const struct {
+  const struct
+  {
     double value;
     int srcY;
     const char* tooltip;
@@ -101,4 +103,4 @@ TEST(UpdateIcon, WithoutAnActionIdAClickSendsNothing)
   EXPECT_TRUE(plug.log.empty());
 }
 
-} // namespace
+}  // namespace

@@ -6,19 +6,16 @@
 #include "meter-ui/IVPopupMenuZv.h"
 #include "tests/meter-ui/MeterUiFixture.h"
 
-namespace vtest
-{
-namespace
-{
+namespace vtest {
+namespace {
 
-enum
-{
-  kLevel,   // -144..144 in steps of 0.1
-  kList,    // seven entries
-  kWhole,   // -10..10 in whole steps
-  kMax,     // a scale's maximum and its first split, -60..20 in steps of 0.1
+enum {
+  kLevel,  // -144..144 in steps of 0.1
+  kList,   // seven entries
+  kWhole,  // -10..10 in whole steps
+  kMax,    // a scale's maximum and its first split, -60..20 in steps of 0.1
   kSplit1,
-  kCont,    // 0..1, not stepped
+  kCont,  // 0..1, not stepped
 };
 
 struct ValueBox : ::testing::Test
@@ -37,9 +34,8 @@ struct ValueBox : ::testing::Test
   // A box of 50 x 20 at (10, 10).
   IVParameterControlZv* Box(int paramIdx)
   {
-    auto* box = editor.Add(new IVParameterControlZv(IRECT(10, 10, 60, 30), paramIdx,
-                                                    kDefaultStyleZv, EDirection::Vertical, false,
-                                                    false, 4.0));
+    auto* box = editor.Add(new IVParameterControlZv(IRECT(10, 10, 60, 30), paramIdx, kDefaultStyleZv,
+                                                    EDirection::Vertical, false, false, 4.0));
     box->SetValue(Param(paramIdx)->GetNormalised());
     return box;
   }
@@ -148,16 +144,16 @@ TEST_F(ValueBox, ControlClickRestoresTheDefaultAndDoubleClickPrompts)
 
 TEST_F(ValueBox, DisabledPromptIgnoresTheDoubleClick)
 {
-  editor.Add(new IVParameterControlZv(IRECT(10, 10, 60, 30), kLevel, kDefaultStyleZv,
-                                      EDirection::Vertical, true, false, 4.0));
+  editor.Add(
+    new IVParameterControlZv(IRECT(10, 10, 60, 30), kLevel, kDefaultStyleZv, EDirection::Vertical, true, false, 4.0));
   editor.g->OnMouseDblClick(30, 20, IMouseMod(true));
   EXPECT_EQ(editor.g->nativeTextEntries, 0);
 }
 
 TEST_F(ValueBox, DrawsTextWithLabelAndDimsItWhenDisabled)
 {
-  auto* box = editor.Add(new IVParameterControlZv(IRECT(10, 10, 60, 30), kLevel, kDefaultStyleZv,
-                                                  EDirection::Vertical, false, true, 4.0));
+  auto* box = editor.Add(
+    new IVParameterControlZv(IRECT(10, 10, 60, 30), kLevel, kDefaultStyleZv, EDirection::Vertical, false, true, 4.0));
   box->SetValue(Param(kLevel)->GetNormalised());
   box->SetDisabled(true);
   editor.DrawOnly(*box);
@@ -165,8 +161,8 @@ TEST_F(ValueBox, DrawsTextWithLabelAndDimsItWhenDisabled)
   EXPECT_EQ(editor.g->texts[0].str, "-23.0 LUFS");
   EXPECT_EQ(editor.g->texts[0].color.A, 127);
 
-  auto* plain = editor.Add(new IVParameterControlZv(IRECT(10, 40, 60, 60), -1, kTextValue,
-                                                    EDirection::Vertical, false, false, 4.0));
+  auto* plain = editor.Add(
+    new IVParameterControlZv(IRECT(10, 40, 60, 60), -1, kTextValue, EDirection::Vertical, false, false, 4.0));
   editor.DrawOnly(*plain);
   EXPECT_TRUE(editor.g->log.empty());  // text form without a parameter: nothing at all
 }
@@ -175,9 +171,8 @@ struct RangeBox : ValueBox
 {
   RangeBox()
   {
-    box = editor.Add(new IVParameterControlRangeZv(IRECT(10, 10, 60, 30), kSplit1,
-                                                   kDefaultStyleZv, EDirection::Vertical, false,
-                                                   false, 4.0));
+    box = editor.Add(new IVParameterControlRangeZv(IRECT(10, 10, 60, 30), kSplit1, kDefaultStyleZv,
+                                                   EDirection::Vertical, false, false, 4.0));
     box->mOwnParamIdx = kSplit1;
     box->mUpperParamIdx = kMax;
     box->mMargin = 0.1;
@@ -213,8 +208,7 @@ struct Popup : ValueBox
 {
   IVPopupMenuZv* Add(bool wheel, bool visible = true)
   {
-    auto* popup = editor.Add(new IVPopupMenuZv(IRECT(10, 10, 60, 30), kList, kDefaultStyleZv,
-                                               wheel, visible));
+    auto* popup = editor.Add(new IVPopupMenuZv(IRECT(10, 10, 60, 30), kList, kDefaultStyleZv, wheel, visible));
     popup->SetValue(Param(kList)->GetNormalised());
     return popup;
   }
@@ -242,7 +236,6 @@ TEST_F(Popup, WheelOffChangesNothing)
   Add(false);
   editor.g->OnMouseWheel(30, 20, IMouseMod(), 1.f);
   EXPECT_EQ(Param(kList)->Value(), 2);
-
 }
 
 TEST_F(Popup, ClickOpensTheListAndInvisibleDrawsNothing)
@@ -258,5 +251,5 @@ TEST_F(Popup, ClickOpensTheListAndInvisibleDrawsNothing)
   EXPECT_EQ(editor.g->Strings(), std::vector<std::string>{"c"});
 }
 
-} // namespace
-} // namespace vtest
+}  // namespace
+}  // namespace vtest

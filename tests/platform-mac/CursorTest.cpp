@@ -19,9 +19,9 @@ protected:
   void Drag(float x, float y, NSEventSubtype subtype = NSEventSubtypeMouseEvent)
   {
     const NSPoint at = InWindow(*delegate.Graphics()->GetView(), x, y);
-    window->sendEvent(NSEvent::mouseEventWithType(NSEventTypeLeftMouseDragged, at, NSEventModifierFlags(0),
-                                                  window.get())
-                        .setSubtype(subtype));
+    window->sendEvent(
+      NSEvent::mouseEventWithType(NSEventTypeLeftMouseDragged, at, NSEventModifierFlags(0), window.get())
+        .setSubtype(subtype));
   }
 };
 
@@ -29,7 +29,8 @@ TEST_F(CursorTest, EachTypeShowsItsCursorAndTheArrowWhereAPrivateOneIsMissing)
 {
   Open();
   IGraphicsMac& g = *delegate.Graphics();
-  struct Case {
+  struct Case
+  {
     int type;
     const char* withPrivate;
     const char* without;
@@ -50,9 +51,11 @@ TEST_F(CursorTest, EachTypeShowsItsCursorAndTheArrowWhereAPrivateOneIsMissing)
     {14, "arrowCursor", "arrowCursor"},
     {-1, "arrowCursor", "arrowCursor"},
   };
-  for (bool available : {true, false}) {
+  for (bool available : {true, false})
+  {
     platform::SetPrivateCursorsAvailable(available);
-    for (const Case& c : cases) {
+    for (const Case& c : cases)
+    {
       g.SetCursorShape(c.type);
       EXPECT_EQ(Shown(), available ? c.withPrivate : c.without) << c.type << (available ? " with" : " without");
       EXPECT_EQ(g.GetCursorType(), c.type);
@@ -167,5 +170,5 @@ TEST_F(CursorTest, WarpingMovesTheSystemCursorToTheGraphicsPointWhichBecomesTheL
   EXPECT_EQ(y, 80);
 }
 
-} // namespace
-} // namespace vtest
+}  // namespace
+}  // namespace vtest

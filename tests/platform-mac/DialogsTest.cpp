@@ -27,22 +27,22 @@ protected:
 TEST_F(DialogTest, EachAlertTypeShowsItsButtonsAndAnswersByTheButtonPressedAlsoToItsCompletion)
 {
   Open();
-  struct Case {
+  struct Case
+  {
     int type;
     const char* buttons;  // default|alternate|other, as the panel shows them
     int onDefault, onAlternate, onOther;
   };
   const Case cases[] = {
-    {0, "OK||", 1, 1, 1},
-    {1, "OK|Cancel|", 1, 2, 1},
-    {3, "Yes|Cancel|No", 6, 2, 7},
-    {4, "Yes|No|", 6, 7, 6},
-    {5, "Retry|Cancel|", 4, 2, 4},
+    {0, "OK||", 1, 1, 1},    {1, "OK|Cancel|", 1, 2, 1},    {3, "Yes|Cancel|No", 6, 2, 7},
+    {4, "Yes|No|", 6, 7, 6}, {5, "Retry|Cancel|", 4, 2, 4},
   };
-  for (const Case& c : cases) {
+  for (const Case& c : cases)
+  {
     const int expected[] = {c.onDefault, c.onAlternate, c.onOther};
     int i = 0;
-    for (AlertButton button : {AlertButton::Default, AlertButton::Alternate, AlertButton::Other}) {
+    for (AlertButton button : {AlertButton::Default, AlertButton::Alternate, AlertButton::Other})
+    {
       person.button = button;
       person.alerts.clear();
       std::vector<int> heard;
@@ -59,7 +59,8 @@ TEST_F(DialogTest, EachAlertTypeShowsItsButtonsAndAnswersByTheButtonPressedAlsoT
   }
   // Type 2 and unknown types show nothing and answer Cancel, to a completion too.
   person.alerts.clear();
-  for (int type : {2, 6, -1}) {
+  for (int type : {2, 6, -1})
+  {
     int heard = 0;
     EXPECT_EQ(delegate.Graphics()->ShowAlert("text", "caption", type, [&](int result) { heard = result; }), 2);
     EXPECT_EQ(heard, 2) << type;
@@ -141,7 +142,8 @@ TEST_F(DialogTest, TheColourFunctionHearsEveryColourPickedTheLastOneFinal)
   person.colours = {NSColor::colorWithDeviceRed(1, 0, 0, 1), NSColor::colorWithDeviceRed(0, 1, 0, 0.5),
                     NSColor::colorWithDeviceRed(0.2, 0.4, 0.6, 0.8)};
   std::vector<IColor> heard;
-  EXPECT_TRUE(delegate.Graphics()->AskForColor(IColor(255, 10, 20, 30), "Pick", [&](const IColor& c) { heard.push_back(c); }));
+  EXPECT_TRUE(
+    delegate.Graphics()->AskForColor(IColor(255, 10, 20, 30), "Pick", [&](const IColor& c) { heard.push_back(c); }));
   EXPECT_TRUE(heard.empty());  // the panel returns at once; the person picks later
   platform::RunMainLoop();
   ASSERT_EQ(person.colourStarts.size(), 1u);
@@ -204,11 +206,12 @@ protected:
 TEST_F(OpenerTest, WebLinksAndFilesOpenOnlyWhenAURLCanBeMadeAndTheFileExists)
 {
   Open();
-  const std::filesystem::path file =
-    std::filesystem::temp_directory_path() / ("vantorelix-manual-" + std::to_string(::getpid()) + ".pdf");
+  const std::filesystem::path file = std::filesystem::temp_directory_path() /
+                                     ("vantorelix-manual-" + std::to_string(::getpid()) + ".pdf");
   std::ofstream(file) << "pdf";
   const NSWorkspace& workspace = NSWorkspace::sharedWorkspace();
-  struct Case {
+  struct Case
+  {
     const char* text;
     bool opens;
   };
@@ -217,13 +220,14 @@ TEST_F(OpenerTest, WebLinksAndFilesOpenOnlyWhenAURLCanBeMadeAndTheFileExists)
   const Case cases[] = {
     {"https://example.com/products/vantoreli#Changelog", true},
     {"https://example.com/a page", false},  // a space: no URL
-    {"http://example.com/%zz", false},       // a broken escape
+    {"http://example.com/%zz", false},      // a broken escape
     {existing.c_str(), true},
     {"/no/such/manual.pdf", false},
     {"", false},
     {nullptr, false},
   };
-  for (const Case& c : cases) {
+  for (const Case& c : cases)
+  {
     const size_t before = workspace.opened().size();
     EXPECT_EQ(delegate.Graphics()->OpenWebLink(c.text), c.opens) << (c.text ? c.text : "null");
     EXPECT_EQ(workspace.opened().size(), before + (c.opens ? 1 : 0));
@@ -237,7 +241,8 @@ TEST_F(OpenerTest, WebLinksAndFilesOpenOnlyWhenAURLCanBeMadeAndTheFileExists)
   EXPECT_EQ(workspace.opened().back(), existing);
   EXPECT_FALSE(delegate.Graphics()->ShowInFileBrowser("", false));
   EXPECT_FALSE(delegate.Graphics()->ShowInFileBrowser("/no/such/file", true));
-  EXPECT_EQ(handed, std::vector<std::string>(workspace.opened().begin() + long(openedBefore), workspace.opened().end()));
+  EXPECT_EQ(handed,
+            std::vector<std::string>(workspace.opened().begin() + long(openedBefore), workspace.opened().end()));
 
   // What the opener cannot open is not opened.
   opens = false;
@@ -257,7 +262,8 @@ TEST_F(OpenerTest, TheSharedDocumentsFolderIsTheFirstSystemDataFoldersDocumentat
   std::ofstream(manual) << "pdf";
   const char* before = std::getenv("XDG_DATA_DIRS");
   const std::string kept = before ? before : "";
-  struct Case {
+  struct Case
+  {
     std::string dataDirs;
     std::string path;
     std::string opened;  // empty: nothing
@@ -272,7 +278,8 @@ TEST_F(OpenerTest, TheSharedDocumentsFolderIsTheFirstSystemDataFoldersDocumentat
      "cannot open /usr/local/share/doc/Vantorelix/Vantorelix manual.pdf: it does not exist\n"},
     {data.string(), other, "", "cannot open " + other + ": it does not exist\n"},
   };
-  for (const Case& c : cases) {
+  for (const Case& c : cases)
+  {
     setenv("XDG_DATA_DIRS", c.dataDirs.c_str(), 1);
     handed.clear();
     testing::internal::CaptureStderr();
@@ -302,7 +309,8 @@ TEST_F(DialogTest, TheDesktopOpenerIsXdgOpenAndItsAbsenceIsSaid)
   setenv("PATH", (folder / "bin").c_str(), 1);
   EXPECT_TRUE(delegate.Graphics()->OpenWebLink(link));
   std::string opened;
-  for (int tries = 0; tries < 500 && opened.empty(); ++tries) {
+  for (int tries = 0; tries < 500 && opened.empty(); ++tries)
+  {
     std::this_thread::sleep_for(std::chrono::milliseconds(10));
     std::ifstream(record) >> opened;
   }
@@ -314,7 +322,8 @@ TEST_F(DialogTest, TheDesktopOpenerIsXdgOpenAndItsAbsenceIsSaid)
   const std::string said = testing::internal::GetCapturedStderr();
   setenv("PATH", kept.c_str(), 1);
   EXPECT_NE(said.find(std::string("cannot open ") + link + ": xdg-open is not installed (xdg-utils)\n"),
-            std::string::npos) << said;
+            std::string::npos)
+    << said;
   EXPECT_EQ(std::count(said.begin(), said.end(), '\n'), 1);
   std::filesystem::remove_all(folder);
 }
@@ -322,7 +331,8 @@ TEST_F(DialogTest, TheDesktopOpenerIsXdgOpenAndItsAbsenceIsSaid)
 // The live window's colour dialog is zenity's, whose answer is a text.
 TEST(ZenityColour, OpaqueAndTranslucentAnswersGiveTheirChannelsAndOthersNothing)
 {
-  struct Case {
+  struct Case
+  {
     const char* answer;
     int red, green, blue;  // -1: nothing
   };
@@ -341,11 +351,14 @@ TEST(ZenityColour, OpaqueAndTranslucentAnswersGiveTheirChannelsAndOthersNothing)
     {"#ff382d", -1, 0, 0},
     {"", -1, 0, 0},
   };
-  for (const Case& c : cases) {
+  for (const Case& c : cases)
+  {
     const std::optional<host::ZenityColour> colour = host::ParseZenityColour(c.answer);
     ASSERT_EQ(colour.has_value(), c.red >= 0) << c.answer;
-    if (colour) {
-      EXPECT_EQ(std::vector<int>({colour->red, colour->green, colour->blue}), std::vector<int>({c.red, c.green, c.blue}))
+    if (colour)
+    {
+      EXPECT_EQ(std::vector<int>({colour->red, colour->green, colour->blue}),
+                std::vector<int>({c.red, c.green, c.blue}))
         << c.answer;
     }
   }
@@ -437,5 +450,5 @@ TEST_F(DialogTest, TooltipsComeBackWhenTheInWindowMenuRefreshesThemInItsLastFadi
   EXPECT_EQ(view->toolTipRects().size(), 2u);
 }
 
-} // namespace
-} // namespace vtest
+}  // namespace
+}  // namespace vtest

@@ -133,4 +133,4 @@ protected:
   std::shared_ptr<HostView> host;
 };
 
-} // namespace vtest
+}  // namespace vtest

@@ -11,13 +11,14 @@ constexpr auto kNone = NSEventModifierFlags(0);
 TEST_F(EditorTest, ClicksCountUpToDoubleClicksAndStartOverOnTheThird)
 {
   Open();
-  for (NSInteger count : {1, 2, 3}) {
+  for (NSInteger count : {1, 2, 3})
+  {
     Mouse(NSEventTypeLeftMouseDown, 110, 120, count);
     Mouse(NSEventTypeLeftMouseUp, 110, 120, count);
   }
   Mouse(NSEventTypeRightMouseDown, 150, 150, 2);
-  EXPECT_EQ(delegate.log, (Log{"down 110,120 L", "up 110,120", "double 110,120 L", "down 110,120 L",
-                               "up 110,120", "double 150,150 R"}));
+  EXPECT_EQ(delegate.log, (Log{"down 110,120 L", "up 110,120", "double 110,120 L", "down 110,120 L", "up 110,120",
+                               "double 150,150 R"}));
 }
 
 TEST_F(EditorTest, ModifierKeysReachTheControlAndACommandClickIsARightClick)
@@ -140,5 +141,5 @@ TEST_F(EditorTest, TheWheelGoesToTheControlUnderThePointer)
   EXPECT_EQ(wheel->delta, -3.f);
 }
 
-} // namespace
-} // namespace vtest
+}  // namespace
+}  // namespace vtest

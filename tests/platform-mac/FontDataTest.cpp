@@ -12,8 +12,7 @@
 using namespace vtest;
 using namespace iplug::igraphics;
 
-namespace
-{
+namespace {
 
 IFontDataRecord Read(const Bytes& bytes, int face = 0)
 {
@@ -89,11 +88,9 @@ TEST(FontData, DamagedFontsReadNothingOutsideTheirBytes)
     bool valid;
   };
   std::vector<Case> cases;
-  for (size_t length : {size_t(0), size_t(3), size_t(11), size_t(12), size_t(40), good.size() / 2,
-                        good.size() - 1})
+  for (size_t length : {size_t(0), size_t(3), size_t(11), size_t(12), size_t(40), good.size() / 2, good.size() - 1})
   {
-    cases.push_back({"truncated single font", Bytes(good.begin(), good.begin() + length), 0,
-                     false});
+    cases.push_back({"truncated single font", Bytes(good.begin(), good.begin() + length), 0, false});
   }
   for (size_t length : {size_t(8), size_t(14), size_t(20)})
   {
@@ -142,4 +139,4 @@ TEST(FontData, NameStringsOutsideTheTableAreSkipped)
   EXPECT_STREQ(record.mStyle.Get(), "Style");
 }
 
-} // namespace
+}  // namespace

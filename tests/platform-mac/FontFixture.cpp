@@ -3,8 +3,7 @@
 #include <fstream>
 #include <iterator>
 
-namespace vtest
-{
+namespace vtest {
 
 Bytes BundleFont(const char* name)
 {
@@ -31,8 +30,7 @@ FaceSpec WindowsFace(const std::string& family, const std::string& style)
   return face;
 }
 
-namespace
-{
+namespace {
 Bytes NameTable(const std::vector<NameRecord>& names)
 {
   Bytes strings;
@@ -74,8 +72,7 @@ Bytes Face(const FaceSpec& desc, size_t base)
   Put16(hhea, 4, uint16_t(desc.ascender));
   Put16(hhea, 6, uint16_t(desc.descender));
   Put16(hhea, 8, uint16_t(desc.lineGap));
-  const std::pair<const char*, Bytes> tables[] = {
-    {"head", head}, {"hhea", hhea}, {"name", NameTable(desc.names)}};
+  const std::pair<const char*, Bytes> tables[] = {{"head", head}, {"hhea", hhea}, {"name", NameTable(desc.names)}};
   Bytes face(12 + 16 * 3);
   Put32(face, 0, 0x00010000);
   Put16(face, 4, 3);
@@ -92,7 +89,7 @@ Bytes Face(const FaceSpec& desc, size_t base)
   }
   return face;
 }
-} // namespace
+}  // namespace
 
 Bytes BuildFont(const FaceSpec& face)
 {
@@ -117,4 +114,4 @@ Bytes BuildCollection(const std::vector<FaceSpec>& faces)
   return file;
 }
 
-} // namespace vtest
+}  // namespace vtest

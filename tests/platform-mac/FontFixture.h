@@ -7,8 +7,7 @@
 #include <string>
 #include <vector>
 
-namespace vtest
-{
+namespace vtest {
 
 using Bytes = std::vector<uint8_t>;
 
@@ -43,4 +42,4 @@ Bytes BuildCollection(const std::vector<FaceSpec>& faces);
 void Put16(Bytes& b, size_t at, uint16_t v);
 void Put32(Bytes& b, size_t at, uint32_t v);
 
-} // namespace vtest
+}  // namespace vtest

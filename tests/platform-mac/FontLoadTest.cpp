@@ -15,8 +15,7 @@ using namespace vtest;
 using namespace iplug::igraphics;
 namespace fs = std::filesystem;
 
-namespace
-{
+namespace {
 
 // The installed fonts are a folder of the test's own: Roboto Regular and DejaVu Sans Bold.
 class InstalledFonts : public testing::Test
@@ -29,12 +28,11 @@ protected:
     fs::create_directories(folder / "cache");
     for (const char* name : {"Roboto-Regular.ttf", "verdanab.ttf"})
     {
-      fs::copy_file(fs::path(VANTORELIX_BUNDLE_RESOURCES) / name, folder / name,
-                    fs::copy_options::overwrite_existing);
+      fs::copy_file(fs::path(VANTORELIX_BUNDLE_RESOURCES) / name, folder / name, fs::copy_options::overwrite_existing);
     }
-    std::ofstream(folder / "fonts.conf")
-      << "<?xml version=\"1.0\"?>\n<fontconfig><dir>" << folder.string() << "</dir><cachedir>"
-      << (folder / "cache").string() << "</cachedir></fontconfig>\n";
+    std::ofstream(folder / "fonts.conf") << "<?xml version=\"1.0\"?>\n<fontconfig><dir>" << folder.string()
+                                         << "</dir><cachedir>" << (folder / "cache").string()
+                                         << "</cachedir></fontconfig>\n";
     setenv("FONTCONFIG_FILE", (folder / "fonts.conf").c_str(), 1);
   }
 
@@ -53,7 +51,7 @@ TEST_F(InstalledFonts, FamilyAndStyleFindTheInstalledFile)
     const char* family;
     int style;
     const char* expectedStyle;  // null: not installed
-  } cases[] = {{"Roboto", 0, "Regular"}, {"Roboto", 3, "Regular"}, {"Roboto", 1, nullptr},
+  } cases[] = {{"Roboto", 0, "Regular"},   {"Roboto", 3, "Regular"},    {"Roboto", 1, nullptr},
                {"DejaVu Sans", 1, "Bold"}, {"DejaVu Sans", 2, nullptr}, {"Verdana", 0, nullptr}};
   for (const Case& c : cases)
   {
@@ -106,8 +104,7 @@ TEST_F(InstalledFonts, DescriptorCacheKeepsTheFirstEntryUntilTheLastUserGoes)
   ASSERT_NE(cached, nullptr);
   EXPECT_EQ(cached->mDescriptor, roboto->GetDescriptor());
   const std::unique_ptr<IFontDataRecord> record(roboto->GetFontData());
-  EXPECT_DOUBLE_EQ(cached->mEMRatio,
-                   double(record->mUnitsPerEm) / (record->mAscender - record->mDescender));
+  EXPECT_DOUBLE_EQ(cached->mEMRatio, double(record->mUnitsPerEm) / (record->mAscender - record->mDescender));
   EXPECT_EQ(GetCachedFontDescriptor("Other"), nullptr);
 
   RetainCoreTextFontCache();
@@ -131,4 +128,4 @@ TEST_F(InstalledFonts, FontWithoutMetricsIsCachedAtRatioOne)
   EXPECT_EQ(GetCachedFontDescriptor("Flat")->mEMRatio, 1.0);
 }
 
-} // namespace
+}  // namespace

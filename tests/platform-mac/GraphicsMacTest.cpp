@@ -122,7 +122,8 @@ TEST_F(EditorTest, ANativeViewThatCannotBeTakenInIsLeftAlone)
   IGraphicsView_vVantorelix_au* editor = Open();
   NSView unshared;  // owned by no share: the editor view cannot keep it
   auto shared = std::make_shared<NSView>();
-  struct Case {
+  struct Case
+  {
     const char* what;
     NSView* view;
     bool windowOpen;
@@ -132,16 +133,19 @@ TEST_F(EditorTest, ANativeViewThatCannotBeTakenInIsLeftAlone)
     {"a view no one shares", &unshared, true},
     {"the window closed", shared.get(), false},
   };
-  for (const Case& c : cases) {
+  for (const Case& c : cases)
+  {
     if (!c.windowOpen)
       delegate.Graphics()->CloseWindow();
     delegate.Graphics()->AttachNativeView(c.view, IRECT(10, 20, 50, 40));
     delegate.Graphics()->DetachNativeView(c.view);
-    if (c.view) {
+    if (c.view)
+    {
       EXPECT_EQ(c.view->superview(), nullptr) << c.what;
       EXPECT_EQ(c.view->frame().size.width, 0) << c.what << ": not placed either";
     }
-    if (c.windowOpen) {
+    if (c.windowOpen)
+    {
       EXPECT_EQ(editor->subviews().size(), 0u) << c.what;
     }
   }
@@ -193,8 +197,8 @@ TEST_F(EditorTest, TheHostRemovingTheViewClosesTheEditorAndTheViewItKeepsIsInert
   EXPECT_FALSE(view->isOpaque());
   // Everything that may still reach the view the host holds does nothing (the sanitizer build
   // would see the deleted graphics object otherwise).
-  view->mouseDown(NSEvent::mouseEventWithType(NSEventTypeLeftMouseDown, NSMakePoint(10, 10),
-                                              NSEventModifierFlags(0), nullptr));
+  view->mouseDown(
+    NSEvent::mouseEventWithType(NSEventTypeLeftMouseDown, NSMakePoint(10, 10), NSEventModifierFlags(0), nullptr));
   view->keyDown(NSEvent::keyEventWithType(NSEventTypeKeyDown, NSEventModifierFlags(0), nullptr, u"a", u"a", 0));
   view->render();
   view->windowDidResign();
@@ -239,5 +243,5 @@ TEST(GraphicsMac, TheSystemVersionIsAskedOnceFromTheAppKitRelease)
   EXPECT_EQ(IGraphicsMac::GetSystemVersion(), 0x10A0);  // kept from the first answer
 }
 
-} // namespace
-} // namespace vtest
+}  // namespace
+}  // namespace vtest

@@ -43,10 +43,10 @@ TEST(HostRoad, TheEditorOpensThroughTheCocoaViewPropertyDrawsItsFirstFrameAndClo
       for (uint8_t channel : Pixel(*frame, x, y))
         rgba.push_back(channel);
   EXPECT_TRUE(vtest::WritePicture(vtest::PicturePath("host-road-first-frame.png"), 320, 200, rgba.data()));
-  EXPECT_EQ(Pixel(*frame, 5, 5), (std::array<uint8_t, 4>{44, 48, 56, 255}));      // the panel
-  EXPECT_EQ(Pixel(*frame, 40, 170), (std::array<uint8_t, 4>{60, 200, 120, 255})); // the level bar
-  EXPECT_EQ(Pixel(*frame, 40, 30), (std::array<uint8_t, 4>{20, 22, 26, 255}));    // above the level
-  EXPECT_EQ(Pixel(*frame, 160, 70), (std::array<uint8_t, 4>{70, 80, 96, 255}));   // the dial
+  EXPECT_EQ(Pixel(*frame, 5, 5), (std::array<uint8_t, 4>{44, 48, 56, 255}));       // the panel
+  EXPECT_EQ(Pixel(*frame, 40, 170), (std::array<uint8_t, 4>{60, 200, 120, 255}));  // the level bar
+  EXPECT_EQ(Pixel(*frame, 40, 30), (std::array<uint8_t, 4>{20, 22, 26, 255}));     // above the level
+  EXPECT_EQ(Pixel(*frame, 160, 70), (std::array<uint8_t, 4>{70, 80, 96, 255}));    // the dial
 
   std::weak_ptr<NSResponder> held = view->weak_from_this();
   editor.Close();
@@ -65,4 +65,4 @@ TEST(HostRoad, APlugInWithoutAnEditorSaysSo)
   EXPECT_EQ(editor.View(), nullptr);
 }
 
-} // namespace
+}  // namespace

@@ -18,7 +18,8 @@ NSEvent Key(unsigned short keyCode, std::u16string ignoringModifiers, NSEventMod
 
 TEST(KeyTranslation, KeyPressesAsTheControlsSeeThem)
 {
-  struct Case {
+  struct Case
+  {
     const char* what;
     NSEvent event;
     int vk;
@@ -28,7 +29,8 @@ TEST(KeyTranslation, KeyPressesAsTheControlsSeeThem)
   const Case cases[] = {
     {"a", Key(0, u"a"), 65, "a", false, false, false},
     {"shift-a", Key(0, u"A", NSEventModifierFlagShift), 65, "A", true, false, false},
-    {"command-option-z", Key(6, u"z", NSEventModifierFlagCommand | NSEventModifierFlagOption), 90, "z", false, true, true},
+    {"command-option-z", Key(6, u"z", NSEventModifierFlagCommand | NSEventModifierFlagOption), 90, "z", false, true,
+     true},
     {"control is not in the record", Key(0, u"a", NSEventModifierFlagControl), 65, "a", false, false, false},
     {"digit", Key(18, u"1"), 49, "1", false, false, false},
     {"comma: no code, shift dropped", Key(43, u",", NSEventModifierFlagShift), 0, ",", false, false, false},
@@ -52,7 +54,8 @@ TEST(KeyTranslation, KeyPressesAsTheControlsSeeThem)
     {"unit above 255 is no code", Key(14, u"\u0101", NSEventModifierFlagShift), 0, "\xC4\x81", false, false, false},
     {"two characters: no text", Key(14, u"ab"), 65, "", false, false, false},
   };
-  for (const Case& c : cases) {
+  for (const Case& c : cases)
+  {
     SCOPED_TRACE(c.what);
     const IKeyPress key = MakeKeyPress(c.event);
     EXPECT_EQ(key.VK, c.vk);
@@ -72,4 +75,4 @@ TEST(KeyTranslation, FlagsCarryEveryModifierAndTheValidity)
   EXPECT_EQ(flags, kKeyOption);
 }
 
-} // namespace
+}  // namespace

@@ -7,7 +7,8 @@ namespace vtest {
 namespace {
 
 // Writes down the index chosen in the menu it opened: -2 for none, -3 before any answer.
-struct Chooser : LogControl {
+struct Chooser : LogControl
+{
   using LogControl::LogControl;
   void PopupMenuChosen(IPopupMenu* menu, int) override { chosen = menu ? menu->GetChosenItemIdx() : -2; }
   int chosen = -3;
@@ -51,7 +52,8 @@ TEST_F(NativeMenuTest, TheNativeMenuShowsEachItemAsItsFlagsSayBelowTheControl)
   NSPoint at{};
   person.onMenu = [&](NSMenu& nsMenu) {
     at = nsMenu.popUpLocation();
-    for (NSInteger i = 0; i < nsMenu.numberOfItems(); ++i) {
+    for (NSInteger i = 0; i < nsMenu.numberOfItems(); ++i)
+    {
       const NSMenuItem& item = *nsMenu.itemAtIndex(i);
       shown += item.isSeparatorItem() ? "-" : item.title();
       shown += item.isEnabled() ? "" : " disabled";
@@ -74,7 +76,7 @@ TEST_F(NativeMenuTest, ADismissedMenuAnswersNullAndRunsNoFunction)
   int calls = 0;
   auto menu = Menu(&calls);
   EXPECT_EQ(Choose(*menu, {}), nullptr);
-  EXPECT_EQ(Choose(*menu, {"B"}), nullptr);  // disabled: it cannot be chosen
+  EXPECT_EQ(Choose(*menu, {"B"}), nullptr);    // disabled: it cannot be chosen
   EXPECT_EQ(Choose(*menu, {"Sub"}), nullptr);  // it opens a sub-menu
   EXPECT_EQ(calls, 0);
   EXPECT_EQ(menu->GetChosenItemIdx(), -1);
@@ -100,12 +102,14 @@ TEST_F(NativeMenuTest, ItemsAreNumberedAsTheMenuAsks)
 {
   Open();
   IPopupMenu menu("", {"One", "Two", "Three"});
-  struct Case {
+  struct Case
+  {
     int numbering;
     const char* third;
   };
-  for (const Case& c : {Case{0, "Three"}, Case{1, "3: Three"}, Case{2, "03: Three"}, Case{3, "003: Three"},
-                        Case{4, "Three"}}) {
+  for (const Case& c :
+       {Case{0, "Three"}, Case{1, "3: Three"}, Case{2, "03: Three"}, Case{3, "003: Three"}, Case{4, "Three"}})
+  {
     menu.SetPrefix(c.numbering);
     EXPECT_EQ(Choose(menu, {c.third}), &menu) << c.numbering;
     EXPECT_EQ(menu.GetChosenItemIdx(), 2);
@@ -155,5 +159,5 @@ TEST_F(NativeMenuTest, AScriptChoosingByNameGetsTheNativeMenuEvenWithTheInWindow
   EXPECT_NE(g.GetPopupMenuControl()->GetState(), IPopupMenuControl::kCollapsed);
 }
 
-} // namespace
-} // namespace vtest
+}  // namespace
+}  // namespace vtest

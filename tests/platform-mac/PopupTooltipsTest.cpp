@@ -27,7 +27,8 @@ TEST_F(EditorTest, TooltipsGoWhileTheInWindowMenuShowsAndComeBackOnceItHasClosed
   ASSERT_TRUE(popup->GetExpanded());
 
   popup->CloseMenu();
-  for (int step = 1; step <= 3; ++step) {
+  for (int step = 1; step <= 3; ++step)
+  {
     popup->now += 101;
     g.IsDirty(rects);
     EXPECT_EQ(view->toolTipRects().empty(), step < 3) << "after " << step * 101 << " ms";

@@ -42,7 +42,8 @@ public:
       onMenu(menu);
     NSMenu* level = &menu;
     NSMenuItem* item = nullptr;
-    for (const std::string& title : menuChoice) {
+    for (const std::string& title : menuChoice)
+    {
       item = level ? level->itemWithTitle(title) : nullptr;
       level = item ? item->submenu() : nullptr;
     }
@@ -58,7 +59,7 @@ public:
   std::optional<std::string> path;
   std::vector<NSColor> colours;
   std::vector<std::string> menuChoice;  // empty: dismiss the menu
-  bool byName = false;                   // menus are chosen by name, not with the pointer
+  bool byName = false;                  // menus are chosen by name, not with the pointer
   std::function<void(NSMenu&)> onMenu;
   std::u16string typed;
 
@@ -68,4 +69,4 @@ public:
   std::vector<NSColor> colourStarts;
 };
 
-} // namespace vtest
+}  // namespace vtest

@@ -60,7 +60,8 @@ protected:
 
 TEST_F(TextEntryTest, WhatCanBeTypedFollowsTheParameterKindAndTheLength)
 {
-  struct Case {
+  struct Case
+  {
     int param;
     int length;
     std::u16string typed;
@@ -70,10 +71,14 @@ TEST_F(TextEntryTest, WhatCanBeTypedFollowsTheParameterKindAndTheLength)
     {kGain, 20, u"-1.5kK,x e", "-1.5kK"},  // a comma, another letter and a space are refused
     {kMode, 20, u"+12.5k-", "+125-"},
     {kMode, 3, u"12345", "123"},
-    {kGain, 3, u"1234\x7f" u"9", "129"},  // backspace makes room
+    {kGain, 3,
+     u"1234\x7f"
+     u"9",
+     "129"},                               // backspace makes room
     {-1, 3, u"any, text!", "any, text!"},  // no parameter: anything, at any length
   };
-  for (const Case& c : cases) {
+  for (const Case& c : cases)
+  {
     EntryControl& control = Attach(c.param);
     control.SetTextEntryLength(c.length);
     Prompt(control, "");
@@ -198,5 +203,5 @@ TEST_F(TextEntryTest, ACachedFontIsSizedByTheDrawScaleAndItsEmRatioAndAnUncached
   EXPECT_EQ(view->textField()->font()->pointSize(), 20);
 }
 
-} // namespace
-} // namespace vtest
+}  // namespace
+}  // namespace vtest

@@ -17,7 +17,7 @@ class LogView : public NSView
 {
 public:
   LogView(std::string name, std::vector<std::string>& log, bool flipped = false, bool takesFocus = false)
-    : mName(std::move(name)), mLog(log), mFlipped(flipped), mTakesFocus(takesFocus)
+  : mName(std::move(name)), mLog(log), mFlipped(flipped), mTakesFocus(takesFocus)
   {
   }
   bool isFlipped() const override { return mFlipped; }
@@ -86,15 +86,18 @@ protected:
 
 TEST_F(AppKitTest, PointsConvertBetweenWindowAndViewsBothWays)
 {
-  struct Case { NSPoint window; const NSView* view; NSPoint local; };
-  const Case cases[] = {
-    {{15, 25}, panel.get(), {5, 5}},
-    {{15, 25}, editor.get(), {0, 40}},   // the editor's bottom left; it counts down from its top
-    {{15, 65}, editor.get(), {0, 0}},
-    {{55, 35}, editor.get(), {40, 30}},
-    {{0, 0}, window->contentView(), {0, 0}},
+  struct Case
+  {
+    NSPoint window;
+    const NSView* view;
+    NSPoint local;
   };
-  for (const Case& c : cases) {
+  const Case cases[] = {
+    {{15, 25}, panel.get(), {5, 5}},  {{15, 25}, editor.get(), {0, 40}},  // the editor's bottom left; it counts down from its top
+    {{15, 65}, editor.get(), {0, 0}}, {{55, 35}, editor.get(), {40, 30}}, {{0, 0}, window->contentView(), {0, 0}},
+  };
+  for (const Case& c : cases)
+  {
     const NSPoint local = c.view->convertPointFromView(c.window, nullptr);
     EXPECT_DOUBLE_EQ(local.x, c.local.x);
     EXPECT_DOUBLE_EQ(local.y, c.local.y);
@@ -138,8 +141,8 @@ TEST_F(AppKitTest, ThePressedViewKeepsDragsAndReleaseWhileMovesAndKeysGoToTheFir
 
 TEST_F(AppKitTest, TrackingAreasHearEnterAndExitAndDuringDragsOnlyWhenAskedTo)
 {
-  editor->addTrackingArea(std::make_shared<NSTrackingArea>(editor->bounds(), NSTrackingMouseEnteredAndExited,
-                                                           editor, nullptr));
+  editor->addTrackingArea(
+    std::make_shared<NSTrackingArea>(editor->bounds(), NSTrackingMouseEnteredAndExited, editor, nullptr));
   panel->addTrackingArea(std::make_shared<NSTrackingArea>(
     panel->bounds(), NSTrackingMouseEnteredAndExited | NSTrackingEnabledDuringMouseDrag, panel, nullptr));
   Send(NSEventTypeMouseMoved, 20, 30);
@@ -181,8 +184,8 @@ TEST_F(AppKitTest, ViewsHearOfScaleChangesAndTheirFrameChangesArePosted)
   NSNotificationCenter::defaultCenter().addObserver(
     this, [&](const NSNotification&) { ++frameChanges; }, NSViewFrameDidChangeNotification, editor.get());
   editor->setFrameSize(NSMakeSize(60, 40));
-  editor->setFrameSize(NSMakeSize(60, 40));  // unchanged: no notice
-  panel->setFrameSize(NSMakeSize(300, 100)); // another sender
+  editor->setFrameSize(NSMakeSize(60, 40));   // unchanged: no notice
+  panel->setFrameSize(NSMakeSize(300, 100));  // another sender
   NSNotificationCenter::defaultCenter().removeObserver(this);
   editor->setFrameSize(NSMakeSize(70, 40));
   EXPECT_EQ(frameChanges, 1);
@@ -216,9 +219,15 @@ TEST_F(AppKitTest, AnObserverRemovedDuringAPostIsNotCalled)
   std::vector<int> calls;
   auto& center = NSNotificationCenter::defaultCenter();
   int first = 0, second = 0;
-  center.addObserver(&first, [&](const NSNotification&) { calls.push_back(1); center.removeObserver(&second); }, "n",
-                     nullptr);
-  center.addObserver(&second, [&](const NSNotification&) { calls.push_back(2); }, "n", nullptr);
+  center.addObserver(
+    &first,
+    [&](const NSNotification&) {
+      calls.push_back(1);
+      center.removeObserver(&second);
+    },
+    "n", nullptr);
+  center.addObserver(
+    &second, [&](const NSNotification&) { calls.push_back(2); }, "n", nullptr);
   center.postNotificationName("n", nullptr);
   center.postNotificationName("other", nullptr);
   center.removeObserver(&first);
@@ -280,12 +289,14 @@ TEST_F(AppKitTest, TimersFireOncePerIntervalAndHoldTheirActionUntilInvalidated)
 {
   auto target = std::make_shared<int>(0);
   std::weak_ptr<int> watch = target;
-  auto timer = NSTimer::timerWithTimeInterval(1.0 / 60.0, [target](NSTimer&) { ++*target; }, true);
+  auto timer = NSTimer::timerWithTimeInterval(
+    1.0 / 60.0, [target](NSTimer&) { ++*target; }, true);
   target.reset();
   NSRunLoop::currentRunLoop().addTimer(timer, kCFRunLoopCommonModes);
   platform::RunMainLoop();
   EXPECT_EQ(*watch.lock(), 0);  // the first firing is one interval away
-  for (int tick = 1; tick <= 3; ++tick) {
+  for (int tick = 1; tick <= 3; ++tick)
+  {
     platform::AdvanceClock(1.0 / 60.0);
     platform::RunMainLoop();
     EXPECT_EQ(*watch.lock(), tick);
@@ -297,7 +308,13 @@ TEST_F(AppKitTest, TimersFireOncePerIntervalAndHoldTheirActionUntilInvalidated)
   int fired = 0;
   std::weak_ptr<NSTimer> once;
   {
-    auto timer = NSTimer::timerWithTimeInterval(0.01, [&](NSTimer& t) { ++fired; t.invalidate(); }, true);
+    auto timer = NSTimer::timerWithTimeInterval(
+      0.01,
+      [&](NSTimer& t) {
+        ++fired;
+        t.invalidate();
+      },
+      true);
     NSRunLoop::currentRunLoop().addTimer(timer, kCFRunLoopCommonModes);
     once = timer;
   }
@@ -310,9 +327,15 @@ TEST_F(AppKitTest, TimersFireOncePerIntervalAndHoldTheirActionUntilInvalidated)
 
 TEST(SystemVersion, GestaltAnswersTheTenLineOnly)
 {
-  struct Case { NSOperatingSystemVersion version; OSErr status; SInt32 response; };
+  struct Case
+  {
+    NSOperatingSystemVersion version;
+    OSErr status;
+    SInt32 response;
+  };
   for (const Case& c : {Case{{10, 13, 6}, noErr, 0x1096}, Case{{10, 9, 5}, noErr, 0x1095},
-                        Case{{10, 4, 11}, noErr, 0x1049}, Case{{13, 0, 0}, gestaltUndefSelectorErr, 7}}) {
+                        Case{{10, 4, 11}, noErr, 0x1049}, Case{{13, 0, 0}, gestaltUndefSelectorErr, 7}})
+  {
     platform::SetOperatingSystemVersion(c.version);
     SInt32 response = 7;
     EXPECT_EQ(Gestalt(gestaltSystemVersion, &response), c.status);
@@ -324,4 +347,4 @@ TEST(SystemVersion, GestaltAnswersTheTenLineOnly)
   platform::SetOperatingSystemVersion({13, 0, 0});
 }
 
-} // namespace
+}  // namespace

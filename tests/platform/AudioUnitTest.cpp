@@ -11,7 +11,8 @@ namespace {
 using AudioUnitTest = LiveObjects;
 
 // A unit made by a factory: the interface block followed by the unit's own state.
-struct FactoryUnit {
+struct FactoryUnit
+{
   AudioComponentPlugInInterface interface;
   AudioComponentInstance instance = nullptr;
   std::vector<std::string> calls;
@@ -48,17 +49,19 @@ AudioComponentPlugInInterface* Factory(const AudioComponentDescription*)
     return OSStatus(0);
   };
   unit->interface.Lookup = [](SInt16 selector) -> AudioComponentMethod {
-    switch (selector) {
-    case kAudioUnitGetPropertySelect: return reinterpret_cast<AudioComponentMethod>(FactoryGetProperty);
-    case kAudioUnitSetParameterSelect: return reinterpret_cast<AudioComponentMethod>(FactorySetParameter);
-    default: return nullptr;
+    switch (selector)
+    {
+      case kAudioUnitGetPropertySelect: return reinterpret_cast<AudioComponentMethod>(FactoryGetProperty);
+      case kAudioUnitSetParameterSelect: return reinterpret_cast<AudioComponentMethod>(FactorySetParameter);
+      default: return nullptr;
     }
   };
   return &unit->interface;
 }
 
 // A unit on the entry road: records every parameter block it receives.
-struct EntryLog {
+struct EntryLog
+{
   std::vector<ComponentParameters> blocks;
   bool refuseOpen = false;
 } gEntry;
@@ -66,24 +69,26 @@ struct EntryLog {
 ComponentResult Entry(ComponentParameters* params, Handle storage)
 {
   gEntry.blocks.push_back(*params);
-  switch (params->what) {
-  case kComponentOpenSelect:
-    if (gEntry.refuseOpen)
-      return -1;
-    SetComponentInstanceStorage(reinterpret_cast<ComponentInstance>(params->params[0]),
-                                reinterpret_cast<Handle>(&gEntry));
-    return 0;
-  case kComponentCloseSelect: return storage == reinterpret_cast<Handle>(&gEntry) ? 0 : -2;
-  case kComponentCanDoSelect: return params->params[0] == kAudioUnitRenderSelect;
-  case kComponentVersionSelect: return 0x00030103;
-  case kAudioUnitGetParameterSelect: *reinterpret_cast<AudioUnitParameterValue*>(params->params[3]) = 0.5f; return 0;
-  default: return params->what == kAudioUnitSetParameterSelect ? 0 : badComponentSelector;
+  switch (params->what)
+  {
+    case kComponentOpenSelect:
+      if (gEntry.refuseOpen)
+        return -1;
+      SetComponentInstanceStorage(reinterpret_cast<ComponentInstance>(params->params[0]),
+                                  reinterpret_cast<Handle>(&gEntry));
+      return 0;
+    case kComponentCloseSelect: return storage == reinterpret_cast<Handle>(&gEntry) ? 0 : -2;
+    case kComponentCanDoSelect: return params->params[0] == kAudioUnitRenderSelect;
+    case kComponentVersionSelect: return 0x00030103;
+    case kAudioUnitGetParameterSelect: *reinterpret_cast<AudioUnitParameterValue*>(params->params[3]) = 0.5f; return 0;
+    default: return params->what == kAudioUnitSetParameterSelect ? 0 : badComponentSelector;
   }
 }
 
 TEST_F(AudioUnitTest, FactoryRoadReachesTheBlocksMethods)
 {
-  const AudioComponentDescription description{platform::FourCC("aufx"), platform::FourCC("Gn01"), platform::FourCC("Test"), 0, 0};
+  const AudioComponentDescription description{platform::FourCC("aufx"), platform::FourCC("Gn01"),
+                                              platform::FourCC("Test"), 0, 0};
   AudioComponent component = AudioComponentRegister(&description, CFSTR("Test: Gain"), 0x00010000, Factory);
   const AudioComponentDescription wanted{platform::FourCC("aufx"), 0, platform::FourCC("Test"), 0, 0};
   ASSERT_EQ(AudioComponentFindNext(nullptr, &wanted), component);
@@ -111,7 +116,8 @@ TEST_F(AudioUnitTest, FactoryRoadReachesTheBlocksMethods)
 
 TEST_F(AudioUnitTest, EntryRoadPacksArgumentsInCallOrder)
 {
-  const ComponentDescription description{platform::FourCC("aufx"), platform::FourCC("Gn02"), platform::FourCC("Test"), 0, 0};
+  const ComponentDescription description{platform::FourCC("aufx"), platform::FourCC("Gn02"), platform::FourCC("Test"),
+                                         0, 0};
   Component component = RegisterComponent(&description, Entry, CFSTR("Test: Entry"), 1);
   gEntry = {};
   gEntry.refuseOpen = true;
@@ -140,7 +146,8 @@ TEST_F(AudioUnitTest, EntryRoadPacksArgumentsInCallOrder)
   EXPECT_EQ(gEntry.blocks.back().what, kComponentCloseSelect);
 }
 
-struct Heard {
+struct Heard
+{
   std::vector<AudioUnitEvent> events;
   std::vector<float> values;
 };

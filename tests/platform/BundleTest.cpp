@@ -33,7 +33,8 @@ const char* kInfo = R"(<?xml version="1.0" encoding="UTF-8"?>
 </dict>
 </plist>)";
 
-class BundleTest : public LiveObjects {
+class BundleTest : public LiveObjects
+{
 protected:
   void SetUp() override
   {
@@ -104,29 +105,33 @@ TEST_F(BundleTest, RefusesMissingOrMalformedInfo)
 {
   const char* malformed[] = {
     "",
-    "<plist><dict><key>a</key>",                                        // not well-formed
-    "<dict><key>a</key><string>b</string></dict>",                      // no plist root
-    "<plist><array/></plist>",                                          // root is not a dictionary
-    "<plist><dict><key>a</key></dict></plist>",                         // key without value
-    "<plist><dict><string>a</string><string>b</string></dict></plist>", // value where a key belongs
-    "<plist><dict><key>a</key><date>2020</date></dict></plist>",        // unknown element
+    "<plist><dict><key>a</key>",                                         // not well-formed
+    "<dict><key>a</key><string>b</string></dict>",                       // no plist root
+    "<plist><array/></plist>",                                           // root is not a dictionary
+    "<plist><dict><key>a</key></dict></plist>",                          // key without value
+    "<plist><dict><string>a</string><string>b</string></dict></plist>",  // value where a key belongs
+    "<plist><dict><key>a</key><date>2020</date></dict></plist>",         // unknown element
     "<plist><dict><key>a</key><integer>12x</integer></dict></plist>",
     "<plist><dict><key>a</key><real></real></dict></plist>",
     "<plist><dict/><dict/></plist>",
   };
-  for (const char* text : malformed) {
+  for (const char* text : malformed)
+  {
     Write("Gain.component/Contents/Info.plist", text);
     CFURLRef url = Url("Gain.component");
     EXPECT_EQ(CFBundleCreate(nullptr, url), nullptr) << text;
     CFRelease(url);
   }
   std::string deep = "<plist>";
-  for (int i = 0; i < 200; ++i) deep += "<array>";
-  for (int i = 0; i < 200; ++i) deep += "</array>";
+  for (int i = 0; i < 200; ++i)
+    deep += "<array>";
+  for (int i = 0; i < 200; ++i)
+    deep += "</array>";
   EXPECT_EQ(platform::CreatePropertyListFromXML((deep + "</plist>").c_str()), nullptr);
   // Deep enough to exhaust the stack of a parser that recursed into it, as any bundle may ship.
   std::string deeper = "<plist><dict><key>a</key>";
-  for (int i = 0; i < 40000; ++i) deeper += "<array>";
+  for (int i = 0; i < 40000; ++i)
+    deeper += "<array>";
   Write("Gain.component/Contents/Info.plist", deeper);
   CFURLRef deepUrl = Url("Gain.component");
   EXPECT_EQ(CFBundleCreate(nullptr, deepUrl), nullptr);
@@ -145,8 +150,8 @@ TEST_F(BundleTest, HostSetsTheMainBundle)
 
   const void* keys[] = {kCFBundleIdentifierKey, CFSTR("CFBundleShortVersionString")};
   const void* values[] = {CFSTR("com.example.host"), CFSTR("12.5")};
-  CFDictionaryRef info =
-    CFDictionaryCreate(nullptr, keys, values, 2, &kCFTypeDictionaryKeyCallBacks, &kCFTypeDictionaryValueCallBacks);
+  CFDictionaryRef info = CFDictionaryCreate(nullptr, keys, values, 2, &kCFTypeDictionaryKeyCallBacks,
+                                            &kCFTypeDictionaryValueCallBacks);
   CFURLRef url = Url("");
   CFBundleRef host = platform::CreateBundle(url, info);
   platform::SetMainBundle(host);
@@ -175,7 +180,8 @@ TEST(StandardFolders, FollowHomeAndXdg)
             Paths{"/tmp/someone/Documents"});
   EXPECT_EQ(NSSearchPathForDirectoriesInDomains(NSDesktopDirectory, NSUserDomainMask, true),
             Paths{"/tmp/someone/Desktop"});
-  EXPECT_EQ(NSSearchPathForDirectoriesInDomains(NSLibraryDirectory, NSLocalDomainMask, true), Paths{"/usr/local/share"});
+  EXPECT_EQ(NSSearchPathForDirectoriesInDomains(NSLibraryDirectory, NSLocalDomainMask, true),
+            Paths{"/usr/local/share"});
   EXPECT_EQ(NSSearchPathForDirectoriesInDomains(NSApplicationSupportDirectory, NSSystemDomainMask, true),
             Paths{"/usr/share"});
   setenv("XDG_DATA_HOME", "relative/data", 1);  // only an absolute path counts
@@ -185,7 +191,10 @@ TEST(StandardFolders, FollowHomeAndXdg)
   EXPECT_EQ(NSSearchPathForDirectoriesInDomains(NSApplicationSupportDirectory, NSUserDomainMask, true),
             Paths{"/data/me"});
   setenv("HOME", savedHome.c_str(), 1);
-  if (savedData) setenv("XDG_DATA_HOME", savedDataText.c_str(), 1); else unsetenv("XDG_DATA_HOME");
+  if (savedData)
+    setenv("XDG_DATA_HOME", savedDataText.c_str(), 1);
+  else
+    unsetenv("XDG_DATA_HOME");
 }
 
 }  // namespace
@@ -198,10 +207,11 @@ TEST(PropertyLists, RoundTripThroughXml)
   const UInt8 bytes[] = {0, 1, 2, 0xFF, 0x80};
   const double real = -23.05;
   const int integer = -7;
-  CFMutableDictionaryRef dictionary =
-    CFDictionaryCreateMutable(nullptr, 0, &kCFTypeDictionaryKeyCallBacks, &kCFTypeDictionaryValueCallBacks);
+  CFMutableDictionaryRef dictionary = CFDictionaryCreateMutable(nullptr, 0, &kCFTypeDictionaryKeyCallBacks,
+                                                                &kCFTypeDictionaryValueCallBacks);
   CFMutableArrayRef array = CFArrayCreateMutable(nullptr, 0, &kCFTypeArrayCallBacks);
-  for (CFIndex length = 0; length <= 5; ++length) {  // every base64 tail
+  for (CFIndex length = 0; length <= 5; ++length)
+  {  // every base64 tail
     CFDataRef data = CFDataCreate(nullptr, bytes, length);
     CFArrayAppendValue(array, data);
     CFRelease(data);
@@ -249,8 +259,8 @@ TEST(PropertyLists, RoundTripThroughXml)
 // A dictionary of one entry that holds the string as its key or as its value.
 CFMutableDictionaryRef OneEntry(CFStringRef string, bool asKey)
 {
-  CFMutableDictionaryRef dictionary =
-    CFDictionaryCreateMutable(nullptr, 0, &kCFTypeDictionaryKeyCallBacks, &kCFTypeDictionaryValueCallBacks);
+  CFMutableDictionaryRef dictionary = CFDictionaryCreateMutable(nullptr, 0, &kCFTypeDictionaryKeyCallBacks,
+                                                                &kCFTypeDictionaryValueCallBacks);
   CFDictionarySetValue(dictionary, asKey ? string : CFSTR("name"), asKey ? CFSTR("value") : string);
   return dictionary;
 }
@@ -268,20 +278,23 @@ void ExpectReadsBack(CFDictionaryRef dictionary, const std::string& xml)
 // rather than written in a form that changes on every save and load.
 TEST(PropertyLists, WritesOnlyStringsThatReadBackTheSame)
 {
-  struct Case {
+  struct Case
+  {
     const char* text;
     bool written;
   };
   const Case cases[] = {
     {"Caf\xC3\xA9 \xE6\x97\xA5 \xF0\x9F\x8E\xB5", true},
     {"a & b < c", true},
-    {"Caf\xE9", false},          // Latin-1
+    {"Caf\xE9", false},           // Latin-1
     {"cut \xF0\x9F\x8E", false},  // a character cut short
-    {"\xC0\xAF", false},        // an overlong form
-    {"\xED\xA0\x80", false},    // a surrogate
+    {"\xC0\xAF", false},          // an overlong form
+    {"\xED\xA0\x80", false},      // a surrogate
   };
-  for (const Case& c : cases) {
-    for (const bool asKey : {false, true}) {
+  for (const Case& c : cases)
+  {
+    for (const bool asKey : {false, true})
+    {
       SCOPED_TRACE(std::string(c.text) + (asKey ? " as key" : " as value"));
       // Formatting does not check the bytes, so it can make such a string, as a caller could.
       CFStringRef string = CFStringCreateWithFormat(nullptr, nullptr, CFSTR("%s"), c.text);
@@ -300,12 +313,15 @@ TEST(PropertyLists, WritesOnlyStringsThatReadBackTheSame)
 // white-space switch is set to by other code in the process.
 TEST(PropertyLists, StringsComeBackByteForByte)
 {
-  const char* const texts[] = {"Mix  2 ", " lead", "trail ", "a\tb\nc\r\nd", "   ", "\n", "",
-                               "one space", "&#x41; &amp; &", " ]]> end ]]>", "]]>]]>  "};
-  for (const bool condense : {true, false}) {
+  const char* const texts[] = {"Mix  2 ", " lead",     "trail ",         "a\tb\nc\r\nd", "   ",     "\n",
+                               "",        "one space", "&#x41; &amp; &", " ]]> end ]]>", "]]>]]>  "};
+  for (const bool condense : {true, false})
+  {
     TiXmlBase::SetCondenseWhiteSpace(condense);
-    for (const char* text : texts) {
-      for (const bool asKey : {false, true}) {
+    for (const char* text : texts)
+    {
+      for (const bool asKey : {false, true})
+      {
         SCOPED_TRACE("\"" + std::string(text) + "\"" + (asKey ? " as key" : " as value") +
                      (condense ? ", condensing" : ""));
         CFStringRef string = CFStringCreateWithCString(nullptr, text, kCFStringEncodingUTF8);

@@ -13,32 +13,68 @@ using ContainerTest = LiveObjects;
 
 TEST_F(ContainerTest, NumbersConvertAndReportLoss)
 {
-  struct Case { double stored; bool storedAsFloat; CFNumberType asked; bool exact; double got; };
+  struct Case
+  {
+    double stored;
+    bool storedAsFloat;
+    CFNumberType asked;
+    bool exact;
+    double got;
+  };
   const Case cases[] = {
     {7, false, kCFNumberFloat64Type, true, 7.0},
-    {3.75, true, kCFNumberSInt32Type, false, 3.0},        // truncated
+    {3.75, true, kCFNumberSInt32Type, false, 3.0},  // truncated
     {-3.75, true, kCFNumberSInt32Type, false, -3.0},
-    {5e9, false, kCFNumberSInt32Type, false, 705032704}, // wrapped, reported
+    {5e9, false, kCFNumberSInt32Type, false, 705032704},  // wrapped, reported
     {0.1, true, kCFNumberFloat32Type, false, 0.1f},
     {0.5, true, kCFNumberFloat32Type, true, 0.5},
     {1e300, true, kCFNumberSInt64Type, false, 9.2233720368547758e18},
     {300, false, kCFNumberSInt8Type, false, 44},
   };
-  for (const Case& c : cases) {
+  for (const Case& c : cases)
+  {
     CFNumberRef number;
-    if (c.storedAsFloat) {
+    if (c.storedAsFloat)
+    {
       number = CFNumberCreate(nullptr, kCFNumberDoubleType, &c.stored);
-    } else {
+    }
+    else
+    {
       const long long integer = static_cast<long long>(c.stored);
       number = CFNumberCreate(nullptr, kCFNumberLongLongType, &integer);
     }
     double got = 0;
-    switch (c.asked) {
-    case kCFNumberFloat64Type: EXPECT_EQ(CFNumberGetValue(number, c.asked, &got), c.exact); break;
-    case kCFNumberFloat32Type: { float f; EXPECT_EQ(CFNumberGetValue(number, c.asked, &f), c.exact); got = f; break; }
-    case kCFNumberSInt64Type: { int64_t v; EXPECT_EQ(CFNumberGetValue(number, c.asked, &v), c.exact); got = double(v); break; }
-    case kCFNumberSInt8Type: { int8_t v; EXPECT_EQ(CFNumberGetValue(number, c.asked, &v), c.exact); got = v; break; }
-    default: { int32_t v; EXPECT_EQ(CFNumberGetValue(number, c.asked, &v), c.exact); got = v; break; }
+    switch (c.asked)
+    {
+      case kCFNumberFloat64Type: EXPECT_EQ(CFNumberGetValue(number, c.asked, &got), c.exact); break;
+      case kCFNumberFloat32Type:
+      {
+        float f;
+        EXPECT_EQ(CFNumberGetValue(number, c.asked, &f), c.exact);
+        got = f;
+        break;
+      }
+      case kCFNumberSInt64Type:
+      {
+        int64_t v;
+        EXPECT_EQ(CFNumberGetValue(number, c.asked, &v), c.exact);
+        got = double(v);
+        break;
+      }
+      case kCFNumberSInt8Type:
+      {
+        int8_t v;
+        EXPECT_EQ(CFNumberGetValue(number, c.asked, &v), c.exact);
+        got = v;
+        break;
+      }
+      default:
+      {
+        int32_t v;
+        EXPECT_EQ(CFNumberGetValue(number, c.asked, &v), c.exact);
+        got = v;
+        break;
+      }
     }
     EXPECT_EQ(got, c.got) << c.stored;
     CFRelease(number);
@@ -84,14 +120,21 @@ TEST_F(ContainerTest, DataCopiesAndAppends)
 }
 
 // Records kept alive by the caller's callbacks, as the factory preset array keeps its presets.
-struct Counted {
+struct Counted
+{
   int refs = 1;
 };
 int gReleases = 0;
-const CFArrayCallBacks kCountedCallBacks{
-  0, [](CFAllocatorRef, const void* v) { ++static_cast<Counted*>(const_cast<void*>(v))->refs; return v; },
-  [](CFAllocatorRef, const void* v) { --static_cast<Counted*>(const_cast<void*>(v))->refs; ++gReleases; }, nullptr,
-  nullptr};
+const CFArrayCallBacks kCountedCallBacks{0,
+                                         [](CFAllocatorRef, const void* v) {
+                                           ++static_cast<Counted*>(const_cast<void*>(v))->refs;
+                                           return v;
+                                         },
+                                         [](CFAllocatorRef, const void* v) {
+                                           --static_cast<Counted*>(const_cast<void*>(v))->refs;
+                                           ++gReleases;
+                                         },
+                                         nullptr, nullptr};
 
 TEST_F(ContainerTest, ArraysKeepValuesThroughTheirCallbacks)
 {
@@ -129,8 +172,8 @@ TEST_F(ContainerTest, ArraysKeepValuesThroughTheirCallbacks)
 
 TEST_F(ContainerTest, DictionariesMatchKeysByContentAndReplaceValues)
 {
-  CFMutableDictionaryRef dictionary =
-    CFDictionaryCreateMutable(nullptr, 0, &kCFTypeDictionaryKeyCallBacks, &kCFTypeDictionaryValueCallBacks);
+  CFMutableDictionaryRef dictionary = CFDictionaryCreateMutable(nullptr, 0, &kCFTypeDictionaryKeyCallBacks,
+                                                                &kCFTypeDictionaryValueCallBacks);
   CFStringRef key = CFStringCreateWithCString(nullptr, "version", kCFStringEncodingUTF8);
   const int one = 1, two = 2;
   CFNumberRef first = CFNumberCreate(nullptr, kCFNumberIntType, &one);

@@ -5,7 +5,8 @@
 
 #include <gtest/gtest.h>
 
-class LiveObjects : public ::testing::Test {
+class LiveObjects : public ::testing::Test
+{
 protected:
   void TearDown() override { EXPECT_EQ(platform::LiveObjectCount(), mBaseline) << "objects leaked"; }
 

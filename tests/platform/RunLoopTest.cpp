@@ -6,7 +6,8 @@
 
 namespace {
 
-class RunLoopTest : public LiveObjects {
+class RunLoopTest : public LiveObjects
+{
 protected:
   void TearDown() override
   {
@@ -15,7 +16,8 @@ protected:
   }
 };
 
-struct Log {
+struct Log
+{
   std::vector<std::string> calls;
   int retains = 0;
   int releases = 0;
@@ -23,9 +25,16 @@ struct Log {
 
 CFRunLoopTimerRef MakeTimer(Log& log, const char* name, CFTimeInterval interval, CFIndex order = 0)
 {
-  struct Entry { Log* log; const char* name; };
+  struct Entry
+  {
+    Log* log;
+    const char* name;
+  };
   CFRunLoopTimerContext context{0, new Entry{&log, name},
-                                [](const void* info) { ++static_cast<const Entry*>(info)->log->retains; return info; },
+                                [](const void* info) {
+                                  ++static_cast<const Entry*>(info)->log->retains;
+                                  return info;
+                                },
                                 [](const void* info) {
                                   auto* entry = static_cast<const Entry*>(info);
                                   ++entry->log->releases;
@@ -36,8 +45,8 @@ CFRunLoopTimerRef MakeTimer(Log& log, const char* name, CFTimeInterval interval,
     auto* entry = static_cast<Entry*>(info);
     entry->log->calls.push_back(entry->name);
   };
-  CFRunLoopTimerRef timer =
-    CFRunLoopTimerCreate(kCFAllocatorDefault, CFAbsoluteTimeGetCurrent(), interval, 0, order, callout, &context);
+  CFRunLoopTimerRef timer = CFRunLoopTimerCreate(kCFAllocatorDefault, CFAbsoluteTimeGetCurrent(), interval, 0, order,
+                                                 callout, &context);
   CFRunLoopAddTimer(CFRunLoopGetMain(), timer, kCFRunLoopCommonModes);
   return timer;
 }
@@ -50,13 +59,20 @@ void Stop(CFRunLoopTimerRef timer)
 
 TEST_F(RunLoopTest, RepeatingTimerFiresOncePerIntervalHoweverTheClockIsAdvanced)
 {
-  struct Case { CFTimeInterval step; int steps; size_t firings; };
+  struct Case
+  {
+    CFTimeInterval step;
+    int steps;
+    size_t firings;
+  };
   // The first firing is at creation time; after that one per 20 ms of virtual time.
-  for (const Case& c : {Case{0.020, 50, 51}, Case{0.007, 20, 8}, Case{0.100, 3, 16}, Case{512.0 / 48000.0, 94, 51}}) {
+  for (const Case& c : {Case{0.020, 50, 51}, Case{0.007, 20, 8}, Case{0.100, 3, 16}, Case{512.0 / 48000.0, 94, 51}})
+  {
     Log log;
     CFRunLoopTimerRef timer = MakeTimer(log, "tick", 0.020);
     platform::RunMainLoop();
-    for (int i = 0; i < c.steps; ++i) {
+    for (int i = 0; i < c.steps; ++i)
+    {
       platform::AdvanceClock(c.step);
       platform::RunMainLoop();
     }
@@ -102,14 +118,20 @@ TEST_F(RunLoopTest, InvalidatedTimerNeverFiresAgainAndLetsGoOfItsInfo)
 TEST_F(RunLoopTest, CalloutMayStopAndReleaseItsOwnTimer)
 {
   // The idle timer's owner stops and releases the timer from inside a tick.
-  struct Owner { CFRunLoopTimerRef timer = nullptr; int ticks = 0; } owner;
+  struct Owner
+  {
+    CFRunLoopTimerRef timer = nullptr;
+    int ticks = 0;
+  } owner;
   CFRunLoopTimerContext context{0, &owner, nullptr, nullptr, nullptr};
-  owner.timer = CFRunLoopTimerCreate(nullptr, CFAbsoluteTimeGetCurrent(), 0.020, 0, 0,
-                                     [](CFRunLoopTimerRef, void* info) {
-                                       auto* o = static_cast<Owner*>(info);
-                                       if (++o->ticks == 2) Stop(o->timer);
-                                     },
-                                     &context);
+  owner.timer = CFRunLoopTimerCreate(
+    nullptr, CFAbsoluteTimeGetCurrent(), 0.020, 0, 0,
+    [](CFRunLoopTimerRef, void* info) {
+      auto* o = static_cast<Owner*>(info);
+      if (++o->ticks == 2)
+        Stop(o->timer);
+    },
+    &context);
   CFRunLoopAddTimer(CFRunLoopGetMain(), owner.timer, kCFRunLoopCommonModes);
   platform::AdvanceClock(0.2);
   EXPECT_EQ(platform::RunMainLoop(), 2);

@@ -18,12 +18,12 @@
 
 namespace {
 
-using product_test::Quoted;
-using product_test::Shell;
-using product_test::ShellRun;
 using product_test::Colour;
 using product_test::Picture;
+using product_test::Quoted;
 using product_test::Read;
+using product_test::Shell;
+using product_test::ShellRun;
 
 ::testing::AssertionResult Bright(const Colour& c)
 {
@@ -84,7 +84,8 @@ TEST_F(AuHostEditor, PicturesFollowTheClicksAndTheReportIsMeasuresOwn)
                         // The "Unit" popup of the first setup page opens its menu.
                         {"menu", std::string(" --click ") + kSetupButton + " --click 540,219"}};
   std::vector<Picture> pictures;
-  for (const Case& c : cases) {
+  for (const Case& c : cases)
+  {
     const std::string png = Path(std::string(c.name) + ".png");
     const ShellRun run = Run("editor " + sample + " --png " + Quoted(png) + c.clicks);
     ASSERT_EQ(run.status, 0) << c.name << ": " << err;
@@ -135,11 +136,12 @@ TEST_F(AuHostEditor, SizeAndScaleResizeTheEditorAndClicksFollowTheScale)
     {"--size 100x100", 832, 446, kPanelX, kPanelY},
     {"--size 3000x2000", 2496, 1338, kPanelX, kPanelY},
   };
-  for (const Case& c : cases) {
+  for (const Case& c : cases)
+  {
     const std::string before = Path("before.png"), after = Path("after.png");
     ASSERT_EQ(Run("editor " + sample + " --png " + Quoted(before) + " " + c.arguments).status, 0) << err;
-    ASSERT_EQ(Run("editor " + sample + " --png " + Quoted(after) + " " + c.arguments + " --click " + kGraphButton).status,
-              0)
+    ASSERT_EQ(
+      Run("editor " + sample + " --png " + Quoted(after) + " " + c.arguments + " --click " + kGraphButton).status, 0)
       << err;
     const Picture meters = Read(before), graph = Read(after);
     EXPECT_EQ(meters.width, c.width) << c.arguments;
@@ -180,7 +182,8 @@ TEST_F(AuHostEditor, BadRequestsFailOnOneLineAndLeaveNoPicture)
     {"editor " + Quoted(Path("missing.wav")) + " --png " + Quoted(Path("out.png")),
      "cannot read " + Path("missing.wav") + ": cannot open it"},
   };
-  for (const Case& c : cases) {
+  for (const Case& c : cases)
+  {
     const ShellRun run = Run(c.arguments);
     EXPECT_EQ(run.status, 1) << c.arguments;
     EXPECT_EQ(err, "au-host: " + c.error + "\n") << c.arguments;
@@ -250,8 +253,9 @@ TEST_F(AuHostEditor, ExportButtonsTakeTheFilesGivenOrSayNoneWasChosen)
 
   ShellRun run = Run("editor " + tone + picture + kCsvButton + kLogButton);
   EXPECT_EQ(run.status, 0) << err;
-  EXPECT_EQ(err, "au-host: no file chosen for the .csv export (give --csv FILE)\n"
-                 "au-host: no file chosen for the .log export (give --log FILE)\n");
+  EXPECT_EQ(err,
+            "au-host: no file chosen for the .csv export (give --csv FILE)\n"
+            "au-host: no file chosen for the .log export (give --log FILE)\n");
 
   const std::string csv = Path("clicked.csv"), log = Path("given.log");
   run = Run("editor " + tone + picture + kCsvButton + " --csv " + Quoted(csv) + " --log " + Quoted(log));
@@ -260,8 +264,9 @@ TEST_F(AuHostEditor, ExportButtonsTakeTheFilesGivenOrSayNoneWasChosen)
   EXPECT_NE(plugin_test::ReadFile(csv).find("Time,IL"), std::string::npos);
   EXPECT_NE(plugin_test::ReadFile(log).find("Integrated Loudness (IL)"), std::string::npos);
 
-  const std::pair<const char*, const char*> misnamed[] = {{" --csv table.txt", "--csv needs a file name ending in .csv"},
-                                                          {" --log summary", "--log needs a file name ending in .log"}};
+  const std::pair<const char*, const char*> misnamed[] = {
+    {" --csv table.txt", "--csv needs a file name ending in .csv"},
+    {" --log summary", "--log needs a file name ending in .log"}};
   for (const auto& [option, error] : misnamed)
   {
     run = Run("editor " + tone + picture + option);
@@ -270,4 +275,4 @@ TEST_F(AuHostEditor, ExportButtonsTakeTheFilesGivenOrSayNoneWasChosen)
   }
 }
 
-} // namespace
+}  // namespace

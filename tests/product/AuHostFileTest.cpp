@@ -38,7 +38,8 @@ std::string StateChunkText(const std::string& path)
   if (!state)
     return "";
   std::string text;
-  if (const auto data = static_cast<CFDataRef>(CFDictionaryGetValue(static_cast<CFDictionaryRef>(state), CFSTR("data"))))
+  if (const auto data = static_cast<CFDataRef>(
+        CFDictionaryGetValue(static_cast<CFDictionaryRef>(state), CFSTR("data"))))
     text.assign(reinterpret_cast<const char*>(CFDataGetBytePtr(data)), size_t(CFDataGetLength(data)));
   CFRelease(state);
   return text;
@@ -187,7 +188,8 @@ std::string StateWithoutWallClock(const std::string& plist)
     return {};
   uint32_t count = 0;
   std::memcpy(&count, &bytes[chunk + 12], 4);
-  constexpr size_t kWallFrom = offsetof(LoudnessHistoryPoint, wallHour), kWallTo = offsetof(LoudnessHistoryPoint, marked);
+  constexpr size_t kWallFrom = offsetof(LoudnessHistoryPoint, wallHour),
+                   kWallTo = offsetof(LoudnessHistoryPoint, marked);
   for (size_t i = 0; i < count && chunk + 16 + (i + 1) * sizeof(LoudnessHistoryPoint) <= bytes.size(); ++i)
     std::fill_n(&bytes[chunk + 16 + i * sizeof(LoudnessHistoryPoint) + kWallFrom], kWallTo - kWallFrom, '\0');
   return bytes;
@@ -305,8 +307,9 @@ TEST_F(AuHostFile, StandardInputAndUnknownSizes)
   }
   const Measurement empty = Measure("-", "true | ");
   EXPECT_EQ(empty.status, 1);
-  EXPECT_EQ(empty.err, "au-host: cannot read standard input: it is not a WAV or AIFF file (give --raw for headerless "
-                       "PCM)\n");
+  EXPECT_EQ(empty.err,
+            "au-host: cannot read standard input: it is not a WAV or AIFF file (give --raw for headerless "
+            "PCM)\n");
 
   // What does not begin as audio is refused from its first bytes: the writer of the 2 GB finds
   // the pipe closed long before its end (it would finish with status 0 had au-host read it all).
@@ -346,12 +349,17 @@ TEST_F(AuHostFile, DecoderOutputThroughAPipe)
   }
 
   const std::string stereo = Path("stereo.wav");
-  ASSERT_EQ(Shell("ffmpeg -hide_banner -loglevel error -f lavfi -i 'aevalsrc=0.5*sin(6283*t)|0.25*sin(1885*t):d=3:s=48000' "
-                  "-c:a pcm_s24le " + Quoted(stereo)).status, 0);
+  ASSERT_EQ(
+    Shell("ffmpeg -hide_banner -loglevel error -f lavfi -i 'aevalsrc=0.5*sin(6283*t)|0.25*sin(1885*t):d=3:s=48000' "
+          "-c:a pcm_s24le " +
+          Quoted(stereo))
+      .status,
+    0);
   const Measurement byName = Measure(Quoted(stereo) + " --out " + Quoted(Path("by-name.wav")));
   ASSERT_EQ(byName.status, 0) << byName.err;
-  const Measurement streamed = Measure("- --out " + Quoted(Path("streamed.wav")),
-                                       "ffmpeg -hide_banner -loglevel error -i " + Quoted(stereo) + " -c:a copy -f wav - | ");
+  const Measurement streamed = Measure(
+    "- --out " + Quoted(Path("streamed.wav")),
+    "ffmpeg -hide_banner -loglevel error -i " + Quoted(stereo) + " -c:a copy -f wav - | ");
   EXPECT_EQ(streamed.status, 0) << streamed.err;
   EXPECT_EQ(streamed.out, byName.out);
   EXPECT_TRUE(plugin_test::ReadFile(Path("streamed.wav")) == plugin_test::ReadFile(Path("by-name.wav")));
@@ -382,8 +390,8 @@ TEST_F(AuHostFile, SamplesThatAreNotFiniteAreSilenceAndCounted)
   const Measurement measured = Measure(Quoted(Path("inf.wav")));
   EXPECT_EQ(measured.status, 0);
   EXPECT_EQ(measured.out, reference.out);
-  EXPECT_EQ(measured.err, "au-host: warning: " + Path("inf.wav") +
-                            ": 1 sample is not a finite number; measured as silence\n");
+  EXPECT_EQ(measured.err,
+            "au-host: warning: " + Path("inf.wav") + ": 1 sample is not a finite number; measured as silence\n");
 
   std::string noise(96002 * 4, '\0');  // 48001 frames: the last block ends on a part of four
   uint32_t seed = 1;
@@ -431,8 +439,9 @@ TEST_F(AuHostFile, DataPastTheEndIsMeasuredUpToTheEnd)
   const Measurement piped = Measure("-", "cat " + Quoted(cut) + " | ");
   EXPECT_EQ(piped.status, 0);
   EXPECT_EQ(piped.out, reference.out);
-  EXPECT_EQ(piped.err, "au-host: warning: standard input: its audio data runs past the end of the file; measuring "
-                       "the 12000 frames it holds\n");
+  EXPECT_EQ(piped.err,
+            "au-host: warning: standard input: its audio data runs past the end of the file; measuring "
+            "the 12000 frames it holds\n");
 }
 
 // The measured values are read back whatever the user's "WriteAutomationData", and the state
@@ -444,7 +453,8 @@ TEST_F(AuHostFile, OutputsAreReadWithoutChangingWriteAutomationData)
   {
     const char* set;
     const char* saved;
-  } cases[] = {{"", "0.000000"}, {"--set WriteAutomationData=Off", "0.000000"}, {"--set WriteAutomationData=On", "1.000000"}};
+  } cases[] = {
+    {"", "0.000000"}, {"--set WriteAutomationData=Off", "0.000000"}, {"--set WriteAutomationData=On", "1.000000"}};
   std::string report;
   for (const auto& c : cases)
   {
@@ -457,8 +467,8 @@ TEST_F(AuHostFile, OutputsAreReadWithoutChangingWriteAutomationData)
       EXPECT_EQ(run.out, report);
     }
     report = run.out;
-    EXPECT_NE(StateChunkText(Path("state.plist")).find(std::string("<Param name=\"WriteAutomationData\" val=\"") +
-                                                       c.saved + "\" />"),
+    EXPECT_NE(StateChunkText(Path("state.plist"))
+                .find(std::string("<Param name=\"WriteAutomationData\" val=\"") + c.saved + "\" />"),
               std::string::npos);
   }
 }
@@ -516,9 +526,12 @@ TEST_F(AuHostFile, ExportsWriteTheHistoryAndALogThatAgreesWithTheReport)
   ASSERT_LT(from, to) << logText;
   std::map<std::string, double> statistics = ReportValues(logText.substr(from, to - from));
   const std::pair<const char*, const char*> pairs[] = {
-    {"Integrated Loudness (IL)", "OUT:IL"}, {"Max Short Term Loudness (Max SL)", "OUT:SL Max"},
-    {"Max Momentary Loudness (Max ML)", "OUT:ML Max"}, {"Loudness Range (LRA)", "OUT:LRA"},
-    {"PLR", "OUT:PLR"}, {"Peak Max", "OUT:Peak/TP Max"},
+    {"Integrated Loudness (IL)", "OUT:IL"},
+    {"Max Short Term Loudness (Max SL)", "OUT:SL Max"},
+    {"Max Momentary Loudness (Max ML)", "OUT:ML Max"},
+    {"Loudness Range (LRA)", "OUT:LRA"},
+    {"PLR", "OUT:PLR"},
+    {"Peak Max", "OUT:Peak/TP Max"},
   };
   for (const auto& [line, output] : pairs)
   {
@@ -527,4 +540,4 @@ TEST_F(AuHostFile, ExportsWriteTheHistoryAndALogThatAgreesWithTheReport)
   }
 }
 
-} // namespace
+}  // namespace

@@ -59,7 +59,8 @@ constexpr auto kLongestFade = std::chrono::milliseconds(250);
 bool Eventually(double seconds, const std::function<bool()>& condition)
 {
   const auto end = Clock::now() + std::chrono::duration<double>(seconds);
-  while (!condition()) {
+  while (!condition())
+  {
     if (Clock::now() > end)
       return false;
     std::this_thread::sleep_for(std::chrono::milliseconds(20));
@@ -82,7 +83,8 @@ public:
     if (mPid <= 0)
       return;
     kill(mPid, SIGTERM);
-    if (!Wait(5)) {
+    if (!Wait(5))
+    {
       kill(mPid, SIGKILL);
       waitpid(mPid, nullptr, 0);
       mPid = 0;
@@ -101,11 +103,12 @@ public:
   // The environment is this process's with the settings given added or replaced; descriptors not
   // marked close-on-exec stay open in the program. Standard input is the descriptor given, else
   // empty.
-  bool Start(std::vector<std::string> arguments, const std::vector<std::string>& settings,
-             const std::string& out, const std::string& err, int input = -1)
+  bool Start(std::vector<std::string> arguments, const std::vector<std::string>& settings, const std::string& out,
+             const std::string& err, int input = -1)
   {
     std::vector<std::string> environment;
-    for (char** e = environ; *e; ++e) {
+    for (char** e = environ; *e; ++e)
+    {
       const std::string entry = *e;
       const std::string name = entry.substr(0, entry.find('=') + 1);
       if (std::none_of(settings.begin(), settings.end(), [&](const std::string& s) { return s.rfind(name, 0) == 0; }))
@@ -176,7 +179,10 @@ constexpr int kSetupX = 458, kSetupY = 18;
 constexpr int kFieldX = 460, kFieldY = 131;
 constexpr Area kField = {430, 121, 60, 20};
 
-std::string Point(int x, int y) { return std::to_string(x) + "," + std::to_string(y); }
+std::string Point(int x, int y)
+{
+  return std::to_string(x) + "," + std::to_string(y);
+}
 
 // au-host run as a person runs it, in a home and a folder of the test's own.
 class AuHostWindowCommand : public ::testing::Test
@@ -243,9 +249,9 @@ protected:
     int ends[2];
     if (pipe(ends) != 0)
       return false;
-    const bool started = server.Start({xvfb, "-displayfd", std::to_string(ends[1]), "-nolisten", "tcp", "-screen", "0",
-                                       "1280x1024x24"},
-                                      {}, "/dev/null", Path("xvfb.txt"));
+    const bool started = server.Start(
+      {xvfb, "-displayfd", std::to_string(ends[1]), "-nolisten", "tcp", "-screen", "0", "1280x1024x24"}, {},
+      "/dev/null", Path("xvfb.txt"));
     close(ends[1]);
     std::string number;
     pollfd readable{ends[0], POLLIN, 0};
@@ -274,7 +280,8 @@ protected:
     Window found = 0, root = 0, parent = 0, *children = nullptr;
     unsigned count = 0;
     XQueryTree(display, DefaultRootWindow(display), &root, &parent, &children, &count);
-    for (unsigned i = 0; i < count && !found; ++i) {
+    for (unsigned i = 0; i < count && !found; ++i)
+    {
       char* title = nullptr;
       XWindowAttributes attributes{};
       if (XFetchName(display, children[i], &title) && title && std::string(title).find(name) != std::string::npos &&
@@ -291,13 +298,14 @@ protected:
   // The window's pixels over the area, row by row; none when they cannot be read.
   std::vector<Colour> Pixels(Window window, const Area& area)
   {
-    XImage* image =
-      XGetImage(display, window, area.x, area.y, unsigned(area.width), unsigned(area.height), AllPlanes, ZPixmap);
+    XImage* image = XGetImage(display, window, area.x, area.y, unsigned(area.width), unsigned(area.height), AllPlanes,
+                              ZPixmap);
     if (!image)
       return {};
     std::vector<Colour> pixels;
     for (int y = 0; y < area.height; ++y)
-      for (int x = 0; x < area.width; ++x) {
+      for (int x = 0; x < area.width; ++x)
+      {
         const unsigned long pixel = XGetPixel(image, x, y);
         pixels.push_back({uint8_t(pixel >> 16), uint8_t(pixel >> 8), uint8_t(pixel)});
       }
@@ -350,7 +358,8 @@ protected:
     event.xbutton.button = Button1;
     event.xbutton.same_screen = 1;
     serverTime += 1000;
-    for (int time = 0; time < times; ++time) {
+    for (int time = 0; time < times; ++time)
+    {
       event.xbutton.time = serverTime += 50;
       event.type = ButtonPress;
       event.xbutton.state = 0;
@@ -377,7 +386,8 @@ protected:
   // Presses and releases the keys, one after the other, with the modifiers of the state held.
   void Type(Window window, std::initializer_list<KeySym> keys, unsigned state = 0)
   {
-    for (const KeySym key : keys) {
+    for (const KeySym key : keys)
+    {
       XEvent event{};
       event.xkey.window = window;
       event.xkey.root = DefaultRootWindow(display);
@@ -438,7 +448,8 @@ TEST_F(AuHostWindow, ShowsTheClickedEditorAndReportsOnClosing)
   const auto probes = {kProbes[0], kProbes[1], kProbes[2]};
   ASSERT_TRUE(Eventually(kPatience, [&] { return Shows(window, meters, probes); })) << "the meters never showed";
   Click(window, kGraphX, kGraphY);
-  EXPECT_TRUE(Eventually(kPatience, [&] { return Shows(window, graph, probes); })) << "the click did not bring the graph";
+  EXPECT_TRUE(Eventually(kPatience, [&] { return Shows(window, graph, probes); }))
+    << "the click did not bring the graph";
 
   // Closed once the file has played, the run reports what measure reports. The read-out shows the
   // file's length from its last tenth of a second on: a moment later the file has surely ended.
@@ -461,7 +472,8 @@ TEST_F(AuHostWindow, ResizedTheWindowTakesTheSizeTheCornerResizerGives)
   const Window window = FindWindow("Vantorelix");
   ASSERT_NE(window, 0u) << plugin_test::ReadFile(Path("err.txt"));
   // Larger, and smaller than the editor allows.
-  for (const auto& [width, height] : {std::array<int, 2>{1000, 600}, std::array<int, 2>{300, 200}}) {
+  for (const auto& [width, height] : {std::array<int, 2>{1000, 600}, std::array<int, 2>{300, 200}})
+  {
     const std::string size = std::to_string(width) + "x" + std::to_string(height);
     const Picture sized = EditorPicture(tone, "sized.png", "--size " + size);
     ASSERT_GT(sized.width, 0) << plugin_test::ReadFile(Path("stderr.txt"));
@@ -469,11 +481,14 @@ TEST_F(AuHostWindow, ResizedTheWindowTakesTheSizeTheCornerResizerGives)
     XFlush(display);
     // The resizer's handle in the bottom right corner shows where the editor's edge is.
     const Area corner = {sized.width - 16, sized.height - 16, 16, 16};
-    EXPECT_TRUE(Eventually(kPatience, [&] {
-      XWindowAttributes attributes{};
-      XGetWindowAttributes(display, window, &attributes);
-      return attributes.width == sized.width && attributes.height == sized.height && Shows(window, sized, {corner});
-    })) << size;
+    EXPECT_TRUE(Eventually(kPatience,
+                           [&] {
+                             XWindowAttributes attributes{};
+                             XGetWindowAttributes(display, window, &attributes);
+                             return attributes.width == sized.width && attributes.height == sized.height &&
+                                    Shows(window, sized, {corner});
+                           }))
+      << size;
   }
 }
 
@@ -522,9 +537,12 @@ TEST_F(AuHostWindow, APresetIsChosenInTheMenuAndAClickBesideTheMenuChoosesNothin
   ASSERT_TRUE(Opens(window, untouched, kFactoryMenuTop)) << "the factory presets did not open";
   Move(window, kFactoryPresetX, kFactoryPresetY);
   Click(window, kFactoryPresetX, kFactoryPresetY);
-  ASSERT_TRUE(Eventually(kPatience, [&] {
-    return Shows(window, untouched, {kPresetMenuTop, kFactoryMenuTop}) && !Shows(window, untouched, {kPresetName});
-  })) << "no preset was loaded";
+  ASSERT_TRUE(Eventually(
+    kPatience,
+    [&] {
+      return Shows(window, untouched, {kPresetMenuTop, kFactoryMenuTop}) && !Shows(window, untouched, {kPresetName});
+    }))
+    << "no preset was loaded";
   const std::vector<Colour> loaded = Pixels(window, kPresetName);
   ASSERT_NO_FATAL_FAILURE(close(editor, window));
 
@@ -576,15 +594,21 @@ TEST_F(AuHostWindow, AValueTypedIntoASetupFieldAppliesOnReturnAndNotOnEscapeAndG
     {"pasted",
      [&] {
        // xclip stays to serve the one paste: its output must not hold the pipe open.
-       ASSERT_EQ(Shell("printf 2500 | " + display + "xclip -i -selection clipboard -loops 1 >/dev/null 2>&1").status, 0);
+       ASSERT_EQ(Shell("printf 2500 | " + display + "xclip -i -selection clipboard -loops 1 >/dev/null 2>&1").status,
+                 0);
        Type(window, {XK_v}, kCommand);
      },
      XK_Return, typed},
     // On the keypad, with Num Lock on: the setting's own value again.
-    {"keypad", [&] { Type(window, {XK_KP_3, XK_KP_0, XK_KP_0, XK_KP_0}, kNumLock); }, XK_Return, before},
+    {"keypad",
+     [&] {
+       Type(window, {XK_KP_3, XK_KP_0, XK_KP_0, XK_KP_0}, kNumLock);
+     },
+     XK_Return, before},
   };
   const Picture* shown = &before;
-  for (const Ending& ending : endings) {
+  for (const Ending& ending : endings)
+  {
     SCOPED_TRACE(ending.what);
     Click(window, kFieldX, kFieldY, 2);
     ASSERT_TRUE(Opens(window, *shown, kField)) << "the field did not open for typing";
@@ -616,7 +640,8 @@ TEST_F(AuHostWindow, AClipboardRequestorThatLeavesBeforeTheAnswerDoesNotEndTheRu
   const Atom clipboard = XInternAtom(display, "CLIPBOARD", 0);
   ASSERT_TRUE(Eventually(kPatience, [&] { return XGetSelectionOwner(display, clipboard) != None; }));
 
-  for (const char* form : {"UTF8_STRING", "TARGETS"}) {
+  for (const char* form : {"UTF8_STRING", "TARGETS"})
+  {
     // The request and the requestor's end reach the server together, before the answer can.
     Display* requestor = XOpenDisplay(displayName.c_str());
     ASSERT_NE(requestor, nullptr);
@@ -670,14 +695,14 @@ TEST_F(AuHostWindow, KeysOfTheKeyboardReachTheEditorAsTheKeyTableExpects)
     std::u16string characters;  // ignoring the modifiers
   };
   const Case cases[] = {
-    {XK_KP_1, kNumLock, 83, u"1"},          // keypad digits with Num Lock
+    {XK_KP_1, kNumLock, 83, u"1"},  // keypad digits with Num Lock
     {XK_KP_0, kNumLock, 82, u"0"},
     {XK_KP_9, kNumLock, 92, u"9"},
-    {XK_KP_Delete, kNumLock, 65, u"."},     // the key is found by its other symbol
-    {XK_KP_1, 0, 119, u""},                 // without it, the cursor keys they carry: end,
-    {XK_KP_0, 0, 114, u""},                 // insert,
-    {XK_KP_Delete, 0, 117, u""},            // forward delete,
-    {XK_KP_4, 0, 123, u""},                 // and the arrows
+    {XK_KP_Delete, kNumLock, 65, u"."},  // the key is found by its other symbol
+    {XK_KP_1, 0, 119, u""},              // without it, the cursor keys they carry: end,
+    {XK_KP_0, 0, 114, u""},              // insert,
+    {XK_KP_Delete, 0, 117, u""},         // forward delete,
+    {XK_KP_4, 0, 123, u""},              // and the arrows
     {XK_KP_Enter, kNumLock, 76, u"\x03"},
     {XK_KP_Add, 0, 69, u"+"},
     {XK_a, kNumLock | ShiftMask, 127, u"A"},  // the letters by their characters
@@ -685,11 +710,13 @@ TEST_F(AuHostWindow, KeysOfTheKeyboardReachTheEditorAsTheKeyTableExpects)
     {XK_Tab, ShiftMask, 48, std::u16string(1, NSBackTabCharacter)},
     {XK_F1, 0, 122, std::u16string(1, NSF1FunctionKey)},
   };
-  for (const Case& c : cases) {
+  for (const Case& c : cases)
+  {
     Type(window, {c.key}, c.state);
     std::optional<host::WindowInput> input;
     Eventually(kPatience, [&] {
-      while ((input = keys.NextInput()) && input->kind != host::WindowInput::Kind::KeyDown) {
+      while ((input = keys.NextInput()) && input->kind != host::WindowInput::Kind::KeyDown)
+      {
       }
       return input.has_value();
     });
@@ -716,7 +743,8 @@ TEST_F(AuHostWindow, ClosingCtrlCOrARequestToEndDuringTheFileEndsTheRunWithWhatP
     {"Ctrl-C", [](Child& editor, Window) { editor.Signal(SIGINT); }},
     {"a request to end", [](Child& editor, Window) { editor.Signal(SIGTERM); }},
   };
-  for (const Ending& ending : endings) {
+  for (const Ending& ending : endings)
+  {
     SCOPED_TRACE(ending.name);
     std::remove(Path("played.wav").c_str());
     std::remove(Path("state.bin").c_str());
@@ -739,7 +767,8 @@ TEST_F(AuHostWindow, ClosingCtrlCOrARequestToEndDuringTheFileEndsTheRunWithWhatP
     EXPECT_GT(frames, 0u);
     EXPECT_LT(frames, audioFileFrames(&source));
     ASSERT_EQ(audioFileChannels(&played), 2);
-    for (uint32_t c = 0; c < 2; ++c) {
+    for (uint32_t c = 0; c < 2; ++c)
+    {
       const float* in = audioFileChannel(&source, c, true);
       const float* out = audioFileChannel(&played, c, true);
       ASSERT_TRUE(in && out);
@@ -761,7 +790,8 @@ TEST_F(AuHostWindow, CtrlCOrARequestToEndWhileASlowPipeIsAwaitedEndsTheRunWithWh
   // window opens and plays them before the run waits for the rest.
   const std::string file = plugin_test::ReadFile(ToneFile(10.0, 2));
   const std::string arrived = file.substr(0, file.size() / 5);
-  for (const int signal : {SIGINT, SIGTERM}) {
+  for (const int signal : {SIGINT, SIGTERM})
+  {
     SCOPED_TRACE(strsignal(signal));
     std::remove(Path("state.bin").c_str());
     int ends[2];
@@ -818,18 +848,34 @@ TEST_F(AuHostWindowCommand, AFactoryPresetOfThePresetMenuMeasuresAsItsSettingsDo
   EXPECT_EQ(std::count(listed.out.begin(), listed.out.end(), '\n'), 52);  // the host's one and 51 factory presets
 
   const std::string sample = Quoted(SAMPLE_WAV);
-  const std::string settings[] = {
-    "Loudness Target Level=-23", "Gating mode=G10", "ML Integration Time=400", "LM Unit Mode=LU",
-    "WFilter Mode=Leq(K)", "Loudness Range Mode=LRA", "Peak Mode=True Peak", "IL Min Mode=2", "IL Min Level=-24",
-    "IL Max Mode=2", "IL Max Level=-22", "SL Min Mode=2", "SL Min Level=-26", "SL Max Mode=2", "SL Max Level=-20",
-    "ML Min Mode=2", "ML Max Mode=2", "IL Dial Min Mode=2", "IL Dial Max Mode=2", "LRA Min Mode=2",
-    "LRA Min Level=10"};
+  const std::string settings[] = {"Loudness Target Level=-23",
+                                  "Gating mode=G10",
+                                  "ML Integration Time=400",
+                                  "LM Unit Mode=LU",
+                                  "WFilter Mode=Leq(K)",
+                                  "Loudness Range Mode=LRA",
+                                  "Peak Mode=True Peak",
+                                  "IL Min Mode=2",
+                                  "IL Min Level=-24",
+                                  "IL Max Mode=2",
+                                  "IL Max Level=-22",
+                                  "SL Min Mode=2",
+                                  "SL Min Level=-26",
+                                  "SL Max Mode=2",
+                                  "SL Max Level=-20",
+                                  "ML Min Mode=2",
+                                  "ML Max Mode=2",
+                                  "IL Dial Min Mode=2",
+                                  "IL Dial Max Mode=2",
+                                  "LRA Min Mode=2",
+                                  "LRA Min Level=10"};
   std::string sets;
   for (const std::string& setting : settings)
     sets += " --set " + Quoted(setting);
   const product_test::ShellRun set = Run("measure " + sample + sets);
   ASSERT_EQ(set.status, 0) << plugin_test::ReadFile(Path("stderr.txt"));
-  for (const char* name : {"EBU R128 LUFS +27", "Factory/EBU R128 LUFS +27"}) {
+  for (const char* name : {"EBU R128 LUFS +27", "Factory/EBU R128 LUFS +27"})
+  {
     const product_test::ShellRun preset = Run("measure " + sample + " --preset " + Quoted(name));
     EXPECT_EQ(preset.status, 0) << name << ": " << plugin_test::ReadFile(Path("stderr.txt"));
     EXPECT_EQ(preset.out, set.out) << name;
@@ -858,7 +904,8 @@ TEST_F(AuHostWindowCommand, NoDisplayAndMisusedOptionsFailOnOneLine)
     {environment + Quoted(AU_HOST) + " editor " + sample + " --window --click 1,1", 2,
      "au-host: --window takes none of --png, --click, --size and --scale\n"},
   };
-  for (const Case& c : cases) {
+  for (const Case& c : cases)
+  {
     const product_test::ShellRun run = Shell(c.command + " 2>" + Quoted(Path("stderr.txt")));
     EXPECT_EQ(run.status, c.status) << c.command;
     EXPECT_EQ(run.out, "") << c.command;
@@ -867,4 +914,4 @@ TEST_F(AuHostWindowCommand, NoDisplayAndMisusedOptionsFailOnOneLine)
   }
 }
 
-} // namespace
+}  // namespace

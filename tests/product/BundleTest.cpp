@@ -141,4 +141,4 @@ TEST(Bundle, StateAfterALatin1PresetReadsBack)
   fs::remove_all(home);
 }
 
-} // namespace
+}  // namespace

@@ -28,9 +28,9 @@ TEST(Install, MovedTreeRunsWithoutTheBuildTree)
                                  Quoted(installed) + " 2>&1");
   ASSERT_EQ(install.status, 0) << install.out;
   fs::rename(installed, moved);
-  for (const char* file : {"bin/au-host", "bin/au-host-window.so", "lib/libplatform.so",
-                           "Vantorelix.component/Contents/MacOS/Vantorelix",
-                           "Vantorelix.component/Contents/Info.plist"})
+  for (const char* file :
+       {"bin/au-host", "bin/au-host-window.so", "lib/libplatform.so", "Vantorelix.component/Contents/MacOS/Vantorelix",
+        "Vantorelix.component/Contents/Info.plist"})
     EXPECT_TRUE(fs::exists(moved + "/" + file)) << file;
 
   const std::string wav = folder + "/tone.wav";
@@ -58,7 +58,8 @@ TEST(Install, MovedTreeRunsWithoutTheBuildTree)
   for (const std::string& command : commands)
     script += home + Quoted(moved + "/bin/au-host") + command + "\n";
   plugin_test::WriteFile(folder + "/run.sh", script);
-  const ShellRun run = Shell(std::string(canHide ? "unshare -r -m " : "") + "sh " + Quoted(folder + "/run.sh") + " 2>&1");
+  const ShellRun run = Shell(std::string(canHide ? "unshare -r -m " : "") + "sh " + Quoted(folder + "/run.sh") +
+                             " 2>&1");
   EXPECT_EQ(run.status, 0) << run.out;
   EXPECT_EQ(run.out, expected);
   EXPECT_NE(run.out.find("Parameters: 189\n"), std::string::npos) << run.out;
@@ -73,10 +74,10 @@ TEST(Install, LibrariesAreNotSoughtInTheCurrentFolder)
   const std::string folder = plugin_test::TempFolder();
   for (const char* name : {"libstdc++.so.6", "libtinyxml.so.2.6.2", "libplatform.so"})
     plugin_test::WriteFile(folder + "/" + name, "not a library");
-  const ShellRun run =
-    Shell("cd " + Quoted(folder) + " && HOME=" + Quoted(folder) + " " + Quoted(AU_HOST) + " info 2>&1");
+  const ShellRun run = Shell("cd " + Quoted(folder) + " && HOME=" + Quoted(folder) + " " + Quoted(AU_HOST) +
+                             " info 2>&1");
   EXPECT_EQ(run.status, 0) << run.out;
   EXPECT_NE(run.out.find("Parameters: 189\n"), std::string::npos) << run.out;
 }
 
-} // namespace
+}  // namespace

@@ -40,18 +40,18 @@ TEST(Lifecycle, SettingsFileDecidesWhetherAnEditorIsOffered)
     bool hasUI;
   };
   const Case cases[] = {
-    {nullptr, true},                      // no file
+    {nullptr, true},  // no file
     {"HasUI=0\n", false},
-    {"[GUI]\r\nHasUI=0\r\n", false},      // the section line is a line like any other
-    {"HasUI= 0\n", false},                // blanks before the number are allowed
-    {"HasUI = 0\n", true},                // but not before "="
-    {" HasUI=0\n", true},                 // the key starts the line
+    {"[GUI]\r\nHasUI=0\r\n", false},  // the section line is a line like any other
+    {"HasUI= 0\n", false},            // blanks before the number are allowed
+    {"HasUI = 0\n", true},            // but not before "="
+    {" HasUI=0\n", true},             // the key starts the line
     {"HasUI=2\n", true},
-    {"HasUI=0\nHasUI=1\n", true},         // the last line wins
+    {"HasUI=0\nHasUI=1\n", true},  // the last line wins
     {"HasUI=1\nHasUI=0", false},
     {"HasUI=x\n", true},
     {"OtherHasUI=0\n", true},
-    {"HasUI=4294967296\n", true},        // a number that does not fit is none
+    {"HasUI=4294967296\n", true},  // a number that does not fit is none
     {"HasUI=-99999999999\n", true},
     {"HasUI=+0\n", false},
   };
@@ -180,11 +180,8 @@ TEST(Lifecycle, ActivationResetsOnlyForItsHostWithSyncOn)
     bool resets;
   };
   const Case cases[] = {
-    {"WaveLab 11", 1, true, true},
-    {"WaveLab 11", 1, false, false},
-    {"WaveLab 11", 0, true, false},
-    {"WaveLab Elements 11", 1, true, false},
-    {"com.apple.logic10", 1, true, false},
+    {"WaveLab 11", 1, true, true},           {"WaveLab 11", 1, false, false},       {"WaveLab 11", 0, true, false},
+    {"WaveLab Elements 11", 1, true, false}, {"com.apple.logic10", 1, true, false},
   };
   for (const Case& c : cases)
   {
@@ -259,4 +256,4 @@ TEST(Lifecycle, ConstructAndDestroyLeaksNothing)
 #endif
 }
 
-} // namespace
+}  // namespace

@@ -280,8 +280,9 @@ TEST(Measurement, SamplesThatAreNotNumbersOrExtreme)
 TEST(Measurement, GainedSamplesMatchTheOneAtATimeForm)
 {
   const double largest = std::numeric_limits<float>::max();
-  std::vector<double> samples = {std::nan(""), -std::nan(""), INFINITY, -INFINITY, 1e300, -3.5e38, largest,
-                                 -largest, std::nextafter(largest, 1e300), -0.0, 0.0, 1e-310, 0.5, -0.75};
+  std::vector<double> samples = {
+    std::nan(""), -std::nan(""), INFINITY, -INFINITY, 1e300, -3.5e38, largest, -largest, std::nextafter(largest, 1e300),
+    -0.0,         0.0,           1e-310,   0.5,       -0.75};
   std::vector<double> noise(50);
   FillNoise(noise, 1.0, 9);
   samples.insert(samples.end(), noise.begin(), noise.end());
@@ -312,7 +313,7 @@ TEST(Measurement, GainedSamplesMatchTheOneAtATimeForm)
 
 TEST(Measurement, FiveOneItuWeightsLfeAndSurrounds)
 {
-  constexpr int kItu = 15;  // L R C LFE Ls Rs
+  constexpr int kItu = 15;      // L R C LFE Ls Rs
   for (int weighting : {1, 3})  // K and B: the broadcast weights
   {
     const double front = MomentaryPower(kItu, weighting, 0);
@@ -620,7 +621,8 @@ TEST(Measurement, HistoryPointContents)
       for (int b = 0; b < 86; ++b)
       {
         for (int i = 0; i < 512; ++i)
-          block.in[0][size_t(i)] = block.in[1][size_t(i)] = 0.1 * std::sin(2.0 * M_PI * 1000.0 * (b * 512 + i) / 48000.0);
+          block.in[0][size_t(i)] = block.in[1][size_t(i)] = 0.1 *
+                                                            std::sin(2.0 * M_PI * 1000.0 * (b * 512 + i) / 48000.0);
         Process(plug, block);
       }
       const time_t after = wallSeconds();
@@ -683,11 +685,11 @@ TEST(Measurement, HistoryPointContents)
       // IL Min, IL Max (the dialogue ones in "Dial"), IL Min, IL Max, SL Min, SL Max, ML Min,
       // ML Max, TP Max, Peak Max, LRA Min (LRADial Min in "Dial"), LRA Min, PLR Min, PSR Min,
       // Dialog Min, range available (of the range shown).
-      const uint8_t flags[16] = {0, uint8_t(dial ? 0 : 1), 0, 1, 0, 0, 0, 0, 0, 1, uint8_t(dial ? 0 : 1), 1, 0, 0, 0,
-                                 uint8_t(dial ? 0 : 1)};
+      const uint8_t flags[16] = {0, uint8_t(dial ? 0 : 1), 0, 1, 0, 0, 0, 0, 0, 1, uint8_t(dial ? 0 : 1), 1, 0, 0,
+                                 0, uint8_t(dial ? 0 : 1)};
       for (int k = 0; k < 16; ++k)
         EXPECT_EQ(p.alertActive[k], flags[k]) << "flag " << k;
     }
 }
 
-} // namespace
+}  // namespace

@@ -10,11 +10,12 @@ Picture Read(const std::string& path)
 {
   Picture picture;
   int channels = 0;
-  if (stbi_uc* data = stbi_load(path.c_str(), &picture.width, &picture.height, &channels, 4)) {
+  if (stbi_uc* data = stbi_load(path.c_str(), &picture.width, &picture.height, &channels, 4))
+  {
     picture.rgba.assign(data, data + size_t(picture.width) * size_t(picture.height) * 4);
     stbi_image_free(data);
   }
   return picture;
 }
 
-} // namespace product_test
+}  // namespace product_test

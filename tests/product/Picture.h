@@ -26,4 +26,4 @@ struct Picture
 // Empty when the file is missing or not a picture.
 Picture Read(const std::string& path);
 
-} // namespace product_test
+}  // namespace product_test

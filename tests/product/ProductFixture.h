@@ -19,8 +19,8 @@ namespace product_test {
 struct Block
 {
   Block(int nChannels, int nFrames, double fill = 0.0)
-    : in(size_t(nChannels), std::vector<double>(size_t(nFrames), fill))
-    , out(size_t(nChannels), std::vector<double>(size_t(nFrames), 0.0))
+  : in(size_t(nChannels), std::vector<double>(size_t(nFrames), fill)),
+    out(size_t(nChannels), std::vector<double>(size_t(nFrames), 0.0))
   {
     for (int c = 0; c < nChannels; ++c)
     {
@@ -63,4 +63,4 @@ inline void WriteText(const std::string& path, const std::string& text)
   std::ofstream(path, std::ios::binary) << text;
 }
 
-} // namespace product_test
+}  // namespace product_test

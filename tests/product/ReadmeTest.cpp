@@ -31,7 +31,8 @@ std::vector<std::string> ReadmeCommands(const std::string& path)
   std::vector<std::string> commands;
   std::string line, previous = "", command;
   bool inBlock = false;
-  while (std::getline(file, line)) {
+  while (std::getline(file, line))
+  {
     const size_t indent = line.find_first_not_of(' ');
     const bool blank = indent == std::string::npos;
     inBlock = !blank && indent >= 4 && (inBlock || previous.find_first_not_of(' ') == std::string::npos);
@@ -43,7 +44,8 @@ std::vector<std::string> ReadmeCommands(const std::string& path)
       continue;
     const bool continued = text.back() == '\\';
     command += continued ? text.substr(0, text.size() - 1) : text;
-    if (!continued) {
+    if (!continued)
+    {
       commands.push_back(command);
       command.clear();
     }
@@ -98,15 +100,18 @@ TEST(Readme, EveryCommandItShowsRuns)
   fs::create_symlink(AU_HOST, bin + "/au-host");
   const bool ffmpeg = Shell("command -v ffmpeg >/dev/null").status == 0;
 
-  for (const std::string& command : commands) {
-    if (const NotRun* notRun = Passed(command)) {
+  for (const std::string& command : commands)
+  {
+    if (const NotRun* notRun = Passed(command))
+    {
       std::cout << "not run: " << command << "\n  (" << notRun->reason << ")\n";
       continue;
     }
     // The audio a command reads is the sample, under the name the README gives it.
     bool runnable = true;
     const std::vector<std::string> words = Words(command);
-    for (size_t i = 0; i < words.size(); ++i) {
+    for (size_t i = 0; i < words.size(); ++i)
+    {
       const bool written = i > 0 && (words[i - 1] == "--out" || words[i - 1] == "--png");
       const fs::path input = fs::path(folder) / words[i];
       if (written || words[i].find('/') != std::string::npos || fs::exists(input))
@@ -118,7 +123,8 @@ TEST(Readme, EveryCommandItShowsRuns)
       else if (input.extension() == ".flac")
         runnable = false;
     }
-    if (!runnable) {
+    if (!runnable)
+    {
       std::cout << "not run: " << command << "\n  (ffmpeg is not installed)\n";
       continue;
     }
@@ -129,4 +135,4 @@ TEST(Readme, EveryCommandItShowsRuns)
   }
 }
 
-} // namespace
+}  // namespace

@@ -36,4 +36,4 @@ inline std::string Quoted(const std::string& text)
   return quoted + "'";
 }
 
-} // namespace product_test
+}  // namespace product_test

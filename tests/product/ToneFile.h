@@ -10,4 +10,4 @@ namespace product_test {
 // at -12, and so on. Gives PATH back.
 std::string WriteTone(const std::string& path, double seconds, uint16_t channels);
 
-} // namespace product_test
+}  // namespace product_test

@@ -19,7 +19,7 @@ class AlertRecordingGraphics : public testing_support::StubGraphics
 {
 public:
   AlertRecordingGraphics(iplug::igraphics::IGEditorDelegate& dlg, std::vector<Alert>& alerts)
-    : StubGraphics(dlg, 832, 446, 60), mAlerts(alerts)
+  : StubGraphics(dlg, 832, 446, 60), mAlerts(alerts)
   {
   }
   int ShowAlert(const char* text, const char* caption, int type, AlertCompletionFunc) override
@@ -47,4 +47,4 @@ public:
   std::vector<Alert> alerts;
 };
 
-} // namespace reports_test
+}  // namespace reports_test

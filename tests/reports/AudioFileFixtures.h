@@ -12,33 +12,52 @@
 #include <string>
 #include <vector>
 
-struct Bytes {
+struct Bytes
+{
   std::vector<uint8_t> data;
 
   Bytes& Id(const char* id)
   {
-    for (int i = 0; i < 4; ++i) data.push_back(uint8_t(id[i]));
+    for (int i = 0; i < 4; ++i)
+      data.push_back(uint8_t(id[i]));
     return *this;
   }
   Bytes& LE(uint64_t value, int count)
   {
-    for (int i = 0; i < count; ++i) data.push_back(uint8_t(value >> (8 * i)));
+    for (int i = 0; i < count; ++i)
+      data.push_back(uint8_t(value >> (8 * i)));
     return *this;
   }
   Bytes& BE(uint64_t value, int count)
   {
-    for (int i = count - 1; i >= 0; --i) data.push_back(uint8_t(value >> (8 * i)));
+    for (int i = count - 1; i >= 0; --i)
+      data.push_back(uint8_t(value >> (8 * i)));
     return *this;
   }
-  Bytes& Raw(std::initializer_list<uint8_t> bytes) { data.insert(data.end(), bytes); return *this; }
-  Bytes& Append(const Bytes& other) { data.insert(data.end(), other.data.begin(), other.data.end()); return *this; }
+  Bytes& Raw(std::initializer_list<uint8_t> bytes)
+  {
+    data.insert(data.end(), bytes);
+    return *this;
+  }
+  Bytes& Append(const Bytes& other)
+  {
+    data.insert(data.end(), other.data.begin(), other.data.end());
+    return *this;
+  }
 };
 
 // A plain PCM "fmt " chunk.
 inline Bytes FmtChunk(uint16_t tag, uint16_t channels, uint32_t rate, uint16_t blockAlign, uint16_t bits)
 {
-  return Bytes().Id("fmt ").LE(16, 4).LE(tag, 2).LE(channels, 2).LE(rate, 4).LE(rate * blockAlign, 4)
-    .LE(blockAlign, 2).LE(bits, 2);
+  return Bytes()
+    .Id("fmt ")
+    .LE(16, 4)
+    .LE(tag, 2)
+    .LE(channels, 2)
+    .LE(rate, 4)
+    .LE(rate * blockAlign, 4)
+    .LE(blockAlign, 2)
+    .LE(bits, 2);
 }
 
 // RIFF WAVE around the given chunks.
@@ -49,7 +68,8 @@ inline Bytes Wav(const Bytes& chunks)
 
 // A folder of its own per test and per process (builds of several checkouts run the same tests at
 // once), removed afterwards; a buffer freed afterwards.
-class AudioFileTest : public ::testing::Test {
+class AudioFileTest : public ::testing::Test
+{
 protected:
   void SetUp() override
   {
@@ -74,10 +94,7 @@ protected:
     std::ifstream in(path, std::ios::binary);
     return std::vector<uint8_t>(std::istreambuf_iterator<char>(in), {});
   }
-  float Sample(uint32_t channel, uint32_t frame)
-  {
-    return mBuffer.samples[uint64_t(channel) * mBuffer.frames + frame];
-  }
+  float Sample(uint32_t channel, uint32_t frame) { return mBuffer.samples[uint64_t(channel) * mBuffer.frames + frame]; }
 
   std::filesystem::path mFolder;
   AudioFileBuffer mBuffer;

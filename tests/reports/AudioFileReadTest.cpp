@@ -50,9 +50,17 @@ TEST_F(AudioFileRead, WavPcmDeinterleavesAndScales)
 TEST_F(AudioFileRead, FrameWindowAndInfoOnly)
 {
   const std::string path = Write("a.wav", Stereo16(50));
-  struct Case { uint32_t start, max; bool infoOnly; uint32_t frames; uint8_t ready; float first; };
+  struct Case
+  {
+    uint32_t start, max;
+    bool infoOnly;
+    uint32_t frames;
+    uint8_t ready;
+    float first;
+  };
   for (const Case& c : {Case{100, 0, false, 0, 0, 0}, Case{0, 10, false, 10, 1, 0}, Case{45, 10, false, 5, 1, 45},
-                        Case{0, 0, true, 50, 0, 0}}) {
+                        Case{0, 0, true, 50, 0, 0}})
+  {
     ASSERT_EQ(audioFileRead(&mBuffer, path.c_str(), c.start, c.max, c.infoOnly), 0);
     EXPECT_EQ(mBuffer.frames, c.frames) << c.start;
     EXPECT_EQ(mBuffer.ready, c.ready);
@@ -85,7 +93,8 @@ StreamRead ReadStream(AudioFileBuffer& buffer, const std::string& path, bool pip
     std::fgetc(file);
   read.result = raw ? audioFileStreamOpenRaw(&read.stream, file, 2, 16, 44100, 0, false, false)
                     : audioFileStreamOpen(&read.stream, file);
-  while (read.result == 0 && !read.stream.ended) {
+  while (read.result == 0 && !read.stream.ended)
+  {
     read.result = audioFileStreamRead(&read.stream, &buffer, 0, 7);
     read.channels.resize(buffer.channels);
     for (uint32_t c = 0; c < buffer.channels; ++c)
@@ -157,11 +166,16 @@ TEST_F(AudioFileRead, HostileOrMalformedHeadersAreRefusedAndChangeNothing)
   const float* before = mBuffer.samples;
 
   const Bytes fmt = FmtChunk(1, 2, 48000, 4, 16);
-  Bytes extensibleShort = Bytes().Id("fmt ").LE(18, 4).LE(0xFFFE, 2).LE(2, 2).LE(48000, 4).LE(192000, 4).LE(4, 2)
-                            .LE(16, 2).LE(0, 2);
+  Bytes extensibleShort =
+    Bytes().Id("fmt ").LE(18, 4).LE(0xFFFE, 2).LE(2, 2).LE(48000, 4).LE(192000, 4).LE(4, 2).LE(16, 2).LE(0, 2);
   Bytes huge = Bytes().Append(fmt).Id("data").LE(0xFFFFFFF0u, 4).LE(0, 8);
   Bytes pastEnd = Bytes().Id("LIST").LE(0x7FFFFFF0, 4).Append(fmt).Id("data").LE(4, 4).LE(0, 4);
-  struct Case { const char* what; Bytes file; int result; };
+  struct Case
+  {
+    const char* what;
+    Bytes file;
+    int result;
+  };
   const Case cases[] = {
     {"block align 6 for 16-bit stereo", Stereo16(4, 6), -7},
     {"no data chunk", Wav(fmt), -2},
@@ -179,7 +193,8 @@ TEST_F(AudioFileRead, HostileOrMalformedHeadersAreRefusedAndChangeNothing)
     {"neither RIFF nor FORM", Bytes().Id("OggS").LE(0, 8), -6},
     {"empty file", Bytes(), -6},
   };
-  for (const Case& c : cases) {
+  for (const Case& c : cases)
+  {
     EXPECT_EQ(audioFileRead(&mBuffer, Write("bad.wav", c.file).c_str(), 0, 0, false), c.result) << c.what;
     EXPECT_EQ(mBuffer.samples, before) << c.what;
     EXPECT_EQ(mBuffer.ready, 1) << c.what;
@@ -196,8 +211,15 @@ Bytes Aiff(const char* form, uint16_t channels, uint32_t frames, uint16_t bits, 
   Bytes comm = Bytes().BE(channels, 2).BE(frames, 4).BE(bits, 2).Append(rate);
   if (type)
     comm.Id(type).Raw({0, 0});
-  Bytes body = Bytes().Id(form).Id("COMM").BE(comm.data.size(), 4).Append(comm)
-                 .Id("SSND").BE(8 + offset + samples.data.size(), 4).BE(offset, 4).BE(0, 4);
+  Bytes body = Bytes()
+                 .Id(form)
+                 .Id("COMM")
+                 .BE(comm.data.size(), 4)
+                 .Append(comm)
+                 .Id("SSND")
+                 .BE(8 + offset + samples.data.size(), 4)
+                 .BE(offset, 4)
+                 .BE(0, 4);
   body.data.resize(body.data.size() + offset);
   body.Append(samples);
   return Bytes().Id("FORM").BE(body.data.size(), 4).Append(body);
@@ -208,26 +230,31 @@ const Bytes k44100 = Bytes().Raw({0x40, 0x0E, 0xAC, 0x44, 0, 0, 0, 0, 0, 0});
 TEST_F(AudioFileRead, AiffAndAifc)
 {
   const Bytes pcm = Bytes().BE(0x4000, 2).BE(0xC000, 2).BE(0x0100, 2).BE(0xFF00, 2);
-  ASSERT_EQ(audioFileRead(&mBuffer, Write("a.aif", Aiff("AIFF", 2, 2, 16, k44100, nullptr, pcm, 4)).c_str(), 0, 0,
-                          false), 0);
+  ASSERT_EQ(
+    audioFileRead(&mBuffer, Write("a.aif", Aiff("AIFF", 2, 2, 16, k44100, nullptr, pcm, 4)).c_str(), 0, 0, false), 0);
   EXPECT_EQ(mBuffer.sampleRate, 44100u);
   EXPECT_EQ(Sample(0, 0), 0.5f);
   EXPECT_EQ(Sample(1, 0), -0.5f);
   EXPECT_EQ(Sample(1, 1), -256 / 32768.0f);
 
   const Bytes floats = Bytes().BE(0x3F000000, 4).BE(0xBF800000, 4);
-  ASSERT_EQ(audioFileRead(&mBuffer, Write("b.aifc", Aiff("AIFC", 1, 2, 32, k44100, "fl32", floats)).c_str(), 0, 0,
-                          false), 0);
+  ASSERT_EQ(
+    audioFileRead(&mBuffer, Write("b.aifc", Aiff("AIFC", 1, 2, 32, k44100, "fl32", floats)).c_str(), 0, 0, false), 0);
   EXPECT_EQ(Sample(0, 0), 0.5f);
   EXPECT_EQ(Sample(0, 1), -1.0f);
   const Bytes s24 = Bytes().BE(0x800000, 3).BE(0x7FFFFF, 3);
-  ASSERT_EQ(audioFileRead(&mBuffer, Write("c.aif", Aiff("AIFF", 1, 2, 24, k44100, nullptr, s24)).c_str(), 0, 0,
-                          false), 0);
+  ASSERT_EQ(audioFileRead(&mBuffer, Write("c.aif", Aiff("AIFF", 1, 2, 24, k44100, nullptr, s24)).c_str(), 0, 0, false),
+            0);
   EXPECT_EQ(Sample(0, 0), -1.0f);
 
   const Bytes infinite = Bytes().Raw({0x7F, 0xFF, 0x80, 0, 0, 0, 0, 0, 0, 0});
   const Bytes quarterHz = Bytes().Raw({0x3F, 0xFD, 0x80, 0, 0, 0, 0, 0, 0, 0});
-  struct Case { const char* what; Bytes file; int result; };
+  struct Case
+  {
+    const char* what;
+    Bytes file;
+    int result;
+  };
   const Case cases[] = {
     {"compression other than NONE and FL32", Aiff("AIFC", 1, 1, 16, k44100, "ulaw", Bytes().BE(0, 2)), -7},
     {"infinite sample rate", Aiff("AIFF", 1, 1, 16, infinite, nullptr, Bytes().BE(0, 2)), -7},
@@ -258,7 +285,8 @@ TEST_F(AudioFileRead, StreamKeepsFramesAndRefusesAudioBeforeItsFormat)
   const Bytes pcm = Bytes().BE(0x4000, 2).BE(0xC000, 2).BE(0x0100, 2).BE(0xFF00, 2);
   const std::string aiff = Write("a.aif", Aiff("AIFF", 2, 2, 16, k44100, nullptr, pcm, 4));
   const std::string raw = Write("a.raw", Bytes().LE(0x4000, 2).LE(0xC000, 2).LE(0x0100, 2));
-  for (const auto& [path, rawFormat] : {std::pair{aiff, false}, std::pair{raw, true}}) {
+  for (const auto& [path, rawFormat] : {std::pair{aiff, false}, std::pair{raw, true}})
+  {
     SCOPED_TRACE(path);
     const StreamRead fromFile = ReadStream(mBuffer, path, false, rawFormat ? "raw" : nullptr);
     const StreamRead piped = ReadStream(mBuffer, path, true, rawFormat ? "raw" : nullptr);
@@ -270,9 +298,20 @@ TEST_F(AudioFileRead, StreamKeepsFramesAndRefusesAudioBeforeItsFormat)
   }
 
   Bytes dataFirst = Bytes().Id("data").LE(4, 4).LE(0x40004000, 4).Append(FmtChunk(1, 2, 48000, 4, 16));
-  Bytes ssndFirst = Bytes().Id("AIFF").Id("SSND").BE(12, 4).BE(0, 8).BE(0x40004000, 4).Id("COMM").BE(18, 4)
-                      .BE(2, 2).BE(1, 4).BE(16, 2).Append(k44100);
-  for (const Bytes& bytes : {Wav(dataFirst), Bytes().Id("FORM").BE(ssndFirst.data.size(), 4).Append(ssndFirst)}) {
+  Bytes ssndFirst = Bytes()
+                      .Id("AIFF")
+                      .Id("SSND")
+                      .BE(12, 4)
+                      .BE(0, 8)
+                      .BE(0x40004000, 4)
+                      .Id("COMM")
+                      .BE(18, 4)
+                      .BE(2, 2)
+                      .BE(1, 4)
+                      .BE(16, 2)
+                      .Append(k44100);
+  for (const Bytes& bytes : {Wav(dataFirst), Bytes().Id("FORM").BE(ssndFirst.data.size(), 4).Append(ssndFirst)})
+  {
     const std::string path = Write("first.bin", bytes);
     EXPECT_EQ(ReadStream(mBuffer, path, true).result, -12);
     const StreamRead fromFile = ReadStream(mBuffer, path, false);
@@ -292,7 +331,8 @@ TEST_F(AudioFileRead, StreamGivesOneAnswerFromTheFileAndThroughAPipe)
   offsetPastEnd.data.resize(offsetPastEnd.data.size() - 40);
   // A streaming writer's AIFF: form, frame count and sound chunk sized for 0x7F000000 bytes.
   Bytes placeholderAiff = Aiff("AIFF", 2, 0x7F000000 / 4, 16, k44100, nullptr, pcm);
-  for (int i = 0; i < 4; ++i) {
+  for (int i = 0; i < 4; ++i)
+  {
     placeholderAiff.data[4 + i] = uint8_t(0x7F000050u >> (24 - 8 * i));
     placeholderAiff.data[placeholderAiff.data.size() - 16 + i] = uint8_t(0x7F000008u >> (24 - 8 * i));
   }
@@ -304,7 +344,8 @@ TEST_F(AudioFileRead, StreamGivesOneAnswerFromTheFileAndThroughAPipe)
   Bytes prefixed = Bytes().Raw({'j', 'u', 'n', 'k', 0, 0, 0, 0, 1}).Append(Stereo16(3));
   Bytes longFormat = Stereo16(1);
   longFormat.data[16 + 3] = 0x10;  // the format chunk announces 256 MB
-  struct Case {
+  struct Case
+  {
     const char* what;
     Bytes file;
     long skipped;
@@ -319,7 +360,8 @@ TEST_F(AudioFileRead, StreamGivesOneAnswerFromTheFileAndThroughAPipe)
     {"65 MB of metadata before the audio", Wav(bigChunk), 0, -13, 0, 0},
     {"a format chunk longer than that", longFormat, 0, -13, 0, 0},
   };
-  for (const Case& c : cases) {
+  for (const Case& c : cases)
+  {
     SCOPED_TRACE(c.what);
     const std::string path = Write("a.bin", c.file);
     const StreamRead fromFile = ReadStream(mBuffer, path, false, nullptr, c.skipped);
@@ -329,7 +371,8 @@ TEST_F(AudioFileRead, StreamGivesOneAnswerFromTheFileAndThroughAPipe)
     if (c.result != 0)
       continue;
     EXPECT_EQ(piped.channels, fromFile.channels);
-    for (const StreamRead* read : {&fromFile, &piped}) {
+    for (const StreamRead* read : {&fromFile, &piped})
+    {
       EXPECT_EQ(read->stream.announcedFrames, c.announced);
       EXPECT_EQ(read->stream.framesRead, c.read);
     }
@@ -355,7 +398,8 @@ TEST_F(AudioFileRead, InterruptedStreamEndsWithWhatItRead)
   Bytes file = Stereo16(5);
   for (int i = 0; i < 4; ++i)
     file.data[40 + i] = 0xFF;  // the length left open: the reader waits for more
-  for (const size_t sent : {file.data.size(), size_t(30)}) {
+  for (const size_t sent : {file.data.size(), size_t(30)})
+  {
     int ends[2];
     ASSERT_EQ(pipe(ends), 0);
     ASSERT_EQ(write(ends[1], file.data.data(), sent), ssize_t(sent));
@@ -363,9 +407,12 @@ TEST_F(AudioFileRead, InterruptedStreamEndsWithWhatItRead)
     AudioFileStream stream{};
     itimerval timer = {{0, 0}, {0, 100000}};
     setitimer(ITIMER_REAL, &timer, nullptr);
-    if (sent < 44) {
+    if (sent < 44)
+    {
       EXPECT_EQ(audioFileStreamOpen(&stream, input), -14);
-    } else {
+    }
+    else
+    {
       ASSERT_EQ(audioFileStreamOpen(&stream, input), 0);
       EXPECT_EQ(audioFileStreamRead(&stream, &mBuffer, 0, 100), 0);
       EXPECT_TRUE(stream.ended);
@@ -382,7 +429,13 @@ TEST_F(AudioFileRead, InterruptedStreamEndsWithWhatItRead)
 
 TEST_F(AudioFileRead, RawPcmEncodings)
 {
-  struct Case { Bytes file; uint16_t channels, bits; bool alt, bigEndian; std::vector<float> expected; };
+  struct Case
+  {
+    Bytes file;
+    uint16_t channels, bits;
+    bool alt, bigEndian;
+    std::vector<float> expected;
+  };
   const Case cases[] = {
     {Bytes().Raw({0x80, 0x7F, 0x00}), 1, 8, false, false, {-1.0f, 127 / 128.0f, 0.0f}},
     {Bytes().Raw({0x80, 0x00}), 1, 8, true, false, {0.0f, -1.0f}},
@@ -391,17 +444,19 @@ TEST_F(AudioFileRead, RawPcmEncodings)
     {Bytes().BE(0x3F000000, 4), 1, 32, true, true, {0.5f}},
     {Bytes().LE(0x40000000, 4), 1, 48, false, false, {0.5f}},  // wider than 32 reads as 32
   };
-  for (const Case& c : cases) {
+  for (const Case& c : cases)
+  {
     ASSERT_EQ(audioFileReadRaw(&mBuffer, Write("a.raw", c.file).c_str(), 0, 0, c.channels, c.bits, 44100, 0, c.alt,
-                               c.bigEndian), 0);
+                               c.bigEndian),
+              0);
     ASSERT_EQ(mBuffer.frames * mBuffer.channels, c.expected.size());
     for (uint32_t i = 0; i < c.expected.size(); ++i)
       EXPECT_EQ(Sample(i % c.channels, i / c.channels), c.expected[i]) << i;
     EXPECT_LE(mBuffer.bits, 32);
   }
   // Less than one frame is empty audio, not an error.
-  EXPECT_EQ(audioFileReadRaw(&mBuffer, Write("b.raw", Bytes().Raw({1, 2, 3})).c_str(), 0, 0, 2, 16, 44100, 0, false,
-                             false), 0);
+  EXPECT_EQ(
+    audioFileReadRaw(&mBuffer, Write("b.raw", Bytes().Raw({1, 2, 3})).c_str(), 0, 0, 2, 16, 44100, 0, false, false), 0);
   EXPECT_EQ(mBuffer.frames, 0u);
   EXPECT_EQ(mBuffer.ready, 0);
   EXPECT_EQ(audioFileReadRaw(&mBuffer, Path("a.raw").c_str(), 0, 0, 0, 16, 44100, 0, false, false), -7);
@@ -419,7 +474,8 @@ TEST_F(AudioFileRead, ChannelHandshake)
 
   // A reader thread sees either the old or the new contents whole, never a half-replaced set.
   Bytes quarter, half;
-  for (int i = 0; i < 256; ++i) {
+  for (int i = 0; i < 256; ++i)
+  {
     quarter.LE(0x2000, 2);
     half.LE(0xC000, 2);
   }
@@ -427,8 +483,10 @@ TEST_F(AudioFileRead, ChannelHandshake)
   std::atomic<bool> stop{false};
   std::atomic<int> torn{0}, seen{0};
   std::thread reader([&] {
-    while (!stop) {
-      if (const float* samples = audioFileChannel(&mBuffer, 0, true)) {
+    while (!stop)
+    {
+      if (const float* samples = audioFileChannel(&mBuffer, 0, true))
+      {
         ++seen;
         for (uint32_t i = 1; i < audioFileFrames(&mBuffer); ++i)
           torn += samples[i] != samples[0];

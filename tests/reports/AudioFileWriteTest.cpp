@@ -16,7 +16,10 @@ uint32_t LE32(const std::vector<uint8_t>& bytes, size_t at)
 {
   return bytes[at] | bytes[at + 1] << 8 | bytes[at + 2] << 16 | uint32_t(bytes[at + 3]) << 24;
 }
-uint16_t LE16(const std::vector<uint8_t>& bytes, size_t at) { return uint16_t(bytes[at] | bytes[at + 1] << 8); }
+uint16_t LE16(const std::vector<uint8_t>& bytes, size_t at)
+{
+  return uint16_t(bytes[at] | bytes[at + 1] << 8);
+}
 
 // Fills the buffer with a different value in every frame and channel, within -1 .. 1.
 void Fill(AudioFileBuffer& buffer, uint32_t frames, uint16_t channels, uint16_t bits)
@@ -29,16 +32,20 @@ void Fill(AudioFileBuffer& buffer, uint32_t frames, uint16_t channels, uint16_t 
 
 TEST_F(AudioFileWrite, RoundTripsWithinOneStepOfTheWrittenWidth)
 {
-  struct Case { uint16_t bits, channels; uint16_t writtenBits; bool extensible; uint16_t subFormat; };
+  struct Case
+  {
+    uint16_t bits, channels;
+    uint16_t writtenBits;
+    bool extensible;
+    uint16_t subFormat;
+  };
   const Case cases[] = {
-    {8, 1, 16, false, 0},   // 8-bit buffers are written as 16-bit
-    {16, 2, 16, false, 0},
-    {24, 2, 24, true, 1},
-    {24, 6, 24, true, 1},
-    {32, 1, 32, true, 3},   // 32 bits go out as float
+    {8, 1, 16, false, 0},  // 8-bit buffers are written as 16-bit
+    {16, 2, 16, false, 0}, {24, 2, 24, true, 1}, {24, 6, 24, true, 1}, {32, 1, 32, true, 3},  // 32 bits go out as float
     {20, 3, 24, true, 1},
   };
-  for (const Case& c : cases) {
+  for (const Case& c : cases)
+  {
     Fill(mBuffer, 257, c.channels, c.bits);
     const std::vector<float> original(mBuffer.samples, mBuffer.samples + 257 * c.channels);
     const std::string path = Path("out.wav");
@@ -54,7 +61,8 @@ TEST_F(AudioFileWrite, RoundTripsWithinOneStepOfTheWrittenWidth)
     EXPECT_EQ(LE16(bytes, 20), c.extensible ? 0xFFFE : 1);
     EXPECT_EQ(LE16(bytes, 32), blockAlign);
     EXPECT_EQ(LE16(bytes, 34), c.writtenBits);
-    if (c.extensible) {
+    if (c.extensible)
+    {
       EXPECT_EQ(LE16(bytes, 44), c.subFormat);
       EXPECT_EQ(std::memcmp(&bytes[60], "fact", 4), 0);
       EXPECT_EQ(LE32(bytes, 68), 257u);
@@ -140,7 +148,8 @@ TEST_F(AudioFileWrite, RefusesWhatItCannotWrite)
 
 TEST_F(AudioFileWrite, AppendContinuesTheDataAndPatchesTheSizes)
 {
-  for (uint16_t channels : {2, 6}) {
+  for (uint16_t channels : {2, 6})
+  {
     Fill(mBuffer, 100, channels, 24);
     const std::string path = Path("a.wav");
     ASSERT_EQ(audioFileWriteWav(&mBuffer, path.c_str()), 0);
@@ -172,7 +181,13 @@ TEST_F(AudioFileWrite, AppendRefusesAnotherFormatOrATrailingChunkAndChangesNothi
   trailing.Id("LIST").LE(4, 4).Id("INFO");
   const std::string eightBit = Write("b.wav", Wav(FmtChunk(1, 2, 48000, 2, 8).Id("data").LE(2, 4).LE(0, 2)));
 
-  struct Case { const char* what; std::string path; uint32_t rate; int result; };
+  struct Case
+  {
+    const char* what;
+    std::string path;
+    uint32_t rate;
+    int result;
+  };
   const Case cases[] = {
     {"another sample rate", path, 44100, -8},
     {"an 8-bit file", eightBit, 48000, -8},
@@ -180,7 +195,8 @@ TEST_F(AudioFileWrite, AppendRefusesAnotherFormatOrATrailingChunkAndChangesNothi
     {"not a WAV file", Write("d.wav", Bytes().Id("FORM").LE(0, 8)), 48000, -6},
     {"no such file", Path("missing.wav"), 48000, -1},
   };
-  for (const Case& c : cases) {
+  for (const Case& c : cases)
+  {
     mBuffer.sampleRate = c.rate;
     const std::vector<uint8_t> before = Contents(c.path);
     EXPECT_EQ(audioFileAppendWav(&mBuffer, c.path.c_str()), c.result) << c.what;
@@ -194,9 +210,14 @@ TEST_F(AudioFileWrite, AppendRefusesAnotherFormatOrATrailingChunkAndChangesNothi
 // written at once, scaled down as a whole when it clips; one never finished leaves nothing.
 TEST_F(AudioFileWrite, StreamedFileEqualsTheWholeBufferWritten)
 {
-  struct Case { uint16_t bits, channels; float gain; };
+  struct Case
+  {
+    uint16_t bits, channels;
+    float gain;
+  };
   const Case cases[] = {{16, 2, 1.0f}, {16, 1, 3.0f}, {24, 6, 1.0f}, {24, 3, 2.5f}, {32, 2, 1.0f}, {32, 1, 4.0f}};
-  for (const Case& c : cases) {
+  for (const Case& c : cases)
+  {
     SCOPED_TRACE(std::to_string(c.bits) + " bits, " + std::to_string(c.channels) + " channels, gain " +
                  std::to_string(c.gain));
     constexpr uint32_t kFrames = 40001;  // more than one stretch of the finishing pass
@@ -209,7 +230,8 @@ TEST_F(AudioFileWrite, StreamedFileEqualsTheWholeBufferWritten)
 
     AudioFileWriter writer;
     ASSERT_EQ(writer.Open(Path("streamed.wav").c_str(), c.channels, c.bits, 48000, mBuffer.channelMask), 0);
-    for (uint32_t done = 0, block = 1; done < kFrames; done += block, block = block * 3 % 20011) {
+    for (uint32_t done = 0, block = 1; done < kFrames; done += block, block = block * 3 % 20011)
+    {
       block = std::min(block, kFrames - done);
       std::vector<const float*> channels;
       for (uint32_t ch = 0; ch < c.channels; ++ch)

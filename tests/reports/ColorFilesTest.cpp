@@ -83,15 +83,18 @@ TEST_F(ColorFilesTest, EachSetRoundTrips)
 TEST_F(ColorFilesTest, MeterFileLoadsDefensively)
 {
   const std::array<uint32_t, kMeterColorCount> before{0x111111, 0x222222, 0x333333, 0x444444, 0x555555, 0x666666};
-  struct Case {
+  struct Case
+  {
     const char* name;
     std::string text;
     std::array<uint32_t, kMeterColorCount> expected;
   };
   const Case cases[] = {
-    {"version 07 and extra tag bytes", "mclsXYZ\n07\n#AA0001\n#AA0002\n#AA0003\n#AA0004\n#AA0005\n#AA0006\n",
+    {"version 07 and extra tag bytes",
+     "mclsXYZ\n07\n#AA0001\n#AA0002\n#AA0003\n#AA0004\n#AA0005\n#AA0006\n",
      {0xAA0001, 0xAA0002, 0xAA0003, 0xAA0004, 0xAA0005, 0xAA0006}},
-    {"three colour lines", "mcls\n01\n#AA0001\n#aa0002\n#AA0003\n",
+    {"three colour lines",
+     "mcls\n01\n#AA0001\n#aa0002\n#AA0003\n",
      {0xAA0001, 0xAA0002, 0xAA0003, 0x444444, 0x555555, 0x666666}},
     {"damaged colours keep theirs, lines without # are black",
      "mcls\n01\nAA0001\n#AA02\n\n#AA00GG\n#AA0005 x\n#AA0006 \r\n",
@@ -101,7 +104,8 @@ TEST_F(ColorFilesTest, MeterFileLoadsDefensively)
     {"tag only", "mcls\n", before},
     {"empty file", "", before},
     {"short tag", "mcl\n01\n#AA0001\n", before},
-    {"a long line is one line", "mcls\n01\n#AA0001" + std::string(3000, ' ') + "\n#AA0002\n#AA0003\n#AA0004\n",
+    {"a long line is one line",
+     "mcls\n01\n#AA0001" + std::string(3000, ' ') + "\n#AA0002\n#AA0003\n#AA0004\n",
      {0xAA0001, 0xAA0002, 0xAA0003, 0xAA0004, 0x555555, 0x666666}},
   };
   for (const Case& c : cases)
@@ -137,4 +141,4 @@ TEST_F(ColorFilesTest, ReadoutLoaderRefusesMeterFilesAndStopsAtTheEnd)
   EXPECT_EQ(Readout().groups[5], before.groups[5]);
 }
 
-} // namespace
+}  // namespace

@@ -54,22 +54,28 @@ TEST(DisplayFeed, ReadoutTexts)
            p.Second(kReadoutML);
   };
   const Case cases[] = {
-    {"IL against the reference", [](FeedEditor& p) {
+    {"IL against the reference",
+     [](FeedEditor& p) {
        p.Settings().refOffset = -23.0;
        p.E().integratedGate.integrated = -23.691;
        p.E().integratedGate.full = 1;
-     }, il, "+0.0"},
+     },
+     il, "+0.0"},
     {"IL before any gated block", [](FeedEditor& p) { p.E().integratedGate.integrated = -20.0; }, il, "---"},
-    {"IL of silence", [](FeedEditor& p) {
+    {"IL of silence",
+     [](FeedEditor& p) {
        p.E().integratedGate.integrated = -144.0;
        p.E().integratedGate.full = 1;
-     }, il, "-inf"},
+     },
+     il, "-inf"},
     // A power at the floor is no level; just above it, it is one.
     {"SL and ML of silence", [](FeedEditor&) {}, silence, "-inf|-inf|-inf|-inf"},
-    {"SL and ML just above silence", [](FeedEditor& p) {
+    {"SL and ML just above silence",
+     [](FeedEditor& p) {
        p.E().shortTerm.mean = p.E().shortTerm.maximum = 4.7e-15;
        p.E().momentary.mean = p.E().momentary.maximum = 4.7e-15;
-     }, silence, "-143.3|-143.3 Max|-143.3|-143.3 Max"},
+     },
+     silence, "-143.3|-143.3 Max|-143.3|-143.3 Max"},
     {"SL maximum", [](FeedEditor& p) { p.E().shortTerm.maximum = kPowerOfMinus20; },
      [](FeedEditor& p) { return p.Second(kReadoutSL); }, "-20.0 Max"},
     {"SL of silence with the speech gate", [](FeedEditor& p) { p.Settings().gateMode = 3; },
@@ -77,36 +83,48 @@ TEST(DisplayFeed, ReadoutTexts)
     {"peak of silence", [](FeedEditor&) {}, [](FeedEditor& p) { return p.Value(kReadoutPeak); }, "-inf"},
     {"alert counter beyond 999", [](FeedEditor& p) { p.Alert(kAlertIlMax).count = 1500; },
      [](FeedEditor& p) { return p.TextOf(p.Row(kReadoutIL).sideValues[0]); }, " 999"},
-    {"peak counter of the true-peak alert", [](FeedEditor& p) {
+    {"peak counter of the true-peak alert",
+     [](FeedEditor& p) {
        p.Settings().peakMode = 1;
        p.Alert(kAlertTpMax).count = 7;
        p.Alert(kAlertPeakMax).count = 3;
-     }, [](FeedEditor& p) { return p.TextOf(p.Row(kReadoutPeak).sideValues[0]); }, " 7"},
-    {"time code", [](FeedEditor& p) {
+     },
+     [](FeedEditor& p) { return p.TextOf(p.Row(kReadoutPeak).sideValues[0]); }, " 7"},
+    {"time code",
+     [](FeedEditor& p) {
        p.Settings().timerMode = 1;
        p.Transport().mSamplePos = 90.25 * 48000.0;
        p.ProcessBlock(nullptr, nullptr, 0);
-     }, [](FeedEditor& p) { return p.Value(kReadoutTime); }, " 00:01:30.2"},
-    {"PSR before the short-term window is full", [](FeedEditor& p) {
+     },
+     [](FeedEditor& p) { return p.Value(kReadoutTime); }, " 00:01:30.2"},
+    {"PSR before the short-term window is full",
+     [](FeedEditor& p) {
        p.Settings().rangeMode = 2;
        p.E().psr = 9.0;
-     }, [](FeedEditor& p) { return p.Value(kReadoutRange); }, "---"},
-    {"PSR once it is full", [](FeedEditor& p) {
+     },
+     [](FeedEditor& p) { return p.Value(kReadoutRange); }, "---"},
+    {"PSR once it is full",
+     [](FeedEditor& p) {
        p.Settings().rangeMode = 2;
        p.E().psr = 9.04;
        p.E().shortTerm.full = 1;
-     }, [](FeedEditor& p) { return p.Value(kReadoutRange); }, "+9.0"},
-    {"PLR beside PSR", [](FeedEditor& p) {
+     },
+     [](FeedEditor& p) { return p.Value(kReadoutRange); }, "+9.0"},
+    {"PLR beside PSR",
+     [](FeedEditor& p) {
        p.Settings().rangeMode = 1;
        p.E().plr = 12.691;
        p.E().psr = 8.0;
        p.E().shortTerm.full = 1;
-     }, [](FeedEditor& p) { return p.Value(kReadoutRange) + std::string("|") + p.Second(kReadoutRange); },
+     },
+     [](FeedEditor& p) { return p.Value(kReadoutRange) + std::string("|") + p.Second(kReadoutRange); },
      "+12.0|+8.0 PSR"},
-    {"dialogue share without speech", [](FeedEditor& p) {
+    {"dialogue share without speech",
+     [](FeedEditor& p) {
        p.Settings().gateMode = 3;
        p.E().gateMode = GateMode::Dial;
-     }, [](FeedEditor& p) { return p.Value(kReadoutML); }, "---"},
+     },
+     [](FeedEditor& p) { return p.Value(kReadoutML); }, "---"},
   };
   for (const Case& c : cases)
   {
@@ -185,8 +203,8 @@ TEST(DisplayFeed, FormatValueAndRangeLamp)
   {
     bool valid;
     double value, expected;
-  } lamps[] = {{false, -30.0, 0.0}, {true, -30.0, 1.0}, {true, 5.0, 1.0 / 3.0}, {true, -10.0, 2.0 / 3.0},
-               {true, -20.0, 2.0 / 3.0}, {true, 0.0, 2.0 / 3.0}};
+  } lamps[] = {{false, -30.0, 0.0},      {true, -30.0, 1.0},       {true, 5.0, 1.0 / 3.0},
+               {true, -10.0, 2.0 / 3.0}, {true, -20.0, 2.0 / 3.0}, {true, 0.0, 2.0 / 3.0}};
   for (const auto& l : lamps)
   {
     plug.SetRangeLamp(lamp, l.valid, l.value, -20.0, 0.0);
@@ -272,8 +290,8 @@ TEST(DisplayFeed, MeterLevels)
     AlertMode mode;
     double peakDb;
     double over;
-  } cases[] = {{AlertMode::Off, 0.0, 0.0}, {AlertMode::On, 0.0, 1.0}, {AlertMode::Auto, -6.0, 0.0},
-               {AlertMode::Auto, -5.9, 1.0}};
+  } cases[] = {
+    {AlertMode::Off, 0.0, 0.0}, {AlertMode::On, 0.0, 1.0}, {AlertMode::Auto, -6.0, 0.0}, {AlertMode::Auto, -5.9, 1.0}};
   for (const auto& c : cases)
   {
     alert.mode = c.mode;
@@ -475,4 +493,4 @@ TEST(DisplayFeed, MetersAfterAMeasuredTone)
   EXPECT_STREQ(plug.Value(kReadoutPeak), "-20.0");
 }
 
-} // namespace
+}  // namespace

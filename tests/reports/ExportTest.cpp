@@ -57,7 +57,8 @@ TEST_F(ExportTest, PathThatCannotBeOpenedWritesNothing)
 
 TEST_F(ExportTest, CsvWithEveryColumnMatchesGoldenFiles)
 {
-  struct Case {
+  struct Case
+  {
     const char* golden;
     int gateMode, unitMode, decimalFormat, separator;
     double refOffset;
@@ -105,7 +106,8 @@ TEST_F(ExportTest, CsvFieldsAndHeaderFollowTheSettings)
 
 TEST_F(ExportTest, LogMatchesGoldenFiles)
 {
-  struct Case {
+  struct Case
+  {
     const char* golden;
     int gateMode, peakMode, measurementMode;
     double refOffset;
@@ -156,7 +158,8 @@ TEST_F(ExportTest, LogWithoutEnabledAlertsEndsWithTheirHeading)
 
 TEST_F(ExportTest, LogDurationsCountAcrossMidnight)
 {
-  struct Case {
+  struct Case
+  {
     const char* name;
     int firstWall[7], lastWall[7];  // year, month, day, hour, minute, second, tenths
     int firstTimer[4], lastTimer[4];
@@ -238,7 +241,8 @@ TEST_F(ExportTest, ExportsNeverKeepTheAudioThreadWaiting)
   const std::pair<const char*, std::function<void()>> exports[] = {
     {"csv", [&] { plug.ExportCsv(WDL_String(Path("out.csv").c_str())); }},
     {"log", [&] { plug.ExportLog(WDL_String(Path("out.log").c_str())); }},
-    {"automatic", [&] {
+    {"automatic",
+     [&] {
        plug.Requests().autoExport = 1;
        plug.IdleTick();
      }},
@@ -294,4 +298,4 @@ TEST_F(ExportTest, ResetWhileReadingTakesEffectAfterwards)
   EXPECT_EQ(plug.History().inUse, 0);
 }
 
-} // namespace
+}  // namespace

@@ -168,4 +168,4 @@ TEST(AuHostOutputs, MeasurePrintsEveryOutputParameter)
   EXPECT_NEAR(values["OUT:Peak/TP Max"], -23.0, 0.2) << out;
 }
 
-} // namespace
+}  // namespace

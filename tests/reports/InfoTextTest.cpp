@@ -19,7 +19,7 @@ bool HasShape(const std::string& text, const std::string& shape)
   for (size_t i = 0; i < text.size(); ++i)
   {
     const auto c = static_cast<unsigned char>(text[i]);
-    const bool ok = shape[i] == 'a' ? std::isalpha(c) != 0
+    const bool ok = shape[i] == 'a'   ? std::isalpha(c) != 0
                     : shape[i] == '0' ? std::isdigit(c) != 0
                     : shape[i] == '_' ? std::isdigit(c) != 0 || c == ' '
                                       : text[i] == shape[i];
@@ -84,7 +84,8 @@ TEST(InfoText, DescribesTheRunningInstance)
 
 TEST(InfoText, HostNamesDelayAndRate)
 {
-  const struct {
+  const struct
+  {
     iplug::HostId host;
     double sampleRate;
     int latency;
@@ -123,4 +124,4 @@ TEST(InfoText, NothingShownWithoutAnEditor)
   EXPECT_TRUE(plug.alerts.empty());
 }
 
-} // namespace
+}  // namespace

@@ -35,8 +35,8 @@ inline int BoundLoopbackSocket(bool listening, int& port)
   address.sin_family = AF_INET;
   address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
   socklen_t length = sizeof(address);
-  if (fd < 0 || bind(fd, reinterpret_cast<sockaddr*>(&address), length) != 0 ||
-      (listening && listen(fd, 8) != 0) || getsockname(fd, reinterpret_cast<sockaddr*>(&address), &length) != 0)
+  if (fd < 0 || bind(fd, reinterpret_cast<sockaddr*>(&address), length) != 0 || (listening && listen(fd, 8) != 0) ||
+      getsockname(fd, reinterpret_cast<sockaddr*>(&address), &length) != 0)
   {
     port = 0;
     return fd;
@@ -144,4 +144,4 @@ private:
   std::thread mThread;
 };
 
-} // namespace reports_test
+}  // namespace reports_test

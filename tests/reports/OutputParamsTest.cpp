@@ -35,16 +35,17 @@ MeasurementReading Reading(int gateMode)
   r.blockCount = 8;
   r.speechBlockCount = 3;
   r.speechPresent = 1;
-  r.samplePeak = 0.5;      // -6.02 dB
-  r.samplePeakMax = 1.0;   // 0 dB
-  r.truePeak = 0.25;       // -12.04 dB
-  r.truePeakMax = 2.0;     // +6.02 dB
+  r.samplePeak = 0.5;     // -6.02 dB
+  r.samplePeakMax = 1.0;  // 0 dB
+  r.truePeak = 0.25;      // -12.04 dB
+  r.truePeakMax = 2.0;    // +6.02 dB
   return r;
 }
 
 TEST(OutputValues, FollowTheMeasurementAndTheSettings)
 {
-  struct Case {
+  struct Case
+  {
     const char* name;
     int engineGate, gateParam, peakMode;
     double refOffset;
@@ -147,11 +148,12 @@ TEST(OutputParams, PushedValuesAreClampedToTheirRange)
 
 TEST(OutputParams, GesturesOnlyForTheHostsThatNeedThem)
 {
-  const struct {
+  const struct
+  {
     const char* host;  // null: not identified
     int gestures;
-  } cases[] = {{"Cakewalk", 1}, {"Logic", 1}, {"GarageBand", 1}, {"Bitwig Studio", 1},
-               {"Reaper", 0}, {"Some Host", 0}, {nullptr, 0}};
+  } cases[] = {{"Cakewalk", 1}, {"Logic", 1},     {"GarageBand", 1}, {"Bitwig Studio", 1},
+               {"Reaper", 0},   {"Some Host", 0}, {nullptr, 0}};
   for (const auto& c : cases)
   {
     SCOPED_TRACE(c.host ? c.host : "unidentified");
@@ -165,4 +167,4 @@ TEST(OutputParams, GesturesOnlyForTheHostsThatNeedThem)
   }
 }
 
-} // namespace
+}  // namespace

@@ -78,4 +78,4 @@ protected:
   std::string folder = TempFolder();
 };
 
-} // namespace reports_test
+}  // namespace reports_test

@@ -24,7 +24,8 @@ public:
 TEST(UpdateCheck, ResultsAgainstTheServer)
 {
   const std::string padding(4091, ' ');
-  const struct {
+  const struct
+  {
     const char* label;
     int status;
     std::string body;
@@ -129,4 +130,4 @@ TEST(UpdateCheck, AddressFromTheEnvironmentOrTheBuild)
   }
 }
 
-} // namespace
+}  // namespace

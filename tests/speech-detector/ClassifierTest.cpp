@@ -24,7 +24,8 @@ TEST(VadClassifier, DecidesBySignOfTheSummedScores)
     {"music-like", {5.0f, -12.0f, 2.0f, 0.2f, 1.0f, 0.5f, 0.5f}, 0},
     {"not a number", {kNaN, kNaN, kNaN, kNaN, kNaN, kNaN, kNaN}, 1},
   };
-  for (const Case& c : cases) {
+  for (const Case& c : cases)
+  {
     VadClassifier state;
     vadClassifierInit(&state);
     EXPECT_EQ(vadClassify(&state, c.features), c.decision) << c.name;
@@ -59,4 +60,4 @@ TEST(VadClassifier, OneStrongSpeechScoreOutweighsThreeSilentOnes)
   EXPECT_EQ(vadClassify(&state, zeros), 0u);  // the speech score has left the ring
 }
 
-} // namespace
+}  // namespace

@@ -28,7 +28,8 @@ struct Detector
   int prime(Signal&& signal)
   {
     std::vector<float> samples(block);
-    for (int calls = 1; calls < 1000; ++calls) {
+    for (int calls = 1; calls < 1000; ++calls)
+    {
       for (float& s : samples)
         s = signal();
       if (vadProcess(arena.data(), samples.data(), block) != -1)
@@ -45,7 +46,8 @@ float silence()
 
 TEST(SpeechDetector, PrimesInTwentyOneBlocksAndCallsSilenceNoSpeech)
 {
-  for (uint32_t rate : {32000u, 44100u, 48000u}) {
+  for (uint32_t rate : {32000u, 44100u, 48000u})
+  {
     Detector d(rate, rate / 10);
     EXPECT_EQ(d.prime(silence), 21) << rate;
     EXPECT_EQ(d.state().decision, 0) << rate;
@@ -87,7 +89,8 @@ TEST(SpeechDetector, InputLongerThanTheBlockGivesTheSameDecisions)
 
   Detector single(44100, 4410);
   Detector pairs(44100, 4410);
-  for (size_t b = 0; b < 80; b += 2) {
+  for (size_t b = 0; b < 80; b += 2)
+  {
     vadProcess(single.arena.data(), audio.data() + b * 4410, 4410);
     const int32_t expected = vadProcess(single.arena.data(), audio.data() + (b + 1) * 4410, 4410);
     EXPECT_EQ(vadProcess(pairs.arena.data(), audio.data() + b * 4410, 2 * 4410), expected);
@@ -111,4 +114,4 @@ TEST(SpeechDetector, RefusesWhatItCannotRun)
   EXPECT_EQ(vadInit(arena.data(), 100844, 48000, 4800), 0);
 }
 
-} // namespace
+}  // namespace

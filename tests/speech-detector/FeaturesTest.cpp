@@ -46,7 +46,8 @@ TEST(VadFeatures, SilenceGivesZeroForEveryFeature)
   vadZeroCrossingMedianInit(&median);
   vadVariancePeriodicityInit(&variance);
   vadEnergyPeriodicityInit(&energy);
-  for (int block = 0; block < 256; ++block) {
+  for (int block = 0; block < 256; ++block)
+  {
     vadSpectralFluxProcess(&flux, zeros.data());
     vadSpectralTiltProcess(&tilt, zeros.data());
     vadEnergyDipsProcess(&dips, zeros.data());
@@ -112,7 +113,8 @@ TEST(VadFeatures, ZeroCrossingCountsAndTheirDistribution)
   EXPECT_EQ(skew.crossings.counts[3], 0.0f);
 
   // Counts 255, 39 x 256, 50 x 128, 1, 37 x 0: the median lies in the 128s.
-  for (int i = 0; i < 128; ++i) {
+  for (int i = 0; i < 128; ++i)
+  {
     const std::vector<float>& block = i < 40 ? every : i < 90 ? everySecond : none;
     vadZeroCrossingMedianProcess(&median, block.data());
   }
@@ -148,12 +150,14 @@ TEST(VadFeatures, PeriodicityFindsARegularEnvelopeAndNotSteadyNoise)
     vadVariancePeriodicityInit(&v);
     vadEnergyPeriodicityInit(&e);
     std::vector<float> block(kVadQuarterLength);
-    for (int i = 0; i < 256; ++i) {  // bursts of 8 blocks every 40 (0.64 s)
+    for (int i = 0; i < 256; ++i)
+    {  // bursts of 8 blocks every 40 (0.64 s)
       for (float& x : block)
         x = value(rng) * (!bursts || i % 40 < 8 ? 1.0f : 0.05f);
       vadVariancePeriodicityProcess(&v, block.data());
       vadEnergyPeriodicityProcess(&e, block.data());
-      if (i % 32 == 31) {
+      if (i % 32 == 31)
+      {
         variance = vadVariancePeriodicityFeature(&v);
         energy = vadEnergyPeriodicityFeature(&e);
       }
@@ -168,4 +172,4 @@ TEST(VadFeatures, PeriodicityFindsARegularEnvelopeAndNotSteadyNoise)
   EXPECT_LT(energy, 0.2f);
 }
 
-} // namespace
+}  // namespace

@@ -52,18 +52,21 @@ std::vector<float> toDetectorRate(const std::vector<float>& in, uint32_t inRate)
   const double cutoff = std::min(1.0, static_cast<double>(kRate) / inRate);
   std::vector<double> kernel(phases * 2 * taps);
   for (uint32_t p = 0; p < phases; ++p)
-    for (long j = 0; j < 2 * taps; ++j) {
+    for (long j = 0; j < 2 * taps; ++j)
+    {
       const double x = static_cast<double>(p) / phases + taps - 1 - j;
       const double sinc = x == 0.0 ? 1.0 : std::sin(kPi * x * cutoff) / (kPi * x * cutoff);
       kernel[p * 2 * taps + j] = sinc * (0.5 + 0.5 * std::cos(kPi * x / taps)) * cutoff;
     }
   std::vector<float> out(in.size() * kRate / inRate);
-  for (size_t i = 0; i < out.size(); ++i) {
+  for (size_t i = 0; i < out.size(); ++i)
+  {
     const uint64_t position = static_cast<uint64_t>(i) * inRate;
     const long centre = static_cast<long>(position / kRate);
     const double* k = &kernel[(position % kRate) * phases / kRate * 2 * taps];
     double acc = 0.0;
-    for (long j = 0; j < 2 * taps; ++j) {
+    for (long j = 0; j < 2 * taps; ++j)
+    {
       const long n = centre - taps + 1 + j;
       if (n >= 0 && n < static_cast<long>(in.size()))
         acc += in[n] * k[j];
@@ -80,12 +83,13 @@ std::vector<float> tones(double seconds, uint32_t seed)
   std::uniform_int_distribution<int> note(0, 24);
   std::vector<float> out(static_cast<size_t>(seconds * kRate));
   const size_t chordLength = static_cast<size_t>(0.4 * kRate);
-  for (size_t start = 0; start < out.size(); start += chordLength) {
+  for (size_t start = 0; start < out.size(); start += chordLength)
+  {
     const int root = note(rng);
-    const double freqs[3] = {220.0 * std::pow(2.0, root / 12.0),
-                             220.0 * std::pow(2.0, (root + 4) / 12.0),
+    const double freqs[3] = {220.0 * std::pow(2.0, root / 12.0), 220.0 * std::pow(2.0, (root + 4) / 12.0),
                              220.0 * std::pow(2.0, (root + 7) / 12.0)};
-    for (size_t i = start; i < std::min(out.size(), start + chordLength); ++i) {
+    for (size_t i = start; i < std::min(out.size(), start + chordLength); ++i)
+    {
       const double t = static_cast<double>(i - start) / kRate;
       const double envelope = std::min(1.0, t / 0.02) * std::exp(-1.5 * t);
       double sample = 0.0;
@@ -132,9 +136,9 @@ TEST(SpeechDetectorRealSignal, FindsSpeechBetweenTonesAndNoise)
   const char* voices[] = {"-v en -p 45", "-v en-us -p 60", "-v en -p 35 -s 160"};
 
   std::vector<Stretch> programme;
-  for (int i = 0; i < 3; ++i) {
-    programme.push_back({i == 1 ? Kind::Noise : Kind::Tones,
-                         i == 1 ? noise(10.0, 11 + i) : tones(10.0, 21 + i)});
+  for (int i = 0; i < 3; ++i)
+  {
+    programme.push_back({i == 1 ? Kind::Noise : Kind::Tones, i == 1 ? noise(10.0, 11 + i) : tones(10.0, 21 + i)});
     uint32_t rate = 0;
     const std::vector<float> voice = speak(voices[i], texts[i], rate);
     ASSERT_FALSE(voice.empty()) << "espeak-ng produced no audio";
@@ -150,11 +154,14 @@ TEST(SpeechDetectorRealSignal, FindsSpeechBetweenTonesAndNoise)
   constexpr size_t settleBlocks = 40;
   int counted[3] = {};
   int speech[3] = {};
-  for (const Stretch& stretch : programme) {
+  for (const Stretch& stretch : programme)
+  {
     const size_t blocks = stretch.audio.size() / kBlock;
-    for (size_t b = 0; b < blocks; ++b) {
+    for (size_t b = 0; b < blocks; ++b)
+    {
       const int32_t decision = vadProcess(arena.data(), stretch.audio.data() + b * kBlock, kBlock);
-      if (b >= settleBlocks) {
+      if (b >= settleBlocks)
+      {
         ++counted[static_cast<int>(stretch.kind)];
         speech[static_cast<int>(stretch.kind)] += decision == 1;
       }
@@ -162,11 +169,11 @@ TEST(SpeechDetectorRealSignal, FindsSpeechBetweenTonesAndNoise)
   }
   const double share[3] = {100.0 * speech[0] / counted[0], 100.0 * speech[1] / counted[1],
                            100.0 * speech[2] / counted[2]};
-  std::printf("speech share: speech %.1f %% of %d, tones %.1f %% of %d, noise %.1f %% of %d\n",
-              share[0], counted[0], share[1], counted[1], share[2], counted[2]);
+  std::printf("speech share: speech %.1f %% of %d, tones %.1f %% of %d, noise %.1f %% of %d\n", share[0], counted[0],
+              share[1], counted[1], share[2], counted[2]);
   EXPECT_GT(share[0], 60.0);
   EXPECT_LT(share[1], 20.0);
   EXPECT_LT(share[2], 20.0);
 }
 
-} // namespace
+}  // namespace

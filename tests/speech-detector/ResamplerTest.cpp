@@ -35,8 +35,7 @@ struct Resampler
     for (float& s : in)
       s = signal(position++);
     std::vector<float> out(state->outLen);
-    EXPECT_EQ(vadResamplerProcess(state, static_cast<uint32_t>(in.size()), in.data(), out.data()),
-              0);
+    EXPECT_EQ(vadResamplerProcess(state, static_cast<uint32_t>(in.size()), in.data(), out.data()), 0);
     return out;
   }
 };
@@ -54,13 +53,14 @@ TEST(VadResampler, InputNeededPerFrameFollowsTheRateRatio)
     {48000, 3072, {3072}},
     {44100, 2823, {2823, 2822, 2823, 2822, 2822}},  // 14112 samples per five frames
   };
-  for (const Case& c : cases) {
+  for (const Case& c : cases)
+  {
     Resampler r(c.rate);
     uint64_t position = 0;
-    for (uint32_t f = 0; f < 20; ++f) {
+    for (uint32_t f = 0; f < 20; ++f)
+    {
       const uint32_t expected = f == 0 ? c.first : c.pattern[(f - 1) % c.pattern.size()];
-      EXPECT_EQ(vadResamplerInputNeeded(r.state), expected)
-        << c.rate << " Hz, frame " << f;
+      EXPECT_EQ(vadResamplerInputNeeded(r.state), expected) << c.rate << " Hz, frame " << f;
       r.frame([](uint64_t) { return 0.0f; }, position);
     }
   }
@@ -70,13 +70,15 @@ TEST(VadResampler, FramesJoinWithoutLosingOrRepeatingInput)
 {
   // Five frames in a row must equal one call that makes the same 5120 outputs at once.
   const auto ramp = [](uint64_t n) { return std::sin(0.001f * n) + 0.0001f * n; };
-  for (uint32_t rate : {32000u, 44100u, 48000u}) {
+  for (uint32_t rate : {32000u, 44100u, 48000u})
+  {
     Resampler framed(rate);
     Resampler whole(rate, 5 * kFrame);
     uint64_t framedPosition = 0;
     uint64_t wholePosition = 0;
     std::vector<float> joined;
-    for (int f = 0; f < 5; ++f) {
+    for (int f = 0; f < 5; ++f)
+    {
       const std::vector<float> out = framed.frame(ramp, framedPosition);
       joined.insert(joined.end(), out.begin(), out.end());
     }
@@ -94,8 +96,10 @@ TEST(VadResampler, PassesTheSpeechBandAndStopsAboveEightKilohertz)
   };
   // DC and 1 kHz pass at about 0.99; 12 kHz would alias into the 16 kHz output.
   const Case cases[] = {{0.0, 0.985, 0.995}, {1000.0, 0.98, 1.0}, {12000.0, 0.0, 1e-3}};
-  for (uint32_t rate : {32000u, 44100u, 48000u}) {
-    for (const Case& c : cases) {
+  for (uint32_t rate : {32000u, 44100u, 48000u})
+  {
+    for (const Case& c : cases)
+    {
       Resampler r(rate);
       const auto tone = [&](uint64_t n) {
         return static_cast<float>(std::cos(2.0 * std::numbers::pi * c.frequency * n / rate));
@@ -134,4 +138,4 @@ TEST(VadResampler, RefusesUnsupportedRatesAndWrongCounts)
   EXPECT_EQ(state->primed, 0u);
 }
 
-} // namespace
+}  // namespace

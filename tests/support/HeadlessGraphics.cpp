@@ -10,8 +10,7 @@
 #define STB_IMAGE_WRITE_IMPLEMENTATION
 #include <stb/stb_image_write.h>
 
-namespace vtest
-{
+namespace vtest {
 using namespace iplug::igraphics;
 
 std::string PicturePath(const char* name)
@@ -24,8 +23,7 @@ bool WritePicture(const std::string& path, int w, int h, const uint8_t* rgba)
   return stbi_write_png(path.c_str(), w, h, 4, rgba, w * 4) != 0;
 }
 
-namespace
-{
+namespace {
 // The plug-in bundle the build made, registered once, so that resources are found in it as
 // the plug-in finds them.
 void RegisterPluginBundle()
@@ -40,10 +38,9 @@ void RegisterPluginBundle()
   }();
   (void)registered;
 }
-} // namespace
+}  // namespace
 
-HeadlessGraphics::HeadlessGraphics(IGEditorDelegate& dlg, int w, int h, float scale,
-                                   float screenScale)
+HeadlessGraphics::HeadlessGraphics(IGEditorDelegate& dlg, int w, int h, float scale, float screenScale)
 : IGraphicsNanoVG(dlg, w, h, 0, scale), mBackingScale(screenScale)
 {
   RegisterPluginBundle();
@@ -84,8 +81,8 @@ void HeadlessGraphics::CloseWindow()
 void HeadlessGraphics::DrawAfterResize()
 {
   IGraphicsNanoVG::DrawAfterResize();
-  mLayer.setDrawableSize({static_cast<NSUInteger>(WindowPixelWidth()),
-                          static_cast<NSUInteger>(WindowPixelHeight()), 1});
+  mLayer.setDrawableSize(
+    {static_cast<NSUInteger>(WindowPixelWidth()), static_cast<NSUInteger>(WindowPixelHeight()), 1});
 }
 
 bool HeadlessGraphics::DrawFrame()
@@ -109,8 +106,8 @@ void HeadlessGraphics::DrawFullFrame()
 std::array<uint8_t, 4> HeadlessGraphics::Pixel(int x, int y) const
 {
   const std::shared_ptr<MTLTexture> texture = mLayer.presentedTexture();
-  if (!texture || x < 0 || y < 0 || static_cast<NSUInteger>(x) >= texture->width()
-      || static_cast<NSUInteger>(y) >= texture->height())
+  if (!texture || x < 0 || y < 0 || static_cast<NSUInteger>(x) >= texture->width() ||
+      static_cast<NSUInteger>(y) >= texture->height())
   {
     return {0, 0, 0, 0};
   }
@@ -142,8 +139,7 @@ bool HeadlessGraphics::WritePNG(const std::string& path) const
 
 PlatformFont* HeadlessGraphics::LoadNativeFontFromFile(const char* fontID, const char* fileName)
 {
-  return LoadCoreTextFontFromFile(fontID, fileName, BundleIdentifier(),
-                                  GetSharedResourcesSubPath());
+  return LoadCoreTextFontFromFile(fontID, fileName, BundleIdentifier(), GetSharedResourcesSubPath());
 }
 
 PlatformFont* HeadlessGraphics::LoadNativeFontFromMemory(const char* fontID, void* data, int size)
@@ -151,8 +147,7 @@ PlatformFont* HeadlessGraphics::LoadNativeFontFromMemory(const char* fontID, voi
   return LoadCoreTextFontFromMemory(fontID, data, size);
 }
 
-PlatformFont* HeadlessGraphics::LoadNativeFontByName(const char* fontID, const char* family,
-                                                     int style)
+PlatformFont* HeadlessGraphics::LoadNativeFontByName(const char* fontID, const char* family, int style)
 {
   return LoadCoreTextFontByName(fontID, family, style);
 }
@@ -162,4 +157,4 @@ void HeadlessGraphics::CacheNativeFont(const char* fontID, PlatformFont* font)
   CacheCoreTextFont(fontID, font);
 }
 
-} // namespace vtest
+}  // namespace vtest

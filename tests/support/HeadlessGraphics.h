@@ -13,8 +13,7 @@
 #include "platform/Metal/CAMetalLayer.h"
 #include "renderer/IGraphicsNanoVG.h"
 
-namespace vtest
-{
+namespace vtest {
 
 // A file beside the running test program, so that each build keeps its own pictures.
 std::string PicturePath(const char* name);
@@ -34,8 +33,7 @@ class HeadlessGraphics : public iplug::igraphics::IGraphicsNanoVG
 {
 public:
   // screenScale is the backing scale the view would report.
-  HeadlessGraphics(iplug::igraphics::IGEditorDelegate& dlg, int w, int h, float scale = 1.f,
-                   float screenScale = 1.f);
+  HeadlessGraphics(iplug::igraphics::IGEditorDelegate& dlg, int w, int h, float scale = 1.f, float screenScale = 1.f);
   ~HeadlessGraphics() override;
 
   // One tick of the view's timer: the dirty controls are marked clean and drawn; answers whether
@@ -63,12 +61,9 @@ public:
   const char* PlatformName() const override { return "headless"; }
 
   // Fonts are the platform's: from the resource folders, memory or the installed families.
-  iplug::igraphics::PlatformFont* LoadNativeFontFromFile(const char* fontID,
-                                                         const char* fileName) override;
-  iplug::igraphics::PlatformFont* LoadNativeFontFromMemory(const char* fontID, void* data,
-                                                           int size) override;
-  iplug::igraphics::PlatformFont* LoadNativeFontByName(const char* fontID, const char* family,
-                                                       int style) override;
+  iplug::igraphics::PlatformFont* LoadNativeFontFromFile(const char* fontID, const char* fileName) override;
+  iplug::igraphics::PlatformFont* LoadNativeFontFromMemory(const char* fontID, void* data, int size) override;
+  iplug::igraphics::PlatformFont* LoadNativeFontByName(const char* fontID, const char* family, int style) override;
   void CacheNativeFont(const char* fontID, iplug::igraphics::PlatformFont* font) override;
 
   void CursorPosition(float& x, float& y) const override { x = y = 0.f; }
@@ -95,12 +90,11 @@ public:
     return false;
   }
   bool OpenWebLink(const char*) override { return false; }
-  void OpenNativeTextEntry(int, const iplug::igraphics::IText&, const iplug::igraphics::IRECT&,
-                           int, const char*) override
+  void OpenNativeTextEntry(int, const iplug::igraphics::IText&, const iplug::igraphics::IRECT&, int,
+                           const char*) override
   {
   }
-  iplug::igraphics::IPopupMenu* OpenNativeMenu(iplug::igraphics::IPopupMenu&,
-                                               const iplug::igraphics::IRECT&,
+  iplug::igraphics::IPopupMenu* OpenNativeMenu(iplug::igraphics::IPopupMenu&, const iplug::igraphics::IRECT&,
                                                bool& isAsync) override
   {
     isAsync = false;
@@ -113,4 +107,4 @@ private:
   bool mOpen = false;
 };
 
-} // namespace vtest
+}  // namespace vtest

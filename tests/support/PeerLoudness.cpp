@@ -10,25 +10,21 @@ namespace testsignals {
 
 namespace {
 
-struct StateDeleter {
+struct StateDeleter
+{
   void operator()(ebur128_state* state) const { ebur128_destroy(&state); }
 };
 
 int ChannelOf(Speaker speaker)
 {
-  switch (speaker) {
-    case Speaker::Left:
-      return EBUR128_LEFT;
-    case Speaker::Right:
-      return EBUR128_RIGHT;
-    case Speaker::Centre:
-      return EBUR128_CENTER;
-    case Speaker::LeftSurround:
-      return EBUR128_LEFT_SURROUND;
-    case Speaker::RightSurround:
-      return EBUR128_RIGHT_SURROUND;
-    case Speaker::Unused:
-      break;
+  switch (speaker)
+  {
+    case Speaker::Left: return EBUR128_LEFT;
+    case Speaker::Right: return EBUR128_RIGHT;
+    case Speaker::Centre: return EBUR128_CENTER;
+    case Speaker::LeftSurround: return EBUR128_LEFT_SURROUND;
+    case Speaker::RightSurround: return EBUR128_RIGHT_SURROUND;
+    case Speaker::Unused: break;
   }
   return EBUR128_UNUSED;
 }
@@ -54,9 +50,11 @@ bool MeasureWithEbur128(const Audio& audio, std::span<const Speaker> speakers, b
   std::vector<float> interleaved(size_t(slice) * channels);
   PeerReading reading;
   double momentaryMax = -HUGE_VAL, shortTermMax = -HUGE_VAL;
-  for (uint32_t at = 0; at < audio.Frames(); at += slice) {
+  for (uint32_t at = 0; at < audio.Frames(); at += slice)
+  {
     const uint32_t frames = std::min(slice, audio.Frames() - at);
-    for (unsigned c = 0; c < channels; ++c) {
+    for (unsigned c = 0; c < channels; ++c)
+    {
       const float* source = audio.Channel(uint16_t(c)) + at;
       for (uint32_t n = 0; n < frames; ++n)
         interleaved[size_t(n) * channels + c] = source[n];
@@ -73,9 +71,11 @@ bool MeasureWithEbur128(const Audio& audio, std::span<const Speaker> speakers, b
   if (ebur128_loudness_global(state.get(), &reading.last.integrated) != EBUR128_SUCCESS ||
       ebur128_loudness_range(state.get(), &reading.last.range) != EBUR128_SUCCESS)
     return false;
-  if (truePeak) {
+  if (truePeak)
+  {
     double largest = 0.0;
-    for (unsigned c = 0; c < channels; ++c) {
+    for (unsigned c = 0; c < channels; ++c)
+    {
       double peak = 0.0;
       if (ebur128_true_peak(state.get(), c, &peak) != EBUR128_SUCCESS)
         return false;

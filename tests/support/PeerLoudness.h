@@ -14,8 +14,9 @@ enum class Speaker { Left, Right, Centre, LeftSurround, RightSurround, Unused };
 inline constexpr Speaker kFilmFive[] = {Speaker::Left, Speaker::Centre, Speaker::Right, Speaker::LeftSurround,
                                         Speaker::RightSurround};
 
-struct PeerReading {
-  Reading last;               // momentary and short-term of the last windows, I, LRA, true peak
+struct PeerReading
+{
+  Reading last;                  // momentary and short-term of the last windows, I, LRA, true peak
   double momentaryMax = kUnset;  // LUFS, largest reading taken every 100 ms
   double shortTermMax = kUnset;
 };

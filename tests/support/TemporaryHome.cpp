@@ -37,4 +37,4 @@ struct TemporaryHome
 
 const TemporaryHome gHome;
 
-} // namespace
+}  // namespace

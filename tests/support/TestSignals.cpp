@@ -10,9 +10,15 @@ namespace {
 
 constexpr double kTwoPi = 2.0 * std::numbers::pi;
 
-double Amplitude(double dbfs) { return std::pow(10.0, dbfs / 20.0); }
+double Amplitude(double dbfs)
+{
+  return std::pow(10.0, dbfs / 20.0);
+}
 
-uint32_t FramesOf(double seconds, uint32_t sampleRate) { return uint32_t(std::llround(seconds * sampleRate)); }
+uint32_t FramesOf(double seconds, uint32_t sampleRate)
+{
+  return uint32_t(std::llround(seconds * sampleRate));
+}
 
 // Adds a sine of the given peak amplitude to frames [begin, end) of a channel. The phase counts
 // from frame 0 of the buffer, so consecutive calls continue one another without a jump.
@@ -33,8 +39,10 @@ bool RenderTones(const ConformanceCase& testCase, uint32_t sampleRate, Audio& ou
     return false;
   // Step boundaries are taken from the running time, so rounding never accumulates over repeats.
   double time = 0.0;
-  for (int r = 0; r < testCase.repeats; ++r) {
-    for (const Step& step : testCase.steps) {
+  for (int r = 0; r < testCase.repeats; ++r)
+  {
+    for (const Step& step : testCase.steps)
+    {
       const uint32_t begin = FramesOf(time, sampleRate);
       time += step.seconds;
       const uint32_t end = std::min(FramesOf(time, sampleRate), out.Frames());
@@ -68,9 +76,11 @@ bool RenderTruePeak(const ConformanceCase& testCase, uint32_t sampleRate, Audio&
   for (uint16_t c = 0; c < 2; ++c)
     AddSine(out.Channel(c), 0, out.Frames(), frequency, sampleRate, Amplitude(testCase.peakDbfs), phase);
   const uint32_t fade = FramesOf(0.05, sampleRate);
-  for (uint32_t n = 0; n < fade; ++n) {
+  for (uint32_t n = 0; n < fade; ++n)
+  {
     const float gain = float(0.5 - 0.5 * std::cos(std::numbers::pi * n / fade));
-    for (uint16_t c = 0; c < 2; ++c) {
+    for (uint16_t c = 0; c < 2; ++c)
+    {
       out.Channel(c)[n] *= gain;
       out.Channel(c)[out.Frames() - 1 - n] *= gain;
     }
@@ -86,32 +96,30 @@ std::vector<ConformanceCase> MakeCases()
   auto range = [](double lu) { return Reading{kUnset, kUnset, kUnset, lu}; };
   auto truePeak = [](double dbtp) { return Reading{kUnset, kUnset, kUnset, kUnset, dbtp}; };
   return {
-      {"loudness-1", Kind::Tones, {{20, -23}}, 1, 0, 0, 0, steady(-23.0), 96000},
-      {"loudness-2", Kind::Tones, {{20, -33}}, 1, 0, 0, 0, steady(-33.0)},
-      {"loudness-3", Kind::Tones, {{10, -36}, {60, -23}, {10, -36}}, 1, 0, 0, 0, integrated(-23.0), 96000},
-      {"loudness-4", Kind::Tones, {{10, -72}, {10, -36}, {60, -23}, {10, -36}, {10, -72}}, 1, 0, 0, 0,
-       integrated(-23.0)},
-      {"loudness-5", Kind::Tones, {{20, -26}, {20.1, -20}, {20, -26}}, 1, 0, 0, 0, integrated(-23.0)},
-      {"loudness-6", Kind::Surround, {}, 1, 0, 0, 0, steady(-23.0), 96000},
-      // Every 3 s window holds one period, so the short-term loudness is constant at the end.
-      {"loudness-9", Kind::Tones, {{1.34, -20}, {1.66, -30}}, 5, 0, 0, 0, Reading{kUnset, -23.0}},
-      // The same with 400 ms periods for the momentary window.
-      {"loudness-12", Kind::Tones, {{0.18, -20}, {0.22, -30}}, 25, 0, 0, 0, Reading{-23.0}, 96000},
-      {"range-1", Kind::Tones, {{20, -20}, {20, -30}}, 1, 0, 0, 0, range(10.0), 96000},
-      {"range-2", Kind::Tones, {{20, -20}, {20, -15}}, 1, 0, 0, 0, range(5.0)},
-      {"range-3", Kind::Tones, {{20, -40}, {20, -20}}, 1, 0, 0, 0, range(20.0)},
-      {"range-4", Kind::Tones, {{20, -50}, {20, -35}, {20, -20}, {20, -35}, {20, -50}}, 1, 0, 0, 0, range(15.0)},
-      {"true-peak-quarter-0", Kind::TruePeak, {}, 1, 4, 0, -6, truePeak(-6.0)},
-      {"true-peak-quarter-45", Kind::TruePeak, {}, 1, 4, 45, -6, truePeak(-6.0), 96000},
-      {"true-peak-sixth-60", Kind::TruePeak, {}, 1, 6, 60, -6, truePeak(-6.0)},
-      {"true-peak-eighth-67", Kind::TruePeak, {}, 1, 8, 67.5, -6, truePeak(-6.0)},
-      // Samples at full scale, the waveform between them 3 dB above.
-      {"true-peak-quarter-45-over", Kind::TruePeak, {}, 1, 4, 45, 3.0103, truePeak(3.0), 44100},
+    {"loudness-1", Kind::Tones, {{20, -23}}, 1, 0, 0, 0, steady(-23.0), 96000},
+    {"loudness-2", Kind::Tones, {{20, -33}}, 1, 0, 0, 0, steady(-33.0)},
+    {"loudness-3", Kind::Tones, {{10, -36}, {60, -23}, {10, -36}}, 1, 0, 0, 0, integrated(-23.0), 96000},
+    {"loudness-4", Kind::Tones, {{10, -72}, {10, -36}, {60, -23}, {10, -36}, {10, -72}}, 1, 0, 0, 0, integrated(-23.0)},
+    {"loudness-5", Kind::Tones, {{20, -26}, {20.1, -20}, {20, -26}}, 1, 0, 0, 0, integrated(-23.0)},
+    {"loudness-6", Kind::Surround, {}, 1, 0, 0, 0, steady(-23.0), 96000},
+    // Every 3 s window holds one period, so the short-term loudness is constant at the end.
+    {"loudness-9", Kind::Tones, {{1.34, -20}, {1.66, -30}}, 5, 0, 0, 0, Reading{kUnset, -23.0}},
+    // The same with 400 ms periods for the momentary window.
+    {"loudness-12", Kind::Tones, {{0.18, -20}, {0.22, -30}}, 25, 0, 0, 0, Reading{-23.0}, 96000},
+    {"range-1", Kind::Tones, {{20, -20}, {20, -30}}, 1, 0, 0, 0, range(10.0), 96000},
+    {"range-2", Kind::Tones, {{20, -20}, {20, -15}}, 1, 0, 0, 0, range(5.0)},
+    {"range-3", Kind::Tones, {{20, -40}, {20, -20}}, 1, 0, 0, 0, range(20.0)},
+    {"range-4", Kind::Tones, {{20, -50}, {20, -35}, {20, -20}, {20, -35}, {20, -50}}, 1, 0, 0, 0, range(15.0)},
+    {"true-peak-quarter-0", Kind::TruePeak, {}, 1, 4, 0, -6, truePeak(-6.0)},
+    {"true-peak-quarter-45", Kind::TruePeak, {}, 1, 4, 45, -6, truePeak(-6.0), 96000},
+    {"true-peak-sixth-60", Kind::TruePeak, {}, 1, 6, 60, -6, truePeak(-6.0)},
+    {"true-peak-eighth-67", Kind::TruePeak, {}, 1, 8, 67.5, -6, truePeak(-6.0)},
+    // Samples at full scale, the waveform between them 3 dB above.
+    {"true-peak-quarter-45-over", Kind::TruePeak, {}, 1, 4, 45, 3.0103, truePeak(3.0), 44100},
   };
 }
 
-void AppendMismatch(std::string& text, const char* what, double expected, double measured, double below,
-                    double above)
+void AppendMismatch(std::string& text, const char* what, double expected, double measured, double below, double above)
 {
   if (std::isnan(expected))
     return;
@@ -124,7 +132,8 @@ void AppendMismatch(std::string& text, const char* what, double expected, double
 }
 
 // Deterministic white noise, uniform in [-1, 1).
-class Noise {
+class Noise
+{
 public:
   float Next()
   {
@@ -140,26 +149,37 @@ private:
 
 }  // namespace
 
-Audio::Audio() : mBuffer(std::make_unique<AudioFileBuffer>()) { audioFileInit(mBuffer.get()); }
+Audio::Audio() : mBuffer(std::make_unique<AudioFileBuffer>())
+{
+  audioFileInit(mBuffer.get());
+}
 
-Audio::~Audio() { audioFileFree(mBuffer.get()); }
+Audio::~Audio()
+{
+  audioFileFree(mBuffer.get());
+}
 
 bool Audio::Allocate(uint32_t frames, uint16_t channels, uint32_t sampleRate, uint16_t bits)
 {
   return audioFileAllocate(mBuffer.get(), frames, channels, bits, sampleRate, 0) == 0;
 }
 
-int Audio::Read(const std::string& path) { return audioFileRead(mBuffer.get(), path.c_str(), 0, 0, false); }
+int Audio::Read(const std::string& path)
+{
+  return audioFileRead(mBuffer.get(), path.c_str(), 0, 0, false);
+}
 
-int Audio::Write(const std::string& path) const { return audioFileWriteWav(mBuffer.get(), path.c_str()); }
+int Audio::Write(const std::string& path) const
+{
+  return audioFileWriteWav(mBuffer.get(), path.c_str());
+}
 
 std::string Mismatches(const Reading& expected, const Reading& measured)
 {
   std::string text;
   AppendMismatch(text, "momentary", expected.momentary, measured.momentary, kLoudnessTolerance, kLoudnessTolerance);
   AppendMismatch(text, "short-term", expected.shortTerm, measured.shortTerm, kLoudnessTolerance, kLoudnessTolerance);
-  AppendMismatch(text, "integrated", expected.integrated, measured.integrated, kLoudnessTolerance,
-                 kLoudnessTolerance);
+  AppendMismatch(text, "integrated", expected.integrated, measured.integrated, kLoudnessTolerance, kLoudnessTolerance);
   AppendMismatch(text, "range", expected.range, measured.range, kRangeTolerance, kRangeTolerance);
   AppendMismatch(text, "true peak", expected.truePeak, measured.truePeak, kTruePeakBelow, kTruePeakAbove);
   return text;
@@ -181,13 +201,11 @@ bool RenderCase(const ConformanceCase& testCase, uint32_t sampleRate, Audio& out
 {
   if (sampleRate == 0)
     return false;
-  switch (testCase.kind) {
-    case ConformanceCase::Kind::Tones:
-      return RenderTones(testCase, sampleRate, out);
-    case ConformanceCase::Kind::Surround:
-      return RenderSurround(sampleRate, out);
-    case ConformanceCase::Kind::TruePeak:
-      return testCase.divisor >= 2 && RenderTruePeak(testCase, sampleRate, out);
+  switch (testCase.kind)
+  {
+    case ConformanceCase::Kind::Tones: return RenderTones(testCase, sampleRate, out);
+    case ConformanceCase::Kind::Surround: return RenderSurround(sampleRate, out);
+    case ConformanceCase::Kind::TruePeak: return testCase.divisor >= 2 && RenderTruePeak(testCase, sampleRate, out);
   }
   return false;
 }
@@ -199,29 +217,35 @@ bool RenderMixedProgramme(const Audio& speech, double seconds, uint16_t bits, Au
     return false;
 
   enum class Source { Speech, Noise, Chord, LowTone, Silence };
-  struct Segment {
+  struct Segment
+  {
     Source source;
     double seconds;  // ignored for speech, which plays the whole recording
     double dbfs;     // gain for speech, RMS level for noise, peak level per partial for tones
   };
   static constexpr Segment kCycle[] = {
-      {Source::Speech, 0, -3},  {Source::Noise, 6, -28},   {Source::Silence, 3, 0},  {Source::Chord, 5, -20},
-      {Source::Speech, 0, -12}, {Source::Noise, 4, -16},   {Source::LowTone, 4, -22}, {Source::Silence, 2, 0},
+    {Source::Speech, 0, -3},  {Source::Noise, 6, -28}, {Source::Silence, 3, 0},   {Source::Chord, 5, -20},
+    {Source::Speech, 0, -12}, {Source::Noise, 4, -16}, {Source::LowTone, 4, -22}, {Source::Silence, 2, 0},
   };
 
   Noise noise;
   uint32_t at = 0;
-  for (int cycle = 0; at < out.Frames(); ++cycle) {
+  for (int cycle = 0; at < out.Frames(); ++cycle)
+  {
     // Each pass through the cycle sits at another level, between -8 and +2 dB.
     const double offset = double((cycle * 5) % 11 - 8);
-    for (const Segment& segment : kCycle) {
+    for (const Segment& segment : kCycle)
+    {
       const uint32_t length = segment.source == Source::Speech ? speech.Frames() : FramesOf(segment.seconds, rate);
       const uint32_t end = uint32_t(std::min<uint64_t>(uint64_t(at) + length, out.Frames()));
       const double gain = Amplitude(segment.dbfs + offset);
-      for (uint16_t c = 0; c < 2; ++c) {
+      for (uint16_t c = 0; c < 2; ++c)
+      {
         float* channel = out.Channel(c);
-        switch (segment.source) {
-          case Source::Speech: {
+        switch (segment.source)
+        {
+          case Source::Speech:
+          {
             const float* source = speech.Channel(std::min<uint16_t>(c, speech.Channels() - 1));
             for (uint32_t n = at; n < end; ++n)
               channel[n] = float(gain * source[n - at]);
@@ -235,11 +259,8 @@ bool RenderMixedProgramme(const Audio& speech, double seconds, uint16_t bits, Au
             for (double frequency : {250.0, 1000.0 + 10.0 * c, 4000.0})
               AddSine(channel, at, end, frequency, rate, gain);
             break;
-          case Source::LowTone:
-            AddSine(channel, at, end, 100.0, rate, gain);
-            break;
-          case Source::Silence:
-            break;
+          case Source::LowTone: AddSine(channel, at, end, 100.0, rate, gain); break;
+          case Source::Silence: break;
         }
       }
       at = end;

@@ -16,7 +16,8 @@
 namespace testsignals {
 
 // An owned audio-file buffer: planar 32-bit float samples.
-class Audio {
+class Audio
+{
 public:
   Audio();
   ~Audio();
@@ -25,8 +26,8 @@ public:
 
   // bits is the sample width a later Write uses (16, 24, or 32 for float).
   bool Allocate(uint32_t frames, uint16_t channels, uint32_t sampleRate, uint16_t bits = 32);
-  int Read(const std::string& path);           // the file layer's result code
-  int Write(const std::string& path) const;    // the file layer's result code
+  int Read(const std::string& path);         // the file layer's result code
+  int Write(const std::string& path) const;  // the file layer's result code
 
   uint32_t Frames() const { return mBuffer->frames; }
   uint16_t Channels() const { return mBuffer->channels; }
@@ -42,7 +43,8 @@ constexpr double kUnset = std::numeric_limits<double>::quiet_NaN();
 
 // Values read from a meter at the end of a file; kUnset where a reading is not taken.
 // Loudness in LUFS, range in LU, true peak in dBTP.
-struct Reading {
+struct Reading
+{
   double momentary = kUnset;
   double shortTerm = kUnset;
   double integrated = kUnset;
@@ -60,13 +62,15 @@ constexpr double kTruePeakBelow = 0.4;
 std::string Mismatches(const Reading& expected, const Reading& measured);
 
 // A level step of a 1 kHz tone: duration and sine peak level.
-struct Step {
+struct Step
+{
   double seconds;
   double dbfs;
 };
 
 // A conformance signal and what a meter must read at its end.
-struct ConformanceCase {
+struct ConformanceCase
+{
   enum class Kind {
     Tones,     // stereo 1 kHz tone through the steps, the whole list played `repeats` times
     Surround,  // five channels in film order L C R Ls Rs: 1 kHz at -28, -24, -28, -30, -30 dBFS

@@ -55,4 +55,4 @@ public:
   }
 };
 
-} // namespace testgain
+}  // namespace testgain

@@ -57,7 +57,7 @@ IPluginConfig Config()
   return config;
 }
 
-} // namespace
+}  // namespace
 
 class TestGainEditor final : public IPlugAU
 {
@@ -87,6 +87,6 @@ public:
   }
 };
 
-} // namespace testgain
+}  // namespace testgain
 
 IPLUG_AU_ENTRY_POINTS(testgain::TestGainEditor, "TestGainEditor_View", TestGainEditor_Factory, TestGainEditor_Entry)

@@ -35,7 +35,7 @@ void AddSeed(uint16_t channels, uint16_t bits, uint32_t sampleRate, const char* 
   fuzz::Require(audioFileWriteWav(&seed.buffer, path.c_str()) == 0);
 }
 
-} // namespace
+}  // namespace
 
 extern "C" int LLVMFuzzerInitialize(int*, char***)
 {

@@ -76,7 +76,7 @@ void AddSeed(uint16_t channels, uint16_t bits, const char* name, bool openSizes)
   fuzz::Require(fuzz::WriteFile(path, bytes.data(), bytes.size()));
 }
 
-} // namespace
+}  // namespace
 
 extern "C" int LLVMFuzzerInitialize(int*, char***)
 {

@@ -42,7 +42,7 @@ void CheckDecoded(NVGcontext* ctx, int image)
   vgDeleteImage(ctx, image);
 }
 
-} // namespace
+}  // namespace
 
 extern "C" int LLVMFuzzerInitialize(int*, char***)
 {

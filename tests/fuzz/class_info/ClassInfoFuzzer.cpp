@@ -47,7 +47,7 @@ std::string ClassInfoText()
   return text;
 }
 
-} // namespace
+}  // namespace
 
 extern "C" int LLVMFuzzerInitialize(int*, char***)
 {

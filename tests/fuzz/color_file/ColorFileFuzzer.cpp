@@ -14,7 +14,7 @@ Vantorelix& Plug()
   return plug;
 }
 
-} // namespace
+}  // namespace
 
 extern "C" int LLVMFuzzerInitialize(int*, char***)
 {

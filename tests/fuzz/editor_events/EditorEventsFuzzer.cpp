@@ -92,47 +92,168 @@ enum Action : uint8_t {
 // buttons and areas, the meters, the corner resizer, and the colour and export pages' buttons.
 constexpr NSPoint kHotSpots[] = {
   // the top bar
-  {70, 23}, {170, 23}, {205, 23}, {240, 23}, {281, 23}, {323, 23}, {371, 29}, {432, 23}, {465, 23}, {670, 23},
+  {70, 23},
+  {170, 23},
+  {205, 23},
+  {240, 23},
+  {281, 23},
+  {323, 23},
+  {371, 29},
+  {432, 23},
+  {465, 23},
+  {670, 23},
   // the read-out boxes and the row below them
-  {85, 108}, {218, 108}, {85, 210}, {218, 210}, {85, 312}, {218, 312}, {35, 97}, {35, 199}, {22, 408}, {56, 408},
-  {88, 408}, {130, 408}, {205, 408}, {250, 408},
+  {85, 108},
+  {218, 108},
+  {85, 210},
+  {218, 210},
+  {85, 312},
+  {218, 312},
+  {35, 97},
+  {35, 199},
+  {22, 408},
+  {56, 408},
+  {88, 408},
+  {130, 408},
+  {205, 408},
+  {250, 408},
   // the setup page's tabs, their dots and their names
-  {343, 384}, {407, 384}, {471, 384}, {535, 384}, {599, 384}, {663, 384}, {727, 384}, {375, 384}, {440, 384},
-  {500, 384}, {570, 384}, {635, 384}, {695, 384}, {750, 384},
+  {343, 384},
+  {407, 384},
+  {471, 384},
+  {535, 384},
+  {599, 384},
+  {663, 384},
+  {727, 384},
+  {375, 384},
+  {440, 384},
+  {500, 384},
+  {570, 384},
+  {635, 384},
+  {695, 384},
+  {750, 384},
   // the setup page's value boxes
-  {380, 131}, {460, 131}, {540, 131}, {620, 131}, {380, 219}, {460, 219}, {540, 219}, {620, 219}, {380, 307},
-  {460, 307}, {540, 307}, {620, 307}, {700, 307},
+  {380, 131},
+  {460, 131},
+  {540, 131},
+  {620, 131},
+  {380, 219},
+  {460, 219},
+  {540, 219},
+  {620, 219},
+  {380, 307},
+  {460, 307},
+  {540, 307},
+  {620, 307},
+  {700, 307},
   // the graph's buttons, its areas and the meters
-  {377, 65}, {471, 65}, {516, 65}, {628, 65}, {672, 65}, {732, 65}, {812, 89}, {812, 113}, {812, 137}, {812, 161},
-  {812, 185}, {812, 209}, {812, 233}, {812, 257}, {812, 281}, {812, 305}, {812, 329}, {812, 353}, {812, 410},
-  {600, 250}, {380, 250}, {600, 408}, {400, 250}, {560, 250},
+  {377, 65},
+  {471, 65},
+  {516, 65},
+  {628, 65},
+  {672, 65},
+  {732, 65},
+  {812, 89},
+  {812, 113},
+  {812, 137},
+  {812, 161},
+  {812, 185},
+  {812, 209},
+  {812, 233},
+  {812, 257},
+  {812, 281},
+  {812, 305},
+  {812, 329},
+  {812, 353},
+  {812, 410},
+  {600, 250},
+  {380, 250},
+  {600, 408},
+  {400, 250},
+  {560, 250},
   // the corner resizer
   {829, 443},
   // the items of the open plug-in menu and preset menu
-  {100, 48}, {100, 68}, {100, 88}, {100, 104}, {100, 120}, {100, 136}, {100, 156}, {100, 176}, {100, 196},
-  {100, 216}, {100, 232}, {100, 252}, {680, 48}, {680, 68}, {680, 84}, {680, 104}, {680, 120}, {680, 140},
-  {560, 140}, {560, 160}, {560, 180}, {560, 200},
+  {100, 48},
+  {100, 68},
+  {100, 88},
+  {100, 104},
+  {100, 120},
+  {100, 136},
+  {100, 156},
+  {100, 176},
+  {100, 196},
+  {100, 216},
+  {100, 232},
+  {100, 252},
+  {680, 48},
+  {680, 68},
+  {680, 84},
+  {680, 104},
+  {680, 120},
+  {680, 140},
+  {560, 140},
+  {560, 160},
+  {560, 180},
+  {560, 200},
   // the meter colour page: loading, saving and resetting colours, the swatches and the bounds
-  {434, 104}, {476, 104}, {518, 104}, {634, 104}, {676, 104}, {718, 104}, {496, 141}, {496, 189}, {496, 221},
-  {496, 285}, {696, 141}, {416, 173}, {416, 205}, {496, 349},
+  {434, 104},
+  {476, 104},
+  {518, 104},
+  {634, 104},
+  {676, 104},
+  {718, 104},
+  {496, 141},
+  {496, 189},
+  {496, 221},
+  {496, 285},
+  {696, 141},
+  {416, 173},
+  {416, 205},
+  {496, 349},
   // the read-out colour page and the export page's switches
-  {416, 125}, {488, 125}, {560, 125}, {632, 125}, {416, 317}, {711, 125}, {711, 157}, {711, 189}, {363, 181},
+  {416, 125},
+  {488, 125},
+  {560, 125},
+  {632, 125},
+  {416, 317},
+  {711, 125},
+  {711, 157},
+  {711, 189},
+  {363, 181},
   {633, 281}};
 constexpr size_t kHotSpotCount = sizeof kHotSpots / sizeof kHotSpots[0];
 
 // Texts worth typing beside random ones: numbers too large, too small or not numbers at all,
 // characters that are no text, and lone halves of a surrogate pair.
-const std::u16string kTypedTexts[] = {
-  u"", u"\r", u"0\r", u"-0\r", u"1e308\r", u"-1e308\r", u"99999999999999999999999999\r", u"nan\r", u"inf\r",
-  u"+-.kK\r", u"0.000001\r", u"\xD800\r", u"\xDFFF", u"12345678901234567890123456789012345678901234567890\r",
-  u"\t", u"\x1b", u"\x7f\x7f\x7f\r", u"\x08\r", u"3000\r", u"-23\r"};
+const std::u16string kTypedTexts[] = {u"",
+                                      u"\r",
+                                      u"0\r",
+                                      u"-0\r",
+                                      u"1e308\r",
+                                      u"-1e308\r",
+                                      u"99999999999999999999999999\r",
+                                      u"nan\r",
+                                      u"inf\r",
+                                      u"+-.kK\r",
+                                      u"0.000001\r",
+                                      u"\xD800\r",
+                                      u"\xDFFF",
+                                      u"12345678901234567890123456789012345678901234567890\r",
+                                      u"\t",
+                                      u"\x1b",
+                                      u"\x7f\x7f\x7f\r",
+                                      u"\x08\r",
+                                      u"3000\r",
+                                      u"-23\r"};
 
 // ---- the person ----------------------------------------------------------------------------------
 
 // Every item of a menu and of its sub-menus, in order.
 void CollectItems(NSMenu& menu, std::vector<NSMenuItem*>& items)
 {
-  for (NSInteger i = 0; i < menu.numberOfItems(); ++i) {
+  for (NSInteger i = 0; i < menu.numberOfItems(); ++i)
+  {
     NSMenuItem* item = menu.itemAtIndex(i);
     items.push_back(item);
     if (item->submenu())
@@ -164,15 +285,18 @@ public:
   std::optional<std::string> ChoosePath(const platform::FileQuestion& question) override
   {
     Wait();
-    switch (mScript.Byte() % 8) {
-    case 0: return std::nullopt;
-    case 1: return mFolder + "/garbage" + (question.allowedFileTypes.empty() ? "" : "." + question.allowedFileTypes[0]);
-    case 2: return mFolder + "/empty";
-    case 3: return mFolder;
-    case 4: return mFolder + "/no such folder/file";
-    case 5: return mFolder + "/" + std::string(5000, 'n');
-    case 6: return mFolder + "/line\nbreak \xff\xfe";
-    default: return mFolder + "/chosen" + std::to_string(mScript.Byte() % 4) + (question.file.empty() ? "" : question.file);
+    switch (mScript.Byte() % 8)
+    {
+      case 0: return std::nullopt;
+      case 1:
+        return mFolder + "/garbage" + (question.allowedFileTypes.empty() ? "" : "." + question.allowedFileTypes[0]);
+      case 2: return mFolder + "/empty";
+      case 3: return mFolder;
+      case 4: return mFolder + "/no such folder/file";
+      case 5: return mFolder + "/" + std::string(5000, 'n');
+      case 6: return mFolder + "/line\nbreak \xff\xfe";
+      default:
+        return mFolder + "/chosen" + std::to_string(mScript.Byte() % 4) + (question.file.empty() ? "" : question.file);
     }
   }
 
@@ -248,17 +372,20 @@ OSStatus SupplyInput(void* refCon, AudioUnitRenderActionFlags*, const AudioTimeS
                      AudioBufferList* data)
 {
   auto& signal = *static_cast<Signal*>(refCon);
-  for (UInt32 c = 0; c < data->mNumberBuffers; ++c) {
+  for (UInt32 c = 0; c < data->mNumberBuffers; ++c)
+  {
     auto* out = static_cast<float*>(data->mBuffers[c].mData);
     if (!out)
       continue;
     double phase = signal.phase;
-    for (UInt32 i = 0; i < frames; ++i, phase += 0.0625) {
-      switch (signal.kind % 4) {
-      case 0: out[i] = 0.0f; break;
-      case 1: out[i] = float(signal.level * std::sin(phase)); break;
-      case 2: out[i] = float(std::sin(phase) >= 0.0 ? signal.level : -signal.level); break;
-      default: out[i] = float(signal.level * ((int(phase * 977.0) % 2001) / 1000.0 - 1.0)); break;
+    for (UInt32 i = 0; i < frames; ++i, phase += 0.0625)
+    {
+      switch (signal.kind % 4)
+      {
+        case 0: out[i] = 0.0f; break;
+        case 1: out[i] = float(signal.level * std::sin(phase)); break;
+        case 2: out[i] = float(std::sin(phase) >= 0.0 ? signal.level : -signal.level); break;
+        default: out[i] = float(signal.level * ((int(phase * 977.0) % 2001) / 1000.0 - 1.0)); break;
       }
     }
   }
@@ -365,8 +492,15 @@ class Session
 {
 public:
   Session(Script& script, ScriptedPerson& person, const std::string& folder)
-    : mScript(script), mPerson(person), mFolder(folder), mUnit(Unit()), mHosted(mUnit), mEditor(mUnit), mOtherEditor(mUnit),
-      mParameters(mHosted.Parameters()), mPresets(mHosted.FactoryPresets())
+  : mScript(script),
+    mPerson(person),
+    mFolder(folder),
+    mUnit(Unit()),
+    mHosted(mUnit),
+    mEditor(mUnit),
+    mOtherEditor(mUnit),
+    mParameters(mHosted.Parameters()),
+    mPresets(mHosted.FactoryPresets())
   {
     mInitialized = Prepare(script.Byte());
     // What earlier runs measured goes too: neither the state nor a reset of the audio clears it,
@@ -384,10 +518,11 @@ public:
     mScaleParameter = mHosted.Find("GUI Scale");
     mPerson.WhileModal([this] {
       // A dialog's modal loop still fires the run loop's timers, and the audio goes on.
-      switch (mScript.Byte() % 4) {
-      case 1: Tick(mScript.Byte() % 64 / 1000.0); break;
-      case 2: Audio(); break;
-      default: break;
+      switch (mScript.Byte() % 4)
+      {
+        case 1: Tick(mScript.Byte() % 64 / 1000.0); break;
+        case 2: Audio(); break;
+        default: break;
       }
     });
     OpenEditor();
@@ -408,7 +543,8 @@ public:
   // than the run may allocate.
   void Play(PathDigest* path)
   {
-    while (!mScript.Done() && mPixelsResized <= kMaxPixelsResizedPerRun) {
+    while (!mScript.Done() && mPixelsResized <= kMaxPixelsResizedPerRun)
+    {
       Do(Action(mScript.Byte() % kActionCount));
       const double pixels = DrawablePixels();
       if (path)
@@ -440,7 +576,8 @@ private:
   // the state the host saves is taken back.
   void RequireSoundState()
   {
-    for (const host::ParameterDescription& parameter : mParameters) {
+    for (const host::ParameterDescription& parameter : mParameters)
+    {
       const double value = mHosted.Value(parameter.id);
       Require(std::isfinite(value) && value >= parameter.min && value <= parameter.max);
     }
@@ -475,13 +612,14 @@ private:
   void HostReset()
   {
     const uint8_t how = mScript.Byte();
-    switch (how % 3) {
-    case 0: Require(AudioUnitReset(mUnit, kAudioUnitScope_Global, 0) == noErr); break;
-    case 1: mInitialized = Prepare(how / 3); break;
-    default:
-      Require(AudioUnitUninitialize(mUnit) == noErr);
-      mInitialized = false;
-      break;
+    switch (how % 3)
+    {
+      case 0: Require(AudioUnitReset(mUnit, kAudioUnitScope_Global, 0) == noErr); break;
+      case 1: mInitialized = Prepare(how / 3); break;
+      default:
+        Require(AudioUnitUninitialize(mUnit) == noErr);
+        mInitialized = false;
+        break;
     }
   }
 
@@ -503,138 +641,149 @@ private:
   {
     NSWindow* window = mEditor.Window();
     if (!window && action != kReopen && action != kAudio && action != kHostParameter && action != kPreset &&
-        action != kStateRoundTrip && action != kTick && action != kSecondView &&
-        action != kClipboard && action != kHostReset)
+        action != kStateRoundTrip && action != kTick && action != kSecondView && action != kClipboard &&
+        action != kHostReset)
       return;
-    switch (action) {
-    case kClick: {
-      const NSPoint at = Point();
-      const NSEventModifierFlags flags = Modifiers();
-      Mouse(NSEventTypeLeftMouseDown, at, flags);
-      Mouse(NSEventTypeLeftMouseUp, at, flags);
-      break;
-    }
-    case kPress: Mouse(NSEventTypeLeftMouseDown, Point(), Modifiers()); break;
-    case kRelease: Mouse(NSEventTypeLeftMouseUp, Point(), Modifiers()); break;
-    case kDrag:
-      Mouse(mScript.Byte() % 4 ? NSEventTypeLeftMouseDragged : NSEventTypeRightMouseDragged, Point(), Modifiers());
-      break;
-    case kMove: Mouse(NSEventTypeMouseMoved, Point(), Modifiers()); break;
-    case kWheel: {
-      const NSPoint at = Point();
-      const double delta = (int8_t(mScript.Byte())) / 8.0;
-      window->sendEvent(NSEvent::scrollWheelEvent(InWindow(at), delta, Modifiers(), window));
-      break;
-    }
-    case kDoubleClick: {
-      const NSPoint at = Point();
-      const NSEventModifierFlags flags = Modifiers();
-      const NSInteger clicks = 2 + mScript.Byte() % 2;
-      for (NSInteger count = 1; count <= clicks; ++count) {
-        Mouse(NSEventTypeLeftMouseDown, at, flags, count);
-        Mouse(NSEventTypeLeftMouseUp, at, flags, count);
-      }
-      break;
-    }
-    case kRightClick: {
-      const NSPoint at = Point();
-      Mouse(NSEventTypeRightMouseDown, at, Modifiers());
-      Mouse(NSEventTypeRightMouseUp, at, Modifiers());
-      break;
-    }
-    case kKey: Key(); break;
-    case kPointerLeaves:
-      switch (mScript.Byte() % 3) {
-      case 0: Mouse(NSEventTypeMouseMoved, NSMakePoint(-50, -50), NSEventModifierFlags(0)); break;
-      case 1:
-        window->sendEvent(
-          NSEvent::mouseEventWithType(NSEventTypeMouseExited, NSMakePoint(-1, -1), NSEventModifierFlags(0), window));
-        break;
-      default:
-        window->sendEvent(
-          NSEvent::mouseEventWithType(NSEventTypeMouseEntered, InWindow(Point()), NSEventModifierFlags(0), window));
+    switch (action)
+    {
+      case kClick:
+      {
+        const NSPoint at = Point();
+        const NSEventModifierFlags flags = Modifiers();
+        Mouse(NSEventTypeLeftMouseDown, at, flags);
+        Mouse(NSEventTypeLeftMouseUp, at, flags);
         break;
       }
-      break;
-    case kCornerResize: CornerResize(); break;
-    case kHostResize:
-      mEditor.View()->setFrameSize(NSMakeSize(mScript.Word() % 2400, mScript.Word() % 1400));
-      break;
-    case kScreenScale: {
-      // The screens a Mac has; the editor's own scale goes up to 3 on top of these.
-      window->setBackingScaleFactor(mScript.Byte() % 2 ? 2.0 : 1.0);
-      break;
-    }
-    case kAppearance: window->setAppearance(mScript.Byte() % 2 ? NSAppearanceNameDarkAqua : NSAppearanceNameAqua); break;
-    case kTick: Tick(mScript.Byte() % 64 / 1000.0); break;
-    case kAnswerPending: platform::RunMainLoop(); break;
-    case kAudio: Audio(); break;
-    case kReopen:
-      if (mOpens == kMaxOpensPerRun)
+      case kPress: Mouse(NSEventTypeLeftMouseDown, Point(), Modifiers()); break;
+      case kRelease: Mouse(NSEventTypeLeftMouseUp, Point(), Modifiers()); break;
+      case kDrag:
+        Mouse(mScript.Byte() % 4 ? NSEventTypeLeftMouseDragged : NSEventTypeRightMouseDragged, Point(), Modifiers());
         break;
-      mEditor.Close();
-      if (mScript.Byte() % 4)
-        OpenEditor();
-      break;
-    case kHostParameter: HostParameter(); break;
-    case kPreset:
-      if (!mPresets.empty())
-        mHosted.LoadPreset(std::to_string(mScript.Byte() % mPresets.size()));
-      break;
-    case kStateRoundTrip: {
-      const std::string path = mFolder + "/host-state";
-      if (mScript.Byte() % 2)
-        mHosted.SaveStateFile(path);
-      mHosted.LoadStateFile(mScript.Byte() % 2 ? path : mFolder + "/garbage");
-      break;
-    }
-    case kDrop: {
-      auto pasteboard = std::make_shared<NSPasteboard>();
-      pasteboard->setPropertyList({mScript.Byte() % 2 ? mFolder + "/garbage" : mFolder + "/host-state"},
-                                  NSFilenamesPboardType);
-      window->performDrag(NSDraggingInfo(pasteboard, InWindow(Point())));
-      break;
-    }
-    case kFocus:
-      switch (mScript.Byte() % 3) {
-      case 0: window->resignKeyWindow(); break;
-      case 1: window->makeKeyAndOrderFront(); break;
-      default: mPen = !mPen; break;  // the person takes up or puts down a tablet pen
+      case kMove: Mouse(NSEventTypeMouseMoved, Point(), Modifiers()); break;
+      case kWheel:
+      {
+        const NSPoint at = Point();
+        const double delta = (int8_t(mScript.Byte())) / 8.0;
+        window->sendEvent(NSEvent::scrollWheelEvent(InWindow(at), delta, Modifiers(), window));
+        break;
       }
-      break;
-    case kSecondView:
-      // A host that opens another view of the same instance, or closes it again: the first view
-      // stays in its window meanwhile.
-      if (mOtherEditor.View())
-        mOtherEditor.Close();
-      else if (mOpens < kMaxOpensPerRun) {
-        ++mOpens;
-        mOtherEditor.Open();
+      case kDoubleClick:
+      {
+        const NSPoint at = Point();
+        const NSEventModifierFlags flags = Modifiers();
+        const NSInteger clicks = 2 + mScript.Byte() % 2;
+        for (NSInteger count = 1; count <= clicks; ++count)
+        {
+          Mouse(NSEventTypeLeftMouseDown, at, flags, count);
+          Mouse(NSEventTypeLeftMouseUp, at, flags, count);
+        }
+        break;
       }
-      break;
-    case kClipboard: Clipboard(); break;
-    case kHostReset: HostReset(); break;
-    case kActionCount: break;
+      case kRightClick:
+      {
+        const NSPoint at = Point();
+        Mouse(NSEventTypeRightMouseDown, at, Modifiers());
+        Mouse(NSEventTypeRightMouseUp, at, Modifiers());
+        break;
+      }
+      case kKey: Key(); break;
+      case kPointerLeaves:
+        switch (mScript.Byte() % 3)
+        {
+          case 0: Mouse(NSEventTypeMouseMoved, NSMakePoint(-50, -50), NSEventModifierFlags(0)); break;
+          case 1:
+            window->sendEvent(NSEvent::mouseEventWithType(NSEventTypeMouseExited, NSMakePoint(-1, -1),
+                                                          NSEventModifierFlags(0), window));
+            break;
+          default:
+            window->sendEvent(
+              NSEvent::mouseEventWithType(NSEventTypeMouseEntered, InWindow(Point()), NSEventModifierFlags(0), window));
+            break;
+        }
+        break;
+      case kCornerResize: CornerResize(); break;
+      case kHostResize: mEditor.View()->setFrameSize(NSMakeSize(mScript.Word() % 2400, mScript.Word() % 1400)); break;
+      case kScreenScale:
+      {
+        // The screens a Mac has; the editor's own scale goes up to 3 on top of these.
+        window->setBackingScaleFactor(mScript.Byte() % 2 ? 2.0 : 1.0);
+        break;
+      }
+      case kAppearance:
+        window->setAppearance(mScript.Byte() % 2 ? NSAppearanceNameDarkAqua : NSAppearanceNameAqua);
+        break;
+      case kTick: Tick(mScript.Byte() % 64 / 1000.0); break;
+      case kAnswerPending: platform::RunMainLoop(); break;
+      case kAudio: Audio(); break;
+      case kReopen:
+        if (mOpens == kMaxOpensPerRun)
+          break;
+        mEditor.Close();
+        if (mScript.Byte() % 4)
+          OpenEditor();
+        break;
+      case kHostParameter: HostParameter(); break;
+      case kPreset:
+        if (!mPresets.empty())
+          mHosted.LoadPreset(std::to_string(mScript.Byte() % mPresets.size()));
+        break;
+      case kStateRoundTrip:
+      {
+        const std::string path = mFolder + "/host-state";
+        if (mScript.Byte() % 2)
+          mHosted.SaveStateFile(path);
+        mHosted.LoadStateFile(mScript.Byte() % 2 ? path : mFolder + "/garbage");
+        break;
+      }
+      case kDrop:
+      {
+        auto pasteboard = std::make_shared<NSPasteboard>();
+        pasteboard->setPropertyList({mScript.Byte() % 2 ? mFolder + "/garbage" : mFolder + "/host-state"},
+                                    NSFilenamesPboardType);
+        window->performDrag(NSDraggingInfo(pasteboard, InWindow(Point())));
+        break;
+      }
+      case kFocus:
+        switch (mScript.Byte() % 3)
+        {
+          case 0: window->resignKeyWindow(); break;
+          case 1: window->makeKeyAndOrderFront(); break;
+          default: mPen = !mPen; break;  // the person takes up or puts down a tablet pen
+        }
+        break;
+      case kSecondView:
+        // A host that opens another view of the same instance, or closes it again: the first view
+        // stays in its window meanwhile.
+        if (mOtherEditor.View())
+          mOtherEditor.Close();
+        else if (mOpens < kMaxOpensPerRun)
+        {
+          ++mOpens;
+          mOtherEditor.Open();
+        }
+        break;
+      case kClipboard: Clipboard(); break;
+      case kHostReset: HostReset(); break;
+      case kActionCount: break;
     }
   }
 
   // The editor's layout scale: view points per layout point.
-  double Scale() const
-  {
-    return mScaleParameter ? std::max(0.1, double(mHosted.Value(mScaleParameter->id))) : 1.0;
-  }
+  double Scale() const { return mScaleParameter ? std::max(0.1, double(mHosted.Value(mScaleParameter->id))) : 1.0; }
 
   // A point in the view: mostly near a control, else anywhere in or around the editor.
   NSPoint Point()
   {
     const uint8_t choice = mScript.Byte();
-    if (choice < 200) {
+    if (choice < 200)
+    {
       const NSPoint spot = kHotSpots[choice % kHotSpotCount];
       const double jitterX = int8_t(mScript.Byte()) / 16.0, jitterY = int8_t(mScript.Byte()) / 16.0;
       return NSMakePoint((spot.x + jitterX) * Scale(), (spot.y + jitterY) * Scale());
     }
     const NSSize size = mEditor.View()->frame().size;
-    return NSMakePoint(mScript.Word() / 65535.0 * size.width * 1.2 - 20, mScript.Word() / 65535.0 * size.height * 1.2 - 20);
+    return NSMakePoint(mScript.Word() / 65535.0 * size.width * 1.2 - 20,
+                       mScript.Word() / 65535.0 * size.height * 1.2 - 20);
   }
 
   // Mostly none; else shift, control, option and command by the low bits.
@@ -643,8 +792,9 @@ private:
     const uint8_t bits = mScript.Byte();
     if (bits >= 16)
       return NSEventModifierFlags(0);
-    return NSEventModifierFlags((bits & 1 ? NSEventModifierFlagShift : 0) | (bits & 2 ? NSEventModifierFlagControl : 0) |
-                                (bits & 4 ? NSEventModifierFlagOption : 0) | (bits & 8 ? NSEventModifierFlagCommand : 0));
+    return NSEventModifierFlags(
+      (bits & 1 ? NSEventModifierFlagShift : 0) | (bits & 2 ? NSEventModifierFlagControl : 0) |
+      (bits & 4 ? NSEventModifierFlagOption : 0) | (bits & 8 ? NSEventModifierFlagCommand : 0));
   }
 
   // A point of the view in the window's coordinates.
@@ -683,11 +833,13 @@ private:
   void Clipboard()
   {
     std::string text;
-    if (mScript.Byte() % 2) {
+    if (mScript.Byte() % 2)
+    {
       text.resize(mScript.Byte());
       for (char& c : text)
         c = char(mScript.Byte());
-    } else
+    }
+    else
       text.assign(size_t(mScript.Word() % 4096) * 4, '9');
     NSPasteboard& pasteboard = NSPasteboard::generalPasteboard();
     pasteboard.clearContents();
@@ -734,7 +886,8 @@ private:
     const UInt32 frames = 1 + mScript.Word() % kMaxBlock;
     mTransport.playing = mScript.Byte() % 8 != 0;
     mTransport.changed = !mTransport.playing;
-    for (uint8_t b = 0; b < blocks && mFramesRendered + frames <= kMaxFramesPerRun; ++b) {
+    for (uint8_t b = 0; b < blocks && mFramesRendered + frames <= kMaxFramesPerRun; ++b)
+    {
       auto* list = reinterpret_cast<AudioBufferList*>(mList.data());
       list->mNumberBuffers = mChannels;
       for (UInt32 c = 0; c < mChannels; ++c)
@@ -822,7 +975,8 @@ public:
   // A key typing a character of the ASCII range, without modifiers.
   SeedWriter& Key(uint8_t character)
   {
-    return character == '\r' ? Bytes({kKey, 36, 3, '\r', 0, 0xff}) : Bytes({kKey, 0, 1, uint8_t(character - 0x20), 0xff});
+    return character == '\r' ? Bytes({kKey, 36, 3, '\r', 0, 0xff})
+                             : Bytes({kKey, 0, 1, uint8_t(character - 0x20), 0xff});
   }
   SeedWriter& Tick(uint8_t ms) { return Bytes({kTick, ms}); }
   SeedWriter& Audio(uint8_t blocks) { return Bytes({kAudio, 1, 40, 1, uint8_t(blocks - 1), 0x00, 0x02, 1}); }
@@ -854,10 +1008,12 @@ enum Spot : uint8_t {
 void WriteSeeds()
 {
   // Each setup page, opened from its tab, with a value box double-clicked and a number typed.
-  for (uint8_t first : {0, 4}) {
+  for (uint8_t first : {0, 4})
+  {
     SeedWriter seed(1);
     seed.Audio(8).Tick(40).Click(kSetupButton).Tick(20);
-    for (uint8_t page = first; page < first + 4 && page < 7; ++page) {
+    for (uint8_t page = first; page < first + 4 && page < 7; ++page)
+    {
       seed.Click(uint8_t(kFirstTab + page)).Tick(20).DoubleClick(uint8_t(kFirstValueBox + 1 + page % 3));
       seed.Bytes({kAnswerPending, uint8_t(2 * (4 + page))}).Key(uint8_t('1' + page)).Key('\r').Tick(20);
     }
@@ -873,9 +1029,11 @@ void WriteSeeds()
   graph.Write("graph");
   // The plug-in menu and the preset menu opened and items of each chosen; what they ask the
   // person (a file, an alert) is answered.
-  for (uint8_t first = 1; first < 4; ++first) {
+  for (uint8_t first = 1; first < 4; ++first)
+  {
     SeedWriter menus(0);
-    for (uint8_t item = first; item < 12; item = uint8_t(item + 3)) {
+    for (uint8_t item = first; item < 12; item = uint8_t(item + 3))
+    {
       menus.Click(kPluginMenu).Tick(40).Click(uint8_t(kFirstPluginMenuItem + item)).Tick(40);
       if (item < 10)
         menus.Click(kPresetMenu).Tick(40).Click(uint8_t(kFirstPresetMenuItem + item)).Tick(40);
@@ -892,7 +1050,7 @@ void WriteSeeds()
   other.Write("resize-reopen");
 }
 
-} // namespace
+}  // namespace
 
 extern "C" int LLVMFuzzerInitialize(int*, char***)
 {
@@ -916,12 +1074,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
   ScriptedPerson person(script, folder);
   PathDigest path;
   Session(script, person, folder).Play(kPathsFile ? &path : nullptr);
-  if (kPathsFile) {
+  if (kPathsFile)
+  {
     PathDigest input;
     input.Add(data, size);
     FILE* file = std::fopen(kPathsFile, "a");
-    fuzz::Require(file && std::fprintf(file, "%016llx %016llx\n", static_cast<unsigned long long>(input.Value()),
-                                       static_cast<unsigned long long>(path.Value())) > 0 &&
+    fuzz::Require(file &&
+                  std::fprintf(file, "%016llx %016llx\n", static_cast<unsigned long long>(input.Value()),
+                               static_cast<unsigned long long>(path.Value())) > 0 &&
                   std::fclose(file) == 0);
   }
   return 0;

@@ -29,7 +29,7 @@ void RoundTrip(const std::string& input, Load load, Save save)
   fuzz::Require(fuzz::ReadFile(saved) == fuzz::ReadFile(resaved));
 }
 
-} // namespace
+}  // namespace
 
 extern "C" int LLVMFuzzerInitialize(int*, char***)
 {

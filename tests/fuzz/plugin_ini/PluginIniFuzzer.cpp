@@ -18,7 +18,7 @@ IMPlugPaths& Paths()
   return paths;
 }
 
-} // namespace
+}  // namespace
 
 extern "C" int LLVMFuzzerInitialize(int*, char***)
 {

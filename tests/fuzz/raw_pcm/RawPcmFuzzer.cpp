@@ -16,7 +16,7 @@ struct Buffer
   AudioFileBuffer buffer;
 };
 
-} // namespace
+}  // namespace
 
 extern "C" int LLVMFuzzerInitialize(int*, char***)
 {
@@ -42,12 +42,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
   fuzz::Require(fuzz::WriteFile(input, data + 2, size - 2));
   const uint64_t frames = (size - 2) / (uint64_t(channels) * bits / 8);
   Buffer whole, part;
-  const int read = audioFileReadRaw(&whole.buffer, input.c_str(), 0, 0, channels, bits, 48000, 0, altEncoding, bigEndian);
+  const int read = audioFileReadRaw(&whole.buffer, input.c_str(), 0, 0, channels, bits, 48000, 0, altEncoding,
+                                    bigEndian);
   fuzz::Require(read == 0 || frames == 0);
   if (read == 0)
     fuzz::Require(whole.buffer.frames == frames);
-  const int readPart =
-    audioFileReadRaw(&part.buffer, input.c_str(), start, 3, channels, bits, 48000, 0, altEncoding, bigEndian);
+  const int readPart = audioFileReadRaw(&part.buffer, input.c_str(), start, 3, channels, bits, 48000, 0, altEncoding,
+                                        bigEndian);
   if (readPart == 0 && part.buffer.frames > 0)
     fuzz::Require(start + part.buffer.frames <= frames && part.buffer.frames <= 3);
   return 0;

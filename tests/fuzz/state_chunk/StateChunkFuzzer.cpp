@@ -42,7 +42,7 @@ void WriteSeeds()
   AddSeed(plug, "histories");
 }
 
-} // namespace
+}  // namespace
 
 extern "C" int LLVMFuzzerInitialize(int*, char***)
 {

@@ -51,11 +51,11 @@ struct Key
   const char* text;
   int vk;
 };
-constexpr Key kKeys[] = {{"1", '1'}, {"0", '0'}, {"-", 189}, {"+", 187}, {".", 190}, {"e", 'E'}, {"k", 'K'},
-                         {" ", 32},  {"", 8},    {"", 46},   {"", 37},   {"", 39},   {"", 36},   {"", 35},
-                         {"\t", 9},  {"7", 103}, {"\xc3\xa9", 0}};
+constexpr Key kKeys[] = {{"1", '1'}, {"0", '0'}, {"-", 189}, {"+", 187}, {".", 190},     {"e", 'E'},
+                         {"k", 'K'}, {" ", 32},  {"", 8},    {"", 46},   {"", 37},       {"", 39},
+                         {"", 36},   {"", 35},   {"\t", 9},  {"7", 103}, {"\xc3\xa9", 0}};
 
-} // namespace
+}  // namespace
 
 extern "C" int LLVMFuzzerInitialize(int*, char***)
 {
@@ -83,7 +83,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     const uint8_t detail = at < size ? data[at++] : 0;
     switch (action % 8)
     {
-      case 0: g.OnKeyDown(0, 0, IKeyPress(kKeys[detail % std::size(kKeys)].text, kKeys[detail % std::size(kKeys)].vk)); break;
+      case 0:
+        g.OnKeyDown(0, 0, IKeyPress(kKeys[detail % std::size(kKeys)].text, kKeys[detail % std::size(kKeys)].vk));
+        break;
       case 1:
       {
         const char text[2] = {static_cast<char>(detail), 0};

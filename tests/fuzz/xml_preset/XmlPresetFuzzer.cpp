@@ -21,7 +21,7 @@ bool Load(Vantorelix& plug, const std::string& path, WDL_String& name)
   return plug.LoadPresetFile(path.c_str(), &name, false, false, true, &data);
 }
 
-} // namespace
+}  // namespace
 
 extern "C" int LLVMFuzzerInitialize(int*, char***)
 {

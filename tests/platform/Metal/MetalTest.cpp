@@ -7,8 +7,7 @@
 #include <cstring>
 #include <vector>
 
-namespace
-{
+namespace {
 // Test shaders: positions are given in window pixels of a 4 x 4 target (scaled with a larger one);
 // the fragment colour comes from fragment buffer 0.
 void pixelVertex(const MTLVertexIn& in, const MTLShaderResources&, MTLVertexOut* out)
@@ -28,7 +27,10 @@ bool constantFragment(const MTLFragmentIn&, const MTLShaderResources& resources,
 
 // Draws nothing on its own; its specialiser counts its calls and gives every draw that binds a
 // colour a span body that paints each fragment of a span with it.
-bool discardingFragment(const MTLFragmentIn&, const MTLShaderResources&, float*) { return false; }
+bool discardingFragment(const MTLFragmentIn&, const MTLShaderResources&, float*)
+{
+  return false;
+}
 
 void constantSpan(const MTLFragmentSpan& span, const MTLShaderResources& resources, MTLFragmentColours& out)
 {
@@ -54,9 +56,9 @@ MTLFragmentSpanBody specialiseFragment(const MTLShaderResources& resources)
 struct FormPicture
 {
   MTLFragmentColours::Form form = MTLFragmentColours::PerFragment;
-  bool uniformSource = false;      // the colours are `uniform` everywhere, else the texels'
-  unsigned char texels[4][4][4];   // RGBA, by row
-  unsigned char stored[4][4][4];   // the same as texelFormat stores them
+  bool uniformSource = false;     // the colours are `uniform` everywhere, else the texels'
+  unsigned char texels[4][4][4];  // RGBA, by row
+  unsigned char stored[4][4][4];  // the same as texelFormat stores them
   MTLPixelFormat texelFormat = MTLPixelFormatRGBA8Unorm;
   float uniform[4] = {};
 } formPicture;
@@ -80,9 +82,17 @@ void formSpan(const MTLFragmentSpan& span, const MTLShaderResources&, MTLFragmen
   }
 }
 
-MTLFragmentSpanBody specialiseForm(const MTLShaderResources&) { return formSpan; }
+MTLFragmentSpanBody specialiseForm(const MTLShaderResources&)
+{
+  return formSpan;
+}
 
-const char kLibrary[] = "MTLB" "pixelVertex\0" "constantFragment\0" "specialisedFragment\0" "formFragment\0";
+const char kLibrary[] =
+  "MTLB"
+  "pixelVertex\0"
+  "constantFragment\0"
+  "specialisedFragment\0"
+  "formFragment\0";
 
 struct Rig
 {
@@ -101,9 +111,10 @@ struct Rig
     MTLRegisterFragmentFunction("specialisedFragment", discardingFragment, specialiseFragment);
     MTLRegisterFragmentFunction("formFragment", discardingFragment, specialiseForm);
     library = device->newLibraryWithData(kLibrary, sizeof(kLibrary), nullptr);
-    target = device->newTextureWithDescriptor(MTLTextureDescriptor::texture2DDescriptorWithPixelFormat(format, size, size, false));
+    target = device->newTextureWithDescriptor(
+      MTLTextureDescriptor::texture2DDescriptorWithPixelFormat(format, size, size, false));
     stencil = device->newTextureWithDescriptor(
-        MTLTextureDescriptor::texture2DDescriptorWithPixelFormat(MTLPixelFormatStencil8, size, size, false));
+      MTLTextureDescriptor::texture2DDescriptorWithPixelFormat(MTLPixelFormatStencil8, size, size, false));
   }
 
   std::shared_ptr<MTLRenderPipelineState> pipeline(bool blending, MTLBlendFactor src, MTLBlendFactor dst,
@@ -141,8 +152,8 @@ struct Rig
   }
 
   // Draws the triangles that the indices name among the window-pixel vertices.
-  void drawIndexed(std::vector<float> xy, const std::vector<uint32_t>& indices, MTLIndexType type,
-                   const float rgba[4], std::shared_ptr<MTLRenderPipelineState> state)
+  void drawIndexed(std::vector<float> xy, const std::vector<uint32_t>& indices, MTLIndexType type, const float rgba[4],
+                   std::shared_ptr<MTLRenderPipelineState> state)
   {
     std::shared_ptr<MTLBuffer> buffer = device->newBufferWithLength(indices.size() * sizeof(uint32_t), 0);
     auto* bytes = static_cast<unsigned char*>(buffer->contents());
@@ -216,17 +227,17 @@ TEST(Metal, BlendFactors)
     float rgb, alpha;  // the factor's value on the red channel and on alpha
   };
   const Case cases[] = {
-      {MTLBlendFactorZero, 0, 0},
-      {MTLBlendFactorOne, 1, 1},
-      {MTLBlendFactorSourceColor, 0.6f, 0.5f},
-      {MTLBlendFactorOneMinusSourceColor, 0.4f, 0.5f},
-      {MTLBlendFactorSourceAlpha, 0.5f, 0.5f},
-      {MTLBlendFactorOneMinusSourceAlpha, 0.5f, 0.5f},
-      {MTLBlendFactorDestinationColor, dr, da},
-      {MTLBlendFactorOneMinusDestinationColor, 1 - dr, 1 - da},
-      {MTLBlendFactorDestinationAlpha, da, da},
-      {MTLBlendFactorOneMinusDestinationAlpha, 1 - da, 1 - da},
-      {MTLBlendFactorSourceAlphaSaturated, std::min(0.5f, 1 - da), 1},
+    {MTLBlendFactorZero, 0, 0},
+    {MTLBlendFactorOne, 1, 1},
+    {MTLBlendFactorSourceColor, 0.6f, 0.5f},
+    {MTLBlendFactorOneMinusSourceColor, 0.4f, 0.5f},
+    {MTLBlendFactorSourceAlpha, 0.5f, 0.5f},
+    {MTLBlendFactorOneMinusSourceAlpha, 0.5f, 0.5f},
+    {MTLBlendFactorDestinationColor, dr, da},
+    {MTLBlendFactorOneMinusDestinationColor, 1 - dr, 1 - da},
+    {MTLBlendFactorDestinationAlpha, da, da},
+    {MTLBlendFactorOneMinusDestinationAlpha, 1 - da, 1 - da},
+    {MTLBlendFactorSourceAlphaSaturated, std::min(0.5f, 1 - da), 1},
   };
   for (const Case& c : cases)
   {
@@ -260,9 +271,9 @@ TEST(Metal, AColourChannelThatIsNotANumberIsStoredAsZero)
     MTLPixelFormat format;
     bool blending;
   } cases[] = {
-      {MTLPixelFormatRGBA8Unorm, false},
-      {MTLPixelFormatRGBA8Unorm, true},
-      {MTLPixelFormatR8Unorm, false},
+    {MTLPixelFormatRGBA8Unorm, false},
+    {MTLPixelFormatRGBA8Unorm, true},
+    {MTLPixelFormatR8Unorm, false},
   };
   const unsigned char grey[4] = {200, 200, 200, 200};
   const float notANumber[4] = {std::nanf(""), 0, 0, 1};
@@ -283,11 +294,15 @@ TEST(Metal, StencilOperations)
     unsigned char before, after;
   };
   const Case cases[] = {
-      {MTLStencilOperationKeep, 7, 7},           {MTLStencilOperationZero, 7, 0},
-      {MTLStencilOperationIncrementClamp, 255, 255}, {MTLStencilOperationIncrementClamp, 7, 8},
-      {MTLStencilOperationIncrementWrap, 255, 0},    {MTLStencilOperationDecrementWrap, 0, 255},
-      {MTLStencilOperationDecrementClamp, 0, 0},     {MTLStencilOperationReplace, 7, 3},
-      {MTLStencilOperationInvert, 7, 248},
+    {MTLStencilOperationKeep, 7, 7},
+    {MTLStencilOperationZero, 7, 0},
+    {MTLStencilOperationIncrementClamp, 255, 255},
+    {MTLStencilOperationIncrementClamp, 7, 8},
+    {MTLStencilOperationIncrementWrap, 255, 0},
+    {MTLStencilOperationDecrementWrap, 0, 255},
+    {MTLStencilOperationDecrementClamp, 0, 0},
+    {MTLStencilOperationReplace, 7, 3},
+    {MTLStencilOperationInvert, 7, 248},
   };
   const float white[4] = {1, 1, 1, 1};
   for (const Case& c : cases)
@@ -343,9 +358,9 @@ TEST(Metal, AClearedStencilIsClearWhereverAPassFirstUsesIt)
     float rgba[4];
   };
   const Draw draws[] = {
-      {&lowerHalf, stencilState(MTLCompareFunctionAlways, 0, MTLStencilOperationIncrementClamp), {0, 0, 0, 0}},
-      {&kFullQuad, stencilState(MTLCompareFunctionEqual, 0, MTLStencilOperationKeep), {1, 0, 0, 1}},
-      {&kFullQuad, stencilState(MTLCompareFunctionEqual, 1, MTLStencilOperationKeep), {0, 1, 0, 1}},
+    {&lowerHalf, stencilState(MTLCompareFunctionAlways, 0, MTLStencilOperationIncrementClamp), {0, 0, 0, 0}},
+    {&kFullQuad, stencilState(MTLCompareFunctionEqual, 0, MTLStencilOperationKeep), {1, 0, 0, 1}},
+    {&kFullQuad, stencilState(MTLCompareFunctionEqual, 1, MTLStencilOperationKeep), {0, 1, 0, 1}},
   };
   std::vector<float> xy;
   for (const Draw& d : draws)
@@ -413,15 +428,15 @@ TEST(Metal, CullingJudgesFacingOnScreenAndStripsKeepOneFacing)
   const float red[4] = {1, 0, 0, 1};
   {
     Rig rig;  // counter-clockwise on screen with front = counter-clockwise: kept under cull back
-    rig.draw({0, 0, 0, 4, 4, 4, 0, 0, 4, 4, 4, 0}, red,
-             rig.pipeline(false, MTLBlendFactorOne, MTLBlendFactorZero), MTLPrimitiveTypeTriangle, MTLCullModeBack);
+    rig.draw({0, 0, 0, 4, 4, 4, 0, 0, 4, 4, 4, 0}, red, rig.pipeline(false, MTLBlendFactorOne, MTLBlendFactorZero),
+             MTLPrimitiveTypeTriangle, MTLCullModeBack);
     EXPECT_EQ(rig.at(0, 3)[0], 255);
     EXPECT_EQ(rig.at(3, 0)[0], 255);
   }
   {
     Rig rig;  // the same quad clockwise: culled
-    rig.draw({0, 0, 4, 4, 0, 4, 0, 0, 4, 0, 4, 4}, red,
-             rig.pipeline(false, MTLBlendFactorOne, MTLBlendFactorZero), MTLPrimitiveTypeTriangle, MTLCullModeBack);
+    rig.draw({0, 0, 4, 4, 0, 4, 0, 0, 4, 0, 4, 4}, red, rig.pipeline(false, MTLBlendFactorOne, MTLBlendFactorZero),
+             MTLPrimitiveTypeTriangle, MTLCullModeBack);
     EXPECT_EQ(rig.at(0, 3)[0], 0);
     EXPECT_EQ(rig.at(3, 0)[0], 0);
   }
@@ -477,12 +492,12 @@ TEST(Metal, RectanglesCoverThePixelsWhoseCentresTheyHoldWithinTheTarget)
     float x0, y0, x1, y1;     // in quarters of the target
     int columns[2], rows[2];  // the first and last covered
   } cases[] = {
-      {4, 0.5f, 0.5f, 2.5f, 2.5f, {0, 1}, {0, 1}},
-      {8, 0.75f, 0.25f, 2.75f, 2.75f, {1, 4}, {0, 4}},
-      {4, 2, 0, 6, 4, {2, 3}, {0, 3}},                    // narrow, past the right edge
-      {4, -2, 0, 2, 4, {0, 1}, {0, 3}},                   // narrow, past the left edge
-      {4, 1, -1e5f, 3, 1e5f, {1, 2}, {0, 3}},             // narrow, but its edge values need 64 bits
-      {4, -1e5f, -1e5f, 1e5f, 1e5f, {0, 3}, {0, 3}},      // far past every edge
+    {4, 0.5f, 0.5f, 2.5f, 2.5f, {0, 1}, {0, 1}},
+    {8, 0.75f, 0.25f, 2.75f, 2.75f, {1, 4}, {0, 4}},
+    {4, 2, 0, 6, 4, {2, 3}, {0, 3}},                // narrow, past the right edge
+    {4, -2, 0, 2, 4, {0, 1}, {0, 3}},               // narrow, past the left edge
+    {4, 1, -1e5f, 3, 1e5f, {1, 2}, {0, 3}},         // narrow, but its edge values need 64 bits
+    {4, -1e5f, -1e5f, 1e5f, 1e5f, {0, 3}, {0, 3}},  // far past every edge
   };
   const float quarter[4] = {0.25f, 0.25f, 0.25f, 0.25f};
   for (const auto& c : cases)
@@ -495,7 +510,7 @@ TEST(Metal, RectanglesCoverThePixelsWhoseCentresTheyHoldWithinTheTarget)
       {
         const bool inside = x >= c.columns[0] && x <= c.columns[1] && y >= c.rows[0] && y <= c.rows[1];
         EXPECT_NEAR(rig.at(x, y)[0], inside ? 64 : 0, 1)
-            << x << "," << y << " of " << c.size << " for the rectangle from " << c.x0 << "," << c.y0;
+          << x << "," << y << " of " << c.size << " for the rectangle from " << c.x0 << "," << c.y0;
       }
   }
 }
@@ -510,10 +525,10 @@ TEST(Metal, IndexedDrawsDrawTheVerticesTheyName)
     MTLIndexType type;
   };
   const Case cases[] = {
-      {{0, 1, 2, 1, 3, 2}, MTLIndexTypeUInt16},
-      {{0, 1, 2, 1, 3, 2}, MTLIndexTypeUInt32},
-      {{0, 1, 2, 500, 501, 502}, MTLIndexTypeUInt32},
-      {{503, 500, 502, 500, 501, 502}, MTLIndexTypeUInt16},
+    {{0, 1, 2, 1, 3, 2}, MTLIndexTypeUInt16},
+    {{0, 1, 2, 1, 3, 2}, MTLIndexTypeUInt32},
+    {{0, 1, 2, 500, 501, 502}, MTLIndexTypeUInt32},
+    {{503, 500, 502, 500, 501, 502}, MTLIndexTypeUInt16},
   };
   std::vector<float> xy(2 * 504, 0.0f);
   const float corners[] = {0, 0, 4, 0, 0, 4, 4, 4};
@@ -548,7 +563,7 @@ TEST(Metal, SamplerFiltersAndAddressModes)
 {
   auto device = MTLCreateSystemDefaultDevice();
   auto t = device->newTextureWithDescriptor(
-      MTLTextureDescriptor::texture2DDescriptorWithPixelFormat(MTLPixelFormatR8Unorm, 2, 1, false));
+    MTLTextureDescriptor::texture2DDescriptorWithPixelFormat(MTLPixelFormatR8Unorm, 2, 1, false));
   const unsigned char texels[2] = {0, 255};
   t->replaceRegion(MTLRegionMake2D(0, 0, 2, 1), 0, texels, 2);
   auto sampleAt = [&](MTLSamplerMinMagFilter filter, MTLSamplerAddressMode mode, float u) {
@@ -591,10 +606,10 @@ TEST(Metal, UniformAndTexelColoursAreWrittenAsTheSameColoursFragmentByFragment)
 {
   // Opaque, empty and partly covering texels, premultiplied; one row all opaque.
   const unsigned char kTexels[16][4] = {
-      {255, 0, 0, 255},    {0, 0, 0, 0},      {100, 50, 25, 128},  {1, 2, 3, 4},
-      {250, 240, 230, 255}, {0, 0, 0, 255},   {255, 255, 255, 255}, {12, 34, 56, 255},
-      {10, 0, 200, 201},   {0, 0, 0, 1},      {7, 0, 0, 0},        {90, 90, 0, 90},
-      {128, 128, 128, 128}, {3, 200, 9, 255}, {60, 61, 62, 63},    {250, 240, 230, 254},
+    {255, 0, 0, 255},     {0, 0, 0, 0},     {100, 50, 25, 128},   {1, 2, 3, 4},
+    {250, 240, 230, 255}, {0, 0, 0, 255},   {255, 255, 255, 255}, {12, 34, 56, 255},
+    {10, 0, 200, 201},    {0, 0, 0, 1},     {7, 0, 0, 0},         {90, 90, 0, 90},
+    {128, 128, 128, 128}, {3, 200, 9, 255}, {60, 61, 62, 63},     {250, 240, 230, 254},
   };
   FormPicture& p = formPicture;
   std::memcpy(p.texels, kTexels, sizeof(kTexels));
@@ -609,7 +624,8 @@ TEST(Metal, UniformAndTexelColoursAreWrittenAsTheSameColoursFragmentByFragment)
   // rows are spans of fewer fragments.
   const std::vector<float> kCoveringTriangle = {0, 0, 8, 0, 0, 8}, kPartTriangle = {0, 0, 4, 0, 0, 4};
   // Opaque, half covering, brighter than its alpha (the sum reaches 1) and empty.
-  const float uniforms[][4] = {{1.0f, 0.5f, 0.25f, 1.0f}, {0.3f, 0.2f, 0.1f, 0.5f}, {1.0f, 0.9f, 0.8f, 0.3f}, {0, 0, 0, 0}};
+  const float uniforms[][4] = {
+    {1.0f, 0.5f, 0.25f, 1.0f}, {0.3f, 0.2f, 0.1f, 0.5f}, {1.0f, 0.9f, 0.8f, 0.3f}, {0, 0, 0, 0}};
   for (MTLPixelFormat format : {MTLPixelFormatRGBA8Unorm, MTLPixelFormatBGRA8Unorm})
   {
     Rig rig(format);
@@ -618,14 +634,16 @@ TEST(Metal, UniformAndTexelColoursAreWrittenAsTheSameColoursFragmentByFragment)
     {
       MTLRenderPipelineDescriptor d = rig.pipeline(true, MTLBlendFactorOne, dst)->descriptor;
       d.fragmentFunction = rig.library->newFunctionWithName("formFragment");
-      const std::shared_ptr<MTLRenderPipelineState> state = rig.device->newRenderPipelineStateWithDescriptor(d, nullptr);
+      const std::shared_ptr<MTLRenderPipelineState> state = rig.device->newRenderPipelineStateWithDescriptor(d,
+                                                                                                             nullptr);
       auto drawn = [&](MTLFragmentColours::Form form) {
         p.form = form;
         std::vector<unsigned char> pixels;
         for (const std::vector<float>* triangle : {&kCoveringTriangle, &kPartTriangle})
         {
           for (int i = 0; i < 16; i++)
-            std::memcpy(rig.target->texel(static_cast<NSUInteger>(i % 4), static_cast<NSUInteger>(i / 4)), background[i], 4);
+            std::memcpy(rig.target->texel(static_cast<NSUInteger>(i % 4), static_cast<NSUInteger>(i / 4)),
+                        background[i], 4);
           rig.draw(*triangle, noColour, state);
           for (int y = 0; y < 4; y++)
             pixels.insert(pixels.end(), rig.at(0, y), rig.at(0, y) + 16);
@@ -641,14 +659,14 @@ TEST(Metal, UniformAndTexelColoursAreWrittenAsTheSameColoursFragmentByFragment)
         p.texelFormat = texelFormat;
         p.uniformSource = false;
         EXPECT_EQ(drawn(MTLFragmentColours::Texels), drawn(MTLFragmentColours::PerFragment))
-            << "target " << format << " texels " << texelFormat << " blend " << dst;
+          << "target " << format << " texels " << texelFormat << " blend " << dst;
       }
       for (const float* colour : uniforms)
       {
         std::memcpy(p.uniform, colour, sizeof(p.uniform));
         p.uniformSource = true;
         EXPECT_EQ(drawn(MTLFragmentColours::Uniform), drawn(MTLFragmentColours::PerFragment))
-            << "target " << format << " alpha " << colour[3] << " blend " << dst;
+          << "target " << format << " alpha " << colour[3] << " blend " << dst;
       }
     }
   }
@@ -660,7 +678,8 @@ TEST(Metal, UniformAndTexelColoursAreWrittenAsTheSameColoursFragmentByFragment)
 TEST(Metal, ReplacedColoursAreWhatAddingThemOntoZerosGives)
 {
   FormPicture& p = formPicture;
-  const float uniforms[][4] = {{1.0f, 0.5f, 0.25f, 1.0f}, {0.3f, 0.2f, 0.1f, 0.5f}, {0, 0, 0, 0}, {2.0f, -1.0f, 0.5f, 0.7f}};
+  const float uniforms[][4] = {
+    {1.0f, 0.5f, 0.25f, 1.0f}, {0.3f, 0.2f, 0.1f, 0.5f}, {0, 0, 0, 0}, {2.0f, -1.0f, 0.5f, 0.7f}};
   for (MTLPixelFormat format : {MTLPixelFormatRGBA8Unorm, MTLPixelFormatBGRA8Unorm})
   {
     Rig rig(format);
@@ -699,14 +718,14 @@ TEST(Metal, ReplacedColoursAreWhatAddingThemOntoZerosGives)
           const std::vector<unsigned char> expected = drawn(MTLFragmentColours::PerFragment, adding, 0);
           for (MTLFragmentColours::Form form : {MTLFragmentColours::PerFragment, MTLFragmentColours::Texels})
             EXPECT_EQ(drawn(form, replacing, 77), expected)
-                << "target " << format << " texels " << texelFormat << " from " << first << " form " << form;
+              << "target " << format << " texels " << texelFormat << " from " << first << " form " << form;
         }
       for (const float* colour : uniforms)
       {
         std::memcpy(p.uniform, colour, sizeof(p.uniform));
         p.uniformSource = true;
         EXPECT_EQ(drawn(MTLFragmentColours::Uniform, replacing, 77), drawn(MTLFragmentColours::PerFragment, adding, 0))
-            << "target " << format << " alpha " << colour[3];
+          << "target " << format << " alpha " << colour[3];
       }
     }
   }
@@ -716,7 +735,7 @@ TEST(Metal, LinearSamplingMixesFourTexelsInRgbaOrder)
 {
   auto device = MTLCreateSystemDefaultDevice();
   auto t = device->newTextureWithDescriptor(
-      MTLTextureDescriptor::texture2DDescriptorWithPixelFormat(MTLPixelFormatBGRA8Unorm, 2, 2, false));
+    MTLTextureDescriptor::texture2DDescriptorWithPixelFormat(MTLPixelFormatBGRA8Unorm, 2, 2, false));
   // Stored blue first: opaque blue, red / opaque green, transparent black.
   const unsigned char texels[16] = {255, 0, 0, 255, 0, 0, 255, 255, 0, 255, 0, 255, 0, 0, 0, 0};
   t->replaceRegion(MTLRegionMake2D(0, 0, 2, 2), 0, texels, 8);
@@ -726,9 +745,9 @@ TEST(Metal, LinearSamplingMixesFourTexelsInRgbaOrder)
   {
     float u, v, rgba[4];
   } cases[] = {
-      {0.25f, 0.25f, {0, 0, 1, 1}},           // a texel centre: that texel alone
-      {0.5f, 0.25f, {0.5f, 0, 0.5f, 1}},      // between the two of the first row
-      {0.5f, 0.5f, {0.25f, 0.25f, 0.25f, 0.75f}},  // all four alike
+    {0.25f, 0.25f, {0, 0, 1, 1}},                // a texel centre: that texel alone
+    {0.5f, 0.25f, {0.5f, 0, 0.5f, 1}},           // between the two of the first row
+    {0.5f, 0.5f, {0.25f, 0.25f, 0.25f, 0.75f}},  // all four alike
   };
   for (const auto& c : cases)
   {
@@ -755,19 +774,20 @@ TEST(Metal, ARowOfSamplesIsThePointSamplesAndTexelCentresGiveTheTexelsExactly)
     int count;
     bool exact;  // on texel centres: each sample is one texel, bit for bit
   } cases[] = {
-      {"texel for texel", 2.5f * texel, 1.5f * row, texel, 0, 12, true},
-      {"the whole row", 0.5f * texel, 3.5f * row, texel, 0, kW, true},
-      {"a hair off the centres", 2.5002f * texel, 1.5f * row, texel, 0, 12, false},
-      {"half a texel along", 3.0f * texel, 1.5f * row, texel, 0, 12, false},
-      {"between two rows", 2.5f * texel, 1.0f * row, texel, 0, 12, false},
-      {"magnified twice", 2.5f * texel, 1.5f * row, texel / 2, 0, 20, false},
-      {"running past the right edge", 8.5f * texel, 0.5f * row, texel, 0, 12, false},
-      {"left of the first texel", -1.5f * texel, 0.5f * row, texel, 0, 6, false},
-      {"down a slope", 2.5f * texel, 0.5f * row, texel, row / 8, 12, false},
+    {"texel for texel", 2.5f * texel, 1.5f * row, texel, 0, 12, true},
+    {"the whole row", 0.5f * texel, 3.5f * row, texel, 0, kW, true},
+    {"a hair off the centres", 2.5002f * texel, 1.5f * row, texel, 0, 12, false},
+    {"half a texel along", 3.0f * texel, 1.5f * row, texel, 0, 12, false},
+    {"between two rows", 2.5f * texel, 1.0f * row, texel, 0, 12, false},
+    {"magnified twice", 2.5f * texel, 1.5f * row, texel / 2, 0, 20, false},
+    {"running past the right edge", 8.5f * texel, 0.5f * row, texel, 0, 12, false},
+    {"left of the first texel", -1.5f * texel, 0.5f * row, texel, 0, 6, false},
+    {"down a slope", 2.5f * texel, 0.5f * row, texel, row / 8, 12, false},
   };
   for (MTLPixelFormat format : {MTLPixelFormatRGBA8Unorm, MTLPixelFormatBGRA8Unorm, MTLPixelFormatR8Unorm})
   {
-    auto t = device->newTextureWithDescriptor(MTLTextureDescriptor::texture2DDescriptorWithPixelFormat(format, kW, kH, false));
+    auto t = device->newTextureWithDescriptor(
+      MTLTextureDescriptor::texture2DDescriptorWithPixelFormat(format, kW, kH, false));
     const NSUInteger bpp = t->bytesPerPixel();
     t->replaceRegion(MTLRegionMake2D(0, 0, kW, kH), 0, bytes.data(), kW * bpp);
     for (MTLSamplerMinMagFilter filter : {MTLSamplerMinMagFilterNearest, MTLSamplerMinMagFilterLinear})
@@ -811,7 +831,7 @@ TEST(Metal, SamplingFarOutsideAWideTextureClampsToItsEdge)
   constexpr NSUInteger kWidth = 4096;
   auto device = MTLCreateSystemDefaultDevice();
   auto t = device->newTextureWithDescriptor(
-      MTLTextureDescriptor::texture2DDescriptorWithPixelFormat(MTLPixelFormatR8Unorm, kWidth, 1, false));
+    MTLTextureDescriptor::texture2DDescriptorWithPixelFormat(MTLPixelFormatR8Unorm, kWidth, 1, false));
   std::vector<unsigned char> texels(kWidth, 0);
   texels.back() = 255;
   t->replaceRegion(MTLRegionMake2D(0, 0, kWidth, 1), 0, texels.data(), kWidth);
@@ -831,10 +851,10 @@ TEST(Metal, TexturesClipRegionsAndRejectEmptySizes)
 {
   auto device = MTLCreateSystemDefaultDevice();
   EXPECT_EQ(device->newTextureWithDescriptor(
-                MTLTextureDescriptor::texture2DDescriptorWithPixelFormat(MTLPixelFormatRGBA8Unorm, 0, 4, false)),
+              MTLTextureDescriptor::texture2DDescriptorWithPixelFormat(MTLPixelFormatRGBA8Unorm, 0, 4, false)),
             nullptr);
   auto t = device->newTextureWithDescriptor(
-      MTLTextureDescriptor::texture2DDescriptorWithPixelFormat(MTLPixelFormatR8Unorm, 2, 2, true));
+    MTLTextureDescriptor::texture2DDescriptorWithPixelFormat(MTLPixelFormatR8Unorm, 2, 2, true));
   EXPECT_EQ(t->mipmapLevelCount(), 2u);
   const unsigned char bytes[9] = {1, 2, 3, 4, 5, 6, 7, 8, 9};
   t->replaceRegion(MTLRegionMake2D(1, 1, 3, 3), 0, bytes, 3);  // clipped to one texel

@@ -9,8 +9,7 @@
 #include <utility>
 #include <vector>
 
-namespace
-{
+namespace {
 using mtlpixels::TexelRowKernels;
 
 // The forms to check against the scalar reference: the plain one, and AVX2 where the processor
@@ -41,12 +40,12 @@ TEST(TexelKernels, UniformBlendsMatchTheScalarReferenceByteForByte)
   std::mt19937 random(49);
   std::uniform_real_distribution<float> unit(0.0f, 1.0f);
   std::vector<std::vector<float>> colours = {
-      {0.3f, 0.2f, 0.1f, 0.5f},        // premultiplied, half covering
-      {1.0f, 0.9f, 0.8f, 0.3f},        // brighter than its alpha: the sum reaches 1
-      {0.0f, 0.0f, 0.0f, 0.0039f},     // nearly empty
-      {-0.0f, 0.5f, 0.25f, 0.75f},     // a clamped negative zero
-      {NAN, 0.5f, 0.25f, 0.75f},       // a channel that is not a number is stored as 0
-      {0.2f, 0.2f, 0.2f, NAN},
+    {0.3f, 0.2f, 0.1f, 0.5f},     // premultiplied, half covering
+    {1.0f, 0.9f, 0.8f, 0.3f},     // brighter than its alpha: the sum reaches 1
+    {0.0f, 0.0f, 0.0f, 0.0039f},  // nearly empty
+    {-0.0f, 0.5f, 0.25f, 0.75f},  // a clamped negative zero
+    {NAN, 0.5f, 0.25f, 0.75f},    // a channel that is not a number is stored as 0
+    {0.2f, 0.2f, 0.2f, NAN},
   };
   for (int n = 0; n < 20; n++)
   {

@@ -11,8 +11,7 @@
 
 using namespace vtest;
 
-namespace
-{
+namespace {
 constexpr Rgba kRed{255, 0, 0, 255};
 constexpr Rgba kBlue{0, 0, 255, 255};
 
@@ -85,8 +84,8 @@ TEST_F(BackendTest, EditorPictureHoldsEveryKindOfDrawing)
     gr.DrawText(dejavu, "DejaVu Sans Bold: True Peak", IRECT(10.f, 105.f, 310.f, 130.f));
     gr.DrawBitmap(bitmap, IRECT(10.f, 140.f, 26.f, 156.f), 0, 0);
     gr.DrawBitmapScaledToFit(bitmap, IRECT(40.f, 140.f, 90.f, 190.f));
-    gr.DrawQuickDropShadow(IRECT(110.f, 140.f, 170.f, 180.f), IRECT(100.f, 130.f, 190.f, 195.f),
-                           4.f, 6.f, 6.f, nullptr);
+    gr.DrawQuickDropShadow(IRECT(110.f, 140.f, 170.f, 180.f), IRECT(100.f, 130.f, 190.f, 195.f), 4.f, 6.f, 6.f,
+                           nullptr);
     gr.FillRoundRect(IColor(255, 250, 250, 250), IRECT(110.f, 140.f, 170.f, 180.f), 6.f);
     gr.BeginLayer(&self, IRECT(200.f, 135.f, 310.f, 195.f));
     gr.FillRoundRect(IColor(255, 70, 110, 200), IRECT(205.f, 140.f, 290.f, 180.f), 10.f);
@@ -218,8 +217,8 @@ TEST_F(BackendTest, BitmapFoundOnlyAtAnotherScaleIsLoadedOnce)
 
 TEST_F(BackendTest, ImageExtensionsAreMatchedAsLowerCaseSubstrings)
 {
-  const std::pair<const char*, bool> cases[] = {
-    {"png", true}, {"PNG", true}, {"JPEG", true}, {"jpg", true}, {"gif", false}, {"apngx", true}};
+  const std::pair<const char*, bool> cases[] = {{"png", true}, {"PNG", true},  {"JPEG", true},
+                                                {"jpg", true}, {"gif", false}, {"apngx", true}};
   for (const auto& [ext, supported] : cases)
   {
     EXPECT_EQ(g->SupportsImageExtension(ext), supported) << ext;
@@ -229,9 +228,7 @@ TEST_F(BackendTest, ImageExtensionsAreMatchedAsLowerCaseSubstrings)
 TEST_F(BackendTest, FrameOffsetMovesTheComposite)
 {
   g->SetTranslation(10.f, 0.f);
-  Paint([](IGraphics& gr, PaintControl&) {
-    gr.FillRect(IColor(255, 255, 0, 0), IRECT(0.f, 0.f, 20.f, 20.f));
-  });
+  Paint([](IGraphics& gr, PaintControl&) { gr.FillRect(IColor(255, 255, 0, 0), IRECT(0.f, 0.f, 20.f, 20.f)); });
   EXPECT_TRUE(Near(At(25, 5), kRed));
   EXPECT_TRUE(Near(At(35, 5), kWhite));
 }
@@ -239,9 +236,7 @@ TEST_F(BackendTest, FrameOffsetMovesTheComposite)
 TEST_F(BackendTest, ScaleTwoDrawsEveryPointAsTwoPixels)
 {
   Open(2.f);
-  Paint([](IGraphics& gr, PaintControl&) {
-    gr.FillRect(IColor(255, 255, 0, 0), IRECT(10.f, 10.f, 20.f, 20.f));
-  });
+  Paint([](IGraphics& gr, PaintControl&) { gr.FillRect(IColor(255, 255, 0, 0), IRECT(10.f, 10.f, 20.f, 20.f)); });
   const std::shared_ptr<MTLTexture> drawable = g->Layer().presentedTexture();
   ASSERT_TRUE(drawable);
   EXPECT_EQ(drawable->width(), 2u * kWidth);
@@ -351,4 +346,4 @@ TEST_F(BackendTest, ClosingTheViewInvalidatesTheContext)
   EXPECT_EQ(g->GetDrawContext(), nullptr);
 }
 
-} // namespace
+}  // namespace

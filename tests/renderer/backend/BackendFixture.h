@@ -11,8 +11,7 @@
 #include "graphics/IControl.h"
 #include "tests/support/HeadlessGraphics.h"
 
-namespace vtest
-{
+namespace vtest {
 using namespace iplug::igraphics;
 
 // Draws with a function, so each test states its drawing where it checks it.
@@ -50,9 +49,8 @@ protected:
   {
     if (g->NControls() == 0)
     {
-      g->AddControl(new PaintControl(g->GetBounds(), [](IGraphics& gr, PaintControl&) {
-        gr.FillRect(IColor(255, 255, 255, 255), gr.GetBounds());
-      }));
+      g->AddControl(new PaintControl(
+        g->GetBounds(), [](IGraphics& gr, PaintControl&) { gr.FillRect(IColor(255, 255, 255, 255), gr.GetBounds()); }));
     }
     auto* control = new PaintControl(g->GetBounds(), std::move(painter));
     g->AddControl(control);
@@ -75,13 +73,13 @@ inline testing::AssertionResult Near(const Rgba& actual, const Rgba& expected, i
   {
     if (std::abs(actual[i] - expected[i]) > tolerance)
     {
-      return testing::AssertionFailure()
-             << "(" << int(actual[0]) << "," << int(actual[1]) << "," << int(actual[2]) << ","
-             << int(actual[3]) << ") is not (" << int(expected[0]) << "," << int(expected[1])
-             << "," << int(expected[2]) << "," << int(expected[3]) << ")";
+      return testing::AssertionFailure() << "(" << int(actual[0]) << "," << int(actual[1]) << "," << int(actual[2])
+                                         << "," << int(actual[3]) << ") is not (" << int(expected[0]) << ","
+                                         << int(expected[1]) << "," << int(expected[2]) << "," << int(expected[3])
+                                         << ")";
     }
   }
   return testing::AssertionSuccess();
 }
 
-} // namespace vtest
+}  // namespace vtest

@@ -4,8 +4,7 @@
 
 using namespace vtest;
 
-namespace
-{
+namespace {
 constexpr Rgba kGreen{0, 255, 0, 255};
 
 // Whether the image still has a texture in the context.
@@ -132,7 +131,7 @@ TEST_F(BackendTest, DropShadowFallsBehindTheLayer)
   EXPECT_TRUE(Near(At(65, 65), kWhite));
 }
 
-} // namespace
+}  // namespace
 
 // A layer, a drop shadow and written-back layer pixels land on the same pixels as the shapes
 // drawn directly, at every draw scale and screen scale, and a kept layer is not drawn again.

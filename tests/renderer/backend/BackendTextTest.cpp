@@ -9,10 +9,12 @@
 
 using namespace vtest;
 
-namespace
-{
+namespace {
 
-bool Dark(const Rgba& p) { return p[0] < 128 && p[1] < 128 && p[2] < 128; }
+bool Dark(const Rgba& p)
+{
+  return p[0] < 128 && p[1] < 128 && p[2] < 128;
+}
 
 // Runs of dark pixels along a row between x0 and x1.
 int DarkRuns(HeadlessGraphics& g, int y, int x0, int x1)
@@ -99,8 +101,7 @@ TEST_F(BackendTest, MeasuringFollowsTheAlignment)
   EXPECT_FLOAT_EQ(farBottom.W(), nearTop.W());
   // An alignment that is none of the three is taken as near and top.
   IRECT unknown = area;
-  g->MeasureText(Text("Roboto-Regular", static_cast<EAlign>(7), static_cast<EVAlign>(-1)), "Text",
-                 unknown);
+  g->MeasureText(Text("Roboto-Regular", static_cast<EAlign>(7), static_cast<EVAlign>(-1)), "Text", unknown);
   EXPECT_EQ(unknown, nearTop);
 }
 
@@ -155,11 +156,10 @@ TEST_F(BackendTest, FontTheGlyphAtlasRefusesIsNotKept)
       bytes[entry] = 'x';
     }
   }
-  CountingFont font(
-    g->LoadNativeFontFromMemory("Broken", bytes.data(), static_cast<int>(bytes.size())));
+  CountingFont font(g->LoadNativeFontFromMemory("Broken", bytes.data(), static_cast<int>(bytes.size())));
   EXPECT_FALSE(g->LoadBackendFont("Broken", &font));
   EXPECT_FALSE(g->LoadBackendFont("Broken", &font));
   EXPECT_EQ(font.reads, 2);
 }
 
-} // namespace
+}  // namespace

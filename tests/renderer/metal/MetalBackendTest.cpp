@@ -16,8 +16,7 @@
 #define STB_IMAGE_WRITE_IMPLEMENTATION
 #include <stb/stb_image_write.h>
 
-namespace
-{
+namespace {
 constexpr int kWidth = 128, kHeight = 96;
 
 class MetalBackendTest : public ::testing::Test
@@ -94,7 +93,7 @@ TEST_F(MetalBackendTest, SmokeTestRendersRealPixels)
   mvgSetClearColor(ctx, vgColorRGBAf(0, 0, 0, 1));
   vgBeginFrame(ctx, kWidth, kHeight, 1);
   const NVGcolor white = vgColorRGBA(255, 255, 255, 255);
-  fillRect(8, 8, 16, 16, white);     // integer-aligned
+  fillRect(8, 8, 16, 16, white);      // integer-aligned
   fillRect(32.5f, 8, 16, 16, white);  // half-way into its edge columns
   // A pentagram: its centre winds twice and is filled under the nonzero rule.
   vgBeginPath(ctx);
@@ -126,8 +125,8 @@ TEST_F(MetalBackendTest, SmokeTestRendersRealPixels)
   EXPECT_NEAR(pixel(32, 16)[0], 128, 2);
   EXPECT_NEAR(pixel(48, 16)[0], 128, 2);
   EXPECT_EQ(pixel(40, 16)[0], 255);
-  EXPECT_EQ(pixel(95, 48)[0], 255);  // the star's centre
-  EXPECT_EQ(pixel(95, 27)[0], 255);  // a tip
+  EXPECT_EQ(pixel(95, 48)[0], 255);          // the star's centre
+  EXPECT_EQ(pixel(95, 27)[0], 255);          // a tip
   EXPECT_EQ(pixel(95 + 24, 48 - 12)[0], 0);  // a notch between two tips
   const std::array<int, 4> purple = pixel(24, 56);
   EXPECT_NEAR(purple[0], 128, 1);
@@ -181,9 +180,17 @@ TEST_F(MetalBackendTest, ScissorGradientAndImagePaintsShadeTheirPixels)
     int x, y;
     std::array<int, 4> rgba;
   } cases[] = {
-      {8, 8, white}, {23, 23, white}, {7, 16, black}, {24, 16, black}, {16, 30, black},  // scissor
-      {48, 12, black}, {111, 12, white},                                                // gradient ends
-      {50, 26, {255, 0, 0, 255}}, {61, 26, {0, 255, 0, 255}}, {50, 37, {0, 0, 255, 255}}, {61, 37, white},
+    {8, 8, white},
+    {23, 23, white},
+    {7, 16, black},
+    {24, 16, black},
+    {16, 30, black},  // scissor
+    {48, 12, black},
+    {111, 12, white},  // gradient ends
+    {50, 26, {255, 0, 0, 255}},
+    {61, 26, {0, 255, 0, 255}},
+    {50, 37, {0, 0, 255, 255}},
+    {61, 37, white},
   };
   for (const auto& c : cases)
     for (int i = 0; i < 4; i++)
@@ -204,8 +211,8 @@ TEST_F(MetalBackendTest, APictureRedrawnUnderAScissorMatchesItInsideAndIsUntouch
       vgSetScissor(ctx, clip[0], clip[1], clip[2], clip[3]);
     vgBeginPath(ctx);
     vgCircle(ctx, 40.3f, 41.7f, 29.45f);
-    vgSetFillPaint(ctx, vgLinearGradient(ctx, 10, 10, 70, 70, vgColorRGBA(250, 200, 20, 160),
-                                         vgColorRGBA(20, 120, 250, 230)));
+    vgSetFillPaint(
+      ctx, vgLinearGradient(ctx, 10, 10, 70, 70, vgColorRGBA(250, 200, 20, 160), vgColorRGBA(20, 120, 250, 230)));
     vgFill(ctx);
     vgBeginPath(ctx);
     vgRoundedRect(ctx, 60.2f, 20.6f, 50.3f, 40.9f, 6.3f);
@@ -227,8 +234,9 @@ TEST_F(MetalBackendTest, APictureRedrawnUnderAScissorMatchesItInsideAndIsUntouch
     for (int x = 0; x < kWidth; x++)
     {
       const bool inside = x >= 23 && x < 84 && y >= 17 && y < 54;
-      ASSERT_EQ(part[static_cast<size_t>(y * kWidth + x)], inside ? whole[static_cast<size_t>(y * kWidth + x)] : cleared)
-          << x << "," << y << (inside ? " inside" : " outside");
+      ASSERT_EQ(part[static_cast<size_t>(y * kWidth + x)],
+                inside ? whole[static_cast<size_t>(y * kWidth + x)] : cleared)
+        << x << "," << y << (inside ? " inside" : " outside");
     }
 }
 
@@ -361,7 +369,7 @@ TEST_F(MetalBackendTest, ZigzagAreaWithAHoleIsFilledOnceWhereverItCovers)
   for (int x = 6; x < 122; x++)
   {
     EXPECT_EQ(pixel(x, 20)[3], 0) << x;  // above every tip
-    if (x != 40 && x != 79)  // the hole's edges are partly covered
+    if (x != 40 && x != 79)              // the hole's edges are partly covered
     {
       EXPECT_EQ(pixel(x, 60)[3], x > 40 && x < 79 ? 0 : 128) << x;
     }
@@ -384,8 +392,8 @@ TEST_F(MetalBackendTest, FringesJoinIntoOneStripAndShortFillsAreSkipped)
   vgSetPaintColor(&paint, vgColorRGBf(1, 1, 1));
   NVGscissor scissor{};
   scissor.extent[0] = scissor.extent[1] = -1;
-  mtl->renderFill(&paint, {NVG_ONE, NVG_ONE_MINUS_SRC_ALPHA, NVG_ONE, NVG_ONE_MINUS_SRC_ALPHA},
-                  &scissor, 1, bounds, paths, 2);
+  mtl->renderFill(&paint, {NVG_ONE, NVG_ONE_MINUS_SRC_ALPHA, NVG_ONE, NVG_ONE_MINUS_SRC_ALPHA}, &scissor, 1, bounds,
+                  paths, 2);
   const MNVGcall& call = mtl->buffers->calls[0];
   EXPECT_EQ(call.indexCount, 0);  // 2 fill vertices make no triangle
   const int regionStart = call.triangleOffset + 4;

@@ -9,8 +9,7 @@
 #include <string>
 #include <vector>
 
-namespace
-{
+namespace {
 constexpr int kSize = 64;
 
 struct Probe
@@ -66,41 +65,51 @@ constexpr int kAA = MNVG_ANTIALIAS;
 constexpr std::array<int, 4> kRedPixel{255, 0, 0, 255}, kBluePixel{0, 0, 255, 255}, kNothing{0, 0, 0, 0};
 
 const PixelCase kCases[] = {
-  {"stroke width", kAA, [](NVGcontext* vg) { line(vg, 10, 20.5f, 50, 20.5f, 5, NVG_BUTT, kRed); },
+  {"stroke width",
+   kAA,
+   [](NVGcontext* vg) { line(vg, 10, 20.5f, 50, 20.5f, 5, NVG_BUTT, kRed); },
    {{30, 18, kRedPixel}, {30, 22, kRedPixel}, {30, 24, kNothing}, {30, 16, kNothing}}},
-  {"butt cap ends at the end point", kAA,
+  {"butt cap ends at the end point",
+   kAA,
    [](NVGcontext* vg) { line(vg, 10, 20.5f, 50, 20.5f, 4, NVG_BUTT, kRed); },
    {{10, 20, kRedPixel}, {8, 20, kNothing}, {50, 20, kNothing}}},
-  {"square cap reaches half the width beyond", kAA,
+  {"square cap reaches half the width beyond",
+   kAA,
    [](NVGcontext* vg) { line(vg, 10, 20.5f, 50, 20.5f, 4, NVG_SQUARE, kRed); },
    {{8, 20, kRedPixel}, {8, 19, kRedPixel}, {51, 20, kRedPixel}, {53, 20, kNothing}}},
-  {"round cap is rounded", kAA,
+  {"round cap is rounded",
+   kAA,
    [](NVGcontext* vg) { line(vg, 10, 20.5f, 50, 20.5f, 8, NVG_ROUND, kRed); },
    {{7, 20, kRedPixel}, {6, 17, {-1, -1, -1, -1}}, {6, 16, kNothing}, {55, 20, kNothing}}},
-  {"hairline fades instead of thinning", kAA,
+  {"hairline fades instead of thinning",
+   kAA,
    [](NVGcontext* vg) { line(vg, 10, 30.5f, 50, 30.5f, 0.5f, NVG_BUTT, kRed); },
    {{30, 30, {255, 0, 0, 64}, 8}, {30, 32, kNothing}}},
-  {"box gradient: inner colour inside, outer beyond the feather", kAA,
+  {"box gradient: inner colour inside, outer beyond the feather",
+   kAA,
    [](NVGcontext* vg) {
      fillRect(vg, 0, 0, kSize, kSize, vgRoundedBoxGradient(vg, 16, 16, 32, 32, 4, 8, kRed, kBlue));
    },
    {{32, 32, kRedPixel}, {2, 2, kBluePixel}, {16, 32, {143, 0, 112, 255}, 4}}},
-  {"radial gradient from the centre out", kAA,
-   [](NVGcontext* vg) {
-     fillRect(vg, 0, 0, kSize, kSize, vgRadialGradient(vg, 32, 32, 4, 24, kRed, kBlue));
-   },
+  {"radial gradient from the centre out",
+   kAA,
+   [](NVGcontext* vg) { fillRect(vg, 0, 0, kSize, kSize, vgRadialGradient(vg, 32, 32, 4, 24, kRed, kBlue)); },
    {{32, 32, kRedPixel}, {32 + 14, 32, {128, 0, 128, 255}, 12}, {1, 1, kBluePixel}}},
-  {"crossing stroke overlaps itself", kAA, crossing,
-   {{30, 30, {255, 0, 0, 191}, 6}, {50, 30, {255, 0, 0, 128}, 6}}},
-  {"stencil stroke covers its crossing once", kAA | MNVG_STENCIL_STROKES, crossing,
+  {"crossing stroke overlaps itself", kAA, crossing, {{30, 30, {255, 0, 0, 191}, 6}, {50, 30, {255, 0, 0, 128}, 6}}},
+  {"stencil stroke covers its crossing once",
+   kAA | MNVG_STENCIL_STROKES,
+   crossing,
    {{30, 30, {255, 0, 0, 128}, 6}, {50, 30, {255, 0, 0, 128}, 6}}},
-  {"anti-aliased edge covers part of a pixel", kAA,
+  {"anti-aliased edge covers part of a pixel",
+   kAA,
    [](NVGcontext* vg) { fillRect(vg, 10, 10, 10.25f, 20, vgLinearGradient(vg, 0, 0, 0, 1, kRed, kRed)); },
    {{15, 15, kRedPixel}, {20, 15, {255, 0, 0, 64}, 24}}},
-  {"without anti-aliasing a pixel is in or out", 0,
+  {"without anti-aliasing a pixel is in or out",
+   0,
    [](NVGcontext* vg) { fillRect(vg, 10, 10, 10.25f, 20, vgLinearGradient(vg, 0, 0, 0, 1, kRed, kRed)); },
    {{15, 15, kRedPixel}, {19, 15, kRedPixel}, {20, 15, kNothing}}},
-  {"flipped image shows its last row on top", kAA,
+  {"flipped image shows its last row on top",
+   kAA,
    [](NVGcontext* vg) {
      // Two rows: red above blue.
      const unsigned char pixels[] = {255, 0, 0, 255, 255, 0, 0, 255, 0, 0, 255, 255, 0, 0, 255, 255};
@@ -108,7 +117,8 @@ const PixelCase kCases[] = {
      fillRect(vg, 0, 0, 32, 32, vgImagePaint(vg, 0, 0, 32, 32, 0, image, 1));
    },
    {{8, 4, kBluePixel}, {8, 28, kRedPixel}}},
-  {"image the right way up", kAA,
+  {"image the right way up",
+   kAA,
    [](NVGcontext* vg) {
      const unsigned char pixels[] = {255, 0, 0, 255, 255, 0, 0, 255, 0, 0, 255, 255, 0, 0, 255, 255};
      const int image = vgCreateImageFromPixels(vg, 2, 2, NVG_IMAGE_NEAREST, pixels);
@@ -143,8 +153,7 @@ TEST(MetalPixels, EveryCaseGivesItsPixels)
         // Colour channels of an almost transparent pixel carry no information.
         if (p.rgba[i] < 0 || (i < 3 && (a < 16 || p.rgba[3] == 0)))
           continue;
-        EXPECT_NEAR(got[i], p.rgba[i], p.tolerance)
-          << c.name << " at " << p.x << "," << p.y << " channel " << i;
+        EXPECT_NEAR(got[i], p.rgba[i], p.tolerance) << c.name << " at " << p.x << "," << p.y << " channel " << i;
       }
     }
     mvgDeleteContext(vg);

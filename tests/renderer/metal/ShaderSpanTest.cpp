@@ -12,15 +12,8 @@
 #include <optional>
 #include <string>
 
-namespace
-{
-enum Varying
-{
-  kTexU,
-  kTexV,
-  kPosX,
-  kPosY
-};
+namespace {
+enum Varying { kTexU, kTexV, kPosX, kPosY };
 
 // Without a scissor: a zero matrix with unit extent and scale, as the back end writes it.
 void noScissor(MNVGfragUniforms& u)
@@ -135,13 +128,14 @@ MNVGfragUniforms uniformsOf(const SpanCase& c)
 TEST(ShaderSpans, ASpanIsShadedAsItsFragmentsAreOneByOne)
 {
   std::shared_ptr<MTLDevice> device = MTLCreateSystemDefaultDevice();
-  const std::shared_ptr<MTLFunction> function =
-      device->newLibraryWithData(mnvgShaderLibrary(), mnvgShaderLibrarySize(), nullptr)
-          ->newFunctionWithName("fragmentShaderAA");
+  const std::shared_ptr<MTLFunction> function = device
+                                                  ->newLibraryWithData(mnvgShaderLibrary(), mnvgShaderLibrarySize(),
+                                                                       nullptr)
+                                                  ->newFunctionWithName("fragmentShaderAA");
   ASSERT_TRUE(function && function->fragment && function->specialiser);
   // Premultiplied texels, opaque, empty and partly covering.
   std::shared_ptr<MTLTexture> texture = device->newTextureWithDescriptor(
-      MTLTextureDescriptor::texture2DDescriptorWithPixelFormat(MTLPixelFormatRGBA8Unorm, kTexW, kTexH, false));
+    MTLTextureDescriptor::texture2DDescriptorWithPixelFormat(MTLPixelFormatRGBA8Unorm, kTexW, kTexH, false));
   unsigned char texels[kTexW * kTexH * 4];
   for (int i = 0; i < kTexW * kTexH; i++)
   {
@@ -209,25 +203,25 @@ TEST(ShaderSpans, AScissorKnownToBeOneBetweenPixelsMasksNoneOfTheirFragments)
   };
   // Scissors over x 10..30 and y 4..14, their pixels as the back end's rectangle lets through.
   const Case cases[] = {
-      {"on pixel edges", {20.0f, 9.0f, 10.0f, 5.0f}, 1.0, {10, 4}, {29, 13}, true},
-      {"on pixel edges, two pixels a unit", {20.0f, 9.0f, 10.0f, 5.0f, 0.0f, 2.0f}, 2.0, {20, 8}, {59, 27}, true},
-      {"on pixel edges, three pixels in two units", {20.0f, 9.0f, 10.0f, 5.0f, 0.0f, 1.5f}, 1.5, {15, 6}, {44, 20},
-       true},
-      {"inside, away from the edges", {20.0f, 9.0f, 10.0f, 5.0f}, 1.0, {12, 6}, {20, 10}, true},
-      {"an edge across a pixel", {20.3f, 9.0f, 10.0f, 5.0f}, 1.0, {10, 4}, {30, 13}, false},
-      {"a pixel past the edge", {20.0f, 9.0f, 10.0f, 5.0f}, 1.0, {10, 4}, {30, 13}, false},
-      {"turned", {20.0f, 9.0f, 10.0f, 5.0f, 0.01f}, 1.0, {12, 6}, {20, 10}, false},
+    {"on pixel edges", {20.0f, 9.0f, 10.0f, 5.0f}, 1.0, {10, 4}, {29, 13}, true},
+    {"on pixel edges, two pixels a unit", {20.0f, 9.0f, 10.0f, 5.0f, 0.0f, 2.0f}, 2.0, {20, 8}, {59, 27}, true},
+    {"on pixel edges, three pixels in two units", {20.0f, 9.0f, 10.0f, 5.0f, 0.0f, 1.5f}, 1.5, {15, 6}, {44, 20}, true},
+    {"inside, away from the edges", {20.0f, 9.0f, 10.0f, 5.0f}, 1.0, {12, 6}, {20, 10}, true},
+    {"an edge across a pixel", {20.3f, 9.0f, 10.0f, 5.0f}, 1.0, {10, 4}, {30, 13}, false},
+    {"a pixel past the edge", {20.0f, 9.0f, 10.0f, 5.0f}, 1.0, {10, 4}, {30, 13}, false},
+    {"turned", {20.0f, 9.0f, 10.0f, 5.0f, 0.01f}, 1.0, {12, 6}, {20, 10}, false},
   };
   std::shared_ptr<MTLDevice> device = MTLCreateSystemDefaultDevice();
-  const std::shared_ptr<MTLFunction> function =
-      device->newLibraryWithData(mnvgShaderLibrary(), mnvgShaderLibrarySize(), nullptr)
-          ->newFunctionWithName("fragmentShaderAA");
+  const std::shared_ptr<MTLFunction> function = device
+                                                  ->newLibraryWithData(mnvgShaderLibrary(), mnvgShaderLibrarySize(),
+                                                                       nullptr)
+                                                  ->newFunctionWithName("fragmentShaderAA");
   ASSERT_TRUE(function && function->fragment);
   std::shared_ptr<MTLBuffer> buffer = device->newBufferWithLength(sizeof(MNVGfragUniforms), 0);
   MTLShaderResources resources;
   resources.buffers[0] = {buffer.get(), 0};
-  const SpanCase fill{"", MNVG_SHADER_FILLGRAD, kHalfBlue, kHalfBlue, {0, 0}, std::nullopt, kFill[0], kFill[1],
-                      {}, {}, 1};
+  const SpanCase fill{"", MNVG_SHADER_FILLGRAD, kHalfBlue, kHalfBlue, {0, 0}, std::nullopt, kFill[0], kFill[1], {}, {},
+                      1};
   auto shade = [&](const MNVGfragUniforms& u, double x, double y, float colour[4]) {
     std::memcpy(buffer->contents(), &u, sizeof(u));
     MTLFragmentIn in{};
@@ -273,9 +267,10 @@ TEST(ShaderSpans, AScissorKnownToBeOneBetweenPixelsMasksNoneOfTheirFragments)
 TEST(ShaderSpans, StraightTexelsDrawnTexelForTexelArePremultipliedAsSampled)
 {
   std::shared_ptr<MTLDevice> device = MTLCreateSystemDefaultDevice();
-  const std::shared_ptr<MTLFunction> function =
-      device->newLibraryWithData(mnvgShaderLibrary(), mnvgShaderLibrarySize(), nullptr)
-          ->newFunctionWithName("fragmentShaderAA");
+  const std::shared_ptr<MTLFunction> function = device
+                                                  ->newLibraryWithData(mnvgShaderLibrary(), mnvgShaderLibrarySize(),
+                                                                       nullptr)
+                                                  ->newFunctionWithName("fragmentShaderAA");
   ASSERT_TRUE(function && function->specialiser);
   // Every byte in every channel, alphas opaque, empty and between.
   unsigned char texels[kTexW * kTexH * 4];
@@ -284,11 +279,10 @@ TEST(ShaderSpans, StraightTexelsDrawnTexelForTexelArePremultipliedAsSampled)
   for (MTLPixelFormat format : {MTLPixelFormatRGBA8Unorm, MTLPixelFormatBGRA8Unorm})
   {
     std::shared_ptr<MTLTexture> texture = device->newTextureWithDescriptor(
-        MTLTextureDescriptor::texture2DDescriptorWithPixelFormat(format, kTexW, kTexH, false));
+      MTLTextureDescriptor::texture2DDescriptorWithPixelFormat(format, kTexW, kTexH, false));
     texture->replaceRegion(MTLRegionMake2D(0, 0, kTexW, kTexH), 0, texels, kTexW * 4);
     std::shared_ptr<MTLBuffer> buffer = device->newBufferWithLength(sizeof(MNVGfragUniforms), 0);
-    const SpanCase image{"", MNVG_SHADER_FILLIMG, kWhite, kWhite, {0, 0}, std::nullopt, kFill[0], kFill[1],
-                         {}, {}, 1};
+    const SpanCase image{"", MNVG_SHADER_FILLIMG, kWhite, kWhite, {0, 0}, std::nullopt, kFill[0], kFill[1], {}, {}, 1};
     MNVGfragUniforms u = uniformsOf(image);
     u.texType = MNVG_TEXTYPE_RGBA;
     std::memcpy(buffer->contents(), &u, sizeof(u));
@@ -318,7 +312,7 @@ TEST(ShaderSpans, StraightTexelsDrawnTexelForTexelArePremultipliedAsSampled)
           ASSERT_TRUE(shaded.kept[i]);
           for (int c = 0; c < 4; c++)
             ASSERT_EQ(shaded.colours[i][c], c < 3 ? sampled[i][c] * sampled[i][3] : sampled[i][3])
-                << "format " << format << " row " << row << " texel " << start + i << " channel " << c;
+              << "format " << format << " row " << row << " texel " << start + i << " channel " << c;
         }
       }
   }

@@ -7,43 +7,52 @@
 namespace {
 
 // The paths of the one shape a path element makes, in list order (newest first).
-std::vector<const SVGPath*> pathsOfData(const std::string& d, SvgImagePtr& keep) {
+std::vector<const SVGPath*> pathsOfData(const std::string& d, SvgImagePtr& keep)
+{
   keep = parseInView("<path d=\"" + d + "\"/>");
-  if (!keep->shapes) return {};
+  if (!keep->shapes)
+    return {};
   EXPECT_EQ(keep->shapes->next, nullptr);
   return pathsOf(*keep->shapes);
 }
 
-std::vector<float> pointsOf(const SVGPath& path) { return std::vector<float>(path.pts, path.pts + 2 * path.npts); }
+std::vector<float> pointsOf(const SVGPath& path)
+{
+  return std::vector<float>(path.pts, path.pts + 2 * path.npts);
+}
 
-void expectPoint(const SVGPath& path, int i, Point expected, const std::string& what) {
+void expectPoint(const SVGPath& path, int i, Point expected, const std::string& what)
+{
   const Point p = pointOf(path, i);
   EXPECT_NEAR(p.x, expected.x, 1e-3) << what << " point " << i;
   EXPECT_NEAR(p.y, expected.y, 1e-3) << what << " point " << i;
 }
 
-TEST(SvgPathData, CommandFormsEndWhereExpected) {
-  const struct {
+TEST(SvgPathData, CommandFormsEndWhereExpected)
+{
+  const struct
+  {
     const char* d;
     int npts;
     Point end;
   } cases[] = {
-      {"M 1 2 L 3 4", 4, {3, 4}},
-      {"M1,2 3,4 5,6", 7, {5, 6}},  // pairs after a move draw lines
-      {"m1 2 l3 4", 4, {4, 6}},
-      {"M1 2 H 5 V 7", 7, {5, 7}},
-      {"M1 2 h 5 v 7", 7, {6, 9}},
-      {"M0 0 C 1 1 2 1 3 0", 4, {3, 0}},
-      {"M0 0 c 1 1 2 1 3 0 s 2 -1 3 0", 7, {6, 0}},
-      {"M0 0 Q 1 1 2 0 T 4 0", 7, {4, 0}},
-      {"M0 0 q 1 1 2 0 t 2 0", 7, {4, 0}},
-      {"M0-5L.5.5", 4, {0.5f, 0.5f}},      // numbers need no separators
-      {"M 0 0 L 1e1 2", 4, {10, 2}},
-      {"M0 0 L 1 1 2", 4, {1, 1}},          // a lone number waits for its pair
-      {"L 5 5 M 1 1 L 2 2", 4, {2, 2}},     // lines before any move add nothing
-      {"C 1 1 2 2 3 3", 4, {3, 3}},         // a curve before any move starts at the origin
+    {"M 1 2 L 3 4", 4, {3, 4}},
+    {"M1,2 3,4 5,6", 7, {5, 6}},  // pairs after a move draw lines
+    {"m1 2 l3 4", 4, {4, 6}},
+    {"M1 2 H 5 V 7", 7, {5, 7}},
+    {"M1 2 h 5 v 7", 7, {6, 9}},
+    {"M0 0 C 1 1 2 1 3 0", 4, {3, 0}},
+    {"M0 0 c 1 1 2 1 3 0 s 2 -1 3 0", 7, {6, 0}},
+    {"M0 0 Q 1 1 2 0 T 4 0", 7, {4, 0}},
+    {"M0 0 q 1 1 2 0 t 2 0", 7, {4, 0}},
+    {"M0-5L.5.5", 4, {0.5f, 0.5f}},  // numbers need no separators
+    {"M 0 0 L 1e1 2", 4, {10, 2}},
+    {"M0 0 L 1 1 2", 4, {1, 1}},       // a lone number waits for its pair
+    {"L 5 5 M 1 1 L 2 2", 4, {2, 2}},  // lines before any move add nothing
+    {"C 1 1 2 2 3 3", 4, {3, 3}},      // a curve before any move starts at the origin
   };
-  for (const auto& c : cases) {
+  for (const auto& c : cases)
+  {
     SvgImagePtr image;
     const auto paths = pathsOfData(c.d, image);
     ASSERT_EQ(paths.size(), 1u) << c.d;
@@ -56,7 +65,8 @@ TEST(SvgPathData, CommandFormsEndWhereExpected) {
   expectPoint(*image->shapes->paths, 0, {0, 0}, "curve before a move");
 }
 
-TEST(SvgPathData, SmoothCurvesReflectTheLastControlPoint) {
+TEST(SvgPathData, SmoothCurvesReflectTheLastControlPoint)
+{
   SvgImagePtr image;
   const SVGPath& cubic = *pathsOfData("M0 0 C 1 2 3 2 4 0 S 7 -2 8 0", image)[0];
   expectPoint(cubic, 4, {5, -2}, "S");
@@ -66,15 +76,18 @@ TEST(SvgPathData, SmoothCurvesReflectTheLastControlPoint) {
   expectPoint(quad, 4, {8, -2}, "T reflected control");
 }
 
-TEST(SvgPathData, NothingDrawnWithoutASegment) {
-  for (const char* d : {"", "M 1 1", "M 1 1 Z", "Z", "M1 1 M2 2", "X 1 2 3"}) {
+TEST(SvgPathData, NothingDrawnWithoutASegment)
+{
+  for (const char* d : {"", "M 1 1", "M 1 1 Z", "Z", "M1 1 M2 2", "X 1 2 3"})
+  {
     SvgImagePtr image;
     EXPECT_TRUE(pathsOfData(d, image).empty()) << d;
   }
   EXPECT_EQ(parseInView("<path fill=\"red\"/>")->shapes, nullptr);
 }
 
-TEST(SvgPathData, ClosingAndSubpathOrder) {
+TEST(SvgPathData, ClosingAndSubpathOrder)
+{
   SvgImagePtr image;
   const auto paths = pathsOfData("M 0 0 L 10 0 L 10 10 Z L 5 5", image);
   ASSERT_EQ(paths.size(), 2u);
@@ -92,19 +105,22 @@ TEST(SvgPathData, ClosingAndSubpathOrder) {
   expectPoint(*relative[0], 0, {12, 13}, "relative move after close");
 }
 
-TEST(SvgPathData, ArcsBecomeQuarterTurnCubics) {
+TEST(SvgPathData, ArcsBecomeQuarterTurnCubics)
+{
   const float r45 = 10 * std::cos(3.14159265f / 4);
-  const struct {
+  const struct
+  {
     std::string d;
     int npts;
     Point end;
   } cases[] = {
-      {"M 10 0 A 10 10 0 0 1 " + std::to_string(r45) + " " + std::to_string(r45), 4, {r45, r45}},
-      {"M 10 0 A 10 10 0 0 1 " + std::to_string(-r45) + " " + std::to_string(r45), 7, {-r45, r45}},
-      {"M 10 0 a 10 10 0 1 1 -20 0", 7, {-10, 0}},                 // half turn, relative end
-      {"M 0 0 A 1 1 0 0 1 100 0", 7, {100, 0}},                    // radii too small are enlarged
+    {"M 10 0 A 10 10 0 0 1 " + std::to_string(r45) + " " + std::to_string(r45), 4, {r45, r45}},
+    {"M 10 0 A 10 10 0 0 1 " + std::to_string(-r45) + " " + std::to_string(r45), 7, {-r45, r45}},
+    {"M 10 0 a 10 10 0 1 1 -20 0", 7, {-10, 0}},  // half turn, relative end
+    {"M 0 0 A 1 1 0 0 1 100 0", 7, {100, 0}},     // radii too small are enlarged
   };
-  for (const auto& c : cases) {
+  for (const auto& c : cases)
+  {
     SvgImagePtr image;
     const auto paths = pathsOfData(c.d, image);
     ASSERT_EQ(paths.size(), 1u) << c.d;
@@ -119,8 +135,10 @@ TEST(SvgPathData, ArcsBecomeQuarterTurnCubics) {
   EXPECT_NEAR(arc.bounds[3], 10, 1e-2);  // the curve reaches the top of the circle
 }
 
-TEST(SvgPathData, DegenerateArcsAreStraightLines) {
-  for (const char* d : {"M 0 0 A 0 5 0 0 1 9 3", "M 0 0 A 5 0 0 0 1 9 3"}) {
+TEST(SvgPathData, DegenerateArcsAreStraightLines)
+{
+  for (const char* d : {"M 0 0 A 0 5 0 0 1 9 3", "M 0 0 A 5 0 0 0 1 9 3"})
+  {
     SvgImagePtr image;
     const SVGPath& path = *pathsOfData(d, image)[0];
     EXPECT_EQ(pointsOf(path), (std::vector<float>{0, 0, 3, 1, 6, 2, 9, 3})) << d;
@@ -130,7 +148,8 @@ TEST(SvgPathData, DegenerateArcsAreStraightLines) {
   EXPECT_EQ(pointsOf(same), (std::vector<float>(8, 4.0f)));  // no full ellipse
 }
 
-TEST(SvgPathData, BoundsFollowTheCurveNotItsControls) {
+TEST(SvgPathData, BoundsFollowTheCurveNotItsControls)
+{
   SvgImagePtr image;
   const SVGPath& path = *pathsOfData("M0 0 C 0 10 10 10 10 0", image)[0];
   EXPECT_FLOAT_EQ(path.bounds[0], 0);

@@ -3,12 +3,14 @@
 #include <algorithm>
 #include <cstring>
 
-namespace
+namespace {
+RecordingBackend* self(void* uptr)
 {
-RecordingBackend* self(void* uptr) { return static_cast<RecordingBackend*>(uptr); }
+  return static_cast<RecordingBackend*>(uptr);
+}
 
-RecordedCall makeCall(RecordedCall::Kind kind, const NVGpaint* paint,
-                      NVGcompositeOperationState op, const NVGscissor* scissor, float fringe)
+RecordedCall makeCall(RecordedCall::Kind kind, const NVGpaint* paint, NVGcompositeOperationState op,
+                      const NVGscissor* scissor, float fringe)
 {
   RecordedCall call{};
   call.kind = kind;
@@ -32,7 +34,10 @@ void copyPaths(RecordedCall& call, const NVGpath* paths, int npaths)
   }
 }
 
-int create(void* uptr) { return self(uptr)->failCreate ? 0 : 1; }
+int create(void* uptr)
+{
+  return self(uptr)->failCreate ? 0 : 1;
+}
 
 int createTexture(void* uptr, int type, int w, int h, int flags, const unsigned char* data)
 {
@@ -62,8 +67,8 @@ int updateTexture(void* uptr, int image, int x, int y, int w, int h, const unsig
   RecordedTexture& t = it->second;
   const int bpp = t.type == NVG_TEXTURE_RGBA ? 4 : 1;
   for (int row = y; row < y + h; row++)
-    std::memcpy(&t.data[(static_cast<size_t>(row) * t.w + x) * bpp],
-                &data[(static_cast<size_t>(row) * t.w + x) * bpp], static_cast<size_t>(w) * bpp);
+    std::memcpy(&t.data[(static_cast<size_t>(row) * t.w + x) * bpp], &data[(static_cast<size_t>(row) * t.w + x) * bpp],
+                static_cast<size_t>(w) * bpp);
   t.uploads++;
   return 1;
 }
@@ -90,7 +95,10 @@ void setViewport(void* uptr, float width, float height, float ratio)
     b->events.push_back("viewport");
 }
 
-void cancel(void* uptr) { self(uptr)->events.push_back("cancel"); }
+void cancel(void* uptr)
+{
+  self(uptr)->events.push_back("cancel");
+}
 
 void flush(void* uptr)
 {
@@ -98,8 +106,8 @@ void flush(void* uptr)
     self(uptr)->events.push_back("flush");
 }
 
-void fill(void* uptr, NVGpaint* paint, NVGcompositeOperationState op, NVGscissor* scissor,
-          float fringe, const float* bounds, const NVGpath* paths, int npaths)
+void fill(void* uptr, NVGpaint* paint, NVGcompositeOperationState op, NVGscissor* scissor, float fringe,
+          const float* bounds, const NVGpath* paths, int npaths)
 {
   RecordingBackend* b = self(uptr);
   if (!b->recordGeometry)
@@ -110,8 +118,8 @@ void fill(void* uptr, NVGpaint* paint, NVGcompositeOperationState op, NVGscissor
   b->calls.push_back(std::move(call));
 }
 
-void stroke(void* uptr, NVGpaint* paint, NVGcompositeOperationState op, NVGscissor* scissor,
-            float fringe, float strokeWidth, const NVGpath* paths, int npaths)
+void stroke(void* uptr, NVGpaint* paint, NVGcompositeOperationState op, NVGscissor* scissor, float fringe,
+            float strokeWidth, const NVGpath* paths, int npaths)
 {
   RecordingBackend* b = self(uptr);
   if (!b->recordGeometry)
@@ -122,8 +130,8 @@ void stroke(void* uptr, NVGpaint* paint, NVGcompositeOperationState op, NVGsciss
   b->calls.push_back(std::move(call));
 }
 
-void triangles(void* uptr, NVGpaint* paint, NVGcompositeOperationState op, NVGscissor* scissor,
-               const NVGvertex* verts, int nverts, float fringe)
+void triangles(void* uptr, NVGpaint* paint, NVGcompositeOperationState op, NVGscissor* scissor, const NVGvertex* verts,
+               int nverts, float fringe)
 {
   RecordingBackend* b = self(uptr);
   if (!b->recordGeometry)
@@ -133,7 +141,10 @@ void triangles(void* uptr, NVGpaint* paint, NVGcompositeOperationState op, NVGsc
   b->calls.push_back(std::move(call));
 }
 
-void destroy(void* uptr) { self(uptr)->events.push_back("delete"); }
+void destroy(void* uptr)
+{
+  self(uptr)->events.push_back("delete");
+}
 }  // namespace
 
 RecordingBackend::RecordingBackend(int edgeAntiAlias) : edgeAntiAlias(edgeAntiAlias) {}

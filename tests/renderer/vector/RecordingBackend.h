@@ -17,12 +17,7 @@ struct RecordedPath
 
 struct RecordedCall
 {
-  enum Kind
-  {
-    Fill,
-    Stroke,
-    Triangles
-  } kind;
+  enum Kind { Fill, Stroke, Triangles } kind;
   NVGpaint paint;
   NVGcompositeOperationState op;
   NVGscissor scissor;

@@ -11,8 +11,7 @@
 #define STB_IMAGE_WRITE_IMPLEMENTATION
 #include <stb/stb_image_write.h>
 
-namespace
-{
+namespace {
 void expectTransform(const float* t, std::initializer_list<float> expected)
 {
   int i = 0;
@@ -163,28 +162,30 @@ TEST_F(VectorTest, OnlyPngAndJpegOfABitmapsSizeAreDecoded)
   auto encoded = [](auto write, int w, int h) {
     std::vector<unsigned char> bytes;
     const std::vector<unsigned char> grey(size_t(w) * size_t(h), 128);
-    write([](void* context, void* data, int size) {
-      auto* out = static_cast<std::vector<unsigned char>*>(context);
-      out->insert(out->end(), static_cast<unsigned char*>(data), static_cast<unsigned char*>(data) + size);
-    }, &bytes, w, h, grey.data());
+    write(
+      [](void* context, void* data, int size) {
+        auto* out = static_cast<std::vector<unsigned char>*>(context);
+        out->insert(out->end(), static_cast<unsigned char*>(data), static_cast<unsigned char*>(data) + size);
+      },
+      &bytes, w, h, grey.data());
     return bytes;
   };
   auto png = [&](int w, int h) {
-    return encoded([](stbi_write_func* f, void* c, int w, int h, const unsigned char* p) {
-      stbi_write_png_to_func(f, c, w, h, 1, p, w);
-    }, w, h);
+    return encoded([](stbi_write_func* f, void* c, int w, int h,
+                      const unsigned char* p) { stbi_write_png_to_func(f, c, w, h, 1, p, w); },
+                   w, h);
   };
-  auto jpeg = encoded([](stbi_write_func* f, void* c, int w, int h, const unsigned char* p) {
-    stbi_write_jpg_to_func(f, c, w, h, 1, p, 90);
-  }, 8, 8);
-  auto tga = encoded([](stbi_write_func* f, void* c, int w, int h, const unsigned char* p) {
-    stbi_write_tga_to_func(f, c, w, h, 1, p);
-  }, 4, 4);
-  auto bmp = encoded([](stbi_write_func* f, void* c, int w, int h, const unsigned char* p) {
-    stbi_write_bmp_to_func(f, c, w, h, 1, p);
-  }, 4, 4);
-  const std::vector<unsigned char> gif = {'G', 'I', 'F', '8', '9', 'a', 1, 0, 1, 0, 0x80, 0, 0, 255, 255, 255, 0, 0,
-                                          0, ',', 0, 0, 0, 0, 1, 0, 1, 0, 0, 2, 2, 'D', 1, 0, ';'};
+  auto jpeg = encoded([](stbi_write_func* f, void* c, int w, int h,
+                         const unsigned char* p) { stbi_write_jpg_to_func(f, c, w, h, 1, p, 90); },
+                      8, 8);
+  auto tga = encoded(
+    [](stbi_write_func* f, void* c, int w, int h, const unsigned char* p) { stbi_write_tga_to_func(f, c, w, h, 1, p); },
+    4, 4);
+  auto bmp = encoded(
+    [](stbi_write_func* f, void* c, int w, int h, const unsigned char* p) { stbi_write_bmp_to_func(f, c, w, h, 1, p); },
+    4, 4);
+  const std::vector<unsigned char> gif = {'G', 'I', 'F', '8', '9', 'a', 1, 0, 1, 0, 0x80, 0, 0, 255, 255, 255, 0,  0,
+                                          0,   ',', 0,   0,   0,   0,   1, 0, 1, 0, 0,    2, 2, 'D', 1,   0,   ';'};
   std::vector<unsigned char> pngEmptyData = png(4, 4);  // an empty image data chunk after the header's
   const unsigned char emptyChunk[] = {0, 0, 0, 0, 'I', 'D', 'A', 'T', 0, 0, 0, 0};
   pngEmptyData.insert(pngEmptyData.begin() + 33, std::begin(emptyChunk), std::end(emptyChunk));

@@ -3,8 +3,7 @@
 #include <cmath>
 #include <vector>
 
-namespace
-{
+namespace {
 constexpr float kPi = 3.14159265f;
 
 std::vector<float> commands(NVGcontext* ctx)
@@ -56,11 +55,11 @@ TEST_F(VectorTest, ArcSegmentCounts)
     int beziers;
   };
   const Case cases[] = {
-      {0, 2 * kPi + 0.5f, NVG_CW, 4},   // a full turn or more is one circle
-      {0, -7, NVG_CCW, 4},
-      {0, 0.1f, NVG_CW, 1},
-      {0, kPi, NVG_CW, 2},
-      {0, 0.1f, NVG_CCW, 4},            // the long way round: 2 pi - 0.1
+    {0, 2 * kPi + 0.5f, NVG_CW, 4},  // a full turn or more is one circle
+    {0, -7, NVG_CCW, 4},
+    {0, 0.1f, NVG_CW, 1},
+    {0, kPi, NVG_CW, 2},
+    {0, 0.1f, NVG_CCW, 4},  // the long way round: 2 pi - 0.1
   };
   for (const Case& c : cases)
   {
@@ -89,19 +88,15 @@ TEST_F(VectorTest, ArcToDegenerateCasesDrawAStraightLine)
     float x1, y1, x2, y2, r;
   };
   const Case cases[] = {
-      {"collinear", 10, 0, 20, 0, 5},
-      {"radius below distTol", 10, 0, 10, 10, 0.001f},
-      {"p1 at p0", 0, 0, 10, 10, 5},
-      {"p1 at p2", 10, 0, 10, 0, 5},
-      {"nearly straight", 10, 0, 20, 1e-5f, 5},
+    {"collinear", 10, 0, 20, 0, 5}, {"radius below distTol", 10, 0, 10, 10, 0.001f}, {"p1 at p0", 0, 0, 10, 10, 5},
+    {"p1 at p2", 10, 0, 10, 0, 5},  {"nearly straight", 10, 0, 20, 1e-5f, 5},
   };
   for (const Case& c : cases)
   {
     vgBeginPath(ctx);
     vgMoveTo(ctx, 0, 0);
     vgArcTo(ctx, c.x1, c.y1, c.x2, c.y2, c.r);
-    EXPECT_EQ(commands(ctx), (std::vector<float>{NVG_MOVETO, 0, 0, NVG_LINETO, c.x1, c.y1}))
-        << c.what;
+    EXPECT_EQ(commands(ctx), (std::vector<float>{NVG_MOVETO, 0, 0, NVG_LINETO, c.x1, c.y1})) << c.what;
   }
   vgBeginPath(ctx);
   vgArcTo(ctx, 10, 0, 10, 10, 5);  // nothing to start from
@@ -122,13 +117,13 @@ TEST_F(VectorTest, RoundedRectangles)
   vgRoundedRectCorners(ctx, 0, 0, 10, 10, 0.05f, 0.05f, 0.05f, 0.05f);
   vgBeginPath(ctx);
   vgRoundedRect(ctx, 0, 0, 10, 10, 0.05f);
-  EXPECT_EQ(commands(ctx), (std::vector<float>{NVG_MOVETO, 0, 0, NVG_LINETO, 0, 10, NVG_LINETO, 10,
-                                               10, NVG_LINETO, 10, 0, NVG_CLOSE}));
+  EXPECT_EQ(commands(ctx), (std::vector<float>{NVG_MOVETO, 0, 0, NVG_LINETO, 0, 10, NVG_LINETO, 10, 10, NVG_LINETO, 10,
+                                               0, NVG_CLOSE}));
   // Radii are limited to half the size and follow the sign of a negative width.
   vgBeginPath(ctx);
   vgRoundedRectCorners(ctx, 0, 0, -10, 4, 8, 0, 0, 0);
   EXPECT_EQ(countCode(ctx, NVG_BEZIERTO), 4);
-  EXPECT_EQ(ctx->commands[2], 2);  // start (x, y + ryTL) with ryTL = min(8, 2)
+  EXPECT_EQ(ctx->commands[2], 2);                     // start (x, y + ryTL) with ryTL = min(8, 2)
   EXPECT_EQ(ctx->commands[ctx->ncommands - 10], -5);  // the top edge ends at x + rxTL
 }
 

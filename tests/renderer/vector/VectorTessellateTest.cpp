@@ -2,8 +2,7 @@
 
 #include <cmath>
 
-namespace
-{
+namespace {
 void star(NVGcontext* ctx, float cx, float cy)
 {
   for (int i = 0; i < 5; i++)
@@ -17,7 +16,10 @@ void star(NVGcontext* ctx, float cx, float cy)
   vgClosePath(ctx);
 }
 
-float outerFringeU(const RecordedPath& p) { return p.stroke.at(0).u; }
+float outerFringeU(const RecordedPath& p)
+{
+  return p.stroke.at(0).u;
+}
 }  // namespace
 
 TEST_F(VectorTest, ConvexSinglePathGetsHalfFringeOthersAFullOne)
@@ -84,10 +86,10 @@ TEST_F(VectorTest, StrokeWidthIsScaledClampedAndHairlinesFade)
     float drawnWidth, alpha;
   };
   const Case cases[] = {
-      {1, 0.3f, 1.0f, 0.09f},  // thinner than a pixel: drawn one pixel wide, faded by 0.3^2
-      {1, 500, 200, 1},        // clamped
-      {10, 30, 200, 1},        // clamped after scaling
-      {2, 3, 6, 1},
+    {1, 0.3f, 1.0f, 0.09f},  // thinner than a pixel: drawn one pixel wide, faded by 0.3^2
+    {1, 500, 200, 1},        // clamped
+    {10, 30, 200, 1},        // clamped after scaling
+    {2, 3, 6, 1},
   };
   for (const Case& c : cases)
   {

@@ -6,8 +6,7 @@
 #include <cmath>
 #include <string>
 
-namespace
-{
+namespace {
 const char* kFont = "/usr/share/fonts/truetype/dejavu/DejaVuSans.ttf";
 
 class VectorTextTest : public VectorTest
@@ -85,10 +84,10 @@ TEST_F(VectorTextTest, TextThatCannotBeRasterisedLeavesTheAtlasAlone)
     float scale, size;
   };
   const Case cases[] = {
-      {"transform scale below 0.005", 0.004f, 20},
-      {"glyph under a fifth of a pixel", 1, 0.1f},
-      {"glyph beyond 16-bit tenths of a pixel", 4, 1000},
-      {"not a number", 1, std::nanf("")},
+    {"transform scale below 0.005", 0.004f, 20},
+    {"glyph under a fifth of a pixel", 1, 0.1f},
+    {"glyph beyond 16-bit tenths of a pixel", 4, 1000},
+    {"not a number", 1, std::nanf("")},
   };
   for (const Case& c : cases)
   {
@@ -169,12 +168,9 @@ TEST_F(VectorTextTest, LineBreaks)
     std::vector<std::string> rows;
   };
   const Case cases[] = {
-      {"ab\r\ncd", {"ab", "cd"}},
-      {"ab\n\rcd", {"ab", "cd"}},
-      {"ab\r\rcd", {"ab", "", "cd"}},
-      {"ab\r\n\r\ncd", {"ab", "", "cd"}},  // an empty line between two CR LF breaks stays
-      {"ab\n\ncd", {"ab", "", "cd"}},
-      {"  lead", {"lead"}},
+    {"ab\r\ncd", {"ab", "cd"}},     {"ab\n\rcd", {"ab", "cd"}},
+    {"ab\r\rcd", {"ab", "", "cd"}}, {"ab\r\n\r\ncd", {"ab", "", "cd"}},  // an empty line between two CR LF breaks stays
+    {"ab\n\ncd", {"ab", "", "cd"}}, {"  lead", {"lead"}},
   };
   for (const Case& c : cases)
     EXPECT_EQ(rows(c.text, 1000), c.rows) << c.text;
