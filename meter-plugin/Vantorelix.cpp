@@ -106,4 +106,9 @@ void Vantorelix::EditorOpened()
 {
   IPlugAU::EditorOpened();
   mEditorOpen = 1;
+  // The editor reopens at the size and scale it had when it closed. A state restored or a setting
+  // changed meanwhile asked for others, which it takes now rather than at the next idle tick, so
+  // that it never shows a geometry that its parameters do not hold.
+  if (iplug::igraphics::IGraphics* ui = AvailableGraphics(); ui && mEditorReady)
+    ServeResizeRequest(*ui);
 }

@@ -364,6 +364,8 @@ private:
   // The idle hook's work for an open, laid-out editor: resize, update checks, info text, update
   // icon, read-outs, meters and graph.
   void ServeEditorRequests(iplug::igraphics::IGraphics& ui);
+  // Resizes the editor to the geometry settings when they asked for it since it last took them.
+  void ServeResizeRequest(iplug::igraphics::IGraphics& ui);
 
   // Editor actions (EditorActions.cpp).
   void RunEditorAction(int id);

@@ -63,11 +63,16 @@ void Vantorelix::IdleTick()
   ServeEditorRequests(*ui);
 }
 
-void Vantorelix::ServeEditorRequests(IGraphics& ui)
+void Vantorelix::ServeResizeRequest(IGraphics& ui)
 {
   // A resize would pull the editor from under an open menu: the request waits for it to close.
   if (!MenuShowing(ui) && mRequests.editorResize.exchange(0))
     ui.Resize(EditorWidth(), mSettings.guiHeight, static_cast<float>(mSettings.guiScale), true);
+}
+
+void Vantorelix::ServeEditorRequests(IGraphics& ui)
+{
+  ServeResizeRequest(ui);
 
   if (mSettings.updateCheck >= 1 && !gUpdateCheckDone.exchange(1))
   {

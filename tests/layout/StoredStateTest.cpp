@@ -130,3 +130,29 @@ TEST(OddState, PresetNameOfInvalidUtf8IsShownAsText)
   // Read as Latin-1, every byte is one character of valid UTF-8.
   EXPECT_STREQ(plug.GetPreset(0)->mName, "\xC3\x83(\xC3\xBF\xC3\xBE");
 }
+
+// The editor's size at its last close is remembered for the next open; a state restored while it
+// was closed holds other settings, and the editor opens at those, as its parameters show them.
+TEST(StoredState, EditorReopensAtTheRestoredScale)
+{
+  ByteChunk chunk;
+  {
+    Vantorelix source;
+    ASSERT_TRUE(source.WriteState(chunk));
+  }
+  Vantorelix plug;
+  plug.OpenWindow(nullptr);
+  plug.ParameterChanged(kActionMinimumGuiScale, iplug::kEditor, -1);
+  plug.IdleTick();
+  ASSERT_FLOAT_EQ(plug.GetUI()->GetDrawScale(), 0.5f);
+  plug.CloseWindow();
+
+  ASSERT_GT(plug.ReadState(chunk, 0), 0);
+  plug.OpenWindow(nullptr);
+  const IGraphics& ui = *plug.GetUI();
+  EXPECT_EQ(plug.GetParam(kGuiScale)->Value(), 1.0);
+  EXPECT_FLOAT_EQ(ui.GetDrawScale(), 1.f);
+  EXPECT_EQ(ui.Width(), 832);
+  EXPECT_EQ(ui.Height(), 446);
+  plug.CloseWindow();
+}
