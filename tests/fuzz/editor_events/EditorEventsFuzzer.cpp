@@ -502,7 +502,12 @@ public:
     mParameters(mHosted.Parameters()),
     mPresets(mHosted.FactoryPresets())
   {
-    mInitialized = Prepare(script.Byte());
+    AlignClockToIdleWork();
+    // The instance counts its refresh periods on from where an earlier run left them while the
+    // rate stays the same: a start at another rate first sets them back to the start.
+    const uint8_t format = script.Byte();
+    Require(Prepare(format % 8 == 0 ? 1 : 0));
+    mInitialized = Prepare(format);
     // What earlier runs measured goes too: neither the state nor a reset of the audio clears it,
     // and the output parameters show it until a block is rendered.
     if (const std::optional<host::ParameterDescription> reset = mHosted.Find("Reset"))
@@ -561,6 +566,18 @@ public:
 
 private:
   static void Require(bool condition) { fuzz::Require(condition); }
+
+  // The instance's idle work runs every period from the clock's start, when the instance was made,
+  // and earlier runs leave the clock anywhere between two of its ticks: each run starts just after
+  // one, so that the same ticks of the script serve the same requests of the audio.
+  static void AlignClockToIdleWork()
+  {
+    const auto nanoseconds = [](double seconds) { return std::llround(seconds * 1e9); };
+    const long long period = nanoseconds(kIdlePeriod);
+    const long long late = nanoseconds(CFAbsoluteTimeGetCurrent()) % period;
+    platform::AdvanceClock(double((period - late) % period) / 1e9);
+    platform::RunMainLoop();
+  }
 
   // After an action: how far the script was read (what the editor asked the person takes bytes
   // too), the view's size and its drawable's.
