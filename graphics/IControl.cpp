@@ -1,6 +1,5 @@
 #include "graphics/IControl.h"
 
-#include <chrono>
 #include <cmath>
 #include <stdexcept>
 
@@ -11,6 +10,7 @@
 #include "graphics/IGraphicsConstants.h"
 #include "graphics/IPopupMenu.h"
 #include "graphics/IVectorBase.h"
+#include "platform/QuartzCore/CABase.h"
 
 namespace iplug::igraphics {
 
@@ -285,8 +285,7 @@ double IControl::GetAnimationProgress() const
 
 double IControl::AnimationClockMs() const
 {
-  using namespace std::chrono;
-  return duration<double, std::milli>(steady_clock::now().time_since_epoch()).count();
+  return CACurrentMediaTime() * 1000.0;
 }
 
 void IControl::SetHostHighlight(bool on, int colourIdx)

@@ -9,10 +9,8 @@
 #include <unistd.h>
 
 #include <charconv>
-#include <chrono>
 #include <cmath>
 #include <cstdio>
-#include <thread>
 
 #define STB_IMAGE_WRITE_STATIC
 #define STB_IMAGE_WRITE_IMPLEMENTATION
@@ -46,27 +44,9 @@ void RunFrames(int count)
   }
 }
 
-// Half a second: long enough for what a click or a resize starts (a page, a fade) to be drawn.
+// Half a second: long enough for what a click or a resize starts (a page, a fade) to be drawn to
+// its end, since controls time their animations by the clock that the frames move.
 constexpr int kSettleFrames = 30;
-
-// Controls time their animations (a menu fading in, a button's flash) by the wall clock, which
-// the virtual one outruns here: after a click the frames go on until one has begun after the
-// longest of them has had its time too, or the picture would catch a menu half faded in. A frame
-// reads the clock as it begins, however long it then takes to draw.
-void SettleAfterClick()
-{
-  constexpr auto kLongestAnimation = std::chrono::milliseconds(250);
-  const auto clicked = std::chrono::steady_clock::now();
-  RunFrames(kSettleFrames);
-  for (;;)
-  {
-    const bool last = std::chrono::steady_clock::now() - clicked >= kLongestAnimation;
-    RunFrames(1);
-    if (last)
-      return;
-    std::this_thread::sleep_for(std::chrono::milliseconds(16));
-  }
-}
 
 // The picture's file: made empty before the render, so that a path that cannot be written fails
 // at once, filled beside the target and put in its place only when the whole run succeeded.
@@ -156,7 +136,7 @@ public:
   void Click(EditorPoint at)
   {
     mEditor.Click(ViewPoint(at));
-    SettleAfterClick();
+    RunFrames(kSettleFrames);
   }
 
   // Writes the last frame the editor presented into the file.

@@ -3,6 +3,7 @@
 #include <cmath>
 
 #include "graphics/IControl.h"
+#include "platform/CoreFoundation/CFRunLoop.h"
 
 using namespace iplug::igraphics;
 
@@ -135,6 +136,20 @@ TEST(IControlTest, AnimationProgressFollowsTheClockAndEndsCleanly)
   EXPECT_EQ(ended, 1);
   EXPECT_EQ(c.GetAnimationFunction(), nullptr);
   EXPECT_DOUBLE_EQ(c.GetAnimationProgress(), 0.0);
+}
+
+// Frames are drawn as the run loop's clock moves: an animation timed by another clock would take
+// as many frames as the machine's load allows, not as many as its length.
+TEST(IControlTest, AnimationRunsOnTheClockThatDrawsTheFrames)
+{
+  struct Plain : IControl
+  {
+    using IControl::IControl;
+    void Draw(IGraphics&) override {}
+  } c(IRECT(0, 0, 10, 10));
+  c.SetAnimation([](IControl*) {}, 100);
+  platform::AdvanceClock(0.025);
+  EXPECT_NEAR(c.GetAnimationProgress(), 0.25, 1e-9);
 }
 
 TEST(IControlTest, AnimationThatEndsItselfOutlivesItsOwnCall)

@@ -1,0 +1,6 @@
+#include "platform/QuartzCore/CABase.h"
+
+CFTimeInterval CACurrentMediaTime(void)
+{
+  return CFAbsoluteTimeGetCurrent();
+}
