@@ -375,18 +375,13 @@ void MNVGcontext_vVantorelix_au::waitForImage(int image)
 
 void MNVGcontext_vVantorelix_au::renderDelete()
 {
-  // A set may still be in flight: its completion handler must be done before the sets and the
-  // semaphore go.
-  for (const auto& set : cbuffers)
-  {
-    std::shared_ptr<MTLCommandBuffer> cb;
-    {
-      std::lock_guard<std::mutex> lock(set->mutex);
-      cb = set->commandBuffer;
-    }
-    if (cb)
-      cb->waitUntilCompleted();
-  }
+  // Frames may still be in flight: their completion handlers must be done before the sets and the
+  // semaphore go. The queue runs frames in the order they were committed, so the last one is done
+  // when all are. (A set's own buffer would not do: its handler lets the set go before it signals
+  // the semaphore, and a set seen free may still have its signal to give.)
+  if (lastFrame)
+    lastFrame->waitUntilCompleted();
+  lastFrame.reset();
   cbuffers.clear();
   buffers.reset();
   textures.clear();

@@ -156,6 +156,8 @@ public:
   std::vector<std::shared_ptr<MNVGtexture_vVantorelix_au>> textures;
   std::shared_ptr<MNVGbuffers_vVantorelix_au> buffers;
   std::vector<std::shared_ptr<MNVGbuffers_vVantorelix_au>> cbuffers;
+  // The frame committed last, which completes after every frame committed before it.
+  std::shared_ptr<MTLCommandBuffer> lastFrame;
   dispatch_semaphore_t semaphore = nullptr;
   MNVGblend blendFunc = kMNVGdefaultBlend;
   std::shared_ptr<MTLDepthStencilState> defaultStencilState;

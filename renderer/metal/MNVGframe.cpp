@@ -742,6 +742,7 @@ void MNVGcontext_vVantorelix_au::renderFlush()
     commandBuffer->blitCommandEncoder()->synchronizeResource(target);
   buffers.reset();
   commandBuffer->commit();
+  lastFrame = commandBuffer;
   if (drawable && metalLayer->presentsWithTransaction())
   {
     commandBuffer->waitUntilScheduled();
