@@ -2,17 +2,20 @@
 
 #include <algorithm>
 #include <cmath>
-#include <new>
 
 #include "meter-engine/LevelScales.h"
 
 bool LoudnessHistogram::Prepare(uint32_t capacity, double absoluteGate, double relativeGate, double lowPercentile,
                                 double highPercentile)
 {
-  std::unique_ptr<int32_t[]> ring(new (std::nothrow) int32_t[capacity > 0 ? capacity : 1]);
-  if (!ring)
+  ZeroedArray<int32_t> ring = NewZeroedArray<int32_t>(capacity > 0 ? capacity : 1);
+  ZeroedArray<uint32_t> counts = NewZeroedArray<uint32_t>(kBinCount);
+  if (!ring || !counts)
     return false;
   ring_ = std::move(ring);
+  binCounts_ = std::move(counts);
+  writeIndex = 0;  // the counts are fresh: nothing to clear
+  full = 0;
   capacity_ = capacity > 0 ? capacity : 1;
   absoluteGate_ = absoluteGate;
   relativeGate_ = relativeGate;
@@ -26,10 +29,11 @@ bool LoudnessHistogram::Prepare(uint32_t capacity, double absoluteGate, double r
 
 // The ring is sized for an hour of levels, and a slot is read only when a full ring drops the level
 // stored there a lap before: clearing leaves the ring as it is, and a short measurement touches
-// only the slots it fills.
+// only the slots it fills. A histogram that holds no level has every count at zero.
 void LoudnessHistogram::Clear()
 {
-  binCounts_.fill(0);
+  if (HasEntries())
+    std::fill(binCounts_.get(), binCounts_.get() + kBinCount, 0u);
   low = high = range = meanLevel = -144.0;
   relativeThreshold = -144.0;
   powerSum = 0.0;

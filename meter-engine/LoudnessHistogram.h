@@ -4,6 +4,8 @@
 #include <cstdint>
 #include <memory>
 
+#include "meter-engine/ZeroedPages.h"
+
 class LoudnessHistogram
 {
 public:
@@ -38,9 +40,9 @@ private:
   // `first`: the bin whose cumulative count passes i.
   double LevelAt(uint32_t i, int first) const;
 
-  std::unique_ptr<int32_t[]> ring_;  // bin of each accepted level
-  std::array<uint32_t, kBinCount> binCounts_{};
-  std::array<double, kBinCount> binPower_{};  // power of each bin's level
+  ZeroedArray<int32_t> ring_;  // bin of each accepted level
+  ZeroedArray<uint32_t> binCounts_;
+  std::array<double, kBinCount> binPower_;  // power of each bin's level, set by Prepare
   uint32_t capacity_ = 0;
   double absoluteGate_ = -70.0;
   double relativeGate_ = -20.0;

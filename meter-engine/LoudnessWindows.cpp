@@ -3,10 +3,6 @@
 #include <cmath>
 #include <new>
 
-#include <sanitizer/asan_interface.h>
-#include <sys/mman.h>
-#include <unistd.h>
-
 #include "meter-engine/LevelScales.h"
 #include "meter-engine/SampleCount.h"
 
@@ -18,32 +14,7 @@ std::unique_ptr<T[]> NewArray(int64_t n)
   return std::unique_ptr<T[]>(new (std::nothrow) T[static_cast<size_t>(n)]);
 }
 
-// The bytes from the end of a ring to the end of its last page. AddressSanitizer watches heap
-// blocks, not pages asked of the system, so in its builds this tail is marked as out of bounds
-// and an overrun of a ring is still caught; elsewhere the marks do nothing.
-size_t PageTail(size_t bytes)
-{
-  const size_t page = static_cast<size_t>(sysconf(_SC_PAGESIZE));
-  return (page - bytes % page) % page;
-}
-
 }  // namespace
-
-void ReleasePages::operator()(double* samples) const
-{
-  ASAN_UNPOISON_MEMORY_REGION(samples, bytes + PageTail(bytes));
-  munmap(samples, bytes);
-}
-
-ZeroedSamples NewZeroedSamples(size_t count)
-{
-  const size_t bytes = count * sizeof(double);
-  void* pages = mmap(nullptr, bytes, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
-  if (pages == MAP_FAILED)
-    return ZeroedSamples(nullptr, ReleasePages{});
-  ASAN_POISON_MEMORY_REGION(static_cast<char*>(pages) + bytes, PageTail(bytes));
-  return ZeroedSamples(static_cast<double*>(pages), ReleasePages{bytes});
-}
 
 double SumOf(const double* values, size_t n)
 {
@@ -82,7 +53,7 @@ bool SlidingPowerWindow::Prepare(double windowMs, double sampleRate)
   const int32_t hop = SampleCount(100.0, sampleRate);
   if (windowLength == 0 || hop == 0)
     return false;
-  ZeroedSamples newRing = NewZeroedSamples(static_cast<size_t>(windowLength));
+  ZeroedArray<double> newRing = NewZeroedArray<double>(static_cast<size_t>(windowLength));
   if (!newRing)
     return false;
   ring = std::move(newRing);
@@ -117,33 +88,36 @@ bool HopSampleBuffer::Prepare(double lengthMs, double sampleRate)
   return true;
 }
 
+// The samples are read only once a whole hop has been written, so the old ones need no clearing.
 void HopSampleBuffer::Clear()
 {
-  std::fill(samples.get(), samples.get() + count, 0.0f);
   writeIndex = 0;
   complete = 0;
 }
 
 bool GateBins::Prepare(uint32_t capacity, double lowest)
 {
-  auto newBins = NewArray<Bin>(kBinCount);
-  auto newNext = NewArray<uint32_t>(capacity);
+  auto newBins = NewZeroedArray<Bin>(kBinCount);
+  auto newNext = NewZeroedArray<uint32_t>(capacity);
   if (!newBins || !newNext)
     return false;
   bins_ = std::move(newBins);
   next_ = std::move(newNext);
   capacity_ = capacity;
   lowest_ = std::max(lowest, levels::kSilenceLevel);
-  Clear();
+  lowestUsed_ = kBinCount;
+  highestUsed_ = -1;
   return true;
 }
 
-// A slot's link is written when the slot is filed and read only while it is, so the links of an
-// hour of slots are left as they are.
+// Only the bins used since the last clearing can hold anything. A slot's link is written when the
+// slot is filed and read only while it is, so the links of an hour of slots are left as they are.
 void GateBins::Clear()
 {
-  if (bins_)
-    std::fill(bins_.get(), bins_.get() + kBinCount, Bin{});
+  if (highestUsed_ >= lowestUsed_)
+    std::fill(bins_.get() + lowestUsed_, bins_.get() + highestUsed_ + 1, Bin{});
+  lowestUsed_ = kBinCount;
+  highestUsed_ = -1;
 }
 
 int GateBins::BinOf(double loudness) const
@@ -155,7 +129,10 @@ int GateBins::BinOf(double loudness) const
 
 void GateBins::Insert(uint32_t slot, double loudness, double power)
 {
-  Bin& bin = bins_[std::max(0, BinOf(loudness))];
+  const int b = std::max(0, BinOf(loudness));
+  lowestUsed_ = std::min(lowestUsed_, b);
+  highestUsed_ = std::max(highestUsed_, b);
+  Bin& bin = bins_[b];
   if (bin.count++ == 0)
     bin.oldest = slot;
   else
@@ -175,7 +152,7 @@ void GateBins::Remove(uint32_t slot, double loudness, double power)
 double GateBins::Total() const
 {
   double total = 0.0;
-  for (int b = 0; b < kBinCount; ++b)
+  for (int b = lowestUsed_; b <= highestUsed_; ++b)
     total += bins_[b].sum;
   return total;
 }
@@ -186,12 +163,12 @@ GateBins::Gated GateBins::AtOrAbove(double threshold, const double* loudness, co
   // below it; only the threshold's own bin needs its blocks compared one by one.
   const int edge = BinOf(threshold);
   Gated gated;
-  for (int b = kBinCount - 1; b > edge; --b)
+  for (int b = highestUsed_; b > edge; --b)
   {
     gated.sum += bins_[b].sum;
     gated.count += bins_[b].count;
   }
-  if (edge >= 0)
+  if (edge >= 0 && bins_[edge].count > 0)
     for (uint32_t slot = bins_[edge].oldest; slot != kNone; slot = next_[slot])
       if (loudness[slot] >= threshold)
       {
@@ -205,8 +182,8 @@ bool IntegratedGate::Prepare(uint32_t blocks, double absolute, double relative)
 {
   if (blocks < 1)
     return false;
-  auto newRing = NewArray<double>(blocks);
-  auto newLoudness = NewArray<double>(blocks);
+  auto newRing = NewZeroedArray<double>(blocks);
+  auto newLoudness = NewZeroedArray<double>(blocks);
   GateBins newBins;
   if (!newRing || !newLoudness || !newBins.Prepare(blocks, absolute))
     return false;

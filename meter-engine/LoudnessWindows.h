@@ -6,19 +6,7 @@
 #include <iterator>
 #include <memory>
 
-// Memory that reads as zeros before anything is written to it: fresh pages from the system,
-// which are zero already and cost nothing until written, so that a window that has seen a little
-// of its length touches no more of its ring than that. They are asked of the system itself, not
-// of calloc: once the C library has given back a large block it serves the next of that size from
-// its own heap and clears it whole, which made every rebuild of the engine write its windows over.
-struct ReleasePages
-{
-  size_t bytes = 0;
-  void operator()(double* samples) const;
-};
-using ZeroedSamples = std::unique_ptr<double[], ReleasePages>;
-// Null when the system has no pages to give.
-ZeroedSamples NewZeroedSamples(size_t count);
+#include "meter-engine/ZeroedPages.h"
 
 // The sum of n powers. A running sum keeps the rounding of every value it ever held: a value far
 // larger than the rest takes the small ones' digits with it when it leaves, for good. The holders
@@ -83,7 +71,7 @@ private:
 // 100 ms hop from the first sample on. The sum is recounted at the end of every lap of the ring.
 struct SlidingPowerWindow
 {
-  ZeroedSamples ring;
+  ZeroedArray<double> ring;
   int32_t length = 0;
   uint32_t writeIndex = 0;
   double sum = 0.0;
@@ -226,16 +214,20 @@ private:
   // The bin of a loudness, -1 below the lowest; comparing bins keeps the order of the loudness.
   int BinOf(double loudness) const;
 
+  // All zeros is an empty bin; an empty bin's ends are never read.
   struct Bin
   {
     double sum = 0.0;
     uint32_t count = 0;
-    uint32_t oldest = kNone, newest = kNone;
+    uint32_t oldest = 0, newest = 0;
   };
-  std::unique_ptr<Bin[]> bins_;
-  std::unique_ptr<uint32_t[]> next_;  // the next newer slot in the same bin
+  ZeroedArray<Bin> bins_;
+  ZeroedArray<uint32_t> next_;  // the next newer slot in the same bin
   uint32_t capacity_ = 0;
   double lowest_ = 0.0;
+  // The bins filed in since the last clearing lie between these; the rest are empty.
+  int lowestUsed_ = kBinCount;
+  int highestUsed_ = -1;
 };
 
 // Two-stage gated loudness of the last hour of 100 ms blocks: an absolute gate on entry, then a
@@ -246,10 +238,10 @@ struct IntegratedGate
 
   double sum = 0.0;  // of the stored powers
   double gatedMean = -144.0;
-  std::unique_ptr<double[]> ring;
+  ZeroedArray<double> ring;
   // Loudness of each stored power, computed once when it is stored so that the relative pass
   // compares without a logarithm per entry (the same values the pass would compute).
-  std::unique_ptr<double[]> ringLoudness;
+  ZeroedArray<double> ringLoudness;
   uint32_t capacity = 0;
   uint32_t writeIndex = 0;
   int32_t full = 0;

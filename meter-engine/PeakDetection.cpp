@@ -84,9 +84,12 @@ void TruePeakOversampler::Clear()
 bool PeakWindowTracker::Init(double windowMs, double sampleRate)
 {
   const int length = SampleCount(windowMs, sampleRate);
-  if (length == 0)
+  ZeroedArray<int64_t> leavesAt = length > 0 ? NewZeroedArray<int64_t>(kBinCount) : nullptr;
+  if (!leavesAt)
     return false;
+  leavesAt_ = std::move(leavesAt);
   windowLength_ = length;
+  frames_ = 0;  // the bins are fresh: nothing to clear
   Clear();
   return true;
 }
@@ -111,10 +114,13 @@ void PeakWindowTracker::Update(const double* amplitudes, int n)
 {
   int newest = newest_;
   int64_t frames = frames_;
+  const int64_t window = windowLength_;
   for (int i = 0; i < n; ++i)
   {
+    // The previous frame, number frames - 1, stays in the window while fewer than frames + window
+    // frames have been registered.
     if (newest >= 0)
-      lastFrame_[newest] = frames - 1;
+      leavesAt_[newest] = frames + window;
     newest = BinOfAmplitude(amplitudes[i]);
     ++frames;
   }
@@ -124,16 +130,16 @@ void PeakWindowTracker::Update(const double* amplitudes, int n)
 
 double PeakWindowTracker::Maximum() const
 {
-  const int64_t oldest = frames_ - windowLength_;
   for (int i = kBinCount - 1; i >= 0; --i)
-    if (i == newest_ || lastFrame_[i] >= oldest)
+    if (i == newest_ || leavesAt_[i] > frames_)
       return i / static_cast<double>(kBinCount) * kRange + kLowLimit;
   return level;
 }
 
 void PeakWindowTracker::Clear()
 {
-  lastFrame_.fill(kNever);
+  if (frames_ > 0)
+    std::fill(leavesAt_.get(), leavesAt_.get() + kBinCount, int64_t{0});
   newest_ = -1;
   frames_ = 0;
   level = 0.0;

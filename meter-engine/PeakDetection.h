@@ -9,6 +9,7 @@
 #include <type_traits>
 
 #include "meter-engine/VectorClones.h"
+#include "meter-engine/ZeroedPages.h"
 
 // One channel's polyphase interpolator: 4x at rates up to 48 kHz, 2x up to 96 kHz, none above.
 class TruePeakOversampler
@@ -287,12 +288,11 @@ public:
   double level = 0.0;  // the windowed maximum as the engine last read it
 
 private:
-  static constexpr int64_t kNever = INT64_MIN / 2;
-
-  // The number of the last frame that fell in each bin: a bin is occupied while that frame is
-  // inside the window, so a frame leaving the window needs no bookkeeping.
-  std::array<int64_t, kBinCount> lastFrame_;
-  // The newest frame's bin, or -1; it is written into lastFrame_ by the next update. Its place
+  // For each bin, the frame count at which the last frame that fell in it leaves the window: a bin
+  // is occupied while the count is below that, so a frame leaving the window needs no
+  // bookkeeping. Zero for a bin no frame fell in; at zero frames every bin is at zero.
+  ZeroedArray<int64_t> leavesAt_;
+  // The newest frame's bin, or -1; it is written into leavesAt_ by the next update. Its place
   // there is known only once the frame's peak is, and a store to a place not yet known holds up
   // the loads that follow it, the next frame's included.
   int newest_ = -1;

@@ -14,7 +14,7 @@ double GainOfDb(double db)
   return db <= -144.0 ? 0.0 : std::pow(10.0, db / 20.0);
 }
 
-std::unique_ptr<double[]> ZeroedArray(int n)
+std::unique_ptr<double[]> ClearedArray(int n)
 {
   std::unique_ptr<double[]> a(new (std::nothrow) double[n]);
   if (a)
@@ -26,7 +26,7 @@ std::unique_ptr<double[]> ZeroedArray(int n)
 
 bool CrossfadeDelay::Prepare(int capacity, double sampleRate)
 {
-  ring_ = ZeroedArray(capacity);
+  ring_ = ClearedArray(capacity);
   if (!ring_)
     return false;
   length_ = capacity;
@@ -105,9 +105,9 @@ double CrossfadeDelay::Read(int d)
 bool LimiterChannel::Prepare(int bufferLength, double sampleRate)
 {
   sampleRate_ = sampleRate;
-  window_ = ZeroedArray(bufferLength);
-  firstHalf_ = ZeroedArray(bufferLength / 2);
-  secondHalf_ = ZeroedArray(bufferLength / 2);
+  window_ = ClearedArray(bufferLength);
+  firstHalf_ = ClearedArray(bufferLength / 2);
+  secondHalf_ = ClearedArray(bufferLength / 2);
   if (!window_ || !firstHalf_ || !secondHalf_)
     return false;
   if (!delayA.Prepare(bufferLength, sampleRate) || !delayC.Prepare(bufferLength, sampleRate))

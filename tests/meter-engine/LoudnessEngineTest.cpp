@@ -51,6 +51,15 @@ public:
     }
   }
 
+  // A new measurement from a clean chain: the engine reset, the filters still, the sine at 0.
+  void Restart()
+  {
+    engine.Reset();
+    for (auto& f : filters_)
+      f.ClearState();
+    n_ = 0;
+  }
+
   double M() const { return levels::PowerLevel(engine.momentary.mean); }
   double S() const { return levels::PowerLevel(engine.shortTerm.mean); }
   double I() const { return engine.integratedGate.integrated + levels::kLoudnessOffset; }
@@ -439,6 +448,31 @@ TEST(LoudnessEngine, ResetClearsTheMeasurement)
   EXPECT_EQ(m.engine.TruePeakMax(), 0.0);
   EXPECT_EQ(m.engine.samplePeakMax, 0.0);
   EXPECT_EQ(m.engine.momentary.maximum, 0.0);
+}
+
+// A reset empties only what the measurement used of the gate's bins, the range histogram and the
+// peak tracker. A measurement after one must read exactly as on an engine that never measured.
+TEST(LoudnessEngine, AfterAResetEveryFigureIsAsOnAFreshEngine)
+{
+  const auto play = [](Meter& m, std::initializer_list<Segment> segments) {
+    for (Segment s : segments)
+      m.Play(s.dbfs, s.seconds);
+  };
+  Meter used(48000.0), fresh(48000.0);
+  play(used, {{-6.0, 4.0}, {-45.0, 4.0}, {-25.0, 4.0}, {-60.0, 2.0}});
+  used.Restart();
+  for (Meter* m : {&used, &fresh})
+    play(*m, {{-30.0, 4.0}, {-18.0, 3.5}});
+  EXPECT_EQ(used.M(), fresh.M());
+  EXPECT_EQ(used.S(), fresh.S());
+  EXPECT_EQ(used.I(), fresh.I());
+  EXPECT_EQ(used.Lra(), fresh.Lra());
+  EXPECT_EQ(used.engine.mainHistogram.low, fresh.engine.mainHistogram.low);
+  EXPECT_EQ(used.engine.mainHistogram.high, fresh.engine.mainHistogram.high);
+  EXPECT_EQ(used.engine.plr, fresh.engine.plr);
+  EXPECT_EQ(used.engine.psr, fresh.engine.psr);
+  EXPECT_EQ(used.engine.peakTracker.Maximum(), fresh.engine.peakTracker.Maximum());
+  EXPECT_EQ(used.engine.TruePeakMax(), fresh.engine.TruePeakMax());
 }
 
 }  // namespace
