@@ -68,7 +68,7 @@ bool LoudnessEngine::Build(int32_t gate, uint32_t mode, double fs, double shortT
   if (!momentary.Prepare(momentaryMs, fs))
     return false;
   leqMSmoother = Smoother{0.0, std::pow(10.0, -1.0 / (7.5e-5 * fs)), 0.0};  // instant attack
-  if (!shortTerm.Prepare(shortTermMs, fs))
+  if (!shortTerm.Prepare(shortTermMs, fs) || !powerHistory.Prepare(std::max(momentary.length, shortTerm.length)))
     return false;
   if (!hopBuffer.Prepare(100.0, fs))
     return false;
@@ -101,6 +101,7 @@ bool LoudnessEngine::Build(int32_t gate, uint32_t mode, double fs, double shortT
 void LoudnessEngine::Reset()
 {
   samplePeak = samplePeakMax = samplePeakPeriodMax = 0.0;
+  powerHistory.Clear();
   shortTerm.Clear();
   momentary.Clear();
   hopBuffer.Clear();
@@ -283,7 +284,7 @@ void LoudnessEngine::Process(const ChannelList& channels, bool truePeak, bool ac
       for (int i = 0; i < run; ++i)
         power[i] = power[i] / count;
     SlidingPowerWindow* const windows[] = {&momentary, &shortTerm};
-    SlidingPowerWindow::Step(windows, power, run);
+    SlidingPowerWindow::Step(powerHistory, windows, power, run);
     start += run;
     FinishFrame(truePeak, leqM, speech[start - 1]);
   }

@@ -92,6 +92,7 @@ public:
 
   SlidingPowerWindow shortTerm;
   SlidingPowerWindow momentary;
+  PowerHistory powerHistory;  // the powers of both windows
   HopSampleBuffer hopBuffer;
   IntegratedGate integratedGate;
   DialogueGate dialogueGate;

@@ -47,27 +47,41 @@ void PairwiseSum::Clear()
   std::fill(node_.get(), node_.get() + 2 * size_t(n_), 0.0);
 }
 
+bool PowerHistory::Prepare(int32_t ringLength)
+{
+  if (ringLength < 1)
+    return false;
+  ZeroedArray<double> newRing = NewZeroedArray<double>(static_cast<size_t>(ringLength));
+  if (!newRing)
+    return false;
+  ring = std::move(newRing);
+  length = ringLength;
+  writeIndex = 0;
+  full = 0;
+  return true;
+}
+
+void PowerHistory::Clear()
+{
+  std::fill(ring.get(), ring.get() + (full ? length : static_cast<int32_t>(writeIndex)), 0.0);
+  writeIndex = 0;
+  full = 0;
+}
+
 bool SlidingPowerWindow::Prepare(double windowMs, double sampleRate)
 {
   const int32_t windowLength = SampleCount(windowMs, sampleRate);
   const int32_t hop = SampleCount(100.0, sampleRate);
   if (windowLength == 0 || hop == 0)
     return false;
-  ZeroedArray<double> newRing = NewZeroedArray<double>(static_cast<size_t>(windowLength));
-  if (!newRing)
-    return false;
-  ring = std::move(newRing);
   length = windowLength;
   hopLength = hop;
-  writeIndex = 0;
-  full = 0;
   Clear();
   return true;
 }
 
 void SlidingPowerWindow::Clear()
 {
-  std::fill(ring.get(), ring.get() + (full ? length : static_cast<int32_t>(writeIndex)), 0.0);
   writeIndex = 0;
   lap.Clear();
   sum = leaving = mean = maximum = 0.0;

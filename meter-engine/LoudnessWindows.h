@@ -67,13 +67,31 @@ private:
   uint32_t n_ = 0;
 };
 
-// Mean power over the last `length` samples as a running sum over a ring, with a tick every
-// 100 ms hop from the first sample on. The sum is recounted at the end of every lap of the ring.
-struct SlidingPowerWindow
+// The powers the sliding windows have taken, as many of the latest as the longest window holds.
+// Each window reads the power that leaves it from here, its own length back, so the windows share
+// one ring instead of each keeping a copy of the same powers.
+struct PowerHistory
 {
   ZeroedArray<double> ring;
   int32_t length = 0;
   uint32_t writeIndex = 0;
+  int32_t full = 0;
+
+  // Returns false, leaving the history as it was, when the length is empty or the ring cannot be
+  // allocated.
+  bool Prepare(int32_t ringLength);
+  // Zeroes the part of the ring written since it was last all zeros: the whole of it once it has
+  // been filled, else the slots before the write index.
+  void Clear();
+};
+
+// Mean power over the last `length` samples as a running sum, with a tick every 100 ms hop from
+// the first sample on. The powers it holds are those of a PowerHistory at least as long; the sum
+// is recounted at the end of every lap of `length` samples.
+struct SlidingPowerWindow
+{
+  int32_t length = 0;
+  uint32_t writeIndex = 0;  // the place in the current lap
   double sum = 0.0;
   LapSum lap;  // of the values written in the current lap
   double leaving = 0.0;
@@ -85,31 +103,52 @@ struct SlidingPowerWindow
   int32_t hopCounter = 0;
   int32_t hopLength = 0;
 
-  // Returns false, leaving the window as it was, when the lengths are empty or the ring
-  // cannot be allocated.
+  // Returns false, leaving the window as it was, when the lengths are empty.
   bool Prepare(double windowMs, double sampleRate);
-  // Zeroes the part of the ring written since it was last all zeros: the whole of it once a lap
-  // is complete, else the slots before the write index.
+  // Empties the window; the history it reads must be cleared with it.
   void Clear();
 
-  // Takes n powers into each of the windows, as n single steps of each would; the means, their
-  // maxima and the hop ticks are those after the last. A hop may end only at the last power.
-  // The windows go side by side, so that their running sums, each a chain of dependent adds,
-  // overlap instead of waiting on one another.
+  // Takes n powers into the history and into each of the windows, as n single steps of each
+  // would; the means, their maxima and the hop ticks are those after the last. A hop may end only
+  // at the last power. No window may be longer than the history, and the history must have been
+  // cleared with the windows. The windows go side by side, so that their running sums, each a
+  // chain of dependent adds, overlap instead of waiting on one another.
   template <int N>
-  static void Step(SlidingPowerWindow* const (&windows)[N], const double* powers, int n)
+  static void Step(PowerHistory& history, SlidingPowerWindow* const (&windows)[N], const double* powers, int n)
+  {
+    bool filling = false;
+    for (const SlidingPowerWindow* window : windows)
+      filling = filling || !window->full;
+    if (filling)
+      Run<N, true>(history, windows, powers, n);
+    else
+      Run<N, false>(history, windows, powers, n);
+  }
+
+private:
+  // Step, with kFilling set while a window has not yet held its length of powers since it was
+  // cleared. What leaves such a window is zero and is not read: it would be read from the part of
+  // the history not yet written, whose pages a measurement shorter than the longest window never
+  // needs to touch.
+  template <int N, bool kFilling>
+  static void Run(PowerHistory& history, SlidingPowerWindow* const (&windows)[N], const double* powers, int n)
   {
     double s[N], out[N], top[N];
-    double* r[N];
-    uint32_t w[N], wholeEights[N];
+    double* const ring = history.ring.get();
+    const auto ringLength = static_cast<uint32_t>(history.length);
+    uint32_t h = history.writeIndex;
+    uint32_t r[N], w[N], wholeEights[N];
+    bool full[N];
     for (int k = 0; k < N; ++k)
     {
       s[k] = windows[k]->sum;
       out[k] = windows[k]->leaving;
       top[k] = 0.0;
-      r[k] = windows[k]->ring.get();
+      const auto length = static_cast<uint32_t>(windows[k]->length);
+      r[k] = h >= length ? h - length : h + ringLength - length;  // the power written `length` ago
       w[k] = windows[k]->writeIndex;
-      wholeEights[k] = static_cast<uint32_t>(windows[k]->length) / 8 * 8;
+      wholeEights[k] = length / 8 * 8;
+      full[k] = windows[k]->full != 0;
     }
     for (int i = 0; i < n; ++i)
     {
@@ -118,24 +157,33 @@ struct SlidingPowerWindow
       for (int k = 0; k < N; ++k)
       {
         s[k] += p;
-        out[k] = r[k][w[k]];
-        r[k][w[k]] = p;
+        out[k] = kFilling && !full[k] ? 0.0 : ring[r[k]];
+        if (++r[k] == ringLength)
+          r[k] = 0;
         windows[k]->lap.Add(w[k], wholeEights[k], p);
         s[k] = std::max(0.0, s[k] - out[k]);  // rounding must not drive the sum negative
         top[k] = std::max(top[k], s[k]);
         if (++w[k] == static_cast<uint32_t>(windows[k]->length))
         {
           w[k] = 0;
+          full[k] = true;
           windows[k]->full = 1;
           s[k] = windows[k]->lap.Take();
         }
       }
+      // Written after every window has read: the longest reads the very slot.
+      ring[h] = p;
+      if (++h == ringLength)
+      {
+        h = 0;
+        history.full = 1;
+      }
     }
+    history.writeIndex = h;
     for (int k = 0; k < N; ++k)
       windows[k]->Finish(s[k], out[k], top[k], w[k], n);
   }
 
-private:
   // Stores what a run of n steps ends with.
   void Finish(double runSum, double lastLeaving, double largestSum, uint32_t index, int n)
   {

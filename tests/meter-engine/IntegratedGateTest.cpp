@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <random>
 #include <vector>
@@ -16,7 +17,8 @@ TEST(SlidingPowerWindow, LapEndSumIsTheLapRecounted)
   for (const double windowMs : {1.0, 1.625, 10.0, 12.375})
   {  // 8, 13, 80 and 99 samples
     SlidingPowerWindow window;
-    ASSERT_TRUE(window.Prepare(windowMs, 8000.0));
+    PowerHistory history;
+    ASSERT_TRUE(window.Prepare(windowMs, 8000.0) && history.Prepare(window.length));
     SlidingPowerWindow* const windows[] = {&window};
     std::mt19937 rng(9);
     std::uniform_real_distribution<double> exponent(-12.0, 3.0);  // powers whose sum rounds
@@ -24,12 +26,58 @@ TEST(SlidingPowerWindow, LapEndSumIsTheLapRecounted)
     for (int i = 0; i < 400; ++i)
     {
       const double power = std::pow(10.0, exponent(rng));
-      SlidingPowerWindow::Step(windows, &power, 1);
+      SlidingPowerWindow::Step(history, windows, &power, 1);
       lap.push_back(power);
       if (window.writeIndex == 0)
       {
         ASSERT_EQ(window.sum, SumOf(lap.data(), lap.size())) << windowMs;
         lap.clear();
+      }
+    }
+  }
+}
+
+// Two windows reading one history, whichever is longer, hold the sum of their own last powers,
+// before they are full, after, across runs of several powers and after a clearing.
+TEST(SlidingPowerWindow, WindowsSharingAHistoryHoldTheirOwnLastPowers)
+{
+  struct Case
+  {
+    double firstMs, secondMs;  // at 8 kHz: 8 samples a millisecond
+  };
+  for (const Case c : {Case{1.0, 1.625}, Case{12.375, 1.0}, Case{1.625, 1.625}})
+  {
+    SlidingPowerWindow first, second;
+    PowerHistory history;
+    ASSERT_TRUE(first.Prepare(c.firstMs, 8000.0) && second.Prepare(c.secondMs, 8000.0) &&
+                history.Prepare(std::max(first.length, second.length)));
+    SlidingPowerWindow* const windows[] = {&first, &second};
+    std::mt19937 rng(5);
+    std::uniform_real_distribution<double> power(0.0, 1.0);
+    std::vector<double> taken;
+    bool cleared = false;
+    for (int run = 1; taken.size() < 300; run = run % 7 + 1)
+    {
+      if (!cleared && taken.size() > 150)
+      {
+        history.Clear();
+        first.Clear();
+        second.Clear();
+        taken.clear();
+        cleared = true;
+      }
+      std::vector<double> powers(static_cast<size_t>(run));
+      for (double& p : powers)
+        p = power(rng);
+      SlidingPowerWindow::Step(history, windows, powers.data(), run);
+      taken.insert(taken.end(), powers.begin(), powers.end());
+      for (const SlidingPowerWindow* w : windows)
+      {
+        const size_t held = std::min(taken.size(), static_cast<size_t>(w->length));
+        double expected = 0.0;
+        for (size_t i = taken.size() - held; i < taken.size(); ++i)
+          expected += taken[i];
+        ASSERT_NEAR(w->sum, expected, 1e-9) << c.firstMs << " / " << c.secondMs << " after " << taken.size();
       }
     }
   }
