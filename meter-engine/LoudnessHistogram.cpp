@@ -21,8 +21,6 @@ bool LoudnessHistogram::Prepare(uint32_t capacity, double absoluteGate, double r
   relativeGate_ = relativeGate;
   lowPercentile_ = lowPercentile;
   highPercentile_ = highPercentile;
-  for (uint32_t b = 0; b < kBinCount; ++b)
-    binPower_[b] = levels::PowerOfLevel(BinLevel(static_cast<int>(b)));
   Clear();
   return true;
 }
@@ -53,13 +51,13 @@ void LoudnessHistogram::Add(double power)
   if (wasFull)
   {
     const int32_t leaving = ring_[writeIndex];
-    powerSum -= binPower_[leaving];
+    powerSum -= BinPower(leaving);
     --binCounts_[leaving];
   }
   const double clamped = std::clamp(v, -70.0, 30.0);
   const int32_t bin = std::clamp(static_cast<int32_t>((clamped - absoluteGate_) * 10.0), 0,
                                  static_cast<int32_t>(kBinCount) - 1);
-  powerSum += binPower_[bin];
+  powerSum += BinPower(bin);
   ring_[writeIndex] = bin;
   ++binCounts_[bin];
   ++writeIndex;

@@ -1,9 +1,9 @@
 #pragma once
 // Loudness range over a sliding one-hour history of short-term levels, quantised to 0.1 dB.
-#include <array>
 #include <cstdint>
 #include <memory>
 
+#include "meter-engine/LevelScales.h"
 #include "meter-engine/ZeroedPages.h"
 
 class LoudnessHistogram
@@ -39,10 +39,11 @@ private:
   // Level of the value at index i of the ascending list of the gated levels, starting at bin
   // `first`: the bin whose cumulative count passes i.
   double LevelAt(uint32_t i, int first) const;
+  // The power of a bin's level: what a level in the bin adds to powerSum.
+  double BinPower(int bin) const { return levels::PowerOfLevel(BinLevel(bin)); }
 
   ZeroedArray<int32_t> ring_;  // bin of each accepted level
   ZeroedArray<uint32_t> binCounts_;
-  std::array<double, kBinCount> binPower_;  // power of each bin's level, set by Prepare
   uint32_t capacity_ = 0;
   double absoluteGate_ = -70.0;
   double relativeGate_ = -20.0;
