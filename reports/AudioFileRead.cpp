@@ -46,6 +46,25 @@ void StoreFields(AudioFileBuffer* buffer, uint32_t frames, uint16_t channels, ui
   buffer->channelMask = channelMask;
 }
 
+// The buffer's block, resized to `bytes` and taken from the buffer, which is left empty and not
+// ready; on failure the buffer is left as it was. A stream that keeps nothing of the previous
+// stretch reads the next into the same memory, so that a file read stretch by stretch cycles
+// through one block instead of taking fresh pages for each stretch.
+void* TakeBlock(AudioFileBuffer* buffer, uint64_t bytes)
+{
+  const uint8_t wasReady = buffer->ready.load();
+  BeginReload(buffer);
+  void* block = std::realloc(buffer->samples, bytes);
+  if (!block)
+  {
+    buffer->ready.store(wasReady);
+    return nullptr;
+  }
+  buffer->samples = nullptr;
+  buffer->frames = 0;
+  return block;
+}
+
 // Empties the buffer and keeps only the format: what a read of no frames (or of the format
 // alone) leaves.
 int StoreEmpty(AudioFileBuffer* buffer, uint32_t frames, uint16_t channels, uint16_t bits, uint32_t sampleRate,
@@ -631,7 +650,8 @@ int audioFileStreamRead(AudioFileStream* stream, AudioFileBuffer* buffer, uint32
 
   keptFrames = std::min(keptFrames, buffer->channels == channels ? buffer->frames : 0u);
   const uint64_t frames = uint64_t(keptFrames) + read;
-  auto* samples = static_cast<float*>(std::malloc(std::max<uint64_t>(frames * channels * sizeof(float), 1)));
+  const uint64_t sampleBytes = std::max<uint64_t>(frames * channels * sizeof(float), 1);
+  auto* samples = static_cast<float*>(keptFrames > 0 ? std::malloc(sampleBytes) : TakeBlock(buffer, sampleBytes));
   if (!samples)
   {
     std::free(block);

@@ -277,10 +277,15 @@ TEST_F(AudioFileRead, StreamKeepsFramesAndRefusesAudioBeforeItsFormat)
   ASSERT_EQ(audioFileStreamOpen(&stream, file), 0);
   ASSERT_EQ(audioFileStreamRead(&stream, &mBuffer, 0, 5), 0);
   ASSERT_EQ(audioFileStreamRead(&stream, &mBuffer, 2, 4), 0);
-  std::fclose(file);
   ASSERT_EQ(mBuffer.frames, 6u);
   for (uint32_t i = 0; i < 6; ++i)
     EXPECT_EQ(Sample(1, i), -int(i + 3) * 256 / 32768.0f) << i;
+  // Keeping nothing, the next stretch takes the place of the last.
+  ASSERT_EQ(audioFileStreamRead(&stream, &mBuffer, 0, 7), 0);
+  std::fclose(file);
+  ASSERT_EQ(mBuffer.frames, 7u);
+  for (uint32_t i = 0; i < 7; ++i)
+    EXPECT_EQ(Sample(1, i), -int(i + 9) * 256 / 32768.0f) << i;
 
   const Bytes pcm = Bytes().BE(0x4000, 2).BE(0xC000, 2).BE(0x0100, 2).BE(0xFF00, 2);
   const std::string aiff = Write("a.aif", Aiff("AIFF", 2, 2, 16, k44100, nullptr, pcm, 4));
