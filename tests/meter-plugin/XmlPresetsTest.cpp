@@ -64,6 +64,23 @@ TEST(StateXml, SlotNamesAreWrittenAsTheXmlPrinterWritesThem)
   }
 }
 
+// Parameter lines likewise, for names that are and are not plain text, up to the longest name.
+TEST(StateXml, ParameterLinesAreWrittenAsTheXmlPrinterWritesThem)
+{
+  for (const char* name : {"Plain", "Say \"hi\"", "It's", "a&b <c>", "tab\tend", "Thirty-one characters, all plain",
+                           "Thirty-one & <escaped> \"chars\"", ""})
+  {
+    Vantorelix plug;
+    plug.GetParam(kPreGain)->DefineDouble(name, -1.5, -24.0, 24.0, 0.1);
+    TiXmlElement param("Param");
+    param.SetAttribute("name", plug.GetParam(kPreGain)->GetName());
+    param.SetAttribute("val", "-1.500000");
+    TiXmlPrinter printer;
+    param.Accept(&printer);
+    EXPECT_NE(StateXmlOf(plug).find("\n            " + std::string(printer.Str())), std::string::npos) << name;
+  }
+}
+
 TEST(StateXml, RoundTripRestoresValuesAndSlotName)
 {
   Vantorelix source;
